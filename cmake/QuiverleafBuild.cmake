@@ -1,0 +1,96 @@
+# Shared build settings: compiler launcher, warnings, sanitizers, and helpers
+# that keep each folder's CMakeLists to a few lines.
+
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+  # Precompiled headers and ccache only get along with these sloppiness flags.
+  set(CMAKE_C_COMPILER_LAUNCHER env CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime ${CCACHE_PROGRAM})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_C_COMPILER_LAUNCHER})
+endif()
+
+add_library(quiverleaf_warnings INTERFACE)
+target_compile_options(quiverleaf_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wno-missing-field-initializers
+  $<$<BOOL:${QUIVERLEAF_WERROR}>:-Werror>)
+
+if(QUIVERLEAF_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# quiverleaf_library(NAME FOLDERS dir... [QT] [LIBS lib...])
+# Builds every source below the given folders into one static library. Sources
+# are globbed so that adding a class never means editing a shared list.
+function(quiverleaf_library name)
+  cmake_parse_arguments(ARG "QT" "" "FOLDERS;LIBS" ${ARGN})
+  set(sources)
+  foreach(folder IN LISTS ARG_FOLDERS)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS
+         ${folder}/*.cpp ${folder}/*.c ${folder}/*.h)
+    list(APPEND sources ${found})
+  endforeach()
+  list(FILTER sources EXCLUDE REGEX "/QtPch\\.h$")
+  set(compiled ${sources})
+  list(FILTER compiled INCLUDE REGEX "\\.(cpp|c)$")
+  if(NOT compiled)
+    # Nothing to compile yet: an interface library keeps dependants linking.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_LIBS})
+    if(ARG_QT)
+      target_link_libraries(${name} INTERFACE Qt6::Core Qt6::Gui)
+    endif()
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PRIVATE quiverleaf_warnings PUBLIC ${ARG_LIBS})
+  if(ARG_QT)
+    target_link_libraries(${name} PUBLIC Qt6::Core Qt6::Gui)
+    target_precompile_headers(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PROJECT_SOURCE_DIR}/src/platform/QtPch.h>)
+  endif()
+endfunction()
+
+# quiverleaf_tests(NAME FOLDER dir [QT] [LIBS lib...])
+# One GoogleTest executable per test folder; each test case is its own CTest
+# entry so that ctest -j spreads them over the cores. Qt-based suites start a
+# QApplication on the offscreen platform before the tests run.
+function(quiverleaf_tests name)
+  cmake_parse_arguments(ARG "QT" "FOLDER;TIMEOUT" "LIBS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_FOLDER}/*.cpp ${ARG_FOLDER}/*.h)
+  set(compiled ${sources})
+  list(FILTER compiled INCLUDE REGEX "\\.cpp$")
+  if(NOT compiled)
+    return()
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE quiverleaf_warnings ${ARG_LIBS} GTest::gtest GTest::gmock)
+  if(ARG_QT)
+    target_link_libraries(${name} PRIVATE quiverleaf_test_support Qt6::Test)
+    target_precompile_headers(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src/platform/QtPch.h)
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  target_compile_definitions(${name} PRIVATE
+    QUIVERLEAF_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    QUIVERLEAF_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# quiverleaf_tool(NAME [QT] [LIBS lib...]) in a tests/tools/<name> folder:
+# a small command-line program that tests call and people can run by hand.
+function(quiverleaf_tool name)
+  cmake_parse_arguments(ARG "QT" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE quiverleaf_warnings ${ARG_LIBS})
+  if(ARG_QT)
+    target_link_libraries(${name} PRIVATE Qt6::Core Qt6::Gui)
+  endif()
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tools)
+endfunction()

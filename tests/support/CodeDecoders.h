@@ -1,0 +1,26 @@
+// Independent readers (ZXing-C++ and zbar, linked in-process) that decode the
+// symbols our encoders draw, so tests compare against real scanners.
+#pragma once
+
+#include <QImage>
+#include <optional>
+#include <string>
+
+namespace testsupport {
+
+struct DecodedSymbol {
+    std::string format; // the reader's own name of the symbology, e.g. "EAN-13"
+    std::string text;   // decoded content as the reader reports it
+};
+
+// Composites on white and adds a quiet border of `border` pixels, so that
+// transparent renderings and tight crops read like printed labels.
+QImage preparedForDecoding(const QImage& image, int border = 40);
+
+// The image on white, without a border, as 8-bit grey.
+QImage grayscaleForDecoding(const QImage& image);
+
+std::optional<DecodedSymbol> decodeWithZxing(const QImage& image);
+std::optional<DecodedSymbol> decodeWithZbar(const QImage& image);
+
+} // namespace testsupport

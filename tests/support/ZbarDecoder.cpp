@@ -1,0 +1,37 @@
+// ZXing and zbar live in separate files: their headers define clashing names.
+#include "CodeDecoders.h"
+
+#include <zbar.h>
+
+namespace testsupport {
+
+std::optional<DecodedSymbol> decodeWithZbar(const QImage& image)
+{
+    const QImage gray = grayscaleForDecoding(image);
+    const int width = gray.width();
+    const int height = gray.height();
+    // zbar wants tightly packed rows.
+    std::string packed(static_cast<size_t>(width) * static_cast<size_t>(height), '\0');
+    for (int y = 0; y < height; ++y)
+        std::copy_n(gray.constScanLine(y), width, packed.data() + static_cast<size_t>(y) * static_cast<size_t>(width));
+
+    zbar::zbar_image_scanner_t* scanner = zbar::zbar_image_scanner_create();
+    zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
+    zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_BINARY, 1);
+    zbar::zbar_image_t* zimage = zbar::zbar_image_create();
+    zbar::zbar_image_set_format(zimage, zbar_fourcc('Y', '8', '0', '0'));
+    zbar::zbar_image_set_size(zimage, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    zbar::zbar_image_set_data(zimage, packed.data(), packed.size(), nullptr);
+
+    std::optional<DecodedSymbol> decoded;
+    if (zbar::zbar_scan_image(scanner, zimage) > 0) {
+        const zbar::zbar_symbol_t* symbol = zbar::zbar_image_first_symbol(zimage);
+        decoded = DecodedSymbol{zbar::zbar_get_symbol_name(zbar::zbar_symbol_get_type(symbol)),
+                                std::string(zbar::zbar_symbol_get_data(symbol), zbar::zbar_symbol_get_data_length(symbol))};
+    }
+    zbar::zbar_image_destroy(zimage);
+    zbar::zbar_image_scanner_destroy(scanner);
+    return decoded;
+}
+
+} // namespace testsupport

@@ -1,0 +1,10 @@
+#include "CodeRenderKinds.h"
+
+namespace coderender {
+
+std::vector<Kind> barcodeKinds()
+{
+    return {};
+}
+
+} // namespace coderender

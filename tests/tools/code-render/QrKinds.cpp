@@ -1,0 +1,10 @@
+#include "CodeRenderKinds.h"
+
+namespace coderender {
+
+std::vector<Kind> qrKinds()
+{
+    return {};
+}
+
+} // namespace coderender
