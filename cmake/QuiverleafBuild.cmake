@@ -18,6 +18,21 @@ if(QUIVERLEAF_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# moc only looks again at a target's headers when its stamp is gone, and a
+# header added to a globbed folder does not remove it: do that here whenever
+# the globbed list changes.
+function(quiverleaf_refresh_autogen name sources)
+  string(SHA1 digest "${sources}")
+  set(record ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen.sources)
+  if(EXISTS ${record})
+    file(READ ${record} previous)
+    if(NOT previous STREQUAL digest)
+      file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/timestamp)
+    endif()
+  endif()
+  file(WRITE ${record} ${digest})
+endfunction()
+
 # quiverleaf_library(NAME FOLDERS dir... [QT] [LIBS lib...])
 # Builds every source below the given folders into one static library. Sources
 # are globbed so that adding a class never means editing a shared list.
@@ -43,6 +58,7 @@ function(quiverleaf_library name)
     return()
   endif()
   add_library(${name} STATIC ${sources})
+  quiverleaf_refresh_autogen(${name} "${sources}")
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE quiverleaf_warnings PUBLIC ${ARG_LIBS})
   if(ARG_QT)
@@ -67,6 +83,7 @@ function(quiverleaf_tests name)
     set(ARG_TIMEOUT 300)
   endif()
   add_executable(${name} ${sources})
+  quiverleaf_refresh_autogen(${name} "${sources}")
   target_link_libraries(${name} PRIVATE quiverleaf_warnings ${ARG_LIBS} GTest::gtest GTest::gmock)
   if(ARG_QT)
     target_link_libraries(${name} PRIVATE quiverleaf_test_support Qt6::Test)

@@ -1,0 +1,1 @@
+quiverleaf_bench(platform_keypaths LIBS quiverleaf_platform)

@@ -1,0 +1,27 @@
+// The real prompter and workspace: Qt dialogs and the desktop's handlers.
+#pragma once
+
+#include "platform/ui/Prompter.h"
+#include "platform/ui/Workspace.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class WidgetPrompter : public ql::Prompter {
+public:
+    explicit WidgetPrompter(QWidget* parentWindow = nullptr) : m_parent(parentWindow) {}
+
+    int runAlert(const ql::AlertRequest& request) override;
+    QStringList runOpenPanel(const ql::FilePanelRequest& request) override;
+    std::optional<QString> runSavePanel(const ql::FilePanelRequest& request) override;
+    std::optional<QString> runFolderPanel(const ql::FilePanelRequest& request) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+class DesktopWorkspace : public ql::Workspace {
+public:
+    bool openUrl(const QUrl& url) override;
+    bool openFile(const QString& path) override;
+};

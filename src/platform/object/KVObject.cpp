@@ -1,0 +1,283 @@
+#include "platform/object/KVObject.h"
+
+#include <QPointer>
+
+namespace ql {
+
+namespace {
+
+quint64 nextId()
+{
+    static quint64 counter = 0;
+    return ++counter;
+}
+
+Error keyValueError(KeyValueErrorCode code, const QString& message)
+{
+    return Error{QString::fromLatin1(kKeyValueErrorDomain), code, message};
+}
+
+} // namespace
+
+// One observer of one key path rooted at an object. It keeps a watch on
+// every object along the path, and rebuilds that chain after each change so
+// that a replaced head object is followed and a detached one is not.
+class KeyPathObservation {
+public:
+    KeyPathObservation(KVObject* root, ObservationId id, const QString& keyPath, QObject* context,
+                       KeyValueObserver observer)
+        : m_root(root), m_id(id), m_keyPath(keyPath), m_path(keyPath.split(QLatin1Char('.'))),
+          m_context(context), m_hasContext(context != nullptr), m_observer(std::move(observer))
+    {
+        attach();
+    }
+
+    ~KeyPathObservation()
+    {
+        detach();
+        QObject::disconnect(m_contextConnection);
+    }
+
+    ObservationId id() const { return m_id; }
+    QObject* context() const { return m_context.data(); }
+    void setContextConnection(QMetaObject::Connection connection) { m_contextConnection = connection; }
+
+    void willChange()
+    {
+        if (m_pending++ == 0)
+            m_oldValue = m_root->valueForKeyPath(m_keyPath);
+    }
+
+    void didChange()
+    {
+        QVariant oldValue;
+        if (m_pending > 0) {
+            if (--m_pending > 0)
+                return;
+            oldValue = std::move(m_oldValue);
+            m_oldValue = QVariant();
+        }
+        detach();
+        attach();
+        if (m_hasContext && !m_context)
+            return;
+        const KeyValueChange change{m_keyPath, oldValue, m_root->valueForKeyPath(m_keyPath)};
+        // The observer may remove this observation; keep it alive for the call.
+        const KeyValueObserver observer = m_observer;
+        observer(change);
+    }
+
+private:
+    void attach()
+    {
+        KVObject* object = m_root;
+        for (qsizetype i = 0; i < m_path.size() && object; ++i) {
+            m_chain.push_back({QPointer<KVObject>(object), object->addWatch(m_path[i], this)});
+            if (i + 1 < m_path.size())
+                object = qobject_cast<KVObject*>(objectFromVariant(object->valueForKey(m_path[i])));
+        }
+    }
+
+    void detach()
+    {
+        for (const auto& [object, watch] : m_chain) {
+            if (object)
+                object->removeWatch(watch);
+        }
+        m_chain.clear();
+    }
+
+    KVObject* m_root;
+    ObservationId m_id;
+    QString m_keyPath;
+    QStringList m_path;
+    QPointer<QObject> m_context;
+    bool m_hasContext;
+    KeyValueObserver m_observer;
+    QMetaObject::Connection m_contextConnection;
+    std::vector<std::pair<QPointer<KVObject>, quint64>> m_chain;
+    int m_pending = 0;
+    QVariant m_oldValue;
+};
+
+KVObject::KVObject(QObject* parent) : QObject(parent) {}
+
+KVObject::~KVObject()
+{
+    // Observations detach from the other objects on their paths.
+    m_observations.clear();
+}
+
+const PropertyTable& KVObject::baseTable()
+{
+    static const PropertyTable table;
+    return table;
+}
+
+const PropertyTable& KVObject::properties() const
+{
+    return baseTable();
+}
+
+QVariant KVObject::valueForKey(QStringView key) const
+{
+    const PropertyDef* def = properties().find(key);
+    return def ? def->get(*this) : QVariant();
+}
+
+QVariant KVObject::valueForKeyPath(QStringView keyPath) const
+{
+    const KVObject* object = this;
+    const auto parts = keyPath.split(QLatin1Char('.'));
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        object = qobject_cast<const KVObject*>(objectFromVariant(object->valueForKey(parts[i])));
+        if (!object)
+            return QVariant();
+    }
+    return object->valueForKey(parts.last());
+}
+
+Status KVObject::setValueForKey(QStringView key, const QVariant& value)
+{
+    const PropertyDef* def = properties().find(key);
+    if (!def) {
+        return keyValueError(UnknownKey, QStringLiteral("%1 has no property \"%2\"")
+                                             .arg(QString::fromLatin1(metaObject()->className()), key.toString()));
+    }
+    return checkedSet(*def, value);
+}
+
+Status KVObject::setValueForKeyPath(QStringView keyPath, const QVariant& value)
+{
+    KVObject* object = this;
+    const auto parts = keyPath.split(QLatin1Char('.'));
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        if (!object->hasKey(parts[i])) {
+            return keyValueError(UnknownKey, QStringLiteral("key path \"%1\": %2 has no property \"%3\"")
+                                                 .arg(keyPath.toString(),
+                                                      QString::fromLatin1(object->metaObject()->className()),
+                                                      parts[i].toString()));
+        }
+        KVObject* next = qobject_cast<KVObject*>(objectFromVariant(object->valueForKey(parts[i])));
+        if (!next) {
+            return keyValueError(NullInPath, QStringLiteral("key path \"%1\": \"%2\" is null")
+                                                 .arg(keyPath.toString(), parts[i].toString()));
+        }
+        object = next;
+    }
+    return object->setValueForKey(parts.last(), value);
+}
+
+Status KVObject::checkedSet(const PropertyDef& def, const QVariant& value)
+{
+    if (!def.set) {
+        return keyValueError(ReadOnlyKey, QStringLiteral("property \"%1\" of %2 is read-only")
+                                              .arg(def.name, QString::fromLatin1(metaObject()->className())));
+    }
+    const bool null = !value.isValid() || value.isNull();
+    bool fits = true;
+    switch (def.kind) {
+    case ValueKind::Bool:
+    case ValueKind::Int:
+    case ValueKind::Double:
+    case ValueKind::Float:
+        fits = !null && isNumeric(value);
+        break;
+    case ValueKind::Number:
+        fits = null || isNumeric(value);
+        break;
+    case ValueKind::String:
+        fits = null || value.typeId() == QMetaType::QString;
+        break;
+    case ValueKind::Object: {
+        if (null)
+            break;
+        QObject* object = objectFromVariant(value);
+        fits = object && (!def.objectClass || def.objectClass->cast(object));
+        break;
+    }
+    case ValueKind::Any:
+        break;
+    }
+    if (!fits) {
+        return keyValueError(WrongKind, QStringLiteral("property \"%1\" of %2 takes a %3, not %4")
+                                            .arg(def.name, QString::fromLatin1(metaObject()->className()),
+                                                 valueKindName(def.kind),
+                                                 null ? QStringLiteral("null")
+                                                      : QString::fromLatin1(value.typeName())));
+    }
+    def.set(*this, null && def.kind != ValueKind::Any ? QVariant() : value);
+    return {};
+}
+
+ObservationId KVObject::addObserver(const QString& keyPath, QObject* context, KeyValueObserver observer)
+{
+    const ObservationId id = nextId();
+    auto observation = std::make_unique<KeyPathObservation>(this, id, keyPath, context, std::move(observer));
+    if (context) {
+        observation->setContextConnection(
+            connect(context, &QObject::destroyed, this, [this, id] { removeObserver(id); }));
+    }
+    m_observations.push_back(std::move(observation));
+    return id;
+}
+
+void KVObject::removeObserver(ObservationId id)
+{
+    std::erase_if(m_observations, [id](const auto& observation) { return observation->id() == id; });
+}
+
+void KVObject::removeObservers(QObject* context)
+{
+    std::erase_if(m_observations, [context](const auto& observation) { return observation->context() == context; });
+}
+
+quint64 KVObject::addWatch(const QString& key, KeyPathObservation* owner)
+{
+    const quint64 id = nextId();
+    m_watches.push_back({id, key, owner});
+    return id;
+}
+
+void KVObject::removeWatch(quint64 id)
+{
+    std::erase_if(m_watches, [id](const KeyWatch& watch) { return watch.id == id; });
+}
+
+KeyPathObservation* KVObject::watchOwner(quint64 id) const
+{
+    for (const KeyWatch& watch : m_watches) {
+        if (watch.id == id)
+            return watch.owner;
+    }
+    return nullptr;
+}
+
+std::vector<quint64> KVObject::watchesForKey(const QString& key) const
+{
+    std::vector<quint64> ids;
+    for (const KeyWatch& watch : m_watches) {
+        if (watch.key == key)
+            ids.push_back(watch.id);
+    }
+    return ids;
+}
+
+void KVObject::willChangeValueForKey(const QString& key)
+{
+    // Looked up one by one: an observer may add or remove watches meanwhile.
+    for (quint64 id : watchesForKey(key)) {
+        if (KeyPathObservation* owner = watchOwner(id))
+            owner->willChange();
+    }
+}
+
+void KVObject::didChangeValueForKey(const QString& key)
+{
+    for (quint64 id : watchesForKey(key)) {
+        if (KeyPathObservation* owner = watchOwner(id))
+            owner->didChange();
+    }
+}
+
+} // namespace ql

@@ -1,0 +1,97 @@
+// Base of every model object: properties by key and key path, and
+// observation of keys and key paths with old and new values.
+#pragma once
+
+#include "platform/Error.h"
+#include "platform/object/PropertyTable.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace ql {
+
+struct KeyValueChange {
+    QString keyPath;
+    QVariant oldValue; // invalid when the old value was null
+    QVariant newValue; // invalid when the new value is null
+};
+
+using KeyValueObserver = std::function<void(const KeyValueChange&)>;
+using ObservationId = quint64;
+
+class KeyPathObservation;
+
+class KVObject : public QObject {
+    Q_OBJECT
+public:
+    explicit KVObject(QObject* parent = nullptr);
+    ~KVObject() override;
+
+    // The class's property table; subclasses return their own static table
+    // built on their superclass's.
+    virtual const PropertyTable& properties() const;
+
+    bool hasKey(QStringView key) const { return properties().find(key) != nullptr; }
+
+    // Null (an invalid variant) for a null value and for an unknown key.
+    QVariant valueForKey(QStringView key) const;
+    // Follows "a.b.c" through object-valued properties; null when any step is
+    // null or unknown.
+    QVariant valueForKeyPath(QStringView keyPath) const;
+
+    // Sets a value after checking the key and the value's kind; nothing
+    // changes when it fails.
+    Status setValueForKey(QStringView key, const QVariant& value);
+    Status setValueForKeyPath(QStringView keyPath, const QVariant& value);
+
+    // Observes a key or key path of this object. The observer runs after each
+    // change with the path's old and new value. While `context` is given,
+    // observation ends when the context is destroyed.
+    ObservationId addObserver(const QString& keyPath, QObject* context, KeyValueObserver observer);
+    void removeObserver(ObservationId id);
+    void removeObservers(QObject* context);
+
+    // Announces a change made outside a setter (or none at all): observers of
+    // `key` get the values from before the will and after the did.
+    void willChangeValueForKey(const QString& key);
+    void didChangeValueForKey(const QString& key);
+
+    // Assigns and announces; what stored-field setters call.
+    template <class T, class U>
+    void changeValue(const QString& key, T& field, U&& value)
+    {
+        willChangeValueForKey(key);
+        field = std::forward<U>(value);
+        didChangeValueForKey(key);
+    }
+
+    // The table every subclass table starts from (no properties).
+    static const PropertyTable& baseTable();
+
+private:
+    friend class KeyPathObservation;
+
+    struct KeyWatch {
+        quint64 id;
+        QString key;
+        KeyPathObservation* owner;
+    };
+
+    quint64 addWatch(const QString& key, KeyPathObservation* owner);
+    void removeWatch(quint64 id);
+    KeyPathObservation* watchOwner(quint64 id) const;
+    std::vector<quint64> watchesForKey(const QString& key) const;
+
+    Status checkedSet(const PropertyDef& def, const QVariant& value);
+
+    std::vector<KeyWatch> m_watches;
+    std::vector<std::unique_ptr<KeyPathObservation>> m_observations;
+};
+
+// The error domain of key-value coding failures.
+inline constexpr const char* kKeyValueErrorDomain = "ql.KeyValueCoding";
+enum KeyValueErrorCode { UnknownKey = 1, NullInPath = 2, WrongKind = 3, ReadOnlyKey = 4 };
+
+} // namespace ql

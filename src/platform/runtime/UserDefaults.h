@@ -1,0 +1,61 @@
+// User defaults: values the user's choices leave behind, in a store in the
+// per-user config folder, over a layer of registered defaults that fills in
+// what was never stored. Values keep their kinds (bool, integer, double,
+// string, bytes, lists, maps).
+#pragma once
+
+#include <QObject>
+#include <QSettings>
+#include <QVariantMap>
+#include <memory>
+
+namespace ql {
+
+class UserDefaults : public QObject {
+    Q_OBJECT
+public:
+    // The program's store. Its file is chosen on first use; tests point it
+    // elsewhere with useStandardStoreAt before that.
+    static UserDefaults& standard();
+    static void useStandardStoreAt(const QString& filePath);
+    static QString standardStorePath();
+
+    // A store of its own at `filePath`.
+    explicit UserDefaults(const QString& filePath, QObject* parent = nullptr);
+    ~UserDefaults() override;
+
+    // Registered values never overwrite stored ones; they answer only for
+    // keys that were never stored. Each call adds to the layer.
+    void registerDefaults(const QVariantMap& defaults);
+
+    // The stored value, else the registered one, else null.
+    QVariant objectForKey(const QString& key) const;
+    bool hasStoredValue(const QString& key) const;
+
+    bool boolForKey(const QString& key) const;
+    qint64 integerForKey(const QString& key) const;
+    double doubleForKey(const QString& key) const;
+    QString stringForKey(const QString& key) const;
+    QByteArray dataForKey(const QString& key) const;
+    QVariantList arrayForKey(const QString& key) const;
+    QVariantMap dictionaryForKey(const QString& key) const;
+
+    // Stores and writes through, so a fresh store sees it at once.
+    void setObject(const QString& key, const QVariant& value);
+    void setBool(const QString& key, bool value) { setObject(key, value); }
+    void setInteger(const QString& key, qint64 value) { setObject(key, value); }
+    void setDouble(const QString& key, double value) { setObject(key, value); }
+    void removeObjectForKey(const QString& key);
+
+    bool synchronize();
+    QString filePath() const;
+
+signals:
+    void changed(const QString& key);
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+    QVariantMap m_registered;
+};
+
+} // namespace ql

@@ -1,0 +1,60 @@
+#include "platform/ui/ScriptedPrompter.h"
+
+#include <QtDebug>
+
+namespace ql {
+
+template <class T>
+std::optional<T> ScriptedPrompter::next()
+{
+    if (m_answers.empty()) {
+        ++unansweredRequests;
+        return std::nullopt;
+    }
+    Answer answer = std::move(m_answers.front());
+    m_answers.pop_front();
+    if (!std::holds_alternative<T>(answer)) {
+        qWarning("ScriptedPrompter: the next scripted answer is for another kind of request");
+        ++unansweredRequests;
+        return std::nullopt;
+    }
+    return std::get<T>(std::move(answer));
+}
+
+int ScriptedPrompter::runAlert(const AlertRequest& request)
+{
+    alerts.append(request);
+    return next<int>().value_or(0);
+}
+
+QStringList ScriptedPrompter::runOpenPanel(const FilePanelRequest& request)
+{
+    panels.append(request);
+    return next<QStringList>().value_or(QStringList());
+}
+
+std::optional<QString> ScriptedPrompter::runSavePanel(const FilePanelRequest& request)
+{
+    panels.append(request);
+    return next<std::optional<QString>>().value_or(std::nullopt);
+}
+
+std::optional<QString> ScriptedPrompter::runFolderPanel(const FilePanelRequest& request)
+{
+    panels.append(request);
+    return next<std::optional<QString>>().value_or(std::nullopt);
+}
+
+bool RecordingWorkspace::openUrl(const QUrl& url)
+{
+    openedUrls.append(url);
+    return succeed;
+}
+
+bool RecordingWorkspace::openFile(const QString& path)
+{
+    openedFiles.append(path);
+    return succeed;
+}
+
+} // namespace ql

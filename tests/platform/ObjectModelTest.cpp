@@ -1,0 +1,162 @@
+#include "TestModels.h"
+
+#include <gtest/gtest.h>
+
+using ql::KeyValueChange;
+
+TEST(ObjectModel, ValuesByKeyKeepTheirKinds)
+{
+    TestPage page;
+    EXPECT_EQ(page.valueForKey(u"drawingMode").typeId(), QMetaType::Int);
+    EXPECT_EQ(page.valueForKey(u"leftMargin").typeId(), QMetaType::Double);
+    EXPECT_EQ(page.valueForKey(u"bleedMargin").typeId(), QMetaType::Float);
+    EXPECT_EQ(page.valueForKey(u"fullBleed").typeId(), QMetaType::Bool);
+    EXPECT_FALSE(page.valueForKey(u"name").isValid()) << "a null string reads as null";
+    EXPECT_FALSE(page.valueForKey(u"rowNumber").isValid());
+
+    // Numbers convert to the property's own kind, as the platform's number objects do.
+    ASSERT_TRUE(page.setValueForKey(u"leftMargin", 48));
+    EXPECT_EQ(page.leftMargin(), 48.0);
+    ASSERT_TRUE(page.setValueForKey(u"bleedMargin", 36.123456789));
+    EXPECT_EQ(page.valueForKey(u"bleedMargin").toDouble(), static_cast<double>(36.123456789f));
+    ASSERT_TRUE(page.setValueForKey(u"drawingMode", 2.0));
+    EXPECT_EQ(page.drawingMode(), 2);
+    ASSERT_TRUE(page.setValueForKey(u"rowNumber", 3));
+    EXPECT_EQ(page.rowNumber().toInt(), 3);
+    ASSERT_TRUE(page.setValueForKey(u"rowNumber", QVariant()));
+    EXPECT_FALSE(page.rowNumber().isValid());
+}
+
+TEST(ObjectModel, KeyPathsFollowObjectProperties)
+{
+    TestPage master;
+    TestPage page;
+    page.setTemplateView(&master);
+    ASSERT_TRUE(page.setValueForKeyPath(u"templateView.fullBleed", true));
+    EXPECT_TRUE(master.fullBleed());
+    EXPECT_EQ(page.valueForKeyPath(u"templateView.fullBleed"), QVariant(true));
+    EXPECT_FALSE(page.valueForKeyPath(u"templateView.templateView.fullBleed").isValid());
+}
+
+TEST(ObjectModel, BadInputIsAReportedErrorThatChangesNothing)
+{
+    TestPage page;
+    TestDocument document;
+
+    ql::Status status = page.setValueForKey(u"noSuchKey", 1);
+    ASSERT_FALSE(status);
+    EXPECT_EQ(status.error().code, ql::UnknownKey);
+    EXPECT_TRUE(status.error().message.contains(QStringLiteral("noSuchKey")));
+
+    status = page.setValueForKeyPath(u"templateView.fullBleed", true);
+    ASSERT_FALSE(status);
+    EXPECT_EQ(status.error().code, ql::NullInPath);
+
+    status = page.setValueForKeyPath(u"nothing.fullBleed", true);
+    EXPECT_EQ(status.error().code, ql::UnknownKey);
+
+    const struct {
+        const char16_t* key;
+        QVariant value;
+    } wrongKinds[] = {
+        {u"leftMargin", QStringLiteral("wide")},
+        {u"leftMargin", QVariant()},
+        {u"fullBleed", QVariant::fromValue(static_cast<QObject*>(&document))},
+        {u"name", 12},
+        {u"templateView", QVariant::fromValue(static_cast<QObject*>(&document))},
+        {u"templateView", 5},
+    };
+    for (const auto& wrong : wrongKinds) {
+        status = page.setValueForKey(wrong.key, wrong.value);
+        ASSERT_FALSE(status) << QString::fromUtf16(wrong.key).toStdString();
+        EXPECT_EQ(status.error().code, ql::WrongKind);
+    }
+    EXPECT_EQ(page.leftMargin(), 36.0);
+    EXPECT_FALSE(page.fullBleed());
+    EXPECT_EQ(page.templateView(), nullptr);
+
+    status = document.setValueForKey(u"pageCount", 4);
+    EXPECT_EQ(status.error().code, ql::ReadOnlyKey);
+}
+
+TEST(ObjectModel, ObserversGetOldAndNewValues)
+{
+    TestPage page;
+    QObject observer;
+    std::vector<KeyValueChange> changes;
+    page.addObserver(QStringLiteral("leftMargin"), &observer,
+                     [&](const KeyValueChange& change) { changes.push_back(change); });
+    page.setLeftMargin(48);
+    ASSERT_TRUE(page.setValueForKey(u"leftMargin", 60));
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].keyPath, QStringLiteral("leftMargin"));
+    EXPECT_EQ(changes[0].oldValue.toDouble(), 36.0);
+    EXPECT_EQ(changes[0].newValue.toDouble(), 48.0);
+    EXPECT_EQ(changes[1].oldValue.toDouble(), 48.0);
+
+    // An announcement alone notifies, with equal values.
+    page.willChangeValueForKey(QStringLiteral("leftMargin"));
+    page.didChangeValueForKey(QStringLiteral("leftMargin"));
+    ASSERT_EQ(changes.size(), 3u);
+    EXPECT_EQ(changes[2].oldValue, changes[2].newValue);
+}
+
+TEST(ObjectModel, TwoLevelPathFollowsTheHeadAndDropsADetachedOne)
+{
+    TestDocument document;
+    auto first = std::make_unique<TestPage>();
+    TestPage second;
+    second.setDrawingMode(5);
+    document.setCurrentPage(first.get());
+
+    QObject observer;
+    std::vector<KeyValueChange> changes;
+    document.addObserver(QStringLiteral("currentPage.drawingMode"), &observer,
+                         [&](const KeyValueChange& change) { changes.push_back(change); });
+
+    first->setDrawingMode(1); // the tail changes
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].oldValue.toInt(), 0);
+    EXPECT_EQ(changes[0].newValue.toInt(), 1);
+
+    document.setCurrentPage(&second); // the head changes
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[1].oldValue.toInt(), 1);
+    EXPECT_EQ(changes[1].newValue.toInt(), 5);
+
+    first->setDrawingMode(2); // the detached head no longer reports
+    EXPECT_EQ(changes.size(), 2u);
+    second.setDrawingMode(3);
+    EXPECT_EQ(changes.size(), 3u);
+
+    // A head that is destroyed while followed leaves no dangling watch.
+    auto third = std::make_unique<TestPage>();
+    document.setCurrentPage(third.get());
+    third.reset();
+    first->setDrawingMode(4);
+    document.setCurrentPage(first.get());
+    EXPECT_EQ(changes.back().newValue.toInt(), 4);
+}
+
+TEST(ObjectModel, DeadObserversAreRemovedAndObserversMayRemoveThemselves)
+{
+    TestPage page;
+    int calls = 0;
+    {
+        QObject observer;
+        page.addObserver(QStringLiteral("drawingMode"), &observer, [&](const KeyValueChange&) { ++calls; });
+        page.setDrawingMode(1);
+    }
+    page.setDrawingMode(2);
+    EXPECT_EQ(calls, 1);
+
+    QObject observer;
+    ql::ObservationId id = 0;
+    id = page.addObserver(QStringLiteral("drawingMode"), &observer, [&](const KeyValueChange&) {
+        ++calls;
+        page.removeObserver(id);
+    });
+    page.setDrawingMode(3);
+    page.setDrawingMode(4);
+    EXPECT_EQ(calls, 2);
+}

@@ -1,0 +1,108 @@
+#include "platform/runtime/Deferred.h"
+#include "platform/runtime/NotificationCenter.h"
+#include "platform/runtime/UserDefaults.h"
+#include "platform/Uuid.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using ql::Notification;
+using ql::NotificationCenter;
+
+TEST(NotificationCenter, FiltersByNameAndSenderAndEndsWithItsContext)
+{
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    QObject documentA;
+    QObject documentB;
+    QStringList seen;
+    auto context = std::make_unique<QObject>();
+    center.addObserver(context.get(), QStringLiteral("openPage"), &documentA,
+                       [&](const Notification& n) { seen << QStringLiteral("A:") + n.userInfo.value("page").toString(); });
+    center.addObserver(context.get(), QStringLiteral("redrawLayerThumbs"), nullptr,
+                       [&](const Notification&) { seen << QStringLiteral("thumbs"); });
+
+    center.post(QStringLiteral("openPage"), &documentA, {{QStringLiteral("page"), 2}});
+    center.post(QStringLiteral("openPage"), &documentB, {{QStringLiteral("page"), 3}});
+    center.post(QStringLiteral("redrawLayerThumbs"), &documentB);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("A:2"), QStringLiteral("thumbs")}));
+
+    context.reset();
+    center.post(QStringLiteral("redrawLayerThumbs"));
+    EXPECT_EQ(seen.size(), 2);
+}
+
+TEST(Deferred, RunsLaterButNeverAfterItsContextIsGone)
+{
+    int ran = 0;
+    auto context = std::make_unique<QObject>();
+    QObject survivor;
+    ql::after(0, context.get(), [&] { ran += 1; });
+    ql::after(10, &survivor, [&] { ran += 10; });
+    EXPECT_EQ(ran, 0) << "nothing runs before the event loop does";
+    context.reset();
+    ql::DeferredCalls::instance().flush();
+    EXPECT_EQ(ran, 10);
+    EXPECT_EQ(ql::DeferredCalls::instance().pendingCount(), 0);
+
+    // The real timer path.
+    bool fired = false;
+    ql::after(1, &survivor, [&] { fired = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fired; }, 5000));
+}
+
+TEST(UserDefaults, StoredValuesKeepKindsAndOutliveTheStore)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("prefs/defaults.qldefaults"));
+    {
+        ql::UserDefaults defaults(path);
+        defaults.registerDefaults({{QStringLiteral("unitsType"), 2}, {QStringLiteral("showGuides"), true}});
+        defaults.setInteger(QStringLiteral("unitsType"), 1);
+        defaults.setDouble(QStringLiteral("zoom"), 1.5);
+        defaults.setObject(QStringLiteral("exportFolder"), QStringLiteral("/tmp/out"));
+        defaults.setObject(QStringLiteral("blob"), QByteArray("\x00\x01\x02", 3));
+        defaults.setObject(QStringLiteral("list"), QVariantList{1, QStringLiteral("two"), 3.5});
+        defaults.setBool(QStringLiteral("snapToGuides"), false);
+    }
+    ql::UserDefaults fresh(path);
+    EXPECT_EQ(fresh.objectForKey(QStringLiteral("unitsType")).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(fresh.integerForKey(QStringLiteral("unitsType")), 1);
+    EXPECT_EQ(fresh.objectForKey(QStringLiteral("zoom")).typeId(), QMetaType::Double);
+    EXPECT_EQ(fresh.stringForKey(QStringLiteral("exportFolder")), QStringLiteral("/tmp/out"));
+    EXPECT_EQ(fresh.dataForKey(QStringLiteral("blob")), QByteArray("\x00\x01\x02", 3));
+    EXPECT_EQ(fresh.arrayForKey(QStringLiteral("list")).size(), 3);
+    EXPECT_FALSE(fresh.boolForKey(QStringLiteral("snapToGuides")));
+    EXPECT_FALSE(fresh.objectForKey(QStringLiteral("showGuides")).isValid()) << "registrations are per process";
+
+    // Registered defaults never overwrite stored values.
+    fresh.registerDefaults({{QStringLiteral("unitsType"), 0}, {QStringLiteral("showGuides"), true}});
+    EXPECT_EQ(fresh.integerForKey(QStringLiteral("unitsType")), 1);
+    EXPECT_TRUE(fresh.boolForKey(QStringLiteral("showGuides")));
+    EXPECT_FALSE(fresh.hasStoredValue(QStringLiteral("showGuides")));
+    fresh.removeObjectForKey(QStringLiteral("unitsType"));
+    EXPECT_EQ(fresh.integerForKey(QStringLiteral("unitsType")), 0);
+}
+
+TEST(UserDefaults, ADamagedStoreReadsAsEmpty)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("defaults.qldefaults"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("garbage that is not a store");
+    file.close();
+    ql::UserDefaults defaults(path);
+    EXPECT_FALSE(defaults.objectForKey(QStringLiteral("anything")).isValid());
+    defaults.setBool(QStringLiteral("editMode"), true);
+    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("editMode")));
+}
+
+TEST(Uuid, IsUpperCaseAndUnique)
+{
+    const QString a = ql::newUuidString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$")).match(a).hasMatch());
+    EXPECT_NE(a, ql::newUuidString());
+}
