@@ -1,0 +1,163 @@
+#include "platform/graphics/Image.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QRegularExpression>
+
+namespace ql {
+
+namespace {
+
+const QString errorDomain = QStringLiteral("Image");
+
+enum ImageError { Unreadable = 1, UnknownFormat, NotEncodable };
+
+Error imageError(ImageError code, const QString& message)
+{
+    return Error {errorDomain, code, message};
+}
+
+bool isPdf(const QByteArray& data)
+{
+    // The header may follow a little leading junk, as readers allow.
+    return data.left(1024).contains("%PDF-");
+}
+
+bool isEps(const QByteArray& data)
+{
+    static const QByteArray binaryHeader("\xC5\xD0\xD3\xC6", 4);
+    return data.startsWith("%!PS") || data.startsWith(binaryHeader);
+}
+
+QSizeF boxSize(const QRegularExpressionMatch& m)
+{
+    if (!m.hasMatch())
+        return {};
+    const double x0 = m.captured(1).toDouble();
+    const double y0 = m.captured(2).toDouble();
+    const double x1 = m.captured(3).toDouble();
+    const double y1 = m.captured(4).toDouble();
+    return QSizeF(std::abs(x1 - x0), std::abs(y1 - y0));
+}
+
+const QString number = QStringLiteral("(-?[0-9]*\\.?[0-9]+)");
+
+QSizeF pdfPageSize(const QByteArray& data)
+{
+    // The first media box found; good enough to size the image until pages
+    // are rendered.
+    static const QRegularExpression box(QStringLiteral("/MediaBox\\s*\\[\\s*%1\\s+%1\\s+%1\\s+%1\\s*\\]").arg(number));
+    return boxSize(box.match(QString::fromLatin1(data)));
+}
+
+QSizeF epsBoundingBox(const QByteArray& data)
+{
+    static const QRegularExpression box(QStringLiteral("%%BoundingBox:\\s*%1\\s+%1\\s+%1\\s+%1").arg(number));
+    return boxSize(box.match(QString::fromLatin1(data.left(64 * 1024))));
+}
+
+} // namespace
+
+Image::Image(const QImage& bitmap)
+{
+    if (!bitmap.isNull())
+        m_reps.append(ImageRep::bitmap(bitmap));
+}
+
+Image::Image(const ImageRep& representation)
+{
+    if (!representation.isNull())
+        m_reps.append(representation);
+}
+
+Result<Image> Image::fromData(const QByteArray& data)
+{
+    if (data.isEmpty())
+        return imageError(Unreadable, QStringLiteral("The image data is empty."));
+    if (isPdf(data))
+        return Image(ImageRep::pdf(data, pdfPageSize(data)));
+    if (isEps(data))
+        return Image(ImageRep::eps(data, epsBoundingBox(data)));
+
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    static const QList<QByteArray> accepted {"png", "jpeg", "jpg", "tiff", "tif", "gif", "bmp"};
+    if (!accepted.contains(format))
+        return imageError(UnknownFormat, QStringLiteral("The data is not an image in a known format."));
+    QImage image;
+    if (!reader.read(&image))
+        return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
+    return Image(image);
+}
+
+Result<Image> Image::fromFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return imageError(Unreadable, QStringLiteral("The file “%1” could not be opened: %2").arg(path, file.errorString()));
+    return fromData(file.readAll());
+}
+
+QSizeF Image::size() const
+{
+    if (m_size.isValid())
+        return m_size;
+    return m_reps.isEmpty() ? QSizeF() : m_reps.first().size();
+}
+
+QSize Image::pixelSize() const
+{
+    return m_reps.isEmpty() ? QSize() : m_reps.first().pixelSize();
+}
+
+bool Image::isVector() const
+{
+    return !m_reps.isEmpty() && m_reps.first().isVector();
+}
+
+bool Image::hasAlpha() const
+{
+    return !m_reps.isEmpty() && m_reps.first().hasAlpha();
+}
+
+QImage Image::bitmap() const
+{
+    for (const ImageRep& rep : m_reps)
+        if (rep.kind() == ImageRep::Kind::Bitmap)
+            return rep.image();
+    return {};
+}
+
+Result<QByteArray> Image::encoded(Format format, double quality) const
+{
+    const QImage image = bitmap();
+    if (image.isNull())
+        return imageError(NotEncodable, QStringLiteral("The image has no bitmap to encode."));
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    const char* name = format == Format::Png ? "png" : format == Format::Jpeg ? "jpeg" : "tiff";
+    QImageWriter writer(&buffer, name);
+    if (format == Format::Jpeg)
+        writer.setQuality(std::clamp(int(quality * 100.0 + 0.5), 0, 100));
+    // JPEG has no alpha: flatten onto white rather than black.
+    QImage source = image;
+    if (format == Format::Jpeg && image.hasAlphaChannel()) {
+        source = QImage(image.size(), QImage::Format_RGB32);
+        source.setDotsPerMeterX(image.dotsPerMeterX());
+        source.setDotsPerMeterY(image.dotsPerMeterY());
+        source.fill(Qt::white);
+        QPainter painter(&source);
+        painter.drawImage(0, 0, image);
+    }
+    if (!writer.write(source))
+        return imageError(NotEncodable, QStringLiteral("The image could not be encoded: %1").arg(writer.errorString()));
+    return out;
+}
+
+} // namespace ql

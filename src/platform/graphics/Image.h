@@ -1,0 +1,58 @@
+// An image as documents hold it: a size in points and one or more
+// representations (bitmaps, PDF or EPS originals). The first representation
+// is the image's own: it decides whether the image is a vector original, has
+// alpha, and what is archived.
+#pragma once
+
+#include "platform/Error.h"
+#include "platform/graphics/ImageRep.h"
+
+#include <QList>
+#include <QMetaType>
+
+namespace ql {
+
+class Image {
+public:
+    enum class Format { Png, Jpeg, Tiff };
+
+    Image() = default;
+    explicit Image(const QImage& bitmap);
+    explicit Image(const ImageRep& representation);
+
+    // PNG, JPEG, TIFF, GIF and BMP decode to a bitmap; PDF and EPS data are
+    // kept as they are, sized from their first page or bounding box.
+    static Result<Image> fromData(const QByteArray& data);
+    static Result<Image> fromFile(const QString& path);
+
+    bool isNull() const { return m_reps.isEmpty(); }
+
+    // Size in points: the one set, else the first representation's.
+    QSizeF size() const;
+    void setSize(QSizeF size) { m_size = size; }
+    // Pixels of the first representation (0 × 0 for vector originals).
+    QSize pixelSize() const;
+
+    const QList<ImageRep>& representations() const { return m_reps; }
+    void addRepresentation(const ImageRep& rep) { m_reps.append(rep); }
+    void removeRepresentation(qsizetype index) { m_reps.removeAt(index); }
+    ImageRep firstRepresentation() const { return m_reps.value(0); }
+
+    bool isVector() const;
+    bool hasAlpha() const;
+
+    // The first bitmap among the representations; null when there is none.
+    QImage bitmap() const;
+    // Encodes bitmap(); quality from 0 to 1 applies to JPEG only.
+    Result<QByteArray> encoded(Format format, double quality = 0.9) const;
+
+    bool operator==(const Image&) const = default;
+
+private:
+    QSizeF m_size;
+    QList<ImageRep> m_reps;
+};
+
+} // namespace ql
+
+Q_DECLARE_METATYPE(ql::Image)
