@@ -1,5 +1,10 @@
+// Starts the program and opens the files given on the command line, as a
+// desktop does when it opens documents with the program; without any, a new
+// document.
+#include "app/WidgetPrompter.h"
+#include "app/document/DocumentController.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[])
 {
@@ -7,9 +12,16 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Quiverleaf"));
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quiverleaf"));
-    window.resize(1200, 800);
-    window.show();
-    return QApplication::exec();
+    WidgetPrompter prompter;
+    ql::DocumentController& controller = ql::DocumentController::shared();
+    controller.setPrompter(&prompter);
+
+    const QStringList paths = QApplication::arguments().mid(1);
+    if (paths.isEmpty())
+        controller.newDocument();
+    else if (controller.openDocuments(paths).isEmpty())
+        return 1;
+    const int status = QApplication::exec();
+    controller.setPrompter(nullptr);
+    return status;
 }

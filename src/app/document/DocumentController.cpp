@@ -1,0 +1,436 @@
+#include "app/document/DocumentController.h"
+
+#include "app/document/AtomicFileWriter.h"
+#include "app/window/DocumentWindow.h"
+#include "platform/runtime/UserDefaults.h"
+#include "platform/ui/Prompter.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QWindow>
+
+namespace ql {
+
+namespace {
+
+const QString kRecentDocumentsKey = QStringLiteral("recentDocuments");
+constexpr int kMaximumRecentDocuments = 10;
+// Larger files are refused before reading, so a wrong file cannot exhaust memory.
+constexpr qint64 kMaximumDocumentSize = qint64(1) << 30;
+
+QString quoted(const QString& path)
+{
+    return QFileInfo(path).fileName();
+}
+
+Error documentError(int code, const QString& message)
+{
+    return Error {QStringLiteral("Document"), code, message};
+}
+
+Result<QByteArray> readWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        return documentError(2, QObject::tr("The file “%1” does not exist.").arg(quoted(path)));
+    if (!file.open(QIODevice::ReadOnly))
+        return documentError(3, QObject::tr("The file “%1” could not be read: %2").arg(quoted(path), file.errorString()));
+    if (file.size() > kMaximumDocumentSize)
+        return documentError(4, QObject::tr("The file “%1” is too large to be a document.").arg(quoted(path)));
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return documentError(3, QObject::tr("The file “%1” could not be read: %2").arg(quoted(path), file.errorString()));
+    return data;
+}
+
+QString canonical(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString resolved = info.canonicalFilePath();
+    return resolved.isEmpty() ? info.absoluteFilePath() : resolved;
+}
+
+} // namespace
+
+DocumentController::DocumentController(QObject* parent) : QObject(parent)
+{
+    m_windowFactory = [](Document& document, DocumentController& controller, bool isNew) -> QWidget* {
+        return new DocumentWindow(document, controller, isNew);
+    };
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(app, &QGuiApplication::focusWindowChanged, this, &DocumentController::focusWindowChanged);
+}
+
+DocumentController::~DocumentController()
+{
+    for (OpenDocument& open : m_documents)
+        for (QWidget* window : open.document->windows())
+            delete window;
+}
+
+DocumentController& DocumentController::shared()
+{
+    static DocumentController* controller = new DocumentController(QCoreApplication::instance());
+    return *controller;
+}
+
+QList<Document*> DocumentController::documents() const
+{
+    QList<Document*> result;
+    for (const OpenDocument& open : m_documents)
+        result.append(open.document);
+    return result;
+}
+
+Document* DocumentController::documentForFile(const QString& path) const
+{
+    const QString wanted = canonical(path);
+    for (const OpenDocument& open : m_documents)
+        if (!open.document->filePath().isEmpty() && canonical(open.document->filePath()) == wanted)
+            return open.document;
+    return nullptr;
+}
+
+QString DocumentController::typeForFile(const QString& path)
+{
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (extension == kDesktopDocumentExtension)
+        return kDesktopDocumentType;
+    if (extension == kMobileDocumentExtension)
+        return kMobileDocumentType;
+    return QString();
+}
+
+Document* DocumentController::newDocument()
+{
+    return adopt(new Document(this), true);
+}
+
+Result<Document*> DocumentController::openDocumentWithContentsOfFile(const QString& path)
+{
+    if (Document* open = documentForFile(path)) {
+        if (QWidget* window = open->documentWindow()) {
+            window->raise();
+            window->activateWindow();
+        }
+        setCurrentDocument(open);
+        return open;
+    }
+    const QString typeName = typeForFile(path);
+    Result<Document*> result = documentError(
+        5, tr("The file “%1” is not a Quiverleaf document.").arg(quoted(path)));
+    if (!typeName.isEmpty()) {
+        Result<QByteArray> data = readWholeFile(path);
+        result = data ? readDocument(path, *data, typeName, canonical(path)) : Result<Document*>(data.error());
+    }
+    if (!result) {
+        reportError(tr("The document “%1” could not be opened.").arg(quoted(path)), result.error());
+        return result;
+    }
+    Document* document = *result;
+    if (!document->filePath().isEmpty())
+        noteRecentDocument(document->filePath());
+    return adopt(document, false);
+}
+
+QList<Document*> DocumentController::openDocuments(const QStringList& paths)
+{
+    QList<Document*> opened;
+    for (const QString& path : paths)
+        if (Result<Document*> document = openDocumentWithContentsOfFile(path))
+            opened.append(*document);
+    return opened;
+}
+
+QList<Document*> DocumentController::openDocumentFromPanel()
+{
+    if (!m_prompter)
+        return {};
+    FilePanelRequest request;
+    request.title = tr("Open");
+    request.allowedExtensions = {kDesktopDocumentExtension};
+    request.allowsMultipleSelection = true;
+    return openDocuments(m_prompter->runOpenPanel(request));
+}
+
+Result<Document*> DocumentController::importDocumentFromPanel()
+{
+    FilePanelRequest request;
+    request.title = tr("Import");
+    request.allowedExtensions = {kMobileDocumentExtension};
+    const QStringList paths = m_prompter ? m_prompter->runOpenPanel(request) : QStringList();
+    if (paths.isEmpty())
+        return documentError(6, tr("No file was chosen."));
+    return openDocumentWithContentsOfFile(paths.first());
+}
+
+Result<Document*> DocumentController::openUntitledDocumentWithData(const QByteArray& data, const QString& typeName)
+{
+    Result<Document*> result = readDocument(tr("Untitled"), data, typeName, QString());
+    if (!result) {
+        reportError(tr("The document could not be opened."), result.error());
+        return result;
+    }
+    return adopt(*result, false);
+}
+
+Result<Document*> DocumentController::readDocument(const QString& displayPath, const QByteArray& data,
+                                                  const QString& typeName, const QString& filePath)
+{
+    auto document = std::make_unique<Document>();
+    // The reader may clear the file again: imports become untitled.
+    document->setFilePath(filePath);
+    document->setFileType(typeName);
+    Status status;
+    {
+        // Loading is not an edit: it must leave nothing to undo.
+        UndoRegistrationBlocker blocker(document->undoManager());
+        status = document->readFromData(data, typeName);
+    }
+    if (!status)
+        return Error {status.error().domain, status.error().code,
+                      tr("“%1”: %2").arg(quoted(displayPath), status.error().message)};
+    document->undoManager()->removeAllActions();
+    document->updateChangeCountCleared();
+    document->setParent(this);
+    return document.release();
+}
+
+Document* DocumentController::adopt(Document* document, bool isNew)
+{
+    document->setParent(this);
+    if (document->filePath().isEmpty()) {
+        ++m_untitledCount;
+        document->setUntitledName(m_untitledCount == 1 ? tr("Untitled") : tr("Untitled %1").arg(m_untitledCount));
+    }
+    auto* timer = new QTimer(document);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this, document] { autosave(document); });
+    connect(document, &Document::documentStateChanged, this, [this, document] { documentChanged(document); });
+    m_documents.push_back({document, timer});
+    showWindow(*document, isNew);
+    emit documentsChanged();
+    return document;
+}
+
+void DocumentController::showWindow(Document& document, bool isNew)
+{
+    QWidget* window = m_windowFactory ? m_windowFactory(document, *this, isNew) : nullptr;
+    setCurrentDocument(&document);
+    if (!window)
+        return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void DocumentController::documentChanged(Document* document)
+{
+    OpenDocument* open = find(document);
+    if (!open || open->autosaveTimer->isActive())
+        return;
+    // Autosave writes into the document's own file; untitled documents and
+    // imports wait for the user to choose one.
+    if (document->isDocumentEdited() && !document->filePath().isEmpty() && document->fileType() == kDesktopDocumentType)
+        open->autosaveTimer->start(m_autosaveDelay);
+}
+
+void DocumentController::autosave(Document* document)
+{
+    if (!find(document) || !document->isDocumentEdited() || document->filePath().isEmpty())
+        return;
+    saveDocumentToFile(document, document->filePath());
+}
+
+Status DocumentController::saveDocument(Document* document)
+{
+    if (document->filePath().isEmpty() || document->fileType() != kDesktopDocumentType)
+        return saveDocumentAs(document);
+    return saveDocumentToFile(document, document->filePath());
+}
+
+Status DocumentController::saveDocumentAs(Document* document)
+{
+    FilePanelRequest request;
+    request.title = tr("Save As");
+    request.suggestedName = document->displayName() + QLatin1Char('.') + kDesktopDocumentExtension;
+    if (!document->filePath().isEmpty())
+        request.directory = QFileInfo(document->filePath()).absolutePath();
+    request.allowedExtensions = {kDesktopDocumentExtension};
+    std::optional<QString> path = m_prompter ? m_prompter->runSavePanel(request) : std::nullopt;
+    if (!path || path->isEmpty())
+        return documentError(7, tr("Saving was cancelled."));
+    QString chosen = *path;
+    if (QFileInfo(chosen).suffix().toLower() != kDesktopDocumentExtension)
+        chosen += QLatin1Char('.') + kDesktopDocumentExtension;
+    return saveDocumentToFile(document, chosen);
+}
+
+Status DocumentController::saveDocumentToFile(Document* document, const QString& path)
+{
+    Status status;
+    Result<QByteArray> data = document->dataOfType(kDesktopDocumentType);
+    if (!data)
+        status = data.error();
+    else
+        status = writeFileAtomically(path, *data);
+    if (!status) {
+        reportError(tr("The document “%1” could not be saved.").arg(document->displayName()), status.error());
+        return status;
+    }
+    if (OpenDocument* open = find(document))
+        open->autosaveTimer->stop();
+    document->setFileType(kDesktopDocumentType);
+    document->setFilePath(canonical(path));
+    document->updateChangeCountCleared();
+    noteRecentDocument(document->filePath());
+    return {};
+}
+
+Status DocumentController::revertDocumentToSaved(Document* document)
+{
+    if (document->filePath().isEmpty())
+        return documentError(8, tr("The document has never been saved."));
+    if (m_prompter) {
+        AlertRequest question;
+        question.messageText =
+            tr("Do you want to revert to the most recently saved version of the document “%1”?").arg(document->displayName());
+        question.informativeText = tr("Your current changes will be lost.");
+        question.buttons = {tr("Revert"), tr("Cancel")};
+        if (m_prompter->runAlert(question) != 0)
+            return documentError(7, tr("Reverting was cancelled."));
+    }
+    const QString path = document->filePath();
+    Result<QByteArray> data = readWholeFile(path);
+    Status status = data ? Status() : Status(data.error());
+    if (status) {
+        UndoRegistrationBlocker blocker(document->undoManager());
+        status = document->readFromData(*data, document->fileType());
+    }
+    if (!status) {
+        reportError(tr("The document “%1” could not be reverted.").arg(document->displayName()), status.error());
+        return status;
+    }
+    document->undoManager()->removeAllActions();
+    document->updateChangeCountCleared();
+    emit document->contentsReplaced();
+    return {};
+}
+
+bool DocumentController::closeDocument(Document* document)
+{
+    OpenDocument* open = find(document);
+    if (!open)
+        return true;
+    if (document->isDocumentEdited() && m_prompter) {
+        AlertRequest question;
+        question.messageText =
+            tr("Do you want to save the changes made to the document “%1”?").arg(document->displayName());
+        question.informativeText = tr("Your changes will be lost if you don’t save them.");
+        question.buttons = {tr("Save"), tr("Cancel"), tr("Don’t Save")};
+        const int answer = m_prompter->runAlert(question);
+        if (answer == 1)
+            return false;
+        if (answer == 0 && !saveDocument(document))
+            return false;
+    }
+    open = find(document);
+    if (!open)
+        return true;
+    open->autosaveTimer->stop();
+    m_documents.erase(m_documents.begin() + (open - m_documents.data()));
+    if (m_currentDocument == document)
+        setCurrentDocument(m_documents.empty() ? nullptr : m_documents.back().document);
+    // The windows see that the document is no longer open and close at once.
+    for (QWidget* window : document->windows())
+        window->close();
+    document->deleteLater();
+    emit documentsChanged();
+    return true;
+}
+
+bool DocumentController::closeAllDocuments()
+{
+    for (Document* document : documents())
+        if (!closeDocument(document))
+            return false;
+    return true;
+}
+
+QStringList DocumentController::recentDocumentPaths() const
+{
+    QStringList paths;
+    for (const QVariant& value : defaults().arrayForKey(kRecentDocumentsKey)) {
+        const QString path = value.toString();
+        if (!path.isEmpty() && QFileInfo(path).isFile())
+            paths.append(path);
+    }
+    return paths;
+}
+
+void DocumentController::noteRecentDocument(const QString& path)
+{
+    QVariantList paths {path};
+    for (const QVariant& value : defaults().arrayForKey(kRecentDocumentsKey))
+        if (value.toString() != path && paths.size() < kMaximumRecentDocuments)
+            paths.append(value);
+    defaults().setObject(kRecentDocumentsKey, paths);
+    emit recentDocumentsChanged();
+}
+
+void DocumentController::clearRecentDocuments()
+{
+    defaults().removeObjectForKey(kRecentDocumentsKey);
+    emit recentDocumentsChanged();
+}
+
+void DocumentController::setCurrentDocument(Document* document)
+{
+    if (m_currentDocument == document)
+        return;
+    m_currentDocument = document;
+    emit currentDocumentChanged(document);
+}
+
+void DocumentController::focusWindowChanged(QWindow* window)
+{
+    // Panels and dialogs taking focus leave the current document as it was.
+    if (!window)
+        return;
+    for (const OpenDocument& open : m_documents)
+        for (QWidget* documentWindow : open.document->windows())
+            if (documentWindow->windowHandle() == window) {
+                setCurrentDocument(open.document);
+                return;
+            }
+}
+
+DocumentController::OpenDocument* DocumentController::find(const Document* document)
+{
+    for (OpenDocument& open : m_documents)
+        if (open.document == document)
+            return &open;
+    return nullptr;
+}
+
+void DocumentController::reportError(const QString& messageText, const Error& error)
+{
+    qWarning().noquote() << messageText << error.message;
+    if (!m_prompter)
+        return;
+    AlertRequest alert;
+    alert.messageText = messageText;
+    alert.informativeText = error.message;
+    alert.style = AlertRequest::Style::Warning;
+    m_prompter->runAlert(alert);
+}
+
+UserDefaults& DocumentController::defaults() const
+{
+    return m_defaults ? *m_defaults : UserDefaults::standard();
+}
+
+} // namespace ql

@@ -1,0 +1,112 @@
+// Creates, opens, saves, reverts and closes documents, keeps the list of open
+// documents and of recently used files, knows the current document (the one
+// whose window was active last) and autosaves edited documents into their own
+// files. Everything it asks of the user goes through a Prompter.
+#pragma once
+
+#include "app/document/Document.h"
+#include "platform/Error.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QTimer;
+class QWindow;
+
+namespace ql {
+
+class Prompter;
+class UserDefaults;
+
+// File extensions of the two document types (without dots).
+inline const QString kDesktopDocumentExtension = QStringLiteral("qvleaf");
+inline const QString kMobileDocumentExtension = QStringLiteral("qvmobile");
+
+class DocumentController : public QObject {
+    Q_OBJECT
+public:
+    // Makes the window of a document; it must call Document::addWindow.
+    using WindowFactory = std::function<QWidget*(Document& document, DocumentController& controller, bool isNew)>;
+
+    explicit DocumentController(QObject* parent = nullptr);
+    ~DocumentController() override;
+
+    // The program's controller, through which models reach the current
+    // document's undo manager.
+    static DocumentController& shared();
+
+    void setPrompter(Prompter* prompter) { m_prompter = prompter; }
+    Prompter* prompter() const { return m_prompter; }
+    void setWindowFactory(WindowFactory factory) { m_windowFactory = std::move(factory); }
+    // Recent documents are kept there (default: the standard user defaults).
+    void setUserDefaults(UserDefaults* defaults) { m_defaults = defaults; }
+    // How long after the first unsaved change an autosave follows.
+    void setAutosaveDelay(int milliseconds) { m_autosaveDelay = milliseconds; }
+    int autosaveDelay() const { return m_autosaveDelay; }
+
+    QList<Document*> documents() const;
+    Document* currentDocument() const { return m_currentDocument; }
+    Document* documentForFile(const QString& path) const;
+
+    // The document type of a file by its extension, or an empty string.
+    static QString typeForFile(const QString& path);
+
+    // Commands. Failures are shown to the user and returned.
+    Document* newDocument();
+    Result<Document*> openDocumentWithContentsOfFile(const QString& path);
+    // Opens each path (as a desktop opens files with the program); returns the
+    // documents that opened.
+    QList<Document*> openDocuments(const QStringList& paths);
+    QList<Document*> openDocumentFromPanel();
+    Result<Document*> importDocumentFromPanel();
+    // A document read from data that has no file, as templates open.
+    Result<Document*> openUntitledDocumentWithData(const QByteArray& data, const QString& typeName);
+    Status saveDocument(Document* document);
+    Status saveDocumentAs(Document* document);
+    Status saveDocumentToFile(Document* document, const QString& path);
+    Status revertDocumentToSaved(Document* document);
+    // Asks about unsaved changes; false when the user cancelled or saving failed.
+    bool closeDocument(Document* document);
+    bool closeAllDocuments();
+
+    QStringList recentDocumentPaths() const;
+    void noteRecentDocument(const QString& path);
+    void clearRecentDocuments();
+
+signals:
+    void documentsChanged();
+    void currentDocumentChanged(Document* document);
+    void recentDocumentsChanged();
+
+private:
+    // Documents and their timers are children of the controller.
+    struct OpenDocument {
+        Document* document;
+        QTimer* autosaveTimer;
+    };
+
+    Result<Document*> readDocument(const QString& displayPath, const QByteArray& data, const QString& typeName,
+                                   const QString& filePath);
+    Document* adopt(Document* document, bool isNew);
+    void showWindow(Document& document, bool isNew);
+    void documentChanged(Document* document);
+    void autosave(Document* document);
+    void setCurrentDocument(Document* document);
+    void focusWindowChanged(QWindow* window);
+    OpenDocument* find(const Document* document);
+    void reportError(const QString& messageText, const Error& error);
+    UserDefaults& defaults() const;
+
+    Prompter* m_prompter = nullptr;
+    WindowFactory m_windowFactory;
+    UserDefaults* m_defaults = nullptr;
+    int m_autosaveDelay = 15000;
+    int m_untitledCount = 0;
+    std::vector<OpenDocument> m_documents;
+    QPointer<Document> m_currentDocument;
+};
+
+} // namespace ql
