@@ -19,6 +19,7 @@ public:
     struct Segment {
         uint8_t mode = ModeNumeral;
         int length = 0; // in bytes of the input
+        bool operator==(const Segment&) const = default;
     };
 
     static constexpr int kMaxSymbolSize = 177;
