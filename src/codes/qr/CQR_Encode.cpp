@@ -87,11 +87,16 @@ int CQR_Encode::setBitStream(int index, uint16_t data, int ncData)
 {
     if (index == -1 || index + ncData > kMaxDataBits)
         return -1;
-    for (int k = 0; k < ncData; ++k) {
-        if (data & (1u << (ncData - 1 - k))) {
-            const int bit = index + k;
-            m_byDataCodeWord[idx(bit / 8)] |= static_cast<uint8_t>(1u << (7 - bit % 8));
-        }
+    // Byte by byte: the part of the value that falls into each byte at once.
+    int bit = index;
+    int remaining = ncData;
+    while (remaining > 0) {
+        const int offset = bit % 8;
+        const int take = std::min(8 - offset, remaining);
+        const unsigned chunk = (static_cast<unsigned>(data) >> (remaining - take)) & ((1u << take) - 1);
+        m_byDataCodeWord[idx(bit / 8)] |= static_cast<uint8_t>(chunk << (8 - offset - take));
+        bit += take;
+        remaining -= take;
     }
     return index + ncData;
 }

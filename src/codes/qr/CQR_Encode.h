@@ -30,6 +30,9 @@ public:
     // refused before it is analysed.
     static constexpr int kMaxSourceLength = 7089;
 
+    // Indexed [x][y]: x the column from the left, y the row from the top.
+    using ModuleMatrix = std::array<std::array<uint8_t, kMaxSymbolSize>, kMaxSymbolSize>;
+
     // level 0-3; version 1-40 for at least that version, 0 (or below, with
     // autoExtent) for the smallest that fits; maskingNo 0-7 or -1 to choose
     // by penalty; length below 1 takes the source up to its zero byte.
@@ -86,7 +89,7 @@ private:
     int m_nVersion = 0;
     int m_nMaskingNo = 0;
     int m_nSymbleSize = 0;
-    std::array<std::array<uint8_t, kMaxSymbolSize>, kMaxSymbolSize> m_byModuleData{};
+    ModuleMatrix m_byModuleData{};
     int m_ncDataCodeWordBit = 0;
     std::array<uint8_t, kMaxDataCodeWords> m_byDataCodeWord{};
     // Grows with the input: text that changes class often opens more

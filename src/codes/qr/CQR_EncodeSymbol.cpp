@@ -2,6 +2,7 @@
 // masking and the penalty that picks the mask.
 #include "codes/qr/CQR_Encode.h"
 
+#include "codes/qr/QrBitLine.h"
 #include "codes/qr/QrVersionTable.h"
 
 #include <algorithm>
@@ -29,51 +30,52 @@ constexpr uint8_t functionModule(bool dark)
     return dark ? kFunctionDark : kFunctionLight;
 }
 
-bool maskCondition(int pattern, int i, int j)
+// Flips the masked bit of every data module, i the row and j the column,
+// where the mask's condition holds; the placed bit is kept.
+template <class Condition>
+void applyMask(CQR_Encode::ModuleMatrix& modules, int size, Condition condition)
 {
-    switch (pattern) {
-    case 0: return (i + j) % 2 == 0;
-    case 1: return i % 2 == 0;
-    case 2: return j % 3 == 0;
-    case 3: return (i + j) % 3 == 0;
-    case 4: return (i / 2 + j / 3) % 2 == 0;
-    case 5: return (i * j) % 2 + (i * j) % 3 == 0;
-    case 6: return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
-    default: return ((i * j) % 3 + (i + j) % 2) % 2 == 0;
-    }
-}
-
-// Penalties of one row or column of dark (1) and light (0) modules.
-int runPenalty(const uint8_t* line, int size)
-{
-    int penalty = 0;
-    int run = 1;
-    for (int k = 1; k <= size; ++k) {
-        if (k < size && line[k] == line[k - 1]) {
-            ++run;
-            continue;
+    for (int j = 0; j < size; ++j) {
+        auto& column = modules[static_cast<size_t>(j)];
+        for (int i = 0; i < size; ++i) {
+            // Without a branch: function modules never have the masked bit
+            // set, and the product with the inverted function flag keeps it so.
+            uint8_t& module = column[static_cast<size_t>(i)];
+            const unsigned placed = (module & kPlacedBit) >> 1;
+            const unsigned dataModule = ((module & kFunctionFlag) >> 5) ^ 1u;
+            const unsigned masked = (placed ^ static_cast<unsigned>(condition(i, j))) & dataModule;
+            module = static_cast<uint8_t>((module & ~kMaskedBit) | masked);
         }
-        if (run >= 5)
-            penalty += run - 2;
-        run = 1;
     }
-    return penalty;
 }
 
-int finderLikePenalty(const uint8_t* line, int size)
+// Runs of five or more modules of one colour cost n - 2 each: one per
+// window of five alike, plus two for the window that starts the run.
+int runPenalty(const QrBitLine& line, const QrBitLine& windows, const QrBitLine& firstModule)
 {
-    const auto light = [line, size](int k) { return k < 0 || k >= size || line[k] == 0; };
-    int penalty = 0;
-    for (int j = 0; j + 7 <= size; ++j) {
-        const uint8_t* m = line + j;
-        if (!(m[0] && !m[1] && m[2] && m[3] && m[4] && !m[5] && m[6]))
-            continue;
-        if (!light(j - 1) || !light(j + 7))
-            continue;
-        if ((light(j - 2) && light(j - 3) && light(j - 4)) || (light(j + 8) && light(j + 9) && light(j + 10)))
-            penalty += 40;
-    }
-    return penalty;
+    const QrBitLine same = ~(line ^ line.at(1));
+    const QrBitLine five = same & same.at(1) & same.at(2) & same.at(3) & windows;
+    const QrBitLine starts = five & (~same.at(-1) | firstModule);
+    return five.count() + 2 * starts.count();
+}
+
+// 2 x 2 squares of one colour between two neighbouring lines.
+int blockCount(const QrBitLine& a, const QrBitLine& b, const QrBitLine& pairs)
+{
+    const QrBitLine across = ~(a ^ b);
+    const QrBitLine along = ~(a ^ a.at(1));
+    return (across & across.at(1) & along & pairs).count();
+}
+
+// Dark, light, three dark, light, dark, with a light module on each side and
+// three more on at least one side; outside the symbol counts as light.
+int finderLikeCount(const QrBitLine& dark)
+{
+    const QrBitLine light = ~dark;
+    const QrBitLine core = dark & light.at(1) & dark.at(2) & dark.at(3) & dark.at(4) & light.at(5) & dark.at(6)
+        & light.at(-1) & light.at(7);
+    const QrBitLine quiet = (light.at(-2) & light.at(-3) & light.at(-4)) | (light.at(8) & light.at(9) & light.at(10));
+    return (core & quiet).count();
 }
 
 } // namespace
@@ -212,15 +214,17 @@ void CQR_Encode::setCodeWordPattern()
 
 void CQR_Encode::setMaskingPattern(int pattern)
 {
-    for (int j = 0; j < m_nSymbleSize; ++j) {
-        auto& column = m_byModuleData[idx(j)];
-        for (int i = 0; i < m_nSymbleSize; ++i) {
-            uint8_t& module = column[idx(i)];
-            if (module & kFunctionFlag)
-                continue;
-            const bool placed = module & kPlacedBit;
-            module = static_cast<uint8_t>((module & ~kMaskedBit) | ((placed != maskCondition(pattern, i, j)) ? kMaskedBit : 0));
-        }
+    auto& m = m_byModuleData;
+    const int s = m_nSymbleSize;
+    switch (pattern) {
+    case 0: applyMask(m, s, [](int i, int j) { return (i + j) % 2 == 0; }); break;
+    case 1: applyMask(m, s, [](int i, int) { return i % 2 == 0; }); break;
+    case 2: applyMask(m, s, [](int, int j) { return j % 3 == 0; }); break;
+    case 3: applyMask(m, s, [](int i, int j) { return (i + j) % 3 == 0; }); break;
+    case 4: applyMask(m, s, [](int i, int j) { return (i / 2 + j / 3) % 2 == 0; }); break;
+    case 5: applyMask(m, s, [](int i, int j) { return (i * j) % 2 + (i * j) % 3 == 0; }); break;
+    case 6: applyMask(m, s, [](int i, int j) { return ((i * j) % 2 + (i * j) % 3) % 2 == 0; }); break;
+    default: applyMask(m, s, [](int i, int j) { return ((i * j) % 3 + (i + j) % 2) % 2 == 0; }); break;
     }
 }
 
@@ -255,37 +259,34 @@ void CQR_Encode::setFormatInfoPattern(int pattern)
 int CQR_Encode::countPenalty() const
 {
     const int s = m_nSymbleSize;
-    // Dark (1) or light (0), once by column and once by row, so that every
-    // line is scanned as contiguous memory.
-    std::array<uint8_t, kMaxSymbolSize * kMaxSymbolSize> columns;
-    std::array<uint8_t, kMaxSymbolSize * kMaxSymbolSize> rows;
-    int light = 0;
+    std::array<QrBitLine, kMaxSymbolSize> columns{};
+    std::array<QrBitLine, kMaxSymbolSize> rows{};
+    int dark = 0;
     for (int x = 0; x < s; ++x) {
+        const auto& column = m_byModuleData[idx(x)];
         for (int y = 0; y < s; ++y) {
-            const uint8_t dark = (m_byModuleData[idx(x)][idx(y)] & kDarkBits) ? 1 : 0;
-            columns[idx(x * s + y)] = dark;
-            rows[idx(y * s + x)] = dark;
-            light += 1 - dark;
+            const uint64_t isDark = (column[idx(y)] & kDarkBits) != 0;
+            columns[idx(x)].orModule(y, isDark);
+            rows[idx(y)].orModule(x, isDark);
+            dark += static_cast<int>(isDark);
         }
     }
 
+    constexpr int p = QrBitLine::kPadding;
+    const QrBitLine windows = QrBitLine::range(p, p + s - 5);
+    const QrBitLine firstModule = QrBitLine::range(p, p);
+    const QrBitLine pairs = QrBitLine::range(p, p + s - 2);
     int penalty = 0;
     for (int line = 0; line < s; ++line) {
-        const uint8_t* column = columns.data() + line * s;
-        const uint8_t* row = rows.data() + line * s;
-        penalty += runPenalty(column, s) + runPenalty(row, s);
-        penalty += finderLikePenalty(column, s) + finderLikePenalty(row, s);
+        const QrBitLine& column = columns[idx(line)];
+        const QrBitLine& row = rows[idx(line)];
+        penalty += runPenalty(column, windows, firstModule) + runPenalty(row, windows, firstModule);
+        penalty += 40 * (finderLikeCount(column) + finderLikeCount(row));
+        if (line + 1 < s)
+            penalty += 3 * blockCount(column, columns[idx(line + 1)], pairs);
     }
-    for (int x = 0; x + 1 < s; ++x) {
-        const uint8_t* left = columns.data() + x * s;
-        const uint8_t* right = left + s;
-        for (int y = 0; y + 1 < s; ++y) {
-            const uint8_t v = left[y];
-            if (left[y + 1] == v && right[y] == v && right[y + 1] == v)
-                penalty += 3;
-        }
-    }
-    const int percentLight = 100 * light / (s * s);
+    // The balance rule counts light modules.
+    const int percentLight = 100 * (s * s - dark) / (s * s);
     penalty += 10 * (std::abs(50 - percentLight) / 5);
     return penalty;
 }
