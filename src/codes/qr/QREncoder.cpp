@@ -126,7 +126,8 @@ QImage QREncoder::renderDataMatrix(const DataMatrix& matrix, int dimension)
 {
     const qint64 n = matrix.dimension();
     const qint64 d = dimension;
-    if (n < 1 || d < n || 4 * d * d >= (qint64(1) << 31))
+    // The pixel buffer's byte count, 4 x d x d, must stay below 2^31.
+    if (n < 1 || d < n || d * d >= (qint64(1) << 29))
         return {};
     QImage image(dimension, dimension, QImage::Format_RGBA8888);
     if (image.isNull())
