@@ -30,8 +30,8 @@ constexpr uint8_t functionModule(bool dark)
     return dark ? kFunctionDark : kFunctionLight;
 }
 
-// Flips the masked bit of every data module, i the row and j the column,
-// where the mask's condition holds; the placed bit is kept.
+// Sets the masked bit of every data module to its placed bit XOR the mask's
+// condition (i the row, j the column); the placed bit stays for the next mask.
 template <class Condition>
 void applyMask(CQR_Encode::ModuleMatrix& modules, int size, Condition condition)
 {
