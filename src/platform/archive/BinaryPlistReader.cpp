@@ -89,7 +89,7 @@ Result<PlistValue> Parser::run()
     m_memo.resize(m_count);
     std::optional<PlistValue> root = object(top, 0);
     if (!root)
-        return *m_error;
+        return m_error ? *m_error : archiveError(ArchiveErrorCode::Damaged, QStringLiteral("The property list is damaged."));
     return std::move(*root);
 }
 
@@ -226,7 +226,11 @@ std::optional<PlistValue> Parser::parseAt(std::uint64_t offset, int depth)
     }
     case 0x6: {
         const std::optional<std::uint64_t> n = length(cursor, low);
-        if (!n || *n > m_size || !need(cursor, *n * 2))
+        if (!n)
+            return std::nullopt;
+        if (*n > m_size)
+            return fail(ArchiveErrorCode::Damaged, QStringLiteral("A string of the property list runs past the end of its data."));
+        if (!need(cursor, *n * 2))
             return std::nullopt;
         QString s(qsizetype(*n), Qt::Uninitialized);
         QChar* out = s.data();

@@ -7,6 +7,7 @@
   plist_helper.py fixture KIND OUT -> writes a keyed archive fixture
 """
 import base64
+import datetime
 import json
 import plistlib
 import struct
@@ -39,6 +40,8 @@ def raw_kinds(data):
             return {"real4": struct.unpack(">f", data[pos + 1: pos + 5])[0]}
         if marker == 0x23:
             return {"real8": struct.unpack(">d", data[pos + 1: pos + 9])[0]}
+        if marker == 0x33:
+            return {"date": struct.unpack(">d", data[pos + 1: pos + 9])[0]}
         if high == 0x4:
             n, start = length(pos, low)
             return {"data": base64.b64encode(data[start: start + n]).decode()}
@@ -73,6 +76,8 @@ def plain(value):
         return {"real": value}
     if isinstance(value, bytes):
         return {"data": base64.b64encode(value).decode()}
+    if isinstance(value, datetime.datetime):
+        return {"date": (value - datetime.datetime(2001, 1, 1)).total_seconds()}
     if isinstance(value, plistlib.UID):
         return {"uid": value.data}
     if isinstance(value, list):
@@ -148,14 +153,14 @@ def fixture_mobile(out):
                                           a.dictionary({"NSColor": red, "NSUnderline": a.add(1)})]),
                     NSAttributeInfo=a.add(bytes([3, 0, 5, 1])))
     view1 = a.record(("PuttyView", "UIView", "UIResponder", "NSObject"),
-                     attributedText=text, locked=True, dropShadow=False, borderColor=border,
-                     borderWidth=2.5, nonprinting=False, contentType=0,
+                     attributedText=text, locked=a.add(True), dropShadow=a.add(False), borderColor=border,
+                     borderWidth=a.add(2.5), nonprinting=a.add(False), contentType=a.add(0),
                      UIBounds="{{0, 0}, {100, 50}}", UICenter="{200, 300}")
     drawing = a.record(("UIImage", "NSObject"), PNGRepresentation=TINY_PNG)
     notimage = a.record(("UIImage", "NSObject"), PNGRepresentation=b"not a png")
     view2 = a.record(("PuttyView", "UIView", "UIResponder", "NSObject"),
-                     originalImage=notimage, contentType=1, UIBounds="{{0, 0}, {10, 20}}", UICenter="{5, 10}",
-                     borderWidth=0)
+                     originalImage=notimage, contentType=a.add(1), UIBounds="{{0, 0}, {10, 20}}", UICenter="{5, 10}",
+                     borderWidth=a.add(0))
     null = a.record(("NSNull", "NSObject"))
     root = a.dictionary({
         "canvasFrame": a.record(("NSValue", "NSObject"), **{"NS.special": 3, "NS.rectval": "{{0, 0}, {320, 480}}"}),
