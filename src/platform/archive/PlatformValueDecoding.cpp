@@ -296,7 +296,8 @@ QVariant decodeImage(KeyedUnarchiver& u)
         for (const ImageRep& r : decoded->representations())
             image.addRepresentation(r);
     }
-    if (size.isValid() && !size.isEmpty())
+    // The size is kept only where it says more than the first representation.
+    if (size.isValid() && !size.isEmpty() && size != image.size())
         image.setSize(size);
     return QVariant::fromValue(image);
 }
