@@ -1,5 +1,7 @@
 #include "app/document/Document.h"
 
+#include "app/document/DocumentArchive.h"
+#include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
 
 #include <QFileInfo>
@@ -108,12 +110,30 @@ void Document::updateChangeCountCleared()
 
 Result<QByteArray> Document::dataOfType(const QString&)
 {
-    return Error {QStringLiteral("Document"), 1, QObject::tr("This document cannot be stored yet.")};
+    // Whatever type is asked for, documents are written in the desktop format.
+    return DocumentArchive::write(*this);
 }
 
-Status Document::readFromData(const QByteArray&, const QString&)
+Status Document::readFromData(const QByteArray& data, const QString& typeName)
 {
-    return Error {QStringLiteral("Document"), 1, QObject::tr("This document cannot be read yet.")};
+    Status status;
+    if (typeName == kDesktopDocumentType)
+        status = DocumentArchive::read(*this, data);
+    // Any other type reads nothing: the document stays empty and gets its
+    // first pages when its window is set up.
+    if (status)
+        bringWindowForwardSoon();
+    return status;
+}
+
+void Document::bringWindowForwardSoon()
+{
+    after(100, this, [this] {
+        if (QWidget* window = documentWindow()) {
+            window->raise();
+            window->activateWindow();
+        }
+    });
 }
 
 void Document::addWindow(QWidget* window)

@@ -89,6 +89,8 @@ signals:
 
 private:
     void initialize();
+    // A read document's window comes to the front once it exists.
+    void bringWindowForwardSoon();
 
     // File state.
     QString m_filePath;

@@ -1,0 +1,182 @@
+// Saving, reopening, reverting and autosaving documents through the
+// controller, with real files; python3's plistlib checks what is written.
+#include "DocumentTestSupport.h"
+
+#include "app/document/Document.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+
+using namespace ql;
+using ql::testing::fileContents;
+using ql::testing::writeFile;
+
+namespace {
+
+// What python3's plistlib makes of a file: the output of `expression`,
+// evaluated with the loaded plist as `d`.
+QString plistlib(const QString& path, const QString& expression)
+{
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"), QStringLiteral("import plistlib,sys\nd = plistlib.load(open(sys.argv[1], 'rb'))\nprint(%1)").arg(expression), path});
+    python.waitForFinished();
+    return QString::fromUtf8(python.readAllStandardOutput()).trimmed() + QString::fromUtf8(python.readAllStandardError()).trimmed();
+}
+
+AttributedString someNotes()
+{
+    AttributedString notes(QStringLiteral("Print 200 copies, "));
+    notes.append(QStringLiteral("matte."), {{TextAttribute::foregroundColor, QVariant::fromValue(Color::deviceRgb(1, 0, 0))}});
+    return notes;
+}
+
+} // namespace
+
+using DocumentFile = ql::testing::DocumentFixture;
+
+TEST_F(DocumentFile, SavedDocumentReopensAsItWasWithNothingToUndo)
+{
+    Document* document = controller.newDocument();
+    document->setNotes(someNotes());
+    document->setFormatAsBooklet(true);
+    document->updateChangeCountDone();
+
+    prompter.answerSavePanel(path(QStringLiteral("Flyer")));
+    ASSERT_TRUE(controller.saveDocument(document));
+    ASSERT_EQ(prompter.panels.size(), 1);
+    EXPECT_EQ(prompter.panels[0].allowedExtensions, QStringList{QStringLiteral("qvleaf")});
+    EXPECT_EQ(prompter.panels[0].suggestedName, QStringLiteral("Untitled.qvleaf"));
+    const QString saved = path(QStringLiteral("Flyer.qvleaf"));
+    EXPECT_EQ(document->filePath(), saved) << "the extension is added when the name lacks it";
+    EXPECT_EQ(document->displayName(), QStringLiteral("Flyer"));
+    EXPECT_FALSE(document->isDocumentEdited());
+    EXPECT_EQ(controller.recentDocumentPaths().value(0), saved);
+
+    EXPECT_EQ(plistlib(saved, QStringLiteral("list(d['$top'].keys())")), QStringLiteral("['notes', 'formatAsBooklet']"));
+    EXPECT_EQ(plistlib(saved, QStringLiteral("d['$top']['formatAsBooklet']")), QStringLiteral("True"));
+
+    ASSERT_TRUE(controller.closeDocument(document));
+    Result<Document*> reopened = controller.openDocumentWithContentsOfFile(saved);
+    ASSERT_TRUE(reopened.ok());
+    EXPECT_EQ((*reopened)->notes(), someNotes());
+    EXPECT_TRUE((*reopened)->formatAsBooklet()) << "the window set-up keeps a read document's booklet flag";
+    EXPECT_FALSE((*reopened)->isDocumentEdited());
+    EXPECT_FALSE((*reopened)->undoManager()->canUndo());
+    EXPECT_EQ((*reopened)->filePath(), saved);
+    EXPECT_TRUE(prompter.alerts.isEmpty());
+
+    Result<Document*> again = controller.openDocumentWithContentsOfFile(saved);
+    EXPECT_EQ(*again, *reopened) << "a file already open is brought forward, not opened twice";
+}
+
+TEST_F(DocumentFile, BadFilesAreRefusedWithAClearErrorAndNothingChanges)
+{
+    const QString name = QStringLiteral("bad.qvleaf");
+    QByteArray good;
+    {
+        Document document;
+        document.setNotes(someNotes());
+        good = *document.dataOfType(kDesktopDocumentType);
+    }
+    QByteArray random(4096, '\0');
+    for (int i = 0; i < random.size(); ++i)
+        random[i] = char((i * 7919 + 13) % 251);
+    const QByteArray xmlPlist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                                "<key>pages</key><array/></dict></plist>";
+    const QList<QPair<const char*, QByteArray>> cases = {
+        {"empty", QByteArray()},
+        {"truncated", good.left(good.size() / 2)},
+        {"random bytes", random},
+        {"a property list that is no archive", xmlPlist},
+    };
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        writeFile(path(name), bytes);
+        prompter.alerts.clear();
+        Result<Document*> result = controller.openDocumentWithContentsOfFile(path(name));
+        ASSERT_FALSE(result.ok());
+        EXPECT_TRUE(result.error().message.contains(name)) << result.error().message.toStdString();
+        ASSERT_EQ(prompter.alerts.size(), 1);
+        EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The document “bad.qvleaf” could not be opened."));
+        EXPECT_TRUE(controller.documents().isEmpty());
+        EXPECT_EQ(fileContents(path(name)), bytes) << "the file is left as it was";
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{QStringLiteral("bad.qvleaf")}))
+        << "nothing is written";
+}
+
+TEST_F(DocumentFile, UnrecognisedTypeReadsAsAnEmptyDocument)
+{
+    Document document;
+    EXPECT_TRUE(document.readFromData("whatever", QStringLiteral("SomeOtherType")).ok());
+    EXPECT_TRUE(document.notes().isEmpty());
+}
+
+TEST_F(DocumentFile, RevertGoesBackToTheFileAfterAsking)
+{
+    Document* document = controller.newDocument();
+    document->setNotes(someNotes());
+    ASSERT_TRUE(controller.saveDocumentToFile(document, path(QStringLiteral("a.qvleaf"))));
+    document->setNotes(AttributedString(QStringLiteral("changed")));
+    document->updateChangeCountDone();
+
+    prompter.answerAlert(1); // Cancel
+    EXPECT_FALSE(controller.revertDocumentToSaved(document));
+    EXPECT_EQ(document->notes().string(), QStringLiteral("changed"));
+
+    prompter.answerAlert(0); // Revert
+    ASSERT_TRUE(controller.revertDocumentToSaved(document));
+    EXPECT_EQ(document->notes(), someNotes());
+    EXPECT_FALSE(document->isDocumentEdited());
+    EXPECT_FALSE(document->undoManager()->canUndo());
+    EXPECT_EQ(prompter.alerts[1].messageText,
+              QStringLiteral("Do you want to revert to the most recently saved version of the document “a”?"));
+
+    writeFile(path(QStringLiteral("a.qvleaf")), "damaged");
+    document->setNotes(AttributedString(QStringLiteral("kept")));
+    prompter.answerAlert(0);
+    EXPECT_FALSE(controller.revertDocumentToSaved(document));
+    EXPECT_EQ(document->notes().string(), QStringLiteral("kept")) << "a damaged file leaves the document as it was";
+}
+
+TEST_F(DocumentFile, AutosaveWritesEditedDocumentsIntoTheirOwnFile)
+{
+    controller.setAutosaveDelay(20);
+    Document* untitled = controller.newDocument();
+    Document* document = controller.newDocument();
+    ASSERT_TRUE(controller.saveDocumentToFile(document, path(QStringLiteral("auto.qvleaf"))));
+
+    document->setNotes(AttributedString(QStringLiteral("typed since the save")));
+    document->updateChangeCountDone();
+    untitled->updateChangeCountDone();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !document->isDocumentEdited(); }, 2000));
+
+    Document reread;
+    ASSERT_TRUE(reread.readFromData(fileContents(path(QStringLiteral("auto.qvleaf"))), kDesktopDocumentType));
+    EXPECT_EQ(reread.notes().string(), QStringLiteral("typed since the save"));
+    EXPECT_TRUE(untitled->isDocumentEdited()) << "an untitled document waits for the user to choose a file";
+    EXPECT_TRUE(prompter.panels.isEmpty());
+    EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("*.qvleaf")}), QStringList{QStringLiteral("auto.qvleaf")});
+}
+
+TEST_F(DocumentFile, CopyFromDataHasNoFileAndSaveFailuresAreReported)
+{
+    Document source;
+    source.setNotes(someNotes());
+    Result<Document*> copy = controller.openUntitledDocumentWithData(*source.dataOfType(kDesktopDocumentType), kDesktopDocumentType);
+    ASSERT_TRUE(copy.ok());
+    EXPECT_TRUE((*copy)->filePath().isEmpty());
+    EXPECT_EQ((*copy)->notes(), someNotes());
+    EXPECT_FALSE((*copy)->isDocumentEdited());
+
+    (*copy)->updateChangeCountDone();
+    prompter.answerSavePanel(path(QStringLiteral("missing folder/copy.qvleaf")));
+    EXPECT_FALSE(controller.saveDocument(*copy));
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The document “Untitled” could not be saved."));
+    EXPECT_TRUE((*copy)->isDocumentEdited());
+    EXPECT_TRUE((*copy)->filePath().isEmpty());
+}
