@@ -9,6 +9,16 @@
 #include <QString>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable QStrings in GoogleTest's failure messages.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
 namespace barcodetest {
 
 // The code, failing the test with the library's message when it is refused.
