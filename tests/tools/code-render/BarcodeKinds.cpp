@@ -1,10 +1,19 @@
 // The linear barcodes that code-render knows. Options: --scale N (bar scale,
-// default 1) and --caption on|off. An EAN-13 content may carry an add-on
-// after a plus sign: "9780306406157+12" or "9780306406157+12345".
+// default 1), --caption on|off, and for msi --msi-scheme N (0 none, 1 mod 10,
+// 2 mod 11, 3 mod 10/10, 4 mod 11/10; default 1). An EAN-13 content may carry
+// an add-on after a plus sign: "9780306406157+12" or "9780306406157+12345".
 #include "CodeRenderKinds.h"
 
 #include "../../support/SupplementedBarcode.h"
 
+#include "codes/barcodes/BCCodabarCode.h"
+#include "codes/barcodes/BCCode11Code.h"
+#include "codes/barcodes/BCCode128Code.h"
+#include "codes/barcodes/BCCode39Code.h"
+#include "codes/barcodes/BCCode39CodeModulo43.h"
+#include "codes/barcodes/BCCode39FullASCII.h"
+#include "codes/barcodes/BCCode39FullASCIIModulo43.h"
+#include "codes/barcodes/BCCode93Code.h"
 #include "codes/barcodes/BCCodeRenderer.h"
 #include "codes/barcodes/BCEAN13Code.h"
 #include "codes/barcodes/BCEAN2SupplementCode.h"
@@ -12,7 +21,13 @@
 #include "codes/barcodes/BCEAN8Code.h"
 #include "codes/barcodes/BCISBNCode.h"
 #include "codes/barcodes/BCISMNCode.h"
+#include "codes/barcodes/BCFacingIdentificationMarkCode.h"
 #include "codes/barcodes/BCISSNCode.h"
+#include "codes/barcodes/BCInterleaved2of5Code.h"
+#include "codes/barcodes/BCMSICode.h"
+#include "codes/barcodes/BCPOSTNETCode.h"
+#include "codes/barcodes/BCPharmacodeOneTrack.h"
+#include "codes/barcodes/BCStandard2of5Code.h"
 #include "codes/barcodes/BCUPCACode.h"
 #include "codes/barcodes/BCUPCECode.h"
 
@@ -25,10 +40,10 @@ namespace {
 using ql::BCCode;
 using CodeResult = ql::Result<std::unique_ptr<BCCode>>;
 
-template <class Code>
-CodeResult make(const QString& text)
+template <class Code, class... Args>
+CodeResult make(const QString& text, Args... args)
 {
-    auto made = Code::create(text);
+    auto made = Code::create(text, args...);
     if (!made)
         return made.error();
     return std::unique_ptr<BCCode>(std::move(made).value());
@@ -74,16 +89,29 @@ int save(const QImage& image, const QString& out)
     return 0;
 }
 
-template <class Code>
-int run(const QString&, const QString& text, const QString& out, const Options& options)
+int render(const CodeResult& code, const QString& out, const Options& options)
 {
     ql::BCRenderOptions renderOptions;
     if (!coderender::renderOptions(options, renderOptions))
         return usage("bad --scale or --caption value");
-    const CodeResult code = make<Code>(text);
     if (!code)
         return refused(code.error());
     return save(ql::BCCodeRenderer().imageWithBarCode(code->get(), renderOptions), out);
+}
+
+template <class Code>
+int run(const QString&, const QString& text, const QString& out, const Options& options)
+{
+    return render(make<Code>(text), out, options);
+}
+
+int runMSI(const QString&, const QString& text, const QString& out, const Options& options)
+{
+    bool ok = true;
+    const int scheme = options.value(QStringLiteral("msi-scheme"), QStringLiteral("1")).toInt(&ok);
+    if (!ok || scheme < 0 || scheme > 4)
+        return usage("bad --msi-scheme value (0 to 4)");
+    return render(make<ql::BCMSICode>(text, ql::BCMSICodeCheckDigitScheme(scheme)), out, options);
 }
 
 int runEAN13(const QString& kind, const QString& text, const QString& out, const Options& options)
@@ -122,6 +150,20 @@ std::vector<Kind> barcodeKinds()
         {QStringLiteral("isbn"), run<ql::BCISBNCode>},
         {QStringLiteral("ismn"), run<ql::BCISMNCode>},
         {QStringLiteral("issn"), run<ql::BCISSNCode>},
+        {QStringLiteral("code128"), run<ql::BCCode128Code>},
+        {QStringLiteral("code39"), run<ql::BCCode39Code>},
+        {QStringLiteral("code39mod43"), run<ql::BCCode39CodeModulo43>},
+        {QStringLiteral("code39full"), run<ql::BCCode39FullASCII>},
+        {QStringLiteral("code39fullmod43"), run<ql::BCCode39FullASCIIModulo43>},
+        {QStringLiteral("code93"), run<ql::BCCode93Code>},
+        {QStringLiteral("code11"), run<ql::BCCode11Code>},
+        {QStringLiteral("codabar"), run<ql::BCCodabarCode>},
+        {QStringLiteral("itf"), run<ql::BCInterleaved2of5Code>},
+        {QStringLiteral("std2of5"), run<ql::BCStandard2of5Code>},
+        {QStringLiteral("msi"), runMSI},
+        {QStringLiteral("postnet"), run<ql::BCPOSTNETCode>},
+        {QStringLiteral("pharmacode"), run<ql::BCPharmacodeOneTrack>},
+        {QStringLiteral("fim"), run<ql::BCFacingIdentificationMarkCode>},
     };
 }
 
