@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
+#include <random>
 
 namespace qlkit {
 namespace {
@@ -119,6 +121,10 @@ double RIGNetworkClient::generateRandomJitter()
 
 double RIGNetworkClient::randomDoubleWithMin(double min, double max)
 {
+    // Seeded once per process: an unseeded sequence would give every
+    // installation the same waits and defeat the jitter.
+    static std::once_flag seeded;
+    std::call_once(seeded, [] { srand48(long(std::random_device {}())); });
     return min + (max - min) * drand48();
 }
 
