@@ -57,6 +57,12 @@ public:
     QString iconsFolder() const { return m_iconsFolder; }
     void setIconsFolder(const QString& folder) { m_iconsFolder = folder; }
 
+    // Image effects 1 to 11 of the image element (monochrome, posterize,
+    // invert, instant film, sepia, bloom, comic, crystallize, edges, line
+    // overlay, pixellate), each keeping the picture's size. 0 gives the very
+    // image passed in; any other number gives a null image.
+    static QImage applyEffect(int effect, const QImage& image);
+
     // Image flips of an image element's content: its "image" is redrawn and
     // set as both "image" and "originalImage". Horizontally turns the picture
     // by 180 degrees; vertically mirrors it left to right.
