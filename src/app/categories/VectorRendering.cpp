@@ -43,7 +43,7 @@ Result<QImage> renderPdfPage(const QByteArray& data, int pageIndex, QSize pixels
         return renderError(2, QStringLiteral("The PDF page has no size."));
     document->setRenderHint(Poppler::Document::Antialiasing);
     document->setRenderHint(Poppler::Document::TextAntialiasing);
-    document->setPaperColor(Qt::transparent);
+    document->setRenderHint(Poppler::Document::IgnorePaperColor);
     const QImage image = page->renderToImage(72.0 * pixels.width() / points.width(),
                                              72.0 * pixels.height() / points.height(), 0, 0,
                                              pixels.width(), pixels.height());

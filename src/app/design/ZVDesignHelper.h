@@ -7,6 +7,8 @@
 #include "app/design/NumberFormatter.h"
 #include "platform/object/KVObject.h"
 
+#include <QPainter>
+#include <QPainterPath>
 #include <QPointer>
 #include <QRectF>
 #include <QSizeF>
@@ -56,6 +58,11 @@ public:
     QStringList glyphs() const;
     QString iconsFolder() const { return m_iconsFolder; }
     void setIconsFolder(const QString& folder) { m_iconsFolder = folder; }
+
+    // An inner shadow of the path in the colour (its alpha included), the
+    // offset in the painter's coordinates.
+    static void drawInnerShadowInContext(QPainter& painter, const QPainterPath& path, const QColor& shadowColor,
+                                         QSizeF offset, double blurRadius);
 
     // Image effects 1 to 11 of the image element (monochrome, posterize,
     // invert, instant film, sepia, bloom, comic, crystallize, edges, line
