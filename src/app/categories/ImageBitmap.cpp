@@ -39,6 +39,26 @@ Image imageFromBitmap(const QImage& bitmap, QSizeF size)
     return image;
 }
 
+QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect)
+{
+    if (picture.isNull())
+        return {};
+    const QRect part = rect.isEmpty() ? picture.rect() : rect.toAlignedRect();
+    QImage bitmap(part.size(), QImage::Format_RGBA8888);
+    if (bitmap.isNull())
+        return {};
+    bitmap.fill(Qt::transparent);
+    QPainter painter(&bitmap);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(0, 0), picture, part);
+    return bitmap;
+}
+
+Image imageWithCIImage(const QImage& picture, const QRectF& rect)
+{
+    return imageFromBitmap(imageRepWithCIImage(picture, rect));
+}
+
 double pixelDensity(const Image& image)
 {
     if (image.isNull() || image.isVector() || image.size().width() <= 0)

@@ -18,6 +18,12 @@ Image imageFromBitmap(const QImage& bitmap, QSizeF size = {});
 // Pixels per point of the image's first representation, never below 1, so
 // that edits keep a high-resolution photo's detail.
 double pixelDensity(const Image& image);
+// The part `rect` of a computed picture (an effect's result) as an image
+// of the rectangle's size; the whole picture when `rect` is empty.
+Image imageWithCIImage(const QImage& picture, const QRectF& rect = {});
+// 8-bit RGBA pixels of that part, one a point.
+QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect = {});
+
 // A transparent bitmap for `size` points at `scale` pixels a point; null when
 // the size has no whole pixel.
 QImage blankBitmap(QSizeF size, double scale = 1.0);

@@ -59,7 +59,8 @@ Result<QImage> renderEps(const QByteArray& data, QSizeF points, QSize pixels)
     const QString gs = ghostscript();
     if (gs.isEmpty())
         return renderError(5, QStringLiteral("EPS images need Ghostscript (gs), which is not installed."));
-    QTemporaryFile input;
+    QTemporaryFile input(QStandardPaths::writableLocation(QStandardPaths::TempLocation)
+                         + QStringLiteral("/quiverleaf-eps-XXXXXX.eps"));
     if (!input.open() || input.write(data) != data.size() || !input.flush())
         return renderError(6, QStringLiteral("The EPS data could not be handed to Ghostscript."));
     // Render at a resolution that gives about the asked size; -dEPSCrop keeps

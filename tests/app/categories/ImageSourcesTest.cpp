@@ -168,6 +168,15 @@ TEST(ImageSources, BadFilesAndSizesGiveNullResults)
     EXPECT_TRUE(bitmapOf(Image()).isNull());
     EXPECT_TRUE(imageFromBitmap(QImage()).isNull());
     EXPECT_TRUE(blankBitmap(QSizeF(0, 10)).isNull());
+    EXPECT_TRUE(imageWithCIImage(QImage()).isNull());
+
+    QImage picture(30, 20, QImage::Format_ARGB32);
+    picture.fill(Qt::blue);
+    picture.setPixel(10, 5, qRgb(255, 0, 0));
+    const Image part = imageWithCIImage(picture, QRectF(10, 5, 4, 3));
+    EXPECT_EQ(part.size(), QSizeF(4, 3));
+    EXPECT_EQ(bitmapOf(part).pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(imageWithCIImage(picture).size(), QSizeF(30, 20));
 }
 
 TEST(ImageLoader, LoadsOverHttpAndFromFilesAndCallsBackOnceOnTheMainThread)
