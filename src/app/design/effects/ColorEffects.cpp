@@ -1,7 +1,5 @@
 #include "app/design/effects/ColorEffects.h"
 
-#include "app/design/effects/Parallel.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -10,15 +8,10 @@ namespace ql::effects {
 namespace {
 
 template <class Fn>
-void eachPixel(FloatImage& image, Fn fn)
+void eachPixel(float* pixels, size_t count, Fn fn)
 {
-    parallelRows(image.height, [&](int y0, int y1) {
-        for (int y = y0; y < y1; ++y) {
-            float* p = image.row(y);
-            for (int x = 0; x < image.width; ++x, p += 4)
-                fn(p);
-        }
-    });
+    for (size_t i = 0; i < count; ++i, pixels += 4)
+        fn(pixels);
 }
 
 float clamp01(float v)
@@ -28,37 +21,37 @@ float clamp01(float v)
 
 } // namespace
 
-void monochrome(FloatImage& image)
+void monochrome(float* pixels, size_t count)
 {
-    eachPixel(image, [](float* p) { p[0] = p[1] = p[2] = clamp01(luma(p)); });
+    eachPixel(pixels, count, [](float* p) { p[0] = p[1] = p[2] = clamp01(luma(p)); });
 }
 
-void posterize(FloatImage& image, int levels)
+void posterize(float* pixels, size_t count, int levels)
 {
     if (levels < 2) {
-        eachPixel(image, [](float* p) { p[0] = p[1] = p[2] = 0.0f; });
+        eachPixel(pixels, count, [](float* p) { p[0] = p[1] = p[2] = 0.0f; });
         return;
     }
     const float steps = float(levels);
     const float top = float(levels - 1);
-    eachPixel(image, [&](float* p) {
+    eachPixel(pixels, count, [&](float* p) {
         for (int c = 0; c < 3; ++c)
             p[c] = std::min(std::floor(clamp01(p[c]) * steps), top) / top;
     });
 }
 
-void invert(FloatImage& image)
+void invert(float* pixels, size_t count)
 {
-    eachPixel(image, [](float* p) {
+    eachPixel(pixels, count, [](float* p) {
         for (int c = 0; c < 3; ++c)
             p[c] = 1.0f - p[c];
     });
 }
 
-void instantFilm(FloatImage& image)
+void instantFilm(float* pixels, size_t count)
 {
     // Per-channel tone curves over a slightly faded picture.
-    eachPixel(image, [](float* p) {
+    eachPixel(pixels, count, [](float* p) {
         const float grey = luma(p);
         float rgb[3];
         for (int c = 0; c < 3; ++c) {
@@ -72,11 +65,11 @@ void instantFilm(FloatImage& image)
     });
 }
 
-void sepia(FloatImage& image, float intensity)
+void sepia(float* pixels, size_t count, float intensity)
 {
     const float keep = 1.0f - std::clamp(intensity, 0.0f, 1.0f);
     const float take = 1.0f - keep;
-    eachPixel(image, [&](float* p) {
+    eachPixel(pixels, count, [&](float* p) {
         const float r = p[0], g = p[1], b = p[2];
         const float sr = clamp01(0.393f * r + 0.769f * g + 0.189f * b);
         const float sg = clamp01(0.349f * r + 0.686f * g + 0.168f * b);

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace ql::effects {
@@ -48,6 +49,10 @@ private:
     size_t byteCount() const { return size_t(width) * size_t(height) * 4 * sizeof(float); }
     std::unique_ptr<float[]> m_data;
 };
+
+// Runs `map` over each row of the picture as floats, in parallel, and
+// gives the 8-bit RGBA result; no buffer of the whole picture is made.
+QImage mapRows(const QImage& image, const std::function<void(float* pixels, size_t count)>& map);
 
 // Rec. 709 luma, as colour controls weigh the channels.
 inline float luma(const float* p)

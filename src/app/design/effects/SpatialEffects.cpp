@@ -85,7 +85,7 @@ FloatImage bloom(const FloatImage& image, double radius, double intensity)
 FloatImage comic(const FloatImage& image)
 {
     FloatImage flat = gaussianBlur(image, 1.5);
-    posterize(flat, 5);
+    posterize(flat.row(0), size_t(flat.width) * size_t(flat.height), 5);
     const std::vector<float> lines = outlines(image, 0.08f, 6.0f);
     parallelRows(image.height, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y)
