@@ -1,6 +1,7 @@
 #include "app/design/ZVDesignHelper.h"
 
 #include "app/design/BuildIdentity.h"
+#include "app/design/TextStyleSeeds.h"
 #include "app/design/UnitTransformers.h"
 #include "platform/runtime/UserDefaults.h"
 #include "util/ValueTransformer.h"
@@ -64,6 +65,9 @@ void ZVDesignHelper::setDefaults()
         m_defaults.synchronize();
     }
     m_units = qint32(m_defaults.integerForKey(QStringLiteral("unitsType")));
+    // Only a missing key re-seeds: an empty list is the user's own choice.
+    if (!m_defaults.objectForKey(QStringLiteral("textStyles")).isValid())
+        m_defaults.setObject(QStringLiteral("textStyles"), seededTextStyles());
     m_defaults.synchronize();
 }
 
