@@ -61,8 +61,11 @@ Image imageWithCIImage(const QImage& picture, const QRectF& rect)
 
 double pixelDensity(const Image& image)
 {
-    if (image.isNull() || image.isVector() || image.size().width() <= 0)
+    if (image.isNull() || image.size().width() <= 0)
         return 1.0;
+    // Edits of a PDF or EPS original keep print resolution (300 dpi).
+    if (image.isVector())
+        return 300.0 / 72.0;
     return std::max(1.0, image.pixelSize().width() / image.size().width());
 }
 

@@ -16,7 +16,8 @@ QImage bitmapOf(const Image& image, double scale = 1.0);
 // when not given).
 Image imageFromBitmap(const QImage& bitmap, QSizeF size = {});
 // Pixels per point of the image's first representation, never below 1, so
-// that edits keep a high-resolution photo's detail.
+// that edits keep a high-resolution photo's detail; print resolution for
+// vector originals.
 double pixelDensity(const Image& image);
 // The part `rect` of a computed picture (an effect's result) as an image
 // of the rectangle's size; the whole picture when `rect` is empty.

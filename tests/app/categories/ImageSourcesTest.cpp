@@ -138,6 +138,8 @@ TEST(VectorImages, PdfAndEpsOriginalsRenderAtTheAskedScale)
     ASSERT_TRUE(damaged.ok());
     EXPECT_TRUE(bitmapOf(*damaged).isNull());
     EXPECT_FALSE(renderPdfPage(pdfWithRedLeftHalf(), 3, QSize(10, 10)).ok());
+    // Edits of a vector original keep print resolution.
+    EXPECT_EQ(pixelDensity(*pdf), 300.0 / 72.0);
 
     if (!canRenderEps())
         GTEST_SKIP() << "Ghostscript is not installed";
