@@ -6,9 +6,14 @@
 
 namespace ql {
 
+bool hasPixels(const Image& image)
+{
+    return !image.isNull() && image.size().width() > 0 && image.size().height() > 0;
+}
+
 QImage bitmapOf(const Image& image, double scale)
 {
-    if (image.isNull())
+    if (!hasPixels(image))
         return {};
     const ImageRep rep = image.firstRepresentation();
     const QSizeF points = image.size();

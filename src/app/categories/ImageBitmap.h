@@ -9,6 +9,8 @@
 
 namespace ql {
 
+// Whether the image has anything to draw: a representation and a size.
+bool hasPixels(const Image& image);
 // The pixels of the image's first representation, `scale` pixels per
 // point, premultiplied ARGB; null for an empty image or unreadable data.
 QImage bitmapOf(const Image& image, double scale = 1.0);

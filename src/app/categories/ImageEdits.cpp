@@ -41,7 +41,7 @@ Image imageCroppedInRect(const Image& image, const QRectF& rect)
 {
     const double scale = pixelDensity(image);
     QImage bitmap = blankBitmap(rect.size(), scale);
-    if (bitmap.isNull() || image.isNull())
+    if (bitmap.isNull() || !hasPixels(image))
         return {};
     QPainter painter(&bitmap);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

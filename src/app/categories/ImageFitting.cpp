@@ -114,7 +114,7 @@ Image imageToFitSize(const Image& image, QSizeF size, int method)
 {
     const double scale = pixelDensity(image);
     QImage bitmap = blankBitmap(size, scale);
-    if (bitmap.isNull() || image.isNull())
+    if (bitmap.isNull() || !hasPixels(image))
         return {};
     QPainter painter(&bitmap);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -233,3 +233,29 @@ TEST(ImageMask, MasksCropsAndPixels)
     EXPECT_EQ(pixelAt(rgba, QPointF(1.7, 1.2)), (std::array<int, 4> {10, 20, 30, 40}));
     EXPECT_EQ(pixelAt(rgba, QPointF(5, 5)), (std::array<int, 4> {0, 0, 0, 0}));
 }
+
+TEST(ImageHelpers, ZeroSizeImagesGiveNullResultsWithoutCrashing)
+{
+    Image zero = halves(10, 10);
+    zero.setSize(QSizeF(0, 0));
+    for (const Image& image : {zero, Image()}) {
+        EXPECT_TRUE(roundCornersImageCornerRadius(image, 4).isNull());
+        EXPECT_TRUE(resizedToSize(image, QSizeF(10, 10), ScaleFill).isNull());
+        EXPECT_TRUE(imageToFitSize(image, QSizeF(10, 10), FitFillCentred).isNull());
+        EXPECT_TRUE(imageRotatedByDegrees(image, 30).isNull());
+        EXPECT_TRUE(bitmapImageRepresentation(image).isNull());
+        EXPECT_TRUE(imageFromRect(image, QRectF(0, 0, 5, 5)).isNull());
+        EXPECT_TRUE(imageCroppedInRect(image, QRectF(0, 0, 5, 5)).isNull());
+        EXPECT_TRUE(crop(image, QRect(0, 0, 5, 5)).isNull());
+        EXPECT_EQ(imageByTrimmingTransparentPixels(image), image);
+        Image flipped = image;
+        flipImageVertically(flipped);
+        EXPECT_TRUE(bitmapOf(flipped).isNull());
+        QImage canvas(10, 10, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        drawInRect(painter, image, QRectF(0, 0, 10, 10), QPainter::CompositionMode_SourceOver, 1.0f, FitWhole);
+        painter.end();
+        EXPECT_EQ(qAlpha(canvas.pixel(5, 5)), 0);
+    }
+}
