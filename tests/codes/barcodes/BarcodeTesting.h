@@ -63,15 +63,16 @@ struct Readings {
     std::string zbar;
 };
 
-// zbar cannot resolve modules one pixel wide; below bar scale 2 it reads the
-// image enlarged without smoothing, as a scanner would see the printed label.
-inline Readings decodedByBoth(const QImage& image, double barScale)
+// zbar misses modules narrower than about three pixels (2:1 wide elements
+// in particular); below bar scale 3 it reads the image enlarged without
+// smoothing, as a scanner would see the printed label.
+inline Readings decodedByBoth(const QImage& image, double barScale, const testsupport::LinearReading& reading = {})
 {
     const QImage prepared = testsupport::grayscaleForDecoding(testsupport::preparedForDecoding(image, 20));
-    const auto zxing = testsupport::decodeLinearWithZxing(prepared);
-    const QImage forZbar = barScale >= 2 ? prepared
+    const auto zxing = testsupport::decodeLinearWithZxing(prepared, reading);
+    const QImage forZbar = barScale >= 3 ? prepared
         : prepared.scaled(prepared.width() * 3, prepared.height() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    const auto zbar = testsupport::decodeLinearWithZbar(forZbar);
+    const auto zbar = testsupport::decodeLinearWithZbar(forZbar, reading);
     return {zxing ? zxing->text : std::string(), zbar ? zbar->text : std::string()};
 }
 
