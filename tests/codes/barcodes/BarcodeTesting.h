@@ -4,6 +4,7 @@
 
 #include "codes/barcodes/BCCode.h"
 #include "codes/barcodes/BCCodeRenderer.h"
+#include "codes/barcodes/BCTableCodeCharacter.h"
 #include "support/CodeDecoders.h"
 
 #include <QString>
@@ -40,6 +41,17 @@ QString refusal(const QString& content, Args&&... args)
     EXPECT_EQ(result.error().domain, ql::BCCodeErrorDomain);
     EXPECT_EQ(result.error().code, 200);
     return result.error().message;
+}
+
+// The texts of a code's table characters in order (guards and gaps left out).
+inline QString tableCharacters(const ql::BCCode& code, const QString& separator = QString())
+{
+    QStringList texts;
+    for (const ql::BCCodeCharacterPtr& character : code.codeCharacters()) {
+        if (const auto* table = dynamic_cast<const ql::BCTableCodeCharacter*>(character.get()))
+            texts << table->character();
+    }
+    return texts.join(separator);
 }
 
 inline QString bars(const ql::BCCode& code)

@@ -10,20 +10,6 @@
 using namespace barcodetest;
 using namespace ql;
 
-namespace {
-
-// The texts of a code's table characters, in order (gaps and guards left out).
-QString characters(const BCCode& code)
-{
-    QStringList texts;
-    for (const BCCodeCharacterPtr& character : code.codeCharacters()) {
-        if (const auto* table = dynamic_cast<const BCTableCodeCharacter*>(character.get()))
-            texts << table->character();
-    }
-    return texts.join(u' ');
-}
-
-} // namespace
 
 TEST(Code39, BasicModulo43AndFullASCII)
 {
@@ -31,14 +17,14 @@ TEST(Code39, BasicModulo43AndFullASCII)
     EXPECT_EQ(bars(*basic).size(), 103);
     EXPECT_EQ(basic->sizeWithRenderOptions({}).width(), 123);
     EXPECT_TRUE(bars(*basic).startsWith("1001011011010"));
-    EXPECT_EQ(characters(*made<BCCode39CodeModulo43>("CODE39")), "C O D E 3 9 W");
+    EXPECT_EQ(tableCharacters(*made<BCCode39CodeModulo43>("CODE39"), " "), "C O D E 3 9 W");
     EXPECT_EQ(bars(*made<BCCode39CodeModulo43>("CODE39")).size(), 116);
 
-    EXPECT_EQ(characters(*made<BCCode39FullASCII>("a")), "+ A");
-    EXPECT_EQ(characters(*made<BCCode39FullASCIIModulo43>("a")), "+ A 8");
-    EXPECT_EQ(characters(*made<BCCode39FullASCII>(";")), "% F");
-    EXPECT_EQ(characters(*made<BCCode39FullASCII>(QStringLiteral("\u2409"))), "$ I");
-    EXPECT_EQ(characters(*made<BCCode39FullASCII>("$%/+")), "/ D / E / O / K");
+    EXPECT_EQ(tableCharacters(*made<BCCode39FullASCII>("a"), " "), "+ A");
+    EXPECT_EQ(tableCharacters(*made<BCCode39FullASCIIModulo43>("a"), " "), "+ A 8");
+    EXPECT_EQ(tableCharacters(*made<BCCode39FullASCII>(";"), " "), "% F");
+    EXPECT_EQ(tableCharacters(*made<BCCode39FullASCII>(QStringLiteral("\u2409")), " "), "$ I");
+    EXPECT_EQ(tableCharacters(*made<BCCode39FullASCII>("$%/+"), " "), "/ D / E / O / K");
     EXPECT_EQ(made<BCCode39FullASCII>("abc")->captionTextForZone(BCCaptionZone::BelowBars, {}), "abc");
     // One gap between the shift and its letter, as between any two characters.
     EXPECT_EQ(bars(*made<BCCode39FullASCII>("a")).size(), 12 + 13 * 2 + 1 + 12);
@@ -65,12 +51,12 @@ TEST(Code39, FactoryPicksTheVariant)
 TEST(Code93, ChecksShiftsAndLength)
 {
     const auto test93 = made<BCCode93Code>("TEST93");
-    EXPECT_EQ(characters(*test93), "T E S T 9 3 + 6");
+    EXPECT_EQ(tableCharacters(*test93, " "), "T E S T 9 3 + 6");
     EXPECT_EQ(bars(*test93).size(), 91);
     EXPECT_TRUE(bars(*test93).startsWith("101011110"));
     EXPECT_TRUE(bars(*test93).endsWith("1010111101"));
     EXPECT_EQ(test93->captionTextForZone(BCCaptionZone::BelowBars, {}), "TEST93");
-    EXPECT_TRUE(characters(*made<BCCode93Code>("a")).startsWith("(+) A "));
+    EXPECT_TRUE(tableCharacters(*made<BCCode93Code>("a"), " ").startsWith("(+) A "));
     EXPECT_EQ(BCCode93Code::generateModulo47("other", {}), nullptr);
     EXPECT_EQ(refusal<BCCode93Code>(QStringLiteral("ab\u00e9")), QStringLiteral("Character at index 2 '\u00e9' cannot be encoded in Code 93 Full ASCII"));
 }

@@ -15,16 +15,6 @@ using namespace ql;
 
 namespace {
 
-QString tableCharacters(const BCCode& code)
-{
-    QString texts;
-    for (const BCCodeCharacterPtr& character : code.codeCharacters()) {
-        if (const auto* table = dynamic_cast<const BCTableCodeCharacter*>(character.get()))
-            texts += table->character();
-    }
-    return texts;
-}
-
 QString caption(const BCCode& code, const BCRenderOptions& options = {})
 {
     return code.captionTextForZone(BCCaptionZone::BelowBars, options);
