@@ -4,6 +4,7 @@
 #include "sdk/network/RIGNetworkResponseHandler.h"
 
 #include <future>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace qlkit;
@@ -170,6 +171,9 @@ TEST(HLYURLSession, DownloadsExistOnlyDuringTheCompletionAndFailOnceWhenUnwritab
     EXPECT_EQ(body, std::string(100000, 'z'));
     EXPECT_TRUE(existed);
     EXPECT_FALSE(error);
+    // Removed right after the completion returns.
+    for (int i = 0; i < 200 && std::filesystem::exists(file); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_TRUE(std::get<1>(download("/empty")));
 

@@ -1,5 +1,7 @@
 #include "sdk/network/CurlTransfer.h"
 
+#include "sdk/foundation/CryptoInit.h"
+
 #include <cmath>
 #include <cstdio>
 #include <curl/curl.h>
@@ -157,7 +159,10 @@ bool hasField(const URLRequest& request, const char* field) { return request.val
 std::optional<KitError> performTransfer(const URLRequest& request, const TransferCallbacks& callbacks)
 {
     static std::once_flag initialised;
-    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(initialised, [] {
+        initialiseCrypto();
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+    });
 
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl)
