@@ -14,14 +14,6 @@ using test::ServiceResponse;
 
 namespace {
 
-std::string png(std::uint32_t width, std::uint32_t height)
-{
-    std::string bytes("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
-    for (std::uint32_t v : {width, height})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            bytes += char((v >> shift) & 0xFF);
-    return bytes + std::string("\x08\x06\0\0\0", 5);
-}
 
 const std::string kJson = "application/json; charset=utf-8";
 
@@ -36,7 +28,7 @@ protected:
                                          {"CFBundleVersion", "42"},
                                          {"CFBundleShortVersionString", "1.0"},
                                          {"CFBundleName", "Quiverleaf"}});
-        RIGAppIconUtility::setApplicationIconPNG(png(512, 256));
+        RIGAppIconUtility::setApplicationIconPNG(test::pngHeader(512, 256));
         model = RIGApplicationIdentiferModel::initWithInstallID("INSTALL-ID");
         manager = std::make_shared<RIGSettingsOnboardingManager>(model);
         manager->setAdvertisingTokenProvider([] { return std::optional<std::string>("ad-token"); });
@@ -88,7 +80,7 @@ TEST_F(SettingsFixture, DownloadSendsTheQueryAndHeadersInOrderAndCachesTheDocume
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(test::logString(log[0], "path"), settingsPath);
     EXPECT_EQ(test::logString(log[0], "query"), "build_version=42&display_version=1.0&instance=" + model->instanceIdentifier()
-                                                    + "&icon_hash=" + RIGSHA1HexStringFromData(png(512, 256)) + "&source=1");
+                                                    + "&icon_hash=" + RIGSHA1HexStringFromData(test::pngHeader(512, 256)) + "&source=1");
     EXPECT_EQ(test::logHeaderNames(log[0]),
               (std::vector<std::string> {"Host", "User-Agent", "Accept-Charset", "Accept-Language", "Content-Language",
                                          "X-Halyard-Developer-Token", "X-Halyard-API-Client-Id",
@@ -139,10 +131,10 @@ TEST_F(SettingsFixture, NewApplicationIsCreatedThenSettingsAreFetchedAgain)
     EXPECT_EQ(values["app[slices][][arch]"], "x86_64");
     EXPECT_EQ(values["app[slices][][uuid]"], model->architectureUUIDMap().find("x86_64")->description());
     EXPECT_EQ(values["app[icon][width]"], "512");
-    EXPECT_EQ(values["app[icon][data]"], png(512, 256));
+    EXPECT_EQ(values["app[icon][data]"], test::pngHeader(512, 256));
     EXPECT_EQ(values["app[minimum_sdk_version]"], "0.0.0");
     // The parts written out by the service hold the icon bytes too.
-    EXPECT_EQ(test::readTextFile(service.partsDir() / "1-16-app[icon][data]"), png(512, 256));
+    EXPECT_EQ(test::readTextFile(service.partsDir() / "1-16-app[icon][data]"), test::pngHeader(512, 256));
 }
 
 TEST_F(SettingsFixture, UpdateRequiredSendsAPutAndNotifiesAtOnce)
