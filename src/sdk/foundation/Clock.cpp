@@ -67,9 +67,11 @@ double SystemClock::wallNow() const
 
 void SystemClock::schedule(double delay, std::function<void()> fn)
 {
+    // Far-off or nonsensical delays are capped so the time point cannot overflow.
+    constexpr double kLongestDelay = 1e9; // about 31 years
+    delay = delay >= 0 ? std::min(delay, kLongestDelay) : 0.0;
     const auto when = std::chrono::steady_clock::now()
-                      + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                          std::chrono::duration<double>(std::max(0.0, delay)));
+                      + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(delay));
     {
         std::lock_guard lock(m_mutex);
         m_timers.emplace(when, std::move(fn));

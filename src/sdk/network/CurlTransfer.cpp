@@ -195,8 +195,6 @@ std::optional<KitError> performTransfer(const URLRequest& request, const Transfe
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(timeout * 1000));
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long(std::ceil(timeout)));
-    if (request.cachePolicy == CachePolicy::ReloadIgnoringLocalCacheData)
-        curl_easy_setopt(c, CURLOPT_FRESH_CONNECT, 1L);
 
     std::unique_ptr<std::FILE, decltype(&std::fclose)> bodyFile(nullptr, std::fclose);
     const bool hasBody = request.HTTPBodyFile || !request.HTTPBody.empty()
