@@ -178,7 +178,10 @@ std::optional<KitError> performTransfer(const URLRequest& request, const Transfe
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A secure request is never redirected to plain HTTP, where its headers
+    // (the API key among them) would travel in the clear.
+    const bool secure = request.URL.rfind("https:", 0) == 0 || request.URL.rfind("HTTPS:", 0) == 0;
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
