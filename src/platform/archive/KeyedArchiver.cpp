@@ -159,6 +159,7 @@ PlistValue KeyedArchiver::fillRecord(std::uint64_t uid, const QStringList& class
                                      const std::function<void(KeyedArchiver&)>& body)
 {
     m_frames.emplace_back();
+    m_frames.back().entries.reserve(16);
     body(*this);
     PlistValue::Dictionary entries = std::move(m_frames.back().entries);
     m_frames.pop_back();
