@@ -50,12 +50,6 @@ Error BinaryPlistDocument::damaged(const QString& message) const
     return archiveError(ArchiveErrorCode::Damaged, message);
 }
 
-bool BinaryPlistDocument::fits(std::uint64_t offset, std::uint64_t bytes) const
-{
-    // Objects live between the header and the offset table.
-    return offset >= headerSize && offset <= m_tableOffset && bytes <= m_tableOffset - offset;
-}
-
 Result<std::uint64_t> BinaryPlistDocument::length(std::uint64_t& cursor, int low) const
 {
     if (low != 0xF)

@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringView>
+#include <QtEndian>
 
 namespace ql {
 
@@ -64,17 +65,33 @@ public:
 
     static std::uint64_t readBigEndian(const uchar* p, int bytes)
     {
-        std::uint64_t v = 0;
-        for (int i = 0; i < bytes; ++i)
-            v = (v << 8) | p[i];
-        return v;
+        switch (bytes) {
+        case 1:
+            return p[0];
+        case 2:
+            return qFromBigEndian<quint16>(p);
+        case 4:
+            return qFromBigEndian<quint32>(p);
+        case 8:
+            return qFromBigEndian<quint64>(p);
+        default: {
+            std::uint64_t v = 0;
+            for (int i = 0; i < bytes; ++i)
+                v = (v << 8) | p[i];
+            return v;
+        }
+        }
     }
 
 private:
     BinaryPlistDocument() = default;
     Error badReference(Ref ref) const;
     Error damaged(const QString& message) const;
-    bool fits(std::uint64_t offset, std::uint64_t bytes) const;
+    // Objects live between the header and the offset table.
+    bool fits(std::uint64_t offset, std::uint64_t bytes) const
+    {
+        return offset >= 8 && offset <= m_tableOffset && bytes <= m_tableOffset - offset;
+    }
     Result<std::uint64_t> length(std::uint64_t& cursor, int low) const;
 
     QByteArray m_bytes;
