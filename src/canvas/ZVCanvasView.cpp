@@ -128,7 +128,7 @@ void ZVCanvasView::initialize()
     m_pageOrientationControlEnabled = true;
     setCanvasFrames();
 
-    const ZVPuttyViewGroup::Ref layer = ZVPuttyViewGroup::create(QStringLiteral("Background"));
+    auto* layer = new ZVPuttyViewGroup(QStringLiteral("Background"), this);
     m_layoutLayers = {layer};
     m_currentLayoutLayer = layer;
     m_puttyViews.clear();
@@ -285,7 +285,28 @@ void ZVCanvasView::setBackgroundView(ZVBackgroundView* background)
 
 void ZVCanvasView::setLayoutLayers(const ZVPuttyViewGroupList& layers)
 {
-    changeValue(QStringLiteral("layoutLayers"), m_layoutLayers, layers);
+    ZVPuttyViewGroupList present;
+    for (const QPointer<ZVPuttyViewGroup>& layer : layers) {
+        if (layer)
+            present.append(layer);
+    }
+    changeValue(QStringLiteral("layoutLayers"), m_layoutLayers, present);
+    ownLayers();
+}
+
+ZVPuttyViewGroup* ZVCanvasView::addLayoutLayer(const QString& name)
+{
+    auto* layer = new ZVPuttyViewGroup(name, this);
+    setLayoutLayers(m_layoutLayers + ZVPuttyViewGroupList {layer});
+    return layer;
+}
+
+void ZVCanvasView::ownLayers()
+{
+    for (const QPointer<ZVPuttyViewGroup>& layer : std::as_const(m_layoutLayers)) {
+        if (layer && layer->parent() != this)
+            layer->setParent(this);
+    }
 }
 
 ZVPuttyViewGroupList ZVCanvasView::layoutLayersReversed() const
@@ -295,20 +316,20 @@ ZVPuttyViewGroupList ZVCanvasView::layoutLayersReversed() const
 
 ZVPuttyViewGroup* ZVCanvasView::currentLayoutLayer() const
 {
-    return m_currentLayoutLayer.toStrongRef().data();
+    return m_currentLayoutLayer.data();
 }
 
 void ZVCanvasView::setCurrentLayoutLayer(ZVPuttyViewGroup* layer)
 {
     willChangeValueForKey(QStringLiteral("currentLayoutLayer"));
-    m_currentLayoutLayer = ZVPuttyViewGroup::adopt(layer);
+    m_currentLayoutLayer = layer;
     didChangeValueForKey(QStringLiteral("currentLayoutLayer"));
 }
 
 bool ZVCanvasView::hasLayoutLayer(const ZVPuttyViewGroup* layer) const
 {
     return std::any_of(m_layoutLayers.cbegin(), m_layoutLayers.cend(),
-                       [layer](const ZVPuttyViewGroup::Ref& entry) { return entry.data() == layer; });
+                       [layer](const QPointer<ZVPuttyViewGroup>& entry) { return entry && entry.data() == layer; });
 }
 
 void ZVCanvasView::addPuttyView(ZVPuttyView* element)
@@ -336,8 +357,8 @@ void ZVCanvasView::addPuttyView(ZVPuttyView* element)
 void ZVCanvasView::layoutPuttyViews()
 {
     QList<ZVPuttyView*> stacked;
-    for (const ZVPuttyViewGroup::Ref& layer : std::as_const(m_layoutLayers)) {
-        if (layer->visible())
+    for (const QPointer<ZVPuttyViewGroup>& layer : std::as_const(m_layoutLayers)) {
+        if (layer && layer->visible())
             stacked.append(layer->puttyViewsObjects(m_puttyViews));
     }
     m_stacked = stacked;
@@ -346,8 +367,10 @@ void ZVCanvasView::layoutPuttyViews()
 
 void ZVCanvasView::repairLayerMembership()
 {
+    m_layoutLayers.removeIf([](const QPointer<ZVPuttyViewGroup>& layer) { return layer.isNull(); });
     if (m_layoutLayers.isEmpty())
-        m_layoutLayers = {ZVPuttyViewGroup::create()};
+        m_layoutLayers = {new ZVPuttyViewGroup(this)};
+    ownLayers();
     if (!hasLayoutLayer(currentLayoutLayer()))
         m_currentLayoutLayer = m_layoutLayers.constLast();
 
@@ -357,7 +380,7 @@ void ZVCanvasView::repairLayerMembership()
             element->setLayoutLayerGroup(currentLayoutLayer());
         home.insert(element->uuid(), element->layoutLayerGroup());
     }
-    for (const ZVPuttyViewGroup::Ref& layer : std::as_const(m_layoutLayers)) {
+    for (const QPointer<ZVPuttyViewGroup>& layer : std::as_const(m_layoutLayers)) {
         QStringList members;
         QSet<QString> seen;
         for (const QString& uuid : layer->groupedViews()) {

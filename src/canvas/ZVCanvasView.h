@@ -78,9 +78,11 @@ public:
     // Takes the background (a reader's); null keeps the present one.
     void setBackgroundView(ZVBackgroundView* background);
 
-    // Layers, bottom first.
+    // Layers, bottom first. The page owns the layers it is given.
     const ZVPuttyViewGroupList& layoutLayers() const { return m_layoutLayers; }
     void setLayoutLayers(const ZVPuttyViewGroupList& layers);
+    // A new layer on top of the others.
+    ZVPuttyViewGroup* addLayoutLayer(const QString& name);
     ZVPuttyViewGroupList layoutLayersReversed() const;
     ZVPuttyViewGroup* currentLayoutLayer() const;
     void setCurrentLayoutLayer(ZVPuttyViewGroup* layer);
@@ -125,6 +127,7 @@ private:
     void setTemplateView(ZVCanvasView* page);
     void onObservedChange(const QString& keyPath);
     void reanchorPuttyViews();
+    void ownLayers();
 
     QRectF m_frame;
     QString m_uuid;
@@ -161,7 +164,7 @@ private:
     QPointer<ZVCanvasView> m_masterPage;
     PageDocument* m_document = nullptr;
     QPointer<QObject> m_documentObject;
-    QWeakPointer<ZVPuttyViewGroup> m_currentLayoutLayer;
+    QPointer<ZVPuttyViewGroup> m_currentLayoutLayer;
     bool m_is3DTextEligible = true;
     bool m_editMode = false;
     double m_originX = 0.0;

@@ -268,9 +268,13 @@ void ZVPuttyView::setUuid(const QString& uuid)
     changeValue(QStringLiteral("uuid"), m_uuid, uuid);
 }
 
-void ZVPuttyView::setGroupRecord(const QString& key, ZVPuttyViewGroup::Ref& field, ZVPuttyViewGroup* group)
+void ZVPuttyView::setGroupRecord(const QString& key, QPointer<ZVPuttyViewGroup>& field, ZVPuttyViewGroup* group)
 {
-    changeValue(key, field, ZVPuttyViewGroup::adopt(group));
+    // A record nobody owns yet (a new group, or one just read) stays with
+    // the first element that takes it.
+    if (group && !group->parent())
+        group->setParent(this);
+    changeValue(key, field, group);
 }
 
 void ZVPuttyView::setGroup(ZVPuttyViewGroup* group)

@@ -145,7 +145,7 @@ private:
     void initialize();
     void onObservedChange(const QString& keyPath);
     void onImageModeChanged();
-    void setGroupRecord(const QString& key, ZVPuttyViewGroup::Ref& field, ZVPuttyViewGroup* group);
+    void setGroupRecord(const QString& key, QPointer<ZVPuttyViewGroup>& field, ZVPuttyViewGroup* group);
     void registerOnUndo(std::function<void()> step);
 
     QRectF m_frame;
@@ -165,9 +165,9 @@ private:
     bool m_keepAspectRatio = true;
     QVariant m_viewID;
     QPointF m_stickPoint;
-    ZVPuttyViewGroup::Ref m_group;
-    ZVPuttyViewGroup::Ref m_textGroup;
-    ZVPuttyViewGroup::Ref m_layoutLayerGroup;
+    QPointer<ZVPuttyViewGroup> m_group;
+    QPointer<ZVPuttyViewGroup> m_textGroup;
+    QPointer<ZVPuttyViewGroup> m_layoutLayerGroup;
     bool m_firstLoad = true;
     bool m_isStuck = false;
     ZVBackgroundView* m_backgroundView = nullptr;

@@ -2,32 +2,14 @@
 
 #include "canvas/ZVPuttyView.h"
 
-ZVPuttyViewGroup::ZVPuttyViewGroup()
+ZVPuttyViewGroup::ZVPuttyViewGroup(QObject* owner) : KVObject(owner)
 {
     initialize();
 }
 
-ZVPuttyViewGroup::Ref ZVPuttyViewGroup::create()
+ZVPuttyViewGroup::ZVPuttyViewGroup(const QString& name, QObject* owner) : ZVPuttyViewGroup(owner)
 {
-    return adopt(new ZVPuttyViewGroup);
-}
-
-ZVPuttyViewGroup::Ref ZVPuttyViewGroup::create(const QString& name)
-{
-    Ref group = create();
-    group->m_groupName = name;
-    return group;
-}
-
-ZVPuttyViewGroup::Ref ZVPuttyViewGroup::adopt(ZVPuttyViewGroup* group)
-{
-    if (!group)
-        return {};
-    if (Ref existing = group->m_self.toStrongRef())
-        return existing;
-    Ref ref(group, &QObject::deleteLater);
-    group->m_self = ref;
-    return ref;
+    m_groupName = name;
 }
 
 const ql::PropertyTable& ZVPuttyViewGroup::properties() const

@@ -1,32 +1,25 @@
 // A named list of element UUIDs. The same record serves as a page's layout
 // layer, an element group and a linked-text chain; the role is whatever field
 // refers to it. Records are shared by reference (a layer is one object for
-// its page and for each of its elements), so holders keep them through
-// QSharedPointer and compare them by identity.
+// its page and for each of its elements) and compared by identity. A layer
+// belongs to its page, a group or chain to the first element that took it in;
+// every other holder keeps a guarded pointer.
 #pragma once
 
 #include "platform/object/KVObject.h"
 
 #include <QList>
-#include <QSharedPointer>
+#include <QPointer>
 #include <QStringList>
-#include <QWeakPointer>
 
 class ZVPuttyView;
 
 class ZVPuttyViewGroup : public ql::KVObject {
     Q_OBJECT
 public:
-    using Ref = QSharedPointer<ZVPuttyViewGroup>;
-
     // A new record with the defaults: no members, "Layer", visible, printable.
-    static Ref create();
-    static Ref create(const QString& name);
-    // The shared handle of a record, creating it for a record that has none
-    // yet (one made by a reader); null for null.
-    static Ref adopt(ZVPuttyViewGroup* group);
-
-    ZVPuttyViewGroup();
+    explicit ZVPuttyViewGroup(QObject* owner = nullptr);
+    ZVPuttyViewGroup(const QString& name, QObject* owner);
     const ql::PropertyTable& properties() const override;
 
     void initialize();
@@ -55,9 +48,8 @@ private:
     QString m_groupName;
     bool m_visible = true;
     bool m_printable = true;
-    QWeakPointer<ZVPuttyViewGroup> m_self;
 };
 
-using ZVPuttyViewGroupList = QList<ZVPuttyViewGroup::Ref>;
+using ZVPuttyViewGroupList = QList<QPointer<ZVPuttyViewGroup>>;
 
 Q_DECLARE_METATYPE(ZVPuttyViewGroupList)

@@ -7,7 +7,7 @@
 
 TEST(GroupRecord, DefaultsAndMemberLookupInRecordOrder)
 {
-    const auto record = ZVPuttyViewGroup::create();
+    const auto record = std::make_unique<ZVPuttyViewGroup>();
     EXPECT_TRUE(record->groupedViews().isEmpty());
     EXPECT_EQ(record->groupName(), QStringLiteral("Layer"));
     EXPECT_TRUE(record->visible());
@@ -28,23 +28,22 @@ TEST(GroupRecord, DefaultsAndMemberLookupInRecordOrder)
     EXPECT_FALSE(record->listsUuid(b->uuid()));
 }
 
-TEST(GroupRecord, SharedByReferenceAndComparedByIdentity)
+TEST(GroupRecord, SharedByReferenceAndOwnedByTheFirstHolder)
 {
-    const auto first = ZVPuttyViewGroup::create();
-    const auto twin = ZVPuttyViewGroup::create();
-    EXPECT_NE(first, twin) << "equal contents are still two records";
-    EXPECT_EQ(ZVPuttyViewGroup::adopt(first.data()), first);
+    ZVPuttyViewGroup first;
+    ZVPuttyViewGroup twin;
+    EXPECT_NE(&first, &twin) << "equal contents are still two records";
 
     QPointer<ZVPuttyViewGroup> watch;
-    {
-        auto element = ZVPuttyView::initWithText();
-        auto* loose = new ZVPuttyViewGroup; // as a reader makes one
-        watch = loose;
-        element->setGroup(loose);
-        auto other = ZVPuttyView::initWithText();
-        other->setGroup(loose);
-        EXPECT_EQ(element->group(), other->group());
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(watch.isNull()) << "the last holder frees the record";
+    auto owner = ZVPuttyView::initWithText();
+    auto other = ZVPuttyView::initWithText();
+    auto* loose = new ZVPuttyViewGroup; // as a reader makes one
+    watch = loose;
+    owner->setGroup(loose);
+    other->setGroup(loose);
+    EXPECT_EQ(owner->group(), other->group());
+    EXPECT_EQ(loose->parent(), owner.get());
+    owner.reset();
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_EQ(other->group(), nullptr) << "holders never point at a freed record";
 }

@@ -150,12 +150,11 @@ TEST(PageModel, TitlesComeFromTheDocumentLists)
 TEST(PageModel, LayersListElementsAndStackThem)
 {
     ZVCanvasView page;
-    auto top = ZVPuttyViewGroup::create(QStringLiteral("Top"));
-    auto hidden = ZVPuttyViewGroup::create(QStringLiteral("Hidden"));
+    ZVPuttyViewGroup* hidden = page.addLayoutLayer(QStringLiteral("Hidden"));
+    ZVPuttyViewGroup* top = page.addLayoutLayer(QStringLiteral("Top"));
     hidden->setVisible(false);
-    const ZVPuttyViewGroupList previous = page.layoutLayers();
-    page.setLayoutLayers(previous + ZVPuttyViewGroupList {hidden, top});
-    page.setCurrentLayoutLayer(top.data());
+    EXPECT_EQ(top->parent(), &page);
+    page.setCurrentLayoutLayer(top);
     EXPECT_EQ(page.layoutLayersReversed().first(), top);
 
     ZVPuttyView* a = ZVPuttyView::initWithText().release();
@@ -166,12 +165,12 @@ TEST(PageModel, LayersListElementsAndStackThem)
     page.addPuttyView(b);
     page.addPuttyView(c);
     EXPECT_EQ(a->canvas(), &page);
-    EXPECT_EQ(a->layoutLayerGroup(), top.data());
+    EXPECT_EQ(a->layoutLayerGroup(), top);
     EXPECT_EQ(top->groupedViews(), (QStringList {a->uuid(), b->uuid()}));
     EXPECT_EQ(page.stackedPuttyViews(), (QList<ZVPuttyView*> {c, a, b})) << "bottom layer first";
 
     // Moving an element to an equal-looking layer touches only that record.
-    b->setLayoutLayerGroup(hidden.data());
+    b->setLayoutLayerGroup(hidden);
     top->removeUuid(b->uuid());
     hidden->appendUuid(b->uuid());
     page.layoutPuttyViews();

@@ -151,7 +151,7 @@ TEST(PageUndo, LayerListChangeRestacksAndUndoRestoresTheSameList)
     const ZVPuttyViewGroupList before = page->layoutLayers();
     int restacks = 0;
     QObject::connect(page, &ZVCanvasView::stackingChanged, [&] { ++restacks; });
-    page->setLayoutLayers(before + ZVPuttyViewGroupList {ZVPuttyViewGroup::create()});
+    page->setLayoutLayers(before + ZVPuttyViewGroupList {new ZVPuttyViewGroup});
     EXPECT_EQ(restacks, 1);
     endTurn();
     document.undo.undo();
