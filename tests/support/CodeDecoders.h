@@ -17,10 +17,18 @@ struct DecodedSymbol {
 // transparent renderings and tight crops read like printed labels.
 QImage preparedForDecoding(const QImage& image, int border = 40);
 
-// The image on white, without a border, as 8-bit grey.
+// The image on white, without a border, as 8-bit grey. The decoders accept
+// such an image as it is, so callers that decode one image several times can
+// convert it once.
 QImage grayscaleForDecoding(const QImage& image);
 
 std::optional<DecodedSymbol> decodeWithZxing(const QImage& image);
 std::optional<DecodedSymbol> decodeWithZbar(const QImage& image);
+
+// The readers set up as a hand scanner for linear symbols: linear formats
+// only, and every few rows instead of every row, so large renderings read
+// quickly. An EAN/UPC add-on is read with its main symbol.
+std::optional<DecodedSymbol> decodeLinearWithZxing(const QImage& image);
+std::optional<DecodedSymbol> decodeLinearWithZbar(const QImage& image);
 
 } // namespace testsupport

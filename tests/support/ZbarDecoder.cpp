@@ -5,7 +5,10 @@
 
 namespace testsupport {
 
-std::optional<DecodedSymbol> decodeWithZbar(const QImage& image)
+namespace {
+
+// Scans every `rowStep`-th row and every `columnStep`-th column (0: no columns).
+std::optional<DecodedSymbol> scan(const QImage& image, int rowStep, int columnStep)
 {
     const QImage gray = grayscaleForDecoding(image);
     const int width = gray.width();
@@ -18,6 +21,8 @@ std::optional<DecodedSymbol> decodeWithZbar(const QImage& image)
     zbar::zbar_image_scanner_t* scanner = zbar::zbar_image_scanner_create();
     zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
     zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_BINARY, 1);
+    zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_Y_DENSITY, rowStep);
+    zbar::zbar_image_scanner_set_config(scanner, zbar::ZBAR_NONE, zbar::ZBAR_CFG_X_DENSITY, columnStep);
     zbar::zbar_image_t* zimage = zbar::zbar_image_create();
     zbar::zbar_image_set_format(zimage, zbar_fourcc('Y', '8', '0', '0'));
     zbar::zbar_image_set_size(zimage, static_cast<unsigned>(width), static_cast<unsigned>(height));
@@ -32,6 +37,18 @@ std::optional<DecodedSymbol> decodeWithZbar(const QImage& image)
     zbar::zbar_image_destroy(zimage);
     zbar::zbar_image_scanner_destroy(scanner);
     return decoded;
+}
+
+} // namespace
+
+std::optional<DecodedSymbol> decodeWithZbar(const QImage& image)
+{
+    return scan(image, 1, 1);
+}
+
+std::optional<DecodedSymbol> decodeLinearWithZbar(const QImage& image)
+{
+    return scan(image, 8, 0);
 }
 
 } // namespace testsupport

@@ -6,18 +6,38 @@
 
 namespace testsupport {
 
-std::optional<DecodedSymbol> decodeWithZxing(const QImage& image)
+namespace {
+
+std::optional<DecodedSymbol> read(const QImage& image, const ZXing::DecodeHints& hints)
 {
     const QImage gray = grayscaleForDecoding(image);
     ZXing::ImageView view(gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
                           static_cast<int>(gray.bytesPerLine()));
-    ZXing::DecodeHints hints;
-    hints.setTryHarder(true);
-    hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
     const ZXing::Result result = ZXing::ReadBarcode(view, hints);
     if (!result.isValid())
         return std::nullopt;
     return DecodedSymbol{ZXing::ToString(result.format()), result.text()};
+}
+
+} // namespace
+
+std::optional<DecodedSymbol> decodeWithZxing(const QImage& image)
+{
+    ZXing::DecodeHints hints;
+    hints.setTryHarder(true);
+    hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
+    return read(image, hints);
+}
+
+std::optional<DecodedSymbol> decodeLinearWithZxing(const QImage& image)
+{
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::LinearCodes);
+    hints.setTryHarder(false);
+    hints.setTryRotate(false);
+    hints.setBinarizer(ZXing::Binarizer::GlobalHistogram);
+    hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read);
+    return read(image, hints);
 }
 
 } // namespace testsupport

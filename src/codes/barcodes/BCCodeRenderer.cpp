@@ -1,0 +1,258 @@
+#include "codes/barcodes/BCCodeRenderer.h"
+
+#include <QPainter>
+#include <cfloat>
+#include <cmath>
+
+namespace ql {
+
+namespace {
+
+constexpr double BleedReduction = 0.13; // taken off each side of a bar
+constexpr int DotsPerMeterAt72Dpi = 2835;
+constexpr double LargestFittedFontSize = 4096; // ends the search for absurdly wide zones
+
+// Regions found while walking the code characters.
+struct Regions {
+    QRectF content;                   // union of the non-marker characters
+    std::optional<QRectF> middle;     // first marker after a non-marker
+    std::optional<QRectF> leftQuiet;  // left of a leading marker
+    std::optional<QRectF> rightQuiet; // right of the last marker
+};
+
+QRectF rowOf(const QRectF& rect, double top, double height)
+{
+    return QRectF(rect.left(), top, rect.width(), height);
+}
+
+QString orNullWord(const QString& text)
+{
+    return text.isNull() ? QStringLiteral("(null)") : text;
+}
+
+} // namespace
+
+BCCodeRenderer::BCCodeRenderer(const BCCaptionTypesetter& typesetter)
+    : m_typesetter(typesetter)
+{
+}
+
+QRectF BCCodeRenderer::calculateBarRect(BCBarKind bar, double x, double barScale, double barLength)
+{
+    double top = 0;
+    double bottom = barLength;
+    switch (bar) {
+    case BCBar::LowerHalf: top = barLength / 2; break;
+    case BCBar::UpperHalf: bottom = barLength / 2; break;
+    case BCBar::UpperTwoThirds: bottom = 2 * barLength / 3; break;
+    case BCBar::MiddleThird: top = barLength / 3; bottom = 2 * barLength / 3; break;
+    case BCBar::LowerTwoThirds: top = barLength / 3; break;
+    default: break;
+    }
+    return QRectF(x, top, barScale, bottom - top);
+}
+
+double BCCodeRenderer::optimalFontSizeToFitText(const QString& text, const QString& fontName, double width) const
+{
+    // Widths grow with the size, so the first size that fills the zone can be
+    // found by bisection instead of one point at a time.
+    const auto fills = [&](double size) { return m_typesetter.firstLine(text, fontName, size, 0).width >= width; };
+    if (fills(1.0))
+        return 1.0;
+    if (!fills(LargestFittedFontSize))
+        return LargestFittedFontSize;
+    double low = 1.0; // does not fill
+    double high = LargestFittedFontSize; // fills
+    while (high - low > 1.0) {
+        const double middle = std::floor((low + high) / 2);
+        (fills(middle) ? high : low) = middle;
+    }
+    return high;
+}
+
+double BCCodeRenderer::captionFontSizeWithOptions(const BCCode& code, const BCRenderOptions& options) const
+{
+    // "<", ">" and check digits count for the size even when they are not shown,
+    // so the size does not jump when those options change.
+    BCRenderOptions widest = options;
+    widest.insert(BCCodeDrawingFillEmptyQuietZones, true);
+    widest.insert(BCCodeDrawingShowCheckDigits, true);
+    const QString fontName = code.captionFontNameFromOptions(options);
+    const double quietWidth = code.horizontalQuietZoneWidthWithOptions(options);
+    const std::pair<QString, double> zones[] = {
+        {code.leftQuietZoneDisplayText(widest), quietWidth},
+        {code.leftCaptionZoneDisplayText(options), code.leftCaptionZoneWidthWithOptions(options)},
+        {code.rightCaptionZoneDisplayText(options), code.rightCaptionZoneWidthWithOptions(options)},
+        {code.rightQuietZoneDisplayText(widest), quietWidth},
+    };
+    double size = DBL_MAX;
+    bool counted = false;
+    for (const auto& [text, width] : zones) {
+        if (text.isEmpty())
+            continue;
+        size = std::min(size, optimalFontSizeToFitText(text, fontName, width));
+        counted = true;
+    }
+    if (counted)
+        return size;
+    if (options.contains(BCCodeDrawingCaptionFontPointSize))
+        return double(options.value(BCCodeDrawingCaptionFontPointSize).toFloat());
+    return double(std::round(float(code.sizeWithRenderOptions(options).height()) / 5.0f));
+}
+
+void BCCodeRenderer::drawCaptionText(QPainter& painter, const QString& text, const QString& fontName,
+                                     double fontSize, const QRectF& rect) const
+{
+    if (text.isEmpty())
+        return;
+    const BCCaptionLine line = m_typesetter.firstLine(text, fontName, fontSize, rect.width());
+    const QPointF baseline(rect.center().x() - line.width / 2, rect.bottom() - line.descent);
+    m_typesetter.drawFirstLine(painter, text, fontName, fontSize, rect.width(), baseline);
+}
+
+void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, const BCRenderOptions& options) const
+{
+    painter.save();
+    const double s = BCCode::barScaleFromOptions(options);
+    const QSizeF size = code.sizeWithRenderOptions(options);
+    const double W = size.width();
+    const double H = size.height();
+    const double q = code.horizontalQuietZoneWidth();
+
+    if (options.contains(BCCodeDrawingBackgroundColor))
+        painter.fillRect(QRectF(0, 0, W, H), options.value(BCCodeDrawingBackgroundColor).value<QColor>());
+
+    const bool drawCaption = code.shouldDrawCaptionFromOptions(options);
+    QRectF band(0, H, W, 0);
+    double fontSize = 0;
+    QString fontName;
+    double c = 0;
+    if (drawCaption) {
+        fontSize = captionFontSizeWithOptions(code, options);
+        fontName = code.captionFontNameFromOptions(options);
+        const QString joined = orNullWord(code.leftQuietZoneDisplayText(options))
+            + orNullWord(code.leftCaptionZoneDisplayText(options))
+            + orNullWord(code.rightCaptionZoneDisplayText(options))
+            + orNullWord(code.rightQuietZoneDisplayText(options));
+        c = m_typesetter.firstLine(joined, fontName, fontSize, 0).height();
+        band = QRectF(0, H - c - s, W, c + s);
+    }
+
+    const double contentLength = H - band.height();
+    const double markerLength = contentLength
+        + (code.markerBarsCanOverlapBottomCaption() ? BCCode::markerBarCaptionOverlapFromOptions(options) * band.height() : 0.0);
+    const bool reduceBleed = BCBoolOption(options, BCCodeDrawingReduceBleed, false);
+
+    Regions regions;
+    // Neighbouring bars of the same extent are drawn as one rectangle: far
+    // fewer edges for the rasterizer at large bar scales, the same pixels.
+    std::vector<QRectF> rects;
+    const auto addBar = [&](QRectF rect) {
+        if (!reduceBleed && !rects.empty() && rects.back().right() == rect.left() && rects.back().top() == rect.top()
+            && rects.back().bottom() == rect.bottom()) {
+            rects.back().setRight(rect.right());
+            return;
+        }
+        if (reduceBleed)
+            rect.adjust(BleedReduction, 0, -BleedReduction, 0);
+        rects.push_back(rect);
+    };
+    size_t module = 0;
+    bool sawContent = false;
+    const BCCodeCharacters& characters = code.codeCharacters();
+    for (size_t index = 0; index < characters.size(); ++index) {
+        const BCCodeCharacter& character = *characters[index];
+        const double length = character.isMarker() ? markerLength : contentLength;
+        QRectF characterRect;
+        const BCBarString bars = character.barString();
+        for (BCBarKind bar : bars.bars()) {
+            const QRectF rect = calculateBarRect(bar, (q + double(module)) * s, s, length);
+            characterRect = characterRect.isNull() ? rect : characterRect.united(rect);
+            if (bar != BCBar::Space)
+                addBar(rect);
+            ++module;
+        }
+        if (!character.isMarker()) {
+            regions.content = sawContent ? regions.content.united(characterRect) : rowOf(characterRect, 0, H);
+            sawContent = true;
+            continue;
+        }
+        if (sawContent && !regions.middle)
+            regions.middle = characterRect;
+        if (index == 0 && !sawContent)
+            regions.leftQuiet = QRectF(0, 0, characterRect.left(), H);
+        regions.rightQuiet = QRectF(characterRect.right(), 0, W - characterRect.right(), H);
+    }
+    for (const QRectF& rect : rects)
+        painter.fillRect(rect, Qt::black);
+
+    if (drawCaption) {
+        const bool debug = BCBoolOption(options, BCCodeDrawingDebug, false);
+        const QColor red(255, 0, 0, 153), green(0, 255, 0, 153), blue(0, 0, 255, 153);
+        // Text boxes: the caption band without its one-module gap on top.
+        const auto textBox = [&](const QRectF& rect) { return rowOf(rect, band.top() + s, band.height() - s); };
+        if (regions.leftQuiet)
+            regions.leftQuiet->setRight(regions.leftQuiet->right() - s);
+        if (regions.rightQuiet)
+            regions.rightQuiet->setLeft(regions.rightQuiet->left() + s);
+        const std::optional<QRectF> leftQuiet = regions.leftQuiet ? std::optional(textBox(*regions.leftQuiet)) : std::nullopt;
+        const std::optional<QRectF> rightQuiet = regions.rightQuiet ? std::optional(textBox(*regions.rightQuiet)) : std::nullopt;
+        const auto fillDebug = [&](const std::optional<QRectF>& rect, const QColor& colour) {
+            if (debug && rect)
+                painter.fillRect(*rect, colour);
+        };
+        const auto drawText = [&](const QString& text, const std::optional<QRectF>& rect) {
+            if (rect)
+                drawCaptionText(painter, text, fontName, fontSize, *rect);
+        };
+
+        if (regions.middle && regions.content.right() > regions.middle->left()) {
+            const QRectF leftCaption = textBox(QRectF(QPointF(regions.content.left() + s, 0), QPointF(regions.middle->left(), H)));
+            const QRectF rightCaption = textBox(QRectF(QPointF(regions.middle->right(), 0), QPointF(regions.content.right() - s, H)));
+            fillDebug(leftCaption, red);
+            fillDebug(rightCaption, green);
+            fillDebug(leftQuiet, blue);
+            fillDebug(rightQuiet, blue);
+            drawText(code.leftCaptionZoneDisplayText(options), leftCaption);
+            drawText(code.rightCaptionZoneDisplayText(options), rightCaption);
+        } else {
+            QRectF content = textBox(regions.content);
+            if (!characters.empty() && characters.front()->barString().endsWithBar(BCBar::Full))
+                content.setLeft(content.left() + s);
+            if (!characters.empty() && characters.back()->barString().endsWithBar(BCBar::Full))
+                content.setRight(content.right() - s);
+            fillDebug(content, red);
+            fillDebug(leftQuiet, blue);
+            fillDebug(rightQuiet, blue);
+            drawText(code.captionTextForZone(BCCaptionZone::BelowBars, options), content);
+        }
+        drawText(code.leftQuietZoneDisplayText(options), leftQuiet);
+        drawText(code.rightQuietZoneDisplayText(options), rightQuiet);
+    }
+    painter.restore();
+}
+
+QImage BCCodeRenderer::imageWithBarCode(const BCCode* code, const BCRenderOptions& options) const
+{
+    if (!code)
+        return {};
+    const QSizeF size = code->sizeWithRenderOptions(options);
+    const int width = int(size.width());
+    const int height = int(size.height());
+    if (width <= 0 || height <= 0)
+        return {};
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.setDotsPerMeterX(DotsPerMeterAt72Dpi);
+    image.setDotsPerMeterY(DotsPerMeterAt72Dpi);
+    if (image.isNull()) // too large to allocate
+        return {};
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    renderInContext(*code, painter, options);
+    painter.end();
+    return image;
+}
+
+} // namespace ql

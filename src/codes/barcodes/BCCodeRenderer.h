@@ -1,0 +1,39 @@
+// Draws a barcode: background, bars (marker bars longer than content bars)
+// and the caption under the bars in one font size fitted to its zones.
+#pragma once
+
+#include "codes/barcodes/BCCaptionTypesetter.h"
+#include "codes/barcodes/BCCode.h"
+
+#include <QImage>
+#include <QRectF>
+
+class QPainter;
+
+namespace ql {
+
+class BCCodeRenderer {
+public:
+    explicit BCCodeRenderer(const BCCaptionTypesetter& typesetter = BCCaptionTypesetter::standard());
+
+    // Draws the whole code from the painter's origin at sizeWithRenderOptions();
+    // leaves the painter's state as it found it.
+    void renderInContext(const BCCode& code, QPainter& painter, const BCRenderOptions& options) const;
+    // The code on a transparent 72-dpi image, one pixel per point; a null
+    // image for a missing code or one of zero width or height.
+    QImage imageWithBarCode(const BCCode* code, const BCRenderOptions& options) const;
+
+    double captionFontSizeWithOptions(const BCCode& code, const BCRenderOptions& options) const;
+    // The first whole size at which `text` is at least `width` wide.
+    double optimalFontSizeToFitText(const QString& text, const QString& fontName, double width) const;
+
+    static QRectF calculateBarRect(BCBarKind bar, double x, double barScale, double barLength);
+
+private:
+    void drawCaptionText(QPainter& painter, const QString& text, const QString& fontName, double fontSize,
+                         const QRectF& rect) const;
+
+    const BCCaptionTypesetter& m_typesetter;
+};
+
+} // namespace ql

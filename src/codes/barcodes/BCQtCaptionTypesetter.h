@@ -1,0 +1,34 @@
+// Caption lines set with Qt's text layout at 72 dpi, so a 12-point caption is
+// 12 units tall. A font name that is not installed falls back to Helvetica.
+#pragma once
+
+#include "codes/barcodes/BCCaptionTypesetter.h"
+
+#include <QFont>
+#include <QHash>
+#include <QImage>
+#include <mutex>
+
+namespace ql {
+
+class BCQtCaptionTypesetter final : public BCCaptionTypesetter {
+public:
+    BCQtCaptionTypesetter();
+
+    BCCaptionLine firstLine(const QString& text, const QString& fontName, double fontSize,
+                            double widthLimit) const override;
+    void drawFirstLine(QPainter& painter, const QString& text, const QString& fontName, double fontSize,
+                       double widthLimit, QPointF baseline) const override;
+
+    // The family actually used for a font name.
+    QString resolvedFamily(const QString& fontName) const;
+
+private:
+    QFont fontFor(const QString& fontName, double fontSize) const;
+
+    QImage m_device; // a 72-dpi device for measuring
+    mutable std::mutex m_mutex;
+    mutable QHash<QString, QString> m_families;
+};
+
+} // namespace ql

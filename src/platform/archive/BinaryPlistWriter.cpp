@@ -1,0 +1,275 @@
+#include "platform/archive/BinaryPlistWriter.h"
+
+#include <QHash>
+#include <cstring>
+
+namespace ql {
+
+namespace {
+
+int bytesFor(std::uint64_t value)
+{
+    if (value <= 0xFF)
+        return 1;
+    if (value <= 0xFFFF)
+        return 2;
+    if (value <= 0xFFFFFFFFu)
+        return 4;
+    return 8;
+}
+
+void appendBigEndian(QByteArray& out, std::uint64_t value, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; --i)
+        out.append(char((value >> (8 * i)) & 0xFF));
+}
+
+class Writer {
+public:
+    QByteArray run(const PlistValue& root);
+
+private:
+    struct Container {
+        std::uint32_t index;
+        bool dictionary;
+        std::size_t firstChild; // into m_children
+        std::size_t childCount; // entries (a dictionary's keys and values count twice)
+    };
+
+    std::uint32_t add(const PlistValue& value);
+    std::uint32_t newLeaf();
+    std::uint32_t addString(const QString& s);
+    void writeMarker(int high, std::uint64_t count);
+    void writeInteger(std::int64_t value);
+
+    QByteArray m_out;
+    std::vector<std::uint64_t> m_offsets;
+    std::vector<Container> m_containers;
+    std::vector<std::uint32_t> m_children;
+    QHash<QString, std::uint32_t> m_strings;
+    QHash<QByteArray, std::uint32_t> m_data;
+    QHash<std::int64_t, std::uint32_t> m_integers;
+    QHash<std::uint64_t, std::uint32_t> m_bigIntegers;
+    QHash<std::uint64_t, std::uint32_t> m_doubles;
+    QHash<std::uint64_t, std::uint32_t> m_floats;
+    QHash<std::uint64_t, std::uint32_t> m_dates;
+    QHash<std::uint64_t, std::uint32_t> m_uids;
+    QHash<const void*, std::uint32_t> m_shared;
+    std::int64_t m_null = -1;
+    std::int64_t m_bools[2] = {-1, -1};
+};
+
+std::uint32_t Writer::newLeaf()
+{
+    m_offsets.push_back(std::uint64_t(m_out.size()));
+    return std::uint32_t(m_offsets.size() - 1);
+}
+
+void Writer::writeMarker(int high, std::uint64_t count)
+{
+    if (count < 15) {
+        m_out.append(char((high << 4) | int(count)));
+        return;
+    }
+    m_out.append(char((high << 4) | 0xF));
+    const int bytes = bytesFor(count);
+    m_out.append(char(0x10 | (bytes == 1 ? 0 : bytes == 2 ? 1 : bytes == 4 ? 2 : 3)));
+    appendBigEndian(m_out, count, bytes);
+}
+
+void Writer::writeInteger(std::int64_t value)
+{
+    // Negative numbers always take eight bytes, as readers expect.
+    const int bytes = value < 0 ? 8 : bytesFor(std::uint64_t(value));
+    m_out.append(char(0x10 | (bytes == 1 ? 0 : bytes == 2 ? 1 : bytes == 4 ? 2 : 3)));
+    appendBigEndian(m_out, std::uint64_t(value), bytes);
+}
+
+std::uint32_t Writer::addString(const QString& s)
+{
+    if (auto it = m_strings.constFind(s); it != m_strings.constEnd())
+        return *it;
+    const std::uint32_t index = newLeaf();
+    bool ascii = true;
+    for (QChar c : s) {
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii) {
+        writeMarker(0x5, std::uint64_t(s.size()));
+        m_out.append(s.toLatin1());
+    } else {
+        writeMarker(0x6, std::uint64_t(s.size()));
+        for (QChar c : s) {
+            m_out.append(char(c.unicode() >> 8));
+            m_out.append(char(c.unicode() & 0xFF));
+        }
+    }
+    m_strings.insert(s, index);
+    return index;
+}
+
+template <class Key, class Fn>
+std::uint32_t once(QHash<Key, std::uint32_t>& seen, const Key& key, Fn&& write)
+{
+    if (auto it = seen.constFind(key); it != seen.constEnd())
+        return *it;
+    const std::uint32_t index = write();
+    seen.insert(key, index);
+    return index;
+}
+
+std::uint32_t Writer::add(const PlistValue& value)
+{
+    using Type = PlistValue::Type;
+    switch (value.type()) {
+    case Type::Null:
+        if (m_null < 0) {
+            m_null = newLeaf();
+            m_out.append(char(0x00));
+        }
+        return std::uint32_t(m_null);
+    case Type::Bool: {
+        std::int64_t& slot = m_bools[value.toBool() ? 1 : 0];
+        if (slot < 0) {
+            slot = newLeaf();
+            m_out.append(char(value.toBool() ? 0x09 : 0x08));
+        }
+        return std::uint32_t(slot);
+    }
+    case Type::Integer:
+        if (value.isBigUnsigned()) {
+            return once(m_bigIntegers, value.toUnsigned(), [&] {
+                const std::uint32_t index = newLeaf();
+                m_out.append(char(0x14));
+                appendBigEndian(m_out, 0, 8);
+                appendBigEndian(m_out, value.toUnsigned(), 8);
+                return index;
+            });
+        }
+        return once(m_integers, value.toInteger(), [&] {
+            const std::uint32_t index = newLeaf();
+            writeInteger(value.toInteger());
+            return index;
+        });
+    case Type::Real: {
+        const double d = value.toReal();
+        std::uint64_t bits;
+        std::memcpy(&bits, &d, 8);
+        if (value.isFloat32()) {
+            return once(m_floats, bits, [&] {
+                const std::uint32_t index = newLeaf();
+                const float f = float(d);
+                std::uint32_t fbits;
+                std::memcpy(&fbits, &f, 4);
+                m_out.append(char(0x22));
+                appendBigEndian(m_out, fbits, 4);
+                return index;
+            });
+        }
+        return once(m_doubles, bits, [&] {
+            const std::uint32_t index = newLeaf();
+            m_out.append(char(0x23));
+            appendBigEndian(m_out, bits, 8);
+            return index;
+        });
+    }
+    case Type::Date: {
+        const double d = value.toDate();
+        std::uint64_t bits;
+        std::memcpy(&bits, &d, 8);
+        return once(m_dates, bits, [&] {
+            const std::uint32_t index = newLeaf();
+            m_out.append(char(0x33));
+            appendBigEndian(m_out, bits, 8);
+            return index;
+        });
+    }
+    case Type::Data:
+        return once(m_data, value.toData(), [&] {
+            const std::uint32_t index = newLeaf();
+            writeMarker(0x4, std::uint64_t(value.toData().size()));
+            m_out.append(value.toData());
+            return index;
+        });
+    case Type::String:
+        return addString(value.toString());
+    case Type::Uid:
+        return once(m_uids, value.toUid(), [&] {
+            const std::uint32_t index = newLeaf();
+            const int bytes = bytesFor(value.toUid());
+            m_out.append(char(0x80 | (bytes - 1)));
+            appendBigEndian(m_out, value.toUid(), bytes);
+            return index;
+        });
+    case Type::Array:
+    case Type::Dictionary:
+        break;
+    }
+
+    const void* identity = value.containerIdentity();
+    if (identity) {
+        if (auto it = m_shared.constFind(identity); it != m_shared.constEnd())
+            return *it;
+    }
+    // Containers are written last, once the reference size is known.
+    m_offsets.push_back(0);
+    const std::uint32_t index = std::uint32_t(m_offsets.size() - 1);
+    if (identity)
+        m_shared.insert(identity, index);
+    const bool dictionary = value.type() == Type::Dictionary;
+    std::vector<std::uint32_t> children;
+    if (dictionary) {
+        const PlistValue::Dictionary& entries = value.toDictionary();
+        children.resize(entries.size() * 2);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            children[i] = addString(entries[i].first);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            children[entries.size() + i] = add(entries[i].second);
+    } else {
+        const PlistValue::Array& items = value.toArray();
+        children.reserve(items.size());
+        for (const PlistValue& item : items)
+            children.push_back(add(item));
+    }
+    m_containers.push_back(Container {index, dictionary, m_children.size(), children.size()});
+    m_children.insert(m_children.end(), children.begin(), children.end());
+    return index;
+}
+
+QByteArray Writer::run(const PlistValue& root)
+{
+    m_out = QByteArrayLiteral("bplist00");
+    const std::uint32_t top = add(root);
+    const int refSize = bytesFor(m_offsets.empty() ? 0 : m_offsets.size() - 1);
+    for (const Container& c : m_containers) {
+        m_offsets[c.index] = std::uint64_t(m_out.size());
+        writeMarker(c.dictionary ? 0xD : 0xA, c.dictionary ? c.childCount / 2 : c.childCount);
+        for (std::size_t i = 0; i < c.childCount; ++i)
+            appendBigEndian(m_out, m_children[c.firstChild + i], refSize);
+    }
+    const std::uint64_t tableOffset = std::uint64_t(m_out.size());
+    const int offsetSize = bytesFor(tableOffset);
+    m_out.reserve(m_out.size() + qsizetype(m_offsets.size()) * offsetSize + 32);
+    for (std::uint64_t offset : m_offsets)
+        appendBigEndian(m_out, offset, offsetSize);
+    m_out.append(QByteArray(6, '\0'));
+    m_out.append(char(offsetSize));
+    m_out.append(char(refSize));
+    appendBigEndian(m_out, m_offsets.size(), 8);
+    appendBigEndian(m_out, top, 8);
+    appendBigEndian(m_out, tableOffset, 8);
+    return m_out;
+}
+
+} // namespace
+
+QByteArray writeBinaryPlist(const PlistValue& root)
+{
+    Writer writer;
+    return writer.run(root);
+}
+
+} // namespace ql

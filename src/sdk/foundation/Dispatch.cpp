@@ -1,0 +1,251 @@
+#include "sdk/foundation/Dispatch.h"
+
+#include "sdk/foundation/Clock.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <future>
+#include <thread>
+
+namespace qlkit {
+namespace {
+
+// Threads are added while work waits and no thread is idle, so that a task
+// that blocks on another queue can never starve the pool.
+class WorkerPool {
+public:
+    void submit(Task task)
+    {
+        std::unique_lock lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+        if (m_tasks.size() > m_idle && m_threads < kMaxThreads) {
+            ++m_threads;
+            std::thread([this] { work(); }).detach();
+        } else {
+            m_available.notify_one();
+        }
+    }
+
+private:
+    static constexpr std::size_t kMaxThreads = 256;
+
+    void work()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            ++m_idle;
+            m_available.wait(lock, [this] { return !m_tasks.empty(); });
+            --m_idle;
+            Task task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            lock.unlock();
+            task();
+            task = nullptr;
+            lock.lock();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_available;
+    std::deque<Task> m_tasks;
+    std::size_t m_idle = 0;
+    std::size_t m_threads = 0;
+};
+
+WorkerPool& pool()
+{
+    // Never destroyed: detached workers may still wait on it at exit.
+    static WorkerPool* instance = new WorkerPool;
+    return *instance;
+}
+
+class ExecutorQueue final : public DispatchQueue {
+public:
+    explicit ExecutorQueue(std::function<void(Task)> executor)
+        : DispatchQueue("main"), m_executor(std::move(executor)) {}
+    void async(Task task) override { m_executor(std::move(task)); }
+
+private:
+    std::function<void(Task)> m_executor;
+};
+
+std::mutex g_mainMutex;
+std::shared_ptr<DispatchQueue> g_main;
+
+} // namespace
+
+void DispatchQueue::sync(const Task& task)
+{
+    std::promise<void> done;
+    async([&] {
+        task();
+        done.set_value();
+    });
+    done.get_future().wait();
+}
+
+void DispatchQueue::after(double delay, Task task)
+{
+    Clock::shared()->schedule(delay, [queue = shared_from_this(), task = std::move(task)]() mutable {
+        queue->async(std::move(task));
+    });
+}
+
+std::shared_ptr<SerialQueue> SerialQueue::create(std::string label)
+{
+    return std::make_shared<SerialQueue>(std::move(label));
+}
+
+void SerialQueue::async(Task task)
+{
+    std::lock_guard lock(m_mutex);
+    m_tasks.push_back(std::move(task));
+    if (!m_draining) {
+        m_draining = true;
+        auto self = std::static_pointer_cast<SerialQueue>(shared_from_this());
+        pool().submit([self] { self->drain(); });
+    }
+}
+
+void SerialQueue::drain()
+{
+    for (;;) {
+        Task task;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_tasks.empty()) {
+                m_draining = false;
+                return;
+            }
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task();
+    }
+}
+
+std::shared_ptr<ConcurrentQueue> ConcurrentQueue::global()
+{
+    static auto queue = std::make_shared<ConcurrentQueue>("global.default");
+    return queue;
+}
+
+void ConcurrentQueue::async(Task task)
+{
+    pool().submit(std::move(task));
+}
+
+std::shared_ptr<DispatchQueue> mainQueue()
+{
+    std::lock_guard lock(g_mainMutex);
+    if (!g_main)
+        g_main = SerialQueue::create("main");
+    return g_main;
+}
+
+void setMainQueueExecutor(std::function<void(Task)> executor)
+{
+    std::lock_guard lock(g_mainMutex);
+    g_main = std::make_shared<ExecutorQueue>(std::move(executor));
+}
+
+struct DispatchGroup::State {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int count = 0;
+    std::vector<std::pair<std::shared_ptr<DispatchQueue>, Task>> waiters;
+};
+
+DispatchGroup::DispatchGroup() : m_state(std::make_shared<State>()) {}
+
+void DispatchGroup::enter()
+{
+    std::lock_guard lock(m_state->mutex);
+    ++m_state->count;
+}
+
+void DispatchGroup::leave()
+{
+    std::vector<std::pair<std::shared_ptr<DispatchQueue>, Task>> ready;
+    {
+        std::lock_guard lock(m_state->mutex);
+        if (m_state->count > 0 && --m_state->count == 0)
+            ready.swap(m_state->waiters);
+    }
+    m_state->changed.notify_all();
+    for (auto& [queue, task] : ready)
+        queue->async(std::move(task));
+}
+
+void DispatchGroup::notify(std::shared_ptr<DispatchQueue> queue, Task task)
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        if (m_state->count > 0) {
+            m_state->waiters.emplace_back(std::move(queue), std::move(task));
+            return;
+        }
+    }
+    queue->async(std::move(task));
+}
+
+bool DispatchGroup::wait(double timeout)
+{
+    auto expired = std::make_shared<std::atomic<bool>>(false);
+    Clock::shared()->schedule(timeout, [state = m_state, expired] {
+        {
+            std::lock_guard lock(state->mutex);
+            expired->store(true);
+        }
+        state->changed.notify_all();
+    });
+    std::unique_lock lock(m_state->mutex);
+    m_state->changed.wait(lock, [&] { return m_state->count == 0 || expired->load(); });
+    return m_state->count == 0;
+}
+
+void DispatchGroup::wait()
+{
+    std::unique_lock lock(m_state->mutex);
+    m_state->changed.wait(lock, [&] { return m_state->count == 0; });
+}
+
+struct DispatchTimer::State : std::enable_shared_from_this<DispatchTimer::State> {
+    std::shared_ptr<DispatchQueue> queue;
+    double interval = 0;
+    bool repeating = false;
+    Task task;
+    std::atomic<bool> cancelled {false};
+
+    void arm()
+    {
+        Clock::shared()->schedule(interval, [weak = weak_from_this()] {
+            auto self = weak.lock();
+            if (!self || self->cancelled)
+                return;
+            self->queue->async([self] {
+                if (self->cancelled)
+                    return;
+                self->task();
+                if (self->repeating && !self->cancelled)
+                    self->arm();
+            });
+        });
+    }
+};
+
+DispatchTimer::DispatchTimer(std::shared_ptr<DispatchQueue> queue, double interval, bool repeating, Task task)
+    : m_state(std::make_shared<State>())
+{
+    m_state->queue = std::move(queue);
+    m_state->interval = interval;
+    m_state->repeating = repeating;
+    m_state->task = std::move(task);
+    m_state->arm();
+}
+
+DispatchTimer::~DispatchTimer() { cancel(); }
+
+void DispatchTimer::cancel() { m_state->cancelled = true; }
+
+} // namespace qlkit

@@ -1,0 +1,120 @@
+#include "sdk/foundation/FileOps.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <unistd.h>
+
+namespace qlkit::files {
+namespace {
+
+void setError(std::string* error, const std::string& message)
+{
+    if (error)
+        *error = message;
+}
+
+bool writeAll(int fd, std::string_view contents)
+{
+    const char* data = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= std::size_t(written);
+    }
+    return true;
+}
+
+std::string randomSuffix()
+{
+    static thread_local std::mt19937_64 generator {std::random_device {}()};
+    char buffer[17];
+    std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(generator()));
+    return buffer;
+}
+
+} // namespace
+
+std::optional<std::string> readFile(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string contents;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        contents.append(buffer, std::size_t(got));
+    }
+    ::close(fd);
+    return contents;
+}
+
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error)
+{
+    const std::filesystem::path temporary = path.parent_path() / ("." + path.filename().string() + "." + randomSuffix() + ".tmp");
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        setError(error, std::strerror(errno));
+        return false;
+    }
+    const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
+    const int savedErrno = errno;
+    ::close(fd);
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        setError(error, std::strerror(written ? errno : savedErrno));
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool moveItem(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error)
+{
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    if (errno != EXDEV) {
+        setError(error, std::strerror(errno));
+        return false;
+    }
+    // Across file systems: copy next to the target, swap it in, then drop the source.
+    std::error_code ec;
+    const std::filesystem::path staging = to.parent_path() / ("." + to.filename().string() + "." + randomSuffix() + ".move");
+    std::filesystem::copy(from, staging, std::filesystem::copy_options::recursive, ec);
+    if (ec || ::rename(staging.c_str(), to.c_str()) != 0) {
+        setError(error, ec ? ec.message() : std::string(std::strerror(errno)));
+        std::filesystem::remove_all(staging, ec);
+        return false;
+    }
+    std::filesystem::remove_all(from, ec);
+    return true;
+}
+
+bool removeItem(const std::filesystem::path& path, std::string* error)
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+    if (ec) {
+        setError(error, ec.message());
+        return false;
+    }
+    return true;
+}
+
+} // namespace qlkit::files

@@ -1,0 +1,20 @@
+// JSON text to and from Value. Object key order and 64-bit integers survive a
+// round trip; bytes are written as Base64 text and dates as seconds since 1970.
+#pragma once
+
+#include "sdk/foundation/Value.h"
+
+#include <string>
+#include <string_view>
+
+namespace qlkit::json {
+
+struct ParseResult {
+    std::optional<Value> value;
+    std::string error; // set when value is empty
+};
+
+ParseResult parse(std::string_view text);
+std::string serialize(const Value& value);
+
+} // namespace qlkit::json

@@ -1,0 +1,100 @@
+#include "sdk/foundation/Value.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace qlkit {
+
+Map::Map(std::initializer_list<Entry> entries)
+{
+    for (const auto& [key, value] : entries)
+        set(key, value);
+}
+
+const Value* Map::find(const std::string& key) const
+{
+    for (const auto& entry : m_entries)
+        if (entry.first == key)
+            return &entry.second;
+    return nullptr;
+}
+
+Value* Map::find(const std::string& key)
+{
+    for (auto& entry : m_entries)
+        if (entry.first == key)
+            return &entry.second;
+    return nullptr;
+}
+
+void Map::set(const std::string& key, Value value)
+{
+    if (Value* existing = find(key))
+        *existing = std::move(value);
+    else
+        m_entries.emplace_back(key, std::move(value));
+}
+
+bool Map::remove(const std::string& key)
+{
+    auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                           [&](const Entry& entry) { return entry.first == key; });
+    if (it == m_entries.end())
+        return false;
+    m_entries.erase(it);
+    return true;
+}
+
+bool Map::operator==(const Map& other) const
+{
+    if (size() != other.size())
+        return false;
+    for (const auto& [key, value] : m_entries) {
+        const Value* theirs = other.find(key);
+        if (!theirs || !(*theirs == value))
+            return false;
+    }
+    return true;
+}
+
+bool Value::boolValue() const
+{
+    if (auto b = asBool())
+        return *b;
+    if (auto i = asInt())
+        return *i != 0;
+    if (auto d = asDouble())
+        return *d != 0;
+    return false;
+}
+
+std::optional<double> Value::numberValue() const
+{
+    if (auto b = asBool())
+        return *b ? 1.0 : 0.0;
+    if (auto i = asInt())
+        return double(*i);
+    if (auto d = asDouble())
+        return *d;
+    return std::nullopt;
+}
+
+std::string Value::description() const
+{
+    if (auto s = asString())
+        return *s;
+    if (auto b = asBool())
+        return *b ? "1" : "0";
+    if (auto i = asInt())
+        return std::to_string(*i);
+    if (auto d = asDouble()) {
+        char buffer[64];
+        auto result = std::to_chars(buffer, buffer + sizeof buffer, *d);
+        return std::string(buffer, result.ptr);
+    }
+    if (isNull())
+        return "<null>";
+    return {};
+}
+
+} // namespace qlkit

@@ -1,0 +1,105 @@
+// The kit's one dynamic value: what property lists and JSON documents hold.
+// Maps keep their insertion order, because request bodies and stored files
+// are written in the order the keys were set.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace qlkit {
+
+class Value;
+
+using Bytes = std::vector<std::uint8_t>;
+using Array = std::vector<Value>;
+
+// A point in time as seconds since 1970-01-01 UTC.
+struct Date {
+    double secondsSince1970 = 0;
+    bool operator==(const Date&) const = default;
+};
+
+// Ordered dictionary with string keys; setting an existing key keeps its place.
+class Map {
+public:
+    using Entry = std::pair<std::string, Value>;
+
+    Map() = default;
+    Map(std::initializer_list<Entry> entries);
+
+    const Value* find(const std::string& key) const;
+    Value* find(const std::string& key);
+    bool contains(const std::string& key) const { return find(key) != nullptr; }
+    void set(const std::string& key, Value value);
+    bool remove(const std::string& key);
+    void clear() { m_entries.clear(); }
+
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    auto begin() const { return m_entries.begin(); }
+    auto end() const { return m_entries.end(); }
+
+    // Equal when both hold the same keys with equal values, in any order.
+    bool operator==(const Map& other) const;
+
+private:
+    std::vector<Entry> m_entries;
+};
+
+class Value {
+public:
+    enum class Type { Null, Bool, Int, Double, String, Bytes, Date, Array, Map };
+
+    Value() = default;
+    Value(std::nullptr_t) {}
+    Value(bool b) : m_data(b) {}
+    Value(int i) : m_data(std::int64_t(i)) {}
+    Value(long i) : m_data(std::int64_t(i)) {}
+    Value(long long i) : m_data(std::int64_t(i)) {}
+    Value(unsigned i) : m_data(std::int64_t(i)) {}
+    Value(unsigned long i) : m_data(std::int64_t(i)) {}
+    Value(unsigned long long i) : m_data(std::int64_t(i)) {}
+    Value(double d) : m_data(d) {}
+    Value(const char* s) : m_data(std::string(s)) {}
+    Value(std::string s) : m_data(std::move(s)) {}
+    Value(Bytes b) : m_data(std::move(b)) {}
+    Value(Date d) : m_data(d) {}
+    Value(Array a) : m_data(std::move(a)) {}
+    Value(Map m) : m_data(std::move(m)) {}
+
+    Type type() const { return Type(m_data.index()); }
+    bool isNull() const { return type() == Type::Null; }
+    bool isNumber() const { return type() == Type::Bool || type() == Type::Int || type() == Type::Double; }
+
+    const bool* asBool() const { return std::get_if<bool>(&m_data); }
+    const std::int64_t* asInt() const { return std::get_if<std::int64_t>(&m_data); }
+    const double* asDouble() const { return std::get_if<double>(&m_data); }
+    const std::string* asString() const { return std::get_if<std::string>(&m_data); }
+    const qlkit::Bytes* asBytes() const { return std::get_if<qlkit::Bytes>(&m_data); }
+    const qlkit::Date* asDate() const { return std::get_if<qlkit::Date>(&m_data); }
+    const qlkit::Array* asArray() const { return std::get_if<qlkit::Array>(&m_data); }
+    const qlkit::Map* asMap() const { return std::get_if<qlkit::Map>(&m_data); }
+    qlkit::Map* asMap() { return std::get_if<qlkit::Map>(&m_data); }
+    qlkit::Array* asArray() { return std::get_if<qlkit::Array>(&m_data); }
+
+    // The boolean value of a number (non-zero is true); false for anything else.
+    bool boolValue() const;
+    // The number as a double, when it is one.
+    std::optional<double> numberValue() const;
+    // Text form used in URLs and form fields: strings unchanged, numbers in
+    // decimal, booleans as 1/0 as the original platform's numbers print.
+    std::string description() const;
+
+    bool operator==(const Value& other) const { return m_data == other.m_data; }
+
+private:
+    std::variant<std::monostate, bool, std::int64_t, double, std::string, qlkit::Bytes,
+                 qlkit::Date, qlkit::Array, qlkit::Map>
+        m_data;
+};
+
+} // namespace qlkit

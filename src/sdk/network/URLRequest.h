@@ -1,0 +1,49 @@
+// An HTTP request and response as the kit's network layer passes them on.
+// Header fields keep the order in which they were set: they go on the wire
+// in that order.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qlkit {
+
+using HeaderFields = std::vector<std::pair<std::string, std::string>>;
+
+// Field names compare without regard to case.
+std::optional<std::string> headerValue(const HeaderFields& fields, const std::string& name);
+
+enum class CachePolicy { UseProtocolCachePolicy, ReloadIgnoringLocalCacheData };
+
+struct URLRequest {
+    std::string URL;
+    std::string HTTPMethod = "GET";
+    HeaderFields allHTTPHeaderFields;
+    std::string HTTPBody;
+    // A file streamed as the body instead of HTTPBody.
+    std::optional<std::filesystem::path> HTTPBodyFile;
+    double timeoutInterval = 60.0;
+    CachePolicy cachePolicy = CachePolicy::UseProtocolCachePolicy;
+
+    std::optional<std::string> valueForHTTPHeaderField(const std::string& field) const;
+    // Replaces every earlier value of the field, keeping its first place.
+    void setValue(const std::string& value, const std::string& field);
+    // Joins to an existing value with "," as header lists do.
+    void addValue(const std::string& value, const std::string& field);
+};
+
+struct HTTPURLResponse {
+    std::string URL;
+    long statusCode = 0;
+    HeaderFields allHeaderFields;
+
+    std::optional<std::string> valueForHTTPHeaderField(const std::string& field) const
+    {
+        return headerValue(allHeaderFields, field);
+    }
+};
+
+} // namespace qlkit

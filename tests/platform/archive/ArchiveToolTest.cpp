@@ -1,0 +1,65 @@
+#include "ArchiveTestSupport.h"
+#include "fuzz/ArchiveProbe.h"
+
+#include <QDir>
+
+using namespace ql;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray errorOutput;
+};
+
+ToolRun runRoundTrip(const QString& in, const QString& out)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/archive-roundtrip"), {in, out});
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardError()};
+}
+
+} // namespace
+
+TEST(ArchiveToolTest, RoundTripsArchivesAndReportsBadInputInOneLine)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("values.plist"));
+    const QString first = dir.filePath(QStringLiteral("first.plist"));
+    const QString second = dir.filePath(QStringLiteral("second.plist"));
+    test::writeFile(source, test::pythonFixture(QStringLiteral("values")));
+
+    ASSERT_EQ(runRoundTrip(source, first).exitCode, 0);
+    ASSERT_EQ(runRoundTrip(first, second).exitCode, 0);
+    // What we write, we read back and write again identically; plistlib reads it.
+    EXPECT_EQ(test::readFile(first), test::readFile(second));
+    EXPECT_EQ(test::describe(test::readFile(first))[QStringLiteral("$archiver")].toString(), QStringLiteral("NSKeyedArchiver"));
+
+    const QString bad = dir.filePath(QStringLiteral("bad.plist"));
+    QByteArray truncated = test::readFile(first);
+    truncated.chop(40);
+    test::writeFile(bad, truncated);
+    const ToolRun refused = runRoundTrip(bad, dir.filePath(QStringLiteral("never.plist")));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.errorOutput.startsWith("archive-roundtrip: ")) << refused.errorOutput.toStdString();
+    EXPECT_EQ(refused.errorOutput.count('\n'), 1) << refused.errorOutput.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("never.plist"))));
+    EXPECT_EQ(runRoundTrip(dir.filePath(QStringLiteral("missing.plist")), second).exitCode, 1);
+}
+
+// Every seed and every input that ever crashed the fuzz target, replayed.
+TEST(ArchiveToolTest, FuzzCorpusAndCrashersReplayCleanly)
+{
+    const int liveBefore = probe::Node::live;
+    int replayed = 0;
+    for (const char* folder : {"corpus", "crashers"}) {
+        const QDir dir(QStringLiteral(QUIVERLEAF_SOURCE_DIR "/tests/fuzz/") + QLatin1String(folder));
+        for (const QString& name : dir.entryList(QDir::Files)) {
+            probe::probeArchive(test::readFile(dir.filePath(name)));
+            EXPECT_EQ(probe::Node::live, liveBefore) << name.toStdString();
+            ++replayed;
+        }
+    }
+    EXPECT_GT(replayed, 5);
+}

@@ -1,0 +1,142 @@
+#include "ArchiveTestSupport.h"
+#include "platform/archive/ArchiveError.h"
+#include "platform/archive/BinaryPlistReader.h"
+#include "platform/archive/BinaryPlistWriter.h"
+
+#include <QJsonArray>
+
+using namespace ql;
+
+namespace {
+
+// A binary plist assembled by hand from raw objects (2-byte offsets, 1-byte
+// references unless told otherwise), for inputs no writer would produce.
+QByteArray rawPlist(const QList<QByteArray>& objects, quint64 top = 0, int refSize = 1, quint64 countOverride = 0)
+{
+    QByteArray out("bplist00");
+    QList<qsizetype> offsets;
+    for (const QByteArray& o : objects) {
+        offsets.append(out.size());
+        out.append(o);
+    }
+    const qsizetype table = out.size();
+    for (qsizetype o : offsets) {
+        out.append(char(o >> 8));
+        out.append(char(o & 0xFF));
+    }
+    QByteArray trailer(32, '\0');
+    trailer[6] = 2;
+    trailer[7] = char(refSize);
+    const quint64 count = countOverride ? countOverride : quint64(objects.size());
+    for (int i = 0; i < 8; ++i) {
+        trailer[8 + i] = char(count >> (56 - 8 * i));
+        trailer[16 + i] = char(top >> (56 - 8 * i));
+        trailer[24 + i] = char(quint64(table) >> (56 - 8 * i));
+    }
+    return out + trailer;
+}
+
+ArchiveErrorCode codeOf(const Result<PlistValue>& r)
+{
+    return r.ok() ? ArchiveErrorCode(0) : ArchiveErrorCode(r.error().code);
+}
+
+} // namespace
+
+TEST(BinaryPlistTest, WritesEveryKindThatPlistlibAndWeReadBack)
+{
+    const PlistValue shared = PlistValue::array({PlistValue::string(QStringLiteral("shared"))});
+    const PlistValue root = PlistValue::dictionary({
+        {QStringLiteral("small"), PlistValue::integer(7)},
+        {QStringLiteral("wide"), PlistValue::integer(70000)},
+        {QStringLiteral("negative"), PlistValue::integer(-3)},
+        {QStringLiteral("huge"), PlistValue::unsignedInteger(18446744073709551615ull)},
+        {QStringLiteral("double"), PlistValue::real(0.1)},
+        {QStringLiteral("float"), PlistValue::float32(36.123456789f)},
+        {QStringLiteral("yes"), PlistValue::boolean(true)},
+        {QStringLiteral("date"), PlistValue::date(86400.0)},
+        {QStringLiteral("bytes"), PlistValue::data(QByteArray(300, 'x'))},
+        {QStringLiteral("ascii"), PlistValue::string(QStringLiteral("a string longer than fifteen"))},
+        {QStringLiteral("unicode"), PlistValue::string(QStringLiteral("Grüße ✓"))},
+        {QStringLiteral("uid"), PlistValue::uid(300)},
+        {QStringLiteral("one"), shared},
+        {QStringLiteral("two"), shared},
+    });
+    const QByteArray data = writeBinaryPlist(root);
+    const Result<PlistValue> back = readBinaryPlist(data);
+    ASSERT_TRUE(back.ok()) << back.error().describe().toStdString();
+    EXPECT_EQ(*back, root);
+    EXPECT_TRUE(back->find(QStringLiteral("float"))->isFloat32());
+    EXPECT_TRUE(back->find(QStringLiteral("huge"))->isBigUnsigned());
+    // The shared container is one object in the file, so one after reading.
+    EXPECT_EQ(back->find(QStringLiteral("one"))->containerIdentity(), back->find(QStringLiteral("two"))->containerIdentity());
+
+    const QJsonObject seen = test::describe(data);
+    EXPECT_EQ(seen[QStringLiteral("small")].toObject()[QStringLiteral("int")].toInt(), 7);
+    EXPECT_EQ(seen[QStringLiteral("negative")].toObject()[QStringLiteral("int")].toInt(), -3);
+    EXPECT_DOUBLE_EQ(seen[QStringLiteral("float")].toObject()[QStringLiteral("real4")].toDouble(), 36.12345504760742);
+    EXPECT_DOUBLE_EQ(seen[QStringLiteral("double")].toObject()[QStringLiteral("real8")].toDouble(), 0.1);
+    EXPECT_EQ(seen[QStringLiteral("unicode")].toString(), QStringLiteral("Grüße ✓"));
+    EXPECT_EQ(seen[QStringLiteral("uid")].toObject()[QStringLiteral("uid")].toInt(), 300);
+}
+
+TEST(BinaryPlistTest, ReadsWhatPlistlibWrites)
+{
+    const Result<PlistValue> plist = readBinaryPlist(test::pythonFixture(QStringLiteral("document")));
+    ASSERT_TRUE(plist.ok()) << plist.error().describe().toStdString();
+    const PlistValue::Array& objects = plist->find(QStringLiteral("$objects"))->toArray();
+    bool sawHuge = false;
+    bool sawNegative = false;
+    for (const PlistValue& o : objects) {
+        sawHuge |= o.isBigUnsigned() && o.toUnsigned() == 18446744073709551615ull;
+        sawNegative |= o.type() == PlistValue::Type::Integer && o.toInteger() == -5;
+    }
+    EXPECT_TRUE(sawHuge);
+    EXPECT_TRUE(sawNegative);
+}
+
+TEST(BinaryPlistTest, RefusesDamagedFiles)
+{
+    const QByteArray good = writeBinaryPlist(PlistValue::array({PlistValue::string(QStringLiteral("abc")), PlistValue::integer(5)}));
+    ASSERT_TRUE(readBinaryPlist(good).ok());
+
+    // Every truncation fails cleanly.
+    for (qsizetype n = 0; n < good.size(); ++n)
+        EXPECT_FALSE(readBinaryPlist(good.left(n)).ok()) << n;
+    EXPECT_EQ(codeOf(readBinaryPlist(QByteArray("bplist01") + good.mid(8))), ArchiveErrorCode::NotAPropertyList);
+
+    const QByteArray array2 = QByteArray("\xA2\x01\x02", 3);
+    const QByteArray one = QByteArray("\x10\x01", 2);
+    EXPECT_TRUE(readBinaryPlist(rawPlist({array2, one, one})).ok());
+    // A reference beyond the object count.
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({QByteArray("\xA1\x09", 2), one}))), ArchiveErrorCode::Damaged);
+    // An array that contains itself, directly and through another.
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({QByteArray("\xA1\x00", 2)}))), ArchiveErrorCode::Cycle);
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({QByteArray("\xA1\x01", 2), QByteArray("\xA1\x00", 2)}))), ArchiveErrorCode::Cycle);
+    // An object count far beyond what the offset table holds.
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({one}, 0, 1, 1ull << 40))), ArchiveErrorCode::TooLarge);
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({one}, 0, 1, 1000))), ArchiveErrorCode::Damaged);
+    // A top object beyond the count; a reference size of zero.
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({one}, 5))), ArchiveErrorCode::Damaged);
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({one}, 0, 0))), ArchiveErrorCode::Damaged);
+    // An absurd length: a string claiming 2^62 characters, an array 2^40 entries.
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({QByteArray("\x6F\x13\x40\x00\x00\x00\x00\x00\x00\x00", 10)}))), ArchiveErrorCode::Damaged);
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({QByteArray("\xAF\x13\x00\x00\x01\x00\x00\x00\x00\x00", 10)}))), ArchiveErrorCode::TooLarge);
+    // A dictionary whose key is not a string; a 128-bit integer beyond 64 bits; an unknown marker.
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({QByteArray("\xD1\x01\x01", 3), one}))), ArchiveErrorCode::Damaged);
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({QByteArray("\x14\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00", 17)}))), ArchiveErrorCode::Damaged);
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist({QByteArray("\x9F", 1)}))), ArchiveErrorCode::Damaged);
+
+    // Deep nesting stops at the depth limit instead of exhausting the stack.
+    QList<QByteArray> chain;
+    for (int i = 0; i < 250; ++i)
+        chain.append(i + 1 < 250 ? QByteArray("\xA1") + char(i + 1) : one);
+    EXPECT_EQ(codeOf(readBinaryPlist(rawPlist(chain))), ArchiveErrorCode::TooDeep);
+    ArchiveLimits roomy;
+    roomy.maxDepth = 300;
+    EXPECT_TRUE(readBinaryPlist(rawPlist(chain), roomy).ok());
+
+    ArchiveLimits small;
+    small.maxBytes = 16;
+    EXPECT_EQ(codeOf(readBinaryPlist(good, small)), ArchiveErrorCode::TooLarge);
+}

@@ -1,0 +1,116 @@
+#include "TestService.h"
+
+#include "sdk/TextForms.h"
+#include "sdk/foundation/Log.h"
+#include "sdk/network/RIGNetworkClient.h"
+#include "sdk/network/RIGNetworkTaskUtility.h"
+#include "sdk/network/RIGPinnedCertificates.h"
+
+#include <future>
+#include <gtest/gtest.h>
+#include <openssl/sha.h>
+
+using namespace qlkit;
+
+namespace {
+
+struct TlsServices {
+    TlsServices()
+    {
+        test::TestService::makeCertificates(certs.path());
+        for (const char* name : {"good", "other", "expired", "wronghost"}) {
+            services.emplace(name, std::make_unique<test::TestService>(std::pair {
+                                       (certs.path() / (std::string(name) + ".pem")).string(),
+                                       (certs.path() / (std::string(name) + ".key")).string()}));
+            services.at(name)->script({{"GET", "/ping", {{200, {}, "pong"}}}});
+        }
+    }
+    std::string der(const char* root) const { return test::readTextFile(certs.path() / (std::string(root) + ".der")); }
+
+    test::TempDir certs;
+    std::map<std::string, std::unique_ptr<test::TestService>> services;
+};
+
+// "ok", or the failure's code.
+std::string ping(const std::function<void(const URLRequest&, DataTaskCompletion)>& send, const test::TestService& service)
+{
+    URLRequest request;
+    request.URL = service.baseURL() + "/ping";
+    request.timeoutInterval = 5;
+    std::promise<std::string> done;
+    send(request, [&](const auto& data, const auto&, const auto& error) {
+        done.set_value(error ? std::to_string(error->code) : data.value_or(""));
+    });
+    return done.get_future().get();
+}
+
+} // namespace
+
+TEST(RIGCertificatePinner, AcceptsOnlyChainsEndingAtAPinnedRoot)
+{
+    TlsServices tls;
+    auto pinned = RIGNetworkTaskUtility::create(nullptr, std::vector {tls.der("rootA")});
+    auto send = [&](const URLRequest& r, DataTaskCompletion c) { pinned->beginDataTaskWithRequest(r, 0, c); };
+    EXPECT_EQ(ping(send, *tls.services.at("good")), "pong");
+    EXPECT_EQ(ping(send, *tls.services.at("other")), "-999");     // another root
+    EXPECT_EQ(ping(send, *tls.services.at("expired")), "-999");   // out of date
+    EXPECT_EQ(ping(send, *tls.services.at("wronghost")), "-999"); // names another host
+
+    auto empty = RIGNetworkClient::create(nullptr, std::vector<std::string> {});
+    EXPECT_EQ(ping([&](const URLRequest& r, DataTaskCompletion c) { empty->startDataTaskWithRequest(r, c); },
+                   *tls.services.at("good")),
+              "-999");
+
+    // The kit's own roots do not know the test root.
+    auto shipped = RIGNetworkTaskUtility::create();
+    EXPECT_EQ(ping([&](const URLRequest& r, DataTaskCompletion c) { shipped->beginDataTaskWithRequest(r, 0, c); },
+                   *tls.services.at("good")),
+              "-999");
+}
+
+TEST(RIGCertificatePinner, SystemTrustDecidesInDebugModeAndWithoutPins)
+{
+    TlsServices tls;
+    auto unpinned = RIGNetworkClient::create();
+    auto sendUnpinned = [&](const URLRequest& r, DataTaskCompletion c) { unpinned->startDataTaskWithRequest(r, c); };
+    auto pinnedB = RIGNetworkTaskUtility::create(nullptr, std::vector {tls.der("rootB")});
+    auto sendPinnedB = [&](const URLRequest& r, DataTaskCompletion c) { pinnedB->beginDataTaskWithRequest(r, 0, c); };
+
+    EXPECT_EQ(ping(sendUnpinned, *tls.services.at("good")), "-999"); // the system does not know root A
+    setenv("SSL_CERT_FILE", (tls.certs.path() / "rootA.pem").c_str(), 1); // now it does
+    EXPECT_EQ(ping(sendUnpinned, *tls.services.at("good")), "pong");
+    EXPECT_EQ(ping(sendPinnedB, *tls.services.at("good")), "-999");
+    log::setDebug(true);
+    EXPECT_EQ(ping(sendPinnedB, *tls.services.at("good")), "pong");
+    EXPECT_EQ(ping(sendPinnedB, *tls.services.at("wronghost")), "-999"); // host names still count
+    log::setDebug(false);
+    unsetenv("SSL_CERT_FILE");
+}
+
+TEST(RIGCertificatePinner, CarriesTheTwoDistributedRoots)
+{
+    const auto roots = RIGPinnedCertificates();
+    ASSERT_EQ(roots.size(), 2u);
+    auto sha256 = [](const std::string& der) {
+        unsigned char digest[SHA256_DIGEST_LENGTH];
+        SHA256(reinterpret_cast<const unsigned char*>(der.data()), der.size(), digest);
+        return RIGHexStringFromData(std::string_view(reinterpret_cast<const char*>(digest), sizeof digest));
+    };
+    EXPECT_EQ(roots[0].size(), 1173u);
+    EXPECT_EQ(sha256(roots[0]), "73c176434f1bc6d5adf45b0e76e727287c8de57616c1e6e6141a2b2cbc7d8e4c");
+    EXPECT_EQ(roots[1].size(), 969u);
+    EXPECT_EQ(sha256(roots[1]), "7431e5f4c3c1ce4690774f0b61e05440883ba9a01ed00ba6abd7806ed3b118cf");
+
+    RIGCertificatePinner pinner(roots);
+    SecTrustResultType result = SecTrustResultType::Proceed;
+    EXPECT_EQ(RIGCertificatePinner({}).evaluateTrust(ServerTrust {}, &result), 0);
+    EXPECT_EQ(result, SecTrustResultType::Invalid);
+    bool answered = false;
+    auto session = HLYURLSession::sessionWithConfiguration(HLYURLSessionConfiguration::defaultSessionConfiguration());
+    EXPECT_FALSE(pinner.handleChallenge(AuthenticationChallenge {}, *session, [&](AuthChallengeDisposition d, auto) {
+        answered = d == AuthChallengeDisposition::CancelAuthenticationChallenge;
+    }));
+    EXPECT_TRUE(answered); // not a server-trust challenge: cancelled
+    EXPECT_EQ(RIGCertificatePinner({"not DER"}).evaluateTrust(ServerTrust {}, &result), -1);
+    EXPECT_EQ(result, SecTrustResultType::FatalTrustFailure);
+}

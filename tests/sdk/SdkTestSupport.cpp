@@ -1,0 +1,92 @@
+#include "SdkTestSupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qlkit::test {
+namespace {
+
+const char* const kOverridden[] = {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_DOCUMENTS_DIR"};
+
+} // namespace
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "qlkit-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        std::abort();
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+KitHome::KitHome()
+{
+    setenv("HOME", path().c_str(), 1);
+    setenv("XDG_DATA_HOME", (path() / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (path() / "cache").c_str(), 1);
+    setenv("XDG_DOCUMENTS_DIR", (path() / "documents").c_str(), 1);
+}
+
+KitHome::~KitHome()
+{
+    for (const char* name : kOverridden)
+        unsetenv(name);
+}
+
+CommandResult run(const std::vector<std::string>& argv)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipeFds[1], STDOUT_FILENO);
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        std::vector<char*> args;
+        for (const auto& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    CommandResult result;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+        result.output.append(buffer, std::size_t(got));
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string probePath() { return QUIVERLEAF_BINARY_DIR "/tools/sdk-probe"; }
+
+std::string readTextFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+void writeTextFile(const std::filesystem::path& path, const std::string& text)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string python() { return access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3"; }
+
+} // namespace qlkit::test

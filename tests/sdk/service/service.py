@@ -1,0 +1,246 @@
+#!/usr/bin/env python3
+"""Scriptable HTTP(S) service for the kit's network tests.
+
+  service.py serve --port-file F [--cert C --key K] [--parts-dir D]
+      Listens on 127.0.0.1 on a free port and writes the port to F.
+      POST /__script  {"rules": [{"method": "GET", "path": "/x", "responses": [...]}]}
+                      replaces the script; a rule's responses are used in turn,
+                      the last one repeating. A response is
+                      {"status": 200, "headers": [[name, value], ...], "body": "text"
+                       | "body_b64": "...", "mode": "normal" | "hang" | "close" |
+                       "truncate" | "short" | "garbage"}
+      GET  /__log     every request so far: method, path, query, headers in order,
+                      body (Base64) and, for multipart bodies, the parts.
+      Multipart parts are also written to the parts folder, one file each.
+  service.py make-certs DIR
+      Makes two test roots and server certificates with openssl: good (root A),
+      other (root B), expired (root A), wronghost (root A).
+"""
+import base64
+import json
+import os
+import socket
+import ssl
+import subprocess
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+LOCK = threading.Lock()
+RULES = []
+LOG = []
+PARTS_DIR = None
+
+
+def parse_multipart(content_type, body):
+    boundary = None
+    for piece in content_type.split(";")[1:]:
+        name, _, value = piece.strip().partition("=")
+        if name.lower() == "boundary":
+            boundary = value.strip('"')
+    if not boundary:
+        return None
+    delimiter = b"--" + boundary.encode()
+    parts = []
+    for chunk in body.split(delimiter)[1:]:
+        if chunk.startswith(b"--"):
+            break
+        chunk = chunk[2:] if chunk.startswith(b"\r\n") else chunk
+        head, _, data = chunk.partition(b"\r\n\r\n")
+        if data.endswith(b"\r\n"):
+            data = data[:-2]
+        headers = [line.split(": ", 1) for line in head.decode("utf-8", "replace").split("\r\n") if ": " in line]
+        disposition = dict(headers).get("Content-Disposition", "")
+        fields = {}
+        for item in disposition.split(";")[1:]:
+            key, _, value = item.strip().partition("=")
+            fields[key] = value.strip('"')
+        parts.append({"headers": headers, "name": fields.get("name"), "filename": fields.get("filename"),
+                      "body_b64": base64.b64encode(data).decode()})
+    return parts
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def handle_one_request(self):
+        try:
+            super().handle_one_request()
+        except (ConnectionError, ssl.SSLError, socket.timeout, OSError):
+            self.close_connection = True
+
+    def _body(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        return self.rfile.read(length) if length else b""
+
+    def _send(self, status, headers, body):
+        self.send_response_only(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        if not any(n.lower() == "content-length" for n, _ in headers) and status not in (204, 304):
+            self.send_header("Content-Length", str(len(body)))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        if body and self.command != "HEAD":
+            self.wfile.write(body)
+        self.close_connection = True
+
+    def _dispatch(self):
+        global RULES
+        path, _, query = self.path.partition("?")
+        body = self._body()
+        if path == "/__script":
+            with LOCK:
+                RULES = [dict(rule, used=0) for rule in json.loads(body)["rules"]]
+            return self._send(200, [], b"")
+        if path == "/__log":
+            with LOCK:
+                data = json.dumps(LOG).encode()
+            return self._send(200, [("Content-Type", "application/json")], data)
+        entry = {"method": self.command, "path": path, "query": query, "time": time.time(),
+                 "headers": [[k, v] for k, v in self.headers.items()],
+                 "body_length": len(body), "body_b64": base64.b64encode(body).decode()}
+        content_type = self.headers.get("Content-Type", "")
+        if content_type.startswith("multipart/form-data"):
+            entry["parts"] = parse_multipart(content_type, body)
+        with LOCK:
+            index = len(LOG)
+            LOG.append(entry)
+            rule = next((r for r in RULES if r["path"] == path and r.get("method", self.command) == self.command), None)
+            if rule is None:
+                answer = {"status": 404}
+            else:
+                answer = rule["responses"][min(rule["used"], len(rule["responses"]) - 1)]
+                rule["used"] += 1
+        if PARTS_DIR and entry.get("parts"):
+            for number, part in enumerate(entry["parts"]):
+                with open(os.path.join(PARTS_DIR, "%d-%d-%s" % (index, number, part["name"].replace("/", "_"))), "wb") as out:
+                    out.write(base64.b64decode(part["body_b64"]))
+        self._answer(answer)
+
+    def _answer(self, answer):
+        mode = answer.get("mode", "normal")
+        body = base64.b64decode(answer["body_b64"]) if "body_b64" in answer else answer.get("body", "").encode()
+        headers = [tuple(h) for h in answer.get("headers", [])]
+        status = answer.get("status", 200)
+        if mode == "hang":
+            # Accept and never answer, until the client gives up.
+            self.connection.settimeout(1.0)
+            deadline = time.time() + 120
+            while time.time() < deadline:
+                try:
+                    if not self.connection.recv(1):
+                        break
+                except socket.timeout:
+                    continue
+                except OSError:
+                    break
+            self.close_connection = True
+            return
+        if mode == "close":
+            self.close_connection = True
+            return
+        if mode == "garbage":
+            self.wfile.write(b"THIS IS NOT HTTP\r\n\r\n")
+            self.close_connection = True
+            return
+        if mode == "truncate":
+            headers.append(("Content-Length", str(len(body) + 100)))
+        elif mode == "short":
+            headers.append(("Content-Length", str(max(0, len(body) - 5))))
+        self._send(status, headers, body)
+
+    do_GET = do_POST = do_PUT = do_DELETE = do_HEAD = do_PATCH = _dispatch
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+
+    def handle_error(self, request, client_address):
+        pass
+
+
+def serve(args):
+    global PARTS_DIR
+    options = dict(zip(args[::2], args[1::2]))
+    PARTS_DIR = options.get("--parts-dir")
+    server = Server(("127.0.0.1", 0), Handler)
+    if "--cert" in options:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(options["--cert"], options["--key"])
+        server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
+    port_file = options["--port-file"]
+    with open(port_file + ".tmp", "w") as out:
+        out.write(str(server.server_address[1]))
+    os.rename(port_file + ".tmp", port_file)
+    # Stop with the test that started us, even if it dies.
+    parent = os.getppid()
+
+    def watch():
+        while os.getppid() == parent:
+            time.sleep(0.5)
+        os._exit(0)
+
+    threading.Thread(target=watch, daemon=True).start()
+    server.serve_forever()
+
+
+def openssl(*args, cwd):
+    subprocess.run(["openssl", *args], cwd=cwd, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def make_certs(folder):
+    os.makedirs(folder, exist_ok=True)
+    for root in ("rootA", "rootB"):
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", root + ".key", "-out", root + ".pem",
+                "-subj", "/CN=Quiverleaf Test " + root, "-days", "30",
+                "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign",
+                cwd=folder)
+        openssl("x509", "-in", root + ".pem", "-outform", "DER", "-out", root + ".der", cwd=folder)
+    with open(os.path.join(folder, "ca.cnf"), "w") as out:
+        out.write("""[ca]
+default_ca = testca
+[testca]
+database = index.txt
+new_certs_dir = .
+serial = serial
+default_md = sha256
+policy = anything
+[anything]
+commonName = supplied
+[good]
+subjectAltName = IP:127.0.0.1,DNS:localhost
+basicConstraints = CA:FALSE
+extendedKeyUsage = serverAuth
+[wronghost]
+subjectAltName = DNS:wrong.example
+basicConstraints = CA:FALSE
+extendedKeyUsage = serverAuth
+""")
+    open(os.path.join(folder, "index.txt"), "w").close()
+    with open(os.path.join(folder, "serial"), "w") as out:
+        out.write("1000\n")
+    leaves = [("good", "rootA", "good", None), ("other", "rootB", "good", None),
+              ("wronghost", "rootA", "wronghost", None), ("expired", "rootA", "good", ("20200101000000Z", "20200201000000Z"))]
+    for name, root, extensions, dates in leaves:
+        openssl("req", "-new", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out", name + ".csr",
+                "-subj", "/CN=" + name, cwd=folder)
+        start, end = dates or (time.strftime("%Y%m%d%H%M%SZ", time.gmtime(time.time() - 3600)),
+                               time.strftime("%Y%m%d%H%M%SZ", time.gmtime(time.time() + 30 * 86400)))
+        openssl("ca", "-batch", "-config", "ca.cnf", "-cert", root + ".pem", "-keyfile", root + ".key",
+                "-in", name + ".csr", "-out", name + ".pem", "-startdate", start, "-enddate", end,
+                "-extensions", extensions, "-notext", cwd=folder)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) >= 2 and sys.argv[1] == "serve":
+        serve(sys.argv[2:])
+    elif len(sys.argv) == 3 and sys.argv[1] == "make-certs":
+        make_certs(sys.argv[2])
+    else:
+        print(__doc__)
+        sys.exit(2)
