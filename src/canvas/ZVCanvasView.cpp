@@ -29,11 +29,6 @@ ZVCanvasView::ZVCanvasView(QObject* parent) : KVObject(parent)
     startObserving();
 }
 
-ZVCanvasView::ZVCanvasView(Decoding)
-{
-    initialize();
-}
-
 ZVCanvasView::~ZVCanvasView() = default;
 
 const ql::PropertyTable& ZVCanvasView::properties() const
@@ -356,13 +351,21 @@ void ZVCanvasView::addPuttyView(ZVPuttyView* element)
 
 void ZVCanvasView::layoutPuttyViews()
 {
-    QList<ZVPuttyView*> stacked;
-    for (const QPointer<ZVPuttyViewGroup>& layer : std::as_const(m_layoutLayers)) {
-        if (layer && layer->visible())
-            stacked.append(layer->puttyViewsObjects(m_puttyViews));
-    }
-    m_stacked = stacked;
+    m_stackIsStale = true;
     emit stackingChanged();
+}
+
+const QList<ZVPuttyView*>& ZVCanvasView::stackedPuttyViews() const
+{
+    if (m_stackIsStale) {
+        m_stacked.clear();
+        for (const QPointer<ZVPuttyViewGroup>& layer : std::as_const(m_layoutLayers)) {
+            if (layer && layer->visible())
+                m_stacked.append(layer->puttyViewsObjects(m_puttyViews));
+        }
+        m_stackIsStale = false;
+    }
+    return m_stacked;
 }
 
 void ZVCanvasView::repairLayerMembership()

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "canvas/ZVPuttyViewGroup.h"
+#include "platform/archive/Codable.h"
 #include "platform/object/KVObject.h"
 
 #include <QPointer>
@@ -18,11 +19,15 @@
 class PageDocument;
 class ZVBackgroundView;
 class ZVPuttyView;
+namespace ql::fields {
+template <class C>
+class Record;
+}
 namespace ql {
 class UndoManager;
 }
 
-class ZVCanvasView : public ql::KVObject {
+class ZVCanvasView : public ql::KVObject, public ql::Codable {
     Q_OBJECT
 public:
     explicit ZVCanvasView(QObject* parent = nullptr);
@@ -95,7 +100,9 @@ public:
     void addPuttyView(ZVPuttyView* element);
     // The elements in stacking order: visible layers bottom to top, each in
     // its list's order.
-    const QList<ZVPuttyView*>& stackedPuttyViews() const { return m_stacked; }
+    const QList<ZVPuttyView*>& stackedPuttyViews() const;
+    // Restacks the page (at the next read, so that adding many elements
+    // stays linear) and tells the view.
     void layoutPuttyViews();
     // Recomputes the text-wrap exclusions; the text layout that uses them
     // builds on this.
@@ -111,6 +118,12 @@ public:
     QString title() const;
     QString masterPageTitle() const;
 
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing or of another kind keep their defaults; reading
+    // records no undo.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
     bool pageWidthControlEnabled() const { return m_pageWidthControlEnabled; }
     bool pageHeightControlEnabled() const { return m_pageHeightControlEnabled; }
     bool pageOrientationControlEnabled() const { return m_pageOrientationControlEnabled; }
@@ -119,10 +132,7 @@ signals:
     void stackingChanged();
 
 private:
-    friend class ZVCanvasViewCoding;
-    struct Decoding {};
-    explicit ZVCanvasView(Decoding);
-
+    static const ql::fields::Record<ZVCanvasView>& archiveRecord();
     void initialize();
     void setTemplateView(ZVCanvasView* page);
     void onObservedChange(const QString& keyPath);
@@ -135,7 +145,8 @@ private:
     QVariant m_drawingMode;
     QList<ZVPuttyView*> m_puttyViews;
     QList<ZVPuttyView*> m_deletedPuttyViews;
-    QList<ZVPuttyView*> m_stacked;
+    mutable QList<ZVPuttyView*> m_stacked;
+    mutable bool m_stackIsStale = true;
     ZVBackgroundView* m_backgroundView = nullptr;
     bool m_clipToMargins = false;
     double m_pageWidth = 0.0;

@@ -19,11 +19,6 @@ ZVPuttyView::ZVPuttyView(QObject* parent) : KVObject(parent)
     startObserving();
 }
 
-ZVPuttyView::ZVPuttyView(Decoding)
-{
-    initialize();
-}
-
 ZVPuttyView::~ZVPuttyView() = default;
 
 const ql::PropertyTable& ZVPuttyView::properties() const
@@ -219,6 +214,7 @@ std::unique_ptr<ZVPuttyView> ZVPuttyView::initWith3DText(const QString& text)
 
 void ZVPuttyView::setContentView(ZVContentView* content)
 {
+    // A content of another element stays with it.
     if (!replaceOwnedChild(*this, QStringLiteral("contentView"), m_contentView, content))
         return;
     // Only a plain image view (not a background or shape) makes this an image element.

@@ -9,6 +9,7 @@
 #include "canvas/ZVPuttyViewGroup.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Image.h"
+#include "platform/archive/Codable.h"
 #include "platform/object/KVObject.h"
 
 #include <QPointer>
@@ -20,11 +21,15 @@ class ZVBackgroundView;
 class ZVCanvasView;
 class ZVContentView;
 class ZVImageView;
+namespace ql::fields {
+template <class C>
+class Record;
+}
 namespace ql {
 class UndoManager;
 }
 
-class ZVPuttyView : public ql::KVObject {
+class ZVPuttyView : public ql::KVObject, public ql::Codable {
     Q_OBJECT
 public:
     enum ContentViewType { ImageContent = 0, TextContent = 1, VectorContent = 2, Text3DContent = 3 };
@@ -134,14 +139,18 @@ public:
     void setInnerShadow();
     void setReflection();
 
-    // A new element made by archiving this one and reading it back.
+    // A new element made by archiving this one and reading it back: the
+    // same identity and settings, its own content and group records.
     std::unique_ptr<ZVPuttyView> copy() const;
 
-private:
-    friend class ZVPuttyViewCoding;
-    struct Decoding {};
-    explicit ZVPuttyView(Decoding);
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing or of another kind keep their defaults; reading
+    // records no undo.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
 
+private:
+    static const ql::fields::Record<ZVPuttyView>& archiveRecord();
     void initialize();
     void onObservedChange(const QString& keyPath);
     void onImageModeChanged();

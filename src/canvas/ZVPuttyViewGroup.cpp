@@ -1,6 +1,7 @@
 #include "canvas/ZVPuttyViewGroup.h"
 
 #include "canvas/ZVPuttyView.h"
+#include "content/ArchiveFields.h"
 
 ZVPuttyViewGroup::ZVPuttyViewGroup(QObject* owner) : KVObject(owner)
 {
@@ -77,12 +78,58 @@ void ZVPuttyViewGroup::setPrintable(bool printable)
 
 QList<ZVPuttyView*> ZVPuttyViewGroup::puttyViewsObjects(const QList<ZVPuttyView*>& elements) const
 {
+    // Indexed once, so that stacking a page stays linear in its elements.
+    QHash<QString, QList<ZVPuttyView*>> byUuid;
+    byUuid.reserve(elements.size());
+    for (ZVPuttyView* element : elements) {
+        if (element)
+            byUuid[element->uuid()].append(element);
+    }
     QList<ZVPuttyView*> result;
+    result.reserve(m_groupedViews.size());
     for (const QString& uuid : m_groupedViews) {
-        for (ZVPuttyView* element : elements) {
-            if (element && element->uuid() == uuid)
-                result.append(element);
-        }
+        if (auto it = byUuid.constFind(uuid); it != byUuid.constEnd())
+            result.append(*it);
     }
     return result;
+}
+
+const ql::fields::Record<ZVPuttyViewGroup>& ZVPuttyViewGroup::archiveRecord()
+{
+    using G = ZVPuttyViewGroup;
+    static const auto keys = ql::fields::Record<G>()
+        .custom("groupedViews",
+                [](const G& group, ql::KeyedArchiver& coder, const QString& key) {
+                    coder.encodeObject(key, QVariant(group.groupedViews()));
+                },
+                [](G& group, ql::KeyedUnarchiver& coder, const QString& key) {
+                    const QVariant value = ql::fields::readRaw(coder, key);
+                    if (value.typeId() != QMetaType::QVariantList)
+                        return;
+                    QStringList uuids;
+                    for (const QVariant& item : value.toList()) {
+                        if (item.typeId() == QMetaType::QString)
+                            uuids.append(item.toString());
+                    }
+                    group.setGroupedViews(uuids);
+                })
+        .string("groupName", &G::m_groupName)
+        .boolean("visible", &G::m_visible)
+        .boolean("printable", &G::m_printable);
+    return keys;
+}
+
+QStringList ZVPuttyViewGroup::archiveClassChain() const
+{
+    return {QStringLiteral("ZVPuttyViewGroup"), QStringLiteral("NSObject")};
+}
+
+void ZVPuttyViewGroup::encodeWithCoder(ql::KeyedArchiver& coder) const
+{
+    archiveRecord().encode(*this, coder);
+}
+
+void ZVPuttyViewGroup::initWithCoder(ql::KeyedUnarchiver& coder)
+{
+    archiveRecord().decode(*this, coder);
 }

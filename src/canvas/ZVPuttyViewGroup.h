@@ -6,6 +6,7 @@
 // every other holder keeps a guarded pointer.
 #pragma once
 
+#include "platform/archive/Codable.h"
 #include "platform/object/KVObject.h"
 
 #include <QList>
@@ -13,8 +14,12 @@
 #include <QStringList>
 
 class ZVPuttyView;
+namespace ql::fields {
+template <class C>
+class Record;
+}
 
-class ZVPuttyViewGroup : public ql::KVObject {
+class ZVPuttyViewGroup : public ql::KVObject, public ql::Codable {
     Q_OBJECT
 public:
     // A new record with the defaults: no members, "Layer", visible, printable.
@@ -23,6 +28,11 @@ public:
     const ql::PropertyTable& properties() const override;
 
     void initialize();
+
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing keep their defaults.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
 
     const QStringList& groupedViews() const { return m_groupedViews; }
     void setGroupedViews(const QStringList& uuids);
@@ -44,6 +54,8 @@ public:
     QList<ZVPuttyView*> puttyViewsObjects(const QList<ZVPuttyView*>& elements) const;
 
 private:
+    static const ql::fields::Record<ZVPuttyViewGroup>& archiveRecord();
+
     QStringList m_groupedViews;
     QString m_groupName;
     bool m_visible = true;

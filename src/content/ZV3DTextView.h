@@ -4,6 +4,11 @@
 
 #include "content/ZVContentView.h"
 
+namespace ql::fields {
+template <class C>
+class Record;
+}
+
 class ZV3DTextView : public ZVContentView {
     Q_OBJECT
 public:
@@ -15,7 +20,14 @@ public:
     bool allowsCameraControl() const { return m_allowsCameraControl; }
     void setAllowsCameraControl(bool allows);
 
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing or of another kind keep their defaults.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
 private:
+    static const ql::fields::Record<ZV3DTextView>& archiveRecord();
+
     QString m_string;
     bool m_allowsCameraControl = false;
 };

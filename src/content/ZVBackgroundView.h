@@ -12,6 +12,10 @@
 #include <QStringList>
 
 class ZVCanvasView;
+namespace ql::fields {
+template <class C>
+class Record;
+}
 namespace ql {
 class UndoManager;
 }
@@ -92,8 +96,14 @@ public:
     void startObserving();
     bool isObserving() const { return m_isObserving; }
 
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing or of another kind keep their defaults.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
 private:
     void initialize();
+    static const ql::fields::Record<ZVBackgroundView>& archiveRecord();
 
     QVariant m_backgroundType;
     QVariant m_backgroundOpacity;

@@ -3,6 +3,7 @@
 // sets. The image, text and 3D text contents build on it.
 #pragma once
 
+#include "platform/archive/Codable.h"
 #include "platform/object/KVObject.h"
 
 #include <QPointer>
@@ -10,7 +11,7 @@
 
 class ZVPuttyView;
 
-class ZVContentView : public ql::KVObject {
+class ZVContentView : public ql::KVObject, public ql::Codable {
     Q_OBJECT
 public:
     explicit ZVContentView(QObject* parent = nullptr);

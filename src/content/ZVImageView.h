@@ -10,6 +10,11 @@
 
 #include <QVariant>
 
+namespace ql::fields {
+template <class C>
+class Record;
+}
+
 class ZVImageView : public ZVContentView {
     Q_OBJECT
 public:
@@ -59,6 +64,11 @@ public:
     QVariant gradientType() const { return m_gradientType; }
     void setGradientType(const QVariant& type);
 
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing or of another kind keep their defaults.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
     // Re-applies the adjustments from the original to the shown picture.
     // Until adjustments exist the shown picture is the original.
     virtual void setLevels();
@@ -68,6 +78,7 @@ protected:
     // For subclasses that set their own defaults instead of the image view's.
     ZVImageView(const QRectF& frame, QObject* parent, SkipInitialize);
     static const ql::PropertyTable& imageTable();
+    static const ql::fields::Record<ZVImageView>& imageArchiveRecord();
 
     void initialize();
 

@@ -11,6 +11,11 @@
 #include <QList>
 #include <QVariant>
 
+namespace ql::fields {
+template <class C>
+class Record;
+}
+
 class ZVTextView : public ZVContentView {
     Q_OBJECT
 public:
@@ -43,7 +48,14 @@ public:
     ql::Color backgroundColor() const { return m_backgroundColor; }
     void setBackgroundColor(const ql::Color& color);
 
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing or of another kind keep their defaults.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
 private:
+    static const ql::fields::Record<ZVTextView>& archiveRecord();
+
     ql::AttributedString m_text;
     QVariant m_textViewType = 0;
     bool m_isPageNumber = false;

@@ -10,6 +10,10 @@
 #include <QPointF>
 
 class ZVBackgroundView;
+namespace ql::fields {
+template <class C>
+class Record;
+}
 
 class ZVVectorView : public ZVImageView {
     Q_OBJECT
@@ -41,7 +45,14 @@ public:
     QPointF imageOrigin() const { return m_imageOrigin; }
     void setImageOrigin(QPointF origin);
 
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing or of another kind keep their defaults.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
 private:
+    static const ql::fields::Record<ZVVectorView>& archiveRecord();
+
     ql::BezierPath m_shape;
     QString m_shapeName;
     bool m_adjustable = false;
