@@ -8,8 +8,16 @@
 namespace qlkit {
 namespace {
 
-std::mutex g_iconMutex;
-std::optional<std::string> g_iconPNG;
+struct IconSlot {
+    std::mutex mutex;
+    std::optional<std::string> png;
+};
+
+IconSlot& iconSlot()
+{
+    static auto* slot = new IconSlot;
+    return *slot;
+}
 
 std::uint32_t bigEndian32(const unsigned char* p)
 {
@@ -45,8 +53,8 @@ std::optional<RIGIcon> RIGIcon::fromPNG(std::string png)
 
 void RIGAppIconUtility::setApplicationIconPNG(std::optional<std::string> png)
 {
-    std::lock_guard lock(g_iconMutex);
-    g_iconPNG = std::move(png);
+    std::lock_guard lock(iconSlot().mutex);
+    iconSlot().png = std::move(png);
 }
 
 std::optional<RIGIcon> RIGAppIconUtility::applicationIcon()
@@ -60,8 +68,8 @@ std::optional<RIGIcon> RIGAppIconUtility::fetchApplicationIcon() const
 {
     std::optional<std::string> png;
     {
-        std::lock_guard lock(g_iconMutex);
-        png = g_iconPNG;
+        std::lock_guard lock(iconSlot().mutex);
+        png = iconSlot().png;
     }
     if (!png)
         return std::nullopt;

@@ -47,6 +47,7 @@ Rigging::Rigging()
                    [](unsigned char c) { return char(std::tolower(c)); });
     m_executionIdentifier = execution;
     m_applicationIdentifierModel = RIGApplicationIdentiferModel::initWithInstallID(m_installID);
+    m_settingsAndOnboardingManager = std::make_shared<RIGSettingsOnboardingManager>(m_applicationIdentifierModel);
 }
 
 std::string Rigging::readInstallationUUID()
@@ -93,7 +94,12 @@ void Rigging::startInstance(RIGKit& kit) { kit.start(); }
 
 void Rigging::onboardAppAndDownloadSettings()
 {
-    // The settings download and onboarding hook in here.
+    m_settingsAndOnboardingManager->beginSettingsAndOnboardingOperationsWithAPIKey(APIKey().value_or(""), SDKKitVersions());
+}
+
+std::optional<Value> Rigging::settings() const
+{
+    return m_settingsAndOnboardingManager->settingsModel().settingsDictionary();
 }
 
 std::shared_ptr<RIGKit> Rigging::kitForClass(const std::string& className) const

@@ -5,6 +5,7 @@
 #include "sdk/RIGApplicationIdentiferModel.h"
 #include "sdk/RIGKit.h"
 #include "sdk/foundation/Value.h"
+#include "sdk/settings/RIGSettingsOnboardingManager.h"
 
 #include <atomic>
 #include <memory>
@@ -42,6 +43,9 @@ public:
     const std::string& executionIdentifier() const { return m_executionIdentifier; }
     std::optional<std::string> instanceIdentifier() const;
     std::shared_ptr<RIGApplicationIdentiferModel> applicationIdentifierModel() const { return m_applicationIdentifierModel; }
+    const std::shared_ptr<RIGSettingsOnboardingManager>& settingsAndOnboardingManager() const { return m_settingsAndOnboardingManager; }
+    // The parsed server settings; nothing until a settings file was saved.
+    std::optional<Value> settings() const;
 
     bool debug() const;
     void setDebug(bool debug);
@@ -66,6 +70,7 @@ private:
     bool m_isFirstInstall = false;
     std::string m_executionIdentifier;
     std::shared_ptr<RIGApplicationIdentiferModel> m_applicationIdentifierModel;
+    std::shared_ptr<RIGSettingsOnboardingManager> m_settingsAndOnboardingManager;
 };
 
 } // namespace qlkit

@@ -1,5 +1,7 @@
 #include "sdk/TextForms.h"
 
+#include "sdk/foundation/CryptoInit.h"
+
 #include <cstring>
 #include <openssl/rand.h>
 #include <openssl/sha.h>
@@ -41,6 +43,7 @@ std::string RIGHexStringFromData(std::string_view data)
 
 std::string RIGSHA1HexStringFromBytes(const void* bytes, std::uint32_t length)
 {
+    initialiseCrypto();
     unsigned char digest[SHA_DIGEST_LENGTH];
     SHA1(static_cast<const unsigned char*>(bytes ? bytes : ""), length, digest);
     return RIGHexStringFromData(std::string_view(reinterpret_cast<const char*>(digest), sizeof digest));
@@ -60,6 +63,7 @@ void RIGEnumerateByteRangesInData(std::string_view data,
 
 std::string RIGGenerateUUIDString()
 {
+    initialiseCrypto();
     std::uint8_t bytes[16];
     if (RAND_bytes(bytes, sizeof bytes) != 1) {
         std::random_device device;

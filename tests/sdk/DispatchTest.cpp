@@ -84,6 +84,24 @@ TEST(Dispatch, WaitsAndTimersRunInVirtualTime)
     EXPECT_TRUE(notified);
 }
 
+TEST(Dispatch, MainQueueRunsOnTheInjectedExecutor)
+{
+    auto loop = SerialQueue::create("test.loop");
+    std::atomic<int> handed {0};
+    setMainQueueExecutor([&](Task task) {
+        ++handed;
+        loop->async(std::move(task));
+    });
+    std::atomic<bool> ran {false};
+    mainQueue()->async([&] { ran = true; });
+    loop->sync([] {});
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(handed, 1);
+
+    // Absurd delays are capped instead of overflowing the clock.
+    Clock::shared()->schedule(1e300, [] {});
+}
+
 TEST(FileOps, MovesReplaceAndWritesAreAtomic)
 {
     test::TempDir dir;

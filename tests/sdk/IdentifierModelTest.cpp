@@ -1,3 +1,5 @@
+#include "SdkTestSupport.h"
+
 #include "sdk/ElfImage.h"
 #include "sdk/RIGApplicationIdentiferModel.h"
 #include "sdk/TextForms.h"
@@ -7,23 +9,10 @@
 
 using namespace qlkit;
 
-namespace {
-
-std::string png(std::uint32_t width, std::uint32_t height)
-{
-    std::string bytes("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
-    for (std::uint32_t v : {width, height})
-        for (int shift = 24; shift >= 0; shift -= 8)
-            bytes += char((v >> shift) & 0xFF);
-    return bytes + std::string("\x08\x06\0\0\0", 5);
-}
-
-} // namespace
-
 TEST(RIGApplicationIdentiferModel, DescribesTheRunningExecutable)
 {
     info::setMainInfoDictionary(Map {{"CFBundleIdentifier", "org/quiverleaf"}});
-    RIGAppIconUtility::setApplicationIconPNG(png(512, 256));
+    RIGAppIconUtility::setApplicationIconPNG(test::pngHeader(512, 256));
     const auto model = RIGApplicationIdentiferModel::initWithInstallID("INSTALL");
     ASSERT_TRUE(model);
     RIGElfFile file;
@@ -40,7 +29,7 @@ TEST(RIGApplicationIdentiferModel, DescribesTheRunningExecutable)
     ASSERT_TRUE(model->icon());
     EXPECT_EQ(model->icon()->size().width, 512);
     EXPECT_EQ(model->icon()->size().height, 256);
-    EXPECT_EQ(model->icon()->dataHash(), RIGSHA1HexStringFromData(png(512, 256)));
+    EXPECT_EQ(model->icon()->dataHash(), RIGSHA1HexStringFromData(test::pngHeader(512, 256)));
     EXPECT_TRUE(model->icon()->prerendered());
 
     EXPECT_FALSE(RIGApplicationIdentiferModel::initWithInstallID("X", "/nonexistent"));
@@ -63,5 +52,5 @@ TEST(RIGIcon, SizesAndHashes)
     EXPECT_EQ(icon.dataHash(), RIGSHA1HexStringFromData("data"));
     EXPECT_FALSE(icon.prerendered());
     EXPECT_FALSE(RIGIcon::fromPNG("not a png at all, but long enough"));
-    EXPECT_FALSE(RIGIcon::fromPNG(png(0, 5)));
+    EXPECT_FALSE(RIGIcon::fromPNG(test::pngHeader(0, 5)));
 }

@@ -56,6 +56,15 @@ TEST(RIGCertificatePinner, AcceptsOnlyChainsEndingAtAPinnedRoot)
     EXPECT_EQ(ping(send, *tls.services.at("expired")), "-999");   // out of date
     EXPECT_EQ(ping(send, *tls.services.at("wronghost")), "-999"); // names another host
 
+    // A secure request does not follow a redirect to plain HTTP.
+    test::TestService plain;
+    plain.script({{"GET", "/ping", {{200, {}, "pong"}}}});
+    tls.services.at("good")->script(
+        {{"GET", "/ping", {{302, {{"Location", plain.baseURL() + "/ping"}}, ""}}}});
+    EXPECT_NE(ping(send, *tls.services.at("good")), "pong");
+    EXPECT_TRUE(plain.log().empty());
+
+    tls.services.at("good")->script({{"GET", "/ping", {{200, {}, "pong"}}}});
     auto empty = RIGNetworkClient::create(nullptr, std::vector<std::string> {});
     EXPECT_EQ(ping([&](const URLRequest& r, DataTaskCompletion c) { empty->startDataTaskWithRequest(r, c); },
                    *tls.services.at("good")),

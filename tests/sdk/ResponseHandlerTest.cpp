@@ -133,6 +133,8 @@ TEST(RIGNetworkResponseHandler, ReadsRetryAfterAsSecondsOrDate)
     EXPECT_EQ(delay("-5"), 300);
     EXPECT_EQ(delay(std::nullopt), 300);
     EXPECT_EQ(delay("soon"), 0);
+    EXPECT_EQ(delay("+inf"), 300);
+    EXPECT_EQ(delay("1e12"), 1e12); // honoured; the clock caps what it can wait
     EXPECT_EQ(delay("Tue, 14 Nov 2023 22:15:50 GMT"), 150);
     EXPECT_EQ(delay("Tue, 14 Nov 2023 22:00:00 GMT"), 0); // already past
     EXPECT_EQ(RIGNetworkResponseHandler::retryValueForResponse(nullptr), 300);

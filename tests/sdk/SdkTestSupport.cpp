@@ -87,6 +87,15 @@ void writeTextFile(const std::filesystem::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+std::string pngHeader(std::uint32_t width, std::uint32_t height)
+{
+    std::string bytes("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    for (std::uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes += char((v >> shift) & 0xFF);
+    return bytes + std::string("\x08\x06\0\0\0", 5);
+}
+
 std::string python() { return access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3"; }
 
 } // namespace qlkit::test

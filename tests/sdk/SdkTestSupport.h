@@ -2,6 +2,7 @@
 // variables pointed into it, and running a program to collect its output.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ CommandResult run(const std::vector<std::string>& argv);
 std::string probePath();
 std::string readTextFile(const std::filesystem::path& path);
 void writeTextFile(const std::filesystem::path& path, const std::string& text);
+// The start of a PNG file: signature and header chunk of the given size.
+std::string pngHeader(std::uint32_t width, std::uint32_t height);
 // Debian's interpreter, which also has the modules tests read files with.
 std::string python();
 

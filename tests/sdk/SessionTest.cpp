@@ -4,6 +4,7 @@
 #include "sdk/network/RIGNetworkResponseHandler.h"
 
 #include <future>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace qlkit;
@@ -73,7 +74,8 @@ TEST(HLYURLSession, SendsHeadersInOrderWithNothingAddedAndCollectsTheBody)
     test::TestService service;
     service.script({{"GET", "/hello", {{200, {{"Content-Type", "text/plain"}, {"X-Request-Id", "r1"}}, "hi there"}}},
                     {"POST", "/upload", {{201, {}, "stored"}}},
-                    {"PUT", "/thing", {{204, {}, ""}}}});
+                    {"PUT", "/thing", {{204, {}, ""}}},
+                    {"GET", "/moved", {{302, {{"Location", "/hello?a=1&b=2"}}, ""}}}});
     auto configuration = HLYURLSessionConfiguration::defaultSessionConfiguration();
     configuration->HTTPAdditionalHeaders = {{"X-Extra", "added"}, {"X-Second", "two"}};
     auto session = HLYURLSession::sessionWithConfiguration(configuration);
@@ -90,6 +92,10 @@ TEST(HLYURLSession, SendsHeadersInOrderWithNothingAddedAndCollectsTheBody)
     EXPECT_EQ(result.data, "hi there");
     EXPECT_EQ(result.response->statusCode, 200);
     EXPECT_EQ(result.response->valueForHTTPHeaderField("x-request-id"), "r1");
+    // Redirects are followed; the final answer is the one reported.
+    const auto moved = fetch(session, requestFor(service.baseURL() + "/moved"));
+    EXPECT_EQ(moved.data, "hi there");
+    EXPECT_EQ(moved.response->URL, service.baseURL() + "/hello?a=1&b=2");
 
     // An empty file body and a file body both arrive whole.
     test::writeTextFile(dir.path() / "body.bin", std::string("\0\x01payload\r\n", 11));
@@ -106,8 +112,9 @@ TEST(HLYURLSession, SendsHeadersInOrderWithNothingAddedAndCollectsTheBody)
     put.HTTPMethod = "PUT";
     EXPECT_EQ(fetch(session, put).response->statusCode, 204);
 
-    const auto log = service.log();
-    ASSERT_EQ(log.size(), 3u);
+    auto log = service.log();
+    ASSERT_EQ(log.size(), 5u);
+    log.erase(log.begin() + 1, log.begin() + 3); // the redirect and its target
     EXPECT_EQ(test::logString(log[0], "query"), "a=1&b=2");
     EXPECT_EQ(test::logHeaderNames(log[0]), (std::vector<std::string> {"Host", "X-Zeta", "X-Extra", "X-Alpha", "X-Second"}));
     EXPECT_EQ(test::logHeader(log[0], "X-Extra"), "mine,added"); // the comma rule
@@ -170,6 +177,9 @@ TEST(HLYURLSession, DownloadsExistOnlyDuringTheCompletionAndFailOnceWhenUnwritab
     EXPECT_EQ(body, std::string(100000, 'z'));
     EXPECT_TRUE(existed);
     EXPECT_FALSE(error);
+    // Removed right after the completion returns.
+    for (int i = 0; i < 200 && std::filesystem::exists(file); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_TRUE(std::get<1>(download("/empty")));
 

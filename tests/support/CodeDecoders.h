@@ -31,4 +31,13 @@ std::optional<DecodedSymbol> decodeWithZbar(const QImage& image);
 std::optional<DecodedSymbol> decodeLinearWithZxing(const QImage& image);
 std::optional<DecodedSymbol> decodeLinearWithZbar(const QImage& image);
 
+// How a reader treats the symbologies whose reading is configurable.
+struct LinearReading {
+    std::string symbology;             // ZXing's name ("Code128", "Code39", "Code93", "Codabar", "ITF"); empty: all
+    bool code39CheckCharacter = false; // verify and drop a Code 39 modulo-43 check character
+    bool code39FullAscii = false;      // read Code 39 shift pairs as full ASCII
+};
+std::optional<DecodedSymbol> decodeLinearWithZxing(const QImage& image, const LinearReading& reading);
+std::optional<DecodedSymbol> decodeLinearWithZbar(const QImage& image, const LinearReading& reading);
+
 } // namespace testsupport

@@ -31,8 +31,17 @@ std::optional<DecodedSymbol> decodeWithZxing(const QImage& image)
 
 std::optional<DecodedSymbol> decodeLinearWithZxing(const QImage& image)
 {
+    return decodeLinearWithZxing(image, LinearReading());
+}
+
+std::optional<DecodedSymbol> decodeLinearWithZxing(const QImage& image, const LinearReading& reading)
+{
     ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::LinearCodes);
+    hints.setFormats(reading.symbology.empty() ? ZXing::BarcodeFormats(ZXing::BarcodeFormat::LinearCodes)
+                                               : ZXing::BarcodeFormats(ZXing::BarcodeFormatFromString(reading.symbology)));
+    hints.setTryCode39ExtendedMode(reading.code39FullAscii);
+    hints.setValidateCode39CheckSum(reading.code39CheckCharacter);
+    hints.setReturnCodabarStartEnd(true);
     hints.setTryHarder(false);
     hints.setTryRotate(false);
     hints.setBinarizer(ZXing::Binarizer::GlobalHistogram);

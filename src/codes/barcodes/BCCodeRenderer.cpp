@@ -122,7 +122,7 @@ void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, cons
     if (options.contains(BCCodeDrawingBackgroundColor))
         painter.fillRect(QRectF(0, 0, W, H), options.value(BCCodeDrawingBackgroundColor).value<QColor>());
 
-    const bool drawCaption = code.shouldDrawCaptionFromOptions(options);
+    bool drawCaption = code.shouldDrawCaptionFromOptions(options);
     QRectF band(0, H, W, 0);
     double fontSize = 0;
     QString fontName;
@@ -136,6 +136,12 @@ void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, cons
             + orNullWord(code.rightQuietZoneDisplayText(options));
         c = m_typesetter.firstLine(joined, fontName, fontSize, 0).height();
         band = QRectF(0, H - c - s, W, c + s);
+        // Codes of a fixed height drawn at a large bar scale have no room for
+        // the caption and its gap; the bars matter more than the caption.
+        if (band.top() <= 0) {
+            drawCaption = false;
+            band = QRectF(0, H, W, 0);
+        }
     }
 
     const double contentLength = H - band.height();

@@ -20,8 +20,10 @@ int bytesFor(std::uint64_t value)
 
 void appendBigEndian(QByteArray& out, std::uint64_t value, int bytes)
 {
-    for (int i = bytes - 1; i >= 0; --i)
-        out.append(char((value >> (8 * i)) & 0xFF));
+    char buffer[8] = {};
+    for (int i = 0; i < bytes; ++i)
+        buffer[i] = char((value >> (8 * (bytes - 1 - i))) & 0xFF);
+    out.append(buffer, bytes);
 }
 
 class Writer {
@@ -53,7 +55,7 @@ private:
     QHash<std::uint64_t, std::uint32_t> m_doubles;
     QHash<std::uint64_t, std::uint32_t> m_floats;
     QHash<std::uint64_t, std::uint32_t> m_dates;
-    QHash<std::uint64_t, std::uint32_t> m_uids;
+    std::vector<std::int64_t> m_uids; // UIDs are small and dense: indexed directly
     QHash<const void*, std::uint32_t> m_shared;
     std::int64_t m_null = -1;
     std::int64_t m_bools[2] = {-1, -1};
@@ -196,14 +198,21 @@ std::uint32_t Writer::add(const PlistValue& value)
         });
     case Type::String:
         return addString(value.toString());
-    case Type::Uid:
-        return once(m_uids, value.toUid(), [&] {
-            const std::uint32_t index = newLeaf();
-            const int bytes = bytesFor(value.toUid());
-            m_out.append(char(0x80 | (bytes - 1)));
-            appendBigEndian(m_out, value.toUid(), bytes);
-            return index;
-        });
+    case Type::Uid: {
+        const std::uint64_t uid = value.toUid();
+        if (uid < m_uids.size() && m_uids[uid] >= 0)
+            return std::uint32_t(m_uids[uid]);
+        const std::uint32_t index = newLeaf();
+        const int bytes = bytesFor(uid);
+        m_out.append(char(0x80 | (bytes - 1)));
+        appendBigEndian(m_out, uid, bytes);
+        if (uid < (std::uint64_t(1) << 26)) {
+            if (uid >= m_uids.size())
+                m_uids.resize(std::size_t(uid) * 2 + 16, -1);
+            m_uids[uid] = index;
+        }
+        return index;
+    }
     case Type::Array:
     case Type::Dictionary:
         break;

@@ -7,6 +7,9 @@
 #include "platform/archive/PlatformValueEncoding.h"
 #include "platform/archive/ReferenceDate.h"
 
+#include <bit>
+#include <cstring>
+
 namespace ql {
 
 KeyedArchiver::KeyedArchiver()
@@ -119,13 +122,28 @@ void KeyedArchiver::encodeReferences(const QString& key, const PlistValue::Array
 
 PlistValue KeyedArchiver::store(const PlistValue& primitive)
 {
-    // Equal strings are one object, as the platform's constant strings are.
+    // Equal strings and numbers are one object, as the platform's constant
+    // strings and shared numbers are: smaller files, and each is read once.
     if (primitive.type() == PlistValue::Type::String) {
         if (auto it = m_stringUids.constFind(primitive.toString()); it != m_stringUids.constEnd())
             return PlistValue::uid(*it);
         const std::uint64_t uid = reserve();
         m_objects[uid] = primitive;
         m_stringUids.insert(primitive.toString(), uid);
+        return PlistValue::uid(uid);
+    }
+    if (primitive.type() != PlistValue::Type::Data) {
+        QByteArray key(10, '\0');
+        key[0] = char(primitive.type());
+        key[1] = char(primitive.isFloat32() || primitive.isBigUnsigned());
+        const std::uint64_t bits = primitive.type() == PlistValue::Type::Real ? std::bit_cast<std::uint64_t>(primitive.toReal())
+                                                                              : primitive.toUnsigned();
+        std::memcpy(key.data() + 2, &bits, 8);
+        if (auto it = m_valueUids.constFind(key); it != m_valueUids.constEnd())
+            return PlistValue::uid(*it);
+        const std::uint64_t uid = reserve();
+        m_objects[uid] = primitive;
+        m_valueUids.insert(key, uid);
         return PlistValue::uid(uid);
     }
     const std::uint64_t uid = reserve();
@@ -159,6 +177,7 @@ PlistValue KeyedArchiver::fillRecord(std::uint64_t uid, const QStringList& class
                                      const std::function<void(KeyedArchiver&)>& body)
 {
     m_frames.emplace_back();
+    m_frames.back().entries.reserve(16);
     body(*this);
     PlistValue::Dictionary entries = std::move(m_frames.back().entries);
     m_frames.pop_back();
@@ -199,7 +218,14 @@ PlistValue KeyedArchiver::reference(const QVariant& value)
         return referenceToObject(value.value<QObject*>());
     if (const std::optional<PlistValue> primitive = primitiveFromVariant(value))
         return store(*primitive);
+    // Immutable values with equal contents are written once.
+    const QByteArray fingerprint = valueFingerprint(value);
+    if (!fingerprint.isEmpty())
+        if (auto it = m_valueUids.constFind(fingerprint); it != m_valueUids.constEnd())
+            return PlistValue::uid(*it);
     std::optional<PlistValue> record = encodePlatformValue(*this, value);
+    if (record && !fingerprint.isEmpty())
+        m_valueUids.insert(fingerprint, record->toUid());
     if (!record) {
         fail(archiveError(ArchiveErrorCode::Unencodable,
                           QStringLiteral("Values of type %1 cannot be archived.").arg(QString::fromLatin1(value.typeName()))));

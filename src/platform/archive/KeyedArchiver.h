@@ -91,6 +91,7 @@ private:
     QHash<const QObject*, std::uint64_t> m_objectUids;
     QHash<QString, std::uint64_t> m_classUids;
     QHash<QString, std::uint64_t> m_stringUids;
+    QHash<QByteArray, std::uint64_t> m_valueUids; // numbers and immutable values, by content
     std::optional<Error> m_error;
     bool m_finished = false;
 };

@@ -25,64 +25,110 @@ KeyedUnarchiver::~KeyedUnarchiver()
 
 Status KeyedUnarchiver::open(QByteArrayView data)
 {
-    Result<PlistValue> plist = readBinaryPlist(data, m_limits);
-    if (!plist)
-        return plist.error();
-    m_root = std::move(*plist);
+    Result<BinaryPlistDocument> doc = BinaryPlistDocument::open(data, m_limits);
+    if (!doc)
+        return doc.error();
+    m_doc.emplace(std::move(*doc));
     const Error notAnArchive = archiveError(ArchiveErrorCode::NotAnArchive, QStringLiteral("The file is not a keyed archive."));
-    if (m_root.type() != PlistValue::Type::Dictionary)
+    const Result<Object> root = m_doc->object(m_doc->top());
+    if (!root)
+        return root.error();
+    if (root->type != PlistValue::Type::Dictionary)
         return notAnArchive;
-    const PlistValue* archiver = m_root.find(QStringLiteral("$archiver"));
-    const PlistValue* version = m_root.find(QStringLiteral("$version"));
-    const PlistValue* top = m_root.find(QStringLiteral("$top"));
-    const PlistValue* objects = m_root.find(QStringLiteral("$objects"));
-    if (!archiver || archiver->toString() != QStringLiteral("NSKeyedArchiver") || !top
-        || top->type() != PlistValue::Type::Dictionary || !objects || objects->type() != PlistValue::Type::Array
-        || objects->toArray().empty())
+    const std::optional<Object> archiver = findIn(*root, QStringLiteral("$archiver"));
+    const std::optional<Object> version = findIn(*root, QStringLiteral("$version"));
+    const std::optional<Object> top = findIn(*root, QStringLiteral("$top"));
+    const std::optional<Object> objects = findIn(*root, QStringLiteral("$objects"));
+    if (m_error)
+        return *std::exchange(m_error, std::nullopt);
+    if (!archiver || m_doc->string(*archiver) != QStringLiteral("NSKeyedArchiver") || !top
+        || top->type != PlistValue::Type::Dictionary || !objects || objects->type != PlistValue::Type::Array || objects->count == 0)
         return notAnArchive;
-    if (version && version->type() != PlistValue::Type::Integer)
+    if (version && version->type != PlistValue::Type::Integer)
         return notAnArchive;
-    const PlistValue& first = objects->toArray().front();
-    if (first.type() != PlistValue::Type::String || first.toString() != QStringLiteral("$null"))
+    const Result<BinaryPlistDocument::Ref> firstRef = m_doc->reference(*objects, 0);
+    const Result<Object> first = firstRef ? m_doc->object(*firstRef) : Result<Object>(firstRef.error());
+    if (!first)
+        return first.error();
+    if (first->type != PlistValue::Type::String || m_doc->string(*first) != QStringLiteral("$null"))
         return archiveError(ArchiveErrorCode::NotAnArchive, QStringLiteral("The archive's object table does not start with \"$null\"."));
-    m_objects = &objects->toArray();
-    m_state.assign(m_objects->size(), SlotState::Unread);
-    m_values.assign(m_objects->size(), QVariant());
+    m_objects = *objects;
+    m_state.assign(objects->count, SlotState::Unread);
+    m_values.assign(objects->count, QVariant());
     m_frames.clear();
-    m_frames.push_back(Frame {&top->toDictionary(), QString()});
+    m_frames.push_back(Frame {*top, QString()});
     return {};
 }
 
-const PlistValue* KeyedUnarchiver::find(const QString& key) const
+void KeyedUnarchiver::recordError(const Error& error) const
 {
-    if (m_frames.empty())
-        return nullptr;
-    const Frame& frame = m_frames.back();
-    const PlistValue::Dictionary& entries = *frame.entries;
-    const std::size_t n = entries.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t at = (frame.hint + i) % n;
-        if (entries[at].first == key) {
-            frame.hint = at + 1;
-            return &entries[at].second;
-        }
+    if (!m_error)
+        m_error = error;
+}
+
+std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::findIn(const Object& dictionary, const QString& key) const
+{
+    std::uint64_t hint = 0;
+    const Result<std::optional<BinaryPlistDocument::Ref>> ref = m_doc->find(dictionary, key, hint);
+    if (!ref) {
+        recordError(ref.error());
+        return std::nullopt;
     }
-    return nullptr;
+    if (!*ref)
+        return std::nullopt;
+    Result<Object> object = m_doc->object(**ref);
+    if (!object) {
+        recordError(object.error());
+        return std::nullopt;
+    }
+    return std::move(*object);
+}
+
+std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::find(const QString& key) const
+{
+    if (m_frames.empty() || m_error)
+        return std::nullopt;
+    const Frame& frame = m_frames.back();
+    const Result<std::optional<BinaryPlistDocument::Ref>> ref = m_doc->find(frame.record, key, frame.hint);
+    if (!ref) {
+        recordError(ref.error());
+        return std::nullopt;
+    }
+    if (!*ref)
+        return std::nullopt;
+    Result<Object> object = m_doc->object(**ref);
+    if (!object) {
+        recordError(object.error());
+        return std::nullopt;
+    }
+    return std::move(*object);
 }
 
 bool KeyedUnarchiver::containsValueForKey(const QString& key) const
 {
-    return find(key) != nullptr;
+    return find(key).has_value();
 }
 
 QStringList KeyedUnarchiver::allKeys() const
 {
     QStringList keys;
-    if (m_frames.empty())
+    if (m_frames.empty() || m_error)
         return keys;
-    for (const auto& entry : *m_frames.back().entries)
-        if (entry.first != QStringLiteral("$class"))
-            keys.append(entry.first);
+    const Object& record = m_frames.back().record;
+    for (std::uint64_t i = 0; i < record.count; ++i) {
+        const Result<BinaryPlistDocument::Ref> ref = m_doc->reference(record, i);
+        const Result<Object> key = ref ? m_doc->object(*ref) : Result<Object>(ref.error());
+        if (!key) {
+            recordError(key.error());
+            return {};
+        }
+        if (key->type != PlistValue::Type::String) {
+            recordError(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("A dictionary key of the archive is not a string.")));
+            return {};
+        }
+        if (m_doc->string(*key) != QStringLiteral("$class"))
+            keys.append(m_doc->string(*key));
+    }
     return keys;
 }
 
@@ -93,8 +139,7 @@ QString KeyedUnarchiver::currentClassName() const
 
 void KeyedUnarchiver::fail(const Error& error)
 {
-    if (!m_error)
-        m_error = error;
+    recordError(error);
 }
 
 void KeyedUnarchiver::typeError(const QString& what)
@@ -119,22 +164,20 @@ bool KeyedUnarchiver::checkType(const QVariant& value, QMetaType type, const QSt
 
 QVariant KeyedUnarchiver::decodeObject(const QString& key)
 {
-    if (failed())
-        return {};
-    const PlistValue* value = find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return {};
-    if (value->type() != PlistValue::Type::Uid)
+    if (value->type != PlistValue::Type::Uid)
         return wrongType(key, "an object reference");
-    return objectForUid(value->toUid());
+    return objectForUid(value->uid());
 }
 
 QVariant KeyedUnarchiver::objectForUid(std::uint64_t uid)
 {
     if (failed() || uid == 0)
         return {};
-    if (!m_objects || uid >= m_objects->size()) {
-        fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("The archive refers to object %1, beyond its %2 objects.").arg(uid).arg(m_objects ? m_objects->size() : 0)));
+    if (!m_doc || uid >= m_objects.count) {
+        fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("The archive refers to object %1, beyond its %2 objects.").arg(uid).arg(m_objects.count)));
         return {};
     }
     switch (m_state[uid]) {
@@ -150,26 +193,32 @@ QVariant KeyedUnarchiver::objectForUid(std::uint64_t uid)
         break;
     }
 
-    const PlistValue& stored = (*m_objects)[uid];
+    const Result<BinaryPlistDocument::Ref> ref = m_doc->reference(m_objects, uid);
+    Result<Object> stored = ref ? m_doc->object(*ref) : Result<Object>(ref.error());
+    if (!stored) {
+        fail(stored.error());
+        return {};
+    }
+    const Object& v = *stored;
     QVariant result;
-    switch (stored.type()) {
+    switch (stored->type) {
     case PlistValue::Type::String:
-        result = stored.toString();
+        result = m_doc->string(v);
         break;
     case PlistValue::Type::Integer:
-        result = stored.isBigUnsigned() ? QVariant(qulonglong(stored.toUnsigned())) : QVariant(qlonglong(stored.toInteger()));
+        result = v.flag ? QVariant(qulonglong(v.bits)) : QVariant(qlonglong(v.integer()));
         break;
     case PlistValue::Type::Real:
-        result = stored.isFloat32() ? QVariant(float(stored.toReal())) : QVariant(stored.toReal());
+        result = v.flag ? QVariant(float(v.real)) : QVariant(v.real);
         break;
     case PlistValue::Type::Bool:
-        result = stored.toBool();
+        result = v.bits != 0;
         break;
     case PlistValue::Type::Data:
-        result = stored.toData();
+        result = m_doc->data(v);
         break;
     case PlistValue::Type::Date: {
-        const std::optional<QDateTime> date = dateFromReferenceSeconds(stored.toDate());
+        const std::optional<QDateTime> date = dateFromReferenceSeconds(v.real);
         if (!date) {
             fail(archiveError(ArchiveErrorCode::WrongType, QStringLiteral("Object %1 of the archive is a date out of range.").arg(uid)));
             return {};
@@ -178,7 +227,7 @@ QVariant KeyedUnarchiver::objectForUid(std::uint64_t uid)
         break;
     }
     case PlistValue::Type::Dictionary:
-        return decodeRecord(uid, stored);
+        return decodeRecord(uid, *stored);
     case PlistValue::Type::Null:
     case PlistValue::Type::Uid:
     case PlistValue::Type::Array:
@@ -190,18 +239,32 @@ QVariant KeyedUnarchiver::objectForUid(std::uint64_t uid)
     return result;
 }
 
-QVariant KeyedUnarchiver::decodeRecord(std::uint64_t uid, const PlistValue& record)
+QString KeyedUnarchiver::classNameOf(const Object& record)
 {
-    const PlistValue* classRef = record.find(QStringLiteral("$class"));
-    const PlistValue* classRecord = classRef && classRef->type() == PlistValue::Type::Uid && classRef->toUid() < m_objects->size()
-                                        ? &(*m_objects)[classRef->toUid()]
-                                        : nullptr;
-    const PlistValue* className = classRecord ? classRecord->find(QStringLiteral("$classname")) : nullptr;
-    if (!className || className->type() != PlistValue::Type::String) {
+    const std::optional<Object> classRef = findIn(record, QStringLiteral("$class"));
+    if (!classRef || classRef->type != PlistValue::Type::Uid || classRef->uid() >= m_objects.count)
+        return {};
+    const std::uint64_t classUid = classRef->uid();
+    if (auto it = m_classNames.constFind(classUid); it != m_classNames.constEnd())
+        return *it;
+    const Result<BinaryPlistDocument::Ref> ref = m_doc->reference(m_objects, classUid);
+    const Result<Object> classRecord = ref ? m_doc->object(*ref) : Result<Object>(ref.error());
+    if (!classRecord || classRecord->type != PlistValue::Type::Dictionary)
+        return {};
+    const std::optional<Object> name = findIn(*classRecord, QStringLiteral("$classname"));
+    if (!name || name->type != PlistValue::Type::String)
+        return {};
+    m_classNames.insert(classUid, m_doc->string(*name));
+    return m_doc->string(*name);
+}
+
+QVariant KeyedUnarchiver::decodeRecord(std::uint64_t uid, const Object& record)
+{
+    const QString name = classNameOf(record);
+    if (name.isEmpty()) {
         fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("Object %1 of the archive has no valid class record.").arg(uid)));
         return {};
     }
-    const QString name = className->toString();
     if (int(m_frames.size()) > m_limits.maxDepth) {
         fail(archiveError(ArchiveErrorCode::TooDeep, QStringLiteral("The archive's objects are nested more than %1 levels deep.").arg(m_limits.maxDepth)));
         return {};
@@ -213,7 +276,7 @@ QVariant KeyedUnarchiver::decodeRecord(std::uint64_t uid, const PlistValue& reco
         Codable* codable = dynamic_cast<Codable*>(object);
         m_values[uid] = QVariant::fromValue(object);
         m_state[uid] = SlotState::Reading;
-        m_frames.push_back(Frame {&record.toDictionary(), name});
+        m_frames.push_back(Frame {record, name});
         codable->initWithCoder(*this);
         m_frames.pop_back();
         m_state[uid] = SlotState::Done;
@@ -221,7 +284,7 @@ QVariant KeyedUnarchiver::decodeRecord(std::uint64_t uid, const PlistValue& reco
     }
     if (const ClassRegistry::ValueDecoder* decoder = m_registry.valueDecoder(name)) {
         m_state[uid] = SlotState::Reading;
-        m_frames.push_back(Frame {&record.toDictionary(), name});
+        m_frames.push_back(Frame {record, name});
         QVariant value = (*decoder)(*this);
         m_frames.pop_back();
         if (failed())
@@ -254,31 +317,31 @@ QVariant KeyedUnarchiver::decodeNumber(const QString& key)
 
 bool KeyedUnarchiver::decodeBool(const QString& key)
 {
-    const PlistValue* value = failed() ? nullptr : find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return false;
-    if (value->type() == PlistValue::Type::Bool || value->type() == PlistValue::Type::Integer)
-        return value->toInteger() != 0;
+    if (value->type == PlistValue::Type::Bool || value->type == PlistValue::Type::Integer)
+        return value->integer() != 0;
     wrongType(key, "a boolean");
     return false;
 }
 
 qint64 KeyedUnarchiver::decodeInt64(const QString& key)
 {
-    const PlistValue* value = failed() ? nullptr : find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return 0;
-    switch (value->type()) {
+    switch (value->type) {
     case PlistValue::Type::Bool:
-        return value->toBool() ? 1 : 0;
+        return (value->bits != 0) ? 1 : 0;
     case PlistValue::Type::Integer:
-        if (!value->isBigUnsigned())
-            return value->toInteger();
+        if (!value->flag)
+            return value->integer();
         break;
     case PlistValue::Type::Real: {
         // Reals are accepted where integers are asked for, as the platform
         // converts them, but only when they fit.
-        const double d = value->toReal();
+        const double d = value->real;
         if (std::isfinite(d) && d >= -9.2233720368547758e18 && d < 9.2233720368547758e18)
             return qint64(d);
         break;
@@ -303,16 +366,16 @@ qint32 KeyedUnarchiver::decodeInt32(const QString& key)
 
 double KeyedUnarchiver::decodeDouble(const QString& key)
 {
-    const PlistValue* value = failed() ? nullptr : find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return 0.0;
-    switch (value->type()) {
+    switch (value->type) {
     case PlistValue::Type::Real:
-        return value->toReal();
+        return value->real;
     case PlistValue::Type::Integer:
-        return value->isBigUnsigned() ? double(value->toUnsigned()) : double(value->toInteger());
+        return value->flag ? double(value->bits) : double(value->integer());
     case PlistValue::Type::Bool:
-        return value->toBool() ? 1.0 : 0.0;
+        return (value->bits != 0) ? 1.0 : 0.0;
     default:
         wrongType(key, "a number");
         return 0.0;
@@ -326,11 +389,11 @@ float KeyedUnarchiver::decodeFloat(const QString& key)
 
 QRectF KeyedUnarchiver::decodeRect(const QString& key)
 {
-    const PlistValue* value = failed() ? nullptr : find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return {};
-    if (value->type() == PlistValue::Type::String)
-        if (const std::optional<QRectF> rect = rectFromString(value->toString()))
+    if (value->type == PlistValue::Type::String)
+        if (const std::optional<QRectF> rect = rectFromString(m_doc->string(*value)))
             return *rect;
     wrongType(key, "a rectangle");
     return {};
@@ -338,11 +401,11 @@ QRectF KeyedUnarchiver::decodeRect(const QString& key)
 
 QPointF KeyedUnarchiver::decodePoint(const QString& key)
 {
-    const PlistValue* value = failed() ? nullptr : find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return {};
-    if (value->type() == PlistValue::Type::String)
-        if (const std::optional<QPointF> point = pointFromString(value->toString()))
+    if (value->type == PlistValue::Type::String)
+        if (const std::optional<QPointF> point = pointFromString(m_doc->string(*value)))
             return *point;
     wrongType(key, "a point");
     return {};
@@ -350,11 +413,11 @@ QPointF KeyedUnarchiver::decodePoint(const QString& key)
 
 QSizeF KeyedUnarchiver::decodeSize(const QString& key)
 {
-    const PlistValue* value = failed() ? nullptr : find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return QSizeF(0, 0);
-    if (value->type() == PlistValue::Type::String)
-        if (const std::optional<QSizeF> size = sizeFromString(value->toString()))
+    if (value->type == PlistValue::Type::String)
+        if (const std::optional<QSizeF> size = sizeFromString(m_doc->string(*value)))
             return *size;
     wrongType(key, "a size");
     return QSizeF(0, 0);
@@ -362,31 +425,31 @@ QSizeF KeyedUnarchiver::decodeSize(const QString& key)
 
 QByteArray KeyedUnarchiver::decodeBytes(const QString& key)
 {
-    const PlistValue* value = failed() ? nullptr : find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return {};
-    if (value->type() == PlistValue::Type::Data)
-        return value->toData();
+    if (value->type == PlistValue::Type::Data)
+        return m_doc->data(*value);
     wrongType(key, "data");
     return {};
 }
 
 QVariant KeyedUnarchiver::decodePrimitive(const QString& key)
 {
-    const PlistValue* value = failed() ? nullptr : find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return {};
-    switch (value->type()) {
+    switch (value->type) {
     case PlistValue::Type::Bool:
-        return value->toBool();
+        return (value->bits != 0);
     case PlistValue::Type::Integer:
-        return value->isBigUnsigned() ? QVariant(qulonglong(value->toUnsigned())) : QVariant(qlonglong(value->toInteger()));
+        return value->flag ? QVariant(qulonglong(value->bits)) : QVariant(qlonglong(value->integer()));
     case PlistValue::Type::Real:
-        return value->isFloat32() ? QVariant(float(value->toReal())) : QVariant(value->toReal());
+        return value->flag ? QVariant(float(value->real)) : QVariant(value->real);
     case PlistValue::Type::String:
-        return value->toString();
+        return m_doc->string(*value);
     case PlistValue::Type::Data:
-        return value->toData();
+        return m_doc->data(*value);
     default:
         return wrongType(key, "a value stored in place");
     }
@@ -394,8 +457,8 @@ QVariant KeyedUnarchiver::decodePrimitive(const QString& key)
 
 bool KeyedUnarchiver::holdsObjectReference(const QString& key) const
 {
-    const PlistValue* value = find(key);
-    return value && value->type() == PlistValue::Type::Uid;
+    const std::optional<Object> value = find(key);
+    return value && value->type == PlistValue::Type::Uid;
 }
 
 QVariant KeyedUnarchiver::decodeAny(const QString& key)
@@ -405,23 +468,27 @@ QVariant KeyedUnarchiver::decodeAny(const QString& key)
 
 QVariantList KeyedUnarchiver::decodeArrayOfObjects(const QString& key)
 {
-    const PlistValue* value = failed() ? nullptr : find(key);
+    const std::optional<Object> value = find(key);
     if (!value)
         return {};
-    if (value->type() != PlistValue::Type::Array) {
+    if (value->type != PlistValue::Type::Array) {
         wrongType(key, "an array of references");
         return {};
     }
-    // Copied first: decoding may push frames, but the archive itself never moves.
-    const PlistValue::Array& refs = value->toArray();
     QVariantList result;
-    result.reserve(qsizetype(refs.size()));
-    for (const PlistValue& ref : refs) {
-        if (ref.type() != PlistValue::Type::Uid) {
+    result.reserve(qsizetype(value->count));
+    for (std::uint64_t i = 0; i < value->count; ++i) {
+        const Result<BinaryPlistDocument::Ref> ref = m_doc->reference(*value, i);
+        const Result<Object> entry = ref ? m_doc->object(*ref) : Result<Object>(ref.error());
+        if (!entry) {
+            fail(entry.error());
+            return {};
+        }
+        if (entry->type != PlistValue::Type::Uid) {
             wrongType(key, "an array of references");
             return {};
         }
-        result.append(objectForUid(ref.toUid()));
+        result.append(objectForUid(entry->uid()));
         if (failed())
             return {};
     }
@@ -451,7 +518,7 @@ Result<DecodedObjects> KeyedUnarchiver::finish()
 {
     if (m_finished)
         return archiveError(ArchiveErrorCode::NotAnArchive, QStringLiteral("The archive was already finished."));
-    if (!m_objects && !m_error)
+    if (!m_doc && !m_error)
         fail(archiveError(ArchiveErrorCode::NotAnArchive, QStringLiteral("No archive was opened.")));
     m_finished = true;
     if (m_error) {

@@ -21,9 +21,9 @@
 
 #include "platform/Error.h"
 #include "platform/archive/ArchiveLimits.h"
+#include "platform/archive/BinaryPlistDocument.h"
 #include "platform/archive/ClassRegistry.h"
 #include "platform/archive/DecodedObjects.h"
-#include "platform/archive/PlistValue.h"
 
 #include <QByteArrayView>
 #include <QHash>
@@ -97,29 +97,34 @@ public:
 
 private:
     enum class SlotState : std::uint8_t { Unread, Reading, Done };
+    using Object = BinaryPlistDocument::Object;
     struct Frame {
-        const PlistValue::Dictionary* entries;
+        Object record;
         QString className;
-        mutable std::size_t hint = 0; // keys are mostly read in the order written
+        mutable std::uint64_t hint = 0; // keys are mostly read in the order written
     };
 
-    const PlistValue* find(const QString& key) const;
+    std::optional<Object> find(const QString& key) const;
+    std::optional<Object> findIn(const Object& dictionary, const QString& key) const;
     QVariant objectForUid(std::uint64_t uid);
-    QVariant decodeRecord(std::uint64_t uid, const PlistValue& record);
+    QVariant decodeRecord(std::uint64_t uid, const Object& record);
+    QString classNameOf(const Object& record);
     QVariant wrongType(const QString& key, const char* expected);
     void typeError(const QString& what);
     bool checkType(const QVariant& value, QMetaType type, const QString& key);
+    void recordError(const Error& error) const;
     void destroyAll();
 
     const ClassRegistry& m_registry;
     ArchiveLimits m_limits;
-    PlistValue m_root;
-    const PlistValue::Array* m_objects = nullptr;
+    std::optional<BinaryPlistDocument> m_doc;
+    Object m_objects; // the "$objects" array
     std::vector<Frame> m_frames;
     std::vector<SlotState> m_state;
     std::vector<QVariant> m_values;
+    QHash<std::uint64_t, QString> m_classNames;
     std::vector<QPointer<QObject>> m_made;
-    std::optional<Error> m_error;
+    mutable std::optional<Error> m_error;
     bool m_finished = false;
 };
 

@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QUrl>
 #include <QtEndian>
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -103,15 +104,19 @@ QVariant decodeUrl(KeyedUnarchiver& u)
 std::optional<QList<double>> componentsOf(const QByteArray& data)
 {
     QList<double> values;
-    for (const QByteArray& part : data.split(' ')) {
-        const QByteArray trimmed = part.trimmed().replace('\0', QByteArray());
-        if (trimmed.isEmpty())
+    const char* p = data.constData();
+    const char* end = p + data.size();
+    while (p < end) {
+        if (*p == ' ' || *p == '\0' || *p == '\n' || *p == '\t') {
+            ++p;
             continue;
-        bool ok = false;
-        const double v = trimmed.toDouble(&ok);
-        if (!ok || !std::isfinite(v))
+        }
+        double v = 0.0;
+        const auto result = std::from_chars(p, end, v);
+        if (result.ec != std::errc() || !std::isfinite(v))
             return std::nullopt;
         values.append(v);
+        p = result.ptr;
     }
     return values;
 }

@@ -215,6 +215,46 @@ std::optional<PlistValue> primitiveFromVariant(const QVariant& value)
     }
 }
 
+QByteArray valueFingerprint(const QVariant& value)
+{
+    QByteArray key;
+    const auto add = [&key](const auto& raw) { key.append(reinterpret_cast<const char*>(&raw), sizeof raw); };
+    const int type = value.metaType().id();
+    add(type);
+    if (holds<Color>(value)) {
+        const Color c = value.value<Color>();
+        add(int(c.space()));
+        for (int i = 0; i < 4; ++i)
+            add(i < c.componentCount() ? c.component(i) : 0.0);
+        add(c.alpha());
+        return key;
+    }
+    if (holds<Font>(value)) {
+        const Font f = value.value<Font>();
+        add(f.pointSize());
+        key.append(reinterpret_cast<const char*>(f.postScriptName().utf16()), f.postScriptName().size() * 2);
+        return key;
+    }
+    switch (type) {
+    case QMetaType::QRectF:
+    case QMetaType::QRect: {
+        const QRectF r = value.toRectF();
+        add(r.x()), add(r.y()), add(r.width()), add(r.height());
+        return key;
+    }
+    case QMetaType::QPointF:
+    case QMetaType::QPoint:
+        add(value.toPointF().x()), add(value.toPointF().y());
+        return key;
+    case QMetaType::QSizeF:
+    case QMetaType::QSize:
+        add(value.toSizeF().width()), add(value.toSizeF().height());
+        return key;
+    default:
+        return {};
+    }
+}
+
 std::optional<PlistValue> encodePlatformValue(KeyedArchiver& a, const QVariant& value)
 {
     switch (value.metaType().id()) {

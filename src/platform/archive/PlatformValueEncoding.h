@@ -19,6 +19,10 @@ std::optional<PlistValue> primitiveFromVariant(const QVariant& value);
 // when the value's type has no archived form.
 std::optional<PlistValue> encodePlatformValue(KeyedArchiver& archiver, const QVariant& value);
 
+// A key that equal immutable values share (colours, fonts, geometry
+// values), so that the archiver writes each once; empty for other values.
+QByteArray valueFingerprint(const QVariant& value);
+
 // The class names and key names of the archived value records.
 namespace ArchivedClass {
 inline const QStringList array {QStringLiteral("NSMutableArray"), QStringLiteral("NSArray"), QStringLiteral("NSObject")};

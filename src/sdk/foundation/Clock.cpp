@@ -6,19 +6,25 @@
 namespace qlkit {
 namespace {
 
-std::mutex g_sharedMutex;
+// Never destroyed: timer and pool threads may still ask for the clock while
+// the process exits.
+std::mutex& sharedMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
 
 std::shared_ptr<Clock>& sharedSlot()
 {
-    static std::shared_ptr<Clock> clock;
-    return clock;
+    static auto* clock = new std::shared_ptr<Clock>;
+    return *clock;
 }
 
 } // namespace
 
 std::shared_ptr<Clock> Clock::shared()
 {
-    std::lock_guard lock(g_sharedMutex);
+    std::lock_guard lock(sharedMutex());
     auto& slot = sharedSlot();
     if (!slot)
         slot = std::make_shared<SystemClock>();
@@ -27,7 +33,7 @@ std::shared_ptr<Clock> Clock::shared()
 
 void Clock::setShared(std::shared_ptr<Clock> clock)
 {
-    std::lock_guard lock(g_sharedMutex);
+    std::lock_guard lock(sharedMutex());
     sharedSlot() = std::move(clock);
 }
 
@@ -61,9 +67,11 @@ double SystemClock::wallNow() const
 
 void SystemClock::schedule(double delay, std::function<void()> fn)
 {
+    // Far-off or nonsensical delays are capped so the time point cannot overflow.
+    constexpr double kLongestDelay = 1e9; // about 31 years
+    delay = delay >= 0 ? std::min(delay, kLongestDelay) : 0.0;
     const auto when = std::chrono::steady_clock::now()
-                      + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                          std::chrono::duration<double>(std::max(0.0, delay)));
+                      + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(delay));
     {
         std::lock_guard lock(m_mutex);
         m_timers.emplace(when, std::move(fn));

@@ -69,8 +69,16 @@ private:
     std::function<void(Task)> m_executor;
 };
 
-std::mutex g_mainMutex;
-std::shared_ptr<DispatchQueue> g_main;
+struct MainSlot {
+    std::mutex mutex;
+    std::shared_ptr<DispatchQueue> queue;
+};
+
+MainSlot& mainSlot()
+{
+    static auto* slot = new MainSlot; // outlives the threads that use it
+    return *slot;
+}
 
 } // namespace
 
@@ -126,8 +134,8 @@ void SerialQueue::drain()
 
 std::shared_ptr<ConcurrentQueue> ConcurrentQueue::global()
 {
-    static auto queue = std::make_shared<ConcurrentQueue>("global.default");
-    return queue;
+    static auto* queue = new std::shared_ptr<ConcurrentQueue>(std::make_shared<ConcurrentQueue>("global.default"));
+    return *queue;
 }
 
 void ConcurrentQueue::async(Task task)
@@ -137,16 +145,16 @@ void ConcurrentQueue::async(Task task)
 
 std::shared_ptr<DispatchQueue> mainQueue()
 {
-    std::lock_guard lock(g_mainMutex);
-    if (!g_main)
-        g_main = SerialQueue::create("main");
-    return g_main;
+    std::lock_guard lock(mainSlot().mutex);
+    if (!mainSlot().queue)
+        mainSlot().queue = SerialQueue::create("main");
+    return mainSlot().queue;
 }
 
 void setMainQueueExecutor(std::function<void(Task)> executor)
 {
-    std::lock_guard lock(g_mainMutex);
-    g_main = std::make_shared<ExecutorQueue>(std::move(executor));
+    std::lock_guard lock(mainSlot().mutex);
+    mainSlot().queue = std::make_shared<ExecutorQueue>(std::move(executor));
 }
 
 struct DispatchGroup::State {

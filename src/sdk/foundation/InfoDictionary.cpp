@@ -5,29 +5,37 @@
 namespace qlkit::info {
 namespace {
 
-std::mutex g_mutex;
-std::optional<Map> g_main;
+struct Slot {
+    std::mutex mutex;
+    std::optional<Map> dictionary;
+};
+
+Slot& slot()
+{
+    static auto* instance = new Slot; // read by background work until exit
+    return *instance;
+}
 
 } // namespace
 
 void setMainInfoDictionary(std::optional<Map> dictionary)
 {
-    std::lock_guard lock(g_mutex);
-    g_main = std::move(dictionary);
+    std::lock_guard lock(slot().mutex);
+    slot().dictionary = std::move(dictionary);
 }
 
 std::optional<Map> mainInfoDictionary()
 {
-    std::lock_guard lock(g_mutex);
-    return g_main;
+    std::lock_guard lock(slot().mutex);
+    return slot().dictionary;
 }
 
 std::optional<Value> mainInfoValue(const std::string& key)
 {
-    std::lock_guard lock(g_mutex);
-    if (!g_main)
+    std::lock_guard lock(slot().mutex);
+    if (!slot().dictionary)
         return std::nullopt;
-    if (const Value* value = g_main->find(key))
+    if (const Value* value = slot().dictionary->find(key))
         return *value;
     return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #include "sdk/network/CurlTransfer.h"
 
+#include "sdk/foundation/CryptoInit.h"
+
 #include <cmath>
 #include <cstdio>
 #include <curl/curl.h>
@@ -157,7 +159,10 @@ bool hasField(const URLRequest& request, const char* field) { return request.val
 std::optional<KitError> performTransfer(const URLRequest& request, const TransferCallbacks& callbacks)
 {
     static std::once_flag initialised;
-    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(initialised, [] {
+        initialiseCrypto();
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+    });
 
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl)
@@ -173,7 +178,10 @@ std::optional<KitError> performTransfer(const URLRequest& request, const Transfe
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A secure request is never redirected to plain HTTP, where its headers
+    // (the API key among them) would travel in the clear.
+    const bool secure = request.URL.rfind("https:", 0) == 0 || request.URL.rfind("HTTPS:", 0) == 0;
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
@@ -190,8 +198,6 @@ std::optional<KitError> performTransfer(const URLRequest& request, const Transfe
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(timeout * 1000));
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long(std::ceil(timeout)));
-    if (request.cachePolicy == CachePolicy::ReloadIgnoringLocalCacheData)
-        curl_easy_setopt(c, CURLOPT_FRESH_CONNECT, 1L);
 
     std::unique_ptr<std::FILE, decltype(&std::fclose)> bodyFile(nullptr, std::fclose);
     const bool hasBody = request.HTTPBodyFile || !request.HTTPBody.empty()

@@ -1,10 +1,13 @@
 #include "sdk/network/RIGCertificatePinner.h"
 
+#include "sdk/foundation/CryptoInit.h"
+
 namespace qlkit {
 
 RIGCertificatePinner::RIGCertificatePinner(std::vector<std::string> certificates)
     : m_certificates(std::move(certificates))
 {
+    initialiseCrypto();
     if (m_certificates.empty())
         return;
     m_anchors = X509_STORE_new();

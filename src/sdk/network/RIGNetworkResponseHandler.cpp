@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <curl/curl.h>
 #include <strings.h>
@@ -170,7 +171,7 @@ double RIGNetworkResponseHandler::retryValueForResponse(const HTTPURLResponse* r
         return std::max(0.0, double(when) - Clock::shared()->wallNow());
     }
     const double value = std::strtod(text.c_str(), nullptr);
-    return value < 0 ? kDefaultRetryDelay : value;
+    return value < 0 || !std::isfinite(value) ? kDefaultRetryDelay : value;
 }
 
 } // namespace qlkit

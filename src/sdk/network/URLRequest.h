@@ -16,6 +16,7 @@ using HeaderFields = std::vector<std::pair<std::string, std::string>>;
 // Field names compare without regard to case.
 std::optional<std::string> headerValue(const HeaderFields& fields, const std::string& name);
 
+// The session keeps no response cache, so both policies load afresh.
 enum class CachePolicy { UseProtocolCachePolicy, ReloadIgnoringLocalCacheData };
 
 struct URLRequest {

@@ -4,6 +4,7 @@
 
 #include "codes/barcodes/BCCode.h"
 #include "codes/barcodes/BCCodeRenderer.h"
+#include "codes/barcodes/BCTableCodeCharacter.h"
 #include "support/CodeDecoders.h"
 
 #include <QString>
@@ -42,6 +43,17 @@ QString refusal(const QString& content, Args&&... args)
     return result.error().message;
 }
 
+// The texts of a code's table characters in order (guards and gaps left out).
+inline QString tableCharacters(const ql::BCCode& code, const QString& separator = QString())
+{
+    QStringList texts;
+    for (const ql::BCCodeCharacterPtr& character : code.codeCharacters()) {
+        if (const auto* table = dynamic_cast<const ql::BCTableCodeCharacter*>(character.get()))
+            texts << table->character();
+    }
+    return texts.join(separator);
+}
+
 inline QString bars(const ql::BCCode& code)
 {
     return ql::StringFromBCBarString(code.barString());
@@ -63,15 +75,16 @@ struct Readings {
     std::string zbar;
 };
 
-// zbar cannot resolve modules one pixel wide; below bar scale 2 it reads the
-// image enlarged without smoothing, as a scanner would see the printed label.
-inline Readings decodedByBoth(const QImage& image, double barScale)
+// zbar misses modules narrower than about three pixels (2:1 wide elements
+// in particular); below bar scale 3 it reads the image enlarged without
+// smoothing, as a scanner would see the printed label.
+inline Readings decodedByBoth(const QImage& image, double barScale, const testsupport::LinearReading& reading = {})
 {
     const QImage prepared = testsupport::grayscaleForDecoding(testsupport::preparedForDecoding(image, 20));
-    const auto zxing = testsupport::decodeLinearWithZxing(prepared);
-    const QImage forZbar = barScale >= 2 ? prepared
+    const auto zxing = testsupport::decodeLinearWithZxing(prepared, reading);
+    const QImage forZbar = barScale >= 3 ? prepared
         : prepared.scaled(prepared.width() * 3, prepared.height() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    const auto zbar = testsupport::decodeLinearWithZbar(forZbar);
+    const auto zbar = testsupport::decodeLinearWithZbar(forZbar, reading);
     return {zxing ? zxing->text : std::string(), zbar ? zbar->text : std::string()};
 }
 

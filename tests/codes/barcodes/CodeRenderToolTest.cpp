@@ -46,6 +46,25 @@ TEST(CodeRenderTool, RendersKindsAndReportsRefusals)
     EXPECT_TRUE(refused.errors.contains("Invalid barcode provided. Check number does not match")) << refused.errors.toStdString();
     EXPECT_TRUE(refused.image.isNull());
 
+    const ToolRun code128 = codeRender({"code128", "Hello", "OUT", "--scale", "2"});
+    ASSERT_EQ(code128.exitCode, 0);
+    EXPECT_EQ(barcodetest::decodedByBoth(code128.image, 2).zxing, "Hello");
+    EXPECT_EQ(code128.image.height(), 34);
+    for (const QStringList& arguments : QList<QStringList>{
+             {"code39", "CODE39"}, {"code39mod43", "CODE39"}, {"code39full", "abc"}, {"code39fullmod43", "abc"},
+             {"code93", "TEST93"}, {"code11", "123-45"}, {"codabar", "A123B"}, {"itf", "12345"}, {"std2of5", "123"},
+             {"msi", "1234567"}, {"postnet", "12345"}, {"pharmacode", "131070"}, {"fim", "A"}}) {
+        const ToolRun run = codeRender(arguments + QStringList{"OUT"});
+        EXPECT_EQ(run.exitCode, 0) << arguments.join(u' ').toStdString() << ": " << run.errors.toStdString();
+        EXPECT_FALSE(run.image.isNull());
+    }
+    const ToolRun msi = codeRender({"msi", "6", "OUT", "--msi-scheme", "2"});
+    EXPECT_EQ(msi.exitCode, 1);
+    EXPECT_TRUE(msi.errors.contains("the modulo 11 check digit would be 10"));
+    EXPECT_EQ(codeRender({"msi", "6", "OUT", "--msi-scheme", "1"}).exitCode, 0);
+    EXPECT_EQ(codeRender({"msi", "6", "OUT", "--msi-scheme", "9"}).exitCode, 2);
+    EXPECT_EQ(codeRender({"fim", "F", "OUT"}).exitCode, 1);
+
     EXPECT_EQ(codeRender({"ean13", "9780306406157+1", "OUT"}).exitCode, 1);
     EXPECT_EQ(codeRender({"ean13", "9780306406157", "OUT", "--scale", "zero"}).exitCode, 2);
     EXPECT_EQ(codeRender({"nosuchkind", "1", "OUT"}).exitCode, 2);

@@ -43,6 +43,8 @@ Map probeInfo()
              {"ObfuscatedKitInfo", RIGObfuscator::obfuscatedDataFromDictionary(Map {{"a", 2}, {"b", 3}})}};
     return Map {{"CFBundleIdentifier", "org.quiverleaf/probe"},
                 {"CFBundleVersion", "7"},
+                // Nothing listens there: the start-up download fails at once.
+                {"Halyard", Map {{"SettingsEndpoint", "http://127.0.0.1:1"}, {"ConfigureEndpoint", "http://127.0.0.1:1"}}},
                 {"Rigging", Map {{"APIKey", "probe-key"}, {"Kits", Array {kit}}}}};
 }
 
