@@ -158,9 +158,12 @@ void ZVCanvasView::setCanvasFrames()
         const QRectF trim = ql::canvas::rectForPageSize(page->m_pageSize, page->m_pageOrientation);
         setFrame(QRectF(0, 0, trim.width() + 2 * bleed, trim.height() + 2 * bleed));
         // The trim size, not the bled one: switching to a custom size must not
-        // grow the page by the bleed.
-        setPageWidth(trim.width());
-        setPageHeight(trim.height());
+        // grow the page by the bleed. A master's size is not written into the
+        // page's own, which must come back unchanged when the master is unlinked.
+        if (page == this) {
+            setPageWidth(trim.width());
+            setPageHeight(trim.height());
+        }
     }
     if (!m_backgroundView)
         return;
