@@ -33,4 +33,16 @@ Result<std::unique_ptr<T>> unarchiveRootObject(QByteArrayView data, const ClassR
     return std::unique_ptr<T>(static_cast<T*>(*root));
 }
 
+// A new object made by archiving `object` and reading it back: its archived
+// settings, none of its links to owners; null when that fails.
+template <class T>
+std::unique_ptr<T> copyThroughArchive(const T* object)
+{
+    const Result<QByteArray> data = archiveRootObject(object);
+    if (!data)
+        return nullptr;
+    Result<std::unique_ptr<T>> copy = unarchiveRootObject<T>(*data);
+    return copy ? std::move(*copy) : nullptr;
+}
+
 } // namespace ql::canvas

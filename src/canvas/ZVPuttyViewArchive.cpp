@@ -125,9 +125,5 @@ void ZVPuttyView::initWithCoder(ql::KeyedUnarchiver& coder)
 
 std::unique_ptr<ZVPuttyView> ZVPuttyView::copy() const
 {
-    const ql::Result<QByteArray> data = ql::canvas::archiveRootObject(this);
-    if (!data)
-        return nullptr;
-    ql::Result<std::unique_ptr<ZVPuttyView>> element = ql::canvas::unarchiveRootObject<ZVPuttyView>(*data);
-    return element ? std::move(*element) : nullptr;
+    return ql::canvas::copyThroughArchive(this);
 }

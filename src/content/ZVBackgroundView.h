@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <QStringList>
+#include <memory>
 
 class ZVCanvasView;
 namespace ql::fields {
@@ -95,6 +96,9 @@ public:
 
     void startObserving();
     bool isObserving() const { return m_isObserving; }
+
+    // The same appearance, without container or page.
+    std::unique_ptr<ZVBackgroundView> copy() const;
 
     QStringList archiveClassChain() const override;
     void encodeWithCoder(ql::KeyedArchiver& coder) const override;

@@ -1,3 +1,4 @@
+#include "canvas/ModelArchive.h"
 #include "content/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVBackgroundView.h"
@@ -52,4 +53,9 @@ void ZVBackgroundView::initWithCoder(ql::KeyedUnarchiver& coder)
     // its drawable state is derived once at the end.
     archiveRecord().decode(*this, coder);
     update();
+}
+
+std::unique_ptr<ZVBackgroundView> ZVBackgroundView::copy() const
+{
+    return ql::canvas::copyThroughArchive(this);
 }

@@ -8,6 +8,7 @@
 #include "platform/graphics/BezierPath.h"
 
 #include <QPointF>
+#include <memory>
 
 class ZVBackgroundView;
 namespace ql::fields {
@@ -44,6 +45,10 @@ public:
     void setBackgroundOffset(QPointF offset);
     QPointF imageOrigin() const { return m_imageOrigin; }
     void setImageOrigin(QPointF origin);
+
+    // An independent copy with its own shape and fill, for drawing with
+    // changed colours without touching the element.
+    std::unique_ptr<ZVVectorView> copy() const;
 
     QStringList archiveClassChain() const override;
     void encodeWithCoder(ql::KeyedArchiver& coder) const override;

@@ -1,3 +1,4 @@
+#include "canvas/ModelArchive.h"
 #include "content/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVBackgroundView.h"
@@ -61,4 +62,9 @@ void ZVVectorView::initWithCoder(ql::KeyedUnarchiver& coder)
     ZVImageView::initWithCoder(coder);
     archiveRecord().decode(*this, coder);
     m_backgroundView->setVectorBacking(true);
+}
+
+std::unique_ptr<ZVVectorView> ZVVectorView::copy() const
+{
+    return ql::canvas::copyThroughArchive(this);
 }
