@@ -2,6 +2,7 @@
 // elements, each element with a content record and a background record, keys
 // of every kind the model uses. Compared in the same run with python3's
 // plistlib loading the same file.
+#include "platform/archive/ArchiveKeys.h"
 #include "platform/archive/BinaryPlistDocument.h"
 #include "platform/archive/BinaryPlistReader.h"
 #include "platform/archive/ClassRegistry.h"
@@ -22,17 +23,14 @@ namespace {
 
 using namespace ql;
 
-enum class Kind { Object, Bool, Float, Int, Rect };
-struct Key {
-    QString name;
-    Kind kind;
-};
+using Key = ArchiveKey;
+using Kind = ArchiveKind;
 
 // A record that holds its keys in a table, as model classes will: numbers of
 // integer and double kind, colours, strings, flags, 32-bit floats, rectangles.
 class Record : public QObject, public Codable {
 public:
-    Record(QString className = {}, const std::vector<Key>* keys = nullptr) : m_className(std::move(className)), m_keys(keys) {}
+    Record(QString className = {}, const ArchiveKeys* keys = nullptr) : m_className(std::move(className)), m_keys(keys) {}
 
     std::vector<QVariant> values; // by key index, as a property table keeps them
     QList<Record*> children;
@@ -42,17 +40,8 @@ public:
 
     void encodeWithCoder(KeyedArchiver& c) const override
     {
-        for (std::size_t i = 0; i < m_keys->size(); ++i) {
-            const Key& key = (*m_keys)[i];
-            const QVariant& v = values[i];
-            switch (key.kind) {
-            case Kind::Object: c.encodeObject(key.name, v); break;
-            case Kind::Bool: c.encodeBool(key.name, v.toBool()); break;
-            case Kind::Float: c.encodeFloat(key.name, v.toDouble()); break;
-            case Kind::Int: c.encodeInt64(key.name, v.toLongLong()); break;
-            case Kind::Rect: c.encodeRect(key.name, v.toRectF()); break;
-            }
-        }
+        std::size_t next = 0;
+        encodeKeys(c, *m_keys, [&](const QString&) { return values[next++]; });
         QVariantList list;
         for (Record* child : children)
             list.append(QVariant::fromValue(child));
@@ -65,43 +54,34 @@ public:
     {
         m_keys = keysFor(c.currentClassName());
         m_className = c.currentClassName();
-        values.resize(m_keys->size());
-        for (std::size_t i = 0; i < m_keys->size(); ++i) {
-            const Key& key = (*m_keys)[i];
-            switch (key.kind) {
-            case Kind::Object: values[i] = c.decodeObject(key.name); break;
-            case Kind::Bool: values[i] = c.decodeBool(key.name); break;
-            case Kind::Float: values[i] = double(c.decodeFloat(key.name)); break;
-            case Kind::Int: values[i] = c.decodeInt64(key.name); break;
-            case Kind::Rect: values[i] = c.decodeRect(key.name); break;
-            }
-        }
+        values.reserve(m_keys->size());
+        decodeKeys(c, *m_keys, [&](const QString&, const QVariant& v) { values.push_back(v); });
         children = c.decodeListOfClass<Record>(childrenKey);
         for (Record* child : children)
             child->setParent(this);
         layer = c.decodeObjectOfClass<Record>(layerKey);
     }
 
-    static const std::vector<Key>* keysFor(const QString& className);
+    static const ArchiveKeys* keysFor(const QString& className);
     static inline const QString childrenKey = QStringLiteral("children");
     static inline const QString layerKey = QStringLiteral("layer");
 
 private:
     QString m_className;
-    const std::vector<Key>* m_keys;
+    const ArchiveKeys* m_keys;
 };
 
-const std::vector<Key> pageKeys {
+const ArchiveKeys pageKeys {
     {QStringLiteral("frame"), Kind::Rect}, {QStringLiteral("drawingMode"), Kind::Object}, {QStringLiteral("clipToMargins"), Kind::Bool}, {QStringLiteral("pageWidth"), Kind::Float},
     {QStringLiteral("pageHeight"), Kind::Float}, {QStringLiteral("topMargin"), Kind::Float}, {QStringLiteral("bottomMargin"), Kind::Float}, {QStringLiteral("leftMargin"), Kind::Float},
-    {QStringLiteral("rightMargin"), Kind::Float}, {QStringLiteral("pageSize"), Kind::Int}, {QStringLiteral("pageOrientation"), Kind::Int}, {QStringLiteral("showMarginGuides"), Kind::Bool},
+    {QStringLiteral("rightMargin"), Kind::Float}, {QStringLiteral("pageSize"), Kind::Int64}, {QStringLiteral("pageOrientation"), Kind::Int64}, {QStringLiteral("showMarginGuides"), Kind::Bool},
     {QStringLiteral("bleedMargin"), Kind::Float}, {QStringLiteral("fullBleed"), Kind::Bool}, {QStringLiteral("showBleedCropMarks"), Kind::Bool}, {QStringLiteral("showColumnRowGuides"), Kind::Bool},
     {QStringLiteral("rowNumber"), Kind::Object}, {QStringLiteral("rowGutter"), Kind::Object}, {QStringLiteral("colNumber"), Kind::Object}, {QStringLiteral("colGutter"), Kind::Object},
-    {QStringLiteral("colRowStyle"), Kind::Int}, {QStringLiteral("uuid"), Kind::Object}, {QStringLiteral("masterPageUUID"), Kind::Object},
+    {QStringLiteral("colRowStyle"), Kind::Int64}, {QStringLiteral("uuid"), Kind::Object}, {QStringLiteral("masterPageUUID"), Kind::Object},
 };
-const std::vector<Key> elementKeys {
+const ArchiveKeys elementKeys {
     {QStringLiteral("frame"), Kind::Rect}, {QStringLiteral("frameRotation"), Kind::Float}, {QStringLiteral("leftOffset"), Kind::Object}, {QStringLiteral("topOffset"), Kind::Object},
-    {QStringLiteral("contentViewType"), Kind::Int}, {QStringLiteral("viewID"), Kind::Object}, {QStringLiteral("uuid"), Kind::Object}, {QStringLiteral("reflectionEnabled"), Kind::Bool},
+    {QStringLiteral("contentViewType"), Kind::Int64}, {QStringLiteral("viewID"), Kind::Object}, {QStringLiteral("uuid"), Kind::Object}, {QStringLiteral("reflectionEnabled"), Kind::Bool},
     {QStringLiteral("reflectionOpacity"), Kind::Object}, {QStringLiteral("reflectionHeight"), Kind::Object}, {QStringLiteral("shadowEnabled"), Kind::Bool},
     {QStringLiteral("shadowOffset"), Kind::Object}, {QStringLiteral("shadowAngle"), Kind::Object}, {QStringLiteral("shadowBlurRadius"), Kind::Object},
     {QStringLiteral("shadowOpacity"), Kind::Object}, {QStringLiteral("shadowColor"), Kind::Object}, {QStringLiteral("innerShadowEnabled"), Kind::Bool},
@@ -114,16 +94,16 @@ const std::vector<Key> elementKeys {
     {QStringLiteral("imageMode"), Kind::Object}, {QStringLiteral("cropScale"), Kind::Object}, {QStringLiteral("imageXOffset"), Kind::Float},
     {QStringLiteral("imageYOffset"), Kind::Float}, {QStringLiteral("cropRect"), Kind::Rect},
 };
-const std::vector<Key> contentKeys {
+const ArchiveKeys contentKeys {
     {QStringLiteral("scaleToFill"), Kind::Bool}, {QStringLiteral("cropMode"), Kind::Bool}, {QStringLiteral("gradientAngle"), Kind::Object}, {QStringLiteral("gradientType"), Kind::Object},
     {QStringLiteral("brightness"), Kind::Object}, {QStringLiteral("saturation"), Kind::Object}, {QStringLiteral("contrast"), Kind::Object}, {QStringLiteral("blur"), Kind::Object},
-    {QStringLiteral("sharpness"), Kind::Object}, {QStringLiteral("tintColor"), Kind::Object}, {QStringLiteral("imageEffect"), Kind::Int}, {QStringLiteral("effectsEnabled"), Kind::Bool},
+    {QStringLiteral("sharpness"), Kind::Object}, {QStringLiteral("tintColor"), Kind::Object}, {QStringLiteral("imageEffect"), Kind::Int64}, {QStringLiteral("effectsEnabled"), Kind::Bool},
     {QStringLiteral("innerShadowEnabled"), Kind::Bool}, {QStringLiteral("tintEnabled"), Kind::Bool}, {QStringLiteral("imageMode"), Kind::Object},
     {QStringLiteral("imageMaskEnabled"), Kind::Bool}, {QStringLiteral("isVector"), Kind::Bool}, {QStringLiteral("frame"), Kind::Rect},
 };
-const std::vector<Key> layerKeys {{QStringLiteral("groupedViews"), Kind::Object}, {QStringLiteral("groupName"), Kind::Object}, {QStringLiteral("visible"), Kind::Bool}, {QStringLiteral("printable"), Kind::Bool}};
+const ArchiveKeys layerKeys {{QStringLiteral("groupedViews"), Kind::Object}, {QStringLiteral("groupName"), Kind::Object}, {QStringLiteral("visible"), Kind::Bool}, {QStringLiteral("printable"), Kind::Bool}};
 
-const std::vector<Key>* Record::keysFor(const QString& className)
+const ArchiveKeys* Record::keysFor(const QString& className)
 {
     if (className == QStringLiteral("ZVCanvasView"))
         return &pageKeys;
@@ -136,11 +116,11 @@ const std::vector<Key>* Record::keysFor(const QString& className)
 
 QVariant sample(const Key& key, int i)
 {
-    const QString& name = key.name;
+    const QString& name = key.key;
     switch (key.kind) {
     case Kind::Bool: return i % 2 == 0;
     case Kind::Float: return 36.123456789 + i;
-    case Kind::Int: return qlonglong(i % 7);
+    case Kind::Int64: return qlonglong(i % 7);
     case Kind::Rect: return QRectF(i, i * 2, 300.5, 200.25);
     case Kind::Object:
         if (name.endsWith(QStringLiteral("Color")))
@@ -150,11 +130,12 @@ QVariant sample(const Key& key, int i)
         if (name.endsWith(QStringLiteral("Opacity")) || name.endsWith(QStringLiteral("Angle")) || name == QStringLiteral("cropScale"))
             return 0.5 + i;
         return qlonglong(i % 40);
+    default:
+        return {};
     }
-    return {};
 }
 
-Record* makeRecord(const QString& className, const std::vector<Key>& keys, int i, QObject* parent)
+Record* makeRecord(const QString& className, const ArchiveKeys& keys, int i, QObject* parent)
 {
     auto* record = new Record(className, &keys);
     record->setParent(parent);

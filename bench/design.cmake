@@ -1,0 +1,1 @@
+quiverleaf_bench(design_effects LIBS quiverleaf_core)

@@ -1,0 +1,116 @@
+#include "app/categories/ImageBitmap.h"
+
+#include "app/categories/VectorRendering.h"
+
+#include <cmath>
+
+namespace ql {
+
+bool hasPixels(const Image& image)
+{
+    return !image.isNull() && image.size().width() > 0 && image.size().height() > 0;
+}
+
+QImage bitmapOf(const Image& image, double scale)
+{
+    if (!hasPixels(image))
+        return {};
+    const ImageRep rep = image.firstRepresentation();
+    const QSizeF points = image.size();
+    const QSize pixels(int(std::lround(points.width() * scale)), int(std::lround(points.height() * scale)));
+    if (pixels.isEmpty())
+        return {};
+    QImage bitmap;
+    if (rep.isVector()) {
+        const Result<QImage> rendered = renderVectorRepresentation(rep, pixels);
+        if (!rendered)
+            return {};
+        bitmap = rendered.value();
+    } else {
+        bitmap = rep.image();
+    }
+    if (bitmap.isNull())
+        return {};
+    if (bitmap.size() != pixels)
+        bitmap = bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+Image imageFromBitmap(const QImage& bitmap, QSizeF size)
+{
+    if (bitmap.isNull())
+        return {};
+    Image image(ImageRep::bitmap(bitmap, size.isEmpty() ? QSizeF(bitmap.size()) : size));
+    return image;
+}
+
+QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect)
+{
+    if (picture.isNull())
+        return {};
+    const QRect part = rect.isEmpty() ? picture.rect() : rect.toAlignedRect();
+    QImage bitmap(part.size(), QImage::Format_RGBA8888);
+    if (bitmap.isNull())
+        return {};
+    bitmap.fill(Qt::transparent);
+    QPainter painter(&bitmap);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(0, 0), picture, part);
+    return bitmap;
+}
+
+Image imageWithCIImage(const QImage& picture, const QRectF& rect)
+{
+    return imageFromBitmap(imageRepWithCIImage(picture, rect));
+}
+
+double pixelDensity(const Image& image)
+{
+    if (image.isNull() || image.size().width() <= 0)
+        return 1.0;
+    // Edits of a PDF or EPS original keep print resolution (300 dpi).
+    if (image.isVector())
+        return 300.0 / 72.0;
+    return std::max(1.0, image.pixelSize().width() / image.size().width());
+}
+
+QImage blankBitmap(QSizeF size, double scale)
+{
+    if (!(size.width() > 0 && size.height() > 0))
+        return {};
+    const QSize pixels(int(std::lround(size.width() * scale)), int(std::lround(size.height() * scale)));
+    if (pixels.isEmpty())
+        return {};
+    QImage bitmap(pixels, QImage::Format_ARGB32_Premultiplied);
+    bitmap.fill(Qt::transparent);
+    return bitmap;
+}
+
+void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, const QRectF& source,
+                   QPainter::CompositionMode mode, double fraction)
+{
+    if (image.isNull() || target.isEmpty() || source.isEmpty())
+        return;
+    const double scale = std::max(target.width() / source.width(), target.height() / source.height());
+    // Enough pixels for the drawn size, never fewer than the image has.
+    const double pixelScale = image.isVector() ? std::max(1.0, scale) : pixelDensity(image);
+    const QImage bitmap = bitmapOf(image, pixelScale);
+    if (bitmap.isNull())
+        return;
+    painter.save();
+    painter.setCompositionMode(mode);
+    painter.setOpacity(painter.opacity() * fraction);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setClipRect(target, Qt::IntersectClip);
+    // Maps the source rectangle onto the target; the image is drawn whole so
+    // that a source reaching past its edges leaves those parts empty.
+    QTransform map;
+    map.translate(target.x(), target.y());
+    map.scale(target.width() / source.width(), target.height() / source.height());
+    map.translate(-source.x(), -source.y());
+    painter.setTransform(map, true);
+    painter.drawImage(QRectF(QPointF(0, 0), image.size()), bitmap);
+    painter.restore();
+}
+
+} // namespace ql

@@ -1,0 +1,39 @@
+// Between documents' images and pixels: the bitmap an image shows at a
+// given scale (vector originals are rendered), images made from bitmaps, and
+// drawing an image's part into a rectangle.
+#pragma once
+
+#include "platform/graphics/Image.h"
+
+#include <QPainter>
+
+namespace ql {
+
+// Whether the image has anything to draw: a representation and a size.
+bool hasPixels(const Image& image);
+// The pixels of the image's first representation, `scale` pixels per
+// point, premultiplied ARGB; null for an empty image or unreadable data.
+QImage bitmapOf(const Image& image, double scale = 1.0);
+// An image of one bitmap representation, `size` points large (its pixel size
+// when not given).
+Image imageFromBitmap(const QImage& bitmap, QSizeF size = {});
+// Pixels per point of the image's first representation, never below 1, so
+// that edits keep a high-resolution photo's detail; print resolution for
+// vector originals.
+double pixelDensity(const Image& image);
+// The part `rect` of a computed picture (an effect's result) as an image
+// of the rectangle's size; the whole picture when `rect` is empty.
+Image imageWithCIImage(const QImage& picture, const QRectF& rect = {});
+// 8-bit RGBA pixels of that part, one a point.
+QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect = {});
+
+// A transparent bitmap for `size` points at `scale` pixels a point; null when
+// the size has no whole pixel.
+QImage blankBitmap(QSizeF size, double scale = 1.0);
+
+// Draws the part `source` of the image (in its points, origin top left) into
+// `target`; the parts of `source` outside the image draw nothing.
+void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, const QRectF& source,
+                   QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver, double fraction = 1.0);
+
+} // namespace ql

@@ -1,0 +1,52 @@
+#include "app/design/TextStyleSeeds.h"
+
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/graphics/AttributedString.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+
+namespace ql {
+
+namespace {
+
+struct Seed {
+    const char* title;
+    const char* font;
+    double size;
+};
+
+constexpr Seed seeds[] = {
+    {QT_TRANSLATE_NOOP("Localizable", "Normal"), "Helvetica", 14},
+    {QT_TRANSLATE_NOOP("Localizable", "Title"), "Helvetica", 32},
+    {QT_TRANSLATE_NOOP("Localizable", "Subtitle"), "HelveticaNeue-Italic", 24},
+    {QT_TRANSLATE_NOOP("Localizable", "Header 1"), "Helvetica", 19},
+    {QT_TRANSLATE_NOOP("Localizable", "Header 2"), "Helvetica", 16},
+    {QT_TRANSLATE_NOOP("Localizable", "Header 3"), "HelveticaNeue-Bold", 16},
+    {QT_TRANSLATE_NOOP("Localizable", "Caption"), "HelveticaNeue-Italic", 11},
+};
+
+} // namespace
+
+QVariantList seededTextStyles()
+{
+    QVariantList styles;
+    for (const Seed& seed : seeds) {
+        KeyedArchiver archiver;
+        const TextAttributes attributes {
+            {TextAttribute::font, QVariant::fromValue(Font(QString::fromLatin1(seed.font), seed.size))}};
+        archiver.encodeRootObject(QVariant(attributes));
+        const Result<QByteArray> archived = archiver.finish();
+        if (!archived) {
+            qWarning().noquote() << "Text style" << seed.title << "could not be archived:" << archived.error().describe();
+            continue;
+        }
+        styles.append(QVariantMap {
+            {QStringLiteral("title"), QCoreApplication::translate("Localizable", seed.title)},
+            {QStringLiteral("attributes"), archived.value()},
+        });
+    }
+    return styles;
+}
+
+} // namespace ql

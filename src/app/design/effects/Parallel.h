@@ -1,0 +1,31 @@
+// Splits a row range over the cores; effects on large photos are per-row
+// work with no shared writes.
+#pragma once
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+namespace ql::effects {
+
+// `grain` is the least number of rows worth a thread of its own.
+template <class Fn>
+void parallelRows(int rows, Fn fn, int grain = 64)
+{
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int parts = std::min(cores, std::max(1, rows / std::max(1, grain)));
+    if (parts <= 1) {
+        fn(0, rows);
+        return;
+    }
+    std::vector<std::thread> threads;
+    threads.reserve(parts - 1);
+    const int step = (rows + parts - 1) / parts;
+    for (int start = step; start < rows; start += step)
+        threads.emplace_back([&fn, start, step, rows] { fn(start, std::min(rows, start + step)); });
+    fn(0, std::min(rows, step));
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+} // namespace ql::effects
