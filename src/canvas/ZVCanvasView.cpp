@@ -1,6 +1,6 @@
 #include "canvas/ZVCanvasView.h"
 
-#include "canvas/DesignHelperSeam.h"
+#include "app/design/ZVDesignHelper.h"
 #include "canvas/PageDocument.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/OwnedChild.h"
@@ -155,7 +155,7 @@ void ZVCanvasView::setCanvasFrames()
     if (page->m_pageSize == 0) {
         setFrame(QRectF(0, 0, page->m_pageWidth + 2 * bleed, page->m_pageHeight + 2 * bleed));
     } else {
-        const QRectF trim = ql::canvas::rectForPageSize(page->m_pageSize, page->m_pageOrientation);
+        const QRectF trim = ql::ZVDesignHelper::rectForPageSize(page->m_pageSize, page->m_pageOrientation);
         setFrame(QRectF(0, 0, trim.width() + 2 * bleed, trim.height() + 2 * bleed));
         // The trim size, not the bled one: switching to a custom size must not
         // grow the page by the bleed. A master's size is not written into the

@@ -3,7 +3,7 @@
 // rotations, which the generic undo leaves out.
 #include "canvas/ZVPuttyView.h"
 
-#include "canvas/DesignHelperSeam.h"
+#include "app/design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 #include "content/ZVImageView.h"
 #include "platform/undo/KeyPathUndo.h"
@@ -37,7 +37,7 @@ void ZVPuttyView::startObserving()
 void ZVPuttyView::onObservedChange(const QString& keyPath)
 {
     if (keyPath == QLatin1String("keepAspectRatio")) {
-        ql::canvas::setKeepAspectRatio(m_keepAspectRatio);
+        ql::ZVDesignHelper::sharedInstance().setKeepAspectRatio(m_keepAspectRatio);
     } else if (keyPath.startsWith(QLatin1String("innerShadow"))) {
         setInnerShadow();
     } else if (keyPath.startsWith(QLatin1String("reflection"))) {

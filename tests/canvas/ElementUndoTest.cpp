@@ -1,6 +1,6 @@
 #include "CanvasTestSupport.h"
 
-#include "canvas/DesignHelperSeam.h"
+#include "app/design/ZVDesignHelper.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
@@ -52,9 +52,9 @@ TEST(ElementUndo, ObservedSettingUndoesToTheOldValue)
     element->setKeepAspectRatio(false);
     endTurn();
     EXPECT_EQ(fixture.document.undo.undoCount(), 1);
-    EXPECT_FALSE(ql::canvas::keepAspectRatio()) << "the design helper follows the element's flag";
+    EXPECT_FALSE(ql::ZVDesignHelper::sharedInstance().keepAspectRatio()) << "the design helper follows the element's flag";
     element->setKeepAspectRatio(true);
-    EXPECT_TRUE(ql::canvas::keepAspectRatio());
+    EXPECT_TRUE(ql::ZVDesignHelper::sharedInstance().keepAspectRatio());
 
     // Inner-shadow changes reach the content.
     element->setValueForKey(u"innerShadowEnabled", true);
