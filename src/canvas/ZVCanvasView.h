@@ -144,7 +144,6 @@ private:
     QString m_masterPageUUID;
     QVariant m_drawingMode;
     QList<ZVPuttyView*> m_puttyViews;
-    QList<ZVPuttyView*> m_deletedPuttyViews;
     mutable QList<ZVPuttyView*> m_stacked;
     mutable bool m_stackIsStale = true;
     ZVBackgroundView* m_backgroundView = nullptr;

@@ -25,13 +25,16 @@ void ZVPuttyView::startObserving()
         return;
     m_isObserving = true;
     // Frames and rotations have undo steps of their own; the aspect flag has none.
-    QStringList undoable = observedKeyPaths();
-    undoable.removeAll(QStringLiteral("frame"));
-    undoable.removeAll(QStringLiteral("frameCenterRotation"));
-    undoable.removeAll(QStringLiteral("keepAspectRatio"));
-    new ql::KeyPathUndoRecorder(this, undoable, [this] { return undoManager(); });
-    for (const QString& path : observedKeyPaths())
-        addObserver(path, this, [this](const ql::KeyValueChange& change) { onObservedChange(change.keyPath); });
+    static const QStringList ownUndo {QStringLiteral("frame"), QStringLiteral("frameCenterRotation"),
+                                      QStringLiteral("keepAspectRatio")};
+    for (const QString& path : observedKeyPaths()) {
+        const bool undoable = !ownUndo.contains(path);
+        addObserver(path, this, [this, undoable](const ql::KeyValueChange& change) {
+            if (undoable)
+                ql::registerKeyPathUndo(undoManager(), this, change.keyPath, change.oldValue);
+            onObservedChange(change.keyPath);
+        });
+    }
 }
 
 void ZVPuttyView::onObservedChange(const QString& keyPath)

@@ -109,11 +109,13 @@ void ZVBackgroundView::startObserving()
     if (m_isObserving)
         return;
     m_isObserving = true;
-    const QStringList& paths = observedKeyPaths();
     // Undo first, then the refresh, for every change.
-    new ql::KeyPathUndoRecorder(this, paths, [this] { return undoManager(); });
-    for (const QString& path : paths)
-        addObserver(path, this, [this](const ql::KeyValueChange&) { update(); });
+    for (const QString& path : observedKeyPaths()) {
+        addObserver(path, this, [this](const ql::KeyValueChange& change) {
+            ql::registerKeyPathUndo(undoManager(), this, change.keyPath, change.oldValue);
+            update();
+        });
+    }
 }
 
 ql::UndoManager* ZVBackgroundView::undoManager() const
