@@ -345,6 +345,10 @@ void ZVCanvasView::addPuttyView(ZVPuttyView* element)
     }
     if (layer && !layer->listsUuid(element->uuid()))
         layer->appendUuid(element->uuid());
+    // An element comes back (redo, the end of a point edit) as the same
+    // object: it must not be listed twice.
+    if (m_puttyViews.contains(element))
+        return;
     willChangeValueForKey(QStringLiteral("puttyViews"));
     m_puttyViews.append(element);
     didChangeValueForKey(QStringLiteral("puttyViews"));

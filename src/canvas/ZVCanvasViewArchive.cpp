@@ -124,8 +124,8 @@ void ZVCanvasView::initWithCoder(ql::KeyedUnarchiver& coder)
     m_currentLayoutLayer = m_layoutLayers.isEmpty() ? nullptr : m_layoutLayers.constLast();
 
     for (ZVPuttyView* element : ql::fields::readObjects<ZVPuttyView>(coder, QStringLiteral("puttyViews"))) {
-        // An element claimed by another page of the archive, or listed twice, stays where it first was.
-        if (!element->parent() && !m_puttyViews.contains(element))
+        // An element claimed by another page of the archive stays with it.
+        if (!element->parent() || element->parent() == this)
             addPuttyView(element);
     }
     m_drawingMode = 0;

@@ -7,6 +7,7 @@
 #include "content/ArchivedClassChains.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
+#include "platform/Uuid.h"
 #include "platform/graphics/Color.h"
 
 namespace {
@@ -115,6 +116,9 @@ void ZVPuttyView::encodeWithCoder(ql::KeyedArchiver& coder) const
 void ZVPuttyView::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     archiveRecord().decode(*this, coder);
+    // Layers and groups find elements by identity; one without can have a new one.
+    if (m_uuid.isEmpty())
+        m_uuid = ql::newUuidString();
     if (m_contentView)
         m_contentView->setPuttyView(this);
     setInnerShadow();

@@ -50,6 +50,16 @@ TEST(ArchiveTool, RoundTripsPagesAndRefusesOnlyUnreadableFiles)
     EXPECT_EQ(qobject_cast<ZVTextView*>(read->puttyViews().first()->contentView())->string(), QStringLiteral("kept"));
     EXPECT_EQ(read->layoutLayers().size(), 2);
 
+    // Settings of the wrong kind are not unreadable: the tool keeps going.
+    const QString odd = dir.filePath(QStringLiteral("odd.qvleaf"));
+    ForgedRecord oddPage({"ZVCanvasView", "ZVFlippedView", "NSView", "NSResponder", "NSObject"},
+                         [](ql::KeyedArchiver& coder) {
+                             for (const QString& key : kPageKeys)
+                                 coder.encodeObject(key, QVariant(QStringLiteral("?")));
+                         });
+    ql::test::writeFile(odd, archiveOf(&oddPage));
+    EXPECT_EQ(runRoundTrip(odd, second).exitCode, 0);
+
     const QString garbage = dir.filePath(QStringLiteral("garbage.qvleaf"));
     QByteArray truncated = ql::test::readFile(source);
     truncated.chop(64);

@@ -310,4 +310,5 @@ TEST(PageArchive, LayerListsOfOldFiles)
     EXPECT_EQ(read->valueForKey(u"layerOpacity"), QVariant(0.998));
     EXPECT_EQ(read->valueForKey(u"shadowColor").value<ql::Color>(), ql::Color::black());
     EXPECT_EQ(read->frame(), QRectF(0, 0, 100, 100));
+    EXPECT_EQ(read->uuid().size(), 36) << "an element read without identity gets one";
 }
