@@ -2,6 +2,7 @@
 // registered so far and writes it again to OUT. Exit 0 on success; exit 1
 // with a one-line error on bad input.
 #include "ArchiveRoundTrip.h"
+#include "canvas/ModelArchive.h"
 #include "platform/archive/PlatformValueDecoding.h"
 
 #include <QFile>
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
 
     ql::ClassRegistry registry = ql::ClassRegistry::withPlatformValues();
     ql::registerMobileEditionValueDecoders(registry);
+    ql::canvas::registerPageClasses(registry);
 
     const ql::Result<QByteArray> result = ql::reencodeArchive(data, registry);
     if (!result) {

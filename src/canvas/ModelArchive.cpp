@@ -1,0 +1,67 @@
+#include "canvas/ModelArchive.h"
+
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
+#include "canvas/ZVPuttyViewGroup.h"
+#include "content/ZV3DTextView.h"
+#include "content/ZVBackgroundView.h"
+#include "content/ZVImageView.h"
+#include "content/ZVTextView.h"
+#include "platform/archive/ArchiveError.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "shapes/ZVVectorView.h"
+
+namespace ql::canvas {
+
+void registerPageClasses(ClassRegistry& registry)
+{
+    registry.registerClass<ZVCanvasView>(QStringLiteral("ZVCanvasView"));
+    registry.registerClass<ZVPuttyView>(QStringLiteral("ZVPuttyView"));
+    registry.registerClass<ZVPuttyViewGroup>(QStringLiteral("ZVPuttyViewGroup"));
+    registry.registerClass<ZVImageView>(QStringLiteral("ZVImageView"));
+    registry.registerClass<ZVTextView>(QStringLiteral("ZVTextView"));
+    registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"));
+    registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
+    registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"));
+}
+
+const ClassRegistry& pageClassRegistry()
+{
+    static const ClassRegistry registry = [] {
+        ClassRegistry classes = ClassRegistry::withPlatformValues();
+        registerPageClasses(classes);
+        return classes;
+    }();
+    return registry;
+}
+
+Result<QByteArray> archiveRootObject(const QObject* root)
+{
+    KeyedArchiver archiver;
+    archiver.encodeObject(QStringLiteral("root"), root);
+    return archiver.finish();
+}
+
+Result<QObject*> unarchiveRootObject(QByteArrayView data, const QMetaObject& expected, const ClassRegistry& registry)
+{
+    KeyedUnarchiver unarchiver(registry);
+    if (Status opened = unarchiver.open(data); !opened)
+        return opened.error();
+    QObject* root = objectFromVariant(unarchiver.decodeRootObject());
+    Result<DecodedObjects> decoded = unarchiver.finish();
+    if (!decoded)
+        return decoded.error();
+    if (!root || !expected.cast(root)) {
+        return archiveError(ArchiveErrorCode::WrongType,
+                            QStringLiteral("The archive holds no %1.").arg(QString::fromLatin1(expected.className())));
+    }
+    // Whatever the root did not take in goes with this holder.
+    QObject leftovers;
+    root->setParent(&leftovers);
+    decoded->adoptAll(&leftovers);
+    root->setParent(nullptr);
+    return root;
+}
+
+} // namespace ql::canvas

@@ -1,0 +1,33 @@
+// What a page needs of the document that holds it: the undo manager its
+// changes are recorded on, its place in the page lists, and the refreshes
+// that follow a change of page geometry. The document class implements it;
+// tests use a small stand-in.
+#pragma once
+
+#include <QObject>
+
+namespace ql {
+class UndoManager;
+}
+class ZVCanvasView;
+
+class PageDocument {
+public:
+    virtual ~PageDocument() = default;
+
+    // The object whose lifetime bounds the link: a page forgets a document
+    // once this object is destroyed.
+    virtual QObject* documentObject() = 0;
+    virtual ql::UndoManager* undoManager() = 0;
+
+    // Zero-based index among the pages the window shows, or -1.
+    virtual int indexOfPage(const ZVCanvasView*) const { return -1; }
+    // Zero-based index among the master pages, or -1.
+    virtual int indexOfMasterPage(const ZVCanvasView*) const { return -1; }
+
+    // Shows the current page again after a geometry change of `page`, which
+    // rebuilds rulers and guides.
+    virtual void pageGeometryChanged(ZVCanvasView* page) { Q_UNUSED(page); }
+    // Rebuilds the ruler markers of the current page.
+    virtual void showCurrentPageMarkers() {}
+};

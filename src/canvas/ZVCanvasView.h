@@ -1,0 +1,189 @@
+// One page of a publication, content page or master page alike: its size
+// preset and orientation, margins, bleed and crop marks, column and row
+// guides, ruler guides, layout layers, elements and background, and the link
+// to a master page. Geometry is read through the template view: the master
+// while one is linked, else the page itself (only clipToMargins is always the
+// page's own). The page watches its own settings: each change records its
+// undo on the page's document and refreshes what depends on it.
+#pragma once
+
+#include "canvas/ZVPuttyViewGroup.h"
+#include "platform/archive/Codable.h"
+#include "platform/object/KVObject.h"
+
+#include <QPointer>
+#include <QRectF>
+#include <QStringList>
+#include <QVariantList>
+
+class PageDocument;
+class ZVBackgroundView;
+class ZVPuttyView;
+namespace ql::fields {
+template <class C>
+class Record;
+}
+namespace ql {
+class UndoManager;
+}
+
+class ZVCanvasView : public ql::KVObject, public ql::Codable {
+    Q_OBJECT
+public:
+    explicit ZVCanvasView(QObject* parent = nullptr);
+    ~ZVCanvasView() override;
+    const ql::PropertyTable& properties() const override;
+
+    static const QStringList& observedKeyPaths();
+    void startObserving();
+    bool isObserving() const { return m_isObserving; }
+
+    // Sizes the page and its background from the template view's geometry.
+    void setCanvasFrames();
+    // Links (or, with null, unlinks) a master page.
+    void setMasterPage(ZVCanvasView* master);
+    ZVCanvasView* masterPage() const { return m_masterPage.data(); }
+    ZVCanvasView* templateView() const;
+    // The template's bleed when it has full bleed, else 0.
+    double effectiveBleedMargin() const;
+
+    QRectF frame() const { return m_frame; }
+    void setFrame(const QRectF& frame);
+    QRectF bounds() const { return QRectF(QPointF(0, 0), m_frame.size()); }
+
+    PageDocument* document() const;
+    void setDocument(PageDocument* document);
+    // The undo manager of the page's own document; none without a document.
+    ql::UndoManager* undoManager() const;
+
+    QString uuid() const { return m_uuid; }
+    QString masterPageUUID() const { return m_masterPageUUID; }
+    void setMasterPageUUID(const QString& uuid);
+
+    int pageSize() const { return m_pageSize; }
+    void setPageSize(int size);
+    int pageOrientation() const { return m_pageOrientation; }
+    void setPageOrientation(int orientation);
+    double pageWidth() const { return m_pageWidth; }
+    void setPageWidth(double width);
+    double pageHeight() const { return m_pageHeight; }
+    void setPageHeight(double height);
+    double topMargin() const { return m_topMargin; }
+    double bottomMargin() const { return m_bottomMargin; }
+    double leftMargin() const { return m_leftMargin; }
+    double rightMargin() const { return m_rightMargin; }
+    bool clipToMargins() const { return m_clipToMargins; }
+    double bleedMargin() const { return m_bleedMargin; }
+    bool fullBleed() const { return m_fullBleed; }
+    bool showBleedCropMarks() const { return m_showBleedCropMarks; }
+    QVariant drawingMode() const { return m_drawingMode; }
+    void setDrawingMode(const QVariant& mode);
+
+    ZVBackgroundView* backgroundView() const { return m_backgroundView; }
+    // Takes the background (a reader's); null keeps the present one.
+    void setBackgroundView(ZVBackgroundView* background);
+
+    // Layers, bottom first. The page owns the layers it is given.
+    const ZVPuttyViewGroupList& layoutLayers() const { return m_layoutLayers; }
+    void setLayoutLayers(const ZVPuttyViewGroupList& layers);
+    // A new layer on top of the others.
+    ZVPuttyViewGroup* addLayoutLayer(const QString& name);
+    ZVPuttyViewGroupList layoutLayersReversed() const;
+    ZVPuttyViewGroup* currentLayoutLayer() const;
+    void setCurrentLayoutLayer(ZVPuttyViewGroup* layer);
+    bool hasLayoutLayer(const ZVPuttyViewGroup* layer) const;
+
+    // Elements in the order they were added.
+    const QList<ZVPuttyView*>& puttyViews() const { return m_puttyViews; }
+    // Takes the element: enters it in the element list and in its layer (the
+    // current layer when it has none).
+    void addPuttyView(ZVPuttyView* element);
+    // The elements in stacking order: visible layers bottom to top, each in
+    // its list's order.
+    const QList<ZVPuttyView*>& stackedPuttyViews() const;
+    // Restacks the page (at the next read, so that adding many elements
+    // stays linear) and tells the view.
+    void layoutPuttyViews();
+    // Recomputes the text-wrap exclusions; the text layout that uses them
+    // builds on this.
+    void setClippingRects() {}
+
+    // Makes layer membership whole after reading: every element lives in
+    // exactly one of this page's layers, listed there once, and layers list
+    // no stranger.
+    void repairLayerMembership();
+
+    // One-based position among the document's pages ("1"), and the letter
+    // of a master page ("A").
+    QString title() const;
+    QString masterPageTitle() const;
+
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing or of another kind keep their defaults; reading
+    // records no undo.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
+    bool pageWidthControlEnabled() const { return m_pageWidthControlEnabled; }
+    bool pageHeightControlEnabled() const { return m_pageHeightControlEnabled; }
+    bool pageOrientationControlEnabled() const { return m_pageOrientationControlEnabled; }
+
+signals:
+    void stackingChanged();
+
+private:
+    static const ql::fields::Record<ZVCanvasView>& archiveRecord();
+    void initialize();
+    void setTemplateView(ZVCanvasView* page);
+    void onObservedChange(const QString& keyPath);
+    void reanchorPuttyViews();
+    void ownLayers();
+
+    QRectF m_frame;
+    QString m_uuid;
+    QString m_masterPageUUID;
+    QVariant m_drawingMode;
+    QList<ZVPuttyView*> m_puttyViews;
+    mutable QList<ZVPuttyView*> m_stacked;
+    mutable bool m_stackIsStale = true;
+    ZVBackgroundView* m_backgroundView = nullptr;
+    bool m_clipToMargins = false;
+    double m_pageWidth = 0.0;
+    double m_pageHeight = 0.0;
+    double m_topMargin = 0.0;
+    double m_bottomMargin = 0.0;
+    double m_leftMargin = 0.0;
+    double m_rightMargin = 0.0;
+    int m_pageSize = 1;
+    int m_pageOrientation = 0;
+    QVariantList m_horizontalMarkers;
+    QVariantList m_verticalMarkers;
+    bool m_showMarginGuides = false;
+    double m_bleedMargin = 9.0;
+    bool m_fullBleed = false;
+    bool m_showBleedCropMarks = true;
+    ZVPuttyViewGroupList m_layoutLayers;
+    bool m_showColumnRowGuides = false;
+    QVariant m_rowNumber;
+    QVariant m_rowGutter;
+    QVariant m_colNumber;
+    QVariant m_colGutter;
+    int m_colRowStyle = 0;
+
+    QPointer<ZVCanvasView> m_templateView;
+    QPointer<ZVCanvasView> m_masterPage;
+    PageDocument* m_document = nullptr;
+    QPointer<QObject> m_documentObject;
+    QPointer<ZVPuttyViewGroup> m_currentLayoutLayer;
+    bool m_is3DTextEligible = true;
+    bool m_editMode = false;
+    double m_originX = 0.0;
+    double m_originY = 0.0;
+    QVariantList m_hiddenHorizontalMarkers;
+    QVariantList m_hiddenVerticalMarkers;
+    bool m_pageWidthControlEnabled = false;
+    bool m_pageHeightControlEnabled = false;
+    bool m_pageOrientationControlEnabled = true;
+    bool m_isObserving = false;
+    bool m_switchingTemplate = false;
+};

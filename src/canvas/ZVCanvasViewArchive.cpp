@@ -1,0 +1,134 @@
+// The page's archive record: its settings, layers, elements and background.
+#include "canvas/ZVCanvasView.h"
+
+#include "canvas/ZVPuttyView.h"
+#include "content/ArchiveFields.h"
+#include "content/ArchivedClassChains.h"
+#include "content/ZVBackgroundView.h"
+#include "platform/graphics/RulerMarker.h"
+
+namespace {
+
+using Page = ZVCanvasView;
+
+QVariantList objectList(const auto& objects)
+{
+    QVariantList list;
+    for (const auto& object : objects)
+        list.append(ql::fields::objectValue(object));
+    return list;
+}
+
+// Ruler guides: the markers of a list, anything else dropped.
+void readMarkers(ql::KeyedUnarchiver& coder, const QString& key, QVariantList& field)
+{
+    const QVariant value = ql::fields::readRaw(coder, key);
+    if (value.typeId() != QMetaType::QVariantList)
+        return;
+    QVariantList markers;
+    for (const QVariant& item : value.toList()) {
+        if (item.metaType() == QMetaType::fromType<ql::RulerMarker>())
+            markers.append(item);
+    }
+    field = markers;
+}
+
+} // namespace
+
+const ql::fields::Record<ZVCanvasView>& ZVCanvasView::archiveRecord()
+{
+    using P = ZVCanvasView;
+    static const auto keys = ql::fields::Record<P>()
+        .rect("frame", &P::m_frame)
+        .number("drawingMode", &P::m_drawingMode)
+        // Elements are read after the layers they belong to (initWithCoder).
+        .custom("puttyViews", [](const P& page, ql::KeyedArchiver& coder,
+                                 const QString& key) { coder.encodeObject(key, objectList(page.m_puttyViews)); })
+        .custom("backgroundView",
+                [](const P& page, ql::KeyedArchiver& coder, const QString& key) {
+                    coder.encodeObject(key, page.m_backgroundView);
+                },
+                [](P& page, ql::KeyedUnarchiver& coder, const QString& key) {
+                    page.setBackgroundView(ql::fields::readPart<ZVBackgroundView>(coder, key));
+                })
+        .boolean("clipToMargins", &P::m_clipToMargins)
+        .float32("pageWidth", &P::m_pageWidth)
+        .float32("pageHeight", &P::m_pageHeight)
+        .float32("topMargin", &P::m_topMargin)
+        .float32("bottomMargin", &P::m_bottomMargin)
+        .float32("leftMargin", &P::m_leftMargin)
+        .float32("rightMargin", &P::m_rightMargin)
+        .integer("pageSize", &P::m_pageSize)
+        .integer("pageOrientation", &P::m_pageOrientation)
+        .custom("horizontalMarkers",
+                [](const P& page, ql::KeyedArchiver& coder, const QString& key) {
+                    coder.encodeObject(key, page.m_horizontalMarkers);
+                },
+                [](P& page, ql::KeyedUnarchiver& coder, const QString& key) {
+                    readMarkers(coder, key, page.m_horizontalMarkers);
+                })
+        .custom("verticalMarkers",
+                [](const P& page, ql::KeyedArchiver& coder, const QString& key) {
+                    coder.encodeObject(key, page.m_verticalMarkers);
+                },
+                [](P& page, ql::KeyedUnarchiver& coder, const QString& key) {
+                    readMarkers(coder, key, page.m_verticalMarkers);
+                })
+        .boolean("showMarginGuides", &P::m_showMarginGuides)
+        .float32("bleedMargin", &P::m_bleedMargin)
+        .boolean("fullBleed", &P::m_fullBleed)
+        .boolean("showBleedCropMarks", &P::m_showBleedCropMarks)
+        .custom("layoutLayers",
+                [](const P& page, ql::KeyedArchiver& coder, const QString& key) {
+                    coder.encodeObject(key, objectList(page.m_layoutLayers));
+                },
+                [](P& page, ql::KeyedUnarchiver& coder, const QString& key) {
+                    if (ql::fields::readRaw(coder, key).typeId() != QMetaType::QVariantList)
+                        return;
+                    ZVPuttyViewGroupList layers;
+                    for (ZVPuttyViewGroup* layer : ql::fields::readObjects<ZVPuttyViewGroup>(coder, key)) {
+                        if (!layers.contains(layer))
+                            layers.append(layer);
+                    }
+                    // An archive without layers still gets one to hold its elements.
+                    if (layers.isEmpty())
+                        layers.append(new ZVPuttyViewGroup(&page));
+                    page.m_layoutLayers = layers;
+                    page.ownLayers();
+                })
+        .boolean("showColumnRowGuides", &P::m_showColumnRowGuides)
+        .number("rowNumber", &P::m_rowNumber)
+        .number("rowGutter", &P::m_rowGutter)
+        .number("colNumber", &P::m_colNumber)
+        .number("colGutter", &P::m_colGutter)
+        .integer("colRowStyle", &P::m_colRowStyle)
+        .string("uuid", &P::m_uuid)
+        .string("masterPageUUID", &P::m_masterPageUUID);
+    return keys;
+}
+
+QStringList ZVCanvasView::archiveClassChain() const
+{
+    return ql::fields::flippedViewChain(QStringLiteral("ZVCanvasView"));
+}
+
+void ZVCanvasView::encodeWithCoder(ql::KeyedArchiver& coder) const
+{
+    archiveRecord().encode(*this, coder);
+}
+
+void ZVCanvasView::initWithCoder(ql::KeyedUnarchiver& coder)
+{
+    // A page being read belongs to no document, so nothing here records undo.
+    archiveRecord().decode(*this, coder);
+    m_currentLayoutLayer = m_layoutLayers.isEmpty() ? nullptr : m_layoutLayers.constLast();
+
+    for (ZVPuttyView* element : ql::fields::readObjects<ZVPuttyView>(coder, QStringLiteral("puttyViews"))) {
+        // An element claimed by another page of the archive stays with it.
+        if (!element->parent() || element->parent() == this)
+            addPuttyView(element);
+    }
+    m_drawingMode = 0;
+    setCanvasFrames();
+    repairLayerMembership();
+}

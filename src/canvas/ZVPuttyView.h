@@ -1,0 +1,222 @@
+// One element of a page: a content (image, text, vector shape or 3D text)
+// inside a 40-point handle margin, with its background and reflection
+// behind it, the per-element settings the inspectors edit, its identity and
+// its layer, group and text-chain records. Its observed settings record their
+// own undo on the page's document; moves, resizes and rotations have undo
+// steps of their own.
+#pragma once
+
+#include "canvas/ZVPuttyViewGroup.h"
+#include "platform/graphics/BezierPath.h"
+#include "platform/graphics/Image.h"
+#include "platform/archive/Codable.h"
+#include "platform/object/KVObject.h"
+
+#include <QPointer>
+#include <QRectF>
+#include <QStringList>
+#include <memory>
+
+class ZVBackgroundView;
+class ZVCanvasView;
+class ZVContentView;
+class ZVImageView;
+namespace ql::fields {
+template <class C>
+class Record;
+}
+namespace ql {
+class UndoManager;
+}
+
+class ZVPuttyView : public ql::KVObject, public ql::Codable {
+    Q_OBJECT
+public:
+    enum ContentViewType { ImageContent = 0, TextContent = 1, VectorContent = 2, Text3DContent = 3 };
+    // The handle margin around the content on every side.
+    static constexpr double kMargin = 40.0;
+
+    explicit ZVPuttyView(QObject* parent = nullptr);
+    ~ZVPuttyView() override;
+    const ql::PropertyTable& properties() const override;
+
+    // The kinds of element, each with a fresh UUID. An image element's
+    // content takes the size of the image's first representation.
+    static std::unique_ptr<ZVPuttyView> initWithImage(const ql::Image& image);
+    static std::unique_ptr<ZVPuttyView> initWithText();
+    static std::unique_ptr<ZVPuttyView> initWithVector(const ql::BezierPath& shape, const QString& name);
+    static std::unique_ptr<ZVPuttyView> initWith3DText(const QString& text);
+
+    static const QStringList& observedKeyPaths();
+    void startObserving();
+    bool isObserving() const { return m_isObserving; }
+
+    // Geometry. The frame is the content grown by the margin; rotation turns
+    // it about its centre, clockwise on screen, in degrees.
+    QRectF frame() const { return m_frame; }
+    // Also keeps the offsets from the page's trim box.
+    void setFrame(const QRectF& frame);
+    double frameCenterRotation() const { return m_rotation; }
+    void setFrameCenterRotation(double degrees);
+    QRectF bounds() const { return QRectF(QPointF(0, 0), m_frame.size()); }
+    QRectF contentFrame() const;
+    // Bounding box of the rotated content (and reflection) in page coordinates.
+    QRectF realFrame() const;
+    double effectiveBorderWidth() const;
+
+    // Distance of the frame origin from the trim box; numbers, null until
+    // first set.
+    QVariant leftOffset() const { return m_leftOffset; }
+    void setLeftOffset(const QVariant& offset);
+    QVariant topOffset() const { return m_topOffset; }
+    void setTopOffset(const QVariant& offset);
+
+    int contentViewType() const { return m_contentViewType; }
+    void setContentViewType(int type);
+    ZVContentView* contentView() const { return m_contentView; }
+    // Installs the content (the element owns it); a plain image view sets
+    // the kind to image.
+    void setContentView(ZVContentView* content);
+    ZVBackgroundView* backgroundView() const { return m_backgroundView; }
+    void setBackgroundView(ZVBackgroundView* background);
+    ZVImageView* reflectionView() const { return m_reflectionView; }
+    void setReflectionView(ZVImageView* reflection);
+
+    ZVCanvasView* canvas() const;
+    void setCanvas(ZVCanvasView* page);
+    ql::UndoManager* undoManager() const;
+
+    QString uuid() const { return m_uuid; }
+    void setUuid(const QString& uuid);
+    ZVPuttyViewGroup* group() const { return m_group.data(); }
+    void setGroup(ZVPuttyViewGroup* group);
+    ZVPuttyViewGroup* textGroup() const { return m_textGroup.data(); }
+    void setTextGroup(ZVPuttyViewGroup* group);
+    ZVPuttyViewGroup* layoutLayerGroup() const { return m_layoutLayerGroup.data(); }
+    void setLayoutLayerGroup(ZVPuttyViewGroup* layer);
+
+    bool keepAspectRatio() const { return m_keepAspectRatio; }
+    void setKeepAspectRatio(bool keep);
+    bool cropMode() const { return m_cropMode; }
+    void setCropMode(bool cropMode);
+    bool cropEligible() const { return m_cropEligible; }
+    QRectF cropRect() const { return m_cropRect; }
+    QVariant cropScale() const { return m_cropScale; }
+    QVariant imageMode() const { return m_imageMode; }
+    double imageXOffset() const { return m_imageXOffset; }
+    double imageYOffset() const { return m_imageYOffset; }
+    bool reflectionEnabled() const { return m_reflectionEnabled; }
+    QVariant reflectionHeight() const { return m_reflectionHeight; }
+    bool isLocked() const { return m_isLocked; }
+
+    // Crop: applies the rectangle when the element is crop-eligible.
+    void applyCropInRect(const QRectF& rect);
+    void applyCrop();
+
+    // Moves: the one way a move sets the origin; the undo of a move, a
+    // resize and a rotation restore what was recorded at the gesture's start.
+    void setNewFrame(QPointF origin);
+    void registerMoveUndo();
+    // One-point nudge: 0 up, 1 left, 2 right, 3 down.
+    void moveFrame(int direction);
+    void undoMove(QPointF origin);
+    void redoMove(QPointF origin);
+    void setNewPuttyViewFrame(const QRectF& frame, bool withUndo = false);
+    void registerResizeUndo();
+    void undoResize(const QRectF& frame);
+    void redoResize(const QRectF& frame);
+    // Applies an angle (stored with 32-bit precision); ignored in crop mode.
+    void setRotation(double degrees);
+    void registerRotateUndo();
+    void undoRotate(double degrees);
+    void redoRotate(double degrees);
+
+    // Keeps the content, background and reflection in step with the frame.
+    void layout();
+
+    // What the effect layers are refreshed from; the painter reads the
+    // settings directly, so these keep the contents in step.
+    void setInnerShadow();
+    void setReflection();
+
+    // A new element made by archiving this one and reading it back: the
+    // same identity and settings, its own content and group records.
+    std::unique_ptr<ZVPuttyView> copy() const;
+
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing or of another kind keep their defaults; reading
+    // records no undo.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
+private:
+    static const ql::fields::Record<ZVPuttyView>& archiveRecord();
+    void initialize();
+    void onObservedChange(const QString& keyPath);
+    void onImageModeChanged();
+    void setGroupRecord(const QString& key, QPointer<ZVPuttyViewGroup>& field, ZVPuttyViewGroup* group);
+    void registerOnUndo(std::function<void()> step);
+
+    QRectF m_frame;
+    double m_rotation = 0.0;
+    QPointF m_lastDragLocation;
+    QRectF m_lastFrame;
+    QVariant m_topOffset;
+    QVariant m_leftOffset;
+    int m_contentViewType = 0;
+    ZVContentView* m_contentView = nullptr;
+    QPointer<QObject> m_canvas;
+    bool m_isActive = false;
+    bool m_isMoving = false;
+    bool m_isRotating = false;
+    bool m_isHighlighted = false;
+    bool m_isLocked = false;
+    bool m_keepAspectRatio = true;
+    QVariant m_viewID;
+    QPointF m_stickPoint;
+    QPointer<ZVPuttyViewGroup> m_group;
+    QPointer<ZVPuttyViewGroup> m_textGroup;
+    QPointer<ZVPuttyViewGroup> m_layoutLayerGroup;
+    bool m_firstLoad = true;
+    bool m_isStuck = false;
+    ZVBackgroundView* m_backgroundView = nullptr;
+    ZVImageView* m_reflectionView = nullptr;
+    bool m_reflectionEnabled = false;
+    QVariant m_reflectionOpacity;
+    QVariant m_reflectionHeight;
+    QString m_uuid;
+    bool m_shadowEnabled = false;
+    bool m_shadowSupported = true;
+    QVariant m_shadowOffset;
+    QVariant m_shadowAngle;
+    QVariant m_shadowBlurRadius;
+    QVariant m_shadowOpacity;
+    QVariant m_shadowColor;
+    bool m_innerShadowEnabled = false;
+    QVariant m_innerShadowOffset;
+    QVariant m_innerShadowAngle;
+    QVariant m_innerShadowBlurRadius;
+    QVariant m_innerShadowOpacity;
+    QVariant m_innerShadowColor;
+    bool m_causesWrap = false;
+    QVariant m_wrapType;
+    QVariant m_wrapMargins;
+    bool m_borderEnabled = false;
+    QVariant m_borderType;
+    QVariant m_borderWidth;
+    QVariant m_borderRadius;
+    QVariant m_borderStyle;
+    QVariant m_borderColor;
+    QVariant m_borderOpacity;
+    QVariant m_layerOpacity;
+    QVariant m_imageMode;
+    double m_imageXOffset = 0.0;
+    double m_imageYOffset = 0.0;
+    bool m_cropMode = false;
+    bool m_cropEligible = false;
+    QRectF m_cropRect;
+    bool m_isCropping = false;
+    QVariant m_cropScale;
+    bool m_hideFromPrinting = false;
+    bool m_isObserving = false;
+};

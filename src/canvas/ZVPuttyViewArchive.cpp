@@ -1,0 +1,133 @@
+// The element's archive record, which is also how an element is copied.
+#include "canvas/ZVPuttyView.h"
+
+#include "canvas/ModelArchive.h"
+#include "canvas/ZVCanvasView.h"
+#include "content/ArchiveFields.h"
+#include "content/ArchivedClassChains.h"
+#include "content/ZVBackgroundView.h"
+#include "content/ZVImageView.h"
+#include "platform/Uuid.h"
+#include "platform/graphics/Color.h"
+
+namespace {
+
+using Element = ZVPuttyView;
+using Write = std::function<void(const Element&, ql::KeyedArchiver&, const QString&)>;
+
+template <class T>
+Write writeObject(T* (Element::*getter)() const)
+{
+    return [getter](const Element& element, ql::KeyedArchiver& coder, const QString& key) {
+        coder.encodeObject(key, static_cast<const QObject*>((element.*getter)()));
+    };
+}
+
+} // namespace
+
+const ql::fields::Record<ZVPuttyView>& ZVPuttyView::archiveRecord()
+{
+    using E = ZVPuttyView;
+    using ql::fields::readObject;
+    using ql::fields::readPart;
+    static const auto keys = ql::fields::Record<E>()
+        .custom("frame", [](const E& e, ql::KeyedArchiver& c, const QString& k) { c.encodeRect(k, e.m_frame); },
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) {
+                    QRectF frame = e.m_frame;
+                    if (ql::fields::readRect(c, k, frame))
+                        e.setFrame(frame);
+                })
+        .float32("frameRotation", &E::m_rotation)
+        .number("leftOffset", &E::m_leftOffset)
+        .number("topOffset", &E::m_topOffset)
+        .integer("contentViewType", &E::m_contentViewType)
+        .custom("contentView", writeObject(&E::contentView),
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) {
+                    e.setContentView(readPart<ZVContentView>(c, k));
+                })
+        .number("viewID", &E::m_viewID)
+        .custom("group", writeObject(&E::group),
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) { e.setGroup(readObject<ZVPuttyViewGroup>(c, k)); })
+        .custom("textGroup", writeObject(&E::textGroup),
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) {
+                    e.setTextGroup(readObject<ZVPuttyViewGroup>(c, k));
+                })
+        .custom("layoutLayerGroup", writeObject(&E::layoutLayerGroup),
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) {
+                    e.setLayoutLayerGroup(readObject<ZVPuttyViewGroup>(c, k));
+                })
+        .string("uuid", &E::m_uuid)
+        .custom("backgroundView", writeObject(&E::backgroundView),
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) {
+                    e.setBackgroundView(readPart<ZVBackgroundView>(c, k));
+                })
+        .custom("reflectionView", writeObject(&E::reflectionView),
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) {
+                    e.setReflectionView(readPart<ZVImageView>(c, k));
+                })
+        .boolean("reflectionEnabled", &E::m_reflectionEnabled)
+        .number("reflectionOpacity", &E::m_reflectionOpacity)
+        .number("reflectionHeight", &E::m_reflectionHeight)
+        .boolean("shadowEnabled", &E::m_shadowEnabled)
+        .number("shadowOffset", &E::m_shadowOffset)
+        .number("shadowAngle", &E::m_shadowAngle)
+        .number("shadowBlurRadius", &E::m_shadowBlurRadius)
+        .number("shadowOpacity", &E::m_shadowOpacity)
+        .value<ql::Color>("shadowColor", &E::m_shadowColor)
+        .boolean("innerShadowEnabled", &E::m_innerShadowEnabled)
+        .number("innerShadowOffset", &E::m_innerShadowOffset)
+        .number("innerShadowAngle", &E::m_innerShadowAngle)
+        .number("innerShadowBlurRadius", &E::m_innerShadowBlurRadius)
+        .number("innerShadowOpacity", &E::m_innerShadowOpacity)
+        .value<ql::Color>("innerShadowColor", &E::m_innerShadowColor)
+        .boolean("hideFromPrinting", &E::m_hideFromPrinting)
+        .boolean("causesWrap", &E::m_causesWrap)
+        .number("wrapType", &E::m_wrapType)
+        .number("wrapMargins", &E::m_wrapMargins)
+        .boolean("isLocked", &E::m_isLocked)
+        .boolean("cropEligible", &E::m_cropEligible)
+        .boolean("cropMode", &E::m_cropMode)
+        .boolean("borderEnabled", &E::m_borderEnabled)
+        .number("borderType", &E::m_borderType)
+        .number("borderWidth", &E::m_borderWidth)
+        .number("borderRadius", &E::m_borderRadius)
+        .value<ql::Color>("borderColor", &E::m_borderColor)
+        .number("borderOpacity", &E::m_borderOpacity)
+        .number("borderStyle", &E::m_borderStyle)
+        .number("layerOpacity", &E::m_layerOpacity)
+        .number("imageMode", &E::m_imageMode)
+        .number("cropScale", &E::m_cropScale)
+        .float32("imageXOffset", &E::m_imageXOffset)
+        .float32("imageYOffset", &E::m_imageYOffset)
+        .rect("cropRect", &E::m_cropRect);
+    return keys;
+}
+
+QStringList ZVPuttyView::archiveClassChain() const
+{
+    return ql::fields::flippedViewChain(QStringLiteral("ZVPuttyView"));
+}
+
+void ZVPuttyView::encodeWithCoder(ql::KeyedArchiver& coder) const
+{
+    archiveRecord().encode(*this, coder);
+}
+
+void ZVPuttyView::initWithCoder(ql::KeyedUnarchiver& coder)
+{
+    archiveRecord().decode(*this, coder);
+    // Layers and groups find elements by identity; one without can have a new one.
+    if (m_uuid.isEmpty())
+        m_uuid = ql::newUuidString();
+    if (m_contentView)
+        m_contentView->setPuttyView(this);
+    setInnerShadow();
+    layout();
+    if (auto* image = qobject_cast<ZVImageView*>(m_contentView); image && m_contentViewType == ImageContent)
+        image->setLevels();
+}
+
+std::unique_ptr<ZVPuttyView> ZVPuttyView::copy() const
+{
+    return ql::canvas::copyThroughArchive(this);
+}

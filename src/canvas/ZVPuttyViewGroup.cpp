@@ -1,0 +1,135 @@
+#include "canvas/ZVPuttyViewGroup.h"
+
+#include "canvas/ZVPuttyView.h"
+#include "content/ArchiveFields.h"
+
+ZVPuttyViewGroup::ZVPuttyViewGroup(QObject* owner) : KVObject(owner)
+{
+    initialize();
+}
+
+ZVPuttyViewGroup::ZVPuttyViewGroup(const QString& name, QObject* owner) : ZVPuttyViewGroup(owner)
+{
+    m_groupName = name;
+}
+
+const ql::PropertyTable& ZVPuttyViewGroup::properties() const
+{
+    static const ql::PropertyTable table = ql::PropertyTableBuilder<ZVPuttyViewGroup>(&baseTable())
+                                               .property("groupedViews", &ZVPuttyViewGroup::groupedViews,
+                                                         &ZVPuttyViewGroup::setGroupedViews)
+                                               .field("groupName", &ZVPuttyViewGroup::m_groupName)
+                                               .field("visible", &ZVPuttyViewGroup::m_visible)
+                                               .field("printable", &ZVPuttyViewGroup::m_printable)
+                                               .build();
+    return table;
+}
+
+void ZVPuttyViewGroup::initialize()
+{
+    m_groupedViews.clear();
+    m_groupName = QStringLiteral("Layer");
+    m_visible = true;
+    m_printable = true;
+}
+
+void ZVPuttyViewGroup::setGroupedViews(const QStringList& uuids)
+{
+    changeValue(QStringLiteral("groupedViews"), m_groupedViews, uuids);
+}
+
+void ZVPuttyViewGroup::appendUuid(const QString& uuid)
+{
+    willChangeValueForKey(QStringLiteral("groupedViews"));
+    m_groupedViews.append(uuid);
+    didChangeValueForKey(QStringLiteral("groupedViews"));
+}
+
+void ZVPuttyViewGroup::insertUuid(qsizetype index, const QString& uuid)
+{
+    willChangeValueForKey(QStringLiteral("groupedViews"));
+    m_groupedViews.insert(std::clamp<qsizetype>(index, 0, m_groupedViews.size()), uuid);
+    didChangeValueForKey(QStringLiteral("groupedViews"));
+}
+
+void ZVPuttyViewGroup::removeUuid(const QString& uuid)
+{
+    if (!m_groupedViews.contains(uuid))
+        return;
+    willChangeValueForKey(QStringLiteral("groupedViews"));
+    m_groupedViews.removeAll(uuid);
+    didChangeValueForKey(QStringLiteral("groupedViews"));
+}
+
+void ZVPuttyViewGroup::setGroupName(const QString& name)
+{
+    changeValue(QStringLiteral("groupName"), m_groupName, name);
+}
+
+void ZVPuttyViewGroup::setVisible(bool visible)
+{
+    changeValue(QStringLiteral("visible"), m_visible, visible);
+}
+
+void ZVPuttyViewGroup::setPrintable(bool printable)
+{
+    changeValue(QStringLiteral("printable"), m_printable, printable);
+}
+
+QList<ZVPuttyView*> ZVPuttyViewGroup::puttyViewsObjects(const QList<ZVPuttyView*>& elements) const
+{
+    // Indexed once, so that stacking a page stays linear in its elements.
+    QHash<QString, QList<ZVPuttyView*>> byUuid;
+    byUuid.reserve(elements.size());
+    for (ZVPuttyView* element : elements) {
+        if (element)
+            byUuid[element->uuid()].append(element);
+    }
+    QList<ZVPuttyView*> result;
+    result.reserve(m_groupedViews.size());
+    for (const QString& uuid : m_groupedViews) {
+        if (auto it = byUuid.constFind(uuid); it != byUuid.constEnd())
+            result.append(*it);
+    }
+    return result;
+}
+
+const ql::fields::Record<ZVPuttyViewGroup>& ZVPuttyViewGroup::archiveRecord()
+{
+    using G = ZVPuttyViewGroup;
+    static const auto keys = ql::fields::Record<G>()
+        .custom("groupedViews",
+                [](const G& group, ql::KeyedArchiver& coder, const QString& key) {
+                    coder.encodeObject(key, QVariant(group.groupedViews()));
+                },
+                [](G& group, ql::KeyedUnarchiver& coder, const QString& key) {
+                    const QVariant value = ql::fields::readRaw(coder, key);
+                    if (value.typeId() != QMetaType::QVariantList)
+                        return;
+                    QStringList uuids;
+                    for (const QVariant& item : value.toList()) {
+                        if (item.typeId() == QMetaType::QString)
+                            uuids.append(item.toString());
+                    }
+                    group.setGroupedViews(uuids);
+                })
+        .string("groupName", &G::m_groupName)
+        .boolean("visible", &G::m_visible)
+        .boolean("printable", &G::m_printable);
+    return keys;
+}
+
+QStringList ZVPuttyViewGroup::archiveClassChain() const
+{
+    return {QStringLiteral("ZVPuttyViewGroup"), QStringLiteral("NSObject")};
+}
+
+void ZVPuttyViewGroup::encodeWithCoder(ql::KeyedArchiver& coder) const
+{
+    archiveRecord().encode(*this, coder);
+}
+
+void ZVPuttyViewGroup::initWithCoder(ql::KeyedUnarchiver& coder)
+{
+    archiveRecord().decode(*this, coder);
+}

@@ -1,0 +1,67 @@
+// A named list of element UUIDs. The same record serves as a page's layout
+// layer, an element group and a linked-text chain; the role is whatever field
+// refers to it. Records are shared by reference (a layer is one object for
+// its page and for each of its elements) and compared by identity. A layer
+// belongs to its page, a group or chain to the first element that took it in;
+// every other holder keeps a guarded pointer.
+#pragma once
+
+#include "platform/archive/Codable.h"
+#include "platform/object/KVObject.h"
+
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+
+class ZVPuttyView;
+namespace ql::fields {
+template <class C>
+class Record;
+}
+
+class ZVPuttyViewGroup : public ql::KVObject, public ql::Codable {
+    Q_OBJECT
+public:
+    // A new record with the defaults: no members, "Layer", visible, printable.
+    explicit ZVPuttyViewGroup(QObject* owner = nullptr);
+    ZVPuttyViewGroup(const QString& name, QObject* owner);
+    const ql::PropertyTable& properties() const override;
+
+    void initialize();
+
+    QStringList archiveClassChain() const override;
+    void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // Keys that are missing keep their defaults.
+    void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
+    const QStringList& groupedViews() const { return m_groupedViews; }
+    void setGroupedViews(const QStringList& uuids);
+    void appendUuid(const QString& uuid);
+    void insertUuid(qsizetype index, const QString& uuid);
+    void removeUuid(const QString& uuid);
+    bool listsUuid(const QString& uuid) const { return m_groupedViews.contains(uuid); }
+
+    QString groupName() const { return m_groupName; }
+    void setGroupName(const QString& name);
+    bool visible() const { return m_visible; }
+    void setVisible(bool visible);
+    bool printable() const { return m_printable; }
+    void setPrintable(bool printable);
+
+    // The elements of `elements` this record lists, in the record's order
+    // (a UUID listed twice gives the element twice; unknown UUIDs are
+    // skipped).
+    QList<ZVPuttyView*> puttyViewsObjects(const QList<ZVPuttyView*>& elements) const;
+
+private:
+    static const ql::fields::Record<ZVPuttyViewGroup>& archiveRecord();
+
+    QStringList m_groupedViews;
+    QString m_groupName;
+    bool m_visible = true;
+    bool m_printable = true;
+};
+
+using ZVPuttyViewGroupList = QList<QPointer<ZVPuttyViewGroup>>;
+
+Q_DECLARE_METATYPE(ZVPuttyViewGroupList)

@@ -1,0 +1,173 @@
+// The element's watch over its own settings: the generic undo of each change
+// and the refresh the change needs; and the undo steps of moves, resizes and
+// rotations, which the generic undo leaves out.
+#include "canvas/ZVPuttyView.h"
+
+#include "app/design/ZVDesignHelper.h"
+#include "canvas/ZVCanvasView.h"
+#include "content/ZVImageView.h"
+#include "platform/undo/KeyPathUndo.h"
+
+const QStringList& ZVPuttyView::observedKeyPaths()
+{
+    static const QStringList paths = QStringLiteral(
+        "frame frameCenterRotation keepAspectRatio shadowEnabled shadowOffset shadowBlurRadius shadowOpacity "
+        "shadowAngle shadowColor borderEnabled borderColor borderType borderWidth borderRadius borderOpacity "
+        "borderStyle layerOpacity innerShadowEnabled innerShadowOffset innerShadowBlurRadius innerShadowOpacity "
+        "innerShadowAngle innerShadowColor reflectionEnabled reflectionOpacity reflectionHeight imageMode cropScale "
+        "causesWrap wrapMargins wrapType").split(QLatin1Char(' '));
+    return paths;
+}
+
+void ZVPuttyView::startObserving()
+{
+    if (m_isObserving)
+        return;
+    m_isObserving = true;
+    // Frames and rotations have undo steps of their own; the aspect flag has none.
+    static const QStringList ownUndo {QStringLiteral("frame"), QStringLiteral("frameCenterRotation"),
+                                      QStringLiteral("keepAspectRatio")};
+    for (const QString& path : observedKeyPaths()) {
+        const bool undoable = !ownUndo.contains(path);
+        addObserver(path, this, [this, undoable](const ql::KeyValueChange& change) {
+            if (undoable)
+                ql::registerKeyPathUndo(undoManager(), this, change.keyPath, change.oldValue);
+            onObservedChange(change.keyPath);
+        });
+    }
+}
+
+void ZVPuttyView::onObservedChange(const QString& keyPath)
+{
+    if (keyPath == QLatin1String("keepAspectRatio")) {
+        ql::ZVDesignHelper::sharedInstance().setKeepAspectRatio(m_keepAspectRatio);
+    } else if (keyPath.startsWith(QLatin1String("innerShadow"))) {
+        setInnerShadow();
+    } else if (keyPath.startsWith(QLatin1String("reflection"))) {
+        setReflection();
+    } else if (keyPath == QLatin1String("imageMode")) {
+        onImageModeChanged();
+    } else if (keyPath == QLatin1String("cropScale")) {
+        if (m_contentViewType == ImageContent && m_cropMode)
+            applyCropInRect(m_cropRect);
+    } else if (keyPath == QLatin1String("causesWrap") || keyPath.startsWith(QLatin1String("wrap"))) {
+        if (ZVCanvasView* page = canvas())
+            page->setClippingRects();
+    }
+}
+
+void ZVPuttyView::onImageModeChanged()
+{
+    auto* image = qobject_cast<ZVImageView*>(m_contentView);
+    if (m_contentViewType != ImageContent || !image)
+        return;
+    image->setImageMode(m_imageMode);
+    setCropMode(false);
+    setValueForKey(u"cropEligible", false);
+    if (m_imageMode.toInt() == 3) {
+        setCropMode(true);
+        setValueForKey(u"cropEligible", true);
+        const QSizeF size = image->bounds().size();
+        applyCropInRect(QRectF(m_imageXOffset, m_imageYOffset, size.width(), size.height()));
+    }
+}
+
+void ZVPuttyView::registerOnUndo(std::function<void()> step)
+{
+    if (ql::UndoManager* manager = undoManager())
+        manager->registerUndo(this, std::move(step));
+}
+
+// Moves ---------------------------------------------------------------------
+
+void ZVPuttyView::setNewFrame(QPointF origin)
+{
+    setFrame(QRectF(origin, m_frame.size()));
+    m_lastFrame = m_frame;
+    applyCrop();
+}
+
+void ZVPuttyView::registerMoveUndo()
+{
+    const QPointF origin = m_frame.topLeft();
+    registerOnUndo([this, origin] { undoMove(origin); });
+}
+
+void ZVPuttyView::moveFrame(int direction)
+{
+    static const QPointF steps[] = {{0, -1}, {-1, 0}, {1, 0}, {0, 1}};
+    if (direction < 0 || direction > 3)
+        return;
+    registerMoveUndo();
+    setNewFrame(m_frame.topLeft() + steps[direction]);
+}
+
+void ZVPuttyView::undoMove(QPointF origin)
+{
+    const QPointF current = m_frame.topLeft();
+    registerOnUndo([this, current] { redoMove(current); });
+    setNewFrame(origin);
+}
+
+void ZVPuttyView::redoMove(QPointF origin)
+{
+    registerMoveUndo();
+    setNewFrame(origin);
+}
+
+// Resizes -------------------------------------------------------------------
+
+void ZVPuttyView::setNewPuttyViewFrame(const QRectF& frame, bool withUndo)
+{
+    if (withUndo)
+        registerResizeUndo();
+    setFrame(frame);
+    applyCrop();
+}
+
+void ZVPuttyView::registerResizeUndo()
+{
+    const QRectF frame = m_frame;
+    registerOnUndo([this, frame] { undoResize(frame); });
+}
+
+void ZVPuttyView::undoResize(const QRectF& frame)
+{
+    const QRectF current = m_frame;
+    registerOnUndo([this, current] { redoResize(current); });
+    setNewPuttyViewFrame(frame);
+}
+
+void ZVPuttyView::redoResize(const QRectF& frame)
+{
+    registerResizeUndo();
+    setNewPuttyViewFrame(frame);
+}
+
+// Rotations -----------------------------------------------------------------
+
+void ZVPuttyView::setRotation(double degrees)
+{
+    if (m_cropMode)
+        return;
+    setFrameCenterRotation(double(float(degrees)));
+}
+
+void ZVPuttyView::registerRotateUndo()
+{
+    const double rotation = m_rotation;
+    registerOnUndo([this, rotation] { undoRotate(rotation); });
+}
+
+void ZVPuttyView::undoRotate(double degrees)
+{
+    const double current = m_rotation;
+    registerOnUndo([this, current] { redoRotate(current); });
+    setRotation(degrees);
+}
+
+void ZVPuttyView::redoRotate(double degrees)
+{
+    registerRotateUndo();
+    setRotation(degrees);
+}
