@@ -1,10 +1,15 @@
 #include "app/document/Document.h"
 
+#include "app/design/ZVDesignHelper.h"
 #include "app/document/DocumentArchive.h"
+#include "app/document/mobile/MobileImport.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace ql {
 
@@ -21,6 +26,8 @@ Document::~Document()
 
 void Document::initialize()
 {
+    // The window's unit fields look these up by name.
+    ZVDesignHelper::sharedInstance().registerValueTransformers();
     m_scrollMag = QStringLiteral("100%");
     m_notes = AttributedString();
     m_leftPaneVisible = true;
@@ -44,6 +51,7 @@ const PropertyTable& Document::properties() const
         .field("notes", &Document::m_notes)
         .field("formatAsBooklet", &Document::m_formatAsBooklet)
         .field("pagesType", &Document::m_pagesType, ValueKind::Number)
+        .property("currentPage", &Document::currentPage, &Document::setCurrentPage)
         .field("previousAvailable", &Document::m_previousAvailable)
         .field("nextAvailable", &Document::m_nextAvailable)
         .field("scrollMag", &Document::m_scrollMag)
@@ -116,9 +124,13 @@ Result<QByteArray> Document::dataOfType(const QString&)
 
 Status Document::readFromData(const QByteArray& data, const QString& typeName)
 {
+    // Loading is not an edit: it must leave nothing to undo.
+    UndoRegistrationBlocker blocker(&m_undoManager);
     Status status;
     if (typeName == kDesktopDocumentType)
         status = DocumentArchive::read(*this, data);
+    else if (typeName == kMobileDocumentType)
+        status = MobileImport::read(*this, data);
     // Any other type reads nothing: the document stays empty and gets its
     // first pages when its window is set up.
     if (status)
@@ -167,7 +179,120 @@ void Document::setUpForWindow(bool isNew)
     // here would lose it at the next save.
     if (isNew)
         setFormatAsBooklet(false);
-    changeValue(QStringLiteral("pagesType"), m_pagesType, QVariant(0));
+    showFirstPage();
+    // Only choices made for this document switch its pages.
+    NotificationCenter::defaultCenter().removeObservers(this);
+    NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("openPage"), this,
+                                                   [this](const Notification& n) { receiveNotification(n); });
+}
+
+void Document::showFirstPage()
+{
+    {
+        // Setting up the first pages is not an edit.
+        UndoRegistrationBlocker blocker(&m_undoManager);
+        if (m_contentPages.isEmpty())
+            m_contentPages.append(newPage());
+        if (m_masterPages.isEmpty())
+            m_masterPages.append(newPage());
+    }
+    setPagesType(0);
+    setCurrentPage(pages().first());
+}
+
+ZVCanvasView* Document::newPage()
+{
+    auto* page = new ZVCanvasView(this);
+    page->setFrame(QRectF(0, 0, 612, 792));
+    page->setDocument(this);
+    return page;
+}
+
+void Document::setPagesType(int type)
+{
+    m_pages = type == 1 ? &m_masterPages : &m_contentPages;
+    changeValue(QStringLiteral("pagesType"), m_pagesType, QVariant(type));
+    emit pagesChanged();
+}
+
+int Document::indexOfPage(const ZVCanvasView* page) const
+{
+    return int(pages().indexOf(page));
+}
+
+int Document::indexOfMasterPage(const ZVCanvasView* page) const
+{
+    return int(m_masterPages.indexOf(page));
+}
+
+void Document::pageGeometryChanged(ZVCanvasView* page)
+{
+    if (page && page == m_currentPage)
+        setCurrentPage(page);
+}
+
+ZVCanvasView* Document::currentPage() const
+{
+    return m_currentPage.data();
+}
+
+void Document::setCurrentPage(ZVCanvasView* page)
+{
+    willChangeValueForKey(QStringLiteral("currentPage"));
+    m_currentPage = page;
+    didChangeValueForKey(QStringLiteral("currentPage"));
+    if (!page)
+        return;
+    page->setDocument(this);
+    ZVDesignHelper::sharedInstance().setCurrentPage(page);
+    updatePageCounts();
+    page->setCanvasFrames();
+    page->layoutPuttyViews();
+    emit currentPageChanged(page);
+    NotificationCenter::defaultCenter().post(QStringLiteral("AutoUpdateText"));
+}
+
+void Document::updatePageCounts()
+{
+    if (pages().isEmpty())
+        return;
+    if (!pages().contains(m_currentPage.data()))
+        setCurrentPage(pages().first());
+    const qsizetype index = pages().indexOf(m_currentPage.data());
+    const int type = m_pagesType.toInt();
+    if (type == 0)
+        m_pageLabel = QStringLiteral("%1 / %2").arg(index + 1).arg(pages().size());
+    else if (type == 1)
+        m_pageLabel = m_currentPage->masterPageTitle();
+    changeValue(QStringLiteral("previousAvailable"), m_previousAvailable, index > 0);
+    changeValue(QStringLiteral("nextAvailable"), m_nextAvailable, index < pages().size() - 1);
+    NotificationCenter::defaultCenter().post(QStringLiteral("AutoUpdateText"));
+}
+
+void Document::previousPage()
+{
+    const qsizetype index = pages().indexOf(m_currentPage.data());
+    if (index >= 1)
+        setCurrentPage(pages().at(index - 1));
+}
+
+void Document::nextPage()
+{
+    const qsizetype index = pages().indexOf(m_currentPage.data());
+    if (index >= 0 && index < pages().size() - 1)
+        setCurrentPage(pages().at(index + 1));
+}
+
+void Document::receiveNotification(const Notification& notification)
+{
+    QList<qsizetype> indexes;
+    for (const QVariant& value : notification.userInfo.value(QStringLiteral("indexes")).toList())
+        indexes.append(value.toLongLong());
+    if (indexes.isEmpty())
+        return;
+    const qsizetype first = *std::min_element(indexes.begin(), indexes.end());
+    if (first >= 0 && first < pages().size())
+        setCurrentPage(pages().at(first));
 }
 
 } // namespace ql

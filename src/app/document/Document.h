@@ -4,6 +4,7 @@
 // saves and closes documents; windows only show them.
 #pragma once
 
+#include "canvas/PageDocument.h"
 #include "platform/Error.h"
 #include "platform/graphics/AttributedString.h"
 #include "platform/object/KVObject.h"
@@ -12,13 +13,17 @@
 #include <QPointer>
 #include <QWidget>
 
+class ZVCanvasView;
+
 namespace ql {
 
 // Document type names, as the file format knows them.
 inline const QString kDesktopDocumentType = QStringLiteral("QuiverleafMac");
 inline const QString kMobileDocumentType = QStringLiteral("QuiverleafiOS");
 
-class Document : public KVObject {
+struct Notification;
+
+class Document : public KVObject, public PageDocument {
     Q_OBJECT
 public:
     explicit Document(QObject* parent = nullptr);
@@ -36,7 +41,7 @@ public:
     QString displayName() const;
     void setUntitledName(const QString& name);
 
-    UndoManager* undoManager() { return &m_undoManager; }
+    UndoManager* undoManager() override { return &m_undoManager; }
     // Edited while the undo manager's change count differs from the one at the
     // last save or read, or after a change that registered no undo.
     bool isDocumentEdited() const;
@@ -59,6 +64,45 @@ public:
     // `isNew` is false for documents read from a file or template, whose
     // booklet flag must survive.
     void setUpForWindow(bool isNew);
+
+    // Pages. `pages` is the list the window shows: the very list
+    // `contentPages` or `masterPages`, as `pagesType` says. Pages are owned by
+    // the document; `deletedPages` keeps removed ones alive for undo.
+    QList<ZVCanvasView*>& contentPages() { return m_contentPages; }
+    const QList<ZVCanvasView*>& contentPages() const { return m_contentPages; }
+    QList<ZVCanvasView*>& masterPages() { return m_masterPages; }
+    const QList<ZVCanvasView*>& masterPages() const { return m_masterPages; }
+    QList<ZVCanvasView*>& pages() { return *m_pages; }
+    const QList<ZVCanvasView*>& pages() const { return *m_pages; }
+    QList<ZVCanvasView*>& deletedPages() { return m_deletedPages; }
+    // Shows content pages (0) or master pages (1).
+    void setPagesType(int type);
+    // Gives each page list that is empty a first page, shows the content
+    // pages and makes the first one current.
+    void showFirstPage();
+    // A new page of 612 × 792 points with the page defaults, owned by the document.
+    ZVCanvasView* newPage();
+
+    ZVCanvasView* currentPage() const;
+    // Makes a page current and refreshes whatever shows it.
+    void setCurrentPage(ZVCanvasView* page);
+    // Keeps the current page within the shown list and updates the counter
+    // and the previous/next flags.
+    void updatePageCounts();
+    QString pageLabel() const { return m_pageLabel; }
+    bool previousAvailable() const { return m_previousAvailable; }
+    bool nextAvailable() const { return m_nextAvailable; }
+    void previousPage();
+    void nextPage();
+    // "openPage" with this document as sender: user info "indexes" holds the
+    // chosen positions in `pages`; the smallest one counts.
+    void receiveNotification(const Notification& notification);
+
+    // PageDocument
+    QObject* documentObject() override { return this; }
+    int indexOfPage(const ZVCanvasView* page) const override;
+    int indexOfMasterPage(const ZVCanvasView* page) const override;
+    void pageGeometryChanged(ZVCanvasView* page) override;
 
     // Stored content.
     const AttributedString& notes() const { return m_notes; }
@@ -86,6 +130,10 @@ signals:
     void documentStateChanged();
     // After a read replaced the contents (opening or reverting).
     void contentsReplaced();
+    // After a page became current (also the same page again).
+    void currentPageChanged(ZVCanvasView* page);
+    // After the shown list changed its members or its kind.
+    void pagesChanged();
 
 private:
     void initialize();
@@ -100,6 +148,14 @@ private:
     int m_savedChangeCount = 0;
     bool m_editedWithoutUndo = false;
     QList<QPointer<QWidget>> m_windows;
+
+    // Pages.
+    QList<ZVCanvasView*> m_contentPages;
+    QList<ZVCanvasView*> m_masterPages;
+    QList<ZVCanvasView*>* m_pages = &m_contentPages;
+    QList<ZVCanvasView*> m_deletedPages;
+    QPointer<ZVCanvasView> m_currentPage;
+    QString m_pageLabel;
 
     // Stored content.
     AttributedString m_notes;

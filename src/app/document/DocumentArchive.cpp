@@ -1,7 +1,10 @@
 #include "app/document/DocumentArchive.h"
 
 #include "app/document/Document.h"
-#include "platform/archive/ClassRegistry.h"
+#include "canvas/ModelArchive.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVContentView.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 
@@ -14,10 +17,40 @@ const QString kMasterPagesKey = QStringLiteral("masterPages");
 const QString kNotesKey = QStringLiteral("notes");
 const QString kFormatAsBookletKey = QStringLiteral("formatAsBooklet");
 
-const ClassRegistry& documentClasses()
+QVariantList pageList(const QList<ZVCanvasView*>& pages)
 {
-    static const ClassRegistry registry = ClassRegistry::withPlatformValues();
-    return registry;
+    QVariantList list;
+    for (ZVCanvasView* page : pages)
+        list.append(QVariant::fromValue(static_cast<QObject*>(page)));
+    return list;
+}
+
+// The links the archive does not hold: page to document, element to page,
+// content to element.
+void relink(Document& document, const QList<ZVCanvasView*>& pages)
+{
+    for (ZVCanvasView* page : pages) {
+        page->setDocument(&document);
+        for (ZVPuttyView* element : page->puttyViews()) {
+            element->setCanvas(page);
+            if (ZVContentView* content = element->contentView())
+                content->setPuttyView(element);
+        }
+    }
+}
+
+// Each content page is linked to the master page whose UUID it names; with
+// several such masters the last one wins.
+void linkMasterPages(const QList<ZVCanvasView*>& contentPages, const QList<ZVCanvasView*>& masterPages)
+{
+    for (ZVCanvasView* page : contentPages) {
+        const QString wanted = page->masterPageUUID();
+        if (wanted.isEmpty())
+            continue;
+        for (ZVCanvasView* master : masterPages)
+            if (master->uuid() == wanted)
+                page->setMasterPage(master);
+    }
 }
 
 } // namespace
@@ -25,6 +58,8 @@ const ClassRegistry& documentClasses()
 Result<QByteArray> DocumentArchive::write(const Document& document)
 {
     KeyedArchiver archiver;
+    archiver.encodeObject(kPagesKey, pageList(document.contentPages()));
+    archiver.encodeObject(kMasterPagesKey, pageList(document.masterPages()));
     archiver.encodeObject(kNotesKey, QVariant::fromValue(document.notes()));
     archiver.encodeBool(kFormatAsBookletKey, document.formatAsBooklet());
     return archiver.finish();
@@ -32,16 +67,35 @@ Result<QByteArray> DocumentArchive::write(const Document& document)
 
 Status DocumentArchive::read(Document& document, const QByteArray& data)
 {
-    KeyedUnarchiver unarchiver(documentClasses());
+    KeyedUnarchiver unarchiver(canvas::pageClassRegistry());
     if (Status opened = unarchiver.open(data); !opened)
         return opened;
+    const QList<ZVCanvasView*> contentPages = unarchiver.decodeListOfClass<ZVCanvasView>(kPagesKey);
+    const QList<ZVCanvasView*> masterPages = unarchiver.decodeListOfClass<ZVCanvasView>(kMasterPagesKey);
     const bool booklet = unarchiver.decodeBool(kFormatAsBookletKey);
     const AttributedString notes = unarchiver.decodeValueOfType<AttributedString>(kNotesKey);
     Result<DecodedObjects> decoded = unarchiver.finish();
     if (!decoded)
         return decoded.error();
+    // Everything decoded belongs to the document from here on.
+    decoded->adoptAll(&document);
 
+    // Pages read before (a revert) stay alive for the undo steps that name them.
+    document.deletedPages().append(document.contentPages());
+    document.deletedPages().append(document.masterPages());
+    document.contentPages() = contentPages;
+    document.masterPages() = masterPages;
     document.setFormatAsBooklet(booklet);
+
+    QList<ZVCanvasView*> all = masterPages;
+    all.append(contentPages);
+    relink(document, all);
+    linkMasterPages(contentPages, masterPages);
+    document.setPagesType(0);
+    // A file without pages gets its first page when its window is set up.
+    document.setCurrentPage(contentPages.isEmpty() ? nullptr : contentPages.first());
+    if (ZVCanvasView* current = document.currentPage())
+        current->layoutPuttyViews();
     document.setNotes(notes);
     return {};
 }

@@ -184,12 +184,7 @@ Result<Document*> DocumentController::readDocument(const QString& displayPath, c
     // The reader may clear the file again: imports become untitled.
     document->setFilePath(filePath);
     document->setFileType(typeName);
-    Status status;
-    {
-        // Loading is not an edit: it must leave nothing to undo.
-        UndoRegistrationBlocker blocker(document->undoManager());
-        status = document->readFromData(data, typeName);
-    }
+    const Status status = document->readFromData(data, typeName);
     if (!status)
         return Error {status.error().domain, status.error().code,
                       tr("“%1”: %2").arg(quoted(displayPath), status.error().message)};
@@ -306,14 +301,13 @@ Status DocumentController::revertDocumentToSaved(Document* document)
     const QString path = document->filePath();
     Result<QByteArray> data = readWholeFile(path);
     Status status = data ? Status() : Status(data.error());
-    if (status) {
-        UndoRegistrationBlocker blocker(document->undoManager());
+    if (status)
         status = document->readFromData(*data, document->fileType());
-    }
     if (!status) {
         reportError(tr("The document “%1” could not be reverted.").arg(document->displayName()), status.error());
         return status;
     }
+    document->showFirstPage();
     document->undoManager()->removeAllActions();
     document->updateChangeCountCleared();
     emit document->contentsReplaced();

@@ -2,12 +2,18 @@
 
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
+#include "app/window/PagePreview.h"
+#include "canvas/ZVCanvasView.h"
+#include "platform/runtime/NotificationCenter.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QSplitter>
 
 namespace ql {
 
@@ -19,7 +25,22 @@ DocumentWindow::DocumentWindow(Document& document, DocumentController& controlle
     document.setUpForWindow(isNew);
 
     buildFileMenu();
-    setCentralWidget(new QWidget(this));
+    auto* split = new QSplitter(this);
+    m_pageList = new QListWidget(split);
+    m_pageList->setMaximumWidth(160);
+    m_preview = new PagePreview(split);
+    split->setStretchFactor(1, 1);
+    setCentralWidget(split);
+    // The choice goes to this document only, as the pages panel's does.
+    connect(m_pageList, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (m_document && row >= 0)
+            NotificationCenter::defaultCenter().post(QStringLiteral("openPage"), m_document,
+                                                     {{QStringLiteral("indexes"), QVariantList {row}}});
+    });
+    connect(&document, &Document::currentPageChanged, this, &DocumentWindow::showCurrentPage);
+    connect(&document, &Document::pagesChanged, this, &DocumentWindow::reloadPageList);
+    connect(&document, &Document::contentsReplaced, this, &DocumentWindow::reloadPageList);
+    reloadPageList();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(initialFrame(screen->availableGeometry()));
 
@@ -94,6 +115,33 @@ void DocumentWindow::updateTitle()
     setWindowModified(m_document->isDocumentEdited());
     setWindowFilePath(m_document->filePath());
     m_revertAction->setEnabled(!m_document->filePath().isEmpty() && m_document->isDocumentEdited());
+}
+
+void DocumentWindow::reloadPageList()
+{
+    if (!m_document)
+        return;
+    const QSignalBlocker blocker(m_pageList);
+    m_pageList->clear();
+    const bool masters = m_document->pagesType().toInt() == 1;
+    const QList<ZVCanvasView*>& pages = m_document->pages();
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        m_pageList->addItem(masters ? pages[i]->masterPageTitle() : tr("Page %1").arg(i + 1));
+    showCurrentPage();
+}
+
+void DocumentWindow::showCurrentPage()
+{
+    if (!m_document)
+        return;
+    ZVCanvasView* page = m_document->currentPage();
+    m_preview->setPage(page);
+    const QSignalBlocker blocker(m_pageList);
+    const qsizetype row = m_document->pages().indexOf(page);
+    if (row >= m_pageList->count())
+        reloadPageList();
+    else
+        m_pageList->setCurrentRow(int(row));
 }
 
 void DocumentWindow::closeEvent(QCloseEvent* event)

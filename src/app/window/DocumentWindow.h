@@ -6,11 +6,13 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QListWidget;
 class QMenu;
 
 namespace ql {
 
 class Document;
+class PagePreview;
 class DocumentController;
 
 class DocumentWindow : public QMainWindow {
@@ -20,6 +22,8 @@ public:
     ~DocumentWindow() override;
 
     Document* document() const { return m_document; }
+    QListWidget* pageList() const { return m_pageList; }
+    PagePreview* pagePreview() const { return m_preview; }
 
     // 90 % of the screen's visible width and its full height, centred.
     static QRect initialFrame(const QRect& visibleFrame);
@@ -31,11 +35,15 @@ private:
     void buildFileMenu();
     void rebuildRecentMenu();
     void updateTitle();
+    void reloadPageList();
+    void showCurrentPage();
 
     QPointer<Document> m_document;
     DocumentController& m_controller;
     QMenu* m_recentMenu = nullptr;
     QAction* m_revertAction = nullptr;
+    QListWidget* m_pageList = nullptr;
+    PagePreview* m_preview = nullptr;
 };
 
 } // namespace ql

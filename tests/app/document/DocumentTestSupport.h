@@ -35,4 +35,16 @@ QByteArray fileContents(const QString& path);
 // Writes a whole file, creating or replacing it.
 void writeFile(const QString& path, const QByteArray& data);
 
+// What python3's plistlib makes of a file: the printed value of
+// `expression`, evaluated with the loaded property list as `d`.
+QString plistlib(const QString& path, const QString& expression);
+// Rewrites a file with plistlib: `statement` edits the loaded list `d`.
+void editWithPlistlib(const QString& path, const QString& statement);
+
 } // namespace ql::testing
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}

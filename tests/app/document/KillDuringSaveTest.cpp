@@ -2,6 +2,7 @@
 // the one from before the save or the one it was writing, never a damaged one.
 #include "app/document/Document.h"
 #include "DocumentTestSupport.h"
+#include "tools/document-save-loop/LargeDocument.h"
 
 #include <QDir>
 #include <QProcess>
@@ -27,6 +28,8 @@ const QString kTool = QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/document-save
         return ::testing::AssertionFailure() << status.error().describe().toStdString();
     if (!document.notes().string().startsWith(QStringLiteral("version ")) || document.notes().length() < 1000000)
         return ::testing::AssertionFailure() << "the notes are not those of a whole version";
+    if (document.contentPages().size() != ql::tools::kLargeDocumentPages)
+        return ::testing::AssertionFailure() << "the pages are not those of a whole version";
     return ::testing::AssertionSuccess();
 }
 
@@ -42,9 +45,9 @@ TEST(KillDuringSave, EveryKillLeavesTheOldOrTheNewFileReadable)
     const unsigned seed = std::random_device {}();
     SCOPED_TRACE(::testing::Message() << "random seed " << seed);
     std::mt19937 random(seed);
-    std::uniform_int_distribution<int> delay(0, 400);
+    std::uniform_int_distribution<int> delay(0, 600);
     int killsDuringSave = 0;
-    constexpr int kKills = 60;
+    constexpr int kKills = 50;
     for (int kill = 0; kill < kKills; ++kill) {
         QProcess saver;
         saver.setProgram(kTool);

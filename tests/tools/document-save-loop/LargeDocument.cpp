@@ -1,6 +1,9 @@
 #include "LargeDocument.h"
 
 #include "app/document/Document.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVTextView.h"
 #include "platform/graphics/AttributedString.h"
 
 namespace ql::tools {
@@ -26,6 +29,19 @@ AttributedString longNotes()
 void fillLargeDocument(Document& document)
 {
     document.setNotes(longNotes());
+    document.showFirstPage();
+    while (document.contentPages().size() < kLargeDocumentPages)
+        document.contentPages().append(document.newPage());
+    for (ZVCanvasView* page : document.contentPages()) {
+        page->setMasterPage(document.masterPages().first());
+        for (int i = 0; i < 25; ++i) {
+            std::unique_ptr<ZVPuttyView> element = ZVPuttyView::initWithText();
+            element->setFrame(QRectF(20 * i, 30 * i, 200, 100));
+            if (auto* text = qobject_cast<ZVTextView*>(element->contentView()))
+                text->setString(QStringLiteral("Text box %1 with a few words in it").arg(i));
+            page->addPuttyView(element.release());
+        }
+    }
 }
 
 void setVersion(Document& document, int version)

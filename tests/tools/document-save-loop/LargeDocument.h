@@ -7,6 +7,8 @@ class Document;
 
 namespace ql::tools {
 
+inline constexpr int kLargeDocumentPages = 40;
+
 // Fills the document with enough content that saving it takes a while.
 void fillLargeDocument(Document& document);
 // Marks the document as a version: its notes start with "version N".
