@@ -180,6 +180,7 @@ void Document::setUpForWindow(bool isNew)
     if (isNew)
         setFormatAsBooklet(false);
     showFirstPage();
+    setValueForKey(u"scrollMag", QObject::tr("Fit Page"));
     // Only choices made for this document switch its pages.
     NotificationCenter::defaultCenter().removeObservers(this);
     NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("openPage"), this,

@@ -41,7 +41,8 @@ TEST_F(DocumentLifecycle, NewDocumentStartsWithItsDefaultsAndAWindow)
     EXPECT_EQ(first->displayName(), QStringLiteral("Untitled"));
     EXPECT_EQ(second->displayName(), QStringLiteral("Untitled 2"));
 
-    EXPECT_EQ(first->scrollMag(), QStringLiteral("100%"));
+    EXPECT_EQ(Document().scrollMag(), QStringLiteral("100%"));
+    EXPECT_EQ(first->scrollMag(), QStringLiteral("Fit Page")) << "the window shows the whole page at first";
     EXPECT_TRUE(first->notes().isEmpty());
     EXPECT_FALSE(first->formatAsBooklet());
     EXPECT_EQ(first->pagesType(), QVariant(0));

@@ -6,7 +6,10 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVContentView.h"
+#include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
+
+#include <QCoreApplication>
 
 #include <QImage>
 
@@ -110,8 +113,15 @@ TEST_F(DocumentPages, ReopenedDocumentHasItsPagesInOrderLinkedToTheirMaster)
             EXPECT_EQ(element->contentView()->puttyView(), element);
         }
     }
+    QCoreApplication::processEvents();
+    DeferredCalls::instance().flush();
     EXPECT_FALSE(again->undoManager()->canUndo()) << "loading is no edit";
     EXPECT_FALSE(again->isDocumentEdited());
+
+    again->contentPages()[1]->setValueForKey(u"leftMargin", 10.0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(again->undoManager()->canUndo()) << "page edits undo on their document";
+    EXPECT_TRUE(again->isDocumentEdited());
 }
 
 TEST_F(DocumentPages, LastMasterOfEqualUuidsWinsAndMissingListsGetAFirstPage)
