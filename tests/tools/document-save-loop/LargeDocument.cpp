@@ -34,7 +34,7 @@ void fillLargeDocument(Document& document)
         document.contentPages().append(document.newPage());
     for (ZVCanvasView* page : document.contentPages()) {
         page->setMasterPage(document.masterPages().first());
-        for (int i = 0; i < 25; ++i) {
+        for (int i = 0; i < 10; ++i) {
             std::unique_ptr<ZVPuttyView> element = ZVPuttyView::initWithText();
             element->setFrame(QRectF(20 * i, 30 * i, 200, 100));
             if (auto* text = qobject_cast<ZVTextView*>(element->contentView()))

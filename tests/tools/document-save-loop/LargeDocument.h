@@ -7,7 +7,7 @@ class Document;
 
 namespace ql::tools {
 
-inline constexpr int kLargeDocumentPages = 40;
+inline constexpr int kLargeDocumentPages = 12;
 
 // Fills the document with enough content that saving it takes a while.
 void fillLargeDocument(Document& document);
