@@ -22,6 +22,10 @@ Document::Document(QObject* parent) : KVObject(parent)
 Document::~Document()
 {
     NotificationCenter::defaultCenter().removeObservers(this);
+    // Pages go first, while the undo manager they record on still exists.
+    m_currentPage = nullptr;
+    while (!children().isEmpty())
+        delete children().constFirst();
 }
 
 void Document::initialize()

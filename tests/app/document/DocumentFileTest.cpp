@@ -98,6 +98,25 @@ TEST_F(DocumentFile, BadFilesAreRefusedWithAClearErrorAndNothingChanges)
         << "nothing is written";
 }
 
+TEST_F(DocumentFile, CommandLineOpensEveryReadableFileAndReportsTheRest)
+{
+    Document* document = controller.newDocument();
+    ASSERT_TRUE(controller.saveDocumentToFile(document, path(QStringLiteral("good.qvleaf"))));
+    ASSERT_TRUE(controller.closeDocument(document));
+    writeFile(path(QStringLiteral("broken.qvleaf")), "bplist00 but nothing more");
+
+    // Paths relative to the folder the program was started in, as a shell passes them.
+    const QString started = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    const QList<Document*> opened = controller.openDocuments({QStringLiteral("broken.qvleaf"), QStringLiteral("./good.qvleaf")});
+    QDir::setCurrent(started);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0]->filePath(), path(QStringLiteral("good.qvleaf")));
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The document “broken.qvleaf” could not be opened."));
+    EXPECT_EQ(controller.currentDocument(), opened[0]);
+}
+
 TEST_F(DocumentFile, UnrecognisedTypeReadsAsAnEmptyDocument)
 {
     Document document;
