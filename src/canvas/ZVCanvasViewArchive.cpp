@@ -2,7 +2,7 @@
 #include "canvas/ZVCanvasView.h"
 
 #include "canvas/ZVPuttyView.h"
-#include "content/ArchiveFields.h"
+#include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/RulerMarker.h"

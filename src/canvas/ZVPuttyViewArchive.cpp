@@ -3,7 +3,7 @@
 
 #include "canvas/ModelArchive.h"
 #include "canvas/ZVCanvasView.h"
-#include "content/ArchiveFields.h"
+#include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"

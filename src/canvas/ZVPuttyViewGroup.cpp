@@ -1,7 +1,7 @@
 #include "canvas/ZVPuttyViewGroup.h"
 
 #include "canvas/ZVPuttyView.h"
-#include "content/ArchiveFields.h"
+#include "platform/archive/ArchiveFields.h"
 
 ZVPuttyViewGroup::ZVPuttyViewGroup(QObject* owner) : KVObject(owner)
 {

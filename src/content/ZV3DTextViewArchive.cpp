@@ -1,4 +1,4 @@
-#include "content/ArchiveFields.h"
+#include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZV3DTextView.h"
 

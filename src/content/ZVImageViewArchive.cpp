@@ -1,4 +1,4 @@
-#include "content/ArchiveFields.h"
+#include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVImageView.h"
 #include "platform/graphics/Gradient.h"

@@ -1,5 +1,5 @@
 #include "canvas/ModelArchive.h"
-#include "content/ArchiveFields.h"
+#include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVBackgroundView.h"
 #include "shapes/ZVVectorView.h"

@@ -1,4 +1,4 @@
-#include "content/ArchiveFields.h"
+#include "platform/archive/ArchiveFields.h"
 
 #include "platform/archive/ImageArchiveData.h"
 #include "platform/archive/GeometryStrings.h"
