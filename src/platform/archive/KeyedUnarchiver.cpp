@@ -387,40 +387,35 @@ float KeyedUnarchiver::decodeFloat(const QString& key)
     return narrowToFloat(decodeDouble(key));
 }
 
-QRectF KeyedUnarchiver::decodeRect(const QString& key)
+// Geometry is stored as the platform's "{{x, y}, {w, h}}" strings; a missing
+// key reads as zero.
+template <class T>
+T KeyedUnarchiver::decodeGeometry(const QString& key, std::optional<T> (*parse)(const QString&), const char* expected,
+                                   T zero)
 {
     const std::optional<Object> value = find(key);
     if (!value)
-        return {};
+        return zero;
     if (value->type == PlistValue::Type::String)
-        if (const std::optional<QRectF> rect = rectFromString(m_doc->string(*value)))
-            return *rect;
-    wrongType(key, "a rectangle");
-    return {};
+        if (const std::optional<T> geometry = parse(m_doc->string(*value)))
+            return *geometry;
+    wrongType(key, expected);
+    return zero;
+}
+
+QRectF KeyedUnarchiver::decodeRect(const QString& key)
+{
+    return decodeGeometry(key, rectFromString, "a rectangle", QRectF());
 }
 
 QPointF KeyedUnarchiver::decodePoint(const QString& key)
 {
-    const std::optional<Object> value = find(key);
-    if (!value)
-        return {};
-    if (value->type == PlistValue::Type::String)
-        if (const std::optional<QPointF> point = pointFromString(m_doc->string(*value)))
-            return *point;
-    wrongType(key, "a point");
-    return {};
+    return decodeGeometry(key, pointFromString, "a point", QPointF());
 }
 
 QSizeF KeyedUnarchiver::decodeSize(const QString& key)
 {
-    const std::optional<Object> value = find(key);
-    if (!value)
-        return QSizeF(0, 0);
-    if (value->type == PlistValue::Type::String)
-        if (const std::optional<QSizeF> size = sizeFromString(m_doc->string(*value)))
-            return *size;
-    wrongType(key, "a size");
-    return QSizeF(0, 0);
+    return decodeGeometry(key, sizeFromString, "a size", QSizeF(0, 0));
 }
 
 QByteArray KeyedUnarchiver::decodeBytes(const QString& key)

@@ -110,6 +110,8 @@ private:
     QVariant decodeRecord(std::uint64_t uid, const Object& record);
     QString classNameOf(const Object& record);
     QVariant wrongType(const QString& key, const char* expected);
+    template <class T>
+    T decodeGeometry(const QString& key, std::optional<T> (*parse)(const QString&), const char* expected, T zero);
     void typeError(const QString& what);
     bool checkType(const QVariant& value, QMetaType type, const QString& key);
     void recordError(const Error& error) const;

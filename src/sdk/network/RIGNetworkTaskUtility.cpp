@@ -37,6 +37,23 @@ std::shared_ptr<RIGNetworkTaskUtility> RIGNetworkTaskUtility::create(std::shared
     return utility;
 }
 
+namespace {
+
+// Starts the task, or, when none could be made, answers at once with the
+// "no task" error: never leave the caller waiting for an answer that cannot come.
+template <class TaskPointer, class Completion>
+void resumeOrRefuse(const TaskPointer& task, const Completion& completion)
+{
+    if (task) {
+        task->resume();
+        return;
+    }
+    if (completion)
+        completion(std::nullopt, std::nullopt, RIGNetworkResponseHandler::errorForCode(-3));
+}
+
+} // namespace
+
 void RIGNetworkTaskUtility::beginDataTaskWithRequest(const URLRequest& request, unsigned maxNumberOfRetries,
                                                      DataTaskCompletion completion)
 {
@@ -48,13 +65,7 @@ void RIGNetworkTaskUtility::beginDataTaskWithRequest(const URLRequest& request, 
         });
     })
                           : nullptr;
-    if (!task) {
-        // Never leave the caller waiting for an answer that cannot come.
-        if (completion)
-            completion(std::nullopt, std::nullopt, RIGNetworkResponseHandler::errorForCode(-3));
-        return;
-    }
-    task->resume();
+    resumeOrRefuse(task, completion);
 }
 
 void RIGNetworkTaskUtility::beginDownloadTaskWithRequest(const URLRequest& request, unsigned maxNumberOfRetries,
@@ -69,12 +80,7 @@ void RIGNetworkTaskUtility::beginDownloadTaskWithRequest(const URLRequest& reque
         });
     })
                           : nullptr;
-    if (!task) {
-        if (completion)
-            completion(std::nullopt, std::nullopt, RIGNetworkResponseHandler::errorForCode(-3));
-        return;
-    }
-    task->resume();
+    resumeOrRefuse(task, completion);
 }
 
 void RIGNetworkTaskUtility::runAfterRetryValueFromResponse(const HTTPURLResponse* response, Task block)

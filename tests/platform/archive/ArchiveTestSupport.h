@@ -75,4 +75,18 @@ inline QByteArray finished(KeyedArchiver& archiver)
     return *data;
 }
 
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray errorOutput;
+};
+
+// Runs the archive-roundtrip tool on IN, writing OUT; a crash reads as -1.
+inline ToolRun runRoundTrip(const QString& in, const QString& out)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/archive-roundtrip"), {in, out});
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardError()};
+}
+
 } // namespace ql::test

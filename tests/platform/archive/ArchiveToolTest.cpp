@@ -5,22 +5,8 @@
 
 using namespace ql;
 
-namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QByteArray errorOutput;
-};
-
-ToolRun runRoundTrip(const QString& in, const QString& out)
-{
-    QProcess process;
-    process.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/archive-roundtrip"), {in, out});
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardError()};
-}
-
-} // namespace
+using ql::test::runRoundTrip;
+using ql::test::ToolRun;
 
 TEST(ArchiveToolTest, RoundTripsArchivesAndReportsBadInputInOneLine)
 {
