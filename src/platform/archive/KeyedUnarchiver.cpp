@@ -432,19 +432,22 @@ QByteArray KeyedUnarchiver::decodeBytes(const QString& key)
 QVariant KeyedUnarchiver::decodePrimitive(const QString& key)
 {
     const std::optional<Object> value = find(key);
-    if (!value)
-        return {};
-    switch (value->type) {
+    return value ? primitiveValue(key, *value) : QVariant();
+}
+
+QVariant KeyedUnarchiver::primitiveValue(const QString& key, const Object& object)
+{
+    switch (object.type) {
     case PlistValue::Type::Bool:
-        return (value->bits != 0);
+        return (object.bits != 0);
     case PlistValue::Type::Integer:
-        return value->flag ? QVariant(qulonglong(value->bits)) : QVariant(qlonglong(value->integer()));
+        return object.flag ? QVariant(qulonglong(object.bits)) : QVariant(qlonglong(object.integer()));
     case PlistValue::Type::Real:
-        return value->flag ? QVariant(float(value->real)) : QVariant(value->real);
+        return object.flag ? QVariant(float(object.real)) : QVariant(object.real);
     case PlistValue::Type::String:
-        return m_doc->string(*value);
+        return m_doc->string(object);
     case PlistValue::Type::Data:
-        return m_doc->data(*value);
+        return m_doc->data(object);
     default:
         return wrongType(key, "a value stored in place");
     }
@@ -458,7 +461,11 @@ bool KeyedUnarchiver::holdsObjectReference(const QString& key) const
 
 QVariant KeyedUnarchiver::decodeAny(const QString& key)
 {
-    return holdsObjectReference(key) ? decodeObject(key) : decodePrimitive(key);
+    // One look-up: this is the path every model key takes.
+    const std::optional<Object> value = find(key);
+    if (!value)
+        return {};
+    return value->type == PlistValue::Type::Uid ? objectForUid(value->uid()) : primitiveValue(key, *value);
 }
 
 QVariantList KeyedUnarchiver::decodeArrayOfObjects(const QString& key)

@@ -110,6 +110,7 @@ private:
     QVariant decodeRecord(std::uint64_t uid, const Object& record);
     QString classNameOf(const Object& record);
     QVariant wrongType(const QString& key, const char* expected);
+    QVariant primitiveValue(const QString& key, const Object& value);
     template <class T>
     T decodeGeometry(const QString& key, std::optional<T> (*parse)(const QString&), const char* expected, T zero);
     void typeError(const QString& what);
