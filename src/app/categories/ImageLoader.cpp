@@ -5,17 +5,20 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <curl/curl.h>
+#include <filesystem>
 #include <mutex>
 
 namespace ql {
 
 namespace {
 
+// Nothing worth showing is this large; stop rather than exhaust memory.
+constexpr qint64 largestImage = qint64(512) * 1024 * 1024;
+
 size_t collect(char* data, size_t size, size_t count, void* target)
 {
     auto* bytes = static_cast<QByteArray*>(target);
-    // Nothing worth showing is this large; stop rather than exhaust memory.
-    if (bytes->size() + qint64(size * count) > qint64(512) * 1024 * 1024)
+    if (bytes->size() + qint64(size * count) > largestImage)
         return 0;
     bytes->append(data, qsizetype(size * count));
     return size * count;
@@ -24,8 +27,16 @@ size_t collect(char* data, size_t size, size_t count, void* target)
 QByteArray readUrl(const QUrl& url, int timeoutMs)
 {
     if (url.isLocalFile()) {
+        // Only regular files: opening a FIFO blocks until a writer comes, and
+        // a device such as /dev/zero never ends.
+        std::error_code error;
+        const std::filesystem::path path(url.toLocalFile().toStdString());
+        if (!std::filesystem::is_regular_file(path, error))
+            return {};
         QFile file(url.toLocalFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        if (!file.open(QIODevice::ReadOnly) || file.size() > largestImage)
+            return {};
+        return file.readAll();
     }
     const QString scheme = url.scheme().toLower();
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))

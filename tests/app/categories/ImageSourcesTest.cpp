@@ -11,7 +11,9 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -225,4 +227,18 @@ TEST(ImageLoader, FailuresStillCallBackExactlyOnceWithNothing)
     const LoadOutcome unsupported = load(QUrl(QStringLiteral("ftp://127.0.0.1/none.png")));
     EXPECT_EQ(unsupported.calls, 1);
     EXPECT_TRUE(unsupported.image.isNull());
+}
+
+TEST(ImageLoader, AFifoIsRefusedInsteadOfHoldingBackTheCallback)
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe.png")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const LoadOutcome piped = load(QUrl::fromLocalFile(QFile::decodeName(fifo)), 300);
+    // Lets a reader still waiting for a writer go before the FIFO disappears.
+    const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0)
+        ::close(writer);
+    EXPECT_EQ(piped.calls, 1);
+    EXPECT_TRUE(piped.image.isNull());
 }
