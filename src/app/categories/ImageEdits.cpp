@@ -130,12 +130,13 @@ bool hasTransparency(const Image& image)
 Image imageByTrimmingTransparentPixels(const Image& image)
 {
     const double scale = pixelDensity(image);
-    const int width = int(image.size().width() * scale);
-    const int height = int(image.size().height() * scale);
+    // The rendered bitmap's own size: a fractional point size times the
+    // density can fall just short of it, and its last column would go unseen.
+    const QImage pixels = bitmapOf(image, scale);
+    const QImage bitmap = pixels.convertToFormat(QImage::Format_Alpha8);
+    const int width = bitmap.width();
+    const int height = bitmap.height();
     if (width <= 1 || height <= 1)
-        return image;
-    const QImage bitmap = bitmapOf(image, scale).convertToFormat(QImage::Format_Alpha8);
-    if (bitmap.isNull() || bitmap.width() < width || bitmap.height() < height)
         return image;
 
     std::vector<bool> rows(height, false);
@@ -164,7 +165,7 @@ Image imageByTrimmingTransparentPixels(const Image& image)
     if (top == 0 && bottom == 0 && left == 0 && right == 0)
         return image;
     const QRect cut(left, top, width - left - right, height - top - bottom);
-    return imageFromBitmap(bitmapOf(image, scale).copy(cut), QSizeF(cut.size()) / scale);
+    return imageFromBitmap(pixels.copy(cut), QSizeF(cut.size()) / scale);
 }
 
 } // namespace ql

@@ -259,3 +259,19 @@ TEST(ImageHelpers, ZeroSizeImagesGiveNullResultsWithoutCrashing)
         EXPECT_EQ(qAlpha(canvas.pixel(5, 5)), 0);
     }
 }
+
+TEST(ImageEdits, TrimLooksAtEveryPixelOfAnImageWithAFractionalSize)
+{
+    // 10 pixels over 9.85 points: size × density lands just under 10.
+    QImage bitmap(10, 10, QImage::Format_ARGB32);
+    bitmap.fill(Qt::transparent);
+    bitmap.setPixel(0, 4, qRgb(255, 0, 0));
+    bitmap.setPixel(9, 4, qRgb(0, 0, 255));
+    const Image image = imageFromBitmap(bitmap, QSizeF(9.85, 9.85));
+    const Image trimmed = imageByTrimmingTransparentPixels(image);
+    EXPECT_EQ(trimmed.pixelSize(), QSize(10, 1));
+    const QImage kept = bitmapOf(trimmed, pixelDensity(trimmed));
+    ASSERT_EQ(kept.width(), 10);
+    EXPECT_EQ(kept.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(kept.pixel(9, 0), qRgb(0, 0, 255));
+}
