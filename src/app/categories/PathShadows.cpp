@@ -9,6 +9,16 @@ namespace ql {
 
 namespace {
 
+// The largest layer side worth blurring; beyond it nothing is drawn.
+constexpr int largestLayer = 16384;
+
+// Whether a blur radius can give a layer at all; refuses NaN and radii whose
+// margins would not fit the layer (or an int).
+bool usableRadius(double radius)
+{
+    return radius <= largestLayer;
+}
+
 // Draws, in device space, a layer over `area` whose coverage `paint` draws
 // (opaque where covered), blurred and tinted with `color`, optionally kept
 // only inside `clip` (device coordinates).
@@ -16,7 +26,7 @@ template <class Paint>
 void paintBlurredLayer(QPainter& painter, QRect area, double radius, const QColor& color, Paint paint,
                        const QPainterPath* clip)
 {
-    if (area.isEmpty() || area.width() > 16384 || area.height() > 16384)
+    if (area.isEmpty() || area.width() > largestLayer || area.height() > largestLayer)
         return;
     QImage coverage(area.size(), QImage::Format_Alpha8);
     coverage.fill(0);
@@ -62,7 +72,7 @@ void paintBlurredLayer(QPainter& painter, QRect area, double radius, const QColo
 
 void paintInnerShadow(QPainter& painter, const QPainterPath& path, const Shadow& shadow)
 {
-    if (path.isEmpty() || !shadow.color.isValid() || shadow.color.alpha() == 0)
+    if (path.isEmpty() || !shadow.color.isValid() || shadow.color.alpha() == 0 || !usableRadius(shadow.blurRadius))
         return;
     const QTransform device = painter.worldTransform();
     const QPainterPath shape = device.map(path);
@@ -83,7 +93,7 @@ void paintInnerShadow(QPainter& painter, const QPainterPath& path, const Shadow&
 void drawBlurWithColor(QPainter& painter, const BezierPath& path, const QColor& color, double radius)
 {
     const QPainterPath shape = painter.worldTransform().map(path.toPainterPath());
-    if (shape.isEmpty())
+    if (shape.isEmpty() || !usableRadius(radius))
         return;
     const int margin = int(std::ceil(std::max(0.0, radius) * 1.5)) + 2;
     const QRect area = shape.boundingRect().toAlignedRect().adjusted(-margin, -margin, margin, margin);

@@ -9,7 +9,9 @@
 #include <QGraphicsView>
 #include <QLabel>
 #include <QPushButton>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace ql;
 
@@ -162,4 +164,22 @@ TEST(ViewExtensions, ScaleSnapshotAndReflection)
     setColorTitle(button, QStringLiteral("Insert"));
     EXPECT_EQ(button.text(), QStringLiteral("Insert"));
     EXPECT_EQ(button.palette().color(QPalette::ButtonText), QColor(Qt::white));
+}
+
+TEST(PathShadows, UnusableBlurRadiiDrawNothingAndReturn)
+{
+    // Radii as a damaged document may hold them.
+    for (const double radius : {std::nan(""), std::numeric_limits<double>::infinity(), 1e10}) {
+        QImage canvas(100, 100, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        QPainterPath square;
+        square.addRect(20, 20, 60, 60);
+        ZVDesignHelper::drawInnerShadowInContext(painter, square, QColor(0, 0, 0, 255), QSizeF(0, 8), radius);
+        drawBlurWithColor(painter, BezierPath::rect(QRectF(40, 40, 20, 20)), Qt::red, radius);
+        painter.end();
+        QImage white(100, 100, QImage::Format_ARGB32_Premultiplied);
+        white.fill(Qt::white);
+        EXPECT_TRUE(canvas == white) << radius;
+    }
 }

@@ -96,7 +96,7 @@ void boxVertical(const Plane& p, int r)
 
 void gaussianBlur(float* data, int width, int height, int channels, double sigma)
 {
-    if (sigma <= 0.0 || width <= 0 || height <= 0 || (channels != 1 && channels != 4))
+    if (!(sigma > 0.0) || !std::isfinite(sigma) || width <= 0 || height <= 0 || (channels != 1 && channels != 4))
         return;
     const std::unique_ptr<float[]> scratch(new float[size_t(width) * size_t(height) * size_t(channels)]);
     for (const int r : boxRadii(sigma)) {
