@@ -50,12 +50,16 @@ QImage mapRows(const QImage& image, const std::function<void(float*, size_t)>& m
     if (out.isNull())
         return out;
     const int width = rgba.width();
+    // Rows are written through one pointer taken here: the non-const
+    // scanLine() touches the image's shared state, so threads must not call it.
+    uchar* const pixels = out.bits();
+    const qsizetype stride = out.bytesPerLine();
     parallelRows(rgba.height(), [&](int y0, int y1) {
         std::vector<float> row(size_t(width) * 4);
         for (int y = y0; y < y1; ++y) {
             toFloats(rgba.constScanLine(y), row.data(), width * 4);
             map(row.data(), size_t(width));
-            toBytes(row.data(), out.scanLine(y), width * 4);
+            toBytes(row.data(), pixels + y * stride, width * 4);
         }
     });
     return out;
@@ -66,9 +70,11 @@ QImage FloatImage::toImage() const
     QImage image(width, height, QImage::Format_RGBA8888);
     if (image.isNull())
         return image;
+    uchar* const pixels = image.bits(); // see mapRows
+    const qsizetype stride = image.bytesPerLine();
     parallelRows(height, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y)
-            toBytes(row(y), image.scanLine(y), width * 4);
+            toBytes(row(y), pixels + y * stride, width * 4);
     });
     return image;
 }
