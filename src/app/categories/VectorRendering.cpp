@@ -72,6 +72,9 @@ Result<QImage> renderEps(const QByteArray& data, QSizeF points, QSize pixels)
         QStringLiteral("-dGraphicsAlphaBits=4"), QStringLiteral("-r%1x%2").arg(72.0 * pixels.width() / points.width()).arg(72.0 * pixels.height() / points.height()),
         QStringLiteral("-sstdout=%stderr"), QStringLiteral("-sOutputFile=-"), input.fileName(),
     };
+    // Nobody reads Ghostscript's messages; a file that prints without end
+    // must not fill memory while it runs.
+    process.setStandardErrorFile(QProcess::nullDevice());
     process.start(gs, arguments);
     if (!process.waitForFinished(30000)) {
         process.kill();
