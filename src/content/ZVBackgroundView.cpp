@@ -5,6 +5,8 @@
 #include "platform/graphics/Gradient.h"
 #include "platform/undo/KeyPathUndo.h"
 
+#include <cmath>
+
 namespace {
 
 QRectF containerFrame(QObject* container)
@@ -199,13 +201,19 @@ ql::Image ZVBackgroundView::scaledImage(const ql::Image& image) const
         return image;
     const double scale = m_imageScale.toFloat();
     const QSizeF size = image.size() * scale;
-    if (size.isEmpty())
+    if (!std::isfinite(scale) || size.isEmpty())
         return image;
     const QImage bitmap = image.bitmap();
+    // The tile draws at `size` whatever its bitmap holds; a larger bitmap than
+    // any page needs would only let a stored scale exhaust memory.
+    constexpr double kLargestTileSide = 8192;
+    const double longest = qMax(bitmap.width(), bitmap.height()) * scale;
+    const double bitmapScale = longest > kLargestTileSide ? scale * kLargestTileSide / longest : scale;
     ql::Image result = bitmap.isNull()
         ? image
-        : ql::Image(bitmap.scaled(qMax(1, qRound(bitmap.width() * scale)), qMax(1, qRound(bitmap.height() * scale)),
-                                  Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        : ql::Image(bitmap.scaled(qMax(1, qRound(bitmap.width() * bitmapScale)),
+                                  qMax(1, qRound(bitmap.height() * bitmapScale)), Qt::IgnoreAspectRatio,
+                                  Qt::SmoothTransformation));
     result.setSize(size);
     return result;
 }

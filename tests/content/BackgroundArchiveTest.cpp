@@ -34,3 +34,29 @@ TEST(BackgroundArchive, CopyKeepsTheAppearanceButNoContainer)
     EXPECT_EQ(copy->tiledImage().pixelSize(), QSize(4, 4)) << "the drawable state is derived again";
     EXPECT_DOUBLE_EQ(copy->alphaValue(), 0.75);
 }
+
+TEST(BackgroundArchive, StoredTileScaleGrowsTheTileButNotItsBitmapWithoutBound)
+{
+    // A stored scale is read as it is: a tile of 16 pixels at 600 times would
+    // otherwise become a bitmap of 9600 × 4800 pixels on every read.
+    ZVCanvasView page;
+    ZVBackgroundView* background = page.backgroundView();
+    QImage tile(16, 8, QImage::Format_RGB32);
+    tile.fill(Qt::blue);
+    background->setBackgroundImage(ql::Image(tile));
+    background->setBackgroundImageMode(3);
+    background->setBackgroundImageScale(600);
+    background->setBackgroundType(3);
+
+    const std::unique_ptr<ZVBackgroundView> copy = background->copy();
+    ASSERT_TRUE(copy);
+    for (const ZVBackgroundView* view : {background, copy.get()}) {
+        EXPECT_EQ(view->tiledImage().size(), view->backgroundImage().size() * 600);
+        EXPECT_LE(view->tiledImage().pixelSize().width(), 8192);
+        EXPECT_EQ(view->tiledImage().pixelSize().height(), view->tiledImage().pixelSize().width() / 2);
+    }
+
+    // A modest scale still scales the bitmap itself.
+    copy->setBackgroundImageScale(2);
+    EXPECT_EQ(copy->tiledImage().pixelSize(), QSize(32, 16));
+}

@@ -259,8 +259,20 @@ Status DocumentController::saveDocumentAs(Document* document)
     if (!path || path->isEmpty())
         return documentError(7, tr("Saving was cancelled."));
     QString chosen = *path;
-    if (QFileInfo(chosen).suffix().toLower() != kDesktopDocumentExtension)
+    if (QFileInfo(chosen).suffix().toLower() != kDesktopDocumentExtension) {
         chosen += QLatin1Char('.') + kDesktopDocumentExtension;
+        // The panel confirmed the name without the extension; the file it
+        // names now was never offered for replacing.
+        if (QFileInfo::exists(chosen) && m_prompter) {
+            AlertRequest question;
+            question.messageText = tr("“%1” already exists. Do you want to replace it?").arg(quoted(chosen));
+            question.informativeText = tr("Replacing it will overwrite its current contents.");
+            question.buttons = {tr("Replace"), tr("Cancel")};
+            question.style = AlertRequest::Style::Warning;
+            if (m_prompter->runAlert(question) != 0)
+                return documentError(7, tr("Saving was cancelled."));
+        }
+    }
     return saveDocumentToFile(document, chosen);
 }
 

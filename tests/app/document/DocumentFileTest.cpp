@@ -189,3 +189,32 @@ TEST_F(DocumentFile, CopyFromDataHasNoFileAndSaveFailuresAreReported)
     EXPECT_TRUE((*copy)->isDocumentEdited());
     EXPECT_TRUE((*copy)->filePath().isEmpty());
 }
+
+TEST_F(DocumentFile, SaveAsAsksBeforeReplacingTheFileItsExtensionNames)
+{
+    // The panel confirmed "report"; the file written is "report.qvleaf".
+    const QString existing = path(QStringLiteral("report.qvleaf"));
+    writeFile(existing, "kept");
+    Document* document = controller.newDocument();
+    document->updateChangeCountDone();
+
+    prompter.answerSavePanel(path(QStringLiteral("report")));
+    prompter.answerAlert(1);
+    EXPECT_FALSE(controller.saveDocumentAs(document));
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("“report.qvleaf” already exists. Do you want to replace it?"));
+    EXPECT_EQ(fileContents(existing), QByteArray("kept"));
+    EXPECT_TRUE(document->filePath().isEmpty());
+
+    prompter.answerSavePanel(path(QStringLiteral("report")));
+    prompter.answerAlert(0);
+    EXPECT_TRUE(controller.saveDocumentAs(document));
+    EXPECT_EQ(prompter.alerts.size(), 2);
+    EXPECT_NE(fileContents(existing), QByteArray("kept"));
+    EXPECT_EQ(document->filePath(), QFileInfo(existing).canonicalFilePath());
+
+    // A new name is not asked about.
+    prompter.answerSavePanel(path(QStringLiteral("fresh")));
+    EXPECT_TRUE(controller.saveDocumentAs(document));
+    EXPECT_EQ(prompter.alerts.size(), 2);
+}
