@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 
 using ql::Notification;
 using ql::NotificationCenter;
@@ -84,6 +85,20 @@ TEST(UserDefaults, StoredValuesKeepKindsAndOutliveTheStore)
     EXPECT_FALSE(fresh.hasStoredValue(QStringLiteral("showGuides")));
     fresh.removeObjectForKey(QStringLiteral("unitsType"));
     EXPECT_EQ(fresh.integerForKey(QStringLiteral("unitsType")), 0);
+}
+
+TEST(UserDefaults, IntegersFromHugeOrNaNRealsStayInRange)
+{
+    QTemporaryDir dir;
+    ql::UserDefaults defaults(dir.filePath(QStringLiteral("defaults.qldefaults")));
+    defaults.setDouble(QStringLiteral("big"), 1e300);
+    defaults.setDouble(QStringLiteral("small"), -1e300);
+    defaults.setDouble(QStringLiteral("nan"), std::numeric_limits<double>::quiet_NaN());
+    defaults.setObject(QStringLiteral("unsigned"), QVariant(qulonglong(1) << 63));
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("big")), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("small")), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("nan")), 0);
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("unsigned")), std::numeric_limits<qint64>::max());
 }
 
 TEST(UserDefaults, ADamagedStoreReadsAsEmpty)
