@@ -35,6 +35,34 @@ TEST(NotificationCenter, FiltersByNameAndSenderAndEndsWithItsContext)
     EXPECT_EQ(seen.size(), 2);
 }
 
+namespace {
+
+// Counts what is connected to its destruction.
+class CountedContext : public QObject {
+public:
+    int destroyedReceivers() const { return receivers(SIGNAL(destroyed(QObject*))); }
+};
+
+} // namespace
+
+TEST(NotificationCenter, RemovedObserversLeaveNothingOnTheirContext)
+{
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    CountedContext inspector;
+    const int before = inspector.destroyedReceivers();
+    int calls = 0;
+    for (int i = 0; i < 50; ++i) {
+        const quint64 id = center.addObserver(&inspector, QStringLiteral("selectionChanged"), nullptr,
+                                              [&](const Notification&) { ++calls; });
+        center.removeObserver(id);
+        center.addObserver(&inspector, QStringLiteral("selectionChanged"), nullptr, [&](const Notification&) { ++calls; });
+        center.removeObservers(&inspector);
+    }
+    EXPECT_EQ(inspector.destroyedReceivers(), before);
+    center.post(QStringLiteral("selectionChanged"));
+    EXPECT_EQ(calls, 0);
+}
+
 TEST(Deferred, RunsLaterButNeverAfterItsContextIsGone)
 {
     int ran = 0;
