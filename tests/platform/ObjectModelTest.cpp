@@ -1,6 +1,7 @@
 #include "TestModels.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using ql::KeyValueChange;
 
@@ -25,6 +26,21 @@ TEST(ObjectModel, ValuesByKeyKeepTheirKinds)
     EXPECT_EQ(page.rowNumber().toInt(), 3);
     ASSERT_TRUE(page.setValueForKey(u"rowNumber", QVariant()));
     EXPECT_FALSE(page.rowNumber().isValid());
+}
+
+TEST(ObjectModel, NumbersBeyondAnIntegerPropertyStopAtItsBounds)
+{
+    TestPage page;
+    ASSERT_TRUE(page.setValueForKey(u"drawingMode", 1e20));
+    EXPECT_EQ(page.drawingMode(), std::numeric_limits<int>::max());
+    ASSERT_TRUE(page.setValueForKey(u"drawingMode", -1e20));
+    EXPECT_EQ(page.drawingMode(), std::numeric_limits<int>::min());
+    ASSERT_TRUE(page.setValueForKey(u"drawingMode", std::numeric_limits<double>::quiet_NaN()));
+    EXPECT_EQ(page.drawingMode(), 0);
+    ASSERT_TRUE(page.setValueForKey(u"drawingMode", qlonglong(1) << 32 | 1));
+    EXPECT_EQ(page.drawingMode(), std::numeric_limits<int>::max()) << "not the low 32 bits";
+    ASSERT_TRUE(page.setValueForKey(u"drawingMode", -7.9));
+    EXPECT_EQ(page.drawingMode(), -7);
 }
 
 TEST(ObjectModel, KeyPathsFollowObjectProperties)

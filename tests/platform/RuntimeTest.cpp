@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 
 using ql::Notification;
 using ql::NotificationCenter;
@@ -32,6 +33,34 @@ TEST(NotificationCenter, FiltersByNameAndSenderAndEndsWithItsContext)
     context.reset();
     center.post(QStringLiteral("redrawLayerThumbs"));
     EXPECT_EQ(seen.size(), 2);
+}
+
+namespace {
+
+// Counts what is connected to its destruction.
+class CountedContext : public QObject {
+public:
+    int destroyedReceivers() const { return receivers(SIGNAL(destroyed(QObject*))); }
+};
+
+} // namespace
+
+TEST(NotificationCenter, RemovedObserversLeaveNothingOnTheirContext)
+{
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    CountedContext inspector;
+    const int before = inspector.destroyedReceivers();
+    int calls = 0;
+    for (int i = 0; i < 50; ++i) {
+        const quint64 id = center.addObserver(&inspector, QStringLiteral("selectionChanged"), nullptr,
+                                              [&](const Notification&) { ++calls; });
+        center.removeObserver(id);
+        center.addObserver(&inspector, QStringLiteral("selectionChanged"), nullptr, [&](const Notification&) { ++calls; });
+        center.removeObservers(&inspector);
+    }
+    EXPECT_EQ(inspector.destroyedReceivers(), before);
+    center.post(QStringLiteral("selectionChanged"));
+    EXPECT_EQ(calls, 0);
 }
 
 TEST(Deferred, RunsLaterButNeverAfterItsContextIsGone)
@@ -84,6 +113,20 @@ TEST(UserDefaults, StoredValuesKeepKindsAndOutliveTheStore)
     EXPECT_FALSE(fresh.hasStoredValue(QStringLiteral("showGuides")));
     fresh.removeObjectForKey(QStringLiteral("unitsType"));
     EXPECT_EQ(fresh.integerForKey(QStringLiteral("unitsType")), 0);
+}
+
+TEST(UserDefaults, IntegersFromHugeOrNaNRealsStayInRange)
+{
+    QTemporaryDir dir;
+    ql::UserDefaults defaults(dir.filePath(QStringLiteral("defaults.qldefaults")));
+    defaults.setDouble(QStringLiteral("big"), 1e300);
+    defaults.setDouble(QStringLiteral("small"), -1e300);
+    defaults.setDouble(QStringLiteral("nan"), std::numeric_limits<double>::quiet_NaN());
+    defaults.setObject(QStringLiteral("unsigned"), QVariant(qulonglong(1) << 63));
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("big")), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("small")), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("nan")), 0);
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("unsigned")), std::numeric_limits<qint64>::max());
 }
 
 TEST(UserDefaults, ADamagedStoreReadsAsEmpty)

@@ -7,7 +7,10 @@
 #include <QPointer>
 #include <QString>
 #include <QVariant>
+#include <cmath>
+#include <limits>
 #include <type_traits>
+#include <utility>
 
 namespace ql {
 
@@ -31,6 +34,36 @@ bool isNumeric(const QVariant& value);
 // The QObject a variant holds, or null.
 QObject* objectFromVariant(const QVariant& value);
 
+// A number as an integer of type T: reals lose their fraction, values beyond
+// T's range become its nearest bound and NaN becomes 0, so that a stored or
+// typed-in number can never overflow the conversion.
+template <class T>
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
+T integerFromVariant(const QVariant& value)
+{
+    using Limits = std::numeric_limits<T>;
+    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
+        const double d = value.toDouble();
+        if (std::isnan(d))
+            return 0;
+        if (d <= double(Limits::min()))
+            return Limits::min();
+        if (d >= double(Limits::max()))
+            return Limits::max();
+        return static_cast<T>(d);
+    }
+    if (value.typeId() == QMetaType::ULongLong || value.typeId() == QMetaType::ULong) {
+        const qulonglong u = value.toULongLong();
+        return std::cmp_greater(u, Limits::max()) ? Limits::max() : static_cast<T>(u);
+    }
+    const qlonglong v = value.toLongLong();
+    if (std::cmp_less(v, Limits::min()))
+        return Limits::min();
+    if (std::cmp_greater(v, Limits::max()))
+        return Limits::max();
+    return static_cast<T>(v);
+}
+
 template <class T>
 struct ValueTraits {
     static constexpr ValueKind kind = ValueKind::Any;
@@ -50,12 +83,7 @@ template <class T>
 struct ValueTraits<T> {
     static constexpr ValueKind kind = ValueKind::Int;
     static QVariant toVariant(T value) { return QVariant::fromValue(value); }
-    static T fromVariant(const QVariant& value)
-    {
-        if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
-            return static_cast<T>(value.toDouble());
-        return static_cast<T>(value.toLongLong());
-    }
+    static T fromVariant(const QVariant& value) { return integerFromVariant<T>(value); }
 };
 
 template <>

@@ -13,21 +13,34 @@ NotificationCenter& NotificationCenter::defaultCenter()
 quint64 NotificationCenter::addObserver(QObject* context, const QString& name, QObject* sender, Observer observer)
 {
     const quint64 id = ++m_nextId;
-    m_entries.push_back({id, QPointer<QObject>(context), name, QPointer<QObject>(sender), sender == nullptr,
-                         std::move(observer)});
+    QMetaObject::Connection connection;
     if (context)
-        connect(context, &QObject::destroyed, this, [this, id] { removeObserver(id); });
+        connection = connect(context, &QObject::destroyed, this, [this, id] { removeObserver(id); });
+    m_entries.push_back({id, QPointer<QObject>(context), name, QPointer<QObject>(sender), sender == nullptr,
+                         std::move(observer), connection});
     return id;
+}
+
+void NotificationCenter::erase(std::vector<Entry>& entries, const std::function<bool(const Entry&)>& match)
+{
+    // A long-lived context must not collect a connection per observation it
+    // ever had.
+    std::erase_if(entries, [&match](const Entry& entry) {
+        if (!match(entry))
+            return false;
+        QObject::disconnect(entry.contextConnection);
+        return true;
+    });
 }
 
 void NotificationCenter::removeObserver(quint64 id)
 {
-    std::erase_if(m_entries, [id](const Entry& entry) { return entry.id == id; });
+    erase(m_entries, [id](const Entry& entry) { return entry.id == id; });
 }
 
 void NotificationCenter::removeObservers(QObject* context)
 {
-    std::erase_if(m_entries, [context](const Entry& entry) { return entry.context == context; });
+    erase(m_entries, [context](const Entry& entry) { return entry.context == context; });
 }
 
 void NotificationCenter::post(const QString& name, QObject* sender, const QVariantMap& userInfo)

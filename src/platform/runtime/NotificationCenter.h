@@ -39,7 +39,9 @@ private:
         QPointer<QObject> sender;
         bool anySender;
         Observer observer;
+        QMetaObject::Connection contextConnection;
     };
+    static void erase(std::vector<Entry>& entries, const std::function<bool(const Entry&)>& match);
     std::vector<Entry> m_entries;
     quint64 m_nextId = 0;
 };

@@ -102,10 +102,7 @@ bool UserDefaults::boolForKey(const QString& key) const
 
 qint64 UserDefaults::integerForKey(const QString& key) const
 {
-    const QVariant value = objectForKey(key);
-    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
-        return static_cast<qint64>(value.toDouble());
-    return value.toLongLong();
+    return integerFromVariant<qint64>(objectForKey(key));
 }
 
 double UserDefaults::doubleForKey(const QString& key) const
