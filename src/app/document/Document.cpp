@@ -251,6 +251,8 @@ void Document::setCurrentPage(ZVCanvasView* page)
     page->setDocument(this);
     ZVDesignHelper::sharedInstance().setCurrentPage(page);
     updatePageCounts();
+    if (m_currentPage != page)
+        return; // not a shown page: the first shown page has taken its place
     page->setCanvasFrames();
     page->layoutPuttyViews();
     emit currentPageChanged(page);

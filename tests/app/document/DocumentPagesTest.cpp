@@ -237,3 +237,17 @@ TEST_F(DocumentPages, RevertKeepsTheReplacedPagesAlive)
     EXPECT_TRUE(document->deletedPages().contains(before.data()));
     EXPECT_EQ(document->currentPage(), document->contentPages()[0]);
 }
+
+TEST_F(DocumentPages, APageThatIsNotShownGivesWayToTheFirstShownPage)
+{
+    Document* document = controller.newDocument();
+    ZVCanvasView* first = document->contentPages()[0];
+    ZVCanvasView stranger;
+    QList<ZVCanvasView*> announced;
+    QObject::connect(document, &Document::currentPageChanged, [&](ZVCanvasView* page) { announced.append(page); });
+    document->setCurrentPage(&stranger);
+    EXPECT_EQ(document->currentPage(), first);
+    ASSERT_FALSE(announced.isEmpty());
+    EXPECT_EQ(announced.last(), first) << "listeners must not be left showing the page that was refused";
+    EXPECT_FALSE(announced.contains(&stranger));
+}
