@@ -176,3 +176,18 @@ TEST(ObjectModel, DeadObserversAreRemovedAndObserversMayRemoveThemselves)
     page.setDrawingMode(4);
     EXPECT_EQ(calls, 2);
 }
+
+TEST(ObjectModel, AnObserverMayDeleteTheObjectItWatches)
+{
+    auto* page = new TestPage;
+    QPointer<TestPage> watched(page);
+    int calls = 0;
+    page->addObserver(QStringLiteral("drawingMode"), nullptr, [&](const KeyValueChange&) {
+        ++calls;
+        delete page;
+    });
+    page->addObserver(QStringLiteral("drawingMode"), nullptr, [&](const KeyValueChange&) { ++calls; });
+    page->setDrawingMode(1);
+    EXPECT_TRUE(watched.isNull());
+    EXPECT_EQ(calls, 1) << "observations end with their object";
+}

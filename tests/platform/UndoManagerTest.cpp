@@ -165,3 +165,20 @@ TEST(KeyPathUndo, ANullOldValueMakesAStepThatDoesNothing)
     loose.setLeftMargin(10);
     endTurn();
 }
+
+TEST(UndoManager, AStepMayDeleteItsManager)
+{
+    auto* manager = new ql::UndoManager;
+    QPointer<ql::UndoManager> watched(manager);
+    int ran = 0;
+    manager->beginUndoGrouping();
+    manager->registerUndo(nullptr, [&] { ++ran; });
+    manager->registerUndo(nullptr, [&] {
+        ++ran;
+        delete manager;
+    });
+    manager->endUndoGrouping();
+    manager->undo();
+    EXPECT_TRUE(watched.isNull());
+    EXPECT_EQ(ran, 1) << "nothing of a deleted manager runs on";
+}

@@ -274,7 +274,11 @@ void KVObject::willChangeValueForKey(const QString& key)
 
 void KVObject::didChangeValueForKey(const QString& key)
 {
+    // An observer may also delete this object (closing what it shows).
+    const QPointer<KVObject> alive(this);
     for (quint64 id : watchesForKey(key)) {
+        if (!alive)
+            return;
         if (KeyPathObservation* owner = watchOwner(id))
             owner->didChange();
     }

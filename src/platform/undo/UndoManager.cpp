@@ -112,19 +112,24 @@ bool UndoManager::canRedo() const
     return !m_redoStack.empty();
 }
 
-void UndoManager::runGroup(Group group, State state)
+bool UndoManager::runGroup(Group group, State state)
 {
     m_state = state;
     m_groupOpen = true;
     m_openGroup.clear();
+    // A step may close what owns this manager; nothing after that touches it.
+    const QPointer<UndoManager> alive(this);
     // Inverses run in the reverse order of their registration.
     for (auto it = group.rbegin(); it != group.rend(); ++it) {
         if (it->hadTarget && !it->target)
             continue;
         it->action();
+        if (!alive)
+            return false;
     }
     closeOpenGroup();
     m_state = State::Normal;
+    return true;
 }
 
 void UndoManager::undo()
@@ -143,7 +148,8 @@ void UndoManager::undo()
         return;
     Group group = std::move(m_undoStack.back());
     m_undoStack.pop_back();
-    runGroup(std::move(group), State::Undoing);
+    if (!runGroup(std::move(group), State::Undoing))
+        return;
     --m_changeCount;
     emit changed();
 }
@@ -161,7 +167,8 @@ void UndoManager::redo()
     m_redoStack.pop_back();
     // Redo steps keep the remaining redo stack: registering while redoing
     // must not clear it.
-    runGroup(std::move(group), State::Redoing);
+    if (!runGroup(std::move(group), State::Redoing))
+        return;
     ++m_changeCount;
     emit changed();
 }

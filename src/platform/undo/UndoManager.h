@@ -69,7 +69,8 @@ private:
     void openGroupIfNeeded();
     void closeOpenGroup();
     void closeEventGroup();
-    void runGroup(Group group, State state);
+    // False when a step deleted this manager.
+    bool runGroup(Group group, State state);
 
     std::vector<Group> m_undoStack;
     std::vector<Group> m_redoStack;
