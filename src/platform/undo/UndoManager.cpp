@@ -27,17 +27,11 @@ void UndoManager::openGroupIfNeeded()
         return;
     m_groupOpen = true;
     m_openGroup.clear();
-    if (m_state == State::Normal && m_groupingLevel == 0) {
+    if (m_state == State::Normal && m_groupingLevel == 0 && !m_eventGroupScheduled) {
         // No explicit group: this event-loop turn is the step. The queued
         // call runs once control returns to the event loop.
-        if (m_groupsByEvent && !m_eventGroupScheduled) {
-            m_eventGroupScheduled = true;
-            QMetaObject::invokeMethod(this, &UndoManager::closeEventGroup, Qt::QueuedConnection);
-        } else if (!m_groupsByEvent) {
-            // Grouping by hand but no group open: each registration stands alone.
-            QMetaObject::invokeMethod(this, &UndoManager::closeEventGroup, Qt::QueuedConnection);
-            m_eventGroupScheduled = true;
-        }
+        m_eventGroupScheduled = true;
+        QMetaObject::invokeMethod(this, &UndoManager::closeEventGroup, Qt::QueuedConnection);
     }
 }
 

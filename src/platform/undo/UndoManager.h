@@ -28,8 +28,6 @@ public:
     void beginUndoGrouping();
     void endUndoGrouping();
     int groupingLevel() const { return m_groupingLevel; }
-    void setGroupsByEvent(bool groupsByEvent) { m_groupsByEvent = groupsByEvent; }
-    bool groupsByEvent() const { return m_groupsByEvent; }
 
     bool canUndo() const;
     bool canRedo() const;
@@ -78,7 +76,6 @@ private:
     bool m_groupOpen = false;
     bool m_eventGroupScheduled = false;
     int m_groupingLevel = 0;
-    bool m_groupsByEvent = true;
     int m_disabled = 0;
     int m_changeCount = 0;
     State m_state = State::Normal;
