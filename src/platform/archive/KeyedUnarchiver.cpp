@@ -66,9 +66,9 @@ void KeyedUnarchiver::recordError(const Error& error) const
         m_error = error;
 }
 
-std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::findIn(const Object& dictionary, const QString& key) const
+std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::lookUp(const Object& dictionary, const QString& key,
+                                                               std::uint64_t& hint) const
 {
-    std::uint64_t hint = 0;
     const Result<std::optional<BinaryPlistDocument::Ref>> ref = m_doc->find(dictionary, key, hint);
     if (!ref) {
         recordError(ref.error());
@@ -84,24 +84,18 @@ std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::findIn(const Object& dic
     return std::move(*object);
 }
 
+std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::findIn(const Object& dictionary, const QString& key) const
+{
+    std::uint64_t hint = 0;
+    return lookUp(dictionary, key, hint);
+}
+
 std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::find(const QString& key) const
 {
     if (m_frames.empty() || m_error)
         return std::nullopt;
     const Frame& frame = m_frames.back();
-    const Result<std::optional<BinaryPlistDocument::Ref>> ref = m_doc->find(frame.record, key, frame.hint);
-    if (!ref) {
-        recordError(ref.error());
-        return std::nullopt;
-    }
-    if (!*ref)
-        return std::nullopt;
-    Result<Object> object = m_doc->object(**ref);
-    if (!object) {
-        recordError(object.error());
-        return std::nullopt;
-    }
-    return std::move(*object);
+    return lookUp(frame.record, key, frame.hint);
 }
 
 bool KeyedUnarchiver::containsValueForKey(const QString& key) const

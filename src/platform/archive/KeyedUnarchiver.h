@@ -106,6 +106,7 @@ private:
 
     std::optional<Object> find(const QString& key) const;
     std::optional<Object> findIn(const Object& dictionary, const QString& key) const;
+    std::optional<Object> lookUp(const Object& dictionary, const QString& key, std::uint64_t& hint) const;
     QVariant objectForUid(std::uint64_t uid);
     QVariant decodeRecord(std::uint64_t uid, const Object& record);
     QString classNameOf(const Object& record);
