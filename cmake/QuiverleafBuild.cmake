@@ -5,7 +5,7 @@ find_program(CCACHE_PROGRAM ccache)
 if(CCACHE_PROGRAM)
   # Precompiled headers and ccache only get along with these sloppiness flags.
   # The base folder makes paths relative, so separate checkouts share the cache.
-  set(CMAKE_C_COMPILER_LAUNCHER env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime ${CCACHE_PROGRAM})
+  set(CMAKE_C_COMPILER_LAUNCHER env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} CCACHE_NOHASHDIR=true CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime ${CCACHE_PROGRAM})
   set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_C_COMPILER_LAUNCHER})
 endif()
 
