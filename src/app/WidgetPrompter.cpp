@@ -1,9 +1,13 @@
 #include "app/WidgetPrompter.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QTextEdit>
 
 namespace {
 
@@ -17,11 +21,9 @@ QString nameFilter(const QStringList& extensions)
     return QStringLiteral("(%1)").arg(patterns.join(QLatin1Char(' ')));
 }
 
-} // namespace
-
-int WidgetPrompter::runAlert(const ql::AlertRequest& request)
+// Fills a box from the request; the buttons come back in request order.
+QList<QAbstractButton*> fillMessageBox(QMessageBox& box, const ql::AlertRequest& request)
 {
-    QMessageBox box(m_parent);
     switch (request.style) {
     case ql::AlertRequest::Style::Warning: box.setIcon(QMessageBox::Warning); break;
     case ql::AlertRequest::Style::Informational: box.setIcon(QMessageBox::Information); break;
@@ -34,9 +36,72 @@ int WidgetPrompter::runAlert(const ql::AlertRequest& request)
     for (const QString& title : titles)
         buttons.append(box.addButton(title, buttons.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole));
     box.setDefaultButton(qobject_cast<QPushButton*>(buttons.first()));
-    box.exec();
+    if (request.accessory) {
+        auto* notes = new QTextEdit(&box);
+        notes->setObjectName(QStringLiteral("alertAccessory"));
+        notes->setReadOnly(true);
+        notes->setPlainText(request.accessory->text);
+        notes->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        notes->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        notes->setFixedSize(request.accessory->size.toSize());
+        // Under the texts, above the buttons, as wide as the texts' column.
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+            QWidget* buttonBox = box.findChild<QWidget*>(QStringLiteral("qt_msgbox_buttonbox"));
+            const int buttonRow = buttonBox ? grid->indexOf(buttonBox) : -1;
+            int row = grid->rowCount();
+            if (buttonRow >= 0) {
+                int r = 0, c = 0, rs = 0, cs = 0;
+                grid->getItemPosition(buttonRow, &r, &c, &rs, &cs);
+                grid->removeWidget(buttonBox);
+                grid->addWidget(buttonBox, grid->rowCount(), c, rs, cs);
+                row = r;
+            }
+            grid->addWidget(notes, row, 1, 1, grid->columnCount() - 1);
+        }
+    }
+    return buttons;
+}
+
+// A box closed without a button (Escape) answers as its last button.
+int chosenIndex(const QMessageBox& box, const QList<QAbstractButton*>& buttons)
+{
     const qsizetype index = buttons.indexOf(box.clickedButton());
     return index < 0 ? static_cast<int>(buttons.size() - 1) : static_cast<int>(index);
+}
+
+} // namespace
+
+int WidgetPrompter::runAlert(const ql::AlertRequest& request)
+{
+    QMessageBox box(m_parent);
+    const QList<QAbstractButton*> buttons = fillMessageBox(box, request);
+    box.exec();
+    return chosenIndex(box, buttons);
+}
+
+void WidgetPrompter::beginSheetAlert(const ql::AlertRequest& request, AlertCompletion completion)
+{
+    auto* box = new QMessageBox(mainWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(box->parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
+    const QList<QAbstractButton*> buttons = fillMessageBox(*box, request);
+    QObject::connect(box, &QMessageBox::finished, box, [box, buttons, completion = std::move(completion)] {
+        if (completion)
+            completion(chosenIndex(*box, buttons));
+    });
+    box->open();
+}
+
+QWidget* WidgetPrompter::mainWindow() const
+{
+    if (m_parent && m_parent->isVisible())
+        return m_parent->window();
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->windowType() == Qt::Window)
+            return widget;
+    return nullptr;
 }
 
 QStringList WidgetPrompter::runOpenPanel(const ql::FilePanelRequest& request)
@@ -71,6 +136,22 @@ std::optional<QString> WidgetPrompter::runFolderPanel(const ql::FilePanelRequest
 bool DesktopWorkspace::openUrl(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+bool DesktopWorkspace::canOpenUrl(const QUrl& url) const
+{
+    if (!url.isValid() || url.scheme().isEmpty())
+        return false;
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/") + url.scheme()});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return false;
+    }
+    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0
+        && !query.readAllStandardOutput().trimmed().isEmpty();
 }
 
 bool DesktopWorkspace::openFile(const QString& path)

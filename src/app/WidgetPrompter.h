@@ -12,11 +12,17 @@ public:
     explicit WidgetPrompter(QWidget* parentWindow = nullptr) : m_parent(parentWindow) {}
 
     int runAlert(const ql::AlertRequest& request) override;
+    // A window-modal box on the main window that returns at once.
+    void beginSheetAlert(const ql::AlertRequest& request, AlertCompletion completion) override;
+    bool hasMainWindow() const override { return mainWindow() != nullptr; }
     QStringList runOpenPanel(const ql::FilePanelRequest& request) override;
     std::optional<QString> runSavePanel(const ql::FilePanelRequest& request) override;
     std::optional<QString> runFolderPanel(const ql::FilePanelRequest& request) override;
 
 private:
+    // The given parent, else the active window, else any visible window.
+    QWidget* mainWindow() const;
+
     QPointer<QWidget> m_parent;
 };
 
@@ -24,4 +30,6 @@ class DesktopWorkspace : public ql::Workspace {
 public:
     bool openUrl(const QUrl& url) override;
     bool openFile(const QString& path) override;
+    // Asks the desktop (xdg-mime) for the handler of the URL's scheme.
+    bool canOpenUrl(const QUrl& url) const override;
 };

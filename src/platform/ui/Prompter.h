@@ -3,18 +3,26 @@
 // tests script the answers.
 #pragma once
 
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace ql {
 
 struct AlertRequest {
     enum class Style { Warning, Informational, Critical };
+    // A read-only scrolling text under the message, such as release notes.
+    struct TextAccessory {
+        QString text;
+        QSizeF size; // in points
+    };
     QString messageText;
     QString informativeText;
     QStringList buttons; // first is the default button; empty means one "OK"
     Style style = Style::Warning;
+    std::optional<TextAccessory> accessory;
 };
 
 struct FilePanelRequest {
@@ -31,6 +39,14 @@ public:
 
     // The index of the button chosen, 0 for the first.
     virtual int runAlert(const AlertRequest& request) = 0;
+    // Shows the alert attached to the main window (or on its own when there
+    // is none) and returns at once; `completion` gets the chosen index later,
+    // on the main thread. Without sheets of its own, a prompter runs the
+    // alert on the next turn of the event loop.
+    using AlertCompletion = std::function<void(int buttonIndex)>;
+    virtual void beginSheetAlert(const AlertRequest& request, AlertCompletion completion);
+    // Whether a main window is there to attach sheets to.
+    virtual bool hasMainWindow() const { return true; }
     // The chosen files, empty when cancelled.
     virtual QStringList runOpenPanel(const FilePanelRequest& request) = 0;
     virtual std::optional<QString> runSavePanel(const FilePanelRequest& request) = 0;

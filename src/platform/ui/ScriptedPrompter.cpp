@@ -1,5 +1,7 @@
 #include "platform/ui/ScriptedPrompter.h"
 
+#include "platform/runtime/Deferred.h"
+
 #include <QtDebug>
 
 namespace ql {
@@ -27,6 +29,32 @@ int ScriptedPrompter::runAlert(const AlertRequest& request)
     return next<int>().value_or(0);
 }
 
+void ScriptedPrompter::beginSheetAlert(const AlertRequest& request, AlertCompletion completion)
+{
+    alerts.append(request);
+    ++sheetCount;
+    if (holdSheets) {
+        m_heldSheets.push_back(std::move(completion));
+        return;
+    }
+    ql::after(0, m_lifetime.get(), [this, completion = std::move(completion)] {
+        const int index = next<int>().value_or(0);
+        if (completion)
+            completion(index);
+    });
+}
+
+bool ScriptedPrompter::finishHeldSheet(int buttonIndex)
+{
+    if (m_heldSheets.empty())
+        return false;
+    AlertCompletion completion = std::move(m_heldSheets.front());
+    m_heldSheets.pop_front();
+    if (completion)
+        completion(buttonIndex);
+    return true;
+}
+
 QStringList ScriptedPrompter::runOpenPanel(const FilePanelRequest& request)
 {
     panels.append(request);
@@ -49,6 +77,12 @@ bool RecordingWorkspace::openUrl(const QUrl& url)
 {
     openedUrls.append(url);
     return succeed;
+}
+
+bool RecordingWorkspace::canOpenUrl(const QUrl& url) const
+{
+    askedUrls.append(url);
+    return canOpen;
 }
 
 bool RecordingWorkspace::openFile(const QString& path)

@@ -6,8 +6,10 @@
 #include "platform/ui/Workspace.h"
 
 #include <QList>
+#include <QObject>
 #include <QUrl>
 #include <deque>
+#include <memory>
 #include <variant>
 
 namespace ql {
@@ -24,8 +26,18 @@ public:
     QStringList runOpenPanel(const FilePanelRequest& request) override;
     std::optional<QString> runSavePanel(const FilePanelRequest& request) override;
     std::optional<QString> runFolderPanel(const FilePanelRequest& request) override;
+    // Sheets take their scripted answer on the next turn of the event loop,
+    // or, while `holdSheets` is set, when the test finishes them.
+    void beginSheetAlert(const AlertRequest& request, AlertCompletion completion) override;
+    bool hasMainWindow() const override { return mainWindowAvailable; }
+    // Ends the oldest held sheet with the given button; false when none is held.
+    bool finishHeldSheet(int buttonIndex);
+    int heldSheetCount() const { return static_cast<int>(m_heldSheets.size()); }
 
     QList<AlertRequest> alerts;
+    int sheetCount = 0;
+    bool holdSheets = false;
+    bool mainWindowAvailable = true;
     QList<FilePanelRequest> panels;
     int unansweredRequests = 0;
 
@@ -35,14 +47,20 @@ private:
     std::optional<T> next();
 
     std::deque<Answer> m_answers;
+    std::deque<AlertCompletion> m_heldSheets;
+    // Context of the deferred answers: none arrives after the prompter is gone.
+    std::unique_ptr<QObject> m_lifetime = std::make_unique<QObject>();
 };
 
 class RecordingWorkspace : public Workspace {
 public:
     bool openUrl(const QUrl& url) override;
     bool openFile(const QString& path) override;
+    bool canOpenUrl(const QUrl& url) const override;
 
     QList<QUrl> openedUrls;
+    mutable QList<QUrl> askedUrls;
+    bool canOpen = true;
     QStringList openedFiles;
     bool succeed = true;
 };

@@ -1,0 +1,16 @@
+#include "platform/ui/Prompter.h"
+
+#include "platform/runtime/Deferred.h"
+
+namespace ql {
+
+void Prompter::beginSheetAlert(const AlertRequest& request, AlertCompletion completion)
+{
+    ql::after(0, nullptr, [this, request, completion = std::move(completion)] {
+        const int index = runAlert(request);
+        if (completion)
+            completion(index);
+    });
+}
+
+} // namespace ql
