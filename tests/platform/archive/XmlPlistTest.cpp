@@ -2,28 +2,14 @@
 #include "platform/archive/BinaryPlistReader.h"
 #include "platform/archive/XmlPlistReader.h"
 
-#include <QProcess>
+#include "support/Plistlib.h"
+
 #include <gtest/gtest.h>
 
 using namespace ql;
+using ql::test::plistlibDump;
 
 namespace {
-
-// plistlib's serialisation of a python expression, in "XML" or "BINARY" form.
-QByteArray plistlibDump(const QString& expression, const QString& format)
-{
-    QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import plistlib, sys, datetime\n"
-                                 "sys.stdout.buffer.write(plistlib.dumps(%1, fmt=plistlib.FMT_%2))")
-                      .arg(expression, format)});
-    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
-        ADD_FAILURE() << python.readAllStandardError().toStdString();
-        return {};
-    }
-    return python.readAllStandardOutput();
-}
 
 const QString everyKind = QStringLiteral(
     "{'text': 'A & B <c> \u00e9\u20ac', 'empty': '', 'negative': -42, 'big': 2**64 - 1, 'small': -2**63,"
