@@ -1,16 +1,16 @@
 #include "prompts/Notifier.h"
 
 #include "platform/archive/ArchiveError.h"
-#include "platform/archive/XmlPlistReader.h"
 #include "platform/runtime/NotificationCenter.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/Prompter.h"
 #include "platform/ui/Workspace.h"
+#include "prompts/FetchedList.h"
 #include "prompts/PromptNotifications.h"
+#include "prompts/SharedPrompt.h"
 #include "prompts/StoredValues.h"
 #include "prompts/VersionComparison.h"
 
-#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QPointer>
 #include <algorithm>
@@ -30,12 +30,6 @@ constexpr double secondsPerDay = 86400.0;
 constexpr int defaultReturn = 1;
 constexpr int alternateReturn = 0;
 constexpr int otherReturn = -1;
-
-QPointer<Notifier>& sharedNotifier()
-{
-    static QPointer<Notifier> notifier;
-    return notifier;
-}
 
 std::optional<QString> noticeText(const PlistValue& notice, const QString& key)
 {
@@ -58,18 +52,9 @@ Notifier::Notifier(const PromptEnvironment& env, QObject* parent)
 
 Notifier::~Notifier() = default;
 
-Notifier& Notifier::sharedInstance()
-{
-    if (!sharedNotifier())
-        load();
-    return *sharedNotifier();
-}
+Notifier& Notifier::sharedInstance() { return SharedPrompt<Notifier>::instance(); }
 
-void Notifier::load(const PromptEnvironment& env)
-{
-    if (!sharedNotifier())
-        sharedNotifier() = new Notifier(env, QCoreApplication::instance());
-}
+void Notifier::load(const PromptEnvironment& env) { SharedPrompt<Notifier>::load(env); }
 
 void Notifier::debugLog(const QString& line) const
 {
@@ -187,20 +172,14 @@ void Notifier::checkForNotificationsInBackground()
 
 Result<Notifier::Notices> Notifier::readNotices(const QByteArray& data)
 {
-    ArchiveLimits limits;
-    limits.maxBytes = 4 << 20;
-    limits.maxObjects = 100'000;
-    limits.maxCollectionCount = 10'000;
-    limits.maxDepth = 8;
-    const Result<PlistValue> list = readPropertyList(data, limits);
-    if (!list)
-        return list.error();
-    if (list->type() != PlistValue::Type::Dictionary)
-        return archiveError(ArchiveErrorCode::WrongType, QStringLiteral("The notices are not a dictionary."));
-    for (const auto& [key, notice] : list->toDictionary())
+    Result<Notices> notices = readFetchedDictionary(data, QStringLiteral("The notices"));
+    if (!notices)
+        return notices;
+    for (const auto& [key, notice] : *notices)
         if (notice.type() != PlistValue::Type::Dictionary)
-            return archiveError(ArchiveErrorCode::WrongType, QStringLiteral("The notice \"%1\" is not a dictionary.").arg(key.left(80)));
-    return list->toDictionary();
+            return archiveError(ArchiveErrorCode::WrongType,
+                                QStringLiteral("The notice \"%1\" is not a dictionary.").arg(key.left(80)));
+    return notices;
 }
 
 void Notifier::finishFetch(const HttpAnswer& answer)

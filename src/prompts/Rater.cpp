@@ -5,10 +5,10 @@
 #include "platform/ui/Prompter.h"
 #include "platform/ui/Workspace.h"
 #include "prompts/JsonScanner.h"
+#include "prompts/SharedPrompt.h"
 #include "prompts/StoredValues.h"
 #include "prompts/VersionComparison.h"
 
-#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QPointer>
 #include <algorithm>
@@ -32,12 +32,6 @@ constexpr double secondsPerWeek = 604800.0;
 constexpr quint64 gameGenreID = 6014;
 // A POSIX "not permitted" failure is no failure once an identifier is set.
 const QString posixErrorDomain = QStringLiteral("POSIXErrorDomain");
-
-QPointer<Rater>& sharedRater()
-{
-    static QPointer<Rater> rater;
-    return rater;
-}
 
 uint storedCount(const UserDefaults& defaults, const QString& key)
 {
@@ -68,18 +62,9 @@ Rater::Rater(const PromptEnvironment& env, QObject* parent)
 
 Rater::~Rater() = default;
 
-Rater& Rater::sharedInstance()
-{
-    if (!sharedRater())
-        load();
-    return *sharedRater();
-}
+Rater& Rater::sharedInstance() { return SharedPrompt<Rater>::instance(); }
 
-void Rater::load(const PromptEnvironment& env)
-{
-    if (!sharedRater())
-        sharedRater() = new Rater(env, QCoreApplication::instance());
-}
+void Rater::load(const PromptEnvironment& env) { SharedPrompt<Rater>::load(env); }
 
 // --- settings and texts ---
 

@@ -1,7 +1,6 @@
 #include "prompts/ReleaseNotes.h"
 
-#include "platform/archive/ArchiveError.h"
-#include "platform/archive/XmlPlistReader.h"
+#include "prompts/FetchedList.h"
 
 namespace ql {
 
@@ -34,17 +33,10 @@ VersionNotes releaseNotesFromPlist(const PlistValue& dictionary)
 
 Result<VersionNotes> readReleaseNotes(QByteArrayView data)
 {
-    ArchiveLimits limits;
-    limits.maxBytes = 8 << 20;
-    limits.maxObjects = 100'000;
-    limits.maxCollectionCount = 100'000;
-    limits.maxDepth = 8;
-    const Result<PlistValue> list = readPropertyList(data, limits);
+    Result<PlistValue::Dictionary> list = readFetchedDictionary(data, QStringLiteral("The release notes"));
     if (!list)
         return list.error();
-    if (list->type() != PlistValue::Type::Dictionary)
-        return archiveError(ArchiveErrorCode::WrongType, QStringLiteral("The release notes are not a dictionary of versions."));
-    return releaseNotesFromPlist(*list);
+    return releaseNotesFromPlist(PlistValue::dictionary(std::move(*list)));
 }
 
 } // namespace ql

@@ -5,10 +5,10 @@
 #include "platform/ui/Workspace.h"
 #include "prompts/JsonScanner.h"
 #include "prompts/NotesAccessory.h"
+#include "prompts/SharedPrompt.h"
 #include "prompts/StoredValues.h"
 #include "prompts/VersionComparison.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QPointer>
@@ -26,12 +26,6 @@ const QString appStoreIDKey = QStringLiteral("VersionerAppStoreID");
 
 constexpr double secondsPerDay = 86400.0;
 constexpr qint64 maxNotesFileBytes = 8 << 20;
-
-QPointer<Versioner>& sharedVersioner()
-{
-    static QPointer<Versioner> versioner;
-    return versioner;
-}
 
 Error versionerError(Versioner::ErrorCode code, const QString& message)
 {
@@ -88,18 +82,9 @@ Versioner::Versioner(const PromptEnvironment& env, QObject* parent)
 
 Versioner::~Versioner() = default;
 
-Versioner& Versioner::sharedInstance()
-{
-    if (!sharedVersioner())
-        load();
-    return *sharedVersioner();
-}
+Versioner& Versioner::sharedInstance() { return SharedPrompt<Versioner>::instance(); }
 
-void Versioner::load(const PromptEnvironment& env)
-{
-    if (!sharedVersioner())
-        sharedVersioner() = new Versioner(env, QCoreApplication::instance());
-}
+void Versioner::load(const PromptEnvironment& env) { SharedPrompt<Versioner>::load(env); }
 
 // --- settings, texts and stored state ---
 

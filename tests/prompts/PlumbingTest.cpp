@@ -1,6 +1,8 @@
 #include "PromptTestSupport.h"
 
 #include "prompts/DelegateSlot.h"
+#include "prompts/Notifier.h"
+#include "prompts/Rater.h"
 #include "prompts/JsonScanner.h"
 #include "prompts/NotesAccessory.h"
 #include "prompts/PromptStrings.h"
@@ -198,4 +200,23 @@ TEST(StorePlumbing, ThePromptTakesTheProgramsDelegateWhenItHasNone)
     EXPECT_EQ(slot.get(env), application->rater) << "a delegate that is gone falls back again";
     application.reset();
     EXPECT_EQ(slot.get(env), nullptr) << "held weakly: gone with the program's delegate";
+}
+
+TEST(StorePlumbing, LoadMakesEachPromptOnceAndStartsItOnTheNextTurn)
+{
+    // The shared prompts live as long as the process, and so must their world.
+    static PromptWorld& world = *new PromptWorld;
+    Rater::load(world.environment());
+    Versioner::load(world.environment());
+    Notifier::load(world.environment());
+    EXPECT_EQ(world.scheduler.delays(), (std::vector<int> {0, 0})) << "the rating and version prompts launch";
+    Rater& rater = Rater::sharedInstance();
+    Rater::load(PromptEnvironment {});
+    EXPECT_EQ(&Rater::sharedInstance(), &rater);
+    EXPECT_EQ(rater.applicationBundleID(), QStringLiteral("com.quiverleaf.Quiverleaf"));
+    EXPECT_EQ(rater.appStoreCountry(), QStringLiteral("DE"));
+    EXPECT_EQ(Notifier::sharedInstance().applicationVersion(), QStringLiteral("1.0"));
+    world.scheduler.runPending();
+    EXPECT_EQ(rater.usesCount(), 1u);
+    EXPECT_EQ(Versioner::sharedInstance().lastVersion(), QStringLiteral("1.0"));
 }

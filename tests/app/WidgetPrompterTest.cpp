@@ -1,0 +1,83 @@
+#include "app/WidgetPrompter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+TEST(WidgetPrompter, SheetsAreWindowModalAndAnswerLater)
+{
+    QWidget window;
+    window.resize(600, 400);
+    window.show();
+    WidgetPrompter prompter(&window);
+    EXPECT_TRUE(prompter.hasMainWindow());
+
+    ql::AlertRequest request;
+    request.messageText = QStringLiteral("New version available (2.0)");
+    request.informativeText = QStringLiteral("New in this version");
+    request.buttons = {QStringLiteral("Download"), QStringLiteral("Ignore"), QStringLiteral("Remind Me Later")};
+    request.accessory = ql::AlertRequest::TextAccessory {QStringLiteral("Faster saving\nFewer crashes"), QSizeF(380, 120)};
+    int chosen = -1;
+    prompter.beginSheetAlert(request, [&](int index) { chosen = index; });
+    EXPECT_EQ(chosen, -1) << "returns before the answer";
+
+    QPointer<QMessageBox> box = window.findChild<QMessageBox*>();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->isVisible(); }));
+    auto* notes = box->findChild<QTextEdit*>(QStringLiteral("alertAccessory"));
+    ASSERT_NE(notes, nullptr);
+    EXPECT_TRUE(notes->isReadOnly());
+    EXPECT_EQ(notes->size(), QSize(380, 120));
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("Faster saving\nFewer crashes"));
+    // Between the texts and the buttons.
+    const QPushButton* ignore = nullptr;
+    for (QPushButton* button : box->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("Ignore"))
+            ignore = button;
+    ASSERT_NE(ignore, nullptr);
+    EXPECT_LT(notes->mapTo(box, QPoint(0, notes->height())).y(), ignore->mapTo(box, QPoint(0, 0)).y());
+
+    QTest::mouseClick(const_cast<QPushButton*>(ignore), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chosen != -1; }));
+    EXPECT_EQ(chosen, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box.isNull(); })) << "the box goes once answered";
+
+    window.hide();
+    WidgetPrompter alone;
+    EXPECT_FALSE(alone.hasMainWindow());
+}
+
+TEST(DesktopWorkspace, AsksTheDesktopForTheHandlerOfALink)
+{
+    QTemporaryDir home;
+    QDir().mkpath(home.filePath(QStringLiteral("config")));
+    QDir().mkpath(home.filePath(QStringLiteral("data/applications")));
+    QFile list(home.filePath(QStringLiteral("config/mimeapps.list")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("[Default Applications]\nx-scheme-handler/qltest=qltest.desktop\n");
+    list.close();
+    QFile entry(home.filePath(QStringLiteral("data/applications/qltest.desktop")));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.write("[Desktop Entry]\nType=Application\nName=Test\nExec=true %u\nMimeType=x-scheme-handler/qltest;\n");
+    entry.close();
+
+    const auto restore = [](const char* name) {
+        const bool wasSet = qEnvironmentVariableIsSet(name);
+        const QByteArray value = qgetenv(name);
+        return std::shared_ptr<void>(nullptr, [=](void*) { wasSet ? qputenv(name, value) : qunsetenv(name); });
+    };
+    const auto configBack = restore("XDG_CONFIG_HOME");
+    const auto dataBack = restore("XDG_DATA_HOME");
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    DesktopWorkspace workspace;
+    EXPECT_TRUE(workspace.canOpenUrl(QUrl(QStringLiteral("qltest://page"))));
+    EXPECT_FALSE(workspace.canOpenUrl(QUrl(QStringLiteral("qlnothing://page"))));
+    EXPECT_FALSE(workspace.canOpenUrl(QUrl()));
+}
