@@ -63,6 +63,18 @@ TEST(Versioner, ShowsTheLocalNotesOnceAfterAnUpdate)
         EXPECT_EQ(world.prompter.sheetCount, 0);
         EXPECT_EQ(versioner->lastVersion(), QStringLiteral("1.4"));
     }
+    {
+        // Shown on the first launch too, a missing version counts as older than any.
+        PromptWorld world;
+        world.application.version = QStringLiteral("1.4");
+        writeFile(world.resourcesFolder() + QStringLiteral("/notes.plist"), notes);
+        auto versioner = makeVersioner(world);
+        versioner->localVersionsPlistPath = QStringLiteral("notes.plist");
+        versioner->showOnFirstLaunch = true;
+        versioner->checkIfNewVersion();
+        ASSERT_EQ(world.prompter.sheetCount, 1);
+        EXPECT_EQ(world.prompter.alerts[0].accessory->text, QStringLiteral("New grid\nFaster saving\nFewer crashes\nOld"));
+    }
     for (const bool grouped : {false, true}) {
         PromptWorld world;
         world.application.version = QStringLiteral("1.4");
