@@ -61,11 +61,13 @@ const ql::PropertyTable& ZVBackgroundView::properties() const
         ql::PropertyTableBuilder<V>(&imageTable())
             .property("backgroundType", &V::backgroundType, &V::setBackgroundType, ValueKind::Number)
             .property("backgroundOpacity", &V::backgroundOpacity, &V::setBackgroundOpacity, ValueKind::Number)
-            .property("backgroundColor", &V::backgroundColor, &V::setBackgroundColor)
+            .property("backgroundColor", &V::backgroundColor, &V::setBackgroundColor, ql::valueOf<ql::Color>())
             .property("backgroundGradientType", &V::backgroundGradientType, &V::setBackgroundGradientType,
                       ValueKind::Number)
-            .property("backgroundGradientColor1", &V::backgroundGradientColor1, &V::setBackgroundGradientColor1)
-            .property("backgroundGradientColor2", &V::backgroundGradientColor2, &V::setBackgroundGradientColor2)
+            .property("backgroundGradientColor1", &V::backgroundGradientColor1, &V::setBackgroundGradientColor1,
+                      ql::valueOf<ql::Color>())
+            .property("backgroundGradientColor2", &V::backgroundGradientColor2, &V::setBackgroundGradientColor2,
+                      ql::valueOf<ql::Color>())
             .property("backgroundGradientSplit", &V::backgroundGradientSplit, &V::setBackgroundGradientSplit,
                       ValueKind::Number)
             .property("backgroundGradientAngle", &V::backgroundGradientAngle, &V::setBackgroundGradientAngle,

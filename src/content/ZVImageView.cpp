@@ -1,5 +1,7 @@
 #include "content/ZVImageView.h"
 
+#include "platform/graphics/Gradient.h"
+
 ZVImageView::ZVImageView(const QRectF& frame, QObject* parent) : ZVImageView(frame, parent, SkipInitialize{})
 {
     initialize();
@@ -27,7 +29,7 @@ const ql::PropertyTable& ZVImageView::imageTable()
             .property("cropRect", &V::cropRect, &V::setCropRect)
             .property("cropScale", &V::cropScale, &V::setCropScale)
             .property("imageMode", &V::imageMode, &V::setImageMode, ql::ValueKind::Number)
-            .property("gradient", &V::gradient, &V::setGradient)
+            .property("gradient", &V::gradient, &V::setGradient, ql::valueOf<ql::Gradient>())
             .property("gradientAngle", &V::gradientAngle, &V::setGradientAngle, ql::ValueKind::Number)
             .property("gradientType", &V::gradientType, &V::setGradientType, ql::ValueKind::Number)
             .build();

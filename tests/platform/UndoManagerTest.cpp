@@ -114,7 +114,62 @@ TEST(UndoManager, ExplicitGroupsNestIntoOneStep)
     undo.endUndoGrouping();
     undo.registerUndo(&target, [] {});
     endTurn();
+    EXPECT_EQ(undo.undoCount(), 2) << "a group begun before anything else in the turn is a step of its own";
+}
+
+TEST(UndoManager, AGroupBegunAfterARegistrationNestsInTheTurnsStep)
+{
+    UndoManager undo;
+    QObject target;
+    std::vector<char> ran;
+    undo.registerUndo(&target, [&] { ran.push_back('A'); });
+    undo.beginUndoGrouping();
+    undo.registerUndo(&target, [&] { ran.push_back('B'); });
+    undo.endUndoGrouping();
+    undo.registerUndo(&target, [&] { ran.push_back('C'); });
+    endTurn();
+    EXPECT_EQ(undo.undoCount(), 1) << "one user action, one step";
+    undo.undo();
+    EXPECT_EQ(ran, (std::vector<char>{'C', 'B', 'A'}));
+    EXPECT_FALSE(undo.canUndo());
+
+    // A group still open when the turn ends closes with the group.
+    undo.registerUndo(&target, [] {});
+    undo.beginUndoGrouping();
+    endTurn();
+    undo.registerUndo(&target, [] {});
+    undo.endUndoGrouping();
+    EXPECT_EQ(undo.undoCount(), 1);
+    undo.registerUndo(&target, [] {});
+    endTurn();
     EXPECT_EQ(undo.undoCount(), 2);
+}
+
+TEST(UndoManager, ClosingTheTurnsGroupEndsTheStepAtOnce)
+{
+    UndoManager undo;
+    QObject target;
+    int discarded = 0;
+    QObject::connect(&undo, &UndoManager::redoActionsDiscarded, [&] { ++discarded; });
+    // A step whose inverse registers it again, as every edit's does.
+    std::function<void()> step = [&] { undo.registerUndo(&target, step); };
+    step();
+    undo.closeTurnGroup();
+    EXPECT_EQ(undo.changeCount(), 1) << "the step counts before the turn ends";
+    step();
+    endTurn();
+    EXPECT_EQ(undo.undoCount(), 2) << "what follows in the same turn is the next step";
+
+    undo.undo();
+    EXPECT_EQ(discarded, 0);
+    step();
+    EXPECT_EQ(discarded, 1) << "a new change throws the redo steps away";
+    endTurn();
+    undo.undo();
+    undo.removeAllActions();
+    EXPECT_EQ(discarded, 2);
+    undo.removeAllActions();
+    EXPECT_EQ(discarded, 2) << "nothing left to throw away";
 }
 
 TEST(KeyPathUndo, SetsKeyPathsBackWithExactlyOneInversePerStep)
@@ -164,6 +219,26 @@ TEST(KeyPathUndo, ANullOldValueMakesAStepThatDoesNothing)
     new ql::KeyPathUndoRecorder(&loose, {QStringLiteral("leftMargin")}, [] { return nullptr; });
     loose.setLeftMargin(10);
     endTurn();
+}
+
+TEST(KeyPathUndo, AnObjectGoneBeforeTheStepRunsIsNotBroughtBack)
+{
+    UndoManager undo;
+    TestDocument document;
+    auto first = std::make_unique<TestPage>();
+    TestPage second;
+    new ql::KeyPathUndoRecorder(&document, {QStringLiteral("currentPage")}, [&] { return &undo; });
+    document.setCurrentPage(first.get());
+    endTurn();
+    document.setCurrentPage(&second);
+    endTurn();
+    first.reset();
+
+    undo.undo(); // would set the destroyed page back
+    EXPECT_EQ(document.currentPage(), &second);
+    EXPECT_FALSE(undo.canRedo()) << "a step that does nothing records no inverse";
+    undo.undo();
+    EXPECT_EQ(document.currentPage(), &second) << "a null old value makes a step that does nothing";
 }
 
 TEST(UndoManager, AStepMayDeleteItsManager)

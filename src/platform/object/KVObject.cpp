@@ -1,6 +1,7 @@
 #include "platform/object/KVObject.h"
 
 #include <QPointer>
+#include <algorithm>
 
 namespace ql {
 
@@ -15,6 +16,16 @@ quint64 nextId()
 Error keyValueError(KeyValueErrorCode code, const QString& message)
 {
     return Error{QString::fromLatin1(kKeyValueErrorDomain), code, message};
+}
+
+// Every item of a variant list is of the property's item type (when it names one).
+bool itemsFit(const PropertyDef& def, const QVariant& value)
+{
+    if (!def.itemType.isValid())
+        return true;
+    const QVariantList items = value.toList();
+    return std::all_of(items.cbegin(), items.cend(),
+                       [&def](const QVariant& item) { return item.metaType() == def.itemType; });
 }
 
 } // namespace
@@ -57,8 +68,7 @@ public:
             oldValue = std::move(m_oldValue);
             m_oldValue = QVariant();
         }
-        detach();
-        attach();
+        reattach();
         if (m_hasContext && !m_context)
             return;
         const KeyValueChange change{m_keyPath, oldValue, m_root->valueForKeyPath(m_keyPath)};
@@ -72,7 +82,12 @@ private:
     {
         KVObject* object = m_root;
         for (qsizetype i = 0; i < m_path.size() && object; ++i) {
-            m_chain.push_back({QPointer<KVObject>(object), object->addWatch(m_path[i], this)});
+            Link link{QPointer<KVObject>(object), object->addWatch(m_path[i], this), {}};
+            // A destroyed object on the way leaves its holder's property to
+            // another object (or none): follow that one instead.
+            if (object != m_root)
+                link.destroyed = QObject::connect(object, &QObject::destroyed, [this] { reattach(); });
+            m_chain.push_back(std::move(link));
             if (i + 1 < m_path.size())
                 object = qobject_cast<KVObject*>(objectFromVariant(object->valueForKey(m_path[i])));
         }
@@ -80,11 +95,18 @@ private:
 
     void detach()
     {
-        for (const auto& [object, watch] : m_chain) {
-            if (object)
-                object->removeWatch(watch);
+        for (const Link& link : m_chain) {
+            QObject::disconnect(link.destroyed);
+            if (link.object)
+                link.object->removeWatch(link.watch);
         }
         m_chain.clear();
+    }
+
+    void reattach()
+    {
+        detach();
+        attach();
     }
 
     KVObject* m_root;
@@ -95,7 +117,12 @@ private:
     bool m_hasContext;
     KeyValueObserver m_observer;
     QMetaObject::Connection m_contextConnection;
-    std::vector<std::pair<QPointer<KVObject>, quint64>> m_chain;
+    struct Link {
+        QPointer<KVObject> object;
+        quint64 watch;
+        QMetaObject::Connection destroyed;
+    };
+    std::vector<Link> m_chain;
     int m_pending = 0;
     QVariant m_oldValue;
 };
@@ -196,13 +223,18 @@ Status KVObject::checkedSet(const PropertyDef& def, const QVariant& value)
         fits = object && (!def.objectClass || def.objectClass->cast(object));
         break;
     }
+    case ValueKind::Value:
+        fits = null ? def.nullable : value.metaType() == def.valueType && itemsFit(def, value);
+        break;
     case ValueKind::Any:
         break;
     }
     if (!fits) {
+        const QString expected = def.kind == ValueKind::Value ? QString::fromLatin1(def.valueType.name())
+                                                               : valueKindName(def.kind);
         return keyValueError(WrongKind, QStringLiteral("property \"%1\" of %2 takes a %3, not %4")
                                             .arg(def.name, QString::fromLatin1(metaObject()->className()),
-                                                 valueKindName(def.kind),
+                                                 expected,
                                                  null ? QStringLiteral("null")
                                                       : QString::fromLatin1(value.typeName())));
     }

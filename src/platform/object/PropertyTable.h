@@ -20,6 +20,11 @@ struct PropertyDef {
     ValueKind kind = ValueKind::Any;
     // For object properties: the class a value must be (null: any QObject).
     const QMetaObject* objectClass = nullptr;
+    // For value properties: the type a value must have, the type of each
+    // item of a variant list, and whether null is taken (a variant field).
+    QMetaType valueType;
+    QMetaType itemType;
+    bool nullable = false;
     std::function<QVariant(const KVObject&)> get;
     // Receives a value already checked against `kind`; must announce the
     // change to observers (KVObject::changeValue does). Empty: read-only.
@@ -54,16 +59,16 @@ class PropertyTableBuilder {
 public:
     explicit PropertyTableBuilder(const PropertyTable* base = nullptr) : m_table(base) {}
 
-    // A stored field; kind follows the C++ type unless given. Setting it
-    // through the table notifies observers.
+    // A stored field; kind follows the C++ type unless given (a variant
+    // field must say what it holds). Setting it through the table notifies
+    // observers.
     template <class T, class Owner>
-    PropertyTableBuilder& field(const char* name, T Owner::*member, std::optional<ValueKind> kind = std::nullopt)
+    PropertyTableBuilder& field(const char* name, T Owner::*member, std::optional<ValueSpec> spec = std::nullopt)
     {
         static_assert(std::is_base_of_v<Owner, C>);
         PropertyDef def;
         def.name = QString::fromLatin1(name);
-        def.kind = kind.value_or(ValueTraits<T>::kind);
-        def.objectClass = objectClassOf<T>();
+        describe<T>(def, spec);
         def.get = [member](const KVObject& object) {
             return ValueTraits<T>::toVariant(static_cast<const C&>(object).*member);
         };
@@ -79,14 +84,13 @@ public:
     // A property with its own accessors; the setter announces the change.
     template <class T, class Arg, class Owner>
     PropertyTableBuilder& property(const char* name, T (Owner::*getter)() const, void (Owner::*setter)(Arg),
-                                   std::optional<ValueKind> kind = std::nullopt)
+                                   std::optional<ValueSpec> spec = std::nullopt)
     {
         static_assert(std::is_base_of_v<Owner, C>);
         using Value = std::remove_cvref_t<T>;
         PropertyDef def;
         def.name = QString::fromLatin1(name);
-        def.kind = kind.value_or(ValueTraits<Value>::kind);
-        def.objectClass = objectClassOf<Value>();
+        describe<Value>(def, spec);
         def.get = [getter](const KVObject& object) {
             return ValueTraits<Value>::toVariant((static_cast<const C&>(object).*getter)());
         };
@@ -109,6 +113,22 @@ public:
     PropertyTable build() { return std::move(m_table); }
 
 private:
+    // Kind and type of a property stored as T: a type without a kind of its
+    // own (geometry, colours, lists) is a value of exactly that type.
+    template <class T>
+    static void describe(PropertyDef& def, const std::optional<ValueSpec>& spec)
+    {
+        constexpr bool variant = std::is_same_v<T, QVariant>;
+        ValueSpec resolved = spec.value_or(ValueSpec(ValueTraits<T>::kind));
+        if (!spec && resolved.kind == ValueKind::Any && !variant)
+            resolved = valueOf<T>();
+        def.kind = resolved.kind;
+        def.valueType = resolved.type;
+        def.itemType = resolved.itemType;
+        def.nullable = variant;
+        def.objectClass = objectClassOf<T>();
+    }
+
     template <class T>
     static const QMetaObject* objectClassOf()
     {

@@ -12,6 +12,7 @@ QString valueKindName(ValueKind kind)
     case ValueKind::String: return QStringLiteral("string");
     case ValueKind::Number: return QStringLiteral("number");
     case ValueKind::Object: return QStringLiteral("object");
+    case ValueKind::Value: return QStringLiteral("value");
     case ValueKind::Any: return QStringLiteral("any");
     }
     return QString();

@@ -22,10 +22,38 @@ enum class ValueKind {
     String, // may be null
     Number, // a number or null, of any numeric kind
     Object, // a QObject or null
-    Any,    // anything, including null, lists, maps and geometry
+    Value,  // a value of one given type: rectangle, colour, list of layers, ...
+    Any,    // anything, including null
 };
 
 QString valueKindName(ValueKind kind);
+
+// What a property takes: its kind and, for values, their type (and for
+// lists of variants, the type of every item).
+struct ValueSpec {
+    ValueSpec(ValueKind kind) : kind(kind) {}
+    ValueKind kind;
+    QMetaType type;
+    QMetaType itemType;
+};
+
+// A value of type T (in a variant field also null).
+template <class T>
+ValueSpec valueOf()
+{
+    ValueSpec spec(ValueKind::Value);
+    spec.type = QMetaType::fromType<T>();
+    return spec;
+}
+
+// A list of variants, each holding a T.
+template <class T>
+ValueSpec listOf()
+{
+    ValueSpec spec = valueOf<QVariantList>();
+    spec.itemType = QMetaType::fromType<T>();
+    return spec;
+}
 
 // True when the variant holds a number (booleans count, as they do for
 // the platform's number objects).

@@ -1,5 +1,6 @@
 #include "platform/undo/KeyPathUndo.h"
 
+#include <QPointer>
 #include <QtDebug>
 
 namespace ql {
@@ -8,7 +9,15 @@ void registerKeyPathUndo(UndoManager* manager, KVObject* target, const QString& 
 {
     if (!manager || !target)
         return;
-    manager->registerUndo(target, [target, keyPath, oldValue] {
+    // An object value is held weakly: the step must not bring back a pointer
+    // to an object that has been destroyed meanwhile.
+    const bool holdsObject = oldValue.isValid() && (oldValue.metaType().flags() & QMetaType::PointerToQObject);
+    const QPointer<QObject> oldObject = holdsObject ? objectFromVariant(oldValue) : nullptr;
+    const QVariant oldPlainValue = holdsObject ? QVariant() : oldValue;
+    manager->registerUndo(target, [target, keyPath, holdsObject, oldObject, oldPlainValue] {
+        if (holdsObject && !oldObject)
+            return;
+        const QVariant oldValue = holdsObject ? QVariant::fromValue(oldObject.data()) : oldPlainValue;
         if (!oldValue.isValid())
             return;
         const Status status = target->setValueForKeyPath(keyPath, oldValue);

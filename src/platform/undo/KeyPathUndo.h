@@ -14,7 +14,8 @@ namespace ql {
 
 // Records on `manager` a step that sets `keyPath` of `target` back to
 // `oldValue`. A null old value makes a step that does nothing, so such a
-// change cannot be undone.
+// change cannot be undone; so does an object value destroyed before the step
+// runs (objects are held weakly).
 void registerKeyPathUndo(UndoManager* manager, KVObject* target, const QString& keyPath, const QVariant& oldValue);
 
 // Observes key paths of one object and records the generic undo of every

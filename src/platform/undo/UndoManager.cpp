@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QtDebug>
+#include <utility>
 
 namespace ql {
 
@@ -16,6 +17,7 @@ void UndoManager::registerUndo(QObject* target, Action action)
     if (m_state == State::Normal && !m_redoStack.empty()) {
         // A new change makes the undone future unreachable.
         m_redoStack.clear();
+        emit redoActionsDiscarded();
     }
     openGroupIfNeeded();
     m_openGroup.push_back({QPointer<QObject>(target), target != nullptr, std::move(action)});
@@ -69,10 +71,16 @@ void UndoManager::closeOpenGroup()
 void UndoManager::beginUndoGrouping()
 {
     if (m_groupingLevel == 0 && m_state == State::Normal) {
-        // An explicit group starts a step of its own.
-        closeOpenGroup();
-        m_groupOpen = true;
-        m_openGroup.clear();
+        if (m_groupOpen && !m_openGroup.empty()) {
+            // This turn already registered part of the action: the group
+            // becomes part of the same step.
+            m_explicitGroupInTurn = true;
+        } else {
+            // An explicit group starts a step of its own.
+            closeOpenGroup();
+            m_groupOpen = true;
+            m_openGroup.clear();
+        }
     }
     ++m_groupingLevel;
 }
@@ -83,7 +91,18 @@ void UndoManager::endUndoGrouping()
         qWarning("UndoManager: endUndoGrouping without a matching begin");
         return;
     }
-    if (--m_groupingLevel == 0 && m_state == State::Normal)
+    if (--m_groupingLevel > 0 || m_state != State::Normal)
+        return;
+    const bool inTurn = std::exchange(m_explicitGroupInTurn, false);
+    // A group nested in the turn's step leaves it to the end of the turn,
+    // unless that end has already passed while the group was open.
+    if (!inTurn || !m_eventGroupScheduled)
+        closeOpenGroup();
+}
+
+void UndoManager::closeTurnGroup()
+{
+    if (m_groupingLevel == 0 && m_state == State::Normal)
         closeOpenGroup();
 }
 
@@ -169,9 +188,12 @@ void UndoManager::redo()
 
 void UndoManager::removeAllActions()
 {
+    const bool hadRedo = !m_redoStack.empty();
     m_undoStack.clear();
     m_redoStack.clear();
     m_openGroup.clear();
+    if (hadRedo)
+        emit redoActionsDiscarded();
     emit changed();
 }
 

@@ -24,10 +24,15 @@ public:
     void registerUndo(QObject* target, Action action);
 
     // Explicit groups nest; the outermost one becomes a single step. Without
-    // one, registrations are grouped per event-loop turn.
+    // one, registrations are grouped per event-loop turn. A group begun after
+    // something was registered in this turn nests in the turn's step, so the
+    // user's action still undoes as one.
     void beginUndoGrouping();
     void endUndoGrouping();
     int groupingLevel() const { return m_groupingLevel; }
+    // Closes the step this turn has been building, as the end of the turn
+    // would; a save calls it so that its save point follows the change.
+    void closeTurnGroup();
 
     bool canUndo() const;
     bool canRedo() const;
@@ -54,6 +59,10 @@ public:
 signals:
     // After any change of the stacks or the change count.
     void changed();
+    // When steps that could have been redone were thrown away (a new change
+    // after undoing, or removing all actions): the states they led to cannot
+    // come back.
+    void redoActionsDiscarded();
 
 private:
     enum class State { Normal, Undoing, Redoing };
@@ -75,6 +84,8 @@ private:
     Group m_openGroup;
     bool m_groupOpen = false;
     bool m_eventGroupScheduled = false;
+    // The outermost explicit group nests in the turn's step.
+    bool m_explicitGroupInTurn = false;
     int m_groupingLevel = 0;
     int m_disabled = 0;
     int m_changeCount = 0;
