@@ -6,6 +6,7 @@
 #include "content/OwnedChild.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/Uuid.h"
+#include "platform/graphics/RulerMarker.h"
 #include "platform/runtime/NotificationCenter.h"
 #include "platform/runtime/UserDefaults.h"
 
@@ -53,8 +54,8 @@ const ql::PropertyTable& ZVCanvasView::properties() const
             .field("rightMargin", &V::m_rightMargin)
             .property("pageSize", &V::pageSize, &V::setPageSize)
             .property("pageOrientation", &V::pageOrientation, &V::setPageOrientation)
-            .field("horizontalMarkers", &V::m_horizontalMarkers)
-            .field("verticalMarkers", &V::m_verticalMarkers)
+            .field("horizontalMarkers", &V::m_horizontalMarkers, ql::listOf<ql::RulerMarker>())
+            .field("verticalMarkers", &V::m_verticalMarkers, ql::listOf<ql::RulerMarker>())
             .field("showMarginGuides", &V::m_showMarginGuides)
             .field("bleedMargin", &V::m_bleedMargin)
             .field("fullBleed", &V::m_fullBleed)
@@ -75,8 +76,8 @@ const ql::PropertyTable& ZVCanvasView::properties() const
             .field("editMode", &V::m_editMode)
             .field("originX", &V::m_originX)
             .field("originY", &V::m_originY)
-            .field("hiddenHorizontalMarkers", &V::m_hiddenHorizontalMarkers)
-            .field("hiddenVerticalMarkers", &V::m_hiddenVerticalMarkers)
+            .field("hiddenHorizontalMarkers", &V::m_hiddenHorizontalMarkers, ql::listOf<ql::RulerMarker>())
+            .field("hiddenVerticalMarkers", &V::m_hiddenVerticalMarkers, ql::listOf<ql::RulerMarker>())
             .field("pageWidthControlEnabled", &V::m_pageWidthControlEnabled)
             .field("pageHeightControlEnabled", &V::m_pageHeightControlEnabled)
             .field("pageOrientationControlEnabled", &V::m_pageOrientationControlEnabled)
@@ -299,10 +300,17 @@ ZVPuttyViewGroup* ZVCanvasView::addLayoutLayer(const QString& name)
     return layer;
 }
 
+bool ZVCanvasView::isLayerOfAnotherPage(const ZVPuttyViewGroup* layer) const
+{
+    QObject* owner = layer ? layer->parent() : nullptr;
+    return owner && owner != this && qobject_cast<ZVCanvasView*>(owner);
+}
+
 void ZVCanvasView::ownLayers()
 {
+    // A layer another page owns stays with it: its elements live there.
     for (const QPointer<ZVPuttyViewGroup>& layer : std::as_const(m_layoutLayers)) {
-        if (layer && layer->parent() != this)
+        if (layer && layer->parent() != this && !isLayerOfAnotherPage(layer))
             layer->setParent(this);
     }
 }
@@ -391,6 +399,9 @@ void ZVCanvasView::repairLayerMembership()
         home.insert(element->uuid(), element->layoutLayerGroup());
     }
     for (const QPointer<ZVPuttyViewGroup>& layer : std::as_const(m_layoutLayers)) {
+        // Another page's layer lists that page's elements: not ours to edit.
+        if (isLayerOfAnotherPage(layer))
+            continue;
         QStringList members;
         QSet<QString> seen;
         for (const QString& uuid : layer->groupedViews()) {

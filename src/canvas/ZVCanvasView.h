@@ -138,6 +138,7 @@ private:
     void onObservedChange(const QString& keyPath);
     void reanchorPuttyViews();
     void ownLayers();
+    bool isLayerOfAnotherPage(const ZVPuttyViewGroup* layer) const;
 
     QRectF m_frame;
     QString m_uuid;

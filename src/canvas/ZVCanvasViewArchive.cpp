@@ -93,8 +93,8 @@ const ql::fields::Record<ZVCanvasView>& ZVCanvasView::archiveRecord()
                     // An archive without layers still gets one to hold its elements.
                     if (layers.isEmpty())
                         layers.append(new ZVPuttyViewGroup(&page));
+                    // Taken over in initWithCoder, where layers of other pages are copied.
                     page.m_layoutLayers = layers;
-                    page.ownLayers();
                 })
         .boolean("showColumnRowGuides", &P::m_showColumnRowGuides)
         .number("rowNumber", &P::m_rowNumber)
@@ -121,12 +121,27 @@ void ZVCanvasView::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     // A page being read belongs to no document, so nothing here records undo.
     archiveRecord().decode(*this, coder);
+    // Each page owns its layers: a record that another page of the file has
+    // taken is copied, so that neither page's repair strips the other's
+    // elements from it.
+    QHash<const ZVPuttyViewGroup*, ZVPuttyViewGroup*> copies;
+    for (QPointer<ZVPuttyViewGroup>& layer : m_layoutLayers) {
+        if (layer && layer->parent() && layer->parent() != this) {
+            ZVPuttyViewGroup* copy = layer->copyAsRead(this);
+            copies.insert(layer.data(), copy);
+            layer = copy;
+        }
+    }
+    ownLayers();
     m_currentLayoutLayer = m_layoutLayers.isEmpty() ? nullptr : m_layoutLayers.constLast();
 
     for (ZVPuttyView* element : ql::fields::readObjects<ZVPuttyView>(coder, QStringLiteral("puttyViews"))) {
         // An element claimed by another page of the archive stays with it.
-        if (!element->parent() || element->parent() == this)
-            addPuttyView(element);
+        if (element->parent() && element->parent() != this)
+            continue;
+        if (ZVPuttyViewGroup* copy = copies.value(element->layoutLayerGroup()))
+            element->setLayoutLayerGroup(copy);
+        addPuttyView(element);
     }
     m_drawingMode = 0;
     setCanvasFrames();

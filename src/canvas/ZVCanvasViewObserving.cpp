@@ -22,11 +22,15 @@ void ZVCanvasView::startObserving()
     if (m_isObserving)
         return;
     for (const QString& path : observedKeyPaths()) {
-        addObserver(path, this, [this](const ql::KeyValueChange& change) {
-            // A new template changes every "templateView.…" value at once; only
-            // the link itself is undone, or undo would write the master's
-            // settings into the page's own.
-            if (!(m_switchingTemplate && change.keyPath.startsWith(QLatin1String("templateView."))))
+        const bool throughTemplate = path.startsWith(QLatin1String("templateView."));
+        addObserver(path, this, [this, throughTemplate](const ql::KeyValueChange& change) {
+            // A "templateView.…" setting belongs to the template: a master
+            // records its own change once, however many pages follow it (each
+            // recording it too would multiply the steps at every undo). A new
+            // template changes every such value at once; only the link itself
+            // is undone, or undo would write the master's settings into the
+            // page's own.
+            if (!throughTemplate || (templateView() == this && !m_switchingTemplate))
                 ql::registerKeyPathUndo(undoManager(), this, change.keyPath, change.oldValue);
             onObservedChange(change.keyPath);
         });

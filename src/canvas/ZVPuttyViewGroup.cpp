@@ -76,6 +76,15 @@ void ZVPuttyViewGroup::setPrintable(bool printable)
     changeValue(QStringLiteral("printable"), m_printable, printable);
 }
 
+ZVPuttyViewGroup* ZVPuttyViewGroup::copyAsRead(QObject* owner) const
+{
+    auto* copy = new ZVPuttyViewGroup(m_groupName, owner);
+    copy->m_groupedViews = copy->m_readGroupedViews = m_readGroupedViews;
+    copy->m_visible = m_visible;
+    copy->m_printable = m_printable;
+    return copy;
+}
+
 QList<ZVPuttyView*> ZVPuttyViewGroup::puttyViewsObjects(const QList<ZVPuttyView*>& elements) const
 {
     // Indexed once, so that stacking a page stays linear in its elements.
@@ -112,6 +121,7 @@ const ql::fields::Record<ZVPuttyViewGroup>& ZVPuttyViewGroup::archiveRecord()
                             uuids.append(item.toString());
                     }
                     group.setGroupedViews(uuids);
+                    group.m_readGroupedViews = uuids;
                 })
         .string("groupName", &G::m_groupName)
         .boolean("visible", &G::m_visible)

@@ -48,6 +48,11 @@ public:
     bool printable() const { return m_printable; }
     void setPrintable(bool printable);
 
+    // A new record with this one's name and flags and the members it was
+    // read with (before any page repaired it): what a page gets that finds
+    // its layer already taken by another page of the file.
+    ZVPuttyViewGroup* copyAsRead(QObject* owner) const;
+
     // The elements of `elements` this record lists, in the record's order
     // (a UUID listed twice gives the element twice; unknown UUIDs are
     // skipped).
@@ -57,6 +62,7 @@ private:
     static const ql::fields::Record<ZVPuttyViewGroup>& archiveRecord();
 
     QStringList m_groupedViews;
+    QStringList m_readGroupedViews;
     QString m_groupName;
     bool m_visible = true;
     bool m_printable = true;

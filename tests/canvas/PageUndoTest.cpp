@@ -158,3 +158,97 @@ TEST(PageUndo, LayerListChangeRestacksAndUndoRestoresTheSameList)
     ASSERT_EQ(page->layoutLayers().size(), 1);
     EXPECT_EQ(page->layoutLayers().first(), before.first());
 }
+
+TEST(PageUndo, AMastersBleedChangeIsOneStepHoweverManyPagesFollowIt)
+{
+    TestDocument document;
+    ZVCanvasView* master = document.addMaster();
+    std::vector<ZVPuttyView*> elements;
+    for (int i = 0; i < 5; ++i) {
+        ZVCanvasView* page = document.addPage();
+        page->setMasterPage(master);
+        ZVPuttyView* element = ZVPuttyView::initWithText().release();
+        page->addPuttyView(element);
+        element->setFrame(QRectF(100, 50, 300, 300));
+        elements.push_back(element);
+    }
+    master->setValueForKey(u"fullBleed", true);
+    endTurn();
+    document.undo.removeAllActions();
+
+    int sets = 0;
+    master->addObserver(QStringLiteral("bleedMargin"), nullptr, [&](const ql::KeyValueChange&) { ++sets; });
+    master->setValueForKey(u"bleedMargin", 18.0);
+    endTurn();
+    ASSERT_EQ(document.undo.undoCount(), 1);
+    for (int cycle = 0; cycle < 10; ++cycle) {
+        document.undo.undo();
+        EXPECT_EQ(master->bleedMargin(), 9.0);
+        document.undo.redo();
+        EXPECT_EQ(master->bleedMargin(), 18.0);
+    }
+    EXPECT_EQ(sets, 1 + 2 * 10) << "one set per undo and per redo, whatever follows the master";
+    EXPECT_EQ(document.undo.undoCount(), 1);
+    EXPECT_EQ(document.undo.redoCount(), 0);
+    for (ZVPuttyView* element : elements)
+        EXPECT_EQ(element->frame().topLeft(), QPointF(118, 68)) << "every page re-anchors its elements";
+}
+
+TEST(PageUndo, ADestroyedMasterLeavesThePageWatchingItsOwnSettings)
+{
+    TestDocument document;
+    auto* master = document.addMaster();
+    ZVCanvasView* page = document.addPage();
+    ZVPuttyView* element = ZVPuttyView::initWithText().release();
+    page->addPuttyView(element);
+    element->setFrame(QRectF(20, 30, 300, 300));
+    page->setMasterPage(master);
+    endTurn();
+    page->setMasterPage(nullptr);
+    endTurn();
+    page->setMasterPage(master);
+    endTurn();
+    delete master;
+    EXPECT_EQ(page->templateView(), page);
+
+    // The page's own bleed is watched again: the elements follow it.
+    document.undo.removeAllActions();
+    page->setValueForKey(u"fullBleed", true);
+    endTurn();
+    EXPECT_EQ(element->frame().topLeft(), QPointF(29, 39));
+    EXPECT_EQ(page->frame(), QRectF(0, 0, 630, 810));
+    document.undo.undo();
+    EXPECT_FALSE(page->fullBleed());
+    EXPECT_EQ(element->frame().topLeft(), QPointF(20, 30));
+
+    // Undoing a link to the destroyed master brings nothing back.
+    TestDocument other;
+    auto* gone = other.addMaster();
+    ZVCanvasView* follower = other.addPage();
+    follower->setMasterPage(gone);
+    endTurn();
+    follower->setMasterPage(nullptr);
+    endTurn();
+    delete gone;
+    other.undo.undo();
+    EXPECT_EQ(follower->masterPage(), nullptr);
+    EXPECT_EQ(follower->templateView(), follower);
+}
+
+TEST(PageUndo, ALayerOfAnotherPageStaysWithIt)
+{
+    TestDocument document;
+    ZVCanvasView* first = document.addPage();
+    ZVPuttyView* element = ZVPuttyView::initWithText().release();
+    first->addPuttyView(element);
+    QPointer<ZVPuttyViewGroup> shared = first->layoutLayers().first();
+    {
+        ZVCanvasView second;
+        second.setLayoutLayers(first->layoutLayers());
+        EXPECT_EQ(shared->parent(), first);
+        second.repairLayerMembership();
+    }
+    ASSERT_FALSE(shared.isNull()) << "the other page took the layer with it";
+    EXPECT_TRUE(shared->listsUuid(element->uuid())) << "the other page's repair stripped this page's element";
+    EXPECT_TRUE(first->stackedPuttyViews().contains(element));
+}
