@@ -17,6 +17,12 @@ Document::Document(QObject* parent) : KVObject(parent)
 {
     initialize();
     connect(&m_undoManager, &UndoManager::changed, this, &Document::documentStateChanged);
+    connect(&m_undoManager, &UndoManager::redoActionsDiscarded, this, [this] {
+        // The saved state lay ahead, among the steps just thrown away: counting
+        // forward again may reach the saved count but never the saved contents.
+        if (m_undoManager.changeCount() < m_savedChangeCount)
+            m_savedStateLost = true;
+    });
 }
 
 Document::~Document()
@@ -104,7 +110,7 @@ void Document::setUntitledName(const QString& name)
 
 bool Document::isDocumentEdited() const
 {
-    return m_editedWithoutUndo || m_undoManager.changeCount() != m_savedChangeCount;
+    return m_editedWithoutUndo || m_savedStateLost || m_undoManager.changeCount() != m_savedChangeCount;
 }
 
 void Document::updateChangeCountDone()
@@ -117,6 +123,7 @@ void Document::updateChangeCountCleared()
 {
     m_savedChangeCount = m_undoManager.changeCount();
     m_editedWithoutUndo = false;
+    m_savedStateLost = false;
     emit documentStateChanged();
 }
 

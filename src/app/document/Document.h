@@ -4,6 +4,7 @@
 // saves and closes documents; windows only show them.
 #pragma once
 
+#include "app/document/FileStamp.h"
 #include "canvas/PageDocument.h"
 #include "platform/Error.h"
 #include "platform/graphics/AttributedString.h"
@@ -35,6 +36,9 @@ public:
     // or copied document has none and asks for one when first saved.
     QString filePath() const { return m_filePath; }
     void setFilePath(const QString& path);
+    // The file as it was when last read or written here.
+    FileStamp fileStamp() const { return m_fileStamp; }
+    void setFileStamp(const FileStamp& stamp) { m_fileStamp = stamp; }
     QString fileType() const { return m_fileType; }
     void setFileType(const QString& type) { m_fileType = type; }
     // "Untitled", "Untitled 2", ... until the document has a file.
@@ -43,7 +47,9 @@ public:
 
     UndoManager* undoManager() override { return &m_undoManager; }
     // Edited while the undo manager's change count differs from the one at the
-    // last save or read, or after a change that registered no undo.
+    // last save or read, after a change that registered no undo, and once the
+    // saved state can no longer come back (a new change after undoing past
+    // it), until the next save.
     bool isDocumentEdited() const;
     void updateChangeCountDone();
     void updateChangeCountCleared();
@@ -147,6 +153,8 @@ private:
     UndoManager m_undoManager;
     int m_savedChangeCount = 0;
     bool m_editedWithoutUndo = false;
+    bool m_savedStateLost = false;
+    FileStamp m_fileStamp;
     QList<QPointer<QWidget>> m_windows;
 
     // Pages.

@@ -123,8 +123,12 @@ Result<Document*> DocumentController::openDocumentWithContentsOfFile(const QStri
     Result<Document*> result = documentError(
         5, tr("The file “%1” is not a Quiverleaf document.").arg(quoted(path)));
     if (!typeName.isEmpty()) {
+        // Taken before reading: a change made meanwhile is noticed at the next save.
+        const FileStamp stamp = FileStamp::of(path);
         Result<QByteArray> data = readWholeFile(path);
         result = data ? readDocument(path, *data, typeName, canonical(path)) : Result<Document*>(data.error());
+        if (result && !(*result)->filePath().isEmpty())
+            (*result)->setFileStamp(stamp);
     }
     if (!result) {
         reportError(tr("The document “%1” could not be opened.").arg(quoted(path)), result.error());
@@ -237,7 +241,7 @@ void DocumentController::autosave(Document* document)
 {
     if (!find(document) || !document->isDocumentEdited() || document->filePath().isEmpty())
         return;
-    saveDocumentToFile(document, document->filePath());
+    writeDocument(document, document->filePath(), SaveOperation::Autosave);
 }
 
 Status DocumentController::saveDocument(Document* document)
@@ -278,6 +282,30 @@ Status DocumentController::saveDocumentAs(Document* document)
 
 Status DocumentController::saveDocumentToFile(Document* document, const QString& path)
 {
+    return writeDocument(document, path, SaveOperation::Save);
+}
+
+Status DocumentController::writeDocument(Document* document, const QString& path, SaveOperation operation)
+{
+    // The save point follows every change made so far, one made in this very
+    // turn included.
+    document->undoManager()->closeTurnGroup();
+    if (Document* other = documentForFile(path); other && other != document) {
+        // Two documents bound to one file would overwrite each other's saves.
+        const QString message = tr("“%1” is open in another window.").arg(quoted(path));
+        if (m_prompter) {
+            AlertRequest alert;
+            alert.messageText = message;
+            alert.informativeText = tr("Close it there first, or save this document under another name.");
+            alert.style = AlertRequest::Style::Warning;
+            m_prompter->runAlert(alert);
+        }
+        return documentError(9, message);
+    }
+    if (!document->filePath().isEmpty() && canonical(path) == canonical(document->filePath())) {
+        if (Status unchanged = checkOwnFileUnchanged(document, operation); !unchanged)
+            return unchanged;
+    }
     Status status;
     Result<QByteArray> data = document->dataOfType(kDesktopDocumentType);
     if (!data)
@@ -292,6 +320,7 @@ Status DocumentController::saveDocumentToFile(Document* document, const QString&
         open->autosaveTimer->stop();
     document->setFileType(kDesktopDocumentType);
     document->setFilePath(canonical(path));
+    document->setFileStamp(FileStamp::of(path));
     document->updateChangeCountCleared();
     noteRecentDocument(document->filePath());
     return {};
@@ -310,7 +339,13 @@ Status DocumentController::revertDocumentToSaved(Document* document)
         if (m_prompter->runAlert(question) != 0)
             return documentError(7, tr("Reverting was cancelled."));
     }
+    return reloadFromFile(document);
+}
+
+Status DocumentController::reloadFromFile(Document* document)
+{
     const QString path = document->filePath();
+    const FileStamp stamp = FileStamp::of(path);
     Result<QByteArray> data = readWholeFile(path);
     Status status = data ? Status() : Status(data.error());
     if (status)
@@ -319,11 +354,45 @@ Status DocumentController::revertDocumentToSaved(Document* document)
         reportError(tr("The document “%1” could not be reverted.").arg(document->displayName()), status.error());
         return status;
     }
+    document->setFileStamp(stamp);
     document->showFirstPage();
     document->undoManager()->removeAllActions();
     document->updateChangeCountCleared();
     emit document->contentsReplaced();
     return {};
+}
+
+Status DocumentController::checkOwnFileUnchanged(Document* document, SaveOperation operation)
+{
+    const FileStamp known = document->fileStamp();
+    const FileStamp now = FileStamp::of(document->filePath());
+    // Nothing known to compare with, the file as it was, or a file that has
+    // disappeared (written afresh): go ahead.
+    if (!known.exists || !now.exists || now == known)
+        return {};
+    const QString message = tr("The file “%1” has been changed by another program.").arg(quoted(document->filePath()));
+    if (operation == SaveOperation::Autosave || !m_prompter) {
+        // Autosave never overwrites someone else's work; the document stays
+        // edited until the user decides.
+        qWarning().noquote() << message << "Not saved automatically.";
+        return documentError(10, message);
+    }
+    AlertRequest question;
+    question.messageText = message;
+    question.informativeText = tr("Save Anyway replaces it with this document. Revert shows what the file holds now "
+                                  "and drops the changes made here.");
+    question.buttons = {tr("Save Anyway"), tr("Revert"), tr("Cancel")};
+    question.style = AlertRequest::Style::Warning;
+    switch (m_prompter->runAlert(question)) {
+    case 0:
+        return {};
+    case 1:
+        if (Status reverted = reloadFromFile(document); !reverted)
+            return reverted;
+        return documentError(11, tr("The document was reverted to the file instead of being saved."));
+    default:
+        return documentError(7, tr("Saving was cancelled."));
+    }
 }
 
 bool DocumentController::closeDocument(Document* document)

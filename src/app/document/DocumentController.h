@@ -88,8 +88,17 @@ private:
         QTimer* autosaveTimer;
     };
 
+    enum class SaveOperation { Save, Autosave };
+
     Result<Document*> readDocument(const QString& displayPath, const QByteArray& data, const QString& typeName,
                                    const QString& filePath);
+    Status writeDocument(Document* document, const QString& path, SaveOperation operation);
+    // Before writing over the document's own file: has another program changed
+    // it since it was last read or written here? An autosave then leaves it
+    // alone; a save asks whether to save anyway, revert or cancel.
+    Status checkOwnFileUnchanged(Document* document, SaveOperation operation);
+    // Reads the document's file again, without asking.
+    Status reloadFromFile(Document* document);
     Document* adopt(Document* document, bool isNew);
     void showWindow(Document& document, bool isNew);
     void documentChanged(Document* document);

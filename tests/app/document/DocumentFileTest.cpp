@@ -16,6 +16,26 @@ using ql::testing::writeFile;
 
 namespace {
 
+// Another program's version of a document, written over `file` with a
+// modification time of its own.
+QByteArray writeAsAnotherProgram(const QString& file, const QString& notes)
+{
+    Document theirs;
+    theirs.setNotes(AttributedString(notes));
+    const QByteArray data = *theirs.dataOfType(kDesktopDocumentType);
+    writeFile(file, data);
+    QFile written(file);
+    written.open(QIODevice::ReadWrite);
+    written.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
+    return data;
+}
+
+QString notesIn(const QString& file)
+{
+    Document reread;
+    return reread.readFromData(fileContents(file), kDesktopDocumentType) ? reread.notes().string() : QString();
+}
+
 AttributedString someNotes()
 {
     AttributedString notes(QStringLiteral("Print 200 copies, "));
@@ -217,4 +237,80 @@ TEST_F(DocumentFile, SaveAsAsksBeforeReplacingTheFileItsExtensionNames)
     prompter.answerSavePanel(path(QStringLiteral("fresh")));
     EXPECT_TRUE(controller.saveDocumentAs(document));
     EXPECT_EQ(prompter.alerts.size(), 2);
+}
+
+TEST_F(DocumentFile, SaveAsOntoTheFileOfAnotherOpenDocumentIsRefused)
+{
+    Document* first = controller.newDocument();
+    const QString shared = path(QStringLiteral("shared.qvleaf"));
+    ASSERT_TRUE(controller.saveDocumentToFile(first, shared));
+    const QByteArray before = fileContents(shared);
+    Document* second = controller.newDocument();
+    second->setNotes(someNotes());
+    second->updateChangeCountDone();
+
+    prompter.answerSavePanel(folder.path() + QStringLiteral("/./shared.qvleaf"));
+    EXPECT_FALSE(controller.saveDocumentAs(second));
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("“shared.qvleaf” is open in another window."));
+    EXPECT_EQ(prompter.alerts[0].style, AlertRequest::Style::Warning);
+    EXPECT_EQ(fileContents(shared), before) << "nothing is written";
+    EXPECT_TRUE(second->filePath().isEmpty());
+    EXPECT_TRUE(second->isDocumentEdited());
+    EXPECT_EQ(first->filePath(), QFileInfo(shared).canonicalFilePath());
+
+    // Once the first document is closed, the file is free.
+    ASSERT_TRUE(controller.closeDocument(first));
+    prompter.answerSavePanel(shared);
+    EXPECT_TRUE(controller.saveDocumentAs(second));
+    EXPECT_EQ(notesIn(shared), someNotes().string());
+}
+
+TEST_F(DocumentFile, AFileChangedByAnotherProgramIsNotOverwrittenUnasked)
+{
+    controller.setAutosaveDelay(20);
+    Document* document = controller.newDocument();
+    const QString file = path(QStringLiteral("watched.qvleaf"));
+    ASSERT_TRUE(controller.saveDocumentToFile(document, file));
+    const QByteArray theirs = writeAsAnotherProgram(file, QStringLiteral("theirs"));
+
+    document->setNotes(AttributedString(QStringLiteral("mine")));
+    document->updateChangeCountDone();
+    QTest::qWait(200); // long past the autosave delay
+    EXPECT_EQ(fileContents(file), theirs) << "autosave leaves the other program's file alone";
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_TRUE(prompter.alerts.isEmpty()) << "autosave asks nothing";
+
+    prompter.answerAlert(2); // Cancel
+    EXPECT_FALSE(controller.saveDocument(document));
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(prompter.alerts[0].messageText,
+              QStringLiteral("The file “watched.qvleaf” has been changed by another program."));
+    EXPECT_EQ(prompter.alerts[0].buttons,
+              (QStringList{QStringLiteral("Save Anyway"), QStringLiteral("Revert"), QStringLiteral("Cancel")}));
+    EXPECT_EQ(fileContents(file), theirs);
+    EXPECT_TRUE(document->isDocumentEdited());
+
+    prompter.answerAlert(1); // Revert
+    EXPECT_FALSE(controller.saveDocument(document));
+    EXPECT_EQ(document->notes().string(), QStringLiteral("theirs"));
+    EXPECT_FALSE(document->isDocumentEdited());
+    EXPECT_EQ(fileContents(file), theirs);
+
+    writeAsAnotherProgram(file, QStringLiteral("theirs again"));
+    document->setNotes(AttributedString(QStringLiteral("mine again")));
+    prompter.answerAlert(0); // Save Anyway
+    EXPECT_TRUE(controller.saveDocument(document));
+    EXPECT_EQ(notesIn(file), QStringLiteral("mine again"));
+    EXPECT_EQ(prompter.alerts.size(), 3);
+
+    // Unchanged since our own save: no question; gone: written afresh.
+    document->setNotes(AttributedString(QStringLiteral("later")));
+    EXPECT_TRUE(controller.saveDocument(document));
+    QFile::remove(file);
+    document->setNotes(AttributedString(QStringLiteral("after removal")));
+    EXPECT_TRUE(controller.saveDocument(document));
+    EXPECT_EQ(notesIn(file), QStringLiteral("after removal"));
+    EXPECT_EQ(prompter.alerts.size(), 3);
+    EXPECT_EQ(prompter.unansweredRequests, 0);
 }

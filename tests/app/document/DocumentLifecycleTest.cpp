@@ -2,6 +2,7 @@
 
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
+#include "canvas/ZVCanvasView.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -101,6 +102,59 @@ TEST_F(DocumentLifecycle, EditedStateFollowsTheUndoManagersChangeCount)
     document->updateChangeCountCleared();
     document->updateChangeCountDone();
     EXPECT_TRUE(document->isDocumentEdited()) << "changes without undo count too";
+}
+
+TEST_F(DocumentLifecycle, AChangeAfterUndoingPastTheSaveStaysEditedUntilTheNextSave)
+{
+    controller.setAutosaveDelay(20);
+    Document* document = controller.newDocument();
+    ZVCanvasView* page = document->currentPage();
+    const QString file = path(QStringLiteral("margins.qvleaf"));
+    page->setValueForKey(u"leftMargin", 48.0);
+    endTurn();
+    ASSERT_TRUE(controller.saveDocumentToFile(document, file));
+
+    document->undoManager()->undo();
+    page->setValueForKey(u"topMargin", 10.0);
+    endTurn();
+    EXPECT_TRUE(document->isDocumentEdited()) << "the saved state can no longer come back";
+    EXPECT_TRUE(document->documentWindow()->isWindowModified());
+    document->undoManager()->undo();
+    EXPECT_TRUE(document->isDocumentEdited()) << "undoing the new change does not reach the saved state either";
+    document->undoManager()->redo();
+
+    // Autosave writes the last change instead of skipping it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !document->isDocumentEdited(); }, 5000));
+    Document reread;
+    ASSERT_TRUE(reread.readFromData(ql::testing::fileContents(file), kDesktopDocumentType));
+    EXPECT_EQ(reread.contentPages().first()->leftMargin(), 36.0);
+    EXPECT_EQ(reread.contentPages().first()->topMargin(), 10.0);
+
+    // And closing asks.
+    controller.setAutosaveDelay(600000);
+    document->undoManager()->undo();
+    page->setValueForKey(u"rightMargin", 20.0);
+    endTurn();
+    prompter.answerAlert(1); // Cancel
+    EXPECT_FALSE(controller.closeDocument(document));
+    EXPECT_EQ(prompter.alerts.size(), 1);
+}
+
+TEST_F(DocumentLifecycle, ASaveInTheTurnOfAChangeSavesAfterIt)
+{
+    Document* document = controller.newDocument();
+    ZVCanvasView* page = document->currentPage();
+    page->setValueForKey(u"leftMargin", 48.0); // the same turn: the step is still open
+    ASSERT_TRUE(controller.saveDocumentToFile(document, path(QStringLiteral("quick.qvleaf"))));
+    EXPECT_FALSE(document->isDocumentEdited()) << "the file holds the change";
+    endTurn();
+    EXPECT_FALSE(document->isDocumentEdited());
+
+    document->undoManager()->undo();
+    EXPECT_EQ(page->leftMargin(), 36.0);
+    EXPECT_TRUE(document->isDocumentEdited()) << "the page now differs from the file";
+    document->undoManager()->redo();
+    EXPECT_FALSE(document->isDocumentEdited());
 }
 
 TEST_F(DocumentLifecycle, ClosingAnEditedDocumentAsksAndCanBeCancelled)

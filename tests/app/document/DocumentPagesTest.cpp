@@ -251,3 +251,44 @@ TEST_F(DocumentPages, APageThatIsNotShownGivesWayToTheFirstShownPage)
     EXPECT_EQ(announced.last(), first) << "listeners must not be left showing the page that was refused";
     EXPECT_FALSE(announced.contains(&stranger));
 }
+
+TEST_F(DocumentPages, ALayerListedByTwoPagesOfAFileBecomesOneLayerForEach)
+{
+    Document* document = controller.newDocument();
+    ZVCanvasView* first = document->contentPages()[0];
+    ZVCanvasView* second = document->newPage();
+    document->contentPages().append(second);
+    ZVPuttyViewGroup* shared = first->layoutLayers().first();
+    second->setLayoutLayers(first->layoutLayers());
+    second->setCurrentLayoutLayer(shared);
+    addElements(*first);
+    addElements(*second);
+    // The second page stacks its image under its text.
+    const QStringList firstUuids {first->puttyViews()[0]->uuid(), first->puttyViews()[1]->uuid()};
+    const QStringList secondUuids {second->puttyViews()[1]->uuid(), second->puttyViews()[0]->uuid()};
+    shared->setGroupedViews(firstUuids + secondUuids);
+    const QString saved = path(QStringLiteral("shared-layer.qvleaf"));
+    ASSERT_TRUE(controller.saveDocumentToFile(document, saved));
+    ASSERT_TRUE(controller.closeDocument(document));
+
+    Result<Document*> reopened = controller.openDocumentWithContentsOfFile(saved);
+    ASSERT_TRUE(reopened.ok());
+    ZVCanvasView* page1 = (*reopened)->contentPages()[0];
+    ZVCanvasView* page2 = (*reopened)->contentPages()[1];
+    ASSERT_EQ(page1->layoutLayers().size(), 1);
+    ASSERT_EQ(page2->layoutLayers().size(), 1);
+    ZVPuttyViewGroup* layer1 = page1->layoutLayers().first();
+    ZVPuttyViewGroup* layer2 = page2->layoutLayers().first();
+    EXPECT_NE(layer1, layer2) << "each page owns its layers";
+    EXPECT_EQ(layer1->parent(), page1);
+    EXPECT_EQ(layer2->parent(), page2);
+    EXPECT_EQ(layer2->groupName(), layer1->groupName());
+    EXPECT_EQ(layer1->groupedViews(), firstUuids);
+    EXPECT_EQ(layer2->groupedViews(), secondUuids) << "the second page keeps its own stacking order";
+    EXPECT_EQ(page1->stackedPuttyViews().size(), 2) << "the first page still shows its elements";
+    EXPECT_EQ(page2->stackedPuttyViews().size(), 2);
+    for (ZVPuttyView* element : page1->puttyViews())
+        EXPECT_EQ(element->layoutLayerGroup(), layer1);
+    for (ZVPuttyView* element : page2->puttyViews())
+        EXPECT_EQ(element->layoutLayerGroup(), layer2);
+}
