@@ -2,6 +2,7 @@
 
 #include "app/categories/VectorRendering.h"
 
+#include <climits>
 #include <cmath>
 
 namespace ql {
@@ -48,20 +49,26 @@ QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect)
 {
     if (picture.isNull())
         return {};
-    const QRect part = rect.isEmpty() ? picture.rect() : rect.toAlignedRect();
-    QImage bitmap(part.size(), QImage::Format_RGBA8888);
+    const QRectF part = rect.isEmpty() ? QRectF(picture.rect()) : rect;
+    // Whole pixels only: the size is cut, never rounded up (NaN has none).
+    const auto whole = [](double length) { return length >= 1.0 ? int(std::min(length, double(INT_MAX))) : 0; };
+    const QSize size(whole(part.width()), whole(part.height()));
+    if (size.isEmpty())
+        return {};
+    QImage bitmap(size, QImage::Format_RGBA8888);
     if (bitmap.isNull())
         return {};
     bitmap.fill(Qt::transparent);
     QPainter painter(&bitmap);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(0, 0), picture, part);
+    painter.drawImage(QPointF(0, 0), picture, QRectF(part.topLeft(), QSizeF(size)));
     return bitmap;
 }
 
 Image imageWithCIImage(const QImage& picture, const QRectF& rect)
 {
-    return imageFromBitmap(imageRepWithCIImage(picture, rect));
+    // The whole picture, shown at the rectangle's size: where it lies plays no part.
+    return imageFromBitmap(picture, rect.isEmpty() ? QSizeF(picture.size()) : rect.size());
 }
 
 double pixelDensity(const Image& image)

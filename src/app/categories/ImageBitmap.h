@@ -21,10 +21,12 @@ Image imageFromBitmap(const QImage& bitmap, QSizeF size = {});
 // that edits keep a high-resolution photo's detail; print resolution for
 // vector originals.
 double pixelDensity(const Image& image);
-// The part `rect` of a computed picture (an effect's result) as an image
-// of the rectangle's size; the whole picture when `rect` is empty.
+// A computed picture (an effect's result) as an image of the rectangle's
+// size that shows the whole picture; the picture's own size when `rect` is
+// empty. Only the rectangle's size counts, not its origin.
 Image imageWithCIImage(const QImage& picture, const QRectF& rect = {});
-// 8-bit RGBA pixels of that part, one a point.
+// 8-bit RGBA pixels of the part `rect` of the picture, its size cut to whole
+// pixels; the whole picture when `rect` is empty, null when no whole pixel.
 QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect = {});
 
 // A transparent bitmap for `size` points at `scale` pixels a point; null when

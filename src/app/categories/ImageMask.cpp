@@ -106,9 +106,12 @@ Image cropAlpha(const Image& image, int margin)
     }
     if (first < 0)
         return image;
-    first = std::max(0, first - margin);
-    last = std::min(bitmap.height() - 1, last + margin);
-    return imageFromRect(image, QRectF(0, first, image.size().width(), last - first + 1));
+    // Any margin, however large either way, stays within the image.
+    const qint64 top = std::max<qint64>(0, qint64(first) - margin);
+    const qint64 bottom = std::min<qint64>(bitmap.height() - 1, qint64(last) + margin);
+    if (bottom < top)
+        return {};
+    return imageFromRect(image, QRectF(0, double(top), image.size().width(), double(bottom - top + 1)));
 }
 
 std::array<int, 4> pixelAt(const QImage& bitmap, QPointF point)

@@ -18,8 +18,9 @@ Image crop(const Image& image, const QRect& rect);
 Image imageFromRect(const Image& image, const QRectF& rect);
 // Draws `other` whole into `rect` (in points, y from the top) of `image`.
 void pasteImage(Image& image, const Image& other, const QRectF& rect);
-// The band of rows, widened by `margin`, between the first and the last row
-// whose middle pixel is not fully transparent; null for a null image.
+// The band of rows, widened by `margin` within the image, between the first
+// and the last row whose middle pixel is not fully transparent; null for a
+// null image or when a negative margin leaves no row.
 Image cropAlpha(const Image& image, int margin);
 
 // The first four components of the pixel at `point` in storage order, one

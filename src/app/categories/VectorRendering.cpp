@@ -73,8 +73,11 @@ Result<QImage> renderEps(const QByteArray& data, QSizeF points, QSize pixels)
         QStringLiteral("-sstdout=%stderr"), QStringLiteral("-sOutputFile=-"), input.fileName(),
     };
     // Nobody reads Ghostscript's messages; a file that prints without end
-    // must not fill memory while it runs.
+    // must not fill memory while it runs. Nor does anybody write to it: a
+    // file that reads its standard input meets the end at once instead of
+    // holding up the caller until the time limit.
     process.setStandardErrorFile(QProcess::nullDevice());
+    process.setStandardInputFile(QProcess::nullDevice());
     process.start(gs, arguments);
     if (!process.waitForFinished(30000)) {
         process.kill();

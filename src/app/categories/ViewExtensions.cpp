@@ -71,7 +71,17 @@ void setColorTitle(QAbstractButton& button, const QString& title)
     palette.setColor(QPalette::ButtonText, Qt::white);
     palette.setColor(QPalette::WindowText, Qt::white);
     button.setPalette(palette);
-    button.setStyleSheet(QStringLiteral("text-align: center;"));
+    // A button's own style sheet (its colour, say) stays; only a title colour
+    // or alignment it names gives way, by ours coming after it.
+    QString sheet = button.styleSheet();
+    const QString white = QStringLiteral("color: white; text-align: center;");
+    if (sheet.trimmed().isEmpty() || sheet.endsWith(white) || sheet.endsWith(white + QLatin1String(" }")))
+        return;
+    if (sheet.contains(QLatin1Char('{')))
+        sheet += QStringLiteral("\nQAbstractButton { ") + white + QStringLiteral(" }");
+    else
+        sheet += (sheet.trimmed().endsWith(QLatin1Char(';')) ? QStringLiteral(" ") : QStringLiteral("; ")) + white;
+    button.setStyleSheet(sheet);
 }
 
 } // namespace ql

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace ql;
 
@@ -226,6 +227,10 @@ TEST(ImageMask, MasksCropsAndPixels)
     QPainter(&band).fillRect(QRect(0, 20, 20, 5), Qt::black);
     const Image cut = cropAlpha(Image(band), 2);
     EXPECT_EQ(cut.size(), QSizeF(20, 9));
+    // A margin past the image stops at its edges.
+    EXPECT_EQ(cropAlpha(Image(band), std::numeric_limits<int>::max()).size(), QSizeF(20, 50));
+    EXPECT_EQ(cropAlpha(Image(band), -2).size(), QSizeF(20, 1));
+    EXPECT_TRUE(cropAlpha(Image(band), std::numeric_limits<int>::min()).isNull());
     EXPECT_TRUE(cropAlpha(Image(), 2).isNull());
 
     QImage rgba(2, 2, QImage::Format_RGBA8888);

@@ -3,6 +3,7 @@
 #include "app/categories/VectorRendering.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -157,6 +158,23 @@ TEST(VectorImages, PdfAndEpsOriginalsRenderAtTheAskedScale)
                            QSizeF(10, 10), QSize(10, 10)).ok());
 }
 
+TEST(VectorImages, AnEpsThatReadsStandardInputDoesNotWaitForIt)
+{
+    if (!canRenderEps())
+        GTEST_SKIP() << "Ghostscript is not installed";
+    const QByteArray eps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
+                           "(%stdin) (r) file 100 string readstring pop pop\n"
+                           "0 0 1 setrgbcolor 0 0 10 10 rectfill showpage\n";
+    QElapsedTimer timer;
+    timer.start();
+    const Result<QImage> rendered = renderEps(eps, QSizeF(10, 10), QSize(10, 10));
+    // Waiting on the input would only end at the 30-second limit.
+    EXPECT_LT(timer.elapsed(), 10000);
+    // The input ends at once, so the rest of the file draws.
+    ASSERT_TRUE(rendered.ok());
+    EXPECT_EQ(QColor(rendered->pixel(5, 5)), QColor(Qt::blue));
+}
+
 TEST(ImageSources, BadFilesAndSizesGiveNullResults)
 {
     QTemporaryDir dir;
@@ -174,13 +192,30 @@ TEST(ImageSources, BadFilesAndSizesGiveNullResults)
     EXPECT_TRUE(blankBitmap(QSizeF(0, 10)).isNull());
     EXPECT_TRUE(imageWithCIImage(QImage()).isNull());
 
+}
+
+TEST(ImageSources, ComputedPicturesTakeTheRectanglesSizeOrPart)
+{
     QImage picture(30, 20, QImage::Format_ARGB32);
     picture.fill(Qt::blue);
     picture.setPixel(10, 5, qRgb(255, 0, 0));
-    const Image part = imageWithCIImage(picture, QRectF(10, 5, 4, 3));
-    EXPECT_EQ(part.size(), QSizeF(4, 3));
-    EXPECT_EQ(bitmapOf(part).pixel(0, 0), qRgb(255, 0, 0));
+    // The image takes only the rectangle's size; the picture is not shifted.
+    const Image whole = imageWithCIImage(picture, QRectF(10, 5, 30, 20));
+    EXPECT_EQ(whole.size(), QSizeF(30, 20));
+    const QImage shown = bitmapOf(whole);
+    EXPECT_EQ(shown.pixel(10, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(shown.pixel(29, 19), qRgb(0, 0, 255));
+    EXPECT_EQ(imageWithCIImage(picture, QRectF(3, 3, 15, 10)).pixelSize(), QSize(30, 20));
+    EXPECT_EQ(imageWithCIImage(picture, QRectF(3, 3, 15, 10)).size(), QSizeF(15, 10));
     EXPECT_EQ(imageWithCIImage(picture).size(), QSizeF(30, 20));
+
+    // The bitmap is the part at the rectangle, its size truncated.
+    const QImage part = imageRepWithCIImage(picture, QRectF(10, 5, 4, 3));
+    EXPECT_EQ(part.size(), QSize(4, 3));
+    EXPECT_EQ(part.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(imageRepWithCIImage(picture, QRectF(0, 0, 10.7, 10.2)).size(), QSize(10, 10));
+    EXPECT_TRUE(imageRepWithCIImage(picture, QRectF(0, 0, 0.5, 10)).isNull());
+    EXPECT_EQ(imageRepWithCIImage(picture).size(), QSize(30, 20));
 }
 
 TEST(ImageLoader, LoadsOverHttpAndFromFilesAndCallsBackOnceOnTheMainThread)

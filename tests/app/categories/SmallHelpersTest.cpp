@@ -160,10 +160,38 @@ TEST(ViewExtensions, ScaleSnapshotAndReflection)
     EXPECT_TRUE(imageRepresentation(empty).isNull());
     EXPECT_TRUE(reflectedImageRepresentationinSize(empty, QSizeF(10, 10)).isNull());
 
-    QPushButton button;
-    setColorTitle(button, QStringLiteral("Insert"));
-    EXPECT_EQ(button.text(), QStringLiteral("Insert"));
-    EXPECT_EQ(button.palette().color(QPalette::ButtonText), QColor(Qt::white));
+}
+
+TEST(ViewExtensions, ColourTitleKeepsTheButtonsOwnStyle)
+{
+    const QColor blue(29, 98, 240);
+    const QString style = QStringLiteral("background-color: rgb(29, 98, 240); border: none; color: black;");
+    // Declarations of the button's own, and a rule.
+    for (const QString& sheet : {style, QStringLiteral("QPushButton { ") + style + QStringLiteral(" }")}) {
+        QPushButton button;
+        button.setStyleSheet(sheet);
+        button.resize(120, 30);
+        setColorTitle(button, QStringLiteral("Insert"));
+        EXPECT_EQ(button.text(), QStringLiteral("Insert"));
+        EXPECT_EQ(button.palette().color(QPalette::ButtonText), QColor(Qt::white));
+        setColorTitle(button, QStringLiteral("Again"));
+        EXPECT_EQ(button.styleSheet().count(QStringLiteral("white")), 1) << sheet.toStdString();
+        const QImage drawn = imageRepresentation(button);
+        ASSERT_FALSE(drawn.isNull());
+        EXPECT_EQ(QColor(drawn.pixel(3, 15)), blue) << sheet.toStdString();
+        // The title is white on the blue ground: no darker pixel anywhere on the row.
+        bool whiteTitle = false;
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QColor c(drawn.pixel(x, 15));
+            whiteTitle |= c == QColor(Qt::white);
+            EXPECT_GE(c.blue(), 200) << x << " " << sheet.toStdString();
+        }
+        EXPECT_TRUE(whiteTitle) << sheet.toStdString();
+    }
+
+    QPushButton plain;
+    setColorTitle(plain, QStringLiteral("Plain"));
+    EXPECT_EQ(plain.palette().color(QPalette::ButtonText), QColor(Qt::white));
 }
 
 TEST(PathShadows, UnusableBlurRadiiDrawNothingAndReturn)

@@ -111,6 +111,16 @@ void gaussianBlur(float* data, int width, int height, int channels, double sigma
     }
 }
 
+int gaussianReach(double sigma)
+{
+    if (!(sigma > 0.0) || !std::isfinite(sigma))
+        return 0;
+    int reach = 0;
+    for (const int r : boxRadii(sigma))
+        reach += std::max(0, r);
+    return reach;
+}
+
 FloatImage gaussianBlur(const FloatImage& image, double sigma)
 {
     FloatImage result = image;

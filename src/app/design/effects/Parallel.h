@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -18,14 +19,23 @@ void parallelRows(int rows, Fn fn, int grain = 64)
         fn(0, rows);
         return;
     }
-    std::vector<std::thread> threads;
-    threads.reserve(parts - 1);
     const int step = (rows + parts - 1) / parts;
-    for (int start = step; start < rows; start += step)
-        threads.emplace_back([&fn, start, step, rows] { fn(start, std::min(rows, start + step)); });
-    fn(0, std::min(rows, step));
-    for (std::thread& thread : threads)
-        thread.join();
+    int start = step;
+    {
+        // Joining threads: whatever ends this block, none is left running.
+        std::vector<std::jthread> threads;
+        try {
+            threads.reserve(size_t(parts - 1));
+            for (; start < rows; start += step)
+                threads.emplace_back([&fn, start, step, rows] { fn(start, std::min(rows, start + step)); });
+        } catch (const std::exception&) {
+            // No thread (or no room to keep one): the rows not handed out
+            // are done here instead.
+        }
+        fn(0, std::min(rows, step));
+        for (; start < rows; start += step)
+            fn(start, std::min(rows, start + step));
+    }
 }
 
 } // namespace ql::effects

@@ -1,0 +1,1 @@
+quiverleaf_bench(design_shadows LIBS quiverleaf_core)
