@@ -1,5 +1,7 @@
 #include "sdk/foundation/Clock.h"
 
+#include "sdk/foundation/KitThread.h"
+
 #include <algorithm>
 #include <thread>
 
@@ -81,6 +83,7 @@ void SystemClock::schedule(double delay, std::function<void()> fn)
 
 void SystemClock::run()
 {
+    const KitThreadScope kitThread;
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         if (m_timers.empty()) {

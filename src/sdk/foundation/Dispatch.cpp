@@ -1,6 +1,7 @@
 #include "sdk/foundation/Dispatch.h"
 
 #include "sdk/foundation/Clock.h"
+#include "sdk/foundation/KitThread.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -31,6 +32,7 @@ private:
 
     void work()
     {
+        const KitThreadScope kitThread;
         std::unique_lock lock(m_mutex);
         for (;;) {
             ++m_idle;
@@ -115,14 +117,62 @@ void SerialQueue::async(Task task)
     }
 }
 
+void SerialQueue::sync(const Task& task)
+{
+    bool queueWasFree = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_draining) {
+            m_draining = true; // the caller takes the queue's turn
+            queueWasFree = true;
+        }
+    }
+    if (!queueWasFree) {
+        // Wait in line: the queue's own thread hands the turn over and holds
+        // still until the task has run here.
+        std::promise<void> turn;
+        std::promise<void> finished;
+        auto finishedFuture = finished.get_future().share();
+        async([&turn, finishedFuture] {
+            turn.set_value();
+            finishedFuture.wait();
+        });
+        turn.get_future().wait();
+        struct Finish {
+            std::promise<void>& finished;
+            ~Finish() { finished.set_value(); }
+        } finish {finished};
+        task();
+        return;
+    }
+    struct EndTurn {
+        SerialQueue* queue;
+        ~EndTurn() { queue->endCallerTurn(); }
+    } endTurn {this};
+    task();
+}
+
+void SerialQueue::endCallerTurn()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_tasks.empty()) {
+        m_draining = false;
+        return;
+    }
+    auto self = std::static_pointer_cast<SerialQueue>(shared_from_this());
+    pool().submit([self] { self->drain(); });
+}
+
 void SerialQueue::drain()
 {
+    kitthread::setCurrentLabel(label().c_str());
     for (;;) {
         Task task;
         {
             std::lock_guard lock(m_mutex);
             if (m_tasks.empty()) {
                 m_draining = false;
+                kitthread::setCurrentLabel(nullptr);
                 return;
             }
             task = std::move(m_tasks.front());
@@ -140,7 +190,11 @@ std::shared_ptr<ConcurrentQueue> ConcurrentQueue::global()
 
 void ConcurrentQueue::async(Task task)
 {
-    pool().submit(std::move(task));
+    pool().submit([label = label(), task = std::move(task)] {
+        kitthread::setCurrentLabel(label.c_str());
+        task();
+        kitthread::setCurrentLabel(nullptr);
+    });
 }
 
 std::shared_ptr<DispatchQueue> mainQueue()

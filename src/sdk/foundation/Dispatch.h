@@ -20,7 +20,7 @@ public:
     virtual void async(Task task) = 0;
     // Runs the task on the queue and waits for it. Never call it from the
     // same serial queue: it would wait on itself.
-    void sync(const Task& task);
+    virtual void sync(const Task& task);
     // Runs the task on the queue `delay` seconds from now (kit clock).
     void after(double delay, Task task);
     const std::string& label() const { return m_label; }
@@ -35,9 +35,14 @@ public:
     static std::shared_ptr<SerialQueue> create(std::string label);
     explicit SerialQueue(std::string label) : DispatchQueue(std::move(label)) {}
     void async(Task task) override;
+    // Runs the task on the calling thread once the queue is free, still one
+    // at a time and in order with the queue's other work: a thread recording
+    // its own crash through a queue stays the thread that crashed.
+    void sync(const Task& task) override;
 
 private:
     void drain();
+    void endCallerTurn();
 
     std::mutex m_mutex;
     std::deque<Task> m_tasks;

@@ -1,0 +1,17 @@
+// What the probe does before it crashes: per-user folders inside the given
+// folder, the application's Info dictionary, the kit's core, and the crash
+// reporter started on a new run folder with the default settings.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace probe {
+
+inline constexpr const char* kBundleIdentifier = "org.quiverleaf.crash-probe";
+inline constexpr const char* kAPIKey = "5f0c2d7e9a1b3c4d5e6f708192a3b4c5d6e7f809";
+
+// The run folder the capture core records into, or nothing on failure.
+std::optional<std::string> startCrashReporter(const std::string& folder, const std::string& url);
+
+} // namespace probe
