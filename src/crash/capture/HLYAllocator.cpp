@@ -92,14 +92,14 @@ void* HLYAllocatorSafeAllocate(HLYAllocator* allocator, std::size_t size, int ki
         HLYSDKLog("%s: Allocator invalid, falling back to malloc\n", "HLYAllocatorSafeAllocate");
         return heapFallback(size);
     }
-    if (kind == HLYAllocationProtected) {
-        if (allocator->isProtected.load()) {
-            HLYSDKLog("%s: Allocator already protected, falling back to malloc\n", "HLYAllocatorSafeAllocate");
-            return heapFallback(size);
-        }
-        return HLYAllocatorSafeAllocateFromRegion(&allocator->protectedRegion, size);
+    // Sealing makes the allocator's own record read-only too: no region can
+    // hand out memory afterwards.
+    if (allocator->isProtected.load()) {
+        HLYSDKLog("%s: Allocator already protected, falling back to malloc\n", "HLYAllocatorSafeAllocate");
+        return heapFallback(size);
     }
-    return HLYAllocatorSafeAllocateFromRegion(&allocator->writable, size);
+    return HLYAllocatorSafeAllocateFromRegion(
+        kind == HLYAllocationProtected ? &allocator->protectedRegion : &allocator->writable, size);
 }
 
 void* HLYAllocatorSafeAllocateFromRegion(HLYAllocatorRegion* region, std::size_t size)

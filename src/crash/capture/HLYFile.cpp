@@ -208,7 +208,8 @@ bool HLYFileCloseWithOffset(HLYFile* file, std::uint64_t* bytesWritten)
         return false;
     if (file->buffered && file->bufferFill > 0)
         HLYFileFlushWriteBuffer(file);
-    std::free(file->buffer);
+    if (file->buffer) // crash-time files have none; not even free(nullptr) is called then
+        std::free(file->buffer);
     file->buffer = nullptr;
     file->buffered = false;
     if (plausible(bytesWritten))

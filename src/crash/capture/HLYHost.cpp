@@ -12,7 +12,7 @@
 
 #include <optional>
 #include <string>
-#include <sys/statvfs.h>
+#include <sys/statfs.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -110,13 +110,15 @@ bool HLYHostRecord(HLYFile* file)
 void HLYHostRecordStorage(HLYFile* file)
 {
     const HLYContext* context = HLYContextShared();
-    struct statvfs volume {};
-    const bool known = context && context->documentsPath && statvfs(context->documentsPath, &volume) == 0;
+    // statfs, not statvfs: the latter may read the mount table through stdio.
+    struct statfs volume {};
+    const bool known = context && context->documentsPath && statfs(context->documentsPath, &volume) == 0;
     HLYFileWriteSectionStart(file, "storage");
     HLYFileWriteHashStart(file);
     if (known) {
-        HLYFileWriteHashEntryUInt64(file, "free", std::uint64_t(volume.f_frsize) * std::uint64_t(volume.f_bavail));
-        HLYFileWriteHashEntryUInt64(file, "total", std::uint64_t(volume.f_frsize) * std::uint64_t(volume.f_blocks));
+        const std::uint64_t block = std::uint64_t(volume.f_frsize ? volume.f_frsize : volume.f_bsize);
+        HLYFileWriteHashEntryUInt64(file, "free", block * std::uint64_t(volume.f_bavail));
+        HLYFileWriteHashEntryUInt64(file, "total", block * std::uint64_t(volume.f_blocks));
     }
     HLYFileWriteHashEnd(file);
     HLYFileWriteSectionEnd(file);

@@ -76,7 +76,8 @@ void boundStack()
 
 } // namespace
 
-std::optional<std::string> startCrashReporter(const std::string& folder, const std::string& url)
+std::optional<std::string> startCrashReporter(const std::string& folder, const std::string& url,
+                                              qlkit::HLYCrashCallbackTarget* callback)
 {
     const fs::path root = fs::absolute(folder);
     if (!pointUserFoldersInto(root))
@@ -96,6 +97,7 @@ std::optional<std::string> startCrashReporter(const std::string& folder, const s
     qlkit::HLYContextInitData init;
     init.apiKey = kAPIKey;
     init.firstInstall = core.isFirstInstall();
+    init.crashCallbackTarget = callback;
     init.reportFolder = runFolderText.c_str();
     init.sessionIdentifier = sessionIdentifier.c_str();
     init.installIdentifier = installIdentifier.c_str();

@@ -6,12 +6,18 @@
 #include <optional>
 #include <string>
 
+namespace qlkit {
+class HLYCrashCallbackTarget;
+}
+
 namespace probe {
 
 inline constexpr const char* kBundleIdentifier = "org.quiverleaf.crash-probe";
 inline constexpr const char* kAPIKey = "5f0c2d7e9a1b3c4d5e6f708192a3b4c5d6e7f809";
 
 // The run folder the capture core records into, or nothing on failure.
-std::optional<std::string> startCrashReporter(const std::string& folder, const std::string& url);
+// `callback` is called at the end of every crash path.
+std::optional<std::string> startCrashReporter(const std::string& folder, const std::string& url,
+                                              qlkit::HLYCrashCallbackTarget* callback = nullptr);
 
 } // namespace probe
