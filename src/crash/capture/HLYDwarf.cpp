@@ -44,6 +44,46 @@ bool recordBounds(std::uintptr_t address, HLYDwarfCursor* cursor, std::uint64_t*
 
 bool validRegister(std::uint64_t number) { return number < kHLYDwarfRegisterCount; }
 
+struct InstructionName {
+    const char* function;
+    const char* name;
+};
+
+InstructionName instructionName(std::uint8_t opcode)
+{
+    switch (opcode & 0xC0) {
+    case 0x40: return {"HLYDwarfParseAndExecute_advance_loc", "DW_CFA_advance_loc"};
+    case 0x80: return {"HLYDwarfParseAndExecute_offset", "DW_CFA_offset"};
+    case 0xC0: return {"HLYDwarfParseAndExecute_restore", "DW_CFA_restore"};
+    default: break;
+    }
+    switch (opcode) {
+    case 0x00: return {"HLYDwarfParseAndExecute_nop", "DW_CFA_nop"};
+    case 0x01: return {"HLYDwarfParseAndExecute_set_loc", "DW_CFA_set_loc"};
+    case 0x02: return {"HLYDwarfParseAndExecute_advance_loc1", "DW_CFA_advance_loc1"};
+    case 0x03: return {"HLYDwarfParseAndExecute_advance_loc2", "DW_CFA_advance_loc2"};
+    case 0x04: return {"HLYDwarfParseAndExecute_advance_loc4", "DW_CFA_advance_loc4"};
+    case 0x05: return {"HLYDwarfParseAndExecute_offset_extended", "DW_CFA_offset_extended"};
+    case 0x06: return {"HLYDwarfParseAndExecute_restore_extended", "DW_CFA_restore_extended"};
+    case 0x07: return {"HLYDwarfParseAndExecute_undefined", "DW_CFA_undefined"};
+    case 0x08: return {"HLYDwarfParseAndExecute_same_value", "DW_CFA_same_value"};
+    case 0x09: return {"HLYDwarfParseAndExecute_register", "DW_CFA_register"};
+    case 0x0A: return {"HLYDwarfParseAndExecute_remember_state", "DW_CFA_remember_state"};
+    case 0x0B: return {"HLYDwarfParseAndExecute_restore_state", "DW_CFA_restore_state"};
+    case 0x0C: return {"HLYDwarfParseAndExecute_def_cfa", "DW_CFA_def_cfa"};
+    case 0x0D: return {"HLYDwarfParseAndExecute_def_cfa_register", "DW_CFA_def_cfa_register"};
+    case 0x0E: return {"HLYDwarfParseAndExecute_def_cfa_offset", "DW_CFA_def_cfa_offset"};
+    case 0x0F: return {"HLYDwarfParseAndExecute_def_cfa_expression", "DW_CFA_def_cfa_expression"};
+    case 0x10: return {"HLYDwarfParseAndExecute_expression", "DW_CFA_expression"};
+    case 0x11: return {"HLYDwarfParseAndExecute_offset_extended_sf", "DW_CFA_offset_extended_sf"};
+    case 0x12: return {"HLYDwarfParseAndExecute_def_cfa_sf", "DW_CFA_def_cfa_sf"};
+    case 0x13: return {"HLYDwarfParseAndExecute_def_cfa_offset_sf", "DW_CFA_def_cfa_offset_sf"};
+    case 0x16: return {"HLYDwarfParseAndExecute_val_expression", "DW_CFA_val_expression"};
+    case 0x2E: return {"HLYDwarfParseAndExecute_GNU_args_size", "DW_CFA_GNU_args_size"};
+    default: return {"HLYDwarfInstructionsEnumerate", "unknown"};
+    }
+}
+
 bool instructionFailed(const char* line, std::uint32_t opcode)
 {
     HLYSDKLog(line, "HLYDwarfParseAndExecuteInstructionWithOperand");
@@ -340,6 +380,7 @@ bool HLYDwarfInstructionsEnumerate(const std::uint8_t* instructions, const std::
 {
     if (!instructions || !end || instructions >= end)
         return true;
+    HLYSDKLog("%s: Running instructions from %p to %p\n", "HLYDwarfInstructionsEnumerate", instructions, end);
     HLYDwarfState remembered[kRememberDepth];
     int rememberedCount = 0;
     HLYDwarfCursor cursor {instructions, end, false};
@@ -500,13 +541,13 @@ bool HLYDwarfInstructionsEnumerate(const std::uint8_t* instructions, const std::
                       unsigned(opcode));
             return false;
         }
+        location += advance;
+        const InstructionName traced = instructionName(opcode);
+        HLYSDKLog("%s: %s (0x%x), location %u\n", traced.function, traced.name, unsigned(opcode), unsigned(location));
         // The rules after an advance apply from the new location on: stop
         // once it lies beyond the pc, not when it reaches it.
-        if (advance) {
-            location += advance;
-            if (location > pcLimit)
-                return true;
-        }
+        if (advance && location > pcLimit)
+            return true;
     }
     return true;
 }
