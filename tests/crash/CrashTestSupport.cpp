@@ -44,21 +44,35 @@ void drain(int outFd, int errFd, std::string* out, std::string* err)
     }
 }
 
+// Starts argv with standard output (and error, unless -1) on the given pipe
+// ends; the environment entries are added to ours.
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& environment, int out, int err)
+{
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    dup2(out, STDOUT_FILENO);
+    if (err >= 0)
+        dup2(err, STDERR_FILENO);
+    for (const auto& entry : environment)
+        putenv(const_cast<char*>(entry.c_str()));
+    std::vector<char*> args;
+    for (const auto& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+void takeStatus(int status, ProcessResult* result)
+{
+    if (WIFEXITED(status))
+        result->exitCode = WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        result->signal = WTERMSIG(status);
+}
+
 } // namespace
-
-TempFolder::TempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "crash-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        std::abort();
-    m_path = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
 
 std::filesystem::path ProcessResult::runFolder() const
 {
@@ -76,19 +90,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::vector
     int errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
         return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(outPipe[1], STDOUT_FILENO);
-        dup2(errPipe[1], STDERR_FILENO);
-        for (const auto& entry : environment)
-            putenv(const_cast<char*>(entry.c_str()));
-        std::vector<char*> args;
-        for (const auto& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
+    const pid_t pid = spawn(argv, environment, outPipe[1], errPipe[1]);
     close(outPipe[1]);
     close(errPipe[1]);
     ProcessResult result;
@@ -97,10 +99,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::vector
     close(errPipe[0]);
     int status = 0;
     waitpid(pid, &status, 0);
-    if (WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        result.signal = WTERMSIG(status);
+    takeStatus(status, &result);
     return result;
 }
 
@@ -109,16 +108,7 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv)
     int outPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0)
         return;
-    m_pid = fork();
-    if (m_pid == 0) {
-        dup2(outPipe[1], STDOUT_FILENO);
-        std::vector<char*> args;
-        for (const auto& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
+    m_pid = spawn(argv, {}, outPipe[1], -1);
     close(outPipe[1]);
     m_out = outPipe[0];
 }
@@ -163,10 +153,7 @@ ProcessResult BackgroundProcess::wait()
     int status = 0;
     waitpid(m_pid, &status, 0);
     m_pid = -1;
-    if (WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        result.signal = WTERMSIG(status);
+    takeStatus(status, &result);
     return result;
 }
 

@@ -3,6 +3,7 @@
 // independent readers (python3's json, readelf, addr2line).
 #pragma once
 
+#include "SdkTestSupport.h"
 #include "sdk/foundation/Value.h"
 
 #include <filesystem>
@@ -18,17 +19,7 @@ void PrintTo(const Value& value, std::ostream* out);
 
 namespace qlkit::crashtest {
 
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using TempFolder = qlkit::test::TempDir;
 
 struct ProcessResult {
     int exitCode = -1; // when it exited

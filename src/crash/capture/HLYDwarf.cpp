@@ -28,6 +28,29 @@ T readRaw(HLYDwarfCursor* cursor)
     return value;
 }
 
+// Seven bits a byte, low groups first. Up to ten bytes: enough for any
+// 64-bit value, padded encodings included.
+std::uint64_t readLEB128(HLYDwarfCursor* cursor, bool isSigned)
+{
+    std::uint64_t result = 0;
+    unsigned shift = 0;
+    for (int i = 0; i < 10; ++i) {
+        const std::uint8_t byte = readRaw<std::uint8_t>(cursor);
+        if (cursor->failed)
+            return 0;
+        if (shift < 64)
+            result |= std::uint64_t(byte & 0x7F) << shift;
+        shift += 7;
+        if (!(byte & 0x80)) {
+            if (isSigned && shift < 64 && (byte & 0x40))
+                result |= kAllOnes << shift;
+            return result;
+        }
+    }
+    cursor->failed = true;
+    return 0;
+}
+
 // Where a record's length field says it ends; false for a terminator or damage.
 bool recordBounds(std::uintptr_t address, HLYDwarfCursor* cursor, std::uint64_t* length)
 {
@@ -144,45 +167,9 @@ std::uint32_t HLYDwarfReadU32(HLYDwarfCursor* cursor) { return readRaw<std::uint
 std::int32_t HLYDwarfReadS32(HLYDwarfCursor* cursor) { return readRaw<std::int32_t>(cursor); }
 std::uint64_t HLYDwarfReadU64(HLYDwarfCursor* cursor) { return readRaw<std::uint64_t>(cursor); }
 
-std::uint64_t HLYDwarfReadULEB128(HLYDwarfCursor* cursor)
-{
-    std::uint64_t result = 0;
-    unsigned shift = 0;
-    // Up to ten bytes: enough for any 64-bit value, padded encodings included.
-    for (int i = 0; i < 10; ++i) {
-        const std::uint8_t byte = HLYDwarfReadU8(cursor);
-        if (cursor->failed)
-            return 0;
-        if (shift < 64)
-            result |= std::uint64_t(byte & 0x7F) << shift;
-        shift += 7;
-        if (!(byte & 0x80))
-            return result;
-    }
-    cursor->failed = true;
-    return 0;
-}
+std::uint64_t HLYDwarfReadULEB128(HLYDwarfCursor* cursor) { return readLEB128(cursor, false); }
 
-std::int64_t HLYDwarfReadSLEB128(HLYDwarfCursor* cursor)
-{
-    std::uint64_t result = 0;
-    unsigned shift = 0;
-    for (int i = 0; i < 10; ++i) {
-        const std::uint8_t byte = HLYDwarfReadU8(cursor);
-        if (cursor->failed)
-            return 0;
-        if (shift < 64)
-            result |= std::uint64_t(byte & 0x7F) << shift;
-        shift += 7;
-        if (!(byte & 0x80)) {
-            if (shift < 64 && (byte & 0x40))
-                result |= kAllOnes << shift;
-            return std::int64_t(result);
-        }
-    }
-    cursor->failed = true;
-    return 0;
-}
+std::int64_t HLYDwarfReadSLEB128(HLYDwarfCursor* cursor) { return std::int64_t(readLEB128(cursor, true)); }
 
 std::uint64_t HLYDwarfReadInitialLength(HLYDwarfCursor* cursor)
 {

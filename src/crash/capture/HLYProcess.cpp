@@ -28,6 +28,20 @@ void taskPath(pid_t tid, const char* leaf, char* buffer, std::size_t size)
     buffer[fill] = '\0';
 }
 
+// Skips blanks, then reads a decimal number; false when there is none.
+bool parseNumber(const char*& cursor, std::uint64_t* value)
+{
+    while (*cursor == ' ' || *cursor == '\t')
+        ++cursor;
+    if (*cursor < '0' || *cursor > '9')
+        return false;
+    std::uint64_t number = 0;
+    for (; *cursor >= '0' && *cursor <= '9'; ++cursor)
+        number = number * 10 + std::uint64_t(*cursor - '0');
+    *value = number;
+    return true;
+}
+
 // The number after "key:" at the start of a line of a /proc table.
 bool tableValue(const char* text, const char* key, std::uint64_t* value)
 {
@@ -35,14 +49,7 @@ bool tableValue(const char* text, const char* key, std::uint64_t* value)
     for (const char* line = text; line && *line;) {
         if (std::strncmp(line, key, keyLength) == 0 && line[keyLength] == ':') {
             const char* cursor = line + keyLength + 1;
-            while (*cursor == ' ' || *cursor == '\t')
-                ++cursor;
-            std::uint64_t number = 0;
-            bool any = false;
-            for (; *cursor >= '0' && *cursor <= '9'; ++cursor, any = true)
-                number = number * 10 + std::uint64_t(*cursor - '0');
-            *value = number;
-            return any;
+            return parseNumber(cursor, value);
         }
         line = std::strchr(line, '\n');
         if (line)
@@ -54,16 +61,9 @@ bool tableValue(const char* text, const char* key, std::uint64_t* value)
 bool readNumbers(const char* text, std::uint64_t* values, int count)
 {
     const char* cursor = text;
-    for (int i = 0; i < count; ++i) {
-        while (*cursor == ' ')
-            ++cursor;
-        if (*cursor < '0' || *cursor > '9')
+    for (int i = 0; i < count; ++i)
+        if (!parseNumber(cursor, &values[i]))
             return false;
-        std::uint64_t number = 0;
-        for (; *cursor >= '0' && *cursor <= '9'; ++cursor)
-            number = number * 10 + std::uint64_t(*cursor - '0');
-        values[i] = number;
-    }
     return true;
 }
 
