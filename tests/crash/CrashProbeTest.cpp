@@ -104,8 +104,11 @@ TEST_P(ProbeKinds, DiesByItsSignalWithACompleteReport)
     EXPECT_TRUE(contains(functions, "probeCrashHere")) << testing::PrintToString(functions);
     const auto frames = member(crashed, "frames")->asArray()->size();
     if (std::string(kind.name) == "stack-overflow") {
+        // Every frame in the probe is the recursion (a sanitised build may
+        // have faulted in one of its own checks first, outside the probe).
         EXPECT_EQ(frames, 512u);
-        EXPECT_EQ(std::count(functions.begin(), functions.end(), "probeCrashHere"), 512);
+        EXPECT_GE(functions.size(), 511u);
+        EXPECT_EQ(std::count(functions.begin(), functions.end(), "probeCrashHere"), std::ptrdiff_t(functions.size()));
     }
 
     int workers = 0;
@@ -208,3 +211,17 @@ TEST(CrashProbe, SignalPathsNeitherAllocateNorLock)
     EXPECT_NE(caught.err.find("alloc-guard: malloc on an alternate signal stack"), std::string::npos) << caught.err;
 }
 #endif
+
+TEST(CrashReportDump, RefusesFilesWithoutAReportInOneLine)
+{
+    TempFolder folder;
+    const auto missing = runProcess({toolPath("crash-report-dump"), (folder.path() / "none.hlyrecord").string()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1);
+    const auto metadataOnly = folder.path() / "metadata.hlyrecord";
+    qlkit::test::writeTextFile(metadataOnly, "{\"identity\":{}}\nnot json\n");
+    const auto noEvent = runProcess({toolPath("crash-report-dump"), metadataOnly.string()});
+    EXPECT_EQ(noEvent.exitCode, 1);
+    EXPECT_NE(noEvent.err.find("no signal or exception record"), std::string::npos);
+    EXPECT_EQ(runProcess({toolPath("crash-report-dump")}).exitCode, 1);
+}

@@ -6,6 +6,7 @@
 #include "crash/capture/HLYUnwind.h"
 #include "sdk/ElfImage.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -60,17 +61,19 @@ struct Walked {
 };
 
 // Our walk from the captured registers against backtrace(3) taken right
-// after: the first entries differ (two call sites in one function), every
-// return address above them must match.
+// after: the first entries differ (two call sites in one function, and a
+// sanitised build adds its own backtrace wrapper), every return address above
+// them must match.
 void expectSameCallers(const UnwindCapture& capture, const std::vector<std::uint64_t>& ours)
 {
     std::vector<std::uint64_t> reference;
     for (int i = 0; i < capture.backtraceCount; ++i)
         reference.push_back(reinterpret_cast<std::uint64_t>(capture.backtraceFrames[i]));
-    ASSERT_GT(reference.size(), 3u);
-    ASSERT_EQ(ours.size(), reference.size());
-    for (std::size_t i = 1; i < ours.size(); ++i)
-        EXPECT_EQ(ours[i], reference[i]) << "frame " << i;
+    ASSERT_GT(ours.size(), 3u);
+    const auto caller = std::find(reference.begin(), reference.end(), ours[1]);
+    ASSERT_NE(caller, reference.end()) << testing::PrintToString(ours) << "\n" << testing::PrintToString(reference);
+    ASSERT_LE(caller - reference.begin(), 2);
+    EXPECT_EQ(std::vector<std::uint64_t>(ours.begin() + 1, ours.end()), std::vector<std::uint64_t>(caller, reference.end()));
 }
 
 } // namespace
@@ -104,8 +107,11 @@ TEST(Unwind, StopsAt512Frames)
     unwindTargetRecurse(capture.get(), 600);
     const auto& frames = walked.frames;
     ASSERT_EQ(frames.size(), 512u);
+    const auto offset = std::find(capture->backtraceFrames, capture->backtraceFrames + capture->backtraceCount,
+                                  reinterpret_cast<void*>(frames[1]))
+                        - capture->backtraceFrames;
     for (std::size_t i = 1; i < 512; ++i)
-        EXPECT_EQ(frames[i], reinterpret_cast<std::uint64_t>(capture->backtraceFrames[i])) << i;
+        EXPECT_EQ(frames[i], reinterpret_cast<std::uint64_t>(capture->backtraceFrames[i - 1 + offset])) << i;
 }
 
 TEST(Unwind, WithoutCallFrameInformationItScansTheStackThenFollowsFramePointers)
