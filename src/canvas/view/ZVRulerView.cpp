@@ -151,8 +151,8 @@ void ZVRulerView::paintEvent(QPaintEvent*)
             painter.drawText(QPointF(zero + value * pixelsPerUnit + 3, 10), label);
         } else {
             painter.save();
-            painter.translate(10, zero + value * pixelsPerUnit + 3);
-            painter.rotate(90);
+            painter.translate(12, zero + value * pixelsPerUnit - 3);
+            painter.rotate(-90);
             painter.drawText(QPointF(0, 0), label);
             painter.restore();
         }
