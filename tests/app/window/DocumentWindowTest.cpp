@@ -10,6 +10,7 @@
 #include "content/ZVTextView.h"
 #include "panels/browsers/ZVTextContentViewController.h"
 #include "panels/controls/ComposeButton.h"
+#include "panels/controls/SegmentedControl.h"
 #include "panels/controls/TBTabBar.h"
 #include "panels/inspectors/ZV3DTextSettingsController.h"
 #include "panels/inspectors/ZVBackgroundPicker.h"
@@ -287,6 +288,21 @@ TEST_F(DocumentWindowTest, AddTextButtonPlacesTextBoxesAnd3DText)
     browser->insertTextWithType(0);
     window->close();
     QTest::qWait(30);
+}
+
+TEST_F(DocumentWindowTest, DrawingToolsFollowTheCurrentPageBothWays)
+{
+    open();
+    SegmentedControl* tools = window->outlets().drawingTools;
+    ASSERT_EQ(tools->segmentCount(), 9);
+    EXPECT_FALSE(tools->isEnabledForSegment(6));
+    tools->button(2)->click();
+    EXPECT_EQ(page()->drawingMode().toInt(), 2);
+    EXPECT_TRUE(tools->isEnabledForSegment(7)) << "point editing once a mode other than 0 is on";
+    page()->setDrawingMode(1);
+    EXPECT_EQ(tools->selectedSegment(), 1);
+    page()->setDrawingMode(0);
+    EXPECT_FALSE(tools->isEnabledForSegment(8));
 }
 
 TEST_F(DocumentWindowTest, PageStripFollowsTheCurrentPage)
