@@ -6,6 +6,7 @@
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
+#include "canvas/view/ZVRulerView.h"
 #include "canvas/view/ZVScrollView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVTextView.h"
@@ -255,4 +256,30 @@ TEST_F(CanvasView, PressesReachPageElementsAndTheGroundInPagePoints)
     QTest::mousePress(view.viewport(), Qt::LeftButton, {}, viewportPoint.toPoint());
     EXPECT_EQ(inside->presses, 1);
     QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, viewportPoint.toPoint());
+}
+
+TEST_F(CanvasView, RulersMeasureInTheirUnitsFromTheOriginOffsetAndEchoLines)
+{
+    ZVRulerView* ruler = view.horizontalRulerView();
+    EXPECT_FALSE(ruler->setMeasurementUnits(QStringLiteral("Furlongs")));
+    EXPECT_TRUE(ruler->setMeasurementUnits(QStringLiteral("Centimeters")));
+    EXPECT_EQ(ruler->measurementUnits(), QStringLiteral("Centimeters"));
+    EXPECT_DOUBLE_EQ(ZVRulerView::pointsPerUnit(QStringLiteral("Inches")), 72.0);
+    EXPECT_DOUBLE_EQ(ZVRulerView::pointsPerUnit(QStringLiteral("Centimeters")), 28.35);
+
+    ruler->setClientView(page);
+    ruler->addMarker(RulerMarker {100.0});
+    ruler->moveRulerline(-1, 120);
+    ruler->moveRulerline(-1, 320);
+    ruler->moveRulerline(120, 130);
+    EXPECT_EQ(ruler->rulerlines(), (QList<double>{320, 130}));
+    ruler->setClientView(page);
+    EXPECT_TRUE(ruler->markers().isEmpty()) << "pointing at the page again empties the markers";
+    EXPECT_TRUE(ruler->rulerlines().isEmpty());
+
+    // The ruler follows zoom and scroll: page x 100 lies where the canvas shows it.
+    view.setMagnification(2.0);
+    EXPECT_DOUBLE_EQ(ruler->rulerPosition(100), view.mapFromPage(QPointF(100, 0)).x());
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->value() + 40);
+    EXPECT_DOUBLE_EQ(ruler->rulerPosition(100), view.mapFromPage(QPointF(100, 0)).x());
 }

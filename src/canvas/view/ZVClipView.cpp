@@ -116,8 +116,13 @@ void ZVClipView::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
         return;
     drawPageShadow(*painter, m_page->bounds());
     painter->setRenderHint(QPainter::Antialiasing);
-    for (const ZVPuttyView* element : visibleElements()) {
+    // Only selected elements of shown layers; checked cheaply first, since
+    // the ground repaints whenever an outline moves.
+    for (const ZVPuttyView* element : m_page->puttyViews()) {
         if (!element->isActive() && !element->isHighlighted())
+            continue;
+        const ZVPuttyViewGroup* layer = element->layoutLayerGroup();
+        if (!layer || !layer->visible() || !m_page->hasLayoutLayer(layer))
             continue;
         QPainterPath outline;
         outline.addRect(ElementPainter::contentRect(*element));

@@ -15,6 +15,8 @@ ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipV
 {
     setAcceptedMouseButtons(Qt::NoButton);
     connect(&element, &KVObject::valueChanged, this, &ZVElementItem::onChange);
+    // An element that goes away leaves nothing to draw until the page restacks.
+    connect(&element, &QObject::destroyed, this, [this] { setVisible(false); });
     watchParts();
     follow();
     m_lastOutline = outlineRect();

@@ -241,6 +241,15 @@ TEST_F(DocumentWindowTest, PaneTogglesRestoreTheFixedWidthsAndTitlesFlip)
     EXPECT_TRUE(!holding || !holding->isVisible());
 }
 
+TEST_F(DocumentWindowTest, FullScreenTogglesTheWindowsState)
+{
+    open();
+    window->goFullScreen();
+    EXPECT_TRUE(window->windowState() & Qt::WindowFullScreen);
+    window->goFullScreen();
+    EXPECT_FALSE(window->windowState() & Qt::WindowFullScreen);
+}
+
 TEST_F(DocumentWindowTest, UndoAndRedoValidateByTheDocument)
 {
     open();
