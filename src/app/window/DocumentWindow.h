@@ -196,6 +196,7 @@ private:
     void applyScrollMag();
     void updateDrawingTools();
     void closePanels();
+    void togglePanel(WindowPanel* panel, const QString& flag);
     void updateTitle();
 
     QPointer<Document> m_document;

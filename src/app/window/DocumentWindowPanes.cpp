@@ -51,30 +51,27 @@ void DocumentWindow::toggleRightPanel()
     m_document->setValueForKey(u"rightPaneVisible", !shown);
 }
 
+void DocumentWindow::togglePanel(WindowPanel* panel, const QString& flag)
+{
+    const bool shown = m_document->valueForKey(flag).toBool();
+    if (shown) {
+        panel->close();
+    } else {
+        panel->show();
+        panel->raise();
+        panel->activateWindow();
+    }
+    m_document->setValueForKey(flag, !shown);
+}
+
 void DocumentWindow::toggleLayoutLayersPanel()
 {
-    const bool shown = m_document->layoutLayersPaneVisible();
-    if (shown) {
-        m_outlets.layoutLayerPanel->close();
-    } else {
-        m_outlets.layoutLayerPanel->show();
-        m_outlets.layoutLayerPanel->raise();
-        m_outlets.layoutLayerPanel->activateWindow();
-    }
-    m_document->setValueForKey(u"layoutLayersPaneVisible", !shown);
+    togglePanel(m_outlets.layoutLayerPanel, QStringLiteral("layoutLayersPaneVisible"));
 }
 
 void DocumentWindow::togglePasteboardVisible()
 {
-    const bool shown = m_document->pasteboardVisible();
-    if (shown) {
-        m_outlets.pasteboardPanel->close();
-    } else {
-        m_outlets.pasteboardPanel->show();
-        m_outlets.pasteboardPanel->raise();
-        m_outlets.pasteboardPanel->activateWindow();
-    }
-    m_document->setValueForKey(u"pasteboardVisible", !shown);
+    togglePanel(m_outlets.pasteboardPanel, QStringLiteral("pasteboardVisible"));
 }
 
 QWidget* DocumentWindow::contentView(int index) const

@@ -63,44 +63,36 @@ void CanvasEventRouter::mouseDown(const CanvasEvent& event)
     shown->mouseDown(&event);
 }
 
-void CanvasEventRouter::mouseDragged(const CanvasEvent& event)
+void CanvasEventRouter::deliver(const CanvasEvent& event, void (ZVPuttyView::*toElement)(const CanvasEvent&),
+                                void (ZVCanvasView::*toPage)(const CanvasEvent&),
+                                void (ZVClipView::*toGround)(const CanvasEvent&))
 {
     switch (m_receiver) {
     case Receiver::Element:
         if (m_element)
-            m_element->mouseDragged(event);
+            (m_element->*toElement)(event);
         break;
     case Receiver::Page:
         if (ZVCanvasView* shown = page())
-            shown->mouseDragged(event);
+            (shown->*toPage)(event);
         break;
     case Receiver::Ground:
         if (m_clipView)
-            m_clipView->mouseDragged(event);
+            (m_clipView->*toGround)(event);
         break;
     case Receiver::None:
         break;
     }
 }
 
+void CanvasEventRouter::mouseDragged(const CanvasEvent& event)
+{
+    deliver(event, &ZVPuttyView::mouseDragged, &ZVCanvasView::mouseDragged, &ZVClipView::mouseDragged);
+}
+
 void CanvasEventRouter::mouseUp(const CanvasEvent& event)
 {
-    switch (m_receiver) {
-    case Receiver::Element:
-        if (m_element)
-            m_element->mouseUp(event);
-        break;
-    case Receiver::Page:
-        if (ZVCanvasView* shown = page())
-            shown->mouseUp(event);
-        break;
-    case Receiver::Ground:
-        if (m_clipView)
-            m_clipView->mouseUp(event);
-        break;
-    case Receiver::None:
-        break;
-    }
+    deliver(event, &ZVPuttyView::mouseUp, &ZVCanvasView::mouseUp, &ZVClipView::mouseUp);
     m_element = nullptr;
 }
 

@@ -35,6 +35,9 @@ public:
 
 private:
     ZVCanvasView* page() const;
+    // Hands a drag or release to whoever took the press.
+    void deliver(const CanvasEvent& event, void (ZVPuttyView::*toElement)(const CanvasEvent&),
+                 void (ZVCanvasView::*toPage)(const CanvasEvent&), void (ZVClipView::*toGround)(const CanvasEvent&));
 
     QPointer<ZVPageItem> m_pageItem;
     QPointer<ZVClipView> m_clipView;

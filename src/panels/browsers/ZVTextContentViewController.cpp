@@ -1,5 +1,6 @@
 #include "panels/browsers/ZVTextContentViewController.h"
 
+#include "app/design/TextStyleSeeds.h"
 #include "app/document/Document.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
@@ -17,24 +18,13 @@ namespace ql {
 
 namespace {
 
-struct Style {
-    const char* name;
-    const char* font;
-    double size;
-};
-
-constexpr Style kStyles[] = {
-    {"Normal", "Helvetica", 14},       {"Title", "Helvetica", 32},           {"Subtitle", "HelveticaNeue-Italic", 24},
-    {"Heading 1", "Helvetica", 19},    {"Heading 2", "Helvetica", 16},       {"Heading 3", "HelveticaNeue-Bold", 16},
-    {"Caption", "HelveticaNeue-Italic", 11},
-};
-
 const QString kSample = QStringLiteral("Drag this text box to the canvas to edit it.");
 
+// The picker's styles are the seven a first start offers.
 Font styleFont(int index)
 {
-    const Style& style = kStyles[std::clamp(index, 0, int(std::size(kStyles)) - 1)];
-    return Font(QString::fromLatin1(style.font), style.size);
+    const QList<TextStyleSeed> styles = textStyleSeeds();
+    return styles.value(std::clamp(index, 0, int(styles.size()) - 1)).font;
 }
 
 } // namespace
@@ -57,8 +47,8 @@ QWidget* ZVTextContentViewController::loadView()
     auto* layout = static_cast<QBoxLayout*>(view->layout());
     m_stylePicker = new QComboBox(view);
     m_stylePicker->setObjectName(QStringLiteral("stylePicker"));
-    for (const Style& style : kStyles)
-        m_stylePicker->addItem(tr(style.name));
+    for (const TextStyleSeed& style : textStyleSeeds())
+        m_stylePicker->addItem(style.title);
     connect(m_stylePicker, &QComboBox::currentIndexChanged, this, [this] { showStyle(); });
     m_sampleField = new QLabel(view);
     m_sampleField->setObjectName(QStringLiteral("sampleField"));
