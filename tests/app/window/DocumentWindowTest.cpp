@@ -35,6 +35,9 @@ protected:
         document = controller.newDocument();
         window = qobject_cast<DocumentWindow*>(document->documentWindow());
         EXPECT_NE(window, nullptr);
+        // What the set-up deferred (the loading panel closing, the page's
+        // press after the first zoom) is over before the test acts.
+        DeferredCalls::instance().flush();
         return window;
     }
     ZVCanvasView* page() const { return document->currentPage(); }
