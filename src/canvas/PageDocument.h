@@ -7,6 +7,7 @@
 #include <QObject>
 
 namespace ql {
+class CanvasHost;
 class UndoManager;
 }
 class ZVCanvasView;
@@ -30,4 +31,6 @@ public:
     virtual void pageGeometryChanged(ZVCanvasView* page) { Q_UNUSED(page); }
     // Rebuilds the ruler markers of the current page.
     virtual void showCurrentPageMarkers() {}
+    // The window showing the document's pages, if any.
+    virtual ql::CanvasHost* canvasHost() { return nullptr; }
 };

@@ -84,6 +84,19 @@ const ql::PropertyTable& ZVCanvasView::properties() const
             .readOnly("title", &V::title)
             .readOnly("masterPageTitle", &V::masterPageTitle)
             .readOnly("isObserving", &V::isObserving)
+            .property("focusedPuttyView", &V::focusedPuttyView, &V::setFocusedPuttyView)
+            .field("focused", &V::m_focused)
+            .field("focusedImage", &V::m_focusedImage)
+            .field("focusedText", &V::m_focusedText)
+            .field("focusedVector", &V::m_focusedVector)
+            .field("oneOrModeActive", &V::m_oneOrModeActive)
+            .field("twoOrModeActive", &V::m_twoOrModeActive)
+            .field("threeOrModeActive", &V::m_threeOrModeActive)
+            .field("shiftKeyPressed", &V::m_shiftKeyPressed)
+            .field("optionKeyPressed", &V::m_optionKeyPressed)
+            .field("selectionViewOrigin", &V::m_selectionViewOrigin)
+            .property("selectionViewFrame", &V::selectionViewFrame, &V::setSelectionViewFrame)
+            .property("selectionViewHidden", &V::selectionViewHidden, &V::setSelectionViewHidden)
             .build();
     return table;
 }

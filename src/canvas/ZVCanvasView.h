@@ -24,7 +24,9 @@ template <class C>
 class Record;
 }
 namespace ql {
+class CanvasHost;
 class UndoManager;
+struct CanvasEvent;
 }
 
 class ZVCanvasView : public ql::KVObject, public ql::Codable {
@@ -124,6 +126,50 @@ public:
     // records no undo.
     void initWithCoder(ql::KeyedUnarchiver& coder) override;
 
+    // Selection. An element is selected while its isActive flag is set.
+    // The active elements and every member of their groups, each once, in
+    // element order; also sets the one/two/three-active flags.
+    QList<ZVPuttyView*> activeViews();
+    // The active elements alone, each once, in element order.
+    QList<ZVPuttyView*> selectedViews() const;
+    // Current layer: everything highlighted, and inactive unless Shift is held.
+    void highlightPuttyViews();
+    // Activates every element of the current layer.
+    void selectAll();
+    ZVPuttyView* focusedPuttyView() const;
+    void setFocusedPuttyView(ZVPuttyView* element);
+    bool focused() const { return m_focused; }
+    bool focusedImage() const { return m_focusedImage; }
+    bool focusedText() const { return m_focusedText; }
+    bool focusedVector() const { return m_focusedVector; }
+    bool oneOrModeActive() const { return m_oneOrModeActive; }
+    bool twoOrModeActive() const { return m_twoOrModeActive; }
+    bool threeOrModeActive() const { return m_threeOrModeActive; }
+    // Deselects everything and ends editing; the page takes the keyboard.
+    void clearPuttyViews();
+    // Ends text editing and shows every element's handles again.
+    void clearEditingPuttyViews();
+    // Puts the element's frame in the middle of the page; size unchanged.
+    void centerPuttyView(ZVPuttyView* element);
+
+    // The rubber band: where the last press on the page was, the band's
+    // frame and whether it shows.
+    QPointF selectionViewOrigin() const { return m_selectionViewOrigin; }
+    QRectF selectionViewFrame() const { return m_selectionViewFrame; }
+    void setSelectionViewFrame(const QRectF& frame);
+    bool selectionViewHidden() const { return m_selectionViewHidden; }
+    void setSelectionViewHidden(bool hidden);
+    bool shiftKeyPressed() const { return m_shiftKeyPressed; }
+    bool optionKeyPressed() const { return m_optionKeyPressed; }
+
+    // The page's own pointer handling; an absent event is a press on the
+    // page's empty area in code.
+    virtual void mouseDown(const ql::CanvasEvent* event);
+    virtual void mouseDragged(const ql::CanvasEvent& event);
+    virtual void mouseUp(const ql::CanvasEvent& event);
+    // The window showing this page's document, if any.
+    ql::CanvasHost* canvasHost() const;
+
     bool pageWidthControlEnabled() const { return m_pageWidthControlEnabled; }
     bool pageHeightControlEnabled() const { return m_pageHeightControlEnabled; }
     bool pageOrientationControlEnabled() const { return m_pageOrientationControlEnabled; }
@@ -187,4 +233,19 @@ private:
     bool m_pageOrientationControlEnabled = true;
     bool m_isObserving = false;
     bool m_switchingTemplate = false;
+
+    // Selection state.
+    QPointer<ZVPuttyView> m_focusedPuttyView;
+    bool m_focused = false;
+    bool m_focusedImage = false;
+    bool m_focusedText = false;
+    bool m_focusedVector = false;
+    bool m_oneOrModeActive = false;
+    bool m_twoOrModeActive = false;
+    bool m_threeOrModeActive = false;
+    bool m_shiftKeyPressed = false;
+    bool m_optionKeyPressed = false;
+    QPointF m_selectionViewOrigin;
+    QRectF m_selectionViewFrame;
+    bool m_selectionViewHidden = true;
 };

@@ -79,7 +79,12 @@ void ZVCanvasView::reanchorPuttyViews()
         const QRectF frame = element->frame();
         const double left = element->leftOffset().isValid() ? double(element->leftOffset().toFloat()) : frame.x() - bleed;
         const double top = element->topOffset().isValid() ? double(element->topOffset().toFloat()) : frame.y() - bleed;
-        element->setFrame(QRectF(left + bleed, top + bleed, frame.width(), frame.height()));
+        // Offsets are read with 32-bit precision: where they still agree with
+        // the frame (the bleed is what it was, as when a master is relinked
+        // on reading), the frame keeps its own full precision.
+        const bool inPlace = float(frame.x() - bleed) == float(left) && float(frame.y() - bleed) == float(top);
+        if (!inPlace)
+            element->setFrame(QRectF(left + bleed, top + bleed, frame.width(), frame.height()));
     }
     if (PageDocument* owner = document())
         owner->showCurrentPageMarkers();

@@ -29,7 +29,7 @@ const ql::PropertyTable& ZVPuttyView::properties() const
         ql::PropertyTableBuilder<V>(&baseTable())
             .property("frame", &V::frame, &V::setFrame)
             .property("frameCenterRotation", &V::frameCenterRotation, &V::setFrameCenterRotation)
-            .property("frameRotation", &V::frameCenterRotation, &V::setFrameCenterRotation)
+            .property("frameRotation", &V::frameRotation, &V::setFrameRotation)
             .readOnly("bounds", &V::bounds)
             .field("lastDragLocation", &V::m_lastDragLocation)
             .readOnly("contentFrame", &V::contentFrame)
@@ -325,10 +325,66 @@ void ZVPuttyView::setFrame(const QRectF& frame)
     layout();
 }
 
+void ZVPuttyView::setFrameRotation(double degrees)
+{
+    // One stored angle answers both keys.
+    willChangeValueForKey(QStringLiteral("frameRotation"));
+    willChangeValueForKey(QStringLiteral("frameCenterRotation"));
+    m_rotation = degrees;
+    didChangeValueForKey(QStringLiteral("frameCenterRotation"));
+    didChangeValueForKey(QStringLiteral("frameRotation"));
+}
+
 void ZVPuttyView::setFrameCenterRotation(double degrees)
 {
-    changeValue(QStringLiteral("frameCenterRotation"), m_rotation, degrees);
+    const QPointF middle = bounds().center();
+    const QPointF centre = mapToPage(middle);
+    setFrameRotation(degrees);
+    QTransform turn;
+    turn.rotate(degrees);
+    const QPointF origin = centre - turn.map(middle);
+    if (origin != m_frame.topLeft())
+        setFrame(QRectF(origin, m_frame.size()));
 }
+
+QTransform ZVPuttyView::pageTransform() const
+{
+    QTransform transform;
+    transform.translate(m_frame.x(), m_frame.y());
+    transform.rotate(m_rotation);
+    return transform;
+}
+
+QPointF ZVPuttyView::mapToPage(QPointF local) const
+{
+    return pageTransform().map(local);
+}
+
+QPointF ZVPuttyView::mapFromPage(QPointF pagePoint) const
+{
+    return pageTransform().inverted().map(pagePoint);
+}
+
+bool ZVPuttyView::containsPagePoint(QPointF pagePoint) const
+{
+    return bounds().contains(mapFromPage(pagePoint));
+}
+
+void ZVPuttyView::setIsActive(bool active)
+{
+    if (active != m_isActive)
+        changeValue(QStringLiteral("isActive"), m_isActive, active);
+}
+
+void ZVPuttyView::setIsHighlighted(bool highlighted)
+{
+    if (highlighted != m_isHighlighted)
+        changeValue(QStringLiteral("isHighlighted"), m_isHighlighted, highlighted);
+}
+
+void ZVPuttyView::mouseDown(const ql::CanvasEvent&) {}
+void ZVPuttyView::mouseDragged(const ql::CanvasEvent&) {}
+void ZVPuttyView::mouseUp(const ql::CanvasEvent&) {}
 
 QRectF ZVPuttyView::contentFrame() const
 {
@@ -341,13 +397,10 @@ QRectF ZVPuttyView::realFrame() const
     if (m_reflectionEnabled && m_reflectionView)
         content.setHeight(content.height() + m_reflectionView->frame().height());
     const QPointF contentOrigin = m_contentView ? m_contentView->frame().topLeft() : QPointF(kMargin, kMargin);
-    content.translate(m_frame.topLeft() + contentOrigin);
+    content.translate(contentOrigin);
 
-    const QPointF centre = m_frame.center();
-    QTransform turn;
-    turn.translate(centre.x(), centre.y());
-    turn.rotate(m_rotation);
-    turn.translate(-centre.x(), -centre.y());
+    // The content's corners through the element's own turn about its origin.
+    const QTransform turn = pageTransform();
     const QPointF corners[] = {turn.map(content.topLeft()), turn.map(content.topRight()),
                                turn.map(content.bottomRight()), turn.map(content.bottomLeft())};
     double minX = corners[0].x(), maxX = minX, minY = corners[0].y(), maxY = minY;

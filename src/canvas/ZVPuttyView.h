@@ -27,7 +27,9 @@ class Record;
 }
 namespace ql {
 class UndoManager;
+struct CanvasEvent;
 }
+class QTransform;
 
 class ZVPuttyView : public ql::KVObject, public ql::Codable {
     Q_OBJECT
@@ -51,17 +53,42 @@ public:
     void startObserving();
     bool isObserving() const { return m_isObserving; }
 
-    // Geometry. The frame is the content grown by the margin; rotation turns
-    // it about its centre, clockwise on screen, in degrees.
+    // Geometry. The frame is the content grown by the margin. The element
+    // turns about the frame's own origin by the frame rotation (degrees,
+    // clockwise on screen), as files store it; turning it about its centre
+    // moves that origin instead and keeps the size.
     QRectF frame() const { return m_frame; }
     // Also keeps the offsets from the page's trim box.
     void setFrame(const QRectF& frame);
+    double frameRotation() const { return m_rotation; }
+    // Turns about the frame origin; the stored frame stays as it is.
+    void setFrameRotation(double degrees);
     double frameCenterRotation() const { return m_rotation; }
+    // Turns about the element's centre on the page by moving the frame origin.
     void setFrameCenterRotation(double degrees);
     QRectF bounds() const { return QRectF(QPointF(0, 0), m_frame.size()); }
     QRectF contentFrame() const;
     // Bounding box of the rotated content (and reflection) in page coordinates.
     QRectF realFrame() const;
+    // From the element's own coordinates (its bounds, origin top left) to the
+    // page's: the move to the frame origin, then the turn about it.
+    QTransform pageTransform() const;
+    QPointF mapToPage(QPointF local) const;
+    QPointF mapFromPage(QPointF pagePoint) const;
+    // Whether a page point lies in the turned frame (handle margin included).
+    bool containsPagePoint(QPointF pagePoint) const;
+
+    // Selection state (the page's selection operations set these).
+    bool isActive() const { return m_isActive; }
+    void setIsActive(bool active);
+    bool isHighlighted() const { return m_isHighlighted; }
+    void setIsHighlighted(bool highlighted);
+    bool isMoving() const { return m_isMoving; }
+
+    // Pointer entry points, in page coordinates; the gestures build on them.
+    virtual void mouseDown(const ql::CanvasEvent& event);
+    virtual void mouseDragged(const ql::CanvasEvent& event);
+    virtual void mouseUp(const ql::CanvasEvent& event);
     double effectiveBorderWidth() const;
 
     // Distance of the frame origin from the trim box; numbers, null until
@@ -127,9 +154,10 @@ public:
     void redoResize(const QRectF& frame);
     // Applies an angle (stored with 32-bit precision); ignored in crop mode.
     void setRotation(double degrees);
+    // Rotation undo restores the angle and the frame origin it had, exactly.
     void registerRotateUndo();
-    void undoRotate(double degrees);
-    void redoRotate(double degrees);
+    void undoRotate(double degrees, QPointF origin);
+    void redoRotate(double degrees, QPointF origin);
 
     // Keeps the content, background and reflection in step with the frame.
     void layout();

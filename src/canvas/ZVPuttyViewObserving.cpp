@@ -156,18 +156,26 @@ void ZVPuttyView::setRotation(double degrees)
 void ZVPuttyView::registerRotateUndo()
 {
     const double rotation = m_rotation;
-    registerOnUndo([this, rotation] { undoRotate(rotation); });
+    const QPointF origin = m_frame.topLeft();
+    registerOnUndo([this, rotation, origin] { undoRotate(rotation, origin); });
 }
 
-void ZVPuttyView::undoRotate(double degrees)
+// A turn about the centre moves the frame origin; turning back by arithmetic
+// could miss the old origin by a rounding step, so the origin is put back too.
+void ZVPuttyView::undoRotate(double degrees, QPointF origin)
 {
     const double current = m_rotation;
-    registerOnUndo([this, current] { redoRotate(current); });
+    const QPointF currentOrigin = m_frame.topLeft();
+    registerOnUndo([this, current, currentOrigin] { redoRotate(current, currentOrigin); });
     setRotation(degrees);
+    if (!m_cropMode && m_frame.topLeft() != origin)
+        setFrame(QRectF(origin, m_frame.size()));
 }
 
-void ZVPuttyView::redoRotate(double degrees)
+void ZVPuttyView::redoRotate(double degrees, QPointF origin)
 {
     registerRotateUndo();
     setRotation(degrees);
+    if (!m_cropMode && m_frame.topLeft() != origin)
+        setFrame(QRectF(origin, m_frame.size()));
 }

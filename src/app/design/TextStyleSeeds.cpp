@@ -28,13 +28,20 @@ constexpr Seed seeds[] = {
 
 } // namespace
 
+QList<TextStyleSeed> textStyleSeeds()
+{
+    QList<TextStyleSeed> result;
+    for (const Seed& seed : seeds)
+        result.append({QCoreApplication::translate("Localizable", seed.title), Font(QString::fromLatin1(seed.font), seed.size)});
+    return result;
+}
+
 QVariantList seededTextStyles()
 {
     QVariantList styles;
-    for (const Seed& seed : seeds) {
+    for (const TextStyleSeed& seed : textStyleSeeds()) {
         KeyedArchiver archiver;
-        const TextAttributes attributes {
-            {TextAttribute::font, QVariant::fromValue(Font(QString::fromLatin1(seed.font), seed.size))}};
+        const TextAttributes attributes {{TextAttribute::font, QVariant::fromValue(seed.font)}};
         archiver.encodeRootObject(QVariant(attributes));
         const Result<QByteArray> archived = archiver.finish();
         if (!archived) {
@@ -42,7 +49,7 @@ QVariantList seededTextStyles()
             continue;
         }
         styles.append(QVariantMap {
-            {QStringLiteral("title"), QCoreApplication::translate("Localizable", seed.title)},
+            {QStringLiteral("title"), seed.title},
             {QStringLiteral("attributes"), archived.value()},
         });
     }

@@ -2,9 +2,19 @@
 // archived attributes (the font alone) of each.
 #pragma once
 
+#include "platform/graphics/Font.h"
+
 #include <QVariantList>
 
 namespace ql {
+
+// The seven styles in their order (normal, title, subtitle, headings 1 to 3,
+// caption): a localised title and the style's font.
+struct TextStyleSeed {
+    QString title;
+    Font font;
+};
+QList<TextStyleSeed> textStyleSeeds();
 
 // Seven maps with "title" (localised) and "attributes" (a keyed archive of
 // a map holding only the font attribute).

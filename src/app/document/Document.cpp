@@ -62,6 +62,7 @@ const PropertyTable& Document::properties() const
         .field("formatAsBooklet", &Document::m_formatAsBooklet)
         .field("pagesType", &Document::m_pagesType, ValueKind::Number)
         .property("currentPage", &Document::currentPage, &Document::setCurrentPage)
+        .readOnly("pageLabel", &Document::pageLabel)
         .field("previousAvailable", &Document::m_previousAvailable)
         .field("nextAvailable", &Document::m_nextAvailable)
         .field("scrollMag", &Document::m_scrollMag)
@@ -275,9 +276,9 @@ void Document::updatePageCounts()
     const qsizetype index = pages().indexOf(m_currentPage.data());
     const int type = m_pagesType.toInt();
     if (type == 0)
-        m_pageLabel = QStringLiteral("%1 / %2").arg(index + 1).arg(pages().size());
+        changeValue(QStringLiteral("pageLabel"), m_pageLabel, QStringLiteral("%1 / %2").arg(index + 1).arg(pages().size()));
     else if (type == 1)
-        m_pageLabel = m_currentPage->masterPageTitle();
+        changeValue(QStringLiteral("pageLabel"), m_pageLabel, m_currentPage->masterPageTitle());
     changeValue(QStringLiteral("previousAvailable"), m_previousAvailable, index > 0);
     changeValue(QStringLiteral("nextAvailable"), m_nextAvailable, index < pages().size() - 1);
     NotificationCenter::defaultCenter().post(QStringLiteral("AutoUpdateText"));

@@ -18,6 +18,8 @@ class ZVCanvasView;
 
 namespace ql {
 
+class CanvasHost;
+
 // Document type names, as the file format knows them.
 inline const QString kDesktopDocumentType = QStringLiteral("QuiverleafMac");
 inline const QString kMobileDocumentType = QStringLiteral("QuiverleafiOS");
@@ -104,8 +106,13 @@ public:
     // chosen positions in `pages`; the smallest one counts.
     void receiveNotification(const Notification& notification);
 
+    // Places a new 3D text element in the middle of the current page,
+    // selected and focused.
+    void insert3DText();
+
     // PageDocument
     QObject* documentObject() override { return this; }
+    CanvasHost* canvasHost() override;
     int indexOfPage(const ZVCanvasView* page) const override;
     int indexOfMasterPage(const ZVCanvasView* page) const override;
     void pageGeometryChanged(ZVCanvasView* page) override;

@@ -1,49 +1,211 @@
-// The first, small document window: the current page, a list to switch
-// pages, and the File menu. It shows a document; the document controller
-// creates and closes it.
+// The document window: content browsers on the left, the page canvas with
+// its rulers and page-navigation strip in the middle, inspectors on the
+// right, an icon toolbar, the floating panels, and menus that validate
+// themselves by their action's name. It shows one document; the document
+// controller creates and closes it. The set-up follows the document's
+// window set-up step by step; the zoom, the panes, the tabs and menu
+// validation live in DocumentWindowZoom.cpp, DocumentWindowPanes.cpp and
+// WindowMenus.
 #pragma once
+
+#include "canvas/CanvasHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
+#include <memory>
 
-class QListWidget;
-class QMenu;
+class QAction;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QScrollArea;
+class QToolButton;
+class ZVCanvasView;
 
 namespace ql {
 
+class ComposeButton;
 class Document;
-class PagePreview;
 class DocumentController;
+class LayoutConstraint;
+class SegmentedControl;
+class TBTabBar;
+class WindowMenus;
+class ZVScrollView;
+class ZVImageContentViewController;
+class ZVShapeContentViewController;
+class ZVClipArtContentViewController;
+class ZVCodeContentViewController;
+class ZVTextContentViewController;
+class ZVPageSettingsController;
+class ZVLayerSettingsController;
+class ZVImageSettingsController;
+class ZVTextSettingsController;
+class ZV3DTextSettingsController;
+class ZVShapeSettingsController;
+class ZVEmptyViewController;
+class ZVLayoutLayerViewController;
+class ZVImageEditorViewController;
+class ZVPasteboardViewController;
+class ViewController;
 
-class DocumentWindow : public QMainWindow {
+// A floating panel of the window (layers, holding area, image editing,
+// loading): a tool window that tells its window when it closes.
+class WindowPanel : public QWidget {
     Q_OBJECT
 public:
-    DocumentWindow(Document& document, DocumentController& controller, bool isNew, QWidget* parent = nullptr);
-    ~DocumentWindow() override;
+    WindowPanel(const QString& name, const QString& title, QWidget* window);
+    // The panel's content view.
+    QWidget* contentView() const { return m_contentView; }
 
-    Document* document() const { return m_document; }
-    QListWidget* pageList() const { return m_pageList; }
-    PagePreview* pagePreview() const { return m_preview; }
-
-    // 90 % of the screen's visible width and its full height, centred.
-    static QRect initialFrame(const QRect& visibleFrame);
+signals:
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildFileMenu();
-    void rebuildRecentMenu();
-    void updateTitle();
-    void reloadPageList();
+    QWidget* m_contentView;
+};
+
+class DocumentWindow : public QMainWindow, public CanvasHost {
+    Q_OBJECT
+public:
+    // The pane widths while shown.
+    static constexpr double kLeftPaneWidth = 216;
+    static constexpr double kRightPaneWidth = 265;
+
+    // The views the set-up works with, by the names the window's layout
+    // gives them.
+    struct Outlets {
+        QPointer<QWidget> splitView, leftPane, centerPane, rightPane, scrollContainerView;
+        QPointer<ZVScrollView> scrollView;
+        QPointer<SegmentedControl> drawingTools;
+        QPointer<TBTabBar> contentTabs, inspectorTabs;
+        QPointer<QWidget> contentScroll;
+        QPointer<QScrollArea> inspectorView;
+        QPointer<QWidget> pagesView, pageControls;
+        QPointer<QLabel> pageLabel;
+        QPointer<QToolButton> previousPage, nextPage, pageExplorer, applyButton;
+        QPointer<QToolButton> shapeButton, imageButton, clipArtButton, qrCodeButton, zoomInButton, zoomOutButton,
+            previewButton, exportButton, printButton;
+        QPointer<ComposeButton> addTextButton;
+        QPointer<QComboBox> zoomField;
+        QPointer<WindowPanel> loadingPanel, layoutLayerPanel, pasteboardPanel, editImagePanel, exportPanel;
+        QPointer<QWidget> exportBottomContent;
+        QPointer<QProgressBar> loadingIndicator;
+        QPointer<LayoutConstraint> leftPaneWidth, rightPaneWidth;
+    };
+
+    // The pane controllers, made by the set-up.
+    struct Controllers {
+        ZVImageContentViewController* imageContentVC = nullptr;
+        ZVShapeContentViewController* shapeContentVC = nullptr;
+        ZVClipArtContentViewController* clipArtContentVC = nullptr;
+        ZVCodeContentViewController* codeContentVC = nullptr;
+        ZVTextContentViewController* textContentVC = nullptr;
+        ZVPageSettingsController* pageSettingsController = nullptr;
+        ZVLayerSettingsController* layerSettingsController = nullptr;
+        ZVImageSettingsController* imageSettingsController = nullptr;
+        ZVTextSettingsController* textSettingsController = nullptr;
+        ZV3DTextSettingsController* threeDSettingsController = nullptr;
+        ZVShapeSettingsController* shapeSettingsController = nullptr;
+        ZVEmptyViewController* emptyViewController = nullptr;
+        ZVLayoutLayerViewController* layoutLayerViewController = nullptr;
+        ZVImageEditorViewController* imageEditorViewController = nullptr;
+        ZVPasteboardViewController* pasteboardViewController = nullptr;
+        // The browser and inspector shown.
+        QPointer<ViewController> contentViewController;
+        QPointer<ViewController> inspectorViewController;
+    };
+
+    DocumentWindow(Document& document, DocumentController& controller, bool isNew, QWidget* parent = nullptr);
+    ~DocumentWindow() override;
+
+    Document* document() const;
+    DocumentController& controller() const { return m_controller; }
+    const Outlets& outlets() const { return m_outlets; }
+    const Controllers& controllers() const { return m_controllers; }
+    WindowMenus& menus() const { return *m_menus; }
+    ZVScrollView* scrollView() const;
+
+    // The window's frame on a screen's visible area: 90 % of its width, its
+    // full height, centred within it.
+    static QRect initialFrame(const QRect& visibleFrame);
+    // The key paths the window watches on its document.
+    const QStringList& observingKeyPaths() const { return m_observingKeyPaths; }
+
+    // Zoom.
+    void zoomIn();
+    void zoomOut();
+    // 0 "100%", 1 "Fit Width", 2 "Fit Height", 3 "Fit Page"; others nothing.
+    void setZoom(int tag);
+    // A typed zoom as the platform reads a number: the leading number in the
+    // C locale, else 0.
+    static double readZoomText(const QString& text);
+
+    // Panes, panels and tabs.
+    void toggleLeftPanel();
+    void toggleRightPanel();
+    void toggleLayoutLayersPanel();
+    void togglePasteboardVisible();
+    void goFullScreen();
+    // Content tab: 0 image, 1 text, 2 shape, 3 clip art, 4 code browser.
+    void changeContentView(int index);
+    // Inspector tab: 0 page, 1 element, 2 the content of the one active element.
+    void changeInspectorView(int index) override;
+    void updateInspectorView() override;
+    // The browser views, by content tab.
+    QWidget* contentView(int index) const;
+
+    // CanvasHost
+    void setNeedsDisplay() override;
+    void makePageFirstResponder(bool page) override;
+    double magnification() const override;
+
+    // Re-points the canvas, rulers, layers panel and background picker at the
+    // document's current page.
     void showCurrentPage();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The window's views, as its interface file would hold them.
+    void buildViews();
+    void buildToolbar();
+    void buildPanels();
+    // The set-up, in its order.
+    void windowControllerDidLoadNib(bool isNew);
+    void settlePanes();
+    void setUpConstraints();
+    void setUpToolbarIcons();
+    void setUpContentBrowsers();
+    void setUpContentTabs();
+    void setUpInspectors();
+    void setUpCanvas();
+    void setUpPanels();
+    void setUpAddTextButton();
+    void setUpObservation();
+    void setUpRulerUnits();
+    void setUpPageStrip();
+    // Reactions to the watched key paths.
+    void observeValueForKeyPath(const QString& keyPath);
+    void applyScrollMag();
+    void updateDrawingTools();
+    void closePanels();
+    void togglePanel(WindowPanel* panel, const QString& flag);
+    void updateTitle();
 
     QPointer<Document> m_document;
     DocumentController& m_controller;
-    QMenu* m_recentMenu = nullptr;
-    QAction* m_revertAction = nullptr;
-    QListWidget* m_pageList = nullptr;
-    PagePreview* m_preview = nullptr;
+    Outlets m_outlets;
+    Controllers m_controllers;
+    std::unique_ptr<WindowMenus> m_menus;
+    QStringList m_observingKeyPaths;
+    bool m_closing = false;
 };
 
 } // namespace ql

@@ -314,6 +314,8 @@ void KVObject::didChangeValueForKey(const QString& key)
         if (KeyPathObservation* owner = watchOwner(id))
             owner->didChange();
     }
+    if (alive)
+        emit valueChanged(key);
 }
 
 } // namespace ql

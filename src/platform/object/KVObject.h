@@ -70,6 +70,11 @@ public:
     // The table every subclass table starts from (no properties).
     static const PropertyTable& baseTable();
 
+signals:
+    // After every announced change of any key, once its observers have run;
+    // for views that redraw whatever changed.
+    void valueChanged(const QString& key);
+
 private:
     friend class KeyPathObservation;
 

@@ -1,0 +1,117 @@
+// The window's zoom: the zoom text and the canvas's magnification follow
+// each other (the loop ends because an unchanged magnification announces
+// nothing), the presets fit the page into the centre pane, and the buttons
+// step by 0.2. Also the other reactions to the watched key paths.
+#include "app/window/DocumentWindow.h"
+
+#include "app/document/Document.h"
+#include "app/window/WindowMenus.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/view/ZVScrollView.h"
+#include "panels/controls/SegmentedControl.h"
+#include "platform/runtime/Deferred.h"
+
+#include <QComboBox>
+#include <QWindow>
+#include <cstdlib>
+
+namespace ql {
+
+double DocumentWindow::readZoomText(const QString& text)
+{
+    // Like the platform's floatValue: leading blanks, then the longest
+    // number in the C locale; no number reads as 0.
+    const QByteArray bytes = text.trimmed().toLatin1();
+    const char* start = bytes.constData();
+    char* end = nullptr;
+    const float value = std::strtof(start, &end);
+    return end == start ? 0.0 : double(value);
+}
+
+void DocumentWindow::observeValueForKeyPath(const QString& keyPath)
+{
+    if (!m_document)
+        return;
+    if (keyPath == QLatin1String("scrollMag")) {
+        applyScrollMag();
+    } else if (keyPath == QLatin1String("scrollView.magnification")) {
+        const QString percent = QString::asprintf("%.f%%", m_outlets.scrollView->magnification() * 100);
+        m_document->setValueForKey(u"scrollMag", percent);
+    } else if (keyPath == QLatin1String("exportFileFormat")) {
+        // The export sheet's controls follow the format once the sheet exists.
+    } else if (keyPath == QLatin1String("currentPage.focusedVector") ||
+               keyPath == QLatin1String("currentPage.drawingMode")) {
+        updateDrawingTools();
+    }
+}
+
+void DocumentWindow::applyScrollMag()
+{
+    const QString text = m_document->scrollMag();
+    if (m_outlets.zoomField->currentText() != text)
+        m_outlets.zoomField->setEditText(text);
+    ZVCanvasView* page = m_document->currentPage();
+    const QSizeF pane = m_outlets.centerPane->size();
+    const auto fitWidth = [&] { return pane.width() * 0.95 / page->frame().width(); };
+    const auto fitHeight = [&] { return (pane.height() - 40) * 0.95 / page->frame().height(); };
+    if (text == tr("Fit Width") || text == tr("Fit Height") || text == tr("Fit Page")) {
+        if (!page || page->frame().isEmpty())
+            return;
+        double factor = fitWidth();
+        if (text == tr("Fit Height"))
+            factor = fitHeight();
+        else if (text == tr("Fit Page"))
+            factor = std::min(fitWidth(), fitHeight());
+        m_outlets.scrollView->setMagnification(factor);
+        return;
+    }
+    QString number = text;
+    number.remove(QLatin1Char('%'));
+    const double factor = double(float(readZoomText(number))) / 100;
+    if (factor <= 0 || factor >= 5)
+        return;
+    m_outlets.scrollView->setMagnification(factor);
+    // The page reacts as to a press on its empty area.
+    after(100, this, [this] {
+        if (ZVCanvasView* current = m_document ? m_document->currentPage() : nullptr)
+            current->mouseDown(nullptr);
+    });
+}
+
+void DocumentWindow::zoomIn()
+{
+    m_outlets.scrollView->setMagnification(m_outlets.scrollView->magnification() + 0.2);
+}
+
+void DocumentWindow::zoomOut()
+{
+    m_outlets.scrollView->setMagnification(m_outlets.scrollView->magnification() - 0.2);
+}
+
+void DocumentWindow::setZoom(int tag)
+{
+    static const char* const presets[] = {"100%", "Fit Width", "Fit Height", "Fit Page"};
+    if (tag < 0 || tag > 3 || !m_document)
+        return;
+    m_document->setValueForKey(u"scrollMag", tag == 0 ? QStringLiteral("100%") : tr(presets[tag]));
+}
+
+void DocumentWindow::updateDrawingTools()
+{
+    ZVCanvasView* page = m_document ? m_document->currentPage() : nullptr;
+    const bool editing = page && (page->focusedVector() || page->drawingMode().toInt() != 0);
+    for (int segment : {6, 7, 8})
+        m_outlets.drawingTools->setEnabled(editing, segment);
+    m_outlets.drawingTools->setSelectedSegment(page ? page->drawingMode().toInt() : -1);
+}
+
+void DocumentWindow::goFullScreen()
+{
+    // The whole screen for the window, or back.
+    if (isFullScreen())
+        showNormal();
+    else
+        showFullScreen();
+}
+
+} // namespace ql

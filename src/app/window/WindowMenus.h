@@ -1,0 +1,60 @@
+// The document window's menus: File, Edit and View, and the validation of
+// every item by its action's name (the action's objectName is the selector,
+// "zoomIn:"). A rule sets the item's title and answers whether it is
+// enabled; items without a rule are enabled. Items validate when their menu
+// opens, before a shortcut is matched, and when the window asks.
+#pragma once
+
+#include <QHash>
+#include <QKeySequence>
+#include <QObject>
+#include <functional>
+
+class QAction;
+class QMenu;
+
+namespace ql {
+
+class DocumentWindow;
+
+class WindowMenus : public QObject {
+    Q_OBJECT
+public:
+    using Rule = std::function<bool(QAction* item)>;
+
+    explicit WindowMenus(DocumentWindow& window);
+
+    QMenu* fileMenu() const { return m_file; }
+    QMenu* editMenu() const { return m_edit; }
+    QMenu* viewMenu() const { return m_view; }
+
+    // A new item of `menu` named by its selector.
+    QAction* addItem(QMenu* menu, const QString& title, const QString& selector, const QKeySequence& shortcut,
+                     std::function<void()> trigger);
+    // The first item with that selector (and tag, when one is given).
+    QAction* item(const QString& selector, int tag = -1) const;
+    // An item by its titles from the menu bar down, "View/Zoom In"; the
+    // titles compare without their mnemonic ampersands.
+    QAction* itemAtPath(const QString& path) const;
+
+    void addValidation(const QString& selector, Rule rule);
+    bool validateMenuItem(QAction* item);
+    void validateMenus();
+
+private:
+    void buildFileMenu();
+    void buildEditMenu();
+    void buildViewMenu();
+    void addValidations();
+    void rebuildRecentMenu();
+    void watch(QMenu* menu);
+
+    DocumentWindow& m_window;
+    QMenu* m_file = nullptr;
+    QMenu* m_edit = nullptr;
+    QMenu* m_view = nullptr;
+    QMenu* m_recent = nullptr;
+    QHash<QString, Rule> m_rules;
+};
+
+} // namespace ql

@@ -1,0 +1,192 @@
+// The page's selection: reading it, highlighting, selecting all, focusing one
+// element, clearing; centring an element; the page's own pointer entry points.
+#include "canvas/ZVCanvasView.h"
+
+#include "canvas/CanvasEvent.h"
+#include "canvas/CanvasHost.h"
+#include "canvas/PageDocument.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZV3DTextView.h"
+#include "content/ZVBackgroundView.h"
+#include "content/ZVTextView.h"
+#include "platform/runtime/NotificationCenter.h"
+
+#include <QSet>
+
+namespace {
+
+// The elements of the page's current layer, in the layer's order.
+QList<ZVPuttyView*> currentLayerElements(const ZVCanvasView& page)
+{
+    const ZVPuttyViewGroup* layer = page.currentLayoutLayer();
+    return layer ? layer->puttyViewsObjects(page.puttyViews()) : QList<ZVPuttyView*>();
+}
+
+void setFlag(ZVCanvasView& page, const char* key, bool& field, bool value)
+{
+    if (field != value)
+        page.changeValue(QString::fromLatin1(key), field, value);
+}
+
+void endTextEditing(ZVPuttyView& element)
+{
+    if (auto* text = qobject_cast<ZVTextView*>(element.contentView()))
+        text->setEditMode(false);
+}
+
+} // namespace
+
+QList<ZVPuttyView*> ZVCanvasView::activeViews()
+{
+    QSet<const ZVPuttyView*> chosen;
+    for (ZVPuttyView* element : std::as_const(m_puttyViews)) {
+        if (!element->isActive())
+            continue;
+        chosen.insert(element);
+        if (const ZVPuttyViewGroup* group = element->group()) {
+            for (ZVPuttyView* member : group->puttyViewsObjects(m_puttyViews))
+                chosen.insert(member);
+        }
+    }
+    // In element order, each once.
+    QList<ZVPuttyView*> result;
+    for (ZVPuttyView* element : std::as_const(m_puttyViews)) {
+        if (chosen.remove(element))
+            result.append(element);
+    }
+    const qsizetype count = result.size();
+    setFlag(*this, "oneOrModeActive", m_oneOrModeActive, count >= 1);
+    setFlag(*this, "twoOrModeActive", m_twoOrModeActive, count >= 2);
+    setFlag(*this, "threeOrModeActive", m_threeOrModeActive, count >= 3);
+    return result;
+}
+
+QList<ZVPuttyView*> ZVCanvasView::selectedViews() const
+{
+    QList<ZVPuttyView*> result;
+    for (ZVPuttyView* element : m_puttyViews) {
+        if (element->isActive() && !result.contains(element))
+            result.append(element);
+    }
+    return result;
+}
+
+void ZVCanvasView::highlightPuttyViews()
+{
+    for (ZVPuttyView* element : currentLayerElements(*this)) {
+        if (!m_shiftKeyPressed)
+            element->setIsActive(false);
+        element->setIsHighlighted(true);
+    }
+    clearEditingPuttyViews();
+}
+
+void ZVCanvasView::selectAll()
+{
+    for (ZVPuttyView* element : currentLayerElements(*this))
+        element->setIsActive(true);
+}
+
+ZVPuttyView* ZVCanvasView::focusedPuttyView() const
+{
+    return m_focusedPuttyView.data();
+}
+
+void ZVCanvasView::setFocusedPuttyView(ZVPuttyView* element)
+{
+    willChangeValueForKey(QStringLiteral("focusedPuttyView"));
+    m_focusedPuttyView = element;
+    didChangeValueForKey(QStringLiteral("focusedPuttyView"));
+    if (element) {
+        setFlag(*this, "focused", m_focused, true);
+        const int type = element->contentViewType();
+        setFlag(*this, "focusedImage", m_focusedImage, type == ZVPuttyView::ImageContent);
+        setFlag(*this, "focusedText", m_focusedText, type == ZVPuttyView::TextContent);
+        setFlag(*this, "focusedVector", m_focusedVector, type == ZVPuttyView::VectorContent);
+        if (ZVBackgroundView* background = element->backgroundView())
+            background->setSelected(true);
+        return;
+    }
+    setFlag(*this, "focused", m_focused, false);
+    setFlag(*this, "focusedImage", m_focusedImage, false);
+    setFlag(*this, "focusedText", m_focusedText, false);
+    setFlag(*this, "focusedVector", m_focusedVector, false);
+    for (ZVPuttyView* each : std::as_const(m_puttyViews)) {
+        if (ZVBackgroundView* background = each->backgroundView())
+            background->setSelected(false);
+    }
+}
+
+void ZVCanvasView::clearPuttyViews()
+{
+    setFocusedPuttyView(nullptr);
+    for (ZVPuttyView* element : std::as_const(m_puttyViews)) {
+        element->setIsActive(false);
+        element->setIsHighlighted(false);
+        endTextEditing(*element);
+        if (auto* text3D = qobject_cast<ZV3DTextView*>(element->contentView())) {
+            text3D->setAllowsCameraControl(false);
+            text3D->setEditMode(false);
+        }
+    }
+    clearEditingPuttyViews();
+    if (ql::CanvasHost* host = canvasHost())
+        host->makePageFirstResponder(true);
+}
+
+void ZVCanvasView::clearEditingPuttyViews()
+{
+    for (ZVPuttyView* element : std::as_const(m_puttyViews))
+        endTextEditing(*element);
+    if (ql::CanvasHost* host = canvasHost())
+        host->makePageFirstResponder(false);
+}
+
+void ZVCanvasView::centerPuttyView(ZVPuttyView* element)
+{
+    if (!element)
+        return;
+    const QSizeF size = element->frame().size();
+    element->setFrame(QRectF(QPointF(m_frame.width() / 2 - size.width() / 2, m_frame.height() / 2 - size.height() / 2),
+                             size));
+}
+
+void ZVCanvasView::setSelectionViewFrame(const QRectF& frame)
+{
+    if (frame != m_selectionViewFrame)
+        changeValue(QStringLiteral("selectionViewFrame"), m_selectionViewFrame, frame);
+}
+
+void ZVCanvasView::setSelectionViewHidden(bool hidden)
+{
+    if (hidden != m_selectionViewHidden)
+        changeValue(QStringLiteral("selectionViewHidden"), m_selectionViewHidden, hidden);
+}
+
+ql::CanvasHost* ZVCanvasView::canvasHost() const
+{
+    PageDocument* owner = document();
+    return owner ? owner->canvasHost() : nullptr;
+}
+
+void ZVCanvasView::mouseDown(const ql::CanvasEvent* event)
+{
+    if (ql::CanvasHost* host = canvasHost())
+        host->setNeedsDisplay();
+    if (event)
+        m_selectionViewOrigin = event->location;
+    ql::NotificationCenter::defaultCenter().post(QStringLiteral("disableBackgroundColorPicker"), this);
+    // The hand tool (mode 1) keeps the selection; every other mode starts a band.
+    if (m_drawingMode.toInt() != 1) {
+        clearPuttyViews();
+        setSelectionViewFrame(QRectF(m_selectionViewOrigin, QSizeF(0, 0)));
+        setSelectionViewHidden(false);
+    }
+}
+
+void ZVCanvasView::mouseDragged(const ql::CanvasEvent&) {}
+
+void ZVCanvasView::mouseUp(const ql::CanvasEvent&)
+{
+    setSelectionViewHidden(true);
+}

@@ -1,0 +1,132 @@
+#include "canvas/painting/BackgroundPainter.h"
+
+#include "app/categories/ImageBitmap.h"
+#include "content/ZVBackgroundView.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Gradient.h"
+
+#include <QPainter>
+#include <QtMath>
+#include <cmath>
+
+namespace ql {
+
+namespace {
+
+// A linear gradient across the rectangle at `degrees` (page coordinates, y
+// down, so 90 runs from the top edge to the bottom edge), its ends where the
+// rectangle's corners project onto the gradient's line.
+QLinearGradient gradientAcross(const QRectF& rect, double degrees)
+{
+    const double radians = qDegreesToRadians(degrees);
+    const QPointF direction(std::cos(radians), std::sin(radians));
+    const double half = (std::abs(direction.x()) * rect.width() + std::abs(direction.y()) * rect.height()) / 2;
+    const QPointF centre = rect.center();
+    return QLinearGradient(centre - direction * half, centre + direction * half);
+}
+
+} // namespace
+
+void BackgroundPainter::paint(QPainter& painter, const ZVBackgroundView& background, const QRectF& rect, double alpha)
+{
+    if (rect.isEmpty())
+        return;
+    const double opacity = background.backgroundOpacity().isValid() ? background.backgroundOpacity().toFloat() : 1.0;
+    switch (background.backgroundType().toInt()) {
+    case ZVBackgroundView::Colour: {
+        const QVariant stored = background.backgroundColor();
+        if (!stored.canConvert<Color>())
+            return; // no colour chosen: nothing to fill
+        QColor colour = stored.value<Color>().toQColor();
+        colour.setAlphaF(float(std::clamp(opacity, 0.0, 1.0)));
+        painter.save();
+        painter.setOpacity(painter.opacity() * alpha);
+        painter.fillRect(rect, colour);
+        painter.restore();
+        break;
+    }
+    case ZVBackgroundView::GradientFill: {
+        const QVariant stored = background.gradient();
+        if (!stored.canConvert<Gradient>() || stored.value<Gradient>().isEmpty())
+            return;
+        const Gradient gradient = stored.value<Gradient>();
+        const double angle = background.gradientAngle().toFloat();
+        painter.save();
+        painter.setOpacity(painter.opacity() * alpha * std::clamp(opacity, 0.0, 1.0));
+        if (background.gradientType().toInt() == 1) {
+            const QPointF centre = rect.center();
+            QRadialGradient radial(centre, std::hypot(rect.width(), rect.height()) / 2);
+            radial.setStops(gradient.qtStops());
+            painter.fillRect(rect, radial);
+        } else {
+            QLinearGradient linear = gradientAcross(rect, angle);
+            linear.setStops(gradient.qtStops());
+            painter.fillRect(rect, linear);
+        }
+        painter.restore();
+        break;
+    }
+    case ZVBackgroundView::ImageFill: {
+        const int mode = background.backgroundImageMode().toInt();
+        const Image& picture = mode == ZVBackgroundView::Tiled ? background.tiledImage() : background.image();
+        paintImage(painter, picture.isNull() ? background.backgroundImage() : picture, mode, rect,
+                   std::min(alpha, std::clamp(opacity, 0.0, 1.0)));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+QRectF BackgroundPainter::proportionalRect(QSizeF size, const QRectF& rect)
+{
+    if (size.isEmpty())
+        return {};
+    const double ratio = size.width() / size.height();
+    if (rect.height() >= rect.width() / ratio) {
+        const double height = rect.width() / ratio;
+        return QRectF(rect.x(), rect.y() + rect.height() / 2 - height / 2, rect.width(), height);
+    }
+    const double width = ratio * rect.height();
+    return QRectF(rect.x() + rect.width() / 2 - width / 2, rect.y(), width, rect.height());
+}
+
+void BackgroundPainter::paintImage(QPainter& painter, const Image& image, int mode, const QRectF& rect, double alpha)
+{
+    if (image.isNull() || rect.isEmpty() || !hasPixels(image))
+        return;
+    const QSizeF size = image.size();
+    const QRectF whole(QPointF(0, 0), size);
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    switch (mode) {
+    case ZVBackgroundView::Proportional:
+        drawImagePart(painter, image, proportionalRect(size, rect), whole, QPainter::CompositionMode_SourceOver, alpha);
+        break;
+    case ZVBackgroundView::Tiled: {
+        // The grid starts at the rectangle's own corner, so an element's
+        // background tiles from its content's corner as a page's does.
+        const int columns = int(std::ceil(rect.width() / size.width()));
+        const int rows = int(std::ceil(rect.height() / size.height()));
+        for (int column = 0; column < columns; ++column) {
+            for (int row = 0; row < rows; ++row) {
+                const QRectF tile(rect.topLeft() + QPointF(column * size.width(), row * size.height()), size);
+                drawImagePart(painter, image, tile, whole, QPainter::CompositionMode_SourceOver, alpha);
+            }
+        }
+        break;
+    }
+    case ZVBackgroundView::Unscaled: {
+        const QRectF middle((size.width() - rect.width()) / 2, (size.height() - rect.height()) / 2, rect.width(),
+                            rect.height());
+        drawImagePart(painter, image, rect, middle, QPainter::CompositionMode_SourceOver, alpha);
+        break;
+    }
+    default:
+        drawImagePart(painter, image, rect, whole, QPainter::CompositionMode_SourceOver, alpha);
+        break;
+    }
+    painter.restore();
+}
+
+} // namespace ql

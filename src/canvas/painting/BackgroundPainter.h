@@ -1,0 +1,30 @@
+// Paints a background (of a page or an element) into a rectangle: a colour,
+// a gradient at its angle, or a picture in its fitting mode, with the
+// background's own opacity. Canvas, thumbnails and output share it.
+#pragma once
+
+#include <QRectF>
+
+class QPainter;
+class ZVBackgroundView;
+
+namespace ql {
+
+class Image;
+
+class BackgroundPainter {
+public:
+    // `alpha` is the opacity of what owns the background (an element's);
+    // pages pass 1.
+    static void paint(QPainter& painter, const ZVBackgroundView& background, const QRectF& rect, double alpha = 1.0);
+
+    // A picture in one of the background fitting modes: 0 and 2 stretched,
+    // 1 proportional (centred), 3 tiled from the rectangle's corner, 4 its
+    // middle at its own size; clipped to the rectangle.
+    static void paintImage(QPainter& painter, const Image& image, int mode, const QRectF& rect, double alpha);
+
+    // Where a picture of `size` lands in `rect` in proportional mode.
+    static QRectF proportionalRect(QSizeF size, const QRectF& rect);
+};
+
+} // namespace ql

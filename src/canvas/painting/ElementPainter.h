@@ -1,0 +1,32 @@
+// Draws one element from its model, the same way on the canvas, into
+// thumbnails and into output: turned about its stored frame origin, with its
+// opacity, its background, then its content by kind. The painter is in page
+// coordinates (points, y down) when it is called and is left as it was.
+#pragma once
+
+#include <QRectF>
+
+class QPainter;
+class ZVPuttyView;
+
+namespace ql {
+
+class ElementPainter {
+public:
+    static void paint(QPainter& painter, const ZVPuttyView& element);
+    // The same with the painter already in the element's own coordinates
+    // (origin at the frame origin, turned), as canvas items are.
+    static void paintLocal(QPainter& painter, const ZVPuttyView& element);
+
+    // The element's opacity (its layer opacity; 1 when unset).
+    static double opacity(const ZVPuttyView& element);
+    // The content rectangle in the element's own coordinates.
+    static QRectF contentRect(const ZVPuttyView& element);
+
+    // The steps of paint(), in the element's own coordinates (unturned,
+    // origin at the frame origin), for painters that add to them.
+    static void paintBackground(QPainter& painter, const ZVPuttyView& element, const QRectF& content, double alpha);
+    static void paintContent(QPainter& painter, const ZVPuttyView& element, const QRectF& content, double alpha);
+};
+
+} // namespace ql

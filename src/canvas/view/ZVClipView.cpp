@@ -1,0 +1,135 @@
+#include "canvas/view/ZVClipView.h"
+
+#include "canvas/CanvasEvent.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
+#include "canvas/painting/ElementPainter.h"
+#include "canvas/painting/PagePainter.h"
+
+#include <QPainter>
+#include <cmath>
+
+namespace ql {
+
+namespace {
+
+// Outlines can lie anywhere around the page; the ground covers far beyond it.
+constexpr double kGroundExtent = 1.0e6;
+
+// The page's shadow: offset 0, blur 3 device pixels, grey at 0.65, which
+// shows as a soft edge around the page whatever the magnification.
+void drawPageShadow(QPainter& painter, const QRectF& page)
+{
+    const QRectF device = painter.worldTransform().mapRect(page);
+    painter.save();
+    painter.resetTransform();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    constexpr int kBlur = 3;
+    for (int step = kBlur; step >= 1; --step) {
+        const double weight = 0.65 * (kBlur + 1 - step) / (kBlur + 1) * 0.6;
+        painter.fillRect(device.adjusted(-step, -step, step, step), QColor::fromRgbF(0.5f, 0.5f, 0.5f, float(weight)));
+    }
+    painter.restore();
+}
+
+} // namespace
+
+ZVClipView::ZVClipView()
+{
+    setAcceptedMouseButtons(Qt::NoButton);
+    setZValue(-1);
+}
+
+void ZVClipView::setPage(ZVCanvasView* page)
+{
+    m_page = page;
+    m_draggingView = nullptr;
+    update();
+}
+
+QRectF ZVClipView::constrainBoundsRect(const QRectF& proposed, const QRectF& documentFrame)
+{
+    QRectF result = proposed;
+    if (proposed.width() >= documentFrame.width())
+        result.moveLeft(std::floor((proposed.width() - documentFrame.width()) * -0.5));
+    if (proposed.height() >= documentFrame.height())
+        result.moveTop(std::floor((proposed.height() - documentFrame.height()) * -0.5));
+    return result;
+}
+
+QList<ZVPuttyView*> ZVClipView::visibleElements() const
+{
+    return m_page ? PagePainter::ownElements(*m_page, PagePainter::Layers::Visible) : QList<ZVPuttyView*>();
+}
+
+ZVCanvasView* ZVClipView::page() const
+{
+    return m_page.data();
+}
+
+ZVPuttyView* ZVClipView::draggingView() const
+{
+    return m_draggingView.data();
+}
+
+void ZVClipView::mouseDown(const CanvasEvent& event)
+{
+    m_draggingView = nullptr;
+    for (ZVPuttyView* element : visibleElements()) {
+        // Handles are tried first once elements have them; then the frame.
+        if (element->containsPagePoint(event.location)) {
+            m_draggingView = element;
+            element->mouseDown(event);
+        }
+    }
+}
+
+void ZVClipView::mouseDragged(const CanvasEvent& event)
+{
+    if (m_draggingView)
+        m_draggingView->mouseDragged(event);
+}
+
+void ZVClipView::mouseUp(const CanvasEvent& event)
+{
+    for (ZVPuttyView* element : visibleElements()) {
+        if (!element->isMoving() && element->containsPagePoint(event.location))
+            element->mouseUp(event);
+    }
+    m_draggingView = nullptr;
+}
+
+void ZVClipView::updateOutline(const QRectF& sceneRect)
+{
+    if (!sceneRect.isEmpty())
+        update(mapRectFromScene(sceneRect));
+}
+
+QRectF ZVClipView::boundingRect() const
+{
+    return QRectF(-kGroundExtent, -kGroundExtent, 2 * kGroundExtent, 2 * kGroundExtent);
+}
+
+void ZVClipView::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    if (!m_page)
+        return;
+    drawPageShadow(*painter, m_page->bounds());
+    painter->setRenderHint(QPainter::Antialiasing);
+    // Only selected elements of shown layers; checked cheaply first, since
+    // the ground repaints whenever an outline moves.
+    for (const ZVPuttyView* element : m_page->puttyViews()) {
+        if (!element->isActive() && !element->isHighlighted())
+            continue;
+        const ZVPuttyViewGroup* layer = element->layoutLayerGroup();
+        if (!layer || !layer->visible() || !m_page->hasLayoutLayer(layer))
+            continue;
+        QPainterPath outline;
+        outline.addRect(ElementPainter::contentRect(*element));
+        outline = element->pageTransform().map(outline);
+        painter->fillPath(outline, QColor::fromRgbF(0.9f, 0.9f, 0.9f, 1.0f));
+        painter->strokePath(outline, QPen(QColor(Qt::lightGray), 1.0));
+    }
+}
+
+} // namespace ql

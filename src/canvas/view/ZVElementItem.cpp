@@ -1,0 +1,103 @@
+#include "canvas/view/ZVElementItem.h"
+
+#include "canvas/ZVPuttyView.h"
+#include "canvas/painting/ElementPainter.h"
+#include "canvas/view/ZVClipView.h"
+#include "content/ZVBackgroundView.h"
+#include "content/ZVContentView.h"
+
+#include <QPainter>
+
+namespace ql {
+
+ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipView, QGraphicsItem* parent)
+    : QGraphicsItem(parent), m_element(&element), m_inert(inert), m_clipView(clipView)
+{
+    setAcceptedMouseButtons(Qt::NoButton);
+    connect(&element, &KVObject::valueChanged, this, &ZVElementItem::onChange);
+    // An element that goes away leaves nothing to draw until the page restacks.
+    connect(&element, &QObject::destroyed, this, [this] { setVisible(false); });
+    watchParts();
+    follow();
+    m_lastOutline = outlineRect();
+}
+
+ZVElementItem::~ZVElementItem()
+{
+    if (m_clipView && !m_lastOutline.isEmpty())
+        m_clipView->updateOutline(m_lastOutline);
+}
+
+void ZVElementItem::watchParts()
+{
+    for (const QMetaObject::Connection& connection : std::as_const(m_partConnections))
+        disconnect(connection);
+    m_partConnections.clear();
+    if (!m_element)
+        return;
+    const auto repaint = [this] { update(); };
+    if (ZVContentView* content = m_element->contentView())
+        m_partConnections.append(connect(content, &KVObject::valueChanged, this, repaint));
+    if (ZVBackgroundView* background = m_element->backgroundView())
+        m_partConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
+}
+
+void ZVElementItem::follow()
+{
+    if (!m_element)
+        return;
+    const QRectF bounds = m_element->bounds();
+    if (bounds != m_bounds) {
+        prepareGeometryChange();
+        m_bounds = bounds;
+    }
+    setTransform(m_element->pageTransform());
+}
+
+void ZVElementItem::onChange(const QString& key)
+{
+    if (!m_element)
+        return;
+    if (key == QLatin1String("contentView") || key == QLatin1String("backgroundView"))
+        watchParts();
+    if (key == QLatin1String("frame") || key == QLatin1String("frameRotation") ||
+        key == QLatin1String("frameCenterRotation"))
+        follow();
+    update();
+    // The clip view draws selected elements' outlines beyond the page.
+    const QRectF outline = outlineRect();
+    if (m_clipView && outline != m_lastOutline) {
+        m_clipView->updateOutline(m_lastOutline.united(outline));
+        m_lastOutline = outline;
+    }
+}
+
+QRectF ZVElementItem::outlineRect() const
+{
+    if (!m_element || m_inert || !(m_element->isActive() || m_element->isHighlighted()))
+        return {};
+    // A little wider than the content: the outline's stroke straddles it.
+    return m_element->pageTransform().mapRect(ElementPainter::contentRect(*m_element)).adjusted(-2, -2, 2, 2);
+}
+
+ZVPuttyView* ZVElementItem::element() const
+{
+    return m_element.data();
+}
+
+QRectF ZVElementItem::boundingRect() const
+{
+    return m_bounds;
+}
+
+void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    if (!m_element)
+        return;
+    ++m_paintCount;
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    ElementPainter::paintLocal(*painter, *m_element);
+}
+
+} // namespace ql

@@ -1,0 +1,48 @@
+// One element on the canvas: an item placed and turned as the element's
+// frame and rotation say (item coordinates are the element's own), drawn by
+// the element painter, repainted whenever its element, content or background
+// changes. Items of a master's elements are inert: they take no events.
+#pragma once
+
+#include <QGraphicsItem>
+#include <QMetaObject>
+#include <QPointer>
+
+class ZVPuttyView;
+
+namespace ql {
+
+class ZVClipView;
+
+class ZVElementItem : public QObject, public QGraphicsItem {
+    Q_OBJECT
+    Q_INTERFACES(QGraphicsItem)
+public:
+    ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipView, QGraphicsItem* parent = nullptr);
+    ~ZVElementItem() override;
+
+    ZVPuttyView* element() const;
+    bool isInert() const { return m_inert; }
+    // How many times the item has painted (tests check repaints).
+    int paintCount() const { return m_paintCount; }
+
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+
+private:
+    void follow();
+    void watchParts();
+    void onChange(const QString& key);
+    // The outline the clip view draws around the content, scene coordinates.
+    QRectF outlineRect() const;
+
+    QPointer<ZVPuttyView> m_element;
+    bool m_inert;
+    QPointer<ZVClipView> m_clipView;
+    QRectF m_bounds;
+    QRectF m_lastOutline;
+    QList<QMetaObject::Connection> m_partConnections;
+    int m_paintCount = 0;
+};
+
+} // namespace ql

@@ -1,0 +1,171 @@
+#include "canvas/view/ZVRulerView.h"
+
+#include "canvas/ZVCanvasView.h"
+#include "canvas/view/ZVScrollView.h"
+
+#include <QPainter>
+#include <cmath>
+
+namespace ql {
+
+namespace {
+
+struct Unit {
+    const char* name;
+    double points;
+};
+
+constexpr Unit kUnits[] = {{"Inches", 72.0}, {"Centimeters", 28.35}, {"Points", 1.0}};
+
+// The smallest step of 1, 2 or 5 times a power of ten (in units) that keeps
+// labelled ticks at least `minimum` pixels apart.
+double labelStep(double pixelsPerUnit, double minimum)
+{
+    for (double power = 1.0e-3; power <= 1.0e6; power *= 10) {
+        for (const double factor : {1.0, 2.0, 5.0}) {
+            if (power * factor * pixelsPerUnit >= minimum)
+                return power * factor;
+        }
+    }
+    return 1.0e6;
+}
+
+} // namespace
+
+ZVRulerView::ZVRulerView(ZVScrollView& scrollView, Orientation orientation, QWidget* parent)
+    : QWidget(parent), m_scrollView(scrollView), m_orientation(orientation)
+{
+    setObjectName(orientation == Orientation::Horizontal ? QStringLiteral("horizontalRulerView")
+                                                         : QStringLiteral("verticalRulerView"));
+    setAutoFillBackground(false);
+}
+
+double ZVRulerView::pointsPerUnit(const QString& name)
+{
+    for (const Unit& unit : kUnits) {
+        if (name == QLatin1String(unit.name))
+            return unit.points;
+    }
+    return 0.0;
+}
+
+bool ZVRulerView::setMeasurementUnits(const QString& name)
+{
+    if (pointsPerUnit(name) <= 0)
+        return false;
+    m_units = name;
+    update();
+    return true;
+}
+
+void ZVRulerView::setOriginOffset(double offset)
+{
+    m_originOffset = offset;
+    update();
+}
+
+ZVCanvasView* ZVRulerView::clientView() const
+{
+    return m_clientView.data();
+}
+
+void ZVRulerView::setClientView(ZVCanvasView* page)
+{
+    m_clientView = page;
+    m_markers.clear();
+    m_rulerlines.clear();
+    update();
+}
+
+void ZVRulerView::setMarkers(const QList<RulerMarker>& markers)
+{
+    m_markers = markers;
+    update();
+}
+
+void ZVRulerView::addMarker(const RulerMarker& marker)
+{
+    m_markers.append(marker);
+    update();
+}
+
+void ZVRulerView::moveRulerline(double from, double to)
+{
+    if (from >= 0)
+        m_rulerlines.removeOne(from);
+    if (to >= 0)
+        m_rulerlines.append(to);
+    update();
+}
+
+double ZVRulerView::rulerPosition(double pageLocation) const
+{
+    const QPointF point = m_orientation == Orientation::Horizontal ? QPointF(pageLocation, 0)
+                                                                   : QPointF(0, pageLocation);
+    const QPointF inViewport = m_scrollView.mapFromPage(point);
+    // The ruler starts where the viewport starts along its length.
+    return m_orientation == Orientation::Horizontal ? inViewport.x() : inViewport.y();
+}
+
+void ZVRulerView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const bool horizontal = m_orientation == Orientation::Horizontal;
+    painter.fillRect(rect(), QColor(0xf5, 0xf5, 0xf5));
+    painter.setPen(QColor(0xa0, 0xa0, 0xa0));
+    if (horizontal)
+        painter.drawLine(QPointF(0, height() - 0.5), QPointF(width(), height() - 0.5));
+    else
+        painter.drawLine(QPointF(width() - 0.5, 0), QPointF(width() - 0.5, height()));
+    if (!m_clientView)
+        return;
+
+    const double unit = pointsPerUnit(m_units);
+    const double pixelsPerPoint = m_scrollView.magnification();
+    const double pixelsPerUnit = unit * pixelsPerPoint;
+    if (pixelsPerUnit <= 0)
+        return;
+    const double step = labelStep(pixelsPerUnit, 50.0);
+    const int subdivisions = step * pixelsPerUnit >= 80 ? 10 : 5;
+    const double length = horizontal ? width() : height();
+    // Page location of the ruler's two ends.
+    const double zero = rulerPosition(m_originOffset);
+    const double firstUnit = std::floor(-zero / pixelsPerUnit / step) * step;
+    QFont font = painter.font();
+    font.setPixelSize(9);
+    painter.setFont(font);
+    painter.setPen(QColor(0x55, 0x55, 0x55));
+    for (double value = firstUnit; zero + value * pixelsPerUnit <= length + 1; value += step) {
+        for (int sub = 0; sub < subdivisions; ++sub) {
+            const double position = zero + (value + step * sub / subdivisions) * pixelsPerUnit;
+            if (position < 0 || position > length)
+                continue;
+            const double tick = sub == 0 ? kThickness : (sub == subdivisions / 2 ? kThickness / 2.5 : kThickness / 4.0);
+            if (horizontal)
+                painter.drawLine(QPointF(position + 0.5, height() - tick), QPointF(position + 0.5, height()));
+            else
+                painter.drawLine(QPointF(width() - tick, position + 0.5), QPointF(width(), position + 0.5));
+        }
+        const QString label = QString::number(std::round(value * 1000) / 1000);
+        if (horizontal) {
+            painter.drawText(QPointF(zero + value * pixelsPerUnit + 3, 10), label);
+        } else {
+            painter.save();
+            painter.translate(12, zero + value * pixelsPerUnit - 3);
+            painter.rotate(-90);
+            painter.drawText(QPointF(0, 0), label);
+            painter.restore();
+        }
+    }
+    // Temporary lines echo a moving element's edges.
+    painter.setPen(QPen(QColor(0x1d, 0x62, 0xf0), 1.0));
+    for (double location : m_rulerlines) {
+        const double position = rulerPosition(location);
+        if (horizontal)
+            painter.drawLine(QPointF(position, 0), QPointF(position, height()));
+        else
+            painter.drawLine(QPointF(0, position), QPointF(width(), position));
+    }
+}
+
+} // namespace ql

@@ -1,0 +1,250 @@
+#include "canvas/view/ZVScrollView.h"
+
+#include "canvas/ZVCanvasView.h"
+#include "canvas/view/ZVClipView.h"
+#include "canvas/view/ZVPageItem.h"
+#include "canvas/view/ZVRulerView.h"
+
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <cmath>
+
+namespace ql {
+
+namespace {
+
+int modifiersOf(Qt::KeyboardModifiers modifiers)
+{
+    // Ctrl plays the original's Command key, Alt its Option key.
+    int flags = CanvasEvent::NoModifier;
+    if (modifiers & Qt::ShiftModifier)
+        flags |= CanvasEvent::Shift;
+    if (modifiers & Qt::ControlModifier)
+        flags |= CanvasEvent::Command;
+    if (modifiers & Qt::AltModifier)
+        flags |= CanvasEvent::Option;
+    if (modifiers & Qt::MetaModifier)
+        flags |= CanvasEvent::Control;
+    return flags;
+}
+
+} // namespace
+
+ZVScrollView::ZVScrollView(QWidget* parent) : QGraphicsView(parent), m_surround(0xb4, 0xb4, 0xb4)
+{
+    setObjectName(QStringLiteral("scrollView"));
+    setFrameShape(QFrame::NoFrame);
+    setScene(&m_scene);
+    m_scene.setItemIndexMethod(QGraphicsScene::NoIndex);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTransformationAnchor(QGraphicsView::NoAnchor);
+    setResizeAnchor(QGraphicsView::NoAnchor);
+    setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
+    setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    setBackgroundBrush(m_surround);
+    setMouseTracking(false);
+    m_clipView = new ZVClipView;
+    m_scene.addItem(m_clipView);
+    m_router.setClipView(m_clipView);
+    m_horizontalRuler = new ZVRulerView(*this, ZVRulerView::Orientation::Horizontal, this);
+    m_verticalRuler = new ZVRulerView(*this, ZVRulerView::Orientation::Vertical, this);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &ZVScrollView::visibleRectChanged);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ZVScrollView::visibleRectChanged);
+    connect(this, &ZVScrollView::visibleRectChanged, m_horizontalRuler, qOverload<>(&QWidget::update));
+    connect(this, &ZVScrollView::visibleRectChanged, m_verticalRuler, qOverload<>(&QWidget::update));
+    layoutRulers();
+}
+
+ZVScrollView::~ZVScrollView()
+{
+    // Items go before the scene they live in.
+    delete m_pageItem;
+    m_pageItem = nullptr;
+}
+
+ZVCanvasView* ZVScrollView::documentView() const
+{
+    return m_page.data();
+}
+
+void ZVScrollView::setDocumentView(ZVCanvasView* page)
+{
+    if (m_pageItem && m_pageItem->page() == page)
+        return;
+    delete m_pageItem;
+    m_pageItem = nullptr;
+    m_page = page;
+    m_clipView->setPage(page);
+    if (page) {
+        m_pageItem = new ZVPageItem(*page, m_clipView);
+        m_scene.addItem(m_pageItem);
+        connect(m_pageItem, &ZVPageItem::geometryChanged, this, &ZVScrollView::tile);
+    }
+    m_router.setPageItem(m_pageItem);
+    tile();
+}
+
+void ZVScrollView::setMagnification(double magnification)
+{
+    const QRectF visible = visiblePageRect();
+    setMagnification(magnification, visible.center());
+}
+
+void ZVScrollView::setMagnification(double magnification, QPointF centeredAtPagePoint)
+{
+    if (!std::isfinite(magnification))
+        return;
+    const double clamped = std::clamp(magnification, kMinMagnification, kMaxMagnification);
+    if (clamped == m_magnification)
+        return;
+    const QPointF anchorInViewport = mapFromPage(centeredAtPagePoint);
+    m_magnification = clamped;
+    setTransform(QTransform::fromScale(clamped, clamped));
+    tile();
+    // Keep the anchor point under the same viewport position.
+    const QPointF drift = mapFromPage(centeredAtPagePoint) - anchorInViewport;
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + qRound(drift.x()));
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + qRound(drift.y()));
+    emit visibleRectChanged();
+    emit magnificationChanged(clamped);
+}
+
+void ZVScrollView::magnifyToFitRect(const QRectF& pageRect)
+{
+    if (pageRect.width() <= 0 || pageRect.height() <= 0)
+        return;
+    const QSizeF visible = viewport()->size();
+    const double factor = std::min(visible.width() / pageRect.width(), visible.height() / pageRect.height());
+    setMagnification(factor, pageRect.center());
+    centerOn(pageRect.center());
+}
+
+void ZVScrollView::setSurroundColor(const QColor& color)
+{
+    m_surround = color;
+    setBackgroundBrush(color);
+    viewport()->update();
+}
+
+void ZVScrollView::setRulersVisible(bool visible)
+{
+    m_rulersVisible = visible;
+    layoutRulers();
+}
+
+QPointF ZVScrollView::mapToPage(QPointF viewportPoint) const
+{
+    return viewportTransform().inverted().map(viewportPoint);
+}
+
+QPointF ZVScrollView::mapFromPage(QPointF pagePoint) const
+{
+    return viewportTransform().map(pagePoint);
+}
+
+QRectF ZVScrollView::visiblePageRect() const
+{
+    return viewportTransform().inverted().mapRect(QRectF(viewport()->rect()));
+}
+
+void ZVScrollView::tile()
+{
+    const QSizeF page = m_page ? m_page->frame().size() : QSizeF(0, 0);
+    const double m = m_magnification;
+    const QSizeF visible = QSizeF(viewport()->size()) / m;
+    const QRectF constrained = ZVClipView::constrainBoundsRect(QRectF(QPointF(0, 0), visible), QRectF(QPointF(0, 0), page));
+    const double inset = kContentInset / m;
+    // Where the page fits, the scene is the visible area (a hair less, so
+    // that rounding never asks for a scroll bar) starting at the centring
+    // origin; where it does not, it is the page with its insets.
+    const double half = 0.5 / m;
+    const bool fitsWide = visible.width() >= page.width();
+    const bool fitsHigh = visible.height() >= page.height();
+    const double x = fitsWide ? constrained.x() : -inset;
+    const double width = fitsWide ? visible.width() - half : page.width() + 2 * inset;
+    const double y = fitsHigh ? constrained.y() : -inset;
+    const double height = fitsHigh ? visible.height() - half : page.height() + 2 * inset;
+    setSceneRect(QRectF(x, y, width, height));
+    emit visibleRectChanged();
+}
+
+void ZVScrollView::layoutRulers()
+{
+    const int thickness = m_rulersVisible ? ZVRulerView::kThickness : 0;
+    setViewportMargins(thickness, thickness, 0, 0);
+    m_horizontalRuler->setVisible(m_rulersVisible);
+    m_verticalRuler->setVisible(m_rulersVisible);
+    const QRect area = viewport()->geometry();
+    m_horizontalRuler->setGeometry(area.x(), area.y() - thickness, area.width(), thickness);
+    m_verticalRuler->setGeometry(area.x() - thickness, area.y(), thickness, area.height());
+}
+
+void ZVScrollView::resizeEvent(QResizeEvent* event)
+{
+    QGraphicsView::resizeEvent(event);
+    layoutRulers();
+    tile();
+}
+
+void ZVScrollView::scrollContentsBy(int dx, int dy)
+{
+    QGraphicsView::scrollContentsBy(dx, dy);
+    emit visibleRectChanged();
+}
+
+CanvasEvent ZVScrollView::canvasEvent(const QMouseEvent& event, int clickCount) const
+{
+    CanvasEvent result;
+    result.location = mapToPage(event.position());
+    result.button = event.button() == Qt::RightButton || (event.buttons() & Qt::RightButton && event.button() == Qt::NoButton)
+                        ? CanvasEvent::Button::Right
+                        : CanvasEvent::Button::Left;
+    result.modifiers = modifiersOf(event.modifiers());
+    result.clickCount = clickCount;
+    return result;
+}
+
+void ZVScrollView::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    m_pressed = true;
+    m_router.mouseDown(canvasEvent(*event, 1));
+    event->accept();
+}
+
+void ZVScrollView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    m_pressed = true;
+    m_router.mouseDown(canvasEvent(*event, 2));
+    event->accept();
+}
+
+void ZVScrollView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_pressed && event->buttons() != Qt::NoButton)
+        m_router.mouseDragged(canvasEvent(*event, 1));
+    event->accept();
+}
+
+void ZVScrollView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_pressed)
+        return;
+    m_pressed = false;
+    m_router.mouseUp(canvasEvent(*event, 1));
+    event->accept();
+}
+
+void ZVScrollView::wheelEvent(QWheelEvent* event)
+{
+    // Ctrl with the wheel zooms about the pointer, as the trackpad's pinch does.
+    if (event->modifiers() & Qt::ControlModifier) {
+        const double steps = event->angleDelta().y() / 120.0;
+        setMagnification(m_magnification * std::pow(1.1, steps), mapToPage(event->position()));
+        event->accept();
+        return;
+    }
+    QGraphicsView::wheelEvent(event);
+}
+
+} // namespace ql

@@ -1,0 +1,35 @@
+// The layers panel: the current page's layers, top first, the current one
+// selected; it reloads on every page switch and redraws on
+// "redrawLayerThumbs".
+#pragma once
+
+#include "panels/ViewController.h"
+
+#include <QPointer>
+
+class QListWidget;
+class ZVCanvasView;
+
+namespace ql {
+
+class ZVLayoutLayerViewController : public ViewController {
+    Q_OBJECT
+public:
+    explicit ZVLayoutLayerViewController(QObject* parent = nullptr);
+
+    ZVCanvasView* currentPage() const;
+    // Stores the page (weakly), reloads the table and selects the page's
+    // current layer.
+    void setCurrentPage(ZVCanvasView* page);
+    QListWidget* tableView();
+    void reload();
+
+protected:
+    QWidget* loadView() override;
+
+private:
+    QPointer<ZVCanvasView> m_page;
+    QPointer<QListWidget> m_table;
+};
+
+} // namespace ql

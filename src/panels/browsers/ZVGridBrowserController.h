@@ -1,0 +1,33 @@
+// What the image, shape and clip-art browsers share: a scrolling grid of
+// thumbnails over a strip of actions. The window pins the three views.
+#pragma once
+
+#include "panels/ViewController.h"
+
+class QScrollArea;
+
+namespace ql {
+
+class ZVGridBrowserController : public ViewController {
+    Q_OBJECT
+public:
+    using ViewController::ViewController;
+
+    QScrollArea* scrollView();
+    QWidget* actionView();
+    QWidget* gridView();
+
+protected:
+    QWidget* loadView() override;
+    // Adds the browser's own controls; the grid, its scroll view and the
+    // action strip exist by then.
+    virtual void buildView(QWidget* view) { (void)view; }
+    virtual QString title() const = 0;
+
+private:
+    QScrollArea* m_scrollView = nullptr;
+    QWidget* m_actionView = nullptr;
+    QWidget* m_gridView = nullptr;
+};
+
+} // namespace ql

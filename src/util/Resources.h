@@ -1,0 +1,13 @@
+// Files the program reads at run time by name, as a bundle's resources: the
+// folder in QUIVERLEAF_RESOURCES first, then the program's data folder next
+// to the executable, then where the system's packages put them.
+#pragma once
+
+#include <QString>
+
+namespace ql {
+
+// The path of a named resource, or an empty string when it is nowhere.
+QString resourcePath(const QString& name);
+
+} // namespace ql

@@ -1,0 +1,65 @@
+#include "panels/controls/ComposeButton.h"
+#include "panels/controls/TBTabBar.h"
+#include "panels/controls/TBTabBarItem.h"
+
+#include <QMenu>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace ql;
+
+TEST(TabBar, UserSelectionsTellTheHandlerBeforeAndAfterAndCodeTellsNobody)
+{
+    QWidget window;
+    auto* bar = new TBTabBar(&window);
+    bar->resize(200, 22);
+    QList<TBTabBarItem*> items;
+    for (unsigned tag = 0; tag < 3; ++tag) {
+        TBTabBarItem* item = TBTabBarItem::tabBarItemWithIcon(QImage(), tag);
+        item->setKeyEquivalent(QString::number(tag));
+        item->setKeyEquivalentModifierMask(Qt::ControlModifier | Qt::ShiftModifier);
+        items.append(item);
+    }
+    bar->setTabBarItems(items);
+    EXPECT_EQ(items[2]->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_2));
+    QList<std::pair<int, unsigned>> calls;
+    QList<unsigned> selectedDuring;
+    bar->handleTabBarItemSelection([&](int type, TBTabBarItem* item, unsigned index) {
+        calls.append({type, index});
+        selectedDuring.append(bar->selectedIndex());
+        EXPECT_EQ(item->tag(), index);
+    });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->itemRect(2).center());
+    EXPECT_EQ(calls, (QList<std::pair<int, unsigned>>{{0, 2}, {1, 2}}));
+    EXPECT_EQ(selectedDuring, (QList<unsigned>{0, 2})) << "type 0 before the change, type 1 after";
+
+    calls.clear();
+    QTest::keyClick(&window, Qt::Key_1, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(calls, (QList<std::pair<int, unsigned>>{{0, 1}, {1, 1}})) << "the key equivalent selects too";
+
+    calls.clear();
+    bar->setSelectedIndex(0);
+    EXPECT_TRUE(calls.isEmpty());
+    EXPECT_EQ(bar->selectedIndex(), 0u);
+}
+
+TEST(ComposeButton, MenuOfTitlesCallsTheBlockWithTheIndex)
+{
+    ComposeButton button;
+    QList<int> chosen;
+    button.setupMenu({QStringLiteral("Regular Text"), QStringLiteral("3D Text")},
+                     [&chosen](QAction* item, int index) {
+                         EXPECT_EQ(item->data().toInt(), index);
+                         chosen.append(index);
+                     });
+    EXPECT_EQ(button.text(), QStringLiteral("Regular Text"));
+    ASSERT_EQ(button.menu()->actions().size(), 2);
+    button.menu()->actions()[1]->trigger();
+    button.choose(0);
+    EXPECT_EQ(chosen, (QList<int>{1, 0}));
+
+    button.setupMenu({QStringLiteral("Only")}, [&chosen](QAction*, int) { chosen.append(9); });
+    EXPECT_EQ(button.menu()->actions().size(), 1) << "rebuilt, not added to";
+}

@@ -1,0 +1,101 @@
+#include "ReplayScript.h"
+
+#include <QKeySequence>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace replay {
+
+namespace {
+
+bool readNumber(const QString& text, double& value)
+{
+    bool ok = false;
+    value = text.toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+} // namespace
+
+ParseResult parseScript(const QString& script)
+{
+    using Kind = Command::Kind;
+    ParseResult result;
+    const QStringList lines = script.split(QLatin1Char('\n'));
+    for (int index = 0; index < lines.size(); ++index) {
+        const QString line = lines[index].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        Command command;
+        command.line = index + 1;
+        const auto fail = [&](const QString& reason) {
+            result.error = QStringLiteral("line %1: %2").arg(command.line).arg(reason);
+            return result;
+        };
+        const qsizetype space = line.indexOf(QLatin1Char(' '));
+        const QString verb = space < 0 ? line : line.left(space);
+        const QString rest = space < 0 ? QString() : line.mid(space + 1).trimmed();
+        const QStringList words = rest.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+
+        static const QHash<QString, Kind> pointers {{QStringLiteral("press"), Kind::Press},
+                                                    {QStringLiteral("move"), Kind::Move},
+                                                    {QStringLiteral("release"), Kind::Release},
+                                                    {QStringLiteral("click"), Kind::Click},
+                                                    {QStringLiteral("dclick"), Kind::DoubleClick}};
+        if (pointers.contains(verb)) {
+            command.kind = pointers.value(verb);
+            double x = 0, y = 0;
+            if (words.size() < 2 || !readNumber(words[0], x) || !readNumber(words[1], y))
+                return fail(QStringLiteral("%1 needs X and Y").arg(verb));
+            command.point = QPointF(x, y);
+            const bool takesModifiers = command.kind == Kind::Press || command.kind == Kind::Click;
+            for (qsizetype i = 2; i < words.size(); ++i) {
+                const QString modifier = words[i].toLower();
+                if (!takesModifiers)
+                    return fail(QStringLiteral("%1 takes no modifiers").arg(verb));
+                if (modifier == QLatin1String("shift"))
+                    command.modifiers |= Qt::ShiftModifier;
+                else if (modifier == QLatin1String("ctrl"))
+                    command.modifiers |= Qt::ControlModifier;
+                else if (modifier == QLatin1String("alt"))
+                    command.modifiers |= Qt::AltModifier;
+                else
+                    return fail(QStringLiteral("unknown modifier \"%1\"").arg(words[i]));
+            }
+        } else if (verb == QLatin1String("key")) {
+            command.kind = Kind::Key;
+            command.text = rest;
+            if (rest.isEmpty() || QKeySequence::fromString(rest, QKeySequence::PortableText).isEmpty())
+                return fail(QStringLiteral("key needs a key sequence"));
+        } else if (verb == QLatin1String("type")) {
+            command.kind = Kind::Type;
+            command.text = space < 0 ? QString() : lines[index].trimmed().mid(space + 1);
+            if (command.text.isEmpty())
+                return fail(QStringLiteral("type needs text"));
+        } else if (verb == QLatin1String("menu")) {
+            command.kind = Kind::Menu;
+            command.text = rest;
+            if (!rest.contains(QLatin1Char('/')))
+                return fail(QStringLiteral("menu needs Menu/Item"));
+        } else if (verb == QLatin1String("page") || verb == QLatin1String("zoom") || verb == QLatin1String("wait")) {
+            command.kind = verb == QLatin1String("page") ? Kind::Page : verb == QLatin1String("zoom") ? Kind::Zoom : Kind::Wait;
+            QString value = rest;
+            if (command.kind == Kind::Zoom)
+                value.remove(QLatin1Char('%'));
+            if (words.size() != 1 || !readNumber(value, command.number) || command.number < 0)
+                return fail(QStringLiteral("%1 needs one number").arg(verb));
+            if (command.kind == Kind::Page && (command.number < 1 || command.number != std::floor(command.number)))
+                return fail(QStringLiteral("page numbers start at 1"));
+        } else if (verb == QLatin1String("undo") || verb == QLatin1String("redo")) {
+            command.kind = verb == QLatin1String("undo") ? Kind::Undo : Kind::Redo;
+            if (!rest.isEmpty())
+                return fail(QStringLiteral("%1 takes nothing more").arg(verb));
+        } else {
+            return fail(QStringLiteral("unknown command \"%1\"").arg(verb));
+        }
+        result.commands.push_back(command);
+    }
+    return result;
+}
+
+} // namespace replay

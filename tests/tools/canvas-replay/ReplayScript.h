@@ -1,0 +1,29 @@
+// A canvas-replay script: one command a line, checked before anything runs.
+#pragma once
+
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace replay {
+
+struct Command {
+    enum class Kind { Press, Move, Release, Click, DoubleClick, Key, Type, Menu, Page, Zoom, Undo, Redo, Wait };
+    int line = 0;
+    Kind kind = Kind::Wait;
+    QPointF point;                // page points, y down
+    Qt::KeyboardModifiers modifiers;
+    QString text;                 // key sequence, typed text, menu path
+    double number = 0;            // page, zoom percentage, milliseconds
+};
+
+struct ParseResult {
+    std::vector<Command> commands;
+    std::optional<QString> error; // "line N: reason"
+};
+
+ParseResult parseScript(const QString& script);
+
+} // namespace replay
