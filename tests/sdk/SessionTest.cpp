@@ -21,11 +21,12 @@ struct DataResult {
 
 DataResult fetch(const std::shared_ptr<HLYURLSession>& session, const URLRequest& request)
 {
-    std::promise<DataResult> done;
-    session->dataTaskWithRequest(request, [&](const auto& data, const auto& response, const auto& error) {
-        done.set_value({data, response, error});
+    // Shared with the task: a completion after the wait gave up finds it alive.
+    auto done = std::make_shared<std::promise<DataResult>>();
+    session->dataTaskWithRequest(request, [done](const auto& data, const auto& response, const auto& error) {
+        done->set_value({data, response, error});
     })->resume();
-    auto future = done.get_future();
+    auto future = done->get_future();
     if (future.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
         return {std::nullopt, std::nullopt, KitError {"test", 0, {}, "no completion"}};
     return future.get();

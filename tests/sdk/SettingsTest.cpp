@@ -291,7 +291,7 @@ TEST_F(SettingsFixture, OnboardingAnswersAreNotReadAndItsRedirectsAreWellFormed)
 
 TEST_F(SettingsFixture, WithoutAUsableBundleIdentifierNothingIsDownloadedOrDeleted)
 {
-    serveSettings({{200, {{"Content-Type", kJson}}, R"({"app":{"status":"ok"}})"}});
+    service.script({{"GET", "/spi/v2/platforms/linux/*", {{200, {{"Content-Type", kJson}}, R"({"app":{"status":"ok"}})"}}}});
     const auto kitFolder = home.path() / "cache" / "org.quiverleaf.rigging.data";
     test::writeTextFile(kitFolder / "org.other.app" / "settings.json", R"({"app":{"status":"theirs"}})");
     test::writeTextFile(home.path() / "cache" / "unrelated.txt", "keep");

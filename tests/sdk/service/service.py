@@ -5,7 +5,8 @@
       Listens on 127.0.0.1 on a free port and writes the port to F.
       POST /__script  {"rules": [{"method": "GET", "path": "/x", "responses": [...]}]}
                       replaces the script; a rule's responses are used in turn,
-                      the last one repeating. A response is
+                      the last one repeating. A path ending in "*" matches every
+                      path that starts with the rest. A response is
                       {"status": 200, "headers": [[name, value], ...], "body": "text"
                        | "body_b64": "...", "mode": "normal" | "hang" | "close" |
                        "truncate" | "short" | "garbage" | "endless" | "trickle",
@@ -65,6 +66,11 @@ def parse_multipart(content_type, body):
     return parts
 
 
+def matches(pattern, path):
+    # A pattern ending in "*" matches every path that starts with the rest.
+    return path.startswith(pattern[:-1]) if pattern.endswith("*") else path == pattern
+
+
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
@@ -114,7 +120,8 @@ class Handler(BaseHTTPRequestHandler):
         with LOCK:
             index = len(LOG)
             LOG.append(entry)
-            rule = next((r for r in RULES if r["path"] == path and r.get("method", self.command) == self.command), None)
+            rule = next((r for r in RULES if matches(r["path"], path) and r.get("method", self.command) == self.command),
+                        None)
             if rule is None:
                 answer = {"status": 404}
             else:
