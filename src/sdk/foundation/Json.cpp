@@ -26,14 +26,14 @@ public:
     bool number_float(number_float_t d, const string_t&) override { return add(Value(d)); }
     bool string(string_t& s) override { return add(Value(std::move(s))); }
     bool binary(binary_t&) override { return fail("binary data is not JSON"); }
-    bool start_object(std::size_t) override { return open(Value(Map())); }
+    bool start_object(std::size_t) override { return open(true); }
     bool key(string_t& key) override
     {
         m_open.back().key = std::move(key);
         return true;
     }
     bool end_object() override { return close(); }
-    bool start_array(std::size_t) override { return open(Value(Array())); }
+    bool start_array(std::size_t) override { return open(false); }
     bool end_array() override { return close(); }
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override
     {
@@ -42,8 +42,13 @@ public:
 
 private:
     struct Open {
-        Value container;
-        std::string key; // of the next member, for objects
+        bool isObject = false;
+        Array elements;
+        // Members are gathered and made into a map at the end in one pass:
+        // setting them one by one would look each key up, and a document of
+        // a few megabytes of keys would take minutes.
+        std::vector<Map::Entry> members;
+        std::string key; // of the next member
     };
 
     bool add(Value value)
@@ -53,22 +58,23 @@ private:
             return true;
         }
         Open& top = m_open.back();
-        if (Array* array = top.container.asArray())
-            array->push_back(std::move(value));
+        if (top.isObject)
+            top.members.emplace_back(std::move(top.key), std::move(value));
         else
-            top.container.asMap()->set(top.key, std::move(value));
+            top.elements.push_back(std::move(value));
         return true;
     }
-    bool open(Value container)
+    bool open(bool isObject)
     {
         if (m_open.size() >= kMaxDepth)
             return fail("the document is nested more than " + std::to_string(kMaxDepth) + " levels deep");
-        m_open.push_back({std::move(container), {}});
+        m_open.push_back({isObject, {}, {}, {}});
         return true;
     }
     bool close()
     {
-        Value done = std::move(m_open.back().container);
+        Open& top = m_open.back();
+        Value done = top.isObject ? Value(Map(std::move(top.members))) : Value(std::move(top.elements));
         m_open.pop_back();
         return add(std::move(done));
     }
