@@ -107,14 +107,28 @@ std::size_t residentBytes()
     return resident * std::size_t(sysconf(_SC_PAGESIZE));
 }
 
+bool becomesEmpty(const std::filesystem::path& folder)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (std::filesystem::is_empty(folder))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::filesystem::is_empty(folder);
+}
+
 std::uintmax_t folderBytes(const std::filesystem::path& folder)
 {
     std::uintmax_t total = 0;
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(folder, ec); !ec && it != std::filesystem::end(it);
          it.increment(ec))
-        if (std::error_code sizeError; it->is_regular_file(sizeError))
-            total += it->file_size(sizeError);
+        if (std::error_code sizeError; it->is_regular_file(sizeError)) {
+            // A file removed since it was listed counts nothing (its size reads as -1).
+            const std::uintmax_t size = it->file_size(sizeError);
+            if (!sizeError)
+                total += size;
+        }
     return total;
 }
 

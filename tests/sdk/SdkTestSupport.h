@@ -50,6 +50,9 @@ std::string python();
 
 // The process's resident size now, in bytes.
 std::size_t residentBytes();
+// Whether `folder` is empty, or becomes so within two seconds: a download's
+// file goes only after its completion has returned.
+bool becomesEmpty(const std::filesystem::path& folder);
 // Bytes in the files below `folder`.
 std::uintmax_t folderBytes(const std::filesystem::path& folder);
 
