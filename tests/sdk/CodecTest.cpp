@@ -18,6 +18,32 @@ TEST(Json, KeepsKeyOrderAndWideIntegers)
         EXPECT_FALSE(json::parse(bad).value) << bad;
 }
 
+TEST(Json, RefusesNestingBeyondTheBoundWithoutCrashing)
+{
+    auto nested = [](std::size_t depth, const char* open, const char* close) {
+        std::string text;
+        for (std::size_t i = 0; i < depth; ++i)
+            text += open;
+        text += "1";
+        for (std::size_t i = 0; i < depth; ++i)
+            text += close;
+        return text;
+    };
+    // 30,000 levels once ended the process on its stack.
+    const auto deep = json::parse(nested(30000, "[", "]"));
+    EXPECT_FALSE(deep.value);
+    EXPECT_NE(deep.error.find("nested"), std::string::npos) << deep.error;
+    EXPECT_FALSE(json::parse(nested(30000, "{\"a\":", "}")).value);
+    EXPECT_FALSE(json::parse(nested(json::kMaxDepth + 1, "[", "]")).value);
+    const auto limit = json::parse(nested(json::kMaxDepth, "[", "]"));
+    ASSERT_TRUE(limit.value) << limit.error;
+    EXPECT_EQ(json::serialize(*limit.value), nested(json::kMaxDepth, "[", "]"));
+    // Members, duplicates (the last wins, in the first place) and numbers read as before.
+    const auto members = json::parse(R"({"a":1,"b":[18446744073709551615,-1,2.5e3],"a":{"c":null}})");
+    ASSERT_TRUE(members.value) << members.error;
+    EXPECT_EQ(json::serialize(*members.value), R"({"a":{"c":null},"b":[1.8446744073709552e+19,-1,2500.0]})");
+}
+
 TEST(Plist, RoundTripsEveryKindAndIsReadableByAnIndependentReader)
 {
     const Map original {{"text", "a <b> & \"c\" é"},

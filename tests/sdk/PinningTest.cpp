@@ -18,7 +18,7 @@ struct TlsServices {
     TlsServices()
     {
         test::TestService::makeCertificates(certs.path());
-        for (const char* name : {"good", "other", "expired", "wronghost"}) {
+        for (const char* name : {"good", "other", "expired", "wronghost", "localhost"}) {
             services.emplace(name, std::make_unique<test::TestService>(std::pair {
                                        (certs.path() / (std::string(name) + ".pem")).string(),
                                        (certs.path() / (std::string(name) + ".key")).string()}));
@@ -31,11 +31,13 @@ struct TlsServices {
     std::map<std::string, std::unique_ptr<test::TestService>> services;
 };
 
+using Sender = std::function<void(const URLRequest&, DataTaskCompletion)>;
+
 // "ok", or the failure's code.
-std::string ping(const std::function<void(const URLRequest&, DataTaskCompletion)>& send, const test::TestService& service)
+std::string ping(const Sender& send, const std::string& url)
 {
     URLRequest request;
-    request.URL = service.baseURL() + "/ping";
+    request.URL = url;
     request.timeoutInterval = 5;
     std::promise<std::string> done;
     send(request, [&](const auto& data, const auto&, const auto& error) {
@@ -43,6 +45,8 @@ std::string ping(const std::function<void(const URLRequest&, DataTaskCompletion)
     });
     return done.get_future().get();
 }
+
+std::string ping(const Sender& send, const test::TestService& service) { return ping(send, service.baseURL() + "/ping"); }
 
 } // namespace
 
@@ -75,6 +79,44 @@ TEST(RIGCertificatePinner, AcceptsOnlyChainsEndingAtAPinnedRoot)
     EXPECT_EQ(ping([&](const URLRequest& r, DataTaskCompletion c) { shipped->beginDataTaskWithRequest(r, 0, c); },
                    *tls.services.at("good")),
               "-999");
+}
+
+TEST(RIGCertificatePinner, EachHandshakeIsJudgedAgainstTheHostItIsMadeWith)
+{
+    TlsServices tls;
+    auto pinned = RIGNetworkTaskUtility::create(nullptr, std::vector {tls.der("rootA")});
+    auto send = [&](const URLRequest& r, DataTaskCompletion c) { pinned->beginDataTaskWithRequest(r, 0, c); };
+    auto& good = *tls.services.at("good");
+    // A second host: its certificate, from the pinned root, names "localhost" only.
+    const auto& second = *tls.services.at("localhost");
+    const std::string secondByName = "https://localhost:" + std::to_string(second.port()) + "/ping";
+    const std::string secondByAddress = second.baseURL() + "/ping";
+    EXPECT_EQ(ping(send, secondByName), "pong");
+    good.script({{"GET", "/ping", {{302, {{"Location", secondByName}}, ""}}}});
+    EXPECT_EQ(ping(send, good), "pong");
+    // Reached by its address, the second host's certificate names another host.
+    EXPECT_EQ(ping(send, secondByAddress), "-999");
+    good.script({{"GET", "/ping", {{302, {{"Location", secondByAddress}}, ""}}}});
+    EXPECT_EQ(ping(send, good), "-999");
+}
+
+TEST(RIGCertificatePinner, ASecureSchemeInAnyLetterCaseIsNeverRedirectedToPlainHTTP)
+{
+    TlsServices tls;
+    auto pinned = RIGNetworkTaskUtility::create(nullptr, std::vector {tls.der("rootA")});
+    auto send = [&](const URLRequest& r, DataTaskCompletion c) { pinned->beginDataTaskWithRequest(r, 0, c); };
+    auto& good = *tls.services.at("good");
+    const std::string address = good.baseURL().substr(std::string("https").size());
+    EXPECT_EQ(ping(send, "Https" + address + "/ping"), "pong");
+
+    test::TestService plain;
+    plain.script({{"GET", "/ping", {{200, {}, "pong"}}}});
+    good.script({{"GET", "/ping", {{302, {{"Location", plain.baseURL() + "/ping"}}, ""}}},
+                 {"GET", "/upper", {{302, {{"Location", "HTTP" + plain.baseURL().substr(4) + "/ping"}}, ""}}}});
+    for (const char* scheme : {"https", "Https", "HTTPS", "hTtPs"})
+        EXPECT_EQ(ping(send, scheme + address + "/ping"), std::to_string(kURLErrorRequiresSecureConnection)) << scheme;
+    EXPECT_EQ(ping(send, "Https" + address + "/upper"), std::to_string(kURLErrorRequiresSecureConnection));
+    EXPECT_TRUE(plain.log().empty());
 }
 
 TEST(RIGCertificatePinner, SystemTrustDecidesInDebugModeAndWithoutPins)

@@ -1,5 +1,6 @@
 #include "SdkTestSupport.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -97,5 +98,71 @@ std::string pngHeader(std::uint32_t width, std::uint32_t height)
 }
 
 std::string python() { return access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3"; }
+
+std::size_t residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * std::size_t(sysconf(_SC_PAGESIZE));
+}
+
+bool becomesEmpty(const std::filesystem::path& folder)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (std::filesystem::is_empty(folder))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return std::filesystem::is_empty(folder);
+}
+
+std::uintmax_t folderBytes(const std::filesystem::path& folder)
+{
+    std::uintmax_t total = 0;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec); !ec && it != std::filesystem::end(it);
+         it.increment(ec))
+        if (std::error_code sizeError; it->is_regular_file(sizeError)) {
+            // A file removed since it was listed counts nothing (its size reads as -1).
+            const std::uintmax_t size = it->file_size(sizeError);
+            if (!sizeError)
+                total += size;
+        }
+    return total;
+}
+
+Watchdog::Watchdog(std::function<bool()> runaway, std::function<void()> stop)
+{
+    m_thread = std::thread([this, runaway = std::move(runaway), stop = std::move(stop)] {
+        while (!m_done) {
+            if (runaway()) {
+                stop();
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+}
+
+Watchdog::~Watchdog()
+{
+    m_done = true;
+    m_thread.join();
+}
+
+ResidentGrowthWatch::ResidentGrowthWatch(std::size_t ceiling, std::function<void()> stop)
+    : m_start(residentBytes())
+    , m_watchdog(
+          [this, ceiling] {
+              const std::size_t now = residentBytes();
+              const std::size_t growth = now > m_start ? now - m_start : 0;
+              if (growth > m_peak)
+                  m_peak = growth;
+              return growth > ceiling;
+          },
+          std::move(stop))
+{
+}
 
 } // namespace qlkit::test

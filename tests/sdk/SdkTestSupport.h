@@ -2,9 +2,12 @@
 // variables pointed into it, and running a program to collect its output.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qlkit::test {
@@ -44,5 +47,41 @@ void writeTextFile(const std::filesystem::path& path, const std::string& text);
 std::string pngHeader(std::uint32_t width, std::uint32_t height);
 // Debian's interpreter, which also has the modules tests read files with.
 std::string python();
+
+// The process's resident size now, in bytes.
+std::size_t residentBytes();
+// Whether `folder` is empty, or becomes so within two seconds: a download's
+// file goes only after its completion has returned.
+bool becomesEmpty(const std::filesystem::path& folder);
+// Bytes in the files below `folder`.
+std::uintmax_t folderBytes(const std::filesystem::path& folder);
+
+// Polls `runaway` from a thread of its own while it lives and calls `stop`
+// once as soon as it holds: a test of a fault that eats memory or disk stops
+// the source before the machine runs short.
+class Watchdog {
+public:
+    Watchdog(std::function<bool()> runaway, std::function<void()> stop);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    std::atomic<bool> m_done {false};
+    std::thread m_thread;
+};
+
+// Keeps the largest growth of the resident size over its size at the start;
+// past `ceiling` bytes of growth it calls `stop`.
+class ResidentGrowthWatch {
+public:
+    ResidentGrowthWatch(std::size_t ceiling, std::function<void()> stop);
+    std::size_t peakGrowth() const { return m_peak; }
+
+private:
+    std::size_t m_start;
+    std::atomic<std::size_t> m_peak {0};
+    Watchdog m_watchdog;
+};
 
 } // namespace qlkit::test

@@ -21,11 +21,12 @@ struct DataResult {
 
 DataResult fetch(const std::shared_ptr<HLYURLSession>& session, const URLRequest& request)
 {
-    std::promise<DataResult> done;
-    session->dataTaskWithRequest(request, [&](const auto& data, const auto& response, const auto& error) {
-        done.set_value({data, response, error});
+    // Shared with the task: a completion after the wait gave up finds it alive.
+    auto done = std::make_shared<std::promise<DataResult>>();
+    session->dataTaskWithRequest(request, [done](const auto& data, const auto& response, const auto& error) {
+        done->set_value({data, response, error});
     })->resume();
-    auto future = done.get_future();
+    auto future = done->get_future();
     if (future.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
         return {std::nullopt, std::nullopt, KitError {"test", 0, {}, "no completion"}};
     return future.get();
@@ -221,4 +222,154 @@ TEST(HLYURLSession, BrokenServersGiveTransportErrorsWithinTheTimeout)
     URLRequest refused = requestFor("http://127.0.0.1:" + std::to_string(port) + "0/none");
     EXPECT_TRUE(fetch(session, refused).error);
     EXPECT_EQ(fetch(session, requestFor("notascheme://x")).error->code, kURLErrorBadURL);
+}
+
+TEST(HLYURLSession, HeaderFieldsThatWouldSplitTheRequestAreRefusedBeforeAnythingIsSent)
+{
+    test::TestService service;
+    service.script({{"GET", "/x", {{200, {}, "ok"}}}});
+    auto session = HLYURLSession::sessionWithConfiguration(HLYURLSessionConfiguration::defaultSessionConfiguration());
+    const std::vector<std::pair<std::string, std::string>> unsafe {
+        {"X-Halyard-API-Key", "the-key\r\nX-Injected: yes"},
+        {"Accept-Language", "de_DE\nX-Injected: yes"},
+        {"X-Halyard-Installation-ID", std::string("id\0X-Injected: yes", 18)},
+        {"X-Injected: yes\r\nX-Name", "v"},
+        {"X Name", "v"},
+        {"", "v"}};
+    for (const auto& [field, value] : unsafe) {
+        URLRequest request = requestFor(service.baseURL() + "/x");
+        request.setValue(value, field);
+        const auto result = fetch(session, request);
+        ASSERT_TRUE(result.error) << field;
+        EXPECT_EQ(result.error->code, kURLErrorBadURL) << field;
+        EXPECT_FALSE(result.response);
+        EXPECT_EQ(result.error->message.find("the-key"), std::string::npos); // secrets are not quoted back
+    }
+    // Headers of the session's configuration go the same road.
+    auto configuration = HLYURLSessionConfiguration::defaultSessionConfiguration();
+    configuration->HTTPAdditionalHeaders = {{"X-Extra", "a\r\nX-Injected: yes"}};
+    EXPECT_TRUE(fetch(HLYURLSession::sessionWithConfiguration(configuration), requestFor(service.baseURL() + "/x")).error);
+    EXPECT_TRUE(service.log().empty());
+
+    // Tabs and empty values are fine.
+    URLRequest fine = requestFor(service.baseURL() + "/x");
+    fine.setValue("a\tb", "X-Fine");
+    fine.setValue("", "X-Empty");
+    EXPECT_EQ(fetch(session, fine).data, "ok");
+    EXPECT_EQ(test::logHeader(service.log().at(0), "X-Fine"), "a\tb");
+}
+
+TEST(HLYURLSession, RedirectedRequestsAreWellFormedAndKeepTheirBodyUnlessTheMethodChanges)
+{
+    test::TestService service;
+    service.script({{"POST", "/create", {{302, {{"Location", "/next"}}, "moved"}}},
+                    {"PUT", "/update", {{302, {{"Location", service.baseURL() + "/next"}}, ""}}},
+                    {"PUT", "/see-other", {{303, {{"Location", "/next"}}, ""}}},
+                    {"POST", "/temporary", {{307, {{"Location", "next"}}, ""}}},
+                    {"GET", "/loop", {{302, {{"Location", "/loop"}}, ""}}},
+                    {"GET", "/elsewhere", {{302, {{"Location", "ftp://127.0.0.1/next"}}, ""}}},
+                    {"GET", "/next", {{200, {}, "got"}}},
+                    {"PUT", "/next", {{200, {}, "put"}}},
+                    {"POST", "/next", {{200, {}, "posted"}}}});
+    auto session = HLYURLSession::sessionWithConfiguration(HLYURLSessionConfiguration::defaultSessionConfiguration());
+    const std::string body(205, 'b');
+    auto send = [&](const std::string& method, const std::string& path, const std::string& length = "205") {
+        URLRequest request = requestFor(service.baseURL() + path);
+        request.HTTPMethod = method;
+        request.setValue("multipart/form-data; boundary=B", "Content-Type");
+        request.setValue(length, "Content-Length"); // set by hand, as the onboarding does
+        request.HTTPBody = body;
+        return fetch(session, request);
+    };
+    // A POST after 302 becomes a GET; its body and the fields about it go.
+    const auto created = send("POST", "/create");
+    ASSERT_FALSE(created.error) << created.error->describe();
+    EXPECT_EQ(created.data, "got");
+    EXPECT_EQ(created.response->URL, service.baseURL() + "/next");
+    EXPECT_EQ(send("PUT", "/update").data, "put");        // a PUT stays one, with its body
+    EXPECT_EQ(send("PUT", "/see-other").data, "got");     // 303: GET
+    EXPECT_EQ(send("POST", "/temporary").data, "posted"); // 307: the same request again
+    EXPECT_EQ(send("POST", "/next", "999").data, "posted"); // a wrong length set by hand is not sent
+    EXPECT_EQ(fetch(session, requestFor(service.baseURL() + "/loop")).error->code, kURLErrorHTTPTooManyRedirects);
+    EXPECT_EQ(fetch(session, requestFor(service.baseURL() + "/elsewhere")).error->code, kURLErrorUnsupportedURL);
+
+    const auto log = service.log();
+    ASSERT_GE(log.size(), 11u);
+    auto expectRequest = [&](std::size_t index, const std::string& method, const std::string& length) {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(test::logString(log[index], "method") + " " + test::logString(log[index], "path"), method + " /next");
+        EXPECT_EQ(test::logHeader(log[index], "Content-Length"), length);
+        EXPECT_EQ(test::logString(log[index], "body_length"), length == "(absent)" ? "0" : length);
+        EXPECT_EQ(test::logHeader(log[index], "Content-Type"), length == "(absent)" ? "(absent)" : "multipart/form-data; boundary=B");
+    };
+    expectRequest(1, "GET", "(absent)");
+    expectRequest(3, "PUT", "205");
+    expectRequest(5, "GET", "(absent)");
+    expectRequest(7, "POST", "205");
+    expectRequest(8, "POST", "205");
+    EXPECT_EQ(log.size(), 9u + 11u + 1u); // the loop's first try and ten redirects; one try elsewhere
+}
+
+TEST(HLYURLSession, ASlowServerIsCutOffAtTheRequestsTimeLimit)
+{
+    test::TestService service;
+    // A byte every 0.3 s never trips the idle rule of 2 s.
+    ServiceResponse trickle {200, {}, std::string(1000, 's'), "trickle"};
+    trickle.interval = 0.3;
+    service.script({{"GET", "/slow", {trickle}}});
+    auto session = HLYURLSession::sessionWithConfiguration(HLYURLSessionConfiguration::defaultSessionConfiguration());
+    URLRequest slow = requestFor(service.baseURL() + "/slow");
+    slow.timeoutInterval = 2;
+    slow.timeoutIntervalForResource = 3;
+    const auto result = fetch(session, slow);
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->code, kURLErrorTimedOut) << result.error->describe();
+}
+
+TEST(HLYURLSession, AnswerBodiesAreCappedInMemoryAndOnDiskOrLeftUnread)
+{
+    test::TempDir temporary;
+    test::TestService service;
+    service.script({{"GET", "/endless", {{200, {}, "", "endless"}}}});
+    setenv("TMPDIR", temporary.path().c_str(), 1); // where downloads go
+    auto session = HLYURLSession::sessionWithConfiguration(HLYURLSessionConfiguration::defaultSessionConfiguration());
+    test::Watchdog disk([&] { return test::folderBytes(temporary.path()) > (256u << 20); }, [&] { service.stop(); });
+    {
+        // Every task has a cap, however generous.
+        test::ResidentGrowthWatch runaway(768u << 20, [&] { service.stop(); });
+        const auto capped = fetch(session, requestFor(service.baseURL() + "/endless"));
+        ASSERT_TRUE(capped.error);
+        EXPECT_EQ(capped.error->code, kURLErrorDataLengthExceedsMaximum);
+        // What came before the cap is handed on, as with any failure.
+        EXPECT_LE(capped.data.value_or("").size(), kDefaultMaximumResponseBodyLength);
+    }
+
+    test::ResidentGrowthWatch memory(768u << 20, [&] { service.stop(); });
+    URLRequest small = requestFor(service.baseURL() + "/endless");
+    small.maximumResponseBodyLength = 2u << 20;
+    EXPECT_EQ(fetch(session, small).error.value_or(KitError {}).code, kURLErrorDataLengthExceedsMaximum);
+
+    // Nobody reads it: the exchange ends with the headers.
+    URLRequest unread = requestFor(service.baseURL() + "/endless");
+    unread.maximumResponseBodyLength = 0;
+    const auto headersOnly = fetch(session, unread);
+    ASSERT_FALSE(headersOnly.error) << headersOnly.error->describe();
+    EXPECT_EQ(headersOnly.response->statusCode, 200);
+    EXPECT_FALSE(headersOnly.data);
+
+    URLRequest download = requestFor(service.baseURL() + "/endless");
+    download.maximumResponseBodyLength = 1u << 20;
+    auto downloaded = std::make_shared<std::promise<std::optional<KitError>>>();
+    session->downloadTaskWithRequest(download, [downloaded](const auto& file, const auto&, const auto& error) {
+        downloaded->set_value(file ? std::nullopt : error);
+    })->resume();
+    auto outcome = downloaded->get_future();
+    ASSERT_EQ(outcome.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    const auto failure = outcome.get();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->code, kURLErrorDataLengthExceedsMaximum);
+    unsetenv("TMPDIR");
+    EXPECT_TRUE(test::becomesEmpty(temporary.path())); // the cut-off file is gone
+    EXPECT_LT(memory.peakGrowth(), 64u << 20) << memory.peakGrowth();
+    RecordProperty("peak_resident_growth_bytes", std::to_string(memory.peakGrowth()));
 }

@@ -7,6 +7,7 @@
 #include "sdk/settings/RIGSettingsOnboardingManager.h"
 
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace qlkit;
@@ -24,7 +25,7 @@ protected:
     {
         setenv("SettingsEndpoint", service.baseURL().c_str(), 1);
         setenv("ConfigureEndpoint", (service.baseURL() + "/configure").c_str(), 1);
-        info::setMainInfoDictionary(Map {{"CFBundleIdentifier", "org.quiverleaf/app"},
+        info::setMainInfoDictionary(Map {{"CFBundleIdentifier", "org.quiverleaf.app"},
                                          {"CFBundleVersion", "42"},
                                          {"CFBundleShortVersionString", "1.0"},
                                          {"CFBundleName", "Quiverleaf"}});
@@ -49,10 +50,11 @@ protected:
     }
     void serveSettings(std::vector<ServiceResponse> responses)
     {
-        service.script({{"GET", "/spi/v2/platforms/linux/apps/org.quiverleaf_app/settings", std::move(responses)},
+        service.script({{"GET", "/spi/v2/platforms/linux/apps/org.quiverleaf.app/settings", std::move(responses)},
                         {"POST", "/configure/spi/v1/platforms/linux/apps", {{201, {}, ""}}},
-                        {"PUT", "/configure/spi/v1/platforms/linux/apps/org.quiverleaf_app", {{200, {}, ""}}}});
+                        {"PUT", "/configure/spi/v1/platforms/linux/apps/org.quiverleaf.app", {{200, {}, ""}}}});
     }
+    std::filesystem::path settingsFile() const { return manager->settingsPath().value(); }
     std::vector<std::string> requests()
     {
         std::vector<std::string> seen;
@@ -67,7 +69,7 @@ protected:
     std::shared_ptr<RIGSettingsOnboardingManager> manager;
     std::atomic<int> notifications {0};
     int token = 0;
-    const std::string settingsPath = "/spi/v2/platforms/linux/apps/org.quiverleaf_app/settings";
+    const std::string settingsPath = "/spi/v2/platforms/linux/apps/org.quiverleaf.app/settings";
 };
 
 } // namespace
@@ -96,7 +98,7 @@ TEST_F(SettingsFixture, DownloadSendsTheQueryAndHeadersInOrderAndCachesTheDocume
     EXPECT_EQ(test::logHeader(log[0], "Accept"), "application/json");
 
     EXPECT_EQ(notifications, 1);
-    EXPECT_EQ(manager->settingsPath(), home.path() / "cache" / "org.quiverleaf.rigging.data" / "org.quiverleaf/app" / "settings.json");
+    EXPECT_EQ(manager->settingsPath(), home.path() / "cache" / "org.quiverleaf.rigging.data" / "org.quiverleaf.app" / "settings.json");
     EXPECT_EQ(manager->settingsModel().appStatus(), "activated");
     EXPECT_FALSE(manager->settingsModel().appNeedsOnboarding());
 }
@@ -127,7 +129,7 @@ TEST_F(SettingsFixture, NewApplicationIsCreatedThenSettingsAreFetchedAgain)
                                                 "app[build][libraries][org.quiverleaf.rigging]", "app[slices][][arch]",
                                                 "app[slices][][uuid]", "app[icon][hash]", "app[icon][prerendered]",
                                                 "app[icon][width]", "app[icon][height]", "app[icon][data]"}));
-    EXPECT_EQ(values["app[identifier]"], "org.quiverleaf_app");
+    EXPECT_EQ(values["app[identifier]"], "org.quiverleaf.app");
     EXPECT_EQ(values["app[slices][][arch]"], "x86_64");
     EXPECT_EQ(values["app[slices][][uuid]"], model->architectureUUIDMap().find("x86_64")->description());
     EXPECT_EQ(values["app[icon][width]"], "512");
@@ -142,7 +144,7 @@ TEST_F(SettingsFixture, UpdateRequiredSendsAPutAndNotifiesAtOnce)
     serveSettings({{200, {{"Content-Type", kJson}}, R"({"app":{"status":null,"update_required":true}})"}});
     runOnce();
     EXPECT_EQ(requests(), (std::vector<std::string> {"GET " + settingsPath,
-                                                     "PUT /configure/spi/v1/platforms/linux/apps/org.quiverleaf_app"}));
+                                                     "PUT /configure/spi/v1/platforms/linux/apps/org.quiverleaf.app"}));
     EXPECT_EQ(notifications, 1);
 }
 
@@ -158,31 +160,31 @@ TEST_F(SettingsFixture, GarbageFromTheServerKeepsTheLastGoodSettings)
     runOnce();
     ASSERT_EQ(notifications, 1);
     // A stray file beside the settings goes once a download succeeds.
-    test::writeTextFile(manager->settingsPath().parent_path() / "stale.tmp", "x");
-    const std::string good = test::readTextFile(manager->settingsPath());
+    test::writeTextFile(settingsFile().parent_path() / "stale.tmp", "x");
+    const std::string good = test::readTextFile(settingsFile());
     for (int attempt = 0; attempt < 5; ++attempt)
         runOnce(); // bad JSON, wrong type, cut body, 503 then 404 on its retry, closed connection
     EXPECT_EQ(service.log().size(), 7u);
     EXPECT_EQ(notifications, 1);
-    EXPECT_EQ(test::readTextFile(manager->settingsPath()), good);
+    EXPECT_EQ(test::readTextFile(settingsFile()), good);
     manager->settingsModel().clearSettingsDictionary();
     EXPECT_EQ(manager->settingsModel().appStatus(), "ok");
-    EXPECT_TRUE(std::filesystem::exists(manager->settingsPath().parent_path() / "stale.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(settingsFile().parent_path() / "stale.tmp"));
 
     serveSettings({{200, {{"Content-Type", kJson}}, R"({"app":{"status":"fresh"}})"}});
     runOnce();
     EXPECT_EQ(manager->settingsModel().appStatus(), "fresh");
-    EXPECT_FALSE(std::filesystem::exists(manager->settingsPath().parent_path() / "stale.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(settingsFile().parent_path() / "stale.tmp"));
 }
 
 TEST_F(SettingsFixture, CorruptCacheIsDroppedAndIdentifiersCanBeWithheld)
 {
-    test::writeTextFile(manager->settingsPath(), "{broken");
+    test::writeTextFile(settingsFile(), "{broken");
     EXPECT_FALSE(manager->settingsModel().settingsDictionary());
-    EXPECT_FALSE(std::filesystem::exists(manager->settingsPath()));
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
     EXPECT_FALSE(manager->settingsModel().settingsDictionary());
 
-    info::setMainInfoDictionary(Map {{"CFBundleIdentifier", "org.quiverleaf/app"},
+    info::setMainInfoDictionary(Map {{"CFBundleIdentifier", "org.quiverleaf.app"},
                                      {"Rigging", Map {{"ReportIdentifiers", false}}}});
     serveSettings({{200, {{"Content-Type", kJson}}, R"({"app":{"status":"new"}})"}});
     service.script({{"GET", settingsPath, {{200, {{"Content-Type", kJson}}, R"({"app":{"status":"new"}})"}}},
@@ -193,4 +195,116 @@ TEST_F(SettingsFixture, CorruptCacheIsDroppedAndIdentifiersCanBeWithheld)
     EXPECT_EQ(test::logHeader(log[0], "X-Halyard-Advertising-Token"), "(absent)");
     EXPECT_EQ(test::logString(log[0], "query").rfind("instance=", 0), 0u); // no versions registered
     EXPECT_EQ(notifications, 0); // the create failed
+}
+
+TEST_F(SettingsFixture, HostileSettingsAnswersKeepTheLastGoodFileAndBoundedMemory)
+{
+    const std::string nested = std::string(30000, '[') + std::string(30000, ']');
+    serveSettings({{200, {{"Content-Type", kJson}}, R"({"app":{"status":"ok"}})"},
+                   {200, {{"Content-Type", kJson}}, nested},
+                   {200, {{"Content-Type", kJson}}, "", "endless"}});
+    test::TempDir temporary;
+    setenv("TMPDIR", temporary.path().c_str(), 1); // where the download goes
+    runOnce();
+    const std::string good = test::readTextFile(settingsFile());
+    {
+        test::ResidentGrowthWatch memory(768u << 20, [&] { service.stop(); });
+        test::Watchdog disk([&] { return test::folderBytes(temporary.path()) > (256u << 20); }, [&] { service.stop(); });
+        runOnce(); // nested past the bound: a failed download, logged, never raised
+        runOnce(); // endless: cut off at the settings' size limit
+        EXPECT_LT(memory.peakGrowth(), 128u << 20) << memory.peakGrowth();
+        RecordProperty("peak_resident_growth_bytes", std::to_string(memory.peakGrowth()));
+    }
+    unsetenv("TMPDIR");
+    EXPECT_EQ(service.log().size(), 3u); // neither is retried
+    EXPECT_EQ(notifications, 1);
+    EXPECT_EQ(test::readTextFile(settingsFile()), good);
+    EXPECT_TRUE(test::becomesEmpty(temporary.path())); // nothing of the download is left
+
+    // A cached file that is too deep or too long to be settings is dropped like unparseable text.
+    for (const std::string& damaged : {nested, "{\"pad\":\"" + std::string(5u << 20, 'x') + "\"}"}) {
+        test::writeTextFile(settingsFile(), damaged);
+        manager->settingsModel().clearSettingsDictionary();
+        EXPECT_FALSE(manager->settingsModel().settingsDictionary());
+        EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+    }
+}
+
+TEST_F(SettingsFixture, ASettingsServerThatTricklesIsCutOffAtTheDownloadsTimeLimit)
+{
+    // One byte every 0.8 s keeps the connection from ever being idle; the
+    // whole answer would take a day.
+    serveSettings({{200, {{"Content-Type", kJson}}, R"({"app":{"status":"ok"}})"},
+                   {200, {{"Content-Type", kJson}}, std::string(100000, ' ') + "{}", "trickle"}});
+    runOnce();
+    const std::string good = test::readTextFile(settingsFile());
+    const auto started = std::chrono::steady_clock::now();
+    runOnce();
+    RecordProperty("trickled_download_ms", std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                               std::chrono::steady_clock::now() - started)
+                                                               .count()));
+    EXPECT_EQ(service.log().size(), 2u); // a time-out is not retried
+    EXPECT_EQ(test::readTextFile(settingsFile()), good);
+    EXPECT_EQ(notifications, 1);
+}
+
+TEST_F(SettingsFixture, HeaderValuesWithLineBreaksSendNothing)
+{
+    serveSettings({{200, {{"Content-Type", kJson}}, R"({"app":{"status":"ok"}})"}});
+    manager->beginSettingsAndOnboardingOperationsWithAPIKey("the-key\r\nX-Injected: yes", Map {});
+    ASSERT_TRUE(manager->activity()->wait(60.0));
+    manager->setAdvertisingTokenProvider([] { return std::optional<std::string>("token\nX-Injected: yes"); });
+    runOnce();
+    EXPECT_TRUE(service.log().empty());
+    EXPECT_EQ(notifications, 0);
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+}
+
+TEST_F(SettingsFixture, OnboardingAnswersAreNotReadAndItsRedirectsAreWellFormed)
+{
+    const std::string create = "/configure/spi/v1/platforms/linux/apps";
+    service.script({{"GET", settingsPath, {{200, {{"Content-Type", kJson}}, R"({"app":{"status":"new"}})"}}},
+                    {"POST", create, {{201, {}, "", "endless"}}}});
+    {
+        test::ResidentGrowthWatch memory(768u << 20, [&] { service.stop(); });
+        runOnce();
+        EXPECT_LT(memory.peakGrowth(), 64u << 20) << memory.peakGrowth();
+        RecordProperty("peak_resident_growth_bytes", std::to_string(memory.peakGrowth()));
+    }
+    EXPECT_EQ(requests(), (std::vector<std::string> {"GET " + settingsPath, "POST " + create, "GET " + settingsPath}));
+    EXPECT_EQ(notifications, 1);
+
+    // A create redirected with 302 goes on as a plain GET, at once.
+    service.script({{"GET", settingsPath, {{200, {{"Content-Type", kJson}}, R"({"app":{"status":"new"}})"}}},
+                    {"POST", create, {{302, {{"Location", "/configure/created"}}, ""}}},
+                    {"GET", "/configure/created", {{200, {}, "ok"}}}});
+    manager = std::make_shared<RIGSettingsOnboardingManager>(model);
+    runOnce();
+    const auto log = service.log();
+    ASSERT_EQ(log.size(), 7u);
+    EXPECT_EQ(test::logString(log[5], "method") + " " + test::logString(log[5], "path"), "GET /configure/created");
+    EXPECT_EQ(test::logHeader(log[5], "Content-Length"), "(absent)");
+    EXPECT_EQ(test::logHeader(log[5], "Content-Type"), "(absent)");
+    EXPECT_EQ(test::logString(log[6], "path"), settingsPath); // the create counted: settings again
+    EXPECT_EQ(notifications, 2);
+}
+
+TEST_F(SettingsFixture, WithoutAUsableBundleIdentifierNothingIsDownloadedOrDeleted)
+{
+    service.script({{"GET", "/spi/v2/platforms/linux/*", {{200, {{"Content-Type", kJson}}, R"({"app":{"status":"ok"}})"}}}});
+    const auto kitFolder = home.path() / "cache" / "org.quiverleaf.rigging.data";
+    test::writeTextFile(kitFolder / "org.other.app" / "settings.json", R"({"app":{"status":"theirs"}})");
+    test::writeTextFile(home.path() / "cache" / "unrelated.txt", "keep");
+    for (const std::string& identifier : std::vector<std::string> {"", ".", "..", "org/other", "../..", std::string("org\0x", 5)}) {
+        info::setMainInfoDictionary(Map {{"CFBundleIdentifier", identifier}});
+        EXPECT_FALSE(manager->settingsPath()) << identifier;
+        runOnce();
+    }
+    info::setMainInfoDictionary(Map {{"CFBundleIdentifier", 42}});
+    runOnce();
+    EXPECT_TRUE(service.log().empty());
+    EXPECT_EQ(notifications, 0);
+    EXPECT_EQ(test::readTextFile(kitFolder / "org.other.app" / "settings.json"), R"({"app":{"status":"theirs"}})");
+    EXPECT_EQ(test::readTextFile(home.path() / "cache" / "unrelated.txt"), "keep");
+    EXPECT_FALSE(manager->settingsModel().settingsDictionary());
 }

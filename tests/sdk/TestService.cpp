@@ -75,11 +75,13 @@ TestService::TestService(std::optional<std::pair<std::string, std::string>> tls)
     m_port = std::stoi(readTextFile(portFile));
 }
 
-TestService::~TestService()
+TestService::~TestService() { stop(); }
+
+void TestService::stop()
 {
-    if (m_pid > 0) {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
+    if (const pid_t pid = m_pid.exchange(-1); pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
     }
 }
 
@@ -100,7 +102,8 @@ void TestService::script(const std::vector<ServiceRule>& rules) const
             responses.push_back(Map {{"status", response.status},
                                      {"headers", headers},
                                      {"body_b64", base64::encode(std::string_view(response.body))},
-                                     {"mode", response.mode}});
+                                     {"mode", response.mode},
+                                     {"interval", response.interval}});
         }
         Map entry {{"path", rule.path}, {"responses", responses}};
         if (!rule.method.empty())

@@ -6,6 +6,7 @@
 
 #include "sdk/foundation/Value.h"
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -16,7 +17,8 @@ struct ServiceResponse {
     long status = 200;
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
-    std::string mode = "normal"; // hang, close, truncate, short, garbage
+    std::string mode = "normal"; // hang, close, truncate, short, garbage, endless, trickle
+    double interval = 0.8;       // seconds between the bytes of a trickle
 };
 
 struct ServiceRule {
@@ -39,6 +41,8 @@ public:
     // Every request the service saw, oldest first.
     Array log() const;
     const std::filesystem::path& partsDir() const { return m_partsDir; }
+    // Ends the service at once, cutting every connection it holds.
+    void stop();
 
     // Makes the test roots and server certificates into `folder`.
     static void makeCertificates(const std::filesystem::path& folder);
@@ -48,7 +52,7 @@ private:
     TempDir m_dir;
     std::filesystem::path m_partsDir;
     bool m_tls = false;
-    pid_t m_pid = -1;
+    std::atomic<pid_t> m_pid {-1}; // stop() may come from a watching thread
     int m_port = 0;
 };
 

@@ -43,8 +43,10 @@ std::string randomSuffix()
 
 } // namespace
 
-std::optional<std::string> readFile(const std::filesystem::path& path)
+std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maximumLength, bool* tooLong)
 {
+    if (tooLong)
+        *tooLong = false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
@@ -60,6 +62,12 @@ std::optional<std::string> readFile(const std::filesystem::path& path)
         }
         if (got == 0)
             break;
+        if (std::size_t(got) > maximumLength - contents.size()) {
+            ::close(fd);
+            if (tooLong)
+                *tooLong = true;
+            return std::nullopt;
+        }
         contents.append(buffer, std::size_t(got));
     }
     ::close(fd);

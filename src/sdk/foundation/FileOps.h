@@ -2,6 +2,7 @@
 // replacement, and a move that also works across file systems.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,7 +10,10 @@
 
 namespace qlkit::files {
 
-std::optional<std::string> readFile(const std::filesystem::path& path);
+// The whole file; nothing when it cannot be read, or when it holds more than
+// `maximumLength` bytes (then `*tooLong` is set and reading stops there).
+std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maximumLength = SIZE_MAX,
+                                    bool* tooLong = nullptr);
 // Writes to a temporary file in the same folder, flushes it, then renames it
 // over the target: readers see the old or the new file, never a torn one.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error = nullptr);

@@ -9,44 +9,84 @@ namespace {
 
 using Ordered = nlohmann::ordered_json;
 
-Value fromJson(const Ordered& j)
-{
-    switch (j.type()) {
-    case Ordered::value_t::null:
-        return Value();
-    case Ordered::value_t::boolean:
-        return Value(j.get<bool>());
-    case Ordered::value_t::number_integer:
-        return Value(j.get<std::int64_t>());
-    case Ordered::value_t::number_unsigned: {
-        const auto u = j.get<std::uint64_t>();
-        if (u > std::uint64_t(INT64_MAX))
-            return Value(double(u));
-        return Value(std::int64_t(u));
+// Builds the Value while the text is read, one open container at a time, so
+// that no recursion follows the nesting and depth stops at a fixed bound.
+class ValueBuilder final : public nlohmann::json_sax<Ordered> {
+public:
+    std::optional<Value> result;
+    std::string error;
+
+    bool null() override { return add(Value()); }
+    bool boolean(bool b) override { return add(Value(b)); }
+    bool number_integer(number_integer_t i) override { return add(Value(std::int64_t(i))); }
+    bool number_unsigned(number_unsigned_t u) override
+    {
+        return add(u > std::uint64_t(INT64_MAX) ? Value(double(u)) : Value(std::int64_t(u)));
     }
-    case Ordered::value_t::number_float:
-        return Value(j.get<double>());
-    case Ordered::value_t::string:
-        return Value(j.get<std::string>());
-    case Ordered::value_t::array: {
-        Array array;
-        array.reserve(j.size());
-        for (const auto& element : j)
-            array.push_back(fromJson(element));
-        return Value(std::move(array));
+    bool number_float(number_float_t d, const string_t&) override { return add(Value(d)); }
+    bool string(string_t& s) override { return add(Value(std::move(s))); }
+    bool binary(binary_t&) override { return fail("binary data is not JSON"); }
+    bool start_object(std::size_t) override { return open(true); }
+    bool key(string_t& key) override
+    {
+        m_open.back().key = std::move(key);
+        return true;
     }
-    case Ordered::value_t::object: {
-        Map map;
-        for (const auto& [key, element] : j.items())
-            map.set(key, fromJson(element));
-        return Value(std::move(map));
+    bool end_object() override { return close(); }
+    bool start_array(std::size_t) override { return open(false); }
+    bool end_array() override { return close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override
+    {
+        return fail(e.what());
     }
-    case Ordered::value_t::binary:
-    case Ordered::value_t::discarded:
-        break;
+
+private:
+    struct Open {
+        bool isObject = false;
+        Array elements;
+        // Members are gathered and made into a map at the end in one pass:
+        // setting them one by one would look each key up, and a document of
+        // a few megabytes of keys would take minutes.
+        std::vector<Map::Entry> members;
+        std::string key; // of the next member
+    };
+
+    bool add(Value value)
+    {
+        if (m_open.empty()) {
+            result = std::move(value);
+            return true;
+        }
+        Open& top = m_open.back();
+        if (top.isObject)
+            top.members.emplace_back(std::move(top.key), std::move(value));
+        else
+            top.elements.push_back(std::move(value));
+        return true;
     }
-    return Value();
-}
+    bool open(bool isObject)
+    {
+        if (m_open.size() >= kMaxDepth)
+            return fail("the document is nested more than " + std::to_string(kMaxDepth) + " levels deep");
+        m_open.push_back({isObject, {}, {}, {}});
+        return true;
+    }
+    bool close()
+    {
+        Open& top = m_open.back();
+        Value done = top.isObject ? Value(Map(std::move(top.members))) : Value(std::move(top.elements));
+        m_open.pop_back();
+        return add(std::move(done));
+    }
+    bool fail(std::string message)
+    {
+        if (error.empty())
+            error = std::move(message);
+        return false;
+    }
+
+    std::vector<Open> m_open;
+};
 
 Ordered toJson(const Value& value)
 {
@@ -85,12 +125,18 @@ Ordered toJson(const Value& value)
 
 ParseResult parse(std::string_view text)
 {
+    ValueBuilder builder;
     ParseResult result;
+    bool parsed = false;
     try {
-        result.value = fromJson(Ordered::parse(text.begin(), text.end()));
+        parsed = Ordered::sax_parse(text.begin(), text.end(), &builder);
     } catch (const nlohmann::json::exception& e) {
-        result.error = e.what();
+        builder.error = e.what();
     }
+    if (parsed && builder.result)
+        result.value = std::move(builder.result);
+    else
+        result.error = builder.error.empty() ? "the text is not JSON" : builder.error;
     return result;
 }
 

@@ -14,6 +14,10 @@ struct ParseResult {
     std::string error; // set when value is empty
 };
 
+// Containers nested deeper than this make the text unreadable, as in the
+// property-list reader: a hostile document must not exhaust the stack.
+inline constexpr std::size_t kMaxDepth = 256;
+
 ParseResult parse(std::string_view text);
 std::string serialize(const Value& value);
 

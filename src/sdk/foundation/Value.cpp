@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string_view>
+#include <unordered_map>
 
 namespace qlkit {
 
@@ -9,6 +11,22 @@ Map::Map(std::initializer_list<Entry> entries)
 {
     for (const auto& [key, value] : entries)
         set(key, value);
+}
+
+Map::Map(std::vector<Entry> entries)
+{
+    m_entries.reserve(entries.size());
+    // Views into m_entries stay valid: it never grows past what was reserved.
+    std::unordered_map<std::string_view, std::size_t> places;
+    places.reserve(entries.size());
+    for (auto& [key, value] : entries) {
+        if (const auto place = places.find(key); place != places.end()) {
+            m_entries[place->second].second = std::move(value);
+            continue;
+        }
+        m_entries.emplace_back(std::move(key), std::move(value));
+        places.emplace(m_entries.back().first, m_entries.size() - 1);
+    }
 }
 
 const Value* Map::find(const std::string& key) const

@@ -30,6 +30,9 @@ public:
 
     Map() = default;
     Map(std::initializer_list<Entry> entries);
+    // In one pass however many entries there are: a later entry with the key
+    // of an earlier one replaces its value in the earlier place, as set() does.
+    explicit Map(std::vector<Entry> entries);
 
     const Value* find(const std::string& key) const;
     Value* find(const std::string& key);

@@ -19,6 +19,9 @@ std::optional<std::string> headerValue(const HeaderFields& fields, const std::st
 // The session keeps no response cache, so both policies load afresh.
 enum class CachePolicy { UseProtocolCachePolicy, ReloadIgnoringLocalCacheData };
 
+inline constexpr double kDefaultResourceTimeout = 600.0;
+inline constexpr std::size_t kDefaultMaximumResponseBodyLength = 32u << 20;
+
 struct URLRequest {
     std::string URL;
     std::string HTTPMethod = "GET";
@@ -26,7 +29,16 @@ struct URLRequest {
     std::string HTTPBody;
     // A file streamed as the body instead of HTTPBody.
     std::optional<std::filesystem::path> HTTPBodyFile;
+    // The idle limit: no byte for this long (or no connection within it)
+    // ends the transfer.
     double timeoutInterval = 60.0;
+    // The limit for the whole exchange, redirects included, however steadily
+    // a slow server goes on sending.
+    double timeoutIntervalForResource = kDefaultResourceTimeout;
+    // The most body bytes taken from the answer; a longer body fails the task.
+    // Zero: nobody reads the body, so none is taken and the exchange ends
+    // with the final response's headers.
+    std::size_t maximumResponseBodyLength = kDefaultMaximumResponseBodyLength;
     CachePolicy cachePolicy = CachePolicy::UseProtocolCachePolicy;
 
     std::optional<std::string> valueForHTTPHeaderField(const std::string& field) const;

@@ -7,6 +7,7 @@
 #include "sdk/foundation/Json.h"
 #include "sdk/foundation/Log.h"
 #include "sdk/network/RIGNetworkResponseHandler.h"
+#include "sdk/settings/RIGSettings.h"
 
 namespace qlkit {
 
@@ -32,6 +33,7 @@ URLRequest RIGDownloadAndSaveSettingsOperation::mutableRequestWithDefaultHTTPHea
 {
     URLRequest request = RIGNetworkOperation::mutableRequestWithDefaultHTTPHeaderFieldsAndTimeoutForURL(url);
     request.HTTPMethod = "GET";
+    request.maximumResponseBodyLength = RIGSettings::kMaximumSettingsLength;
     request.setValue("application/json", "Accept");
     if (m_installIdentifier)
         request.setValue(*m_installIdentifier, "X-Halyard-Installation-ID");
@@ -67,7 +69,7 @@ std::optional<KitError> RIGDownloadAndSaveSettingsOperation::install(const std::
 {
     // A body that is not JSON would only be deleted on first read; keep the
     // last good file instead and report the answer as failed.
-    const auto contents = files::readFile(downloaded);
+    const auto contents = files::readFile(downloaded, RIGSettings::kMaximumSettingsLength);
     if (!contents || !json::parse(*contents).value) {
         log::always("[Rigging] Unable to complete settings download: the settings are not valid JSON");
         return RIGNetworkResponseHandler::errorForResponse(response, RIGNetworkResponseTypeFailure,

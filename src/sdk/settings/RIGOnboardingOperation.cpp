@@ -56,6 +56,8 @@ URLRequest RIGOnboardingOperation::onboardingRequestForAppCreate(bool create) co
     URLRequest request = mutableRequestWithDefaultHTTPHeadersForURL(
         (create ? appCreateURL() : appUpdateURL()).value_or(m_appEndpoint), create ? 2.0 : 10.0);
     request.HTTPMethod = create ? "POST" : "PUT";
+    // Only the status counts: the answer's body is never read, so none is taken.
+    request.maximumResponseBodyLength = 0;
     return request;
 }
 

@@ -14,10 +14,13 @@ std::optional<Value> RIGSettings::settingsDictionary()
     std::lock_guard lock(m_mutex);
     if (m_settingsDictionary)
         return m_settingsDictionary;
-    const auto contents = files::readFile(m_settingsPath);
-    if (!contents)
+    bool tooLong = false;
+    const auto contents = files::readFile(m_settingsPath, kMaximumSettingsLength, &tooLong);
+    if (!contents && !tooLong)
         return std::nullopt;
-    auto parsed = json::parse(*contents);
+    auto parsed = contents ? json::parse(*contents)
+                           : json::ParseResult {std::nullopt, "the file is longer than "
+                                                                  + std::to_string(kMaximumSettingsLength) + " bytes"};
     if (!parsed.value) {
         log::always("[Rigging] Could not load settings with error: " + parsed.error);
         files::removeItem(m_settingsPath);

@@ -12,10 +12,14 @@ namespace qlkit {
 
 class RIGSettings {
 public:
+    // No service sends settings this large: a longer answer or file is taken
+    // as damaged rather than held in memory.
+    static constexpr std::size_t kMaximumSettingsLength = 4u << 20;
+
     explicit RIGSettings(std::filesystem::path settingsPath) : m_settingsPath(std::move(settingsPath)) {}
 
     // The parsed document; nothing while there is no file. A file that does
-    // not parse is logged and deleted.
+    // not parse (or is too long to be settings) is logged and deleted.
     std::optional<Value> settingsDictionary();
     void clearSettingsDictionary();
 

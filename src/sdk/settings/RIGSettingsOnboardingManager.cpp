@@ -30,6 +30,11 @@ void RIGSettingsOnboardingManager::beginSettingsAndOnboardingOperationsWithAPIKe
 
 void RIGSettingsOnboardingManager::beginSettingsDownload()
 {
+    const auto directory = settingsDirectoryPath();
+    if (!directory) {
+        log::always("[Rigging] failed to download settings: the application has no usable bundle identifier");
+        return;
+    }
     const auto url = settingsURL();
     if (!url) {
         log::always("[Rigging] failed to download settings: no valid settings URL");
@@ -41,7 +46,7 @@ void RIGSettingsOnboardingManager::beginSettingsDownload()
         APIKey = m_APIKey;
     }
     auto operation = std::make_shared<RIGDownloadAndSaveSettingsOperation>(
-        APIKey, weak_from_this(), *url, settingsDirectoryPath(), settingsPath(),
+        APIKey, weak_from_this(), *url, *directory, *directory / "settings.json",
         m_appIdentifierModel ? std::optional<std::string>(m_appIdentifierModel->installID()) : std::nullopt,
         advertisingToken());
     m_activity->enter();
@@ -105,22 +110,29 @@ void RIGSettingsOnboardingManager::setAdvertisingTokenProvider(std::function<std
     m_advertisingTokenProvider = std::move(provider);
 }
 
-std::filesystem::path RIGSettingsOnboardingManager::settingsDirectoryPath()
+std::optional<std::filesystem::path> RIGSettingsOnboardingManager::settingsDirectoryPath()
 {
-    // The bundle identifier unchanged here, unlike in URLs.
-    std::string bundle;
-    if (auto identifier = info::mainInfoValue("CFBundleIdentifier"); identifier && identifier->asString())
-        bundle = *identifier->asString();
-    return paths::cachesDirectory() / (std::string(kKitIdentifier) + ".data") / bundle;
+    // The bundle identifier unchanged here, unlike in URLs. Every download
+    // empties this folder, so it must be the application's own.
+    const auto identifier = info::mainInfoValue("CFBundleIdentifier");
+    const std::string* bundle = identifier ? identifier->asString() : nullptr;
+    if (!bundle || bundle->empty() || *bundle == "." || *bundle == ".."
+        || bundle->find_first_of(std::string_view("/\0", 2)) != std::string::npos)
+        return std::nullopt;
+    return paths::cachesDirectory() / (std::string(kKitIdentifier) + ".data") / *bundle;
 }
 
-std::filesystem::path RIGSettingsOnboardingManager::settingsPath() const { return settingsDirectoryPath() / "settings.json"; }
+std::optional<std::filesystem::path> RIGSettingsOnboardingManager::settingsPath() const
+{
+    const auto directory = settingsDirectoryPath();
+    return directory ? std::optional(*directory / "settings.json") : std::nullopt;
+}
 
 RIGSettings& RIGSettingsOnboardingManager::settingsModel()
 {
     std::lock_guard lock(m_mutex);
     if (!m_settingsModel)
-        m_settingsModel = std::make_unique<RIGSettings>(settingsPath());
+        m_settingsModel = std::make_unique<RIGSettings>(settingsPath().value_or(std::filesystem::path()));
     return *m_settingsModel;
 }
 

@@ -39,8 +39,11 @@ public:
     // Where the advertising token comes from; the kit's core by default.
     void setAdvertisingTokenProvider(std::function<std::optional<std::string>()> provider);
 
-    static std::filesystem::path settingsDirectoryPath();
-    std::filesystem::path settingsPath() const;
+    // The application's own folder in the kit's cache folder, named by its
+    // bundle identifier; nothing when the identifier names no folder of its
+    // own (empty, ".", "..", or with a "/"), so nothing outside it is touched.
+    static std::optional<std::filesystem::path> settingsDirectoryPath();
+    std::optional<std::filesystem::path> settingsPath() const;
     RIGSettings& settingsModel();
 
     // Entered while a download or onboarding is under way: lets callers wait

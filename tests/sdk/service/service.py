@@ -5,16 +5,21 @@
       Listens on 127.0.0.1 on a free port and writes the port to F.
       POST /__script  {"rules": [{"method": "GET", "path": "/x", "responses": [...]}]}
                       replaces the script; a rule's responses are used in turn,
-                      the last one repeating. A response is
+                      the last one repeating. A path ending in "*" matches every
+                      path that starts with the rest. A response is
                       {"status": 200, "headers": [[name, value], ...], "body": "text"
                        | "body_b64": "...", "mode": "normal" | "hang" | "close" |
-                       "truncate" | "short" | "garbage"}
+                       "truncate" | "short" | "garbage" | "endless" | "trickle",
+                       "interval": seconds between bytes when trickling (0.8)}
+                      "endless" sends the body over and over until the client
+                      leaves; "trickle" sends one byte of it at a time.
       GET  /__log     every request so far: method, path, query, headers in order,
                       body (Base64) and, for multipart bodies, the parts.
       Multipart parts are also written to the parts folder, one file each.
   service.py make-certs DIR
       Makes two test roots and server certificates with openssl: good (root A),
-      other (root B), expired (root A), wronghost (root A).
+      other (root B), expired (root A), wronghost (root A), and localhost
+      (root A, for the name "localhost" only: a second host on this machine).
 """
 import base64
 import json
@@ -59,6 +64,11 @@ def parse_multipart(content_type, body):
         parts.append({"headers": headers, "name": fields.get("name"), "filename": fields.get("filename"),
                       "body_b64": base64.b64encode(data).decode()})
     return parts
+
+
+def matches(pattern, path):
+    # A pattern ending in "*" matches every path that starts with the rest.
+    return path.startswith(pattern[:-1]) if pattern.endswith("*") else path == pattern
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -110,7 +120,8 @@ class Handler(BaseHTTPRequestHandler):
         with LOCK:
             index = len(LOG)
             LOG.append(entry)
-            rule = next((r for r in RULES if r["path"] == path and r.get("method", self.command) == self.command), None)
+            rule = next((r for r in RULES if matches(r["path"], path) and r.get("method", self.command) == self.command),
+                        None)
             if rule is None:
                 answer = {"status": 404}
             else:
@@ -148,11 +159,45 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(b"THIS IS NOT HTTP\r\n\r\n")
             self.close_connection = True
             return
+        if mode == "endless":
+            return self._send_endless(status, headers, body or b"x" * 65536)
+        if mode == "trickle":
+            return self._send_trickle(status, headers, body, float(answer.get("interval", 0.8)))
         if mode == "truncate":
             headers.append(("Content-Length", str(len(body) + 100)))
         elif mode == "short":
             headers.append(("Content-Length", str(max(0, len(body) - 5))))
         self._send(status, headers, body)
+
+    def _send_endless(self, status, headers, chunk):
+        # No length and no end: the body runs until the client hangs up.
+        self.send_response_only(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Connection", "close")
+        self.end_headers()
+        try:
+            while True:
+                self.wfile.write(chunk)
+        except OSError:
+            pass
+        self.close_connection = True
+
+    def _send_trickle(self, status, headers, body, interval):
+        self.send_response_only(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        try:
+            for byte in body:
+                self.wfile.write(bytes([byte]))
+                self.wfile.flush()
+                time.sleep(interval)
+        except OSError:
+            pass
+        self.close_connection = True
 
     do_GET = do_POST = do_PUT = do_DELETE = do_HEAD = do_PATCH = _dispatch
 
@@ -216,6 +261,10 @@ commonName = supplied
 subjectAltName = IP:127.0.0.1,DNS:localhost
 basicConstraints = CA:FALSE
 extendedKeyUsage = serverAuth
+[localhost]
+subjectAltName = DNS:localhost
+basicConstraints = CA:FALSE
+extendedKeyUsage = serverAuth
 [wronghost]
 subjectAltName = DNS:wrong.example
 basicConstraints = CA:FALSE
@@ -225,7 +274,8 @@ extendedKeyUsage = serverAuth
     with open(os.path.join(folder, "serial"), "w") as out:
         out.write("1000\n")
     leaves = [("good", "rootA", "good", None), ("other", "rootB", "good", None),
-              ("wronghost", "rootA", "wronghost", None), ("expired", "rootA", "good", ("20200101000000Z", "20200201000000Z"))]
+              ("wronghost", "rootA", "wronghost", None), ("localhost", "rootA", "localhost", None),
+              ("expired", "rootA", "good", ("20200101000000Z", "20200201000000Z"))]
     for name, root, extensions, dates in leaves:
         openssl("req", "-new", "-newkey", "rsa:2048", "-nodes", "-keyout", name + ".key", "-out", name + ".csr",
                 "-subj", "/CN=" + name, cwd=folder)

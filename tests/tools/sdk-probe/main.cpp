@@ -41,7 +41,7 @@ Map probeInfo()
     Map kit {{"KitName", "ProbeKit"},
              {"KitInfo", Map {{"a", 1}}},
              {"ObfuscatedKitInfo", RIGObfuscator::obfuscatedDataFromDictionary(Map {{"a", 2}, {"b", 3}})}};
-    return Map {{"CFBundleIdentifier", "org.quiverleaf/probe"},
+    return Map {{"CFBundleIdentifier", "org.quiverleaf.probe"},
                 {"CFBundleVersion", "7"},
                 // Nothing listens there: the start-up download fails at once.
                 {"Halyard", Map {{"SettingsEndpoint", "http://127.0.0.1:1"}, {"ConfigureEndpoint", "http://127.0.0.1:1"}}},

@@ -1,0 +1,1 @@
+quiverleaf_bench(kit_json LIBS quiverleaf_sdk)
