@@ -181,7 +181,7 @@ TEST_F(DocumentFile, AutosaveWritesEditedDocumentsIntoTheirOwnFile)
     document->setNotes(AttributedString(QStringLiteral("typed since the save")));
     document->updateChangeCountDone();
     untitled->updateChangeCountDone();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !document->isDocumentEdited(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !document->isDocumentEdited(); }, 15000));
 
     Document reread;
     ASSERT_TRUE(reread.readFromData(fileContents(path(QStringLiteral("auto.qvleaf"))), kDesktopDocumentType));
