@@ -11,6 +11,7 @@
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 #include "shapes/ZVVectorView.h"
+#include "shapes/df/DFArchiving.h"
 
 namespace ql::canvas {
 
@@ -24,6 +25,7 @@ void registerPageClasses(ClassRegistry& registry)
     registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"));
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
     registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"));
+    ql::df::registerDrawingClasses(registry);
 }
 
 const ClassRegistry& pageClassRegistry()

@@ -3,6 +3,7 @@
 #include "platform/archive/ArchiveFields.h"
 #include "platform/graphics/FontResolver.h"
 #include "shapes/df/DFArchiving.h"
+#include "shapes/df/PathEditing.h"
 #include "shapes/df/PathMeasure.h"
 #include "shapes/df/TextOnPath.h"
 
@@ -115,21 +116,6 @@ void appendHead(BezierPath& heads, int kind, const End& end, double length, doub
     default:
         break;
     }
-}
-
-BezierPath fromElements(const QList<Element>& elements, const BezierPath& settings)
-{
-    BezierPath path;
-    path.setWindingRule(settings.windingRule());
-    for (const Element& e : elements) {
-        switch (e.type) {
-        case Type::MoveTo: path.moveTo(e.points[0]); break;
-        case Type::LineTo: path.lineTo(e.points[0]); break;
-        case Type::CurveTo: path.curveTo(e.points[2], e.points[0], e.points[1]); break;
-        case Type::ClosePath: path.closePath(); break;
-        }
-    }
-    return path;
 }
 
 // The parameter at which a segment from `from` comes within `reach` of
@@ -256,7 +242,7 @@ ql::BezierPath DFArrowStroke::trimmedUnderHeads(const ql::BezierPath& path) cons
             elements[1] = fromCubic(kept, second.type);
         }
     }
-    return fromElements(elements, path);
+    return ql::df::pathWithElements(elements, path);
 }
 
 ql::BezierPath DFArrowStroke::arrowPathFromOriginalPath(const ql::BezierPath& path, const DFRenderable&) const
@@ -299,7 +285,7 @@ void DFArrowStroke::render(const DFRenderable& object, QPainter& painter) const
     if (!endsWithHeads) {
         strokePath(painter, drawn.toPainterPath());
     } else {
-        strokePath(painter, fromElements(drawn.elements().first(shaftCount), drawn).toPainterPath());
+        strokePath(painter, ql::df::pathWithElements(drawn.elements().first(shaftCount), drawn).toPainterPath());
         // Heads are drawn solid whatever the dash: open ones as lines with
         // rounded corners (a miter would poke past the tip), the others filled.
         const auto headsOf = [&](auto wanted) {

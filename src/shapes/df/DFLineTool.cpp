@@ -1,0 +1,53 @@
+#include "shapes/df/DFLineTool.h"
+
+#include "shapes/df/DFDrawablePath.h"
+#include "shapes/df/DFDrawingView.h"
+#include "shapes/df/DFObjectDrawingLayer.h"
+
+#include <QLineF>
+
+void DFLineTool::press(DFDrawingView&, const DFPointerEvent& event)
+{
+    m_start = m_end = event.position;
+    m_tracking = true;
+}
+
+void DFLineTool::drag(DFDrawingView& view, const DFPointerEvent& event)
+{
+    if (!m_tracking)
+        return;
+    m_end = event.position;
+    if (DFObjectDrawingLayer* layer = view.activeLayer())
+        layer->showInfoWindowWithString(QStringLiteral("%1 pt").arg(QLineF(m_start, m_end).length(), 0, 'f', 1), m_end);
+}
+
+void DFLineTool::release(DFDrawingView& view, const DFPointerEvent& event)
+{
+    if (!m_tracking)
+        return;
+    m_end = event.position;
+    finish(view);
+}
+
+void DFLineTool::finish(DFDrawingView& view)
+{
+    if (!m_tracking)
+        return;
+    m_tracking = false;
+    if (m_start == m_end)
+        return;
+    ql::BezierPath line;
+    line.moveTo(m_start);
+    line.lineTo(m_end);
+    view.addNewObject(std::make_unique<DFDrawablePath>(line));
+}
+
+void DFLineTool::paintFeedback(QPainter& painter, const DFDrawingView&) const
+{
+    if (!m_tracking)
+        return;
+    painter.save();
+    painter.setPen(QPen(Qt::black, 1.0));
+    painter.drawLine(m_start, m_end);
+    painter.restore();
+}

@@ -1,0 +1,55 @@
+// Helpers for the drawing framework's tests: a transparent 72-dpi canvas to
+// draw into and read pixels back from, and a pointer-event script.
+#pragma once
+
+#include "shapes/df/DFDrawingView.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QVector>
+
+namespace dftest {
+
+// A transparent picture of w × h points, one pixel per point.
+inline QImage canvas(int w, int h)
+{
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+inline int alphaAt(const QImage& image, int x, int y)
+{
+    return qAlpha(image.pixel(x, y));
+}
+
+inline QColor colourAt(const QImage& image, int x, int y)
+{
+    return QColor::fromRgba(image.pixel(x, y));
+}
+
+inline DFPointerEvent event(DFPointerEvent::Type type, QPointF at, int clicks = 1)
+{
+    DFPointerEvent e;
+    e.type = type;
+    e.position = at;
+    e.clickCount = clicks;
+    return e;
+}
+
+inline void click(DFDrawingView& view, QPointF at, int clicks = 1)
+{
+    view.handlePointerEvent(event(DFPointerEvent::Type::Press, at, clicks));
+    view.handlePointerEvent(event(DFPointerEvent::Type::Release, at, clicks));
+}
+
+// Press at the first point, drag through the rest, release at the last.
+inline void drag(DFDrawingView& view, const QVector<QPointF>& track)
+{
+    view.handlePointerEvent(event(DFPointerEvent::Type::Press, track.first()));
+    for (qsizetype i = 1; i < track.size(); ++i)
+        view.handlePointerEvent(event(DFPointerEvent::Type::Drag, track[i]));
+    view.handlePointerEvent(event(DFPointerEvent::Type::Release, track.last()));
+}
+
+} // namespace dftest
