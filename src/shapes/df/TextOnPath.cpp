@@ -94,8 +94,7 @@ BezierPath bezierPathWithTextOnPath(const BezierPath& path, const AttributedStri
     // Tolerates rounding at the very end of the path.
     constexpr double slack = 1e-6;
 
-    QPainterPath outlines;
-    outlines.setFillRule(Qt::WindingFill);
+    BezierPath outlines;
     for (const PlacedGlyph& glyph : glyphs) {
         const double from = start + glyph.x;
         if (from < -slack)
@@ -111,11 +110,11 @@ BezierPath bezierPathWithTextOnPath(const BezierPath& path, const AttributedStri
         place.rotateRadians(measure.angleAtLength(centre));
         // Glyph space is y-down with the baseline at 0: up is −y.
         place.translate(-glyph.advance / 2.0, glyph.baseline - yOffset);
-        outlines.addPath(place.map(outline));
+        outlines.append(BezierPath::fromPainterPath(place.map(outline)));
     }
-    BezierPath result = BezierPath::fromPainterPath(outlines);
-    result.setWindingRule(BezierPath::WindingRule::NonZero);
-    return result;
+    // Glyph outlines wind their counters the other way.
+    outlines.setWindingRule(BezierPath::WindingRule::NonZero);
+    return outlines;
 }
 
 } // namespace ql::df
