@@ -1,0 +1,1 @@
+quiverleaf_bench(drawing_framework LIBS quiverleaf_core Qt6::Gui)
