@@ -37,7 +37,7 @@ QVariant decodeColorStop(KeyedUnarchiver& coder)
 {
     DFColorStop stop;
     Color color;
-    if (readColor(coder, QStringLiteral("colour"), color))
+    if (readValue(coder, QStringLiteral("colour"), color))
         stop.setColor(color);
     double position = 0.0;
     if (readDouble(coder, QStringLiteral("position"), position, 1.0e3))
@@ -51,7 +51,7 @@ QVariant decodeGradient(KeyedUnarchiver& coder)
     const QVariant stops = fields::readRaw(coder, QStringLiteral("stops"));
     if (stops.typeId() == QMetaType::QVariantList && stops.toList().size() <= maximumStops) {
         for (const QVariant& stop : stops.toList())
-            if (stop.canConvert<DFColorStop>() && stop.metaType() == QMetaType::fromType<DFColorStop>())
+            if (stop.metaType() == QMetaType::fromType<DFColorStop>())
                 gradient.addColorStop(stop.value<DFColorStop>());
     }
     int type = DFGradient::Linear;
@@ -115,15 +115,6 @@ bool readPointWithin(KeyedUnarchiver& coder, const QString& key, QPointF& field)
     return true;
 }
 
-bool readColor(KeyedUnarchiver& coder, const QString& key, Color& field)
-{
-    const QVariant value = fields::readRaw(coder, key);
-    if (value.metaType() != QMetaType::fromType<Color>())
-        return false;
-    field = value.value<Color>();
-    return true;
-}
-
 void encodeGradient(KeyedArchiver& coder, const QString& key, const DFGradient& gradient)
 {
     PlistValue::Array stops;
@@ -152,24 +143,6 @@ void encodeDash(KeyedArchiver& coder, const QString& key, const DFStrokeDash& da
         record.encodeObject(QStringLiteral("pattern"), lengths);
         record.encodeDouble(QStringLiteral("phase"), dash.phase());
     }));
-}
-
-bool readGradient(KeyedUnarchiver& coder, const QString& key, DFGradient& field)
-{
-    const QVariant value = fields::readRaw(coder, key);
-    if (value.metaType() != QMetaType::fromType<DFGradient>())
-        return false;
-    field = value.value<DFGradient>();
-    return true;
-}
-
-bool readDash(KeyedUnarchiver& coder, const QString& key, DFStrokeDash& field)
-{
-    const QVariant value = fields::readRaw(coder, key);
-    if (value.metaType() != QMetaType::fromType<DFStrokeDash>())
-        return false;
-    field = value.value<DFStrokeDash>();
-    return true;
 }
 
 bool canAdopt(const QObject* owner, const QObject* part)

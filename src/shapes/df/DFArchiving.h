@@ -24,12 +24,20 @@ inline constexpr double largestCoordinate = 1.0e6;
 bool readDouble(KeyedUnarchiver& coder, const QString& key, double& field, double limit = largestCoordinate);
 bool readSize(KeyedUnarchiver& coder, const QString& key, QSizeF& field);
 bool readPointWithin(KeyedUnarchiver& coder, const QString& key, QPointF& field);
-bool readColor(KeyedUnarchiver& coder, const QString& key, Color& field);
+// A value of exactly type T under the key (a colour, image, path, gradient
+// or dash record).
+template <class T>
+bool readValue(KeyedUnarchiver& coder, const QString& key, T& field)
+{
+    const QVariant value = coder.decodeAny(key);
+    if (value.metaType() != QMetaType::fromType<T>())
+        return false;
+    field = value.value<T>();
+    return true;
+}
 
 void encodeGradient(KeyedArchiver& coder, const QString& key, const DFGradient& gradient);
 void encodeDash(KeyedArchiver& coder, const QString& key, const DFStrokeDash& dash);
-bool readGradient(KeyedUnarchiver& coder, const QString& key, DFGradient& field);
-bool readDash(KeyedUnarchiver& coder, const QString& key, DFStrokeDash& field);
 
 // Whether `owner` may take `part` in as its QObject child: the part exists,
 // nothing owns it yet, and taking it would not make it its own ancestor.

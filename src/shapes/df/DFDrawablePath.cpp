@@ -1,6 +1,5 @@
 #include "shapes/df/DFDrawablePath.h"
 
-#include "platform/archive/ArchiveFields.h"
 #include "shapes/df/DFArchiving.h"
 
 #include <cmath>
@@ -100,9 +99,8 @@ void DFDrawablePath::encodeWithCoder(ql::KeyedArchiver& coder) const
 void DFDrawablePath::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     DFDrawable::initWithCoder(coder);
-    const QVariant path = ql::fields::readRaw(coder, QStringLiteral("path"));
-    if (path.metaType() == QMetaType::fromType<ql::BezierPath>()) {
-        const ql::BezierPath read = path.value<ql::BezierPath>();
+    ql::BezierPath read;
+    if (ql::df::readValue(coder, QStringLiteral("path"), read)) {
         const QRectF box = read.controlPointBounds();
         // Points beyond any page would only make drawing crawl.
         if (usable(box.left()) && usable(box.right()) && usable(box.top()) && usable(box.bottom()))

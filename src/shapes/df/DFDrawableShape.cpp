@@ -1,6 +1,5 @@
 #include "shapes/df/DFDrawableShape.h"
 
-#include "platform/archive/ArchiveFields.h"
 #include "shapes/df/DFArchiving.h"
 
 #include <atomic>
@@ -127,12 +126,12 @@ void DFDrawableShape::encodeWithCoder(ql::KeyedArchiver& coder) const
 void DFDrawableShape::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     DFDrawable::initWithCoder(coder);
-    const QVariant outline = ql::fields::readRaw(coder, QStringLiteral("outline"));
-    if (outline.metaType() != QMetaType::fromType<ql::BezierPath>())
+    ql::BezierPath outline;
+    if (!ql::df::readValue(coder, QStringLiteral("outline"), outline))
         return;
     // The stored outline is normalised again, so a damaged one cannot
     // leave the unit box.
-    adoptOutline(outline.value<ql::BezierPath>());
+    adoptOutline(outline);
     QPointF location = m_location;
     if (ql::df::readPointWithin(coder, QStringLiteral("location"), location))
         m_location = location;

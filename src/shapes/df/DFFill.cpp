@@ -1,7 +1,6 @@
 #include "shapes/df/DFFill.h"
 
 #include "app/categories/PathShadows.h"
-#include "platform/archive/ArchiveFields.h"
 #include "shapes/df/DFArchiving.h"
 
 #include <cmath>
@@ -144,17 +143,15 @@ void DFFill::encodeWithCoder(ql::KeyedArchiver& coder) const
 void DFFill::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     DFRasterizer::initWithCoder(coder);
-    ql::df::readColor(coder, QStringLiteral("colour"), m_colour);
-    ql::df::readGradient(coder, QStringLiteral("gradient"), m_gradient);
-    const QVariant pattern = ql::fields::readRaw(coder, QStringLiteral("patternImage"));
-    if (pattern.metaType() == QMetaType::fromType<ql::Image>())
-        m_patternImage = pattern.value<ql::Image>();
+    ql::df::readValue(coder, QStringLiteral("colour"), m_colour);
+    ql::df::readValue(coder, QStringLiteral("gradient"), m_gradient);
+    ql::df::readValue(coder, QStringLiteral("patternImage"), m_patternImage);
     if (coder.containsValueForKey(QStringLiteral("shadowColour"))) {
         DFShadow shadow;
         ql::df::readPointWithin(coder, QStringLiteral("shadowOffset"), shadow.offset);
         ql::df::readDouble(coder, QStringLiteral("shadowBlurRadius"), shadow.blurRadius, 1000.0);
         shadow.blurRadius = std::max(0.0, shadow.blurRadius);
-        ql::df::readColor(coder, QStringLiteral("shadowColour"), shadow.color);
+        ql::df::readValue(coder, QStringLiteral("shadowColour"), shadow.color);
         m_shadow = shadow;
     }
 }

@@ -1,6 +1,5 @@
 #include "shapes/df/DFImageShape.h"
 
-#include "platform/archive/ArchiveFields.h"
 #include "shapes/df/DFArchiving.h"
 #include "shapes/df/DFStyle.h"
 
@@ -83,9 +82,7 @@ void DFImageShape::encodeWithCoder(ql::KeyedArchiver& coder) const
 void DFImageShape::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     DFDrawableShape::initWithCoder(coder);
-    const QVariant image = ql::fields::readRaw(coder, QStringLiteral("image"));
-    if (image.metaType() == QMetaType::fromType<ql::Image>())
-        m_image = image.value<ql::Image>();
+    ql::df::readValue(coder, QStringLiteral("image"), m_image);
     ql::df::readPointWithin(coder, QStringLiteral("imageOffset"), m_imageOffset);
     double opacity = m_imageOpacity;
     if (ql::df::readDouble(coder, QStringLiteral("imageOpacity"), opacity, 1.0))

@@ -117,8 +117,8 @@ void DFStroke::initWithCoder(ql::KeyedUnarchiver& coder)
     double width = m_width;
     if (ql::df::readDouble(coder, QStringLiteral("width"), width))
         setWidth(width);
-    ql::df::readColor(coder, QStringLiteral("colour"), m_colour);
-    ql::df::readDash(coder, QStringLiteral("dash"), m_dash);
+    ql::df::readValue(coder, QStringLiteral("colour"), m_colour);
+    ql::df::readValue(coder, QStringLiteral("dash"), m_dash);
     int code = m_cap;
     if (ql::fields::readInt(coder, QStringLiteral("lineCap"), code))
         setLineCapStyle(code);
