@@ -1,6 +1,7 @@
 #include "shapes/df/DFArrowStroke.h"
 
 #include "platform/archive/ArchiveFields.h"
+#include "platform/object/ValueKind.h"
 #include "platform/graphics/FontResolver.h"
 #include "shapes/df/DFArchiving.h"
 #include "shapes/df/PathEditing.h"
@@ -148,6 +149,22 @@ Element fromCubic(const ql::df::Cubic& c, Type type)
     if (type == Type::LineTo)
         return Element {Type::LineTo, {c[3], QPointF(), QPointF()}};
     return Element {Type::CurveTo, {c[1], c[2], c[3]}};
+}
+
+// The entries of a dictionary read from a file that can be text
+// attributes: fonts, colours, paragraph styles, numbers and strings. Objects
+// in it would belong to the archive and go with it.
+ql::TextAttributes textAttributeValues(const QVariantMap& read)
+{
+    ql::TextAttributes kept;
+    for (auto it = read.cbegin(); it != read.cend(); ++it) {
+        const QMetaType type = it.value().metaType();
+        if (type == QMetaType::fromType<ql::Font>() || type == QMetaType::fromType<ql::Color>()
+            || type == QMetaType::fromType<ql::ParagraphStyle>() || type == QMetaType::fromType<QString>()
+            || ql::isNumeric(it.value()))
+            kept.insert(it.key(), it.value());
+    }
+    return kept;
 }
 
 } // namespace
@@ -361,7 +378,7 @@ void DFArrowStroke::initWithCoder(ql::KeyedUnarchiver& coder)
         setArrowHeadWidth(value);
     const QVariant attributes = ql::fields::readRaw(coder, QStringLiteral("textAttributes"));
     if (attributes.typeId() == QMetaType::QVariantMap)
-        m_textAttributes = attributes.toMap();
+        m_textAttributes = textAttributeValues(attributes.toMap());
     int options = m_options;
     if (ql::fields::readInt(coder, QStringLiteral("dimensioningLineOptions"), options))
         setDimensioningLineOptions(options);

@@ -99,10 +99,16 @@ void DFDrawable::drawContentInRect(QPainter& painter, const QRectF& destination,
     const QRectF source = from.isEmpty() ? drawingBounds(style) : from;
     if (source.width() <= 0.0 || source.height() <= 0.0 || destination.isEmpty())
         return;
+    // Blowing a speck up a millionfold shows nothing and strains the painter.
+    const double sx = destination.width() / source.width();
+    const double sy = destination.height() / source.height();
+    constexpr double largestScale = 1.0e6;
+    if (!(sx <= largestScale && sy <= largestScale))
+        return;
     painter.save();
     painter.setClipRect(destination, Qt::IntersectClip);
     painter.translate(destination.topLeft());
-    painter.scale(destination.width() / source.width(), destination.height() / source.height());
+    painter.scale(sx, sy);
     painter.translate(-source.topLeft());
     drawContentWithStyle(painter, style);
     painter.restore();
