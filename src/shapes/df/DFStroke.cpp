@@ -16,8 +16,10 @@ DFStroke::DFStroke(const DFStroke& other)
 
 void DFStroke::setWidth(double width)
 {
+    // The painter draws no pen of 32,768 units or more.
+    constexpr double widest = 32767.0;
     if (std::isfinite(width) && width >= 0.0)
-        m_width = std::min(width, ql::df::largestCoordinate);
+        m_width = std::min(width, widest);
 }
 
 void DFStroke::setLineCapStyle(int cap)

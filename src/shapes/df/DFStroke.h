@@ -19,7 +19,8 @@ public:
     ~DFStroke() override;
 
     double width() const { return m_width; }
-    // Negative or non-finite widths are ignored; 0 draws the thinnest line.
+    // Negative or non-finite widths are ignored, and widths beyond 32,767
+    // points held there; 0 draws the thinnest line.
     void setWidth(double width);
     const ql::Color& colour() const { return m_colour; }
     void setColour(const ql::Color& colour) { m_colour = colour; }

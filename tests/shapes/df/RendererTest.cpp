@@ -212,6 +212,12 @@ TEST(RendererTest, PatternsTileFromTheObjectAndNamesNameTheKind)
     EXPECT_EQ(dftest::colourAt(image, 14, 18), QColor(Qt::blue));
     EXPECT_EQ(dftest::alphaAt(image, 11, 10), 0);
 
+    DFStroke wide;
+    wide.setWidth(1e6);
+    EXPECT_EQ(wide.pen().widthF(), 32767.0) << "as wide as the painter draws";
+    wide.setWidth(-1);
+    EXPECT_EQ(wide.width(), 32767.0);
+
     const DFFill fill;
     EXPECT_EQ(fill.actionNameForKeyPath(QStringLiteral("colour")), QStringLiteral("Fill Colour"));
     EXPECT_TRUE(fill.observableKeyPaths().contains(QStringLiteral("enabled")));
