@@ -81,15 +81,10 @@ void DFFill::drawShadow(QPainter& painter, const ql::BezierPath& outline) const
         painter.fillPath(cast.toPainterPath(), colour);
         return;
     }
-    // The blur radius is in points; the blurred layer works in pixels. A
-    // layer is only made for a shadow of a size a picture can have.
-    const QTransform t = painter.worldTransform();
+    // The blur radius is in points; the blurred layer works in pixels.
+    const QTransform t = painter.combinedTransform();
     const double scale = std::sqrt(std::abs(t.determinant()));
-    const QRectF device = t.mapRect(cast.bounds()).adjusted(-blur * scale, -blur * scale, blur * scale, blur * scale);
-    constexpr double largestLayer = 16384.0;
-    constexpr double farthest = 1.0e6;
-    if (!(device.width() <= largestLayer && device.height() <= largestLayer && std::abs(device.left()) < farthest
-          && std::abs(device.top()) < farthest))
+    if (!std::isfinite(scale))
         return;
     ql::drawBlurWithColor(painter, cast, colour, blur * scale);
 }
