@@ -4,10 +4,10 @@
 #include "shapes/df/DFDrawingView.h"
 #include "shapes/df/PathEditing.h"
 
-void DFDeletePointTool::press(DFDrawingView& view, const DFPointerEvent& event)
+void DFDeletePointTool::press(DFDrawingView& view, const ql::CanvasEvent& event)
 {
     for (DFDrawablePath* path : view.editablePaths()) {
-        if (std::optional<ql::BezierPath> edited = ql::df::deletePointNear(path->path(), event.position, DFDrawingView::pointTolerance)) {
+        if (std::optional<ql::BezierPath> edited = ql::df::deletePointNear(path->path(), event.location, DFDrawingView::pointTolerance)) {
             path->setPath(*edited);
             return;
         }

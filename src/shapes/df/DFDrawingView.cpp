@@ -52,44 +52,58 @@ DFObjectDrawingLayer* DFDrawingView::activeLayer() const
     return m_drawing ? m_drawing->activeLayer() : nullptr;
 }
 
-void DFDrawingView::handlePointerEvent(const DFPointerEvent& event)
+void DFDrawingView::handleMouseDown(const ql::CanvasEvent& event)
 {
     DFTool& tool = m_controller->drawingTool();
-    if (event.type != DFPointerEvent::Type::Move && tool.keepsEvents()) {
-        switch (event.type) {
-        case DFPointerEvent::Type::Press: tool.press(*this, event); break;
-        case DFPointerEvent::Type::Drag: tool.drag(*this, event); break;
-        case DFPointerEvent::Type::Release: tool.release(*this, event); break;
-        case DFPointerEvent::Type::Move: break;
-        }
-        emit needsDisplay();
-        return;
-    }
-    switch (event.type) {
-    case DFPointerEvent::Type::Press: mouseDown(event); break;
-    case DFPointerEvent::Type::Drag: mouseDragged(event); break;
-    case DFPointerEvent::Type::Release: mouseUp(event); break;
-    case DFPointerEvent::Type::Move: mouseMoved(event); break;
-    }
+    if (tool.keepsEvents())
+        tool.press(*this, event);
+    else
+        mouseDown(event);
     emit needsDisplay();
 }
 
-void DFDrawingView::mouseDown(const DFPointerEvent& event)
+void DFDrawingView::handleMouseDragged(const ql::CanvasEvent& event)
+{
+    DFTool& tool = m_controller->drawingTool();
+    if (tool.keepsEvents())
+        tool.drag(*this, event);
+    else
+        mouseDragged(event);
+    emit needsDisplay();
+}
+
+void DFDrawingView::handleMouseUp(const ql::CanvasEvent& event)
+{
+    DFTool& tool = m_controller->drawingTool();
+    if (tool.keepsEvents())
+        tool.release(*this, event);
+    else
+        mouseUp(event);
+    emit needsDisplay();
+}
+
+void DFDrawingView::handleMouseMoved(const ql::CanvasEvent& event)
+{
+    mouseMoved(event);
+    emit needsDisplay();
+}
+
+void DFDrawingView::mouseDown(const ql::CanvasEvent& event)
 {
     m_controller->drawingTool().press(*this, event);
 }
 
-void DFDrawingView::mouseDragged(const DFPointerEvent& event)
+void DFDrawingView::mouseDragged(const ql::CanvasEvent& event)
 {
     m_controller->drawingTool().drag(*this, event);
 }
 
-void DFDrawingView::mouseUp(const DFPointerEvent& event)
+void DFDrawingView::mouseUp(const ql::CanvasEvent& event)
 {
     m_controller->drawingTool().release(*this, event);
 }
 
-void DFDrawingView::mouseMoved(const DFPointerEvent& event)
+void DFDrawingView::mouseMoved(const ql::CanvasEvent& event)
 {
     m_controller->drawingTool().move(*this, event);
 }

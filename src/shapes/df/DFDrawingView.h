@@ -1,12 +1,12 @@
-// The drawing view: hosts a drawing, takes pointer events in drawing
-// coordinates and hands them to the chosen tool, and paints the paper, the
-// visible layers, the selection knobs and the tool's feedback. It is a
-// model: the canvas shows it and maps its pointer events onto
-// DFPointerEvent; subclasses react to presses, drags and releases by
-// overriding the mouse handlers (calling the base, which runs the tool).
+// The drawing view: hosts a drawing, takes the canvas's neutral pointer
+// events in drawing coordinates and hands them to the chosen tool, and
+// paints the paper, the visible layers, the selection knobs and the tool's
+// feedback. It is a model: the canvas shows it. Subclasses react to presses,
+// drags and releases by overriding the mouse handlers (calling the base,
+// which runs the tool).
 #pragma once
 
-#include "shapes/df/DFPointerEvent.h"
+#include "canvas/CanvasEvent.h"
 
 #include <QImage>
 #include <QObject>
@@ -44,8 +44,13 @@ public:
     // The active layer of the drawing, if any.
     DFObjectDrawingLayer* activeLayer() const;
 
-    // Where pointer events come in.
-    void handlePointerEvent(const DFPointerEvent& event);
+    // Where pointer events come in, in drawing coordinates. While the tool
+    // keeps the events (an open path) they go to it directly; otherwise to
+    // the mouse handlers below.
+    void handleMouseDown(const ql::CanvasEvent& event);
+    void handleMouseDragged(const ql::CanvasEvent& event);
+    void handleMouseUp(const ql::CanvasEvent& event);
+    void handleMouseMoved(const ql::CanvasEvent& event);
     // Ends a gesture the tool has open (an unfinished path is kept when it
     // has two points or more).
     void endOpenGesture();
@@ -72,10 +77,10 @@ signals:
     void needsDisplay();
 
 protected:
-    virtual void mouseDown(const DFPointerEvent& event);
-    virtual void mouseDragged(const DFPointerEvent& event);
-    virtual void mouseUp(const DFPointerEvent& event);
-    virtual void mouseMoved(const DFPointerEvent& event);
+    virtual void mouseDown(const ql::CanvasEvent& event);
+    virtual void mouseDragged(const ql::CanvasEvent& event);
+    virtual void mouseUp(const ql::CanvasEvent& event);
+    virtual void mouseMoved(const ql::CanvasEvent& event);
 
 private:
     void paintKnobs(QPainter& painter) const;

@@ -6,23 +6,23 @@
 
 #include <QPolygonF>
 
-void DFFreehandTool::press(DFDrawingView&, const DFPointerEvent& event)
+void DFFreehandTool::press(DFDrawingView&, const ql::CanvasEvent& event)
 {
-    m_track = {event.position};
+    m_track = {event.location};
     m_tracking = true;
 }
 
-void DFFreehandTool::drag(DFDrawingView&, const DFPointerEvent& event)
+void DFFreehandTool::drag(DFDrawingView&, const ql::CanvasEvent& event)
 {
     if (m_tracking)
-        m_track.push_back(event.position);
+        m_track.push_back(event.location);
 }
 
-void DFFreehandTool::release(DFDrawingView& view, const DFPointerEvent& event)
+void DFFreehandTool::release(DFDrawingView& view, const ql::CanvasEvent& event)
 {
     if (!m_tracking)
         return;
-    m_track.push_back(event.position);
+    m_track.push_back(event.location);
     finish(view);
 }
 

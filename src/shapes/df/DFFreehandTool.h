@@ -12,9 +12,9 @@ public:
     static constexpr double tolerance = 1.0;
 
     QString name() const override { return QStringLiteral("Freehand"); }
-    void press(DFDrawingView& view, const DFPointerEvent& event) override;
-    void drag(DFDrawingView& view, const DFPointerEvent& event) override;
-    void release(DFDrawingView& view, const DFPointerEvent& event) override;
+    void press(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void drag(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void release(DFDrawingView& view, const ql::CanvasEvent& event) override;
     void finish(DFDrawingView& view) override;
     void paintFeedback(QPainter& painter, const DFDrawingView& view) const override;
 

@@ -4,10 +4,10 @@
 #include "shapes/df/DFDrawingView.h"
 #include "shapes/df/PathEditing.h"
 
-void DFInsertPointTool::press(DFDrawingView& view, const DFPointerEvent& event)
+void DFInsertPointTool::press(DFDrawingView& view, const ql::CanvasEvent& event)
 {
     for (DFDrawablePath* path : view.editablePaths()) {
-        if (std::optional<ql::BezierPath> edited = ql::df::insertPointNear(path->path(), event.position, DFDrawingView::pointTolerance)) {
+        if (std::optional<ql::BezierPath> edited = ql::df::insertPointNear(path->path(), event.location, DFDrawingView::pointTolerance)) {
             path->setPath(*edited);
             return;
         }

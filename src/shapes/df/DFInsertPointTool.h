@@ -7,7 +7,7 @@
 class DFInsertPointTool final : public DFTool {
 public:
     QString name() const override { return QStringLiteral("Insert Path Point"); }
-    void press(DFDrawingView& view, const DFPointerEvent& event) override;
-    void drag(DFDrawingView&, const DFPointerEvent&) override {}
-    void release(DFDrawingView&, const DFPointerEvent&) override {}
+    void press(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void drag(DFDrawingView&, const ql::CanvasEvent&) override {}
+    void release(DFDrawingView&, const ql::CanvasEvent&) override {}
 };

@@ -6,26 +6,26 @@
 
 #include <QLineF>
 
-void DFLineTool::press(DFDrawingView&, const DFPointerEvent& event)
+void DFLineTool::press(DFDrawingView&, const ql::CanvasEvent& event)
 {
-    m_start = m_end = event.position;
+    m_start = m_end = event.location;
     m_tracking = true;
 }
 
-void DFLineTool::drag(DFDrawingView& view, const DFPointerEvent& event)
+void DFLineTool::drag(DFDrawingView& view, const ql::CanvasEvent& event)
 {
     if (!m_tracking)
         return;
-    m_end = event.position;
+    m_end = event.location;
     if (DFObjectDrawingLayer* layer = view.activeLayer())
         layer->showInfoWindowWithString(QStringLiteral("%1 pt").arg(QLineF(m_start, m_end).length(), 0, 'f', 1), m_end);
 }
 
-void DFLineTool::release(DFDrawingView& view, const DFPointerEvent& event)
+void DFLineTool::release(DFDrawingView& view, const ql::CanvasEvent& event)
 {
     if (!m_tracking)
         return;
-    m_end = event.position;
+    m_end = event.location;
     finish(view);
 }
 

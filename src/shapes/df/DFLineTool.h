@@ -7,9 +7,9 @@
 class DFLineTool final : public DFTool {
 public:
     QString name() const override { return QStringLiteral("Line"); }
-    void press(DFDrawingView& view, const DFPointerEvent& event) override;
-    void drag(DFDrawingView& view, const DFPointerEvent& event) override;
-    void release(DFDrawingView& view, const DFPointerEvent& event) override;
+    void press(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void drag(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void release(DFDrawingView& view, const ql::CanvasEvent& event) override;
     void finish(DFDrawingView& view) override;
     void paintFeedback(QPainter& painter, const DFDrawingView& view) const override;
 

@@ -32,35 +32,35 @@ void DFPathTool::addVertex(QPointF point)
     m_outHandle.reset();
 }
 
-void DFPathTool::press(DFDrawingView&, const DFPointerEvent& event)
+void DFPathTool::press(DFDrawingView&, const ql::CanvasEvent& event)
 {
-    m_pointer = event.position;
+    m_pointer = event.location;
     m_pressed = true;
     if (!m_open) {
         m_path = {};
-        m_path.moveTo(event.position);
-        m_anchor = event.position;
+        m_path.moveTo(event.location);
+        m_anchor = event.location;
         m_outHandle.reset();
         m_open = true;
         m_ending = event.clickCount >= 2;
         return;
     }
     // The first click of a double click already added the vertex.
-    if (QLineF(m_anchor, event.position).length() > 0.0)
-        addVertex(event.position);
+    if (QLineF(m_anchor, event.location).length() > 0.0)
+        addVertex(event.location);
     if (event.clickCount >= 2)
         m_ending = true;
 }
 
-void DFPathTool::drag(DFDrawingView&, const DFPointerEvent& event)
+void DFPathTool::drag(DFDrawingView&, const ql::CanvasEvent& event)
 {
-    m_pointer = event.position;
-    if (!m_pressed || m_ending || QLineF(m_anchor, event.position).length() < handleThreshold)
+    m_pointer = event.location;
+    if (!m_pressed || m_ending || QLineF(m_anchor, event.location).length() < handleThreshold)
         return;
     // The handle leaves the vertex towards the pointer; its mirror shapes
     // the segment that arrives at the vertex.
-    m_outHandle = event.position;
-    const QPointF mirrored = m_anchor * 2.0 - event.position;
+    m_outHandle = event.location;
+    const QPointF mirrored = m_anchor * 2.0 - event.location;
     QList<ql::BezierPath::Element> elements = m_path.elements();
     if (elements.size() >= 2) {
         ql::BezierPath::Element& last = elements.last();
@@ -74,17 +74,17 @@ void DFPathTool::drag(DFDrawingView&, const DFPointerEvent& event)
     }
 }
 
-void DFPathTool::release(DFDrawingView& view, const DFPointerEvent& event)
+void DFPathTool::release(DFDrawingView& view, const ql::CanvasEvent& event)
 {
-    m_pointer = event.position;
+    m_pointer = event.location;
     m_pressed = false;
     if (m_ending)
         finish(view);
 }
 
-void DFPathTool::move(DFDrawingView&, const DFPointerEvent& event)
+void DFPathTool::move(DFDrawingView&, const ql::CanvasEvent& event)
 {
-    m_pointer = event.position;
+    m_pointer = event.location;
 }
 
 void DFPathTool::finish(DFDrawingView& view)

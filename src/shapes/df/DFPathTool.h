@@ -11,10 +11,10 @@
 class DFPathTool final : public DFTool {
 public:
     QString name() const override { return QStringLiteral("Path"); }
-    void press(DFDrawingView& view, const DFPointerEvent& event) override;
-    void drag(DFDrawingView& view, const DFPointerEvent& event) override;
-    void release(DFDrawingView& view, const DFPointerEvent& event) override;
-    void move(DFDrawingView& view, const DFPointerEvent& event) override;
+    void press(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void drag(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void release(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void move(DFDrawingView& view, const ql::CanvasEvent& event) override;
     bool keepsEvents() const override { return m_open && !m_ending; }
     void finish(DFDrawingView& view) override;
     void paintFeedback(QPainter& painter, const DFDrawingView& view) const override;

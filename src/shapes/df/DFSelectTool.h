@@ -12,9 +12,9 @@ class DFDrawablePath;
 class DFSelectTool final : public DFTool {
 public:
     QString name() const override { return QStringLiteral("Select"); }
-    void press(DFDrawingView& view, const DFPointerEvent& event) override;
-    void drag(DFDrawingView& view, const DFPointerEvent& event) override;
-    void release(DFDrawingView& view, const DFPointerEvent& event) override;
+    void press(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void drag(DFDrawingView& view, const ql::CanvasEvent& event) override;
+    void release(DFDrawingView& view, const ql::CanvasEvent& event) override;
     void finish(DFDrawingView& view) override;
 
 private:

@@ -2,6 +2,7 @@
 // draw into and read pixels back from, and a pointer-event script.
 #pragma once
 
+#include "canvas/CanvasEvent.h"
 #include "shapes/df/DFDrawingView.h"
 
 #include <QImage>
@@ -28,28 +29,27 @@ inline QColor colourAt(const QImage& image, int x, int y)
     return QColor::fromRgba(image.pixel(x, y));
 }
 
-inline DFPointerEvent event(DFPointerEvent::Type type, QPointF at, int clicks = 1)
+inline ql::CanvasEvent event(QPointF at, int clicks = 1)
 {
-    DFPointerEvent e;
-    e.type = type;
-    e.position = at;
+    ql::CanvasEvent e;
+    e.location = at;
     e.clickCount = clicks;
     return e;
 }
 
 inline void click(DFDrawingView& view, QPointF at, int clicks = 1)
 {
-    view.handlePointerEvent(event(DFPointerEvent::Type::Press, at, clicks));
-    view.handlePointerEvent(event(DFPointerEvent::Type::Release, at, clicks));
+    view.handleMouseDown(event(at, clicks));
+    view.handleMouseUp(event(at, clicks));
 }
 
 // Press at the first point, drag through the rest, release at the last.
 inline void drag(DFDrawingView& view, const QVector<QPointF>& track)
 {
-    view.handlePointerEvent(event(DFPointerEvent::Type::Press, track.first()));
+    view.handleMouseDown(event(track.first()));
     for (qsizetype i = 1; i < track.size(); ++i)
-        view.handlePointerEvent(event(DFPointerEvent::Type::Drag, track[i]));
-    view.handlePointerEvent(event(DFPointerEvent::Type::Release, track.last()));
+        view.handleMouseDragged(event(track[i]));
+    view.handleMouseUp(event(track.last()));
 }
 
 } // namespace dftest

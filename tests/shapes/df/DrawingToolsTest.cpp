@@ -27,7 +27,7 @@ public:
     QList<int> releaseClicks;
 
 protected:
-    void mouseUp(const DFPointerEvent& event) override
+    void mouseUp(const ql::CanvasEvent& event) override
     {
         releaseClicks.append(event.clickCount);
         DFDrawingView::mouseUp(event);
