@@ -121,12 +121,19 @@ TEST(CrashScenario, AThreadThatDoesNotAnswerIsRecordedWithoutState)
     EXPECT_EQ(result.signal, SIGSEGV);
     const auto file = result.runFolder() / "signal.hlyrecord";
     EXPECT_EQ(sectionNames(file), kSignalRecord);
+    // On a loaded machine another thread may also miss the answer window and be
+    // recorded empty; the blocked one always is, and the crashed one never.
     int empty = 0;
     const auto records = readRecords(file);
-    for (const auto& thread : *member(records.at(1), "threads")->asArray())
+    const auto& threads = *member(records.at(1), "threads")->asArray();
+    for (const auto& thread : threads)
         if (member(thread, "registers")->asMap()->empty() && member(thread, "stacktrace")->asArray()->empty())
             ++empty;
-    EXPECT_EQ(empty, 1);
+    EXPECT_GE(empty, 1);
+    EXPECT_LT(empty, int(threads.size()));
+    const auto dump = dumpReport(file);
+    ASSERT_TRUE(dump);
+    EXPECT_FALSE(scenarioFunctions(*dump, crashedThread(*dump)).empty());
 }
 
 TEST(CrashScenario, AStackOverflowOnAThreadOfTheKitsLeavesAReport)
