@@ -2,15 +2,13 @@
 // convert doing the nearest operation on the same file in the same run.
 // The peer's rows include reading the file; "convert/read-only" shows that
 // share on its own.
+#include "ImageMagickPeer.h"
 #include "app/design/ZVDesignHelper.h"
 
-#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -43,26 +41,10 @@ const QImage& picture()
     return image;
 }
 
-QString peerProgram()
-{
-    // The packaged ImageMagick, not any wrapper earlier on the PATH.
-    for (const char* path : {"/usr/bin/convert-im6.q16", "/usr/bin/convert"})
-        if (QFileInfo::exists(QString::fromLatin1(path)))
-            return QString::fromLatin1(path);
-    return QStandardPaths::findExecutable(QStringLiteral("convert"));
-}
-
 const QString& inputFile()
 {
-    static QTemporaryDir dir;
-    static const QString path = [] {
-        // MIFF is ImageMagick's own format: the cheapest file for it to read.
-        const QString png = dir.filePath(QStringLiteral("picture.png"));
-        const QString miff = dir.filePath(QStringLiteral("picture.miff"));
-        picture().save(png);
-        QProcess::execute(peerProgram(), {png, miff});
-        return miff;
-    }();
+    // MIFF is ImageMagick's own format: the cheapest file for it to read.
+    static const QString path = bench::peerInputFile(picture(), QStringLiteral("miff"));
     return path;
 }
 
@@ -109,7 +91,7 @@ void ours(benchmark::State& state)
 void peer(benchmark::State& state)
 {
     const int effect = int(state.range(0));
-    const QString program = peerProgram();
+    const QString program = bench::imageMagickConvert();
     if (program.isEmpty()) {
         state.SkipWithError("ImageMagick's convert is not installed");
         return;

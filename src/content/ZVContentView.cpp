@@ -1,8 +1,43 @@
 #include "content/ZVContentView.h"
 
 #include "canvas/ZVPuttyView.h"
+#include "content/ShapeLayer.h"
+#include "platform/undo/UndoManager.h"
 
-ZVContentView::ZVContentView(QObject* parent) : KVObject(parent) {}
+#include <QPainterPath>
+#include <QtDebug>
+
+namespace {
+
+// The inner-shadow band reaches this far beyond the bounds, so that its
+// shadow covers the whole inside however far it is offset or blurred.
+constexpr double kShadowBandOutset = 42.0;
+
+ql::BezierPath roundedRect(const QRectF& rect, double radius)
+{
+    QPainterPath path;
+    if (radius > 0.0)
+        path.addRoundedRect(rect, radius, radius);
+    else
+        path.addRect(rect);
+    return ql::BezierPath::fromPainterPath(path);
+}
+
+} // namespace
+
+ZVContentView::ZVContentView(QObject* parent)
+    : KVObject(parent), m_border(new ShapeLayer(this)), m_innerShadow(new ShapeLayer(this))
+{
+    // The border starts invisible (no width) in the program's dark purple.
+    m_border->setStrokeColor(QVariant::fromValue(ql::Color::calibratedRgb(67 / 255.0, 37 / 255.0, 83 / 255.0)));
+    m_border->setFillColor(QVariant());
+    m_border->setLineWidth(0.0);
+    m_border->setZPosition(1000.0);
+    m_innerShadow->setZPosition(1001.0);
+    m_innerShadow->setHidden(true);
+}
+
+ZVContentView::~ZVContentView() = default;
 
 const ql::PropertyTable& ZVContentView::staticTable()
 {
@@ -13,6 +48,9 @@ const ql::PropertyTable& ZVContentView::staticTable()
             .property("editMode", &ZVContentView::editMode, &ZVContentView::setEditMode)
             .property("innerShadowEnabled", &ZVContentView::innerShadowEnabled,
                       &ZVContentView::setInnerShadowEnabled)
+            .readOnly("border", &ZVContentView::border)
+            .readOnly("innerShadow", &ZVContentView::innerShadow)
+            .readOnly("layerCornerRadius", &ZVContentView::layerCornerRadius)
             .build();
     return table;
 }
@@ -24,7 +62,10 @@ const ql::PropertyTable& ZVContentView::properties() const
 
 void ZVContentView::setFrame(const QRectF& frame)
 {
+    const bool resized = frame.size() != m_frame.size();
     changeValue(QStringLiteral("frame"), m_frame, frame);
+    if (resized)
+        layout();
 }
 
 ZVPuttyView* ZVContentView::puttyView() const
@@ -45,4 +86,62 @@ void ZVContentView::setEditMode(bool editMode)
 void ZVContentView::setInnerShadowEnabled(bool enabled)
 {
     changeValue(QStringLiteral("innerShadowEnabled"), m_innerShadowEnabled, enabled);
+}
+
+ql::UndoManager* ZVContentView::undoManager() const
+{
+    const ZVPuttyView* element = puttyView();
+    return element ? element->undoManager() : nullptr;
+}
+
+void ZVContentView::recordUndo(const ql::KeyValueChange& change)
+{
+    if (!isRecordingUndo())
+        return;
+    ql::UndoManager* manager = undoManager();
+    if (!manager)
+        return;
+    // Setting the path back is observed again, which records the inverse.
+    manager->registerUndo(this, [this, keyPath = change.keyPath, oldValue = change.oldValue] {
+        const ql::Status status = setValueForKeyPath(keyPath, oldValue);
+        if (!status)
+            qWarning().noquote() << "undo of" << keyPath << "failed:" << status.error().describe();
+    });
+}
+
+void ZVContentView::layout()
+{
+    layoutLayers();
+    setNeedsDisplay();
+}
+
+void ZVContentView::layoutLayers()
+{
+    const QRectF bounds = this->bounds();
+    const double radius = m_border->cornerRadius();
+    // A rounded border lies on the bounds (the content is clipped to the same
+    // curve); a square one is inset so that its whole width shows.
+    const double half = m_border->lineWidth() / 2.0;
+    const QRectF strokeRect = radius > 0.0 ? bounds : bounds.adjusted(half, half, -half, -half);
+    m_border->setPath(roundedRect(strokeRect, radius));
+    m_layerCornerRadius = radius;
+    m_border->setFrame(bounds);
+
+    if (!m_innerShadowEnabled) {
+        // Hidden, it keeps its last path.
+        m_innerShadow->setHidden(true);
+        return;
+    }
+    m_innerShadow->setHidden(false);
+    m_innerShadow->setFrame(bounds);
+    // A band from far outside to the (rounded) outline: filled even-odd, its
+    // shadow falls inwards; the mask keeps only the inside.
+    const ql::BezierPath inside = roundedRect(bounds, radius);
+    ql::BezierPath band = ql::BezierPath::rect(
+        bounds.adjusted(-kShadowBandOutset, -kShadowBandOutset, kShadowBandOutset, kShadowBandOutset));
+    band.append(inside);
+    band.closePath();
+    band.setWindingRule(ql::BezierPath::WindingRule::EvenOdd);
+    m_innerShadow->setPath(band);
+    m_innerShadow->setMaskPath(inside);
 }

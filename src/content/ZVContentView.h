@@ -1,6 +1,8 @@
 // What every content of an element has: a frame inside the element, the weak
-// link back to the element, and the edit and inner-shadow flags the element
-// sets. The image, text and 3D text contents build on it.
+// link back to the element, the edit and inner-shadow flags the element
+// sets, and the two shape layers (`border` and `innerShadow`) that the
+// element styles by key path and the content lays out over its bounds. The
+// image, text and 3D text contents build on it.
 #pragma once
 
 #include "platform/archive/Codable.h"
@@ -9,15 +11,21 @@
 #include <QPointer>
 #include <QRectF>
 
+class ShapeLayer;
 class ZVPuttyView;
+namespace ql {
+class UndoManager;
+}
 
 class ZVContentView : public ql::KVObject, public ql::Codable {
     Q_OBJECT
 public:
     explicit ZVContentView(QObject* parent = nullptr);
+    ~ZVContentView() override;
     const ql::PropertyTable& properties() const override;
 
     QRectF frame() const { return m_frame; }
+    // A new size lays the layers out again.
     virtual void setFrame(const QRectF& frame);
     QRectF bounds() const { return QRectF(QPointF(0, 0), m_frame.size()); }
 
@@ -31,6 +39,45 @@ public:
     bool innerShadowEnabled() const { return m_innerShadowEnabled; }
     void setInnerShadowEnabled(bool enabled);
 
+    // The border stroke and the inner-shadow band, drawn above the content in
+    // that order. They exist from the start, so the element's key paths
+    // ("border.lineWidth", "innerShadow.shadowRadius", ...) always reach them.
+    ShapeLayer* border() const { return m_border; }
+    ShapeLayer* innerShadow() const { return m_innerShadow; }
+    // The corner radius the content itself is clipped to: the border's, as of
+    // the last layout.
+    double layerCornerRadius() const { return m_layerCornerRadius; }
+
+    // Shapes the border and inner-shadow layers to the bounds (and whatever
+    // a content adds), then asks for a redraw.
+    virtual void layout();
+    // Views drawing this content redraw on displayNeeded().
+    void setNeedsDisplay() { emit displayNeeded(); }
+
+    // Where this content's changes are recorded: its element's document.
+    ql::UndoManager* undoManager() const;
+
+    // While one is alive, changes of the content record no undo: reading,
+    // and steps the content takes on its own rather than the user's.
+    class UnrecordedChanges {
+    public:
+        explicit UnrecordedChanges(ZVContentView& view) : m_view(&view) { ++view.m_unrecorded; }
+        ~UnrecordedChanges()
+        {
+            if (m_view)
+                --m_view->m_unrecorded;
+        }
+        UnrecordedChanges(const UnrecordedChanges&) = delete;
+        UnrecordedChanges& operator=(const UnrecordedChanges&) = delete;
+
+    private:
+        QPointer<ZVContentView> m_view;
+    };
+    bool isRecordingUndo() const { return m_unrecorded == 0; }
+
+signals:
+    void displayNeeded();
+
 protected:
     template <class C>
     static ql::PropertyTableBuilder<C> contentTable()
@@ -39,8 +86,22 @@ protected:
     }
     static const ql::PropertyTable& staticTable();
 
+    // The generic undo of one observed change: a step that sets the key path
+    // back to its old value, recorded on the element's document unless
+    // changes are unrecorded. A null old value is set back as null, so that
+    // the first gradient or mask given to a content can be taken back.
+    void recordUndo(const ql::KeyValueChange& change);
+    // The layers' part of layout().
+    void layoutLayers();
+
     QRectF m_frame;
     QPointer<QObject> m_puttyView;
     bool m_editMode = false;
     bool m_innerShadowEnabled = false;
+
+private:
+    ShapeLayer* m_border = nullptr;
+    ShapeLayer* m_innerShadow = nullptr;
+    double m_layerCornerRadius = 0.0;
+    int m_unrecorded = 0;
 };

@@ -1,10 +1,14 @@
 #include "content/ZVImageView.h"
 
+#include "app/categories/ImageBitmap.h"
 #include "platform/graphics/Gradient.h"
+
+#include <cmath>
 
 ZVImageView::ZVImageView(const QRectF& frame, QObject* parent) : ZVImageView(frame, parent, SkipInitialize{})
 {
     initialize();
+    startObserving();
 }
 
 ZVImageView::ZVImageView(const QRectF& frame, QObject* parent, SkipInitialize) : ZVContentView(parent)
@@ -16,22 +20,41 @@ ZVImageView::ZVImageView(const QRectF& frame, QObject* parent, SkipInitialize) :
 const ql::PropertyTable& ZVImageView::imageTable()
 {
     using V = ZVImageView;
+    using ql::ValueKind;
     static const ql::PropertyTable table =
         contentTable<V>()
-            .property("image", &V::image, &V::setImage)
-            .property("originalImage", &V::originalImage, &V::setOriginalImage)
-            .readOnly("originalImageForCropping", &V::originalImageForCropping)
-            .property("tiledImage", &V::tiledImage, &V::setTiledImage)
             .property("scaleToFill", &V::scaleToFill, &V::setScaleToFill)
-            .property("imageScaling", &V::imageScaling, &V::setImageScaling)
-            .property("isVector", &V::isVector, &V::setIsVector)
             .property("cropMode", &V::cropMode, &V::setCropMode)
-            .property("cropRect", &V::cropRect, &V::setCropRect)
             .property("cropScale", &V::cropScale, &V::setCropScale)
-            .property("imageMode", &V::imageMode, &V::setImageMode, ql::ValueKind::Number)
+            .property("isVector", &V::isVector, &V::setIsVector)
+            .property("tiledImage", &V::tiledImage, &V::setTiledImage)
             .property("gradient", &V::gradient, &V::setGradient, ql::valueOf<ql::Gradient>())
-            .property("gradientAngle", &V::gradientAngle, &V::setGradientAngle, ql::ValueKind::Number)
-            .property("gradientType", &V::gradientType, &V::setGradientType, ql::ValueKind::Number)
+            .property("gradientAngle", &V::gradientAngle, &V::setGradientAngle, ValueKind::Number)
+            .property("gradientType", &V::gradientType, &V::setGradientType, ValueKind::Number)
+            .property("brightness", &V::brightness, &V::setBrightness, ValueKind::Number)
+            .property("contrast", &V::contrast, &V::setContrast, ValueKind::Number)
+            .property("saturation", &V::saturation, &V::setSaturation, ValueKind::Number)
+            .property("blur", &V::blur, &V::setBlur, ValueKind::Number)
+            .property("sharpness", &V::sharpness, &V::setSharpness, ValueKind::Number)
+            .property("tintColor", &V::tintColor, &V::setTintColor)
+            .property("imageEffect", &V::imageEffect, &V::setImageEffect)
+            .property("effectsEnabled", &V::effectsEnabled, &V::setEffectsEnabled)
+            .property("tintEnabled", &V::tintEnabled, &V::setTintEnabled)
+            .property("imageMode", &V::imageMode, &V::setImageMode, ValueKind::Number)
+            .readOnly("observingKeyPaths", &V::observingKeyPaths)
+            .property("originalImage", &V::originalImage, &V::setOriginalImage)
+            .readOnly("originalCIImage", &V::originalCIImage)
+            .property("originalImageForCropping", &V::originalImageForCropping, &V::setOriginalImageForCropping)
+            .property("cropRect", &V::cropRect, &V::setCropRect)
+            .property("imageMask", &V::imageMask, &V::setImageMask)
+            .property("imageMaskEnabled", &V::imageMaskEnabled, &V::setImageMaskEnabled)
+            .property("currentEmphasis", &V::currentEmphasis, &V::setCurrentEmphasis, ql::valueOf<QVariantList>())
+            .property("currentJustification", &V::currentJustification, &V::setCurrentJustification,
+                      ValueKind::Number)
+            .readOnly("isObserving", &V::isObserving)
+            .property("image", &V::image, &V::setImage)
+            .property("imageScaling", &V::imageScaling, &V::setImageScaling)
+            .readOnly("cropSourceRect", &V::cropSourceRect)
             .build();
     return table;
 }
@@ -43,12 +66,29 @@ const ql::PropertyTable& ZVImageView::properties() const
 
 void ZVImageView::initialize()
 {
-    m_isVector = false;
-    m_editMode = false;
-    m_innerShadowEnabled = false;
-    m_imageMode = QVariant(0);
-    m_cropMode = false;
+    setImageMaskEnabled(false);
+    setIsVector(false);
+    setCurrentEmphasis(QVariant());
+    setCurrentJustification(QVariant());
+    setEditMode(false);
+    setInnerShadowEnabled(false);
+    setImageMode(QVariant(0));
     setScaleToFill(true);
+    setCropMode(false);
+    setTintEnabled(false);
+    setEffectsEnabled(false);
+    setTintColor(ql::Color::white());
+    setLevelDefaults();
+}
+
+void ZVImageView::setLevelDefaults()
+{
+    // Integers, as the archive keeps them.
+    setBrightness(QVariant(0));
+    setContrast(QVariant(1));
+    setSaturation(QVariant(1));
+    setBlur(QVariant(0));
+    setSharpness(QVariant(0));
 }
 
 void ZVImageView::setImage(const ql::Image& image)
@@ -58,8 +98,19 @@ void ZVImageView::setImage(const ql::Image& image)
 
 void ZVImageView::setOriginalImage(const ql::Image& image)
 {
+    willChangeValueForKey(QStringLiteral("originalCIImage"));
     changeValue(QStringLiteral("originalImage"), m_originalImage, image);
-    m_originalImageForCropping = image;
+    // Vector originals take no adjustments; bitmaps are decoded once here.
+    m_originalPixels = image.isVector() ? QImage() : image.bitmap();
+    if (m_originalPixels.isNull() && !image.isNull() && !image.isVector())
+        m_originalPixels = ql::bitmapOf(image, ql::pixelDensity(image));
+    didChangeValueForKey(QStringLiteral("originalCIImage"));
+    setOriginalImageForCropping(image);
+}
+
+void ZVImageView::setOriginalImageForCropping(const ql::Image& image)
+{
+    changeValue(QStringLiteral("originalImageForCropping"), m_originalImageForCropping, image);
 }
 
 void ZVImageView::setTiledImage(const ql::Image& image)
@@ -99,6 +150,14 @@ void ZVImageView::setCropScale(double scale)
     changeValue(QStringLiteral("cropScale"), m_cropScale, scale);
 }
 
+QRectF ZVImageView::cropSourceRect() const
+{
+    // A crop scale of 0 (never set) or one that is not finite would divide
+    // the window into nothing or infinity.
+    const double scale = std::isfinite(m_cropScale) && m_cropScale > 0.0 ? m_cropScale : 1.0;
+    return QRectF(-m_cropRect.x(), m_cropRect.y(), m_cropRect.width() / scale, m_cropRect.height() / scale);
+}
+
 void ZVImageView::setImageMode(const QVariant& mode)
 {
     changeValue(QStringLiteral("imageMode"), m_imageMode, mode);
@@ -119,7 +178,67 @@ void ZVImageView::setGradientType(const QVariant& type)
     changeValue(QStringLiteral("gradientType"), m_gradientType, type);
 }
 
-void ZVImageView::setLevels()
+void ZVImageView::setBrightness(const QVariant& value)
 {
-    setImage(m_originalImage);
+    changeValue(QStringLiteral("brightness"), m_brightness, value);
+}
+
+void ZVImageView::setContrast(const QVariant& value)
+{
+    changeValue(QStringLiteral("contrast"), m_contrast, value);
+}
+
+void ZVImageView::setSaturation(const QVariant& value)
+{
+    changeValue(QStringLiteral("saturation"), m_saturation, value);
+}
+
+void ZVImageView::setBlur(const QVariant& value)
+{
+    changeValue(QStringLiteral("blur"), m_blur, value);
+}
+
+void ZVImageView::setSharpness(const QVariant& value)
+{
+    changeValue(QStringLiteral("sharpness"), m_sharpness, value);
+}
+
+void ZVImageView::setTintColor(const ql::Color& color)
+{
+    changeValue(QStringLiteral("tintColor"), m_tintColor, color);
+}
+
+void ZVImageView::setTintEnabled(bool enabled)
+{
+    changeValue(QStringLiteral("tintEnabled"), m_tintEnabled, enabled);
+}
+
+void ZVImageView::setImageEffect(qint64 effect)
+{
+    changeValue(QStringLiteral("imageEffect"), m_imageEffect, effect);
+}
+
+void ZVImageView::setEffectsEnabled(bool enabled)
+{
+    changeValue(QStringLiteral("effectsEnabled"), m_effectsEnabled, enabled);
+}
+
+void ZVImageView::setImageMask(const ql::Image& mask)
+{
+    changeValue(QStringLiteral("imageMask"), m_imageMask, mask);
+}
+
+void ZVImageView::setImageMaskEnabled(bool enabled)
+{
+    changeValue(QStringLiteral("imageMaskEnabled"), m_imageMaskEnabled, enabled);
+}
+
+void ZVImageView::setCurrentEmphasis(const QVariant& emphasis)
+{
+    changeValue(QStringLiteral("currentEmphasis"), m_currentEmphasis, emphasis);
+}
+
+void ZVImageView::setCurrentJustification(const QVariant& justification)
+{
+    changeValue(QStringLiteral("currentJustification"), m_currentJustification, justification);
 }

@@ -1,13 +1,18 @@
 // The image content of an element, and the base of the background, the
-// vector shape content and an element's reflection. This holds what pages
-// and elements use of it: the shown and original pictures, scaling, the
-// vector flag, crop state and display mode, and the gradient and tile fills
-// its subclasses draw through. Adjustments and drawing build on it later.
+// vector shape content and an element's reflection. It keeps the picture the
+// user placed (never changed by adjustments), the adjustments (brightness,
+// contrast, saturation, blur, sharpness, tint, one effect, a mask), a display
+// mode, crop state, a gradient overlay and a tiled fill, and shows the
+// adjusted picture. Its observed settings record their undo on the element's
+// document and re-run the adjustments.
 #pragma once
 
 #include "content/ZVContentView.h"
+#include "platform/graphics/Color.h"
 #include "platform/graphics/Image.h"
 
+#include <QImage>
+#include <QStringList>
 #include <QVariant>
 
 namespace ql::fields {
@@ -21,6 +26,9 @@ public:
     // The platform's image-scaling values.
     enum ImageScaling { ScaleProportionallyDown = 0, ScaleAxesIndependently = 1, ScaleNone = 2,
                         ScaleProportionallyUpOrDown = 3 };
+    // Display modes (imageMode).
+    enum DisplayMode { ScaleToFillMode = 0, ProportionalMode = 1, StretchedMode = 2, CroppedMode = 3,
+                       UnscaledMode = 4 };
 
     explicit ZVImageView(const QRectF& frame = QRectF(), QObject* parent = nullptr);
     const ql::PropertyTable& properties() const override;
@@ -29,10 +37,15 @@ public:
     // original alone.
     const ql::Image& image() const { return m_image; }
     void setImage(const ql::Image& image);
-    // The unedited picture; setting it also makes it the picture crops cut from.
+    // The unedited picture; setting it also makes it the picture crops cut
+    // from and the input of the adjustments. The shown picture changes only
+    // when setLevels() runs.
     const ql::Image& originalImage() const { return m_originalImage; }
     void setOriginalImage(const ql::Image& image);
+    // The original's pixels, read once per original: what adjustments start from.
+    const QImage& originalCIImage() const { return m_originalPixels; }
     const ql::Image& originalImageForCropping() const { return m_originalImageForCropping; }
+    void setOriginalImageForCropping(const ql::Image& image);
     const ql::Image& tiledImage() const { return m_tiledImage; }
     void setTiledImage(const ql::Image& image);
 
@@ -51,6 +64,10 @@ public:
     void setCropRect(const QRectF& rect);
     double cropScale() const { return m_cropScale; }
     void setCropScale(double scale);
+    // The part of originalImageForCropping() that crop mode shows, in its
+    // points, y from its bottom edge: (−x, y, width ÷ s, height ÷ s) of the
+    // crop rectangle at scale s (1 when the scale is 0 or not finite).
+    QRectF cropSourceRect() const;
     // Display mode 0 to 4; a number or null.
     QVariant imageMode() const { return m_imageMode; }
     void setImageMode(const QVariant& mode);
@@ -64,14 +81,57 @@ public:
     QVariant gradientType() const { return m_gradientType; }
     void setGradientType(const QVariant& type);
 
+    // Adjustments: numbers as set (integer or real), used by setLevels().
+    QVariant brightness() const { return m_brightness; }
+    void setBrightness(const QVariant& value);
+    QVariant contrast() const { return m_contrast; }
+    void setContrast(const QVariant& value);
+    QVariant saturation() const { return m_saturation; }
+    void setSaturation(const QVariant& value);
+    QVariant blur() const { return m_blur; }
+    void setBlur(const QVariant& value);
+    QVariant sharpness() const { return m_sharpness; }
+    void setSharpness(const QVariant& value);
+    ql::Color tintColor() const { return m_tintColor; }
+    void setTintColor(const ql::Color& color);
+    bool tintEnabled() const { return m_tintEnabled; }
+    void setTintEnabled(bool enabled);
+    // 0 none, 1 to 11 the effects of the design helper.
+    qint64 imageEffect() const { return m_imageEffect; }
+    void setImageEffect(qint64 effect);
+    bool effectsEnabled() const { return m_effectsEnabled; }
+    void setEffectsEnabled(bool enabled);
+    const ql::Image& imageMask() const { return m_imageMask; }
+    void setImageMask(const ql::Image& mask);
+    bool imageMaskEnabled() const { return m_imageMaskEnabled; }
+    void setImageMaskEnabled(bool enabled);
+
+    // Not used by pictures; the text inspector reads them of every content.
+    QVariant currentEmphasis() const { return m_currentEmphasis; }
+    void setCurrentEmphasis(const QVariant& emphasis);
+    QVariant currentJustification() const { return m_currentJustification; }
+    void setCurrentJustification(const QVariant& justification);
+
+    // Brightness 0, contrast 1, saturation 1, blur 0, sharpness 0, each an
+    // observed (and undoable) change.
+    void setLevelDefaults();
+
+    // The 23 key paths the view observes on itself, in order.
+    static const QStringList& observedKeyPaths();
+    QStringList observingKeyPaths() const { return m_isObserving ? observedKeyPaths() : QStringList(); }
+    void startObserving();
+    bool isObserving() const { return m_isObserving; }
+
+    // Recomputes the shown picture from the original: scaling by display
+    // mode, the adjustment chain, the mask, then the picture goes to the view
+    // or, for an element in crop display, to the crop. Records no undo.
+    virtual void setLevels();
+
     QStringList archiveClassChain() const override;
     void encodeWithCoder(ql::KeyedArchiver& coder) const override;
-    // Keys that are missing or of another kind keep their defaults.
+    // Reads quietly: keys that are missing or of another kind keep their
+    // defaults, and nothing is recorded for undo.
     void initWithCoder(ql::KeyedUnarchiver& coder) override;
-
-    // Re-applies the adjustments from the original to the shown picture.
-    // Until adjustments exist the shown picture is the original.
-    virtual void setLevels();
 
 protected:
     struct SkipInitialize {};
@@ -81,9 +141,12 @@ protected:
     static const ql::fields::Record<ZVImageView>& imageArchiveRecord();
 
     void initialize();
+    // What a change of one of the observed key paths does besides its undo.
+    virtual void observedValueChanged(const QString& keyPath);
 
     ql::Image m_image;
     ql::Image m_originalImage;
+    QImage m_originalPixels;
     ql::Image m_originalImageForCropping;
     ql::Image m_tiledImage;
     bool m_scaleToFill = false;
@@ -96,4 +159,22 @@ protected:
     QVariant m_gradient;
     QVariant m_gradientAngle;
     QVariant m_gradientType;
+    QVariant m_brightness;
+    QVariant m_contrast;
+    QVariant m_saturation;
+    QVariant m_blur;
+    QVariant m_sharpness;
+    ql::Color m_tintColor = ql::Color::white();
+    bool m_tintEnabled = false;
+    qint64 m_imageEffect = 0;
+    bool m_effectsEnabled = false;
+    ql::Image m_imageMask;
+    bool m_imageMaskEnabled = false;
+    QVariant m_currentEmphasis;
+    QVariant m_currentJustification;
+    bool m_isObserving = false;
+
+private:
+    void applyDisplayModeScaling();
+    void handOver(const ql::Image& result);
 };

@@ -1,24 +1,95 @@
 #include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVImageView.h"
+#include "platform/graphics/Color.h"
 #include "platform/graphics/Gradient.h"
+#include "platform/runtime/Deferred.h"
+
+namespace {
+
+using V = ZVImageView;
+using Write = std::function<void(const V&, ql::KeyedArchiver&, const QString&)>;
+using Read = std::function<void(V&, ql::KeyedUnarchiver&, const QString&)>;
+
+Write writeImage(const ql::Image& (V::*getter)() const)
+{
+    return [getter](const V& view, ql::KeyedArchiver& coder, const QString& key) {
+        const ql::Image& image = (view.*getter)();
+        coder.encodeObject(key, image.isNull() ? QVariant() : QVariant::fromValue(image));
+    };
+}
+
+Read readImage(ql::Image V::*field)
+{
+    return [field](V& view, ql::KeyedUnarchiver& coder, const QString& key) {
+        const QVariant value = ql::fields::readRaw(coder, key);
+        if (value.metaType() == QMetaType::fromType<ql::Image>())
+            view.*field = value.value<ql::Image>();
+    };
+}
+
+// The mask is always PNG: a mask needs its exact grey levels.
+void writeMask(const V& view, ql::KeyedArchiver& coder, const QString& key)
+{
+    if (view.imageMask().isNull())
+        return;
+    const ql::Image& mask = view.imageMask();
+    const ql::Image bitmap = mask.bitmap().isNull() ? ql::Image() : ql::Image(mask.bitmap());
+    const ql::Result<QByteArray> data = bitmap.encoded(ql::Image::Format::Png);
+    if (data)
+        coder.encodeObject(key, QVariant(*data));
+}
+
+void writeOriginal(const V& view, ql::KeyedArchiver& coder, const QString& key)
+{
+    const ql::Image& original = view.originalImage();
+    // A vector element whose picture is a bitmap after all keeps it lossless.
+    if (view.isVector() && !original.isNull() && !original.isVector()) {
+        const ql::Result<QByteArray> data = original.encoded(ql::Image::Format::Tiff);
+        if (data)
+            coder.encodeObject(key, QVariant(*data));
+        return;
+    }
+    ql::fields::writeImageData(coder, key, original);
+}
+
+} // namespace
 
 const ql::fields::Record<ZVImageView>& ZVImageView::imageArchiveRecord()
 {
-    using V = ZVImageView;
     static const auto keys = ql::fields::Record<V>()
         .boolean("scaleToFill", &V::m_scaleToFill)
         .boolean("cropMode", &V::m_cropMode)
+        .custom("tiledImage", writeImage(&V::tiledImage), readImage(&V::m_tiledImage))
         .value<ql::Gradient>("gradient", &V::m_gradient)
         .number("gradientAngle", &V::m_gradientAngle)
         .number("gradientType", &V::m_gradientType)
-        .boolean("innerShadowEnabled", &V::m_innerShadowEnabled)
-        .number("imageMode", &V::m_imageMode)
-        .boolean("isVector", &V::m_isVector)
-        .custom("originalImage",
+        .number("brightness", &V::m_brightness)
+        .number("saturation", &V::m_saturation)
+        .number("contrast", &V::m_contrast)
+        .number("blur", &V::m_blur)
+        .number("sharpness", &V::m_sharpness)
+        .custom("tintColor",
                 [](const V& view, ql::KeyedArchiver& coder, const QString& key) {
-                    ql::fields::writeImageData(coder, key, view.originalImage());
+                    coder.encodeObject(key, QVariant::fromValue(view.tintColor()));
                 },
+                [](V& view, ql::KeyedUnarchiver& coder, const QString& key) {
+                    const QVariant value = ql::fields::readRaw(coder, key);
+                    if (value.metaType() == QMetaType::fromType<ql::Color>())
+                        view.m_tintColor = value.value<ql::Color>();
+                })
+        .integer("imageEffect", &V::m_imageEffect)
+        .boolean("effectsEnabled", &V::m_effectsEnabled)
+        .boolean("innerShadowEnabled", &V::m_innerShadowEnabled)
+        .boolean("tintEnabled", &V::m_tintEnabled)
+        .number("imageMode", &V::m_imageMode)
+        .boolean("imageMaskEnabled", &V::m_imageMaskEnabled)
+        .custom("imageMask", writeMask,
+                [](V& view, ql::KeyedUnarchiver& coder, const QString& key) {
+                    view.m_imageMask = ql::fields::readImageData(coder, key);
+                })
+        .boolean("isVector", &V::m_isVector)
+        .custom("originalImage", writeOriginal,
                 [](V& view, ql::KeyedUnarchiver& coder, const QString& key) {
                     const ql::Image image = ql::fields::readImageData(coder, key);
                     if (!image.isNull())
@@ -40,5 +111,27 @@ void ZVImageView::encodeWithCoder(ql::KeyedArchiver& coder) const
 
 void ZVImageView::initWithCoder(ql::KeyedUnarchiver& coder)
 {
-    imageArchiveRecord().decode(*this, coder);
+    // The reader's order: the frame and the picture first, the display mode last.
+    static const QStringList order = QStringLiteral(
+        "frame isVector originalImage scaleToFill tiledImage gradient gradientAngle gradientType brightness "
+        "saturation contrast blur sharpness tintColor imageEffect effectsEnabled tintEnabled innerShadowEnabled "
+        "imageMaskEnabled imageMask imageMode cropMode").split(QLatin1Char(' '));
+    {
+        // Fields are read in place, so nothing observed runs and nothing is
+        // recorded while a file loads.
+        const UnrecordedChanges unrecorded(*this);
+        imageArchiveRecord().decode(*this, coder, order);
+        if (m_scaleToFill)
+            setImageScaling(ScaleAxesIndependently);
+        layout();
+    }
+    startObserving();
+    if (ql::isNumeric(m_imageMode) && m_imageMode.toDouble() == double(StretchedMode)) {
+        // Stretched pictures are computed once more shortly after loading;
+        // that re-run is the program's own, not an edit.
+        ql::after(10, this, [this] {
+            const UnrecordedChanges unrecorded(*this);
+            setImageMode(m_imageMode);
+        });
+    }
 }

@@ -52,6 +52,22 @@ bool readInt(KeyedUnarchiver& coder, const QString& key, int& field)
     return true;
 }
 
+bool readInt(KeyedUnarchiver& coder, const QString& key, qint64& field)
+{
+    // 2^63 is the first double beyond the range; the maximum itself rounds to it.
+    constexpr double beyond = 9223372036854775808.0;
+    const QVariant value = readRaw(coder, key);
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
+        field = value.toLongLong();
+        return true;
+    }
+    const std::optional<double> number = finiteNumber(value);
+    if (!number || *number < -beyond || *number >= beyond)
+        return false;
+    field = qint64(*number);
+    return true;
+}
+
 bool readFloat(KeyedUnarchiver& coder, const QString& key, double& field)
 {
     const std::optional<double> number = finiteNumber(readRaw(coder, key));

@@ -27,6 +27,7 @@ QVariant readRaw(KeyedUnarchiver& coder, const QString& key);
 // Each reader returns whether it changed the field.
 bool readBool(KeyedUnarchiver& coder, const QString& key, bool& field);
 bool readInt(KeyedUnarchiver& coder, const QString& key, int& field);
+bool readInt(KeyedUnarchiver& coder, const QString& key, qint64& field);
 bool readFloat(KeyedUnarchiver& coder, const QString& key, double& field);
 bool readFloat(KeyedUnarchiver& coder, const QString& key, float& field);
 // A number object (integers within 32 bits read as int); null stays null.
@@ -100,7 +101,9 @@ public:
         return add(name, [field](const C& o, KeyedArchiver& c, const QString& k) { c.encodeBool(k, o.*field); },
                    [field](C& o, KeyedUnarchiver& c, const QString& k) { readBool(c, k, o.*field); });
     }
-    Record& integer(const char* name, int C::*field)
+    template <class I>
+        requires(std::is_same_v<I, int> || std::is_same_v<I, qint64>)
+    Record& integer(const char* name, I C::*field)
     {
         return add(name, [field](const C& o, KeyedArchiver& c, const QString& k) { c.encodeInteger(k, o.*field); },
                    [field](C& o, KeyedUnarchiver& c, const QString& k) { readInt(c, k, o.*field); });
@@ -159,6 +162,17 @@ public:
         for (const Key<C>& key : m_keys) {
             if (key.read)
                 key.read(object, coder, key.name);
+        }
+    }
+    // Reads the named keys in the given order, for records whose readers
+    // take their keys in another order than the writer puts them.
+    void decode(C& object, KeyedUnarchiver& coder, const QStringList& order) const
+    {
+        for (const QString& name : order) {
+            for (const Key<C>& key : m_keys) {
+                if (key.name == name && key.read)
+                    key.read(object, coder, key.name);
+            }
         }
     }
     QStringList keyNames() const

@@ -6,6 +6,11 @@ Result<QByteArray> imageArchiveData(const ImageRep& representation)
 {
     if (representation.isVector())
         return representation.data();
+    // Bytes read from a file in the format the rule picks go back unchanged:
+    // a photo is not recompressed, and loses nothing, at every save.
+    const ImageRep::Encoding wanted = representation.hasAlpha() ? ImageRep::Encoding::Png : ImageRep::Encoding::Jpeg;
+    if (representation.encoding() == wanted)
+        return representation.encodedData();
     const Image bitmap(representation);
     return representation.hasAlpha() ? bitmap.encoded(Image::Format::Png) : bitmap.encoded(Image::Format::Jpeg, 0.9);
 }

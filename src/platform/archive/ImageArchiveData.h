@@ -1,6 +1,7 @@
 // How images are stored inside archives: a bitmap as PNG when it has an alpha
 // channel, otherwise as JPEG at quality 0.9; a vector original as its own PDF
-// or EPS data. Reading is Image::fromData.
+// or EPS data. A bitmap still holding the JPEG (or PNG) bytes it was read
+// from is stored as those bytes. Reading is Image::fromData.
 #pragma once
 
 #include "platform/Error.h"

@@ -92,7 +92,12 @@ Result<Image> Image::fromData(const QByteArray& data)
     QImage image;
     if (!reader.read(&image))
         return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
-    return Image(image);
+    ImageRep rep = ImageRep::bitmap(image);
+    if (format == "jpeg" || format == "jpg")
+        rep.setEncodedData(data, ImageRep::Encoding::Jpeg);
+    else if (format == "png")
+        rep.setEncodedData(data, ImageRep::Encoding::Png);
+    return Image(rep);
 }
 
 Result<Image> Image::fromFile(const QString& path)

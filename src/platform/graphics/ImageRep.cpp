@@ -30,6 +30,13 @@ ImageRep ImageRep::bitmap(const QImage& image, QSizeF pointSize)
     return rep;
 }
 
+void ImageRep::setEncodedData(const QByteArray& data, Encoding encoding)
+{
+    const bool kept = m_kind == Kind::Bitmap && !data.isEmpty() && encoding != Encoding::None;
+    m_encoding = kept ? encoding : Encoding::None;
+    m_encodedData = kept ? data : QByteArray();
+}
+
 ImageRep ImageRep::vector(Kind kind, const QByteArray& data, QSizeF pointSize)
 {
     ImageRep rep;

@@ -12,6 +12,8 @@ namespace ql {
 class ImageRep {
 public:
     enum class Kind { Bitmap, Pdf, Eps };
+    // The compressed form a bitmap was decoded from, if any.
+    enum class Encoding { None, Jpeg, Png };
 
     ImageRep() = default;
     // A bitmap whose size in points follows from its resolution (72 dpi when
@@ -34,6 +36,13 @@ public:
     // The PDF or EPS data; empty for bitmaps.
     const QByteArray& data() const { return m_data; }
 
+    // The JPEG or PNG bytes this bitmap was decoded from. Representations
+    // are values and edits make new ones, so the bytes always match the
+    // pixels; storing them again loses nothing more.
+    Encoding encoding() const { return m_encoding; }
+    const QByteArray& encodedData() const { return m_encodedData; }
+    void setEncodedData(const QByteArray& data, Encoding encoding);
+
     bool operator==(const ImageRep&) const = default;
 
 private:
@@ -43,6 +52,8 @@ private:
     QSizeF m_size;
     QImage m_image;
     QByteArray m_data;
+    Encoding m_encoding = Encoding::None;
+    QByteArray m_encodedData;
 };
 
 } // namespace ql

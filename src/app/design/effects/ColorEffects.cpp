@@ -80,4 +80,21 @@ void sepia(float* pixels, size_t count, float intensity)
     });
 }
 
+bool isColorEffect(int effect)
+{
+    return effect >= 1 && effect <= 5;
+}
+
+bool applyColorEffect(int effect, float* pixels, size_t count)
+{
+    switch (effect) {
+    case 1: monochrome(pixels, count); return true;
+    case 2: posterize(pixels, count, 4); return true;
+    case 3: invert(pixels, count); return true;
+    case 4: instantFilm(pixels, count); return true;
+    case 5: sepia(pixels, count, 1.0f); return true;
+    default: return false;
+    }
+}
+
 } // namespace ql::effects

@@ -17,4 +17,10 @@ void invert(float* pixels, size_t count);
 void instantFilm(float* pixels, size_t count);
 void sepia(float* pixels, size_t count, float intensity);
 
+// Effects 1 to 5 of the image element (monochrome, posterize at 4 levels,
+// invert, instant film, full sepia), which change each pixel on its own.
+bool isColorEffect(int effect);
+// Applies one of them; false (pixels untouched) for any other number.
+bool applyColorEffect(int effect, float* pixels, size_t count);
+
 } // namespace ql::effects

@@ -8,8 +8,6 @@
 
 namespace ql::effects {
 
-namespace {
-
 void toFloats(const uchar* in, float* out, int count)
 {
     static const std::array<float, 256> table = [] {
@@ -29,8 +27,6 @@ void toBytes(const float* in, uchar* out, int count)
         out[i] = uchar(v * 255.0f + 0.5f);
     }
 }
-
-} // namespace
 
 FloatImage FloatImage::fromImage(const QImage& image)
 {

@@ -50,6 +50,11 @@ private:
     std::unique_ptr<float[]> m_data;
 };
 
+// Bytes 0..255 to floats 0..1, and back rounded, values clamped first (NaN
+// becomes 0).
+void toFloats(const uchar* in, float* out, int count);
+void toBytes(const float* in, uchar* out, int count);
+
 // Runs `map` over each row of the picture as floats, in parallel, and
 // gives the 8-bit RGBA result; no buffer of the whole picture is made.
 QImage mapRows(const QImage& image, const std::function<void(float* pixels, size_t count)>& map);

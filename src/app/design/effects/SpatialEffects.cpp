@@ -180,4 +180,22 @@ FloatImage pixellate(const FloatImage& image, int scale)
     return out;
 }
 
+bool isSpatialEffect(int effect)
+{
+    return effect >= 6 && effect <= 11;
+}
+
+FloatImage applySpatialEffect(int effect, const FloatImage& image)
+{
+    switch (effect) {
+    case 6: return bloom(image, 10.0, 10.0);
+    case 7: return comic(image);
+    case 8: return crystallize(image, 20.0);
+    case 9: return edges(image, 1.0);
+    case 10: return lineOverlay(image);
+    case 11: return pixellate(image, 20);
+    default: return image;
+    }
+}
+
 } // namespace ql::effects

@@ -19,4 +19,10 @@ FloatImage lineOverlay(const FloatImage& image);
 // Square blocks of `scale` pixels from the top left, each one colour.
 FloatImage pixellate(const FloatImage& image, int scale);
 
+// Effects 6 to 11 of the image element (bloom, comic, crystallize, edges,
+// line overlay, pixellate) with their fixed settings.
+bool isSpatialEffect(int effect);
+// Applies one of them; the picture itself for any other number.
+FloatImage applySpatialEffect(int effect, const FloatImage& image);
+
 } // namespace ql::effects

@@ -1,0 +1,1 @@
+quiverleaf_bench(content_levels LIBS quiverleaf_core)

@@ -1,0 +1,117 @@
+// setLevels: from the original picture to the one the element shows.
+#include "content/ZVImageView.h"
+
+#include "app/categories/ImageBitmap.h"
+#include "app/categories/ImageMask.h"
+#include "app/design/effects/ImageLevels.h"
+#include "canvas/ZVPuttyView.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Beyond these the result no longer changes in a useful way, and stored
+// values of any size must not reach the filters.
+constexpr double kLargestBlur = 500.0;
+constexpr double kLargestSharpness = 20.0;
+
+// A stored number as the filters take it: anything that is not a finite
+// number means the setting's default.
+double finiteOr(const QVariant& value, double fallback)
+{
+    if (!ql::isNumeric(value))
+        return fallback;
+    const double number = value.toDouble();
+    return std::isfinite(number) ? number : fallback;
+}
+
+ql::effects::LevelSettings levelSettings(const ZVImageView& view)
+{
+    ql::effects::LevelSettings settings;
+    settings.brightness = float(std::clamp(finiteOr(view.brightness(), 0.0), -1e6, 1e6));
+    settings.contrast = float(std::clamp(finiteOr(view.contrast(), 1.0), -1e6, 1e6));
+    settings.saturation = float(std::clamp(finiteOr(view.saturation(), 1.0), -1e6, 1e6));
+    settings.sharpness = float(std::clamp(finiteOr(view.sharpness(), 0.0), -kLargestSharpness, kLargestSharpness));
+    settings.blur = std::clamp(finiteOr(view.blur(), 0.0), 0.0, kLargestBlur);
+    if (view.tintEnabled()) {
+        const ql::Color& tint = view.tintColor();
+        settings.tintEnabled = true;
+        settings.tint = {float(std::clamp(tint.redComponent(), 0.0, 1.0)),
+                         float(std::clamp(tint.greenComponent(), 0.0, 1.0)),
+                         float(std::clamp(tint.blueComponent(), 0.0, 1.0)), float(std::clamp(tint.alpha(), 0.0, 1.0))};
+        for (float& component : settings.tint) {
+            if (!std::isfinite(component))
+                component = 1.0f;
+        }
+    }
+    // An effect number no effect has means none.
+    const qint64 effect = view.imageEffect();
+    settings.effect = view.effectsEnabled() && effect >= 1 && effect <= 11 ? int(effect) : 0;
+    return settings;
+}
+
+int modeOf(const QVariant& mode)
+{
+    return ql::isNumeric(mode) ? ql::integerFromVariant<int>(mode) : -1;
+}
+
+} // namespace
+
+void ZVImageView::setLevels()
+{
+    // What this does to the view's own settings is not the user's change.
+    const UnrecordedChanges unrecorded(*this);
+    if (m_isVector) {
+        // Vector originals take no adjustments.
+        setImage(m_originalImage);
+        return;
+    }
+    setTiledImage(ql::Image());
+    setScaleToFill(false);
+    setCropMode(false);
+    applyDisplayModeScaling();
+    if (m_originalPixels.isNull())
+        return;
+
+    const QImage adjusted = ql::effects::applyLevels(m_originalPixels, levelSettings(*this));
+    if (adjusted.isNull())
+        return;
+    // One point a pixel, as the chain measures its blur in pixels.
+    ql::Image result = ql::imageFromBitmap(adjusted);
+    if (m_imageMaskEnabled && !m_imageMask.isNull())
+        result = ql::maskUsingMaskImage(result, m_imageMask);
+    handOver(result);
+    if (ZVPuttyView* element = puttyView())
+        element->setReflection();
+}
+
+void ZVImageView::applyDisplayModeScaling()
+{
+    switch (modeOf(m_imageMode)) {
+    case ScaleToFillMode: setScaleToFill(true); break;
+    case ProportionalMode: setImageScaling(ScaleProportionallyUpOrDown); break;
+    case StretchedMode: setImageScaling(ScaleAxesIndependently); break;
+    case CroppedMode:
+    case UnscaledMode: setImageScaling(ScaleNone); break;
+    default: break; // the scaling stays as it was
+    }
+}
+
+void ZVImageView::handOver(const ql::Image& result)
+{
+    ZVPuttyView* element = puttyView();
+    if (!element || modeOf(element->imageMode()) != CroppedMode) {
+        setImage(result);
+        return;
+    }
+    setOriginalImageForCropping(result);
+    element->applyCropInRect(element->cropRect());
+    if (!m_cropMode) {
+        // The element would not crop: show the picture whole, unscaled,
+        // rather than nothing.
+        setScaleToFill(false);
+        setImageScaling(ScaleNone);
+        setImage(result);
+    }
+}
