@@ -100,10 +100,9 @@ void ZVImageView::setOriginalImage(const ql::Image& image)
 {
     willChangeValueForKey(QStringLiteral("originalCIImage"));
     changeValue(QStringLiteral("originalImage"), m_originalImage, image);
-    // Vector originals take no adjustments; bitmaps are decoded once here.
-    m_originalPixels = image.isVector() ? QImage() : image.bitmap();
-    if (m_originalPixels.isNull() && !image.isNull() && !image.isVector())
-        m_originalPixels = ql::bitmapOf(image, ql::pixelDensity(image));
+    // A bitmap's pixels are the adjustments' input as they are; a PDF or EPS
+    // original is rendered only if it is ever adjusted.
+    m_originalPixels = image.bitmap();
     didChangeValueForKey(QStringLiteral("originalCIImage"));
     setOriginalImageForCropping(image);
 }

@@ -42,7 +42,8 @@ public:
     // when setLevels() runs.
     const ql::Image& originalImage() const { return m_originalImage; }
     void setOriginalImage(const ql::Image& image);
-    // The original's pixels, read once per original: what adjustments start from.
+    // The original's pixels, what adjustments start from: a bitmap's own,
+    // or a vector original rendered at print resolution when first adjusted.
     const QImage& originalCIImage() const { return m_originalPixels; }
     const ql::Image& originalImageForCropping() const { return m_originalImageForCropping; }
     void setOriginalImageForCropping(const ql::Image& image);

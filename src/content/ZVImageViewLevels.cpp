@@ -71,6 +71,8 @@ void ZVImageView::setLevels()
     setScaleToFill(false);
     setCropMode(false);
     applyDisplayModeScaling();
+    if (m_originalPixels.isNull() && !m_originalImage.isNull())
+        m_originalPixels = ql::bitmapOf(m_originalImage, ql::pixelDensity(m_originalImage));
     if (m_originalPixels.isNull())
         return;
 

@@ -28,7 +28,10 @@ QImage shown(const ZVImageView& view)
 
 TEST(ImageAdjustments, DefaultsShowTheOriginalAndColourControlsMoveAsTheyShould)
 {
-    for (const QImage& picture : {photo(), redDisc()}) {
+    // A photo, and a PNG with transparency as it comes from a file.
+    const ql::Result<ql::Image> png = ql::Image::fromData(encoded(redDisc(), "png"));
+    ASSERT_TRUE(png.ok());
+    for (const QImage& picture : {photo(), png->bitmap()}) {
         auto view = viewOf(picture);
         EXPECT_LE(largestDifference(shown(*view), picture), 1) << "defaults are the original";
         EXPECT_EQ(view->image().size(), QSizeF(picture.size())) << "one point a pixel";
@@ -174,6 +177,17 @@ TEST(ImageAdjustments, EffectsMasksAndVectorOriginals)
     pdfView.setImageMask(ql::Image(mask));
     pdfView.setImageMaskEnabled(true);
     EXPECT_EQ(pdfView.image(), *vector);
+
+    // Not marked as vector, the same original is rendered at print
+    // resolution and adjusted like any picture.
+    ZVImageView rendered;
+    rendered.setOriginalImage(*vector);
+    rendered.setEffectsEnabled(true);
+    rendered.setImageEffect(3);
+    const QImage negative = pixelsOf(rendered.image());
+    EXPECT_NEAR(negative.width(), 100 * 300 / 72.0, 1);
+    EXPECT_EQ(qRed(negative.pixel(50, 50)), 255) << "blue inverted is yellow";
+    EXPECT_EQ(qBlue(negative.pixel(50, 50)), 0);
 }
 
 TEST(ImageAdjustments, NumbersOfAnySizeOrKindEndInAPicture)

@@ -6,6 +6,7 @@
 #include "canvas/CanvasTestSupport.h"
 
 #include "content/ArchivedClassChains.h"
+#include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/runtime/Deferred.h"
@@ -23,7 +24,8 @@ const QStringList kImageKeys = QStringLiteral(
     "imageMask isVector originalImage frame").split(QLatin1Char(' '));
 
 // The data stored under `key` of the first image record, through plistlib.
-QByteArray storedData(const QByteArray& archive, const QString& key)
+QByteArray storedData(const QByteArray& archive, const QString& key,
+                      const QString& className = QStringLiteral("ZVImageView"))
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.plist"));
@@ -38,9 +40,9 @@ QByteArray storedData(const QByteArray& archive, const QString& key)
                   QStringLiteral("import plistlib,sys\n"
                                  "o=plistlib.load(open(sys.argv[1],'rb'))['$objects']\n"
                                  "r=[x for x in o if isinstance(x,dict) and '$class' in x and "
-                                 "o[x['$class'].data]['$classname']=='ZVImageView'][0]\n"
+                                 "o[x['$class'].data]['$classname']==sys.argv[3]][0]\n"
                                  "sys.stdout.buffer.write(o[r[sys.argv[2]].data])"),
-                  path, key});
+                  path, key, className});
     python.waitForFinished(30000);
     return python.readAllStandardOutput();
 }
@@ -120,6 +122,12 @@ TEST(ImageViewArchive, PicturesKeepTheirDataThroughSaves)
     const QByteArray fresh = storedData(archiveOf(view.get()), QStringLiteral("originalImage"));
     EXPECT_TRUE(fresh.startsWith("\xFF\xD8")) << "opaque pictures are JPEG";
     EXPECT_NE(fresh, jpeg);
+
+    // Backgrounds keep their photos' bytes too.
+    ZVBackgroundView background;
+    background.setBackgroundImage(*read);
+    EXPECT_EQ(storedData(archiveOf(&background), QStringLiteral("backgroundImage"), QStringLiteral("ZVBackgroundView")),
+              jpeg);
 
     // A disabled mask is kept.
     QImage maskPicture(16, 16, QImage::Format_RGB32);
