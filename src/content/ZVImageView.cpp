@@ -3,6 +3,7 @@
 #include "app/categories/ImageBitmap.h"
 #include "platform/graphics/Gradient.h"
 
+#include <QPainter>
 #include <cmath>
 
 ZVImageView::ZVImageView(const QRectF& frame, QObject* parent) : ZVImageView(frame, parent, SkipInitialize{})
@@ -93,7 +94,35 @@ void ZVImageView::setLevelDefaults()
 
 void ZVImageView::setImage(const ql::Image& image)
 {
-    changeValue(QStringLiteral("image"), m_image, image);
+    m_picture = image;
+    if (image.isNull() || !m_scaleToFill) {
+        changeValue(QStringLiteral("image"), m_image, image);
+        return;
+    }
+    // Drawn anew each time from the bounds of that moment, so every painter
+    // (canvas, thumbnails, output) shows the same fill after any resize. A
+    // view not framed yet gives the drawing the picture's own size.
+    const QPointer<const ZVImageView> view(this);
+    const QSizeF size = bounds().isEmpty() ? image.size() : bounds().size();
+    const ql::ImageRep fill = ql::ImageRep::drawn(size, [view, image](QPainter& painter, const QRectF& destination) {
+        const QSizeF bounds = view && !view->bounds().isEmpty() ? view->bounds().size() : destination.size();
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        ql::drawImagePart(painter, image, destination, aspectFillSource(image.size(), bounds));
+        painter.restore();
+    });
+    changeValue(QStringLiteral("image"), m_image, ql::Image(fill));
+}
+
+QRectF ZVImageView::aspectFillSource(QSizeF size, QSizeF bounds)
+{
+    const double w = size.width();
+    const double h = size.height();
+    if (!(w > 0 && h > 0 && bounds.width() > 0 && bounds.height() > 0))
+        return QRectF(QPointF(0, 0), size);
+    const QSizeF source = bounds.height() / bounds.width() > h / w ? QSizeF(h * bounds.width() / bounds.height(), h)
+                                                                   : QSizeF(w, w * bounds.height() / bounds.width());
+    return QRectF(QPointF((w - source.width()) / 2, (h - source.height()) / 2), source);
 }
 
 void ZVImageView::setOriginalImage(const ql::Image& image)

@@ -34,9 +34,18 @@ public:
     const ql::PropertyTable& properties() const override;
 
     // The picture as shown (after adjustments). Setting it leaves the
-    // original alone.
+    // original alone. While scale-to-fill is on, the shown image is a drawing
+    // of the picture that fills the view's bounds as they are whenever it is
+    // drawn (cut equally on both sides of the longer direction), sized to the
+    // bounds at the time it was set.
     const ql::Image& image() const { return m_image; }
     void setImage(const ql::Image& image);
+    // The picture last given to setImage(), before any fill drawing.
+    const ql::Image& picture() const { return m_picture; }
+    // Where aspect fill takes the part of a picture of `size` for bounds of
+    // `bounds`: full height with the width cut, or full width with the
+    // height cut, centred.
+    static QRectF aspectFillSource(QSizeF size, QSizeF bounds);
     // The unedited picture; setting it also makes it the picture crops cut
     // from and the input of the adjustments. The shown picture changes only
     // when setLevels() runs.
@@ -146,6 +155,7 @@ protected:
     virtual void observedValueChanged(const QString& keyPath);
 
     ql::Image m_image;
+    ql::Image m_picture;
     ql::Image m_originalImage;
     QImage m_originalPixels;
     ql::Image m_originalImageForCropping;

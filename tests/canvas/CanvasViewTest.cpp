@@ -205,6 +205,12 @@ TEST_F(CanvasView, ItemsFollowTheStackIncrementallyAndRepaintOnlyTheirOwnChanges
     QTest::qWait(20);
     EXPECT_GT(leftItem->paintCount(), leftBefore);
     EXPECT_EQ(rightItem->paintCount(), rightBefore) << "far away, untouched";
+    // A content's layers change on objects of their own; the content says so.
+    const int leftLaidOut = leftItem->paintCount();
+    left->contentView()->layout();
+    QTest::qWait(20);
+    EXPECT_GT(leftItem->paintCount(), leftLaidOut);
+    EXPECT_EQ(rightItem->paintCount(), rightBefore);
 
     add(QRectF(300, 300, 100, 100), Qt::black);
     EXPECT_EQ(view.pageItem()->itemFor(left), leftItem) << "adding keeps the other items";

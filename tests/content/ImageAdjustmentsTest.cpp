@@ -21,7 +21,7 @@ std::unique_ptr<ZVImageView> viewOf(const QImage& picture)
 
 QImage shown(const ZVImageView& view)
 {
-    return pixelsOf(view.image());
+    return pixelsOf(view.picture());
 }
 
 } // namespace
@@ -34,7 +34,7 @@ TEST(ImageAdjustments, DefaultsShowTheOriginalAndColourControlsMoveAsTheyShould)
     for (const QImage& picture : {photo(), png->bitmap()}) {
         auto view = viewOf(picture);
         EXPECT_LE(largestDifference(shown(*view), picture), 1) << "defaults are the original";
-        EXPECT_EQ(view->image().size(), QSizeF(picture.size())) << "one point a pixel";
+        EXPECT_EQ(view->picture().size(), QSizeF(picture.size())) << "one point a pixel";
     }
 
     auto view = viewOf(photo());
@@ -158,9 +158,9 @@ TEST(ImageAdjustments, EffectsMasksAndVectorOriginals)
     view->setTintColor(ql::Color::calibratedRgb(0.5, 0.5, 1));
     view->setTintEnabled(true);
     view->setImageMask(ql::Image(mask));
-    EXPECT_EQ(qAlpha(view->image().bitmap().pixel(original.width() - 5, 5)), 255) << "the mask is off";
+    EXPECT_EQ(qAlpha(view->picture().bitmap().pixel(original.width() - 5, 5)), 255) << "the mask is off";
     view->setImageMaskEnabled(true);
-    const QImage masked = view->image().bitmap();
+    const QImage masked = view->picture().bitmap();
     EXPECT_EQ(qAlpha(masked.pixel(5, 5)), 255);
     EXPECT_EQ(qAlpha(masked.pixel(original.width() - 5, 5)), 0);
     EXPECT_EQ(qAlpha(masked.pixel(original.width() - 5, original.height() - 5)), 0);
@@ -176,7 +176,7 @@ TEST(ImageAdjustments, EffectsMasksAndVectorOriginals)
     pdfView.setImageEffect(3);
     pdfView.setImageMask(ql::Image(mask));
     pdfView.setImageMaskEnabled(true);
-    EXPECT_EQ(pdfView.image(), *vector);
+    EXPECT_EQ(pdfView.picture(), *vector);
 
     // Not marked as vector, the same original is rendered at print
     // resolution and adjusted like any picture.
@@ -184,7 +184,7 @@ TEST(ImageAdjustments, EffectsMasksAndVectorOriginals)
     rendered.setOriginalImage(*vector);
     rendered.setEffectsEnabled(true);
     rendered.setImageEffect(3);
-    const QImage negative = pixelsOf(rendered.image());
+    const QImage negative = pixelsOf(rendered.picture());
     EXPECT_NEAR(negative.width(), 100 * 300 / 72.0, 1);
     EXPECT_EQ(qRed(negative.pixel(50, 50)), 255) << "blue inverted is yellow";
     EXPECT_EQ(qBlue(negative.pixel(50, 50)), 0);

@@ -186,7 +186,7 @@ TEST(ImageViewArchive, DamagedNumbersAndKindsReadWithoutHarm)
     EXPECT_EQ(view->imageEffect(), qint64(1e9));
     EXPECT_EQ(view->frame(), QRectF());
     view->setLevels();
-    EXPECT_EQ(view->image().pixelSize(), QSize(30, 20)) << "huge blur and unknown effect end in a picture";
+    EXPECT_EQ(view->picture().pixelSize(), QSize(30, 20)) << "huge blur and unknown effect end in a picture";
 }
 
 TEST(ImageViewArchive, ReadingAndTheStretchedReRunRecordNothing)

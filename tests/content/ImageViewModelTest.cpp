@@ -146,20 +146,20 @@ TEST(ImageViewUndo, AdjustmentsUndoAndRedoThroughTheChain)
 {
     ImageOnPage fixture;
     ZVImageView* view = fixture.view;
-    const double plain = statsOf(pixelsOf(view->image())).meanLuma;
+    const double plain = statsOf(pixelsOf(view->picture())).meanLuma;
 
     view->setBrightness(0.2);
     endTurn();
     ASSERT_EQ(fixture.undo().undoCount(), 1) << "one step: running the chain records nothing";
-    const double bright = statsOf(pixelsOf(view->image())).meanLuma;
+    const double bright = statsOf(pixelsOf(view->picture())).meanLuma;
     ASSERT_GT(bright, plain + 10);
 
     fixture.undo().undo();
     EXPECT_EQ(view->brightness(), QVariant(0));
-    EXPECT_NEAR(statsOf(pixelsOf(view->image())).meanLuma, plain, 0.01);
+    EXPECT_NEAR(statsOf(pixelsOf(view->picture())).meanLuma, plain, 0.01);
     fixture.undo().redo();
     EXPECT_EQ(view->brightness(), QVariant(0.2));
-    EXPECT_NEAR(statsOf(pixelsOf(view->image())).meanLuma, bright, 0.01);
+    EXPECT_NEAR(statsOf(pixelsOf(view->picture())).meanLuma, bright, 0.01);
 
     view->setLevels();
     endTurn();
@@ -192,11 +192,11 @@ TEST(ImageViewUndo, FirstGradientAndMaskCanBeTakenBack)
     view->setImageMask(ql::Image(mask));
     view->setImageMaskEnabled(true);
     endTurn();
-    EXPECT_EQ(qAlpha(view->image().bitmap().pixel(3, 3)), 0);
+    EXPECT_EQ(qAlpha(view->picture().bitmap().pixel(3, 3)), 0);
     fixture.undo().undo();
     EXPECT_TRUE(view->imageMask().isNull());
     EXPECT_FALSE(view->imageMaskEnabled());
-    EXPECT_EQ(qAlpha(view->image().bitmap().pixel(3, 3)), 255);
+    EXPECT_EQ(qAlpha(view->picture().bitmap().pixel(3, 3)), 255);
 }
 
 TEST(ImageViewUndo, CroppedDisplayHandsThePictureToTheCrop)

@@ -22,7 +22,7 @@ QImage bitmapOf(const Image& image, double scale)
     if (pixels.isEmpty())
         return {};
     QImage bitmap;
-    if (rep.isVector()) {
+    if (rep.isVector() || rep.isDrawn()) {
         const Result<QImage> rendered = renderVectorRepresentation(rep, pixels);
         if (!rendered)
             return {};
@@ -98,6 +98,24 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
 {
     if (image.isNull() || target.isEmpty() || source.isEmpty())
         return;
+    // Maps the source rectangle onto the target; the image is drawn whole so
+    // that a source reaching past its edges leaves those parts empty.
+    QTransform map;
+    map.translate(target.x(), target.y());
+    map.scale(target.width() / source.width(), target.height() / source.height());
+    map.translate(-source.x(), -source.y());
+    const ImageRep first = image.firstRepresentation();
+    if (first.isDrawn()) {
+        // A drawing draws itself at whatever resolution the painter has.
+        painter.save();
+        painter.setCompositionMode(mode);
+        painter.setOpacity(painter.opacity() * fraction);
+        painter.setClipRect(target, Qt::IntersectClip);
+        painter.setTransform(map, true);
+        first.draw(painter, QRectF(QPointF(0, 0), image.size()));
+        painter.restore();
+        return;
+    }
     const double scale = std::max(target.width() / source.width(), target.height() / source.height());
     // Enough pixels for the drawn size, never fewer than the image has.
     const double pixelScale = image.isVector() ? std::max(1.0, scale) : pixelDensity(image);
@@ -109,12 +127,6 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
     painter.setOpacity(painter.opacity() * fraction);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setClipRect(target, Qt::IntersectClip);
-    // Maps the source rectangle onto the target; the image is drawn whole so
-    // that a source reaching past its edges leaves those parts empty.
-    QTransform map;
-    map.translate(target.x(), target.y());
-    map.scale(target.width() / source.width(), target.height() / source.height());
-    map.translate(-source.x(), -source.y());
     painter.setTransform(map, true);
     painter.drawImage(QRectF(QPointF(0, 0), image.size()), bitmap);
     painter.restore();

@@ -100,6 +100,8 @@ Result<QImage> renderVectorRepresentation(const ImageRep& rep, QSize pixels)
         return renderPdfPage(rep.data(), 0, pixels);
     case ImageRep::Kind::Eps:
         return renderEps(rep.data(), rep.size(), pixels);
+    case ImageRep::Kind::Drawn:
+        return rep.rendered(pixels);
     case ImageRep::Kind::Bitmap:
         break;
     }

@@ -49,21 +49,8 @@ void BackgroundPainter::paint(QPainter& painter, const ZVBackgroundView& backgro
         const QVariant stored = background.gradient();
         if (!stored.canConvert<Gradient>() || stored.value<Gradient>().isEmpty())
             return;
-        const Gradient gradient = stored.value<Gradient>();
-        const double angle = background.gradientAngle().toFloat();
-        painter.save();
-        painter.setOpacity(painter.opacity() * alpha * std::clamp(opacity, 0.0, 1.0));
-        if (background.gradientType().toInt() == 1) {
-            const QPointF centre = rect.center();
-            QRadialGradient radial(centre, std::hypot(rect.width(), rect.height()) / 2);
-            radial.setStops(gradient.qtStops());
-            painter.fillRect(rect, radial);
-        } else {
-            QLinearGradient linear = gradientAcross(rect, angle);
-            linear.setStops(gradient.qtStops());
-            painter.fillRect(rect, linear);
-        }
-        painter.restore();
+        paintGradient(painter, stored.value<Gradient>(), background.gradientType().toInt() == 1,
+                      background.gradientAngle().toFloat(), rect, alpha * std::clamp(opacity, 0.0, 1.0));
         break;
     }
     case ZVBackgroundView::ImageFill: {
@@ -76,6 +63,25 @@ void BackgroundPainter::paint(QPainter& painter, const ZVBackgroundView& backgro
     default:
         break;
     }
+}
+
+void BackgroundPainter::paintGradient(QPainter& painter, const Gradient& gradient, bool radial, double degrees,
+                                      const QRectF& rect, double opacity)
+{
+    if (gradient.isEmpty() || rect.isEmpty())
+        return;
+    painter.save();
+    painter.setOpacity(painter.opacity() * opacity);
+    if (radial) {
+        QRadialGradient fill(rect.center(), std::hypot(rect.width(), rect.height()) / 2);
+        fill.setStops(gradient.qtStops());
+        painter.fillRect(rect, fill);
+    } else {
+        QLinearGradient fill = gradientAcross(rect, degrees);
+        fill.setStops(gradient.qtStops());
+        painter.fillRect(rect, fill);
+    }
+    painter.restore();
 }
 
 QRectF BackgroundPainter::proportionalRect(QSizeF size, const QRectF& rect)

@@ -10,6 +10,7 @@ class ZVBackgroundView;
 
 namespace ql {
 
+class Gradient;
 class Image;
 
 class BackgroundPainter {
@@ -22,6 +23,11 @@ public:
     // 1 proportional (centred), 3 tiled from the rectangle's corner, 4 its
     // middle at its own size; clipped to the rectangle.
     static void paintImage(QPainter& painter, const Image& image, int mode, const QRectF& rect, double alpha);
+
+    // A gradient filling the rectangle: radial from its centre, or linear at
+    // `degrees` (page coordinates, y down), at `opacity`.
+    static void paintGradient(QPainter& painter, const Gradient& gradient, bool radial, double degrees,
+                              const QRectF& rect, double opacity);
 
     // Where a picture of `size` lands in `rect` in proportional mode.
     static QRectF proportionalRect(QSizeF size, const QRectF& rect);

@@ -1,8 +1,11 @@
 #include "canvas/painting/ImageContentPainter.h"
 
+#include "app/categories/ImageBitmap.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/BackgroundPainter.h"
+#include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
+#include "platform/graphics/Gradient.h"
 
 #include <QPainter>
 
@@ -10,11 +13,61 @@ namespace ql {
 
 void ImageContentPainter::paint(QPainter& painter, const ZVPuttyView& element, const QRectF& content, double alpha)
 {
-    const auto* view = qobject_cast<const ZVImageView*>(element.contentView());
-    if (!view)
+    if (const auto* view = qobject_cast<const ZVImageView*>(element.contentView()))
+        paintView(painter, *view, content, alpha);
+}
+
+QRectF ImageContentPainter::placedRect(QSizeF size, int imageScaling, const QRectF& rect)
+{
+    const bool larger = size.width() > rect.width() || size.height() > rect.height();
+    switch (imageScaling) {
+    case ZVImageView::ScaleAxesIndependently:
+        return rect;
+    case ZVImageView::ScaleProportionallyUpOrDown:
+        return BackgroundPainter::proportionalRect(size, rect);
+    case ZVImageView::ScaleProportionallyDown:
+        if (larger)
+            return BackgroundPainter::proportionalRect(size, rect);
+        [[fallthrough]];
+    default: {
+        QRectF placed(QPointF(0, 0), size);
+        placed.moveCenter(rect.center());
+        return placed;
+    }
+    }
+}
+
+void ImageContentPainter::paintView(QPainter& painter, const ZVImageView& view, const QRectF& rect, double alpha)
+{
+    if (rect.isEmpty())
         return;
-    const QVariant mode = element.imageMode();
-    BackgroundPainter::paintImage(painter, view->image(), mode.isValid() ? mode.toInt() : 0, content, alpha);
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (view.cropMode()) {
+        // Only the crop window, and nothing over it. The window's y counts
+        // from the picture's bottom edge; ours count from the top.
+        const Image& source = view.originalImageForCropping();
+        QRectF window = view.cropSourceRect();
+        window.moveTop(source.size().height() - window.y() - window.height());
+        drawImagePart(painter, source, rect, window, QPainter::CompositionMode_SourceOver, alpha);
+        painter.restore();
+        return;
+    }
+    const Image& image = view.image();
+    if (hasPixels(image)) {
+        drawImagePart(painter, image, placedRect(image.size(), view.imageScaling(), rect),
+                      QRectF(QPointF(0, 0), image.size()), QPainter::CompositionMode_SourceOver, alpha);
+    }
+    const QVariant gradient = view.gradient();
+    const int gradientType = isNumeric(view.gradientType()) ? integerFromVariant<int>(view.gradientType()) : -1;
+    if (gradient.canConvert<Gradient>() && gradientType >= 0 && gradientType <= 3) {
+        BackgroundPainter::paintGradient(painter, gradient.value<Gradient>(), gradientType % 2 == 1,
+                                         view.gradientAngle().toFloat(), rect, alpha);
+    }
+    if (!view.tiledImage().isNull())
+        BackgroundPainter::paintImage(painter, view.tiledImage(), ZVBackgroundView::Tiled, rect, alpha);
+    painter.restore();
 }
 
 } // namespace ql

@@ -1,10 +1,14 @@
-// Draws an image element's picture into its content rectangle, fitted by
-// the element's image mode.
+// Draws an image content into its rectangle as the view shows it: in crop
+// display only the crop window of the picture crops cut from; otherwise the
+// shown picture placed by the view's image scaling, then the gradient
+// overlay and the tiled fill over the whole rectangle. The border and inner
+// shadow are the element effects' to draw, above this.
 #pragma once
 
 #include <QRectF>
 
 class QPainter;
+class ZVImageView;
 class ZVPuttyView;
 
 namespace ql {
@@ -13,6 +17,14 @@ class ImageContentPainter {
 public:
     // `content` is in the element's own coordinates; `alpha` its opacity.
     static void paint(QPainter& painter, const ZVPuttyView& element, const QRectF& content, double alpha);
+    // Any image view (an element's content, a reflection) into `rect`.
+    static void paintView(QPainter& painter, const ZVImageView& view, const QRectF& rect, double alpha);
+
+    // Where a picture of `size` lands in `rect` for an image scaling: 1
+    // stretched over it, 3 as large as fits and centred, 2 its own size
+    // centred (cut by the rectangle), 0 as 3 when larger than the rectangle,
+    // else as 2.
+    static QRectF placedRect(QSizeF size, int imageScaling, const QRectF& rect);
 };
 
 } // namespace ql

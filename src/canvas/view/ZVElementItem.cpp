@@ -36,8 +36,11 @@ void ZVElementItem::watchParts()
     if (!m_element)
         return;
     const auto repaint = [this] { update(); };
-    if (ZVContentView* content = m_element->contentView())
+    if (ZVContentView* content = m_element->contentView()) {
         m_partConnections.append(connect(content, &KVObject::valueChanged, this, repaint));
+        // Its border and inner-shadow layers change on objects of their own.
+        m_partConnections.append(connect(content, &ZVContentView::displayNeeded, this, repaint));
+    }
     if (ZVBackgroundView* background = m_element->backgroundView())
         m_partConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
 }

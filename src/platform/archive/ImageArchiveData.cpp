@@ -6,6 +6,12 @@ Result<QByteArray> imageArchiveData(const ImageRep& representation)
 {
     if (representation.isVector())
         return representation.data();
+    if (representation.isDrawn()) {
+        // What it shows now, at one pixel a point.
+        const QSizeF size = representation.size();
+        const QImage bitmap = representation.rendered(QSize(qMax(1, qRound(size.width())), qMax(1, qRound(size.height()))));
+        return Image(bitmap).encoded(Image::Format::Png);
+    }
     // Bytes read from a file in the format the rule picks go back unchanged:
     // a photo is not recompressed, and loses nothing, at every save.
     const ImageRep::Encoding wanted = representation.hasAlpha() ? ImageRep::Encoding::Png : ImageRep::Encoding::Jpeg;

@@ -1,5 +1,7 @@
 #include "platform/graphics/ImageRep.h"
 
+#include <QPainter>
+
 namespace ql {
 
 namespace {
@@ -28,6 +30,46 @@ ImageRep ImageRep::bitmap(const QImage& image, QSizeF pointSize)
                             image.height() / dotsPerPoint(image.dotsPerMeterY()));
     }
     return rep;
+}
+
+ImageRep ImageRep::drawn(QSizeF pointSize, DrawingHandler handler)
+{
+    ImageRep rep;
+    rep.m_kind = Kind::Drawn;
+    rep.m_size = pointSize;
+    if (handler)
+        rep.m_handler = std::make_shared<const DrawingHandler>(std::move(handler));
+    return rep;
+}
+
+bool ImageRep::isNull() const
+{
+    switch (m_kind) {
+    case Kind::Bitmap: return m_image.isNull();
+    case Kind::Drawn: return !m_handler;
+    default: return m_data.isEmpty();
+    }
+}
+
+void ImageRep::draw(QPainter& painter, const QRectF& destination) const
+{
+    if (m_handler)
+        (*m_handler)(painter, destination);
+}
+
+QImage ImageRep::rendered(QSize pixels) const
+{
+    if (!m_handler || pixels.isEmpty() || m_size.isEmpty())
+        return {};
+    QImage bitmap(pixels, QImage::Format_ARGB32_Premultiplied);
+    if (bitmap.isNull())
+        return {};
+    bitmap.fill(Qt::transparent);
+    QPainter painter(&bitmap);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(pixels.width() / m_size.width(), pixels.height() / m_size.height());
+    draw(painter, QRectF(QPointF(0, 0), m_size));
+    return bitmap;
 }
 
 void ImageRep::setEncodedData(const QByteArray& data, Encoding encoding)

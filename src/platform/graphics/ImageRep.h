@@ -1,17 +1,26 @@
-// One representation of an image: a bitmap, or the PDF or EPS data of a
-// vector original. Vector data is kept as it came; rendering it is left to
+// One representation of an image: a bitmap, the PDF or EPS data of a
+// vector original, or a drawing made on demand by a handler each time the
+// image is drawn. Vector data is kept as it came; rendering it is left to
 // whoever draws it.
 #pragma once
 
 #include <QByteArray>
 #include <QImage>
+#include <QRectF>
 #include <QSizeF>
+#include <functional>
+#include <memory>
+
+class QPainter;
 
 namespace ql {
 
 class ImageRep {
 public:
-    enum class Kind { Bitmap, Pdf, Eps };
+    enum class Kind { Bitmap, Pdf, Eps, Drawn };
+    // Draws the representation into `destination` (in the painter's
+    // coordinates), as it looks at the moment it is called.
+    using DrawingHandler = std::function<void(QPainter& painter, const QRectF& destination)>;
     // The compressed form a bitmap was decoded from, if any.
     enum class Encoding { None, Jpeg, Png };
 
@@ -21,16 +30,25 @@ public:
     static ImageRep bitmap(const QImage& image, QSizeF pointSize = {});
     static ImageRep pdf(const QByteArray& data, QSizeF pointSize) { return vector(Kind::Pdf, data, pointSize); }
     static ImageRep eps(const QByteArray& data, QSizeF pointSize) { return vector(Kind::Eps, data, pointSize); }
+    // Nothing is cached: the handler runs at every draw.
+    static ImageRep drawn(QSizeF pointSize, DrawingHandler handler);
 
-    bool isNull() const { return m_kind == Kind::Bitmap ? m_image.isNull() : m_data.isEmpty(); }
+    bool isNull() const;
     Kind kind() const { return m_kind; }
-    bool isVector() const { return m_kind != Kind::Bitmap; }
+    bool isVector() const { return m_kind == Kind::Pdf || m_kind == Kind::Eps; }
+    bool isDrawn() const { return m_kind == Kind::Drawn; }
+    // Runs the handler of a drawn representation; nothing for the others.
+    void draw(QPainter& painter, const QRectF& destination) const;
+    // A drawn representation drawn into a transparent bitmap of `pixels`
+    // (premultiplied ARGB); null for the others.
+    QImage rendered(QSize pixels) const;
 
     // Size in points, and in pixels (0 × 0 for vector data).
     QSizeF size() const { return m_size; }
     void setSize(QSizeF size) { m_size = size; }
     QSize pixelSize() const { return m_image.size(); }
-    bool hasAlpha() const { return m_image.hasAlphaChannel(); }
+    // A drawing may leave parts clear, so it counts as having alpha.
+    bool hasAlpha() const { return m_kind == Kind::Drawn || m_image.hasAlphaChannel(); }
 
     const QImage& image() const { return m_image; }
     // The PDF or EPS data; empty for bitmaps.
@@ -54,6 +72,8 @@ private:
     QByteArray m_data;
     Encoding m_encoding = Encoding::None;
     QByteArray m_encodedData;
+    // Shared, so that copies of the representation compare equal.
+    std::shared_ptr<const DrawingHandler> m_handler;
 };
 
 } // namespace ql
