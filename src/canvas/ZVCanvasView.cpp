@@ -244,7 +244,12 @@ void ZVCanvasView::setMasterPage(ZVCanvasView* master)
 
 void ZVCanvasView::setTemplateView(ZVCanvasView* page)
 {
-    // The template follows the master link; setting it (as undo does) relinks.
+    // The template follows the master link; setting it (as undo does) relinks,
+    // but never to a master its document no longer lists: a deleted master is
+    // in no file, and a page linked to it would lose its looks once saved.
+    const PageDocument* owner = document();
+    if (page && page != this && owner && owner->indexOfMasterPage(page) < 0)
+        return;
     setMasterPage(page);
 }
 

@@ -4,6 +4,7 @@
 #include "app/document/DocumentArchive.h"
 #include "app/document/mobile/MobileImport.h"
 #include "canvas/ZVCanvasView.h"
+#include "canvas/CanvasHost.h"
 #include "canvas/ZVPuttyView.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
@@ -61,6 +62,7 @@ const PropertyTable& Document::properties() const
         .field("notes", &Document::m_notes)
         .field("formatAsBooklet", &Document::m_formatAsBooklet)
         .field("pagesType", &Document::m_pagesType, ValueKind::Number)
+        .readOnly("masterPages", &Document::masterPageList)
         .property("currentPage", &Document::currentPage, &Document::setCurrentPage)
         .readOnly("pageLabel", &Document::pageLabel)
         .field("previousAvailable", &Document::m_previousAvailable)
@@ -251,6 +253,10 @@ ZVCanvasView* Document::currentPage() const
 
 void Document::setCurrentPage(ZVCanvasView* page)
 {
+    // Only a shown page can be current: any other gives way to the first
+    // shown page before anything is pointed at it.
+    if (page && !pages().contains(page))
+        page = pages().isEmpty() ? nullptr : pages().first();
     willChangeValueForKey(QStringLiteral("currentPage"));
     m_currentPage = page;
     didChangeValueForKey(QStringLiteral("currentPage"));
@@ -258,13 +264,19 @@ void Document::setCurrentPage(ZVCanvasView* page)
         return;
     page->setDocument(this);
     ZVDesignHelper::sharedInstance().setCurrentPage(page);
+    // The window points its canvas, rulers, layers panel and background
+    // picker at the page and redraws it.
+    emit currentPageChanged(page);
+    showCurrentPageMarkers();
     updatePageCounts();
-    if (m_currentPage != page)
-        return; // not a shown page: the first shown page has taken its place
     page->setCanvasFrames();
     page->layoutPuttyViews();
-    emit currentPageChanged(page);
     NotificationCenter::defaultCenter().post(QStringLiteral("AutoUpdateText"));
+    // Whatever page is current by then starts with nothing selected.
+    after(10, this, [this] {
+        if (ZVCanvasView* current = currentPage())
+            current->clearPuttyViews();
+    });
 }
 
 void Document::updatePageCounts()
@@ -306,8 +318,26 @@ void Document::receiveNotification(const Notification& notification)
     if (indexes.isEmpty())
         return;
     const qsizetype first = *std::min_element(indexes.begin(), indexes.end());
-    if (first >= 0 && first < pages().size())
-        setCurrentPage(pages().at(first));
+    if (first < 0 || first >= pages().size())
+        return;
+    setCurrentPage(pages().at(first));
+    if (m_pagesPopover)
+        m_pagesPopover->close();
+}
+
+QList<ZVPuttyView*> Document::allPuttyViews() const
+{
+    QList<ZVPuttyView*> elements;
+    for (const ZVCanvasView* page : pages())
+        elements.append(page->puttyViews());
+    return elements;
+}
+
+void Document::updateGuideView()
+{
+    // The overlay is drawn with the page: repainting the canvas repaints it.
+    if (CanvasHost* host = canvasHost())
+        host->setNeedsDisplay();
 }
 
 } // namespace ql

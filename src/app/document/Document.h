@@ -15,10 +15,12 @@
 #include <QWidget>
 
 class ZVCanvasView;
+class ZVPuttyView;
 
 namespace ql {
 
 class CanvasHost;
+class Prompter;
 
 // Document type names, as the file format knows them.
 inline const QString kDesktopDocumentType = QStringLiteral("QuiverleafMac");
@@ -103,8 +105,33 @@ public:
     void previousPage();
     void nextPage();
     // "openPage" with this document as sender: user info "indexes" holds the
-    // chosen positions in `pages`; the smallest one counts.
+    // chosen positions in `pages`; the smallest one counts. A page it makes
+    // current closes the pages popover.
     void receiveNotification(const Notification& notification);
+    // The page-thumbnail popover while it is open.
+    QWidget* pagesPopover() const { return m_pagesPopover.data(); }
+    void setPagesPopover(QWidget* popover) { m_pagesPopover = popover; }
+    // Every element of every shown page, in page order.
+    QList<ZVPuttyView*> allPuttyViews() const;
+    // Repaints the current page's overlay.
+    void updateGuideView();
+
+    // Page list commands (DocumentPages.cpp). They work on the shown list.
+    // A new page with the current page's own settings, in no list yet, owned
+    // by the document.
+    ZVCanvasView* newCanvas();
+    void insertPageAfter();
+    void insertPageBefore();
+    // Asks first; "OK" moves the current page to `deletedPages` and shows the
+    // first page. Without a prompter to ask, nothing is deleted.
+    void deletePage(Prompter* prompter);
+    // Between content and master pages; the first page of the list shown.
+    void togglePagesType();
+    // The current page's settings (not clipToMargins) onto every shown page.
+    void applyPageSettingsToAllPages();
+    // The pages popover's add: `page` goes to the end of the shown list and
+    // becomes current, as one undoable step.
+    void appendPageUndoably(ZVCanvasView* page);
 
     // Places a new 3D text element in the middle of the current page,
     // selected and focused.
@@ -150,6 +177,14 @@ signals:
 
 private:
     void initialize();
+    // The master pages as the key "masterPages" reads them.
+    QList<ZVCanvasView*> masterPageList() const { return m_masterPages; }
+    // Undoable placing and taking out of a page of one of the page lists.
+    void putBackPage(bool master, ZVCanvasView* page, qsizetype index);
+    void takeOutPage(bool master, ZVCanvasView* page, ZVCanvasView* returnTo);
+    // Moves a page to `deletedPages`; content pages that used it as their
+    // master show their own geometry again.
+    void retirePage(ZVCanvasView* page);
     // A read document's window comes to the front once it exists.
     void bringWindowForwardSoon();
 
@@ -171,6 +206,7 @@ private:
     QList<ZVCanvasView*> m_deletedPages;
     QPointer<ZVCanvasView> m_currentPage;
     QString m_pageLabel;
+    QPointer<QWidget> m_pagesPopover;
 
     // Stored content.
     AttributedString m_notes;

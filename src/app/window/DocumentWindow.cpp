@@ -4,6 +4,8 @@
 #include "app/document/DocumentController.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVCanvasView.h"
+#include "canvas/view/ZVElementItem.h"
+#include "canvas/view/ZVPageItem.h"
 #include "canvas/view/ZVRulerView.h"
 #include "canvas/view/ZVScrollView.h"
 #include "content/ZVBackgroundView.h"
@@ -209,8 +211,6 @@ void DocumentWindow::buildViews()
     o.inspectorView = new QScrollArea(o.rightPane);
     o.inspectorView->setObjectName(QStringLiteral("inspectorView"));
     o.inspectorView->setFrameShape(QFrame::NoFrame);
-    o.applyButton = toolButton(o.rightPane, QStringLiteral("applyButton"), tr("Apply to All Pages"));
-    o.applyButton->hide();
 }
 
 void DocumentWindow::buildToolbar()
@@ -327,6 +327,7 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     // 15. and 16. The first pages; the first one current.
     document.setUpForWindow(isNew);
     setUpPageStrip();
+    setUpPages();
     showCurrentPage();
     connect(&document, &Document::currentPageChanged, this, &DocumentWindow::showCurrentPage);
     // 17. The page inspector's picker shows the current page's background.
@@ -689,6 +690,12 @@ void DocumentWindow::showCurrentPage()
     ZVCanvasView* page = m_document->currentPage();
     ZVScrollView* canvas = m_outlets.scrollView;
     canvas->setDocumentView(page);
+    // The same page shown again is redrawn: its elements, then the page.
+    if (ZVPageItem* item = canvas->pageItem()) {
+        for (ZVElementItem* element : item->elementItems())
+            element->update();
+        item->update();
+    }
     for (ZVRulerView* ruler : {canvas->horizontalRulerView(), canvas->verticalRulerView()}) {
         ruler->setClientView(page);
         const ZVCanvasView* geometry = page ? page->templateView() : nullptr;

@@ -3,18 +3,20 @@
 // right, an icon toolbar, the floating panels, and menus that validate
 // themselves by their action's name. It shows one document; the document
 // controller creates and closes it. The set-up follows the document's
-// window set-up step by step; the zoom, the panes, the tabs and menu
-// validation live in DocumentWindowZoom.cpp, DocumentWindowPanes.cpp and
-// WindowMenus.
+// window set-up step by step; the zoom, the panes, the tabs, the pages
+// popover and menu validation live in DocumentWindowZoom.cpp,
+// DocumentWindowPanes.cpp, DocumentWindowPages.cpp and WindowMenus.
 #pragma once
 
 #include "canvas/CanvasHost.h"
 
+#include <QColor>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
 #include <memory>
 
+class QAbstractButton;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -87,7 +89,8 @@ public:
         QPointer<QScrollArea> inspectorView;
         QPointer<QWidget> pagesView, pageControls;
         QPointer<QLabel> pageLabel;
-        QPointer<QToolButton> previousPage, nextPage, pageExplorer, applyButton;
+        QPointer<QToolButton> previousPage, nextPage, pageExplorer;
+        QPointer<QAbstractButton> applyButton;
         QPointer<QToolButton> shapeButton, imageButton, clipArtButton, qrCodeButton, zoomInButton, zoomOutButton,
             previewButton, exportButton, printButton;
         QPointer<ComposeButton> addTextButton;
@@ -165,8 +168,15 @@ public:
     double magnification() const override;
 
     // Re-points the canvas, rulers, layers panel and background picker at the
-    // document's current page.
+    // document's current page, and redraws it.
     void showCurrentPage();
+    // The pages popover at the sender's right edge; a new one replaces the
+    // one that is open. The alternate opens it at the strip's page button.
+    void openPages(QWidget* sender);
+    void openPagesAlternate();
+    // The canvas's ground while content pages are shown; master pages are
+    // edited on light blue.
+    static QColor masterPagesSurroundColor();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -191,6 +201,10 @@ private:
     void setUpObservation();
     void setUpRulerUnits();
     void setUpPageStrip();
+    // The page button, the apply-to-all button and the ground that tells
+    // master pages (DocumentWindowPages.cpp).
+    void setUpPages();
+    void updateSurroundColor();
     // Reactions to the watched key paths.
     void observeValueForKeyPath(const QString& keyPath);
     void applyScrollMag();
@@ -205,6 +219,7 @@ private:
     Controllers m_controllers;
     std::unique_ptr<WindowMenus> m_menus;
     QStringList m_observingKeyPaths;
+    QColor m_contentPagesSurround;
     bool m_closing = false;
 };
 

@@ -25,6 +25,7 @@ WindowMenus::WindowMenus(DocumentWindow& window) : QObject(&window), m_window(wi
     buildFileMenu();
     buildEditMenu();
     buildViewMenu();
+    buildPageMenu();
     addValidations();
     validateMenus();
 }

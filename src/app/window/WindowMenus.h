@@ -1,4 +1,4 @@
-// The document window's menus: File, Edit and View, and the validation of
+// The document window's menus: File, Edit, View and Page, and the validation of
 // every item by its action's name (the action's objectName is the selector,
 // "zoomIn:"). A rule sets the item's title and answers whether it is
 // enabled; items without a rule are enabled. Items validate when their menu
@@ -27,6 +27,7 @@ public:
     QMenu* fileMenu() const { return m_file; }
     QMenu* editMenu() const { return m_edit; }
     QMenu* viewMenu() const { return m_view; }
+    QMenu* pageMenu() const { return m_page; }
 
     // A new item of `menu` named by its selector.
     QAction* addItem(QMenu* menu, const QString& title, const QString& selector, const QKeySequence& shortcut,
@@ -45,6 +46,8 @@ private:
     void buildFileMenu();
     void buildEditMenu();
     void buildViewMenu();
+    // WindowPageMenu.cpp
+    void buildPageMenu();
     void addValidations();
     void rebuildRecentMenu();
     void watch(QMenu* menu);
@@ -53,6 +56,7 @@ private:
     QMenu* m_file = nullptr;
     QMenu* m_edit = nullptr;
     QMenu* m_view = nullptr;
+    QMenu* m_page = nullptr;
     QMenu* m_recent = nullptr;
     QHash<QString, Rule> m_rules;
 };

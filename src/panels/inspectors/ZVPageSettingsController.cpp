@@ -1,8 +1,10 @@
 #include "panels/inspectors/ZVPageSettingsController.h"
 
+#include "app/document/Document.h"
 #include "panels/inspectors/ZVBackgroundPicker.h"
 
 #include <QBoxLayout>
+#include <QPushButton>
 
 namespace ql {
 
@@ -11,9 +13,26 @@ ZVPageSettingsController::ZVPageSettingsController(QObject* parent)
 {
 }
 
+QPushButton* ZVPageSettingsController::applyButton()
+{
+    view();
+    return m_applyButton;
+}
+
+void ZVPageSettingsController::applySettingsToAllPages()
+{
+    if (auto* document = qobject_cast<Document*>(representedObject()))
+        document->applyPageSettingsToAllPages();
+}
+
 void ZVPageSettingsController::buildView(QWidget* view)
 {
-    static_cast<QBoxLayout*>(view->layout())->insertWidget(1, m_backgroundPicker->view());
+    auto* layout = static_cast<QBoxLayout*>(view->layout());
+    layout->insertWidget(1, m_backgroundPicker->view());
+    m_applyButton = new QPushButton(tr("Apply to All Pages"), view);
+    m_applyButton->setObjectName(QStringLiteral("applyButton"));
+    connect(m_applyButton, &QPushButton::clicked, this, &ZVPageSettingsController::applySettingsToAllPages);
+    layout->insertWidget(2, m_applyButton, 0, Qt::AlignHCenter);
 }
 
 } // namespace ql

@@ -1,7 +1,12 @@
-// The page inspector, with the background picker of the current page.
+// The page inspector, with the background picker of the current page and the
+// button that copies the current page's settings to every shown page.
 #pragma once
 
 #include "panels/inspectors/ZVInspectorController.h"
+
+#include <QPointer>
+
+class QPushButton;
 
 namespace ql {
 
@@ -13,6 +18,10 @@ public:
     explicit ZVPageSettingsController(QObject* parent = nullptr);
 
     ZVBackgroundPicker* backgroundPicker() const { return m_backgroundPicker; }
+    QPushButton* applyButton();
+    // The represented document copies the current page's settings to every
+    // page it shows.
+    void applySettingsToAllPages();
 
 protected:
     QString title() const override { return tr("Page Settings"); }
@@ -20,6 +29,7 @@ protected:
 
 private:
     ZVBackgroundPicker* m_backgroundPicker;
+    QPointer<QPushButton> m_applyButton;
 };
 
 } // namespace ql

@@ -121,3 +121,48 @@ TEST_F(CanvasReplay, BadLinesAndDisabledItemsStopWithTheLineNumber)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.startsWith(QLatin1String("line 1: there is no page 9"))) << run.errors.toStdString();
 }
+
+TEST_F(CanvasReplay, PageMenuInsertsAndDeletesPages)
+{
+    // Three content pages, each with a left margin of its own; two masters.
+    Document* document = controller.newDocument();
+    document->contentPages().append(document->newPage());
+    document->contentPages().append(document->newPage());
+    document->masterPages().append(document->newPage());
+    QStringList uuids;
+    for (int index = 0; index < 3; ++index) {
+        ZVCanvasView* page = document->contentPages()[index];
+        page->setValueForKey(u"leftMargin", 20.0 + 5 * index);
+        uuids.append(page->uuid());
+    }
+    const QString input = path(QStringLiteral("three.qvleaf"));
+    ASSERT_TRUE(controller.saveDocumentToFile(document, input));
+
+    const QString out = path(QStringLiteral("five.qvleaf"));
+    ToolRun run = replay(input,
+                         QStringLiteral("page 3\nmenu Page/Insert Page After\npage 1\nmenu Page/Insert Page Before\n"),
+                         out);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    // Each page as "uuid|left margin|master", read by plistlib.
+    const QString pages = ql::testing::plistlib(
+        out, QStringLiteral("(lambda o: (lambda r: '\\n'.join('%s|%g|%s' % (r(o[u.data]['uuid']), "
+                            "o[u.data]['leftMargin'], str(r(o[u.data].get('masterPageUUID', ''))).replace('$null', '')) "
+                            "for u in o[d['$top']['pages'].data]['NS.objects']))"
+                            "(lambda v: o[v.data] if isinstance(v, plistlib.UID) else v))(d['$objects'])"));
+    const QStringList rows = pages.trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(rows.size(), 5) << pages.toStdString();
+    for (int index = 0; index < 3; ++index)
+        EXPECT_TRUE(rows[index + 1].startsWith(uuids[index] + QLatin1Char('|'))) << rows[index + 1].toStdString();
+    EXPECT_TRUE(rows[0].endsWith(QLatin1String("|20|"))) << "before page 1, like page 1: " << rows[0].toStdString();
+    EXPECT_TRUE(rows[4].endsWith(QLatin1String("|30|"))) << "after page 3, like page 3: " << rows[4].toStdString();
+    EXPECT_FALSE(uuids.contains(rows[0].section(QLatin1Char('|'), 0, 0)));
+
+    run = replay(input, QStringLiteral("menu Page/Show Master Pages\nmenu Page/Delete Page\n"), out);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(ql::testing::plistlib(out, QStringLiteral("len(d['$objects'][d['$top']['masterPages'].data]['NS.objects'])")),
+              QStringLiteral("1"));
+    run = replay(input, QStringLiteral("menu Page/Show Master Pages\nmenu Page/Delete Page\nmenu Page/Delete Page\n"), out);
+    EXPECT_EQ(run.exitCode, 1) << "the last master cannot go";
+    EXPECT_TRUE(run.errors.contains(QLatin1String("line 3: menu item \"Page/Delete Page\" is disabled")))
+        << run.errors.toStdString();
+}

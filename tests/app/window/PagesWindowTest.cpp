@@ -1,0 +1,261 @@
+// The window's side of pages: the Page menu and its validation, what a page
+// switch re-points, the master-page ground, the pages popover and the page
+// inspector's apply button.
+#include "../document/DocumentTestSupport.h"
+
+#include "app/document/Document.h"
+#include "app/window/DocumentWindow.h"
+#include "app/window/WindowMenus.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/view/ZVRulerView.h"
+#include "canvas/view/ZVScrollView.h"
+#include "panels/ZVLayoutLayerViewController.h"
+#include "panels/ZVPagesViewController.h"
+#include "panels/controls/Popover.h"
+#include "panels/inspectors/ZVBackgroundPicker.h"
+#include "panels/inspectors/ZVPageSettingsController.h"
+#include "platform/runtime/Deferred.h"
+#include "platform/runtime/NotificationCenter.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+using namespace ql;
+
+namespace {
+
+class PagesWindow : public ql::testing::DocumentFixture {
+protected:
+    void open(int pages)
+    {
+        document = controller.newDocument();
+        window = qobject_cast<DocumentWindow*>(document->documentWindow());
+        ASSERT_NE(window, nullptr);
+        while (document->contentPages().size() < pages)
+            document->contentPages().append(document->newPage());
+        document->setCurrentPage(document->contentPages().first());
+        DeferredCalls::instance().flush();
+    }
+    QAction* item(const char* path) const { return window->menus().itemAtPath(QString::fromUtf8(path)); }
+    bool enabled(const char* path) const
+    {
+        QAction* action = item(path);
+        return action && window->menus().validateMenuItem(action);
+    }
+    // Opens the popover from the strip's page button.
+    Popover* popover()
+    {
+        window->outlets().pageExplorer->click();
+        return qobject_cast<Popover*>(document->pagesPopover());
+    }
+    static ZVPagesViewController* contentOf(Popover* popover)
+    {
+        return popover ? qobject_cast<ZVPagesViewController*>(popover->contentViewController()) : nullptr;
+    }
+    static bool closes(const QPointer<Popover>& popover)
+    {
+        return QTest::qWaitFor([&] { return popover.isNull() || !popover->isVisible(); }, 5000);
+    }
+
+    Document* document = nullptr;
+    DocumentWindow* window = nullptr;
+};
+
+} // namespace
+
+TEST_F(PagesWindow, PageMenuValidatesByThePageList)
+{
+    open(1);
+    QStringList titles;
+    for (QAction* action : window->menus().pageMenu()->actions())
+        if (!action->isSeparator())
+            titles.append(action->text());
+    EXPECT_EQ(titles, (QStringList {"Previous Page", "Next Page", "Pages…", "Insert Page Before", "Insert Page After",
+                                    "Delete Page", "Show Master Pages"}));
+    EXPECT_FALSE(enabled("Page/Delete Page")) << "the only page cannot go";
+    EXPECT_FALSE(enabled("Page/Previous Page"));
+    EXPECT_FALSE(enabled("Page/Next Page"));
+
+    item("Page/Insert Page After")->trigger();
+    item("Page/Insert Page After")->trigger();
+    EXPECT_EQ(document->pageLabel(), QStringLiteral("3 / 3"));
+    EXPECT_EQ(window->outlets().pageLabel->text(), QStringLiteral("3 / 3"));
+    EXPECT_TRUE(enabled("Page/Delete Page"));
+    EXPECT_TRUE(enabled("Page/Previous Page"));
+    EXPECT_FALSE(enabled("Page/Next Page"));
+    item("Page/Previous Page")->trigger();
+    item("Page/Previous Page")->trigger();
+    EXPECT_EQ(document->currentPage(), document->contentPages()[0]);
+    EXPECT_FALSE(enabled("Page/Previous Page"));
+    EXPECT_TRUE(enabled("Page/Next Page"));
+
+    // Delete asks through the controller's prompter.
+    prompter.answerAlert(0);
+    item("Page/Next Page")->trigger();
+    item("Page/Delete Page")->trigger();
+    EXPECT_EQ(document->contentPages().size(), 2);
+    EXPECT_EQ(prompter.alerts.size(), 1);
+
+    const QColor grey = window->scrollView()->surroundColor();
+    item("Page/Show Master Pages")->trigger();
+    EXPECT_EQ(document->currentPage(), document->masterPages()[0]);
+    EXPECT_EQ(window->outlets().pageLabel->text(), QStringLiteral("A"));
+    EXPECT_EQ(window->scrollView()->surroundColor(), QColor(0xD1, 0xEE, 0xFC)) << "masters are edited on light blue";
+    ASSERT_NE(item("Page/Show Content Pages"), nullptr) << "the title flips";
+    EXPECT_FALSE(enabled("Page/Delete Page")) << "one master";
+    item("Page/Show Content Pages")->trigger();
+    EXPECT_EQ(window->scrollView()->surroundColor(), grey);
+    EXPECT_NE(item("Page/Show Master Pages"), nullptr);
+}
+
+TEST_F(PagesWindow, APageSwitchRepointsRulersPanelAndPicker)
+{
+    open(2);
+    ZVCanvasView* bled = document->contentPages()[1];
+    bled->setValueForKey(u"fullBleed", true);
+    ZVRulerView* horizontal = window->scrollView()->horizontalRulerView();
+    ZVRulerView* vertical = window->scrollView()->verticalRulerView();
+    const auto expectShown = [&](ZVCanvasView* page, double origin) {
+        EXPECT_EQ(window->scrollView()->documentView(), page);
+        EXPECT_EQ(horizontal->clientView(), page);
+        EXPECT_EQ(vertical->clientView(), page);
+        EXPECT_EQ(horizontal->originOffset(), origin);
+        EXPECT_EQ(vertical->originOffset(), origin);
+        EXPECT_EQ(window->controllers().layoutLayerViewController->currentPage(), page);
+        EXPECT_EQ(window->controllers().pageSettingsController->backgroundPicker()->background(), page->backgroundView());
+    };
+    window->outlets().nextPage->click();
+    expectShown(bled, 9.0);
+    window->outlets().previousPage->click();
+    expectShown(document->contentPages()[0], 0.0);
+
+    // A master with full bleed moves the rulers' zero for the pages using it.
+    ZVCanvasView* master = document->masterPages()[0];
+    master->setValueForKey(u"fullBleed", true);
+    master->setValueForKey(u"bleedMargin", 12.0);
+    document->contentPages()[0]->setMasterPage(master);
+    document->setCurrentPage(document->contentPages()[0]);
+    expectShown(document->contentPages()[0], 12.0);
+
+    // A page of no shown list never reaches them.
+    ZVCanvasView* stranger = document->newPage();
+    document->setCurrentPage(stranger);
+    expectShown(document->contentPages()[0], 12.0);
+}
+
+TEST_F(PagesWindow, PopoverShowsThumbnailsAndOpensTheChosenPage)
+{
+    open(3);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    Document* other = controller.newDocument();
+    window->activateWindow();
+    document->setCurrentPage(document->contentPages()[1]);
+    QPointer<Popover> shown = popover();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(shown->size(), QSize(500, 150));
+    QToolButton* explorer = window->outlets().pageExplorer;
+    EXPECT_GE(shown->x(), explorer->mapToGlobal(QPoint(explorer->width(), 0)).x()) << "at the button's right edge";
+    QListWidget* row = contentOf(shown)->collectionView();
+    ASSERT_EQ(row->count(), 3);
+    EXPECT_EQ(row->currentRow(), 1) << "the current page selected";
+    EXPECT_FALSE(row->item(0)->icon().isNull());
+    EXPECT_EQ(row->item(2)->text(), QStringLiteral("3"));
+
+    // An index past the end changes nothing; another document's notice neither.
+    NotificationCenter::defaultCenter().post(QStringLiteral("openPage"), document,
+                                             {{QStringLiteral("indexes"), QVariantList {4, 3}}});
+    NotificationCenter::defaultCenter().post(QStringLiteral("openPage"), other,
+                                             {{QStringLiteral("indexes"), QVariantList {0}}});
+    EXPECT_EQ(document->currentPage(), document->contentPages()[1]);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_TRUE(shown->isVisible());
+
+    // A double click on the third thumbnail.
+    const QPoint third = row->visualItemRect(row->item(2)).center();
+    QTest::mouseClick(row->viewport(), Qt::LeftButton, {}, third);
+    QTest::mouseDClick(row->viewport(), Qt::LeftButton, {}, third);
+    EXPECT_EQ(document->currentPage(), document->contentPages()[2]);
+    EXPECT_TRUE(closes(shown));
+
+    // Return on the selection; the smallest position counts.
+    shown = popover();
+    row = contentOf(shown)->collectionView();
+    row->clearSelection();
+    row->item(1)->setSelected(true);
+    row->item(0)->setSelected(true);
+    row->setCurrentItem(row->item(1), QItemSelectionModel::NoUpdate);
+    QTest::keyClick(row, Qt::Key_Return);
+    EXPECT_EQ(document->currentPage(), document->contentPages()[0]);
+    EXPECT_TRUE(closes(shown));
+
+    // A new popover replaces the open one.
+    QPointer<Popover> first = popover();
+    QPointer<Popover> second = popover();
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(closes(first));
+    EXPECT_TRUE(second->isVisible());
+    second->close();
+}
+
+TEST_F(PagesWindow, PopoverAddIsOneUndoableStep)
+{
+    open(3);
+    ZVCanvasView* before = document->contentPages()[1];
+    document->setCurrentPage(before);
+    before->setValueForKey(u"rightMargin", 50.0);
+    QCoreApplication::processEvents();
+    const int stepsBefore = document->undoManager()->undoCount();
+
+    Popover* shown = popover();
+    ZVPagesViewController* pages = contentOf(shown);
+    ASSERT_NE(pages, nullptr);
+    pages->addButton()->click();
+    ASSERT_EQ(document->contentPages().size(), 4);
+    ZVCanvasView* added = document->contentPages().last();
+    EXPECT_EQ(document->currentPage(), added);
+    EXPECT_EQ(added->rightMargin(), 50.0);
+    EXPECT_EQ(pages->collectionView()->count(), 4);
+    EXPECT_EQ(pages->collectionView()->currentRow(), 3);
+    EXPECT_EQ(document->pageLabel(), QStringLiteral("4 / 4"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(document->undoManager()->undoCount(), stepsBefore + 1);
+
+    document->undoManager()->undo();
+    EXPECT_EQ(document->contentPages().size(), 3);
+    EXPECT_TRUE(document->deletedPages().contains(added));
+    EXPECT_EQ(document->currentPage(), before) << "back to the page current before";
+    EXPECT_EQ(before->rightMargin(), 50.0) << "one step: the add alone";
+    EXPECT_EQ(pages->collectionView()->count(), 3);
+
+    document->undoManager()->redo();
+    ASSERT_EQ(document->contentPages().size(), 4);
+    EXPECT_EQ(document->contentPages()[3], added) << "back in its place";
+    EXPECT_FALSE(document->deletedPages().contains(added));
+    EXPECT_EQ(document->currentPage(), added);
+    shown->close();
+}
+
+TEST_F(PagesWindow, ApplyButtonCopiesTheSettingsToEveryShownPage)
+{
+    open(3);
+    ZVCanvasView* current = document->contentPages()[2];
+    document->setCurrentPage(current);
+    current->setValueForKey(u"bottomMargin", 72.0);
+    current->setValueForKey(u"showMarginGuides", true);
+    QAbstractButton* apply = window->outlets().applyButton;
+    ASSERT_NE(apply, nullptr);
+    EXPECT_EQ(apply, window->controllers().pageSettingsController->applyButton());
+    apply->click();
+    for (ZVCanvasView* page : document->contentPages()) {
+        EXPECT_EQ(page->bottomMargin(), 72.0);
+        EXPECT_TRUE(page->valueForKey(u"showMarginGuides").toBool());
+    }
+    EXPECT_EQ(document->masterPages()[0]->bottomMargin(), 36.0) << "masters are not shown";
+}
