@@ -7,6 +7,7 @@
 
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QToolButton>
 #include <algorithm>
@@ -24,7 +25,13 @@ QPixmap thumbnail(const ZVCanvasView& page)
     if (size.isEmpty())
         return {};
     const double scale = std::min(kThumbnailSize.width() / size.width(), kThumbnailSize.height() / size.height());
-    return QPixmap::fromImage(PagePainter::image(page, scale));
+    QImage image = PagePainter::image(page, scale);
+    // A white page needs an edge to stand out from the white row.
+    QPainter painter(&image);
+    painter.setPen(QColor(0xb4, 0xb4, 0xb4));
+    painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
+    painter.end();
+    return QPixmap::fromImage(image);
 }
 
 } // namespace

@@ -71,9 +71,15 @@ TEST_F(DocumentPageList, CounterAndFlagsFollowTheCurrentPage)
     EXPECT_EQ(document->pageLabel(), QStringLiteral("3 / 3"));
     EXPECT_FALSE(document->nextAvailable());
 
+    ZVPuttyView* onFirst = addActiveElement(pages[0]);
+    ZVPuttyView* onThird = addActiveElement(pages[2]);
+    EXPECT_EQ(document->allPuttyViews(), (QList<ZVPuttyView*> {onFirst, onThird})) << "the shown pages' elements";
+
     document->masterPages().append(document->newPage());
+    addActiveElement(document->masterPages()[0]);
     document->togglePagesType();
     EXPECT_EQ(document->pageLabel(), QStringLiteral("A"));
+    EXPECT_EQ(document->allPuttyViews(), document->masterPages()[0]->puttyViews());
     document->nextPage();
     EXPECT_EQ(document->pageLabel(), QStringLiteral("B")) << "masters show their letter, never a counter";
 
