@@ -103,18 +103,6 @@ TEST_F(DocumentPageList, ShowingThePageAgainRepeatsEveryStep)
     EXPECT_EQ(posts, 2) << "once by the counter, once at the end";
     EXPECT_GE(restacks, 1) << "the elements are laid out again";
     EXPECT_EQ(ZVDesignHelper::sharedInstance().currentPage(), page);
-
-    // A page of no shown list gives way to the first page before anything
-    // is pointed at it.
-    document->setCurrentPage(document->contentPages()[1]);
-    ZVCanvasView* stranger = document->newPage();
-    QList<ZVCanvasView*> announced;
-    QObject::connect(document, &Document::currentPageChanged, &context,
-                     [&](ZVCanvasView* shown) { announced.append(shown); });
-    document->setCurrentPage(stranger);
-    EXPECT_EQ(document->currentPage(), document->contentPages()[0]);
-    EXPECT_EQ(ZVDesignHelper::sharedInstance().currentPage(), document->contentPages()[0]);
-    EXPECT_EQ(announced, QList<ZVCanvasView*> {document->contentPages()[0]});
 }
 
 TEST_F(DocumentPageList, TheDeferredDeselectionActsOnThePageCurrentByThen)

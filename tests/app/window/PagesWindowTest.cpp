@@ -3,6 +3,7 @@
 // inspector's apply button.
 #include "../document/DocumentTestSupport.h"
 
+#include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
 #include "app/window/WindowMenus.h"
@@ -127,6 +128,7 @@ TEST_F(PagesWindow, APageSwitchRepointsRulersPanelAndPicker)
         EXPECT_EQ(vertical->originOffset(), origin);
         EXPECT_EQ(window->controllers().layoutLayerViewController->currentPage(), page);
         EXPECT_EQ(window->controllers().pageSettingsController->backgroundPicker()->background(), page->backgroundView());
+        EXPECT_EQ(ZVDesignHelper::sharedInstance().currentPage(), page);
     };
     window->outlets().nextPage->click();
     expectShown(bled, 9.0);
