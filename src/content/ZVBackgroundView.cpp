@@ -165,9 +165,10 @@ void ZVBackgroundView::update()
         break;
     }
     case ImageFill: {
+        // Announced, so that the inspector showing the pickers follows.
         const bool imagePicker = m_imageType.toInt() == 0;
-        m_imagePickerHidden = !imagePicker;
-        m_artPickerHidden = imagePicker;
+        setBackgroundImagePickerHidden(!imagePicker);
+        setBackgroundArtPickerHidden(imagePicker);
         setScaleToFill(false);
         setTiledImage(ql::Image());
         const int mode = m_imageModeSetting.toInt();

@@ -33,6 +33,9 @@ void ZVVectorView::setPuttyView(ZVPuttyView* element)
     ZVImageView::setPuttyView(element);
     if (!element)
         return;
+    // The shape's fill records its changes on the element's document.
+    m_backgroundView->setPuttyView(element);
+    m_backgroundView->setCurrentPage(element->canvas());
     if (ZVBackgroundView* background = element->backgroundView()) {
         background->setPuttyView(element);
         background->setCurrentPage(element->canvas());
