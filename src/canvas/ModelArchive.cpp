@@ -10,6 +10,7 @@
 #include "platform/archive/ArchiveError.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
+#include "shapes/ShapeClasses.h"
 #include "shapes/ZVVectorView.h"
 #include "shapes/df/DFArchiving.h"
 
@@ -26,6 +27,7 @@ void registerPageClasses(ClassRegistry& registry)
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
     registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"));
     ql::df::registerDrawingClasses(registry);
+    ql::shapes::registerShapeClasses(registry);
 }
 
 const ClassRegistry& pageClassRegistry()

@@ -9,6 +9,7 @@
 #include "platform/Uuid.h"
 #include "platform/graphics/Color.h"
 #include "shapes/ZVVectorView.h"
+#include "shapes/df/DFImageShape.h"
 
 #include <QTransform>
 #include <algorithm>
@@ -185,18 +186,24 @@ std::unique_ptr<ZVPuttyView> ZVPuttyView::initWithText()
     return element;
 }
 
-std::unique_ptr<ZVPuttyView> ZVPuttyView::initWithVector(const ql::BezierPath& shape, const QString& name)
+std::unique_ptr<ZVPuttyView> ZVPuttyView::initWithVector(std::unique_ptr<DFDrawable> shape, const QString& name)
 {
     auto element = std::make_unique<ZVPuttyView>();
     element->setFrame(QRectF(0, 0, 300, 300));
     auto* content = new ZVVectorView(element->frame());
     content->setPuttyView(element.get());
-    content->setShape(shape);
+    content->setShape(std::move(shape));
     content->setShapeName(name);
     element->setContentViewType(VectorContent);
     element->setContentView(content);
     element->setUuid(ql::newUuidString());
+    content->setShapeProperties();
     return element;
+}
+
+std::unique_ptr<ZVPuttyView> ZVPuttyView::initWithVector(const ql::BezierPath& outline, const QString& name)
+{
+    return initWithVector(outline.isEmpty() ? nullptr : std::make_unique<DFImageShape>(outline), name);
 }
 
 std::unique_ptr<ZVPuttyView> ZVPuttyView::initWith3DText(const QString& text)

@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <memory>
 
+class DFDrawable;
 class ZVBackgroundView;
 class ZVCanvasView;
 class ZVContentView;
@@ -46,7 +47,11 @@ public:
     // content takes the size of the image's first representation.
     static std::unique_ptr<ZVPuttyView> initWithImage(const ql::Image& image);
     static std::unique_ptr<ZVPuttyView> initWithText();
-    static std::unique_ptr<ZVPuttyView> initWithVector(const ql::BezierPath& shape, const QString& name);
+    // A shape element takes the drawable over (a library outline as an image
+    // shape, converted text, a finished drawing) under its library name.
+    static std::unique_ptr<ZVPuttyView> initWithVector(std::unique_ptr<DFDrawable> shape, const QString& name);
+    // A library outline, as an image shape of that outline.
+    static std::unique_ptr<ZVPuttyView> initWithVector(const ql::BezierPath& outline, const QString& name);
     static std::unique_ptr<ZVPuttyView> initWith3DText(const QString& text);
 
     static const QStringList& observedKeyPaths();

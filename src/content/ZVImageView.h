@@ -38,7 +38,8 @@ public:
     // of the picture that fills the view's bounds as they are whenever it is
     // drawn (cut equally on both sides of the longer direction), sized to the
     // bounds at the time it was set.
-    const ql::Image& image() const { return m_image; }
+    // Shape views make theirs when first asked for.
+    virtual const ql::Image& image() const { return m_image; }
     void setImage(const ql::Image& image);
     // The picture last given to setImage(), before any fill drawing.
     const ql::Image& picture() const { return m_picture; }

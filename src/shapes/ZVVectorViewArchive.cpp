@@ -1,50 +1,23 @@
+// The shape view's record: the image view's keys, then the shape view's 28
+// in their fixed order. Reading takes them in an order of its own, quietly,
+// and rebuilds the shape once at the end.
 #include "canvas/ModelArchive.h"
-#include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVBackgroundView.h"
+#include "platform/archive/ArchiveFields.h"
 #include "shapes/ZVVectorView.h"
+#include "shapes/df/DFArchiving.h"
+#include "shapes/df/DFDrawable.h"
+#include "shapes/df/DFImageShape.h"
 
-const ql::fields::Record<ZVVectorView>& ZVVectorView::archiveRecord()
+namespace {
+
+QVariant stringOrNull(const QString& text)
 {
-    using V = ZVVectorView;
-    static const auto keys = ql::fields::Record<V>()
-        .custom("shapeName",
-                [](const V& view, ql::KeyedArchiver& coder, const QString& key) {
-                    coder.encodeObject(key, view.shapeName().isNull() ? QVariant() : QVariant(view.shapeName()));
-                },
-                [](V& view, ql::KeyedUnarchiver& coder, const QString& key) {
-                    QString name;
-                    if (ql::fields::readString(coder, key, name))
-                        view.setShapeName(name);
-                })
-        .custom("shape",
-                [](const V& view, ql::KeyedArchiver& coder, const QString& key) {
-                    coder.encodeObject(key, QVariant::fromValue(view.shape()));
-                },
-                [](V& view, ql::KeyedUnarchiver& coder, const QString& key) {
-                    const QVariant value = ql::fields::readRaw(coder, key);
-                    if (value.metaType() == QMetaType::fromType<ql::BezierPath>())
-                        view.m_shape = value.value<ql::BezierPath>();
-                })
-        .custom("backgroundView",
-                [](const V& view, ql::KeyedArchiver& coder, const QString& key) {
-                    coder.encodeObject(key, view.backgroundView());
-                },
-                [](V& view, ql::KeyedUnarchiver& coder, const QString& key) {
-                    view.setBackgroundView(ql::fields::readPart<ZVBackgroundView>(coder, key));
-                })
-        .point("imageOrigin", &V::m_imageOrigin)
-        .custom("backgroundOffset",
-                [](const V& view, ql::KeyedArchiver& coder, const QString& key) {
-                    coder.encodeObject(key, QVariant(view.backgroundOffset()));
-                },
-                [](V& view, ql::KeyedUnarchiver& coder, const QString& key) {
-                    const QVariant value = ql::fields::readRaw(coder, key);
-                    if (value.typeId() == QMetaType::QPointF)
-                        view.m_backgroundOffset = value.toPointF();
-                });
-    return keys;
+    return text.isNull() ? QVariant() : QVariant(text);
 }
+
+} // namespace
 
 QStringList ZVVectorView::archiveClassChain() const
 {
@@ -54,14 +27,112 @@ QStringList ZVVectorView::archiveClassChain() const
 void ZVVectorView::encodeWithCoder(ql::KeyedArchiver& coder) const
 {
     ZVImageView::encodeWithCoder(coder);
-    archiveRecord().encode(*this, coder);
+    coder.encodeObject(QStringLiteral("shapeName"), stringOrNull(m_shapeName));
+    // The shape goes without its picture, which the fill brings back.
+    if (const auto* imageShape = qobject_cast<const DFImageShape*>(m_shape)) {
+        coder.encodeReference(QStringLiteral("shape"),
+                              coder.encodeRecord(imageShape->archiveClassChain(), [imageShape](ql::KeyedArchiver& c) {
+                                  imageShape->encodeWithoutImage(c);
+                              }));
+    } else {
+        coder.encodeObject(QStringLiteral("shape"), m_shape);
+    }
+    coder.encodeObject(QStringLiteral("backgroundView"), m_backgroundView);
+    coder.encodeBool(QStringLiteral("strokeEnabled"), m_strokeEnabled);
+    coder.encodeBool(QStringLiteral("fillEnabled"), m_fillEnabled);
+    coder.encodeBool(QStringLiteral("adjustmentEligible"), m_adjustmentEligible);
+    coder.encodePoint(QStringLiteral("imageOrigin"), m_imageOrigin);
+    coder.encodeObject(QStringLiteral("strokeColor"), m_strokeColor);
+    coder.encodeObject(QStringLiteral("strokeWidth"), m_strokeWidth);
+    coder.encodeObject(QStringLiteral("strokeType"), m_strokeType);
+    coder.encodeObject(QStringLiteral("adjustment"), m_adjustment);
+    coder.encodeObject(QStringLiteral("backgroundOffset"), m_backgroundOffset);
+    coder.encodeObject(QStringLiteral("strokeLineCap"), m_strokeLineCap);
+    coder.encodeObject(QStringLiteral("strokeLineJoin"), m_strokeLineJoin);
+    coder.encodeObject(QStringLiteral("leftArrow"), m_leftArrow);
+    coder.encodeObject(QStringLiteral("rightArrow"), m_rightArrow);
+    coder.encodeObject(QStringLiteral("arrowLength"), m_arrowLength);
+    coder.encodeObject(QStringLiteral("arrowWidth"), m_arrowWidth);
+    coder.encodeBool(QStringLiteral("arrowEnabled"), m_arrowEnabled);
+    coder.encodeBool(QStringLiteral("textEnabled"), m_textEnabled);
+    coder.encodeObject(QStringLiteral("text"), stringOrNull(m_text));
+    coder.encodeObject(QStringLiteral("textFontFamilyName"), stringOrNull(m_textFontFamilyName));
+    coder.encodeObject(QStringLiteral("textFontSize"), m_textFontSize);
+    coder.encodeObject(QStringLiteral("textAlignment"), m_textAlignment);
+    coder.encodeObject(QStringLiteral("textPlacement"), m_textPlacement);
+    coder.encodeObject(QStringLiteral("textLetterSpacing"), m_textLetterSpacing);
+    coder.encodeBool(QStringLiteral("textHideShape"), m_textHideShape);
+    coder.encodeObject(QStringLiteral("textOffset"), m_textOffset);
 }
 
 void ZVVectorView::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     ZVImageView::initWithCoder(coder);
-    archiveRecord().decode(*this, coder);
-    m_backgroundView->setVectorBacking(true);
+    initialize();
+    {
+        // Key by key nothing is recorded or rebuilt: the view is not the
+        // user's to undo yet, and one rebuild at the end serves them all.
+        QuietChanges quiet(*this);
+        using namespace ql::fields;
+        const auto number = [&coder](const char* key, void (ZVVectorView::*setter)(const QVariant&), ZVVectorView& view) {
+            QVariant value;
+            if (readNumber(coder, QString::fromLatin1(key), value))
+                (view.*setter)(value);
+        };
+        const auto flag = [&coder](const char* key, void (ZVVectorView::*setter)(bool), ZVVectorView& view) {
+            bool value = false;
+            if (readBool(coder, QString::fromLatin1(key), value))
+                (view.*setter)(value);
+        };
+        const auto string = [&coder](const char* key, void (ZVVectorView::*setter)(const QString&), ZVVectorView& view) {
+            QString value;
+            if (readString(coder, QString::fromLatin1(key), value))
+                (view.*setter)(value);
+        };
+        QPointF origin;
+        if (readPoint(coder, QStringLiteral("imageOrigin"), origin))
+            setImageOrigin(origin);
+        string("shapeName", &ZVVectorView::setShapeName, *this);
+        setShape(ql::df::readDrawable(coder, QStringLiteral("shape"), this));
+        setBackgroundView(readPart<ZVBackgroundView>(coder, QStringLiteral("backgroundView")));
+        flag("strokeEnabled", &ZVVectorView::setStrokeEnabled, *this);
+        flag("fillEnabled", &ZVVectorView::setFillEnabled, *this);
+        flag("adjustmentEligible", &ZVVectorView::setAdjustmentEligible, *this);
+        QVariant colour;
+        if (readValue<ql::Color>(coder, QStringLiteral("strokeColor"), colour))
+            setStrokeColor(colour);
+        number("strokeWidth", &ZVVectorView::setStrokeWidth, *this);
+        number("strokeType", &ZVVectorView::setStrokeType, *this);
+        number("strokeLineJoin", &ZVVectorView::setStrokeLineJoin, *this);
+        number("strokeLineCap", &ZVVectorView::setStrokeLineCap, *this);
+        number("adjustment", &ZVVectorView::setAdjustment, *this);
+        const QVariant offset = readRaw(coder, QStringLiteral("backgroundOffset"));
+        if (offset.typeId() == QMetaType::QPointF)
+            setBackgroundOffset(offset);
+        number("leftArrow", &ZVVectorView::setLeftArrow, *this);
+        number("rightArrow", &ZVVectorView::setRightArrow, *this);
+        number("arrowLength", &ZVVectorView::setArrowLength, *this);
+        number("arrowWidth", &ZVVectorView::setArrowWidth, *this);
+        flag("arrowEnabled", &ZVVectorView::setArrowEnabled, *this);
+        flag("textEnabled", &ZVVectorView::setTextEnabled, *this);
+        string("text", &ZVVectorView::setText, *this);
+        string("textFontFamilyName", &ZVVectorView::setTextFontFamilyName, *this);
+        number("textFontSize", &ZVVectorView::setTextFontSize, *this);
+        number("textAlignment", &ZVVectorView::setTextAlignment, *this);
+        number("textPlacement", &ZVVectorView::setTextPlacement, *this);
+        number("textLetterSpacing", &ZVVectorView::setTextLetterSpacing, *this);
+        flag("textHideShape", &ZVVectorView::setTextHideShape, *this);
+        number("textOffset", &ZVVectorView::setTextOffset, *this);
+        m_backgroundView->setVectorBacking(true);
+        m_oldSize = frame().size();
+    }
+    // One rebuild: an adjustable outline from its adjustment, then style,
+    // size and image.
+    if (isAdjustableName(m_shapeName))
+        adjustShape();
+    else
+        setShapeProperties();
+    layout();
 }
 
 std::unique_ptr<ZVVectorView> ZVVectorView::copy() const

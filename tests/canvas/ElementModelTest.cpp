@@ -87,7 +87,7 @@ TEST(ElementModel, KindInitialisersMakeTheirContents)
     auto* vector = qobject_cast<ZVVectorView*>(shape->contentView());
     ASSERT_TRUE(vector);
     EXPECT_EQ(vector->shapeName(), QStringLiteral("star"));
-    EXPECT_TRUE(vector->isAdjustable());
+    EXPECT_TRUE(vector->adjustmentEligible());
     EXPECT_EQ(qobject_cast<ZV3DTextView*>(text3d->contentView())->string(), QStringLiteral("Hi"));
 
     // An image element takes its size from the first representation.

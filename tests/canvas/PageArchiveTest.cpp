@@ -9,6 +9,7 @@
 #include "platform/graphics/Gradient.h"
 #include "platform/graphics/RulerMarker.h"
 #include "shapes/ZVVectorView.h"
+#include "shapes/df/DFDrawable.h"
 
 #include <QImage>
 
@@ -172,7 +173,10 @@ TEST(PageArchive, PageRoundTripsWithLayersElementsAndBackgrounds)
     auto* vector = qobject_cast<ZVVectorView*>(shape->contentView());
     ASSERT_TRUE(vector);
     EXPECT_EQ(vector->shapeName(), QStringLiteral("ring"));
-    EXPECT_EQ(vector->shape(), qobject_cast<ZVVectorView*>(sample.shape->contentView())->shape());
+    const DFDrawable* drawnBefore = qobject_cast<ZVVectorView*>(sample.shape->contentView())->shape();
+    ASSERT_TRUE(vector->shape() && drawnBefore);
+    EXPECT_EQ(vector->shape()->path().elementCount(), drawnBefore->path().elementCount());
+    EXPECT_EQ(vector->shape()->bounds(), drawnBefore->bounds());
     EXPECT_EQ(vector->backgroundView()->backgroundImageScale(), QVariant(0.75));
     EXPECT_TRUE(vector->backgroundView()->vectorBacking());
 

@@ -1,5 +1,5 @@
-// Draws a vector shape element: its stored outline fitted into the content,
-// filled by the shape's fill background and stroked in black.
+// Draws a vector shape element: its shape with its style (fill, stroke,
+// arrowheads, text along the outline), as vectors, in the content rectangle.
 #pragma once
 
 #include <QRectF>

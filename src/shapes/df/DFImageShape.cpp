@@ -72,8 +72,18 @@ QStringList DFImageShape::archiveClassChain() const
 
 void DFImageShape::encodeWithCoder(ql::KeyedArchiver& coder) const
 {
+    encode(coder, true);
+}
+
+void DFImageShape::encodeWithoutImage(ql::KeyedArchiver& coder) const
+{
+    encode(coder, false);
+}
+
+void DFImageShape::encode(ql::KeyedArchiver& coder, bool withImage) const
+{
     DFDrawableShape::encodeWithCoder(coder);
-    if (!m_image.isNull())
+    if (withImage && !m_image.isNull())
         coder.encodeObject(QStringLiteral("image"), QVariant::fromValue(m_image));
     coder.encodePoint(QStringLiteral("imageOffset"), m_imageOffset);
     coder.encodeDouble(QStringLiteral("imageOpacity"), m_imageOpacity);

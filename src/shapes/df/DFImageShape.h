@@ -29,6 +29,9 @@ public:
 
     QStringList archiveClassChain() const override;
     void encodeWithCoder(ql::KeyedArchiver& coder) const override;
+    // The same record without the picture (an owner that keeps the picture
+    // elsewhere writes it so).
+    void encodeWithoutImage(ql::KeyedArchiver& coder) const;
     void initWithCoder(ql::KeyedUnarchiver& coder) override;
 
 protected:
@@ -36,6 +39,8 @@ protected:
     void drawContent(QPainter& painter, const DFStyle& style) const override;
 
 private:
+    void encode(ql::KeyedArchiver& coder, bool withImage) const;
+
     ql::Image m_image;
     QPointF m_imageOffset;
     double m_imageOpacity = 1.0;
