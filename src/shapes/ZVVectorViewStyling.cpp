@@ -120,7 +120,8 @@ DFGradient fillGradient(const ZVBackgroundView& background)
         QList<DFColorStop> stops;
         const QVariant stored = background.gradient();
         if (stored.metaType() == QMetaType::fromType<ql::Gradient>()) {
-            for (const ql::Gradient::Stop& stop : stored.value<ql::Gradient>().stops())
+            const ql::Gradient given = stored.value<ql::Gradient>();
+            for (const ql::Gradient::Stop& stop : given.stops())
                 stops.append(DFColorStop(stop.color, stop.location));
         }
         gradient.setColorStops(stops);
