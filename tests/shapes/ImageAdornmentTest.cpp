@@ -5,18 +5,13 @@
 
 #include <QPainter>
 #include <QTemporaryDir>
+#include "ShapeTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <numbers>
 
 namespace {
-
-ql::Image solid(QSize size, QColor colour)
-{
-    QImage bitmap(size, QImage::Format_ARGB32_Premultiplied);
-    bitmap.fill(colour);
-    return ql::Image(bitmap);
-}
 
 // Draws the shape with only the adornment in its style on a transparent
 // 300 × 300 picture.
@@ -66,7 +61,7 @@ TEST(ImageAdornment, SettersClampAnglesReadInDegreesAndFittingScalesTheObject)
     EXPECT_DOUBLE_EQ(adornment.angleInDegrees(), 270.0);
 
     DFImageShape object(ql::BezierPath::rect(QRectF(0, 0, 100, 50)));
-    adornment.setImage(solid(QSize(200, 200), Qt::red));
+    adornment.setImage(shapetest::solid(QSize(200, 200), Qt::red));
     adornment.setAngle(0);
     const std::pair<int, QSizeF> fittings[] = {{0, {0.5, 0.25}}, {1, {0.25, 0.25}}, {2, {1.5, 1.5}}};
     adornment.setScale(1.5);
@@ -92,14 +87,14 @@ TEST(ImageAdornment, SettersClampAnglesReadInDegreesAndFittingScalesTheObject)
 
     const QTemporaryDir dir;
     EXPECT_TRUE(ZVImageAdornment::imageAdornmentWithImageFromFile(dir.filePath("missing.png"))->image().isNull());
-    EXPECT_FALSE(ZVImageAdornment::imageAdornmentWithImage(solid(QSize(2, 2), Qt::red))->image().isNull());
+    EXPECT_FALSE(ZVImageAdornment::imageAdornmentWithImage(shapetest::solid(QSize(2, 2), Qt::red))->image().isNull());
 }
 
 TEST(ImageAdornment, RendersCentredOnItsOriginTwiceAndClipsToOutlineOrBounds)
 {
     DFImageShape disc(ql::BezierPath::ovalInRect(QRectF(50, 50, 200, 200)));
     auto fill = [] {
-        auto adornment = ZVImageAdornment::imageAdornmentWithImage(solid(QSize(400, 400), Qt::red));
+        auto adornment = ZVImageAdornment::imageAdornmentWithImage(shapetest::solid(QSize(400, 400), Qt::red));
         adornment->setScale(1.0);
         return adornment;
     };
@@ -115,7 +110,7 @@ TEST(ImageAdornment, RendersCentredOnItsOriginTwiceAndClipsToOutlineOrBounds)
     EXPECT_TRUE(red(picture, 150, 150));
 
     // A 20-point picture moved by (10, 0) lands 20 points off the centre.
-    auto small = ZVImageAdornment::imageAdornmentWithImage(solid(QSize(20, 20), Qt::red));
+    auto small = ZVImageAdornment::imageAdornmentWithImage(shapetest::solid(QSize(20, 20), Qt::red));
     small->setOrigin(QPointF(10, 0));
     picture = drawn(disc, std::move(small));
     EXPECT_TRUE(red(picture, 170, 150));
@@ -134,14 +129,14 @@ TEST(ImageAdornment, RendersCentredOnItsOriginTwiceAndClipsToOutlineOrBounds)
 
     // Fitting to a picture of no size draws nothing rather than dividing by 0.
     for (const int fitting : {0, 1}) {
-        ql::Image empty = solid(QSize(4, 4), Qt::red);
+        ql::Image empty = shapetest::solid(QSize(4, 4), Qt::red);
         empty.setSize(QSizeF(0, 0));
         auto none = ZVImageAdornment::imageAdornmentWithImage(empty);
         none->setFittingOption(fitting);
         EXPECT_EQ(drawn(disc, std::move(none)).pixelColor(150, 150).alpha(), 0) << fitting;
     }
     // Without a picture of its own, one kept in the object's metadata.
-    disc.setMetadataObject(QStringLiteral("fill"), QVariant::fromValue(solid(QSize(400, 400), Qt::red)));
+    disc.setMetadataObject(QStringLiteral("fill"), QVariant::fromValue(shapetest::solid(QSize(400, 400), Qt::red)));
     ZVImageAdornment byKey;
     byKey.setImageIdentifier(QStringLiteral("fill"));
     picture.fill(Qt::transparent);
@@ -154,7 +149,7 @@ TEST(ImageAdornment, RendersCentredOnItsOriginTwiceAndClipsToOutlineOrBounds)
 TEST(ImageAdornment, ArchivesEightKeysReadsThemThroughSettersAndCopiesWithoutOrigin)
 {
     ZVImageAdornment adornment;
-    adornment.setImage(solid(QSize(8, 6), Qt::blue));
+    adornment.setImage(shapetest::solid(QSize(8, 6), Qt::blue));
     adornment.setScale(2.5);
     adornment.setOpacity(0.25);
     adornment.setAngle(0.5);

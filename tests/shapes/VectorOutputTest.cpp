@@ -14,6 +14,8 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include "ShapeTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -68,16 +70,6 @@ ql::BezierPath line(QPointF from, QPointF to)
     path.moveTo(from);
     path.lineTo(to);
     return path;
-}
-
-ql::Image twoColours()
-{
-    QImage bitmap(200, 200, QImage::Format_RGB32);
-    bitmap.fill(Qt::red);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 100; x < 200; ++x)
-            bitmap.setPixelColor(x, y, Qt::blue);
-    return ql::Image(bitmap);
 }
 
 bool isRed(QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
@@ -140,7 +132,7 @@ struct ShapePages {
             ZVVectorView* star = place(*pages[1], ql::BezierPath::rect(QRectF(0, 0, 1, 1)), QStringLiteral("star"),
                                        QRectF(x, 60, 200, 200));
             star->setStrokeEnabled(false);
-            star->backgroundView()->setBackgroundImage(twoColours());
+            star->backgroundView()->setBackgroundImage(shapetest::twoColours(200));
             star->backgroundView()->setBackgroundImageScale(1.0);
             star->backgroundView()->setBackgroundType(3);
             if (x > 100)

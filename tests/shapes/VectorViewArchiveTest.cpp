@@ -12,6 +12,8 @@
 #include "shapes/df/DFShapeFactory.h"
 #include "shapes/df/DFStyle.h"
 
+#include "ShapeTestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,16 +31,6 @@ ZVPuttyView* addShape(ZVCanvasView& page, const ql::BezierPath& outline, const Q
     return element;
 }
 
-ql::Image twoColours()
-{
-    QImage bitmap(40, 40, QImage::Format_RGB32);
-    bitmap.fill(Qt::red);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 20; x < 40; ++x)
-            bitmap.setPixelColor(x, y, Qt::blue);
-    return ql::Image(bitmap);
-}
-
 // A page with a styled star filled with a picture and a stroked heart with
 // arrows and text along it.
 struct SamplePage {
@@ -53,7 +45,7 @@ struct SamplePage {
         view->setStrokeType(3);
         view->setStrokeLineJoin(2);
         view->setBackgroundOffset(QVariant(QPointF(5, -4)));
-        view->backgroundView()->setBackgroundImage(twoColours());
+        view->backgroundView()->setBackgroundImage(shapetest::twoColours(40));
         view->backgroundView()->setBackgroundImageScale(2.0);
         view->backgroundView()->setBackgroundType(3);
 

@@ -13,6 +13,8 @@
 #include "shapes/df/DFShapeFactory.h"
 #include "shapes/df/DFStyle.h"
 
+#include "ShapeTestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,13 +40,6 @@ struct ShapeOnPage {
     ZVPuttyView* element = nullptr;
     ZVVectorView* view = nullptr;
 };
-
-ql::Image solid(QSize size, QColor colour)
-{
-    QImage bitmap(size, QImage::Format_ARGB32_Premultiplied);
-    bitmap.fill(colour);
-    return ql::Image(bitmap);
-}
 
 // The gradient of the style's gradient fill; empty without one.
 DFGradient gradientOf(const DFStyle& style)
@@ -172,7 +167,7 @@ TEST(VectorView, FillsFollowTheBackgroundType)
     EXPECT_EQ(gradient.gradientType(), 1);
 
     // Pictures: tiled as a pattern, otherwise through the image fill at the offset.
-    s.fill()->setBackgroundImage(solid(QSize(10, 10), Qt::blue));
+    s.fill()->setBackgroundImage(shapetest::solid(QSize(10, 10), Qt::blue));
     s.fill()->setBackgroundImageMode(3);
     s.fill()->setBackgroundType(3);
     EXPECT_FALSE(s.style()->firstRendererOfClass<ZVImageAdornment>());
