@@ -3,7 +3,6 @@
 #include "canvas/ZVPuttyView.h"
 #include "content/OwnedChild.h"
 #include "content/ZVBackgroundView.h"
-#include "platform/undo/UndoManager.h"
 #include "shapes/ZVImageAdornment.h"
 #include "shapes/df/DFDrawable.h"
 #include "shapes/df/DFDrawableShape.h"
@@ -180,7 +179,7 @@ void ZVVectorView::observeValueForKeyPath(const ql::KeyValueChange& change)
     const bool fillPath = keyPath.startsWith(QLatin1String("backgroundView."))
                           || keyPath.startsWith(QLatin1String("self.backgroundView."));
     if (keyPath != QLatin1String("frame") && keyPath != QLatin1String("backgroundOffset") && !fillPath)
-        recordUndo(keyPath, change.oldValue);
+        recordUndo(change);
     if (keyPath == QLatin1String("frame")) {
         if (frame().size() != m_oldSize) {
             sizeShape();
@@ -194,22 +193,12 @@ void ZVVectorView::observeValueForKeyPath(const ql::KeyValueChange& change)
     layout();
 }
 
-ql::UndoManager* ZVVectorView::undoManager() const
+void ZVVectorView::observedValueChanged(const QString&)
 {
-    ZVPuttyView* element = puttyView();
-    return element ? element->undoManager() : nullptr;
-}
-
-void ZVVectorView::recordUndo(const QString& keyPath, const QVariant& oldValue)
-{
-    ql::UndoManager* manager = undoManager();
-    if (!manager)
+    if (m_quiet > 0)
         return;
-    const QPointer<ZVVectorView> view(this);
-    manager->registerUndo(this, [view, keyPath, oldValue] {
-        if (view)
-            view->undoChangeForKeyPath(keyPath, oldValue);
-    });
+    setShapeProperties();
+    layout();
 }
 
 void ZVVectorView::undoChangeForKeyPath(const QString& keyPath, const QVariant& value)

@@ -23,7 +23,6 @@ class DFObjectDrawingLayer;
 class ZVBackgroundView;
 namespace ql {
 struct KeyValueChange;
-class UndoManager;
 }
 
 class ZVVectorView : public ZVImageView {
@@ -158,9 +157,10 @@ public:
     // Rebuilds an adjustable outline from the shape factory with the
     // present adjustment, then sizes and styles it again.
     void adjustShape();
-    // After every observed change: the image is made afresh when next asked
-    // for, and views drawing the element redraw.
-    void layout();
+    // After every observed change: the border and inner-shadow layers are
+    // laid out, the image is made afresh when next asked for, and views
+    // drawing the element redraw.
+    void layout() override;
 
     // The private drawing rendered at the content's size (transparent where
     // nothing is drawn), made on first use after each rebuild.
@@ -198,8 +198,9 @@ private:
 
     void initialize();
     void observeValueForKeyPath(const ql::KeyValueChange& change);
-    void recordUndo(const QString& keyPath, const QVariant& oldValue);
-    ql::UndoManager* undoManager() const;
+    // The image view's own settings restyle the shape instead of re-running
+    // picture adjustments.
+    void observedValueChanged(const QString& keyPath) override;
     void putShapeOnLayer();
     ZVVectorView* self() const { return const_cast<ZVVectorView*>(this); }
 

@@ -292,11 +292,12 @@ void ZVVectorView::adjustShape()
 
 void ZVVectorView::layout()
 {
-    // The picture is made anew when next asked for; telling observers that
-    // it changed lets views drawing the element redraw.
+    // The picture is made anew when next asked for; observers of it (a
+    // reflection) hear that it changed.
     m_renderedStale = true;
     willChangeValueForKey(QStringLiteral("image"));
     didChangeValueForKey(QStringLiteral("image"));
+    ZVImageView::layout();
 }
 
 const ql::Image& ZVVectorView::image() const
