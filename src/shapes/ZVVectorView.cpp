@@ -72,7 +72,7 @@ const ql::PropertyTable& ZVVectorView::properties() const
             .property("arrowLength", &V::arrowLength, &V::setArrowLength, ValueKind::Number)
             .property("arrowWidth", &V::arrowWidth, &V::setArrowWidth, ValueKind::Number)
             .property("textEnabled", &V::textEnabled, &V::setTextEnabled)
-            .property("text", &V::text, &V::setText)
+            .property("text", &V::text, static_cast<void (V::*)(const QString&)>(&V::setText))
             .property("textFontFamilyName", &V::textFontFamilyName, &V::setTextFontFamilyName)
             .property("textFontSize", &V::textFontSize, &V::setTextFontSize, ValueKind::Number)
             .property("textAlignment", &V::textAlignment, &V::setTextAlignment, ValueKind::Number)

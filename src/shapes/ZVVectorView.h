@@ -168,6 +168,8 @@ public:
     // Draws the shape with its style into the view's bounds (origin top
     // left, in points). A shape with no room left draws nothing.
     void paintShape(QPainter& painter) const;
+    // Text boxes take text in a font; a shape's text is its own settings'.
+    void setText(const QString&, const ql::Font&) {}
     // The font the text along the outline is drawn with.
     ql::Font textFont() const;
 
