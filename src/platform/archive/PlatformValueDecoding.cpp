@@ -266,6 +266,7 @@ QVariant decodeAttributedString(KeyedUnarchiver& u)
     if (infoValue.metaType().id() != QMetaType::QByteArray)
         return damaged(u, QStringLiteral("the run information is missing"));
     const QByteArray info = infoValue.toByteArray();
+    AttributedString runs;
     qsizetype at = 0;
     qsizetype start = 0;
     while (at < info.size()) {
@@ -275,12 +276,12 @@ QVariant decodeAttributedString(KeyedUnarchiver& u)
             return damaged(u, QStringLiteral("the attribute runs do not fit the text"));
         if (sets[qsizetype(*index)].metaType().id() != QMetaType::QVariantMap)
             return damaged(u, QStringLiteral("an attribute set is not a dictionary"));
-        result.setAttributes(sets[qsizetype(*index)].toMap(), start, qsizetype(*length));
+        runs.append(text.mid(start, qsizetype(*length)), sets[qsizetype(*index)].toMap());
         start += qsizetype(*length);
     }
     if (start != text.size())
         return damaged(u, QStringLiteral("the attribute runs do not cover the text"));
-    return QVariant::fromValue(result);
+    return QVariant::fromValue(runs);
 }
 
 QVariant decodeImage(KeyedUnarchiver& u)
@@ -413,6 +414,14 @@ void registerAll(ClassRegistry& registry, std::initializer_list<const char*> nam
 }
 
 } // namespace
+
+std::optional<AttributedString> decodeAttributedStringKeys(KeyedUnarchiver& unarchiver)
+{
+    const QVariant text = decodeAttributedString(unarchiver);
+    if (unarchiver.failed() || text.metaType() != QMetaType::fromType<AttributedString>())
+        return std::nullopt;
+    return text.value<AttributedString>();
+}
 
 void registerPlatformValueDecoders(ClassRegistry& registry)
 {

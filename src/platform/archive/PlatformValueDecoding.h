@@ -2,9 +2,14 @@
 // described in docs/file-format.md.
 #pragma once
 
+#include "platform/graphics/AttributedString.h"
+
+#include <optional>
+
 namespace ql {
 
 class ClassRegistry;
+class KeyedUnarchiver;
 
 // Collections, strings, data, null, geometry values, dates, URLs, colours,
 // fonts, paragraph styles, attributed strings, images, Bézier paths,
@@ -15,5 +20,10 @@ void registerPlatformValueDecoders(ClassRegistry& registry);
 // The mobile edition's names: "UIColor", "UIFont" and "UIImage" (whose
 // "PNGRepresentation" data becomes an Image, or nil when it is no image).
 void registerMobileEditionValueDecoders(ClassRegistry& registry);
+
+// The keys of an attributed-string record, read from the current record
+// (for classes that store their text the same way); nothing when they are
+// damaged, the unarchiver then having failed.
+std::optional<AttributedString> decodeAttributedStringKeys(KeyedUnarchiver& unarchiver);
 
 } // namespace ql

@@ -91,7 +91,7 @@ void appendVarint(QByteArray& out, quint64 value)
     out.append(char(value));
 }
 
-void encodeAttributedString(KeyedArchiver& a, const AttributedString& text)
+void encodeAttributedStringBody(KeyedArchiver& a, const AttributedString& text)
 {
     a.encodeObject(QStringLiteral("NSString"), text.string());
     const QList<AttributedString::Run> runs = text.runs();
@@ -183,6 +183,11 @@ void encodeGeometry(KeyedArchiver& a, ArchivedValueKind kind, const QString& key
 }
 
 } // namespace
+
+void encodeAttributedStringKeys(KeyedArchiver& archiver, const AttributedString& text)
+{
+    encodeAttributedStringBody(archiver, text);
+}
 
 std::optional<PlistValue> primitiveFromVariant(const QVariant& value)
 {
@@ -319,7 +324,7 @@ std::optional<PlistValue> encodePlatformValue(KeyedArchiver& a, const QVariant& 
     if (holds<ParagraphStyle>(value))
         return a.encodeRecord(ArchivedClass::paragraphStyle, [&](KeyedArchiver& r) { encodeParagraphStyle(r, value.value<ParagraphStyle>()); });
     if (holds<AttributedString>(value))
-        return a.encodeRecord(ArchivedClass::attributedString, [&](KeyedArchiver& r) { encodeAttributedString(r, value.value<AttributedString>()); });
+        return a.encodeRecord(ArchivedClass::attributedString, [&](KeyedArchiver& r) { encodeAttributedStringKeys(r, value.value<AttributedString>()); });
     if (holds<Image>(value))
         return a.encodeRecord(ArchivedClass::image, [&](KeyedArchiver& r) { encodeImage(r, value.value<Image>()); });
     if (holds<BezierPath>(value))

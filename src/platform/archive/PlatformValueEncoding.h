@@ -9,6 +9,7 @@
 
 namespace ql {
 
+class AttributedString;
 class KeyedArchiver;
 
 // Strings, booleans, integers, 32-bit floats, doubles and data map straight
@@ -18,6 +19,10 @@ std::optional<PlistValue> primitiveFromVariant(const QVariant& value);
 // Writes a record for a platform value and returns its reference; nullopt
 // when the value's type has no archived form.
 std::optional<PlistValue> encodePlatformValue(KeyedArchiver& archiver, const QVariant& value);
+
+// The keys of an attributed-string record, written into the current record
+// (for classes that store their text the same way).
+void encodeAttributedStringKeys(KeyedArchiver& archiver, const AttributedString& text);
 
 // A key that equal immutable values share (colours, fonts, geometry
 // values), so that the archiver writes each once; empty for other values.

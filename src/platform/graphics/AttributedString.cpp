@@ -102,9 +102,16 @@ void AttributedString::removeAttribute(const QString& name, qsizetype start, qsi
 
 void AttributedString::append(const AttributedString& other)
 {
+    // Neighbours within each side already differ: only the seam can merge,
+    // which keeps building a text run by run linear.
     m_text += other.m_text;
-    m_spans.append(other.m_spans);
-    mergeNeighbours();
+    qsizetype first = 0;
+    if (!m_spans.isEmpty() && !other.m_spans.isEmpty() && m_spans.back().attributes == other.m_spans.front().attributes) {
+        m_spans.back().length += other.m_spans.front().length;
+        first = 1;
+    }
+    for (qsizetype i = first; i < other.m_spans.size(); ++i)
+        m_spans.append(other.m_spans[i]);
 }
 
 void AttributedString::append(const QString& text, const TextAttributes& attributes)

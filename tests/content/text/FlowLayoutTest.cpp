@@ -1,0 +1,216 @@
+#include "content/text/AttributedTextMapping.h"
+#include "content/text/FlowLayout.h"
+#include "content/text/TextContainer.h"
+#include "content/text/TextStorage.h"
+
+#include <QElapsedTimer>
+#include <QTextCursor>
+#include <gtest/gtest.h>
+
+using namespace ql;
+using namespace ql::text;
+namespace A = ql::TextAttribute;
+
+namespace {
+
+TextAttributes font(double size, std::optional<ParagraphStyle> style = std::nullopt)
+{
+    TextAttributes attributes {{A::font, QVariant::fromValue(Font(QStringLiteral("Helvetica"), size))}};
+    if (style)
+        attributes.insert(A::paragraphStyle, QVariant::fromValue(*style));
+    return attributes;
+}
+
+QString words(int count)
+{
+    QStringList list;
+    for (int i = 0; i < count; ++i)
+        list.append(QStringLiteral("word%1").arg(i % 17));
+    return list.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+TEST(FlowLayout, LinesStayInTheirFragmentsAndContainersPartitionTheText)
+{
+    TextStorage storage;
+    storage.setAttributedString(AttributedString(words(400) + QStringLiteral("\n") + words(300), font(11)));
+    TextContainer first(QSizeF(200, 150));
+    TextContainer second(QSizeF(120, 400));
+    storage.layoutManager()->addTextContainer(&first);
+    storage.layoutManager()->addTextContainer(&second);
+    FlowLayout& layout = *storage.layoutManager();
+
+    const FlowLayout::Range a = layout.characterRangeForTextContainer(0);
+    const FlowLayout::Range b = layout.characterRangeForTextContainer(1);
+    EXPECT_EQ(a.location, 0);
+    EXPECT_GT(a.length, 0);
+    EXPECT_EQ(b.location, a.location + a.length);
+    EXPECT_TRUE(layout.hasOverflow());
+    EXPECT_EQ(layout.firstOverflowCharacter(), b.location + b.length);
+
+    for (int c = 0; c < 2; ++c) {
+        const QSizeF size = layout.textContainerAt(c)->containerSize();
+        int expected = layout.characterRangeForTextContainer(c).location;
+        double previousBottom = 0;
+        for (const FlowLayout::Line& line : layout.linesInTextContainer(c)) {
+            EXPECT_LE(line.textWidth, line.rect.width() + 0.01);
+            EXPECT_GE(line.textX, line.rect.left() - 0.01);
+            EXPECT_LE(line.rect.bottom(), size.height() + 1e-6);
+            EXPECT_GE(line.rect.top(), previousBottom - 1e-9);
+            previousBottom = line.rect.bottom();
+            // Lines follow each other without gap (a paragraph end between).
+            EXPECT_TRUE(line.start == expected || line.start == expected + 1) << line.start << " " << expected;
+            expected = line.start + line.length;
+        }
+    }
+
+    // Growing the second box takes in the overflow.
+    second.setContainerSize(QSizeF(120, 5000));
+    EXPECT_FALSE(layout.hasOverflow());
+    EXPECT_EQ(layout.characterRangeForTextContainer(0), a);
+}
+
+TEST(FlowLayout, TwelvePointLinesAreMeasuredAtSeventyTwoDpi)
+{
+    TextStorage storage;
+    storage.setAttributedString(AttributedString(QStringLiteral("Hello\nHello"), font(12)));
+    TextContainer box(QSizeF(300, 300));
+    storage.layoutManager()->addTextContainer(&box);
+    const QList<FlowLayout::Line> lines = storage.layoutManager()->linesInTextContainer(0);
+    ASSERT_EQ(lines.size(), 2);
+    // Helvetica's face is 1.2 em from line to line: 14.4 points at 12 points.
+    EXPECT_NEAR(lines[0].rect.height(), 14.4, 0.3);
+    EXPECT_NEAR(lines[1].rect.top(), lines[0].rect.bottom(), 1e-9);
+    EXPECT_NEAR(lines[0].textWidth, 27.3, 1.0);
+}
+
+TEST(FlowLayout, ExtraLineHeightGoesAboveAndIndentsApplyInsideFragments)
+{
+    ParagraphStyle style;
+    style.lineHeightMultiple = 2.0;
+    style.firstLineHeadIndent = 30;
+    style.headIndent = 10;
+    style.paragraphSpacing = 6;
+    TextStorage storage;
+    storage.setAttributedString(AttributedString(words(40) + QStringLiteral("\nNext"), font(12, style)));
+    TextContainer box(QSizeF(200, 1000));
+    storage.layoutManager()->addTextContainer(&box);
+    const QList<FlowLayout::Line> lines = storage.layoutManager()->linesInTextContainer(0);
+    ASSERT_GE(lines.size(), 3);
+    const double natural = lines[0].rect.height() / 2;
+    EXPECT_GT(lines[0].baseline - lines[0].rect.top(), natural);
+    EXPECT_NEAR(lines[0].textX, 30, 0.01);
+    EXPECT_NEAR(lines[1].textX, 10, 0.01);
+    EXPECT_LE(lines[0].textWidth, 170.01);
+    // The next paragraph starts below the paragraph spacing.
+    const FlowLayout::Line& next = lines.back();
+    EXPECT_NEAR(next.rect.top(), lines[lines.size() - 2].rect.bottom() + 6, 1e-9);
+}
+
+TEST(FlowLayout, AnEndlessWordOverflowsQuicklyInATinyBox)
+{
+    TextStorage storage;
+    storage.setAttributedString(AttributedString(QString(5000, QLatin1Char('m')), font(12)));
+    TextContainer box(QSizeF(40, 40));
+    storage.layoutManager()->addTextContainer(&box);
+    QElapsedTimer timer;
+    timer.start();
+    FlowLayout& layout = *storage.layoutManager();
+    EXPECT_TRUE(layout.hasOverflow());
+    EXPECT_LT(timer.elapsed(), 1000);
+    const QList<FlowLayout::Line> lines = layout.linesInTextContainer(0);
+    ASSERT_FALSE(lines.isEmpty());
+    for (const FlowLayout::Line& line : lines)
+        EXPECT_LE(line.textWidth, 40.01);
+    EXPECT_EQ(layout.firstOverflowCharacter(), lines.back().start + lines.back().length);
+
+    // A line taller than the box fits nowhere.
+    storage.setAttributedString(AttributedString(QStringLiteral("Big"), font(72)));
+    EXPECT_EQ(layout.firstOverflowCharacter(), 0);
+    EXPECT_FALSE(layout.caretRect(0).isValid());
+}
+
+TEST(FlowLayout, CaretsAndHitTestsAlsoForEmptyText)
+{
+    TextStorage storage;
+    TextContainer box(QSizeF(100, 100));
+    storage.layoutManager()->addTextContainer(&box);
+    FlowLayout& layout = *storage.layoutManager();
+    const FlowLayout::Caret empty = layout.caretRect(0);
+    ASSERT_TRUE(empty.isValid());
+    EXPECT_EQ(empty.rect.x(), 0);
+    EXPECT_GT(empty.rect.height(), 10);
+    EXPECT_EQ(layout.characterIndexForPoint(0, QPointF(50, 50)), 0);
+
+    storage.setAttributedString(AttributedString(QStringLiteral("Hello world and more words"), font(12)));
+    const FlowLayout::Caret afterHello = layout.caretRect(5);
+    ASSERT_TRUE(afterHello.isValid());
+    EXPECT_EQ(layout.characterIndexForPoint(0, afterHello.rect.center()), 5);
+    const QList<FlowLayout::Line> lines = layout.linesInTextContainer(0);
+    ASSERT_GE(lines.size(), 2);
+    // The start of the second line has its caret there, not at the end of the first.
+    const FlowLayout::Caret second = layout.caretRect(lines[1].start);
+    EXPECT_NEAR(second.rect.top(), lines[1].rect.top(), 1e-9);
+    EXPECT_EQ(layout.characterIndexForPoint(0, QPointF(-20, lines[1].rect.center().y())), lines[1].start);
+    EXPECT_EQ(layout.characterIndexForPoint(0, QPointF(500, 500)), storage.length());
+}
+
+TEST(FlowLayout, AnEditRelaysOutOnlyUntilParagraphsLandWhereTheyWere)
+{
+    TextStorage storage;
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += words(30) + QLatin1Char('\n');
+    storage.setAttributedString(AttributedString(text, font(12)));
+    TextContainer box(QSizeF(300, 100000));
+    storage.layoutManager()->addTextContainer(&box);
+    FlowLayout& layout = *storage.layoutManager();
+    layout.ensureLayout();
+    EXPECT_EQ(layout.lastRelaidBlockCount(), 201);
+    const QList<FlowLayout::Line> before = layout.linesInTextContainer(0);
+
+    QTextCursor cursor(storage.document());
+    cursor.setPosition(5000);
+    cursor.insertText(QStringLiteral("x"));
+    layout.ensureLayout();
+    EXPECT_LE(layout.lastRelaidBlockCount(), 2);
+    cursor.deletePreviousChar();
+    layout.ensureLayout();
+    const QList<FlowLayout::Line> after = layout.linesInTextContainer(0);
+    ASSERT_EQ(after.size(), before.size());
+    for (qsizetype i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(after[i].start, before[i].start);
+        EXPECT_EQ(after[i].rect, before[i].rect);
+    }
+}
+
+TEST(FlowLayout, HyphenationDrawsAHyphenAndKeepsTheText)
+{
+    ParagraphStyle hyphenated;
+    hyphenated.hyphenationFactor = 1.0;
+    TextStorage storage;
+    TextContainer box(QSizeF(60, 500));
+    storage.layoutManager()->addTextContainer(&box);
+    FlowLayout& layout = *storage.layoutManager();
+
+    const QString word = QStringLiteral("internationalization");
+    storage.setAttributedString(AttributedString(word, font(12, hyphenated)));
+    QList<FlowLayout::Line> lines = layout.linesInTextContainer(0);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].hyphenated);
+    EXPECT_EQ(storage.string(), word);
+    int covered = 0;
+    for (const FlowLayout::Line& line : lines) {
+        EXPECT_LE(line.textWidth, 60.01);
+        covered += line.length;
+    }
+    EXPECT_EQ(covered, word.size());
+    // Caret positions map back to the stored text.
+    EXPECT_EQ(layout.characterIndexForPoint(0, layout.caretRect(lines[1].start + 1).rect.center()), lines[1].start + 1);
+
+    storage.setAttributedString(AttributedString(word, font(12)));
+    lines = layout.linesInTextContainer(0);
+    for (const FlowLayout::Line& line : lines)
+        EXPECT_FALSE(line.hyphenated);
+}
