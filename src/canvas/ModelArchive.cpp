@@ -7,6 +7,7 @@
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
+#include "content/text/TextStorage.h"
 #include "platform/archive/ArchiveError.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
@@ -23,6 +24,7 @@ void registerPageClasses(ClassRegistry& registry)
     registry.registerClass<ZVPuttyViewGroup>(QStringLiteral("ZVPuttyViewGroup"));
     registry.registerClass<ZVImageView>(QStringLiteral("ZVImageView"));
     registry.registerClass<ZVTextView>(QStringLiteral("ZVTextView"));
+    registry.registerClass<ql::text::TextStorage>(QStringLiteral("NSTextStorage"));
     registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"));
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
     registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"));

@@ -1,51 +1,400 @@
 #include "content/ZVTextView.h"
 
-ZVTextView::ZVTextView(const QRectF& frame, QObject* parent) : ZVContentView(parent)
+#include "canvas/ZVPuttyView.h"
+#include "content/text/AttributedTextMapping.h"
+#include "content/text/FlowLayout.h"
+#include "content/text/FontService.h"
+#include "content/text/TextStorage.h"
+#include "platform/graphics/Gradient.h"
+#include "platform/runtime/NotificationCenter.h"
+
+#include <QCoreApplication>
+#include <cmath>
+
+namespace {
+
+namespace A = ql::TextAttribute;
+
+double finiteFloat(const QVariant& value)
+{
+    const float f = value.toFloat();
+    return std::isfinite(f) ? double(f) : 0.0;
+}
+
+} // namespace
+
+ZVTextView::ZVTextView(const QRectF& frame, QObject* parent)
+    : ZVContentView(parent), m_container(std::make_unique<CHNotebookTextContainer>())
 {
     m_frame = frame;
+    m_container->setTextView(this);
+    ensureStorage();
+    initialize();
+    startObserving();
+}
+
+ZVTextView::~ZVTextView()
+{
+    stopObserving();
+    // A chain keeps its text when one of its boxes goes.
+    releaseTextStorage();
+}
+
+const QStringList& ZVTextView::observingKeyPaths()
+{
+    static const QStringList paths {
+        QStringLiteral("border.cornerRadius"),
+        QStringLiteral("border.lineWidth"),
+        QStringLiteral("border.lineDashPattern"),
+        QStringLiteral("border.strokeColor"),
+        QStringLiteral("innerShadow.shadowColor"),
+        QStringLiteral("innerShadowEnabled"),
+        QStringLiteral("innerShadow.shadowOffset"),
+        QStringLiteral("innerShadow.shadowOpacity"),
+        QStringLiteral("innerShadow.shadowRadius"),
+        QStringLiteral("gradient"),
+        QStringLiteral("tiledImage"),
+        QStringLiteral("currentFontFamilyName"),
+        QStringLiteral("currentFontTypeFaceIndex"),
+        QStringLiteral("currentFontSize"),
+        QStringLiteral("currentLetterSpacing"),
+        QStringLiteral("currentLineSpacing"),
+        QStringLiteral("currentParagraphSpacing"),
+        QStringLiteral("currentParagraphIndent"),
+        QStringLiteral("currentParagraphNextIndent"),
+        QStringLiteral("currentVerticalInsetMargins"),
+        QStringLiteral("currentHorizontalInsetMargins"),
+        QStringLiteral("strokeWidth"),
+        QStringLiteral("strokeColor"),
+        QStringLiteral("strokeEnabled"),
+        QStringLiteral("allowHyphenation"),
+        QStringLiteral("pageNumberFormat"),
+        QStringLiteral("startPage"),
+        QStringLiteral("dateFormat"),
+        QStringLiteral("selectedPageNumberFormat"),
+        QStringLiteral("selectedDateFormat"),
+        QStringLiteral("currentHighlightColor"),
+        QStringLiteral("currentLineHeight"),
+    };
+    return paths;
+}
+
+const QStringList& ZVTextView::undoableKeyPaths()
+{
+    static const QStringList paths {
+        QStringLiteral("currentFontFamilyName"),
+        QStringLiteral("currentFontTypeFaceIndex"),
+        QStringLiteral("currentFontSize"),
+        QStringLiteral("gradient"),
+        QStringLiteral("currentLetterSpacing"),
+        QStringLiteral("currentLineSpacing"),
+        QStringLiteral("currentParagraphSpacing"),
+        QStringLiteral("currentParagraphIndent"),
+        QStringLiteral("currentParagraphNextIndent"),
+        QStringLiteral("currentVerticalInsetMargins"),
+        QStringLiteral("currentHorizontalInsetMargins"),
+        QStringLiteral("strokeWidth"),
+        QStringLiteral("strokeEnabled"),
+        QStringLiteral("allowHyphenation"),
+        QStringLiteral("pageNumberFormat"),
+        QStringLiteral("dateFormat"),
+        QStringLiteral("startPage"),
+        QStringLiteral("currentHighlightColor"),
+        QStringLiteral("currentLineHeight"),
+    };
+    return paths;
 }
 
 const ql::PropertyTable& ZVTextView::properties() const
 {
     using V = ZVTextView;
+    using ql::ValueKind;
     static const ql::PropertyTable table =
         contentTable<V>()
-            .property("textStorage", &V::textStorage, &V::setAttributedString)
+            .property("textStorage", &V::attributedString, &V::setAttributedString)
             .property("string", &V::string, &V::setString)
-            .property("textViewType", &V::textViewType, &V::setTextViewType, ql::ValueKind::Number)
+            .property("textViewType", &V::textViewType, &V::setTextViewType, ValueKind::Number)
             .property("isPageNumber", &V::isPageNumber, &V::setIsPageNumber)
+            .property("isDate", &V::isDate, &V::setIsDate)
+            .property("isDateOrPageNumber", &V::isDateOrPageNumber, &V::setIsDateOrPageNumber)
+            .property("pageNumberFormat", &V::pageNumberFormat, &V::setPageNumberFormat)
+            .property("dateFormat", &V::dateFormat, &V::setDateFormat)
+            .property("startPage", &V::startPage, &V::setStartPage, ValueKind::Number)
+            .property("selectedPageNumberFormat", &V::selectedPageNumberFormat, &V::setSelectedPageNumberFormat)
+            .property("selectedDateFormat", &V::selectedDateFormat, &V::setSelectedDateFormat)
+            .property("gradient", &V::gradient, &V::setGradient)
+            .property("gradientAngle", &V::gradientAngle, &V::setGradientAngle, ValueKind::Number)
+            .property("gradientType", &V::gradientType, &V::setGradientType, ValueKind::Number)
+            .property("tiledImage", &V::tiledImage, &V::setTiledImage)
             .property("clippingRects", &V::clippingRects, &V::setClippingRects)
-            .property("currentHorizontalInsetMargins", &V::currentHorizontalInsetMargins,
-                      &V::setCurrentHorizontalInsetMargins, ql::ValueKind::Number)
+            .property("currentFont", &V::currentFont, &V::setCurrentFont)
+            .property("currentFontFamilyName", &V::currentFontFamilyName, &V::setCurrentFontFamilyName)
+            .property("currentFontTypeFaceIndex", &V::currentFontTypeFaceIndex, &V::setCurrentFontTypeFaceIndex)
+            .property("currentFontSize", &V::currentFontSize, &V::setCurrentFontSize, ValueKind::Number)
+            .property("currentTextColor", &V::currentTextColor, &V::setCurrentTextColor)
+            .property("currentEmphasis", &V::currentEmphasis, &V::setCurrentEmphasis)
+            .property("currentJustification", &V::currentJustification, &V::setCurrentJustification, ValueKind::Number)
+            .property("currentLetterSpacing", &V::currentLetterSpacing, &V::setCurrentLetterSpacing, ValueKind::Number)
+            .property("currentLineSpacing", &V::currentLineSpacing, &V::setCurrentLineSpacing, ValueKind::Number)
+            .property("currentLineHeight", &V::currentLineHeight, &V::setCurrentLineHeight, ValueKind::Number)
+            .property("currentParagraphSpacing", &V::currentParagraphSpacing, &V::setCurrentParagraphSpacing,
+                      ValueKind::Number)
+            .property("currentParagraphIndent", &V::currentParagraphIndent, &V::setCurrentParagraphIndent,
+                      ValueKind::Number)
+            .property("currentParagraphNextIndent", &V::currentParagraphNextIndent, &V::setCurrentParagraphNextIndent,
+                      ValueKind::Number)
             .property("currentVerticalInsetMargins", &V::currentVerticalInsetMargins,
-                      &V::setCurrentVerticalInsetMargins, ql::ValueKind::Number)
+                      &V::setCurrentVerticalInsetMargins, ValueKind::Number)
+            .property("currentHorizontalInsetMargins", &V::currentHorizontalInsetMargins,
+                      &V::setCurrentHorizontalInsetMargins, ValueKind::Number)
+            .property("currentHighlightColor", &V::currentHighlightColor, &V::setCurrentHighlightColor)
+            .property("allowHyphenation", &V::allowHyphenation, &V::setAllowHyphenation)
+            .property("fontTypeFaces", &V::fontTypeFaces, &V::setFontTypeFaces)
+            .property("strokeEnabled", &V::strokeEnabled, &V::setStrokeEnabled)
+            .property("strokeWidth", &V::strokeWidth, &V::setStrokeWidth, ValueKind::Number)
+            .property("strokeColor", &V::strokeColor, &V::setStrokeColor)
+            .property("effectsEnabled", &V::effectsEnabled, &V::setEffectsEnabled)
+            .property("mouseInside", &V::mouseInside, &V::setMouseInside)
+            .readOnly("isObserving", &V::isObserving)
             .property("backgroundColor", &V::backgroundColor, &V::setBackgroundColor)
             .build();
     return table;
 }
 
+void ZVTextView::initialize()
+{
+    // A container that takes the view's size, with no padding at line ends.
+    m_container->setLineFragmentPadding(0);
+    m_container->setWidthTracksTextView(true);
+    m_container->setHeightTracksTextView(true);
+
+    m_textViewType = 0;
+    m_strokeEnabled = false;
+    m_strokeWidth = 2;
+    m_strokeColor = QVariant::fromValue(ql::Color::calibratedRgb(1, 0, 0));
+    m_currentLetterSpacing = 0.0;
+    m_currentLineSpacing = 1.0;
+    m_currentLineHeight = 0.0;
+    m_currentParagraphSpacing = 0.0;
+    m_currentParagraphIndent = 0.0;
+    m_currentParagraphNextIndent = 0.0;
+    m_currentVerticalInsetMargins = 5;
+    m_currentHorizontalInsetMargins = 5;
+    // The view's own inset starts as the defaults say, so reading it back
+    // keeps them.
+    applyInsets();
+    m_innerShadowEnabled = false;
+    m_allowHyphenation = false;
+    m_currentHighlightColor = QVariant::fromValue(ql::Color::clear());
+    m_currentEmphasis.clear();
+    m_currentJustification = 0;
+    m_typingAttributes = {
+        {A::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"), ql::text::FontService::defaultPointSize))},
+        {A::paragraphStyle, QVariant::fromValue(ql::ParagraphStyle())},
+    };
+    m_currentFont = getCurrentFont();
+
+    setEditMode(false);
+    m_effectsEnabled = false;
+    m_currentFontFamilyName = QStringLiteral("Helvetica");
+    m_currentFontSize = 12;
+
+    m_pageNumberFormat = QStringLiteral("%1 <NUM> %2 <COUNT>")
+                             .arg(QCoreApplication::translate("ZVTextView", "Page"),
+                                  QCoreApplication::translate("ZVTextView", "of"));
+    m_dateFormat = QStringLiteral("MMMM d, yyyy");
+    m_startPage = 1;
+    m_isPageNumber = m_isDate = m_isDateOrPageNumber = false;
+
+    ql::NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("AutoUpdateText"), nullptr,
+                                                        [this](const ql::Notification&) { updateTextFromType(); });
+}
+
+// Text system -----------------------------------------------------------------
+
+ql::text::TextStorage* ZVTextView::ensureStorage()
+{
+    if (!m_storage)
+        adoptTextStorage(new ql::text::TextStorage(this), 0);
+    return m_storage;
+}
+
+ql::text::FlowLayout* ZVTextView::layoutManager() const
+{
+    return m_storage ? m_storage->layoutManager() : nullptr;
+}
+
+int ZVTextView::textContainerIndex() const
+{
+    const ql::text::FlowLayout* layout = layoutManager();
+    return layout ? std::max(0, layout->indexOfTextContainer(m_container.get())) : 0;
+}
+
+void ZVTextView::adoptTextStorage(ql::text::TextStorage* storage, int index)
+{
+    if (!storage || storage == m_storage)
+        return;
+    releaseTextStorage();
+    m_storage = storage;
+    if (!storage->parent())
+        storage->setParent(this);
+    storage->layoutManager()->insertTextContainer(m_container.get(), index);
+    connect(storage, &ql::text::TextStorage::textChanged, this, &ZVTextView::onTextChanged);
+    connect(storage->layoutManager(), &ql::text::FlowLayout::layoutInvalidated, this, &ZVTextView::needsDisplay);
+    m_selectedRange = Range {std::min(m_selectedRange.location, textLength()), 0};
+    emit needsDisplay();
+}
+
+void ZVTextView::releaseTextStorage()
+{
+    if (!m_storage)
+        return;
+    ql::text::TextStorage* storage = m_storage;
+    m_storage = nullptr;
+    disconnect(storage, nullptr, this, nullptr);
+    ql::text::FlowLayout* layout = storage->layoutManager();
+    disconnect(layout, nullptr, this, nullptr);
+    layout->removeTextContainer(m_container.get());
+    if (storage->parent() != this)
+        return;
+    // The text goes on with the chain's other boxes, or goes.
+    for (int i = 0; i < layout->textContainerCount(); ++i) {
+        if (QObject* heir = layout->textContainerAt(i)->textView()) {
+            storage->setParent(heir);
+            return;
+        }
+    }
+    delete storage;
+}
+
+void ZVTextView::joinTextChain(ZVTextView* other, int index)
+{
+    if (other && other != this)
+        adoptTextStorage(other->ensureStorage(), index);
+}
+
+void ZVTextView::leaveTextChain()
+{
+    releaseTextStorage();
+    ensureStorage();
+}
+
+void ZVTextView::onTextChanged()
+{
+    ++m_textEdits;
+    const int length = textLength();
+    if (m_selectedRange.end() > length) {
+        const int location = std::min(m_selectedRange.location, length);
+        m_selectedRange = Range {location, std::min(m_selectedRange.length, length - location)};
+    }
+    emit needsDisplay();
+}
+
+ql::AttributedString ZVTextView::attributedString() const
+{
+    return m_storage ? m_storage->attributedString() : ql::AttributedString();
+}
+
 void ZVTextView::setAttributedString(const ql::AttributedString& text)
 {
+    willChangeValueForKey(QStringLiteral("textStorage"));
     willChangeValueForKey(QStringLiteral("string"));
-    changeValue(QStringLiteral("textStorage"), m_text, text);
+    ensureStorage()->setAttributedString(text);
+    m_selectedRange = Range {std::min(m_selectedRange.location, textLength()), 0};
     didChangeValueForKey(QStringLiteral("string"));
+    didChangeValueForKey(QStringLiteral("textStorage"));
+}
+
+QString ZVTextView::string() const
+{
+    return m_storage ? m_storage->string() : QString();
 }
 
 void ZVTextView::setString(const QString& text)
 {
-    // New text takes the attributes of the text it replaces.
-    const ql::TextAttributes attributes = m_text.isEmpty() ? ql::TextAttributes() : m_text.attributesAt(0);
+    const ql::TextAttributes attributes =
+        textLength() > 0 ? ql::text::attributesAt(*m_storage->document(), 0) : m_typingAttributes;
     setAttributedString(ql::AttributedString(text, attributes));
 }
 
-void ZVTextView::setTextViewType(const QVariant& type)
+int ZVTextView::textLength() const
 {
-    changeValue(QStringLiteral("textViewType"), m_textViewType, type);
+    return m_storage ? m_storage->length() : 0;
 }
 
-void ZVTextView::setIsPageNumber(bool isPageNumber)
+// Selection -----------------------------------------------------------------
+
+void ZVTextView::setSelectedRange(Range range)
 {
-    changeValue(QStringLiteral("isPageNumber"), m_isPageNumber, isPageNumber);
+    const int length = textLength();
+    const int location = std::clamp(range.location, 0, length);
+    const Range clipped {location, std::clamp(range.length, 0, length - location)};
+    if (clipped == m_selectedRange)
+        return;
+    m_selectedRange = clipped;
+    // Typing continues the text before the caret, or the selection's first character.
+    if (length > 0 && m_storage) {
+        const int source = clipped.length > 0 ? clipped.location : std::max(0, clipped.location - 1);
+        m_typingAttributes = ql::text::attributesAt(*m_storage->document(), source);
+    }
+    textViewDidChangeSelection();
+    emit selectionChanged();
+    emit needsDisplay();
+}
+
+void ZVTextView::setTypingAttributes(const ql::TextAttributes& attributes)
+{
+    m_typingAttributes = attributes;
+}
+
+bool ZVTextView::isField() const
+{
+    const int type = m_textViewType.toInt();
+    return type == PageNumber || type == Date;
+}
+
+ZVTextView::Range ZVTextView::applyRange() const
+{
+    // A field never gets a selection of its own: formatting it means all of it.
+    if (m_editMode && !isField())
+        return m_selectedRange;
+    return Range {0, textLength()};
+}
+
+// Geometry ------------------------------------------------------------------
+
+void ZVTextView::setFrame(const QRectF& frame)
+{
+    const ZVPuttyView* element = puttyView();
+    const double margins = 2 * ZVPuttyView::kMargin;
+    // Without an element the size would be negative: it is empty instead.
+    const QSizeF size = element ? QSizeF(std::max(0.0, element->frame().width() - margins),
+                                         std::max(0.0, element->frame().height() - margins))
+                                : QSizeF(0, 0);
+    ZVContentView::setFrame(QRectF(frame.topLeft(), size));
+    updateContainerSize();
+}
+
+void ZVTextView::updateContainerSize()
+{
+    const double horizontal = finiteFloat(m_currentHorizontalInsetMargins);
+    const double vertical = finiteFloat(m_currentVerticalInsetMargins);
+    // Insets larger than the box leave an empty container, not a negative one.
+    m_container->setContainerSize(QSizeF(std::max(0.0, m_frame.width() - 2 * horizontal),
+                                         std::max(0.0, m_frame.height() - 2 * vertical)));
+}
+
+void ZVTextView::applyInsets()
+{
+    m_textContainerInset = QSizeF(finiteFloat(m_currentHorizontalInsetMargins), finiteFloat(m_currentVerticalInsetMargins));
+    updateContainerSize();
+    emit needsDisplay();
+}
+
+void ZVTextView::findInsets()
+{
+    setCurrentHorizontalInsetMargins(m_textContainerInset.width());
+    setCurrentVerticalInsetMargins(m_textContainerInset.height());
 }
 
 void ZVTextView::setClippingRects(const QList<QRectF>& rects)
@@ -53,14 +402,213 @@ void ZVTextView::setClippingRects(const QList<QRectF>& rects)
     changeValue(QStringLiteral("clippingRects"), m_clippingRects, rects);
 }
 
-void ZVTextView::setCurrentHorizontalInsetMargins(const QVariant& inset)
+QRectF ZVTextView::insertionPointRect(const QRectF& lineRect)
 {
-    changeValue(QStringLiteral("currentHorizontalInsetMargins"), m_horizontalInset, inset);
+    return QRectF(lineRect.x(), lineRect.y(), 1.0, std::max(15.0, lineRect.height()));
+}
+
+ql::UndoManager* ZVTextView::undoManager() const
+{
+    const ZVPuttyView* element = puttyView();
+    return element ? element->undoManager() : nullptr;
+}
+
+// Fields --------------------------------------------------------------------
+
+void ZVTextView::updateTextFromType(const QVariant& unused)
+{
+    Q_UNUSED(unused);
+    // Page numbers and dates render their text here once fields exist.
+}
+
+void ZVTextView::updatePageNumberFormat() {}
+
+void ZVTextView::updateDateFormat() {}
+
+// Stored properties ----------------------------------------------------------
+
+void ZVTextView::setTextViewType(const QVariant& type)
+{
+    changeValue(QStringLiteral("textViewType"), m_textViewType, type);
+    setIsPageNumber(type.toInt() == PageNumber);
+    setIsDate(type.toInt() == Date);
+    setIsDateOrPageNumber(isField());
+    updateTextFromType();
+}
+
+void ZVTextView::setIsPageNumber(bool isPageNumber)
+{
+    changeValue(QStringLiteral("isPageNumber"), m_isPageNumber, isPageNumber);
+}
+
+void ZVTextView::setIsDate(bool isDate)
+{
+    changeValue(QStringLiteral("isDate"), m_isDate, isDate);
+}
+
+void ZVTextView::setIsDateOrPageNumber(bool flag)
+{
+    changeValue(QStringLiteral("isDateOrPageNumber"), m_isDateOrPageNumber, flag);
+}
+
+void ZVTextView::setPageNumberFormat(const QString& format)
+{
+    changeValue(QStringLiteral("pageNumberFormat"), m_pageNumberFormat, format);
+}
+
+void ZVTextView::setDateFormat(const QString& format)
+{
+    changeValue(QStringLiteral("dateFormat"), m_dateFormat, format);
+}
+
+void ZVTextView::setStartPage(const QVariant& page)
+{
+    changeValue(QStringLiteral("startPage"), m_startPage, page);
+}
+
+void ZVTextView::setSelectedPageNumberFormat(const QVariant& format)
+{
+    changeValue(QStringLiteral("selectedPageNumberFormat"), m_selectedPageNumberFormat, format);
+}
+
+void ZVTextView::setSelectedDateFormat(const QVariant& format)
+{
+    changeValue(QStringLiteral("selectedDateFormat"), m_selectedDateFormat, format);
+}
+
+void ZVTextView::setGradient(const QVariant& gradient)
+{
+    changeValue(QStringLiteral("gradient"), m_gradient, gradient);
+}
+
+void ZVTextView::setGradientAngle(const QVariant& angle)
+{
+    changeValue(QStringLiteral("gradientAngle"), m_gradientAngle, angle);
+}
+
+void ZVTextView::setGradientType(const QVariant& type)
+{
+    changeValue(QStringLiteral("gradientType"), m_gradientType, type);
+}
+
+void ZVTextView::setTiledImage(const ql::Image& image)
+{
+    changeValue(QStringLiteral("tiledImage"), m_tiledImage, image);
+}
+
+void ZVTextView::setCurrentFont(const QVariant& font)
+{
+    changeValue(QStringLiteral("currentFont"), m_currentFont, font);
+}
+
+void ZVTextView::setCurrentFontFamilyName(const QString& family)
+{
+    changeValue(QStringLiteral("currentFontFamilyName"), m_currentFontFamilyName, family);
+}
+
+void ZVTextView::setCurrentFontTypeFaceIndex(qint64 index)
+{
+    changeValue(QStringLiteral("currentFontTypeFaceIndex"), m_currentFontTypeFaceIndex, index);
+}
+
+void ZVTextView::setCurrentFontSize(const QVariant& size)
+{
+    changeValue(QStringLiteral("currentFontSize"), m_currentFontSize, size);
+}
+
+void ZVTextView::setCurrentTextColor(const QVariant& color)
+{
+    changeValue(QStringLiteral("currentTextColor"), m_currentTextColor, color);
+}
+
+void ZVTextView::setCurrentEmphasis(const QVariantList& emphasis)
+{
+    changeValue(QStringLiteral("currentEmphasis"), m_currentEmphasis, emphasis);
+}
+
+void ZVTextView::setCurrentJustification(const QVariant& justification)
+{
+    changeValue(QStringLiteral("currentJustification"), m_currentJustification, justification);
+}
+
+void ZVTextView::setCurrentLetterSpacing(const QVariant& spacing)
+{
+    changeValue(QStringLiteral("currentLetterSpacing"), m_currentLetterSpacing, spacing);
+}
+
+void ZVTextView::setCurrentLineSpacing(const QVariant& spacing)
+{
+    changeValue(QStringLiteral("currentLineSpacing"), m_currentLineSpacing, spacing);
+}
+
+void ZVTextView::setCurrentLineHeight(const QVariant& height)
+{
+    changeValue(QStringLiteral("currentLineHeight"), m_currentLineHeight, height);
+}
+
+void ZVTextView::setCurrentParagraphSpacing(const QVariant& spacing)
+{
+    changeValue(QStringLiteral("currentParagraphSpacing"), m_currentParagraphSpacing, spacing);
+}
+
+void ZVTextView::setCurrentParagraphIndent(const QVariant& indent)
+{
+    changeValue(QStringLiteral("currentParagraphIndent"), m_currentParagraphIndent, indent);
+}
+
+void ZVTextView::setCurrentParagraphNextIndent(const QVariant& indent)
+{
+    changeValue(QStringLiteral("currentParagraphNextIndent"), m_currentParagraphNextIndent, indent);
 }
 
 void ZVTextView::setCurrentVerticalInsetMargins(const QVariant& inset)
 {
-    changeValue(QStringLiteral("currentVerticalInsetMargins"), m_verticalInset, inset);
+    changeValue(QStringLiteral("currentVerticalInsetMargins"), m_currentVerticalInsetMargins, inset);
+}
+
+void ZVTextView::setCurrentHorizontalInsetMargins(const QVariant& inset)
+{
+    changeValue(QStringLiteral("currentHorizontalInsetMargins"), m_currentHorizontalInsetMargins, inset);
+}
+
+void ZVTextView::setCurrentHighlightColor(const QVariant& color)
+{
+    changeValue(QStringLiteral("currentHighlightColor"), m_currentHighlightColor, color);
+}
+
+void ZVTextView::setAllowHyphenation(bool allow)
+{
+    changeValue(QStringLiteral("allowHyphenation"), m_allowHyphenation, allow);
+}
+
+void ZVTextView::setFontTypeFaces(const QStringList& faces)
+{
+    changeValue(QStringLiteral("fontTypeFaces"), m_fontTypeFaces, faces);
+}
+
+void ZVTextView::setStrokeEnabled(bool enabled)
+{
+    changeValue(QStringLiteral("strokeEnabled"), m_strokeEnabled, enabled);
+}
+
+void ZVTextView::setStrokeWidth(const QVariant& width)
+{
+    changeValue(QStringLiteral("strokeWidth"), m_strokeWidth, width);
+}
+
+void ZVTextView::setStrokeColor(const QVariant& color)
+{
+    changeValue(QStringLiteral("strokeColor"), m_strokeColor, color);
+}
+
+void ZVTextView::setEffectsEnabled(bool enabled)
+{
+    changeValue(QStringLiteral("effectsEnabled"), m_effectsEnabled, enabled);
+}
+
+void ZVTextView::setMouseInside(bool inside)
+{
+    changeValue(QStringLiteral("mouseInside"), m_mouseInside, inside);
 }
 
 void ZVTextView::setBackgroundColor(const ql::Color& color)

@@ -1,66 +1,332 @@
-// The text content of an element. This holds what pages and elements use of
-// it: the styled text, the field kind (plain, page number, date), the
-// exclusion rectangles text flows around, the insets the border adds to, and
-// the background colour. Layout, editing and fields build on it later.
+// The text content of an element: styled text in a text storage (shared by
+// the boxes of a linked chain), laid out in this box's own container, and
+// the box's formatting as observable "current" properties. The inspector
+// writes those properties and the view applies each change to its text (the
+// selection while the box is edited, the whole text otherwise); when the
+// selection changes the view reads the text's attributes back into them.
+// Every change it applies can be undone on the element's document, and
+// undoing puts the changed text back as it was.
 #pragma once
 
 #include "content/ZVContentView.h"
+#include "content/text/CHNotebookTextContainer.h"
+#include "content/text/TextRuns.h"
 #include "platform/graphics/AttributedString.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Image.h"
 
 #include <QList>
+#include <QPointer>
+#include <QSizeF>
+#include <QStringList>
 #include <QVariant>
+#include <memory>
 
 namespace ql::fields {
 template <class C>
 class Record;
 }
+namespace ql {
+class UndoManager;
+}
+namespace ql::text {
+class FlowLayout;
+class TextStorage;
+} // namespace ql::text
 
 class ZVTextView : public ZVContentView {
     Q_OBJECT
 public:
     enum TextViewType { PlainText = 0, PageNumber = 1, Date = 2 };
+    enum Emphasis { BoldEmphasis = 0, ItalicEmphasis = 1, UnderlineEmphasis = 2, StrikethroughEmphasis = 3 };
+    enum Justification { LeftJustification = 0, CenterJustification = 1, RightJustification = 2, FullJustification = 3 };
+
+    // A range of text positions (paragraph separators count one).
+    struct Range {
+        int location = 0;
+        int length = 0;
+        int end() const { return location + length; }
+        bool operator==(const Range&) const = default;
+    };
 
     explicit ZVTextView(const QRectF& frame = QRectF(), QObject* parent = nullptr);
+    ~ZVTextView() override;
     const ql::PropertyTable& properties() const override;
 
-    const ql::AttributedString& textStorage() const { return m_text; }
-    void setAttributedString(const ql::AttributedString& text);
-    QString string() const { return m_text.string(); }
-    void setString(const QString& text);
+    // The 32 key paths the view observes on itself, and the 19 of them
+    // whose changes are undone by setting the path back.
+    static const QStringList& observingKeyPaths();
+    static const QStringList& undoableKeyPaths();
+    void startObserving();
+    bool isObserving() const { return m_isObserving; }
 
-    // 0 plain text, 1 page number, 2 date; a number.
+    // Text system ------------------------------------------------------------
+    ql::text::TextStorage* textStorage() const { return m_storage; }
+    ql::text::FlowLayout* layoutManager() const;
+    CHNotebookTextContainer* textContainer() const { return m_container.get(); }
+    // This box's place in its chain (0 when alone).
+    int textContainerIndex() const;
+    // Shows the text of `other`'s chain from position `index` of that chain
+    // on: linked boxes share one storage.
+    void joinTextChain(ZVTextView* other, int index);
+    // Leaves the chain for a text of its own (empty).
+    void leaveTextChain();
+
+    ql::AttributedString attributedString() const;
+    void setAttributedString(const ql::AttributedString& text);
+    QString string() const;
+    // New text takes the attributes of the text it replaces.
+    void setString(const QString& text);
+    int textLength() const;
+
+    // Selection and typing ----------------------------------------------------
+    Range selectedRange() const { return m_selectedRange; }
+    // Clipped to the text; reads the attributes back into the properties.
+    void setSelectedRange(Range range);
+    const ql::TextAttributes& typingAttributes() const { return m_typingAttributes; }
+    void setTypingAttributes(const ql::TextAttributes& attributes);
+    // Where formatting applies: the selection while the box is edited, the
+    // whole text otherwise (and always for page-number and date fields).
+    Range applyRange() const;
+    bool isSelectable() const { return m_selectable; }
+    bool isEditable() const { return m_editable; }
+    bool isField() const;
+
+    // Geometry ---------------------------------------------------------------
+    // The view is its element's size less the handle margins; the container
+    // is that less the insets, never negative.
+    void setFrame(const QRectF& frame) override;
+    QSizeF textContainerInset() const { return m_textContainerInset; }
+    void applyInsets();
+    void findInsets();
+    void setClippingRects(const QList<QRectF>& rects);
+    const QList<QRectF>& clippingRects() const { return m_clippingRects; }
+
+    // Attribute operations -----------------------------------------------------
+    void applyFont();
+    void applyFontSize();
+    void applyLetterSpacing();
+    void applyStroke();
+    void applyParagraphAttributes();
+    void setTextColor(const ql::Color& color);
+    void setHighlightColor(const ql::Color& color);
+    void setJustification(qint64 justification);
+    void setEmphasis(qint64 emphasis);
+    static int alignmentFromJustification(int justification);
+
+    // Read-back ----------------------------------------------------------------
+    // The font of the text (null when the range holds several), after reading
+    // every attribute back into the properties.
+    QVariant getCurrentFont() { return getCurrentFont(true); }
+    QVariant getCurrentFont(bool includeParagraph);
+    void findCurrentEmphasis();
+    void findCurrentJustification();
+    void findCurrentLetterSpacing();
+    void findCurrentParagraphAttributes();
+    QVariantList getEmphasisTypes(const ql::TextAttributes& attributes) const;
+    // The family's faces: PostScript names and style names, same order.
+    QStringList typeFaceFonts() const;
+    QStringList typeFaces() const;
+    void textViewDidChangeSelection();
+
+    // Editing ------------------------------------------------------------------
+    void setEditMode(bool editMode) override;
+    // Page-number and date fields re-render their text.
+    void updateTextFromType(const QVariant& unused = {});
+    void updatePageNumberFormat();
+    void updateDateFormat();
+    // The caret is never hidden: 1 point wide, at least 15 tall.
+    static QRectF insertionPointRect(const QRectF& lineRect);
+
+    // Properties -----------------------------------------------------------------
     QVariant textViewType() const { return m_textViewType; }
     void setTextViewType(const QVariant& type);
     bool isPageNumber() const { return m_isPageNumber; }
     void setIsPageNumber(bool isPageNumber);
+    bool isDate() const { return m_isDate; }
+    void setIsDate(bool isDate);
+    bool isDateOrPageNumber() const { return m_isDateOrPageNumber; }
+    void setIsDateOrPageNumber(bool flag);
+    QString pageNumberFormat() const { return m_pageNumberFormat; }
+    void setPageNumberFormat(const QString& format);
+    QString dateFormat() const { return m_dateFormat; }
+    void setDateFormat(const QString& format);
+    QVariant startPage() const { return m_startPage; }
+    void setStartPage(const QVariant& page);
+    QVariant selectedPageNumberFormat() const { return m_selectedPageNumberFormat; }
+    void setSelectedPageNumberFormat(const QVariant& format);
+    QVariant selectedDateFormat() const { return m_selectedDateFormat; }
+    void setSelectedDateFormat(const QVariant& format);
 
-    // Rectangles in the text's own coordinates that the text flows around.
-    const QList<QRectF>& clippingRects() const { return m_clippingRects; }
-    void setClippingRects(const QList<QRectF>& rects);
+    QVariant gradient() const { return m_gradient; }
+    void setGradient(const QVariant& gradient);
+    QVariant gradientAngle() const { return m_gradientAngle; }
+    void setGradientAngle(const QVariant& angle);
+    QVariant gradientType() const { return m_gradientType; }
+    void setGradientType(const QVariant& type);
+    const ql::Image& tiledImage() const { return m_tiledImage; }
+    void setTiledImage(const ql::Image& image);
 
-    // Offsets of the text from the content's left and top edges, points.
-    QVariant currentHorizontalInsetMargins() const { return m_horizontalInset; }
-    void setCurrentHorizontalInsetMargins(const QVariant& inset);
-    QVariant currentVerticalInsetMargins() const { return m_verticalInset; }
+    QVariant currentFont() const { return m_currentFont; }
+    void setCurrentFont(const QVariant& font);
+    QString currentFontFamilyName() const { return m_currentFontFamilyName; }
+    void setCurrentFontFamilyName(const QString& family);
+    qint64 currentFontTypeFaceIndex() const { return m_currentFontTypeFaceIndex; }
+    void setCurrentFontTypeFaceIndex(qint64 index);
+    QVariant currentFontSize() const { return m_currentFontSize; }
+    void setCurrentFontSize(const QVariant& size);
+    QVariant currentTextColor() const { return m_currentTextColor; }
+    void setCurrentTextColor(const QVariant& color);
+    QVariantList currentEmphasis() const { return m_currentEmphasis; }
+    void setCurrentEmphasis(const QVariantList& emphasis);
+    QVariant currentJustification() const { return m_currentJustification; }
+    void setCurrentJustification(const QVariant& justification);
+    QVariant currentLetterSpacing() const { return m_currentLetterSpacing; }
+    void setCurrentLetterSpacing(const QVariant& spacing);
+    QVariant currentLineSpacing() const { return m_currentLineSpacing; }
+    void setCurrentLineSpacing(const QVariant& spacing);
+    QVariant currentLineHeight() const { return m_currentLineHeight; }
+    void setCurrentLineHeight(const QVariant& height);
+    QVariant currentParagraphSpacing() const { return m_currentParagraphSpacing; }
+    void setCurrentParagraphSpacing(const QVariant& spacing);
+    QVariant currentParagraphIndent() const { return m_currentParagraphIndent; }
+    void setCurrentParagraphIndent(const QVariant& indent);
+    QVariant currentParagraphNextIndent() const { return m_currentParagraphNextIndent; }
+    void setCurrentParagraphNextIndent(const QVariant& indent);
+    QVariant currentVerticalInsetMargins() const { return m_currentVerticalInsetMargins; }
     void setCurrentVerticalInsetMargins(const QVariant& inset);
-
+    QVariant currentHorizontalInsetMargins() const { return m_currentHorizontalInsetMargins; }
+    void setCurrentHorizontalInsetMargins(const QVariant& inset);
+    QVariant currentHighlightColor() const { return m_currentHighlightColor; }
+    void setCurrentHighlightColor(const QVariant& color);
+    bool allowHyphenation() const { return m_allowHyphenation; }
+    void setAllowHyphenation(bool allow);
+    QStringList fontTypeFaces() const { return m_fontTypeFaces; }
+    void setFontTypeFaces(const QStringList& faces);
+    bool strokeEnabled() const { return m_strokeEnabled; }
+    void setStrokeEnabled(bool enabled);
+    QVariant strokeWidth() const { return m_strokeWidth; }
+    void setStrokeWidth(const QVariant& width);
+    QVariant strokeColor() const { return m_strokeColor; }
+    void setStrokeColor(const QVariant& color);
+    bool effectsEnabled() const { return m_effectsEnabled; }
+    void setEffectsEnabled(bool enabled);
+    bool mouseInside() const { return m_mouseInside; }
+    void setMouseInside(bool inside);
+    // The colour behind the text; the element makes it clear.
     ql::Color backgroundColor() const { return m_backgroundColor; }
     void setBackgroundColor(const ql::Color& color);
 
+    // Where this view's changes are recorded: its element's document.
+    ql::UndoManager* undoManager() const;
+
     QStringList archiveClassChain() const override;
     void encodeWithCoder(ql::KeyedArchiver& coder) const override;
-    // Keys that are missing or of another kind keep their defaults.
+    // Keys that are missing or of another kind keep their defaults; nothing
+    // is applied to the text and no undo is recorded.
     void initWithCoder(ql::KeyedUnarchiver& coder) override;
 
-private:
-    static const ql::fields::Record<ZVTextView>& archiveRecord();
+signals:
+    // The view's text, selection or decorations need drawing again.
+    void needsDisplay();
+    void selectionChanged();
 
-    ql::AttributedString m_text;
-    QVariant m_textViewType = 0;
+private:
+    // What an undo of a formatting change puts back: properties, and the
+    // attributes of a range as long as its text still reads the same.
+    struct TextState {
+        QVariantMap properties;
+        bool hasText = false;
+        Range range;
+        QString text;
+        QList<ql::text::AttributeRun> runs;
+        ql::TextAttributes typing;
+    };
+
+    void initialize();
+    void stopObserving();
+    void onObservedChange(const QString& keyPath, const QVariant& oldValue, const QVariant& newValue);
+    // Runs the action the dispatch table names; text actions are skipped
+    // while an undo restores the text itself.
+    void dispatch(const QString& keyPath, bool applyToText);
+    static bool isTextAction(const QString& keyPath);
+    Range rangeOfAction(const QString& keyPath) const;
+    TextState captureState(const QVariantMap& properties, std::optional<Range> range) const;
+    bool textStateMatches(const TextState& state) const;
+    void restoreState(const TextState& state);
+    void registerStateUndo(const TextState& before);
+    bool changedSince(const TextState& before, int editsBefore) const;
+    void layout();
+
+    void adoptTextStorage(ql::text::TextStorage* storage, int index);
+    void releaseTextStorage();
+    void onTextChanged();
+    void updateContainerSize();
+    ql::text::TextStorage* ensureStorage();
+
+    ql::TextAttributes attributesForReadBack() const;
+    template <class Fn>
+    void readingBack(Fn&& fn);
+    QList<ql::text::ValueRun> runsOf(const QString& name, Range range) const;
+    void setAlignment(int platformAlignment);
+    int alignment() const;
+
+    static const ql::fields::Record<ZVTextView>& encodeRecord();
+    static const ql::fields::Record<ZVTextView>& decodeRecord();
+    static void addTextSystemKeys(ql::fields::Record<ZVTextView>& record);
+    static ql::fields::Record<ZVTextView> recordWith(std::initializer_list<const char*> keys);
+
+    ql::text::TextStorage* m_storage = nullptr;
+    std::unique_ptr<CHNotebookTextContainer> m_container;
+    QSizeF m_textContainerInset;
+    Range m_selectedRange;
+    ql::TextAttributes m_typingAttributes;
+    bool m_selectable = false;
+    bool m_editable = false;
+    int m_textEdits = 0;
+    int m_readingBack = 0;
+    int m_restoring = 0;
+    int m_archivedChainIndex = 0;
+    QPointer<ql::text::TextStorage> m_pendingStorage;
+
+    QStringList m_observingKeyPaths;
+    bool m_isObserving = false;
+    bool m_mouseInside = false;
+    QVariant m_gradient;
+    QVariant m_gradientAngle;
+    QVariant m_gradientType;
+    ql::Image m_tiledImage;
+    QVariant m_currentFont;
+    QString m_currentFontFamilyName;
+    qint64 m_currentFontTypeFaceIndex = 0;
+    QVariant m_currentFontSize;
+    QVariant m_currentTextColor;
+    QVariantList m_currentEmphasis;
+    QVariant m_currentJustification;
+    QVariant m_currentLetterSpacing;
+    QVariant m_currentLineSpacing;
+    QVariant m_currentLineHeight;
+    QVariant m_currentParagraphSpacing;
+    QVariant m_currentParagraphIndent;
+    QVariant m_currentParagraphNextIndent;
+    QVariant m_currentVerticalInsetMargins;
+    QVariant m_currentHorizontalInsetMargins;
+    QVariant m_currentHighlightColor;
+    QVariant m_textViewType;
+    QString m_pageNumberFormat;
+    QString m_dateFormat;
+    QVariant m_startPage;
     bool m_isPageNumber = false;
+    bool m_isDate = false;
+    bool m_isDateOrPageNumber = false;
+    QVariant m_selectedPageNumberFormat;
+    QVariant m_selectedDateFormat;
+    bool m_allowHyphenation = false;
     QList<QRectF> m_clippingRects;
-    QVariant m_horizontalInset = 0.0;
-    QVariant m_verticalInset = 0.0;
+    QStringList m_fontTypeFaces;
+    bool m_strokeEnabled = false;
+    QVariant m_strokeWidth;
+    QVariant m_strokeColor;
+    bool m_effectsEnabled = false;
     ql::Color m_backgroundColor = ql::Color::clear();
 };

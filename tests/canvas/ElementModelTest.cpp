@@ -108,7 +108,10 @@ TEST(ElementModel, KindInitialisersMakeTheirContents)
 TEST(ElementModel, ContentFrameAndRotatedBoundingBox)
 {
     ZVPuttyView element;
-    element.setContentView(new ZVTextView);
+    // A text view takes its size from its element.
+    auto* text = new ZVTextView;
+    text->setPuttyView(&element);
+    element.setContentView(text);
     element.setFrame(QRectF(10, 20, 200, 100));
     EXPECT_EQ(element.contentFrame(), QRectF(50, 60, 120, 20));
     EXPECT_EQ(element.realFrame(), element.contentFrame());

@@ -27,6 +27,11 @@ TextContainer::~TextContainer()
         m_layout->removeTextContainer(this);
 }
 
+FlowLayout* TextContainer::layoutManager() const
+{
+    return m_layout.data();
+}
+
 void TextContainer::setContainerSize(QSizeF size)
 {
     const QSizeF safe(nonNegative(size.width()), nonNegative(size.height()));

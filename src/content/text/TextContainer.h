@@ -5,6 +5,7 @@
 // (text wrap) override the answer.
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QRectF>
 #include <QSizeF>
@@ -34,7 +35,10 @@ public:
     double lineFragmentPadding() const { return m_lineFragmentPadding; }
     void setLineFragmentPadding(double padding);
 
-    FlowLayout* layoutManager() const { return m_layout.data(); }
+    FlowLayout* layoutManager() const;
+    // The view that shows this container's text, if any.
+    QObject* textView() const { return m_textView.data(); }
+    void setTextView(QObject* view) { m_textView = view; }
 
     // True when every line fragment is the proposed line clipped to the
     // width, so the layout may skip asking.
@@ -56,6 +60,7 @@ private:
     bool m_widthTracksTextView = false;
     bool m_heightTracksTextView = false;
     QPointer<FlowLayout> m_layout;
+    QPointer<QObject> m_textView;
 };
 
 } // namespace ql::text

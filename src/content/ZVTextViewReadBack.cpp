@@ -1,0 +1,202 @@
+// Reading the text's attributes back into the view's properties, so that the
+// inspector shows what the selection (or the whole text) holds. Values read
+// back are the text's own: they are neither applied again nor recorded for
+// undo.
+#include "content/ZVTextView.h"
+
+#include "content/text/AttributedTextMapping.h"
+#include "content/text/FontService.h"
+#include "content/text/TextStorage.h"
+
+#include <QScopedValueRollback>
+
+namespace {
+
+namespace A = ql::TextAttribute;
+using ql::text::FontService;
+
+} // namespace
+
+template <class Fn>
+void ZVTextView::readingBack(Fn&& fn)
+{
+    QScopedValueRollback guard(m_readingBack, m_readingBack + 1);
+    fn();
+}
+
+QList<ql::text::ValueRun> ZVTextView::runsOf(const QString& name, Range range) const
+{
+    return ql::text::valueRuns(*m_storage->document(), name, range.location, range.length);
+}
+
+ql::TextAttributes ZVTextView::attributesForReadBack() const
+{
+    const int length = textLength();
+    if (m_editMode && m_selectedRange.location < length)
+        return ql::text::attributesAt(*m_storage->document(), m_selectedRange.location);
+    if (m_editMode)
+        return m_typingAttributes;
+    return ql::text::attributesAt(*m_storage->document(), 0);
+}
+
+QVariantList ZVTextView::getEmphasisTypes(const ql::TextAttributes& attributes) const
+{
+    QVariantList types;
+    const QVariant font = attributes.value(A::font);
+    if (font.metaType() == QMetaType::fromType<ql::Font>()) {
+        // The bold and italic bits count, whatever else the face is
+        // (condensed, narrow): a bold condensed face reads as bold.
+        const int traits = FontService::shared().traits(font.value<ql::Font>());
+        if ((traits & ql::text::BoldTrait) && (traits & ql::text::ItalicTrait))
+            types << ItalicEmphasis << BoldEmphasis;
+        else if (traits & ql::text::BoldTrait)
+            types << BoldEmphasis;
+        else if (traits & ql::text::ItalicTrait)
+            types << ItalicEmphasis;
+    }
+    if (attributes.value(A::underline).toInt() != 0)
+        types << UnderlineEmphasis;
+    if (attributes.value(A::strikethrough).toInt() != 0)
+        types << StrikethroughEmphasis;
+    return types;
+}
+
+void ZVTextView::findCurrentEmphasis()
+{
+    readingBack([&] {
+        if (m_editMode && m_selectedRange.length == 0) {
+            setCurrentEmphasis(getEmphasisTypes(m_typingAttributes));
+            return;
+        }
+        const Range range = applyRange();
+        QVariantList all;
+        for (const ql::text::AttributeRun& run :
+             ql::text::attributeRuns(*m_storage->document(), range.location, range.length))
+            all += getEmphasisTypes(run.attributes);
+        setCurrentEmphasis(all);
+    });
+}
+
+void ZVTextView::findCurrentJustification()
+{
+    readingBack([&] {
+        switch (ql::ParagraphStyle::Alignment(alignment())) {
+        case ql::ParagraphStyle::Alignment::Left: setCurrentJustification(LeftJustification); break;
+        case ql::ParagraphStyle::Alignment::Right: setCurrentJustification(RightJustification); break;
+        case ql::ParagraphStyle::Alignment::Center: setCurrentJustification(CenterJustification); break;
+        case ql::ParagraphStyle::Alignment::Justified: setCurrentJustification(FullJustification); break;
+        case ql::ParagraphStyle::Alignment::Natural: break;
+        }
+    });
+}
+
+namespace {
+
+// The one value an attribute has over a range: nothing when it is absent
+// everywhere, nullopt when it has several.
+std::optional<QVariant> singleValue(const QList<ql::text::ValueRun>& runs)
+{
+    QVariant found;
+    int count = 0;
+    for (const ql::text::ValueRun& run : runs) {
+        if (!run.value.isValid())
+            continue;
+        found = run.value;
+        ++count;
+    }
+    if (count > 1)
+        return std::nullopt;
+    return found;
+}
+
+} // namespace
+
+void ZVTextView::findCurrentLetterSpacing()
+{
+    readingBack([&] {
+        std::optional<QVariant> kern;
+        if (m_editMode && m_selectedRange.length == 0)
+            kern = m_typingAttributes.value(A::kern);
+        else
+            kern = singleValue(runsOf(A::kern, applyRange()));
+        if (kern)
+            setCurrentLetterSpacing(kern->isValid() ? *kern : QVariant(0));
+    });
+}
+
+void ZVTextView::findCurrentParagraphAttributes()
+{
+    readingBack([&] {
+        std::optional<QVariant> value;
+        if (m_editMode && m_selectedRange.length == 0)
+            value = m_typingAttributes.value(A::paragraphStyle);
+        else
+            value = singleValue(runsOf(A::paragraphStyle, applyRange()));
+        if (!value)
+            return;
+        if (value->metaType() != QMetaType::fromType<ql::ParagraphStyle>()) {
+            setCurrentParagraphSpacing(0.0);
+            setCurrentLineSpacing(1.0);
+            setCurrentParagraphIndent(0.0);
+            setCurrentParagraphNextIndent(0.0);
+            setAllowHyphenation(false);
+            return;
+        }
+        const ql::ParagraphStyle style = value->value<ql::ParagraphStyle>();
+        setCurrentParagraphSpacing(style.paragraphSpacing);
+        setCurrentLineSpacing(style.lineHeightMultiple);
+        setCurrentParagraphIndent(style.firstLineHeadIndent);
+        setCurrentParagraphNextIndent(style.headIndent);
+        setCurrentLineHeight(style.maximumLineHeight);
+        setAllowHyphenation(style.hyphenationFactor != 0.0);
+    });
+}
+
+QVariant ZVTextView::getCurrentFont(bool includeParagraph)
+{
+    QVariant result;
+    readingBack([&] {
+        if (textLength() == 0) {
+            setStrokeEnabled(false);
+        } else {
+            const ql::TextAttributes attributes = attributesForReadBack();
+            QVariant font = attributes.value(A::font);
+            QVariant stroke = attributes.value(A::strokeWidth);
+            const QVariant strokeColor = attributes.value(A::strokeColor);
+            const Range range = applyRange();
+            if (runsOf(A::font, range).size() >= 2)
+                font = QVariant();
+            if (runsOf(A::strokeWidth, range).size() >= 2)
+                stroke = QVariant();
+            if (font.metaType() == QMetaType::fromType<ql::Font>()) {
+                const ql::Font f = font.value<ql::Font>();
+                const FontService& fonts = FontService::shared();
+                const QString family = fonts.familyName(f.postScriptName());
+                setCurrentFontFamilyName(family.isEmpty() ? f.postScriptName() : family);
+                setFontTypeFaces(typeFaces());
+                setCurrentFontSize(f.pointSize());
+                setCurrentFontTypeFaceIndex(fonts.indexInFamily(f.postScriptName()));
+                result = font;
+            }
+            setStrokeEnabled(false);
+            if (stroke.isValid()) {
+                setStrokeEnabled(true);
+                setStrokeWidth(-stroke.toDouble());
+                setStrokeColor(strokeColor);
+            }
+        }
+        findCurrentEmphasis();
+        findCurrentJustification();
+        findCurrentLetterSpacing();
+        if (includeParagraph)
+            findCurrentParagraphAttributes();
+        findInsets();
+    });
+    return result;
+}
+
+void ZVTextView::textViewDidChangeSelection()
+{
+    readingBack([&] { setCurrentFont(getCurrentFont(false)); });
+    emit needsDisplay();
+}

@@ -1,0 +1,160 @@
+#include "TextTestSupport.h"
+
+#include "content/text/FontService.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ql::ParagraphStyle styleAt(const TextBox& box, int position)
+{
+    return box.at(position).value(A::paragraphStyle).value<ql::ParagraphStyle>();
+}
+
+} // namespace
+
+TEST(TextViewAttributes, ReadingBackAnEmptyBoxGivesDefaults)
+{
+    TextBox box;
+    box.text->setValueForKey(u"currentLetterSpacing", 3.0);
+    box.text->setValueForKey(u"currentLineSpacing", 2.0);
+    box.text->setValueForKey(u"strokeEnabled", true);
+    EXPECT_FALSE(box.text->getCurrentFont(true).isValid());
+    EXPECT_FALSE(box.text->strokeEnabled());
+    EXPECT_EQ(box.text->currentLetterSpacing().toDouble(), 0.0);
+    EXPECT_EQ(box.text->currentLineSpacing().toDouble(), 1.0);
+    EXPECT_EQ(box.text->currentParagraphIndent().toDouble(), 0.0);
+    EXPECT_FALSE(box.text->allowHyphenation());
+}
+
+TEST(TextViewAttributes, FontsFamiliesAndSizesReachTheRangeAndReadBack)
+{
+    TextBox box;
+    ql::AttributedString text(QStringLiteral("Hello "), fontAttributes(QStringLiteral("Helvetica"), 12));
+    text.append(QStringLiteral("world"), fontAttributes(QStringLiteral("Times-Bold"), 20));
+    box.text->setAttributedString(text);
+    box.text->setEditMode(true);
+
+    // One font read back as family, size and face index; "Helvetica" is found
+    // in its family although the family lists the face by its own name.
+    box.text->setSelectedRange({0, 3});
+    EXPECT_EQ(box.text->currentFont().value<ql::Font>().postScriptName(), QStringLiteral("Helvetica"));
+    EXPECT_EQ(box.text->currentFontSize().toDouble(), 12.0);
+    EXPECT_EQ(box.text->currentFontFamilyName(), QStringLiteral("Nimbus Sans"));
+    EXPECT_EQ(box.text->typeFaceFonts().value(int(box.text->currentFontTypeFaceIndex())), QStringLiteral("NimbusSans-Regular"));
+    EXPECT_EQ(box.text->fontTypeFaces(), box.text->typeFaces());
+
+    // Two fonts: no font, family, size and index stay.
+    box.text->setSelectedRange({4, 4});
+    EXPECT_FALSE(box.text->currentFont().isValid());
+    EXPECT_EQ(box.text->currentFontSize().toDouble(), 12.0);
+    EXPECT_EQ(box.text->currentFontFamilyName(), QStringLiteral("Nimbus Sans"));
+
+    // Size and face apply to the selection only.
+    box.text->setValueForKey(u"currentFontSize", 15.5);
+    EXPECT_EQ(box.fontAt(3).pointSize(), 12.0);
+    EXPECT_EQ(box.fontAt(4).pointSize(), 15.5);
+    EXPECT_EQ(box.fontAt(7).postScriptName(), QStringLiteral("Times-Bold"));
+    EXPECT_EQ(box.fontAt(7).pointSize(), 15.5);
+    box.text->setValueForKey(u"currentFontFamilyName", QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(box.fontAt(4).postScriptName(), box.text->typeFaceFonts().value(int(box.text->currentFontTypeFaceIndex())));
+    EXPECT_TRUE(box.fontAt(4).postScriptName().startsWith(QStringLiteral("LiberationSerif")));
+    EXPECT_EQ(box.text->typingAttributes().value(A::font).value<ql::Font>(), box.fontAt(4));
+
+    // A family no face belongs to leaves the font.
+    const ql::Font before = box.fontAt(4);
+    box.text->setValueForKey(u"currentFontFamilyName", QStringLiteral("No Such Family"));
+    EXPECT_EQ(box.fontAt(4), before);
+}
+
+TEST(TextViewAttributes, ParagraphSettingsCoverTheWholeText)
+{
+    TextBox box;
+    box.text->setString(QStringLiteral("one two\nthree"));
+    box.text->setEditMode(true);
+    box.text->setSelectedRange({4, 3});
+    box.text->setValueForKey(u"currentLineSpacing", 1.5);
+    box.text->setValueForKey(u"allowHyphenation", true);
+    for (int position : {0, 7, 12}) {
+        EXPECT_FLOAT_EQ(float(styleAt(box, position).lineHeightMultiple), 1.5f);
+        EXPECT_EQ(styleAt(box, position).hyphenationFactor, 1.0);
+        EXPECT_EQ(styleAt(box, position).tabStops, QList<double> {});
+    }
+    box.text->setSelectedRange({0, 0});
+    box.text->setSelectedRange({9, 2});
+    EXPECT_FLOAT_EQ(box.text->currentLineSpacing().toFloat(), 1.5f);
+    EXPECT_TRUE(box.text->allowHyphenation());
+}
+
+TEST(TextViewAttributes, EmphasisTogglesByTraitBits)
+{
+    TextBox box;
+    box.text->setAttributedString(
+        ql::AttributedString(QStringLiteral("Text"), fontAttributes(QStringLiteral("Helvetica-BoldOblique"), 14)));
+    box.text->setEditMode(true);
+    box.text->setSelectedRange({0, 4});
+    EXPECT_EQ(box.text->currentEmphasis(), (QVariantList {1, 0}));
+    // Bold off on bold-italic keeps italic; typing continues in the plain face.
+    box.text->setEmphasis(ZVTextView::BoldEmphasis);
+    EXPECT_EQ(box.fontAt(0).postScriptName(), QStringLiteral("NimbusSans-Italic"));
+    EXPECT_EQ(box.text->currentEmphasis(), (QVariantList {1}));
+    EXPECT_EQ(box.text->typingAttributes().value(A::font).value<ql::Font>(),
+              ql::Font(QStringLiteral("NimbusSans-Regular"), 14));
+
+    // Bold on a narrow oblique face is bold (the width bit does not hide it)
+    // and toggles off again.
+    box.text->setAttributedString(
+        ql::AttributedString(QStringLiteral("Text"), fontAttributes(QStringLiteral("NimbusSansNarrow-Oblique"), 14)));
+    box.text->setSelectedRange({0, 4});
+    box.text->setEmphasis(ZVTextView::BoldEmphasis);
+    EXPECT_EQ(box.fontAt(0).postScriptName(), QStringLiteral("NimbusSansNarrow-BoldOblique"));
+    EXPECT_EQ(box.text->currentEmphasis(), (QVariantList {1, 0}));
+    box.text->setEmphasis(ZVTextView::BoldEmphasis);
+    EXPECT_EQ(box.fontAt(0).postScriptName(), QStringLiteral("NimbusSansNarrow-Oblique"));
+
+    box.text->setEmphasis(ZVTextView::UnderlineEmphasis);
+    box.text->setEmphasis(ZVTextView::StrikethroughEmphasis);
+    EXPECT_EQ(box.at(2).value(A::underline), QVariant(1));
+    EXPECT_EQ(box.text->currentEmphasis(), (QVariantList {1, 2, 3}));
+    box.text->setEmphasis(ZVTextView::UnderlineEmphasis);
+    EXPECT_FALSE(box.at(2).contains(A::underline));
+}
+
+TEST(TextViewAttributes, OutlinesColoursAndJustification)
+{
+    TextBox box;
+    box.text->setString(QStringLiteral("Hello world"));
+    box.text->setValueForKey(u"strokeEnabled", true);
+    EXPECT_EQ(box.at(3).value(A::strokeWidth).toDouble(), -2.0);
+    box.text->setValueForKey(u"strokeEnabled", false);
+    box.text->setValueForKey(u"strokeEnabled", true);
+    box.text->setEditMode(true);
+    box.text->setSelectedRange({2, 0});
+    box.text->setSelectedRange({0, 5});
+    EXPECT_TRUE(box.text->strokeEnabled());
+    EXPECT_EQ(box.text->strokeWidth().toDouble(), 2.0);
+
+    // The typing colour follows only with the caret at the end.
+    box.text->setSelectedRange({3, 0});
+    box.text->setTextColor(ql::Color::deviceRgb(0, 1, 0));
+    EXPECT_NE(box.text->typingAttributes().value(A::foregroundColor).value<ql::Color>(), ql::Color::deviceRgb(0, 1, 0));
+    box.text->setSelectedRange({11, 0});
+    box.text->setTextColor(ql::Color::deviceRgb(0, 1, 0));
+    EXPECT_EQ(box.text->typingAttributes().value(A::foregroundColor).value<ql::Color>(), ql::Color::deviceRgb(0, 1, 0));
+    box.text->setSelectedRange({6, 5});
+    box.text->setHighlightColor(ql::Color::deviceRgb(1, 1, 0));
+    EXPECT_EQ(box.at(7).value(A::backgroundColor).value<ql::Color>(), ql::Color::deviceRgb(1, 1, 0));
+    EXPECT_FALSE(box.at(2).contains(A::backgroundColor));
+
+    box.text->setJustification(ZVTextView::CenterJustification);
+    EXPECT_EQ(styleAt(box, 0).alignment, ql::ParagraphStyle::Alignment::Center);
+    EXPECT_EQ(box.text->currentJustification(), QVariant(1));
+    // Natural alignment reads back as no change.
+    ql::ParagraphStyle natural;
+    box.text->textStorage()->setAttributedString(
+        ql::AttributedString(QStringLiteral("x"), {{A::paragraphStyle, QVariant::fromValue(natural)}}));
+    box.text->findCurrentJustification();
+    EXPECT_EQ(box.text->currentJustification(), QVariant(1));
+    EXPECT_EQ(ZVTextView::alignmentFromJustification(2), int(ql::ParagraphStyle::Alignment::Right));
+    EXPECT_EQ(ZVTextView::alignmentFromJustification(7), int(ql::ParagraphStyle::Alignment::Left));
+}
