@@ -298,7 +298,6 @@ void FlowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
 
 void FlowLayout::ensureLayout()
 {
-    m_lastRelaid = 0;
     if (!m_dirty)
         return;
     const QTextDocument* doc = document();
@@ -318,7 +317,7 @@ void FlowLayout::ensureLayout()
         if (r && r->valid && r->start == point && block.position() > m_dirtyTo)
             break; // from here on every paragraph is where it was
         layoutBlock(block, point);
-        ++m_lastRelaid;
+        ++m_relaid;
     }
     m_dirty = false;
     m_rangesValid = false;

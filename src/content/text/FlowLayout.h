@@ -93,9 +93,9 @@ public:
 
     // Lays out whatever changed since the last question.
     void ensureLayout();
-    // Number of paragraphs laid out by the last ensureLayout (for tests and
-    // benchmarks of incremental layout).
-    int lastRelaidBlockCount() const { return m_lastRelaid; }
+    // Paragraphs laid out so far (for tests and benchmarks of incremental
+    // layout).
+    qint64 relaidBlockCount() const { return m_relaid; }
 
     // QAbstractTextDocumentLayout: the containers stacked top to bottom.
     void draw(QPainter* painter, const PaintContext& context) override;
@@ -128,7 +128,7 @@ private:
     bool m_rangesValid = false;
     QList<Range> m_ranges;
     int m_overflowStart = 0;
-    int m_lastRelaid = 0;
+    qint64 m_relaid = 0;
 };
 
 } // namespace ql::text
