@@ -1,6 +1,7 @@
 #include "content/ZVTextView.h"
 
 #include "canvas/ZVPuttyView.h"
+#include "content/ContentOverlays.h"
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/FlowLayout.h"
 #include "content/text/FontService.h"
@@ -405,6 +406,17 @@ void ZVTextView::setClippingRects(const QList<QRectF>& rects)
 QRectF ZVTextView::insertionPointRect(const QRectF& lineRect)
 {
     return QRectF(lineRect.x(), lineRect.y(), 1.0, std::max(15.0, lineRect.height()));
+}
+
+void ZVTextView::drawRect(QPainter& painter)
+{
+    if (ql::text::FlowLayout* layout = layoutManager()) {
+        const int index = layout->indexOfTextContainer(m_container.get());
+        if (index >= 0)
+            layout->drawTextContainer(&painter, index, QPointF(m_textContainerInset.width(), m_textContainerInset.height()));
+    }
+    ql::content::drawGradientOverlay(painter, bounds(), m_gradient, m_gradientAngle, m_gradientType);
+    ql::content::drawTiledImage(painter, bounds(), m_tiledImage);
 }
 
 ql::UndoManager* ZVTextView::undoManager() const

@@ -16,6 +16,7 @@
 #include "platform/graphics/Image.h"
 
 #include <QList>
+#include <QPainter>
 #include <QPointer>
 #include <QSizeF>
 #include <QStringList>
@@ -128,6 +129,12 @@ public:
     QStringList typeFaceFonts() const;
     QStringList typeFaces() const;
     void textViewDidChangeSelection();
+
+    // Drawing ------------------------------------------------------------------
+    // Draws the view in its own coordinates (origin top-left): this box's
+    // part of the text at the container inset, then the gradient and the
+    // tiled picture over it.
+    void drawRect(QPainter& painter);
 
     // Editing ------------------------------------------------------------------
     void setEditMode(bool editMode) override;

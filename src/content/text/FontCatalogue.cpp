@@ -234,8 +234,13 @@ FontRequest FontCatalogue::parse(const QString& postScriptName)
         familyPart.remove(vendor);
 
     QStringList familyWords = camelWords(familyPart);
-    // Trailing style words of a family name ("Helvetica Bold") are style.
-    while (familyWords.size() > 1 && readStyleWord(familyWords.back(), request))
+    request.fullFamily = substitutedFamily(familyWords.join(QLatin1Char(' ')));
+    // Trailing style words of a family name ("Helvetica Bold") are style;
+    // words that also end family names ("Times New Roman") stay.
+    static const QStringList familyEndings {QStringLiteral("roman"), QStringLiteral("book"), QStringLiteral("normal"),
+                                            QStringLiteral("plain"), QStringLiteral("regular")};
+    while (familyWords.size() > 1 && !familyEndings.contains(familyWords.back().toLower())
+           && readStyleWord(familyWords.back(), request))
         familyWords.removeLast();
     for (const QString& word : camelWords(stylePart))
         readStyleWord(word, request);

@@ -15,6 +15,9 @@ namespace ql::text {
 // What a PostScript or family name says of its face.
 struct FontRequest {
     QString family;  // "Helvetica Neue"
+    // The family as named, style words included ("Nimbus Sans Narrow"),
+    // for families whose names end in one.
+    QString fullFamily;
     int weight = 400;
     bool italic = false;
     int width = 100;

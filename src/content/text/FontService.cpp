@@ -39,6 +39,23 @@ std::optional<FontFace> closest(const QList<FontFace>& faces, bool bold, bool it
     return best;
 }
 
+// The face of an installed family (named in full or without its style
+// words), else of a family fontconfig knows as an alias for one.
+std::optional<FontFace> installedFace(const FontCatalogue& fonts, const FontRequest& request)
+{
+    for (const QString& family : {request.fullFamily, request.family}) {
+        const QList<FontFace> installed = fonts.family(family);
+        if (installed.isEmpty())
+            continue;
+        const bool bold = request.weight >= 600;
+        std::optional<FontFace> chosen = closest(installed, bold, request.italic, request.width, request.weight);
+        if (!chosen)
+            chosen = closest(installed, bold, !request.italic, request.width, request.weight);
+        return chosen ? chosen : installed.first();
+    }
+    return fonts.match(request);
+}
+
 qint16 tableShort(const QByteArray& table, int offset)
 {
     if (table.size() < offset + 2)
@@ -91,17 +108,18 @@ FontFace FontService::face(const QString& postScriptName) const
         result = *exact;
     } else {
         const FontRequest request = FontCatalogue::parse(postScriptName);
-        const QList<FontFace> installed = fonts.family(request.family);
-        std::optional<FontFace> chosen;
-        if (!installed.isEmpty()) {
-            chosen = closest(installed, request.weight >= 600, request.italic, request.width, request.weight);
-            if (!chosen)
-                chosen = closest(installed, request.weight >= 600, !request.italic, request.width, request.weight);
-            if (!chosen)
-                chosen = installed.first();
+        std::optional<FontFace> chosen = installedFace(fonts, request);
+        // Condensed faces often make a family of their own.
+        if (request.width < 100 && (!chosen || chosen->width >= 100)) {
+            for (const char* suffix : {" Narrow", " Condensed"}) {
+                FontRequest narrow = request;
+                narrow.family = narrow.fullFamily = request.family + QLatin1String(suffix);
+                if (std::optional<FontFace> face = installedFace(fonts, narrow)) {
+                    chosen = face;
+                    break;
+                }
+            }
         }
-        if (!chosen)
-            chosen = fonts.match(request);
         if (!chosen) {
             // Nothing of that family: the default family in the asked style.
             const FontFace fallback = fonts.defaultFace();
@@ -121,13 +139,8 @@ QString FontService::familyName(const QString& postScriptName) const
     const Catalogue& fonts = catalogue();
     if (std::optional<FontFace> exact = fonts.byPostScriptName(postScriptName))
         return exact->familyName;
-    const FontRequest request = FontCatalogue::parse(postScriptName);
-    const QList<FontFace> installed = fonts.family(request.family);
-    if (!installed.isEmpty())
-        return installed.first().familyName;
-    if (std::optional<FontFace> aliased = fonts.match(request))
-        return aliased->familyName;
-    return {};
+    const std::optional<FontFace> found = installedFace(fonts, FontCatalogue::parse(postScriptName));
+    return found ? found->familyName : QString();
 }
 
 QList<FontFace> FontService::members(const QString& familyName) const
