@@ -121,18 +121,19 @@ const ql::PropertyTable& ZVTextView::properties() const
             .property("pageNumberFormat", &V::pageNumberFormat, &V::setPageNumberFormat)
             .property("dateFormat", &V::dateFormat, &V::setDateFormat)
             .property("startPage", &V::startPage, &V::setStartPage, ValueKind::Number)
-            .property("selectedPageNumberFormat", &V::selectedPageNumberFormat, &V::setSelectedPageNumberFormat)
-            .property("selectedDateFormat", &V::selectedDateFormat, &V::setSelectedDateFormat)
-            .property("gradient", &V::gradient, &V::setGradient)
+            .property("selectedPageNumberFormat", &V::selectedPageNumberFormat, &V::setSelectedPageNumberFormat,
+                      ql::valueOf<QVariantMap>())
+            .property("selectedDateFormat", &V::selectedDateFormat, &V::setSelectedDateFormat, ql::valueOf<QVariantMap>())
+            .property("gradient", &V::gradient, &V::setGradient, ql::valueOf<ql::Gradient>())
             .property("gradientAngle", &V::gradientAngle, &V::setGradientAngle, ValueKind::Number)
             .property("gradientType", &V::gradientType, &V::setGradientType, ValueKind::Number)
             .property("tiledImage", &V::tiledImage, &V::setTiledImage)
             .property("clippingRects", &V::clippingRects, &V::setClippingRects)
-            .property("currentFont", &V::currentFont, &V::setCurrentFont)
+            .property("currentFont", &V::currentFont, &V::setCurrentFont, ql::valueOf<ql::Font>())
             .property("currentFontFamilyName", &V::currentFontFamilyName, &V::setCurrentFontFamilyName)
             .property("currentFontTypeFaceIndex", &V::currentFontTypeFaceIndex, &V::setCurrentFontTypeFaceIndex)
             .property("currentFontSize", &V::currentFontSize, &V::setCurrentFontSize, ValueKind::Number)
-            .property("currentTextColor", &V::currentTextColor, &V::setCurrentTextColor)
+            .property("currentTextColor", &V::currentTextColor, &V::setCurrentTextColor, ql::valueOf<ql::Color>())
             .property("currentEmphasis", &V::currentEmphasis, &V::setCurrentEmphasis)
             .property("currentJustification", &V::currentJustification, &V::setCurrentJustification, ValueKind::Number)
             .property("currentLetterSpacing", &V::currentLetterSpacing, &V::setCurrentLetterSpacing, ValueKind::Number)
@@ -148,12 +149,13 @@ const ql::PropertyTable& ZVTextView::properties() const
                       &V::setCurrentVerticalInsetMargins, ValueKind::Number)
             .property("currentHorizontalInsetMargins", &V::currentHorizontalInsetMargins,
                       &V::setCurrentHorizontalInsetMargins, ValueKind::Number)
-            .property("currentHighlightColor", &V::currentHighlightColor, &V::setCurrentHighlightColor)
+            .property("currentHighlightColor", &V::currentHighlightColor, &V::setCurrentHighlightColor,
+                      ql::valueOf<ql::Color>())
             .property("allowHyphenation", &V::allowHyphenation, &V::setAllowHyphenation)
             .property("fontTypeFaces", &V::fontTypeFaces, &V::setFontTypeFaces)
             .property("strokeEnabled", &V::strokeEnabled, &V::setStrokeEnabled)
             .property("strokeWidth", &V::strokeWidth, &V::setStrokeWidth, ValueKind::Number)
-            .property("strokeColor", &V::strokeColor, &V::setStrokeColor)
+            .property("strokeColor", &V::strokeColor, &V::setStrokeColor, ql::valueOf<ql::Color>())
             .property("effectsEnabled", &V::effectsEnabled, &V::setEffectsEnabled)
             .property("mouseInside", &V::mouseInside, &V::setMouseInside)
             .readOnly("isObserving", &V::isObserving)
@@ -408,7 +410,7 @@ QRectF ZVTextView::insertionPointRect(const QRectF& lineRect)
     return QRectF(lineRect.x(), lineRect.y(), 1.0, std::max(15.0, lineRect.height()));
 }
 
-void ZVTextView::drawRect(QPainter& painter)
+void ZVTextView::drawRect(QPainter& painter) const
 {
     if (ql::text::FlowLayout* layout = layoutManager()) {
         const int index = layout->indexOfTextContainer(m_container.get());

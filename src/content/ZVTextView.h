@@ -134,7 +134,7 @@ public:
     // Draws the view in its own coordinates (origin top-left): this box's
     // part of the text at the container inset, then the gradient and the
     // tiled picture over it.
-    void drawRect(QPainter& painter);
+    void drawRect(QPainter& painter) const;
 
     // Editing ------------------------------------------------------------------
     void setEditMode(bool editMode) override;

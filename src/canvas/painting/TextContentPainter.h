@@ -1,5 +1,6 @@
-// Draws a text element's styled text at 72 dpi (a 12-point font is 12
-// points tall) from the content's inset corner, clipped to the content.
+// Draws a text element: the box's part of its text as its own layout placed
+// it (at 72 dpi: a 12-point font is 12 points tall), from the content's
+// inset corner, clipped to the content, with the box's overlays.
 #pragma once
 
 #include <QRectF>
