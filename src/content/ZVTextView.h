@@ -30,8 +30,12 @@ class Record;
 namespace ql {
 class UndoManager;
 }
+namespace ql {
+struct CanvasEvent;
+}
 namespace ql::text {
 class FlowLayout;
+class TextEditor;
 class TextStorage;
 } // namespace ql::text
 
@@ -138,6 +142,19 @@ public:
 
     // Editing ------------------------------------------------------------------
     void setEditMode(bool editMode) override;
+    // The in-place editor of this box (made on first use).
+    ql::text::TextEditor* editor();
+    // Pointer and key events on the page, in page coordinates: while the box
+    // is edited they edit its text, otherwise they are the element's.
+    void mouseDown(const ql::CanvasEvent& event);
+    void mouseDragged(const ql::CanvasEvent& event);
+    void mouseUp(const ql::CanvasEvent& event);
+    // True when the key was taken; Escape also ends the page's selection.
+    bool keyDown(const ql::CanvasEvent& event);
+    // A page point in the view's own coordinates, through the element's turn.
+    QPointF viewPointFromPage(QPointF pagePoint) const;
+    // The edit menu is offered only while the box is edited.
+    bool offersContextMenu() const { return m_editMode && m_editable; }
     // Page-number and date fields re-render their text.
     void updateTextFromType(const QVariant& unused = {});
     void updatePageNumberFormat();
@@ -295,6 +312,7 @@ private:
     int m_restoring = 0;
     int m_archivedChainIndex = 0;
     QPointer<ql::text::TextStorage> m_pendingStorage;
+    ql::text::TextEditor* m_editor = nullptr;
 
     QStringList m_observingKeyPaths;
     bool m_isObserving = false;

@@ -14,7 +14,10 @@ TextStorage::TextStorage(QObject* parent) : QObject(parent), m_document(new QTex
     m_document->setUndoRedoEnabled(false);
     m_document->setDocumentMargin(0);
     m_layout = new FlowLayout(m_document);
-    connect(m_document, &QTextDocument::contentsChange, this, &TextStorage::textChanged);
+    connect(m_document, &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
+        ++m_revision;
+        emit textChanged(position, removed, added);
+    });
     setAttributedString(AttributedString());
 }
 

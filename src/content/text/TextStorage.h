@@ -28,6 +28,8 @@ public:
     QString string() const;
     // Length in document positions (paragraph separators count one).
     int length() const;
+    // Grows with every change of the characters or their attributes.
+    int revision() const { return m_revision; }
 
     QStringList archiveClassChain() const override;
     void encodeWithCoder(KeyedArchiver& coder) const override;
@@ -40,6 +42,7 @@ signals:
 private:
     QTextDocument* m_document;
     FlowLayout* m_layout;
+    int m_revision = 0;
 };
 
 } // namespace ql::text
