@@ -1,6 +1,7 @@
 #include "../canvas/ArchiveTestSupport.h"
 #include "TextTestSupport.h"
 
+#include "app/document/Document.h"
 #include "content/ArchivedClassChains.h"
 #include "content/text/FlowLayout.h"
 #include "platform/graphics/Gradient.h"
@@ -176,4 +177,26 @@ TEST(TextViewArchive, RecordsHoldingTheTextInPlaceStillRead)
     EXPECT_EQ(read->currentHorizontalInsetMargins(), QVariant(7));
     EXPECT_EQ(read->currentFontSize(), QVariant(12));
     EXPECT_EQ(read->frame(), QRectF(40, 40, 200, 100));
+}
+
+TEST(TextViewArchive, AReadDocumentHasNothingToUndoAndItsTextAsStored)
+{
+    ql::Document document;
+    document.showFirstPage();
+    ZVCanvasView* page = document.currentPage();
+    ZVPuttyView* element = ZVPuttyView::initWithText().release();
+    page->addPuttyView(element);
+    fill(textOf(element));
+    const ql::AttributedString stored = textOf(element)->attributedString();
+    const ql::Result<QByteArray> data = document.dataOfType(ql::kDesktopDocumentType);
+    ASSERT_TRUE(data.ok());
+
+    ql::Document reread;
+    ASSERT_TRUE(reread.readFromData(*data, ql::kDesktopDocumentType).ok());
+    reread.showFirstPage();
+    endTurn();
+    EXPECT_FALSE(reread.undoManager()->canUndo());
+    ZVTextView* read = textOf(reread.currentPage()->puttyViews().first());
+    EXPECT_EQ(read->attributedString(), stored);
+    EXPECT_EQ(read->currentFontSize(), QVariant(17.5));
 }

@@ -215,3 +215,68 @@ TEST(FlowLayout, HyphenationDrawsAHyphenAndKeepsTheText)
     for (const FlowLayout::Line& line : lines)
         EXPECT_FALSE(line.hyphenated);
 }
+
+namespace {
+
+// A container with an obstacle across part of its width, as text wrap makes
+// them: lines go left of it and continue in what remains to its right.
+class ObstacleContainer : public TextContainer {
+public:
+    ObstacleContainer(QSizeF size, QRectF obstacle) : TextContainer(size), m_obstacle(obstacle) {}
+    bool isSimpleRectangularTextContainer() const override { return false; }
+    QRectF lineFragmentRectForProposedRect(const QRectF& proposed, QRectF* remaining) const override
+    {
+        const QRectF base = TextContainer::lineFragmentRectForProposedRect(proposed, remaining);
+        if (base.isEmpty() || !base.intersects(m_obstacle))
+            return base;
+        if (base.left() >= m_obstacle.left()) {
+            *remaining = QRectF();
+            return QRectF(m_obstacle.right(), base.y(), base.right() - m_obstacle.right(), base.height());
+        }
+        *remaining = QRectF(m_obstacle.right(), base.y(), base.right() - m_obstacle.right(), base.height());
+        return QRectF(base.left(), base.y(), m_obstacle.left() - base.left(), base.height());
+    }
+
+private:
+    QRectF m_obstacle;
+};
+
+} // namespace
+
+TEST(FlowLayout, TextFlowsBesideObstaclesAndSkipsSliversItCannotUse)
+{
+    TextStorage storage;
+    storage.setAttributedString(AttributedString(words(120), font(12)));
+    const QRectF obstacle(90, 0, 40, 100);
+    ObstacleContainer box(QSizeF(220, 400), obstacle);
+    storage.layoutManager()->addTextContainer(&box);
+    FlowLayout& layout = *storage.layoutManager();
+    bool left = false;
+    bool right = false;
+    int expected = 0;
+    for (const FlowLayout::Line& line : layout.linesInTextContainer(0)) {
+        EXPECT_LE(line.textWidth, line.rect.width() + 0.01);
+        if (line.rect.top() < obstacle.bottom()) {
+            // Beside the obstacle, never over it.
+            EXPECT_TRUE(line.rect.right() <= obstacle.left() + 1e-9 || line.rect.left() >= obstacle.right() - 1e-9);
+            (line.rect.left() < obstacle.left() ? left : right) = true;
+        }
+        EXPECT_TRUE(line.start == expected || line.start == expected + 1);
+        expected = line.start + line.length;
+    }
+    EXPECT_TRUE(left);
+    EXPECT_TRUE(right);
+    EXPECT_FALSE(layout.hasOverflow());
+
+    // A sliver too narrow for any word is left empty, and a word wider than
+    // the whole box still breaks once a fragment is at least half its width.
+    ObstacleContainer sliver(QSizeF(220, 400), QRectF(8, 0, 100, 60));
+    storage.layoutManager()->removeTextContainer(&box);
+    storage.layoutManager()->addTextContainer(&sliver);
+    storage.setAttributedString(AttributedString(QString(300, QLatin1Char('w')), font(12)));
+    for (const FlowLayout::Line& line : layout.linesInTextContainer(0)) {
+        EXPECT_GE(line.rect.width(), 110.0 - 1e-9);
+        EXPECT_LE(line.textWidth, line.rect.width() + 0.01);
+    }
+    EXPECT_GT(layout.linesInTextContainer(0).size(), 3);
+}
