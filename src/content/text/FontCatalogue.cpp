@@ -2,6 +2,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <algorithm>
 #include <memory>
@@ -187,6 +188,9 @@ bool lessByStyle(const FontFace& a, const FontFace& b)
 
 FontCatalogue::FontCatalogue()
 {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
+    m_loaded = true;
     FcInit();
     Pattern all(FcPatternCreate());
     std::unique_ptr<FcObjectSet, ObjectSetDeleter> objects(
@@ -262,7 +266,7 @@ QList<FontFace> FontCatalogue::family(const QString& familyName) const
 
 std::optional<FontFace> FontCatalogue::match(const FontRequest& request) const
 {
-    if (request.family.isEmpty())
+    if (!m_loaded || request.family.isEmpty())
         return std::nullopt;
     Pattern pattern(FcPatternCreate());
     const QByteArray family = request.family.toUtf8();
@@ -302,6 +306,9 @@ FontFace FontCatalogue::defaultFace() const
     request.family = QStringLiteral("Helvetica");
     if (std::optional<FontFace> face = match(request))
         return *face;
+    if (!m_loaded)
+        return FontFace {QString(), QStringLiteral("Sans Serif"), QStringLiteral("Regular"), 400, false, 100,
+                         QStringLiteral("Sans Serif")};
     Pattern pattern(FcPatternCreate());
     FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());

@@ -25,6 +25,8 @@ struct FontRequest {
 
 class FontCatalogue {
 public:
+    // Without a GUI application nothing is measured or drawn, and
+    // fontconfig is left alone: the catalogue is empty.
     FontCatalogue();
 
     // "HelveticaNeue-CondensedBold" → family "Helvetica Neue", weight 700,
@@ -49,6 +51,7 @@ private:
     QHash<QString, bool> m_preferredFile; // PostScript name → face read from an sfnt file
     QHash<QString, QList<FontFace>> m_families; // lower-case family → faces
     QStringList m_fallbackMarkers;
+    bool m_loaded = false;
 };
 
 } // namespace ql::text
