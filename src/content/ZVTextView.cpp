@@ -1,7 +1,6 @@
 #include "content/ZVTextView.h"
 
 #include "canvas/ZVPuttyView.h"
-#include "content/ContentOverlays.h"
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/FlowLayout.h"
 #include "content/text/FontService.h"
@@ -243,9 +242,9 @@ void ZVTextView::adoptTextStorage(ql::text::TextStorage* storage, int index)
         storage->setParent(this);
     storage->layoutManager()->insertTextContainer(m_container.get(), index);
     connect(storage, &ql::text::TextStorage::textChanged, this, &ZVTextView::onTextChanged);
-    connect(storage->layoutManager(), &ql::text::FlowLayout::layoutInvalidated, this, &ZVTextView::needsDisplay);
+    connect(storage->layoutManager(), &ql::text::FlowLayout::layoutInvalidated, this, &ZVContentView::setNeedsDisplay);
     m_selectedRange = Range {std::min(m_selectedRange.location, textLength()), 0};
-    emit needsDisplay();
+    setNeedsDisplay();
 }
 
 void ZVTextView::releaseTextStorage()
@@ -290,7 +289,7 @@ void ZVTextView::onTextChanged()
         const int location = std::min(m_selectedRange.location, length);
         m_selectedRange = Range {location, std::min(m_selectedRange.length, length - location)};
     }
-    emit needsDisplay();
+    setNeedsDisplay();
 }
 
 ql::AttributedString ZVTextView::attributedString() const
@@ -342,7 +341,7 @@ void ZVTextView::setSelectedRange(Range range)
     }
     textViewDidChangeSelection();
     emit selectionChanged();
-    emit needsDisplay();
+    setNeedsDisplay();
 }
 
 void ZVTextView::setTypingAttributes(const ql::TextAttributes& attributes)
@@ -391,7 +390,7 @@ void ZVTextView::applyInsets()
 {
     m_textContainerInset = QSizeF(finiteFloat(m_currentHorizontalInsetMargins), finiteFloat(m_currentVerticalInsetMargins));
     updateContainerSize();
-    emit needsDisplay();
+    setNeedsDisplay();
 }
 
 void ZVTextView::findInsets()
@@ -410,21 +409,13 @@ QRectF ZVTextView::insertionPointRect(const QRectF& lineRect)
     return QRectF(lineRect.x(), lineRect.y(), 1.0, std::max(15.0, lineRect.height()));
 }
 
-void ZVTextView::drawRect(QPainter& painter) const
+void ZVTextView::drawText(QPainter& painter) const
 {
     if (ql::text::FlowLayout* layout = layoutManager()) {
         const int index = layout->indexOfTextContainer(m_container.get());
         if (index >= 0)
             layout->drawTextContainer(&painter, index, QPointF(m_textContainerInset.width(), m_textContainerInset.height()));
     }
-    ql::content::drawGradientOverlay(painter, bounds(), m_gradient, m_gradientAngle, m_gradientType);
-    ql::content::drawTiledImage(painter, bounds(), m_tiledImage);
-}
-
-ql::UndoManager* ZVTextView::undoManager() const
-{
-    const ZVPuttyView* element = puttyView();
-    return element ? element->undoManager() : nullptr;
 }
 
 // Fields --------------------------------------------------------------------

@@ -135,10 +135,10 @@ public:
     void textViewDidChangeSelection();
 
     // Drawing ------------------------------------------------------------------
-    // Draws the view in its own coordinates (origin top-left): this box's
-    // part of the text at the container inset, then the gradient and the
-    // tiled picture over it.
-    void drawRect(QPainter& painter) const;
+    // Draws this box's part of the text in the view's own coordinates
+    // (origin top left), from the container inset; the painters add the
+    // gradient and the tiled picture over it.
+    void drawText(QPainter& painter) const;
 
     // Editing ------------------------------------------------------------------
     void setEditMode(bool editMode) override;
@@ -241,9 +241,6 @@ public:
     ql::Color backgroundColor() const { return m_backgroundColor; }
     void setBackgroundColor(const ql::Color& color);
 
-    // Where this view's changes are recorded: its element's document.
-    ql::UndoManager* undoManager() const;
-
     QStringList archiveClassChain() const override;
     void encodeWithCoder(ql::KeyedArchiver& coder) const override;
     // Keys that are missing or of another kind keep their defaults; nothing
@@ -251,8 +248,6 @@ public:
     void initWithCoder(ql::KeyedUnarchiver& coder) override;
 
 signals:
-    // The view's text, selection or decorations need drawing again.
-    void needsDisplay();
     void selectionChanged();
 
 private:
@@ -280,7 +275,6 @@ private:
     void restoreState(const TextState& state);
     void registerStateUndo(const TextState& before);
     bool changedSince(const TextState& before, int editsBefore) const;
-    void layout();
 
     void adoptTextStorage(ql::text::TextStorage* storage, int index);
     void releaseTextStorage();

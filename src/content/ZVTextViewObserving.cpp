@@ -92,7 +92,7 @@ void ZVTextView::dispatch(const QString& keyPath, bool applyToText)
         if (applyToText)
             applyStroke();
     } else if (keyPath == QLatin1String("gradient")) {
-        emit needsDisplay();
+        setNeedsDisplay();
         layout();
     } else {
         layout();
@@ -169,7 +169,7 @@ void ZVTextView::restoreState(const TextState& state)
 
 void ZVTextView::registerStateUndo(const TextState& before)
 {
-    ql::UndoManager* manager = undoManager();
+    ql::UndoManager* manager = isRecordingUndo() ? undoManager() : nullptr;
     if (!manager)
         return;
     manager->registerUndo(this, [this, before] {
@@ -184,12 +184,6 @@ void ZVTextView::registerStateUndo(const TextState& before)
     });
 }
 
-void ZVTextView::layout()
-{
-    // The border and inner-shadow layers follow here once contents have them.
-    emit needsDisplay();
-}
-
 // Editing -------------------------------------------------------------------
 
 void ZVTextView::setEditMode(bool editMode)
@@ -201,7 +195,7 @@ void ZVTextView::setEditMode(bool editMode)
             page->setValueForKey(u"editMode", false);
         m_selectable = false;
         m_editable = false;
-        emit needsDisplay();
+        setNeedsDisplay();
         return;
     }
     // Page-number and date fields are never edited by hand.
@@ -212,5 +206,5 @@ void ZVTextView::setEditMode(bool editMode)
     ql::NotificationCenter::defaultCenter().post(QStringLiteral("disableBackgroundColorPicker"), this);
     m_selectable = true;
     m_editable = true;
-    emit needsDisplay();
+    setNeedsDisplay();
 }

@@ -198,5 +198,5 @@ QVariant ZVTextView::getCurrentFont(bool includeParagraph)
 void ZVTextView::textViewDidChangeSelection()
 {
     readingBack([&] { setCurrentFont(getCurrentFont(false)); });
-    emit needsDisplay();
+    setNeedsDisplay();
 }

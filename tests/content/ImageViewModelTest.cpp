@@ -95,8 +95,12 @@ TEST(ImageViewModel, BorderAndInnerShadowLayersFollowTheirKeyPaths)
     EXPECT_EQ(shadow->shadowOffset(), QSizeF(4, 0));
     EXPECT_EQ(shadow->shadowOpacity(), 0.5f);
 
-    // Text and 3D text contents have the same pair, laid out the same way.
+    // Text and 3D text contents have the same pair, laid out the same way
+    // (a text view takes its size from its element).
+    ZVPuttyView holder;
+    holder.setFrame(QRectF(0, 0, 380, 280));
     ZVTextView text(QRectF(40, 40, 10, 10));
+    text.setPuttyView(&holder);
     ZV3DTextView deep;
     for (ZVContentView* content : {static_cast<ZVContentView*>(&text), static_cast<ZVContentView*>(&deep)}) {
         ASSERT_TRUE(content->setValueForKeyPath(u"border.lineWidth", 2.0).ok());

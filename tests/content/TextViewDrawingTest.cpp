@@ -1,5 +1,6 @@
 #include "TextTestSupport.h"
 
+#include "canvas/painting/TextContentPainter.h"
 #include "content/text/FlowLayout.h"
 #include "platform/graphics/Gradient.h"
 
@@ -8,12 +9,17 @@
 
 namespace {
 
-QImage render(ZVTextView* text)
+// The text view's own drawing, or (with an element) what the element
+// painter draws of the content: text, then gradient and tiled picture.
+QImage render(ZVTextView* text, const ZVPuttyView* element = nullptr)
 {
     QImage image(text->bounds().size().toSize(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
-    text->drawRect(painter);
+    if (element)
+        ql::TextContentPainter::paint(painter, *element, text->bounds(), 1.0);
+    else
+        text->drawText(painter);
     return image;
 }
 
@@ -52,24 +58,24 @@ TEST(TextViewDrawing, GlyphsLandOnTheLayoutsLinesAndOutlinesFollowTheStrokeSign)
     EXPECT_FALSE(inked(render(box.text), QRect(0, 0, 300, int(inset.height() + lines[0].rect.top()))));
 }
 
-TEST(TextViewDrawing, OverlaysCoverTheBox)
+TEST(TextViewDrawing, TheElementPainterLaysOverlaysOverTheText)
 {
     TextBox box;
     box.text->setValueForKey(u"gradient", QVariant::fromValue(ql::Gradient(QList<ql::Color> {
                                                ql::Color::deviceRgb(1, 0, 0), ql::Color::deviceRgb(0, 0, 1)})));
     box.text->setValueForKey(u"gradientType", 0);
     box.text->setValueForKey(u"gradientAngle", 0);
-    QImage image = render(box.text);
+    QImage image = render(box.text, box.element);
     EXPECT_GT(qRed(image.pixel(2, 100)), 200);
     EXPECT_GT(qBlue(image.pixel(297, 100)), 200);
     // Types other than 0-3 paint no gradient.
     box.text->setValueForKey(u"gradientType", 7);
-    image = render(box.text);
+    image = render(box.text, box.element);
     EXPECT_EQ(image.pixel(2, 100), qRgb(255, 255, 255));
 
     QImage tile(4, 4, QImage::Format_RGB32);
     tile.fill(Qt::green);
     box.text->setTiledImage(ql::Image(tile));
-    image = render(box.text);
+    image = render(box.text, box.element);
     EXPECT_EQ(image.pixel(150, 150), qRgb(0, 255, 0));
 }

@@ -1,7 +1,10 @@
 #include "canvas/painting/TextContentPainter.h"
 
 #include "canvas/ZVPuttyView.h"
+#include "canvas/painting/BackgroundPainter.h"
+#include "content/ZVBackgroundView.h"
 #include "content/ZVTextView.h"
+#include "platform/graphics/Gradient.h"
 
 #include <QPainter>
 
@@ -10,13 +13,24 @@ namespace ql {
 void TextContentPainter::paint(QPainter& painter, const ZVPuttyView& element, const QRectF& content, double alpha)
 {
     const auto* view = qobject_cast<const ZVTextView*>(element.contentView());
-    if (!view)
+    if (!view || content.isEmpty())
         return;
     painter.save();
-    painter.setOpacity(painter.opacity() * alpha);
     painter.setClipRect(content, Qt::IntersectClip);
+    painter.save();
+    painter.setOpacity(painter.opacity() * alpha);
     painter.translate(content.topLeft());
-    view->drawRect(painter);
+    view->drawText(painter);
+    painter.restore();
+    // The box's gradient and tiled picture lie over its text.
+    const QVariant gradient = view->gradient();
+    const int gradientType = isNumeric(view->gradientType()) ? integerFromVariant<int>(view->gradientType()) : -1;
+    if (gradient.canConvert<Gradient>() && gradientType >= 0 && gradientType <= 3) {
+        BackgroundPainter::paintGradient(painter, gradient.value<Gradient>(), gradientType % 2 == 1,
+                                         view->gradientAngle().toFloat(), content, alpha);
+    }
+    if (!view->tiledImage().isNull())
+        BackgroundPainter::paintImage(painter, view->tiledImage(), ZVBackgroundView::Tiled, content, alpha);
     painter.restore();
 }
 
