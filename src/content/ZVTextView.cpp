@@ -3,7 +3,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/FlowLayout.h"
-#include "content/text/FontService.h"
+#include "platform/graphics/FontResolver.h"
 #include "content/text/TextStorage.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/runtime/NotificationCenter.h"
@@ -191,7 +191,7 @@ void ZVTextView::initialize()
     m_currentEmphasis.clear();
     m_currentJustification = 0;
     m_typingAttributes = {
-        {A::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"), ql::text::FontService::defaultPointSize))},
+        {A::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"), ql::FontResolver::defaultPointSize))},
         {A::paragraphStyle, QVariant::fromValue(ql::ParagraphStyle())},
     };
     m_currentFont = getCurrentFont();

@@ -5,7 +5,7 @@
 #include "content/ZVTextView.h"
 
 #include "content/text/AttributedTextMapping.h"
-#include "content/text/FontService.h"
+#include "platform/graphics/FontResolver.h"
 #include "content/text/TextStorage.h"
 
 #include <QTextCursor>
@@ -13,7 +13,7 @@
 namespace {
 
 namespace A = ql::TextAttribute;
-using ql::text::FontService;
+using ql::FontResolver;
 
 ql::ParagraphStyle::Alignment toAlignment(int platformAlignment)
 {
@@ -53,12 +53,12 @@ int ZVTextView::alignmentFromJustification(int justification)
 
 QStringList ZVTextView::typeFaceFonts() const
 {
-    return FontService::shared().memberPostScriptNames(m_currentFontFamilyName);
+    return FontResolver::memberPostScriptNames(m_currentFontFamilyName);
 }
 
 QStringList ZVTextView::typeFaces() const
 {
-    return FontService::shared().memberStyleNames(m_currentFontFamilyName);
+    return FontResolver::memberStyleNames(m_currentFontFamilyName);
 }
 
 void ZVTextView::applyFont()
@@ -201,19 +201,18 @@ void ZVTextView::setEmphasis(qint64 emphasis)
     QTextDocument& document = *m_storage->document();
     ql::TextAttributes typing = m_typingAttributes;
     const bool present = m_currentEmphasis.contains(QVariant(emphasis)) || m_currentEmphasis.contains(QVariant(int(emphasis)));
-    const FontService& fonts = FontService::shared();
     if (emphasis == BoldEmphasis || emphasis == ItalicEmphasis) {
-        const int trait = emphasis == BoldEmphasis ? ql::text::BoldTrait : ql::text::ItalicTrait;
+        const int trait = emphasis == BoldEmphasis ? ql::BoldTrait : ql::ItalicTrait;
         EditingBatch batch(&document);
         ql::text::editAttributes(document, range.location, range.length, [&](ql::TextAttributes& a) {
             if (std::optional<ql::Font> font = fontOf(a))
-                a.insert(A::font, QVariant::fromValue(present ? fonts.convertFont(*font, 0, trait)
-                                                              : fonts.convertFont(*font, trait, 0)));
+                a.insert(A::font, QVariant::fromValue(present ? FontResolver::convertFont(*font, 0, trait)
+                                                              : FontResolver::convertFont(*font, trait, 0)));
         });
         // Typing continues in the family's plain face, or its face with the trait.
         if (std::optional<ql::Font> font = fontOf(typing)) {
             const ql::Font typed =
-                fonts.fontWithFamily(fonts.face(font->postScriptName()).familyName, present ? 0 : trait, font->pointSize());
+                FontResolver::fontWithFamily(FontResolver::face(font->postScriptName()).familyName, present ? 0 : trait, font->pointSize());
             if (!typed.isNull())
                 typing.insert(A::font, QVariant::fromValue(typed));
         }

@@ -5,7 +5,7 @@
 #include "content/ZVTextView.h"
 
 #include "content/text/AttributedTextMapping.h"
-#include "content/text/FontService.h"
+#include "platform/graphics/FontResolver.h"
 #include "content/text/TextStorage.h"
 
 #include <QScopedValueRollback>
@@ -13,7 +13,7 @@
 namespace {
 
 namespace A = ql::TextAttribute;
-using ql::text::FontService;
+using ql::FontResolver;
 
 } // namespace
 
@@ -46,12 +46,12 @@ QVariantList ZVTextView::getEmphasisTypes(const ql::TextAttributes& attributes) 
     if (font.metaType() == QMetaType::fromType<ql::Font>()) {
         // The bold and italic bits count, whatever else the face is
         // (condensed, narrow): a bold condensed face reads as bold.
-        const int traits = FontService::shared().traits(font.value<ql::Font>());
-        if ((traits & ql::text::BoldTrait) && (traits & ql::text::ItalicTrait))
+        const int traits = FontResolver::traits(font.value<ql::Font>());
+        if ((traits & ql::BoldTrait) && (traits & ql::ItalicTrait))
             types << ItalicEmphasis << BoldEmphasis;
-        else if (traits & ql::text::BoldTrait)
+        else if (traits & ql::BoldTrait)
             types << BoldEmphasis;
-        else if (traits & ql::text::ItalicTrait)
+        else if (traits & ql::ItalicTrait)
             types << ItalicEmphasis;
     }
     if (attributes.value(A::underline).toInt() != 0)
@@ -170,12 +170,11 @@ QVariant ZVTextView::getCurrentFont(bool includeParagraph)
                 stroke = QVariant();
             if (font.metaType() == QMetaType::fromType<ql::Font>()) {
                 const ql::Font f = font.value<ql::Font>();
-                const FontService& fonts = FontService::shared();
-                const QString family = fonts.familyName(f.postScriptName());
+                const QString family = FontResolver::familyOf(f.postScriptName());
                 setCurrentFontFamilyName(family.isEmpty() ? f.postScriptName() : family);
                 setFontTypeFaces(typeFaces());
                 setCurrentFontSize(f.pointSize());
-                setCurrentFontTypeFaceIndex(fonts.indexInFamily(f.postScriptName()));
+                setCurrentFontTypeFaceIndex(FontResolver::indexInFamily(f.postScriptName()));
                 result = font;
             }
             setStrokeEnabled(false);

@@ -2,7 +2,7 @@
 
 #include "canvas/CanvasEvent.h"
 #include "content/text/FlowLayout.h"
-#include "content/text/FontService.h"
+#include "platform/graphics/FontResolver.h"
 #include "content/text/TextEditor.h"
 
 #include <QClipboard>
@@ -194,7 +194,7 @@ TEST(TextEditor, StyledTextSurvivesCutCopyAndPaste)
     box.editor->setPosition(0);
     box.editor->paste();
     EXPECT_EQ(box.text->string(), QStringLiteral("strongplain"));
-    EXPECT_EQ(ql::text::FontService::shared().traits(box.fontAt(0)), ql::text::BoldTrait);
+    EXPECT_EQ(ql::FontResolver::traits(box.fontAt(0)), ql::BoldTrait);
     QGuiApplication::clipboard()->setText(QStringLiteral("+"));
     box.editor->setPosition(box.text->textLength());
     box.editor->paste();

@@ -1,6 +1,6 @@
 #include "TextTestSupport.h"
 
-#include "content/text/FontService.h"
+#include "platform/graphics/FontResolver.h"
 
 #include <gtest/gtest.h>
 

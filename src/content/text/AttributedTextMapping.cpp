@@ -1,6 +1,6 @@
 #include "content/text/AttributedTextMapping.h"
 
-#include "content/text/FontService.h"
+#include "platform/graphics/FontResolver.h"
 
 #include <QPen>
 #include <QTextCursor>
@@ -79,7 +79,7 @@ QTextCharFormat charFormat(const TextAttributes& attributes)
     format.setProperty(AttributesProperty, attributes);
 
     const ql::Font font = valueOf<ql::Font>(attributes, A::font).value_or(ql::Font(QStringLiteral("Helvetica"), 12.0));
-    QFont q = FontService::shared().qfont(font);
+    QFont q = FontResolver::resolve(font);
     if (std::optional<double> kern = finiteNumber(attributes, A::kern))
         q.setLetterSpacing(QFont::AbsoluteSpacing, std::clamp(*kern, -1000.0, 1000.0));
     format.setFont(q, QTextCharFormat::FontPropertiesAll);
@@ -92,7 +92,7 @@ QTextCharFormat charFormat(const TextAttributes& attributes)
     // Stroke width is a percentage of the point size: negative fills and
     // outlines the glyphs, positive outlines them only.
     if (std::optional<double> stroke = finiteNumber(attributes, A::strokeWidth); stroke && *stroke != 0.0) {
-        const double size = FontService::safePointSize(font.pointSize());
+        const double size = FontResolver::safePointSize(font.pointSize());
         QPen outline(qcolor(attributes.value(A::strokeColor), foreground));
         outline.setWidthF(std::min(std::abs(*stroke) * size / 100.0, size));
         outline.setJoinStyle(Qt::MiterJoin);
@@ -121,7 +121,7 @@ TextAttributes attributes(const QTextCharFormat& format)
         return stored.toMap();
 
     TextAttributes result;
-    result.insert(A::font, QVariant::fromValue(FontService::shared().documentFont(format.font())));
+    result.insert(A::font, QVariant::fromValue(FontResolver::documentFont(format.font())));
     if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush)
         result.insert(A::foregroundColor, QVariant::fromValue(ql::Color::fromQColor(format.foreground().color())));
     if (format.hasProperty(QTextFormat::BackgroundBrush) && format.background().style() != Qt::NoBrush)

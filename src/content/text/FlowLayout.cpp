@@ -1,7 +1,7 @@
 #include "content/text/FlowLayout.h"
 
 #include "content/text/AttributedTextMapping.h"
-#include "content/text/FontService.h"
+#include "platform/graphics/FontResolver.h"
 #include "content/text/Hyphenator.h"
 #include "content/text/TextContainer.h"
 
@@ -182,7 +182,7 @@ Height lineHeight(const LineMetrics& m, const ParagraphStyle& style)
 
 FlowLayout::FlowLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document)
 {
-    setPaintDevice(FontService::layoutDevice());
+    setPaintDevice(FontResolver::layoutDevice());
     document->setDocumentLayout(this);
 }
 
@@ -363,7 +363,6 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
     }
     // Backgrounds are painted per line box below; Qt's own would overlap
     // the neighbouring lines.
-    const FontService& fonts = FontService::shared();
     for (QTextLayout::FormatRange& range : formats) {
         if (range.format.hasProperty(QTextFormat::BackgroundBrush)) {
             const QBrush brush = range.format.background();
@@ -371,13 +370,13 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
                 rec->backgrounds.push_back(Background {range.start, range.start + range.length, brush});
             range.format.clearProperty(QTextFormat::BackgroundBrush);
         }
-        rec->metrics.push_back(MetricsRun {range.start, range.start + range.length, fonts.lineMetrics(range.format.font())});
+        rec->metrics.push_back(MetricsRun {range.start, range.start + range.length, FontResolver::lineMetrics(range.format.font())});
     }
     const QFont emptyFont = charFormat(emptyBlockAttributes(block)).font();
-    rec->emptyMetrics = fonts.lineMetrics(emptyFont);
+    rec->emptyMetrics = FontResolver::lineMetrics(emptyFont);
     const QFont layoutFont = formats.isEmpty() ? emptyFont : formats.first().format.font();
 
-    rec->layout = std::make_unique<QTextLayout>(text, layoutFont, FontService::layoutDevice());
+    rec->layout = std::make_unique<QTextLayout>(text, layoutFont, FontResolver::layoutDevice());
     QTextLayout& layout = *rec->layout;
     layout.setFormats(formats);
     QTextOption option = textOption(style);

@@ -5,7 +5,7 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
-#include "content/text/FontService.h"
+#include "platform/graphics/FontResolver.h"
 #include "platform/graphics/AttributedString.h"
 #include "platform/runtime/Deferred.h"
 
@@ -76,7 +76,7 @@ void ZVTextContentViewController::setStyle()
 void ZVTextContentViewController::showStyle()
 {
     m_sampleField->setText(kSample);
-    m_sampleField->setFont(text::FontService::shared().qfont(styleFont(m_stylePicker->currentIndex())));
+    m_sampleField->setFont(FontResolver::resolve(styleFont(m_stylePicker->currentIndex())));
 }
 
 AttributedString ZVTextContentViewController::styledSample()

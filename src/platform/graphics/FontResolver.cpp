@@ -1,10 +1,15 @@
 #include "platform/graphics/FontResolver.h"
 
-#include <QFontDatabase>
+#include "platform/graphics/FontCatalogue.h"
+
 #include <QFontInfo>
 #include <QHash>
 #include <QMutex>
+#include <QRecursiveMutex>
+#include <QtEndian>
 #include <cmath>
+#include <memory>
+#include <optional>
 
 namespace ql {
 
@@ -112,25 +117,6 @@ bool readStyle(const QString& style, FontDescription& description)
     return true;
 }
 
-// The family Qt picks for a name it has no face of: fontconfig's last resort.
-const QString& lastResortFamily()
-{
-    static const QString family = QFontInfo(QFont(QStringLiteral("Quiverleaf No Such Family"))).family();
-    return family;
-}
-
-// An installed family, or the one fontconfig aliases the name to; empty
-// when fontconfig would only fall back.
-QString installedFamily(const QString& family)
-{
-    if (family.isEmpty())
-        return {};
-    if (QFontDatabase::hasFamily(family))
-        return family;
-    const QString aliased = QFontInfo(QFont(family)).family();
-    return aliased == lastResortFamily() ? QString() : aliased;
-}
-
 class LayoutDevice final : public QPaintDevice {
 public:
     QPaintEngine* paintEngine() const override { return nullptr; }
@@ -163,9 +149,111 @@ protected:
     }
 };
 
-bool usableSize(double size)
+constexpr double kMaximumPointSize = 10000.0;
+
+bool isBold(const FontFace& face)
 {
-    return std::isfinite(size) && size > 0.0 && size < 100000.0;
+    return face.weight >= 600;
+}
+
+// The member of a list closest to the wanted bold, italic and width.
+std::optional<FontFace> closest(const QList<FontFace>& faces, bool bold, bool italic, int width, int weight)
+{
+    std::optional<FontFace> best;
+    int bestScore = 0;
+    for (const FontFace& face : faces) {
+        if (isBold(face) != bold || face.italic != italic)
+            continue;
+        const int score = std::abs(face.width - width) * 10 + std::abs(face.weight - weight);
+        if (!best || score < bestScore) {
+            best = face;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+qint16 tableShort(const QByteArray& table, int offset)
+{
+    if (table.size() < offset + 2)
+        return 0;
+    return qint16(qFromBigEndian<quint16>(table.constData() + offset));
+}
+
+// The catalogue and what was worked out from it; painting may happen on
+// other threads (thumbnails, output), so every use takes the lock.
+struct State {
+    QRecursiveMutex mutex;
+    std::unique_ptr<FontCatalogue> catalogue;
+    QHash<QString, FontFace> faces;
+    QHash<QString, QFont> fonts;
+    QHash<QString, LineMetrics> metrics;
+
+    const FontCatalogue& catalogueOf() {
+        if (!catalogue)
+            catalogue = std::make_unique<FontCatalogue>();
+        return *catalogue;
+    }
+};
+
+State& state()
+{
+    static State shared;
+    return shared;
+}
+
+// The face of an installed family the request names (in full, or through a
+// stand-in), else of a family fontconfig knows as an alias of one.
+std::optional<FontFace> installedFace(const FontCatalogue& fonts, FontRequest request, const QStringList& families)
+{
+    for (const QString& family : families) {
+        for (const QString& candidate : {family, standIns().value(family.toLower())}) {
+            const QList<FontFace> installed = fonts.family(candidate);
+            if (installed.isEmpty())
+                continue;
+            const bool bold = request.weight >= 600;
+            std::optional<FontFace> chosen = closest(installed, bold, request.italic, request.width, request.weight);
+            if (!chosen)
+                chosen = closest(installed, bold, !request.italic, request.width, request.weight);
+            return chosen ? chosen : installed.first();
+        }
+    }
+    for (const QString& family : families) {
+        request.family = standIns().value(family.toLower(), family);
+        if (std::optional<FontFace> aliased = fonts.match(request))
+            return aliased;
+    }
+    return std::nullopt;
+}
+
+FontRequest requestFor(const FontDescription& description)
+{
+    FontRequest request;
+    request.weight = int(description.weight);
+    request.italic = description.italic;
+    request.width = description.stretch == QFont::AnyStretch ? 100 : int(description.stretch);
+    return request;
+}
+
+// The face for a name, or nothing when the name names nothing installed.
+std::optional<FontFace> knownFace(const FontCatalogue& fonts, const QString& postScriptName)
+{
+    if (std::optional<FontFace> exact = fonts.byPostScriptName(postScriptName))
+        return exact;
+    const FontDescription description = FontResolver::describe(postScriptName);
+    const FontRequest request = requestFor(description);
+    std::optional<FontFace> chosen = installedFace(fonts, request, description.families);
+    // Condensed faces often make a family of their own ("Helvetica Narrow").
+    if (request.width < 100 && (!chosen || chosen->width >= 100)) {
+        for (const QString& family : description.families) {
+            for (const char* suffix : {" Narrow", " Condensed"}) {
+                const QString narrow = standIns().value(family.toLower(), family) + QLatin1String(suffix);
+                if (std::optional<FontFace> face = installedFace(fonts, request, {narrow}))
+                    return face;
+            }
+        }
+    }
+    return chosen;
 }
 
 } // namespace
@@ -193,44 +281,65 @@ FontDescription FontResolver::describe(const QString& postScriptName)
     return description;
 }
 
+FontFace FontResolver::face(const QString& postScriptName)
+{
+    State& s = state();
+    const QMutexLocker lock(&s.mutex);
+    const QString name = postScriptName.isEmpty() ? defaultPostScriptName() : postScriptName;
+    if (const auto hit = s.faces.constFind(name); hit != s.faces.constEnd())
+        return *hit;
+    const FontCatalogue& fonts = s.catalogueOf();
+    std::optional<FontFace> chosen = knownFace(fonts, name);
+    if (!chosen) {
+        // Nothing of that family: the default family in the asked style.
+        const FontFace fallback = fonts.defaultFace();
+        const FontRequest request = requestFor(describe(name));
+        chosen = closest(fonts.family(fallback.familyName), request.weight >= 600, request.italic, request.width,
+                         request.weight);
+        if (!chosen)
+            chosen = fallback;
+    }
+    s.faces.insert(name, *chosen);
+    return *chosen;
+}
+
 QString FontResolver::resolvedFamily(const QString& postScriptName)
 {
-    static QMutex mutex;
-    static QHash<QString, QString> cache;
-    const QMutexLocker lock(&mutex);
-    if (const auto hit = cache.constFind(postScriptName); hit != cache.constEnd())
-        return *hit;
+    return face(postScriptName).familyName;
+}
 
-    QString resolved;
-    const FontDescription description = describe(postScriptName);
-    for (const QString& family : description.families) {
-        resolved = installedFamily(family);
-        if (resolved.isEmpty())
-            resolved = installedFamily(standIns().value(family.toLower()));
-        if (!resolved.isEmpty())
-            break;
-    }
-    if (resolved.isEmpty())
-        resolved = installedFamily(defaultPostScriptName());
-    if (resolved.isEmpty())
-        resolved = lastResortFamily();
-    cache.insert(postScriptName, resolved);
-    return resolved;
+QString FontResolver::familyOf(const QString& postScriptName)
+{
+    State& s = state();
+    const QMutexLocker lock(&s.mutex);
+    const std::optional<FontFace> found = knownFace(s.catalogueOf(), postScriptName);
+    return found ? found->familyName : QString();
+}
+
+double FontResolver::safePointSize(double size)
+{
+    return std::isfinite(size) && size > 0.0 && size <= kMaximumPointSize ? size : defaultPointSize;
 }
 
 QFont FontResolver::resolve(const Font& font)
 {
     const QString name = font.isNull() ? defaultPostScriptName() : font.postScriptName();
-    const FontDescription description = describe(name);
-    QFont result(resolvedFamily(name));
-    result.setWeight(description.weight);
-    result.setItalic(description.italic);
-    if (description.stretch != QFont::Unstretched)
-        result.setStretch(description.stretch);
-    result.setPointSizeF(usableSize(font.pointSize()) ? font.pointSize() : defaultPointSize);
+    const double size = safePointSize(font.pointSize());
+    State& s = state();
+    const QMutexLocker lock(&s.mutex);
+    const QString key = name + QLatin1Char('@') + QString::number(size, 'g', 17);
+    if (const auto hit = s.fonts.constFind(key); hit != s.fonts.constEnd())
+        return *hit;
+    const FontFace f = face(name);
+    QFont result(f.qtFamily);
+    result.setWeight(QFont::Weight(std::clamp(f.weight, 1, 1000)));
+    result.setStyle(f.italic ? QFont::StyleItalic : QFont::StyleNormal);
+    result.setStretch(std::clamp(f.width, 1, 4000));
+    result.setPointSizeF(size);
     // Outlines and advances as the font designs them, the same at every zoom.
     result.setHintingPreference(QFont::PreferNoHinting);
     result.setStyleStrategy(QFont::PreferOutline);
+    s.fonts.insert(key, result);
     return result;
 }
 
@@ -245,6 +354,113 @@ QRawFont FontResolver::rawFont(const Font& font)
     QRawFont raw = QRawFont::fromFont(qfont);
     raw.setPixelSize(qfont.pointSizeF());
     return raw;
+}
+
+LineMetrics FontResolver::lineMetrics(const QFont& font)
+{
+    State& s = state();
+    const QMutexLocker lock(&s.mutex);
+    const QString key = font.key();
+    if (const auto hit = s.metrics.constFind(key); hit != s.metrics.constEnd())
+        return *hit;
+    const QFont device(font, layoutDevice());
+    const QRawFont raw = QRawFont::fromFont(device);
+    LineMetrics metrics;
+    const QByteArray head = raw.fontTable("head");
+    const QByteArray hhea = raw.fontTable("hhea");
+    const double unitsPerEm = double(quint16(tableShort(head, 18)));
+    if (raw.isValid() && unitsPerEm > 0 && hhea.size() >= 10) {
+        const double scale = raw.pixelSize() / unitsPerEm;
+        metrics.ascent = tableShort(hhea, 4) * scale;
+        metrics.descent = -tableShort(hhea, 6) * scale;
+        metrics.leading = std::max(0.0, tableShort(hhea, 8) * scale);
+    } else {
+        const QFontMetricsF fm(device);
+        metrics.ascent = fm.ascent();
+        metrics.descent = fm.descent();
+        metrics.leading = std::max(0.0, fm.leading());
+    }
+    if (!(metrics.ascent + metrics.descent > 0)) {
+        const double size = safePointSize(font.pointSizeF());
+        metrics = LineMetrics {size * 0.8, size * 0.2, 0.0};
+    }
+    s.metrics.insert(key, metrics);
+    return metrics;
+}
+
+QList<FontFace> FontResolver::members(const QString& familyName)
+{
+    const QString family = familyOf(familyName);
+    if (family.isEmpty())
+        return {};
+    State& s = state();
+    const QMutexLocker lock(&s.mutex);
+    return s.catalogueOf().family(family);
+}
+
+QStringList FontResolver::memberPostScriptNames(const QString& familyName)
+{
+    QStringList names;
+    for (const FontFace& f : members(familyName))
+        names.append(f.postScriptName);
+    return names;
+}
+
+QStringList FontResolver::memberStyleNames(const QString& familyName)
+{
+    QStringList names;
+    for (const FontFace& f : members(familyName))
+        names.append(f.styleName);
+    return names;
+}
+
+qint64 FontResolver::indexInFamily(const QString& postScriptName)
+{
+    if (familyOf(postScriptName).isEmpty())
+        return notFound;
+    const FontFace f = face(postScriptName);
+    const qsizetype index = memberPostScriptNames(f.familyName).indexOf(f.postScriptName);
+    return index < 0 ? notFound : qint64(index);
+}
+
+int FontResolver::traits(const Font& font)
+{
+    const FontFace f = face(font.postScriptName());
+    return (isBold(f) ? BoldTrait : 0) | (f.italic ? ItalicTrait : 0);
+}
+
+Font FontResolver::convertFont(const Font& font, int addTraits, int removeTraits)
+{
+    const FontFace from = face(font.postScriptName());
+    const int wanted = (traits(font) | addTraits) & ~removeTraits;
+    const bool bold = wanted & BoldTrait;
+    const int weight = bold == isBold(from) ? from.weight : (bold ? 700 : 400);
+    const std::optional<FontFace> to = closest(members(from.familyName), bold, wanted & ItalicTrait, from.width, weight);
+    return to ? Font(to->postScriptName, font.pointSize()) : font;
+}
+
+Font FontResolver::fontWithFamily(const QString& familyName, int traits, double pointSize)
+{
+    const std::optional<FontFace> f =
+        closest(members(familyName), traits & BoldTrait, traits & ItalicTrait, 100, (traits & BoldTrait) ? 700 : 400);
+    return f ? Font(f->postScriptName, pointSize) : Font();
+}
+
+Font FontResolver::documentFont(const QFont& font)
+{
+    const double size = font.pointSizeF() > 0 ? font.pointSizeF() : double(font.pixelSize());
+    QString family = font.family();
+    if (const qsizetype bracket = family.indexOf(QLatin1String(" [")); bracket > 0)
+        family.truncate(bracket);
+    QList<FontFace> faces = members(family);
+    if (faces.isEmpty())
+        faces = members(defaultPostScriptName());
+    const int weight = font.weight();
+    const int width = font.stretch() > 0 ? font.stretch() : 100;
+    std::optional<FontFace> f = closest(faces, weight >= 600, font.italic(), width, weight);
+    if (!f)
+        f = closest(faces, weight >= 600, !font.italic(), width, weight);
+    return Font(f ? f->postScriptName : defaultPostScriptName(), safePointSize(size));
 }
 
 QPaintDevice* FontResolver::layoutDevice()

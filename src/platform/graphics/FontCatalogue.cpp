@@ -1,13 +1,12 @@
-#include "content/text/FontCatalogue.h"
+#include "platform/graphics/FontCatalogue.h"
 
 #include <fontconfig/fontconfig.h>
 
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <algorithm>
 #include <memory>
 
-namespace ql::text {
+namespace ql {
 
 namespace {
 
@@ -69,82 +68,6 @@ QString familyKey(const QString& family)
     QString key = family.toLower();
     key.remove(QLatin1Char(' '));
     return key;
-}
-
-// Splits "BoldOblique" into "Bold", "Oblique"; "SemiBold" stays one word.
-QStringList camelWords(const QString& text)
-{
-    QStringList words;
-    QString current;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const bool boundary = c.isUpper() && !current.isEmpty() && current.back().isLower();
-        if (boundary || c == QLatin1Char(' ') || c == QLatin1Char('_')) {
-            if (!current.isEmpty())
-                words.append(current);
-            current.clear();
-        }
-        if (c != QLatin1Char(' ') && c != QLatin1Char('_'))
-            current.append(c);
-    }
-    if (!current.isEmpty())
-        words.append(current);
-    static const QStringList prefixes {QStringLiteral("semi"), QStringLiteral("demi"), QStringLiteral("extra"),
-                                       QStringLiteral("ultra")};
-    QStringList joined;
-    for (const QString& word : words) {
-        if (!joined.isEmpty() && prefixes.contains(joined.back().toLower()))
-            joined.back() += word;
-        else
-            joined.append(word);
-    }
-    return joined;
-}
-
-// Reads a style word into the request; false when it is no style word.
-bool readStyleWord(const QString& word, FontRequest& request)
-{
-    static const QHash<QString, int> weights {
-        {QStringLiteral("thin"), 100},       {QStringLiteral("hairline"), 100},  {QStringLiteral("extralight"), 200},
-        {QStringLiteral("ultralight"), 200}, {QStringLiteral("light"), 300},     {QStringLiteral("book"), 400},
-        {QStringLiteral("regular"), 400},    {QStringLiteral("roman"), 400},     {QStringLiteral("normal"), 400},
-        {QStringLiteral("plain"), 400},      {QStringLiteral("medium"), 500},    {QStringLiteral("semibold"), 600},
-        {QStringLiteral("demibold"), 600},   {QStringLiteral("demi"), 600},      {QStringLiteral("bold"), 700},
-        {QStringLiteral("extrabold"), 800},  {QStringLiteral("ultrabold"), 800}, {QStringLiteral("heavy"), 800},
-        {QStringLiteral("black"), 900},
-    };
-    static const QHash<QString, int> widths {
-        {QStringLiteral("ultracondensed"), 50}, {QStringLiteral("extracondensed"), 63},
-        {QStringLiteral("condensed"), 75},      {QStringLiteral("cond"), 75},
-        {QStringLiteral("narrow"), 75},         {QStringLiteral("semicondensed"), 87},
-        {QStringLiteral("semiexpanded"), 113},  {QStringLiteral("expanded"), 125},
-        {QStringLiteral("extraexpanded"), 150}, {QStringLiteral("wide"), 125},
-    };
-    const QString key = word.toLower();
-    if (auto w = weights.constFind(key); w != weights.cend()) {
-        request.weight = *w;
-        return true;
-    }
-    if (auto w = widths.constFind(key); w != widths.cend()) {
-        request.width = *w;
-        return true;
-    }
-    if (key == QLatin1String("italic") || key == QLatin1String("oblique") || key == QLatin1String("it")
-        || key == QLatin1String("inclined") || key == QLatin1String("slanted")) {
-        request.italic = true;
-        return true;
-    }
-    return false;
-}
-
-// Families documents name that Linux lacks and fontconfig has no alias for.
-QString substitutedFamily(const QString& family)
-{
-    static const QHash<QString, QString> table {
-        {QStringLiteral("helveticaneue"), QStringLiteral("Helvetica")},
-        {QStringLiteral("helveticaneuelt"), QStringLiteral("Helvetica")},
-    };
-    return table.value(familyKey(family), family);
 }
 
 int slantOf(bool italic)
@@ -225,33 +148,6 @@ void FontCatalogue::add(FontFace face, bool preferred)
     m_byName.insert(face.postScriptName, face);
 }
 
-FontRequest FontCatalogue::parse(const QString& postScriptName)
-{
-    FontRequest request;
-    const QString name = postScriptName.trimmed();
-    const qsizetype dash = name.indexOf(QLatin1Char('-'));
-    QString familyPart = dash < 0 ? name : name.left(dash);
-    const QString stylePart = dash < 0 ? QString() : name.mid(dash + 1);
-    // Vendor suffixes of PostScript names ("ArialMT", "TimesNewRomanPSMT").
-    static const QRegularExpression vendor(QStringLiteral("(PSMT|MT|PS)$"));
-    if (!familyPart.contains(QLatin1Char(' ')) && familyPart.size() > 4)
-        familyPart.remove(vendor);
-
-    QStringList familyWords = camelWords(familyPart);
-    request.fullFamily = substitutedFamily(familyWords.join(QLatin1Char(' ')));
-    // Trailing style words of a family name ("Helvetica Bold") are style;
-    // words that also end family names ("Times New Roman") stay.
-    static const QStringList familyEndings {QStringLiteral("roman"), QStringLiteral("book"), QStringLiteral("normal"),
-                                            QStringLiteral("plain"), QStringLiteral("regular")};
-    while (familyWords.size() > 1 && !familyEndings.contains(familyWords.back().toLower())
-           && readStyleWord(familyWords.back(), request))
-        familyWords.removeLast();
-    for (const QString& word : camelWords(stylePart))
-        readStyleWord(word, request);
-    request.family = substitutedFamily(familyWords.join(QLatin1Char(' ')));
-    return request;
-}
-
 std::optional<FontFace> FontCatalogue::byPostScriptName(const QString& name) const
 {
     if (auto it = m_byName.constFind(name); it != m_byName.cend())
@@ -324,4 +220,4 @@ FontFace FontCatalogue::defaultFace() const
     return face;
 }
 
-} // namespace ql::text
+} // namespace ql

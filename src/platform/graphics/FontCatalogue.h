@@ -1,23 +1,20 @@
 // What fontconfig knows of the installed faces, read once: each face by its
-// PostScript name, the faces of each family, and name matching through
-// fontconfig's aliases ("Helvetica" is Nimbus Sans, "Arial" Liberation Sans).
+// PostScript name (from its OpenType file where it is also installed in an
+// older format), the faces of each family, and matching through fontconfig's
+// aliases ("Helvetica" is Nimbus Sans) told apart from its last resort.
 #pragma once
 
-#include "content/text/FontService.h"
+#include "platform/graphics/FontResolver.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <optional>
 
-namespace ql::text {
+namespace ql {
 
-// What a PostScript or family name says of its face.
 struct FontRequest {
-    QString family;  // "Helvetica Neue"
-    // The family as named, style words included ("Nimbus Sans Narrow"),
-    // for families whose names end in one.
-    QString fullFamily;
+    QString family;
     int weight = 400;
     bool italic = false;
     int width = 100;
@@ -29,19 +26,15 @@ public:
     // fontconfig is left alone: the catalogue is empty.
     FontCatalogue();
 
-    // "HelveticaNeue-CondensedBold" → family "Helvetica Neue", weight 700,
-    // width 75; names we know to stand for another family are replaced.
-    static FontRequest parse(const QString& postScriptName);
-
     std::optional<FontFace> byPostScriptName(const QString& name) const;
-    // The faces of an installed family (any case), ordered by weight, slant,
-    // width; empty when no such family is installed.
+    // The faces of an installed family (any case, spaces ignored), ordered
+    // by weight, slant, width; empty when no such family is installed.
     QList<FontFace> family(const QString& familyName) const;
     // The face fontconfig picks for the request, when the family is
     // installed or an alias of an installed one; nothing when fontconfig
     // would only fall back to its default face.
     std::optional<FontFace> match(const FontRequest& request) const;
-    // The face fontconfig uses when nothing is asked for.
+    // The face of the default family ("Helvetica"), or fontconfig's default.
     FontFace defaultFace() const;
 
 private:
@@ -49,9 +42,9 @@ private:
 
     QHash<QString, FontFace> m_byName;
     QHash<QString, bool> m_preferredFile; // PostScript name → face read from an sfnt file
-    QHash<QString, QList<FontFace>> m_families; // lower-case family → faces
+    QHash<QString, QList<FontFace>> m_families; // family key → faces
     QStringList m_fallbackMarkers;
     bool m_loaded = false;
 };
 
-} // namespace ql::text
+} // namespace ql
