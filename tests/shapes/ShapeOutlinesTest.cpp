@@ -184,9 +184,12 @@ TEST(ArrowStroke, PathTextAndTheHiddenShapeAtEachPlacement)
         EXPECT_GT(glyphs.elementCount(), 20);
         EXPECT_GT(glyphs.bounds().left(), 0.0) << "no part of the outline itself";
     }
-    // Below the line the glyphs hang under it; above they stand over it.
+    // Below the line the glyphs hang under it (placed by the x-height, tall
+    // letters reach up to the line); above they stand over it.
     stroke.setDimensioningLineOptions(3);
-    EXPECT_GT(stroke.arrowPathFromOriginalPath(outline, line).bounds().top(), 100.0);
+    const QRectF below = stroke.arrowPathFromOriginalPath(outline, line).bounds();
+    EXPECT_GT(below.top(), 99.5);
+    EXPECT_GT(below.center().y(), 100.0 + x / 2);
     stroke.setDimensioningLineOptions(1);
     EXPECT_LT(stroke.arrowPathFromOriginalPath(outline, line).bounds().bottom(), 100.0);
 
