@@ -278,8 +278,7 @@ TEST_F(DocumentWindowTest, AddTextButtonPlacesTextBoxesAnd3DText)
     EXPECT_EQ(qobject_cast<ZVTextView*>(text->contentView())->string(), QStringLiteral("Double click to edit."));
     EXPECT_FALSE(text->isActive()) << "highlighted first";
     EXPECT_TRUE(text->isHighlighted());
-    QTest::qWait(30);
-    EXPECT_TRUE(text->isActive()) << "active 10 ms later";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return text->isActive(); }, 10000)) << "active 10 ms later";
     EXPECT_EQ(page()->focusedPuttyView(), text);
 
     ZVTextContentViewController* browser = window->controllers().textContentVC;
