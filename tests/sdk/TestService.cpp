@@ -103,7 +103,8 @@ void TestService::script(const std::vector<ServiceRule>& rules) const
                                      {"headers", headers},
                                      {"body_b64", base64::encode(std::string_view(response.body))},
                                      {"mode", response.mode},
-                                     {"interval", response.interval}});
+                                     {"interval", response.interval},
+                                     {"delay_ms", response.delayMs}});
         }
         Map entry {{"path", rule.path}, {"responses", responses}};
         if (!rule.method.empty())

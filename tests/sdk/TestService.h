@@ -19,6 +19,7 @@ struct ServiceResponse {
     std::string body;
     std::string mode = "normal"; // hang, close, truncate, short, garbage, endless, trickle
     double interval = 0.8;       // seconds between the bytes of a trickle
+    int delayMs = 0;             // wait before answering
 };
 
 struct ServiceRule {

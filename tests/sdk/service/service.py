@@ -10,18 +10,23 @@
                       {"status": 200, "headers": [[name, value], ...], "body": "text"
                        | "body_b64": "...", "mode": "normal" | "hang" | "close" |
                        "truncate" | "short" | "garbage" | "endless" | "trickle",
-                       "interval": seconds between bytes when trickling (0.8)}
+                       "interval": seconds between bytes when trickling (0.8),
+                       "delay_ms": milliseconds to wait before answering (0)}
                       "endless" sends the body over and over until the client
                       leaves; "trickle" sends one byte of it at a time.
       GET  /__log     every request so far: method, path, query, headers in order,
                       body (Base64) and, for multipart bodies, the parts.
       Multipart parts are also written to the parts folder, one file each.
+      Every "application/x-gzip" part is decompressed with python's gzip
+      module: the log says "gzip": "ok" (with "gunzip_b64") or the error, and
+      the parts folder also keeps the decompressed bytes ("<file>.gunzip").
   service.py make-certs DIR
       Makes two test roots and server certificates with openssl: good (root A),
       other (root B), expired (root A), wronghost (root A), and localhost
       (root A, for the name "localhost" only: a second host on this machine).
 """
 import base64
+import gzip
 import json
 import os
 import socket
@@ -61,8 +66,15 @@ def parse_multipart(content_type, body):
         for item in disposition.split(";")[1:]:
             key, _, value = item.strip().partition("=")
             fields[key] = value.strip('"')
-        parts.append({"headers": headers, "name": fields.get("name"), "filename": fields.get("filename"),
-                      "body_b64": base64.b64encode(data).decode()})
+        part = {"headers": headers, "name": fields.get("name"), "filename": fields.get("filename"),
+                "body_b64": base64.b64encode(data).decode()}
+        if dict(headers).get("Content-Type", "").strip().lower() == "application/x-gzip":
+            try:
+                part["gunzip_b64"] = base64.b64encode(gzip.decompress(data)).decode()
+                part["gzip"] = "ok"
+            except Exception as error:  # any damage in the stream is reported, not raised
+                part["gzip"] = "error: %s" % error
+        parts.append(part)
     return parts
 
 
@@ -129,8 +141,12 @@ class Handler(BaseHTTPRequestHandler):
                 rule["used"] += 1
         if PARTS_DIR and entry.get("parts"):
             for number, part in enumerate(entry["parts"]):
-                with open(os.path.join(PARTS_DIR, "%d-%d-%s" % (index, number, part["name"].replace("/", "_"))), "wb") as out:
+                name = os.path.join(PARTS_DIR, "%d-%d-%s" % (index, number, (part["name"] or "").replace("/", "_")))
+                with open(name, "wb") as out:
                     out.write(base64.b64decode(part["body_b64"]))
+                if "gunzip_b64" in part:
+                    with open(name + ".gunzip", "wb") as out:
+                        out.write(base64.b64decode(part["gunzip_b64"]))
         self._answer(answer)
 
     def _answer(self, answer):
@@ -138,6 +154,8 @@ class Handler(BaseHTTPRequestHandler):
         body = base64.b64decode(answer["body_b64"]) if "body_b64" in answer else answer.get("body", "").encode()
         headers = [tuple(h) for h in answer.get("headers", [])]
         status = answer.get("status", 200)
+        if answer.get("delay_ms"):
+            time.sleep(float(answer["delay_ms"]) / 1000.0)
         if mode == "hang":
             # Accept and never answer, until the client gives up.
             self.connection.settimeout(1.0)
@@ -204,6 +222,8 @@ class Handler(BaseHTTPRequestHandler):
 
 class Server(ThreadingHTTPServer):
     daemon_threads = True
+    # Clients that start many uploads at once must not be refused.
+    request_queue_size = 128
 
     def handle_error(self, request, client_address):
         pass

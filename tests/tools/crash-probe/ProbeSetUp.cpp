@@ -2,6 +2,7 @@
 
 #include "crash/HalyardConstants.h"
 #include "crash/capture/HLYContext.h"
+#include "crash/kit/Halyard.h"
 #include "sdk/Rigging.h"
 #include "sdk/foundation/InfoDictionary.h"
 #include "sdk/foundation/Paths.h"
@@ -76,14 +77,21 @@ void boundStack()
 
 } // namespace
 
-std::optional<std::string> startCrashReporter(const std::string& folder, const std::string& url,
-                                              qlkit::HLYCrashCallbackTarget* callback)
+bool prepareProcess(const std::string& folder, const std::string& url)
 {
     const fs::path root = fs::absolute(folder);
     if (!pointUserFoldersInto(root))
-        return std::nullopt;
+        return false;
     boundStack();
     registerInfoDictionary(url);
+    return true;
+}
+
+std::optional<std::string> startCrashReporter(const std::string& folder, const std::string& url,
+                                              qlkit::HLYCrashCallbackTarget* callback)
+{
+    if (!prepareProcess(folder, url))
+        return std::nullopt;
 
     auto& core = qlkit::Rigging::with({});
     const auto runFolder = makeRunFolder(core.executionIdentifier());
@@ -105,6 +113,17 @@ std::optional<std::string> startCrashReporter(const std::string& folder, const s
     if (!qlkit::HLYContextIsInitialized())
         return std::nullopt;
     return runFolderText;
+}
+
+std::shared_ptr<qlkit::Halyard> startHalyard(const std::string& folder, const std::string& url)
+{
+    if (!prepareProcess(folder, url))
+        return nullptr;
+    auto kit = qlkit::Halyard::startWithAPIKey(kAPIKey);
+    const auto& controller = kit->crashReportingController();
+    if (!controller)
+        return nullptr;
+    return kit;
 }
 
 } // namespace probe

@@ -1,17 +1,34 @@
-// crash-probe: a process that runs the crash reporter and then crashes, for
-// tests that check what a crash leaves behind.
+// crash-probe: a process that runs the crash-reporting kit and then crashes,
+// or sends what earlier runs left behind.
 //
 //   crash-probe --dir FOLDER --url URL KIND
+//   crash-probe --dir FOLDER --url URL send
 //
-// KIND is segv, bus, ill, fpe, abrt, throw, stack-overflow or trap. The
-// per-user folders (home, caches, data, documents) are made inside FOLDER and
-// every service endpoint is URL. Before crashing, three threads named
-// "probe-worker-1" to "probe-worker-3" wait in probeWaitHere; the crash
-// happens in probeCrashHere on the main thread. The run's report folder is
-// printed first, as "run-folder: PATH".
+// The per-user folders (home, caches, data, documents) are made inside
+// FOLDER and every service endpoint is URL; the kit is started as an
+// application starts it (Halyard::startWithAPIKey).
+//
+// KIND is segv, bus, ill, fpe, abrt, throw, stack-overflow or trap. The probe
+// prints "run-folder: PATH", sets the custom key "probe-kind" to KIND, logs a
+// line, records an error, waits until the kit's main queue ran once (so no
+// launch marker is left), starts three threads "probe-worker-1" to
+// "probe-worker-3" that wait in probeWaitHere, and crashes in probeCrashHere
+// on the main thread.
+//
+// send waits (at most 120 s) until every upload begun at this start has
+// ended, restarts after retry answers included, then prints one line per
+// report, "accepted PATH" or "failed PATH: ERROR", after a first line
+// "started after SECONDS s with N uploads ended" written when the kit's start
+// returned. Exit 0 when every upload was accepted (or none was begun), else 1.
 #include "ProbeCrashes.h"
 #include "ProbeSetUp.h"
 
+#include "crash/kit/Halyard.h"
+#include "crash/logging/HLYUserLogging.h"
+#include "crash/reports/HLYInternalReport.h"
+#include "sdk/foundation/Dispatch.h"
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -20,9 +37,12 @@
 
 namespace {
 
+constexpr double kSendLimit = 120.0;
+
 int usage()
 {
-    std::fprintf(stderr, "usage: crash-probe --dir FOLDER --url URL segv|bus|ill|fpe|abrt|throw|stack-overflow|trap\n");
+    std::fprintf(stderr, "usage: crash-probe --dir FOLDER --url URL "
+                         "segv|bus|ill|fpe|abrt|throw|stack-overflow|trap|send\n");
     return 2;
 }
 
@@ -31,7 +51,7 @@ bool knownKind(const char* kind)
     for (const char* known : probe::kKinds)
         if (std::strcmp(kind, known) == 0)
             return true;
-    return false;
+    return std::strcmp(kind, "send") == 0;
 }
 
 void startWorkers()
@@ -44,6 +64,70 @@ void startWorkers()
     }
     while (probe::waitingThreads() < 3)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+int send(const std::string& folder, const std::string& url)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const auto kit = probe::startHalyard(folder, url);
+    if (!kit) {
+        std::fprintf(stderr, "crash-probe: cannot start the kit in %s\n", folder.c_str());
+        return 1;
+    }
+    const auto& controller = kit->crashReportingController();
+    const auto& client = controller->networkClient();
+    std::printf("started after %.1f s with %zu uploads ended\n", secondsSince(start), client->outcomes().size());
+    std::fflush(stdout);
+    // What the start queued (earlier reports, processing, prepared) runs on
+    // the work queue, some of it after a turn of the main queue.
+    controller->workQueue()->sync([] {});
+    qlkit::mainQueue()->sync([] {});
+    controller->workQueue()->sync([] {});
+    const bool ended = client->waitForUploads(std::max(0.0, kSendLimit - secondsSince(start)));
+    bool allAccepted = ended;
+    for (const auto& outcome : client->outcomes()) {
+        if (outcome.error) {
+            allAccepted = false;
+            std::printf("failed %s: %s\n", outcome.path.c_str(), outcome.error->describe().c_str());
+        } else {
+            std::printf("accepted %s\n", outcome.path.c_str());
+        }
+    }
+    if (!ended)
+        std::printf("unfinished: %zu uploads still running\n", client->uploadsInFlight());
+    std::fflush(stdout);
+    // The session's threads may still hold the last task: leave without
+    // running static destructors under them.
+    std::_Exit(allAccepted ? 0 : 1);
+}
+
+int crash(const std::string& folder, const std::string& url, const char* kind)
+{
+    const auto kit = probe::startHalyard(folder, url);
+    const auto& controller = kit ? kit->crashReportingController() : nullptr;
+    if (!controller || !controller->currentReport()) {
+        std::fprintf(stderr, "crash-probe: cannot start the kit in %s\n", folder.c_str());
+        return 1;
+    }
+    std::printf("run-folder: %s\n", controller->currentReport()->path().c_str());
+    std::fflush(stdout);
+    kit->setObjectValue(qlkit::Value(kind), "probe-kind");
+    qlkit::HLYLogOnly("crash-probe about to crash: %s", kind);
+    kit->recordError(qlkit::KitError {"org.quiverleaf.crash-probe", 42, qlkit::Map {{"kind", kind}}, {}});
+    qlkit::mainQueue()->sync([] {});
+    if (!probe::prepareCrash(kind, folder.c_str())) {
+        std::fprintf(stderr, "crash-probe: cannot prepare the %s crash\n", kind);
+        return 1;
+    }
+    startWorkers();
+    probeCrashHere(kind);
+    std::fprintf(stderr, "crash-probe: %s did not crash\n", kind);
+    return 3;
 }
 
 } // namespace
@@ -65,20 +149,7 @@ int main(int argc, char** argv)
     }
     if (folder.empty() || url.empty() || !kind || !knownKind(kind))
         return usage();
-
-    const auto runFolder = probe::startCrashReporter(folder, url);
-    if (!runFolder) {
-        std::fprintf(stderr, "crash-probe: cannot set up the crash reporter in %s\n", folder.c_str());
-        return 1;
-    }
-    std::printf("run-folder: %s\n", runFolder->c_str());
-    std::fflush(stdout);
-    if (!probe::prepareCrash(kind, folder.c_str())) {
-        std::fprintf(stderr, "crash-probe: cannot prepare the %s crash\n", kind);
-        return 1;
-    }
-    startWorkers();
-    probeCrashHere(kind);
-    std::fprintf(stderr, "crash-probe: %s did not crash\n", kind);
-    return 3;
+    if (std::strcmp(kind, "send") == 0)
+        return send(folder, url);
+    return crash(folder, url, kind);
 }

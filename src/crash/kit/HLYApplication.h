@@ -1,0 +1,33 @@
+// What the crash reporter asks about the host application: whether it runs
+// as an extension, and keeping the process from being ended while reports
+// are processed.
+#pragma once
+
+#include "sdk/foundation/Value.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace qlkit {
+
+inline constexpr std::uint64_t kHLYActivitySuddenTerminationDisabled = 0x4000;
+inline constexpr std::uint64_t kHLYActivityAutomaticTerminationDisabled = 0x8000;
+
+// The Info dictionary's "NSExtension" / "NSExtensionPointIdentifier"; a
+// mal-formed entry gives nothing and one line in the capture core's log.
+std::optional<std::string> HLYApplicationExtensionPointIdentifier();
+bool HLYApplicationIsExtension();
+
+// This platform has no process activities: the token is the dictionary
+// {"options", "reason"}, and sudden and automatic termination are counters
+// that begin and end pair up on.
+std::optional<Map> HLYApplicationBeginActivity(std::uint64_t options, const std::string& reason);
+void HLYApplicationEndActivity(const std::optional<Map>& token);
+void HLYApplicationActivity(std::uint64_t options, const std::string& reason, const std::function<void()>& block);
+// Whether nothing holds off sudden or automatic termination now.
+bool HLYApplicationSuddenTerminationEnabled();
+bool HLYApplicationAutomaticTerminationEnabled();
+
+} // namespace qlkit

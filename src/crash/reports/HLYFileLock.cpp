@@ -1,0 +1,92 @@
+#include "crash/reports/HLYFileLock.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace qlkit {
+namespace {
+
+constexpr const char* kLockFileName = ".lock";
+
+std::mutex g_mutex;
+std::vector<std::pair<dev_t, ino_t>>& heldLocks()
+{
+    static auto* held = new std::vector<std::pair<dev_t, ino_t>>; // used until the process ends
+    return *held;
+}
+
+bool heldHere(dev_t device, ino_t inode)
+{
+    std::lock_guard lock(g_mutex);
+    const auto& held = heldLocks();
+    return std::find(held.begin(), held.end(), std::make_pair(device, inode)) != held.end();
+}
+
+} // namespace
+
+std::filesystem::path HLYFileLock::lockFileFor(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(path, error) ? path / kLockFileName : path;
+}
+
+std::unique_ptr<HLYFileLock> HLYFileLock::tryLock(const std::filesystem::path& path, bool create)
+{
+    const auto file = lockFileFor(path);
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+    if (descriptor < 0)
+        return nullptr;
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || heldHere(status.st_dev, status.st_ino)
+        || flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    {
+        std::lock_guard lock(g_mutex);
+        heldLocks().emplace_back(status.st_dev, status.st_ino);
+    }
+    return std::unique_ptr<HLYFileLock>(new HLYFileLock(descriptor, status.st_dev, status.st_ino));
+}
+
+bool HLYFileLock::isLockedElsewhere(const std::filesystem::path& path)
+{
+    const auto file = lockFileFor(path);
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    struct stat status {};
+    bool locked = false;
+    if (fstat(descriptor, &status) == 0 && !heldHere(status.st_dev, status.st_ino)) {
+        if (flock(descriptor, LOCK_EX | LOCK_NB) != 0)
+            locked = errno == EWOULDBLOCK;
+    }
+    ::close(descriptor); // also lets go of the probe's own lock
+    return locked;
+}
+
+HLYFileLock::HLYFileLock(int descriptor, dev_t device, ino_t inode)
+    : m_descriptor(descriptor), m_device(device), m_inode(inode)
+{
+}
+
+HLYFileLock::~HLYFileLock()
+{
+    {
+        std::lock_guard lock(g_mutex);
+        auto& held = heldLocks();
+        const auto it = std::find(held.begin(), held.end(), std::make_pair(m_device, m_inode));
+        if (it != held.end())
+            held.erase(it);
+    }
+    ::close(m_descriptor);
+}
+
+} // namespace qlkit
