@@ -92,7 +92,8 @@ std::optional<Value> HLYSettings::valueForConfigurationKey(const std::string& ke
     if (const auto config = configuration())
         if (const Value* value = config->find(key))
             return *value;
-    if (const Value* value = defaultConfiguration().find(key))
+    const Map defaults = defaultConfiguration();
+    if (const Value* value = defaults.find(key))
         return *value;
     return std::nullopt;
 }
