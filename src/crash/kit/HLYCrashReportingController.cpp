@@ -377,16 +377,33 @@ void HLYCrashReportingController::setupAndDisplayAlert(const HLYPromptTexts& tex
         handlePromptCompleteForReport(report, true, false);
         return;
     }
+    if (m_promptShowing) {
+        m_waitingPrompts.emplace_back(texts, report);
+        return;
+    }
     std::shared_ptr<HLYPromptPresenter> presenter;
     {
         std::lock_guard lock(m_mutex);
         presenter = m_promptPresenter;
     }
+    m_promptShowing = true;
     std::weak_ptr<HLYCrashReportingController> weak = weak_from_this();
     presenter->presentCrashReportPrompt(texts, [weak, report](HLYPromptChoice answer) {
-        if (const auto self = weak.lock())
-            self->handlePromptCompleteForReport(report, answer != HLYPromptChoice::DontSend,
-                                                answer == HLYPromptChoice::AlwaysSend);
+        const auto self = weak.lock();
+        if (!self)
+            return;
+        const bool submit = answer != HLYPromptChoice::DontSend;
+        const bool always = answer == HLYPromptChoice::AlwaysSend;
+        // The answer holds for the reports still waiting to be asked about.
+        self->m_promptChoice = !submit ? 1 : always ? 3 : 2;
+        self->handlePromptCompleteForReport(report, submit, always);
+        mainQueue()->async([self] {
+            self->m_promptShowing = false;
+            auto waiting = std::move(self->m_waitingPrompts);
+            self->m_waitingPrompts.clear();
+            for (const auto& [texts, report] : waiting)
+                self->setupAndDisplayAlert(texts, report);
+        });
     });
 }
 

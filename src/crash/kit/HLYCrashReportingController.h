@@ -141,6 +141,9 @@ private:
     std::optional<HLYSettings> m_settings;
     std::shared_ptr<HLYPromptPresenter> m_promptPresenter;
     std::atomic<int> m_promptChoice {0};
+    // One prompt at a time: reports that come up meanwhile wait for its answer.
+    bool m_promptShowing = false; // main queue only
+    std::vector<std::pair<HLYPromptTexts, std::shared_ptr<HLYInternalReport>>> m_waitingPrompts;
     std::vector<int> m_observerTokens;
 
     mutable std::mutex m_mutex;
