@@ -140,6 +140,7 @@ public:
     bool reflectionEnabled() const { return m_reflectionEnabled; }
     QVariant reflectionHeight() const { return m_reflectionHeight; }
     bool isLocked() const { return m_isLocked; }
+    bool hideFromPrinting() const { return m_hideFromPrinting; }
 
     // Crop: applies the rectangle when the element is crop-eligible.
     void applyCropInRect(const QRectF& rect);

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include "ShapeTestSupport.h"
+#include "support/DecodedPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -23,28 +24,9 @@
 
 namespace {
 
-const QString kPython = QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
-                                                                           : QStringLiteral("python3");
-
-// The picture as PIL decodes it.
 QImage decoded(const QString& path)
 {
-    QProcess python;
-    python.start(kPython, {QStringLiteral(QUIVERLEAF_SOURCE_DIR "/tests/shapes/decoded_pixels.py"), path});
-    python.waitForFinished(60000);
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    const QByteArray out = python.readAllStandardOutput();
-    const qsizetype newline = out.indexOf('\n');
-    const QList<QByteArray> size = out.left(newline).split(' ');
-    if (size.size() != 2)
-        return {};
-    const int width = size[0].toInt();
-    const int height = size[1].toInt();
-    if (out.size() - newline - 1 != qsizetype(width) * height * 3)
-        return {};
-    return QImage(reinterpret_cast<const uchar*>(out.constData() + newline + 1), width, height, width * 3,
-                  QImage::Format_RGB888)
-        .copy();
+    return ql::testing::decodedRGB(path);
 }
 
 QString run(const QString& program, const QStringList& arguments)

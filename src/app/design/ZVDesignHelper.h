@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+class ZVCanvasView;
+
 namespace ql {
 
 class BezierPath;
@@ -108,6 +110,12 @@ public:
     void setCanvas(KVObject* page) { m_canvas = page; }
 
     UserDefaults& defaults() const { return m_defaults; }
+
+    // Output: draws the sheet made of these pages (one, or two side by side,
+    // left to right) in points, y down, from the sheet's top-left corner:
+    // backgrounds, crop marks, then the printable elements of the master and
+    // of each page. Leaves `canvas` on the last page drawn.
+    void drawCanvasesInContext(QPainter& painter, const QList<ZVCanvasView*>& pages);
 
 private:
     void applyUnitsType();

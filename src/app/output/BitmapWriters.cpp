@@ -1,0 +1,241 @@
+#include "app/output/BitmapWriters.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QtEndian>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <jpeglib.h>
+#include <tiffio.h>
+#include <vector>
+
+namespace ql {
+
+namespace {
+
+Error writerError(const QString& message)
+{
+    return Error {QStringLiteral("Quiverleaf.output"), 3, message};
+}
+
+// One row of the bitmap in the order a file stores it: R, G, B for RGB;
+// C, M, Y, K for CMYK, inverted when `inverted` (0 full ink).
+void fileRow(const SheetBitmap& bitmap, int y, bool inverted, std::vector<uchar>& row)
+{
+    const uchar* line = bitmap.pixels.constScanLine(y);
+    const int width = bitmap.width();
+    if (bitmap.cmyk) {
+        row.resize(size_t(width) * 4);
+        for (int i = 0; i < width * 4; ++i)
+            row[size_t(i)] = inverted ? uchar(255 - line[i]) : line[i];
+        return;
+    }
+    row.resize(size_t(width) * 3);
+    const auto* pixels = reinterpret_cast<const QRgb*>(line);
+    for (int x = 0; x < width; ++x) {
+        row[size_t(x) * 3] = uchar(qRed(pixels[x]));
+        row[size_t(x) * 3 + 1] = uchar(qGreen(pixels[x]));
+        row[size_t(x) * 3 + 2] = uchar(qBlue(pixels[x]));
+    }
+}
+
+QByteArray profileFor(const SheetBitmap& bitmap)
+{
+    if (!bitmap.cmyk)
+        return rgbProfileData();
+    const Result<QByteArray> data = cmykProfileData();
+    return data ? *data : QByteArray();
+}
+
+// libjpeg reports failures by a jump back into the encoder.
+struct JpegFailure {
+    jpeg_error_mgr manager;
+    std::jmp_buf back;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void jpegFailed(j_common_ptr info)
+{
+    auto* failure = reinterpret_cast<JpegFailure*>(info->err);
+    (*info->err->format_message)(info, failure->message);
+    std::longjmp(failure->back, 1);
+}
+
+// libtiff writes through these into a growing byte array.
+struct TiffSink {
+    QByteArray data;
+    qint64 at = 0;
+};
+
+tsize_t tiffRead(thandle_t, tdata_t, tsize_t)
+{
+    return 0;
+}
+
+tsize_t tiffWrite(thandle_t handle, tdata_t buffer, tsize_t size)
+{
+    auto* sink = static_cast<TiffSink*>(handle);
+    const qint64 end = sink->at + size;
+    if (end > sink->data.size())
+        sink->data.resize(end);
+    std::memcpy(sink->data.data() + sink->at, buffer, size_t(size));
+    sink->at = end;
+    return size;
+}
+
+toff_t tiffSeek(thandle_t handle, toff_t offset, int whence)
+{
+    auto* sink = static_cast<TiffSink*>(handle);
+    qint64 target = qint64(offset);
+    if (whence == SEEK_CUR)
+        target += sink->at;
+    else if (whence == SEEK_END)
+        target += sink->data.size();
+    if (target < 0)
+        return toff_t(-1);
+    if (target > sink->data.size())
+        sink->data.resize(target);
+    sink->at = target;
+    return toff_t(target);
+}
+
+int tiffClose(thandle_t)
+{
+    return 0;
+}
+
+toff_t tiffSize(thandle_t handle)
+{
+    return toff_t(static_cast<TiffSink*>(handle)->data.size());
+}
+
+int tiffMap(thandle_t, tdata_t*, toff_t*)
+{
+    return 0;
+}
+
+void tiffUnmap(thandle_t, tdata_t, toff_t) {}
+
+} // namespace
+
+Result<QByteArray> encodePNG(const SheetBitmap& bitmap)
+{
+    if (bitmap.isNull())
+        return writerError(QStringLiteral("There is no picture to write."));
+    if (bitmap.cmyk)
+        return writerError(QStringLiteral("PNG files hold RGB pictures only."));
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(bitmap.pixels))
+        return writerError(QStringLiteral("The PNG could not be written: %1").arg(writer.errorString()));
+    return data;
+}
+
+Result<QByteArray> encodeJPEG(const SheetBitmap& bitmap, double quality)
+{
+    if (bitmap.isNull())
+        return writerError(QStringLiteral("There is no picture to write."));
+    jpeg_compress_struct info {};
+    JpegFailure failure {};
+    info.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = jpegFailed;
+    unsigned char* output = nullptr;
+    unsigned long outputSize = 0;
+    // Everything the jump back may skip lies above it.
+    std::vector<uchar> row;
+    const QByteArray profile = profileFor(bitmap);
+    if (setjmp(failure.back)) {
+        jpeg_destroy_compress(&info);
+        std::free(output);
+        return writerError(QStringLiteral("The JPEG could not be written: %1").arg(QString::fromLocal8Bit(failure.message)));
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &output, &outputSize);
+    info.image_width = JDIMENSION(bitmap.width());
+    info.image_height = JDIMENSION(bitmap.height());
+    info.input_components = bitmap.cmyk ? 4 : 3;
+    info.in_color_space = bitmap.cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&info);
+    // CMYK stays CMYK (with the Adobe marker readers look for).
+    if (bitmap.cmyk)
+        jpeg_set_colorspace(&info, JCS_CMYK);
+    jpeg_set_quality(&info, std::clamp(int(std::lround(std::clamp(quality, 0.0, 1.0) * 100)), 1, 100), TRUE);
+    // The resolution goes in the JFIF header, which CMYK files also carry.
+    info.write_JFIF_header = TRUE;
+    info.density_unit = 1;
+    info.X_density = UINT16(std::clamp(bitmap.dpi, 1, 65535));
+    info.Y_density = info.X_density;
+    jpeg_start_compress(&info, TRUE);
+    if (!profile.isEmpty())
+        jpeg_write_icc_profile(&info, reinterpret_cast<const JOCTET*>(profile.constData()), unsigned(profile.size()));
+    while (info.next_scanline < info.image_height) {
+        // CMYK JPEGs store inverted samples, as the Adobe marker tells readers.
+        fileRow(bitmap, int(info.next_scanline), true, row);
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray data(reinterpret_cast<const char*>(output), qsizetype(outputSize));
+    std::free(output);
+    return data;
+}
+
+Result<QByteArray> encodeTIFF(const SheetBitmap& bitmap)
+{
+    if (bitmap.isNull())
+        return writerError(QStringLiteral("There is no picture to write."));
+    TiffSink sink;
+    TIFF* tiff = TIFFClientOpen("sheet", "w", &sink, tiffRead, tiffWrite, tiffSeek, tiffClose, tiffSize, tiffMap,
+                                tiffUnmap);
+    if (!tiff)
+        return writerError(QStringLiteral("The TIFF could not be started."));
+    const int samples = bitmap.cmyk ? 4 : 3;
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(bitmap.width()));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(bitmap.height()));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samples);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, bitmap.cmyk ? PHOTOMETRIC_SEPARATED : PHOTOMETRIC_RGB);
+    if (bitmap.cmyk)
+        TIFFSetField(tiff, TIFFTAG_INKSET, INKSET_CMYK);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+    TIFFSetField(tiff, TIFFTAG_XRESOLUTION, float(bitmap.dpi));
+    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, float(bitmap.dpi));
+    TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
+    const QByteArray profile = profileFor(bitmap);
+    if (!profile.isEmpty())
+        TIFFSetField(tiff, TIFFTAG_ICCPROFILE, uint32_t(profile.size()), profile.constData());
+    std::vector<uchar> row;
+    for (int y = 0; y < bitmap.height(); ++y) {
+        fileRow(bitmap, y, false, row);
+        if (TIFFWriteScanline(tiff, row.data(), uint32_t(y), 0) < 0) {
+            TIFFClose(tiff);
+            return writerError(QStringLiteral("The TIFF could not be written."));
+        }
+    }
+    TIFFClose(tiff);
+    return sink.data;
+}
+
+Result<QByteArray> encodeBitmap(const SheetBitmap& bitmap, ExportFormat format, double quality)
+{
+    switch (format) {
+    case ExportFormat::JPEG:
+        return encodeJPEG(bitmap, quality);
+    case ExportFormat::PNG:
+        return encodePNG(bitmap);
+    case ExportFormat::TIFF:
+        return encodeTIFF(bitmap);
+    case ExportFormat::PDF:
+        break;
+    }
+    return writerError(QStringLiteral("PDF is not a picture format."));
+}
+
+} // namespace ql

@@ -1,0 +1,22 @@
+// File forms of drawn sheets: PNG (RGB only), JPEG and TIFF in RGB or CMYK,
+// each with its colour profile and resolution.
+#pragma once
+
+#include "app/output/SheetBitmap.h"
+
+#include <QByteArray>
+
+namespace ql {
+
+// The export formats, as the export settings number them.
+enum class ExportFormat { PDF = 0, JPEG = 1, PNG = 2, TIFF = 3 };
+
+Result<QByteArray> encodePNG(const SheetBitmap& bitmap);
+// `quality` is a compression factor from 0 (smallest) to 1 (best); more
+// acts as 1.
+Result<QByteArray> encodeJPEG(const SheetBitmap& bitmap, double quality);
+Result<QByteArray> encodeTIFF(const SheetBitmap& bitmap);
+// One of the three by format; PDF is not a bitmap format.
+Result<QByteArray> encodeBitmap(const SheetBitmap& bitmap, ExportFormat format, double quality);
+
+} // namespace ql

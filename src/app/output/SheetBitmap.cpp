@@ -1,0 +1,128 @@
+#include "app/output/SheetBitmap.h"
+
+#include "app/output/SheetDocument.h"
+
+#include <QFile>
+#include <QPainter>
+#include <cmath>
+#include <lcms2.h>
+#include <memory>
+#include <vector>
+
+namespace ql {
+
+namespace {
+
+Error bitmapError(const QString& message)
+{
+    return Error {QStringLiteral("Quiverleaf.output"), 2, message};
+}
+
+struct ProfileCloser {
+    void operator()(void* profile) const { cmsCloseProfile(profile); }
+};
+struct TransformDeleter {
+    void operator()(void* transform) const { cmsDeleteTransform(transform); }
+};
+using Profile = std::unique_ptr<void, ProfileCloser>;
+using Transform = std::unique_ptr<void, TransformDeleter>;
+
+} // namespace
+
+QString cmykProfilePath()
+{
+    return QStringLiteral("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+}
+
+Result<QByteArray> cmykProfileData()
+{
+    QFile file(cmykProfilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return bitmapError(QStringLiteral("The CMYK profile %1 cannot be read.").arg(cmykProfilePath()));
+    return file.readAll();
+}
+
+QByteArray rgbProfileData()
+{
+    const Profile profile(cmsCreate_sRGBProfile());
+    cmsUInt32Number size = 0;
+    if (!profile || !cmsSaveProfileToMem(profile.get(), nullptr, &size) || size == 0)
+        return {};
+    QByteArray data(qsizetype(size), '\0');
+    if (!cmsSaveProfileToMem(profile.get(), data.data(), &size))
+        return {};
+    return data;
+}
+
+Status convertToCMYK(QImage& pixels)
+{
+    const Result<QByteArray> cmykData = cmykProfileData();
+    if (!cmykData)
+        return cmykData.error();
+    const Profile rgb(cmsCreate_sRGBProfile());
+    const Profile cmyk(cmsOpenProfileFromMem(cmykData->constData(), cmsUInt32Number(cmykData->size())));
+    if (!rgb || !cmyk)
+        return bitmapError(QStringLiteral("The CMYK profile %1 is not usable.").arg(cmykProfilePath()));
+    // RGB32 lies in memory as B, G, R, A on the little-endian machines we run on.
+    const Transform transform(cmsCreateTransform(rgb.get(), TYPE_BGRA_8, cmyk.get(), TYPE_CMYK_8,
+                                                 INTENT_PERCEPTUAL, 0));
+    if (!transform)
+        return bitmapError(QStringLiteral("Colours cannot be converted to CMYK."));
+    std::vector<uchar> row(size_t(pixels.width()) * 4);
+    for (int y = 0; y < pixels.height(); ++y) {
+        uchar* line = pixels.scanLine(y);
+        cmsDoTransform(transform.get(), line, row.data(), cmsUInt32Number(pixels.width()));
+        std::copy(row.begin(), row.end(), line);
+    }
+    return {};
+}
+
+Result<SheetBitmap> imageForSheet(const ZVPDFPage& sheet, ZVDesignHelper& helper, int dpi, int colorSpace)
+{
+    const QRectF bounds = sheet.boundsForBox();
+    const double scale = dpi / 72.0;
+    const int width = int(std::trunc(bounds.width() * scale));
+    const int height = int(std::trunc(bounds.height() * scale));
+    SheetBitmap bitmap;
+    bitmap.dpi = dpi;
+    if (width < 1 || height < 1)
+        return bitmap;
+    bitmap.pixels = QImage(width, height, QImage::Format_RGB32);
+    if (bitmap.pixels.isNull())
+        return bitmapError(QStringLiteral("There is not enough memory for a picture of %1 × %2 pixels.")
+                               .arg(width)
+                               .arg(height));
+    bitmap.pixels.setDotsPerMeterX(int(std::lround(dpi / 0.0254)));
+    bitmap.pixels.setDotsPerMeterY(int(std::lround(dpi / 0.0254)));
+    bitmap.pixels.fill(Qt::white);
+    {
+        QPainter painter(&bitmap.pixels);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.scale(scale, scale);
+        sheet.drawWithBox(painter, helper);
+    }
+    if (colorSpace == kCMYKColorSpace) {
+        if (const Status converted = convertToCMYK(bitmap.pixels); !converted)
+            return converted.error();
+        bitmap.cmyk = true;
+    }
+    return bitmap;
+}
+
+Result<QList<SheetBitmap>> imagesForPDF(const SheetDocument& document, ZVDesignHelper& helper, int dpi,
+                                        int colorSpace)
+{
+    QList<SheetBitmap> result;
+    for (int i = 0; i < document.pageCount(); ++i) {
+        Result<SheetBitmap> bitmap = imageForSheet(document.page(i), helper, dpi, colorSpace);
+        if (!bitmap)
+            return bitmap.error();
+        if (!bitmap->isNull())
+            result.append(std::move(bitmap).value());
+    }
+    return result;
+}
+
+} // namespace ql

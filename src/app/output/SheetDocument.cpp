@@ -1,0 +1,47 @@
+#include "app/output/SheetDocument.h"
+
+#include "canvas/ZVCanvasView.h"
+
+namespace ql {
+
+SheetDocument::~SheetDocument() = default;
+
+ZVCanvasView* SheetDocument::makeBlankPage(const ZVCanvasView& model)
+{
+    auto blank = std::make_unique<ZVCanvasView>();
+    blank->setPageSize(model.pageSize());
+    blank->setPageWidth(model.pageWidth());
+    blank->setPageHeight(model.pageHeight());
+    blank->setPageOrientation(model.pageOrientation());
+    blank->setFrame(model.bounds());
+    m_blankPages.push_back(std::move(blank));
+    return m_blankPages.back().get();
+}
+
+SheetDocument documentForPages(const QList<ZVCanvasView*>& pages, bool formatAsBooklet)
+{
+    SheetDocument document;
+    if (!formatAsBooklet) {
+        for (ZVCanvasView* page : pages)
+            document.appendSheet({page});
+        return document;
+    }
+    if (pages.isEmpty())
+        return document;
+    // A booklet folds sheets printed on both sides: four pages a sheet. The
+    // missing pages are blank and come last, so the reading order holds.
+    const int count = int(pages.size());
+    const int padded = (count + 3) / 4 * 4;
+    ZVCanvasView* blank = document.makeBlankPage(*pages.first());
+    const auto pageAt = [&](int index) { return index < count ? pages[index] : blank; };
+    for (int i = 0; i < padded / 2; ++i) {
+        const int outer = padded - 1 - i;
+        if (i % 2 == 0)
+            document.appendSheet({pageAt(outer), pageAt(i)});
+        else
+            document.appendSheet({pageAt(i), pageAt(outer)});
+    }
+    return document;
+}
+
+} // namespace ql

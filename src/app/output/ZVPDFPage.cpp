@@ -1,0 +1,45 @@
+#include "app/output/ZVPDFPage.h"
+
+#include "app/design/ZVDesignHelper.h"
+#include "canvas/ZVCanvasView.h"
+
+namespace ql {
+
+ZVPDFPage::ZVPDFPage(QList<ZVCanvasView*> canvases)
+{
+    for (ZVCanvasView* page : canvases)
+        m_canvases.append(page);
+}
+
+QList<ZVCanvasView*> ZVPDFPage::canvases() const
+{
+    QList<ZVCanvasView*> result;
+    for (const QPointer<ZVCanvasView>& page : m_canvases) {
+        if (page)
+            result.append(page.data());
+    }
+    return result;
+}
+
+QRectF ZVPDFPage::boundsForBox() const
+{
+    return boundsForCanvases(canvases());
+}
+
+void ZVPDFPage::drawWithBox(QPainter& painter, ZVDesignHelper& helper) const
+{
+    helper.drawCanvasesInContext(painter, canvases());
+}
+
+QRectF boundsForCanvases(const QList<ZVCanvasView*>& canvases)
+{
+    if (canvases.isEmpty())
+        return {};
+    if (canvases.size() == 1)
+        return canvases.first()->bounds();
+    const QSizeF first = canvases.first()->frame().size();
+    const QSizeF last = canvases.last()->frame().size();
+    return QRectF(0, 0, first.width() + last.width(), std::max(first.height(), last.height()));
+}
+
+} // namespace ql

@@ -1,0 +1,209 @@
+// The page-render tool on saved documents: what it writes is read back by
+// poppler (boxes, text, rasters), PIL (pictures, modes, profiles) and
+// tiffinfo, and what it refuses leaves nothing behind.
+#include "OutputTestSupport.h"
+
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVBackgroundView.h"
+#include "platform/graphics/Color.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <gtest/gtest.h>
+
+namespace ql::testing {
+namespace {
+
+class PageRenderTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return folder.filePath(name); }
+    QString out() const { return folder.filePath(QStringLiteral("out")); }
+    QStringList written() const { return QDir(out()).entryList(QDir::Files, QDir::Name); }
+    void SetUp() override { ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("out"))); }
+
+    QTemporaryDir folder;
+};
+
+// Each page box line of `pdfinfo -box` for page `page`.
+QStringList boxes(const QString& pdf, int page)
+{
+    const ProgramRun run = runProgram(QStringLiteral("pdfinfo"), {QStringLiteral("-box"), QStringLiteral("-f"),
+                                                           QString::number(page), QStringLiteral("-l"),
+                                                           QString::number(page), pdf});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QStringList result;
+    for (const QString& line : run.out.split(QLatin1Char('\n'))) {
+        if (line.contains(QLatin1String("Box:")))
+            result.append(line.section(QLatin1Char(':'), 1).simplified());
+    }
+    return result;
+}
+
+int pdfPageCount(const QString& pdf)
+{
+    const ProgramRun run = runProgram(QStringLiteral("pdfinfo"), {pdf});
+    for (const QString& line : run.out.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("Pages:")))
+            return line.section(QLatin1Char(':'), 1).trimmed().toInt();
+    }
+    return -1;
+}
+
+TEST_F(PageRenderTest, WritesPdfPagesWithExactBoxesAndPicturesOfThemAtEachResolution)
+{
+    Document document;
+    addFilledRect(*addPage(document), QRectF(100, 100, 200, 100), Qt::red);
+    // A black background on whole points, for an edge with nothing between its colours.
+    ZVCanvasView* second = addPage(document);
+    second->setValueForKey(QStringLiteral("clipToMargins"), true);
+    second->setValueForKey(QStringLiteral("topMargin"), 400.0);
+    second->setCanvasFrames();
+    second->backgroundView()->setBackgroundColor(QVariant::fromValue(Color::deviceRgb(0, 0, 0)));
+    second->backgroundView()->setBackgroundType(1);
+    save(document, path(QStringLiteral("Flyer.qvleaf")));
+
+    ProgramRun run = pageRender({path(QStringLiteral("Flyer.qvleaf")), out()});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(written(), QStringList {QStringLiteral("Flyer.pdf")});
+    const QString pdf = out() + QStringLiteral("/Flyer.pdf");
+    EXPECT_EQ(pdfPageCount(pdf), 2);
+    for (int page = 1; page <= 2; ++page)
+        EXPECT_EQ(boxes(pdf, page), QStringList(5, QStringLiteral("0.00 0.00 612.00 792.00")));
+    const QImage raster = pdfPage(pdf, 1);
+    EXPECT_TRUE(isRed(raster.pixelColor(200, 150)));
+    EXPECT_TRUE(isWhite(raster.pixelColor(50, 50)));
+
+    run = pageRender({path(QStringLiteral("Flyer.qvleaf")), out(), QStringLiteral("--format"), QStringLiteral("png"),
+                      QStringLiteral("--dpi"), QStringLiteral("72"), QStringLiteral("--name"), QStringLiteral("my.flyer")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(written().contains(QStringLiteral("my_1.png")));
+    EXPECT_TRUE(written().contains(QStringLiteral("my_2.png")));
+    const QImage png = decodedRGB(out() + QStringLiteral("/my_1.png"));
+    ASSERT_EQ(png.size(), QSize(612, 792));
+    EXPECT_TRUE(isRed(png.pixelColor(200, 150)));
+    EXPECT_TRUE(isWhite(png.pixelColor(50, 50)));
+    EXPECT_EQ(decodedRGB(out() + QStringLiteral("/my_2.png")).pixelColor(450, 450), QColor(Qt::black));
+    // An edge on whole pixels: nothing between its two colours, no lossy step.
+    const QJsonObject twoColours = probe(out() + QStringLiteral("/my_2.png"));
+    EXPECT_EQ(twoColours[QStringLiteral("colours")].toInt(), 2)
+        << QJsonDocument(twoColours[QStringLiteral("colour_list")].toArray()).toJson().toStdString();
+
+    run = pageRender({path(QStringLiteral("Flyer.qvleaf")), out(), QStringLiteral("--format"), QStringLiteral("png"),
+                      QStringLiteral("--range"), QStringLiteral("2"), QStringLiteral("2")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject large = probe(out() + QStringLiteral("/Flyer.png"));
+    EXPECT_EQ(large[QStringLiteral("size")].toArray(), (QJsonArray {2550, 3300}));
+    EXPECT_EQ(large[QStringLiteral("mode")].toString(), QStringLiteral("RGB"));
+    EXPECT_NEAR(large[QStringLiteral("dpi")].toArray()[0].toDouble(), 300, 0.5);
+}
+
+TEST_F(PageRenderTest, WritesCmykJpegAndSeparatedTiffThatReadBackToTheirColours)
+{
+    Document document;
+    ZVCanvasView* page = addPage(document);
+    addFilledRect(*page, QRectF(100, 100, 200, 100), QColor(128, 128, 128));
+    save(document, path(QStringLiteral("Grey.qvleaf")));
+    for (const QString& format : {QStringLiteral("jpeg"), QStringLiteral("tiff")}) {
+        const ProgramRun run = pageRender({path(QStringLiteral("Grey.qvleaf")), out(), QStringLiteral("--format"), format,
+                                    QStringLiteral("--dpi"), QStringLiteral("72"), QStringLiteral("--cmyk")});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString file = out() + (format == QLatin1String("jpeg") ? QStringLiteral("/Grey.jpg")
+                                                                      : QStringLiteral("/Grey.tif"));
+        const QJsonObject grey = probe(file, {QPoint(200, 150)});
+        EXPECT_EQ(grey[QStringLiteral("mode")].toString(), QStringLiteral("CMYK")) << format.toStdString();
+        EXPECT_GT(grey[QStringLiteral("profile")].toInt(), 0);
+        const QJsonArray back = grey[QStringLiteral("grey_back")].toArray();
+        ASSERT_EQ(back.size(), 3);
+        for (const QJsonValue channel : back)
+            EXPECT_NEAR(channel.toInt(), 128, 6) << format.toStdString();
+        const QJsonObject white = probe(file, {QPoint(20, 20)});
+        EXPECT_EQ(white[QStringLiteral("pixels")].toArray()[0].toArray(), (QJsonArray {0, 0, 0, 0}));
+        EXPECT_NEAR(white[QStringLiteral("dpi")].toArray()[0].toDouble(), 72, 0.5);
+    }
+    const ProgramRun info = runProgram(QStringLiteral("tiffinfo"), {out() + QStringLiteral("/Grey.tif")});
+    EXPECT_TRUE(info.out.contains(QLatin1String("separated"))) << info.out.toStdString();
+    EXPECT_TRUE(info.out.contains(QLatin1String("Samples/Pixel: 4"))) << info.out.toStdString();
+}
+
+TEST_F(PageRenderTest, RefusesBadInputWithOneLineAndWritesNothing)
+{
+    Document document;
+    addPage(document);
+    save(document, path(QStringLiteral("Good.qvleaf")));
+    QFile damaged(path(QStringLiteral("Damaged.qvleaf")));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("bplist00 this is not a document");
+    damaged.close();
+
+    const QList<QStringList> refused {
+        {path(QStringLiteral("Damaged.qvleaf")), out()},
+        {path(QStringLiteral("Good.qvleaf")), out(), QStringLiteral("--format"), QStringLiteral("png"),
+         QStringLiteral("--dpi"), QStringLiteral("150")},
+        {path(QStringLiteral("Good.qvleaf")), path(QStringLiteral("Good.qvleaf"))},
+        {path(QStringLiteral("Good.qvleaf")), out(), QStringLiteral("--range"), QStringLiteral("2"), QStringLiteral("3")},
+        {path(QStringLiteral("Missing.qvleaf")), out()},
+    };
+    for (const QStringList& arguments : refused) {
+        const ProgramRun run = pageRender(arguments);
+        EXPECT_EQ(run.exitCode, 1) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(run.err.trimmed().count(QLatin1Char('\n')), 0) << run.err.toStdString();
+        EXPECT_FALSE(run.err.trimmed().isEmpty());
+    }
+    EXPECT_TRUE(written().isEmpty());
+}
+
+// Which page a half of a sheet shows: page i carries a red band at
+// y = 20 + 30 i; a blank page has none (-1).
+int pageShown(const QImage& sheet, int left)
+{
+    for (int i = 0; i < 10; ++i) {
+        if (isRed(sheet.pixelColor(left + 50, 20 + 30 * i + 5)))
+            return i;
+    }
+    return -1;
+}
+
+TEST_F(PageRenderTest, BookletSheetsHoldPagesInFoldingOrderWithExactBoxes)
+{
+    const QMap<int, QList<QPair<int, int>>> orders {
+        {1, {{-1, 0}, {-1, -1}}},
+        {2, {{-1, 0}, {1, -1}}},
+        {3, {{-1, 0}, {1, 2}}},
+        {5, {{-1, 0}, {1, -1}, {-1, 2}, {3, 4}}},
+        {6, {{-1, 0}, {1, -1}, {5, 2}, {3, 4}}},
+        {8, {{7, 0}, {1, 6}, {5, 2}, {3, 4}}},
+    };
+    for (auto order = orders.begin(); order != orders.end(); ++order) {
+        const int count = order.key();
+        Document document;
+        // 10 × 15 cm pages.
+        for (int i = 0; i < count; ++i)
+            addFilledRect(*addPage(document, QSizeF(283.46, 425.2)), QRectF(10, 20 + 30 * i, 100, 10), Qt::red);
+        const QString name = QStringLiteral("B%1").arg(count);
+        save(document, path(name + QStringLiteral(".qvleaf")));
+        const ProgramRun run = pageRender({path(name + QStringLiteral(".qvleaf")), out(), QStringLiteral("--booklet")});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString pdf = out() + QLatin1Char('/') + name + QStringLiteral(".pdf");
+        ASSERT_EQ(pdfPageCount(pdf), order->size()) << count;
+        for (int sheet = 0; sheet < order->size(); ++sheet) {
+            EXPECT_EQ(boxes(pdf, sheet + 1), QStringList(5, QStringLiteral("0.00 0.00 566.92 425.20")))
+                << count << " pages, sheet " << sheet;
+            const QImage raster = pdfPage(pdf, sheet + 1);
+            EXPECT_EQ(pageShown(raster, 0), order->at(sheet).first) << count << " pages, sheet " << sheet;
+            EXPECT_EQ(pageShown(raster, 283), order->at(sheet).second) << count << " pages, sheet " << sheet;
+        }
+    }
+
+    // Mixed sizes: a sheet is as wide as both its pages and as tall as the taller.
+    Document mixed;
+    addPage(mixed, QSizeF(283.46, 425.2));
+    addPage(mixed, QSizeF(300, 400));
+    save(mixed, path(QStringLiteral("Mixed.qvleaf")));
+    const ProgramRun run = pageRender({path(QStringLiteral("Mixed.qvleaf")), out(), QStringLiteral("--booklet")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(boxes(out() + QStringLiteral("/Mixed.pdf"), 2), QStringList(5, QStringLiteral("0.00 0.00 583.46 425.20")));
+}
+
+} // namespace
+} // namespace ql::testing

@@ -1,0 +1,12 @@
+// A picture file as PIL decodes it, independently of the program that wrote it.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace ql::testing {
+
+// The picture in RGB; null when PIL cannot read it.
+QImage decodedRGB(const QString& path);
+
+} // namespace ql::testing
