@@ -318,9 +318,11 @@ private:
     QPointer<ql::text::TextStorage> m_pendingStorage;
     ql::text::TextEditor* m_editor = nullptr;
     QMetaObject::Connection m_borderWatch;
-    // Whether the pointer gesture under way edits text (it began on the
-    // box while it was edited) or belongs to the element.
-    bool m_gestureEdits = false;
+    // Who the pointer gesture under way belongs to: the editor when it began
+    // on the box while it was edited, nobody for a right press while
+    // editing (it only opens the edit menu), else the element.
+    enum class Gesture { Element, Editor, Ignored };
+    Gesture m_gesture = Gesture::Element;
     int m_gestureClickCount = 0;
 
     QStringList m_observingKeyPaths;

@@ -9,6 +9,8 @@
 #include "canvas/ZVPuttyViewGroup.h"
 #include "content/text/TextEditor.h"
 
+#include <utility>
+
 namespace {
 
 Qt::KeyboardModifiers qtModifiers(const ql::CanvasEvent& event)
@@ -47,8 +49,13 @@ void ZVTextView::mouseDown(const ql::CanvasEvent& event)
     // A gesture that begins on the edited box edits its text to the end,
     // even if editing ends or begins on the way.
     m_gestureClickCount = event.clickCount;
-    m_gestureEdits = m_editMode && m_selectable;
-    if (m_gestureEdits) {
+    const bool editing = m_editMode && m_selectable;
+    if (editing && event.button == ql::CanvasEvent::Button::Right) {
+        m_gesture = Gesture::Ignored;
+        return;
+    }
+    m_gesture = editing ? Gesture::Editor : Gesture::Element;
+    if (editing) {
         editor()->mousePress(viewPointFromPage(event.location), event.clickCount, event.has(ql::CanvasEvent::Shift));
         return;
     }
@@ -58,27 +65,28 @@ void ZVTextView::mouseDown(const ql::CanvasEvent& event)
 
 void ZVTextView::mouseDragged(const ql::CanvasEvent& event)
 {
-    if (m_gestureEdits) {
+    if (m_gesture == Gesture::Editor) {
         editor()->mouseDrag(viewPointFromPage(event.location));
         return;
     }
-    if (ZVPuttyView* element = puttyView())
+    if (ZVPuttyView* element = puttyView(); element && m_gesture == Gesture::Element)
         element->mouseDragged(event);
 }
 
 void ZVTextView::mouseUp(const ql::CanvasEvent& event)
 {
-    if (m_gestureEdits) {
-        m_gestureEdits = false;
+    const Gesture gesture = std::exchange(m_gesture, Gesture::Element);
+    if (gesture == Gesture::Editor) {
         editor()->mouseRelease(viewPointFromPage(event.location));
         return;
     }
     ZVPuttyView* element = puttyView();
-    if (element)
-        element->mouseUp(event);
+    if (gesture == Gesture::Ignored || !element)
+        return;
+    element->mouseUp(event);
     // The release of a double click opens the box for editing, unless the
     // element already did.
-    if (std::max(event.clickCount, m_gestureClickCount) >= 2 && !m_editMode && element)
+    if (std::max(event.clickCount, m_gestureClickCount) >= 2 && !m_editMode)
         beginEditingChain();
 }
 

@@ -9,6 +9,9 @@
 #include "content/text/TextEditor.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -233,4 +236,52 @@ TEST_F(TextEditingCanvas, TheBorderInsetsTheTextAndTheStoredInsetsStay)
     element->setValueForKey(u"borderEnabled", false);
     EXPECT_EQ(text->textContainerOrigin(), QPointF(5, 5));
     EXPECT_EQ(text->textContainer()->containerSize().width(), width);
+}
+
+TEST_F(TextEditingCanvas, ARightPressOnTheEditedTextOpensItsEditMenuOnly)
+{
+    ZVTextView* text = addBox(QRectF(100, 100, 380, 200), QStringLiteral("Menu text"));
+    const QPointF inside(250, 200);
+    const auto rightPress = [&] {
+        const QPoint local = view.mapFromPage(inside).toPoint();
+        QTest::mousePress(view.viewport(), Qt::RightButton, {}, local);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, local, view.viewport()->mapToGlobal(local));
+        QApplication::sendEvent(view.viewport(), &menuEvent);
+        QTest::mouseRelease(view.viewport(), Qt::RightButton, {}, local);
+        return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    };
+    // Not edited: no text menu.
+    QMenu* menu = rightPress();
+    EXPECT_TRUE(menu == nullptr || menu->objectName() != QLatin1String("textEditMenu"));
+    if (menu)
+        menu->close();
+
+    doubleClick(inside);
+    ASSERT_TRUE(text->editMode());
+    text->setSelectedRange({0, 4});
+    menu = rightPress();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->objectName(), QStringLiteral("textEditMenu"));
+    EXPECT_EQ(text->selectedRange(), (ZVTextView::Range {0, 4})) << "the right press keeps the selection";
+    QStringList titles;
+    QAction* copy = nullptr;
+    for (QAction* action : menu->actions()) {
+        titles.append(action->text());
+        if (action->text() == QLatin1String("Copy"))
+            copy = action;
+    }
+    EXPECT_EQ(titles, (QStringList {"Cut", "Copy", "Paste", "", "Select All"}));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->isEnabled());
+    copy->trigger();
+    menu->close();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Menu"));
+    // With nothing selected, cut and copy are off.
+    text->setSelectedRange({2, 0});
+    menu = rightPress();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_FALSE(menu->actions().at(0)->isEnabled());
+    EXPECT_FALSE(menu->actions().at(1)->isEnabled());
+    EXPECT_TRUE(menu->actions().at(2)->isEnabled());
+    menu->close();
 }

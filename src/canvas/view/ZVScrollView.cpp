@@ -4,11 +4,13 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVPageItem.h"
+#include "canvas/view/TextEditMenu.h"
 #include "canvas/view/ZVRulerView.h"
 #include "content/ZVTextView.h"
 #include "content/text/TextEditor.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -272,6 +274,22 @@ bool ZVScrollView::event(QEvent* event)
         }
     }
     return QGraphicsView::event(event);
+}
+
+void ZVScrollView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Over the text being edited, the menu is the text's own.
+    ZVTextView* text = m_router.editedText();
+    const ZVPuttyView* element = text ? text->puttyView() : nullptr;
+    if (element && text->frame().contains(element->mapFromPage(mapToPage(event->pos())))) {
+        if (std::unique_ptr<QMenu> menu = TextEditMenu::create(*text, this)) {
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu.release()->popup(event->globalPos());
+            event->accept();
+            return;
+        }
+    }
+    QGraphicsView::contextMenuEvent(event);
 }
 
 void ZVScrollView::keyPressEvent(QKeyEvent* event)
