@@ -377,13 +377,36 @@ void ZVTextView::setFrame(const QRectF& frame)
     updateContainerSize();
 }
 
+QPointF ZVTextView::textContainerOrigin() const
+{
+    const ZVPuttyView* element = puttyView();
+    const double border = element ? element->effectiveBorderWidth() : 0.0;
+    const double extra = std::isfinite(border) ? std::max(0.0, border) : 0.0;
+    return QPointF(m_textContainerInset.width() + extra, m_textContainerInset.height() + extra);
+}
+
+void ZVTextView::setPuttyView(ZVPuttyView* element)
+{
+    ZVContentView::setPuttyView(element);
+    disconnect(m_borderWatch);
+    if (element) {
+        m_borderWatch = connect(element, &ql::KVObject::valueChanged, this, [this](const QString& key) {
+            if (key == QLatin1String("borderEnabled") || key == QLatin1String("borderWidth")
+                || key == QLatin1String("borderStyle")) {
+                updateContainerSize();
+                setNeedsDisplay();
+            }
+        });
+    }
+    updateContainerSize();
+}
+
 void ZVTextView::updateContainerSize()
 {
-    const double horizontal = finiteFloat(m_currentHorizontalInsetMargins);
-    const double vertical = finiteFloat(m_currentVerticalInsetMargins);
+    const QPointF origin = textContainerOrigin();
     // Insets larger than the box leave an empty container, not a negative one.
-    m_container->setContainerSize(QSizeF(std::max(0.0, m_frame.width() - 2 * horizontal),
-                                         std::max(0.0, m_frame.height() - 2 * vertical)));
+    m_container->setContainerSize(QSizeF(std::max(0.0, m_frame.width() - 2 * origin.x()),
+                                         std::max(0.0, m_frame.height() - 2 * origin.y())));
 }
 
 void ZVTextView::applyInsets()
@@ -414,7 +437,7 @@ void ZVTextView::drawText(QPainter& painter) const
     if (ql::text::FlowLayout* layout = layoutManager()) {
         const int index = layout->indexOfTextContainer(m_container.get());
         if (index >= 0)
-            layout->drawTextContainer(&painter, index, QPointF(m_textContainerInset.width(), m_textContainerInset.height()));
+            layout->drawTextContainer(&painter, index, textContainerOrigin());
     }
 }
 

@@ -102,6 +102,12 @@ public:
     // is that less the insets, never negative.
     void setFrame(const QRectF& frame) override;
     QSizeF textContainerInset() const { return m_textContainerInset; }
+    // Where the container's top left lies in the view: the insets plus the
+    // element's border width, so that text never runs under the border. The
+    // stored insets stay as the user set them.
+    QPointF textContainerOrigin() const;
+    // Follows the element's border, which moves the text inward.
+    void setPuttyView(ZVPuttyView* element) override;
     void applyInsets();
     void findInsets();
     void setClippingRects(const QList<QRectF>& rects);
@@ -149,6 +155,10 @@ public:
     void mouseDown(const ql::CanvasEvent& event);
     void mouseDragged(const ql::CanvasEvent& event);
     void mouseUp(const ql::CanvasEvent& event);
+    // What a double click on the box starts: the box is edited, and so is
+    // every box of its linked chain on the same page, each with the caret at
+    // the start of the text.
+    void beginEditingChain();
     // True when the key was taken; Escape also ends the page's selection.
     bool keyDown(const ql::CanvasEvent& event);
     // A page point in the view's own coordinates, through the element's turn.
@@ -307,6 +317,13 @@ private:
     int m_archivedChainIndex = 0;
     QPointer<ql::text::TextStorage> m_pendingStorage;
     ql::text::TextEditor* m_editor = nullptr;
+    QMetaObject::Connection m_borderWatch;
+    // Who the pointer gesture under way belongs to: the editor when it began
+    // on the box while it was edited, nobody for a right press while
+    // editing (it only opens the edit menu), else the element.
+    enum class Gesture { Element, Editor, Ignored };
+    Gesture m_gesture = Gesture::Element;
+    int m_gestureClickCount = 0;
 
     QStringList m_observingKeyPaths;
     bool m_isObserving = false;

@@ -1,12 +1,15 @@
 // Events of a text box on a page: while it is edited they go to its editor
 // (in the view's coordinates, through the element's turn), otherwise to its
-// element, which selects, moves or starts editing.
+// element, which selects or moves; a double click opens the box for editing.
 #include "content/ZVTextView.h"
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/ZVPuttyViewGroup.h"
 #include "content/text/TextEditor.h"
+
+#include <utility>
 
 namespace {
 
@@ -43,7 +46,16 @@ QPointF ZVTextView::viewPointFromPage(QPointF pagePoint) const
 
 void ZVTextView::mouseDown(const ql::CanvasEvent& event)
 {
-    if (m_editMode && m_selectable) {
+    // A gesture that begins on the edited box edits its text to the end,
+    // even if editing ends or begins on the way.
+    m_gestureClickCount = event.clickCount;
+    const bool editing = m_editMode && m_selectable;
+    if (editing && event.button == ql::CanvasEvent::Button::Right) {
+        m_gesture = Gesture::Ignored;
+        return;
+    }
+    m_gesture = editing ? Gesture::Editor : Gesture::Element;
+    if (editing) {
         editor()->mousePress(viewPointFromPage(event.location), event.clickCount, event.has(ql::CanvasEvent::Shift));
         return;
     }
@@ -53,22 +65,49 @@ void ZVTextView::mouseDown(const ql::CanvasEvent& event)
 
 void ZVTextView::mouseDragged(const ql::CanvasEvent& event)
 {
-    if (m_editMode && m_selectable) {
+    if (m_gesture == Gesture::Editor) {
         editor()->mouseDrag(viewPointFromPage(event.location));
         return;
     }
-    if (ZVPuttyView* element = puttyView())
+    if (ZVPuttyView* element = puttyView(); element && m_gesture == Gesture::Element)
         element->mouseDragged(event);
 }
 
 void ZVTextView::mouseUp(const ql::CanvasEvent& event)
 {
-    if (m_editMode && m_selectable) {
+    const Gesture gesture = std::exchange(m_gesture, Gesture::Element);
+    if (gesture == Gesture::Editor) {
         editor()->mouseRelease(viewPointFromPage(event.location));
         return;
     }
-    if (ZVPuttyView* element = puttyView())
-        element->mouseUp(event);
+    ZVPuttyView* element = puttyView();
+    if (gesture == Gesture::Ignored || !element)
+        return;
+    element->mouseUp(event);
+    // The release of a double click opens the box for editing, unless the
+    // element already did.
+    if (std::max(event.clickCount, m_gestureClickCount) >= 2 && !m_editMode)
+        beginEditingChain();
+}
+
+void ZVTextView::beginEditingChain()
+{
+    ZVPuttyView* element = puttyView();
+    ZVCanvasView* page = element ? element->canvas() : nullptr;
+    const ZVPuttyViewGroup* chain = element ? element->textGroup() : nullptr;
+    if (!chain || !page) {
+        setEditMode(true);
+        setNeedsDisplay();
+        return;
+    }
+    // Every box of the chain on this page is edited, each with the caret at the start.
+    for (ZVPuttyView* member : chain->puttyViewsObjects(page->puttyViews())) {
+        if (auto* box = qobject_cast<ZVTextView*>(member->contentView())) {
+            box->setEditMode(true);
+            box->setSelectedRange({0, 0});
+        }
+    }
+    setNeedsDisplay();
 }
 
 bool ZVTextView::keyDown(const ql::CanvasEvent& event)

@@ -5,8 +5,26 @@
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
+#include "content/ZVTextView.h"
+#include "content/text/TextEditor.h"
 
 namespace ql {
+
+namespace {
+
+// The text content of an element when the point lies on it.
+ZVTextView* textContentAt(ZVPuttyView& element, QPointF pagePoint)
+{
+    auto* text = qobject_cast<ZVTextView*>(element.contentView());
+    return text && text->frame().contains(element.mapFromPage(pagePoint)) ? text : nullptr;
+}
+
+bool isEdited(const ZVTextView* text)
+{
+    return text && text->editMode() && text->isEditable();
+}
+
+} // namespace
 
 void CanvasEventRouter::setPageItem(ZVPageItem* item)
 {
@@ -43,6 +61,7 @@ void CanvasEventRouter::mouseDown(const CanvasEvent& event)
 {
     m_receiver = Receiver::None;
     m_element = nullptr;
+    m_text = nullptr;
     ZVCanvasView* shown = page();
     if (!shown)
         return;
@@ -54,6 +73,13 @@ void CanvasEventRouter::mouseDown(const CanvasEvent& event)
         return;
     }
     if (ZVPuttyView* element = elementAt(event.location)) {
+        if (ZVTextView* text = textContentAt(*element, event.location)) {
+            m_receiver = Receiver::Text;
+            m_text = text;
+            m_lastPressedText = text;
+            text->mouseDown(event);
+            return;
+        }
         m_receiver = Receiver::Element;
         m_element = element;
         element->mouseDown(event);
@@ -64,6 +90,7 @@ void CanvasEventRouter::mouseDown(const CanvasEvent& event)
 }
 
 void CanvasEventRouter::deliver(const CanvasEvent& event, void (ZVPuttyView::*toElement)(const CanvasEvent&),
+                                void (ZVTextView::*toText)(const CanvasEvent&),
                                 void (ZVCanvasView::*toPage)(const CanvasEvent&),
                                 void (ZVClipView::*toGround)(const CanvasEvent&))
 {
@@ -71,6 +98,10 @@ void CanvasEventRouter::deliver(const CanvasEvent& event, void (ZVPuttyView::*to
     case Receiver::Element:
         if (m_element)
             (m_element->*toElement)(event);
+        break;
+    case Receiver::Text:
+        if (m_text)
+            (m_text->*toText)(event);
         break;
     case Receiver::Page:
         if (ZVCanvasView* shown = page())
@@ -87,13 +118,44 @@ void CanvasEventRouter::deliver(const CanvasEvent& event, void (ZVPuttyView::*to
 
 void CanvasEventRouter::mouseDragged(const CanvasEvent& event)
 {
-    deliver(event, &ZVPuttyView::mouseDragged, &ZVCanvasView::mouseDragged, &ZVClipView::mouseDragged);
+    deliver(event, &ZVPuttyView::mouseDragged, &ZVTextView::mouseDragged, &ZVCanvasView::mouseDragged, &ZVClipView::mouseDragged);
 }
 
 void CanvasEventRouter::mouseUp(const CanvasEvent& event)
 {
-    deliver(event, &ZVPuttyView::mouseUp, &ZVCanvasView::mouseUp, &ZVClipView::mouseUp);
+    deliver(event, &ZVPuttyView::mouseUp, &ZVTextView::mouseUp, &ZVCanvasView::mouseUp, &ZVClipView::mouseUp);
     m_element = nullptr;
+    m_text = nullptr;
+}
+
+ZVTextView* CanvasEventRouter::editedText() const
+{
+    ZVCanvasView* shown = page();
+    if (!shown)
+        return nullptr;
+    const auto onShownPage = [shown](const ZVTextView* text) {
+        const ZVPuttyView* element = text ? text->puttyView() : nullptr;
+        return element && element->canvas() == shown;
+    };
+    if (isEdited(m_lastPressedText) && onShownPage(m_lastPressedText))
+        return m_lastPressedText;
+    for (ZVPuttyView* element : shown->puttyViews()) {
+        auto* text = qobject_cast<ZVTextView*>(element->contentView());
+        if (isEdited(text))
+            return text;
+    }
+    return nullptr;
+}
+
+bool CanvasEventRouter::keyDown(const CanvasEvent& event)
+{
+    ZVTextView* text = editedText();
+    return text && text->keyDown(event);
+}
+
+bool CanvasEventRouter::wantsKey(QKeyCombination key, const QString& text) const
+{
+    return editedText() && (key.key() == Qt::Key_Escape || text::TextEditor::isEditingKey(key, text));
 }
 
 } // namespace ql

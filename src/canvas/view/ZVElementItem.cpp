@@ -2,6 +2,7 @@
 
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
+#include "canvas/view/TextEditingOverlay.h"
 #include "canvas/view/ZVClipView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVContentView.h"
@@ -101,6 +102,7 @@ void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QW
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     ElementPainter::paintLocal(*painter, *m_element);
+    TextEditingOverlay::paint(*painter, *m_element);
 }
 
 } // namespace ql

@@ -1,10 +1,18 @@
 #include "canvas/view/ZVScrollView.h"
 
 #include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVPageItem.h"
+#include "canvas/view/TextEditMenu.h"
 #include "canvas/view/ZVRulerView.h"
+#include "content/ZVTextView.h"
+#include "content/text/TextEditor.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <cmath>
@@ -43,6 +51,8 @@ ZVScrollView::ZVScrollView(QWidget* parent) : QGraphicsView(parent), m_surround(
     setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
     setBackgroundBrush(m_surround);
     setMouseTracking(false);
+    // Text boxes edited on the canvas take composed input.
+    setAttribute(Qt::WA_InputMethodEnabled, true);
     m_clipView = new ZVClipView;
     m_scene.addItem(m_clipView);
     m_router.setClipView(m_clipView);
@@ -208,13 +218,19 @@ void ZVScrollView::mousePressEvent(QMouseEvent* event)
 {
     setFocus(Qt::MouseFocusReason);
     m_pressed = true;
-    m_router.mouseDown(canvasEvent(*event, 1));
+    const bool triple = m_sinceDoubleClick.isValid()
+                        && m_sinceDoubleClick.elapsed() <= QApplication::doubleClickInterval()
+                        && (event->position() - m_doubleClickPosition).manhattanLength() <= QApplication::startDragDistance();
+    m_sinceDoubleClick.invalidate();
+    m_router.mouseDown(canvasEvent(*event, triple ? 3 : 1));
     event->accept();
 }
 
 void ZVScrollView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     m_pressed = true;
+    m_sinceDoubleClick.start();
+    m_doubleClickPosition = event->position();
     m_router.mouseDown(canvasEvent(*event, 2));
     event->accept();
 }
@@ -245,6 +261,91 @@ void ZVScrollView::wheelEvent(QWheelEvent* event)
         return;
     }
     QGraphicsView::wheelEvent(event);
+}
+
+bool ZVScrollView::event(QEvent* event)
+{
+    // Keys that edit text go to the edited box, not to a menu shortcut.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (m_router.wantsKey(key->keyCombination(), key->text())) {
+            event->accept();
+            return true;
+        }
+    }
+    return QGraphicsView::event(event);
+}
+
+void ZVScrollView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Over the text being edited, the menu is the text's own.
+    ZVTextView* text = m_router.editedText();
+    const ZVPuttyView* element = text ? text->puttyView() : nullptr;
+    if (element && text->frame().contains(element->mapFromPage(mapToPage(event->pos())))) {
+        if (std::unique_ptr<QMenu> menu = TextEditMenu::create(*text, this)) {
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu.release()->popup(event->globalPos());
+            event->accept();
+            return;
+        }
+    }
+    QGraphicsView::contextMenuEvent(event);
+}
+
+void ZVScrollView::keyPressEvent(QKeyEvent* event)
+{
+    CanvasEvent key;
+    key.modifiers = modifiersOf(event->modifiers());
+    key.characters = event->text();
+    key.keyCode = event->key();
+    key.button = CanvasEvent::Button::None;
+    if (m_router.keyDown(key)) {
+        event->accept();
+        return;
+    }
+    QGraphicsView::keyPressEvent(event);
+}
+
+void ZVScrollView::inputMethodEvent(QInputMethodEvent* event)
+{
+    ZVTextView* text = m_router.editedText();
+    if (!text) {
+        event->ignore();
+        return;
+    }
+    text::TextEditor* editor = text->editor();
+    if (!event->commitString().isEmpty() || event->replacementLength() > 0)
+        editor->commitInputMethod(event->commitString(), event->replacementStart(), event->replacementLength());
+    editor->setPreedit(event->preeditString());
+    text->setNeedsDisplay();
+    event->accept();
+}
+
+QVariant ZVScrollView::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    ZVTextView* text = m_router.editedText();
+    if (query == Qt::ImEnabled)
+        return text != nullptr;
+    if (!text)
+        return QGraphicsView::inputMethodQuery(query);
+    switch (query) {
+    case Qt::ImCursorRectangle: {
+        // The caret's rectangle in the viewport, for the candidate window.
+        const ZVPuttyView* element = text->puttyView();
+        const QRectF caret = text->editor()->caretRect().translated(text->frame().topLeft());
+        if (!element || caret.isNull())
+            return QRectF();
+        const QPolygonF onPage = element->pageTransform().map(caret);
+        return viewportTransform().map(onPage).boundingRect();
+    }
+    case Qt::ImCursorPosition:
+    case Qt::ImAnchorPosition:
+        return query == Qt::ImCursorPosition ? text->editor()->position() : text->editor()->anchor();
+    case Qt::ImSurroundingText:
+        return text->string();
+    default:
+        return QGraphicsView::inputMethodQuery(query);
+    }
 }
 
 } // namespace ql

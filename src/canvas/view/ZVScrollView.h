@@ -2,12 +2,13 @@
 // unit is one page point. It shows the current page (its document view)
 // centred on a grey ground while the page is smaller than the visible area,
 // scrolls with 15-pixel insets otherwise, zooms by its magnification, carries
-// the two rulers, and turns pointer events into page-point events for the
-// router.
+// the two rulers, and turns pointer and key events into page-point events
+// for the router.
 #pragma once
 
 #include "canvas/view/CanvasEventRouter.h"
 
+#include <QElapsedTimer>
 #include <QGraphicsView>
 #include <QPointer>
 
@@ -74,6 +75,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     // Sizes the scene to the page, the insets and the visible area.
@@ -92,6 +98,9 @@ private:
     QColor m_surround;
     bool m_rulersVisible = true;
     bool m_pressed = false;
+    // A press soon after a double click, near it, is a triple click.
+    QElapsedTimer m_sinceDoubleClick;
+    QPointF m_doubleClickPosition;
 };
 
 } // namespace ql

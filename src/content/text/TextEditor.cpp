@@ -15,6 +15,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
+#include <optional>
 
 namespace ql::text {
 
@@ -268,7 +269,7 @@ void TextEditor::commitInputMethod(const QString& text, int replacementStart, in
 
 QPointF TextEditor::containerOrigin() const
 {
-    return m_view ? QPointF(m_view->textContainerInset().width(), m_view->textContainerInset().height()) : QPointF();
+    return m_view ? m_view->textContainerOrigin() : QPointF();
 }
 
 int TextEditor::positionAt(QPointF viewPoint) const
@@ -364,40 +365,63 @@ std::pair<int, int> TextEditor::unitAround(int position, Unit unit) const
     return {position, position};
 }
 
-bool TextEditor::keyPress(QKeyCombination key, const QString& text)
+namespace {
+
+const QKeySequence::StandardKey kEditingKeys[] = {
+    QKeySequence::MoveToNextChar,        QKeySequence::MoveToPreviousChar,     QKeySequence::MoveToNextWord,
+    QKeySequence::MoveToPreviousWord,    QKeySequence::MoveToNextLine,         QKeySequence::MoveToPreviousLine,
+    QKeySequence::MoveToNextPage,        QKeySequence::MoveToPreviousPage,     QKeySequence::MoveToStartOfLine,
+    QKeySequence::MoveToEndOfLine,       QKeySequence::MoveToStartOfBlock,     QKeySequence::MoveToEndOfBlock,
+    QKeySequence::MoveToStartOfDocument, QKeySequence::MoveToEndOfDocument,    QKeySequence::SelectNextChar,
+    QKeySequence::SelectPreviousChar,    QKeySequence::SelectNextWord,         QKeySequence::SelectPreviousWord,
+    QKeySequence::SelectNextLine,        QKeySequence::SelectPreviousLine,     QKeySequence::SelectNextPage,
+    QKeySequence::SelectPreviousPage,    QKeySequence::SelectStartOfLine,      QKeySequence::SelectEndOfLine,
+    QKeySequence::SelectStartOfBlock,    QKeySequence::SelectEndOfBlock,       QKeySequence::SelectStartOfDocument,
+    QKeySequence::SelectEndOfDocument,   QKeySequence::SelectAll,              QKeySequence::Deselect,
+    QKeySequence::Delete,                QKeySequence::Backspace,              QKeySequence::DeleteStartOfWord,
+    QKeySequence::DeleteEndOfWord,       QKeySequence::DeleteEndOfLine,        QKeySequence::DeleteCompleteLine,
+    QKeySequence::InsertParagraphSeparator, QKeySequence::InsertLineSeparator, QKeySequence::Cut,
+    QKeySequence::Copy,                  QKeySequence::Paste,
+};
+
+std::optional<QKeySequence::StandardKey> standardEditingKey(QKeyCombination key)
 {
-    static const QKeySequence::StandardKey handled[] = {
-        QKeySequence::MoveToNextChar,        QKeySequence::MoveToPreviousChar,     QKeySequence::MoveToNextWord,
-        QKeySequence::MoveToPreviousWord,    QKeySequence::MoveToNextLine,         QKeySequence::MoveToPreviousLine,
-        QKeySequence::MoveToNextPage,        QKeySequence::MoveToPreviousPage,     QKeySequence::MoveToStartOfLine,
-        QKeySequence::MoveToEndOfLine,       QKeySequence::MoveToStartOfBlock,     QKeySequence::MoveToEndOfBlock,
-        QKeySequence::MoveToStartOfDocument, QKeySequence::MoveToEndOfDocument,    QKeySequence::SelectNextChar,
-        QKeySequence::SelectPreviousChar,    QKeySequence::SelectNextWord,         QKeySequence::SelectPreviousWord,
-        QKeySequence::SelectNextLine,        QKeySequence::SelectPreviousLine,     QKeySequence::SelectNextPage,
-        QKeySequence::SelectPreviousPage,    QKeySequence::SelectStartOfLine,      QKeySequence::SelectEndOfLine,
-        QKeySequence::SelectStartOfBlock,    QKeySequence::SelectEndOfBlock,       QKeySequence::SelectStartOfDocument,
-        QKeySequence::SelectEndOfDocument,   QKeySequence::SelectAll,              QKeySequence::Deselect,
-        QKeySequence::Delete,                QKeySequence::Backspace,              QKeySequence::DeleteStartOfWord,
-        QKeySequence::DeleteEndOfWord,       QKeySequence::DeleteEndOfLine,        QKeySequence::DeleteCompleteLine,
-        QKeySequence::InsertParagraphSeparator, QKeySequence::InsertLineSeparator, QKeySequence::Cut,
-        QKeySequence::Copy,                  QKeySequence::Paste,
-    };
-    for (QKeySequence::StandardKey standard : handled) {
+    for (QKeySequence::StandardKey standard : kEditingKeys) {
         if (matches(key, standard))
-            return perform(standard);
+            return standard;
     }
     // Backspace has a standard sequence on some desktops only.
     const Qt::KeyboardModifiers held = key.keyboardModifiers() & ~Qt::KeypadModifier;
     if (key.key() == Qt::Key_Backspace && (held == Qt::NoModifier || held == Qt::ShiftModifier))
-        return perform(QKeySequence::Backspace);
-    // Printable text (and tabs) with no command modifier is typed.
-    const Qt::KeyboardModifiers modifiers = key.keyboardModifiers();
-    if (text.isEmpty() || (modifiers & (Qt::ControlModifier | Qt::MetaModifier)))
+        return QKeySequence::Backspace;
+    return std::nullopt;
+}
+
+// Printable text (and tabs) with no command modifier is typed.
+bool isTypedText(QKeyCombination key, const QString& text)
+{
+    if (text.isEmpty() || (key.keyboardModifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
         return false;
     for (const QChar c : text) {
         if (!c.isPrint() && c != QLatin1Char('\t'))
             return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool TextEditor::isEditingKey(QKeyCombination key, const QString& text)
+{
+    return standardEditingKey(key) || isTypedText(key, text);
+}
+
+bool TextEditor::keyPress(QKeyCombination key, const QString& text)
+{
+    if (const std::optional<QKeySequence::StandardKey> standard = standardEditingKey(key))
+        return perform(*standard);
+    if (!isTypedText(key, text))
+        return false;
     insertText(text);
     return true;
 }

@@ -42,6 +42,9 @@ public:
     // A key press; true when it was an editing key. Undo and redo are the
     // document's, not the editor's.
     bool keyPress(QKeyCombination key, const QString& text);
+    // Whether keyPress() would take the key: the window lets such keys
+    // reach the editor before any menu shortcut.
+    static bool isEditingKey(QKeyCombination key, const QString& text);
     bool perform(QKeySequence::StandardKey key);
     // Typed or committed text replaces the selection.
     void insertText(const QString& text);

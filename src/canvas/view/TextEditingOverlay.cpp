@@ -1,0 +1,36 @@
+#include "canvas/view/TextEditingOverlay.h"
+
+#include "canvas/ZVPuttyView.h"
+#include "canvas/painting/ElementPainter.h"
+#include "content/ZVTextView.h"
+#include "content/text/TextEditor.h"
+
+#include <QPainter>
+
+namespace ql {
+
+void TextEditingOverlay::paint(QPainter& painter, const ZVPuttyView& element)
+{
+    auto* text = qobject_cast<ZVTextView*>(element.contentView());
+    if (!text || !text->editMode() || !text->isSelectable())
+        return;
+    const QRectF content = ElementPainter::contentRect(element);
+    text::TextEditor* editor = text->editor();
+    painter.save();
+    painter.setClipRect(content, Qt::IntersectClip);
+    painter.translate(content.topLeft());
+    painter.setPen(Qt::NoPen);
+    const QList<QRectF> selection = editor->selectionRects();
+    if (!selection.isEmpty()) {
+        // Translucent, so the text stays readable under it.
+        painter.setBrush(QColor(0x3d, 0x8e, 0xff, 0x60));
+        for (const QRectF& rect : selection)
+            painter.drawRect(rect);
+    } else if (const QRectF caret = editor->caretRect(); !caret.isNull()) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.fillRect(caret, Qt::black);
+    }
+    painter.restore();
+}
+
+} // namespace ql
