@@ -5,6 +5,9 @@
 
 #include "canvas/ZVPuttyView.h"
 #include "canvas/gestures/CropPanGesture.h"
+#include "canvas/view/ZVElementItem.h"
+#include "canvas/view/ZVPageItem.h"
+#include "canvas/view/ZVScrollView.h"
 #include "content/ZVImageView.h"
 
 #include <QImage>
@@ -134,4 +137,21 @@ TEST(CropPan, LockedUncroppedAndBrokenScalesDoNotMisbehave)
     CroppedImage zero(0.0);
     zero.pan(QPointF(200, 150), QPointF(230, 150));
     EXPECT_EQ(zero.offsets(), QPointF(30, 0));
+}
+
+TEST(CropPan, TheCanvasShowsTheOpenHandInCropModeAndTheClosedOneWhilePanning)
+{
+    CroppedImage fixture(1.0);
+    ql::ZVScrollView view;
+    view.resize(600, 500);
+    view.setDocumentView(fixture.page);
+    ql::ZVElementItem* item = view.pageItem()->itemFor(fixture.element);
+    ASSERT_TRUE(item);
+    ASSERT_TRUE(item->hasCursor());
+    EXPECT_EQ(item->cursor().shape(), Qt::OpenHandCursor);
+    fixture.element->setValueForKey(u"isCropping", true);
+    EXPECT_EQ(item->cursor().shape(), Qt::ClosedHandCursor);
+    fixture.element->setValueForKey(u"isCropping", false);
+    fixture.element->setValueForKey(u"imageMode", 1);
+    EXPECT_FALSE(item->hasCursor());
 }
