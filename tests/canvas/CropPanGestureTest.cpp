@@ -8,7 +8,9 @@
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
 #include "canvas/view/ZVScrollView.h"
+#include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
+#include "shapes/ZVVectorView.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -154,4 +156,43 @@ TEST(CropPan, TheCanvasShowsTheOpenHandInCropModeAndTheClosedOneWhilePanning)
     fixture.element->setValueForKey(u"isCropping", false);
     fixture.element->setValueForKey(u"imageMode", 1);
     EXPECT_FALSE(item->hasCursor());
+}
+
+TEST(CropPan, ShapesPanTheirImageFillAtItsScale)
+{
+    TestDocument document;
+    ZVCanvasView* page = document.addPage();
+    ZVPuttyView* element =
+        ZVPuttyView::initWithVector(ql::BezierPath::ovalInRect(QRectF(0, 0, 50, 50)), QStringLiteral("circle")).release();
+    element->setFrame(QRectF(10, 10, 380, 380));
+    page->addPuttyView(element);
+    auto* shape = qobject_cast<ZVVectorView*>(element->contentView());
+    ASSERT_TRUE(shape);
+    QImage picture(40, 40, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ZVBackgroundView* fill = shape->backgroundView();
+    fill->setBackgroundImage(ql::Image(picture));
+    fill->setBackgroundImageMode(0);
+    fill->setBackgroundImageScale(2.0);
+    fill->setBackgroundType(3);
+    element->setCropMode(true);
+    // The fill's own scale counts, not the crop scale.
+    element->setValueForKey(u"cropScale", 4.0);
+    endTurn();
+    document.undo.removeAllActions();
+
+    ql::CropPanGesture gesture(*element);
+    gesture.press(QPointF(100, 100));
+    gesture.drag(QPointF(110, 100));
+    endTurn();
+    gesture.drag(QPointF(120, 100));
+    EXPECT_EQ(shape->backgroundOffsetPoint(), QPointF(10, 0));
+    gesture.release();
+    endTurn();
+    EXPECT_EQ(shape->imageOrigin(), QPointF(10, 0));
+    EXPECT_EQ(QPointF(element->imageXOffset(), element->imageYOffset()), QPointF(10, 0));
+    EXPECT_EQ(document.undo.undoCount(), 1) << "one step for the whole pan";
+    document.undo.undo();
+    EXPECT_EQ(shape->backgroundOffsetPoint(), QPointF(0, 0));
+    EXPECT_EQ(element->imageXOffset(), 0.0);
 }

@@ -42,6 +42,8 @@ void setCommittedOffsets(ZVPuttyView& element, QPointF offsets)
 void showAt(ZVPuttyView& element, QPointF offsets)
 {
     if (ZVVectorView* shape = shapeOf(element)) {
+        // A pan is one step of its own, not one per pointer move.
+        const ZVContentView::UnrecordedChanges quiet(*shape);
         shape->setBackgroundOffset(QVariant::fromValue(offsets));
         return;
     }
