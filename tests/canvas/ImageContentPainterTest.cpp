@@ -176,3 +176,75 @@ TEST(ImageContentPainter, ElementsDrawTheirFilledPictureAtTheirOpacity)
     EXPECT_EQ(colourAt(page, 135, 140), 'g');
     EXPECT_EQ(colourAt(page, 20, 140), 'w') << "outside the content";
 }
+
+TEST(ImageContentPainter, BorderAndInnerShadowLieOverThePicture)
+{
+    // A white picture, 100 × 80, drawn 2× into a 200 × 160 image.
+    QImage white(100, 80, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    std::unique_ptr<ZVImageView> view = filledView(white, QSizeF(100, 80));
+    const auto draw = [&] {
+        QImage canvas(200, 160, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        painter.scale(2, 2);
+        ql::ImageContentPainter::paintView(painter, *view, QRectF(0, 0, 100, 80), 1.0);
+        painter.end();
+        return canvas;
+    };
+    // Its first border has no width: nothing but the picture.
+    EXPECT_EQ(draw().pixel(2, 80) | 0xff000000, qRgb(255, 255, 255));
+
+    // A square border of 4 points lies inside the bounds, in its colour.
+    ASSERT_TRUE(view->setValueForKeyPath(u"border.lineWidth", 4.0).ok());
+    ASSERT_TRUE(view->setValueForKeyPath(u"border.strokeColor", QVariant::fromValue(ql::Color::calibratedRgb(1, 0, 0))).ok());
+    QImage drawnBorder = draw();
+    EXPECT_EQ(colourAt(drawnBorder, 1, 80), 'r');
+    EXPECT_EQ(colourAt(drawnBorder, 7, 80), 'r');
+    EXPECT_EQ(colourAt(drawnBorder, 10, 80), 'w');
+    EXPECT_EQ(colourAt(drawnBorder, 100, 1), 'r');
+
+    // Dashes are in points: 5 on, 5 off along the top edge at width 4
+    // (pixels are half points).
+    ASSERT_TRUE(view->setValueForKeyPath(u"border.lineDashPattern", QVariantList {5, 5}).ok());
+    drawnBorder = draw();
+    EXPECT_EQ(colourAt(drawnBorder, 10, 2), 'r');
+    EXPECT_EQ(colourAt(drawnBorder, 14, 2), 'w');
+    EXPECT_EQ(colourAt(drawnBorder, 26, 2), 'r');
+    EXPECT_EQ(colourAt(drawnBorder, 36, 2), 'w');
+
+    // Rounded corners cut the picture too.
+    ASSERT_TRUE(view->setValueForKeyPath(u"border.lineDashPattern", QVariant()).ok());
+    ASSERT_TRUE(view->setValueForKeyPath(u"border.lineWidth", 0.0).ok());
+    ASSERT_TRUE(view->setValueForKeyPath(u"border.cornerRadius", 20.0).ok());
+    QImage black(100, 80, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    view->setOriginalImage(ql::Image(black));
+    view->setLevels();
+    const QImage rounded = draw();
+    EXPECT_EQ(colourAt(rounded, 1, 1), 'w') << "the corner is cut";
+    EXPECT_EQ(qRed(rounded.pixel(100, 80)), 0);
+
+    // An inner shadow falls inwards from the outline: with an offset of 8
+    // to the right, the left edge darkens, the right does not; nothing shows
+    // outside. A hidden (disabled) shadow draws nothing.
+    view->setOriginalImage(ql::Image(white));
+    view->setLevels();
+    ASSERT_TRUE(view->setValueForKeyPath(u"border.cornerRadius", 0.0).ok());
+    ASSERT_TRUE(view->setValueForKeyPath(u"innerShadow.shadowOffset", QSizeF(8, 0)).ok());
+    ASSERT_TRUE(view->setValueForKeyPath(u"innerShadow.shadowRadius", 2.0).ok());
+    ASSERT_TRUE(view->setValueForKeyPath(u"innerShadow.shadowOpacity", 1.0f).ok());
+    EXPECT_EQ(draw().pixel(4, 80) | 0xff000000, qRgb(255, 255, 255)) << "disabled";
+    view->setInnerShadowEnabled(true);
+    const QImage shadowed = draw();
+    EXPECT_LT(qRed(shadowed.pixel(4, 80)), 60);
+    EXPECT_GT(qRed(shadowed.pixel(196, 80)), 240);
+    EXPECT_GT(qRed(shadowed.pixel(100, 80)), 240);
+
+    // In crop display the layers still lie over the crop window.
+    view->setCropMode(true);
+    view->setOriginalImageForCropping(ql::Image(white));
+    view->setCropRect(QRectF(0, 0, 100, 80));
+    view->setCropScale(1.0);
+    EXPECT_LT(qRed(draw().pixel(4, 80)), 60);
+}

@@ -3,6 +3,7 @@
 #include "app/categories/ImageBitmap.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/BackgroundPainter.h"
+#include "canvas/painting/ContentLayersPainter.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
 #include "platform/graphics/Gradient.h"
@@ -43,7 +44,16 @@ void ImageContentPainter::paintView(QPainter& painter, const ZVImageView& view, 
         return;
     painter.save();
     painter.setClipRect(rect, Qt::IntersectClip);
+    // A rounded content cuts its picture and its layers at the corners.
+    ContentLayersPainter::clipToCorners(painter, view, rect);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    paintPicture(painter, view, rect, alpha);
+    ContentLayersPainter::paint(painter, view, rect, alpha);
+    painter.restore();
+}
+
+void ImageContentPainter::paintPicture(QPainter& painter, const ZVImageView& view, const QRectF& rect, double alpha)
+{
     if (view.cropMode()) {
         // Only the crop window, and nothing over it. The window's y counts
         // from the picture's bottom edge; ours count from the top.
@@ -51,7 +61,6 @@ void ImageContentPainter::paintView(QPainter& painter, const ZVImageView& view, 
         QRectF window = view.cropSourceRect();
         window.moveTop(source.size().height() - window.y() - window.height());
         drawImagePart(painter, source, rect, window, QPainter::CompositionMode_SourceOver, alpha);
-        painter.restore();
         return;
     }
     const Image& image = view.image();
@@ -67,7 +76,6 @@ void ImageContentPainter::paintView(QPainter& painter, const ZVImageView& view, 
     }
     if (!view.tiledImage().isNull())
         BackgroundPainter::paintImage(painter, view.tiledImage(), ZVBackgroundView::Tiled, rect, alpha);
-    painter.restore();
 }
 
 } // namespace ql

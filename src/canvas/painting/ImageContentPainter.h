@@ -1,8 +1,8 @@
 // Draws an image content into its rectangle as the view shows it: in crop
 // display only the crop window of the picture crops cut from; otherwise the
 // shown picture placed by the view's image scaling, then the gradient
-// overlay and the tiled fill over the whole rectangle. The border and inner
-// shadow are the element effects' to draw, above this.
+// overlay and the tiled fill over the whole rectangle; then the content's
+// border and inner-shadow layers, all cut at the content's rounded corners.
 #pragma once
 
 #include <QRectF>
@@ -25,6 +25,9 @@ public:
     // centred (cut by the rectangle), 0 as 3 when larger than the rectangle,
     // else as 2.
     static QRectF placedRect(QSizeF size, int imageScaling, const QRectF& rect);
+
+private:
+    static void paintPicture(QPainter& painter, const ZVImageView& view, const QRectF& rect, double alpha);
 };
 
 } // namespace ql

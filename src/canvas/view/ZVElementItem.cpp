@@ -1,12 +1,14 @@
 #include "canvas/view/ZVElementItem.h"
 
 #include "canvas/ZVPuttyView.h"
+#include "canvas/gestures/CropPanGesture.h"
 #include "canvas/painting/ElementPainter.h"
 #include "canvas/view/TextEditingOverlay.h"
 #include "canvas/view/ZVClipView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVContentView.h"
 
+#include <QCursor>
 #include <QPainter>
 
 namespace ql {
@@ -20,6 +22,7 @@ ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipV
     connect(&element, &QObject::destroyed, this, [this] { setVisible(false); });
     watchParts();
     follow();
+    updateCursor();
     m_lastOutline = outlineRect();
 }
 
@@ -67,6 +70,8 @@ void ZVElementItem::onChange(const QString& key)
     if (key == QLatin1String("frame") || key == QLatin1String("frameRotation") ||
         key == QLatin1String("frameCenterRotation"))
         follow();
+    if (key == QLatin1String("cropMode") || key == QLatin1String("isCropping") || key == QLatin1String("isMoving"))
+        updateCursor();
     update();
     // The clip view draws selected elements' outlines beyond the page.
     const QRectF outline = outlineRect();
@@ -74,6 +79,16 @@ void ZVElementItem::onChange(const QString& key)
         m_clipView->updateOutline(m_lastOutline.united(outline));
         m_lastOutline = outline;
     }
+}
+
+void ZVElementItem::updateCursor()
+{
+    // In crop display the hand says that dragging pans the picture.
+    const Qt::CursorShape shape = m_element && !m_inert ? CropPanGesture::cursorFor(*m_element) : Qt::ArrowCursor;
+    if (shape == Qt::ArrowCursor)
+        unsetCursor();
+    else
+        setCursor(QCursor(shape));
 }
 
 QRectF ZVElementItem::outlineRect() const

@@ -33,6 +33,7 @@ private:
     void follow();
     void watchParts();
     void onChange(const QString& key);
+    void updateCursor();
     // The outline the clip view draws around the content, scene coordinates.
     QRectF outlineRect() const;
 
