@@ -8,6 +8,7 @@
 #include "platform/graphics/Gradient.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QSet>
 
 using ql::scene3d::Camera;
@@ -278,6 +279,10 @@ QFont ZV3DTextView::resolvedFont() const
 void ZV3DTextView::updateString()
 {
     if (m_fontFamily.isNull())
+        return;
+    // Glyphs need the GUI's fonts; tools that only read and write documents
+    // have none, and draw nothing either.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
     if (m_textNode) {
         m_textNode->removeFromParentNode();
