@@ -7,6 +7,7 @@
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
+#include "content/scene3d/PointOfViewArchive.h"
 #include "content/text/TextStorage.h"
 #include "platform/archive/ArchiveError.h"
 #include "platform/archive/KeyedArchiver.h"
@@ -26,6 +27,7 @@ void registerPageClasses(ClassRegistry& registry)
     registry.registerClass<ZVTextView>(QStringLiteral("ZVTextView"));
     registry.registerClass<ql::text::TextStorage>(QStringLiteral("NSTextStorage"));
     registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"));
+    ql::scene3d::registerSceneClasses(registry);
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
     registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"));
     ql::df::registerDrawingClasses(registry);

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QVariantList>
 
+class ZV3DTextView;
 class ZVCanvasView;
 
 namespace ql {
@@ -71,6 +72,17 @@ public:
     // overlay, pixellate), each keeping the picture's size. 0 gives the very
     // image passed in; any other number gives a null image.
     static QImage applyEffect(int effect, const QImage& image);
+
+    // A picture of what a 3D text view shows, 4000 pixels wide (200 for a
+    // thumbnail) and as high as the view's proportions give, sized as many
+    // points as pixels. A side above 16384 pixels is drawn at the scale that
+    // fits both within it, the picture keeping its size in points. A view
+    // without a finite size above zero gives a null image and one warning.
+    static Image imageFromSceneKitView(const ZV3DTextView& view, bool thumbnail);
+    static Image imageFromSceneKitView(const ZV3DTextView& view);
+    static constexpr double kSnapshotWidth = 4000.0;
+    static constexpr double kThumbnailWidth = 200.0;
+    static constexpr double kLargestSnapshotSide = 16384.0;
 
     // Image flips of an image element's content: its "image" is redrawn and
     // set as both "image" and "originalImage". Horizontally turns the picture

@@ -1,0 +1,1 @@
+quiverleaf_bench(text3d_render LIBS quiverleaf_core Qt6::Gui)
