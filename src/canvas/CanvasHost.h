@@ -3,7 +3,11 @@
 // implements it; without a window (tests, tools) nothing happens.
 #pragma once
 
+class ZVPuttyView;
+
 namespace ql {
+
+class RulerHost;
 
 class CanvasHost {
 public:
@@ -19,6 +23,12 @@ public:
     virtual void updateInspectorView() {}
     // The canvas's zoom factor (1 at 100 %).
     virtual double magnification() const { return 1.0; }
+    // The image editing panel comes forward on the element's original picture.
+    virtual void editImage(ZVPuttyView* element) { (void)element; }
+    // The canvas's rulers (none without a window) and whether they show.
+    virtual RulerHost* horizontalRuler() { return nullptr; }
+    virtual RulerHost* verticalRuler() { return nullptr; }
+    virtual void setRulersVisible(bool visible) { (void)visible; }
 };
 
 } // namespace ql

@@ -11,6 +11,7 @@ class CanvasHost;
 class UndoManager;
 }
 class ZVCanvasView;
+class ZVPuttyView;
 
 class PageDocument {
 public:
@@ -31,6 +32,10 @@ public:
     virtual void pageGeometryChanged(ZVCanvasView* page) { Q_UNUSED(page); }
     // Rebuilds the ruler markers of the current page.
     virtual void showCurrentPageMarkers() {}
+    // Stores the rulers' markers back into the current page.
+    virtual void saveCurrentPageMarkers() {}
+    // Every element of every shown page, in page order.
+    virtual QList<ZVPuttyView*> allPuttyViews() const { return {}; }
     // The window showing the document's pages, if any.
     virtual ql::CanvasHost* canvasHost() { return nullptr; }
 };

@@ -2,6 +2,7 @@
 
 #include "app/design/ZVDesignHelper.h"
 #include "canvas/PageDocument.h"
+#include "canvas/ZVGuideView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/OwnedChild.h"
 #include "content/ZVBackgroundView.h"
@@ -26,6 +27,7 @@ QVariant defaultSetting(const QString& key, const QVariant& firstStart)
 
 ZVCanvasView::ZVCanvasView(QObject* parent) : KVObject(parent)
 {
+    m_guideView = new ZVGuideView(*this);
     initialize();
     startObserving();
 }
@@ -179,6 +181,7 @@ void ZVCanvasView::setCanvasFrames()
             setPageHeight(trim.height());
         }
     }
+    updateGuideViewSettings();
     if (!m_backgroundView)
         return;
     const QSizeF size = m_frame.size();
@@ -239,6 +242,7 @@ void ZVCanvasView::setMasterPage(ZVCanvasView* master)
     m_switchingTemplate = false;
     setCanvasFrames();
     layoutPuttyViews();
+    showGuides();
     ql::NotificationCenter::defaultCenter().post(QStringLiteral("AutoUpdateText"));
 }
 

@@ -18,6 +18,7 @@
 
 class PageDocument;
 class ZVBackgroundView;
+class ZVGuideView;
 class ZVPuttyView;
 namespace ql::fields {
 template <class C>
@@ -25,8 +26,10 @@ class Record;
 }
 namespace ql {
 class CanvasHost;
+class RulerHost;
 class UndoManager;
 struct CanvasEvent;
+struct RulerMarker;
 }
 
 class ZVCanvasView : public ql::KVObject, public ql::Codable {
@@ -170,6 +173,65 @@ public:
     // The window showing this page's document, if any.
     ql::CanvasHost* canvasHost() const;
 
+    // Guides. Ruler guides are stored measured from the trim edge: vertical
+    // lines (markers of the horizontal ruler) by x, horizontal ones by y.
+    QList<ql::RulerMarker> horizontalMarkers() const;
+    void setHorizontalMarkers(const QList<ql::RulerMarker>& markers);
+    QList<ql::RulerMarker> verticalMarkers() const;
+    void setVerticalMarkers(const QList<ql::RulerMarker>& markers);
+    // The column (x) and row (y) guide positions, kept for snapping.
+    void setHiddenMarkers(const QList<double>& columns, const QList<double>& rows);
+    bool showMarginGuides() const { return m_showMarginGuides; }
+    bool showColumnRowGuides() const { return m_showColumnRowGuides; }
+    int colRowStyle() const { return m_colRowStyle; }
+    int colNumber() const { return m_colNumber.toInt(); }
+    double colGutter() const { return m_colGutter.toDouble(); }
+    int rowNumber() const { return m_rowNumber.toInt(); }
+    double rowGutter() const { return m_rowGutter.toDouble(); }
+
+    // The overlay of crop marks, text links and guide lines (ZVCanvasViewGuides.cpp).
+    ZVGuideView* guideView() const { return m_guideView; }
+    // Smart guides: a pass over the active elements sets the overlay's lines
+    // and the elements' stick points; clearing removes the lines only.
+    void showGuides();
+    void clearGuides();
+    void showTextLinks();
+    // What elements tell their page.
+    void puttyViewWasMoved(ZVPuttyView* element);
+    void puttyViewWasResized(ZVPuttyView* element);
+    void puttyViewWasRotated(ZVPuttyView* element);
+    void puttyViewWasTouched(ZVPuttyView* element);
+    void puttyViewWasUnTouched(ZVPuttyView* element);
+    // The rulers' client: a click on a ruler makes a guide there (a page
+    // point); marker changes are stored back into the page.
+    void rulerViewHandleMouseDown(ql::RulerHost& ruler, QPointF pagePoint);
+    bool rulerViewShouldRemoveMarker(ql::RulerHost& ruler, const ql::RulerMarker& marker);
+    void rulerViewDidChangeMarkers(ql::RulerHost& ruler);
+
+    // Element commands (ZVCanvasViewMenus.cpp). What the clipboard holds, as
+    // paste's validation asks it.
+    struct ClipboardContents {
+        bool element = false;
+        bool image = false;
+        bool text = false;
+    };
+    // Whether the command named by its action ("groupActivePuttyViews:") can
+    // act on the selection; any action the page does not know is enabled.
+    bool validateMenuItem(const QString& action, const ClipboardContents& clipboard);
+    // The Move to Layer submenu: one item per layer, top layer first, tagged
+    // by that position; the current layer's item is disabled.
+    struct LayerMenuItem {
+        QString title;
+        int tag = 0;
+        bool enabled = true;
+    };
+    QList<LayerMenuItem> moveToLayerMenuItems() const;
+    // Moves the active elements onto the top of the layer at `tag` (top-first
+    // position), which becomes current with nothing selected. No undo.
+    void movePuttyViewToLayer(int tag);
+    // Opens the image editor on the first active element.
+    void cropImage();
+
     bool pageWidthControlEnabled() const { return m_pageWidthControlEnabled; }
     bool pageHeightControlEnabled() const { return m_pageHeightControlEnabled; }
     bool pageOrientationControlEnabled() const { return m_pageOrientationControlEnabled; }
@@ -183,6 +245,8 @@ private:
     void setTemplateView(ZVCanvasView* page);
     void onObservedChange(const QString& keyPath);
     void reanchorPuttyViews();
+    // The overlay's crop-mark and margin settings from the template view.
+    void updateGuideViewSettings();
     void ownLayers();
     bool isLayerOfAnotherPage(const ZVPuttyViewGroup* layer) const;
 
@@ -233,6 +297,7 @@ private:
     bool m_pageOrientationControlEnabled = true;
     bool m_isObserving = false;
     bool m_switchingTemplate = false;
+    ZVGuideView* m_guideView = nullptr;
 
     // Selection state.
     QPointer<ZVPuttyView> m_focusedPuttyView;

@@ -5,6 +5,7 @@
 
 #include "canvas/PageDocument.h"
 #include "canvas/ZVPuttyView.h"
+#include "platform/runtime/Deferred.h"
 #include "platform/undo/KeyPathUndo.h"
 
 const QStringList& ZVCanvasView::observedKeyPaths()
@@ -88,4 +89,7 @@ void ZVCanvasView::reanchorPuttyViews()
     }
     if (PageDocument* owner = document())
         owner->showCurrentPageMarkers();
+    // The guides show where things now stand, for a moment.
+    showGuides();
+    ql::after(1000, this, [this] { clearGuides(); });
 }

@@ -158,6 +158,14 @@ public:
     void registerResizeUndo();
     void undoResize(const QRectF& frame);
     void redoResize(const QRectF& frame);
+    // Snapping: the targets the page's last guide pass found for this
+    // element, and the snap onto them (within 2 points): a move shifts the
+    // element whole, a handle drag moves single edges. Returns the shift.
+    QPointF stickPoint() const { return m_stickPoint; }
+    void setStickPoint(QPointF point) { m_stickPoint = point; }
+    const QList<QPointF>& stickPoints() const { return m_stickPoints; }
+    void setStickPoints(const QList<QPointF>& points) { m_stickPoints = points; }
+    QPointF snap();
     // Applies an angle (stored with 32-bit precision); ignored in crop mode.
     void setRotation(double degrees);
     // Rotation undo restores the angle and the frame origin it had, exactly.
@@ -208,6 +216,7 @@ private:
     bool m_keepAspectRatio = true;
     QVariant m_viewID;
     QPointF m_stickPoint;
+    QList<QPointF> m_stickPoints;
     QPointer<ZVPuttyViewGroup> m_group;
     QPointer<ZVPuttyViewGroup> m_textGroup;
     QPointer<ZVPuttyViewGroup> m_layoutLayerGroup;

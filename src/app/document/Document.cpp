@@ -132,6 +132,8 @@ void Document::updateChangeCountCleared()
 
 Result<QByteArray> Document::dataOfType(const QString&)
 {
+    // Guides moved on the rulers belong in the file too.
+    saveCurrentPageMarkers();
     // Whatever type is asked for, documents are written in the desktop format.
     return DocumentArchive::write(*this);
 }

@@ -112,7 +112,7 @@ public:
     QWidget* pagesPopover() const { return m_pagesPopover.data(); }
     void setPagesPopover(QWidget* popover) { m_pagesPopover = popover; }
     // Every element of every shown page, in page order.
-    QList<ZVPuttyView*> allPuttyViews() const;
+    QList<ZVPuttyView*> allPuttyViews() const override;
     // Repaints the current page's overlay.
     void updateGuideView();
 
@@ -132,6 +132,26 @@ public:
     // The pages popover's add: `page` goes to the end of the shown list and
     // becomes current, as one undoable step.
     void appendPageUndoably(ZVCanvasView* page);
+
+    // Rulers, ruler guides and units (DocumentRulers.cpp). The rulers show
+    // the current page's guides shifted by its bleed; the page stores them
+    // from the trim edge.
+    void showCurrentPageMarkers() override;
+    // Reads the rulers' markers back into the current page; nothing while
+    // its focused text is being edited.
+    void saveCurrentPageMarkers() override;
+    // The same, only while the rulers measure a page.
+    void saveMarkers();
+    // Shows both rulers again with the current page's guides.
+    void showRulers();
+    // A guide across the middle of the trimmed page, vertical or horizontal.
+    void insertVerticalGuide();
+    void insertHorizontalGuide();
+    // Removes every ruler guide of the current page, without asking or undo.
+    void deleteGuides();
+    void toggleRulers();
+    // 0 inches, 1 centimetres, 2 points; rulers and inspectors follow.
+    void setUnits(int tag);
 
     // Places a new 3D text element in the middle of the current page,
     // selected and focused.

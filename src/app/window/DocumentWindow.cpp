@@ -711,6 +711,22 @@ void DocumentWindow::showCurrentPage()
 
 // CanvasHost -----------------------------------------------------------------
 
+RulerHost* DocumentWindow::horizontalRuler()
+{
+    return m_outlets.scrollView ? m_outlets.scrollView->horizontalRulerView() : nullptr;
+}
+
+RulerHost* DocumentWindow::verticalRuler()
+{
+    return m_outlets.scrollView ? m_outlets.scrollView->verticalRulerView() : nullptr;
+}
+
+void DocumentWindow::setRulersVisible(bool visible)
+{
+    if (m_outlets.scrollView)
+        m_outlets.scrollView->setRulersVisible(visible);
+}
+
 void DocumentWindow::setNeedsDisplay()
 {
     m_outlets.scrollView->viewport()->update();

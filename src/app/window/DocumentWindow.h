@@ -166,6 +166,9 @@ public:
     void setNeedsDisplay() override;
     void makePageFirstResponder(bool page) override;
     double magnification() const override;
+    RulerHost* horizontalRuler() override;
+    RulerHost* verticalRuler() override;
+    void setRulersVisible(bool visible) override;
 
     // Re-points the canvas, rulers, layers panel and background picker at the
     // document's current page, and redraws it.

@@ -26,6 +26,7 @@ WindowMenus::WindowMenus(DocumentWindow& window) : QObject(&window), m_window(wi
     buildEditMenu();
     buildViewMenu();
     buildPageMenu();
+    buildGuideItems();
     addValidations();
     validateMenus();
 }

@@ -48,6 +48,8 @@ private:
     void buildViewMenu();
     // WindowPageMenu.cpp
     void buildPageMenu();
+    // WindowGuideMenus.cpp: rulers, units and guides in View, guide commands in Page.
+    void buildGuideItems();
     void addValidations();
     void rebuildRecentMenu();
     void watch(QMenu* menu);

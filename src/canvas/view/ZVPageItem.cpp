@@ -5,6 +5,7 @@
 #include "canvas/painting/PagePainter.h"
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVElementItem.h"
+#include "canvas/view/ZVGuideItem.h"
 #include "canvas/view/ZVSelectionView.h"
 #include "content/ZVBackgroundView.h"
 
@@ -26,6 +27,9 @@ ZVPageItem::ZVPageItem(ZVCanvasView& page, ZVClipView* clipView) : m_page(&page)
     m_bounds = page.bounds();
     m_selectionView = new ZVSelectionView(page, this);
     m_selectionView->setZValue(kSelectionZ);
+    // The guide overlay lies over everything on the page.
+    auto* guides = new ZVGuideItem(*page.guideView(), this);
+    guides->setZValue(kSelectionZ + 1);
     connect(&page, &ZVCanvasView::stackingChanged, this, &ZVPageItem::syncStack);
     connect(&page, &KVObject::valueChanged, this, &ZVPageItem::onPageChange);
     watchMaster();

@@ -1,10 +1,13 @@
 #include "canvas/view/ZVRulerView.h"
 
 #include "canvas/ZVCanvasView.h"
+#include "canvas/view/CanvasImages.h"
 #include "canvas/view/ZVScrollView.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
+#include <utility>
 
 namespace ql {
 
@@ -157,6 +160,7 @@ void ZVRulerView::paintEvent(QPaintEvent*)
             painter.restore();
         }
     }
+    paintMarkers(painter);
     // Temporary lines echo a moving element's edges.
     painter.setPen(QPen(QColor(0x1d, 0x62, 0xf0), 1.0));
     for (double location : m_rulerlines) {
@@ -166,6 +170,89 @@ void ZVRulerView::paintEvent(QPaintEvent*)
         else
             painter.drawLine(QPointF(0, position), QPointF(width(), position));
     }
+}
+
+double ZVRulerView::pageLocation(double position) const
+{
+    const bool horizontal = m_orientation == Orientation::Horizontal;
+    const QPointF page = m_scrollView.mapToPage(horizontal ? QPointF(position, 0) : QPointF(0, position));
+    return horizontal ? page.x() : page.y();
+}
+
+void ZVRulerView::paintMarkers(QPainter& painter)
+{
+    const bool horizontal = m_orientation == Orientation::Horizontal;
+    for (qsizetype i = 0; i < m_markers.size(); ++i) {
+        if (i == m_dragged && m_draggedOff)
+            continue;
+        const RulerMarker& marker = m_markers.at(i);
+        const QImage image = canvasImage(marker.imageName.isEmpty() ? (horizontal ? kEdgeMarkerTop : kEdgeMarkerLeft)
+                                                                    : marker.imageName);
+        const double position = rulerPosition(marker.location);
+        // The image's origin sits on the marker's location, at the ruler's
+        // page-side edge.
+        const QPointF at = horizontal ? QPointF(position - image.width() / 2.0, height() - image.height())
+                                      : QPointF(width() - image.width(), position - image.height() / 2.0);
+        painter.drawImage(at, image);
+    }
+}
+
+qsizetype ZVRulerView::markerAt(double position) const
+{
+    for (qsizetype i = m_markers.size() - 1; i >= 0; --i) {
+        if (std::abs(rulerPosition(m_markers.at(i).location) - position) <= 4.0)
+            return i;
+    }
+    return -1;
+}
+
+bool ZVRulerView::isOffRuler(QPointF point) const
+{
+    const double across = m_orientation == Orientation::Horizontal ? point.y() : point.x();
+    return across < -kThickness || across > 2 * kThickness;
+}
+
+void ZVRulerView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_clientView)
+        return;
+    const bool horizontal = m_orientation == Orientation::Horizontal;
+    const double position = horizontal ? event->position().x() : event->position().y();
+    m_draggedOff = false;
+    m_dragged = markerAt(position);
+    if (m_dragged >= 0)
+        return;
+    const double location = pageLocation(position);
+    const qsizetype before = m_markers.size();
+    m_clientView->rulerViewHandleMouseDown(*this, horizontal ? QPointF(location, 0) : QPointF(0, location));
+    // The new guide follows the pointer until the release.
+    if (m_markers.size() > before)
+        m_dragged = m_markers.size() - 1;
+}
+
+void ZVRulerView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragged < 0 || m_dragged >= m_markers.size())
+        return;
+    const bool horizontal = m_orientation == Orientation::Horizontal;
+    RulerMarker& marker = m_markers[m_dragged];
+    m_draggedOff = marker.removable && isOffRuler(event->position());
+    if (marker.movable)
+        marker.location = pageLocation(horizontal ? event->position().x() : event->position().y());
+    update();
+}
+
+void ZVRulerView::mouseReleaseEvent(QMouseEvent* event)
+{
+    mouseMoveEvent(event);
+    const qsizetype dragged = std::exchange(m_dragged, -1);
+    const bool off = std::exchange(m_draggedOff, false);
+    if (dragged < 0 || dragged >= m_markers.size() || !m_clientView)
+        return;
+    if (off && m_clientView->rulerViewShouldRemoveMarker(*this, m_markers.at(dragged)))
+        m_markers.removeAt(dragged);
+    update();
+    m_clientView->rulerViewDidChangeMarkers(*this);
 }
 
 } // namespace ql

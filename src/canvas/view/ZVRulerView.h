@@ -5,7 +5,7 @@
 // markers (ruler guides) of its client page.
 #pragma once
 
-#include "platform/graphics/RulerMarker.h"
+#include "canvas/RulerHost.h"
 
 #include <QList>
 #include <QPointer>
@@ -17,7 +17,7 @@ namespace ql {
 
 class ZVScrollView;
 
-class ZVRulerView : public QWidget {
+class ZVRulerView : public QWidget, public RulerHost {
     Q_OBJECT
 public:
     enum class Orientation { Horizontal, Vertical };
@@ -25,25 +25,26 @@ public:
     ZVRulerView(ZVScrollView& scrollView, Orientation orientation, QWidget* parent);
 
     Orientation orientation() const { return m_orientation; }
+    bool isHorizontalRuler() const override { return m_orientation == Orientation::Horizontal; }
     // The ruler's thickness across its length, in pixels.
     static constexpr int kThickness = 20;
 
     // "Inches" (72 points), "Centimeters" (28.35 points) or "Points"; any
     // other name is refused and leaves the unit as it was.
-    QString measurementUnits() const { return m_units; }
-    bool setMeasurementUnits(const QString& name);
+    QString measurementUnits() const override { return m_units; }
+    bool setMeasurementUnits(const QString& name) override;
     static double pointsPerUnit(const QString& name);
 
     double originOffset() const { return m_originOffset; }
-    void setOriginOffset(double offset);
+    void setOriginOffset(double offset) override;
 
     // The page the ruler measures; pointing at it (again) empties the markers.
-    ZVCanvasView* clientView() const;
-    void setClientView(ZVCanvasView* page);
+    ZVCanvasView* clientView() const override;
+    void setClientView(ZVCanvasView* page) override;
 
-    const QList<RulerMarker>& markers() const { return m_markers; }
-    void setMarkers(const QList<RulerMarker>& markers);
-    void addMarker(const RulerMarker& marker);
+    const QList<RulerMarker>& markers() const override { return m_markers; }
+    void setMarkers(const QList<RulerMarker>& markers) override;
+    void addMarker(const RulerMarker& marker) override;
 
     double reservedThicknessForAccessoryView() const { return m_accessoryThickness; }
     void setReservedThicknessForAccessoryView(double thickness) { m_accessoryThickness = thickness; }
@@ -56,11 +57,28 @@ public:
     // Where a page location lies along the ruler, in the ruler's pixels.
     double rulerPosition(double pageLocation) const;
 
+    // A page location along the ruler from a position in the ruler's pixels.
+    double pageLocation(double rulerPosition) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A click makes a guide through the client page; a marker can be dragged
+    // along, or off the ruler to remove it.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void paintMarkers(QPainter& painter);
+    // The marker drawn under a position along the ruler, or -1.
+    qsizetype markerAt(double position) const;
+    // Whether a point in the ruler's pixels lies too far across to keep a
+    // dragged marker.
+    bool isOffRuler(QPointF point) const;
+
     ZVScrollView& m_scrollView;
+    qsizetype m_dragged = -1;
+    bool m_draggedOff = false;
     Orientation m_orientation;
     QString m_units = QStringLiteral("Points");
     double m_originOffset = 0.0;

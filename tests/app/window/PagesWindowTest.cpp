@@ -76,7 +76,8 @@ TEST_F(PagesWindow, PageMenuValidatesByThePageList)
         if (!action->isSeparator())
             titles.append(action->text());
     EXPECT_EQ(titles, (QStringList {"Previous Page", "Next Page", "Pages…", "Insert Page Before", "Insert Page After",
-                                    "Delete Page", "Show Master Pages"}));
+                                    "Delete Page", "Show Master Pages", "Insert Vertical Guide",
+                                    "Insert Horizontal Guide", "Delete Guides"}));
     EXPECT_FALSE(enabled("Page/Delete Page")) << "the only page cannot go";
     EXPECT_FALSE(enabled("Page/Previous Page"));
     EXPECT_FALSE(enabled("Page/Next Page"));

@@ -1,0 +1,1 @@
+quiverleaf_bench(snapping LIBS quiverleaf_core Qt6::Widgets)

@@ -1,0 +1,193 @@
+// The page's guides: its stored ruler guides, the overlay's settings, the
+// smart-guide pass and what elements and rulers tell the page.
+#include "canvas/ZVCanvasView.h"
+
+#include "canvas/CanvasHost.h"
+#include "canvas/PageDocument.h"
+#include "canvas/RulerHost.h"
+#include "canvas/ZVGuideView.h"
+#include "canvas/ZVPuttyView.h"
+#include "canvas/guides/SmartGuides.h"
+#include "canvas/view/CanvasImages.h"
+#include "platform/graphics/RulerMarker.h"
+
+#include <QSet>
+
+namespace {
+
+QList<ql::RulerMarker> markersOf(const QVariantList& list)
+{
+    QList<ql::RulerMarker> markers;
+    markers.reserve(list.size());
+    for (const QVariant& item : list) {
+        if (item.canConvert<ql::RulerMarker>())
+            markers.append(item.value<ql::RulerMarker>());
+    }
+    return markers;
+}
+
+QVariantList listOf(const QList<ql::RulerMarker>& markers)
+{
+    QVariantList list;
+    list.reserve(markers.size());
+    for (const ql::RulerMarker& marker : markers)
+        list.append(QVariant::fromValue(marker));
+    return list;
+}
+
+QVariantList locationMarkers(const QList<double>& locations)
+{
+    QVariantList list;
+    list.reserve(locations.size());
+    for (double location : locations) {
+        ql::RulerMarker marker;
+        marker.location = location;
+        list.append(QVariant::fromValue(marker));
+    }
+    return list;
+}
+
+} // namespace
+
+QList<ql::RulerMarker> ZVCanvasView::horizontalMarkers() const
+{
+    return markersOf(m_horizontalMarkers);
+}
+
+void ZVCanvasView::setHorizontalMarkers(const QList<ql::RulerMarker>& markers)
+{
+    changeValue(QStringLiteral("horizontalMarkers"), m_horizontalMarkers, listOf(markers));
+}
+
+QList<ql::RulerMarker> ZVCanvasView::verticalMarkers() const
+{
+    return markersOf(m_verticalMarkers);
+}
+
+void ZVCanvasView::setVerticalMarkers(const QList<ql::RulerMarker>& markers)
+{
+    changeValue(QStringLiteral("verticalMarkers"), m_verticalMarkers, listOf(markers));
+}
+
+void ZVCanvasView::setHiddenMarkers(const QList<double>& columns, const QList<double>& rows)
+{
+    m_hiddenHorizontalMarkers = locationMarkers(columns);
+    m_hiddenVerticalMarkers = locationMarkers(rows);
+}
+
+void ZVCanvasView::updateGuideViewSettings()
+{
+    if (!m_guideView)
+        return;
+    const ZVCanvasView* geometry = templateView();
+    m_guideView->setShowCropMarks(geometry->m_fullBleed && geometry->m_showBleedCropMarks);
+    m_guideView->setBleedMargins(geometry->m_fullBleed ? geometry->m_bleedMargin : 0.0);
+    m_guideView->setShowMarginGuides(geometry->m_showMarginGuides);
+    m_guideView->setNeedsDisplay();
+}
+
+// Smart guides ----------------------------------------------------------------
+
+void ZVCanvasView::showGuides()
+{
+    const QList<ZVPuttyView*> active = activeViews();
+    const QSet<const ZVPuttyView*> activeSet(active.cbegin(), active.cend());
+    QList<QRectF> targets;
+    targets.reserve(m_puttyViews.size() + 8);
+    // Every other element is a target, on hidden layers too.
+    for (const ZVPuttyView* element : std::as_const(m_puttyViews)) {
+        if (!activeSet.contains(element))
+            targets.append(element->realFrame());
+    }
+    targets.append(ql::pageGuideTargets(*this));
+    QList<ql::GuideSubject> subjects;
+    subjects.reserve(active.size());
+    for (const ZVPuttyView* element : active)
+        subjects.append({element->realFrame(), element->isMoving()});
+    const ql::GuidePass pass = ql::runGuidePass(subjects, targets, ql::guideTolerance());
+    for (qsizetype i = 0; i < active.size(); ++i) {
+        active.at(i)->setStickPoint(QPointF(0, 0));
+        active.at(i)->setStickPoints(pass.stickPoints.at(i));
+    }
+    m_guideView->setVLines(pass.vLines);
+    m_guideView->setHLines(pass.hLines);
+    m_guideView->setNeedsDisplay();
+}
+
+void ZVCanvasView::clearGuides()
+{
+    m_guideView->setVLines({});
+    m_guideView->setHLines({});
+    m_guideView->setNeedsDisplay();
+}
+
+void ZVCanvasView::showTextLinks()
+{
+    m_guideView->setShowTextLinks(true);
+    m_guideView->setNeedsDisplay();
+}
+
+// Element callbacks -----------------------------------------------------------
+
+void ZVCanvasView::puttyViewWasMoved(ZVPuttyView*)
+{
+    showGuides();
+    setClippingRects();
+    showTextLinks();
+}
+
+void ZVCanvasView::puttyViewWasResized(ZVPuttyView*)
+{
+    showGuides();
+    setClippingRects();
+    showTextLinks();
+}
+
+void ZVCanvasView::puttyViewWasRotated(ZVPuttyView*)
+{
+    setClippingRects();
+    showTextLinks();
+}
+
+void ZVCanvasView::puttyViewWasTouched(ZVPuttyView* element)
+{
+    // The inspectors show an element only while it is the one selected.
+    setFocusedPuttyView(selectedViews().size() == 1 ? element : nullptr);
+}
+
+void ZVCanvasView::puttyViewWasUnTouched(ZVPuttyView*)
+{
+    clearGuides();
+}
+
+// Ruler client ----------------------------------------------------------------
+
+void ZVCanvasView::rulerViewHandleMouseDown(ql::RulerHost& ruler, QPointF pagePoint)
+{
+    ql::RulerMarker marker;
+    marker.removable = true;
+    if (ruler.isHorizontalRuler()) {
+        marker.location = pagePoint.x();
+        marker.imageName = ql::kEdgeMarkerTop;
+        marker.imageOrigin = QPointF(0, 0);
+    } else {
+        marker.location = pagePoint.y();
+        marker.imageName = ql::kEdgeMarkerLeft;
+        const QSize size = ql::canvasImage(ql::kEdgeMarkerLeft).size();
+        marker.imageOrigin = QPointF(size.width(), size.height());
+    }
+    ruler.addMarker(marker);
+    rulerViewDidChangeMarkers(ruler);
+}
+
+bool ZVCanvasView::rulerViewShouldRemoveMarker(ql::RulerHost&, const ql::RulerMarker&)
+{
+    return true;
+}
+
+void ZVCanvasView::rulerViewDidChangeMarkers(ql::RulerHost&)
+{
+    if (PageDocument* owner = document())
+        owner->saveCurrentPageMarkers();
+    m_guideView->setNeedsDisplay();
+}

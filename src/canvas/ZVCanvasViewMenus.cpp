@@ -1,0 +1,106 @@
+// The page's element commands: which of them the selection enables, the
+// Move to Layer submenu and its command, and the crop command.
+#include "canvas/ZVCanvasView.h"
+
+#include "app/design/ZVDesignHelper.h"
+#include "canvas/CanvasHost.h"
+#include "canvas/ZVPuttyView.h"
+#include "platform/runtime/NotificationCenter.h"
+
+namespace {
+
+// Commands that need at least one active element.
+const QStringList& selectionCommands()
+{
+    static const QStringList commands = QStringLiteral(
+        "copyPB: moveActivePuttyViewsBackward: moveActivePuttyViewsForward: moveActivePuttyViewsToBack: "
+        "moveActivePuttyViewsToFront: delete: copy: cut: duplicate: alignViewLeft: alignViewCenter: "
+        "alignViewRight: alignViewTop: alignViewMiddle: alignViewBottom: rotate180: rotate90Right: "
+        "rotate90Left: flipHorizontal: flipVertical:")
+                                            .split(QLatin1Char(' '));
+    return commands;
+}
+
+QVariantList uuidsOf(const QList<ZVPuttyView*>& elements)
+{
+    QVariantList uuids;
+    for (const ZVPuttyView* element : elements)
+        uuids.append(element->uuid());
+    return uuids;
+}
+
+} // namespace
+
+bool ZVCanvasView::validateMenuItem(const QString& action, const ClipboardContents& clipboard)
+{
+    const QList<ZVPuttyView*> active = activeViews();
+    const qsizetype count = active.size();
+    if (action == QLatin1String("groupActivePuttyViews:")) {
+        if (count < 2)
+            return false;
+        // Already exactly one group: nothing to group.
+        const QVariantList activeUuids = uuidsOf(active);
+        for (const ZVPuttyView* element : active) {
+            if (const ZVPuttyViewGroup* group = element->group()) {
+                if (ql::ZVDesignHelper::isSameValues(uuidsOf(group->puttyViewsObjects(m_puttyViews)), activeUuids))
+                    return false;
+            }
+        }
+        return true;
+    }
+    if (action == QLatin1String("ungroupActivePuttyViews:")) {
+        return count >= 2
+            && std::any_of(active.cbegin(), active.cend(), [](const ZVPuttyView* e) { return e->group() != nullptr; });
+    }
+    if (action == QLatin1String("lockActivePuttyViews:")) {
+        return count >= 1
+            && std::none_of(active.cbegin(), active.cend(), [](const ZVPuttyView* e) { return e->isLocked(); });
+    }
+    if (action == QLatin1String("unlockActivePuttyViews:"))
+        return std::any_of(active.cbegin(), active.cend(), [](const ZVPuttyView* e) { return e->isLocked(); });
+    if (selectionCommands().contains(action))
+        return count >= 1;
+    if (action == QLatin1String("paste:"))
+        return clipboard.element || clipboard.image || clipboard.text;
+    if (action == QLatin1String("clickMoveToLayerMenu:"))
+        return count >= 1 && m_layoutLayers.size() >= 2;
+    return true;
+}
+
+QList<ZVCanvasView::LayerMenuItem> ZVCanvasView::moveToLayerMenuItems() const
+{
+    QList<LayerMenuItem> items;
+    const ZVPuttyViewGroupList layers = layoutLayersReversed();
+    const ZVPuttyViewGroup* current = currentLayoutLayer();
+    for (qsizetype i = 0; i < layers.size(); ++i)
+        items.append({layers.at(i)->groupName(), int(i), layers.at(i) != current});
+    return items;
+}
+
+void ZVCanvasView::movePuttyViewToLayer(int tag)
+{
+    const ZVPuttyViewGroupList layers = layoutLayersReversed();
+    if (tag < 0 || tag >= layers.size())
+        return;
+    ZVPuttyViewGroup* target = layers.at(tag);
+    for (ZVPuttyView* element : activeViews()) {
+        if (ZVPuttyViewGroup* from = element->layoutLayerGroup())
+            from->removeUuid(element->uuid());
+        target->appendUuid(element->uuid());
+        element->setLayoutLayerGroup(target);
+    }
+    layoutPuttyViews();
+    // The moved elements' new layer becomes current, with nothing selected.
+    setCurrentLayoutLayer(target);
+    clearPuttyViews();
+    ql::NotificationCenter::defaultCenter().post(QStringLiteral("redrawLayerThumbs"));
+}
+
+void ZVCanvasView::cropImage()
+{
+    const QList<ZVPuttyView*> active = activeViews();
+    if (active.isEmpty())
+        return;
+    if (ql::CanvasHost* host = canvasHost())
+        host->editImage(active.first());
+}
