@@ -3,11 +3,29 @@
 // implements it; without a window (tests, tools) nothing happens.
 #pragma once
 
+#include "canvas/CanvasCursor.h"
+
+#include <QList>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+
 class ZVPuttyView;
 
 namespace ql {
 
 class RulerHost;
+
+// A context menu as the page describes it: a title and items that send a
+// command (a selector name) to the window's menus.
+struct CanvasMenu {
+    struct Item {
+        QString title;
+        QString action;
+    };
+    QString title;
+    QList<Item> items;
+};
 
 class CanvasHost {
 public:
@@ -29,6 +47,36 @@ public:
     virtual RulerHost* horizontalRuler() { return nullptr; }
     virtual RulerHost* verticalRuler() { return nullptr; }
     virtual void setRulersVisible(bool visible) { (void)visible; }
+    // Zooms keeping a page point in place, or to fit a page rectangle.
+    virtual void setMagnification(double magnification, QPointF centeredAtPagePoint)
+    {
+        (void)magnification;
+        (void)centeredAtPagePoint;
+    }
+    virtual void magnifyToFitRect(const QRectF& pageRect) { (void)pageRect; }
+    // The part of the page the canvas shows, and scrolling it to a new origin.
+    virtual QRectF visibleRect() const { return {}; }
+    virtual void scrollToPoint(QPointF pageOrigin) { (void)pageOrigin; }
+    // The pointer's cursor over the canvas.
+    virtual void setCanvasCursor(const CanvasCursor& cursor) { (void)cursor; }
+    // Cursor changes on entering handles are suspended during a rotation.
+    virtual void setCursorRectsEnabled(bool enabled) { (void)enabled; }
+    // A temporary line on the horizontal (or vertical) ruler moves from one
+    // page location to another; -1 stands for none.
+    virtual void moveRulerline(bool horizontal, double from, double to)
+    {
+        (void)horizontal;
+        (void)from;
+        (void)to;
+    }
+    // The element takes the keyboard (it receives keys before the page).
+    virtual void makeElementFirstResponder(ZVPuttyView* element) { (void)element; }
+    // Shows a context menu at a page point.
+    virtual void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint)
+    {
+        (void)menu;
+        (void)pagePoint;
+    }
 };
 
 } // namespace ql

@@ -38,4 +38,6 @@ public:
     virtual QList<ZVPuttyView*> allPuttyViews() const { return {}; }
     // The window showing the document's pages, if any.
     virtual ql::CanvasHost* canvasHost() { return nullptr; }
+    // The page the window shows; none where no page is shown yet.
+    virtual ZVCanvasView* shownPage() const { return nullptr; }
 };

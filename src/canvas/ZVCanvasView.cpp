@@ -4,6 +4,7 @@
 #include "canvas/PageDocument.h"
 #include "canvas/ZVGuideView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/gestures/Gesture.h"
 #include "content/OwnedChild.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/Uuid.h"

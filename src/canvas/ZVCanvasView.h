@@ -15,6 +15,7 @@
 #include <QRectF>
 #include <QStringList>
 #include <QVariantList>
+#include <memory>
 
 class PageDocument;
 class ZVBackgroundView;
@@ -26,9 +27,11 @@ class Record;
 }
 namespace ql {
 class CanvasHost;
+class Gesture;
 class RulerHost;
 class UndoManager;
 struct CanvasEvent;
+struct CanvasMenu;
 struct RulerMarker;
 }
 
@@ -166,10 +169,30 @@ public:
     bool optionKeyPressed() const { return m_optionKeyPressed; }
 
     // The page's own pointer handling; an absent event is a press on the
-    // page's empty area in code.
+    // page's empty area in code. By drawing mode: the select mode drags a
+    // band that selects, the hand tool scrolls, the zoom tool zooms at a
+    // click or to a dragged band.
     virtual void mouseDown(const ql::CanvasEvent* event);
     virtual void mouseDragged(const ql::CanvasEvent& event);
     virtual void mouseUp(const ql::CanvasEvent& event);
+    // Activates the current layer's elements whose content meets the band;
+    // never deactivates.
+    void selectPuttyViewsUnderSelectionView();
+    // Keeps the Shift and Option state the page's gestures read.
+    void setModifierFlags(int modifiers);
+    // True while the hand tool drags.
+    bool isMoving() const { return m_isMoving; }
+    void setIsMoving(bool moving);
+    // The element that became active when it was the only one.
+    ZVPuttyView* firstActiveView() const;
+    void setFirstActiveView(ZVPuttyView* element);
+    // The page's context menu.
+    ql::CanvasMenu menuForEvent(const ql::CanvasEvent& event) const;
+    // Keys while no element has the keyboard; true when the key was the page's.
+    bool keyDown(const ql::CanvasEvent& event);
+
+    // How many guide passes ran (benchmarks and tests count them).
+    int guidePassCount() const { return m_guidePassCount; }
     // The window showing this page's document, if any.
     ql::CanvasHost* canvasHost() const;
 
@@ -310,6 +333,10 @@ private:
     bool m_threeOrModeActive = false;
     bool m_shiftKeyPressed = false;
     bool m_optionKeyPressed = false;
+    bool m_isMoving = false;
+    int m_guidePassCount = 0;
+    QPointer<ZVPuttyView> m_firstActiveView;
+    std::unique_ptr<ql::Gesture> m_gesture;
     QPointF m_selectionViewOrigin;
     QRectF m_selectionViewFrame;
     bool m_selectionViewHidden = true;

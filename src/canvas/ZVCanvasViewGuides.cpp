@@ -90,6 +90,7 @@ void ZVCanvasView::updateGuideViewSettings()
 
 void ZVCanvasView::showGuides()
 {
+    ++m_guidePassCount;
     const QList<ZVPuttyView*> active = activeViews();
     const QSet<const ZVPuttyView*> activeSet(active.cbegin(), active.cend());
     QList<QRectF> targets;
@@ -153,6 +154,11 @@ void ZVCanvasView::puttyViewWasTouched(ZVPuttyView* element)
 {
     // The inspectors show an element only while it is the one selected.
     setFocusedPuttyView(selectedViews().size() == 1 ? element : nullptr);
+    // A text box takes the keyboard only when it is edited.
+    if (element && element->contentViewType() != ZVPuttyView::TextContent) {
+        if (ql::CanvasHost* host = canvasHost())
+            host->makeElementFirstResponder(element);
+    }
 }
 
 void ZVCanvasView::puttyViewWasUnTouched(ZVPuttyView*)

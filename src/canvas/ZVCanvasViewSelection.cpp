@@ -1,5 +1,5 @@
 // The page's selection: reading it, highlighting, selecting all, focusing one
-// element, clearing; centring an element; the page's own pointer entry points.
+// element, clearing; centring an element.
 #include "canvas/ZVCanvasView.h"
 
 #include "canvas/CanvasEvent.h"
@@ -167,26 +167,4 @@ ql::CanvasHost* ZVCanvasView::canvasHost() const
 {
     PageDocument* owner = document();
     return owner ? owner->canvasHost() : nullptr;
-}
-
-void ZVCanvasView::mouseDown(const ql::CanvasEvent* event)
-{
-    if (ql::CanvasHost* host = canvasHost())
-        host->setNeedsDisplay();
-    if (event)
-        m_selectionViewOrigin = event->location;
-    ql::NotificationCenter::defaultCenter().post(QStringLiteral("disableBackgroundColorPicker"), this);
-    // The hand tool (mode 1) keeps the selection; every other mode starts a band.
-    if (m_drawingMode.toInt() != 1) {
-        clearPuttyViews();
-        setSelectionViewFrame(QRectF(m_selectionViewOrigin, QSizeF(0, 0)));
-        setSelectionViewHidden(false);
-    }
-}
-
-void ZVCanvasView::mouseDragged(const ql::CanvasEvent&) {}
-
-void ZVCanvasView::mouseUp(const ql::CanvasEvent&)
-{
-    setSelectionViewHidden(true);
 }

@@ -1,6 +1,8 @@
 #include "canvas/ZVPuttyView.h"
 
 #include "canvas/ZVCanvasView.h"
+#include "canvas/ZVHandleView.h"
+#include "canvas/gestures/Gesture.h"
 #include "content/ZV3DTextView.h"
 #include "content/OwnedChild.h"
 #include "content/ZVBackgroundView.h"
@@ -150,6 +152,8 @@ void ZVPuttyView::initialize()
     m_borderOpacity = 1;
     // Just below 1: fully opaque layers would be flattened by the compositor.
     m_layerOpacity = 0.998;
+    for (int position = ZVHandleView::TopLeft; position <= ZVHandleView::BottomRight; ++position)
+        m_handles.push_back(std::make_unique<ZVHandleView>(*this, position));
     layout();
 }
 
@@ -329,7 +333,7 @@ void ZVPuttyView::setFrame(const QRectF& frame)
     const double bleed = page ? page->effectiveBleedMargin() : 0.0;
     setLeftOffset(frame.x() - bleed);
     setTopOffset(frame.y() - bleed);
-    layout();
+    setNeedsLayout();
 }
 
 void ZVPuttyView::setFrameRotation(double degrees)
@@ -376,22 +380,6 @@ bool ZVPuttyView::containsPagePoint(QPointF pagePoint) const
 {
     return bounds().contains(mapFromPage(pagePoint));
 }
-
-void ZVPuttyView::setIsActive(bool active)
-{
-    if (active != m_isActive)
-        changeValue(QStringLiteral("isActive"), m_isActive, active);
-}
-
-void ZVPuttyView::setIsHighlighted(bool highlighted)
-{
-    if (highlighted != m_isHighlighted)
-        changeValue(QStringLiteral("isHighlighted"), m_isHighlighted, highlighted);
-}
-
-void ZVPuttyView::mouseDown(const ql::CanvasEvent&) {}
-void ZVPuttyView::mouseDragged(const ql::CanvasEvent&) {}
-void ZVPuttyView::mouseUp(const ql::CanvasEvent&) {}
 
 QRectF ZVPuttyView::contentFrame() const
 {

@@ -6,6 +6,7 @@
 // steps of their own.
 #pragma once
 
+#include "canvas/CanvasCursor.h"
 #include "canvas/ZVPuttyViewGroup.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Image.h"
@@ -16,9 +17,12 @@
 #include <QRectF>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class DFDrawable;
 class ZVBackgroundView;
+class ZVHandleView;
+class ZVRotationHandleView;
 class ZVCanvasView;
 class ZVContentView;
 class ZVImageView;
@@ -29,6 +33,7 @@ class Record;
 namespace ql {
 class UndoManager;
 struct CanvasEvent;
+class Gesture;
 }
 class QTransform;
 
@@ -83,17 +88,90 @@ public:
     // Whether a page point lies in the turned frame (handle margin included).
     bool containsPagePoint(QPointF pagePoint) const;
 
-    // Selection state (the page's selection operations set these).
+    // Selection state (the page's selection operations set these). Becoming
+    // active takes the keyboard, ends crop mode on the way out, restyles the
+    // handles and re-selects the inspector.
     bool isActive() const { return m_isActive; }
     void setIsActive(bool active);
     bool isHighlighted() const { return m_isHighlighted; }
     void setIsHighlighted(bool highlighted);
+    // Set while one of the element's handles is dragged.
     bool isMoving() const { return m_isMoving; }
+    void setIsMoving(bool moving);
+    bool isRotating() const { return m_isRotating; }
+    void setIsRotating(bool rotating);
 
-    // Pointer entry points, in page coordinates; the gestures build on them.
+    // The eight resize handles, by position; they follow the frame.
+    QList<ZVHandleView*> handles() const;
+    // Handle alpha from the selection state: 0.85 active, 0.2 highlighted, else 0.
+    void setHandleStyle();
+    // Hidden while the content is edited.
+    void hideHandles();
+    void showHandles();
+    // Lays out the handles, then the content, background and reflection
+    // (those only while the element is wider and higher than its margins).
+    void setNeedsLayout();
+    ql::CanvasCursor currentHandleCursor() const { return m_currentHandleCursor; }
+    void setCurrentHandleCursor(const ql::CanvasCursor& cursor) { m_currentHandleCursor = cursor; }
+
+    // What a press at a page point reaches on this element, by the canvas's
+    // rules: only elements of the current layer in the select mode, the
+    // handles of an active element before an inactive element above it, the
+    // content but not the margin, background or reflection.
+    struct Hit {
+        enum class Kind { None, Content, Handle, RotationHandle };
+        Kind kind = Kind::None;
+        ZVHandleView* handle = nullptr;
+        explicit operator bool() const { return kind != Kind::None; }
+    };
+    Hit hitTest(QPointF pagePoint, int modifiers = 0) const;
+    // The handle or rotation handle under a page point, ignoring every rule
+    // but the handles being shown.
+    Hit handleAt(QPointF pagePoint) const;
+    // The page's elements whose frame holds a page point, in element order.
+    QList<ZVPuttyView*> viewsAtPoint(QPointF pagePoint) const;
+
+    // Pointer entry points, in page coordinates: a press selects the element
+    // and starts a move of every active element; the release ends it and a
+    // double click opens the content for editing.
     virtual void mouseDown(const ql::CanvasEvent& event);
     virtual void mouseDragged(const ql::CanvasEvent& event);
     virtual void mouseUp(const ql::CanvasEvent& event);
+    // The press handling of a handle press: the selection rule and the start
+    // of the move, without an event.
+    void mouseDownOnHandle();
+    // The selection rule of a press: Shift toggles, else an inactive element
+    // becomes the only selected one.
+    void applyPressSelection();
+    // One element's part of a move: where the pointer was, the ruler echo
+    // and the page's callbacks.
+    void startMovePuttyViewOrigin(QPointF pagePoint);
+    // Moves the origin by a displacement; `notify` tells the page (a move of
+    // several elements tells it once, after the last).
+    void movePuttyViewOrigin(QPointF displacement, bool notify = true);
+    void endMovePuttyViewOrigin();
+    QPointF lastDragLocation() const { return m_lastDragLocation; }
+    void setLastDragLocation(QPointF location) { m_lastDragLocation = location; }
+    // The double-click road by kind: text (and its chain on this page) and
+    // 3D text enter edit mode, a shape goes to the drawing layer, a bitmap
+    // opens the image editor; then the content inspector shows.
+    void openForEditing();
+    // Hands a shape to the page's drawing layer for point editing.
+    void applyToDrawingView() {}
+
+    // Ruler echo of the element's edges while it moves.
+    void beginEchoingMoveToRulers(const QRectF& rect);
+    void continueEchoingMoveToRulers(const QRectF& rect);
+    void stopEchoingMoveToRulers();
+    QRectF rulerEchoedBounds() const { return m_rulerEchoedBounds; }
+
+    // Whether a context-menu command applies to this element, by its
+    // selector name.
+    bool validateMenuItem(const QString& action) const;
+
+    // Image elements turn their picture over, undoably; others do nothing.
+    void flipHorizontal();
+    void flipVertical();
     double effectiveBorderWidth() const;
 
     // Distance of the frame origin from the trim box; numbers, null until
@@ -148,14 +226,16 @@ public:
 
     // Moves: the one way a move sets the origin; the undo of a move, a
     // resize and a rotation restore what was recorded at the gesture's start.
-    void setNewFrame(QPointF origin);
+    void setNewFrame(QPointF origin, bool notify = true);
     void registerMoveUndo();
+    void registerMoveUndo(QPointF origin);
     // One-point nudge: 0 up, 1 left, 2 right, 3 down.
     void moveFrame(int direction);
     void undoMove(QPointF origin);
     void redoMove(QPointF origin);
     void setNewPuttyViewFrame(const QRectF& frame, bool withUndo = false);
     void registerResizeUndo();
+    void registerResizeUndo(const QRectF& frame);
     void undoResize(const QRectF& frame);
     void redoResize(const QRectF& frame);
     // Snapping: the targets the page's last guide pass found for this
@@ -170,6 +250,7 @@ public:
     void setRotation(double degrees);
     // Rotation undo restores the angle and the frame origin it had, exactly.
     void registerRotateUndo();
+    void registerRotateUndo(double degrees, QPointF origin);
     void undoRotate(double degrees, QPointF origin);
     void redoRotate(double degrees, QPointF origin);
 
@@ -198,6 +279,11 @@ private:
     void onImageModeChanged();
     void setGroupRecord(const QString& key, QPointer<ZVPuttyViewGroup>& field, ZVPuttyViewGroup* group);
     void registerOnUndo(std::function<void()> step);
+    void clearGuidesLater();
+    Hit baseHitTest(QPointF pagePoint) const;
+    void echoRulerLines(const QRectF& from, const QRectF& to);
+    void flip(bool horizontally);
+    void restoreFlip(bool horizontally, const QVariant& image, const QVariant& original, bool redo);
 
     QRectF m_frame;
     double m_rotation = 0.0;
@@ -262,4 +348,9 @@ private:
     QVariant m_cropScale;
     bool m_hideFromPrinting = false;
     bool m_isObserving = false;
+
+    std::vector<std::unique_ptr<ZVHandleView>> m_handles;
+    std::unique_ptr<ql::Gesture> m_gesture;
+    QRectF m_rulerEchoedBounds;
+    ql::CanvasCursor m_currentHandleCursor;
 };

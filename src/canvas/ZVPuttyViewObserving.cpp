@@ -6,6 +6,7 @@
 #include "app/design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 #include "content/ZVImageView.h"
+#include "platform/runtime/Deferred.h"
 #include "platform/undo/KeyPathUndo.h"
 
 const QStringList& ZVPuttyView::observedKeyPaths()
@@ -80,17 +81,34 @@ void ZVPuttyView::registerOnUndo(std::function<void()> step)
 
 // Moves ---------------------------------------------------------------------
 
-void ZVPuttyView::setNewFrame(QPointF origin)
+void ZVPuttyView::setNewFrame(QPointF origin, bool notify)
 {
     setFrame(QRectF(origin, m_frame.size()));
     m_lastFrame = m_frame;
     applyCrop();
+    if (notify) {
+        if (ZVCanvasView* page = canvas())
+            page->puttyViewWasMoved(this);
+    }
 }
 
 void ZVPuttyView::registerMoveUndo()
 {
-    const QPointF origin = m_frame.topLeft();
+    registerMoveUndo(m_frame.topLeft());
+}
+
+void ZVPuttyView::registerMoveUndo(QPointF origin)
+{
     registerOnUndo([this, origin] { undoMove(origin); });
+}
+
+// The guides a nudge, undo or redo showed go a second later.
+void ZVPuttyView::clearGuidesLater()
+{
+    ql::after(1000, this, [this] {
+        if (ZVCanvasView* page = canvas())
+            page->clearGuides();
+    });
 }
 
 void ZVPuttyView::moveFrame(int direction)
@@ -100,6 +118,7 @@ void ZVPuttyView::moveFrame(int direction)
         return;
     registerMoveUndo();
     setNewFrame(m_frame.topLeft() + steps[direction]);
+    clearGuidesLater();
 }
 
 void ZVPuttyView::undoMove(QPointF origin)
@@ -107,12 +126,14 @@ void ZVPuttyView::undoMove(QPointF origin)
     const QPointF current = m_frame.topLeft();
     registerOnUndo([this, current] { redoMove(current); });
     setNewFrame(origin);
+    clearGuidesLater();
 }
 
 void ZVPuttyView::redoMove(QPointF origin)
 {
     registerMoveUndo();
     setNewFrame(origin);
+    clearGuidesLater();
 }
 
 // Resizes -------------------------------------------------------------------
@@ -123,11 +144,25 @@ void ZVPuttyView::setNewPuttyViewFrame(const QRectF& frame, bool withUndo)
         registerResizeUndo();
     setFrame(frame);
     applyCrop();
+    setNeedsLayout();
+    if (ZVCanvasView* page = canvas())
+        page->puttyViewWasResized(this);
+    // The content settles into its new size before its shadow is rebuilt.
+    ql::after(100, this, [this] {
+        if (m_contentView)
+            m_contentView->layout();
+        const bool rounded = m_contentView && m_contentView->layerCornerRadius() > 0;
+        setValueForKey(u"shadowSupported", !rounded);
+    });
 }
 
 void ZVPuttyView::registerResizeUndo()
 {
-    const QRectF frame = m_frame;
+    registerResizeUndo(m_frame);
+}
+
+void ZVPuttyView::registerResizeUndo(const QRectF& frame)
+{
     registerOnUndo([this, frame] { undoResize(frame); });
 }
 
@@ -136,12 +171,14 @@ void ZVPuttyView::undoResize(const QRectF& frame)
     const QRectF current = m_frame;
     registerOnUndo([this, current] { redoResize(current); });
     setNewPuttyViewFrame(frame);
+    clearGuidesLater();
 }
 
 void ZVPuttyView::redoResize(const QRectF& frame)
 {
     registerResizeUndo();
     setNewPuttyViewFrame(frame);
+    clearGuidesLater();
 }
 
 // Rotations -----------------------------------------------------------------
@@ -150,14 +187,20 @@ void ZVPuttyView::setRotation(double degrees)
 {
     if (m_cropMode)
         return;
+    continueEchoingMoveToRulers(realFrame());
     setFrameCenterRotation(double(float(degrees)));
+    if (ZVCanvasView* page = canvas())
+        page->puttyViewWasRotated(this);
 }
 
 void ZVPuttyView::registerRotateUndo()
 {
-    const double rotation = m_rotation;
-    const QPointF origin = m_frame.topLeft();
-    registerOnUndo([this, rotation, origin] { undoRotate(rotation, origin); });
+    registerRotateUndo(m_rotation, m_frame.topLeft());
+}
+
+void ZVPuttyView::registerRotateUndo(double degrees, QPointF origin)
+{
+    registerOnUndo([this, degrees, origin] { undoRotate(degrees, origin); });
 }
 
 // A turn about the centre moves the frame origin; turning back by arithmetic

@@ -27,7 +27,9 @@ class CountingElement : public ZVPuttyView {
 public:
     CountingElement()
     {
-        setContentView(new ZVTextView);
+        auto* content = new ZVTextView;
+        content->setPuttyView(this);
+        setContentView(content);
         setUuid(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper());
     }
     void mouseDown(const CanvasEvent& event) override

@@ -27,13 +27,16 @@ void flipContent(KVObject* imageView, Flip flip)
 
 void ZVDesignHelper::flipImageHorizontally(KVObject* imageView)
 {
-    flipContent(imageView, [](const Image& image) { return imageRotatedHalfTurn(image); });
+    flipContent(imageView, [](Image image) {
+        ql::flipImageHorizontally(image);
+        return image;
+    });
 }
 
 void ZVDesignHelper::flipImageVertically(KVObject* imageView)
 {
     flipContent(imageView, [](Image image) {
-        ql::flipImageHorizontally(image);
+        ql::flipImageVertically(image);
         return image;
     });
 }

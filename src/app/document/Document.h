@@ -160,6 +160,7 @@ public:
     // PageDocument
     QObject* documentObject() override { return this; }
     CanvasHost* canvasHost() override;
+    ZVCanvasView* shownPage() const override { return currentPage(); }
     int indexOfPage(const ZVCanvasView* page) const override;
     int indexOfMasterPage(const ZVCanvasView* page) const override;
     void pageGeometryChanged(ZVCanvasView* page) override;

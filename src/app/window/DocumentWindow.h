@@ -169,6 +169,15 @@ public:
     RulerHost* horizontalRuler() override;
     RulerHost* verticalRuler() override;
     void setRulersVisible(bool visible) override;
+    void setMagnification(double magnification, QPointF centeredAtPagePoint) override;
+    void magnifyToFitRect(const QRectF& pageRect) override;
+    QRectF visibleRect() const override;
+    void scrollToPoint(QPointF pageOrigin) override;
+    void setCanvasCursor(const CanvasCursor& cursor) override;
+    void setCursorRectsEnabled(bool enabled) override;
+    void moveRulerline(bool horizontal, double from, double to) override;
+    void makeElementFirstResponder(ZVPuttyView* element) override;
+    void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint) override;
 
     // Re-points the canvas, rulers, layers panel and background picker at the
     // document's current page, and redraws it.

@@ -1,7 +1,9 @@
 #include "canvas/view/CanvasEventRouter.h"
 
 #include "canvas/ZVCanvasView.h"
+#include "canvas/ZVHandleView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/ZVRotationHandleView.h"
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
@@ -12,11 +14,22 @@ namespace ql {
 
 namespace {
 
-// The text content of an element when the point lies on it.
-ZVTextView* textContentAt(ZVPuttyView& element, QPointF pagePoint)
+struct StackHit {
+    ZVPuttyView* element = nullptr;
+    ZVPuttyView::Hit hit;
+};
+
+StackHit topmostHit(const ZVPageItem& pageItem, QPointF pagePoint, int modifiers)
 {
-    auto* text = qobject_cast<ZVTextView*>(element.contentView());
-    return text && text->frame().contains(element.mapFromPage(pagePoint)) ? text : nullptr;
+    const QList<ZVElementItem*> items = pageItem.elementItems();
+    for (auto it = items.crbegin(); it != items.crend(); ++it) {
+        ZVPuttyView* element = (*it)->element();
+        if ((*it)->isInert() || !element)
+            continue;
+        if (const ZVPuttyView::Hit hit = element->hitTest(pagePoint, modifiers))
+            return {element, hit};
+    }
+    return {};
 }
 
 bool isEdited(const ZVTextView* text)
@@ -41,39 +54,41 @@ ZVCanvasView* CanvasEventRouter::page() const
     return m_pageItem ? m_pageItem->page() : nullptr;
 }
 
-ZVPuttyView* CanvasEventRouter::elementAt(QPointF pagePoint) const
+ZVPuttyView* CanvasEventRouter::elementAt(QPointF pagePoint, int modifiers) const
 {
-    ZVCanvasView* shown = page();
-    if (!shown)
-        return nullptr;
-    const QList<ZVElementItem*> items = m_pageItem->elementItems();
-    for (auto it = items.crbegin(); it != items.crend(); ++it) {
-        ZVPuttyView* element = (*it)->element();
-        if ((*it)->isInert() || !element || element->layoutLayerGroup() != shown->currentLayoutLayer())
-            continue;
-        if (element->containsPagePoint(pagePoint))
-            return element;
-    }
-    return nullptr;
+    return m_pageItem ? topmostHit(*m_pageItem, pagePoint, modifiers).element : nullptr;
 }
 
 void CanvasEventRouter::mouseDown(const CanvasEvent& event)
 {
     m_receiver = Receiver::None;
     m_element = nullptr;
+    m_handle = nullptr;
     m_text = nullptr;
     ZVCanvasView* shown = page();
     if (!shown)
         return;
+    shown->setModifierFlags(event.modifiers);
     if (!shown->bounds().contains(event.location)) {
-        shown->clearPuttyViews();
         m_receiver = Receiver::Ground;
         if (m_clipView)
             m_clipView->mouseDown(event);
         return;
     }
-    if (ZVPuttyView* element = elementAt(event.location)) {
-        if (ZVTextView* text = textContentAt(*element, event.location)) {
+    const StackHit found = topmostHit(*m_pageItem, event.location, event.modifiers);
+    switch (found.hit.kind) {
+    case ZVPuttyView::Hit::Kind::Handle:
+        m_receiver = Receiver::Handle;
+        m_handle = found.hit.handle;
+        found.hit.handle->mouseDown(event);
+        return;
+    case ZVPuttyView::Hit::Kind::RotationHandle:
+        m_receiver = Receiver::RotationHandle;
+        m_handle = found.hit.handle;
+        found.hit.handle->rotationHandle()->mouseDown(event);
+        return;
+    case ZVPuttyView::Hit::Kind::Content:
+        if (auto* text = qobject_cast<ZVTextView*>(found.element->contentView())) {
             m_receiver = Receiver::Text;
             m_text = text;
             m_lastPressedText = text;
@@ -81,35 +96,44 @@ void CanvasEventRouter::mouseDown(const CanvasEvent& event)
             return;
         }
         m_receiver = Receiver::Element;
-        m_element = element;
-        element->mouseDown(event);
+        m_element = found.element;
+        found.element->mouseDown(event);
         return;
+    case ZVPuttyView::Hit::Kind::None:
+        break;
     }
     m_receiver = Receiver::Page;
     shown->mouseDown(&event);
 }
 
-void CanvasEventRouter::deliver(const CanvasEvent& event, void (ZVPuttyView::*toElement)(const CanvasEvent&),
-                                void (ZVTextView::*toText)(const CanvasEvent&),
-                                void (ZVCanvasView::*toPage)(const CanvasEvent&),
-                                void (ZVClipView::*toGround)(const CanvasEvent&))
+void CanvasEventRouter::deliver(const CanvasEvent& event, bool release)
 {
+    if (ZVCanvasView* shown = page())
+        shown->setModifierFlags(event.modifiers);
     switch (m_receiver) {
     case Receiver::Element:
         if (m_element)
-            (m_element->*toElement)(event);
+            release ? m_element->mouseUp(event) : m_element->mouseDragged(event);
         break;
     case Receiver::Text:
         if (m_text)
-            (m_text->*toText)(event);
+            release ? m_text->mouseUp(event) : m_text->mouseDragged(event);
+        break;
+    case Receiver::Handle:
+        if (m_handle)
+            release ? m_handle->mouseUp(event) : m_handle->mouseDragged(event);
+        break;
+    case Receiver::RotationHandle:
+        if (m_handle)
+            release ? m_handle->rotationHandle()->mouseUp(event) : m_handle->rotationHandle()->mouseDragged(event);
         break;
     case Receiver::Page:
         if (ZVCanvasView* shown = page())
-            (shown->*toPage)(event);
+            release ? shown->mouseUp(event) : shown->mouseDragged(event);
         break;
     case Receiver::Ground:
         if (m_clipView)
-            (m_clipView->*toGround)(event);
+            release ? m_clipView->mouseUp(event) : m_clipView->mouseDragged(event);
         break;
     case Receiver::None:
         break;
@@ -118,13 +142,14 @@ void CanvasEventRouter::deliver(const CanvasEvent& event, void (ZVPuttyView::*to
 
 void CanvasEventRouter::mouseDragged(const CanvasEvent& event)
 {
-    deliver(event, &ZVPuttyView::mouseDragged, &ZVTextView::mouseDragged, &ZVCanvasView::mouseDragged, &ZVClipView::mouseDragged);
+    deliver(event, false);
 }
 
 void CanvasEventRouter::mouseUp(const CanvasEvent& event)
 {
-    deliver(event, &ZVPuttyView::mouseUp, &ZVTextView::mouseUp, &ZVCanvasView::mouseUp, &ZVClipView::mouseUp);
+    deliver(event, true);
     m_element = nullptr;
+    m_handle = nullptr;
     m_text = nullptr;
 }
 
@@ -149,8 +174,10 @@ ZVTextView* CanvasEventRouter::editedText() const
 
 bool CanvasEventRouter::keyDown(const CanvasEvent& event)
 {
-    ZVTextView* text = editedText();
-    return text && text->keyDown(event);
+    if (ZVTextView* text = editedText(); text && text->keyDown(event))
+        return true;
+    ZVCanvasView* shown = page();
+    return shown && shown->keyDown(event);
 }
 
 bool CanvasEventRouter::wantsKey(QKeyCombination key, const QString& text) const

@@ -1,10 +1,11 @@
-// Decides who receives a pointer event on the canvas. A press outside the
-// page first deselects everything, then the ground's walk hands it to the
-// elements lying there; a press on the page goes to the topmost element of
-// the current layer under it, else to the page. Drags and the release go to
-// whoever took the press. A press on a text box's content goes to the box,
-// which edits its text while it is edited and hands the press to its element
-// otherwise. Keys go to the text box being edited, if any.
+// Decides who receives a pointer event on the canvas. A press on the page
+// goes to what the topmost element of the stack reaches by its hit rules (a
+// resize or rotation handle, a text box's content, or the element), else to
+// the page; a press outside the page to the ground, which hands it to the
+// handle or element lying there. A text box edits its text while it is
+// edited and hands the press to its element otherwise. Drags and the
+// release go to whoever took the press; the page's Shift and Option state
+// follow every event. Keys go to the text box being edited, else the page.
 #pragma once
 
 #include "canvas/CanvasEvent.h"
@@ -13,7 +14,9 @@
 #include <QPointer>
 
 class ZVCanvasView;
+class ZVHandleView;
 class ZVPuttyView;
+class ZVRotationHandleView;
 class ZVTextView;
 
 namespace ql {
@@ -23,7 +26,7 @@ class ZVPageItem;
 
 class CanvasEventRouter {
 public:
-    enum class Receiver { None, Page, Element, Text, Ground };
+    enum class Receiver { None, Page, Element, Text, Handle, RotationHandle, Ground };
 
     void setPageItem(ZVPageItem* item);
     void setClipView(ZVClipView* clipView);
@@ -32,7 +35,8 @@ public:
     void mouseDragged(const CanvasEvent& event);
     void mouseUp(const CanvasEvent& event);
 
-    // A key for the text box being edited; true when it took the key.
+    // A key for the text box being edited, else for the page (arrows); true
+    // when one of them took the key.
     bool keyDown(const CanvasEvent& event);
     // Whether a key would edit text, so that it goes to the box before any
     // menu shortcut.
@@ -44,19 +48,17 @@ public:
     // Who took the last press.
     Receiver receiver() const { return m_receiver; }
     // The element under a page point that would take a press, if any.
-    ZVPuttyView* elementAt(QPointF pagePoint) const;
+    ZVPuttyView* elementAt(QPointF pagePoint, int modifiers = 0) const;
 
 private:
     ZVCanvasView* page() const;
-    // Hands a drag or release to whoever took the press.
-    void deliver(const CanvasEvent& event, void (ZVPuttyView::*toElement)(const CanvasEvent&),
-                 void (ZVTextView::*toText)(const CanvasEvent&),
-                 void (ZVCanvasView::*toPage)(const CanvasEvent&), void (ZVClipView::*toGround)(const CanvasEvent&));
+    void deliver(const CanvasEvent& event, bool release);
 
     QPointer<ZVPageItem> m_pageItem;
     QPointer<ZVClipView> m_clipView;
     Receiver m_receiver = Receiver::None;
     QPointer<ZVPuttyView> m_element;
+    QPointer<ZVHandleView> m_handle;
     QPointer<ZVTextView> m_text;
     QPointer<ZVTextView> m_lastPressedText;
 };

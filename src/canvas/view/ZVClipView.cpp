@@ -2,6 +2,8 @@
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/ZVCanvasView.h"
+#include "canvas/ZVHandleView.h"
+#include "canvas/ZVRotationHandleView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
 #include "canvas/painting/PagePainter.h"
@@ -75,28 +77,58 @@ ZVPuttyView* ZVClipView::draggingView() const
 void ZVClipView::mouseDown(const CanvasEvent& event)
 {
     m_draggingView = nullptr;
-    for (ZVPuttyView* element : visibleElements()) {
-        // Handles are tried first once elements have them; then the frame.
-        if (element->containsPagePoint(event.location)) {
-            m_draggingView = element;
-            element->mouseDown(event);
+    m_draggingHandle = nullptr;
+    m_draggingRotationHandle = false;
+    if (!m_page)
+        return;
+    const QList<ZVPuttyView*> elements = visibleElements();
+    for (auto it = elements.crbegin(); it != elements.crend(); ++it) {
+        if (!(*it)->isActive())
+            continue;
+        if (const ZVPuttyView::Hit hit = (*it)->handleAt(event.location)) {
+            m_draggingHandle = hit.handle;
+            m_draggingRotationHandle = hit.kind == ZVPuttyView::Hit::Kind::RotationHandle;
+            if (m_draggingRotationHandle)
+                hit.handle->rotationHandle()->mouseDown(event);
+            else
+                hit.handle->mouseDown(event);
+            return;
+        }
+    }
+    m_page->clearPuttyViews();
+    for (auto it = elements.crbegin(); it != elements.crend(); ++it) {
+        if ((*it)->containsPagePoint(event.location)) {
+            m_draggingView = *it;
+            (*it)->mouseDown(event);
+            return;
         }
     }
 }
 
 void ZVClipView::mouseDragged(const CanvasEvent& event)
 {
-    if (m_draggingView)
+    if (m_draggingHandle) {
+        if (m_draggingRotationHandle)
+            m_draggingHandle->rotationHandle()->mouseDragged(event);
+        else
+            m_draggingHandle->mouseDragged(event);
+    } else if (m_draggingView) {
         m_draggingView->mouseDragged(event);
+    }
 }
 
 void ZVClipView::mouseUp(const CanvasEvent& event)
 {
-    for (ZVPuttyView* element : visibleElements()) {
-        if (!element->isMoving() && element->containsPagePoint(event.location))
-            element->mouseUp(event);
+    if (m_draggingHandle) {
+        if (m_draggingRotationHandle)
+            m_draggingHandle->rotationHandle()->mouseUp(event);
+        else
+            m_draggingHandle->mouseUp(event);
+    } else if (m_draggingView) {
+        m_draggingView->mouseUp(event);
     }
     m_draggingView = nullptr;
+    m_draggingHandle = nullptr;
 }
 
 void ZVClipView::updateOutline(const QRectF& sceneRect)

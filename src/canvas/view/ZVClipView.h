@@ -1,8 +1,8 @@
 // The ground around the page: it keeps the page centred while the page is
 // smaller than the visible area, draws the page's soft shadow and the
 // outlines of selected elements where they reach beyond the page, and takes
-// the presses that land outside the page: the elements (and later their
-// handles) lying there receive them. It lies under the page in the scene.
+// the presses that land outside the page: the handle or element lying there
+// receives them. It lies under the page in the scene.
 #pragma once
 
 #include <QGraphicsItem>
@@ -10,6 +10,7 @@
 #include <QPointer>
 
 class ZVCanvasView;
+class ZVHandleView;
 class ZVPuttyView;
 
 namespace ql {
@@ -31,8 +32,9 @@ public:
     // page on whole points.
     static QRectF constrainBoundsRect(const QRectF& proposed, const QRectF& documentFrame);
 
-    // Presses outside the page: every element of a visible layer whose frame
-    // holds the point receives the press (the walk does not stop at the first).
+    // Presses outside the page: a handle of a selected element lying there
+    // takes the press; otherwise the selection is cleared and the topmost
+    // element of a visible layer whose frame holds the point takes it.
     void mouseDown(const CanvasEvent& event);
     void mouseDragged(const CanvasEvent& event);
     void mouseUp(const CanvasEvent& event);
@@ -50,6 +52,8 @@ private:
 
     QPointer<ZVCanvasView> m_page;
     QPointer<ZVPuttyView> m_draggingView;
+    QPointer<ZVHandleView> m_draggingHandle;
+    bool m_draggingRotationHandle = false;
 };
 
 } // namespace ql

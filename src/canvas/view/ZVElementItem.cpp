@@ -4,12 +4,14 @@
 #include "canvas/gestures/CropPanGesture.h"
 #include "canvas/painting/ElementPainter.h"
 #include "canvas/view/TextEditingOverlay.h"
+#include "canvas/painting/SelectionPainter.h"
 #include "canvas/view/ZVClipView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVContentView.h"
 
 #include <QCursor>
 #include <QPainter>
+#include <cmath>
 
 namespace ql {
 
@@ -118,6 +120,11 @@ void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QW
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     ElementPainter::paintLocal(*painter, *m_element);
     TextEditingOverlay::paint(*painter, *m_element);
+    if (!m_inert) {
+        // The zoom, whatever the element's turn: the knobs keep their screen size.
+        const QTransform& world = painter->worldTransform();
+        SelectionPainter::paint(*painter, *m_element, std::hypot(world.m11(), world.m12()));
+    }
 }
 
 } // namespace ql

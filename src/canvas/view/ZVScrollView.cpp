@@ -222,7 +222,8 @@ void ZVScrollView::mousePressEvent(QMouseEvent* event)
                         && m_sinceDoubleClick.elapsed() <= QApplication::doubleClickInterval()
                         && (event->position() - m_doubleClickPosition).manhattanLength() <= QApplication::startDragDistance();
     m_sinceDoubleClick.invalidate();
-    m_router.mouseDown(canvasEvent(*event, triple ? 3 : 1));
+    m_pressClickCount = triple ? 3 : 1;
+    m_router.mouseDown(canvasEvent(*event, m_pressClickCount));
     event->accept();
 }
 
@@ -231,6 +232,7 @@ void ZVScrollView::mouseDoubleClickEvent(QMouseEvent* event)
     m_pressed = true;
     m_sinceDoubleClick.start();
     m_doubleClickPosition = event->position();
+    m_pressClickCount = 2;
     m_router.mouseDown(canvasEvent(*event, 2));
     event->accept();
 }
@@ -247,7 +249,7 @@ void ZVScrollView::mouseReleaseEvent(QMouseEvent* event)
     if (!m_pressed)
         return;
     m_pressed = false;
-    m_router.mouseUp(canvasEvent(*event, 1));
+    m_router.mouseUp(canvasEvent(*event, m_pressClickCount));
     event->accept();
 }
 

@@ -101,6 +101,8 @@ private:
     // A press soon after a double click, near it, is a triple click.
     QElapsedTimer m_sinceDoubleClick;
     QPointF m_doubleClickPosition;
+    // The release of a double click reports its count, as the press did.
+    int m_pressClickCount = 1;
 };
 
 } // namespace ql

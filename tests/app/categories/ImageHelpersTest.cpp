@@ -113,7 +113,7 @@ TEST(ImageFitting, ResizeStretchesFitsFillsAndHonoursTheSizingMode)
     EXPECT_TRUE(resizedToSize(Image(), QSizeF(10, 10), ScaleStretch).isNull());
 }
 
-TEST(ImageEdits, FlipsMirrorAndTheHelpersFlipsTurnOrMirror)
+TEST(ImageEdits, FlipsMirrorLeftRightAndTopBottom)
 {
     QImage bitmap(10, 20, QImage::Format_ARGB32);
     bitmap.fill(Qt::white);
@@ -132,7 +132,7 @@ TEST(ImageEdits, FlipsMirrorAndTheHelpersFlipsTurnOrMirror)
     ImageContent content;
     content.m_image = original;
     ZVDesignHelper::flipImageHorizontally(&content);
-    EXPECT_EQ(pixel(content.m_image, 9, 19), qRgb(255, 0, 0));
+    EXPECT_EQ(pixel(content.m_image, 9, 0), qRgb(255, 0, 0)) << "left to right";
     EXPECT_EQ(content.m_originalImage, content.m_image);
     EXPECT_EQ(content.m_image.size(), QSizeF(10, 20));
     ZVDesignHelper::flipImageHorizontally(&content);
@@ -140,7 +140,9 @@ TEST(ImageEdits, FlipsMirrorAndTheHelpersFlipsTurnOrMirror)
 
     content.m_image = original;
     ZVDesignHelper::flipImageVertically(&content);
-    EXPECT_EQ(pixel(content.m_image, 9, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(pixel(content.m_image, 0, 19), qRgb(255, 0, 0)) << "top to bottom";
+    ZVDesignHelper::flipImageVertically(&content);
+    EXPECT_EQ(bitmapOf(content.m_image), bitmapOf(original));
     ZVDesignHelper::flipImageVertically(nullptr);
 }
 

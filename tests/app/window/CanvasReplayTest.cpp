@@ -1,4 +1,4 @@
-#include "../document/DocumentTestSupport.h"
+#include "ReplayTestSupport.h"
 
 #include "app/document/Document.h"
 #include "canvas/ZVCanvasView.h"
@@ -14,12 +14,9 @@ using namespace ql;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString errors;
-};
+using ql::testing::ToolRun;
 
-class CanvasReplay : public ql::testing::DocumentFixture {
+class CanvasReplay : public ql::testing::ReplayFixture {
 protected:
     // A saved document of two content pages linked to a master, with
     // elements of each kind, one of them turned.
@@ -43,31 +40,6 @@ protected:
         const QString path = this->path(QStringLiteral("sample.qvleaf"));
         EXPECT_TRUE(controller.saveDocumentToFile(document, path));
         return path;
-    }
-
-    ToolRun replay(const QString& document, const QString& script, const QString& out, const QStringList& extra = {})
-    {
-        QFile file(path(QStringLiteral("script.txt")));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(script.toUtf8());
-        file.close();
-        QProcess tool;
-        tool.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/canvas-replay"),
-                   QStringList {document, file.fileName(), out} + extra);
-        EXPECT_TRUE(tool.waitForFinished(60000));
-        // Its own message is the last line; the platform may say things before it.
-        const QStringList lines = QString::fromUtf8(tool.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        return {tool.exitCode(), lines.value(lines.size() - 1)};
-    }
-
-    QString summary(const QString& documentPath)
-    {
-        QProcess python;
-        python.start(QStringLiteral("python3"),
-                     {QStringLiteral(QUIVERLEAF_SOURCE_DIR "/tests/app/window/replay_summary.py"), documentPath});
-        EXPECT_TRUE(python.waitForFinished(30000));
-        EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-        return QString::fromUtf8(python.readAllStandardOutput());
     }
 };
 

@@ -1,0 +1,84 @@
+// What the canvas asks of the window while the user works on the page:
+// zooming and scrolling, cursors, ruler echo lines, keyboard focus and
+// context menus.
+#include "app/window/DocumentWindow.h"
+
+#include "app/window/WindowMenus.h"
+#include "canvas/view/CanvasCursors.h"
+#include "canvas/view/ZVRulerView.h"
+#include "canvas/view/ZVScrollView.h"
+
+#include <QMenu>
+#include <QScrollBar>
+
+namespace ql {
+
+void DocumentWindow::setMagnification(double magnification, QPointF centeredAtPagePoint)
+{
+    m_outlets.scrollView->setMagnification(magnification, centeredAtPagePoint);
+}
+
+void DocumentWindow::magnifyToFitRect(const QRectF& pageRect)
+{
+    m_outlets.scrollView->magnifyToFitRect(pageRect);
+}
+
+QRectF DocumentWindow::visibleRect() const
+{
+    return m_outlets.scrollView->visiblePageRect();
+}
+
+void DocumentWindow::scrollToPoint(QPointF pageOrigin)
+{
+    ZVScrollView* view = m_outlets.scrollView;
+    const QPointF shift = view->mapFromPage(pageOrigin) - view->mapFromPage(view->visiblePageRect().topLeft());
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->value() + qRound(shift.x()));
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() + qRound(shift.y()));
+}
+
+void DocumentWindow::setCanvasCursor(const CanvasCursor& cursor)
+{
+    m_outlets.scrollView->viewport()->setCursor(cursorFor(cursor));
+}
+
+void DocumentWindow::setCursorRectsEnabled(bool enabled)
+{
+    // The rotation cursor stays while the rotation runs; afterwards the
+    // canvas shows the ordinary pointer again.
+    if (enabled)
+        m_outlets.scrollView->viewport()->unsetCursor();
+}
+
+void DocumentWindow::moveRulerline(bool horizontal, double from, double to)
+{
+    ZVScrollView* view = m_outlets.scrollView;
+    ZVRulerView* ruler = horizontal ? view->horizontalRulerView() : view->verticalRulerView();
+    if (ruler)
+        ruler->moveRulerline(from, to);
+}
+
+void DocumentWindow::makeElementFirstResponder(ZVPuttyView*)
+{
+    // Elements take their keys through the canvas.
+    m_outlets.scrollView->setFocus(Qt::OtherFocusReason);
+}
+
+void DocumentWindow::popUpContextMenu(const CanvasMenu& description, QPointF pagePoint)
+{
+    // Shown without blocking: the menu goes away with its window or once closed.
+    auto* menu = new QMenu(description.title, this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const CanvasMenu::Item& entry : description.items) {
+        QAction* command = m_menus->item(entry.action);
+        QAction* shown = menu->addAction(entry.title);
+        if (command)
+            m_menus->validateMenuItem(command);
+        shown->setEnabled(command && command->isEnabled());
+        if (command)
+            connect(shown, &QAction::triggered, command, &QAction::trigger);
+    }
+    ZVScrollView* view = m_outlets.scrollView;
+    menu->popup(view->viewport()->mapToGlobal(view->mapFromPage(pagePoint).toPoint()));
+}
+
+} // namespace ql

@@ -1,0 +1,420 @@
+// The element under the pointer: what a press reaches, its selection state
+// and handles, the press, drag and release that move it, the double-click
+// road into its content, the ruler echo while it moves, its menu validation
+// and the flips of image elements.
+#include "canvas/ZVPuttyView.h"
+
+#include "app/design/ZVDesignHelper.h"
+#include "canvas/CanvasEvent.h"
+#include "canvas/CanvasHost.h"
+#include "canvas/PageDocument.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVHandleView.h"
+#include "canvas/ZVRotationHandleView.h"
+#include "canvas/gestures/MoveGesture.h"
+#include "content/ZV3DTextView.h"
+#include "content/ZVImageView.h"
+#include "content/ZVTextView.h"
+#include "platform/runtime/Deferred.h"
+#include "platform/runtime/NotificationCenter.h"
+#include "platform/undo/UndoManager.h"
+
+#include <array>
+
+namespace {
+
+constexpr int kHandMode = 1;
+constexpr int kZoomMode = 2;
+// Past this many characters text cannot become 3D text, a shape or path text.
+constexpr int kMax3DTextLength = 100;
+constexpr int kMaxShapeTextLength = 50;
+constexpr int kMaxPathTextLength = 100;
+
+ql::CanvasHost* hostOf(const ZVPuttyView& element)
+{
+    const ZVCanvasView* page = element.canvas();
+    return page ? page->canvasHost() : nullptr;
+}
+
+} // namespace
+
+// Selection state ---------------------------------------------------------------
+
+void ZVPuttyView::setIsActive(bool active)
+{
+    if (active == m_isActive)
+        return;
+    changeValue(QStringLiteral("isActive"), m_isActive, active);
+    ql::CanvasHost* host = hostOf(*this);
+    if (active && host)
+        host->makeElementFirstResponder(this);
+    if (!active && m_cropMode)
+        setCropMode(false);
+    setHandleStyle();
+    if (host)
+        host->updateInspectorView();
+    if (ZVCanvasView* page = canvas()) {
+        if (active && page->activeViews().size() == 1)
+            page->setFirstActiveView(this);
+    }
+}
+
+void ZVPuttyView::setIsHighlighted(bool highlighted)
+{
+    if (highlighted == m_isHighlighted)
+        return;
+    changeValue(QStringLiteral("isHighlighted"), m_isHighlighted, highlighted);
+    setHandleStyle();
+}
+
+void ZVPuttyView::setIsMoving(bool moving)
+{
+    if (moving != m_isMoving)
+        changeValue(QStringLiteral("isMoving"), m_isMoving, moving);
+}
+
+void ZVPuttyView::setIsRotating(bool rotating)
+{
+    if (rotating != m_isRotating)
+        changeValue(QStringLiteral("isRotating"), m_isRotating, rotating);
+}
+
+QList<ZVHandleView*> ZVPuttyView::handles() const
+{
+    QList<ZVHandleView*> list;
+    for (const auto& handle : m_handles)
+        list.append(handle.get());
+    return list;
+}
+
+void ZVPuttyView::setHandleStyle()
+{
+    const double alpha = m_isActive ? 0.85 : m_isHighlighted ? 0.2 : 0.0;
+    for (const auto& handle : m_handles)
+        handle->setAlphaValue(alpha);
+}
+
+void ZVPuttyView::hideHandles()
+{
+    for (const auto& handle : m_handles)
+        handle->setHidden(true);
+    willChangeValueForKey(QStringLiteral("handles"));
+    didChangeValueForKey(QStringLiteral("handles"));
+}
+
+void ZVPuttyView::showHandles()
+{
+    for (const auto& handle : m_handles)
+        handle->setHidden(false);
+    willChangeValueForKey(QStringLiteral("handles"));
+    didChangeValueForKey(QStringLiteral("handles"));
+}
+
+void ZVPuttyView::setNeedsLayout()
+{
+    for (const auto& handle : m_handles)
+        handle->setNeedsLayout();
+    // A frame no wider or higher than its margins leaves the parts as they were.
+    if (m_frame.width() > 2 * kMargin && m_frame.height() > 2 * kMargin)
+        layout();
+}
+
+// Hit testing -------------------------------------------------------------------
+
+ZVPuttyView::Hit ZVPuttyView::handleAt(QPointF pagePoint) const
+{
+    const QPointF local = mapFromPage(pagePoint);
+    if (!bounds().contains(local))
+        return {};
+    // Later handles lie above earlier ones; a rotation handle above its handle.
+    for (auto it = m_handles.crbegin(); it != m_handles.crend(); ++it) {
+        ZVHandleView* handle = it->get();
+        if (handle->isHidden() || !handle->frame().contains(local))
+            continue;
+        const QPointF inHandle = local - handle->frame().topLeft();
+        if (handle->rotationHandle()->frame().contains(inHandle))
+            return {Hit::Kind::RotationHandle, handle};
+        return {Hit::Kind::Handle, handle};
+    }
+    return {};
+}
+
+ZVPuttyView::Hit ZVPuttyView::baseHitTest(QPointF pagePoint) const
+{
+    const QPointF local = mapFromPage(pagePoint);
+    if (!bounds().contains(local))
+        return {};
+    if (const Hit handle = handleAt(pagePoint))
+        return handle;
+    if (m_contentView && m_contentView->frame().contains(local))
+        return {Hit::Kind::Content, nullptr};
+    // The margin, the background and the reflection take no clicks.
+    return {};
+}
+
+ZVPuttyView::Hit ZVPuttyView::hitTest(QPointF pagePoint, int modifiers) const
+{
+    const ZVCanvasView* page = canvas();
+    if (!page || m_layoutLayerGroup != page->currentLayoutLayer())
+        return {};
+    const int mode = page->drawingMode().toInt();
+    if (mode == kHandMode || mode == kZoomMode)
+        return {};
+    if (PageDocument* document = page->document()) {
+        const ZVCanvasView* shown = document->shownPage();
+        if (shown && shown != page)
+            return {};
+    }
+    // A Command press on a selected element goes to the page.
+    if ((modifiers & ql::CanvasEvent::Command) && m_isActive)
+        return {};
+    const Hit hit = baseHitTest(pagePoint);
+    if (!hit)
+        return {};
+    // The handles of a selected element win over an element above it.
+    if (!m_isActive && !m_group) {
+        for (const ZVPuttyView* other : page->selectedViews()) {
+            if (other != this && other->handleAt(pagePoint))
+                return {};
+        }
+    }
+    return hit;
+}
+
+QList<ZVPuttyView*> ZVPuttyView::viewsAtPoint(QPointF pagePoint) const
+{
+    QList<ZVPuttyView*> found;
+    if (const ZVCanvasView* page = canvas()) {
+        for (ZVPuttyView* element : page->puttyViews()) {
+            if (element->containsPagePoint(pagePoint))
+                found.append(element);
+        }
+    }
+    return found;
+}
+
+// Pointer -----------------------------------------------------------------------
+
+void ZVPuttyView::applyPressSelection()
+{
+    ZVCanvasView* page = canvas();
+    if (page && page->shiftKeyPressed()) {
+        setIsActive(!m_isActive);
+    } else if (!m_isActive) {
+        if (page)
+            page->highlightPuttyViews();
+        setIsActive(true);
+    }
+}
+
+void ZVPuttyView::mouseDown(const ql::CanvasEvent& event)
+{
+    ql::NotificationCenter::defaultCenter().post(QStringLiteral("disableBackgroundColorPicker"), this);
+    if (ZVCanvasView* page = canvas())
+        page->setModifierFlags(event.modifiers);
+    applyPressSelection();
+    m_gesture.reset();
+    // A Control (right) press opens the element's context menu and moves nothing.
+    if (event.button == ql::CanvasEvent::Button::Right || event.has(ql::CanvasEvent::Control))
+        return;
+    m_gesture = std::make_unique<ql::MoveGesture>(*this);
+    m_gesture->press(event);
+}
+
+void ZVPuttyView::mouseDownOnHandle()
+{
+    applyPressSelection();
+    if (ZVCanvasView* page = canvas()) {
+        for (ZVPuttyView* element : page->activeViews())
+            element->startMovePuttyViewOrigin(QPointF(0, 0));
+    }
+}
+
+void ZVPuttyView::mouseDragged(const ql::CanvasEvent& event)
+{
+    if (ZVCanvasView* page = canvas())
+        page->setModifierFlags(event.modifiers);
+    if (m_gesture)
+        m_gesture->drag(event);
+}
+
+void ZVPuttyView::mouseUp(const ql::CanvasEvent& event)
+{
+    if (ZVCanvasView* page = canvas())
+        page->setModifierFlags(event.modifiers);
+    if (std::unique_ptr<ql::Gesture> gesture = std::move(m_gesture))
+        gesture->release(event);
+}
+
+void ZVPuttyView::startMovePuttyViewOrigin(QPointF pagePoint)
+{
+    m_lastDragLocation = pagePoint;
+    beginEchoingMoveToRulers(realFrame());
+    if (ZVCanvasView* page = canvas())
+        page->puttyViewWasTouched(this);
+}
+
+void ZVPuttyView::movePuttyViewOrigin(QPointF displacement, bool notify)
+{
+    setNewFrame(m_frame.topLeft() + displacement, notify);
+    continueEchoingMoveToRulers(realFrame());
+    if (!notify)
+        return;
+    if (ZVCanvasView* page = canvas(); page && page->activeViews().size() == 1)
+        snap();
+}
+
+void ZVPuttyView::endMovePuttyViewOrigin()
+{
+    if (ZVCanvasView* page = canvas())
+        page->puttyViewWasUnTouched(this);
+    stopEchoingMoveToRulers();
+}
+
+void ZVPuttyView::openForEditing()
+{
+    ZVCanvasView* page = canvas();
+    switch (m_contentViewType) {
+    case TextContent:
+        // The box and the rest of its chain on this page.
+        if (auto* text = qobject_cast<ZVTextView*>(m_contentView))
+            text->beginEditingChain();
+        break;
+    case VectorContent:
+        applyToDrawingView();
+        break;
+    case ImageContent:
+        if (auto* image = qobject_cast<ZVImageView*>(m_contentView); image && !image->isVector() && page)
+            page->cropImage();
+        break;
+    case Text3DContent:
+        if (auto* text3D = qobject_cast<ZV3DTextView*>(m_contentView)) {
+            text3D->setAllowsCameraControl(true);
+            text3D->setEditMode(true);
+        }
+        break;
+    default:
+        break;
+    }
+    if (ql::CanvasHost* host = hostOf(*this))
+        host->changeInspectorView(2);
+}
+
+// Ruler echo --------------------------------------------------------------------
+
+void ZVPuttyView::echoRulerLines(const QRectF& from, const QRectF& to)
+{
+    ql::CanvasHost* host = hostOf(*this);
+    if (!host)
+        return;
+    const auto edges = [](const QRectF& rect, bool horizontal) -> std::array<double, 3> {
+        if (rect.isNull())
+            return {-1, -1, -1};
+        return horizontal ? std::array<double, 3> {rect.left(), rect.center().x(), rect.right()}
+                          : std::array<double, 3> {rect.top(), rect.center().y(), rect.bottom()};
+    };
+    for (const bool horizontal : {true, false}) {
+        const auto old = edges(from, horizontal);
+        const auto now = edges(to, horizontal);
+        for (int i = 0; i < 3; ++i)
+            host->moveRulerline(horizontal, old[i], now[i]);
+    }
+}
+
+void ZVPuttyView::beginEchoingMoveToRulers(const QRectF& rect)
+{
+    if (m_isMoving)
+        return;
+    echoRulerLines(QRectF(), rect);
+    m_rulerEchoedBounds = rect;
+}
+
+void ZVPuttyView::continueEchoingMoveToRulers(const QRectF& rect)
+{
+    if (m_rulerEchoedBounds.isNull())
+        return;
+    echoRulerLines(m_rulerEchoedBounds, rect);
+    m_rulerEchoedBounds = rect;
+}
+
+void ZVPuttyView::stopEchoingMoveToRulers()
+{
+    if (m_rulerEchoedBounds.isNull())
+        return;
+    echoRulerLines(m_rulerEchoedBounds, QRectF());
+    m_rulerEchoedBounds = QRectF();
+}
+
+// Menus -------------------------------------------------------------------------
+
+bool ZVPuttyView::validateMenuItem(const QString& action) const
+{
+    const auto* text = qobject_cast<const ZVTextView*>(m_contentView);
+    const qsizetype length = m_contentViewType == TextContent && text ? text->string().size() : 0;
+    const bool isText = m_contentViewType == TextContent;
+    if (action == QLatin1String("convertTextTo3DText:")) {
+        const ZVCanvasView* page = canvas();
+        return !isText || (length <= kMax3DTextLength && page && page->valueForKey(u"is3DTextEligible").toBool());
+    }
+    if (action == QLatin1String("convertTextToShape:"))
+        return !isText || length <= kMaxShapeTextLength;
+    if (action == QLatin1String("convertTextToTextOnPath:"))
+        return !isText || length <= kMaxPathTextLength;
+    if (action == QLatin1String("editItem:")) {
+        const auto* image = qobject_cast<const ZVImageView*>(m_contentView);
+        return m_contentViewType != ImageContent || !image || !image->isVector();
+    }
+    return true;
+}
+
+// Flips ---------------------------------------------------------------------------
+
+void ZVPuttyView::flipHorizontal()
+{
+    flip(true);
+}
+
+void ZVPuttyView::flipVertical()
+{
+    flip(false);
+}
+
+void ZVPuttyView::flip(bool horizontally)
+{
+    auto* image = qobject_cast<ZVImageView*>(m_contentView);
+    if (m_contentViewType != ImageContent || !image)
+        return;
+    const QVariant before = QVariant::fromValue(image->image());
+    const QVariant original = QVariant::fromValue(image->originalImage());
+    registerOnUndo([this, horizontally, before, original] { restoreFlip(horizontally, before, original, false); });
+    {
+        // The flip's own key changes are this step's, not steps of their own.
+        ql::UndoManager* manager = undoManager();
+        ql::UndoRegistrationBlocker quiet(manager);
+        if (horizontally)
+            ql::ZVDesignHelper::flipImageHorizontally(image);
+        else
+            ql::ZVDesignHelper::flipImageVertically(image);
+    }
+    setReflection();
+}
+
+// Undo puts back both the picture shown and the original adjustments start
+// from; redo puts back the flipped pair.
+void ZVPuttyView::restoreFlip(bool horizontally, const QVariant& image, const QVariant& original, bool redo)
+{
+    auto* content = qobject_cast<ZVImageView*>(m_contentView);
+    if (!content)
+        return;
+    const QVariant currentImage = QVariant::fromValue(content->image());
+    const QVariant currentOriginal = QVariant::fromValue(content->originalImage());
+    registerOnUndo([this, horizontally, currentImage, currentOriginal, redo] {
+        restoreFlip(horizontally, currentImage, currentOriginal, !redo);
+    });
+    {
+        ql::UndoRegistrationBlocker quiet(undoManager());
+        content->setValueForKey(u"image", image);
+        content->setValueForKey(u"originalImage", original);
+    }
+    setReflection();
+}

@@ -1,0 +1,43 @@
+// Dragging a resize handle: the pointer's displacement, measured in the
+// element's turned axes, gives a candidate frame from the frame at the press;
+// the element takes it while it stays larger than 90 × 90 points, then snaps,
+// and the other active elements follow by the same offset and scale. The
+// release records one undo step for every element that changed.
+#pragma once
+
+#include "canvas/gestures/GeometrySnapshot.h"
+#include "canvas/gestures/Gesture.h"
+
+#include <QPointF>
+#include <QPointer>
+#include <QRectF>
+
+class ZVHandleView;
+class ZVPuttyView;
+
+namespace ql {
+
+class ResizeGesture : public Gesture {
+public:
+    // The smallest frame is larger than this on both axes.
+    static constexpr double kMinimumFrame = 90.0;
+
+    explicit ResizeGesture(ZVHandleView& handle);
+
+    void press(const CanvasEvent& event) override;
+    void drag(const CanvasEvent& event) override;
+    void release(const CanvasEvent& event) override;
+
+    bool hasStarted() const { return m_started; }
+
+private:
+    QPointer<ZVHandleView> m_handle;
+    QPointer<ZVPuttyView> m_element;
+    QPointF m_startPoint;
+    QRectF m_startFrame;
+    QRectF m_startContentFrame;
+    bool m_started = false;
+    GeometrySnapshot m_before;
+};
+
+} // namespace ql

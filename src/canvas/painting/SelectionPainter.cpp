@@ -1,0 +1,84 @@
+#include "canvas/painting/SelectionPainter.h"
+
+#include "canvas/ZVHandleView.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVTextView.h"
+#include "content/text/FlowLayout.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace ql {
+
+namespace {
+
+constexpr double kKnobDiameter = 10.0;
+
+void paintKnob(QPainter& painter, const QRectF& handle, double scale, double alpha)
+{
+    painter.save();
+    painter.setOpacity(alpha);
+    painter.translate(handle.center());
+    painter.scale(scale, scale);
+    const QRectF circle(-kKnobDiameter / 2, -kKnobDiameter / 2, kKnobDiameter, kKnobDiameter);
+    // A soft shadow down and to the right.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 90));
+    painter.drawEllipse(circle.translated(0.5, 0.5).adjusted(-0.5, -0.5, 0.5, 0.5));
+    QLinearGradient fill(circle.topLeft(), circle.bottomLeft());
+    fill.setColorAt(0, QColor::fromRgbF(0.4f, 0.8f, 1.0f, 1.0f));
+    fill.setColorAt(1, QColor::fromRgbF(0.0f, 0.0f, 1.0f, 1.0f));
+    painter.setBrush(fill);
+    painter.drawEllipse(circle);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::white, 1.0));
+    painter.drawEllipse(circle.adjusted(1, 1, -1, -1));
+    painter.restore();
+}
+
+void strokeOutline(QPainter& painter, const QRectF& rect, const QColor& colour, double opacity, double scale)
+{
+    painter.save();
+    painter.setOpacity(opacity);
+    painter.setBrush(Qt::NoBrush);
+    // One screen pixel wide, inside the content's edge.
+    const double width = 1.0 * scale;
+    painter.setPen(QPen(colour, width));
+    painter.drawRect(rect.adjusted(width / 2, width / 2, -width / 2, -width / 2));
+    painter.restore();
+}
+
+} // namespace
+
+bool SelectionPainter::textOverflows(const ZVPuttyView& element)
+{
+    const auto* text = qobject_cast<const ZVTextView*>(element.contentView());
+    text::FlowLayout* layout = text ? text->layoutManager() : nullptr;
+    if (!layout)
+        return false;
+    const int index = text->textContainerIndex();
+    return index >= 0 && index == layout->textContainerCount() - 1 && layout->hasOverflow();
+}
+
+QColor SelectionPainter::textOutlineColor(const ZVPuttyView& element)
+{
+    return textOverflows(element) ? QColor(Qt::red) : QColor(Qt::blue);
+}
+
+void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, double magnification)
+{
+    const double scale = magnification > 0 ? 1.0 / magnification : 1.0;
+    const QRectF content = element.contentFrame().translated(-element.frame().topLeft());
+    if (element.isHighlighted()) {
+        if (element.contentViewType() == ZVPuttyView::TextContent)
+            strokeOutline(painter, content, textOutlineColor(element), 0.5, scale);
+        strokeOutline(painter, content, QColor(Qt::lightGray), 0.3, scale);
+    }
+    for (const ZVHandleView* handle : element.handles()) {
+        if (!handle->isHidden() && handle->alphaValue() > 0)
+            paintKnob(painter, handle->frame(), scale, handle->alphaValue());
+    }
+}
+
+} // namespace ql

@@ -1,0 +1,47 @@
+// Runs canvas-replay on a document with a script, and reads what a saved
+// document keeps (pages, UUIDs, master links, element frames and angles)
+// through plistlib, for the tests that drive the window with it.
+#pragma once
+
+#include "../document/DocumentTestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+
+namespace ql::testing {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString errors;
+};
+
+class ReplayFixture : public DocumentFixture {
+protected:
+    ToolRun replay(const QString& document, const QString& script, const QString& out, const QStringList& extra = {})
+    {
+        QFile file(path(QStringLiteral("script.txt")));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(script.toUtf8());
+        file.close();
+        QProcess tool;
+        tool.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/canvas-replay"),
+                   QStringList {document, file.fileName(), out} + extra);
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        // Its own message is the last line; the platform may say things before it.
+        const QStringList lines = QString::fromUtf8(tool.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return {tool.exitCode(), lines.value(lines.size() - 1)};
+    }
+
+    QString summary(const QString& documentPath)
+    {
+        QProcess python;
+        python.start(QStringLiteral("python3"),
+                     {QStringLiteral(QUIVERLEAF_SOURCE_DIR "/tests/app/window/replay_summary.py"), documentPath});
+        EXPECT_TRUE(python.waitForFinished(30000));
+        EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+        return QString::fromUtf8(python.readAllStandardOutput());
+    }
+};
+
+} // namespace ql::testing

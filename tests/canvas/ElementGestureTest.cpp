@@ -1,0 +1,235 @@
+#include "GestureTestSupport.h"
+
+#include "canvas/ZVHandleView.h"
+#include "canvas/ZVRotationHandleView.h"
+#include "content/ZVContentView.h"
+#include "platform/runtime/Deferred.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Geometry {
+    QRectF frame;
+    double rotation;
+    bool operator==(const Geometry&) const = default;
+};
+
+QList<Geometry> geometry(const QList<ZVPuttyView*>& elements)
+{
+    QList<Geometry> result;
+    for (const ZVPuttyView* element : elements)
+        result.append({element->frame(), element->frameCenterRotation()});
+    return result;
+}
+
+} // namespace
+
+TEST(ElementGesture, AClickSelectsAndRecordsNothing)
+{
+    GesturePage sample;
+    ZVPuttyView* a = sample.add(QRectF(100, 100, 200, 180));
+    ZVPuttyView* b = sample.add(QRectF(300, 150, 200, 180));
+    sample.click(QPointF(200, 190));
+    EXPECT_TRUE(a->isActive());
+    EXPECT_FALSE(b->isActive());
+    EXPECT_EQ(sample.page->focusedPuttyView(), a);
+    EXPECT_FALSE(sample.document.undo.canUndo()) << "a click without a drag leaves no undo step";
+
+    sample.click(QPointF(400, 260), ql::CanvasEvent::Shift);
+    EXPECT_TRUE(a->isActive());
+    EXPECT_TRUE(b->isActive());
+    sample.click(QPointF(200, 190), ql::CanvasEvent::Shift);
+    EXPECT_FALSE(a->isActive()) << "Shift toggles";
+    EXPECT_TRUE(b->isActive());
+    sample.click(QPointF(200, 190));
+    EXPECT_TRUE(a->isActive());
+    EXPECT_FALSE(b->isActive()) << "a plain click on an inactive element selects it alone";
+    EXPECT_EQ(sample.document.host.horizontalLines, QList<double>()) << "the ruler echo ends with the move";
+}
+
+TEST(ElementGesture, DraggingMovesEveryActiveElementAsOneUndoStep)
+{
+    GesturePage sample;
+    ZVPuttyView* a = sample.add(QRectF(100, 100, 200, 180));
+    ZVPuttyView* b = sample.add(QRectF(300, 150, 200, 180));
+    ZVPuttyView* c = sample.add(QRectF(100, 400, 200, 180));
+    const QList<Geometry> before = geometry({a, b, c});
+    a->setIsActive(true);
+    b->setIsActive(true);
+    const int passes = sample.page->guidePassCount();
+    sample.drag({QPointF(200, 190), QPointF(220, 200), QPointF(241, 217)});
+    EXPECT_EQ(a->frame(), QRectF(141, 127, 200, 180));
+    EXPECT_EQ(b->frame(), QRectF(341, 177, 200, 180));
+    EXPECT_EQ(c->frame(), before[2].frame);
+    EXPECT_EQ(sample.page->guidePassCount() - passes, 2) << "one guide pass per drag step, not per element";
+
+    EXPECT_EQ(sample.document.undo.undoCount(), 1);
+    sample.document.undo.undo();
+    EXPECT_EQ(geometry({a, b, c}), before);
+    sample.document.undo.redo();
+    EXPECT_EQ(a->frame(), QRectF(141, 127, 200, 180));
+    EXPECT_EQ(b->frame(), QRectF(341, 177, 200, 180));
+
+    // A group member drags its whole group.
+    auto* group = new ZVPuttyViewGroup(QStringLiteral("Group"), sample.page);
+    for (ZVPuttyView* member : {a, c}) {
+        member->setGroup(group);
+        group->appendUuid(member->uuid());
+    }
+    sample.click(QPointF(500, 600));
+    sample.drag({QPointF(200, 480), QPointF(210, 490)});
+    EXPECT_EQ(c->frame(), QRectF(110, 410, 200, 180));
+    EXPECT_EQ(a->frame(), QRectF(151, 137, 200, 180));
+}
+
+TEST(ElementGesture, ArrowKeysNudgeAndUndoOneKeyAtATime)
+{
+    GesturePage sample;
+    ZVPuttyView* a = sample.add(QRectF(100, 100, 200, 180));
+    ZVPuttyView* b = sample.add(QRectF(300, 150, 200, 180));
+    a->setIsActive(true);
+    b->setIsActive(true);
+    sample.key(Qt::Key_Right);
+    sample.key(Qt::Key_Up);
+    EXPECT_EQ(a->frame().topLeft(), QPointF(101, 99));
+    EXPECT_EQ(b->frame().topLeft(), QPointF(301, 149));
+    sample.click(QPointF(400, 260));
+    sample.document.undo.undo();
+    EXPECT_EQ(a->frame().topLeft(), QPointF(101, 100)) << "the click recorded nothing; the last nudge goes";
+    EXPECT_EQ(b->frame().topLeft(), QPointF(301, 150));
+
+    sample.page->clearPuttyViews();
+    sample.document.host.visible = QRectF(10, 10, 400, 300);
+    sample.key(Qt::Key_Down);
+    EXPECT_EQ(sample.document.host.visible.topLeft(), QPointF(10, 11)) << "nothing selected: the view scrolls";
+    ql::DeferredCalls::instance().flush();
+}
+
+TEST(ElementGesture, LockedElementsShowTheyCannotMove)
+{
+    GesturePage sample;
+    ZVPuttyView* a = sample.add(QRectF(100, 100, 200, 180));
+    a->setValueForKey(u"isLocked", true);
+    sample.drag({QPointF(200, 190), QPointF(230, 200)});
+    EXPECT_EQ(a->frame(), QRectF(100, 100, 200, 180));
+    EXPECT_EQ(sample.document.host.cursor, ql::CanvasCursor::standard(ql::CanvasCursor::Shape::Forbidden));
+    EXPECT_FALSE(sample.document.undo.canUndo());
+}
+
+TEST(ElementGesture, CandidateFramesOfEveryHandle)
+{
+    const QRectF f(100, 100, 200, 180);
+    const QRectF c = f.adjusted(40, 40, -40, -40); // 120 × 100, k = 5/6
+    const double dx = 12, dy = 6;
+    const double k = 100.0 / 120.0;
+    const QRectF expected[] = {
+        QRectF(c.x() + dx, c.y() + dx * k, c.width() - dx, c.height() - dx * k).adjusted(-40, -40, 40, 40),
+        QRectF(100, 100 - dy, 200, 180 + dy),
+        QRectF(c.x(), c.y() - dx * k, c.width() + dx, c.height() + dx * k).adjusted(-40, -40, 40, 40),
+        QRectF(100, 100, 200 + dx, 180),
+        QRectF(100 + dx, 100, 200 - dx, 180),
+        QRectF(c.x() + dx, c.y(), c.width() - dx, c.height() - dx * k).adjusted(-40, -40, 40, 40),
+        QRectF(100, 100, 200, 180 - dy),
+        QRectF(c.x(), c.y(), c.width() + dx, c.height() + dx * k).adjusted(-40, -40, 40, 40),
+    };
+    for (int position = 0; position < 8; ++position)
+        EXPECT_EQ(ZVHandleView::candidateFrame(position, f, c, dx, dy), expected[position]) << "position " << position;
+
+    // Page displacement into the element's axes; upward positive.
+    EXPECT_EQ(ZVHandleView::pointerMeasure(QPointF(12, -6), 0), QPointF(12, 6));
+    const QPointF turned = ZVHandleView::pointerMeasure(QPointF(10, 0), 90);
+    EXPECT_NEAR(turned.x(), 0.0, 1e-12) << "at 90 degrees a sideways move drives no corner";
+    EXPECT_NEAR(turned.y(), 10.0, 1e-12);
+}
+
+TEST(ElementGesture, ResizingByHandles)
+{
+    GesturePage sample;
+    ZVPuttyView* a = sample.add(QRectF(100, 100, 200, 180));
+    ZVPuttyView* b = sample.add(QRectF(300, 400, 200, 180));
+    ZVPuttyView* c = sample.add(QRectF(50, 600, 100, 100));
+    const QList<Geometry> before = geometry({a, b, c});
+    a->setIsActive(true);
+    b->setIsActive(true);
+    // Bottom-right of a's content (120 × 100): 30 to the right, whatever the height.
+    sample.drag({QPointF(260, 240), QPointF(275, 250), QPointF(290, 300)});
+    EXPECT_EQ(a->contentFrame(), QRectF(140, 140, 150, 125));
+    // b follows by a's offset (none) and scale (230/200, 205/180).
+    EXPECT_EQ(b->frame().topLeft(), QPointF(300, 400));
+    EXPECT_DOUBLE_EQ(b->frame().width(), 200 * 230.0 / 200.0);
+    EXPECT_DOUBLE_EQ(b->frame().height(), 180 * 205.0 / 180.0);
+    EXPECT_EQ(sample.document.undo.undoCount(), 1);
+    sample.document.undo.undo();
+    EXPECT_EQ(geometry({a, b, c}), before) << "every resized element comes back";
+    sample.document.undo.redo();
+    EXPECT_EQ(a->contentFrame(), QRectF(140, 140, 150, 125));
+    sample.document.undo.undo();
+
+    // Too small: the element and its followers stay.
+    sample.drag({QPointF(260, 240), QPointF(150, 240)});
+    EXPECT_EQ(geometry({a, b}), before.mid(0, 2));
+    EXPECT_EQ(sample.document.undo.undoCount(), 0) << "nothing changed, nothing recorded";
+
+    // The right-centre handle changes the width only.
+    b->setIsActive(false);
+    sample.drag({QPointF(260, 190), QPointF(300, 260)});
+    EXPECT_EQ(a->frame(), QRectF(100, 100, 240, 180));
+    ql::DeferredCalls::instance().flush();
+}
+
+TEST(ElementGesture, RotationTurnsEveryActiveElementToOneAngle)
+{
+    EXPECT_DOUBLE_EQ(ZVRotationHandleView::roundToFortyFive(40), 45);
+    EXPECT_DOUBLE_EQ(ZVRotationHandleView::roundToFortyFive(22.5), 45);
+    EXPECT_DOUBLE_EQ(ZVRotationHandleView::roundToFortyFive(-22.5), -45);
+    EXPECT_DOUBLE_EQ(ZVRotationHandleView::roundToFortyFive(67), 45);
+    EXPECT_DOUBLE_EQ(ZVRotationHandleView::pointPairToBearingDegrees(QPointF(0, 10), QPointF(0, 0)), 90);
+
+    GesturePage sample;
+    ZVPuttyView* d = sample.add(QRectF(300, 400, 200, 200));
+    ZVPuttyView* e = sample.add(QRectF(50, 50, 200, 200));
+    d->setRotation(10);
+    e->setRotation(70);
+    const QList<Geometry> before = geometry({d, e});
+    d->setIsActive(true);
+    e->setIsActive(true);
+    // The bottom-right rotation handle lies on the diagonal from the centre
+    // (400, 500): bearing 45 at the press, 75 after the drag: 10 + 30.
+    const QPointF handle = d->mapToPage(QPointF(172.5, 172.5));
+    const QPointF centre(400, 500);
+    const double radius = std::hypot(handle.x() - centre.x(), handle.y() - centre.y());
+    const double startBearing = ZVRotationHandleView::pointPairToBearingDegrees(handle, centre);
+    const double end = qDegreesToRadians(startBearing + 30);
+    const QPointF target = centre + QPointF(std::cos(end), std::sin(end)) * radius;
+    sample.drag({handle, target});
+    EXPECT_NEAR(d->frameCenterRotation(), 40, 1e-4);
+    EXPECT_EQ(e->frameCenterRotation(), d->frameCenterRotation()) << "one absolute angle";
+    EXPECT_EQ(sample.document.undo.undoCount(), 1);
+    sample.document.undo.undo();
+    EXPECT_EQ(geometry({d, e}), before) << "both turn back, bit for bit";
+
+    sample.drag({handle, target}, ql::CanvasEvent::Shift);
+    EXPECT_EQ(d->frameCenterRotation(), 45);
+    EXPECT_EQ(e->frameCenterRotation(), 45);
+
+    d->setRotation(33.333333333);
+    EXPECT_EQ(d->frameCenterRotation(), 33.33333206176758);
+    d->setValueForKey(u"cropMode", true);
+    d->setRotation(80);
+    EXPECT_EQ(d->frameCenterRotation(), 33.33333206176758) << "crop mode blocks rotation";
+    ql::DeferredCalls::instance().flush();
+}
+
+TEST(ElementGesture, DoubleClickOpensTheContentInspector)
+{
+    GesturePage sample;
+    ZVPuttyView* a = sample.add(QRectF(100, 100, 200, 180));
+    auto& events = sample.routed();
+    events.mouseDown(GesturePage::at(QPointF(200, 190)));
+    events.mouseUp(GesturePage::at(QPointF(200, 190)));
+    events.mouseDown(GesturePage::at(QPointF(200, 190), 0, 2));
+    events.mouseUp(GesturePage::at(QPointF(200, 190), 0, 2));
+    EXPECT_TRUE(a->contentView()->editMode());
+    EXPECT_EQ(sample.document.host.inspectorTab, 2);
+}

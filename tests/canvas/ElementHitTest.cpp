@@ -1,0 +1,167 @@
+#include "GestureTestSupport.h"
+
+#include "canvas/ZVHandleView.h"
+#include "canvas/ZVRotationHandleView.h"
+#include "content/ZVBackgroundView.h"
+#include "content/ZVImageView.h"
+#include "content/ZVTextView.h"
+
+#include <gtest/gtest.h>
+
+using Kind = ZVPuttyView::Hit::Kind;
+
+TEST(ElementHit, RulesOfWhatAPressReaches)
+{
+    GesturePage sample;
+    ZVPuttyView* element = sample.add(QRectF(100, 100, 200, 180));
+    EXPECT_EQ(element->hitTest(QPointF(200, 190)).kind, Kind::Content);
+    EXPECT_EQ(element->hitTest(QPointF(110, 190)).kind, Kind::None) << "the margin";
+    EXPECT_EQ(element->hitTest(QPointF(400, 190)).kind, Kind::None) << "outside";
+    // An inactive element's handles still take the press (which selects it).
+    EXPECT_EQ(element->hitTest(QPointF(260, 240)).kind, Kind::Handle);
+    EXPECT_EQ(element->hitTest(QPointF(260, 240)).handle->handlePosition(), ZVHandleView::BottomRight);
+    EXPECT_EQ(element->hitTest(QPointF(272.5, 252.5)).kind, Kind::RotationHandle);
+
+    for (int mode : {1, 2}) {
+        sample.page->setDrawingMode(mode);
+        EXPECT_EQ(element->hitTest(QPointF(200, 190)).kind, Kind::None) << "hand and zoom tools: mode " << mode;
+    }
+    sample.page->setDrawingMode(0);
+
+    ZVPuttyViewGroup* upper = sample.page->addLayoutLayer(QStringLiteral("Upper"));
+    ZVPuttyViewGroup* lower = sample.page->currentLayoutLayer();
+    sample.page->setCurrentLayoutLayer(upper);
+    EXPECT_EQ(element->hitTest(QPointF(200, 190)).kind, Kind::None) << "another layer";
+    sample.page->setCurrentLayoutLayer(lower);
+
+    element->setIsActive(true);
+    EXPECT_EQ(element->hitTest(QPointF(200, 190), ql::CanvasEvent::Command).kind, Kind::None)
+        << "Command on an active element goes to the page";
+    EXPECT_EQ(element->hitTest(QPointF(200, 190), ql::CanvasEvent::Shift).kind, Kind::Content);
+
+    // An inactive element over the active one's handle gives way to it.
+    ZVPuttyView* above = sample.add(QRectF(200, 180, 200, 180));
+    EXPECT_EQ(above->hitTest(QPointF(261, 241)).kind, Kind::None);
+    EXPECT_EQ(sample.routed().elementAt(QPointF(261, 241)), element);
+    EXPECT_EQ(above->hitTest(QPointF(320, 270)).kind, Kind::Content);
+    element->setIsActive(false);
+    EXPECT_EQ(above->hitTest(QPointF(261, 241)).kind, Kind::Content);
+
+    // Hidden handles (content being edited) take nothing.
+    element->hideHandles();
+    EXPECT_EQ(element->hitTest(QPointF(272.5, 252.5)).kind, Kind::None);
+    element->showHandles();
+    EXPECT_EQ(element->viewsAtPoint(QPointF(250, 250)), (QList<ZVPuttyView*> {element, above}));
+}
+
+TEST(ElementHit, TurnedElementsAreHitInTheirOwnAxes)
+{
+    GesturePage sample;
+    ZVPuttyView* element = sample.add(QRectF(100, 100, 300, 200));
+    element->setFrameCenterRotation(90);
+    // Turned about its centre (250, 200): local (70, 100) lies at (250, 120).
+    EXPECT_EQ(element->hitTest(QPointF(250, 120)).kind, Kind::Content);
+    EXPECT_EQ(element->hitTest(QPointF(140, 200)).kind, Kind::None) << "beyond its turned height";
+    EXPECT_EQ(element->hitTest(QPointF(120, 200)).kind, Kind::None);
+}
+
+TEST(ElementLayout, PartsFollowTheFrameOnlyWhenLargerThanTheMargins)
+{
+    GesturePage sample;
+    ZVPuttyView* element = sample.add(QRectF(0, 0, 200, 100));
+    element->setValueForKey(u"reflectionEnabled", true);
+    element->setValueForKey(u"reflectionHeight", 40);
+    element->setNeedsLayout();
+    EXPECT_EQ(element->contentView()->frame(), QRectF(40, 40, 120, 20));
+    EXPECT_EQ(element->backgroundView()->frame(), QRectF(40, 40, 120, 20));
+    EXPECT_EQ(element->reflectionView()->frame(), QRectF(40, 60, 120, 40));
+    EXPECT_EQ(element->handles()[ZVHandleView::BottomRight]->frame(), QRectF(140, 40, 40, 40));
+    EXPECT_EQ(element->handles()[ZVHandleView::TopCentre]->frame(), QRectF(80, 20, 40, 40));
+
+    element->setFrame(QRectF(0, 0, 80, 300));
+    EXPECT_EQ(element->contentView()->frame(), QRectF(40, 40, 120, 20)) << "80 wide: left as it was";
+    EXPECT_EQ(element->handles()[ZVHandleView::BottomRight]->frame(), QRectF(20, 240, 40, 40))
+        << "handles follow any frame";
+}
+
+TEST(ElementState, HandleAlphaFollowsTheSelectionState)
+{
+    GesturePage sample;
+    ZVPuttyView* element = sample.add(QRectF(0, 0, 200, 200));
+    const auto alpha = [&] { return element->handles().first()->alphaValue(); };
+    EXPECT_EQ(alpha(), 0.0);
+    element->setIsHighlighted(true);
+    EXPECT_EQ(alpha(), 0.2);
+    element->setIsActive(true);
+    EXPECT_EQ(alpha(), 0.85);
+    EXPECT_EQ(sample.page->firstActiveView(), element);
+    element->setValueForKey(u"cropMode", true);
+    element->setIsActive(false);
+    EXPECT_FALSE(element->cropMode()) << "leaving the selection ends crop mode";
+    EXPECT_EQ(alpha(), 0.2);
+}
+
+TEST(ElementMenu, ConversionsAndEditFollowTheContent)
+{
+    GesturePage sample;
+    ZVPuttyView* text = sample.add(QRectF(0, 0, 300, 300));
+    static_cast<ZVTextView*>(text->contentView())->setString(QString(51, QLatin1Char('x')));
+    EXPECT_FALSE(text->validateMenuItem(QStringLiteral("convertTextToShape:")));
+    EXPECT_TRUE(text->validateMenuItem(QStringLiteral("convertTextTo3DText:")));
+    EXPECT_TRUE(text->validateMenuItem(QStringLiteral("convertTextToTextOnPath:")));
+    sample.page->setValueForKey(u"is3DTextEligible", false);
+    EXPECT_FALSE(text->validateMenuItem(QStringLiteral("convertTextTo3DText:")));
+
+    ZVPuttyView* image = sample.add(QRectF(0, 0, 300, 300), ZVPuttyView::initWithImage(ql::Image(QImage(4, 4, QImage::Format_ARGB32))));
+    EXPECT_TRUE(image->validateMenuItem(QStringLiteral("editItem:")));
+    static_cast<ZVImageView*>(image->contentView())->setIsVector(true);
+    EXPECT_FALSE(image->validateMenuItem(QStringLiteral("editItem:")));
+    EXPECT_TRUE(image->validateMenuItem(QStringLiteral("convertTextToShape:")));
+}
+
+TEST(ElementFlip, FlipsUndoToThePictureAndTheOriginal)
+{
+    GesturePage sample;
+    QImage bitmap(4, 2, QImage::Format_ARGB32);
+    bitmap.fill(Qt::white);
+    bitmap.setPixel(0, 0, qRgb(255, 0, 0));
+    ZVPuttyView* element = sample.add(QRectF(0, 0, 200, 200), ZVPuttyView::initWithImage(ql::Image(bitmap)));
+    auto* image = static_cast<ZVImageView*>(element->contentView());
+    // The picture itself rather than a fill drawn from it, to read its pixels.
+    image->setScaleToFill(false);
+    image->setImage(ql::Image(bitmap));
+    // Which corner is red: 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right.
+    const auto redAt = [](const ql::Image& picture) {
+        const QImage pixels = picture.bitmap().convertToFormat(QImage::Format_ARGB32);
+        const auto red = [&](int x, int y) { return qRed(pixels.pixel(x, y)) > 200 && qGreen(pixels.pixel(x, y)) < 60; };
+        const int w = pixels.width() - 1, h = pixels.height() - 1;
+        return red(0, 0) ? 0 : red(w, 0) ? 1 : red(0, h) ? 2 : red(w, h) ? 3 : -1;
+    };
+    endTurn();
+    const int steps = sample.document.undo.undoCount();
+    element->flipHorizontal();
+    endTurn();
+    EXPECT_EQ(redAt(image->image()), 1) << "left to right";
+    EXPECT_EQ(redAt(image->originalImage()), 1);
+    EXPECT_EQ(sample.document.undo.undoCount(), steps + 1) << "one step";
+    sample.document.undo.undo();
+    EXPECT_EQ(redAt(image->image()), 0);
+    EXPECT_EQ(redAt(image->originalImage()), 0) << "the original comes back too";
+    sample.document.undo.redo();
+    EXPECT_EQ(redAt(image->image()), 1);
+    EXPECT_EQ(redAt(image->originalImage()), 1);
+    element->flipHorizontal();
+    EXPECT_EQ(redAt(image->image()), 0) << "twice is the picture again";
+
+    element->flipVertical();
+    EXPECT_EQ(redAt(image->image()), 2) << "top to bottom";
+    element->flipVertical();
+    EXPECT_EQ(redAt(image->image()), 0);
+
+    ZVPuttyView* text = sample.add(QRectF(0, 0, 200, 200));
+    endTurn();
+    const int before = sample.document.undo.undoCount();
+    text->flipHorizontal();
+    endTurn();
+    EXPECT_EQ(sample.document.undo.undoCount(), before) << "text does not flip";
+}
