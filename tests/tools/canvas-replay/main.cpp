@@ -35,6 +35,9 @@ int failWith(const QString& message)
     return 1;
 }
 
+// How long the window takes to settle after a zoom, in milliseconds.
+constexpr int kZoomSettles = 150;
+
 // Lets the window finish what the last command started.
 void idle()
 {
@@ -138,6 +141,9 @@ QString Player::run(const Command& command)
     }
     case Kind::Zoom:
         m_document.setValueForKey(u"scrollMag", QStringLiteral("%1%").arg(command.number));
+        // A new zoom is followed, a tenth of a second later, by a press on
+        // the page's empty area; the next command comes after it.
+        QTest::qWait(kZoomSettles);
         break;
     case Kind::Undo:
         if (m_document.undoManager()->canUndo())
@@ -214,7 +220,7 @@ int main(int argc, char* argv[])
     idle();
     document.setValueForKey(u"scrollMag", QStringLiteral("100%"));
     window->scrollView()->setFocus();
-    QTest::qWait(20);
+    QTest::qWait(kZoomSettles);
     idle();
 
     Player player(document, *window);
