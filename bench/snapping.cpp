@@ -43,7 +43,7 @@ struct Scene {
 
     void step(double dx)
     {
-        dragged->setNewFrame(dragged->frame().topLeft() + QPointF(dx, 0.37));
+        dragged->setNewFrame(dragged->frame().topLeft() + QPointF(dx, 0.37), false);
         page->puttyViewWasMoved(dragged);
         dragged->snap();
         page->puttyViewWasResized(dragged);

@@ -11,6 +11,7 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVRotationHandleView.h"
+#include "canvas/gestures/CropPanGesture.h"
 #include "canvas/gestures/MoveGesture.h"
 #include "content/ZV3DTextView.h"
 #include "content/ZVImageView.h"
@@ -29,6 +30,18 @@ constexpr int kZoomMode = 2;
 constexpr int kMax3DTextLength = 100;
 constexpr int kMaxShapeTextLength = 50;
 constexpr int kMaxPathTextLength = 100;
+
+// In crop mode a drag pans the picture inside the element instead of moving it.
+class CropPan : public ql::Gesture {
+public:
+    explicit CropPan(ZVPuttyView& element) : m_pan(element) {}
+    void press(const ql::CanvasEvent& event) override { m_pan.press(event.location); }
+    void drag(const ql::CanvasEvent& event) override { m_pan.drag(event.location); }
+    void release(const ql::CanvasEvent&) override { m_pan.release(); }
+
+private:
+    ql::CropPanGesture m_pan;
+};
 
 ql::CanvasHost* hostOf(const ZVPuttyView& element)
 {
@@ -217,7 +230,10 @@ void ZVPuttyView::mouseDown(const ql::CanvasEvent& event)
     // A Control (right) press opens the element's context menu and moves nothing.
     if (event.button == ql::CanvasEvent::Button::Right || event.has(ql::CanvasEvent::Control))
         return;
-    m_gesture = std::make_unique<ql::MoveGesture>(*this);
+    if (ql::CropPanGesture::appliesTo(*this))
+        m_gesture = std::make_unique<CropPan>(*this);
+    else
+        m_gesture = std::make_unique<ql::MoveGesture>(*this);
     m_gesture->press(event);
 }
 

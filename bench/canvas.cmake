@@ -1,0 +1,1 @@
+quiverleaf_bench(canvas_drag LIBS quiverleaf_core Qt6::Widgets)
