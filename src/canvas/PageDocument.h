@@ -32,6 +32,9 @@ public:
     virtual void pageGeometryChanged(ZVCanvasView* page) { Q_UNUSED(page); }
     // Rebuilds the ruler markers of the current page.
     virtual void showCurrentPageMarkers() {}
+    // Points the rulers at the current page again and shows its guides,
+    // storing what the rulers held first.
+    virtual void showRulers() {}
     // Stores the rulers' markers back into the current page.
     virtual void saveCurrentPageMarkers() {}
     // Every element of every shown page, in page order.

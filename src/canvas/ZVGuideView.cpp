@@ -1,8 +1,8 @@
 #include "canvas/ZVGuideView.h"
 
 #include "canvas/PageDocument.h"
+#include "canvas/CropMarks.h"
 #include "canvas/ZVCanvasView.h"
-#include "canvas/guides/CropMarks.h"
 #include "canvas/guides/GuidePositions.h"
 #include "canvas/guides/TextLinks.h"
 #include "platform/runtime/UserDefaults.h"
@@ -42,8 +42,12 @@ void ZVGuideView::drawRect(QPainter& painter)
     if (!page)
         return;
     const QSizeF size = page->frame().size();
-    if (m_showCropMarks)
-        ql::drawCropMarks(painter, size, m_bleedMargins);
+    if (m_showCropMarks) {
+        painter.save();
+        painter.setPen(QPen(Qt::black, 1.0, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLines(ql::CropMarks::lines(size, m_bleedMargins));
+        painter.restore();
+    }
     if (m_onlyRenderCropMarks)
         return;
 

@@ -4,6 +4,7 @@
 // text it changed. Also entering and leaving editing.
 #include "content/ZVTextView.h"
 
+#include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/text/AttributedTextMapping.h"
@@ -188,11 +189,15 @@ void ZVTextView::registerStateUndo(const TextState& before)
 
 void ZVTextView::setEditMode(bool editMode)
 {
+    const bool wasEditing = this->editMode();
     ZVContentView::setEditMode(editMode);
     ZVCanvasView* page = puttyView() ? puttyView()->canvas() : nullptr;
     if (!editMode) {
         if (page)
             page->setValueForKey(u"editMode", false);
+        // Guides moved on the rulers while the text was edited are stored now.
+        if (wasEditing && page && page->document())
+            page->document()->showRulers();
         m_selectable = false;
         m_editable = false;
         setNeedsDisplay();

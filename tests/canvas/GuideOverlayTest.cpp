@@ -1,8 +1,8 @@
 #include "CanvasTestSupport.h"
 
+#include "canvas/CropMarks.h"
 #include "canvas/ZVGuideView.h"
 #include "canvas/ZVPuttyView.h"
-#include "canvas/guides/CropMarks.h"
 #include "canvas/guides/GuidePositions.h"
 #include "canvas/guides/TextLinks.h"
 #include "platform/graphics/RulerMarker.h"
@@ -74,7 +74,7 @@ TEST_F(GuideOverlay, CropMarksStandOnTheTrimEdgesInTheBleed)
         {0, 9, 7.2, 9}, {9, 0, 9, 7.2}, {621, 0, 621, 7.2}, {622.8, 9, 630, 9},
         {0, 801, 7.2, 801}, {9, 810, 9, 802.8}, {621, 802.8, 621, 810}, {622.8, 801, 630, 801},
     };
-    const QList<QLineF> marks = ql::cropMarkLines(QSizeF(630, 810), 9);
+    const QList<QLineF> marks = ql::CropMarks::lines(QSizeF(630, 810), 9);
     ASSERT_EQ(marks.size(), expected.size());
     for (qsizetype i = 0; i < marks.size(); ++i) {
         EXPECT_NEAR(marks[i].x1(), expected[i].x1(), 1e-9) << i;
@@ -82,7 +82,7 @@ TEST_F(GuideOverlay, CropMarksStandOnTheTrimEdgesInTheBleed)
         EXPECT_NEAR(marks[i].x2(), expected[i].x2(), 1e-9) << i;
         EXPECT_NEAR(marks[i].y2(), expected[i].y2(), 1e-9) << i;
     }
-    EXPECT_TRUE(ql::cropMarkLines(QSizeF(612, 792), 0).isEmpty());
+    EXPECT_TRUE(ql::CropMarks::lines(QSizeF(612, 792), 0).isEmpty());
 
     // The page switches the marks on with full bleed only, whatever
     // showBleedCropMarks says.

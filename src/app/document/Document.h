@@ -142,8 +142,8 @@ public:
     void saveCurrentPageMarkers() override;
     // The same, only while the rulers measure a page.
     void saveMarkers();
-    // Shows both rulers again with the current page's guides.
-    void showRulers();
+    // Points both rulers at the current page again with its guides.
+    void showRulers() override;
     // A guide across the middle of the trimmed page, vertical or horizontal.
     void insertVerticalGuide();
     void insertHorizontalGuide();

@@ -109,8 +109,8 @@ void Document::showRulers()
     CanvasHost* host = canvasHost();
     if (!host)
         return;
-    host->setRulersVisible(true);
-    changeValue(QStringLiteral("rulersVisible"), m_rulersVisible, true);
+    // Rulers the user hid stay hidden: nothing here displaced them.
+    host->setRulersVisible(m_rulersVisible);
     saveMarkers();
     const Rulers rulers = rulersOf(host);
     for (RulerHost* ruler : {rulers.horizontal, rulers.vertical}) {

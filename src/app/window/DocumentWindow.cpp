@@ -4,11 +4,13 @@
 #include "app/document/DocumentController.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
 #include "canvas/view/ZVRulerView.h"
 #include "canvas/view/ZVScrollView.h"
 #include "content/ZVBackgroundView.h"
+#include "content/ZVImageView.h"
 #include "panels/ZVImageEditorViewController.h"
 #include "panels/ZVLayoutLayerViewController.h"
 #include "panels/ZVPasteboardViewController.h"
@@ -710,6 +712,15 @@ void DocumentWindow::showCurrentPage()
 }
 
 // CanvasHost -----------------------------------------------------------------
+
+void DocumentWindow::editImage(ZVPuttyView* element)
+{
+    m_outlets.editImagePanel->show();
+    m_outlets.editImagePanel->raise();
+    m_controllers.imageEditorViewController->setPuttyView(element);
+    const auto* image = element ? qobject_cast<const ZVImageView*>(element->contentView()) : nullptr;
+    m_controllers.imageEditorViewController->setImage(image ? image->originalImage() : Image());
+}
 
 RulerHost* DocumentWindow::horizontalRuler()
 {

@@ -24,6 +24,7 @@ class QProgressBar;
 class QScrollArea;
 class QToolButton;
 class ZVCanvasView;
+class ZVPuttyView;
 
 namespace ql {
 
@@ -166,6 +167,7 @@ public:
     void setNeedsDisplay() override;
     void makePageFirstResponder(bool page) override;
     double magnification() const override;
+    void editImage(ZVPuttyView* element) override;
     RulerHost* horizontalRuler() override;
     RulerHost* verticalRuler() override;
     void setRulersVisible(bool visible) override;

@@ -27,6 +27,7 @@ WindowMenus::WindowMenus(DocumentWindow& window) : QObject(&window), m_window(wi
     buildViewMenu();
     buildPageMenu();
     buildGuideItems();
+    buildArrangeMenu();
     addValidations();
     validateMenus();
 }

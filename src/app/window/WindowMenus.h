@@ -28,6 +28,7 @@ public:
     QMenu* editMenu() const { return m_edit; }
     QMenu* viewMenu() const { return m_view; }
     QMenu* pageMenu() const { return m_page; }
+    QMenu* arrangeMenu() const { return m_arrange; }
 
     // A new item of `menu` named by its selector.
     QAction* addItem(QMenu* menu, const QString& title, const QString& selector, const QKeySequence& shortcut,
@@ -50,6 +51,9 @@ private:
     void buildPageMenu();
     // WindowGuideMenus.cpp: rulers, units and guides in View, guide commands in Page.
     void buildGuideItems();
+    // WindowArrangeMenu.cpp: the element commands' menu and their validation
+    // by the current page.
+    void buildArrangeMenu();
     void addValidations();
     void rebuildRecentMenu();
     void watch(QMenu* menu);
@@ -59,6 +63,7 @@ private:
     QMenu* m_edit = nullptr;
     QMenu* m_view = nullptr;
     QMenu* m_page = nullptr;
+    QMenu* m_arrange = nullptr;
     QMenu* m_recent = nullptr;
     QHash<QString, Rule> m_rules;
 };

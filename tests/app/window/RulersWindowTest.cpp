@@ -161,10 +161,17 @@ TEST_F(RulersWindow, GuidesMovedWhileTextIsEditedAreStoredWhenEditingEnds)
     document->saveCurrentPageMarkers();
     EXPECT_EQ(locations(page->horizontalMarkers()), QList<double>{306});
 
-    box->contentView()->setEditMode(false);
-    document->showRulers();
+    // Deselecting ends the editing, which stores the rulers' guides.
+    page->clearPuttyViews();
+    EXPECT_FALSE(box->contentView()->editMode());
     EXPECT_EQ(locations(page->horizontalMarkers()), QList<double>{400});
     EXPECT_EQ(locations(horizontal()->markers()), QList<double>{400});
+
+    // Rulers the user hid stay hidden when editing ends.
+    menu("View/Hide Rulers");
+    box->contentView()->setEditMode(true);
+    box->contentView()->setEditMode(false);
+    EXPECT_FALSE(window->scrollView()->rulersVisible());
 }
 
 TEST_F(RulersWindow, UnitsAndRulerVisibility)
