@@ -3,6 +3,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/BackgroundPainter.h"
 #include "canvas/painting/ContentPainters.h"
+#include "canvas/painting/ElementEffects.h"
 #include "content/ZVBackgroundView.h"
 
 #include <QPainter>
@@ -33,9 +34,22 @@ void ElementPainter::paintLocal(QPainter& painter, const ZVPuttyView& element)
     const QRectF content = contentRect(element);
     if (content.width() <= 0 || content.height() <= 0)
         return;
+    // Opacity is applied once, by each step with `alpha`.
     const double alpha = opacity(element);
+    ElementEffects::paintReflection(painter, element, content, alpha, [&](QPainter& mirror, double opacity) {
+        paintBackground(mirror, element, content, opacity);
+        paintContent(mirror, element, content, opacity);
+    });
+    painter.save();
+    ElementEffects::clipCorners(painter, element, content);
     paintBackground(painter, element, content, alpha);
+    ElementEffects::paintDropShadow(painter, element, alpha, [&](QPainter& layer) {
+        paintContent(layer, element, content, 1.0);
+    });
     paintContent(painter, element, content, alpha);
+    ElementEffects::paintInnerShadow(painter, element, content, alpha);
+    ElementEffects::paintBorder(painter, element, content, alpha);
+    painter.restore();
 }
 
 void ElementPainter::paintBackground(QPainter& painter, const ZVPuttyView& element, const QRectF& content,

@@ -1,6 +1,7 @@
 // Draws one element from its model, the same way on the canvas, into
 // thumbnails and into output: turned about its stored frame origin, with its
-// opacity, its background, then its content by kind. The painter is in page
+// opacity: reflection, background, drop shadow and content by kind, inner
+// shadow and border. The painter is in page
 // coordinates (points, y down) when it is called and is left as it was.
 #pragma once
 
