@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
@@ -284,4 +285,39 @@ TEST_F(TextEditingCanvas, ARightPressOnTheEditedTextOpensItsEditMenuOnly)
     EXPECT_FALSE(menu->actions().at(1)->isEnabled());
     EXPECT_TRUE(menu->actions().at(2)->isEnabled());
     menu->close();
+}
+
+TEST_F(TextEditingCanvas, InputMethodsComposeAtTheCaretAndCommitIntoTheText)
+{
+    ZVTextView* text = addBox(QRectF(100, 100, 380, 200), QStringLiteral("ab"));
+    EXPECT_FALSE(static_cast<QWidget&>(view).inputMethodQuery(Qt::ImEnabled).toBool()) << "nothing edited";
+    doubleClick(QPointF(250, 200));
+    ASSERT_TRUE(text->editMode());
+    text->editor()->setPosition(1);
+    EXPECT_TRUE(static_cast<QWidget&>(view).inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_EQ(static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorPosition).toInt(), 1);
+    const QRectF caret = static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorRectangle).toRectF();
+    EXPECT_FALSE(caret.isEmpty());
+
+    // While composing, the text is unchanged and the composition is drawn after the caret.
+    const QRect behind = caret.toRect().adjusted(3, 0, 40, 0);
+    const auto inked = [&] {
+        const QImage shot = grab();
+        int dark = 0;
+        for (int y = behind.top(); y <= behind.bottom(); ++y)
+            for (int x = behind.left(); x <= behind.right(); ++x)
+                dark += qGray(shot.pixel(x, y)) < 128;
+        return dark;
+    };
+    const int before = inked();
+    QInputMethodEvent composing(QStringLiteral("\u00e9\u00e9\u00e9"), {});
+    QApplication::sendEvent(&view, &composing);
+    EXPECT_EQ(text->string(), QStringLiteral("ab"));
+    EXPECT_GT(inked(), before);
+
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("\u00e9"));
+    QApplication::sendEvent(&view, &commit);
+    EXPECT_EQ(text->string(), QStringLiteral("a\u00e9b"));
+    EXPECT_TRUE(text->editor()->preedit().isEmpty());
 }

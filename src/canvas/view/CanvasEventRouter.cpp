@@ -159,8 +159,8 @@ ZVTextView* CanvasEventRouter::editedText() const
     if (!shown)
         return nullptr;
     const auto onShownPage = [shown](const ZVTextView* text) {
-        const ZVPuttyView* element = text ? text->puttyView() : nullptr;
-        return element && element->canvas() == shown;
+        ZVPuttyView* element = text ? text->puttyView() : nullptr;
+        return element && shown->puttyViews().contains(element);
     };
     if (isEdited(m_lastPressedText) && onShownPage(m_lastPressedText))
         return m_lastPressedText;

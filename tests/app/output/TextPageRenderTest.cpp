@@ -1,45 +1,34 @@
-// Text boxes as output draws them: a page painted by the page painter into a
-// PDF, read back by poppler's pdftotext, whose words must stand where the
-// layout put its lines.
-#include "TextTestSupport.h"
+// Text boxes as output draws them: a saved page written to PDF by
+// page-render, read back by poppler's pdftotext, whose words must stand where
+// the layout put its lines.
+#include "OutputTestSupport.h"
 
-#include "canvas/painting/PagePainter.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVTextView.h"
 #include "content/text/FlowLayout.h"
+#include "platform/graphics/AttributedString.h"
+#include "platform/graphics/Font.h"
 #include "platform/graphics/ParagraphStyle.h"
 
-#include <QPainter>
-#include <QPdfWriter>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
+
+namespace A = ql::TextAttribute;
 
 struct Word {
     double xMin, yMin, xMax, yMax;
     QString text;
 };
 
-// Paints a page into a one-page PDF of its size at 72 dpi.
-void writePdf(const ZVCanvasView& page, const QString& file)
-{
-    QPdfWriter writer(file);
-    writer.setResolution(72);
-    writer.setPageSize(QPageSize(page.frame().size(), QPageSize::Point));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-    QPainter painter(&writer);
-    ql::PagePainter::paint(painter, page, ql::PagePainter::Layers::Printable);
-}
-
 // The words pdftotext finds, with their boxes in points (y down).
 QList<Word> pdfWords(const QString& file)
 {
-    QProcess tool;
-    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
-    EXPECT_TRUE(tool.waitForFinished(60000));
-    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    const QString html = QString::fromUtf8(tool.readAllStandardOutput());
+    const ql::testing::ProgramRun run =
+        ql::testing::runProgram(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString& html = run.out;
     static const QRegularExpression word(QStringLiteral(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<Word> words;
@@ -57,7 +46,7 @@ struct Box {
     bool justified = false;
 };
 
-class TextOutput : public ::testing::Test {
+class TextPageRender : public ::testing::Test {
 protected:
     ZVTextView* add(const QRectF& content, const QString& string, double size, int justification,
                     const ql::ParagraphStyle& base = {})
@@ -68,7 +57,7 @@ protected:
         auto* text = qobject_cast<ZVTextView*>(element->contentView());
         ql::ParagraphStyle style = base;
         style.alignment = ql::ParagraphStyle::Alignment(ZVTextView::alignmentFromJustification(justification));
-        ql::TextAttributes attributes = fontAttributes(QStringLiteral("Helvetica"), size);
+        ql::TextAttributes attributes {{A::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"), size))}};
         attributes.insert(A::paragraphStyle, QVariant::fromValue(style));
         text->setAttributedString(ql::AttributedString(string, attributes));
         return text;
@@ -87,14 +76,24 @@ protected:
         return found;
     }
 
-    TestDocument document;
-    ZVCanvasView* page = document.addPage();
+    // The page through page-render: the PDF it writes.
+    QString render()
+    {
+        const QString saved = folder.filePath(QStringLiteral("Text.qvleaf"));
+        ql::testing::save(document, saved);
+        const ql::testing::ProgramRun run = ql::testing::pageRender({saved, folder.path()});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return folder.filePath(QStringLiteral("Text.pdf"));
+    }
+
+    ql::Document document;
+    ZVCanvasView* page = ql::testing::addPage(document);
     QTemporaryDir folder;
 };
 
 } // namespace
 
-TEST_F(TextOutput, PdfWordsStandOnTheLayoutsOwnLines)
+TEST_F(TextPageRender, PdfWordsStandOnTheLayoutsOwnLines)
 {
     const QString prose = QStringLiteral(
         "Quiet rivers carry small boats past the old mill where the baker sells warm bread every morning.");
@@ -109,9 +108,7 @@ TEST_F(TextOutput, PdfWordsStandOnTheLayoutsOwnLines)
         {add(QRectF(36, 430, 540, 160), QStringLiteral("Big type here"), 72, 2), QStringLiteral("Big type here")},
         {add(QRectF(36, 610, 540, 150), prose, 20, 3, indented), prose, true},
     };
-    const QString file = folder.filePath(QStringLiteral("page.pdf"));
-    writePdf(*page, file);
-    const QList<Word> words = pdfWords(file);
+    const QList<Word> words = pdfWords(render());
     ASSERT_FALSE(words.isEmpty());
 
     int linesChecked = 0;
@@ -148,16 +145,14 @@ TEST_F(TextOutput, PdfWordsStandOnTheLayoutsOwnLines)
     EXPECT_GE(linesChecked, 12);
 }
 
-TEST_F(TextOutput, HyphenationDrawsAHyphenAndKeepsTheStoredText)
+TEST_F(TextPageRender, HyphenationDrawsAHyphenAndKeepsTheStoredText)
 {
     ql::ParagraphStyle hyphenated;
     hyphenated.hyphenationFactor = 1.0;
     const QString word = QStringLiteral("internationalization");
     ZVTextView* with = add(QRectF(36, 36, 60, 200), word, 12, 0, hyphenated);
     ZVTextView* without = add(QRectF(236, 36, 60, 200), word, 12, 0);
-    const QString file = folder.filePath(QStringLiteral("hyphens.pdf"));
-    writePdf(*page, file);
-    const QList<Word> words = pdfWords(file);
+    const QList<Word> words = pdfWords(render());
     QStringList left, right;
     for (const Word& w : words)
         (w.xMin < 200 ? left : right).append(w.text);
