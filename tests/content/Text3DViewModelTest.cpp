@@ -108,6 +108,14 @@ TEST(Text3DView, ChangesRebuildTheTextWithTheirMaterials)
     view.setString(QStringLiteral("Top\nBottom"));
     EXPECT_GT(view.text()->boundingBoxMax().y() - view.text()->boundingBoxMin().y(), oneLine * 1.5f);
 
+    // Nothing to show draws nothing, and no harm.
+    view.setString(QString());
+    EXPECT_TRUE(view.text()->facets().empty());
+    const QImage empty = view.renderImage(QSizeF(120, 40));
+    ASSERT_FALSE(empty.isNull());
+    EXPECT_EQ(empty.pixel(60, 20), 0u);
+    view.setString(QStringLiteral("Again"));
+
     // Without a family nothing is rebuilt.
     const ql::scene3d::TextGeometry* kept = view.text();
     view.setFontFamily(QString());
