@@ -33,6 +33,14 @@ std::shared_ptr<Halyard> Halyard::startWithAPIKey(const std::string& apiKey, std
     return kit;
 }
 
+std::shared_ptr<Halyard> Halyard::startWithAPIKeyAfterDelay(const std::string& apiKey, double,
+                                                            std::shared_ptr<HalyardDelegate> delegate)
+{
+    log::always(delegate ? "[Halyard] Warning, startWithAPIKey:delegate:afterDelay: is deprecated."
+                         : "[Halyard] Warning, startWithAPIKey:afterDelay: is deprecated.");
+    return startWithAPIKey(apiKey, std::move(delegate));
+}
+
 std::string Halyard::kitBundleIdentifier() { return kHalyardKitIdentifier; }
 std::string Halyard::kitDisplayVersion() { return kHalyardDisplayVersion; }
 std::string Halyard::kitBuildVersion() { return kHalyardBuildVersion; }
