@@ -12,6 +12,7 @@
 #include "sdk/foundation/Log.h"
 
 #include <ctime>
+#include <typeinfo>
 
 namespace qlkit {
 
@@ -259,7 +260,8 @@ void Halyard::warnDelegateAboutMethods()
         return;
     if (current->implementsDidDetectCrashDuringPreviousExecutionWithReport()
         || current->implementsDidDetectCrashDuringPreviousExecution())
-        log::always("[Halyard] The Halyard delegate implements deprecated methods.  Please see Halyard for details.");
+        log::always("[Halyard] The Halyard delegate '" + HLYExceptionDemangleTypeName(typeid(*current).name())
+                    + "' implements deprecated methods.  Please see Halyard for details.");
     if (current->implementsCanUseBackgroundSessions() && current->halyardCanUseBackgroundSessions(*this)
         && HLYApplicationIsExtension())
         log::always("[Halyard] Background sessions are not supported in extensions. Please see Halyard for details.");
