@@ -5,6 +5,7 @@
 #include "crash/capture/HLYContext.h"
 #include "crash/capture/HLYFile.h"
 #include "crash/logging/HLYUserLogging.h"
+#include "crash/reports/HLYReport.h"
 #include "sdk/foundation/Dispatch.h"
 
 #include <gtest/gtest.h>
@@ -178,4 +179,19 @@ TEST(UserLogging, WithErrorReportingOffNoErrorFileIsEverMade)
     EXPECT_FALSE(fs::exists(run.file("errors_a.hlyrecord")));
     EXPECT_FALSE(fs::exists(run.file("errors_b.hlyrecord")));
     EXPECT_TRUE(fs::exists(run.file("log_a.hlyrecord")));
+}
+
+TEST(UserLogging, IdentitySetOnAnEarlierReportGoesIntoThatReportsOwnKeys)
+{
+    RunFolder run(Limits {});
+    TempFolder old;
+    const auto report = std::make_shared<HLYInternalReport>(old.path(), "earlier");
+    HLYReport wrapped(report);
+    wrapped.setUserIdentifier("user-7");
+    wrapped.setUserEmail(std::nullopt);
+    EXPECT_EQ(wrapped.userIdentifier(), std::nullopt); // write-only
+    EXPECT_EQ(keyValues(old.path() / "internal_incremental_kv.hlyrecord"),
+              (std::vector<std::pair<std::string, std::string>> {{"org.quiverleaf.halyard.user-id", "user-7"},
+                                                                 {"org.quiverleaf.halyard.user-email", "(null)"}}));
+    EXPECT_FALSE(fs::exists(run.file("internal_incremental_kv.hlyrecord")));
 }

@@ -208,14 +208,13 @@ bool HLYCrashReportingController::setupCurrentReport()
 {
     createLaunchFailureMarker();
     const std::string identifier = Rigging::sharedSDK().executionIdentifier();
-    const auto path = m_fileManager->setupNewPathForExecutionIdentifier(identifier);
+    // The lock is held for the run's life: another instance must not take
+    // this folder for an old report.
+    const auto path = m_fileManager->setupNewPathForExecutionIdentifier(identifier, &m_currentReportLock);
     if (!path) {
         log::always("[Halyard:Crash] Unable to setup a new report");
         return false;
     }
-    // Held for the run's life: another instance must not take this folder
-    // for an old report.
-    m_currentReportLock = HLYFileLock::tryLock(*path, true);
     m_currentReport = std::make_shared<HLYInternalReport>(*path, identifier);
     return true;
 }

@@ -12,6 +12,7 @@
 #include "sdk/foundation/Log.h"
 
 #include <ctime>
+#include <typeinfo>
 
 namespace qlkit {
 
@@ -31,6 +32,14 @@ std::shared_ptr<Halyard> Halyard::startWithAPIKey(const std::string& apiKey, std
     Rigging::sharedSDK().setAPIKey(apiKey);
     Rigging::with({kit});
     return kit;
+}
+
+std::shared_ptr<Halyard> Halyard::startWithAPIKeyAfterDelay(const std::string& apiKey, double,
+                                                            std::shared_ptr<HalyardDelegate> delegate)
+{
+    log::always(delegate ? "[Halyard] Warning, startWithAPIKey:delegate:afterDelay: is deprecated."
+                         : "[Halyard] Warning, startWithAPIKey:afterDelay: is deprecated.");
+    return startWithAPIKey(apiKey, std::move(delegate));
 }
 
 std::string Halyard::kitBundleIdentifier() { return kHalyardKitIdentifier; }
@@ -251,7 +260,8 @@ void Halyard::warnDelegateAboutMethods()
         return;
     if (current->implementsDidDetectCrashDuringPreviousExecutionWithReport()
         || current->implementsDidDetectCrashDuringPreviousExecution())
-        log::always("[Halyard] The Halyard delegate implements deprecated methods.  Please see Halyard for details.");
+        log::always("[Halyard] The Halyard delegate '" + HLYExceptionDemangleTypeName(typeid(*current).name())
+                    + "' implements deprecated methods.  Please see Halyard for details.");
     if (current->implementsCanUseBackgroundSessions() && current->halyardCanUseBackgroundSessions(*this)
         && HLYApplicationIsExtension())
         log::always("[Halyard] Background sessions are not supported in extensions. Please see Halyard for details.");

@@ -31,6 +31,10 @@ public:
     static std::shared_ptr<Halyard> startWithAPIKey(const std::string& apiKey,
                                                     std::shared_ptr<HalyardDelegate> delegate = nullptr);
 
+    // The delay was never used: the kit starts at once, with a warning.
+    static std::shared_ptr<Halyard> startWithAPIKeyAfterDelay(const std::string& apiKey, double delay,
+                                                              std::shared_ptr<HalyardDelegate> delegate = nullptr);
+
     static std::string kitBundleIdentifier();
     static std::string kitDisplayVersion();
     static std::string kitBuildVersion();

@@ -72,7 +72,7 @@ void HLYFileManager::removeInterruptedLeftovers(const fs::path& directory) const
     for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         const bool leftover = name.size() > 1 && name[0] == '.'
-                              && (name.ends_with(kRemovingSuffix) || name.ends_with(kPartialSuffix));
+                              && (name.ends_with(kRemovingSuffix) || name.ends_with(kPartialSuffix) || name.ends_with(kNewSuffix));
         if (leftover && !HLYFileLock::isLockedElsewhere(it->path()))
             files::removeItem(it->path());
     }
@@ -156,11 +156,24 @@ bool HLYFileManager::prepareForNewLaunch() const
     return true;
 }
 
-std::optional<fs::path> HLYFileManager::setupNewPathForExecutionIdentifier(const std::string& identifier) const
+std::optional<fs::path> HLYFileManager::setupNewPathForExecutionIdentifier(const std::string& identifier,
+                                                                           std::unique_ptr<HLYFileLock>* lock) const
 {
-    const fs::path path = activePath() / identifier;
-    if (identifier.empty() || !createDirectoryAtPath(path))
+    if (identifier.empty())
         return std::nullopt;
+    const fs::path path = activePath() / identifier;
+    const fs::path staging = activePath() / ("." + identifier + kNewSuffix);
+    if (!createDirectoryAtPath(staging))
+        return std::nullopt;
+    if (lock)
+        *lock = HLYFileLock::tryLock(staging, true);
+    std::error_code error;
+    fs::rename(staging, path, error);
+    if (error) {
+        log::always("[FileManager] Unable to create directory " + path.string() + ": " + error.message());
+        files::removeItem(staging);
+        return std::nullopt;
+    }
     return path;
 }
 

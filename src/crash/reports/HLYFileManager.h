@@ -9,18 +9,21 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace qlkit {
 
+class HLYFileLock;
 class HLYInternalReport;
 
 // Hidden names of work an interrupted run may leave: a folder on its way
 // out, a package not yet complete.
 inline constexpr const char* kRemovingSuffix = ".removing";
 inline constexpr const char* kPartialSuffix = ".partial";
+inline constexpr const char* kNewSuffix = ".new";
 
 class HLYFileManager {
 public:
@@ -54,7 +57,11 @@ public:
     // removals and packagings left in them.
     bool prepareForNewLaunch() const;
     void removeInterruptedLeftovers(const std::filesystem::path& directory) const;
-    std::optional<std::filesystem::path> setupNewPathForExecutionIdentifier(const std::string& identifier) const;
+    // The run's folder, made under a hidden name and locked (when `lock` is
+    // given) before it comes into view, so that no other instance ever sees
+    // it unlocked.
+    std::optional<std::filesystem::path> setupNewPathForExecutionIdentifier(const std::string& identifier,
+                                                                            std::unique_ptr<HLYFileLock>* lock = nullptr) const;
     void removeLegacyDirectories() const;
     bool removeContentsOfProcessingPath() const { return removeContentsOfDirectoryAtPath(processingPath()); }
     bool removeContentsOfPendingPath() const { return removeContentsOfDirectoryAtPath(pendingPath()); }
