@@ -5,8 +5,28 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 
 namespace ql {
+
+namespace {
+
+// The picture scaled to its box, shared by every cell that shows it at that
+// size: scaling large thumbnails for each new cell would slow scrolling.
+QPixmap scaledThumbnail(const QImage& bitmap, QSizeF size, qreal ratio)
+{
+    const QSize pixels = (size * ratio).toSize().expandedTo(QSize(1, 1));
+    const QString key = QStringLiteral("gv-thumbnail:%1:%2x%3").arg(bitmap.cacheKey()).arg(pixels.width()).arg(pixels.height());
+    QPixmap scaled;
+    if (!QPixmapCache::find(key, &scaled)) {
+        scaled = QPixmap::fromImage(bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        QPixmapCache::insert(key, scaled);
+    }
+    scaled.setDevicePixelRatio(ratio);
+    return scaled;
+}
+
+} // namespace
 
 GVGridViewItem::GVGridViewItem(QWidget* parent)
     : GVGridViewItemBase(parent),
@@ -180,13 +200,13 @@ void GVGridViewItem::paintEvent(QPaintEvent*)
         const QRectF target = imageRect();
         const QImage bitmap = m_itemImage.bitmap();
         if (!target.isEmpty() && !bitmap.isNull()) {
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            const QPixmap scaled = scaledThumbnail(bitmap, target.size(), devicePixelRatioF());
             if (m_hasShadow) {
                 QPainterPath shadow;
                 shadow.addRect(target.translated(-3, 3));
                 painter.fillPath(shadow, QColor(85, 85, 85, 160));
             }
-            painter.drawImage(target, bitmap);
+            painter.drawPixmap(target.topLeft(), scaled);
         }
     }
     if ((look.visibleContentMask & GVGridViewItemLayout::ShowTitle) && !m_itemTitle.isEmpty()) {
