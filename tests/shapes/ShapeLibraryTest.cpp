@@ -1,4 +1,5 @@
 #include "app/design/ZVDesignHelper.h"
+#include "platform/archive/KeyedArchiver.h"
 #include "shapes/df/DFShapeFactory.h"
 #include "shapes/library/ZVShapeLibrary.h"
 
@@ -64,4 +65,28 @@ TEST(ShapeLibrary, ThumbnailsAreTurnedPicturesOfTheOutline)
     const QImage turned = ZVShapeLibrary::thumbnail(shapes.at(4)).bitmap();
     EXPECT_NE(flat, turned);
     EXPECT_EQ(turned.size(), QSize(300, 300));
+}
+
+TEST(ShapeLibrary, DragArchiveReadsBackOnlyWhole)
+{
+    const ZVLibraryShape star = ZVShapeLibrary::build().at(10);
+    const QByteArray data = ZVShapeLibrary::archivedData(QStringLiteral("star"), ZVShapeLibrary::path(star));
+    const std::optional<ZVLibraryShape> read = ZVShapeLibrary::fromArchivedData(data);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(ZVShapeLibrary::name(*read), QStringLiteral("star"));
+    // Outlines are stored in single precision.
+    const BezierPath back = ZVShapeLibrary::path(*read);
+    ASSERT_EQ(back.elementCount(), ZVShapeLibrary::path(star).elementCount());
+    const QRectF bounds = back.bounds();
+    EXPECT_NEAR(bounds.width(), 300, 0.001);
+    EXPECT_NEAR(bounds.x(), ZVShapeLibrary::path(star).bounds().x(), 0.001);
+
+    EXPECT_FALSE(ZVShapeLibrary::fromArchivedData(data.left(data.size() / 2))) << "cut short";
+    EXPECT_FALSE(ZVShapeLibrary::fromArchivedData(QByteArrayLiteral("not an archive")));
+    KeyedArchiver archiver;
+    archiver.encodeRootObject(QVariantMap {{QStringLiteral("name"), QStringLiteral("star")}});
+    EXPECT_FALSE(ZVShapeLibrary::fromArchivedData(*archiver.finish())) << "no outline";
+    KeyedArchiver wrong;
+    wrong.encodeRootObject(QVariantMap {{QStringLiteral("name"), 5}, {QStringLiteral("path"), QStringLiteral("x")}});
+    EXPECT_FALSE(ZVShapeLibrary::fromArchivedData(*wrong.finish())) << "values of other kinds";
 }

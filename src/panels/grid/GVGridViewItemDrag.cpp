@@ -2,8 +2,8 @@
 #include "panels/grid/GVGridViewItem.h"
 
 #include "app/categories/ImageFitting.h"
-#include "platform/archive/KeyedArchiver.h"
 #include "platform/runtime/NotificationCenter.h"
+#include "shapes/library/ZVShapeLibrary.h"
 
 #include <QDrag>
 #include <QMimeData>
@@ -14,11 +14,7 @@ QMimeData* GVGridViewItem::dragPayload() const
 {
     auto* data = new QMimeData;
     if (m_itemPath) {
-        KeyedArchiver archiver;
-        archiver.encodeRootObject(QVariantMap {{QStringLiteral("path"), QVariant::fromValue(*m_itemPath)},
-                                               {QStringLiteral("name"), m_itemName}});
-        if (Result<QByteArray> archive = archiver.finish())
-            data->setData(QStringLiteral("ZVShape"), *archive);
+        data->setData(QStringLiteral("ZVShape"), ZVShapeLibrary::archivedData(m_itemName, *m_itemPath));
     } else if (!m_itemView.isNull()) {
         data->setData(QStringLiteral("ZVPuttyView"), m_itemView);
     } else if (m_itemURL.isValid()) {

@@ -2,6 +2,9 @@
 
 #include "app/categories/ImageEdits.h"
 #include "app/design/ZVDesignHelper.h"
+#include "platform/archive/ClassRegistry.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
 #include "shapes/ShapeOutlines.h"
 #include "shapes/df/DFShapeFactory.h"
 
@@ -101,6 +104,32 @@ BezierPath ZVShapeLibrary::path(const ZVLibraryShape& shape)
 ZVLibraryShape ZVShapeLibrary::entry(const QString& name, const BezierPath& path)
 {
     return {{QStringLiteral("name"), name}, {QStringLiteral("path"), QVariant::fromValue(path)}};
+}
+
+QByteArray ZVShapeLibrary::archivedData(const QString& name, const BezierPath& path)
+{
+    KeyedArchiver archiver;
+    archiver.encodeRootObject(entry(name, path));
+    Result<QByteArray> archive = archiver.finish();
+    return archive ? *archive : QByteArray();
+}
+
+std::optional<ZVLibraryShape> ZVShapeLibrary::fromArchivedData(QByteArrayView data)
+{
+    static const ClassRegistry registry = ClassRegistry::withPlatformValues();
+    KeyedUnarchiver unarchiver(registry);
+    if (!unarchiver.open(data))
+        return std::nullopt;
+    const QVariant root = unarchiver.decodeRootObject();
+    if (!unarchiver.finish() || root.metaType() != QMetaType::fromType<QVariantMap>())
+        return std::nullopt;
+    const QVariantMap map = root.toMap();
+    const QVariant name = map.value(QStringLiteral("name"));
+    const QVariant path = map.value(QStringLiteral("path"));
+    if (map.size() != 2 || name.metaType() != QMetaType::fromType<QString>()
+        || path.metaType() != QMetaType::fromType<BezierPath>())
+        return std::nullopt;
+    return entry(name.toString(), path.value<BezierPath>());
 }
 
 Image ZVShapeLibrary::thumbnail(const ZVLibraryShape& shape)

@@ -7,8 +7,10 @@
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Image.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QVariantMap>
+#include <optional>
 
 namespace ql {
 
@@ -24,6 +26,13 @@ public:
     static QString name(const ZVLibraryShape& shape);
     static BezierPath path(const ZVLibraryShape& shape);
     static ZVLibraryShape entry(const QString& name, const BezierPath& path);
+
+    // An entry as a drag carries it (type "ZVShape"): a keyed archive of the
+    // dictionary.
+    static QByteArray archivedData(const QString& name, const BezierPath& path);
+    // Reads such an archive back; nothing unless it holds exactly an outline
+    // under "path" and a string under "name".
+    static std::optional<ZVLibraryShape> fromArchivedData(QByteArrayView data);
 
     // The browser's picture of an entry: the outline stroked and filled into
     // 300 x 300, then turned and mirrored as the entry's name asks. The
