@@ -97,7 +97,8 @@ function(quiverleaf_tests name)
     QUIVERLEAF_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${ARG_TIMEOUT})
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUIVERLEAF_RESOURCES=${PROJECT_SOURCE_DIR}/resources"
+    TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
 # quiverleaf_tool(NAME [QT] [LIBS lib...]) in a tests/tools/<name> folder:

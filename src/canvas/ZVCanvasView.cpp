@@ -387,6 +387,22 @@ void ZVCanvasView::addPuttyView(ZVPuttyView* element)
     setClippingRects();
 }
 
+void ZVCanvasView::removePuttyView(ZVPuttyView* element)
+{
+    if (!element || !m_puttyViews.contains(element))
+        return;
+    if (m_focusedPuttyView == element)
+        setFocusedPuttyView(nullptr);
+    element->setIsActive(false);
+    if (ZVPuttyViewGroup* layer = element->layoutLayerGroup())
+        layer->removeUuid(element->uuid());
+    willChangeValueForKey(QStringLiteral("puttyViews"));
+    m_puttyViews.removeAll(element);
+    didChangeValueForKey(QStringLiteral("puttyViews"));
+    layoutPuttyViews();
+    setClippingRects();
+}
+
 void ZVCanvasView::layoutPuttyViews()
 {
     m_stackIsStale = true;

@@ -106,6 +106,9 @@ public:
     // Takes the element: enters it in the element list and in its layer (the
     // current layer when it has none).
     void addPuttyView(ZVPuttyView* element);
+    // Takes the element off the page and its layer; it stays the page's
+    // child so that adding it again (redo) brings back the same element.
+    void removePuttyView(ZVPuttyView* element);
     // The elements in stacking order: visible layers bottom to top, each in
     // its list's order.
     const QList<ZVPuttyView*>& stackedPuttyViews() const;

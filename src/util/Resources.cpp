@@ -17,9 +17,7 @@ QStringList systemCandidates(const QString& name)
     return {};
 }
 
-} // namespace
-
-QString resourcePath(const QString& name)
+QStringList ownCandidates(const QString& name)
 {
     QStringList candidates;
     const QString folder = qEnvironmentVariable("QUIVERLEAF_RESOURCES");
@@ -27,9 +25,25 @@ QString resourcePath(const QString& name)
         candidates.append(QDir(folder).filePath(name));
     if (QCoreApplication::instance())
         candidates.append(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("resources/") + name));
-    candidates.append(systemCandidates(name));
-    for (const QString& candidate : std::as_const(candidates)) {
+    return candidates;
+}
+
+} // namespace
+
+QString resourcePath(const QString& name)
+{
+    const QStringList candidates = ownCandidates(name) + systemCandidates(name);
+    for (const QString& candidate : candidates) {
         if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return {};
+}
+
+QString resourceFolder(const QString& name)
+{
+    for (const QString& candidate : ownCandidates(name)) {
+        if (QFileInfo(candidate).isDir())
             return candidate;
     }
     return {};

@@ -9,5 +9,8 @@ namespace ql {
 
 // The path of a named resource, or an empty string when it is nowhere.
 QString resourcePath(const QString& name);
+// The path of a named resource folder, looked for in the same places; an
+// empty string when it is nowhere.
+QString resourceFolder(const QString& name);
 
 } // namespace ql

@@ -4,6 +4,7 @@
 #include "app/design/TextStyleSeeds.h"
 #include "app/design/UnitTransformers.h"
 #include "platform/runtime/UserDefaults.h"
+#include "util/Resources.h"
 #include "util/ValueTransformer.h"
 
 #include <QCoreApplication>
@@ -43,7 +44,9 @@ ZVDesignHelper::ZVDesignHelper(UserDefaults& defaults, ValueTransformerRegistry&
     const GlobalSettings settings = GlobalSettings::forBundleIdentifier(bundleIdentifier);
     m_downloadSource = settings.downloadSource;
     m_globalSettings = settings.settings;
-    m_iconsFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/resources/icons");
+    m_iconsFolder = resourceFolder(QStringLiteral("icons"));
+    if (m_iconsFolder.isEmpty())
+        m_iconsFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/resources/icons");
 }
 
 void ZVDesignHelper::setDefaults()
@@ -132,7 +135,8 @@ QStringList ZVDesignHelper::glyphs() const
 {
     const QDir folder(m_iconsFolder);
     QStringList names;
-    for (const QString& name : folder.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
+    // Entries are picture files or folders holding a glyph's full size.
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
         if (!name.contains(QStringLiteral("_sm"), Qt::CaseSensitive))
             names.append(name);
     return names;

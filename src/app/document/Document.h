@@ -156,6 +156,10 @@ public:
     // Places a new 3D text element in the middle of the current page,
     // selected and focused.
     void insert3DText();
+    // Shows the shape browser and, once it is loaded, places the library's
+    // shape at `index` (an Insert menu item's tag) in the middle of the
+    // current page, selected and focused.
+    void insertShapeWithIndex(int index);
 
     // PageDocument
     QObject* documentObject() override { return this; }

@@ -5,6 +5,8 @@
 #include "app/window/DocumentWindow.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "panels/browsers/ZVShapeContentViewController.h"
+#include "platform/runtime/Deferred.h"
 
 namespace ql {
 
@@ -21,6 +23,19 @@ void Document::insert3DText()
     page->centerPuttyView(element);
     element->setIsActive(true);
     page->setFocusedPuttyView(element);
+}
+
+void Document::insertShapeWithIndex(int index)
+{
+    auto* window = qobject_cast<DocumentWindow*>(documentWindow());
+    if (!window)
+        return;
+    window->changeContentView(2);
+    // A moment later, so that the browser has loaded.
+    after(100, this, [this, index] {
+        if (auto* shown = qobject_cast<DocumentWindow*>(documentWindow()))
+            shown->controllers().shapeContentVC->insertShapeWithIndex(index);
+    });
 }
 
 CanvasHost* Document::canvasHost()

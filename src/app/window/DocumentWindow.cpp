@@ -447,8 +447,6 @@ void DocumentWindow::setUpContentBrowsers()
         autoPinEdge(browser->actionView(), PinEdge::Left, PinEdge::Left, browser->scrollView());
         autoPinEdge(browser->actionView(), PinEdge::Right, PinEdge::Right, browser->scrollView());
         autoMatchDimension(browser->scrollView(), PinDimension::Width, PinDimension::Width, pane);
-        autoMatchDimension(browser->gridView(), PinDimension::Height, PinDimension::Height, pane, -40);
-        autoMatchDimension(browser->gridView(), PinDimension::Width, PinDimension::Width, pane);
     };
     const auto plainBrowser = [pane, document](ViewController* browser) {
         browser->setRepresentedObject(document);

@@ -1,7 +1,6 @@
 #include "panels/browsers/ZVGridBrowserController.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QScrollArea>
 
 namespace ql {
@@ -18,7 +17,7 @@ QWidget* ZVGridBrowserController::actionView()
     return m_actionView;
 }
 
-QWidget* ZVGridBrowserController::gridView()
+GVGridView* ZVGridBrowserController::gridView()
 {
     view();
     return m_gridView;
@@ -30,12 +29,10 @@ QWidget* ZVGridBrowserController::loadView()
     m_scrollView = new QScrollArea(root);
     m_scrollView->setObjectName(QStringLiteral("scrollView"));
     m_scrollView->setFrameShape(QFrame::NoFrame);
-    m_scrollView->setWidgetResizable(false);
-    m_gridView = new QWidget;
+    m_scrollView->setWidgetResizable(true);
+    m_gridView = new GVGridView;
     m_gridView->setObjectName(QStringLiteral("gridView"));
-    auto* empty = new QLabel(title(), m_gridView);
-    empty->setObjectName(QStringLiteral("title"));
-    empty->move(8, 8);
+    m_gridView->setAccessibleName(title());
     m_scrollView->setWidget(m_gridView);
     m_actionView = new QWidget(root);
     m_actionView->setObjectName(QStringLiteral("actionView"));

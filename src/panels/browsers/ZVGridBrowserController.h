@@ -3,6 +3,7 @@
 #pragma once
 
 #include "panels/ViewController.h"
+#include "panels/grid/GVGridView.h"
 
 class QScrollArea;
 
@@ -15,19 +16,20 @@ public:
 
     QScrollArea* scrollView();
     QWidget* actionView();
-    QWidget* gridView();
+    GVGridView* gridView();
 
 protected:
     QWidget* loadView() override;
     // Adds the browser's own controls; the grid, its scroll view and the
-    // action strip exist by then.
+    // action strip exist by then. The grid follows its scroll view's width
+    // and grows as tall as its rows.
     virtual void buildView(QWidget* view) { (void)view; }
     virtual QString title() const = 0;
 
-private:
+    // The parts, for buildView (the accessors above would load the view).
     QScrollArea* m_scrollView = nullptr;
     QWidget* m_actionView = nullptr;
-    QWidget* m_gridView = nullptr;
+    GVGridView* m_gridView = nullptr;
 };
 
 } // namespace ql

@@ -83,3 +83,115 @@ QRectF ScaledRectForSize(QSizeF size, const QRectF& rect)
     const QSizeF fitted = size * scale;
     return QRectF(rect.center() - QPointF(fitted.width() / 2.0, fitted.height() / 2.0), fitted);
 }
+
+namespace {
+
+ql::BezierPath polygon(std::initializer_list<QPointF> corners)
+{
+    ql::BezierPath path;
+    bool first = true;
+    for (const QPointF& corner : corners) {
+        if (first)
+            path.moveTo(corner);
+        else
+            path.lineTo(corner);
+        first = false;
+    }
+    path.closePath();
+    return path;
+}
+
+} // namespace
+
+ql::BezierPath DFShapeFactory::rightTriangle()
+{
+    return polygon({{0, 0}, {0, 1}, {1, 1}});
+}
+
+ql::BezierPath DFShapeFactory::equilateralTriangle()
+{
+    const double height = std::sqrt(3.0) / 2.0;
+    // Centred in the unit square, point up.
+    const double top = (1.0 - height) / 2.0;
+    return polygon({{0.5, top}, {1, top + height}, {0, top + height}});
+}
+
+ql::BezierPath DFShapeFactory::regularPolygon(int sides)
+{
+    const int corners = std::clamp(sides, 3, 100);
+    ql::BezierPath path;
+    for (int i = 0; i < corners; ++i) {
+        // First corner straight up, then clockwise on screen.
+        const double angle = -M_PI / 2.0 + 2.0 * M_PI * i / corners;
+        const QPointF corner(0.5 + 0.5 * std::cos(angle), 0.5 + 0.5 * std::sin(angle));
+        if (i == 0)
+            path.moveTo(corner);
+        else
+            path.lineTo(corner);
+    }
+    path.closePath();
+    return path;
+}
+
+ql::BezierPath DFShapeFactory::inflectedArrowhead()
+{
+    // Pointing right; the back curves in towards the tip between the barbs.
+    ql::BezierPath path;
+    path.moveTo({1, 0.5});
+    path.curveTo({0, 0}, {0.7, 0.35}, {0.3, 0.1});
+    path.curveTo({0, 1}, {0.45, 0.45}, {0.45, 0.55});
+    path.curveTo({1, 0.5}, {0.3, 0.9}, {0.7, 0.65});
+    path.closePath();
+    return path;
+}
+
+ql::BezierPath DFShapeFactory::arrowTailFeather()
+{
+    // A chevron pointing right, notched at the back like a fletching.
+    return polygon({{0, 0}, {0.55, 0}, {1, 0.5}, {0.55, 1}, {0, 1}, {0.45, 0.5}});
+}
+
+ql::BezierPath DFShapeFactory::cross()
+{
+    // A Latin cross: the cross-bar sits above the middle.
+    const double a = 1.0 / 3.0, b = 2.0 / 3.0;
+    return polygon({{a, 0}, {b, 0}, {b, 0.25}, {1, 0.25}, {1, 0.55}, {b, 0.55}, {b, 1}, {a, 1}, {a, 0.55},
+                    {0, 0.55}, {0, 0.25}, {a, 0.25}});
+}
+
+ql::BezierPath DFShapeFactory::diagonalCross()
+{
+    // Two bars of a fifth of the side crossing corner to corner.
+    const double w = 0.2;
+    return polygon({{0, w}, {w, 0}, {0.5, 0.5 - w}, {1 - w, 0}, {1, w}, {0.5 + w, 0.5}, {1, 1 - w}, {1 - w, 1},
+                    {0.5, 0.5 + w}, {w, 1}, {0, 1 - w}, {0.5 - w, 0.5}});
+}
+
+ql::BezierPath DFShapeFactory::roundRectSpeechBalloon(int tailSide, double cornerRadius)
+{
+    // Drawn with the body over the top four fifths and the tail reaching
+    // the bottom, then stood on its head: the tail rises from the top edge.
+    const double bodyHeight = 0.8;
+    const double r = bounded(cornerRadius, 0.0, 0.5, 0.25) * bodyHeight;
+    const double k = 0.5523 * r; // control distance of a quarter circle
+    // 9 puts the tail on the right; every other value on the left.
+    const bool right = tailSide == 9;
+    const double tailStart = right ? 0.55 : 0.2;
+    const double tailEnd = right ? 0.8 : 0.45;
+    const double tailTip = right ? 0.9 : 0.1;
+    ql::BezierPath path;
+    path.moveTo({r, 0});
+    path.lineTo({1 - r, 0});
+    path.curveTo({1, r}, {1 - r + k, 0}, {1, r - k});
+    path.lineTo({1, bodyHeight - r});
+    path.curveTo({1 - r, bodyHeight}, {1, bodyHeight - r + k}, {1 - r + k, bodyHeight});
+    path.lineTo({tailEnd, bodyHeight});
+    path.lineTo({tailTip, 1});
+    path.lineTo({tailStart, bodyHeight});
+    path.lineTo({r, bodyHeight});
+    path.curveTo({0, bodyHeight - r}, {r - k, bodyHeight}, {0, bodyHeight - r + k});
+    path.lineTo({0, r});
+    path.curveTo({r, 0}, {0, r - k}, {r - k, 0});
+    path.closePath();
+    return path.transformed(QTransform(1, 0, 0, -1, 0, 1));
+}

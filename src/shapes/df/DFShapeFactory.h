@@ -21,6 +21,25 @@ public:
     // the hole running the other way so that it stays open under either
     // winding rule.
     static ql::BezierPath ring(double innerDiameter);
+
+    // The library's other figures, each one closed subpath within the unit
+    // square (not all fill it: the library fits them by their bounds).
+    // Right angle at the bottom left.
+    static ql::BezierPath rightTriangle();
+    // Point up, true proportions.
+    static ql::BezierPath equilateralTriangle();
+    // `sides` (3 to 100) corners on a circle, the first at the top.
+    static ql::BezierPath regularPolygon(int sides);
+    // Pointing right, its back curved in between the barbs.
+    static ql::BezierPath inflectedArrowhead();
+    // A notched chevron pointing right.
+    static ql::BezierPath arrowTailFeather();
+    static ql::BezierPath cross();
+    static ql::BezierPath diagonalCross();
+    // A rounded box with a tail rising from its top edge (the library turns
+    // it over): `tailSide` 9 puts the tail on the right, anything else on
+    // the left; `cornerRadius` (0 to 0.5) is of the box's height.
+    static ql::BezierPath roundRectSpeechBalloon(int tailSide, double cornerRadius);
 };
 
 // The largest rectangle of the size's proportions inside `rect`, centred

@@ -1,0 +1,118 @@
+// One cell of a thumbnail grid: a thumbnail with an optional one-line title
+// on a rounded background whose look follows the state (default, hovered,
+// selected), and the drag of its payload onto a page.
+#pragma once
+
+#include "panels/grid/GVGridViewItemBase.h"
+#include "panels/grid/GVGridViewItemLayout.h"
+#include "platform/graphics/BezierPath.h"
+#include "platform/graphics/Image.h"
+
+#include <QUrl>
+#include <functional>
+#include <optional>
+
+class QDrag;
+class QMimeData;
+
+namespace ql {
+
+class GVGridView;
+
+class GVGridViewItem : public GVGridViewItemBase {
+    Q_OBJECT
+public:
+    explicit GVGridViewItem(QWidget* parent = nullptr);
+    // All three layouts the one given (browsers set their own hover and
+    // selection looks afterwards).
+    GVGridViewItem(const GVGridViewItemLayoutPtr& layout, const QString& reuseIdentifier, QWidget* parent = nullptr);
+    ~GVGridViewItem() override;
+
+    static QSizeF defaultItemSize() { return {310, 225}; }
+
+    // Content.
+    const Image& itemImage() const { return m_itemImage; }
+    void setItemImage(const Image& image);
+    bool hasShadow() const { return m_hasShadow; }
+    void setHasShadow(bool shadow);
+    bool disableDragging() const { return m_disableDragging; }
+    void setDisableDragging(bool disable) { m_disableDragging = disable; }
+    const QString& itemTitle() const { return m_itemTitle; }
+    void setItemTitle(const QString& title);
+    const QUrl& itemURL() const { return m_itemURL; }
+    void setItemURL(const QUrl& url) { m_itemURL = url; }
+    const QUrl& itemImageURL() const { return m_itemImageURL; }
+    void setItemImageURL(const QUrl& url);
+    const std::optional<BezierPath>& itemPath() const { return m_itemPath; }
+    void setItemPath(const std::optional<BezierPath>& path) { m_itemPath = path; }
+    // A keyed archive of one element; null for none.
+    const QByteArray& itemView() const { return m_itemView; }
+    void setItemView(const QByteArray& data) { m_itemView = data; }
+    const QString& itemName() const { return m_itemName; }
+    void setItemName(const QString& name) { m_itemName = name; }
+
+    // Looks.
+    const GVGridViewItemLayoutPtr& defaultLayout() const { return m_defaultLayout; }
+    // Shown at once, whatever the state.
+    void setDefaultLayout(const GVGridViewItemLayoutPtr& layout);
+    const GVGridViewItemLayoutPtr& hoverLayout() const { return m_hoverLayout; }
+    void setHoverLayout(const GVGridViewItemLayoutPtr& layout) { m_hoverLayout = layout; }
+    const GVGridViewItemLayoutPtr& selectionLayout() const { return m_selectionLayout; }
+    void setSelectionLayout(const GVGridViewItemLayoutPtr& layout) { m_selectionLayout = layout; }
+    const GVGridViewItemLayoutPtr& currentLayout() const { return m_currentLayout; }
+    bool useLayout() const { return m_useLayout; }
+    void setUseLayout(bool use) { m_useLayout = use; }
+
+    void setSelected(bool selected) override;
+    void setHovered(bool hovered) override;
+    void clearHovering() { setHovered(false); }
+    void clearSelection() { setSelected(false); }
+    void prepareForReuse() override;
+
+    // Where the thumbnail and the title go in the item's own coordinates
+    // (y down) for the current look, title and image.
+    QRectF contentRect() const;
+    QRectF imageRect() const;
+    QRectF titleRect() const;
+
+    // The drag's data, whole at its start: "ZVShape" (a keyed archive of
+    // {"path", "name"}) when there is a path, else "ZVPuttyView" (the
+    // element data as it is), else the link of itemURL (and the picture when
+    // it is a local file), else the picture of itemImage.
+    QMimeData* dragPayload() const;
+    // Starts a drag from a point of the item, unless dragging is disabled.
+    void mouseDragged(QPointF at);
+    // How drags start; tests put their own in.
+    using DragStarter = std::function<void(QDrag&)>;
+    static DragStarter& dragStarter();
+
+    // The placeholder shown while a thumbnail loads ("loading.jpg").
+    static const Image& loadingImage();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    friend class GVGridView;
+    GVGridView* grid() const;
+    void takeThumbnail();
+    // A thumbnail of `url` arrived (null when it failed).
+    void thumbnailLoaded(const QUrl& url, const Image& image);
+
+    Image m_itemImage;
+    bool m_hasShadow = false;
+    bool m_disableDragging = false;
+    QString m_itemTitle;
+    QUrl m_itemURL;
+    QUrl m_itemImageURL;
+    std::optional<BezierPath> m_itemPath;
+    QByteArray m_itemView;
+    QString m_itemName;
+    GVGridViewItemLayoutPtr m_defaultLayout;
+    GVGridViewItemLayoutPtr m_hoverLayout;
+    GVGridViewItemLayoutPtr m_selectionLayout;
+    GVGridViewItemLayoutPtr m_currentLayout;
+    bool m_useLayout = true;
+};
+
+} // namespace ql

@@ -1,0 +1,58 @@
+// Dragging a grid item's payload onto a page.
+#include "panels/grid/GVGridViewItem.h"
+
+#include "app/categories/ImageFitting.h"
+#include "platform/runtime/NotificationCenter.h"
+#include "shapes/library/ZVShapeLibrary.h"
+
+#include <QDrag>
+#include <QMimeData>
+
+namespace ql {
+
+QMimeData* GVGridViewItem::dragPayload() const
+{
+    auto* data = new QMimeData;
+    if (m_itemPath) {
+        data->setData(QStringLiteral("ZVShape"), ZVShapeLibrary::archivedData(m_itemName, *m_itemPath));
+    } else if (!m_itemView.isNull()) {
+        data->setData(QStringLiteral("ZVPuttyView"), m_itemView);
+    } else if (m_itemURL.isValid()) {
+        data->setUrls({m_itemURL});
+        // The page takes the first kind it reads; a local picture can go
+        // along at once, a remote one is fetched by the page.
+        if (m_itemURL.isLocalFile()) {
+            Result<Image> picture = Image::fromFile(m_itemURL.toLocalFile());
+            if (picture && !picture->bitmap().isNull())
+                data->setImageData(picture->bitmap());
+        }
+    } else if (!m_itemImage.bitmap().isNull()) {
+        data->setImageData(m_itemImage.bitmap());
+    }
+    return data;
+}
+
+GVGridViewItem::DragStarter& GVGridViewItem::dragStarter()
+{
+    static DragStarter starter = [](QDrag& drag) { drag.exec(Qt::CopyAction, Qt::CopyAction); };
+    return starter;
+}
+
+void GVGridViewItem::mouseDragged(QPointF)
+{
+    if (m_disableDragging)
+        return;
+    // The page's freehand drawing surface steps aside so the drop reaches it.
+    NotificationCenter::defaultCenter().post(QStringLiteral("disableDrawingView"));
+    QDrag drag(this);
+    drag.setMimeData(dragPayload());
+    const QImage picture = imageScaledToFitSize(m_itemImage, QSizeF(200, 200)).bitmap();
+    if (!picture.isNull()) {
+        drag.setPixmap(QPixmap::fromImage(picture));
+        // Centred on the pointer, as the picture was always placed.
+        drag.setHotSpot(QPoint(100, picture.height() - 100));
+    }
+    dragStarter()(drag);
+}
+
+} // namespace ql
