@@ -97,7 +97,9 @@ function(quiverleaf_tests name)
     QUIVERLEAF_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUIVERLEAF_RESOURCES=${PROJECT_SOURCE_DIR}/resources"
+    # One value per property: test discovery splits a list given as a value.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    ENVIRONMENT_MODIFICATION "QUIVERLEAF_RESOURCES=set:${PROJECT_SOURCE_DIR}/resources"
     TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
