@@ -187,6 +187,13 @@ TEST_F(ShapeBrowserTest, InsertsGlyphsAndSymbolsAsPictures)
     EXPECT_NEAR(last()->frame().center().x(), 306, 0.01);
 
     const int before = int(elements());
+    const qint64 blank = browser->symbols().indexOf(QString());
+    ASSERT_GE(blank, 0);
+    grid->deselectAllItems();
+    choose(blank);
+    browser->insertShape();
+    EXPECT_EQ(elements(), before) << "the empty symbol has no picture and inserts nothing";
+
     browser->setShapePickerMode(3);
     browser->insertShape();
     EXPECT_EQ(elements(), before);

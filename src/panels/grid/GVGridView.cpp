@@ -30,7 +30,7 @@ void GVGridView::setItemSize(QSizeF size)
     if (size == m_itemSize || size.width() < 1 || size.height() < 1)
         return;
     m_itemSize = size;
-    updateGeometry();
+    fitHeight();
     layoutItems();
 }
 
@@ -95,6 +95,17 @@ qint64 GVGridView::indexForItemAtLocation(QPointF location) const
             return index;
     }
     return -1;
+}
+
+void GVGridView::fitHeight()
+{
+    updateGeometry();
+    QScrollArea* area = scrollArea();
+    if (!area || !area->widgetResizable())
+        return;
+    const int height = std::max(heightForWidth(width()), area->viewport()->height());
+    if (height != this->height())
+        resize(width(), height);
 }
 
 QRect GVGridView::visibleArea() const
@@ -196,7 +207,7 @@ void GVGridView::reloadData()
     for (GVGridViewItem* item : std::as_const(items))
         discard(item);
     m_imageCache->forgetFailures();
-    updateGeometry();
+    fitHeight();
     layoutItems();
     update();
 }

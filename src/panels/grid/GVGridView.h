@@ -91,6 +91,9 @@ protected:
 private:
     QScrollArea* scrollArea() const;
     QRect visibleArea() const;
+    // Takes the height of its rows at once rather than at the scroll area's
+    // next layout, so that rows asked for right after a change exist.
+    void fitHeight();
     // Brings the items in line with the visible rows.
     void layoutItems();
     void recycle(GVGridViewItem* item);

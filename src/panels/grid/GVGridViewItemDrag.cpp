@@ -2,6 +2,7 @@
 #include "panels/grid/GVGridViewItem.h"
 
 #include "app/categories/ImageFitting.h"
+#include "panels/grid/GVGridView.h"
 #include "platform/runtime/NotificationCenter.h"
 #include "shapes/library/ZVShapeLibrary.h"
 
@@ -44,15 +45,19 @@ void GVGridViewItem::mouseDragged(QPointF)
         return;
     // The page's freehand drawing surface steps aside so the drop reaches it.
     NotificationCenter::defaultCenter().post(QStringLiteral("disableDrawingView"));
-    QDrag drag(this);
-    drag.setMimeData(dragPayload());
+    // Owned by the grid, which outlives a reload during the drag that
+    // would discard this item.
+    QObject* owner = grid() ? static_cast<QObject*>(grid()) : this;
+    auto* drag = new QDrag(owner);
+    drag->setMimeData(dragPayload());
     const QImage picture = imageScaledToFitSize(m_itemImage, QSizeF(200, 200)).bitmap();
     if (!picture.isNull()) {
-        drag.setPixmap(QPixmap::fromImage(picture));
+        drag->setPixmap(QPixmap::fromImage(picture));
         // Centred on the pointer, as the picture was always placed.
-        drag.setHotSpot(QPoint(100, picture.height() - 100));
+        drag->setHotSpot(QPoint(100, picture.height() - 100));
     }
-    dragStarter()(drag);
+    dragStarter()(*drag);
+    drag->deleteLater();
 }
 
 } // namespace ql
