@@ -12,6 +12,7 @@
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVRotationHandleView.h"
 #include "canvas/gestures/CropPanGesture.h"
+#include "canvas/gestures/CameraOrbitGesture.h"
 #include "canvas/gestures/MoveGesture.h"
 #include "content/ZV3DTextView.h"
 #include "content/ZVImageView.h"
@@ -230,7 +231,9 @@ void ZVPuttyView::mouseDown(const ql::CanvasEvent& event)
     // A Control (right) press opens the element's context menu and moves nothing.
     if (event.button == ql::CanvasEvent::Button::Right || event.has(ql::CanvasEvent::Control))
         return;
-    if (ql::CropPanGesture::appliesTo(*this))
+    if (ql::CameraOrbitGesture::cameraControlled(*this))
+        m_gesture = std::make_unique<ql::CameraOrbitGesture>(*this);
+    else if (ql::CropPanGesture::appliesTo(*this))
         m_gesture = std::make_unique<CropPan>(*this);
     else
         m_gesture = std::make_unique<ql::MoveGesture>(*this);

@@ -260,6 +260,10 @@ void ZV3DTextView::setEditMode(bool editMode)
         return;
     if (ZVCanvasView* page = element->canvas())
         page->setValueForKey(u"editMode", editMode);
+    if (editMode)
+        element->hideHandles();
+    else
+        element->showHandles();
 }
 
 QFont ZV3DTextView::resolveFont(const QString& name)

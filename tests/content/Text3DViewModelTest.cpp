@@ -3,6 +3,7 @@
 #include "Text3DTestSupport.h"
 
 #include "canvas/ArchiveTestSupport.h"
+#include "canvas/ZVHandleView.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/FontResolver.h"
 
@@ -186,6 +187,9 @@ TEST(Text3DView, EditModeAndCameraControl)
     EXPECT_TRUE(view.edited());
     view.setEditMode(true);
     EXPECT_TRUE(box.page->valueForKey(u"editMode").toBool());
+    ASSERT_FALSE(box.element->handles().isEmpty());
+    for (const ZVHandleView* handle : box.element->handles())
+        EXPECT_TRUE(handle->isHidden());
 
     // The first drag takes a copy of the camera; the scene's camera and its
     // lights stay.
@@ -208,6 +212,8 @@ TEST(Text3DView, EditModeAndCameraControl)
     box.page->clearPuttyViews();
     EXPECT_FALSE(view.allowsCameraControl());
     EXPECT_FALSE(box.page->valueForKey(u"editMode").toBool());
+    for (const ZVHandleView* handle : box.element->handles())
+        EXPECT_FALSE(handle->isHidden());
     const QQuaternion kept = view.pointOfView().orientation();
     view.cameraMouseDown(QPointF(100, 60));
     view.cameraMouseDragged(QPointF(300, 160));
