@@ -32,15 +32,31 @@ constexpr int kMax3DTextLength = 100;
 constexpr int kMaxShapeTextLength = 50;
 constexpr int kMaxPathTextLength = 100;
 
-// In crop mode a drag pans the picture inside the element instead of moving it.
+// In crop mode a drag pans the picture inside the element instead of moving
+// it; the rulers still echo the element from press to release, and a double
+// click still opens it.
 class CropPan : public ql::Gesture {
 public:
-    explicit CropPan(ZVPuttyView& element) : m_pan(element) {}
-    void press(const ql::CanvasEvent& event) override { m_pan.press(event.location); }
+    explicit CropPan(ZVPuttyView& element) : m_element(&element), m_pan(element) {}
+    void press(const ql::CanvasEvent& event) override
+    {
+        m_element->startMovePuttyViewOrigin(event.location);
+        // The pan keeps its own (transformed) start as the last drag location.
+        m_pan.press(event.location);
+    }
     void drag(const ql::CanvasEvent& event) override { m_pan.drag(event.location); }
-    void release(const ql::CanvasEvent&) override { m_pan.release(); }
+    void release(const ql::CanvasEvent& event) override
+    {
+        m_pan.release();
+        if (!m_element)
+            return;
+        m_element->endMovePuttyViewOrigin();
+        if (event.clickCount == 2)
+            m_element->openForEditing();
+    }
 
 private:
+    QPointer<ZVPuttyView> m_element;
     ql::CropPanGesture m_pan;
 };
 
