@@ -323,7 +323,6 @@ private:
     // editing (it only opens the edit menu), else the element.
     enum class Gesture { Element, Editor, Ignored };
     Gesture m_gesture = Gesture::Element;
-    int m_gestureClickCount = 0;
 
     QStringList m_observingKeyPaths;
     bool m_isObserving = false;

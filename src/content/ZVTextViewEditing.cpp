@@ -1,6 +1,7 @@
 // Events of a text box on a page: while it is edited they go to its editor
 // (in the view's coordinates, through the element's turn), otherwise to its
-// element, which selects or moves; a double click opens the box for editing.
+// element, which selects or moves, and after a double click opens the box for
+// editing.
 #include "content/ZVTextView.h"
 
 #include "canvas/CanvasEvent.h"
@@ -48,7 +49,6 @@ void ZVTextView::mouseDown(const ql::CanvasEvent& event)
 {
     // A gesture that begins on the edited box edits its text to the end,
     // even if editing ends or begins on the way.
-    m_gestureClickCount = event.clickCount;
     const bool editing = m_editMode && m_selectable;
     if (editing && event.button == ql::CanvasEvent::Button::Right) {
         m_gesture = Gesture::Ignored;
@@ -80,14 +80,10 @@ void ZVTextView::mouseUp(const ql::CanvasEvent& event)
         editor()->mouseRelease(viewPointFromPage(event.location));
         return;
     }
-    ZVPuttyView* element = puttyView();
-    if (gesture == Gesture::Ignored || !element)
-        return;
-    element->mouseUp(event);
-    // The release of a double click opens the box for editing, unless the
-    // element already did.
-    if (std::max(event.clickCount, m_gestureClickCount) >= 2 && !m_editMode)
-        beginEditingChain();
+    // The element's release ends its move and, after a double click, opens
+    // the box for editing (beginEditingChain).
+    if (ZVPuttyView* element = puttyView(); element && gesture == Gesture::Element)
+        element->mouseUp(event);
 }
 
 void ZVTextView::beginEditingChain()

@@ -198,6 +198,8 @@ void ZVTextView::setEditMode(bool editMode)
         // Guides moved on the rulers while the text was edited are stored now.
         if (wasEditing && page && page->document())
             page->document()->showRulers();
+        if (ZVPuttyView* element = puttyView())
+            element->showHandles();
         m_selectable = false;
         m_editable = false;
         setNeedsDisplay();
@@ -209,6 +211,9 @@ void ZVTextView::setEditMode(bool editMode)
     if (page)
         page->setValueForKey(u"editMode", true);
     ql::NotificationCenter::defaultCenter().post(QStringLiteral("disableBackgroundColorPicker"), this);
+    // The handles would only be in the way of the text.
+    if (ZVPuttyView* element = puttyView())
+        element->hideHandles();
     m_selectable = true;
     m_editable = true;
     setNeedsDisplay();

@@ -4,6 +4,7 @@
 // Escape or a press elsewhere ends editing.
 #include "../content/TextTestSupport.h"
 
+#include "canvas/ZVHandleView.h"
 #include "canvas/ZVPuttyViewGroup.h"
 #include "canvas/view/ZVScrollView.h"
 #include "content/text/TextEditor.h"
@@ -98,6 +99,12 @@ TEST_F(TextEditingCanvas, DoubleClickOpensTheBoxAndKeysTypeIntoItAsOneUndoStep)
     EXPECT_TRUE(text->isEditable());
     EXPECT_TRUE(page->valueForKey(u"editMode").toBool());
     EXPECT_EQ(view.router().editedText(), text);
+    const auto handlesHidden = [text] {
+        const QList<ZVHandleView*> handles = text->puttyView()->handles();
+        return !handles.isEmpty()
+               && std::all_of(handles.begin(), handles.end(), [](const ZVHandleView* h) { return h->isHidden(); });
+    };
+    EXPECT_TRUE(handlesHidden()) << "the handles step aside while the text is edited";
 
     // A menu shortcut on the same keys does not steal them while text is edited.
     QAction selectAll(&view);
@@ -128,6 +135,7 @@ TEST_F(TextEditingCanvas, DoubleClickOpensTheBoxAndKeysTypeIntoItAsOneUndoStep)
     EXPECT_FALSE(text->editMode());
     EXPECT_FALSE(page->valueForKey(u"editMode").toBool());
     EXPECT_EQ(view.router().editedText(), nullptr);
+    EXPECT_FALSE(handlesHidden());
     QTest::keySequence(&view, QKeySequence::SelectAll);
     EXPECT_EQ(stolen, 1);
 }
