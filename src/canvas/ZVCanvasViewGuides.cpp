@@ -12,6 +12,7 @@
 #include "platform/graphics/RulerMarker.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace {
 
@@ -112,18 +113,24 @@ void ZVCanvasView::showGuides()
     }
     m_guideView->setVLines(pass.vLines);
     m_guideView->setHLines(pass.hLines);
-    m_guideView->setNeedsDisplay();
+    m_guideView->setLinesNeedDisplay();
 }
 
 void ZVCanvasView::clearGuides()
 {
     m_guideView->setVLines({});
     m_guideView->setHLines({});
-    m_guideView->setNeedsDisplay();
+    m_guideView->setLinesNeedDisplay();
 }
 
 void ZVCanvasView::showTextLinks()
 {
+    // Links are drawn from chained boxes only: a page without them, whose
+    // links already show, has nothing to redraw on every drag step.
+    const bool chained = std::any_of(m_puttyViews.cbegin(), m_puttyViews.cend(),
+                                     [](const ZVPuttyView* element) { return element->textGroup() != nullptr; });
+    if (m_guideView->showTextLinks() && !chained)
+        return;
     m_guideView->setShowTextLinks(true);
     m_guideView->setNeedsDisplay();
 }

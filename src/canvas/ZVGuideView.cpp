@@ -36,6 +36,11 @@ void ZVGuideView::setNeedsDisplay()
     emit needsDisplay();
 }
 
+void ZVGuideView::setLinesNeedDisplay()
+{
+    emit linesNeedDisplay();
+}
+
 void ZVGuideView::drawRect(QPainter& painter)
 {
     ZVCanvasView* page = m_canvas.data();

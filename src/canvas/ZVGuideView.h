@@ -43,9 +43,13 @@ public:
     void drawRect(QPainter& painter);
     // Asks whatever shows the overlay to draw it again.
     void setNeedsDisplay();
+    // Only the smart-guide lines changed: views redraw the strips where the
+    // old and the new lines lie, not the whole page (a drag step does this).
+    void setLinesNeedDisplay();
 
 signals:
     void needsDisplay();
+    void linesNeedDisplay();
 
 private:
     QPointer<ZVCanvasView> m_canvas;

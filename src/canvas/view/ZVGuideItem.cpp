@@ -12,6 +12,7 @@ ZVGuideItem::ZVGuideItem(ZVGuideView& guideView, QGraphicsItem* parent) : QGraph
     setAcceptedMouseButtons(Qt::NoButton);
     setAcceptHoverEvents(false);
     connect(&guideView, &ZVGuideView::needsDisplay, this, &ZVGuideItem::follow);
+    connect(&guideView, &ZVGuideView::linesNeedDisplay, this, &ZVGuideItem::followLines);
     if (ZVCanvasView* page = guideView.canvas())
         m_bounds = page->bounds();
 }
@@ -24,7 +25,36 @@ void ZVGuideItem::follow()
         prepareGeometryChange();
         m_bounds = bounds;
     }
+    if (m_guideView) {
+        m_shownVLines = m_guideView->vLines();
+        m_shownHLines = m_guideView->hLines();
+    }
     update();
+}
+
+void ZVGuideItem::followLines()
+{
+    if (!m_guideView)
+        return;
+    // A line is a point wide; its strip is a little wider for antialiasing.
+    constexpr double kHalfStrip = 2.0;
+    const auto redraw = [this](const QList<double>& before, const QList<double>& after, bool vertical) {
+        for (const QList<double>* lines : {&before, &after}) {
+            const QList<double>& other = lines == &before ? after : before;
+            for (double at : *lines) {
+                if (other.contains(at))
+                    continue;
+                update(vertical ? QRectF(at - kHalfStrip, m_bounds.top(), 2 * kHalfStrip, m_bounds.height())
+                                : QRectF(m_bounds.left(), at - kHalfStrip, m_bounds.width(), 2 * kHalfStrip));
+            }
+        }
+    };
+    const QList<double> vertical = m_guideView->vLines();
+    const QList<double> horizontal = m_guideView->hLines();
+    redraw(m_shownVLines, vertical, true);
+    redraw(m_shownHLines, horizontal, false);
+    m_shownVLines = vertical;
+    m_shownHLines = horizontal;
 }
 
 QRectF ZVGuideItem::boundingRect() const

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QGraphicsItem>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
@@ -22,9 +23,13 @@ public:
 
 private:
     void follow();
+    // Redraws the strips of the smart-guide lines that went or came.
+    void followLines();
 
     QPointer<ZVGuideView> m_guideView;
     QRectF m_bounds;
+    QList<double> m_shownVLines;
+    QList<double> m_shownHLines;
 };
 
 } // namespace ql
