@@ -111,9 +111,14 @@ TEST(ElementGesture, LockedElementsShowTheyCannotMove)
     GesturePage sample;
     ZVPuttyView* a = sample.add(QRectF(100, 100, 200, 180));
     a->setValueForKey(u"isLocked", true);
-    sample.drag({QPointF(200, 190), QPointF(230, 200)});
-    EXPECT_EQ(a->frame(), QRectF(100, 100, 200, 180));
+    auto& events = sample.routed();
+    events.mouseDown(GesturePage::at(QPointF(200, 190)));
+    events.mouseDragged(GesturePage::at(QPointF(230, 200)));
     EXPECT_EQ(sample.document.host.cursor, ql::CanvasCursor::standard(ql::CanvasCursor::Shape::Forbidden));
+    events.mouseUp(GesturePage::at(QPointF(230, 200)));
+    endTurn();
+    EXPECT_EQ(a->frame(), QRectF(100, 100, 200, 180));
+    EXPECT_EQ(sample.document.host.cursor.shape, ql::CanvasCursor::Shape::Arrow) << "the pointer again after the release";
     EXPECT_FALSE(sample.document.undo.canUndo());
 }
 

@@ -1,6 +1,9 @@
 #include "GestureTestSupport.h"
 
+#include "canvas/ZVHandleView.h"
+#include "canvas/ZVRotationHandleView.h"
 #include "canvas/gestures/RubberBandGesture.h"
+#include "canvas/view/CanvasCursors.h"
 
 #include <gtest/gtest.h>
 
@@ -88,4 +91,56 @@ TEST(PageTools, ARightClickOnThePageOffersPaste)
     ASSERT_EQ(menu.items.size(), 1);
     EXPECT_EQ(menu.items[0].title, QStringLiteral("Paste"));
     EXPECT_EQ(menu.items[0].action, QStringLiteral("paste:"));
+}
+
+TEST(PageTools, TheCursorSaysWhatAPressWouldDo)
+{
+    GesturePage sample;
+    FakeHost& host = sample.document.host;
+    ZVPuttyView* a = sample.add(QRectF(100, 100, 200, 180));
+    auto& events = sample.routed();
+    using Shape = ql::CanvasCursor::Shape;
+    events.mouseMoved(GesturePage::at(QPointF(260, 240)));
+    EXPECT_EQ(host.cursor.shape, Shape::Arrow) << "an unselected element's handles show nothing";
+    a->setIsActive(true);
+    events.mouseMoved(GesturePage::at(QPointF(260, 240)));
+    EXPECT_EQ(host.cursor, ql::CanvasCursor::named(QStringLiteral("nwse"), 0, QPoint(7, 7)));
+    events.mouseMoved(GesturePage::at(QPointF(272.5, 252.5)));
+    EXPECT_EQ(host.cursor, ql::CanvasCursor::named(QStringLiteral("rotatese"), 0, QPoint(15, 15)));
+    a->setRotation(30);
+    const QPointF topCentre = a->mapToPage(QPointF(100, 40));
+    events.mouseMoved(GesturePage::at(topCentre));
+    EXPECT_EQ(host.cursor, ql::CanvasCursor::named(QStringLiteral("ns"), 30, QPoint(7, 7))) << "turned with the element";
+    a->setValueForKey(u"isLocked", true);
+    events.mouseMoved(GesturePage::at(topCentre + QPointF(0.1, 0)));
+    EXPECT_EQ(host.cursor.shape, Shape::Forbidden);
+    events.mouseMoved(GesturePage::at(QPointF(500, 700)));
+    EXPECT_EQ(host.cursor.shape, Shape::Arrow);
+
+    sample.page->setDrawingMode(1);
+    events.mouseMoved(GesturePage::at(QPointF(500, 700)));
+    EXPECT_EQ(host.cursor.shape, Shape::OpenHand);
+    sample.page->setDrawingMode(2);
+    events.mouseMoved(GesturePage::at(QPointF(500, 700), ql::CanvasEvent::Option));
+    EXPECT_EQ(host.cursor, ql::CanvasCursor::named(QStringLiteral("zoomout"), 0, QPoint(0, 0)));
+}
+
+TEST(PageTools, EveryCursorPictureIsDrawn)
+{
+    for (int position = 0; position < 8; ++position) {
+        for (const QString& name : {ZVHandleView::cursorImageName(position), ZVRotationHandleView::cursorImageName(position)}) {
+            const QPixmap picture = ql::cursorPicture(name);
+            ASSERT_FALSE(picture.isNull()) << name.toStdString();
+            const QImage pixels = picture.toImage();
+            int painted = 0;
+            for (int y = 0; y < pixels.height(); ++y)
+                for (int x = 0; x < pixels.width(); ++x)
+                    painted += pixels.pixelColor(x, y).alpha() > 0;
+            EXPECT_GT(painted, 20) << name.toStdString();
+        }
+    }
+    EXPECT_FALSE(ql::cursorPicture(QStringLiteral("zoomin")).isNull());
+    EXPECT_TRUE(ql::cursorPicture(QStringLiteral("nothing")).isNull());
+    const QCursor turned = ql::cursorFor(ql::CanvasCursor::named(QStringLiteral("ew"), 90, QPoint(7, 7)));
+    EXPECT_EQ(turned.hotSpot(), QPoint(7, 7));
 }

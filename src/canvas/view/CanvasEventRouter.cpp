@@ -1,9 +1,11 @@
 #include "canvas/view/CanvasEventRouter.h"
 
+#include "canvas/CanvasHost.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/ZVRotationHandleView.h"
+#include "canvas/gestures/CropPanGesture.h"
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
@@ -65,6 +67,7 @@ void CanvasEventRouter::mouseDown(const CanvasEvent& event)
     m_element = nullptr;
     m_handle = nullptr;
     m_text = nullptr;
+    m_hoverCursorShown = false;
     ZVCanvasView* shown = page();
     if (!shown)
         return;
@@ -148,9 +151,60 @@ void CanvasEventRouter::mouseDragged(const CanvasEvent& event)
 void CanvasEventRouter::mouseUp(const CanvasEvent& event)
 {
     deliver(event, true);
+    m_hoverCursorShown = false;
+    mouseMoved(event);
     m_element = nullptr;
     m_handle = nullptr;
     m_text = nullptr;
+}
+
+CanvasCursor CanvasEventRouter::cursorAt(const CanvasEvent& event) const
+{
+    using Shape = CanvasCursor::Shape;
+    ZVCanvasView* shown = page();
+    if (!shown)
+        return {};
+    switch (shown->drawingMode().toInt()) {
+    case 1: return CanvasCursor::standard(shown->isMoving() ? Shape::ClosedHand : Shape::OpenHand);
+    case 2:
+        return CanvasCursor::named(event.has(CanvasEvent::Option) ? QStringLiteral("zoomout") : QStringLiteral("zoomin"),
+                                   0.0, QPoint(0, 0));
+    default: break;
+    }
+    // The handles of selected elements, wherever they lie, before the rest.
+    const QList<ZVPuttyView*> selected = shown->selectedViews();
+    for (auto it = selected.crbegin(); it != selected.crend(); ++it) {
+        ZVPuttyView* element = *it;
+        const ZVPuttyView::Hit hit = element->handleAt(event.location);
+        if (!hit || element->isMoving() || element->cropMode())
+            continue;
+        if (element->isLocked())
+            return CanvasCursor::standard(Shape::Forbidden);
+        return hit.kind == ZVPuttyView::Hit::Kind::RotationHandle ? hit.handle->rotationHandle()->cursorForHandle()
+                                                                  : hit.handle->cursorForHandle();
+    }
+    if (m_pageItem && shown->bounds().contains(event.location)) {
+        const StackHit found = topmostHit(*m_pageItem, event.location, event.modifiers);
+        if (found.element && found.hit.kind == ZVPuttyView::Hit::Kind::Content &&
+            CropPanGesture::appliesTo(*found.element))
+            return CanvasCursor::standard(Shape::OpenHand);
+    }
+    return {};
+}
+
+void CanvasEventRouter::mouseMoved(const CanvasEvent& event)
+{
+    ZVCanvasView* shown = page();
+    CanvasHost* host = shown ? shown->canvasHost() : nullptr;
+    if (!host)
+        return;
+    const CanvasCursor cursor = cursorAt(event);
+    // Gestures set cursors of their own; after one, the hover cursor is set anew.
+    if (m_hoverCursorShown && cursor == m_hoverCursor)
+        return;
+    m_hoverCursor = cursor;
+    m_hoverCursorShown = true;
+    host->setCanvasCursor(cursor);
 }
 
 ZVTextView* CanvasEventRouter::editedText() const

@@ -8,6 +8,7 @@
 // follow every event. Keys go to the text box being edited, else the page.
 #pragma once
 
+#include "canvas/CanvasCursor.h"
 #include "canvas/CanvasEvent.h"
 
 #include <QKeyCombination>
@@ -34,6 +35,11 @@ public:
     void mouseDown(const CanvasEvent& event);
     void mouseDragged(const CanvasEvent& event);
     void mouseUp(const CanvasEvent& event);
+    // The pointer moving with no button held: the cursor of what lies under
+    // it (a handle's direction, a rotation arrow, the hand or zoom tool).
+    void mouseMoved(const CanvasEvent& event);
+    // The cursor that a pointer at a page point shows.
+    CanvasCursor cursorAt(const CanvasEvent& event) const;
 
     // A key for the text box being edited, else for the page (arrows); true
     // when one of them took the key.
@@ -61,6 +67,8 @@ private:
     QPointer<ZVHandleView> m_handle;
     QPointer<ZVTextView> m_text;
     QPointer<ZVTextView> m_lastPressedText;
+    CanvasCursor m_hoverCursor;
+    bool m_hoverCursorShown = false;
 };
 
 } // namespace ql

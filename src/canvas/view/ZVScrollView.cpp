@@ -50,7 +50,8 @@ ZVScrollView::ZVScrollView(QWidget* parent) : QGraphicsView(parent), m_surround(
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
     setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
     setBackgroundBrush(m_surround);
-    setMouseTracking(false);
+    // The pointer's cursor follows what lies under it, buttons held or not.
+    setMouseTracking(true);
     // Text boxes edited on the canvas take composed input.
     setAttribute(Qt::WA_InputMethodEnabled, true);
     m_clipView = new ZVClipView;
@@ -241,6 +242,8 @@ void ZVScrollView::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_pressed && event->buttons() != Qt::NoButton)
         m_router.mouseDragged(canvasEvent(*event, 1));
+    else if (!m_pressed)
+        m_router.mouseMoved(canvasEvent(*event, 0));
     event->accept();
 }
 
