@@ -24,6 +24,8 @@ public:
 
     // Zero-based index among the pages the window shows, or -1.
     virtual int indexOfPage(const ZVCanvasView*) const { return -1; }
+    // How many pages the window shows.
+    virtual int pageCount() const { return 0; }
     // Zero-based index among the master pages, or -1.
     virtual int indexOfMasterPage(const ZVCanvasView*) const { return -1; }
 

@@ -1,5 +1,7 @@
 #include "content/ZVTextView.h"
 
+#include "canvas/PageDocument.h"
+#include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/FlowLayout.h"
@@ -446,7 +448,29 @@ void ZVTextView::drawText(QPainter& painter) const
 void ZVTextView::updateTextFromType(const QVariant& unused)
 {
     Q_UNUSED(unused);
-    // Page numbers and dates render their text here once fields exist.
+    // Dates render their text here once date fields exist.
+    if (m_textViewType.toInt() == PageNumber)
+        setPageNumber();
+}
+
+void ZVTextView::setPageNumber()
+{
+    if (m_pageNumberFormat.isEmpty())
+        return;
+    // Without an element, page or document the position and count are 0.
+    int index = 0;
+    int count = 0;
+    if (const ZVPuttyView* element = puttyView()) {
+        if (const ZVCanvasView* page = element->canvas(); page && page->document()) {
+            index = page->document()->indexOfPage(page);
+            count = page->document()->pageCount();
+        }
+    }
+    const qint64 start = m_startPage.isValid() ? m_startPage.toLongLong() : 1;
+    QString text = m_pageNumberFormat;
+    text.replace(QLatin1String("<NUM>"), QString::number(index + 2 - start));
+    text.replace(QLatin1String("<COUNT>"), QString::number(count + 1 - start));
+    setString(text);
 }
 
 void ZVTextView::updatePageNumberFormat() {}

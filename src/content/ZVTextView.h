@@ -167,6 +167,9 @@ public:
     bool offersContextMenu() const { return m_editMode && m_editable; }
     // Page-number and date fields re-render their text.
     void updateTextFromType(const QVariant& unused = {});
+    // A page number box's text: its template with the number of the box's
+    // page and the page count, counted from `startPage`.
+    void setPageNumber();
     void updatePageNumberFormat();
     void updateDateFormat();
     // The caret is never hidden: 1 point wide, at least 15 tall.

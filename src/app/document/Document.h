@@ -166,6 +166,7 @@ public:
     CanvasHost* canvasHost() override;
     ZVCanvasView* shownPage() const override { return currentPage(); }
     int indexOfPage(const ZVCanvasView* page) const override;
+    int pageCount() const override { return int(pages().size()); }
     int indexOfMasterPage(const ZVCanvasView* page) const override;
     void pageGeometryChanged(ZVCanvasView* page) override;
 

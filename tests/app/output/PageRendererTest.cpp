@@ -1,0 +1,149 @@
+// The sheet drawing itself, in process: what prints of masters and layers,
+// page numbers of master boxes on each page without touching the document,
+// and crop marks.
+#include "OutputTestSupport.h"
+
+#include "app/design/ZVDesignHelper.h"
+#include "app/output/PdfOutput.h"
+#include "app/output/SheetBitmap.h"
+#include "app/output/SheetDocument.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVTextView.h"
+#include "content/text/TextStorage.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace ql::testing {
+namespace {
+
+QImage sheetImage(const SheetDocument& sheets, int index)
+{
+    Result<SheetBitmap> bitmap = imageForSheet(sheets.page(index), ZVDesignHelper::sharedInstance(), 72, 0);
+    EXPECT_TRUE(bitmap.ok());
+    return bitmap.ok() ? bitmap->pixels : QImage();
+}
+
+bool isDark(QColor c)
+{
+    return c.red() < 100 && c.green() < 100 && c.blue() < 100;
+}
+
+TEST(PageRenderer, MasterPageNumbersShowEachPagesOwnNumberAndChangeNothing)
+{
+    Document document;
+    ZVCanvasView* master = document.newPage();
+    document.masterPages().append(master);
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    box->setFrame(QRectF(100, 100, 300, 60).adjusted(-40, -40, 40, 40));
+    master->addPuttyView(box);
+    auto* field = qobject_cast<ZVTextView*>(box->contentView());
+    ASSERT_TRUE(field);
+    field->setTextViewType(1);
+    for (int i = 0; i < 3; ++i) {
+        ZVCanvasView* page = addPage(document);
+        page->setMasterPage(master);
+    }
+    QCoreApplication::processEvents();
+    document.undoManager()->removeAllActions();
+    const QString masterText = field->textStorage() ? field->textStorage()->document()->toPlainText() : QString();
+    const Result<QByteArray> before = document.dataOfType(kDesktopDocumentType);
+    ASSERT_TRUE(before.ok());
+
+    const Result<QByteArray> pdf = pdfData(documentForPages(document.pages()), ZVDesignHelper::sharedInstance());
+    ASSERT_TRUE(pdf.ok()) << pdf.error().describe().toStdString();
+    QCoreApplication::processEvents();
+
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("numbers.pdf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(*pdf);
+    file.close();
+    for (int page = 1; page <= 3; ++page) {
+        const ProgramRun text = runProgram(QStringLiteral("pdftotext"),
+                                           {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                            QString::number(page), file.fileName(), QStringLiteral("-")});
+        EXPECT_EQ(text.out.simplified(), QStringLiteral("Page %1 of 3").arg(page));
+    }
+    EXPECT_EQ(document.dataOfType(kDesktopDocumentType).value(), before.value());
+    EXPECT_FALSE(document.undoManager()->canUndo());
+    EXPECT_EQ(field->textStorage() ? field->textStorage()->document()->toPlainText() : QString(), masterText);
+    EXPECT_EQ(box->canvas(), master);
+}
+
+TEST(PageRenderer, PrintsPrintableLayersMasterFirstAndLeavesOutHiddenElements)
+{
+    Document document;
+    ZVCanvasView* master = document.newPage();
+    document.masterPages().append(master);
+    ZVCanvasView* page = addPage(document);
+    page->setMasterPage(master);
+
+    // Master: one layer shown but not printed, one printed but hidden.
+    ZVPuttyViewGroup* shown = master->addLayoutLayer(QStringLiteral("shown"));
+    shown->setPrintable(false);
+    master->setCurrentLayoutLayer(shown);
+    addFilledRect(*master, QRectF(10, 10, 50, 50), Qt::red);
+    ZVPuttyViewGroup* printed = master->addLayoutLayer(QStringLiteral("printed"));
+    printed->setVisible(false);
+    master->setCurrentLayoutLayer(printed);
+    addFilledRect(*master, QRectF(100, 10, 50, 50), Qt::red);
+    ZVPuttyView* hidden = addFilledRect(*master, QRectF(200, 10, 50, 50), Qt::red);
+    hidden->setValueForKey(u"hideFromPrinting", true);
+    // Page: a layer shown but not printed; a half-transparent black square
+    // listed twice; a page element over a master one.
+    ZVPuttyViewGroup* notPrinted = page->addLayoutLayer(QStringLiteral("not printed"));
+    notPrinted->setPrintable(false);
+    page->setCurrentLayoutLayer(notPrinted);
+    addFilledRect(*page, QRectF(300, 10, 50, 50), Qt::red);
+    ZVPuttyViewGroup* twice = page->addLayoutLayer(QStringLiteral("twice"));
+    page->setCurrentLayoutLayer(twice);
+    ZVPuttyView* doubled = addFilledRect(*page, QRectF(400, 10, 50, 50), Qt::black);
+    doubled->setValueForKey(u"layerOpacity", 0.5);
+    ZVPuttyView* single = addFilledRect(*page, QRectF(500, 10, 50, 50), Qt::black);
+    single->setValueForKey(u"layerOpacity", 0.5);
+    twice->appendUuid(doubled->uuid());
+    addFilledRect(*page, QRectF(120, 30, 10, 10), Qt::blue);
+
+    const QImage image = sheetImage(documentForPages({page}), 0);
+    EXPECT_TRUE(isWhite(image.pixelColor(35, 35)));   // master layer not printed
+    EXPECT_TRUE(isRed(image.pixelColor(110, 20)));    // master layer printed, though hidden
+    EXPECT_GT(image.pixelColor(125, 35).blue(), 250);  // the page's own over the master's
+    EXPECT_TRUE(isWhite(image.pixelColor(225, 35)));  // hidden from printing
+    EXPECT_TRUE(isWhite(image.pixelColor(325, 35)));  // page layer not printed
+    EXPECT_NEAR(image.pixelColor(525, 35).red(), 128, 3);
+    EXPECT_NEAR(image.pixelColor(425, 35).red(), 64, 3); // drawn twice
+}
+
+TEST(PageRenderer, CropMarksSitOnTheTrimLinesOfPagesThatShowThem)
+{
+    Document document;
+    ZVCanvasView* bled = addPage(document);
+    bled->setValueForKey(u"fullBleed", true);
+    bled->setValueForKey(u"bleedMargin", 18.0);
+    bled->setCanvasFrames();
+    ZVCanvasView* plain = addPage(document);
+    const SheetDocument sheets = documentForPages({bled, plain});
+    const QImage marked = sheetImage(sheets, 0);
+    ASSERT_EQ(marked.size(), QSize(612 + 36, 792 + 36));
+    const int w = marked.width();
+    const int h = marked.height();
+    // A vertical mark at x = 18 from the top edge, 0.8 × 18 long, and the
+    // same at every corner; nothing inside the trim.
+    for (const QPoint& at : {QPoint(18, 5), QPoint(5, 18), QPoint(w - 18, 5), QPoint(w - 5, 18),
+                             QPoint(18, h - 5), QPoint(5, h - 18), QPoint(w - 18, h - 5), QPoint(w - 5, h - 18)}) {
+        const QColor c = marked.pixelColor(at);
+        EXPECT_TRUE(isDark(c) || isDark(marked.pixelColor(at - QPoint(1, 1))) || c.red() < 200) << at.x() << "," << at.y();
+    }
+    EXPECT_TRUE(isWhite(marked.pixelColor(18, 20)));
+    EXPECT_TRUE(isWhite(marked.pixelColor(20, 18)));
+    const QImage unmarked = sheetImage(sheets, 1);
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 20; ++x)
+            ASSERT_TRUE(isWhite(unmarked.pixelColor(x, y)));
+    }
+}
+
+} // namespace
+} // namespace ql::testing
