@@ -1,7 +1,6 @@
 #include "app/output/BitmapWriters.h"
 
 #include <QBuffer>
-#include <QImageWriter>
 #include <QtEndian>
 #include <csetjmp>
 #include <cstdio>
@@ -9,10 +8,17 @@
 #include <jpeglib.h>
 #include <tiffio.h>
 #include <vector>
+#include <zlib.h>
 
 namespace ql {
 
 namespace {
+
+QByteArray bigEndian32(quint32 value)
+{
+    const char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+    return QByteArray(bytes, 4);
+}
 
 Error writerError(const QString& message)
 {
@@ -125,13 +131,50 @@ Result<QByteArray> encodePNG(const SheetBitmap& bitmap)
         return writerError(QStringLiteral("There is no picture to write."));
     if (bitmap.cmyk)
         return writerError(QStringLiteral("PNG files hold RGB pictures only."));
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(bitmap.pixels))
-        return writerError(QStringLiteral("The PNG could not be written: %1").arg(writer.errorString()));
-    return data;
+    // Written here rather than through a general writer: rows go to zlib
+    // unfiltered as they are converted, which keeps a page at print
+    // resolution close to the cost of deflating its pixels.
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    const auto chunk = [&png](const char* type, const QByteArray& data) {
+        QByteArray body(type, 4);
+        body += data;
+        png += bigEndian32(quint32(data.size()));
+        png += body;
+        png += bigEndian32(quint32(crc32(0L, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))));
+    };
+    QByteArray header = bigEndian32(quint32(bitmap.width())) + bigEndian32(quint32(bitmap.height()));
+    header += QByteArray("\x08\x02\x00\x00\x00", 5); // 8 bits, RGB, deflate, no filter, no interlace
+    chunk("IHDR", header);
+    chunk("sRGB", QByteArray(1, '\0'));
+    const quint32 perMetre = quint32(std::lround(bitmap.dpi / 0.0254));
+    chunk("pHYs", bigEndian32(perMetre) + bigEndian32(perMetre) + QByteArray(1, '\1'));
+
+    z_stream stream {};
+    if (deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK)
+        return writerError(QStringLiteral("The PNG could not be compressed."));
+    QByteArray compressed(1 << 18, Qt::Uninitialized);
+    std::vector<uchar> row;
+    const auto flushOut = [&](int mode) {
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(compressed.data());
+            stream.avail_out = uInt(compressed.size());
+            deflate(&stream, mode);
+            const qsizetype produced = compressed.size() - qsizetype(stream.avail_out);
+            if (produced > 0)
+                chunk("IDAT", compressed.left(produced));
+        } while (stream.avail_out == 0);
+    };
+    for (int y = 0; y < bitmap.height(); ++y) {
+        fileRow(bitmap, y, false, row);
+        row.insert(row.begin(), uchar(0)); // no filter
+        stream.next_in = row.data();
+        stream.avail_in = uInt(row.size());
+        flushOut(Z_NO_FLUSH);
+    }
+    flushOut(Z_FINISH);
+    deflateEnd(&stream);
+    chunk("IEND", {});
+    return png;
 }
 
 Result<QByteArray> encodeJPEG(const SheetBitmap& bitmap, double quality)

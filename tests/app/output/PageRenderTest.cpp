@@ -205,5 +205,26 @@ TEST_F(PageRenderTest, BookletSheetsHoldPagesInFoldingOrderWithExactBoxes)
     EXPECT_EQ(boxes(out() + QStringLiteral("/Mixed.pdf"), 2), QStringList(5, QStringLiteral("0.00 0.00 583.46 425.20")));
 }
 
+// Pictures are drawn and written sheet by sheet: eight Letter pages at 600
+// dpi never hold more than a few rasters of 5100 × 6600 pixels at once.
+TEST_F(PageRenderTest, ManyLargePicturesAreWrittenOneSheetAtATime)
+{
+    Document document;
+    for (int i = 0; i < 8; ++i)
+        addFilledRect(*addPage(document), QRectF(100, 100 + 50 * i, 200, 40), Qt::red);
+    save(document, path(QStringLiteral("Eight.qvleaf")));
+    const ProgramRun run = runProgram(QStringLiteral("/usr/bin/time"),
+                                      {QStringLiteral("-f"), QStringLiteral("peak %M"),
+                                       QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/page-render"),
+                                       path(QStringLiteral("Eight.qvleaf")), out(), QStringLiteral("--format"),
+                                       QStringLiteral("tiff"), QStringLiteral("--dpi"), QStringLiteral("600")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(written().size(), 8);
+    const qint64 peakKilobytes = run.err.section(QStringLiteral("peak "), -1).trimmed().toLongLong();
+    const qint64 raster = qint64(5100) * 6600 * 4;
+    EXPECT_GT(peakKilobytes, 0);
+    EXPECT_LT(peakKilobytes * 1024, 3 * raster) << peakKilobytes;
+}
+
 } // namespace
 } // namespace ql::testing

@@ -1,0 +1,103 @@
+// A 300-dpi Letter page (2550 × 3300 pixels) of shapes written as PNG, next
+// to plain zlib deflating the same RGB raster, the floor any PNG writer
+// stands on. The ratio is printed at the end.
+#include "app/design/ZVDesignHelper.h"
+#include "app/document/Document.h"
+#include "app/output/BitmapWriters.h"
+#include "app/output/SheetDocument.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVBackgroundView.h"
+#include "platform/graphics/Color.h"
+#include "shapes/ZVVectorView.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+
+ql::SheetBitmap letterPage()
+{
+    static ql::Document document;
+    ZVCanvasView* page = document.newPage();
+    document.contentPages().append(page);
+    for (int i = 0; i < 10; ++i) {
+        ZVPuttyView* element = ZVPuttyView::initWithVector(ql::BezierPath::ovalInRect(QRectF(0, 0, 10, 10)),
+                                                           QStringLiteral("circle"))
+                                   .release();
+        element->setFrame(QRectF(60 + 40 * i, 80 + 60 * i, 200, 120).adjusted(-40, -40, 40, 40));
+        page->addPuttyView(element);
+        auto* shape = qobject_cast<ZVVectorView*>(element->contentView());
+        shape->backgroundView()->setBackgroundColor(
+            QVariant::fromValue(ql::Color::deviceRgb(0.1 * i, 0.5, 1.0 - 0.1 * i)));
+        shape->backgroundView()->setBackgroundType(1);
+    }
+    const ql::SheetDocument sheets = ql::documentForPages({page});
+    return ql::imageForSheet(sheets.page(0), ql::ZVDesignHelper::sharedInstance(), 300, 0).value();
+}
+
+const ql::SheetBitmap& page()
+{
+    static const ql::SheetBitmap bitmap = letterPage();
+    return bitmap;
+}
+
+std::vector<uchar> rgbRows(const ql::SheetBitmap& bitmap)
+{
+    std::vector<uchar> rows;
+    rows.reserve(size_t(bitmap.width()) * size_t(bitmap.height()) * 3 + size_t(bitmap.height()));
+    for (int y = 0; y < bitmap.height(); ++y) {
+        rows.push_back(0); // PNG's filter byte
+        const auto* line = reinterpret_cast<const QRgb*>(bitmap.pixels.constScanLine(y));
+        for (int x = 0; x < bitmap.width(); ++x) {
+            rows.push_back(uchar(qRed(line[x])));
+            rows.push_back(uchar(qGreen(line[x])));
+            rows.push_back(uchar(qBlue(line[x])));
+        }
+    }
+    return rows;
+}
+
+double g_png = 0;
+double g_zlib = 0;
+
+void PngOfLetterPageAt300Dpi(benchmark::State& state)
+{
+    const ql::SheetBitmap& bitmap = page();
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ql::encodePNG(bitmap).value().size());
+    g_png = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / double(state.iterations());
+}
+BENCHMARK(PngOfLetterPageAt300Dpi)->Unit(benchmark::kMillisecond);
+
+void ZlibOfTheSameRaster(benchmark::State& state)
+{
+    const std::vector<uchar> rows = rgbRows(page());
+    std::vector<uchar> out(compressBound(uLong(rows.size())));
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        uLongf size = uLongf(out.size());
+        compress2(out.data(), &size, rows.data(), uLong(rows.size()), Z_DEFAULT_COMPRESSION);
+        benchmark::DoNotOptimize(size);
+    }
+    g_zlib = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / double(state.iterations());
+}
+BENCHMARK(ZlibOfTheSameRaster)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    if (g_png > 0 && g_zlib > 0)
+        std::printf("PNG / zlib time ratio: %.2f (target at most 1.5)\n", g_png / g_zlib);
+    return 0;
+}
