@@ -1,17 +1,16 @@
-// Shape elements as output draws them: pages painted by the page painter
-// into 72-dpi PNG files and into a PDF, read back by independent programs
-// (PIL decodes the pictures, poppler lists the PDF's pictures and rasterises
-// it), and the same checks run on both.
-#include "canvas/CanvasTestSupport.h"
+// Shape elements as output draws them: a saved document written by
+// page-render as 72-dpi PNG files and as a PDF, read back by independent
+// programs (PIL decodes the pictures, poppler lists the PDF's pictures and
+// rasterises it), and the same checks run on both.
+#include "app/document/Document.h"
+#include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
-#include "canvas/painting/PagePainter.h"
 #include "content/ZVBackgroundView.h"
 #include "shapes/ZVVectorView.h"
 #include "shapes/df/DFDrawable.h"
 
 #include <QDir>
-#include <QPainter>
-#include <QPdfWriter>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include "ShapeTestSupport.h"
@@ -88,8 +87,8 @@ struct ShapePages {
     ShapePages()
     {
         for (int i = 0; i < 3; ++i) {
-            pages.append(document.addPage());
-            pages.last()->setFrame(QRectF(0, 0, 612, 792));
+            pages.append(document.newPage());
+            document.contentPages().append(pages.last());
         }
         // Page 1: a red circle with a 4-point outline, a dashed line, and a
         // diagonal with and without arrowheads.
@@ -199,7 +198,7 @@ struct ShapePages {
         EXPECT_GT(longestEmpty, 90) << "a long stretch of the circle without outline";
     }
 
-    TestDocument document;
+    ql::Document document;
     QList<ZVCanvasView*> pages;
     QPointF ringCentre;
     double ringRadius = 0;
@@ -207,16 +206,27 @@ struct ShapePages {
 
 } // namespace
 
+// The sample saved and written by page-render into `dir`.
+void renderWithPageRender(ShapePages& sample, const QTemporaryDir& dir, const QStringList& options)
+{
+    const ql::Result<QByteArray> data = sample.document.dataOfType(ql::kDesktopDocumentType);
+    ASSERT_TRUE(data.ok());
+    QFile file(dir.filePath(QStringLiteral("shapes.qvleaf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(*data);
+    file.close();
+    run(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/page-render"), QStringList {file.fileName(), dir.path()} + options);
+}
+
 TEST(VectorOutput, PngPagesShowFillsStrokesDashesArrowsPicturesAndText)
 {
     ShapePages sample;
     QTemporaryDir dir;
+    renderWithPageRender(sample, dir, {QStringLiteral("--format"), QStringLiteral("png"), QStringLiteral("--dpi"),
+                                       QStringLiteral("72")});
     QList<QImage> raster;
-    for (int i = 0; i < sample.pages.size(); ++i) {
-        const QString path = dir.filePath(QStringLiteral("page-%1.png").arg(i + 1));
-        ASSERT_TRUE(ql::PagePainter::image(*sample.pages[i], 1.0, ql::PagePainter::Layers::Printable).save(path));
-        raster.append(decoded(path));
-    }
+    for (int i = 0; i < sample.pages.size(); ++i)
+        raster.append(decoded(dir.filePath(QStringLiteral("shapes_%1.png").arg(i + 1))));
     sample.check(raster);
 }
 
@@ -224,19 +234,8 @@ TEST(VectorOutput, PdfKeepsShapesAsVectorsWithOnlyTheFillPicture)
 {
     ShapePages sample;
     QTemporaryDir dir;
+    renderWithPageRender(sample, dir, {});
     const QString pdf = dir.filePath(QStringLiteral("shapes.pdf"));
-    {
-        QPdfWriter writer(pdf);
-        writer.setResolution(72);
-        writer.setPageSize(QPageSize(QSizeF(612, 792), QPageSize::Point));
-        writer.setPageMargins(QMarginsF());
-        QPainter painter(&writer);
-        for (int i = 0; i < sample.pages.size(); ++i) {
-            if (i > 0)
-                writer.newPage();
-            ql::PagePainter::paint(painter, *sample.pages[i], ql::PagePainter::Layers::Printable);
-        }
-    }
     // Every picture in the file is the fill's 200 × 200 one, on the stars' page.
     const QStringList rows = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(rows.size(), 2);

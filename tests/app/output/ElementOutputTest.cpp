@@ -176,5 +176,32 @@ TEST_F(ElementOutputTest, GradientBackgroundAtNinetyDegreesIsWhiteOnTop)
     EXPECT_NEAR(image.pixelColor(300, 396).red(), 128, 12);
 }
 
+TEST_F(ElementOutputTest, TiledPageBackgroundRepeatsFromThePageCorner)
+{
+    Document document;
+    ZVCanvasView* page = addPage(document);
+    QImage tile(36, 36, QImage::Format_RGB32);
+    tile.fill(Qt::white);
+    for (int y = 0; y < 18; ++y) {
+        for (int x = 0; x < 18; ++x)
+            tile.setPixelColor(x, y, Qt::red);
+    }
+    ZVBackgroundView* ground = page->backgroundView();
+    // 72 dpi: a pixel a point, also once saved and read back.
+    tile.setDotsPerMeterX(2835);
+    tile.setDotsPerMeterY(2835);
+    Image picture(tile);
+    ground->setBackgroundImage(picture);
+    ground->setBackgroundImageScale(1.0);
+    ground->setBackgroundImageMode(3);
+    ground->setBackgroundType(3);
+    const QImage image = render(document);
+    ASSERT_FALSE(image.isNull());
+    for (const QPoint& cell : {QPoint(0, 0), QPoint(5, 3), QPoint(16, 21)}) {
+        EXPECT_TRUE(isRed(image.pixelColor(cell.x() * 36 + 9, cell.y() * 36 + 9))) << cell.x() << "," << cell.y();
+        EXPECT_TRUE(isWhite(image.pixelColor(cell.x() * 36 + 27, cell.y() * 36 + 27)));
+    }
+}
+
 } // namespace
 } // namespace ql::testing
