@@ -2,7 +2,7 @@
 // print) draws of a page, and nothing of the editor's own decorations.
 #include "app/design/ZVDesignHelper.h"
 
-#include "canvas/CropMarks.h"
+#include "canvas/ZVGuideView.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
@@ -74,7 +74,12 @@ void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanv
         left += page->bounds().width();
         painter.setClipRect(page->bounds(), Qt::IntersectClip);
         PagePainter::paintGround(painter, *page);
-        CropMarks::paint(painter, *page);
+        // The overlay draws only its crop marks for output.
+        if (ZVGuideView* guides = page->guideView()) {
+            guides->setOnlyRenderCropMarks(true);
+            guides->drawRect(painter);
+            guides->setOnlyRenderCropMarks(false);
+        }
         const DrawList list = drawListForPage(*page);
         for (const ZVPuttyView* element : list.elements) {
             if (!element->hideFromPrinting())

@@ -7,6 +7,7 @@
 #include "app/output/PdfOutput.h"
 #include "app/output/SheetBitmap.h"
 #include "app/output/SheetDocument.h"
+#include "app/output/ZVEPSPage.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
 #include "content/text/TextStorage.h"
@@ -143,6 +144,43 @@ TEST(PageRenderer, CropMarksSitOnTheTrimLinesOfPagesThatShowThem)
         for (int x = 0; x < 20; ++x)
             ASSERT_TRUE(isWhite(unmarked.pixelColor(x, y)));
     }
+}
+
+TEST(PageRenderer, AnEpsPageWidgetDrawsItsSheetWhereverItIsPlaced)
+{
+    Document document;
+    ZVCanvasView* left = addPage(document, QSizeF(200, 100));
+    ZVCanvasView* right = addPage(document, QSizeF(200, 100));
+    addFilledRect(*right, QRectF(10, 10, 50, 50), Qt::red);
+    ZVEPSPage widget;
+    widget.setCanvases({left, right});
+    widget.resize(400, 100);
+    const QImage shown = widget.grab().toImage();
+    EXPECT_TRUE(isRed(shown.pixelColor(235, 35)));
+    EXPECT_TRUE(isWhite(shown.pixelColor(35, 35)));
+}
+
+TEST(PageRenderer, PdfShadowsAreRasterLayersAtTwiceScreenResolution)
+{
+    Document document;
+    ZVPuttyView* shape = addFilledRect(*addPage(document), QRectF(100, 100, 100, 100), Qt::red);
+    shape->setValueForKey(u"shadowEnabled", true);
+    const Result<QByteArray> pdf = pdfData(documentForPages(document.pages()), ZVDesignHelper::sharedInstance());
+    ASSERT_TRUE(pdf.ok());
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("shadow.pdf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(*pdf);
+    file.close();
+    const ProgramRun list = runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), file.fileName()});
+    const QStringList rows = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    ASSERT_FALSE(rows.isEmpty()) << list.out.toStdString();
+    for (const QString& row : rows) {
+        const QStringList columns = row.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        ASSERT_GE(columns.size(), 14);
+        EXPECT_GE(columns[12].toInt(), 143) << row.toStdString(); // x-ppi
+    }
+    EXPECT_TRUE(isRed(pdfPage(file.fileName(), 1).pixelColor(150, 150)));
 }
 
 } // namespace
