@@ -1,6 +1,7 @@
 #include "app/output/ZVEPSPage.h"
 
 #include "app/design/ZVDesignHelper.h"
+#include "app/output/ZVPDFPage.h"
 #include "canvas/ZVCanvasView.h"
 
 #include <QPainter>
@@ -11,19 +12,12 @@ ZVEPSPage::ZVEPSPage(QWidget* parent) : QWidget(parent) {}
 
 QList<ZVCanvasView*> ZVEPSPage::canvases() const
 {
-    QList<ZVCanvasView*> result;
-    for (const QPointer<ZVCanvasView>& page : m_canvases) {
-        if (page)
-            result.append(page.data());
-    }
-    return result;
+    return livePages(m_canvases);
 }
 
 void ZVEPSPage::setCanvases(const QList<ZVCanvasView*>& canvases)
 {
-    m_canvases.clear();
-    for (ZVCanvasView* page : canvases)
-        m_canvases.append(page);
+    m_canvases = guardedPages(canvases);
     update();
 }
 

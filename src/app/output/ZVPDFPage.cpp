@@ -5,16 +5,22 @@
 
 namespace ql {
 
-ZVPDFPage::ZVPDFPage(QList<ZVCanvasView*> canvases)
-{
-    for (ZVCanvasView* page : canvases)
-        m_canvases.append(page);
-}
+ZVPDFPage::ZVPDFPage(QList<ZVCanvasView*> canvases) : m_canvases(guardedPages(canvases)) {}
 
 QList<ZVCanvasView*> ZVPDFPage::canvases() const
 {
+    return livePages(m_canvases);
+}
+
+QList<QPointer<ZVCanvasView>> guardedPages(const QList<ZVCanvasView*>& pages)
+{
+    return QList<QPointer<ZVCanvasView>>(pages.begin(), pages.end());
+}
+
+QList<ZVCanvasView*> livePages(const QList<QPointer<ZVCanvasView>>& pages)
+{
     QList<ZVCanvasView*> result;
-    for (const QPointer<ZVCanvasView>& page : m_canvases) {
+    for (const QPointer<ZVCanvasView>& page : pages) {
         if (page)
             result.append(page.data());
     }

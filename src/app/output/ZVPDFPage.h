@@ -30,6 +30,10 @@ private:
     QList<QPointer<ZVCanvasView>> m_canvases;
 };
 
+// Pages held by weak links, and those of them still there.
+QList<QPointer<ZVCanvasView>> guardedPages(const QList<ZVCanvasView*>& pages);
+QList<ZVCanvasView*> livePages(const QList<QPointer<ZVCanvasView>>& pages);
+
 // The sheet of these pages: one page's bounds; two pages side by side (as
 // wide as both frames, as tall as the taller); nothing for no page.
 QRectF boundsForCanvases(const QList<ZVCanvasView*>& canvases);
