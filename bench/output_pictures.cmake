@@ -1,2 +1,0 @@
-find_package(ZLIB REQUIRED)
-quiverleaf_bench(output_pictures LIBS quiverleaf_core ZLIB::ZLIB)
