@@ -117,6 +117,16 @@ Ordered toJson(const Value& value)
             object[key] = toJson(element);
         return object;
     }
+    case Value::Type::Decimal: {
+        // A plain number: exact for integers, and for up to 15 significant
+        // digits through the double's shortest form.
+        const Decimal& decimal = *value.asDecimal();
+        if (const auto integer = decimal.toInt64())
+            return *integer;
+        if (const auto integer = decimal.toUInt64())
+            return *integer;
+        return decimal.toDouble();
+    }
     }
     return nullptr;
 }

@@ -64,6 +64,10 @@ void write(std::string& out, const Value& value, int depth)
     case Value::Type::Double:
         out += indent + "<real>" + value.description() + "</real>\n";
         return;
+    case Value::Type::Decimal:
+        out += indent + (value.asDecimal()->isInteger() ? "<integer>" : "<real>") + value.description()
+            + (value.asDecimal()->isInteger() ? "</integer>\n" : "</real>\n");
+        return;
     case Value::Type::String:
         out += indent + "<string>";
         escapeInto(out, *value.asString());

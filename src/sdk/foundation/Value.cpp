@@ -83,6 +83,8 @@ bool Value::boolValue() const
         return *i != 0;
     if (auto d = asDouble())
         return *d != 0;
+    if (auto d = asDecimal())
+        return !d->isZero();
     return false;
 }
 
@@ -94,6 +96,8 @@ std::optional<double> Value::numberValue() const
         return double(*i);
     if (auto d = asDouble())
         return *d;
+    if (auto d = asDecimal())
+        return d->toDouble();
     return std::nullopt;
 }
 
@@ -110,6 +114,8 @@ std::string Value::description() const
         auto result = std::to_chars(buffer, buffer + sizeof buffer, *d);
         return std::string(buffer, result.ptr);
     }
+    if (auto d = asDecimal())
+        return d->toString();
     if (isNull())
         return "<null>";
     return {};

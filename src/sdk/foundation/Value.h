@@ -3,6 +3,8 @@
 // are written in the order the keys were set.
 #pragma once
 
+#include "sdk/foundation/Decimal.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -55,7 +57,7 @@ private:
 
 class Value {
 public:
-    enum class Type { Null, Bool, Int, Double, String, Bytes, Date, Array, Map };
+    enum class Type { Null, Bool, Int, Double, String, Bytes, Date, Array, Map, Decimal };
 
     Value() = default;
     Value(std::nullptr_t) {}
@@ -73,10 +75,14 @@ public:
     Value(Date d) : m_data(d) {}
     Value(Array a) : m_data(std::move(a)) {}
     Value(Map m) : m_data(std::move(m)) {}
+    Value(Decimal d) : m_data(std::move(d)) {}
 
     Type type() const { return Type(m_data.index()); }
     bool isNull() const { return type() == Type::Null; }
-    bool isNumber() const { return type() == Type::Bool || type() == Type::Int || type() == Type::Double; }
+    bool isNumber() const
+    {
+        return type() == Type::Bool || type() == Type::Int || type() == Type::Double || type() == Type::Decimal;
+    }
 
     const bool* asBool() const { return std::get_if<bool>(&m_data); }
     const std::int64_t* asInt() const { return std::get_if<std::int64_t>(&m_data); }
@@ -86,6 +92,7 @@ public:
     const qlkit::Date* asDate() const { return std::get_if<qlkit::Date>(&m_data); }
     const qlkit::Array* asArray() const { return std::get_if<qlkit::Array>(&m_data); }
     const qlkit::Map* asMap() const { return std::get_if<qlkit::Map>(&m_data); }
+    const qlkit::Decimal* asDecimal() const { return std::get_if<qlkit::Decimal>(&m_data); }
     qlkit::Map* asMap() { return std::get_if<qlkit::Map>(&m_data); }
     qlkit::Array* asArray() { return std::get_if<qlkit::Array>(&m_data); }
 
@@ -101,7 +108,7 @@ public:
 
 private:
     std::variant<std::monostate, bool, std::int64_t, double, std::string, qlkit::Bytes,
-                 qlkit::Date, qlkit::Array, qlkit::Map>
+                 qlkit::Date, qlkit::Array, qlkit::Map, qlkit::Decimal>
         m_data;
 };
 
