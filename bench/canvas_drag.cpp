@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include "QtBenchmarkMain.h"
 
 namespace {
 
@@ -85,10 +86,5 @@ BENCHMARK(BM_CanvasDrag)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMill
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QApplication>(argc, argv);
 }

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include "QtBenchmarkMain.h"
 
 namespace {
 
@@ -88,11 +89,5 @@ BENCHMARK(BM_TextAroundACircle)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <benchmark/benchmark.h>
+#include "QtBenchmarkMain.h"
 
 using namespace ql;
 
@@ -124,10 +125,5 @@ BENCHMARK(BM_GridSymbolPages)->Arg(1000)->Arg(10000)->Unit(benchmark::kMilliseco
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QApplication>(argc, argv);
 }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
+#include "QtBenchmarkMain.h"
 
 namespace {
 
@@ -67,8 +68,5 @@ BENCHMARK(keyPathSetWithUndo);
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return runQtBenchmarks<QCoreApplication>(argc, argv);
 }

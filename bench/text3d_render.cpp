@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <benchmark/benchmark.h>
+#include "QtBenchmarkMain.h"
 
 namespace {
 
@@ -80,9 +81,5 @@ BENCHMARK(BM_FlatGlyphsFloor)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <memory>
 #include <vector>
+#include "QtBenchmarkMain.h"
 
 namespace {
 
@@ -98,9 +99,5 @@ BENCHMARK(BM_KeystrokeRelayout)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks<QGuiApplication>(argc, argv);
 }
