@@ -5,9 +5,14 @@
 #include "content/ZVTextView.h"
 #include "content/text/FlowLayout.h"
 
+#include <QHash>
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
+
+#include <cmath>
 
 namespace ql {
 
@@ -15,12 +20,9 @@ namespace {
 
 constexpr double kKnobDiameter = 10.0;
 
-void paintKnob(QPainter& painter, const QRectF& handle, double scale, double alpha)
+// The knob as drawn around its centre, in units of its own diameter's scale.
+void drawKnob(QPainter& painter)
 {
-    painter.save();
-    painter.setOpacity(alpha);
-    painter.translate(handle.center());
-    painter.scale(scale, scale);
     const QRectF circle(-kKnobDiameter / 2, -kKnobDiameter / 2, kKnobDiameter, kKnobDiameter);
     // A soft shadow down and to the right.
     painter.setPen(Qt::NoPen);
@@ -34,6 +36,41 @@ void paintKnob(QPainter& painter, const QRectF& handle, double scale, double alp
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::white, 1.0));
     painter.drawEllipse(circle.adjusted(1, 1, -1, -1));
+}
+
+// Every element under a repainted strip draws its eight knobs; a picture made
+// once per pixel density keeps that to one image copy a knob.
+constexpr double kKnobExtent = kKnobDiameter / 2 + 1.5; // the shadow reaches past the circle
+const QImage& knobPicture(double density)
+{
+    static QHash<int, QImage> pictures;
+    const int key = qMax(1, qRound(density * 4));
+    auto found = pictures.find(key);
+    if (found != pictures.end())
+        return *found;
+    const double pixelsPerUnit = key / 4.0;
+    const int side = qCeil(2 * kKnobExtent * pixelsPerUnit);
+    QImage picture(side, side, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(side / (2 * kKnobExtent), side / (2 * kKnobExtent));
+    painter.translate(kKnobExtent, kKnobExtent);
+    drawKnob(painter);
+    painter.end();
+    return *pictures.insert(key, picture);
+}
+
+void paintKnob(QPainter& painter, const QRectF& handle, double scale, double alpha)
+{
+    painter.save();
+    painter.setOpacity(alpha);
+    painter.translate(handle.center());
+    painter.scale(scale, scale);
+    const QTransform& world = painter.worldTransform();
+    const double density = std::hypot(world.m11(), world.m12()) * (painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
+    const QRectF area(-kKnobExtent, -kKnobExtent, 2 * kKnobExtent, 2 * kKnobExtent);
+    painter.drawImage(area, knobPicture(density));
     painter.restore();
 }
 
