@@ -211,6 +211,10 @@ private:
     // Moves a page to `deletedPages`; content pages that used it as their
     // master show their own geometry again.
     void retirePage(ZVCanvasView* page);
+    // The rulers follow guides the current page gets by other ways than the
+    // rulers themselves (commands, undo, reading), so storing the rulers'
+    // markers never loses them.
+    void currentPageMarkersChanged(const QString& key);
     // A read document's window comes to the front once it exists.
     void bringWindowForwardSoon();
 
@@ -248,6 +252,7 @@ private:
     bool m_layoutLayersPaneVisible = false;
     bool m_pasteboardVisible = false;
     bool m_rulersVisible = false;
+    bool m_storingMarkers = false;
 
     // Export settings; numbers left null mean "not chosen yet".
     QString m_exportFileName;

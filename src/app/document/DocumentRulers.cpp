@@ -13,6 +13,8 @@
 #include "content/ZVTextView.h"
 #include "platform/runtime/UserDefaults.h"
 
+#include <QScopedValueRollback>
+
 namespace ql {
 
 namespace {
@@ -65,6 +67,16 @@ bool isEditingText(const ZVCanvasView& page)
     return text && text->editMode();
 }
 
+// Empties both rulers, so that showing the page's markers lists each once.
+void emptyRulers(CanvasHost* host)
+{
+    const Rulers rulers = rulersOf(host);
+    for (RulerHost* ruler : {rulers.horizontal, rulers.vertical}) {
+        if (ruler)
+            ruler->setMarkers({});
+    }
+}
+
 } // namespace
 
 void Document::showCurrentPageMarkers()
@@ -72,13 +84,19 @@ void Document::showCurrentPageMarkers()
     ZVCanvasView* page = currentPage();
     if (!page)
         return;
+    connect(page, &KVObject::valueChanged, this, &Document::currentPageMarkersChanged, Qt::UniqueConnection);
     const double bleed = page->effectiveBleedMargin();
     const Rulers rulers = rulersOf(canvasHost());
     if (rulers.horizontal && rulers.vertical) {
+        // The rulers hold exactly the page's guides, however often this runs.
+        QList<RulerMarker> across;
         for (const RulerMarker& marker : page->horizontalMarkers())
-            rulers.horizontal->addMarker(shownMarker(marker.location + bleed, true));
+            across.append(shownMarker(marker.location + bleed, true));
+        QList<RulerMarker> down;
         for (const RulerMarker& marker : page->verticalMarkers())
-            rulers.vertical->addMarker(shownMarker(marker.location + bleed, false));
+            down.append(shownMarker(marker.location + bleed, false));
+        rulers.horizontal->setMarkers(across);
+        rulers.vertical->setMarkers(down);
     }
     page->guideView()->setNeedsDisplay();
 }
@@ -93,8 +111,19 @@ void Document::saveCurrentPageMarkers()
     if (isEditingText(*page))
         return;
     const double bleed = page->effectiveBleedMargin();
+    const QScopedValueRollback storing(m_storingMarkers, true);
     page->setHorizontalMarkers(storedMarkers(rulers.horizontal->markers(), bleed));
     page->setVerticalMarkers(storedMarkers(rulers.vertical->markers(), bleed));
+}
+
+void Document::currentPageMarkersChanged(const QString& key)
+{
+    if (m_storingMarkers || sender() != currentPage())
+        return;
+    if (key != QLatin1String("horizontalMarkers") && key != QLatin1String("verticalMarkers"))
+        return;
+    emptyRulers(canvasHost());
+    showCurrentPageMarkers();
 }
 
 void Document::saveMarkers()
@@ -121,16 +150,6 @@ void Document::showRulers()
 }
 
 namespace {
-
-// Empties both rulers, so that showing the page's markers lists each once.
-void emptyRulers(CanvasHost* host)
-{
-    const Rulers rulers = rulersOf(host);
-    for (RulerHost* ruler : {rulers.horizontal, rulers.vertical}) {
-        if (ruler)
-            ruler->setMarkers({});
-    }
-}
 
 // A guide across the middle of the trimmed page: the page's frame holds the
 // bleed on both sides.

@@ -701,6 +701,8 @@ void DocumentWindow::showCurrentPage()
         const ZVCanvasView* geometry = page ? page->templateView() : nullptr;
         ruler->setOriginOffset(geometry && geometry->fullBleed() ? geometry->bleedMargin() : 0.0);
     }
+    // Re-pointing emptied the rulers: they show the page's guides again.
+    m_document->showCurrentPageMarkers();
     if (m_controllers.layoutLayerViewController)
         m_controllers.layoutLayerViewController->setCurrentPage(page);
     if (m_controllers.pageSettingsController && page)

@@ -1,6 +1,6 @@
 // The Arrange menu's Move to Layer and the element commands' validation in
 // the real window.
-#include "../document/DocumentTestSupport.h"
+#include "WindowTestSupport.h"
 
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
@@ -18,16 +18,8 @@ using namespace ql;
 
 namespace {
 
-class ArrangeMenu : public ql::testing::DocumentFixture {
+class ArrangeMenu : public ql::testing::WindowFixture {
 protected:
-    void SetUp() override
-    {
-        document = controller.newDocument();
-        window = qobject_cast<DocumentWindow*>(document->documentWindow());
-        ASSERT_NE(window, nullptr);
-        DeferredCalls::instance().flush();
-        page = document->currentPage();
-    }
     ZVPuttyView* add()
     {
         ZVPuttyView* element = ZVPuttyView::initWith3DText(QStringLiteral("Deep")).release();
@@ -35,10 +27,6 @@ protected:
         return element;
     }
     QAction* moveToLayer() const { return window->menus().itemAtPath(QStringLiteral("Arrange/Move to Layer")); }
-
-    Document* document = nullptr;
-    DocumentWindow* window = nullptr;
-    ZVCanvasView* page = nullptr;
 };
 
 } // namespace

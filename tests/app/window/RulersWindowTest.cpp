@@ -1,7 +1,7 @@
 // Rulers, ruler guides and units in the real window: the guide commands,
 // clicks and drags on the rulers, guides kept per page and in the file, the
 // units, and the View and Page menu items.
-#include "../document/DocumentTestSupport.h"
+#include "WindowTestSupport.h"
 
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
@@ -30,18 +30,8 @@ QList<double> locations(const QList<RulerMarker>& markers)
     return result;
 }
 
-class RulersWindow : public ql::testing::DocumentFixture {
+class RulersWindow : public ql::testing::WindowFixture {
 protected:
-    void SetUp() override
-    {
-        document = controller.newDocument();
-        window = qobject_cast<DocumentWindow*>(document->documentWindow());
-        ASSERT_NE(window, nullptr);
-        window->resize(1400, 1000);
-        window->show();
-        DeferredCalls::instance().flush();
-        page = document->currentPage();
-    }
     void menu(const char* path)
     {
         QAction* action = window->menus().itemAtPath(QString::fromUtf8(path));
@@ -64,10 +54,6 @@ protected:
         return ruler->isHorizontalRuler() ? QPoint(along, ZVRulerView::kThickness / 2)
                                           : QPoint(ZVRulerView::kThickness / 2, along);
     }
-
-    Document* document = nullptr;
-    DocumentWindow* window = nullptr;
-    ZVCanvasView* page = nullptr;
 };
 
 } // namespace
@@ -116,6 +102,19 @@ TEST_F(RulersWindow, GuidesStayWithTheirPageAndInTheFile)
     const Result<Document*> reopened = controller.openDocumentWithContentsOfFile(saved);
     ASSERT_TRUE(reopened);
     EXPECT_EQ(locations((*reopened)->contentPages().first()->horizontalMarkers()), QList<double>{306});
+    // Saved again, the guides stay: the reopened window's rulers show them.
+    const QString again = path(QStringLiteral("again.qvleaf"));
+    ASSERT_TRUE(controller.saveDocumentToFile(*reopened, again));
+    EXPECT_EQ(ql::testing::plistlib(again, QStringLiteral(
+                  "[o['NSLocation'] for o in d['$objects'] if isinstance(o, dict) and 'NSLocation' in o]")),
+              QStringLiteral("[306.0]"));
+    // Guides set by code show on the rulers at once and are saved too.
+    RulerMarker marker;
+    marker.location = 50;
+    page->setVerticalMarkers({marker});
+    EXPECT_EQ(locations(vertical()->markers()), QList<double>{50});
+    ASSERT_TRUE(controller.saveDocumentToFile(document, saved));
+    EXPECT_EQ(locations(page->verticalMarkers()), QList<double>{50});
 }
 
 TEST_F(RulersWindow, ClickingARulerMakesAGuideAndDraggingItOffRemovesIt)
