@@ -221,6 +221,7 @@ void ZVCanvasView::setPageHeight(double height)
 void ZVCanvasView::setDrawingMode(const QVariant& mode)
 {
     changeValue(QStringLiteral("drawingMode"), m_drawingMode, mode);
+    resetCursorRects();
 }
 
 void ZVCanvasView::setMasterPageUUID(const QString& uuid)

@@ -191,8 +191,15 @@ public:
     void setFirstActiveView(ZVPuttyView* element);
     // The page's context menu.
     ql::CanvasMenu menuForEvent(const ql::CanvasEvent& event) const;
-    // Keys while no element has the keyboard; true when the key was the page's.
+    // Keys while no element has the keyboard: Return ends a drawing tool,
+    // Escape also deselects, arrows nudge or scroll; every other key is taken
+    // without effect.
     bool keyDown(const ql::CanvasEvent& event);
+    // A modifier key was pressed or let go: the flags, then the tool cursor.
+    void flagsChanged(int modifiers);
+    // The hand tool's open (closed while dragging) hand or the zoom tool's
+    // magnifier (zooming out while Option is held) over the canvas.
+    void resetCursorRects();
 
     // How many guide passes ran (benchmarks and tests count them).
     int guidePassCount() const { return m_guidePassCount; }

@@ -1,5 +1,5 @@
 // The page's pointer and keys: the gesture of each drawing mode on the empty
-// page, the band's selection, the context menu, arrow keys, and what the
+// page, the band's selection, the context menu, keys, tool cursors, and what the
 // elements report while they are worked on.
 #include "canvas/ZVCanvasView.h"
 
@@ -112,6 +112,15 @@ bool ZVCanvasView::keyDown(const ql::CanvasEvent& event)
         int direction;
         QPointF scroll;
     } arrows[] = {{Qt::Key_Up, 0, {0, -1}}, {Qt::Key_Left, 1, {-1, 0}}, {Qt::Key_Right, 2, {1, 0}}, {Qt::Key_Down, 3, {0, 1}}};
+    if (event.keyCode == Qt::Key_Return || event.keyCode == Qt::Key_Enter) {
+        setDrawingMode(SelectMode);
+        return true;
+    }
+    if (event.keyCode == Qt::Key_Escape) {
+        setDrawingMode(SelectMode);
+        clearPuttyViews();
+        return true;
+    }
     for (const auto& arrow : arrows) {
         if (event.keyCode != arrow.key)
             continue;
@@ -124,5 +133,35 @@ bool ZVCanvasView::keyDown(const ql::CanvasEvent& event)
             element->moveFrame(arrow.direction);
         return true;
     }
-    return false;
+    // Delete and Backspace will remove the active elements once elements can
+    // be removed; every other key is taken without effect.
+    return true;
+}
+
+void ZVCanvasView::flagsChanged(int modifiers)
+{
+    setModifierFlags(modifiers);
+    resetCursorRects();
+}
+
+void ZVCanvasView::resetCursorRects()
+{
+    ql::CanvasHost* host = canvasHost();
+    if (!host)
+        return;
+    switch (m_drawingMode.toInt()) {
+    case HandMode:
+        host->setCanvasCursor(ql::CanvasCursor::standard(m_isMoving ? ql::CanvasCursor::Shape::ClosedHand
+                                                                    : ql::CanvasCursor::Shape::OpenHand));
+        break;
+    case ZoomMode:
+        host->setCanvasCursor(ql::CanvasCursor::named(m_optionKeyPressed ? QStringLiteral("zoomout")
+                                                                          : QStringLiteral("zoomin"),
+                                                      0.0, QPoint(0, 0)));
+        qInfo("%s", m_optionKeyPressed ? "option key pressed" : "option key not pressed");
+        break;
+    default:
+        host->setCanvasCursor(ql::CanvasCursor::standard(ql::CanvasCursor::Shape::Arrow));
+        break;
+    }
 }

@@ -1,5 +1,5 @@
-// Small pictures of the canvas that we draw ourselves, by the names the
-// document and pages use: the ruler-guide markers and the zoom-tool cursors.
+// The ruler-guide markers, drawn by us, by the names the document and pages
+// use for them.
 #pragma once
 
 #include <QImage>
@@ -9,8 +9,6 @@ namespace ql {
 
 inline const QString kEdgeMarkerTop = QStringLiteral("EdgeMarkerTop.tiff");
 inline const QString kEdgeMarkerLeft = QStringLiteral("EdgeMarkerLeft.tiff");
-inline const QString kZoomInCursor = QStringLiteral("zoomin");
-inline const QString kZoomOutCursor = QStringLiteral("zoomout");
 
 // The picture of that name; a null image for a name we do not draw.
 QImage canvasImage(const QString& name);

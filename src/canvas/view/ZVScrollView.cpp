@@ -297,8 +297,39 @@ void ZVScrollView::contextMenuEvent(QContextMenuEvent* event)
     QGraphicsView::contextMenuEvent(event);
 }
 
+namespace {
+
+// The modifier a modifier key stands for; none for other keys.
+Qt::KeyboardModifier modifierOfKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift: return Qt::ShiftModifier;
+    case Qt::Key_Alt: return Qt::AltModifier;
+    case Qt::Key_Control: return Qt::ControlModifier;
+    case Qt::Key_Meta: return Qt::MetaModifier;
+    default: return Qt::NoModifier;
+    }
+}
+
+} // namespace
+
+void ZVScrollView::keyReleaseEvent(QKeyEvent* event)
+{
+    // Platforms differ on whether a modifier key's own events carry it.
+    if (const Qt::KeyboardModifier own = modifierOfKey(event->key()); own != Qt::NoModifier && m_page)
+        m_page->flagsChanged(modifiersOf(event->modifiers() & ~own));
+    QGraphicsView::keyReleaseEvent(event);
+}
+
 void ZVScrollView::keyPressEvent(QKeyEvent* event)
 {
+    // The page keeps which modifier keys are held.
+    if (const Qt::KeyboardModifier own = modifierOfKey(event->key()); own != Qt::NoModifier) {
+        if (m_page)
+            m_page->flagsChanged(modifiersOf(event->modifiers() | own));
+        event->accept();
+        return;
+    }
     CanvasEvent key;
     key.modifiers = modifiersOf(event->modifiers());
     key.characters = event->text();
