@@ -1,6 +1,7 @@
 #include "canvas/ZVCanvasView.h"
 
 #include "app/design/ZVDesignHelper.h"
+#include "canvas/CanvasHost.h"
 #include "canvas/PageDocument.h"
 #include "canvas/ZVGuideView.h"
 #include "canvas/ZVPuttyView.h"
@@ -220,8 +221,15 @@ void ZVCanvasView::setPageHeight(double height)
 
 void ZVCanvasView::setDrawingMode(const QVariant& mode)
 {
+    const int before = m_drawingMode.toInt();
     changeValue(QStringLiteral("drawingMode"), m_drawingMode, mode);
     resetCursorRects();
+    // Leaving the hand or zoom tool takes its cursor away at once.
+    const int now = m_drawingMode.toInt();
+    if ((before == 1 || before == 2) && now != 1 && now != 2) {
+        if (ql::CanvasHost* host = canvasHost())
+            host->setCanvasCursor(ql::CanvasCursor::standard(ql::CanvasCursor::Shape::Arrow));
+    }
 }
 
 void ZVCanvasView::setMasterPageUUID(const QString& uuid)

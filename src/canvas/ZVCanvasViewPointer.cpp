@@ -161,7 +161,7 @@ void ZVCanvasView::resetCursorRects()
         qInfo("%s", m_optionKeyPressed ? "option key pressed" : "option key not pressed");
         break;
     default:
-        host->setCanvasCursor(ql::CanvasCursor::standard(ql::CanvasCursor::Shape::Arrow));
+        // The pointer's own cursor (handles, crop) is the router's.
         break;
     }
 }
