@@ -119,7 +119,18 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
     const double scale = std::max(target.width() / source.width(), target.height() / source.height());
     // Enough pixels for the drawn size, never fewer than the image has.
     const double pixelScale = image.isVector() ? std::max(1.0, scale) : pixelDensity(image);
-    const QImage bitmap = bitmapOf(image, pixelScale);
+    // A picture already at the wanted size is drawn as it is: one shared
+    // bitmap lets a PDF keep one copy however many pages show it.
+    QImage bitmap;
+    if (!first.isVector()) {
+        const QSize pixels(int(std::lround(image.size().width() * pixelScale)),
+                           int(std::lround(image.size().height() * pixelScale)));
+        const QImage own = first.image();
+        if (!own.isNull() && own.size() == pixels)
+            bitmap = own;
+    }
+    if (bitmap.isNull())
+        bitmap = bitmapOf(image, pixelScale);
     if (bitmap.isNull())
         return;
     painter.save();
