@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace ql::testing {
@@ -181,6 +182,39 @@ TEST(PageRenderer, PdfShadowsAreRasterLayersAtTwiceScreenResolution)
         EXPECT_GE(columns[12].toInt(), 143) << row.toStdString(); // x-ppi
     }
     EXPECT_TRUE(isRed(pdfPage(file.fileName(), 1).pixelColor(150, 150)));
+}
+
+TEST(PageRenderer, APictureShownOnEveryPageIsStoredOnceAndShownOnEach)
+{
+    Document document;
+    QImage bitmap(64, 48, QImage::Format_RGB32);
+    bitmap.fill(Qt::red);
+    const Image picture(bitmap);
+    for (int i = 0; i < 3; ++i) {
+        auto element = ZVPuttyView::initWithImage(picture);
+        element->setFrame(QRectF(100, 100, 200, 150));
+        addPage(document)->addPuttyView(element.release());
+    }
+    const Result<QByteArray> pdf = pdfData(documentForPages(document.pages()), ZVDesignHelper::sharedInstance());
+    ASSERT_TRUE(pdf.ok());
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("pictures.pdf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(*pdf);
+    file.close();
+    const ProgramRun list = runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), file.fileName()});
+    const QStringList rows = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    ASSERT_EQ(rows.size(), 3) << list.out.toStdString();
+    QSet<QString> objects;
+    for (int page = 1; page <= 3; ++page) {
+        const QStringList columns = rows[page - 1].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        ASSERT_GE(columns.size(), 12);
+        EXPECT_EQ(columns[0].toInt(), page);
+        objects.insert(columns[10]);
+        const QImage shown = pdfPage(file.fileName(), page);
+        EXPECT_TRUE(isRed(shown.pixelColor(200, 175))) << "page " << page;
+    }
+    EXPECT_EQ(objects.size(), 1) << "one picture object for all pages";
 }
 
 } // namespace
