@@ -117,8 +117,9 @@ TEST(VectorViewArchive, WritesTheImageViewKeysThenTwentyEightOfItsOwnWithTheirKi
     // its eight keys; the shapes are written without their pictures.
     for (const QJsonObject& background : recordsOfClass(view, QStringLiteral("ZVBackgroundView"))) {
         const QJsonObject values = background.value(QStringLiteral("values")).toObject();
-        if (values.value(QStringLiteral("vectorBacking")).toBool())
+        if (values.value(QStringLiteral("vectorBacking")).toBool()) {
             EXPECT_EQ(kindMap(keyKinds(background))["vectorBacking"], "bool");
+        }
     }
     int backings = 0;
     for (const QJsonObject& background : recordsOfClass(view, QStringLiteral("ZVBackgroundView")))

@@ -53,7 +53,7 @@ void WindowMenus::buildArrangeMenu()
     addValidation(QStringLiteral("clickMoveToLayerMenu:"), [&window](QAction* item) {
         ZVCanvasView* page = currentPage(window);
         // A new submenu each time: the layers may have changed.
-        auto* layers = new QMenu(item->parentWidget());
+        auto* layers = new QMenu(qobject_cast<QWidget*>(item->parent()));
         if (page) {
             for (const ZVCanvasView::LayerMenuItem& entry : page->moveToLayerMenuItems()) {
                 QAction* layer = layers->addAction(entry.title);

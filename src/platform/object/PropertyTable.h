@@ -63,12 +63,12 @@ public:
     // field must say what it holds). Setting it through the table notifies
     // observers.
     template <class T, class Owner>
-    PropertyTableBuilder& field(const char* name, T Owner::*member, std::optional<ValueSpec> spec = std::nullopt)
+    PropertyTableBuilder& field(const char* name, T Owner::*member, std::optional<ExpectedValue> expected = std::nullopt)
     {
         static_assert(std::is_base_of_v<Owner, C>);
         PropertyDef def;
         def.name = QString::fromLatin1(name);
-        describe<T>(def, spec);
+        describe<T>(def, expected);
         def.get = [member](const KVObject& object) {
             return ValueTraits<T>::toVariant(static_cast<const C&>(object).*member);
         };
@@ -84,13 +84,13 @@ public:
     // A property with its own accessors; the setter announces the change.
     template <class T, class Arg, class Owner>
     PropertyTableBuilder& property(const char* name, T (Owner::*getter)() const, void (Owner::*setter)(Arg),
-                                   std::optional<ValueSpec> spec = std::nullopt)
+                                   std::optional<ExpectedValue> expected = std::nullopt)
     {
         static_assert(std::is_base_of_v<Owner, C>);
         using Value = std::remove_cvref_t<T>;
         PropertyDef def;
         def.name = QString::fromLatin1(name);
-        describe<Value>(def, spec);
+        describe<Value>(def, expected);
         def.get = [getter](const KVObject& object) {
             return ValueTraits<Value>::toVariant((static_cast<const C&>(object).*getter)());
         };
@@ -116,11 +116,11 @@ private:
     // Kind and type of a property stored as T: a type without a kind of its
     // own (geometry, colours, lists) is a value of exactly that type.
     template <class T>
-    static void describe(PropertyDef& def, const std::optional<ValueSpec>& spec)
+    static void describe(PropertyDef& def, const std::optional<ExpectedValue>& expected)
     {
         constexpr bool variant = std::is_same_v<T, QVariant>;
-        ValueSpec resolved = spec.value_or(ValueSpec(ValueTraits<T>::kind));
-        if (!spec && resolved.kind == ValueKind::Any && !variant)
+        ExpectedValue resolved = expected.value_or(ExpectedValue(ValueTraits<T>::kind));
+        if (!expected && resolved.kind == ValueKind::Any && !variant)
             resolved = valueOf<T>();
         def.kind = resolved.kind;
         def.valueType = resolved.type;

@@ -30,8 +30,8 @@ QString valueKindName(ValueKind kind);
 
 // What a property takes: its kind and, for values, their type (and for
 // lists of variants, the type of every item).
-struct ValueSpec {
-    ValueSpec(ValueKind kind) : kind(kind) {}
+struct ExpectedValue {
+    ExpectedValue(ValueKind kind) : kind(kind) {}
     ValueKind kind;
     QMetaType type;
     QMetaType itemType;
@@ -39,20 +39,20 @@ struct ValueSpec {
 
 // A value of type T (in a variant field also null).
 template <class T>
-ValueSpec valueOf()
+ExpectedValue valueOf()
 {
-    ValueSpec spec(ValueKind::Value);
-    spec.type = QMetaType::fromType<T>();
-    return spec;
+    ExpectedValue expected(ValueKind::Value);
+    expected.type = QMetaType::fromType<T>();
+    return expected;
 }
 
 // A list of variants, each holding a T.
 template <class T>
-ValueSpec listOf()
+ExpectedValue listOf()
 {
-    ValueSpec spec = valueOf<QVariantList>();
-    spec.itemType = QMetaType::fromType<T>();
-    return spec;
+    ExpectedValue expected = valueOf<QVariantList>();
+    expected.itemType = QMetaType::fromType<T>();
+    return expected;
 }
 
 // True when the variant holds a number (booleans count, as they do for

@@ -135,8 +135,9 @@ TEST_F(TextPageRender, PdfWordsStandOnTheLayoutsOwnLines)
             EXPECT_NEAR(on.first().xMin, left, 0.5) << on.first().text.toStdString();
             EXPECT_NEAR(on.last().xMax, right, 0.5) << on.last().text.toStdString();
             // Rows are as far apart in the PDF as in the layout.
-            if (previousTop >= 0)
+            if (previousTop >= 0) {
                 EXPECT_NEAR(on.first().yMin - previousTop, line.baseline - lines[index - 1].baseline, 0.5);
+            }
             previousTop = on.first().yMin;
             ++linesChecked;
         }
