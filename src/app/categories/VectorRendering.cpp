@@ -1,5 +1,7 @@
 #include "app/categories/VectorRendering.h"
 
+#include "app/categories/PictureConversions.h"
+#include "platform/graphics/PictureConversionScope.h"
 #include "platform/runtime/ConfinedProcess.h"
 
 #include <QStandardPaths>
@@ -96,7 +98,7 @@ Result<QImage> renderEps(const QByteArray& data, QSizeF points, QSize pixels, st
     }
     QImage image;
     if (!outcome.succeeded() || !image.load(output, "PNG"))
-        return renderError(8, QStringLiteral("Ghostscript could not render the EPS image."));
+        return renderError(kEpsFailed, QStringLiteral("Ghostscript could not render the EPS image."));
     if (image.size() != pixels)
         image = image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
@@ -108,7 +110,8 @@ Result<QImage> renderVectorRepresentation(const ImageRep& rep, QSize pixels)
     case ImageRep::Kind::Pdf:
         return renderPdfPage(rep.data(), 0, pixels);
     case ImageRep::Kind::Eps:
-        return renderEps(rep.data(), rep.size(), pixels);
+        return PictureConversions::shared().converted(rep.data(), rep.size(), pixels,
+                                                      PictureConversionScope::document());
     case ImageRep::Kind::Drawn:
         return rep.rendered(pixels);
     case ImageRep::Kind::Bitmap:

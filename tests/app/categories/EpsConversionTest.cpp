@@ -1,10 +1,12 @@
 // EPS pictures from a document: Ghostscript touches no file but the
-// picture's own.
+// picture's own, identical pictures convert once, and a document's pictures
+// that never finish cost a bounded time and show placeholders.
 #include "EpsTestSupport.h"
 
 #include "app/categories/ImageBitmap.h"
 #include "app/categories/VectorRendering.h"
 #include "app/output/ImageData.h"
+#include "platform/graphics/PictureConversionScope.h"
 
 #include <QBuffer>
 #include <QPdfWriter>
@@ -73,4 +75,51 @@ TEST(EpsPictures, GhostscriptReadsAndWritesNoFileOfTheTemporaryFolder)
     ASSERT_TRUE(convertPDFToEPS(pdf, out.filePath(QStringLiteral("page.eps"))).ok());
     EXPECT_EQ(QDir(shared.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList {QStringLiteral("planted.ps")});
+}
+
+TEST(EpsPictures, IdenticalBytesConvertOnceForEveryDrawing)
+{
+    if (!canRenderEps())
+        GTEST_SKIP() << "Ghostscript is not installed";
+    const CountingGhostscript gs;
+    const QByteArray red = solidEps("1 0 0", 1);
+    const QImage page = drawnSideBySide({epsImage(red), epsImage(red), epsImage(red)});
+    for (int x : {0, 10, 20})
+        EXPECT_EQ(drawnAt(page, x), QColor(Qt::red)) << x;
+    drawnSideBySide({epsImage(red)});
+    EXPECT_EQ(bitmapOf(epsImage(red), 2.0).pixelColor(15, 15), QColor(Qt::red));
+    EXPECT_EQ(gs.runs(), 1);
+}
+
+TEST(EpsPictures, ADocumentsEndlessPicturesTakeItsBudgetAndShowPlaceholders)
+{
+    if (!canRenderEps())
+        GTEST_SKIP() << "Ghostscript is not installed";
+    const CountingGhostscript gs;
+    const ConversionLimits limits({std::chrono::milliseconds(400), std::chrono::milliseconds(1000)});
+    const KeptWarnings warnings;
+    const QObject document;
+    const QObject other;
+    QImage page;
+    {
+        const PictureConversionScope scope(&document, nullptr);
+        QList<Image> pictures;
+        for (int i = 0; i < 6; ++i)
+            pictures.append(epsImage(endlessEps(i)));
+        // A picture that fails at once shows a placeholder too, never nothing.
+        pictures.append(epsImage(brokenEps()));
+        page = drawnSideBySide(pictures);
+        // Drawn again, a picture that ran out of time is not tried again.
+        drawnSideBySide({pictures.first()});
+    }
+    for (int x = 0; x < 70; x += 10)
+        EXPECT_TRUE(isPlaceholder(drawnAt(page, x))) << x;
+    // 400 + 400 + 200 ms; then the broken one gets no time either.
+    EXPECT_EQ(gs.runs(), 3);
+    EXPECT_EQ(warnings.count(QStringLiteral("conversion time")), 1) << warnings.all().toStdString();
+    EXPECT_EQ(warnings.count(QStringLiteral("did not finish")), 3);
+
+    // Another document has time of its own.
+    const PictureConversionScope scope(&other, nullptr);
+    EXPECT_EQ(drawnAt(drawnSideBySide({epsImage(solidEps("0 0 1", 2))}), 0), QColor(Qt::blue));
 }

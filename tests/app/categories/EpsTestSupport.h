@@ -1,6 +1,9 @@
 // EPS pictures for tests (solid, failing, endless), a Ghostscript on the
-// PATH that counts its runs, and environment changes undone at the end.
+// PATH that counts its runs, and changes of environment, limits and message
+// handling undone at the end.
 #pragma once
+
+#include "app/categories/PictureConversions.h"
 
 #include <QColor>
 #include <QDir>
@@ -48,6 +51,19 @@ inline QByteArray brokenEps()
 {
     return "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\nnonsense-operator\n";
 }
+
+// Conversion limits for one test, the usual ones again after it.
+class ConversionLimits {
+public:
+    explicit ConversionLimits(const PictureConversions::Limits& limits) : m_before(PictureConversions::shared().limits())
+    {
+        PictureConversions::shared().setLimits(limits);
+    }
+    ~ConversionLimits() { PictureConversions::shared().setLimits(m_before); }
+
+private:
+    PictureConversions::Limits m_before;
+};
 
 // Keeps the warnings said while it lives, for tests of console lines.
 class KeptWarnings {
