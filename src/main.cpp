@@ -13,8 +13,10 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));
 
     WidgetPrompter prompter;
+    DesktopWorkspace workspace;
     ql::DocumentController& controller = ql::DocumentController::shared();
     controller.setPrompter(&prompter);
+    controller.setWorkspace(&workspace);
 
     const QStringList paths = QApplication::arguments().mid(1);
     if (paths.isEmpty())
@@ -23,5 +25,6 @@ int main(int argc, char* argv[])
         return 1;
     const int status = QApplication::exec();
     controller.setPrompter(nullptr);
+    controller.setWorkspace(nullptr);
     return status;
 }

@@ -77,12 +77,29 @@ Status convertToCMYK(QImage& pixels)
     return {};
 }
 
-Result<SheetBitmap> imageForSheet(const ZVPDFPage& sheet, ZVDesignHelper& helper, int dpi, int colorSpace)
+QSize pixelSizeForSheet(const ZVPDFPage& sheet, int dpi)
 {
     const QRectF bounds = sheet.boundsForBox();
     const double scale = dpi / 72.0;
-    const int width = int(std::trunc(bounds.width() * scale));
-    const int height = int(std::trunc(bounds.height() * scale));
+    return QSize(int(std::trunc(bounds.width() * scale)), int(std::trunc(bounds.height() * scale)));
+}
+
+int imageCountForPDF(const SheetDocument& document, int dpi)
+{
+    int count = 0;
+    for (int i = 0; i < document.pageCount(); ++i) {
+        if (!pixelSizeForSheet(document.page(i), dpi).isEmpty())
+            ++count;
+    }
+    return count;
+}
+
+Result<SheetBitmap> imageForSheet(const ZVPDFPage& sheet, ZVDesignHelper& helper, int dpi, int colorSpace)
+{
+    const double scale = dpi / 72.0;
+    const QSize size = pixelSizeForSheet(sheet, dpi);
+    const int width = size.width();
+    const int height = size.height();
     SheetBitmap bitmap;
     bitmap.dpi = dpi;
     if (width < 1 || height < 1)

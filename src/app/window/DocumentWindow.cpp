@@ -2,6 +2,7 @@
 
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
+#include "app/window/ProgressWindowPanel.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
@@ -280,6 +281,7 @@ void DocumentWindow::buildPanels()
     o.editImagePanel->resize(420, 420);
     o.exportPanel = new WindowPanel(QStringLiteral("exportPanel"), tr("Export"), this);
     o.exportBottomContent = namedWidget(o.exportPanel->contentView(), QStringLiteral("exportBottomContent"));
+    buildOutputPanels();
 }
 
 // The set-up -----------------------------------------------------------------
@@ -307,8 +309,8 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
          tr("Insert Point"), tr("Delete Point")});
     for (int segment : {6, 7, 8})
         o.drawingTools->setEnabled(false, segment);
-    // 4. and 5. The window stays for its document; the export controls
-    // follow the export settings once the export sheet exists.
+    // 4. The window stays for its document. 5. The export rules.
+    document.setExportControls();
     // 6. Pins.
     setUpConstraints();
     // 7. The window frame.
@@ -326,6 +328,7 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     setUpCanvas();
     // 14. Panels.
     setUpPanels();
+    setUpOutput();
     // 15. and 16. The first pages; the first one current.
     document.setUpForWindow(isNew);
     setUpPageStrip();
@@ -765,7 +768,9 @@ void DocumentWindow::closePanels()
                                                                 : nullptr)
         editing->close();
     for (WindowPanel* panel : {m_outlets.layoutLayerPanel.data(), m_outlets.pasteboardPanel.data(),
-                               m_outlets.editImagePanel.data(), m_outlets.loadingPanel.data()}) {
+                               m_outlets.editImagePanel.data(), m_outlets.loadingPanel.data(),
+                               m_outlets.exportPanel.data(), m_outlets.saveTemplatePanel.data(),
+                               static_cast<WindowPanel*>(m_outlets.downloadingPanel.data())}) {
         if (panel)
             panel->close();
     }

@@ -20,6 +20,7 @@ class QAbstractButton;
 class QAction;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QScrollArea;
 class QToolButton;
@@ -30,6 +31,10 @@ namespace ql {
 
 class ComposeButton;
 class Document;
+class ExportSheet;
+class ProgressWindowPanel;
+class SharingService;
+struct OutputContext;
 class DocumentController;
 class LayoutConstraint;
 class SegmentedControl;
@@ -96,8 +101,11 @@ public:
             previewButton, exportButton, printButton;
         QPointer<ComposeButton> addTextButton;
         QPointer<QComboBox> zoomField;
-        QPointer<WindowPanel> loadingPanel, layoutLayerPanel, pasteboardPanel, editImagePanel, exportPanel;
+        QPointer<WindowPanel> loadingPanel, layoutLayerPanel, pasteboardPanel, editImagePanel, exportPanel,
+            saveTemplatePanel;
+        QPointer<ProgressWindowPanel> downloadingPanel;
         QPointer<QWidget> exportBottomContent;
+        QPointer<QLineEdit> saveTemplateName;
         QPointer<QProgressBar> loadingIndicator;
         QPointer<LayoutConstraint> leftPaneWidth, rightPaneWidth;
     };
@@ -163,6 +171,24 @@ public:
     // The browser views, by content tab.
     QWidget* contentView(int index) const;
 
+    // Output (DocumentWindowOutput.cpp): the export sheet and its steps,
+    // printing, the preview, sharing and saving as a template.
+    void exportDocument();
+    void closeExportPanel();
+    void finishExport();
+    void printDocument();
+    void preview();
+    // The share item's submenu, made anew from the sharing services.
+    void rebuildShareMenu(QAction* shareItem);
+    void shareFromService(SharingService* service);
+    void saveAsTemplate();
+    void closeSaveTemplatePanel();
+    void saveTemplateNext();
+    ExportSheet* exportSheet() const { return m_exportSheet; }
+    // What the window's output commands reach: the controller's prompter,
+    // workspace and defaults, and the window's progress panel.
+    OutputContext outputContext() const;
+
     // CanvasHost
     void setNeedsDisplay() override;
     void makePageFirstResponder(bool page) override;
@@ -211,6 +237,9 @@ private:
     void setUpInspectors();
     void setUpCanvas();
     void setUpPanels();
+    // The export and template sheets and the progress panel (DocumentWindowOutput.cpp).
+    void buildOutputPanels();
+    void setUpOutput();
     void setUpAddTextButton();
     void setUpObservation();
     void setUpRulerUnits();
@@ -232,6 +261,7 @@ private:
     Outlets m_outlets;
     Controllers m_controllers;
     std::unique_ptr<WindowMenus> m_menus;
+    ExportSheet* m_exportSheet = nullptr;
     QStringList m_observingKeyPaths;
     QColor m_contentPagesSurround;
     bool m_closing = false;

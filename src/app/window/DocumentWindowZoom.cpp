@@ -38,7 +38,7 @@ void DocumentWindow::observeValueForKeyPath(const QString& keyPath)
         const QString percent = QString::asprintf("%.f%%", m_outlets.scrollView->magnification() * 100);
         m_document->setValueForKey(u"scrollMag", percent);
     } else if (keyPath == QLatin1String("exportFileFormat")) {
-        // The export sheet's controls follow the format once the sheet exists.
+        m_document->setExportControls();
     } else if (keyPath == QLatin1String("currentPage.focusedVector") ||
                keyPath == QLatin1String("currentPage.drawingMode")) {
         updateDrawingTools();
