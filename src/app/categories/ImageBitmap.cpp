@@ -2,6 +2,7 @@
 
 #include "app/categories/VectorRendering.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -93,9 +94,33 @@ QImage blankBitmap(QSizeF size, double scale)
     return bitmap;
 }
 
+void drawPicturePlaceholder(QPainter& painter, const QRectF& rect, double opacity)
+{
+    if (!(rect.width() > 0 && rect.height() > 0))
+        return;
+    painter.save();
+    painter.setOpacity(painter.opacity() * opacity);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(rect, QColor(228, 228, 228));
+    // Lines grow with the panel, so the sign reads alike at every zoom and resolution.
+    const double width = std::clamp(std::min(rect.width(), rect.height()) / 60.0, 0.5, 4.0);
+    painter.setPen(QPen(QColor(160, 160, 160), width));
+    painter.setBrush(Qt::NoBrush);
+    const QRectF inner = rect.adjusted(width / 2, width / 2, -width / 2, -width / 2);
+    painter.drawRect(inner);
+    painter.drawLine(inner.topLeft(), inner.bottomRight());
+    painter.drawLine(inner.topRight(), inner.bottomLeft());
+    painter.restore();
+}
+
 void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, const QRectF& source,
                    QPainter::CompositionMode mode, double fraction)
 {
+    if (image.isUndecodable()) {
+        drawPicturePlaceholder(painter, target, fraction);
+        return;
+    }
     if (image.isNull() || target.isEmpty() || source.isEmpty())
         return;
     // Maps the source rectangle onto the target; the image is drawn whole so

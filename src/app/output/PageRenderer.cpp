@@ -7,6 +7,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
 #include "canvas/painting/PagePainter.h"
+#include "content/ZVBackgroundView.h"
 #include "content/ZVTextView.h"
 #include "platform/Uuid.h"
 
@@ -61,6 +62,30 @@ DrawList drawListForPage(ZVCanvasView& page)
 }
 
 } // namespace
+
+QList<ZVDesignHelper::UndecodablePicture> ZVDesignHelper::undecodablePictures(const QList<ZVCanvasView*>& pages)
+{
+    const auto groundIsUndecodable = [](const ZVCanvasView* page) {
+        return page && page->backgroundView() && page->backgroundView()->hasUndecodablePicture();
+    };
+    QList<UndecodablePicture> found;
+    for (const ZVCanvasView* page : pages) {
+        if (!page)
+            continue;
+        const ZVCanvasView* master = page->masterPage();
+        if (groundIsUndecodable(master) || groundIsUndecodable(page))
+            found.append({page, nullptr});
+        QList<ZVPuttyView*> elements;
+        if (master)
+            elements = PagePainter::ownElements(*master, PagePainter::Layers::Printable);
+        elements += PagePainter::ownElements(*page, PagePainter::Layers::Printable);
+        for (const ZVPuttyView* element : std::as_const(elements)) {
+            if (!element->hideFromPrinting() && element->hasUndecodablePicture())
+                found.append({page, element});
+        }
+    }
+    return found;
+}
 
 void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanvasView*>& pages)
 {

@@ -99,6 +99,11 @@ QRectF BackgroundPainter::proportionalRect(QSizeF size, const QRectF& rect)
 
 void BackgroundPainter::paintImage(QPainter& painter, const Image& image, int mode, const QRectF& rect, double alpha)
 {
+    // Its size may be unknown, and tiles of a placeholder say nothing more.
+    if (image.isUndecodable()) {
+        drawPicturePlaceholder(painter, rect, alpha);
+        return;
+    }
     if (image.isNull() || rect.isEmpty() || !hasPixels(image))
         return;
     const QSizeF size = image.size();
