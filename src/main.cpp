@@ -2,12 +2,14 @@
 // desktop does when it opens documents with the program; without any, a new
 // document.
 #include "app/WidgetPrompter.h"
+#include "app/document/AtomicFileWriter.h"
 #include "app/document/DocumentController.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    ql::ignoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quiverleaf"));
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));

@@ -7,6 +7,7 @@
 // another one-line cause); 2 for a wrong command line.
 #include "ReplayScript.h"
 
+#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
@@ -165,6 +166,7 @@ QString Player::run(const Command& command)
 
 int main(int argc, char* argv[])
 {
+    ql::ignoreFileSizeLimitSignal();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -148,6 +148,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quiet);
+    ql::ignoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     Options options;
     if (const QString problem = parse(QCoreApplication::arguments(), options); !problem.isEmpty())
