@@ -17,12 +17,9 @@
 
 namespace {
 
-// A user default, or the first-start value when the defaults were never
-// registered (tests, tools).
-QVariant defaultSetting(const QString& key, const QVariant& firstStart)
+ql::UserDefaults& userDefaults()
 {
-    const QVariant value = ql::UserDefaults::standard().objectForKey(key);
-    return value.isValid() ? value : firstStart;
+    return ql::ZVDesignHelper::sharedInstance().defaults();
 }
 
 } // namespace
@@ -114,9 +111,9 @@ void ZVCanvasView::initialize()
     m_verticalMarkers.clear();
     m_uuid = ql::newUuidString();
 
-    m_pageSize = defaultSetting(QStringLiteral("defaultPageSize"), 1).toInt();
-    m_pageOrientation = defaultSetting(QStringLiteral("defaultPageOrientation"), 0).toInt();
-    const double margin = defaultSetting(QStringLiteral("defaultMargins"), 36).toDouble();
+    m_pageSize = int(userDefaults().integerForKey(QStringLiteral("defaultPageSize")));
+    m_pageOrientation = int(userDefaults().integerForKey(QStringLiteral("defaultPageOrientation")));
+    const double margin = userDefaults().doubleForKey(QStringLiteral("defaultMargins"));
     m_rightMargin = m_leftMargin = m_bottomMargin = m_topMargin = margin;
 
     m_originX = m_originY = 0.0;
