@@ -367,48 +367,6 @@ bool ZVCanvasView::hasLayoutLayer(const ZVPuttyViewGroup* layer) const
                        [layer](const QPointer<ZVPuttyViewGroup>& entry) { return entry && entry.data() == layer; });
 }
 
-void ZVCanvasView::addPuttyView(ZVPuttyView* element)
-{
-    if (!element)
-        return;
-    element->setParent(this);
-    element->setCanvas(this);
-    ZVPuttyViewGroup* layer = element->layoutLayerGroup();
-    if (!layer) {
-        layer = currentLayoutLayer();
-        if (!layer && !m_layoutLayers.isEmpty())
-            layer = m_layoutLayers.constLast().data();
-        element->setLayoutLayerGroup(layer);
-    }
-    if (layer && !layer->listsUuid(element->uuid()))
-        layer->appendUuid(element->uuid());
-    // An element comes back (redo, the end of a point edit) as the same
-    // object: it must not be listed twice.
-    if (m_puttyViews.contains(element))
-        return;
-    willChangeValueForKey(QStringLiteral("puttyViews"));
-    m_puttyViews.append(element);
-    didChangeValueForKey(QStringLiteral("puttyViews"));
-    layoutPuttyViews();
-    setClippingRects();
-}
-
-void ZVCanvasView::removePuttyView(ZVPuttyView* element)
-{
-    if (!element || !m_puttyViews.contains(element))
-        return;
-    if (m_focusedPuttyView == element)
-        setFocusedPuttyView(nullptr);
-    element->setIsActive(false);
-    if (ZVPuttyViewGroup* layer = element->layoutLayerGroup())
-        layer->removeUuid(element->uuid());
-    willChangeValueForKey(QStringLiteral("puttyViews"));
-    m_puttyViews.removeAll(element);
-    didChangeValueForKey(QStringLiteral("puttyViews"));
-    layoutPuttyViews();
-    setClippingRects();
-}
-
 void ZVCanvasView::layoutPuttyViews()
 {
     m_stackIsStale = true;
