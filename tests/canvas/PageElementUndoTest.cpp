@@ -8,14 +8,6 @@
 
 namespace {
 
-ZVPuttyView* newShape(ZVCanvasView& page, double x)
-{
-    ZVPuttyView* element = ZVPuttyView::initWithText().release();
-    element->setFrame(QRectF(x, 100, 120, 120));
-    page.addPuttyView(element);
-    return element;
-}
-
 QStringList uuids(const QList<ZVPuttyView*>& elements)
 {
     QStringList result;
@@ -26,78 +18,52 @@ QStringList uuids(const QList<ZVPuttyView*>& elements)
 
 } // namespace
 
-TEST(PageElementUndo, AddingIsOneStepAndUndoRedoAlternateOnTheSameElement)
+TEST(PageElementUndo, AddAndDeleteRecordOneStepEachAndComeBackInPlace)
 {
     TestDocument document;
     ZVCanvasView* page = document.addPage();
-    ZVPuttyView* first = newShape(*page, 0);
-    endTurn();
-    document.undo.removeAllActions();
+    QList<ZVPuttyView*> made;
+    for (int i = 0; i < 3; ++i) {
+        made.append(ZVPuttyView::initWithText().release());
+        page->addPuttyView(made.last());
+        endTurn();
+    }
+    EXPECT_EQ(document.undo.undoCount(), 3) << "the page records each addition itself";
+    ZVPuttyView* top = made.last();
+    const QStringList all = uuids(made);
 
-    ZVPuttyView* added = newShape(*page, 200);
-    const QString uuid = added->uuid();
-    endTurn();
-    EXPECT_EQ(document.undo.undoCount(), 1) << "the page records the addition itself";
-
+    // Undo and redo alternate on the same object, each recording one inverse.
     for (int round = 0; round < 2; ++round) {
         document.undo.undo();
-        EXPECT_EQ(page->puttyViews(), QList<ZVPuttyView*> {first});
-        EXPECT_EQ(page->currentLayoutLayer()->groupedViews(), QStringList {first->uuid()});
-        EXPECT_EQ(page->deletedPuttyViews(), QList<ZVPuttyView*> {added}) << "kept once for redo";
+        EXPECT_EQ(page->puttyViews(), made.mid(0, 2));
+        EXPECT_EQ(page->deletedPuttyViews(), QList<ZVPuttyView*> {top}) << "kept once for redo";
         EXPECT_EQ(document.undo.redoCount(), 1);
-        EXPECT_EQ(document.undo.undoCount(), 0);
-
         document.undo.redo();
-        EXPECT_EQ(page->puttyViews(), (QList<ZVPuttyView*> {first, added})) << "the same object, listed once";
-        EXPECT_EQ(added->uuid(), uuid);
-        EXPECT_EQ(page->currentLayoutLayer()->groupedViews(), (QStringList {first->uuid(), uuid}));
-        EXPECT_EQ(document.undo.undoCount(), 1) << "a redo records exactly one inverse";
-        EXPECT_EQ(document.undo.redoCount(), 0);
+        EXPECT_EQ(page->puttyViews(), made) << "the same object, listed once";
+        EXPECT_EQ(page->currentLayoutLayer()->groupedViews(), all);
+        EXPECT_EQ(document.undo.undoCount(), 3);
     }
-
-    // Adding what is already on the page changes nothing and records nothing.
-    page->addPuttyView(added);
+    page->addPuttyView(top);
     endTurn();
-    EXPECT_EQ(page->puttyViews().size(), 2);
-    EXPECT_EQ(document.undo.undoCount(), 1);
-}
+    EXPECT_EQ(document.undo.undoCount(), 3) << "adding what is on the page records nothing";
 
-TEST(PageElementUndo, DeletedElementComesBackToItsPlaceInTheLayer)
-{
-    TestDocument document;
-    ZVCanvasView* page = document.addPage();
-    ZVPuttyView* bottom = newShape(*page, 0);
-    ZVPuttyView* middle = newShape(*page, 150);
-    ZVPuttyView* top = newShape(*page, 300);
-    const QStringList stacked = uuids({bottom, middle, top});
-    endTurn();
-    document.undo.removeAllActions();
-
+    // A deleted middle element comes back between its neighbours.
+    ZVPuttyView* middle = made[1];
     middle->setIsActive(true);
     page->setFocusedPuttyView(middle);
     page->deletePuttyView(middle);
     endTurn();
     EXPECT_EQ(page->focusedPuttyView(), nullptr);
-    EXPECT_FALSE(middle->isActive());
-    EXPECT_EQ(page->currentLayoutLayer()->groupedViews(), uuids({bottom, top}));
-    EXPECT_EQ(middle->layoutLayerGroup(), page->currentLayoutLayer()) << "it keeps its layer";
-    EXPECT_EQ(document.undo.undoCount(), 1);
-
+    EXPECT_EQ(page->currentLayoutLayer()->groupedViews(), uuids({made[0], top}));
     document.undo.undo();
-    EXPECT_EQ(page->currentLayoutLayer()->groupedViews(), stacked) << "between its neighbours again";
-    EXPECT_EQ(page->puttyViews(), (QList<ZVPuttyView*> {bottom, middle, top}));
-    EXPECT_EQ(page->stackedPuttyViews(), (QList<ZVPuttyView*> {bottom, middle, top}));
+    EXPECT_EQ(page->currentLayoutLayer()->groupedViews(), all);
+    EXPECT_EQ(page->puttyViews(), made);
     document.undo.redo();
-    EXPECT_EQ(page->puttyViews(), (QList<ZVPuttyView*> {bottom, top}));
-    document.undo.undo();
-    EXPECT_EQ(page->currentLayoutLayer()->groupedViews(), stacked);
-    EXPECT_EQ(document.undo.redoCount(), 1);
+    EXPECT_EQ(page->puttyViews(), (QList<ZVPuttyView*> {made[0], top}));
 
-    // Nothing, or an element of no page, deletes nothing and records nothing.
     ZVPuttyView stranger;
-    page->deletePuttyView(nullptr);
     page->deletePuttyView(&stranger);
+    page->deletePuttyView(nullptr);
     endTurn();
-    EXPECT_EQ(document.undo.undoCount(), 0);
-    EXPECT_EQ(page->puttyViews().size(), 3);
+    EXPECT_EQ(document.undo.undoCount(), 4) << "deleting what is not on the page records nothing";
 }

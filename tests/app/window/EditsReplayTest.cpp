@@ -1,6 +1,6 @@
 // What a user does through the real window, driven by canvas-replay and read
-// back with plistlib: insertions are asked about on closing and undo as one
-// step each; a first start on an empty profile shows what its menus claim.
+// back with plistlib: insertions undo as one step each and are asked about on
+// closing; a first start on an empty profile shows what its menus claim.
 #include "ReplayTestSupport.h"
 
 #include "app/document/Document.h"
@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 using namespace ql;
 
@@ -46,66 +47,37 @@ protected:
     }
 };
 
-// The pixels in which two pictures of one size differ.
-QImage difference(const QImage& a, const QImage& b)
+// The most pixels in which two pictures differ down one column and along one row.
+std::pair<int, int> longestDifferences(const QImage& a, const QImage& b)
 {
-    QImage mask(a.size(), QImage::Format_Grayscale8);
-    mask.fill(0);
+    QList<int> down(a.width()), across(a.height());
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             if (a.pixel(x, y) != b.pixel(x, y))
-                mask.setPixel(x, y, 0xffffffff);
-    return mask;
-}
-
-// The longest run of marked pixels down a column and along a row.
-std::pair<int, int> longestLines(const QImage& mask)
-{
-    int down = 0;
-    int across = 0;
-    for (int x = 0; x < mask.width(); ++x) {
-        int count = 0;
-        for (int y = 0; y < mask.height(); ++y)
-            count += qGray(mask.pixel(x, y)) > 0 ? 1 : 0;
-        down = std::max(down, count);
-    }
-    for (int y = 0; y < mask.height(); ++y) {
-        int count = 0;
-        for (int x = 0; x < mask.width(); ++x)
-            count += qGray(mask.pixel(x, y)) > 0 ? 1 : 0;
-        across = std::max(across, count);
-    }
-    return {down, across};
+                ++down[x], ++across[y];
+    return {*std::max_element(down.cbegin(), down.cend()), *std::max_element(across.cbegin(), across.cend())};
 }
 
 } // namespace
 
-TEST_F(EditsReplay, InsertionsAfterASaveAreAskedAboutOnClosingAndKept)
+TEST_F(EditsReplay, InsertionsUndoOneByOneAndAreAskedAboutOnClosing)
 {
     const QString document = makeDocument();
-    const QString out = path(QStringLiteral("out.qvleaf"));
-    const ql::testing::ToolRun run =
-        replay(document, QStringLiteral("save\n") + kInsertBoth + QStringLiteral("close\nreopen\n"), out);
-    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_TRUE(run.output.contains(QStringLiteral("alert: Do you want to save the changes made to the document “flyer”?")))
-        << run.output.toStdString();
-    EXPECT_EQ(uuids(out).size(), 3) << "the box, the text box and the 3D text, saved by the alert's Save";
-}
-
-TEST_F(EditsReplay, UndoTwiceRemovesBothAndRedoBringsBackTheSameElements)
-{
-    const QString document = makeDocument();
-    const QString both = path(QStringLiteral("both.qvleaf"));
+    const QString all = path(QStringLiteral("all.qvleaf"));
     const QString none = path(QStringLiteral("none.qvleaf"));
     const QString out = path(QStringLiteral("out.qvleaf"));
-    const ql::testing::ToolRun run =
-        replay(document,
-               kInsertBoth + QStringLiteral("save %1\nundo\nundo\nsave %2\nredo\nredo\n").arg(both, none), out);
+    const QString script = QStringLiteral("save\n%1button Page Number\nbutton Date\nsave %2\n"
+                                          "undo\nundo\nundo\nundo\nsave %3\nredo\nredo\nredo\nredo\n"
+                                          "close\nreopen\n")
+                               .arg(kInsertBoth, all, none);
+    const ql::testing::ToolRun run = replay(document, script, out);
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    const QStringList inserted = uuids(both);
-    ASSERT_EQ(inserted.size(), 3);
-    EXPECT_EQ(uuids(none), inserted.mid(0, 1));
-    EXPECT_EQ(uuids(out), inserted);
+    const QStringList inserted = uuids(all);
+    ASSERT_EQ(inserted.size(), 5) << "the box, a text box, a 3D text, a page number and a date";
+    EXPECT_EQ(uuids(none), inserted.mid(0, 1)) << "four undos take exactly the four insertions";
+    EXPECT_TRUE(run.output.contains(QStringLiteral("alert: Do you want to save the changes made to the document “flyer”?")))
+        << run.output.toStdString();
+    EXPECT_EQ(uuids(out), inserted) << "redone with the same uuids and saved by the alert's Save";
 }
 
 TEST_F(EditsReplay, AnEmptyProfileShowsTheGuidesAndUnitItsMenusClaim)
@@ -128,7 +100,7 @@ TEST_F(EditsReplay, AnEmptyProfileShowsTheGuidesAndUnitItsMenusClaim)
     ASSERT_EQ(fresh.size(), unguided.size());
 
     // Turning the guides off takes away whole lines: the margin guides were drawn.
-    const auto [down, across] = longestLines(difference(fresh, unguided));
+    const auto [down, across] = longestDifferences(fresh, unguided);
     EXPECT_GT(down, 300);
     EXPECT_GT(across, 300);
     // The rulers already measured what choosing the checked unit shows.

@@ -5,11 +5,15 @@
 // saves the document to OUT and, with --shot, the window's picture. Alerts
 // take their first button and file panels are cancelled; each alert asked
 // is printed on standard output as "alert: MESSAGE". The input file itself
-// is never written: the window works on a copy. Exit 0, or 1 with
-// "line N: reason" (or another one-line cause); 2 for a wrong command line.
+// is never written: the window works on a copy, which `save` saves, `close`
+// closes (asking as the program does) and `reopen` opens again; `save PATH`
+// writes a copy of the document there and leaves it as it was. Exit 0, or 1
+// with "line N: reason" (or another one-line cause); 2 for a wrong command
+// line.
 #include "ReplayScript.h"
 
 #include "app/design/ZVDesignHelper.h"
+#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
@@ -276,8 +280,14 @@ QString Player::runOnDocument(const Command& command)
     case Kind::Button:
         return clickButton(command.text);
     case Kind::Save: {
-        const ql::Status saved = command.text.isEmpty() ? m_controller.saveDocument(m_document)
-                                                         : m_controller.saveDocumentToFile(m_document, command.text);
+        // A path gets a copy: the document keeps its own file and its edited state.
+        ql::Status saved;
+        if (command.text.isEmpty()) {
+            saved = m_controller.saveDocument(m_document);
+        } else {
+            const ql::Result<QByteArray> data = m_document->dataOfType(ql::kDesktopDocumentType);
+            saved = data ? ql::writeFileAtomically(command.text, *data) : ql::Status(data.error());
+        }
         if (!saved)
             return QStringLiteral("cannot save: %1").arg(saved.error().message);
         break;
