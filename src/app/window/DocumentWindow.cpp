@@ -1,5 +1,6 @@
 #include "app/window/DocumentWindow.h"
 
+#include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/WindowMenus.h"
@@ -650,10 +651,7 @@ void DocumentWindow::setUpObservation()
 void DocumentWindow::setUpRulerUnits()
 {
     static const QStringList units {QStringLiteral("Inches"), QStringLiteral("Centimeters"), QStringLiteral("Points")};
-    const QVariant stored = UserDefaults::standard().objectForKey(QStringLiteral("unitsType"));
-    if (!stored.isValid())
-        return;
-    const qint64 type = stored.toLongLong();
+    const qint64 type = ZVDesignHelper::sharedInstance().defaults().integerForKey(QStringLiteral("unitsType"));
     if (type < 0 || type >= units.size())
         return;
     m_outlets.scrollView->horizontalRulerView()->setMeasurementUnits(units[type]);
