@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -163,7 +164,9 @@ TEST_F(PagesWindow, PopoverShowsThumbnailsAndOpensTheChosenPage)
     EXPECT_TRUE(shown->isVisible());
     EXPECT_EQ(shown->size(), QSize(500, 150));
     QToolButton* explorer = window->outlets().pageExplorer;
-    EXPECT_GE(shown->x(), explorer->mapToGlobal(QPoint(explorer->width(), 0)).x()) << "at the button's right edge";
+    // The screen is narrower than the window's popover wants beside the
+    // button: it stays on the screen all the same.
+    EXPECT_TRUE(explorer->screen()->availableGeometry().contains(shown->geometry()));
     QListWidget* row = contentOf(shown)->collectionView();
     ASSERT_EQ(row->count(), 3);
     EXPECT_EQ(row->currentRow(), 1) << "the current page selected";
