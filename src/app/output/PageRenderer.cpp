@@ -2,12 +2,14 @@
 // print) draws of a page, and nothing of the editor's own decorations.
 #include "app/design/ZVDesignHelper.h"
 
+#include "canvas/PageDocument.h"
 #include "canvas/ZVGuideView.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
 #include "canvas/painting/PageDrawList.h"
 #include "canvas/painting/PagePainter.h"
+#include "platform/graphics/PictureConversionScope.h"
 
 #include <QPainter>
 
@@ -15,6 +17,9 @@ namespace ql {
 
 void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanvasView*>& pages)
 {
+    // Output waits for every picture's conversion, on the document's time.
+    PageDocument* document = pages.isEmpty() || !pages.first() ? nullptr : pages.first()->document();
+    const PictureConversionScope scope(document ? document->documentObject() : nullptr, nullptr);
     double left = 0.0;
     for (ZVCanvasView* page : pages) {
         if (!page)
