@@ -33,11 +33,6 @@ QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect = {});
 // the size has no whole pixel.
 QImage blankBitmap(QSizeF size, double scale = 1.0);
 
-// Where a picture cannot be decoded: a grey panel crossed from corner to
-// corner, drawn over `rect` at `opacity`. Every painter draws it the same
-// way, so the screen and every output show where the picture stands.
-void drawPicturePlaceholder(QPainter& painter, const QRectF& rect, double opacity = 1.0);
-
 // Draws the part `source` of the image (in its points, origin top left) into
 // `target`; the parts of `source` outside the image draw nothing. An
 // undecodable image draws its placeholder over `target`.

@@ -1,6 +1,6 @@
 #include "shapes/df/DFFill.h"
 
-#include "app/categories/ImageBitmap.h"
+#include "app/categories/PicturePlaceholder.h"
 #include "app/categories/PathShadows.h"
 #include "shapes/df/DFArchiving.h"
 

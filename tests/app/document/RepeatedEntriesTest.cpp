@@ -62,7 +62,7 @@ TEST_F(RepeatedEntries, TheFirstListingOfAPageOrElementCountsAndDeletingDeletesO
     EXPECT_EQ(layer->groupedViews(), (QStringList {red->uuid(), blue->uuid()}));
 
     // Deleting one element leaves the other on the page and drawn.
-    page->removePuttyView(red);
+    page->deletePuttyView(red);
     EXPECT_EQ(ql::PagePainter::drawList(*page), QList<ZVPuttyView*> {blue});
 
     // Deleting the first page leaves the second, and no trace of the first.
