@@ -109,8 +109,7 @@ TEST_F(KeptPictures, PicturesThatDoNotDecodeStayInTheFileThroughEditsAndSaves)
     EXPECT_TRUE(prompter.alerts.isEmpty());
     Document* document = *opened;
     ZVCanvasView* read = document->contentPages().value(0);
-    ASSERT_TRUE(read);
-    ASSERT_EQ(read->puttyViews().size(), 2);
+    ASSERT_TRUE(read && read->puttyViews().size() == 2);
     const ZVPuttyView* readPhoto = read->puttyViews()[0];
     const ZVPuttyView* readDamaged = read->puttyViews()[1];
     EXPECT_EQ(imageOf(readPhoto)->originalImage().pixelSize(), QSize(6000, 6000)) << "the large photo decodes";
@@ -123,9 +122,7 @@ TEST_F(KeptPictures, PicturesThatDoNotDecodeStayInTheFileThroughEditsAndSaves)
     const QImage shown = PagePainter::image(*read);
     EXPECT_TRUE(isPlaceholderGrey(shown.pixelColor(330, 360))) << "the damaged picture";
     EXPECT_TRUE(isPlaceholderGrey(shown.pixelColor(560, 80))) << "the page background";
-    const QColor photoColour = shown.pixelColor(100, 150);
-    EXPECT_NEAR(photoColour.red(), 200, 6);
-    EXPECT_NEAR(photoColour.green(), 120, 6);
+    EXPECT_NEAR(shown.pixelColor(100, 150).green(), 120, 6) << "the photo";
 
     // An unrelated edit, then a save: every picture goes back byte for byte.
     read->puttyViews()[0]->setValueForKey(u"frame", readPhoto->frame().translated(10, 0));
