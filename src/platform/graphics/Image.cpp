@@ -51,19 +51,23 @@ QSizeF boxSize(const QRegularExpressionMatch& m)
 // down to it: still more pixels than print needs, and a document of several
 // such photos stays well within memory.
 constexpr qint64 kLargestDecodedBytes = qint64(256) << 20;
+// A decoder asked for a smaller picture may decode a larger one first (JPEG
+// scales in eighths) and shrink that: it may take up to this much meanwhile.
+constexpr qint64 kLargestTransientBytes = qint64(512) << 20;
 
-qint64 decodedBytes(QSize pixels, QImage::Format format)
+// In floating point: a header may claim any size.
+double decodedBytes(QSize pixels, QImage::Format format)
 {
     const int bits = format == QImage::Format_Invalid ? 32 : int(QImage::toPixelFormat(format).bitsPerPixel());
-    return qint64(pixels.width()) * pixels.height() * std::max(bits, 8) / 8;
+    return double(pixels.width()) * double(pixels.height()) * std::max(bits, 8) / 8.0;
 }
 
 // The toolkit refuses pictures above its allocation limit (128 MB, less than
 // a 36-megapixel photo needs); the limit is raised for this one read to what
 // the picture needs. It is shared by every reader, so raised reads take turns.
-bool readWithinLimit(QImageReader& reader, QImage& image, qint64 bytes)
+bool readWithinLimit(QImageReader& reader, QImage& image, double bytes)
 {
-    const int needed = int((bytes >> 20) + 2);
+    const int needed = int(bytes / double(1 << 20)) + 2;
     const int limit = QImageReader::allocationLimit();
     if (limit == 0 || needed <= limit)
         return reader.read(&image);
@@ -148,12 +152,12 @@ Result<Image> Image::fromData(const QByteArray& data)
     if (!accepted.contains(format))
         return imageError(UnknownFormat, QStringLiteral("The data is not an image in a known format."));
     const QSize full = reader.size();
-    qint64 bytes = full.isValid() ? decodedBytes(full, reader.imageFormat()) : 0;
-    if (bytes > kLargestDecodedBytes) {
+    double bytes = full.isValid() ? decodedBytes(full, reader.imageFormat()) : 0.0;
+    if (bytes > double(kLargestDecodedBytes)) {
         const double factor = std::sqrt(double(kLargestDecodedBytes) / double(bytes));
         const QSize scaled(std::max(1, int(full.width() * factor)), std::max(1, int(full.height() * factor)));
         reader.setScaledSize(scaled);
-        bytes = decodedBytes(scaled, reader.imageFormat());
+        bytes = std::min(bytes, double(kLargestTransientBytes));
     }
     QImage image;
     if (!readWithinLimit(reader, image, bytes))
