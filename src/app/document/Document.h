@@ -170,6 +170,7 @@ public:
     int pageCount() const override { return int(pages().size()); }
     int indexOfMasterPage(const ZVCanvasView* page) const override;
     void pageGeometryChanged(ZVCanvasView* page) override;
+    void pageChangedWithoutUndo(ZVCanvasView*) override { updateChangeCountDone(); }
 
     // Export settings (DocumentExport.cpp).
     // The format's rules: which options apply, the height of the sheet's

@@ -7,6 +7,7 @@
 #include "app/output/PdfOutput.h"
 #include "app/output/SheetBitmap.h"
 #include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/Prompter.h"
 
@@ -40,7 +41,9 @@ void ExportCommand::render()
     }
     m_format = ExportFormat(format);
     m_dpi = exportResolution(document.exportFileResolution().toInt());
-    m_sheets = documentForPages(document.exportSelection(), document.formatAsBooklet());
+    const QList<ZVCanvasView*> selection = document.exportSelection();
+    m_selection = guardedPages(selection);
+    m_sheets = documentForPages(selection, document.formatAsBooklet());
     if (m_format == ExportFormat::PDF) {
         Result<QByteArray> pdf = pdfData(m_sheets, ZVDesignHelper::sharedInstance());
         if (!pdf) {
@@ -90,9 +93,26 @@ void ExportCommand::write(const QString& folder)
     } else {
         writeSheets(folder);
     }
-    // Elements whose pictures the renderer could only draw as placeholders
-    // are to be named to the user here, once the renderer reports them.
+    if (!m_written.isEmpty())
+        warnAboutPlaceholders();
     finish();
+}
+
+void ExportCommand::warnAboutPlaceholders()
+{
+    const QList<ZVCanvasView*> pages = livePages(m_selection);
+    const QList<ZVDesignHelper::UndecodablePicture> missing = ZVDesignHelper::undecodablePictures(pages);
+    if (missing.isEmpty())
+        return;
+    const QList<ZVCanvasView*>& shown = m_document.pages();
+    QStringList places;
+    for (const ZVDesignHelper::UndecodablePicture& picture : missing) {
+        const qsizetype number = shown.indexOf(const_cast<ZVCanvasView*>(picture.page)) + 1;
+        places.append(picture.element ? tr("element %1 on page %2").arg(picture.element->uuid()).arg(number)
+                                      : tr("the background of page %1").arg(number));
+    }
+    reportFailure(tr("Some pictures could not be drawn."),
+                  tr("Pictures that could not be decoded are drawn as placeholders: %1.").arg(places.join(QStringLiteral(", "))));
 }
 
 void ExportCommand::writeSheets(const QString& folder)

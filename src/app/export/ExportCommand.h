@@ -12,6 +12,7 @@
 #include "platform/Error.h"
 
 #include <QByteArray>
+#include <QPointer>
 #include <functional>
 
 namespace ql {
@@ -47,11 +48,15 @@ private:
     void askForFolder();
     void write(const QString& folder);
     void writeSheets(const QString& folder);
+    // Names the elements and backgrounds whose pictures could only be drawn
+    // as placeholders.
+    void warnAboutPlaceholders();
 
     ExportFormat m_format = ExportFormat::PDF;
     QString m_baseName;
     QString m_extension;
     int m_dpi = 72;
+    QList<QPointer<ZVCanvasView>> m_selection;
     SheetDocument m_sheets;
     QByteArray m_pdf;
     QStringList m_written;

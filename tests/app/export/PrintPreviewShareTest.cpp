@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QMenu>
 #include <QPrinter>
+#include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace ql::testing {
@@ -134,6 +136,14 @@ TEST_F(OutputCommandsTest, SharingHandsEveryPagesPictureAtOnce)
 }
 
 class ShareMenuTest : public WindowFixture {};
+
+TEST_F(ShareMenuTest, ToolbarButtonsRunTheirCommandsOnce)
+{
+    prompter.answerPrintDialog([](QPrinter&) { return false; });
+    QTest::mouseClick(window->outlets().printButton.data(), Qt::LeftButton);
+    DeferredCalls::instance().flush();
+    EXPECT_EQ(prompter.printDialogCount, 1);
+}
 
 TEST_F(ShareMenuTest, ShowInFolderWritesThePicturesAndOpensTheirFolder)
 {

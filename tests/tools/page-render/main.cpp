@@ -9,7 +9,9 @@
 // pages as a booklet (so does a document saved as one). --cmyk applies to
 // JPEG and TIFF only. Exit 0; or 1 with one line naming the cause, having
 // written nothing when the command line or the document is at fault, or
-// having written the other files when one could not be written.
+// having written the other files when one could not be written. Pictures
+// that cannot be decoded are drawn as placeholders: the output is written
+// and the run exits 1 with one line naming the elements that hold them.
 #include "app/document/Document.h"
 #include "app/export/ExportCommand.h"
 #include "app/output/ExportNaming.h"
