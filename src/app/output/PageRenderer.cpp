@@ -2,6 +2,7 @@
 // print) draws of a page, and nothing of the editor's own decorations.
 #include "app/design/ZVDesignHelper.h"
 
+#include "canvas/PageDocument.h"
 #include "canvas/ZVGuideView.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
@@ -9,6 +10,7 @@
 #include "canvas/painting/PagePainter.h"
 #include "content/ZVTextView.h"
 #include "platform/Uuid.h"
+#include "platform/graphics/PictureConversionScope.h"
 
 #include <QPainter>
 #include <memory>
@@ -64,6 +66,9 @@ DrawList drawListForPage(ZVCanvasView& page)
 
 void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanvasView*>& pages)
 {
+    // Output waits for every picture's conversion, on the document's time.
+    PageDocument* document = pages.isEmpty() || !pages.first() ? nullptr : pages.first()->document();
+    const PictureConversionScope scope(document ? document->documentObject() : nullptr, nullptr);
     double left = 0.0;
     for (ZVCanvasView* page : pages) {
         if (!page)

@@ -1,10 +1,12 @@
 #include "canvas/painting/PagePainter.h"
 
+#include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/BackgroundPainter.h"
 #include "canvas/painting/ElementPainter.h"
 #include "content/ZVBackgroundView.h"
+#include "platform/graphics/PictureConversionScope.h"
 
 #include <QPainter>
 
@@ -88,6 +90,9 @@ QImage PagePainter::image(const ZVCanvasView& page, double scale, Layers layers)
     const QSize pixels = (page.frame().size() * scale).toSize();
     if (pixels.isEmpty())
         return {};
+    // Converting pictures takes the time of the page's own document.
+    PageDocument* document = page.document();
+    const PictureConversionScope scope(document ? document->documentObject() : nullptr, nullptr);
     QImage result(pixels, QImage::Format_ARGB32_Premultiplied);
     result.fill(Qt::transparent);
     QPainter painter(&result);
