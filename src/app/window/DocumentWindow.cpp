@@ -321,6 +321,7 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     setUpToolbarIcons();
     // 10. and 11. Content browsers and their tabs.
     setUpContentBrowsers();
+    setUpCommandControls();
     setUpContentTabs();
     // 12. Inspectors.
     setUpInspectors();
@@ -427,8 +428,6 @@ void DocumentWindow::setUpToolbarIcons()
     for (const auto& icon : icons)
         icon.button->setIcon(
             QIcon(QPixmap::fromImage(iconFontImage(factory, icon.colors, icon.stroke, icon.width, icon.code))));
-    connect(o.zoomInButton, &QToolButton::clicked, this, &DocumentWindow::zoomIn);
-    connect(o.zoomOutButton, &QToolButton::clicked, this, &DocumentWindow::zoomOut);
 }
 
 void DocumentWindow::setUpContentBrowsers()
@@ -637,11 +636,6 @@ void DocumentWindow::setUpObservation()
             observeValueForKeyPath(change.keyPath);
         });
     }
-    // The drawing tools set the current page's mode, and show it.
-    connect(m_outlets.drawingTools, &SegmentedControl::segmentChosen, this, [this](int segment) {
-        if (ZVCanvasView* page = m_document ? m_document->currentPage() : nullptr)
-            page->setDrawingMode(segment);
-    });
     // The zoom field edits the zoom text.
     connect(m_outlets.zoomField, &QComboBox::textActivated, this, [this](const QString& text) {
         if (m_document)
