@@ -1,6 +1,7 @@
 // Starts the program and opens the files given on the command line, as a
 // desktop does when it opens documents with the program; without any, a new
 // document.
+#include "app/AppDelegate.h"
 #include "app/WidgetPrompter.h"
 #include "app/document/DocumentController.h"
 
@@ -15,6 +16,8 @@ int main(int argc, char* argv[])
     WidgetPrompter prompter;
     ql::DocumentController& controller = ql::DocumentController::shared();
     controller.setPrompter(&prompter);
+    // The template chooser is reachable from the File menu of every window.
+    const ql::AppDelegate delegate(controller);
 
     const QStringList paths = QApplication::arguments().mid(1);
     if (paths.isEmpty())
