@@ -3,6 +3,7 @@
 // document.
 #include "app/AppDelegate.h"
 #include "app/WidgetPrompter.h"
+#include "app/design/ZVDesignHelper.h"
 #include "app/document/DocumentController.h"
 
 #include <QApplication>
@@ -16,14 +17,9 @@ int main(int argc, char* argv[])
     WidgetPrompter prompter;
     ql::DocumentController& controller = ql::DocumentController::shared();
     controller.setPrompter(&prompter);
-    // The template chooser is reachable from the File menu of every window.
-    const ql::AppDelegate delegate(controller);
-
-    const QStringList paths = QApplication::arguments().mid(1);
-    if (paths.isEmpty())
-        controller.newDocument();
-    else if (controller.openDocuments(paths).isEmpty())
-        return 1;
+    // It also keeps the template chooser, which the File menu of every window shows.
+    ql::AppDelegate delegate(controller, ql::ZVDesignHelper::sharedInstance());
+    delegate.applicationDidFinishLaunching(QApplication::arguments().mid(1));
     const int status = QApplication::exec();
     controller.setPrompter(nullptr);
     return status;

@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
 
+#include "app/design/ZVDesignHelper.h"
+#include "app/document/DocumentController.h"
 #include "panels/templates/ZVTemplateWindowController.h"
 
 #include <QWidget>
@@ -12,13 +14,16 @@ AppDelegate* sharedDelegate = nullptr;
 
 } // namespace
 
-AppDelegate::AppDelegate(DocumentController& documents, QObject* parent)
-    : AppDelegate(std::make_unique<ZVTemplateWindowController>(documents), parent)
+AppDelegate::AppDelegate(DocumentController& controller, ZVDesignHelper& helper, QObject* parent)
+    : AppDelegate(controller, helper, std::make_unique<ZVTemplateWindowController>(controller), parent)
 {
 }
 
-AppDelegate::AppDelegate(std::unique_ptr<ZVTemplateWindowController> chooser, QObject* parent)
+AppDelegate::AppDelegate(DocumentController& controller, ZVDesignHelper& helper,
+                         std::unique_ptr<ZVTemplateWindowController> chooser, QObject* parent)
     : QObject(parent)
+    , m_controller(controller)
+    , m_helper(helper)
     , m_templateWindowController(std::move(chooser))
 {
     sharedDelegate = this;
@@ -33,6 +38,13 @@ AppDelegate::~AppDelegate()
 AppDelegate* AppDelegate::shared()
 {
     return sharedDelegate;
+}
+
+void AppDelegate::applicationDidFinishLaunching(const QStringList& paths)
+{
+    m_helper.setDefaults();
+    if (paths.isEmpty() || m_controller.openDocuments(paths).isEmpty())
+        m_controller.newDocument();
 }
 
 void AppDelegate::openTemplates()

@@ -40,6 +40,10 @@ public:
     // Writes the first-start values once, resets "editMode", seeds missing
     // text styles and takes the display unit.
     void setDefaults();
+    // The first-start values. The helper's store answers with them for any
+    // key never stored, so every reader agrees on an unset value; read the
+    // defaults through `defaults()` for that reason.
+    static const QVariantMap& firstStartDefaults();
     // Takes the display unit from "unitsType" and registers the eleven unit
     // transformers (names already registered stay as they are).
     void registerValueTransformers();

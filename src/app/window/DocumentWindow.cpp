@@ -1,6 +1,7 @@
 #include "app/window/DocumentWindow.h"
 
 #include "app/AppDelegate.h"
+#include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/WindowMenus.h"
@@ -22,6 +23,7 @@
 #include "panels/browsers/ZVShapeContentViewController.h"
 #include "panels/browsers/ZVTextContentViewController.h"
 #include "panels/controls/ComposeButton.h"
+#include "panels/controls/ScreenPlacement.h"
 #include "panels/controls/SegmentedControl.h"
 #include "panels/controls/TBTabBar.h"
 #include "panels/controls/TBTabBarItem.h"
@@ -594,10 +596,14 @@ void DocumentWindow::setUpPanels()
     });
     // The panels float beside the window's right edge; the layers panel
     // starts shown, the holding area hidden.
+    // Each stays within the screen that holds the window.
     const QRect frame = geometry();
-    o.layoutLayerPanel->move(frame.right() - kRightPaneWidth - o.layoutLayerPanel->width() - 20, frame.top() + 120);
-    o.pasteboardPanel->move(frame.left() + kLeftPaneWidth + 20, frame.top() + 120);
-    o.loadingPanel->move(frame.center() - QPoint(o.loadingPanel->width() / 2, o.loadingPanel->height() / 2));
+    const auto placeAt = [&frame](QWidget* panel, QPointF corner) {
+        ScreenPlacement::place(*panel, QRect(corner.toPoint(), panel->size()), frame.center());
+    };
+    placeAt(o.layoutLayerPanel, {frame.right() - kRightPaneWidth - o.layoutLayerPanel->width() - 20, frame.top() + 120.0});
+    placeAt(o.pasteboardPanel, {frame.left() + kLeftPaneWidth + 20, frame.top() + 120.0});
+    placeAt(o.loadingPanel, frame.center() - QPoint(o.loadingPanel->width() / 2, o.loadingPanel->height() / 2));
     if (m_document && m_document->layoutLayersPaneVisible())
         o.layoutLayerPanel->show();
 }
@@ -654,10 +660,7 @@ void DocumentWindow::setUpObservation()
 void DocumentWindow::setUpRulerUnits()
 {
     static const QStringList units {QStringLiteral("Inches"), QStringLiteral("Centimeters"), QStringLiteral("Points")};
-    const QVariant stored = UserDefaults::standard().objectForKey(QStringLiteral("unitsType"));
-    if (!stored.isValid())
-        return;
-    const qint64 type = stored.toLongLong();
+    const qint64 type = ZVDesignHelper::sharedInstance().defaults().integerForKey(QStringLiteral("unitsType"));
     if (type < 0 || type >= units.size())
         return;
     m_outlets.scrollView->horizontalRulerView()->setMeasurementUnits(units[type]);

@@ -222,6 +222,10 @@ private:
     // Reactions to the watched key paths.
     void observeValueForKeyPath(const QString& keyPath);
     void applyScrollMag();
+    // The magnification as the zoom field shows it: a whole percentage.
+    QString currentZoomText() const;
+    // Puts the current magnification back into the zoom text and field.
+    void showCurrentZoom();
     void updateDrawingTools();
     void closePanels();
     void togglePanel(WindowPanel* panel, const QString& flag);

@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QWindow>
+#include <cmath>
 #include <cstdlib>
 
 namespace ql {
@@ -35,8 +36,7 @@ void DocumentWindow::observeValueForKeyPath(const QString& keyPath)
     if (keyPath == QLatin1String("scrollMag")) {
         applyScrollMag();
     } else if (keyPath == QLatin1String("scrollView.magnification")) {
-        const QString percent = QString::asprintf("%.f%%", m_outlets.scrollView->magnification() * 100);
-        m_document->setValueForKey(u"scrollMag", percent);
+        m_document->setValueForKey(u"scrollMag", currentZoomText());
     } else if (keyPath == QLatin1String("exportFileFormat")) {
         // The export sheet's controls follow the format once the sheet exists.
     } else if (keyPath == QLatin1String("currentPage.focusedVector") ||
@@ -68,14 +68,35 @@ void DocumentWindow::applyScrollMag()
     QString number = text;
     number.remove(QLatin1Char('%'));
     const double factor = double(float(readZoomText(number))) / 100;
-    if (factor <= 0 || factor >= 5)
+    if (!(factor > 0) || !std::isfinite(factor)) {
+        // Nothing to zoom to: the field shows the zoom again.
+        showCurrentZoom();
         return;
+    }
+    // Beyond the limits the nearest one holds, as for the zoom commands; the
+    // field shows what was applied even when the zoom stayed the same.
     m_outlets.scrollView->setMagnification(factor);
+    showCurrentZoom();
     // The page reacts as to a press on its empty area.
     after(100, this, [this] {
         if (ZVCanvasView* current = m_document ? m_document->currentPage() : nullptr)
             current->mouseDown(nullptr);
     });
+}
+
+QString DocumentWindow::currentZoomText() const
+{
+    return QString::asprintf("%.f%%", m_outlets.scrollView->magnification() * 100);
+}
+
+void DocumentWindow::showCurrentZoom()
+{
+    // Only a different text is written: writing applies the zoom again.
+    const QString text = currentZoomText();
+    if (m_document->scrollMag() != text)
+        m_document->setValueForKey(u"scrollMag", text);
+    else if (m_outlets.zoomField->currentText() != text)
+        m_outlets.zoomField->setEditText(text);
 }
 
 void DocumentWindow::zoomIn()

@@ -6,7 +6,6 @@
 #include "canvas/painting/ContentLayersPainter.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
-#include "platform/graphics/Gradient.h"
 
 #include <QPainter>
 
@@ -68,12 +67,7 @@ void ImageContentPainter::paintPicture(QPainter& painter, const ZVImageView& vie
         drawImagePart(painter, image, placedRect(image.size(), view.imageScaling(), rect),
                       QRectF(QPointF(0, 0), image.size()), QPainter::CompositionMode_SourceOver, alpha);
     }
-    const QVariant gradient = view.gradient();
-    const int gradientType = isNumeric(view.gradientType()) ? integerFromVariant<int>(view.gradientType()) : -1;
-    if (gradient.canConvert<Gradient>() && gradientType >= 0 && gradientType <= 3) {
-        BackgroundPainter::paintGradient(painter, gradient.value<Gradient>(), gradientType % 2 == 1,
-                                         view.gradientAngle().toFloat(), rect, alpha);
-    }
+    BackgroundPainter::paintGradient(painter, view.gradient(), view.gradientType(), view.gradientAngle(), rect, alpha);
     if (!view.tiledImage().isNull())
         BackgroundPainter::paintImage(painter, view.tiledImage(), ZVBackgroundView::Tiled, rect, alpha);
 }

@@ -157,7 +157,7 @@ TEST_F(ImageEditor, AnEmptyCropOrADeletedElementChangesNothing)
 
     editor->imageView()->clearCropSelection();
     EXPECT_TRUE(editor->saveButton()->isEnabled());
-    document->currentPage()->removePuttyView(element);
+    document->currentPage()->deletePuttyView(element);
     editor->saveImage();
     EXPECT_EQ(element->frame(), frame);
     EXPECT_EQ(content(element)->originalImage(), original);

@@ -2,6 +2,7 @@
 #include "app/document/DocumentTestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentArchive.h"
 #include "app/window/DocumentWindow.h"
@@ -229,7 +230,7 @@ TEST_F(TemplateChooser, LibraryTemplatesAreListedInTheBackgroundAndOpenAfterThei
 
 TEST_F(TemplateChooser, ADocumentWindowClosesTheChooserOnceItIsSetUp)
 {
-    AppDelegate delegate(chooser());
+    AppDelegate delegate(controller, ZVDesignHelper::sharedInstance(), chooser());
     ASSERT_EQ(AppDelegate::shared(), &delegate);
     delegate.openTemplates();
     QWidget* window = delegate.templateWindowController()->window();
