@@ -4,7 +4,6 @@
 #include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
-#include "app/document/TemplatesFolder.h"
 #include "app/output/BitmapWriters.h"
 #include "app/output/SheetDocument.h"
 #include "platform/ui/Prompter.h"
@@ -68,7 +67,7 @@ TemplateSaver::Outcome TemplateSaver::saveTemplateNext(const QString& name)
         alert(QObject::tr("Please give this template a name."), {});
         return Outcome::NotSaved;
     }
-    const QString folder = userTemplatesFolder();
+    const QString folder = ZVDesignHelper::templatesFolder();
     const QString copyPath = QDir(folder).filePath(ZVDesignHelper::sanitizeFileNameString(
         name + QLatin1Char('.') + kDesktopDocumentExtension));
     const QString thumbnailPath =

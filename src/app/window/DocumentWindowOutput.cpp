@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace ql {
@@ -65,16 +64,8 @@ void DocumentWindow::setUpOutput()
     m_exportSheet = new ExportSheet(*m_document, o.exportPanel, o.exportPanel->contentView(), o.exportBottomContent);
     connect(m_exportSheet, &ExportSheet::cancelClicked, this, &DocumentWindow::closeExportPanel);
     connect(m_exportSheet, &ExportSheet::nextClicked, this, &DocumentWindow::finishExport);
-    // The toolbar's output buttons act through their commands, as the menu items do.
-    const std::pair<QToolButton*, const char*> buttons[] = {
-        {o.previewButton, "preview:"}, {o.exportButton, "exportDocument:"}, {o.printButton, "printDocument:"}};
-    for (const auto& [button, selector] : buttons) {
-        const QString name = QString::fromLatin1(selector);
-        connect(button, &QToolButton::clicked, this, [this, name] {
-            if (QAction* command = m_menus->item(name); command && m_menus->validateMenuItem(command))
-                command->trigger();
-        });
-    }
+    // The toolbar's Export and Print buttons act through File's items; its
+    // Preview button through a command of its own.
 }
 
 OutputContext DocumentWindow::outputContext() const

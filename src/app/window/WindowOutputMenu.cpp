@@ -27,12 +27,7 @@ void WindowMenus::buildOutputItems()
     addItem(m_file, tr("&Print…"), QStringLiteral("printDocument:"), QKeySequence(Qt::CTRL | Qt::Key_P),
             [&window] { window.printDocument(); });
 
-    auto* preview = new QAction(tr("Preview"), this);
-    preview->setObjectName(QStringLiteral("preview:"));
-    connect(preview, &QAction::triggered, this, [this, &window] {
-        window.preview();
-        validateMenus();
-    });
+    addCommand(QStringLiteral("preview:"), [&window] { window.preview(); });
 }
 
 } // namespace ql

@@ -4,7 +4,7 @@
 #include "ExportTestSupport.h"
 
 #include "../window/WindowTestSupport.h"
-#include "app/document/TemplatesFolder.h"
+#include "app/design/ZVDesignHelper.h"
 #include "app/window/WindowMenus.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
@@ -20,7 +20,7 @@ namespace {
 
 class SaveTemplateTest : public WindowFixture {
 protected:
-    QString templates(const QString& name) const { return QDir(userTemplatesFolder()).filePath(name); }
+    QString templates(const QString& name) const { return QDir(ZVDesignHelper::templatesFolder()).filePath(name); }
     QWidget* sheet() const { return window->outlets().saveTemplatePanel; }
     void saveAsTemplate() { window->menus().item(QStringLiteral("saveAsTemplate:"))->trigger(); }
     void saveNamed(const QString& name)
@@ -40,7 +40,7 @@ protected:
 
 TEST_F(SaveTemplateTest, SavesFirstThenCopiesTheFileWithAThumbnail)
 {
-    EXPECT_TRUE(userTemplatesFolder().startsWith(folder.path()));
+    EXPECT_TRUE(ZVDesignHelper::templatesFolder().startsWith(folder.path()));
     prompter.answerSavePanel(std::nullopt);
     saveAsTemplate();
     EXPECT_FALSE(sheet()->isVisible()) << "no file to copy without a save";
@@ -51,7 +51,7 @@ TEST_F(SaveTemplateTest, SavesFirstThenCopiesTheFileWithAThumbnail)
     saveNamed(QString());
     ASSERT_EQ(prompter.alerts.size(), 1);
     EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("Please give this template a name."));
-    EXPECT_FALSE(QDir(userTemplatesFolder()).exists());
+    EXPECT_FALSE(QDir(ZVDesignHelper::templatesFolder()).exists());
     EXPECT_TRUE(sheet()->isVisible());
 
     saveNamed(QStringLiteral("a/b"));
