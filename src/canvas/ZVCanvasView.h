@@ -48,8 +48,12 @@ public:
 
     // Sizes the page and its background from the template view's geometry.
     void setCanvasFrames();
-    // Links (or, with null, unlinks) a master page.
+    // Links (or, with null, unlinks) a master page and has page-number and
+    // date fields refreshed.
     void setMasterPage(ZVCanvasView* master);
+    // The link alone: whoever links many pages at once refreshes the fields
+    // once afterwards, not once per page.
+    void linkMasterPage(ZVCanvasView* master);
     ZVCanvasView* masterPage() const { return m_masterPage.data(); }
     ZVCanvasView* templateView() const;
     // The template's bleed when it has full bleed, else 0.

@@ -63,6 +63,41 @@ TEST(NotificationCenter, RemovedObserversLeaveNothingOnTheirContext)
     EXPECT_EQ(calls, 0);
 }
 
+TEST(NotificationCenter, DeliversInOrderOfAdditionWhileObserversComeAndGo)
+{
+    NotificationCenter center;
+    QObject context;
+    QStringList seen;
+    quint64 later = 0;
+    quint64 self = 0;
+    center.addObserver(&context, QStringLiteral("AutoUpdateText"), nullptr, [&](const Notification&) { seen << "a"; });
+    center.addObserver(&context, QString(), nullptr, [&](const Notification& n) { seen << "every:" + n.name; });
+    self = center.addObserver(&context, QStringLiteral("AutoUpdateText"), nullptr, [&](const Notification&) {
+        seen << "b";
+        // Gone before its turn: not called. Added now: waits for the next post.
+        center.removeObserver(later);
+        center.removeObserver(self);
+        center.addObserver(&context, QStringLiteral("AutoUpdateText"), nullptr, [&](const Notification&) { seen << "new"; });
+    });
+    center.addObserver(&context, QStringLiteral("openPage"), nullptr, [&](const Notification&) { seen << "page"; });
+    later = center.addObserver(&context, QStringLiteral("AutoUpdateText"), nullptr, [&](const Notification&) { seen << "c"; });
+
+    center.post(QStringLiteral("AutoUpdateText"));
+    EXPECT_EQ(seen, (QStringList{"a", "every:AutoUpdateText", "b"}));
+    seen.clear();
+    center.post(QStringLiteral("AutoUpdateText"));
+    EXPECT_EQ(seen, (QStringList{"a", "every:AutoUpdateText", "new"}));
+    seen.clear();
+    center.post(QStringLiteral("openPage"));
+    center.post(QString());
+    EXPECT_EQ(seen, (QStringList{"every:openPage", "page", "every:"}));
+
+    seen.clear();
+    center.removeObservers(&context);
+    center.post(QStringLiteral("AutoUpdateText"));
+    EXPECT_TRUE(seen.isEmpty());
+}
+
 TEST(Deferred, RunsLaterButNeverAfterItsContextIsGone)
 {
     int ran = 0;
