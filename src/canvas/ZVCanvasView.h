@@ -279,6 +279,9 @@ signals:
 private:
     static const ql::fields::Record<ZVCanvasView>& archiveRecord();
     void initialize();
+    // Brings geometry read from a file into the ranges the settings allow;
+    // a page without a size takes the default one.
+    void limitGeometryAsRead(int defaultPageSize, int defaultOrientation);
     void setTemplateView(ZVCanvasView* page);
     void onObservedChange(const QString& keyPath);
     void reanchorPuttyViews();
