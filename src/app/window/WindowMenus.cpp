@@ -3,6 +3,7 @@
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
+#include "app/window/WindowControls.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -20,7 +21,8 @@ QString plainTitle(QString title)
 
 } // namespace
 
-WindowMenus::WindowMenus(DocumentWindow& window) : QObject(&window), m_window(window)
+WindowMenus::WindowMenus(DocumentWindow& window)
+    : QObject(&window), m_window(window), m_controls(new WindowControls(*this))
 {
     buildFileMenu();
     buildEditMenu();
@@ -43,6 +45,21 @@ QAction* WindowMenus::addItem(QMenu* menu, const QString& title, const QString& 
         trigger();
         validateMenus();
     });
+    return action;
+}
+
+QAction* WindowMenus::addCommand(const QString& selector, std::function<void()> trigger, int tag)
+{
+    auto* action = new QAction(this);
+    action->setObjectName(selector);
+    if (tag >= 0)
+        action->setData(tag);
+    connect(action, &QAction::triggered, this, [this, trigger = std::move(trigger)] {
+        trigger();
+        validateMenus();
+    });
+    // Its controls enable themselves now.
+    m_controls->validate();
     return action;
 }
 
@@ -98,6 +115,7 @@ void WindowMenus::validateMenus()
             }
         }
     }
+    m_controls->validate();
 }
 
 void WindowMenus::watch(QMenu* menu)
