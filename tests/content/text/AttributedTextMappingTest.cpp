@@ -67,47 +67,6 @@ TEST(AttributedTextMapping, EveryAttributeAndSeparatorComesBackAsStored)
     EXPECT_EQ(emptyBlockAttributes(document.lastBlock()), second);
 }
 
-TEST(AttributedTextMapping, TextInsertedMidParagraphEndsAsIfItHadBeenThereAllAlong)
-{
-    ParagraphStyle centred;
-    centred.alignment = ParagraphStyle::Alignment::Center;
-    ParagraphStyle loose;
-    loose.lineSpacing = 6;
-    TextAttributes plain = styled(QStringLiteral("Helvetica"), 12);
-    TextAttributes centredText = styled(QStringLiteral("Courier"), 20);
-    centredText.insert(A::paragraphStyle, QVariant::fromValue(centred));
-    TextAttributes looseText = styled(QStringLiteral("Helvetica-Bold"), 9);
-    looseText.insert(A::paragraphStyle, QVariant::fromValue(loose));
-
-    AttributedString before;
-    before.append(QStringLiteral("head"), looseText);
-    AttributedString after;
-    after.append(QStringLiteral("tail\r\nend"), plain);
-    AttributedString inserted;
-    inserted.append(QStringLiteral("one\r\n"), plain);
-    inserted.append(QStringLiteral("\n\u2029two\r"), centredText);
-    inserted.append(QStringLiteral("\nthree"), looseText);
-
-    QTextDocument document;
-    AttributedString outer = before;
-    outer.append(after);
-    setAttributedString(document, outer);
-    QTextCursor cursor(&document);
-    cursor.setPosition(int(before.length()));
-    insertAttributedString(cursor, inserted);
-    EXPECT_EQ(cursor.position(), int(before.length() + inserted.length()) - 2) << "\"\r\n\" is one position";
-
-    AttributedString whole = before;
-    whole.append(inserted);
-    whole.append(after);
-    QTextDocument expected;
-    setAttributedString(expected, whole);
-    EXPECT_EQ(attributedString(document), attributedString(expected));
-    ASSERT_EQ(document.blockCount(), expected.blockCount());
-    for (QTextBlock a = document.begin(), b = expected.begin(); a.isValid(); a = a.next(), b = b.next())
-        EXPECT_EQ(paragraphStyle(a), paragraphStyle(b)) << a.blockNumber();
-}
-
 TEST(AttributedTextMapping, EmptyAndPlainTexts)
 {
     EXPECT_EQ(roundTrip(AttributedString()), AttributedString());
