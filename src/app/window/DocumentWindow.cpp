@@ -1,5 +1,6 @@
 #include "app/window/DocumentWindow.h"
 
+#include "app/AppDelegate.h"
 #include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
@@ -15,6 +16,7 @@
 #include "panels/ZVImageEditorViewController.h"
 #include "panels/ZVLayoutLayerViewController.h"
 #include "panels/ZVPasteboardViewController.h"
+#include "panels/templates/ZVTemplateWindowController.h"
 #include "panels/browsers/ZVClipArtContentViewController.h"
 #include "panels/browsers/ZVCodeContentViewController.h"
 #include "panels/browsers/ZVImageContentViewController.h"
@@ -352,9 +354,11 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     activateWindow();
     if (o.layoutLayerPanel->isVisible())
         o.layoutLayerPanel->raise();
-    // 25. The loading panel goes once the window is drawn.
+    // 25. The loading panel and the template chooser go once the window is drawn.
     after(10, this, [this] {
         m_outlets.loadingPanel->close();
+        if (AppDelegate* delegate = AppDelegate::shared(); delegate && delegate->templateWindowController())
+            delegate->templateWindowController()->close();
     });
     layoutPinsNow(this);
 }

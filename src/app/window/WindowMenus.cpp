@@ -1,5 +1,6 @@
 #include "app/window/WindowMenus.h"
 
+#include "app/AppDelegate.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
@@ -135,6 +136,11 @@ void WindowMenus::buildFileMenu()
     DocumentWindow& window = m_window;
     addItem(m_file, tr("&New"), QStringLiteral("newDocument:"), QKeySequence(Qt::CTRL | Qt::Key_N),
             [&controller] { controller.newDocument(); });
+    addItem(m_file, tr("New from &Template…"), QStringLiteral("openTemplates:"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
+            [] {
+                if (AppDelegate* delegate = AppDelegate::shared())
+                    delegate->openTemplates();
+            });
     addItem(m_file, tr("&Open…"), QStringLiteral("openDocument:"), QKeySequence(Qt::CTRL | Qt::Key_O),
             [&controller] { controller.openDocumentFromPanel(); });
     m_recent = m_file->addMenu(tr("Open &Recent"));
@@ -240,6 +246,7 @@ void WindowMenus::addValidations()
             return true;
         };
     };
+    addValidation(QStringLiteral("openTemplates:"), [](QAction*) { return AppDelegate::shared() != nullptr; });
     addValidation(QStringLiteral("toggleLeftPanel:"),
                   flip("leftPaneVisible", tr("Hide Content Panel"), tr("Show Content Panel")));
     addValidation(QStringLiteral("toggleRightPanel:"),
