@@ -74,7 +74,7 @@ TEST_F(ClipboardReplay, PasteDuplicateAndDeleteUndoAsOneStepEach)
     const QString script = QStringLiteral("click 160 140\nkey Ctrl+C\nkey Ctrl+V\nsave %1\nundo\n"
                                           "key Ctrl+A\nkey Ctrl+D\nsave %2\nundo\n"
                                           "click 400 140\nkey Delete\nsave %3\nundo\n"
-                                          "click 160 380\nmenu Edit/Cut\nsave %4\nundo\n")
+                                          "click 160 380\nkey Ctrl+X\nsave %4\nundo\n")
                                .arg(pasted, duplicated, deleted, cut);
     const ql::testing::ToolRun run = replay(document, script, out);
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();

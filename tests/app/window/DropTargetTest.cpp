@@ -152,12 +152,10 @@ TEST_F(DropTarget, ElementsRichTextAndShapes)
     EXPECT_NE(copy->uuid(), source->uuid());
     EXPECT_TRUE(page->currentLayoutLayer()->listsUuid(copy->uuid()));
 
-    for (const QString& type : {QStringLiteral("ZVPuttyView"), ElementPasteboard::elementType()}) {
-        QMimeData garbage;
-        garbage.setData(type, "bplist00 garbage");
-        drop(garbage, QPointF(300, 300));
-        EXPECT_EQ(page->puttyViews().size(), 2) << type.toStdString();
-    }
+    QMimeData garbage;
+    garbage.setData(QStringLiteral("ZVPuttyView"), "bplist00 garbage");
+    drop(garbage, QPointF(300, 300));
+    EXPECT_EQ(page->puttyViews().size(), 2);
 
     QMimeData rich;
     rich.setData(QStringLiteral("text/rtf"), "{\\rtf1{\\fonttbl{\\f0 Helvetica;}}\\f0 Some {\\b bold} words}");
@@ -185,6 +183,10 @@ TEST_F(DropTarget, ElementsRichTextAndShapes)
     ASSERT_EQ(added(4).size(), 1);
     EXPECT_EQ(added(4).first()->contentViewType(), ZVPuttyView::VectorContent);
     EXPECT_EQ(added(4).first()->contentFrame(), QRectF(300, 300, 200, 200));
+
+    ZVPuttyView* loading = window->scrollView()->dropView().addLoadingPuttyViewAtLocation(QPointF(50, 60));
+    EXPECT_EQ(loading->frame().center(), QPointF(50, 60));
+    EXPECT_TRUE(loading->isActive());
 }
 
 TEST_F(DropTarget, LinksAreFetchedForTheirOwnPageWhileThePanelShows)

@@ -1,5 +1,5 @@
-// The Edit menu's element commands in the real window: their shortcuts, and
-// while a text box is edited, the text commands acting on its text.
+// The Edit menu in the real window: while a text box is edited, its text
+// commands act on the text.
 #include "WindowTestSupport.h"
 
 #include "app/window/WindowMenus.h"
@@ -24,24 +24,6 @@ protected:
 
 } // namespace
 
-TEST_F(EditMenu, CommandsCarryTheirShortcuts)
-{
-    const QList<std::pair<QString, QKeySequence>> expected {
-        {QStringLiteral("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X)},
-        {QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C)},
-        {QStringLiteral("Copy to Pasteboard"), QKeySequence()},
-        {QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V)},
-        {QStringLiteral("Duplicate"), QKeySequence(Qt::CTRL | Qt::Key_D)},
-        {QStringLiteral("Delete"), QKeySequence()},
-        {QStringLiteral("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A)},
-    };
-    for (const auto& [title, shortcut] : expected) {
-        ASSERT_NE(item(title), nullptr) << title.toStdString();
-        EXPECT_EQ(item(title)->shortcut(), shortcut) << title.toStdString();
-    }
-    EXPECT_FALSE(window->menus().validateMenuItem(item(QStringLiteral("Copy")))) << "nothing selected";
-}
-
 TEST_F(EditMenu, WhileATextBoxIsEditedTheTextIsCopiedAndPastedInto)
 {
     auto made = ZVPuttyView::initWithText();
@@ -53,7 +35,7 @@ TEST_F(EditMenu, WhileATextBoxIsEditedTheTextIsCopiedAndPastedInto)
     box->setIsActive(true);
     box->openForEditing();
     ASSERT_EQ(window->scrollView()->router().editedText(), text);
-    text->editor()->selectAll();
+    item(QStringLiteral("Select All"))->trigger();
 
     ASSERT_TRUE(window->menus().validateMenuItem(item(QStringLiteral("Copy"))));
     item(QStringLiteral("Copy"))->trigger();
