@@ -4,12 +4,14 @@
 #include "app/AppDelegate.h"
 #include "app/WidgetPrompter.h"
 #include "app/design/ZVDesignHelper.h"
+#include "app/document/AtomicFileWriter.h"
 #include "app/document/DocumentController.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    ql::ignoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quiverleaf"));
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));
