@@ -8,6 +8,7 @@
 // DocumentWindowPanes.cpp, DocumentWindowPages.cpp and WindowMenus.
 #pragma once
 
+#include "app/export/ProgressPanel.h"
 #include "canvas/CanvasHost.h"
 
 #include <QColor>
@@ -32,7 +33,6 @@ namespace ql {
 class ComposeButton;
 class Document;
 class ExportSheet;
-class ProgressWindowPanel;
 class SharingService;
 struct OutputContext;
 class DocumentController;
@@ -77,7 +77,7 @@ private:
     QWidget* m_contentView;
 };
 
-class DocumentWindow : public QMainWindow, public CanvasHost {
+class DocumentWindow : public QMainWindow, public CanvasHost, public ProgressPanel {
     Q_OBJECT
 public:
     // The pane widths while shown.
@@ -101,12 +101,11 @@ public:
             previewButton, exportButton, printButton;
         QPointer<ComposeButton> addTextButton;
         QPointer<QComboBox> zoomField;
-        QPointer<WindowPanel> loadingPanel, layoutLayerPanel, pasteboardPanel, editImagePanel, exportPanel,
-            saveTemplatePanel;
-        QPointer<ProgressWindowPanel> downloadingPanel;
+        QPointer<WindowPanel> loadingPanel, downloadingPanel, layoutLayerPanel, pasteboardPanel, editImagePanel,
+            exportPanel, saveTemplatePanel;
         QPointer<QWidget> exportBottomContent;
         QPointer<QLineEdit> saveTemplateName;
-        QPointer<QProgressBar> loadingIndicator;
+        QPointer<QProgressBar> loadingIndicator, downloadingIndicator;
         QPointer<LayoutConstraint> leftPaneWidth, rightPaneWidth;
     };
 
@@ -187,7 +186,10 @@ public:
     ExportSheet* exportSheet() const { return m_exportSheet; }
     // What the window's output commands reach: the controller's prompter,
     // workspace and defaults, and the window's progress panel.
-    OutputContext outputContext() const;
+    OutputContext outputContext();
+    // ProgressPanel: the downloading panel, titled by the output under way.
+    void showProgress(const QString& title) override;
+    void closeProgress() override;
 
     // CanvasHost
     void setNeedsDisplay() override;
@@ -206,6 +208,8 @@ public:
     void moveRulerline(bool horizontal, double from, double to) override;
     void makeElementFirstResponder(ZVPuttyView* element) override;
     void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint) override;
+    void addToPasteboard() override;
+    void setDownloading(bool downloading) override;
 
     // Re-points the canvas, rulers, layers panel and background picker at the
     // document's current page, and redraws it.
@@ -273,6 +277,10 @@ private:
     QStringList m_observingKeyPaths;
     QColor m_contentPagesSurround;
     bool m_closing = false;
+    // Dropped links being fetched; the downloading panel shows while any is.
+    int m_downloads = 0;
+    // The output under way, which keeps the downloading panel shown too.
+    QString m_progressTitle;
 };
 
 } // namespace ql

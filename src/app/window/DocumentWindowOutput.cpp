@@ -12,7 +12,6 @@
 #include "app/export/ShareCommand.h"
 #include "app/export/SharingMenu.h"
 #include "app/export/TemplateSaver.h"
-#include "app/window/ProgressWindowPanel.h"
 #include "app/window/WindowMenus.h"
 
 #include <QAction>
@@ -28,7 +27,6 @@ namespace ql {
 void DocumentWindow::buildOutputPanels()
 {
     Outlets& o = m_outlets;
-    o.downloadingPanel = new ProgressWindowPanel(this);
     o.saveTemplatePanel = new WindowPanel(QStringLiteral("saveTemplatePanel"), tr("Save as Template"), this);
     QWidget* content = o.saveTemplatePanel->contentView();
     auto* layout = new QVBoxLayout(content);
@@ -68,14 +66,38 @@ void DocumentWindow::setUpOutput()
     // Preview button through a command of its own.
 }
 
-OutputContext DocumentWindow::outputContext() const
+OutputContext DocumentWindow::outputContext()
 {
     OutputContext context;
     context.prompter = m_controller.prompter();
     context.workspace = m_controller.workspace();
     context.defaults = &m_controller.userDefaults();
-    context.progress = m_outlets.downloadingPanel.data();
+    context.progress = this;
     return context;
+}
+
+void DocumentWindow::showProgress(const QString& title)
+{
+    m_progressTitle = title;
+    WindowPanel* panel = m_outlets.downloadingPanel;
+    if (!panel || m_closing)
+        return;
+    panel->setWindowTitle(title);
+    panel->show();
+    panel->raise();
+}
+
+void DocumentWindow::closeProgress()
+{
+    m_progressTitle.clear();
+    WindowPanel* panel = m_outlets.downloadingPanel;
+    if (!panel)
+        return;
+    // Dropped pictures still being fetched keep it.
+    if (m_downloads > 0)
+        panel->setWindowTitle(tr("Downloading..."));
+    else
+        panel->close();
 }
 
 void DocumentWindow::exportDocument()

@@ -56,6 +56,8 @@ private:
     // File, the preview command and the share submenu's validation.
     void buildOutputItems();
     void buildEditMenu();
+    // WindowEditMenu.cpp: the clipboard and selection commands of Edit.
+    void buildEditCommands();
     void buildViewMenu();
     // WindowPageMenu.cpp
     void buildPageMenu();
