@@ -71,6 +71,9 @@ public:
     }
     // The element takes the keyboard (it receives keys before the page).
     virtual void makeElementFirstResponder(ZVPuttyView* element) { (void)element; }
+    // While the page is drawn on, the canvas takes no drops, so that
+    // nothing lands under the drawing surface.
+    virtual void setDropViewHidden(bool hidden) { (void)hidden; }
     // Shows a context menu at a page point.
     virtual void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint)
     {

@@ -179,6 +179,7 @@ public:
     void setCursorRectsEnabled(bool enabled) override;
     void moveRulerline(bool horizontal, double from, double to) override;
     void makeElementFirstResponder(ZVPuttyView* element) override;
+    void setDropViewHidden(bool hidden) override;
     void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint) override;
 
     // Re-points the canvas, rulers, layers panel and background picker at the
