@@ -8,9 +8,9 @@
 // is never written: the window works on a copy, which `save` saves, `close`
 // closes (asking as the program does) and `reopen` opens again; `save PATH`
 // writes a copy of the document there and leaves it as it was; `tool N`
-// clicks segment N of the drawing-tool bar (0 select … 8 delete point). Exit 0, or 1
-// with "line N: reason" (or another one-line cause); 2 for a wrong command
-// line.
+// clicks segment N of the drawing-tool bar (0 select … 8 delete point).
+// Exit 0, or 1 with "line N: reason" (or another one-line cause); 2 for a
+// wrong command line.
 #include "ReplayScript.h"
 
 #include "app/design/ZVDesignHelper.h"
