@@ -31,6 +31,8 @@ WindowMenus::WindowMenus(DocumentWindow& window)
     buildPageMenu();
     buildGuideItems();
     buildArrangeMenu();
+    buildInsertMenu();
+    buildHelpMenu();
     addValidations();
     validateMenus();
 }

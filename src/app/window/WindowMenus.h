@@ -66,6 +66,9 @@ private:
     // WindowArrangeMenu.cpp: the element commands' menu and their validation
     // by the current page.
     void buildArrangeMenu();
+    // WindowInsertMenu.cpp: the Insert menu, and Help.
+    void buildInsertMenu();
+    void buildHelpMenu();
     void addValidations();
     void rebuildRecentMenu();
     void watch(QMenu* menu);
