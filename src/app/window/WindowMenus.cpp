@@ -28,6 +28,7 @@ WindowMenus::WindowMenus(DocumentWindow& window) : QObject(&window), m_window(wi
     buildPageMenu();
     buildGuideItems();
     buildArrangeMenu();
+    buildAlignMenu();
     addValidations();
     validateMenus();
 }
