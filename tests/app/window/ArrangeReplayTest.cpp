@@ -1,6 +1,5 @@
 // The Arrange menu through the real window, driven by canvas-replay and read
-// back with plistlib: groups move together, locked elements stay put, fixed
-// turns undo as one step.
+// back with plistlib.
 #include "ReplayTestSupport.h"
 
 #include "app/document/Document.h"
@@ -52,34 +51,20 @@ const QString kSelectAB = QStringLiteral("click 200 190\nclick 400 240 shift\n")
 
 } // namespace
 
-TEST_F(ArrangeReplay, AGroupMovesTogetherFromAClickOnOneMember)
+TEST_F(ArrangeReplay, GroupsMoveTogetherLockedElementsStayTurnsUndoAsOne)
 {
     const QJsonArray start = elements(document);
     const QJsonArray moved = run(kSelectAB + QStringLiteral("key Ctrl+G\nclick 500 700\nclick 200 190\nkey Right\n"));
     ASSERT_EQ(moved.size(), 3);
     EXPECT_EQ(moved[A][1].toString(), QStringLiteral("{{101, 100}, {200, 180}}"));
-    EXPECT_EQ(moved[B][1].toString(), QStringLiteral("{{301, 150}, {200, 180}}"));
+    EXPECT_EQ(moved[B][1].toString(), QStringLiteral("{{301, 150}, {200, 180}}")) << "moved with the clicked member";
     EXPECT_EQ(moved[C], start[C]);
 
-    const QJsonArray ungrouped = run(kSelectAB + QStringLiteral("menu Arrange/Group\nclick 500 700\nclick 200 190\n"
-                                                              "menu Arrange/Ungroup\nclick 500 700\nclick 200 190\nkey Right\n"));
-    EXPECT_EQ(ungrouped[B], start[B]) << "ungrouped: only the clicked element moves";
-}
+    EXPECT_EQ(run(QStringLiteral("click 200 190\nmenu Arrange/Lock\npress 200 190\nmove 240 230\n"
+                                 "move 260 250\nrelease 260 250\n")),
+              start)
+        << "a locked element does not drag";
 
-TEST_F(ArrangeReplay, ALockedElementDoesNotDrag)
-{
-    const QJsonArray start = elements(document);
-    const QJsonArray after = run(QStringLiteral("click 200 190\nmenu Arrange/Lock\npress 200 190\nmove 240 230\n"
-                                                "move 260 250\nrelease 260 250\n"));
-    EXPECT_EQ(after, start);
-    const QJsonArray unlocked = run(QStringLiteral("click 200 190\nmenu Arrange/Lock\nmenu Arrange/Unlock\n"
-                                                   "press 200 190\nmove 240 230\nrelease 240 230\n"));
-    EXPECT_EQ(unlocked[A][1].toString(), QStringLiteral("{{140, 140}, {200, 180}}"));
-}
-
-TEST_F(ArrangeReplay, RotatingThreeUndoesAsOneStep)
-{
-    const QJsonArray start = elements(document);
     const QString turn = kSelectAB + QStringLiteral("click 200 490 shift\nmenu Arrange/Rotate 90° Right\n");
     const QJsonArray turned = run(turn);
     for (int element : {A, B, C})
