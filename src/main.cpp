@@ -4,12 +4,14 @@
 #include "app/AppDelegate.h"
 #include "app/WidgetPrompter.h"
 #include "app/design/ZVDesignHelper.h"
+#include "app/document/AtomicFileWriter.h"
 #include "app/document/DocumentController.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    ql::ignoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quiverleaf"));
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));
@@ -17,7 +19,7 @@ int main(int argc, char* argv[])
     WidgetPrompter prompter;
     ql::DocumentController& controller = ql::DocumentController::shared();
     controller.setPrompter(&prompter);
-
+    // It also keeps the template chooser, which the File menu of every window shows.
     ql::AppDelegate delegate(controller, ql::ZVDesignHelper::sharedInstance());
     delegate.applicationDidFinishLaunching(QApplication::arguments().mid(1));
     const int status = QApplication::exec();

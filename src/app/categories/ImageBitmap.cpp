@@ -5,6 +5,7 @@
 #include "app/categories/VectorRendering.h"
 #include "platform/graphics/PictureConversionScope.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -99,6 +100,10 @@ QImage blankBitmap(QSizeF size, double scale)
 void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, const QRectF& source,
                    QPainter::CompositionMode mode, double fraction)
 {
+    if (image.isUndecodable()) {
+        drawPicturePlaceholder(painter, target, fraction);
+        return;
+    }
     if (image.isNull() || target.isEmpty() || source.isEmpty())
         return;
     // Maps the source rectangle onto the target; the image is drawn whole so

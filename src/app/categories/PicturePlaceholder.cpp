@@ -4,11 +4,13 @@
 
 namespace ql {
 
-void drawPicturePlaceholder(QPainter& painter, const QRectF& rect)
+void drawPicturePlaceholder(QPainter& painter, const QRectF& rect, double opacity)
 {
     if (rect.isEmpty())
         return;
     painter.save();
+    painter.setOpacity(painter.opacity() * opacity);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(rect, QColor(0xe4, 0xe4, 0xe4));
     // A hairline on every device, however the picture is scaled.

@@ -1,5 +1,6 @@
-// What stands where a picture has no pixels to show (yet): a grey panel
-// crossed corner to corner, so that a page never silently lacks a picture.
+// What stands where a picture has no pixels to show (yet, or ever: data that
+// cannot be decoded): a grey panel crossed corner to corner, so that a page
+// never silently lacks a picture. Screen and every output draw it alike.
 #pragma once
 
 #include <QRectF>
@@ -8,6 +9,7 @@ class QPainter;
 
 namespace ql {
 
-void drawPicturePlaceholder(QPainter& painter, const QRectF& rect);
+// Over `rect`, at `opacity` of the painter's own.
+void drawPicturePlaceholder(QPainter& painter, const QRectF& rect, double opacity = 1.0);
 
 } // namespace ql

@@ -9,11 +9,37 @@
 #include "canvas/painting/ElementPainter.h"
 #include "canvas/painting/PageDrawList.h"
 #include "canvas/painting/PagePainter.h"
+#include "content/ZVBackgroundView.h"
 #include "platform/graphics/PictureConversionScope.h"
 
 #include <QPainter>
 
 namespace ql {
+
+QList<ZVDesignHelper::UndecodablePicture> ZVDesignHelper::undecodablePictures(const QList<ZVCanvasView*>& pages)
+{
+    const auto groundIsUndecodable = [](const ZVCanvasView* page) {
+        return page && page->backgroundView() && page->backgroundView()->hasUndecodablePicture();
+    };
+    QList<UndecodablePicture> found;
+    for (const ZVCanvasView* page : pages) {
+        if (!page)
+            continue;
+        const ZVCanvasView* master = page->masterPage();
+        if (groundIsUndecodable(master) || groundIsUndecodable(page))
+            found.append({page, nullptr});
+        // The master's elements themselves, not the copies output draws of its page-number boxes.
+        QList<ZVPuttyView*> elements;
+        if (master)
+            elements = PagePainter::ownElements(*master, PagePainter::Layers::Printable);
+        elements += PagePainter::ownElements(*page, PagePainter::Layers::Printable);
+        for (const ZVPuttyView* element : std::as_const(elements)) {
+            if (!element->hideFromPrinting() && element->hasUndecodablePicture())
+                found.append({page, element});
+        }
+    }
+    return found;
+}
 
 void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanvasView*>& pages)
 {

@@ -1,6 +1,7 @@
 #include "canvas/painting/BackgroundPainter.h"
 
 #include "app/categories/ImageBitmap.h"
+#include "app/categories/PicturePlaceholder.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Gradient.h"
@@ -76,6 +77,11 @@ QRectF BackgroundPainter::proportionalRect(QSizeF size, const QRectF& rect)
 
 void BackgroundPainter::paintImage(QPainter& painter, const Image& image, int mode, const QRectF& rect, double alpha)
 {
+    // Its size may be unknown, and tiles of a placeholder say nothing more.
+    if (image.isUndecodable()) {
+        drawPicturePlaceholder(painter, rect, alpha);
+        return;
+    }
     if (image.isNull() || rect.isEmpty() || !hasPixels(image))
         return;
     const QSizeF size = image.size();

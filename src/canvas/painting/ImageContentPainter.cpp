@@ -1,6 +1,7 @@
 #include "canvas/painting/ImageContentPainter.h"
 
 #include "app/categories/ImageBitmap.h"
+#include "app/categories/PicturePlaceholder.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/BackgroundPainter.h"
 #include "canvas/painting/ContentLayersPainter.h"
@@ -53,6 +54,11 @@ void ImageContentPainter::paintView(QPainter& painter, const ZVImageView& view, 
 
 void ImageContentPainter::paintPicture(QPainter& painter, const ZVImageView& view, const QRectF& rect, double alpha)
 {
+    if (view.originalImage().isUndecodable()) {
+        // Nothing was decoded to adjust or crop: the element shows where its picture stands.
+        drawPicturePlaceholder(painter, rect, alpha);
+        return;
+    }
     if (view.cropMode()) {
         // Only the crop window, and nothing over it. The window's y counts
         // from the picture's bottom edge; ours count from the top.

@@ -333,6 +333,7 @@ QString Player::runOnDocument(const Command& command)
 
 int main(int argc, char* argv[])
 {
+    ql::ignoreFileSizeLimitSignal();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
