@@ -320,7 +320,8 @@ public:
     void flipHorizontal();
     void flipVertical();
     // A page-sized picture of one layer's elements on white, drawn where they
-    // lie by the shared painter, `scale` pixels a point.
+    // lie by the shared painter, `scale` pixels a point. Pictures still being
+    // converted show their placeholder.
     QImage imageRepresentationOfLayoutLayer(const ZVPuttyViewGroup* layer, double scale = 1.0) const;
 
     // Alignment (ZVCanvasViewAlign.cpp), each command one undo step; the

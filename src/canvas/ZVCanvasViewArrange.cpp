@@ -7,6 +7,7 @@
 #include "canvas/PageDocument.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
+#include "platform/graphics/PictureConversionScope.h"
 #include "platform/undo/UndoManager.h"
 
 #include <QImage>
@@ -314,6 +315,11 @@ QImage ZVCanvasView::imageRepresentationOfLayoutLayer(const ZVPuttyViewGroup* la
     image.fill(Qt::white);
     if (!layer)
         return image;
+    // A picture for the layers panel, which draws it again whenever a slow
+    // picture conversion ends: meanwhile such a picture shows its
+    // placeholder rather than holding up the window.
+    PageDocument* owner = document();
+    const ql::PictureConversionScope scope(owner ? owner->documentObject() : nullptr, &image);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

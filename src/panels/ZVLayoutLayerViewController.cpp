@@ -1,6 +1,7 @@
 #include "panels/ZVLayoutLayerViewController.h"
 
 #include "canvas/ZVCanvasView.h"
+#include "platform/graphics/PictureConversionScope.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
 
@@ -23,6 +24,9 @@ constexpr int kThumbnailSize = 48;
 ZVLayoutLayerViewController::ZVLayoutLayerViewController(QObject* parent) : ViewController(parent)
 {
     NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("redrawLayerThumbs"), nullptr,
+                                                   [this](const Notification&) { reloadSoon(); });
+    // Thumbnails show placeholders for pictures not converted yet.
+    NotificationCenter::defaultCenter().addObserver(this, QString::fromLatin1(kPictureConversionFinished), nullptr,
                                                    [this](const Notification&) { reloadSoon(); });
 }
 
