@@ -1,9 +1,10 @@
 // The document window's menus: File, Edit, View, Page, Arrange and Align,
 // and the validation of every item by its action's name (the action's
-// objectName is the selector, "zoomIn:"). A rule sets the item's title and answers whether it is
-// enabled; items without a rule are enabled. Items validate when their menu
-// opens, before a shortcut is matched, and when the window asks; the
-// window's other controls validate with them (WindowControls).
+// objectName is the selector, "zoomIn:"). A rule sets the item's title and
+// answers whether it is enabled; items without a rule are enabled. Items
+// validate when their menu opens, before a shortcut is matched, and when the
+// window asks; the window's other controls validate with them
+// (WindowControls).
 #pragma once
 
 #include <QHash>
@@ -55,6 +56,8 @@ public:
 private:
     void buildFileMenu();
     void buildEditMenu();
+    // WindowEditMenu.cpp: the clipboard and selection commands of Edit.
+    void buildEditCommands();
     void buildViewMenu();
     // WindowPageMenu.cpp
     void buildPageMenu();
