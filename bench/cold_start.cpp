@@ -1,5 +1,5 @@
 // Cold start: from starting the process to its first mapped window, found
-// with `xdotool search --sync --onlyvisible --pid`. Each program is started
+// with `xdotool search --onlyvisible --pid`. Each program is started
 // once untimed (caches, fonts, its settings folder), then timed five times;
 // the median is reported. The peer layout program runs alike in the same
 // run, without its splash screen, and the ratio is printed at the end.
@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -40,14 +41,19 @@ double timeToFirstWindow(const QString& program, const QStringList& arguments, c
     started.start(program, arguments);
     if (!started.waitForStarted(10000))
         return -1;
-    QProcess search;
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
-                                              QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                                              QString::number(started.processId())});
-    const bool found = search.waitForFinished(60000) && search.exitCode() == 0;
+    // The same search as `xdotool search --sync`, but tried every 20 ms:
+    // --sync waits half a second between tries, coarser than what is measured.
+    const QStringList query {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                             QString::number(started.processId())};
+    bool found = false;
+    while (!found && clock.elapsed() < 60000 && started.state() == QProcess::Running) {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"), query);
+        found = search.waitForFinished(10000) && search.exitCode() == 0;
+        if (!found)
+            QThread::msleep(20);
+    }
     const double seconds = clock.nsecsElapsed() / 1e9;
-    search.kill();
-    search.waitForFinished();
     started.kill();
     started.waitForFinished(10000);
     return found ? seconds : -1;

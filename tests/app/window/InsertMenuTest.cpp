@@ -123,7 +123,7 @@ TEST_F(InsertMenu, LibraryShapesByTagAndOnlyInsideTheLibrary)
     DeferredCalls::instance().flush();
 }
 
-TEST_F(InsertMenu, PicturesClipArtAndCodes)
+TEST_F(InsertMenu, PicturesComeFromTheOpenPanel)
 {
     QImage wide(1000, 500, QImage::Format_RGB32);
     wide.fill(Qt::darkCyan);
@@ -136,6 +136,10 @@ TEST_F(InsertMenu, PicturesClipArtAndCodes)
     EXPECT_EQ(image->contentFrame(), QRectF(306 - 153, 396 - 76.5, 306, 153));
     prompter.answerOpenPanel({});
     EXPECT_EQ(insert(QStringLiteral("Image…")), nullptr) << "a cancelled panel inserts nothing";
+}
+
+TEST_F(InsertMenu, ClipArtCodesAndShapesShowTheirBrowsers)
+{
 
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
