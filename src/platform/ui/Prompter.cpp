@@ -22,4 +22,9 @@ void Prompter::beginOpenPanel(const FilePanelRequest& request, OpenPanelCompleti
     });
 }
 
+bool Prompter::runPrintDialog(QPrinter&)
+{
+    return false;
+}
+
 } // namespace ql
