@@ -5,6 +5,7 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "panels/controls/RowDragReorder.h"
+#include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
 
 #include <QHBoxLayout>
@@ -41,7 +42,7 @@ QTableWidgetItem* switchItem(bool on, const QString& toolTip)
 ZVLayoutLayerViewController::ZVLayoutLayerViewController(QObject* parent) : ViewController(parent)
 {
     NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("redrawLayerThumbs"), nullptr,
-                                                   [this](const Notification&) { redrawThumbnails(); });
+                                                   [this](const Notification&) { redrawThumbnailsSoon(); });
 }
 
 ZVCanvasView* ZVLayoutLayerViewController::currentPage() const
@@ -178,6 +179,21 @@ void ZVLayoutLayerViewController::redrawThumbnails()
     }
 }
 
+// Every change of every page asks, often many times in one user action: the
+// thumbnails are drawn once, after it.
+void ZVLayoutLayerViewController::redrawThumbnailsSoon()
+{
+    if (m_redrawPending)
+        return;
+    m_redrawPending = true;
+    after(0, this, [this] {
+        m_redrawPending = false;
+        redrawThumbnails();
+    });
+}
+
+// The one place a row's picture comes from. The page cannot yet draw one
+// layer on its own, so rows show none.
 QIcon ZVLayoutLayerViewController::layerThumbnail(const ZVPuttyViewGroup& layer) const
 {
     (void)layer;

@@ -35,8 +35,9 @@ public:
     QTableWidget* tableView();
     QPushButton* addButton();
     void reload();
-    // New thumbnails in the rows there are.
+    // New thumbnails in the rows there are, now or at the end of the turn.
     void redrawThumbnails();
+    void redrawThumbnailsSoon();
 
     // What the controls do, also for the menus and tests.
     // A layer named "New Layer" on top of the page's layers, current.
@@ -63,6 +64,7 @@ private:
     QPointer<QTableWidget> m_table;
     QPointer<QPushButton> m_addButton;
     bool m_reloading = false;
+    bool m_redrawPending = false;
 };
 
 } // namespace ql
