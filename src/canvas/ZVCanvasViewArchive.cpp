@@ -124,6 +124,9 @@ void ZVCanvasView::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     // A page being read belongs to no document, so nothing here records undo.
     archiveRecord().decode(*this, coder);
+    // The inspector's size fields follow the size read: a custom page's
+    // width and height stay editable after reopening.
+    enableSizeControls();
     // Each page owns its layers: a record that another page of the file has
     // taken is copied, so that neither page's repair strips the other's
     // elements from it.

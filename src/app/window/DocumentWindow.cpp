@@ -15,6 +15,8 @@
 #include "content/ZVImageView.h"
 #include "panels/ZVImageEditorViewController.h"
 #include "panels/ZVLayoutLayerViewController.h"
+#include "panels/ZVContentContainerView.h"
+#include "panels/ZVPanel.h"
 #include "panels/ZVPasteboardViewController.h"
 #include "panels/templates/ZVTemplateWindowController.h"
 #include "panels/browsers/ZVClipArtContentViewController.h"
@@ -211,7 +213,8 @@ void DocumentWindow::buildViews()
 
     o.contentTabs = new TBTabBar(o.leftPane);
     o.contentTabs->setObjectName(QStringLiteral("contentTabs"));
-    o.contentScroll = namedWidget(o.leftPane, QStringLiteral("contentScroll"));
+    o.contentScroll = new ZVContentContainerView(o.leftPane);
+    o.contentScroll->setObjectName(QStringLiteral("contentScroll"));
     o.inspectorTabs = new TBTabBar(o.rightPane);
     o.inspectorTabs->setObjectName(QStringLiteral("inspectorTabs"));
     o.inspectorView = new QScrollArea(o.rightPane);
@@ -269,7 +272,8 @@ void DocumentWindow::buildToolbar()
 void DocumentWindow::buildPanels()
 {
     Outlets& o = m_outlets;
-    o.loadingPanel = new WindowPanel(QStringLiteral("loadingPanel"), QString(), this);
+    // Panels without text fields leave the keyboard to the document.
+    o.loadingPanel = new ZVPanel(QStringLiteral("loadingPanel"), QString(), this);
     o.loadingIndicator = new QProgressBar(o.loadingPanel->contentView());
     o.loadingIndicator->setObjectName(QStringLiteral("loadingIndicator"));
     o.loadingIndicator->setRange(0, 0);
@@ -278,9 +282,9 @@ void DocumentWindow::buildPanels()
     o.loadingPanel->resize(240, 60);
     o.layoutLayerPanel = new WindowPanel(QStringLiteral("layoutLayerPanel"), tr("Layers"), this);
     o.layoutLayerPanel->resize(240, 320);
-    o.pasteboardPanel = new WindowPanel(QStringLiteral("pasteboardPanel"), tr("Pasteboard"), this);
+    o.pasteboardPanel = new ZVPanel(QStringLiteral("pasteboardPanel"), tr("Pasteboard"), this);
     o.pasteboardPanel->resize(240, 420);
-    o.editImagePanel = new WindowPanel(QStringLiteral("editImagePanel"), tr("Edit Image"), this);
+    o.editImagePanel = new ZVPanel(QStringLiteral("editImagePanel"), tr("Edit Image"), this);
     o.editImagePanel->resize(420, 420);
     o.exportPanel = new WindowPanel(QStringLiteral("exportPanel"), tr("Export"), this);
     o.exportBottomContent = namedWidget(o.exportPanel->contentView(), QStringLiteral("exportBottomContent"));

@@ -23,6 +23,32 @@ GVGridView* ZVGridBrowserController::gridView()
     return m_gridView;
 }
 
+void ZVGridBrowserController::makeItemLayouts()
+{
+    m_defaultLayout = GVGridViewItemLayout::defaultLayout();
+    m_hoverLayout = GVGridViewItemLayout::defaultLayout();
+    m_selectionLayout = GVGridViewItemLayout::defaultLayout();
+}
+
+GVGridViewItem* ZVGridBrowserController::reusableItem(GVGridView& grid)
+{
+    const QString identifier = QStringLiteral("GVGridViewItem");
+    GVGridViewItem* item = grid.dequeueReusableItemWithIdentifier(identifier);
+    if (!item)
+        item = new GVGridViewItem(m_defaultLayout, identifier);
+    item->setHoverLayout(m_hoverLayout);
+    item->setSelectionLayout(m_selectionLayout);
+    return item;
+}
+
+QString ZVGridBrowserController::indexList(const QList<qint64>& indexes)
+{
+    QStringList numbers;
+    for (qint64 index : indexes)
+        numbers.append(QString::number(index));
+    return QStringLiteral("[") + numbers.join(QStringLiteral(", ")) + QStringLiteral("]");
+}
+
 QWidget* ZVGridBrowserController::loadView()
 {
     auto* root = new QWidget;

@@ -4,6 +4,7 @@
 
 #include "panels/ViewController.h"
 #include "panels/grid/GVGridView.h"
+#include "panels/grid/GVGridViewItemLayout.h"
 
 class QScrollArea;
 
@@ -18,7 +19,19 @@ public:
     QWidget* actionView();
     GVGridView* gridView();
 
+    // The items' looks: normal, hovered and selected.
+    const GVGridViewItemLayoutPtr& defaultLayout() const { return m_defaultLayout; }
+    const GVGridViewItemLayoutPtr& hoverLayout() const { return m_hoverLayout; }
+    const GVGridViewItemLayoutPtr& selectionLayout() const { return m_selectionLayout; }
+
 protected:
+    // The looks anew, three separate default layouts.
+    void makeItemLayouts();
+    // An item from the grid's pool, or a new one, with the three looks.
+    GVGridViewItem* reusableItem(GVGridView& grid);
+    // Indexes as the delegates' log lines list them: "[1, 2]".
+    static QString indexList(const QList<qint64>& indexes);
+
     QWidget* loadView() override;
     // Adds the browser's own controls; the grid, its scroll view and the
     // action strip exist by then. The grid follows its scroll view's width
@@ -30,6 +43,9 @@ protected:
     QScrollArea* m_scrollView = nullptr;
     QWidget* m_actionView = nullptr;
     GVGridView* m_gridView = nullptr;
+    GVGridViewItemLayoutPtr m_defaultLayout;
+    GVGridViewItemLayoutPtr m_hoverLayout;
+    GVGridViewItemLayoutPtr m_selectionLayout;
 };
 
 } // namespace ql
