@@ -2,13 +2,13 @@
 
 #include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
+#include "canvas/ElementPasteboard.h"
 #include "canvas/ModelArchive.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
 #include "content/ZV3DTextView.h"
 #include "content/ZVTextView.h"
-#include "platform/Uuid.h"
 #include "platform/runtime/UserDefaults.h"
 #include "util/layout/PinLayout.h"
 
@@ -29,8 +29,6 @@ Q_LOGGING_CATEGORY(holdingLog, "quiverleaf.pasteboard", QtInfoMsg)
 
 const QString viewDataKey = QStringLiteral("viewData");
 const QString imageKey = QStringLiteral("image");
-// The drag type of one archived element.
-const QString elementType = QStringLiteral("ZVPuttyView");
 // Pictures of very large elements are kept at this many pixels at most on
 // their longer side.
 constexpr double kLargestPicture = 4096;
@@ -277,19 +275,16 @@ void ZVPasteboardViewController::insertObject(QObject*)
     ZVCanvasView* page = document ? document->currentPage() : nullptr;
     if (!index || !page)
         return;
-    const QByteArray data = m_entries.at(*index).toMap().value(viewDataKey).toByteArray();
-    Result<std::unique_ptr<ZVPuttyView>> read = canvas::unarchiveRootObject<ZVPuttyView>(data);
+    std::unique_ptr<ZVPuttyView> read =
+        ElementPasteboard::readElement(m_entries.at(*index).toMap().value(viewDataKey).toByteArray());
     if (!read) {
-        qCWarning(holdingLog).noquote() << "A kept element could not be read:" << read.error().describe();
+        qCWarning(holdingLog) << "A kept element could not be read.";
         return;
     }
-    // A stranger to what it was copied from: its own identity, no layer,
-    // group or text chain; the page gives it its current layer.
-    ZVPuttyView* element = read->release();
-    element->setUuid(newUuidString());
-    element->setLayoutLayerGroup(nullptr);
-    element->setGroup(nullptr);
-    element->setTextGroup(nullptr);
+    // A stranger to what it was copied from, as a dropped one is; the page
+    // gives it its current layer.
+    ElementPasteboard::giveNewIdentities({read.get()});
+    ZVPuttyView* element = read.release();
     page->addPuttyView(element);
     page->centerPuttyView(element);
 }
@@ -310,6 +305,7 @@ bool ZVPasteboardViewController::takeDrop(QEvent* event)
 {
     auto* drop = static_cast<QDropEvent*>(event);
     // The grid's own thumbnails are already kept.
+    const QString elementType = ElementPasteboard::draggedElementType();
     const bool fromElsewhere = drop->source() != m_gridView && drop->mimeData()
                                && drop->mimeData()->hasFormat(elementType)
                                && (drop->possibleActions() & Qt::CopyAction);
@@ -321,11 +317,10 @@ bool ZVPasteboardViewController::takeDrop(QEvent* event)
     drop->accept();
     if (event->type() != QEvent::Drop)
         return true;
-    Result<std::unique_ptr<ZVPuttyView>> read =
-        canvas::unarchiveRootObject<ZVPuttyView>(drop->mimeData()->data(elementType));
+    const std::unique_ptr<ZVPuttyView> read = ElementPasteboard::readElement(drop->mimeData()->data(elementType));
     if (!read)
         return true;
-    if (const std::optional<QVariantMap> entry = entryForElement(**read)) {
+    if (const std::optional<QVariantMap> entry = entryForElement(*read)) {
         QVariantList stored = entries();
         stored.append(*entry);
         save(stored);

@@ -2,7 +2,9 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
+#include "content/text/RtfReader.h"
 #include "content/text/RtfWriter.h"
+#include "platform/graphics/FontResolver.h"
 #include "panels/browsers/ZVTextContentViewController.h"
 #include "panels/controls/ZVDraggableTextField.h"
 #include "platform/runtime/Deferred.h"
@@ -107,6 +109,14 @@ TEST(RtfWriter, WritesFontsSizesAndEscapedCharacters)
     EXPECT_TRUE(rtf.contains("{\\f0\\fnil\\fcharset0 HelveticaNeue-Italic;}{\\f1\\fnil\\fcharset0 Helvetica-Bold;}"));
     EXPECT_TRUE(rtf.contains("\\f0\\fs22\\b0\\i a\\{b\\}\\\\c\\par\n\\u8364?")) << rtf.constData();
     EXPECT_TRUE(rtf.contains("\\f1\\fs19\\b\\i0 \\tab bold}")) << rtf.constData();
-    // Braces balance, whatever the text held.
-    EXPECT_EQ(rtf.count('{') - rtf.count("\\{"), rtf.count('}') - rtf.count("\\}"));
+    // What our reader makes of it: the same characters, faces and sizes.
+    const std::optional<AttributedString> read = text::attributedStringFromRtf(rtf);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->string(), text.string());
+    for (qsizetype at : {0, 9}) {
+        const Font written = text.attributeAt(TextAttribute::font, at).value<Font>();
+        const Font back = read->attributeAt(TextAttribute::font, at).value<Font>();
+        EXPECT_EQ(FontResolver::face(back.postScriptName()), FontResolver::face(written.postScriptName())) << at;
+        EXPECT_EQ(back.pointSize(), written.pointSize()) << at;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "app/categories/ImageFitting.h"
 #include "app/categories/ViewExtensions.h"
+#include "canvas/ElementPasteboard.h"
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/RtfWriter.h"
 #include "platform/graphics/FontResolver.h"
@@ -42,7 +43,7 @@ QMimeData* ZVDraggableTextField::dragPayload() const
     text::setAttributedString(document, m_value);
     data->setHtml(document.toHtml());
     data->setText(m_value.string());
-    data->setData(sampleTextType(), QByteArrayLiteral("1"));
+    data->setData(ElementPasteboard::sampleTextType(), QByteArrayLiteral("1"));
     return data;
 }
 

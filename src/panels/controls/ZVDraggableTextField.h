@@ -17,9 +17,6 @@ namespace ql {
 class ZVDraggableTextField : public QLabel {
     Q_OBJECT
 public:
-    // The type that marks a drag as the sample.
-    static QString sampleTextType() { return QStringLiteral("application/x-quiverleaf-sample-text"); }
-
     explicit ZVDraggableTextField(QWidget* parent = nullptr);
 
     const AttributedString& attributedStringValue() const { return m_value; }

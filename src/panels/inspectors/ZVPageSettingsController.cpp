@@ -1,6 +1,7 @@
 #include "panels/inspectors/ZVPageSettingsController.h"
 
 #include "app/document/Document.h"
+#include "canvas/PageLimits.h"
 #include "canvas/ZVCanvasView.h"
 #include "content/ZVBackgroundView.h"
 #include "panels/controls/InspectorControls.h"
@@ -29,10 +30,11 @@ QString onPage(const char* key)
     return QStringLiteral("currentPage.") + QLatin1String(key);
 }
 
-// Lengths in the display unit; typed numbers are read in it.
-KeyPathBinding::Options length(double minimum)
+// Lengths in the display unit, typed numbers read in it and kept within
+// what a page allows.
+KeyPathBinding::Options length(double minimum, double maximum)
 {
-    return numbers(Number::Double, minimum, std::nullopt, QStringLiteral("ZVUnitsTransformer"));
+    return numbers(Number::Double, minimum, maximum, QStringLiteral("ZVUnitsTransformer"));
 }
 
 // Column and row guides lie inside the margins (0) or across the page (any
@@ -134,11 +136,12 @@ QWidget* ZVPageSettingsController::buildSettings(QWidget* parent)
         if (enabledBy)
             m_bindings->bindEnabled(row, onPage(enabledBy));
     };
-    const auto addLength = [&](const char* key, const QString& title, double minimum, const char* enabledBy = nullptr) {
+    const auto addLength = [&](const char* key, const QString& title, double minimum, double maximum,
+                               const char* enabledBy = nullptr) {
         QLineEdit* control = field(QString::fromLatin1(key), settings);
         control->setFixedWidth(80);
         addRow(title, control, enabledBy);
-        m_bindings->bind(control, onPage(key), length(minimum));
+        m_bindings->bind(control, onPage(key), length(minimum, maximum));
     };
     const auto addCheck = [&](const char* key, const QString& title) {
         auto* control = new QCheckBox(title, settings);
@@ -149,35 +152,36 @@ QWidget* ZVPageSettingsController::buildSettings(QWidget* parent)
     const auto addCount = [&](const char* key, const QString& title) {
         auto* control = new QSpinBox(settings);
         control->setObjectName(QString::fromLatin1(key));
-        control->setRange(1, 100);
+        control->setRange(1, PageLimits::kMaximumGuideCount);
         addRow(title, control);
-        m_bindings->bind(control, onPage(key), numbers(Number::Integer, 1, 100));
+        m_bindings->bind(control, onPage(key), numbers(Number::Integer, 1, PageLimits::kMaximumGuideCount));
     };
 
+    const std::pair side(PageLimits::kMinimumSide, PageLimits::kMaximumSide);
     QComboBox* size = popup(QStringLiteral("pageSize"), pageSizeTitles(), settings);
     addRow(tr("Size"), size);
     m_bindings->bind(size, onPage("pageSize"), numbers(Number::Integer));
     QComboBox* orientation = popup(QStringLiteral("pageOrientation"), {tr("Portrait"), tr("Landscape")}, settings);
     addRow(tr("Orientation"), orientation, "pageOrientationControlEnabled");
     m_bindings->bind(orientation, onPage("pageOrientation"), numbers(Number::Integer));
-    addLength("pageWidth", tr("Width"), 1, "pageWidthControlEnabled");
-    addLength("pageHeight", tr("Height"), 1, "pageHeightControlEnabled");
+    addLength("pageWidth", tr("Width"), side.first, side.second, "pageWidthControlEnabled");
+    addLength("pageHeight", tr("Height"), side.first, side.second, "pageHeightControlEnabled");
 
-    addLength("topMargin", tr("Top Margin"), 0);
-    addLength("bottomMargin", tr("Bottom Margin"), 0);
-    addLength("leftMargin", tr("Left Margin"), 0);
-    addLength("rightMargin", tr("Right Margin"), 0);
+    addLength("topMargin", tr("Top Margin"), 0, PageLimits::kMaximumMargin);
+    addLength("bottomMargin", tr("Bottom Margin"), 0, PageLimits::kMaximumMargin);
+    addLength("leftMargin", tr("Left Margin"), 0, PageLimits::kMaximumMargin);
+    addLength("rightMargin", tr("Right Margin"), 0, PageLimits::kMaximumMargin);
     addCheck("showMarginGuides", tr("Show Margin Guides"));
 
     addCheck("fullBleed", tr("Full Bleed"));
-    addLength("bleedMargin", tr("Bleed"), 0);
+    addLength("bleedMargin", tr("Bleed"), 0, PageLimits::kMaximumBleed);
     addCheck("showBleedCropMarks", tr("Show Crop Marks"));
 
     addCheck("showColumnRowGuides", tr("Show Column and Row Guides"));
     addCount("colNumber", tr("Columns"));
-    addLength("colGutter", tr("Column Gutter"), 0);
+    addLength("colGutter", tr("Column Gutter"), 0, PageLimits::kMaximumMargin);
     addCount("rowNumber", tr("Rows"));
-    addLength("rowGutter", tr("Row Gutter"), 0);
+    addLength("rowGutter", tr("Row Gutter"), 0, PageLimits::kMaximumMargin);
     QComboBox* style = popup(QStringLiteral("colRowStyle"), {tr("Inside Margins"), tr("Across the Page")}, settings);
     addRow(tr("Guides Lie"), style);
     m_bindings->bind(std::make_unique<GuideStyleAdapter>(style), onPage("colRowStyle"), numbers(Number::Integer));
