@@ -4,6 +4,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
 #include "panels/ZVPasteboardViewController.h"
+#include "platform/runtime/Deferred.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/undo/UndoManager.h"
 #include "PanelTestSupport.h"
@@ -47,6 +48,9 @@ protected:
     HoldingAreaTest() : store(folder.filePath(QStringLiteral("defaults"))), area(document, store)
     {
         document.setUpForWindow(true);
+        // A new current page starts with nothing selected a moment later;
+        // that moment passes before the test selects anything.
+        DeferredCalls::instance().flush();
     }
 
     ZVPuttyView* add(std::unique_ptr<ZVPuttyView> made, const QRectF& frame)

@@ -1,5 +1,6 @@
 #include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
+#include "app/window/DocumentWindow.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVBackgroundView.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -69,6 +71,9 @@ protected:
 
 TEST_F(PageInspector, LengthsShowInTheDisplayUnitAndTypedOnesUndoAsOneStep)
 {
+    // The form fits the inspector pane beside its scroll bar.
+    EXPECT_LE(inspector.view()->minimumSizeHint().width(),
+              DocumentWindow::kRightPaneWidth - QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     EXPECT_EQ(control("topMargin")->text(), QStringLiteral("0.50 in"));
     EXPECT_EQ(control<QSpinBox>("colNumber")->value(), 2);
     type("topMargin", QStringLiteral("1"));

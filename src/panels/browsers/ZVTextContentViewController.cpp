@@ -55,7 +55,7 @@ QWidget* ZVTextContentViewController::loadView()
     m_actionView->setObjectName(QStringLiteral("actionView"));
     auto* bar = new QHBoxLayout(m_actionView);
     bar->setContentsMargins(4, 2, 4, 2);
-    m_insertButton = new QPushButton(tr("Insert"), m_actionView);
+    m_insertButton = new QPushButton(tr("Insert Text Box"), m_actionView);
     m_insertButton->setObjectName(QStringLiteral("insertButton"));
     connect(m_insertButton, &QPushButton::clicked, this, [this] { insertText(); });
     bar->addWidget(m_insertButton);

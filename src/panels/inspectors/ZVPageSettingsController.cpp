@@ -128,8 +128,13 @@ QWidget* ZVPageSettingsController::buildSettings(QWidget* parent)
         auto* line = new QHBoxLayout(row);
         line->setContentsMargins(0, 0, 0, 0);
         QLabel* label = caption(title, row);
-        label->setMinimumWidth(96);
+        label->setMinimumWidth(90);
         line->addWidget(label);
+        // Long choices are cut short rather than widen the pane.
+        if (auto* choices = qobject_cast<QComboBox*>(control)) {
+            choices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            choices->setMinimumContentsLength(8);
+        }
         control->setParent(row);
         line->addWidget(control, 1, Qt::AlignLeft);
         rows->addWidget(row, rows->rowCount(), 0, 1, 2);
