@@ -472,6 +472,9 @@ private:
     void limitGeometryAsRead(int defaultPageSize, int defaultOrientation);
     void setTemplateView(ZVCanvasView* page);
     void onObservedChange(const QString& keyPath);
+    // The inspector's width and height fields are for custom sizes only,
+    // its orientation for presets.
+    void enableSizeControls();
     void reanchorPuttyViews();
     // The overlay's crop-mark and margin settings from the template view.
     void updateGuideViewSettings();
