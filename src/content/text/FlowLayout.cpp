@@ -425,6 +425,17 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
                                                 : QRectF(0, rowTop, size.width(), height.total);
             QRectF remaining;
             QRectF fragment = container->lineFragmentRectForProposedRect(proposed, &remaining);
+            // A container may answer further down (below an obstacle that
+            // spans its width): the row moves there, or ends when part of it
+            // is already placed.
+            if (!fragment.isNull() && fragment.y() > rowTop + 1e-9) {
+                if (inRemaining) {
+                    rowHeight = std::max(rowHeight, height.total);
+                    endRow();
+                    continue;
+                }
+                rowTop = point.y = fragment.y();
+            }
             // What remains must lie further right, or the row is done.
             if (!remaining.isEmpty() && remaining.left() <= proposed.left() + 0.5)
                 remaining = QRectF();
