@@ -251,8 +251,13 @@ BlockRecord* FlowLayout::record(const QTextBlock& block) const
 
 void FlowLayout::invalidate(int from, int to)
 {
+    // Within a range already waiting for layout every paragraph is laid out
+    // again anyway: a chain read box by box, or many boxes moved at once,
+    // need not walk the text each time.
+    const bool covered = m_dirty && from >= m_dirtyFrom && to <= m_dirtyTo;
     const QTextDocument* doc = document();
-    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() <= to; block = block.next()) {
+    for (QTextBlock block = covered ? QTextBlock() : doc->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
         if (BlockRecord* r = record(block))
             r->valid = false;
     }

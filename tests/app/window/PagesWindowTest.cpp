@@ -309,3 +309,45 @@ TEST_F(PagesWindow, ApplyButtonCopiesTheSettingsToEveryShownPage)
     }
     EXPECT_EQ(document->masterPages()[0]->bottomMargin(), 36.0) << "masters are not shown";
 }
+
+TEST_F(PagesWindow, ASelectedBoxsBadgeOffersEveryPageAndTheChosenOneGetsTheLinkedBox)
+{
+    open(3);
+    window->resize(1400, 1000);
+    ZVCanvasView* first = document->contentPages().first();
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    first->addPuttyView(box);
+    box->setFrame(QRectF(100, 100, 300, 200));
+    qobject_cast<ZVTextView*>(box->contentView())->setString(QStringLiteral("flowing text ").repeated(80));
+    DeferredCalls::instance().flush();
+    ZVScrollView* view = window->scrollView();
+    const auto click = [view](QPointF pagePoint) {
+        view->ensureVisible(QRectF(pagePoint, QSizeF(1, 1)), 40, 40);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromPage(pagePoint).toPoint());
+    };
+    click(QPointF(250, 200));
+    ASSERT_TRUE(box->isActive());
+    click(box->mapToPage(QPointF(260, 70))); // the badge's centre
+
+    QMenu* menu = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* shown = qobject_cast<QMenu*>(widget); shown && shown->isVisible()
+                && shown->title() == QLatin1String("Add Linked Text Box"))
+                menu = shown;
+        }
+        return menu != nullptr;
+    }, 5000));
+    QStringList titles;
+    for (QAction* action : menu->actions())
+        titles.append(action->text());
+    EXPECT_EQ(titles, (QStringList {"Page 1", "Page 2", "Page 3"}));
+    menu->actions().at(2)->trigger();
+    menu->close();
+
+    ZVCanvasView* third = document->contentPages().at(2);
+    ASSERT_EQ(third->puttyViews().size(), 1);
+    const ZVCanvasView* look = first->templateView();
+    EXPECT_EQ(third->puttyViews().first()->frame(), QRectF(look->leftMargin() + look->bleedMargin(), 100, 300, 200));
+    EXPECT_EQ(box->textGroup()->groupedViews(), (QStringList {box->uuid(), third->puttyViews().first()->uuid()}));
+}
