@@ -311,6 +311,16 @@ void ZVTextView::returnToTextFlow(int index)
     setNeedsDisplay();
 }
 
+void ZVTextView::keepOwnCopyOfText()
+{
+    const ql::text::FlowLayout* layout = layoutManager();
+    if (!layout || layout->textContainerCount() < 2)
+        return;
+    const ql::AttributedString text = attributedString();
+    leaveTextChain();
+    setAttributedString(text);
+}
+
 QList<ZVTextView*> ZVTextView::textChainViews() const
 {
     QList<ZVTextView*> views;

@@ -84,6 +84,8 @@ public:
     int withdrawFromTextFlow();
     // A withdrawn box takes its place in the flow again.
     void returnToTextFlow(int index);
+    // A box sharing its chain's text takes a copy of all of it for itself.
+    void keepOwnCopyOfText();
     // The boxes that show this box's text, in reading order (this one
     // included while it is in the flow).
     QList<ZVTextView*> textChainViews() const;

@@ -5,6 +5,7 @@
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
+#include "canvas/ElementPasteboard.h"
 #include "canvas/ZVLinkTextView.h"
 #include "content/text/FlowLayout.h"
 #include "support/NumberedWords.h"
@@ -227,4 +228,30 @@ TEST(LinkedTextBoxes, AnEndlessWordInATinyLastBoxOverflowsAndCopiesOfPartsStandA
     EXPECT_EQ(copy->textGroup(), nullptr);
     EXPECT_EQ(textOf(copy.get())->string(), QString(2000, QLatin1Char('m')));
     EXPECT_EQ(textOf(copy.get())->layoutManager()->textContainerCount(), 1);
+
+    // Copied together for the clipboard, each box stands alone with all the text.
+    const ql::PasteboardContents copies = chain.page->copyOfPuttyViewArray({chain.first, tiny}, false);
+    ASSERT_EQ(copies.elements.size(), 2u);
+    for (const auto& element : copies.elements) {
+        EXPECT_EQ(element->textGroup(), nullptr);
+        EXPECT_EQ(textOf(element.get())->string(), QString(2000, QLatin1Char('m')));
+        EXPECT_EQ(textOf(element.get())->layoutManager()->textContainerCount(), 1);
+    }
+}
+
+TEST(LinkedTextBoxes, APageCopyKeepsTheChainAmongTheBoxesItHolds)
+{
+    Chain chain;
+    chain.document.addPage();
+    ZVPuttyView* away = chain.continueBox(chain.first, 1);
+    ZVPuttyView* back = chain.continueBox(away, 0);
+    std::unique_ptr<ZVCanvasView> copy = chain.page->copyWithZone();
+    ASSERT_TRUE(copy);
+    const QList<ZVPuttyView*> boxes = copy->puttyViews();
+    ASSERT_EQ(boxes.size(), 2);
+    ASSERT_TRUE(boxes.at(0)->textGroup());
+    EXPECT_EQ(boxes.at(0)->textGroup(), boxes.at(1)->textGroup());
+    EXPECT_EQ(boxes.at(0)->textGroup()->groupedViews(), (QStringList {chain.first->uuid(), back->uuid()}));
+    EXPECT_EQ(textOf(boxes.at(0))->textChainViews(), (QList<ZVTextView*> {textOf(boxes.at(0)), textOf(boxes.at(1))}));
+    EXPECT_EQ(textOf(boxes.at(0))->string(), textOf(chain.first)->string());
 }

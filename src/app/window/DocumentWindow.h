@@ -96,9 +96,10 @@ public:
             previewButton, exportButton, printButton;
         QPointer<ComposeButton> addTextButton;
         QPointer<QComboBox> zoomField;
-        QPointer<WindowPanel> loadingPanel, layoutLayerPanel, pasteboardPanel, editImagePanel, exportPanel;
+        QPointer<WindowPanel> loadingPanel, downloadingPanel, layoutLayerPanel, pasteboardPanel, editImagePanel,
+            exportPanel;
         QPointer<QWidget> exportBottomContent;
-        QPointer<QProgressBar> loadingIndicator;
+        QPointer<QProgressBar> loadingIndicator, downloadingIndicator;
         QPointer<LayoutConstraint> leftPaneWidth, rightPaneWidth;
     };
 
@@ -180,6 +181,8 @@ public:
     void moveRulerline(bool horizontal, double from, double to) override;
     void makeElementFirstResponder(ZVPuttyView* element) override;
     void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint) override;
+    void addToPasteboard() override;
+    void setDownloading(bool downloading) override;
 
     // Re-points the canvas, rulers, layers panel and background picker at the
     // document's current page, and redraws it.
@@ -243,6 +246,8 @@ private:
     QStringList m_observingKeyPaths;
     QColor m_contentPagesSurround;
     bool m_closing = false;
+    // Dropped links being fetched; the downloading panel shows while any is.
+    int m_downloads = 0;
 };
 
 } // namespace ql

@@ -199,6 +199,7 @@ void WindowMenus::buildEditMenu()
         if (Document* document = window.document())
             document->undoManager()->redo();
     });
+    buildEditCommands();
     watch(m_edit);
 }
 

@@ -53,6 +53,8 @@ public:
 private:
     void buildFileMenu();
     void buildEditMenu();
+    // WindowEditMenu.cpp: the clipboard and selection commands of Edit.
+    void buildEditCommands();
     void buildViewMenu();
     // WindowPageMenu.cpp
     void buildPageMenu();

@@ -17,16 +17,20 @@ namespace {
 
 class TextFlowRender : public ::testing::Test {
 protected:
-    // The words of each page of the document's PDF.
-    QList<QStringList> renderedWords()
+    // The words of each page of the document's PDF, with their boxes.
+    QList<QList<PdfWord>> rendered()
     {
         QCoreApplication::processEvents();
         const QString saved = folder.filePath(QStringLiteral("Flow.qvleaf"));
         save(document, saved);
         const ProgramRun run = pageRender({saved, folder.path()});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return pdfPageWords(folder.filePath(QStringLiteral("Flow.pdf")));
+    }
+    QList<QStringList> renderedWords()
+    {
         QList<QStringList> pages;
-        for (const QList<PdfWord>& words : pdfPageWords(folder.filePath(QStringLiteral("Flow.pdf")))) {
+        for (const QList<PdfWord>& words : rendered()) {
             QStringList texts;
             for (const PdfWord& word : words)
                 texts.append(word.text);
@@ -67,6 +71,33 @@ TEST_F(TextFlowRender, AChainRunsThroughItsPagesInOrderAndADeletedBoxHandsItsWor
 
     document.undoManager()->undo();
     EXPECT_EQ(renderedWords(), chained);
+}
+
+TEST_F(TextFlowRender, TextWrapsAroundAShapeAboveItInItsLayer)
+{
+    ZVCanvasView* page = addPage(document);
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    page->addPuttyView(box);
+    box->setFrame(QRectF(60, 60, 480, 400).adjusted(-40, -40, 40, 40));
+    textOf(box)->setString(numberedWords(260));
+    const QRectF shape(220, 150, 120, 100);
+    ZVPuttyView* wrapper = addFilledRect(*page, shape, Qt::red);
+    wrapper->setValueForKey(u"causesWrap", true);
+
+    const QList<PdfWord> words = rendered().value(0);
+    ASSERT_GT(words.size(), 200);
+    bool left = false;
+    bool right = false;
+    for (const PdfWord& word : words) {
+        const QRectF bounds(QPointF(word.xMin, word.yMin), QPointF(word.xMax, word.yMax));
+        EXPECT_FALSE(bounds.intersects(shape)) << word.text.toStdString();
+        if (bounds.center().y() > shape.top() && bounds.center().y() < shape.bottom()) {
+            left = left || bounds.right() <= shape.left();
+            right = right || bounds.left() >= shape.right();
+        }
+    }
+    EXPECT_TRUE(left);
+    EXPECT_TRUE(right);
 }
 
 TEST_F(TextFlowRender, MasterFieldsShowEachPagesNumberAndTodaysDate)
