@@ -291,6 +291,7 @@ void DocumentWindow::buildPanels()
     o.editImagePanel->resize(420, 420);
     o.exportPanel = new WindowPanel(QStringLiteral("exportPanel"), tr("Export"), this);
     o.exportBottomContent = namedWidget(o.exportPanel->contentView(), QStringLiteral("exportBottomContent"));
+    buildOutputPanels();
 }
 
 // The set-up -----------------------------------------------------------------
@@ -318,8 +319,8 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
          tr("Insert Point"), tr("Delete Point")});
     for (int segment : {6, 7, 8})
         o.drawingTools->setEnabled(false, segment);
-    // 4. and 5. The window stays for its document; the export controls
-    // follow the export settings once the export sheet exists.
+    // 4. The window stays for its document. 5. The export rules.
+    document.setExportControls();
     // 6. Pins.
     setUpConstraints();
     // 7. The window frame.
@@ -338,6 +339,7 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     setUpCanvas();
     // 14. Panels.
     setUpPanels();
+    setUpOutput();
     // 15. and 16. The first pages; the first one current.
     document.setUpForWindow(isNew);
     setUpPageStrip();
@@ -748,7 +750,10 @@ void DocumentWindow::setDownloading(bool downloading)
         panel->show();
         panel->raise();
     } else if (m_downloads == 0) {
-        panel->close();
+        if (m_progressTitle.isEmpty())
+            panel->close();
+        else
+            panel->setWindowTitle(m_progressTitle);
     }
 }
 
@@ -796,7 +801,8 @@ void DocumentWindow::closePanels()
         editing->close();
     for (WindowPanel* panel : {m_outlets.layoutLayerPanel.data(), m_outlets.pasteboardPanel.data(),
                                m_outlets.editImagePanel.data(), m_outlets.loadingPanel.data(),
-                               m_outlets.downloadingPanel.data()}) {
+                               m_outlets.downloadingPanel.data(), m_outlets.exportPanel.data(),
+                               m_outlets.saveTemplatePanel.data()}) {
         if (panel)
             panel->close();
     }

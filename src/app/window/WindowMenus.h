@@ -52,6 +52,9 @@ public:
 
 private:
     void buildFileMenu();
+    // WindowOutputMenu.cpp: save as template, export, share and print in
+    // File, the preview command and the share submenu's validation.
+    void buildOutputItems();
     void buildEditMenu();
     // WindowEditMenu.cpp: the clipboard and selection commands of Edit.
     void buildEditCommands();
