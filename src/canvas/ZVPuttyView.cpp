@@ -451,6 +451,7 @@ void ZVPuttyView::setInnerShadow()
 void ZVPuttyView::setReflection()
 {
     layout();
+    emit reflectionChanged();
 }
 
 // Crop ----------------------------------------------------------------------

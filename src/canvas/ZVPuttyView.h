@@ -161,8 +161,9 @@ public:
     // 3D text enter edit mode, a shape goes to the drawing layer, a bitmap
     // opens the image editor; then the content inspector shows.
     void openForEditing();
-    // Hands a shape to the page's drawing layer for point editing.
-    void applyToDrawingView() {}
+    // Hands a shape to the page's drawing surface for point editing: the
+    // element leaves the page until the editing ends.
+    void applyToDrawingView();
 
     // Linked text boxes (ZVPuttyViewLinking.cpp). A text box continues in a
     // new box: at once on the only page, else on the page chosen from a
@@ -285,6 +286,7 @@ public:
     // What the effect layers are refreshed from; the painter reads the
     // settings directly, so these keep the contents in step.
     void setInnerShadow();
+    // The reflection shows the content and background as they are now.
     void setReflection();
 
     // A new element made by archiving this one and reading it back: the
@@ -296,6 +298,11 @@ public:
     // Keys that are missing or of another kind keep their defaults; reading
     // records no undo.
     void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
+
+signals:
+    // The reflection was refreshed: views drawing the element redraw.
+    void reflectionChanged();
 
 private:
     static const ql::fields::Record<ZVPuttyView>& archiveRecord();
