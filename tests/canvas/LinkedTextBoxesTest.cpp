@@ -140,13 +140,29 @@ TEST(LinkedTextBoxes, AnEndlessWordOverflowsATinyLastBoxAndCopiesOfPartsOfAChain
     std::unique_ptr<ZVPuttyView> copy = tiny->copy();
     EXPECT_EQ(copy->textGroup(), nullptr);
     EXPECT_EQ(textOf(copy.get())->string(), word);
-    const ql::PasteboardContents copies = chain.page->copyOfPuttyViewArray({chain.first, tiny}, false);
+    // Copied together, the two boxes form a chain of their own; pasted,
+    // under new identities again, they still do.
+    ql::PasteboardContents copies = chain.page->copyOfPuttyViewArray({chain.first, tiny}, false);
     ASSERT_EQ(copies.elements.size(), 2u);
-    for (const auto& element : copies.elements) {
-        EXPECT_EQ(element->textGroup(), nullptr);
-        EXPECT_EQ(textOf(element.get())->textChainViews().size(), 1);
-        EXPECT_EQ(textOf(element.get())->string(), word);
-    }
+    endTurn();
+    chain.page->paste(std::move(copies));
+    endTurn();
+    const QList<ZVPuttyView*> all = chain.page->puttyViews();
+    ASSERT_EQ(all.size(), 4);
+    ZVPuttyViewGroup* pastedChain = all.at(2)->textGroup();
+    ASSERT_NE(pastedChain, nullptr);
+    EXPECT_NE(pastedChain, chain.first->textGroup());
+    EXPECT_EQ(pastedChain->groupedViews(), (QStringList {all.at(2)->uuid(), all.at(3)->uuid()}));
+    EXPECT_EQ(textOf(all.at(2))->textChainViews(), (QList<ZVTextView*> {textOf(all.at(2)), textOf(all.at(3))}));
+    EXPECT_EQ(textOf(all.at(3))->string(), word);
+    // Copied alone, a box stands alone with all of the chain's text.
+    const ql::PasteboardContents one = chain.page->copyOfPuttyViewArray({tiny}, false);
+    ASSERT_EQ(one.elements.size(), 1u);
+    EXPECT_EQ(one.elements.front()->textGroup(), nullptr);
+    EXPECT_EQ(textOf(one.elements.front().get())->textChainViews().size(), 1);
+    EXPECT_EQ(textOf(one.elements.front().get())->string(), word);
+    chain.document.undo.undo();
+    EXPECT_EQ(chain.page->puttyViews().size(), 2);
 
     // A page copy keeps the chain among the boxes it holds.
     chain.document.addPage();
