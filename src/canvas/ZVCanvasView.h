@@ -444,6 +444,7 @@ private:
         qsizetype list = -1;
         qsizetype layer = -1;
         qsizetype chain = -1;
+        int textFlow = -1; // the box's place in its chain's text flow
     };
     static const ql::fields::Record<ZVCanvasView>& archiveRecord();
     // Adding and deleting without recording undo (ZVCanvasViewElements.cpp).
