@@ -9,6 +9,10 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <QVariant>
+#include <functional>
+
+class QAction;
 
 class ZVPuttyView;
 
@@ -17,14 +21,17 @@ namespace ql {
 class RulerHost;
 
 // A context menu as the page describes it: a title and items that send a
-// command (a selector name) to the window's menus.
+// command (a selector name) to the window's menus. A menu with a `perform`
+// of its own hands it the chosen item instead, with the item's data.
 struct CanvasMenu {
     struct Item {
         QString title;
         QString action;
+        QVariant data;
     };
     QString title;
     QList<Item> items;
+    std::function<void(const QAction*)> perform;
 };
 
 class CanvasHost {

@@ -80,8 +80,13 @@ void DocumentWindow::popUpContextMenu(const CanvasMenu& description, QPointF pag
     auto* menu = new QMenu(description.title, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (const CanvasMenu::Item& entry : description.items) {
-        QAction* command = m_menus->item(entry.action);
         QAction* shown = menu->addAction(entry.title);
+        shown->setData(entry.data);
+        if (description.perform) {
+            connect(shown, &QAction::triggered, menu, [perform = description.perform, shown] { perform(shown); });
+            continue;
+        }
+        QAction* command = m_menus->item(entry.action);
         if (command)
             m_menus->validateMenuItem(command);
         shown->setEnabled(command && command->isEnabled());

@@ -17,6 +17,7 @@ class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 class QWidget;
 
 namespace ql {
@@ -37,8 +38,9 @@ public:
     virtual void setEnabled(bool enabled);
 
     // An adapter for the control by its type: combo box (index), button
-    // group (checked id), slider or dial (position ÷ 1), line edit (text,
-    // on Return or focus-out), checkable button (bool), colour well
+    // group (checked id), slider or dial (position ÷ 1), spin box (whole
+    // number, on a step, Return or focus-out), line edit (text, on Return
+    // or focus-out), checkable button (bool), colour well
     // (colour), gradient well (gradient), label (text); null for others.
     static std::unique_ptr<BindingAdapter> forControl(QObject* control);
 
@@ -76,6 +78,13 @@ public:
 
 private:
     double m_factor;
+};
+
+class SpinBoxAdapter : public BindingAdapter {
+public:
+    explicit SpinBoxAdapter(QSpinBox* box);
+    QVariant value() const override;
+    void show(const QVariant& value) override;
 };
 
 class LineEditAdapter : public BindingAdapter {
@@ -130,6 +139,16 @@ public:
 
 private:
     std::function<bool(const QVariant&)> m_visibleWhen;
+};
+
+// Enables or disables a widget (and so everything in it) by the value's truth.
+class EnablementAdapter : public BindingAdapter {
+public:
+    explicit EnablementAdapter(QWidget* widget);
+    QVariant value() const override { return {}; }
+    void show(const QVariant& value) override;
+    bool isEditable() const override { return false; }
+    void setEnabled(bool) override {}
 };
 
 } // namespace ql

@@ -4,6 +4,7 @@
 #include "app/document/DocumentController.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVBackgroundView.h"
+#include "panels/controls/InspectorControls.h"
 #include "panels/controls/KeyPathBindings.h"
 #include "panels/gradients/GPColorWell.h"
 #include "panels/gradients/GPGradientWell.h"
@@ -32,20 +33,11 @@
 
 namespace ql {
 
+using namespace inspector;
+
 namespace {
 
 using Number = KeyPathBinding::NumberKind;
-
-KeyPathBinding::Options numbers(Number kind, std::optional<double> minimum = std::nullopt,
-                                std::optional<double> maximum = std::nullopt, const QString& transformer = {})
-{
-    KeyPathBinding::Options options;
-    options.number = kind;
-    options.minimum = minimum;
-    options.maximum = maximum;
-    options.transformer = transformer;
-    return options;
-}
 
 void setGradientUndoably(ZVBackgroundView* background, const QVariant& gradient);
 
@@ -77,55 +69,6 @@ bool isCustomGradient(const ZVBackgroundView& background)
 {
     const int kind = background.backgroundGradientType().toInt();
     return background.backgroundType().toInt() == ZVBackgroundView::GradientFill && (kind == 2 || kind == 3);
-}
-
-// A box whose rows have their caption in the first column and their control
-// stretching in the second.
-QGridLayout* rowsOf(QWidget* box)
-{
-    auto* grid = new QGridLayout(box);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setColumnStretch(1, 1);
-    return grid;
-}
-
-QWidget* box(const QString& name, QWidget* parent)
-{
-    auto* widget = new QWidget(parent);
-    widget->setObjectName(name);
-    return widget;
-}
-
-QLabel* caption(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
-
-QComboBox* popup(const QString& keyPath, const QStringList& titles, QWidget* parent)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(keyPath);
-    box->addItems(titles);
-    return box;
-}
-
-QSlider* slider(const QString& keyPath, int minimum, int maximum, QWidget* parent)
-{
-    auto* control = new QSlider(Qt::Horizontal, parent);
-    control->setObjectName(keyPath);
-    control->setRange(minimum, maximum);
-    return control;
-}
-
-QLineEdit* field(const QString& keyPath, QWidget* parent)
-{
-    auto* control = new QLineEdit(parent);
-    control->setObjectName(keyPath);
-    control->setFixedWidth(56);
-    control->setAlignment(Qt::AlignRight);
-    return control;
 }
 
 } // namespace
