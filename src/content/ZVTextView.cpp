@@ -4,6 +4,7 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/text/AttributedTextMapping.h"
+#include "content/text/DateFieldFormat.h"
 #include "content/text/FlowLayout.h"
 #include "platform/graphics/FontResolver.h"
 #include "content/text/TextStorage.h"
@@ -453,10 +454,8 @@ void ZVTextView::updateTextFromType(const QVariant& unused)
         setPageNumber();
 }
 
-void ZVTextView::setPageNumber()
+std::pair<qint64, qint64> ZVTextView::pageNumberAndCount() const
 {
-    if (m_pageNumberFormat.isEmpty())
-        return;
     // Without an element, page or document the position and count are 0.
     int index = 0;
     int count = 0;
@@ -467,15 +466,81 @@ void ZVTextView::setPageNumber()
         }
     }
     const qint64 start = m_startPage.isValid() ? m_startPage.toLongLong() : 1;
+    return {index + 2 - start, count + 1 - start};
+}
+
+void ZVTextView::setPageNumber()
+{
+    if (m_pageNumberFormat.isEmpty())
+        return;
+    const auto [number, count] = pageNumberAndCount();
     QString text = m_pageNumberFormat;
-    text.replace(QLatin1String("<NUM>"), QString::number(index + 2 - start));
-    text.replace(QLatin1String("<COUNT>"), QString::number(count + 1 - start));
+    text.replace(QLatin1String("<NUM>"), QString::number(number));
+    text.replace(QLatin1String("<COUNT>"), QString::number(count));
     setString(text);
 }
 
-void ZVTextView::updatePageNumberFormat() {}
+QVariantList ZVTextView::pageNumberFormats() const
+{
+    const QString page = QCoreApplication::translate("ZVTextView", "Page");
+    const QString of = QCoreApplication::translate("ZVTextView", "of");
+    const auto [n, c] = pageNumberAndCount();
+    const QString number = QString::number(n);
+    const QString count = QString::number(c);
+    const auto entry = [](const QString& title, const QString& format) {
+        return QVariantMap {{QStringLiteral("title"), title}, {QStringLiteral("format"), format}};
+    };
+    return {
+        entry(QStringLiteral("%1 %2 %3 %4").arg(page, number, of, count),
+              QStringLiteral("%1 <NUM> %2 <COUNT>").arg(page, of)),
+        entry(QStringLiteral("%1 %2").arg(page, number), QStringLiteral("%1 <NUM>").arg(page)),
+        entry(QStringLiteral("%1 %2 %3").arg(number, of, count), QStringLiteral("<NUM> %1 <COUNT>").arg(of)),
+        entry(number, QStringLiteral("<NUM>")),
+        entry(QStringLiteral("%1 / %2").arg(number, count), QStringLiteral("<NUM> / <COUNT>")),
+    };
+}
 
-void ZVTextView::updateDateFormat() {}
+QVariantList ZVTextView::dateFormats() const
+{
+    static const char* const formats[] = {
+        "MMMM d, yyyy", "EEEE, MMMM d, yyyy", "EEE, MMM d, yyyy", "MMM d, yyyy", "MM/dd/yy", "yyyy-MM-dd",
+        "h:mm a", "MMMM d, yyyy, h:mm a", "EEEE, MMMM d, yyyy, h:mm a", "EEE, MMM d, yyyy, h:mm a",
+        "MMM d, yyyy, h:mm a", "MM/dd/yy, h:mm a", "yyyy-MM-dd, h:mm a",
+    };
+    const QDateTime now = QDateTime::currentDateTime();
+    QVariantList choices;
+    for (const char* format : formats) {
+        const QString pattern = QString::fromLatin1(format);
+        choices.append(QVariantMap {{QStringLiteral("title"), ql::text::formatDate(pattern, now)},
+                                    {QStringLiteral("format"), pattern}});
+    }
+    return choices;
+}
+
+namespace {
+
+// The template of a choice; nothing for a choice that names none.
+std::optional<QString> formatOf(const QVariant& choice)
+{
+    const QVariant format = choice.toMap().value(QStringLiteral("format"));
+    if (format.metaType() != QMetaType::fromType<QString>())
+        return std::nullopt;
+    return format.toString();
+}
+
+} // namespace
+
+void ZVTextView::updatePageNumberFormat()
+{
+    if (const std::optional<QString> format = formatOf(m_selectedPageNumberFormat))
+        setPageNumberFormat(*format);
+}
+
+void ZVTextView::updateDateFormat()
+{
+    if (const std::optional<QString> format = formatOf(m_selectedDateFormat))
+        setDateFormat(*format);
+}
 
 // Stored properties ----------------------------------------------------------
 

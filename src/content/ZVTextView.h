@@ -170,6 +170,11 @@ public:
     // A page number box's text: its template with the number of the box's
     // page and the page count, counted from `startPage`.
     void setPageNumber();
+    // The choices the text inspector offers, computed at each call, each a
+    // map of "title" (as the field would read now) and "format".
+    QVariantList pageNumberFormats() const;
+    QVariantList dateFormats() const;
+    // The template of the choice last made becomes the field's.
     void updatePageNumberFormat();
     void updateDateFormat();
     // The caret is never hidden: 1 point wide, at least 15 tall.
@@ -278,6 +283,8 @@ private:
 
     void initialize();
     void stopObserving();
+    // The number of the box's page and the page count, from `startPage`.
+    std::pair<qint64, qint64> pageNumberAndCount() const;
     void onObservedChange(const QString& keyPath, const QVariant& oldValue, const QVariant& newValue);
     // Runs the action the dispatch table names; text actions are skipped
     // while an undo restores the text itself.
