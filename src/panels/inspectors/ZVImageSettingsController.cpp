@@ -22,7 +22,7 @@ namespace {
 using Options = KeyPathBinding::Options;
 using Number = KeyPathBinding::NumberKind;
 
-ZVImageView* pictureOf(ZVPuttyView* element)
+ZVImageView* pictureOf(const ZVPuttyView* element)
 {
     return element ? qobject_cast<ZVImageView*>(element->contentView()) : nullptr;
 }
@@ -38,7 +38,7 @@ QPushButton* button(const QString& title, const QString& name, QWidget* parent)
 
 bool ZVImageSettingsController::showsElement(const ZVPuttyView& element) const
 {
-    return element.contentViewType() == ZVPuttyView::ImageContent && pictureOf(const_cast<ZVPuttyView*>(&element));
+    return element.contentViewType() == ZVPuttyView::ImageContent && pictureOf(&element);
 }
 
 void ZVImageSettingsController::buildView(QWidget* view)

@@ -173,7 +173,8 @@ void ZVLayerSettingsController::buildEffects(InspectorForm& form)
     // Written as a fraction although new elements start with the integer 1.
     form.slider(tr("Opacity"), QStringLiteral("borderOpacity"), 0, 100, 100,
                 Options::numbers(Number::Double, 0.0, 1.0), percentage());
-    form.popup(tr("Placement"), QStringLiteral("borderStyle"), {tr("Outside"), tr("Centred"), tr("Inside")});
+    // How far the text of a box keeps clear of the border.
+    form.popup(tr("Text inset"), QStringLiteral("borderStyle"), {tr("None"), tr("Half the width"), tr("Full width")});
 
     form.heading(tr("Reflection"));
     form.check(tr("Show"), QStringLiteral("reflectionEnabled"));
