@@ -19,7 +19,7 @@ int main(int argc, char* argv[])
     WidgetPrompter prompter;
     ql::DocumentController& controller = ql::DocumentController::shared();
     controller.setPrompter(&prompter);
-
+    // It also keeps the template chooser, which the File menu of every window shows.
     ql::AppDelegate delegate(controller, ql::ZVDesignHelper::sharedInstance());
     delegate.applicationDidFinishLaunching(QApplication::arguments().mid(1));
     const int status = QApplication::exec();

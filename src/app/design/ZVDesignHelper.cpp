@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
+#include <QStandardPaths>
 
 namespace ql {
 
@@ -140,6 +141,11 @@ QString ZVDesignHelper::sanitizeFileNameString(const QString& name)
         if (!forbidden.contains(c))
             result.append(c);
     return result;
+}
+
+QString ZVDesignHelper::templatesFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("Templates"));
 }
 
 QStringList ZVDesignHelper::glyphs() const

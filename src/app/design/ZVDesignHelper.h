@@ -53,6 +53,9 @@ public:
     static bool isSameValues(const QVariantList& first, const QVariantList& second);
     // Removes / \ ? % * | " < and >; everything else stays.
     static QString sanitizeFileNameString(const QString& name);
+    // The user's own templates ("N.qvleaf" and its thumbnail "N.jpg"): the
+    // folder "Templates" in the per-user data folder.
+    static QString templatesFolder();
 
     // Page sizes and path helpers.
     static QRectF rectForPageSize(int size, int orientation);

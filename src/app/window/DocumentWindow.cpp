@@ -1,5 +1,6 @@
 #include "app/window/DocumentWindow.h"
 
+#include "app/AppDelegate.h"
 #include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
@@ -15,6 +16,7 @@
 #include "panels/ZVImageEditorViewController.h"
 #include "panels/ZVLayoutLayerViewController.h"
 #include "panels/ZVPasteboardViewController.h"
+#include "panels/templates/ZVTemplateWindowController.h"
 #include "panels/browsers/ZVClipArtContentViewController.h"
 #include "panels/browsers/ZVCodeContentViewController.h"
 #include "panels/browsers/ZVImageContentViewController.h"
@@ -321,6 +323,7 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     setUpToolbarIcons();
     // 10. and 11. Content browsers and their tabs.
     setUpContentBrowsers();
+    setUpCommandControls();
     setUpContentTabs();
     // 12. Inspectors.
     setUpInspectors();
@@ -351,9 +354,11 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     activateWindow();
     if (o.layoutLayerPanel->isVisible())
         o.layoutLayerPanel->raise();
-    // 25. The loading panel goes once the window is drawn.
+    // 25. The loading panel and the template chooser go once the window is drawn.
     after(10, this, [this] {
         m_outlets.loadingPanel->close();
+        if (AppDelegate* delegate = AppDelegate::shared(); delegate && delegate->templateWindowController())
+            delegate->templateWindowController()->close();
     });
     layoutPinsNow(this);
 }
@@ -427,8 +432,6 @@ void DocumentWindow::setUpToolbarIcons()
     for (const auto& icon : icons)
         icon.button->setIcon(
             QIcon(QPixmap::fromImage(iconFontImage(factory, icon.colors, icon.stroke, icon.width, icon.code))));
-    connect(o.zoomInButton, &QToolButton::clicked, this, &DocumentWindow::zoomIn);
-    connect(o.zoomOutButton, &QToolButton::clicked, this, &DocumentWindow::zoomOut);
 }
 
 void DocumentWindow::setUpContentBrowsers()
@@ -637,11 +640,6 @@ void DocumentWindow::setUpObservation()
             observeValueForKeyPath(change.keyPath);
         });
     }
-    // The drawing tools set the current page's mode, and show it.
-    connect(m_outlets.drawingTools, &SegmentedControl::segmentChosen, this, [this](int segment) {
-        if (ZVCanvasView* page = m_document ? m_document->currentPage() : nullptr)
-            page->setDrawingMode(segment);
-    });
     // The zoom field edits the zoom text.
     connect(m_outlets.zoomField, &QComboBox::textActivated, this, [this](const QString& text) {
         if (m_document)

@@ -207,6 +207,10 @@ private:
     void setUpConstraints();
     void setUpToolbarIcons();
     void setUpContentBrowsers();
+    // The toolbar's buttons, the drawing tools and the browsers' fields act
+    // through commands by selector, each enabled only while its command is
+    // there (DocumentWindowCommands.cpp).
+    void setUpCommandControls();
     void setUpContentTabs();
     void setUpInspectors();
     void setUpCanvas();

@@ -5,6 +5,7 @@
 #include "app/window/DocumentWindow.h"
 
 #include "app/document/Document.h"
+#include "app/window/WindowControls.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/view/ZVScrollView.h"
@@ -120,9 +121,8 @@ void DocumentWindow::setZoom(int tag)
 void DocumentWindow::updateDrawingTools()
 {
     ZVCanvasView* page = m_document ? m_document->currentPage() : nullptr;
-    const bool editing = page && (page->focusedVector() || page->drawingMode().toInt() != 0);
-    for (int segment : {6, 7, 8})
-        m_outlets.drawingTools->setEnabled(editing, segment);
+    // Segments 6 to 8 follow the page by their commands' validation.
+    m_menus->controls().validate();
     m_outlets.drawingTools->setSelectedSegment(page ? page->drawingMode().toInt() : -1);
 }
 

@@ -206,14 +206,17 @@ void HLYAnalyticsController::transmitNextPackagedSessionFragment(Completion comp
     }
     const URL fragment = pending.front();
     log::debugOnly("[Halyard:Tally] Transmitting packaged session fragments in " + fragment.string());
-    transmitLogsForSessionFragmentDirectory(fragment, [self = shared_from_this(), fragment, held, completion](
+    // The network client may keep copies of its completion for a while: the
+    // lock sits in one box that the next step empties, whoever holds a copy.
+    auto lock = std::make_shared<std::shared_ptr<HLYFileLock>>(std::move(held));
+    transmitLogsForSessionFragmentDirectory(fragment, [self = shared_from_this(), fragment, lock, completion](
                                                           const std::optional<KitError>& error) {
-        self->m_sessionMaintenanceQueue->async([self, fragment, held, completion, error]() mutable {
+        self->m_sessionMaintenanceQueue->async([self, fragment, lock, completion, error]() mutable {
             KitError failure;
             if (!error && !self->m_logSessionRepository.removeSessionFragmentDirectory(fragment, &failure))
                 log::debugOnly("[Halyard:Tally] Unable to delete session fragment directory \"" + fragment.string()
                                + "\" {" + failure.describe() + "}");
-            held.reset();
+            lock->reset();
             auto& list = *self->m_sessionFragmentsToTransmit;
             list.erase(std::remove(list.begin(), list.end(), fragment), list.end());
             self->transmitNextPackagedSessionFragment(completion);

@@ -67,7 +67,7 @@ TEST_F(DocumentWindowTest, MenusHaveTheirItemsAndKeys)
     for (QAction* action : window->menus().fileMenu()->actions())
         if (!action->isSeparator())
             titles.append(action->text().remove(QLatin1Char('&')));
-    EXPECT_EQ(titles, (QStringList{"New", "Open…", "Open Recent", "Import…", "Close", "Save", "Save As…",
+    EXPECT_EQ(titles, (QStringList{"New", "New from Template…", "Open…", "Open Recent", "Import…", "Close", "Save", "Save As…",
                                    "Revert to Saved", "Quit"}));
     for (const char* path : {"Edit/Undo", "Edit/Redo", "View/Zoom In", "View/Zoom Out", "View/Actual Size",
                              "View/Fit Width", "View/Fit Height", "View/Fit Page", "View/Hide Content Panel",
@@ -346,6 +346,9 @@ TEST_F(DocumentWindowTest, DrawingToolsFollowTheCurrentPageBothWays)
     open();
     SegmentedControl* tools = window->outlets().drawingTools;
     ASSERT_EQ(tools->segmentCount(), 9);
+    // Point editing's commands come with the page's drawing surface.
+    for (int mode : {6, 7, 8})
+        window->menus().addCommand(QStringLiteral("setDrawingMode:"), [] {}, mode);
     EXPECT_FALSE(tools->isEnabledForSegment(6));
     tools->button(2)->click();
     EXPECT_EQ(page()->drawingMode().toInt(), 2);
