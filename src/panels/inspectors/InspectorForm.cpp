@@ -76,7 +76,7 @@ GPColorWell* InspectorForm::well(const QString& caption, const QString& keyPath,
 {
     auto* control = new GPColorWell(m_widget);
     control->setObjectName(keyPath);
-    place(caption, control);
+    place(caption, control, nullptr, Qt::AlignLeft);
     m_bindings.bind(control, keyPath, std::move(options));
     return control;
 }
@@ -100,6 +100,12 @@ void InspectorForm::row(const QString& caption, QWidget* control)
 {
     control->setParent(m_widget);
     place(caption, control);
+}
+
+void InspectorForm::wide(QWidget* control)
+{
+    control->setParent(m_widget);
+    m_grid->addWidget(control, m_row++, 0, 1, 3);
 }
 
 QLineEdit* InspectorForm::makeField(const QString& keyPath, QWidget* parent)
@@ -126,15 +132,18 @@ QLabel* InspectorForm::captionLabel(const QString& text)
     return label;
 }
 
-void InspectorForm::place(const QString& caption, QWidget* control, QWidget* extra)
+void InspectorForm::place(const QString& caption, QWidget* control, QWidget* extra, Qt::Alignment alignment)
 {
-    if (!caption.isEmpty())
-        m_grid->addWidget(captionLabel(caption), m_row, 0);
+    if (!caption.isEmpty()) {
+        QLabel* label = captionLabel(caption);
+        m_grid->addWidget(label, m_row, 0);
+        m_captions.insert(control, label);
+    }
     if (extra) {
         m_grid->addWidget(control, m_row, 1);
         m_grid->addWidget(extra, m_row, 2);
     } else {
-        m_grid->addWidget(control, m_row, 1, 1, 2);
+        m_grid->addWidget(control, m_row, 1, 1, 2, alignment);
     }
     ++m_row;
 }

@@ -6,6 +6,7 @@
 
 #include "panels/controls/KeyPathBinding.h"
 
+#include <QHash>
 #include <QStringList>
 
 class QCheckBox;
@@ -48,6 +49,10 @@ public:
     QComboBox* families(const QString& caption, const QString& keyPath);
     // Any control (or row of controls) under a caption, spanning the row.
     void row(const QString& caption, QWidget* control);
+    // A control across the whole width, captions' column included.
+    void wide(QWidget* control);
+    // The caption placed beside a control (to hide with it); null for none.
+    QLabel* captionOf(const QWidget* control) const { return m_captions.value(control); }
     // A text field of its own, not yet placed or bound.
     static QLineEdit* makeField(const QString& keyPath, QWidget* parent);
     // Numbers written from text: refused when the text has none.
@@ -55,12 +60,14 @@ public:
 
 private:
     QLabel* captionLabel(const QString& text);
-    void place(const QString& caption, QWidget* control, QWidget* extra = nullptr);
+    void place(const QString& caption, QWidget* control, QWidget* extra = nullptr,
+               Qt::Alignment alignment = {});
 
     QWidget* m_widget;
     QGridLayout* m_grid;
     KeyPathBindings& m_bindings;
     int m_row = 0;
+    QHash<const QWidget*, QLabel*> m_captions;
 };
 
 } // namespace ql

@@ -95,8 +95,7 @@ void ZVImageSettingsController::buildView(QWidget* view)
     form.check(tr("Apply the effect"), QStringLiteral("contentView.effectsEnabled"));
     auto picker = std::make_unique<ImageEffectPicker>(form.widget());
     m_effects = picker.get();
-    m_effects->grid()->setMinimumHeight(3 * 86);
-    form.row(QString(), m_effects->grid());
+    form.wide(m_effects->grid());
     bindings()->bind(std::move(picker), QStringLiteral("contentView.imageEffect"),
                      Options::numbers(Number::Integer, 0, 11));
 

@@ -71,6 +71,8 @@ void ZVInspectorController::enableControls(QWidget* view, bool hasElement)
 
 void ZVInspectorController::addToView(QWidget* view, QWidget* widget)
 {
+    // Parts are as high as they need; the view's stretch takes the rest.
+    widget->setSizePolicy(widget->sizePolicy().horizontalPolicy(), QSizePolicy::Maximum);
     auto* layout = static_cast<QBoxLayout*>(view->layout());
     layout->insertWidget(layout->count() - 1, widget);
 }

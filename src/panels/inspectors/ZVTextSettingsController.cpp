@@ -125,8 +125,13 @@ void ZVTextSettingsController::buildFont(InspectorForm& form)
                      QStringLiteral("contentView.currentFontFamilyName"));
 
     form.field(tr("Size"), QStringLiteral("contentView.currentFontSize"), points(1.0, 9999.0));
-    form.well(tr("Colour"), QStringLiteral("contentView.currentTextColor"),
-              calling([](ZVTextView& text, const QVariant& colour) { text.setTextColor(colour.value<Color>()); }));
+    Options textColour =
+        calling([](ZVTextView& text, const QVariant& colour) { text.setTextColor(colour.value<Color>()); });
+    // Text without a colour of its own is drawn black.
+    textColour.display = [](const QVariant& colour) {
+        return colour.isValid() ? colour : QVariant::fromValue(Color::black());
+    };
+    form.well(tr("Colour"), QStringLiteral("contentView.currentTextColor"), textColour);
     form.well(tr("Highlight"), QStringLiteral("contentView.currentHighlightColor"),
               calling([](ZVTextView& text, const QVariant& colour) { text.setHighlightColor(colour.value<Color>()); }));
 
@@ -297,7 +302,8 @@ void ZVTextSettingsController::buildFields(InspectorForm& form)
     QLineEdit* start = form.field(tr("First page"), QStringLiteral("contentView.startPage"),
                                   Options::numbers(Number::Integer, std::nullopt, std::nullopt,
                                                    QStringLiteral("ZVNumberTransformer")));
-    bindings()->bindVisibility(start, typeKey, isType(ZVTextView::PageNumber));
+    for (QWidget* widget : {static_cast<QWidget*>(start), static_cast<QWidget*>(form.captionOf(start))})
+        bindings()->bindVisibility(widget, typeKey, isType(ZVTextView::PageNumber));
 }
 
 std::optional<Font> ZVTextSettingsController::currentFont() const
