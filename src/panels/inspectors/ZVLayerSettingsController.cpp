@@ -128,6 +128,9 @@ void ZVLayerSettingsController::buildGeometry(InspectorForm& form)
                                         QStringLiteral("ZVDegreesTransformer"));
     rotation.write = [](KVObject& target, const QVariant& value) {
         auto& element = static_cast<ZVPuttyView&>(target);
+        // A cropped element keeps its turn; no empty step is recorded.
+        if (element.cropMode())
+            return;
         element.registerRotateUndo();
         element.setRotation(value.toDouble());
     };
