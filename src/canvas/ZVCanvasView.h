@@ -49,8 +49,12 @@ public:
 
     // Sizes the page and its background from the template view's geometry.
     void setCanvasFrames();
-    // Links (or, with null, unlinks) a master page.
+    // Links (or, with null, unlinks) a master page and has page-number and
+    // date fields refreshed.
     void setMasterPage(ZVCanvasView* master);
+    // The link alone: whoever links many pages at once refreshes the fields
+    // once afterwards, not once per page.
+    void linkMasterPage(ZVCanvasView* master);
     ZVCanvasView* masterPage() const { return m_masterPage.data(); }
     ZVCanvasView* templateView() const;
     // The template's bleed when it has full bleed, else 0.
@@ -302,6 +306,9 @@ private:
     void redrawLayerThumbs() const;
     void guidesChanged();
     void initialize();
+    // Brings geometry read from a file into the ranges the settings allow;
+    // a page without a size takes the default one.
+    void limitGeometryAsRead(int defaultPageSize, int defaultOrientation);
     void setTemplateView(ZVCanvasView* page);
     void onObservedChange(const QString& keyPath);
     void reanchorPuttyViews();

@@ -13,6 +13,10 @@ namespace ql {
 
 namespace {
 
+// One sheet's pixels take at most 1 GiB: a larger picture could only be had
+// by exhausting the machine's memory, so it is refused instead.
+constexpr double kLargestBitmapBytes = 1024.0 * 1024.0 * 1024.0;
+
 Error bitmapError(const QString& message)
 {
     return Error {QStringLiteral("Quiverleaf.output"), 2, message};
@@ -81,6 +85,15 @@ Result<SheetBitmap> imageForSheet(const ZVPDFPage& sheet, ZVDesignHelper& helper
 {
     const QRectF bounds = sheet.boundsForBox();
     const double scale = dpi / 72.0;
+    const double pixelsWide = std::trunc(bounds.width() * scale);
+    const double pixelsHigh = std::trunc(bounds.height() * scale);
+    if (pixelsWide >= 1 && pixelsHigh >= 1 && !(pixelsWide * pixelsHigh * 4 <= kLargestBitmapBytes)) {
+        return bitmapError(QStringLiteral("The page is too large to be a picture at %1 dpi (%2 × %3 pixels). "
+                                          "Choose a lower resolution.")
+                               .arg(dpi)
+                               .arg(pixelsWide, 0, 'f', 0)
+                               .arg(pixelsHigh, 0, 'f', 0));
+    }
     const int width = int(std::trunc(bounds.width() * scale));
     const int height = int(std::trunc(bounds.height() * scale));
     SheetBitmap bitmap;
