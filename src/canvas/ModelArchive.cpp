@@ -4,6 +4,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/ZVPuttyViewGroup.h"
 #include "content/ZV3DTextView.h"
+#include "content/ZVBackgroundImageView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
@@ -21,6 +22,11 @@ namespace ql::canvas {
 void registerPageClasses(ClassRegistry& registry)
 {
     registry.registerClass<ZVCanvasView>(QStringLiteral("ZVCanvasView"));
+    registerElementClasses(registry);
+}
+
+void registerElementClasses(ClassRegistry& registry)
+{
     registry.registerClass<ZVPuttyView>(QStringLiteral("ZVPuttyView"));
     registry.registerClass<ZVPuttyViewGroup>(QStringLiteral("ZVPuttyViewGroup"));
     registry.registerClass<ZVImageView>(QStringLiteral("ZVImageView"));
@@ -29,18 +35,32 @@ void registerPageClasses(ClassRegistry& registry)
     registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"));
     ql::scene3d::registerSceneClasses(registry);
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
+    registry.registerClass<ZVBackgroundImageView>(QStringLiteral("ZVBackgroundImageView"));
     registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"));
     ql::df::registerDrawingClasses(registry);
     ql::shapes::registerShapeClasses(registry);
 }
 
+namespace {
+
+ClassRegistry registryWith(void (*registerClasses)(ClassRegistry&))
+{
+    ClassRegistry classes = ClassRegistry::withPlatformValues();
+    registerClasses(classes);
+    return classes;
+}
+
+} // namespace
+
 const ClassRegistry& pageClassRegistry()
 {
-    static const ClassRegistry registry = [] {
-        ClassRegistry classes = ClassRegistry::withPlatformValues();
-        registerPageClasses(classes);
-        return classes;
-    }();
+    static const ClassRegistry registry = registryWith(registerPageClasses);
+    return registry;
+}
+
+const ClassRegistry& elementClassRegistry()
+{
+    static const ClassRegistry registry = registryWith(registerElementClasses);
     return registry;
 }
 

@@ -18,8 +18,11 @@
 #include <QVariantList>
 #include <memory>
 
+class DFDrawable;
 class PageDocument;
 class ZVBackgroundView;
+class ZVDrawingView;
+class ZVObjectDrawingLayer;
 class ZVGuideView;
 class ZVPuttyView;
 namespace ql::fields {
@@ -29,16 +32,24 @@ class Record;
 namespace ql {
 class CanvasHost;
 class Gesture;
+class Image;
 class RulerHost;
 class UndoManager;
 struct CanvasEvent;
 struct CanvasMenu;
+struct PasteboardContents;
 struct RulerMarker;
 }
 
 class ZVCanvasView : public ql::KVObject, public ql::Codable {
     Q_OBJECT
 public:
+    // What the pointer does on the page: select, scroll (hand), zoom, draw a
+    // path, a freehand stroke or a line, or select, insert or delete the
+    // points of a shape's outline.
+    enum DrawingMode { SelectMode = 0, HandMode = 1, ZoomMode = 2, PathMode = 3, FreehandMode = 4, LineMode = 5,
+                       PointSelectMode = 6, InsertPointMode = 7, DeletePointMode = 8 };
+
     explicit ZVCanvasView(QObject* parent = nullptr);
     ~ZVCanvasView() override;
     const ql::PropertyTable& properties() const override;
@@ -90,6 +101,8 @@ public:
     bool fullBleed() const { return m_fullBleed; }
     bool showBleedCropMarks() const { return m_showBleedCropMarks; }
     QVariant drawingMode() const { return m_drawingMode; }
+    // Also kept as the user default "drawingMode". Entering a mode (the
+    // page watches it) does what the mode needs (ZVCanvasViewDrawing.cpp).
     void setDrawingMode(const QVariant& mode);
 
     ZVBackgroundView* backgroundView() const { return m_backgroundView; }
@@ -133,9 +146,17 @@ public:
     // Restacks the page (at the next read, so that adding many elements
     // stays linear) and tells the view.
     void layoutPuttyViews();
-    // Recomputes the text-wrap exclusions; the text layout that uses them
-    // builds on this.
-    void setClippingRects() {}
+    // Hands each text box of the current layer the rectangles that the
+    // wrapping elements above it in its layer cover, in its content's
+    // coordinates (ZVCanvasViewWrap.cpp).
+    void setClippingRects();
+    // Removes every active element and the members of their groups, one
+    // undo step; nothing while an element's content is being edited.
+    void deleteActivePuttyViews();
+    // The Delete command ("delete:"; delete is a keyword).
+    void delete_();
+    // True while an element's content (text, 3D text) is being edited.
+    bool editMode() const { return m_editMode; }
 
     // Makes layer membership whole after reading: every element lives in
     // exactly one of this page's layers, listed there once, and layers list
@@ -210,14 +231,49 @@ public:
     // The page's context menu.
     ql::CanvasMenu menuForEvent(const ql::CanvasEvent& event) const;
     // Keys while no element has the keyboard: Return ends a drawing tool,
-    // Escape also deselects, arrows nudge or scroll; every other key is taken
-    // without effect.
+    // Escape also deselects, arrows nudge or scroll, Delete and Backspace
+    // remove the selection; every other key is taken without effect.
     bool keyDown(const ql::CanvasEvent& event);
     // A modifier key was pressed or let go: the flags, then the tool cursor.
     void flagsChanged(int modifiers);
     // The hand tool's open (closed while dragging) hand or the zoom tool's
     // magnifier (zooming out while Option is held) over the canvas.
     void resetCursorRects();
+
+    // Drawing (ZVCanvasViewDrawing.cpp). The surface lies over the page in
+    // the drawing and point-editing modes; what is drawn goes onto
+    // `mainlayer`, and a shape whose points are edited is `oldShape`, taken
+    // off the page until the editing ends.
+    ZVDrawingView* drawingView() const { return m_drawingView; }
+    ZVObjectDrawingLayer* mainlayer() const;
+    void setMainlayer(ZVObjectDrawingLayer* layer);
+    bool editingShape() const { return m_editingShape; }
+    ZVPuttyView* oldShape() const;
+    // The page is in one of the drawing or point-editing modes (3 to 8).
+    bool isDrawing() const;
+    // Does what entering the present mode does: back to selecting (also the
+    // hand and zoom tools), the drawing is turned into elements and the
+    // surface hidden; a drawing mode shows the surface; a point-editing mode
+    // hands the focused shape to it. Then the surface gets the mode's tool.
+    void applyDrawingMode();
+    // Lays the surface over the page with a fresh layer, after turning what
+    // an earlier drawing left on it into elements.
+    void showDrawingView();
+    // Hands the focused shape element, if any, to the surface.
+    void applyAndDeleteDrawing();
+    // The element leaves the page and its outline goes onto the surface,
+    // where the point tools edit it (point-selecting mode).
+    void editShapeOf(ZVPuttyView* element);
+    // Puts an outline on the surface for point editing, centred on `bounds`
+    // (page coordinates), as a path object: any picture fill is left out.
+    void addShapeToDrawing(std::unique_ptr<DFDrawable> shape, const QRectF& bounds, bool isPath);
+    // Turns every object of the current layer into a shape element of the
+    // page (or brings the edited element back with its new outline), then
+    // empties the layer.
+    void convertDrawingIntoShape();
+    // Finishes an open drawing at once (saving and output need its
+    // elements); nothing while the page is not drawing.
+    void finishDrawing();
 
     // How many guide passes ran (benchmarks and tests count them).
     int guidePassCount() const { return m_guidePassCount; }
@@ -283,6 +339,28 @@ public:
     // Opens the image editor on the first active element.
     void cropImage();
 
+    // The clipboard (ZVCanvasViewClipboard.cpp). Copies of elements for the
+    // clipboard, in the given order, each with a fresh identity and no layer
+    // or text chain; with `includeContent` also the texts and pictures of
+    // text and image elements, for other programs.
+    ql::PasteboardContents copyOfPuttyViewArray(const QList<ZVPuttyView*>& elements, bool includeContent) const;
+    void copy();
+    void cut();
+    // Adds the clipboard's elements to the current layer 15 points right and
+    // down of what they copy; without elements a picture, else a text box.
+    void paste();
+    void paste(ql::PasteboardContents contents);
+    // Copy, then paste: through the clipboard, replacing what it held.
+    void duplicate();
+    // Keeps the selection in the holding area.
+    void copyPB();
+    // A new image element of the picture's size, halved when it takes 90 %
+    // of the page's width or height, centred, alone selected and focused;
+    // null (nothing added) for an empty picture.
+    ZVPuttyView* addImage(const ql::Image& image);
+    // A deep copy of the page made through its archive; null when that fails.
+    std::unique_ptr<ZVCanvasView> copyWithZone() const;
+
     bool pageWidthControlEnabled() const { return m_pageWidthControlEnabled; }
     bool pageHeightControlEnabled() const { return m_pageHeightControlEnabled; }
     bool pageOrientationControlEnabled() const { return m_pageOrientationControlEnabled; }
@@ -303,6 +381,9 @@ private:
     void enterPuttyView(ZVPuttyView* element, const ElementPlace& place);
     ElementPlace takeOffPuttyView(ZVPuttyView* element);
     void registerElementStep(ZVPuttyView* element, void (ZVCanvasView::*step)(ZVPuttyView*));
+    // The edited element comes back with the outline `drawn` (ZVCanvasViewDrawing.cpp).
+    void returnEditedShape(ZVPuttyView* element, const DFDrawable& drawn);
+    void setDropViewHidden(bool hidden);
     void redrawLayerThumbs() const;
     void guidesChanged();
     void initialize();
@@ -367,6 +448,11 @@ private:
     bool m_isObserving = false;
     bool m_switchingTemplate = false;
     ZVGuideView* m_guideView = nullptr;
+    ZVDrawingView* m_drawingView = nullptr;
+    QPointer<ZVObjectDrawingLayer> m_mainlayer;
+    bool m_editingShape = false;
+    QPointer<ZVPuttyView> m_oldShape;
+    ElementPlace m_oldShapePlace;
 
     // Selection state.
     QPointer<ZVPuttyView> m_focusedPuttyView;

@@ -12,12 +12,6 @@
 
 #include <QCoreApplication>
 
-namespace {
-
-enum DrawingMode { SelectMode = 0, HandMode = 1, ZoomMode = 2 };
-
-} // namespace
-
 void ZVCanvasView::setModifierFlags(int modifiers)
 {
     const bool shift = (modifiers & ql::CanvasEvent::Shift) != 0;
@@ -133,8 +127,11 @@ bool ZVCanvasView::keyDown(const ql::CanvasEvent& event)
             element->moveFrame(arrow.direction);
         return true;
     }
-    // Delete and Backspace will remove the active elements once elements can
-    // be removed; every other key is taken without effect.
+    if (event.keyCode == Qt::Key_Delete || event.keyCode == Qt::Key_Backspace) {
+        deleteActivePuttyViews();
+        return true;
+    }
+    // Every other key is taken without effect.
     return true;
 }
 

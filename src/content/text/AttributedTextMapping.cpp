@@ -320,6 +320,13 @@ AttributedString attributedString(const QTextDocument& document)
     return attributedSubstring(document, 0, textLength(document));
 }
 
+AttributedString attributedStringFromHtml(const QString& html)
+{
+    QTextDocument foreign;
+    foreign.setHtml(html);
+    return attributedString(foreign);
+}
+
 QString plainText(const QTextDocument& document)
 {
     QString text;
