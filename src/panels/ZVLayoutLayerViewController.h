@@ -1,6 +1,6 @@
-// The layers panel: the current page's layers, top first, the current one
-// selected; it reloads on every page switch and redraws on
-// "redrawLayerThumbs".
+// The layers panel: the current page's layers, top first, each with a
+// thumbnail of its elements, the current one selected; it reloads on every
+// page switch and redraws on "redrawLayerThumbs".
 #pragma once
 
 #include "panels/ViewController.h"
@@ -23,6 +23,8 @@ public:
     void setCurrentPage(ZVCanvasView* page);
     QListWidget* tableView();
     void reload();
+    // One reload at the end of the present turn, however often asked.
+    void reloadSoon();
 
 protected:
     QWidget* loadView() override;
@@ -30,6 +32,7 @@ protected:
 private:
     QPointer<ZVCanvasView> m_page;
     QPointer<QListWidget> m_table;
+    bool m_reloadPending = false;
 };
 
 } // namespace ql
