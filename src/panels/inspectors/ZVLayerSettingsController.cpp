@@ -15,6 +15,7 @@
 
 #include <QBoxLayout>
 #include <QGridLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -307,9 +308,27 @@ void ZVLayerSettingsController::performSegment(const QStringList& commands, int 
 
 void ZVLayerSettingsController::performOnPage(ZVCanvasView& page, const QString& command, bool byCenter)
 {
-    (void)page;
-    (void)command;
-    (void)byCenter;
+    using Page = ZVCanvasView;
+    static const QHash<QString, void (Page::*)()> plain {
+        {"alignViewLeft:", &Page::alignViewLeft},
+        {"alignViewRight:", &Page::alignViewRight},
+        {"alignViewTop:", &Page::alignViewTop},
+        {"alignViewBottom:", &Page::alignViewBottom},
+        {"alignViewCenter:", &Page::alignViewCenter},
+        {"alignViewMiddle:", &Page::alignViewMiddle},
+        {"alignEdgesLeft:", &Page::alignEdgesLeft},
+        {"alignEdgesRight:", &Page::alignEdgesRight},
+        {"alignEdgesTop:", &Page::alignEdgesTop},
+        {"alignEdgesBottom:", &Page::alignEdgesBottom},
+        {"alignCenterHorizontal:", &Page::alignCenterHorizontal},
+        {"alignCenterVertical:", &Page::alignCenterVertical},
+    };
+    if (const auto found = plain.constFind(command); found != plain.constEnd())
+        (page.*found.value())();
+    else if (command == distributeCommands[0])
+        page.distributeEdgesVerticalByCenter(byCenter);
+    else if (command == distributeCommands[1])
+        page.distributeEdgesHorizontalByCenter(byCenter);
 }
 
 } // namespace ql

@@ -152,6 +152,20 @@ TEST(ElementInspector, AlignSegmentsCallTheirPageCommands)
     EXPECT_EQ(calls, expected);
 }
 
+TEST(ElementInspector, AlignSegmentsMoveTheActiveElementsOnTheRealPage)
+{
+    Harness h(textElement());
+    h.element->setIsActive(true);
+    endTurn();
+    const double pageWidth = h.page->frame().width();
+    h.inspector.alignControl(QStringLiteral("centerInPage"))->button(0)->click();
+    EXPECT_DOUBLE_EQ(h.element->frame().center().x(), pageWidth / 2);
+    EXPECT_EQ(h.element->frame().y(), 50.0);
+    endTurn();
+    h.undo()->undo();
+    EXPECT_EQ(h.element->frame(), QRectF(100, 50, 280, 180));
+}
+
 TEST(ElementInspector, FollowsTheFocusedElementAndIsEmptyWithoutOne)
 {
     Harness h(textElement());
