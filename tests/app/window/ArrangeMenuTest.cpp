@@ -14,8 +14,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QListWidget>
 #include <QMenu>
+#include <QTableWidget>
 #include <QTest>
 
 using namespace ql;
@@ -97,8 +97,9 @@ TEST_F(ArrangeMenu, TheLayersPanelShowsEachLayersElements)
     page->addLayoutLayer(QStringLiteral("Empty"));
     DeferredCalls::instance().flush();
     const auto* table = window->controllers().layoutLayerViewController->tableView();
-    ASSERT_EQ(table->count(), 2);
-    const QImage empty = table->item(0)->icon().pixmap(48).toImage();
+    ASSERT_EQ(table->rowCount(), 2);
+    const int column = ZVLayoutLayerViewController::ThumbnailColumn;
+    const QImage empty = table->item(0, column)->icon().pixmap(48).toImage();
     EXPECT_EQ(empty.height(), 48);
-    EXPECT_NE(table->item(1)->icon().pixmap(48).toImage(), empty);
+    EXPECT_NE(table->item(1, column)->icon().pixmap(48).toImage(), empty);
 }
