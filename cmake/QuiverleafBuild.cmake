@@ -99,7 +99,7 @@ function(quiverleaf_tests name)
     DISCOVERY_MODE PRE_TEST
     # One value per property: test discovery splits a list given as a value.
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-    ENVIRONMENT_MODIFICATION "QUIVERLEAF_RESOURCES=set:${PROJECT_SOURCE_DIR}/resources"
+    ENVIRONMENT_MODIFICATION "QUIVERLEAF_RESOURCES=set:${PROJECT_SOURCE_DIR}/resources:${PROJECT_BINARY_DIR}/generated"
     TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 

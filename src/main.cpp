@@ -1,13 +1,17 @@
 // Starts the program and opens the files given on the command line, as a
 // desktop does when it opens documents with the program; without any, a new
 // document.
+#include "app/AppDelegate.h"
 #include "app/WidgetPrompter.h"
+#include "app/design/ZVDesignHelper.h"
+#include "app/document/AtomicFileWriter.h"
 #include "app/document/DocumentController.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    ql::ignoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quiverleaf"));
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));
@@ -15,12 +19,9 @@ int main(int argc, char* argv[])
     WidgetPrompter prompter;
     ql::DocumentController& controller = ql::DocumentController::shared();
     controller.setPrompter(&prompter);
-
-    const QStringList paths = QApplication::arguments().mid(1);
-    if (paths.isEmpty())
-        controller.newDocument();
-    else if (controller.openDocuments(paths).isEmpty())
-        return 1;
+    // It also keeps the template chooser, which the File menu of every window shows.
+    ql::AppDelegate delegate(controller, ql::ZVDesignHelper::sharedInstance());
+    delegate.applicationDidFinishLaunching(QApplication::arguments().mid(1));
     const int status = QApplication::exec();
     controller.setPrompter(nullptr);
     return status;

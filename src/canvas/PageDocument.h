@@ -39,6 +39,9 @@ public:
     virtual void showRulers() {}
     // Stores the rulers' markers back into the current page.
     virtual void saveCurrentPageMarkers() {}
+    // A page changed what the file keeps in a way that records no undo (its
+    // ruler guides): the document counts as edited until it is saved.
+    virtual void pageChangedWithoutUndo(ZVCanvasView* page) { Q_UNUSED(page); }
     // Every element of every shown page, in page order.
     virtual QList<ZVPuttyView*> allPuttyViews() const { return {}; }
     // The window showing the document's pages, if any.

@@ -17,12 +17,9 @@
 
 namespace {
 
-// A user default, or the first-start value when the defaults were never
-// registered (tests, tools).
-QVariant defaultSetting(const QString& key, const QVariant& firstStart)
+ql::UserDefaults& userDefaults()
 {
-    const QVariant value = ql::UserDefaults::standard().objectForKey(key);
-    return value.isValid() ? value : firstStart;
+    return ql::ZVDesignHelper::sharedInstance().defaults();
 }
 
 } // namespace
@@ -114,9 +111,9 @@ void ZVCanvasView::initialize()
     m_verticalMarkers.clear();
     m_uuid = ql::newUuidString();
 
-    m_pageSize = defaultSetting(QStringLiteral("defaultPageSize"), 1).toInt();
-    m_pageOrientation = defaultSetting(QStringLiteral("defaultPageOrientation"), 0).toInt();
-    const double margin = defaultSetting(QStringLiteral("defaultMargins"), 36).toDouble();
+    m_pageSize = int(userDefaults().integerForKey(QStringLiteral("defaultPageSize")));
+    m_pageOrientation = int(userDefaults().integerForKey(QStringLiteral("defaultPageOrientation")));
+    const double margin = userDefaults().doubleForKey(QStringLiteral("defaultMargins"));
     m_rightMargin = m_leftMargin = m_bottomMargin = m_topMargin = margin;
 
     m_originX = m_originY = 0.0;
@@ -368,48 +365,6 @@ bool ZVCanvasView::hasLayoutLayer(const ZVPuttyViewGroup* layer) const
 {
     return std::any_of(m_layoutLayers.cbegin(), m_layoutLayers.cend(),
                        [layer](const QPointer<ZVPuttyViewGroup>& entry) { return entry && entry.data() == layer; });
-}
-
-void ZVCanvasView::addPuttyView(ZVPuttyView* element)
-{
-    if (!element)
-        return;
-    element->setParent(this);
-    element->setCanvas(this);
-    ZVPuttyViewGroup* layer = element->layoutLayerGroup();
-    if (!layer) {
-        layer = currentLayoutLayer();
-        if (!layer && !m_layoutLayers.isEmpty())
-            layer = m_layoutLayers.constLast().data();
-        element->setLayoutLayerGroup(layer);
-    }
-    if (layer && !layer->listsUuid(element->uuid()))
-        layer->appendUuid(element->uuid());
-    // An element comes back (redo, the end of a point edit) as the same
-    // object: it must not be listed twice.
-    if (m_puttyViews.contains(element))
-        return;
-    willChangeValueForKey(QStringLiteral("puttyViews"));
-    m_puttyViews.append(element);
-    didChangeValueForKey(QStringLiteral("puttyViews"));
-    layoutPuttyViews();
-    setClippingRects();
-}
-
-void ZVCanvasView::removePuttyView(ZVPuttyView* element)
-{
-    if (!element || !m_puttyViews.contains(element))
-        return;
-    if (m_focusedPuttyView == element)
-        setFocusedPuttyView(nullptr);
-    element->setIsActive(false);
-    if (ZVPuttyViewGroup* layer = element->layoutLayerGroup())
-        layer->removeUuid(element->uuid());
-    willChangeValueForKey(QStringLiteral("puttyViews"));
-    m_puttyViews.removeAll(element);
-    didChangeValueForKey(QStringLiteral("puttyViews"));
-    layoutPuttyViews();
-    setClippingRects();
 }
 
 void ZVCanvasView::layoutPuttyViews()

@@ -11,6 +11,7 @@
 #include "platform/archive/Codable.h"
 #include "platform/object/KVObject.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QRectF>
 #include <QStringList>
@@ -103,12 +104,25 @@ public:
 
     // Elements in the order they were added.
     const QList<ZVPuttyView*>& puttyViews() const { return m_puttyViews; }
-    // Takes the element: enters it in the element list and in its layer (the
-    // current layer when it has none).
+    // The one way onto the page: takes the element, enters it in the element
+    // list and in its layer (the current layer when it has none) and records
+    // one undo step that takes it off again. An element already on the page
+    // stays as it is.
     void addPuttyView(ZVPuttyView* element);
-    // Takes the element off the page and its layer; it stays the page's
-    // child so that adding it again (redo) brings back the same element.
-    void removePuttyView(ZVPuttyView* element);
+    // The one way off the page, with an undo step that puts it back where it
+    // stood. The element stays the page's child and is kept in
+    // `deletedPuttyViews`, so undo brings back the same element.
+    void deletePuttyView(ZVPuttyView* element);
+    // The inverses recorded by adding and deleting. Each records exactly one
+    // inverse of its own, so undo and redo alternate without ever adding an
+    // element twice; an element comes back to its place in the element list,
+    // its layer and its text chain.
+    void undoAdd(ZVPuttyView* element);
+    void redoAdd(ZVPuttyView* element);
+    void undoDelete(ZVPuttyView* element);
+    void redoDelete(ZVPuttyView* element);
+    // Elements taken off the page, each once, kept for undo.
+    const QList<ZVPuttyView*>& deletedPuttyViews() const { return m_deletedPuttyViews; }
     // The elements in stacking order: visible layers bottom to top, each in
     // its list's order.
     const QList<ZVPuttyView*>& stackedPuttyViews() const;
@@ -273,7 +287,20 @@ signals:
     void stackingChanged();
 
 private:
+    // Where an element stood on the page: its index in the element list, in
+    // its layer and in its text chain (-1 where it was not listed).
+    struct ElementPlace {
+        qsizetype list = -1;
+        qsizetype layer = -1;
+        qsizetype chain = -1;
+    };
     static const ql::fields::Record<ZVCanvasView>& archiveRecord();
+    // Adding and deleting without recording undo (ZVCanvasViewElements.cpp).
+    void enterPuttyView(ZVPuttyView* element, const ElementPlace& place);
+    ElementPlace takeOffPuttyView(ZVPuttyView* element);
+    void registerElementStep(ZVPuttyView* element, void (ZVCanvasView::*step)(ZVPuttyView*));
+    void redrawLayerThumbs() const;
+    void guidesChanged();
     void initialize();
     void setTemplateView(ZVCanvasView* page);
     void onObservedChange(const QString& keyPath);
@@ -288,6 +315,8 @@ private:
     QString m_masterPageUUID;
     QVariant m_drawingMode;
     QList<ZVPuttyView*> m_puttyViews;
+    QList<ZVPuttyView*> m_deletedPuttyViews;
+    QHash<const ZVPuttyView*, ElementPlace> m_deletedPlaces;
     mutable QList<ZVPuttyView*> m_stacked;
     mutable bool m_stackIsStale = true;
     ZVBackgroundView* m_backgroundView = nullptr;

@@ -5,7 +5,10 @@
 #include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVBackgroundView.h"
+#include "platform/Uuid.h"
 #include "platform/graphics/RulerMarker.h"
+
+#include <QSet>
 
 namespace {
 
@@ -135,10 +138,17 @@ void ZVCanvasView::initWithCoder(ql::KeyedUnarchiver& coder)
     ownLayers();
     m_currentLayoutLayer = m_layoutLayers.isEmpty() ? nullptr : m_layoutLayers.constLast();
 
+    QSet<QString> uuids;
     for (ZVPuttyView* element : ql::fields::readObjects<ZVPuttyView>(coder, QStringLiteral("puttyViews"))) {
-        // An element claimed by another page of the archive stays with it.
-        if (element->parent() && element->parent() != this)
+        // An element claimed by another page of the archive stays with it;
+        // one listed twice counts once.
+        if ((element->parent() && element->parent() != this) || m_puttyViews.contains(element))
             continue;
+        // Layers know elements by UUID: another element's UUID would make
+        // deleting one take the other off its layer. The first keeps it.
+        if (uuids.contains(element->uuid()))
+            element->setUuid(ql::newUuidString());
+        uuids.insert(element->uuid());
         if (ZVPuttyViewGroup* copy = copies.value(element->layoutLayerGroup()))
             element->setLayoutLayerGroup(copy);
         addPuttyView(element);

@@ -13,6 +13,7 @@
 
 #include <QSet>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -48,6 +49,27 @@ QVariantList locationMarkers(const QList<double>& locations)
     return list;
 }
 
+QList<double> sortedLocations(const QList<ql::RulerMarker>& markers)
+{
+    QList<double> locations;
+    locations.reserve(markers.size());
+    for (const ql::RulerMarker& marker : markers)
+        locations.append(marker.location);
+    std::sort(locations.begin(), locations.end());
+    return locations;
+}
+
+// Only where the guides are counts: the rulers hand markers back with their
+// images and in their own order, and shifting by the bleed and back may move
+// a location by a rounding error.
+bool sameLocations(const QVariantList& stored, const QList<ql::RulerMarker>& markers)
+{
+    const QList<double> before = sortedLocations(markersOf(stored));
+    const QList<double> after = sortedLocations(markers);
+    return std::equal(before.cbegin(), before.cend(), after.cbegin(), after.cend(),
+                      [](double a, double b) { return std::fabs(a - b) <= 1e-6; });
+}
+
 } // namespace
 
 QList<ql::RulerMarker> ZVCanvasView::horizontalMarkers() const
@@ -57,7 +79,10 @@ QList<ql::RulerMarker> ZVCanvasView::horizontalMarkers() const
 
 void ZVCanvasView::setHorizontalMarkers(const QList<ql::RulerMarker>& markers)
 {
+    const bool moved = !sameLocations(m_horizontalMarkers, markers);
     changeValue(QStringLiteral("horizontalMarkers"), m_horizontalMarkers, listOf(markers));
+    if (moved)
+        guidesChanged();
 }
 
 QList<ql::RulerMarker> ZVCanvasView::verticalMarkers() const
@@ -67,7 +92,18 @@ QList<ql::RulerMarker> ZVCanvasView::verticalMarkers() const
 
 void ZVCanvasView::setVerticalMarkers(const QList<ql::RulerMarker>& markers)
 {
+    const bool moved = !sameLocations(m_verticalMarkers, markers);
     changeValue(QStringLiteral("verticalMarkers"), m_verticalMarkers, listOf(markers));
+    if (moved)
+        guidesChanged();
+}
+
+void ZVCanvasView::guidesChanged()
+{
+    // Guides record no undo, but a guide added, moved or removed is still
+    // work that closing must not lose without asking.
+    if (PageDocument* owner = document())
+        owner->pageChangedWithoutUndo(this);
 }
 
 void ZVCanvasView::setHiddenMarkers(const QList<double>& columns, const QList<double>& rows)

@@ -4,8 +4,8 @@
 #include "canvas/CropMarks.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/guides/GuidePositions.h"
+#include "canvas/guides/SmartGuides.h"
 #include "canvas/guides/TextLinks.h"
-#include "platform/runtime/UserDefaults.h"
 
 #include <QPainter>
 
@@ -68,7 +68,7 @@ void ZVGuideView::drawRect(QPainter& painter)
 
     const ql::GuidePositions positions = ql::guidePositions(*page);
     page->setHiddenMarkers(positions.columns, positions.rows);
-    if (!ql::UserDefaults::standard().boolForKey(QStringLiteral("showGuides")))
+    if (!ql::showGuidesSetting())
         return;
     const QPen grey(lightGray(), 1.0, Qt::SolidLine, Qt::FlatCap);
     const QPen blue(QColor(0, 0, 255), 1.0, Qt::SolidLine, Qt::FlatCap);

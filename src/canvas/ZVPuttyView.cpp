@@ -236,6 +236,12 @@ void ZVPuttyView::setContentView(ZVContentView* content)
     layout();
 }
 
+bool ZVPuttyView::hasUndecodablePicture() const
+{
+    return (m_contentView && m_contentView->hasUndecodablePicture())
+           || (m_backgroundView && m_backgroundView->hasUndecodablePicture());
+}
+
 void ZVPuttyView::setBackgroundView(ZVBackgroundView* background)
 {
     if (!replaceOwnedChild(*this, QStringLiteral("backgroundView"), m_backgroundView, background))

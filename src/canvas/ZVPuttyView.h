@@ -191,6 +191,9 @@ public:
     void setBackgroundView(ZVBackgroundView* background);
     ZVImageView* reflectionView() const { return m_reflectionView; }
     void setReflectionView(ZVImageView* reflection);
+    // Whether the content or the background keeps a picture that could not
+    // be decoded and draws a placeholder instead.
+    bool hasUndecodablePicture() const;
 
     ZVCanvasView* canvas() const;
     void setCanvas(ZVCanvasView* page);

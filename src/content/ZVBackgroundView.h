@@ -60,6 +60,12 @@ public:
     void setBackgroundImageScale(const QVariant& scale);
     const ql::Image& backgroundImage() const { return m_backgroundImage; }
     void setBackgroundImage(const ql::Image& image);
+    // The background picture counts while the background shows a picture.
+    bool hasUndecodablePicture() const override
+    {
+        return (m_backgroundType.toInt() == ImageFill && m_backgroundImage.isUndecodable())
+               || ZVImageView::hasUndecodablePicture();
+    }
 
     bool backgroundImagePickerHidden() const { return m_imagePickerHidden; }
     void setBackgroundImagePickerHidden(bool hidden);

@@ -54,6 +54,10 @@ public:
     // Views drawing this content redraw on displayNeeded().
     void setNeedsDisplay() { emit displayNeeded(); }
 
+    // Whether a picture this content keeps could not be decoded, so that it
+    // draws a placeholder in its place.
+    virtual bool hasUndecodablePicture() const { return false; }
+
     // Where this content's changes are recorded: its element's document.
     ql::UndoManager* undoManager() const;
 

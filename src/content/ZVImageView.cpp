@@ -114,6 +114,11 @@ void ZVImageView::setImage(const ql::Image& image)
     changeValue(QStringLiteral("image"), m_image, ql::Image(fill));
 }
 
+bool ZVImageView::hasUndecodablePicture() const
+{
+    return m_originalImage.isUndecodable() || m_imageMask.isUndecodable() || m_tiledImage.isUndecodable();
+}
+
 QRectF ZVImageView::aspectFillSource(QSizeF size, QSizeF bounds)
 {
     const double w = size.width();

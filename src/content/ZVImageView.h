@@ -138,6 +138,8 @@ public:
     // or, for an element in crop display, to the crop. Records no undo.
     virtual void setLevels();
 
+    bool hasUndecodablePicture() const override;
+
     QStringList archiveClassChain() const override;
     void encodeWithCoder(ql::KeyedArchiver& coder) const override;
     // Reads quietly: keys that are missing or of another kind keep their

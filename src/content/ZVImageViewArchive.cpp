@@ -1,4 +1,5 @@
 #include "platform/archive/ArchiveFields.h"
+#include "platform/archive/ImageArchiveData.h"
 #include "content/ArchivedClassChains.h"
 #include "content/ZVImageView.h"
 #include "platform/graphics/Color.h"
@@ -28,12 +29,17 @@ Read readImage(ql::Image V::*field)
     };
 }
 
-// The mask is always PNG: a mask needs its exact grey levels.
+// The mask is always PNG: a mask needs its exact grey levels. One read from
+// the document goes back as it came.
 void writeMask(const V& view, ql::KeyedArchiver& coder, const QString& key)
 {
     if (view.imageMask().isNull())
         return;
     const ql::Image& mask = view.imageMask();
+    if (const std::optional<QByteArray> stored = ql::storedImageData(mask)) {
+        coder.encodeObject(key, QVariant(*stored));
+        return;
+    }
     const ql::Image bitmap = mask.bitmap().isNull() ? ql::Image() : ql::Image(mask.bitmap());
     const ql::Result<QByteArray> data = bitmap.encoded(ql::Image::Format::Png);
     if (data)
@@ -44,7 +50,7 @@ void writeOriginal(const V& view, ql::KeyedArchiver& coder, const QString& key)
 {
     const ql::Image& original = view.originalImage();
     // A vector element whose picture is a bitmap after all keeps it lossless.
-    if (view.isVector() && !original.isNull() && !original.isVector()) {
+    if (view.isVector() && !original.isNull() && !original.isVector() && !ql::storedImageData(original)) {
         const ql::Result<QByteArray> data = original.encoded(ql::Image::Format::Tiff);
         if (data)
             coder.encodeObject(key, QVariant(*data));

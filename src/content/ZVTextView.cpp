@@ -482,9 +482,15 @@ void ZVTextView::updateDateFormat() {}
 void ZVTextView::setTextViewType(const QVariant& type)
 {
     changeValue(QStringLiteral("textViewType"), m_textViewType, type);
-    setIsPageNumber(type.toInt() == PageNumber);
-    setIsDate(type.toInt() == Date);
-    setIsDateOrPageNumber(isField());
+    // A box once made a field stays one: the flags are only ever raised, so
+    // a later type never unmarks it.
+    const int kind = type.toInt();
+    if (kind == PageNumber)
+        setIsPageNumber(true);
+    else if (kind == Date)
+        setIsDate(true);
+    if (kind == PageNumber || kind == Date)
+        setIsDateOrPageNumber(true);
     updateTextFromType();
 }
 

@@ -203,6 +203,7 @@ public:
     void setGradientType(const QVariant& type);
     const ql::Image& tiledImage() const { return m_tiledImage; }
     void setTiledImage(const ql::Image& image);
+    bool hasUndecodablePicture() const override { return m_tiledImage.isUndecodable(); }
 
     QVariant currentFont() const { return m_currentFont; }
     void setCurrentFont(const QVariant& font);

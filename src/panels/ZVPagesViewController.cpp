@@ -19,7 +19,7 @@ namespace {
 // The largest thumbnail, in pixels, with room for its title under it.
 constexpr QSize kThumbnailSize {96, 104};
 
-QPixmap thumbnail(const ZVCanvasView& page)
+QPixmap thumbnail(ZVCanvasView& page)
 {
     const QSizeF size = page.bounds().size();
     if (size.isEmpty())

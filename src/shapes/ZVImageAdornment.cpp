@@ -1,6 +1,7 @@
 #include "shapes/ZVImageAdornment.h"
 
 #include "app/categories/ImageBitmap.h"
+#include "app/categories/PicturePlaceholder.h"
 #include "platform/archive/ArchiveFields.h"
 #include "shapes/df/DFArchiving.h"
 #include "shapes/df/DFShapeFactory.h"
@@ -149,6 +150,15 @@ void ZVImageAdornment::render(const DFRenderable& object, QPainter& painter) con
     if (!enabled())
         return;
     const ql::Image picture = pictureFor(object);
+    if (picture.isUndecodable()) {
+        // Its size may be unknown: the placeholder fills the outline.
+        const QPainterPath outline = renderingPathForObject(object).toPainterPath();
+        painter.save();
+        painter.setClipPath(outline, Qt::IntersectClip);
+        ql::drawPicturePlaceholder(painter, outline.boundingRect(), m_opacity);
+        painter.restore();
+        return;
+    }
     const QSizeF size = picture.isNull() ? QSizeF() : picture.size();
     if (!drawable(size) || !ql::hasPixels(picture))
         return;

@@ -272,6 +272,11 @@ void ZVVectorView::setShapeName(const QString& name)
     setAdjustmentEligible(true);
 }
 
+bool ZVVectorView::hasUndecodablePicture() const
+{
+    return ZVImageView::hasUndecodablePicture() || (m_backgroundView && m_backgroundView->hasUndecodablePicture());
+}
+
 void ZVVectorView::setBackgroundView(ZVBackgroundView* background)
 {
     replaceOwnedChild(*this, QStringLiteral("backgroundView"), m_backgroundView, background);

@@ -52,6 +52,8 @@ public:
     DFObjectDrawingLayer* dflayer() const { return m_dflayer; }
     // The shape's fill; always present.
     ZVBackgroundView* backgroundView() const { return m_backgroundView; }
+    // The image view's pictures and the fill's.
+    bool hasUndecodablePicture() const override;
     // Replaces the fill background (a reader's); null keeps the present one.
     void setBackgroundView(ZVBackgroundView* background);
     // The image fill of the last rebuild that used one.

@@ -51,8 +51,9 @@ QStringList systemCandidates(const QString& name)
 QStringList ownCandidates(const QString& name)
 {
     QStringList candidates;
-    const QString folder = qEnvironmentVariable("QUIVERLEAF_RESOURCES");
-    if (!folder.isEmpty())
+    // A list of folders, as PATH is written.
+    const QStringList folders = qEnvironmentVariable("QUIVERLEAF_RESOURCES").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    for (const QString& folder : folders)
         candidates.append(QDir(folder).filePath(name));
     if (QCoreApplication::instance())
         candidates.append(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("resources/") + name));

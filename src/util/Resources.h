@@ -1,6 +1,7 @@
 // Files the program reads at run time by name, as a bundle's resources: the
-// folder in QUIVERLEAF_RESOURCES first, then the program's data folder next
-// to the executable, then where the system's packages put them.
+// folders listed in QUIVERLEAF_RESOURCES (colon-separated) first, then the
+// program's data folder next to the executable, then where the system's
+// packages put them.
 #pragma once
 
 #include <QString>

@@ -190,8 +190,12 @@ TEST_F(GuideOverlay, LinkLinesFollowTheChainAcrossPages)
     EXPECT_EQ(onSecond[0].p1(), QPointF(0, 396));
     EXPECT_EQ(onSecond[0].p2(), QPointF(190, 340)) << "the second box's content corner";
     EXPECT_EQ(onSecond[1].p2(), QPointF(240, 540));
-    // The badge sits 10 × 10 in the top-right handle margin.
-    EXPECT_EQ(ql::linkBadgeCenter(*boxes[0]), QPointF(240, 5));
+    // The badge is centred on the content's right edge, a quarter of the
+    // content's height down: (180 - 80) / 4 below the content's top at 40.
+    EXPECT_EQ(ql::linkBadgeCenter(*boxes[0]), QPointF(240, 65));
+    ZVPuttyView tall;
+    tall.setFrame(QRectF(0, 0, 300, 300));
+    EXPECT_EQ(ql::linkBadgeCenter(tall), QPointF(260, 95));
 
     // A turned box links from its turned corner.
     boxes[2]->setFrameCenterRotation(90);

@@ -173,10 +173,14 @@ TEST(Text3DView, ConstructionAndReadingRecordNothing)
     Text3DBox box;
     std::unique_ptr<ZVPuttyView> copy = box.element->copy();
     ASSERT_TRUE(copy);
-    box.page->addPuttyView(copy.release());
     auto made = ZVPuttyView::initWith3DText(QStringLiteral("New"));
-    box.page->addPuttyView(made.release());
     EXPECT_EQ(box.steps(), 0);
+    // Only the page's own record of the additions: undone, the page is as it was.
+    box.page->addPuttyView(copy.release());
+    box.page->addPuttyView(made.release());
+    EXPECT_EQ(box.steps(), 1);
+    box.document.undo.undo();
+    EXPECT_EQ(box.page->puttyViews(), QList<ZVPuttyView*> {box.element});
 }
 
 TEST(Text3DView, EditModeAndCameraControl)

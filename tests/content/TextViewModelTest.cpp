@@ -97,6 +97,31 @@ TEST(TextViewModel, EditingTurnsThePageAndFieldsNeverBecomeEditable)
     EXPECT_EQ(ZVTextView::insertionPointRect(QRectF(3, 4, 9, 30)), QRectF(3, 4, 1, 30));
 }
 
+TEST(TextViewModel, FieldFlagsAreRaisedByTheirTypesAndNeverLowered)
+{
+    TextBox box;
+    ZVTextView& field = *box.text;
+    field.setTextViewType(ZVTextView::PageNumber);
+    EXPECT_TRUE(field.isPageNumber());
+    EXPECT_TRUE(field.isDateOrPageNumber());
+    EXPECT_FALSE(field.isDate());
+    const QString shown = field.string();
+
+    // Back to plain text: text and flags stay as they were.
+    field.setTextViewType(0);
+    EXPECT_TRUE(field.isPageNumber());
+    EXPECT_TRUE(field.isDateOrPageNumber());
+    EXPECT_EQ(field.string(), shown);
+
+    // A date after a page number keeps both flags.
+    field.setTextViewType(ZVTextView::Date);
+    EXPECT_TRUE(field.isDate());
+    EXPECT_TRUE(field.isPageNumber());
+    field.setValueForKey(u"textViewType", 0);
+    EXPECT_TRUE(field.isDate());
+    EXPECT_TRUE(field.isDateOrPageNumber());
+}
+
 TEST(TextViewModel, LinkedBoxesShareOneTextAndItOutlivesTheFirstBox)
 {
     auto first = std::make_unique<ZVTextView>();

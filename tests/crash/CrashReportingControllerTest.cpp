@@ -3,6 +3,7 @@
 // against the test service, in virtual time where minutes pass.
 #include "ReportTestSupport.h"
 
+#include "crash/capture/HLYContext.h"
 #include "crash/kit/HLYCrashReportingController.h"
 #include "crash/reports/HLYFileManager.h"
 #include "sdk/foundation/Clock.h"
@@ -51,16 +52,31 @@ public:
         ++asked;
         title = texts.title;
         // The user takes a moment, on another thread.
-        std::thread([answer, choice = m_choice] {
+        m_users.emplace_back([answer, choice = m_choice] {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             answer(choice);
-        }).detach();
+        });
+    }
+    // Waits until every answer was given.
+    void finish()
+    {
+        for (std::thread& user : m_users)
+            user.join();
+        m_users.clear();
     }
     std::atomic<int> asked {0};
     std::string title;
 
 private:
     HLYPromptChoice m_choice;
+    std::vector<std::thread> m_users;
+};
+
+// Virtual time for one test, the real clock again after it.
+struct VirtualTime {
+    VirtualTime() { Clock::setShared(clock); }
+    ~VirtualTime() { Clock::setShared(nullptr); }
+    std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
 };
 
 // A home with old reports of crashed runs, and the service they go to.
@@ -72,7 +88,19 @@ protected:
                                          {"Halyard", Map {{"ReportsEndpoint", service.baseURL()}}}});
         files = std::make_shared<HLYFileManager>();
     }
-    void TearDown() override { info::setMainInfoDictionary(std::nullopt); }
+    // The controller's work winds down and the capture core it set up goes,
+    // so that the next test finds the process as this one did.
+    void TearDown() override
+    {
+        if (presenter)
+            presenter->finish();
+        if (controller) {
+            settle(controller);
+            controller.reset();
+        }
+        HLYContextBaseDeinit();
+        info::setMainInfoDictionary(std::nullopt);
+    }
 
     void addOldReport(const std::string& id)
     {
@@ -83,11 +111,13 @@ protected:
         test::writeTextFile(folder / "signal.hlyrecord", R"({"signal":{"number":11}})" "\n");
     }
 
-    std::shared_ptr<HLYCrashReportingController> start(Value settings, std::shared_ptr<HLYPromptPresenter> presenter = nullptr)
+    std::shared_ptr<HLYCrashReportingController> start(Value settings,
+                                                       std::shared_ptr<FakePresenter> userPrompt = nullptr)
     {
         delegate = std::make_shared<FakeDelegate>(std::move(settings));
-        auto controller = HLYCrashReportingController::create(files, delegate);
-        controller->setPromptPresenter(std::move(presenter));
+        presenter = std::move(userPrompt);
+        controller = HLYCrashReportingController::create(files, delegate);
+        controller->setPromptPresenter(presenter);
         EXPECT_TRUE(controller->startWithProfilingMark(0, std::nullopt));
         return controller;
     }
@@ -123,6 +153,8 @@ protected:
     test::TestService service;
     std::shared_ptr<HLYFileManager> files;
     std::shared_ptr<FakeDelegate> delegate;
+    std::shared_ptr<FakePresenter> presenter;
+    std::shared_ptr<HLYCrashReportingController> controller;
 };
 
 const Value kPromptOn = Map {{"features", Map {{"prompt_enabled", true}}}};
@@ -135,7 +167,7 @@ TEST_F(ControllerFixture, DontSendRemovesTheReportAndSilentlyEveryLaterOne)
     for (const char* id : {"r1", "r2", "r3"})
         addOldReport(id);
     auto presenter = std::make_shared<FakePresenter>(HLYPromptChoice::DontSend);
-    const auto controller = start(kPromptOn, presenter);
+    start(kPromptOn, presenter);
     settle(controller);
     EXPECT_EQ(presenter->asked.load(), 1);
     EXPECT_EQ(presenter->title, "Send Crash Report?");
@@ -151,7 +183,7 @@ TEST_F(ControllerFixture, AlwaysSendSendsEveryReportWithoutAskingAgain)
     for (const char* id : {"r1", "r2", "r3"})
         addOldReport(id);
     auto presenter = std::make_shared<FakePresenter>(HLYPromptChoice::AlwaysSend);
-    const auto controller = start(kPromptOn, presenter);
+    start(kPromptOn, presenter);
     settle(controller);
     EXPECT_EQ(presenter->asked.load(), 1);
     EXPECT_EQ(controller->promptChoice(), 3);
@@ -167,7 +199,7 @@ TEST_F(ControllerFixture, WithoutAPresenterReportsAreSentUnasked)
     // Keys and logs alone are nothing to send: removed without a word.
     fs::create_directories(files->activePath() / "quiet");
     test::writeTextFile(files->activePath() / "quiet" / "log_a.hlyrecord", "{}\n");
-    const auto controller = start(kPromptOn);
+    start(kPromptOn);
     settle(controller);
     EXPECT_EQ(posts(), 1u);
     EXPECT_FALSE(fs::exists(files->activePath() / "quiet"));
@@ -175,13 +207,13 @@ TEST_F(ControllerFixture, WithoutAPresenterReportsAreSentUnasked)
 
 TEST_F(ControllerFixture, AFailedPackageIsSentAgainEvery600SecondsAtMostSixTimes)
 {
-    auto clock = std::make_shared<VirtualClock>();
-    Clock::setShared(clock);
+    VirtualTime time;
+    const auto& clock = time.clock;
     test::ServiceResponse html = acceptedAnswer();
     html.headers = {{"Content-Type", "text/html"}};
     service.script({{"POST", kUnitReportsPath, {html}}});
     addOldReport("r1");
-    const auto controller = start(Value());
+    start(Value());
     ASSERT_TRUE(waitForPosts(1));
     for (std::size_t retry = 1; retry <= 6; ++retry) {
         controller->networkClient()->waitForUploads(20);
@@ -197,16 +229,15 @@ TEST_F(ControllerFixture, AFailedPackageIsSentAgainEvery600SecondsAtMostSixTimes
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(posts(), 7u);
     EXPECT_EQ(entriesOf(files->preparedPath()).size(), 1u);
-    Clock::setShared(nullptr);
 }
 
 TEST_F(ControllerFixture, ARefusedPackageIsNotSentAgainInTheRun)
 {
-    auto clock = std::make_shared<VirtualClock>();
-    Clock::setShared(clock);
+    VirtualTime time;
+    const auto& clock = time.clock;
     service.script({{"POST", kUnitReportsPath, {answer(400)}}});
     addOldReport("r1");
-    const auto controller = start(Value());
+    start(Value());
     ASSERT_TRUE(waitForPosts(1));
     controller->networkClient()->waitForUploads(20);
     controller->workQueue()->sync([] {});
@@ -214,5 +245,4 @@ TEST_F(ControllerFixture, ARefusedPackageIsNotSentAgainInTheRun)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(posts(), 1u);
     EXPECT_EQ(entriesOf(files->preparedPath()).size(), 1u);
-    Clock::setShared(nullptr);
 }

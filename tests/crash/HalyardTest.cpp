@@ -1,5 +1,6 @@
-// The kit as an application starts it, in this process: its delegate's say
-// over earlier reports, and what it warns about.
+// The kit as an application starts it: its delegate's say over earlier
+// reports, and what it warns about. The kit's shared objects live as long as
+// the process that starts them, so the test starts them in one of its own.
 #include "ReportTestSupport.h"
 
 #include "crash/kit/Halyard.h"
@@ -8,6 +9,8 @@
 #include "crash/reports/HLYReport.h"
 #include "sdk/foundation/InfoDictionary.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -33,9 +36,7 @@ public:
     std::atomic<int> legacyCalls {0};
 };
 
-} // namespace
-
-TEST(Halyard, TheDelegateDecidesAboutEarlierReports)
+void startTheKitAndCheck()
 {
     test::KitHome home;
     test::TestService service;
@@ -78,4 +79,20 @@ TEST(Halyard, TheDelegateDecidesAboutEarlierReports)
     EXPECT_EQ(kit->version(), "3.0.11");
     EXPECT_EQ(kit->bundleIdentifier(), "org.quiverleaf.halyard");
     info::setMainInfoDictionary(std::nullopt);
+}
+
+} // namespace
+
+TEST(Halyard, TheDelegateDecidesAboutEarlierReports)
+{
+    // Run anew from the program's start in a child, not forked off this one.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            startTheKitAndCheck();
+            std::fflush(nullptr);
+            // The kit's threads still run: no exit-time destructors under them.
+            std::_Exit(testing::Test::HasFailure() ? 1 : 0);
+        },
+        testing::ExitedWithCode(0), "");
 }

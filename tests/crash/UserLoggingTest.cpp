@@ -23,7 +23,8 @@ struct Limits {
     std::uint32_t maxCustomKeys = 16;
 };
 
-// The capture core set up once for this process on a fresh report folder.
+// The capture core set up on a fresh report folder for one test, and taken
+// down again after it.
 class RunFolder {
 public:
     explicit RunFolder(const Limits& limits)
@@ -42,9 +43,20 @@ public:
         init.maxCustomKeys = limits.maxCustomKeys;
         HLYContextInitialize(&init);
     }
+    ~RunFolder()
+    {
+        settle();
+        HLYContextBaseDeinit();
+    }
+    RunFolder(const RunFolder&) = delete;
+    RunFolder& operator=(const RunFolder&) = delete;
     fs::path file(const char* name) const { return m_folder / name; }
     // Waits for what the logging queue still has to do (compaction, rotation).
-    static void settle() { HLYLoggingQueue()->sync([] {}); }
+    static void settle()
+    {
+        if (const auto queue = HLYLoggingQueue())
+            queue->sync([] {});
+    }
 
 private:
     TempFolder m_temp;
@@ -118,7 +130,7 @@ TEST(UserLogging, KeysAreCompactedEvery64LinesKeepingTheLatestAndAtMostTheMaximu
         HLYUserLoggingRecordUserKeyValue("key2", Value("again"));
     RunFolder::settle();
     const auto merged = keyValues(compacted);
-    EXPECT_EQ(merged.size(), 7u);
+    ASSERT_EQ(merged.size(), 7u);
     EXPECT_EQ(merged.front(), (std::pair<std::string, std::string> {"key2", "again"}));
 }
 

@@ -1,8 +1,13 @@
+#include "panels/ViewController.h"
 #include "panels/controls/ComposeButton.h"
+#include "panels/controls/Popover.h"
+#include "panels/controls/ScreenPlacement.h"
 #include "panels/controls/TBTabBar.h"
 #include "panels/controls/TBTabBarItem.h"
 
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -62,4 +67,38 @@ TEST(ComposeButton, MenuOfTitlesCallsTheBlockWithTheIndex)
 
     button.setupMenu({QStringLiteral("Only")}, [&chosen](QAction*, int) { chosen.append(9); });
     EXPECT_EQ(button.menu()->actions().size(), 1) << "rebuilt, not added to";
+}
+
+TEST(Popover, OpensWithinTheScreenThatHoldsItsControl)
+{
+    // Moved, never resized, into the screen's free area.
+    const QRect wide(0, 0, 1600, 900);
+    EXPECT_EQ(ScreenPlacement::fitted(QRect(1250, -7, 500, 112), wide), QRect(1100, 0, 500, 112));
+    EXPECT_EQ(ScreenPlacement::fitted(QRect(-30, 850, 200, 100), wide), QRect(0, 800, 200, 100));
+    EXPECT_EQ(ScreenPlacement::fitted(QRect(300, 50, 2000, 1000), wide), QRect(0, 0, 2000, 1000));
+    EXPECT_EQ(ScreenPlacement::fitted(QRect(10, 20, 30, 40), wide), QRect(10, 20, 30, 40));
+
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    auto* control = new QWidget(&window);
+    control->setGeometry(0, 0, 60, 30);
+    const QSize size(300, 200);
+    const auto open = [&](QPoint corner) {
+        window.setGeometry(QRect(corner, QSize(60, 30)));
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        auto* popover = new Popover(&window);
+        popover->setContentSize(size);
+        popover->showAtRightEdgeOf(*control);
+        const QRect placed = popover->geometry();
+        popover->close();
+        return placed;
+    };
+    // With room, on the control's right, centred on it.
+    const QPoint middle = screen.center() - QPoint(200, 0);
+    EXPECT_EQ(open(middle), QRect(QPoint(middle.x() + 60, QRect(middle, QSize(60, 30)).center().y() - 100), size));
+    // At the screen's bottom right: on the control's left, inside the screen.
+    const QRect corner = open(screen.bottomRight() - QPoint(59, 29));
+    EXPECT_TRUE(screen.contains(corner)) << corner.x() << "," << corner.y();
+    EXPECT_LE(corner.right(), screen.right() - 60);
 }

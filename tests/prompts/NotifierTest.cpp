@@ -122,8 +122,9 @@ TEST(Notifier, EachButtonRemembersTheChoice)
         world.prompter.holdSheets = true;
         check(*notifier);
         ASSERT_EQ(world.prompter.sheetCount, 1);
-        if (c.heard.isEmpty())
+        if (c.heard.isEmpty()) {
             EXPECT_EQ(world.prompter.alerts[0].buttons, QStringList {QStringLiteral("OK")});
+        }
         world.prompter.finishHeldSheet(c.button);
         EXPECT_EQ(heard, c.heard.isEmpty() ? QStringList() : QStringList {c.heard});
         const QString key = c.heard.isEmpty() ? QStringLiteral("2024-07") : QStringLiteral("2024-06");

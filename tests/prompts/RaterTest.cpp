@@ -233,8 +233,9 @@ TEST(Rater, FailedLookUpsReachTheWaitingPromptAsErrors)
         const std::optional<Error> error = postedError(posted);
         ASSERT_TRUE(error.has_value());
         EXPECT_EQ(error->domain, c.domain);
-        if (c.code >= 0)
+        if (c.code >= 0) {
             EXPECT_EQ(error->code, c.code);
+        }
         EXPECT_EQ(told, error);
         EXPECT_TRUE(world.logged(QStringLiteral("Rater rating process failed because: ") + error->message));
         EXPECT_EQ(world.prompter.sheetCount, 0);

@@ -1,7 +1,11 @@
 #include "app/categories/ImageBitmap.h"
 
+#include "app/categories/PictureConversions.h"
+#include "app/categories/PicturePlaceholder.h"
 #include "app/categories/VectorRendering.h"
+#include "platform/graphics/PictureConversionScope.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -96,6 +100,10 @@ QImage blankBitmap(QSizeF size, double scale)
 void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, const QRectF& source,
                    QPainter::CompositionMode mode, double fraction)
 {
+    if (image.isUndecodable()) {
+        drawPicturePlaceholder(painter, target, fraction);
+        return;
+    }
     if (image.isNull() || target.isEmpty() || source.isEmpty())
         return;
     // Maps the source rectangle onto the target; the image is drawn whole so
@@ -121,17 +129,25 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
     const double pixelScale = image.isVector() ? std::max(1.0, scale) : pixelDensity(image);
     // A picture already at the wanted size is drawn as it is: one shared
     // bitmap lets a PDF keep one copy however many pages show it.
+    const QSize pixels(int(std::lround(image.size().width() * pixelScale)),
+                       int(std::lround(image.size().height() * pixelScale)));
+    const bool eps = first.kind() == ImageRep::Kind::Eps;
+    // Ghostscript may take long or never end: a window does not wait for it.
+    const bool deferred = eps && PictureConversionScope::mayShowPlaceholder(painter);
     QImage bitmap;
-    if (!first.isVector()) {
-        const QSize pixels(int(std::lround(image.size().width() * pixelScale)),
-                           int(std::lround(image.size().height() * pixelScale)));
+    if (deferred) {
+        bitmap = PictureConversions::shared()
+                     .convertedLater(first.data(), first.size(), pixels, PictureConversionScope::document())
+                     .image;
+    } else if (!first.isVector()) {
         const QImage own = first.image();
         if (!own.isNull() && own.size() == pixels)
             bitmap = own;
     }
-    if (bitmap.isNull())
+    if (bitmap.isNull() && !deferred)
         bitmap = bitmapOf(image, pixelScale);
-    if (bitmap.isNull())
+    // An EPS picture not converted (yet) still shows where it is.
+    if (bitmap.isNull() && !eps)
         return;
     painter.save();
     painter.setCompositionMode(mode);
@@ -139,7 +155,10 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setClipRect(target, Qt::IntersectClip);
     painter.setTransform(map, true);
-    painter.drawImage(QRectF(QPointF(0, 0), image.size()), bitmap);
+    if (bitmap.isNull())
+        drawPicturePlaceholder(painter, QRectF(QPointF(0, 0), image.size()));
+    else
+        painter.drawImage(QRectF(QPointF(0, 0), image.size()), bitmap);
     painter.restore();
 }
 

@@ -34,7 +34,8 @@ QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect = {});
 QImage blankBitmap(QSizeF size, double scale = 1.0);
 
 // Draws the part `source` of the image (in its points, origin top left) into
-// `target`; the parts of `source` outside the image draw nothing.
+// `target`; the parts of `source` outside the image draw nothing. An
+// undecodable image draws its placeholder over `target`.
 void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, const QRectF& source,
                    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver, double fraction = 1.0);
 

@@ -8,10 +8,14 @@
 
 namespace ql {
 
+// Nothing worth showing is larger than this.
+constexpr qint64 kLargestLoadedImage = qint64(512) * 1024 * 1024;
+
 // Reads the URL in the background, then calls `callback` exactly once on the
-// main thread with the image, or a null image when the data cannot be read
-// or is not an image. Gives up on a server that does not answer within
-// `timeoutMs`.
-void loadFromURL(const QUrl& url, std::function<void(Image)> callback, int timeoutMs = 60000);
+// main thread with the image, or a null image when the data cannot be read,
+// is larger than `byteLimit` or is not an image. Gives up on a server that
+// sends nothing for `timeoutMs`.
+void loadFromURL(const QUrl& url, std::function<void(Image)> callback, int timeoutMs = 30000,
+                 qint64 byteLimit = kLargestLoadedImage);
 
 } // namespace ql

@@ -9,7 +9,8 @@ namespace ql {
 
 Image maskImage(const Image& image, const Image& mask)
 {
-    if (image.isNull() || mask.isNull())
+    // A mask that cannot be decoded masks nothing rather than everything.
+    if (image.isNull() || mask.isNull() || mask.isUndecodable())
         return image;
     const double scale = pixelDensity(image);
     QImage bitmap = bitmapOf(image, scale);

@@ -1,8 +1,11 @@
 #include "app/categories/VectorRendering.h"
 
-#include <QProcess>
+#include "app/categories/PictureConversions.h"
+#include "platform/graphics/PictureConversionScope.h"
+#include "platform/runtime/ConfinedProcess.h"
+
 #include <QStandardPaths>
-#include <QTemporaryFile>
+#include <cmath>
 #include <poppler-qt6.h>
 
 namespace ql {
@@ -52,42 +55,50 @@ Result<QImage> renderPdfPage(const QByteArray& data, int pageIndex, QSize pixels
     return image;
 }
 
-Result<QImage> renderEps(const QByteArray& data, QSizeF points, QSize pixels)
+Result<QImage> renderEps(const QByteArray& data, QSizeF points, QSize pixels, std::chrono::milliseconds timeLimit,
+                         const std::atomic<bool>* cancelled)
 {
-    if (pixels.isEmpty() || points.isEmpty())
+    if (pixels.isEmpty() || points.isEmpty() || !std::isfinite(points.width()) || !std::isfinite(points.height()))
         return renderError(1, QStringLiteral("Nothing to render: the size is empty."));
     const QString gs = ghostscript();
     if (gs.isEmpty())
         return renderError(5, QStringLiteral("EPS images need Ghostscript (gs), which is not installed."));
-    QTemporaryFile input(QStandardPaths::writableLocation(QStandardPaths::TempLocation)
-                         + QStringLiteral("/quiverleaf-eps-XXXXXX.eps"));
-    if (!input.open() || input.write(data) != data.size() || !input.flush())
+    // A huge bounding box is drawn at what memory allows; the caller scales.
+    const double area = double(pixels.width()) * double(pixels.height());
+    if (area > kLargestEpsRendering) {
+        const double shrink = std::sqrt(kLargestEpsRendering / area);
+        pixels = QSize(std::max(1, int(pixels.width() * shrink)), std::max(1, int(pixels.height() * shrink)));
+    }
+    // Ghostscript sees the picture, its own output and nothing else: no
+    // shared temporary folder, no other file of ours.
+    const ConfinedProcess confined;
+    const QString input = confined.filePath(QStringLiteral("picture.eps"));
+    const QString output = confined.filePath(QStringLiteral("picture.png"));
+    if (!confined.writeFile(QStringLiteral("picture.eps"), data))
         return renderError(6, QStringLiteral("The EPS data could not be handed to Ghostscript."));
     // Render at a resolution that gives about the asked size; -dEPSCrop keeps
-    // to the bounding box and -dSAFER keeps the file from touching others.
-    QProcess process;
+    // to the bounding box. What the file prints goes nowhere.
     const QStringList arguments {
         QStringLiteral("-q"), QStringLiteral("-dSAFER"), QStringLiteral("-dBATCH"), QStringLiteral("-dNOPAUSE"),
         QStringLiteral("-dEPSCrop"), QStringLiteral("-sDEVICE=pngalpha"), QStringLiteral("-dTextAlphaBits=4"),
-        QStringLiteral("-dGraphicsAlphaBits=4"), QStringLiteral("-r%1x%2").arg(72.0 * pixels.width() / points.width()).arg(72.0 * pixels.height() / points.height()),
-        QStringLiteral("-sstdout=%stderr"), QStringLiteral("-sOutputFile=-"), input.fileName(),
+        QStringLiteral("-dGraphicsAlphaBits=4"),
+        QStringLiteral("-r%1x%2").arg(72.0 * pixels.width() / points.width()).arg(72.0 * pixels.height() / points.height()),
+        QStringLiteral("--permit-file-read=") + input, QStringLiteral("--permit-file-write=") + output,
+        QStringLiteral("-sstdout=%stderr"), QStringLiteral("-sOutputFile=") + output, QStringLiteral("-f"), input,
     };
-    // Nobody reads Ghostscript's messages; a file that prints without end
-    // must not fill memory while it runs. Nor does anybody write to it: a
-    // file that reads its standard input meets the end at once instead of
-    // holding up the caller until the time limit.
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(gs, arguments);
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return renderError(7, QStringLiteral("Ghostscript did not finish rendering the EPS image."));
+    const ConfinedProcess::Outcome outcome = confined.run(gs, arguments, timeLimit, cancelled);
+    switch (outcome.ending) {
+    case ConfinedProcess::Ending::TimedOut:
+        return renderError(kEpsTimedOut, QStringLiteral("Ghostscript did not finish rendering the EPS image within %1 s.")
+                                             .arg(double(timeLimit.count()) / 1000.0));
+    case ConfinedProcess::Ending::Cancelled:
+        return renderError(kEpsCancelled, QStringLiteral("The EPS image was not rendered: the program is quitting."));
+    default:
+        break;
     }
     QImage image;
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0
-        || !image.loadFromData(process.readAllStandardOutput(), "PNG"))
-        return renderError(8, QStringLiteral("Ghostscript could not render the EPS image."));
+    if (!outcome.succeeded() || !image.load(output, "PNG"))
+        return renderError(kEpsFailed, QStringLiteral("Ghostscript could not render the EPS image."));
     if (image.size() != pixels)
         image = image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
@@ -99,7 +110,8 @@ Result<QImage> renderVectorRepresentation(const ImageRep& rep, QSize pixels)
     case ImageRep::Kind::Pdf:
         return renderPdfPage(rep.data(), 0, pixels);
     case ImageRep::Kind::Eps:
-        return renderEps(rep.data(), rep.size(), pixels);
+        return PictureConversions::shared().converted(rep.data(), rep.size(), pixels,
+                                                      PictureConversionScope::document());
     case ImageRep::Kind::Drawn:
         return rep.rendered(pixels);
     case ImageRep::Kind::Bitmap:

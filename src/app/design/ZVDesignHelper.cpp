@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
+#include <QStandardPaths>
 
 namespace ql {
 
@@ -47,6 +48,23 @@ ZVDesignHelper::ZVDesignHelper(UserDefaults& defaults, ValueTransformerRegistry&
     m_iconsFolder = resourceFolder(QStringLiteral("icons"));
     if (m_iconsFolder.isEmpty())
         m_iconsFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/resources/icons");
+    m_defaults.registerDefaults(firstStartDefaults());
+}
+
+const QVariantMap& ZVDesignHelper::firstStartDefaults()
+{
+    static const QVariantMap values {
+        {QStringLiteral("unitsType"), qint64(0)},
+        {QStringLiteral("defaultPageSize"), qint64(1)},
+        {QStringLiteral("defaultPageOrientation"), qint64(0)},
+        {QStringLiteral("defaultMargins"), qint64(36)},
+        {QStringLiteral("showGuides"), true},
+        {QStringLiteral("snapToGuides"), true},
+        {QStringLiteral("unitsInches"), true},
+        {QStringLiteral("hideVideo"), false},
+        {QStringLiteral("greekDefault"), qint64(5)},
+    };
+    return values;
 }
 
 void ZVDesignHelper::setDefaults()
@@ -55,15 +73,9 @@ void ZVDesignHelper::setDefaults()
     if (!m_defaults.boolForKey(QStringLiteral("loaded4"))) {
         // Stored, not registered: a later start must never overwrite what the
         // user has changed since.
-        m_defaults.setInteger(QStringLiteral("unitsType"), 0);
-        m_defaults.setInteger(QStringLiteral("defaultPageSize"), 1);
-        m_defaults.setInteger(QStringLiteral("defaultPageOrientation"), 0);
-        m_defaults.setInteger(QStringLiteral("defaultMargins"), 36);
-        m_defaults.setBool(QStringLiteral("showGuides"), true);
-        m_defaults.setBool(QStringLiteral("snapToGuides"), true);
-        m_defaults.setBool(QStringLiteral("unitsInches"), true);
-        m_defaults.setBool(QStringLiteral("hideVideo"), false);
-        m_defaults.setInteger(QStringLiteral("greekDefault"), 5);
+        const QVariantMap& values = firstStartDefaults();
+        for (auto value = values.cbegin(); value != values.cend(); ++value)
+            m_defaults.setObject(value.key(), value.value());
         m_defaults.setBool(QStringLiteral("loaded4"), true);
         m_defaults.synchronize();
     }
@@ -129,6 +141,11 @@ QString ZVDesignHelper::sanitizeFileNameString(const QString& name)
         if (!forbidden.contains(c))
             result.append(c);
     return result;
+}
+
+QString ZVDesignHelper::templatesFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("Templates"));
 }
 
 QStringList ZVDesignHelper::glyphs() const

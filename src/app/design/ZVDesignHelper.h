@@ -17,6 +17,7 @@
 
 class ZV3DTextView;
 class ZVCanvasView;
+class ZVPuttyView;
 
 namespace ql {
 
@@ -40,6 +41,10 @@ public:
     // Writes the first-start values once, resets "editMode", seeds missing
     // text styles and takes the display unit.
     void setDefaults();
+    // The first-start values. The helper's store answers with them for any
+    // key never stored, so every reader agrees on an unset value; read the
+    // defaults through `defaults()` for that reason.
+    static const QVariantMap& firstStartDefaults();
     // Takes the display unit from "unitsType" and registers the eleven unit
     // transformers (names already registered stay as they are).
     void registerValueTransformers();
@@ -48,6 +53,9 @@ public:
     static bool isSameValues(const QVariantList& first, const QVariantList& second);
     // Removes / \ ? % * | " < and >; everything else stays.
     static QString sanitizeFileNameString(const QString& name);
+    // The user's own templates ("N.qvleaf" and its thumbnail "N.jpg"): the
+    // folder "Templates" in the per-user data folder.
+    static QString templatesFolder();
 
     // Page sizes and path helpers.
     static QRectF rectForPageSize(int size, int orientation);
@@ -128,6 +136,16 @@ public:
     // backgrounds, crop marks, then the printable elements of the master and
     // of each page. Leaves `canvas` on the last page drawn.
     void drawCanvasesInContext(QPainter& painter, const QList<ZVCanvasView*>& pages);
+    // A picture that output draws as a placeholder because it could not be
+    // decoded: kept by `element`, or, when that is null, by the page's own
+    // background or its master's.
+    struct UndecodablePicture {
+        const ZVCanvasView* page = nullptr;
+        const ZVPuttyView* element = nullptr;
+    };
+    // What drawCanvasesInContext draws of these pages as placeholders, in
+    // drawing order, so that an output can tell the user.
+    static QList<UndecodablePicture> undecodablePictures(const QList<ZVCanvasView*>& pages);
 
 private:
     void applyUnitsType();

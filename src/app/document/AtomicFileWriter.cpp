@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -21,34 +23,88 @@ void syncFolder(const QString& folder)
     }
 }
 
-Error writeError(const QString& path, const QString& reason)
+Error writeError(const QString& path, const QString& cause)
 {
     return Error {kFileWriteErrorDomain, 1,
-                  QObject::tr("The file “%1” could not be written: %2").arg(QFileInfo(path).fileName(), reason)};
+                  QObject::tr("The file “%1” could not be written. %2").arg(QFileInfo(path).fileName(), cause)};
+}
+
+// The cause behind a failed call: the system's error when it left one, else
+// what the toolkit says.
+QString causeOf(int errorNumber, const QString& fallback)
+{
+    return errorNumber != 0 ? fileSystemErrorText(errorNumber) : fallback;
+}
+
+// All of `data` through the descriptor; 0, or the error that stopped it.
+int writeAll(int fd, const QByteArray& data)
+{
+    const char* next = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, next, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        next += written;
+        left -= written;
+    }
+    return 0;
 }
 
 } // namespace
+
+QString fileSystemErrorText(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOSPC: return QObject::tr("The disk is full.");
+    case EDQUOT: return QObject::tr("Your share of the disk is used up.");
+    case EFBIG: return QObject::tr("The file is larger than this system allows.");
+    case EACCES:
+    case EPERM: return QObject::tr("You don’t have permission to write there.");
+    case EROFS: return QObject::tr("The disk can only be read, not written.");
+    case EIO: return QObject::tr("The disk could not be written to.");
+    case ENAMETOOLONG: return QObject::tr("The file name is too long.");
+    case ENOENT:
+    case ENOTDIR: return QObject::tr("Its folder does not exist.");
+    case EISDIR: return QObject::tr("A folder of that name exists.");
+    case EMFILE:
+    case ENFILE: return QObject::tr("Too many files are open.");
+    case ENOMEM: return QObject::tr("There is not enough memory.");
+    default: return qt_error_string(errorNumber) + QLatin1Char('.');
+    }
+}
+
+void ignoreFileSizeLimitSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 Status writeFileAtomically(const QString& path, const QByteArray& data)
 {
     const QFileInfo info(path);
     if (info.isDir())
-        return writeError(path, QObject::tr("a folder of that name exists."));
+        return writeError(path, fileSystemErrorText(EISDIR));
     if (!info.dir().exists())
-        return writeError(path, QObject::tr("its folder does not exist."));
+        return writeError(path, fileSystemErrorText(ENOENT));
 
     // QSaveFile writes beside the target, keeps the old file's permissions,
     // syncs and renames over the target only on commit.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return writeError(path, file.errorString());
-    if (file.write(data) != data.size()) {
-        const QString reason = file.errorString();
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return writeError(path, causeOf(errno, file.errorString()));
+    // Written through the descriptor: the toolkit takes a short write (a full
+    // disk, the file-size limit) for success and names no cause.
+    if (const int failed = writeAll(int(file.handle()), data); failed != 0) {
         file.cancelWriting();
-        return writeError(path, reason);
+        return writeError(path, fileSystemErrorText(failed));
     }
+    errno = 0;
     if (!file.commit())
-        return writeError(path, file.errorString());
+        return writeError(path, causeOf(errno, file.errorString()));
     syncFolder(info.absolutePath());
     return {};
 }

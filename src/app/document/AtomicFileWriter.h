@@ -12,6 +12,16 @@ namespace ql {
 
 inline const QString kFileWriteErrorDomain = QStringLiteral("FileWrite");
 
+// On failure the message names the cause in the user's words ("The disk is
+// full.", "The file is larger than this system allows.", ...).
 Status writeFileAtomically(const QString& path, const QByteArray& data);
+
+// The user's words for a system error number met while writing a file.
+QString fileSystemErrorText(int errorNumber);
+
+// Writes past the file-size limit then fail with an error the program can
+// report, instead of the signal ending the program with every unsaved edit.
+// Called once at start by everything that saves.
+void ignoreFileSizeLimitSignal();
 
 } // namespace ql

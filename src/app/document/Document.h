@@ -169,6 +169,7 @@ public:
     int pageCount() const override { return int(pages().size()); }
     int indexOfMasterPage(const ZVCanvasView* page) const override;
     void pageGeometryChanged(ZVCanvasView* page) override;
+    void pageChangedWithoutUndo(ZVCanvasView*) override { updateChangeCountDone(); }
 
     // Stored content.
     const AttributedString& notes() const { return m_notes; }

@@ -8,6 +8,8 @@
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 
+#include <QSet>
+
 namespace ql {
 
 namespace {
@@ -37,6 +39,21 @@ void relink(Document& document, const QList<ZVCanvasView*>& pages)
                 content->setPuttyView(element);
         }
     }
+}
+
+// A file may list a page twice, or as a content page and a master page: the
+// first listing counts (content pages first), so that each page is shown
+// once and deleting it deletes only it.
+QList<ZVCanvasView*> firstListings(const QList<ZVCanvasView*>& pages, QSet<const ZVCanvasView*>& seen)
+{
+    QList<ZVCanvasView*> kept;
+    for (ZVCanvasView* page : pages) {
+        if (!seen.contains(page)) {
+            seen.insert(page);
+            kept.append(page);
+        }
+    }
+    return kept;
 }
 
 // Each content page is linked to the master page whose UUID it names; with
@@ -70,8 +87,10 @@ Status DocumentArchive::read(Document& document, const QByteArray& data)
     KeyedUnarchiver unarchiver(canvas::pageClassRegistry());
     if (Status opened = unarchiver.open(data); !opened)
         return opened;
-    const QList<ZVCanvasView*> contentPages = unarchiver.decodeListOfClass<ZVCanvasView>(kPagesKey);
-    const QList<ZVCanvasView*> masterPages = unarchiver.decodeListOfClass<ZVCanvasView>(kMasterPagesKey);
+    QSet<const ZVCanvasView*> seen;
+    const QList<ZVCanvasView*> contentPages = firstListings(unarchiver.decodeListOfClass<ZVCanvasView>(kPagesKey), seen);
+    const QList<ZVCanvasView*> masterPages =
+        firstListings(unarchiver.decodeListOfClass<ZVCanvasView>(kMasterPagesKey), seen);
     const bool booklet = unarchiver.decodeBool(kFormatAsBookletKey);
     const AttributedString notes = unarchiver.decodeValueOfType<AttributedString>(kNotesKey);
     Result<DecodedObjects> decoded = unarchiver.finish();

@@ -209,7 +209,7 @@ Document* DocumentController::adopt(Document* document, bool isNew)
     timer->setSingleShot(true);
     connect(timer, &QTimer::timeout, this, [this, document] { autosave(document); });
     connect(document, &Document::documentStateChanged, this, [this, document] { documentChanged(document); });
-    m_documents.push_back({document, timer});
+    m_documents.push_back({document, timer, {}});
     showWindow(*document, isNew);
     emit documentsChanged();
     return document;
@@ -375,6 +375,8 @@ Status DocumentController::checkOwnFileUnchanged(Document* document, SaveOperati
         // Autosave never overwrites someone else's work; the document stays
         // edited until the user decides.
         qWarning().noquote() << message << "Not saved automatically.";
+        if (operation == SaveOperation::Autosave)
+            tellAutosaveRefused(document, now, message);
         return documentError(10, message);
     }
     AlertRequest question;
@@ -393,6 +395,22 @@ Status DocumentController::checkOwnFileUnchanged(Document* document, SaveOperati
     default:
         return documentError(7, tr("Saving was cancelled."));
     }
+}
+
+void DocumentController::tellAutosaveRefused(Document* document, const FileStamp& file, const QString& message)
+{
+    OpenDocument* open = find(document);
+    if (!open || !m_prompter || open->refusedFile == file)
+        return;
+    open->refusedFile = file;
+    AlertRequest alert;
+    alert.messageText = message;
+    alert.informativeText = tr("Your changes to “%1” are not saved automatically while the file differs. Choose "
+                               "Save to replace the file or to go back to it.")
+                                .arg(document->displayName());
+    alert.style = AlertRequest::Style::Warning;
+    // A sheet: the user is told without being stopped in the middle of an edit.
+    m_prompter->beginSheetAlert(alert, {});
 }
 
 bool DocumentController::closeDocument(Document* document)

@@ -86,6 +86,8 @@ private:
     struct OpenDocument {
         Document* document;
         QTimer* autosaveTimer;
+        // The changed file an autosave last left alone and told the user about.
+        FileStamp refusedFile;
     };
 
     enum class SaveOperation { Save, Autosave };
@@ -97,6 +99,9 @@ private:
     // it since it was last read or written here? An autosave then leaves it
     // alone; a save asks whether to save anyway, revert or cancel.
     Status checkOwnFileUnchanged(Document* document, SaveOperation operation);
+    // Once for each change of the file by another program: why autosave
+    // leaves the document unsaved.
+    void tellAutosaveRefused(Document* document, const FileStamp& file, const QString& message);
     // Reads the document's file again, without asking.
     Status reloadFromFile(Document* document);
     Document* adopt(Document* document, bool isNew);

@@ -202,7 +202,7 @@ void Document::toggleRulers()
 
 void Document::setUnits(int tag)
 {
-    UserDefaults& defaults = UserDefaults::standard();
+    UserDefaults& defaults = ZVDesignHelper::sharedInstance().defaults();
     for (const char* key : {"unitsInches", "unitsCM", "unitsPixels"})
         defaults.setBool(QString::fromLatin1(key), false);
     static const QStringList names {QStringLiteral("Inches"), QStringLiteral("Centimeters"), QStringLiteral("Points")};

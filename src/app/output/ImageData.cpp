@@ -2,10 +2,10 @@
 
 #include "app/document/AtomicFileWriter.h"
 #include "app/output/PdfOutput.h"
+#include "platform/runtime/ConfinedProcess.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
+#include <QStandardPaths>
 
 namespace ql {
 
@@ -15,6 +15,10 @@ Error conversionError(const QString& message)
 {
     return Error {QStringLiteral("Quiverleaf.output"), 4, message};
 }
+
+// Pages of vector art convert in seconds; a file that takes minutes is not
+// one to wait for.
+constexpr std::chrono::milliseconds kPdfToPsTimeLimit = std::chrono::minutes(2);
 
 } // namespace
 
@@ -55,25 +59,24 @@ QByteArray dataWithImage(const Image& image, QString* kindString)
 
 Status convertPDFToEPS(const QByteArray& pdf, const QString& path)
 {
-    const QTemporaryDir folder;
-    if (!folder.isValid())
-        return conversionError(QStringLiteral("No temporary folder for the conversion: %1").arg(folder.errorString()));
-    const QString input = folder.filePath(QStringLiteral("conversiontempfile.pdf"));
-    const QString output = folder.filePath(QStringLiteral("conversiontempfile.ps"));
-    QFile file(input);
-    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size())
-        return conversionError(QStringLiteral("The PDF could not be written for the conversion."));
-    file.close();
-    QProcess converter;
-    converter.start(QStringLiteral("pdftops"), {input, output});
-    if (!converter.waitForStarted())
-        return conversionError(QStringLiteral("pdftops could not be started: %1").arg(converter.errorString()));
-    converter.waitForFinished(-1);
-    if (converter.exitStatus() != QProcess::NormalExit || converter.exitCode() != 0) {
-        return conversionError(QStringLiteral("pdftops failed: %1")
-                                   .arg(QString::fromLocal8Bit(converter.readAllStandardError()).trimmed()));
-    }
-    QFile result(output);
+    const QString converter = QStandardPaths::findExecutable(QStringLiteral("pdftops"));
+    if (converter.isEmpty())
+        return conversionError(QStringLiteral("PostScript output needs pdftops, which is not installed."));
+    // pdftops reads the document's PDF and nothing else of ours.
+    const ConfinedProcess confined;
+    const QString input = QStringLiteral("conversiontempfile.pdf");
+    const QString output = QStringLiteral("conversiontempfile.ps");
+    if (const Status written = confined.writeFile(input, pdf); !written)
+        return conversionError(written.error().message);
+    const ConfinedProcess::Outcome outcome =
+        confined.run(converter, {confined.filePath(input), confined.filePath(output)}, kPdfToPsTimeLimit);
+    if (outcome.ending == ConfinedProcess::Ending::NotStarted)
+        return conversionError(QStringLiteral("pdftops could not be started: %1").arg(outcome.messages));
+    if (outcome.ending == ConfinedProcess::Ending::TimedOut)
+        return conversionError(QStringLiteral("pdftops did not finish within %1 s.").arg(kPdfToPsTimeLimit.count() / 1000));
+    if (!outcome.succeeded())
+        return conversionError(QStringLiteral("pdftops failed: %1").arg(outcome.messages));
+    QFile result(confined.filePath(output));
     if (!result.open(QIODevice::ReadOnly))
         return conversionError(QStringLiteral("pdftops wrote no PostScript."));
     return writeFileAtomically(path, result.readAll());

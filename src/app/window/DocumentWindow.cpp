@@ -1,5 +1,7 @@
 #include "app/window/DocumentWindow.h"
 
+#include "app/AppDelegate.h"
+#include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/WindowMenus.h"
@@ -14,12 +16,14 @@
 #include "panels/ZVImageEditorViewController.h"
 #include "panels/ZVLayoutLayerViewController.h"
 #include "panels/ZVPasteboardViewController.h"
+#include "panels/templates/ZVTemplateWindowController.h"
 #include "panels/browsers/ZVClipArtContentViewController.h"
 #include "panels/browsers/ZVCodeContentViewController.h"
 #include "panels/browsers/ZVImageContentViewController.h"
 #include "panels/browsers/ZVShapeContentViewController.h"
 #include "panels/browsers/ZVTextContentViewController.h"
 #include "panels/controls/ComposeButton.h"
+#include "panels/controls/ScreenPlacement.h"
 #include "panels/controls/SegmentedControl.h"
 #include "panels/controls/TBTabBar.h"
 #include "panels/controls/TBTabBarItem.h"
@@ -319,6 +323,7 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     setUpToolbarIcons();
     // 10. and 11. Content browsers and their tabs.
     setUpContentBrowsers();
+    setUpCommandControls();
     setUpContentTabs();
     // 12. Inspectors.
     setUpInspectors();
@@ -349,9 +354,11 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     activateWindow();
     if (o.layoutLayerPanel->isVisible())
         o.layoutLayerPanel->raise();
-    // 25. The loading panel goes once the window is drawn.
+    // 25. The loading panel and the template chooser go once the window is drawn.
     after(10, this, [this] {
         m_outlets.loadingPanel->close();
+        if (AppDelegate* delegate = AppDelegate::shared(); delegate && delegate->templateWindowController())
+            delegate->templateWindowController()->close();
     });
     layoutPinsNow(this);
 }
@@ -425,8 +432,6 @@ void DocumentWindow::setUpToolbarIcons()
     for (const auto& icon : icons)
         icon.button->setIcon(
             QIcon(QPixmap::fromImage(iconFontImage(factory, icon.colors, icon.stroke, icon.width, icon.code))));
-    connect(o.zoomInButton, &QToolButton::clicked, this, &DocumentWindow::zoomIn);
-    connect(o.zoomOutButton, &QToolButton::clicked, this, &DocumentWindow::zoomOut);
 }
 
 void DocumentWindow::setUpContentBrowsers()
@@ -590,10 +595,14 @@ void DocumentWindow::setUpPanels()
     });
     // The panels float beside the window's right edge; the layers panel
     // starts shown, the holding area hidden.
+    // Each stays within the screen that holds the window.
     const QRect frame = geometry();
-    o.layoutLayerPanel->move(frame.right() - kRightPaneWidth - o.layoutLayerPanel->width() - 20, frame.top() + 120);
-    o.pasteboardPanel->move(frame.left() + kLeftPaneWidth + 20, frame.top() + 120);
-    o.loadingPanel->move(frame.center() - QPoint(o.loadingPanel->width() / 2, o.loadingPanel->height() / 2));
+    const auto placeAt = [&frame](QWidget* panel, QPointF corner) {
+        ScreenPlacement::place(*panel, QRect(corner.toPoint(), panel->size()), frame.center());
+    };
+    placeAt(o.layoutLayerPanel, {frame.right() - kRightPaneWidth - o.layoutLayerPanel->width() - 20, frame.top() + 120.0});
+    placeAt(o.pasteboardPanel, {frame.left() + kLeftPaneWidth + 20, frame.top() + 120.0});
+    placeAt(o.loadingPanel, frame.center() - QPoint(o.loadingPanel->width() / 2, o.loadingPanel->height() / 2));
     if (m_document && m_document->layoutLayersPaneVisible())
         o.layoutLayerPanel->show();
 }
@@ -631,11 +640,6 @@ void DocumentWindow::setUpObservation()
             observeValueForKeyPath(change.keyPath);
         });
     }
-    // The drawing tools set the current page's mode, and show it.
-    connect(m_outlets.drawingTools, &SegmentedControl::segmentChosen, this, [this](int segment) {
-        if (ZVCanvasView* page = m_document ? m_document->currentPage() : nullptr)
-            page->setDrawingMode(segment);
-    });
     // The zoom field edits the zoom text.
     connect(m_outlets.zoomField, &QComboBox::textActivated, this, [this](const QString& text) {
         if (m_document)
@@ -650,10 +654,7 @@ void DocumentWindow::setUpObservation()
 void DocumentWindow::setUpRulerUnits()
 {
     static const QStringList units {QStringLiteral("Inches"), QStringLiteral("Centimeters"), QStringLiteral("Points")};
-    const QVariant stored = UserDefaults::standard().objectForKey(QStringLiteral("unitsType"));
-    if (!stored.isValid())
-        return;
-    const qint64 type = stored.toLongLong();
+    const qint64 type = ZVDesignHelper::sharedInstance().defaults().integerForKey(QStringLiteral("unitsType"));
     if (type < 0 || type >= units.size())
         return;
     m_outlets.scrollView->horizontalRulerView()->setMeasurementUnits(units[type]);

@@ -207,6 +207,10 @@ private:
     void setUpConstraints();
     void setUpToolbarIcons();
     void setUpContentBrowsers();
+    // The toolbar's buttons, the drawing tools and the browsers' fields act
+    // through commands by selector, each enabled only while its command is
+    // there (DocumentWindowCommands.cpp).
+    void setUpCommandControls();
     void setUpContentTabs();
     void setUpInspectors();
     void setUpCanvas();
@@ -222,6 +226,10 @@ private:
     // Reactions to the watched key paths.
     void observeValueForKeyPath(const QString& keyPath);
     void applyScrollMag();
+    // The magnification as the zoom field shows it: a whole percentage.
+    QString currentZoomText() const;
+    // Puts the current magnification back into the zoom text and field.
+    void showCurrentZoom();
     void updateDrawingTools();
     void closePanels();
     void togglePanel(WindowPanel* panel, const QString& flag);

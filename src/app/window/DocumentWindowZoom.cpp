@@ -5,6 +5,7 @@
 #include "app/window/DocumentWindow.h"
 
 #include "app/document/Document.h"
+#include "app/window/WindowControls.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/view/ZVScrollView.h"
@@ -13,6 +14,7 @@
 
 #include <QComboBox>
 #include <QWindow>
+#include <cmath>
 #include <cstdlib>
 
 namespace ql {
@@ -35,8 +37,7 @@ void DocumentWindow::observeValueForKeyPath(const QString& keyPath)
     if (keyPath == QLatin1String("scrollMag")) {
         applyScrollMag();
     } else if (keyPath == QLatin1String("scrollView.magnification")) {
-        const QString percent = QString::asprintf("%.f%%", m_outlets.scrollView->magnification() * 100);
-        m_document->setValueForKey(u"scrollMag", percent);
+        m_document->setValueForKey(u"scrollMag", currentZoomText());
     } else if (keyPath == QLatin1String("exportFileFormat")) {
         // The export sheet's controls follow the format once the sheet exists.
     } else if (keyPath == QLatin1String("currentPage.focusedVector") ||
@@ -68,14 +69,35 @@ void DocumentWindow::applyScrollMag()
     QString number = text;
     number.remove(QLatin1Char('%'));
     const double factor = double(float(readZoomText(number))) / 100;
-    if (factor <= 0 || factor >= 5)
+    if (!(factor > 0) || !std::isfinite(factor)) {
+        // Nothing to zoom to: the field shows the zoom again.
+        showCurrentZoom();
         return;
+    }
+    // Beyond the limits the nearest one holds, as for the zoom commands; the
+    // field shows what was applied even when the zoom stayed the same.
     m_outlets.scrollView->setMagnification(factor);
+    showCurrentZoom();
     // The page reacts as to a press on its empty area.
     after(100, this, [this] {
         if (ZVCanvasView* current = m_document ? m_document->currentPage() : nullptr)
             current->mouseDown(nullptr);
     });
+}
+
+QString DocumentWindow::currentZoomText() const
+{
+    return QString::asprintf("%.f%%", m_outlets.scrollView->magnification() * 100);
+}
+
+void DocumentWindow::showCurrentZoom()
+{
+    // Only a different text is written: writing applies the zoom again.
+    const QString text = currentZoomText();
+    if (m_document->scrollMag() != text)
+        m_document->setValueForKey(u"scrollMag", text);
+    else if (m_outlets.zoomField->currentText() != text)
+        m_outlets.zoomField->setEditText(text);
 }
 
 void DocumentWindow::zoomIn()
@@ -99,9 +121,8 @@ void DocumentWindow::setZoom(int tag)
 void DocumentWindow::updateDrawingTools()
 {
     ZVCanvasView* page = m_document ? m_document->currentPage() : nullptr;
-    const bool editing = page && (page->focusedVector() || page->drawingMode().toInt() != 0);
-    for (int segment : {6, 7, 8})
-        m_outlets.drawingTools->setEnabled(editing, segment);
+    // Segments 6 to 8 follow the page by their commands' validation.
+    m_menus->controls().validate();
     m_outlets.drawingTools->setSelectedSegment(page ? page->drawingMode().toInt() : -1);
 }
 

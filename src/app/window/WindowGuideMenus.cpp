@@ -3,6 +3,7 @@
 // user defaults that the overlay and snapping read.
 #include "app/window/WindowMenus.h"
 
+#include "app/design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
 #include "canvas/ZVCanvasView.h"
@@ -15,11 +16,9 @@ namespace ql {
 
 namespace {
 
-// A setting that was never written counts as on, as first start writes it.
-bool defaultsFlag(const QString& key)
+UserDefaults& userDefaults()
 {
-    const QVariant value = UserDefaults::standard().objectForKey(key);
-    return !value.isValid() || value.toBool();
+    return ZVDesignHelper::sharedInstance().defaults();
 }
 
 } // namespace
@@ -48,7 +47,7 @@ void WindowMenus::buildGuideItems()
     }
     watch(units);
     addValidation(QStringLiteral("setUnits:"), [](QAction* item) {
-        item->setChecked(UserDefaults::standard().integerForKey(QStringLiteral("unitsType")) == item->data().toInt());
+        item->setChecked(userDefaults().integerForKey(QStringLiteral("unitsType")) == item->data().toInt());
         return true;
     });
 
@@ -56,8 +55,8 @@ void WindowMenus::buildGuideItems()
                                      std::pair {tr("Snap to Guides"), QStringLiteral("snapToGuides")}}) {
         const QString selector = QStringLiteral("toggleDefault:%1").arg(key);
         QAction* flag = addItem(m_view, title, selector, {}, [&window, key = key] {
-            UserDefaults::standard().setBool(key, !defaultsFlag(key));
-            UserDefaults::standard().synchronize();
+            userDefaults().setBool(key, !userDefaults().boolForKey(key));
+            userDefaults().synchronize();
             if (Document* document = window.document()) {
                 if (ZVCanvasView* page = document->currentPage())
                     page->guideView()->setNeedsDisplay();
@@ -65,7 +64,7 @@ void WindowMenus::buildGuideItems()
         });
         flag->setCheckable(true);
         addValidation(selector, [key = key](QAction* item) {
-            item->setChecked(defaultsFlag(key));
+            item->setChecked(userDefaults().boolForKey(key));
             return true;
         });
     }

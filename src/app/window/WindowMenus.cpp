@@ -1,8 +1,10 @@
 #include "app/window/WindowMenus.h"
 
+#include "app/AppDelegate.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
+#include "app/window/WindowControls.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -20,7 +22,8 @@ QString plainTitle(QString title)
 
 } // namespace
 
-WindowMenus::WindowMenus(DocumentWindow& window) : QObject(&window), m_window(window)
+WindowMenus::WindowMenus(DocumentWindow& window)
+    : QObject(&window), m_window(window), m_controls(new WindowControls(*this))
 {
     buildFileMenu();
     buildEditMenu();
@@ -43,6 +46,21 @@ QAction* WindowMenus::addItem(QMenu* menu, const QString& title, const QString& 
         trigger();
         validateMenus();
     });
+    return action;
+}
+
+QAction* WindowMenus::addCommand(const QString& selector, std::function<void()> trigger, int tag)
+{
+    auto* action = new QAction(this);
+    action->setObjectName(selector);
+    if (tag >= 0)
+        action->setData(tag);
+    connect(action, &QAction::triggered, this, [this, trigger = std::move(trigger)] {
+        trigger();
+        validateMenus();
+    });
+    // Its controls enable themselves now.
+    m_controls->validate();
     return action;
 }
 
@@ -98,6 +116,7 @@ void WindowMenus::validateMenus()
             }
         }
     }
+    m_controls->validate();
 }
 
 void WindowMenus::watch(QMenu* menu)
@@ -117,6 +136,11 @@ void WindowMenus::buildFileMenu()
     DocumentWindow& window = m_window;
     addItem(m_file, tr("&New"), QStringLiteral("newDocument:"), QKeySequence(Qt::CTRL | Qt::Key_N),
             [&controller] { controller.newDocument(); });
+    addItem(m_file, tr("New from &Template…"), QStringLiteral("openTemplates:"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N),
+            [] {
+                if (AppDelegate* delegate = AppDelegate::shared())
+                    delegate->openTemplates();
+            });
     addItem(m_file, tr("&Open…"), QStringLiteral("openDocument:"), QKeySequence(Qt::CTRL | Qt::Key_O),
             [&controller] { controller.openDocumentFromPanel(); });
     m_recent = m_file->addMenu(tr("Open &Recent"));
@@ -222,6 +246,7 @@ void WindowMenus::addValidations()
             return true;
         };
     };
+    addValidation(QStringLiteral("openTemplates:"), [](QAction*) { return AppDelegate::shared() != nullptr; });
     addValidation(QStringLiteral("toggleLeftPanel:"),
                   flip("leftPaneVisible", tr("Hide Content Panel"), tr("Show Content Panel")));
     addValidation(QStringLiteral("toggleRightPanel:"),

@@ -2,7 +2,8 @@
 // every item by its action's name (the action's objectName is the selector,
 // "zoomIn:"). A rule sets the item's title and answers whether it is
 // enabled; items without a rule are enabled. Items validate when their menu
-// opens, before a shortcut is matched, and when the window asks.
+// opens, before a shortcut is matched, and when the window asks; the
+// window's other controls validate with them (WindowControls).
 #pragma once
 
 #include <QHash>
@@ -16,6 +17,7 @@ class QMenu;
 namespace ql {
 
 class DocumentWindow;
+class WindowControls;
 
 class WindowMenus : public QObject {
     Q_OBJECT
@@ -33,6 +35,9 @@ public:
     // A new item of `menu` named by its selector.
     QAction* addItem(QMenu* menu, const QString& title, const QString& selector, const QKeySequence& shortcut,
                      std::function<void()> trigger);
+    // A command in no menu, for controls only (a toolbar button's); a tag
+    // of 0 or more tells apart commands of one selector.
+    QAction* addCommand(const QString& selector, std::function<void()> trigger, int tag = -1);
     // The first item with that selector (and tag, when one is given).
     QAction* item(const QString& selector, int tag = -1) const;
     // An item by its titles from the menu bar down, "View/Zoom In"; the
@@ -42,6 +47,8 @@ public:
     void addValidation(const QString& selector, Rule rule);
     bool validateMenuItem(QAction* item);
     void validateMenus();
+
+    WindowControls& controls() const { return *m_controls; }
 
 private:
     void buildFileMenu();
@@ -66,6 +73,7 @@ private:
     QMenu* m_arrange = nullptr;
     QMenu* m_recent = nullptr;
     QHash<QString, Rule> m_rules;
+    WindowControls* m_controls;
 };
 
 } // namespace ql

@@ -1,5 +1,6 @@
 #include "canvas/guides/SmartGuides.h"
 
+#include "app/design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/guides/GuidePositions.h"
 #include "platform/graphics/RulerMarker.h"
@@ -17,8 +18,7 @@ constexpr double kGuideExtent = 10000.0;
 
 bool settingOn(const QString& key)
 {
-    const QVariant value = UserDefaults::standard().objectForKey(key);
-    return !value.isValid() || value.toBool();
+    return ZVDesignHelper::sharedInstance().defaults().boolForKey(key);
 }
 
 // Appends `value` once; `seen` mirrors `list` for quick look-up.

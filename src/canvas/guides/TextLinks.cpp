@@ -7,9 +7,10 @@ namespace ql {
 
 QPointF linkBadgeCenter(const ZVPuttyView& element)
 {
-    // The badge is 10 × 10 in the handle margin near the top-right corner.
+    // The 10 × 10 badge is centred on the content's right edge, a quarter of
+    // the content's height below its top (the content starts 40 points in).
     const QSizeF size = element.frame().size();
-    const QPointF origin(size.width() - 45.0, 35.0 + size.height() / 4.0 - 80.0);
+    const QPointF origin(size.width() - 40.0 - 5.0, (size.height() - 80.0) * 0.25 + 40.0 - 5.0);
     return origin + QPointF(5.0, 5.0);
 }
 

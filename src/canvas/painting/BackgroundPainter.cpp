@@ -1,31 +1,16 @@
 #include "canvas/painting/BackgroundPainter.h"
 
 #include "app/categories/ImageBitmap.h"
+#include "app/categories/PicturePlaceholder.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Gradient.h"
+#include "platform/graphics/GradientGeometry.h"
 
 #include <QPainter>
-#include <QtMath>
 #include <cmath>
 
 namespace ql {
-
-namespace {
-
-// A linear gradient across the rectangle at `degrees` (page coordinates, y
-// down, so 90 runs from the top edge to the bottom edge), its ends where the
-// rectangle's corners project onto the gradient's line.
-QLinearGradient gradientAcross(const QRectF& rect, double degrees)
-{
-    const double radians = qDegreesToRadians(degrees);
-    const QPointF direction(std::cos(radians), std::sin(radians));
-    const double half = (std::abs(direction.x()) * rect.width() + std::abs(direction.y()) * rect.height()) / 2;
-    const QPointF centre = rect.center();
-    return QLinearGradient(centre - direction * half, centre + direction * half);
-}
-
-} // namespace
 
 void BackgroundPainter::paint(QPainter& painter, const ZVBackgroundView& background, const QRectF& rect, double alpha)
 {
@@ -46,11 +31,8 @@ void BackgroundPainter::paint(QPainter& painter, const ZVBackgroundView& backgro
         break;
     }
     case ZVBackgroundView::GradientFill: {
-        const QVariant stored = background.gradient();
-        if (!stored.canConvert<Gradient>() || stored.value<Gradient>().isEmpty())
-            return;
-        paintGradient(painter, stored.value<Gradient>(), background.gradientType().toInt() == 1,
-                      background.gradientAngle().toFloat(), rect, alpha * std::clamp(opacity, 0.0, 1.0));
+        paintGradient(painter, background.gradient(), background.gradientType(), background.gradientAngle(), rect,
+                      alpha * std::clamp(opacity, 0.0, 1.0));
         break;
     }
     case ZVBackgroundView::ImageFill: {
@@ -65,22 +47,18 @@ void BackgroundPainter::paint(QPainter& painter, const ZVBackgroundView& backgro
     }
 }
 
-void BackgroundPainter::paintGradient(QPainter& painter, const Gradient& gradient, bool radial, double degrees,
-                                      const QRectF& rect, double opacity)
+void BackgroundPainter::paintGradient(QPainter& painter, const QVariant& gradient, const QVariant& kind,
+                                      const QVariant& degrees, const QRectF& rect, double opacity)
 {
-    if (gradient.isEmpty() || rect.isEmpty())
+    if (!gradient.canConvert<Gradient>() || rect.isEmpty())
+        return;
+    const QBrush fill = GradientGeometry::brush(gradient.value<Gradient>().qtStops(), GradientGeometry::shapeOfKind(kind),
+                                                degrees.toFloat(), rect);
+    if (fill.style() == Qt::NoBrush)
         return;
     painter.save();
     painter.setOpacity(painter.opacity() * opacity);
-    if (radial) {
-        QRadialGradient fill(rect.center(), std::hypot(rect.width(), rect.height()) / 2);
-        fill.setStops(gradient.qtStops());
-        painter.fillRect(rect, fill);
-    } else {
-        QLinearGradient fill = gradientAcross(rect, degrees);
-        fill.setStops(gradient.qtStops());
-        painter.fillRect(rect, fill);
-    }
+    painter.fillRect(rect, fill);
     painter.restore();
 }
 
@@ -99,6 +77,11 @@ QRectF BackgroundPainter::proportionalRect(QSizeF size, const QRectF& rect)
 
 void BackgroundPainter::paintImage(QPainter& painter, const Image& image, int mode, const QRectF& rect, double alpha)
 {
+    // Its size may be unknown, and tiles of a placeholder say nothing more.
+    if (image.isUndecodable()) {
+        drawPicturePlaceholder(painter, rect, alpha);
+        return;
+    }
     if (image.isNull() || rect.isEmpty() || !hasPixels(image))
         return;
     const QSizeF size = image.size();

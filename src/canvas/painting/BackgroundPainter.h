@@ -4,13 +4,13 @@
 #pragma once
 
 #include <QRectF>
+#include <QVariant>
 
 class QPainter;
 class ZVBackgroundView;
 
 namespace ql {
 
-class Gradient;
 class Image;
 
 class BackgroundPainter {
@@ -24,10 +24,11 @@ public:
     // middle at its own size; clipped to the rectangle.
     static void paintImage(QPainter& painter, const Image& image, int mode, const QRectF& rect, double alpha);
 
-    // A gradient filling the rectangle: radial from its centre, or linear at
-    // `degrees` (page coordinates, y down), at `opacity`.
-    static void paintGradient(QPainter& painter, const Gradient& gradient, bool radial, double degrees,
-                              const QRectF& rect, double opacity);
+    // A stored gradient of a stored kind filling the rectangle at `opacity`:
+    // radial from its centre, or linear at `degrees` (page coordinates, y
+    // down), as GradientGeometry lays out each kind; nothing without one.
+    static void paintGradient(QPainter& painter, const QVariant& gradient, const QVariant& kind,
+                              const QVariant& degrees, const QRectF& rect, double opacity);
 
     // Where a picture of `size` lands in `rect` in proportional mode.
     static QRectF proportionalRect(QSizeF size, const QRectF& rect);

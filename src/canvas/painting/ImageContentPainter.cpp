@@ -1,12 +1,12 @@
 #include "canvas/painting/ImageContentPainter.h"
 
 #include "app/categories/ImageBitmap.h"
+#include "app/categories/PicturePlaceholder.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/BackgroundPainter.h"
 #include "canvas/painting/ContentLayersPainter.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
-#include "platform/graphics/Gradient.h"
 
 #include <QPainter>
 
@@ -54,6 +54,11 @@ void ImageContentPainter::paintView(QPainter& painter, const ZVImageView& view, 
 
 void ImageContentPainter::paintPicture(QPainter& painter, const ZVImageView& view, const QRectF& rect, double alpha)
 {
+    if (view.originalImage().isUndecodable()) {
+        // Nothing was decoded to adjust or crop: the element shows where its picture stands.
+        drawPicturePlaceholder(painter, rect, alpha);
+        return;
+    }
     if (view.cropMode()) {
         // Only the crop window, and nothing over it. The window's y counts
         // from the picture's bottom edge; ours count from the top.
@@ -68,12 +73,7 @@ void ImageContentPainter::paintPicture(QPainter& painter, const ZVImageView& vie
         drawImagePart(painter, image, placedRect(image.size(), view.imageScaling(), rect),
                       QRectF(QPointF(0, 0), image.size()), QPainter::CompositionMode_SourceOver, alpha);
     }
-    const QVariant gradient = view.gradient();
-    const int gradientType = isNumeric(view.gradientType()) ? integerFromVariant<int>(view.gradientType()) : -1;
-    if (gradient.canConvert<Gradient>() && gradientType >= 0 && gradientType <= 3) {
-        BackgroundPainter::paintGradient(painter, gradient.value<Gradient>(), gradientType % 2 == 1,
-                                         view.gradientAngle().toFloat(), rect, alpha);
-    }
+    BackgroundPainter::paintGradient(painter, view.gradient(), view.gradientType(), view.gradientAngle(), rect, alpha);
     if (!view.tiledImage().isNull())
         BackgroundPainter::paintImage(painter, view.tiledImage(), ZVBackgroundView::Tiled, rect, alpha);
 }

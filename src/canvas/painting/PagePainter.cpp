@@ -1,10 +1,13 @@
 #include "canvas/painting/PagePainter.h"
 
+#include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/BackgroundPainter.h"
 #include "canvas/painting/ElementPainter.h"
+#include "canvas/painting/PageDrawList.h"
 #include "content/ZVBackgroundView.h"
+#include "platform/graphics/PictureConversionScope.h"
 
 #include <QPainter>
 
@@ -73,21 +76,25 @@ void PagePainter::paintGround(QPainter& painter, const ZVCanvasView& page)
         BackgroundPainter::paint(painter, *background, background->frame());
 }
 
-void PagePainter::paint(QPainter& painter, const ZVCanvasView& page, Layers layers)
+void PagePainter::paint(QPainter& painter, ZVCanvasView& page, Layers layers)
 {
     painter.save();
     painter.setClipRect(page.bounds(), Qt::IntersectClip);
     paintGround(painter, page);
-    for (const ZVPuttyView* element : drawList(page, layers))
+    const PageDrawList list(page, layers);
+    for (const ZVPuttyView* element : list.elements())
         ElementPainter::paint(painter, *element);
     painter.restore();
 }
 
-QImage PagePainter::image(const ZVCanvasView& page, double scale, Layers layers)
+QImage PagePainter::image(ZVCanvasView& page, double scale, Layers layers)
 {
     const QSize pixels = (page.frame().size() * scale).toSize();
     if (pixels.isEmpty())
         return {};
+    // Converting pictures takes the time of the page's own document.
+    PageDocument* document = page.document();
+    const PictureConversionScope scope(document ? document->documentObject() : nullptr, nullptr);
     QImage result(pixels, QImage::Format_ARGB32_Premultiplied);
     result.fill(Qt::transparent);
     QPainter painter(&result);

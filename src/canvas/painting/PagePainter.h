@@ -34,10 +34,11 @@ public:
 
     // The sheet and its backgrounds, in page coordinates.
     static void paintGround(QPainter& painter, const ZVCanvasView& page);
-    // The whole page in page coordinates, clipped to its bounds.
-    static void paint(QPainter& painter, const ZVCanvasView& page, Layers layers = Layers::Visible);
+    // The whole page in page coordinates, clipped to its bounds; the
+    // master's page-number boxes show this page's number (PageDrawList).
+    static void paint(QPainter& painter, ZVCanvasView& page, Layers layers = Layers::Visible);
     // The page drawn into a new image, `scale` pixels a point.
-    static QImage image(const ZVCanvasView& page, double scale = 1.0, Layers layers = Layers::Visible);
+    static QImage image(ZVCanvasView& page, double scale = 1.0, Layers layers = Layers::Visible);
 };
 
 } // namespace ql

@@ -4,7 +4,6 @@
 #include "canvas/painting/BackgroundPainter.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVTextView.h"
-#include "platform/graphics/Gradient.h"
 
 #include <QPainter>
 
@@ -23,12 +22,7 @@ void TextContentPainter::paint(QPainter& painter, const ZVPuttyView& element, co
     view->drawText(painter);
     painter.restore();
     // The box's gradient and tiled picture lie over its text.
-    const QVariant gradient = view->gradient();
-    const int gradientType = isNumeric(view->gradientType()) ? integerFromVariant<int>(view->gradientType()) : -1;
-    if (gradient.canConvert<Gradient>() && gradientType >= 0 && gradientType <= 3) {
-        BackgroundPainter::paintGradient(painter, gradient.value<Gradient>(), gradientType % 2 == 1,
-                                         view->gradientAngle().toFloat(), content, alpha);
-    }
+    BackgroundPainter::paintGradient(painter, view->gradient(), view->gradientType(), view->gradientAngle(), content, alpha);
     if (!view->tiledImage().isNull())
         BackgroundPainter::paintImage(painter, view->tiledImage(), ZVBackgroundView::Tiled, content, alpha);
     painter.restore();

@@ -2,7 +2,9 @@
 
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/painting/PageDrawList.h"
 #include "canvas/painting/PagePainter.h"
+#include "canvas/view/PageNumberCopies.h"
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVGuideItem.h"
@@ -25,6 +27,9 @@ ZVPageItem::ZVPageItem(ZVCanvasView& page, ZVClipView* clipView) : m_page(&page)
     setAcceptedMouseButtons(Qt::NoButton);
     setFlag(ItemClipsChildrenToShape);
     m_bounds = page.bounds();
+    m_pageNumbers = new PageNumberCopies(page);
+    m_pageNumbers->setParent(this);
+    connect(m_pageNumbers, &PageNumberCopies::replaced, this, &ZVPageItem::syncStack);
     m_selectionView = new ZVSelectionView(page, this);
     m_selectionView->setZValue(kSelectionZ);
     // The guide overlay lies over everything on the page.
@@ -79,14 +84,24 @@ void ZVPageItem::syncStack()
         item->setZValue(z++);
         kept.insert(element, item);
     };
+    // The master's page-number boxes show as copies that give this page's number.
+    QSet<const ZVPuttyView*> numberBoxes;
     for (ZVPuttyView* element : master) {
-        if (!ownSet.contains(element))
-            place(element, true);
+        if (ownSet.contains(element))
+            continue;
+        ZVPuttyView* shown = element;
+        if (PageDrawList::isPageNumberBox(*element)) {
+            numberBoxes.insert(element);
+            if (ZVPuttyView* copy = m_pageNumbers->copyFor(*element))
+                shown = copy;
+        }
+        place(shown, true);
     }
     for (ZVPuttyView* element : own)
         place(element, false);
     qDeleteAll(m_items);
     m_items = std::move(kept);
+    m_pageNumbers->keepOnly(numberBoxes);
     if (m_clipView)
         m_clipView->update();
 }

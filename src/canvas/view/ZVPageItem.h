@@ -1,6 +1,7 @@
 // The page on the canvas: the white sheet with its master's background and
 // its own, clipping one child item per element in stacking order (the
-// master's elements, inert, under the page's own visible layers) and the
+// master's elements, inert, under the page's own visible layers; the
+// master's page-number boxes as copies that show this page's number) and the
 // rubber band on top. The items follow the page's stacking incrementally and
 // are rebuilt when another page is shown.
 #pragma once
@@ -16,6 +17,7 @@ class ZVPuttyView;
 
 namespace ql {
 
+class PageNumberCopies;
 class ZVClipView;
 class ZVElementItem;
 class ZVSelectionView;
@@ -30,6 +32,8 @@ public:
     ZVCanvasView* page() const;
     // The element items, bottom first.
     QList<ZVElementItem*> elementItems() const;
+    // The item drawing `element`; a master's page-number box has none, its
+    // copy on this page has.
     ZVElementItem* itemFor(const ZVPuttyView* element) const { return m_items.value(element); }
     ZVSelectionView* selectionView() const { return m_selectionView; }
 
@@ -54,6 +58,7 @@ private:
     QRectF m_bounds;
     QHash<const ZVPuttyView*, ZVElementItem*> m_items;
     ZVSelectionView* m_selectionView = nullptr;
+    PageNumberCopies* m_pageNumbers = nullptr;
     QList<QMetaObject::Connection> m_masterConnections;
     QList<QMetaObject::Connection> m_backgroundConnections;
     bool m_syncPending = false;

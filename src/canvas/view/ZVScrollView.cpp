@@ -1,5 +1,6 @@
 #include "canvas/view/ZVScrollView.h"
 
+#include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/view/ZVClipView.h"
@@ -8,6 +9,8 @@
 #include "canvas/view/ZVRulerView.h"
 #include "content/ZVTextView.h"
 #include "content/text/TextEditor.h"
+#include "platform/graphics/PictureConversionScope.h"
+#include "platform/runtime/NotificationCenter.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -64,6 +67,9 @@ ZVScrollView::ZVScrollView(QWidget* parent) : QGraphicsView(parent), m_surround(
     connect(this, &ZVScrollView::visibleRectChanged, m_horizontalRuler, qOverload<>(&QWidget::update));
     connect(this, &ZVScrollView::visibleRectChanged, m_verticalRuler, qOverload<>(&QWidget::update));
     layoutRulers();
+    // Pictures drawn as placeholders while they converted show themselves.
+    NotificationCenter::defaultCenter().addObserver(this, QString::fromLatin1(kPictureConversionFinished), nullptr,
+                                                    [this](const Notification&) { viewport()->update(); });
 }
 
 ZVScrollView::~ZVScrollView()
@@ -319,6 +325,15 @@ void ZVScrollView::keyReleaseEvent(QKeyEvent* event)
     if (const Qt::KeyboardModifier own = modifierOfKey(event->key()); own != Qt::NoModifier && m_page)
         m_page->flagsChanged(modifiersOf(event->modifiers() & ~own));
     QGraphicsView::keyReleaseEvent(event);
+}
+
+void ZVScrollView::paintEvent(QPaintEvent* event)
+{
+    // Pictures that need a slow conversion show placeholders here instead of
+    // holding up the window; the page's document pays for the conversions.
+    PageDocument* document = m_page ? m_page->document() : nullptr;
+    const PictureConversionScope scope(document ? document->documentObject() : nullptr, viewport());
+    QGraphicsView::paintEvent(event);
 }
 
 void ZVScrollView::keyPressEvent(QKeyEvent* event)

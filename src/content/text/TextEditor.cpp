@@ -402,8 +402,9 @@ bool isTypedText(QKeyCombination key, const QString& text)
 {
     if (text.isEmpty() || (key.keyboardModifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
         return false;
-    for (const QChar c : text) {
-        if (!c.isPrint() && c != QLatin1Char('\t'))
+    // By code point: a character beyond the first plane comes as two halves.
+    for (const char32_t c : text.toUcs4()) {
+        if (!QChar::isPrint(c) && c != U'\t')
             return false;
     }
     return true;

@@ -1,5 +1,8 @@
 #include "crash/Tally/Tally.h"
 
+#include "crash/Tally/HLYAnalyticsController.h"
+#include "crash/kit/Halyard.h"
+
 namespace qlkit {
 
 void Tally::logSignUpWithMethod(const OptionalText& method, std::optional<bool> success,
@@ -39,10 +42,10 @@ void Tally::logCustomEventWithName(const std::string& name, const std::optional<
     logEvent(HLYTallyCustomEvent(name, customAttributes));
 }
 
-void Tally::logEvent(const HLYTallyEvent&)
+void Tally::logEvent(const HLYTallyEvent& event)
 {
-    // The kit has no analytics controller yet (Halyard::analyticsSupported()
-    // is false), so there is nobody to hand the event to.
+    if (const auto analytics = Halyard::sharedInstance()->analyticsController())
+        analytics->logTallyEvent(event);
 }
 
 } // namespace qlkit

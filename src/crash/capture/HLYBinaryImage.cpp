@@ -204,6 +204,19 @@ void HLYBinaryImageInit()
     refreshTimer() = std::make_unique<DispatchTimer>(queue, kHLYBinaryImageRefreshInterval, true, refreshOnQueue);
 }
 
+void HLYBinaryImageDeinit()
+{
+    refreshTimer().reset();
+    const auto forget = [] {
+        knownImages().clear();
+        HLYBinaryImageClose();
+    };
+    if (const auto queue = HLYBinaryImagesQueue())
+        queue->sync(forget);
+    else
+        forget();
+}
+
 bool HLYBinaryImageOpenIfNeeded(bool* opened)
 {
     const HLYContext* context = HLYContextShared();

@@ -31,6 +31,8 @@ struct HLYBinaryImageDetails {
 inline constexpr double kHLYBinaryImageRefreshInterval = 30.0;
 
 void HLYBinaryImageInit();
+// Stops the refresh, forgets the images seen and closes the record file.
+void HLYBinaryImageDeinit();
 bool HLYBinaryImageOpenIfNeeded(bool* opened);
 void HLYBinaryImageClose();
 bool HLYBinaryImageFillDetails(const RIGElfImage& image, HLYBinaryImageDetails* details);

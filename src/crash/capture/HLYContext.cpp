@@ -37,6 +37,8 @@ constexpr std::size_t kProtectedStringRoom = 32 * 1024;
 std::atomic<HLYContext*> g_context {nullptr};
 std::atomic<HLYWritableContext*> g_writable {nullptr};
 std::atomic<HLYAllocator*> g_allocator {nullptr};
+// Set-up runs once, until HLYContextBaseDeinit takes it all down again.
+std::atomic<bool> g_started {false};
 
 struct Queues {
     std::shared_ptr<SerialQueue> logging;
@@ -200,8 +202,7 @@ bool HLYContextBaseInit()
 
 void HLYContextInitialize(const HLYContextInitData* init)
 {
-    static std::atomic<bool> started {false};
-    if (!init || started.exchange(true))
+    if (!init || g_started.exchange(true))
         return;
     if (!HLYContextBaseInit())
         return;
@@ -362,15 +363,37 @@ bool HLYContextIsDebuggerAttached()
 void HLYContextBaseDeinit()
 {
     HLYContext* context = g_context.load();
+    HLYWritableContext* writable = g_writable.load();
+    auto& q = queues();
+    // What set-up queued runs out first; then everything it put in place
+    // goes back, so that a later set-up starts afresh.
+    for (const auto& queue : {q.logging, q.binaryImages, q.exception})
+        if (queue)
+            queue->sync([] {});
+    if (context) {
+        HLYBinaryImageDeinit();
+        if (!context->debuggerAttached) {
+            HLYSignalDeinit(&context->signal);
+            HLYExceptionDeinit(&context->exception);
+        }
+    }
+    if (writable) {
+        const int descriptor = writable->sdkLogDescriptor.exchange(-1);
+        if (descriptor >= 0)
+            ::close(descriptor);
+    }
     if (context && !HLYAllocatorUnprotect(g_allocator.load()))
         return;
     if (context)
         context->initialised.store(0);
     HLYAllocatorFree(g_allocator.load());
-    auto& q = queues();
+    g_context.store(nullptr);
+    g_writable.store(nullptr);
+    g_allocator.store(nullptr);
     q.logging.reset();
     q.binaryImages.reset();
     q.exception.reset();
+    g_started.store(false);
 }
 
 std::shared_ptr<SerialQueue> HLYLoggingQueue() { return queues().logging; }

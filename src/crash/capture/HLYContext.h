@@ -48,6 +48,8 @@ struct HLYSignalContext {
     bool hasSavedStack;
     stack_t savedStack;     // the starting thread's alternate stack before ours
     pid_t signalStackThread; // the thread that got the context's stack
+    bool hasSavedSuspend;
+    struct sigaction savedSuspend; // the thread-stop signal's action before ours
 };
 
 struct HLYExceptionContext {
@@ -143,6 +145,10 @@ void HLYContextMarkHasCrashed();
 // otherwise marks the crash (one thread wins) and returns false.
 bool HLYContextMarkAndCheckIfCrashed();
 bool HLYContextIsDebuggerAttached();
+// Takes the set-up down again, on the thread that ran it and only while
+// nothing else uses the kit: the queues run dry, the handlers, the
+// alternate stack and the terminate handler go back to what they were, the
+// record files close, and a later HLYContextInitialize starts afresh.
 void HLYContextBaseDeinit();
 
 HLYContext* HLYContextShared();

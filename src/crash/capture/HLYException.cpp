@@ -156,9 +156,16 @@ void HLYTerminateHandler()
     std::abort();
 }
 
+void HLYExceptionDeinit(const HLYExceptionContext* context)
+{
+    if (context && context->previousTerminateHandler && std::get_terminate() == HLYTerminateHandler)
+        std::set_terminate(context->previousTerminateHandler);
+}
+
 void HLYExceptionCheckHandlers()
 {
-    if (HLYContextIsDebuggerAttached())
+    // Without a capture core (never set up, or taken down) nothing is ours.
+    if (!HLYContextShared() || HLYContextIsDebuggerAttached())
         return;
     const std::terminate_handler previous = std::set_terminate(HLYTerminateHandler);
     if (!previous || previous == HLYTerminateHandler)

@@ -36,6 +36,8 @@ bool HLYExceptionInitialize(HLYExceptionContext* context, std::uint32_t* customE
 void HLYExceptionRecord(std::uint32_t type, const char* name, const char* reason,
                         const std::vector<HLYStackFrame>* frames, bool notify);
 void HLYTerminateHandler();
+// Puts back the terminate handler HLYExceptionInitialize replaced.
+void HLYExceptionDeinit(const HLYExceptionContext* context);
 // Puts the terminate handler back, warning when someone replaced it.
 void HLYExceptionCheckHandlers();
 [[noreturn]] void HLYExceptionThrowTestCppException();

@@ -119,7 +119,7 @@ bool HLYSignalInitialize(HLYSignalContext* context)
         return false;
     if (!HLYUnlinkIfExists(context->path))
         HLYSDKLog("%s: Unable to reset the signal log file %s\n", "HLYSignalInitialize", HLYErrorText(errno));
-    HLYThreadListInstallSuspendHandler();
+    context->hasSavedSuspend = HLYThreadListInstallSuspendHandler(&context->savedSuspend);
     bool installed = true;
     for (std::size_t index = 0; index < kHLYHandledSignalCount; ++index) {
         const int signal = kHLYHandledSignals[index];
@@ -234,6 +234,22 @@ bool HLYSignalSafeInstallPreexistingHandlers(const HLYSignalContext* context)
     return restored;
 }
 
+bool HLYSignalDeinit(const HLYSignalContext* context)
+{
+    if (!context)
+        return false;
+    bool restored = HLYSignalSafeInstallPreexistingHandlers(context);
+    // A thread that had no alternate stack before gets none again.
+    if (!context->hasSavedStack && context->signalStackThread == pid_t(gettid()) && !onAlternateStack()) {
+        stack_t none {};
+        none.ss_flags = SS_DISABLE;
+        restored = sigaltstack(&none, nullptr) == 0 && restored;
+    }
+    if (context->hasSavedSuspend)
+        restored = sigaction(HLYThreadSuspendSignal(), &context->savedSuspend, nullptr) == 0 && restored;
+    return restored;
+}
+
 void HLYSignalEnumerateHandledSignals(const std::function<void(std::size_t, int)>& block)
 {
     if (!block)
@@ -244,7 +260,8 @@ void HLYSignalEnumerateHandledSignals(const std::function<void(std::size_t, int)
 
 void HLYSignalCheckHandlers()
 {
-    if (HLYContextIsDebuggerAttached())
+    // Without a capture core (never set up, or taken down) nothing is ours.
+    if (!HLYContextShared() || HLYContextIsDebuggerAttached())
         return;
     HLYSignalEnumerateHandledSignals([](std::size_t, int signal) { HLYSignalCheckHandler(signal); });
 }

@@ -23,6 +23,10 @@ void HLYSignalHandler(int signal, siginfo_t* info, void* userContext);
 // Default actions for the handled signals (`all` false leaves SIGABRT).
 bool HLYSignalSafeRemoveHandlers(bool all);
 bool HLYSignalSafeInstallPreexistingHandlers(const HLYSignalContext* context);
+// Puts back what HLYSignalInitialize and HLYSignalInstallAltStack replaced:
+// the handlers, the thread-stop action and, on the thread that had it set
+// up, the alternate stack as it was.
+bool HLYSignalDeinit(const HLYSignalContext* context);
 void HLYSignalEnumerateHandledSignals(const std::function<void(std::size_t index, int signal)>& block);
 void HLYSignalCheckHandlers();
 void HLYSignalCheckHandler(int signal);

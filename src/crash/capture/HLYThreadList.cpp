@@ -103,13 +103,13 @@ void parkWhileRecording(HLYThreadList* list, const ucontext_t* faultContext)
 
 int HLYThreadSuspendSignal() { return SIGRTMIN + 6; }
 
-bool HLYThreadListInstallSuspendHandler()
+bool HLYThreadListInstallSuspendHandler(struct sigaction* previous)
 {
     struct sigaction action {};
     action.sa_sigaction = suspendHandler;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESTART;
     sigemptyset(&action.sa_mask);
-    return sigaction(HLYThreadSuspendSignal(), &action, nullptr) == 0;
+    return sigaction(HLYThreadSuspendSignal(), &action, previous) == 0;
 }
 
 HLYRecorderClaim HLYRecorderAcquire(HLYThreadList* list, const ucontext_t* faultContext)

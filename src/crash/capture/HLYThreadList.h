@@ -10,6 +10,7 @@
 #pragma once
 
 #include <atomic>
+#include <csignal>
 #include <cstdint>
 #include <sys/types.h>
 #include <sys/ucontext.h>
@@ -43,7 +44,8 @@ enum class HLYRecorderClaim { Acquired, Recursive };
 // The real-time signal that stops a thread.
 int HLYThreadSuspendSignal();
 // Installs the stop handler (on the alternate stack where a thread has one).
-bool HLYThreadListInstallSuspendHandler();
+// `previous`, when given, receives the action it replaces.
+bool HLYThreadListInstallSuspendHandler(struct sigaction* previous = nullptr);
 
 // Becomes the recording thread. While another thread records, waits for it;
 // a thread inside its own crash handler (faultContext set, the stop signal

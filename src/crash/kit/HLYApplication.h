@@ -12,6 +12,15 @@
 
 namespace qlkit {
 
+// The application's lifecycle, posted by the application on the kit's
+// notification centre under these names; the crash reporter and analytics
+// observe them.
+inline constexpr const char* kHLYApplicationWillBecomeActiveNotification = "NSApplicationWillBecomeActiveNotification";
+inline constexpr const char* kHLYApplicationDidBecomeActiveNotification = "NSApplicationDidBecomeActiveNotification";
+inline constexpr const char* kHLYApplicationWillResignActiveNotification = "NSApplicationWillResignActiveNotification";
+inline constexpr const char* kHLYApplicationDidResignActiveNotification = "NSApplicationDidResignActiveNotification";
+inline constexpr const char* kHLYApplicationWillTerminateNotification = "NSApplicationWillTerminateNotification";
+
 inline constexpr std::uint64_t kHLYActivitySuddenTerminationDisabled = 0x4000;
 inline constexpr std::uint64_t kHLYActivityAutomaticTerminationDisabled = 0x8000;
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "crash/capture/HLYContext.h"
+#include "crash/kit/HLYApplication.h"
 #include "crash/kit/HLYPromptPresenter.h"
 #include "crash/kit/HLYSettings.h"
 #include "crash/reports/HLYNetworkClient.h"
@@ -104,8 +105,8 @@ public:
     bool attemptCurrentReportSubmission();
 
     // Run state, from the application's activation notifications.
-    static constexpr const char* kWillBecomeActiveNotification = "NSApplicationWillBecomeActiveNotification";
-    static constexpr const char* kDidResignActiveNotification = "NSApplicationDidResignActiveNotification";
+    static constexpr const char* kWillBecomeActiveNotification = kHLYApplicationWillBecomeActiveNotification;
+    static constexpr const char* kDidResignActiveNotification = kHLYApplicationDidResignActiveNotification;
 
     // HLYNetworkClientDelegate
     bool networkClientCanUseBackgroundSessions(HLYNetworkClient& client) override;

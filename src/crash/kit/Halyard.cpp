@@ -1,6 +1,8 @@
 #include "crash/kit/Halyard.h"
 
 #include "crash/HalyardConstants.h"
+#include "crash/Tally/HLYAnalyticsController.h"
+#include "crash/Tally/Tally.h"
 #include "crash/capture/HLYUtilities.h"
 #include "crash/kit/HLYApplication.h"
 #include "crash/logging/HLYUserLogging.h"
@@ -73,8 +75,50 @@ void Halyard::start()
         const auto token = m_betaController ? m_betaController->betaToken() : std::nullopt;
         if (!controller->startWithProfilingMark(mark, token))
             log::always("[Halyard] Crash reporting could not be initialized");
-        // The analytics controller starts here once it exists (analyticsSupported()).
+        startAnalytics(token);
     });
+}
+
+void Halyard::startAnalytics(const std::optional<std::string>& betaToken)
+{
+    if (!HLYAnalyticsController::supported())
+        return;
+    auto analytics = HLYAnalyticsController::create(Rigging::sharedSDK().executionIdentifier(),
+                                                    m_fileManager->rootPath() / "analytics", betaToken);
+    if (!analytics)
+        return;
+    std::vector<std::optional<Date>> crashes;
+    {
+        std::lock_guard lock(m_mutex);
+        m_analyticsController = analytics;
+        crashes.swap(m_pendingCrashDates);
+    }
+    analytics->logAppInstalled();
+    analytics->logAppLaunched();
+    for (const auto& date : crashes)
+        analytics->logPreviousSessionCrashedOnDate(date);
+}
+
+std::shared_ptr<HLYAnalyticsController> Halyard::analyticsController() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_analyticsController;
+}
+
+void Halyard::logPreviousSessionCrashed(const std::optional<Date>& date)
+{
+    std::shared_ptr<HLYAnalyticsController> analytics;
+    {
+        std::lock_guard lock(m_mutex);
+        // The main queue may run before the start has made the controller;
+        // the start then logs the crash itself.
+        if (!m_analyticsController) {
+            m_pendingCrashDates.push_back(date);
+            return;
+        }
+        analytics = m_analyticsController;
+    }
+    analytics->logPreviousSessionCrashedOnDate(date);
 }
 
 std::optional<std::string> Halyard::APIKey() const
@@ -183,7 +227,10 @@ void Halyard::recordCustomExceptionName(const std::string& name, const std::stri
     HLYExceptionRecord(HLYExceptionTypeCustom, name.c_str(), reason.c_str(), &copy, false);
 }
 
-void Halyard::logEvent(const std::string&, const std::optional<Map>&) {}
+void Halyard::logEvent(const std::string& name, const std::optional<Map>& attributes)
+{
+    Tally::logCustomEventWithName(name, attributes);
+}
 
 HLYSettings Halyard::settingsForCrashReportingController() { return HLYSettings(Rigging::sharedSDK().settings()); }
 
@@ -223,9 +270,14 @@ bool Halyard::reportingControllerEnsureDeliveryOfUnixSignal(int signal)
            && current->halyardEnsureDeliveryOfUnixSignal(*this, signal);
 }
 
-void Halyard::reportingControllerInternalDidDetectReportForLastExecution(const std::shared_ptr<HLYInternalReport>&)
+void Halyard::reportingControllerInternalDidDetectReportForLastExecution(const std::shared_ptr<HLYInternalReport>& report)
 {
-    // The analytics controller logs the previous run's crash here once it exists.
+    const HLYReport wrapped(report);
+    std::weak_ptr<Halyard> weak = weak_from_this();
+    mainQueue()->async([weak, date = wrapped.dateCreated()] {
+        if (const auto self = weak.lock())
+            self->logPreviousSessionCrashed(date);
+    });
 }
 
 void Halyard::reportingControllerDidDetectReportForLastExecution(const std::shared_ptr<HLYInternalReport>& report,

@@ -18,6 +18,7 @@
 
 namespace qlkit {
 
+class HLYAnalyticsController;
 class HLYBetaController;
 class HLYFileManager;
 class HLYReport;
@@ -76,8 +77,7 @@ public:
     void recordCustomExceptionName(const std::string& name, const std::string& reason,
                                    const std::vector<HLYStackFrame>& frames);
 
-    // Analytics arrive with the analytics controller; until then events go nowhere.
-    static bool analyticsSupported() { return false; }
+    // A custom analytics event (through Tally).
     void logEvent(const std::string& name, const std::optional<Map>& attributes = std::nullopt);
 
     const std::shared_ptr<HLYCrashReportingController>& crashReportingController() const
@@ -85,6 +85,8 @@ public:
         return m_crashReportingController;
     }
     const std::shared_ptr<HLYBetaController>& betaController() const { return m_betaController; }
+    // Nothing before the start, or where analytics is not supported.
+    std::shared_ptr<HLYAnalyticsController> analyticsController() const;
 
     // HLYCrashReportingControllerDelegate
     std::optional<std::string> APIKeyForCrashReportingController() override { return APIKey(); }
@@ -109,6 +111,8 @@ public:
 private:
     void warnDelegateAboutMethods();
     void recordInternal(const char* key, const std::optional<std::string>& value);
+    void startAnalytics(const std::optional<std::string>& betaToken);
+    void logPreviousSessionCrashed(const std::optional<Date>& date);
 
     mutable std::mutex m_mutex;
     std::shared_ptr<HalyardDelegate> m_delegate;
@@ -116,6 +120,9 @@ private:
     std::shared_ptr<HLYFileManager> m_fileManager;
     std::shared_ptr<HLYCrashReportingController> m_crashReportingController;
     std::shared_ptr<HLYBetaController> m_betaController;
+    std::shared_ptr<HLYAnalyticsController> m_analyticsController;
+    // Crashes of the previous run found before the analytics controller exists.
+    std::vector<std::optional<Date>> m_pendingCrashDates;
     std::once_flag m_started;
 };
 

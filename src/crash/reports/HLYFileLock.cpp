@@ -49,6 +49,13 @@ std::unique_ptr<HLYFileLock> HLYFileLock::tryLock(const std::filesystem::path& p
         ::close(descriptor);
         return nullptr;
     }
+    // A holder may have removed the folder and let go between our open and
+    // our lock: a lock on a file no longer at its path guards nothing.
+    struct stat current {};
+    if (::stat(file.c_str(), &current) != 0 || current.st_dev != status.st_dev || current.st_ino != status.st_ino) {
+        ::close(descriptor);
+        return nullptr;
+    }
     {
         std::lock_guard lock(g_mutex);
         heldLocks().emplace_back(status.st_dev, status.st_ino);
@@ -70,6 +77,15 @@ bool HLYFileLock::isLockedElsewhere(const std::filesystem::path& path)
     }
     ::close(descriptor); // also lets go of the probe's own lock
     return locked;
+}
+
+bool HLYFileLock::isLocked(const std::filesystem::path& path)
+{
+    const auto file = lockFileFor(path);
+    struct stat status {};
+    if (::stat(file.c_str(), &status) == 0 && heldHere(status.st_dev, status.st_ino))
+        return true;
+    return isLockedElsewhere(path);
 }
 
 HLYFileLock::HLYFileLock(int descriptor, dev_t device, ino_t inode)

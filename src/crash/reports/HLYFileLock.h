@@ -17,6 +17,8 @@ public:
     static std::unique_ptr<HLYFileLock> tryLock(const std::filesystem::path& path, bool create = false);
     // True when another process holds the lock of the folder or file.
     static bool isLockedElsewhere(const std::filesystem::path& path);
+    // True when this process or another holds it.
+    static bool isLocked(const std::filesystem::path& path);
     static std::filesystem::path lockFileFor(const std::filesystem::path& path);
 
     ~HLYFileLock();

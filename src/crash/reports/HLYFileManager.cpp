@@ -53,7 +53,11 @@ bool HLYFileManager::removeItemAtPath(const fs::path& path) const
     fs::path target = path;
     std::error_code status;
     if (fs::is_directory(path, status)) {
-        target = path.parent_path() / ("." + path.filename().string() + kRemovingSuffix);
+        // Appended rather than prefixed: GCC 12 misreads a literal + string&& as overlapping copies.
+        std::string hidden = ".";
+        hidden += path.filename().string();
+        hidden += kRemovingSuffix;
+        target = path.parent_path() / hidden;
         fs::rename(path, target, status);
         if (status)
             target = path;

@@ -2,49 +2,14 @@
 
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
-#include "platform/undo/UndoManager.h"
-
-#include <QPointer>
 
 namespace ql::placement {
-
-namespace {
-
-// Registers the inverse of the element's arrival on the page (`onPage`) or
-// departure from it; each inverse registers the other, so that undo and
-// redo alternate.
-void registerInverse(ZVCanvasView& page, ZVPuttyView* element, bool onPage)
-{
-    UndoManager* manager = page.undoManager();
-    if (!manager)
-        return;
-    manager->registerUndo(&page, [where = QPointer<ZVCanvasView>(&page), element = QPointer<ZVPuttyView>(element),
-                                  onPage] {
-        if (!where || !element)
-            return;
-        if (onPage)
-            where->removePuttyView(element);
-        else
-            where->addPuttyView(element);
-        registerInverse(*where, element, !onPage);
-    });
-}
-
-} // namespace
-
-void addPuttyView(ZVCanvasView& page, ZVPuttyView* element)
-{
-    if (!element)
-        return;
-    page.addPuttyView(element);
-    registerInverse(page, element, true);
-}
 
 void insertCentred(ZVCanvasView& page, ZVPuttyView* element)
 {
     if (!element)
         return;
-    addPuttyView(page, element);
+    page.addPuttyView(element);
     page.highlightPuttyViews();
     page.centerPuttyView(element);
     element->setIsActive(true);
@@ -67,7 +32,7 @@ ZVPuttyView* addImage(ZVCanvasView& page, const Image& image)
     const double margin = ZVPuttyView::kMargin;
     made->setFrame(QRectF(0, 0, size.width() + 2 * margin, size.height() + 2 * margin));
     ZVPuttyView* element = made.release();
-    addPuttyView(page, element);
+    page.addPuttyView(element);
     page.centerPuttyView(element);
     element->setIsHighlighted(true);
     element->setIsActive(true);

@@ -1,6 +1,5 @@
-// How the browsers put new elements on a page: added with one undoable
-// step, highlighted, centred, activated and focused. Every browser goes
-// through here, so the page's own undoable add can take over in one place.
+// How the browsers put new elements on a page: added (the page records the
+// undo step), highlighted, centred, activated and focused.
 #pragma once
 
 #include "platform/graphics/Image.h"
@@ -10,8 +9,6 @@ class ZVPuttyView;
 
 namespace ql::placement {
 
-// Adds the element to the page's current layer; undo takes it off again.
-void addPuttyView(ZVCanvasView& page, ZVPuttyView* element);
 // Adds, highlights the layer, centres the element on the page and makes it
 // the active, focused one.
 void insertCentred(ZVCanvasView& page, ZVPuttyView* element);

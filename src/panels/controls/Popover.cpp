@@ -1,12 +1,13 @@
 #include "panels/controls/Popover.h"
 
 #include "panels/ViewController.h"
+#include "panels/controls/ScreenPlacement.h"
 
 #include <QVBoxLayout>
 
 namespace ql {
 
-Popover::Popover(QWidget* parent) : QFrame(parent, Qt::Popup)
+Popover::Popover(QWidget* parent) : QFrame(parent, Qt::Popup | Qt::FramelessWindowHint)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setFrameShape(QFrame::StyledPanel);
@@ -30,8 +31,14 @@ void Popover::setContentSize(const QSize& size)
 
 void Popover::showAtRightEdgeOf(const QWidget& control)
 {
-    const QPoint corner = control.mapToGlobal(QPoint(control.width(), 0));
-    move(corner.x(), corner.y() + control.height() / 2 - height() / 2);
+    const QRect anchor(control.mapToGlobal(QPoint(0, 0)), control.size());
+    const QRect available = ScreenPlacement::availableGeometryAt(anchor.center());
+    QRect wanted(QPoint(anchor.right() + 1, anchor.center().y() - height() / 2), size());
+    // Without room on the right it opens on the left, as a popover turns to
+    // the other edge; then the screen's edges hold it.
+    if (!available.isEmpty() && wanted.right() > available.right() && anchor.left() - width() >= available.left())
+        wanted.moveRight(anchor.left() - 1);
+    move(ScreenPlacement::fitted(wanted, available).topLeft());
     show();
     raise();
 }

@@ -19,7 +19,9 @@ public:
     // Takes the controller and shows its view; set once.
     void setContentViewController(ViewController* controller);
     void setContentSize(const QSize& size);
-    // Opens on the right of `control`, centred on it along its height.
+    // Opens on the right of `control`, centred on it along its height; on
+    // its left when the screen has no room on the right, and always within
+    // the available part of the screen that holds the control.
     void showAtRightEdgeOf(const QWidget& control);
 
 private:

@@ -1,5 +1,6 @@
 #include "panels/gradients/GradientList.h"
 
+#include "app/document/AtomicFileWriter.h"
 #include "platform/archive/ClassRegistry.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace ql {
@@ -64,9 +64,8 @@ Status GradientList::write(const QString& path, const QList<Gradient>& gradients
     if (!data)
         return data.error();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*data) != data->size() || !file.commit())
-        return listError(3, QStringLiteral("“%1” could not be written: %2").arg(path, file.errorString()));
+    if (const Status written = writeFileAtomically(path, *data); !written)
+        return listError(3, written.error().message);
     return {};
 }
 

@@ -1,7 +1,5 @@
 #include "panels/grid/GVGridImageCache.h"
 
-#include "app/categories/ImageLoader.h"
-
 #include <QPointer>
 
 namespace ql {
@@ -25,7 +23,7 @@ void GVGridImageCache::load(const QUrl& url)
             self->m_images.insert(url, image);
         }
         emit self->loaded(url, image);
-    });
+    }, 30000, m_byteLimit);
 }
 
 void GVGridImageCache::forgetFailures()

@@ -4,6 +4,7 @@
 // that failed (not asked again until the grid reloads).
 #pragma once
 
+#include "app/categories/ImageLoader.h"
 #include "platform/graphics/Image.h"
 
 #include <QHash>
@@ -29,6 +30,9 @@ public:
     void load(const QUrl& url);
     // Failed links may be asked again.
     void forgetFailures();
+    // Thumbnails larger than this fail (default: any picture the loader takes).
+    qint64 byteLimit() const { return m_byteLimit; }
+    void setByteLimit(qint64 limit) { m_byteLimit = limit; }
 
 signals:
     // The fetch ended; the image is null when it failed.
@@ -39,6 +43,7 @@ private:
     QSet<QUrl> m_loading;
     QSet<QUrl> m_failed;
     quint64 m_generation = 0;
+    qint64 m_byteLimit = kLargestLoadedImage;
 };
 
 } // namespace ql

@@ -3,6 +3,8 @@
 
 #include "platform/Error.h"
 
+#include <QMetaType>
+
 namespace ql {
 
 enum class ArchiveErrorCode {
@@ -23,5 +25,10 @@ inline Error archiveError(ArchiveErrorCode code, const QString& message)
 {
     return Error {archiveErrorDomain, int(code), message};
 }
+
+// What a value of this type is called in messages to the user ("styled
+// text", "a colour", "a list", ...); the program's own type names never
+// reach a message.
+QString valueKindInWords(QMetaType type);
 
 } // namespace ql

@@ -143,8 +143,7 @@ ql::Image readImageData(KeyedUnarchiver& coder, const QString& key)
     const QVariant value = readRaw(coder, key);
     if (value.typeId() != QMetaType::QByteArray)
         return {};
-    Result<ql::Image> image = ql::Image::fromData(value.toByteArray());
-    return image ? *image : ql::Image();
+    return ql::Image::fromStoredData(value.toByteArray());
 }
 
 void writeImageData(KeyedArchiver& coder, const QString& key, const ql::Image& image)

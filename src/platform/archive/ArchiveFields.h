@@ -46,7 +46,8 @@ bool readValue(KeyedUnarchiver& coder, const QString& key, QVariant& field)
     return true;
 }
 
-// An image stored as data; a null image when missing or not an image.
+// An image stored as data; a null image when missing or empty. Data that
+// does not decode is kept as an undecodable picture, to be written back.
 ql::Image readImageData(KeyedUnarchiver& coder, const QString& key);
 // Writes the image's data (nothing for a null image).
 void writeImageData(KeyedArchiver& coder, const QString& key, const ql::Image& image);

@@ -12,13 +12,23 @@ Result<QByteArray> imageArchiveData(const ImageRep& representation)
         const QImage bitmap = representation.rendered(QSize(qMax(1, qRound(size.width())), qMax(1, qRound(size.height()))));
         return Image(bitmap).encoded(Image::Format::Png);
     }
-    // Bytes read from a file in the format the rule picks go back unchanged:
-    // a photo is not recompressed, and loses nothing, at every save.
+    // Bytes a document stored go back as they were, whatever their format and
+    // whether or not they decoded; bytes read from a file in the format the
+    // rule picks go back unchanged too: a photo is not recompressed, and loses
+    // nothing, at every save.
     const ImageRep::Encoding wanted = representation.hasAlpha() ? ImageRep::Encoding::Png : ImageRep::Encoding::Jpeg;
-    if (representation.encoding() == wanted)
+    if (representation.encoding() == wanted || representation.encoding() == ImageRep::Encoding::Original)
         return representation.encodedData();
     const Image bitmap(representation);
     return representation.hasAlpha() ? bitmap.encoded(Image::Format::Png) : bitmap.encoded(Image::Format::Jpeg, 0.9);
+}
+
+std::optional<QByteArray> storedImageData(const Image& image)
+{
+    const ImageRep own = image.firstRepresentation();
+    if (own.encoding() != ImageRep::Encoding::Original)
+        return std::nullopt;
+    return own.encodedData();
 }
 
 Result<QByteArray> imageArchiveData(const Image& image)

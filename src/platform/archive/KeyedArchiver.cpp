@@ -95,7 +95,7 @@ void KeyedArchiver::encodePrimitive(const QString& key, const QVariant& value)
     const std::optional<PlistValue> primitive = primitiveFromVariant(value);
     if (!primitive) {
         fail(archiveError(ArchiveErrorCode::Unencodable,
-                          QStringLiteral("The value for “%1” (%2) cannot be stored in place.").arg(key, QString::fromLatin1(value.typeName()))));
+                          QStringLiteral("The value for “%1” cannot be stored in place.").arg(key)));
         return;
     }
     put(key, *primitive);
@@ -196,7 +196,7 @@ PlistValue KeyedArchiver::referenceToObject(const QObject* object)
     const auto* codable = dynamic_cast<const Codable*>(object);
     if (!codable) {
         fail(archiveError(ArchiveErrorCode::Unencodable,
-                          QStringLiteral("Objects of class %1 cannot be archived.").arg(QString::fromLatin1(object->metaObject()->className()))));
+                          QStringLiteral("An object of a kind that cannot be saved was met.")));
         return PlistValue::uid(0);
     }
     const QStringList chain = codable->archiveClassChain();
@@ -228,7 +228,7 @@ PlistValue KeyedArchiver::reference(const QVariant& value)
         m_valueUids.insert(fingerprint, record->toUid());
     if (!record) {
         fail(archiveError(ArchiveErrorCode::Unencodable,
-                          QStringLiteral("Values of type %1 cannot be archived.").arg(QString::fromLatin1(value.typeName()))));
+                          QStringLiteral("A value of a kind that cannot be saved was met.")));
         return PlistValue::uid(0);
     }
     return *record;

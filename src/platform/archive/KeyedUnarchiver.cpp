@@ -147,10 +147,10 @@ void KeyedUnarchiver::typeError(const QString& what)
     fail(archiveError(ArchiveErrorCode::WrongType, what));
 }
 
-QVariant KeyedUnarchiver::wrongType(const QString& key, const char* expected)
+QVariant KeyedUnarchiver::wrongType(const QString& key, const QString& expected)
 {
     const QString owner = currentClassName().isEmpty() ? QStringLiteral("the archive") : currentClassName();
-    typeError(QStringLiteral("The value for “%1” in %2 is not %3.").arg(key, owner, QLatin1String(expected)));
+    typeError(QStringLiteral("The value for “%1” in %2 is not %3.").arg(key, owner, expected));
     return {};
 }
 
@@ -158,7 +158,7 @@ bool KeyedUnarchiver::checkType(const QVariant& value, QMetaType type, const QSt
 {
     if (value.metaType() == type)
         return true;
-    wrongType(key, type.name());
+    wrongType(key, valueKindInWords(type));
     return false;
 }
 

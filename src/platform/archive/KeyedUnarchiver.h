@@ -110,7 +110,8 @@ private:
     QVariant objectForUid(std::uint64_t uid);
     QVariant decodeRecord(std::uint64_t uid, const Object& record);
     QString classNameOf(const Object& record);
-    QVariant wrongType(const QString& key, const char* expected);
+    // `expected` in the user's words: "a number", "a list", ...
+    QVariant wrongType(const QString& key, const QString& expected);
     QVariant primitiveValue(const QString& key, const Object& value);
     template <class T>
     T decodeGeometry(const QString& key, std::optional<T> (*parse)(const QString&), const char* expected, T zero);

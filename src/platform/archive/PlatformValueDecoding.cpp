@@ -296,10 +296,9 @@ QVariant decodeImage(KeyedUnarchiver& u)
     for (const QVariant& rep : reps.toList()) {
         if (rep.metaType().id() != QMetaType::QByteArray)
             return damaged(u, QStringLiteral("a representation is not data"));
-        Result<Image> decoded = Image::fromData(rep.toByteArray());
-        if (!decoded)
-            return damaged(u, decoded.error().message);
-        for (const ImageRep& r : decoded->representations())
+        // A representation that does not decode keeps its bytes for the next save.
+        const Image decoded = Image::fromStoredData(rep.toByteArray());
+        for (const ImageRep& r : decoded.representations())
             image.addRepresentation(r);
     }
     // The size is kept only where it says more than the first representation.
@@ -310,11 +309,12 @@ QVariant decodeImage(KeyedUnarchiver& u)
 
 QVariant decodeMobileImage(KeyedUnarchiver& u)
 {
-    // A mobile image that is no image becomes nil, as the mobile edition does.
-    Result<Image> image = Image::fromData(u.decodeBytes(QStringLiteral("PNGRepresentation")));
-    if (u.failed() || !image)
+    // A mobile image without data becomes nil, as the mobile edition does;
+    // data that does not decode is kept, to be saved with the document.
+    const Image image = Image::fromStoredData(u.decodeBytes(QStringLiteral("PNGRepresentation")));
+    if (u.failed() || image.isNull())
         return {};
-    return QVariant::fromValue(*image);
+    return QVariant::fromValue(image);
 }
 
 std::optional<QPointF> readPoint(const QByteArray& data, qsizetype& at)

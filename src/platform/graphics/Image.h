@@ -21,11 +21,20 @@ public:
     explicit Image(const ImageRep& representation);
 
     // PNG, JPEG, TIFF, GIF and BMP decode to a bitmap; PDF and EPS data are
-    // kept as they are, sized from their first page or bounding box.
+    // kept as they are, sized from their first page or bounding box. A
+    // bitmap larger than memory allows is decoded scaled down, keeping its
+    // size in points.
     static Result<Image> fromData(const QByteArray& data);
     static Result<Image> fromFile(const QString& path);
+    // The picture a document stored: decoded as fromData() does, but the
+    // bytes are kept whatever the decoding gives, and saving writes them back
+    // unchanged. Data that does not decode becomes an undecodable picture,
+    // not an error. Null only for empty data.
+    static Image fromStoredData(const QByteArray& data);
 
     bool isNull() const { return m_reps.isEmpty(); }
+    // Whether the image's own representation could not be decoded.
+    bool isUndecodable() const { return !m_reps.isEmpty() && m_reps.first().isUndecodable(); }
 
     // Size in points: the one set, else the first representation's.
     QSizeF size() const;

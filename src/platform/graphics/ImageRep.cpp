@@ -42,10 +42,20 @@ ImageRep ImageRep::drawn(QSizeF pointSize, DrawingHandler handler)
     return rep;
 }
 
+ImageRep ImageRep::undecodable(const QByteArray& data, QSizeF pointSize)
+{
+    ImageRep rep;
+    rep.m_kind = Kind::Bitmap;
+    rep.m_size = pointSize.isValid() ? pointSize : QSizeF();
+    rep.m_encoding = data.isEmpty() ? Encoding::None : Encoding::Original;
+    rep.m_encodedData = data;
+    return rep;
+}
+
 bool ImageRep::isNull() const
 {
     switch (m_kind) {
-    case Kind::Bitmap: return m_image.isNull();
+    case Kind::Bitmap: return m_image.isNull() && m_encodedData.isEmpty();
     case Kind::Drawn: return !m_handler;
     default: return m_data.isEmpty();
     }

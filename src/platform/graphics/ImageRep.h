@@ -21,8 +21,10 @@ public:
     // Draws the representation into `destination` (in the painter's
     // coordinates), as it looks at the moment it is called.
     using DrawingHandler = std::function<void(QPainter& painter, const QRectF& destination)>;
-    // The compressed form a bitmap was decoded from, if any.
-    enum class Encoding { None, Jpeg, Png };
+    // The compressed form a bitmap was decoded from, if any. `Original`
+    // bytes came from a document, in whatever format, and go back into it
+    // exactly as they were.
+    enum class Encoding { None, Jpeg, Png, Original };
 
     ImageRep() = default;
     // A bitmap whose size in points follows from its resolution (72 dpi when
@@ -32,11 +34,16 @@ public:
     static ImageRep eps(const QByteArray& data, QSizeF pointSize) { return vector(Kind::Eps, data, pointSize); }
     // Nothing is cached: the handler runs at every draw.
     static ImageRep drawn(QSizeF pointSize, DrawingHandler handler);
+    // A picture whose bytes could not be decoded: it keeps them, so that
+    // saving writes them back, and draws as a placeholder. The size is what
+    // the data's header says, or empty.
+    static ImageRep undecodable(const QByteArray& data, QSizeF pointSize);
 
     bool isNull() const;
     Kind kind() const { return m_kind; }
     bool isVector() const { return m_kind == Kind::Pdf || m_kind == Kind::Eps; }
     bool isDrawn() const { return m_kind == Kind::Drawn; }
+    bool isUndecodable() const { return m_kind == Kind::Bitmap && m_image.isNull() && !m_encodedData.isEmpty(); }
     // Runs the handler of a drawn representation; nothing for the others.
     void draw(QPainter& painter, const QRectF& destination) const;
     // A drawn representation drawn into a transparent bitmap of `pixels`

@@ -133,7 +133,9 @@ std::optional<std::int64_t> Decimal::toInt64() const
 
 double Decimal::toDouble() const
 {
-    const std::string text = (m_negative ? "-" : "") + (isZero() ? std::string("0") : m_digits + "e" + std::to_string(m_exponent));
+    // Appended rather than prefixed: GCC 12 misreads a literal + string&& as overlapping copies.
+    std::string text = m_negative ? "-" : "";
+    text += isZero() ? std::string("0") : m_digits + "e" + std::to_string(m_exponent);
     // from_chars, unlike strtod, ignores the process locale's decimal point.
     double value = 0;
     std::from_chars(text.data(), text.data() + text.size(), value);

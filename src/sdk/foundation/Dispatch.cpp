@@ -279,9 +279,9 @@ struct DispatchTimer::State : std::enable_shared_from_this<DispatchTimer::State>
     Task task;
     std::atomic<bool> cancelled {false};
 
-    void arm()
+    void arm(double delay)
     {
-        Clock::shared()->schedule(interval, [weak = weak_from_this()] {
+        Clock::shared()->schedule(delay, [weak = weak_from_this()] {
             auto self = weak.lock();
             if (!self || self->cancelled)
                 return;
@@ -290,20 +290,31 @@ struct DispatchTimer::State : std::enable_shared_from_this<DispatchTimer::State>
                     return;
                 self->task();
                 if (self->repeating && !self->cancelled)
-                    self->arm();
+                    self->arm(self->interval);
             });
         });
     }
 };
 
 DispatchTimer::DispatchTimer(std::shared_ptr<DispatchQueue> queue, double interval, bool repeating, Task task)
+    : DispatchTimer(std::move(queue), interval, interval, repeating, std::move(task))
+{
+}
+
+DispatchTimer::DispatchTimer(std::shared_ptr<DispatchQueue> queue, double firstDelay, double interval, Task task)
+    : DispatchTimer(std::move(queue), firstDelay, interval, true, std::move(task))
+{
+}
+
+DispatchTimer::DispatchTimer(std::shared_ptr<DispatchQueue> queue, double firstDelay, double interval, bool repeating,
+                             Task task)
     : m_state(std::make_shared<State>())
 {
     m_state->queue = std::move(queue);
     m_state->interval = interval;
     m_state->repeating = repeating;
     m_state->task = std::move(task);
-    m_state->arm();
+    m_state->arm(firstDelay);
 }
 
 DispatchTimer::~DispatchTimer() { cancel(); }

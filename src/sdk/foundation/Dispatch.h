@@ -86,12 +86,16 @@ private:
 class DispatchTimer {
 public:
     DispatchTimer(std::shared_ptr<DispatchQueue> queue, double interval, bool repeating, Task task);
+    // A repeating timer whose first fire comes after `firstDelay` seconds.
+    DispatchTimer(std::shared_ptr<DispatchQueue> queue, double firstDelay, double interval, Task task);
     ~DispatchTimer();
     DispatchTimer(const DispatchTimer&) = delete;
     DispatchTimer& operator=(const DispatchTimer&) = delete;
     void cancel();
 
 private:
+    DispatchTimer(std::shared_ptr<DispatchQueue> queue, double firstDelay, double interval, bool repeating, Task task);
+
     struct State;
     std::shared_ptr<State> m_state;
 };

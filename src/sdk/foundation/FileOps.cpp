@@ -41,6 +41,19 @@ std::string randomSuffix()
     return buffer;
 }
 
+// ".name.<random><ending>": a hidden file beside `path` that no one else picks.
+// Appended rather than prefixed: GCC 12 misreads a literal + string&& as
+// overlapping copies (-Wrestrict).
+std::string hiddenSibling(const std::filesystem::path& path, const char* ending)
+{
+    std::string name = ".";
+    name += path.filename().string();
+    name += '.';
+    name += randomSuffix();
+    name += ending;
+    return name;
+}
+
 } // namespace
 
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maximumLength, bool* tooLong)
@@ -76,7 +89,7 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error)
 {
-    const std::filesystem::path temporary = path.parent_path() / ("." + path.filename().string() + "." + randomSuffix() + ".tmp");
+    const std::filesystem::path temporary = path.parent_path() / hiddenSibling(path, ".tmp");
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         setError(error, std::strerror(errno));
@@ -103,7 +116,7 @@ bool moveItem(const std::filesystem::path& from, const std::filesystem::path& to
     }
     // Across file systems: copy next to the target, swap it in, then drop the source.
     std::error_code ec;
-    const std::filesystem::path staging = to.parent_path() / ("." + to.filename().string() + "." + randomSuffix() + ".move");
+    const std::filesystem::path staging = to.parent_path() / hiddenSibling(to, ".move");
     std::filesystem::copy(from, staging, std::filesystem::copy_options::recursive, ec);
     if (ec || ::rename(staging.c_str(), to.c_str()) != 0) {
         setError(error, ec ? ec.message() : std::string(std::strerror(errno)));

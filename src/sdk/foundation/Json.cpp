@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+
 namespace qlkit::json {
 namespace {
 
@@ -131,7 +133,36 @@ Ordered toJson(const Value& value)
     return nullptr;
 }
 
+bool isValidAtDepth(const Value& value, std::size_t depth)
+{
+    switch (value.type()) {
+    case Value::Type::Bytes:
+    case Value::Type::Date:
+        return false;
+    case Value::Type::Double:
+        return std::isfinite(*value.asDouble());
+    case Value::Type::Array:
+        if (depth >= kMaxDepth)
+            return false;
+        for (const auto& element : *value.asArray())
+            if (!isValidAtDepth(element, depth + 1))
+                return false;
+        return true;
+    case Value::Type::Map:
+        if (depth >= kMaxDepth)
+            return false;
+        for (const auto& [key, element] : *value.asMap())
+            if (!isValidAtDepth(element, depth + 1))
+                return false;
+        return true;
+    default:
+        return true;
+    }
+}
+
 } // namespace
+
+bool isValidJSONObject(const Value& value) { return isValidAtDepth(value, 0); }
 
 ParseResult parse(std::string_view text)
 {

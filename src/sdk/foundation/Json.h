@@ -19,6 +19,9 @@ struct ParseResult {
 inline constexpr std::size_t kMaxDepth = 256;
 
 ParseResult parse(std::string_view text);
+// Whether the value is JSON as it stands: no bytes, dates or numbers that are
+// not finite anywhere in it (serialize() would have to make something up).
+bool isValidJSONObject(const Value& value);
 std::string serialize(const Value& value);
 
 } // namespace qlkit::json

@@ -1,5 +1,6 @@
 #include "shapes/df/DFFill.h"
 
+#include "app/categories/PicturePlaceholder.h"
 #include "app/categories/PathShadows.h"
 #include "shapes/df/DFArchiving.h"
 
@@ -98,6 +99,13 @@ void DFFill::render(const DFRenderable& object, QPainter& painter) const
     if (m_shadow)
         drawShadow(painter, outline);
     const QPainterPath area = outline.toPainterPath();
+    if (m_patternImage.isUndecodable()) {
+        painter.save();
+        painter.setClipPath(area, Qt::IntersectClip);
+        ql::drawPicturePlaceholder(painter, area.boundingRect());
+        painter.restore();
+        return;
+    }
     painter.fillPath(area, brushFor(area.boundingRect()));
 }
 

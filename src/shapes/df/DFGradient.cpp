@@ -1,7 +1,8 @@
 #include "shapes/df/DFGradient.h"
 
-#include <QLinearGradient>
-#include <QRadialGradient>
+#include "platform/graphics/GradientGeometry.h"
+
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 
@@ -30,19 +31,9 @@ QBrush DFGradient::brushForRect(const QRectF& rect) const
     }
     // Qt wants its stops in order of position.
     std::stable_sort(stops.begin(), stops.end(), [](const QGradientStop& a, const QGradientStop& b) { return a.first < b.first; });
-    const QPointF c = rect.center();
-    if (m_type == Radial) {
-        const double radius = std::max(std::hypot(rect.width(), rect.height()) / 2.0, 1e-6);
-        QRadialGradient radial(c, radius);
-        radial.setStops(stops);
-        return radial;
-    }
-    // Counter-clockwise on the page is clockwise in y-down coordinates; the
-    // gradient runs through the rectangle's projection on that direction.
+    // The angle runs counter-clockwise as seen on the page, the opposite
+    // turn of the y-down degrees the shared geometry takes.
     const double angle = std::isfinite(m_angle) ? m_angle : 0.0;
-    const QPointF direction(std::cos(angle), -std::sin(angle));
-    const double reach = (std::abs(direction.x()) * rect.width() + std::abs(direction.y()) * rect.height()) / 2.0;
-    QLinearGradient linear(c - direction * reach, c + direction * reach);
-    linear.setStops(stops);
-    return linear;
+    const auto shape = m_type == Radial ? ql::GradientGeometry::Shape::Radial : ql::GradientGeometry::Shape::Linear;
+    return ql::GradientGeometry::brush(stops, shape, -qRadiansToDegrees(angle), rect);
 }

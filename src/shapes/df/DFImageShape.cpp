@@ -1,5 +1,6 @@
 #include "shapes/df/DFImageShape.h"
 
+#include "app/categories/PicturePlaceholder.h"
 #include "shapes/df/DFArchiving.h"
 #include "shapes/df/DFStyle.h"
 
@@ -43,6 +44,13 @@ void DFImageShape::drawContent(QPainter& painter, const DFStyle& style) const
     const QImage picture = m_image.bitmap();
     const QSizeF natural = m_image.size();
     const QSizeF box(std::abs(size().width()), std::abs(size().height()));
+    if (m_image.isUndecodable() && m_imageOpacity > 0.0) {
+        const QPainterPath outline = renderingPath().toPainterPath();
+        painter.save();
+        painter.setClipPath(outline, Qt::IntersectClip);
+        ql::drawPicturePlaceholder(painter, outline.boundingRect(), m_imageOpacity);
+        painter.restore();
+    }
     if (!picture.isNull() && natural.width() > 0 && natural.height() > 0 && m_imageOpacity > 0.0) {
         painter.save();
         painter.setClipPath(renderingPath().toPainterPath(), Qt::IntersectClip);

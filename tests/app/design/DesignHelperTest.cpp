@@ -66,6 +66,23 @@ TEST(DesignHelperDefaults, FirstStartWritesOnceAndLaterStartsKeepTheUsersChoices
     EXPECT_FALSE(f.defaults->boolForKey(QStringLiteral("editMode")));
 }
 
+TEST(DesignHelperDefaults, UnsetKeysReadTheFirstStartValuesEverywhere)
+{
+    // Before the first start is written (or after a key was removed) every
+    // reader of the helper's store sees what the first start will write.
+    HelperFixture f;
+    const ZVDesignHelper helper = f.makeHelper();
+    ql::UserDefaults& d = *f.defaults;
+    EXPECT_TRUE(d.boolForKey(QStringLiteral("showGuides")));
+    EXPECT_TRUE(d.boolForKey(QStringLiteral("snapToGuides")));
+    EXPECT_EQ(d.integerForKey(QStringLiteral("unitsType")), 0);
+    EXPECT_EQ(d.doubleForKey(QStringLiteral("defaultMargins")), 36.0);
+    EXPECT_EQ(d.integerForKey(QStringLiteral("defaultPageSize")), 1);
+    EXPECT_FALSE(d.hasStoredValue(QStringLiteral("showGuides"))) << "answered, not stored";
+    d.setBool(QStringLiteral("showGuides"), false);
+    EXPECT_FALSE(d.boolForKey(QStringLiteral("showGuides")));
+}
+
 TEST(DesignHelperSettings, BuildIdentityChoosesDownloadSourceAndGlobalSettings)
 {
     HelperFixture f;

@@ -274,19 +274,29 @@ TEST_F(DocumentFile, AFileChangedByAnotherProgramIsNotOverwrittenUnasked)
     ASSERT_TRUE(controller.saveDocumentToFile(document, file));
     const QByteArray theirs = writeAsAnotherProgram(file, QStringLiteral("theirs"));
 
+    prompter.answerAlert(0); // OK to the sheet that tells
     document->setNotes(AttributedString(QStringLiteral("mine")));
     document->updateChangeCountDone();
     QTest::qWait(200); // long past the autosave delay
     EXPECT_EQ(fileContents(file), theirs) << "autosave leaves the other program's file alone";
     EXPECT_TRUE(document->isDocumentEdited());
-    EXPECT_TRUE(prompter.alerts.isEmpty()) << "autosave asks nothing";
+    ASSERT_EQ(prompter.alerts.size(), 1) << "autosave tells the user, in the window";
+    EXPECT_EQ(prompter.sheetCount, 1);
+    EXPECT_EQ(prompter.alerts[0].messageText,
+              QStringLiteral("The file “watched.qvleaf” has been changed by another program."));
+    EXPECT_TRUE(prompter.alerts[0].buttons.isEmpty()) << "nothing to decide there: one OK";
+    document->setNotes(AttributedString(QStringLiteral("mine, more")));
+    document->updateChangeCountDone();
+    QTest::qWait(200);
+    EXPECT_EQ(prompter.alerts.size(), 1) << "once: the next autosaves say nothing more";
+    EXPECT_EQ(fileContents(file), theirs);
 
     prompter.answerAlert(2); // Cancel
     EXPECT_FALSE(controller.saveDocument(document));
-    ASSERT_EQ(prompter.alerts.size(), 1);
-    EXPECT_EQ(prompter.alerts[0].messageText,
+    ASSERT_EQ(prompter.alerts.size(), 2);
+    EXPECT_EQ(prompter.alerts[1].messageText,
               QStringLiteral("The file “watched.qvleaf” has been changed by another program."));
-    EXPECT_EQ(prompter.alerts[0].buttons,
+    EXPECT_EQ(prompter.alerts[1].buttons,
               (QStringList{QStringLiteral("Save Anyway"), QStringLiteral("Revert"), QStringLiteral("Cancel")}));
     EXPECT_EQ(fileContents(file), theirs);
     EXPECT_TRUE(document->isDocumentEdited());
@@ -302,7 +312,7 @@ TEST_F(DocumentFile, AFileChangedByAnotherProgramIsNotOverwrittenUnasked)
     prompter.answerAlert(0); // Save Anyway
     EXPECT_TRUE(controller.saveDocument(document));
     EXPECT_EQ(notesIn(file), QStringLiteral("mine again"));
-    EXPECT_EQ(prompter.alerts.size(), 3);
+    EXPECT_EQ(prompter.alerts.size(), 4);
 
     // Unchanged since our own save: no question; gone: written afresh.
     document->setNotes(AttributedString(QStringLiteral("later")));
@@ -311,6 +321,6 @@ TEST_F(DocumentFile, AFileChangedByAnotherProgramIsNotOverwrittenUnasked)
     document->setNotes(AttributedString(QStringLiteral("after removal")));
     EXPECT_TRUE(controller.saveDocument(document));
     EXPECT_EQ(notesIn(file), QStringLiteral("after removal"));
-    EXPECT_EQ(prompter.alerts.size(), 3);
+    EXPECT_EQ(prompter.alerts.size(), 4);
     EXPECT_EQ(prompter.unansweredRequests, 0);
 }

@@ -6,6 +6,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Gradient.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +175,26 @@ TEST_F(ElementOutputTest, GradientBackgroundAtNinetyDegreesIsWhiteOnTop)
     EXPECT_GT(image.pixelColor(300, 5).red(), 240);
     EXPECT_LT(image.pixelColor(300, 786).red(), 15);
     EXPECT_NEAR(image.pixelColor(300, 396).red(), 128, 12);
+}
+
+TEST_F(ElementOutputTest, CustomRadialGradientSpreadsFromTheCentreWhateverTheAngle)
+{
+    Document document;
+    ZVCanvasView* page = addPage(document);
+    ZVBackgroundView* ground = page->backgroundView();
+    // A custom gradient, set as the background picker sets it, at an angle
+    // that a linear drawing would follow.
+    ground->setBackgroundType(2);
+    ground->setBackgroundGradientAngle(90.0);
+    ground->setBackgroundGradientType(3);
+    ground->setGradient(QVariant::fromValue(Gradient(QList<Color> {Color::deviceRgb(1, 0, 0), Color::deviceRgb(0, 0, 1)})));
+    const QImage image = render(document);
+    ASSERT_EQ(image.size(), QSize(612, 792));
+    const auto reddish = [](QColor c) { return c.red() > 200 && c.blue() < 60; };
+    const auto bluish = [](QColor c) { return c.blue() > 200 && c.red() < 60; };
+    EXPECT_TRUE(reddish(image.pixelColor(306, 396))) << image.pixelColor(306, 396).name().toStdString();
+    for (const QPoint corner : {QPoint(1, 1), QPoint(610, 1), QPoint(1, 790), QPoint(610, 790)})
+        EXPECT_TRUE(bluish(image.pixelColor(corner))) << corner.x() << "," << corner.y();
 }
 
 TEST_F(ElementOutputTest, TiledPageBackgroundRepeatsFromThePageCorner)

@@ -5,6 +5,8 @@
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Gradient.h"
+#include "support/DecodedPicture.h"
 
 #include <QImage>
 #include <QProcess>
@@ -137,4 +139,44 @@ TEST_F(CanvasReplay, PageMenuInsertsAndDeletesPages)
     EXPECT_EQ(run.exitCode, 1) << "the last master cannot go";
     EXPECT_TRUE(run.errors.contains(QLatin1String("line 3: menu item \"Page/Delete Page\" is disabled")))
         << run.errors.toStdString();
+}
+
+TEST_F(CanvasReplay, ShotShowsACustomRadialPageBackgroundFromItsCentre)
+{
+    Document* document = controller.newDocument();
+    ZVBackgroundView* ground = document->currentPage()->backgroundView();
+    ground->setBackgroundType(2);
+    ground->setBackgroundGradientType(3);
+    ground->setGradient(QVariant::fromValue(Gradient(QList<Color> {Color::deviceRgb(1, 0, 0), Color::deviceRgb(0, 0, 1)})));
+    const QString saved = path(QStringLiteral("radial.qvleaf"));
+    ASSERT_TRUE(controller.saveDocumentToFile(document, saved));
+    const QString shot = path(QStringLiteral("radial.png"));
+    const ToolRun run = replay(saved, QStringLiteral("zoom 50\n"), path(QStringLiteral("out.qvleaf")),
+                               {QStringLiteral("--shot"), shot});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+
+    // The page: the rows of the window with a long run of red, blue and
+    // their blends (the inspector's gradient well is shorter).
+    const QImage picture = ql::testing::decodedRGB(shot);
+    ASSERT_FALSE(picture.isNull());
+    QRect page;
+    for (int y = 0; y < picture.height(); ++y) {
+        QRect row;
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.green() < 60 && c.red() + c.blue() > 200)
+                row |= QRect(x, y, 1, 1);
+        }
+        if (row.width() > 250)
+            page |= row;
+    }
+    EXPECT_NEAR(page.width(), 306, 4);
+    EXPECT_NEAR(page.height(), 396, 4);
+    const QColor centre = picture.pixelColor(page.center());
+    EXPECT_TRUE(centre.red() > 200 && centre.blue() < 60) << centre.name().toStdString();
+    const QRect inside = page.adjusted(2, 2, -2, -2);
+    for (const QPoint corner : {inside.topLeft(), inside.topRight(), inside.bottomLeft(), inside.bottomRight()}) {
+        const QColor c = picture.pixelColor(corner);
+        EXPECT_TRUE(c.blue() > 200 && c.red() < 60) << c.name().toStdString();
+    }
 }

@@ -18,7 +18,10 @@
 #include "panels/inspectors/ZVPageSettingsController.h"
 #include "platform/runtime/Deferred.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QTest>
@@ -64,7 +67,7 @@ TEST_F(DocumentWindowTest, MenusHaveTheirItemsAndKeys)
     for (QAction* action : window->menus().fileMenu()->actions())
         if (!action->isSeparator())
             titles.append(action->text().remove(QLatin1Char('&')));
-    EXPECT_EQ(titles, (QStringList{"New", "Open…", "Open Recent", "Import…", "Close", "Save", "Save As…",
+    EXPECT_EQ(titles, (QStringList{"New", "New from Template…", "Open…", "Open Recent", "Import…", "Close", "Save", "Save As…",
                                    "Revert to Saved", "Quit"}));
     for (const char* path : {"Edit/Undo", "Edit/Redo", "View/Zoom In", "View/Zoom Out", "View/Actual Size",
                              "View/Fit Width", "View/Fit Height", "View/Fit Page", "View/Hide Content Panel",
@@ -147,10 +150,17 @@ TEST_F(DocumentWindowTest, TypedZoomReadsTheLeadingNumberAndKeepsWithinLimits)
     type(QStringLiteral("100"));
     type(QStringLiteral("250"));
     EXPECT_DOUBLE_EQ(magnification(), 2.5);
-    for (const char* ignored : {"500", "0", "abc", "-20%"}) {
+    for (const char* ignored : {"0", "abc", "-20%", "inf"}) {
         type(QString::fromLatin1(ignored));
         EXPECT_DOUBLE_EQ(magnification(), 2.5) << ignored;
+        EXPECT_EQ(document->scrollMag(), QStringLiteral("250%")) << "the zoom is shown again after " << ignored;
     }
+    // Beyond the limits the nearest one holds, as for the zoom commands.
+    for (const auto& [typed, shown] : {std::pair {"500", "500%"}, std::pair {"99999", "500%"}, std::pair {"3%", "10%"}}) {
+        type(QString::fromLatin1(typed));
+        EXPECT_EQ(document->scrollMag(), QString::fromLatin1(shown)) << typed;
+    }
+    type(QStringLiteral("250"));
     type(QStringLiteral(" 75.5 percent"));
     EXPECT_DOUBLE_EQ(magnification(), 0.76) << "the leading number counts, then its whole percentage";
     EXPECT_EQ(document->scrollMag(), QStringLiteral("76%")) << "shown as a whole percentage";
@@ -163,6 +173,36 @@ TEST_F(DocumentWindowTest, TypedZoomReadsTheLeadingNumberAndKeepsWithinLimits)
     window->zoomOut();
     window->zoomOut();
     EXPECT_EQ(document->scrollMag(), QStringLiteral("80%"));
+}
+
+TEST_F(DocumentWindowTest, ZoomFieldShowsTheZoomAgainAfterReturnOrLeavingIt)
+{
+    open();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    QApplication::setActiveWindow(window);
+    type(QStringLiteral("150%"));
+    QLineEdit* field = window->outlets().zoomField->lineEdit();
+    const auto enter = [field](const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    };
+    for (const QString& nonsense : {QStringLiteral("abc"), QStringLiteral("0")}) {
+        enter(nonsense);
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(field->text(), QStringLiteral("150%")) << nonsense.toStdString();
+        EXPECT_DOUBLE_EQ(magnification(), 1.5);
+    }
+    enter(QStringLiteral("99999"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(field->text(), QStringLiteral("500%"));
+    EXPECT_DOUBLE_EQ(magnification(), 5.0);
+
+    // Leaving the field ends the edit as Return does.
+    enter(QStringLiteral("zoom!"));
+    window->scrollView()->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([field] { return field->text() == QLatin1String("500%"); }, 2000)) << field->text().toStdString();
 }
 
 TEST_F(DocumentWindowTest, FitPageTakesTheSmallerFitOfTheCentrePane)
@@ -306,6 +346,9 @@ TEST_F(DocumentWindowTest, DrawingToolsFollowTheCurrentPageBothWays)
     open();
     SegmentedControl* tools = window->outlets().drawingTools;
     ASSERT_EQ(tools->segmentCount(), 9);
+    // Point editing's commands come with the page's drawing surface.
+    for (int mode : {6, 7, 8})
+        window->menus().addCommand(QStringLiteral("setDrawingMode:"), [] {}, mode);
     EXPECT_FALSE(tools->isEnabledForSegment(6));
     tools->button(2)->click();
     EXPECT_EQ(page()->drawingMode().toInt(), 2);

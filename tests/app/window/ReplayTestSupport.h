@@ -14,6 +14,7 @@ namespace ql::testing {
 struct ToolRun {
     int exitCode = -1;
     QString errors;
+    QString output;
 };
 
 class ReplayFixture : public DocumentFixture {
@@ -25,12 +26,13 @@ protected:
         file.write(script.toUtf8());
         file.close();
         QProcess tool;
+        tool.setProcessEnvironment(environment);
         tool.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/canvas-replay"),
                    QStringList {document, file.fileName(), out} + extra);
         EXPECT_TRUE(tool.waitForFinished(60000));
         // Its own message is the last line; the platform may say things before it.
         const QStringList lines = QString::fromUtf8(tool.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        return {tool.exitCode(), lines.value(lines.size() - 1)};
+        return {tool.exitCode(), lines.value(lines.size() - 1), QString::fromUtf8(tool.readAllStandardOutput())};
     }
 
     QString summary(const QString& documentPath)
@@ -42,6 +44,9 @@ protected:
         EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
         return QString::fromUtf8(python.readAllStandardOutput());
     }
+
+    // The tool's environment; tests may point its home elsewhere.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };
 
 } // namespace ql::testing

@@ -79,3 +79,12 @@ TEST_F(TextEditingReplay, TypingIntoABoxUndoesInOneStepAndRedoesIntoTheFile)
               QStringLiteral("ok"));
     EXPECT_EQ(texts(out), QStringLiteral("|Gone"));
 }
+
+TEST_F(TextEditingReplay, TextOfAnyScriptReachesTheBox)
+{
+    const QString document = makeDocument();
+    const QString out = path(QStringLiteral("out.qvleaf"));
+    const QString typed = QStringLiteral("Größe €5 مرحبا 日本 𝄞");
+    ASSERT_EQ(replay(document, QStringLiteral("dclick 250 180\ntype %1\n").arg(typed), out), QStringLiteral("ok"));
+    EXPECT_EQ(texts(out), typed + QStringLiteral("|Kept"));
+}

@@ -2,6 +2,7 @@
 #include "fuzz/ArchiveProbe.h"
 #include "platform/archive/ArchiveError.h"
 #include "platform/archive/BinaryPlistWriter.h"
+#include "platform/graphics/AttributedString.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
 
@@ -126,6 +127,11 @@ TEST(ArchiveFailureTest, OnlyAllowedClassesAndKindsAreAccepted)
     EXPECT_EQ(failsWith([](KeyedUnarchiver& r) { r.decodeBool(QStringLiteral("inline")); }), wrong);
     EXPECT_EQ(failsWith([](KeyedUnarchiver& r) { r.decodeObject(QStringLiteral("inline")); }), wrong);
     EXPECT_EQ(failsWith([](KeyedUnarchiver& r) { r.decodeInt32(QStringLiteral("big")); }), wrong);
+    // The message names the kind in the user's words, not the program's type.
+    KeyedUnarchiver reader(probe::registry());
+    ASSERT_TRUE(reader.open(data).ok());
+    reader.decodeValueOfType<AttributedString>(QStringLiteral("s"));
+    EXPECT_EQ(reader.finish().error().message, QStringLiteral("The value for “s” in the archive is not styled text."));
     EXPECT_EQ(failsWith([](KeyedUnarchiver& r) {
                   EXPECT_EQ(r.decodePoint(QStringLiteral("inline")), QPointF(1, 2));
                   EXPECT_EQ(r.decodeInt64(QStringLiteral("big")), 1ll << 40);

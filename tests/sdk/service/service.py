@@ -17,9 +17,11 @@
       GET  /__log     every request so far: method, path, query, headers in order,
                       body (Base64) and, for multipart bodies, the parts.
       Multipart parts are also written to the parts folder, one file each.
-      Every "application/x-gzip" part is decompressed with python's gzip
-      module: the log says "gzip": "ok" (with "gunzip_b64") or the error, and
-      the parts folder also keeps the decompressed bytes ("<file>.gunzip").
+      Every part typed "application/x-gzip" or starting as a gzip stream is
+      decompressed with python's gzip module: the log says "gzip": "ok" (with
+      "gunzip_b64" and the text, "gunzip_text") or the error, and the parts
+      folder also keeps the decompressed bytes ("<file>.gunzip"). A file part
+      named "*.zip" or "*.gz" that is no gzip stream says "gzip": "not gzip".
   service.py make-certs DIR
       Makes two test roots and server certificates with openssl: good (root A),
       other (root B), expired (root A), wronghost (root A), and localhost
@@ -41,6 +43,24 @@ LOCK = threading.Lock()
 RULES = []
 LOG = []
 PARTS_DIR = None
+
+
+def describe_gzip(part, content_type, data):
+    """Reads a compressed file part as python's gzip module reads it."""
+    named = (part["filename"] or "").endswith((".zip", ".gz"))
+    typed = content_type.strip().lower() == "application/x-gzip"
+    if not (typed or data.startswith(b"\x1f\x8b")):
+        if named:
+            part["gzip"] = "not gzip"
+        return
+    try:
+        plain = gzip.decompress(data)
+    except Exception as error:  # any damage in the stream is reported, not raised
+        part["gzip"] = "error: %s" % error
+        return
+    part["gzip"] = "ok"
+    part["gunzip_b64"] = base64.b64encode(plain).decode()
+    part["gunzip_text"] = plain.decode("utf-8", "replace")
 
 
 def parse_multipart(content_type, body):
@@ -68,12 +88,7 @@ def parse_multipart(content_type, body):
             fields[key] = value.strip('"')
         part = {"headers": headers, "name": fields.get("name"), "filename": fields.get("filename"),
                 "body_b64": base64.b64encode(data).decode()}
-        if dict(headers).get("Content-Type", "").strip().lower() == "application/x-gzip":
-            try:
-                part["gunzip_b64"] = base64.b64encode(gzip.decompress(data)).decode()
-                part["gzip"] = "ok"
-            except Exception as error:  # any damage in the stream is reported, not raised
-                part["gzip"] = "error: %s" % error
+        describe_gzip(part, dict(headers).get("Content-Type", ""), data)
         parts.append(part)
     return parts
 

@@ -2,6 +2,7 @@
 // registered so far and writes it again to OUT. Exit 0 on success; exit 1
 // with a one-line error on bad input.
 #include "ArchiveRoundTrip.h"
+#include "app/document/AtomicFileWriter.h"
 #include "canvas/ModelArchive.h"
 #include "platform/archive/PlatformValueDecoding.h"
 
@@ -12,6 +13,7 @@
 int main(int argc, char* argv[])
 {
     // Images decode through Qt's image plugins, which an application object finds.
+    ql::ignoreFileSizeLimitSignal();
     QCoreApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: archive-roundtrip IN OUT\n");

@@ -72,11 +72,23 @@ ParseResult parseScript(const QString& script)
             command.text = space < 0 ? QString() : lines[index].trimmed().mid(space + 1);
             if (command.text.isEmpty())
                 return fail(QStringLiteral("type needs text"));
-        } else if (verb == QLatin1String("menu")) {
-            command.kind = Kind::Menu;
+        } else if (verb == QLatin1String("menu") || verb == QLatin1String("checked")) {
+            command.kind = verb == QLatin1String("menu") ? Kind::Menu : Kind::Checked;
             command.text = rest;
             if (!rest.contains(QLatin1Char('/')))
-                return fail(QStringLiteral("menu needs Menu/Item"));
+                return fail(QStringLiteral("%1 needs Menu/Item").arg(verb));
+        } else if (verb == QLatin1String("button")) {
+            command.kind = Kind::Button;
+            command.text = rest;
+            if (rest.isEmpty())
+                return fail(QStringLiteral("button needs a title"));
+        } else if (verb == QLatin1String("save")) {
+            command.kind = Kind::Save;
+            command.text = rest;
+        } else if (verb == QLatin1String("close") || verb == QLatin1String("reopen")) {
+            command.kind = verb == QLatin1String("close") ? Kind::Close : Kind::Reopen;
+            if (!rest.isEmpty())
+                return fail(QStringLiteral("%1 takes nothing more").arg(verb));
         } else if (verb == QLatin1String("page") || verb == QLatin1String("zoom") || verb == QLatin1String("wait")) {
             command.kind = verb == QLatin1String("page") ? Kind::Page : verb == QLatin1String("zoom") ? Kind::Zoom : Kind::Wait;
             QString value = rest;

@@ -10,12 +10,15 @@
 namespace replay {
 
 struct Command {
-    enum class Kind { Press, Move, Release, Click, DoubleClick, Key, Type, Menu, Page, Zoom, Undo, Redo, Wait };
+    enum class Kind {
+        Press, Move, Release, Click, DoubleClick, Key, Type, Menu, Checked, Button, Save, Close, Reopen, Page, Zoom,
+        Undo, Redo, Wait
+    };
     int line = 0;
     Kind kind = Kind::Wait;
     QPointF point;                // page points, y down
     Qt::KeyboardModifiers modifiers;
-    QString text;                 // key sequence, typed text, menu path
+    QString text;                 // key sequence, typed text, menu path, button, file
     double number = 0;            // page, zoom percentage, milliseconds
 };
 

@@ -1,12 +1,19 @@
 // canvas-replay DOC SCRIPT OUT [--shot PNG]
-// Opens the document in the real window (offscreen) at 1400 × 1000 and
-// "100%", runs the script's commands with real mouse and key events on the
-// canvas, saves the document to OUT and, with --shot, the window's picture.
-// Alerts take their first button and file panels are cancelled. The input
-// file itself is never written. Exit 0, or 1 with "line N: reason" (or
-// another one-line cause); 2 for a wrong command line.
+// Starts as the program does (the user defaults of a fresh profile), opens
+// the document in the real window (offscreen) at 1400 × 1000 and "100%",
+// runs the script's commands with real mouse and key events on the canvas,
+// saves the document to OUT and, with --shot, the window's picture. Alerts
+// take their first button and file panels are cancelled; each alert asked
+// is printed on standard output as "alert: MESSAGE". The input file itself
+// is never written: the window works on a copy, which `save` saves, `close`
+// closes (asking as the program does) and `reopen` opens again; `save PATH`
+// writes a copy of the document there and leaves it as it was. Exit 0, or 1
+// with "line N: reason" (or another one-line cause); 2 for a wrong command
+// line.
 #include "ReplayScript.h"
 
+#include "app/design/ZVDesignHelper.h"
+#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
@@ -15,12 +22,16 @@
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/ScriptedPrompter.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -47,24 +58,44 @@ void idle()
     }
 }
 
+// Text of a button or menu item as shown, without its mnemonic marks.
+QString shownText(QString text)
+{
+    return text.remove(QLatin1Char('&'));
+}
+
 class Player {
 public:
-    Player(ql::Document& document, ql::DocumentWindow& window) : m_document(document), m_window(window) {}
+    Player(ql::DocumentController& controller, ql::ScriptedPrompter& prompter)
+        : m_controller(controller), m_prompter(prompter)
+    {
+    }
 
+    // Opens the document in its window, sized and zoomed for the script; an
+    // empty string, else why it did not open.
+    QString open(const QString& path);
     // An empty string when the command ran, else why it stopped.
     QString run(const Command& command);
+    // Prints the alerts asked since the last call.
+    void reportAlerts();
+
+    ql::Document* document() const { return m_document; }
+    ql::DocumentWindow* window() const { return m_window; }
 
 private:
-    QWidget* viewport() const { return m_window.scrollView()->viewport(); }
+    QString runOnDocument(const Command& command);
+    QString clickButton(const QString& path);
+    QWidget* viewport() const { return m_window->scrollView()->viewport(); }
     QWidget* keyTarget() const
     {
         QWidget* focused = QApplication::focusWidget();
-        return focused && focused->window() == &m_window ? focused : m_window.scrollView();
+        return focused && focused->window() == m_window.data() ? focused : m_window->scrollView();
     }
+    void typeText(const QString& text);
     // The viewport position of a page point, scrolling it into view first.
     QPointF place(QPointF pagePoint)
     {
-        ql::ZVScrollView* view = m_window.scrollView();
+        ql::ZVScrollView* view = m_window->scrollView();
         const QRectF visible = QRectF(viewport()->rect());
         if (!visible.contains(view->mapFromPage(pagePoint)))
             view->ensureVisible(QRectF(pagePoint, QSizeF(1, 1)), 40, 40);
@@ -77,13 +108,124 @@ private:
         QApplication::sendEvent(viewport(), &event);
     }
 
-    ql::Document& m_document;
-    ql::DocumentWindow& m_window;
+    ql::DocumentController& m_controller;
+    ql::ScriptedPrompter& m_prompter;
+    QPointer<ql::Document> m_document;
+    QPointer<ql::DocumentWindow> m_window;
+    // The file of the document last closed, for `reopen`.
+    QString m_closedPath;
+    qsizetype m_alertsReported = 0;
     Qt::KeyboardModifiers m_modifiers;
     bool m_held = false;
 };
 
+QString Player::open(const QString& path)
+{
+    const ql::Result<ql::Document*> opened = m_controller.openDocumentWithContentsOfFile(path);
+    if (!opened)
+        return QStringLiteral("cannot open %1: %2").arg(path, opened.error().message);
+    m_document = *opened;
+    m_window = qobject_cast<ql::DocumentWindow*>(m_document->documentWindow());
+    if (!m_window)
+        return QStringLiteral("the document has no window");
+    m_window->resize(1400, 1000);
+    idle();
+    m_document->setValueForKey(u"scrollMag", QStringLiteral("100%"));
+    m_window->scrollView()->setFocus();
+    QTest::qWait(kZoomSettles);
+    idle();
+    return {};
+}
+
+void Player::reportAlerts()
+{
+    for (; m_alertsReported < m_prompter.alerts.size(); ++m_alertsReported)
+        std::printf("alert: %s\n", qPrintable(m_prompter.alerts.at(m_alertsReported).messageText));
+    std::fflush(stdout);
+}
+
+// Each character as a key event carrying it, so text of any script reaches
+// the edited box; plain ASCII keeps the keys a keyboard would send.
+void Player::typeText(const QString& text)
+{
+    for (const char32_t code : text.toUcs4()) {
+        if (code < 0x80) {
+            QTest::keyClick(keyTarget(), char(code));
+            continue;
+        }
+        const QString character = QString::fromUcs4(&code, 1);
+        const char32_t upper = QChar::toUpper(code);
+        const Qt::Key key = upper <= 0xffff ? Qt::Key(upper) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, keyTarget(), key, character, Qt::NoModifier);
+    }
+}
+
+// A visible button of the document's windows by its title, tool tip or
+// name; "NAME/ITEM" chooses ITEM from the button's menu instead.
+QString Player::clickButton(const QString& path)
+{
+    const qsizetype slash = path.indexOf(QLatin1Char('/'));
+    const QString name = slash < 0 ? path : path.left(slash);
+    const QString itemTitle = slash < 0 ? QString() : path.mid(slash + 1);
+    QAbstractButton* found = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible())
+            continue;
+        for (QAbstractButton* button : top->findChildren<QAbstractButton*>()) {
+            if (button->isVisible()
+                && (shownText(button->text()) == name || button->toolTip() == name || button->objectName() == name)) {
+                found = button;
+                break;
+            }
+        }
+        if (found)
+            break;
+    }
+    if (!found)
+        return QStringLiteral("no button \"%1\" is shown").arg(name);
+    if (!found->isEnabled())
+        return QStringLiteral("button \"%1\" is disabled").arg(name);
+    if (itemTitle.isEmpty()) {
+        QTest::mouseClick(found, Qt::LeftButton, {}, found->rect().center());
+        return {};
+    }
+    // The menu is not popped up: its item is chosen as a user would.
+    auto* tool = qobject_cast<QToolButton*>(found);
+    auto* push = qobject_cast<QPushButton*>(found);
+    QMenu* menu = tool ? tool->menu() : push ? push->menu() : nullptr;
+    if (!menu)
+        return QStringLiteral("button \"%1\" has no menu").arg(name);
+    for (QAction* item : menu->actions()) {
+        if (shownText(item->text()) == itemTitle) {
+            if (!item->isEnabled())
+                return QStringLiteral("menu item \"%1\" is disabled").arg(path);
+            item->trigger();
+            return {};
+        }
+    }
+    return QStringLiteral("no menu item \"%1\"").arg(path);
+}
+
 QString Player::run(const Command& command)
+{
+    using Kind = Command::Kind;
+    QString problem;
+    if (command.kind == Kind::Reopen) {
+        if (m_document)
+            problem = QStringLiteral("the document is still open");
+        else
+            problem = open(m_closedPath);
+    } else if (!m_document || !m_window) {
+        problem = QStringLiteral("the document is closed");
+    } else {
+        problem = runOnDocument(command);
+    }
+    idle();
+    reportAlerts();
+    return problem;
+}
+
+QString Player::runOnDocument(const Command& command)
 {
     using Kind = Command::Kind;
     switch (command.kind) {
@@ -119,45 +261,71 @@ QString Player::run(const Command& command)
         break;
     }
     case Kind::Type:
-        QTest::keyClicks(keyTarget(), command.text);
+        typeText(command.text);
         break;
-    case Kind::Menu: {
-        m_window.menus().validateMenus();
-        QAction* item = m_window.menus().itemAtPath(command.text);
+    case Kind::Menu:
+    case Kind::Checked: {
+        m_window->menus().validateMenus();
+        QAction* item = m_window->menus().itemAtPath(command.text);
         if (!item || item->menu())
             return QStringLiteral("no menu item \"%1\"").arg(command.text);
-        m_window.menus().validateMenuItem(item);
+        m_window->menus().validateMenuItem(item);
+        if (command.kind == Kind::Checked)
+            return item->isChecked() ? QString() : QStringLiteral("menu item \"%1\" is not checked").arg(command.text);
         if (!item->isEnabled())
             return QStringLiteral("menu item \"%1\" is disabled").arg(command.text);
         item->trigger();
         break;
     }
+    case Kind::Button:
+        return clickButton(command.text);
+    case Kind::Save: {
+        // A path gets a copy: the document keeps its own file and its edited state.
+        ql::Status saved;
+        if (command.text.isEmpty()) {
+            saved = m_controller.saveDocument(m_document);
+        } else {
+            const ql::Result<QByteArray> data = m_document->dataOfType(ql::kDesktopDocumentType);
+            saved = data ? ql::writeFileAtomically(command.text, *data) : ql::Status(data.error());
+        }
+        if (!saved)
+            return QStringLiteral("cannot save: %1").arg(saved.error().message);
+        break;
+    }
+    case Kind::Close:
+        m_closedPath = m_document->filePath();
+        if (!m_controller.closeDocument(m_document))
+            return QStringLiteral("the document did not close");
+        m_document = nullptr;
+        m_window = nullptr;
+        break;
+    case Kind::Reopen:
+        break;
     case Kind::Page: {
         const qsizetype index = qsizetype(command.number) - 1;
-        if (index >= m_document.pages().size())
-            return QStringLiteral("there is no page %1 (%2 shown)").arg(index + 1).arg(m_document.pages().size());
-        m_document.setCurrentPage(m_document.pages().at(index));
+        if (index >= m_document->pages().size())
+            return QStringLiteral("there is no page %1 (%2 shown)").arg(index + 1).arg(m_document->pages().size());
+        m_document->setCurrentPage(m_document->pages().at(index));
         break;
     }
     case Kind::Zoom:
-        m_document.setValueForKey(u"scrollMag", QStringLiteral("%1%").arg(command.number));
+        m_document->setValueForKey(u"scrollMag", QStringLiteral("%1%").arg(command.number));
         // A new zoom is followed, a tenth of a second later, by a press on
         // the page's empty area; the next command comes after it.
         QTest::qWait(kZoomSettles);
         break;
     case Kind::Undo:
-        if (m_document.undoManager()->canUndo())
-            m_document.undoManager()->undo();
+        if (m_document->undoManager()->canUndo())
+            m_document->undoManager()->undo();
         break;
     case Kind::Redo:
-        if (m_document.undoManager()->canRedo())
-            m_document.undoManager()->redo();
+        if (m_document->undoManager()->canRedo())
+            m_document->undoManager()->redo();
         break;
     case Kind::Wait:
         QTest::qWait(int(command.number));
         break;
     }
-    idle();
     return {};
 }
 
@@ -165,6 +333,7 @@ QString Player::run(const Command& command)
 
 int main(int argc, char* argv[])
 {
+    ql::ignoreFileSizeLimitSignal();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -201,6 +370,7 @@ int main(int argc, char* argv[])
     // the run's own: the input file is never written.
     QTemporaryDir scratch;
     ql::UserDefaults::useStandardStoreAt(scratch.filePath(QStringLiteral("defaults.conf")));
+    ql::ZVDesignHelper::sharedInstance().setDefaults();
     const QString working = scratch.filePath(QFileInfo(documentPath).fileName());
     if (!QFile::copy(documentPath, working))
         return failWith(QStringLiteral("cannot read the document %1").arg(documentPath));
@@ -209,30 +379,21 @@ int main(int argc, char* argv[])
     ql::DocumentController controller;
     controller.setPrompter(&prompter);
     controller.setAutosaveDelay(24 * 3600 * 1000);
-    const ql::Result<ql::Document*> opened = controller.openDocumentWithContentsOfFile(working);
-    if (!opened)
-        return failWith(QStringLiteral("cannot open %1: %2").arg(documentPath, opened.error().message));
-    ql::Document& document = **opened;
-    auto* window = qobject_cast<ql::DocumentWindow*>(document.documentWindow());
-    if (!window)
-        return failWith(QStringLiteral("the document has no window"));
-    window->resize(1400, 1000);
-    idle();
-    document.setValueForKey(u"scrollMag", QStringLiteral("100%"));
-    window->scrollView()->setFocus();
-    QTest::qWait(kZoomSettles);
-    idle();
+    Player player(controller, prompter);
+    if (const QString problem = player.open(working); !problem.isEmpty())
+        return failWith(problem);
 
-    Player player(document, *window);
     for (const Command& command : parsed.commands) {
         const QString problem = player.run(command);
         if (!problem.isEmpty())
             return failWith(QStringLiteral("line %1: %2").arg(command.line).arg(problem));
     }
+    if (!player.document())
+        return failWith(QStringLiteral("the script ends with the document closed"));
 
-    if (const ql::Status saved = controller.saveDocumentToFile(&document, outPath); !saved)
+    if (const ql::Status saved = controller.saveDocumentToFile(player.document(), outPath); !saved)
         return failWith(QStringLiteral("cannot save %1: %2").arg(outPath, saved.error().message));
-    if (!shotPath.isEmpty() && !window->grab().save(shotPath, "PNG"))
+    if (!shotPath.isEmpty() && !player.window()->grab().save(shotPath, "PNG"))
         return failWith(QStringLiteral("cannot write the picture %1").arg(shotPath));
     controller.setPrompter(nullptr);
     return 0;

@@ -5,6 +5,7 @@
 // with "version N"), printing "saving N" before and "saved N" after each save. With --once it saves
 // a single time and exits. The kill-during-save test kills it at random
 // moments and checks that PATH always holds a whole document.
+#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "LargeDocument.h"
@@ -15,6 +16,7 @@
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    ql::ignoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() < 2) {

@@ -5,7 +5,9 @@
 // "BASE_1.png", ...; BASE defaults to DOC's name). Existing files are
 // replaced; pictures are drawn and written one sheet at a time. --booklet
 // imposes the pages as a booklet (so does a document saved as one).
-// Exit 0, or 1 with one line naming the cause and nothing written.
+// Exit 0, or 1 with one line naming the cause and nothing written. Pictures
+// that cannot be decoded are drawn as placeholders: the output is written and
+// the run exits 1 with one line naming the elements that hold them.
 #include "app/design/ZVDesignHelper.h"
 #include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
@@ -13,6 +15,7 @@
 #include "app/output/ExportNaming.h"
 #include "app/output/PdfOutput.h"
 #include "app/output/SheetDocument.h"
+#include "canvas/ZVPuttyView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -121,6 +124,23 @@ QString parse(const QStringList& arguments, Options& options)
     return {};
 }
 
+// Where output drew placeholders, as one line: elements by their UUID,
+// pages by their number in the document.
+int reportUndecodable(const QList<ZVCanvasView*>& pages, const QList<ZVCanvasView*>& documentPages)
+{
+    const QList<ql::ZVDesignHelper::UndecodablePicture> missing = ql::ZVDesignHelper::undecodablePictures(pages);
+    if (missing.isEmpty())
+        return 0;
+    QStringList places;
+    for (const ql::ZVDesignHelper::UndecodablePicture& picture : missing) {
+        const qsizetype number = documentPages.indexOf(const_cast<ZVCanvasView*>(picture.page)) + 1;
+        places.append(picture.element ? QStringLiteral("element %1 on page %2").arg(picture.element->uuid()).arg(number)
+                                      : QStringLiteral("the background of page %1").arg(number));
+    }
+    return failWith(QStringLiteral("pictures that could not be decoded are drawn as placeholders: %1")
+                        .arg(places.join(QStringLiteral(", "))));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -128,6 +148,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quiet);
+    ql::ignoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     Options options;
     if (const QString problem = parse(QCoreApplication::arguments(), options); !problem.isEmpty())
@@ -173,7 +194,7 @@ int main(int argc, char** argv)
         const QString path = out.filePath(ql::exportFileName(base, extension, 1, 1));
         if (const ql::Status written = ql::writeFileAtomically(path, *pdf); !written)
             return failWith(written.error().message);
-        return 0;
+        return reportUndecodable(pages, document.pages());
     }
 
     // PNG holds RGB only, as export sets it.
@@ -200,5 +221,5 @@ int main(int argc, char** argv)
         if (const ql::Status written = ql::writeFileAtomically(path, *data); !written)
             return failWith(written.error().message);
     }
-    return 0;
+    return reportUndecodable(pages, document.pages());
 }

@@ -1,5 +1,6 @@
 #include "crash/Tally/HLYEventLog/HLYEventLogFile.h"
 
+#include "crash/Tally/HLYEventLog/HLYFileSystemError.h"
 #include "sdk/foundation/Log.h"
 
 #include <cerrno>
@@ -10,11 +11,6 @@
 
 namespace qlkit {
 namespace {
-
-KitError posixError(int code, const std::string& what)
-{
-    return KitError {"NSPOSIXErrorDomain", code, {}, what + ": " + std::strerror(code)};
-}
 
 void report(KitError* error, KitError value)
 {
@@ -84,7 +80,7 @@ bool HLYEventLogFile::openFileHandleForWriting(KitError* error)
     require(false, "openFileHandleForWriting");
     const int fd = ::open(m_fileURL.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) {
-        report(error, posixError(errno, "open for writing"));
+        report(error, HLYFileSystemError(errno, "open for writing"));
         return false;
     }
     m_fd = fd;
@@ -97,7 +93,7 @@ bool HLYEventLogFile::openFileHandleForReading(KitError* error)
     require(false, "openFileHandleForReading");
     const int fd = ::open(m_fileURL.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        report(error, posixError(errno, "open for reading"));
+        report(error, HLYFileSystemError(errno, "open for reading"));
         return false;
     }
     m_fd = fd;
@@ -123,7 +119,7 @@ bool HLYEventLogFile::appendData(const Bytes& data, KitError* error)
         if (result < 0 && errno == EINTR)
             continue;
         if (result <= 0) {
-            report(error, posixError(result < 0 ? errno : EIO, "write"));
+            report(error, HLYFileSystemError(result < 0 ? errno : EIO, "write"));
             m_fileSize += written;
             return false;
         }
@@ -137,7 +133,7 @@ bool HLYEventLogFile::resetFile(KitError* error)
 {
     require(true, "resetFile");
     if (::ftruncate(m_fd, 0) != 0) {
-        report(error, posixError(errno, "truncate"));
+        report(error, HLYFileSystemError(errno, "truncate"));
         return false;
     }
     m_fileSize = 0;
@@ -157,7 +153,7 @@ std::optional<Bytes> HLYEventLogFile::readFromFile(KitError* error)
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0) {
-                readError = posixError(errno, "read");
+                readError = HLYFileSystemError(errno, "read");
                 break;
             }
             if (got == 0) {

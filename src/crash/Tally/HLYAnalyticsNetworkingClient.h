@@ -1,0 +1,43 @@
+// Sends the compressed logs of one session fragment to the analytics
+// endpoint as one multipart request; retries and verdicts are the network
+// client's.
+#pragma once
+
+#include "sdk/network/RIGNetworkClient.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qlkit {
+
+class HLYAnalyticsNetworkingClient {
+public:
+    using Completion = std::function<void(const std::optional<KitError>& error)>;
+
+    static constexpr const char* kEventsContentType = "application/vnd.halyard.ios.events";
+    static constexpr double kTimeout = 20.0;
+
+    // No certificate pinning: the endpoint is whatever the settings name.
+    HLYAnalyticsNetworkingClient();
+    virtual ~HLYAnalyticsNetworkingClient() = default;
+
+    // `allFilesRead` tells whether every log made it into the body.
+    URLRequest requestForLogFilesAtURLs(const std::vector<std::filesystem::path>& files, const std::string& url,
+                                        const std::string& APIKey, bool* allFilesRead = nullptr) const;
+    // The completion runs once, after the last attempt, with nothing on
+    // success. A log that cannot be read fails the upload before anything is
+    // sent, so that the fragment is kept.
+    virtual void transmitLogFilesAtURLs(const std::vector<std::filesystem::path>& files, const std::string& url,
+                                        const std::string& APIKey, Completion completion);
+
+    const std::shared_ptr<RIGNetworkClient>& networkClient() const { return m_networkClient; }
+
+private:
+    std::shared_ptr<RIGNetworkClient> m_networkClient;
+};
+
+} // namespace qlkit

@@ -1,0 +1,54 @@
+#include "platform/graphics/GradientGeometry.h"
+
+#include "platform/object/ValueKind.h"
+
+#include <QLinearGradient>
+#include <QRadialGradient>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+
+namespace ql {
+
+GradientGeometry::Shape GradientGeometry::shapeOfKind(int kind)
+{
+    switch (kind) {
+    case 0:
+    case 2:
+        return Shape::Linear;
+    case 1:
+    case 3:
+        return Shape::Radial;
+    default:
+        return Shape::None;
+    }
+}
+
+GradientGeometry::Shape GradientGeometry::shapeOfKind(const QVariant& kind)
+{
+    // A kind never stored reads as 0, as a missing number does everywhere.
+    if (!kind.isValid())
+        return Shape::Linear;
+    return isNumeric(kind) ? shapeOfKind(integerFromVariant<int>(kind)) : Shape::None;
+}
+
+QBrush GradientGeometry::brush(const QGradientStops& stops, Shape shape, double degrees, const QRectF& rect)
+{
+    if (stops.isEmpty() || shape == Shape::None)
+        return Qt::NoBrush;
+    const QPointF centre = rect.center();
+    if (shape == Shape::Radial) {
+        QRadialGradient radial(centre, std::max(std::hypot(rect.width(), rect.height()) / 2.0, 1e-6));
+        radial.setStops(stops);
+        return radial;
+    }
+    // The ends lie where the rectangle's corners project onto the line.
+    const double radians = qDegreesToRadians(std::isfinite(degrees) ? degrees : 0.0);
+    const QPointF direction(std::cos(radians), std::sin(radians));
+    const double half = (std::abs(direction.x()) * rect.width() + std::abs(direction.y()) * rect.height()) / 2.0;
+    QLinearGradient linear(centre - direction * half, centre + direction * half);
+    linear.setStops(stops);
+    return linear;
+}
+
+} // namespace ql

@@ -1,0 +1,302 @@
+// analytics-probe runs the kit's analytics in real processes against the
+// test service on 127.0.0.1, which reads every uploaded log with python's
+// gzip; the logs are then read back line by line through their length fields.
+#include "ReportTestSupport.h"
+
+#include "sdk/foundation/Base64.h"
+#include "sdk/foundation/Json.h"
+
+#include <future>
+#include <gtest/gtest.h>
+#include <map>
+#include <netinet/in.h>
+#include <set>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace qlkit;
+using namespace qlkit::crashtest;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kSettingsPath = "/spi/v2/platforms/linux/apps/org.quiverleaf.crash-probe/settings";
+constexpr const char* kUploadPath = "/analytics";
+
+const std::vector<std::string> kHeaderOrder {"User-Agent",
+                                             "X-HALYARD-DEVELOPER-TOKEN",
+                                             "X-HALYARD-API-CLIENT-TYPE",
+                                             "X-HALYARD-API-CLIENT-VERSION",
+                                             "X-HALYARD-API-CLIENT-DISPLAY-VERSION",
+                                             "X-HALYARD-API-CLIENT-BUILD-VERSION",
+                                             "X-HALYARD-API-KEY",
+                                             "Content-Type",
+                                             "Content-Length"};
+
+const std::vector<std::string> kMetadataKeys {"generator", "links_ad_support", "advertising_tracking_enabled",
+                                              "api_key", "session_id", "started_at", "install_id", "model", "machine",
+                                              "locale", "os_build", "os_version", "platform", "platform_code", "cores",
+                                              "jailbroken", "bundle_id", "bundle_version", "bundle_short_version",
+                                              "instance_id"};
+
+struct Record {
+    std::uint64_t timestamp = 0;
+    std::string key;
+    Value payload;
+};
+
+// One uploaded log: its part's name and its records in order.
+struct Log {
+    std::string part;
+    std::vector<Record> records;
+    std::string session() const { return records.empty() ? "" : logString(records[0].payload, "session_id"); }
+    static std::string logString(const Value& object, const char* key)
+    {
+        const Value* value = member(object, key);
+        return value && value->asString() ? *value->asString() : "";
+    }
+};
+
+// Reads "timestamp TAB key [TAB length TAB payload] LF" lines; a line that
+// breaks the format fails the test.
+std::vector<Record> readLog(const std::string& text)
+{
+    std::vector<Record> records;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        Record record;
+        const auto tab = text.find('\t', at);
+        const auto end = text.find_first_of("\t\n", tab + 1);
+        EXPECT_NE(end, std::string::npos) << text.substr(at);
+        if (tab == std::string::npos || end == std::string::npos)
+            break;
+        record.timestamp = std::stoull(text.substr(at, tab - at));
+        record.key = text.substr(tab + 1, end - tab - 1);
+        at = end + 1;
+        if (text[end] == '\t') {
+            const auto lengthEnd = text.find('\t', at);
+            const std::size_t length = std::stoul(text.substr(at, lengthEnd - at));
+            const auto parsed = json::parse(text.substr(lengthEnd + 1, length));
+            EXPECT_TRUE(parsed.value) << record.key;
+            record.payload = parsed.value.value_or(Value());
+            at = lengthEnd + 1 + length;
+            EXPECT_EQ(text[at], '\n') << "the length field of " << record.key << " is wrong";
+            ++at;
+        }
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+void serve(const test::TestService& service, Map analytics, long uploadStatus = 200)
+{
+    if (!analytics.contains("url"))
+        analytics.set("url", service.baseURL() + kUploadPath);
+    analytics.set("track_custom_events", true);
+    const std::string settings =
+        json::serialize(Value(Map {{"features", Map {{"collect_analytics", true}}}, {"analytics", analytics}}));
+    service.script({{"GET", kSettingsPath, {{200, {{"Content-Type", "application/json"}}, settings}}},
+                     {"POST", kUploadPath, {{uploadStatus, {}, ""}}}});
+}
+
+ProcessResult runAnalytics(const fs::path& folder, const test::TestService& service, std::vector<std::string> steps)
+{
+    std::vector<std::string> argv {toolPath("analytics-probe"), "--dir", folder.string(), "--url", service.baseURL()};
+    argv.insert(argv.end(), steps.begin(), steps.end());
+    auto result = runProcess(argv);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("session=", 0), 0u) << result.out;
+    return result;
+}
+
+std::string sessionOf(const ProcessResult& run) { return run.out.substr(8, run.out.find('\n') - 8); }
+
+// Every log of every upload, checked as the service received it.
+std::vector<Log> uploadedLogs(const test::TestService& service, std::size_t* postCount = nullptr)
+{
+    std::vector<Log> logs;
+    std::size_t posts = 0;
+    for (const auto& entry : service.log()) {
+        if (test::logString(entry, "path") != kUploadPath)
+            continue;
+        ++posts;
+        auto headers = test::logHeaderNames(entry);
+        std::erase(headers, std::string("Host"));
+        EXPECT_EQ(headers, kHeaderOrder);
+        EXPECT_EQ(test::logHeader(entry, "Content-Length"), test::logString(entry, "body_length"));
+        for (const auto& part : *member(entry, "parts")->asArray()) {
+            const std::string name = *member(part, "name")->asString();
+            EXPECT_EQ(*member(part, "filename"), Value(name));
+            EXPECT_EQ(test::logHeader(part, "Content-Type"), "application/vnd.halyard.ios.events");
+            EXPECT_EQ(*member(part, "gzip"), Value("ok")) << name;
+            logs.push_back({name, readLog(partText(part, "gunzip_b64"))});
+            const auto& records = logs.back().records;
+            EXPECT_TRUE(!records.empty() && records[0].key == "metadata") << name;
+        }
+    }
+    // gzip(1) checks the bytes the service kept too.
+    for (const auto& file : entriesOf(service.partsDir())) {
+        if (file.extension() == ".zip") {
+            EXPECT_EQ(runProcess({"gzip", "-t", file.string()}).exitCode, 0) << file;
+        }
+    }
+    if (postCount)
+        *postCount = posts;
+    return logs;
+}
+
+// Every event (metadata records aside) by its identifier, which must be new each time.
+std::map<std::string, std::pair<std::string, Record>> eventsById(const std::vector<Log>& logs)
+{
+    std::map<std::string, std::pair<std::string, Record>> events;
+    for (const auto& log : logs)
+        for (std::size_t i = 1; i < log.records.size(); ++i) {
+            const std::string id = Log::logString(log.records[i].payload, "eventId");
+            EXPECT_TRUE(events.emplace(id, std::make_pair(log.session(), log.records[i])).second) << "sent twice: " << id;
+        }
+    return events;
+}
+
+fs::path analyticsState(const fs::path& folder, const char* state)
+{
+    return ReportTree(folder).structure.parent_path() / "analytics" / "v1" / state;
+}
+
+std::string closedPortURL()
+{
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);
+    return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + kUploadPath;
+}
+
+} // namespace
+
+TEST(AnalyticsProbe, UploadsEveryLogCompressedAfterItsMetadata)
+{
+    TempFolder folder;
+    test::TestService service;
+    serve(service, {{"max_pending_send_file_count", 10}});
+    const auto run = runAnalytics(folder.path(), service, {"custom:first", "login:email", "active"});
+    const auto logs = uploadedLogs(service);
+
+    std::set<std::string> parts;
+    for (const auto& log : logs) {
+        parts.insert(log.part);
+        const Value& metadata = log.records[0].payload;
+        std::vector<std::string> keys;
+        for (const auto& [key, value] : *metadata.asMap())
+            keys.push_back(key);
+        std::vector<std::string> expected = kMetadataKeys;
+        if (!metadata.asMap()->contains("model")) // a machine that names no model
+            std::erase_if(expected, [](const std::string& key) { return key == "model" || key == "machine"; });
+        EXPECT_EQ(keys, expected);
+        EXPECT_EQ(log.session(), sessionOf(run));
+    }
+    EXPECT_EQ(parts, (std::set<std::string> {"0.log.zip", "1.log.zip", "2.log.zip"}));
+
+    std::multiset<std::string> seen;
+    for (const auto& [id, event] : eventsById(logs)) {
+        const Record& record = event.second;
+        const std::string kind = record.key == "predefined" ? Log::logString(record.payload, "predefined_type")
+                                 : record.key == "custom"   ? Log::logString(record.payload, "custom_type")
+                                                            : record.key;
+        seen.insert(kind);
+        if (kind == "login") {
+            EXPECT_EQ(*member(record.payload, "predefined_attributes"), Value(Map {{"success", "true"}, {"method", "email"}}));
+        }
+        if (kind == "first") {
+            EXPECT_EQ(*member(record.payload, "custom_attributes"), Value(Map {{"n", 1}}));
+        }
+    }
+    EXPECT_EQ(seen, (std::multiset<std::string> {"app_installed", "app_launched", "first", "login", "app_became_active"}));
+}
+
+TEST(AnalyticsProbe, FullLogsAreSentAsTheyFillUpEachEventOnce)
+{
+    TempFolder folder;
+    test::TestService service;
+    serve(service, {{"max_byte_size_per_file", 4096}, {"max_pending_send_file_count", 1000}});
+    runAnalytics(folder.path(), service, {"fill:300", "maintain"});
+    std::size_t posts = 0;
+    const auto events = eventsById(uploadedLogs(service, &posts));
+    EXPECT_GT(posts, 3u);
+    std::multiset<std::int64_t> filled;
+    for (const auto& [id, event] : events)
+        if (const Value* attributes = member(event.second.payload, "custom_attributes"))
+            filled.insert(*member(*attributes, "i")->asInt());
+    ASSERT_EQ(filled.size(), 300u);
+    EXPECT_EQ(std::set<std::int64_t>(filled.begin(), filled.end()).size(), 300u);
+}
+
+TEST(AnalyticsProbe, FragmentsWaitOfflineAndGoWithTheNextRun)
+{
+    TempFolder folder;
+    test::TestService service;
+    serve(service, {{"url", closedPortURL()}, {"max_pending_send_file_count", 100}});
+    runAnalytics(folder.path(), service, {"custom:offline", "active"});
+    EXPECT_FALSE(entriesOf(analyticsState(folder.path(), "PACKAGED")).empty());
+
+    serve(service, {{"max_pending_send_file_count", 100}});
+    runAnalytics(folder.path(), service, {"custom:online", "maintain"});
+    std::multiset<std::string> kinds;
+    for (const auto& [id, event] : eventsById(uploadedLogs(service)))
+        kinds.insert(event.second.key == "custom" ? Log::logString(event.second.payload, "custom_type") : event.second.key);
+    EXPECT_EQ(kinds, (std::multiset<std::string> {"app_installed", "app_launched", "app_launched", "offline",
+                                                  "app_became_active", "online"}));
+    EXPECT_TRUE(entriesOf(analyticsState(folder.path(), "PACKAGED")).empty());
+}
+
+TEST(AnalyticsProbe, ThePreviousRunsCrashIsFiledInItsSession)
+{
+    TempFolder folder;
+    test::TestService service;
+    serve(service, {{"max_pending_send_file_count", 100}});
+    const auto crashed = runProbeAt(folder.path(), service.baseURL(), "segv");
+    ASSERT_NE(crashed.signal, 0) << crashed.err;
+    const std::string metadata = readText(crashed.runFolder() / "metadata.hlyrecord");
+    const auto identity = json::parse(metadata.substr(0, metadata.find('\n')));
+    ASSERT_TRUE(identity.value) << metadata;
+    const Value& record = *member(*identity.value, "identity");
+    const std::string crashedSession = *member(record, "session_id")->asString();
+    const std::int64_t startedAt = *member(record, "started_at")->asInt();
+
+    runAnalytics(folder.path(), service, {"maintain"});
+    int found = 0;
+    for (const auto& log : uploadedLogs(service))
+        if (log.records.size() > 1 && log.records[1].key == "app_crashed") {
+            ++found;
+            EXPECT_EQ(log.session(), crashedSession);
+            EXPECT_EQ(log.records[1].timestamp, std::uint64_t(startedAt) * 1000);
+            EXPECT_EQ(log.part, "1.log.zip");
+        }
+    EXPECT_EQ(found, 1);
+}
+
+TEST(AnalyticsProbe, TwoRunningInstancesShareTheTreeWithoutLossOrRepeats)
+{
+    TempFolder folder;
+    test::TestService service;
+    serve(service, {{"max_byte_size_per_file", 2048}, {"max_pending_send_file_count", 10000}});
+    const std::vector<std::string> steps {"fill:100", "maintain", "fill:50"};
+    auto first = std::async(std::launch::async, [&] { return runAnalytics(folder.path(), service, steps); });
+    auto second = std::async(std::launch::async, [&] { return runAnalytics(folder.path(), service, steps); });
+    const std::set<std::string> sessions {sessionOf(first.get()), sessionOf(second.get())};
+    runAnalytics(folder.path(), service, {"maintain"});
+
+    std::map<std::tuple<std::string, std::int64_t, std::int64_t>, int> filled;
+    for (const auto& [id, event] : eventsById(uploadedLogs(service)))
+        if (const Value* attributes = member(event.second.payload, "custom_attributes")) {
+            EXPECT_TRUE(sessions.count(event.first)) << event.first;
+            ++filled[{event.first, *member(*attributes, "n")->asInt(), *member(*attributes, "i")->asInt()}];
+        }
+    EXPECT_EQ(filled.size(), 300u);
+    for (const auto& [key, count] : filled)
+        EXPECT_EQ(count, 1) << std::get<0>(key) << " step " << std::get<1>(key) << " event " << std::get<2>(key);
+}

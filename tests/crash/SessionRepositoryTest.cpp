@@ -1,0 +1,98 @@
+// The analytics folder tree on real temporary folders.
+#include "SdkTestSupport.h"
+
+#include "crash/Tally/HLYEventLog/HLYEventLogSessionRepository.h"
+#include "crash/reports/HLYFileLock.h"
+
+#include <gtest/gtest.h>
+
+using namespace qlkit;
+using Repository = HLYEventLogSessionRepository;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Tree {
+    test::TempDir root;
+    Repository repository {root.path()};
+
+    fs::path fragment(const char* state, const char* session, const char* fragment)
+    {
+        return *repository.sessionFragmentDirectoryURLForStateName(state, session, 1000, fragment, 2000, nullptr);
+    }
+    fs::path log(const fs::path& fragment, const char* name)
+    {
+        test::writeTextFile(fragment / name, "x\n");
+        return fragment / name;
+    }
+};
+
+} // namespace
+
+TEST(SessionRepository, MakesAndRemovesFoldersWithTheirEmptiedParents)
+{
+    Tree tree;
+    const fs::path v1 = tree.root.path() / "v1";
+    fs::create_directories(v1);
+    test::writeTextFile(v1 / "ACTIVE", "in the way");
+    const fs::path fragment = tree.fragment("ACTIVE", "S", "F");
+    EXPECT_EQ(fragment, v1 / "ACTIVE" / "1000_S" / "2000_F");
+    EXPECT_TRUE(fs::is_directory(fragment));
+    EXPECT_EQ(tree.repository.eventLogFileURLForStateName("ACTIVE", "S", 1000, "F", 2000, 1, nullptr), fragment / "1.log");
+    KitError error;
+    EXPECT_FALSE(tree.repository.eventLogFileURLForStateName("ACTIVE", "S", 1000, "F", 2000, 3, &error));
+
+    // Packaging's way through "prep": an existing folder of the name is replaced.
+    const fs::path prep = *tree.repository.prepSessionFragmentDirectoryURLForStateName("PACKAGED", fragment, nullptr);
+    EXPECT_EQ(prep, v1 / "PACKAGED" / "1000_S" / "2000_F.prep");
+    const fs::path packaged = v1 / "PACKAGED" / "1000_S" / "2000_F";
+    fs::create_directories(packaged);
+    tree.log(packaged, "old.txt");
+    tree.log(prep, "1.log.zip");
+    EXPECT_EQ(tree.repository.removePrepStatusFromSessionFragmentDirectoryURL(prep, nullptr), packaged);
+    EXPECT_EQ(tree.repository.logFileURLsForSessionFragmentDirectory(packaged, nullptr), (Repository::URLs {packaged / "1.log.zip"}));
+    EXPECT_EQ(tree.repository.removePrepStatusFromSessionFragmentDirectoryURL(packaged, &error), std::nullopt);
+
+    // The last log takes its fragment, session and state folders along.
+    const fs::path log = tree.log(fragment, "0.log");
+    tree.log(fragment, "2.log");
+    ASSERT_TRUE(tree.repository.removeLogFile(log, nullptr));
+    EXPECT_TRUE(fs::exists(fragment));
+    ASSERT_TRUE(tree.repository.removeLogFile(fragment / "2.log", nullptr));
+    EXPECT_FALSE(fs::exists(v1 / "ACTIVE"));
+    EXPECT_TRUE(fs::exists(packaged));
+    ASSERT_TRUE(tree.repository.removeSessionFragmentDirectory(packaged, nullptr));
+    EXPECT_TRUE(fs::exists(v1));
+    EXPECT_TRUE(tree.repository.contentsOfDirectoryURL(v1, nullptr)->empty());
+}
+
+TEST(SessionRepository, CleanUpKeepsLogsAndWhatIsInUse)
+{
+    Tree tree;
+    const fs::path open = tree.fragment("ACTIVE", "S", "OPEN");
+    const fs::path closedEmpty = tree.fragment("ACTIVE", "S", "EMPTY");
+    const fs::path closed = tree.fragment("ACTIVE", "S", "CLOSED");
+    tree.log(closed, "1.log.zip"); // listed as a log wherever it lies
+    tree.log(closed, "notes.txt");
+    fs::create_directories(closed / "0.log");
+    const fs::path held = tree.fragment("PACKAGED", "T", "SENDING");
+    auto lock = HLYFileLock::tryLock(held, true);
+    ASSERT_TRUE(lock);
+    const fs::path stale = tree.fragment("PACKAGED", "U", "GONE");
+    fs::create_directories(tree.root.path() / "v1" / "pending");
+
+    ASSERT_TRUE(tree.repository.cleanUpEventLogRepositoryIgnorningSessionFragmentDirectoryURL(open, nullptr));
+    EXPECT_TRUE(fs::is_directory(open));
+    EXPECT_FALSE(fs::exists(closedEmpty));
+    EXPECT_EQ(tree.repository.contentsOfDirectoryURL(closed, nullptr), (Repository::URLs {closed / "1.log.zip"}));
+    EXPECT_TRUE(fs::is_directory(held));
+    EXPECT_FALSE(fs::exists(stale.parent_path()));
+    EXPECT_FALSE(fs::exists(tree.root.path() / "v1" / "pending"));
+    EXPECT_EQ(*tree.repository.logFileURLsForAllStates(nullptr), (Repository::URLs {closed / "1.log.zip"}));
+
+    // Nothing left: "v1" itself stays.
+    lock.reset();
+    ASSERT_TRUE(tree.repository.removeSessionFragmentDirectory(closed, nullptr));
+    ASSERT_TRUE(tree.repository.cleanUpEventLogRepositoryIgnorningSessionFragmentDirectoryURL("/nowhere", nullptr));
+    EXPECT_TRUE(tree.repository.contentsOfDirectoryURL(tree.root.path() / "v1", nullptr)->empty());
+}

@@ -1,0 +1,104 @@
+// Pictures as documents store them: whatever their decoding gives, their
+// bytes go back unchanged, and pictures past the toolkit's memory limit are
+// decoded all the same.
+#include "platform/archive/ImageArchiveData.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+#include "fuzz/ArchiveProbe.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <gtest/gtest.h>
+
+using namespace ql;
+
+namespace {
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, format).write(image);
+    return bytes;
+}
+
+QImage filled(int width, int height, QImage::Format format, QColor colour)
+{
+    QImage image(width, height, format);
+    image.fill(colour);
+    return image;
+}
+
+// A PNG whose first data chunk is damaged: its header still gives the size.
+QByteArray damagedPng()
+{
+    QByteArray png = encoded(filled(30, 20, QImage::Format_RGB32, Qt::blue), "png");
+    const qsizetype data = png.indexOf("IDAT");
+    png[data + 6] = char(png[data + 6] ^ 0xFF);
+    return png;
+}
+
+} // namespace
+
+TEST(StoredPictures, GoBackAsTheirOwnBytesWhetherOrNotTheyDecode)
+{
+    const QByteArray jpeg = encoded(filled(40, 30, QImage::Format_RGB32, Qt::red), "jpeg");
+    const QList<QByteArray> stored {
+        encoded(filled(40, 30, QImage::Format_RGB32, Qt::green), "png"), // opaque, yet PNG
+        encoded(filled(40, 30, QImage::Format_RGB32, Qt::green), "tiff"),
+        jpeg.left(jpeg.size() / 2), // cut short: decodes, grey below the cut
+        damagedPng(),
+        QByteArray("no picture at all"),
+    };
+    for (const QByteArray& bytes : stored) {
+        const Image image = Image::fromStoredData(bytes);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(imageArchiveData(image).value(), bytes) << bytes.left(8).toHex().toStdString();
+    }
+    const Image damaged = Image::fromStoredData(damagedPng());
+    EXPECT_TRUE(damaged.isUndecodable());
+    EXPECT_EQ(damaged.size(), QSizeF(30, 20)) << "the header's size, at 72 dpi";
+
+    // A picture record (as tiled fills and shape fills are stored) keeps an
+    // undecodable representation instead of failing the whole document.
+    KeyedArchiver archiver;
+    archiver.encodeReference(QStringLiteral("fill"),
+                             archiver.encodeRecord({QStringLiteral("NSImage"), QStringLiteral("NSObject")},
+                                                   [&](KeyedArchiver& record) {
+                                                       record.encodeSize(QStringLiteral("NSSize"), QSizeF(8, 6));
+                                                       record.encodeObject(QStringLiteral("NSReps"),
+                                                                           QVariantList {damagedPng()});
+                                                   }));
+    KeyedUnarchiver reader(probe::registry());
+    ASSERT_TRUE(reader.open(archiver.finish().value()).ok());
+    const Image fill = reader.decodeValueOfType<Image>(QStringLiteral("fill"));
+    ASSERT_TRUE(reader.finish().ok());
+    EXPECT_TRUE(fill.isUndecodable());
+    EXPECT_EQ(fill.size(), QSizeF(8, 6));
+    EXPECT_EQ(imageArchiveData(fill).value(), damagedPng());
+}
+
+TEST(StoredPictures, PicturesPastTheToolkitsLimitDecodeAndKeepTheirSize)
+{
+    // 36 megapixels: 144 MB decoded, past the toolkit's 128 MB.
+    const QByteArray photo = encoded(filled(6000, 6000, QImage::Format_RGB32, QColor(200, 120, 40)), "jpeg");
+    const Result<Image> decoded = Image::fromData(photo);
+    ASSERT_TRUE(decoded.ok()) << decoded.error().message.toStdString();
+    EXPECT_EQ(decoded->pixelSize(), QSize(6000, 6000));
+
+    // Past what one picture may take decoded: read smaller, its size in
+    // points the file's own.
+    QImage huge = filled(9000, 8000, QImage::Format_RGB32, QColor(30, 90, 160));
+    huge.setDotsPerMeterX(11811); // 300 dpi
+    huge.setDotsPerMeterY(11811);
+    const QByteArray png = encoded(huge, "png");
+    huge = QImage();
+    const Image big = Image::fromStoredData(png);
+    ASSERT_FALSE(big.isUndecodable());
+    EXPECT_LT(big.pixelSize().width(), 9000);
+    EXPECT_NEAR(big.size().width(), 9000 * 72.0 / 300.0, 0.5);
+    EXPECT_NEAR(big.size().height(), 8000 * 72.0 / 300.0, 0.5);
+    EXPECT_EQ(big.bitmap().pixelColor(100, 100), QColor(30, 90, 160));
+    EXPECT_EQ(imageArchiveData(big).value(), png) << "the full picture is what is saved";
+}
