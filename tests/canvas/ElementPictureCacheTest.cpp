@@ -135,7 +135,7 @@ TEST_F(ElementPictures, AnElementGoneBeforeItsPictureArrivesIsNoHarm)
     ZVPuttyView* ring = addRing(ElementPictureCache::kCostlySegments + 1000);
     grab();
     ASSERT_TRUE(view.pageItem()->itemFor(ring)->pictureCache());
-    page->removePuttyView(ring);
+    page->deletePuttyView(ring);
     grab();
     // Whatever the worker finishes is dropped on arrival.
     QTest::qWait(200);

@@ -24,7 +24,7 @@ inline void leaveOutGhostscript()
     qputenv("PATH", "");
 }
 
-inline void drawSmall(const ZVCanvasView& page)
+inline void drawSmall(ZVCanvasView& page)
 {
     constexpr int side = 48;
     const QSizeF size = page.frame().size();
@@ -52,7 +52,7 @@ inline bool probeDocument(QByteArrayView data)
     Document again;
     if (const Status read = again.readFromData(*written, kDesktopDocumentType); !read)
         qFatal("a document written from a read one did not read: %s", qPrintable(read.error().message));
-    for (const ZVCanvasView* page : document.pages())
+    for (ZVCanvasView* page : document.pages())
         drawSmall(*page);
     return true;
 }
