@@ -85,16 +85,40 @@ def run_child(command, env, cwd):
                 time.sleep(0.05)
         seconds = time.monotonic() - started
     child.returncode = 0  # reaped above; keeps Popen from waiting again
-    left = False
-    try:
-        os.killpg(child.pid, 0)
-        left = True
-        os.killpg(child.pid, signal.SIGKILL)
-    except ProcessLookupError:
-        pass
+    left = wait_for_session_to_end(child.pid)
     with open(err_path, "rb") as err:
         stderr = err.read().decode("utf-8", "replace")
     return status, seconds, usage.ru_maxrss, stderr, left
+
+
+def session_members(session):
+    """Live processes (not zombies) of a session."""
+    members = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/stat" % pid) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        if fields[0] != "Z" and int(fields[3]) == session:
+            members.append(int(pid))
+    return members
+
+
+def wait_for_session_to_end(session, seconds=2.0):
+    """Whether processes of the session outlive it by more than `seconds`;
+    those that do are killed."""
+    deadline = time.monotonic() + seconds
+    while session_members(session):
+        if time.monotonic() > deadline:
+            for pid in session_members(session):
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+            return True
+        time.sleep(0.1)
+    return False
 
 
 def describe_status(status):

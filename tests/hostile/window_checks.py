@@ -98,13 +98,11 @@ def ghostscripts_of(session, private):
             with open("/proc/%s/comm" % pid) as f:
                 if f.read().strip() != "gs":
                     continue
-            with open("/proc/%s/stat" % pid) as f:
-                own_session = int(f.read().rsplit(")", 1)[1].split()[3]) == session
             with open("/proc/%s/environ" % pid, "rb") as f:
                 in_folder = any(v.startswith(b"TMPDIR=" + private.encode()) for v in f.read().split(b"\0"))
         except OSError:
             continue
-        if own_session or in_folder:
+        if int(pid) in run_hostile.session_members(session) or in_folder:
             found.append(int(pid))
     return found
 
