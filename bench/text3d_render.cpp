@@ -2,6 +2,7 @@
 // (shown whole, shiny, chamfer 1) while it is being turned, one 4000-pixel
 // snapshot of a new element, and the floor they are measured against:
 // filling the same string's flat glyph outlines with QPainter at 800 × 600.
+// Then long strings: their chamfered geometry, and their first picture.
 #include "app/design/ZVDesignHelper.h"
 #include "content/ZV3DTextView.h"
 #include "platform/graphics/Image.h"
@@ -76,6 +77,45 @@ void BM_FlatGlyphsFloor(benchmark::State& state)
     state.counters["frames/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FlatGlyphsFloor)->Unit(benchmark::kMillisecond);
+
+// Ten-letter words on lines of 100 characters.
+QString longString(int characters)
+{
+    QString text;
+    text.reserve(characters);
+    for (int i = 0; i < characters; ++i)
+        text += i % 100 == 99 ? QLatin1Char('\n') : i % 10 == 9 ? QLatin1Char(' ') : QChar(u'a' + i % 26);
+    return text;
+}
+
+void BM_LongStringGeometry(benchmark::State& state)
+{
+    ql::scene3d::TextGeometry::Parameters parameters;
+    parameters.string = longString(int(state.range(0)));
+    parameters.font = QFont(QStringLiteral("Helvetica"));
+    parameters.font.setPointSizeF(36);
+    parameters.extrusionDepth = 10;
+    parameters.chamferRadius = 1;
+    std::size_t facets = 0;
+    for (auto _ : state)
+        facets = ql::scene3d::TextGeometry(parameters).facets().size();
+    state.counters["facets"] = double(facets);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LongStringGeometry)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_LongStringPicture(benchmark::State& state)
+{
+    const QString string = longString(int(state.range(0)));
+    for (auto _ : state) {
+        ZV3DTextView view(QRectF(0, 0, 800, 600));
+        view.setString(string);
+        view.setChamferRadius(1);
+        benchmark::DoNotOptimize(view.renderImage(QSizeF(800, 600)));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LongStringPicture)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -17,12 +17,15 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));
 
     WidgetPrompter prompter;
+    DesktopWorkspace workspace;
     ql::DocumentController& controller = ql::DocumentController::shared();
     controller.setPrompter(&prompter);
+    controller.setWorkspace(&workspace);
     // It also keeps the template chooser, which the File menu of every window shows.
     ql::AppDelegate delegate(controller, ql::ZVDesignHelper::sharedInstance());
     delegate.applicationDidFinishLaunching(QApplication::arguments().mid(1));
     const int status = QApplication::exec();
     controller.setPrompter(nullptr);
+    controller.setWorkspace(nullptr);
     return status;
 }

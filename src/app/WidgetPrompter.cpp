@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QTextEdit>
@@ -127,10 +128,20 @@ std::optional<QString> WidgetPrompter::runSavePanel(const ql::FilePanelRequest& 
 
 std::optional<QString> WidgetPrompter::runFolderPanel(const ql::FilePanelRequest& request)
 {
-    const QString path = QFileDialog::getExistingDirectory(m_parent, request.title, request.directory);
-    if (path.isEmpty())
+    QFileDialog dialog(m_parent, request.title, request.directory);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!request.prompt.isEmpty())
+        dialog.setLabelText(QFileDialog::Accept, request.prompt);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path;
+    return dialog.selectedFiles().constFirst();
+}
+
+bool WidgetPrompter::runPrintDialog(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, mainWindow());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool DesktopWorkspace::openUrl(const QUrl& url)

@@ -18,6 +18,7 @@ public:
     QStringList runOpenPanel(const ql::FilePanelRequest& request) override;
     std::optional<QString> runSavePanel(const ql::FilePanelRequest& request) override;
     std::optional<QString> runFolderPanel(const ql::FilePanelRequest& request) override;
+    bool runPrintDialog(QPrinter& printer) override;
 
 private:
     // The given parent, else the active window, else any visible window.

@@ -71,6 +71,11 @@ public:
     }
     // The element takes the keyboard (it receives keys before the page).
     virtual void makeElementFirstResponder(ZVPuttyView* element) { (void)element; }
+    // The holding area keeps copies of the shown page's selection.
+    virtual void addToPasteboard() {}
+    // A dropped link is being fetched (true) or one fetch has ended (false):
+    // the downloading panel shows while any fetch runs.
+    virtual void setDownloading(bool downloading) { (void)downloading; }
     // Shows a context menu at a page point.
     virtual void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint)
     {

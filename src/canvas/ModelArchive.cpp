@@ -21,6 +21,11 @@ namespace ql::canvas {
 void registerPageClasses(ClassRegistry& registry)
 {
     registry.registerClass<ZVCanvasView>(QStringLiteral("ZVCanvasView"));
+    registerElementClasses(registry);
+}
+
+void registerElementClasses(ClassRegistry& registry)
+{
     registry.registerClass<ZVPuttyView>(QStringLiteral("ZVPuttyView"));
     registry.registerClass<ZVPuttyViewGroup>(QStringLiteral("ZVPuttyViewGroup"));
     registry.registerClass<ZVImageView>(QStringLiteral("ZVImageView"));
@@ -34,13 +39,26 @@ void registerPageClasses(ClassRegistry& registry)
     ql::shapes::registerShapeClasses(registry);
 }
 
+namespace {
+
+ClassRegistry registryWith(void (*registerClasses)(ClassRegistry&))
+{
+    ClassRegistry classes = ClassRegistry::withPlatformValues();
+    registerClasses(classes);
+    return classes;
+}
+
+} // namespace
+
 const ClassRegistry& pageClassRegistry()
 {
-    static const ClassRegistry registry = [] {
-        ClassRegistry classes = ClassRegistry::withPlatformValues();
-        registerPageClasses(classes);
-        return classes;
-    }();
+    static const ClassRegistry registry = registryWith(registerPageClasses);
+    return registry;
+}
+
+const ClassRegistry& elementClassRegistry()
+{
+    static const ClassRegistry registry = registryWith(registerElementClasses);
     return registry;
 }
 

@@ -12,10 +12,15 @@
 
 namespace ql::canvas {
 
-// Adds the page, layer, element, content and background classes.
+// Adds the layer, element, content and background classes.
+void registerElementClasses(ClassRegistry& registry);
+// Adds the element classes and the page.
 void registerPageClasses(ClassRegistry& registry);
 // The platform values plus the page classes.
 const ClassRegistry& pageClassRegistry();
+// The platform values plus the element classes: what element archives from
+// outside (the clipboard, drags) may hold.
+const ClassRegistry& elementClassRegistry();
 
 Result<QByteArray> archiveRootObject(const QObject* root);
 

@@ -238,6 +238,12 @@ void ZVCanvasView::setMasterPageUUID(const QString& uuid)
 
 void ZVCanvasView::setMasterPage(ZVCanvasView* master)
 {
+    linkMasterPage(master);
+    ql::NotificationCenter::defaultCenter().post(QStringLiteral("AutoUpdateText"));
+}
+
+void ZVCanvasView::linkMasterPage(ZVCanvasView* master)
+{
     if (master == this)
         master = nullptr;
     m_masterPage = master;
@@ -250,7 +256,6 @@ void ZVCanvasView::setMasterPage(ZVCanvasView* master)
     setCanvasFrames();
     layoutPuttyViews();
     showGuides();
-    ql::NotificationCenter::defaultCenter().post(QStringLiteral("AutoUpdateText"));
 }
 
 void ZVCanvasView::setTemplateView(ZVCanvasView* page)

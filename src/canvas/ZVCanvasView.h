@@ -29,10 +29,12 @@ class Record;
 namespace ql {
 class CanvasHost;
 class Gesture;
+class Image;
 class RulerHost;
 class UndoManager;
 struct CanvasEvent;
 struct CanvasMenu;
+struct PasteboardContents;
 struct RulerMarker;
 }
 
@@ -49,8 +51,12 @@ public:
 
     // Sizes the page and its background from the template view's geometry.
     void setCanvasFrames();
-    // Links (or, with null, unlinks) a master page.
+    // Links (or, with null, unlinks) a master page and has page-number and
+    // date fields refreshed.
     void setMasterPage(ZVCanvasView* master);
+    // The link alone: whoever links many pages at once refreshes the fields
+    // once afterwards, not once per page.
+    void linkMasterPage(ZVCanvasView* master);
     ZVCanvasView* masterPage() const { return m_masterPage.data(); }
     ZVCanvasView* templateView() const;
     // The template's bleed when it has full bleed, else 0.
@@ -129,9 +135,17 @@ public:
     // Restacks the page (at the next read, so that adding many elements
     // stays linear) and tells the view.
     void layoutPuttyViews();
-    // Recomputes the text-wrap exclusions; the text layout that uses them
-    // builds on this.
-    void setClippingRects() {}
+    // Hands each text box of the current layer the rectangles that the
+    // wrapping elements above it in its layer cover, in its content's
+    // coordinates (ZVCanvasViewWrap.cpp).
+    void setClippingRects();
+    // Removes every active element and the members of their groups, one
+    // undo step; nothing while an element's content is being edited.
+    void deleteActivePuttyViews();
+    // The Delete command ("delete:"; delete is a keyword).
+    void delete_();
+    // True while an element's content (text, 3D text) is being edited.
+    bool editMode() const { return m_editMode; }
 
     // Makes layer membership whole after reading: every element lives in
     // exactly one of this page's layers, listed there once, and layers list
@@ -206,8 +220,8 @@ public:
     // The page's context menu.
     ql::CanvasMenu menuForEvent(const ql::CanvasEvent& event) const;
     // Keys while no element has the keyboard: Return ends a drawing tool,
-    // Escape also deselects, arrows nudge or scroll; every other key is taken
-    // without effect.
+    // Escape also deselects, arrows nudge or scroll, Delete and Backspace
+    // remove the selection; every other key is taken without effect.
     bool keyDown(const ql::CanvasEvent& event);
     // A modifier key was pressed or let go: the flags, then the tool cursor.
     void flagsChanged(int modifiers);
@@ -279,6 +293,28 @@ public:
     // Opens the image editor on the first active element.
     void cropImage();
 
+    // The clipboard (ZVCanvasViewClipboard.cpp). Copies of elements for the
+    // clipboard, in the given order, each with a fresh identity and no layer
+    // or text chain; with `includeContent` also the texts and pictures of
+    // text and image elements, for other programs.
+    ql::PasteboardContents copyOfPuttyViewArray(const QList<ZVPuttyView*>& elements, bool includeContent) const;
+    void copy();
+    void cut();
+    // Adds the clipboard's elements to the current layer 15 points right and
+    // down of what they copy; without elements a picture, else a text box.
+    void paste();
+    void paste(ql::PasteboardContents contents);
+    // Copy, then paste: through the clipboard, replacing what it held.
+    void duplicate();
+    // Keeps the selection in the holding area.
+    void copyPB();
+    // A new image element of the picture's size, halved when it takes 90 %
+    // of the page's width or height, centred, alone selected and focused;
+    // null (nothing added) for an empty picture.
+    ZVPuttyView* addImage(const ql::Image& image);
+    // A deep copy of the page made through its archive; null when that fails.
+    std::unique_ptr<ZVCanvasView> copyWithZone() const;
+
     bool pageWidthControlEnabled() const { return m_pageWidthControlEnabled; }
     bool pageHeightControlEnabled() const { return m_pageHeightControlEnabled; }
     bool pageOrientationControlEnabled() const { return m_pageOrientationControlEnabled; }
@@ -302,6 +338,9 @@ private:
     void redrawLayerThumbs() const;
     void guidesChanged();
     void initialize();
+    // Brings geometry read from a file into the ranges the settings allow;
+    // a page without a size takes the default one.
+    void limitGeometryAsRead(int defaultPageSize, int defaultOrientation);
     void setTemplateView(ZVCanvasView* page);
     void onObservedChange(const QString& keyPath);
     void reanchorPuttyViews();

@@ -1,6 +1,8 @@
 // The page's archive record: its settings, layers, elements and background.
 #include "canvas/ZVCanvasView.h"
 
+#include "app/design/ZVDesignHelper.h"
+#include "canvas/PageLimits.h"
 #include "canvas/ZVPuttyView.h"
 #include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
@@ -36,7 +38,62 @@ void readMarkers(ql::KeyedUnarchiver& coder, const QString& key, QVariantList& f
     field = markers;
 }
 
+// A stored number (a guide count or gutter) within [low, high]; one that is
+// not a number reads as unset. Numbers within range keep their stored kind.
+void limitNumber(QVariant& number, double low, double high, bool whole)
+{
+    if (!number.isValid())
+        return;
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (!ok || std::isnan(value)) {
+        number = QVariant();
+        return;
+    }
+    if (value >= low && value <= high)
+        return;
+    const double limited = std::clamp(value, low, high);
+    number = whole ? QVariant(int(limited)) : QVariant(limited);
+}
+
+// Ruler guides no page could reach are dropped.
+void dropFarMarkers(QVariantList& markers)
+{
+    markers.removeIf([](const QVariant& item) {
+        const double location = item.value<ql::RulerMarker>().location;
+        return !(std::abs(location) <= 2 * ql::PageLimits::kMaximumSide);
+    });
+}
+
 } // namespace
+
+void ZVCanvasView::limitGeometryAsRead(int defaultPageSize, int defaultOrientation)
+{
+    namespace L = ql::PageLimits;
+    // A page that has no size at all takes the default page; any other is
+    // brought within range.
+    const auto isSide = [](double side) { return std::isfinite(side) && side > 0.0; };
+    if (!isSide(m_pageWidth) || !isSide(m_pageHeight)) {
+        if (m_pageSize == 0) {
+            m_pageSize = defaultPageSize;
+            m_pageOrientation = defaultOrientation;
+        }
+        const QRectF preset = ql::ZVDesignHelper::rectForPageSize(m_pageSize, m_pageOrientation);
+        m_pageWidth = preset.width();
+        m_pageHeight = preset.height();
+    }
+    m_pageWidth = std::clamp(m_pageWidth, L::kMinimumSide, L::kMaximumSide);
+    m_pageHeight = std::clamp(m_pageHeight, L::kMinimumSide, L::kMaximumSide);
+    for (double* margin : {&m_topMargin, &m_bottomMargin, &m_leftMargin, &m_rightMargin})
+        *margin = L::clamped(*margin, 0.0, L::kMaximumMargin, 0.0);
+    m_bleedMargin = L::clamped(m_bleedMargin, 0.0, L::kMaximumBleed, 0.0);
+    limitNumber(m_rowNumber, 0, L::kMaximumGuideCount, true);
+    limitNumber(m_colNumber, 0, L::kMaximumGuideCount, true);
+    limitNumber(m_rowGutter, 0, L::kMaximumMargin, false);
+    limitNumber(m_colGutter, 0, L::kMaximumMargin, false);
+    dropFarMarkers(m_horizontalMarkers);
+    dropFarMarkers(m_verticalMarkers);
+}
 
 const ql::fields::Record<ZVCanvasView>& ZVCanvasView::archiveRecord()
 {
@@ -123,7 +180,10 @@ void ZVCanvasView::encodeWithCoder(ql::KeyedArchiver& coder) const
 void ZVCanvasView::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     // A page being read belongs to no document, so nothing here records undo.
+    const int defaultPageSize = m_pageSize;
+    const int defaultOrientation = m_pageOrientation;
     archiveRecord().decode(*this, coder);
+    limitGeometryAsRead(defaultPageSize, defaultOrientation);
     // Each page owns its layers: a record that another page of the file has
     // taken is copied, so that neither page's repair strips the other's
     // elements from it.

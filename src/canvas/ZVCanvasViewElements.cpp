@@ -62,6 +62,22 @@ void ZVCanvasView::deletePuttyView(ZVPuttyView* element)
     m_deletedPlaces.insert(element, takeOffPuttyView(element));
 }
 
+void ZVCanvasView::deleteActivePuttyViews()
+{
+    // Keys and commands while a content is edited belong to that content.
+    if (m_editMode)
+        return;
+    for (ZVPuttyView* element : activeViews())
+        deletePuttyView(element);
+    if (ql::CanvasHost* host = canvasHost())
+        host->setNeedsDisplay();
+}
+
+void ZVCanvasView::delete_()
+{
+    deleteActivePuttyViews();
+}
+
 void ZVCanvasView::undoAdd(ZVPuttyView* element)
 {
     m_deletedPlaces.insert(element, takeOffPuttyView(element));

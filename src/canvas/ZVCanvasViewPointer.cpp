@@ -133,8 +133,11 @@ bool ZVCanvasView::keyDown(const ql::CanvasEvent& event)
             element->moveFrame(arrow.direction);
         return true;
     }
-    // Delete and Backspace will remove the active elements once elements can
-    // be removed; every other key is taken without effect.
+    if (event.keyCode == Qt::Key_Delete || event.keyCode == Qt::Key_Backspace) {
+        deleteActivePuttyViews();
+        return true;
+    }
+    // Every other key is taken without effect.
     return true;
 }
 

@@ -222,6 +222,11 @@ public:
     QVariant reflectionHeight() const { return m_reflectionHeight; }
     bool isLocked() const { return m_isLocked; }
     bool hideFromPrinting() const { return m_hideFromPrinting; }
+    // Text wrap: whether text boxes below the element in its layer flow
+    // around it, the wrap shape (0 to 3) and the distance kept (points).
+    bool causesWrap() const { return m_causesWrap; }
+    QVariant wrapType() const { return m_wrapType; }
+    QVariant wrapMargins() const { return m_wrapMargins; }
 
     // Crop: applies the rectangle when the element is crop-eligible.
     void applyCropInRect(const QRectF& rect);

@@ -3,6 +3,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVTextView.h"
+#include "platform/graphics/RulerMarker.h"
 
 #include <QFile>
 
@@ -100,6 +101,39 @@ TEST(HostileArchive, WrongKindsForEveryKeyLoseOnlyThoseSettings)
     EXPECT_EQ(damaged->layoutLayerGroup(), page->layoutLayers().first().data());
     EXPECT_TRUE(page->layoutLayers().first()->listsUuid(damaged->uuid()));
     EXPECT_EQ(page->stackedPuttyViews().size(), 2);
+}
+
+TEST(HostileArchive, PageGeometryOutOfRangeIsBroughtIntoTheRangesTheSettingsAllow)
+{
+    ql::RulerMarker far;
+    far.location = 1e30;
+    ForgedRecord huge(kPageChain, [&](ql::KeyedArchiver& coder) {
+        coder.encodeInt32(QStringLiteral("pageSize"), 0);
+        coder.encodeFloat(QStringLiteral("pageWidth"), 1e7);
+        coder.encodeFloat(QStringLiteral("pageHeight"), 0.5);
+        coder.encodeFloat(QStringLiteral("topMargin"), -10);
+        coder.encodeFloat(QStringLiteral("bleedMargin"), 1e30);
+        coder.encodeBool(QStringLiteral("fullBleed"), true);
+        coder.encodeObject(QStringLiteral("colNumber"), QVariant(qint64(1'000'000'000)));
+        coder.encodeObject(QStringLiteral("rowGutter"), QVariant(1e30));
+        coder.encodeObject(QStringLiteral("horizontalMarkers"), QVariantList {QVariant::fromValue(far)});
+    });
+    auto page = readBack<ZVCanvasView>(archiveOf(&huge));
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->frame(), QRectF(0, 0, 14400 + 2 * 1440, 3 + 2 * 1440));
+    EXPECT_EQ(page->topMargin(), 0.0);
+    EXPECT_EQ(page->valueForKey(u"colNumber"), QVariant(100));
+    EXPECT_EQ(page->valueForKey(u"rowGutter"), QVariant(14400.0));
+    EXPECT_TRUE(page->horizontalMarkers().isEmpty());
+
+    ForgedRecord empty(kPageChain, [&](ql::KeyedArchiver& coder) {
+        coder.encodeInt32(QStringLiteral("pageSize"), 0);
+        coder.encodeFloat(QStringLiteral("pageWidth"), 0);
+    });
+    page = readBack<ZVCanvasView>(archiveOf(&empty));
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->pageSize(), 1) << "a custom page of no size is the default page";
+    EXPECT_EQ(page->frame(), QRectF(0, 0, 612, 792));
 }
 
 TEST(HostileArchive, PartsClaimedTwiceStayWithTheirFirstOwner)

@@ -131,3 +131,24 @@ TEST(Text3DArchive, DamagedRecordsKeepTheDefaults)
     EXPECT_EQ(&view->pointOfView(), &view->cameraNode());
     EXPECT_FALSE(view->renderImage(QSizeF(100, 50)).isNull());
 }
+
+TEST(Text3DArchive, AStringOfTwoHundredThousandLettersIsKeptWholeAndDrawnFromItsBeginning)
+{
+    Text3DBox box;
+    box.view->setChamferRadius(1);
+    box.view->setString(QString(200000, QLatin1Char('x')));
+    const std::unique_ptr<ZVPuttyView> element = readBack<ZVPuttyView>(archiveOf(box.element));
+    ASSERT_TRUE(element);
+    auto* view = qobject_cast<ZV3DTextView*>(element->contentView());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->string().size(), 200000);
+
+    // Only so many letters are extruded, however long the string.
+    ZV3DTextView shorter(QRectF(0, 0, 500, 200));
+    shorter.setChamferRadius(1);
+    shorter.setString(QString(10000, QLatin1Char('x')));
+    ASSERT_TRUE(view->text() && shorter.text());
+    EXPECT_EQ(view->text()->facets().size(), shorter.text()->facets().size());
+    EXPECT_EQ(view->text()->boundingBoxMax(), shorter.text()->boundingBoxMax());
+    EXPECT_TRUE(opaqueBounds(view->renderImage(QSizeF(600, 200))).isValid()) << "the letters in view show";
+}

@@ -63,6 +63,28 @@ TEST(NotificationCenter, RemovedObserversLeaveNothingOnTheirContext)
     EXPECT_EQ(calls, 0);
 }
 
+TEST(NotificationCenter, DeliversInOrderOfAdditionWhileObserversComeAndGo)
+{
+    NotificationCenter center;
+    QObject context;
+    QStringList seen;
+    quint64 later = 0;
+    const auto add = [&](const QString& name, const QString& mark) {
+        return center.addObserver(&context, name, nullptr, [&seen, mark](const Notification& n) { seen << mark + n.name; });
+    };
+    add(QStringLiteral("A"), QStringLiteral("1"));
+    add(QString(), QStringLiteral("every:"));
+    center.addObserver(&context, QStringLiteral("A"), nullptr, [&](const Notification&) {
+        // Removed before its turn: not called; added now: waits for the next post.
+        center.removeObserver(later);
+        add(QStringLiteral("A"), QStringLiteral("new"));
+    });
+    later = add(QStringLiteral("A"), QStringLiteral("2"));
+    center.post(QStringLiteral("A"));
+    center.post(QStringLiteral("A"));
+    EXPECT_EQ(seen, (QStringList {"1A", "every:A", "1A", "every:A", "newA"}));
+}
+
 TEST(Deferred, RunsLaterButNeverAfterItsContextIsGone)
 {
     int ran = 0;

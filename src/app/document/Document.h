@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/document/FileStamp.h"
+#include "app/document/PrintInfo.h"
 #include "canvas/PageDocument.h"
 #include "platform/Error.h"
 #include "platform/graphics/AttributedString.h"
@@ -171,6 +172,29 @@ public:
     void pageGeometryChanged(ZVCanvasView* page) override;
     void pageChangedWithoutUndo(ZVCanvasView*) override { updateChangeCountDone(); }
 
+    // Export settings (DocumentExport.cpp).
+    // The format's rules: which options apply, the height of the sheet's
+    // option area, PNG back to RGB, and the range back to every page.
+    void setExportControls();
+    // Readies the settings as the export sheet opens: a freehand drawing
+    // under way is finished, the rules applied, the name preset to the
+    // file's name.
+    void prepareExport();
+    // The pages to export: every shown page, or the range, first kept within
+    // the shown pages and after its start.
+    QList<ZVCanvasView*> exportSelection();
+    QString exportFileName() const { return m_exportFileName; }
+    void setExportFileName(const QString& name) { changeValue(QStringLiteral("exportFileName"), m_exportFileName, name); }
+    QVariant exportPageStart() const { return m_exportPageStart; }
+    QVariant exportPageEnd() const { return m_exportPageEnd; }
+    QVariant exportPageCount() const { return m_exportPageCount; }
+    bool exportResolutionEligible() const { return m_exportResolutionEligible; }
+    bool exportCMYKEligible() const { return m_exportCMYKEligible; }
+    bool exportQualityEligible() const { return m_exportQualityEligible; }
+    // Print settings, kept between prints and never stored in the file.
+    const PrintInfo& printInfo() const { return m_printInfo; }
+    void setPrintInfo(const PrintInfo& info) { m_printInfo = info; }
+
     // Stored content.
     const AttributedString& notes() const { return m_notes; }
     void setNotes(const AttributedString& notes) { changeValue(QStringLiteral("notes"), m_notes, notes); }
@@ -269,6 +293,7 @@ private:
     bool m_exportCMYKEligible = false;
     bool m_exportQualityEligible = false;
     double m_exportContentHeight = 0;
+    PrintInfo m_printInfo;
 };
 
 } // namespace ql

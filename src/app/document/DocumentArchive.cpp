@@ -7,6 +7,7 @@
 #include "content/ZVContentView.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
+#include "platform/runtime/NotificationCenter.h"
 
 #include <QSet>
 
@@ -57,17 +58,19 @@ QList<ZVCanvasView*> firstListings(const QList<ZVCanvasView*>& pages, QSet<const
 }
 
 // Each content page is linked to the master page whose UUID it names; with
-// several such masters the last one wins.
+// several such masters the last one wins. Page fields are refreshed once,
+// when every page is linked.
 void linkMasterPages(const QList<ZVCanvasView*>& contentPages, const QList<ZVCanvasView*>& masterPages)
 {
+    QHash<QString, ZVCanvasView*> masters;
+    for (ZVCanvasView* master : masterPages)
+        masters.insert(master->uuid(), master);
     for (ZVCanvasView* page : contentPages) {
         const QString wanted = page->masterPageUUID();
-        if (wanted.isEmpty())
-            continue;
-        for (ZVCanvasView* master : masterPages)
-            if (master->uuid() == wanted)
-                page->setMasterPage(master);
+        if (ZVCanvasView* master = wanted.isEmpty() ? nullptr : masters.value(wanted))
+            page->linkMasterPage(master);
     }
+    NotificationCenter::defaultCenter().post(QStringLiteral("AutoUpdateText"));
 }
 
 } // namespace

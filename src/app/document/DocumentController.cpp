@@ -1,6 +1,7 @@
 #include "app/document/DocumentController.h"
 
 #include "app/document/AtomicFileWriter.h"
+#include "app/export/ShowInFolderService.h"
 #include "app/window/DocumentWindow.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/Prompter.h"
@@ -69,6 +70,21 @@ DocumentController::~DocumentController()
     for (OpenDocument& open : m_documents)
         for (QWidget* window : open.document->windows())
             delete window;
+}
+
+void DocumentController::setWorkspace(Workspace* workspace)
+{
+    m_workspace = workspace;
+    m_showInFolder = workspace ? std::make_unique<ShowInFolderService>(*workspace) : nullptr;
+}
+
+QList<SharingService*> DocumentController::sharingServices() const
+{
+    if (m_sharingServices)
+        return *m_sharingServices;
+    if (m_showInFolder)
+        return {m_showInFolder.get()};
+    return {};
 }
 
 DocumentController& DocumentController::shared()

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -19,7 +20,10 @@ class QWindow;
 namespace ql {
 
 class Prompter;
+class SharingService;
+class ShowInFolderService;
 class UserDefaults;
+class Workspace;
 
 // File extensions of the two document types (without dots).
 inline const QString kDesktopDocumentExtension = QStringLiteral("qvleaf");
@@ -43,6 +47,14 @@ public:
     void setWindowFactory(WindowFactory factory) { m_windowFactory = std::move(factory); }
     // Recent documents are kept there (default: the standard user defaults).
     void setUserDefaults(UserDefaults* defaults) { m_defaults = defaults; }
+    UserDefaults& userDefaults() const { return defaults(); }
+    // The desktop, which opens previews and shared pictures; none by default.
+    void setWorkspace(Workspace* workspace);
+    Workspace* workspace() const { return m_workspace; }
+    // The services the share menu offers: those set, else showing the
+    // pictures in a folder when there is a workspace to open it.
+    void setSharingServices(const QList<SharingService*>& services) { m_sharingServices = services; }
+    QList<SharingService*> sharingServices() const;
     // How long after the first unsaved change an autosave follows.
     void setAutosaveDelay(int milliseconds) { m_autosaveDelay = milliseconds; }
     int autosaveDelay() const { return m_autosaveDelay; }
@@ -117,6 +129,9 @@ private:
     Prompter* m_prompter = nullptr;
     WindowFactory m_windowFactory;
     UserDefaults* m_defaults = nullptr;
+    Workspace* m_workspace = nullptr;
+    std::optional<QList<SharingService*>> m_sharingServices;
+    std::unique_ptr<ShowInFolderService> m_showInFolder;
     int m_autosaveDelay = 15000;
     int m_untitledCount = 0;
     std::vector<OpenDocument> m_documents;

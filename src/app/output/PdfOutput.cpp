@@ -26,6 +26,9 @@ Error pdfError(const QString& message)
     return Error {QStringLiteral("Quiverleaf.output"), 1, message};
 }
 
+// The largest page side a PDF reader must show: 200 inches.
+constexpr double kLargestPageSide = 14400.0;
+
 bool drawable(const QRectF& sheet)
 {
     return sheet.width() >= 1.0 && sheet.height() >= 1.0;
@@ -43,6 +46,14 @@ QPageSize wholePointSize(const QRectF& sheet)
 
 Result<QByteArray> pdfData(const SheetDocument& document, ZVDesignHelper& helper)
 {
+    for (int i = 0; i < document.pageCount(); ++i) {
+        const QRectF bounds = document.page(i).boundsForBox();
+        if (drawable(bounds) && (bounds.width() > kLargestPageSide || bounds.height() > kLargestPageSide)) {
+            return pdfError(QStringLiteral("Page %1 is too large for a PDF: a PDF page can be at most "
+                                           "200 × 200 inches (14,400 × 14,400 points).")
+                                .arg(i + 1));
+        }
+    }
     QByteArray bytes;
     QList<QSizeF> sizes;
     {

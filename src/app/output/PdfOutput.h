@@ -13,7 +13,8 @@ namespace ql {
 class SheetDocument;
 class ZVDesignHelper;
 
-// The PDF of the sheets; sheets smaller than a point are left out.
+// The PDF of the sheets; sheets smaller than a point are left out, a sheet
+// larger than a PDF page may be is refused.
 Result<QByteArray> pdfData(const SheetDocument& document, ZVDesignHelper& helper);
 
 // Sets every box of each page to (0, 0, width, height) of `sizes` (points),

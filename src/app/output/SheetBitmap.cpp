@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPainter>
 #include <cmath>
+#include <limits>
 #include <lcms2.h>
 #include <memory>
 #include <vector>
@@ -12,6 +13,10 @@
 namespace ql {
 
 namespace {
+
+// One sheet's pixels take at most 1 GiB: a larger picture could only be had
+// by exhausting the machine's memory, so it is refused instead.
+constexpr double kLargestBitmapBytes = 1024.0 * 1024.0 * 1024.0;
 
 Error bitmapError(const QString& message)
 {
@@ -26,6 +31,15 @@ struct TransformDeleter {
 };
 using Profile = std::unique_ptr<void, ProfileCloser>;
 using Transform = std::unique_ptr<void, TransformDeleter>;
+
+// The pixels of a sheet at `dpi`, truncated, in doubles: a size too large for
+// any picture is still measured right.
+QSizeF pixelExtent(const ZVPDFPage& sheet, int dpi)
+{
+    const QRectF bounds = sheet.boundsForBox();
+    const double scale = dpi / 72.0;
+    return QSizeF(std::trunc(bounds.width() * scale), std::trunc(bounds.height() * scale));
+}
 
 } // namespace
 
@@ -77,12 +91,41 @@ Status convertToCMYK(QImage& pixels)
     return {};
 }
 
+QSize pixelSizeForSheet(const ZVPDFPage& sheet, int dpi)
+{
+    const QSizeF extent = pixelExtent(sheet, dpi);
+    const auto whole = [](double pixels) {
+        return pixels >= 1 ? int(std::min(pixels, double(std::numeric_limits<int>::max()))) : 0;
+    };
+    return QSize(whole(extent.width()), whole(extent.height()));
+}
+
+int imageCountForPDF(const SheetDocument& document, int dpi)
+{
+    int count = 0;
+    for (int i = 0; i < document.pageCount(); ++i) {
+        if (!pixelSizeForSheet(document.page(i), dpi).isEmpty())
+            ++count;
+    }
+    return count;
+}
+
 Result<SheetBitmap> imageForSheet(const ZVPDFPage& sheet, ZVDesignHelper& helper, int dpi, int colorSpace)
 {
-    const QRectF bounds = sheet.boundsForBox();
     const double scale = dpi / 72.0;
-    const int width = int(std::trunc(bounds.width() * scale));
-    const int height = int(std::trunc(bounds.height() * scale));
+    const QSizeF extent = pixelExtent(sheet, dpi);
+    const double pixelsWide = extent.width();
+    const double pixelsHigh = extent.height();
+    if (pixelsWide >= 1 && pixelsHigh >= 1 && !(pixelsWide * pixelsHigh * 4 <= kLargestBitmapBytes)) {
+        return bitmapError(QStringLiteral("The page is too large to be a picture at %1 dpi (%2 × %3 pixels). "
+                                          "Choose a lower resolution.")
+                               .arg(dpi)
+                               .arg(pixelsWide, 0, 'f', 0)
+                               .arg(pixelsHigh, 0, 'f', 0));
+    }
+    const QSize size = pixelSizeForSheet(sheet, dpi);
+    const int width = size.width();
+    const int height = size.height();
     SheetBitmap bitmap;
     bitmap.dpi = dpi;
     if (width < 1 || height < 1)

@@ -28,6 +28,12 @@ struct SheetBitmap {
     int height() const { return pixels.height(); }
 };
 
+// The pixels a sheet is drawn into at `dpi`: trunc(w · dpi / 72) ×
+// trunc(h · dpi / 72); empty for a sheet under a pixel.
+QSize pixelSizeForSheet(const ZVPDFPage& sheet, int dpi);
+// How many sheets give a picture at `dpi`.
+int imageCountForPDF(const SheetDocument& document, int dpi);
+
 // The sheet drawn on white at `dpi` (trunc(w · dpi / 72) × trunc(h · dpi /
 // 72) pixels), converted to CMYK (perceptual, from sRGB) for selector 1.
 // Null for a sheet under a pixel; an error when the pixels cannot be had.

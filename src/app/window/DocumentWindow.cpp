@@ -54,6 +54,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ql {
 
@@ -269,13 +270,19 @@ void DocumentWindow::buildToolbar()
 void DocumentWindow::buildPanels()
 {
     Outlets& o = m_outlets;
-    o.loadingPanel = new WindowPanel(QStringLiteral("loadingPanel"), QString(), this);
-    o.loadingIndicator = new QProgressBar(o.loadingPanel->contentView());
-    o.loadingIndicator->setObjectName(QStringLiteral("loadingIndicator"));
-    o.loadingIndicator->setRange(0, 0);
-    auto* loading = new QVBoxLayout(o.loadingPanel->contentView());
-    loading->addWidget(o.loadingIndicator);
-    o.loadingPanel->resize(240, 60);
+    // Small panels with a spinning indicator.
+    const auto progressPanel = [this](const char* name, QPointer<WindowPanel>& panel, const char* indicatorName,
+                                      QPointer<QProgressBar>& indicator) {
+        panel = new WindowPanel(QString::fromLatin1(name), QString(), this);
+        indicator = new QProgressBar(panel->contentView());
+        indicator->setObjectName(QString::fromLatin1(indicatorName));
+        indicator->setRange(0, 0);
+        auto* layout = new QVBoxLayout(panel->contentView());
+        layout->addWidget(indicator);
+        panel->resize(240, 60);
+    };
+    progressPanel("loadingPanel", o.loadingPanel, "loadingIndicator", o.loadingIndicator);
+    progressPanel("downloadingPanel", o.downloadingPanel, "downloadingIndicator", o.downloadingIndicator);
     o.layoutLayerPanel = new WindowPanel(QStringLiteral("layoutLayerPanel"), tr("Layers"), this);
     o.layoutLayerPanel->resize(240, 320);
     o.pasteboardPanel = new WindowPanel(QStringLiteral("pasteboardPanel"), tr("Pasteboard"), this);
@@ -284,6 +291,7 @@ void DocumentWindow::buildPanels()
     o.editImagePanel->resize(420, 420);
     o.exportPanel = new WindowPanel(QStringLiteral("exportPanel"), tr("Export"), this);
     o.exportBottomContent = namedWidget(o.exportPanel->contentView(), QStringLiteral("exportBottomContent"));
+    buildOutputPanels();
 }
 
 // The set-up -----------------------------------------------------------------
@@ -311,8 +319,8 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
          tr("Insert Point"), tr("Delete Point")});
     for (int segment : {6, 7, 8})
         o.drawingTools->setEnabled(false, segment);
-    // 4. and 5. The window stays for its document; the export controls
-    // follow the export settings once the export sheet exists.
+    // 4. The window stays for its document. 5. The export rules.
+    document.setExportControls();
     // 6. Pins.
     setUpConstraints();
     // 7. The window frame.
@@ -331,6 +339,7 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     setUpCanvas();
     // 14. Panels.
     setUpPanels();
+    setUpOutput();
     // 15. and 16. The first pages; the first one current.
     document.setUpForWindow(isNew);
     setUpPageStrip();
@@ -603,6 +612,8 @@ void DocumentWindow::setUpPanels()
     placeAt(o.layoutLayerPanel, {frame.right() - kRightPaneWidth - o.layoutLayerPanel->width() - 20, frame.top() + 120.0});
     placeAt(o.pasteboardPanel, {frame.left() + kLeftPaneWidth + 20, frame.top() + 120.0});
     placeAt(o.loadingPanel, frame.center() - QPoint(o.loadingPanel->width() / 2, o.loadingPanel->height() / 2));
+    placeAt(o.downloadingPanel,
+            frame.center() - QPoint(o.downloadingPanel->width() / 2, o.downloadingPanel->height() / 2));
     if (m_document && m_document->layoutLayersPaneVisible())
         o.layoutLayerPanel->show();
 }
@@ -723,6 +734,29 @@ void DocumentWindow::editImage(ZVPuttyView* element)
     m_controllers.imageEditorViewController->setImage(image ? image->originalImage() : Image());
 }
 
+void DocumentWindow::addToPasteboard()
+{
+    m_controllers.pasteboardViewController->addToPasteboard(nullptr);
+}
+
+void DocumentWindow::setDownloading(bool downloading)
+{
+    m_downloads = std::max(0, m_downloads + (downloading ? 1 : -1));
+    WindowPanel* panel = m_outlets.downloadingPanel;
+    if (!panel || m_closing)
+        return;
+    if (m_downloads > 0 && !panel->isVisible()) {
+        panel->setWindowTitle(tr("Downloading..."));
+        panel->show();
+        panel->raise();
+    } else if (m_downloads == 0) {
+        if (m_progressTitle.isEmpty())
+            panel->close();
+        else
+            panel->setWindowTitle(m_progressTitle);
+    }
+}
+
 RulerHost* DocumentWindow::horizontalRuler()
 {
     return m_outlets.scrollView ? m_outlets.scrollView->horizontalRulerView() : nullptr;
@@ -766,7 +800,9 @@ void DocumentWindow::closePanels()
                                                                 : nullptr)
         editing->close();
     for (WindowPanel* panel : {m_outlets.layoutLayerPanel.data(), m_outlets.pasteboardPanel.data(),
-                               m_outlets.editImagePanel.data(), m_outlets.loadingPanel.data()}) {
+                               m_outlets.editImagePanel.data(), m_outlets.loadingPanel.data(),
+                               m_outlets.downloadingPanel.data(), m_outlets.exportPanel.data(),
+                               m_outlets.saveTemplatePanel.data()}) {
         if (panel)
             panel->close();
     }

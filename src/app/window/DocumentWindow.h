@@ -8,6 +8,7 @@
 // DocumentWindowPanes.cpp, DocumentWindowPages.cpp and WindowMenus.
 #pragma once
 
+#include "app/export/ProgressPanel.h"
 #include "canvas/CanvasHost.h"
 
 #include <QColor>
@@ -20,6 +21,7 @@ class QAbstractButton;
 class QAction;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QScrollArea;
 class QToolButton;
@@ -30,6 +32,9 @@ namespace ql {
 
 class ComposeButton;
 class Document;
+class ExportSheet;
+class SharingService;
+struct OutputContext;
 class DocumentController;
 class LayoutConstraint;
 class SegmentedControl;
@@ -72,7 +77,7 @@ private:
     QWidget* m_contentView;
 };
 
-class DocumentWindow : public QMainWindow, public CanvasHost {
+class DocumentWindow : public QMainWindow, public CanvasHost, public ProgressPanel {
     Q_OBJECT
 public:
     // The pane widths while shown.
@@ -96,9 +101,11 @@ public:
             previewButton, exportButton, printButton;
         QPointer<ComposeButton> addTextButton;
         QPointer<QComboBox> zoomField;
-        QPointer<WindowPanel> loadingPanel, layoutLayerPanel, pasteboardPanel, editImagePanel, exportPanel;
+        QPointer<WindowPanel> loadingPanel, downloadingPanel, layoutLayerPanel, pasteboardPanel, editImagePanel,
+            exportPanel, saveTemplatePanel;
         QPointer<QWidget> exportBottomContent;
-        QPointer<QProgressBar> loadingIndicator;
+        QPointer<QLineEdit> saveTemplateName;
+        QPointer<QProgressBar> loadingIndicator, downloadingIndicator;
         QPointer<LayoutConstraint> leftPaneWidth, rightPaneWidth;
     };
 
@@ -163,6 +170,27 @@ public:
     // The browser views, by content tab.
     QWidget* contentView(int index) const;
 
+    // Output (DocumentWindowOutput.cpp): the export sheet and its steps,
+    // printing, the preview, sharing and saving as a template.
+    void exportDocument();
+    void closeExportPanel();
+    void finishExport();
+    void printDocument();
+    void preview();
+    // The share item's submenu, made anew from the sharing services.
+    void rebuildShareMenu(QAction* shareItem);
+    void shareFromService(SharingService* service);
+    void saveAsTemplate();
+    void closeSaveTemplatePanel();
+    void saveTemplateNext();
+    ExportSheet* exportSheet() const { return m_exportSheet; }
+    // What the window's output commands reach: the controller's prompter,
+    // workspace and defaults, and the window's progress panel.
+    OutputContext outputContext();
+    // ProgressPanel: the downloading panel, titled by the output under way.
+    void showProgress(const QString& title) override;
+    void closeProgress() override;
+
     // CanvasHost
     void setNeedsDisplay() override;
     void makePageFirstResponder(bool page) override;
@@ -180,6 +208,8 @@ public:
     void moveRulerline(bool horizontal, double from, double to) override;
     void makeElementFirstResponder(ZVPuttyView* element) override;
     void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint) override;
+    void addToPasteboard() override;
+    void setDownloading(bool downloading) override;
 
     // Re-points the canvas, rulers, layers panel and background picker at the
     // document's current page, and redraws it.
@@ -215,6 +245,9 @@ private:
     void setUpInspectors();
     void setUpCanvas();
     void setUpPanels();
+    // The export and template sheets and the progress panel (DocumentWindowOutput.cpp).
+    void buildOutputPanels();
+    void setUpOutput();
     void setUpAddTextButton();
     void setUpObservation();
     void setUpRulerUnits();
@@ -240,9 +273,14 @@ private:
     Outlets m_outlets;
     Controllers m_controllers;
     std::unique_ptr<WindowMenus> m_menus;
+    ExportSheet* m_exportSheet = nullptr;
     QStringList m_observingKeyPaths;
     QColor m_contentPagesSurround;
     bool m_closing = false;
+    // Dropped links being fetched; the downloading panel shows while any is.
+    int m_downloads = 0;
+    // The output under way, which keeps the downloading panel shown too.
+    QString m_progressTitle;
 };
 
 } // namespace ql

@@ -39,7 +39,7 @@ void DocumentWindow::observeValueForKeyPath(const QString& keyPath)
     } else if (keyPath == QLatin1String("scrollView.magnification")) {
         m_document->setValueForKey(u"scrollMag", currentZoomText());
     } else if (keyPath == QLatin1String("exportFileFormat")) {
-        // The export sheet's controls follow the format once the sheet exists.
+        m_document->setExportControls();
     } else if (keyPath == QLatin1String("currentPage.focusedVector") ||
                keyPath == QLatin1String("currentPage.drawingMode")) {
         updateDrawingTools();

@@ -166,6 +166,8 @@ void WindowMenus::buildFileMenu()
             controller.revertDocumentToSaved(document);
     });
     m_file->addSeparator();
+    buildOutputItems();
+    m_file->addSeparator();
     addItem(m_file, tr("&Quit"), QStringLiteral("terminate:"), QKeySequence(Qt::CTRL | Qt::Key_Q), [&controller] {
         if (controller.closeAllDocuments())
             QApplication::quit();
@@ -199,6 +201,7 @@ void WindowMenus::buildEditMenu()
         if (Document* document = window.document())
             document->undoManager()->redo();
     });
+    buildEditCommands();
     watch(m_edit);
 }
 

@@ -52,7 +52,12 @@ public:
 
 private:
     void buildFileMenu();
+    // WindowOutputMenu.cpp: save as template, export, share and print in
+    // File, the preview command and the share submenu's validation.
+    void buildOutputItems();
     void buildEditMenu();
+    // WindowEditMenu.cpp: the clipboard and selection commands of Edit.
+    void buildEditCommands();
     void buildViewMenu();
     // WindowPageMenu.cpp
     void buildPageMenu();

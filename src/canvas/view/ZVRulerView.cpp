@@ -20,17 +20,22 @@ struct Unit {
 
 constexpr Unit kUnits[] = {{"Inches", 72.0}, {"Centimeters", 28.35}, {"Points", 1.0}};
 
-// The smallest step of 1, 2 or 5 times a power of ten (in units) that keeps
-// labelled ticks at least `minimum` pixels apart.
+// The smallest step of 1, 2 or 5 times a power of ten (in units, at least a
+// thousandth) that keeps labelled ticks at least `minimum` pixels apart; 0
+// when no step can (a scale too small to measure).
 double labelStep(double pixelsPerUnit, double minimum)
 {
-    for (double power = 1.0e-3; power <= 1.0e6; power *= 10) {
-        for (const double factor : {1.0, 2.0, 5.0}) {
-            if (power * factor * pixelsPerUnit >= minimum)
-                return power * factor;
-        }
+    const double smallest = minimum / pixelsPerUnit;
+    if (!std::isfinite(smallest) || smallest <= 0.0)
+        return 0.0;
+    if (smallest <= 1.0e-3)
+        return 1.0e-3;
+    const double power = std::pow(10.0, std::floor(std::log10(smallest)));
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        if (power * factor >= smallest)
+            return power * factor;
     }
-    return 1.0e6;
+    return 10.0 * power;
 }
 
 } // namespace
@@ -129,36 +134,18 @@ void ZVRulerView::paintEvent(QPaintEvent*)
     if (pixelsPerUnit <= 0)
         return;
     const double step = labelStep(pixelsPerUnit, 50.0);
-    const int subdivisions = step * pixelsPerUnit >= 80 ? 10 : 5;
+    const double spacing = step * pixelsPerUnit;
     const double length = horizontal ? width() : height();
-    // Page location of the ruler's two ends.
+    // Where the ruler's zero lies, in the ruler's pixels.
     const double zero = rulerPosition(m_originOffset);
-    const double firstUnit = std::floor(-zero / pixelsPerUnit / step) * step;
-    QFont font = painter.font();
-    font.setPixelSize(9);
-    painter.setFont(font);
-    painter.setPen(QColor(0x55, 0x55, 0x55));
-    for (double value = firstUnit; zero + value * pixelsPerUnit <= length + 1; value += step) {
-        for (int sub = 0; sub < subdivisions; ++sub) {
-            const double position = zero + (value + step * sub / subdivisions) * pixelsPerUnit;
-            if (position < 0 || position > length)
-                continue;
-            const double tick = sub == 0 ? kThickness : (sub == subdivisions / 2 ? kThickness / 2.5 : kThickness / 4.0);
-            if (horizontal)
-                painter.drawLine(QPointF(position + 0.5, height() - tick), QPointF(position + 0.5, height()));
-            else
-                painter.drawLine(QPointF(width() - tick, position + 0.5), QPointF(width(), position + 0.5));
-        }
-        const QString label = QString::number(std::round(value * 1000) / 1000);
-        if (horizontal) {
-            painter.drawText(QPointF(zero + value * pixelsPerUnit + 3, 10), label);
-        } else {
-            painter.save();
-            painter.translate(12, zero + value * pixelsPerUnit - 3);
-            painter.rotate(-90);
-            painter.drawText(QPointF(0, 0), label);
-            painter.restore();
-        }
+    // Only the labelled ticks in view, counted by their index from the zero,
+    // so that however far the zero lies their number stays the ruler's length
+    // over the spacing.
+    const double firstIndex = std::floor(-zero / spacing);
+    const double lastIndex = std::floor((length - zero) / spacing);
+    if (step > 0.0 && spacing > 0.0 && std::isfinite(firstIndex) && std::isfinite(lastIndex)) {
+        const double count = std::min(lastIndex - firstIndex, length / spacing + 2);
+        paintTicks(painter, zero, step, spacing, firstIndex, qint64(count));
     }
     paintMarkers(painter);
     // Temporary lines echo a moving element's edges.
@@ -169,6 +156,42 @@ void ZVRulerView::paintEvent(QPaintEvent*)
             painter.drawLine(QPointF(position, 0), QPointF(position, height()));
         else
             painter.drawLine(QPointF(0, position), QPointF(width(), position));
+    }
+}
+
+void ZVRulerView::paintTicks(QPainter& painter, double zero, double step, double spacing, double firstIndex,
+                             qint64 count)
+{
+    const bool horizontal = m_orientation == Orientation::Horizontal;
+    const double length = horizontal ? width() : height();
+    const int subdivisions = spacing >= 80 ? 10 : 5;
+    QFont font = painter.font();
+    font.setPixelSize(9);
+    painter.setFont(font);
+    painter.setPen(QColor(0x55, 0x55, 0x55));
+    for (qint64 k = 0; k <= count; ++k) {
+        const double index = firstIndex + double(k);
+        const double start = zero + index * spacing;
+        for (int sub = 0; sub < subdivisions; ++sub) {
+            const double position = start + spacing * sub / subdivisions;
+            if (position < 0 || position > length)
+                continue;
+            const double tick = sub == 0 ? kThickness : (sub == subdivisions / 2 ? kThickness / 2.5 : kThickness / 4.0);
+            if (horizontal)
+                painter.drawLine(QPointF(position + 0.5, height() - tick), QPointF(position + 0.5, height()));
+            else
+                painter.drawLine(QPointF(width() - tick, position + 0.5), QPointF(width(), position + 0.5));
+        }
+        const QString label = QString::number(std::round(index * step * 1000) / 1000);
+        if (horizontal) {
+            painter.drawText(QPointF(start + 3, 10), label);
+        } else {
+            painter.save();
+            painter.translate(12, start - 3);
+            painter.rotate(-90);
+            painter.drawText(QPointF(0, 0), label);
+            painter.restore();
+        }
     }
 }
 

@@ -69,6 +69,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // `count` + 1 labelled ticks, `spacing` pixels (`step` units) apart, with
+    // their subdivisions; the first at index `firstIndex` from the zero at
+    // `zero` pixels.
+    void paintTicks(QPainter& painter, double zero, double step, double spacing, double firstIndex, qint64 count);
     void paintMarkers(QPainter& painter);
     // The marker drawn under a position along the ruler, or -1.
     qsizetype markerAt(double position) const;

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -60,6 +61,9 @@ ZVScrollView::ZVScrollView(QWidget* parent) : QGraphicsView(parent), m_surround(
     m_clipView = new ZVClipView;
     m_scene.addItem(m_clipView);
     m_router.setClipView(m_clipView);
+    // Drags from other programs and the panels end on the page, as copies.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     m_horizontalRuler = new ZVRulerView(*this, ZVRulerView::Orientation::Horizontal, this);
     m_verticalRuler = new ZVRulerView(*this, ZVRulerView::Orientation::Vertical, this);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &ZVScrollView::visibleRectChanged);
@@ -92,6 +96,7 @@ void ZVScrollView::setDocumentView(ZVCanvasView* page)
     m_pageItem = nullptr;
     m_page = page;
     m_clipView->setPage(page);
+    m_dropView.setCanvas(page);
     if (page) {
         m_pageItem = new ZVPageItem(*page, m_clipView);
         m_scene.addItem(m_pageItem);
@@ -272,6 +277,34 @@ void ZVScrollView::wheelEvent(QWheelEvent* event)
         return;
     }
     QGraphicsView::wheelEvent(event);
+}
+
+// Drags are taken as copies wherever they go over the canvas; what they
+// carry is looked at when they are dropped.
+void ZVScrollView::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
+
+void ZVScrollView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void ZVScrollView::dropEvent(QDropEvent* event)
+{
+    if (!(event->possibleActions() & Qt::CopyAction) || !event->mimeData()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    m_dropView.draggingEnded(*event->mimeData(), mapToPage(event->position()));
 }
 
 bool ZVScrollView::event(QEvent* event)

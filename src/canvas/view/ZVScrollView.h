@@ -6,6 +6,7 @@
 // for the router.
 #pragma once
 
+#include "canvas/ZVDropView.h"
 #include "canvas/view/CanvasEventRouter.h"
 
 #include <QElapsedTimer>
@@ -36,6 +37,8 @@ public:
     ZVPageItem* pageItem() const { return m_pageItem; }
     ZVClipView* clipView() const { return m_clipView; }
     CanvasEventRouter& router() { return m_router; }
+    // Takes what is dropped on the canvas onto the page shown.
+    ZVDropView& dropView() { return m_dropView; }
 
     // The zoom factor, 1 at 100 %, kept between the limits. Setting the value
     // it has changes nothing and announces nothing.
@@ -78,6 +81,9 @@ protected:
     bool event(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -96,6 +102,7 @@ private:
     ZVRulerView* m_horizontalRuler = nullptr;
     ZVRulerView* m_verticalRuler = nullptr;
     CanvasEventRouter m_router;
+    ZVDropView m_dropView;
     double m_magnification = 1.0;
     QColor m_surround;
     bool m_rulersVisible = true;

@@ -21,6 +21,10 @@ constexpr double kCreaseCos = 0.94;
 // A chamfer never insets a point by more than this share of the glyph's
 // thickness there, so the inset outline cannot cross itself.
 constexpr double kThicknessShare = 0.45;
+// Glyphs extruded at most: a hundred times the longest text the program
+// turns into 3D text. A longer string (from a file) keeps every character
+// but shows only its beginning, so that it costs bounded time and memory.
+constexpr int kMaximumGlyphs = 10000;
 
 double lengthOf(QPointF v)
 {
@@ -213,7 +217,7 @@ void TextGeometry::layOut(const Parameters& parameters)
 
     const QStringList lines = parameters.string.split(QLatin1Char('\n'));
     int glyphNumber = 0;
-    for (qsizetype lineIndex = 0; lineIndex < lines.size(); ++lineIndex) {
+    for (qsizetype lineIndex = 0; lineIndex < lines.size() && glyphNumber < kMaximumGlyphs; ++lineIndex) {
         const double baseline = -double(lineIndex) * lineSpacing;
         QTextLayout layout(lines[lineIndex], parameters.font, device);
         layout.beginLayout();
@@ -228,7 +232,7 @@ void TextGeometry::layOut(const Parameters& parameters)
             const QRawFont font = run.rawFont();
             const QList<quint32> indexes = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
-            for (qsizetype k = 0; k < indexes.size() && k < positions.size(); ++k) {
+            for (qsizetype k = 0; k < indexes.size() && k < positions.size() && glyphNumber < kMaximumGlyphs; ++k) {
                 const QPainterPath glyph = font.pathForGlyph(indexes[k]);
                 if (glyph.isEmpty())
                     continue;
@@ -335,8 +339,19 @@ void TextGeometry::build(const std::vector<Contour>& contours)
     }
 
     // Inset every point along its miter, limited by the glyph's thickness
-    // there, then pull back any pair whose inset edge would turn round.
-    for (const Contour& contour : contours) {
+    // there, then pull back any pair whose inset edge would turn round. The
+    // contours of one glyph lie next to each other, [glyphStart, glyphEnd):
+    // a point looks at its own glyph's only, so the work grows with the
+    // length of the string, not with its square.
+    size_t glyphStart = 0;
+    size_t glyphEnd = 0;
+    for (size_t c = 0; c < contours.size(); ++c) {
+        const Contour& contour = contours[c];
+        if (c == glyphEnd) {
+            glyphStart = c;
+            while (glyphEnd < contours.size() && contours[glyphEnd].glyph == contour.glyph)
+                ++glyphEnd;
+        }
         const size_t n = contour.points.size();
         std::vector<QPointF> directions(n);
         std::vector<double> amounts(n);
@@ -348,9 +363,8 @@ void TextGeometry::build(const std::vector<Contour>& contours)
             const double cosHalf = std::max(dot(miter, -nextNormal), 0.5);
             double amount = chamfer / cosHalf;
             double nearest = std::numeric_limits<double>::infinity();
-            for (const Contour& other : contours) {
-                if (other.glyph != contour.glyph)
-                    continue;
+            for (size_t o = glyphStart; o < glyphEnd; ++o) {
+                const Contour& other = contours[o];
                 const size_t m = other.points.size();
                 for (size_t e = 0; e < m; ++e) {
                     if (&other == &contour && (e == i || e == (i + n - 1) % n))

@@ -5,6 +5,7 @@
 #include <QPen>
 #include <QTextCursor>
 #include <cmath>
+#include <vector>
 
 namespace ql::text {
 
@@ -137,6 +138,85 @@ TextAttributes attributes(const QTextCharFormat& format)
     return result;
 }
 
+namespace {
+
+// Walks the runs of a text forwards: each look-up starts where the last one
+// stopped, so reading a whole text finds its runs in linear time.
+class RunWalker {
+public:
+    explicit RunWalker(const QList<AttributedString::Run>& runs) : m_runs(runs) {}
+    qsizetype runAt(qsizetype position)
+    {
+        while (m_runs[m_run].start + m_runs[m_run].length <= position)
+            ++m_run;
+        return m_run;
+    }
+
+private:
+    const QList<AttributedString::Run>& m_runs;
+    qsizetype m_run = 0;
+};
+
+qsizetype paragraphEnd(const QString& string, qsizetype from)
+{
+    while (from < string.size() && !isParagraphSeparator(string[from]))
+        ++from;
+    return from;
+}
+
+// The formats of text being inserted, made once per run and per kind of
+// paragraph end however many paragraphs share them: a text of a million
+// short paragraphs resolves its fonts once, not a million times.
+class InsertionFormats {
+public:
+    InsertionFormats(const QList<AttributedString::Run>& runs, const QTextBlockFormat& continuing)
+        : m_runs(runs), m_charFormats(size_t(runs.size())), m_continuing(continuing)
+    {
+    }
+
+    const QTextCharFormat& charFormatOf(qsizetype run)
+    {
+        std::optional<QTextCharFormat>& format = m_charFormats[size_t(run)];
+        if (!format)
+            format = charFormat(m_runs[run].attributes);
+        return *format;
+    }
+
+    // The format of a block that ends with `separator` of run `separatorRun`;
+    // its paragraph style from run `styleRun`, or as it was for -1.
+    const QTextBlockFormat& endingFormat(const QString& separator, qsizetype separatorRun, qsizetype styleRun)
+    {
+        if (m_ending && separator == m_separator && separatorRun == m_separatorRun && styleRun == m_styleRun)
+            return *m_ending;
+        QTextBlockFormat format = m_continuing;
+        format.setProperty(SeparatorProperty, separator);
+        format.setProperty(SeparatorAttributesProperty, m_runs[separatorRun].attributes);
+        if (styleRun >= 0) {
+            const QVariant style = m_runs[styleRun].attributes.value(ql::TextAttribute::paragraphStyle);
+            if (style.metaType() == QMetaType::fromType<ParagraphStyle>())
+                format.setProperty(ParagraphStyleProperty, style);
+            else
+                format.clearProperty(ParagraphStyleProperty);
+        }
+        m_separator = separator;
+        m_separatorRun = separatorRun;
+        m_styleRun = styleRun;
+        m_ending = format;
+        return *m_ending;
+    }
+
+private:
+    const QList<AttributedString::Run>& m_runs;
+    std::vector<std::optional<QTextCharFormat>> m_charFormats;
+    QTextBlockFormat m_continuing;
+    std::optional<QTextBlockFormat> m_ending;
+    QString m_separator;
+    qsizetype m_separatorRun = -1;
+    qsizetype m_styleRun = -1;
+};
+
+} // namespace
+
 void insertAttributedString(QTextCursor& cursor, const AttributedString& text)
 {
     QTextDocument* document = cursor.document();
@@ -145,39 +225,48 @@ void insertAttributedString(QTextCursor& cursor, const AttributedString& text)
         cursor.removeSelectedText();
     const int start = cursor.position();
     const QString& string = text.string();
-    const QList<AttributedString::Run> runs = text.runs();
-    qsizetype run = 0;
-    qsizetype at = 0;
     const qsizetype length = string.size();
+    const QList<AttributedString::Run> runs = text.runs();
+    // The block the text goes into ends with the first separator; each new
+    // block is made with the format of the separator that will end it, so no
+    // block's format is set twice. The last new block keeps whatever ended
+    // the paragraph the text was inserted into.
+    const QTextBlockFormat continuing = cursor.blockFormat();
+    InsertionFormats formats(runs, continuing);
+    RunWalker textRuns(runs);
+    RunWalker nextRuns(runs);
+    qsizetype at = 0;
+    qsizetype end = paragraphEnd(string, 0);
+    if (end < length)
+        cursor.setBlockFormat(formats.endingFormat(string.mid(end, separatorLength(string, end)), nextRuns.runAt(end), -1));
     while (at < length) {
-        qsizetype end = at;
-        while (end < length && !isParagraphSeparator(string[end]))
-            ++end;
         // The paragraph's characters, one insertion per attribute run.
         while (at < end) {
-            while (runs[run].start + runs[run].length <= at)
-                ++run;
+            const qsizetype run = textRuns.runAt(at);
             const qsizetype pieceEnd = std::min(end, runs[run].start + runs[run].length);
-            cursor.insertText(string.mid(at, pieceEnd - at), charFormat(runs[run].attributes));
+            cursor.insertText(string.mid(at, pieceEnd - at), formats.charFormatOf(run));
             at = pieceEnd;
         }
         if (end == length)
             break;
-        while (runs[run].start + runs[run].length <= end)
-            ++run;
-        const qsizetype sepLength = separatorLength(string, end);
-        const TextAttributes sepAttributes = runs[run].attributes;
-        // The block that ends here takes this separator; the new block keeps
-        // whatever ended the paragraph the text was inserted into.
-        const QTextBlockFormat continuing = cursor.blockFormat();
-        QTextBlockFormat ending = continuing;
-        ending.setProperty(SeparatorProperty, string.mid(end, sepLength));
-        ending.setProperty(SeparatorAttributesProperty, sepAttributes);
-        cursor.setBlockFormat(ending);
-        cursor.insertBlock(continuing, charFormat(sepAttributes));
-        at = end + sepLength;
+        const qsizetype separatorRun = textRuns.runAt(end);
+        const qsizetype next = end + separatorLength(string, end);
+        const qsizetype nextEnd = paragraphEnd(string, next);
+        if (nextEnd < length) {
+            const qsizetype styleRun = nextRuns.runAt(next);
+            const QString separator = string.mid(nextEnd, separatorLength(string, nextEnd));
+            cursor.insertBlock(formats.endingFormat(separator, nextRuns.runAt(nextEnd), styleRun),
+                               formats.charFormatOf(separatorRun));
+        } else {
+            cursor.insertBlock(continuing, formats.charFormatOf(separatorRun));
+        }
+        at = next;
+        end = nextEnd;
     }
-    refreshBlockFormats(*document, start, cursor.position());
+    // The new blocks between took their paragraph styles as they were made;
+    // the two ends share paragraphs with the text that was there before.
+    refreshBlockFormats(*document, start, start);
+    refreshBlockFormats(*document, cursor.position(), cursor.position());
     cursor.endEditBlock();
 }
 
@@ -229,6 +318,13 @@ AttributedString attributedSubstring(const QTextDocument& document, int position
 AttributedString attributedString(const QTextDocument& document)
 {
     return attributedSubstring(document, 0, textLength(document));
+}
+
+AttributedString attributedStringFromHtml(const QString& html)
+{
+    QTextDocument foreign;
+    foreign.setHtml(html);
+    return attributedString(foreign);
 }
 
 QString plainText(const QTextDocument& document)

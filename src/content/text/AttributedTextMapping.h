@@ -34,6 +34,8 @@ enum FormatProperty {
 // Replaces the document's whole text.
 void setAttributedString(QTextDocument& document, const AttributedString& text);
 AttributedString attributedString(const QTextDocument& document);
+// Styled text from other programs' HTML, as Qt reads it.
+AttributedString attributedStringFromHtml(const QString& html);
 // Part of the document, positions as QTextDocument counts them.
 AttributedString attributedSubstring(const QTextDocument& document, int position, int length);
 // Inserts styled text at the cursor (replacing its selection) and leaves

@@ -252,7 +252,9 @@ BlockRecord* FlowLayout::record(const QTextBlock& block) const
 void FlowLayout::invalidate(int from, int to)
 {
     const QTextDocument* doc = document();
-    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() <= to; block = block.next()) {
+    // Paragraphs from m_recordsEnd on have no records to mark.
+    const int last = std::min(to, m_recordsEnd - 1);
+    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() <= last; block = block.next()) {
         if (BlockRecord* r = record(block))
             r->valid = false;
     }
@@ -278,6 +280,8 @@ void FlowLayout::invalidateFromContainer(int index)
         computeRanges();
         from = m_ranges.value(index - 1).location;
     }
+    // Containers that change change what fits.
+    m_overflowBlockStart = -1;
     invalidate(from, textLength(*document()));
 }
 
@@ -291,6 +295,16 @@ void FlowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         else if (m_dirtyTo >= from)
             m_dirtyTo = from + charsAdded;
     }
+    // New paragraphs come without records; the one the change starts in
+    // keeps its own.
+    if (m_recordsEnd > from)
+        m_recordsEnd = m_recordsEnd >= from + charsRemoved ? m_recordsEnd + charsAdded - charsRemoved : from + 1;
+    // An overflow paragraph that keeps its start keeps being overflow; one
+    // whose start changed is found again by the next layout.
+    if (m_overflowBlockStart >= from + charsRemoved && m_overflowBlockStart > from)
+        m_overflowBlockStart += charsAdded - charsRemoved;
+    else if (m_overflowBlockStart > from)
+        m_overflowBlockStart = -1;
     invalidate(from, from + charsAdded);
 }
 
@@ -299,6 +313,11 @@ void FlowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
 void FlowLayout::ensureLayout()
 {
     if (!m_dirty)
+        return;
+    m_dirty = false;
+    m_rangesValid = false;
+    // Changes within the overflow move nothing that shows.
+    if (m_overflowBlockStart >= 0 && m_dirtyFrom >= m_overflowBlockStart)
         return;
     const QTextDocument* doc = document();
     QTextBlock block = doc->findBlock(std::max(0, m_dirtyFrom));
@@ -312,15 +331,32 @@ void FlowLayout::ensureLayout()
         else
             block = doc->begin();
     }
+    const int count = textContainerCount();
     for (; block.isValid(); block = block.next()) {
+        if (point.container >= count) {
+            dropRecordsFrom(block);
+            return;
+        }
         BlockRecord* r = record(block);
         if (r && r->valid && r->start == point && block.position() > m_dirtyTo)
-            break; // from here on every paragraph is where it was
+            return; // from here on every paragraph is where it was
         layoutBlock(block, point);
         ++m_relaid;
     }
-    m_dirty = false;
-    m_rangesValid = false;
+    m_overflowBlockStart = -1;
+}
+
+void FlowLayout::dropRecordsFrom(const QTextBlock& first)
+{
+    // The paragraphs from here on are overflow, laid out nowhere: they keep
+    // no record, so that a long text that does not fit costs memory for what
+    // shows only. Records of paragraphs that showed before go.
+    m_overflowBlockStart = first.position();
+    for (QTextBlock block = first; block.isValid() && block.position() < m_recordsEnd; block = block.next()) {
+        if (block.userData())
+            QTextBlock(block).setUserData(nullptr);
+    }
+    m_recordsEnd = m_overflowBlockStart;
 }
 
 void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
@@ -331,6 +367,7 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
         QTextBlock owner = block;
         owner.setUserData(rec);
     }
+    m_recordsEnd = std::max(m_recordsEnd, block.position() + block.length());
     rec->start = point;
     rec->valid = true;
     rec->lines.clear();

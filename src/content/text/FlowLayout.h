@@ -117,6 +117,7 @@ private:
     void invalidate(int from, int to);
     void invalidateFromContainer(int index);
     void layoutBlock(const QTextBlock& block, FlowPoint& point);
+    void dropRecordsFrom(const QTextBlock& first);
     void computeRanges();
     double stackedOffset(int container) const;
     QTextBlock firstBlockOf(int container);
@@ -128,6 +129,11 @@ private:
     bool m_rangesValid = false;
     QList<Range> m_ranges;
     int m_overflowStart = 0;
+    // Where the first paragraph laid out in no container starts; -1 when
+    // every paragraph shows or that is not known.
+    int m_overflowBlockStart = -1;
+    // No paragraph that starts here or later has a record.
+    int m_recordsEnd = 0;
     qint64 m_relaid = 0;
 };
 

@@ -626,11 +626,8 @@ void TextEditor::paste()
                 text = root.value<AttributedString>();
         }
     }
-    if (!text && data->hasHtml()) {
-        QTextDocument foreign;
-        foreign.setHtml(data->html());
-        text = attributedString(foreign);
-    }
+    if (!text && data->hasHtml())
+        text = attributedStringFromHtml(data->html());
     if (!text && data->hasText())
         text = AttributedString(data->text(), m_view->typingAttributes());
     if (!text || text->isEmpty())

@@ -12,8 +12,8 @@ namespace ql::placement {
 // Adds, highlights the layer, centres the element on the page and makes it
 // the active, focused one.
 void insertCentred(ZVCanvasView& page, ZVPuttyView* element);
-// A new image element of the picture's size (halved when it takes 90 % of
-// the page's width or height), margin added, centred, active and focused.
+// The page's new image element of the picture's size (halved when it takes
+// 90 % of the page's width or height), centred, alone active and focused.
 // A null picture adds nothing and answers null.
 ZVPuttyView* addImage(ZVCanvasView& page, const Image& image);
 

@@ -1,8 +1,25 @@
 #include "platform/runtime/NotificationCenter.h"
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace ql {
+
+namespace {
+
+template <class Index, class Key>
+void removeId(Index& index, const Key& key, quint64 id)
+{
+    const auto found = index.find(key);
+    if (found == index.end())
+        return;
+    found->erase(id);
+    if (found->empty())
+        index.erase(found);
+}
+
+} // namespace
 
 NotificationCenter& NotificationCenter::defaultCenter()
 {
@@ -16,50 +33,61 @@ quint64 NotificationCenter::addObserver(QObject* context, const QString& name, Q
     QMetaObject::Connection connection;
     if (context)
         connection = connect(context, &QObject::destroyed, this, [this, id] { removeObserver(id); });
-    m_entries.push_back({id, QPointer<QObject>(context), name, QPointer<QObject>(sender), sender == nullptr,
-                         std::move(observer), connection});
+    m_entries.emplace(id, Entry {context, name, QPointer<QObject>(sender), sender == nullptr, std::move(observer),
+                                 connection});
+    m_byName[name].insert(id);
+    m_byContext[context].insert(id);
     return id;
-}
-
-void NotificationCenter::erase(std::vector<Entry>& entries, const std::function<bool(const Entry&)>& match)
-{
-    // A long-lived context must not collect a connection per observation it
-    // ever had.
-    std::erase_if(entries, [&match](const Entry& entry) {
-        if (!match(entry))
-            return false;
-        QObject::disconnect(entry.contextConnection);
-        return true;
-    });
 }
 
 void NotificationCenter::removeObserver(quint64 id)
 {
-    erase(m_entries, [id](const Entry& entry) { return entry.id == id; });
+    const auto found = m_entries.find(id);
+    if (found == m_entries.end())
+        return;
+    // A long-lived context must not collect a connection per observation it
+    // ever had.
+    QObject::disconnect(found->second.contextConnection);
+    removeId(m_byName, found->second.name, id);
+    removeId(m_byContext, found->second.context, id);
+    m_entries.erase(found);
 }
 
 void NotificationCenter::removeObservers(QObject* context)
 {
-    erase(m_entries, [context](const Entry& entry) { return entry.context == context; });
+    const auto found = m_byContext.constFind(context);
+    if (found == m_byContext.constEnd())
+        return;
+    const Ids ids = *found;
+    for (quint64 id : ids)
+        removeObserver(id);
 }
 
 void NotificationCenter::post(const QString& name, QObject* sender, const QVariantMap& userInfo)
 {
-    const Notification notification{name, sender, userInfo};
-    std::vector<quint64> matching;
-    for (const Entry& entry : m_entries) {
-        const bool nameMatches = entry.name.isEmpty() || entry.name == name;
-        // A sender filter whose object is gone matches nothing.
-        const bool senderMatches = entry.anySender || (entry.sender && entry.sender == sender);
-        if (nameMatches && senderMatches)
-            matching.push_back(entry.id);
-    }
-    // Observers may add or remove observers while they run.
-    for (quint64 id : matching) {
-        auto it = std::find_if(m_entries.begin(), m_entries.end(), [id](const Entry& entry) { return entry.id == id; });
-        if (it == m_entries.end())
+    const Notification notification {name, sender, userInfo};
+    // Observers of this name and of every name, merged into the order they
+    // were added.
+    static const Ids none;
+    const auto named = m_byName.constFind(name);
+    const auto everyName = name.isEmpty() ? m_byName.constEnd() : m_byName.constFind(QString());
+    const Ids& forName = named == m_byName.constEnd() ? none : *named;
+    const Ids& forAll = everyName == m_byName.constEnd() ? none : *everyName;
+    std::vector<quint64> candidates;
+    candidates.reserve(forName.size() + forAll.size());
+    std::merge(forName.begin(), forName.end(), forAll.begin(), forAll.end(), std::back_inserter(candidates));
+
+    // Observers may add or remove observers while they run: those added now
+    // wait for the next post, those removed are not called.
+    for (quint64 id : candidates) {
+        const auto found = m_entries.find(id);
+        if (found == m_entries.end())
             continue;
-        const Observer observer = it->observer;
+        const Entry& entry = found->second;
+        // A sender filter whose object is gone matches nothing.
+        if (!entry.anySender && !(entry.sender && entry.sender == sender))
+            continue;
+        const Observer observer = entry.observer;
         observer(notification);
     }
 }

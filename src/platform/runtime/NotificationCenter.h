@@ -2,11 +2,13 @@
 // Delivery is synchronous, in the order observers were added.
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QVariantMap>
 #include <functional>
-#include <vector>
+#include <set>
+#include <unordered_map>
 
 namespace ql {
 
@@ -29,20 +31,26 @@ public:
     void removeObserver(quint64 id);
     void removeObservers(QObject* context);
 
+    // Costs as much as the observers of `name` (and of every name), however
+    // many observe other names.
     void post(const QString& name, QObject* sender = nullptr, const QVariantMap& userInfo = {});
 
 private:
     struct Entry {
-        quint64 id;
-        QPointer<QObject> context;
+        const QObject* context;
         QString name;
         QPointer<QObject> sender;
         bool anySender;
         Observer observer;
         QMetaObject::Connection contextConnection;
     };
-    static void erase(std::vector<Entry>& entries, const std::function<bool(const Entry&)>& match);
-    std::vector<Entry> m_entries;
+    // Ids grow with every addition, so an ordered set of them is the order
+    // of addition.
+    using Ids = std::set<quint64>;
+
+    std::unordered_map<quint64, Entry> m_entries;
+    QHash<QString, Ids> m_byName;
+    QHash<const QObject*, Ids> m_byContext;
     quint64 m_nextId = 0;
 };
 

@@ -13,4 +13,9 @@ void Prompter::beginSheetAlert(const AlertRequest& request, AlertCompletion comp
     });
 }
 
+bool Prompter::runPrintDialog(QPrinter&)
+{
+    return false;
+}
+
 } // namespace ql

@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 
+class QPrinter;
+
 namespace ql {
 
 struct AlertRequest {
@@ -29,6 +31,7 @@ struct FilePanelRequest {
     QString title;
     QString directory;
     QString suggestedName;        // save panels
+    QString prompt;               // the confirming button's title; empty: the panel's own
     QStringList allowedExtensions; // without dots; empty means any
     bool allowsMultipleSelection = false;
 };
@@ -51,6 +54,9 @@ public:
     virtual QStringList runOpenPanel(const FilePanelRequest& request) = 0;
     virtual std::optional<QString> runSavePanel(const FilePanelRequest& request) = 0;
     virtual std::optional<QString> runFolderPanel(const FilePanelRequest& request) = 0;
+    // The print dialog on the printer's settings, which it may change; false
+    // when the user cancelled. A prompter that cannot print answers false.
+    virtual bool runPrintDialog(QPrinter& printer);
 };
 
 } // namespace ql

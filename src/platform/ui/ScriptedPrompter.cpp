@@ -73,6 +73,13 @@ std::optional<QString> ScriptedPrompter::runFolderPanel(const FilePanelRequest& 
     return next<std::optional<QString>>().value_or(std::nullopt);
 }
 
+bool ScriptedPrompter::runPrintDialog(QPrinter& printer)
+{
+    ++printDialogCount;
+    const std::optional<PrintAnswer> answer = next<PrintAnswer>();
+    return answer && *answer && (*answer)(printer);
+}
+
 bool RecordingWorkspace::openUrl(const QUrl& url)
 {
     openedUrls.append(url);

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QUrl>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <variant>
 
@@ -21,11 +22,17 @@ public:
     void answerAlert(int buttonIndex) { m_answers.emplace_back(buttonIndex); }
     void answerOpenPanel(const QStringList& paths) { m_answers.emplace_back(paths); }
     void answerSavePanel(const std::optional<QString>& path) { m_answers.emplace_back(path); }
+    void answerFolderPanel(const std::optional<QString>& path) { m_answers.emplace_back(path); }
+    // The print dialog's answer: the function may set up the printer (a
+    // file to print into) and says whether the user printed.
+    using PrintAnswer = std::function<bool(QPrinter& printer)>;
+    void answerPrintDialog(PrintAnswer answer) { m_answers.emplace_back(std::move(answer)); }
 
     int runAlert(const AlertRequest& request) override;
     QStringList runOpenPanel(const FilePanelRequest& request) override;
     std::optional<QString> runSavePanel(const FilePanelRequest& request) override;
     std::optional<QString> runFolderPanel(const FilePanelRequest& request) override;
+    bool runPrintDialog(QPrinter& printer) override;
     // Sheets take their scripted answer on the next turn of the event loop,
     // or, while `holdSheets` is set, when the test finishes them.
     void beginSheetAlert(const AlertRequest& request, AlertCompletion completion) override;
@@ -40,9 +47,10 @@ public:
     bool mainWindowAvailable = true;
     QList<FilePanelRequest> panels;
     int unansweredRequests = 0;
+    int printDialogCount = 0;
 
 private:
-    using Answer = std::variant<int, QStringList, std::optional<QString>>;
+    using Answer = std::variant<int, QStringList, std::optional<QString>, PrintAnswer>;
     template <class T>
     std::optional<T> next();
 

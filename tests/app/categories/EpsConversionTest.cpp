@@ -89,12 +89,15 @@ TEST(EpsPictures, ADocumentsEndlessPicturesTakeItsBudgetAndShowPlaceholders)
     }
     for (const QColor& colour : std::as_const(colours))
         EXPECT_TRUE(isPlaceholder(colour)) << colour.name().toStdString();
-    // 400 + 400 + 200 ms; then nothing more gets time.
-    EXPECT_EQ(gs.runs(), 3);
+    // 400 + 400 + 200 ms; then nothing more gets time. A busy machine that
+    // overruns the first two leaves nothing for a third.
+    EXPECT_GE(gs.runs(), 2);
+    EXPECT_LE(gs.runs(), 3);
     EXPECT_EQ(warnings.count(QStringLiteral("conversion time")), 1) << warnings.all();
-    EXPECT_EQ(warnings.count(QStringLiteral("did not finish")), 3);
+    EXPECT_EQ(warnings.count(QStringLiteral("did not finish")), gs.runs());
 
-    // Another document has time of its own.
+    // Another document has time of its own (enough for a busy machine).
+    const ConversionLimits generous({std::chrono::seconds(20), std::chrono::seconds(60)});
     const QObject other;
     const PictureConversionScope scope(&other, nullptr);
     EXPECT_EQ(drawnSideBySide({solidEps("0 0 1", 2)}), QList<QColor> {Qt::blue});

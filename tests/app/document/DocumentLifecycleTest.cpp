@@ -57,7 +57,8 @@ TEST_F(DocumentLifecycle, NewDocumentStartsWithItsDefaultsAndAWindow)
     EXPECT_EQ(first->exportPageRangeType(), QVariant(0));
     EXPECT_FALSE(first->exportColorSpace().isValid());
     EXPECT_FALSE(first->valueForKey(u"exportFileName").isValid());
-    EXPECT_DOUBLE_EQ(first->exportContentHeight(), 320.0);
+    EXPECT_DOUBLE_EQ(Document().exportContentHeight(), 320.0);
+    EXPECT_DOUBLE_EQ(first->exportContentHeight(), 210.0) << "the window applies PDF's rules";
 
     EXPECT_FALSE(first->isDocumentEdited());
     EXPECT_FALSE(first->undoManager()->canUndo());

@@ -153,6 +153,31 @@ TEST_F(PageRenderTest, RefusesBadInputWithOneLineAndWritesNothing)
     EXPECT_TRUE(written().isEmpty());
 }
 
+TEST_F(PageRenderTest, SheetsLargerThanAPdfPageOrAPictureMayBeAreRefusedWithOneLine)
+{
+    Document largest;
+    addPage(largest, QSizeF(14400, 14400));
+    save(largest, path(QStringLiteral("Largest.qvleaf")));
+    ProgramRun run = pageRender({path(QStringLiteral("Largest.qvleaf")), out()});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_TRUE(QFile::remove(out() + QStringLiteral("/Largest.pdf")));
+    Document spread;
+    addPage(spread, QSizeF(10000, 10000));
+    addPage(spread, QSizeF(10000, 10000));
+    save(spread, path(QStringLiteral("Spread.qvleaf")));
+
+    for (const QStringList& arguments : QList<QStringList> {
+             {path(QStringLiteral("Spread.qvleaf")), out(), QStringLiteral("--booklet")},
+             {path(QStringLiteral("Largest.qvleaf")), out(), QStringLiteral("--format"), QStringLiteral("png"),
+              QStringLiteral("--dpi"), QStringLiteral("1200")}}) {
+        run = pageRender(arguments);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.trimmed().contains(QLatin1String("too large")) && !run.err.trimmed().contains('\n'))
+            << run.err.toStdString();
+    }
+    EXPECT_TRUE(written().isEmpty());
+}
+
 // Which page a half of a sheet shows: page i carries a red band at
 // y = 20 + 30 i; a blank page has none (-1).
 int pageShown(const QImage& sheet, int left)

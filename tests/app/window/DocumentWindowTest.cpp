@@ -67,8 +67,9 @@ TEST_F(DocumentWindowTest, MenusHaveTheirItemsAndKeys)
     for (QAction* action : window->menus().fileMenu()->actions())
         if (!action->isSeparator())
             titles.append(action->text().remove(QLatin1Char('&')));
-    EXPECT_EQ(titles, (QStringList{"New", "New from Template…", "Open…", "Open Recent", "Import…", "Close", "Save", "Save As…",
-                                   "Revert to Saved", "Quit"}));
+    EXPECT_EQ(titles, (QStringList{"New", "New from Template…", "Open…", "Open Recent", "Import…", "Close", "Save",
+                                   "Save As…", "Revert to Saved", "Save as Template…", "Export…", "Share", "Print…",
+                                   "Quit"}));
     for (const char* path : {"Edit/Undo", "Edit/Redo", "View/Zoom In", "View/Zoom Out", "View/Actual Size",
                              "View/Fit Width", "View/Fit Height", "View/Fit Page", "View/Hide Content Panel",
                              "View/Hide Inspector Panel", "View/Hide Layers", "View/Show Pasteboard",

@@ -1,6 +1,6 @@
 """Prints what canvas-replay must keep of a document, read with plistlib: each
-page list with its pages' UUIDs, master links and elements (UUID, frame,
-rotation), as JSON."""
+page list with its pages' UUIDs, master links, elements (UUID, frame,
+rotation) and layers (their element UUIDs, bottom layer first), as JSON."""
 import json
 import plistlib
 import sys
@@ -24,8 +24,12 @@ def main(path):
             for element_reference in resolve(page["puttyViews"])["NS.objects"]:
                 element = resolve(element_reference)
                 elements.append([resolve(element["uuid"]), resolve(element["frame"]), element.get("frameRotation", 0)])
+            layers = []
+            for layer_reference in resolve(page["layoutLayers"])["NS.objects"]:
+                members = resolve(resolve(layer_reference)["groupedViews"])
+                layers.append([resolve(uuid) for uuid in members["NS.objects"]] if members else [])
             pages.append({"uuid": resolve(page["uuid"]), "master": resolve(page.get("masterPageUUID")),
-                          "elements": elements})
+                          "elements": elements, "layers": layers})
         summary[key] = pages
     print(json.dumps(summary, sort_keys=True))
 

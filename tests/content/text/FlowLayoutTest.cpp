@@ -186,6 +186,38 @@ TEST(FlowLayout, AnEditRelaysOutOnlyUntilParagraphsLandWhereTheyWere)
     }
 }
 
+TEST(FlowLayout, ParagraphsThatFitNowhereAreLaidOutNowhereAndKeepNothing)
+{
+    TextStorage storage;
+    storage.setAttributedString(AttributedString(QString(100000, QLatin1Char('\n')), font(12)));
+    TextContainer box(QSizeF(300, 300));
+    FlowLayout& layout = *storage.layoutManager();
+    layout.addTextContainer(&box);
+    const int small = int(layout.linesInTextContainer(0).size());
+    EXPECT_LT(layout.relaidBlockCount(), 2 * small);
+    const int overflow = layout.firstOverflowCharacter();
+
+    box.setContainerSize(QSizeF(300, 600));
+    EXPECT_TRUE(layout.caretRect(overflow + 3).isValid());
+    // Shrunk back: no caret and no lines are left below the bottom.
+    box.setContainerSize(QSizeF(300, 300));
+    EXPECT_EQ(layout.firstOverflowCharacter(), overflow);
+    EXPECT_FALSE(layout.caretRect(overflow + 3).isValid());
+
+    // Typing past the overflow moves nothing; a second box takes the text on.
+    const qint64 relaid = layout.relaidBlockCount();
+    QTextCursor(storage.document()).insertText(QStringLiteral("x"));
+    EXPECT_EQ(layout.firstOverflowCharacter(), overflow + 1);
+    QTextCursor end(storage.document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QStringLiteral("more\nand more"));
+    EXPECT_EQ(layout.relaidBlockCount(), relaid + 1);
+    TextContainer next(QSizeF(300, 300));
+    layout.addTextContainer(&next);
+    EXPECT_EQ(layout.characterRangeForTextContainer(1).location, overflow + 1);
+    EXPECT_EQ(int(layout.linesInTextContainer(1).size()), small);
+}
+
 TEST(FlowLayout, HyphenationDrawsAHyphenAndKeepsTheText)
 {
     ParagraphStyle hyphenated;

@@ -1,24 +1,24 @@
 // page-render DOC OUT_FOLDER [--format pdf|jpeg|png|tiff] [--dpi 72|300|600|1200]
 //             [--cmyk] [--quality Q] [--range START END] [--booklet] [--name BASE]
-// Writes the document's shown pages (or the one-based range) as export does:
-// one PDF, or one picture per sheet, named like exported files ("BASE.pdf",
-// "BASE_1.png", ...; BASE defaults to DOC's name). Existing files are
-// replaced; pictures are drawn and written one sheet at a time. --booklet
-// imposes the pages as a booklet (so does a document saved as one).
-// Exit 0, or 1 with one line naming the cause and nothing written. Pictures
-// that cannot be decoded are drawn as placeholders: the output is written and
-// the run exits 1 with one line naming the elements that hold them.
-#include "app/design/ZVDesignHelper.h"
-#include "app/document/AtomicFileWriter.h"
+// Exports the document's shown pages (or the one-based range) through the
+// export itself, as a user would with the export sheet: one PDF, or one
+// picture per sheet, named like exported files ("BASE.pdf", "BASE_1.png",
+// ...; BASE defaults to DOC's name). The folder panel is answered with
+// OUT_FOLDER and every question about an existing file with "Replace";
+// pictures are drawn and written one sheet at a time. --booklet imposes the
+// pages as a booklet (so does a document saved as one). --cmyk applies to
+// JPEG and TIFF only. Exit 0; or 1 with one line naming the cause, having
+// written nothing when the command line or the document is at fault, or
+// having written the other files when one could not be written. Pictures
+// that cannot be decoded are drawn as placeholders: the output is written
+// and the run exits 1 with one line naming the elements that hold them.
 #include "app/document/Document.h"
-#include "app/output/BitmapWriters.h"
+#include "app/export/ExportCommand.h"
 #include "app/output/ExportNaming.h"
-#include "app/output/PdfOutput.h"
-#include "app/output/SheetDocument.h"
-#include "canvas/ZVPuttyView.h"
+#include "platform/ui/ScriptedPrompter.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
@@ -124,23 +124,6 @@ QString parse(const QStringList& arguments, Options& options)
     return {};
 }
 
-// Where output drew placeholders, as one line: elements by their UUID,
-// pages by their number in the document.
-int reportUndecodable(const QList<ZVCanvasView*>& pages, const QList<ZVCanvasView*>& documentPages)
-{
-    const QList<ql::ZVDesignHelper::UndecodablePicture> missing = ql::ZVDesignHelper::undecodablePictures(pages);
-    if (missing.isEmpty())
-        return 0;
-    QStringList places;
-    for (const ql::ZVDesignHelper::UndecodablePicture& picture : missing) {
-        const qsizetype number = documentPages.indexOf(const_cast<ZVCanvasView*>(picture.page)) + 1;
-        places.append(picture.element ? QStringLiteral("element %1 on page %2").arg(picture.element->uuid()).arg(number)
-                                      : QStringLiteral("the background of page %1").arg(number));
-    }
-    return failWith(QStringLiteral("pictures that could not be decoded are drawn as placeholders: %1")
-                        .arg(places.join(QStringLiteral(", "))));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -148,7 +131,6 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quiet);
-    ql::ignoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     Options options;
     if (const QString problem = parse(QCoreApplication::arguments(), options); !problem.isEmpty())
@@ -166,60 +148,47 @@ int main(int argc, char** argv)
     ql::Document document;
     if (const ql::Status read = document.readFromData(file.readAll(), ql::kDesktopDocumentType); !read)
         return failWith(QStringLiteral("cannot open %1: %2").arg(options.document, read.error().message));
-
-    QList<ZVCanvasView*> pages = document.pages();
+    const int count = int(document.pages().size());
+    if (count == 0)
+        return failWith(QStringLiteral("%1 has no pages").arg(options.document));
     if (options.range) {
         const auto [first, last] = *options.range;
-        if (first < 1 || last < first || last > pages.size())
-            return failWith(QStringLiteral("the range %1 to %2 is not within pages 1 to %3")
-                                .arg(first)
-                                .arg(last)
-                                .arg(pages.size()));
-        pages = pages.mid(first - 1, last - first + 1);
-    }
-    if (pages.isEmpty())
-        return failWith(QStringLiteral("%1 has no pages").arg(options.document));
-
-    const ql::SheetDocument sheets = ql::documentForPages(pages, options.booklet || document.formatAsBooklet());
-    ql::ZVDesignHelper& helper = ql::ZVDesignHelper::sharedInstance();
-    const QString base = ql::exportBaseName(options.name.isEmpty() ? QFileInfo(options.document).fileName()
-                                                                   : options.name);
-    const QString extension = ql::exportExtension(int(options.format));
-    const QDir out(options.folder);
-
-    if (options.format == ql::ExportFormat::PDF) {
-        const ql::Result<QByteArray> pdf = ql::pdfData(sheets, helper);
-        if (!pdf)
-            return failWith(pdf.error().message);
-        const QString path = out.filePath(ql::exportFileName(base, extension, 1, 1));
-        if (const ql::Status written = ql::writeFileAtomically(path, *pdf); !written)
-            return failWith(written.error().message);
-        return reportUndecodable(pages, document.pages());
+        if (first < 1 || last < first || last > count)
+            return failWith(QStringLiteral("the range %1 to %2 is not within pages 1 to %3").arg(first).arg(last).arg(count));
     }
 
-    // PNG holds RGB only, as export sets it.
-    const int colorSpace = options.cmyk && options.format != ql::ExportFormat::PNG ? ql::kCMYKColorSpace : 0;
-    int drawable = 0;
-    for (int i = 0; i < sheets.pageCount(); ++i) {
-        const QRectF bounds = sheets.page(i).boundsForBox();
-        if (int(bounds.width() * options.dpi / 72.0) >= 1 && int(bounds.height() * options.dpi / 72.0) >= 1)
-            ++drawable;
+    // The settings in the order the sheet offers them: the format first,
+    // whose rules reset the others.
+    document.setValueForKey(u"exportFileFormat", int(options.format));
+    document.setExportControls();
+    document.setValueForKey(u"exportFileResolution", options.dpi == 72 ? 0 : options.dpi == 600 ? 2 : options.dpi == 1200 ? 3 : 1);
+    if (document.exportCMYKEligible())
+        document.setValueForKey(u"exportColorSpace", options.cmyk ? 1 : 0);
+    document.setValueForKey(u"exportImageQuality", options.quality);
+    if (options.range) {
+        document.setValueForKey(u"exportPageRangeType", 1);
+        document.setValueForKey(u"exportPageStart", options.range->first);
+        document.setValueForKey(u"exportPageEnd", options.range->second);
     }
-    if (drawable == 0)
-        return failWith(QStringLiteral("no page is large enough to draw"));
-    int number = 0;
-    for (int i = 0; i < sheets.pageCount(); ++i) {
-        ql::Result<ql::SheetBitmap> bitmap = ql::imageForSheet(sheets.page(i), helper, options.dpi, colorSpace);
-        if (!bitmap)
-            return failWith(bitmap.error().message);
-        if (bitmap->isNull())
-            continue;
-        const ql::Result<QByteArray> data = ql::encodeBitmap(*bitmap, options.format, options.quality);
-        if (!data)
-            return failWith(data.error().message);
-        const QString path = out.filePath(ql::exportFileName(base, extension, ++number, drawable));
-        if (const ql::Status written = ql::writeFileAtomically(path, *data); !written)
-            return failWith(written.error().message);
-    }
-    return reportUndecodable(pages, document.pages());
+    if (options.booklet)
+        document.setFormatAsBooklet(true);
+    document.setExportFileName(options.name.isEmpty() ? QFileInfo(options.document).fileName() : options.name);
+
+    // Unanswered alerts take their first button: "Replace" for a file that is there.
+    ql::ScriptedPrompter prompter;
+    prompter.answerFolderPanel(options.folder);
+    ql::OutputContext context;
+    context.prompter = &prompter;
+    auto* command = new ql::ExportCommand(document, context);
+    QStringList failures;
+    QEventLoop loop;
+    QObject::connect(command, &ql::ExportCommand::finished, &loop, [&](bool) {
+        failures = command->failures();
+        loop.quit();
+    });
+    command->finishExport();
+    loop.exec();
+    if (!failures.isEmpty())
+        return failWith(failures.join(QStringLiteral("; ")));
+    return 0;
 }

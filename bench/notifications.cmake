@@ -1,0 +1,1 @@
+quiverleaf_bench(platform_notifications LIBS quiverleaf_platform)

@@ -1,0 +1,106 @@
+#include "app/export/PrintCommand.h"
+
+#include "app/design/ZVDesignHelper.h"
+#include "app/document/Document.h"
+#include "app/output/SheetDocument.h"
+#include "platform/runtime/NotificationCenter.h"
+#include "platform/ui/Prompter.h"
+
+#include <QPainter>
+#include <QPrinter>
+
+namespace ql {
+
+namespace {
+
+void applyPrintInfo(const PrintInfo& info, QPrinter& printer)
+{
+    if (!info.printerName.isEmpty())
+        printer.setPrinterName(info.printerName);
+    if (!info.outputFileName.isEmpty())
+        printer.setOutputFileName(info.outputFileName);
+    if (info.pageLayout)
+        printer.setPageLayout(*info.pageLayout);
+    printer.setCopyCount(info.copyCount);
+    printer.setCollateCopies(info.collateCopies);
+    printer.setDuplex(QPrinter::DuplexMode(info.duplexMode));
+    printer.setColorMode(QPrinter::ColorMode(info.colorMode));
+}
+
+PrintInfo printInfoOf(const QPrinter& printer)
+{
+    PrintInfo info;
+    info.pageLayout = printer.pageLayout();
+    info.printerName = printer.printerName();
+    info.outputFileName = printer.outputFileName();
+    info.copyCount = printer.copyCount();
+    info.collateCopies = printer.collateCopies();
+    info.duplexMode = int(printer.duplex());
+    info.colorMode = int(printer.colorMode());
+    return info;
+}
+
+bool isLandscape(QSizeF size)
+{
+    return size.width() > size.height();
+}
+
+bool isPortrait(QSizeF size)
+{
+    return size.height() > size.width();
+}
+
+} // namespace
+
+void PrintCommand::printDocument()
+{
+    NotificationCenter::defaultCenter().post(QStringLiteral("disableDrawingView"));
+    continueAfterPanel(tr("Rendering..."), [this] { print(); });
+}
+
+void PrintCommand::print()
+{
+    const SheetDocument sheets = documentForPages(m_document.pages(), m_document.formatAsBooklet());
+    QPrinter printer(QPrinter::HighResolution);
+    applyPrintInfo(m_document.printInfo(), printer);
+    if (m_context.prompter && m_context.prompter->runPrintDialog(printer)) {
+        m_document.setPrintInfo(printInfoOf(printer));
+        if (!printSheets(sheets, printer))
+            reportFailure(tr("The pages could not be printed."), tr("The printer could not be started."));
+    }
+    finish();
+}
+
+bool PrintCommand::printSheets(const SheetDocument& sheets, QPrinter& printer)
+{
+    // The painter works on the whole sheet of paper, in points.
+    printer.setFullPage(true);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    const QSizeF paper = printer.pageLayout().fullRectPoints().size();
+    const double scale = printer.resolution() / 72.0;
+    bool first = true;
+    for (int i = 0; i < sheets.pageCount(); ++i) {
+        const ZVPDFPage& sheet = sheets.page(i);
+        const QSizeF size = sheet.boundsForBox().size();
+        if (size.isEmpty())
+            continue;
+        if (!first && !printer.newPage())
+            return false;
+        first = false;
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.scale(scale, scale);
+        painter.translate(paper.width() / 2, paper.height() / 2);
+        if ((isLandscape(size) && isPortrait(paper)) || (isPortrait(size) && isLandscape(paper)))
+            painter.rotate(90);
+        painter.translate(-size.width() / 2, -size.height() / 2);
+        sheet.drawWithBox(painter, ZVDesignHelper::sharedInstance());
+        painter.restore();
+    }
+    return painter.end();
+}
+
+} // namespace ql

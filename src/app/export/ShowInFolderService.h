@@ -1,0 +1,29 @@
+// Sharing as the desktop allows it: the pictures are written as PNG files,
+// named as an export names them ("Flyer_1.png", ...), into a new folder in
+// the per-user cache folder, and the desktop opens that folder.
+#pragma once
+
+#include "app/export/SharingService.h"
+
+namespace ql {
+
+class Workspace;
+
+class ShowInFolderService : public SharingService {
+public:
+    explicit ShowInFolderService(Workspace& workspace) : m_workspace(workspace) {}
+
+    QString title() const override;
+    QIcon image() const override;
+    bool canPerformWithItems(const SharingItems& items) const override;
+    Status performWithItems(const SharingItems& items) override;
+
+    // The folder the last share was written to.
+    QString lastFolder() const { return m_lastFolder; }
+
+private:
+    Workspace& m_workspace;
+    QString m_lastFolder;
+};
+
+} // namespace ql

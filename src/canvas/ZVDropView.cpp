@@ -1,0 +1,248 @@
+#include "canvas/ZVDropView.h"
+
+#include "app/categories/ImageLoader.h"
+#include "canvas/CanvasHost.h"
+#include "canvas/ElementPasteboard.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVTextView.h"
+#include "content/text/AttributedTextMapping.h"
+#include "content/text/RtfReader.h"
+#include "platform/Uuid.h"
+#include "shapes/df/DFPasteboardTypes.h"
+#include "shapes/library/ZVShapeLibrary.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QMimeData>
+
+namespace ql {
+
+namespace {
+
+// The canvas's zoom: dropped things come in at one size on screen.
+double magnification(const ZVCanvasView& page)
+{
+    const CanvasHost* host = page.canvasHost();
+    const double zoom = host ? host->magnification() : 1.0;
+    return zoom > 0 ? zoom : 1.0;
+}
+
+QRectF centredOn(QPointF point, QSizeF size)
+{
+    return QRectF(point - QPointF(size.width() / 2, size.height() / 2), size);
+}
+
+// A content of `size` centred on a point, with the handle margin around it.
+QRectF frameCentredOn(QPointF point, QSizeF size)
+{
+    const double margin = ZVPuttyView::kMargin;
+    return centredOn(point, size).adjusted(-margin, -margin, margin, margin);
+}
+
+// Added (one undo step), alone selected and focused.
+ZVPuttyView* place(ZVCanvasView& page, std::unique_ptr<ZVPuttyView> made)
+{
+    ZVPuttyView* element = made.release();
+    page.addPuttyView(element);
+    page.highlightPuttyViews();
+    element->setIsActive(true);
+    page.setFocusedPuttyView(element);
+    return element;
+}
+
+ZVPuttyView* addImageTo(ZVCanvasView& page, const Image& image, QPointF point)
+{
+    const QSizeF size = image.size();
+    if (image.isNull() || size.isEmpty())
+        return nullptr;
+    const double side = ZVDropView::kImageSide / magnification(page);
+    const QSizeF content = size.height() > size.width() ? QSizeF(side * size.width() / size.height(), side)
+                                                        : QSizeF(side, side * size.height() / size.width());
+    std::unique_ptr<ZVPuttyView> element = ZVPuttyView::initWithImage(image);
+    element->setFrame(frameCentredOn(point, content));
+    return place(page, std::move(element));
+}
+
+// The picture data a drag carries, TIFF first, as the platform offers it.
+QList<QString> pictureFormats(const QMimeData& data)
+{
+    QList<QString> formats;
+    if (data.hasFormat(QStringLiteral("image/tiff")))
+        formats.append(QStringLiteral("image/tiff"));
+    for (const QString& format : data.formats()) {
+        if (format.startsWith(QLatin1String("image/")) && !formats.contains(format))
+            formats.append(format);
+    }
+    return formats;
+}
+
+bool isWebLink(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+} // namespace
+
+ZVDropView::ZVDropView(QObject* parent) : QObject(parent) {}
+
+ZVCanvasView* ZVDropView::canvas() const
+{
+    return m_canvas.data();
+}
+
+void ZVDropView::setCanvas(ZVCanvasView* page)
+{
+    m_canvas = page;
+}
+
+bool ZVDropView::draggingEnded(const QMimeData& data, QPointF pagePoint)
+{
+    if (!m_canvas)
+        return false;
+    // The first kind the drag carries decides: one drop, one element (or
+    // one per dropped file).
+    if (data.hasFormat(ElementPasteboard::draggedElementType())) {
+        addPuttyView(ElementPasteboard::readElement(data.data(ElementPasteboard::draggedElementType())), pagePoint);
+        return true;
+    }
+    if (data.hasUrls() && dropLinks(data.urls(), pagePoint))
+        return true;
+    // A drag out of the drawing layer carries its picture for other programs.
+    if (!data.hasFormat(DFDrawablePasteboardType) && dropPicture(data, pagePoint))
+        return true;
+    if (dropRichText(data, pagePoint))
+        return true;
+    if (data.hasFormat(QStringLiteral("ZVShape"))) {
+        if (const std::optional<ZVLibraryShape> shape = ZVShapeLibrary::fromArchivedData(data.data(QStringLiteral("ZVShape"))))
+            addShape(ZVShapeLibrary::path(*shape), ZVShapeLibrary::name(*shape), pagePoint);
+        return true;
+    }
+    return false;
+}
+
+bool ZVDropView::dropLinks(const QList<QUrl>& urls, QPointF pagePoint)
+{
+    QList<QUrl> files;
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            files.append(url);
+    }
+    // Several files stack on one centre; one that is no picture adds nothing.
+    if (!files.isEmpty()) {
+        for (const QUrl& file : std::as_const(files)) {
+            if (!QFileInfo(file.toLocalFile()).isFile())
+                continue;
+            if (Result<Image> image = Image::fromFile(file.toLocalFile()))
+                addImage(*image, pagePoint);
+        }
+        return true;
+    }
+    for (const QUrl& url : urls) {
+        if (isWebLink(url)) {
+            download(url, pagePoint);
+            return true;
+        }
+    }
+    return false;
+}
+
+void ZVDropView::download(const QUrl& url, QPointF pagePoint)
+{
+    const QPointer<ZVCanvasView> page = m_canvas;
+    if (CanvasHost* host = page->canvasHost())
+        host->setDownloading(true);
+    // A late picture lands on the page it was dropped on, or nowhere.
+    loadFromURL(url, [page, pagePoint](Image image) {
+        if (!page)
+            return;
+        if (CanvasHost* host = page->canvasHost())
+            host->setDownloading(false);
+        addImageTo(*page, image, pagePoint);
+    });
+}
+
+bool ZVDropView::dropPicture(const QMimeData& data, QPointF pagePoint)
+{
+    const QList<QString> formats = pictureFormats(data);
+    if (formats.isEmpty() && !data.hasImage())
+        return false;
+    for (const QString& format : formats) {
+        if (Result<Image> image = Image::fromData(data.data(format))) {
+            addImage(*image, pagePoint);
+            return true;
+        }
+    }
+    // What the platform decoded for us, when our reader took none of it.
+    if (const QImage bitmap = qvariant_cast<QImage>(data.imageData()); !bitmap.isNull())
+        addImage(Image(bitmap), pagePoint);
+    return true;
+}
+
+bool ZVDropView::dropRichText(const QMimeData& data, QPointF pagePoint)
+{
+    std::optional<AttributedString> text;
+    for (const QString& format : {QStringLiteral("text/rtf"), QStringLiteral("application/rtf")}) {
+        if (!text && data.hasFormat(format))
+            text = text::attributedStringFromRtf(data.data(format));
+    }
+    if (!text && data.hasHtml())
+        text = text::attributedStringFromHtml(data.html());
+    if (!text)
+        return false;
+    addText(*text, pagePoint, data.hasFormat(ElementPasteboard::sampleTextType()));
+    return true;
+}
+
+ZVPuttyView* ZVDropView::addImage(const Image& image, QPointF pagePoint)
+{
+    return m_canvas ? addImageTo(*m_canvas, image, pagePoint) : nullptr;
+}
+
+ZVPuttyView* ZVDropView::addText(const AttributedString& text, QPointF pagePoint, bool asSample)
+{
+    if (!m_canvas)
+        return nullptr;
+    std::unique_ptr<ZVPuttyView> element = ZVPuttyView::initWithText();
+    if (auto* content = qobject_cast<ZVTextView*>(element->contentView())) {
+        content->setAttributedString(text);
+        // The browser's sample brings its style, not its words.
+        if (asSample)
+            content->setString(tr("Double click to edit."));
+    }
+    const double zoom = magnification(*m_canvas);
+    element->setFrame(frameCentredOn(pagePoint, QSizeF(kTextWidth / zoom, kTextHeight / zoom)));
+    return place(*m_canvas, std::move(element));
+}
+
+ZVPuttyView* ZVDropView::addShape(const BezierPath& path, const QString& name, QPointF pagePoint)
+{
+    if (!m_canvas || path.isEmpty())
+        return nullptr;
+    std::unique_ptr<ZVPuttyView> element = ZVPuttyView::initWithVector(path, name);
+    const double side = kShapeSide / magnification(*m_canvas);
+    element->setFrame(frameCentredOn(pagePoint, QSizeF(side, side)));
+    return place(*m_canvas, std::move(element));
+}
+
+ZVPuttyView* ZVDropView::addPuttyView(std::unique_ptr<ZVPuttyView> element, QPointF pagePoint)
+{
+    if (!m_canvas || !element)
+        return nullptr;
+    ElementPasteboard::giveNewIdentities({element.get()});
+    element->setFrame(centredOn(pagePoint, element->frame().size()));
+    return place(*m_canvas, std::move(element));
+}
+
+ZVPuttyView* ZVDropView::addLoadingPuttyViewAtLocation(QPointF pagePoint)
+{
+    if (!m_canvas)
+        return nullptr;
+    auto element = std::make_unique<ZVPuttyView>();
+    element->setUuid(newUuidString());
+    element->setFrame(centredOn(pagePoint, element->frame().size()));
+    return place(*m_canvas, std::move(element));
+}
+
+} // namespace ql

@@ -1,0 +1,45 @@
+// A document of 10,000 pages linked to a master opens: the reader links
+// every master first and then has page fields refreshed once.
+#include "DocumentTestSupport.h"
+
+#include "app/document/Document.h"
+#include "app/document/DocumentArchive.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVTextView.h"
+#include "platform/runtime/NotificationCenter.h"
+
+using namespace ql;
+
+using LargeDocuments = ql::testing::DocumentFixture;
+
+TEST_F(LargeDocuments, TenThousandPagesLinkedToAMasterOpenWithPageFieldsRefreshedOnce)
+{
+    QByteArray file;
+    {
+        Document document;
+        auto* master = new ZVCanvasView(&document);
+        document.masterPages().append(master);
+        for (int p = 0; p < 10000; ++p) {
+            auto* page = new ZVCanvasView(&document);
+            page->setMasterPageUUID(master->uuid());
+            std::unique_ptr<ZVPuttyView> element = ZVPuttyView::initWithText();
+            if (p == 2)
+                qobject_cast<ZVTextView*>(element->contentView())->setTextViewType(ZVTextView::PageNumber);
+            page->addPuttyView(element.release());
+            document.contentPages().append(page);
+        }
+        file = *DocumentArchive::write(document);
+    }
+    int posts = 0;
+    QObject counting;
+    NotificationCenter::defaultCenter().addObserver(&counting, QStringLiteral("AutoUpdateText"), nullptr,
+                                                    [&posts](const Notification&) { ++posts; });
+    Document document;
+    ASSERT_TRUE(document.readFromData(file, kDesktopDocumentType));
+    EXPECT_LE(posts, 3) << "not a refresh of every text box for each page linked";
+    ASSERT_EQ(document.contentPages().size(), 10000);
+    EXPECT_EQ(document.contentPages().last()->templateView(), document.masterPages().first());
+    const auto* field = qobject_cast<ZVTextView*>(document.contentPages()[2]->puttyViews().first()->contentView());
+    EXPECT_EQ(field->string(), QStringLiteral("Page 3 of 10000"));
+}

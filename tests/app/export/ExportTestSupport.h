@@ -1,0 +1,67 @@
+// Helpers of the output command tests: the per-user folders moved into the
+// test's own folder, commands run to their end, and what poppler and PIL
+// read in the files they wrote.
+#pragma once
+
+#include "../output/OutputTestSupport.h"
+
+#include "app/export/OutputCommand.h"
+#include "platform/runtime/Deferred.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace ql::testing {
+
+// Points the home folder, and so the per-user cache and data folders, at
+// `path` while it lives.
+class HomeFolder {
+public:
+    explicit HomeFolder(const QString& path) : m_old(qgetenv("HOME")) { qputenv("HOME", path.toLocal8Bit()); }
+    ~HomeFolder() { qputenv("HOME", m_old); }
+
+private:
+    QByteArray m_old;
+};
+
+// Runs a command's steps to its end; its failures, one line each.
+template <class Command, class Start>
+QStringList runCommand(Command* command, Start start)
+{
+    QStringList failures;
+    QObject::connect(command, &OutputCommand::finished, [&failures, command](bool) { failures = command->failures(); });
+    start(*command);
+    DeferredCalls::instance().flush();
+    return failures;
+}
+
+// pdfinfo's "Pages" and the size of page 1 ("612 x 792").
+inline QPair<int, QString> pdfPagesAndSize(const QString& pdf, int page = 1)
+{
+    const ProgramRun run = runProgram(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QString::number(page),
+                                                                  QStringLiteral("-l"), QString::number(page), pdf});
+    QPair<int, QString> result {-1, QString()};
+    for (const QString& line : run.out.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("Pages:")))
+            result.first = line.section(QLatin1Char(':'), 1).trimmed().toInt();
+        if (line.startsWith(QLatin1String("Page")) && line.contains(QLatin1String(" size:")))
+            result.second = line.section(QLatin1Char(':'), 1).section(QLatin1String(" pts"), 0, 0).trimmed();
+    }
+    return result;
+}
+
+// What PIL says of a JPEG: its format, size and the distinct values of
+// each quantization table.
+inline QJsonObject jpegInfo(const QString& path)
+{
+    const ProgramRun run = runProgram(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import json, sys\nfrom PIL import Image\nim = Image.open(sys.argv[1])\n"
+                        "print(json.dumps({'format': im.format, 'size': list(im.size),\n"
+                        "  'tables': [sorted(set(t)) for t in getattr(im, 'quantization', {}).values()]}))"),
+         path});
+    return QJsonDocument::fromJson(run.out.toUtf8()).object();
+}
+
+} // namespace ql::testing

@@ -1,0 +1,177 @@
+// Printing into a PDF file, the preview in the cached "sample.pdf" and
+// sharing pictures of the pages, each read back by poppler or PIL.
+#include "ExportTestSupport.h"
+
+#include "../window/WindowTestSupport.h"
+#include "app/export/PreviewCommand.h"
+#include "app/export/PrintCommand.h"
+#include "app/export/ShareCommand.h"
+#include "app/export/SharingMenu.h"
+#include "app/window/WindowMenus.h"
+#include "platform/ui/ScriptedPrompter.h"
+
+#include <QDir>
+#include <QMenu>
+#include <QPrinter>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace ql::testing {
+namespace {
+
+class RecordingService : public SharingService {
+public:
+    QString title() const override { return QStringLiteral("Recorder"); }
+    bool canPerformWithItems(const SharingItems& items) const override { return !items.images.isEmpty(); }
+    Status performWithItems(const SharingItems& items) override
+    {
+        shared.append(items);
+        return {};
+    }
+    QList<SharingItems> shared;
+};
+
+class OutputCommandsTest : public ::testing::Test {
+protected:
+    OutputContext context()
+    {
+        OutputContext context;
+        context.prompter = &prompter;
+        context.workspace = &workspace;
+        return context;
+    }
+    // Prints into `pdf` on portrait Letter paper; whether the dialog was
+    // answered with printing.
+    void answerPrintInto(const QString& pdf, bool print = true)
+    {
+        prompter.answerPrintDialog([pdf, print](QPrinter& printer) {
+            printer.setOutputFileName(pdf);
+            printer.setPageSize(QPageSize(QPageSize::Letter));
+            printer.setPageOrientation(QPageLayout::Portrait);
+            return print;
+        });
+    }
+    QStringList print()
+    {
+        return runCommand(new PrintCommand(document, context()), [](PrintCommand& c) { c.printDocument(); });
+    }
+
+    QTemporaryDir folder;
+    HomeFolder home {folder.path()};
+    Document document;
+    ScriptedPrompter prompter;
+    RecordingWorkspace workspace;
+};
+
+TEST_F(OutputCommandsTest, PrintsSheetsAtActualSizeCentredAndTurnedToThePaper)
+{
+    for (int i = 0; i < 3; ++i)
+        addPage(document, QSizeF(200, 300));
+    const QString pdf = folder.filePath(QStringLiteral("print.pdf"));
+    answerPrintInto(pdf, false);
+    EXPECT_EQ(print(), QStringList());
+    EXPECT_FALSE(QFile::exists(pdf)) << "a cancelled dialog prints nothing";
+
+    answerPrintInto(pdf);
+    print();
+    EXPECT_EQ(pdfPagesAndSize(pdf).first, 3);
+    EXPECT_EQ(document.printInfo().outputFileName, pdf) << "the settings are kept for the next print";
+    document.setFormatAsBooklet(true);
+    answerPrintInto(pdf);
+    print();
+    EXPECT_EQ(pdfPagesAndSize(pdf), qMakePair(2, QStringLiteral("612 x 792")));
+    document.setFormatAsBooklet(false);
+
+    // One landscape master shown: it prints turned, its left end at the top.
+    ZVCanvasView* master = document.newPage();
+    master->setPageSize(0);
+    master->setPageWidth(400);
+    master->setPageHeight(200);
+    master->setCanvasFrames();
+    addFilledRect(*master, QRectF(0, 50, 50, 100), Qt::red);
+    document.masterPages().append(master);
+    document.setPagesType(1);
+    answerPrintInto(pdf);
+    print();
+    EXPECT_EQ(pdfPagesAndSize(pdf), qMakePair(1, QStringLiteral("612 x 792")));
+    const QPointF red = centroid(pdfPage(pdf, 1), isRed);
+    EXPECT_NEAR(red.x(), 306, 3);
+    EXPECT_NEAR(red.y(), 396 - 200 + 25, 3);
+}
+
+TEST_F(OutputCommandsTest, PreviewsOverwriteOneCachedFileAndAreOpenedOnlyWhenWritten)
+{
+    addPage(document);
+    const auto preview = [this] {
+        return runCommand(new PreviewCommand(document, context()), [](PreviewCommand& c) { c.preview(); });
+    };
+    EXPECT_EQ(preview(), QStringList());
+    addPage(document);
+    EXPECT_EQ(preview(), QStringList());
+    const QString sample = PreviewCommand::previewFilePath();
+    EXPECT_TRUE(sample.startsWith(folder.path())) << sample.toStdString();
+    EXPECT_TRUE(sample.endsWith(QLatin1String("/sample.pdf")));
+    EXPECT_EQ(workspace.openedFiles, (QStringList {sample, sample}));
+    EXPECT_EQ(pdfPagesAndSize(sample).first, 2);
+
+    // A preview that cannot be written is told and not opened.
+    ASSERT_TRUE(QFile::remove(sample));
+    ASSERT_TRUE(QDir().mkpath(sample));
+    EXPECT_EQ(preview().size(), 1);
+    EXPECT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(workspace.openedFiles.size(), 2);
+}
+
+TEST_F(OutputCommandsTest, SharingHandsEveryPagesPictureAtOnce)
+{
+    for (int i = 0; i < 3; ++i)
+        addPage(document);
+    RecordingService service;
+    runCommand(new ShareCommand(document, context()), [&service](ShareCommand& c) { c.shareFromService(service); });
+    ASSERT_EQ(service.shared.size(), 1);
+    ASSERT_EQ(service.shared[0].images.size(), 3);
+    for (const QImage& image : service.shared[0].images)
+        EXPECT_EQ(image.size(), QSize(612, 792));
+}
+
+class ShareMenuTest : public WindowFixture {};
+
+TEST_F(ShareMenuTest, ToolbarButtonsRunTheirCommandsOnce)
+{
+    prompter.answerPrintDialog([](QPrinter&) { return false; });
+    QTest::mouseClick(window->outlets().printButton.data(), Qt::LeftButton);
+    DeferredCalls::instance().flush();
+    EXPECT_EQ(prompter.printDialogCount, 1);
+}
+
+TEST_F(ShareMenuTest, ShowInFolderWritesThePicturesAndOpensTheirFolder)
+{
+    QAction* share = window->menus().item(QStringLiteral("clickShareMenu:"));
+    window->menus().validateMenuItem(share);
+    EXPECT_EQ(share->menu(), nullptr) << "no workspace, no service";
+
+    HomeFolder home(folder.path());
+    RecordingWorkspace workspace;
+    controller.setWorkspace(&workspace);
+    document->insertPageAfter();
+    document->insertPageAfter();
+    window->menus().validateMenuItem(share);
+    ASSERT_NE(share->menu(), nullptr);
+    ASSERT_EQ(share->menu()->actions().size(), 1);
+    QAction* showInFolder = share->menu()->actions().constFirst();
+    EXPECT_EQ(showInFolder->text(), QStringLiteral("Show in Folder"));
+    showInFolder->trigger();
+    DeferredCalls::instance().flush();
+    ASSERT_EQ(workspace.openedFiles.size(), 1);
+    const QString shared = workspace.openedFiles.constFirst();
+    EXPECT_TRUE(shared.startsWith(folder.path())) << shared.toStdString();
+    EXPECT_EQ(QDir(shared).entryList(QDir::Files, QDir::Name),
+              (QStringList {"Untitled_1.png", "Untitled_2.png", "Untitled_3.png"}));
+    EXPECT_EQ(probe(QDir(shared).filePath(QStringLiteral("Untitled_2.png")))[QStringLiteral("mode")].toString(),
+              QStringLiteral("RGB"));
+    controller.setWorkspace(nullptr);
+}
+
+} // namespace
+} // namespace ql::testing

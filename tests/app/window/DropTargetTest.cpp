@@ -1,0 +1,227 @@
+// Drops on the real canvas, sent as the platform sends them: pictures, files,
+// links fetched from a local server, elements, rich text; each one element,
+// centred on the drop point and sized the same on screen at every zoom.
+#include "WindowTestSupport.h"
+
+#include "canvas/ElementPasteboard.h"
+#include "canvas/ModelArchive.h"
+#include "canvas/ZVPuttyView.h"
+#include "canvas/view/ZVScrollView.h"
+#include "content/ZVTextView.h"
+#include "platform/graphics/FontResolver.h"
+#include "shapes/df/DFPasteboardTypes.h"
+#include "shapes/library/ZVShapeLibrary.h"
+
+#include <QBuffer>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QProcess>
+#include <QTest>
+#include <QUrl>
+
+using namespace ql;
+
+namespace {
+
+QByteArray encoded(int width, int height, const char* format)
+{
+    QImage bitmap(width, height, QImage::Format_RGB32);
+    bitmap.fill(Qt::darkMagenta);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    bitmap.save(&buffer, format);
+    return bytes;
+}
+
+class DropTarget : public ql::testing::WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        window->scrollView()->setMagnification(1.0);
+    }
+
+    void TearDown() override
+    {
+        if (server.state() != QProcess::NotRunning) {
+            server.kill();
+            server.waitForFinished();
+        }
+    }
+
+    // Drags `data` onto a page point of the canvas and drops it there as a
+    // copy; the platform sends the drop to whoever took the drag.
+    void drop(QMimeData& data, QPointF pagePoint)
+    {
+        ZVScrollView* view = window->scrollView();
+        const QPointF local = view->mapFromPage(pagePoint);
+        QDragEnterEvent enter(local.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent event(local, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &event);
+        EXPECT_TRUE(event.isAccepted());
+        // The user's next action is another event-loop turn: another undo step.
+        QCoreApplication::processEvents();
+    }
+
+    QList<ZVPuttyView*> added(qsizetype before) const { return page->puttyViews().mid(before); }
+    QWidget* downloadingPanel() const { return window->outlets().downloadingPanel; }
+
+    // A local web server for the pictures in the test's folder; its port.
+    int serve()
+    {
+        server.start(QStringLiteral("python3"), {QStringLiteral(QUIVERLEAF_SOURCE_DIR "/tests/app/window/picture_server.py"),
+                                                 folder.path()});
+        EXPECT_TRUE(server.waitForReadyRead(10000));
+        return server.readLine().trimmed().toInt();
+    }
+
+    QProcess server;
+};
+
+} // namespace
+
+TEST_F(DropTarget, PicturesComeInTheSameSizeOnScreenCentredOnThePoint)
+{
+    QCoreApplication::processEvents();
+    const int steps = document->undoManager()->undoCount();
+    QMimeData png;
+    png.setData(QStringLiteral("image/png"), encoded(400, 100, "PNG"));
+    drop(png, QPointF(300, 400));
+    ASSERT_EQ(added(0).size(), 1);
+    ZVPuttyView* element = added(0).first();
+    EXPECT_EQ(element->frame(), QRectF(300 - 140, 400 - 65, 280, 130));
+    EXPECT_TRUE(element->isActive());
+    EXPECT_EQ(page->focusedPuttyView(), element);
+
+    window->scrollView()->setMagnification(2.0);
+    QMimeData tall;
+    tall.setData(QStringLiteral("image/tiff"), encoded(100, 400, "TIFF"));
+    drop(tall, QPointF(200, 200));
+    ASSERT_EQ(added(1).size(), 1);
+    EXPECT_EQ(added(1).first()->contentFrame().size(), QSizeF(25, 100));
+    EXPECT_FALSE(element->isActive()) << "the new one alone selected";
+
+    // A drawing's own drag carries its picture for others: not for the page.
+    QMimeData drawn;
+    drawn.setData(QStringLiteral("image/tiff"), encoded(100, 100, "TIFF"));
+    drawn.setData(DFDrawablePasteboardType, "drawables");
+    drop(drawn, QPointF(100, 100));
+    EXPECT_EQ(page->puttyViews().size(), 2);
+    EXPECT_EQ(document->undoManager()->undoCount(), steps + 2) << "one step per drop";
+}
+
+TEST_F(DropTarget, FilesStackOnOneCentreAndALinkWithItsPictureAddsOne)
+{
+    QList<QUrl> files;
+    for (const QString& name : {QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.jpg")}) {
+        ql::testing::writeFile(path(name), encoded(60, 40, name.endsWith(QLatin1String("png")) ? "PNG" : "JPEG"));
+        files.append(QUrl::fromLocalFile(path(name)));
+    }
+    ql::testing::writeFile(path(QStringLiteral("flyer.qvleaf")), "not a picture");
+    files.append(QUrl::fromLocalFile(path(QStringLiteral("flyer.qvleaf"))));
+    QMimeData several;
+    several.setUrls(files);
+    drop(several, QPointF(250, 300));
+    ASSERT_EQ(added(0).size(), 3) << "the document file adds nothing";
+    for (const ZVPuttyView* element : added(0))
+        EXPECT_EQ(element->frame().center(), QPointF(250, 300));
+
+    QMimeData linkAndPicture;
+    linkAndPicture.setUrls({files.first()});
+    linkAndPicture.setImageData(QImage(path(QStringLiteral("a.png"))));
+    drop(linkAndPicture, QPointF(100, 100));
+    EXPECT_EQ(added(3).size(), 1);
+}
+
+TEST_F(DropTarget, ElementsRichTextAndShapes)
+{
+    ZVPuttyView* source = ZVPuttyView::initWith3DText(QStringLiteral("Deep")).release();
+    source->setFrame(QRectF(0, 0, 220, 160));
+    page->addPuttyView(source);
+    const QByteArray archive = *canvas::archiveRootObject(source);
+    QMimeData element;
+    element.setData(QStringLiteral("ZVPuttyView"), archive);
+    drop(element, QPointF(300, 300));
+    ASSERT_EQ(added(1).size(), 1);
+    ZVPuttyView* copy = added(1).first();
+    EXPECT_EQ(copy->frame(), QRectF(190, 220, 220, 160));
+    EXPECT_NE(copy->uuid(), source->uuid());
+    EXPECT_TRUE(page->currentLayoutLayer()->listsUuid(copy->uuid()));
+
+    QMimeData garbage;
+    garbage.setData(QStringLiteral("ZVPuttyView"), "bplist00 garbage");
+    drop(garbage, QPointF(300, 300));
+    EXPECT_EQ(page->puttyViews().size(), 2);
+
+    QMimeData rich;
+    rich.setData(QStringLiteral("text/rtf"), "{\\rtf1{\\fonttbl{\\f0 Helvetica;}}\\f0 Some {\\b bold} words}");
+    drop(rich, QPointF(200, 250));
+    ASSERT_EQ(added(2).size(), 1);
+    ZVPuttyView* box = added(2).first();
+    EXPECT_EQ(box->contentFrame(), QRectF(200 - 90, 250 - 95, 180, 190));
+    const AttributedString text = qobject_cast<ZVTextView*>(box->contentView())->attributedString();
+    EXPECT_EQ(text.string(), QStringLiteral("Some bold words")) << "foreign text stays";
+    const Font bold = text.attributeAt(TextAttribute::font, 5).value<Font>();
+    EXPECT_EQ(FontResolver::traits(bold) & BoldTrait, BoldTrait);
+
+    // Only the browser's sample asks to be edited.
+    QMimeData sample;
+    sample.setHtml(QStringLiteral("<b>Drag this text box</b>"));
+    sample.setData(ElementPasteboard::sampleTextType(), QByteArray());
+    drop(sample, QPointF(200, 250));
+    ASSERT_EQ(added(3).size(), 1);
+    EXPECT_EQ(qobject_cast<ZVTextView*>(added(3).first()->contentView())->string(), QStringLiteral("Double click to edit."));
+
+    QMimeData shape;
+    shape.setData(QStringLiteral("ZVShape"),
+                  ZVShapeLibrary::archivedData(QStringLiteral("square"), BezierPath::rect(QRectF(0, 0, 300, 300))));
+    drop(shape, QPointF(400, 400));
+    ASSERT_EQ(added(4).size(), 1);
+    EXPECT_EQ(added(4).first()->contentViewType(), ZVPuttyView::VectorContent);
+    EXPECT_EQ(added(4).first()->contentFrame(), QRectF(300, 300, 200, 200));
+
+    ZVPuttyView* loading = window->scrollView()->dropView().addLoadingPuttyViewAtLocation(QPointF(50, 60));
+    EXPECT_EQ(loading->frame().center(), QPointF(50, 60));
+    EXPECT_TRUE(loading->isActive());
+}
+
+TEST_F(DropTarget, LinksAreFetchedForTheirOwnPageWhileThePanelShows)
+{
+    ql::testing::writeFile(path(QStringLiteral("web.png")), encoded(300, 150, "PNG"));
+    const int port = serve();
+    ASSERT_GT(port, 0);
+    const auto link = [port](const QString& where) {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(where));
+    };
+
+    QMimeData found;
+    found.setUrls({link(QStringLiteral("slow/web.png"))});
+    drop(found, QPointF(300, 300));
+    EXPECT_TRUE(downloadingPanel()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!downloadingPanel()->isVisible(), 15000);
+    ASSERT_EQ(added(0).size(), 1);
+    EXPECT_EQ(added(0).first()->contentFrame().size(), QSizeF(200, 100));
+
+    QMimeData missing;
+    missing.setUrls({link(QStringLiteral("slow/missing.png"))});
+    drop(missing, QPointF(300, 300));
+    EXPECT_TRUE(downloadingPanel()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!downloadingPanel()->isVisible(), 15000);
+    EXPECT_EQ(page->puttyViews().size(), 1);
+
+    // The user moves on to another page before the picture arrives.
+    ZVCanvasView* dropPage = page;
+    QMimeData late;
+    late.setUrls({link(QStringLiteral("slow/web.png"))});
+    drop(late, QPointF(100, 100));
+    document->insertPageAfter();
+    ZVCanvasView* other = document->currentPage();
+    ASSERT_NE(other, dropPage);
+    QTRY_VERIFY_WITH_TIMEOUT(!downloadingPanel()->isVisible(), 15000);
+    EXPECT_EQ(dropPage->puttyViews().size(), 2);
+    EXPECT_TRUE(other->puttyViews().isEmpty());
+}

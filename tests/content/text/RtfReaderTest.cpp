@@ -1,0 +1,60 @@
+// Rich text from other programs: what a word processor's RTF says about its
+// characters reaches the styled text; the rest is skipped without harm.
+#include "content/text/RtfReader.h"
+
+#include "platform/graphics/FontResolver.h"
+
+#include <gtest/gtest.h>
+
+using namespace ql;
+using ql::text::attributedStringFromRtf;
+
+namespace {
+
+Font fontAt(const AttributedString& text, qsizetype index)
+{
+    return text.attributeAt(TextAttribute::font, index).value<Font>();
+}
+
+} // namespace
+
+TEST(RtfReader, ReadsCharactersRunsAndParagraphs)
+{
+    const QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0"
+                           "{\\fonttbl{\\f0\\fswiss\\fcharset0 Helvetica;}{\\f1\\froman Times New Roman;}}"
+                           "{\\colortbl;\\red255\\green0\\blue0;}"
+                           "{\\*\\generator Writer 1.0;}{\\info{\\title Not text}}"
+                           "\\f0\\fs24 Plain {\\b bold} \\i italic\\i0  {\\cf1 red}\\par\n"
+                           "\\qc caf\\'e9 \\u8364?uro {\\ul under}\\line next\\tab end\\par}";
+    const std::optional<AttributedString> text = attributedStringFromRtf(rtf);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->string(), QStringLiteral("Plain bold italic red\ncafé €uro under\u2028next\tend\n"));
+
+    const qsizetype bold = text->string().indexOf(QStringLiteral("bold"));
+    EXPECT_EQ(FontResolver::traits(fontAt(*text, bold)) & BoldTrait, BoldTrait);
+    EXPECT_EQ(FontResolver::traits(fontAt(*text, 0)) & BoldTrait, 0);
+    EXPECT_EQ(fontAt(*text, 0).pointSize(), 12.0);
+    const qsizetype italic = text->string().indexOf(QStringLiteral("italic"));
+    EXPECT_EQ(FontResolver::traits(fontAt(*text, italic)) & ItalicTrait, ItalicTrait);
+    const qsizetype red = text->string().indexOf(QStringLiteral("red"));
+    EXPECT_EQ(text->attributeAt(TextAttribute::foregroundColor, red).value<Color>().toQColor(), QColor(Qt::red));
+    const qsizetype under = text->string().indexOf(QStringLiteral("under"));
+    EXPECT_EQ(text->attributeAt(TextAttribute::underline, under).toInt(), 1);
+    const qsizetype cafe = text->string().indexOf(QStringLiteral("café"));
+    EXPECT_EQ(text->attributeAt(TextAttribute::paragraphStyle, cafe).value<ParagraphStyle>().alignment,
+              ParagraphStyle::Alignment::Center);
+}
+
+TEST(RtfReader, RefusesOtherDataAndSurvivesBrokenInput)
+{
+    EXPECT_FALSE(attributedStringFromRtf("plain text"));
+    EXPECT_FALSE(attributedStringFromRtf(""));
+    // Cut off anywhere, the text read so far stays.
+    EXPECT_EQ(attributedStringFromRtf("{\\rtf1 Hello \\b wor")->string(), QStringLiteral("Hello wor"));
+    for (const QByteArray& broken : {QByteArray("{\\rtf1 \\'"), QByteArray("{\\rtf1 \\u"), QByteArray("{\\rtf1 \\fs-99999999999999 x}"),
+                                     QByteArray("{\\rtf1 }}}}} after"), QByteArray("{\\rtf1 {\\fonttbl{\\f0 Unclosed")})
+        EXPECT_TRUE(attributedStringFromRtf(broken)) << broken.constData();
+    // Nesting far beyond any real document ends the reading, not the program.
+    const QByteArray deep = "{\\rtf1 " + QByteArray(100000, '{') + "x";
+    EXPECT_TRUE(attributedStringFromRtf(deep));
+}
