@@ -449,6 +449,7 @@ void ZVPuttyView::setInnerShadow()
 void ZVPuttyView::setReflection()
 {
     layout();
+    emit reflectionChanged();
 }
 
 // Crop ----------------------------------------------------------------------

@@ -23,6 +23,7 @@ ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipV
 {
     setAcceptedMouseButtons(Qt::NoButton);
     connect(&element, &KVObject::valueChanged, this, &ZVElementItem::onChange);
+    connect(&element, &ZVPuttyView::reflectionChanged, this, [this] { update(); });
     // An element that goes away leaves nothing to draw until the page restacks.
     connect(&element, &QObject::destroyed, this, [this] { setVisible(false); });
     watchParts();
@@ -50,8 +51,10 @@ void ZVElementItem::watchParts()
         // Its border and inner-shadow layers change on objects of their own.
         m_partConnections.append(connect(content, &ZVContentView::displayNeeded, this, repaint));
     }
-    if (ZVBackgroundView* background = m_element->backgroundView())
+    if (ZVBackgroundView* background = m_element->backgroundView()) {
         m_partConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
+        m_partConnections.append(connect(background, &ZVContentView::displayNeeded, this, repaint));
+    }
 }
 
 void ZVElementItem::follow()
