@@ -5,7 +5,12 @@ reports, one line per document and tool, whether the program coped.
   run_hostile.py --tools BUILD/tools --work DIR [--only NAME ...] [--jobs N]
 
 Each run gets a fresh temporary folder (TMPDIR, TEMP, TMP) holding one
-"secret.txt", a home of its own and a limit of 60 seconds. A run passes when
+"secret.txt", a home of its own and a limit of 60 seconds of processor time
+(its own and its children's: wall time on a busy machine says little), plus
+what the manifest grants a document on top ("budget": output waits for EPS
+conversions until the document's conversion time is spent). A run that is
+still going after three times its limit of wall time is stopped. A run
+passes when
   - it ends in time, with exit 0 and its output (a PDF poppler reads; a saved
     document plistlib reads and a picture of the window), or with exit 1 and
     one line saying why;
@@ -36,6 +41,8 @@ from concurrent.futures import ThreadPoolExecutor
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 LIMIT_SECONDS = 60
+# Wall time a run may take, as a multiple of its limit, before it is stopped.
+HANG_FACTOR = 3
 PEAK_LIMIT_KB = 2 * 1024 * 1024
 # A PDF page holds 14,400 points a side at the most.
 PDF_LARGEST = 14400
@@ -64,9 +71,10 @@ def limit_child():
     resource.setrlimit(resource.RLIMIT_AS, (ADDRESS_SPACE, ADDRESS_SPACE))
 
 
-def run_child(command, env, cwd):
-    """Runs a command in a process group of its own; returns (exit status,
-    seconds, peak KB, stderr, processes left behind)."""
+def run_child(command, env, cwd, limit):
+    """Runs a command in a process group of its own, stopped after
+    HANG_FACTOR * `limit` seconds; returns (exit status, wall seconds,
+    processor seconds, peak KB, stderr, processes left behind)."""
     err_path = os.path.join(cwd, "stderr.txt")
     with open(err_path, "wb") as err:
         started = time.monotonic()
@@ -77,7 +85,7 @@ def run_child(command, env, cwd):
             pid, raw, rusage = os.wait4(child.pid, os.WNOHANG)
             if pid:
                 status, usage = raw, rusage
-            elif time.monotonic() - started > LIMIT_SECONDS:
+            elif time.monotonic() - started > HANG_FACTOR * limit:
                 os.killpg(child.pid, signal.SIGKILL)
                 _, raw, usage = os.wait4(child.pid, 0)
                 status = "timeout"
@@ -88,7 +96,9 @@ def run_child(command, env, cwd):
     left = wait_for_session_to_end(child.pid)
     with open(err_path, "rb") as err:
         stderr = err.read().decode("utf-8", "replace")
-    return status, seconds, usage.ru_maxrss, stderr, left
+    # wait4 counts the children the run waited for (Ghostscript) too.
+    processor = usage.ru_utime + usage.ru_stime
+    return status, seconds, processor, usage.ru_maxrss, stderr, left
 
 
 def session_members(session):
@@ -121,9 +131,9 @@ def wait_for_session_to_end(session, seconds=2.0):
     return False
 
 
-def describe_status(status):
+def describe_status(status, limit):
     if status == "timeout":
-        return "took more than %d s" % LIMIT_SECONDS
+        return "still running after %d s" % (HANG_FACTOR * limit)
     if os.WIFSIGNALED(status):
         return "died of signal %d" % os.WTERMSIG(status)
     return "exit %d" % os.WEXITSTATUS(status)
@@ -247,7 +257,8 @@ def run_once(tool, document, arguments):
             f.write(REPLAY_SCRIPT.format(x=document["edit-at"][0], y=document["edit-at"][1]))
         command = [os.path.join(arguments.tools, "canvas-replay"), source, script,
                    os.path.join(out, "saved.qvleaf"), "--shot", os.path.join(out, "window.png")]
-    status, seconds, peak, stderr, left = run_child(command, env, base)
+    limit = LIMIT_SECONDS + document["expect"].get("budget", 0)
+    status, seconds, processor, peak, stderr, left = run_child(command, env, base, limit)
 
     problems = []
     message = [line for line in stderr.splitlines() if line.strip() and not line.startswith(CHATTER)]
@@ -271,7 +282,9 @@ def run_once(tool, document, arguments):
         if damaged and not [f for f in os.listdir(out) if f.endswith(".pdf")]:
             problems.append("no PDF written beside the undrawable picture")
     else:
-        problems.append(describe_status(status))
+        problems.append(describe_status(status, limit))
+    if processor > limit:
+        problems.append("took %.0f s of processor time, more than %d s" % (processor, limit))
     if peak > PEAK_LIMIT_KB:
         problems.append("peak memory %d MB" % (peak // 1024))
 
@@ -292,8 +305,8 @@ def run_once(tool, document, arguments):
 
     verdict = "PASS" if not problems else "FAIL"
     said = (" \"%s\"" % message[-1][:100]) if exit_code == 1 and message else ""
-    line = "%s %-17s %-13s %5.1f s %5d MB %s%s" % (verdict, name, tool, seconds, peak // 1024,
-                                                 describe_status(status), said)
+    line = "%s %-17s %-13s %5.1f s (%5.1f s cpu) %5d MB %s%s" % (verdict, name, tool, seconds, processor,
+                                                               peak // 1024, describe_status(status, limit), said)
     if problems:
         line += "\n     " + "; ".join(problems)
     if not arguments.keep and not problems:
@@ -322,7 +335,8 @@ def main():
     if arguments.only:
         manifest = [d for d in manifest if d["name"] in arguments.only]
 
-    print("%d hostile documents through page-render and canvas-replay; %d s and %d MB each at the most"
+    print("%d hostile documents through page-render and canvas-replay; %d s of processor time and %d MB each "
+          "at the most"
           % (len(manifest), LIMIT_SECONDS, PEAK_LIMIT_KB // 1024), flush=True)
     runs = [(tool, d) for d in manifest for tool in ("page-render", "canvas-replay")]
     # The two runs of the EPS that touches files share its folder: one at a time.
