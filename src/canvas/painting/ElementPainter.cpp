@@ -21,6 +21,11 @@ QRectF ElementPainter::contentRect(const ZVPuttyView& element)
     return element.contentFrame().translated(-element.frame().topLeft());
 }
 
+qsizetype ElementPainter::complexity(const ZVPuttyView& element)
+{
+    return element.contentViewType() == ZVPuttyView::VectorContent ? VectorContentPainter::complexity(element) : 0;
+}
+
 void ElementPainter::paint(QPainter& painter, const ZVPuttyView& element)
 {
     painter.save();

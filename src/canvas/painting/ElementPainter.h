@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QRectF>
+#include <QtGlobal>
 
 class QPainter;
 class ZVPuttyView;
@@ -23,6 +24,9 @@ public:
     static double opacity(const ZVPuttyView& element);
     // The content rectangle in the element's own coordinates.
     static QRectF contentRect(const ZVPuttyView& element);
+    // How many path segments drawing the element takes, roughly: what makes
+    // a paint slow.
+    static qsizetype complexity(const ZVPuttyView& element);
 
     // The steps of paint(), in the element's own coordinates (unturned,
     // origin at the frame origin), for painters that add to them.

@@ -3,6 +3,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/gestures/CropPanGesture.h"
 #include "canvas/painting/ElementPainter.h"
+#include "canvas/view/ElementPictureCache.h"
 #include "canvas/view/TextEditingOverlay.h"
 #include "canvas/painting/SelectionPainter.h"
 #include "canvas/view/ZVClipView.h"
@@ -11,6 +12,8 @@
 
 #include <QCursor>
 #include <QPainter>
+#include <QSet>
+#include <QWidget>
 #include <cmath>
 
 namespace ql {
@@ -42,7 +45,7 @@ void ZVElementItem::watchParts()
     m_partConnections.clear();
     if (!m_element)
         return;
-    const auto repaint = [this] { update(); };
+    const auto repaint = [this] { redraw(); };
     if (ZVContentView* content = m_element->contentView()) {
         m_partConnections.append(connect(content, &KVObject::valueChanged, this, repaint));
         // Its border and inner-shadow layers change on objects of their own.
@@ -61,6 +64,9 @@ void ZVElementItem::follow()
     const QRectF bounds = m_element->bounds();
     if (bounds != m_bounds) {
         prepareGeometryChange();
+        // Moving keeps the element's own drawing; resizing changes it.
+        if (m_pictures && bounds.size() != m_bounds.size())
+            m_pictures->invalidate();
         m_bounds = bounds;
     }
     setTransform(m_element->pageTransform());
@@ -77,6 +83,14 @@ void ZVElementItem::onChange(const QString& key)
         follow();
     if (key == QLatin1String("cropMode") || key == QLatin1String("isCropping") || key == QLatin1String("isMoving"))
         updateCursor();
+    // Selection, hover and gestures change what is drawn over the element,
+    // not its picture; a new frame counts only when its size is new.
+    static const QSet<QString> overlayKeys {
+        QStringLiteral("isActive"),   QStringLiteral("isHighlighted"), QStringLiteral("isMoving"),
+        QStringLiteral("isRotating"), QStringLiteral("isCropping"),    QStringLiteral("handles"),
+        QStringLiteral("canvas"),     QStringLiteral("uuid"),          QStringLiteral("frame")};
+    if (m_pictures && !overlayKeys.contains(key))
+        m_pictures->invalidate();
     update();
     // The clip view draws selected elements' outlines beyond the page.
     const QRectF outline = outlineRect();
@@ -104,6 +118,13 @@ QRectF ZVElementItem::outlineRect() const
     return m_element->pageTransform().mapRect(ElementPainter::contentRect(*m_element)).adjusted(-2, -2, 2, 2);
 }
 
+void ZVElementItem::redraw()
+{
+    if (m_pictures)
+        m_pictures->invalidate();
+    update();
+}
+
 ZVPuttyView* ZVElementItem::element() const
 {
     return m_element.data();
@@ -114,14 +135,32 @@ QRectF ZVElementItem::boundingRect() const
     return m_bounds;
 }
 
-void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void ZVElementItem::paintElement(QPainter& painter, const QWidget* widget)
+{
+    const bool costly = ElementPictureCache::isCostly(*m_element);
+    if (costly && !m_pictures) {
+        m_pictures = std::make_unique<ElementPictureCache>();
+        connect(m_pictures.get(), &ElementPictureCache::pictureReady, this, [this] { update(); });
+    } else if (!costly) {
+        m_pictures.reset();
+    }
+    if (!m_pictures) {
+        ElementPainter::paintLocal(painter, *m_element);
+        return;
+    }
+    // What of the element is in view: all of it when drawn off screen.
+    const QRectF visible = widget ? painter.worldTransform().inverted().mapRect(QRectF(widget->rect())) : m_bounds;
+    m_pictures->paint(painter, *m_element, m_bounds, visible);
+}
+
+void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget* widget)
 {
     if (!m_element)
         return;
     ++m_paintCount;
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    ElementPainter::paintLocal(*painter, *m_element);
+    paintElement(*painter, widget);
     TextEditingOverlay::paint(*painter, *m_element);
     if (!m_inert) {
         // The zoom, whatever the element's turn: the knobs keep their screen size.

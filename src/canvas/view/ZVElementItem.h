@@ -2,16 +2,19 @@
 // frame and rotation say (item coordinates are the element's own), drawn by
 // the element painter, repainted whenever its element, content or background
 // changes. Items of a master's elements are inert: they take no events.
+// Costly elements are repainted from a picture made off the window's thread.
 #pragma once
 
 #include <QGraphicsItem>
 #include <QMetaObject>
 #include <QPointer>
+#include <memory>
 
 class ZVPuttyView;
 
 namespace ql {
 
+class ElementPictureCache;
 class ZVClipView;
 
 class ZVElementItem : public QObject, public QGraphicsItem {
@@ -25,6 +28,9 @@ public:
     bool isInert() const { return m_inert; }
     // How many times the item has painted (tests check repaints).
     int paintCount() const { return m_paintCount; }
+    // The picture a costly element is drawn from; null for other elements
+    // until they become costly.
+    ElementPictureCache* pictureCache() const { return m_pictures.get(); }
 
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
@@ -34,6 +40,9 @@ private:
     void watchParts();
     void onChange(const QString& key);
     void updateCursor();
+    // The element's drawing changed.
+    void redraw();
+    void paintElement(QPainter& painter, const QWidget* widget);
     // The outline the clip view draws around the content, scene coordinates.
     QRectF outlineRect() const;
 
@@ -44,6 +53,7 @@ private:
     QRectF m_lastOutline;
     QList<QMetaObject::Connection> m_partConnections;
     int m_paintCount = 0;
+    std::unique_ptr<ElementPictureCache> m_pictures;
 };
 
 } // namespace ql

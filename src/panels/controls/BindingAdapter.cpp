@@ -64,6 +64,23 @@ void ComboBoxAdapter::show(const QVariant& value)
     box->setCurrentIndex(value.isValid() ? value.toInt() : -1);
 }
 
+ComboBoxTextAdapter::ComboBoxTextAdapter(QComboBox* box) : BindingAdapter(box)
+{
+    connect(box, &QComboBox::activated, this, &BindingAdapter::edited);
+}
+
+QVariant ComboBoxTextAdapter::value() const
+{
+    return static_cast<QComboBox*>(control())->currentText();
+}
+
+void ComboBoxTextAdapter::show(const QVariant& value)
+{
+    auto* box = static_cast<QComboBox*>(control());
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(value.isValid() ? box->findText(value.toString()) : -1);
+}
+
 ButtonGroupAdapter::ButtonGroupAdapter(QButtonGroup* group) : BindingAdapter(group)
 {
     connect(group, &QButtonGroup::idClicked, this, &BindingAdapter::edited);
@@ -212,6 +229,11 @@ QVariant LabelAdapter::value() const
 void LabelAdapter::show(const QVariant& value)
 {
     static_cast<QLabel*>(control())->setText(value.toString());
+}
+
+ShowingAdapter::ShowingAdapter(QObject* control, std::function<void(const QVariant&)> show)
+    : BindingAdapter(control), m_show(std::move(show))
+{
 }
 
 VisibilityAdapter::VisibilityAdapter(QWidget* widget, std::function<bool(const QVariant&)> visibleWhen)

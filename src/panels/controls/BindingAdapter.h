@@ -33,6 +33,8 @@ public:
     QObject* control() const { return m_control.data(); }
     virtual QVariant value() const = 0;
     virtual void show(const QVariant& value) = 0;
+    // What the control shows while there is nothing to show.
+    virtual void showEmpty() { show(QVariant()); }
     // Adapters that only show (visibility, labels) are never edited.
     virtual bool isEditable() const { return true; }
     virtual void setEnabled(bool enabled);
@@ -56,6 +58,15 @@ private:
 class ComboBoxAdapter : public BindingAdapter {
 public:
     explicit ComboBoxAdapter(QComboBox* box);
+    QVariant value() const override;
+    void show(const QVariant& value) override;
+};
+
+// Shows and takes the item's text (a font family, say); a text the box does
+// not list shows no item.
+class ComboBoxTextAdapter : public BindingAdapter {
+public:
+    explicit ComboBoxTextAdapter(QComboBox* box);
     QVariant value() const override;
     void show(const QVariant& value) override;
 };
@@ -128,12 +139,26 @@ public:
     bool isEditable() const override { return false; }
 };
 
+// Runs a function with each value shown (to refill a list, say); never edited.
+class ShowingAdapter : public BindingAdapter {
+public:
+    ShowingAdapter(QObject* control, std::function<void(const QVariant&)> show);
+    QVariant value() const override { return {}; }
+    void show(const QVariant& value) override { m_show(value); }
+    bool isEditable() const override { return false; }
+    void setEnabled(bool) override {}
+
+private:
+    std::function<void(const QVariant&)> m_show;
+};
+
 // Shows or hides a widget by what the value says.
 class VisibilityAdapter : public BindingAdapter {
 public:
     VisibilityAdapter(QWidget* widget, std::function<bool(const QVariant&)> visibleWhen);
     QVariant value() const override { return {}; }
     void show(const QVariant& value) override;
+    void showEmpty() override {}
     bool isEditable() const override { return false; }
     void setEnabled(bool) override {}
 

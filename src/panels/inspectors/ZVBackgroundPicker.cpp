@@ -38,6 +38,7 @@ using namespace inspector;
 namespace {
 
 using Number = KeyPathBinding::NumberKind;
+using Options = KeyPathBinding::Options;
 
 void setGradientUndoably(ZVBackgroundView* background, const QVariant& gradient);
 
@@ -262,33 +263,33 @@ void ZVBackgroundPicker::bindControls(QWidget* view)
     };
     const auto is = [](int wanted) { return [wanted](const QVariant& v) { return v.toInt() == wanted; }; };
 
-    KeyPathBinding::Options typeOptions = numbers(Number::Integer);
+    KeyPathBinding::Options typeOptions = Options::numbers(Number::Integer);
     typeOptions.write = [this](KVObject& target, const QVariant& value) {
         writeKeepingGradient(target, QStringLiteral("backgroundType"), value);
     };
     m_bindings->bind(find("backgroundType").value(0), QStringLiteral("backgroundType"), typeOptions);
 
     m_bindings->bind(std::make_unique<SliderAdapter>(view->findChild<QSlider*>(QStringLiteral("backgroundOpacity")), 100),
-                     QStringLiteral("backgroundOpacity"), numbers(Number::Double, 0.0, 1.0));
+                     QStringLiteral("backgroundOpacity"), Options::numbers(Number::Double, 0.0, 1.0));
     m_bindings->bind(view->findChild<QLineEdit*>(QStringLiteral("backgroundOpacity")),
                      QStringLiteral("backgroundOpacity"),
-                     numbers(Number::Double, 0.0, 1.0, QStringLiteral("ZVPercentageTransformer")));
+                     Options::numbers(Number::Double, 0.0, 1.0, QStringLiteral("ZVPercentageTransformer")));
     for (const char* name : {"backgroundColor", "backgroundGradientColor1", "backgroundGradientColor2"})
         m_bindings->bind(find(name).value(0), QString::fromLatin1(name));
 
-    KeyPathBinding::Options kindOptions = numbers(Number::Integer);
+    KeyPathBinding::Options kindOptions = Options::numbers(Number::Integer);
     kindOptions.write = [this](KVObject& target, const QVariant& value) {
         writeKeepingGradient(target, QStringLiteral("backgroundGradientType"), value);
     };
     m_bindings->bind(find("backgroundGradientType").value(0), QStringLiteral("backgroundGradientType"), kindOptions);
     m_bindings->bind(
         std::make_unique<SliderAdapter>(view->findChild<QSlider*>(QStringLiteral("backgroundGradientSplit")), 100),
-        QStringLiteral("backgroundGradientSplit"), numbers(Number::Double, 0.0, 1.0));
+        QStringLiteral("backgroundGradientSplit"), Options::numbers(Number::Double, 0.0, 1.0));
     m_bindings->bind(view->findChild<QDial*>(QStringLiteral("backgroundGradientAngle")),
-                     QStringLiteral("backgroundGradientAngle"), numbers(Number::Double));
+                     QStringLiteral("backgroundGradientAngle"), Options::numbers(Number::Double));
     m_bindings->bind(view->findChild<QLineEdit*>(QStringLiteral("backgroundGradientAngle")),
                      QStringLiteral("backgroundGradientAngle"),
-                     numbers(Number::Double, std::nullopt, std::nullopt, QStringLiteral("ZVDegreesTransformer2")));
+                     Options::numbers(Number::Double, std::nullopt, std::nullopt, QStringLiteral("ZVDegreesTransformer2")));
 
     KeyPathBinding::Options gradientOptions;
     gradientOptions.write = [](KVObject& target, const QVariant& value) {
@@ -297,15 +298,15 @@ void ZVBackgroundPicker::bindControls(QWidget* view)
     m_bindings->bind(m_gradientWell, QStringLiteral("gradient"), gradientOptions);
 
     m_bindings->bind(find("backgroundImageType").value(0), QStringLiteral("backgroundImageType"),
-                     numbers(Number::Integer));
+                     Options::numbers(Number::Integer));
     m_bindings->bind(find("backgroundImageMode").value(0), QStringLiteral("backgroundImageMode"),
-                     numbers(Number::Integer));
+                     Options::numbers(Number::Integer));
     m_bindings->bind(
         std::make_unique<SliderAdapter>(view->findChild<QSlider*>(QStringLiteral("backgroundImageScale")), 100),
-        QStringLiteral("backgroundImageScale"), numbers(Number::Double, 0.01));
+        QStringLiteral("backgroundImageScale"), Options::numbers(Number::Double, 0.01));
     m_bindings->bind(view->findChild<QLabel*>(QStringLiteral("backgroundImageScale")),
                      QStringLiteral("backgroundImageScale"),
-                     numbers(Number::AsIs, std::nullopt, std::nullopt, QStringLiteral("ZVPercentageTransformer")));
+                     Options::numbers(Number::AsIs, std::nullopt, std::nullopt, QStringLiteral("ZVPercentageTransformer")));
     m_bindings->bind(find("puttyView.cropMode").value(0), QStringLiteral("puttyView.cropMode"));
 
     // What shows for which kind of background.

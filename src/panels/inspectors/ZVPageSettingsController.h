@@ -40,6 +40,9 @@ public:
 protected:
     QString title() const override { return tr("Page Settings"); }
     void buildView(QWidget* view) override;
+    // Pages are set whatever element is selected.
+    bool showsElement(const ZVPuttyView&) const override { return false; }
+    void enableControls(QWidget* view, bool) override { view->setEnabled(true); }
 
 private:
     QWidget* buildSettings(QWidget* parent);
