@@ -37,6 +37,7 @@ TEST_F(InsertReplay, MenuInsertsLandOnTheSavedPage)
                                                            "menu Insert/Date\n"
                                                            "menu Insert/3D Text\n"
                                                            "menu Insert/Shape/Star\n"
+                                                           "menu Insert/Shape/Line\n"
                                                            "wait 400\n"),
                                             out);
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
@@ -46,9 +47,15 @@ TEST_F(InsertReplay, MenuInsertsLandOnTheSavedPage)
                                     .at(0)
                                     .toObject()[QStringLiteral("elements")]
                                     .toArray();
-    ASSERT_EQ(elements.size(), 4);
+    ASSERT_EQ(elements.size(), 5);
     EXPECT_EQ(frameOf(elements[0]), QRectF(191, 717, 230, 110));
     EXPECT_EQ(frameOf(elements[1]), QRectF(191, -35, 230, 110));
     EXPECT_EQ(frameOf(elements[2]), QRectF(56, 296, 500, 200));
     EXPECT_EQ(frameOf(elements[3]), QRectF(156, 246, 300, 300));
+    // The last library shape (tag 27) is the arrowed line.
+    EXPECT_EQ(frameOf(elements[4]), QRectF(156, 246, 300, 300));
+    const QJsonArray shapes = QJsonDocument::fromJson(readWith(QStringLiteral("drawing_summary.py"), out).toUtf8()).array();
+    ASSERT_EQ(shapes.size(), 5);
+    EXPECT_EQ(shapes[3].toObject()[QStringLiteral("name")].toString(), QStringLiteral("star"));
+    EXPECT_EQ(shapes[4].toObject()[QStringLiteral("name")].toString(), QStringLiteral("hLine"));
 }
