@@ -195,7 +195,7 @@ void ZVBackgroundView::update()
         m_layerColor = ql::Color::clear();
         break;
     }
-    m_alpha = m_backgroundOpacity.toFloat();
+    setAlphaValue(m_backgroundOpacity.toFloat());
 }
 
 ql::Image ZVBackgroundView::scaledImage(const ql::Image& image) const

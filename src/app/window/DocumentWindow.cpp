@@ -775,7 +775,7 @@ void DocumentWindow::setRulersVisible(bool visible)
 
 void DocumentWindow::setNeedsDisplay()
 {
-    m_outlets.scrollView->viewport()->update();
+    m_outlets.scrollView->setNeedsDisplay();
 }
 
 void DocumentWindow::makePageFirstResponder(bool page)

@@ -8,6 +8,7 @@
 #include "canvas/view/ZVClipView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVContentView.h"
+#include "content/ZVImageView.h"
 
 #include <QCursor>
 #include <QPainter>
@@ -19,6 +20,11 @@ ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipV
     : QGraphicsItem(parent), m_element(&element), m_inert(inert), m_clipView(clipView)
 {
     setAcceptedMouseButtons(Qt::NoButton);
+    // Shadows and 3D text are costly to draw: the item keeps its picture
+    // until the element, its parts or the zoom change.
+    setCacheMode(QGraphicsItem::DeviceCoordinateCache);
+    // An element put together piece by piece shows its effects once shown.
+    element.applyFirstLoad();
     connect(&element, &KVObject::valueChanged, this, &ZVElementItem::onChange);
     // An element that goes away leaves nothing to draw until the page restacks.
     connect(&element, &QObject::destroyed, this, [this] { setVisible(false); });
@@ -49,13 +55,20 @@ void ZVElementItem::watchParts()
     }
     if (ZVBackgroundView* background = m_element->backgroundView())
         m_partConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
+    // A reflection to be made again, or shown or hidden.
+    if (ZVImageView* reflection = m_element->reflectionView())
+        m_partConnections.append(connect(reflection, &ZVContentView::displayNeeded, this, [this] {
+            follow();
+            update();
+        }));
 }
 
 void ZVElementItem::follow()
 {
     if (!m_element)
         return;
-    const QRectF bounds = m_element->bounds();
+    // The reflection and the shadow may reach beyond the frame.
+    const QRectF bounds = ElementPainter::paintedRect(*m_element);
     if (bounds != m_bounds) {
         prepareGeometryChange();
         m_bounds = bounds;
@@ -67,11 +80,10 @@ void ZVElementItem::onChange(const QString& key)
 {
     if (!m_element)
         return;
-    if (key == QLatin1String("contentView") || key == QLatin1String("backgroundView"))
+    if (key == QLatin1String("contentView") || key == QLatin1String("backgroundView")
+        || key == QLatin1String("reflectionView"))
         watchParts();
-    if (key == QLatin1String("frame") || key == QLatin1String("frameRotation") ||
-        key == QLatin1String("frameCenterRotation"))
-        follow();
+    follow();
     if (key == QLatin1String("cropMode") || key == QLatin1String("isCropping") || key == QLatin1String("isMoving"))
         updateCursor();
     update();
@@ -118,7 +130,7 @@ void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QW
     ++m_paintCount;
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    ElementPainter::paintLocal(*painter, *m_element);
+    ElementPainter::paintLocal(*painter, *m_element, ElementPainter::Target::Screen);
     TextEditingOverlay::paint(*painter, *m_element);
     if (!m_inert) {
         // The zoom, whatever the element's turn: the knobs keep their screen size.
