@@ -9,6 +9,8 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <functional>
+#include <memory>
 
 class ZVPuttyView;
 
@@ -16,12 +18,19 @@ namespace ql {
 
 class RulerHost;
 
-// A context menu as the page describes it: a title and items that send a
-// command (a selector name) to the window's menus.
+// A context menu as a page or an element describes it: a title and items,
+// each enabled or not. An item performs its own command when it has one,
+// else sends its action (a selector name) to the window's menus; an item
+// with a submenu sends nothing itself. Separators have no title.
 struct CanvasMenu {
     struct Item {
         QString title;
         QString action;
+        bool enabled = true;
+        std::function<void()> perform;
+        std::shared_ptr<const CanvasMenu> submenu;
+        bool isSeparator() const { return title.isEmpty() && action.isEmpty() && !submenu; }
+        static Item separator() { return {}; }
     };
     QString title;
     QList<Item> items;
