@@ -80,6 +80,9 @@ public:
     }
     // The element takes the keyboard (it receives keys before the page).
     virtual void makeElementFirstResponder(ZVPuttyView* element) { (void)element; }
+    // While the page is drawn on, the canvas takes no drops, so that
+    // nothing lands under the drawing surface.
+    virtual void setDropViewHidden(bool hidden) { (void)hidden; }
     // The holding area keeps copies of the shown page's selection.
     virtual void addToPasteboard() {}
     // A dropped link is being fetched (true) or one fetch has ended (false):

@@ -4,6 +4,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/ZVPuttyViewGroup.h"
 #include "content/ZV3DTextView.h"
+#include "content/ZVBackgroundImageView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
@@ -34,6 +35,7 @@ void registerElementClasses(ClassRegistry& registry)
     registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"));
     ql::scene3d::registerSceneClasses(registry);
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
+    registry.registerClass<ZVBackgroundImageView>(QStringLiteral("ZVBackgroundImageView"));
     registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"));
     ql::df::registerDrawingClasses(registry);
     ql::shapes::registerShapeClasses(registry);

@@ -48,4 +48,6 @@ public:
     virtual ql::CanvasHost* canvasHost() { return nullptr; }
     // The page the window shows; none where no page is shown yet.
     virtual ZVCanvasView* shownPage() const { return nullptr; }
+    // Finishes at once every drawing open on the document's pages.
+    virtual void finishOpenDrawings() {}
 };

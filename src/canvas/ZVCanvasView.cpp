@@ -8,6 +8,9 @@
 #include "canvas/gestures/Gesture.h"
 #include "content/OwnedChild.h"
 #include "content/ZVBackgroundView.h"
+#include "content/ZVDrawingView.h"
+#include "content/ZVObjectDrawingLayer.h"
+#include "shapes/df/DFToolController.h"
 #include "platform/Uuid.h"
 #include "platform/graphics/RulerMarker.h"
 #include "platform/runtime/NotificationCenter.h"
@@ -110,6 +113,13 @@ void ZVCanvasView::initialize()
     m_horizontalMarkers.clear();
     m_verticalMarkers.clear();
     m_uuid = ql::newUuidString();
+
+    // The drawing surface, hidden until a drawing mode lays it over the page.
+    m_drawingView = new ZVDrawingView(this, this);
+    m_drawingView->setHidden(true);
+    m_drawingView->createAutomaticDrawing();
+    m_mainlayer = m_drawingView->addFreshLayer();
+    m_drawingView->controller()->setDrawingToolWithName(QStringLiteral("Path"));
 
     m_pageSize = int(userDefaults().integerForKey(QStringLiteral("defaultPageSize")));
     m_pageOrientation = int(userDefaults().integerForKey(QStringLiteral("defaultPageOrientation")));
@@ -220,6 +230,11 @@ void ZVCanvasView::setDrawingMode(const QVariant& mode)
 {
     const int before = m_drawingMode.toInt();
     changeValue(QStringLiteral("drawingMode"), m_drawingMode, mode);
+    // Every page starts in the select mode: the file is written only when
+    // the value differs.
+    const QString key = QStringLiteral("drawingMode");
+    if (userDefaults().objectForKey(key) != m_drawingMode)
+        userDefaults().setObject(key, m_drawingMode);
     resetCursorRects();
     // Leaving the hand or zoom tool takes its cursor away at once.
     const int now = m_drawingMode.toInt();

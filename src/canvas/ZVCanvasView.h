@@ -18,8 +18,11 @@
 #include <QVariantList>
 #include <memory>
 
+class DFDrawable;
 class PageDocument;
 class ZVBackgroundView;
+class ZVDrawingView;
+class ZVObjectDrawingLayer;
 class ZVGuideView;
 class ZVPuttyView;
 namespace ql::fields {
@@ -41,6 +44,12 @@ struct RulerMarker;
 class ZVCanvasView : public ql::KVObject, public ql::Codable {
     Q_OBJECT
 public:
+    // What the pointer does on the page: select, scroll (hand), zoom, draw a
+    // path, a freehand stroke or a line, or select, insert or delete the
+    // points of a shape's outline.
+    enum DrawingMode { SelectMode = 0, HandMode = 1, ZoomMode = 2, PathMode = 3, FreehandMode = 4, LineMode = 5,
+                       PointSelectMode = 6, InsertPointMode = 7, DeletePointMode = 8 };
+
     explicit ZVCanvasView(QObject* parent = nullptr);
     ~ZVCanvasView() override;
     const ql::PropertyTable& properties() const override;
@@ -92,6 +101,8 @@ public:
     bool fullBleed() const { return m_fullBleed; }
     bool showBleedCropMarks() const { return m_showBleedCropMarks; }
     QVariant drawingMode() const { return m_drawingMode; }
+    // Also kept as the user default "drawingMode". Entering a mode (the
+    // page watches it) does what the mode needs (ZVCanvasViewDrawing.cpp).
     void setDrawingMode(const QVariant& mode);
 
     ZVBackgroundView* backgroundView() const { return m_backgroundView; }
@@ -229,6 +240,41 @@ public:
     // magnifier (zooming out while Option is held) over the canvas.
     void resetCursorRects();
 
+    // Drawing (ZVCanvasViewDrawing.cpp). The surface lies over the page in
+    // the drawing and point-editing modes; what is drawn goes onto
+    // `mainlayer`, and a shape whose points are edited is `oldShape`, taken
+    // off the page until the editing ends.
+    ZVDrawingView* drawingView() const { return m_drawingView; }
+    ZVObjectDrawingLayer* mainlayer() const;
+    void setMainlayer(ZVObjectDrawingLayer* layer);
+    bool editingShape() const { return m_editingShape; }
+    ZVPuttyView* oldShape() const;
+    // The page is in one of the drawing or point-editing modes (3 to 8).
+    bool isDrawing() const;
+    // Does what entering the present mode does: back to selecting (also the
+    // hand and zoom tools), the drawing is turned into elements and the
+    // surface hidden; a drawing mode shows the surface; a point-editing mode
+    // hands the focused shape to it. Then the surface gets the mode's tool.
+    void applyDrawingMode();
+    // Lays the surface over the page with a fresh layer, after turning what
+    // an earlier drawing left on it into elements.
+    void showDrawingView();
+    // Hands the focused shape element, if any, to the surface.
+    void applyAndDeleteDrawing();
+    // The element leaves the page and its outline goes onto the surface,
+    // where the point tools edit it (point-selecting mode).
+    void editShapeOf(ZVPuttyView* element);
+    // Puts an outline on the surface for point editing, centred on `bounds`
+    // (page coordinates), as a path object: any picture fill is left out.
+    void addShapeToDrawing(std::unique_ptr<DFDrawable> shape, const QRectF& bounds, bool isPath);
+    // Turns every object of the current layer into a shape element of the
+    // page (or brings the edited element back with its new outline), then
+    // empties the layer.
+    void convertDrawingIntoShape();
+    // Finishes an open drawing at once (saving and output need its
+    // elements); nothing while the page is not drawing.
+    void finishDrawing();
+
     // How many guide passes ran (benchmarks and tests count them).
     int guidePassCount() const { return m_guidePassCount; }
     // The window showing this page's document, if any.
@@ -338,6 +384,9 @@ private:
     void enterPuttyView(ZVPuttyView* element, const ElementPlace& place);
     ElementPlace takeOffPuttyView(ZVPuttyView* element);
     void registerElementStep(ZVPuttyView* element, void (ZVCanvasView::*step)(ZVPuttyView*));
+    // The edited element comes back with the outline `drawn` (ZVCanvasViewDrawing.cpp).
+    void returnEditedShape(ZVPuttyView* element, const DFDrawable& drawn);
+    void setDropViewHidden(bool hidden);
     void redrawLayerThumbs() const;
     void guidesChanged();
     void initialize();
@@ -402,6 +451,11 @@ private:
     bool m_isObserving = false;
     bool m_switchingTemplate = false;
     ZVGuideView* m_guideView = nullptr;
+    ZVDrawingView* m_drawingView = nullptr;
+    QPointer<ZVObjectDrawingLayer> m_mainlayer;
+    bool m_editingShape = false;
+    QPointer<ZVPuttyView> m_oldShape;
+    ElementPlace m_oldShapePlace;
 
     // Selection state.
     QPointer<ZVPuttyView> m_focusedPuttyView;

@@ -24,14 +24,16 @@ void ZVCanvasView::startObserving()
         return;
     for (const QString& path : observedKeyPaths()) {
         const bool throughTemplate = path.startsWith(QLatin1String("templateView."));
-        addObserver(path, this, [this, throughTemplate](const ql::KeyValueChange& change) {
+        // The tool in use is no edit of the document: undo never switches it.
+        const bool tool = path == QLatin1String("drawingMode");
+        addObserver(path, this, [this, throughTemplate, tool](const ql::KeyValueChange& change) {
             // A "templateView.…" setting belongs to the template: a master
             // records its own change once, however many pages follow it (each
             // recording it too would multiply the steps at every undo). A new
             // template changes every such value at once; only the link itself
             // is undone, or undo would write the master's settings into the
             // page's own.
-            if (!throughTemplate || (templateView() == this && !m_switchingTemplate))
+            if (!tool && (!throughTemplate || (templateView() == this && !m_switchingTemplate)))
                 ql::registerKeyPathUndo(undoManager(), this, change.keyPath, change.oldValue);
             onObservedChange(change.keyPath);
         });
@@ -63,6 +65,8 @@ void ZVCanvasView::onObservedChange(const QString& keyPath)
             owner->pageGeometryChanged(this);
     } else if (keyPath == QLatin1String("layoutLayers")) {
         layoutPuttyViews();
+    } else if (keyPath == QLatin1String("drawingMode")) {
+        applyDrawingMode();
     }
 
     if (keyPath == QLatin1String("templateView") || keyPath == QLatin1String("templateView.fullBleed")

@@ -12,12 +12,6 @@
 
 #include <QCoreApplication>
 
-namespace {
-
-enum DrawingMode { SelectMode = 0, HandMode = 1, ZoomMode = 2 };
-
-} // namespace
-
 void ZVCanvasView::setModifierFlags(int modifiers)
 {
     const bool shift = (modifiers & ql::CanvasEvent::Shift) != 0;

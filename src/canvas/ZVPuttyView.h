@@ -158,8 +158,9 @@ public:
     // 3D text enter edit mode, a shape goes to the drawing layer, a bitmap
     // opens the image editor; then the content inspector shows.
     void openForEditing();
-    // Hands a shape to the page's drawing layer for point editing.
-    void applyToDrawingView() {}
+    // Hands a shape to the page's drawing surface for point editing: the
+    // element leaves the page until the editing ends.
+    void applyToDrawingView();
 
     // The context menu of a right (or Control) press, made anew each time;
     // its items are enabled by this element's validation and the page's.
@@ -321,6 +322,11 @@ public:
     // Keys that are missing or of another kind keep their defaults; reading
     // records no undo.
     void initWithCoder(ql::KeyedUnarchiver& coder) override;
+
+
+signals:
+    // The reflection was refreshed: views drawing the element redraw.
+    void reflectionChanged();
 
 private:
     static const ql::fields::Record<ZVPuttyView>& archiveRecord();

@@ -154,6 +154,7 @@ void ZVPuttyView::setReflection()
         return;
     if (!m_reflectionEnabled) {
         applyToParts([this] { m_reflectionView->setHidden(true); });
+        emit reflectionChanged();
         return;
     }
     // Made again when next drawn: one picture for the many calls one change makes.
@@ -163,7 +164,7 @@ void ZVPuttyView::setReflection()
         m_reflectionView->setHidden(false);
     });
     setNeedsLayout();
-    m_reflectionView->setNeedsDisplay();
+    m_reflectionView->setNeedsDisplay();    emit reflectionChanged();
 }
 
 const ql::Image& ZVPuttyView::reflectionImage() const

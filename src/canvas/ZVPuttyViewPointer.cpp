@@ -338,6 +338,12 @@ void ZVPuttyView::openForEditing()
         host->changeInspectorView(2);
 }
 
+void ZVPuttyView::applyToDrawingView()
+{
+    if (ZVCanvasView* page = canvas())
+        page->editShapeOf(this);
+}
+
 // Ruler echo --------------------------------------------------------------------
 
 void ZVPuttyView::echoRulerLines(const QRectF& from, const QRectF& to)

@@ -149,6 +149,9 @@ void ZVBackgroundView::update()
         m_layerColor = colorOr(m_backgroundColor, ql::Color::clear());
         break;
     case GradientFill: {
+        // The colour of an earlier flat fill must not show behind the
+        // gradient: output draws none.
+        m_layerColor = ql::Color::clear();
         float split = m_gradientSplit.toFloat();
         if (split == 0.0f)
             split = 0.01f; // a stop at 0 would hide the first colour
@@ -165,6 +168,7 @@ void ZVBackgroundView::update()
         break;
     }
     case ImageFill: {
+        m_layerColor = ql::Color::clear();
         // Announced, so that the inspector showing the pickers follows.
         const bool imagePicker = m_imageType.toInt() == 0;
         setBackgroundImagePickerHidden(!imagePicker);
@@ -196,6 +200,10 @@ void ZVBackgroundView::update()
         break;
     }
     setAlphaValue(m_backgroundOpacity.toFloat());
+    setNeedsDisplay();
+    // An element's reflection shows its background too; a page has none.
+    if (auto* element = qobject_cast<ZVPuttyView*>(m_containerView.data()))
+        element->setReflection();
 }
 
 ql::Image ZVBackgroundView::scaledImage(const ql::Image& image) const

@@ -40,7 +40,7 @@ public:
     // bounds at the time it was set.
     // Shape views make theirs when first asked for.
     virtual const ql::Image& image() const { return m_image; }
-    void setImage(const ql::Image& image);
+    virtual void setImage(const ql::Image& image);
     // The picture last given to setImage(), before any fill drawing.
     const ql::Image& picture() const { return m_picture; }
     // Where aspect fill takes the part of a picture of `size` for bounds of

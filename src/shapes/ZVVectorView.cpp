@@ -3,6 +3,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "content/OwnedChild.h"
 #include "content/ZVBackgroundView.h"
+#include "content/ZVDrawingView.h"
 #include "shapes/ZVImageAdornment.h"
 #include "shapes/df/DFDrawable.h"
 #include "shapes/df/DFDrawableShape.h"
@@ -112,7 +113,7 @@ void ZVVectorView::initialize()
     // layer holds the shape alone.
     if (m_dflayer)
         m_dflayer->removeAllObjects();
-    m_drawingView = std::make_unique<DFDrawingView>(bounds());
+    m_drawingView = std::make_unique<ZVDrawingView>(bounds());
     m_drawingView->createAutomaticDrawing();
     m_drawingView->removeRulerMarkers();
     DFDrawing* drawing = m_drawingView->drawing();

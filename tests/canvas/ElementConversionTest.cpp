@@ -5,9 +5,11 @@
 
 #include "canvas/ZVPuttyView.h"
 #include "content/ZV3DTextView.h"
+#include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
 #include "content/text/GlyphRunOutline.h"
+#include "platform/graphics/Color.h"
 #include "shapes/ZVVectorView.h"
 
 #include <QPainterPath>
@@ -129,6 +131,10 @@ TEST_F(ElementConversion, ShapesAnd3DTextBecomePictures)
     ZVPuttyView* shape = add(ZVPuttyView::initWithVector(ql::BezierPath::ovalInRect(QRectF(0, 0, 10, 10)),
                                                          QStringLiteral("circle")),
                              QRectF(10, 20, 200, 120));
+    // Filled, so that its middle shows.
+    ZVBackgroundView* fill = qobject_cast<ZVVectorView*>(shape->contentView())->backgroundView();
+    fill->setBackgroundColor(QVariant::fromValue(ql::Color::calibratedRgb(1, 0, 0)));
+    fill->setBackgroundType(1);
     shape->convertShapeToImage();
     ZVPuttyView* picture = only();
     ASSERT_EQ(picture->contentViewType(), ZVPuttyView::ImageContent);

@@ -79,7 +79,7 @@ TEST(ElementEffects, BorderWidthPatternRadiusAndShadowSupport)
 TEST(ElementEffects, OpacityAndReflectionReachTheirViews)
 {
     auto element = ZVPuttyView::initWithText();
-    EXPECT_DOUBLE_EQ(element->contentView()->alphaValue(), 0.998);
+    EXPECT_FLOAT_EQ(element->contentView()->alphaValue(), 0.998f);
     element->setValueForKey(u"layerOpacity", 0.5);
     EXPECT_DOUBLE_EQ(element->contentView()->alphaValue(), 0.5);
     EXPECT_DOUBLE_EQ(element->backgroundView()->alphaValue(), 0.5);

@@ -77,3 +77,52 @@ TEST(BackgroundPainter, ColoursGradientsAndPicturesFillTheirRectangle)
     EXPECT_EQ(BackgroundPainter::proportionalRect(QSizeF(200, 100), QRectF(0, 0, 100, 100)), QRectF(0, 25, 100, 50));
     EXPECT_EQ(BackgroundPainter::proportionalRect(QSizeF(100, 200), QRectF(0, 0, 100, 100)), QRectF(25, 0, 50, 100));
 }
+
+TEST(BackgroundPainter, EachKindShowsOnlyItselfAndTilesRepeatFromTheCorner)
+{
+    QImage canvas(100, 100, QImage::Format_ARGB32_Premultiplied);
+    const auto paint = [&canvas](const ZVBackgroundView& background) {
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        BackgroundPainter::paint(painter, background, QRectF(0, 0, 100, 100));
+        return canvas.pixelColor(50, 50);
+    };
+    ZVBackgroundView background;
+    background.setBackgroundColor(QVariant::fromValue(Color::deviceRgb(0, 0, 0)));
+    background.setBackgroundType(ZVBackgroundView::Colour);
+    ASSERT_EQ(paint(background), QColor(Qt::black));
+
+    // A gradient from red whose second colour sits at 0.01 (split 0): blue
+    // from there on, and nothing of the black before it.
+    background.setBackgroundGradientColor1(QVariant::fromValue(Color::deviceRgb(1, 0, 0)));
+    background.setBackgroundGradientColor2(QVariant::fromValue(Color::deviceRgb(0, 0, 1)));
+    background.setBackgroundGradientSplit(0);
+    background.setBackgroundType(ZVBackgroundView::GradientFill);
+    EXPECT_EQ(paint(background), QColor(Qt::blue));
+    EXPECT_EQ(background.layerBackgroundColor(), Color::clear());
+    // Custom kinds draw only a gradient set from outside; none here.
+    background.setBackgroundType(ZVBackgroundView::None);
+    background.setBackgroundGradientType(2);
+    background.setBackgroundType(ZVBackgroundView::GradientFill);
+    EXPECT_EQ(paint(background), QColor(Qt::white));
+    background.setBackgroundGradientType(3);
+    EXPECT_EQ(paint(background), QColor(Qt::white));
+    background.setBackgroundType(ZVBackgroundView::None);
+    EXPECT_EQ(paint(background), QColor(Qt::white));
+
+    // A 40-point tile with a red quarter, at scale 0.5: a red 10-point square
+    // every 20 points from the corner, and no fitted picture.
+    QImage tile(40, 40, QImage::Format_RGB32);
+    tile.fill(Qt::green);
+    QPainter(&tile).fillRect(0, 0, 20, 20, Qt::red);
+    background.setBackgroundImage(Image(tile));
+    background.setBackgroundImageMode(ZVBackgroundView::Tiled);
+    background.setBackgroundImageScale(0.5);
+    background.setBackgroundType(ZVBackgroundView::ImageFill);
+    paint(background);
+    EXPECT_TRUE(background.image().isNull());
+    for (const int at : {5, 25, 45, 85})
+        EXPECT_EQ(canvas.pixelColor(at, at), QColor(Qt::red)) << at;
+    for (const int at : {15, 35, 55})
+        EXPECT_EQ(canvas.pixelColor(at, at), QColor(Qt::green)) << at;
+}

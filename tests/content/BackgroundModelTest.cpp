@@ -1,9 +1,13 @@
 #include "../canvas/CanvasTestSupport.h"
 
+#include "canvas/ModelArchive.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVBackgroundImageView.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Gradient.h"
 
 #include <QImage>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 TEST(BackgroundModel, DefaultsAndNumberKinds)
@@ -28,11 +32,11 @@ TEST(BackgroundModel, UpdateDerivesTheDrawableState)
     background.setBackgroundType(1);
     EXPECT_EQ(background.layerBackgroundColor(), ql::Color::deviceRgb(1, 0, 0));
 
-    // A gradient keeps the old colour behind it; split 0 is taken as 0.01.
+    // A gradient shows no colour of before behind it; split 0 is taken as 0.01.
     background.setBackgroundGradientSplit(0);
     background.setBackgroundGradientAngle(45);
     background.setBackgroundType(2);
-    EXPECT_EQ(background.layerBackgroundColor(), ql::Color::deviceRgb(1, 0, 0));
+    EXPECT_EQ(background.layerBackgroundColor(), ql::Color::clear());
     const auto gradient = background.gradient().value<ql::Gradient>();
     ASSERT_EQ(gradient.stops().size(), 2);
     EXPECT_FLOAT_EQ(float(gradient.stops().at(1).location), 0.01f);
@@ -87,4 +91,34 @@ TEST(BackgroundModel, ChangesUndoOnThePagesDocument)
     ZVBackgroundView loose;
     loose.setBackgroundType(1);
     EXPECT_EQ(loose.undoManager(), nullptr);
+}
+
+TEST(BackgroundModel, AnElementBackgroundRefreshesTheReflectionOnceAChange)
+{
+    auto element = ZVPuttyView::initWithText();
+    ZVBackgroundView* background = element->backgroundView();
+    QSignalSpy reflections(element.get(), &ZVPuttyView::reflectionChanged);
+    QSignalSpy redraws(background, &ZVContentView::displayNeeded);
+    background->setBackgroundType(1);
+    EXPECT_EQ(reflections.count(), 1);
+    EXPECT_GE(redraws.count(), 1);
+}
+
+TEST(BackgroundModel, ATiledImageViewStaysEmptyAndReadsBackAsItself)
+{
+    ZVBackgroundImageView view(QRectF(0, 0, 100, 50));
+    EXPECT_FALSE(view.scaleToFill()) << "none of the image view's defaults";
+    view.setImage(ql::Image(QImage(10, 10, QImage::Format_ARGB32)));
+    EXPECT_TRUE(view.image().isNull());
+    EXPECT_TRUE(view.tiledImage().isNull()) << "it tiles only once it shows a picture";
+
+    const ql::Result<QByteArray> data = ql::canvas::archiveRootObject(&view);
+    ASSERT_TRUE(data);
+    const ql::Result<QObject*> read = ql::canvas::unarchiveRootObject(*data, ZVImageView::staticMetaObject,
+                                                                      ql::canvas::pageClassRegistry());
+    ASSERT_TRUE(read) << read.error().message.toStdString();
+    std::unique_ptr<QObject> copy(*read);
+    ASSERT_TRUE(qobject_cast<ZVBackgroundImageView*>(copy.get()));
+    EXPECT_EQ(qobject_cast<ZVBackgroundImageView*>(copy.get())->archiveClassChain().first(),
+              QStringLiteral("ZVBackgroundImageView"));
 }

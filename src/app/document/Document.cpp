@@ -24,6 +24,8 @@ Document::Document(QObject* parent) : KVObject(parent)
         if (m_undoManager.changeCount() < m_savedChangeCount)
             m_savedStateLost = true;
     });
+    // Undo while drawing first makes the drawing a step: undo takes that.
+    connect(&m_undoManager, &UndoManager::willUndoOrRedo, this, &Document::finishOpenDrawings);
 }
 
 Document::~Document()
@@ -130,8 +132,20 @@ void Document::updateChangeCountCleared()
     emit documentStateChanged();
 }
 
+void Document::finishOpenDrawings()
+{
+    for (const QList<ZVCanvasView*>* list : {&m_contentPages, &m_masterPages}) {
+        for (ZVCanvasView* page : *list)
+            page->finishDrawing();
+    }
+}
+
 Result<QByteArray> Document::dataOfType(const QString&)
 {
+    // A drawing open on a page (a stroke, a shape whose points are being
+    // edited) is part of the document; its step comes before the save point.
+    finishOpenDrawings();
+    m_undoManager.closeTurnGroup();
     // Guides moved on the rulers belong in the file too.
     saveCurrentPageMarkers();
     // Whatever type is asked for, documents are written in the desktop format.

@@ -59,8 +59,10 @@ public:
     void updateChangeCountDone();
     void updateChangeCountCleared();
 
-    // The archive of this document (always the desktop format).
+    // The archive of this document (always the desktop format). A drawing
+    // still open on a page is finished first, so that the file holds it.
     virtual Result<QByteArray> dataOfType(const QString& typeName);
+    void finishOpenDrawings() override;
     // Replaces the document's contents with what the data holds. A bad file
     // fails with an error naming the problem and leaves the document as it was.
     virtual Status readFromData(const QByteArray& data, const QString& typeName);

@@ -1,6 +1,9 @@
 #include "app/output/SheetDocument.h"
 
+#include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
+
+#include <QSet>
 
 namespace ql {
 
@@ -20,6 +23,15 @@ ZVCanvasView* SheetDocument::makeBlankPage(const ZVCanvasView& model)
 
 SheetDocument documentForPages(const QList<ZVCanvasView*>& pages, bool formatAsBooklet)
 {
+    // What is still being drawn belongs in the output.
+    QSet<PageDocument*> owners;
+    for (ZVCanvasView* page : pages) {
+        page->finishDrawing();
+        if (PageDocument* owner = page->document())
+            owners.insert(owner);
+    }
+    for (PageDocument* owner : std::as_const(owners))
+        owner->finishOpenDrawings();
     SheetDocument document;
     if (!formatAsBooklet) {
         for (ZVCanvasView* page : pages)

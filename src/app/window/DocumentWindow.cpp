@@ -719,6 +719,8 @@ void DocumentWindow::showCurrentPage()
         m_controllers.layoutLayerViewController->setCurrentPage(page);
     if (m_controllers.pageSettingsController && page)
         m_controllers.pageSettingsController->backgroundPicker()->setRepresentedObject(page->backgroundView());
+    // Drops follow the page shown: none while it is drawn on.
+    setDropViewHidden(page && page->isDrawing());
     updateDrawingTools();
     m_menus->validateMenus();
 }

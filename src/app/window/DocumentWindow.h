@@ -207,6 +207,7 @@ public:
     void setCursorRectsEnabled(bool enabled) override;
     void moveRulerline(bool horizontal, double from, double to) override;
     void makeElementFirstResponder(ZVPuttyView* element) override;
+    void setDropViewHidden(bool hidden) override;
     void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint) override;
     void addToPasteboard() override;
     void setDownloading(bool downloading) override;

@@ -63,6 +63,17 @@ void DocumentWindow::makeElementFirstResponder(ZVPuttyView*)
     m_outlets.scrollView->setFocus(Qt::OtherFocusReason);
 }
 
+void DocumentWindow::setDropViewHidden(bool hidden)
+{
+    // Neither the canvas nor its viewport takes a drag while the page is
+    // drawn on.
+    ZVScrollView* view = m_outlets.scrollView;
+    if (!view)
+        return;
+    view->setAcceptDrops(!hidden);
+    view->viewport()->setAcceptDrops(!hidden);
+}
+
 namespace {
 
 // The menu's items as QMenu entries: an item performs its own command, or

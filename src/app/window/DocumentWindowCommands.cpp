@@ -1,8 +1,7 @@
 // The window's controls that act through commands (WindowControls): the
 // toolbar's buttons, the drawing tools and the browsers' fields. Each stays
 // disabled until its command exists. The drawing tools' commands set the
-// current page's mode; select, hand and zoom are here, the drawing and
-// point-editing modes come with the page's drawing surface.
+// current page's mode.
 #include "app/window/DocumentWindow.h"
 
 #include "app/document/Document.h"
@@ -37,7 +36,7 @@ void DocumentWindow::setUpCommandControls()
     const QString setDrawingMode = QStringLiteral("setDrawingMode:");
     for (int segment = 0; segment < o.drawingTools->segmentCount(); ++segment)
         controls.bindButton(o.drawingTools->button(segment), setDrawingMode, segment);
-    for (int mode : {0, 1, 2}) {
+    for (int mode = ZVCanvasView::SelectMode; mode <= ZVCanvasView::DeletePointMode; ++mode) {
         menus.addCommand(
             setDrawingMode,
             [this, mode] {

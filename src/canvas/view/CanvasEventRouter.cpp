@@ -9,6 +9,7 @@
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
+#include "content/ZVDrawingView.h"
 #include "content/ZVTextView.h"
 #include "content/text/TextEditor.h"
 
@@ -56,6 +57,12 @@ ZVCanvasView* CanvasEventRouter::page() const
     return m_pageItem ? m_pageItem->page() : nullptr;
 }
 
+ZVDrawingView* CanvasEventRouter::drawingSurface() const
+{
+    ZVCanvasView* shown = page();
+    return shown && shown->isDrawing() ? shown->drawingView() : nullptr;
+}
+
 ZVPuttyView* CanvasEventRouter::elementAt(QPointF pagePoint, int modifiers) const
 {
     return m_pageItem ? topmostHit(*m_pageItem, pagePoint, modifiers).element : nullptr;
@@ -72,6 +79,11 @@ void CanvasEventRouter::mouseDown(const CanvasEvent& event)
     if (!shown)
         return;
     shown->setModifierFlags(event.modifiers);
+    if (ZVDrawingView* surface = drawingSurface()) {
+        m_receiver = Receiver::Drawing;
+        surface->handleMouseDown(event);
+        return;
+    }
     if (!shown->bounds().contains(event.location)) {
         m_receiver = Receiver::Ground;
         if (m_clipView)
@@ -138,6 +150,10 @@ void CanvasEventRouter::deliver(const CanvasEvent& event, bool release)
         if (m_clipView)
             release ? m_clipView->mouseUp(event) : m_clipView->mouseDragged(event);
         break;
+    case Receiver::Drawing:
+        if (ZVDrawingView* surface = drawingSurface())
+            release ? surface->handleMouseUp(event) : surface->handleMouseDragged(event);
+        break;
     case Receiver::None:
         break;
     }
@@ -194,6 +210,9 @@ CanvasCursor CanvasEventRouter::cursorAt(const CanvasEvent& event) const
 
 void CanvasEventRouter::mouseMoved(const CanvasEvent& event)
 {
+    // The path tool follows the pointer with the segment to come.
+    if (ZVDrawingView* surface = drawingSurface())
+        surface->handleMouseMoved(event);
     ZVCanvasView* shown = page();
     CanvasHost* host = shown ? shown->canvasHost() : nullptr;
     if (!host)
@@ -228,6 +247,8 @@ ZVTextView* CanvasEventRouter::editedText() const
 
 bool CanvasEventRouter::keyDown(const CanvasEvent& event)
 {
+    if (ZVDrawingView* surface = drawingSurface())
+        return surface->keyDown(event);
     if (ZVTextView* text = editedText(); text && text->keyDown(event))
         return true;
     ZVCanvasView* shown = page();

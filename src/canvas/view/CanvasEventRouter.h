@@ -6,6 +6,8 @@
 // edited and hands the press to its element otherwise. Drags and the
 // release go to whoever took the press; the page's Shift and Option state
 // follow every event. Keys go to the text box being edited, else the page.
+// While the page is drawn on, its drawing surface takes every pointer event
+// and key.
 #pragma once
 
 #include "canvas/CanvasCursor.h"
@@ -15,6 +17,7 @@
 #include <QPointer>
 
 class ZVCanvasView;
+class ZVDrawingView;
 class ZVHandleView;
 class ZVPuttyView;
 class ZVRotationHandleView;
@@ -27,7 +30,7 @@ class ZVPageItem;
 
 class CanvasEventRouter {
 public:
-    enum class Receiver { None, Page, Element, Text, Handle, RotationHandle, Ground };
+    enum class Receiver { None, Page, Element, Text, Handle, RotationHandle, Ground, Drawing };
 
     void setPageItem(ZVPageItem* item);
     void setClipView(ZVClipView* clipView);
@@ -58,6 +61,8 @@ public:
 
 private:
     ZVCanvasView* page() const;
+    // The shown page's drawing surface while the page is drawn on.
+    ZVDrawingView* drawingSurface() const;
     void deliver(const CanvasEvent& event, bool release);
 
     QPointer<ZVPageItem> m_pageItem;

@@ -26,6 +26,7 @@ ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipV
     // An element put together piece by piece shows its effects once shown.
     element.applyFirstLoad();
     connect(&element, &KVObject::valueChanged, this, &ZVElementItem::onChange);
+    connect(&element, &ZVPuttyView::reflectionChanged, this, [this] { update(); });
     // An element that goes away leaves nothing to draw until the page restacks.
     connect(&element, &QObject::destroyed, this, [this] { setVisible(false); });
     watchParts();
@@ -53,8 +54,10 @@ void ZVElementItem::watchParts()
         // Its border and inner-shadow layers change on objects of their own.
         m_partConnections.append(connect(content, &ZVContentView::displayNeeded, this, repaint));
     }
-    if (ZVBackgroundView* background = m_element->backgroundView())
+    if (ZVBackgroundView* background = m_element->backgroundView()) {
         m_partConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
+        m_partConnections.append(connect(background, &ZVContentView::displayNeeded, this, repaint));
+    }
     // A reflection to be made again, or shown or hidden.
     if (ZVImageView* reflection = m_element->reflectionView())
         m_partConnections.append(connect(reflection, &ZVContentView::displayNeeded, this, [this] {

@@ -6,6 +6,7 @@
 #include "canvas/painting/PagePainter.h"
 #include "canvas/view/PageNumberCopies.h"
 #include "canvas/view/ZVClipView.h"
+#include "canvas/view/ZVDrawingItem.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVGuideItem.h"
 #include "canvas/view/ZVSelectionView.h"
@@ -35,6 +36,9 @@ ZVPageItem::ZVPageItem(ZVCanvasView& page, ZVClipView* clipView) : m_page(&page)
     // The guide overlay lies over everything on the page.
     auto* guides = new ZVGuideItem(*page.guideView(), this);
     guides->setZValue(kSelectionZ + 1);
+    // The drawing surface lies over the elements, under the band and guides.
+    auto* drawing = new ZVDrawingItem(page, this);
+    drawing->setZValue(kSelectionZ - 1);
     connect(&page, &ZVCanvasView::stackingChanged, this, &ZVPageItem::syncStack);
     connect(&page, &KVObject::valueChanged, this, &ZVPageItem::onPageChange);
     watchMaster();
@@ -151,11 +155,13 @@ void ZVPageItem::watchBackgrounds()
         disconnect(connection);
     m_backgroundConnections.clear();
     const auto repaint = [this] { update(); };
-    if (ZVBackgroundView* background = m_page ? m_page->backgroundView() : nullptr)
-        m_backgroundConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
     ZVCanvasView* master = m_page ? m_page->masterPage() : nullptr;
-    if (ZVBackgroundView* background = master ? master->backgroundView() : nullptr)
-        m_backgroundConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
+    for (ZVCanvasView* owner : {m_page.data(), master}) {
+        if (ZVBackgroundView* background = owner ? owner->backgroundView() : nullptr) {
+            m_backgroundConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
+            m_backgroundConnections.append(connect(background, &ZVContentView::displayNeeded, this, repaint));
+        }
+    }
 }
 
 QRectF ZVPageItem::boundingRect() const

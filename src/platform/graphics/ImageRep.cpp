@@ -1,6 +1,7 @@
 #include "platform/graphics/ImageRep.h"
 
 #include <QPainter>
+#include <cstdlib>
 
 namespace ql {
 
@@ -11,7 +12,9 @@ namespace {
 double dotsPerPoint(int dotsPerMeter)
 {
     static const int qtDefault = QImage(1, 1, QImage::Format_ARGB32).dotsPerMeterX();
-    if (dotsPerMeter <= 0 || dotsPerMeter == qtDefault)
+    // JPEG keeps whole dots per inch, so the default comes back a dot
+    // short: a picture must not shrink by a quarter at its first save.
+    if (dotsPerMeter <= 0 || std::abs(dotsPerMeter - qtDefault) <= 1)
         return 1.0;
     return dotsPerMeter * 0.0254 / 72.0;
 }

@@ -155,6 +155,7 @@ void UndoManager::undo()
         qWarning("UndoManager: undo inside an open group is ignored");
         return;
     }
+    emit willUndoOrRedo();
     // The step being built in this turn is the one to undo.
     closeOpenGroup();
     if (m_undoStack.empty())
@@ -173,6 +174,7 @@ void UndoManager::redo()
         qWarning("UndoManager: redo while undoing, redoing or inside a group is ignored");
         return;
     }
+    emit willUndoOrRedo();
     closeOpenGroup();
     if (m_redoStack.empty())
         return;

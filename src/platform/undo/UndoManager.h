@@ -57,6 +57,9 @@ public:
     int changeCount() const { return m_changeCount; }
 
 signals:
+    // Before an undo or a redo does anything: whatever the user still has
+    // open (a drawing) can become a step first, and the one undone.
+    void willUndoOrRedo();
     // After any change of the stacks or the change count.
     void changed();
     // When steps that could have been redone were thrown away (a new change

@@ -7,6 +7,7 @@
 #include "canvas/view/ZVScrollView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
+#include "panels/controls/TBTabBar.h"
 
 #include <QApplication>
 #include <QMenu>

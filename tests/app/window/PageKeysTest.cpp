@@ -42,16 +42,20 @@ TEST_F(PageKeys, ReturnAndEscapeEndTheToolsEscapeDeselects)
     page->setDrawingMode(2);
     key(Qt::Key_Return);
     EXPECT_EQ(page->drawingMode().toInt(), 0);
-    EXPECT_TRUE(element->isActive()) << "Return keeps the selection";
+    // Back in the select mode the layer's elements are highlighted, none active.
+    EXPECT_FALSE(element->isActive());
+    EXPECT_TRUE(element->isHighlighted());
 
     page->setDrawingMode(1);
     key(Qt::Key_X);
     EXPECT_EQ(page->drawingMode().toInt(), 1) << "other keys do nothing";
     EXPECT_EQ(element->frame().topLeft(), QPointF(100, 100));
 
+    element->setIsActive(true);
     key(Qt::Key_Escape);
     EXPECT_EQ(page->drawingMode().toInt(), 0);
     EXPECT_FALSE(element->isActive());
+    EXPECT_FALSE(element->isHighlighted()) << "Escape also deselects";
 }
 
 TEST_F(PageKeys, ArrowsNudgeWholeGroupsOrScrollByAPoint)

@@ -35,11 +35,14 @@ protected:
         return {tool.exitCode(), lines.value(lines.size() - 1), QString::fromUtf8(tool.readAllStandardOutput())};
     }
 
-    QString summary(const QString& documentPath)
+    QString summary(const QString& documentPath) { return readWith(QStringLiteral("replay_summary.py"), documentPath); }
+
+    // What one of this folder's plistlib readers prints for a document.
+    QString readWith(const QString& script, const QString& documentPath)
     {
         QProcess python;
         python.start(QStringLiteral("python3"),
-                     {QStringLiteral(QUIVERLEAF_SOURCE_DIR "/tests/app/window/replay_summary.py"), documentPath});
+                     {QStringLiteral(QUIVERLEAF_SOURCE_DIR "/tests/app/window/") + script, documentPath});
         EXPECT_TRUE(python.waitForFinished(30000));
         EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
         return QString::fromUtf8(python.readAllStandardOutput());

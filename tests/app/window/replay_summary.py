@@ -6,7 +6,8 @@ import plistlib
 import sys
 
 
-def main(path):
+def load(path):
+    """The archive at `path` and a function that follows its references."""
     with open(path, "rb") as handle:
         archive = plistlib.load(handle)
     objects = archive["$objects"]
@@ -15,6 +16,11 @@ def main(path):
         value = objects[value.data] if isinstance(value, plistlib.UID) else value
         return None if value == "$null" else value
 
+    return archive, resolve
+
+
+def main(path):
+    archive, resolve = load(path)
     summary = {}
     for key in ("pages", "masterPages"):
         pages = []

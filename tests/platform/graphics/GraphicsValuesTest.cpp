@@ -105,6 +105,11 @@ TEST(ImageTest, DecodesBitmapsKeepsVectorDataAndEncodes)
         EXPECT_EQ(decoded->pixelSize(), QSize(40, 20));
         EXPECT_EQ(decoded->hasAlpha(), format != Image::Format::Jpeg);
     }
+    // A picture with no resolution of its own keeps its size in every format.
+    QImage plain(60, 40, QImage::Format_RGB32);
+    plain.fill(Qt::red);
+    for (Image::Format format : {Image::Format::Png, Image::Format::Jpeg, Image::Format::Tiff})
+        EXPECT_EQ(Image::fromData(*Image(plain).encoded(format))->size(), QSizeF(60, 40)) << int(format);
     // A 144-dpi PNG is half as large in points as in pixels.
     const Result<Image> png = Image::fromData(*original.encoded(Image::Format::Png));
     EXPECT_NEAR(png->size().width(), 20.0, 0.1);

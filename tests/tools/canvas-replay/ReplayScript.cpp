@@ -89,8 +89,13 @@ ParseResult parseScript(const QString& script)
             command.kind = verb == QLatin1String("close") ? Kind::Close : Kind::Reopen;
             if (!rest.isEmpty())
                 return fail(QStringLiteral("%1 takes nothing more").arg(verb));
-        } else if (verb == QLatin1String("page") || verb == QLatin1String("zoom") || verb == QLatin1String("wait")) {
-            command.kind = verb == QLatin1String("page") ? Kind::Page : verb == QLatin1String("zoom") ? Kind::Zoom : Kind::Wait;
+        } else if (verb == QLatin1String("page") || verb == QLatin1String("zoom") || verb == QLatin1String("wait")
+                   || verb == QLatin1String("tool")) {
+            static const QHash<QString, Kind> numbered {{QStringLiteral("page"), Kind::Page},
+                                                        {QStringLiteral("zoom"), Kind::Zoom},
+                                                        {QStringLiteral("wait"), Kind::Wait},
+                                                        {QStringLiteral("tool"), Kind::Tool}};
+            command.kind = numbered.value(verb);
             QString value = rest;
             if (command.kind == Kind::Zoom)
                 value.remove(QLatin1Char('%'));
@@ -98,6 +103,8 @@ ParseResult parseScript(const QString& script)
                 return fail(QStringLiteral("%1 needs one number").arg(verb));
             if (command.kind == Kind::Page && (command.number < 1 || command.number != std::floor(command.number)))
                 return fail(QStringLiteral("page numbers start at 1"));
+            if (command.kind == Kind::Tool && command.number != std::floor(command.number))
+                return fail(QStringLiteral("tool needs a segment number"));
         } else if (verb == QLatin1String("undo") || verb == QLatin1String("redo")) {
             command.kind = verb == QLatin1String("undo") ? Kind::Undo : Kind::Redo;
             if (!rest.isEmpty())

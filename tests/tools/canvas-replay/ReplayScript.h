@@ -12,14 +12,14 @@ namespace replay {
 struct Command {
     enum class Kind {
         Press, Move, Release, Click, DoubleClick, Key, Type, Menu, Checked, Button, Save, Close, Reopen, Page, Zoom,
-        Undo, Redo, Wait
+        Undo, Redo, Wait, Tool
     };
     int line = 0;
     Kind kind = Kind::Wait;
     QPointF point;                // page points, y down
     Qt::KeyboardModifiers modifiers;
     QString text;                 // key sequence, typed text, menu path, button, file
-    double number = 0;            // page, zoom percentage, milliseconds
+    double number = 0;            // page, zoom percentage, milliseconds, tool segment
 };
 
 struct ParseResult {

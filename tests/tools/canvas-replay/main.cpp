@@ -7,9 +7,10 @@
 // is printed on standard output as "alert: MESSAGE". The input file itself
 // is never written: the window works on a copy, which `save` saves, `close`
 // closes (asking as the program does) and `reopen` opens again; `save PATH`
-// writes a copy of the document there and leaves it as it was. Exit 0, or 1
-// with "line N: reason" (or another one-line cause); 2 for a wrong command
-// line.
+// writes a copy of the document there and leaves it as it was; `tool N`
+// clicks segment N of the drawing-tool bar (0 select … 8 delete point).
+// Exit 0, or 1 with "line N: reason" (or another one-line cause); 2 for a
+// wrong command line.
 #include "ReplayScript.h"
 
 #include "app/design/ZVDesignHelper.h"
@@ -19,6 +20,7 @@
 #include "app/window/DocumentWindow.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/view/ZVScrollView.h"
+#include "panels/controls/SegmentedControl.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/ScriptedPrompter.h"
 
@@ -325,6 +327,16 @@ QString Player::runOnDocument(const Command& command)
     case Kind::Wait:
         QTest::qWait(int(command.number));
         break;
+    case Kind::Tool: {
+        auto* tools = m_window->findChild<ql::SegmentedControl*>(QStringLiteral("drawingTools"));
+        QToolButton* segment = tools ? tools->button(int(command.number)) : nullptr;
+        if (!segment)
+            return QStringLiteral("there is no tool %1").arg(command.number);
+        if (!segment->isEnabled())
+            return QStringLiteral("tool %1 is disabled").arg(command.number);
+        QTest::mouseClick(segment, Qt::LeftButton, {}, segment->rect().center());
+        break;
+    }
     }
     return {};
 }
