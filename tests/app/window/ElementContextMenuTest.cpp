@@ -131,3 +131,20 @@ TEST_F(ElementContextMenu, APictureEndsWithCropAndEditOpensItsEditor)
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(titles(*menu), QStringList {QStringLiteral("Paste")});
 }
+
+TEST_F(ElementContextMenu, AShapeConvertsToAPictureAndEditsItsPoints)
+{
+    ZVPuttyView* shape = add(ZVPuttyView::initWithVector(BezierPath::ovalInRect(QRectF(0, 0, 10, 10)),
+                                                         QStringLiteral("circle")),
+                             QRectF(100, 100, 200, 200));
+    QMenu* menu = rightPress(QPointF(200, 200));
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 23);
+    EXPECT_EQ(menu->actions().constLast()->text(), QStringLiteral("Convert to Image"));
+    // Edit hands the shape to the drawing surface for point editing.
+    menu->actions().constFirst()->trigger();
+    menu->close();
+    EXPECT_EQ(page->drawingMode().toInt(), ZVCanvasView::PointSelectMode);
+    EXPECT_EQ(page->oldShape(), shape);
+    page->setDrawingMode(ZVCanvasView::SelectMode);
+}
