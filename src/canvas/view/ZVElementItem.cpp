@@ -9,6 +9,7 @@
 #include "content/ZVBackgroundView.h"
 #include "content/ZVContentView.h"
 #include "content/ZVImageView.h"
+#include "platform/graphics/PictureConversionScope.h"
 
 #include <QCursor>
 #include <QPainter>
@@ -131,6 +132,11 @@ void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QW
     if (!m_element)
         return;
     ++m_paintCount;
+    // Drawn for a window, the item's cached picture stands for its screen:
+    // it is drawn again once a slow picture conversion ends, so it too shows
+    // placeholders meanwhile.
+    const PictureConversionScope scope(PictureConversionScope::document(),
+                                       PictureConversionScope::screen() ? painter->device() : nullptr);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     ElementPainter::paintLocal(*painter, *m_element, ElementPainter::Target::Screen);
