@@ -115,6 +115,20 @@ QStringList WidgetPrompter::runOpenPanel(const ql::FilePanelRequest& request)
     return path.isEmpty() ? QStringList() : QStringList{path};
 }
 
+void WidgetPrompter::beginOpenPanel(const ql::FilePanelRequest& request, OpenPanelCompletion completion)
+{
+    auto* dialog = new QFileDialog(mainWindow(), request.title, request.directory, nameFilter(request.allowedExtensions));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::NonModal);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(request.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
+        if (completion)
+            completion(result == QDialog::Accepted ? dialog->selectedFiles() : QStringList());
+    });
+    dialog->show();
+}
+
 std::optional<QString> WidgetPrompter::runSavePanel(const ql::FilePanelRequest& request)
 {
     const QString start = request.directory.isEmpty() ? request.suggestedName

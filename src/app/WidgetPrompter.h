@@ -16,6 +16,8 @@ public:
     void beginSheetAlert(const ql::AlertRequest& request, AlertCompletion completion) override;
     bool hasMainWindow() const override { return mainWindow() != nullptr; }
     QStringList runOpenPanel(const ql::FilePanelRequest& request) override;
+    // A file dialog of its own that leaves the windows usable.
+    void beginOpenPanel(const ql::FilePanelRequest& request, OpenPanelCompletion completion) override;
     std::optional<QString> runSavePanel(const ql::FilePanelRequest& request) override;
     std::optional<QString> runFolderPanel(const ql::FilePanelRequest& request) override;
     bool runPrintDialog(QPrinter& printer) override;

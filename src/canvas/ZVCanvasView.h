@@ -16,10 +16,13 @@
 #include <QRectF>
 #include <QStringList>
 #include <QVariantList>
+#include <functional>
+#include <limits>
 #include <memory>
 
 class DFDrawable;
 class PageDocument;
+class QImage;
 class ZVBackgroundView;
 class ZVDrawingView;
 class ZVObjectDrawingLayer;
@@ -342,6 +345,72 @@ public:
     // Opens the image editor on the first active element.
     void cropImage();
 
+    // Arranging the active elements (ZVCanvasViewArrange.cpp); each command
+    // undoes as one step. Stacking moves each element within its own layer
+    // and keeps the order of the moved elements among themselves.
+    void moveActivePuttyViewsToFront();
+    void moveActivePuttyViewsForward();
+    void moveActivePuttyViewsToBack();
+    void moveActivePuttyViewsBackward();
+    // Without `increment`, `index` is a position in each element's layer
+    // (kTopOfLayer: the top); with it, a number of places up (negative: down).
+    static constexpr qsizetype kTopOfLayer = std::numeric_limits<qsizetype>::max();
+    void movePuttyViewsToIndex(qsizetype index, bool increment);
+    void undoReorderForView(ZVPuttyView* element, qsizetype index);
+    void redoReorderForView(ZVPuttyView* element, qsizetype index);
+    void lockActivePuttyViews();
+    void unlockActivePuttyViews();
+    void undoLockPuttyView(ZVPuttyView* element, bool locked);
+    void redoLockPuttyView(ZVPuttyView* element, bool locked);
+    // A new group of the active elements (members of groups among them
+    // leave those); undo gives every member back the group it had, redo
+    // brings the same members together again.
+    void groupActivePuttyViews();
+    // The selected elements (not their partners) leave their groups. Nothing
+    // to undo, but the document counts as edited.
+    void ungroupActivePuttyViews();
+    struct GroupMembership {
+        QPointer<ZVPuttyView> element;
+        QPointer<ZVPuttyViewGroup> group;
+    };
+    void undoGroup(ZVPuttyViewGroup* group, const QList<GroupMembership>& former);
+    void redoGroup(ZVPuttyViewGroup* group, const QList<GroupMembership>& former);
+    // Fixed angles, absolute, set through each element's rotation with its undo.
+    void rotate180();
+    void rotate90Right();
+    void rotate90Left();
+    // Each active element turns its picture over (with its own undo).
+    void flipHorizontal();
+    void flipVertical();
+    // A page-sized picture of one layer's elements on white, drawn where they
+    // lie by the shared painter, `scale` pixels a point. Pictures still being
+    // converted show their placeholder.
+    QImage imageRepresentationOfLayoutLayer(const ZVPuttyViewGroup* layer, double scale = 1.0) const;
+
+    // Alignment (ZVCanvasViewAlign.cpp), each command one undo step; the
+    // guides it shows go a second later. To the page: the content edges to
+    // the margins, or the frame centred on the whole page.
+    void alignViewLeft();
+    void alignViewCenter();
+    void alignViewRight();
+    void alignViewTop();
+    void alignViewMiddle();
+    void alignViewBottom();
+    // To the first active element; nothing without one.
+    void alignEdgesLeft();
+    void alignEdgesRight();
+    void alignEdgesTop();
+    void alignEdgesBottom();
+    // Horizontal centres on one vertical line, vertical centres on one
+    // horizontal line.
+    void alignCenterVertical();
+    void alignCenterHorizontal();
+    // Spreads three or more elements along x (Vertical: between vertical
+    // edges) or y; the outer two stay. Equal gaps between the contents, or
+    // with `byCenter` the contents' centres evenly spaced.
+    void distributeEdgesVerticalByCenter(bool byCenter);
+    void distributeEdgesHorizontalByCenter(bool byCenter);
+
     // The clipboard (ZVCanvasViewClipboard.cpp). Copies of elements for the
     // clipboard, in the given order, each with a fresh identity and no layer
     // or text chain; with `includeContent` also the texts and pictures of
@@ -388,6 +457,17 @@ private:
     void returnEditedShape(ZVPuttyView* element, const DFDrawable& drawn);
     void setDropViewHidden(bool hidden);
     void redrawLayerThumbs() const;
+    // Arranging (ZVCanvasViewArrange.cpp, ZVCanvasViewAlign.cpp).
+    void rotateActivePuttyViews(double degrees);
+    void setActivePuttyViewsLocked(bool locked);
+    void moveInLayer(ZVPuttyView* element, qsizetype index);
+    // Moves the element to `index` in its layer, recording `inverse` with
+    // the place it leaves.
+    void reorderStep(ZVPuttyView* element, qsizetype index, void (ZVCanvasView::*inverse)(ZVPuttyView*, qsizetype));
+    // Sets each active element's frame to what `place` makes of it, with
+    // undo; unchanged frames record nothing.
+    void alignActivePuttyViews(const std::function<QRectF(const QRectF&)>& place, const ZVPuttyView* skip = nullptr);
+    void distributeActivePuttyViews(bool alongX, bool byCenter);
     void guidesChanged();
     void initialize();
     // Brings geometry read from a file into the ranges the settings allow;

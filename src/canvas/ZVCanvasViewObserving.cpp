@@ -64,6 +64,10 @@ void ZVCanvasView::onObservedChange(const QString& keyPath)
         if (PageDocument* owner = document())
             owner->pageGeometryChanged(this);
     } else if (keyPath == QLatin1String("layoutLayers")) {
+        // A current layer the list no longer holds (an added layer undone)
+        // would take new elements out of sight: the top one takes over.
+        if (!hasLayoutLayer(currentLayoutLayer()) && !m_layoutLayers.isEmpty())
+            setCurrentLayoutLayer(m_layoutLayers.constLast());
         layoutPuttyViews();
     } else if (keyPath == QLatin1String("drawingMode")) {
         applyDrawingMode();

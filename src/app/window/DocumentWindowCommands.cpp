@@ -56,6 +56,10 @@ void DocumentWindow::setUpCommandControls()
     // The search runs on Return; the code's preview follows the text.
     controls.bindField(m_controllers.clipArtContentVC->searchField(), QStringLiteral("searchClipArt:"), false);
     controls.bindField(m_controllers.codeContentVC->codeField(), QStringLiteral("previewCode:"), true);
+    ZVClipArtContentViewController* clipArt = m_controllers.clipArtContentVC;
+    menus.addCommand(QStringLiteral("searchClipArt:"), [clipArt] { clipArt->searchClipArt(); });
+    ZVCodeContentViewController* codes = m_controllers.codeContentVC;
+    menus.addCommand(QStringLiteral("previewCode:"), [codes] { codes->previewCode(); });
 }
 
 } // namespace ql

@@ -31,6 +31,7 @@ WindowMenus::WindowMenus(DocumentWindow& window)
     buildPageMenu();
     buildGuideItems();
     buildArrangeMenu();
+    buildAlignMenu();
     addValidations();
     validateMenus();
 }

@@ -1,9 +1,10 @@
-// The document window's menus: File, Edit, View and Page, and the validation of
-// every item by its action's name (the action's objectName is the selector,
-// "zoomIn:"). A rule sets the item's title and answers whether it is
-// enabled; items without a rule are enabled. Items validate when their menu
-// opens, before a shortcut is matched, and when the window asks; the
-// window's other controls validate with them (WindowControls).
+// The document window's menus: File, Edit, View, Page, Arrange and Align,
+// and the validation of every item by its action's name (the action's
+// objectName is the selector, "zoomIn:"). A rule sets the item's title and
+// answers whether it is enabled; items without a rule are enabled. Items
+// validate when their menu opens, before a shortcut is matched, and when the
+// window asks; the window's other controls validate with them
+// (WindowControls).
 #pragma once
 
 #include <QHash>
@@ -13,6 +14,7 @@
 
 class QAction;
 class QMenu;
+class ZVCanvasView;
 
 namespace ql {
 
@@ -31,6 +33,7 @@ public:
     QMenu* viewMenu() const { return m_view; }
     QMenu* pageMenu() const { return m_page; }
     QMenu* arrangeMenu() const { return m_arrange; }
+    QMenu* alignMenu() const { return m_align; }
 
     // A new item of `menu` named by its selector.
     QAction* addItem(QMenu* menu, const QString& title, const QString& selector, const QKeySequence& shortcut,
@@ -66,6 +69,10 @@ private:
     // WindowArrangeMenu.cpp: the element commands' menu and their validation
     // by the current page.
     void buildArrangeMenu();
+    void buildAlignMenu();
+    // An item that runs a command of the current page.
+    QAction* addPageItem(QMenu* menu, const QString& title, const QString& selector, const QKeySequence& shortcut,
+                         void (ZVCanvasView::*command)());
     void addValidations();
     void rebuildRecentMenu();
     void watch(QMenu* menu);
@@ -76,6 +83,7 @@ private:
     QMenu* m_view = nullptr;
     QMenu* m_page = nullptr;
     QMenu* m_arrange = nullptr;
+    QMenu* m_align = nullptr;
     QMenu* m_recent = nullptr;
     QHash<QString, Rule> m_rules;
     WindowControls* m_controls;

@@ -4,6 +4,7 @@
 
 #include "panels/ViewController.h"
 #include "panels/grid/GVGridView.h"
+#include "panels/grid/GVGridViewItemLayout.h"
 
 class QScrollArea;
 
@@ -13,6 +14,8 @@ class ZVGridBrowserController : public ViewController {
     Q_OBJECT
 public:
     using ViewController::ViewController;
+    // The grid forgets its data source and delegate: they go first.
+    ~ZVGridBrowserController() override;
 
     QScrollArea* scrollView();
     QWidget* actionView();
@@ -26,10 +29,19 @@ protected:
     virtual void buildView(QWidget* view) { (void)view; }
     virtual QString title() const = 0;
 
+    // The browsers' grid look: light ground, no horizontal scrolling, cells of
+    // `itemSize` that darken when hovered and turn blue when selected.
+    void setUpGridLooks(QSizeF itemSize);
+    // A cell of that look, from the grid's pool or new.
+    GVGridViewItem* dequeueItem(GVGridView& grid);
+
     // The parts, for buildView (the accessors above would load the view).
     QScrollArea* m_scrollView = nullptr;
     QWidget* m_actionView = nullptr;
     GVGridView* m_gridView = nullptr;
+    GVGridViewItemLayoutPtr m_itemLayout;
+    GVGridViewItemLayoutPtr m_itemHoverLayout;
+    GVGridViewItemLayoutPtr m_itemSelectionLayout;
 };
 
 } // namespace ql

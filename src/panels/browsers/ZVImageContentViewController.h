@@ -1,21 +1,55 @@
-// The image browser of the content pane: pictures to put on the page.
+// The image browser of the content pane: "Open…" asks for one picture file
+// and puts it on the current page; the grid keeps the pictures opened in
+// this window, to be put on the page again by a double click or a drag.
 #pragma once
 
 #include "panels/browsers/ZVGridBrowserController.h"
+#include "platform/graphics/Image.h"
+
+#include <QUrl>
+
+class QPushButton;
 
 namespace ql {
 
-class ZVImageContentViewController : public ZVGridBrowserController {
+class ZVImageContentViewController : public ZVGridBrowserController,
+                                     public GVGridViewDataSource,
+                                     public GVGridViewDelegate {
     Q_OBJECT
 public:
-    using ZVGridBrowserController::ZVGridBrowserController;
+    struct OpenedPicture {
+        QUrl url;
+        QString title;
+        Image thumbnail;
+    };
 
-    // Asks for one picture file and puts it on the current page; the file
-    // panel and the insertion come with the image browser.
-    void openFile(QObject* sender);
+    explicit ZVImageContentViewController(QObject* parent = nullptr);
+
+    // A panel that leaves the window usable, for one file of the allowed
+    // picture types; the picture chosen becomes a centred, active image
+    // element of the current page. A file that is no picture adds nothing
+    // and says so.
+    void openFile(QObject* sender = nullptr);
+    // The same for a file already chosen; false when nothing was added.
+    bool insertFile(const QString& path);
+
+    QPushButton* openButton();
+    const QList<OpenedPicture>& openedPictures() const { return m_opened; }
+
+    // Grid data source and delegate.
+    qint64 numberOfItemsInSection(GVGridView& grid, int section) override;
+    GVGridViewItem* itemAtIndex(GVGridView& grid, qint64 index, int section) override;
+    void didDoubleClickItemAtIndex(GVGridView& grid, qint64 index, int section) override;
 
 protected:
     QString title() const override { return tr("Images"); }
+    void buildView(QWidget* view) override;
+
+private:
+    void remember(const QString& path, const Image& picture);
+
+    QPushButton* m_openButton = nullptr;
+    QList<OpenedPicture> m_opened;
 };
 
 } // namespace ql

@@ -13,6 +13,15 @@ void Prompter::beginSheetAlert(const AlertRequest& request, AlertCompletion comp
     });
 }
 
+void Prompter::beginOpenPanel(const FilePanelRequest& request, OpenPanelCompletion completion)
+{
+    ql::after(0, nullptr, [this, request, completion = std::move(completion)] {
+        const QStringList paths = runOpenPanel(request);
+        if (completion)
+            completion(paths);
+    });
+}
+
 bool Prompter::runPrintDialog(QPrinter&)
 {
     return false;

@@ -52,6 +52,12 @@ public:
     virtual bool hasMainWindow() const { return true; }
     // The chosen files, empty when cancelled.
     virtual QStringList runOpenPanel(const FilePanelRequest& request) = 0;
+    // An open panel that leaves the window usable and returns at once;
+    // `completion` gets the chosen files (empty when cancelled) later, on the
+    // main thread. Without panels of its own, a prompter runs the modal one
+    // on the next turn of the event loop.
+    using OpenPanelCompletion = std::function<void(const QStringList& paths)>;
+    virtual void beginOpenPanel(const FilePanelRequest& request, OpenPanelCompletion completion);
     virtual std::optional<QString> runSavePanel(const FilePanelRequest& request) = 0;
     virtual std::optional<QString> runFolderPanel(const FilePanelRequest& request) = 0;
     // The print dialog on the printer's settings, which it may change; false

@@ -61,6 +61,16 @@ QStringList ScriptedPrompter::runOpenPanel(const FilePanelRequest& request)
     return next<QStringList>().value_or(QStringList());
 }
 
+void ScriptedPrompter::beginOpenPanel(const FilePanelRequest& request, OpenPanelCompletion completion)
+{
+    panels.append(request);
+    ql::after(0, m_lifetime.get(), [this, completion = std::move(completion)] {
+        const QStringList paths = next<QStringList>().value_or(QStringList());
+        if (completion)
+            completion(paths);
+    });
+}
+
 std::optional<QString> ScriptedPrompter::runSavePanel(const FilePanelRequest& request)
 {
     panels.append(request);

@@ -32,6 +32,8 @@ public:
     QStringList runOpenPanel(const FilePanelRequest& request) override;
     std::optional<QString> runSavePanel(const FilePanelRequest& request) override;
     std::optional<QString> runFolderPanel(const FilePanelRequest& request) override;
+    // Takes its scripted answer on the next turn of the event loop.
+    void beginOpenPanel(const FilePanelRequest& request, OpenPanelCompletion completion) override;
     bool runPrintDialog(QPrinter& printer) override;
     // Sheets take their scripted answer on the next turn of the event loop,
     // or, while `holdSheets` is set, when the test finishes them.

@@ -1,5 +1,5 @@
-// The Arrange menu's Move to Layer and the element commands' validation in
-// the real window.
+// The Arrange and Align menus, their shortcuts, the element commands'
+// validation and the layer thumbnails in the real window.
 #include "WindowTestSupport.h"
 
 #include "app/document/Document.h"
@@ -7,12 +7,16 @@
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/view/ZVScrollView.h"
+#include "panels/ZVLayoutLayerViewController.h"
 #include "platform/runtime/Deferred.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QTableWidget>
+#include <QTest>
 
 using namespace ql;
 
@@ -64,4 +68,38 @@ TEST_F(ArrangeMenu, PasteFollowsTheClipboard)
     EXPECT_FALSE(window->menus().validateMenuItem(&paste));
     QGuiApplication::clipboard()->setText(QStringLiteral("copied elsewhere"));
     EXPECT_TRUE(window->menus().validateMenuItem(&paste));
+}
+
+TEST_F(ArrangeMenu, ShortcutsAndTheAlignMenuActOnTheCurrentPage)
+{
+    ZVPuttyView* lower = add();
+    ZVPuttyView* upper = add();
+    upper->setIsActive(true);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window->scrollView(), Qt::Key_BracketLeft, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(page->currentLayoutLayer()->groupedViews().first(), upper->uuid()) << "sent to back";
+    lower->setIsActive(true);
+    QTest::keyClick(window->scrollView(), Qt::Key_G, Qt::ControlModifier);
+    ASSERT_NE(upper->group(), nullptr);
+    EXPECT_EQ(lower->group(), upper->group());
+
+    QAction* alignLeft = window->menus().itemAtPath(QStringLiteral("Align/Align Left"));
+    ASSERT_NE(alignLeft, nullptr);
+    alignLeft->trigger();
+    EXPECT_EQ(upper->frame().x(), page->leftMargin() - ZVPuttyView::kMargin);
+    page->clearPuttyViews();
+    EXPECT_FALSE(window->menus().validateMenuItem(alignLeft));
+}
+
+TEST_F(ArrangeMenu, TheLayersPanelShowsEachLayersElements)
+{
+    add();
+    page->addLayoutLayer(QStringLiteral("Empty"));
+    DeferredCalls::instance().flush();
+    const auto* table = window->controllers().layoutLayerViewController->tableView();
+    ASSERT_EQ(table->rowCount(), 2);
+    const int column = ZVLayoutLayerViewController::ThumbnailColumn;
+    const QImage empty = table->item(0, column)->icon().pixmap(48).toImage();
+    EXPECT_EQ(empty.height(), 48);
+    EXPECT_NE(table->item(1, column)->icon().pixmap(48).toImage(), empty);
 }

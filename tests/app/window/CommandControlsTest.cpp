@@ -36,8 +36,6 @@ protected:
             {o.imageButton, QStringLiteral("insertImage:"), -1},
             {o.clipArtButton, QStringLiteral("insertClipArt:"), -1},
             {o.qrCodeButton, QStringLiteral("insertBarcode:"), -1},
-            {window->controllers().clipArtContentVC->searchField(), QStringLiteral("searchClipArt:"), -1},
-            {window->controllers().codeContentVC->codeField(), QStringLiteral("previewCode:"), -1},
         };
     }
     static QString key(const Control& control) { return control.selector + QString::number(control.tag); }
@@ -55,11 +53,13 @@ TEST_F(CommandControls, DisabledUntilACommandHandlesThemThenTriggerIt)
                                 window->outlets().printButton.data()})
         EXPECT_TRUE(output->isEnabled()) << qPrintable(output->objectName()) << ": its command is there";
     EXPECT_TRUE(window->outlets().drawingTools->isEnabledForSegment(1)) << "the hand tool works";
+    EXPECT_TRUE(window->controllers().clipArtContentVC->searchField()->isEnabled()) << "the browsers' own commands";
+    EXPECT_TRUE(window->controllers().codeContentVC->codeField()->isEnabled());
 
     QMap<QString, int> triggered;
     for (const Control& control : controls) {
         const QString name = key(control);
-        if (control.selector == QLatin1String("searchClipArt:")) {
+        if (control.selector == QLatin1String("insertClipArt:")) {
             // A pane's controller may name a QAction of its own.
             auto* search = new QAction(window->controllers().clipArtContentVC);
             search->setObjectName(control.selector);
@@ -76,15 +76,8 @@ TEST_F(CommandControls, DisabledUntilACommandHandlesThemThenTriggerIt)
         if (auto* button = qobject_cast<QToolButton*>(control.widget))
             QTest::mouseClick(button, Qt::LeftButton);
     }
-    auto* search = window->controllers().clipArtContentVC->searchField();
-    QTest::keyClicks(search, QStringLiteral("cat"));
-    EXPECT_EQ(triggered.value(QStringLiteral("searchClipArt:-1")), 0) << "searching waits for Return";
-    QTest::keyClick(search, Qt::Key_Return);
-    QTest::keyClicks(window->controllers().codeContentVC->codeField(), QStringLiteral("ab"));
-    for (const Control& control : controls) {
-        const int expected = control.selector == QLatin1String("previewCode:") ? 2 : 1;
-        EXPECT_EQ(triggered.value(key(control)), expected) << qPrintable(key(control));
-    }
+    for (const Control& control : controls)
+        EXPECT_EQ(triggered.value(key(control)), 1) << qPrintable(key(control));
     EXPECT_EQ(page->drawingMode().toInt(), 0) << "the drawing tools' own commands ran, not a mode change";
 
     // A command's rule governs its control as it governs a menu item.
