@@ -1,1 +1,2 @@
 quiverleaf_bench(canvas_drag LIBS quiverleaf_core Qt6::Widgets)
+quiverleaf_bench(canvas_costly_shape LIBS quiverleaf_core Qt6::Widgets)

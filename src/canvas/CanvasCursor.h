@@ -9,7 +9,7 @@
 namespace ql {
 
 struct CanvasCursor {
-    enum class Shape { Arrow, OpenHand, ClosedHand, Forbidden, Picture };
+    enum class Shape { Arrow, OpenHand, ClosedHand, Forbidden, PointingHand, Picture };
 
     Shape shape = Shape::Arrow;
     // For pictures: "nwse", "ns", "swne", "ew", "rotatenw" ... "rotatese",

@@ -9,8 +9,11 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <QVariant>
 #include <functional>
 #include <memory>
+
+class QAction;
 
 class ZVPuttyView;
 
@@ -19,16 +22,18 @@ namespace ql {
 class RulerHost;
 
 // A context menu as a page or an element describes it: a title and items,
-// each enabled or not. An item performs its own command when it has one,
-// else sends its action (a selector name) to the window's menus; an item
-// with a submenu sends nothing itself. Separators have no title.
+// each enabled or not. An item with a `perform` of its own is handed the
+// chosen entry, whose data is the item's; else it sends its action (a
+// selector name) to the window's menus. An item with a submenu sends nothing
+// itself. Separators have no title.
 struct CanvasMenu {
     struct Item {
         QString title;
         QString action;
         bool enabled = true;
-        std::function<void()> perform;
+        std::function<void(const QAction* chosen)> perform;
         std::shared_ptr<const CanvasMenu> submenu;
+        QVariant data;
         bool isSeparator() const { return title.isEmpty() && action.isEmpty() && !submenu; }
         static Item separator() { return {}; }
     };

@@ -154,19 +154,23 @@ void ElementPasteboard::giveNewIdentities(const QList<ZVPuttyView*>& copies)
         renamed.insert(copy->uuid(), fresh);
         copy->setUuid(fresh);
         copy->setLayoutLayerGroup(nullptr);
-        copy->setTextGroup(nullptr);
     }
+    // The copies' own members of a record, under their new identities, each once.
+    const auto copiedMembers = [&renamed](const ZVPuttyViewGroup* record) {
+        QStringList members;
+        for (const QString& uuid : record->groupedViews()) {
+            if (const QString fresh = renamed.value(uuid); !fresh.isEmpty() && !members.contains(fresh))
+                members.append(fresh);
+        }
+        return members;
+    };
     QSet<ZVPuttyViewGroup*> groups;
     for (const ZVPuttyView* copy : copies) {
         if (ZVPuttyViewGroup* group = copy->group())
             groups.insert(group);
     }
     for (ZVPuttyViewGroup* group : std::as_const(groups)) {
-        QStringList members;
-        for (const QString& uuid : group->groupedViews()) {
-            if (const QString fresh = renamed.value(uuid); !fresh.isEmpty() && !members.contains(fresh))
-                members.append(fresh);
-        }
+        const QStringList members = copiedMembers(group);
         if (members.size() >= 2) {
             group->setGroupedViews(members);
             continue;
@@ -175,6 +179,27 @@ void ElementPasteboard::giveNewIdentities(const QList<ZVPuttyView*>& copies)
             if (copy->group() == group)
                 copy->setGroup(nullptr);
         }
+    }
+    // Boxes copied together from one chain stay chained among themselves; a
+    // box copied without the rest stands alone with all of the chain's text.
+    QSet<ZVPuttyViewGroup*> chains;
+    for (const ZVPuttyView* copy : copies) {
+        if (ZVPuttyViewGroup* chain = copy->textGroup(); chain && !groups.contains(chain))
+            chains.insert(chain);
+    }
+    QHash<ZVPuttyViewGroup*, QStringList> kept;
+    for (ZVPuttyViewGroup* chain : std::as_const(chains)) {
+        if (const QStringList members = copiedMembers(chain); members.size() >= 2) {
+            chain->setGroupedViews(members);
+            kept.insert(chain, members);
+        }
+    }
+    for (ZVPuttyView* copy : copies) {
+        if (kept.value(copy->textGroup()).contains(copy->uuid()))
+            continue;
+        copy->setTextGroup(nullptr);
+        if (auto* text = qobject_cast<ZVTextView*>(copy->contentView()))
+            text->keepOwnCopyOfText();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "content/ZVBackgroundImageView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
+#include "content/ZVTextLayoutGroup.h"
 #include "content/ZVTextView.h"
 #include "content/scene3d/PointOfViewArchive.h"
 #include "content/text/TextStorage.h"
@@ -32,6 +33,7 @@ void registerElementClasses(ClassRegistry& registry)
     registry.registerClass<ZVImageView>(QStringLiteral("ZVImageView"));
     registry.registerClass<ZVTextView>(QStringLiteral("ZVTextView"));
     registry.registerClass<ql::text::TextStorage>(QStringLiteral("NSTextStorage"));
+    registry.registerClass<ZVTextLayoutGroup>(QStringLiteral("ZVTextLayoutGroup"));
     registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"));
     ql::scene3d::registerSceneClasses(registry);
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));

@@ -26,6 +26,8 @@ public:
     virtual int indexOfPage(const ZVCanvasView*) const { return -1; }
     // How many pages the window shows.
     virtual int pageCount() const { return 0; }
+    // The shown page at a zero-based index, or null.
+    virtual ZVCanvasView* pageAt(int index) const { Q_UNUSED(index); return nullptr; }
     // Zero-based index among the master pages, or -1.
     virtual int indexOfMasterPage(const ZVCanvasView*) const { return -1; }
 

@@ -145,7 +145,7 @@ void ZVCanvasView::initialize()
     m_backgroundView->setSelected(true);
     m_backgroundView->setCurrentPage(this);
 
-    m_pageOrientationControlEnabled = true;
+    enableSizeControls();
     setCanvasFrames();
 
     auto* layer = new ZVPuttyViewGroup(QStringLiteral("Background"), this);

@@ -447,6 +447,7 @@ private:
         qsizetype list = -1;
         qsizetype layer = -1;
         qsizetype chain = -1;
+        int textFlow = -1; // the box's place in its chain's text flow
     };
     static const ql::fields::Record<ZVCanvasView>& archiveRecord();
     // Adding and deleting without recording undo (ZVCanvasViewElements.cpp).
@@ -475,6 +476,9 @@ private:
     void limitGeometryAsRead(int defaultPageSize, int defaultOrientation);
     void setTemplateView(ZVCanvasView* page);
     void onObservedChange(const QString& keyPath);
+    // The inspector's width and height fields are for custom sizes only,
+    // its orientation for presets.
+    void enableSizeControls();
     void reanchorPuttyViews();
     // The overlay's crop-mark and margin settings from the template view.
     void updateGuideViewSettings();

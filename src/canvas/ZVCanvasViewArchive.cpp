@@ -184,6 +184,9 @@ void ZVCanvasView::initWithCoder(ql::KeyedUnarchiver& coder)
     const int defaultOrientation = m_pageOrientation;
     archiveRecord().decode(*this, coder);
     limitGeometryAsRead(defaultPageSize, defaultOrientation);
+    // The inspector's size fields follow the size read: a custom page's
+    // width and height stay editable after reopening.
+    enableSizeControls();
     // Each page owns its layers: a record that another page of the file has
     // taken is copied, so that neither page's repair strips the other's
     // elements from it.

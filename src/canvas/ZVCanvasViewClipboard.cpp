@@ -6,6 +6,7 @@
 #include "canvas/CanvasHost.h"
 #include "canvas/ElementPasteboard.h"
 #include "canvas/ModelArchive.h"
+#include "canvas/TextChains.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
@@ -164,5 +165,9 @@ ZVPuttyView* ZVCanvasView::addImage(const ql::Image& image)
 
 std::unique_ptr<ZVCanvasView> ZVCanvasView::copyWithZone() const
 {
-    return ql::canvas::copyThroughArchive(this);
+    std::unique_ptr<ZVCanvasView> page = ql::canvas::copyThroughArchive(this);
+    // Chains reaching other pages keep only the boxes this page holds.
+    if (page)
+        ql::keepTextChainsWithin(page->puttyViews());
+    return page;
 }

@@ -7,6 +7,7 @@
 #include "canvas/CanvasHost.h"
 #include "canvas/PageDocument.h"
 #include "canvas/ZVPuttyView.h"
+#include "content/ZVTextView.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
 #include "platform/undo/UndoManager.h"
@@ -134,6 +135,8 @@ void ZVCanvasView::enterPuttyView(ZVPuttyView* element, const ElementPlace& plac
         listAt(*layer, element->uuid(), place.layer);
     if (ZVPuttyViewGroup* chain = element->textGroup(); chain && place.chain >= 0)
         listAt(*chain, element->uuid(), place.chain);
+    if (auto* text = qobject_cast<ZVTextView*>(element->contentView()); text && place.textFlow >= 0)
+        text->returnToTextFlow(place.textFlow);
 
     willChangeValueForKey(QStringLiteral("puttyViews"));
     if (place.list >= 0 && place.list <= m_puttyViews.size())
@@ -172,6 +175,9 @@ ZVCanvasView::ElementPlace ZVCanvasView::takeOffPuttyView(ZVPuttyView* element)
     // there again.
     place.layer = unlist(element->layoutLayerGroup(), element->uuid());
     place.chain = unlist(element->textGroup(), element->uuid());
+    // A chained box's text flows on through the boxes that remain.
+    if (auto* text = qobject_cast<ZVTextView*>(element->contentView()))
+        place.textFlow = text->withdrawFromTextFlow();
     if (!m_deletedPuttyViews.contains(element))
         m_deletedPuttyViews.append(element);
 

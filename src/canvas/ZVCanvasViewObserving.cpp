@@ -50,9 +50,7 @@ void ZVCanvasView::onObservedChange(const QString& keyPath)
         "leftMargin rightMargin")
                                                  .split(QLatin1Char(' '));
     if (keyPath == QLatin1String("pageSize")) {
-        m_pageWidthControlEnabled = m_pageSize == 0;
-        m_pageHeightControlEnabled = m_pageSize == 0;
-        m_pageOrientationControlEnabled = m_pageSize != 0;
+        enableSizeControls();
         setCanvasFrames();
     } else if (keyPath == QLatin1String("pageOrientation") || keyPath == QLatin1String("clipToMargins")) {
         setCanvasFrames();
@@ -77,6 +75,14 @@ void ZVCanvasView::onObservedChange(const QString& keyPath)
         || keyPath == QLatin1String("templateView.bleedMargin")) {
         reanchorPuttyViews();
     }
+}
+
+void ZVCanvasView::enableSizeControls()
+{
+    // Announced, so that the page inspector enables its fields.
+    changeValue(QStringLiteral("pageWidthControlEnabled"), m_pageWidthControlEnabled, m_pageSize == 0);
+    changeValue(QStringLiteral("pageHeightControlEnabled"), m_pageHeightControlEnabled, m_pageSize == 0);
+    changeValue(QStringLiteral("pageOrientationControlEnabled"), m_pageOrientationControlEnabled, m_pageSize != 0);
 }
 
 void ZVCanvasView::reanchorPuttyViews()

@@ -2,6 +2,7 @@
 
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVHandleView.h"
+#include "canvas/ZVLinkTextView.h"
 #include "canvas/gestures/Gesture.h"
 #include "content/ZV3DTextView.h"
 #include "content/OwnedChild.h"
@@ -154,6 +155,7 @@ void ZVPuttyView::initialize()
     m_layerOpacity = 0.998;
     for (int position = ZVHandleView::TopLeft; position <= ZVHandleView::BottomRight; ++position)
         m_handles.push_back(std::make_unique<ZVHandleView>(*this, position));
+    m_linkTextView = std::make_unique<ZVLinkTextView>(this);
     layout();
 }
 

@@ -23,6 +23,7 @@
 class DFDrawable;
 class ZVBackgroundView;
 class ZVHandleView;
+class ZVLinkTextView;
 class ZVRotationHandleView;
 class ZVCanvasView;
 class ZVContentView;
@@ -37,6 +38,7 @@ struct CanvasEvent;
 struct CanvasMenu;
 class Gesture;
 }
+class QAction;
 class QTransform;
 
 class ZVPuttyView : public ql::KVObject, public ql::Codable {
@@ -105,7 +107,10 @@ public:
 
     // The eight resize handles, by position; they follow the frame.
     QList<ZVHandleView*> handles() const;
-    // Handle alpha from the selection state: 0.85 active, 0.2 highlighted, else 0.
+    // The link badge on the right edge of a text box.
+    ZVLinkTextView* linkTextView() const { return m_linkTextView.get(); }
+    // Handle and badge alpha from the selection state: 0.85 active, 0.2
+    // highlighted, else 0.
     void setHandleStyle();
     // Hidden while the content is edited.
     void hideHandles();
@@ -121,7 +126,7 @@ public:
     // handles of an active element before an inactive element above it, the
     // content but not the margin, background or reflection.
     struct Hit {
-        enum class Kind { None, Content, Handle, RotationHandle };
+        enum class Kind { None, Content, Handle, RotationHandle, LinkBadge };
         Kind kind = Kind::None;
         ZVHandleView* handle = nullptr;
         explicit operator bool() const { return kind != Kind::None; }
@@ -181,6 +186,17 @@ public:
     // Replaces this element on its page by `replacement` as the conversions
     // do; the new element, owned by the page, or null without a page.
     ZVPuttyView* replaceBy(std::unique_ptr<ZVPuttyView> replacement);
+    // Linked text boxes (ZVPuttyViewLinking.cpp). A text box continues in a
+    // new box: at once on the only page, else on the page chosen from a
+    // menu "Add Linked Text Box" popped up at a page point.
+    void createLinkedTextView(QPointF pagePoint);
+    // The menu's action: its item carries the page's index.
+    void insertLinkedTextBox(const QAction* item);
+    // Adds an empty text box (undoably) to the document's page at `index`,
+    // beside this box on its own page or at the left margin of another,
+    // selects it and lets this box's text continue into it, right after
+    // this box in its chain. Null when there is no such page.
+    ZVPuttyView* createLinkedTextViewAtPage(int index);
 
     // Ruler echo of the element's edges while it moves.
     void beginEchoingMoveToRulers(const QRectF& rect);
@@ -410,6 +426,7 @@ private:
     bool m_isObserving = false;
 
     std::vector<std::unique_ptr<ZVHandleView>> m_handles;
+    std::unique_ptr<ZVLinkTextView> m_linkTextView;
     std::unique_ptr<ql::Gesture> m_gesture;
     QRectF m_rulerEchoedBounds;
     ql::CanvasCursor m_currentHandleCursor;

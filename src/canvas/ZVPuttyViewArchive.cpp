@@ -2,6 +2,7 @@
 #include "canvas/ZVPuttyView.h"
 
 #include "canvas/ModelArchive.h"
+#include "canvas/TextChains.h"
 #include "canvas/ZVCanvasView.h"
 #include "platform/archive/ArchiveFields.h"
 #include "content/ArchivedClassChains.h"
@@ -129,5 +130,9 @@ void ZVPuttyView::initWithCoder(ql::KeyedUnarchiver& coder)
 
 std::unique_ptr<ZVPuttyView> ZVPuttyView::copy() const
 {
-    return ql::canvas::copyThroughArchive(this);
+    std::unique_ptr<ZVPuttyView> element = ql::canvas::copyThroughArchive(this);
+    // A copy of a chained box is a box of its own, with the chain's text.
+    if (element)
+        ql::keepTextChainsWithin({element.get()});
+    return element;
 }

@@ -112,14 +112,9 @@ const ql::fields::Record<ZVPuttyViewGroup>& ZVPuttyViewGroup::archiveRecord()
                     coder.encodeObject(key, QVariant(group.groupedViews()));
                 },
                 [](G& group, ql::KeyedUnarchiver& coder, const QString& key) {
-                    const QVariant value = ql::fields::readRaw(coder, key);
-                    if (value.typeId() != QMetaType::QVariantList)
-                        return;
                     QStringList uuids;
-                    for (const QVariant& item : value.toList()) {
-                        if (item.typeId() == QMetaType::QString)
-                            uuids.append(item.toString());
-                    }
+                    if (!ql::fields::readStrings(coder, key, uuids))
+                        return;
                     group.setGroupedViews(uuids);
                     group.m_readGroupedViews = uuids;
                 })

@@ -25,7 +25,7 @@ ql::CanvasMenu ZVPuttyView::menuForEvent()
     const QPointer<ZVPuttyView> self(this);
     // A command of this element.
     const auto own = [&](const char* title, const QString& action, void (ZVPuttyView::*command)()) {
-        return Item {tr(title), action, validateMenuItem(action), [self, command] {
+        return Item {tr(title), action, validateMenuItem(action), [self, command](const QAction*) {
                          if (self)
                              (self.data()->*command)();
                      }};
@@ -55,7 +55,7 @@ ql::CanvasMenu ZVPuttyView::menuForEvent()
         const QPointer<ZVCanvasView> target(page);
         for (const ZVCanvasView::LayerMenuItem& entry : page->moveToLayerMenuItems()) {
             layers->items << Item {entry.title, QStringLiteral("movePuttyViewToLayer:"), entry.enabled,
-                                   [target, tag = entry.tag] {
+                                   [target, tag = entry.tag](const QAction*) {
                                        if (target)
                                            target->movePuttyViewToLayer(tag);
                                    }};
@@ -71,7 +71,7 @@ ql::CanvasMenu ZVPuttyView::menuForEvent()
     case ImageContent: {
         Item crop = paged("Crop", QStringLiteral("cropImage:"));
         const QPointer<ZVCanvasView> target(page);
-        crop.perform = [target] {
+        crop.perform = [target](const QAction*) {
             if (target)
                 target->cropImage();
         };

@@ -10,6 +10,7 @@
 #include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVHandleView.h"
+#include "canvas/ZVLinkTextView.h"
 #include "canvas/ZVRotationHandleView.h"
 #include "canvas/gestures/CropPanGesture.h"
 #include "canvas/gestures/CameraOrbitGesture.h"
@@ -122,6 +123,7 @@ void ZVPuttyView::setHandleStyle()
     const double alpha = m_isActive ? 0.85 : m_isHighlighted ? 0.2 : 0.0;
     for (const auto& handle : m_handles)
         handle->setAlphaValue(alpha);
+    m_linkTextView->setAlphaValue(alpha);
 }
 
 void ZVPuttyView::hideHandles()
@@ -174,6 +176,9 @@ ZVPuttyView::Hit ZVPuttyView::baseHitTest(QPointF pagePoint) const
     const QPointF local = mapFromPage(pagePoint);
     if (!bounds().contains(local))
         return {};
+    // The badge lies over the handles and the content's edge.
+    if (!m_linkTextView->isHidden() && m_linkTextView->frame().contains(local))
+        return {Hit::Kind::LinkBadge, nullptr};
     if (const Hit handle = handleAt(pagePoint))
         return handle;
     if (m_contentView && m_contentView->frame().contains(local))

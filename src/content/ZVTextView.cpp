@@ -4,11 +4,13 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/text/AttributedTextMapping.h"
+#include "content/text/DateFormatter.h"
 #include "content/text/FlowLayout.h"
 #include "platform/graphics/FontResolver.h"
 #include "content/text/TextStorage.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/runtime/NotificationCenter.h"
+#include "platform/Uuid.h"
 
 #include <QCoreApplication>
 #include <cmath>
@@ -26,7 +28,8 @@ double finiteFloat(const QVariant& value)
 } // namespace
 
 ZVTextView::ZVTextView(const QRectF& frame, QObject* parent)
-    : ZVContentView(parent), m_container(std::make_unique<CHNotebookTextContainer>())
+    : ZVContentView(parent), m_container(std::make_unique<CHNotebookTextContainer>()),
+      m_dateFormatter(std::make_unique<ql::text::DateFormatter>())
 {
     m_frame = frame;
     m_container->setTextView(this);
@@ -223,6 +226,11 @@ ql::text::TextStorage* ZVTextView::ensureStorage()
     return m_storage;
 }
 
+ql::text::TextStorage* ZVTextView::textStorage() const
+{
+    return m_storage.data();
+}
+
 ql::text::FlowLayout* ZVTextView::layoutManager() const
 {
     return m_storage ? m_storage->layoutManager() : nullptr;
@@ -281,6 +289,48 @@ void ZVTextView::leaveTextChain()
 {
     releaseTextStorage();
     ensureStorage();
+}
+
+int ZVTextView::withdrawFromTextFlow()
+{
+    ql::text::FlowLayout* layout = layoutManager();
+    const int index = layout ? layout->indexOfTextContainer(m_container.get()) : -1;
+    if (index < 0 || layout->textContainerCount() < 2)
+        return -1;
+    layout->removeTextContainerAtIndex(index);
+    setNeedsDisplay();
+    return index;
+}
+
+void ZVTextView::returnToTextFlow(int index)
+{
+    ql::text::FlowLayout* layout = layoutManager();
+    if (!layout || index < 0 || layout->indexOfTextContainer(m_container.get()) >= 0)
+        return;
+    layout->insertTextContainer(m_container.get(), index);
+    setNeedsDisplay();
+}
+
+void ZVTextView::keepOwnCopyOfText()
+{
+    const ql::text::FlowLayout* layout = layoutManager();
+    if (!layout || layout->textContainerCount() < 2)
+        return;
+    const ql::AttributedString text = attributedString();
+    leaveTextChain();
+    setAttributedString(text);
+}
+
+QList<ZVTextView*> ZVTextView::textChainViews() const
+{
+    QList<ZVTextView*> views;
+    if (const ql::text::FlowLayout* layout = layoutManager()) {
+        for (int i = 0; i < layout->textContainerCount(); ++i) {
+            if (auto* view = qobject_cast<ZVTextView*>(layout->textContainerAt(i)->textView()))
+                views.append(view);
+        }
+    }
+    return views;
 }
 
 void ZVTextView::onTextChanged()
@@ -344,6 +394,18 @@ void ZVTextView::setSelectedRange(Range range)
     textViewDidChangeSelection();
     emit selectionChanged();
     setNeedsDisplay();
+    // The boxes of a chain show one selection: the caret passes from box to box.
+    if (m_sharingSelection)
+        return;
+    m_sharingSelection = true;
+    for (ZVTextView* other : textChainViews()) {
+        if (other != this && !other->m_sharingSelection) {
+            other->m_sharingSelection = true;
+            other->setSelectedRange(clipped);
+            other->m_sharingSelection = false;
+        }
+    }
+    m_sharingSelection = false;
 }
 
 void ZVTextView::setTypingAttributes(const ql::TextAttributes& attributes)
@@ -427,6 +489,14 @@ void ZVTextView::findInsets()
 void ZVTextView::setClippingRects(const QList<QRectF>& rects)
 {
     changeValue(QStringLiteral("clippingRects"), m_clippingRects, rects);
+    // Every call replaces the whole set under fresh keys, and lays the text
+    // out once.
+    m_container->beginClipGrouping();
+    m_container->removeAllClippingRects();
+    for (const QRectF& rect : rects)
+        m_container->setClippingRect(rect, ql::newUuidString());
+    m_container->endClipGrouping();
+    m_container->textContainerChangedGeometry();
 }
 
 QRectF ZVTextView::insertionPointRect(const QRectF& lineRect)
@@ -448,34 +518,133 @@ void ZVTextView::drawText(QPainter& painter) const
 void ZVTextView::updateTextFromType(const QVariant& unused)
 {
     Q_UNUSED(unused);
-    // Dates render their text here once date fields exist.
-    if (m_textViewType.toInt() == PageNumber)
+    // A box being read keeps the text it was stored with until the next
+    // refresh: its page and template are not known yet.
+    if (m_decoding)
+        return;
+    const int type = m_textViewType.toInt();
+    if (type == PageNumber)
         setPageNumber();
+    else if (type == Date)
+        setDate();
+}
+
+std::optional<ZVTextView::PageNumbers> ZVTextView::pageNumbers() const
+{
+    // Without an element, page or document the position and count are 0.
+    qint64 index = 0;
+    qint64 count = 0;
+    if (const ZVPuttyView* element = puttyView()) {
+        if (const ZVCanvasView* page = element->canvas(); page && page->document()) {
+            index = page->document()->indexOfPage(page);
+            // A page its document does not show has no number to give.
+            if (index < 0)
+                return std::nullopt;
+            count = page->document()->pageCount();
+        }
+    }
+    // Start pages from a file may be anything; far beyond any page count
+    // they still give numbers, never an overflow.
+    constexpr double kFarthest = 1e15;
+    const double asRead = m_startPage.isValid() ? m_startPage.toDouble() : 1.0;
+    const qint64 start = std::isfinite(asRead) ? qint64(std::clamp(std::trunc(asRead), -kFarthest, kFarthest)) : 1;
+    return PageNumbers {index + 2 - start, count + 1 - start};
+}
+
+void ZVTextView::replaceFieldText(const QString& text)
+{
+    if (text != string())
+        setString(text);
 }
 
 void ZVTextView::setPageNumber()
 {
     if (m_pageNumberFormat.isEmpty())
         return;
-    // Without an element, page or document the position and count are 0.
-    int index = 0;
-    int count = 0;
-    if (const ZVPuttyView* element = puttyView()) {
-        if (const ZVCanvasView* page = element->canvas(); page && page->document()) {
-            index = page->document()->indexOfPage(page);
-            count = page->document()->pageCount();
-        }
-    }
-    const qint64 start = m_startPage.isValid() ? m_startPage.toLongLong() : 1;
+    const std::optional<PageNumbers> numbers = pageNumbers();
+    if (!numbers)
+        return;
     QString text = m_pageNumberFormat;
-    text.replace(QLatin1String("<NUM>"), QString::number(index + 2 - start));
-    text.replace(QLatin1String("<COUNT>"), QString::number(count + 1 - start));
-    setString(text);
+    text.replace(QLatin1String("<NUM>"), QString::number(numbers->number));
+    text.replace(QLatin1String("<COUNT>"), QString::number(numbers->count));
+    replaceFieldText(text);
 }
 
-void ZVTextView::updatePageNumberFormat() {}
+void ZVTextView::setDate()
+{
+    if (m_dateFormat.isEmpty())
+        return;
+    m_dateFormatter->setDateFormat(m_dateFormat);
+    // A pattern that formats nothing leaves the text as it was.
+    const QString text = m_dateFormatter->stringFromDate(m_dateFormatter->now());
+    if (!text.isEmpty())
+        replaceFieldText(text);
+}
 
-void ZVTextView::updateDateFormat() {}
+QVariantList ZVTextView::pageNumberFormats() const
+{
+    const QString page = QCoreApplication::translate("ZVTextView", "Page");
+    const QString of = QCoreApplication::translate("ZVTextView", "of");
+    const PageNumbers numbers = pageNumbers().value_or(PageNumbers {});
+    const QString n = QString::number(numbers.number);
+    const QString c = QString::number(numbers.count);
+    const auto entry = [](const QString& title, const QString& format) {
+        return QVariantMap {{QStringLiteral("title"), title}, {QStringLiteral("format"), format}};
+    };
+    return {
+        entry(QStringLiteral("%1 %2 %3 %4").arg(page, n, of, c), QStringLiteral("%1 <NUM> %2 <COUNT>").arg(page, of)),
+        entry(QStringLiteral("%1 %2").arg(page, n), QStringLiteral("%1 <NUM>").arg(page)),
+        entry(QStringLiteral("%1 %2 %3").arg(n, of, c), QStringLiteral("<NUM> %1 <COUNT>").arg(of)),
+        entry(n, QStringLiteral("<NUM>")),
+        entry(QStringLiteral("%1 / %2").arg(n, c), QStringLiteral("<NUM> / <COUNT>")),
+    };
+}
+
+const QStringList& ZVTextView::dateFormatPatterns()
+{
+    static const QStringList patterns {
+        QStringLiteral("MMMM d, yyyy"),
+        QStringLiteral("EEEE, MMMM d, yyyy"),
+        QStringLiteral("EEE, MMM d, yyyy"),
+        QStringLiteral("MMM d, yyyy"),
+        QStringLiteral("MM/dd/yy"),
+        QStringLiteral("yyyy-MM-dd"),
+        QStringLiteral("h:mm a"),
+        QStringLiteral("MMMM d, yyyy, h:mm a"),
+        QStringLiteral("EEEE, MMMM d, yyyy, h:mm a"),
+        QStringLiteral("EEE, MMM d, yyyy, h:mm a"),
+        QStringLiteral("MMM d, yyyy, h:mm a"),
+        QStringLiteral("MM/dd/yy, h:mm a"),
+        QStringLiteral("yyyy-MM-dd, h:mm a"),
+    };
+    return patterns;
+}
+
+QVariantList ZVTextView::dateFormats() const
+{
+    QVariantList formats;
+    const QDateTime now = m_dateFormatter->now();
+    for (const QString& pattern : dateFormatPatterns()) {
+        m_dateFormatter->setDateFormat(pattern);
+        formats.append(QVariantMap {{QStringLiteral("title"), m_dateFormatter->stringFromDate(now)},
+                                    {QStringLiteral("format"), pattern}});
+    }
+    return formats;
+}
+
+void ZVTextView::updatePageNumberFormat()
+{
+    const QVariant format = m_selectedPageNumberFormat.toMap().value(QStringLiteral("format"));
+    if (format.typeId() == QMetaType::QString)
+        setPageNumberFormat(format.toString());
+}
+
+void ZVTextView::updateDateFormat()
+{
+    const QVariant format = m_selectedDateFormat.toMap().value(QStringLiteral("format"));
+    if (format.typeId() == QMetaType::QString)
+        setDateFormat(format.toString());
+}
 
 // Stored properties ----------------------------------------------------------
 

@@ -22,6 +22,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 namespace ql::fields {
 template <class C>
@@ -34,6 +35,7 @@ namespace ql {
 struct CanvasEvent;
 }
 namespace ql::text {
+class DateFormatter;
 class FlowLayout;
 class TextEditor;
 class TextStorage;
@@ -66,7 +68,7 @@ public:
     bool isObserving() const { return m_isObserving; }
 
     // Text system ------------------------------------------------------------
-    ql::text::TextStorage* textStorage() const { return m_storage; }
+    ql::text::TextStorage* textStorage() const;
     ql::text::FlowLayout* layoutManager() const;
     CHNotebookTextContainer* textContainer() const { return m_container.get(); }
     // This box's place in its chain (0 when alone).
@@ -76,6 +78,17 @@ public:
     void joinTextChain(ZVTextView* other, int index);
     // Leaves the chain for a text of its own (empty).
     void leaveTextChain();
+    // While a chained box is deleted its container leaves the chain's flow
+    // (the text reflows through the others) and the box keeps the chain's
+    // text: where it stood, or -1 for a box alone, which stays as it is.
+    int withdrawFromTextFlow();
+    // A withdrawn box takes its place in the flow again.
+    void returnToTextFlow(int index);
+    // A box sharing its chain's text takes a copy of all of it for itself.
+    void keepOwnCopyOfText();
+    // The boxes that show this box's text, in reading order (this one
+    // included while it is in the flow).
+    QList<ZVTextView*> textChainViews() const;
 
     ql::AttributedString attributedString() const;
     void setAttributedString(const ql::AttributedString& text);
@@ -165,13 +178,33 @@ public:
     QPointF viewPointFromPage(QPointF pagePoint) const;
     // The edit menu is offered only while the box is edited.
     bool offersContextMenu() const { return m_editMode && m_editable; }
-    // Page-number and date fields re-render their text.
+    // Page-number and date fields re-render their text (not while the box
+    // is being read: it keeps its stored text until the next refresh).
     void updateTextFromType(const QVariant& unused = {});
     // A page number box's text: its template with the number of the box's
-    // page and the page count, counted from `startPage`.
+    // page and the page count, counted from `startPage`. A box on a page
+    // its document does not show keeps its text.
     void setPageNumber();
+    // A date box's text: now, in `dateFormat`.
+    void setDate();
+    // The number of the box's page and the page count, counted from
+    // `startPage`; nothing for a page its document does not show.
+    struct PageNumbers {
+        qint64 number = 0;
+        qint64 count = 0;
+    };
+    std::optional<PageNumbers> pageNumbers() const;
+    // The inspector's choices, {"title", "format"} each, made anew on every
+    // read: five page-number templates titled with this box's numbers, and
+    // thirteen date patterns titled with now.
+    QVariantList pageNumberFormats() const;
+    QVariantList dateFormats() const;
+    static const QStringList& dateFormatPatterns();
+    // The chosen entry's template becomes the box's.
     void updatePageNumberFormat();
     void updateDateFormat();
+    // What formats dates; its clock and locale can be replaced.
+    ql::text::DateFormatter& dateFormatter() const { return *m_dateFormatter; }
     // The caret is never hidden: 1 point wide, at least 15 tall.
     static QRectF insertionPointRect(const QRectF& lineRect);
 
@@ -290,6 +323,7 @@ private:
     void registerStateUndo(const TextState& before);
     bool changedSince(const TextState& before, int editsBefore) const;
 
+    void replaceFieldText(const QString& text);
     void adoptTextStorage(ql::text::TextStorage* storage, int index);
     void releaseTextStorage();
     void onTextChanged();
@@ -308,8 +342,12 @@ private:
     static void addTextSystemKeys(ql::fields::Record<ZVTextView>& record);
     static ql::fields::Record<ZVTextView> recordWith(std::initializer_list<const char*> keys);
 
-    ql::text::TextStorage* m_storage = nullptr;
+    // Guarded: a box out of its chain's flow (deleted, for undo) is no heir
+    // of the text, which may go with the chain's last box.
+    QPointer<ql::text::TextStorage> m_storage;
     std::unique_ptr<CHNotebookTextContainer> m_container;
+    std::unique_ptr<ql::text::DateFormatter> m_dateFormatter;
+    bool m_decoding = false;
     QSizeF m_textContainerInset;
     Range m_selectedRange;
     ql::TextAttributes m_typingAttributes;
@@ -319,6 +357,7 @@ private:
     int m_readingBack = 0;
     int m_restoring = 0;
     int m_archivedChainIndex = 0;
+    bool m_sharingSelection = false;
     QPointer<ql::text::TextStorage> m_pendingStorage;
     ql::text::TextEditor* m_editor = nullptr;
     QMetaObject::Connection m_borderWatch;

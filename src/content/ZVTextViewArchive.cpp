@@ -127,15 +127,9 @@ static void addKey(Record& r, const char* key)
                      c.encodeObject(k, faces);
                  },
                  [](V& v, ql::KeyedUnarchiver& c, const QString& k) {
-                     const QVariant value = ql::fields::readRaw(c, k);
-                     if (value.typeId() != QMetaType::QVariantList)
-                         return;
                      QStringList faces;
-                     for (const QVariant& item : value.toList()) {
-                         if (item.typeId() == QMetaType::QString)
-                             faces.append(item.toString());
-                     }
-                     v.setFontTypeFaces(faces);
+                     if (ql::fields::readStrings(c, k, faces))
+                         v.setFontTypeFaces(faces);
                  });
     else if (name == QLatin1String("currentFont"))
         r.custom(key, [](const V& v, ql::KeyedArchiver& c, const QString& k) { c.encodeObject(k, v.currentFont()); },
@@ -279,15 +273,18 @@ void ZVTextView::initWithCoder(ql::KeyedUnarchiver& coder)
     // attributes it was stored with and no undo is recorded.
     stopObserving();
     m_pendingStorage = nullptr;
+    m_decoding = true;
     decodeRecord().decode(*this, coder);
+    m_decoding = false;
     if (ql::text::TextStorage* storage = m_pendingStorage.data()) {
         // Boxes of a chain may be read in any order: each takes its place
-        // among the boxes already there by the positions they were stored at.
+        // among the boxes already there by the positions they were stored
+        // at; boxes stored at one position keep the order they are read in.
         int index = 0;
         const ql::text::FlowLayout* layout = storage->layoutManager();
         for (int i = 0; i < layout->textContainerCount(); ++i) {
             const auto* other = qobject_cast<const ZVTextView*>(layout->textContainerAt(i)->textView());
-            if (other && other->m_archivedChainIndex < m_archivedChainIndex)
+            if (other && other->m_archivedChainIndex <= m_archivedChainIndex)
                 index = i + 1;
         }
         adoptTextStorage(storage, index);

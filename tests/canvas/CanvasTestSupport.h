@@ -14,6 +14,8 @@ public:
     QObject* documentObject() override { return this; }
     ql::UndoManager* undoManager() override { return &undo; }
     int indexOfPage(const ZVCanvasView* page) const override { return int(pages.indexOf(page)); }
+    int pageCount() const override { return int(pages.size()); }
+    ZVCanvasView* pageAt(int index) const override { return const_cast<ZVCanvasView*>(pages.value(index)); }
     int indexOfMasterPage(const ZVCanvasView* page) const override { return int(masters.indexOf(page)); }
     void pageGeometryChanged(ZVCanvasView*) override { ++geometryChanges; }
     void showCurrentPageMarkers() override { ++markerRebuilds; }

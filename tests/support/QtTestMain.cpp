@@ -1,7 +1,10 @@
 // Test main for suites that need Qt: an application object on the offscreen
-// platform, isolated standard paths, then GoogleTest.
+// platform, isolated standard paths and user defaults, then GoogleTest.
+#include "platform/runtime/UserDefaults.h"
+
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char* argv[])
@@ -12,6 +15,10 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QuiverleafTests"));
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));
+    // Each run has user defaults of its own: suites run side by side, and
+    // one's settings (the display unit, guides) must not change another's.
+    QTemporaryDir defaults;
+    ql::UserDefaults::useStandardStoreAt(defaults.filePath(QStringLiteral("defaults.qldefaults")));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 #include "app/design/TextStyleSeeds.h"
 
 #include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
 #include "platform/graphics/AttributedString.h"
 
 #include <QCoreApplication>
@@ -40,20 +41,42 @@ QVariantList seededTextStyles()
 {
     QVariantList styles;
     for (const TextStyleSeed& seed : textStyleSeeds()) {
-        KeyedArchiver archiver;
-        const TextAttributes attributes {{TextAttribute::font, QVariant::fromValue(seed.font)}};
-        archiver.encodeRootObject(QVariant(attributes));
-        const Result<QByteArray> archived = archiver.finish();
-        if (!archived) {
-            qWarning().noquote() << "Text style" << seed.title << "could not be archived:" << archived.error().describe();
-            continue;
-        }
-        styles.append(QVariantMap {
-            {QStringLiteral("title"), seed.title},
-            {QStringLiteral("attributes"), archived.value()},
-        });
+        const QVariantMap style = textStyle(seed.title, seed.font);
+        if (!style.isEmpty())
+            styles.append(style);
     }
     return styles;
+}
+
+QVariantMap textStyle(const QString& title, const Font& font)
+{
+    KeyedArchiver archiver;
+    const TextAttributes attributes {{TextAttribute::font, QVariant::fromValue(font)}};
+    archiver.encodeRootObject(QVariant(attributes));
+    const Result<QByteArray> archived = archiver.finish();
+    if (!archived) {
+        qWarning().noquote() << "Text style" << title << "could not be archived:" << archived.error().describe();
+        return {};
+    }
+    return {{QStringLiteral("title"), title}, {QStringLiteral("attributes"), archived.value()}};
+}
+
+std::optional<Font> fontOfTextStyle(const QVariant& style)
+{
+    const QVariant data = style.toMap().value(QStringLiteral("attributes"));
+    if (data.metaType() != QMetaType::fromType<QByteArray>())
+        return std::nullopt;
+    static const ClassRegistry registry = ClassRegistry::withPlatformValues();
+    KeyedUnarchiver unarchiver(registry);
+    if (!unarchiver.open(data.toByteArray()))
+        return std::nullopt;
+    const QVariant root = unarchiver.decodeRootObject();
+    if (!unarchiver.finish())
+        return std::nullopt;
+    const QVariant font = root.toMap().value(TextAttribute::font);
+    if (font.metaType() != QMetaType::fromType<Font>())
+        return std::nullopt;
+    return font.value<Font>();
 }
 
 } // namespace ql

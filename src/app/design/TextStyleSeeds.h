@@ -5,6 +5,8 @@
 #include "platform/graphics/Font.h"
 
 #include <QVariantList>
+#include <QVariantMap>
+#include <optional>
 
 namespace ql {
 
@@ -19,5 +21,11 @@ QList<TextStyleSeed> textStyleSeeds();
 // Seven maps with "title" (localised) and "attributes" (a keyed archive of
 // a map holding only the font attribute).
 QVariantList seededTextStyles();
+
+// One stored style in that form; an empty map when the font cannot be
+// archived.
+QVariantMap textStyle(const QString& title, const Font& font);
+// The font a stored style keeps; nothing for a damaged or foreign entry.
+std::optional<Font> fontOfTextStyle(const QVariant& style);
 
 } // namespace ql

@@ -72,17 +72,22 @@ QVariant numberBack(const QVariant& value)
 
 double leadingNumber(const QVariant& value)
 {
+    return typedNumber(value).value_or(0.0);
+}
+
+std::optional<double> typedNumber(const QVariant& value)
+{
     if (!value.isValid() || value.isNull())
-        return 0.0;
+        return std::nullopt;
     if (value.typeId() != QMetaType::QString && value.typeId() != QMetaType::QByteArray) {
         bool ok = false;
         const double number = value.toDouble(&ok);
-        return ok ? number : 0.0;
+        return ok ? std::optional<double>(number) : std::nullopt;
     }
     static const QRegularExpression leading(
         QStringLiteral("^\\s*([+-]?(?:[0-9]+\\.?[0-9]*|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?)"));
     const QRegularExpressionMatch match = leading.match(value.toString());
-    return match.hasMatch() ? match.captured(1).toDouble() : 0.0;
+    return match.hasMatch() ? std::optional<double>(match.captured(1).toDouble()) : std::nullopt;
 }
 
 void registerUnitTransformers(ValueTransformerRegistry& registry, ZVDesignHelper& helper)

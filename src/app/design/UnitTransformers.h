@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QVariant>
+#include <optional>
 
 namespace ql {
 
@@ -17,5 +18,7 @@ void registerUnitTransformers(ValueTransformerRegistry& registry, ZVDesignHelper
 // The number a typed text starts with (a unit, "%" or "°" behind it is
 // ignored); 0 when there is none. Numbers pass through.
 double leadingNumber(const QVariant& value);
+// The same number, or nothing when the text does not start with one.
+std::optional<double> typedNumber(const QVariant& value);
 
 } // namespace ql

@@ -170,6 +170,7 @@ public:
     ZVCanvasView* shownPage() const override { return currentPage(); }
     int indexOfPage(const ZVCanvasView* page) const override;
     int pageCount() const override { return int(pages().size()); }
+    ZVCanvasView* pageAt(int index) const override { return pages().value(index); }
     int indexOfMasterPage(const ZVCanvasView* page) const override;
     void pageGeometryChanged(ZVCanvasView* page) override;
     void pageChangedWithoutUndo(ZVCanvasView*) override { updateChangeCountDone(); }

@@ -2,6 +2,7 @@
 
 #include "app/document/Document.h"
 #include "canvas/ModelArchive.h"
+#include "canvas/TextChains.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVContentView.h"
@@ -112,6 +113,10 @@ Status DocumentArchive::read(Document& document, const QByteArray& data)
     QList<ZVCanvasView*> all = masterPages;
     all.append(contentPages);
     relink(document, all);
+    QList<ZVPuttyView*> elements;
+    for (const ZVCanvasView* page : std::as_const(all))
+        elements.append(page->puttyViews());
+    keepTextChainsWithin(elements);
     linkMasterPages(contentPages, masterPages);
     document.setPagesType(0);
     // A file without pages gets its first page when its window is set up.

@@ -133,8 +133,12 @@ void Document::applyPageSettingsToAllPages()
     // Each page records its own undo steps; one user action undoes as one.
     const QList<ZVCanvasView*> shown = pages();
     for (ZVCanvasView* page : shown) {
-        for (const QString& key : sharedPageSettings())
-            page->setValueForKey(key, current->valueForKey(key));
+        for (const QString& key : sharedPageSettings()) {
+            // A setting already equal stays untouched: nothing to undo.
+            const QVariant value = current->valueForKey(key);
+            if (page->valueForKey(key) != value)
+                page->setValueForKey(key, value);
+        }
     }
 }
 

@@ -5,6 +5,8 @@
 #include "platform/Error.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QSizeF>
 
 namespace ql {
 

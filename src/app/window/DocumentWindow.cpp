@@ -15,6 +15,8 @@
 #include "content/ZVImageView.h"
 #include "panels/ZVImageEditorViewController.h"
 #include "panels/ZVLayoutLayerViewController.h"
+#include "panels/ZVContentContainerView.h"
+#include "panels/ZVPanel.h"
 #include "panels/ZVPasteboardViewController.h"
 #include "panels/templates/ZVTemplateWindowController.h"
 #include "panels/browsers/ZVClipArtContentViewController.h"
@@ -212,7 +214,8 @@ void DocumentWindow::buildViews()
 
     o.contentTabs = new TBTabBar(o.leftPane);
     o.contentTabs->setObjectName(QStringLiteral("contentTabs"));
-    o.contentScroll = namedWidget(o.leftPane, QStringLiteral("contentScroll"));
+    o.contentScroll = new ZVContentContainerView(o.leftPane);
+    o.contentScroll->setObjectName(QStringLiteral("contentScroll"));
     o.inspectorTabs = new TBTabBar(o.rightPane);
     o.inspectorTabs->setObjectName(QStringLiteral("inspectorTabs"));
     o.inspectorView = new QScrollArea(o.rightPane);
@@ -270,10 +273,11 @@ void DocumentWindow::buildToolbar()
 void DocumentWindow::buildPanels()
 {
     Outlets& o = m_outlets;
-    // Small panels with a spinning indicator.
+    // Small panels with a spinning indicator; like the other panels without
+    // text fields, they leave the keyboard to the document.
     const auto progressPanel = [this](const char* name, QPointer<WindowPanel>& panel, const char* indicatorName,
                                       QPointer<QProgressBar>& indicator) {
-        panel = new WindowPanel(QString::fromLatin1(name), QString(), this);
+        panel = new ZVPanel(QString::fromLatin1(name), QString(), this);
         indicator = new QProgressBar(panel->contentView());
         indicator->setObjectName(QString::fromLatin1(indicatorName));
         indicator->setRange(0, 0);
@@ -285,9 +289,9 @@ void DocumentWindow::buildPanels()
     progressPanel("downloadingPanel", o.downloadingPanel, "downloadingIndicator", o.downloadingIndicator);
     o.layoutLayerPanel = new WindowPanel(QStringLiteral("layoutLayerPanel"), tr("Layers"), this);
     o.layoutLayerPanel->resize(240, 320);
-    o.pasteboardPanel = new WindowPanel(QStringLiteral("pasteboardPanel"), tr("Pasteboard"), this);
+    o.pasteboardPanel = new ZVPanel(QStringLiteral("pasteboardPanel"), tr("Pasteboard"), this);
     o.pasteboardPanel->resize(240, 420);
-    o.editImagePanel = new WindowPanel(QStringLiteral("editImagePanel"), tr("Edit Image"), this);
+    o.editImagePanel = new ZVPanel(QStringLiteral("editImagePanel"), tr("Edit Image"), this);
     o.editImagePanel->resize(420, 420);
     o.exportPanel = new WindowPanel(QStringLiteral("exportPanel"), tr("Export"), this);
     o.exportBottomContent = namedWidget(o.exportPanel->contentView(), QStringLiteral("exportBottomContent"));
@@ -705,7 +709,7 @@ void DocumentWindow::showCurrentPage()
     // The same page shown again is redrawn: its elements, then the page.
     if (ZVPageItem* item = canvas->pageItem()) {
         for (ZVElementItem* element : item->elementItems())
-            element->update();
+            element->redraw();
         item->update();
     }
     for (ZVRulerView* ruler : {canvas->horizontalRulerView(), canvas->verticalRulerView()}) {

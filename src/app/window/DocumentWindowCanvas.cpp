@@ -76,9 +76,10 @@ void DocumentWindow::setDropViewHidden(bool hidden)
 
 namespace {
 
-// The menu's items as QMenu entries: an item performs its own command, or
-// triggers the window's command of its action (none: the item stays
-// disabled); an item with a submenu opens it.
+// The menu's items as QMenu entries carrying the items' data: an item
+// performs its own command (handed the entry), or triggers the window's
+// command of its action (none: the item stays disabled); an item with a
+// submenu opens it.
 void fillMenu(QMenu& menu, const CanvasMenu& description, WindowMenus& menus)
 {
     for (const CanvasMenu::Item& entry : description.items) {
@@ -88,6 +89,7 @@ void fillMenu(QMenu& menu, const CanvasMenu& description, WindowMenus& menus)
         }
         QAction* shown = menu.addAction(entry.title);
         shown->setObjectName(entry.action);
+        shown->setData(entry.data);
         if (entry.submenu) {
             auto* submenu = new QMenu(entry.submenu->title, &menu);
             fillMenu(*submenu, *entry.submenu, menus);
@@ -98,7 +100,7 @@ void fillMenu(QMenu& menu, const CanvasMenu& description, WindowMenus& menus)
         QAction* command = entry.perform || entry.action.isEmpty() ? nullptr : menus.item(entry.action);
         shown->setEnabled(entry.enabled && (entry.perform || command));
         if (entry.perform)
-            QObject::connect(shown, &QAction::triggered, shown, [perform = entry.perform] { perform(); });
+            QObject::connect(shown, &QAction::triggered, shown, [perform = entry.perform, shown] { perform(shown); });
         else if (command)
             QObject::connect(shown, &QAction::triggered, command, &QAction::trigger);
     }

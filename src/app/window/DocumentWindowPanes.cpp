@@ -59,7 +59,8 @@ void DocumentWindow::togglePanel(WindowPanel* panel, const QString& flag)
     } else {
         panel->show();
         panel->raise();
-        panel->activateWindow();
+        if (!panel->testAttribute(Qt::WA_ShowWithoutActivating))
+            panel->activateWindow();
     }
     m_document->setValueForKey(flag, !shown);
 }

@@ -1,17 +1,14 @@
 #include "canvas/guides/TextLinks.h"
 
 #include "canvas/ZVCanvasView.h"
+#include "canvas/ZVLinkTextView.h"
 #include "canvas/ZVPuttyView.h"
 
 namespace ql {
 
 QPointF linkBadgeCenter(const ZVPuttyView& element)
 {
-    // The 10 × 10 badge is centred on the content's right edge, a quarter of
-    // the content's height below its top (the content starts 40 points in).
-    const QSizeF size = element.frame().size();
-    const QPointF origin(size.width() - 40.0 - 5.0, (size.height() - 80.0) * 0.25 + 40.0 - 5.0);
-    return origin + QPointF(5.0, 5.0);
+    return ZVLinkTextView::frameFor(element.frame().size()).center();
 }
 
 QList<QLineF> textLinkLines(const ZVCanvasView& page, const QList<ZVPuttyView*>& allElements)

@@ -105,6 +105,11 @@ QRectF ElementPainter::paintedRect(const ZVPuttyView& element)
     return painted;
 }
 
+qsizetype ElementPainter::complexity(const ZVPuttyView& element)
+{
+    return element.contentViewType() == ZVPuttyView::VectorContent ? VectorContentPainter::complexity(element) : 0;
+}
+
 void ElementPainter::paint(QPainter& painter, const ZVPuttyView& element, Target target)
 {
     painter.save();

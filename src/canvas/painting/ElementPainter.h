@@ -11,6 +11,7 @@
 #include "platform/graphics/Image.h"
 
 #include <QRectF>
+#include <QtGlobal>
 
 class QPainter;
 class ZVPuttyView;
@@ -33,6 +34,9 @@ public:
     // What drawing the element on the canvas may cover, in its own
     // coordinates: its frame, the reflection and the drop shadow's reach.
     static QRectF paintedRect(const ZVPuttyView& element);
+    // How many path segments drawing the element takes, roughly: what makes
+    // a paint slow.
+    static qsizetype complexity(const ZVPuttyView& element);
 
     // The steps of paint(), in the element's own coordinates (unturned,
     // origin at the frame origin), for painters that add to them.

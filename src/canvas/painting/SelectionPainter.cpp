@@ -1,6 +1,7 @@
 #include "canvas/painting/SelectionPainter.h"
 
 #include "canvas/ZVHandleView.h"
+#include "canvas/ZVLinkTextView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
 #include "content/text/FlowLayout.h"
@@ -115,6 +116,14 @@ void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, doub
     for (const ZVHandleView* handle : element.handles()) {
         if (!handle->isHidden() && handle->alphaValue() > 0)
             paintKnob(painter, handle->frame(), scale, handle->alphaValue());
+    }
+    ZVLinkTextView* badge = element.linkTextView();
+    if (!badge->isHidden() && badge->alphaValue() > 0) {
+        badge->updateFromChain();
+        painter.save();
+        painter.setOpacity(badge->alphaValue());
+        badge->drawRect(painter, badge->frame());
+        painter.restore();
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QRectF>
+#include <QtGlobal>
 
 class QPainter;
 class ZVPuttyView;
@@ -13,6 +14,8 @@ class VectorContentPainter {
 public:
     // `content` is in the element's own coordinates; `alpha` its opacity.
     static void paint(QPainter& painter, const ZVPuttyView& element, const QRectF& content, double alpha);
+    // The number of elements of the shape's outline.
+    static qsizetype complexity(const ZVPuttyView& element);
 };
 
 } // namespace ql

@@ -126,6 +126,8 @@ QCursor cursorFor(const CanvasCursor& cursor)
         return QCursor(Qt::ClosedHandCursor);
     case CanvasCursor::Shape::Forbidden:
         return QCursor(Qt::ForbiddenCursor);
+    case CanvasCursor::Shape::PointingHand:
+        return QCursor(Qt::PointingHandCursor);
     case CanvasCursor::Shape::Picture:
         break;
     }

@@ -3,6 +3,7 @@
 #include "canvas/CanvasHost.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVHandleView.h"
+#include "canvas/ZVLinkTextView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/ZVRotationHandleView.h"
 #include "canvas/gestures/CropPanGesture.h"
@@ -101,6 +102,13 @@ void CanvasEventRouter::mouseDown(const CanvasEvent& event)
         m_receiver = Receiver::RotationHandle;
         m_handle = found.hit.handle;
         found.hit.handle->rotationHandle()->mouseDown(event);
+        return;
+    case ZVPuttyView::Hit::Kind::LinkBadge:
+        // A press on an unselected box's badge is an ordinary press on the
+        // box, and its drag and release follow it.
+        m_receiver = found.element->isActive() ? Receiver::None : Receiver::Element;
+        m_element = found.element;
+        found.element->linkTextView()->mouseDown(event);
         return;
     case ZVPuttyView::Hit::Kind::Content:
         if (auto* text = qobject_cast<ZVTextView*>(found.element->contentView())) {
@@ -201,6 +209,8 @@ CanvasCursor CanvasEventRouter::cursorAt(const CanvasEvent& event) const
     }
     if (m_pageItem && shown->bounds().contains(event.location)) {
         const StackHit found = topmostHit(*m_pageItem, event.location, event.modifiers);
+        if (found.element && found.hit.kind == ZVPuttyView::Hit::Kind::LinkBadge)
+            return found.element->linkTextView()->cursor();
         if (found.element && found.hit.kind == ZVPuttyView::Hit::Kind::Content &&
             CropPanGesture::appliesTo(*found.element))
             return CanvasCursor::standard(Shape::OpenHand);

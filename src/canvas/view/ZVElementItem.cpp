@@ -3,31 +3,32 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/gestures/CropPanGesture.h"
 #include "canvas/painting/ElementPainter.h"
+#include "canvas/view/ElementPictureCache.h"
 #include "canvas/view/TextEditingOverlay.h"
 #include "canvas/painting/SelectionPainter.h"
 #include "canvas/view/ZVClipView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVContentView.h"
 #include "content/ZVImageView.h"
-#include "platform/graphics/PictureConversionScope.h"
 
 #include <QCursor>
 #include <QPainter>
+#include <QSet>
+#include <QWidget>
 #include <cmath>
 
 namespace ql {
 
 ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipView, QGraphicsItem* parent)
-    : QGraphicsItem(parent), m_element(&element), m_inert(inert), m_clipView(clipView)
+    : QGraphicsItem(parent), m_element(&element), m_inert(inert), m_clipView(clipView),
+      m_pictures(std::make_unique<ElementPictureCache>())
 {
     setAcceptedMouseButtons(Qt::NoButton);
-    // Shadows and 3D text are costly to draw: the item keeps its picture
-    // until the element, its parts or the zoom change.
-    setCacheMode(QGraphicsItem::DeviceCoordinateCache);
+    connect(m_pictures.get(), &ElementPictureCache::pictureReady, this, [this] { update(); });
     // An element put together piece by piece shows its effects once shown.
     element.applyFirstLoad();
     connect(&element, &KVObject::valueChanged, this, &ZVElementItem::onChange);
-    connect(&element, &ZVPuttyView::reflectionChanged, this, [this] { update(); });
+    connect(&element, &ZVPuttyView::reflectionChanged, this, &ZVElementItem::redraw);
     // An element that goes away leaves nothing to draw until the page restacks.
     connect(&element, &QObject::destroyed, this, [this] { setVisible(false); });
     watchParts();
@@ -49,7 +50,7 @@ void ZVElementItem::watchParts()
     m_partConnections.clear();
     if (!m_element)
         return;
-    const auto repaint = [this] { update(); };
+    const auto repaint = [this] { redraw(); };
     if (ZVContentView* content = m_element->contentView()) {
         m_partConnections.append(connect(content, &KVObject::valueChanged, this, repaint));
         // Its border and inner-shadow layers change on objects of their own.
@@ -63,7 +64,7 @@ void ZVElementItem::watchParts()
     if (ZVImageView* reflection = m_element->reflectionView())
         m_partConnections.append(connect(reflection, &ZVContentView::displayNeeded, this, [this] {
             follow();
-            update();
+            redraw();
         }));
 }
 
@@ -75,6 +76,9 @@ void ZVElementItem::follow()
     const QRectF bounds = ElementPainter::paintedRect(*m_element);
     if (bounds != m_bounds) {
         prepareGeometryChange();
+        // Moving keeps the element's own drawing; resizing changes it.
+        if (bounds.size() != m_bounds.size())
+            m_pictures->invalidate();
         m_bounds = bounds;
     }
     setTransform(m_element->pageTransform());
@@ -90,6 +94,14 @@ void ZVElementItem::onChange(const QString& key)
     follow();
     if (key == QLatin1String("cropMode") || key == QLatin1String("isCropping") || key == QLatin1String("isMoving"))
         updateCursor();
+    // Selection, hover and gestures change what is drawn over the element,
+    // not its picture; a new frame counts only when its size is new.
+    static const QSet<QString> overlayKeys {
+        QStringLiteral("isActive"),   QStringLiteral("isHighlighted"), QStringLiteral("isMoving"),
+        QStringLiteral("isRotating"), QStringLiteral("isCropping"),    QStringLiteral("handles"),
+        QStringLiteral("canvas"),     QStringLiteral("uuid"),          QStringLiteral("frame")};
+    if (!overlayKeys.contains(key))
+        m_pictures->invalidate();
     update();
     // The clip view draws selected elements' outlines beyond the page.
     const QRectF outline = outlineRect();
@@ -117,6 +129,12 @@ QRectF ZVElementItem::outlineRect() const
     return m_element->pageTransform().mapRect(ElementPainter::contentRect(*m_element)).adjusted(-2, -2, 2, 2);
 }
 
+void ZVElementItem::redraw()
+{
+    m_pictures->invalidate();
+    update();
+}
+
 ZVPuttyView* ZVElementItem::element() const
 {
     return m_element.data();
@@ -127,19 +145,15 @@ QRectF ZVElementItem::boundingRect() const
     return m_bounds;
 }
 
-void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget* widget)
 {
     if (!m_element)
         return;
     ++m_paintCount;
-    // Drawn for a window, the item's cached picture stands for its screen:
-    // it is drawn again once a slow picture conversion ends, so it too shows
-    // placeholders meanwhile.
-    const PictureConversionScope scope(PictureConversionScope::document(),
-                                       PictureConversionScope::screen() ? painter->device() : nullptr);
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    ElementPainter::paintLocal(*painter, *m_element, ElementPainter::Target::Screen);
+    // Drawn off screen, all of the element is wanted.
+    m_pictures->paint(*painter, *m_element, m_bounds, widget ? widget->rect() : QRect());
     TextEditingOverlay::paint(*painter, *m_element);
     if (!m_inert) {
         // The zoom, whatever the element's turn: the knobs keep their screen size.

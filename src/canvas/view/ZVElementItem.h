@@ -2,16 +2,19 @@
 // frame and rotation say (item coordinates are the element's own), drawn by
 // the element painter, repainted whenever its element, content or background
 // changes. Items of a master's elements are inert: they take no events.
+// The item repaints its element from a kept picture (ElementPictureCache).
 #pragma once
 
 #include <QGraphicsItem>
 #include <QMetaObject>
 #include <QPointer>
+#include <memory>
 
 class ZVPuttyView;
 
 namespace ql {
 
+class ElementPictureCache;
 class ZVClipView;
 
 class ZVElementItem : public QObject, public QGraphicsItem {
@@ -25,6 +28,11 @@ public:
     bool isInert() const { return m_inert; }
     // How many times the item has painted (tests check repaints).
     int paintCount() const { return m_paintCount; }
+    // The picture the element is drawn from.
+    ElementPictureCache* pictureCache() const { return m_pictures.get(); }
+    // The element's drawing changed, or a picture it waited for arrived: it
+    // is drawn anew.
+    void redraw();
 
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
@@ -44,6 +52,7 @@ private:
     QRectF m_lastOutline;
     QList<QMetaObject::Connection> m_partConnections;
     int m_paintCount = 0;
+    std::unique_ptr<ElementPictureCache> m_pictures;
 };
 
 } // namespace ql

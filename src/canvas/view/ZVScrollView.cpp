@@ -146,7 +146,7 @@ void ZVScrollView::setNeedsDisplay()
 {
     if (ZVPageItem* item = pageItem()) {
         for (ZVElementItem* element : item->elementItems())
-            element->update();
+            element->redraw();
     }
     viewport()->update();
 }

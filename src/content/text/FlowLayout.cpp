@@ -251,10 +251,15 @@ BlockRecord* FlowLayout::record(const QTextBlock& block) const
 
 void FlowLayout::invalidate(int from, int to)
 {
+    // Within a range already waiting for layout every paragraph is laid out
+    // again anyway: a chain read box by box, or many boxes moved at once,
+    // need not walk the text each time.
+    const bool covered = m_dirty && from >= m_dirtyFrom && to <= m_dirtyTo;
     const QTextDocument* doc = document();
     // Paragraphs from m_recordsEnd on have no records to mark.
     const int last = std::min(to, m_recordsEnd - 1);
-    for (QTextBlock block = doc->findBlock(from); block.isValid() && block.position() <= last; block = block.next()) {
+    for (QTextBlock block = covered ? QTextBlock() : doc->findBlock(from);
+         block.isValid() && block.position() <= last; block = block.next()) {
         if (BlockRecord* r = record(block))
             r->valid = false;
     }
@@ -462,6 +467,17 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
                                                 : QRectF(0, rowTop, size.width(), height.total);
             QRectF remaining;
             QRectF fragment = container->lineFragmentRectForProposedRect(proposed, &remaining);
+            // A container may answer further down (below an obstacle that
+            // spans its width): the row moves there, or ends when part of it
+            // is already placed.
+            if (!fragment.isNull() && fragment.y() > rowTop + 1e-9) {
+                if (inRemaining) {
+                    rowHeight = std::max(rowHeight, height.total);
+                    endRow();
+                    continue;
+                }
+                rowTop = point.y = fragment.y();
+            }
             // What remains must lie further right, or the row is done.
             if (!remaining.isEmpty() && remaining.left() <= proposed.left() + 0.5)
                 remaining = QRectF();

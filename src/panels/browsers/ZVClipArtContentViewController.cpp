@@ -211,7 +211,7 @@ qint64 ZVClipArtContentViewController::numberOfItemsInSection(GVGridView&, int)
 
 GVGridViewItem* ZVClipArtContentViewController::itemAtIndex(GVGridView& grid, qint64 index, int)
 {
-    GVGridViewItem* item = dequeueItem(grid);
+    GVGridViewItem* item = reusableItem(grid);
     const ClipArtItem& entry = m_items.at(index);
     item->setItemURL(entry.url);
     item->setItemImageURL(entry.thumbnail);

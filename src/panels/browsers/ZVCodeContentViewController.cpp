@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 
 namespace ql {
@@ -31,7 +30,7 @@ QComboBox* ZVCodeContentViewController::codeKindPicker()
     return m_kindPicker;
 }
 
-QLabel* ZVCodeContentViewController::previewView()
+ZVDraggableImageView* ZVCodeContentViewController::previewView()
 {
     view();
     return m_previewView;
@@ -62,7 +61,7 @@ QWidget* ZVCodeContentViewController::loadView()
     m_codeField->setPlaceholderText(tr("Text to encode"));
     // The preview. Dragging the code onto the page needs a picture view
     // that starts drags; this one only shows it.
-    m_previewView = new QLabel(view);
+    m_previewView = new ZVDraggableImageView(view);
     m_previewView->setObjectName(QStringLiteral("codePreview"));
     m_previewView->setFixedSize(kPreviewSide, kPreviewSide);
     m_previewView->setAlignment(Qt::AlignCenter);
@@ -87,10 +86,7 @@ void ZVCodeContentViewController::previewCode()
     const Result<QImage> made = codeImage(CodeKind(std::max(0, m_kindPicker->currentIndex())), m_codeField->text());
     m_preview = made ? *made : QImage();
     m_messageField->setText(made ? QString() : made.error().message);
-    m_previewView->setPixmap(m_preview.isNull() ? QPixmap()
-                                                : QPixmap::fromImage(m_preview.scaled(
-                                                      kPreviewSide, kPreviewSide, Qt::KeepAspectRatio,
-                                                      Qt::SmoothTransformation)));
+    m_previewView->setImage(Image(m_preview));
     m_insertButton->setEnabled(!m_preview.isNull());
 }
 

@@ -6,6 +6,7 @@
 
 #include "panels/ViewController.h"
 #include "panels/browsers/CodeImage.h"
+#include "panels/controls/ZVDraggableImageView.h"
 
 #include <QImage>
 #include <QPointer>
@@ -24,7 +25,8 @@ public:
 
     QLineEdit* codeField();
     QComboBox* codeKindPicker();
-    QLabel* previewView();
+    // Drags the code out as a picture.
+    ZVDraggableImageView* previewView();
     QLabel* messageField();
     QPushButton* insertButton();
 
@@ -43,7 +45,7 @@ protected:
 private:
     QPointer<QComboBox> m_kindPicker;
     QPointer<QLineEdit> m_codeField;
-    QPointer<QLabel> m_previewView;
+    QPointer<ZVDraggableImageView> m_previewView;
     QPointer<QLabel> m_messageField;
     QPointer<QPushButton> m_insertButton;
     QImage m_preview;

@@ -34,6 +34,32 @@ GVGridView* ZVGridBrowserController::gridView()
     return m_gridView;
 }
 
+void ZVGridBrowserController::makeItemLayouts()
+{
+    m_defaultLayout = GVGridViewItemLayout::defaultLayout();
+    m_hoverLayout = GVGridViewItemLayout::defaultLayout();
+    m_selectionLayout = GVGridViewItemLayout::defaultLayout();
+}
+
+GVGridViewItem* ZVGridBrowserController::reusableItem(GVGridView& grid)
+{
+    const QString identifier = QStringLiteral("GVGridViewItem");
+    GVGridViewItem* item = grid.dequeueReusableItemWithIdentifier(identifier);
+    if (!item)
+        item = new GVGridViewItem(m_defaultLayout, identifier);
+    item->setHoverLayout(m_hoverLayout);
+    item->setSelectionLayout(m_selectionLayout);
+    return item;
+}
+
+QString ZVGridBrowserController::indexList(const QList<qint64>& indexes)
+{
+    QStringList numbers;
+    for (qint64 index : indexes)
+        numbers.append(QString::number(index));
+    return QStringLiteral("[") + numbers.join(QStringLiteral(", ")) + QStringLiteral("]");
+}
+
 QWidget* ZVGridBrowserController::loadView()
 {
     auto* root = new QWidget;
@@ -54,26 +80,13 @@ QWidget* ZVGridBrowserController::loadView()
 
 void ZVGridBrowserController::setUpGridLooks(QSizeF itemSize)
 {
-    m_itemLayout = GVGridViewItemLayout::defaultLayout();
-    m_itemHoverLayout = GVGridViewItemLayout::defaultLayout();
-    m_itemHoverLayout->backgroundColor = QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.42f);
-    m_itemSelectionLayout = GVGridViewItemLayout::defaultLayout();
-    m_itemSelectionLayout->backgroundColor = QColor::fromRgbF(0.542f, 0.699f, 0.807f, 0.42f);
+    makeItemLayouts();
+    m_hoverLayout->backgroundColor = QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.42f);
+    m_selectionLayout->backgroundColor = QColor::fromRgbF(0.542f, 0.699f, 0.807f, 0.42f);
     m_gridView->setItemSize(itemSize);
     m_gridView->setBackgroundColor(QColor::fromRgbF(0.93f, 0.93f, 0.93f));
     m_gridView->setScrollElasticity(false);
     m_scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-}
-
-GVGridViewItem* ZVGridBrowserController::dequeueItem(GVGridView& grid)
-{
-    static const QString identifier = QStringLiteral("GVGridViewItem");
-    GVGridViewItem* item = grid.dequeueReusableItemWithIdentifier(identifier);
-    if (!item)
-        item = new GVGridViewItem(m_itemLayout, identifier);
-    item->setHoverLayout(m_itemHoverLayout);
-    item->setSelectionLayout(m_itemSelectionLayout);
-    return item;
 }
 
 } // namespace ql

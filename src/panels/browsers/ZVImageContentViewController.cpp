@@ -101,7 +101,7 @@ qint64 ZVImageContentViewController::numberOfItemsInSection(GVGridView&, int)
 
 GVGridViewItem* ZVImageContentViewController::itemAtIndex(GVGridView& grid, qint64 index, int)
 {
-    GVGridViewItem* item = dequeueItem(grid);
+    GVGridViewItem* item = reusableItem(grid);
     const OpenedPicture& opened = m_opened.at(index);
     item->setItemURL(opened.url);
     item->setItemTitle(opened.title);

@@ -22,16 +22,6 @@ namespace {
 
 Q_LOGGING_CATEGORY(shapeBrowserLog, "quiverleaf.shapes.browser", QtInfoMsg)
 
-const QString itemIdentifier = QStringLiteral("GVGridViewItem");
-
-QString indexList(const QList<qint64>& indexes)
-{
-    QStringList numbers;
-    for (qint64 index : indexes)
-        numbers.append(QString::number(index));
-    return QStringLiteral("[") + numbers.join(QStringLiteral(", ")) + QStringLiteral("]");
-}
-
 } // namespace
 
 ZVShapeContentViewController::ZVShapeContentViewController(QObject* parent) : ZVGridBrowserController(parent) {}
@@ -86,16 +76,7 @@ void ZVShapeContentViewController::setup(QWidget* root)
     grid->setDelegate(this);
     grid->setDataSource(this);
 
-    m_defaultLayout = GVGridViewItemLayout::defaultLayout();
-    m_hoverLayout = GVGridViewItemLayout::defaultLayout();
-    m_hoverLayout->backgroundColor = QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.42f);
-    m_selectionLayout = GVGridViewItemLayout::defaultLayout();
-    m_selectionLayout->backgroundColor = QColor::fromRgbF(0.542f, 0.699f, 0.807f, 0.42f);
-
-    grid->setItemSize(QSizeF(100, 100));
-    grid->setBackgroundColor(QColor::fromRgbF(0.93f, 0.93f, 0.93f));
-    grid->setScrollElasticity(false);
-    m_scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setUpGridLooks(QSizeF(100, 100));
 
     autoPinEdge(m_shapePicker, PinEdge::Top, PinEdge::Top, root, 2);
     autoPinEdge(m_shapePicker, PinEdge::Left, PinEdge::Left, root, 3);
@@ -147,11 +128,7 @@ qint64 ZVShapeContentViewController::numberOfItemsInSection(GVGridView&, int)
 
 GVGridViewItem* ZVShapeContentViewController::itemAtIndex(GVGridView& grid, qint64 index, int)
 {
-    GVGridViewItem* item = grid.dequeueReusableItemWithIdentifier(itemIdentifier);
-    if (!item)
-        item = new GVGridViewItem(m_defaultLayout, itemIdentifier);
-    item->setHoverLayout(m_hoverLayout);
-    item->setSelectionLayout(m_selectionLayout);
+    GVGridViewItem* item = reusableItem(grid);
     switch (m_shapePickerMode) {
     case ZVShapePickerModeShapes: {
         const ZVLibraryShape& shape = m_shapes.at(index);

@@ -6,7 +6,6 @@
 #pragma once
 
 #include "panels/browsers/ZVGridBrowserController.h"
-#include "panels/grid/GVGridViewItemLayout.h"
 #include "shapes/library/ZVShapeLibrary.h"
 
 class QComboBox;
@@ -34,10 +33,6 @@ public:
 
     bool insertEligible() const { return m_insertEligible; }
     void setInsertEligible(bool eligible);
-
-    const GVGridViewItemLayoutPtr& defaultLayout() const { return m_defaultLayout; }
-    const GVGridViewItemLayoutPtr& hoverLayout() const { return m_hoverLayout; }
-    const GVGridViewItemLayoutPtr& selectionLayout() const { return m_selectionLayout; }
 
     int shapePickerMode() const { return m_shapePickerMode; }
     // Each change reloads the grid and clears its selection.
@@ -77,9 +72,6 @@ private:
     QStringList m_symbols;
     QList<ZVLibraryShape> m_shapes;
     bool m_insertEligible = false;
-    GVGridViewItemLayoutPtr m_defaultLayout;
-    GVGridViewItemLayoutPtr m_hoverLayout;
-    GVGridViewItemLayoutPtr m_selectionLayout;
     int m_shapePickerMode = ZVShapePickerModeShapes;
     bool m_setUp = false;
 };

@@ -5,29 +5,17 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
-#include "platform/graphics/FontResolver.h"
+#include "panels/controls/ZVDraggableTextField.h"
 #include "platform/graphics/AttributedString.h"
 #include "platform/runtime/Deferred.h"
+#include "util/layout/PinLayout.h"
 
 #include <QComboBox>
-#include <QLabel>
-#include <QLayout>
+#include <QGraphicsDropShadowEffect>
+#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace ql {
-
-namespace {
-
-const QString kSample = QStringLiteral("Drag this text box to the canvas to edit it.");
-
-// The picker's styles are the seven a first start offers.
-Font styleFont(int index)
-{
-    const QList<TextStyleSeed> styles = textStyleSeeds();
-    return styles.value(std::clamp(index, 0, int(styles.size()) - 1)).font;
-}
-
-} // namespace
 
 QComboBox* ZVTextContentViewController::stylePicker()
 {
@@ -35,54 +23,108 @@ QComboBox* ZVTextContentViewController::stylePicker()
     return m_stylePicker;
 }
 
-QLabel* ZVTextContentViewController::sampleField()
+ZVDraggableTextField* ZVTextContentViewController::textField()
 {
     view();
-    return m_sampleField;
+    return m_textField;
+}
+
+QWidget* ZVTextContentViewController::actionView()
+{
+    view();
+    return m_actionView;
+}
+
+QPushButton* ZVTextContentViewController::insertButton()
+{
+    view();
+    return m_insertButton;
 }
 
 QWidget* ZVTextContentViewController::loadView()
 {
-    QWidget* view = placeholderView(tr("Text"));
-    auto* layout = static_cast<QBoxLayout*>(view->layout());
-    m_stylePicker = new QComboBox(view);
+    auto* root = new QWidget;
+    m_stylePicker = new QComboBox(root);
     m_stylePicker->setObjectName(QStringLiteral("stylePicker"));
-    for (const TextStyleSeed& style : textStyleSeeds())
-        m_stylePicker->addItem(style.title);
-    connect(m_stylePicker, &QComboBox::currentIndexChanged, this, [this] { showStyle(); });
-    m_sampleField = new QLabel(view);
-    m_sampleField->setObjectName(QStringLiteral("sampleField"));
-    m_sampleField->setWordWrap(true);
-    layout->insertWidget(1, m_stylePicker);
-    layout->insertWidget(2, m_sampleField);
-    const QList<std::pair<QString, int>> buttons {
-        {tr("Insert Text Box"), PlainText}, {tr("Page Number"), PageNumber}, {tr("Date"), Date}};
-    int position = 3;
-    for (const auto& [title, type] : buttons) {
-        auto* button = new QPushButton(title, view);
+    m_stylePicker->addItems({tr("Normal"), tr("Title"), tr("Subtitle"), tr("Heading 1"), tr("Heading 2"),
+                             tr("Heading 3"), tr("Caption")});
+    connect(m_stylePicker, &QComboBox::currentIndexChanged, this, [this] { changedSelection(); });
+    m_textField = new ZVDraggableTextField(root);
+    m_textField->setObjectName(QStringLiteral("textField"));
+    m_actionView = new QWidget(root);
+    m_actionView->setObjectName(QStringLiteral("actionView"));
+    auto* bar = new QHBoxLayout(m_actionView);
+    bar->setContentsMargins(4, 2, 4, 2);
+    m_insertButton = new QPushButton(tr("Insert Text Box"), m_actionView);
+    m_insertButton->setObjectName(QStringLiteral("insertButton"));
+    connect(m_insertButton, &QPushButton::clicked, this, [this] { insertText(); });
+    bar->addWidget(m_insertButton);
+    // The page-number and date fields have no menu items of their own.
+    const std::pair<QString, int> fields[] = {{tr("Page Number"), PageNumber}, {tr("Date"), Date}};
+    for (const auto& [title, type] : fields) {
+        auto* button = new QPushButton(title, m_actionView);
         connect(button, &QPushButton::clicked, this, [this, type = type] { insertTextWithType(type); });
-        layout->insertWidget(position++, button);
+        bar->addWidget(button);
     }
-    showStyle();
-    return view;
+    setup(root);
+    return root;
+}
+
+void ZVTextContentViewController::setup(QWidget* root)
+{
+    autoPinEdge(m_stylePicker, PinEdge::Top, PinEdge::Top, root, 1);
+    autoPinEdge(m_stylePicker, PinEdge::Left, PinEdge::Left, root, 3);
+    autoPinEdge(m_stylePicker, PinEdge::Right, PinEdge::Right, root, -3);
+    autoSetDimension(m_stylePicker, PinDimension::Height, 25);
+
+    autoPinEdge(m_actionView, PinEdge::Bottom, PinEdge::Bottom, root);
+    autoPinEdge(m_actionView, PinEdge::Left, PinEdge::Left, root);
+    autoPinEdge(m_actionView, PinEdge::Right, PinEdge::Right, root);
+    autoSetDimension(m_actionView, PinDimension::Height, 28);
+
+    m_textField->setAutoFillBackground(true);
+    QPalette white = m_textField->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_textField->setPalette(white);
+    autoPinEdge(m_textField, PinEdge::Left, PinEdge::Left, root, 5);
+    autoSetDimension(m_textField, PinDimension::Height, 210);
+    autoPinEdge(m_textField, PinEdge::Right, PinEdge::Right, root, -5);
+    autoPinEdge(m_textField, PinEdge::Top, PinEdge::Bottom, m_stylePicker, 10);
+
+    auto* shadow = new QGraphicsDropShadowEffect(m_textField);
+    shadow->setColor(Qt::lightGray);
+    shadow->setOffset(0, 0);
+    shadow->setBlurRadius(2);
+    m_textField->setGraphicsEffect(shadow);
+
+    {
+        const QSignalBlocker quiet(m_stylePicker);
+        m_stylePicker->setCurrentIndex(0);
+    }
+    showSample();
+}
+
+void ZVTextContentViewController::changedSelection(QObject*)
+{
+    setStyle();
 }
 
 void ZVTextContentViewController::setStyle()
 {
     view();
-    showStyle();
+    showSample();
 }
 
-void ZVTextContentViewController::showStyle()
+void ZVTextContentViewController::showSample()
 {
-    m_sampleField->setText(kSample);
-    m_sampleField->setFont(FontResolver::resolve(styleFont(m_stylePicker->currentIndex())));
-}
-
-AttributedString ZVTextContentViewController::styledSample()
-{
-    view();
-    return AttributedString(kSample, {{TextAttribute::font, QVariant::fromValue(styleFont(m_stylePicker->currentIndex()))}});
+    AttributedString sample(tr("Drag this text box to the canvas to edit it."));
+    // The styles' fonts are the seven a first start offers; any other index
+    // leaves the sample in the field's own font.
+    const QList<TextStyleSeed> styles = textStyleSeeds();
+    const int index = m_stylePicker->currentIndex();
+    if (index >= 0 && index < styles.size())
+        sample.addAttribute(TextAttribute::font, QVariant::fromValue(styles[index].font), 0, sample.length());
+    m_textField->setAttributedStringValue(sample);
 }
 
 void ZVTextContentViewController::insertText(QObject*)
@@ -100,8 +142,9 @@ void ZVTextContentViewController::insertTextWithType(int type)
     auto* text = qobject_cast<ZVTextView*>(made->contentView());
     QSizeF content(150, 30);
     if (type == PlainText) {
-        text->setAttributedString(styledSample());
-        text->setString(QStringLiteral("Double click to edit."));
+        // The sentence takes the sample's style.
+        text->setAttributedString(textField()->attributedStringValue());
+        text->setString(tr("Double click to edit."));
         content = QSizeF(200, 200);
     } else {
         ParagraphStyle centred;

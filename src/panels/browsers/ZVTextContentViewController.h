@@ -1,5 +1,7 @@
-// The text-box browser of the content pane: a style picker with a styled
-// sample, and the insertion of text boxes, page numbers and dates.
+// The text-box browser of the content pane: a pop-up of seven styles over a
+// sample in the style picked, which the user drags onto the page or inserts
+// with the action bar's button; the same controller inserts the page-number
+// and date fields.
 #pragma once
 
 #include "panels/ViewController.h"
@@ -7,11 +9,11 @@
 #include <QPointer>
 
 class QComboBox;
-class QLabel;
+class QPushButton;
 
 namespace ql {
 
-class AttributedString;
+class ZVDraggableTextField;
 
 class ZVTextContentViewController : public ViewController {
     Q_OBJECT
@@ -20,13 +22,18 @@ public:
 
     using ViewController::ViewController;
 
-    // The seven styles: normal, title, subtitle, heading 1 to 3, caption.
+    // The seven styles: normal, title, subtitle, headings 1 to 3, caption.
     QComboBox* stylePicker();
-    QLabel* sampleField();
-    // The sample in the font of the style picked.
+    // The sample.
+    ZVDraggableTextField* textField();
+    // The bar along the pane's bottom with the insert buttons.
+    QWidget* actionView();
+    QPushButton* insertButton();
+
+    // The picker's action.
+    void changedSelection(QObject* sender = nullptr);
+    // The sample anew, in the font of the style picked (none for no style).
     void setStyle();
-    // The sample's text with its style.
-    AttributedString styledSample();
 
     void insertText(QObject* sender = nullptr);
     // A text box (0), page number (1) or date (2) on the current page,
@@ -37,10 +44,13 @@ protected:
     QWidget* loadView() override;
 
 private:
-    void showStyle();
+    void setup(QWidget* root);
+    void showSample();
 
     QPointer<QComboBox> m_stylePicker;
-    QPointer<QLabel> m_sampleField;
+    QPointer<ZVDraggableTextField> m_textField;
+    QPointer<QWidget> m_actionView;
+    QPointer<QPushButton> m_insertButton;
 };
 
 } // namespace ql

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <algorithm>
 #include <cmath>
 
@@ -31,6 +32,8 @@ std::unique_ptr<BindingAdapter> BindingAdapter::forControl(QObject* control)
         return std::make_unique<ButtonGroupAdapter>(group);
     if (auto* slider = qobject_cast<QAbstractSlider*>(control))
         return std::make_unique<SliderAdapter>(slider);
+    if (auto* box = qobject_cast<QSpinBox*>(control))
+        return std::make_unique<SpinBoxAdapter>(box);
     if (auto* field = qobject_cast<QLineEdit*>(control))
         return std::make_unique<LineEditAdapter>(field);
     if (auto* button = qobject_cast<QAbstractButton*>(control); button && button->isCheckable())
@@ -59,6 +62,23 @@ void ComboBoxAdapter::show(const QVariant& value)
     auto* box = static_cast<QComboBox*>(control());
     const QSignalBlocker blocker(box);
     box->setCurrentIndex(value.isValid() ? value.toInt() : -1);
+}
+
+ComboBoxTextAdapter::ComboBoxTextAdapter(QComboBox* box) : BindingAdapter(box)
+{
+    connect(box, &QComboBox::activated, this, &BindingAdapter::edited);
+}
+
+QVariant ComboBoxTextAdapter::value() const
+{
+    return static_cast<QComboBox*>(control())->currentText();
+}
+
+void ComboBoxTextAdapter::show(const QVariant& value)
+{
+    auto* box = static_cast<QComboBox*>(control());
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(value.isValid() ? box->findText(value.toString()) : -1);
 }
 
 ButtonGroupAdapter::ButtonGroupAdapter(QButtonGroup* group) : BindingAdapter(group)
@@ -108,6 +128,25 @@ void SliderAdapter::show(const QVariant& value)
     const QSignalBlocker blocker(slider);
     const double position = value.toDouble() * m_factor;
     slider->setValue(std::isfinite(position) ? int(std::lround(std::clamp(position, -1e9, 1e9))) : 0);
+}
+
+SpinBoxAdapter::SpinBoxAdapter(QSpinBox* box) : BindingAdapter(box)
+{
+    // Typed digits count once the edit ends, not at every key.
+    box->setKeyboardTracking(false);
+    connect(box, &QSpinBox::valueChanged, this, &BindingAdapter::edited);
+}
+
+QVariant SpinBoxAdapter::value() const
+{
+    return static_cast<QSpinBox*>(control())->value();
+}
+
+void SpinBoxAdapter::show(const QVariant& value)
+{
+    auto* box = static_cast<QSpinBox*>(control());
+    const QSignalBlocker blocker(box);
+    box->setValue(value.toInt());
 }
 
 LineEditAdapter::LineEditAdapter(QLineEdit* field) : BindingAdapter(field)
@@ -192,6 +231,11 @@ void LabelAdapter::show(const QVariant& value)
     static_cast<QLabel*>(control())->setText(value.toString());
 }
 
+ShowingAdapter::ShowingAdapter(QObject* control, std::function<void(const QVariant&)> show)
+    : BindingAdapter(control), m_show(std::move(show))
+{
+}
+
 VisibilityAdapter::VisibilityAdapter(QWidget* widget, std::function<bool(const QVariant&)> visibleWhen)
     : BindingAdapter(widget), m_visibleWhen(std::move(visibleWhen))
 {
@@ -200,6 +244,13 @@ VisibilityAdapter::VisibilityAdapter(QWidget* widget, std::function<bool(const Q
 void VisibilityAdapter::show(const QVariant& value)
 {
     static_cast<QWidget*>(control())->setHidden(!m_visibleWhen(value));
+}
+
+EnablementAdapter::EnablementAdapter(QWidget* widget) : BindingAdapter(widget) {}
+
+void EnablementAdapter::show(const QVariant& value)
+{
+    static_cast<QWidget*>(control())->setEnabled(value.toBool());
 }
 
 } // namespace ql

@@ -17,6 +17,7 @@ class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 class QWidget;
 
 namespace ql {
@@ -32,13 +33,16 @@ public:
     QObject* control() const { return m_control.data(); }
     virtual QVariant value() const = 0;
     virtual void show(const QVariant& value) = 0;
+    // What the control shows while there is nothing to show.
+    virtual void showEmpty() { show(QVariant()); }
     // Adapters that only show (visibility, labels) are never edited.
     virtual bool isEditable() const { return true; }
     virtual void setEnabled(bool enabled);
 
     // An adapter for the control by its type: combo box (index), button
-    // group (checked id), slider or dial (position ÷ 1), line edit (text,
-    // on Return or focus-out), checkable button (bool), colour well
+    // group (checked id), slider or dial (position ÷ 1), spin box (whole
+    // number, on a step, Return or focus-out), line edit (text, on Return
+    // or focus-out), checkable button (bool), colour well
     // (colour), gradient well (gradient), label (text); null for others.
     static std::unique_ptr<BindingAdapter> forControl(QObject* control);
 
@@ -54,6 +58,15 @@ private:
 class ComboBoxAdapter : public BindingAdapter {
 public:
     explicit ComboBoxAdapter(QComboBox* box);
+    QVariant value() const override;
+    void show(const QVariant& value) override;
+};
+
+// Shows and takes the item's text (a font family, say); a text the box does
+// not list shows no item.
+class ComboBoxTextAdapter : public BindingAdapter {
+public:
+    explicit ComboBoxTextAdapter(QComboBox* box);
     QVariant value() const override;
     void show(const QVariant& value) override;
 };
@@ -76,6 +89,13 @@ public:
 
 private:
     double m_factor;
+};
+
+class SpinBoxAdapter : public BindingAdapter {
+public:
+    explicit SpinBoxAdapter(QSpinBox* box);
+    QVariant value() const override;
+    void show(const QVariant& value) override;
 };
 
 class LineEditAdapter : public BindingAdapter {
@@ -119,17 +139,41 @@ public:
     bool isEditable() const override { return false; }
 };
 
+// Runs a function with each value shown (to refill a list, say); never edited.
+class ShowingAdapter : public BindingAdapter {
+public:
+    ShowingAdapter(QObject* control, std::function<void(const QVariant&)> show);
+    QVariant value() const override { return {}; }
+    void show(const QVariant& value) override { m_show(value); }
+    bool isEditable() const override { return false; }
+    void setEnabled(bool) override {}
+
+private:
+    std::function<void(const QVariant&)> m_show;
+};
+
 // Shows or hides a widget by what the value says.
 class VisibilityAdapter : public BindingAdapter {
 public:
     VisibilityAdapter(QWidget* widget, std::function<bool(const QVariant&)> visibleWhen);
     QVariant value() const override { return {}; }
     void show(const QVariant& value) override;
+    void showEmpty() override {}
     bool isEditable() const override { return false; }
     void setEnabled(bool) override {}
 
 private:
     std::function<bool(const QVariant&)> m_visibleWhen;
+};
+
+// Enables or disables a widget (and so everything in it) by the value's truth.
+class EnablementAdapter : public BindingAdapter {
+public:
+    explicit EnablementAdapter(QWidget* widget);
+    QVariant value() const override { return {}; }
+    void show(const QVariant& value) override;
+    bool isEditable() const override { return false; }
+    void setEnabled(bool) override {}
 };
 
 } // namespace ql

@@ -9,6 +9,17 @@
 
 namespace ql {
 
+KeyPathBindingOptions KeyPathBindingOptions::numbers(BindingNumberKind kind, std::optional<double> minimum,
+                                                     std::optional<double> maximum, const QString& transformer)
+{
+    KeyPathBindingOptions options;
+    options.number = kind;
+    options.minimum = minimum;
+    options.maximum = maximum;
+    options.transformer = transformer;
+    return options;
+}
+
 KeyPathBinding::KeyPathBinding(std::unique_ptr<BindingAdapter> adapter, const QString& keyPath, Options options,
                                QObject* parent)
     : QObject(parent), m_adapter(std::move(adapter)), m_keyPath(keyPath), m_options(std::move(options))
@@ -57,6 +68,8 @@ void KeyPathBinding::setTarget(KVObject* target)
 
 QVariant KeyPathBinding::displayed(const QVariant& modelValue) const
 {
+    if (m_options.display)
+        return m_options.display(modelValue);
     if (m_options.transformer.isEmpty())
         return modelValue;
     const ValueTransformer* transformer = ValueTransformerRegistry::shared().transformer(m_options.transformer);
@@ -70,7 +83,9 @@ QVariant KeyPathBinding::displayed(const QVariant& modelValue) const
 QVariant KeyPathBinding::modelValue(const QVariant& shownValue) const
 {
     QVariant value = shownValue;
-    if (!m_options.transformer.isEmpty()) {
+    if (m_options.parse) {
+        value = m_options.parse(value);
+    } else if (!m_options.transformer.isEmpty()) {
         const ValueTransformer* transformer = ValueTransformerRegistry::shared().transformer(m_options.transformer);
         if (transformer && transformer->allowsReverseTransformation())
             value = transformer->reverseTransformedValue(value);
@@ -104,14 +119,23 @@ void KeyPathBinding::refresh()
     m_adapter->setEnabled(m_target != nullptr);
     if (m_target)
         m_adapter->show(displayed(m_target->valueForKeyPath(m_keyPath)));
+    else
+        m_adapter->showEmpty();
 }
 
 void KeyPathBinding::commit()
 {
     if (!m_target || !m_adapter->control() || !m_adapter->isEditable())
         return;
-    const QVariant value = modelValue(m_adapter->value());
+    const QVariant shown = m_adapter->value();
+    if (m_options.accepts && !m_options.accepts(shown))
+        return refresh();
     const QVariant current = m_target->valueForKeyPath(m_keyPath);
+    // The forward rule sees the present value first: frame fields build the
+    // new frame from the other sides of the frame they last showed, which
+    // must be this target's.
+    displayed(current);
+    const QVariant value = modelValue(shown);
     // Choosing what is already there changes nothing and records nothing.
     if (value.isValid() && current.isValid() && value.metaType() == current.metaType() && value == current)
         return refresh();

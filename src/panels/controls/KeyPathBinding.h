@@ -2,7 +2,7 @@
 // shows the path's value (through a named value transformer, when given)
 // and follows its changes; what the user does in the control is written
 // back (through the transformer's reverse rule). The target can change at
-// any time; without one the control is disabled. A continuous edit, such
+// any time; without one the control is disabled and empty. A continuous edit, such
 // as a slider drag, is one undo group on the undo manager the binding is
 // given.
 #pragma once
@@ -23,8 +23,20 @@ enum class BindingNumberKind { AsIs, Integer, Double };
 
 // How a binding shows and writes its value.
 struct KeyPathBindingOptions {
+    // Numbers of a kind, within bounds, shown through a named transformer.
+    static KeyPathBindingOptions numbers(BindingNumberKind kind, std::optional<double> minimum = std::nullopt,
+                                         std::optional<double> maximum = std::nullopt,
+                                         const QString& transformer = {});
+
     // A name of the value-transformer registry.
     QString transformer;
+    // In place of a transformer: the model value as the control shows it,
+    // and the control's value as the model takes it.
+    std::function<QVariant(const QVariant& modelValue)> display;
+    std::function<QVariant(const QVariant& shownValue)> parse;
+    // Whether what the user left in the control may be written at all; a
+    // refused value writes nothing and the control shows the model's again.
+    std::function<bool(const QVariant& shownValue)> accepts;
     // The kind numbers are written as.
     BindingNumberKind number = BindingNumberKind::AsIs;
     // Bounds for numbers written.

@@ -29,6 +29,11 @@ KeyPathBinding* KeyPathBindings::bindVisibility(QWidget* widget, const QString& 
     return bind(std::make_unique<VisibilityAdapter>(widget, std::move(visibleWhen)), keyPath);
 }
 
+KeyPathBinding* KeyPathBindings::bindEnabled(QWidget* widget, const QString& keyPath)
+{
+    return bind(std::make_unique<EnablementAdapter>(widget), keyPath);
+}
+
 void KeyPathBindings::setTarget(KVObject* target)
 {
     m_target = target;

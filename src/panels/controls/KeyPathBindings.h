@@ -22,6 +22,8 @@ public:
     // Shows `widget` while `visibleWhen` holds for the key path's value.
     KeyPathBinding* bindVisibility(QWidget* widget, const QString& keyPath,
                                    std::function<bool(const QVariant&)> visibleWhen);
+    // Enables `widget` while the key path's value is true.
+    KeyPathBinding* bindEnabled(QWidget* widget, const QString& keyPath);
 
     KVObject* target() const { return m_target.data(); }
     void setTarget(KVObject* target);

@@ -82,7 +82,7 @@ public:
     QMimeData* dragPayload() const;
     // Starts a drag from a point of the item, unless dragging is disabled.
     void mouseDragged(QPointF at);
-    // How drags start; tests put their own in.
+    // How drags start (the panels' one seam); tests put their own in.
     using DragStarter = std::function<void(QDrag&)>;
     static DragStarter& dragStarter();
 

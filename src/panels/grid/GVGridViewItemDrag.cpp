@@ -3,10 +3,9 @@
 
 #include "app/categories/ImageFitting.h"
 #include "panels/grid/GVGridView.h"
-#include "platform/runtime/NotificationCenter.h"
+#include "panels/controls/DragSource.h"
 #include "shapes/library/ZVShapeLibrary.h"
 
-#include <QDrag>
 #include <QMimeData>
 
 namespace ql {
@@ -35,29 +34,19 @@ QMimeData* GVGridViewItem::dragPayload() const
 
 GVGridViewItem::DragStarter& GVGridViewItem::dragStarter()
 {
-    static DragStarter starter = [](QDrag& drag) { drag.exec(Qt::CopyAction, Qt::CopyAction); };
-    return starter;
+    return DragSource::starter();
 }
 
 void GVGridViewItem::mouseDragged(QPointF)
 {
     if (m_disableDragging)
         return;
-    // The page's freehand drawing surface steps aside so the drop reaches it.
-    NotificationCenter::defaultCenter().post(QStringLiteral("disableDrawingView"));
     // Owned by the grid, which outlives a reload during the drag that
     // would discard this item.
     QObject* owner = grid() ? static_cast<QObject*>(grid()) : this;
-    auto* drag = new QDrag(owner);
-    drag->setMimeData(dragPayload());
     const QImage picture = imageScaledToFitSize(m_itemImage, QSizeF(200, 200)).bitmap();
-    if (!picture.isNull()) {
-        drag->setPixmap(QPixmap::fromImage(picture));
-        // Centred on the pointer, as the picture was always placed.
-        drag->setHotSpot(QPoint(100, picture.height() - 100));
-    }
-    dragStarter()(*drag);
-    drag->deleteLater();
+    // Centred on the pointer, as the picture was always placed.
+    DragSource::start(owner, dragPayload(), picture, QPoint(100, picture.height() - 100));
 }
 
 } // namespace ql

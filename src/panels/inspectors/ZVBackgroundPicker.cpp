@@ -4,6 +4,7 @@
 #include "app/document/DocumentController.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVBackgroundView.h"
+#include "panels/controls/InspectorControls.h"
 #include "panels/controls/KeyPathBindings.h"
 #include "panels/gradients/GPColorWell.h"
 #include "panels/gradients/GPGradientWell.h"
@@ -32,20 +33,12 @@
 
 namespace ql {
 
+using namespace inspector;
+
 namespace {
 
 using Number = KeyPathBinding::NumberKind;
-
-KeyPathBinding::Options numbers(Number kind, std::optional<double> minimum = std::nullopt,
-                                std::optional<double> maximum = std::nullopt, const QString& transformer = {})
-{
-    KeyPathBinding::Options options;
-    options.number = kind;
-    options.minimum = minimum;
-    options.maximum = maximum;
-    options.transformer = transformer;
-    return options;
-}
+using Options = KeyPathBinding::Options;
 
 void setGradientUndoably(ZVBackgroundView* background, const QVariant& gradient);
 
@@ -77,55 +70,6 @@ bool isCustomGradient(const ZVBackgroundView& background)
 {
     const int kind = background.backgroundGradientType().toInt();
     return background.backgroundType().toInt() == ZVBackgroundView::GradientFill && (kind == 2 || kind == 3);
-}
-
-// A box whose rows have their caption in the first column and their control
-// stretching in the second.
-QGridLayout* rowsOf(QWidget* box)
-{
-    auto* grid = new QGridLayout(box);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setColumnStretch(1, 1);
-    return grid;
-}
-
-QWidget* box(const QString& name, QWidget* parent)
-{
-    auto* widget = new QWidget(parent);
-    widget->setObjectName(name);
-    return widget;
-}
-
-QLabel* caption(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
-
-QComboBox* popup(const QString& keyPath, const QStringList& titles, QWidget* parent)
-{
-    auto* box = new QComboBox(parent);
-    box->setObjectName(keyPath);
-    box->addItems(titles);
-    return box;
-}
-
-QSlider* slider(const QString& keyPath, int minimum, int maximum, QWidget* parent)
-{
-    auto* control = new QSlider(Qt::Horizontal, parent);
-    control->setObjectName(keyPath);
-    control->setRange(minimum, maximum);
-    return control;
-}
-
-QLineEdit* field(const QString& keyPath, QWidget* parent)
-{
-    auto* control = new QLineEdit(parent);
-    control->setObjectName(keyPath);
-    control->setFixedWidth(56);
-    control->setAlignment(Qt::AlignRight);
-    return control;
 }
 
 } // namespace
@@ -319,33 +263,33 @@ void ZVBackgroundPicker::bindControls(QWidget* view)
     };
     const auto is = [](int wanted) { return [wanted](const QVariant& v) { return v.toInt() == wanted; }; };
 
-    KeyPathBinding::Options typeOptions = numbers(Number::Integer);
+    KeyPathBinding::Options typeOptions = Options::numbers(Number::Integer);
     typeOptions.write = [this](KVObject& target, const QVariant& value) {
         writeKeepingGradient(target, QStringLiteral("backgroundType"), value);
     };
     m_bindings->bind(find("backgroundType").value(0), QStringLiteral("backgroundType"), typeOptions);
 
     m_bindings->bind(std::make_unique<SliderAdapter>(view->findChild<QSlider*>(QStringLiteral("backgroundOpacity")), 100),
-                     QStringLiteral("backgroundOpacity"), numbers(Number::Double, 0.0, 1.0));
+                     QStringLiteral("backgroundOpacity"), Options::numbers(Number::Double, 0.0, 1.0));
     m_bindings->bind(view->findChild<QLineEdit*>(QStringLiteral("backgroundOpacity")),
                      QStringLiteral("backgroundOpacity"),
-                     numbers(Number::Double, 0.0, 1.0, QStringLiteral("ZVPercentageTransformer")));
+                     Options::numbers(Number::Double, 0.0, 1.0, QStringLiteral("ZVPercentageTransformer")));
     for (const char* name : {"backgroundColor", "backgroundGradientColor1", "backgroundGradientColor2"})
         m_bindings->bind(find(name).value(0), QString::fromLatin1(name));
 
-    KeyPathBinding::Options kindOptions = numbers(Number::Integer);
+    KeyPathBinding::Options kindOptions = Options::numbers(Number::Integer);
     kindOptions.write = [this](KVObject& target, const QVariant& value) {
         writeKeepingGradient(target, QStringLiteral("backgroundGradientType"), value);
     };
     m_bindings->bind(find("backgroundGradientType").value(0), QStringLiteral("backgroundGradientType"), kindOptions);
     m_bindings->bind(
         std::make_unique<SliderAdapter>(view->findChild<QSlider*>(QStringLiteral("backgroundGradientSplit")), 100),
-        QStringLiteral("backgroundGradientSplit"), numbers(Number::Double, 0.0, 1.0));
+        QStringLiteral("backgroundGradientSplit"), Options::numbers(Number::Double, 0.0, 1.0));
     m_bindings->bind(view->findChild<QDial*>(QStringLiteral("backgroundGradientAngle")),
-                     QStringLiteral("backgroundGradientAngle"), numbers(Number::Double));
+                     QStringLiteral("backgroundGradientAngle"), Options::numbers(Number::Double));
     m_bindings->bind(view->findChild<QLineEdit*>(QStringLiteral("backgroundGradientAngle")),
                      QStringLiteral("backgroundGradientAngle"),
-                     numbers(Number::Double, std::nullopt, std::nullopt, QStringLiteral("ZVDegreesTransformer2")));
+                     Options::numbers(Number::Double, std::nullopt, std::nullopt, QStringLiteral("ZVDegreesTransformer2")));
 
     KeyPathBinding::Options gradientOptions;
     gradientOptions.write = [](KVObject& target, const QVariant& value) {
@@ -354,15 +298,15 @@ void ZVBackgroundPicker::bindControls(QWidget* view)
     m_bindings->bind(m_gradientWell, QStringLiteral("gradient"), gradientOptions);
 
     m_bindings->bind(find("backgroundImageType").value(0), QStringLiteral("backgroundImageType"),
-                     numbers(Number::Integer));
+                     Options::numbers(Number::Integer));
     m_bindings->bind(find("backgroundImageMode").value(0), QStringLiteral("backgroundImageMode"),
-                     numbers(Number::Integer));
+                     Options::numbers(Number::Integer));
     m_bindings->bind(
         std::make_unique<SliderAdapter>(view->findChild<QSlider*>(QStringLiteral("backgroundImageScale")), 100),
-        QStringLiteral("backgroundImageScale"), numbers(Number::Double, 0.01));
+        QStringLiteral("backgroundImageScale"), Options::numbers(Number::Double, 0.01));
     m_bindings->bind(view->findChild<QLabel*>(QStringLiteral("backgroundImageScale")),
                      QStringLiteral("backgroundImageScale"),
-                     numbers(Number::AsIs, std::nullopt, std::nullopt, QStringLiteral("ZVPercentageTransformer")));
+                     Options::numbers(Number::AsIs, std::nullopt, std::nullopt, QStringLiteral("ZVPercentageTransformer")));
     m_bindings->bind(find("puttyView.cropMode").value(0), QStringLiteral("puttyView.cropMode"));
 
     // What shows for which kind of background.

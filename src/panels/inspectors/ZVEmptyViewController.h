@@ -1,4 +1,5 @@
-// The content inspector while no element, or more than one, is selected.
+// The content inspector while no element, or more than one, is selected: a
+// note saying what to do.
 #pragma once
 
 #include "panels/inspectors/ZVInspectorController.h"
@@ -12,6 +13,9 @@ public:
 
 protected:
     QString title() const override { return tr("No Selection"); }
+    void buildView(QWidget* view) override;
+    bool showsElement(const ZVPuttyView&) const override { return false; }
+    void enableControls(QWidget* view, bool) override { view->setEnabled(true); }
 };
 
 } // namespace ql

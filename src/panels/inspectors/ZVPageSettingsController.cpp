@@ -1,16 +1,74 @@
 #include "panels/inspectors/ZVPageSettingsController.h"
 
 #include "app/document/Document.h"
+#include "canvas/PageLimits.h"
+#include "canvas/ZVCanvasView.h"
+#include "content/ZVBackgroundView.h"
+#include "panels/controls/InspectorControls.h"
+#include "panels/controls/KeyPathBindings.h"
 #include "panels/inspectors/ZVBackgroundPicker.h"
 
 #include <QBoxLayout>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 namespace ql {
 
-ZVPageSettingsController::ZVPageSettingsController(QObject* parent)
-    : ZVInspectorController(parent), m_backgroundPicker(new ZVBackgroundPicker(this))
+using namespace inspector;
+
+namespace {
+
+using Number = KeyPathBinding::NumberKind;
+
+QString onPage(const char* key)
 {
+    return QStringLiteral("currentPage.") + QLatin1String(key);
+}
+
+// Lengths in the display unit, typed numbers read in it and kept within
+// what a page allows.
+KeyPathBinding::Options length(double minimum, double maximum)
+{
+    return numbers(Number::Double, minimum, maximum, QStringLiteral("ZVUnitsTransformer"));
+}
+
+// Column and row guides lie inside the margins (0) or across the page (any
+// other value, shown as the second choice).
+class GuideStyleAdapter : public ComboBoxAdapter {
+public:
+    using ComboBoxAdapter::ComboBoxAdapter;
+    void show(const QVariant& value) override { ComboBoxAdapter::show(value.isValid() ? int(value.toInt() != 0) : -1); }
+};
+
+} // namespace
+
+ZVPageSettingsController::ZVPageSettingsController(QObject* parent)
+    : ZVInspectorController(parent), m_bindings(new KeyPathBindings(this)),
+      m_backgroundPicker(new ZVBackgroundPicker(this))
+{
+    m_bindings->setUndoManagerProvider([this]() -> UndoManager* {
+        auto* document = qobject_cast<Document*>(representedObject());
+        return document ? document->undoManager() : nullptr;
+    });
+}
+
+void ZVPageSettingsController::setRepresentedObject(QObject* object)
+{
+    ZVInspectorController::setRepresentedObject(object);
+    m_bindings->setTarget(qobject_cast<Document*>(object));
+    if (isViewLoaded())
+        setup();
+}
+
+QWidget* ZVPageSettingsController::backgroundPickerView()
+{
+    view();
+    return m_backgroundPickerView;
 }
 
 QPushButton* ZVPageSettingsController::applyButton()
@@ -19,7 +77,27 @@ QPushButton* ZVPageSettingsController::applyButton()
     return m_applyButton;
 }
 
-void ZVPageSettingsController::applySettingsToAllPages()
+QStringList ZVPageSettingsController::pageSizeTitles()
+{
+    return {tr("Custom"),
+            tr("Letter (8.5 × 11 in)"),
+            tr("Half Letter (5.5 × 8.5 in)"),
+            tr("Legal (8.5 × 14 in)"),
+            tr("7 × 8.5 in"),
+            tr("Tabloid (11 × 17 in)"),
+            tr("US Letter (8.5 × 11 in)"),
+            tr("A2 (420 × 594 mm)"),
+            tr("A3 (297 × 420 mm)"),
+            tr("A4 (210 × 297 mm)"),
+            tr("A5 (148 × 210 mm)"),
+            tr("Business Card (2 × 3.5 in)"),
+            tr("Business Card (55 × 85 mm)"),
+            tr("Business Card (55 × 91 mm)"),
+            tr("Postcard (4 × 6 in)"),
+            tr("No. 10 Envelope (4.125 × 9.5 in)")};
+}
+
+void ZVPageSettingsController::applySettingsToAllPages(QObject*)
 {
     if (auto* document = qobject_cast<Document*>(representedObject()))
         document->applyPageSettingsToAllPages();
@@ -28,11 +106,103 @@ void ZVPageSettingsController::applySettingsToAllPages()
 void ZVPageSettingsController::buildView(QWidget* view)
 {
     auto* layout = static_cast<QBoxLayout*>(view->layout());
-    layout->insertWidget(1, m_backgroundPicker->view());
+    layout->insertWidget(1, buildSettings(view));
+    m_backgroundPickerView = box(QStringLiteral("backgroundPickerView"), view);
+    new QVBoxLayout(m_backgroundPickerView);
+    m_backgroundPickerView->layout()->setContentsMargins(0, 0, 0, 0);
+    layout->insertWidget(2, m_backgroundPickerView);
     m_applyButton = new QPushButton(tr("Apply to All Pages"), view);
     m_applyButton->setObjectName(QStringLiteral("applyButton"));
-    connect(m_applyButton, &QPushButton::clicked, this, &ZVPageSettingsController::applySettingsToAllPages);
-    layout->insertWidget(2, m_applyButton, 0, Qt::AlignHCenter);
+    connect(m_applyButton, &QPushButton::clicked, this, [this] { applySettingsToAllPages(m_applyButton); });
+    layout->insertWidget(3, m_applyButton, 0, Qt::AlignHCenter);
+    setup();
+}
+
+QWidget* ZVPageSettingsController::buildSettings(QWidget* parent)
+{
+    QWidget* settings = box(QStringLiteral("pageSettings"), parent);
+    QGridLayout* rows = rowsOf(settings);
+    // A row is one widget, so that a page flag can disable its caption too.
+    const auto addRow = [&](const QString& title, QWidget* control, const char* enabledBy = nullptr) {
+        QWidget* row = box(control->objectName() + QStringLiteral("Row"), settings);
+        auto* line = new QHBoxLayout(row);
+        line->setContentsMargins(0, 0, 0, 0);
+        QLabel* label = caption(title, row);
+        label->setMinimumWidth(90);
+        line->addWidget(label);
+        // Long choices are cut short rather than widen the pane.
+        if (auto* choices = qobject_cast<QComboBox*>(control)) {
+            choices->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            choices->setMinimumContentsLength(8);
+        }
+        control->setParent(row);
+        line->addWidget(control, 1, Qt::AlignLeft);
+        rows->addWidget(row, rows->rowCount(), 0, 1, 2);
+        if (enabledBy)
+            m_bindings->bindEnabled(row, onPage(enabledBy));
+    };
+    const auto addLength = [&](const char* key, const QString& title, double minimum, double maximum,
+                               const char* enabledBy = nullptr) {
+        QLineEdit* control = field(QString::fromLatin1(key), settings);
+        control->setFixedWidth(80);
+        addRow(title, control, enabledBy);
+        m_bindings->bind(control, onPage(key), length(minimum, maximum));
+    };
+    const auto addCheck = [&](const char* key, const QString& title) {
+        auto* control = new QCheckBox(title, settings);
+        control->setObjectName(QString::fromLatin1(key));
+        rows->addWidget(control, rows->rowCount(), 0, 1, 2);
+        m_bindings->bind(control, onPage(key));
+    };
+    const auto addCount = [&](const char* key, const QString& title) {
+        auto* control = new QSpinBox(settings);
+        control->setObjectName(QString::fromLatin1(key));
+        control->setRange(1, PageLimits::kMaximumGuideCount);
+        addRow(title, control);
+        m_bindings->bind(control, onPage(key), numbers(Number::Integer, 1, PageLimits::kMaximumGuideCount));
+    };
+
+    const std::pair side(PageLimits::kMinimumSide, PageLimits::kMaximumSide);
+    QComboBox* size = popup(QStringLiteral("pageSize"), pageSizeTitles(), settings);
+    addRow(tr("Size"), size);
+    m_bindings->bind(size, onPage("pageSize"), numbers(Number::Integer));
+    QComboBox* orientation = popup(QStringLiteral("pageOrientation"), {tr("Portrait"), tr("Landscape")}, settings);
+    addRow(tr("Orientation"), orientation, "pageOrientationControlEnabled");
+    m_bindings->bind(orientation, onPage("pageOrientation"), numbers(Number::Integer));
+    addLength("pageWidth", tr("Width"), side.first, side.second, "pageWidthControlEnabled");
+    addLength("pageHeight", tr("Height"), side.first, side.second, "pageHeightControlEnabled");
+
+    addLength("topMargin", tr("Top Margin"), 0, PageLimits::kMaximumMargin);
+    addLength("bottomMargin", tr("Bottom Margin"), 0, PageLimits::kMaximumMargin);
+    addLength("leftMargin", tr("Left Margin"), 0, PageLimits::kMaximumMargin);
+    addLength("rightMargin", tr("Right Margin"), 0, PageLimits::kMaximumMargin);
+    addCheck("showMarginGuides", tr("Show Margin Guides"));
+
+    addCheck("fullBleed", tr("Full Bleed"));
+    addLength("bleedMargin", tr("Bleed"), 0, PageLimits::kMaximumBleed);
+    addCheck("showBleedCropMarks", tr("Show Crop Marks"));
+
+    addCheck("showColumnRowGuides", tr("Show Column and Row Guides"));
+    addCount("colNumber", tr("Columns"));
+    addLength("colGutter", tr("Column Gutter"), 0, PageLimits::kMaximumMargin);
+    addCount("rowNumber", tr("Rows"));
+    addLength("rowGutter", tr("Row Gutter"), 0, PageLimits::kMaximumMargin);
+    QComboBox* style = popup(QStringLiteral("colRowStyle"), {tr("Inside Margins"), tr("Across the Page")}, settings);
+    addRow(tr("Guides Lie"), style);
+    m_bindings->bind(std::make_unique<GuideStyleAdapter>(style), onPage("colRowStyle"), numbers(Number::Integer));
+    return settings;
+}
+
+void ZVPageSettingsController::setup()
+{
+    auto* document = qobject_cast<Document*>(representedObject());
+    ZVCanvasView* page = document ? document->currentPage() : nullptr;
+    QWidget* picker = m_backgroundPicker->view();
+    if (picker->parentWidget() != m_backgroundPickerView) {
+        picker->setParent(m_backgroundPickerView);
+        m_backgroundPickerView->layout()->addWidget(picker);
+    }
+    m_backgroundPicker->setRepresentedObject(page ? page->backgroundView() : nullptr);
 }
 
 } // namespace ql

@@ -114,6 +114,20 @@ bool readString(KeyedUnarchiver& coder, const QString& key, QString& field)
     return true;
 }
 
+bool readStrings(KeyedUnarchiver& coder, const QString& key, QStringList& field)
+{
+    const QVariant value = readRaw(coder, key);
+    if (value.typeId() != QMetaType::QVariantList)
+        return false;
+    QStringList strings;
+    for (const QVariant& item : value.toList()) {
+        if (item.typeId() == QMetaType::QString)
+            strings.append(item.toString());
+    }
+    field = strings;
+    return true;
+}
+
 bool readRect(KeyedUnarchiver& coder, const QString& key, QRectF& field)
 {
     const QVariant value = readRaw(coder, key);

@@ -33,6 +33,8 @@ bool readFloat(KeyedUnarchiver& coder, const QString& key, float& field);
 // A number object (integers within 32 bits read as int); null stays null.
 bool readNumber(KeyedUnarchiver& coder, const QString& key, QVariant& field);
 bool readString(KeyedUnarchiver& coder, const QString& key, QString& field);
+// The strings of a list (other entries are skipped).
+bool readStrings(KeyedUnarchiver& coder, const QString& key, QStringList& field);
 bool readRect(KeyedUnarchiver& coder, const QString& key, QRectF& field);
 bool readPoint(KeyedUnarchiver& coder, const QString& key, QPointF& field);
 // A platform value object (colour, gradient, list, ...) of one type.

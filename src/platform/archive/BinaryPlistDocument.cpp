@@ -2,7 +2,9 @@
 
 #include "platform/archive/ArchiveError.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace ql {
 
@@ -267,11 +269,91 @@ Result<bool> BinaryPlistDocument::stringEquals(Ref ref, QStringView text) const
     return o->type == PlistValue::Type::String && string(*o) == text;
 }
 
-Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const Object& dictionary, QStringView key, std::uint64_t& hint) const
+Result<std::optional<std::size_t>> BinaryPlistDocument::keyHash(Ref ref) const
+{
+    const Result<Object> o = object(ref);
+    if (!o)
+        return o.error();
+    if (o->type != PlistValue::Type::String)
+        return std::optional<std::size_t>();
+    // FNV-1a over UTF-16 code units, so that an ASCII key and the same key
+    // stored as UTF-16 hash alike.
+    std::size_t hash = 14695981039346656037ull;
+    const auto add = [&hash](char16_t unit) {
+        hash = (hash ^ unit) * 1099511628211ull;
+    };
+    if (o->encoding == 0x5) {
+        for (std::uint64_t i = 0; i < o->count; ++i)
+            add(char16_t(m_data[o->at + i]));
+    } else if (o->encoding == 0x6) {
+        for (std::uint64_t i = 0; i < o->count; ++i)
+            add(char16_t(readBigEndian(m_data + o->at + 2 * i, 2)));
+    } else {
+        for (const QChar c : string(*o))
+            add(c.unicode());
+    }
+    return std::optional<std::size_t>(hash);
+}
+
+Result<bool> BinaryPlistDocument::repeatsKeys(const Object& dictionary) const
+{
+    struct Key {
+        std::size_t hash;
+        std::uint64_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(dictionary.count);
+    for (std::uint64_t i = 0; i < dictionary.count; ++i) {
+        const Result<Ref> ref = reference(dictionary, i);
+        if (!ref)
+            return ref.error();
+        const Result<std::optional<std::size_t>> hash = keyHash(*ref);
+        if (!hash)
+            return hash.error();
+        if (*hash)
+            keys.push_back({**hash, i});
+    }
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.hash < b.hash; });
+    // Keys of equal hashes are compared in full, sorted, so that crafted
+    // collisions cost no more than sorting.
+    for (std::size_t start = 0; start < keys.size();) {
+        std::size_t end = start + 1;
+        while (end < keys.size() && keys[end].hash == keys[start].hash)
+            ++end;
+        if (end - start > 1) {
+            std::vector<QString> texts;
+            texts.reserve(end - start);
+            for (std::size_t i = start; i < end; ++i) {
+                const Result<Ref> ref = reference(dictionary, keys[i].index);
+                const Result<Object> text = ref ? object(*ref) : Result<Object>(ref.error());
+                if (!text)
+                    return text.error();
+                texts.push_back(string(*text));
+            }
+            std::sort(texts.begin(), texts.end());
+            if (std::adjacent_find(texts.begin(), texts.end()) != texts.end())
+                return true;
+        }
+        start = end;
+    }
+    return false;
+}
+
+Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const Object& dictionary, QStringView key,
+                                                                          KeyCursor& cursor) const
 {
     const std::uint64_t n = dictionary.count;
+    if (cursor.keys == KeyCursor::Keys::Unchecked && n > 1) {
+        const Result<bool> repeated = repeatsKeys(dictionary);
+        if (!repeated)
+            return repeated.error();
+        cursor.keys = *repeated ? KeyCursor::Keys::Repeated : KeyCursor::Keys::Distinct;
+    }
+    const bool lastWins = cursor.keys == KeyCursor::Keys::Repeated;
     for (std::uint64_t i = 0; i < n; ++i) {
-        const std::uint64_t at = (hint + i) % n;
+        // A dictionary with repeated keys is searched from its end, so that
+        // every look-up of a key answers the same, last, entry.
+        const std::uint64_t at = lastWins ? n - 1 - i : (cursor.hint + i) % n;
         const Result<Ref> keyRef = reference(dictionary, at);
         if (!keyRef)
             return keyRef.error();
@@ -279,7 +361,7 @@ Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const 
         if (!equal)
             return equal.error();
         if (*equal) {
-            hint = at + 1;
+            cursor.hint = at + 1;
             const Result<Ref> valueRef = reference(dictionary, n + at);
             if (!valueRef)
                 return valueRef.error();

@@ -59,9 +59,18 @@ public:
     }
     // Whether the object is a string equal to text (without making a QString).
     Result<bool> stringEquals(Ref ref, QStringView text) const;
-    // The value of a dictionary's key; nullopt when the key is absent. The
-    // hint makes lookups in writing order cheap.
-    Result<std::optional<Ref>> find(const Object& dictionary, QStringView key, std::uint64_t& hint) const;
+    // Where look-ups in one dictionary stand: keys are mostly read in the
+    // order written, and a dictionary is checked once for repeated keys.
+    struct KeyCursor {
+        enum class Keys : std::uint8_t { Unchecked, Distinct, Repeated };
+        std::uint64_t hint = 0;
+        Keys keys = Keys::Unchecked;
+    };
+    // The value of a dictionary's key; nullopt when the key is absent. A key
+    // listed twice answers its last entry, as other readers of the format do.
+    Result<std::optional<Ref>> find(const Object& dictionary, QStringView key, KeyCursor& cursor) const;
+    // Whether a dictionary lists a key more than once.
+    Result<bool> repeatsKeys(const Object& dictionary) const;
 
     static std::uint64_t readBigEndian(const uchar* p, int bytes)
     {
@@ -93,6 +102,9 @@ private:
         return offset >= 8 && offset <= m_tableOffset && bytes <= m_tableOffset - offset;
     }
     Result<std::uint64_t> length(std::uint64_t& cursor, int low) const;
+    // A hash of a string key's UTF-16 code units, the same for either
+    // encoding; nullopt for keys that are not strings.
+    Result<std::optional<std::size_t>> keyHash(Ref ref) const;
 
     QByteArray m_bytes;
     const uchar* m_data = nullptr;

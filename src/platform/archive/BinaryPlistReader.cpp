@@ -3,6 +3,8 @@
 #include "platform/archive/ArchiveError.h"
 #include "platform/archive/BinaryPlistDocument.h"
 
+#include <QHash>
+
 namespace ql {
 
 namespace {
@@ -62,6 +64,10 @@ Result<PlistValue> TreeBuilder::build(BinaryPlistDocument::Ref ref, int depth)
     } else {
         PlistValue::Dictionary entries;
         entries.reserve(object->count);
+        const Result<bool> repeats = m_doc.repeatsKeys(*object);
+        if (!repeats)
+            return repeats.error();
+        QHash<QString, std::size_t> positions; // a repeated key keeps its last value
         for (std::uint64_t i = 0; i < object->count; ++i) {
             const Result<BinaryPlistDocument::Ref> keyRef = m_doc.reference(*object, i);
             if (!keyRef)
@@ -77,6 +83,13 @@ Result<PlistValue> TreeBuilder::build(BinaryPlistDocument::Ref ref, int depth)
             Result<PlistValue> value = build(*valueRef, depth + 1);
             if (!value)
                 return value.error();
+            if (*repeats) {
+                if (const auto at = positions.constFind(key->toString()); at != positions.constEnd()) {
+                    entries[*at].second = std::move(*value);
+                    continue;
+                }
+                positions.insert(key->toString(), entries.size());
+            }
             entries.emplace_back(key->toString(), std::move(*value));
         }
         result = PlistValue::dictionary(std::move(entries));

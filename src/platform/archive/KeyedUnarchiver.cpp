@@ -7,6 +7,7 @@
 #include "platform/archive/ReferenceDate.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <cmath>
 #include <limits>
 
@@ -67,9 +68,9 @@ void KeyedUnarchiver::recordError(const Error& error) const
 }
 
 std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::lookUp(const Object& dictionary, const QString& key,
-                                                               std::uint64_t& hint) const
+                                                               BinaryPlistDocument::KeyCursor& cursor) const
 {
-    const Result<std::optional<BinaryPlistDocument::Ref>> ref = m_doc->find(dictionary, key, hint);
+    const Result<std::optional<BinaryPlistDocument::Ref>> ref = m_doc->find(dictionary, key, cursor);
     if (!ref) {
         recordError(ref.error());
         return std::nullopt;
@@ -86,8 +87,8 @@ std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::lookUp(const Object& dic
 
 std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::findIn(const Object& dictionary, const QString& key) const
 {
-    std::uint64_t hint = 0;
-    return lookUp(dictionary, key, hint);
+    BinaryPlistDocument::KeyCursor cursor;
+    return lookUp(dictionary, key, cursor);
 }
 
 std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::find(const QString& key) const
@@ -95,7 +96,7 @@ std::optional<KeyedUnarchiver::Object> KeyedUnarchiver::find(const QString& key)
     if (m_frames.empty() || m_error)
         return std::nullopt;
     const Frame& frame = m_frames.back();
-    return lookUp(frame.record, key, frame.hint);
+    return lookUp(frame.record, key, frame.keys);
 }
 
 bool KeyedUnarchiver::containsValueForKey(const QString& key) const
@@ -108,6 +109,7 @@ QStringList KeyedUnarchiver::allKeys() const
     QStringList keys;
     if (m_frames.empty() || m_error)
         return keys;
+    QSet<QString> seen;
     const Object& record = m_frames.back().record;
     for (std::uint64_t i = 0; i < record.count; ++i) {
         const Result<BinaryPlistDocument::Ref> ref = m_doc->reference(record, i);
@@ -120,8 +122,12 @@ QStringList KeyedUnarchiver::allKeys() const
             recordError(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("A dictionary key of the archive is not a string.")));
             return {};
         }
-        if (m_doc->string(*key) != QStringLiteral("$class"))
-            keys.append(m_doc->string(*key));
+        // A key listed twice is one key.
+        const QString name = m_doc->string(*key);
+        if (name != QStringLiteral("$class") && !seen.contains(name)) {
+            seen.insert(name);
+            keys.append(name);
+        }
     }
     return keys;
 }

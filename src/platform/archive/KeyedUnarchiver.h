@@ -101,12 +101,12 @@ private:
     struct Frame {
         Object record;
         QString className;
-        mutable std::uint64_t hint = 0; // keys are mostly read in the order written
+        mutable BinaryPlistDocument::KeyCursor keys;
     };
 
     std::optional<Object> find(const QString& key) const;
     std::optional<Object> findIn(const Object& dictionary, const QString& key) const;
-    std::optional<Object> lookUp(const Object& dictionary, const QString& key, std::uint64_t& hint) const;
+    std::optional<Object> lookUp(const Object& dictionary, const QString& key, BinaryPlistDocument::KeyCursor& cursor) const;
     QVariant objectForUid(std::uint64_t uid);
     QVariant decodeRecord(std::uint64_t uid, const Object& record);
     QString classNameOf(const Object& record);

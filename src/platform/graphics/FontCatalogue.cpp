@@ -160,6 +160,17 @@ QList<FontFace> FontCatalogue::family(const QString& familyName) const
     return m_families.value(familyKey(familyName));
 }
 
+QStringList FontCatalogue::familyNames() const
+{
+    QStringList names;
+    for (const QList<FontFace>& faces : m_families) {
+        if (!faces.isEmpty())
+            names.append(faces.first().familyName);
+    }
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
 std::optional<FontFace> FontCatalogue::match(const FontRequest& request) const
 {
     if (!m_loaded || request.family.isEmpty())

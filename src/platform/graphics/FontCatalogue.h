@@ -30,6 +30,8 @@ public:
     // The faces of an installed family (any case, spaces ignored), ordered
     // by weight, slant, width; empty when no such family is installed.
     QList<FontFace> family(const QString& familyName) const;
+    // Every installed family once, by name, in alphabetical order.
+    QStringList familyNames() const;
     // The face fontconfig picks for the request, when the family is
     // installed or an alias of an installed one; nothing when fontconfig
     // would only fall back to its default face.

@@ -388,6 +388,13 @@ LineMetrics FontResolver::lineMetrics(const QFont& font)
     return metrics;
 }
 
+QStringList FontResolver::families()
+{
+    State& s = state();
+    const QMutexLocker lock(&s.mutex);
+    return s.catalogueOf().familyNames();
+}
+
 QList<FontFace> FontResolver::members(const QString& familyName)
 {
     const QString family = familyOf(familyName);

@@ -98,6 +98,8 @@ public:
     // lines; Qt's own metrics for faces without one.
     static LineMetrics lineMetrics(const QFont& font);
 
+    // The installed families, as the text inspector offers them.
+    static QStringList families();
     // The faces of a family (or of the family a name stands for), one per
     // PostScript name, by weight, slant and width; empty for an unknown family.
     static QList<FontFace> members(const QString& familyName);

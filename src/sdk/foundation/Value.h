@@ -41,12 +41,12 @@ public:
     bool contains(const std::string& key) const { return find(key) != nullptr; }
     void set(const std::string& key, Value value);
     bool remove(const std::string& key);
-    void clear() { m_entries.clear(); }
+    void clear();
 
-    std::size_t size() const { return m_entries.size(); }
-    bool empty() const { return m_entries.empty(); }
-    auto begin() const { return m_entries.begin(); }
-    auto end() const { return m_entries.end(); }
+    std::size_t size() const;
+    bool empty() const;
+    std::vector<Entry>::const_iterator begin() const;
+    std::vector<Entry>::const_iterator end() const;
 
     // Equal when both hold the same keys with equal values, in any order.
     bool operator==(const Map& other) const;
@@ -111,5 +111,31 @@ private:
                  qlkit::Date, qlkit::Array, qlkit::Map, qlkit::Decimal>
         m_data;
 };
+
+// Defined once Value is complete: they instantiate the entries' type.
+inline void Map::clear()
+{
+    m_entries.clear();
+}
+
+inline std::size_t Map::size() const
+{
+    return m_entries.size();
+}
+
+inline bool Map::empty() const
+{
+    return m_entries.empty();
+}
+
+inline std::vector<Map::Entry>::const_iterator Map::begin() const
+{
+    return m_entries.begin();
+}
+
+inline std::vector<Map::Entry>::const_iterator Map::end() const
+{
+    return m_entries.end();
+}
 
 } // namespace qlkit

@@ -89,9 +89,10 @@ TEST(EpsPictures, ADocumentsEndlessPicturesTakeItsBudgetAndShowPlaceholders)
     }
     for (const QColor& colour : std::as_const(colours))
         EXPECT_TRUE(isPlaceholder(colour)) << colour.name().toStdString();
-    // 400 + 400 + 200 ms; then nothing more gets time. A busy machine that
-    // overruns the first two leaves nothing for a third.
-    EXPECT_GE(gs.runs(), 2);
+    // 400 + 400 + 200 ms; then nothing more gets time. A busy machine whose
+    // kills and clean-ups overrun the first conversions leaves less for later
+    // ones, down to none after the first.
+    EXPECT_GE(gs.runs(), 1);
     EXPECT_LE(gs.runs(), 3);
     EXPECT_EQ(warnings.count(QStringLiteral("conversion time")), 1) << warnings.all();
     EXPECT_EQ(warnings.count(QStringLiteral("did not finish")), gs.runs());

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace ql::testing {
@@ -35,6 +36,25 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments)
 ProgramRun pageRender(const QStringList& arguments)
 {
     return runProgram(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/page-render"), arguments);
+}
+
+QList<QList<PdfWord>> pdfPageWords(const QString& pdf)
+{
+    const ProgramRun run = runProgram(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<QList<PdfWord>> pages;
+    const QStringList parts = run.out.split(QStringLiteral("<page "));
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        QList<PdfWord>& words = pages.emplace_back();
+        for (auto it = word.globalMatch(parts.at(i)); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            words.append(PdfWord {m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                                  m.captured(4).toDouble(), m.captured(5)});
+        }
+    }
+    return pages;
 }
 
 ZVCanvasView* addPage(Document& document, QSizeF size)

@@ -28,6 +28,14 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments);
 // page-render with these arguments.
 ProgramRun pageRender(const QStringList& arguments);
 
+// A word pdftotext finds, its box in points (y down).
+struct PdfWord {
+    double xMin, yMin, xMax, yMax;
+    QString text;
+};
+// The words of each page of a PDF, in pdftotext's reading order.
+QList<QList<PdfWord>> pdfPageWords(const QString& pdf);
+
 // A page of `size` points (trim size, no bleed), appended to the content pages.
 ZVCanvasView* addPage(Document& document, QSizeF size = QSizeF(612, 792));
 // A rectangle shape filled with `colour`, its content at `content`.

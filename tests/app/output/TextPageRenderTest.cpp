@@ -10,34 +10,18 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/ParagraphStyle.h"
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
 
 namespace A = ql::TextAttribute;
 
-struct Word {
-    double xMin, yMin, xMax, yMax;
-    QString text;
-};
+using Word = ql::testing::PdfWord;
 
-// The words pdftotext finds, with their boxes in points (y down).
+// The words of the first page.
 QList<Word> pdfWords(const QString& file)
 {
-    const ql::testing::ProgramRun run =
-        ql::testing::runProgram(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QString& html = run.out;
-    static const QRegularExpression word(QStringLiteral(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-    QList<Word> words;
-    for (auto it = word.globalMatch(html); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        words.append(Word {m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                           m.captured(4).toDouble(), m.captured(5)});
-    }
-    return words;
+    return ql::testing::pdfPageWords(file).value(0);
 }
 
 struct Box {

@@ -1,6 +1,7 @@
 #include "ReplayTestSupport.h"
 
 #include "app/document/Document.h"
+#include "app/window/DocumentWindow.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVBackgroundView.h"
@@ -155,14 +156,15 @@ TEST_F(CanvasReplay, ShotShowsACustomRadialPageBackgroundFromItsCentre)
                                {QStringLiteral("--shot"), shot});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
 
-    // The page: the rows of the window with a long run of red, blue and
-    // their blends (the inspector's gradient well is shorter).
+    // The page: the rows of the canvas (left of the inspector, whose
+    // gradient well shows the same colours) with a long run of red, blue
+    // and their blends.
     const QImage picture = ql::testing::decodedRGB(shot);
     ASSERT_FALSE(picture.isNull());
     QRect page;
     for (int y = 0; y < picture.height(); ++y) {
         QRect row;
-        for (int x = 0; x < picture.width(); ++x) {
+        for (int x = 0; x < picture.width() - int(DocumentWindow::kRightPaneWidth); ++x) {
             const QColor c = picture.pixelColor(x, y);
             if (c.green() < 60 && c.red() + c.blue() > 200)
                 row |= QRect(x, y, 1, 1);

@@ -8,11 +8,14 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/view/ZVScrollView.h"
 #include "content/ZVTextView.h"
+#include "panels/browsers/ZVTextContentViewController.h"
+#include "panels/controls/ZVDraggableTextField.h"
 #include "platform/graphics/FontResolver.h"
 #include "shapes/df/DFPasteboardTypes.h"
 #include "shapes/library/ZVShapeLibrary.h"
 
 #include <QBuffer>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QImage>
 #include <QMimeData>
@@ -224,4 +227,22 @@ TEST_F(DropTarget, LinksAreFetchedForTheirOwnPageWhileThePanelShows)
     QTRY_VERIFY_WITH_TIMEOUT(!downloadingPanel()->isVisible(), 15000);
     EXPECT_EQ(dropPage->puttyViews().size(), 2);
     EXPECT_TRUE(other->puttyViews().isEmpty());
+}
+
+TEST_F(DropTarget, TheTextPanesSampleBecomesABoxInTheSamplesFont)
+{
+    ZVTextContentViewController* pane = window->controllers().textContentVC;
+    pane->stylePicker()->setCurrentIndex(6);
+    std::unique_ptr<QMimeData> sample(pane->textField()->dragPayload());
+    drop(*sample, QPointF(300, 400));
+    ASSERT_EQ(added(0).size(), 1);
+    ZVPuttyView* box = added(0).first();
+    EXPECT_EQ(box->frame(), QRectF(170, 265, 260, 270));
+    const AttributedString text = qobject_cast<ZVTextView*>(box->contentView())->attributedString();
+    EXPECT_EQ(text.string(), QStringLiteral("Double click to edit."));
+    // The RTF kept the face and the size the sample shows.
+    const Font shown = pane->textField()->attributedStringValue().attributeAt(TextAttribute::font, 0).value<Font>();
+    const Font dropped = text.attributeAt(TextAttribute::font, 0).value<Font>();
+    EXPECT_EQ(FontResolver::face(dropped.postScriptName()), FontResolver::face(shown.postScriptName()));
+    EXPECT_EQ(dropped.pointSize(), 11);
 }

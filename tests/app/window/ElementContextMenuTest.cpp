@@ -83,6 +83,10 @@ TEST_F(ElementContextMenu, ATextBoxOffersItsCommandsAndConversions)
     EXPECT_TRUE(menu->actions()[0]->isEnabled()) << "Edit";
     EXPECT_TRUE(menu->actions()[3]->isEnabled()) << "Copy, by the page";
     EXPECT_FALSE(menu->actions()[17]->isEnabled()) << "Ungroup: no group";
+    // The window's arrange commands take the selection.
+    for (const int arrange : {9, 10, 11, 12, 19})
+        EXPECT_TRUE(menu->actions()[arrange]->isEnabled()) << menu->actions()[arrange]->text().toStdString();
+    EXPECT_FALSE(menu->actions()[20]->isEnabled()) << "Unlock: nothing locked";
 
     // Image: a 300-dpi picture of the box in its place, one undo step.
     const QString uuid = box->uuid();

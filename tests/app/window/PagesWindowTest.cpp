@@ -309,3 +309,35 @@ TEST_F(PagesWindow, ApplyButtonCopiesTheSettingsToEveryShownPage)
     }
     EXPECT_EQ(document->masterPages()[0]->bottomMargin(), 36.0) << "masters are not shown";
 }
+
+TEST_F(PagesWindow, ASelectedBoxsBadgeOffersEveryPageAndTheChosenOneGetsTheLinkedBox)
+{
+    open(3);
+    window->resize(1400, 1000);
+    ZVCanvasView* first = document->contentPages().first();
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    first->addPuttyView(box);
+    box->setFrame(QRectF(100, 100, 300, 200));
+    DeferredCalls::instance().flush();
+    ZVScrollView* view = window->scrollView();
+    for (const QPointF point : {QPointF(250, 200), box->mapToPage(QPointF(260, 70))}) { // the box, its badge
+        view->ensureVisible(QRectF(point, QSizeF(1, 1)), 40, 40);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromPage(point).toPoint());
+    }
+    QMenu* menu = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* shown = qobject_cast<QMenu*>(widget); shown && shown->isVisible())
+                menu = shown->title() == QLatin1String("Add Linked Text Box") ? shown : menu;
+        return menu != nullptr;
+    }, 5000));
+    ASSERT_EQ(menu->actions().size(), 3);
+    EXPECT_EQ(menu->actions().at(2)->text(), QStringLiteral("Page 3"));
+    menu->actions().at(2)->trigger();
+    menu->close();
+    const QList<ZVPuttyView*> added = document->contentPages().at(2)->puttyViews();
+    ASSERT_EQ(added.size(), 1);
+    const ZVCanvasView* look = first->templateView();
+    EXPECT_EQ(added.first()->frame(), QRectF(look->leftMargin() + look->bleedMargin(), 100, 300, 200));
+    EXPECT_EQ(box->textGroup()->groupedViews(), (QStringList {box->uuid(), added.first()->uuid()}));
+}

@@ -1,10 +1,8 @@
 #include "GridTestSupport.h"
-
-#include "platform/runtime/NotificationCenter.h"
+#include "../PanelTestSupport.h"
 
 #include <QDrag>
 #include <QMimeData>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -13,54 +11,12 @@ using namespace ql::test;
 
 namespace {
 
-// What python3's plistlib finds in an archive: `expression` printed, with
-// the archive loaded as `d` and its root record as `root`.
-QString readWithPlistlib(const QByteArray& archive, const QString& expression)
-{
-    QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral("-c"), QStringLiteral("import plistlib, sys\n"
-                                                       "d = plistlib.loads(sys.stdin.buffer.read())\n"
-                                                       "o = d['$objects']\n"
-                                                       "root = o[d['$top']['root'].data]\n"
-                                                       "print(%1)")
-                                            .arg(expression)});
-    python.write(archive);
-    python.closeWriteChannel();
-    python.waitForFinished(30000);
-    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
-}
-
 Image square(int side)
 {
     QImage bitmap(side, side, QImage::Format_ARGB32);
     bitmap.fill(Qt::green);
     return Image(bitmap);
 }
-
-struct DragRecorder {
-    DragRecorder()
-    {
-        saved = GVGridViewItem::dragStarter();
-        GVGridViewItem::dragStarter() = [this](QDrag& drag) {
-            ++drags;
-            hotSpot = drag.hotSpot();
-            pixmapSize = drag.pixmap().size();
-            formats = drag.mimeData()->formats();
-        };
-        NotificationCenter::defaultCenter().addObserver(&context, QStringLiteral("disableDrawingView"), nullptr,
-                                                        [this](const Notification&) { ++disabled; });
-    }
-    ~DragRecorder() { GVGridViewItem::dragStarter() = saved; }
-
-    GVGridViewItem::DragStarter saved;
-    QObject context;
-    int drags = 0;
-    int disabled = 0;
-    QPoint hotSpot;
-    QSize pixmapSize;
-    QStringList formats;
-};
 
 } // namespace
 

@@ -49,3 +49,23 @@ TEST(ArchiveToolTest, FuzzCorpusAndCrashersReplayCleanly)
     }
     EXPECT_GT(replayed, 5);
 }
+
+// The archive fuzzer's first find: a top-level entry whose key a mutation
+// turned into a second "text" (first entry object 56, last object 26, which
+// is no record). Every look-up, and the list of keys, takes the last entry,
+// so the archive is refused however it is read.
+TEST(ArchiveToolTest, ARepeatedKeyDecodesAsItsLastEntry)
+{
+    const QByteArray crasher = test::readFile(QStringLiteral(QUIVERLEAF_SOURCE_DIR
+                                                             "/tests/fuzz/crashers/crash-ed163927ab80495f77625895a6cb8e985c59e2b7"));
+    ASSERT_FALSE(crasher.isEmpty());
+    KeyedUnarchiver unarchiver(probe::registry());
+    ASSERT_TRUE(unarchiver.open(crasher).ok());
+    EXPECT_EQ(unarchiver.allKeys().count(QStringLiteral("text")), 1);
+    EXPECT_TRUE(unarchiver.containsValueForKey(QStringLiteral("text")));
+    EXPECT_FALSE(unarchiver.decodeAny(QStringLiteral("text")).isValid());
+    ASSERT_TRUE(unarchiver.failed());
+    EXPECT_TRUE(unarchiver.error().message.contains(QStringLiteral("Object 26 "))) << unarchiver.error().message.toStdString();
+
+    EXPECT_FALSE(reencodeArchive(crasher, probe::registry()).ok());
+}

@@ -1,5 +1,6 @@
 #include "ArchiveTestSupport.h"
 #include "platform/archive/ArchiveError.h"
+#include "platform/archive/BinaryPlistDocument.h"
 #include "platform/archive/BinaryPlistReader.h"
 #include "platform/archive/BinaryPlistWriter.h"
 
@@ -139,4 +140,41 @@ TEST(BinaryPlistTest, RefusesDamagedFiles)
     ArchiveLimits small;
     small.maxBytes = 16;
     EXPECT_EQ(codeOf(readBinaryPlist(good, small)), ArchiveErrorCode::TooLarge);
+}
+
+// A dictionary may list a key twice (here "a" once in ASCII, once in UTF-16):
+// its last entry answers, whatever order keys are looked up in.
+TEST(BinaryPlistTest, RepeatedKeysAnswerTheirLastEntry)
+{
+    const QByteArray data = rawPlist({QByteArray("\xD3\x01\x02\x03\x04\x05\x06", 7), QByteArray("\x51" "a"),
+                                      QByteArray("\x51" "b"), QByteArray("\x61\x00" "a", 3), QByteArray("\x10\x01", 2),
+                                      QByteArray("\x10\x02", 2), QByteArray("\x10\x03", 2)});
+    const Result<PlistValue> tree = readBinaryPlist(data);
+    ASSERT_TRUE(tree.ok());
+    EXPECT_EQ(tree->toDictionary().size(), 2u) << "the key is listed once";
+    ASSERT_TRUE(tree->find(QStringLiteral("a")));
+    EXPECT_EQ(tree->find(QStringLiteral("a"))->toInteger(), 3);
+    EXPECT_EQ(tree->find(QStringLiteral("b"))->toInteger(), 2);
+
+    const Result<BinaryPlistDocument> doc = BinaryPlistDocument::open(data);
+    ASSERT_TRUE(doc.ok());
+    const Result<BinaryPlistDocument::Object> top = doc->object(doc->top());
+    ASSERT_TRUE(top.ok());
+    EXPECT_TRUE(*doc->repeatsKeys(*top));
+    // One cursor, keys in writing order and out of it: every look-up of "a"
+    // answers object 6.
+    BinaryPlistDocument::KeyCursor cursor;
+    for (const char* key : {"a", "b", "a", "a", "b"}) {
+        const auto found = doc->find(*top, QString::fromLatin1(key), cursor);
+        ASSERT_TRUE(found.ok() && found->has_value()) << key;
+        EXPECT_EQ(**found, key[0] == 'a' ? 6u : 5u) << key;
+    }
+    BinaryPlistDocument::KeyCursor fresh;
+    EXPECT_FALSE(doc->find(*top, QStringLiteral("c"), fresh)->has_value());
+
+    // Distinct keys stay on the quick path.
+    const QByteArray distinct = rawPlist({QByteArray("\xD2\x01\x02\x03\x04", 5), QByteArray("\x51" "a"),
+                                          QByteArray("\x51" "b"), QByteArray("\x10\x01", 2), QByteArray("\x10\x02", 2)});
+    const Result<BinaryPlistDocument> plain = BinaryPlistDocument::open(distinct);
+    EXPECT_FALSE(*plain->repeatsKeys(*plain->object(plain->top())));
 }

@@ -1,5 +1,6 @@
-// canvas-replay DOC SCRIPT OUT [--shot PNG]
-// Starts as the program does (the user defaults of a fresh profile), opens
+// canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE]
+// Starts as the program does (the user defaults of a fresh profile, or with
+// --defaults those kept in FILE, which the run leaves there), opens
 // the document in the real window (offscreen) at 1400 × 1000 and "100%",
 // runs the script's commands with real mouse and key events on the canvas,
 // saves the document to OUT and, with --shot, the window's picture. Alerts
@@ -353,18 +354,25 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));
 
     QStringList arguments = QApplication::arguments().mid(1);
-    QString shotPath;
-    const qsizetype shot = arguments.indexOf(QStringLiteral("--shot"));
-    if (shot >= 0) {
-        if (shot + 1 >= arguments.size()) {
-            std::fprintf(stderr, "--shot needs a file\n");
-            return 2;
+    // An option and the file after it, taken out of the arguments.
+    const auto takeFileOption = [&arguments](const QString& option, QString& file) {
+        const qsizetype at = arguments.indexOf(option);
+        if (at < 0)
+            return true;
+        if (at + 1 >= arguments.size()) {
+            std::fprintf(stderr, "%s needs a file\n", qPrintable(option));
+            return false;
         }
-        shotPath = arguments.at(shot + 1);
-        arguments.remove(shot, 2);
-    }
+        file = arguments.at(at + 1);
+        arguments.remove(at, 2);
+        return true;
+    };
+    QString shotPath;
+    QString defaultsPath;
+    if (!takeFileOption(QStringLiteral("--shot"), shotPath) || !takeFileOption(QStringLiteral("--defaults"), defaultsPath))
+        return 2;
     if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: canvas-replay DOC SCRIPT OUT [--shot PNG]\n");
+        std::fprintf(stderr, "usage: canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE]\n");
         return 2;
     }
     const QString documentPath = arguments[0];
@@ -381,7 +389,8 @@ int main(int argc, char* argv[])
     // Settings, recent files and the document itself stay in a folder of
     // the run's own: the input file is never written.
     QTemporaryDir scratch;
-    ql::UserDefaults::useStandardStoreAt(scratch.filePath(QStringLiteral("defaults.conf")));
+    ql::UserDefaults::useStandardStoreAt(defaultsPath.isEmpty() ? scratch.filePath(QStringLiteral("defaults.conf"))
+                                                                 : defaultsPath);
     ql::ZVDesignHelper::sharedInstance().setDefaults();
     const QString working = scratch.filePath(QFileInfo(documentPath).fileName());
     if (!QFile::copy(documentPath, working))

@@ -1,0 +1,257 @@
+#include "canvas/view/ElementPictureCache.h"
+
+#include "canvas/ZVPuttyView.h"
+#include "canvas/painting/ElementPainter.h"
+#include "platform/graphics/PictureConversionScope.h"
+
+#include <QCoreApplication>
+#include <QMutex>
+#include <QPaintDevice>
+#include <QPicture>
+#include <QPointer>
+#include <QThreadPool>
+#include <cmath>
+
+namespace ql {
+
+namespace {
+
+// A picture larger than this (64 MB) covers only what is in view.
+constexpr double kMaxPixels = 4096.0 * 4096.0;
+
+// Where the painter puts the element: element coordinates to device pixels
+// as a linear map and a whole-pixel offset, so that a picture in the linear
+// map's space lands on the device pixel for pixel.
+struct Placement {
+    QTransform linear;
+    QPointF offset;
+    double pixelRatio = 1.0;
+};
+
+Placement placementOf(const QPainter& painter)
+{
+    Placement placement;
+    placement.pixelRatio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QTransform toDevice =
+        painter.combinedTransform() * QTransform::fromScale(placement.pixelRatio, placement.pixelRatio);
+    placement.linear = QTransform(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), 0, 0);
+    placement.offset = QPointF(std::round(toDevice.dx()), std::round(toDevice.dy()));
+    return placement;
+}
+
+bool sameLinear(const QTransform& a, const QTransform& b)
+{
+    const double size = std::abs(b.m11()) + std::abs(b.m12()) + std::abs(b.m21()) + std::abs(b.m22());
+    const double apart = std::abs(a.m11() - b.m11()) + std::abs(a.m12() - b.m12()) + std::abs(a.m21() - b.m21())
+                         + std::abs(a.m22() - b.m22());
+    return apart <= 1e-3 * size;
+}
+
+// Maps `from` onto `to`, as a picture of an element resized is stretched.
+QTransform stretch(const QRectF& from, const QRectF& to)
+{
+    if (from.isEmpty() || from == to)
+        return {};
+    const double sx = to.width() / from.width();
+    const double sy = to.height() / from.height();
+    return QTransform(sx, 0, 0, sy, to.left() - from.left() * sx, to.top() - from.top() * sy);
+}
+
+QTransform pictureTransform(const QTransform& linear, const QRect& area)
+{
+    return linear * QTransform::fromTranslate(-area.left(), -area.top());
+}
+
+QImage blankPicture(const QSize& size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (!image.isNull())
+        image.fill(Qt::transparent);
+    return image;
+}
+
+// Pictures are drawn on threads of their own, so that a slow one never holds
+// up what other parts of the program hand to the global pool. Quitting drops
+// the pictures not yet begun and waits only for those being drawn.
+QThreadPool& picturePool()
+{
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        QCoreApplication* app = QCoreApplication::instance();
+        pool = new QThreadPool(app);
+        pool->setMaxThreadCount(2);
+        if (app)
+            QObject::connect(app, &QCoreApplication::aboutToQuit, pool, &QThreadPool::clear);
+    }
+    return *pool;
+}
+
+} // namespace
+
+// The worker hands its picture back through this: the cache may be gone by
+// then, and the lock keeps it from going while the result is posted.
+struct ElementPictureCache::Delivery {
+    QMutex mutex;
+    ElementPictureCache* owner = nullptr;
+};
+
+bool ElementPictureCache::isCostly(const ZVPuttyView& element)
+{
+    return ElementPainter::complexity(element) > kCostlySegments;
+}
+
+ElementPictureCache::ElementPictureCache() : m_delivery(std::make_shared<Delivery>())
+{
+    m_delivery->owner = this;
+}
+
+ElementPictureCache::~ElementPictureCache()
+{
+    const QMutexLocker lock(&m_delivery->mutex);
+    m_delivery->owner = nullptr;
+}
+
+bool ElementPictureCache::fits(const QTransform& linear, const QRect& needed) const
+{
+    return !m_picture.isNull() && m_key.generation == m_generation && sameLinear(m_key.linear, linear)
+           && m_key.area.contains(needed);
+}
+
+void ElementPictureCache::paint(QPainter& painter, const ZVPuttyView& element, const QRectF& bounds,
+                                const QRect& view)
+{
+    const Placement placement = placementOf(painter);
+    if (!placement.linear.isInvertible() || !std::isfinite(placement.linear.determinant())
+        || !std::isfinite(placement.offset.x()) || !std::isfinite(placement.offset.y()))
+        return;
+    const QRect whole = placement.linear.mapRect(bounds).toAlignedRect();
+    QRect needed = whole;
+    if (!view.isEmpty()) {
+        const QRectF shown(QPointF(view.topLeft()) * placement.pixelRatio, QSizeF(view.size()) * placement.pixelRatio);
+        needed &= shown.translated(-placement.offset).toAlignedRect();
+    }
+    if (needed.isEmpty())
+        return;
+
+    if (fits(placement.linear, needed)) {
+        draw(painter);
+        return;
+    }
+    // What is in view and half as much again around it, so that a little
+    // scrolling needs no new picture.
+    QRect area = needed.adjusted(-needed.width() / 2, -needed.height() / 2, needed.width() / 2, needed.height() / 2)
+                     .intersected(whole);
+    if (double(area.width()) * area.height() > kMaxPixels)
+        area = needed;
+    const Key key {m_generation, placement.linear, area, bounds};
+
+    if (!isCostly(element)) {
+        QImage image = blankPicture(area.size());
+        if (image.isNull()) {
+            // No memory for a picture: drawn as it is.
+            ElementPainter::paintLocal(painter, element);
+            return;
+        }
+        {
+            QPainter picture(&image);
+            picture.setRenderHints(painter.renderHints());
+            picture.setTransform(pictureTransform(key.linear, key.area));
+            // The picture stands for the window it is drawn for.
+            const PictureConversionScope scope(PictureConversionScope::document(),
+                                               PictureConversionScope::screen() ? &image : nullptr);
+            ElementPainter::paintLocal(picture, element);
+        }
+        m_picture = image;
+        m_key = key;
+        ++m_pictureCount;
+        draw(painter);
+        return;
+    }
+    if (!m_rendering)
+        start(element, key, painter.renderHints());
+    paintStandIn(painter, element, bounds);
+}
+
+void ElementPictureCache::draw(QPainter& painter) const
+{
+    const Key& key = m_key;
+    const Placement placement = placementOf(painter);
+    painter.save();
+    // Device coordinates: the picture's pixels are the device's.
+    painter.resetTransform();
+    const QPointF at = (QPointF(key.area.topLeft()) + placement.offset) / placement.pixelRatio;
+    painter.drawImage(QRectF(at, QSizeF(key.area.size()) / placement.pixelRatio), m_picture);
+    painter.restore();
+}
+
+void ElementPictureCache::paintStandIn(QPainter& painter, const ZVPuttyView& element, const QRectF& bounds) const
+{
+    if (!m_picture.isNull() && m_key.linear.isInvertible()) {
+        // The last picture, stretched to where the element now lies.
+        const QTransform pictureToElement =
+            QTransform::fromTranslate(m_key.area.left(), m_key.area.top()) * m_key.linear.inverted();
+        painter.save();
+        painter.setWorldTransform(pictureToElement * stretch(m_key.bounds, bounds) * painter.worldTransform());
+        painter.drawImage(QPointF(0, 0), m_picture);
+        painter.restore();
+        return;
+    }
+    painter.save();
+    painter.setPen(QPen(QColor(0, 0, 0, 60), 0, Qt::DashLine));
+    painter.setBrush(QColor(0, 0, 0, 16));
+    painter.drawRect(ElementPainter::contentRect(element));
+    painter.restore();
+}
+
+void ElementPictureCache::start(const ZVPuttyView& element, const Key& key, QPainter::RenderHints hints)
+{
+    // Recording keeps the drawing commands, not the model: the worker never
+    // touches the element, which belongs to this thread.
+    QPicture recording;
+    {
+        QPainter recorder(&recording);
+        recorder.setRenderHints(hints);
+        const PictureConversionScope scope(PictureConversionScope::document(),
+                                           PictureConversionScope::screen() ? &recording : nullptr);
+        ElementPainter::paintLocal(recorder, element);
+    }
+    m_rendering = true;
+    picturePool().start([recording, key, hints, delivery = m_delivery] {
+        {
+            const QMutexLocker lock(&delivery->mutex);
+            if (!delivery->owner)
+                return;
+        }
+        QImage image = blankPicture(key.area.size());
+        if (!image.isNull()) {
+            QPainter player(&image);
+            player.setRenderHints(hints);
+            player.setTransform(pictureTransform(key.linear, key.area));
+            player.drawPicture(QPointF(0, 0), recording);
+        }
+        const QMutexLocker lock(&delivery->mutex);
+        if (ElementPictureCache* owner = delivery->owner)
+            QMetaObject::invokeMethod(owner, [owner, image, key] { owner->accept(image, key); }, Qt::QueuedConnection);
+    });
+}
+
+void ElementPictureCache::accept(const QImage& image, const Key& key)
+{
+    m_rendering = false;
+    // Without memory for it the stand-in stays until the next change.
+    if (image.isNull())
+        return;
+    // A picture made on this thread meanwhile is newer.
+    if (!m_picture.isNull() && m_key.generation > key.generation) {
+        emit pictureReady();
+        return;
+    }
+    m_picture = image;
+    m_key = key;
+    ++m_pictureCount;
+    // Shown even when the element has changed since: it is the best there
+    // is, and the repaint asks for the next one.
+    emit pictureReady();
+}
+
+} // namespace ql

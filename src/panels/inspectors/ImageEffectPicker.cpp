@@ -1,0 +1,87 @@
+#include "panels/inspectors/ImageEffectPicker.h"
+
+#include "app/design/ZVDesignHelper.h"
+#include "panels/grid/GVGridViewItem.h"
+#include "platform/graphics/Image.h"
+
+namespace ql {
+
+namespace {
+
+constexpr int kThumbnailSide = 64;
+const QString itemIdentifier = QStringLiteral("ImageEffectItem");
+
+} // namespace
+
+ImageEffectPicker::ImageEffectPicker(QWidget* parent)
+    : BindingAdapter(new GVGridView(parent)), m_grid(static_cast<GVGridView*>(control())),
+      m_layout(GVGridViewItemLayout::defaultLayout())
+{
+    m_grid->setObjectName(QStringLiteral("contentView.imageEffect"));
+    m_grid->setItemSize(QSizeF(76, 86));
+    m_grid->setDataSource(this);
+    m_grid->setDelegate(this);
+    connect(m_grid, &QObject::destroyed, this, [this] { m_grid = nullptr; });
+}
+
+QStringList ImageEffectPicker::effectTitles()
+{
+    return {tr("None"),  tr("B&W"),   tr("Posterize"), tr("Invert"), tr("Vintage"), tr("Sepia"),
+            tr("Bloom"), tr("Comic"), tr("Crystal"),   tr("Neon"),   tr("Sketch"),  tr("Pixel")};
+}
+
+void ImageEffectPicker::setPicture(const QImage& picture)
+{
+    m_thumbnails.clear();
+    if (!picture.isNull()) {
+        const QImage small = picture.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio,
+                                            Qt::SmoothTransformation);
+        for (int effect = 0; effect < effectTitles().size(); ++effect)
+            m_thumbnails.append(ZVDesignHelper::applyEffect(effect, small));
+    }
+    if (m_grid) {
+        m_grid->reloadData();
+        show(m_chosen);
+    }
+}
+
+void ImageEffectPicker::show(const QVariant& value)
+{
+    m_chosen = value.isValid() ? value.toLongLong() : -1;
+    if (!m_grid)
+        return;
+    if (m_chosen >= 0 && m_chosen < m_grid->numberOfItems())
+        m_grid->selectItemAtIndex(m_chosen);
+    else
+        m_grid->deselectAllItems();
+}
+
+void ImageEffectPicker::setEnabled(bool enabled)
+{
+    if (m_grid)
+        m_grid->setEnabled(enabled);
+}
+
+qint64 ImageEffectPicker::numberOfItemsInSection(GVGridView&, int)
+{
+    return effectTitles().size();
+}
+
+GVGridViewItem* ImageEffectPicker::itemAtIndex(GVGridView& grid, qint64 index, int)
+{
+    GVGridViewItem* item = grid.dequeueReusableItemWithIdentifier(itemIdentifier);
+    if (!item)
+        item = new GVGridViewItem(m_layout, itemIdentifier);
+    item->setDisableDragging(true);
+    item->setItemTitle(effectTitles().value(qsizetype(index)));
+    item->setItemImage(index < m_thumbnails.size() ? Image(m_thumbnails.at(qsizetype(index))) : Image());
+    return item;
+}
+
+void ImageEffectPicker::didClickItemAtIndex(GVGridView&, qint64 index, int)
+{
+    m_chosen = index;
+    emit edited();
+}
+
+} // namespace ql

@@ -1,0 +1,155 @@
+#include "CanvasTestSupport.h"
+
+#include "canvas/ZVPuttyView.h"
+#include "canvas/view/ElementPictureCache.h"
+#include "canvas/view/ZVElementItem.h"
+#include "canvas/view/ZVPageItem.h"
+#include "canvas/view/ZVScrollView.h"
+#include "platform/graphics/BezierPath.h"
+#include "platform/graphics/Color.h"
+#include "shapes/ZVVectorView.h"
+
+#include <QTest>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace ql;
+
+namespace {
+
+// A ring drawn as one outline of many short segments: costly by count, yet
+// quick to stroke, so that the test waits little for its pictures.
+BezierPath manySidedRing(int sides)
+{
+    BezierPath path;
+    for (int i = 0; i <= sides; ++i) {
+        const double angle = 2 * M_PI * i / sides;
+        const QPointF p(100 + 100 * std::cos(angle), 100 + 100 * std::sin(angle));
+        if (i == 0)
+            path.moveTo(p);
+        else
+            path.lineTo(p);
+    }
+    return path;
+}
+
+class ElementPictures : public ::testing::Test {
+protected:
+    ElementPictures()
+    {
+        view.setRulersVisible(false);
+        view.resize(900, 900);
+        view.setDocumentView(page);
+        view.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));
+    }
+
+    ZVPuttyView* addRing(int sides)
+    {
+        ZVPuttyView* element = ZVPuttyView::initWithVector(manySidedRing(sides), QStringLiteral("path")).release();
+        element->setValueForKey(u"layerOpacity", 1.0);
+        page->addPuttyView(element);
+        element->setFrame(QRectF(100, 100, 280, 280));
+        auto* shape = qobject_cast<ZVVectorView*>(element->contentView());
+        shape->setStrokeWidth(6.0);
+        shape->setStrokeColor(QVariant::fromValue(Color::deviceRgb(0, 0, 0, 1)));
+        return element;
+    }
+
+    QImage grab() { return view.viewport()->grab().toImage(); }
+    // The darkest pixel on the ring's left edge, where the stroke crosses
+    // the content's vertical middle.
+    int darkestOnRing(const QImage& shot, const ZVPuttyView& element)
+    {
+        const QRectF content = element.contentFrame();
+        int darkest = 255;
+        for (double x = content.left() - 6; x <= content.left() + 12; x += 0.5) {
+            const QPoint at = view.mapFromPage(QPointF(x, content.center().y())).toPoint();
+            darkest = std::min(darkest, qGray(shot.pixel(at)));
+        }
+        return darkest;
+    }
+
+    TestDocument document;
+    ZVCanvasView* page = document.addPage();
+    ZVScrollView view;
+};
+
+} // namespace
+
+TEST_F(ElementPictures, CostlyElementsArePaintedFromAPictureMadeOffTheWindowThread)
+{
+    ZVPuttyView* cheap = addRing(200);
+    ZVPuttyView* ring = addRing(ElementPictureCache::kCostlySegments + 1000);
+    cheap->setFrame(QRectF(450, 450, 100, 100));
+    grab();
+    ZVElementItem* cheapItem = view.pageItem()->itemFor(cheap);
+    ZVElementItem* item = view.pageItem()->itemFor(ring);
+    ASSERT_TRUE(cheapItem && item);
+    // A cheap element's picture is made at once and kept while it is only
+    // selected.
+    ElementPictureCache* cheapPictures = cheapItem->pictureCache();
+    EXPECT_FALSE(cheapPictures->isRendering());
+    const int cheapMade = cheapPictures->pictureCount();
+    EXPECT_GE(cheapMade, 1);
+    cheap->setIsActive(true);
+    grab();
+    EXPECT_EQ(cheapPictures->pictureCount(), cheapMade);
+    cheap->setIsActive(false);
+    // An effect changes its drawing: the next paint makes it again.
+    cheap->setValueForKey(u"shadowEnabled", true);
+    grab();
+    EXPECT_EQ(cheapPictures->pictureCount(), cheapMade + 1);
+    ElementPictureCache* pictures = item->pictureCache();
+
+    // The first paint hands the drawing to a worker and shows a placeholder.
+    QTRY_COMPARE_WITH_TIMEOUT(pictures->pictureCount(), 1, 30000);
+    EXPECT_FALSE(pictures->isRendering());
+    EXPECT_LT(darkestOnRing(grab(), *ring), 80) << "the ring's stroke comes from the picture";
+    EXPECT_FALSE(pictures->isRendering()) << "painting again reuses the picture";
+
+    // Selecting the element draws over its picture.
+    ring->setIsActive(true);
+    grab();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(pictures->isRendering());
+    EXPECT_EQ(pictures->pictureCount(), 1);
+
+    // Moved, it shows its last picture in the new place until the next one
+    // comes.
+    ring->setFrame(ring->frame().translated(30, 10));
+    EXPECT_LT(darkestOnRing(grab(), *ring), 80);
+    QTRY_VERIFY_WITH_TIMEOUT(!pictures->isRendering(), 30000);
+
+    // A new zoom needs a sharper picture; the old one stands in meanwhile.
+    const int before = pictures->pictureCount();
+    view.setMagnification(1.5);
+    EXPECT_LT(darkestOnRing(grab(), *ring), 120) << "the old picture, stretched";
+    EXPECT_TRUE(pictures->isRendering());
+    QTRY_COMPARE_WITH_TIMEOUT(pictures->pictureCount(), before + 1, 30000);
+
+    // Restyling the element makes a new picture of the new style.
+    qobject_cast<ZVVectorView*>(ring->contentView())->setStrokeColor(QVariant::fromValue(Color::deviceRgb(1, 0, 0, 1)));
+    grab();
+    QTRY_COMPARE_WITH_TIMEOUT(pictures->pictureCount(), before + 2, 30000);
+    const QImage red = grab();
+    const QRectF content = ring->contentFrame();
+    bool sawRed = false;
+    for (double x = content.left() - 6; x <= content.left() + 12 && !sawRed; x += 0.5) {
+        const QColor c = red.pixelColor(view.mapFromPage(QPointF(x, content.center().y())).toPoint());
+        sawRed = c.red() > 200 && c.green() < 80 && c.blue() < 80;
+    }
+    EXPECT_TRUE(sawRed);
+}
+
+TEST_F(ElementPictures, AnElementGoneBeforeItsPictureArrivesIsNoHarm)
+{
+    ZVPuttyView* ring = addRing(ElementPictureCache::kCostlySegments + 1000);
+    grab();
+    ASSERT_TRUE(view.pageItem()->itemFor(ring)->pictureCache());
+    page->deletePuttyView(ring);
+    grab();
+    // Whatever the worker finishes is dropped on arrival.
+    QTest::qWait(200);
+    SUCCEED();
+}

@@ -1,0 +1,228 @@
+#!/usr/bin/python3
+"""Writes the hostile and large documents that the hostile-document test runs
+through page-render and canvas-replay, and that seed the document fuzzer.
+
+  make_hostile.py OUT_FOLDER --private DIR [--seeds]
+
+OUT_FOLDER receives one NAME.qvleaf per document and manifest.json, which
+says for each document what it checks (the fault of issue 47 it was made
+for), the sha256 of every picture it holds (they must be saved back
+unchanged) and what a sound program saves from it. DIR is the folder the
+test gives the programs as their temporary folder: the EPS pictures try to
+read and write files there. --seeds writes small versions of the same
+documents (a few kilobytes each) for the fuzz corpus.
+
+Pictures are made with PIL (python3-pil), so run it with Debian's python3.
+"""
+import argparse
+import hashlib
+import io
+import json
+import os
+
+from PIL import Image
+
+from keyed_archive import IMAGE, TEXT, TEXT3D, VECTOR, Archive
+
+# Where a document's single content box sits and how large it is.
+BOX = (72, 72, 300, 200)
+# The middle of the first element of each kind of document: canvas-replay
+# clicks there to select it for an edit.
+BOX_MIDDLE = (222, 172)
+PICTURE_MIDDLE = (132, 102)
+TEXT_MIDDLE = (172, 87)
+
+
+def sha256(data):
+    return hashlib.sha256(data).hexdigest()
+
+
+def photo(width, height, quality=85):
+    """An opaque JPEG with smooth content, quick to make at any size."""
+    small = Image.merge("RGB", [Image.linear_gradient("L").resize((64, 64)),
+                                Image.radial_gradient("L").resize((64, 64)),
+                                Image.linear_gradient("L").rotate(90).resize((64, 64))])
+    out = io.BytesIO()
+    small.resize((width, height), Image.BILINEAR).save(out, "JPEG", quality=quality)
+    return out.getvalue()
+
+
+def png(width, height):
+    out = io.BytesIO()
+    Image.radial_gradient("L").convert("RGB").resize((width, height)).save(out, "PNG", compress_level=1)
+    return out.getvalue()
+
+
+def png_with_bad_crc(width, height):
+    data = bytearray(png(width, height))
+    # The IHDR chunk's CRC sits at bytes 29-32.
+    data[29] ^= 0xFF
+    return bytes(data)
+
+
+def eps(body, index=0):
+    return ("%%!PS-Adobe-3.0 EPSF-3.0\n%%%%BoundingBox: 0 0 200 100\n%%%%Title: hostile %d\n%s\nshowpage\n%%%%EOF\n"
+            % (index, body)).encode()
+
+
+def eps_touching_files(private):
+    """An EPS that copies a file of the temporary folder onto its page and
+    plants files there and in /tmp; every step is allowed to fail."""
+    secret = os.path.join(private, "secret.txt")
+    planted = os.path.join(private, "planted.txt")
+    outside = "/tmp/quiverleaf-hostile-planted.txt"
+    body = "\n".join([
+        "/Helvetica findfont 10 scalefont setfont",
+        "mark { (%s) (w) file dup (planted by a document) writestring closefile } stopped pop cleartomark" % planted,
+        "mark { (%s) (w) file dup (planted by a document) writestring closefile } stopped pop cleartomark" % outside,
+        "mark { 10 60 moveto (%s) (r) file 200 string readstring pop show } stopped pop cleartomark" % secret,
+        "10 20 moveto (EPS) show",
+    ])
+    return eps(body)
+
+
+def single_box_document(a, content_type, content, frame=BOX, page=(612, 792), **page_keys):
+    element, element_uuid = a.element(content_type, content, frame)
+    master = a.page(*page)
+    return a.document_bytes(a.array([a.page(*page, elements=[element], element_uuids=[element_uuid], **page_keys)]),
+                            a.array([master]))
+
+
+def pictures_document(pictures, vector=False, background=None):
+    """One image element per picture, in a column; `background` goes to the
+    page's background picture."""
+    a = Archive()
+    elements, uuids = [], []
+    for i, data in enumerate(pictures):
+        content = a.picture(data, 120, 60, vector=vector)
+        element, element_uuid = a.element(IMAGE, content, (72 + (i % 4) * 130, 72 + (i // 4) * 70, 120, 60))
+        elements.append(element)
+        uuids.append(element_uuid)
+    backdrop = a.background_picture(background) if background is not None else None
+    page = a.page(612, 792, elements=elements, element_uuids=uuids, background=backdrop)
+    return a.document_bytes(a.array([page]), a.array([a.page(612, 792)]))
+
+
+def text_pages_document(pages, boxes):
+    """`pages` pages of `boxes` text boxes each, every page on one master."""
+    a = Archive()
+    master_uuid = a.new_uuid()
+    master = a.page(612, 792, page_uuid=master_uuid)
+    content_pages = []
+    for p in range(pages):
+        elements, uuids = [], []
+        for b in range(boxes):
+            text = a.text("Page %d, box %d" % (p + 1, b + 1), 200, 30)
+            element, element_uuid = a.element(TEXT, text, (72, 72 + 40 * b, 200, 30))
+            elements.append(element)
+            uuids.append(element_uuid)
+        content_pages.append(a.page(612, 792, elements=elements, element_uuids=uuids, master_uuid=master_uuid))
+    return a.document_bytes(a.array(content_pages), a.array([master]))
+
+
+def zigzag(segments):
+    """An open outline of `segments` line segments across its unit box."""
+    elements = [(0, [(-0.5, -0.5)])]
+    for i in range(1, segments + 1):
+        x = -0.5 + i / segments
+        elements.append((1, [(x, 0.5 if i % 2 else -0.5)]))
+    return elements
+
+
+def duplicate_keys_document():
+    """A page and an element that list keys twice: the last entry counts."""
+    a = Archive()
+    text = a.text("The frame listed last", 200, 30)
+    element, element_uuid = a.element(TEXT, text, (10, 10, 50, 20),
+                                      repeated=[("frame", "{{32, 32}, {280, 110}}")])
+    page = a.page(100, 100, elements=[element], element_uuids=[element_uuid],
+                  repeated=[("pageWidth", 300.0), ("pageHeight", 400.0), ("frame", "{{0, 0}, {300, 400}}")])
+    return a.document_bytes(a.array([page]), a.array([a.page(612, 792)]))
+
+
+def page_listed_twice_document():
+    a = Archive()
+    first_text = a.text("first page", 200, 30)
+    element, element_uuid = a.element(TEXT, first_text, BOX)
+    first = a.page(612, 792, elements=[element], element_uuids=[element_uuid])
+    second = a.page(612, 792)
+    return a.document_bytes(a.array([first, first, second]), a.array([a.page(612, 792)]))
+
+
+def documents(private, seeds):
+    """(name, what it checks, bytes, pictures, expectations, where to click)
+    of each document."""
+    def sized(large, small):
+        return small if seeds else large
+
+    touching = eps_touching_files(private)
+    loops = [eps("{ } loop", i) for i in range(20)]
+    big_photo = photo(*sized((7200, 5000), (48, 32)))
+    big_png = png(*sized((8000, 8000), (32, 32)))
+    whole = photo(*sized((1200, 800), (48, 32)))
+    truncated = whole[: len(whole) * 6 // 10]
+    bad_crc = png_with_bad_crc(*sized((600, 400), (16, 16)))
+
+    a = Archive()
+    bleed = single_box_document(a, TEXT, a.text("bleed 1e30", *BOX[2:]), bleed=1e30, full_bleed=True)
+    a = Archive()
+    huge_page = single_box_document(a, TEXT, a.text("a page of 1e7 points", *BOX[2:]), page=(1e7, 1e7))
+    a = Archive()
+    breaks = single_box_document(a, TEXT, a.text("\n" * sized(10 * 1024 * 1024, 2000), *BOX[2:]))
+    a = Archive()
+    text3d = single_box_document(a, TEXT3D, a.text3d(("Quiverleaf " * 20000)[: sized(200000, 200)], *BOX[2:]))
+    a = Archive()
+    outline = single_box_document(a, VECTOR, a.outline_shape(zigzag(sized(1000000, 1000)), *BOX[2:]))
+
+    return [
+        ("eps-temp-files", "47.1 an EPS picture reads and writes nothing in the temporary folder",
+         pictures_document([touching], vector=True), [touching], {}, PICTURE_MIDDLE),
+        # Output waits for conversions until the document's 60 s are spent.
+        ("eps-loops", "47.2 twenty looping EPS pictures end within the conversion budget",
+         pictures_document(loops, vector=True), loops, {"budget": 60}, PICTURE_MIDDLE),
+        ("photo-36mp", "47.3 a 36-megapixel photo is shown and saved back unchanged",
+         pictures_document([big_photo]), [big_photo], {"render": True, "images": 1}, PICTURE_MIDDLE),
+        ("png-8000", "47.3 an 8000 x 8000 PNG is kept, as element and as page background",
+         pictures_document([big_png], background=big_png), [big_png], {"render": True, "images": 1}, PICTURE_MIDDLE),
+        ("damaged-pictures", "47.3 a truncated JPEG and a PNG with a bad CRC are kept",
+         pictures_document([truncated], background=bad_crc), [truncated, bad_crc], {"damaged": True},
+         PICTURE_MIDDLE),
+        ("bleed-1e30", "47.4 a bleed of 1e30 is clamped; the page paints", bleed, [], {"finite-page": True},
+         BOX_MIDDLE),
+        ("page-1e7", "47.4 a page of 1e7 points is clamped or refused", huge_page, [], {"finite-page": True},
+         BOX_MIDDLE),
+        ("pages-10000", "47.5 10,000 pages of one text box open in bounded time",
+         text_pages_document(sized(10000, 20), 1), [], {"pages": sized(10000, 20)}, TEXT_MIDDLE),
+        ("pages-800x10", "47.5 800 pages of ten text boxes open in bounded time",
+         text_pages_document(sized(800, 4), 10), [], {"pages": sized(800, 4)}, TEXT_MIDDLE),
+        ("line-breaks-10mb", "47.6 10 MB of line breaks in one box", breaks, [], {}, BOX_MIDDLE),
+        ("text3d-200k", "47.6 3D text of 200,000 characters", text3d, [], {}, BOX_MIDDLE),
+        ("outline-1m", "47.7 an outline of 1,000,000 segments; the window stays responsive", outline, [], {},
+         BOX_MIDDLE),
+        ("duplicate-keys", "47.8 keys listed twice: the last entry counts, for every look-up",
+         duplicate_keys_document(), [], {"page-size": [300, 400], "element-frame": [32, 32, 280, 110]},
+         TEXT_MIDDLE),
+        ("page-twice", "47.10 a page listed twice is read once", page_listed_twice_document(), [],
+         {"pages": 2}, BOX_MIDDLE),
+    ]
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("out")
+    parser.add_argument("--private", required=True)
+    parser.add_argument("--seeds", action="store_true")
+    arguments = parser.parse_args()
+    os.makedirs(arguments.out, exist_ok=True)
+    manifest = []
+    for name, checks, data, pictures, expect, edit_at in documents(os.path.abspath(arguments.private),
+                                                                   arguments.seeds):
+        with open(os.path.join(arguments.out, name + ".qvleaf"), "wb") as out:
+            out.write(data)
+        manifest.append({"name": name, "checks": checks, "pictures": sorted({sha256(p) for p in pictures}),
+                         "expect": expect, "edit-at": edit_at})
+    with open(os.path.join(arguments.out, "manifest.json"), "w") as out:
+        json.dump(manifest, out, indent=1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,160 @@
+#include "app/design/ZVDesignHelper.h"
+#include "app/document/Document.h"
+#include "app/window/DocumentWindow.h"
+#include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVBackgroundView.h"
+#include "panels/controls/KeyPathBindings.h"
+#include "panels/inspectors/ZVBackgroundPicker.h"
+#include "panels/inspectors/ZVPageSettingsController.h"
+#include "platform/runtime/UserDefaults.h"
+#include "PanelTestSupport.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace ql;
+using namespace ql::test;
+
+namespace {
+
+class PageInspector : public ::testing::Test {
+protected:
+    PageInspector() : savedUnits(helper().defaults().objectForKey(QStringLiteral("unitsType")))
+    {
+        useUnits(0);
+        document.setUpForWindow(true);
+        inspector.setRepresentedObject(&document);
+        inspector.view()->show();
+        QCoreApplication::processEvents();
+    }
+    ~PageInspector() override
+    {
+        helper().defaults().setObject(QStringLiteral("unitsType"), savedUnits);
+        helper().registerValueTransformers();
+    }
+
+    static ZVDesignHelper& helper() { return ZVDesignHelper::sharedInstance(); }
+    static void useUnits(int units)
+    {
+        helper().defaults().setInteger(QStringLiteral("unitsType"), units);
+        helper().registerValueTransformers();
+    }
+    template <class T = QLineEdit>
+    T* control(const char* key)
+    {
+        return inspector.view()->findChild<T*>(QString::fromLatin1(key));
+    }
+    bool rowEnabled(const char* key) { return control<QWidget>(key)->isEnabled(); }
+    void type(const char* key, const QString& text)
+    {
+        QLineEdit* field = control(key);
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+        endTurn();
+    }
+    ZVCanvasView* page() { return document.currentPage(); }
+
+    QVariant savedUnits;
+    Document document;
+    ZVPageSettingsController inspector;
+};
+
+} // namespace
+
+TEST_F(PageInspector, LengthsShowInTheDisplayUnitAndTypedOnesUndoAsOneStep)
+{
+    // The form fits the inspector pane beside its scroll bar.
+    EXPECT_LE(inspector.view()->minimumSizeHint().width(),
+              DocumentWindow::kRightPaneWidth - QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    EXPECT_EQ(control("topMargin")->text(), QStringLiteral("0.50 in"));
+    EXPECT_EQ(control<QSpinBox>("colNumber")->value(), 2);
+    type("topMargin", QStringLiteral("1"));
+    EXPECT_EQ(page()->topMargin(), 72.0);
+    EXPECT_EQ(control("topMargin")->text(), QStringLiteral("1.00 in"));
+    document.undoManager()->undo();
+    EXPECT_EQ(page()->topMargin(), 36.0);
+    EXPECT_EQ(control("topMargin")->text(), QStringLiteral("0.50 in"));
+
+    useUnits(2);
+    inspector.bindings()->refresh();
+    EXPECT_EQ(control("leftMargin")->text(), QStringLiteral("36 px"));
+    control<QSpinBox>("rowNumber")->setValue(3);
+    EXPECT_EQ(page()->rowNumber(), 3);
+}
+
+TEST_F(PageInspector, SizeFieldsOpenForCustomSizesOnlyAndFollowThePage)
+{
+    useUnits(2);
+    inspector.bindings()->refresh();
+    EXPECT_EQ(control<QComboBox>("pageSize")->currentText(), ZVPageSettingsController::pageSizeTitles()[1]);
+    EXPECT_FALSE(rowEnabled("pageWidthRow"));
+    EXPECT_FALSE(rowEnabled("pageHeightRow"));
+    EXPECT_TRUE(rowEnabled("pageOrientationRow"));
+
+    QComboBox* size = control<QComboBox>("pageSize");
+    size->setCurrentIndex(0);
+    emit size->activated(0);
+    EXPECT_TRUE(rowEnabled("pageWidthRow"));
+    EXPECT_FALSE(rowEnabled("pageOrientationRow"));
+    type("pageWidth", QStringLiteral("500"));
+    EXPECT_EQ(page()->frame().width(), 500.0);
+
+    // Reopened, a custom page keeps its width field open.
+    const Result<QByteArray> saved = document.dataOfType(kDesktopDocumentType);
+    ASSERT_TRUE(saved);
+    Document reopened;
+    ASSERT_TRUE(reopened.readFromData(*saved, kDesktopDocumentType));
+    reopened.setUpForWindow(false);
+    ZVPageSettingsController second;
+    second.setRepresentedObject(&reopened);
+    EXPECT_TRUE(second.view()->findChild<QWidget*>(QStringLiteral("pageWidthRow"))->isEnabled());
+    EXPECT_EQ(second.view()->findChild<QLineEdit*>(QStringLiteral("pageWidth"))->text(), QStringLiteral("500 px"));
+
+    // Another page shows its own values, and its own background.
+    document.insertPageAfter();
+    page()->setValueForKey(u"leftMargin", 20.0);
+    EXPECT_EQ(control("leftMargin")->text(), QStringLiteral("20 px"));
+    EXPECT_TRUE(rowEnabled("pageWidthRow")) << "a new page takes the custom size";
+    inspector.setRepresentedObject(&document);
+    EXPECT_EQ(inspector.backgroundPicker()->background(), page()->backgroundView());
+}
+
+TEST_F(PageInspector, ApplyCopiesTheSettingsButNotBackgroundsOrElementsAndUndoesAsOne)
+{
+    UndoManager& undo = *document.undoManager();
+    inspector.applyButton()->click();
+    endTurn();
+    EXPECT_FALSE(undo.canUndo()) << "one page: nothing changes";
+
+    document.insertPageAfter();
+    document.insertPageAfter();
+    const QList<ZVCanvasView*> pages = document.pages();
+    ASSERT_EQ(pages.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        pages[i]->setValueForKey(u"topMargin", 10.0 * (i + 1));
+        pages[i]->backgroundView()->setValueForKey(u"backgroundType", i);
+        pages[i]->addPuttyView(ZVPuttyView::initWithText().release());
+    }
+    endTurn();
+    const int steps = undo.undoCount();
+    document.setCurrentPage(pages[1]);
+    inspector.applyButton()->click();
+    endTurn();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(pages[i]->topMargin(), 20.0);
+        EXPECT_EQ(pages[i]->backgroundView()->valueForKey(u"backgroundType").toInt(), i);
+        EXPECT_EQ(pages[i]->puttyViews().size(), 1);
+    }
+    EXPECT_EQ(undo.undoCount(), steps + 1);
+    undo.undo();
+    EXPECT_EQ(pages[0]->topMargin(), 10.0);
+    EXPECT_EQ(pages[2]->topMargin(), 30.0);
+}
