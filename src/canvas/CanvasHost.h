@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
 
 class QAction;
 
@@ -20,18 +21,24 @@ namespace ql {
 
 class RulerHost;
 
-// A context menu as the page describes it: a title and items that send a
-// command (a selector name) to the window's menus. A menu with a `perform`
-// of its own hands it the chosen item instead, with the item's data.
+// A context menu as a page or an element describes it: a title and items,
+// each enabled or not. An item with a `perform` of its own is handed the
+// chosen entry, whose data is the item's; else it sends its action (a
+// selector name) to the window's menus. An item with a submenu sends nothing
+// itself. Separators have no title.
 struct CanvasMenu {
     struct Item {
         QString title;
         QString action;
+        bool enabled = true;
+        std::function<void(const QAction* chosen)> perform;
+        std::shared_ptr<const CanvasMenu> submenu;
         QVariant data;
+        bool isSeparator() const { return title.isEmpty() && action.isEmpty() && !submenu; }
+        static Item separator() { return {}; }
     };
     QString title;
     QList<Item> items;
-    std::function<void(const QAction*)> perform;
 };
 
 class CanvasHost {

@@ -232,7 +232,7 @@ public:
     ZVPuttyView* firstActiveView() const;
     void setFirstActiveView(ZVPuttyView* element);
     // The page's context menu.
-    ql::CanvasMenu menuForEvent(const ql::CanvasEvent& event) const;
+    ql::CanvasMenu menuForEvent(const ql::CanvasEvent& event);
     // Keys while no element has the keyboard: Return ends a drawing tool,
     // Escape also deselects, arrows nudge or scroll, Delete and Backspace
     // remove the selection; every other key is taken without effect.
@@ -328,6 +328,9 @@ public:
     // Whether the command named by its action ("groupActivePuttyViews:") can
     // act on the selection; any action the page does not know is enabled.
     bool validateMenuItem(const QString& action, const ClipboardContents& clipboard);
+    // What the system clipboard holds now: our elements (under the bundle
+    // identifier's type), a picture, text.
+    static ClipboardContents clipboardContents();
     // The Move to Layer submenu: one item per layer, top layer first, tagged
     // by that position; the current layer's item is disabled.
     struct LayerMenuItem {

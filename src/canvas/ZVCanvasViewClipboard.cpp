@@ -59,6 +59,20 @@ void ZVCanvasView::copy()
     QGuiApplication::clipboard()->setMimeData(ql::ElementPasteboard::mimeData(contents).release());
 }
 
+ZVCanvasView::ClipboardContents ZVCanvasView::clipboardContents()
+{
+    ClipboardContents contents;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data)
+        return contents;
+    const QString identifier = ql::ElementPasteboard::elementType();
+    for (const QString& format : data->formats())
+        contents.element = contents.element || format.contains(identifier);
+    contents.image = data->hasImage();
+    contents.text = data->hasText();
+    return contents;
+}
+
 void ZVCanvasView::cut()
 {
     copy();

@@ -91,10 +91,11 @@ void ZVCanvasView::selectPuttyViewsUnderSelectionView()
     }
 }
 
-ql::CanvasMenu ZVCanvasView::menuForEvent(const ql::CanvasEvent&) const
+ql::CanvasMenu ZVCanvasView::menuForEvent(const ql::CanvasEvent&)
 {
+    const QString paste = QStringLiteral("paste:");
     return {QStringLiteral("Contextual Menu"),
-            {{QCoreApplication::translate("ZVCanvasView", "Paste"), QStringLiteral("paste:")}}};
+            {{QCoreApplication::translate("ZVCanvasView", "Paste"), paste, validateMenuItem(paste, clipboardContents())}}};
 }
 
 bool ZVCanvasView::keyDown(const ql::CanvasEvent& event)

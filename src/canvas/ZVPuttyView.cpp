@@ -176,6 +176,7 @@ std::unique_ptr<ZVPuttyView> ZVPuttyView::initWithImage(const ql::Image& image)
     element->setUuid(ql::newUuidString());
     // The content keeps the picture's size until the caller places the element.
     element->setFrame(QRectF(0, 0, size.width() + 2 * kMargin, size.height() + 2 * kMargin));
+    element->applyFirstLoad();
     return element;
 }
 
@@ -189,6 +190,7 @@ std::unique_ptr<ZVPuttyView> ZVPuttyView::initWithText()
     element->setContentView(content);
     element->setUuid(ql::newUuidString());
     element->setFrame(QRectF(0, 0, 300, 300));
+    element->applyFirstLoad();
     return element;
 }
 
@@ -204,6 +206,7 @@ std::unique_ptr<ZVPuttyView> ZVPuttyView::initWithVector(std::unique_ptr<DFDrawa
     element->setContentView(content);
     element->setUuid(ql::newUuidString());
     content->setShapeProperties();
+    element->applyFirstLoad();
     return element;
 }
 
@@ -222,6 +225,7 @@ std::unique_ptr<ZVPuttyView> ZVPuttyView::initWith3DText(const QString& text)
     content->setString(text);
     element->setContentViewType(Text3DContent);
     element->setUuid(ql::newUuidString());
+    element->applyFirstLoad();
     return element;
 }
 
@@ -236,6 +240,10 @@ void ZVPuttyView::setContentView(ZVContentView* content)
         setContentViewType(ImageContent);
     }
     layout();
+    // A content that arrives later (a picture that finished loading) takes
+    // the effects the element already shows.
+    if (!m_firstLoad)
+        applyEffects();
 }
 
 bool ZVPuttyView::hasUndecodablePicture() const
@@ -416,17 +424,6 @@ QRectF ZVPuttyView::realFrame() const
     return QRectF(minX, minY, maxX - minX, maxY - minY);
 }
 
-double ZVPuttyView::effectiveBorderWidth() const
-{
-    if (!m_borderEnabled)
-        return 0.0;
-    switch (m_borderStyle.toInt()) {
-    case 2: return m_borderWidth.toDouble();
-    case 1: return m_borderWidth.toDouble() / 2.0;
-    default: return 0.0;
-    }
-}
-
 void ZVPuttyView::layout()
 {
     const QRectF inner = bounds().adjusted(kMargin, kMargin, -kMargin, -kMargin);
@@ -440,18 +437,6 @@ void ZVPuttyView::layout()
         m_reflectionView->setFrame(QRectF(contentRect.left(), contentRect.bottom(), contentRect.width(),
                                           m_reflectionEnabled ? m_reflectionHeight.toDouble() : 0.0));
     }
-}
-
-void ZVPuttyView::setInnerShadow()
-{
-    if (m_contentView)
-        m_contentView->setInnerShadowEnabled(m_innerShadowEnabled);
-}
-
-void ZVPuttyView::setReflection()
-{
-    layout();
-    emit reflectionChanged();
 }
 
 // Crop ----------------------------------------------------------------------

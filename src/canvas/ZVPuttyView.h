@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QRectF>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,7 @@ class Record;
 namespace ql {
 class UndoManager;
 struct CanvasEvent;
+struct CanvasMenu;
 class Gesture;
 }
 class QAction;
@@ -165,6 +167,25 @@ public:
     // element leaves the page until the editing ends.
     void applyToDrawingView();
 
+    // The context menu of a right (or Control) press, made anew each time;
+    // its items are enabled by this element's validation and the page's.
+    ql::CanvasMenu menuForEvent();
+    // The element's own commands of that menu: Edit starts editing the
+    // content (and shows the content inspector); Delete removes the page's
+    // selection.
+    void editItem();
+    void deleteActivePuttyViews();
+    // Conversions: the page gets a new element of another kind in this one's
+    // place, frame and turn, with a new identity and default settings, as
+    // one undoable step. Pictures are rendered at 300 dots per inch.
+    void convertTextToImage();
+    void convertTextTo3DText();
+    void convertTextToShape();
+    void convertShapeToImage();
+    void convert3DTextToImage();
+    // Replaces this element on its page by `replacement` as the conversions
+    // do; the new element, owned by the page, or null without a page.
+    ZVPuttyView* replaceBy(std::unique_ptr<ZVPuttyView> replacement);
     // Linked text boxes (ZVPuttyViewLinking.cpp). A text box continues in a
     // new box: at once on the only page, else on the page chosen from a
     // menu "Add Linked Text Box" popped up at a page point.
@@ -190,7 +211,32 @@ public:
     // Image elements turn their picture over, undoably; others do nothing.
     void flipHorizontal();
     void flipVertical();
+
+    // Effects (ZVPuttyViewEffects.cpp). Each applies one group of settings
+    // to the content's layers, the background and the reflection view, and
+    // all but setReflection end by refreshing the reflection. All six run
+    // once when the element is made, read or copied, and again for a new
+    // content.
+    void setShadow();
+    void setInnerShadow();
+    void setBorder();
+    void setOpacity();
+    void setReflection();
+    void setBackground();
+    void applyEffects();
+    bool firstLoad() const { return m_firstLoad; }
+    // Runs the effects when they have not run yet.
+    void applyFirstLoad();
+    // How far the border reaches into the content (points): its full width
+    // for style 2, half for style 1, none for other styles or no border.
     double effectiveBorderWidth() const;
+    // Whether the content casts its drop shadow: not while it is cut at
+    // rounded corners.
+    bool shadowSupported() const { return m_shadowSupported; }
+    // The fading mirror picture below the content (content over background),
+    // made again on the first request after a change; null while the
+    // reflection is off or the content has no size.
+    const ql::Image& reflectionImage() const;
 
     // Distance of the frame origin from the trim box; numbers, null until
     // first set.
@@ -283,12 +329,6 @@ public:
     // Keeps the content, background and reflection in step with the frame.
     void layout();
 
-    // What the effect layers are refreshed from; the painter reads the
-    // settings directly, so these keep the contents in step.
-    void setInnerShadow();
-    // The reflection shows the content and background as they are now.
-    void setReflection();
-
     // A new element made by archiving this one and reading it back: the
     // same identity and settings, its own content and group records.
     std::unique_ptr<ZVPuttyView> copy() const;
@@ -315,6 +355,9 @@ private:
     Hit baseHitTest(QPointF pagePoint) const;
     void echoRulerLines(const QRectF& from, const QRectF& to);
     void flip(bool horizontally);
+    // Runs an effect's writes to the content, background and reflection
+    // view: derived state, never an undo step of theirs.
+    void applyToParts(const std::function<void()>& writes);
     void restoreFlip(bool horizontally, const QVariant& image, const QVariant& original, bool redo);
 
     QRectF m_frame;
@@ -339,6 +382,7 @@ private:
     QPointer<ZVPuttyViewGroup> m_textGroup;
     QPointer<ZVPuttyViewGroup> m_layoutLayerGroup;
     bool m_firstLoad = true;
+    mutable bool m_reflectionStale = true;
     bool m_isStuck = false;
     ZVBackgroundView* m_backgroundView = nullptr;
     ZVImageView* m_reflectionView = nullptr;

@@ -122,10 +122,10 @@ void ZVPuttyView::initWithCoder(ql::KeyedUnarchiver& coder)
         m_uuid = ql::newUuidString();
     if (m_contentView)
         m_contentView->setPuttyView(this);
-    setInnerShadow();
     layout();
     if (auto* image = qobject_cast<ZVImageView*>(m_contentView); image && m_contentViewType == ImageContent)
         image->setLevels();
+    applyFirstLoad();
 }
 
 std::unique_ptr<ZVPuttyView> ZVPuttyView::copy() const

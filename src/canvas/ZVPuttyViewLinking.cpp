@@ -32,13 +32,17 @@ void ZVPuttyView::createLinkedTextView(QPointF pagePoint)
     }
     ql::CanvasMenu menu;
     menu.title = QCoreApplication::translate("ZVPuttyView", "Add Linked Text Box");
-    for (int index = 0; index < pages; ++index)
-        menu.items.append({QCoreApplication::translate("ZVPuttyView", "Page %1").arg(index + 1),
-                           QStringLiteral("insertLinkedTextBox:"), index});
-    menu.perform = [source = QPointer<ZVPuttyView>(this)](const QAction* item) {
+    const auto insert = [source = QPointer<ZVPuttyView>(this)](const QAction* item) {
         if (source)
             source->insertLinkedTextBox(item);
     };
+    for (int index = 0; index < pages; ++index) {
+        ql::CanvasMenu::Item item {QCoreApplication::translate("ZVPuttyView", "Page %1").arg(index + 1),
+                                   QStringLiteral("insertLinkedTextBox:")};
+        item.perform = insert;
+        item.data = index;
+        menu.items.append(item);
+    }
     host->popUpContextMenu(menu, pagePoint);
 }
 

@@ -44,6 +44,12 @@ void ZVPuttyView::onObservedChange(const QString& keyPath)
         ql::ZVDesignHelper::sharedInstance().setKeepAspectRatio(m_keepAspectRatio);
     } else if (keyPath.startsWith(QLatin1String("innerShadow"))) {
         setInnerShadow();
+    } else if (keyPath.startsWith(QLatin1String("shadow"))) {
+        setShadow();
+    } else if (keyPath.startsWith(QLatin1String("border"))) {
+        setBorder();
+    } else if (keyPath == QLatin1String("layerOpacity")) {
+        setOpacity();
     } else if (keyPath.startsWith(QLatin1String("reflection"))) {
         setReflection();
     } else if (keyPath == QLatin1String("imageMode")) {

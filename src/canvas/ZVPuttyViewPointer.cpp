@@ -250,8 +250,11 @@ void ZVPuttyView::mouseDown(const ql::CanvasEvent& event)
     applyPressSelection();
     m_gesture.reset();
     // A Control (right) press opens the element's context menu and moves nothing.
-    if (event.button == ql::CanvasEvent::Button::Right || event.has(ql::CanvasEvent::Control))
+    if (event.button == ql::CanvasEvent::Button::Right || event.has(ql::CanvasEvent::Control)) {
+        if (ql::CanvasHost* host = hostOf(*this))
+            host->popUpContextMenu(menuForEvent(), event.location);
         return;
+    }
     if (ql::CameraOrbitGesture::cameraControlled(*this))
         m_gesture = std::make_unique<ql::CameraOrbitGesture>(*this);
     else if (ql::CropPanGesture::appliesTo(*this))

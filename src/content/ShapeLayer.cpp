@@ -15,6 +15,7 @@ const ql::PropertyTable& ShapeLayer::properties() const
             .property("hidden", &L::isHidden, &L::setHidden)
             .property("zPosition", &L::zPosition, &L::setZPosition)
             .property("cornerRadius", &L::cornerRadius, &L::setCornerRadius)
+            .property("masksToBounds", &L::masksToBounds, &L::setMasksToBounds)
             .property("lineWidth", &L::lineWidth, &L::setLineWidth)
             .property("lineDashPattern", &L::lineDashPattern, &L::setLineDashPattern, ql::valueOf<QVariantList>())
             .property("strokeColor", &L::strokeColor, &L::setStrokeColor, ql::valueOf<ql::Color>())
@@ -64,6 +65,11 @@ void ShapeLayer::setZPosition(double z)
 void ShapeLayer::setCornerRadius(double radius)
 {
     changeValue(QStringLiteral("cornerRadius"), m_cornerRadius, radius);
+}
+
+void ShapeLayer::setMasksToBounds(bool masks)
+{
+    changeValue(QStringLiteral("masksToBounds"), m_masksToBounds, masks);
 }
 
 void ShapeLayer::setLineWidth(double width)

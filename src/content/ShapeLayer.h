@@ -40,6 +40,10 @@ public:
 
     double cornerRadius() const { return m_cornerRadius; }
     void setCornerRadius(double radius);
+    // Whether what the layer holds is cut at its (rounded) bounds; such a
+    // layer casts no shadow.
+    bool masksToBounds() const { return m_masksToBounds; }
+    void setMasksToBounds(bool masks);
     double lineWidth() const { return m_lineWidth; }
     void setLineWidth(double width);
     // Dash lengths in points, alternately painted and skipped, as numbers;
@@ -70,6 +74,7 @@ private:
     bool m_hidden = false;
     double m_zPosition = 0.0;
     double m_cornerRadius = 0.0;
+    bool m_masksToBounds = false;
     double m_lineWidth = 1.0;
     QVariant m_lineDashPattern;
     QVariant m_strokeColor;

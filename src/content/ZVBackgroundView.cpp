@@ -199,7 +199,7 @@ void ZVBackgroundView::update()
         m_layerColor = ql::Color::clear();
         break;
     }
-    m_alpha = m_backgroundOpacity.toFloat();
+    setAlphaValue(m_backgroundOpacity.toFloat());
     setNeedsDisplay();
     // An element's reflection shows its background too; a page has none.
     if (auto* element = qobject_cast<ZVPuttyView*>(m_containerView.data()))

@@ -86,9 +86,8 @@ public:
     void setCurrentPage(ZVCanvasView* page);
 
     // Drawable state that update() derives: the layer colour (null: clear
-    // or left as it was) and the alpha value.
+    // or left as it was) and the alpha value (the background's opacity).
     const ql::Color& layerBackgroundColor() const { return m_layerColor; }
-    double alphaValue() const { return m_alpha; }
 
     // Derives the drawable state from the settings.
     void update();
@@ -137,5 +136,4 @@ private:
     QPointer<QObject> m_containerView;
     QPointer<QObject> m_currentPage;
     ql::Color m_layerColor = ql::Color::clear();
-    double m_alpha = 1.0;
 };

@@ -26,7 +26,8 @@ ql::BezierPath roundedRect(const QRectF& rect, double radius)
 } // namespace
 
 ZVContentView::ZVContentView(QObject* parent)
-    : KVObject(parent), m_border(new ShapeLayer(this)), m_innerShadow(new ShapeLayer(this))
+    : KVObject(parent), m_border(new ShapeLayer(this)), m_innerShadow(new ShapeLayer(this)),
+      m_layer(new ShapeLayer(this))
 {
     // The border starts invisible (no width) in the program's dark purple.
     m_border->setStrokeColor(QVariant::fromValue(ql::Color::calibratedRgb(67 / 255.0, 37 / 255.0, 83 / 255.0)));
@@ -51,6 +52,9 @@ const ql::PropertyTable& ZVContentView::staticTable()
             .readOnly("border", &ZVContentView::border)
             .readOnly("innerShadow", &ZVContentView::innerShadow)
             .readOnly("layerCornerRadius", &ZVContentView::layerCornerRadius)
+            .readOnly("layer", &ZVContentView::layer)
+            .property("alphaValue", &ZVContentView::alphaValue, &ZVContentView::setAlphaValue)
+            .property("hidden", &ZVContentView::isHidden, &ZVContentView::setHidden)
             .build();
     return table;
 }
@@ -86,6 +90,16 @@ void ZVContentView::setEditMode(bool editMode)
 void ZVContentView::setInnerShadowEnabled(bool enabled)
 {
     changeValue(QStringLiteral("innerShadowEnabled"), m_innerShadowEnabled, enabled);
+}
+
+void ZVContentView::setAlphaValue(double alpha)
+{
+    changeValue(QStringLiteral("alphaValue"), m_alphaValue, alpha);
+}
+
+void ZVContentView::setHidden(bool hidden)
+{
+    changeValue(QStringLiteral("hidden"), m_hidden, hidden);
 }
 
 ql::UndoManager* ZVContentView::undoManager() const

@@ -47,6 +47,15 @@ public:
     // The corner radius the content itself is clipped to: the border's, as of
     // the last layout.
     double layerCornerRadius() const { return m_layerCornerRadius; }
+    // The view's own layer: the drop shadow the content casts and whether
+    // it is cut at its rounded bounds, as the element sets them.
+    ShapeLayer* layer() const { return m_layer; }
+
+    // The view's opacity (its element's), and whether it shows at all.
+    double alphaValue() const { return m_alphaValue; }
+    void setAlphaValue(double alpha);
+    bool isHidden() const { return m_hidden; }
+    void setHidden(bool hidden);
 
     // Shapes the border and inner-shadow layers to the bounds (and whatever
     // a content adds), then asks for a redraw.
@@ -106,6 +115,9 @@ protected:
 private:
     ShapeLayer* m_border = nullptr;
     ShapeLayer* m_innerShadow = nullptr;
+    ShapeLayer* m_layer = nullptr;
     double m_layerCornerRadius = 0.0;
+    double m_alphaValue = 1.0;
+    bool m_hidden = false;
     int m_unrecorded = 0;
 };

@@ -720,7 +720,7 @@ void DocumentWindow::showCurrentPage()
     // The same page shown again is redrawn: its elements, then the page.
     if (ZVPageItem* item = canvas->pageItem()) {
         for (ZVElementItem* element : item->elementItems())
-            element->update();
+            element->redraw();
         item->update();
     }
     for (ZVRulerView* ruler : {canvas->horizontalRulerView(), canvas->verticalRulerView()}) {
@@ -792,7 +792,7 @@ void DocumentWindow::setRulersVisible(bool visible)
 
 void DocumentWindow::setNeedsDisplay()
 {
-    m_outlets.scrollView->viewport()->update();
+    m_outlets.scrollView->setNeedsDisplay();
 }
 
 void DocumentWindow::makePageFirstResponder(bool page)

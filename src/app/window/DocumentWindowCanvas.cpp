@@ -74,25 +74,47 @@ void DocumentWindow::setDropViewHidden(bool hidden)
     view->viewport()->setAcceptDrops(!hidden);
 }
 
+namespace {
+
+// The menu's items as QMenu entries carrying the items' data: an item
+// performs its own command (handed the entry), or triggers the window's
+// command of its action (none: the item stays disabled); an item with a
+// submenu opens it.
+void fillMenu(QMenu& menu, const CanvasMenu& description, WindowMenus& menus)
+{
+    for (const CanvasMenu::Item& entry : description.items) {
+        if (entry.isSeparator()) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* shown = menu.addAction(entry.title);
+        shown->setObjectName(entry.action);
+        shown->setData(entry.data);
+        if (entry.submenu) {
+            auto* submenu = new QMenu(entry.submenu->title, &menu);
+            fillMenu(*submenu, *entry.submenu, menus);
+            shown->setMenu(submenu);
+            shown->setEnabled(entry.enabled);
+            continue;
+        }
+        QAction* command = entry.perform || entry.action.isEmpty() ? nullptr : menus.item(entry.action);
+        shown->setEnabled(entry.enabled && (entry.perform || command));
+        if (entry.perform)
+            QObject::connect(shown, &QAction::triggered, shown, [perform = entry.perform, shown] { perform(shown); });
+        else if (command)
+            QObject::connect(shown, &QAction::triggered, command, &QAction::trigger);
+    }
+}
+
+} // namespace
+
 void DocumentWindow::popUpContextMenu(const CanvasMenu& description, QPointF pagePoint)
 {
     // Shown without blocking: the menu goes away with its window or once closed.
     auto* menu = new QMenu(description.title, this);
+    menu->setObjectName(QStringLiteral("contextualMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    for (const CanvasMenu::Item& entry : description.items) {
-        QAction* shown = menu->addAction(entry.title);
-        shown->setData(entry.data);
-        if (description.perform) {
-            connect(shown, &QAction::triggered, menu, [perform = description.perform, shown] { perform(shown); });
-            continue;
-        }
-        QAction* command = m_menus->item(entry.action);
-        if (command)
-            m_menus->validateMenuItem(command);
-        shown->setEnabled(command && command->isEnabled());
-        if (command)
-            connect(shown, &QAction::triggered, command, &QAction::trigger);
-    }
+    fillMenu(*menu, description, *m_menus);
     ZVScrollView* view = m_outlets.scrollView;
     menu->popup(view->viewport()->mapToGlobal(view->mapFromPage(pagePoint).toPoint()));
 }

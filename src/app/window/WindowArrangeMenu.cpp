@@ -5,16 +5,12 @@
 // page's validation of the selection.
 #include "app/window/WindowMenus.h"
 
-#include "app/design/BuildIdentity.h"
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
 #include "canvas/ZVCanvasView.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 
 namespace ql {
 
@@ -24,22 +20,6 @@ ZVCanvasView* currentPage(DocumentWindow& window)
 {
     Document* document = window.document();
     return document ? document->currentPage() : nullptr;
-}
-
-// What the clipboard offers to paste: an element (under a type named after
-// this program's bundle identifier), a picture or text.
-ZVCanvasView::ClipboardContents clipboardContents()
-{
-    ZVCanvasView::ClipboardContents contents;
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data)
-        return contents;
-    const QString identifier = identity::mainBundleIdentifier();
-    for (const QString& format : data->formats())
-        contents.element = contents.element || format.contains(identifier);
-    contents.image = data->hasImage();
-    contents.text = data->hasText();
-    return contents;
 }
 
 } // namespace
@@ -128,7 +108,7 @@ void WindowMenus::buildArrangeMenu()
     for (const char* command : elementCommands) {
         addValidation(QString::fromLatin1(command), [&window](QAction* item) {
             ZVCanvasView* page = currentPage(window);
-            return page && page->validateMenuItem(item->objectName(), clipboardContents());
+            return page && page->validateMenuItem(item->objectName(), ZVCanvasView::clipboardContents());
         });
     }
 }

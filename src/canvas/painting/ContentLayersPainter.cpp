@@ -52,18 +52,14 @@ bool ContentLayersPainter::clipToCorners(QPainter& painter, const ZVContentView&
     return true;
 }
 
-void ContentLayersPainter::paintBorder(QPainter& painter, const ShapeLayer& border, double alpha)
+QPen ContentLayersPainter::borderPen(const QColor& colour, double width, const QList<double>& dashLengths)
 {
-    const double width = border.lineWidth();
-    const QVariant stroke = border.strokeColor();
-    if (border.isHidden() || !usable(width) || !stroke.canConvert<Color>() || border.path().isEmpty())
-        return;
-    QPen pen(stroke.value<Color>().toQColor(), width);
+    QPen pen(colour, width);
     pen.setJoinStyle(Qt::MiterJoin);
     pen.setCapStyle(Qt::FlatCap);
     // Dashes come in points; the pen counts in line widths.
     QList<qreal> dashes;
-    for (const double length : border.dashLengths()) {
+    for (const double length : dashLengths) {
         if (!std::isfinite(length) || length < 0.0) {
             dashes.clear();
             break;
@@ -74,6 +70,16 @@ void ContentLayersPainter::paintBorder(QPainter& painter, const ShapeLayer& bord
         dashes += dashes; // an odd pattern repeats with painted and skipped swapped
     if (!dashes.isEmpty() && std::any_of(dashes.cbegin(), dashes.cend(), [](qreal d) { return d > 0.0; }))
         pen.setDashPattern(dashes);
+    return pen;
+}
+
+void ContentLayersPainter::paintBorder(QPainter& painter, const ShapeLayer& border, double alpha)
+{
+    const double width = border.lineWidth();
+    const QVariant stroke = border.strokeColor();
+    if (border.isHidden() || !usable(width) || !stroke.canConvert<Color>() || border.path().isEmpty())
+        return;
+    const QPen pen = borderPen(stroke.value<Color>().toQColor(), width, border.dashLengths());
     painter.save();
     painter.setOpacity(painter.opacity() * alpha);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -5,6 +5,8 @@
 // opacity draw nothing.
 #pragma once
 
+#include <QList>
+#include <QPen>
 #include <QRectF>
 
 class QPainter;
@@ -19,6 +21,8 @@ public:
     // layers' paths are in the content's own (origin at its top left).
     static void paint(QPainter& painter, const ZVContentView& view, const QRectF& rect, double alpha);
     static void paintBorder(QPainter& painter, const ShapeLayer& border, double alpha);
+    // A border's pen: dash lengths in points, an odd pattern repeated.
+    static QPen borderPen(const QColor& colour, double width, const QList<double>& dashLengths);
     static void paintInnerShadow(QPainter& painter, const ShapeLayer& innerShadow, double alpha);
     // The clip a rounded content lies in (its own layer masks to its bounds
     // once it has a corner radius); empty when it has none.

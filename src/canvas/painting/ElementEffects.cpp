@@ -1,15 +1,17 @@
 #include "canvas/painting/ElementEffects.h"
 
 #include "app/categories/BlurredLayer.h"
+#include "app/categories/ImageBitmap.h"
 #include "app/categories/PathShadows.h"
 #include "canvas/ZVPuttyView.h"
-#include "canvas/painting/ImageContentPainter.h"
+#include "canvas/painting/ContentLayersPainter.h"
 #include "content/ShapeLayer.h"
 #include "content/ZVContentView.h"
 #include "content/ZVImageView.h"
 #include "platform/graphics/Color.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QtMath>
 #include <cmath>
 
@@ -58,13 +60,27 @@ QPointF toLocal(const ZVPuttyView& element, QPointF pageVector)
 
 } // namespace
 
-QList<double> ElementEffects::borderDashes(int borderType)
+namespace {
+
+const QList<QList<double>>& dashTable()
 {
     static const QList<QList<double>> table {
         {}, {6, 2}, {2, 2}, {5, 5}, {5, 10}, {10, 5}, {5, 1}, {1, 5},
         {15, 10, 5}, {15, 10, 5, 10}, {15, 10, 5, 10, 15}, {5, 5, 1, 5},
     };
-    return borderType >= 0 && borderType < table.size() ? table[borderType] : QList<double>();
+    return table;
+}
+
+} // namespace
+
+bool ElementEffects::hasBorderPattern(int borderType)
+{
+    return borderType >= 0 && borderType < dashTable().size();
+}
+
+QList<double> ElementEffects::borderDashes(int borderType)
+{
+    return hasBorderPattern(borderType) ? dashTable()[borderType] : QList<double>();
 }
 
 QPointF ElementEffects::shadowOffset(double offset, double degrees)
@@ -82,56 +98,81 @@ QColor ElementEffects::shadowColor(const ZVPuttyView& element, bool inner)
     return colour(element.valueForKey(u"shadowColor"), number(element, u"shadowOpacity") * factor);
 }
 
+std::optional<ElementEffects::CastShadow> ElementEffects::dropShadow(const ZVPuttyView& element, Target target)
+{
+    CastShadow cast;
+    if (target == Target::Screen) {
+        // What the content's own layer was given; a content cut at rounded
+        // corners casts nothing.
+        const ZVContentView* view = element.contentView();
+        if (!view || !element.shadowSupported())
+            return std::nullopt;
+        const ShapeLayer& layer = *view->layer();
+        cast.offset = QPointF(layer.shadowOffset().width(), layer.shadowOffset().height());
+        cast.blurRadius = layer.shadowRadius();
+        cast.color = layer.shadowColor().toQColor();
+        cast.color.setAlphaF(float(std::clamp(cast.color.alphaF() * double(layer.shadowOpacity()), 0.0, 1.0)));
+    } else {
+        if (!flag(element, u"shadowEnabled"))
+            return std::nullopt;
+        cast.offset = shadowOffset(number(element, u"shadowOffset"), number(element, u"shadowAngle"));
+        // Output turns 3D text's shadow the other way up.
+        if (element.contentViewType() == ZVPuttyView::Text3DContent)
+            cast.offset.setY(-cast.offset.y());
+        cast.blurRadius = number(element, u"shadowBlurRadius");
+        cast.color = shadowColor(element, false);
+    }
+    if (!std::isfinite(cast.offset.x()) || !std::isfinite(cast.offset.y()) || !std::isfinite(cast.blurRadius))
+        return std::nullopt;
+    cast.blurRadius = std::max(0.0, cast.blurRadius);
+    if (cast.color.alpha() == 0)
+        return std::nullopt;
+    return cast;
+}
+
 void ElementEffects::paintReflection(QPainter& painter, const ZVPuttyView& element, const QRectF& content,
-                                     double alpha, const std::function<void(QPainter&, double)>& draw)
+                                     double opacity)
 {
     if (!element.reflectionEnabled())
         return;
     const double height = number(element, u"reflectionHeight");
-    const double opacity = std::clamp(number(element, u"reflectionOpacity"), 0.0, 1.0) * alpha;
     const QRectF below(content.left(), content.bottom(), content.width(), height);
-    if (below.isEmpty() || opacity <= 0)
+    opacity = std::clamp(opacity, 0.0, 1.0);
+    if (below.isEmpty() || !(opacity > 0))
         return;
-    const ZVImageView* reflection = element.reflectionView();
-    if (reflection && !reflection->image().isNull()) {
-        ImageContentPainter::paintView(painter, *reflection, below, opacity);
+    const Image& picture = element.reflectionImage();
+    if (picture.isNull())
         return;
-    }
-    // No prepared picture: the element mirrored about its bottom edge.
-    painter.save();
-    painter.setClipRect(below, Qt::IntersectClip);
-    painter.translate(0, 2 * content.bottom());
-    painter.scale(1, -1);
-    draw(painter, opacity);
-    painter.restore();
+    drawImagePart(painter, picture, below, QRectF(QPointF(0, 0), picture.size()), QPainter::CompositionMode_SourceOver,
+                  opacity);
 }
 
 void ElementEffects::clipCorners(QPainter& painter, const ZVPuttyView& element, const QRectF& content)
 {
-    const double radius = cornerRadius(element);
-    if (radius <= 0)
+    clipToRadius(painter, content, cornerRadius(element));
+}
+
+void ElementEffects::clipToRadius(QPainter& painter, const QRectF& rect, double radius)
+{
+    if (!(radius > 0) || !std::isfinite(radius))
         return;
     QPainterPath rounded;
-    rounded.addRoundedRect(content, radius, radius);
+    rounded.addRoundedRect(rect, radius, radius);
     painter.setClipPath(rounded, Qt::IntersectClip);
 }
 
-void ElementEffects::paintDropShadow(QPainter& painter, const ZVPuttyView& element, double alpha,
+void ElementEffects::paintDropShadow(QPainter& painter, const ZVPuttyView& element, Target target, double alpha,
                                      const std::function<void(QPainter&)>& draw)
 {
-    if (!flag(element, u"shadowEnabled"))
+    const std::optional<CastShadow> cast = dropShadow(element, target);
+    if (!cast)
         return;
-    QPointF offset = shadowOffset(number(element, u"shadowOffset"), number(element, u"shadowAngle"));
-    // 3D text casts its shadow the other way up.
-    if (element.contentViewType() == ZVPuttyView::Text3DContent)
-        offset.setY(-offset.y());
-    QColor tint = shadowColor(element, false);
-    tint.setAlphaF(float(tint.alphaF() * alpha));
-    const double scale = deviceScale(painter);
-    const double blur = std::max(0.0, number(element, u"shadowBlurRadius")) * scale;
+    QColor tint = cast->color;
+    tint.setAlphaF(float(tint.alphaF() * std::clamp(alpha, 0.0, 1.0)));
+    const double blur = cast->blurRadius * deviceScale(painter);
     if (!BlurredLayer::usableRadius(blur) || tint.alpha() == 0)
         return;
-    const QPointF local = toLocal(element, offset);
+    const QPointF local = toLocal(element, cast->offset);
     const QTransform device = QTransform::fromTranslate(local.x(), local.y()) * painter.combinedTransform();
     const BlurredLayer layer(blur, tint, [&](QPainter& cover, const QRectF&) {
         cover.setTransform(device, true);
@@ -175,17 +216,10 @@ void ElementEffects::paintBorder(QPainter& painter, const ZVPuttyView& element, 
     const double width = number(element, u"borderWidth");
     if (!view || !view->border() || view->border()->path().isEmpty() || width <= 0)
         return;
-    QPen pen(colour(element.valueForKey(u"borderColor"), number(element, u"borderOpacity") * alpha), width);
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    const QList<double> dashes = borderDashes(element.valueForKey(u"borderType").toInt());
-    if (!dashes.isEmpty()) {
-        // The pen counts dashes in line widths.
-        QList<qreal> pattern;
-        for (const double length : dashes)
-            pattern.append(length / width);
-        pen.setDashPattern(pattern);
-    }
+    // Output strokes types without a pattern solid.
+    const QPen pen = ContentLayersPainter::borderPen(
+        colour(element.valueForKey(u"borderColor"), number(element, u"borderOpacity") * alpha), width,
+        borderDashes(element.valueForKey(u"borderType").toInt()));
     painter.save();
     painter.translate(content.topLeft());
     painter.strokePath(view->border()->path().toPainterPath(), pen);

@@ -14,8 +14,9 @@ namespace ql {
 
 void ImageContentPainter::paint(QPainter& painter, const ZVPuttyView& element, const QRectF& content, double alpha)
 {
+    // The element draws the content's layers itself, as its target wants them.
     if (const auto* view = qobject_cast<const ZVImageView*>(element.contentView()))
-        paintView(painter, *view, content, alpha);
+        paintView(painter, *view, content, alpha, false);
 }
 
 QRectF ImageContentPainter::placedRect(QSizeF size, int imageScaling, const QRectF& rect)
@@ -38,7 +39,8 @@ QRectF ImageContentPainter::placedRect(QSizeF size, int imageScaling, const QRec
     }
 }
 
-void ImageContentPainter::paintView(QPainter& painter, const ZVImageView& view, const QRectF& rect, double alpha)
+void ImageContentPainter::paintView(QPainter& painter, const ZVImageView& view, const QRectF& rect, double alpha,
+                                    bool withLayers)
 {
     if (rect.isEmpty())
         return;
@@ -48,7 +50,8 @@ void ImageContentPainter::paintView(QPainter& painter, const ZVImageView& view, 
     ContentLayersPainter::clipToCorners(painter, view, rect);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     paintPicture(painter, view, rect, alpha);
-    ContentLayersPainter::paint(painter, view, rect, alpha);
+    if (withLayers)
+        ContentLayersPainter::paint(painter, view, rect, alpha);
     painter.restore();
 }
 

@@ -2,6 +2,7 @@
 
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
+#include "platform/graphics/PictureConversionScope.h"
 
 #include <QCoreApplication>
 #include <QMutex>
@@ -18,14 +19,55 @@ namespace {
 // A picture larger than this (64 MB) covers only what is in view.
 constexpr double kMaxPixels = 4096.0 * 4096.0;
 
-QRectF mapBetween(const QRectF& area, const QRectF& from, const QRectF& to)
+// Where the painter puts the element: element coordinates to device pixels
+// as a linear map and a whole-pixel offset, so that a picture in the linear
+// map's space lands on the device pixel for pixel.
+struct Placement {
+    QTransform linear;
+    QPointF offset;
+    double pixelRatio = 1.0;
+};
+
+Placement placementOf(const QPainter& painter)
+{
+    Placement placement;
+    placement.pixelRatio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QTransform toDevice =
+        painter.combinedTransform() * QTransform::fromScale(placement.pixelRatio, placement.pixelRatio);
+    placement.linear = QTransform(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(), 0, 0);
+    placement.offset = QPointF(std::round(toDevice.dx()), std::round(toDevice.dy()));
+    return placement;
+}
+
+bool sameLinear(const QTransform& a, const QTransform& b)
+{
+    const double size = std::abs(b.m11()) + std::abs(b.m12()) + std::abs(b.m21()) + std::abs(b.m22());
+    const double apart = std::abs(a.m11() - b.m11()) + std::abs(a.m12() - b.m12()) + std::abs(a.m21() - b.m21())
+                         + std::abs(a.m22() - b.m22());
+    return apart <= 1e-3 * size;
+}
+
+// Maps `from` onto `to`, as a picture of an element resized is stretched.
+QTransform stretch(const QRectF& from, const QRectF& to)
 {
     if (from.isEmpty() || from == to)
-        return area;
+        return {};
     const double sx = to.width() / from.width();
     const double sy = to.height() / from.height();
-    return QRectF(to.left() + (area.left() - from.left()) * sx, to.top() + (area.top() - from.top()) * sy,
-                  area.width() * sx, area.height() * sy);
+    return QTransform(sx, 0, 0, sy, to.left() - from.left() * sx, to.top() - from.top() * sy);
+}
+
+QTransform pictureTransform(const QTransform& linear, const QRect& area)
+{
+    return linear * QTransform::fromTranslate(-area.left(), -area.top());
+}
+
+QImage blankPicture(const QSize& size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (!image.isNull())
+        image.fill(Qt::transparent);
+    return image;
 }
 
 // Pictures are drawn on threads of their own, so that a slow one never holds
@@ -69,46 +111,89 @@ ElementPictureCache::~ElementPictureCache()
     m_delivery->owner = nullptr;
 }
 
-bool ElementPictureCache::fits(const Key& key, double scale, const QRectF& needed) const
+bool ElementPictureCache::fits(const QTransform& linear, const QRect& needed) const
 {
-    return !m_picture.isNull() && key.generation == m_generation && std::abs(key.scale - scale) <= 1e-3 * scale
-           && key.area.contains(needed);
+    return !m_picture.isNull() && m_key.generation == m_generation && sameLinear(m_key.linear, linear)
+           && m_key.area.contains(needed);
 }
 
 void ElementPictureCache::paint(QPainter& painter, const ZVPuttyView& element, const QRectF& bounds,
-                                const QRectF& visible)
+                                const QRect& view)
 {
-    const QRectF needed = bounds.intersected(visible);
+    const Placement placement = placementOf(painter);
+    if (!placement.linear.isInvertible() || !std::isfinite(placement.linear.determinant())
+        || !std::isfinite(placement.offset.x()) || !std::isfinite(placement.offset.y()))
+        return;
+    const QRect whole = placement.linear.mapRect(bounds).toAlignedRect();
+    QRect needed = whole;
+    if (!view.isEmpty()) {
+        const QRectF shown(QPointF(view.topLeft()) * placement.pixelRatio, QSizeF(view.size()) * placement.pixelRatio);
+        needed &= shown.translated(-placement.offset).toAlignedRect();
+    }
     if (needed.isEmpty())
         return;
-    const QTransform& world = painter.worldTransform();
-    const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const double scale = std::hypot(world.m11(), world.m12()) * dpr;
-    if (!(scale > 0) || !std::isfinite(scale))
-        return;
 
-    if (fits(m_key, scale, needed)) {
-        painter.drawImage(m_key.area, m_picture);
+    if (fits(placement.linear, needed)) {
+        draw(painter);
         return;
     }
-    if (!m_rendering) {
-        // What is in view and half as much again around it, so that a little
-        // scrolling needs no new picture.
-        QRectF area = needed.adjusted(-needed.width() / 2, -needed.height() / 2, needed.width() / 2,
-                                      needed.height() / 2)
-                          .intersected(bounds);
-        if (area.width() * area.height() * scale * scale > kMaxPixels)
-            area = needed;
-        start(element, Key {m_generation, scale, area, bounds}, painter.renderHints());
+    // What is in view and half as much again around it, so that a little
+    // scrolling needs no new picture.
+    QRect area = needed.adjusted(-needed.width() / 2, -needed.height() / 2, needed.width() / 2, needed.height() / 2)
+                     .intersected(whole);
+    if (double(area.width()) * area.height() > kMaxPixels)
+        area = needed;
+    const Key key {m_generation, placement.linear, area, bounds};
+
+    if (!isCostly(element)) {
+        QImage image = blankPicture(area.size());
+        if (image.isNull()) {
+            // No memory for a picture: drawn as it is.
+            ElementPainter::paintLocal(painter, element);
+            return;
+        }
+        {
+            QPainter picture(&image);
+            picture.setRenderHints(painter.renderHints());
+            picture.setTransform(pictureTransform(key.linear, key.area));
+            // The picture stands for the window it is drawn for.
+            const PictureConversionScope scope(PictureConversionScope::document(),
+                                               PictureConversionScope::screen() ? &image : nullptr);
+            ElementPainter::paintLocal(picture, element);
+        }
+        m_picture = image;
+        m_key = key;
+        ++m_pictureCount;
+        draw(painter);
+        return;
     }
+    if (!m_rendering)
+        start(element, key, painter.renderHints());
     paintStandIn(painter, element, bounds);
+}
+
+void ElementPictureCache::draw(QPainter& painter) const
+{
+    const Key& key = m_key;
+    const Placement placement = placementOf(painter);
+    painter.save();
+    // Device coordinates: the picture's pixels are the device's.
+    painter.resetTransform();
+    const QPointF at = (QPointF(key.area.topLeft()) + placement.offset) / placement.pixelRatio;
+    painter.drawImage(QRectF(at, QSizeF(key.area.size()) / placement.pixelRatio), m_picture);
+    painter.restore();
 }
 
 void ElementPictureCache::paintStandIn(QPainter& painter, const ZVPuttyView& element, const QRectF& bounds) const
 {
-    if (!m_picture.isNull()) {
+    if (!m_picture.isNull() && m_key.linear.isInvertible()) {
         // The last picture, stretched to where the element now lies.
-        painter.drawImage(mapBetween(m_key.area, m_key.bounds, bounds), m_picture);
+        const QTransform pictureToElement =
+            QTransform::fromTranslate(m_key.area.left(), m_key.area.top()) * m_key.linear.inverted();
+        painter.save();
+        painter.setWorldTransform(pictureToElement * stretch(m_key.bounds, bounds) * painter.worldTransform());
+        painter.drawImage(QPointF(0, 0), m_picture);
+        painter.restore();
         return;
     }
     painter.save();
@@ -126,25 +211,22 @@ void ElementPictureCache::start(const ZVPuttyView& element, const Key& key, QPai
     {
         QPainter recorder(&recording);
         recorder.setRenderHints(hints);
+        const PictureConversionScope scope(PictureConversionScope::document(),
+                                           PictureConversionScope::screen() ? &recording : nullptr);
         ElementPainter::paintLocal(recorder, element);
     }
     m_rendering = true;
-    const QSize size(std::max(1, int(std::ceil(key.area.width() * key.scale))),
-                     std::max(1, int(std::ceil(key.area.height() * key.scale))));
-    picturePool().start([recording, key, size, hints, delivery = m_delivery] {
+    picturePool().start([recording, key, hints, delivery = m_delivery] {
         {
             const QMutexLocker lock(&delivery->mutex);
             if (!delivery->owner)
                 return;
         }
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        {
+        QImage image = blankPicture(key.area.size());
+        if (!image.isNull()) {
             QPainter player(&image);
             player.setRenderHints(hints);
-            player.scale(double(size.width()) / key.area.width(), double(size.height()) / key.area.height());
-            player.translate(-key.area.topLeft());
-            player.setClipRect(key.area);
+            player.setTransform(pictureTransform(key.linear, key.area));
             player.drawPicture(QPointF(0, 0), recording);
         }
         const QMutexLocker lock(&delivery->mutex);
@@ -156,6 +238,14 @@ void ElementPictureCache::start(const ZVPuttyView& element, const Key& key, QPai
 void ElementPictureCache::accept(const QImage& image, const Key& key)
 {
     m_rendering = false;
+    // Without memory for it the stand-in stays until the next change.
+    if (image.isNull())
+        return;
+    // A picture made on this thread meanwhile is newer.
+    if (!m_picture.isNull() && m_key.generation > key.generation) {
+        emit pictureReady();
+        return;
+    }
     m_picture = image;
     m_key = key;
     ++m_pictureCount;

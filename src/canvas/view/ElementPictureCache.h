@@ -1,15 +1,24 @@
-// A picture of one costly element (an outline of hundreds of thousands of
-// segments) at the zoom it is shown at, so that the window repaints it by
-// copying pixels. The element's drawing is recorded on the window's thread,
+// The picture an element on the canvas is repainted from, so that shadows,
+// reflections, 3D text and long outlines are not drawn again on every
+// repaint. It is kept, in the screen's pixels, until the element, its parts
+// or the zoom change; scrolling and moving reuse it. The picture covers what
+// is in view and a margin around it.
+//
+// Most elements are drawn into it at once. A costly element (an outline of
+// hundreds of thousands of segments) is recorded on the window's thread,
 // which is quick, and played into the picture on a worker thread; until the
 // picture arrives the previous one (fitted to the element) or a placeholder
-// is shown. The picture covers what is in view and a margin around it.
+// is shown. Pictures that wait for a slow conversion show placeholders in
+// the picture when drawn for a window; the window asks for new ones once
+// the conversion ends.
 #pragma once
 
 #include <QImage>
-#include <QPainter>
 #include <QObject>
+#include <QPainter>
+#include <QRect>
 #include <QRectF>
+#include <QTransform>
 #include <memory>
 
 class ZVPuttyView;
@@ -19,7 +28,8 @@ namespace ql {
 class ElementPictureCache : public QObject {
     Q_OBJECT
 public:
-    // Elements that draw more path segments than this come from a picture.
+    // Elements that draw more path segments than this are drawn off the
+    // window's thread.
     static constexpr qsizetype kCostlySegments = 100000;
     static bool isCostly(const ZVPuttyView& element);
 
@@ -27,31 +37,33 @@ public:
     ~ElementPictureCache() override;
 
     // Draws the element from its picture, the painter in the element's own
-    // coordinates. `bounds` is what the element covers there, `visible` the
-    // part of it in view (both in the element's coordinates).
-    void paint(QPainter& painter, const ZVPuttyView& element, const QRectF& bounds, const QRectF& visible);
+    // coordinates. `bounds` is what the element covers there; `view` the
+    // part of the painter's device in view (device coordinates), or empty
+    // when all of the element is wanted.
+    void paint(QPainter& painter, const ZVPuttyView& element, const QRectF& bounds, const QRect& view);
     // The element's drawing changed: the next paint makes a new picture.
     void invalidate() { ++m_generation; }
 
     // For tests and benchmarks: pictures made so far, and whether one is
-    // being made.
+    // being made off the window's thread.
     int pictureCount() const { return m_pictureCount; }
     bool isRendering() const { return m_rendering; }
 
 signals:
-    // A new picture is ready: the element's item repaints.
+    // A picture made off the window's thread is ready: the element repaints.
     void pictureReady();
 
 private:
     struct Key {
         quint64 generation = 0;
-        double scale = 0;
-        QRectF area;   // element coordinates the picture covers
-        QRectF bounds; // the element's bounds when it was made
+        QTransform linear; // element coordinates to device pixels, less the offset
+        QRect area;        // the pixels the picture covers, in the linear map's space
+        QRectF bounds;     // the element's bounds when it was made
     };
     struct Delivery;
 
-    bool fits(const Key& key, double scale, const QRectF& needed) const;
+    bool fits(const QTransform& linear, const QRect& needed) const;
+    void draw(QPainter& painter) const;
     void start(const ZVPuttyView& element, const Key& key, QPainter::RenderHints hints);
     void accept(const QImage& image, const Key& key);
     void paintStandIn(QPainter& painter, const ZVPuttyView& element, const QRectF& bounds) const;

@@ -9,6 +9,7 @@
 #include "canvas/view/ZVClipView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVContentView.h"
+#include "content/ZVImageView.h"
 
 #include <QCursor>
 #include <QPainter>
@@ -19,11 +20,15 @@
 namespace ql {
 
 ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipView, QGraphicsItem* parent)
-    : QGraphicsItem(parent), m_element(&element), m_inert(inert), m_clipView(clipView)
+    : QGraphicsItem(parent), m_element(&element), m_inert(inert), m_clipView(clipView),
+      m_pictures(std::make_unique<ElementPictureCache>())
 {
     setAcceptedMouseButtons(Qt::NoButton);
+    connect(m_pictures.get(), &ElementPictureCache::pictureReady, this, [this] { update(); });
+    // An element put together piece by piece shows its effects once shown.
+    element.applyFirstLoad();
     connect(&element, &KVObject::valueChanged, this, &ZVElementItem::onChange);
-    connect(&element, &ZVPuttyView::reflectionChanged, this, [this] { update(); });
+    connect(&element, &ZVPuttyView::reflectionChanged, this, &ZVElementItem::redraw);
     // An element that goes away leaves nothing to draw until the page restacks.
     connect(&element, &QObject::destroyed, this, [this] { setVisible(false); });
     watchParts();
@@ -55,17 +60,24 @@ void ZVElementItem::watchParts()
         m_partConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
         m_partConnections.append(connect(background, &ZVContentView::displayNeeded, this, repaint));
     }
+    // A reflection to be made again, or shown or hidden.
+    if (ZVImageView* reflection = m_element->reflectionView())
+        m_partConnections.append(connect(reflection, &ZVContentView::displayNeeded, this, [this] {
+            follow();
+            redraw();
+        }));
 }
 
 void ZVElementItem::follow()
 {
     if (!m_element)
         return;
-    const QRectF bounds = m_element->bounds();
+    // The reflection and the shadow may reach beyond the frame.
+    const QRectF bounds = ElementPainter::paintedRect(*m_element);
     if (bounds != m_bounds) {
         prepareGeometryChange();
         // Moving keeps the element's own drawing; resizing changes it.
-        if (m_pictures && bounds.size() != m_bounds.size())
+        if (bounds.size() != m_bounds.size())
             m_pictures->invalidate();
         m_bounds = bounds;
     }
@@ -76,11 +88,10 @@ void ZVElementItem::onChange(const QString& key)
 {
     if (!m_element)
         return;
-    if (key == QLatin1String("contentView") || key == QLatin1String("backgroundView"))
+    if (key == QLatin1String("contentView") || key == QLatin1String("backgroundView")
+        || key == QLatin1String("reflectionView"))
         watchParts();
-    if (key == QLatin1String("frame") || key == QLatin1String("frameRotation") ||
-        key == QLatin1String("frameCenterRotation"))
-        follow();
+    follow();
     if (key == QLatin1String("cropMode") || key == QLatin1String("isCropping") || key == QLatin1String("isMoving"))
         updateCursor();
     // Selection, hover and gestures change what is drawn over the element,
@@ -89,7 +100,7 @@ void ZVElementItem::onChange(const QString& key)
         QStringLiteral("isActive"),   QStringLiteral("isHighlighted"), QStringLiteral("isMoving"),
         QStringLiteral("isRotating"), QStringLiteral("isCropping"),    QStringLiteral("handles"),
         QStringLiteral("canvas"),     QStringLiteral("uuid"),          QStringLiteral("frame")};
-    if (m_pictures && !overlayKeys.contains(key))
+    if (!overlayKeys.contains(key))
         m_pictures->invalidate();
     update();
     // The clip view draws selected elements' outlines beyond the page.
@@ -120,8 +131,7 @@ QRectF ZVElementItem::outlineRect() const
 
 void ZVElementItem::redraw()
 {
-    if (m_pictures)
-        m_pictures->invalidate();
+    m_pictures->invalidate();
     update();
 }
 
@@ -135,24 +145,6 @@ QRectF ZVElementItem::boundingRect() const
     return m_bounds;
 }
 
-void ZVElementItem::paintElement(QPainter& painter, const QWidget* widget)
-{
-    const bool costly = ElementPictureCache::isCostly(*m_element);
-    if (costly && !m_pictures) {
-        m_pictures = std::make_unique<ElementPictureCache>();
-        connect(m_pictures.get(), &ElementPictureCache::pictureReady, this, [this] { update(); });
-    } else if (!costly) {
-        m_pictures.reset();
-    }
-    if (!m_pictures) {
-        ElementPainter::paintLocal(painter, *m_element);
-        return;
-    }
-    // What of the element is in view: all of it when drawn off screen.
-    const QRectF visible = widget ? painter.worldTransform().inverted().mapRect(QRectF(widget->rect())) : m_bounds;
-    m_pictures->paint(painter, *m_element, m_bounds, visible);
-}
-
 void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget* widget)
 {
     if (!m_element)
@@ -160,7 +152,8 @@ void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QW
     ++m_paintCount;
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    paintElement(*painter, widget);
+    // Drawn off screen, all of the element is wanted.
+    m_pictures->paint(*painter, *m_element, m_bounds, widget ? widget->rect() : QRect());
     TextEditingOverlay::paint(*painter, *m_element);
     if (!m_inert) {
         // The zoom, whatever the element's turn: the knobs keep their screen size.

@@ -2,7 +2,7 @@
 // frame and rotation say (item coordinates are the element's own), drawn by
 // the element painter, repainted whenever its element, content or background
 // changes. Items of a master's elements are inert: they take no events.
-// Costly elements are repainted from a picture made off the window's thread.
+// The item repaints its element from a kept picture (ElementPictureCache).
 #pragma once
 
 #include <QGraphicsItem>
@@ -28,9 +28,11 @@ public:
     bool isInert() const { return m_inert; }
     // How many times the item has painted (tests check repaints).
     int paintCount() const { return m_paintCount; }
-    // The picture a costly element is drawn from; null for other elements
-    // until they become costly.
+    // The picture the element is drawn from.
     ElementPictureCache* pictureCache() const { return m_pictures.get(); }
+    // The element's drawing changed, or a picture it waited for arrived: it
+    // is drawn anew.
+    void redraw();
 
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
@@ -40,9 +42,6 @@ private:
     void watchParts();
     void onChange(const QString& key);
     void updateCursor();
-    // The element's drawing changed.
-    void redraw();
-    void paintElement(QPainter& painter, const QWidget* widget);
     // The outline the clip view draws around the content, scene coordinates.
     QRectF outlineRect() const;
 

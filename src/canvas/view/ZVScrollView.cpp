@@ -6,6 +6,7 @@
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVPageItem.h"
 #include "canvas/view/TextEditMenu.h"
+#include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVRulerView.h"
 #include "content/ZVTextView.h"
 #include "content/text/TextEditor.h"
@@ -73,7 +74,7 @@ ZVScrollView::ZVScrollView(QWidget* parent) : QGraphicsView(parent), m_surround(
     layoutRulers();
     // Pictures drawn as placeholders while they converted show themselves.
     NotificationCenter::defaultCenter().addObserver(this, QString::fromLatin1(kPictureConversionFinished), nullptr,
-                                                    [this](const Notification&) { viewport()->update(); });
+                                                    [this](const Notification&) { setNeedsDisplay(); });
 }
 
 ZVScrollView::~ZVScrollView()
@@ -139,6 +140,15 @@ void ZVScrollView::magnifyToFitRect(const QRectF& pageRect)
     const double factor = std::min(visible.width() / pageRect.width(), visible.height() / pageRect.height());
     setMagnification(factor, pageRect.center());
     centerOn(pageRect.center());
+}
+
+void ZVScrollView::setNeedsDisplay()
+{
+    if (ZVPageItem* item = pageItem()) {
+        for (ZVElementItem* element : item->elementItems())
+            element->redraw();
+    }
+    viewport()->update();
 }
 
 void ZVScrollView::setSurroundColor(const QColor& color)

@@ -49,6 +49,10 @@ public:
     // Zooms so that a page rectangle fits the visible area, centred on it.
     void magnifyToFitRect(const QRectF& pageRect);
 
+    // Everything shown is drawn again, each element anew (items keep their
+    // pictures until told).
+    void setNeedsDisplay();
+
     // The ground around the page.
     QColor surroundColor() const { return m_surround; }
     void setSurroundColor(const QColor& color);

@@ -28,7 +28,12 @@ const QObject* PictureConversionScope::document()
 
 bool PictureConversionScope::mayShowPlaceholder(const QPainter& painter)
 {
-    return t_innermost && t_innermost->m_screen && painter.device() == t_innermost->m_screen;
+    return screen() && painter.device() == screen();
+}
+
+const QPaintDevice* PictureConversionScope::screen()
+{
+    return t_innermost ? t_innermost->m_screen : nullptr;
 }
 
 } // namespace ql

@@ -29,6 +29,8 @@ public:
     // waiting: only on the scope's own screen, never into a picture made
     // meanwhile (which may be kept).
     static bool mayShowPlaceholder(const QPainter& painter);
+    // The innermost scope's screen; null while drawing waits.
+    static const QPaintDevice* screen();
 
 private:
     const QObject* m_document;

@@ -1,0 +1,212 @@
+// The element's effects on its parts: the drop shadow and clipping of the
+// content's own layer, the border and inner-shadow layers every content
+// owns, the opacity of content and background, the background's rounded
+// corners, and the reflection picture below the content. The painters show
+// the parts as these operations leave them.
+#include "canvas/ZVPuttyView.h"
+
+#include "canvas/painting/ElementEffects.h"
+#include "canvas/painting/ElementPainter.h"
+#include "content/ShapeLayer.h"
+#include "content/ZVBackgroundView.h"
+#include "content/ZVImageView.h"
+#include "platform/graphics/Color.h"
+#include "shapes/ZVVectorView.h"
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+
+// Settings are read as 32-bit floats, as they are stored; a missing one is 0.
+double number(const QVariant& value)
+{
+    return double(value.toFloat());
+}
+
+ql::Color colorOf(const QVariant& value)
+{
+    return value.canConvert<ql::Color>() ? value.value<ql::Color>() : ql::Color::black();
+}
+
+// A shadow's offset on the page (y down): the distance at the angle, 0°
+// pointing up the page.
+QSizeF shadowOffset(const QVariant& distance, const QVariant& degrees)
+{
+    const double angle = number(degrees) * kRadiansPerDegree;
+    const double d = number(distance);
+    return QSizeF(std::sin(angle) * d, -std::cos(angle) * d);
+}
+
+} // namespace
+
+void ZVPuttyView::applyToParts(const std::function<void()>& writes)
+{
+    // What the effects write follows from the element's settings, which
+    // record their own undo.
+    std::optional<ZVContentView::UnrecordedChanges> content, background, reflection;
+    if (m_contentView)
+        content.emplace(*m_contentView);
+    if (m_backgroundView)
+        background.emplace(*m_backgroundView);
+    if (m_reflectionView)
+        reflection.emplace(*m_reflectionView);
+    writes();
+}
+
+void ZVPuttyView::setShadow()
+{
+    if (m_contentView) {
+        applyToParts([this] {
+            ShapeLayer& layer = *m_contentView->layer();
+            layer.setMasksToBounds(false);
+            layer.setShadowColor(colorOf(m_shadowColor));
+            layer.setShadowRadius(number(m_shadowBlurRadius));
+            layer.setShadowOpacity(m_shadowEnabled ? m_shadowOpacity.toFloat() : 0.0f);
+            layer.setShadowOffset(shadowOffset(m_shadowOffset, m_shadowAngle));
+        });
+        m_contentView->setNeedsDisplay();
+    }
+    setReflection();
+}
+
+void ZVPuttyView::setInnerShadow()
+{
+    if (m_contentView) {
+        applyToParts([this] {
+            ShapeLayer& layer = *m_contentView->innerShadow();
+            layer.setShadowColor(colorOf(m_innerShadowColor));
+            layer.setShadowOffset(shadowOffset(m_innerShadowOffset, m_innerShadowAngle));
+            layer.setShadowOpacity(m_innerShadowEnabled ? m_innerShadowOpacity.toFloat() : 0.0f);
+            layer.setShadowRadius(number(m_innerShadowBlurRadius));
+            m_contentView->setInnerShadowEnabled(m_innerShadowEnabled);
+        });
+        m_contentView->layout();
+    }
+    setReflection();
+}
+
+void ZVPuttyView::setBorder()
+{
+    const double width = number(m_borderWidth);
+    const double radius = number(m_borderRadius);
+    const int type = m_borderType.toInt();
+    applyToParts([&] {
+        // The background rounds its corners whether or not the border shows.
+        if (m_backgroundView) {
+            m_backgroundView->border()->setCornerRadius(radius);
+            m_backgroundView->layout();
+        }
+        if (!m_contentView)
+            return;
+        ShapeLayer& border = *m_contentView->border();
+        // A rounded border lies on the content's edge, which cuts its outer half.
+        border.setLineWidth(radius > 0 ? 2 * width : width);
+        border.setStrokeColor(QVariant::fromValue(colorOf(m_borderColor).withAlpha(number(m_borderOpacity))));
+        border.setCornerRadius(radius);
+        // Types without a pattern keep the one the border has.
+        if (ql::ElementEffects::hasBorderPattern(type)) {
+            QVariantList pattern;
+            for (const double length : ql::ElementEffects::borderDashes(type))
+                pattern.append(int(length));
+            border.setLineDashPattern(pattern.isEmpty() ? QVariant() : QVariant(pattern));
+        }
+        if (!m_borderEnabled) {
+            border.setLineWidth(0.0);
+            border.setCornerRadius(0.0);
+        }
+        m_contentView->layout();
+        const bool rounded = m_contentView->layerCornerRadius() > 0;
+        m_contentView->layer()->setMasksToBounds(rounded);
+        changeValue(QStringLiteral("shadowSupported"), m_shadowSupported, !rounded);
+    });
+    // The text view and the shape make room for the border themselves
+    // (effectiveBorderWidth), so the text's stored insets stay as set.
+    if (auto* vector = qobject_cast<ZVVectorView*>(m_contentView); vector && m_contentViewType == VectorContent)
+        vector->sizeShape();
+    setReflection();
+}
+
+void ZVPuttyView::setOpacity()
+{
+    const double alpha = number(m_layerOpacity);
+    applyToParts([&] {
+        if (m_contentView)
+            m_contentView->setAlphaValue(alpha);
+        if (m_backgroundView)
+            m_backgroundView->setAlphaValue(alpha);
+    });
+    setReflection();
+}
+
+void ZVPuttyView::setBackground()
+{
+    if (m_backgroundView)
+        applyToParts([this] { m_backgroundView->update(); });
+    setBorder();
+}
+
+void ZVPuttyView::setReflection()
+{
+    if (!m_reflectionView)
+        return;
+    if (!m_reflectionEnabled) {
+        applyToParts([this] { m_reflectionView->setHidden(true); });
+        emit reflectionChanged();
+        return;
+    }
+    // Made again when next drawn: one picture for the many calls one change makes.
+    m_reflectionStale = true;
+    applyToParts([this] {
+        m_reflectionView->setAlphaValue(number(m_reflectionOpacity));
+        m_reflectionView->setHidden(false);
+    });
+    setNeedsLayout();
+    m_reflectionView->setNeedsDisplay();    emit reflectionChanged();
+}
+
+const ql::Image& ZVPuttyView::reflectionImage() const
+{
+    static const ql::Image none;
+    if (!m_reflectionEnabled || !m_reflectionView)
+        return none;
+    if (m_reflectionStale) {
+        m_reflectionStale = false;
+        const double height = number(m_reflectionHeight);
+        const QSizeF size(contentFrame().width(), std::isfinite(height) ? height : 0.0);
+        const ql::Image picture = ql::ElementPainter::reflectionPicture(*this, size);
+        ZVContentView::UnrecordedChanges quiet(*m_reflectionView);
+        m_reflectionView->setImage(picture);
+    }
+    return m_reflectionView->image();
+}
+
+void ZVPuttyView::applyEffects()
+{
+    m_firstLoad = false;
+    setShadow();
+    setBorder();
+    setOpacity();
+    setInnerShadow();
+    setReflection();
+    setBackground();
+}
+
+void ZVPuttyView::applyFirstLoad()
+{
+    if (m_firstLoad)
+        applyEffects();
+}
+
+double ZVPuttyView::effectiveBorderWidth() const
+{
+    if (!m_borderEnabled)
+        return 0.0;
+    switch (m_borderStyle.toInt()) {
+    case 2: return m_borderWidth.toDouble();
+    case 1: return m_borderWidth.toDouble() / 2.0;
+    default: return 0.0;
+    }
+}
