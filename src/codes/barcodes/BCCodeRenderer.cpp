@@ -1,6 +1,7 @@
 #include "codes/barcodes/BCCodeRenderer.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -11,6 +12,7 @@ namespace {
 constexpr double BleedReduction = 0.13; // taken off each side of a bar
 constexpr int DotsPerMeterAt72Dpi = 2835;
 constexpr double LargestFittedFontSize = 4096; // ends the search for absurdly wide zones
+constexpr double MeasuredFontSize = 100; // large enough that rounded advances barely matter
 
 // Regions found while walking the code characters.
 struct Regions {
@@ -54,9 +56,17 @@ QRectF BCCodeRenderer::calculateBarRect(BCBarKind bar, double x, double barScale
 
 double BCCodeRenderer::optimalFontSizeToFitText(const QString& text, const QString& fontName, double width) const
 {
-    // Widths grow with the size, so the first size that fills the zone can be
-    // found by bisection instead of one point at a time.
     const auto fills = [&](double size) { return m_typesetter.firstLine(text, fontName, size, 0).width >= width; };
+    // Widths grow in proportion to the size, so one measurement predicts the
+    // size; its neighbour below confirms it against rounded advances.
+    const double measured = m_typesetter.firstLine(text, fontName, MeasuredFontSize, 0).width;
+    if (measured > 0) {
+        const double predicted = std::clamp(std::ceil(width * MeasuredFontSize / measured), 1.0, LargestFittedFontSize);
+        if (fills(predicted) && (predicted == 1.0 || !fills(predicted - 1)))
+            return predicted;
+    }
+    // Otherwise the first size that fills the zone is found by bisection
+    // instead of one point at a time.
     if (fills(1.0))
         return 1.0;
     if (!fills(LargestFittedFontSize))

@@ -11,6 +11,9 @@ namespace {
 // Text layout works in 26.6 fixed point; this is wide enough for any caption.
 constexpr double UnlimitedWidth = 1.0e6;
 constexpr int DotsPerMeterAt72Dpi = 2835; // Qt rounds this to 72 logical dpi
+// Enough for every size a few codes in view are fitted to; sizes typed in
+// by hand could otherwise grow the cache without end.
+constexpr qsizetype KeptFonts = 64;
 
 // Lays out only the first line: captions show nothing beyond it.
 std::unique_ptr<QTextLayout> layOutFirstLine(const QString& text, const QFont& font, const QPaintDevice* device,
@@ -46,6 +49,11 @@ BCQtCaptionTypesetter::BCQtCaptionTypesetter()
 QString BCQtCaptionTypesetter::resolvedFamily(const QString& fontName) const
 {
     std::lock_guard lock(m_mutex);
+    return resolvedFamilyLocked(fontName);
+}
+
+QString BCQtCaptionTypesetter::resolvedFamilyLocked(const QString& fontName) const
+{
     auto it = m_families.constFind(fontName);
     if (it == m_families.constEnd())
         it = m_families.insert(fontName, QFontDatabase::hasFamily(fontName) ? fontName : QStringLiteral("Helvetica"));
@@ -54,12 +62,20 @@ QString BCQtCaptionTypesetter::resolvedFamily(const QString& fontName) const
 
 QFont BCQtCaptionTypesetter::fontFor(const QString& fontName, double fontSize) const
 {
-    QFont font(resolvedFamily(fontName));
-    font.setPointSizeF(fontSize > 0 ? fontSize : 1.0);
+    const double size = fontSize > 0 ? fontSize : 1.0;
+    std::lock_guard lock(m_mutex);
+    const std::pair<QString, double> key(fontName, size);
+    if (const auto it = m_fonts.constFind(key); it != m_fonts.constEnd())
+        return *it;
+    QFont font(resolvedFamilyLocked(fontName));
+    font.setPointSizeF(size);
     // Unhinted outlines keep widths proportional to the size, which the
     // caption fitting relies on.
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setStyleStrategy(QFont::ForceOutline);
+    if (m_fonts.size() >= KeptFonts)
+        m_fonts.clear();
+    m_fonts.insert(key, font);
     return font;
 }
 

@@ -24,11 +24,15 @@ public:
     QString resolvedFamily(const QString& fontName) const;
 
 private:
+    // Fitting a caption asks for the same few sizes again and again; a font
+    // made once per name and size keeps its resolved engine.
     QFont fontFor(const QString& fontName, double fontSize) const;
+    QString resolvedFamilyLocked(const QString& fontName) const;
 
     QImage m_device; // a 72-dpi device for measuring
     mutable std::mutex m_mutex;
     mutable QHash<QString, QString> m_families;
+    mutable QHash<std::pair<QString, double>, QFont> m_fonts;
 };
 
 } // namespace ql

@@ -115,7 +115,7 @@ QRect GVGridView::visibleArea() const
     return rect();
 }
 
-void GVGridView::layoutItems()
+void GVGridView::layoutItems(bool cellsMoved)
 {
     // A data source that reloads while handing out an item would re-enter.
     if (m_layingOut || !isVisible() || !m_dataSource)
@@ -132,12 +132,19 @@ void GVGridView::layoutItems()
         first = firstRow * columns;
         last = std::min(m_count - 1, (lastRow + 1) * columns - 1);
     }
+    // Items that scroll away stay shown until the end of the pass: the rows
+    // that scroll in mostly take them back, and hiding and showing each one
+    // costs more than the move.
+    QList<GVGridViewItem*> leaving;
     for (auto entry = m_visible.begin(); entry != m_visible.end();) {
         if (entry.key() < first || entry.key() > last) {
-            recycle(entry.value());
+            recycle(entry.value(), false);
+            leaving.append(entry.value());
             entry = m_visible.erase(entry);
         } else {
-            entry.value()->setGeometry(rectForItemAtIndex(entry.key()));
+            // Scrolling moves the grid, not its cells.
+            if (cellsMoved)
+                entry.value()->setGeometry(rectForItemAtIndex(entry.key()));
             ++entry;
         }
     }
@@ -157,12 +164,16 @@ void GVGridView::layoutItems()
         item->show();
         m_visible.insert(index, item);
     }
+    for (GVGridViewItem* item : std::as_const(leaving))
+        if (!m_visible.contains(item->index()) || m_visible.value(item->index()) != item)
+            item->hide();
     m_layingOut = false;
 }
 
-void GVGridView::recycle(GVGridViewItem* item)
+void GVGridView::recycle(GVGridViewItem* item, bool hide)
 {
-    item->hide();
+    if (hide)
+        item->hide();
     if (item == m_hovered)
         setHoveredItem(nullptr);
     // Selected items wait, as they are, for their row to come back.
@@ -287,7 +298,7 @@ void GVGridView::resizeEvent(QResizeEvent* event)
 void GVGridView::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    layoutItems();
+    layoutItems(false);
 }
 
 void GVGridView::showEvent(QShowEvent* event)

@@ -94,9 +94,12 @@ private:
     // Takes the height of its rows at once rather than at the scroll area's
     // next layout, so that rows asked for right after a change exist.
     void fitHeight();
-    // Brings the items in line with the visible rows.
-    void layoutItems();
-    void recycle(GVGridViewItem* item);
+    // Brings the items in line with the visible rows; `cellsMoved` when the
+    // width or the item size changed, so kept items take their new cells.
+    void layoutItems(bool cellsMoved = true);
+    // Pools an item that left the visible rows; callers that may hand it
+    // out again at once keep it shown.
+    void recycle(GVGridViewItem* item, bool hide = true);
     void discard(GVGridViewItem* item);
     void select(qint64 index);
     void deselect(qint64 index);

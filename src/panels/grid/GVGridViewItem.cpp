@@ -5,25 +5,42 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmapCache>
+#include <QCache>
+#include <algorithm>
+#include <cmath>
 
 namespace ql {
 
 namespace {
 
-// The picture scaled to its box, shared by every cell that shows it at that
-// size: scaling large thumbnails for each new cell would slow scrolling.
-QPixmap scaledThumbnail(const QImage& bitmap, QSizeF size, qreal ratio)
+struct ThumbnailKey {
+    qint64 image;
+    QSize pixels;
+    bool operator==(const ThumbnailKey&) const = default;
+};
+
+size_t qHash(const ThumbnailKey& key, size_t seed = 0)
 {
-    const QSize pixels = (size * ratio).toSize().expandedTo(QSize(1, 1));
-    const QString key = QStringLiteral("gv-thumbnail:%1:%2x%3").arg(bitmap.cacheKey()).arg(pixels.width()).arg(pixels.height());
-    QPixmap scaled;
-    if (!QPixmapCache::find(key, &scaled)) {
-        scaled = QPixmap::fromImage(bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        QPixmapCache::insert(key, scaled);
+    return qHashMulti(seed, key.image, key.pixels.width(), key.pixels.height());
+}
+
+// The picture scaled to its box, shared by every cell of every grid that
+// shows it at that size: scaling large thumbnails for each new cell would
+// slow scrolling. Costs are in KiB.
+QPixmap sharedScaledThumbnail(const QImage& bitmap, QSize pixels, qreal ratio)
+{
+    static QCache<ThumbnailKey, QPixmap> scaled(32 * 1024);
+    const ThumbnailKey key{bitmap.cacheKey(), pixels};
+    QPixmap result;
+    if (const QPixmap* kept = scaled.object(key)) {
+        result = *kept;
+    } else {
+        result = QPixmap::fromImage(bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        const qsizetype cost = std::max<qsizetype>(1, qsizetype(pixels.width()) * pixels.height() * 4 / 1024);
+        scaled.insert(key, new QPixmap(result), cost); // dropped when larger than the whole cache
     }
-    scaled.setDevicePixelRatio(ratio);
-    return scaled;
+    result.setDevicePixelRatio(ratio);
+    return result;
 }
 
 } // namespace
@@ -180,6 +197,67 @@ QRectF GVGridViewItem::titleRect() const
     return QRectF(content.x() + 3, content.height() - 11, content.width() - 6, 14);
 }
 
+const QPixmap& GVGridViewItem::cellBackground(const GVGridViewItemLayout& look, QSizeF size)
+{
+    const BackgroundKey key{size, look.backgroundColor, look.selectionRingColor, look.selectionRingLineWidth,
+                            look.itemBorderRadius, selected(), devicePixelRatioF()};
+    if (key == m_backgroundKey && !m_background.isNull())
+        return m_background;
+    // The ring is stroked on the cell's edge, so half of it lies outside.
+    const double margin = selected() ? std::ceil(look.selectionRingLineWidth / 2) : 0;
+    const QSizeF outer(size.width() + 2 * margin, size.height() + 2 * margin);
+    m_background = QPixmap((outer * key.pixelRatio).toSize().expandedTo(QSize(1, 1)));
+    m_background.setDevicePixelRatio(key.pixelRatio);
+    m_background.fill(Qt::transparent);
+    QPainter painter(&m_background);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath cell;
+    cell.addRoundedRect(QRectF(QPointF(margin, margin), size), look.itemBorderRadius, look.itemBorderRadius);
+    painter.fillPath(cell, look.backgroundColor);
+    if (selected()) {
+        painter.setPen(QPen(look.selectionRingColor, look.selectionRingLineWidth));
+        painter.drawPath(cell);
+    }
+    painter.end();
+    m_backgroundKey = key;
+    findOpaqueBand();
+    return m_background;
+}
+
+void GVGridViewItem::findOpaqueBand()
+{
+    m_bandTop = m_bandBottom = 0;
+    const QImage pixels = m_background.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int middle = pixels.height() / 2;
+    const auto row = [&](int y) { return reinterpret_cast<const QRgb*>(pixels.constScanLine(y)); };
+    const QRgb colour = row(middle)[0];
+    if (qAlpha(colour) != 255 || !std::all_of(row(middle), row(middle) + pixels.width(), [&](QRgb p) { return p == colour; }))
+        return;
+    const auto same = [&](int y) { return std::equal(row(y), row(y) + pixels.width(), row(middle)); };
+    int top = middle;
+    while (top > 0 && same(top - 1))
+        --top;
+    int bottom = middle + 1;
+    while (bottom < pixels.height() && same(bottom))
+        ++bottom;
+    m_bandTop = top;
+    m_bandBottom = bottom;
+    m_bandColor = QColor::fromRgba(colour);
+}
+
+const QPixmap& GVGridViewItem::scaledThumbnail(const QImage& bitmap, QSizeF size)
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (size * ratio).toSize().expandedTo(QSize(1, 1));
+    if (m_scaled.isNull() || bitmap.cacheKey() != m_scaledImageKey || pixels != m_scaledPixels
+        || m_scaled.devicePixelRatio() != ratio) {
+        m_scaled = sharedScaledThumbnail(bitmap, pixels, ratio);
+        m_scaledImageKey = bitmap.cacheKey();
+        m_scaledPixels = pixels;
+    }
+    return m_scaled;
+}
+
 void GVGridViewItem::paintEvent(QPaintEvent*)
 {
     const QRectF content = contentRect();
@@ -188,19 +266,29 @@ void GVGridViewItem::paintEvent(QPaintEvent*)
     takeThumbnail();
     const GVGridViewItemLayout& look = *m_currentLayout;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath cell;
-    cell.addRoundedRect(content, look.itemBorderRadius, look.itemBorderRadius);
-    painter.fillPath(cell, look.backgroundColor);
-    if (selected()) {
-        painter.setPen(QPen(look.selectionRingColor, look.selectionRingLineWidth));
-        painter.drawPath(cell);
+    const QPixmap& background = cellBackground(look, content.size());
+    const double margin = (background.deviceIndependentSize().width() - content.width()) / 2;
+    const QPointF origin = content.topLeft() - QPointF(margin, margin);
+    if (m_bandBottom > m_bandTop) {
+        // Only the rounded ends need blending; the rows between are one colour.
+        const qreal ratio = background.devicePixelRatio();
+        const auto part = [&](int top, int bottom) {
+            painter.drawPixmap(QRectF(origin.x(), origin.y() + top / ratio, background.width() / ratio, (bottom - top) / ratio),
+                               background, QRectF(0, top, background.width(), bottom - top));
+        };
+        part(0, m_bandTop);
+        painter.fillRect(QRectF(origin.x(), origin.y() + m_bandTop / ratio, background.width() / ratio,
+                                (m_bandBottom - m_bandTop) / ratio), m_bandColor);
+        part(m_bandBottom, background.height());
+    } else {
+        painter.drawPixmap(origin, background);
     }
+    painter.setRenderHint(QPainter::Antialiasing);
     if (look.visibleContentMask & GVGridViewItemLayout::ShowImage) {
         const QRectF target = imageRect();
         const QImage bitmap = m_itemImage.bitmap();
         if (!target.isEmpty() && !bitmap.isNull()) {
-            const QPixmap scaled = scaledThumbnail(bitmap, target.size(), devicePixelRatioF());
+            const QPixmap& scaled = scaledThumbnail(bitmap, target.size());
             if (m_hasShadow) {
                 QPainterPath shadow;
                 shadow.addRect(target.translated(-3, 3));

@@ -8,6 +8,7 @@
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Image.h"
 
+#include <QPixmap>
 #include <QUrl>
 #include <functional>
 #include <optional>
@@ -94,6 +95,23 @@ protected:
 
 private:
     friend class GVGridView;
+    // What the kept cell background was drawn for.
+    struct BackgroundKey {
+        QSizeF size;
+        QColor fill;
+        QColor ring;
+        double ringWidth = 0;
+        unsigned radius = 0;
+        bool selected = false;
+        qreal pixelRatio = 0;
+        bool operator==(const BackgroundKey&) const = default;
+    };
+    // The rounded cell with its ring as drawn once for the look and size:
+    // scrolling draws the same few cells again and again.
+    const QPixmap& cellBackground(const GVGridViewItemLayout& look, QSizeF size);
+    void findOpaqueBand();
+    // The thumbnail scaled to `size`, kept while picture and size stay.
+    const QPixmap& scaledThumbnail(const QImage& bitmap, QSizeF size);
     GVGridView* grid() const;
     void takeThumbnail();
     // A thumbnail of `url` arrived (null when it failed).
@@ -113,6 +131,16 @@ private:
     GVGridViewItemLayoutPtr m_selectionLayout;
     GVGridViewItemLayoutPtr m_currentLayout;
     bool m_useLayout = true;
+    QPixmap m_background;
+    BackgroundKey m_backgroundKey;
+    // The background's rows that are one opaque colour edge to edge, filled
+    // rather than blended; empty when there are none.
+    int m_bandTop = 0;
+    int m_bandBottom = 0;
+    QColor m_bandColor;
+    QPixmap m_scaled;
+    qint64 m_scaledImageKey = 0;
+    QSize m_scaledPixels;
 };
 
 } // namespace ql

@@ -168,3 +168,36 @@ TEST(BarcodeRenderer, InstalledFontsSetCaptionsAndUnknownNamesFallBack)
     EXPECT_GE(qtTypesetter.firstLine("780306", "Liberation Sans", size, 0).width, 800);
     EXPECT_LT(qtTypesetter.firstLine("780306", "Liberation Sans", size - 1, 0).width, 800);
 }
+
+namespace {
+
+// Widths that do not grow in proportion to the size (a fixed gap added), so
+// that a size predicted from one measurement is wrong.
+class OffsetTypesetter final : public BCCaptionTypesetter {
+public:
+    BCCaptionLine firstLine(const QString& text, const QString&, double fontSize, double) const override
+    {
+        if (text.isEmpty())
+            return {};
+        return {text.size(), fontSize < 50 ? 0.6 * fontSize * double(text.size()) + 30 : 0.6 * fontSize * double(text.size()),
+                0.75 * fontSize, 0.25 * fontSize};
+    }
+    void drawFirstLine(QPainter&, const QString&, const QString&, double, double, QPointF) const override {}
+};
+
+} // namespace
+
+TEST(BarcodeRenderer, FittedSizeIsTheFirstThatFillsEvenWhenWidthsAreNotProportional)
+{
+    const BCCodeRenderer fixed(typesetter);
+    // 6 digits at 0.6 per point fill 720 at exactly 200 and 721 at 201.
+    EXPECT_EQ(fixed.optimalFontSizeToFitText("780306", "Helvetica", 720), 200);
+    EXPECT_EQ(fixed.optimalFontSizeToFitText("780306", "Helvetica", 720.5), 201);
+    EXPECT_EQ(fixed.optimalFontSizeToFitText("780306", "Helvetica", 0), 1);
+    EXPECT_EQ(fixed.optimalFontSizeToFitText("780306", "Helvetica", 1e9), 4096);
+    const OffsetTypesetter offset;
+    const BCCodeRenderer uneven(offset);
+    // Below 50 points 6 digits are 3.6 * size + 30 wide: 120 is filled at 25.
+    EXPECT_EQ(uneven.optimalFontSizeToFitText("780306", "Helvetica", 120), 25);
+    EXPECT_EQ(uneven.optimalFontSizeToFitText("780306", "Helvetica", 360), 100);
+}

@@ -166,3 +166,30 @@ TEST(GridView, PointerHoversOneItemAtATime)
     QApplication::sendEvent(grid, &leave);
     EXPECT_FALSE(grid->itemAtIndex(1)->hovered());
 }
+
+TEST(GridView, ScrolledAwayItemsHideAndKeptItemsFollowAWidthChange)
+{
+    RecordingGridOwner owner;
+    owner.count = 1000;
+    GridInScrollArea view(owner, QSize(216, 400), QSizeF(100, 100));
+    GVGridView* grid = view.grid;
+    QScrollBar* bar = view.area.verticalScrollBar();
+    const auto onlyVisibleItemsShownInTheirCells = [&] {
+        for (GVGridViewItem* child : grid->findChildren<GVGridViewItem*>()) {
+            const bool listed = grid->itemAtIndex(child->index()) == child;
+            EXPECT_EQ(child->isVisible(), listed) << "item " << child->index();
+            if (listed)
+                EXPECT_EQ(child->geometry(), grid->rectForItemAtIndex(child->index()));
+        }
+    };
+    // By a page (every row replaced), by part of a row, then back up.
+    for (int step : {400, 400, 37, 137, -900}) {
+        bar->setValue(bar->value() + step);
+        QCoreApplication::processEvents();
+        onlyVisibleItemsShownInTheirCells();
+    }
+    view.area.resize(330, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid->numberOfColumns(), 3);
+    onlyVisibleItemsShownInTheirCells();
+}
