@@ -99,7 +99,10 @@ QImage DesktopThumbnail::render(ZVCanvasView& page, int pixels)
         return {};
     const double scale = pixels / std::max(size.width(), size.height());
     // Rounding may reach one pixel past the square.
-    QImage picture = PagePainter::image(page, scale);
+    // A save never waits for slow picture conversions: those still running
+    // show as placeholders until the next save.
+    QImage picture = PagePainter::image(page, scale, PagePainter::Layers::Visible,
+                                        PagePainter::Conversions::ShowPlaceholders);
     if (picture.width() > pixels || picture.height() > pixels)
         picture = picture.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return picture;
