@@ -158,3 +158,50 @@ TEST_F(PageInspector, ApplyCopiesTheSettingsButNotBackgroundsOrElementsAndUndoes
     EXPECT_EQ(pages[0]->topMargin(), 10.0);
     EXPECT_EQ(pages[2]->topMargin(), 30.0);
 }
+
+TEST_F(PageInspector, MasterPagePopupLinksTheCurrentPageAsOneStepAndFollowsIt)
+{
+    UndoManager& undo = *document.undoManager();
+    document.masterPages().append(document.newPage());
+    ZVCanvasView* first = page();
+    ZVCanvasView* second = document.newPage();
+    document.contentPages().append(second);
+    document.setCurrentPage(second);
+    auto* popup = control<QComboBox>("masterPage");
+    ASSERT_NE(popup, nullptr);
+    const auto titles = [popup] {
+        QStringList shown;
+        for (int i = 0; i < popup->count(); ++i)
+            shown.append(popup->itemText(i));
+        return shown;
+    };
+    EXPECT_EQ(titles(), (QStringList {"None", "A", "B"}));
+    EXPECT_EQ(popup->currentIndex(), 0);
+    endTurn();
+    document.updateChangeCountCleared();
+    const int steps = undo.undoCount();
+
+    // Chosen as the user picks an item.
+    popup->setCurrentIndex(2);
+    emit popup->activated(2);
+    ZVCanvasView* masterB = document.masterPages().at(1);
+    EXPECT_EQ(second->masterPage(), masterB);
+    EXPECT_EQ(second->masterPageUUID(), masterB->uuid());
+    endTurn();
+    EXPECT_TRUE(document.isDocumentEdited());
+    EXPECT_EQ(undo.undoCount(), steps + 1);
+    undo.undo();
+    EXPECT_EQ(second->masterPage(), nullptr);
+    EXPECT_EQ(second->masterPageUUID(), QStringLiteral(""));
+    EXPECT_EQ(popup->currentIndex(), 0) << "the popup follows undo";
+    undo.redo();
+    EXPECT_EQ(popup->currentIndex(), 2);
+
+    document.setCurrentPage(first);
+    EXPECT_EQ(popup->currentIndex(), 0) << "each page shows its own master";
+    EXPECT_TRUE(popup->isEnabled());
+    document.togglePagesType();
+    EXPECT_FALSE(popup->isEnabled()) << "a master page has no master";
+    document.togglePagesType();
+    EXPECT_TRUE(popup->isEnabled());
+}

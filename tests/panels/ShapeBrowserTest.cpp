@@ -5,6 +5,7 @@
 #include "app/window/DocumentWindow.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/view/ZVScrollView.h"
 #include "content/ZVImageView.h"
 #include "panels/browsers/ZVShapeContentViewController.h"
 #include "platform/runtime/Deferred.h"
@@ -13,10 +14,13 @@
 #include "shapes/ZVVectorView.h"
 
 #include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDir>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
+#include <memory>
 
 using namespace ql;
 
@@ -209,4 +213,25 @@ TEST_F(ShapeBrowserTest, InsertMenuTagPlacesTheLibraryShape)
     document->insertShapeWithIndex(28);
     QTest::qWait(150);
     EXPECT_EQ(elements(), 1) << "no such entry, nothing inserted";
+}
+
+TEST_F(ShapeBrowserTest, AStarDraggedFromTheGridLandsCentredOnTheDropPoint)
+{
+    ZVScrollView* canvas = window->scrollView();
+    canvas->setMagnification(1.0);
+    QCoreApplication::processEvents();
+    GVGridViewItem* star = grid->itemAtIndex(10);
+    ASSERT_NE(star, nullptr);
+    ASSERT_EQ(star->itemName(), QStringLiteral("star"));
+    // The payload the grid hands the platform when the drag starts.
+    const std::unique_ptr<QMimeData> payload(star->dragPayload());
+    const QPointF local = canvas->mapFromPage(QPointF(300, 400));
+    QDragEnterEvent enter(local.toPoint(), Qt::CopyAction, payload.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas->viewport(), &enter);
+    QDropEvent drop(local, Qt::CopyAction, payload.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas->viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    ASSERT_EQ(elements(), 1);
+    EXPECT_EQ(qobject_cast<ZVVectorView*>(last()->contentView())->shapeName(), QStringLiteral("star"));
+    EXPECT_EQ(last()->frame(), QRectF(160, 260, 280, 280));
 }

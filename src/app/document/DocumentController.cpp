@@ -1,6 +1,7 @@
 #include "app/document/DocumentController.h"
 
 #include "app/document/AtomicFileWriter.h"
+#include "app/document/DesktopThumbnail.h"
 #include "app/export/ShowInFolderService.h"
 #include "app/window/DocumentWindow.h"
 #include "platform/runtime/UserDefaults.h"
@@ -339,6 +340,12 @@ Status DocumentController::writeDocument(Document* document, const QString& path
     document->setFileStamp(FileStamp::of(path));
     document->updateChangeCountCleared();
     noteRecentDocument(document->filePath());
+    // Written once the file is final, so that its stamp matches the file; a
+    // missing picture in file managers is no reason to fail a save.
+    if (ZVCanvasView* first = document->pages().value(0)) {
+        if (const Status thumbnail = DesktopThumbnail::write(*first, document->filePath()); !thumbnail)
+            qWarning().noquote() << thumbnail.error().message;
+    }
     return {};
 }
 

@@ -125,7 +125,7 @@ void tiffUnmap(thandle_t, tdata_t, toff_t) {}
 
 } // namespace
 
-Result<QByteArray> encodePNG(const SheetBitmap& bitmap)
+Result<QByteArray> encodePNG(const SheetBitmap& bitmap, const PNGText& text)
 {
     if (bitmap.isNull())
         return writerError(QStringLiteral("There is no picture to write."));
@@ -148,6 +148,8 @@ Result<QByteArray> encodePNG(const SheetBitmap& bitmap)
     chunk("sRGB", QByteArray(1, '\0'));
     const quint32 perMetre = quint32(std::lround(bitmap.dpi / 0.0254));
     chunk("pHYs", bigEndian32(perMetre) + bigEndian32(perMetre) + QByteArray(1, '\1'));
+    for (const auto& [keyword, value] : text)
+        chunk("tEXt", keyword + '\0' + value);
 
     z_stream stream {};
     if (deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK)

@@ -5,13 +5,18 @@
 #include "app/output/SheetBitmap.h"
 
 #include <QByteArray>
+#include <QList>
+#include <utility>
 
 namespace ql {
 
 // The export formats, as the export settings number them.
 enum class ExportFormat { PDF = 0, JPEG = 1, PNG = 2, TIFF = 3 };
 
-Result<QByteArray> encodePNG(const SheetBitmap& bitmap);
+// Text entries of a PNG ("tEXt" chunks): Latin-1 keyword and value.
+using PNGText = QList<std::pair<QByteArray, QByteArray>>;
+
+Result<QByteArray> encodePNG(const SheetBitmap& bitmap, const PNGText& text = {});
 // `quality` is a compression factor from 0 (smallest) to 1 (best); more
 // acts as 1.
 Result<QByteArray> encodeJPEG(const SheetBitmap& bitmap, double quality);

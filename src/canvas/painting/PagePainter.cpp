@@ -87,15 +87,16 @@ void PagePainter::paint(QPainter& painter, ZVCanvasView& page, Layers layers)
     painter.restore();
 }
 
-QImage PagePainter::image(ZVCanvasView& page, double scale, Layers layers)
+QImage PagePainter::image(ZVCanvasView& page, double scale, Layers layers, Conversions conversions)
 {
     const QSize pixels = (page.frame().size() * scale).toSize();
     if (pixels.isEmpty())
         return {};
+    QImage result(pixels, QImage::Format_ARGB32_Premultiplied);
     // Converting pictures takes the time of the page's own document.
     PageDocument* document = page.document();
-    const PictureConversionScope scope(document ? document->documentObject() : nullptr, nullptr);
-    QImage result(pixels, QImage::Format_ARGB32_Premultiplied);
+    const PictureConversionScope scope(document ? document->documentObject() : nullptr,
+                                       conversions == Conversions::ShowPlaceholders ? &result : nullptr);
     result.fill(Qt::transparent);
     QPainter painter(&result);
     painter.setRenderHint(QPainter::Antialiasing);

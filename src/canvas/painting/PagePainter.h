@@ -37,8 +37,11 @@ public:
     // The whole page in page coordinates, clipped to its bounds; the
     // master's page-number boxes show this page's number (PageDrawList).
     static void paint(QPainter& painter, ZVCanvasView& page, Layers layers = Layers::Visible);
+    // Pictures still being converted: waited for, or drawn as placeholders.
+    enum class Conversions { Wait, ShowPlaceholders };
     // The page drawn into a new image, `scale` pixels a point.
-    static QImage image(ZVCanvasView& page, double scale = 1.0, Layers layers = Layers::Visible);
+    static QImage image(ZVCanvasView& page, double scale = 1.0, Layers layers = Layers::Visible,
+                        Conversions conversions = Conversions::Wait);
 };
 
 } // namespace ql

@@ -6,6 +6,7 @@
 #include "content/ZVBackgroundView.h"
 #include "panels/controls/InspectorControls.h"
 #include "panels/controls/KeyPathBindings.h"
+#include "panels/inspectors/MasterPagePopup.h"
 #include "panels/inspectors/ZVBackgroundPicker.h"
 
 #include <QBoxLayout>
@@ -61,6 +62,8 @@ void ZVPageSettingsController::setRepresentedObject(QObject* object)
 {
     ZVInspectorController::setRepresentedObject(object);
     m_bindings->setTarget(qobject_cast<Document*>(object));
+    if (m_masterPagePopup)
+        m_masterPagePopup->setDocument(qobject_cast<Document*>(object));
     if (isViewLoaded())
         setup();
 }
@@ -161,6 +164,11 @@ QWidget* ZVPageSettingsController::buildSettings(QWidget* parent)
         addRow(title, control);
         m_bindings->bind(control, onPage(key), numbers(Number::Integer, 1, PageLimits::kMaximumGuideCount));
     };
+
+    QComboBox* master = popup(QStringLiteral("masterPage"), {}, settings);
+    addRow(tr("Master Page"), master);
+    m_masterPagePopup = new MasterPagePopup(master, this);
+    m_masterPagePopup->setDocument(qobject_cast<Document*>(representedObject()));
 
     const std::pair side(PageLimits::kMinimumSide, PageLimits::kMaximumSide);
     QComboBox* size = popup(QStringLiteral("pageSize"), pageSizeTitles(), settings);

@@ -2,7 +2,8 @@
 // height, margins, bleed and guides, shown in the display unit and edited
 // both ways through the document's "currentPage" (so it follows page
 // switches), the background picker of the current page, and the button that
-// copies the current page's settings to every shown page.
+// copies the current page's settings to every shown page, and the current
+// page's master page.
 #pragma once
 
 #include "panels/inspectors/ZVInspectorController.h"
@@ -14,6 +15,7 @@ class QPushButton;
 namespace ql {
 
 class KeyPathBindings;
+class MasterPagePopup;
 class ZVBackgroundPicker;
 
 class ZVPageSettingsController : public ZVInspectorController {
@@ -53,6 +55,7 @@ private:
     ZVBackgroundPicker* m_backgroundPicker;
     QPointer<QWidget> m_backgroundPickerView;
     QPointer<QPushButton> m_applyButton;
+    QPointer<MasterPagePopup> m_masterPagePopup;
 };
 
 } // namespace ql

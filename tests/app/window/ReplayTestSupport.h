@@ -4,6 +4,9 @@
 #pragma once
 
 #include "../document/DocumentTestSupport.h"
+#include "../output/OutputTestSupport.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QProcess>
@@ -19,6 +22,9 @@ struct ToolRun {
 
 class ReplayFixture : public DocumentFixture {
 protected:
+    // Saves leave their desktop thumbnails in the test's folder, not the user's cache.
+    ReplayFixture() { environment.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache"))); }
+
     ToolRun replay(const QString& document, const QString& script, const QString& out, const QStringList& extra = {})
     {
         QFile file(path(QStringLiteral("script.txt")));
@@ -33,6 +39,19 @@ protected:
         // Its own message is the last line; the platform may say things before it.
         const QStringList lines = QString::fromUtf8(tool.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         return {tool.exitCode(), lines.value(lines.size() - 1), QString::fromUtf8(tool.readAllStandardOutput())};
+    }
+
+    // The document's pages drawn by page-render at 72 dpi, "page_N.png" in
+    // the folder returned.
+    QString renderPages(const QString& documentPath)
+    {
+        const QString out = path(QStringLiteral("rendered"));
+        EXPECT_TRUE(QDir().mkpath(out));
+        const ProgramRun run = pageRender({documentPath, out, QStringLiteral("--format"), QStringLiteral("png"),
+                                           QStringLiteral("--dpi"), QStringLiteral("72"), QStringLiteral("--name"),
+                                           QStringLiteral("page")});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return out;
     }
 
     QString summary(const QString& documentPath) { return readWith(QStringLiteral("replay_summary.py"), documentPath); }

@@ -82,6 +82,11 @@ ParseResult parseScript(const QString& script)
             command.text = rest;
             if (rest.isEmpty())
                 return fail(QStringLiteral("button needs a title"));
+        } else if (verb == QLatin1String("master")) {
+            command.kind = Kind::Master;
+            command.text = rest;
+            if (words.size() != 1)
+                return fail(QStringLiteral("master needs a letter or None"));
         } else if (verb == QLatin1String("save")) {
             command.kind = Kind::Save;
             command.text = rest;

@@ -9,7 +9,9 @@
 // is never written: the window works on a copy, which `save` saves, `close`
 // closes (asking as the program does) and `reopen` opens again; `save PATH`
 // writes a copy of the document there and leaves it as it was; `tool N`
-// clicks segment N of the drawing-tool bar (0 select … 8 delete point).
+// clicks segment N of the drawing-tool bar (0 select … 8 delete point);
+// `master A` (or `master None`) chooses in the page inspector's "Master
+// Page" popup.
 // Exit 0, or 1 with "line N: reason" (or another one-line cause); 2 for a
 // wrong command line.
 #include "ReplayScript.h"
@@ -28,6 +30,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -88,6 +91,7 @@ public:
 private:
     QString runOnDocument(const Command& command);
     QString clickButton(const QString& path);
+    QString chooseMaster(const QString& title);
     QWidget* viewport() const { return m_window->scrollView()->viewport(); }
     QWidget* keyTarget() const
     {
@@ -209,6 +213,22 @@ QString Player::clickButton(const QString& path)
     return QStringLiteral("no menu item \"%1\"").arg(path);
 }
 
+// The page inspector's master popup, chosen as a user picks an item.
+QString Player::chooseMaster(const QString& title)
+{
+    auto* popup = m_window->findChild<QComboBox*>(QStringLiteral("masterPage"));
+    if (!popup)
+        return QStringLiteral("there is no master page popup");
+    if (!popup->isEnabled())
+        return QStringLiteral("the master page popup is disabled");
+    const int index = popup->findText(title);
+    if (index < 0)
+        return QStringLiteral("the master page popup has no \"%1\"").arg(title);
+    popup->setCurrentIndex(index);
+    emit popup->activated(index);
+    return {};
+}
+
 QString Player::run(const Command& command)
 {
     using Kind = Command::Kind;
@@ -282,6 +302,8 @@ QString Player::runOnDocument(const Command& command)
     }
     case Kind::Button:
         return clickButton(command.text);
+    case Kind::Master:
+        return chooseMaster(command.text);
     case Kind::Save: {
         // A path gets a copy: the document keeps its own file and its edited state.
         ql::Status saved;
