@@ -569,6 +569,15 @@ void ZVTextView::setPageNumber()
     replaceFieldText(text);
 }
 
+// Made on first use: a formatter costs tens of kilobytes, and most boxes
+// never show a date.
+ql::text::DateFormatter& ZVTextView::dateFormatter() const
+{
+    if (!m_dateFormatter)
+        m_dateFormatter = std::make_unique<ql::text::DateFormatter>();
+    return *m_dateFormatter;
+}
+
 void ZVTextView::setDate()
 {
     if (m_dateFormat.isEmpty())
@@ -597,13 +606,6 @@ QVariantList ZVTextView::pageNumberFormats() const
         entry(n, QStringLiteral("<NUM>")),
         entry(QStringLiteral("%1 / %2").arg(n, c), QStringLiteral("<NUM> / <COUNT>")),
     };
-}
-
-ql::text::DateFormatter& ZVTextView::dateFormatter() const
-{
-    if (!m_dateFormatter)
-        m_dateFormatter = std::make_unique<ql::text::DateFormatter>();
-    return *m_dateFormatter;
 }
 
 const QStringList& ZVTextView::dateFormatPatterns()

@@ -346,8 +346,6 @@ private:
     // of the text, which may go with the chain's last box.
     QPointer<ql::text::TextStorage> m_storage;
     std::unique_ptr<CHNotebookTextContainer> m_container;
-    // Made when a date is first formatted: most boxes never show one, and a
-    // formatter is costly to make and to keep.
     mutable std::unique_ptr<ql::text::DateFormatter> m_dateFormatter;
     bool m_decoding = false;
     QSizeF m_textContainerInset;
