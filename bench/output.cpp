@@ -15,6 +15,7 @@
 #include "content/ZVTextView.h"
 #include "platform/graphics/Color.h"
 #include "shapes/ZVVectorView.h"
+#include "TwentyPages.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -97,62 +98,13 @@ void ZlibOfTheSameRaster(benchmark::State& state)
 BENCHMARK(ZlibOfTheSameRaster)->Unit(benchmark::kMillisecond);
 
 
-QString longText()
-{
-    QString text;
-    for (int i = 0; i < 60; ++i)
-        text += QStringLiteral("The quick brown fox jumps over the lazy dog, sentence %1. ").arg(i);
-    return text;
-}
-
-ql::Image photo()
-{
-    QImage pixels(1600, 1200, QImage::Format_RGB32);
-    QPainter painter(&pixels);
-    QLinearGradient sky(0, 0, 1600, 1200);
-    sky.setColorAt(0, Qt::darkBlue);
-    sky.setColorAt(1, Qt::yellow);
-    painter.fillRect(pixels.rect(), sky);
-    painter.end();
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    pixels.save(&buffer, "JPEG", 85);
-    return ql::Image::fromData(jpeg).value();
-}
-
 ql::Document& pages()
 {
     static ql::Document document;
     static bool built = false;
-    if (built)
-        return document;
-    built = true;
-    const QString text = longText();
-    const ql::Image picture = photo();
-    for (int p = 0; p < 20; ++p) {
-        ZVCanvasView* page = document.newPage();
-        document.contentPages().append(page);
-        for (int i = 0; i < 5; ++i) {
-            ZVPuttyView* frame = ZVPuttyView::initWithText().release();
-            frame->setFrame(QRectF(36 + (i % 2) * 280, 36 + (i / 2) * 150, 260, 140).adjusted(-40, -40, 40, 40));
-            page->addPuttyView(frame);
-            qobject_cast<ZVTextView*>(frame->contentView())->setString(text);
-        }
-        for (int i = 0; i < 10; ++i) {
-            ZVPuttyView* box = ZVPuttyView::initWithVector(ql::BezierPath::rect(QRectF(0, 0, 10, 10)),
-                                                           QStringLiteral("square"))
-                                   .release();
-            box->setFrame(QRectF(60 + 45 * i, 520, 40, 30).adjusted(-40, -40, 40, 40));
-            box->setFrameRotation(9 * i);
-            page->addPuttyView(box);
-            auto* shape = qobject_cast<ZVVectorView*>(box->contentView());
-            shape->backgroundView()->setBackgroundColor(QVariant::fromValue(ql::Color::deviceRgb(0.8, 0.2, 0.1)));
-            shape->backgroundView()->setBackgroundType(1);
-        }
-        ZVPuttyView* image = ZVPuttyView::initWithImage(picture).release();
-        image->setFrame(QRectF(306, 580, 240, 180).adjusted(-40, -40, 40, 40));
-        page->addPuttyView(image);
+    if (!built) {
+        built = true;
+        bench::addTwentyPages(document);
     }
     return document;
 }

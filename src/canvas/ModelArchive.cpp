@@ -34,7 +34,8 @@ void registerElementClasses(ClassRegistry& registry)
     registry.registerClass<ZVTextView>(QStringLiteral("ZVTextView"));
     registry.registerClass<ql::text::TextStorage>(QStringLiteral("NSTextStorage"));
     registry.registerClass<ZVTextLayoutGroup>(QStringLiteral("ZVTextLayoutGroup"));
-    registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"));
+    registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"),
+                                         [] { return static_cast<QObject*>(ZV3DTextView::forReading()); });
     ql::scene3d::registerSceneClasses(registry);
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
     registry.registerClass<ZVBackgroundImageView>(QStringLiteral("ZVBackgroundImageView"));

@@ -152,6 +152,7 @@ void ZVCanvasView::initialize()
     m_layoutLayers = {layer};
     m_currentLayoutLayer = layer;
     m_puttyViews.clear();
+    m_puttyViewSet.clear();
 }
 
 // Geometry ------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QRectF>
+#include <QSet>
 #include <QStringList>
 #include <QVariantList>
 #include <functional>
@@ -124,6 +125,7 @@ public:
 
     // Elements in the order they were added.
     const QList<ZVPuttyView*>& puttyViews() const { return m_puttyViews; }
+    bool holdsPuttyView(const ZVPuttyView* element) const { return m_puttyViewSet.contains(element); }
     // The one way onto the page: takes the element, enters it in the element
     // list and in its layer (the current layer when it has none) and records
     // one undo step that takes it off again. An element already on the page
@@ -490,6 +492,11 @@ private:
     QString m_masterPageUUID;
     QVariant m_drawingMode;
     QList<ZVPuttyView*> m_puttyViews;
+    // The same elements, so that asking whether one is here does not walk the page.
+    QSet<const ZVPuttyView*> m_puttyViewSet;
+    // Set while the page reads its elements: the wrap rectangles are worked
+    // out once at the end rather than after each element.
+    bool m_readingPuttyViews = false;
     QList<ZVPuttyView*> m_deletedPuttyViews;
     QHash<const ZVPuttyView*, ElementPlace> m_deletedPlaces;
     mutable QList<ZVPuttyView*> m_stacked;

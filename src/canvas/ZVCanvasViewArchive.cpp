@@ -202,10 +202,11 @@ void ZVCanvasView::initWithCoder(ql::KeyedUnarchiver& coder)
     m_currentLayoutLayer = m_layoutLayers.isEmpty() ? nullptr : m_layoutLayers.constLast();
 
     QSet<QString> uuids;
+    m_readingPuttyViews = true;
     for (ZVPuttyView* element : ql::fields::readObjects<ZVPuttyView>(coder, QStringLiteral("puttyViews"))) {
         // An element claimed by another page of the archive stays with it;
         // one listed twice counts once.
-        if ((element->parent() && element->parent() != this) || m_puttyViews.contains(element))
+        if ((element->parent() && element->parent() != this) || holdsPuttyView(element))
             continue;
         // Layers know elements by UUID: another element's UUID would make
         // deleting one take the other off its layer. The first keeps it.
@@ -216,6 +217,8 @@ void ZVCanvasView::initWithCoder(ql::KeyedUnarchiver& coder)
             element->setLayoutLayerGroup(copy);
         addPuttyView(element);
     }
+    m_readingPuttyViews = false;
+    setClippingRects();
     m_drawingMode = 0;
     setCanvasFrames();
     repairLayerMembership();

@@ -189,7 +189,7 @@ void ZVCanvasView::applyAndDeleteDrawing()
 void ZVCanvasView::editShapeOf(ZVPuttyView* element)
 {
     auto* vector = element ? qobject_cast<ZVVectorView*>(element->contentView()) : nullptr;
-    if (!vector || !vector->shape() || !m_puttyViews.contains(element))
+    if (!vector || !vector->shape() || !holdsPuttyView(element))
         return;
     const QRectF bounds = element->contentFrame();
     std::unique_ptr<DFDrawable> outline = vector->shape()->copy();
@@ -236,7 +236,7 @@ void ZVCanvasView::convertDrawingIntoShape()
         addPuttyView(element.release());
     }
     // An edited shape whose outline is gone comes back as it was.
-    if (edited && !m_puttyViews.contains(edited))
+    if (edited && !holdsPuttyView(edited))
         enterPuttyView(edited, m_oldShapePlace);
     // Done with: entering the select mode again converts nothing twice.
     if (m_mainlayer)

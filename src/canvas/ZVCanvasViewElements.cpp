@@ -45,7 +45,7 @@ void ZVCanvasView::addPuttyView(ZVPuttyView* element)
 {
     if (!element)
         return;
-    if (m_puttyViews.contains(element)) {
+    if (holdsPuttyView(element)) {
         // Already here: only its layer listing is made whole.
         if (ZVPuttyViewGroup* layer = element->layoutLayerGroup())
             listAt(*layer, element->uuid(), -1);
@@ -57,7 +57,7 @@ void ZVCanvasView::addPuttyView(ZVPuttyView* element)
 
 void ZVCanvasView::deletePuttyView(ZVPuttyView* element)
 {
-    if (!element || !m_puttyViews.contains(element))
+    if (!element || !holdsPuttyView(element))
         return;
     registerElementStep(element, &ZVCanvasView::undoDelete);
     m_deletedPlaces.insert(element, takeOffPuttyView(element));
@@ -118,7 +118,7 @@ void ZVCanvasView::registerElementStep(ZVPuttyView* element, void (ZVCanvasView:
 
 void ZVCanvasView::enterPuttyView(ZVPuttyView* element, const ElementPlace& place)
 {
-    if (!element || m_puttyViews.contains(element))
+    if (!element || holdsPuttyView(element))
         return;
     element->setParent(this);
     element->setCanvas(this);
@@ -143,9 +143,11 @@ void ZVCanvasView::enterPuttyView(ZVPuttyView* element, const ElementPlace& plac
         m_puttyViews.insert(place.list, element);
     else
         m_puttyViews.append(element);
+    m_puttyViewSet.insert(element);
     didChangeValueForKey(QStringLiteral("puttyViews"));
     layoutPuttyViews();
-    setClippingRects();
+    if (!m_readingPuttyViews)
+        setClippingRects();
     if (place.chain >= 0)
         showTextLinks();
     if (ql::CanvasHost* host = canvasHost()) {
@@ -165,7 +167,7 @@ void ZVCanvasView::redrawLayerThumbs() const
 ZVCanvasView::ElementPlace ZVCanvasView::takeOffPuttyView(ZVPuttyView* element)
 {
     ElementPlace place;
-    if (!element || !m_puttyViews.contains(element))
+    if (!element || !holdsPuttyView(element))
         return place;
     if (m_focusedPuttyView == element)
         setFocusedPuttyView(nullptr);
@@ -183,6 +185,7 @@ ZVCanvasView::ElementPlace ZVCanvasView::takeOffPuttyView(ZVPuttyView* element)
 
     willChangeValueForKey(QStringLiteral("puttyViews"));
     m_puttyViews.removeAt(place.list);
+    m_puttyViewSet.remove(element);
     didChangeValueForKey(QStringLiteral("puttyViews"));
     layoutPuttyViews();
     setClippingRects();

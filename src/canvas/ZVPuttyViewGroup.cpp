@@ -28,6 +28,7 @@ const ql::PropertyTable& ZVPuttyViewGroup::properties() const
 void ZVPuttyViewGroup::initialize()
 {
     m_groupedViews.clear();
+    m_listed.clear();
     m_groupName = QStringLiteral("Layer");
     m_visible = true;
     m_printable = true;
@@ -35,13 +36,25 @@ void ZVPuttyViewGroup::initialize()
 
 void ZVPuttyViewGroup::setGroupedViews(const QStringList& uuids)
 {
-    changeValue(QStringLiteral("groupedViews"), m_groupedViews, uuids);
+    willChangeValueForKey(QStringLiteral("groupedViews"));
+    m_groupedViews = uuids;
+    reindex();
+    didChangeValueForKey(QStringLiteral("groupedViews"));
+}
+
+void ZVPuttyViewGroup::reindex()
+{
+    m_listed.clear();
+    m_listed.reserve(m_groupedViews.size());
+    for (const QString& uuid : std::as_const(m_groupedViews))
+        ++m_listed[uuid];
 }
 
 void ZVPuttyViewGroup::appendUuid(const QString& uuid)
 {
     willChangeValueForKey(QStringLiteral("groupedViews"));
     m_groupedViews.append(uuid);
+    ++m_listed[uuid];
     didChangeValueForKey(QStringLiteral("groupedViews"));
 }
 
@@ -49,15 +62,17 @@ void ZVPuttyViewGroup::insertUuid(qsizetype index, const QString& uuid)
 {
     willChangeValueForKey(QStringLiteral("groupedViews"));
     m_groupedViews.insert(std::clamp<qsizetype>(index, 0, m_groupedViews.size()), uuid);
+    ++m_listed[uuid];
     didChangeValueForKey(QStringLiteral("groupedViews"));
 }
 
 void ZVPuttyViewGroup::removeUuid(const QString& uuid)
 {
-    if (!m_groupedViews.contains(uuid))
+    if (!listsUuid(uuid))
         return;
     willChangeValueForKey(QStringLiteral("groupedViews"));
     m_groupedViews.removeAll(uuid);
+    m_listed.remove(uuid);
     didChangeValueForKey(QStringLiteral("groupedViews"));
 }
 
@@ -80,6 +95,7 @@ ZVPuttyViewGroup* ZVPuttyViewGroup::copyAsRead(QObject* owner) const
 {
     auto* copy = new ZVPuttyViewGroup(m_groupName, owner);
     copy->m_groupedViews = copy->m_readGroupedViews = m_readGroupedViews;
+    copy->reindex();
     copy->m_visible = m_visible;
     copy->m_printable = m_printable;
     return copy;

@@ -9,6 +9,7 @@
 #include "platform/archive/Codable.h"
 #include "platform/object/KVObject.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
@@ -39,7 +40,7 @@ public:
     void appendUuid(const QString& uuid);
     void insertUuid(qsizetype index, const QString& uuid);
     void removeUuid(const QString& uuid);
-    bool listsUuid(const QString& uuid) const { return m_groupedViews.contains(uuid); }
+    bool listsUuid(const QString& uuid) const { return m_listed.contains(uuid); }
 
     QString groupName() const { return m_groupName; }
     void setGroupName(const QString& name);
@@ -60,8 +61,12 @@ public:
 
 private:
     static const ql::fields::Record<ZVPuttyViewGroup>& archiveRecord();
+    void reindex();
 
     QStringList m_groupedViews;
+    // How often each UUID is listed, kept beside the list so that asking
+    // whether one is listed does not walk it.
+    QHash<QString, int> m_listed;
     QStringList m_readGroupedViews;
     QString m_groupName;
     bool m_visible = true;

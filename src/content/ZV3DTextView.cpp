@@ -9,6 +9,7 @@
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHash>
 #include <QSet>
 
 using ql::scene3d::Camera;
@@ -60,6 +61,17 @@ ZV3DTextView::ZV3DTextView(const QRectF& frame, QObject* parent) : ZVContentView
     updateString();
     updateFontSize();
     layout();
+}
+
+ZV3DTextView::ZV3DTextView(Unbuilt) : ZVContentView(nullptr)
+{
+    initialize();
+    startObserving();
+}
+
+ZV3DTextView* ZV3DTextView::forReading()
+{
+    return new ZV3DTextView(Unbuilt {});
 }
 
 ZV3DTextView::~ZV3DTextView() = default;
@@ -268,11 +280,20 @@ void ZV3DTextView::setEditMode(bool editMode)
 
 QFont ZV3DTextView::resolveFont(const QString& name)
 {
-    if (!name.isEmpty() && !ql::FontResolver::familyOf(name).isEmpty())
-        return ql::FontResolver::resolve(name, kGlyphSize);
-    QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    system.setPointSizeF(kGlyphSize);
-    return system;
+    // Asking the font configuration is slow, and a page of 3D text asks for
+    // the same few names again and again.
+    thread_local QHash<QString, QFont> resolved;
+    if (const auto found = resolved.constFind(name); found != resolved.constEnd())
+        return *found;
+    QFont font;
+    if (!name.isEmpty() && !ql::FontResolver::familyOf(name).isEmpty()) {
+        font = ql::FontResolver::resolve(name, kGlyphSize);
+    } else {
+        font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        font.setPointSizeF(kGlyphSize);
+    }
+    resolved.insert(name, font);
+    return font;
 }
 
 QFont ZV3DTextView::resolvedFont() const

@@ -25,6 +25,9 @@ class ZV3DTextView : public ZVContentView {
 public:
     explicit ZV3DTextView(const QRectF& frame = QRectF(), QObject* parent = nullptr);
     ~ZV3DTextView() override;
+    // A view about to be read: its text is built once, by initWithCoder,
+    // not first for the defaults as well.
+    static ZV3DTextView* forReading();
     const ql::PropertyTable& properties() const override;
 
     static const QStringList& observedKeyPaths();
@@ -117,6 +120,8 @@ public:
     void initWithCoder(ql::KeyedUnarchiver& coder) override;
 
 private:
+    struct Unbuilt {};
+    explicit ZV3DTextView(Unbuilt);
     static const ql::fields::Record<ZV3DTextView>& archiveRecord();
     void initialize();
     void observedValueChanged(const QString& keyPath);

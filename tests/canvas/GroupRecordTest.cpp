@@ -28,6 +28,24 @@ TEST(GroupRecord, DefaultsAndMemberLookupInRecordOrder)
     EXPECT_FALSE(record->listsUuid(b->uuid()));
 }
 
+TEST(GroupRecord, ListedUuidsFollowEveryChangeOfTheList)
+{
+    ZVPuttyViewGroup record;
+    record.appendUuid(QStringLiteral("a"));
+    record.appendUuid(QStringLiteral("a"));
+    record.insertUuid(1, QStringLiteral("b"));
+    EXPECT_EQ(record.groupedViews(), (QStringList {"a", "b", "a"}));
+    EXPECT_TRUE(record.listsUuid(QStringLiteral("a")));
+    record.removeUuid(QStringLiteral("a"));
+    EXPECT_FALSE(record.listsUuid(QStringLiteral("a"))) << "both listings go";
+    EXPECT_TRUE(record.listsUuid(QStringLiteral("b")));
+    record.setValueForKey(QStringLiteral("groupedViews"), QStringList {QStringLiteral("c")});
+    EXPECT_FALSE(record.listsUuid(QStringLiteral("b")));
+    EXPECT_TRUE(record.listsUuid(QStringLiteral("c")));
+    record.initialize();
+    EXPECT_FALSE(record.listsUuid(QStringLiteral("c")));
+}
+
 TEST(GroupRecord, SharedByReferenceAndOwnedByTheFirstHolder)
 {
     ZVPuttyViewGroup first;

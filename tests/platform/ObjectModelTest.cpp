@@ -191,3 +191,21 @@ TEST(ObjectModel, AnObserverMayDeleteTheObjectItWatches)
     EXPECT_TRUE(watched.isNull());
     EXPECT_EQ(calls, 1) << "observations end with their object";
 }
+
+TEST(ObjectModel, ManyObserversOfOneKeyAreToldInOrderAfterOthersLeave)
+{
+    TestPage page;
+    QList<int> told;
+    std::vector<ql::ObservationId> ids;
+    for (int i = 0; i < 300; ++i) {
+        ids.push_back(page.addObserver(QStringLiteral("drawingMode"), nullptr,
+                                       [&told, i](const KeyValueChange&) { told.append(i); }));
+        page.addObserver(QStringLiteral("leftMargin"), nullptr, [&told](const KeyValueChange&) { told.append(-1); });
+    }
+    for (int i = 0; i < 300; i += 2)
+        page.removeObserver(ids[size_t(i)]);
+    page.setDrawingMode(1);
+    ASSERT_EQ(told.size(), 150);
+    for (int i = 0; i < 150; ++i)
+        EXPECT_EQ(told[i], 2 * i + 1);
+}

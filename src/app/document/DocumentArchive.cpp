@@ -8,6 +8,7 @@
 #include "content/ZVContentView.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
+#include "platform/graphics/SharedPictureDecoding.h"
 #include "platform/runtime/NotificationCenter.h"
 
 #include <QSet>
@@ -91,6 +92,8 @@ Status DocumentArchive::read(Document& document, const QByteArray& data)
     KeyedUnarchiver unarchiver(canvas::pageClassRegistry());
     if (Status opened = unarchiver.open(data); !opened)
         return opened;
+    // Pages that share a picture share its pixels.
+    const SharedPictureDecoding sharedPictures;
     QSet<const ZVCanvasView*> seen;
     const QList<ZVCanvasView*> contentPages = firstListings(unarchiver.decodeListOfClass<ZVCanvasView>(kPagesKey), seen);
     const QList<ZVCanvasView*> masterPages =

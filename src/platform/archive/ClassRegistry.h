@@ -32,9 +32,15 @@ public:
     template <class T>
     void registerClass(const QString& archivedName)
     {
+        registerClass<T>(archivedName, [] { return static_cast<QObject*>(new T()); });
+    }
+    // As above, made by `make` instead of the default constructor.
+    template <class T>
+    void registerClass(const QString& archivedName, ObjectFactory make)
+    {
         static_assert(std::is_base_of_v<QObject, T> && std::is_base_of_v<Codable, T>,
                       "archived classes are QObjects implementing Codable");
-        m_factories.insert(archivedName, [] { return static_cast<QObject*>(new T()); });
+        m_factories.insert(archivedName, std::move(make));
     }
     void registerValueClass(const QString& archivedName, ValueDecoder decoder);
     // Reads records named archivedName as the registered class registeredName.

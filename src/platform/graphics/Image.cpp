@@ -1,5 +1,7 @@
 #include "platform/graphics/Image.h"
 
+#include "platform/graphics/SharedPictureDecoding.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -188,6 +190,11 @@ Image Image::fromStoredData(const QByteArray& data)
 {
     if (data.isEmpty())
         return {};
+    return SharedPictureDecoding::decoded(data, [&data] { return decodeStored(data); });
+}
+
+Image Image::decodeStored(const QByteArray& data)
+{
     Result<Image> decoded = fromData(data);
     if (!decoded) {
         QBuffer buffer;

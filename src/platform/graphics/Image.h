@@ -58,6 +58,8 @@ public:
     bool operator==(const Image&) const = default;
 
 private:
+    static Image decodeStored(const QByteArray& data);
+
     QSizeF m_size;
     QList<ImageRep> m_reps;
 };

@@ -1,5 +1,6 @@
 #include "platform/object/KVObject.h"
 
+#include <QHash>
 #include <QPointer>
 #include <algorithm>
 
@@ -28,6 +29,17 @@ bool itemsFit(const PropertyDef& def, const QVariant& value)
                        [&def](const QVariant& item) { return item.metaType() == def.itemType; });
 }
 
+// The keys of a key path. Objects observe the same few paths thousands of
+// times, so each path is split once and its list shared.
+QStringList splitKeyPath(const QString& keyPath)
+{
+    thread_local QHash<QString, QStringList> split;
+    auto found = split.constFind(keyPath);
+    if (found == split.constEnd())
+        found = split.insert(keyPath, keyPath.split(QLatin1Char('.')));
+    return *found;
+}
+
 } // namespace
 
 // One observer of one key path rooted at an object. It keeps a watch on
@@ -37,7 +49,7 @@ class KeyPathObservation {
 public:
     KeyPathObservation(KVObject* root, ObservationId id, const QString& keyPath, QObject* context,
                        KeyValueObserver observer)
-        : m_root(root), m_id(id), m_keyPath(keyPath), m_path(keyPath.split(QLatin1Char('.'))),
+        : m_root(root), m_id(id), m_keyPath(keyPath), m_path(splitKeyPath(keyPath)),
           m_context(context), m_hasContext(context != nullptr), m_observer(std::move(observer))
     {
         attach();
@@ -271,18 +283,23 @@ quint64 KVObject::addWatch(const QString& key, KeyPathObservation* owner)
     return id;
 }
 
+std::vector<KVObject::KeyWatch>::const_iterator KVObject::findWatch(quint64 id) const
+{
+    const auto found = std::lower_bound(m_watches.cbegin(), m_watches.cend(), id,
+                                        [](const KeyWatch& watch, quint64 wanted) { return watch.id < wanted; });
+    return found != m_watches.cend() && found->id == id ? found : m_watches.cend();
+}
+
 void KVObject::removeWatch(quint64 id)
 {
-    std::erase_if(m_watches, [id](const KeyWatch& watch) { return watch.id == id; });
+    if (const auto found = findWatch(id); found != m_watches.cend())
+        m_watches.erase(found);
 }
 
 KeyPathObservation* KVObject::watchOwner(quint64 id) const
 {
-    for (const KeyWatch& watch : m_watches) {
-        if (watch.id == id)
-            return watch.owner;
-    }
-    return nullptr;
+    const auto found = findWatch(id);
+    return found == m_watches.cend() ? nullptr : found->owner;
 }
 
 std::vector<quint64> KVObject::watchesForKey(const QString& key) const

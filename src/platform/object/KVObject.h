@@ -86,11 +86,15 @@ private:
 
     quint64 addWatch(const QString& key, KeyPathObservation* owner);
     void removeWatch(quint64 id);
+    std::vector<KeyWatch>::const_iterator findWatch(quint64 id) const;
     KeyPathObservation* watchOwner(quint64 id) const;
     std::vector<quint64> watchesForKey(const QString& key) const;
 
     Status checkedSet(const PropertyDef& def, const QVariant& value);
 
+    // In the order added, which is the order of their ids: a watch is found
+    // by binary search, so that an object watched by thousands drops each
+    // watch without comparing them all.
     std::vector<KeyWatch> m_watches;
     std::vector<std::unique_ptr<KeyPathObservation>> m_observations;
 };

@@ -178,8 +178,9 @@ TEST(GridView, ScrolledAwayItemsHideAndKeptItemsFollowAWidthChange)
         for (GVGridViewItem* child : grid->findChildren<GVGridViewItem*>()) {
             const bool listed = grid->itemAtIndex(child->index()) == child;
             EXPECT_EQ(child->isVisible(), listed) << "item " << child->index();
-            if (listed)
+            if (listed) {
                 EXPECT_EQ(child->geometry(), grid->rectForItemAtIndex(child->index()));
+            }
         }
     };
     // By a page (every row replaced), by part of a row, then back up.
