@@ -1,9 +1,25 @@
 #include "app/AppDelegate.h"
 
+#include "app/design/BuildIdentity.h"
 #include "app/design/ZVDesignHelper.h"
 #include "app/document/DocumentController.h"
+#include "app/launch/CrashKitStarter.h"
 #include "panels/templates/ZVTemplateWindowController.h"
+#include "platform/runtime/Deferred.h"
+#include "platform/runtime/NotificationCenter.h"
+#include "platform/ui/Prompter.h"
+#include "platform/ui/Workspace.h"
+#include "prompts/Notifier.h"
+#include "prompts/PromptNotifications.h"
+#include "prompts/Rater.h"
+#include "prompts/StoreLookup.h"
+#include "prompts/Versioner.h"
 
+#include <QAction>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <QWidget>
 
 namespace ql {
@@ -12,21 +28,55 @@ namespace {
 
 AppDelegate* sharedDelegate = nullptr;
 
+const QString autoUpdateTextNotification = QStringLiteral("AutoUpdateText");
+
+// Each item calls the delegate of the moment, so menus outlive no delegate.
+void addDelegateItem(QMenu* menu, const QString& title, const QString& selector, void (AppDelegate::*command)())
+{
+    QAction* action = menu->addAction(title);
+    action->setObjectName(selector);
+    QObject::connect(action, &QAction::triggered, action, [command] {
+        if (AppDelegate* delegate = AppDelegate::shared())
+            (delegate->*command)();
+    });
+}
+
 } // namespace
 
 AppDelegate::AppDelegate(DocumentController& controller, ZVDesignHelper& helper, QObject* parent)
-    : AppDelegate(controller, helper, std::make_unique<ZVTemplateWindowController>(controller), parent)
+    : AppDelegate(controller, helper, Services {}, parent)
 {
 }
 
 AppDelegate::AppDelegate(DocumentController& controller, ZVDesignHelper& helper,
                          std::unique_ptr<ZVTemplateWindowController> chooser, QObject* parent)
+    : AppDelegate(controller, helper, [&chooser] {
+          Services services;
+          services.chooser = std::move(chooser);
+          return services;
+      }(), parent)
+{
+}
+
+AppDelegate::AppDelegate(DocumentController& controller, ZVDesignHelper& helper, Services services, QObject* parent)
     : QObject(parent)
     , m_controller(controller)
     , m_helper(helper)
-    , m_templateWindowController(std::move(chooser))
+    , m_services(std::move(services))
+    , m_templateWindowController(std::move(m_services.chooser))
 {
+    if (!m_templateWindowController)
+        m_templateWindowController = std::make_unique<ZVTemplateWindowController>(controller);
+    // Made hidden; its window and player wait until it is first shown.
+    m_videoWindowController = std::make_unique<ZVVideoWindowController>(m_services.settings.movie(), controller,
+                                                                         m_services.playerFactory);
     sharedDelegate = this;
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                applicationDidBecomeActive();
+        });
+    }
 }
 
 AppDelegate::~AppDelegate()
@@ -40,19 +90,228 @@ AppDelegate* AppDelegate::shared()
     return sharedDelegate;
 }
 
+Prompter* AppDelegate::prompter() const
+{
+    return m_services.prompter ? m_services.prompter : m_controller.prompter();
+}
+
+Workspace* AppDelegate::workspace() const
+{
+    return m_services.workspace ? m_services.workspace : m_controller.workspace();
+}
+
 void AppDelegate::applicationDidFinishLaunching(const QStringList& paths)
 {
+    configurePrompts();
     m_helper.setDefaults();
-    if (paths.isEmpty() || m_controller.openDocuments(paths).isEmpty())
-        m_controller.newDocument();
+
+    // Rating prompt: the thresholds of every build.
+    Rater& rater = Rater::sharedInstance();
+    rater.setDaysUntilPrompt(5.0f);
+    rater.setUsesUntilPrompt(10);
+    rater.promptForNewVersionIfUserRated = true;
+    rater.onlyPromptIfMainWindowIsAvailable = false;
+
+    // Notices prompt: only a build that names a notices host fetches.
+    if (const QUrl notices = m_services.settings.noticesUrl(); !notices.isEmpty()) {
+        Notifier& notifier = Notifier::sharedInstance();
+        notifier.notificationsPlistURL = notices.toString();
+        notifier.checkForNotifications();
+    }
+
+    const bool opened = !paths.isEmpty() && !m_controller.openDocuments(paths).isEmpty();
+    // Files given open instead of the chooser; everything else as usual.
+    applyBuildVariant(!opened);
+    NotificationCenter::defaultCenter().post(applicationDidFinishLaunchingNotification, this);
+    if (!opened)
+        applicationShouldOpenUntitledFile();
+}
+
+void AppDelegate::configurePrompts()
+{
+    PromptEnvironment env = m_services.prompts;
+    if (!env.prompter)
+        env.prompter = prompter();
+    if (!env.workspace)
+        env.workspace = workspace();
+    if (!env.defaults)
+        env.defaults = &m_controller.userDefaults();
+    if (env.lookupBaseUrl.isEmpty())
+        env.lookupBaseUrl = LaunchSettings::serviceBase(m_services.settings.storeLookupHost);
+    if (!env.application) {
+        const QString version = QCoreApplication::applicationVersion();
+        env.application = ApplicationIdentity {QStringLiteral("Quiverleaf"),
+                                               version.isEmpty() ? QStringLiteral("1.0") : version,
+                                               m_services.settings.bundleIdentifier};
+    }
+    Rater::load(env);
+    Versioner::load(env);
+    Notifier::load(env);
+}
+
+void AppDelegate::applyBuildVariant(bool showChooser)
+{
+    const QString identifier = m_services.settings.bundleIdentifier;
+    Rater& rater = Rater::sharedInstance();
+    if (identifier == identity::directSaleBundleIdentifier()) {
+        startCrashReporter();
+        if (showChooser)
+            getStarted();
+        const QVariantMap links = m_helper.globalSettings().value(QStringLiteral("ratingsLinks")).toMap();
+        rater.setRatingsURL(QUrl(links.value(QString::number(m_helper.downloadSource())).toString()));
+        rater.setDaysUntilPrompt(8.0f);
+    } else if (identifier == identity::storeBundleIdentifier() || identifier == identity::siblingBundleIdentifier()) {
+        startCrashReporter();
+        rater.setAppStoreID(identity::storeAppId().toULongLong());
+        if (showChooser && ubiquityIdentityToken().isNull())
+            getStarted();
+    }
+}
+
+void AppDelegate::startCrashReporter()
+{
+    if (m_crashReporterStarted)
+        return;
+    const QString key = m_services.settings.crashApiKey;
+    if (!CrashKitStarter::isValidKey(key)) {
+        qInfo("Crash reporting is off: this build has no valid crash reporter key.");
+        return;
+    }
+    if (m_services.startCrashReporter) {
+        m_crashReporterStarted = m_services.startCrashReporter(key);
+        return;
+    }
+    if (!m_kit)
+        m_kit = new CrashKitStarter(m_services.settings, prompter(), this);
+    m_crashReporterStarted = m_kit->startWithAPIKey(key);
+}
+
+void AppDelegate::getStarted()
+{
+    openTemplates();
 }
 
 void AppDelegate::openTemplates()
 {
     m_templateWindowController->showWindow();
     QWidget* window = m_templateWindowController->window();
+    giveChooserMenus();
     window->raise();
     window->activateWindow();
+}
+
+void AppDelegate::giveChooserMenus()
+{
+    QWidget* window = m_templateWindowController->window();
+    if (m_chooserHasMenus || !window->layout())
+        return;
+    m_chooserHasMenus = true;
+    auto* bar = new QMenuBar(window);
+    addNewFromTemplateItem(bar->addMenu(tr("&File")));
+    addHelpItems(bar->addMenu(tr("&Help")));
+    window->layout()->setMenuBar(bar);
+}
+
+void AppDelegate::openVideo()
+{
+    after(1000, this, [this] {
+        m_videoWindowController->showWindow();
+        QWidget* window = m_videoWindowController->window();
+        window->raise();
+        window->activateWindow();
+    });
+}
+
+void AppDelegate::applicationDidBecomeActive()
+{
+    // Page-number and date fields catch up with the clock.
+    NotificationCenter::defaultCenter().post(autoUpdateTextNotification);
+}
+
+bool AppDelegate::applicationShouldOpenUntitledFile()
+{
+    qInfo("applicationShouldOpenUntitledFile");
+    if (m_helper.downloadSource() == 1)
+        getStarted();
+    return false;
+}
+
+void AppDelegate::openUrl(const QUrl& url, const QString& what)
+{
+    // A build without that link opens nothing rather than an empty address.
+    if (url.isEmpty() || !url.isValid()) {
+        qWarning("No %s link is set for this build; nothing was opened.", qUtf8Printable(what));
+        return;
+    }
+    if (Workspace* desktop = workspace())
+        desktop->openUrl(url);
+}
+
+void AppDelegate::openGlobalLink(const QString& key)
+{
+    openUrl(QUrl(m_helper.globalSettings().value(key).toString()), key);
+}
+
+void AppDelegate::displayHelp()
+{
+    openGlobalLink(QStringLiteral("supportLink"));
+}
+
+void AppDelegate::sendFeedback()
+{
+    openGlobalLink(QStringLiteral("contactLink"));
+}
+
+void AppDelegate::openWebsite()
+{
+    openUrl(QUrl(m_services.settings.websiteUrl), QStringLiteral("web site"));
+}
+
+void AppDelegate::openiOSApp()
+{
+    openUrl(QUrl(m_services.settings.mobileEditionUrl), QStringLiteral("mobile edition"));
+}
+
+void AppDelegate::rateApp()
+{
+    Prompter* ask = prompter();
+    if (!ask)
+        return;
+    AlertRequest request;
+    request.messageText = tr("Send Love");
+    request.informativeText = tr("Your love makes us work harder.\nPlease review this app.");
+    request.buttons = {tr("Review"), tr("Not Now")};
+    request.style = AlertRequest::Style::Warning;
+    if (ask->runAlert(request) != 0)
+        return;
+    const int source = m_helper.downloadSource();
+    QUrl target;
+    if (source == 1) {
+        target = storePageUrl(m_services.prompts.storePageHost,
+                              m_helper.globalSettings().value(QStringLiteral("appID")).toString().toULongLong());
+        target.setQuery(QStringLiteral("mt=12"));
+    } else {
+        const QVariantMap links = m_helper.globalSettings().value(QStringLiteral("ratingsLinks")).toMap();
+        target = QUrl(links.value(QString::number(source)).toString());
+    }
+    openUrl(target, QStringLiteral("rating"));
+}
+
+void AppDelegate::addNewFromTemplateItem(QMenu* file)
+{
+    addDelegateItem(file, tr("New from &Template…"), QStringLiteral("openTemplates:"), &AppDelegate::openTemplates);
+}
+
+void AppDelegate::addHelpItems(QMenu* help)
+{
+    addDelegateItem(help, tr("Quiverleaf Help"), QStringLiteral("displayHelp:"), &AppDelegate::displayHelp);
+    addDelegateItem(help, tr("Introduction Video"), QStringLiteral("openVideo:"), &AppDelegate::openVideo);
+    help->addSeparator();
+    addDelegateItem(help, tr("Send Feedback…"), QStringLiteral("sendFeedback:"), &AppDelegate::sendFeedback);
+    addDelegateItem(help, tr("Rate Quiverleaf…"), QStringLiteral("rateApp:"), &AppDelegate::rateApp);
+    help->addSeparator();
+    addDelegateItem(help, tr("Quiverleaf Web Site"), QStringLiteral("openWebsite:"), &AppDelegate::openWebsite);
+    addDelegateItem(help, tr("Quiverleaf for Mobile"), QStringLiteral("openiOSApp:"), &AppDelegate::openiOSApp);
 }
 
 } // namespace ql

@@ -28,8 +28,7 @@ double finiteFloat(const QVariant& value)
 } // namespace
 
 ZVTextView::ZVTextView(const QRectF& frame, QObject* parent)
-    : ZVContentView(parent), m_container(std::make_unique<CHNotebookTextContainer>()),
-      m_dateFormatter(std::make_unique<ql::text::DateFormatter>())
+    : ZVContentView(parent), m_container(std::make_unique<CHNotebookTextContainer>())
 {
     m_frame = frame;
     m_container->setTextView(this);
@@ -570,13 +569,22 @@ void ZVTextView::setPageNumber()
     replaceFieldText(text);
 }
 
+// Made on first use: a formatter costs tens of kilobytes, and most boxes
+// never show a date.
+ql::text::DateFormatter& ZVTextView::dateFormatter() const
+{
+    if (!m_dateFormatter)
+        m_dateFormatter = std::make_unique<ql::text::DateFormatter>();
+    return *m_dateFormatter;
+}
+
 void ZVTextView::setDate()
 {
     if (m_dateFormat.isEmpty())
         return;
-    m_dateFormatter->setDateFormat(m_dateFormat);
+    dateFormatter().setDateFormat(m_dateFormat);
     // A pattern that formats nothing leaves the text as it was.
-    const QString text = m_dateFormatter->stringFromDate(m_dateFormatter->now());
+    const QString text = dateFormatter().stringFromDate(dateFormatter().now());
     if (!text.isEmpty())
         replaceFieldText(text);
 }
@@ -623,10 +631,10 @@ const QStringList& ZVTextView::dateFormatPatterns()
 QVariantList ZVTextView::dateFormats() const
 {
     QVariantList formats;
-    const QDateTime now = m_dateFormatter->now();
+    const QDateTime now = dateFormatter().now();
     for (const QString& pattern : dateFormatPatterns()) {
-        m_dateFormatter->setDateFormat(pattern);
-        formats.append(QVariantMap {{QStringLiteral("title"), m_dateFormatter->stringFromDate(now)},
+        dateFormatter().setDateFormat(pattern);
+        formats.append(QVariantMap {{QStringLiteral("title"), dateFormatter().stringFromDate(now)},
                                     {QStringLiteral("format"), pattern}});
     }
     return formats;

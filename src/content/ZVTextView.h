@@ -204,7 +204,7 @@ public:
     void updatePageNumberFormat();
     void updateDateFormat();
     // What formats dates; its clock and locale can be replaced.
-    ql::text::DateFormatter& dateFormatter() const { return *m_dateFormatter; }
+    ql::text::DateFormatter& dateFormatter() const;
     // The caret is never hidden: 1 point wide, at least 15 tall.
     static QRectF insertionPointRect(const QRectF& lineRect);
 
@@ -346,7 +346,7 @@ private:
     // of the text, which may go with the chain's last box.
     QPointer<ql::text::TextStorage> m_storage;
     std::unique_ptr<CHNotebookTextContainer> m_container;
-    std::unique_ptr<ql::text::DateFormatter> m_dateFormatter;
+    mutable std::unique_ptr<ql::text::DateFormatter> m_dateFormatter;
     bool m_decoding = false;
     QSizeF m_textContainerInset;
     Range m_selectedRange;

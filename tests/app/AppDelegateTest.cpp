@@ -1,39 +1,177 @@
-// Start-up: the defaults come first, and a file that cannot be opened is
-// reported without ending the program.
-#include "document/DocumentTestSupport.h"
+// Start-up: defaults first, then the build variant decides on the crash
+// reporter, the chooser and the rating prompt's settings; files given open
+// without the chooser; the Help menu's links and the rating alert.
+#include "launch/StartUpSupport.h"
 
-#include "app/AppDelegate.h"
-#include "app/design/ZVDesignHelper.h"
+#include "app/design/BuildIdentity.h"
 #include "app/document/Document.h"
-#include "util/ValueTransformer.h"
+#include "platform/runtime/Deferred.h"
+#include "platform/runtime/NotificationCenter.h"
+
+#include <QEvent>
+#include <QMenu>
+#include <QMenuBar>
 
 using namespace ql;
 
-class StartUp : public ql::testing::DocumentFixture {
-protected:
-    void launch(const QStringList& paths) { AppDelegate(controller, helper).applicationDidFinishLaunching(paths); }
+namespace {
 
-    ValueTransformerRegistry registry;
-    ZVDesignHelper helper {defaults, registry, QStringLiteral("org.example.test")};
+// Notes the rating prompt's threshold each time the chooser comes up.
+class ChooserWatch : public QObject {
+public:
+    ChooserWatch(QWidget* chooser, QStringList& events) : m_events(events) { chooser->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_events << QStringLiteral("chooser %1").arg(Rater::sharedInstance().daysUntilPrompt());
+        return false;
+    }
+
+private:
+    QStringList& m_events;
 };
 
-TEST_F(StartUp, ABadFileIsReportedAndANewDocumentKeepsTheProgramGoing)
+class StartUp : public ql::testing::StartUpFixture {
+protected:
+    // One launch of the given build; the helper knows that build's settings.
+    void launch(const QString& bundle, const QStringList& paths = {}, const QString& key = ql::testing::kCrashKey)
+    {
+        helper = std::make_unique<ZVDesignHelper>(defaults, registry, bundle);
+        delegate = std::make_unique<AppDelegate>(controller, *helper, services(bundle, key));
+        watch = std::make_unique<ChooserWatch>(delegate->templateWindowController()->window(), events);
+        delegate->applicationDidFinishLaunching(paths);
+    }
+    void relaunch()
+    {
+        watch.reset();
+        delegate.reset();
+        resetPrompts();
+        events.clear();
+    }
+    bool chooserShown() const { return delegate->templateWindowController()->window()->isVisible(); }
+
+    std::unique_ptr<ZVDesignHelper> helper;
+    std::unique_ptr<AppDelegate> delegate;
+    std::unique_ptr<ChooserWatch> watch;
+};
+
+} // namespace
+
+TEST_F(StartUp, EachBuildStartsItsKitChooserAndRatingPrompt)
 {
+    launch(identity::directSaleBundleIdentifier());
+    EXPECT_EQ(events, (QStringList {QStringLiteral("kit ") + ql::testing::kCrashKey, QStringLiteral("chooser 5")}))
+        << "the kit once, then the chooser while the threshold is still 5 days";
+    EXPECT_EQ(Rater::sharedInstance().daysUntilPrompt(), 8.0f);
+    EXPECT_EQ(Rater::sharedInstance().ratingsURL(), QUrl(QStringLiteral("https://downloads.quiverleaf.example/quiverleaf")));
+    EXPECT_EQ(Rater::sharedInstance().usesUntilPrompt(), 10u);
+    EXPECT_TRUE(Rater::sharedInstance().promptForNewVersionIfUserRated);
+    EXPECT_FALSE(Rater::sharedInstance().onlyPromptIfMainWindowIsAvailable);
+    EXPECT_TRUE(controller.documents().isEmpty()) << "never an untitled document";
+
+    for (const QString& bundle : {identity::storeBundleIdentifier(), identity::siblingBundleIdentifier()}) {
+        relaunch();
+        launch(bundle);
+        EXPECT_EQ(events, (QStringList {QStringLiteral("kit ") + ql::testing::kCrashKey, QStringLiteral("chooser 5")}))
+            << qPrintable(bundle);
+        EXPECT_EQ(Rater::sharedInstance().appStoreID(), identity::storeAppId().toULongLong());
+        EXPECT_EQ(Rater::sharedInstance().daysUntilPrompt(), 5.0f);
+    }
+
+    relaunch();
+    launch(QStringLiteral("org.example.unknown"));
+    EXPECT_TRUE(events.isEmpty()) << "an unknown build starts neither the kit nor the chooser";
+    EXPECT_FALSE(chooserShown());
+
+    relaunch();
+    launch(identity::directSaleBundleIdentifier(), {}, QStringLiteral("not-a-key"));
+    EXPECT_EQ(events, QStringList {QStringLiteral("chooser 5")}) << "no kit without a valid key";
+    EXPECT_FALSE(delegate->crashReporterStarted());
+}
+
+TEST_F(StartUp, DefaultsComeFirstAndFilesOpenWithoutTheChooser)
+{
+    launch(identity::directSaleBundleIdentifier());
+    for (const char* key : {"unitsType", "defaultPageSize", "defaultPageOrientation", "defaultMargins", "showGuides",
+                            "snapToGuides", "unitsInches", "hideVideo", "greekDefault", "loaded4"})
+        EXPECT_TRUE(defaults.objectForKey(QString::fromLatin1(key)).isValid()) << key;
+    defaults.setObject(QStringLiteral("unitsType"), qint64(2));
+    defaults.setBool(QStringLiteral("hideVideo"), true);
+    relaunch();
+    launch(identity::directSaleBundleIdentifier());
+    EXPECT_EQ(defaults.integerForKey(QStringLiteral("unitsType")), 2) << "a second start keeps the user's values";
+    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("hideVideo")));
+
+    // A bad file is reported and start-up goes on as without files.
+    relaunch();
+    delegate.reset();
     const QString bad = path(QStringLiteral("BAD.qvleaf"));
     ql::testing::writeFile(bad, "not a document at all");
-    launch({bad});
-    EXPECT_TRUE(defaults.boolForKey(QStringLiteral("loaded4"))) << "the defaults are registered first";
+    launch(identity::directSaleBundleIdentifier(), {bad});
     ASSERT_EQ(prompter.alerts.size(), 1);
     EXPECT_EQ(prompter.alerts.first().messageText, QStringLiteral("The document “BAD.qvleaf” could not be opened."));
-    ASSERT_EQ(controller.documents().size(), 1);
-    EXPECT_TRUE(controller.documents().first()->filePath().isEmpty());
+    EXPECT_TRUE(controller.documents().isEmpty());
+    EXPECT_TRUE(chooserShown());
 
-    // A good file beside a bad one opens alone.
+    // A good file beside it opens alone, and no chooser comes up.
+    Document* made = controller.newDocument();
     const QString good = path(QStringLiteral("good.qvleaf"));
-    ASSERT_TRUE(controller.saveDocumentToFile(controller.documents().first(), good));
-    ASSERT_TRUE(controller.closeDocument(controller.documents().first()));
-    launch({bad, good});
+    ASSERT_TRUE(controller.saveDocumentToFile(made, good));
+    ASSERT_TRUE(controller.closeDocument(made));
+    delegate->templateWindowController()->close();
+    relaunch();
+    launch(identity::directSaleBundleIdentifier(), {bad, good});
     EXPECT_EQ(prompter.alerts.size(), 2);
     ASSERT_EQ(controller.documents().size(), 1);
     EXPECT_TRUE(controller.documents().first()->filePath().endsWith(QStringLiteral("good.qvleaf")));
+    EXPECT_EQ(events, QStringList {QStringLiteral("kit ") + ql::testing::kCrashKey});
+}
+
+TEST_F(StartUp, BecomingActiveRatingAndHelpLinks)
+{
+    launch(identity::directSaleBundleIdentifier());
+    int refreshes = 0;
+    QObject context;
+    NotificationCenter::defaultCenter().addObserver(&context, QStringLiteral("AutoUpdateText"), nullptr,
+                                                    [&refreshes](const Notification&) { ++refreshes; });
+    delegate->applicationDidBecomeActive();
+    EXPECT_EQ(refreshes, 1) << "also with no document open";
+
+    prompter.answerAlert(1);
+    delegate->rateApp();
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    const AlertRequest& alert = prompter.alerts.first();
+    EXPECT_EQ(alert.messageText, QStringLiteral("Send Love"));
+    EXPECT_EQ(alert.informativeText, QStringLiteral("Your love makes us work harder.\nPlease review this app."));
+    EXPECT_EQ(alert.buttons, (QStringList {QStringLiteral("Review"), QStringLiteral("Not Now")}));
+    EXPECT_TRUE(workspace.openedUrls.isEmpty()) << "Not Now opens nothing";
+    prompter.answerAlert(0);
+    delegate->rateApp();
+    EXPECT_EQ(workspace.openedUrls, QList<QUrl> {QUrl(QStringLiteral("https://downloads.quiverleaf.example/quiverleaf"))});
+
+    delegate->displayHelp();
+    delegate->sendFeedback();
+    EXPECT_EQ(workspace.openedUrls.mid(1), (QList<QUrl> {QUrl(identity::supportLink()), QUrl(identity::contactLink())}));
+    // A setting the build lacks opens nothing at all.
+    helper->setGlobalSettings({});
+    delegate->displayHelp();
+    delegate->openWebsite();
+    EXPECT_EQ(workspace.openedUrls.size(), 3);
+
+    // The store build rates on the store's page of the program.
+    relaunch();
+    launch(identity::storeBundleIdentifier());
+    prompter.answerAlert(0);
+    delegate->rateApp();
+    ASSERT_EQ(workspace.openedUrls.size(), 4);
+    EXPECT_EQ(workspace.openedUrls.last().scheme(), QStringLiteral("macappstore"));
+    EXPECT_EQ(workspace.openedUrls.last().path(), QStringLiteral("/app/id") + identity::storeAppId());
+    EXPECT_EQ(workspace.openedUrls.last().query(), QStringLiteral("mt=12"));
+
+    // The chooser has File ▸ New from Template… and the Help menu too.
+    auto* bar = delegate->templateWindowController()->window()->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    for (const char* selector : {"openTemplates:", "displayHelp:", "sendFeedback:", "openWebsite:", "openiOSApp:",
+                                 "rateApp:", "openVideo:"})
+        EXPECT_NE(bar->findChild<QAction*>(QString::fromLatin1(selector)), nullptr) << selector;
 }

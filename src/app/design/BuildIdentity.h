@@ -38,4 +38,14 @@ inline QList<QPair<int, QString>> ratingsLinks()
     };
 }
 
+// Build settings (CMake cache variables of the same names); each is empty
+// unless the build names it, so a default build reaches no outside host.
+QString crashApiKey();        // QUIVERLEAF_CRASH_API_KEY
+QString crashServiceUrl();    // QUIVERLEAF_CRASH_SERVICE_URL: every endpoint of the crash kit
+QString noticesHost();        // QUIVERLEAF_NOTICES_HOST: serves "<bundle id>.plist"
+QString storeLookupHost();    // QUIVERLEAF_STORE_LOOKUP_HOST: the store's look-up service
+QString websiteUrl();         // QUIVERLEAF_WEBSITE_URL
+QString mobileEditionUrl();   // QUIVERLEAF_MOBILE_EDITION_URL
+QString movieUrl();           // QUIVERLEAF_MOVIE_URL; empty: the clip in the program's data folder
+
 } // namespace ql::identity

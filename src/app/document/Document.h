@@ -161,8 +161,29 @@ public:
     void insert3DText();
     // Shows the shape browser and, once it is loaded, places the library's
     // shape at `index` (an Insert menu item's tag) in the middle of the
-    // current page, selected and focused.
+    // current page, selected and focused. A tag outside the library inserts
+    // nothing.
     void insertShapeWithIndex(int index);
+    // The other inserts hand over to the browser that makes the element,
+    // switching the content pane to it first where the user should see it.
+    void insertImage();
+    void insertPageNumber();
+    void insertDate();
+    void insertText();
+    // Text style index 0 normal, 1 title, 2 subtitle, 3 to 5 headings 1 to 3,
+    // 6 caption: the new box takes that style's font and size.
+    void insertTextWithStyle(int style);
+    void insertTextNormal() { insertTextWithStyle(0); }
+    void insertTextTitle() { insertTextWithStyle(1); }
+    void insertTextSubtitle() { insertTextWithStyle(2); }
+    void insertTextHeading1() { insertTextWithStyle(3); }
+    void insertTextHeading2() { insertTextWithStyle(4); }
+    void insertTextHeading3() { insertTextWithStyle(5); }
+    void insertTextCaption() { insertTextWithStyle(6); }
+    void insertShape();
+    void insertShapeText() {}
+    void insertClipArt();
+    void insertBarcode();
 
     // PageDocument
     QObject* documentObject() override { return this; }

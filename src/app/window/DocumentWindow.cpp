@@ -367,11 +367,22 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     activateWindow();
     if (o.layoutLayerPanel->isVisible())
         o.layoutLayerPanel->raise();
-    // 25. The loading panel and the template chooser go once the window is drawn.
+    // 25. The loading panel and the template chooser go once the window is
+    // drawn; the introduction video comes up unless the user turned it off
+    // or closed it earlier in this run.
     after(10, this, [this] {
         m_outlets.loadingPanel->close();
-        if (AppDelegate* delegate = AppDelegate::shared(); delegate && delegate->templateWindowController())
+        AppDelegate* delegate = AppDelegate::shared();
+        if (!delegate)
+            return;
+        if (delegate->templateWindowController())
             delegate->templateWindowController()->close();
+        ZVVideoWindowController* video = delegate->videoWindowController();
+        if (!video || video->closedVideo() || m_controller.userDefaults().boolForKey(QStringLiteral("hideVideo")))
+            return;
+        video->showWindow();
+        video->window()->raise();
+        video->window()->activateWindow();
     });
     layoutPinsNow(this);
 }

@@ -32,6 +32,8 @@ WindowMenus::WindowMenus(DocumentWindow& window)
     buildGuideItems();
     buildArrangeMenu();
     buildAlignMenu();
+    buildInsertMenu();
+    buildHelpMenu();
     addValidations();
     validateMenus();
 }

@@ -73,6 +73,9 @@ private:
     // An item that runs a command of the current page.
     QAction* addPageItem(QMenu* menu, const QString& title, const QString& selector, const QKeySequence& shortcut,
                          void (ZVCanvasView::*command)());
+    // WindowInsertMenu.cpp: the Insert menu, and Help.
+    void buildInsertMenu();
+    void buildHelpMenu();
     void addValidations();
     void rebuildRecentMenu();
     void watch(QMenu* menu);

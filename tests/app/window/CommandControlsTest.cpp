@@ -3,11 +3,13 @@
 // once a command is registered, and triggering exactly that command.
 #include "WindowTestSupport.h"
 
+#include "app/window/WindowControls.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/view/ZVScrollView.h"
 #include "panels/browsers/ZVClipArtContentViewController.h"
 #include "panels/browsers/ZVCodeContentViewController.h"
 #include "panels/controls/SegmentedControl.h"
+#include "panels/controls/TBTabBar.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -27,17 +29,6 @@ struct Control {
 
 class CommandControls : public ql::testing::WindowFixture {
 protected:
-    // The controls whose commands later work builds.
-    QList<Control> waiting() const
-    {
-        const DocumentWindow::Outlets& o = window->outlets();
-        return {
-            {o.shapeButton, QStringLiteral("insertShape:"), -1},
-            {o.imageButton, QStringLiteral("insertImage:"), -1},
-            {o.clipArtButton, QStringLiteral("insertClipArt:"), -1},
-            {o.qrCodeButton, QStringLiteral("insertBarcode:"), -1},
-        };
-    }
     static QString key(const Control& control) { return control.selector + QString::number(control.tag); }
 };
 
@@ -45,37 +36,39 @@ protected:
 
 TEST_F(CommandControls, DisabledUntilACommandHandlesThemThenTriggerIt)
 {
-    const QList<Control> controls = waiting();
-    for (const Control& control : controls)
-        EXPECT_FALSE(control.widget->isEnabled()) << qPrintable(key(control)) << " has no command yet";
-    EXPECT_TRUE(window->outlets().zoomInButton->isEnabled()) << "its command is the View menu's";
-    for (QToolButton* output : {window->outlets().previewButton.data(), window->outlets().exportButton.data(),
-                                window->outlets().printButton.data()})
-        EXPECT_TRUE(output->isEnabled()) << qPrintable(output->objectName()) << ": its command is there";
+    const DocumentWindow::Outlets& o = window->outlets();
+    EXPECT_TRUE(o.zoomInButton->isEnabled()) << "its command is the View menu's";
+    for (QToolButton* button : {o.previewButton.data(), o.exportButton.data(), o.printButton.data(), o.shapeButton.data(),
+                                o.imageButton.data(), o.clipArtButton.data(), o.qrCodeButton.data()})
+        EXPECT_TRUE(button->isEnabled()) << qPrintable(button->objectName()) << ": its command is there";
     EXPECT_TRUE(window->outlets().drawingTools->isEnabledForSegment(1)) << "the hand tool works";
     EXPECT_TRUE(window->controllers().clipArtContentVC->searchField()->isEnabled()) << "the browsers' own commands";
     EXPECT_TRUE(window->controllers().codeContentVC->codeField()->isEnabled());
 
+    // Controls of commands that nothing handles yet wait for them.
+    auto* first = new QToolButton(window);
+    auto* second = new QToolButton(window);
+    const QList<Control> controls {{first, QStringLiteral("firstCommand:"), -1},
+                                   {second, QStringLiteral("secondCommand:"), -1}};
+    for (const Control& control : controls)
+        window->menus().controls().bindButton(qobject_cast<QToolButton*>(control.widget), control.selector);
+    for (const Control& control : controls)
+        EXPECT_FALSE(control.widget->isEnabled()) << qPrintable(key(control)) << " has no command yet";
+
     QMap<QString, int> triggered;
-    for (const Control& control : controls) {
-        const QString name = key(control);
-        if (control.selector == QLatin1String("insertClipArt:")) {
-            // A pane's controller may name a QAction of its own.
-            auto* search = new QAction(window->controllers().clipArtContentVC);
-            search->setObjectName(control.selector);
-            QObject::connect(search, &QAction::triggered, [&triggered, name] { ++triggered[name]; });
-            window->menus().validateMenus();
-        } else {
-            window->menus().addCommand(control.selector, [&triggered, name] { ++triggered[name]; }, control.tag);
-        }
-    }
+    const QString pane = key(controls[0]);
+    // A pane's controller may name a QAction of its own.
+    auto* own = new QAction(window->controllers().clipArtContentVC);
+    own->setObjectName(controls[0].selector);
+    QObject::connect(own, &QAction::triggered, [&triggered, pane] { ++triggered[pane]; });
+    window->menus().validateMenus();
+    const QString added = key(controls[1]);
+    window->menus().addCommand(controls[1].selector, [&triggered, added] { ++triggered[added]; });
     for (const Control& control : controls)
         EXPECT_TRUE(control.widget->isEnabled()) << qPrintable(key(control)) << " enables itself";
 
-    for (const Control& control : controls) {
-        if (auto* button = qobject_cast<QToolButton*>(control.widget))
-            QTest::mouseClick(button, Qt::LeftButton);
-    }
+    for (const Control& control : controls)
+        QTest::mouseClick(qobject_cast<QToolButton*>(control.widget), Qt::LeftButton);
     for (const Control& control : controls)
         EXPECT_EQ(triggered.value(key(control)), 1) << qPrintable(key(control));
     EXPECT_EQ(page->drawingMode().toInt(), 0) << "the drawing tools' own commands ran, not a mode change";
@@ -88,6 +81,13 @@ TEST_F(CommandControls, DisabledUntilACommandHandlesThemThenTriggerIt)
 
 TEST_F(CommandControls, ZoomButtonsAndDrawingToolsRunTheirCommands)
 {
+    // The insert buttons run the Insert menu's commands.
+    const DocumentWindow::Outlets& o = window->outlets();
+    QTest::mouseClick(o.shapeButton, Qt::LeftButton);
+    EXPECT_EQ(o.contentTabs->selectedIndex(), 2u);
+    QTest::mouseClick(o.qrCodeButton, Qt::LeftButton);
+    EXPECT_EQ(o.contentTabs->selectedIndex(), 4u);
+
     const double before = window->scrollView()->magnification();
     QTest::mouseClick(window->outlets().zoomInButton, Qt::LeftButton);
     EXPECT_NEAR(window->scrollView()->magnification(), before + 0.2, 1e-9);

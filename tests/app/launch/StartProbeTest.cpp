@@ -1,0 +1,103 @@
+// The real start-up in its own process (start-probe): with a key the kit
+// runs and asks the test service for its settings, without one it stays
+// off; a service that is closed or never answers does not hold up the
+// chooser.
+#include "../document/DocumentTestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTest>
+
+namespace {
+
+constexpr const char* kKey = "0123456789abcdef0123456789abcdef01234567";
+
+class StartProbe : public ql::testing::DocumentFixture {
+protected:
+    ~StartProbe() override
+    {
+        if (service.state() != QProcess::NotRunning) {
+            service.kill();
+            service.waitForFinished();
+        }
+    }
+
+    // The scriptable test service on a free port; its base URL.
+    QString startService()
+    {
+        const QString portFile = path(QStringLiteral("port"));
+        service.start(QStringLiteral("python3"), {QStringLiteral(QUIVERLEAF_SOURCE_DIR "/tests/sdk/service/service.py"),
+                                                  QStringLiteral("serve"), QStringLiteral("--port-file"), portFile});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile(portFile).size() > 0; }, 20000));
+        return QStringLiteral("http://127.0.0.1:") + QString::fromUtf8(ql::testing::fileContents(portFile)).trimmed();
+    }
+    // Asks the service: a POST of `body` to `route`, or a GET without one.
+    QString control(const QString& url, const QString& body = {})
+    {
+        QStringList arguments {QStringLiteral("-c"),
+                               QStringLiteral("import sys, urllib.request\n"
+                                              "data = sys.argv[2].encode() if len(sys.argv) > 2 else None\n"
+                                              "print(urllib.request.urlopen(sys.argv[1], data).read().decode())"),
+                               url};
+        if (!body.isEmpty())
+            arguments << body;
+        QProcess python;
+        python.start(QStringLiteral("python3"), arguments);
+        EXPECT_TRUE(python.waitForFinished(20000));
+        return QString::fromUtf8(python.readAllStandardOutput());
+    }
+    QString probe(const QStringList& arguments)
+    {
+        QProcess tool;
+        tool.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/start-probe"),
+                   QStringList {QStringLiteral("--dir"), path(QStringLiteral("user"))} + arguments);
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        return QString::fromUtf8(tool.readAllStandardOutput());
+    }
+    // Milliseconds to the chooser, or -1.
+    static int chooserAfter(const QString& output)
+    {
+        const QRegularExpression line(QStringLiteral("^window ZVTemplateWindowController (\\d+)$"),
+                                      QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = line.match(output);
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    }
+
+    QProcess service;
+};
+
+} // namespace
+
+TEST_F(StartProbe, AKeyStartsTheKitWhichAsksForItsSettings)
+{
+    const QString url = startService();
+    const QString output = probe({QStringLiteral("--key"), QString::fromLatin1(kKey), QStringLiteral("--url"), url});
+    EXPECT_TRUE(output.contains(QStringLiteral("kit on\n"))) << qPrintable(output);
+    EXPECT_GE(chooserAfter(output), 0) << qPrintable(output);
+    EXPECT_TRUE(control(url + QStringLiteral("/__log")).contains(QStringLiteral("/settings"))) << "a settings request";
+
+    const QString without = probe({QStringLiteral("--url"), url});
+    EXPECT_TRUE(without.contains(QStringLiteral("kit off\n"))) << qPrintable(without);
+}
+
+TEST_F(StartProbe, AClosedOrSilentServiceDoesNotHoldUpTheChooser)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString closedUrl = QStringLiteral("http://127.0.0.1:%1").arg(closed.serverPort());
+    closed.close();
+    const QString output = probe({QStringLiteral("--key"), QString::fromLatin1(kKey), QStringLiteral("--url"), closedUrl});
+    EXPECT_GE(chooserAfter(output), 0) << qPrintable(output);
+    EXPECT_LT(chooserAfter(output), 3000) << qPrintable(output);
+
+    const QString silent = startService();
+    control(silent + QStringLiteral("/__script"),
+            QStringLiteral(R"({"rules": [{"method": "GET", "path": "/*", "responses": [{"mode": "hang"}]},
+                                         {"method": "POST", "path": "/*", "responses": [{"mode": "hang"}]}]})"));
+    const QString held = probe({QStringLiteral("--key"), QString::fromLatin1(kKey), QStringLiteral("--url"), silent});
+    EXPECT_GE(chooserAfter(held), 0) << qPrintable(held);
+    EXPECT_LT(chooserAfter(held), 3000) << qPrintable(held);
+}
