@@ -29,6 +29,9 @@ class ZVDrawingView;
 class ZVObjectDrawingLayer;
 class ZVGuideView;
 class ZVPuttyView;
+namespace ql {
+struct DragContext;
+}
 namespace ql::fields {
 template <class C>
 class Record;
@@ -307,6 +310,11 @@ public:
     // and the elements' stick points; clearing removes the lines only.
     void showGuides();
     void clearGuides();
+    // A drag of elements gathers what its steps need from the rest of the
+    // page once, at its start, and lets it go at its end (or when the
+    // selection or the page's elements change in between).
+    void beginElementDrag();
+    void endElementDrag();
     void showTextLinks();
     // What elements tell their page.
     void puttyViewWasMoved(ZVPuttyView* element);
@@ -472,6 +480,8 @@ private:
     void alignActivePuttyViews(const std::function<QRectF(const QRectF&)>& place, const ZVPuttyView* skip = nullptr);
     void distributeActivePuttyViews(bool alongX, bool byCenter);
     void guidesChanged();
+    // What a moved or resized element asks of the rest of the page.
+    void followChangedElement();
     void initialize();
     // Brings geometry read from a file into the ranges the settings allow;
     // a page without a size takes the default one.
@@ -561,6 +571,7 @@ private:
     bool m_optionKeyPressed = false;
     bool m_isMoving = false;
     int m_guidePassCount = 0;
+    std::shared_ptr<const ql::DragContext> m_drag;
     QPointer<ZVPuttyView> m_firstActiveView;
     std::unique_ptr<ql::Gesture> m_gesture;
     QPointF m_selectionViewOrigin;

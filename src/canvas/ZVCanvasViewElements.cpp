@@ -138,6 +138,8 @@ void ZVCanvasView::enterPuttyView(ZVPuttyView* element, const ElementPlace& plac
     if (auto* text = qobject_cast<ZVTextView*>(element->contentView()); text && place.textFlow >= 0)
         text->returnToTextFlow(place.textFlow);
 
+    // A drag's targets and selection no longer hold.
+    endElementDrag();
     willChangeValueForKey(QStringLiteral("puttyViews"));
     if (place.list >= 0 && place.list <= m_puttyViews.size())
         m_puttyViews.insert(place.list, element);
@@ -183,6 +185,7 @@ ZVCanvasView::ElementPlace ZVCanvasView::takeOffPuttyView(ZVPuttyView* element)
     if (!m_deletedPuttyViews.contains(element))
         m_deletedPuttyViews.append(element);
 
+    endElementDrag();
     willChangeValueForKey(QStringLiteral("puttyViews"));
     m_puttyViews.removeAt(place.list);
     m_puttyViewSet.remove(element);

@@ -7,6 +7,7 @@
 #include "canvas/RulerHost.h"
 #include "canvas/ZVGuideView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/guides/DragContext.h"
 #include "canvas/guides/SmartGuides.h"
 #include "canvas/view/CanvasImages.h"
 #include "platform/graphics/RulerMarker.h"
@@ -100,6 +101,7 @@ void ZVCanvasView::setVerticalMarkers(const QList<ql::RulerMarker>& markers)
 
 void ZVCanvasView::guidesChanged()
 {
+    endElementDrag();
     // Guides record no undo, but a guide added, moved or removed is still
     // work that closing must not lose without asking.
     if (PageDocument* owner = document())
@@ -125,24 +127,58 @@ void ZVCanvasView::updateGuideViewSettings()
 
 // Smart guides ----------------------------------------------------------------
 
+namespace {
+
+ql::GuideTargets guideTargetsOf(const ZVCanvasView& page, const QList<ZVPuttyView*>& active)
+{
+    const QSet<const ZVPuttyView*> activeSet(active.cbegin(), active.cend());
+    const QList<ZVPuttyView*>& elements = page.puttyViews();
+    QList<QRectF> targets;
+    targets.reserve(elements.size() + 8);
+    // Every other element is a target, on hidden layers too.
+    for (const ZVPuttyView* element : elements) {
+        if (!activeSet.contains(element))
+            targets.append(element->realFrame());
+    }
+    targets.append(ql::pageGuideTargets(page));
+    return ql::GuideTargets(targets);
+}
+
+} // namespace
+
+void ZVCanvasView::beginElementDrag()
+{
+    m_drag.reset();
+    // Stale wrap rectangles go now, so that a page that wraps nothing has
+    // nothing to redo on the steps.
+    setClippingRects();
+    const QList<ZVPuttyView*> active = activeViews();
+    m_drag = std::make_shared<const ql::DragContext>(ql::DragContext {
+        active,
+        guideTargetsOf(*this, active),
+        std::any_of(m_puttyViews.cbegin(), m_puttyViews.cend(), [](const ZVPuttyView* e) { return e->causesWrap(); }),
+        std::any_of(m_puttyViews.cbegin(), m_puttyViews.cend(),
+                    [](const ZVPuttyView* e) { return e->textGroup() != nullptr; }),
+    });
+}
+
+void ZVCanvasView::endElementDrag()
+{
+    m_drag.reset();
+}
+
 void ZVCanvasView::showGuides()
 {
     ++m_guidePassCount;
     const QList<ZVPuttyView*> active = activeViews();
-    const QSet<const ZVPuttyView*> activeSet(active.cbegin(), active.cend());
-    QList<QRectF> targets;
-    targets.reserve(m_puttyViews.size() + 8);
-    // Every other element is a target, on hidden layers too.
-    for (const ZVPuttyView* element : std::as_const(m_puttyViews)) {
-        if (!activeSet.contains(element))
-            targets.append(element->realFrame());
-    }
-    targets.append(ql::pageGuideTargets(*this));
+    // Outside a drag the page is searched afresh.
+    std::shared_ptr<const ql::DragContext> drag = m_drag;
+    const ql::GuideTargets targets = drag ? ql::GuideTargets() : guideTargetsOf(*this, active);
     QList<ql::GuideSubject> subjects;
     subjects.reserve(active.size());
     for (const ZVPuttyView* element : active)
         subjects.append({element->realFrame(), element->isMoving()});
-    const ql::GuidePass pass = ql::runGuidePass(subjects, targets, ql::guideTolerance());
+    const ql::GuidePass pass = (drag ? drag->targets : targets).run(subjects, ql::guideTolerance());
     for (qsizetype i = 0; i < active.size(); ++i) {
         active.at(i)->setStickPoint(QPointF(0, 0));
         active.at(i)->setStickPoints(pass.stickPoints.at(i));
@@ -176,15 +212,23 @@ void ZVCanvasView::showTextLinks()
 void ZVCanvasView::puttyViewWasMoved(ZVPuttyView*)
 {
     showGuides();
-    setClippingRects();
-    showTextLinks();
+    followChangedElement();
 }
 
 void ZVCanvasView::puttyViewWasResized(ZVPuttyView*)
 {
     showGuides();
-    setClippingRects();
-    showTextLinks();
+    followChangedElement();
+}
+
+void ZVCanvasView::followChangedElement()
+{
+    // A drag on a page where nothing wraps and nothing is chained has no
+    // wrapping and no links to redo on its steps.
+    if (!m_drag || m_drag->wraps)
+        setClippingRects();
+    if (!m_drag || m_drag->chained || !m_guideView->showTextLinks())
+        showTextLinks();
 }
 
 void ZVCanvasView::puttyViewWasRotated(ZVPuttyView*)

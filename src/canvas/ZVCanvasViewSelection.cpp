@@ -6,6 +6,7 @@
 #include "canvas/CanvasHost.h"
 #include "canvas/PageDocument.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/guides/DragContext.h"
 #include "content/ZV3DTextView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVTextView.h"
@@ -38,6 +39,10 @@ void endTextEditing(ZVPuttyView& element)
 
 QList<ZVPuttyView*> ZVCanvasView::activeViews()
 {
+    // A drag's selection stands until the release: any change ends the drag's
+    // record of it.
+    if (m_drag)
+        return m_drag->active;
     QSet<const ZVPuttyView*> chosen;
     for (ZVPuttyView* element : std::as_const(m_puttyViews)) {
         if (!element->isActive())

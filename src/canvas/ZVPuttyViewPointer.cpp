@@ -76,6 +76,8 @@ void ZVPuttyView::setIsActive(bool active)
     if (active == m_isActive)
         return;
     changeValue(QStringLiteral("isActive"), m_isActive, active);
+    if (ZVCanvasView* page = canvas())
+        page->endElementDrag();
     ql::CanvasHost* host = hostOf(*this);
     if (active && host)
         host->makeElementFirstResponder(this);

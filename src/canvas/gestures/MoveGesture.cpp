@@ -10,6 +10,12 @@ namespace ql {
 
 MoveGesture::MoveGesture(ZVPuttyView& element) : m_element(&element) {}
 
+MoveGesture::~MoveGesture()
+{
+    if (m_page)
+        m_page->endElementDrag();
+}
+
 void MoveGesture::press(const CanvasEvent& event)
 {
     start(event.location);
@@ -31,6 +37,9 @@ void MoveGesture::start(QPointF location)
         m_moving.append(element);
         element->startMovePuttyViewOrigin(location);
     }
+    // The rest of the page is gathered once for all the steps.
+    m_page = page;
+    page->beginElementDrag();
 }
 
 void MoveGesture::drag(const CanvasEvent& event)
@@ -75,6 +84,8 @@ void MoveGesture::release(const CanvasEvent& event)
         if (each)
             each->endMovePuttyViewOrigin();
     }
+    if (m_page)
+        m_page->endElementDrag();
     m_before.recordUndo();
     NotificationCenter::defaultCenter().post(QStringLiteral("redrawLayerThumbs"), nullptr);
 }

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QPointer>
 
+class ZVCanvasView;
 class ZVPuttyView;
 
 namespace ql {
@@ -17,6 +18,7 @@ namespace ql {
 class MoveGesture : public Gesture {
 public:
     explicit MoveGesture(ZVPuttyView& element);
+    ~MoveGesture() override;
 
     void press(const CanvasEvent& event) override;
     void drag(const CanvasEvent& event) override;
@@ -29,6 +31,7 @@ private:
     void start(QPointF location);
 
     QPointer<ZVPuttyView> m_element;
+    QPointer<ZVCanvasView> m_page;
     QList<QPointer<ZVPuttyView>> m_moving;
     GeometrySnapshot m_before;
 };

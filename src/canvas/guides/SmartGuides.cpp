@@ -2,11 +2,11 @@
 
 #include "app/design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
+#include "canvas/guides/GuideTargets.h"
 #include "canvas/guides/GuidePositions.h"
 #include "platform/graphics/RulerMarker.h"
 #include "platform/runtime/UserDefaults.h"
 
-#include <QSet>
 #include <cmath>
 
 namespace ql {
@@ -19,15 +19,6 @@ constexpr double kGuideExtent = 10000.0;
 bool settingOn(const QString& key)
 {
     return ZVDesignHelper::sharedInstance().defaults().boolForKey(key);
-}
-
-// Appends `value` once; `seen` mirrors `list` for quick look-up.
-void appendOnce(QList<double>& list, QSet<double>& seen, double value)
-{
-    if (!seen.contains(value)) {
-        seen.insert(value);
-        list.append(value);
-    }
 }
 
 } // namespace
@@ -49,60 +40,7 @@ bool isNear(double a, double v, double tolerance)
 
 GuidePass runGuidePass(const QList<GuideSubject>& subjects, const QList<QRectF>& targets, double tolerance)
 {
-    GuidePass pass;
-    // The x and y lists live for the whole pass, each value once, in the
-    // order first found.
-    QList<double> xs;
-    QList<double> ys;
-    QSet<double> xSeen;
-    QSet<double> ySeen;
-    for (const GuideSubject& subject : subjects) {
-        const QRectF& e = subject.realFrame;
-        const double eMinX = e.left(), eMidX = e.center().x(), eMaxX = e.right();
-        const double eMinY = e.top(), eMidY = e.center().y(), eMaxY = e.bottom();
-        if (tolerance > 0) {
-            for (const QRectF& t : targets) {
-                const double tMinX = t.left(), tMidX = t.center().x(), tMaxX = t.right();
-                const double tMinY = t.top(), tMidY = t.center().y(), tMaxY = t.bottom();
-                const auto x = [&](double a, double v) {
-                    if (isNear(a, v, tolerance))
-                        appendOnce(xs, xSeen, v);
-                };
-                const auto y = [&](double a, double v) {
-                    if (isNear(a, v, tolerance))
-                        appendOnce(ys, ySeen, v);
-                };
-                x(eMinX, tMinX);
-                x(eMaxX, tMinX);
-                x(eMaxX, tMaxX);
-                x(eMinX, tMaxX);
-                y(eMaxY, tMinY);
-                y(eMinY, tMinY);
-                y(eMinY, tMaxY);
-                y(eMaxY, tMaxY);
-                x(eMaxX, tMidX);
-                y(eMaxY, tMidY);
-                // While a handle is dragged, centres and the left and top
-                // edges are not matched against other objects' centres.
-                if (!subject.isMoving) {
-                    x(eMidX, tMidX);
-                    y(eMidY, tMidY);
-                    x(eMinX, tMidX);
-                    y(eMinY, tMidY);
-                }
-            }
-        }
-        QList<QPointF> points;
-        points.reserve(xs.size() + ys.size());
-        for (double value : std::as_const(xs))
-            points.append(QPointF(value, 0));
-        for (double value : std::as_const(ys))
-            points.append(QPointF(0, value));
-        pass.stickPoints.append(points);
-        pass.vLines.append(xs);
-        pass.hLines.append(ys);
-    }
-    return pass;
+    return GuideTargets(targets).run(subjects, tolerance);
 }
 
 QList<QRectF> pageGuideTargets(const ZVCanvasView& page)

@@ -9,6 +9,7 @@
 #include "canvas/painting/PagePainter.h"
 
 #include <QPainter>
+#include <QStyleOptionGraphicsItem>
 #include <cmath>
 
 namespace ql {
@@ -40,6 +41,9 @@ ZVClipView::ZVClipView()
 {
     setAcceptedMouseButtons(Qt::NoButton);
     setZValue(-1);
+    // Paint learns which part of the ground is exposed, so that a step of a
+    // drag draws only the outlines there, not every highlighted one.
+    setFlag(ItemUsesExtendedStyleOption);
 }
 
 void ZVClipView::setPage(ZVCanvasView* page)
@@ -142,7 +146,7 @@ QRectF ZVClipView::boundingRect() const
     return QRectF(-kGroundExtent, -kGroundExtent, 2 * kGroundExtent, 2 * kGroundExtent);
 }
 
-void ZVClipView::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void ZVClipView::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*)
 {
     if (!m_page)
         return;
@@ -156,9 +160,15 @@ void ZVClipView::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
         const ZVPuttyViewGroup* layer = element->layoutLayerGroup();
         if (!layer || !layer->visible() || !m_page->hasLayoutLayer(layer))
             continue;
+        const QRectF content = ElementPainter::contentRect(*element);
+        const QTransform transform = element->pageTransform();
+        // The pen reaches half a point beyond the outline; a point more keeps
+        // antialiasing inside.
+        if (option && !transform.mapRect(content).adjusted(-1.5, -1.5, 1.5, 1.5).intersects(option->exposedRect))
+            continue;
         QPainterPath outline;
-        outline.addRect(ElementPainter::contentRect(*element));
-        outline = element->pageTransform().map(outline);
+        outline.addRect(content);
+        outline = transform.map(outline);
         painter->fillPath(outline, QColor::fromRgbF(0.9f, 0.9f, 0.9f, 1.0f));
         painter->strokePath(outline, QPen(QColor(Qt::lightGray), 1.0));
     }

@@ -1,0 +1,35 @@
+// The edges and centres a guide pass aims at, sorted once so that a drag
+// step finds the ones near an active element by binary search: the step's
+// cost follows the active elements and the lines found, not the page's size.
+// A pass over it finds what a comparison with every target in turn finds,
+// lines and stick points in the same order.
+#pragma once
+
+#include "canvas/guides/SmartGuides.h"
+
+#include <QList>
+#include <QRectF>
+#include <array>
+#include <vector>
+
+namespace ql {
+
+class GuideTargets {
+public:
+    GuideTargets() = default;
+    // `targets` in the pass's order: an earlier target's line comes first.
+    explicit GuideTargets(const QList<QRectF>& targets);
+
+    GuidePass run(const QList<GuideSubject>& subjects, double tolerance) const;
+
+private:
+    // One value of one kind of edge, with the first target that has it.
+    struct Edge {
+        double value;
+        qsizetype target;
+    };
+    // Sorted by value, per kind: left, centre x, right, top, centre y, bottom.
+    std::array<std::vector<Edge>, 6> m_edges;
+};
+
+} // namespace ql
