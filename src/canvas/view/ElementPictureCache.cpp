@@ -107,8 +107,16 @@ ElementPictureCache::ElementPictureCache() : m_delivery(std::make_shared<Deliver
 
 ElementPictureCache::~ElementPictureCache()
 {
-    const QMutexLocker lock(&m_delivery->mutex);
-    m_delivery->owner = nullptr;
+    {
+        const QMutexLocker lock(&m_delivery->mutex);
+        m_delivery->owner = nullptr;
+    }
+    // A picture being drawn may hand parts of its work to the toolkit's own
+    // threads, which are gone once the application is torn down: a drawing
+    // still running then would never end, and quitting would hang on it.
+    // So the last pictures are finished while the toolkit is still there.
+    if (m_rendering)
+        picturePool().waitForDone();
 }
 
 bool ElementPictureCache::fits(const QTransform& linear, const QRect& needed) const
