@@ -8,7 +8,8 @@ Each run gets a fresh temporary folder (TMPDIR, TEMP, TMP) holding one
 "secret.txt", a home of its own and a limit of 60 seconds of processor time
 (its own and its children's: wall time on a busy machine says little), plus
 what the manifest grants a document on top ("budget": output waits for EPS
-conversions until the document's conversion time is spent). A run that is
+conversions until the document's conversion time is spent; the window draws
+a costly outline on worker threads after each edit). A run that is
 still going after three times its limit of wall time is stopped. A run
 passes when
   - it ends in time, with exit 0 and its output (a PDF poppler reads; a saved

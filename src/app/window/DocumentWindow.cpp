@@ -718,11 +718,9 @@ void DocumentWindow::showCurrentPage()
     ZVScrollView* canvas = m_outlets.scrollView;
     canvas->setDocumentView(page);
     // The same page shown again is redrawn: its elements, then the page.
-    if (ZVPageItem* item = canvas->pageItem()) {
-        for (ZVElementItem* element : item->elementItems())
-            element->redraw();
+    canvas->redrawElements();
+    if (ZVPageItem* item = canvas->pageItem())
         item->update();
-    }
     for (ZVRulerView* ruler : {canvas->horizontalRulerView(), canvas->verticalRulerView()}) {
         ruler->setClientView(page);
         const ZVCanvasView* geometry = page ? page->templateView() : nullptr;

@@ -74,7 +74,7 @@ ZVScrollView::ZVScrollView(QWidget* parent) : QGraphicsView(parent), m_surround(
     layoutRulers();
     // Pictures drawn as placeholders while they converted show themselves.
     NotificationCenter::defaultCenter().addObserver(this, QString::fromLatin1(kPictureConversionFinished), nullptr,
-                                                    [this](const Notification&) { setNeedsDisplay(); });
+                                                    [this](const Notification&) { redrawElements(); });
 }
 
 ZVScrollView::~ZVScrollView()
@@ -142,7 +142,15 @@ void ZVScrollView::magnifyToFitRect(const QRectF& pageRect)
     centerOn(pageRect.center());
 }
 
+// Elements redraw their kept pictures when they change; a repaint asked for
+// the whole canvas reuses them, since remaking them all at every click costs
+// seconds on a page of costly outlines.
 void ZVScrollView::setNeedsDisplay()
+{
+    viewport()->update();
+}
+
+void ZVScrollView::redrawElements()
 {
     if (ZVPageItem* item = pageItem()) {
         for (ZVElementItem* element : item->elementItems())

@@ -52,6 +52,8 @@ public:
     // Everything shown is drawn again, each element anew (items keep their
     // pictures until told).
     void setNeedsDisplay();
+    // Every element of the page draws its picture anew, then the canvas.
+    void redrawElements();
 
     // The ground around the page.
     QColor surroundColor() const { return m_surround; }
