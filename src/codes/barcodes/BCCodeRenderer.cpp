@@ -1,9 +1,13 @@
 #include "codes/barcodes/BCCodeRenderer.h"
 
+#include "codes/barcodes/BCBlackOver.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 namespace ql {
 
@@ -110,41 +114,56 @@ double BCCodeRenderer::captionFontSizeWithOptions(const BCCode& code, const BCRe
     return double(std::round(float(code.sizeWithRenderOptions(options).height()) / 5.0f));
 }
 
-void BCCodeRenderer::drawCaptionText(QPainter& painter, const QString& text, const QString& fontName,
-                                     double fontSize, const QRectF& rect) const
+struct BCCodeRenderer::Drawing {
+    struct Fill {
+        QRectF rect;
+        QColor colour;
+    };
+    struct Caption {
+        QString text;
+        QRectF box;
+    };
+
+    double width = 0;
+    double height = 0;
+    std::optional<QColor> background;
+    std::vector<QRectF> bars; // black
+    std::vector<Fill> zones;  // debugging fills over the caption zones
+    std::vector<Caption> captions;
+    QString fontName;
+    double fontSize = 0;
+};
+
+QPointF BCCodeRenderer::captionBaseline(const Drawing& drawing, const QString& text, const QRectF& box) const
 {
-    if (text.isEmpty())
-        return;
-    const BCCaptionLine line = m_typesetter.firstLine(text, fontName, fontSize, rect.width());
-    const QPointF baseline(rect.center().x() - line.width / 2, rect.bottom() - line.descent);
-    m_typesetter.drawFirstLine(painter, text, fontName, fontSize, rect.width(), baseline);
+    const BCCaptionLine line = m_typesetter.firstLine(text, drawing.fontName, drawing.fontSize, box.width());
+    return QPointF(box.center().x() - line.width / 2, box.bottom() - line.descent);
 }
 
-void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, const BCRenderOptions& options) const
+BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRenderOptions& options) const
 {
-    painter.save();
+    Drawing drawing;
     const double s = BCCode::barScaleFromOptions(options);
     const QSizeF size = code.sizeWithRenderOptions(options);
     const double W = size.width();
     const double H = size.height();
     const double q = code.horizontalQuietZoneWidth();
+    drawing.width = W;
+    drawing.height = H;
 
     if (options.contains(BCCodeDrawingBackgroundColor))
-        painter.fillRect(QRectF(0, 0, W, H), options.value(BCCodeDrawingBackgroundColor).value<QColor>());
+        drawing.background = options.value(BCCodeDrawingBackgroundColor).value<QColor>();
 
     bool drawCaption = code.shouldDrawCaptionFromOptions(options);
     QRectF band(0, H, W, 0);
-    double fontSize = 0;
-    QString fontName;
-    double c = 0;
     if (drawCaption) {
-        fontSize = captionFontSizeWithOptions(code, options);
-        fontName = code.captionFontNameFromOptions(options);
+        drawing.fontSize = captionFontSizeWithOptions(code, options);
+        drawing.fontName = code.captionFontNameFromOptions(options);
         const QString joined = orNullWord(code.leftQuietZoneDisplayText(options))
             + orNullWord(code.leftCaptionZoneDisplayText(options))
             + orNullWord(code.rightCaptionZoneDisplayText(options))
             + orNullWord(code.rightQuietZoneDisplayText(options));
-        c = m_typesetter.firstLine(joined, fontName, fontSize, 0).height();
+        const double c = m_typesetter.firstLine(joined, drawing.fontName, drawing.fontSize, 0).height();
         band = QRectF(0, H - c - s, W, c + s);
         // Codes of a fixed height drawn at a large bar scale have no room for
         // the caption and its gap; the bars matter more than the caption.
@@ -162,7 +181,7 @@ void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, cons
     Regions regions;
     // Neighbouring bars of the same extent are drawn as one rectangle: far
     // fewer edges for the rasterizer at large bar scales, the same pixels.
-    std::vector<QRectF> rects;
+    std::vector<QRectF>& rects = drawing.bars;
     const auto addBar = [&](QRectF rect) {
         if (!reduceBleed && !rects.empty() && rects.back().right() == rect.left() && rects.back().top() == rect.top()
             && rects.back().bottom() == rect.bottom()) {
@@ -199,53 +218,124 @@ void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, cons
             regions.leftQuiet = QRectF(0, 0, characterRect.left(), H);
         regions.rightQuiet = QRectF(characterRect.right(), 0, W - characterRect.right(), H);
     }
-    for (const QRectF& rect : rects)
-        painter.fillRect(rect, Qt::black);
+    if (!drawCaption)
+        return drawing;
 
-    if (drawCaption) {
-        const bool debug = BCBoolOption(options, BCCodeDrawingDebug, false);
-        const QColor red(255, 0, 0, 153), green(0, 255, 0, 153), blue(0, 0, 255, 153);
-        // Text boxes: the caption band without its one-module gap on top.
-        const auto textBox = [&](const QRectF& rect) { return rowOf(rect, band.top() + s, band.height() - s); };
-        if (regions.leftQuiet)
-            regions.leftQuiet->setRight(regions.leftQuiet->right() - s);
-        if (regions.rightQuiet)
-            regions.rightQuiet->setLeft(regions.rightQuiet->left() + s);
-        const std::optional<QRectF> leftQuiet = regions.leftQuiet ? std::optional(textBox(*regions.leftQuiet)) : std::nullopt;
-        const std::optional<QRectF> rightQuiet = regions.rightQuiet ? std::optional(textBox(*regions.rightQuiet)) : std::nullopt;
-        const auto fillDebug = [&](const std::optional<QRectF>& rect, const QColor& colour) {
-            if (debug && rect)
-                painter.fillRect(*rect, colour);
-        };
-        const auto drawText = [&](const QString& text, const std::optional<QRectF>& rect) {
-            if (rect)
-                drawCaptionText(painter, text, fontName, fontSize, *rect);
-        };
+    const bool debug = BCBoolOption(options, BCCodeDrawingDebug, false);
+    const QColor red(255, 0, 0, 153), green(0, 255, 0, 153), blue(0, 0, 255, 153);
+    // Text boxes: the caption band without its one-module gap on top.
+    const auto textBox = [&](const QRectF& rect) { return rowOf(rect, band.top() + s, band.height() - s); };
+    if (regions.leftQuiet)
+        regions.leftQuiet->setRight(regions.leftQuiet->right() - s);
+    if (regions.rightQuiet)
+        regions.rightQuiet->setLeft(regions.rightQuiet->left() + s);
+    const std::optional<QRectF> leftQuiet = regions.leftQuiet ? std::optional(textBox(*regions.leftQuiet)) : std::nullopt;
+    const std::optional<QRectF> rightQuiet = regions.rightQuiet ? std::optional(textBox(*regions.rightQuiet)) : std::nullopt;
+    const auto fillDebug = [&](const std::optional<QRectF>& rect, const QColor& colour) {
+        if (debug && rect)
+            drawing.zones.push_back({*rect, colour});
+    };
+    const auto drawText = [&](const QString& text, const std::optional<QRectF>& rect) {
+        if (rect && !text.isEmpty())
+            drawing.captions.push_back({text, *rect});
+    };
 
-        if (regions.middle && regions.content.right() > regions.middle->left()) {
-            const QRectF leftCaption = textBox(QRectF(QPointF(regions.content.left() + s, 0), QPointF(regions.middle->left(), H)));
-            const QRectF rightCaption = textBox(QRectF(QPointF(regions.middle->right(), 0), QPointF(regions.content.right() - s, H)));
-            fillDebug(leftCaption, red);
-            fillDebug(rightCaption, green);
-            fillDebug(leftQuiet, blue);
-            fillDebug(rightQuiet, blue);
-            drawText(code.leftCaptionZoneDisplayText(options), leftCaption);
-            drawText(code.rightCaptionZoneDisplayText(options), rightCaption);
-        } else {
-            QRectF content = textBox(regions.content);
-            if (!characters.empty() && characters.front()->barString().endsWithBar(BCBar::Full))
-                content.setLeft(content.left() + s);
-            if (!characters.empty() && characters.back()->barString().endsWithBar(BCBar::Full))
-                content.setRight(content.right() - s);
-            fillDebug(content, red);
-            fillDebug(leftQuiet, blue);
-            fillDebug(rightQuiet, blue);
-            drawText(code.captionTextForZone(BCCaptionZone::BelowBars, options), content);
-        }
-        drawText(code.leftQuietZoneDisplayText(options), leftQuiet);
-        drawText(code.rightQuietZoneDisplayText(options), rightQuiet);
+    if (regions.middle && regions.content.right() > regions.middle->left()) {
+        const QRectF leftCaption = textBox(QRectF(QPointF(regions.content.left() + s, 0), QPointF(regions.middle->left(), H)));
+        const QRectF rightCaption = textBox(QRectF(QPointF(regions.middle->right(), 0), QPointF(regions.content.right() - s, H)));
+        fillDebug(leftCaption, red);
+        fillDebug(rightCaption, green);
+        fillDebug(leftQuiet, blue);
+        fillDebug(rightQuiet, blue);
+        drawText(code.leftCaptionZoneDisplayText(options), leftCaption);
+        drawText(code.rightCaptionZoneDisplayText(options), rightCaption);
+    } else {
+        QRectF content = textBox(regions.content);
+        if (!characters.empty() && characters.front()->barString().endsWithBar(BCBar::Full))
+            content.setLeft(content.left() + s);
+        if (!characters.empty() && characters.back()->barString().endsWithBar(BCBar::Full))
+            content.setRight(content.right() - s);
+        fillDebug(content, red);
+        fillDebug(leftQuiet, blue);
+        fillDebug(rightQuiet, blue);
+        drawText(code.captionTextForZone(BCCaptionZone::BelowBars, options), content);
     }
+    drawText(code.leftQuietZoneDisplayText(options), leftQuiet);
+    drawText(code.rightQuietZoneDisplayText(options), rightQuiet);
+    return drawing;
+}
+
+void BCCodeRenderer::paint(const Drawing& drawing, QPainter& painter) const
+{
+    if (drawing.background)
+        painter.fillRect(QRectF(0, 0, drawing.width, drawing.height), *drawing.background);
+    for (const QRectF& rect : drawing.bars)
+        painter.fillRect(rect, Qt::black);
+    for (const Drawing::Fill& zone : drawing.zones)
+        painter.fillRect(zone.rect, zone.colour);
+    for (const Drawing::Caption& caption : drawing.captions)
+        m_typesetter.drawFirstLine(painter, caption.text, drawing.fontName, drawing.fontSize, caption.box.width(),
+                                   captionBaseline(drawing, caption.text, caption.box));
+}
+
+void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, const BCRenderOptions& options) const
+{
+    painter.save();
+    paint(layOut(code, options), painter);
     painter.restore();
+}
+
+void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
+{
+    const int width = image.width();
+    const quint32 clear = drawing.background ? qPremultiply(drawing.background->rgba()) : 0;
+    // The share of pixel `i` that the span from `from` to `to` covers.
+    const auto coverage = [](double from, double to, int i) {
+        return std::clamp(std::min(to, double(i + 1)) - std::max(from, double(i)), 0.0, 1.0);
+    };
+    // Rows crossed by the same bars to the same extent are alike: each such
+    // row after the first is a copy of the one above.
+    std::vector<std::pair<size_t, double>> crossing, above;
+    for (int y = 0; y < image.height(); ++y) {
+        crossing.clear();
+        for (size_t bar = 0; bar < drawing.bars.size(); ++bar) {
+            if (const double share = coverage(drawing.bars[bar].top(), drawing.bars[bar].bottom(), y); share > 0)
+                crossing.emplace_back(bar, share);
+        }
+        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        if (y > 0 && crossing == above) {
+            std::memcpy(row, image.constScanLine(y - 1), size_t(width) * sizeof(quint32));
+            continue;
+        }
+        std::fill_n(row, width, clear);
+        for (const auto& [bar, share] : crossing) {
+            const QRectF& rect = drawing.bars[bar];
+            const int first = std::max(0, int(std::floor(rect.left())));
+            const int last = std::min(width, int(std::ceil(rect.right())));
+            for (int x = first; x < last; ++x) {
+                const double covered = share * coverage(rect.left(), rect.right(), x);
+                if (covered >= 1.0)
+                    row[x] = 0xff000000;
+                else if (const auto alpha = quint32(covered * 255 + 0.5))
+                    row[x] = BCBlackOver(row[x], alpha);
+            }
+        }
+        above.swap(crossing);
+    }
+    std::optional<QPainter> painter; // for captions this typesetter cannot write directly
+    for (const Drawing::Caption& caption : drawing.captions) {
+        const QPointF baseline = captionBaseline(drawing, caption.text, caption.box);
+        if (m_typesetter.drawFirstLineInImage(image, caption.text, drawing.fontName, drawing.fontSize,
+                                              caption.box.width(), baseline))
+            continue;
+        if (!painter) {
+            painter.emplace(&image);
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->setRenderHint(QPainter::TextAntialiasing);
+        }
+        m_typesetter.drawFirstLine(*painter, caption.text, drawing.fontName, drawing.fontSize, caption.box.width(),
+                                   baseline);
+    }
 }
 
 QImage BCCodeRenderer::imageWithBarCode(const BCCode* code, const BCRenderOptions& options) const
@@ -258,16 +348,20 @@ QImage BCCodeRenderer::imageWithBarCode(const BCCode* code, const BCRenderOption
     if (width <= 0 || height <= 0)
         return {};
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.setDotsPerMeterX(DotsPerMeterAt72Dpi);
-    image.setDotsPerMeterY(DotsPerMeterAt72Dpi);
     if (image.isNull()) // too large to allocate
         return {};
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    renderInContext(*code, painter, options);
-    painter.end();
+    image.setDotsPerMeterX(DotsPerMeterAt72Dpi);
+    image.setDotsPerMeterY(DotsPerMeterAt72Dpi);
+    const Drawing drawing = layOut(*code, options);
+    if (!drawing.zones.empty()) { // translucent zones over bars: the painter's job
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        paint(drawing, painter);
+        return image;
+    }
+    rasterize(drawing, image);
     return image;
 }
 

@@ -1,0 +1,154 @@
+#include "codes/barcodes/BCCaptionFace.h"
+
+#include "codes/barcodes/BCBlackOver.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+#include <cmath>
+
+namespace ql {
+
+namespace {
+
+// Text layout works in 26.6 fixed point; this is wide enough for any caption.
+constexpr double UnlimitedWidth = 1.0e6;
+// Pairs that any kerning font adjusts; a font whose layout of these equals the
+// sum of its advances does not kern.
+const QString KerningProbe = QStringLiteral("AVAWATAYTo LTFPY7,4-1");
+// Four sizes of digits and codes in view keep every offset of their glyphs.
+constexpr qsizetype KeptMasks = 2048;
+constexpr int Quarters = 4;
+
+} // namespace
+
+std::unique_ptr<QTextLayout> BCCaptionFace::layOutFirstLine(const QString& text, const QFont& font,
+                                                            const QPaintDevice* device, double widthLimit)
+{
+    auto layout = std::make_unique<QTextLayout>(text, font, const_cast<QPaintDevice*>(device));
+    QTextOption option(Qt::AlignLeft);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    if (line.isValid())
+        line.setLineWidth(widthLimit > 0 ? widthLimit : UnlimitedWidth);
+    layout->endLayout();
+    return layout;
+}
+
+BCCaptionFace::BCCaptionFace(const QFont& font, const QPaintDevice* device)
+    : m_font(font)
+    , m_raw(QRawFont::fromFont(font))
+    , m_device(device)
+{
+    if (!m_raw.isValid())
+        return;
+    m_raw.setPixelSize(font.pointSizeF()); // one pixel per point on the 72-dpi device
+    double sum = 0;
+    for (const QChar character : KerningProbe) {
+        const Glyph& probed = glyph(character.unicode());
+        if (probed.index == 0)
+            return;
+        sum += probed.advance;
+    }
+    m_kerns = sum + glyph(KerningProbe.back().unicode()).overhang != layoutWidth(KerningProbe);
+}
+
+double BCCaptionFace::layoutWidth(const QString& text) const
+{
+    const auto layout = layOutFirstLine(text, m_font, m_device, 0);
+    return layout->lineAt(0).isValid() ? layout->lineAt(0).naturalTextWidth() : -1;
+}
+
+const BCCaptionFace::Glyph& BCCaptionFace::glyph(char16_t character)
+{
+    Glyph& kept = m_glyphs[character & 0xff];
+    if (kept.known)
+        return kept;
+    kept.known = true;
+    const QString alone(QChar{character});
+    const QList<quint32> indexes = m_raw.glyphIndexesForString(alone);
+    if (indexes.size() != 1 || indexes.front() == 0)
+        return kept;
+    const quint32 index = indexes.front();
+    kept.advance = m_raw.advancesForGlyphIndexes(indexes).value(0).x();
+    // The layout widens a line whose last glyph reaches past its advance by
+    // the overhang of the glyph's whole-pixel box, rounded.
+    kept.overhang = std::max(0.0, std::floor(m_raw.boundingRect(index).right() - kept.advance + 0.5));
+    // A character whose width alone the layout sees otherwise is left to it.
+    if (character == u' ' || kept.advance + kept.overhang == layoutWidth(alone))
+        kept.index = index;
+    return kept;
+}
+
+std::optional<BCCaptionLine> BCCaptionFace::measure(const QString& text, double widthLimit)
+{
+    if (m_kerns || text.isEmpty() || text.front() == u' ' || text.back() == u' ')
+        return std::nullopt;
+    double width = 0;
+    for (const QChar character : text) {
+        const char16_t code = character.unicode();
+        if (code < 0x20 || (code >= 0x7f && code < 0xa0) || code > 0xff)
+            return std::nullopt;
+        const Glyph& set = glyph(code);
+        if (set.index == 0)
+            return std::nullopt;
+        width += set.advance;
+    }
+    width += glyph(text.back().unicode()).overhang;
+    // Where the line must break the layout decides; a margin keeps a line
+    // that just fits away from its rounding.
+    if (widthLimit > 0 && text.size() > 1 && width > widthLimit - 1)
+        return std::nullopt;
+    return BCCaptionLine{text.size(), width, m_raw.ascent(), m_raw.descent()};
+}
+
+const BCCaptionFace::Mask& BCCaptionFace::mask(quint32 index, int quarterX, int quarterY)
+{
+    const quint64 key = (quint64(index) << 8) | quint64(quarterX << 4) | quint64(quarterY);
+    if (const auto it = m_masks.constFind(key); it != m_masks.constEnd())
+        return *it;
+    if (m_masks.size() >= KeptMasks)
+        m_masks.clear();
+    const QPointF origin(double(quarterX) / Quarters, double(quarterY) / Quarters);
+    const QPainterPath path = m_raw.pathForGlyph(index).translated(origin);
+    const QRect box = path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
+    Mask made{QImage(box.size().expandedTo(QSize(1, 1)), QImage::Format_Alpha8), box.topLeft()};
+    made.coverage.fill(0);
+    if (!path.isEmpty()) {
+        QPainter painter(&made.coverage);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(-box.topLeft());
+        painter.fillPath(path, Qt::black);
+    }
+    return *m_masks.insert(key, std::move(made));
+}
+
+void BCCaptionFace::draw(QImage& image, const QString& text, QPointF baseline)
+{
+    const QRect bounds = image.rect();
+    double x = baseline.x();
+    const double y = std::floor(baseline.y() * Quarters + 0.5) / Quarters;
+    const int wholeY = int(std::floor(y));
+    const int quarterY = int((y - wholeY) * Quarters);
+    for (const QChar character : text) {
+        const Glyph& set = glyph(character.unicode());
+        const double quarteredX = std::floor(x * Quarters + 0.5) / Quarters;
+        x += set.advance;
+        const int wholeX = int(std::floor(quarteredX));
+        const Mask& shape = mask(set.index, int((quarteredX - wholeX) * Quarters), quarterY);
+        const QRect target = QRect(QPoint(wholeX, wholeY) + shape.offset, shape.coverage.size()) & bounds;
+        for (int row = target.top(); row <= target.bottom(); ++row) {
+            const uchar* coverage = shape.coverage.constScanLine(row - wholeY - shape.offset.y())
+                - wholeX - shape.offset.x();
+            auto* pixels = reinterpret_cast<quint32*>(image.scanLine(row));
+            for (int column = target.left(); column <= target.right(); ++column) {
+                if (const quint32 alpha = coverage[column])
+                    pixels[column] = BCBlackOver(pixels[column], alpha);
+            }
+        }
+    }
+}
+
+} // namespace ql
