@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QTextLayout>
 #include <cmath>
+#include <limits>
 
 namespace ql {
 
@@ -86,21 +87,21 @@ std::optional<BCCaptionLine> BCCaptionFace::measure(const QString& text, double 
 {
     if (m_kerns || text.isEmpty() || text.front() == u' ' || text.back() == u' ')
         return std::nullopt;
+    // The layout breaks the line before the first glyph that, with its
+    // overhang, would reach past the limit (in its 26.6 fixed point); where
+    // and how it breaks is left to it.
+    const double limit = widthLimit > 0 ? std::round(widthLimit * 64) / 64 : std::numeric_limits<double>::infinity();
     double width = 0;
     for (const QChar character : text) {
         const char16_t code = character.unicode();
         if (code < 0x20 || (code >= 0x7f && code < 0xa0) || code > 0xff)
             return std::nullopt;
         const Glyph& set = glyph(code);
-        if (set.index == 0)
+        if (set.index == 0 || (text.size() > 1 && width + set.advance + set.overhang > limit))
             return std::nullopt;
         width += set.advance;
     }
     width += glyph(text.back().unicode()).overhang;
-    // Where the line must break the layout decides; a margin keeps a line
-    // that just fits away from its rounding.
-    if (widthLimit > 0 && text.size() > 1 && width > widthLimit - 1)
-        return std::nullopt;
     return BCCaptionLine{text.size(), width, m_raw.ascent(), m_raw.descent()};
 }
 

@@ -293,16 +293,31 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
     const auto coverage = [](double from, double to, int i) {
         return std::clamp(std::min(to, double(i + 1)) - std::max(from, double(i)), 0.0, 1.0);
     };
-    // Rows crossed by the same bars to the same extent are alike: each such
-    // row after the first is a copy of the one above.
+    // Rows crossed by the same bars to the same extent are alike: only rows
+    // where a bar starts or ends are worked out, the others copy the row above.
+    std::vector<int> changes{0};
+    for (const QRectF& rect : drawing.bars) {
+        for (const double edge : {rect.top(), rect.bottom()}) {
+            changes.push_back(int(std::floor(edge)));
+            changes.push_back(int(std::floor(edge)) + 1);
+        }
+    }
+    std::sort(changes.begin(), changes.end());
+    auto nextChange = changes.begin();
     std::vector<std::pair<size_t, double>> crossing, above;
     for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        while (nextChange != changes.end() && *nextChange < y)
+            ++nextChange;
+        if (y > 0 && (nextChange == changes.end() || *nextChange != y)) {
+            std::memcpy(row, image.constScanLine(y - 1), size_t(width) * sizeof(quint32));
+            continue;
+        }
         crossing.clear();
         for (size_t bar = 0; bar < drawing.bars.size(); ++bar) {
             if (const double share = coverage(drawing.bars[bar].top(), drawing.bars[bar].bottom(), y); share > 0)
                 crossing.emplace_back(bar, share);
         }
-        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
         if (y > 0 && crossing == above) {
             std::memcpy(row, image.constScanLine(y - 1), size_t(width) * sizeof(quint32));
             continue;
