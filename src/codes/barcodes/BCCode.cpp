@@ -145,7 +145,9 @@ double BCCode::rightCaptionZoneWidthWithOptions(const BCRenderOptions& options) 
 QSizeF BCCode::sizeWithRenderOptions(const BCRenderOptions& options) const
 {
     const double scale = barScaleFromOptions(options);
-    const float modules = float(2 * horizontalQuietZoneWidth()) + float(barString().length());
+    if (!m_moduleCount)
+        m_moduleCount = barString().length();
+    const float modules = float(2 * horizontalQuietZoneWidth()) + float(*m_moduleCount);
     const double width = scale * double(modules);
     const double ratio = aspectRatio();
     const double height = ratio == 0.0 ? fixedHeight() : double(std::ceil(float(width / ratio)));

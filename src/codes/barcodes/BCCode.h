@@ -96,6 +96,7 @@ protected:
 private:
     QString m_content;
     mutable std::optional<BCCodeCharacters> m_codeCharacters;
+    mutable std::optional<size_t> m_moduleCount; // the bar string's length, asked for with every size
 };
 
 using BCCodePtr = std::unique_ptr<BCCode>;

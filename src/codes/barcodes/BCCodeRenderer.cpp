@@ -84,20 +84,32 @@ double BCCodeRenderer::optimalFontSizeToFitText(const QString& text, const QStri
     return high;
 }
 
-double BCCodeRenderer::captionFontSizeWithOptions(const BCCode& code, const BCRenderOptions& options) const
+BCCodeRenderer::ZoneTexts BCCodeRenderer::zoneTexts(const BCCode& code, const BCRenderOptions& options)
 {
     // "<", ">" and check digits count for the size even when they are not shown,
     // so the size does not jump when those options change.
     BCRenderOptions widest = options;
     widest.insert(BCCodeDrawingFillEmptyQuietZones, true);
     widest.insert(BCCodeDrawingShowCheckDigits, true);
+    return {code.leftQuietZoneDisplayText(options),  code.leftCaptionZoneDisplayText(options),
+            code.rightCaptionZoneDisplayText(options), code.rightQuietZoneDisplayText(options),
+            code.leftQuietZoneDisplayText(widest),  code.rightQuietZoneDisplayText(widest)};
+}
+
+double BCCodeRenderer::captionFontSizeWithOptions(const BCCode& code, const BCRenderOptions& options) const
+{
+    return captionFontSize(code, options, zoneTexts(code, options));
+}
+
+double BCCodeRenderer::captionFontSize(const BCCode& code, const BCRenderOptions& options, const ZoneTexts& texts) const
+{
     const QString fontName = code.captionFontNameFromOptions(options);
     const double quietWidth = code.horizontalQuietZoneWidthWithOptions(options);
-    const std::pair<QString, double> zones[] = {
-        {code.leftQuietZoneDisplayText(widest), quietWidth},
-        {code.leftCaptionZoneDisplayText(options), code.leftCaptionZoneWidthWithOptions(options)},
-        {code.rightCaptionZoneDisplayText(options), code.rightCaptionZoneWidthWithOptions(options)},
-        {code.rightQuietZoneDisplayText(widest), quietWidth},
+    const std::pair<const QString&, double> zones[] = {
+        {texts.widestLeftQuiet, quietWidth},
+        {texts.leftCaption, code.leftCaptionZoneWidthWithOptions(options)},
+        {texts.rightCaption, code.rightCaptionZoneWidthWithOptions(options)},
+        {texts.widestRightQuiet, quietWidth},
     };
     double size = DBL_MAX;
     bool counted = false;
@@ -140,11 +152,10 @@ QPointF BCCodeRenderer::captionBaseline(const Drawing& drawing, const QString& t
     return QPointF(box.center().x() - line.width / 2, box.bottom() - line.descent);
 }
 
-BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRenderOptions& options) const
+BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRenderOptions& options, QSizeF size) const
 {
     Drawing drawing;
     const double s = BCCode::barScaleFromOptions(options);
-    const QSizeF size = code.sizeWithRenderOptions(options);
     const double W = size.width();
     const double H = size.height();
     const double q = code.horizontalQuietZoneWidth();
@@ -156,13 +167,13 @@ BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRende
 
     bool drawCaption = code.shouldDrawCaptionFromOptions(options);
     QRectF band(0, H, W, 0);
+    ZoneTexts texts;
     if (drawCaption) {
-        drawing.fontSize = captionFontSizeWithOptions(code, options);
+        texts = zoneTexts(code, options);
+        drawing.fontSize = captionFontSize(code, options, texts);
         drawing.fontName = code.captionFontNameFromOptions(options);
-        const QString joined = orNullWord(code.leftQuietZoneDisplayText(options))
-            + orNullWord(code.leftCaptionZoneDisplayText(options))
-            + orNullWord(code.rightCaptionZoneDisplayText(options))
-            + orNullWord(code.rightQuietZoneDisplayText(options));
+        const QString joined = orNullWord(texts.leftQuiet) + orNullWord(texts.leftCaption)
+            + orNullWord(texts.rightCaption) + orNullWord(texts.rightQuiet);
         const double c = m_typesetter.firstLine(joined, drawing.fontName, drawing.fontSize, 0).height();
         band = QRectF(0, H - c - s, W, c + s);
         // Codes of a fixed height drawn at a large bar scale have no room for
@@ -247,8 +258,8 @@ BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRende
         fillDebug(rightCaption, green);
         fillDebug(leftQuiet, blue);
         fillDebug(rightQuiet, blue);
-        drawText(code.leftCaptionZoneDisplayText(options), leftCaption);
-        drawText(code.rightCaptionZoneDisplayText(options), rightCaption);
+        drawText(texts.leftCaption, leftCaption);
+        drawText(texts.rightCaption, rightCaption);
     } else {
         QRectF content = textBox(regions.content);
         if (!characters.empty() && characters.front()->barString().endsWithBar(BCBar::Full))
@@ -260,8 +271,8 @@ BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRende
         fillDebug(rightQuiet, blue);
         drawText(code.captionTextForZone(BCCaptionZone::BelowBars, options), content);
     }
-    drawText(code.leftQuietZoneDisplayText(options), leftQuiet);
-    drawText(code.rightQuietZoneDisplayText(options), rightQuiet);
+    drawText(texts.leftQuiet, leftQuiet);
+    drawText(texts.rightQuiet, rightQuiet);
     return drawing;
 }
 
@@ -281,7 +292,7 @@ void BCCodeRenderer::paint(const Drawing& drawing, QPainter& painter) const
 void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, const BCRenderOptions& options) const
 {
     painter.save();
-    paint(layOut(code, options), painter);
+    paint(layOut(code, options, code.sizeWithRenderOptions(options)), painter);
     painter.restore();
 }
 
@@ -367,7 +378,7 @@ QImage BCCodeRenderer::imageWithBarCode(const BCCode* code, const BCRenderOption
         return {};
     image.setDotsPerMeterX(DotsPerMeterAt72Dpi);
     image.setDotsPerMeterY(DotsPerMeterAt72Dpi);
-    const Drawing drawing = layOut(*code, options);
+    const Drawing drawing = layOut(*code, options, size);
     if (!drawing.zones.empty()) { // translucent zones over bars: the painter's job
         image.fill(Qt::transparent);
         QPainter painter(&image);

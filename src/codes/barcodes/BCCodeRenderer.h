@@ -31,9 +31,18 @@ public:
 
 private:
     struct Drawing;
+    // The texts of the four zones as shown, and those of the quiet zones as
+    // they count for the size.
+    struct ZoneTexts {
+        QString leftQuiet, leftCaption, rightCaption, rightQuiet;
+        QString widestLeftQuiet, widestRightQuiet;
+    };
+
+    static ZoneTexts zoneTexts(const BCCode& code, const BCRenderOptions& options);
+    double captionFontSize(const BCCode& code, const BCRenderOptions& options, const ZoneTexts& texts) const;
 
     // What the code draws, worked out once for either way of drawing it.
-    Drawing layOut(const BCCode& code, const BCRenderOptions& options) const;
+    Drawing layOut(const BCCode& code, const BCRenderOptions& options, QSizeF size) const;
     void paint(const Drawing& drawing, QPainter& painter) const;
     // Bars and captions written straight into the image's rows.
     void rasterize(const Drawing& drawing, QImage& image) const;
