@@ -211,12 +211,22 @@ BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRende
         const double length = character.isMarker() ? markerLength : contentLength;
         QRectF characterRect;
         const BCBarString bars = character.barString();
-        for (BCBarKind bar : bars.bars()) {
-            const QRectF rect = calculateBarRect(bar, (q + double(module)) * s, s, length);
-            characterRect = characterRect.isNull() ? rect : characterRect.united(rect);
-            if (bar != BCBar::Space)
-                addBar(rect);
-            ++module;
+        if (!bars.isEmpty()) {
+            // The union of the character's bar rectangles, as united() would make it.
+            const double left = (q + double(module)) * s;
+            double right = left;
+            double top = DBL_MAX;
+            double bottom = -DBL_MAX;
+            for (BCBarKind bar : bars.bars()) {
+                const QRectF rect = calculateBarRect(bar, (q + double(module)) * s, s, length);
+                top = std::min(top, rect.top());
+                bottom = std::max(bottom, rect.bottom());
+                right = rect.right();
+                if (bar != BCBar::Space)
+                    addBar(rect);
+                ++module;
+            }
+            characterRect = QRectF(left, top, right - left, bottom - top);
         }
         if (!character.isMarker()) {
             regions.content = sawContent ? regions.content.united(characterRect) : rowOf(characterRect, 0, H);
@@ -309,8 +319,11 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
     std::vector<int> changes{0};
     for (const QRectF& rect : drawing.bars) {
         for (const double edge : {rect.top(), rect.bottom()}) {
-            changes.push_back(int(std::floor(edge)));
-            changes.push_back(int(std::floor(edge)) + 1);
+            // Bars share a few extents: each row is kept once.
+            for (const int row : {int(std::floor(edge)), int(std::floor(edge)) + 1}) {
+                if (std::find(changes.begin(), changes.end(), row) == changes.end())
+                    changes.push_back(row);
+            }
         }
     }
     std::sort(changes.begin(), changes.end());
@@ -338,13 +351,25 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
             const QRectF& rect = drawing.bars[bar];
             const int first = std::max(0, int(std::floor(rect.left())));
             const int last = std::min(width, int(std::ceil(rect.right())));
-            for (int x = first; x < last; ++x) {
-                const double covered = share * coverage(rect.left(), rect.right(), x);
+            // Whole pixels inside the bar take one value; only its edge pixels are covered in part.
+            const int inside = std::min(last, int(std::ceil(rect.left())));
+            const int beyond = std::max(inside, int(std::floor(rect.right())));
+            const auto blend = [&](int x, double covered) {
                 if (covered >= 1.0)
                     row[x] = 0xff000000;
                 else if (const auto alpha = quint32(covered * 255 + 0.5))
                     row[x] = BCBlackOver(row[x], alpha);
+            };
+            for (int x = first; x < inside; ++x)
+                blend(x, share * coverage(rect.left(), rect.right(), x));
+            if (share >= 1.0) {
+                std::fill(row + std::max(inside, 0), row + std::min(beyond, width), 0xff000000u);
+            } else {
+                for (int x = std::max(inside, 0); x < std::min(beyond, width); ++x)
+                    blend(x, share);
             }
+            for (int x = std::max(beyond, first); x < last; ++x)
+                blend(x, share * coverage(rect.left(), rect.right(), x));
         }
         above.swap(crossing);
     }

@@ -237,3 +237,43 @@ TEST(BarcodeRenderer, CaptionsMeasuredFromKeptAdvancesMatchTheTextLayout)
         }
     }
 }
+
+TEST(BarcodeRenderer, ImagesWrittenDirectlyMatchWhatThePainterDraws)
+{
+    // imageWithBarCode writes bars into the rows itself; a painter drawing the
+    // same code must give the same pixels, whole and partly covered alike.
+    const auto ean13 = made<BCEAN13Code>("9780306406157");
+    const auto upce = made<BCUPCECode>("01234565");
+    const BCRenderOptions variants[] = {
+        {},
+        {{BCCodeDrawingReduceBleed, true}},
+        {{BCCodeDrawingBackgroundColor, QColor(250, 240, 200)}, {BCCodeDrawingMarkerBarsOverlapCaptionPercent, 0.37}},
+        {{BCCodeDrawingPrintCaption, false}, {BCCodeDrawingBackgroundColor, QColor(0, 128, 255, 100)}},
+    };
+    const BCCodeRenderer renderer(typesetter);
+    for (const BCCode* code : {static_cast<const BCCode*>(ean13.get()), static_cast<const BCCode*>(upce.get())}) {
+        for (const double scale : {1.0, 1.7, 2.0, 3.3}) {
+            for (const BCRenderOptions& variant : variants) {
+                BCRenderOptions options = variant;
+                options.insert(BCCodeDrawingBarScale, scale);
+                const QImage written = renderer.imageWithBarCode(code, options);
+                QImage painted(written.size(), QImage::Format_ARGB32_Premultiplied);
+                painted.fill(Qt::transparent);
+                QPainter painter(&painted);
+                painter.setRenderHint(QPainter::Antialiasing);
+                renderer.renderInContext(*code, painter, options);
+                painter.end();
+                int worst = 0;
+                for (int y = 0; y < written.height(); ++y) {
+                    for (int x = 0; x < written.width(); ++x) {
+                        const QRgb a = written.pixel(x, y), b = painted.pixel(x, y);
+                        worst = std::max({worst, std::abs(qAlpha(a) - qAlpha(b)), std::abs(qRed(a) - qRed(b)),
+                                          std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+                    }
+                }
+                EXPECT_LE(worst, 2) << code->descriptionOfSymbology().toStdString() << " at " << scale << " with "
+                                    << variant.keys().join(u',').toStdString();
+            }
+        }
+    }
+}
