@@ -123,6 +123,20 @@ const BCCaptionFace::Mask& BCCaptionFace::mask(quint32 index, int quarterX, int 
         painter.translate(-box.topLeft());
         painter.fillPath(path, Qt::black);
     }
+    for (int row = 0; row < made.coverage.height(); ++row) {
+        made.rowRuns.push_back(made.runs.size());
+        const uchar* coverage = made.coverage.constScanLine(row);
+        for (int column = 0; column < made.coverage.width();) {
+            const uchar alpha = coverage[column];
+            int end = column + 1;
+            while (end < made.coverage.width() && (coverage[end] == 255) == (alpha == 255) && (coverage[end] == 0) == (alpha == 0))
+                ++end;
+            if (alpha != 0)
+                made.runs.push_back({column, end, alpha == 255});
+            column = end;
+        }
+    }
+    made.rowRuns.push_back(made.runs.size());
     return *m_masks.insert(key, std::move(made));
 }
 
@@ -140,13 +154,20 @@ void BCCaptionFace::draw(QImage& image, const QString& text, QPointF baseline)
         const int wholeX = int(std::floor(quarteredX));
         const Mask& shape = mask(set.index, int((quarteredX - wholeX) * Quarters), quarterY);
         const QRect target = QRect(QPoint(wholeX, wholeY) + shape.offset, shape.coverage.size()) & bounds;
+        const int left = wholeX + shape.offset.x();
         for (int row = target.top(); row <= target.bottom(); ++row) {
-            const uchar* coverage = shape.coverage.constScanLine(row - wholeY - shape.offset.y())
-                - wholeX - shape.offset.x();
+            const int maskRow = row - wholeY - shape.offset.y();
+            const uchar* coverage = shape.coverage.constScanLine(maskRow) - left;
             auto* pixels = reinterpret_cast<quint32*>(image.scanLine(row));
-            for (int column = target.left(); column <= target.right(); ++column) {
-                if (const quint32 alpha = coverage[column])
-                    pixels[column] = BCBlackOver(pixels[column], alpha);
+            for (size_t run = shape.rowRuns[size_t(maskRow)]; run < shape.rowRuns[size_t(maskRow) + 1]; ++run) {
+                const int from = std::max(target.left(), left + shape.runs[run].start);
+                const int to = std::min(target.right() + 1, left + shape.runs[run].end);
+                if (shape.runs[run].whole) {
+                    std::fill(pixels + from, pixels + std::max(from, to), 0xff000000u);
+                    continue;
+                }
+                for (int column = from; column < to; ++column)
+                    pixels[column] = BCBlackOver(pixels[column], coverage[column]);
             }
         }
     }

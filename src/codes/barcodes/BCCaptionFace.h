@@ -15,6 +15,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QPaintDevice;
 class QTextLayout;
@@ -46,9 +47,17 @@ private:
         double advance = 0;
         double overhang = 0; // added to a line that ends with this glyph
     };
+    // A row's covered pixels: runs wholly covered are filled, others blended.
+    struct Run {
+        int start = 0;
+        int end = 0;
+        bool whole = false;
+    };
     struct Mask {
         QImage coverage; // Alpha8
         QPoint offset;   // of its top-left from the whole-pixel origin
+        std::vector<Run> runs;
+        std::vector<size_t> rowRuns; // the first run of each row, and the end
     };
 
     const Glyph& glyph(char16_t character);
