@@ -143,6 +143,8 @@ const BCCaptionFace::Mask& BCCaptionFace::mask(quint32 index, int quarterX, int 
 void BCCaptionFace::draw(QImage& image, const QString& text, QPointF baseline)
 {
     const QRect bounds = image.rect();
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
     double x = baseline.x();
     const double y = std::floor(baseline.y() * Quarters + 0.5) / Quarters;
     const int wholeY = int(std::floor(y));
@@ -158,7 +160,7 @@ void BCCaptionFace::draw(QImage& image, const QString& text, QPointF baseline)
         for (int row = target.top(); row <= target.bottom(); ++row) {
             const int maskRow = row - wholeY - shape.offset.y();
             const uchar* coverage = shape.coverage.constScanLine(maskRow) - left;
-            auto* pixels = reinterpret_cast<quint32*>(image.scanLine(row));
+            auto* pixels = reinterpret_cast<quint32*>(bits + row * stride);
             for (size_t run = shape.rowRuns[size_t(maskRow)]; run < shape.rowRuns[size_t(maskRow) + 1]; ++run) {
                 const int from = std::max(target.left(), left + shape.runs[run].start);
                 const int to = std::min(target.right() + 1, left + shape.runs[run].end);

@@ -210,7 +210,7 @@ BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRende
         const BCCodeCharacter& character = *characters[index];
         const double length = character.isMarker() ? markerLength : contentLength;
         QRectF characterRect;
-        const BCBarString bars = character.barString();
+        const BCBarString& bars = code.characterBarStrings()[index];
         if (!bars.isEmpty()) {
             // The union of the character's bar rectangles, as united() would make it.
             const double left = (q + double(module)) * s;
@@ -272,9 +272,9 @@ BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRende
         drawText(texts.rightCaption, rightCaption);
     } else {
         QRectF content = textBox(regions.content);
-        if (!characters.empty() && characters.front()->barString().endsWithBar(BCBar::Full))
+        if (!characters.empty() && code.characterBarStrings().front().endsWithBar(BCBar::Full))
             content.setLeft(content.left() + s);
-        if (!characters.empty() && characters.back()->barString().endsWithBar(BCBar::Full))
+        if (!characters.empty() && code.characterBarStrings().back().endsWithBar(BCBar::Full))
             content.setRight(content.right() - s);
         fillDebug(content, red);
         fillDebug(leftQuiet, blue);
@@ -329,12 +329,14 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
     std::sort(changes.begin(), changes.end());
     auto nextChange = changes.begin();
     std::vector<std::pair<size_t, double>> crossing, above;
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
     for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+        auto* row = reinterpret_cast<quint32*>(bits + y * stride);
         while (nextChange != changes.end() && *nextChange < y)
             ++nextChange;
         if (y > 0 && (nextChange == changes.end() || *nextChange != y)) {
-            std::memcpy(row, image.constScanLine(y - 1), size_t(width) * sizeof(quint32));
+            std::memcpy(row, bits + (y - 1) * stride, size_t(width) * sizeof(quint32));
             continue;
         }
         crossing.clear();
@@ -343,7 +345,7 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
                 crossing.emplace_back(bar, share);
         }
         if (y > 0 && crossing == above) {
-            std::memcpy(row, image.constScanLine(y - 1), size_t(width) * sizeof(quint32));
+            std::memcpy(row, bits + (y - 1) * stride, size_t(width) * sizeof(quint32));
             continue;
         }
         std::fill_n(row, width, clear);
