@@ -168,8 +168,9 @@ void BCCaptionFace::draw(QImage& image, const QString& text, QPointF baseline)
                     std::fill(pixels + from, pixels + std::max(from, to), 0xff000000u);
                     continue;
                 }
+                // Captions mostly fall on clear pixels, where black at a coverage is just that alpha.
                 for (int column = from; column < to; ++column)
-                    pixels[column] = BCBlackOver(pixels[column], coverage[column]);
+                    pixels[column] = pixels[column] ? BCBlackOver(pixels[column], coverage[column]) : quint32(coverage[column]) << 24;
             }
         }
     }

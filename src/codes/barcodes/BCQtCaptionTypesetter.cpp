@@ -45,9 +45,14 @@ QString BCQtCaptionTypesetter::resolvedFamilyLocked(const QString& fontName) con
 BCCaptionFace& BCQtCaptionTypesetter::faceFor(const QString& fontName, double fontSize) const
 {
     const double size = fontSize > 0 ? fontSize : 1.0;
-    const std::pair<QString, double> key(fontName, size);
-    if (const auto it = m_faces.constFind(key); it != m_faces.constEnd())
-        return **it;
+    if (m_lastFace && m_lastKey.second == size && m_lastKey.first == fontName)
+        return *m_lastFace;
+    std::pair<QString, double> key(fontName, size);
+    if (const auto it = m_faces.constFind(key); it != m_faces.constEnd()) {
+        m_lastKey = std::move(key);
+        m_lastFace = it->get();
+        return *m_lastFace;
+    }
     QFont font(resolvedFamilyLocked(fontName));
     font.setPointSizeF(size);
     // Unhinted outlines keep widths proportional to the size, which the
@@ -58,7 +63,9 @@ BCCaptionFace& BCQtCaptionTypesetter::faceFor(const QString& fontName, double fo
     font = QFont(font, &m_device);
     if (m_faces.size() >= KeptFonts)
         m_faces.clear();
-    return **m_faces.insert(key, std::make_shared<BCCaptionFace>(font, &m_device));
+    m_lastFace = m_faces.insert(key, std::make_shared<BCCaptionFace>(font, &m_device))->get();
+    m_lastKey = std::move(key);
+    return *m_lastFace;
 }
 
 BCCaptionLine BCQtCaptionTypesetter::firstLine(const QString& text, const QString& fontName, double fontSize,

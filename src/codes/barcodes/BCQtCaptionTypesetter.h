@@ -38,6 +38,9 @@ private:
     mutable std::mutex m_mutex;
     mutable QHash<QString, QString> m_families;
     mutable QHash<std::pair<QString, double>, std::shared_ptr<BCCaptionFace>> m_faces;
+    // Captions ask for one face many times in a row: the last is kept at hand.
+    mutable std::pair<QString, double> m_lastKey;
+    mutable BCCaptionFace* m_lastFace = nullptr;
 };
 
 } // namespace ql
