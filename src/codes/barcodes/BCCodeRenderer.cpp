@@ -317,7 +317,11 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
     // Rows crossed by the same bars to the same extent are alike: only rows
     // where a bar starts or ends are worked out, the others copy the row above.
     std::vector<int> changes{0};
+    const QRectF* previous = nullptr;
     for (const QRectF& rect : drawing.bars) {
+        if (previous && previous->top() == rect.top() && previous->bottom() == rect.bottom())
+            continue;
+        previous = &rect;
         for (const double edge : {rect.top(), rect.bottom()}) {
             // Bars share a few extents: each row is kept once.
             for (const int row : {int(std::floor(edge)), int(std::floor(edge)) + 1}) {
