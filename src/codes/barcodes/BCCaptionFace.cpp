@@ -17,8 +17,8 @@ constexpr double UnlimitedWidth = 1.0e6;
 // Pairs that any kerning font adjusts; a font whose layout of these equals the
 // sum of its advances does not kern.
 const QString KerningProbe = QStringLiteral("AVAWATAYTo LTFPY7,4-1");
-// Four sizes of digits and codes in view keep every offset of their glyphs.
-constexpr qsizetype KeptMasks = 2048;
+// Enough for every offset of the digits and capitals of a 300-point caption.
+constexpr qsizetype KeptMaskBytes = 16 * 1024 * 1024;
 constexpr int Quarters = 4;
 
 } // namespace
@@ -110,8 +110,8 @@ const BCCaptionFace::Mask& BCCaptionFace::mask(quint32 index, int quarterX, int 
     const quint64 key = (quint64(index) << 8) | quint64(quarterX << 4) | quint64(quarterY);
     if (const auto it = m_masks.constFind(key); it != m_masks.constEnd())
         return *it;
-    if (m_masks.size() >= KeptMasks)
-        m_masks.clear();
+    if (m_maskBytes > KeptMaskBytes)
+        dropMasks();
     const QPointF origin(double(quarterX) / Quarters, double(quarterY) / Quarters);
     const QPainterPath path = m_raw.pathForGlyph(index).translated(origin);
     const QRect box = path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1);
@@ -137,7 +137,14 @@ const BCCaptionFace::Mask& BCCaptionFace::mask(quint32 index, int quarterX, int 
         }
     }
     made.rowRuns.push_back(made.runs.size());
+    m_maskBytes += made.coverage.sizeInBytes() + qsizetype(made.runs.size() * sizeof(Run));
     return *m_masks.insert(key, std::move(made));
+}
+
+void BCCaptionFace::dropMasks()
+{
+    m_masks.clear();
+    m_maskBytes = 0;
 }
 
 void BCCaptionFace::draw(QImage& image, const QString& text, QPointF baseline)

@@ -39,6 +39,8 @@ public:
     std::optional<BCCaptionLine> measure(const QString& text, double widthLimit);
     // Draws the line measured by measure() in black, its baseline from `baseline`.
     void draw(QImage& image, const QString& text, QPointF baseline);
+    // Lets the kept glyph rasters go; they are made again when drawn.
+    void dropMasks();
 
 private:
     struct Glyph {
@@ -70,6 +72,7 @@ private:
     bool m_kerns = true;
     std::array<Glyph, 256> m_glyphs;
     QHash<quint64, Mask> m_masks;
+    qsizetype m_maskBytes = 0;
 };
 
 } // namespace ql

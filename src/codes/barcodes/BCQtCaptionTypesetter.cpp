@@ -12,6 +12,8 @@ constexpr int DotsPerMeterAt72Dpi = 2835; // Qt rounds this to 72 logical dpi
 // Enough for every size a few codes in view are fitted to; sizes typed in
 // by hand could otherwise grow the cache without end.
 constexpr qsizetype KeptFonts = 64;
+// Codes in view are drawn at a few sizes; faces drawn before them let their glyph rasters go.
+constexpr size_t FacesKeepingGlyphs = 4;
 
 } // namespace
 
@@ -61,8 +63,10 @@ BCCaptionFace& BCQtCaptionTypesetter::faceFor(const QString& fontName, double fo
     font.setStyleStrategy(QFont::ForceOutline);
     // Resolved for the device once, so layouts reuse its engine.
     font = QFont(font, &m_device);
-    if (m_faces.size() >= KeptFonts)
+    if (m_faces.size() >= KeptFonts) {
         m_faces.clear();
+        m_drawnFaces.clear();
+    }
     m_lastFace = m_faces.insert(key, std::make_shared<BCCaptionFace>(font, &m_device))->get();
     m_lastKey = std::move(key);
     return *m_lastFace;
@@ -115,6 +119,14 @@ bool BCQtCaptionTypesetter::drawFirstLineInImage(QImage& image, const QString& t
     BCCaptionFace& face = faceFor(fontName, fontSize);
     if (!face.measure(text, widthLimit))
         return false;
+    if (m_drawnFaces.empty() || m_drawnFaces.back() != &face) {
+        std::erase(m_drawnFaces, &face);
+        m_drawnFaces.push_back(&face);
+        if (m_drawnFaces.size() > FacesKeepingGlyphs) {
+            m_drawnFaces.front()->dropMasks();
+            m_drawnFaces.erase(m_drawnFaces.begin());
+        }
+    }
     face.draw(image, text, baseline);
     return true;
 }

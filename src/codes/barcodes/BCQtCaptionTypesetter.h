@@ -10,6 +10,7 @@
 #include <QImage>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace ql {
 
@@ -41,6 +42,8 @@ private:
     // Captions ask for one face many times in a row: the last is kept at hand.
     mutable std::pair<QString, double> m_lastKey;
     mutable BCCaptionFace* m_lastFace = nullptr;
+    // The faces drawn last, newest at the back: only these keep glyph rasters.
+    mutable std::vector<BCCaptionFace*> m_drawnFaces;
 };
 
 } // namespace ql

@@ -277,3 +277,26 @@ TEST(BarcodeRenderer, ImagesWrittenDirectlyMatchWhatThePainterDraws)
         }
     }
 }
+
+TEST(BarcodeRenderer, CaptionsFromKeptGlyphsDoNotDependOnWhatWasDrawnBefore)
+{
+    // One typesetter draws codes at many sizes and fonts in turn, letting
+    // glyph rasters go and making them again; each image must equal the one
+    // a fresh typesetter draws.
+    const auto ean13 = made<BCEAN13Code>("9780306406157");
+    const auto upce = made<BCUPCECode>("01234565");
+    const BCQtCaptionTypesetter kept;
+    const BCCodeRenderer keeping(kept);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const double scale : {1.0, 2.5, 3.0, 7.0, 1.3, 12.0}) {
+            for (const char* font : {"Helvetica", "Liberation Sans"}) {
+                for (const BCCode* code : {static_cast<const BCCode*>(ean13.get()), static_cast<const BCCode*>(upce.get())}) {
+                    const BCRenderOptions options{{BCCodeDrawingBarScale, scale}, {BCCodeDrawingCaptionFontName, font}};
+                    const BCQtCaptionTypesetter fresh;
+                    EXPECT_EQ(keeping.imageWithBarCode(code, options), BCCodeRenderer(fresh).imageWithBarCode(code, options))
+                        << code->descriptionOfSymbology().toStdString() << " at " << scale << " in " << font;
+                }
+            }
+        }
+    }
+}
