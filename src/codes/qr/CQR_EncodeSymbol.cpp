@@ -3,10 +3,13 @@
 #include "codes/qr/CQR_Encode.h"
 
 #include "codes/qr/QrBitLine.h"
+#include "codes/qr/QrPenalty.h"
 #include "codes/qr/QrVersionTable.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <type_traits>
 
 namespace ql {
 namespace {
@@ -20,62 +23,173 @@ constexpr uint8_t kFunctionFlag = 0x20;
 constexpr uint8_t kPlacedBit = 0x02;
 constexpr uint8_t kMaskedBit = 0x01;
 constexpr uint8_t kDarkBits = 0x11;
+// Dark before any mask is applied.
+constexpr uint8_t kUnmaskedDarkBits = 0x12;
 
 constexpr uint8_t kFinderRows[7] = {0x7F, 0x41, 0x5D, 0x5D, 0x5D, 0x41, 0x7F};
 constexpr uint8_t kAlignmentRows[5] = {0x1F, 0x11, 0x15, 0x11, 0x1F};
-constexpr int kFormatLevelBits[4] = {0x08, 0x00, 0x18, 0x10}; // L, M, Q, H
-
 constexpr uint8_t functionModule(bool dark)
 {
     return dark ? kFunctionDark : kFunctionLight;
 }
 
-// Sets the masked bit of every data module to its placed bit XOR the mask's
-// condition (i the row, j the column); the placed bit stays for the next mask.
-template <class Condition>
-void applyMask(CQR_Encode::ModuleMatrix& modules, int size, Condition condition)
+constexpr int kFormatLevelBits[4] = {0x08, 0x00, 0x18, 0x10}; // L, M, Q, H
+
+// Whether mask `pattern` inverts the module in row i, column j.
+constexpr bool maskCondition(int pattern, int i, int j)
 {
-    for (int j = 0; j < size; ++j) {
-        auto& column = modules[static_cast<size_t>(j)];
-        for (int i = 0; i < size; ++i) {
-            // Without a branch: function modules never have the masked bit
-            // set, and the product with the inverted function flag keeps it so.
-            uint8_t& module = column[static_cast<size_t>(i)];
-            const unsigned placed = (module & kPlacedBit) >> 1;
-            const unsigned dataModule = ((module & kFunctionFlag) >> 5) ^ 1u;
-            const unsigned masked = (placed ^ static_cast<unsigned>(condition(i, j))) & dataModule;
-            module = static_cast<uint8_t>((module & ~kMaskedBit) | masked);
-        }
+    switch (pattern) {
+    case 0: return (i + j) % 2 == 0;
+    case 1: return i % 2 == 0;
+    case 2: return j % 3 == 0;
+    case 3: return (i + j) % 3 == 0;
+    case 4: return (i / 2 + j / 3) % 2 == 0;
+    case 5: return (i * j) % 2 + (i * j) % 3 == 0;
+    case 6: return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
+    default: return ((i * j) % 3 + (i + j) % 2) % 2 == 0;
     }
 }
 
-// Runs of five or more modules of one colour cost n - 2 each: one per
-// window of five alike, plus two for the window that starts the run.
-int runPenalty(const QrBitLine& line, const QrBitLine& windows, const QrBitLine& firstModule)
+// Every mask repeats from one line to the next after at most 4 or 6 lines.
+constexpr int kMaskPeriod = 12;
+constexpr size_t kMaskWords = qrBitLineWords(CQR_Encode::kMaxSymbolSize);
+
+// The modules each mask inverts, as bit lines: rows[pattern][i % 12] along
+// row i, columns[pattern][j % 12] along column j.
+struct MaskLines {
+    uint64_t rows[8][kMaskPeriod][kMaskWords];
+    uint64_t columns[8][kMaskPeriod][kMaskWords];
+};
+
+constexpr MaskLines makeMaskLines()
 {
-    const QrBitLine same = ~(line ^ line.at(1));
-    const QrBitLine five = same & same.at(1) & same.at(2) & same.at(3) & windows;
-    const QrBitLine starts = five & (~same.at(-1) | firstModule);
-    return five.count() + 2 * starts.count();
+    MaskLines lines{};
+    for (int pattern = 0; pattern < 8; ++pattern) {
+        for (int line = 0; line < kMaskPeriod; ++line) {
+            for (int module = 0; module < CQR_Encode::kMaxSymbolSize; ++module) {
+                const int bit = module + QrBitLine<kMaskWords>::kPadding;
+                const uint64_t word = uint64_t(1) << (bit % 64);
+                if (maskCondition(pattern, line, module))
+                    lines.rows[pattern][line][bit / 64] |= word;
+                if (maskCondition(pattern, module, line))
+                    lines.columns[pattern][line][bit / 64] |= word;
+            }
+        }
+    }
+    return lines;
 }
 
-// 2 x 2 squares of one colour between two neighbouring lines.
-int blockCount(const QrBitLine& a, const QrBitLine& b, const QrBitLine& pairs)
+inline constexpr MaskLines kMaskLines = makeMaskLines();
+
+int formatValue(int level, int pattern)
 {
-    const QrBitLine across = ~(a ^ b);
-    const QrBitLine along = ~(a ^ a.at(1));
-    return (across & across.at(1) & along & pairs).count();
+    const int format = kFormatLevelBits[std::min(level, 3)] + pattern;
+    int remainder = format << 10;
+    for (int i = 0; i < 5; ++i) {
+        if (remainder & (1 << (14 - i)))
+            remainder ^= 0x537 << (4 - i);
+    }
+    return ((format << 10) + remainder) ^ 0x5412;
 }
 
-// Dark, light, three dark, light, dark, with a light module on each side and
-// three more on at least one side; outside the symbol counts as light.
-int finderLikeCount(const QrBitLine& dark)
+// Calls visit(x, y, dark) for each module of both copies of the format
+// information, and for the dark module beside the lower one.
+template <class Visit>
+void forEachFormatModule(int s, int value, Visit visit)
 {
-    const QrBitLine light = ~dark;
-    const QrBitLine core = dark & light.at(1) & dark.at(2) & dark.at(3) & dark.at(4) & light.at(5) & dark.at(6)
-        & light.at(-1) & light.at(7);
-    const QrBitLine quiet = (light.at(-2) & light.at(-3) & light.at(-4)) | (light.at(8) & light.at(9) & light.at(10));
-    return (core & quiet).count();
+    const auto bit = [value](int i) { return (value & (1 << i)) != 0; };
+    for (int i = 0; i <= 5; ++i)
+        visit(8, i, bit(i));
+    visit(8, 7, bit(6));
+    visit(8, 8, bit(7));
+    visit(7, 8, bit(8));
+    for (int i = 9; i <= 14; ++i)
+        visit(14 - i, 8, bit(i));
+
+    for (int i = 0; i <= 7; ++i)
+        visit(s - 1 - i, 8, bit(i));
+    visit(8, s - 8, true);
+    for (int i = 8; i <= 14; ++i)
+        visit(8, s - 15 + i, bit(i));
+}
+
+// Calls f with the word count, as a constant, that lines of `size` modules need.
+template <class F>
+auto withLineWords(int size, F f)
+{
+    switch (qrBitLineWords(size)) {
+    case 1: return f(std::integral_constant<size_t, 1>{});
+    case 2: return f(std::integral_constant<size_t, 2>{});
+    default: return f(std::integral_constant<size_t, 3>{});
+    }
+}
+
+template <size_t Words>
+struct SymbolLines {
+    std::array<QrBitLine<Words>, CQR_Encode::kMaxSymbolSize> rows{};
+    std::array<QrBitLine<Words>, CQR_Encode::kMaxSymbolSize> columns{};
+
+    // Sets module (x, y) in both directions when `value` is 1.
+    void orModule(int x, int y, uint64_t value)
+    {
+        columns[static_cast<size_t>(x)].orModule(y, value);
+        rows[static_cast<size_t>(y)].orModule(x, value);
+    }
+};
+
+// The symbol's modules whose byte has any of `bits`, as lines.
+template <size_t Words>
+void readLines(const CQR_Encode::ModuleMatrix& modules, int s, uint8_t bits, SymbolLines<Words>& lines)
+{
+    for (int x = 0; x < s; ++x) {
+        const auto& column = modules[static_cast<size_t>(x)];
+        for (int y = 0; y < s; ++y)
+            lines.orModule(x, y, (column[static_cast<size_t>(y)] & bits) != 0);
+    }
+}
+
+// The mask of least penalty (ties keep the lower). The unmasked symbol is
+// read into lines once; each mask then inverts the data modules word by word
+// and adds its format information.
+template <size_t Words>
+int leastPenaltyMask(const CQR_Encode::ModuleMatrix& modules, int s, int level)
+{
+    using Line = QrBitLine<Words>;
+    // Heap rather than stack: the lines of the largest symbols take tens of
+    // kilobytes, and encodings may run on threads with small stacks.
+    auto work = std::make_unique<std::array<SymbolLines<Words>, 3>>();
+    SymbolLines<Words>& plain = (*work)[0];
+    SymbolLines<Words>& data = (*work)[1];
+    SymbolLines<Words>& masked = (*work)[2];
+    for (int x = 0; x < s; ++x) {
+        const auto& column = modules[static_cast<size_t>(x)];
+        for (int y = 0; y < s; ++y) {
+            const uint8_t module = column[static_cast<size_t>(y)];
+            plain.orModule(x, y, (module & kUnmaskedDarkBits) != 0);
+            data.orModule(x, y, (module & kFunctionFlag) == 0);
+        }
+    }
+
+    const QrPenalty<Words> penalty(s);
+    int best = 0;
+    int bestPenalty = 0;
+    for (int pattern = 0; pattern < 8; ++pattern) {
+        for (size_t i = 0; i < static_cast<size_t>(s); ++i) {
+            const size_t phase = i % kMaskPeriod;
+            masked.rows[i] = plain.rows[i] ^ (Line::fromWords(kMaskLines.rows[pattern][phase]) & data.rows[i]);
+            masked.columns[i] =
+                plain.columns[i] ^ (Line::fromWords(kMaskLines.columns[pattern][phase]) & data.columns[i]);
+        }
+        // The format area is light in the plain lines.
+        forEachFormatModule(s, formatValue(level, pattern),
+                            [&masked](int x, int y, bool dark) { masked.orModule(x, y, dark); });
+        const int value = penalty.of(masked.rows.data(), masked.columns.data());
+        if (pattern == 0 || value < bestPenalty) {
+            best = pattern;
+            bestPenalty = value;
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -87,19 +201,9 @@ void CQR_Encode::formatModule()
     setFunctionModule();
     setCodeWordPattern();
     if (m_nMaskingNo == -1) {
-        int best = 0;
-        int bestPenalty = 0;
-        for (int pattern = 0; pattern < 8; ++pattern) {
-            setMaskingPattern(pattern);
-            setFormatInfoPattern(pattern);
-            const int penalty = countPenalty();
-            // Ties keep the lower mask.
-            if (pattern == 0 || penalty < bestPenalty) {
-                best = pattern;
-                bestPenalty = penalty;
-            }
-        }
-        m_nMaskingNo = best;
+        m_nMaskingNo = withLineWords(m_nSymbleSize, [this](auto words) {
+            return leastPenaltyMask<decltype(words)::value>(m_byModuleData, m_nSymbleSize, m_nLevel);
+        });
     }
     setMaskingPattern(m_nMaskingNo);
     setFormatInfoPattern(m_nMaskingNo);
@@ -212,83 +316,43 @@ void CQR_Encode::setCodeWordPattern()
     }
 }
 
+// Sets the masked bit of every data module to its placed bit XOR the mask's
+// condition; the placed bit stays.
 void CQR_Encode::setMaskingPattern(int pattern)
 {
-    auto& m = m_byModuleData;
     const int s = m_nSymbleSize;
-    switch (pattern) {
-    case 0: applyMask(m, s, [](int i, int j) { return (i + j) % 2 == 0; }); break;
-    case 1: applyMask(m, s, [](int i, int) { return i % 2 == 0; }); break;
-    case 2: applyMask(m, s, [](int, int j) { return j % 3 == 0; }); break;
-    case 3: applyMask(m, s, [](int i, int j) { return (i + j) % 3 == 0; }); break;
-    case 4: applyMask(m, s, [](int i, int j) { return (i / 2 + j / 3) % 2 == 0; }); break;
-    case 5: applyMask(m, s, [](int i, int j) { return (i * j) % 2 + (i * j) % 3 == 0; }); break;
-    case 6: applyMask(m, s, [](int i, int j) { return ((i * j) % 2 + (i * j) % 3) % 2 == 0; }); break;
-    default: applyMask(m, s, [](int i, int j) { return ((i * j) % 3 + (i + j) % 2) % 2 == 0; }); break;
+    constexpr int p = QrBitLine<kMaskWords>::kPadding;
+    for (int j = 0; j < s; ++j) {
+        auto& column = m_byModuleData[idx(j)];
+        const uint64_t* condition = kMaskLines.columns[pattern][j % kMaskPeriod];
+        for (int i = 0; i < s; ++i) {
+            // Without a branch: function modules never have the masked bit
+            // set, and the product with the inverted function flag keeps it so.
+            uint8_t& module = column[idx(i)];
+            const unsigned placed = (module & kPlacedBit) >> 1;
+            const unsigned dataModule = ((module & kFunctionFlag) >> 5) ^ 1u;
+            const auto inverted = static_cast<unsigned>((condition[(i + p) / 64] >> ((i + p) % 64)) & 1u);
+            const unsigned masked = (placed ^ inverted) & dataModule;
+            module = static_cast<uint8_t>((module & ~kMaskedBit) | masked);
+        }
     }
 }
 
 void CQR_Encode::setFormatInfoPattern(int pattern)
 {
-    const int format = kFormatLevelBits[std::min(m_nLevel, 3)] + pattern;
-    int remainder = format << 10;
-    for (int i = 0; i < 5; ++i) {
-        if (remainder & (1 << (14 - i)))
-            remainder ^= 0x537 << (4 - i);
-    }
-    const int value = ((format << 10) + remainder) ^ 0x5412;
-    const auto bit = [value](int i) { return functionModule(value & (1 << i)); };
-    const int s = m_nSymbleSize;
     auto& m = m_byModuleData;
-
-    for (int i = 0; i <= 5; ++i)
-        m[8][idx(i)] = bit(i);
-    m[8][7] = bit(6);
-    m[8][8] = bit(7);
-    m[7][8] = bit(8);
-    for (int i = 9; i <= 14; ++i)
-        m[idx(14 - i)][8] = bit(i);
-
-    for (int i = 0; i <= 7; ++i)
-        m[idx(s - 1 - i)][8] = bit(i);
-    m[8][idx(s - 8)] = kFunctionDark;
-    for (int i = 8; i <= 14; ++i)
-        m[8][idx(s - 15 + i)] = bit(i);
+    forEachFormatModule(m_nSymbleSize, formatValue(m_nLevel, pattern),
+                        [&m](int x, int y, bool dark) { m[idx(x)][idx(y)] = functionModule(dark); });
 }
 
 int CQR_Encode::countPenalty() const
 {
-    const int s = m_nSymbleSize;
-    std::array<QrBitLine, kMaxSymbolSize> columns{};
-    std::array<QrBitLine, kMaxSymbolSize> rows{};
-    int dark = 0;
-    for (int x = 0; x < s; ++x) {
-        const auto& column = m_byModuleData[idx(x)];
-        for (int y = 0; y < s; ++y) {
-            const uint64_t isDark = (column[idx(y)] & kDarkBits) != 0;
-            columns[idx(x)].orModule(y, isDark);
-            rows[idx(y)].orModule(x, isDark);
-            dark += static_cast<int>(isDark);
-        }
-    }
-
-    constexpr int p = QrBitLine::kPadding;
-    const QrBitLine windows = QrBitLine::range(p, p + s - 5);
-    const QrBitLine firstModule = QrBitLine::range(p, p);
-    const QrBitLine pairs = QrBitLine::range(p, p + s - 2);
-    int penalty = 0;
-    for (int line = 0; line < s; ++line) {
-        const QrBitLine& column = columns[idx(line)];
-        const QrBitLine& row = rows[idx(line)];
-        penalty += runPenalty(column, windows, firstModule) + runPenalty(row, windows, firstModule);
-        penalty += 40 * (finderLikeCount(column) + finderLikeCount(row));
-        if (line + 1 < s)
-            penalty += 3 * blockCount(column, columns[idx(line + 1)], pairs);
-    }
-    // The balance rule counts light modules.
-    const int percentLight = 100 * (s * s - dark) / (s * s);
-    penalty += 10 * (std::abs(50 - percentLight) / 5);
-    return penalty;
+    return withLineWords(m_nSymbleSize, [this](auto words) {
+        constexpr size_t Words = decltype(words)::value;
+        auto lines = std::make_unique<SymbolLines<Words>>();
+        readLines(m_byModuleData, m_nSymbleSize, kDarkBits, *lines);
+        return QrPenalty<Words>(m_nSymbleSize).of(lines->rows.data(), lines->columns.data());
+    });
 }
 
 } // namespace ql
