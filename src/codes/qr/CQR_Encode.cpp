@@ -355,21 +355,27 @@ void CQR_Encode::buildAllCodeWords()
 }
 
 // The remainder of the data polynomial times x^n divided by the generator,
-// computed with a shift register rather than by moving the whole block.
+// computed with a shift register rather than by moving the whole block; each
+// step shifts and adds the generator's multiple in one pass.
 void CQR_Encode::getRSCodeWord(uint8_t* work, int ncDataCodeWord, int ncRSCodeWord)
 {
     const auto& gf = qrgf::kTables;
     const auto& generator = qrgf::kGenerators[idx(ncRSCodeWord)].exponents;
     std::array<uint8_t, qrgf::kMaxGeneratorDegree + 1> remainder{};
+    const int last = ncRSCodeWord - 1;
     for (int i = 0; i < ncDataCodeWord; ++i) {
         const uint8_t factor = work[i] ^ remainder[0];
-        std::copy_n(remainder.begin() + 1, ncRSCodeWord - 1, remainder.begin());
-        remainder[idx(ncRSCodeWord - 1)] = 0;
-        if (factor == 0)
+        if (factor == 0) {
+            for (int j = 0; j < last; ++j)
+                remainder[idx(j)] = remainder[idx(j + 1)];
+            remainder[idx(last)] = 0;
             continue;
-        const int a = gf.log[factor];
-        for (int j = 0; j < ncRSCodeWord; ++j)
-            remainder[idx(j)] ^= gf.exp[idx((generator[idx(j)] + a) % 255)];
+        }
+        // product[g] is 2^g times factor.
+        const uint8_t* product = gf.expOfSum.data() + gf.log[factor];
+        for (int j = 0; j < last; ++j)
+            remainder[idx(j)] = remainder[idx(j + 1)] ^ product[generator[idx(j)]];
+        remainder[idx(last)] = product[generator[idx(last)]];
     }
     std::copy_n(remainder.begin(), ncRSCodeWord, work);
 }

@@ -81,8 +81,6 @@ private:
     void setAlignmentPattern(int x, int y);
     void setVersionPattern();
     void setCodeWordPattern();
-    void setMaskingPattern(int pattern);
-    void setFormatInfoPattern(int pattern);
     int countPenalty() const;
 
     int m_nLevel = 0;

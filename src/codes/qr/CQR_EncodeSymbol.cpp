@@ -15,16 +15,14 @@ namespace ql {
 namespace {
 
 // Module bytes while the symbol is built: function modules carry 0x20 (0x30
-// when dark); data modules keep the placed bit in 0x02 and the masked one in
-// 0x01. Dark is whatever has 0x10 or 0x01 set.
+// when dark); data modules 0x02 where their codeword bit is dark. Once
+// masked, every module is 1 dark or 0 light.
 constexpr uint8_t kFunctionLight = 0x20;
 constexpr uint8_t kFunctionDark = 0x30;
 constexpr uint8_t kFunctionFlag = 0x20;
 constexpr uint8_t kPlacedBit = 0x02;
-constexpr uint8_t kMaskedBit = 0x01;
-constexpr uint8_t kDarkBits = 0x11;
-// Dark before any mask is applied.
 constexpr uint8_t kUnmaskedDarkBits = 0x12;
+constexpr uint8_t kMaskedDark = 0x01;
 
 constexpr uint8_t kFinderRows[7] = {0x7F, 0x41, 0x5D, 0x5D, 0x5D, 0x41, 0x7F};
 constexpr uint8_t kAlignmentRows[5] = {0x1F, 0x11, 0x15, 0x11, 0x1F};
@@ -148,13 +146,30 @@ void readLines(const CQR_Encode::ModuleMatrix& modules, int s, uint8_t bits, Sym
     }
 }
 
-// The mask of least penalty (ties keep the lower). The unmasked symbol is
-// read into lines once; each mask then inverts the data modules word by word
-// and adds its format information.
+// The symbol with mask `pattern` applied: the data modules inverted where
+// the mask says, word by word, and the format information for the mask.
 template <size_t Words>
-int leastPenaltyMask(const CQR_Encode::ModuleMatrix& modules, int s, int level)
+void maskLines(const SymbolLines<Words>& plain, const SymbolLines<Words>& data, int s, int level, int pattern,
+               SymbolLines<Words>& masked)
 {
     using Line = QrBitLine<Words>;
+    for (size_t i = 0; i < static_cast<size_t>(s); ++i) {
+        const size_t phase = i % kMaskPeriod;
+        masked.rows[i] = plain.rows[i] ^ (Line::fromWords(kMaskLines.rows[pattern][phase]) & data.rows[i]);
+        masked.columns[i] = plain.columns[i] ^ (Line::fromWords(kMaskLines.columns[pattern][phase]) & data.columns[i]);
+    }
+    // The format area is light in the plain lines.
+    forEachFormatModule(s, formatValue(level, pattern),
+                        [&masked](int x, int y, bool dark) { masked.orModule(x, y, dark); });
+}
+
+// Masks the placed symbol, with the mask of least penalty (ties keep the
+// lower) when `mask` is -1, and leaves 1 for dark and 0 for light in every
+// module. The unmasked symbol is read into lines once; each mask then works
+// on whole words.
+template <size_t Words>
+void maskSymbol(CQR_Encode::ModuleMatrix& modules, int s, int level, int& mask)
+{
     // Heap rather than stack: the lines of the largest symbols take tens of
     // kilobytes, and encodings may run on threads with small stacks.
     auto work = std::make_unique<std::array<SymbolLines<Words>, 3>>();
@@ -170,47 +185,39 @@ int leastPenaltyMask(const CQR_Encode::ModuleMatrix& modules, int s, int level)
         }
     }
 
-    const QrPenalty<Words> penalty(s);
-    int best = 0;
-    int bestPenalty = 0;
-    for (int pattern = 0; pattern < 8; ++pattern) {
-        for (size_t i = 0; i < static_cast<size_t>(s); ++i) {
-            const size_t phase = i % kMaskPeriod;
-            masked.rows[i] = plain.rows[i] ^ (Line::fromWords(kMaskLines.rows[pattern][phase]) & data.rows[i]);
-            masked.columns[i] =
-                plain.columns[i] ^ (Line::fromWords(kMaskLines.columns[pattern][phase]) & data.columns[i]);
-        }
-        // The format area is light in the plain lines.
-        forEachFormatModule(s, formatValue(level, pattern),
-                            [&masked](int x, int y, bool dark) { masked.orModule(x, y, dark); });
-        const int value = penalty.of(masked.rows.data(), masked.columns.data());
-        if (pattern == 0 || value < bestPenalty) {
-            best = pattern;
-            bestPenalty = value;
+    if (mask == -1) {
+        const QrPenalty<Words> penalty(s);
+        int bestPenalty = 0;
+        for (int pattern = 0; pattern < 8; ++pattern) {
+            maskLines(plain, data, s, level, pattern, masked);
+            const int value = penalty.of(masked.rows.data(), masked.columns.data());
+            if (pattern == 0 || value < bestPenalty) {
+                mask = pattern;
+                bestPenalty = value;
+            }
         }
     }
-    return best;
+    maskLines(plain, data, s, level, mask, masked);
+    for (int x = 0; x < s; ++x) {
+        auto& column = modules[static_cast<size_t>(x)];
+        const QrBitLine<Words>& line = masked.columns[static_cast<size_t>(x)];
+        for (int y = 0; y < s; ++y)
+            column[static_cast<size_t>(y)] = line.module(y) ? 1 : 0;
+    }
 }
 
 } // namespace
 
 void CQR_Encode::formatModule()
 {
-    for (auto& column : m_byModuleData)
-        column.fill(0);
+    const int s = m_nSymbleSize;
+    for (int x = 0; x < s; ++x)
+        std::fill_n(m_byModuleData[idx(x)].begin(), s, uint8_t(0));
     setFunctionModule();
     setCodeWordPattern();
-    if (m_nMaskingNo == -1) {
-        m_nMaskingNo = withLineWords(m_nSymbleSize, [this](auto words) {
-            return leastPenaltyMask<decltype(words)::value>(m_byModuleData, m_nSymbleSize, m_nLevel);
-        });
-    }
-    setMaskingPattern(m_nMaskingNo);
-    setFormatInfoPattern(m_nMaskingNo);
-    for (int x = 0; x < m_nSymbleSize; ++x) {
-        for (int y = 0; y < m_nSymbleSize; ++y)
-            m_byModuleData[idx(x)][idx(y)] = (m_byModuleData[idx(x)][idx(y)] & kDarkBits) ? 1 : 0;
-    }
+    withLineWords(s, [this](auto words) {
+        maskSymbol<decltype(words)::value>(m_byModuleData, m_nSymbleSize, m_nLevel, m_nMaskingNo);
+    });
 }
 
 void CQR_Encode::setFunctionModule()
@@ -288,61 +295,33 @@ void CQR_Encode::setVersionPattern()
 
 // Two-module columns from the right edge, alternately upwards and downwards,
 // the right module of each pair first, skipping the vertical timing column.
+// Modules left over after the last codeword stay light.
 void CQR_Encode::setCodeWordPattern()
 {
     const int s = m_nSymbleSize;
-    int x = s;
-    int y = s - 1;
-    int stepX = 1;
-    int stepY = 1;
-    for (int i = 0; i < m_ncAllCodeWord; ++i) {
-        for (int bit = 7; bit >= 0; --bit) {
-            do {
-                x += stepX;
-                stepX = -stepX;
-                if (stepX < 0) {
-                    y += stepY;
-                    if (y < 0 || y == s) {
-                        y = y < 0 ? 0 : s - 1;
-                        stepY = -stepY;
-                        x -= 2;
-                        if (x == 6)
-                            --x;
-                    }
-                }
-            } while (m_byModuleData[idx(x)][idx(y)] & kFunctionFlag);
-            m_byModuleData[idx(x)][idx(y)] = (m_byAllCodeWord[idx(i)] & (1 << bit)) ? kPlacedBit : 0;
+    const int bits = m_ncAllCodeWord * 8;
+    int bit = 0;
+    bool upwards = true;
+    for (int right = s - 1; right >= 1 && bit < bits; right -= 2) {
+        if (right == 6)
+            right = 5;
+        auto& rightColumn = m_byModuleData[idx(right)];
+        auto& leftColumn = m_byModuleData[idx(right - 1)];
+        for (int k = 0; k < s; ++k) {
+            const size_t y = idx(upwards ? s - 1 - k : k);
+            for (auto* column : {&rightColumn, &leftColumn}) {
+                // Without a branch on the module: function modules are
+                // scattered and data modules are still 0 here.
+                uint8_t& module = (*column)[y];
+                const unsigned take = (((module & kFunctionFlag) >> 5) ^ 1u) & static_cast<unsigned>(bit < bits);
+                const auto read = static_cast<unsigned>(std::min(bit, bits - 1));
+                const unsigned dark = (m_byAllCodeWord[read / 8] >> (7 - read % 8)) & 1u;
+                module = static_cast<uint8_t>(module | ((dark & take) * kPlacedBit));
+                bit += static_cast<int>(take);
+            }
         }
+        upwards = !upwards;
     }
-}
-
-// Sets the masked bit of every data module to its placed bit XOR the mask's
-// condition; the placed bit stays.
-void CQR_Encode::setMaskingPattern(int pattern)
-{
-    const int s = m_nSymbleSize;
-    constexpr int p = QrBitLine<kMaskWords>::kPadding;
-    for (int j = 0; j < s; ++j) {
-        auto& column = m_byModuleData[idx(j)];
-        const uint64_t* condition = kMaskLines.columns[pattern][j % kMaskPeriod];
-        for (int i = 0; i < s; ++i) {
-            // Without a branch: function modules never have the masked bit
-            // set, and the product with the inverted function flag keeps it so.
-            uint8_t& module = column[idx(i)];
-            const unsigned placed = (module & kPlacedBit) >> 1;
-            const unsigned dataModule = ((module & kFunctionFlag) >> 5) ^ 1u;
-            const auto inverted = static_cast<unsigned>((condition[(i + p) / 64] >> ((i + p) % 64)) & 1u);
-            const unsigned masked = (placed ^ inverted) & dataModule;
-            module = static_cast<uint8_t>((module & ~kMaskedBit) | masked);
-        }
-    }
-}
-
-void CQR_Encode::setFormatInfoPattern(int pattern)
-{
-    auto& m = m_byModuleData;
-    forEachFormatModule(m_nSymbleSize, formatValue(m_nLevel, pattern),
-                        [&m](int x, int y, bool dark) { m[idx(x)][idx(y)] = functionModule(dark); });
 }
 
 int CQR_Encode::countPenalty() const
@@ -350,7 +329,7 @@ int CQR_Encode::countPenalty() const
     return withLineWords(m_nSymbleSize, [this](auto words) {
         constexpr size_t Words = decltype(words)::value;
         auto lines = std::make_unique<SymbolLines<Words>>();
-        readLines(m_byModuleData, m_nSymbleSize, kDarkBits, *lines);
+        readLines(m_byModuleData, m_nSymbleSize, kMaskedDark, *lines);
         return QrPenalty<Words>(m_nSymbleSize).of(lines->rows.data(), lines->columns.data());
     });
 }
