@@ -31,6 +31,25 @@ std::span<const uint8_t> CQR_Encode::allCodeWords() const
     return std::span<const uint8_t>(m_byAllCodeWord).first(idx(m_ncAllCodeWord));
 }
 
+namespace {
+
+constexpr uint8_t kNotAlphanumeric = 0xFF;
+
+// The alphanumeric value of each byte, or kNotAlphanumeric.
+constexpr std::array<uint8_t, 256> makeAlphanumericValues()
+{
+    std::array<uint8_t, 256> values{};
+    values.fill(kNotAlphanumeric);
+    const char symbols[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+    for (size_t i = 0; i + 1 < sizeof symbols; ++i)
+        values[static_cast<unsigned char>(symbols[i])] = static_cast<uint8_t>(i);
+    return values;
+}
+
+inline constexpr std::array<uint8_t, 256> kAlphanumericValues = makeAlphanumericValues();
+
+} // namespace
+
 bool CQR_Encode::isNumeralData(unsigned char c)
 {
     return c >= '0' && c <= '9';
@@ -38,28 +57,15 @@ bool CQR_Encode::isNumeralData(unsigned char c)
 
 bool CQR_Encode::isAlphabetData(unsigned char c)
 {
-    if (isNumeralData(c) || (c >= 'A' && c <= 'Z'))
-        return true;
-    return std::strchr(" $%*+-./:", c) != nullptr && c != '\0';
+    return kAlphanumericValues[c] != kNotAlphanumeric;
 }
 
+// 44, the value of ':', for anything else, as callers pass only
+// alphanumeric bytes.
 uint8_t CQR_Encode::alphabetToBinaly(unsigned char c)
 {
-    if (isNumeralData(c))
-        return static_cast<uint8_t>(c - '0');
-    if (c >= 'A' && c <= 'Z')
-        return static_cast<uint8_t>(c - 'A' + 10);
-    switch (c) {
-    case ' ': return 36;
-    case '$': return 37;
-    case '%': return 38;
-    case '*': return 39;
-    case '+': return 40;
-    case '-': return 41;
-    case '.': return 42;
-    case '/': return 43;
-    default: return 44;
-    }
+    const uint8_t value = kAlphanumericValues[c];
+    return value == kNotAlphanumeric ? 44 : value;
 }
 
 int CQR_Encode::countWidth(uint8_t mode, int verGroup)

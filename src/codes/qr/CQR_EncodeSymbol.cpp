@@ -299,8 +299,14 @@ void CQR_Encode::setVersionPattern()
 void CQR_Encode::setCodeWordPattern()
 {
     const int s = m_nSymbleSize;
-    const int bits = m_ncAllCodeWord * 8;
-    int bit = 0;
+    const unsigned bits = static_cast<unsigned>(m_ncAllCodeWord) * 8;
+    unsigned bit = 0;
+    const auto place = [&](uint8_t& module) {
+        if ((module & kFunctionFlag) || bit >= bits)
+            return;
+        module = ((m_byAllCodeWord[bit / 8] >> (7 - bit % 8)) & 1u) ? kPlacedBit : 0;
+        ++bit;
+    };
     bool upwards = true;
     for (int right = s - 1; right >= 1 && bit < bits; right -= 2) {
         if (right == 6)
@@ -309,16 +315,8 @@ void CQR_Encode::setCodeWordPattern()
         auto& leftColumn = m_byModuleData[idx(right - 1)];
         for (int k = 0; k < s; ++k) {
             const size_t y = idx(upwards ? s - 1 - k : k);
-            for (auto* column : {&rightColumn, &leftColumn}) {
-                // Without a branch on the module: function modules are
-                // scattered and data modules are still 0 here.
-                uint8_t& module = (*column)[y];
-                const unsigned take = (((module & kFunctionFlag) >> 5) ^ 1u) & static_cast<unsigned>(bit < bits);
-                const auto read = static_cast<unsigned>(std::min(bit, bits - 1));
-                const unsigned dark = (m_byAllCodeWord[read / 8] >> (7 - read % 8)) & 1u;
-                module = static_cast<uint8_t>(module | ((dark & take) * kPlacedBit));
-                bit += static_cast<int>(take);
-            }
+            place(rightColumn[y]);
+            place(leftColumn[y]);
         }
         upwards = !upwards;
     }

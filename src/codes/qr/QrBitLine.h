@@ -86,6 +86,14 @@ public:
         return out;
     }
 
+    bool any() const
+    {
+        uint64_t all = 0;
+        for (uint64_t word : m_words)
+            all |= word;
+        return all != 0;
+    }
+
     int count() const
     {
         int total = 0;

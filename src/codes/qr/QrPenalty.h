@@ -70,6 +70,9 @@ private:
         const Line light = ~dark;
         const Line core = dark & light.at(1) & dark.at(2) & dark.at(3) & dark.at(4) & light.at(5) & dark.at(6)
             & light.at(-1) & light.at(7);
+        // Most lines hold no core at all.
+        if (!core.any())
+            return 0;
         const Line quiet = (light.at(-2) & light.at(-3) & light.at(-4)) | (light.at(8) & light.at(9) & light.at(10));
         return (core & quiet).count();
     }
