@@ -7,6 +7,8 @@
 #include "codes/qr/QrVersionTable.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <type_traits>
@@ -146,6 +148,67 @@ void readLines(const CQR_Encode::ModuleMatrix& modules, int s, uint8_t bits, Sym
     }
 }
 
+// Eight modules a step: bytes are gathered into a word and their flags
+// packed into eight bits with a multiplication.
+static_assert(std::endian::native == std::endian::little, "module bytes are read eight to a word");
+constexpr uint64_t kEachByte = 0x0101010101010101ULL;
+
+// Bit k: whether byte k has its top bit set.
+unsigned topBitsOfBytes(uint64_t bytes)
+{
+    return static_cast<unsigned>((((bytes >> 7) & kEachByte) * 0x0102040810204080ULL) >> 56);
+}
+
+// Byte k: 1 where bit k of `bits` is set, else 0.
+uint64_t bytesOfBits(unsigned bits)
+{
+    const uint64_t spread = (bits * kEachByte) & 0x8040201008040201ULL;
+    return ((spread + 0x7F * kEachByte) >> 7) & kEachByte;
+}
+
+// Of `count` module bytes (at most eight): bit k dark before masking, and
+// bit k set when the module holds data.
+void packModules(uint64_t bytes, int count, unsigned& dark, unsigned& data)
+{
+    // Each flag is at most 0x12, so adding 0x7F carries into the top bit of
+    // its own byte only.
+    dark = topBitsOfBytes((bytes & kUnmaskedDarkBits * kEachByte) + 0x7F * kEachByte);
+    data = topBitsOfBytes((~bytes & kFunctionFlag * kEachByte) << 2) & ((1u << count) - 1);
+}
+
+// The placed symbol as lines: dark modules (before masking) and data modules.
+template <size_t Words>
+void readPlacedSymbol(const CQR_Encode::ModuleMatrix& modules, int s, SymbolLines<Words>& plain,
+                      SymbolLines<Words>& data)
+{
+    for (int x = 0; x < s; ++x) {
+        const uint8_t* column = modules[static_cast<size_t>(x)].data();
+        for (int y = 0; y < s; y += 8) {
+            const int count = std::min(8, s - y);
+            uint64_t bytes = 0;
+            std::memcpy(&bytes, column + y, static_cast<size_t>(count));
+            unsigned dark = 0;
+            unsigned isData = 0;
+            packModules(bytes, count, dark, isData);
+            plain.columns[static_cast<size_t>(x)].orByte(y, dark);
+            data.columns[static_cast<size_t>(x)].orByte(y, isData);
+        }
+    }
+    for (int x = 0; x < s; x += 8) {
+        const int count = std::min(8, s - x);
+        for (int y = 0; y < s; ++y) {
+            uint64_t bytes = 0;
+            for (int k = 0; k < count; ++k)
+                bytes |= uint64_t(modules[static_cast<size_t>(x + k)][static_cast<size_t>(y)]) << (8 * k);
+            unsigned dark = 0;
+            unsigned isData = 0;
+            packModules(bytes, count, dark, isData);
+            plain.rows[static_cast<size_t>(y)].orByte(x, dark);
+            data.rows[static_cast<size_t>(y)].orByte(x, isData);
+        }
+    }
+}
+
 // The symbol with mask `pattern` applied: the data modules inverted where
 // the mask says, word by word, and the format information for the mask.
 template <size_t Words>
@@ -176,14 +239,7 @@ void maskSymbol(CQR_Encode::ModuleMatrix& modules, int s, int level, int& mask)
     SymbolLines<Words>& plain = (*work)[0];
     SymbolLines<Words>& data = (*work)[1];
     SymbolLines<Words>& masked = (*work)[2];
-    for (int x = 0; x < s; ++x) {
-        const auto& column = modules[static_cast<size_t>(x)];
-        for (int y = 0; y < s; ++y) {
-            const uint8_t module = column[static_cast<size_t>(y)];
-            plain.orModule(x, y, (module & kUnmaskedDarkBits) != 0);
-            data.orModule(x, y, (module & kFunctionFlag) == 0);
-        }
-    }
+    readPlacedSymbol(modules, s, plain, data);
 
     if (mask == -1) {
         const QrPenalty<Words> penalty(s);
@@ -199,10 +255,12 @@ void maskSymbol(CQR_Encode::ModuleMatrix& modules, int s, int level, int& mask)
     }
     maskLines(plain, data, s, level, mask, masked);
     for (int x = 0; x < s; ++x) {
-        auto& column = modules[static_cast<size_t>(x)];
+        uint8_t* column = modules[static_cast<size_t>(x)].data();
         const QrBitLine<Words>& line = masked.columns[static_cast<size_t>(x)];
-        for (int y = 0; y < s; ++y)
-            column[static_cast<size_t>(y)] = line.module(y) ? 1 : 0;
+        for (int y = 0; y < s; y += 8) {
+            const uint64_t bytes = bytesOfBits(line.byteAt(y));
+            std::memcpy(column + y, &bytes, static_cast<size_t>(std::min(8, s - y)));
+        }
     }
 }
 

@@ -39,6 +39,26 @@ public:
     // Without a branch: the penalty builds lines from unpredictable modules.
     void orModule(int module, uint64_t value) { orBit(module + kPadding, value); }
     void orBit(int bit, uint64_t value) { m_words[static_cast<size_t>(bit >> 6)] |= value << (bit & 63); }
+    // Eight modules at once: bit k of `bits` is module `first` + k.
+    void orByte(int first, uint64_t bits)
+    {
+        const int bit = first + kPadding;
+        const auto word = static_cast<size_t>(bit >> 6);
+        const int offset = bit & 63;
+        m_words[word] |= bits << offset;
+        if (offset > 56 && word + 1 < Words)
+            m_words[word + 1] |= bits >> (64 - offset);
+    }
+    unsigned byteAt(int first) const
+    {
+        const int bit = first + kPadding;
+        const auto word = static_cast<size_t>(bit >> 6);
+        const int offset = bit & 63;
+        uint64_t bits = m_words[word] >> offset;
+        if (offset > 56 && word + 1 < Words)
+            bits |= m_words[word + 1] << (64 - offset);
+        return static_cast<unsigned>(bits & 0xFF);
+    }
     bool module(int module) const
     {
         const int bit = module + kPadding;
