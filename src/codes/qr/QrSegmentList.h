@@ -7,6 +7,7 @@
 
 #include "codes/qr/CQR_Encode.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace ql {
@@ -15,39 +16,45 @@ class QrSegmentList {
 public:
     using Segment = CQR_Encode::Segment;
 
+    // The taken segments and the source's rest share one buffer: the taken
+    // ones at its front, the rest from m_next on, never overlapping, as each
+    // segment taken moves down and each join leaves one fewer.
     explicit QrSegmentList(std::vector<Segment> source)
-        : m_source(std::move(source))
+        : m_buffer(std::move(source))
     {
-        // References into the list then stay valid while it grows.
-        m_taken.reserve(m_source.size());
     }
 
-    int size() const { return static_cast<int>(m_taken.size() + (m_source.size() - m_next)); }
+    int size() const { return static_cast<int>(m_taken + (m_buffer.size() - m_next)); }
 
     Segment& operator[](int i)
     {
-        while (static_cast<size_t>(i) >= m_taken.size())
-            m_taken.push_back(m_source[m_next++]);
-        return m_taken[static_cast<size_t>(i)];
+        const auto k = static_cast<size_t>(i);
+        while (k >= m_taken)
+            m_buffer[m_taken++] = m_buffer[m_next++];
+        return m_buffer[k];
     }
 
     // Segment `into` absorbs the bytes of segment `removed`, which goes away.
     void join(int into, int removed)
     {
         (*this)[into].length += (*this)[removed].length;
-        m_taken.erase(m_taken.begin() + removed);
+        const auto gap = m_buffer.begin() + removed;
+        std::copy(gap + 1, m_buffer.begin() + static_cast<std::ptrdiff_t>(m_taken), gap);
+        --m_taken;
     }
 
     std::vector<Segment> release() &&
     {
-        m_taken.insert(m_taken.end(), m_source.begin() + static_cast<std::ptrdiff_t>(m_next), m_source.end());
-        return std::move(m_taken);
+        const auto rest = m_buffer.begin() + static_cast<std::ptrdiff_t>(m_next);
+        std::copy(rest, m_buffer.end(), m_buffer.begin() + static_cast<std::ptrdiff_t>(m_taken));
+        m_buffer.resize(static_cast<size_t>(size()));
+        return std::move(m_buffer);
     }
 
 private:
-    std::vector<Segment> m_source;
+    std::vector<Segment> m_buffer;
+    size_t m_taken = 0;
     size_t m_next = 0;
-    std::vector<Segment> m_taken;
 };
 
 } // namespace ql
