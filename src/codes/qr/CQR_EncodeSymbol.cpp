@@ -28,6 +28,7 @@ constexpr uint8_t kMaskedDark = 0x01;
 
 constexpr uint8_t kFinderRows[7] = {0x7F, 0x41, 0x5D, 0x5D, 0x5D, 0x41, 0x7F};
 constexpr uint8_t kAlignmentRows[5] = {0x1F, 0x11, 0x15, 0x11, 0x1F};
+
 constexpr uint8_t functionModule(bool dark)
 {
     return dark ? kFunctionDark : kFunctionLight;

@@ -50,7 +50,8 @@ private:
     int runPenalty(const Line& line) const
     {
         const Line same = ~(line ^ line.at(1));
-        const Line five = same & same.at(1) & same.at(2) & same.at(3) & m_windows;
+        const Line two = same & same.at(1);
+        const Line five = two & two.at(2) & m_windows;
         const Line starts = five & (~same.at(-1) | m_firstModule);
         return five.count() + 2 * starts.count();
     }
