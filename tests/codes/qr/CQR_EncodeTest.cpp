@@ -1,5 +1,6 @@
 #include "codes/qr/CQR_Encode.h"
 #include "codes/qr/QrGaloisField.h"
+#include "codes/qr/QrSegmentList.h"
 #include "codes/qr/QrVersionTable.h"
 
 #include <gtest/gtest.h>
@@ -129,6 +130,38 @@ TEST_F(CQR_EncodeTest, SegmentsMergeWhereThatIsShorter)
     ASSERT_TRUE(ok);
     EXPECT_EQ(encoder->segments(), (std::vector<CQR_Encode::Segment>{{Mode::ModeAlphabet, 4000}}));
     EXPECT_EQ(encoder->version(), 39); // 22017 bits
+}
+
+TEST_F(CQR_EncodeTest, SegmentListJoinsAsAPlainListWould)
+{
+    // Joins wander forward and back as the merging passes do; the list must
+    // end as a plain vector with the same joins, lengths never mixed.
+    std::mt19937 random(12);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<CQR_Encode::Segment> plain;
+        const int count = std::uniform_int_distribution<int>(2, 60)(random);
+        for (int i = 0; i < count; ++i)
+            plain.push_back({static_cast<uint8_t>(i % 3), i + 1});
+        QrSegmentList list(plain);
+        int n = 0;
+        while (n < list.size() - 1) {
+            const int step = std::uniform_int_distribution<int>(0, 5)(random);
+            if (step < 2) {
+                ++n;
+                continue;
+            }
+            const int into = step == 2 ? n + 1 : n;
+            const int removed = step == 2 ? n : n + 1;
+            if (n + 2 < list.size()) {
+                EXPECT_EQ(list[n + 2], plain[static_cast<size_t>(n + 2)]);
+            }
+            list.join(into, removed);
+            plain[static_cast<size_t>(into)].length += plain[static_cast<size_t>(removed)].length;
+            plain.erase(plain.begin() + removed);
+            n = std::max(0, n - step % 2);
+        }
+        EXPECT_EQ(std::move(list).release(), plain) << "round " << round;
+    }
 }
 
 TEST_F(CQR_EncodeTest, CapacitiesOfTheSmallestAndLargestVersions)
