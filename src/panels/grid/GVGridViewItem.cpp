@@ -70,46 +70,52 @@ GVGridViewItem::~GVGridViewItem() = default;
 void GVGridViewItem::setItemImage(const Image& image)
 {
     m_itemImage = image;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setHasShadow(bool shadow)
 {
     m_hasShadow = shadow;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setItemTitle(const QString& title)
 {
     m_itemTitle = title;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setItemImageURL(const QUrl& url)
 {
     m_itemImageURL = url;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setDefaultLayout(const GVGridViewItemLayoutPtr& layout)
 {
     m_defaultLayout = layout;
     m_currentLayout = layout;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setSelected(bool selected)
 {
+    // Reuse and layout set the state again and again; only a new look repaints.
+    const bool wasSelected = this->selected();
+    const GVGridViewItemLayout* look = m_currentLayout.get();
     GVGridViewItemBase::setSelected(selected);
     m_currentLayout = selected ? m_selectionLayout : m_defaultLayout;
-    update();
+    if (selected != wasSelected || m_currentLayout.get() != look)
+        refresh();
 }
 
 void GVGridViewItem::setHovered(bool hovered)
 {
+    const GVGridViewItemLayout* look = m_currentLayout.get();
     GVGridViewItemBase::setHovered(hovered);
     m_currentLayout = hovered ? m_hoverLayout : selected() ? m_selectionLayout : m_defaultLayout;
-    update();
+    if (m_currentLayout.get() != look)
+        refresh();
 }
 
 void GVGridViewItem::prepareForReuse()
@@ -258,14 +264,30 @@ const QPixmap& GVGridViewItem::scaledThumbnail(const QImage& bitmap, QSizeF size
     return m_scaled;
 }
 
+void GVGridViewItem::refresh()
+{
+    if (updatesEnabled()) {
+        update();
+        return;
+    }
+    // The grid draws this cell, so the grid repaints its place.
+    if (QWidget* owner = parentWidget(); owner && isVisible())
+        owner->update(geometry());
+}
+
 void GVGridViewItem::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paintCell(painter);
+}
+
+void GVGridViewItem::paintCell(QPainter& painter)
 {
     const QRectF content = contentRect();
     if (content.width() <= 0 || content.height() <= 0)
         return;
     takeThumbnail();
     const GVGridViewItemLayout& look = *m_currentLayout;
-    QPainter painter(this);
     const QPixmap& background = cellBackground(look, content.size());
     const double margin = (background.deviceIndependentSize().width() - content.width()) / 2;
     const QPointF origin = content.topLeft() - QPointF(margin, margin);

@@ -14,6 +14,7 @@
 #include <optional>
 
 class QDrag;
+class QPainter;
 class QMimeData;
 
 namespace ql {
@@ -95,6 +96,12 @@ protected:
 
 private:
     friend class GVGridView;
+    // Draws the cell in its own coordinates. A grid draws all its cells with
+    // one painter and keeps their own updates off: a paint event and a
+    // painter per cell cost as much as the drawing.
+    void paintCell(QPainter& painter);
+    // Schedules a repaint of the cell, through its grid when the grid draws it.
+    void refresh();
     // What the kept cell background was drawn for.
     struct BackgroundKey {
         QSizeF size;
