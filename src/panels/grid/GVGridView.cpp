@@ -327,14 +327,17 @@ void GVGridView::paintEvent(QPaintEvent* event)
     if (m_backgroundColor.isValid())
         painter.fillRect(event->rect(), m_backgroundColor);
     // Every cell with this one painter, each clipped to its cell as its own
-    // widget would be.
+    // widget would be where it may draw past it.
     const QRect dirty = event->rect();
     for (GVGridViewItem* item : std::as_const(m_visible)) {
         const QRect cell = item->geometry();
         if (item->isHidden() || !cell.intersects(dirty))
             continue;
         painter.setTransform(QTransform::fromTranslate(cell.x(), cell.y()));
-        painter.setClipRect(QRect(QPoint(0, 0), cell.size()));
+        if (item->mayDrawOutside())
+            painter.setClipRect(QRect(QPoint(0, 0), cell.size()));
+        else if (painter.hasClipping())
+            painter.setClipping(false);
         painter.setRenderHint(QPainter::Antialiasing, false);
         item->paintCell(painter);
     }

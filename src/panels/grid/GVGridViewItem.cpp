@@ -332,6 +332,15 @@ void GVGridViewItem::refresh()
         owner->update(geometry());
 }
 
+bool GVGridViewItem::mayDrawOutside() const
+{
+    const GVGridViewItemLayout& look = *m_currentLayout;
+    if ((look.visibleContentMask & GVGridViewItemLayout::ShowTitle) && !m_itemTitle.isEmpty())
+        return true;
+    // The picture and its shadow stay inside the content.
+    return selected() && std::ceil(look.selectionRingLineWidth / 2) > look.contentInset;
+}
+
 void GVGridViewItem::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -100,6 +100,9 @@ private:
     // one painter and keeps their own updates off: a paint event and a
     // painter per cell cost as much as the drawing.
     void paintCell(QPainter& painter);
+    // Whether the cell's drawing may reach past its rectangle: a selection
+    // ring wider than the inset, or a title, whose glyphs may hang below.
+    bool mayDrawOutside() const;
     // Schedules a repaint of the cell, through its grid when the grid draws it.
     void refresh();
     // What the kept cell background was drawn for.

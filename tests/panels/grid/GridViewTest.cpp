@@ -206,6 +206,8 @@ TEST(GridView, TheGridDrawsEachCellAsTheCellWouldAndRepaintsCellsThatChange)
         QImage bitmap(30 + int(index % 7) * 10, 40, QImage::Format_ARGB32_Premultiplied);
         bitmap.fill(QColor::fromHsv(int(index * 37 % 360), 200, 200, 180));
         item.setItemImage(Image(bitmap));
+        if (index % 3 == 0)
+            item.setItemTitle(QString());
     };
     GridInScrollArea view(owner, QSize(216, 400), QSizeF(100, 100));
     GVGridView* grid = view.grid;
