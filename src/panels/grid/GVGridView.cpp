@@ -338,7 +338,8 @@ void GVGridView::paintEvent(QPaintEvent* event)
             painter.setClipRect(QRect(QPoint(0, 0), cell.size()));
         else if (painter.hasClipping())
             painter.setClipping(false);
-        painter.setRenderHint(QPainter::Antialiasing, false);
+        if (painter.testRenderHint(QPainter::Antialiasing))
+            painter.setRenderHint(QPainter::Antialiasing, false);
         item->paintCell(painter);
     }
 }

@@ -371,7 +371,11 @@ void GVGridViewItem::paintCell(QPainter& painter)
     } else {
         painter.drawPixmap(origin, background);
     }
-    painter.setRenderHint(QPainter::Antialiasing);
+    // Shadows and titles are drawn smooth; a picture placed without scaling
+    // lands on whole pixels either way, and the hint costs a state change.
+    const bool titled = (look.visibleContentMask & GVGridViewItemLayout::ShowTitle) && !m_itemTitle.isEmpty();
+    if (titled || m_hasShadow || painter.deviceTransform().type() > QTransform::TxTranslate)
+        painter.setRenderHint(QPainter::Antialiasing);
     if (look.visibleContentMask & GVGridViewItemLayout::ShowImage) {
         const QRectF target = imageRect();
         const QImage bitmap = m_itemImage.bitmap();
@@ -388,7 +392,7 @@ void GVGridViewItem::paintCell(QPainter& painter)
             painter.drawPixmap(target.topLeft(), scaled);
         }
     }
-    if ((look.visibleContentMask & GVGridViewItemLayout::ShowTitle) && !m_itemTitle.isEmpty()) {
+    if (titled) {
         const GVGridViewTitleAttributes& text = look.itemTitleTextAttributes;
         const QRectF box = titleRect();
         const QString line = QFontMetricsF(text.font).elidedText(m_itemTitle, Qt::ElideRight, box.width());
