@@ -2,10 +2,10 @@
 // items: each iteration scrolls once and draws the visible area, one frame.
 // A QListView in icon mode with the same thumbnails scrolls in the same run
 // as the yardstick: same outer size and viewport, same 100-point cells in
-// two columns, 88-point pictures. "Grabbed" frames render the whole
-// viewport into an image on both sides; "Shown" frames let the window
-// repaint what the scroll exposed, as on screen (the list view moves its
-// pixels and paints the new row, the grid is repainted where it moved).
+// two columns, 88-point pictures. Plain cases render the whole viewport
+// into an image on both sides; "Shown" cases let the window repaint what
+// the scroll exposed, as on screen (the list view moves its pixels and
+// paints the new row, the grid is repainted where it moved).
 // The symbols case renders each symbol as its cell is made, as the shape
 // browser does.
 #include "app/design/ZVDesignHelper.h"

@@ -374,7 +374,8 @@ void GVGridViewItem::paintCell(QPainter& painter)
     // Shadows and titles are drawn smooth; a picture placed without scaling
     // lands on whole pixels either way, and the hint costs a state change.
     const bool titled = (look.visibleContentMask & GVGridViewItemLayout::ShowTitle) && !m_itemTitle.isEmpty();
-    if (titled || m_hasShadow || painter.deviceTransform().type() > QTransform::TxTranslate)
+    const bool unscaled = painter.deviceTransform().type() <= QTransform::TxTranslate;
+    if (titled || m_hasShadow || !unscaled)
         painter.setRenderHint(QPainter::Antialiasing);
     if (look.visibleContentMask & GVGridViewItemLayout::ShowImage) {
         const QRectF target = imageRect();
@@ -382,7 +383,7 @@ void GVGridViewItem::paintCell(QPainter& painter)
         if (!target.isEmpty() && !bitmap.isNull()) {
             // A translucent picture over the plain middle of the cell is
             // drawn already laid on its colour: a copy, not a blend.
-            const QRgb under = !m_hasShadow && bitmap.hasAlphaChannel() ? plainColourUnder(target, origin) : 0;
+            const QRgb under = unscaled && !m_hasShadow && bitmap.hasAlphaChannel() ? plainColourUnder(target, origin) : 0;
             const QPixmap& scaled = scaledThumbnail(bitmap, target.size(), under);
             if (m_hasShadow) {
                 QPainterPath shadow;
