@@ -28,7 +28,8 @@ void registerPageClasses(ClassRegistry& registry)
 
 void registerElementClasses(ClassRegistry& registry)
 {
-    registry.registerClass<ZVPuttyView>(QStringLiteral("ZVPuttyView"));
+    registry.registerClass<ZVPuttyView>(QStringLiteral("ZVPuttyView"),
+                                        [] { return static_cast<QObject*>(ZVPuttyView::forReading()); });
     registry.registerClass<ZVPuttyViewGroup>(QStringLiteral("ZVPuttyViewGroup"));
     registry.registerClass<ZVImageView>(QStringLiteral("ZVImageView"));
     registry.registerClass<ZVTextView>(QStringLiteral("ZVTextView"));
