@@ -40,7 +40,8 @@ void registerElementClasses(ClassRegistry& registry)
     ql::scene3d::registerSceneClasses(registry);
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
     registry.registerClass<ZVBackgroundImageView>(QStringLiteral("ZVBackgroundImageView"));
-    registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"));
+    registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"),
+                                         [] { return static_cast<QObject*>(ZVVectorView::forReading()); });
     ql::df::registerDrawingClasses(registry);
     ql::shapes::registerShapeClasses(registry);
 }

@@ -95,6 +95,8 @@ void ZVVectorView::initWithCoder(ql::KeyedUnarchiver& coder)
         string("shapeName", &ZVVectorView::setShapeName, *this);
         setShape(ql::df::readDrawable(coder, QStringLiteral("shape"), this));
         setBackgroundView(readPart<ZVBackgroundView>(coder, QStringLiteral("backgroundView")));
+        if (!m_backgroundView)
+            makeDefaultBackground();
         flag("strokeEnabled", &ZVVectorView::setStrokeEnabled, *this);
         flag("fillEnabled", &ZVVectorView::setFillEnabled, *this);
         flag("adjustmentEligible", &ZVVectorView::setAdjustmentEligible, *this);

@@ -206,6 +206,7 @@ TEST(VectorViewArchive, OlderOutlinesAndDamagedSettingsStillOpen)
     EXPECT_EQ(view->shape()->size(), QSizeF(199, 99));
     EXPECT_EQ(view->shape()->location(), QPointF(100, 50));
     EXPECT_TRUE(view->shape()->style()->firstRendererOfClass<ZVArrowStroke>());
+    ASSERT_TRUE(view->backgroundView()) << "a record without a fill gets the default one";
 
     ForgedRecord damaged(ql::fields::imageViewChain({QStringLiteral("ZVVectorView")}), [](ql::KeyedArchiver& coder) {
         coder.encodeRect(QStringLiteral("frame"), QRectF(0, 0, 200, 100));
