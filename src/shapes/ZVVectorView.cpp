@@ -38,8 +38,6 @@ ZVVectorView::ZVVectorView(const QRectF& frame, QObject* parent) : ZVImageView(f
 ZVVectorView::ZVVectorView(Unfilled) : ZVImageView(QRectF(), nullptr)
 {
     initialize();
-    observeSettings();
-    m_isObserving2 = true;
 }
 
 ZVVectorView* ZVVectorView::forReading()

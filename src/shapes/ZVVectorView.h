@@ -31,7 +31,8 @@ public:
     explicit ZVVectorView(const QRectF& frame = QRectF(), QObject* parent = nullptr);
     ~ZVVectorView() override;
     // A shape view for the archive reader to fill: its fill background comes
-    // from the archive, and a default one is made only when it has none.
+    // from the archive, and a default one is made only when it has none. It
+    // watches its settings once they are read.
     static ZVVectorView* forReading();
     const ql::PropertyTable& properties() const override;
 

@@ -135,6 +135,12 @@ void ZVVectorView::initWithCoder(ql::KeyedUnarchiver& coder)
     else
         setShapeProperties();
     layout();
+    // A view made for reading watches its settings from here on: the
+    // rebuild has followed them all, and reading records no undo.
+    if (!m_isObserving2) {
+        observeSettings();
+        m_isObserving2 = true;
+    }
 }
 
 std::unique_ptr<ZVVectorView> ZVVectorView::copy() const

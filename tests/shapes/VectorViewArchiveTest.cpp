@@ -190,6 +190,13 @@ TEST(VectorViewArchive, ReadsEverySettingRebuildsOnceRecordsNothingAndDrawsTheSa
     EXPECT_EQ(heart->backgroundView()->backgroundType(), QVariant(1));
     EXPECT_NE(heart->shape()->size(), QSizeF(5, 5));
     EXPECT_EQ(copy->text(), heart->text());
+
+    // Shapes read from a file watch their settings from then on.
+    star->setStrokeWidth(4);
+    endTurn();
+    ASSERT_TRUE(document.undo.canUndo());
+    document.undo.undo();
+    EXPECT_EQ(star->strokeWidth(), QVariant(2.5));
 }
 
 TEST(VectorViewArchive, OlderOutlinesAndDamagedSettingsStillOpen)
