@@ -188,6 +188,9 @@ void ElementPictureCache::draw(QPainter& painter) const
     // Device coordinates: the picture's pixels are the device's.
     painter.resetTransform();
     const QPointF at = (QPointF(key.area.topLeft()) + placement.offset) / placement.pixelRatio;
+    // Pixel for pixel, smoothing changes nothing, and without it the toolkit
+    // copies the picture in one pass instead of handing it to its threads.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(QRectF(at, QSizeF(key.area.size()) / placement.pixelRatio), m_picture);
     painter.restore();
 }
