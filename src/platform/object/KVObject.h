@@ -6,6 +6,7 @@
 #include "platform/object/PropertyTable.h"
 
 #include <QObject>
+#include <QVarLengthArray>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -78,17 +79,27 @@ signals:
 private:
     friend class KeyPathObservation;
 
+    // A watch belongs to a key-path observation (`owner`), or, for an
+    // object observing one of its own keys, is the observation itself: that
+    // is how every model follows its settings, thousands of times on a big
+    // page, so it costs no allocation and no connection of its own.
     struct KeyWatch {
         quint64 id;
         QString key;
         KeyPathObservation* owner;
+        KeyValueObserver observer; // set for an own-key observation
+        int pending = 0;
+        QVariant oldValue;
     };
+    using WatchIds = QVarLengthArray<quint64, 16>;
 
     quint64 addWatch(const QString& key, KeyPathObservation* owner);
     void removeWatch(quint64 id);
+    std::vector<KeyWatch>::iterator findWatch(quint64 id);
     std::vector<KeyWatch>::const_iterator findWatch(quint64 id) const;
-    KeyPathObservation* watchOwner(quint64 id) const;
-    std::vector<quint64> watchesForKey(const QString& key) const;
+    WatchIds watchesForKey(const QString& key) const;
+    void ownKeyWillChange(quint64 id);
+    void ownKeyDidChange(quint64 id);
 
     Status checkedSet(const PropertyDef& def, const QVariant& value);
 
