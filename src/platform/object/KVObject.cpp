@@ -9,10 +9,19 @@ namespace ql {
 
 namespace {
 
+quint64 counter = 0;
+
 quint64 nextId()
 {
-    static quint64 counter = 0;
     return ++counter;
+}
+
+// The first of `count` ids in a row.
+quint64 reserveIds(qsizetype count)
+{
+    const quint64 first = counter + 1;
+    counter += quint64(count);
+    return first;
 }
 
 Error keyValueError(KeyValueErrorCode code, const QString& message)
@@ -307,6 +316,7 @@ ObservationId KVObject::addObserver(const QString& keyPath, QObject* context, Ke
 
 void KVObject::removeObserver(ObservationId id)
 {
+    std::erase_if(m_pending, [id](const PendingChange& pending) { return pending.id == id; });
     if (const auto own = findWatch(id); own != m_watches.end() && !own->owner) {
         m_watches.erase(own);
         return;
@@ -316,9 +326,32 @@ void KVObject::removeObserver(ObservationId id)
 
 void KVObject::removeObservers(QObject* context)
 {
-    if (context == this)
+    if (context == this) {
         std::erase_if(m_watches, [](const KeyWatch& watch) { return !watch.owner; });
+        m_ownKeys.clear();
+        m_pending.clear();
+    }
     std::erase_if(m_observations, [context](const auto& observation) { return observation->context() == context; });
+}
+
+void KVObject::observeOwnKeyPaths(const QStringList& paths, OwnKeyObserver observer)
+{
+    m_ownKeys.push_back({&paths, observer, reserveIds(paths.size())});
+    // Paths through other objects need watches on them: those are ordinary
+    // observations. A plain key never matches one of them in the list.
+    for (const QString& path : paths) {
+        if (path.contains(QLatin1Char('.')))
+            addObserver(path, this, [this, observer](const KeyValueChange& change) { observer(*this, change); });
+    }
+}
+
+const KVObject::OwnKeys* KVObject::ownKeysOf(quint64 id) const
+{
+    for (const OwnKeys& keys : m_ownKeys) {
+        if (id >= keys.firstId && id - keys.firstId < quint64(keys.paths->size()))
+            return &keys;
+    }
+    return nullptr;
 }
 
 quint64 KVObject::addWatch(const QString& key, KeyPathObservation* owner)
@@ -353,46 +386,90 @@ KVObject::WatchIds KVObject::watchesForKey(const QString& key) const
         if (watch.key == key)
             ids.append(watch.id);
     }
+    bool own = false;
+    for (const OwnKeys& keys : m_ownKeys) {
+        for (qsizetype i = 0; i < keys.paths->size(); ++i) {
+            if (keys.paths->at(i) == key) {
+                ids.append(keys.firstId + quint64(i));
+                own = true;
+            }
+        }
+    }
+    // Every observer in the order it was added.
+    if (own)
+        std::sort(ids.begin(), ids.end());
     return ids;
 }
 
-void KVObject::ownKeyWillChange(quint64 id)
+void KVObject::ownKeyWillChange(quint64 id, const QString& key)
 {
-    const auto watch = findWatch(id);
-    if (watch->pending++ > 0)
-        return;
-    QVariant oldValue = valueForKey(watch->key);
-    if (const auto again = findWatch(id); again != m_watches.end())
-        again->oldValue = std::move(oldValue);
+    for (PendingChange& pending : m_pending) {
+        if (pending.id == id) {
+            ++pending.depth;
+            return;
+        }
+    }
+    QVariant oldValue = valueForKey(key);
+    m_pending.push_back({id, 1, std::move(oldValue)});
 }
 
-void KVObject::ownKeyDidChange(quint64 id)
+bool KVObject::ownKeyDidChange(quint64 id, QVariant& oldValue)
 {
+    const auto pending = std::find_if(m_pending.begin(), m_pending.end(),
+                                      [id](const PendingChange& change) { return change.id == id; });
+    if (pending == m_pending.end())
+        return true;
+    if (--pending->depth > 0)
+        return false;
+    oldValue = std::move(pending->oldValue);
+    m_pending.erase(pending);
+    return true;
+}
+
+void KVObject::willChange(quint64 id)
+{
+    if (const OwnKeys* keys = ownKeysOf(id)) {
+        ownKeyWillChange(id, keys->paths->at(qsizetype(id - keys->firstId)));
+        return;
+    }
     const auto watch = findWatch(id);
+    if (watch == m_watches.end())
+        return;
+    if (watch->owner)
+        watch->owner->willChange();
+    else
+        ownKeyWillChange(id, watch->key);
+}
+
+void KVObject::didChange(quint64 id)
+{
     QVariant oldValue;
-    if (watch->pending > 0) {
-        if (--watch->pending > 0)
-            return;
-        oldValue = std::exchange(watch->oldValue, QVariant());
+    if (const OwnKeys* keys = ownKeysOf(id)) {
+        const QString key = keys->paths->at(qsizetype(id - keys->firstId));
+        const OwnKeyObserver observer = keys->observer;
+        if (ownKeyDidChange(id, oldValue))
+            observer(*this, KeyValueChange{key, std::move(oldValue), valueForKey(key)});
+        return;
+    }
+    const auto watch = findWatch(id);
+    if (watch == m_watches.end())
+        return;
+    if (watch->owner) {
+        watch->owner->didChange();
+        return;
     }
     // The observer may remove its own watch; keep what the call needs.
     const KeyValueObserver observer = watch->observer;
     const QString key = watch->key;
-    observer(KeyValueChange{key, std::move(oldValue), valueForKey(key)});
+    if (ownKeyDidChange(id, oldValue))
+        observer(KeyValueChange{key, std::move(oldValue), valueForKey(key)});
 }
 
 void KVObject::willChangeValueForKey(const QString& key)
 {
     // Looked up one by one: an observer may add or remove watches meanwhile.
-    for (quint64 id : watchesForKey(key)) {
-        const auto watch = findWatch(id);
-        if (watch == m_watches.end())
-            continue;
-        if (watch->owner)
-            watch->owner->willChange();
-        else
-            ownKeyWillChange(id);
-    }
+    for (quint64 id : watchesForKey(key))
+        willChange(id);
 }
 
 void KVObject::didChangeValueForKey(const QString& key)
@@ -402,13 +479,7 @@ void KVObject::didChangeValueForKey(const QString& key)
     for (quint64 id : watchesForKey(key)) {
         if (!alive)
             return;
-        const auto watch = findWatch(id);
-        if (watch == m_watches.end())
-            continue;
-        if (watch->owner)
-            watch->owner->didChange();
-        else
-            ownKeyDidChange(id);
+        didChange(id);
     }
     if (alive)
         emit valueChanged(key);
