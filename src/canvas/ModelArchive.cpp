@@ -28,7 +28,8 @@ void registerPageClasses(ClassRegistry& registry)
 
 void registerElementClasses(ClassRegistry& registry)
 {
-    registry.registerClass<ZVPuttyView>(QStringLiteral("ZVPuttyView"));
+    registry.registerClass<ZVPuttyView>(QStringLiteral("ZVPuttyView"),
+                                        [] { return static_cast<QObject*>(ZVPuttyView::forReading()); });
     registry.registerClass<ZVPuttyViewGroup>(QStringLiteral("ZVPuttyViewGroup"));
     registry.registerClass<ZVImageView>(QStringLiteral("ZVImageView"));
     registry.registerClass<ZVTextView>(QStringLiteral("ZVTextView"));
@@ -39,7 +40,8 @@ void registerElementClasses(ClassRegistry& registry)
     ql::scene3d::registerSceneClasses(registry);
     registry.registerClass<ZVBackgroundView>(QStringLiteral("ZVBackgroundView"));
     registry.registerClass<ZVBackgroundImageView>(QStringLiteral("ZVBackgroundImageView"));
-    registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"));
+    registry.registerClass<ZVVectorView>(QStringLiteral("ZVVectorView"),
+                                         [] { return static_cast<QObject*>(ZVVectorView::forReading()); });
     ql::df::registerDrawingClasses(registry);
     ql::shapes::registerShapeClasses(registry);
 }

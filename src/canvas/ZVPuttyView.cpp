@@ -23,6 +23,17 @@ ZVPuttyView::ZVPuttyView(QObject* parent) : KVObject(parent)
     startObserving();
 }
 
+ZVPuttyView::ZVPuttyView(Unbuilt) : KVObject(nullptr)
+{
+    initialize(false);
+    startObserving();
+}
+
+ZVPuttyView* ZVPuttyView::forReading()
+{
+    return new ZVPuttyView(Unbuilt {});
+}
+
 ZVPuttyView::~ZVPuttyView() = default;
 
 const ql::PropertyTable& ZVPuttyView::properties() const
@@ -102,7 +113,7 @@ const ql::PropertyTable& ZVPuttyView::properties() const
     return table;
 }
 
-void ZVPuttyView::initialize()
+void ZVPuttyView::initialize(bool withParts)
 {
     m_isStuck = false;
     m_causesWrap = false;
@@ -120,13 +131,8 @@ void ZVPuttyView::initialize()
     m_isLocked = false;
     m_keepAspectRatio = true;
 
-    m_backgroundView = new ZVBackgroundView(this, float(kMargin));
-    m_backgroundView->setParent(this);
-    m_backgroundView->setPuttyView(this);
-    m_backgroundView->setCurrentPage(canvas());
-
-    m_reflectionView = new ZVImageView(QRectF(), this);
-    m_reflectionView->setImageScaling(ZVImageView::ScaleAxesIndependently);
+    if (withParts)
+        makeMissingParts();
 
     m_reflectionEnabled = false;
     m_reflectionOpacity = 0.5;
@@ -157,6 +163,20 @@ void ZVPuttyView::initialize()
         m_handles.push_back(std::make_unique<ZVHandleView>(*this, position));
     m_linkTextView = std::make_unique<ZVLinkTextView>(this);
     layout();
+}
+
+void ZVPuttyView::makeMissingParts()
+{
+    if (!m_backgroundView) {
+        m_backgroundView = new ZVBackgroundView(this, float(kMargin));
+        m_backgroundView->setParent(this);
+        m_backgroundView->setPuttyView(this);
+        m_backgroundView->setCurrentPage(canvas());
+    }
+    if (!m_reflectionView) {
+        m_reflectionView = new ZVImageView(QRectF(), this);
+        m_reflectionView->setImageScaling(ZVImageView::ScaleAxesIndependently);
+    }
 }
 
 std::unique_ptr<ZVPuttyView> ZVPuttyView::initWithImage(const ql::Image& image)

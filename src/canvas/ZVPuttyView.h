@@ -50,6 +50,10 @@ public:
 
     explicit ZVPuttyView(QObject* parent = nullptr);
     ~ZVPuttyView() override;
+    // An element for the archive reader to fill: its background and
+    // reflection views come from the archive, and only those it lacks are
+    // made, after reading.
+    static ZVPuttyView* forReading();
     const ql::PropertyTable& properties() const override;
 
     // The kinds of element, each with a fresh UUID. An image element's
@@ -345,8 +349,12 @@ signals:
     void reflectionChanged();
 
 private:
+    struct Unbuilt {};
+    explicit ZVPuttyView(Unbuilt);
     static const ql::fields::Record<ZVPuttyView>& archiveRecord();
-    void initialize();
+    void initialize(bool withParts = true);
+    // The default background and reflection views, where there are none.
+    void makeMissingParts();
     void onObservedChange(const QString& keyPath);
     void onImageModeChanged();
     void setGroupRecord(const QString& key, QPointer<ZVPuttyViewGroup>& field, ZVPuttyViewGroup* group);

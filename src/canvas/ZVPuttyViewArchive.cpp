@@ -120,6 +120,7 @@ void ZVPuttyView::initWithCoder(ql::KeyedUnarchiver& coder)
     // Layers and groups find elements by identity; one without can have a new one.
     if (m_uuid.isEmpty())
         m_uuid = ql::newUuidString();
+    makeMissingParts();
     if (m_contentView)
         m_contentView->setPuttyView(this);
     layout();

@@ -40,6 +40,32 @@ QSizeF shadowOffset(const QVariant& distance, const QVariant& degrees)
     return QSizeF(std::sin(angle) * d, -std::cos(angle) * d);
 }
 
+bool same(double a, double b)
+{
+    return a == b;
+}
+
+bool same(QSizeF a, QSizeF b)
+{
+    // Exactly: QSizeF's own comparison is fuzzy.
+    return a.width() == b.width() && a.height() == b.height();
+}
+
+template <class T>
+bool same(const T& a, const T& b)
+{
+    return a == b;
+}
+
+// Writes a setting of a part only when it differs: each write tells the
+// part's observers, and the content lays itself out again for every one.
+template <class Part, class Value, class Arg>
+void write(Part& part, Value (Part::*get)() const, void (Part::*set)(Arg), const std::decay_t<Arg>& value)
+{
+    if (!same(std::decay_t<Arg>((part.*get)()), value))
+        (part.*set)(value);
+}
+
 } // namespace
 
 void ZVPuttyView::applyToParts(const std::function<void()>& writes)
@@ -61,11 +87,13 @@ void ZVPuttyView::setShadow()
     if (m_contentView) {
         applyToParts([this] {
             ShapeLayer& layer = *m_contentView->layer();
-            layer.setMasksToBounds(false);
-            layer.setShadowColor(colorOf(m_shadowColor));
-            layer.setShadowRadius(number(m_shadowBlurRadius));
-            layer.setShadowOpacity(m_shadowEnabled ? m_shadowOpacity.toFloat() : 0.0f);
-            layer.setShadowOffset(shadowOffset(m_shadowOffset, m_shadowAngle));
+            write(layer, &ShapeLayer::masksToBounds, &ShapeLayer::setMasksToBounds, false);
+            write(layer, &ShapeLayer::shadowColor, &ShapeLayer::setShadowColor, colorOf(m_shadowColor));
+            write(layer, &ShapeLayer::shadowRadius, &ShapeLayer::setShadowRadius, number(m_shadowBlurRadius));
+            write(layer, &ShapeLayer::shadowOpacity, &ShapeLayer::setShadowOpacity,
+                  m_shadowEnabled ? m_shadowOpacity.toFloat() : 0.0f);
+            write(layer, &ShapeLayer::shadowOffset, &ShapeLayer::setShadowOffset,
+                  shadowOffset(m_shadowOffset, m_shadowAngle));
         });
         m_contentView->setNeedsDisplay();
     }
@@ -77,11 +105,14 @@ void ZVPuttyView::setInnerShadow()
     if (m_contentView) {
         applyToParts([this] {
             ShapeLayer& layer = *m_contentView->innerShadow();
-            layer.setShadowColor(colorOf(m_innerShadowColor));
-            layer.setShadowOffset(shadowOffset(m_innerShadowOffset, m_innerShadowAngle));
-            layer.setShadowOpacity(m_innerShadowEnabled ? m_innerShadowOpacity.toFloat() : 0.0f);
-            layer.setShadowRadius(number(m_innerShadowBlurRadius));
-            m_contentView->setInnerShadowEnabled(m_innerShadowEnabled);
+            write(layer, &ShapeLayer::shadowColor, &ShapeLayer::setShadowColor, colorOf(m_innerShadowColor));
+            write(layer, &ShapeLayer::shadowOffset, &ShapeLayer::setShadowOffset,
+                  shadowOffset(m_innerShadowOffset, m_innerShadowAngle));
+            write(layer, &ShapeLayer::shadowOpacity, &ShapeLayer::setShadowOpacity,
+                  m_innerShadowEnabled ? m_innerShadowOpacity.toFloat() : 0.0f);
+            write(layer, &ShapeLayer::shadowRadius, &ShapeLayer::setShadowRadius, number(m_innerShadowBlurRadius));
+            write(*m_contentView, &ZVContentView::innerShadowEnabled, &ZVContentView::setInnerShadowEnabled,
+                  m_innerShadowEnabled);
         });
         m_contentView->layout();
     }
@@ -96,30 +127,30 @@ void ZVPuttyView::setBorder()
     applyToParts([&] {
         // The background rounds its corners whether or not the border shows.
         if (m_backgroundView) {
-            m_backgroundView->border()->setCornerRadius(radius);
+            write(*m_backgroundView->border(), &ShapeLayer::cornerRadius, &ShapeLayer::setCornerRadius, radius);
             m_backgroundView->layout();
         }
         if (!m_contentView)
             return;
         ShapeLayer& border = *m_contentView->border();
-        // A rounded border lies on the content's edge, which cuts its outer half.
-        border.setLineWidth(radius > 0 ? 2 * width : width);
-        border.setStrokeColor(QVariant::fromValue(colorOf(m_borderColor).withAlpha(number(m_borderOpacity))));
-        border.setCornerRadius(radius);
+        // A rounded border lies on the content's edge, which cuts its outer
+        // half; a border that is off has neither width nor corners.
+        write(border, &ShapeLayer::lineWidth, &ShapeLayer::setLineWidth,
+              !m_borderEnabled ? 0.0 : radius > 0 ? 2 * width : width);
+        write(border, &ShapeLayer::strokeColor, &ShapeLayer::setStrokeColor,
+              QVariant::fromValue(colorOf(m_borderColor).withAlpha(number(m_borderOpacity))));
+        write(border, &ShapeLayer::cornerRadius, &ShapeLayer::setCornerRadius, m_borderEnabled ? radius : 0.0);
         // Types without a pattern keep the one the border has.
         if (ql::ElementEffects::hasBorderPattern(type)) {
             QVariantList pattern;
             for (const double length : ql::ElementEffects::borderDashes(type))
                 pattern.append(int(length));
-            border.setLineDashPattern(pattern.isEmpty() ? QVariant() : QVariant(pattern));
-        }
-        if (!m_borderEnabled) {
-            border.setLineWidth(0.0);
-            border.setCornerRadius(0.0);
+            write(border, &ShapeLayer::lineDashPattern, &ShapeLayer::setLineDashPattern,
+                  pattern.isEmpty() ? QVariant() : QVariant(pattern));
         }
         m_contentView->layout();
         const bool rounded = m_contentView->layerCornerRadius() > 0;
-        m_contentView->layer()->setMasksToBounds(rounded);
+        write(*m_contentView->layer(), &ShapeLayer::masksToBounds, &ShapeLayer::setMasksToBounds, rounded);
         changeValue(QStringLiteral("shadowSupported"), m_shadowSupported, !rounded);
     });
     // The text view and the shape make room for the border themselves
@@ -134,9 +165,9 @@ void ZVPuttyView::setOpacity()
     const double alpha = number(m_layerOpacity);
     applyToParts([&] {
         if (m_contentView)
-            m_contentView->setAlphaValue(alpha);
+            write(*m_contentView, &ZVContentView::alphaValue, &ZVContentView::setAlphaValue, alpha);
         if (m_backgroundView)
-            m_backgroundView->setAlphaValue(alpha);
+            write<ZVContentView>(*m_backgroundView, &ZVContentView::alphaValue, &ZVContentView::setAlphaValue, alpha);
     });
     setReflection();
 }
@@ -153,15 +184,18 @@ void ZVPuttyView::setReflection()
     if (!m_reflectionView)
         return;
     if (!m_reflectionEnabled) {
-        applyToParts([this] { m_reflectionView->setHidden(true); });
+        applyToParts([this] {
+            write<ZVContentView>(*m_reflectionView, &ZVContentView::isHidden, &ZVContentView::setHidden, true);
+        });
         emit reflectionChanged();
         return;
     }
     // Made again when next drawn: one picture for the many calls one change makes.
     m_reflectionStale = true;
     applyToParts([this] {
-        m_reflectionView->setAlphaValue(number(m_reflectionOpacity));
-        m_reflectionView->setHidden(false);
+        write<ZVContentView>(*m_reflectionView, &ZVContentView::alphaValue, &ZVContentView::setAlphaValue,
+                             number(m_reflectionOpacity));
+        write<ZVContentView>(*m_reflectionView, &ZVContentView::isHidden, &ZVContentView::setHidden, false);
     });
     setNeedsLayout();
     m_reflectionView->setNeedsDisplay();    emit reflectionChanged();
@@ -186,8 +220,8 @@ const ql::Image& ZVPuttyView::reflectionImage() const
 void ZVPuttyView::applyEffects()
 {
     m_firstLoad = false;
+    // The border comes with the background, last.
     setShadow();
-    setBorder();
     setOpacity();
     setInnerShadow();
     setReflection();

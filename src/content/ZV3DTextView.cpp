@@ -305,6 +305,15 @@ void ZV3DTextView::updateString()
 {
     if (m_fontFamily.isNull())
         return;
+    m_textWanted = true;
+    setNeedsDisplay();
+}
+
+void ZV3DTextView::buildText() const
+{
+    if (!m_textWanted)
+        return;
+    m_textWanted = false;
     // Glyphs need the GUI's fonts; tools that only read and write documents
     // have none, and draw nothing either.
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -335,7 +344,6 @@ void ZV3DTextView::updateString()
     node->setPosition(QVector3D((m.x() - M.x()) * 0.5f, m.y() - M.y(), 0.0f));
     node->setGeometry(m_text);
     m_textNode = m_scene->rootNode().addChildNode(std::move(node));
-    setNeedsDisplay();
 }
 
 void ZV3DTextView::updateFontSize()
@@ -376,6 +384,7 @@ void ZV3DTextView::cameraMouseDown(QPointF location)
     if (!m_allowsCameraControl)
         return;
     QVector3D pivot;
+    buildText();
     if (m_textNode && m_text)
         pivot = m_textNode->worldTransform().map((m_text->boundingBoxMin() + m_text->boundingBoxMax()) / 2);
     m_orbit.emplace(ownPointOfView(), pivot, bounds().width(), location);
@@ -398,7 +407,7 @@ void ZV3DTextView::cameraMouseUp(QPointF location)
 QImage ZV3DTextView::renderImage(QSizeF pixels, bool floatComponents) const
 {
     ql::scene3d::SceneRenderer renderer;
-    renderer.setScene(m_scene.get());
+    renderer.setScene(&scene());
     renderer.setPointOfView(&pointOfView());
     return renderer.renderToImageSize(pixels, floatComponents, 0.0);
 }

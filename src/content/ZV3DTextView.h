@@ -81,10 +81,22 @@ public:
 
     // The scene: the camera node (with the lights) and the text node under
     // its root.
-    const ql::scene3d::Scene& scene() const { return *m_scene; }
+    const ql::scene3d::Scene& scene() const
+    {
+        buildText();
+        return *m_scene;
+    }
     const ql::scene3d::SceneNode& cameraNode() const { return *m_cameraNode; }
-    const ql::scene3d::SceneNode* textNode() const { return m_textNode; }
-    const ql::scene3d::TextGeometry* text() const { return m_text.get(); }
+    const ql::scene3d::SceneNode* textNode() const
+    {
+        buildText();
+        return m_textNode;
+    }
+    const ql::scene3d::TextGeometry* text() const
+    {
+        buildText();
+        return m_text.get();
+    }
     // What the view is seen from: the camera node until the user turns the
     // view, then a node of the view's own.
     const ql::scene3d::SceneNode& pointOfView() const { return m_ownPointOfView ? *m_ownPointOfView : *m_cameraNode; }
@@ -96,6 +108,8 @@ public:
     static QFont resolveFont(const QString& name);
 
     // Rebuilds the text from the text properties; nothing without a family.
+    // The glyphs are extruded when the scene is next asked for, so that
+    // opening a document builds none that is never shown.
     void updateString();
     // Sets both cameras' scale from `fontSize`.
     void updateFontSize();
@@ -125,6 +139,8 @@ private:
     static const ql::fields::Record<ZV3DTextView>& archiveRecord();
     void initialize();
     void observedValueChanged(const QString& keyPath);
+    // Builds the text that updateString() asked for, once.
+    void buildText() const;
     // The point of view drags turn: made from the camera node the first time.
     ql::scene3d::SceneNode& ownPointOfView();
 
@@ -150,8 +166,9 @@ private:
 
     std::unique_ptr<ql::scene3d::Scene> m_scene;
     ql::scene3d::SceneNode* m_cameraNode = nullptr;
-    ql::scene3d::SceneNode* m_textNode = nullptr;
-    std::shared_ptr<ql::scene3d::TextGeometry> m_text;
+    mutable ql::scene3d::SceneNode* m_textNode = nullptr;
+    mutable std::shared_ptr<ql::scene3d::TextGeometry> m_text;
+    mutable bool m_textWanted = false;
     std::unique_ptr<ql::scene3d::SceneNode> m_ownPointOfView;
     std::optional<ql::scene3d::CameraOrbit> m_orbit;
 };

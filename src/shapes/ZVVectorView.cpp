@@ -35,6 +35,16 @@ ZVVectorView::ZVVectorView(const QRectF& frame, QObject* parent) : ZVImageView(f
     startObserving();
 }
 
+ZVVectorView::ZVVectorView(Unfilled) : ZVImageView(QRectF(), nullptr)
+{
+    initialize();
+}
+
+ZVVectorView* ZVVectorView::forReading()
+{
+    return new ZVVectorView(Unfilled {});
+}
+
 ZVVectorView::~ZVVectorView()
 {
     // The layer lists the shape without owning it; let it go first.
@@ -155,9 +165,19 @@ void ZVVectorView::startObserving()
 {
     if (m_isObserving2)
         return;
+    observeSettings();
+    makeDefaultBackground();
+    m_isObserving2 = true;
+}
+
+void ZVVectorView::observeSettings()
+{
     for (const QString& path : observedKeyPaths2())
         addObserver(path, this, [this](const ql::KeyValueChange& change) { observeValueForKeyPath(change); });
-    // A fresh fill, the one the background picker edits for this shape.
+}
+
+void ZVVectorView::makeDefaultBackground()
+{
     {
         QuietChanges quiet(*this);
         setBackgroundView(new ZVBackgroundView());
@@ -167,7 +187,6 @@ void ZVVectorView::startObserving()
     m_backgroundView->setCurrentPage(element ? element->canvas() : nullptr);
     m_backgroundView->setVectorBacking(true);
     m_backgroundView->setSelected(true);
-    m_isObserving2 = true;
 }
 
 void ZVVectorView::observeValueForKeyPath(const ql::KeyValueChange& change)

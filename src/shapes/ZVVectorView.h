@@ -30,6 +30,10 @@ class ZVVectorView : public ZVImageView {
 public:
     explicit ZVVectorView(const QRectF& frame = QRectF(), QObject* parent = nullptr);
     ~ZVVectorView() override;
+    // A shape view for the archive reader to fill: its fill background comes
+    // from the archive, and a default one is made only when it has none. It
+    // watches its settings once they are read.
+    static ZVVectorView* forReading();
     const ql::PropertyTable& properties() const override;
 
     // Also hands the shape's own fill background the element and its page.
@@ -200,7 +204,12 @@ private:
         ZVVectorView& m_view;
     };
 
+    struct Unfilled {};
+    explicit ZVVectorView(Unfilled);
     void initialize();
+    void observeSettings();
+    // A fresh fill, the one the background picker edits for this shape.
+    void makeDefaultBackground();
     void observeValueForKeyPath(const ql::KeyValueChange& change);
     // The image view's own settings restyle the shape instead of re-running
     // picture adjustments.

@@ -95,6 +95,8 @@ void ZVVectorView::initWithCoder(ql::KeyedUnarchiver& coder)
         string("shapeName", &ZVVectorView::setShapeName, *this);
         setShape(ql::df::readDrawable(coder, QStringLiteral("shape"), this));
         setBackgroundView(readPart<ZVBackgroundView>(coder, QStringLiteral("backgroundView")));
+        if (!m_backgroundView)
+            makeDefaultBackground();
         flag("strokeEnabled", &ZVVectorView::setStrokeEnabled, *this);
         flag("fillEnabled", &ZVVectorView::setFillEnabled, *this);
         flag("adjustmentEligible", &ZVVectorView::setAdjustmentEligible, *this);
@@ -133,6 +135,12 @@ void ZVVectorView::initWithCoder(ql::KeyedUnarchiver& coder)
     else
         setShapeProperties();
     layout();
+    // A view made for reading watches its settings from here on: the
+    // rebuild has followed them all, and reading records no undo.
+    if (!m_isObserving2) {
+        observeSettings();
+        m_isObserving2 = true;
+    }
 }
 
 std::unique_ptr<ZVVectorView> ZVVectorView::copy() const

@@ -98,6 +98,7 @@ TEST(HostileArchive, WrongKindsForEveryKeyLoseOnlyThoseSettings)
     EXPECT_EQ(damaged->valueForKey(u"shadowColor").value<ql::Color>(), ql::Color::black());
     EXPECT_EQ(damaged->frameCenterRotation(), 0.0);
     EXPECT_NE(damaged->backgroundView(), nullptr);
+    EXPECT_NE(damaged->reflectionView(), nullptr);
     EXPECT_EQ(damaged->layoutLayerGroup(), page->layoutLayers().first().data());
     EXPECT_TRUE(page->layoutLayers().first()->listsUuid(damaged->uuid()));
     EXPECT_EQ(page->stackedPuttyViews().size(), 2);

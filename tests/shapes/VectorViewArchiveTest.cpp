@@ -190,6 +190,13 @@ TEST(VectorViewArchive, ReadsEverySettingRebuildsOnceRecordsNothingAndDrawsTheSa
     EXPECT_EQ(heart->backgroundView()->backgroundType(), QVariant(1));
     EXPECT_NE(heart->shape()->size(), QSizeF(5, 5));
     EXPECT_EQ(copy->text(), heart->text());
+
+    // Shapes read from a file watch their settings from then on.
+    star->setStrokeWidth(4);
+    endTurn();
+    ASSERT_TRUE(document.undo.canUndo());
+    document.undo.undo();
+    EXPECT_EQ(star->strokeWidth(), QVariant(2.5));
 }
 
 TEST(VectorViewArchive, OlderOutlinesAndDamagedSettingsStillOpen)
@@ -206,6 +213,7 @@ TEST(VectorViewArchive, OlderOutlinesAndDamagedSettingsStillOpen)
     EXPECT_EQ(view->shape()->size(), QSizeF(199, 99));
     EXPECT_EQ(view->shape()->location(), QPointF(100, 50));
     EXPECT_TRUE(view->shape()->style()->firstRendererOfClass<ZVArrowStroke>());
+    ASSERT_TRUE(view->backgroundView()) << "a record without a fill gets the default one";
 
     ForgedRecord damaged(ql::fields::imageViewChain({QStringLiteral("ZVVectorView")}), [](ql::KeyedArchiver& coder) {
         coder.encodeRect(QStringLiteral("frame"), QRectF(0, 0, 200, 100));

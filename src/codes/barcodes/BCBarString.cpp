@@ -47,6 +47,7 @@ QString BCBarString::description() const
 BCBarString BCBarStringFromString(QStringView text)
 {
     BCMutableBarString bars;
+    bars.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         switch (c) {

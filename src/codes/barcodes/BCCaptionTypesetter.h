@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QString>
 
+class QImage;
 class QPainter;
 
 namespace ql {
@@ -29,6 +30,12 @@ public:
     // Draws the first line with its baseline starting at `baseline`, in black.
     virtual void drawFirstLine(QPainter& painter, const QString& text, const QString& fontName, double fontSize,
                                double widthLimit, QPointF baseline) const = 0;
+    // The same straight into a premultiplied ARGB image, without a painter;
+    // false when this typesetter cannot, and the caller paints instead.
+    virtual bool drawFirstLineInImage(QImage&, const QString&, const QString&, double, double, QPointF) const
+    {
+        return false;
+    }
 
     // The typesetter on the installed fonts at 72 dpi.
     static const BCCaptionTypesetter& standard();

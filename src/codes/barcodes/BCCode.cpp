@@ -18,11 +18,23 @@ const BCCodeCharacters& BCCode::codeCharacters() const
     return *m_codeCharacters;
 }
 
+const std::vector<BCBarString>& BCCode::characterBarStrings() const
+{
+    if (!m_characterBarStrings) {
+        std::vector<BCBarString> strings;
+        strings.reserve(codeCharacters().size());
+        for (const BCCodeCharacterPtr& character : codeCharacters())
+            strings.push_back(character->barString());
+        m_characterBarStrings = std::move(strings);
+    }
+    return *m_characterBarStrings;
+}
+
 BCBarString BCCode::barString() const
 {
     BCMutableBarString bars;
-    for (const BCCodeCharacterPtr& character : codeCharacters())
-        bars.appendBarString(character->barString());
+    for (const BCBarString& characterBars : characterBarStrings())
+        bars.appendBarString(characterBars);
     return bars;
 }
 
@@ -112,14 +124,14 @@ double BCCode::leftCaptionZoneWidthWithOptions(const BCRenderOptions& options) c
 {
     size_t count = 0;
     bool pastLeadingMarkers = false;
-    for (const BCCodeCharacterPtr& character : codeCharacters()) {
-        if (character->isMarker()) {
+    for (size_t index = 0; index < codeCharacters().size(); ++index) {
+        if (codeCharacters()[index]->isMarker()) {
             if (pastLeadingMarkers)
                 break;
             continue;
         }
         pastLeadingMarkers = true;
-        count += character->barString().length();
+        count += characterBarStrings()[index].length();
     }
     return captionZoneWidth(count, barScaleFromOptions(options));
 }
@@ -129,15 +141,15 @@ double BCCode::rightCaptionZoneWidthWithOptions(const BCRenderOptions& options) 
     size_t count = 0;
     bool sawContent = false;
     bool pastMiddle = false;
-    for (const BCCodeCharacterPtr& character : codeCharacters()) {
-        if (character->isMarker()) {
+    for (size_t index = 0; index < codeCharacters().size(); ++index) {
+        if (codeCharacters()[index]->isMarker()) {
             if (sawContent)
                 pastMiddle = true;
             continue;
         }
         sawContent = true;
         if (pastMiddle)
-            count += character->barString().length();
+            count += characterBarStrings()[index].length();
     }
     return captionZoneWidth(count, barScaleFromOptions(options));
 }
@@ -145,7 +157,10 @@ double BCCode::rightCaptionZoneWidthWithOptions(const BCRenderOptions& options) 
 QSizeF BCCode::sizeWithRenderOptions(const BCRenderOptions& options) const
 {
     const double scale = barScaleFromOptions(options);
-    const float modules = float(2 * horizontalQuietZoneWidth()) + float(barString().length());
+    size_t count = 0;
+    for (const BCBarString& characterBars : characterBarStrings())
+        count += characterBars.length();
+    const float modules = float(2 * horizontalQuietZoneWidth()) + float(count);
     const double width = scale * double(modules);
     const double ratio = aspectRatio();
     const double height = ratio == 0.0 ? fixedHeight() : double(std::ceil(float(width / ratio)));

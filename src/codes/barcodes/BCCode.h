@@ -11,6 +11,7 @@
 #include <QSizeF>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace ql {
 
@@ -30,6 +31,8 @@ public:
 
     const QString& content() const { return m_content; }
     const BCCodeCharacters& codeCharacters() const;
+    // The bars of each code character in order, made once with the characters.
+    const std::vector<BCBarString>& characterBarStrings() const;
     BCBarString barString() const;
     QString description() const;
 
@@ -96,6 +99,7 @@ protected:
 private:
     QString m_content;
     mutable std::optional<BCCodeCharacters> m_codeCharacters;
+    mutable std::optional<std::vector<BCBarString>> m_characterBarStrings;
 };
 
 using BCCodePtr = std::unique_ptr<BCCode>;

@@ -1,9 +1,13 @@
 #include "codes/barcodes/BCCodeRenderer.h"
 
+#include "codes/barcodes/BCBlackOver.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 namespace ql {
 
@@ -80,20 +84,32 @@ double BCCodeRenderer::optimalFontSizeToFitText(const QString& text, const QStri
     return high;
 }
 
-double BCCodeRenderer::captionFontSizeWithOptions(const BCCode& code, const BCRenderOptions& options) const
+BCCodeRenderer::ZoneTexts BCCodeRenderer::zoneTexts(const BCCode& code, const BCRenderOptions& options)
 {
     // "<", ">" and check digits count for the size even when they are not shown,
     // so the size does not jump when those options change.
     BCRenderOptions widest = options;
     widest.insert(BCCodeDrawingFillEmptyQuietZones, true);
     widest.insert(BCCodeDrawingShowCheckDigits, true);
+    return {code.leftQuietZoneDisplayText(options),  code.leftCaptionZoneDisplayText(options),
+            code.rightCaptionZoneDisplayText(options), code.rightQuietZoneDisplayText(options),
+            code.leftQuietZoneDisplayText(widest),  code.rightQuietZoneDisplayText(widest)};
+}
+
+double BCCodeRenderer::captionFontSizeWithOptions(const BCCode& code, const BCRenderOptions& options) const
+{
+    return captionFontSize(code, options, zoneTexts(code, options));
+}
+
+double BCCodeRenderer::captionFontSize(const BCCode& code, const BCRenderOptions& options, const ZoneTexts& texts) const
+{
     const QString fontName = code.captionFontNameFromOptions(options);
     const double quietWidth = code.horizontalQuietZoneWidthWithOptions(options);
-    const std::pair<QString, double> zones[] = {
-        {code.leftQuietZoneDisplayText(widest), quietWidth},
-        {code.leftCaptionZoneDisplayText(options), code.leftCaptionZoneWidthWithOptions(options)},
-        {code.rightCaptionZoneDisplayText(options), code.rightCaptionZoneWidthWithOptions(options)},
-        {code.rightQuietZoneDisplayText(widest), quietWidth},
+    const std::pair<const QString&, double> zones[] = {
+        {texts.widestLeftQuiet, quietWidth},
+        {texts.leftCaption, code.leftCaptionZoneWidthWithOptions(options)},
+        {texts.rightCaption, code.rightCaptionZoneWidthWithOptions(options)},
+        {texts.widestRightQuiet, quietWidth},
     };
     double size = DBL_MAX;
     bool counted = false;
@@ -110,41 +126,55 @@ double BCCodeRenderer::captionFontSizeWithOptions(const BCCode& code, const BCRe
     return double(std::round(float(code.sizeWithRenderOptions(options).height()) / 5.0f));
 }
 
-void BCCodeRenderer::drawCaptionText(QPainter& painter, const QString& text, const QString& fontName,
-                                     double fontSize, const QRectF& rect) const
+struct BCCodeRenderer::Drawing {
+    struct Fill {
+        QRectF rect;
+        QColor colour;
+    };
+    struct Caption {
+        QString text;
+        QRectF box;
+    };
+
+    double width = 0;
+    double height = 0;
+    std::optional<QColor> background;
+    std::vector<QRectF> bars; // black
+    std::vector<Fill> zones;  // debugging fills over the caption zones
+    std::vector<Caption> captions;
+    QString fontName;
+    double fontSize = 0;
+};
+
+QPointF BCCodeRenderer::captionBaseline(const Drawing& drawing, const QString& text, const QRectF& box) const
 {
-    if (text.isEmpty())
-        return;
-    const BCCaptionLine line = m_typesetter.firstLine(text, fontName, fontSize, rect.width());
-    const QPointF baseline(rect.center().x() - line.width / 2, rect.bottom() - line.descent);
-    m_typesetter.drawFirstLine(painter, text, fontName, fontSize, rect.width(), baseline);
+    const BCCaptionLine line = m_typesetter.firstLine(text, drawing.fontName, drawing.fontSize, box.width());
+    return QPointF(box.center().x() - line.width / 2, box.bottom() - line.descent);
 }
 
-void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, const BCRenderOptions& options) const
+BCCodeRenderer::Drawing BCCodeRenderer::layOut(const BCCode& code, const BCRenderOptions& options, QSizeF size) const
 {
-    painter.save();
+    Drawing drawing;
     const double s = BCCode::barScaleFromOptions(options);
-    const QSizeF size = code.sizeWithRenderOptions(options);
     const double W = size.width();
     const double H = size.height();
     const double q = code.horizontalQuietZoneWidth();
+    drawing.width = W;
+    drawing.height = H;
 
     if (options.contains(BCCodeDrawingBackgroundColor))
-        painter.fillRect(QRectF(0, 0, W, H), options.value(BCCodeDrawingBackgroundColor).value<QColor>());
+        drawing.background = options.value(BCCodeDrawingBackgroundColor).value<QColor>();
 
     bool drawCaption = code.shouldDrawCaptionFromOptions(options);
     QRectF band(0, H, W, 0);
-    double fontSize = 0;
-    QString fontName;
-    double c = 0;
+    ZoneTexts texts;
     if (drawCaption) {
-        fontSize = captionFontSizeWithOptions(code, options);
-        fontName = code.captionFontNameFromOptions(options);
-        const QString joined = orNullWord(code.leftQuietZoneDisplayText(options))
-            + orNullWord(code.leftCaptionZoneDisplayText(options))
-            + orNullWord(code.rightCaptionZoneDisplayText(options))
-            + orNullWord(code.rightQuietZoneDisplayText(options));
-        c = m_typesetter.firstLine(joined, fontName, fontSize, 0).height();
+        texts = zoneTexts(code, options);
+        drawing.fontSize = captionFontSize(code, options, texts);
+        drawing.fontName = code.captionFontNameFromOptions(options);
+        const QString joined = orNullWord(texts.leftQuiet) + orNullWord(texts.leftCaption)
+            + orNullWord(texts.rightCaption) + orNullWord(texts.rightQuiet);
+        const double c = m_typesetter.firstLine(joined, drawing.fontName, drawing.fontSize, 0).height();
         band = QRectF(0, H - c - s, W, c + s);
         // Codes of a fixed height drawn at a large bar scale have no room for
         // the caption and its gap; the bars matter more than the caption.
@@ -162,7 +192,7 @@ void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, cons
     Regions regions;
     // Neighbouring bars of the same extent are drawn as one rectangle: far
     // fewer edges for the rasterizer at large bar scales, the same pixels.
-    std::vector<QRectF> rects;
+    std::vector<QRectF>& rects = drawing.bars;
     const auto addBar = [&](QRectF rect) {
         if (!reduceBleed && !rects.empty() && rects.back().right() == rect.left() && rects.back().top() == rect.top()
             && rects.back().bottom() == rect.bottom()) {
@@ -180,13 +210,23 @@ void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, cons
         const BCCodeCharacter& character = *characters[index];
         const double length = character.isMarker() ? markerLength : contentLength;
         QRectF characterRect;
-        const BCBarString bars = character.barString();
-        for (BCBarKind bar : bars.bars()) {
-            const QRectF rect = calculateBarRect(bar, (q + double(module)) * s, s, length);
-            characterRect = characterRect.isNull() ? rect : characterRect.united(rect);
-            if (bar != BCBar::Space)
-                addBar(rect);
-            ++module;
+        const BCBarString& bars = code.characterBarStrings()[index];
+        if (!bars.isEmpty()) {
+            // The union of the character's bar rectangles, as united() would make it.
+            const double left = (q + double(module)) * s;
+            double right = left;
+            double top = DBL_MAX;
+            double bottom = -DBL_MAX;
+            for (BCBarKind bar : bars.bars()) {
+                const QRectF rect = calculateBarRect(bar, (q + double(module)) * s, s, length);
+                top = std::min(top, rect.top());
+                bottom = std::max(bottom, rect.bottom());
+                right = rect.right();
+                if (bar != BCBar::Space)
+                    addBar(rect);
+                ++module;
+            }
+            characterRect = QRectF(left, top, right - left, bottom - top);
         }
         if (!character.isMarker()) {
             regions.content = sawContent ? regions.content.united(characterRect) : rowOf(characterRect, 0, H);
@@ -199,53 +239,160 @@ void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, cons
             regions.leftQuiet = QRectF(0, 0, characterRect.left(), H);
         regions.rightQuiet = QRectF(characterRect.right(), 0, W - characterRect.right(), H);
     }
-    for (const QRectF& rect : rects)
-        painter.fillRect(rect, Qt::black);
+    if (!drawCaption)
+        return drawing;
 
-    if (drawCaption) {
-        const bool debug = BCBoolOption(options, BCCodeDrawingDebug, false);
-        const QColor red(255, 0, 0, 153), green(0, 255, 0, 153), blue(0, 0, 255, 153);
-        // Text boxes: the caption band without its one-module gap on top.
-        const auto textBox = [&](const QRectF& rect) { return rowOf(rect, band.top() + s, band.height() - s); };
-        if (regions.leftQuiet)
-            regions.leftQuiet->setRight(regions.leftQuiet->right() - s);
-        if (regions.rightQuiet)
-            regions.rightQuiet->setLeft(regions.rightQuiet->left() + s);
-        const std::optional<QRectF> leftQuiet = regions.leftQuiet ? std::optional(textBox(*regions.leftQuiet)) : std::nullopt;
-        const std::optional<QRectF> rightQuiet = regions.rightQuiet ? std::optional(textBox(*regions.rightQuiet)) : std::nullopt;
-        const auto fillDebug = [&](const std::optional<QRectF>& rect, const QColor& colour) {
-            if (debug && rect)
-                painter.fillRect(*rect, colour);
-        };
-        const auto drawText = [&](const QString& text, const std::optional<QRectF>& rect) {
-            if (rect)
-                drawCaptionText(painter, text, fontName, fontSize, *rect);
-        };
+    const bool debug = BCBoolOption(options, BCCodeDrawingDebug, false);
+    const QColor red(255, 0, 0, 153), green(0, 255, 0, 153), blue(0, 0, 255, 153);
+    // Text boxes: the caption band without its one-module gap on top.
+    const auto textBox = [&](const QRectF& rect) { return rowOf(rect, band.top() + s, band.height() - s); };
+    if (regions.leftQuiet)
+        regions.leftQuiet->setRight(regions.leftQuiet->right() - s);
+    if (regions.rightQuiet)
+        regions.rightQuiet->setLeft(regions.rightQuiet->left() + s);
+    const std::optional<QRectF> leftQuiet = regions.leftQuiet ? std::optional(textBox(*regions.leftQuiet)) : std::nullopt;
+    const std::optional<QRectF> rightQuiet = regions.rightQuiet ? std::optional(textBox(*regions.rightQuiet)) : std::nullopt;
+    const auto fillDebug = [&](const std::optional<QRectF>& rect, const QColor& colour) {
+        if (debug && rect)
+            drawing.zones.push_back({*rect, colour});
+    };
+    const auto drawText = [&](const QString& text, const std::optional<QRectF>& rect) {
+        if (rect && !text.isEmpty())
+            drawing.captions.push_back({text, *rect});
+    };
 
-        if (regions.middle && regions.content.right() > regions.middle->left()) {
-            const QRectF leftCaption = textBox(QRectF(QPointF(regions.content.left() + s, 0), QPointF(regions.middle->left(), H)));
-            const QRectF rightCaption = textBox(QRectF(QPointF(regions.middle->right(), 0), QPointF(regions.content.right() - s, H)));
-            fillDebug(leftCaption, red);
-            fillDebug(rightCaption, green);
-            fillDebug(leftQuiet, blue);
-            fillDebug(rightQuiet, blue);
-            drawText(code.leftCaptionZoneDisplayText(options), leftCaption);
-            drawText(code.rightCaptionZoneDisplayText(options), rightCaption);
-        } else {
-            QRectF content = textBox(regions.content);
-            if (!characters.empty() && characters.front()->barString().endsWithBar(BCBar::Full))
-                content.setLeft(content.left() + s);
-            if (!characters.empty() && characters.back()->barString().endsWithBar(BCBar::Full))
-                content.setRight(content.right() - s);
-            fillDebug(content, red);
-            fillDebug(leftQuiet, blue);
-            fillDebug(rightQuiet, blue);
-            drawText(code.captionTextForZone(BCCaptionZone::BelowBars, options), content);
-        }
-        drawText(code.leftQuietZoneDisplayText(options), leftQuiet);
-        drawText(code.rightQuietZoneDisplayText(options), rightQuiet);
+    if (regions.middle && regions.content.right() > regions.middle->left()) {
+        const QRectF leftCaption = textBox(QRectF(QPointF(regions.content.left() + s, 0), QPointF(regions.middle->left(), H)));
+        const QRectF rightCaption = textBox(QRectF(QPointF(regions.middle->right(), 0), QPointF(regions.content.right() - s, H)));
+        fillDebug(leftCaption, red);
+        fillDebug(rightCaption, green);
+        fillDebug(leftQuiet, blue);
+        fillDebug(rightQuiet, blue);
+        drawText(texts.leftCaption, leftCaption);
+        drawText(texts.rightCaption, rightCaption);
+    } else {
+        QRectF content = textBox(regions.content);
+        if (!characters.empty() && code.characterBarStrings().front().endsWithBar(BCBar::Full))
+            content.setLeft(content.left() + s);
+        if (!characters.empty() && code.characterBarStrings().back().endsWithBar(BCBar::Full))
+            content.setRight(content.right() - s);
+        fillDebug(content, red);
+        fillDebug(leftQuiet, blue);
+        fillDebug(rightQuiet, blue);
+        drawText(code.captionTextForZone(BCCaptionZone::BelowBars, options), content);
     }
+    drawText(texts.leftQuiet, leftQuiet);
+    drawText(texts.rightQuiet, rightQuiet);
+    return drawing;
+}
+
+void BCCodeRenderer::paint(const Drawing& drawing, QPainter& painter) const
+{
+    if (drawing.background)
+        painter.fillRect(QRectF(0, 0, drawing.width, drawing.height), *drawing.background);
+    for (const QRectF& rect : drawing.bars)
+        painter.fillRect(rect, Qt::black);
+    for (const Drawing::Fill& zone : drawing.zones)
+        painter.fillRect(zone.rect, zone.colour);
+    for (const Drawing::Caption& caption : drawing.captions)
+        m_typesetter.drawFirstLine(painter, caption.text, drawing.fontName, drawing.fontSize, caption.box.width(),
+                                   captionBaseline(drawing, caption.text, caption.box));
+}
+
+void BCCodeRenderer::renderInContext(const BCCode& code, QPainter& painter, const BCRenderOptions& options) const
+{
+    painter.save();
+    paint(layOut(code, options, code.sizeWithRenderOptions(options)), painter);
     painter.restore();
+}
+
+void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
+{
+    const int width = image.width();
+    const quint32 clear = drawing.background ? qPremultiply(drawing.background->rgba()) : 0;
+    // The share of pixel `i` that the span from `from` to `to` covers.
+    const auto coverage = [](double from, double to, int i) {
+        return std::clamp(std::min(to, double(i + 1)) - std::max(from, double(i)), 0.0, 1.0);
+    };
+    // Rows crossed by the same bars to the same extent are alike: only rows
+    // where a bar starts or ends are worked out, the others copy the row above.
+    std::vector<int> changes{0};
+    const QRectF* previous = nullptr;
+    for (const QRectF& rect : drawing.bars) {
+        if (previous && previous->top() == rect.top() && previous->bottom() == rect.bottom())
+            continue;
+        previous = &rect;
+        for (const double edge : {rect.top(), rect.bottom()}) {
+            // Bars share a few extents: each row is kept once.
+            for (const int row : {int(std::floor(edge)), int(std::floor(edge)) + 1}) {
+                if (std::find(changes.begin(), changes.end(), row) == changes.end())
+                    changes.push_back(row);
+            }
+        }
+    }
+    std::sort(changes.begin(), changes.end());
+    auto nextChange = changes.begin();
+    std::vector<std::pair<size_t, double>> crossing, above;
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<quint32*>(bits + y * stride);
+        while (nextChange != changes.end() && *nextChange < y)
+            ++nextChange;
+        if (y > 0 && (nextChange == changes.end() || *nextChange != y)) {
+            std::memcpy(row, bits + (y - 1) * stride, size_t(width) * sizeof(quint32));
+            continue;
+        }
+        crossing.clear();
+        for (size_t bar = 0; bar < drawing.bars.size(); ++bar) {
+            if (const double share = coverage(drawing.bars[bar].top(), drawing.bars[bar].bottom(), y); share > 0)
+                crossing.emplace_back(bar, share);
+        }
+        if (y > 0 && crossing == above) {
+            std::memcpy(row, bits + (y - 1) * stride, size_t(width) * sizeof(quint32));
+            continue;
+        }
+        std::fill_n(row, width, clear);
+        for (const auto& [bar, share] : crossing) {
+            const QRectF& rect = drawing.bars[bar];
+            const int first = std::max(0, int(std::floor(rect.left())));
+            const int last = std::min(width, int(std::ceil(rect.right())));
+            // Whole pixels inside the bar take one value; only its edge pixels are covered in part.
+            const int inside = std::min(last, int(std::ceil(rect.left())));
+            const int beyond = std::max(inside, int(std::floor(rect.right())));
+            const auto blend = [&](int x, double covered) {
+                if (covered >= 1.0)
+                    row[x] = 0xff000000;
+                else if (const auto alpha = quint32(covered * 255 + 0.5))
+                    row[x] = BCBlackOver(row[x], alpha);
+            };
+            for (int x = first; x < inside; ++x)
+                blend(x, share * coverage(rect.left(), rect.right(), x));
+            if (share >= 1.0) {
+                std::fill(row + std::max(inside, 0), row + std::min(beyond, width), 0xff000000u);
+            } else {
+                for (int x = std::max(inside, 0); x < std::min(beyond, width); ++x)
+                    blend(x, share);
+            }
+            for (int x = std::max(beyond, first); x < last; ++x)
+                blend(x, share * coverage(rect.left(), rect.right(), x));
+        }
+        above.swap(crossing);
+    }
+    std::optional<QPainter> painter; // for captions this typesetter cannot write directly
+    for (const Drawing::Caption& caption : drawing.captions) {
+        const QPointF baseline = captionBaseline(drawing, caption.text, caption.box);
+        if (m_typesetter.drawFirstLineInImage(image, caption.text, drawing.fontName, drawing.fontSize,
+                                              caption.box.width(), baseline))
+            continue;
+        if (!painter) {
+            painter.emplace(&image);
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->setRenderHint(QPainter::TextAntialiasing);
+        }
+        m_typesetter.drawFirstLine(*painter, caption.text, drawing.fontName, drawing.fontSize, caption.box.width(),
+                                   baseline);
+    }
 }
 
 QImage BCCodeRenderer::imageWithBarCode(const BCCode* code, const BCRenderOptions& options) const
@@ -258,16 +405,20 @@ QImage BCCodeRenderer::imageWithBarCode(const BCCode* code, const BCRenderOption
     if (width <= 0 || height <= 0)
         return {};
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.setDotsPerMeterX(DotsPerMeterAt72Dpi);
-    image.setDotsPerMeterY(DotsPerMeterAt72Dpi);
     if (image.isNull()) // too large to allocate
         return {};
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    renderInContext(*code, painter, options);
-    painter.end();
+    image.setDotsPerMeterX(DotsPerMeterAt72Dpi);
+    image.setDotsPerMeterY(DotsPerMeterAt72Dpi);
+    const Drawing drawing = layOut(*code, options, size);
+    if (!drawing.zones.empty()) { // translucent zones over bars: the painter's job
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        paint(drawing, painter);
+        return image;
+    }
+    rasterize(drawing, image);
     return image;
 }
 

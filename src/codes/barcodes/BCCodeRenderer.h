@@ -30,8 +30,24 @@ public:
     static QRectF calculateBarRect(BCBarKind bar, double x, double barScale, double barLength);
 
 private:
-    void drawCaptionText(QPainter& painter, const QString& text, const QString& fontName, double fontSize,
-                         const QRectF& rect) const;
+    struct Drawing;
+    // The texts of the four zones as shown, and those of the quiet zones as
+    // they count for the size.
+    struct ZoneTexts {
+        QString leftQuiet, leftCaption, rightCaption, rightQuiet;
+        QString widestLeftQuiet, widestRightQuiet;
+    };
+
+    static ZoneTexts zoneTexts(const BCCode& code, const BCRenderOptions& options);
+    double captionFontSize(const BCCode& code, const BCRenderOptions& options, const ZoneTexts& texts) const;
+
+    // What the code draws, worked out once for either way of drawing it.
+    Drawing layOut(const BCCode& code, const BCRenderOptions& options, QSizeF size) const;
+    void paint(const Drawing& drawing, QPainter& painter) const;
+    // Bars and captions written straight into the image's rows.
+    void rasterize(const Drawing& drawing, QImage& image) const;
+    // Where a caption line starts so that it is centred on the bottom of its box.
+    QPointF captionBaseline(const Drawing& drawing, const QString& text, const QRectF& box) const;
 
     const BCCaptionTypesetter& m_typesetter;
 };

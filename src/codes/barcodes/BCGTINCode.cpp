@@ -6,7 +6,9 @@ namespace ql {
 
 unsigned BCGTINCode::digitAtIndex(qsizetype index) const
 {
-    return unsigned(content().mid(index, 1).toUInt());
+    // As reading the one character as a number: anything but 0-9 is 0.
+    const char16_t c = index >= 0 && index < content().size() ? content()[index].unicode() : u' ';
+    return c >= u'0' && c <= u'9' ? unsigned(c - u'0') : 0u;
 }
 
 QString BCGTINCode::captionTextForZone(BCCaptionZone zone, const BCRenderOptions&) const
@@ -29,8 +31,13 @@ QString BCGTINCode::captionTextForZone(BCCaptionZone zone, const BCRenderOptions
             break;
         if (state == LeadingMarkers)
             state = FirstGroup;
-        if (const auto* digit = dynamic_cast<const BCEANDigitCodeCharacter*>(character.get()))
-            groups[state == FirstGroup ? 0 : 1].append(QString::number(digit->digit()));
+        if (const auto* digit = dynamic_cast<const BCEANDigitCodeCharacter*>(character.get())) {
+            QString& group = groups[state == FirstGroup ? 0 : 1];
+            if (digit->digit() < 10)
+                group.append(QChar(char16_t(u'0' + digit->digit())));
+            else
+                group.append(QString::number(digit->digit()));
+        }
     }
     const QString& text = groups[zone == BCCaptionZone::RightCaption ? 1 : 0];
     return text.isEmpty() ? QString() : text;

@@ -8,28 +8,12 @@ namespace ql {
 
 namespace {
 
-// Text layout works in 26.6 fixed point; this is wide enough for any caption.
-constexpr double UnlimitedWidth = 1.0e6;
 constexpr int DotsPerMeterAt72Dpi = 2835; // Qt rounds this to 72 logical dpi
 // Enough for every size a few codes in view are fitted to; sizes typed in
 // by hand could otherwise grow the cache without end.
 constexpr qsizetype KeptFonts = 64;
-
-// Lays out only the first line: captions show nothing beyond it.
-std::unique_ptr<QTextLayout> layOutFirstLine(const QString& text, const QFont& font, const QPaintDevice* device,
-                                             double widthLimit)
-{
-    auto layout = std::make_unique<QTextLayout>(text, font, device);
-    QTextOption option(Qt::AlignLeft);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout->setTextOption(option);
-    layout->beginLayout();
-    QTextLine line = layout->createLine();
-    if (line.isValid())
-        line.setLineWidth(widthLimit > 0 ? widthLimit : UnlimitedWidth);
-    layout->endLayout();
-    return layout;
-}
+// Codes in view are drawn at a few sizes; faces drawn before them let their glyph rasters go.
+constexpr size_t FacesKeepingGlyphs = 4;
 
 } // namespace
 
@@ -60,23 +44,32 @@ QString BCQtCaptionTypesetter::resolvedFamilyLocked(const QString& fontName) con
     return *it;
 }
 
-QFont BCQtCaptionTypesetter::fontFor(const QString& fontName, double fontSize) const
+BCCaptionFace& BCQtCaptionTypesetter::faceFor(const QString& fontName, double fontSize) const
 {
     const double size = fontSize > 0 ? fontSize : 1.0;
-    std::lock_guard lock(m_mutex);
-    const std::pair<QString, double> key(fontName, size);
-    if (const auto it = m_fonts.constFind(key); it != m_fonts.constEnd())
-        return *it;
+    if (m_lastFace && m_lastKey.second == size && m_lastKey.first == fontName)
+        return *m_lastFace;
+    std::pair<QString, double> key(fontName, size);
+    if (const auto it = m_faces.constFind(key); it != m_faces.constEnd()) {
+        m_lastKey = std::move(key);
+        m_lastFace = it->get();
+        return *m_lastFace;
+    }
     QFont font(resolvedFamilyLocked(fontName));
     font.setPointSizeF(size);
     // Unhinted outlines keep widths proportional to the size, which the
     // caption fitting relies on.
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setStyleStrategy(QFont::ForceOutline);
-    if (m_fonts.size() >= KeptFonts)
-        m_fonts.clear();
-    m_fonts.insert(key, font);
-    return font;
+    // Resolved for the device once, so layouts reuse its engine.
+    font = QFont(font, &m_device);
+    if (m_faces.size() >= KeptFonts) {
+        m_faces.clear();
+        m_drawnFaces.clear();
+    }
+    m_lastFace = m_faces.insert(key, std::make_shared<BCCaptionFace>(font, &m_device))->get();
+    m_lastKey = std::move(key);
+    return *m_lastFace;
 }
 
 BCCaptionLine BCQtCaptionTypesetter::firstLine(const QString& text, const QString& fontName, double fontSize,
@@ -84,7 +77,11 @@ BCCaptionLine BCQtCaptionTypesetter::firstLine(const QString& text, const QStrin
 {
     if (text.isEmpty())
         return {};
-    const auto layout = layOutFirstLine(text, fontFor(fontName, fontSize), &m_device, widthLimit);
+    std::lock_guard lock(m_mutex);
+    BCCaptionFace& face = faceFor(fontName, fontSize);
+    if (const auto measured = face.measure(text, widthLimit))
+        return *measured;
+    const auto layout = BCCaptionFace::layOutFirstLine(text, face.font(), &m_device, widthLimit);
     const QTextLine line = layout->lineAt(0);
     if (!line.isValid())
         return {};
@@ -96,7 +93,11 @@ void BCQtCaptionTypesetter::drawFirstLine(QPainter& painter, const QString& text
 {
     if (text.isEmpty())
         return;
-    const auto layout = layOutFirstLine(text, fontFor(fontName, fontSize), &m_device, widthLimit);
+    std::unique_ptr<QTextLayout> layout;
+    {
+        std::lock_guard lock(m_mutex);
+        layout = BCCaptionFace::layOutFirstLine(text, faceFor(fontName, fontSize).font(), &m_device, widthLimit);
+    }
     const QTextLine line = layout->lineAt(0);
     if (!line.isValid())
         return;
@@ -105,6 +106,29 @@ void BCQtCaptionTypesetter::drawFirstLine(QPainter& painter, const QString& text
     // Alignment is ours to do, so the line is drawn from its own start.
     line.draw(&painter, QPointF(baseline.x() - line.x(), baseline.y() - line.ascent()));
     painter.restore();
+}
+
+bool BCQtCaptionTypesetter::drawFirstLineInImage(QImage& image, const QString& text, const QString& fontName,
+                                                 double fontSize, double widthLimit, QPointF baseline) const
+{
+    if (text.isEmpty())
+        return true;
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    std::lock_guard lock(m_mutex);
+    BCCaptionFace& face = faceFor(fontName, fontSize);
+    if (!face.measure(text, widthLimit))
+        return false;
+    if (m_drawnFaces.empty() || m_drawnFaces.back() != &face) {
+        std::erase(m_drawnFaces, &face);
+        m_drawnFaces.push_back(&face);
+        if (m_drawnFaces.size() > FacesKeepingGlyphs) {
+            m_drawnFaces.front()->dropMasks();
+            m_drawnFaces.erase(m_drawnFaces.begin());
+        }
+    }
+    face.draw(image, text, baseline);
+    return true;
 }
 
 } // namespace ql

@@ -7,7 +7,9 @@ namespace ql {
 qsizetype BCSymbologyTable::valueOf(QStringView text) const
 {
     for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].character == text)
+        // Rows differ mostly in their first character: compare that first.
+        const QString& character = rows[i].character;
+        if (character.size() == text.size() && (text.isEmpty() || character.front() == text.front()) && character == text)
             return qsizetype(i);
     }
     return -1;

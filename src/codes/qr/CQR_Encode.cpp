@@ -1,6 +1,7 @@
 #include "codes/qr/CQR_Encode.h"
 
 #include "codes/qr/QrGaloisField.h"
+#include "codes/qr/QrSegmentList.h"
 #include "codes/qr/QrVersionTable.h"
 
 #include <algorithm>
@@ -31,6 +32,25 @@ std::span<const uint8_t> CQR_Encode::allCodeWords() const
     return std::span<const uint8_t>(m_byAllCodeWord).first(idx(m_ncAllCodeWord));
 }
 
+namespace {
+
+constexpr uint8_t kNotAlphanumeric = 0xFF;
+
+// The alphanumeric value of each byte, or kNotAlphanumeric.
+constexpr std::array<uint8_t, 256> makeAlphanumericValues()
+{
+    std::array<uint8_t, 256> values{};
+    values.fill(kNotAlphanumeric);
+    const char symbols[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+    for (size_t i = 0; i + 1 < sizeof symbols; ++i)
+        values[static_cast<unsigned char>(symbols[i])] = static_cast<uint8_t>(i);
+    return values;
+}
+
+inline constexpr std::array<uint8_t, 256> kAlphanumericValues = makeAlphanumericValues();
+
+} // namespace
+
 bool CQR_Encode::isNumeralData(unsigned char c)
 {
     return c >= '0' && c <= '9';
@@ -38,28 +58,15 @@ bool CQR_Encode::isNumeralData(unsigned char c)
 
 bool CQR_Encode::isAlphabetData(unsigned char c)
 {
-    if (isNumeralData(c) || (c >= 'A' && c <= 'Z'))
-        return true;
-    return std::strchr(" $%*+-./:", c) != nullptr && c != '\0';
+    return kAlphanumericValues[c] != kNotAlphanumeric;
 }
 
+// 44, the value of ':', for anything else, as callers pass only
+// alphanumeric bytes.
 uint8_t CQR_Encode::alphabetToBinaly(unsigned char c)
 {
-    if (isNumeralData(c))
-        return static_cast<uint8_t>(c - '0');
-    if (c >= 'A' && c <= 'Z')
-        return static_cast<uint8_t>(c - 'A' + 10);
-    switch (c) {
-    case ' ': return 36;
-    case '$': return 37;
-    case '%': return 38;
-    case '*': return 39;
-    case '+': return 40;
-    case '-': return 41;
-    case '.': return 42;
-    case '/': return 43;
-    default: return 44;
-    }
+    const uint8_t value = kAlphanumericValues[c];
+    return value == kNotAlphanumeric ? 44 : value;
 }
 
 int CQR_Encode::countWidth(uint8_t mode, int verGroup)
@@ -87,122 +94,124 @@ int CQR_Encode::setBitStream(int index, uint16_t data, int ncData)
 {
     if (index == -1 || index + ncData > kMaxDataBits)
         return -1;
-    // Byte by byte: the part of the value that falls into each byte at once.
-    int bit = index;
-    int remaining = ncData;
-    while (remaining > 0) {
-        const int offset = bit % 8;
-        const int take = std::min(8 - offset, remaining);
-        const unsigned chunk = (static_cast<unsigned>(data) >> (remaining - take)) & ((1u << take) - 1);
-        m_byDataCodeWord[idx(bit / 8)] |= static_cast<uint8_t>(chunk << (8 - offset - take));
-        bit += take;
-        remaining -= take;
-    }
+    // A value of at most 16 bits spans at most three bytes: aligned in a
+    // 24-bit window, each byte takes its part at once.
+    const int offset = index % 8;
+    const uint32_t value = static_cast<uint32_t>(data) & ((1u << ncData) - 1);
+    const uint32_t window = value << (24 - offset - ncData);
+    const int first = index / 8;
+    const int last = (index + ncData - 1) / 8;
+    for (int byte = first; byte <= last; ++byte)
+        m_byDataCodeWord[idx(byte)] |= static_cast<uint8_t>(window >> (8 * (2 - (byte - first))));
     return index + ncData;
 }
 
-int CQR_Encode::segmentBits(int n, int verGroup) const
+int CQR_Encode::segmentBits(QrSegmentList& segments, int n, int verGroup)
 {
-    const Segment& s = m_segments[idx(n)];
+    const Segment& s = segments[n];
     return getBitLength(s.mode, s.length, verGroup);
 }
 
-// Segment `into` absorbs the bytes of segment `removed`, which goes away.
-void CQR_Encode::joinSegments(int into, int removed)
+// Runs of bytes of one class: digits, other alphanumerics, anything else.
+std::vector<CQR_Encode::Segment> CQR_Encode::classRuns(const char* source, int length)
 {
-    m_segments[idx(into)].length += m_segments[idx(removed)].length;
-    m_segments.erase(m_segments.begin() + removed);
-}
-
-void CQR_Encode::buildSegments(const char* source, int length)
-{
-    m_segments.clear();
+    std::vector<Segment> runs;
     for (int i = 0; i < length; ++i) {
         const auto c = static_cast<unsigned char>(source[i]);
         const uint8_t mode = isNumeralData(c) ? ModeNumeral : isAlphabetData(c) ? ModeAlphabet : Mode8Bit;
-        if (m_segments.empty() || m_segments.back().mode != mode)
-            m_segments.push_back({mode, 0});
-        ++m_segments.back().length;
+        if (runs.empty() || runs.back().mode != mode)
+            runs.push_back({mode, 0});
+        ++runs.back().length;
     }
+    return runs;
+}
+
+void CQR_Encode::buildSegments(std::vector<Segment> runs, int verGroup)
+{
+    QrSegmentList alike(std::move(runs));
+    mergeNumeralAndAlphabet(alike, verGroup);
+    QrSegmentList mixed(std::move(alike).release());
+    mergeInto8Bit(mixed, verGroup);
+    m_segments = std::move(mixed).release();
 }
 
 // Neighbouring numeric and alphanumeric segments join when that is shorter,
 // possibly into a neighbouring 8-bit segment instead.
-void CQR_Encode::mergeNumeralAndAlphabet(int verGroup)
+void CQR_Encode::mergeNumeralAndAlphabet(QrSegmentList& segments, int verGroup)
 {
     int n = 0;
-    while (n < static_cast<int>(m_segments.size()) - 1) {
-        const int count = static_cast<int>(m_segments.size());
-        const Segment& a = m_segments[idx(n)];
-        const Segment& b = m_segments[idx(n + 1)];
+    while (n < segments.size() - 1) {
+        const int count = segments.size();
+        const Segment& a = segments[n];
+        const Segment& b = segments[n + 1];
         const bool mixed = (a.mode == ModeNumeral && b.mode == ModeAlphabet)
             || (a.mode == ModeAlphabet && b.mode == ModeNumeral);
         if (!mixed) {
             ++n;
             continue;
         }
-        const int src = segmentBits(n, verGroup) + segmentBits(n + 1, verGroup);
+        const int src = segmentBits(segments, n, verGroup) + segmentBits(segments, n + 1, verGroup);
         const int dst = getBitLength(ModeAlphabet, a.length + b.length, verGroup);
         if (src <= dst) {
             ++n;
             continue;
         }
         int front = 0;
-        if (n >= 1 && m_segments[idx(n - 1)].mode == Mode8Bit) {
-            const int before = m_segments[idx(n - 1)].length;
-            front = getBitLength(Mode8Bit, before + a.length, verGroup) + segmentBits(n + 1, verGroup);
+        if (n >= 1 && segments[n - 1].mode == Mode8Bit) {
+            const int before = segments[n - 1].length;
+            front = getBitLength(Mode8Bit, before + a.length, verGroup) + segmentBits(segments, n + 1, verGroup);
             if (front > dst + getBitLength(Mode8Bit, before, verGroup))
                 front = 0;
         }
         int behind = 0;
-        if (n < count - 2 && m_segments[idx(n + 2)].mode == Mode8Bit) {
-            const int after = m_segments[idx(n + 2)].length;
-            behind = segmentBits(n, verGroup) + getBitLength(Mode8Bit, b.length + after, verGroup);
+        if (n < count - 2 && segments[n + 2].mode == Mode8Bit) {
+            const int after = segments[n + 2].length;
+            behind = segmentBits(segments, n, verGroup) + getBitLength(Mode8Bit, b.length + after, verGroup);
             if (behind > dst + getBitLength(Mode8Bit, after, verGroup))
                 behind = 0;
         }
         if (front != 0 && (behind == 0 || front < behind)) {
-            joinSegments(n - 1, n);
+            segments.join(n - 1, n);
         } else if (behind != 0 && (front == 0 || behind <= front)) {
-            m_segments[idx(n + 1)].mode = Mode8Bit;
-            joinSegments(n + 1, n + 2);
+            segments[n + 1].mode = Mode8Bit;
+            segments.join(n + 1, n + 2);
         } else {
-            if (n < count - 2 && m_segments[idx(n + 2)].mode == ModeAlphabet)
-                joinSegments(n + 1, n + 2);
-            m_segments[idx(n)].mode = ModeAlphabet;
-            joinSegments(n, n + 1);
-            if (n >= 1 && m_segments[idx(n - 1)].mode == ModeAlphabet)
-                joinSegments(n - 1, n);
+            if (n < count - 2 && segments[n + 2].mode == ModeAlphabet)
+                segments.join(n + 1, n + 2);
+            segments[n].mode = ModeAlphabet;
+            segments.join(n, n + 1);
+            if (n >= 1 && segments[n - 1].mode == ModeAlphabet)
+                segments.join(n - 1, n);
         }
     }
 }
 
 // Short segments between others cost more in headers than they save: fold
 // them into 8-bit segments when that is shorter.
-void CQR_Encode::mergeInto8Bit(int verGroup)
+void CQR_Encode::mergeInto8Bit(QrSegmentList& segments, int verGroup)
 {
     const int header8Bit = kModeIndicatorBits + countWidth(Mode8Bit, verGroup);
     int n = 0;
-    while (n < static_cast<int>(m_segments.size()) - 1) {
-        const int count = static_cast<int>(m_segments.size());
-        const int src = segmentBits(n, verGroup) + segmentBits(n + 1, verGroup);
-        int dst = getBitLength(Mode8Bit, m_segments[idx(n)].length + m_segments[idx(n + 1)].length, verGroup);
-        if (n >= 1 && m_segments[idx(n - 1)].mode == Mode8Bit)
+    while (n < segments.size() - 1) {
+        const int count = segments.size();
+        const int src = segmentBits(segments, n, verGroup) + segmentBits(segments, n + 1, verGroup);
+        int dst = getBitLength(Mode8Bit, segments[n].length + segments[n + 1].length, verGroup);
+        if (n >= 1 && segments[n - 1].mode == Mode8Bit)
             dst -= header8Bit;
-        if (n < count - 2 && m_segments[idx(n + 2)].mode == Mode8Bit)
+        if (n < count - 2 && segments[n + 2].mode == Mode8Bit)
             dst -= header8Bit;
         if (src <= dst) {
             ++n;
             continue;
         }
-        if (n >= 1 && m_segments[idx(n - 1)].mode == Mode8Bit) {
-            joinSegments(n - 1, n);
+        if (n >= 1 && segments[n - 1].mode == Mode8Bit) {
+            segments.join(n - 1, n);
             --n;
         }
-        if (n < static_cast<int>(m_segments.size()) - 2 && m_segments[idx(n + 2)].mode == Mode8Bit)
-            joinSegments(n + 1, n + 2);
-        m_segments[idx(n)].mode = Mode8Bit;
-        joinSegments(n, n + 1);
+        if (n < segments.size() - 2 && segments[n + 2].mode == Mode8Bit)
+            segments.join(n + 1, n + 2);
+        segments[n].mode = Mode8Bit;
+        segments.join(n, n + 1);
         if (n >= 1)
             --n;
     }
@@ -210,9 +219,12 @@ void CQR_Encode::mergeInto8Bit(int verGroup)
 
 bool CQR_Encode::encodeSourceData(const char* source, int length, int verGroup)
 {
-    buildSegments(source, length);
-    mergeNumeralAndAlphabet(verGroup);
-    mergeInto8Bit(verGroup);
+    return encodeRuns(classRuns(source, length), source, verGroup);
+}
+
+bool CQR_Encode::encodeRuns(std::vector<Segment> runs, const char* source, int verGroup)
+{
+    buildSegments(std::move(runs), verGroup);
 
     m_ncDataCodeWordBit = 0;
     m_byDataCodeWord.fill(0);
@@ -264,8 +276,9 @@ bool CQR_Encode::encodeSourceData(const char* source, int length, int verGroup)
 
 int CQR_Encode::getEncodeVersion(int version, const char* source, int length)
 {
+    const std::vector<Segment> runs = classRuns(source, length);
     for (int group = groupOfVersion(version); group <= 2; ++group) {
-        if (!encodeSourceData(source, length, group))
+        if (!encodeRuns(runs, source, group))
             continue;
         const int needed = (m_ncDataCodeWordBit + 7) / 8;
         for (int v = kFirstVersionOfGroup[group]; v <= kLastVersionOfGroup[group]; ++v) {
@@ -355,21 +368,27 @@ void CQR_Encode::buildAllCodeWords()
 }
 
 // The remainder of the data polynomial times x^n divided by the generator,
-// computed with a shift register rather than by moving the whole block.
+// computed with a shift register rather than by moving the whole block; each
+// step shifts and adds the generator's multiple in one pass.
 void CQR_Encode::getRSCodeWord(uint8_t* work, int ncDataCodeWord, int ncRSCodeWord)
 {
     const auto& gf = qrgf::kTables;
     const auto& generator = qrgf::kGenerators[idx(ncRSCodeWord)].exponents;
     std::array<uint8_t, qrgf::kMaxGeneratorDegree + 1> remainder{};
+    const int last = ncRSCodeWord - 1;
     for (int i = 0; i < ncDataCodeWord; ++i) {
         const uint8_t factor = work[i] ^ remainder[0];
-        std::copy_n(remainder.begin() + 1, ncRSCodeWord - 1, remainder.begin());
-        remainder[idx(ncRSCodeWord - 1)] = 0;
-        if (factor == 0)
+        if (factor == 0) {
+            for (int j = 0; j < last; ++j)
+                remainder[idx(j)] = remainder[idx(j + 1)];
+            remainder[idx(last)] = 0;
             continue;
-        const int a = gf.log[factor];
-        for (int j = 0; j < ncRSCodeWord; ++j)
-            remainder[idx(j)] ^= gf.exp[idx((generator[idx(j)] + a) % 255)];
+        }
+        // product[g] is 2^g times factor.
+        const uint8_t* product = gf.expOfSum.data() + gf.log[factor];
+        for (int j = 0; j < last; ++j)
+            remainder[idx(j)] = remainder[idx(j + 1)] ^ product[generator[idx(j)]];
+        remainder[idx(last)] = product[generator[idx(last)]];
     }
     std::copy_n(remainder.begin(), ncRSCodeWord, work);
 }

@@ -12,6 +12,8 @@
 
 namespace ql {
 
+class QrSegmentList;
+
 class CQR_Encode {
 public:
     enum Mode : uint8_t { ModeNumeral = 0, ModeAlphabet = 1, Mode8Bit = 2 };
@@ -67,11 +69,12 @@ private:
 
     static size_t idx(int i) { return static_cast<size_t>(i); }
     static int countWidth(uint8_t mode, int verGroup);
-    void buildSegments(const char* source, int length);
-    void mergeNumeralAndAlphabet(int verGroup);
-    void mergeInto8Bit(int verGroup);
-    int segmentBits(int n, int verGroup) const;
-    void joinSegments(int into, int removed);
+    static std::vector<Segment> classRuns(const char* source, int length);
+    void buildSegments(std::vector<Segment> runs, int verGroup);
+    static void mergeNumeralAndAlphabet(QrSegmentList& segments, int verGroup);
+    static void mergeInto8Bit(QrSegmentList& segments, int verGroup);
+    bool encodeRuns(std::vector<Segment> runs, const char* source, int verGroup);
+    static int segmentBits(QrSegmentList& segments, int n, int verGroup);
     void completeDataCodeWords();
     void buildAllCodeWords();
 
@@ -81,8 +84,6 @@ private:
     void setAlignmentPattern(int x, int y);
     void setVersionPattern();
     void setCodeWordPattern();
-    void setMaskingPattern(int pattern);
-    void setFormatInfoPattern(int pattern);
     int countPenalty() const;
 
     int m_nLevel = 0;

@@ -3,110 +3,280 @@
 #include "codes/qr/CQR_Encode.h"
 
 #include "codes/qr/QrBitLine.h"
+#include "codes/qr/QrPenalty.h"
 #include "codes/qr/QrVersionTable.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <cstdlib>
+#include <memory>
+#include <type_traits>
 
 namespace ql {
 namespace {
 
 // Module bytes while the symbol is built: function modules carry 0x20 (0x30
-// when dark); data modules keep the placed bit in 0x02 and the masked one in
-// 0x01. Dark is whatever has 0x10 or 0x01 set.
+// when dark); data modules 0x02 where their codeword bit is dark. Once
+// masked, every module is 1 dark or 0 light.
 constexpr uint8_t kFunctionLight = 0x20;
 constexpr uint8_t kFunctionDark = 0x30;
 constexpr uint8_t kFunctionFlag = 0x20;
 constexpr uint8_t kPlacedBit = 0x02;
-constexpr uint8_t kMaskedBit = 0x01;
-constexpr uint8_t kDarkBits = 0x11;
+constexpr uint8_t kUnmaskedDarkBits = 0x12;
+constexpr uint8_t kMaskedDark = 0x01;
 
 constexpr uint8_t kFinderRows[7] = {0x7F, 0x41, 0x5D, 0x5D, 0x5D, 0x41, 0x7F};
 constexpr uint8_t kAlignmentRows[5] = {0x1F, 0x11, 0x15, 0x11, 0x1F};
-constexpr int kFormatLevelBits[4] = {0x08, 0x00, 0x18, 0x10}; // L, M, Q, H
 
 constexpr uint8_t functionModule(bool dark)
 {
     return dark ? kFunctionDark : kFunctionLight;
 }
 
-// Sets the masked bit of every data module to its placed bit XOR the mask's
-// condition (i the row, j the column); the placed bit stays for the next mask.
-template <class Condition>
-void applyMask(CQR_Encode::ModuleMatrix& modules, int size, Condition condition)
+constexpr int kFormatLevelBits[4] = {0x08, 0x00, 0x18, 0x10}; // L, M, Q, H
+
+// Whether mask `pattern` inverts the module in row i, column j.
+constexpr bool maskCondition(int pattern, int i, int j)
 {
-    for (int j = 0; j < size; ++j) {
-        auto& column = modules[static_cast<size_t>(j)];
-        for (int i = 0; i < size; ++i) {
-            // Without a branch: function modules never have the masked bit
-            // set, and the product with the inverted function flag keeps it so.
-            uint8_t& module = column[static_cast<size_t>(i)];
-            const unsigned placed = (module & kPlacedBit) >> 1;
-            const unsigned dataModule = ((module & kFunctionFlag) >> 5) ^ 1u;
-            const unsigned masked = (placed ^ static_cast<unsigned>(condition(i, j))) & dataModule;
-            module = static_cast<uint8_t>((module & ~kMaskedBit) | masked);
+    switch (pattern) {
+    case 0: return (i + j) % 2 == 0;
+    case 1: return i % 2 == 0;
+    case 2: return j % 3 == 0;
+    case 3: return (i + j) % 3 == 0;
+    case 4: return (i / 2 + j / 3) % 2 == 0;
+    case 5: return (i * j) % 2 + (i * j) % 3 == 0;
+    case 6: return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
+    default: return ((i * j) % 3 + (i + j) % 2) % 2 == 0;
+    }
+}
+
+// Every mask repeats from one line to the next after at most 4 or 6 lines.
+constexpr int kMaskPeriod = 12;
+constexpr size_t kMaskWords = qrBitLineWords(CQR_Encode::kMaxSymbolSize);
+
+// The modules each mask inverts, as bit lines: rows[pattern][i % 12] along
+// row i, columns[pattern][j % 12] along column j.
+struct MaskLines {
+    uint64_t rows[8][kMaskPeriod][kMaskWords];
+    uint64_t columns[8][kMaskPeriod][kMaskWords];
+};
+
+constexpr MaskLines makeMaskLines()
+{
+    MaskLines lines{};
+    for (int pattern = 0; pattern < 8; ++pattern) {
+        for (int line = 0; line < kMaskPeriod; ++line) {
+            for (int module = 0; module < CQR_Encode::kMaxSymbolSize; ++module) {
+                const int bit = module + QrBitLine<kMaskWords>::kPadding;
+                const uint64_t word = uint64_t(1) << (bit % 64);
+                if (maskCondition(pattern, line, module))
+                    lines.rows[pattern][line][bit / 64] |= word;
+                if (maskCondition(pattern, module, line))
+                    lines.columns[pattern][line][bit / 64] |= word;
+            }
+        }
+    }
+    return lines;
+}
+
+inline constexpr MaskLines kMaskLines = makeMaskLines();
+
+int formatValue(int level, int pattern)
+{
+    const int format = kFormatLevelBits[std::min(level, 3)] + pattern;
+    int remainder = format << 10;
+    for (int i = 0; i < 5; ++i) {
+        if (remainder & (1 << (14 - i)))
+            remainder ^= 0x537 << (4 - i);
+    }
+    return ((format << 10) + remainder) ^ 0x5412;
+}
+
+// Calls visit(x, y, dark) for each module of both copies of the format
+// information, and for the dark module beside the lower one.
+template <class Visit>
+void forEachFormatModule(int s, int value, Visit visit)
+{
+    const auto bit = [value](int i) { return (value & (1 << i)) != 0; };
+    for (int i = 0; i <= 5; ++i)
+        visit(8, i, bit(i));
+    visit(8, 7, bit(6));
+    visit(8, 8, bit(7));
+    visit(7, 8, bit(8));
+    for (int i = 9; i <= 14; ++i)
+        visit(14 - i, 8, bit(i));
+
+    for (int i = 0; i <= 7; ++i)
+        visit(s - 1 - i, 8, bit(i));
+    visit(8, s - 8, true);
+    for (int i = 8; i <= 14; ++i)
+        visit(8, s - 15 + i, bit(i));
+}
+
+// Calls f with the word count, as a constant, that lines of `size` modules need.
+template <class F>
+auto withLineWords(int size, F f)
+{
+    switch (qrBitLineWords(size)) {
+    case 1: return f(std::integral_constant<size_t, 1>{});
+    case 2: return f(std::integral_constant<size_t, 2>{});
+    default: return f(std::integral_constant<size_t, 3>{});
+    }
+}
+
+template <size_t Words>
+struct SymbolLines {
+    std::array<QrBitLine<Words>, CQR_Encode::kMaxSymbolSize> rows{};
+    std::array<QrBitLine<Words>, CQR_Encode::kMaxSymbolSize> columns{};
+
+    // Sets module (x, y) in both directions when `value` is 1.
+    void orModule(int x, int y, uint64_t value)
+    {
+        columns[static_cast<size_t>(x)].orModule(y, value);
+        rows[static_cast<size_t>(y)].orModule(x, value);
+    }
+};
+
+// The symbol's modules whose byte has any of `bits`, as lines.
+template <size_t Words>
+void readLines(const CQR_Encode::ModuleMatrix& modules, int s, uint8_t bits, SymbolLines<Words>& lines)
+{
+    for (int x = 0; x < s; ++x) {
+        const auto& column = modules[static_cast<size_t>(x)];
+        for (int y = 0; y < s; ++y)
+            lines.orModule(x, y, (column[static_cast<size_t>(y)] & bits) != 0);
+    }
+}
+
+// Eight modules a step: bytes are gathered into a word and their flags
+// packed into eight bits with a multiplication.
+static_assert(std::endian::native == std::endian::little, "module bytes are read eight to a word");
+constexpr uint64_t kEachByte = 0x0101010101010101ULL;
+
+// Bit k: whether byte k has its top bit set.
+unsigned topBitsOfBytes(uint64_t bytes)
+{
+    return static_cast<unsigned>((((bytes >> 7) & kEachByte) * 0x0102040810204080ULL) >> 56);
+}
+
+// Byte k: 1 where bit k of `bits` is set, else 0.
+uint64_t bytesOfBits(unsigned bits)
+{
+    const uint64_t spread = (bits * kEachByte) & 0x8040201008040201ULL;
+    return ((spread + 0x7F * kEachByte) >> 7) & kEachByte;
+}
+
+// Of `count` module bytes (at most eight): bit k dark before masking, and
+// bit k set when the module holds data.
+void packModules(uint64_t bytes, int count, unsigned& dark, unsigned& data)
+{
+    // Each flag is at most 0x12, so adding 0x7F carries into the top bit of
+    // its own byte only.
+    dark = topBitsOfBytes((bytes & kUnmaskedDarkBits * kEachByte) + 0x7F * kEachByte);
+    data = topBitsOfBytes((~bytes & kFunctionFlag * kEachByte) << 2) & ((1u << count) - 1);
+}
+
+// The placed symbol as lines: dark modules (before masking) and data modules.
+template <size_t Words>
+void readPlacedSymbol(const CQR_Encode::ModuleMatrix& modules, int s, SymbolLines<Words>& plain,
+                      SymbolLines<Words>& data)
+{
+    for (int x = 0; x < s; ++x) {
+        const uint8_t* column = modules[static_cast<size_t>(x)].data();
+        for (int y = 0; y < s; y += 8) {
+            const int count = std::min(8, s - y);
+            uint64_t bytes = 0;
+            std::memcpy(&bytes, column + y, static_cast<size_t>(count));
+            unsigned dark = 0;
+            unsigned isData = 0;
+            packModules(bytes, count, dark, isData);
+            plain.columns[static_cast<size_t>(x)].orByte(y, dark);
+            data.columns[static_cast<size_t>(x)].orByte(y, isData);
+        }
+    }
+    for (int x = 0; x < s; x += 8) {
+        const int count = std::min(8, s - x);
+        for (int y = 0; y < s; ++y) {
+            uint64_t bytes = 0;
+            for (int k = 0; k < count; ++k)
+                bytes |= uint64_t(modules[static_cast<size_t>(x + k)][static_cast<size_t>(y)]) << (8 * k);
+            unsigned dark = 0;
+            unsigned isData = 0;
+            packModules(bytes, count, dark, isData);
+            plain.rows[static_cast<size_t>(y)].orByte(x, dark);
+            data.rows[static_cast<size_t>(y)].orByte(x, isData);
         }
     }
 }
 
-// Runs of five or more modules of one colour cost n - 2 each: one per
-// window of five alike, plus two for the window that starts the run.
-int runPenalty(const QrBitLine& line, const QrBitLine& windows, const QrBitLine& firstModule)
+// The symbol with mask `pattern` applied: the data modules inverted where
+// the mask says, word by word, and the format information for the mask.
+template <size_t Words>
+void maskLines(const SymbolLines<Words>& plain, const SymbolLines<Words>& data, int s, int level, int pattern,
+               SymbolLines<Words>& masked)
 {
-    const QrBitLine same = ~(line ^ line.at(1));
-    const QrBitLine five = same & same.at(1) & same.at(2) & same.at(3) & windows;
-    const QrBitLine starts = five & (~same.at(-1) | firstModule);
-    return five.count() + 2 * starts.count();
+    using Line = QrBitLine<Words>;
+    for (size_t i = 0; i < static_cast<size_t>(s); ++i) {
+        const size_t phase = i % kMaskPeriod;
+        masked.rows[i] = plain.rows[i] ^ (Line::fromWords(kMaskLines.rows[pattern][phase]) & data.rows[i]);
+        masked.columns[i] = plain.columns[i] ^ (Line::fromWords(kMaskLines.columns[pattern][phase]) & data.columns[i]);
+    }
+    // The format area is light in the plain lines.
+    forEachFormatModule(s, formatValue(level, pattern),
+                        [&masked](int x, int y, bool dark) { masked.orModule(x, y, dark); });
 }
 
-// 2 x 2 squares of one colour between two neighbouring lines.
-int blockCount(const QrBitLine& a, const QrBitLine& b, const QrBitLine& pairs)
+// Masks the placed symbol, with the mask of least penalty (ties keep the
+// lower) when `mask` is -1, and leaves 1 for dark and 0 for light in every
+// module. The unmasked symbol is read into lines once; each mask then works
+// on whole words.
+template <size_t Words>
+void maskSymbol(CQR_Encode::ModuleMatrix& modules, int s, int level, int& mask)
 {
-    const QrBitLine across = ~(a ^ b);
-    const QrBitLine along = ~(a ^ a.at(1));
-    return (across & across.at(1) & along & pairs).count();
-}
+    // Heap rather than stack: the lines of the largest symbols take tens of
+    // kilobytes, and encodings may run on threads with small stacks.
+    auto work = std::make_unique<std::array<SymbolLines<Words>, 3>>();
+    SymbolLines<Words>& plain = (*work)[0];
+    SymbolLines<Words>& data = (*work)[1];
+    SymbolLines<Words>& masked = (*work)[2];
+    readPlacedSymbol(modules, s, plain, data);
 
-// Dark, light, three dark, light, dark, with a light module on each side and
-// three more on at least one side; outside the symbol counts as light.
-int finderLikeCount(const QrBitLine& dark)
-{
-    const QrBitLine light = ~dark;
-    const QrBitLine core = dark & light.at(1) & dark.at(2) & dark.at(3) & dark.at(4) & light.at(5) & dark.at(6)
-        & light.at(-1) & light.at(7);
-    const QrBitLine quiet = (light.at(-2) & light.at(-3) & light.at(-4)) | (light.at(8) & light.at(9) & light.at(10));
-    return (core & quiet).count();
+    if (mask == -1) {
+        const QrPenalty<Words> penalty(s);
+        int bestPenalty = 0;
+        for (int pattern = 0; pattern < 8; ++pattern) {
+            maskLines(plain, data, s, level, pattern, masked);
+            const int value = penalty.of(masked.rows.data(), masked.columns.data());
+            if (pattern == 0 || value < bestPenalty) {
+                mask = pattern;
+                bestPenalty = value;
+            }
+        }
+    }
+    maskLines(plain, data, s, level, mask, masked);
+    for (int x = 0; x < s; ++x) {
+        uint8_t* column = modules[static_cast<size_t>(x)].data();
+        const QrBitLine<Words>& line = masked.columns[static_cast<size_t>(x)];
+        for (int y = 0; y < s; y += 8) {
+            const uint64_t bytes = bytesOfBits(line.byteAt(y));
+            std::memcpy(column + y, &bytes, static_cast<size_t>(std::min(8, s - y)));
+        }
+    }
 }
 
 } // namespace
 
 void CQR_Encode::formatModule()
 {
-    for (auto& column : m_byModuleData)
-        column.fill(0);
+    const int s = m_nSymbleSize;
+    for (int x = 0; x < s; ++x)
+        std::fill_n(m_byModuleData[idx(x)].begin(), s, uint8_t(0));
     setFunctionModule();
     setCodeWordPattern();
-    if (m_nMaskingNo == -1) {
-        int best = 0;
-        int bestPenalty = 0;
-        for (int pattern = 0; pattern < 8; ++pattern) {
-            setMaskingPattern(pattern);
-            setFormatInfoPattern(pattern);
-            const int penalty = countPenalty();
-            // Ties keep the lower mask.
-            if (pattern == 0 || penalty < bestPenalty) {
-                best = pattern;
-                bestPenalty = penalty;
-            }
-        }
-        m_nMaskingNo = best;
-    }
-    setMaskingPattern(m_nMaskingNo);
-    setFormatInfoPattern(m_nMaskingNo);
-    for (int x = 0; x < m_nSymbleSize; ++x) {
-        for (int y = 0; y < m_nSymbleSize; ++y)
-            m_byModuleData[idx(x)][idx(y)] = (m_byModuleData[idx(x)][idx(y)] & kDarkBits) ? 1 : 0;
-    }
+    withLineWords(s, [this](auto words) {
+        maskSymbol<decltype(words)::value>(m_byModuleData, m_nSymbleSize, m_nLevel, m_nMaskingNo);
+    });
 }
 
 void CQR_Encode::setFunctionModule()
@@ -184,111 +354,41 @@ void CQR_Encode::setVersionPattern()
 
 // Two-module columns from the right edge, alternately upwards and downwards,
 // the right module of each pair first, skipping the vertical timing column.
+// Modules left over after the last codeword stay light.
 void CQR_Encode::setCodeWordPattern()
 {
     const int s = m_nSymbleSize;
-    int x = s;
-    int y = s - 1;
-    int stepX = 1;
-    int stepY = 1;
-    for (int i = 0; i < m_ncAllCodeWord; ++i) {
-        for (int bit = 7; bit >= 0; --bit) {
-            do {
-                x += stepX;
-                stepX = -stepX;
-                if (stepX < 0) {
-                    y += stepY;
-                    if (y < 0 || y == s) {
-                        y = y < 0 ? 0 : s - 1;
-                        stepY = -stepY;
-                        x -= 2;
-                        if (x == 6)
-                            --x;
-                    }
-                }
-            } while (m_byModuleData[idx(x)][idx(y)] & kFunctionFlag);
-            m_byModuleData[idx(x)][idx(y)] = (m_byAllCodeWord[idx(i)] & (1 << bit)) ? kPlacedBit : 0;
+    const unsigned bits = static_cast<unsigned>(m_ncAllCodeWord) * 8;
+    unsigned bit = 0;
+    const auto place = [&](uint8_t& module) {
+        if ((module & kFunctionFlag) || bit >= bits)
+            return;
+        module = ((m_byAllCodeWord[bit / 8] >> (7 - bit % 8)) & 1u) ? kPlacedBit : 0;
+        ++bit;
+    };
+    bool upwards = true;
+    for (int right = s - 1; right >= 1 && bit < bits; right -= 2) {
+        if (right == 6)
+            right = 5;
+        auto& rightColumn = m_byModuleData[idx(right)];
+        auto& leftColumn = m_byModuleData[idx(right - 1)];
+        for (int k = 0; k < s; ++k) {
+            const size_t y = idx(upwards ? s - 1 - k : k);
+            place(rightColumn[y]);
+            place(leftColumn[y]);
         }
+        upwards = !upwards;
     }
-}
-
-void CQR_Encode::setMaskingPattern(int pattern)
-{
-    auto& m = m_byModuleData;
-    const int s = m_nSymbleSize;
-    switch (pattern) {
-    case 0: applyMask(m, s, [](int i, int j) { return (i + j) % 2 == 0; }); break;
-    case 1: applyMask(m, s, [](int i, int) { return i % 2 == 0; }); break;
-    case 2: applyMask(m, s, [](int, int j) { return j % 3 == 0; }); break;
-    case 3: applyMask(m, s, [](int i, int j) { return (i + j) % 3 == 0; }); break;
-    case 4: applyMask(m, s, [](int i, int j) { return (i / 2 + j / 3) % 2 == 0; }); break;
-    case 5: applyMask(m, s, [](int i, int j) { return (i * j) % 2 + (i * j) % 3 == 0; }); break;
-    case 6: applyMask(m, s, [](int i, int j) { return ((i * j) % 2 + (i * j) % 3) % 2 == 0; }); break;
-    default: applyMask(m, s, [](int i, int j) { return ((i * j) % 3 + (i + j) % 2) % 2 == 0; }); break;
-    }
-}
-
-void CQR_Encode::setFormatInfoPattern(int pattern)
-{
-    const int format = kFormatLevelBits[std::min(m_nLevel, 3)] + pattern;
-    int remainder = format << 10;
-    for (int i = 0; i < 5; ++i) {
-        if (remainder & (1 << (14 - i)))
-            remainder ^= 0x537 << (4 - i);
-    }
-    const int value = ((format << 10) + remainder) ^ 0x5412;
-    const auto bit = [value](int i) { return functionModule(value & (1 << i)); };
-    const int s = m_nSymbleSize;
-    auto& m = m_byModuleData;
-
-    for (int i = 0; i <= 5; ++i)
-        m[8][idx(i)] = bit(i);
-    m[8][7] = bit(6);
-    m[8][8] = bit(7);
-    m[7][8] = bit(8);
-    for (int i = 9; i <= 14; ++i)
-        m[idx(14 - i)][8] = bit(i);
-
-    for (int i = 0; i <= 7; ++i)
-        m[idx(s - 1 - i)][8] = bit(i);
-    m[8][idx(s - 8)] = kFunctionDark;
-    for (int i = 8; i <= 14; ++i)
-        m[8][idx(s - 15 + i)] = bit(i);
 }
 
 int CQR_Encode::countPenalty() const
 {
-    const int s = m_nSymbleSize;
-    std::array<QrBitLine, kMaxSymbolSize> columns{};
-    std::array<QrBitLine, kMaxSymbolSize> rows{};
-    int dark = 0;
-    for (int x = 0; x < s; ++x) {
-        const auto& column = m_byModuleData[idx(x)];
-        for (int y = 0; y < s; ++y) {
-            const uint64_t isDark = (column[idx(y)] & kDarkBits) != 0;
-            columns[idx(x)].orModule(y, isDark);
-            rows[idx(y)].orModule(x, isDark);
-            dark += static_cast<int>(isDark);
-        }
-    }
-
-    constexpr int p = QrBitLine::kPadding;
-    const QrBitLine windows = QrBitLine::range(p, p + s - 5);
-    const QrBitLine firstModule = QrBitLine::range(p, p);
-    const QrBitLine pairs = QrBitLine::range(p, p + s - 2);
-    int penalty = 0;
-    for (int line = 0; line < s; ++line) {
-        const QrBitLine& column = columns[idx(line)];
-        const QrBitLine& row = rows[idx(line)];
-        penalty += runPenalty(column, windows, firstModule) + runPenalty(row, windows, firstModule);
-        penalty += 40 * (finderLikeCount(column) + finderLikeCount(row));
-        if (line + 1 < s)
-            penalty += 3 * blockCount(column, columns[idx(line + 1)], pairs);
-    }
-    // The balance rule counts light modules.
-    const int percentLight = 100 * (s * s - dark) / (s * s);
-    penalty += 10 * (std::abs(50 - percentLight) / 5);
-    return penalty;
+    return withLineWords(m_nSymbleSize, [this](auto words) {
+        constexpr size_t Words = decltype(words)::value;
+        auto lines = std::make_unique<SymbolLines<Words>>();
+        readLines(m_byModuleData, m_nSymbleSize, kMaskedDark, *lines);
+        return QrPenalty<Words>(m_nSymbleSize).of(lines->rows.data(), lines->columns.data());
+    });
 }
 
 } // namespace ql

@@ -8,17 +8,6 @@ DataMatrix::DataMatrix(qint64 dimension)
 {
 }
 
-void DataMatrix::set(qint8 value, qint64 x, qint64 y)
-{
-    if (contains(x, y))
-        m_data[static_cast<size_t>(y * m_dimension + x)] = value;
-}
-
-qint8 DataMatrix::valueAt(qint64 x, qint64 y) const
-{
-    return contains(x, y) ? m_data[static_cast<size_t>(y * m_dimension + x)] : 0;
-}
-
 QString DataMatrix::description() const
 {
     QString text;

@@ -17,8 +17,16 @@ public:
 
     // Column x, row y. Positions outside the matrix are ignored on writing
     // and read as 0, so a bad index never touches memory it does not own.
-    void set(qint8 value, qint64 x, qint64 y);
-    qint8 valueAt(qint64 x, qint64 y) const;
+    // Inline: symbols are filled and read module by module.
+    void set(qint8 value, qint64 x, qint64 y)
+    {
+        if (contains(x, y))
+            m_data[static_cast<size_t>(y * m_dimension + x)] = value;
+    }
+    qint8 valueAt(qint64 x, qint64 y) const
+    {
+        return contains(x, y) ? m_data[static_cast<size_t>(y * m_dimension + x)] : 0;
+    }
 
     // One line per row, row 0 first, each cell as its number: "0110...\n".
     QString description() const;

@@ -20,8 +20,8 @@ DataMatrix encodeSource(int level, int version, const char* source, int length, 
         return DataMatrix(0);
     const int size = encoder->symbleSize();
     DataMatrix matrix(size);
-    for (int x = 0; x < size; ++x) {
-        for (int y = 0; y < size; ++y)
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x)
             matrix.set(encoder->isDark(x, y) ? 1 : 0, x, y);
     }
     return matrix;

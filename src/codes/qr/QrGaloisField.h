@@ -10,6 +10,8 @@ namespace ql::qrgf {
 struct Tables {
     std::array<uint8_t, 256> exp{}; // exp[i] = 2^i; exp[255] = 1
     std::array<uint8_t, 256> log{}; // inverse of exp; log[0] is never read
+    // exp over two periods, so that a sum of two logarithms needs no modulo.
+    std::array<uint8_t, 2 * 255> expOfSum{};
 };
 
 constexpr Tables makeTables()
@@ -24,6 +26,8 @@ constexpr Tables makeTables()
             value ^= 0x11D;
     }
     t.exp[255] = 1;
+    for (int i = 0; i < 2 * 255; ++i)
+        t.expOfSum[static_cast<size_t>(i)] = t.exp[static_cast<size_t>(i % 255)];
     return t;
 }
 

@@ -1,5 +1,7 @@
 #include "codes/qr/QrVersionTable.h"
 
+#include <cstddef>
+
 namespace ql {
 namespace {
 

@@ -132,6 +132,9 @@ void GVGridView::layoutItems(bool cellsMoved)
         first = firstRow * columns;
         last = std::min(m_count - 1, (lastRow + 1) * columns - 1);
     }
+    // Cells are drawn by the grid, not by their own widgets, so whatever
+    // changes place is repainted here: the cells that come, move or go.
+    QRect changed;
     // Items that scroll away stay shown until the end of the pass: the rows
     // that scroll in mostly take them back, and hiding and showing each one
     // costs more than the move.
@@ -143,8 +146,11 @@ void GVGridView::layoutItems(bool cellsMoved)
             entry = m_visible.erase(entry);
         } else {
             // Scrolling moves the grid, not its cells.
-            if (cellsMoved)
+            if (cellsMoved) {
+                changed |= entry.value()->geometry();
                 entry.value()->setGeometry(rectForItemAtIndex(entry.key()));
+                changed |= entry.value()->geometry();
+            }
             ++entry;
         }
     }
@@ -157,16 +163,24 @@ void GVGridView::layoutItems(bool cellsMoved)
             if (!item)
                 continue;
         }
-        item->setParent(this);
+        if (item->parentWidget() != this)
+            item->setParent(this);
+        item->setUpdatesEnabled(false);
         item->setIndex(index);
         item->setSelected(m_selection.contains(index));
         item->setGeometry(rectForItemAtIndex(index));
         item->show();
+        changed |= item->geometry();
         m_visible.insert(index, item);
     }
-    for (GVGridViewItem* item : std::as_const(leaving))
-        if (!m_visible.contains(item->index()) || m_visible.value(item->index()) != item)
+    for (GVGridViewItem* item : std::as_const(leaving)) {
+        if (!m_visible.contains(item->index()) || m_visible.value(item->index()) != item) {
+            changed |= item->geometry();
             item->hide();
+        }
+    }
+    if (!changed.isEmpty())
+        update(changed);
     m_layingOut = false;
 }
 
@@ -309,10 +323,25 @@ void GVGridView::showEvent(QShowEvent* event)
 
 void GVGridView::paintEvent(QPaintEvent* event)
 {
-    if (!m_backgroundColor.isValid())
-        return;
     QPainter painter(this);
-    painter.fillRect(event->rect(), m_backgroundColor);
+    if (m_backgroundColor.isValid())
+        painter.fillRect(event->rect(), m_backgroundColor);
+    // Every cell with this one painter, each clipped to its cell as its own
+    // widget would be where it may draw past it.
+    const QRect dirty = event->rect();
+    for (GVGridViewItem* item : std::as_const(m_visible)) {
+        const QRect cell = item->geometry();
+        if (item->isHidden() || !cell.intersects(dirty))
+            continue;
+        painter.setTransform(QTransform::fromTranslate(cell.x(), cell.y()));
+        if (item->mayDrawOutside())
+            painter.setClipRect(QRect(QPoint(0, 0), cell.size()));
+        else if (painter.hasClipping())
+            painter.setClipping(false);
+        if (painter.testRenderHint(QPainter::Antialiasing))
+            painter.setRenderHint(QPainter::Antialiasing, false);
+        item->paintCell(painter);
+    }
 }
 
 void GVGridView::setHoveredItem(GVGridViewItem* item)

@@ -16,26 +16,38 @@ namespace {
 struct ThumbnailKey {
     qint64 image;
     QSize pixels;
+    QRgb under;
     bool operator==(const ThumbnailKey&) const = default;
 };
 
 size_t qHash(const ThumbnailKey& key, size_t seed = 0)
 {
-    return qHashMulti(seed, key.image, key.pixels.width(), key.pixels.height());
+    return qHashMulti(seed, key.image, key.pixels.width(), key.pixels.height(), key.under);
 }
 
 // The picture scaled to its box, shared by every cell of every grid that
 // shows it at that size: scaling large thumbnails for each new cell would
-// slow scrolling. Costs are in KiB.
-QPixmap sharedScaledThumbnail(const QImage& bitmap, QSize pixels, qreal ratio)
+// slow scrolling. With an opaque `under` colour, the scaled picture already
+// laid on that colour, opaque, so that drawing it over the same colour is a
+// copy rather than a blend, with the same pixels. Costs are in KiB.
+QPixmap sharedScaledThumbnail(const QImage& bitmap, QSize pixels, qreal ratio, QRgb under = 0)
 {
     static QCache<ThumbnailKey, QPixmap> scaled(32 * 1024);
-    const ThumbnailKey key{bitmap.cacheKey(), pixels};
+    const ThumbnailKey key{bitmap.cacheKey(), pixels, under};
     QPixmap result;
     if (const QPixmap* kept = scaled.object(key)) {
         result = *kept;
     } else {
-        result = QPixmap::fromImage(bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        if (under) {
+            QImage laid(pixels, QImage::Format_ARGB32_Premultiplied);
+            laid.fill(under);
+            QPainter painter(&laid);
+            painter.drawPixmap(0, 0, sharedScaledThumbnail(bitmap, pixels, 1));
+            painter.end();
+            result = QPixmap::fromImage(laid.convertToFormat(QImage::Format_RGB32));
+        } else {
+            result = QPixmap::fromImage(bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        }
         const qsizetype cost = std::max<qsizetype>(1, qsizetype(pixels.width()) * pixels.height() * 4 / 1024);
         scaled.insert(key, new QPixmap(result), cost); // dropped when larger than the whole cache
     }
@@ -70,46 +82,52 @@ GVGridViewItem::~GVGridViewItem() = default;
 void GVGridViewItem::setItemImage(const Image& image)
 {
     m_itemImage = image;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setHasShadow(bool shadow)
 {
     m_hasShadow = shadow;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setItemTitle(const QString& title)
 {
     m_itemTitle = title;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setItemImageURL(const QUrl& url)
 {
     m_itemImageURL = url;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setDefaultLayout(const GVGridViewItemLayoutPtr& layout)
 {
     m_defaultLayout = layout;
     m_currentLayout = layout;
-    update();
+    refresh();
 }
 
 void GVGridViewItem::setSelected(bool selected)
 {
+    // Reuse and layout set the state again and again; only a new look repaints.
+    const bool wasSelected = this->selected();
+    const GVGridViewItemLayout* look = m_currentLayout.get();
     GVGridViewItemBase::setSelected(selected);
     m_currentLayout = selected ? m_selectionLayout : m_defaultLayout;
-    update();
+    if (selected != wasSelected || m_currentLayout.get() != look)
+        refresh();
 }
 
 void GVGridViewItem::setHovered(bool hovered)
 {
+    const GVGridViewItemLayout* look = m_currentLayout.get();
     GVGridViewItemBase::setHovered(hovered);
     m_currentLayout = hovered ? m_hoverLayout : selected() ? m_selectionLayout : m_defaultLayout;
-    update();
+    if (m_currentLayout.get() != look)
+        refresh();
 }
 
 void GVGridViewItem::prepareForReuse()
@@ -227,9 +245,28 @@ const QPixmap& GVGridViewItem::cellBackground(const GVGridViewItemLayout& look, 
 void GVGridViewItem::findOpaqueBand()
 {
     m_bandTop = m_bandBottom = 0;
+    m_plainColour = 0;
+    m_plainSpans.clear();
     const QImage pixels = m_background.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int middle = pixels.height() / 2;
     const auto row = [&](int y) { return reinterpret_cast<const QRgb*>(pixels.constScanLine(y)); };
+    const int centre = pixels.width() / 2;
+    if (qAlpha(row(middle)[centre]) == 255) {
+        m_plainColour = row(middle)[centre];
+        m_plainSpans.resize(pixels.height());
+        for (int y = 0; y < pixels.height(); ++y) {
+            const QRgb* line = row(y);
+            int left = centre;
+            int right = centre;
+            if (line[centre] == m_plainColour) {
+                while (left > 0 && line[left - 1] == m_plainColour)
+                    --left;
+                while (right < pixels.width() && line[right] == m_plainColour)
+                    ++right;
+            }
+            m_plainSpans[y] = {left, right};
+        }
+    }
     const QRgb colour = row(middle)[0];
     if (qAlpha(colour) != 255 || !std::all_of(row(middle), row(middle) + pixels.width(), [&](QRgb p) { return p == colour; }))
         return;
@@ -245,27 +282,78 @@ void GVGridViewItem::findOpaqueBand()
     m_bandColor = QColor::fromRgba(colour);
 }
 
-const QPixmap& GVGridViewItem::scaledThumbnail(const QImage& bitmap, QSizeF size)
+const QPixmap& GVGridViewItem::scaledThumbnail(const QImage& bitmap, QSizeF size, QRgb under)
 {
     const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (size * ratio).toSize().expandedTo(QSize(1, 1));
+    const QSize pixels = thumbnailPixels(size);
     if (m_scaled.isNull() || bitmap.cacheKey() != m_scaledImageKey || pixels != m_scaledPixels
-        || m_scaled.devicePixelRatio() != ratio) {
-        m_scaled = sharedScaledThumbnail(bitmap, pixels, ratio);
+        || m_scaled.devicePixelRatio() != ratio || under != m_scaledUnder) {
+        m_scaled = sharedScaledThumbnail(bitmap, pixels, ratio, under);
         m_scaledImageKey = bitmap.cacheKey();
         m_scaledPixels = pixels;
+        m_scaledUnder = under;
     }
     return m_scaled;
 }
 
+QSize GVGridViewItem::thumbnailPixels(QSizeF size) const
+{
+    return (size * devicePixelRatioF()).toSize().expandedTo(QSize(1, 1));
+}
+
+QRgb GVGridViewItem::plainColourUnder(QRectF target, QPointF origin) const
+{
+    if (!m_plainColour)
+        return 0;
+    // In the background's pixels; the picture lands on whole device pixels,
+    // so one to spare each way.
+    const qreal ratio = m_background.devicePixelRatio();
+    const QSize pixels = thumbnailPixels(target.size());
+    const int left = int(std::floor((target.x() - origin.x()) * ratio)) - 1;
+    const int top = int(std::floor((target.y() - origin.y()) * ratio)) - 1;
+    const int right = left + pixels.width() + 2;
+    const int bottom = top + pixels.height() + 2;
+    if (top < 0 || bottom > m_plainSpans.size())
+        return 0;
+    for (int y = top; y < bottom; ++y)
+        if (m_plainSpans[y].first > left || m_plainSpans[y].second < right)
+            return 0;
+    return m_plainColour;
+}
+
+void GVGridViewItem::refresh()
+{
+    if (updatesEnabled()) {
+        update();
+        return;
+    }
+    // The grid draws this cell, so the grid repaints its place.
+    if (QWidget* owner = parentWidget(); owner && isVisible())
+        owner->update(geometry());
+}
+
+bool GVGridViewItem::mayDrawOutside() const
+{
+    const GVGridViewItemLayout& look = *m_currentLayout;
+    if ((look.visibleContentMask & GVGridViewItemLayout::ShowTitle) && !m_itemTitle.isEmpty())
+        return true;
+    // The picture and its shadow stay inside the content.
+    return selected() && std::ceil(look.selectionRingLineWidth / 2) > look.contentInset;
+}
+
 void GVGridViewItem::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paintCell(painter);
+}
+
+void GVGridViewItem::paintCell(QPainter& painter)
 {
     const QRectF content = contentRect();
     if (content.width() <= 0 || content.height() <= 0)
         return;
     takeThumbnail();
     const GVGridViewItemLayout& look = *m_currentLayout;
-    QPainter painter(this);
     const QPixmap& background = cellBackground(look, content.size());
     const double margin = (background.deviceIndependentSize().width() - content.width()) / 2;
     const QPointF origin = content.topLeft() - QPointF(margin, margin);
@@ -283,12 +371,20 @@ void GVGridViewItem::paintEvent(QPaintEvent*)
     } else {
         painter.drawPixmap(origin, background);
     }
-    painter.setRenderHint(QPainter::Antialiasing);
+    // Shadows and titles are drawn smooth; a picture placed without scaling
+    // lands on whole pixels either way, and the hint costs a state change.
+    const bool titled = (look.visibleContentMask & GVGridViewItemLayout::ShowTitle) && !m_itemTitle.isEmpty();
+    const bool unscaled = painter.deviceTransform().type() <= QTransform::TxTranslate;
+    if (titled || m_hasShadow || !unscaled)
+        painter.setRenderHint(QPainter::Antialiasing);
     if (look.visibleContentMask & GVGridViewItemLayout::ShowImage) {
         const QRectF target = imageRect();
         const QImage bitmap = m_itemImage.bitmap();
         if (!target.isEmpty() && !bitmap.isNull()) {
-            const QPixmap& scaled = scaledThumbnail(bitmap, target.size());
+            // A translucent picture over the plain middle of the cell is
+            // drawn already laid on its colour: a copy, not a blend.
+            const QRgb under = unscaled && !m_hasShadow && bitmap.hasAlphaChannel() ? plainColourUnder(target, origin) : 0;
+            const QPixmap& scaled = scaledThumbnail(bitmap, target.size(), under);
             if (m_hasShadow) {
                 QPainterPath shadow;
                 shadow.addRect(target.translated(-3, 3));
@@ -297,7 +393,7 @@ void GVGridViewItem::paintEvent(QPaintEvent*)
             painter.drawPixmap(target.topLeft(), scaled);
         }
     }
-    if ((look.visibleContentMask & GVGridViewItemLayout::ShowTitle) && !m_itemTitle.isEmpty()) {
+    if (titled) {
         const GVGridViewTitleAttributes& text = look.itemTitleTextAttributes;
         const QRectF box = titleRect();
         const QString line = QFontMetricsF(text.font).elidedText(m_itemTitle, Qt::ElideRight, box.width());

@@ -14,6 +14,7 @@
 #include <optional>
 
 class QDrag;
+class QPainter;
 class QMimeData;
 
 namespace ql {
@@ -95,6 +96,15 @@ protected:
 
 private:
     friend class GVGridView;
+    // Draws the cell in its own coordinates. A grid draws all its cells with
+    // one painter and keeps their own updates off: a paint event and a
+    // painter per cell cost as much as the drawing.
+    void paintCell(QPainter& painter);
+    // Whether the cell's drawing may reach past its rectangle: a selection
+    // ring wider than the inset, or a title, whose glyphs may hang below.
+    bool mayDrawOutside() const;
+    // Schedules a repaint of the cell, through its grid when the grid draws it.
+    void refresh();
     // What the kept cell background was drawn for.
     struct BackgroundKey {
         QSizeF size;
@@ -110,8 +120,13 @@ private:
     // scrolling draws the same few cells again and again.
     const QPixmap& cellBackground(const GVGridViewItemLayout& look, QSizeF size);
     void findOpaqueBand();
-    // The thumbnail scaled to `size`, kept while picture and size stay.
-    const QPixmap& scaledThumbnail(const QImage& bitmap, QSizeF size);
+    // The thumbnail scaled to `size` (laid on the opaque colour `under` when
+    // there is one), kept while picture, size and colour stay.
+    const QPixmap& scaledThumbnail(const QImage& bitmap, QSizeF size, QRgb under);
+    QSize thumbnailPixels(QSizeF size) const;
+    // The plain colour of the background (drawn at `origin`) when the
+    // thumbnail drawn in `target` lies wholly on it; 0 otherwise.
+    QRgb plainColourUnder(QRectF target, QPointF origin) const;
     GVGridView* grid() const;
     void takeThumbnail();
     // A thumbnail of `url` arrived (null when it failed).
@@ -138,9 +153,14 @@ private:
     int m_bandTop = 0;
     int m_bandBottom = 0;
     QColor m_bandColor;
+    // The opaque colour at the background's centre (0 when there is none)
+    // and, per row of pixels, the run of it around the centre column.
+    QRgb m_plainColour = 0;
+    QList<std::pair<int, int>> m_plainSpans;
     QPixmap m_scaled;
     qint64 m_scaledImageKey = 0;
     QSize m_scaledPixels;
+    QRgb m_scaledUnder = 0;
 };
 
 } // namespace ql

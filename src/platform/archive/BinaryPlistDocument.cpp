@@ -269,72 +269,56 @@ Result<bool> BinaryPlistDocument::stringEquals(Ref ref, QStringView text) const
     return o->type == PlistValue::Type::String && string(*o) == text;
 }
 
-Result<std::optional<std::size_t>> BinaryPlistDocument::keyHash(Ref ref) const
+std::uint32_t BinaryPlistDocument::internedKey(const QString& text) const
 {
+    const auto found = m_keyTexts.constFind(text);
+    if (found != m_keyTexts.constEnd())
+        return *found;
+    if (m_keyTextOf.empty())
+        m_keyTextOf.resize(kNotAString + 1);
+    const std::uint32_t id = std::uint32_t(m_keyTextOf.size());
+    m_keyTexts.insert(text, id);
+    m_keyTextOf.push_back(text);
+    return id;
+}
+
+Result<std::uint32_t> BinaryPlistDocument::keyId(Ref ref) const
+{
+    if (ref >= m_count)
+        return badReference(ref);
+    if (m_keyIds.empty())
+        m_keyIds.assign(m_count, 0);
+    if (const std::uint32_t known = m_keyIds[ref])
+        return known;
     const Result<Object> o = object(ref);
     if (!o)
         return o.error();
-    if (o->type != PlistValue::Type::String)
-        return std::optional<std::size_t>();
-    // FNV-1a over UTF-16 code units, so that an ASCII key and the same key
-    // stored as UTF-16 hash alike.
-    std::size_t hash = 14695981039346656037ull;
-    const auto add = [&hash](char16_t unit) {
-        hash = (hash ^ unit) * 1099511628211ull;
-    };
-    if (o->encoding == 0x5) {
-        for (std::uint64_t i = 0; i < o->count; ++i)
-            add(char16_t(m_data[o->at + i]));
-    } else if (o->encoding == 0x6) {
-        for (std::uint64_t i = 0; i < o->count; ++i)
-            add(char16_t(readBigEndian(m_data + o->at + 2 * i, 2)));
-    } else {
-        for (const QChar c : string(*o))
-            add(c.unicode());
-    }
-    return std::optional<std::size_t>(hash);
+    const std::uint32_t id = o->type == PlistValue::Type::String ? internedKey(string(*o)) : kNotAString;
+    m_keyIds[ref] = id;
+    return id;
 }
 
 Result<bool> BinaryPlistDocument::repeatsKeys(const Object& dictionary) const
 {
-    struct Key {
-        std::size_t hash;
-        std::uint64_t index;
-    };
-    std::vector<Key> keys;
-    keys.reserve(dictionary.count);
+    if (++m_keyCheck == 0) {
+        // The check numbers went round: forget which check met which key.
+        std::fill(m_keySeen.begin(), m_keySeen.end(), 0);
+        m_keyCheck = 1;
+    }
     for (std::uint64_t i = 0; i < dictionary.count; ++i) {
         const Result<Ref> ref = reference(dictionary, i);
         if (!ref)
             return ref.error();
-        const Result<std::optional<std::size_t>> hash = keyHash(*ref);
-        if (!hash)
-            return hash.error();
-        if (*hash)
-            keys.push_back({**hash, i});
-    }
-    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.hash < b.hash; });
-    // Keys of equal hashes are compared in full, sorted, so that crafted
-    // collisions cost no more than sorting.
-    for (std::size_t start = 0; start < keys.size();) {
-        std::size_t end = start + 1;
-        while (end < keys.size() && keys[end].hash == keys[start].hash)
-            ++end;
-        if (end - start > 1) {
-            std::vector<QString> texts;
-            texts.reserve(end - start);
-            for (std::size_t i = start; i < end; ++i) {
-                const Result<Ref> ref = reference(dictionary, keys[i].index);
-                const Result<Object> text = ref ? object(*ref) : Result<Object>(ref.error());
-                if (!text)
-                    return text.error();
-                texts.push_back(string(*text));
-            }
-            std::sort(texts.begin(), texts.end());
-            if (std::adjacent_find(texts.begin(), texts.end()) != texts.end())
-                return true;
-        }
-        start = end;
+        const Result<std::uint32_t> id = keyId(*ref);
+        if (!id)
+            return id.error();
+        if (*id == kNotAString)
+            continue;
+        if (*id >= m_keySeen.size())
+            m_keySeen.resize(std::max<std::size_t>(*id + 1, 2 * m_keySeen.size()), 0);
+        if (m_keySeen[*id] == m_keyCheck)
+            return true;
+        m_keySeen[*id] = m_keyCheck;
     }
     return false;
 }
@@ -349,24 +333,40 @@ Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const 
             return repeated.error();
         cursor.keys = *repeated ? KeyCursor::Keys::Repeated : KeyCursor::Keys::Distinct;
     }
+    const auto matches = [&](std::uint64_t at) -> Result<bool> {
+        const Result<Ref> keyRef = reference(dictionary, at);
+        if (!keyRef)
+            return keyRef.error();
+        const Result<std::uint32_t> id = keyId(*keyRef);
+        if (!id)
+            return id.error();
+        return *id != kNotAString && m_keyTextOf[*id] == key;
+    };
+    const auto found = [&](std::uint64_t at) -> Result<std::optional<Ref>> {
+        cursor.hint = at + 1;
+        cursor.last = at + 1;
+        const Result<Ref> valueRef = reference(dictionary, n + at);
+        if (!valueRef)
+            return valueRef.error();
+        return std::optional<Ref>(*valueRef);
+    };
     const bool lastWins = cursor.keys == KeyCursor::Keys::Repeated;
+    if (!lastWins && cursor.last > 0 && cursor.last <= n) {
+        const Result<bool> again = matches(cursor.last - 1);
+        if (!again)
+            return again.error();
+        if (*again)
+            return found(cursor.last - 1);
+    }
     for (std::uint64_t i = 0; i < n; ++i) {
         // A dictionary with repeated keys is searched from its end, so that
         // every look-up of a key answers the same, last, entry.
         const std::uint64_t at = lastWins ? n - 1 - i : (cursor.hint + i) % n;
-        const Result<Ref> keyRef = reference(dictionary, at);
-        if (!keyRef)
-            return keyRef.error();
-        const Result<bool> equal = stringEquals(*keyRef, key);
+        const Result<bool> equal = matches(at);
         if (!equal)
             return equal.error();
-        if (*equal) {
-            cursor.hint = at + 1;
-            const Result<Ref> valueRef = reference(dictionary, n + at);
-            if (!valueRef)
-                return valueRef.error();
-            return std::optional<Ref>(*valueRef);
-        }
+        if (*equal)
+            return found(at);
     }
     return std::optional<Ref>();
 }

@@ -11,8 +11,10 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QStringView>
 #include <QtEndian>
+#include <vector>
 
 namespace ql {
 
@@ -61,9 +63,12 @@ public:
     Result<bool> stringEquals(Ref ref, QStringView text) const;
     // Where look-ups in one dictionary stand: keys are mostly read in the
     // order written, and a dictionary is checked once for repeated keys.
+    // A key is often asked for twice in a row (is it there, then its
+    // value), so the last one found is tried first.
     struct KeyCursor {
         enum class Keys : std::uint8_t { Unchecked, Distinct, Repeated };
         std::uint64_t hint = 0;
+        std::uint64_t last = 0; // one past the entry last found; 0 for none
         Keys keys = Keys::Unchecked;
     };
     // The value of a dictionary's key; nullopt when the key is absent. A key
@@ -102,9 +107,13 @@ private:
         return offset >= 8 && offset <= m_tableOffset && bytes <= m_tableOffset - offset;
     }
     Result<std::uint64_t> length(std::uint64_t& cursor, int low) const;
-    // A hash of a string key's UTF-16 code units, the same for either
-    // encoding; nullopt for keys that are not strings.
-    Result<std::optional<std::size_t>> keyHash(Ref ref) const;
+    // Key texts are interned: every key object gets the number of its text
+    // (the same for any encoding), made once however many records repeat
+    // it; checks for repeated keys then compare numbers, and look-ups
+    // compare the text made once with the key asked for.
+    static constexpr std::uint32_t kNotAString = 1;
+    std::uint32_t internedKey(const QString& text) const;
+    Result<std::uint32_t> keyId(Ref ref) const;
 
     QByteArray m_bytes;
     const uchar* m_data = nullptr;
@@ -115,6 +124,12 @@ private:
     std::uint64_t m_count = 0;
     std::uint64_t m_top = 0;
     std::uint64_t m_tableOffset = 0;
+    // Caches filled while reading (a document is read by one thread at a time).
+    mutable QHash<QString, std::uint32_t> m_keyTexts;
+    mutable std::vector<QString> m_keyTextOf;     // by key number
+    mutable std::vector<std::uint32_t> m_keyIds;  // by object; 0 until known
+    mutable std::vector<std::uint32_t> m_keySeen; // by key number: the check that last met it
+    mutable std::uint32_t m_keyCheck = 0;
 };
 
 } // namespace ql

@@ -4,9 +4,12 @@
 #include "BarcodeTesting.h"
 #include "FixedMetricsTypesetter.h"
 
+#include "codes/barcodes/BCCaptionFace.h"
 #include "codes/barcodes/BCEAN13Code.h"
 #include "codes/barcodes/BCQtCaptionTypesetter.h"
 #include "codes/barcodes/BCUPCECode.h"
+
+#include <QTextLayout>
 
 using namespace barcodetest;
 using namespace ql;
@@ -200,4 +203,100 @@ TEST(BarcodeRenderer, FittedSizeIsTheFirstThatFillsEvenWhenWidthsAreNotProportio
     // Below 50 points 6 digits are 3.6 * size + 30 wide: 120 is filled at 25.
     EXPECT_EQ(uneven.optimalFontSizeToFitText("780306", "Helvetica", 120), 25);
     EXPECT_EQ(uneven.optimalFontSizeToFitText("780306", "Helvetica", 360), 100);
+}
+
+TEST(BarcodeRenderer, CaptionsMeasuredFromKeptAdvancesMatchTheTextLayout)
+{
+    // Captions are measured without a text layout where the layout would add
+    // up the advances anyway; every length and width must be the layout's,
+    // also at small sizes, in kerning fonts and at limits around the width.
+    const BCQtCaptionTypesetter qtTypesetter;
+    QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
+    device.setDotsPerMeterX(2835);
+    device.setDotsPerMeterY(2835);
+    const QString texts[] = {"9", "780306", "0123456789", "QL-2026-128", "QL 39-AB", "*AVA TO-7*", "<", ">"};
+    for (const QString family : {"Helvetica", "Liberation Sans", "Liberation Serif"}) {
+        for (const double size : {1.0, 2.0, 4.0, 7.0, 8.0, 9.0, 12.0, 23.0, 64.0, 200.0}) {
+            QFont font(family);
+            font.setPointSizeF(size);
+            font.setHintingPreference(QFont::PreferNoHinting);
+            font.setStyleStrategy(QFont::ForceOutline);
+            for (const QString& text : texts) {
+                const double whole = BCCaptionFace::layOutFirstLine(text, font, &device, 0)->lineAt(0).naturalTextWidth();
+                for (const double limit : {0.0, whole, whole - 1.0 / 64, whole + 1.0 / 64, whole - 1, whole / 2}) {
+                    const auto layout = BCCaptionFace::layOutFirstLine(text, font, &device, limit);
+                    const QTextLine line = layout->lineAt(0);
+                    const BCCaptionLine ours = qtTypesetter.firstLine(text, family, size, limit);
+                    const std::string where = family.toStdString() + " " + std::to_string(size) + " '" + text.toStdString()
+                        + "' limit " + std::to_string(limit);
+                    EXPECT_EQ(ours.length, line.textLength()) << where;
+                    EXPECT_EQ(ours.width, line.naturalTextWidth()) << where;
+                    EXPECT_EQ(ours.height(), line.ascent() + line.descent()) << where;
+                }
+            }
+        }
+    }
+}
+
+TEST(BarcodeRenderer, ImagesWrittenDirectlyMatchWhatThePainterDraws)
+{
+    // imageWithBarCode writes bars into the rows itself; a painter drawing the
+    // same code must give the same pixels, whole and partly covered alike.
+    const auto ean13 = made<BCEAN13Code>("9780306406157");
+    const auto upce = made<BCUPCECode>("01234565");
+    const BCRenderOptions variants[] = {
+        {},
+        {{BCCodeDrawingReduceBleed, true}},
+        {{BCCodeDrawingBackgroundColor, QColor(250, 240, 200)}, {BCCodeDrawingMarkerBarsOverlapCaptionPercent, 0.37}},
+        {{BCCodeDrawingPrintCaption, false}, {BCCodeDrawingBackgroundColor, QColor(0, 128, 255, 100)}},
+    };
+    const BCCodeRenderer renderer(typesetter);
+    for (const BCCode* code : {static_cast<const BCCode*>(ean13.get()), static_cast<const BCCode*>(upce.get())}) {
+        for (const double scale : {1.0, 1.7, 2.0, 3.3}) {
+            for (const BCRenderOptions& variant : variants) {
+                BCRenderOptions options = variant;
+                options.insert(BCCodeDrawingBarScale, scale);
+                const QImage written = renderer.imageWithBarCode(code, options);
+                QImage painted(written.size(), QImage::Format_ARGB32_Premultiplied);
+                painted.fill(Qt::transparent);
+                QPainter painter(&painted);
+                painter.setRenderHint(QPainter::Antialiasing);
+                renderer.renderInContext(*code, painter, options);
+                painter.end();
+                int worst = 0;
+                for (int y = 0; y < written.height(); ++y) {
+                    for (int x = 0; x < written.width(); ++x) {
+                        const QRgb a = written.pixel(x, y), b = painted.pixel(x, y);
+                        worst = std::max({worst, std::abs(qAlpha(a) - qAlpha(b)), std::abs(qRed(a) - qRed(b)),
+                                          std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+                    }
+                }
+                EXPECT_LE(worst, 2) << code->descriptionOfSymbology().toStdString() << " at " << scale << " with "
+                                    << variant.keys().join(u',').toStdString();
+            }
+        }
+    }
+}
+
+TEST(BarcodeRenderer, CaptionsFromKeptGlyphsDoNotDependOnWhatWasDrawnBefore)
+{
+    // One typesetter draws codes at many sizes and fonts in turn, letting
+    // glyph rasters go and making them again; each image must equal the one
+    // a fresh typesetter draws.
+    const auto ean13 = made<BCEAN13Code>("9780306406157");
+    const auto upce = made<BCUPCECode>("01234565");
+    const BCQtCaptionTypesetter kept;
+    const BCCodeRenderer keeping(kept);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const double scale : {1.0, 2.5, 3.0, 7.0, 1.3, 12.0}) {
+            for (const char* font : {"Helvetica", "Liberation Sans"}) {
+                for (const BCCode* code : {static_cast<const BCCode*>(ean13.get()), static_cast<const BCCode*>(upce.get())}) {
+                    const BCRenderOptions options{{BCCodeDrawingBarScale, scale}, {BCCodeDrawingCaptionFontName, font}};
+                    const BCQtCaptionTypesetter fresh;
+                    EXPECT_EQ(keeping.imageWithBarCode(code, options), BCCodeRenderer(fresh).imageWithBarCode(code, options))
+                        << code->descriptionOfSymbology().toStdString() << " at " << scale << " in " << font;
+                }
+            }
+        }
+    }
 }

@@ -1,10 +1,13 @@
 #include "codes/qr/CQR_Encode.h"
 #include "codes/qr/QrGaloisField.h"
+#include "codes/qr/QrSegmentList.h"
 #include "codes/qr/QrVersionTable.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -48,6 +51,46 @@ struct SegmentCase {
     std::vector<CQR_Encode::Segment> segments;
 };
 
+// The mask penalty counted module by module, as a person would: `dark`
+// returns one module, outside the symbol light.
+template <class Dark>
+int referencePenalty(int s, Dark dark)
+{
+    int penalty = 0;
+    for (const bool alongRow : {true, false}) {
+        for (int line = 0; line < s; ++line) {
+            const auto m = [&](int k) { return k >= 0 && k < s && (alongRow ? dark(k, line) : dark(line, k)); };
+            int run = 1;
+            for (int k = 1; k <= s; ++k) {
+                if (k < s && m(k) == m(k - 1)) {
+                    ++run;
+                    continue;
+                }
+                if (run >= 5)
+                    penalty += run - 2;
+                run = 1;
+            }
+            for (int k = 0; k + 7 <= s; ++k) {
+                const bool core = !m(k - 1) && m(k) && !m(k + 1) && m(k + 2) && m(k + 3) && m(k + 4) && !m(k + 5)
+                    && m(k + 6) && !m(k + 7);
+                const bool quiet = (!m(k - 2) && !m(k - 3) && !m(k - 4)) || (!m(k + 8) && !m(k + 9) && !m(k + 10));
+                if (core && quiet)
+                    penalty += 40;
+            }
+        }
+    }
+    int light = 0;
+    for (int x = 0; x < s; ++x) {
+        for (int y = 0; y < s; ++y) {
+            light += !dark(x, y);
+            if (x + 1 < s && y + 1 < s && dark(x, y) == dark(x + 1, y) && dark(x, y) == dark(x, y + 1)
+                && dark(x, y) == dark(x + 1, y + 1))
+                penalty += 3;
+        }
+    }
+    return penalty + 10 * (std::abs(50 - 100 * light / (s * s)) / 5);
+}
+
 std::string repeated(const std::string& piece, int times)
 {
     std::string out;
@@ -87,6 +130,38 @@ TEST_F(CQR_EncodeTest, SegmentsMergeWhereThatIsShorter)
     ASSERT_TRUE(ok);
     EXPECT_EQ(encoder->segments(), (std::vector<CQR_Encode::Segment>{{Mode::ModeAlphabet, 4000}}));
     EXPECT_EQ(encoder->version(), 39); // 22017 bits
+}
+
+TEST_F(CQR_EncodeTest, SegmentListJoinsAsAPlainListWould)
+{
+    // Joins wander forward and back as the merging passes do; the list must
+    // end as a plain vector with the same joins, lengths never mixed.
+    std::mt19937 random(12);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<CQR_Encode::Segment> plain;
+        const int count = std::uniform_int_distribution<int>(2, 60)(random);
+        for (int i = 0; i < count; ++i)
+            plain.push_back({static_cast<uint8_t>(i % 3), i + 1});
+        QrSegmentList list(plain);
+        int n = 0;
+        while (n < list.size() - 1) {
+            const int step = std::uniform_int_distribution<int>(0, 5)(random);
+            if (step < 2) {
+                ++n;
+                continue;
+            }
+            const int into = step == 2 ? n + 1 : n;
+            const int removed = step == 2 ? n : n + 1;
+            if (n + 2 < list.size()) {
+                EXPECT_EQ(list[n + 2], plain[static_cast<size_t>(n + 2)]);
+            }
+            list.join(into, removed);
+            plain[static_cast<size_t>(into)].length += plain[static_cast<size_t>(removed)].length;
+            plain.erase(plain.begin() + removed);
+            n = std::max(0, n - step % 2);
+        }
+        EXPECT_EQ(std::move(list).release(), plain) << "round " << round;
+    }
 }
 
 TEST_F(CQR_EncodeTest, CapacitiesOfTheSmallestAndLargestVersions)
@@ -338,6 +413,55 @@ TEST_F(CQR_EncodeTest, PenaltyRulesOnHandMadeMatrices)
     EXPECT_EQ(penaltyOfRepeatedRow("X..X.XXX.X..X"), 0 + 143 + 144 + 0);
     // ... three more light ones behind it (the edge counting as light) are.
     EXPECT_EQ(penaltyOfRepeatedRow("X..X.XXX.X..."), 520 + 143 + 180 + 0);
+}
+
+TEST_F(CQR_EncodeTest, PenaltyAndMaskChoiceAgreeWithAModuleByModuleCount)
+{
+    // Random matrices of every width class of the bit lines (one, two and
+    // three words), light or dark or even, with planted finder-like patterns.
+    std::mt19937 random(46);
+    for (int round = 0; round < 60; ++round) {
+        const int sizes[] = {21, 49, 50, 51, 113, 114, 115, 177};
+        const int s = round < 8 ? sizes[round] : std::uniform_int_distribution<int>(21, 177)(random);
+        std::bernoulli_distribution isDark(0.1 + 0.2 * (round % 5));
+        std::vector<std::string> rows(static_cast<size_t>(s), std::string(static_cast<size_t>(s), '.'));
+        for (auto& row : rows) {
+            for (char& module : row)
+                module = isDark(random) ? 'X' : '.';
+        }
+        std::uniform_int_distribution<int> place(0, s - 1);
+        for (int planted = 0; planted < 12; ++planted) {
+            const int y = place(random);
+            const int x = std::uniform_int_distribution<int>(0, s - 7)(random);
+            rows[static_cast<size_t>(y)].replace(static_cast<size_t>(x), 7, "X.XXX.X");
+        }
+        const auto dark = [&rows](int x, int y) { return rows[size_t(y)][size_t(x)] == 'X'; };
+        EXPECT_EQ(penaltyOf(rows), referencePenalty(s, dark)) << "size " << s << ", round " << round;
+    }
+
+    // Real symbols in each width class: the chosen mask has the least
+    // penalty of the eight, ties going to the lower.
+    const std::string texts[] = {"HELLO", std::string(120, 'a'), std::string(700, 'q') + "0123456789",
+                                 repeated("https://example.org/?q=", 40)};
+    for (const std::string& text : texts) {
+        for (int level = QrLevelL; level <= QrLevelH; level += 3) {
+            int best = -1;
+            int bestPenalty = 0;
+            for (int mask = 0; mask < 8; ++mask) {
+                const CQR_Encode& forced = encode(text, level, 0, mask);
+                ASSERT_TRUE(ok);
+                const auto dark = [&forced](int x, int y) { return forced.isDark(x, y); };
+                const int penalty = referencePenalty(forced.symbleSize(), dark);
+                if (best < 0 || penalty < bestPenalty) {
+                    best = mask;
+                    bestPenalty = penalty;
+                }
+            }
+            const CQR_Encode& chosen = encode(text, level);
+            ASSERT_TRUE(ok);
+            EXPECT_EQ(chosen.maskingNo(), best) << text.size() << " characters at level " << level;
+        }
+    }
 }
 
 } // namespace ql

@@ -117,3 +117,32 @@ TEST(GridViewItem, PlacesThumbnailAndTitleInTheCell)
     empty.render(&none);
     EXPECT_EQ(none.pixel(0, 0), 0u);
 }
+
+TEST(GridViewItem, TranslucentPicturesLookAsIfBlendedOnTheCell)
+{
+    for (const QSize size : {QSize(200, 100), QSize(50, 100), QSize(100, 100)}) {
+        QImage bitmap(size, QImage::Format_ARGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                bitmap.setPixel(x, y, qRgba(x * 5 % 256, 90, y * 2, (x * 3 + y * 7) % 256));
+        for (const bool titled : {false, true}) {
+            for (const bool selected : {false, true}) {
+                GVGridViewItem item;
+                item.resize(100, 100);
+                item.setItemTitle(titled ? QStringLiteral("T") : QString());
+                item.setSelected(selected);
+                // The same cell without its picture, and the picture blended in by hand.
+                QImage expected = item.grab().toImage();
+                item.setItemImage(Image(bitmap));
+                const QRectF box = item.imageRect();
+                QPainter painter(&expected);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.drawPixmap(box.topLeft(), QPixmap::fromImage(bitmap.scaled(box.size().toSize(), Qt::IgnoreAspectRatio,
+                                                                                  Qt::SmoothTransformation)));
+                painter.end();
+                EXPECT_EQ(item.grab().toImage(), expected) << size.width() << "x" << size.height() << " titled " << titled
+                                                           << " selected " << selected;
+            }
+        }
+    }
+}

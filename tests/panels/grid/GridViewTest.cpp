@@ -2,6 +2,7 @@
 
 #include "platform/runtime/NotificationCenter.h"
 
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
@@ -193,4 +194,46 @@ TEST(GridView, ScrolledAwayItemsHideAndKeptItemsFollowAWidthChange)
     QCoreApplication::processEvents();
     EXPECT_EQ(grid->numberOfColumns(), 3);
     onlyVisibleItemsShownInTheirCells();
+}
+
+TEST(GridView, TheGridDrawsEachCellAsTheCellWouldAndRepaintsCellsThatChange)
+{
+    // The two grabs differ only in whether they keep an alpha channel.
+    const auto argb = [](const QPixmap& drawn) { return drawn.toImage().convertToFormat(QImage::Format_ARGB32); };
+    RecordingGridOwner owner;
+    owner.count = 100;
+    owner.fill = [](GVGridViewItem& item, qint64 index) {
+        QImage bitmap(30 + int(index % 7) * 10, 40, QImage::Format_ARGB32_Premultiplied);
+        bitmap.fill(QColor::fromHsv(int(index * 37 % 360), 200, 200, 180));
+        item.setItemImage(Image(bitmap));
+        if (index % 3 == 0)
+            item.setItemTitle(QString());
+    };
+    GridInScrollArea view(owner, QSize(216, 400), QSizeF(100, 100));
+    GVGridView* grid = view.grid;
+    // Part rows at both edges, one cell selected and another under the pointer.
+    view.area.verticalScrollBar()->setValue(450);
+    QCoreApplication::processEvents();
+    const qint64 first = grid->visibleItems().firstKey();
+    clickGrid(grid, view.centreOf(first + 2));
+    QTest::mouseMove(grid, view.centreOf(first + 3));
+    ASSERT_TRUE(grid->itemAtIndex(first + 3)->hovered());
+    for (GVGridViewItem* item : grid->visibleItems())
+        EXPECT_EQ(argb(grid->grab(item->geometry())), argb(item->grab())) << "item " << item->index();
+
+    // A cell's change of look reaches the screen through the grid.
+    struct PaintSpy : QObject {
+        QRegion painted;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } spy;
+    grid->installEventFilter(&spy);
+    QTest::mouseMove(grid, view.centreOf(first + 4));
+    const auto repainted = [&](qint64 index) { return QRegion(grid->rectForItemAtIndex(index)).subtracted(spy.painted).isEmpty(); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return repainted(first + 3) && repainted(first + 4); }, 5000));
+    EXPECT_FALSE(spy.painted.intersects(grid->rectForItemAtIndex(first))) << "only the cells that changed";
 }
