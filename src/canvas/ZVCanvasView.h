@@ -461,6 +461,8 @@ private:
     };
     static const ql::fields::Record<ZVCanvasView>& archiveRecord();
     // Adding and deleting without recording undo (ZVCanvasViewElements.cpp).
+    // setClippingRects after `element` came onto the page.
+    void setClippingRectsForEntered(ZVPuttyView* element);
     void enterPuttyView(ZVPuttyView* element, const ElementPlace& place);
     ElementPlace takeOffPuttyView(ZVPuttyView* element);
     void registerElementStep(ZVPuttyView* element, void (ZVCanvasView::*step)(ZVPuttyView*));
@@ -507,6 +509,10 @@ private:
     // Set while the page reads its elements: the wrap rectangles are worked
     // out once at the end rather than after each element.
     bool m_readingPuttyViews = false;
+    // Whether an element wrapped when the rectangles were last worked out: a
+    // page where none does takes a new plain element without going over
+    // all the others again.
+    bool m_anyWraps = false;
     QList<ZVPuttyView*> m_deletedPuttyViews;
     QHash<const ZVPuttyView*, ElementPlace> m_deletedPlaces;
     mutable QList<ZVPuttyView*> m_stacked;

@@ -149,7 +149,7 @@ void ZVCanvasView::enterPuttyView(ZVPuttyView* element, const ElementPlace& plac
     didChangeValueForKey(QStringLiteral("puttyViews"));
     layoutPuttyViews();
     if (!m_readingPuttyViews)
-        setClippingRects();
+        setClippingRectsForEntered(element);
     if (place.chain >= 0)
         showTextLinks();
     if (ql::CanvasHost* host = canvasHost()) {

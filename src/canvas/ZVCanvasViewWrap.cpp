@@ -51,6 +51,7 @@ void ZVCanvasView::setClippingRects()
     // resolving the layer, so that reading and dragging stay linear.
     const bool wraps = std::any_of(m_puttyViews.cbegin(), m_puttyViews.cend(),
                                    [](const ZVPuttyView* element) { return element->causesWrap(); });
+    m_anyWraps = wraps;
     if (!wraps) {
         for (ZVPuttyView* box : std::as_const(m_puttyViews)) {
             if (box->contentViewType() != ZVPuttyView::TextContent || box->layoutLayerGroup() != current)
@@ -78,4 +79,18 @@ void ZVCanvasView::setClippingRects()
         if (rects != text->clippingRects())
             text->setClippingRects(rects);
     }
+}
+
+void ZVCanvasView::setClippingRectsForEntered(ZVPuttyView* element)
+{
+    if (element->causesWrap() || m_anyWraps) {
+        setClippingRects();
+        return;
+    }
+    // Nothing wraps: only the newcomer may bring rectangles that no longer hold.
+    const ZVPuttyViewGroup* current = currentLayoutLayer();
+    if (!current || element->contentViewType() != ZVPuttyView::TextContent || element->layoutLayerGroup() != current)
+        return;
+    if (auto* text = qobject_cast<ZVTextView*>(element->contentView()); text && !text->clippingRects().isEmpty())
+        text->setClippingRects({});
 }

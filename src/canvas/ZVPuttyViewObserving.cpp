@@ -25,17 +25,15 @@ void ZVPuttyView::startObserving()
     if (m_isObserving)
         return;
     m_isObserving = true;
-    // Frames and rotations have undo steps of their own; the aspect flag has none.
-    static const QStringList ownUndo {QStringLiteral("frame"), QStringLiteral("frameCenterRotation"),
-                                      QStringLiteral("keepAspectRatio")};
-    for (const QString& path : observedKeyPaths()) {
-        const bool undoable = !ownUndo.contains(path);
-        addObserver(path, this, [this, undoable](const ql::KeyValueChange& change) {
-            if (undoable)
-                ql::registerKeyPathUndo(undoManager(), this, change.keyPath, change.oldValue);
-            onObservedChange(change.keyPath);
-        });
-    }
+    observeOwnKeyPaths(observedKeyPaths(), [](ql::KVObject& self, const ql::KeyValueChange& change) {
+        auto& element = static_cast<ZVPuttyView&>(self);
+        // Frames and rotations have undo steps of their own; the aspect flag has none.
+        static const QStringList ownUndo {QStringLiteral("frame"), QStringLiteral("frameCenterRotation"),
+                                          QStringLiteral("keepAspectRatio")};
+        if (!ownUndo.contains(change.keyPath))
+            ql::registerKeyPathUndo(element.undoManager(), &element, change.keyPath, change.oldValue);
+        element.onObservedChange(change.keyPath);
+    });
 }
 
 void ZVPuttyView::onObservedChange(const QString& keyPath)

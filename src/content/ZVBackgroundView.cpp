@@ -114,12 +114,11 @@ void ZVBackgroundView::startObserving()
         return;
     m_isObserving = true;
     // Undo first, then the refresh, for every change.
-    for (const QString& path : observedKeyPaths()) {
-        addObserver(path, this, [this](const ql::KeyValueChange& change) {
-            ql::registerKeyPathUndo(undoManager(), this, change.keyPath, change.oldValue);
-            update();
-        });
-    }
+    observeOwnKeyPaths(observedKeyPaths(), [](ql::KVObject& self, const ql::KeyValueChange& change) {
+        auto& view = static_cast<ZVBackgroundView&>(self);
+        ql::registerKeyPathUndo(view.undoManager(), &view, change.keyPath, change.oldValue);
+        view.update();
+    });
 }
 
 ql::UndoManager* ZVBackgroundView::undoManager() const

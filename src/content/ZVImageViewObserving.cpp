@@ -19,12 +19,11 @@ void ZVImageView::startObserving()
 {
     if (m_isObserving)
         return;
-    for (const QString& path : observedKeyPaths()) {
-        addObserver(path, this, [this](const ql::KeyValueChange& change) {
-            recordUndo(change);
-            observedValueChanged(change.keyPath);
-        });
-    }
+    observeOwnKeyPaths(observedKeyPaths(), [](ql::KVObject& self, const ql::KeyValueChange& change) {
+        auto& view = static_cast<ZVImageView&>(self);
+        view.recordUndo(change);
+        view.observedValueChanged(change.keyPath);
+    });
     m_isObserving = true;
 }
 

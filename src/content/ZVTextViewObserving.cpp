@@ -19,11 +19,9 @@ void ZVTextView::startObserving()
     if (m_isObserving)
         return;
     m_observingKeyPaths = observingKeyPaths();
-    for (const QString& path : std::as_const(m_observingKeyPaths)) {
-        addObserver(path, this, [this](const ql::KeyValueChange& change) {
-            onObservedChange(change.keyPath, change.oldValue, change.newValue);
-        });
-    }
+    observeOwnKeyPaths(observingKeyPaths(), [](ql::KVObject& self, const ql::KeyValueChange& change) {
+        static_cast<ZVTextView&>(self).onObservedChange(change.keyPath, change.oldValue, change.newValue);
+    });
     m_isObserving = true;
 }
 

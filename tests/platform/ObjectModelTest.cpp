@@ -209,3 +209,51 @@ TEST(ObjectModel, ManyObserversOfOneKeyAreToldInOrderAfterOthersLeave)
     for (int i = 0; i < 150; ++i)
         EXPECT_EQ(told[i], 2 * i + 1);
 }
+
+TEST(ObjectModel, AnObjectObservingItselfIsToldInTurnAndStopsWhenItSaysSo)
+{
+    TestPage page;
+    TestPage master;
+    page.setTemplateView(&master);
+    QObject other;
+    QStringList told;
+    const auto note = [&told](const QString& who) {
+        return [&told, who](const KeyValueChange& change) {
+            told.append(QStringLiteral("%1 %2>%3").arg(who, change.oldValue.toString(), change.newValue.toString()));
+        };
+    };
+    page.addObserver(QStringLiteral("drawingMode"), &other, note(QStringLiteral("before")));
+    const ql::ObservationId own = page.addObserver(QStringLiteral("drawingMode"), &page, note(QStringLiteral("own")));
+    page.addObserver(QStringLiteral("templateView.drawingMode"), &page, note(QStringLiteral("path")));
+    page.addObserver(QStringLiteral("drawingMode"), nullptr, note(QStringLiteral("after")));
+
+    // Nested announcements report once, from the outermost old value.
+    page.willChangeValueForKey(QStringLiteral("drawingMode"));
+    page.setDrawingMode(1);
+    page.setDrawingMode(2);
+    page.didChangeValueForKey(QStringLiteral("drawingMode"));
+    EXPECT_EQ(told, QStringList({QStringLiteral("before 0>2"), QStringLiteral("own 0>2"), QStringLiteral("after 0>2")}));
+
+    told.clear();
+    master.setDrawingMode(7);
+    page.removeObserver(own);
+    page.setDrawingMode(3);
+    EXPECT_EQ(told, QStringList({QStringLiteral("path 0>7"), QStringLiteral("before 2>3"), QStringLiteral("after 2>3")}));
+
+    // Ending the object's own observations leaves everyone else's.
+    page.addObserver(QStringLiteral("drawingMode"), &page, note(QStringLiteral("own")));
+    page.removeObservers(&page);
+    told.clear();
+    master.setDrawingMode(8);
+    page.setDrawingMode(4);
+    EXPECT_EQ(told, QStringList({QStringLiteral("before 3>4"), QStringLiteral("after 3>4")}));
+
+    // An own observer may end its object.
+    auto* doomed = new TestPage;
+    QPointer<TestPage> watched(doomed);
+    doomed->addObserver(QStringLiteral("drawingMode"), doomed, [&](const KeyValueChange&) { delete doomed; });
+    doomed->addObserver(QStringLiteral("drawingMode"), doomed, note(QStringLiteral("never")));
+    doomed->setDrawingMode(1);
+    EXPECT_TRUE(watched.isNull());
+    EXPECT_FALSE(told.contains(QStringLiteral("never 0>1")));
+}

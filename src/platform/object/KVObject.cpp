@@ -3,15 +3,25 @@
 #include <QHash>
 #include <QPointer>
 #include <algorithm>
+#include <utility>
 
 namespace ql {
 
 namespace {
 
+quint64 counter = 0;
+
 quint64 nextId()
 {
-    static quint64 counter = 0;
     return ++counter;
+}
+
+// The first of `count` ids in a row.
+quint64 reserveIds(qsizetype count)
+{
+    const quint64 first = counter + 1;
+    counter += quint64(count);
+    return first;
 }
 
 Error keyValueError(KeyValueErrorCode code, const QString& message)
@@ -49,8 +59,9 @@ class KeyPathObservation {
 public:
     KeyPathObservation(KVObject* root, ObservationId id, const QString& keyPath, QObject* context,
                        KeyValueObserver observer)
-        : m_root(root), m_id(id), m_keyPath(keyPath), m_path(splitKeyPath(keyPath)),
-          m_context(context), m_hasContext(context != nullptr), m_observer(std::move(observer))
+        : m_root(root), m_id(id), m_keyPath(keyPath), m_path(splitKeyPath(keyPath)), m_ownContext(context == root),
+          m_context(m_ownContext ? nullptr : context), m_hasContext(context && !m_ownContext),
+          m_observer(std::move(observer))
     {
         attach();
     }
@@ -62,13 +73,13 @@ public:
     }
 
     ObservationId id() const { return m_id; }
-    QObject* context() const { return m_context.data(); }
+    QObject* context() const { return m_ownContext ? m_root : m_context.data(); }
     void setContextConnection(QMetaObject::Connection connection) { m_contextConnection = connection; }
 
     void willChange()
     {
         if (m_pending++ == 0)
-            m_oldValue = m_root->valueForKeyPath(m_keyPath);
+            m_oldValue = currentValue();
     }
 
     void didChange()
@@ -83,7 +94,7 @@ public:
         reattach();
         if (m_hasContext && !m_context)
             return;
-        const KeyValueChange change{m_keyPath, oldValue, m_root->valueForKeyPath(m_keyPath)};
+        const KeyValueChange change{m_keyPath, oldValue, currentValue()};
         // The observer may remove this observation; keep it alive for the call.
         const KeyValueObserver observer = m_observer;
         observer(change);
@@ -115,16 +126,48 @@ private:
         m_chain.clear();
     }
 
+    // Most changes leave every object along the path in place: then the
+    // chain stays as it is.
     void reattach()
     {
+        if (chainIsCurrent())
+            return;
         detach();
         attach();
+    }
+
+    bool chainIsCurrent() const
+    {
+        KVObject* object = m_root;
+        qsizetype i = 0;
+        for (; i < m_path.size() && object; ++i) {
+            if (i >= m_chain.size() || m_chain[i].object.data() != object)
+                return false;
+            if (i + 1 < m_path.size())
+                object = qobject_cast<KVObject*>(objectFromVariant(object->valueForKey(m_path[i])));
+        }
+        return i == m_chain.size();
+    }
+
+    // The value at the end of the path, as valueForKeyPath would answer it,
+    // without splitting the path again.
+    QVariant currentValue() const
+    {
+        const KVObject* object = m_root;
+        for (qsizetype i = 0; i + 1 < m_path.size(); ++i) {
+            object = qobject_cast<const KVObject*>(objectFromVariant(object->valueForKey(m_path[i])));
+            if (!object)
+                return QVariant();
+        }
+        return object->valueForKey(m_path.last());
     }
 
     KVObject* m_root;
     ObservationId m_id;
     QString m_keyPath;
     QStringList m_path;
+    // An object observing itself needs no guard: the observation goes with it.
+    bool m_ownContext;
     QPointer<QObject> m_context;
     bool m_hasContext;
     KeyValueObserver m_observer;
@@ -134,7 +177,7 @@ private:
         quint64 watch;
         QMetaObject::Connection destroyed;
     };
-    std::vector<Link> m_chain;
+    QVarLengthArray<Link, 2> m_chain;
     int m_pending = 0;
     QVariant m_oldValue;
 };
@@ -257,8 +300,13 @@ Status KVObject::checkedSet(const PropertyDef& def, const QVariant& value)
 ObservationId KVObject::addObserver(const QString& keyPath, QObject* context, KeyValueObserver observer)
 {
     const ObservationId id = nextId();
+    if (context == this && !keyPath.contains(QLatin1Char('.'))) {
+        // Ids grow, so the watch keeps its place in the sorted list.
+        m_watches.push_back({id, keyPath, nullptr, std::move(observer)});
+        return id;
+    }
     auto observation = std::make_unique<KeyPathObservation>(this, id, keyPath, context, std::move(observer));
-    if (context) {
+    if (context && context != this) {
         observation->setContextConnection(
             connect(context, &QObject::destroyed, this, [this, id] { removeObserver(id); }));
     }
@@ -268,12 +316,42 @@ ObservationId KVObject::addObserver(const QString& keyPath, QObject* context, Ke
 
 void KVObject::removeObserver(ObservationId id)
 {
+    std::erase_if(m_pending, [id](const PendingChange& pending) { return pending.id == id; });
+    if (const auto own = findWatch(id); own != m_watches.end() && !own->owner) {
+        m_watches.erase(own);
+        return;
+    }
     std::erase_if(m_observations, [id](const auto& observation) { return observation->id() == id; });
 }
 
 void KVObject::removeObservers(QObject* context)
 {
+    if (context == this) {
+        std::erase_if(m_watches, [](const KeyWatch& watch) { return !watch.owner; });
+        m_ownKeys.clear();
+        m_pending.clear();
+    }
     std::erase_if(m_observations, [context](const auto& observation) { return observation->context() == context; });
+}
+
+void KVObject::observeOwnKeyPaths(const QStringList& paths, OwnKeyObserver observer)
+{
+    m_ownKeys.push_back({&paths, observer, reserveIds(paths.size())});
+    // Paths through other objects need watches on them: those are ordinary
+    // observations. A plain key never matches one of them in the list.
+    for (const QString& path : paths) {
+        if (path.contains(QLatin1Char('.')))
+            addObserver(path, this, [this, observer](const KeyValueChange& change) { observer(*this, change); });
+    }
+}
+
+const KVObject::OwnKeys* KVObject::ownKeysOf(quint64 id) const
+{
+    for (const OwnKeys& keys : m_ownKeys) {
+        if (id >= keys.firstId && id - keys.firstId < quint64(keys.paths->size()))
+            return &keys;
+    }
+    return nullptr;
 }
 
 quint64 KVObject::addWatch(const QString& key, KeyPathObservation* owner)
@@ -283,11 +361,16 @@ quint64 KVObject::addWatch(const QString& key, KeyPathObservation* owner)
     return id;
 }
 
+std::vector<KVObject::KeyWatch>::iterator KVObject::findWatch(quint64 id)
+{
+    const auto found = std::lower_bound(m_watches.begin(), m_watches.end(), id,
+                                        [](const KeyWatch& watch, quint64 wanted) { return watch.id < wanted; });
+    return found != m_watches.end() && found->id == id ? found : m_watches.end();
+}
+
 std::vector<KVObject::KeyWatch>::const_iterator KVObject::findWatch(quint64 id) const
 {
-    const auto found = std::lower_bound(m_watches.cbegin(), m_watches.cend(), id,
-                                        [](const KeyWatch& watch, quint64 wanted) { return watch.id < wanted; });
-    return found != m_watches.cend() && found->id == id ? found : m_watches.cend();
+    return const_cast<KVObject*>(this)->findWatch(id);
 }
 
 void KVObject::removeWatch(quint64 id)
@@ -296,29 +379,97 @@ void KVObject::removeWatch(quint64 id)
         m_watches.erase(found);
 }
 
-KeyPathObservation* KVObject::watchOwner(quint64 id) const
+KVObject::WatchIds KVObject::watchesForKey(const QString& key) const
 {
-    const auto found = findWatch(id);
-    return found == m_watches.cend() ? nullptr : found->owner;
-}
-
-std::vector<quint64> KVObject::watchesForKey(const QString& key) const
-{
-    std::vector<quint64> ids;
+    WatchIds ids;
     for (const KeyWatch& watch : m_watches) {
         if (watch.key == key)
-            ids.push_back(watch.id);
+            ids.append(watch.id);
     }
+    bool own = false;
+    for (const OwnKeys& keys : m_ownKeys) {
+        for (qsizetype i = 0; i < keys.paths->size(); ++i) {
+            if (keys.paths->at(i) == key) {
+                ids.append(keys.firstId + quint64(i));
+                own = true;
+            }
+        }
+    }
+    // Every observer in the order it was added.
+    if (own)
+        std::sort(ids.begin(), ids.end());
     return ids;
+}
+
+void KVObject::ownKeyWillChange(quint64 id, const QString& key)
+{
+    for (PendingChange& pending : m_pending) {
+        if (pending.id == id) {
+            ++pending.depth;
+            return;
+        }
+    }
+    QVariant oldValue = valueForKey(key);
+    m_pending.push_back({id, 1, std::move(oldValue)});
+}
+
+bool KVObject::ownKeyDidChange(quint64 id, QVariant& oldValue)
+{
+    const auto pending = std::find_if(m_pending.begin(), m_pending.end(),
+                                      [id](const PendingChange& change) { return change.id == id; });
+    if (pending == m_pending.end())
+        return true;
+    if (--pending->depth > 0)
+        return false;
+    oldValue = std::move(pending->oldValue);
+    m_pending.erase(pending);
+    return true;
+}
+
+void KVObject::willChange(quint64 id)
+{
+    if (const OwnKeys* keys = ownKeysOf(id)) {
+        ownKeyWillChange(id, keys->paths->at(qsizetype(id - keys->firstId)));
+        return;
+    }
+    const auto watch = findWatch(id);
+    if (watch == m_watches.end())
+        return;
+    if (watch->owner)
+        watch->owner->willChange();
+    else
+        ownKeyWillChange(id, watch->key);
+}
+
+void KVObject::didChange(quint64 id)
+{
+    QVariant oldValue;
+    if (const OwnKeys* keys = ownKeysOf(id)) {
+        const QString key = keys->paths->at(qsizetype(id - keys->firstId));
+        const OwnKeyObserver observer = keys->observer;
+        if (ownKeyDidChange(id, oldValue))
+            observer(*this, KeyValueChange{key, std::move(oldValue), valueForKey(key)});
+        return;
+    }
+    const auto watch = findWatch(id);
+    if (watch == m_watches.end())
+        return;
+    if (watch->owner) {
+        watch->owner->didChange();
+        return;
+    }
+    // The observer may remove its own watch; keep what the call needs.
+    const KeyValueObserver observer = watch->observer;
+    const QString key = watch->key;
+    if (ownKeyDidChange(id, oldValue))
+        observer(KeyValueChange{key, std::move(oldValue), valueForKey(key)});
 }
 
 void KVObject::willChangeValueForKey(const QString& key)
 {
     // Looked up one by one: an observer may add or remove watches meanwhile.
-    for (quint64 id : watchesForKey(key)) {
-        if (KeyPathObservation* owner = watchOwner(id))
-            owner->willChange();
-    }
+    for (quint64 id : watchesForKey(key))
+        willChange(id);
 }
 
 void KVObject::didChangeValueForKey(const QString& key)
@@ -328,8 +479,7 @@ void KVObject::didChangeValueForKey(const QString& key)
     for (quint64 id : watchesForKey(key)) {
         if (!alive)
             return;
-        if (KeyPathObservation* owner = watchOwner(id))
-            owner->didChange();
+        didChange(id);
     }
     if (alive)
         emit valueChanged(key);

@@ -6,6 +6,7 @@
 #include "platform/object/PropertyTable.h"
 
 #include <QObject>
+#include <QVarLengthArray>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -53,6 +54,15 @@ public:
     void removeObserver(ObservationId id);
     void removeObservers(QObject* context);
 
+    // Observes key paths of this object for itself, with one function for
+    // them all: what a class does that follows the same settings in every
+    // instance. `paths` is a list that lives as long as the program (the
+    // class's static list). Each path counts as an observation added here,
+    // in turn; they end with removeObservers(this) or with the object. The
+    // plain keys among them cost the object no storage of their own.
+    using OwnKeyObserver = void (*)(KVObject& self, const KeyValueChange& change);
+    void observeOwnKeyPaths(const QStringList& paths, OwnKeyObserver observer);
+
     // Announces a change made outside a setter (or none at all): observers of
     // `key` get the values from before the will and after the did.
     void willChangeValueForKey(const QString& key);
@@ -78,17 +88,43 @@ signals:
 private:
     friend class KeyPathObservation;
 
+    // A watch belongs to a key-path observation (`owner`), or, for an
+    // object observing one of its own keys, is the observation itself: that
+    // is how every model follows its settings, thousands of times on a big
+    // page, so it costs no allocation and no connection of its own.
     struct KeyWatch {
         quint64 id;
         QString key;
         KeyPathObservation* owner;
+        KeyValueObserver observer; // set for an own-key observation
     };
+    // The keys of an observeOwnKeyPaths call: the path at index i is
+    // observation firstId + i.
+    struct OwnKeys {
+        const QStringList* paths;
+        OwnKeyObserver observer;
+        quint64 firstId;
+    };
+    // The value before a change, for own-key observations, while the change
+    // is announced.
+    struct PendingChange {
+        quint64 id;
+        int depth;
+        QVariant oldValue;
+    };
+    using WatchIds = QVarLengthArray<quint64, 16>;
 
     quint64 addWatch(const QString& key, KeyPathObservation* owner);
     void removeWatch(quint64 id);
+    std::vector<KeyWatch>::iterator findWatch(quint64 id);
     std::vector<KeyWatch>::const_iterator findWatch(quint64 id) const;
-    KeyPathObservation* watchOwner(quint64 id) const;
-    std::vector<quint64> watchesForKey(const QString& key) const;
+    WatchIds watchesForKey(const QString& key) const;
+    const OwnKeys* ownKeysOf(quint64 id) const;
+    void ownKeyWillChange(quint64 id, const QString& key);
+    // False while an outer announcement of the same key is still open.
+    bool ownKeyDidChange(quint64 id, QVariant& oldValue);
+    void willChange(quint64 id);
+    void didChange(quint64 id);
 
     Status checkedSet(const PropertyDef& def, const QVariant& value);
 
@@ -97,6 +133,8 @@ private:
     // watch without comparing them all.
     std::vector<KeyWatch> m_watches;
     std::vector<std::unique_ptr<KeyPathObservation>> m_observations;
+    std::vector<OwnKeys> m_ownKeys;
+    std::vector<PendingChange> m_pending;
 };
 
 // The error domain of key-value coding failures.

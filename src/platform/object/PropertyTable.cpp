@@ -12,19 +12,19 @@ PropertyTable::PropertyTable(const PropertyTable* base)
 
 void PropertyTable::add(PropertyDef def)
 {
-    const auto existing = m_index.constFind(def.name);
-    if (existing != m_index.constEnd()) {
-        m_defs[*existing] = std::move(def);
+    const auto existing = m_index.find(QStringView(def.name));
+    if (existing != m_index.end()) {
+        m_defs[existing->second] = std::move(def);
         return;
     }
-    m_index.insert(def.name, m_defs.size());
+    m_index.emplace(def.name, m_defs.size());
     m_defs.push_back(std::move(def));
 }
 
 const PropertyDef* PropertyTable::find(QStringView name) const
 {
-    const auto it = m_index.constFind(name.toString());
-    return it == m_index.constEnd() ? nullptr : &m_defs[*it];
+    const auto it = m_index.find(name);
+    return it == m_index.end() ? nullptr : &m_defs[it->second];
 }
 
 } // namespace ql

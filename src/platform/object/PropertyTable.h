@@ -5,6 +5,7 @@
 #include "platform/object/ValueKind.h"
 
 #include <QHash>
+#include <unordered_map>
 #include <QMetaObject>
 #include <functional>
 #include <optional>
@@ -45,8 +46,14 @@ public:
     const std::vector<PropertyDef>& all() const { return m_defs; }
 
 private:
+    // Looked up by view, without making a string: every key-value read goes
+    // through here.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(QStringView name) const noexcept { return qHash(name); }
+    };
     std::vector<PropertyDef> m_defs;
-    QHash<QString, size_t> m_index;
+    std::unordered_map<QString, size_t, NameHash, std::equal_to<>> m_index;
 };
 
 // Builds a class's table from member pointers:
