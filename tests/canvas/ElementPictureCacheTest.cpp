@@ -153,3 +153,34 @@ TEST_F(ElementPictures, AnElementGoneBeforeItsPictureArrivesIsNoHarm)
     QTest::qWait(200);
     SUCCEED();
 }
+
+TEST_F(ElementPictures, AnExposedAreaOfSeveralRectanglesShowsWhatTheWholeDrawingShowsThere)
+{
+    ZVPuttyView* ring = addRing(200);
+    ring->setFrame(QRectF(10.4, 12.6, 180, 170));
+    ElementPictureCache pictures;
+    const QRectF bounds(QPointF(0, 0), ring->frame().size());
+    auto drawn = [&](const QRegion& clip) {
+        QImage image(220, 220, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+        if (!clip.isEmpty())
+            painter.setClipRegion(clip);
+        painter.translate(ring->frame().topLeft());
+        pictures.paint(painter, *ring, bounds, QRect());
+        return image;
+    };
+    const QImage whole = drawn(QRegion());
+    // Two overlapping rectangles, as a small move exposes, and a strip apart.
+    const QRegion exposed = QRegion(20, 30, 120, 100) + QRegion(60, 70, 130, 110) + QRegion(0, 200, 220, 10);
+    ASSERT_GT(exposed.rectCount(), 1);
+    const QImage parts = drawn(exposed);
+    int differing = 0;
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x) {
+            const QRgb expected = exposed.contains(QPoint(x, y)) ? whole.pixel(x, y) : qRgb(255, 255, 255);
+            differing += parts.pixel(x, y) != expected;
+        }
+    EXPECT_EQ(differing, 0);
+}

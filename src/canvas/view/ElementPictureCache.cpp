@@ -9,6 +9,7 @@
 #include <QPaintDevice>
 #include <QPicture>
 #include <QPointer>
+#include <QRegion>
 #include <QThreadPool>
 #include <cmath>
 
@@ -18,6 +19,8 @@ namespace {
 
 // A picture larger than this (64 MB) covers only what is in view.
 constexpr double kMaxPixels = 4096.0 * 4096.0;
+// Beyond this many rectangles in the exposed area, one slow copy is cheaper.
+constexpr int kMaxClipRects = 16;
 
 // Where the painter puts the element: element coordinates to device pixels
 // as a linear map and a whole-pixel offset, so that a picture in the linear
@@ -191,7 +194,21 @@ void ElementPictureCache::draw(QPainter& painter) const
     // Pixel for pixel, smoothing changes nothing, and without it the toolkit
     // copies the picture in one pass instead of handing it to its threads.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRectF(at, QSizeF(key.area.size()) / placement.pixelRatio), m_picture);
+    const QRectF target(at, QSizeF(key.area.size()) / placement.pixelRatio);
+    // A repaint's exposed area is often a few rectangles; the toolkit copies
+    // pictures fast only inside a plain rectangle, so each is copied apart.
+    const QRegion exposed = painter.hasClipping() ? painter.clipRegion() : QRegion();
+    if (placement.pixelRatio == 1.0 && !exposed.isEmpty() && exposed.rectCount() <= kMaxClipRects) {
+        for (const QRect& rect : exposed) {
+            const QRect part = rect & target.toAlignedRect();
+            if (part.isEmpty())
+                continue;
+            painter.setClipRect(part);
+            painter.drawImage(part.topLeft(), m_picture, part.translated(-target.topLeft().toPoint()));
+        }
+    } else {
+        painter.drawImage(target, m_picture);
+    }
     painter.restore();
 }
 
