@@ -9,6 +9,7 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
+#include "QtBenchmarkMain.h"
 #include "TwentyPages.h"
 
 #include <QApplication>
@@ -182,12 +183,7 @@ BENCHMARK(BM_OpenLineBreaks)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int result = runQtBenchmarks<QApplication>(argc, argv);
     for (const auto& [name, times] : g_versusPlistlib) {
         if (times.second > 0)
             std::printf("%s: open %.1f ms, plistlib loads %.1f ms, ratio %.2f (target below 1)\n", name.c_str(),
@@ -195,5 +191,5 @@ int main(int argc, char** argv)
         else
             std::printf("%s: plistlib did not run\n", name.c_str());
     }
-    return 0;
+    return result;
 }
