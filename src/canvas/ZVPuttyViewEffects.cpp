@@ -40,11 +40,6 @@ QSizeF shadowOffset(const QVariant& distance, const QVariant& degrees)
     return QSizeF(std::sin(angle) * d, -std::cos(angle) * d);
 }
 
-bool same(double a, double b)
-{
-    return a == b;
-}
-
 bool same(QSizeF a, QSizeF b)
 {
     // Exactly: QSizeF's own comparison is fuzzy.
