@@ -109,7 +109,8 @@ public:
     bool isRotating() const { return m_isRotating; }
     void setIsRotating(bool rotating);
 
-    // The eight resize handles, by position; they follow the frame.
+    // The eight resize handles, by position; they follow the frame. They
+    // are made when first asked for: most elements of a page never show them.
     QList<ZVHandleView*> handles() const;
     // The link badge on the right edge of a text box.
     ZVLinkTextView* linkTextView() const { return m_linkTextView.get(); }
@@ -433,7 +434,11 @@ private:
     bool m_hideFromPrinting = false;
     bool m_isObserving = false;
 
-    std::vector<std::unique_ptr<ZVHandleView>> m_handles;
+    void ensureHandles() const;
+    mutable std::vector<std::unique_ptr<ZVHandleView>> m_handles;
+    // What handles made later start with.
+    double m_handleAlpha = 0.0;
+    bool m_handlesHidden = false;
     std::unique_ptr<ZVLinkTextView> m_linkTextView;
     std::unique_ptr<ql::Gesture> m_gesture;
     QRectF m_rulerEchoedBounds;

@@ -41,6 +41,8 @@ class TextEditor;
 class TextStorage;
 } // namespace ql::text
 
+class QTextDocument;
+
 class ZVTextView : public ZVContentView {
     Q_OBJECT
 public:
@@ -57,6 +59,10 @@ public:
     };
 
     explicit ZVTextView(const QRectF& frame = QRectF(), QObject* parent = nullptr);
+    // A view for the reader to fill: it takes its text from the archive
+    // (or an empty one when the record holds none) instead of making one
+    // first only to drop it.
+    static ZVTextView* forReading();
     ~ZVTextView() override;
     const ql::PropertyTable& properties() const override;
 
@@ -298,6 +304,9 @@ signals:
     void selectionChanged();
 
 private:
+    struct Unbuilt {};
+    explicit ZVTextView(Unbuilt);
+
     // What an undo of a formatting change puts back: properties, and the
     // attributes of a range as long as its text still reads the same.
     struct TextState {
@@ -330,6 +339,9 @@ private:
     void updateContainerSize();
     ql::text::TextStorage* ensureStorage();
 
+    // The text read back from; a view still being read has none yet and
+    // reads from an empty one, as a new view would.
+    const QTextDocument& readBackDocument() const;
     ql::TextAttributes attributesForReadBack() const;
     template <class Fn>
     void readingBack(Fn&& fn);

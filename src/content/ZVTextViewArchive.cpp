@@ -290,6 +290,7 @@ void ZVTextView::initWithCoder(ql::KeyedUnarchiver& coder)
         adoptTextStorage(storage, index);
     }
     m_pendingStorage = nullptr;
+    ensureStorage();
     applyInsets();
     startObserving();
 }

@@ -202,3 +202,28 @@ TEST(TextViewArchive, AReadDocumentHasNothingToUndoAndItsTextAsStored)
     EXPECT_EQ(read->attributedString(), stored);
     EXPECT_EQ(read->currentFontSize(), QVariant(17.5));
 }
+
+TEST(TextViewArchive, ABoxReadWithoutItsTextIsLikeANewBox)
+{
+    const QStringList chain =
+        ql::fields::viewClassChain(QStringLiteral("ZVTextView"), {QStringLiteral("NSTextView"), QStringLiteral("NSText")});
+    ForgedRecord bare(chain, [](ql::KeyedArchiver& coder) { coder.encodeRect(QStringLiteral("frame"), QRectF(40, 40, 200, 100)); });
+    // A text record holding none of its keys.
+    ForgedRecord emptyText(ql::text::TextStorage().archiveClassChain(), [](ql::KeyedArchiver&) {});
+    ForgedRecord damaged(chain, [&](ql::KeyedArchiver& coder) {
+        coder.encodeRect(QStringLiteral("frame"), QRectF(40, 40, 200, 100));
+        coder.encodeObject(QStringLiteral("textStorage"), &emptyText);
+    });
+    for (ForgedRecord* record : {&bare, &damaged}) {
+        const std::unique_ptr<ZVTextView> read = readBack<ZVTextView>(archiveOf(record));
+        ASSERT_TRUE(read && read->textStorage());
+        ZVTextView fresh(QRectF(40, 40, 200, 100));
+        for (const QString& key : kTextKeys.mid(3))
+            EXPECT_EQ(read->valueForKey(key), fresh.valueForKey(key)) << qPrintable(key);
+        EXPECT_EQ(ql::text::attributesAt(*read->textStorage()->document(), 0),
+                  ql::text::attributesAt(*fresh.textStorage()->document(), 0));
+        read->setString(QStringLiteral("typed"));
+        fresh.setString(QStringLiteral("typed"));
+        EXPECT_EQ(read->attributedString(), fresh.attributedString());
+    }
+}

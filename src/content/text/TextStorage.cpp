@@ -8,7 +8,18 @@
 
 namespace ql::text {
 
-TextStorage::TextStorage(QObject* parent) : QObject(parent), m_document(new QTextDocument(this))
+TextStorage::TextStorage(QObject* parent) : TextStorage(Unset {})
+{
+    setParent(parent);
+    setAttributedString(AttributedString());
+}
+
+TextStorage* TextStorage::forReading()
+{
+    return new TextStorage(Unset {});
+}
+
+TextStorage::TextStorage(Unset) : m_document(new QTextDocument(this))
 {
     // Edits are undone through the document's undo manager, never Qt's own.
     m_document->setUndoRedoEnabled(false);
@@ -18,7 +29,6 @@ TextStorage::TextStorage(QObject* parent) : QObject(parent), m_document(new QTex
         ++m_revision;
         emit textChanged(position, removed, added);
     });
-    setAttributedString(AttributedString());
 }
 
 TextStorage::~TextStorage() = default;
@@ -30,6 +40,7 @@ AttributedString TextStorage::attributedString() const
 
 void TextStorage::setAttributedString(const AttributedString& text)
 {
+    m_textSet = true;
     text::setAttributedString(*m_document, text);
 }
 
@@ -62,8 +73,9 @@ void TextStorage::encodeWithCoder(KeyedArchiver& coder) const
 void TextStorage::initWithCoder(KeyedUnarchiver& coder)
 {
     const std::optional<AttributedString> text = decodeAttributedStringKeys(coder);
-    if (text)
-        setAttributedString(*text);
+    // A damaged record leaves the text as it was: empty for a new storage.
+    if (text || !m_textSet)
+        setAttributedString(text.value_or(AttributedString()));
 }
 
 } // namespace ql::text

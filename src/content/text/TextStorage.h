@@ -17,6 +17,9 @@ class TextStorage : public QObject, public ql::Codable {
     Q_OBJECT
 public:
     explicit TextStorage(QObject* parent = nullptr);
+    // A storage for the reader to fill: its text is set once, from the
+    // archive, instead of first to an empty one.
+    static TextStorage* forReading();
     ~TextStorage() override;
 
     QTextDocument* document() const { return m_document; }
@@ -40,9 +43,13 @@ signals:
     void textChanged(int position, int removed, int added);
 
 private:
+    struct Unset {};
+    explicit TextStorage(Unset);
+
     QTextDocument* m_document;
     FlowLayout* m_layout;
     int m_revision = 0;
+    bool m_textSet = false;
 };
 
 } // namespace ql::text
