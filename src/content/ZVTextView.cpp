@@ -524,6 +524,16 @@ void ZVTextView::drawText(QPainter& painter) const
     }
 }
 
+void ZVTextView::releaseDrawingCaches()
+{
+    // A chain is laid out through all its boxes: forgetting it after each
+    // box would lay it out again for every one of them. A box being edited
+    // keeps its lines for the caret.
+    ql::text::FlowLayout* layout = layoutManager();
+    if (layout && layout->textContainerCount() == 1 && !m_editMode)
+        layout->discardLayout();
+}
+
 // Fields --------------------------------------------------------------------
 
 void ZVTextView::updateTextFromType(const QVariant& unused)
