@@ -26,7 +26,7 @@ void ZVTextView::readingBack(Fn&& fn)
 
 const QTextDocument& ZVTextView::readBackDocument() const
 {
-    if (m_storage)
+    if (m_storage && !m_storage->isPlainEmpty())
         return *m_storage->document();
     // Never written to: every empty text reads back the same.
     static const ql::text::TextStorage* const empty = new ql::text::TextStorage;

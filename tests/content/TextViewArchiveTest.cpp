@@ -6,6 +6,8 @@
 #include "content/text/FlowLayout.h"
 #include "platform/graphics/Gradient.h"
 
+#include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -153,6 +155,8 @@ TEST(TextViewArchive, AChainReadsBackSharedAndInOrder)
     ZVTextView* readOther = textOf(read->puttyViews().at(2));
     EXPECT_EQ(readTail->textStorage(), readHead->textStorage());
     EXPECT_NE(readOther->textStorage(), readHead->textStorage());
+    EXPECT_FALSE(readHead->textStorage()->hasDocument() || readOther->textStorage()->hasDocument())
+        << "read texts become documents when used";
     EXPECT_EQ(readHead->textContainerIndex(), 0);
     EXPECT_EQ(readTail->textContainerIndex(), 1);
     EXPECT_EQ(readTail->string(), QStringLiteral("one text in two boxes"));
@@ -226,4 +230,36 @@ TEST(TextViewArchive, ABoxReadWithoutItsTextIsLikeANewBox)
         fresh.setString(QStringLiteral("typed"));
         EXPECT_EQ(read->attributedString(), fresh.attributedString());
     }
+}
+
+TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
+{
+    TestDocument document;
+    ZVCanvasView* page = document.addPage();
+    ZVPuttyView* element = ZVPuttyView::initWithText().release();
+    page->addPuttyView(element);
+    element->setFrame(QRectF(0, 0, 220, 160));
+    fill(textOf(element));
+    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    ASSERT_TRUE(read);
+    ZVTextView* box = textOf(read->puttyViews().first());
+    const auto draw = [box] {
+        QImage image(220, 160, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        box->drawText(painter);
+        return image;
+    };
+    const QImage first = draw();
+    const ql::AttributedString text = box->attributedString();
+    ASSERT_TRUE(box->textStorage()->hasDocument());
+    box->releaseDrawingCaches();
+    EXPECT_FALSE(box->textStorage()->hasDocument());
+    EXPECT_EQ(draw(), first);
+    EXPECT_EQ(box->attributedString(), text);
+
+    box->setString(QStringLiteral("changed"));
+    box->releaseDrawingCaches();
+    EXPECT_TRUE(box->textStorage()->hasDocument()) << "a changed text keeps its document";
+    EXPECT_EQ(box->string(), QStringLiteral("changed"));
 }
