@@ -159,7 +159,6 @@ void ZVPuttyView::initialize(bool withParts)
     m_borderOpacity = 1;
     // Just below 1: fully opaque layers would be flattened by the compositor.
     m_layerOpacity = 0.998;
-    m_linkTextView = std::make_unique<ZVLinkTextView>(this);
     layout();
 }
 

@@ -125,6 +125,15 @@ void ZVPuttyView::ensureHandles() const
     }
 }
 
+ZVLinkTextView* ZVPuttyView::linkTextView() const
+{
+    if (!m_linkTextView) {
+        m_linkTextView = std::make_unique<ZVLinkTextView>(const_cast<ZVPuttyView*>(this));
+        m_linkTextView->setAlphaValue(m_handleAlpha);
+    }
+    return m_linkTextView.get();
+}
+
 QList<ZVHandleView*> ZVPuttyView::handles() const
 {
     ensureHandles();
@@ -140,7 +149,8 @@ void ZVPuttyView::setHandleStyle()
     m_handleAlpha = alpha;
     for (const auto& handle : m_handles)
         handle->setAlphaValue(alpha);
-    m_linkTextView->setAlphaValue(alpha);
+    if (m_linkTextView)
+        m_linkTextView->setAlphaValue(alpha);
 }
 
 void ZVPuttyView::hideHandles()
@@ -197,7 +207,7 @@ ZVPuttyView::Hit ZVPuttyView::baseHitTest(QPointF pagePoint) const
     if (!bounds().contains(local))
         return {};
     // The badge lies over the handles and the content's edge.
-    if (!m_linkTextView->isHidden() && m_linkTextView->frame().contains(local))
+    if (ZVLinkTextView* badge = linkTextView(); !badge->isHidden() && badge->frame().contains(local))
         return {Hit::Kind::LinkBadge, nullptr};
     if (const Hit handle = handleAt(pagePoint))
         return handle;

@@ -1,6 +1,7 @@
 #include "GestureTestSupport.h"
 
 #include "canvas/ZVHandleView.h"
+#include "canvas/ZVLinkTextView.h"
 #include "canvas/ZVRotationHandleView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
@@ -108,6 +109,7 @@ TEST(ElementState, HandleAlphaFollowsTheSelectionState)
         EXPECT_TRUE(handle->alphaValue() == 0.85 && handle->isHidden());
     later->showHandles();
     EXPECT_FALSE(later->handles().last()->isHidden());
+    EXPECT_EQ(later->linkTextView()->alphaValue(), 0.85);
 }
 
 TEST(ElementMenu, ConversionsAndEditFollowTheContent)
