@@ -323,7 +323,7 @@ Result<bool> BinaryPlistDocument::repeatsKeys(const Object& dictionary) const
     return false;
 }
 
-Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const Object& dictionary, QStringView key,
+Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const Object& dictionary, const QString& key,
                                                                           KeyCursor& cursor) const
 {
     const std::uint64_t n = dictionary.count;
@@ -333,14 +333,11 @@ Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const 
             return repeated.error();
         cursor.keys = *repeated ? KeyCursor::Keys::Repeated : KeyCursor::Keys::Distinct;
     }
-    const auto matches = [&](std::uint64_t at) -> Result<bool> {
+    const auto idAt = [&](std::uint64_t at) -> Result<std::uint32_t> {
         const Result<Ref> keyRef = reference(dictionary, at);
         if (!keyRef)
             return keyRef.error();
-        const Result<std::uint32_t> id = keyId(*keyRef);
-        if (!id)
-            return id.error();
-        return *id != kNotAString && m_keyTextOf[*id] == key;
+        return keyId(*keyRef);
     };
     const auto found = [&](std::uint64_t at) -> Result<std::optional<Ref>> {
         cursor.hint = at + 1;
@@ -350,22 +347,44 @@ Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const 
             return valueRef.error();
         return std::optional<Ref>(*valueRef);
     };
+    const auto textAt = [&](std::uint64_t at) -> Result<bool> {
+        const Result<std::uint32_t> id = idAt(at);
+        if (!id)
+            return id.error();
+        return *id != kNotAString && m_keyTextOf[*id] == key;
+    };
     const bool lastWins = cursor.keys == KeyCursor::Keys::Repeated;
-    if (!lastWins && cursor.last > 0 && cursor.last <= n) {
-        const Result<bool> again = matches(cursor.last - 1);
-        if (!again)
-            return again.error();
-        if (*again)
-            return found(cursor.last - 1);
+    // Keys are mostly asked for again (is it there, then its value) or in
+    // the order written: those two places are tried by text first.
+    if (!lastWins) {
+        for (const std::uint64_t next : {cursor.last, cursor.hint + 1}) {
+            if (next == 0 || next > n)
+                continue;
+            const Result<bool> equal = textAt(next - 1);
+            if (!equal)
+                return equal.error();
+            if (*equal)
+                return found(next - 1);
+        }
+    }
+    // Every key of a dictionary of more than one entry got its number when
+    // the dictionary was checked for repeats: a text no key of the file has
+    // is missing at once, and the others are found by comparing numbers.
+    std::uint32_t wanted = 0;
+    if (n > 1) {
+        const auto known = m_keyTexts.constFind(key);
+        if (known == m_keyTexts.constEnd())
+            return std::optional<Ref>();
+        wanted = *known;
     }
     for (std::uint64_t i = 0; i < n; ++i) {
         // A dictionary with repeated keys is searched from its end, so that
         // every look-up of a key answers the same, last, entry.
         const std::uint64_t at = lastWins ? n - 1 - i : (cursor.hint + i) % n;
-        const Result<bool> equal = matches(at);
-        if (!equal)
-            return equal.error();
-        if (*equal)
+        const Result<std::uint32_t> id = idAt(at);
+        if (!id)
+            return id.error();
+        if (wanted != 0 ? *id == wanted : *id != kNotAString && m_keyTextOf[*id] == key)
             return found(at);
     }
     return std::optional<Ref>();

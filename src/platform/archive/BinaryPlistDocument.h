@@ -73,7 +73,7 @@ public:
     };
     // The value of a dictionary's key; nullopt when the key is absent. A key
     // listed twice answers its last entry, as other readers of the format do.
-    Result<std::optional<Ref>> find(const Object& dictionary, QStringView key, KeyCursor& cursor) const;
+    Result<std::optional<Ref>> find(const Object& dictionary, const QString& key, KeyCursor& cursor) const;
     // Whether a dictionary lists a key more than once.
     Result<bool> repeatsKeys(const Object& dictionary) const;
 
