@@ -282,6 +282,21 @@ std::uint32_t BinaryPlistDocument::internedKey(const QString& text) const
     return id;
 }
 
+std::uint32_t BinaryPlistDocument::textId(const QString& key) const
+{
+    if (m_keySlots.empty())
+        m_keySlots.resize(kKeySlots);
+    KeySlot& slot = m_keySlots[(reinterpret_cast<std::uintptr_t>(key.constData()) >> 4) % kKeySlots];
+    if (slot.id != 0 && slot.text.constData() == key.constData() && slot.text.size() == key.size())
+        return slot.id;
+    const auto known = m_keyTexts.constFind(key);
+    if (known == m_keyTexts.constEnd())
+        return 0;
+    slot.text = key;
+    slot.id = *known;
+    return slot.id;
+}
+
 Result<std::uint32_t> BinaryPlistDocument::keyId(Ref ref) const
 {
     if (ref >= m_count)
@@ -347,44 +362,41 @@ Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const 
             return valueRef.error();
         return std::optional<Ref>(*valueRef);
     };
-    const auto textAt = [&](std::uint64_t at) -> Result<bool> {
+    // Every key of a dictionary of more than one entry got its number when
+    // the dictionary was checked for repeats: a text no key of the file has
+    // is missing at once, and the others are found by comparing numbers.
+    // A dictionary of one entry is compared by text.
+    const std::uint32_t wanted = n > 1 ? textId(key) : 0;
+    if (n > 1 && wanted == 0)
+        return std::optional<Ref>();
+    const auto matches = [&](std::uint64_t at) -> Result<bool> {
         const Result<std::uint32_t> id = idAt(at);
         if (!id)
             return id.error();
-        return *id != kNotAString && m_keyTextOf[*id] == key;
+        return wanted != 0 ? *id == wanted : *id != kNotAString && m_keyTextOf[*id] == key;
     };
     const bool lastWins = cursor.keys == KeyCursor::Keys::Repeated;
     // Keys are mostly asked for again (is it there, then its value) or in
-    // the order written: those two places are tried by text first.
+    // the order written: those two places are tried first.
     if (!lastWins) {
         for (const std::uint64_t next : {cursor.last, cursor.hint + 1}) {
             if (next == 0 || next > n)
                 continue;
-            const Result<bool> equal = textAt(next - 1);
+            const Result<bool> equal = matches(next - 1);
             if (!equal)
                 return equal.error();
             if (*equal)
                 return found(next - 1);
         }
     }
-    // Every key of a dictionary of more than one entry got its number when
-    // the dictionary was checked for repeats: a text no key of the file has
-    // is missing at once, and the others are found by comparing numbers.
-    std::uint32_t wanted = 0;
-    if (n > 1) {
-        const auto known = m_keyTexts.constFind(key);
-        if (known == m_keyTexts.constEnd())
-            return std::optional<Ref>();
-        wanted = *known;
-    }
     for (std::uint64_t i = 0; i < n; ++i) {
         // A dictionary with repeated keys is searched from its end, so that
         // every look-up of a key answers the same, last, entry.
         const std::uint64_t at = lastWins ? n - 1 - i : (cursor.hint + i) % n;
-        const Result<std::uint32_t> id = idAt(at);
-        if (!id)
-            return id.error();
-        if (wanted != 0 ? *id == wanted : *id != kNotAString && m_keyTextOf[*id] == key)
+        const Result<bool> equal = matches(at);
+        if (!equal)
+            return equal.error();
+        if (*equal)
             return found(at);
     }
     return std::optional<Ref>();
