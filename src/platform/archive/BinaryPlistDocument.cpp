@@ -284,17 +284,16 @@ std::uint32_t BinaryPlistDocument::internedKey(const QString& text) const
 
 std::uint32_t BinaryPlistDocument::textId(const QString& key) const
 {
-    if (m_keySlots.empty())
-        m_keySlots.resize(kKeySlots);
-    KeySlot& slot = m_keySlots[(reinterpret_cast<std::uintptr_t>(key.constData()) >> 4) % kKeySlots];
-    if (slot.id != 0 && slot.text.constData() == key.constData() && slot.text.size() == key.size())
-        return slot.id;
+    const auto kept = m_keySlots.constFind(key.constData());
+    if (kept != m_keySlots.constEnd() && kept->text.size() == key.size()
+        && (kept->id != 0 || kept->textsMet == m_keyTextOf.size()))
+        return kept->id;
     const auto known = m_keyTexts.constFind(key);
-    if (known == m_keyTexts.constEnd())
-        return 0;
-    slot.text = key;
-    slot.id = *known;
-    return slot.id;
+    const std::uint32_t id = known == m_keyTexts.constEnd() ? 0 : *known;
+    if (m_keySlots.size() >= kMaxKeySlots)
+        m_keySlots.clear();
+    m_keySlots.insert(key.constData(), KeySlot {key, id, m_keyTextOf.size()});
+    return id;
 }
 
 Result<std::uint32_t> BinaryPlistDocument::keyId(Ref ref) const

@@ -114,18 +114,22 @@ private:
     static constexpr std::uint32_t kNotAString = 1;
     std::uint32_t internedKey(const QString& text) const;
     Result<std::uint32_t> keyId(Ref ref) const;
-    // The number of a key text asked for, 0 when no key of the file has
-    // that text. Look-ups name their keys with strings that outlive them
-    // (literals, record tables), so the number is also kept by the string's
-    // address: most look-ups then neither hash nor compare text. A slot
-    // holds a copy of its string, so that the address cannot be reused for
-    // other text while the slot remembers it.
+    // The number of a key text asked for, 0 when no key of the file read
+    // so far has that text. Look-ups name their keys with strings that
+    // outlive them (literals, record tables), so the answer is also kept by
+    // the string's address: most look-ups then neither hash nor compare
+    // text. An entry holds a copy of its string, so that the address cannot
+    // be reused for other text while the entry remembers it; a "none" holds
+    // only until more key texts are met.
     std::uint32_t textId(const QString& key) const;
     struct KeySlot {
         QString text;
         std::uint32_t id = 0;
+        std::size_t textsMet = 0;
     };
-    static constexpr std::size_t kKeySlots = 512;
+    // Strings made for one look-up each would fill the table: it starts
+    // again when it grows this large.
+    static constexpr qsizetype kMaxKeySlots = 4096;
 
     QByteArray m_bytes;
     const uchar* m_data = nullptr;
@@ -142,7 +146,7 @@ private:
     mutable std::vector<std::uint32_t> m_keyIds;  // by object; 0 until known
     mutable std::vector<std::uint32_t> m_keySeen; // by key number: the check that last met it
     mutable std::uint32_t m_keyCheck = 0;
-    mutable std::vector<KeySlot> m_keySlots;
+    mutable QHash<const QChar*, KeySlot> m_keySlots;
 };
 
 } // namespace ql
