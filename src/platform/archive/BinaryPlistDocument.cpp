@@ -279,6 +279,7 @@ std::uint32_t BinaryPlistDocument::internedKey(const QString& text) const
     const std::uint32_t id = std::uint32_t(m_keyTextOf.size());
     m_keyTexts.insert(text, id);
     m_keyTextOf.push_back(text);
+    m_keyAskedAs.resize(m_keyTextOf.size());
     return id;
 }
 
@@ -361,6 +362,28 @@ Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const 
             return valueRef.error();
         return std::optional<Ref>(*valueRef);
     };
+    const bool lastWins = cursor.keys == KeyCursor::Keys::Repeated;
+    // Keys are mostly asked for again (is it there, then its value) or in
+    // the order written: those two places are tried first, by the string
+    // the key was last asked with, else by text.
+    if (!lastWins) {
+        for (const std::uint64_t next : {cursor.last, cursor.hint + 1}) {
+            if (next == 0 || next > n)
+                continue;
+            const Result<std::uint32_t> id = idAt(next - 1);
+            if (!id)
+                return id.error();
+            if (*id == kNotAString)
+                continue;
+            QString& asked = m_keyAskedAs[*id];
+            if (!asked.isNull() && asked.constData() == key.constData() && asked.size() == key.size())
+                return found(next - 1);
+            if (m_keyTextOf[*id] == key) {
+                asked = key;
+                return found(next - 1);
+            }
+        }
+    }
     // Every key of a dictionary of more than one entry got its number when
     // the dictionary was checked for repeats: a text no key of the file has
     // is missing at once, and the others are found by comparing numbers.
@@ -374,20 +397,6 @@ Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const 
             return id.error();
         return wanted != 0 ? *id == wanted : *id != kNotAString && m_keyTextOf[*id] == key;
     };
-    const bool lastWins = cursor.keys == KeyCursor::Keys::Repeated;
-    // Keys are mostly asked for again (is it there, then its value) or in
-    // the order written: those two places are tried first.
-    if (!lastWins) {
-        for (const std::uint64_t next : {cursor.last, cursor.hint + 1}) {
-            if (next == 0 || next > n)
-                continue;
-            const Result<bool> equal = matches(next - 1);
-            if (!equal)
-                return equal.error();
-            if (*equal)
-                return found(next - 1);
-        }
-    }
     for (std::uint64_t i = 0; i < n; ++i) {
         // A dictionary with repeated keys is searched from its end, so that
         // every look-up of a key answers the same, last, entry.

@@ -143,6 +143,9 @@ private:
     // Caches filled while reading (a document is read by one thread at a time).
     mutable QHash<QString, std::uint32_t> m_keyTexts;
     mutable std::vector<QString> m_keyTextOf;     // by key number
+    // By key number: the string the key was last found with. Held, so that
+    // its address stands for its text while it is kept.
+    mutable std::vector<QString> m_keyAskedAs;
     mutable std::vector<std::uint32_t> m_keyIds;  // by object; 0 until known
     mutable std::vector<std::uint32_t> m_keySeen; // by key number: the check that last met it
     mutable std::uint32_t m_keyCheck = 0;
