@@ -37,6 +37,18 @@ ZVTextView::ZVTextView(const QRectF& frame, QObject* parent)
     startObserving();
 }
 
+ZVTextView::ZVTextView(Unstored) : ZVContentView(nullptr), m_container(std::make_unique<CHNotebookTextContainer>())
+{
+    m_container->setTextView(this);
+    initialize();
+    startObserving();
+}
+
+ZVTextView* ZVTextView::forReading()
+{
+    return new ZVTextView(Unstored {});
+}
+
 ZVTextView::~ZVTextView()
 {
     stopObserving();

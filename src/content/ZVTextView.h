@@ -57,6 +57,9 @@ public:
     };
 
     explicit ZVTextView(const QRectF& frame = QRectF(), QObject* parent = nullptr);
+    // A view to be read from an archive: its text comes with the record, so
+    // it gets none of its own unless the record holds none.
+    static ZVTextView* forReading();
     ~ZVTextView() override;
     const ql::PropertyTable& properties() const override;
 
@@ -329,6 +332,8 @@ private:
     void onTextChanged();
     void updateContainerSize();
     ql::text::TextStorage* ensureStorage();
+    struct Unstored {};
+    explicit ZVTextView(Unstored);
 
     ql::TextAttributes attributesForReadBack() const;
     template <class Fn>

@@ -289,6 +289,8 @@ void ZVTextView::initWithCoder(ql::KeyedUnarchiver& coder)
         }
         adoptTextStorage(storage, index);
     }
+    // A record without its text (an old or damaged one) gets an empty one.
+    ensureStorage();
     m_pendingStorage = nullptr;
     applyInsets();
     startObserving();

@@ -26,6 +26,9 @@ void ZVTextView::readingBack(Fn&& fn)
 
 QList<ql::text::ValueRun> ZVTextView::runsOf(const QString& name, Range range) const
 {
+    // A view being read has no text yet, which reads back as empty text.
+    if (!m_storage)
+        return {};
     return ql::text::valueRuns(*m_storage->document(), name, range.location, range.length);
 }
 
@@ -70,9 +73,11 @@ void ZVTextView::findCurrentEmphasis()
         }
         const Range range = applyRange();
         QVariantList all;
-        for (const ql::text::AttributeRun& run :
-             ql::text::attributeRuns(*m_storage->document(), range.location, range.length))
-            all += getEmphasisTypes(run.attributes);
+        if (m_storage) {
+            for (const ql::text::AttributeRun& run :
+                 ql::text::attributeRuns(*m_storage->document(), range.location, range.length))
+                all += getEmphasisTypes(run.attributes);
+        }
         setCurrentEmphasis(all);
     });
 }

@@ -181,6 +181,25 @@ TEST(TextViewArchive, RecordsHoldingTheTextInPlaceStillRead)
     EXPECT_EQ(read->frame(), QRectF(40, 40, 200, 100));
 }
 
+// A box is read without text of its own, taking the stored one; a record
+// without any must still give a box that is like a new one and takes text.
+TEST(TextViewArchive, ARecordWithoutItsTextReadsAsANewBox)
+{
+    ForgedRecord bare(ql::fields::viewClassChain(QStringLiteral("ZVTextView"), {QStringLiteral("NSTextView"), QStringLiteral("NSText")}),
+                      [](ql::KeyedArchiver& coder) { coder.encodeRect(QStringLiteral("frame"), QRectF(0, 0, 80, 40)); });
+    const std::unique_ptr<ZVTextView> read = readBack<ZVTextView>(archiveOf(&bare));
+    ASSERT_TRUE(read);
+    const ZVTextView fresh;
+    for (const QString& key : kTextKeys) {
+        if (key != QLatin1String("textStorage") && key != QLatin1String("frame"))
+            EXPECT_EQ(read->valueForKey(key), fresh.valueForKey(key)) << qPrintable(key);
+    }
+    ASSERT_TRUE(read->textStorage());
+    EXPECT_GE(read->layoutManager()->indexOfTextContainer(read->textContainer()), 0);
+    read->setString(QStringLiteral("typed"));
+    EXPECT_EQ(read->string(), QStringLiteral("typed"));
+}
+
 TEST(TextViewArchive, AReadDocumentHasNothingToUndoAndItsTextAsStored)
 {
     ql::Document document;

@@ -8,7 +8,17 @@
 
 namespace ql::text {
 
-TextStorage::TextStorage(QObject* parent) : QObject(parent), m_document(new QTextDocument(this))
+TextStorage::TextStorage(QObject* parent) : TextStorage(parent, Unfilled {})
+{
+    setAttributedString(AttributedString());
+}
+
+TextStorage* TextStorage::forReading()
+{
+    return new TextStorage(nullptr, Unfilled {});
+}
+
+TextStorage::TextStorage(QObject* parent, Unfilled) : QObject(parent), m_document(new QTextDocument(this))
 {
     // Edits are undone through the document's undo manager, never Qt's own.
     m_document->setUndoRedoEnabled(false);
@@ -18,7 +28,6 @@ TextStorage::TextStorage(QObject* parent) : QObject(parent), m_document(new QTex
         ++m_revision;
         emit textChanged(position, removed, added);
     });
-    setAttributedString(AttributedString());
 }
 
 TextStorage::~TextStorage() = default;
@@ -61,9 +70,9 @@ void TextStorage::encodeWithCoder(KeyedArchiver& coder) const
 
 void TextStorage::initWithCoder(KeyedUnarchiver& coder)
 {
+    // A record that holds no readable text gives an empty one.
     const std::optional<AttributedString> text = decodeAttributedStringKeys(coder);
-    if (text)
-        setAttributedString(*text);
+    setAttributedString(text ? *text : AttributedString());
 }
 
 } // namespace ql::text

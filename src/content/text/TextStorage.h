@@ -17,6 +17,8 @@ class TextStorage : public QObject, public ql::Codable {
     Q_OBJECT
 public:
     explicit TextStorage(QObject* parent = nullptr);
+    // A storage to be read from an archive: its text is set once, by the record.
+    static TextStorage* forReading();
     ~TextStorage() override;
 
     QTextDocument* document() const { return m_document; }
@@ -40,6 +42,9 @@ signals:
     void textChanged(int position, int removed, int added);
 
 private:
+    struct Unfilled {};
+    TextStorage(QObject* parent, Unfilled);
+
     QTextDocument* m_document;
     FlowLayout* m_layout;
     int m_revision = 0;
