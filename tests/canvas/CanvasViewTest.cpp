@@ -316,6 +316,8 @@ TEST_F(CanvasView, ADragRepaintsWhatAWholeRepaintShows)
     moved->setFrame(QRectF(160, 150, 160, 140));
     moved->setIsActive(true);
     const QRectF start = moved->frame();
+    // The rulers put the viewport off the window's corner.
+    view.setRulersVisible(true);
     const QPoint origin = view.viewport()->mapTo(view.window(), QPoint());
     // What the window shows: the repaints so far, as they reached the screen.
     const auto shown = [&] {

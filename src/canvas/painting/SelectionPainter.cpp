@@ -104,17 +104,29 @@ QColor SelectionPainter::textOutlineColor(const ZVPuttyView& element)
     return textOverflows(element) ? QColor(Qt::red) : QColor(Qt::blue);
 }
 
-void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, double magnification)
+void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, double magnification,
+                             const QRectF& exposed)
 {
     const double scale = magnification > 0 ? 1.0 / magnification : 1.0;
     const QRectF content = element.contentFrame().translated(-element.frame().topLeft());
-    if (element.isHighlighted()) {
+    const auto shows = [&](const QRectF& area) { return exposed.isNull() || area.intersects(exposed); };
+    // The outline is a band a pixel wide inside the content's edge; a pixel
+    // more either side keeps its antialiasing in.
+    const bool outlineShows =
+        exposed.isNull()
+        || (exposed.intersects(content.adjusted(-scale, -scale, scale, scale))
+            && !content.adjusted(2 * scale, 2 * scale, -2 * scale, -2 * scale).contains(exposed));
+    if (element.isHighlighted() && outlineShows) {
         if (element.contentViewType() == ZVPuttyView::TextContent)
             strokeOutline(painter, content, textOutlineColor(element), 0.5, scale);
         strokeOutline(painter, content, QColor(Qt::lightGray), 0.3, scale);
     }
+    const double knobReach = (kKnobExtent + 1) * scale;
     for (const ZVHandleView* handle : element.handles()) {
-        if (!handle->isHidden() && handle->alphaValue() > 0)
+        if (handle->isHidden() || handle->alphaValue() <= 0)
+            continue;
+        const QPointF centre = handle->frame().center();
+        if (shows(QRectF(centre.x() - knobReach, centre.y() - knobReach, 2 * knobReach, 2 * knobReach)))
             paintKnob(painter, handle->frame(), scale, handle->alphaValue());
     }
     ZVLinkTextView* badge = element.linkTextView();

@@ -197,16 +197,20 @@ void ZVClipView::paint(QPainter* painter, const QStyleOptionGraphicsItem* option
     for (const ZVPuttyView* element : m_page->puttyViews()) {
         if (!element->isActive() && !element->isHighlighted())
             continue;
+        // Where the outline lies is checked before its layer: most outlines
+        // lie away from what is exposed, or inside the page.
+        const QRectF content = ElementPainter::contentRect(*element);
+        const QRectF onPage = element->frameRotation() == 0.0 ? element->contentFrame()
+                                                              : element->pageTransform().mapRect(content);
+        // The pen reaches half a point beyond the outline; a point more keeps
+        // antialiasing inside.
+        const QRectF reach = toDevice.mapRect(onPage.adjusted(-1.5, -1.5, 1.5, 1.5));
+        if ((!exposed.isNull() && !reach.intersects(exposed)) || covered.contains(reach))
+            continue;
         const ZVPuttyViewGroup* layer = element->layoutLayerGroup();
         if (!layer || !layer->visible() || !m_page->hasLayoutLayer(layer))
             continue;
-        const QRectF content = ElementPainter::contentRect(*element);
         const QTransform transform = element->pageTransform();
-        // The pen reaches half a point beyond the outline; a point more keeps
-        // antialiasing inside.
-        const QRectF reach = toDevice.mapRect(transform.mapRect(content).adjusted(-1.5, -1.5, 1.5, 1.5));
-        if ((!exposed.isNull() && !reach.intersects(exposed)) || covered.contains(reach))
-            continue;
         QPainterPath outline;
         outline.addRect(content);
         outline = transform.map(outline);
