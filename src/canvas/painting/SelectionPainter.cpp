@@ -3,6 +3,7 @@
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVLinkTextView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/painting/ExposedArea.h"
 #include "content/ZVTextView.h"
 #include "content/text/FlowLayout.h"
 
@@ -13,6 +14,7 @@
 #include <QPainterPath>
 #include <QtMath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ql {
@@ -109,13 +111,21 @@ void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, doub
 {
     const double scale = magnification > 0 ? 1.0 / magnification : 1.0;
     const QRectF content = element.contentFrame().translated(-element.frame().topLeft());
-    const auto shows = [&](const QRectF& area) { return exposed.isNull() || area.intersects(exposed); };
+    const auto shows = [&](const QRectF& area) {
+        return (exposed.isNull() || area.intersects(exposed)) && ExposedArea::reaches(painter, area);
+    };
     // The outline is a band a pixel wide inside the content's edge; a pixel
     // more either side keeps its antialiasing in.
+    const QRectF inside = content.adjusted(2 * scale, 2 * scale, -2 * scale, -2 * scale);
     const bool outlineShows =
-        exposed.isNull()
-        || (exposed.intersects(content.adjusted(-scale, -scale, scale, scale))
-            && !content.adjusted(2 * scale, 2 * scale, -2 * scale, -2 * scale).contains(exposed));
+        shows(content.adjusted(-scale, -scale, scale, scale)) && (exposed.isNull() || !inside.contains(exposed))
+        && (!ExposedArea::reaches(painter, inside) || [&] {
+               const QRectF bands[] = {QRectF(content.topLeft(), QPointF(content.right(), inside.top())),
+                                       QRectF(QPointF(content.left(), inside.bottom()), content.bottomRight()),
+                                       QRectF(content.topLeft(), QPointF(inside.left(), content.bottom())),
+                                       QRectF(QPointF(inside.right(), content.top()), content.bottomRight())};
+               return std::any_of(std::begin(bands), std::end(bands), shows);
+           }());
     if (element.isHighlighted() && outlineShows) {
         if (element.contentViewType() == ZVPuttyView::TextContent)
             strokeOutline(painter, content, textOutlineColor(element), 0.5, scale);

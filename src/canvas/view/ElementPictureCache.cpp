@@ -2,12 +2,12 @@
 
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
+#include "canvas/painting/ExposedArea.h"
 #include "platform/graphics/PictureConversionScope.h"
 
 #include <QCoreApplication>
 #include <QMutex>
 #include <QPaintDevice>
-#include <QPaintEngine>
 #include <QPicture>
 #include <QPointer>
 #include <QRegion>
@@ -53,19 +53,10 @@ bool sameLinear(const QTransform& a, const QTransform& b)
 }
 
 // Where the painter, its transform reset, can paint: the window's exposed
-// area (kept by the engine in device pixels) within the painter's own clip.
-// Empty when neither is known.
+// area within the painter's own clip. Empty when neither is known.
 QRegion exposedArea(const QPainter& painter)
 {
-    QRegion area;
-    const QPaintEngine* engine = painter.paintEngine();
-    const QRegion system = engine ? engine->systemClip() : QRegion();
-    if (!system.isEmpty()) {
-        const QTransform toDevice = painter.deviceTransform();
-        if (toDevice.type() > QTransform::TxTranslate)
-            return {};
-        area = system.translated(-qRound(toDevice.dx()), -qRound(toDevice.dy()));
-    }
+    QRegion area = ExposedArea::of(painter);
     if (painter.hasClipping())
         area = area.isEmpty() ? painter.clipRegion() : area & painter.clipRegion();
     return area;
