@@ -64,17 +64,32 @@ const QImage& knobPicture(double density)
     return *pictures.insert(key, picture);
 }
 
-void paintKnob(QPainter& painter, const QRectF& handle, double scale, double alpha)
+// Draws the knobs of visible handles, each at its alpha, `scale` times the
+// picture's size; the painter's state is as it was afterwards. One state for
+// all knobs: saving and restoring a painter's state per knob cost more than
+// copying the knob.
+void paintKnobs(QPainter& painter, const QList<QRectF>& handles, const QList<double>& alphas, double scale)
 {
-    painter.save();
-    painter.setOpacity(alpha);
-    painter.translate(handle.center());
-    painter.scale(scale, scale);
-    const QTransform& world = painter.worldTransform();
-    const double density = std::hypot(world.m11(), world.m12()) * (painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
+    if (handles.isEmpty())
+        return;
+    const QTransform world = painter.worldTransform();
+    const double opacity = painter.opacity();
+    // The same scale for every knob: the knobs share one picture.
+    QTransform sized = world;
+    sized.scale(scale, scale);
+    const double density = std::hypot(sized.m11(), sized.m12()) * (painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
+    const QImage& picture = knobPicture(density);
     const QRectF area(-kKnobExtent, -kKnobExtent, 2 * kKnobExtent, 2 * kKnobExtent);
-    painter.drawImage(area, knobPicture(density));
-    painter.restore();
+    for (qsizetype i = 0; i < handles.size(); ++i) {
+        QTransform at = world;
+        at.translate(handles[i].center().x(), handles[i].center().y());
+        at.scale(scale, scale);
+        painter.setWorldTransform(at);
+        painter.setOpacity(alphas[i]);
+        painter.drawImage(area, picture);
+    }
+    painter.setWorldTransform(world);
+    painter.setOpacity(opacity);
 }
 
 void strokeOutline(QPainter& painter, const QRectF& rect, const QColor& colour, double opacity, double scale)
@@ -132,13 +147,18 @@ void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, doub
         strokeOutline(painter, content, QColor(Qt::lightGray), 0.3, scale);
     }
     const double knobReach = (kKnobExtent + 1) * scale;
+    QList<QRectF> knobs;
+    QList<double> alphas;
     for (const ZVHandleView* handle : element.handles()) {
         if (handle->isHidden() || handle->alphaValue() <= 0)
             continue;
         const QPointF centre = handle->frame().center();
-        if (shows(QRectF(centre.x() - knobReach, centre.y() - knobReach, 2 * knobReach, 2 * knobReach)))
-            paintKnob(painter, handle->frame(), scale, handle->alphaValue());
+        if (shows(QRectF(centre.x() - knobReach, centre.y() - knobReach, 2 * knobReach, 2 * knobReach))) {
+            knobs.append(handle->frame());
+            alphas.append(handle->alphaValue());
+        }
     }
+    paintKnobs(painter, knobs, alphas, scale);
     ZVLinkTextView* badge = element.linkTextView();
     if (!badge->isHidden() && badge->alphaValue() > 0) {
         badge->updateFromChain();
