@@ -337,5 +337,21 @@ TEST_F(CanvasView, ADragRepaintsWhatAWholeRepaintShows)
         }
         const QImage whole = grab().convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(shown(), whole) << "at zoom " << zoom;
+        // The page's soft edge is even along the free right and bottom sides,
+        // where the pieces it is drawn in meet too.
+        const QPointF top = view.mapFromPage(page->bounds().topRight());
+        const QPointF corner = view.mapFromPage(page->bounds().bottomRight());
+        // Rows and columns that lie wholly beside the page, to where its
+        // parts meet; the page's own last pixels are left out.
+        const int firstRow = std::max(int(std::ceil(top.y())), 0);
+        const int endRow = std::min(int(std::floor(corner.y())), whole.height());
+        const int firstColumn = int(std::ceil(view.mapFromPage(page->bounds().bottomLeft()).x()));
+        const int endColumn = int(std::floor(corner.x()));
+        for (int x = endColumn; x <= endColumn + 4; ++x)
+            for (int y = firstRow; y < endRow; ++y)
+                ASSERT_EQ(whole.pixel(x, y), whole.pixel(x, (firstRow + endRow) / 2)) << x << "," << y << " at zoom " << zoom;
+        for (int y = endRow; y <= endRow + 4 && y < whole.height(); ++y)
+            for (int x = firstColumn; x < endColumn; ++x)
+                ASSERT_EQ(whole.pixel(x, y), whole.pixel((firstColumn + endColumn) / 2, y)) << x << "," << y << " at zoom " << zoom;
     }
 }
