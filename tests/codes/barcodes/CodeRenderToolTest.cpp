@@ -67,5 +67,7 @@ TEST(CodeRenderTool, RendersKindsAndReportsRefusals)
 
     EXPECT_EQ(codeRender({"ean13", "9780306406157+1", "OUT"}).exitCode, 1);
     EXPECT_EQ(codeRender({"ean13", "9780306406157", "OUT", "--scale", "zero"}).exitCode, 2);
+    EXPECT_EQ(codeRender({"ean13", "9780306406157", "OUT", "--scale", "300"}).exitCode, 2);
+    EXPECT_EQ(codeRender({"ean13", "9780306406157", "OUT", "--scale", "nan"}).exitCode, 2);
     EXPECT_EQ(codeRender({"nosuchkind", "1", "OUT"}).exitCode, 2);
 }

@@ -1,7 +1,8 @@
 // The linear barcodes that code-render knows. Options: --scale N (bar scale,
-// default 1), --caption on|off, and for msi --msi-scheme N (0 none, 1 mod 10,
-// 2 mod 11, 3 mod 10/10, 4 mod 11/10; default 1). An EAN-13 content may carry
-// an add-on after a plus sign: "9780306406157+12" or "9780306406157+12345".
+// above 0 and at most 20, default 1), --caption on|off, and for msi
+// --msi-scheme N (0 none, 1 mod 10, 2 mod 11, 3 mod 10/10, 4 mod 11/10;
+// default 1). An EAN-13 content may carry an add-on after a plus sign:
+// "9780306406157+12" or "9780306406157+12345".
 #include "CodeRenderKinds.h"
 
 #include "../../support/SupplementedBarcode.h"
@@ -61,13 +62,17 @@ int usage(const char* message)
     return 2;
 }
 
+// The largest bar scale the program itself draws (the code browser's); larger
+// ones only make pictures of gigabytes that take minutes.
+constexpr double kMaxBarScale = 20;
+
 // Reads --scale and --caption; false with a message on a bad value.
 bool renderOptions(const Options& options, ql::BCRenderOptions& out)
 {
     if (options.contains(QStringLiteral("scale"))) {
         bool ok = false;
         const double scale = options.value(QStringLiteral("scale")).toDouble(&ok);
-        if (!ok || scale <= 0 || scale > 1000)
+        if (!ok || !(scale > 0 && scale <= kMaxBarScale))
             return false;
         out.insert(ql::BCCodeDrawingBarScale, scale);
     }
