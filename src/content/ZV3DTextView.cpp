@@ -157,12 +157,11 @@ void ZV3DTextView::startObserving()
     if (m_isObserving)
         return;
     m_observingKeyPaths = observedKeyPaths();
-    for (const QString& path : std::as_const(m_observingKeyPaths)) {
-        addObserver(path, this, [this](const ql::KeyValueChange& change) {
-            recordUndo(change);
-            observedValueChanged(change.keyPath);
-        });
-    }
+    observeOwnKeyPaths(observedKeyPaths(), [](ql::KVObject& self, const ql::KeyValueChange& change) {
+        auto& view = static_cast<ZV3DTextView&>(self);
+        view.recordUndo(change);
+        view.observedValueChanged(change.keyPath);
+    });
     m_isObserving = true;
 }
 

@@ -50,16 +50,17 @@ void ZV3DTextView::initWithCoder(ql::KeyedUnarchiver& coder)
     // Values are read into place, then the text is built once: a view being
     // read belongs to no document yet and records nothing.
     const UnrecordedChanges quiet(*this);
-    static const QStringList settings = [] {
+    static const auto settings = [] {
         QStringList names = archiveRecord().keyNames();
         names.removeAll(QStringLiteral("pointOfView"));
-        return names;
+        return archiveRecord().inOrder(names);
     }();
-    archiveRecord().decode(*this, coder, settings);
+    static const auto pointOfView = archiveRecord().inOrder({QStringLiteral("pointOfView")});
+    settings.decode(*this, coder);
     updateString();
     updateFontSize();
     // Last, so that a view turned in edit mode comes back turned.
-    archiveRecord().decode(*this, coder, {QStringLiteral("pointOfView")});
+    pointOfView.decode(*this, coder);
     layout();
 }
 

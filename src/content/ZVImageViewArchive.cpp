@@ -118,15 +118,15 @@ void ZVImageView::encodeWithCoder(ql::KeyedArchiver& coder) const
 void ZVImageView::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     // The reader's order: the frame and the picture first, the display mode last.
-    static const QStringList order = QStringLiteral(
+    static const ql::fields::Record<ZVImageView> reading = imageArchiveRecord().inOrder(QStringLiteral(
         "frame isVector originalImage scaleToFill tiledImage gradient gradientAngle gradientType brightness "
         "saturation contrast blur sharpness tintColor imageEffect effectsEnabled tintEnabled innerShadowEnabled "
-        "imageMaskEnabled imageMask imageMode cropMode").split(QLatin1Char(' '));
+        "imageMaskEnabled imageMask imageMode cropMode").split(QLatin1Char(' ')));
     {
         // Fields are read in place, so nothing observed runs and nothing is
         // recorded while a file loads.
         const UnrecordedChanges unrecorded(*this);
-        imageArchiveRecord().decode(*this, coder, order);
+        reading.decode(*this, coder);
         if (m_scaleToFill)
             setImageScaling(ScaleAxesIndependently);
         layout();

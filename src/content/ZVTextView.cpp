@@ -37,7 +37,7 @@ ZVTextView::ZVTextView(const QRectF& frame, QObject* parent)
     startObserving();
 }
 
-ZVTextView::ZVTextView(Unbuilt) : ZVContentView(nullptr), m_container(std::make_unique<CHNotebookTextContainer>())
+ZVTextView::ZVTextView(Unstored) : ZVContentView(nullptr), m_container(std::make_unique<CHNotebookTextContainer>())
 {
     m_container->setTextView(this);
     initialize();
@@ -46,7 +46,7 @@ ZVTextView::ZVTextView(Unbuilt) : ZVContentView(nullptr), m_container(std::make_
 
 ZVTextView* ZVTextView::forReading()
 {
-    return new ZVTextView(Unbuilt {});
+    return new ZVTextView(Unstored {});
 }
 
 ZVTextView::~ZVTextView()

@@ -41,8 +41,6 @@ class TextEditor;
 class TextStorage;
 } // namespace ql::text
 
-class QTextDocument;
-
 class ZVTextView : public ZVContentView {
     Q_OBJECT
 public:
@@ -59,9 +57,8 @@ public:
     };
 
     explicit ZVTextView(const QRectF& frame = QRectF(), QObject* parent = nullptr);
-    // A view for the reader to fill: it takes its text from the archive
-    // (or an empty one when the record holds none) instead of making one
-    // first only to drop it.
+    // A view to be read from an archive: its text comes with the record, so
+    // it gets none of its own unless the record holds none.
     static ZVTextView* forReading();
     ~ZVTextView() override;
     const ql::PropertyTable& properties() const override;
@@ -305,9 +302,6 @@ signals:
     void selectionChanged();
 
 private:
-    struct Unbuilt {};
-    explicit ZVTextView(Unbuilt);
-
     // What an undo of a formatting change puts back: properties, and the
     // attributes of a range as long as its text still reads the same.
     struct TextState {
@@ -339,10 +333,9 @@ private:
     void onTextChanged();
     void updateContainerSize();
     ql::text::TextStorage* ensureStorage();
+    struct Unstored {};
+    explicit ZVTextView(Unstored);
 
-    // The text read back from; a view still being read has none yet and
-    // reads from an empty one, as a new view would.
-    const QTextDocument& readBackDocument() const;
     ql::TextAttributes attributesForReadBack() const;
     template <class Fn>
     void readingBack(Fn&& fn);

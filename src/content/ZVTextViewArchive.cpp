@@ -288,8 +288,9 @@ void ZVTextView::initWithCoder(ql::KeyedUnarchiver& coder)
         }
         adoptTextStorage(storage, index);
     }
-    m_pendingStorage = nullptr;
+    // A record without its text (an old or damaged one) gets an empty one.
     ensureStorage();
+    m_pendingStorage = nullptr;
     applyInsets();
     startObserving();
 }

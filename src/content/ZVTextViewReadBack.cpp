@@ -24,28 +24,22 @@ void ZVTextView::readingBack(Fn&& fn)
     fn();
 }
 
-const QTextDocument& ZVTextView::readBackDocument() const
-{
-    if (m_storage && !m_storage->isPlainEmpty())
-        return *m_storage->document();
-    // Never written to: every empty text reads back the same.
-    static const ql::text::TextStorage* const empty = new ql::text::TextStorage;
-    return *empty->document();
-}
-
 QList<ql::text::ValueRun> ZVTextView::runsOf(const QString& name, Range range) const
 {
-    return ql::text::valueRuns(readBackDocument(), name, range.location, range.length);
+    // A view being read has no text yet, which reads back as empty text.
+    if (!m_storage)
+        return {};
+    return ql::text::valueRuns(*m_storage->document(), name, range.location, range.length);
 }
 
 ql::TextAttributes ZVTextView::attributesForReadBack() const
 {
     const int length = textLength();
     if (m_editMode && m_selectedRange.location < length)
-        return ql::text::attributesAt(readBackDocument(), m_selectedRange.location);
+        return ql::text::attributesAt(*m_storage->document(), m_selectedRange.location);
     if (m_editMode)
         return m_typingAttributes;
-    return ql::text::attributesAt(readBackDocument(), 0);
+    return ql::text::attributesAt(*m_storage->document(), 0);
 }
 
 QVariantList ZVTextView::getEmphasisTypes(const ql::TextAttributes& attributes) const
@@ -79,9 +73,11 @@ void ZVTextView::findCurrentEmphasis()
         }
         const Range range = applyRange();
         QVariantList all;
-        for (const ql::text::AttributeRun& run :
-             ql::text::attributeRuns(readBackDocument(), range.location, range.length))
-            all += getEmphasisTypes(run.attributes);
+        if (m_storage) {
+            for (const ql::text::AttributeRun& run :
+                 ql::text::attributeRuns(*m_storage->document(), range.location, range.length))
+                all += getEmphasisTypes(run.attributes);
+        }
         setCurrentEmphasis(all);
     });
 }

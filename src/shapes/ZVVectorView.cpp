@@ -172,8 +172,9 @@ void ZVVectorView::startObserving()
 
 void ZVVectorView::observeSettings()
 {
-    for (const QString& path : observedKeyPaths2())
-        addObserver(path, this, [this](const ql::KeyValueChange& change) { observeValueForKeyPath(change); });
+    observeOwnKeyPaths(observedKeyPaths2(), [](ql::KVObject& self, const ql::KeyValueChange& change) {
+        static_cast<ZVVectorView&>(self).observeValueForKeyPath(change);
+    });
 }
 
 void ZVVectorView::makeDefaultBackground()

@@ -74,57 +74,57 @@ void ZVVectorView::initWithCoder(ql::KeyedUnarchiver& coder)
         // user's to undo yet, and one rebuild at the end serves them all.
         QuietChanges quiet(*this);
         using namespace ql::fields;
-        const auto number = [&coder](const char* key, void (ZVVectorView::*setter)(const QVariant&), ZVVectorView& view) {
+        const auto number = [&coder](const QString& key, void (ZVVectorView::*setter)(const QVariant&), ZVVectorView& view) {
             QVariant value;
-            if (readNumber(coder, QString::fromLatin1(key), value))
+            if (readNumber(coder, key, value))
                 (view.*setter)(value);
         };
-        const auto flag = [&coder](const char* key, void (ZVVectorView::*setter)(bool), ZVVectorView& view) {
+        const auto flag = [&coder](const QString& key, void (ZVVectorView::*setter)(bool), ZVVectorView& view) {
             bool value = false;
-            if (readBool(coder, QString::fromLatin1(key), value))
+            if (readBool(coder, key, value))
                 (view.*setter)(value);
         };
-        const auto string = [&coder](const char* key, void (ZVVectorView::*setter)(const QString&), ZVVectorView& view) {
+        const auto string = [&coder](const QString& key, void (ZVVectorView::*setter)(const QString&), ZVVectorView& view) {
             QString value;
-            if (readString(coder, QString::fromLatin1(key), value))
+            if (readString(coder, key, value))
                 (view.*setter)(value);
         };
         QPointF origin;
         if (readPoint(coder, QStringLiteral("imageOrigin"), origin))
             setImageOrigin(origin);
-        string("shapeName", &ZVVectorView::setShapeName, *this);
+        string(QStringLiteral("shapeName"), &ZVVectorView::setShapeName, *this);
         setShape(ql::df::readDrawable(coder, QStringLiteral("shape"), this));
         setBackgroundView(readPart<ZVBackgroundView>(coder, QStringLiteral("backgroundView")));
         if (!m_backgroundView)
             makeDefaultBackground();
-        flag("strokeEnabled", &ZVVectorView::setStrokeEnabled, *this);
-        flag("fillEnabled", &ZVVectorView::setFillEnabled, *this);
-        flag("adjustmentEligible", &ZVVectorView::setAdjustmentEligible, *this);
+        flag(QStringLiteral("strokeEnabled"), &ZVVectorView::setStrokeEnabled, *this);
+        flag(QStringLiteral("fillEnabled"), &ZVVectorView::setFillEnabled, *this);
+        flag(QStringLiteral("adjustmentEligible"), &ZVVectorView::setAdjustmentEligible, *this);
         QVariant colour;
         if (readValue<ql::Color>(coder, QStringLiteral("strokeColor"), colour))
             setStrokeColor(colour);
-        number("strokeWidth", &ZVVectorView::setStrokeWidth, *this);
-        number("strokeType", &ZVVectorView::setStrokeType, *this);
-        number("strokeLineJoin", &ZVVectorView::setStrokeLineJoin, *this);
-        number("strokeLineCap", &ZVVectorView::setStrokeLineCap, *this);
-        number("adjustment", &ZVVectorView::setAdjustment, *this);
+        number(QStringLiteral("strokeWidth"), &ZVVectorView::setStrokeWidth, *this);
+        number(QStringLiteral("strokeType"), &ZVVectorView::setStrokeType, *this);
+        number(QStringLiteral("strokeLineJoin"), &ZVVectorView::setStrokeLineJoin, *this);
+        number(QStringLiteral("strokeLineCap"), &ZVVectorView::setStrokeLineCap, *this);
+        number(QStringLiteral("adjustment"), &ZVVectorView::setAdjustment, *this);
         const QVariant offset = readRaw(coder, QStringLiteral("backgroundOffset"));
         if (offset.typeId() == QMetaType::QPointF)
             setBackgroundOffset(offset);
-        number("leftArrow", &ZVVectorView::setLeftArrow, *this);
-        number("rightArrow", &ZVVectorView::setRightArrow, *this);
-        number("arrowLength", &ZVVectorView::setArrowLength, *this);
-        number("arrowWidth", &ZVVectorView::setArrowWidth, *this);
-        flag("arrowEnabled", &ZVVectorView::setArrowEnabled, *this);
-        flag("textEnabled", &ZVVectorView::setTextEnabled, *this);
-        string("text", &ZVVectorView::setText, *this);
-        string("textFontFamilyName", &ZVVectorView::setTextFontFamilyName, *this);
-        number("textFontSize", &ZVVectorView::setTextFontSize, *this);
-        number("textAlignment", &ZVVectorView::setTextAlignment, *this);
-        number("textPlacement", &ZVVectorView::setTextPlacement, *this);
-        number("textLetterSpacing", &ZVVectorView::setTextLetterSpacing, *this);
-        flag("textHideShape", &ZVVectorView::setTextHideShape, *this);
-        number("textOffset", &ZVVectorView::setTextOffset, *this);
+        number(QStringLiteral("leftArrow"), &ZVVectorView::setLeftArrow, *this);
+        number(QStringLiteral("rightArrow"), &ZVVectorView::setRightArrow, *this);
+        number(QStringLiteral("arrowLength"), &ZVVectorView::setArrowLength, *this);
+        number(QStringLiteral("arrowWidth"), &ZVVectorView::setArrowWidth, *this);
+        flag(QStringLiteral("arrowEnabled"), &ZVVectorView::setArrowEnabled, *this);
+        flag(QStringLiteral("textEnabled"), &ZVVectorView::setTextEnabled, *this);
+        string(QStringLiteral("text"), &ZVVectorView::setText, *this);
+        string(QStringLiteral("textFontFamilyName"), &ZVVectorView::setTextFontFamilyName, *this);
+        number(QStringLiteral("textFontSize"), &ZVVectorView::setTextFontSize, *this);
+        number(QStringLiteral("textAlignment"), &ZVVectorView::setTextAlignment, *this);
+        number(QStringLiteral("textPlacement"), &ZVVectorView::setTextPlacement, *this);
+        number(QStringLiteral("textLetterSpacing"), &ZVVectorView::setTextLetterSpacing, *this);
+        flag(QStringLiteral("textHideShape"), &ZVVectorView::setTextHideShape, *this);
+        number(QStringLiteral("textOffset"), &ZVVectorView::setTextOffset, *this);
         m_backgroundView->setVectorBacking(true);
         m_oldSize = frame().size();
     }

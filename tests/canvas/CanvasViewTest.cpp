@@ -11,9 +11,12 @@
 #include "content/ZVBackgroundView.h"
 #include "content/ZVTextView.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Image.h"
 
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
+#include <QWindow>
 #include <QUuid>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -290,4 +293,65 @@ TEST_F(CanvasView, RulersMeasureInTheirUnitsFromTheOriginOffsetAndEchoLines)
     EXPECT_DOUBLE_EQ(ruler->rulerPosition(100), view.mapFromPage(QPointF(100, 0)).x());
     view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->value() + 40);
     EXPECT_DOUBLE_EQ(ruler->rulerPosition(100), view.mapFromPage(QPointF(100, 0)).x());
+}
+
+TEST_F(CanvasView, ADragRepaintsWhatAWholeRepaintShows)
+{
+    // Highlighted elements inside the page and across its edges, at zooms
+    // that put the page's edges between pixels; one selected element moves
+    // from the middle across the top left corner, a step at a time.
+    const auto picture = [](QColor colour) {
+        QImage bitmap(8, 8, QImage::Format_RGB32);
+        bitmap.fill(colour);
+        return ZVPuttyView::initWithImage(Image(bitmap)).release();
+    };
+    for (int i = 0; i < 36; ++i) {
+        ZVPuttyView* element = picture(QColor::fromHsv(i * 10, 200, 220).toRgb());
+        page->addPuttyView(element);
+        element->setFrame(QRectF(-90 + i % 6 * 77.3, -80 + i / 6 * 61.7, 130, 120));
+        element->setIsHighlighted(true);
+    }
+    ZVPuttyView* moved = picture(Qt::darkGreen);
+    page->addPuttyView(moved);
+    moved->setFrame(QRectF(160, 150, 160, 140));
+    moved->setIsActive(true);
+    const QRectF start = moved->frame();
+    // The rulers put the viewport off the window's corner.
+    view.setRulersVisible(true);
+    const QPoint origin = view.viewport()->mapTo(view.window(), QPoint());
+    // What the window shows: the repaints so far, as they reached the screen.
+    const auto shown = [&] {
+        return view.screen()
+            ->grabWindow(view.window()->winId(), origin.x(), origin.y(), view.viewport()->width(),
+                         view.viewport()->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    for (const double zoom : {1.0, 0.83, 1.37}) {
+        view.setMagnification(zoom);
+        moved->setFrame(start);
+        QCoreApplication::processEvents();
+        for (int step = 1; step <= 40; ++step) {
+            moved->setFrame(start.translated(-5.3 * step, -4.1 * step));
+            QCoreApplication::processEvents();
+        }
+        const QImage whole = grab().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(shown(), whole) << "at zoom " << zoom;
+        // The page's soft edge is even along the free right and bottom sides,
+        // where the pieces it is drawn in meet too.
+        const QPointF top = view.mapFromPage(page->bounds().topRight());
+        const QPointF corner = view.mapFromPage(page->bounds().bottomRight());
+        // Rows and columns that lie wholly beside the page, to where its
+        // parts meet; the page's own last pixels are left out.
+        const int firstRow = std::max(int(std::ceil(top.y())), 0);
+        const int endRow = std::min(int(std::floor(corner.y())), whole.height());
+        const int firstColumn = int(std::ceil(view.mapFromPage(page->bounds().bottomLeft()).x()));
+        const int endColumn = int(std::floor(corner.x()));
+        for (int x = endColumn; x <= endColumn + 4; ++x)
+            for (int y = firstRow; y < endRow; ++y)
+                ASSERT_EQ(whole.pixel(x, y), whole.pixel(x, (firstRow + endRow) / 2)) << x << "," << y << " at zoom " << zoom;
+        for (int y = endRow; y <= endRow + 4 && y < whole.height(); ++y)
+            for (int x = firstColumn; x < endColumn; ++x)
+                ASSERT_EQ(whole.pixel(x, y), whole.pixel((firstColumn + endColumn) / 2, y)) << x << "," << y << " at zoom " << zoom;
+    }
 }

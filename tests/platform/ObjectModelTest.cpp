@@ -257,3 +257,73 @@ TEST(ObjectModel, AnObjectObservingItselfIsToldInTurnAndStopsWhenItSaysSo)
     EXPECT_TRUE(watched.isNull());
     EXPECT_FALSE(told.contains(QStringLiteral("never 0>1")));
 }
+
+namespace {
+
+QStringList g_told;
+
+void noteChange(const QString& who, const KeyValueChange& change)
+{
+    g_told.append(QStringLiteral("%1 %2>%3").arg(who, change.oldValue.toString(), change.newValue.toString()));
+}
+
+void noteOwnChange(ql::KVObject&, const KeyValueChange& change)
+{
+    noteChange(change.keyPath, change);
+}
+
+} // namespace
+
+TEST(ObjectModel, AnObjectFollowsItsOwnPathsThroughObjectsThatAreReplacedOrGo)
+{
+    static const QStringList paths{QStringLiteral("currentPage.drawingMode"), QStringLiteral("pageCount")};
+    const QString own = paths.first();
+    g_told.clear();
+    TestDocument document;
+    TestPage first;
+    first.setDrawingMode(1);
+    document.setCurrentPage(&first);
+    document.observeOwnKeyPaths(paths, noteOwnChange);
+    QObject other;
+    document.addObserver(own, &other, [](const KeyValueChange& change) { noteChange(QStringLiteral("outside"), change); });
+
+    // The tail changes, once for nested announcements; own observers come first.
+    first.setDrawingMode(2);
+    first.willChangeValueForKey(QStringLiteral("drawingMode"));
+    first.setDrawingMode(3);
+    first.setDrawingMode(4);
+    first.didChangeValueForKey(QStringLiteral("drawingMode"));
+    EXPECT_EQ(g_told, QStringList({own + QStringLiteral(" 1>2"), QStringLiteral("outside 1>2"),
+                                   own + QStringLiteral(" 2>4"), QStringLiteral("outside 2>4")}));
+
+    // A replaced head is followed and the old one no longer reports.
+    g_told.clear();
+    auto second = std::make_unique<TestPage>();
+    second->setDrawingMode(9);
+    document.setCurrentPage(second.get());
+    first.setDrawingMode(5);
+    EXPECT_EQ(g_told, QStringList({own + QStringLiteral(" 4>9"), QStringLiteral("outside 4>9")}));
+
+    // A head that goes while followed leaves no watch behind.
+    g_told.clear();
+    second.reset();
+    document.setCurrentPage(&first);
+    first.setDrawingMode(6);
+    EXPECT_EQ(g_told, QStringList({own + QStringLiteral(" >5"), QStringLiteral("outside >5"),
+                                   own + QStringLiteral(" 5>6"), QStringLiteral("outside 5>6")}));
+
+    // An object that goes before the head it follows leaves no watch on it.
+    g_told.clear();
+    auto gone = std::make_unique<TestDocument>();
+    gone->setCurrentPage(&first);
+    gone->observeOwnKeyPaths(paths, noteOwnChange);
+    gone.reset();
+    first.setDrawingMode(7);
+    EXPECT_EQ(g_told, QStringList({own + QStringLiteral(" 6>7"), QStringLiteral("outside 6>7")}));
+
+    // Ending its own observations ends the followed paths too.
+    g_told.clear();
+    document.removeObservers(&document);
+    first.setDrawingMode(8);
+    EXPECT_EQ(g_told, QStringList({QStringLiteral("outside 7>8")}));
+}

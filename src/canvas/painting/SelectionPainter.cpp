@@ -3,6 +3,7 @@
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVLinkTextView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/painting/ExposedArea.h"
 #include "content/ZVTextView.h"
 #include "content/text/FlowLayout.h"
 
@@ -13,6 +14,7 @@
 #include <QPainterPath>
 #include <QtMath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ql {
@@ -62,17 +64,32 @@ const QImage& knobPicture(double density)
     return *pictures.insert(key, picture);
 }
 
-void paintKnob(QPainter& painter, const QRectF& handle, double scale, double alpha)
+// Draws the knobs of visible handles, each at its alpha, `scale` times the
+// picture's size; the painter's state is as it was afterwards. One state for
+// all knobs: saving and restoring a painter's state per knob cost more than
+// copying the knob.
+void paintKnobs(QPainter& painter, const QList<QRectF>& handles, const QList<double>& alphas, double scale)
 {
-    painter.save();
-    painter.setOpacity(alpha);
-    painter.translate(handle.center());
-    painter.scale(scale, scale);
-    const QTransform& world = painter.worldTransform();
-    const double density = std::hypot(world.m11(), world.m12()) * (painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
+    if (handles.isEmpty())
+        return;
+    const QTransform world = painter.worldTransform();
+    const double opacity = painter.opacity();
+    // The same scale for every knob: the knobs share one picture.
+    QTransform sized = world;
+    sized.scale(scale, scale);
+    const double density = std::hypot(sized.m11(), sized.m12()) * (painter.device() ? painter.device()->devicePixelRatioF() : 1.0);
+    const QImage& picture = knobPicture(density);
     const QRectF area(-kKnobExtent, -kKnobExtent, 2 * kKnobExtent, 2 * kKnobExtent);
-    painter.drawImage(area, knobPicture(density));
-    painter.restore();
+    for (qsizetype i = 0; i < handles.size(); ++i) {
+        QTransform at = world;
+        at.translate(handles[i].center().x(), handles[i].center().y());
+        at.scale(scale, scale);
+        painter.setWorldTransform(at);
+        painter.setOpacity(alphas[i]);
+        painter.drawImage(area, picture);
+    }
+    painter.setWorldTransform(world);
+    painter.setOpacity(opacity);
 }
 
 void strokeOutline(QPainter& painter, const QRectF& rect, const QColor& colour, double opacity, double scale)
@@ -104,19 +121,44 @@ QColor SelectionPainter::textOutlineColor(const ZVPuttyView& element)
     return textOverflows(element) ? QColor(Qt::red) : QColor(Qt::blue);
 }
 
-void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, double magnification)
+void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, double magnification,
+                             const QRectF& exposed)
 {
     const double scale = magnification > 0 ? 1.0 / magnification : 1.0;
     const QRectF content = element.contentFrame().translated(-element.frame().topLeft());
-    if (element.isHighlighted()) {
+    const auto shows = [&](const QRectF& area) {
+        return (exposed.isNull() || area.intersects(exposed)) && ExposedArea::reaches(painter, area);
+    };
+    // The outline is a band a pixel wide inside the content's edge; a pixel
+    // more either side keeps its antialiasing in.
+    const QRectF inside = content.adjusted(2 * scale, 2 * scale, -2 * scale, -2 * scale);
+    const bool outlineShows =
+        shows(content.adjusted(-scale, -scale, scale, scale)) && (exposed.isNull() || !inside.contains(exposed))
+        && (!ExposedArea::reaches(painter, inside) || [&] {
+               const QRectF bands[] = {QRectF(content.topLeft(), QPointF(content.right(), inside.top())),
+                                       QRectF(QPointF(content.left(), inside.bottom()), content.bottomRight()),
+                                       QRectF(content.topLeft(), QPointF(inside.left(), content.bottom())),
+                                       QRectF(QPointF(inside.right(), content.top()), content.bottomRight())};
+               return std::any_of(std::begin(bands), std::end(bands), shows);
+           }());
+    if (element.isHighlighted() && outlineShows) {
         if (element.contentViewType() == ZVPuttyView::TextContent)
             strokeOutline(painter, content, textOutlineColor(element), 0.5, scale);
         strokeOutline(painter, content, QColor(Qt::lightGray), 0.3, scale);
     }
+    const double knobReach = (kKnobExtent + 1) * scale;
+    QList<QRectF> knobs;
+    QList<double> alphas;
     for (const ZVHandleView* handle : element.handles()) {
-        if (!handle->isHidden() && handle->alphaValue() > 0)
-            paintKnob(painter, handle->frame(), scale, handle->alphaValue());
+        if (handle->isHidden() || handle->alphaValue() <= 0)
+            continue;
+        const QPointF centre = handle->frame().center();
+        if (shows(QRectF(centre.x() - knobReach, centre.y() - knobReach, 2 * knobReach, 2 * knobReach))) {
+            knobs.append(handle->frame());
+            alphas.append(handle->alphaValue());
+        }
     }
+    paintKnobs(painter, knobs, alphas, scale);
     ZVLinkTextView* badge = element.linkTextView();
     if (!badge->isHidden() && badge->alphaValue() > 0) {
         badge->updateFromChain();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QColor>
+#include <QRectF>
 
 class QPainter;
 class ZVPuttyView;
@@ -15,8 +16,10 @@ namespace ql {
 class SelectionPainter {
 public:
     // In the element's own coordinates; `magnification` keeps the knobs'
-    // screen size.
-    static void paint(QPainter& painter, const ZVPuttyView& element, double magnification);
+    // screen size. Outlines and knobs wholly outside `exposed` (element
+    // coordinates; null for all) are left out.
+    static void paint(QPainter& painter, const ZVPuttyView& element, double magnification,
+                      const QRectF& exposed = QRectF());
     // The colour of a text box's outline: red while its text overflows.
     static QColor textOutlineColor(const ZVPuttyView& element);
     // Whether a text box is the last of its chain and leaves text unshown.

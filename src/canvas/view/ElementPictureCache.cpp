@@ -2,6 +2,7 @@
 
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
+#include "canvas/painting/ExposedArea.h"
 #include "platform/graphics/PictureConversionScope.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <QRegion>
 #include <QThreadPool>
+#include <algorithm>
 #include <cmath>
 
 namespace ql {
@@ -48,6 +50,54 @@ bool sameLinear(const QTransform& a, const QTransform& b)
     const double apart = std::abs(a.m11() - b.m11()) + std::abs(a.m12() - b.m12()) + std::abs(a.m21() - b.m21())
                          + std::abs(a.m22() - b.m22());
     return apart <= 1e-3 * size;
+}
+
+// Where the painter, its transform reset, can paint: the window's exposed
+// area within the painter's own clip. Empty when neither is known.
+QRegion exposedArea(const QPainter& painter)
+{
+    QRegion area = ExposedArea::of(painter);
+    if (painter.hasClipping())
+        area = area.isEmpty() ? painter.clipRegion() : area & painter.clipRegion();
+    return area;
+}
+
+// The smallest rectangle holding every pixel of a premultiplied picture that
+// is not wholly clear.
+QRect paintedPart(const QImage& picture)
+{
+    if (picture.format() != QImage::Format_ARGB32_Premultiplied)
+        return picture.rect();
+    const int width = picture.width();
+    const auto row = [&](int y) { return reinterpret_cast<const quint32*>(picture.constScanLine(y)); };
+    const auto clear = [&](int y) {
+        const quint32* pixels = row(y);
+        return std::all_of(pixels, pixels + width, [](quint32 pixel) { return pixel == 0; });
+    };
+    int top = 0;
+    while (top < picture.height() && clear(top))
+        ++top;
+    if (top == picture.height())
+        return {};
+    int bottom = picture.height() - 1;
+    while (clear(bottom))
+        --bottom;
+    int left = width;
+    int right = -1;
+    for (int y = top; y <= bottom; ++y) {
+        const quint32* pixels = row(y);
+        for (int x = 0; x < left; ++x)
+            if (pixels[x] != 0) {
+                left = x;
+                break;
+            }
+        for (int x = width - 1; x > right; --x)
+            if (pixels[x] != 0) {
+                right = x;
+                break;
+            }
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 // Maps `from` onto `to`, as a picture of an element resized is stretched.
@@ -172,15 +222,21 @@ void ElementPictureCache::paint(QPainter& painter, const ZVPuttyView& element, c
                                                PictureConversionScope::screen() ? &image : nullptr);
             ElementPainter::paintLocal(picture, element);
         }
-        m_picture = image;
-        m_key = key;
-        ++m_pictureCount;
+        keep(image, key);
         draw(painter);
         return;
     }
     if (!m_rendering)
         start(element, key, painter.renderHints());
     paintStandIn(painter, element, bounds);
+}
+
+void ElementPictureCache::keep(const QImage& picture, const Key& key)
+{
+    m_picture = picture;
+    m_key = key;
+    m_painted = paintedPart(picture);
+    ++m_pictureCount;
 }
 
 void ElementPictureCache::draw(QPainter& painter) const
@@ -197,10 +253,15 @@ void ElementPictureCache::draw(QPainter& painter) const
     const QRectF target(at, QSizeF(key.area.size()) / placement.pixelRatio);
     // A repaint's exposed area is often a few rectangles; the toolkit copies
     // pictures fast only inside a plain rectangle, so each is copied apart.
-    const QRegion exposed = painter.hasClipping() ? painter.clipRegion() : QRegion();
-    if (placement.pixelRatio == 1.0 && !exposed.isEmpty() && exposed.rectCount() <= kMaxClipRects) {
+    const QRegion exposed = placement.pixelRatio == 1.0 ? exposedArea(painter) : QRegion();
+    if (!exposed.isEmpty() && exposed.rectCount() <= kMaxClipRects) {
+        // Copying clear pixels changes nothing; most of an element's
+        // picture is its clear margin for the handles.
+        const QRect painted = painter.compositionMode() == QPainter::CompositionMode_SourceOver
+                                  ? m_painted.translated(target.topLeft().toPoint())
+                                  : target.toAlignedRect();
         for (const QRect& rect : exposed) {
-            const QRect part = rect & target.toAlignedRect();
+            const QRect part = rect & painted;
             if (part.isEmpty())
                 continue;
             painter.setClipRect(part);
@@ -274,9 +335,7 @@ void ElementPictureCache::accept(const QImage& image, const Key& key)
         emit pictureReady();
         return;
     }
-    m_picture = image;
-    m_key = key;
-    ++m_pictureCount;
+    keep(image, key);
     // Shown even when the element has changed since: it is the best there
     // is, and the repaint asks for the next one.
     emit pictureReady();

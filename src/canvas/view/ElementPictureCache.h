@@ -68,7 +68,11 @@ private:
     void accept(const QImage& image, const Key& key);
     void paintStandIn(QPainter& painter, const ZVPuttyView& element, const QRectF& bounds) const;
 
+    void keep(const QImage& picture, const Key& key);
+
     QImage m_picture;
+    // The part of the picture with anything drawn, in its pixels.
+    QRect m_painted;
     Key m_key;
     quint64 m_generation = 1;
     bool m_rendering = false;

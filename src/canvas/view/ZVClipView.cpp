@@ -19,18 +19,48 @@ namespace {
 // Outlines can lie anywhere around the page; the ground covers far beyond it.
 constexpr double kGroundExtent = 1.0e6;
 
+// Device pixels lying wholly inside the page, a pixel in from its edges: the
+// page's opaque ground covers whatever the ground under it draws there.
+QRectF coveredByPage(const QRectF& device)
+{
+    const double left = std::ceil(device.left()) + 1;
+    const double top = std::ceil(device.top()) + 1;
+    const double right = std::floor(device.right()) - 1;
+    const double bottom = std::floor(device.bottom()) - 1;
+    return right > left && bottom > top ? QRectF(QPointF(left, top), QPointF(right, bottom)) : QRectF();
+}
+
 // The page's shadow: offset 0, blur 3 device pixels, grey at 0.65, which
-// shows as a soft edge around the page whatever the magnification.
-void drawPageShadow(QPainter& painter, const QRectF& page)
+// shows as a soft edge around the page whatever the magnification. Only the
+// ring around the page is filled, and only where it is exposed: the page
+// covers the rest, and translucent fills over the whole page were most of a
+// small repaint's cost.
+void drawPageShadow(QPainter& painter, const QRectF& page, const QRectF& exposed)
 {
     const QRectF device = painter.worldTransform().mapRect(page);
+    const QRectF covered = coveredByPage(device);
     painter.save();
     painter.resetTransform();
     painter.setRenderHint(QPainter::Antialiasing, false);
     constexpr int kBlur = 3;
     for (int step = kBlur; step >= 1; --step) {
         const double weight = 0.65 * (kBlur + 1 - step) / (kBlur + 1) * 0.6;
-        painter.fillRect(device.adjusted(-step, -step, step, step), QColor::fromRgbF(0.5f, 0.5f, 0.5f, float(weight)));
+        const QColor grey = QColor::fromRgbF(0.5f, 0.5f, 0.5f, float(weight));
+        const QRectF outer = device.adjusted(-step, -step, step, step);
+        // The strips share whole-pixel edges, so they cover the same pixels
+        // as one fill of the outer rectangle would, less the covered ones.
+        const QRectF strips[] = {
+            covered.isEmpty() ? outer : QRectF(QPointF(outer.left(), outer.top()), QPointF(outer.right(), covered.top())),
+            QRectF(QPointF(outer.left(), covered.bottom()), QPointF(outer.right(), outer.bottom())),
+            QRectF(QPointF(outer.left(), covered.top()), QPointF(covered.left(), covered.bottom())),
+            QRectF(QPointF(covered.right(), covered.top()), QPointF(outer.right(), covered.bottom())),
+        };
+        for (const QRectF& strip : strips) {
+            if (!strip.isEmpty() && (exposed.isNull() || strip.intersects(exposed)))
+                painter.fillRect(strip, grey);
+            if (covered.isEmpty())
+                break;
+        }
     }
     painter.restore();
 }
@@ -150,22 +180,37 @@ void ZVClipView::paint(QPainter* painter, const QStyleOptionGraphicsItem* option
 {
     if (!m_page)
         return;
-    drawPageShadow(*painter, m_page->bounds());
+    const QRectF page = m_page->bounds();
+    const QTransform& toDevice = painter->worldTransform();
+    // A pixel more than the exposed rectangle, against rounding.
+    const QRectF exposed =
+        option ? toDevice.mapRect(option->exposedRect).adjusted(-1, -1, 1, 1) : QRectF();
+    drawPageShadow(*painter, page, exposed);
+    // Inside the page the page covers all of this; a drag's repaints mostly
+    // lie there, so the elements are not gone over at all.
+    const QRectF covered = coveredByPage(toDevice.mapRect(page));
+    if (!exposed.isNull() && covered.contains(exposed))
+        return;
     painter->setRenderHint(QPainter::Antialiasing);
     // Only selected elements of shown layers; checked cheaply first, since
     // the ground repaints whenever an outline moves.
     for (const ZVPuttyView* element : m_page->puttyViews()) {
         if (!element->isActive() && !element->isHighlighted())
             continue;
+        // Where the outline lies is checked before its layer: most outlines
+        // lie away from what is exposed, or inside the page.
+        const QRectF content = ElementPainter::contentRect(*element);
+        const QRectF onPage = element->frameRotation() == 0.0 ? element->contentFrame()
+                                                              : element->pageTransform().mapRect(content);
+        // The pen reaches half a point beyond the outline; a point more keeps
+        // antialiasing inside.
+        const QRectF reach = toDevice.mapRect(onPage.adjusted(-1.5, -1.5, 1.5, 1.5));
+        if ((!exposed.isNull() && !reach.intersects(exposed)) || covered.contains(reach))
+            continue;
         const ZVPuttyViewGroup* layer = element->layoutLayerGroup();
         if (!layer || !layer->visible() || !m_page->hasLayoutLayer(layer))
             continue;
-        const QRectF content = ElementPainter::contentRect(*element);
         const QTransform transform = element->pageTransform();
-        // The pen reaches half a point beyond the outline; a point more keeps
-        // antialiasing inside.
-        if (option && !transform.mapRect(content).adjusted(-1.5, -1.5, 1.5, 1.5).intersects(option->exposedRect))
-            continue;
         QPainterPath outline;
         outline.addRect(content);
         outline = transform.map(outline);

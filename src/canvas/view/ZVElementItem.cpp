@@ -14,16 +14,39 @@
 #include <QCursor>
 #include <QPainter>
 #include <QSet>
+#include <QStyleOptionGraphicsItem>
 #include <QWidget>
 #include <cmath>
 
 namespace ql {
+
+namespace {
+
+// What a repaint wants of the item, in its coordinates, or null for all of
+// it. The toolkit cuts the exposed rectangle to the item's bounds, while
+// knobs reach beyond them: where it meets a bound, it may go on past it.
+QRectF exposedReach(const QStyleOptionGraphicsItem* option, const QRectF& bounds)
+{
+    if (!option || option->exposedRect.isEmpty())
+        return {};
+    constexpr double kFar = 1.0e12;
+    const QRectF exposed = option->exposedRect;
+    return QRectF(QPointF(exposed.left() <= bounds.left() ? -kFar : exposed.left(),
+                          exposed.top() <= bounds.top() ? -kFar : exposed.top()),
+                  QPointF(exposed.right() >= bounds.right() ? kFar : exposed.right(),
+                          exposed.bottom() >= bounds.bottom() ? kFar : exposed.bottom()));
+}
+
+} // namespace
 
 ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipView, QGraphicsItem* parent)
     : QGraphicsItem(parent), m_element(&element), m_inert(inert), m_clipView(clipView),
       m_pictures(std::make_unique<ElementPictureCache>())
 {
     setAcceptedMouseButtons(Qt::NoButton);
+    // Paint learns the exposed rectangle, so that a small repaint draws only
+    // the knobs and outlines there.
+    setFlag(ItemUsesExtendedStyleOption);
     connect(m_pictures.get(), &ElementPictureCache::pictureReady, this, [this] { update(); });
     // An element put together piece by piece shows its effects once shown.
     element.applyFirstLoad();
@@ -145,7 +168,7 @@ QRectF ZVElementItem::boundingRect() const
     return m_bounds;
 }
 
-void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget* widget)
+void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget)
 {
     if (!m_element)
         return;
@@ -158,7 +181,8 @@ void ZVElementItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QW
     if (!m_inert) {
         // The zoom, whatever the element's turn: the knobs keep their screen size.
         const QTransform& world = painter->worldTransform();
-        SelectionPainter::paint(*painter, *m_element, std::hypot(world.m11(), world.m12()));
+        SelectionPainter::paint(*painter, *m_element, std::hypot(world.m11(), world.m12()),
+                                exposedReach(option, m_bounds));
     }
 }
 

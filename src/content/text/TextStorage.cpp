@@ -15,7 +15,6 @@ namespace ql::text {
 TextStorage::TextStorage(QObject* parent) : TextStorage(Unset {})
 {
     setParent(parent);
-    m_textSet = true;
 }
 
 TextStorage* TextStorage::forReading()
@@ -124,7 +123,6 @@ AttributedString TextStorage::attributedString() const
 
 void TextStorage::setAttributedString(const AttributedString& text)
 {
-    m_textSet = true;
     text::setAttributedString(*document(), text);
 }
 
@@ -140,6 +138,8 @@ QString TextStorage::string() const
 
 int TextStorage::length() const
 {
+    if (isPlainEmpty())
+        return 0;
     return textLength(*document());
 }
 
@@ -156,17 +156,14 @@ void TextStorage::encodeWithCoder(KeyedArchiver& coder) const
 
 void TextStorage::initWithCoder(KeyedUnarchiver& coder)
 {
+    // A record that holds no readable text gives an empty one.
     std::optional<AttributedString> text = decodeAttributedStringKeys(coder);
-    // A damaged record leaves the text as it was: empty for a new storage.
-    if (!text && m_textSet)
-        return;
     if (m_document) {
         setAttributedString(text.value_or(AttributedString()));
         return;
     }
     // Kept as read until the document is needed.
     m_text = std::move(text).value_or(AttributedString());
-    m_textSet = true;
     ++m_revision;
 }
 

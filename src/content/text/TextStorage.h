@@ -79,7 +79,6 @@ private:
     mutable QList<TextContainer*> m_containers;
     int m_revision = 0;
     mutable int m_revisionWhenMade = 0;
-    bool m_textSet = false;
 };
 
 } // namespace ql::text

@@ -88,9 +88,10 @@ bool readFloat(KeyedUnarchiver& coder, const QString& key, float& field)
 
 bool readNumber(KeyedUnarchiver& coder, const QString& key, QVariant& field)
 {
-    if (!coder.containsValueForKey(key))
+    bool present = false;
+    const QVariant value = coder.decodeAny(key, &present);
+    if (!present)
         return false;
-    const QVariant value = coder.decodeAny(key);
     if (!value.isValid()) {
         // An archived nil is a value of its own: the setting was unset.
         field = QVariant();

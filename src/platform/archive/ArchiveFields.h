@@ -171,12 +171,20 @@ public:
     // take their keys in another order than the writer puts them.
     void decode(C& object, KeyedUnarchiver& coder, const QStringList& order) const
     {
+        inOrder(order).decode(object, coder);
+    }
+    // The named keys in the given order: a record to keep for reading, so
+    // that the names are matched once rather than on every read.
+    Record inOrder(const QStringList& order) const
+    {
+        Record ordered;
         for (const QString& name : order) {
             for (const Key<C>& key : m_keys) {
                 if (key.name == name && key.read)
-                    key.read(object, coder, key.name);
+                    ordered.m_keys.push_back(key);
             }
         }
+        return ordered;
     }
     QStringList keyNames() const
     {

@@ -279,6 +279,21 @@ std::uint32_t BinaryPlistDocument::internedKey(const QString& text) const
     const std::uint32_t id = std::uint32_t(m_keyTextOf.size());
     m_keyTexts.insert(text, id);
     m_keyTextOf.push_back(text);
+    m_keyAskedAs.resize(m_keyTextOf.size());
+    return id;
+}
+
+std::uint32_t BinaryPlistDocument::textId(const QString& key) const
+{
+    const auto kept = m_keySlots.constFind(key.constData());
+    if (kept != m_keySlots.constEnd() && kept->text.size() == key.size()
+        && (kept->id != 0 || kept->textsMet == m_keyTextOf.size()))
+        return kept->id;
+    const auto known = m_keyTexts.constFind(key);
+    const std::uint32_t id = known == m_keyTexts.constEnd() ? 0 : *known;
+    if (m_keySlots.size() >= kMaxKeySlots)
+        m_keySlots.clear();
+    m_keySlots.insert(key.constData(), KeySlot {key, id, m_keyTextOf.size()});
     return id;
 }
 
@@ -323,7 +338,7 @@ Result<bool> BinaryPlistDocument::repeatsKeys(const Object& dictionary) const
     return false;
 }
 
-Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const Object& dictionary, QStringView key,
+Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const Object& dictionary, const QString& key,
                                                                           KeyCursor& cursor) const
 {
     const std::uint64_t n = dictionary.count;
@@ -333,14 +348,11 @@ Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const 
             return repeated.error();
         cursor.keys = *repeated ? KeyCursor::Keys::Repeated : KeyCursor::Keys::Distinct;
     }
-    const auto matches = [&](std::uint64_t at) -> Result<bool> {
+    const auto idAt = [&](std::uint64_t at) -> Result<std::uint32_t> {
         const Result<Ref> keyRef = reference(dictionary, at);
         if (!keyRef)
             return keyRef.error();
-        const Result<std::uint32_t> id = keyId(*keyRef);
-        if (!id)
-            return id.error();
-        return *id != kNotAString && m_keyTextOf[*id] == key;
+        return keyId(*keyRef);
     };
     const auto found = [&](std::uint64_t at) -> Result<std::optional<Ref>> {
         cursor.hint = at + 1;
@@ -351,13 +363,40 @@ Result<std::optional<BinaryPlistDocument::Ref>> BinaryPlistDocument::find(const 
         return std::optional<Ref>(*valueRef);
     };
     const bool lastWins = cursor.keys == KeyCursor::Keys::Repeated;
-    if (!lastWins && cursor.last > 0 && cursor.last <= n) {
-        const Result<bool> again = matches(cursor.last - 1);
-        if (!again)
-            return again.error();
-        if (*again)
-            return found(cursor.last - 1);
+    // Keys are mostly asked for again (is it there, then its value) or in
+    // the order written: those two places are tried first, by the string
+    // the key was last asked with, else by text.
+    if (!lastWins) {
+        for (const std::uint64_t next : {cursor.last, cursor.hint + 1}) {
+            if (next == 0 || next > n)
+                continue;
+            const Result<std::uint32_t> id = idAt(next - 1);
+            if (!id)
+                return id.error();
+            if (*id == kNotAString)
+                continue;
+            QString& asked = m_keyAskedAs[*id];
+            if (!asked.isNull() && asked.constData() == key.constData() && asked.size() == key.size())
+                return found(next - 1);
+            if (m_keyTextOf[*id] == key) {
+                asked = key;
+                return found(next - 1);
+            }
+        }
     }
+    // Every key of a dictionary of more than one entry got its number when
+    // the dictionary was checked for repeats: a text no key of the file has
+    // is missing at once, and the others are found by comparing numbers.
+    // A dictionary of one entry is compared by text.
+    const std::uint32_t wanted = n > 1 ? textId(key) : 0;
+    if (n > 1 && wanted == 0)
+        return std::optional<Ref>();
+    const auto matches = [&](std::uint64_t at) -> Result<bool> {
+        const Result<std::uint32_t> id = idAt(at);
+        if (!id)
+            return id.error();
+        return wanted != 0 ? *id == wanted : *id != kNotAString && m_keyTextOf[*id] == key;
+    };
     for (std::uint64_t i = 0; i < n; ++i) {
         // A dictionary with repeated keys is searched from its end, so that
         // every look-up of a key answers the same, last, entry.

@@ -73,7 +73,7 @@ public:
     };
     // The value of a dictionary's key; nullopt when the key is absent. A key
     // listed twice answers its last entry, as other readers of the format do.
-    Result<std::optional<Ref>> find(const Object& dictionary, QStringView key, KeyCursor& cursor) const;
+    Result<std::optional<Ref>> find(const Object& dictionary, const QString& key, KeyCursor& cursor) const;
     // Whether a dictionary lists a key more than once.
     Result<bool> repeatsKeys(const Object& dictionary) const;
 
@@ -114,6 +114,22 @@ private:
     static constexpr std::uint32_t kNotAString = 1;
     std::uint32_t internedKey(const QString& text) const;
     Result<std::uint32_t> keyId(Ref ref) const;
+    // The number of a key text asked for, 0 when no key of the file read
+    // so far has that text. Look-ups name their keys with strings that
+    // outlive them (literals, record tables), so the answer is also kept by
+    // the string's address: most look-ups then neither hash nor compare
+    // text. An entry holds a copy of its string, so that the address cannot
+    // be reused for other text while the entry remembers it; a "none" holds
+    // only until more key texts are met.
+    std::uint32_t textId(const QString& key) const;
+    struct KeySlot {
+        QString text;
+        std::uint32_t id = 0;
+        std::size_t textsMet = 0;
+    };
+    // Strings made for one look-up each would fill the table: it starts
+    // again when it grows this large.
+    static constexpr qsizetype kMaxKeySlots = 4096;
 
     QByteArray m_bytes;
     const uchar* m_data = nullptr;
@@ -127,9 +143,13 @@ private:
     // Caches filled while reading (a document is read by one thread at a time).
     mutable QHash<QString, std::uint32_t> m_keyTexts;
     mutable std::vector<QString> m_keyTextOf;     // by key number
+    // By key number: the string the key was last found with. Held, so that
+    // its address stands for its text while it is kept.
+    mutable std::vector<QString> m_keyAskedAs;
     mutable std::vector<std::uint32_t> m_keyIds;  // by object; 0 until known
     mutable std::vector<std::uint32_t> m_keySeen; // by key number: the check that last met it
     mutable std::uint32_t m_keyCheck = 0;
+    mutable QHash<const QChar*, KeySlot> m_keySlots;
 };
 
 } // namespace ql

@@ -239,52 +239,62 @@ QVariant KeyedUnarchiver::objectForUid(std::uint64_t uid)
     return result;
 }
 
-QString KeyedUnarchiver::classNameOf(const Object& record)
+const KeyedUnarchiver::ClassInfo* KeyedUnarchiver::classOf(const Object& record, BinaryPlistDocument::KeyCursor& keys)
 {
-    const std::optional<Object> classRef = findIn(record, QStringLiteral("$class"));
+    const std::optional<Object> classRef = lookUp(record, QStringLiteral("$class"), keys);
+    // The record's own keys are read from its start.
+    keys.hint = 0;
+    keys.last = 0;
     if (!classRef || classRef->type != PlistValue::Type::Uid || classRef->uid() >= m_objects.count)
-        return {};
+        return nullptr;
     const std::uint64_t classUid = classRef->uid();
-    if (auto it = m_classNames.constFind(classUid); it != m_classNames.constEnd())
-        return *it;
+    if (auto it = m_classes.constFind(classUid); it != m_classes.constEnd())
+        return &*it;
     const Result<BinaryPlistDocument::Ref> ref = m_doc->reference(m_objects, classUid);
     const Result<Object> classRecord = ref ? m_doc->object(*ref) : Result<Object>(ref.error());
     if (!classRecord || classRecord->type != PlistValue::Type::Dictionary)
-        return {};
+        return nullptr;
     const std::optional<Object> name = findIn(*classRecord, QStringLiteral("$classname"));
     if (!name || name->type != PlistValue::Type::String)
-        return {};
-    m_classNames.insert(classUid, m_doc->string(*name));
-    return m_doc->string(*name);
+        return nullptr;
+    ClassInfo info;
+    info.name = m_doc->string(*name);
+    if (!info.name.isEmpty()) {
+        info.factory = m_registry.factory(info.name);
+        info.decoder = info.factory ? nullptr : m_registry.valueDecoder(info.name);
+    }
+    return &*m_classes.insert(classUid, std::move(info));
 }
 
 QVariant KeyedUnarchiver::decodeRecord(std::uint64_t uid, const Object& record)
 {
-    const QString name = classNameOf(record);
-    if (name.isEmpty()) {
+    BinaryPlistDocument::KeyCursor keys;
+    const ClassInfo* info = classOf(record, keys);
+    if (!info || info->name.isEmpty()) {
         fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("Object %1 of the archive has no valid class record.").arg(uid)));
         return {};
     }
+    const QString& name = info->name;
     if (int(m_frames.size()) > m_limits.maxDepth) {
         fail(archiveError(ArchiveErrorCode::TooDeep, QStringLiteral("The archive's objects are nested more than %1 levels deep.").arg(m_limits.maxDepth)));
         return {};
     }
 
-    if (const ClassRegistry::ObjectFactory* factory = m_registry.factory(name)) {
+    if (const ClassRegistry::ObjectFactory* factory = info->factory) {
         QObject* object = (*factory)();
         m_made.emplace_back(object);
         Codable* codable = dynamic_cast<Codable*>(object);
         m_values[uid] = QVariant::fromValue(object);
         m_state[uid] = SlotState::Reading;
-        m_frames.push_back(Frame {record, name});
+        m_frames.push_back(Frame {record, name, keys});
         codable->initWithCoder(*this);
         m_frames.pop_back();
         m_state[uid] = SlotState::Done;
         return failed() ? QVariant() : m_values[uid];
     }
-    if (const ClassRegistry::ValueDecoder* decoder = m_registry.valueDecoder(name)) {
+    if (const ClassRegistry::ValueDecoder* decoder = info->decoder) {
         m_state[uid] = SlotState::Reading;
-        m_frames.push_back(Frame {record, name});
+        m_frames.push_back(Frame {record, name, keys});
         QVariant value = (*decoder)(*this);
         m_frames.pop_back();
         if (failed())
@@ -459,10 +469,12 @@ bool KeyedUnarchiver::holdsObjectReference(const QString& key) const
     return value && value->type == PlistValue::Type::Uid;
 }
 
-QVariant KeyedUnarchiver::decodeAny(const QString& key)
+QVariant KeyedUnarchiver::decodeAny(const QString& key, bool* present)
 {
     // One look-up: this is the path every model key takes.
     const std::optional<Object> value = find(key);
+    if (present)
+        *present = value.has_value();
     if (!value)
         return {};
     return value->type == PlistValue::Type::Uid ? objectForUid(value->uid()) : primitiveValue(key, *value);

@@ -83,8 +83,9 @@ public:
     QVariant decodePrimitive(const QString& key);
     // Whether the key holds an object reference rather than a value in place.
     bool holdsObjectReference(const QString& key) const;
-    // The object for a reference, else the value in place.
-    QVariant decodeAny(const QString& key);
+    // The object for a reference, else the value in place; `present` (when
+    // given) tells a missing key from an archived nil.
+    QVariant decodeAny(const QString& key, bool* present = nullptr);
     // An in-place array of object references (collections use it).
     QVariantList decodeArrayOfObjects(const QString& key);
 
@@ -109,7 +110,14 @@ private:
     std::optional<Object> lookUp(const Object& dictionary, const QString& key, BinaryPlistDocument::KeyCursor& cursor) const;
     QVariant objectForUid(std::uint64_t uid);
     QVariant decodeRecord(std::uint64_t uid, const Object& record);
-    QString classNameOf(const Object& record);
+    // What a class record names and how that class is read; made once per
+    // class record of the archive.
+    struct ClassInfo {
+        QString name;
+        const ClassRegistry::ObjectFactory* factory = nullptr;
+        const ClassRegistry::ValueDecoder* decoder = nullptr;
+    };
+    const ClassInfo* classOf(const Object& record, BinaryPlistDocument::KeyCursor& keys);
     // `expected` in the user's words: "a number", "a list", ...
     QVariant wrongType(const QString& key, const QString& expected);
     QVariant primitiveValue(const QString& key, const Object& value);
@@ -127,7 +135,7 @@ private:
     std::vector<Frame> m_frames;
     std::vector<SlotState> m_state;
     std::vector<QVariant> m_values;
-    QHash<std::uint64_t, QString> m_classNames;
+    QHash<std::uint64_t, ClassInfo> m_classes;
     std::vector<QPointer<QObject>> m_made;
     mutable std::optional<Error> m_error;
     bool m_finished = false;

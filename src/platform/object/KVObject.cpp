@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QPointer>
 #include <algorithm>
+#include <unordered_map>
 #include <utility>
 
 namespace ql {
@@ -52,6 +53,43 @@ QStringList splitKeyPath(const QString& keyPath)
 
 } // namespace
 
+// A path of an observeOwnKeyPaths list: a plain key (the head alone), a
+// "head.tail" path followed by the object itself, or a longer one left to an
+// ordinary key-path observation.
+struct KVObject::OwnPath {
+    QString head;
+    QString tail;
+    bool linked = false;
+    bool deep = false;
+};
+
+// Each class passes the same list for every instance: it is split once.
+const std::vector<KVObject::OwnPath>& KVObject::splitOwnPaths(const QStringList& paths)
+{
+    struct Entry {
+        QStringList paths;
+        std::vector<KVObject::OwnPath> split;
+    };
+    thread_local std::unordered_map<const QStringList*, Entry> lists;
+    Entry& entry = lists[&paths];
+    // Shared data compares equal at once; another list at the same address
+    // is split anew.
+    if (entry.paths != paths || entry.split.size() != size_t(paths.size())) {
+        entry.paths = paths;
+        entry.split.clear();
+        for (const QString& path : paths) {
+            const qsizetype dot = path.indexOf(QLatin1Char('.'));
+            if (dot < 0)
+                entry.split.push_back({path, {}, false, false});
+            else if (path.indexOf(QLatin1Char('.'), dot + 1) >= 0)
+                entry.split.push_back({path, {}, false, true});
+            else
+                entry.split.push_back({path.left(dot), path.mid(dot + 1), true, false});
+        }
+    }
+    return entry.split;
+}
+
 // One observer of one key path rooted at an object. It keeps a watch on
 // every object along the path, and rebuilds that chain after each change so
 // that a replaced head object is followed and a detached one is not.
@@ -72,6 +110,26 @@ public:
         QObject::disconnect(m_contextConnection);
     }
 
+    // An object on the path goes: it is not watched any more, and once it
+    // is gone whatever its holder gives instead is followed (reattach).
+    void forget(const KVObject* gone)
+    {
+        for (Link& link : m_chain) {
+            if (link.object == gone)
+                link.object = nullptr;
+        }
+    }
+
+    // Follows the objects the path now goes through.
+    void reattach()
+    {
+        if (chainIsCurrent())
+            return;
+        detach();
+        attach();
+    }
+
+    KVObject* root() const { return m_root; }
     ObservationId id() const { return m_id; }
     QObject* context() const { return m_ownContext ? m_root : m_context.data(); }
     void setContextConnection(QMetaObject::Connection connection) { m_contextConnection = connection; }
@@ -105,35 +163,19 @@ private:
     {
         KVObject* object = m_root;
         for (qsizetype i = 0; i < m_path.size() && object; ++i) {
-            Link link{QPointer<KVObject>(object), object->addWatch(m_path[i], this), {}};
-            // A destroyed object on the way leaves its holder's property to
-            // another object (or none): follow that one instead.
-            if (object != m_root)
-                link.destroyed = QObject::connect(object, &QObject::destroyed, [this] { reattach(); });
-            m_chain.push_back(std::move(link));
+            m_chain.push_back({object, object->addWatch(m_path[i], this)});
             if (i + 1 < m_path.size())
-                object = qobject_cast<KVObject*>(objectFromVariant(object->valueForKey(m_path[i])));
+                object = KVObject::objectAt(*object, m_path[i]);
         }
     }
 
     void detach()
     {
         for (const Link& link : m_chain) {
-            QObject::disconnect(link.destroyed);
             if (link.object)
                 link.object->removeWatch(link.watch);
         }
         m_chain.clear();
-    }
-
-    // Most changes leave every object along the path in place: then the
-    // chain stays as it is.
-    void reattach()
-    {
-        if (chainIsCurrent())
-            return;
-        detach();
-        attach();
     }
 
     bool chainIsCurrent() const
@@ -141,10 +183,10 @@ private:
         KVObject* object = m_root;
         qsizetype i = 0;
         for (; i < m_path.size() && object; ++i) {
-            if (i >= m_chain.size() || m_chain[i].object.data() != object)
+            if (i >= m_chain.size() || m_chain[i].object != object)
                 return false;
             if (i + 1 < m_path.size())
-                object = qobject_cast<KVObject*>(objectFromVariant(object->valueForKey(m_path[i])));
+                object = KVObject::objectAt(*object, m_path[i]);
         }
         return i == m_chain.size();
     }
@@ -172,10 +214,11 @@ private:
     bool m_hasContext;
     KeyValueObserver m_observer;
     QMetaObject::Connection m_contextConnection;
+    // Each watched object tells the observation as it goes (forget), so a
+    // plain pointer is enough.
     struct Link {
-        QPointer<KVObject> object;
+        KVObject* object;
         quint64 watch;
-        QMetaObject::Connection destroyed;
     };
     QVarLengthArray<Link, 2> m_chain;
     int m_pending = 0;
@@ -186,8 +229,57 @@ KVObject::KVObject(QObject* parent) : QObject(parent) {}
 
 KVObject::~KVObject()
 {
+    for (AliveMark* mark = m_aliveMarks; mark; mark = mark->next)
+        mark->alive = false;
+    m_aliveMarks = nullptr;
     // Observations detach from the other objects on their paths.
     m_observations.clear();
+    dropOwnLinks();
+    // Those watching through this object stop watching it now, and follow
+    // what takes its place once guarded pointers to it read null (a holder
+    // may fall back to another object then). Rare: views drop their watches
+    // before their parts go.
+    struct Watcher {
+        QPointer<KVObject> root;
+        quint64 id;
+        bool path;
+    };
+    QVarLengthArray<Watcher, 4> watchers;
+    for (const KeyWatch& watch : m_watches) {
+        if (watch.owner) {
+            watch.owner->forget(this);
+            watchers.append({watch.owner->root(), watch.owner->id(), true});
+        } else if (watch.root) {
+            watch.root->forgetOwnHead(this);
+            watchers.append({watch.root, watch.rootId, false});
+        }
+    }
+    m_watches.clear();
+    if (watchers.isEmpty())
+        return;
+    connect(this, &QObject::destroyed, [watchers] {
+        for (const Watcher& watcher : watchers) {
+            if (watcher.root)
+                watcher.root->followAfterLoss(watcher.id, watcher.path);
+        }
+    });
+}
+
+void KVObject::followAfterLoss(quint64 id, bool path)
+{
+    if (path) {
+        for (const auto& observation : m_observations) {
+            if (observation->id() == id)
+                observation->reattach();
+        }
+    } else if (const OwnKeys* keys = ownKeysOf(id)) {
+        relinkOwnPath(id, ownPathOf(*keys, id));
+    }
+}
+
+KVObject* KVObject::objectAt(const KVObject& object, const QString& key)
+{
+    return qobject_cast<KVObject*>(objectFromVariant(object.valueForKey(key)));
 }
 
 const PropertyTable& KVObject::baseTable()
@@ -327,7 +419,8 @@ void KVObject::removeObserver(ObservationId id)
 void KVObject::removeObservers(QObject* context)
 {
     if (context == this) {
-        std::erase_if(m_watches, [](const KeyWatch& watch) { return !watch.owner; });
+        std::erase_if(m_watches, [](const KeyWatch& watch) { return !watch.owner && !watch.root; });
+        dropOwnLinks();
         m_ownKeys.clear();
         m_pending.clear();
     }
@@ -336,12 +429,78 @@ void KVObject::removeObservers(QObject* context)
 
 void KVObject::observeOwnKeyPaths(const QStringList& paths, OwnKeyObserver observer)
 {
-    m_ownKeys.push_back({&paths, observer, reserveIds(paths.size())});
-    // Paths through other objects need watches on them: those are ordinary
-    // observations. A plain key never matches one of them in the list.
-    for (const QString& path : paths) {
-        if (path.contains(QLatin1Char('.')))
-            addObserver(path, this, [this, observer](const KeyValueChange& change) { observer(*this, change); });
+    const std::vector<OwnPath>& split = splitOwnPaths(paths);
+    const quint64 firstId = reserveIds(paths.size());
+    m_ownKeys.push_back({&paths, &split, observer, firstId});
+    // A "head.tail" path watches the head object's tail key from here; a
+    // longer path is an ordinary observation (and never matches a key here).
+    // Paths through one head stand together in the lists: it is looked up
+    // once for them.
+    const QString* lastHead = nullptr;
+    KVObject* head = nullptr;
+    for (size_t i = 0; i < split.size(); ++i) {
+        if (split[i].linked) {
+            if (!lastHead || *lastHead != split[i].head) {
+                lastHead = &split[i].head;
+                head = ownHead(split[i]);
+            }
+            m_ownLinks.push_back({firstId + i, head, head ? head->addWatch(split[i].tail, this, firstId + i) : 0});
+        } else if (split[i].deep) {
+            addObserver(paths.at(qsizetype(i)), this,
+                        [this, observer](const KeyValueChange& change) { observer(*this, change); });
+        }
+    }
+}
+
+const KVObject::OwnPath& KVObject::ownPathOf(const OwnKeys& keys, quint64 id) const
+{
+    return (*keys.split)[size_t(id - keys.firstId)];
+}
+
+KVObject* KVObject::ownHead(const OwnPath& path) const
+{
+    return objectAt(*this, path.head);
+}
+
+// The value at the end of an own path, as valueForKeyPath would answer it.
+QVariant KVObject::ownValue(const OwnPath& path) const
+{
+    if (!path.linked)
+        return valueForKey(path.head);
+    const KVObject* head = ownHead(path);
+    return head ? head->valueForKey(path.tail) : QVariant();
+}
+
+// Follows a replaced (or gone) head object; most changes leave it in place.
+void KVObject::relinkOwnPath(quint64 id, const OwnPath& path)
+{
+    const auto link = std::find_if(m_ownLinks.begin(), m_ownLinks.end(),
+                                   [id](const OwnLink& own) { return own.id == id; });
+    if (link == m_ownLinks.end())
+        return;
+    KVObject* head = ownHead(path);
+    if (link->head == head)
+        return;
+    if (link->head)
+        link->head->removeWatch(link->watch);
+    link->head = head;
+    link->watch = head ? head->addWatch(path.tail, this, id) : 0;
+}
+
+void KVObject::dropOwnLinks()
+{
+    for (const OwnLink& link : m_ownLinks) {
+        if (link.head)
+            link.head->removeWatch(link.watch);
+    }
+    m_ownLinks.clear();
+}
+
+void KVObject::forgetOwnHead(const KVObject* gone)
+{
+    for (OwnLink& link : m_ownLinks) {
+        if (link.head == gone)
+            link.head = nullptr;
     }
 }
 
@@ -358,6 +517,13 @@ quint64 KVObject::addWatch(const QString& key, KeyPathObservation* owner)
 {
     const quint64 id = nextId();
     m_watches.push_back({id, key, owner});
+    return id;
+}
+
+quint64 KVObject::addWatch(const QString& key, KVObject* root, quint64 rootId)
+{
+    const quint64 id = nextId();
+    m_watches.push_back({id, key, nullptr, {}, root, rootId});
     return id;
 }
 
@@ -388,8 +554,13 @@ KVObject::WatchIds KVObject::watchesForKey(const QString& key) const
     }
     bool own = false;
     for (const OwnKeys& keys : m_ownKeys) {
-        for (qsizetype i = 0; i < keys.paths->size(); ++i) {
-            if (keys.paths->at(i) == key) {
+        const std::vector<OwnPath>& split = *keys.split;
+        // Most keys differ from most paths in length or first letter.
+        const qsizetype length = key.size();
+        const QChar first = length ? key.front() : QChar();
+        for (size_t i = 0; i < split.size(); ++i) {
+            const QString& head = split[i].head;
+            if (head.size() == length && (!length || head.front() == first) && !split[i].deep && head == key) {
                 ids.append(keys.firstId + quint64(i));
                 own = true;
             }
@@ -401,7 +572,7 @@ KVObject::WatchIds KVObject::watchesForKey(const QString& key) const
     return ids;
 }
 
-void KVObject::ownKeyWillChange(quint64 id, const QString& key)
+void KVObject::ownKeyWillChange(quint64 id, const OwnPath* path, const QString& key)
 {
     for (PendingChange& pending : m_pending) {
         if (pending.id == id) {
@@ -409,7 +580,7 @@ void KVObject::ownKeyWillChange(quint64 id, const QString& key)
             return;
         }
     }
-    QVariant oldValue = valueForKey(key);
+    QVariant oldValue = path ? ownValue(*path) : valueForKey(key);
     m_pending.push_back({id, 1, std::move(oldValue)});
 }
 
@@ -429,7 +600,7 @@ bool KVObject::ownKeyDidChange(quint64 id, QVariant& oldValue)
 void KVObject::willChange(quint64 id)
 {
     if (const OwnKeys* keys = ownKeysOf(id)) {
-        ownKeyWillChange(id, keys->paths->at(qsizetype(id - keys->firstId)));
+        ownKeyWillChange(id, &ownPathOf(*keys, id), {});
         return;
     }
     const auto watch = findWatch(id);
@@ -437,18 +608,23 @@ void KVObject::willChange(quint64 id)
         return;
     if (watch->owner)
         watch->owner->willChange();
+    else if (watch->root)
+        watch->root->willChange(watch->rootId);
     else
-        ownKeyWillChange(id, watch->key);
+        ownKeyWillChange(id, nullptr, watch->key);
 }
 
 void KVObject::didChange(quint64 id)
 {
     QVariant oldValue;
     if (const OwnKeys* keys = ownKeysOf(id)) {
-        const QString key = keys->paths->at(qsizetype(id - keys->firstId));
+        const QString path = keys->paths->at(qsizetype(id - keys->firstId));
+        const OwnPath& own = ownPathOf(*keys, id);
         const OwnKeyObserver observer = keys->observer;
+        if (own.linked)
+            relinkOwnPath(id, own);
         if (ownKeyDidChange(id, oldValue))
-            observer(*this, KeyValueChange{key, std::move(oldValue), valueForKey(key)});
+            observer(*this, KeyValueChange{path, std::move(oldValue), ownValue(own)});
         return;
     }
     const auto watch = findWatch(id);
@@ -456,6 +632,10 @@ void KVObject::didChange(quint64 id)
         return;
     if (watch->owner) {
         watch->owner->didChange();
+        return;
+    }
+    if (watch->root) {
+        watch->root->didChange(watch->rootId);
         return;
     }
     // The observer may remove its own watch; keep what the call needs.
@@ -475,13 +655,13 @@ void KVObject::willChangeValueForKey(const QString& key)
 void KVObject::didChangeValueForKey(const QString& key)
 {
     // An observer may also delete this object (closing what it shows).
-    const QPointer<KVObject> alive(this);
+    const AliveMark mark(this);
     for (quint64 id : watchesForKey(key)) {
-        if (!alive)
+        if (!mark.alive)
             return;
         didChange(id);
     }
-    if (alive)
+    if (mark.alive)
         emit valueChanged(key);
 }
 

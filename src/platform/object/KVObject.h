@@ -59,7 +59,8 @@ public:
     // instance. `paths` is a list that lives as long as the program (the
     // class's static list). Each path counts as an observation added here,
     // in turn; they end with removeObservers(this) or with the object. The
-    // plain keys among them cost the object no storage of their own.
+    // plain keys among them cost the object no storage of their own, and a
+    // path through one other object ("border.lineWidth") one watch on it.
     using OwnKeyObserver = void (*)(KVObject& self, const KeyValueChange& change);
     void observeOwnKeyPaths(const QStringList& paths, OwnKeyObserver observer);
 
@@ -88,22 +89,34 @@ signals:
 private:
     friend class KeyPathObservation;
 
-    // A watch belongs to a key-path observation (`owner`), or, for an
-    // object observing one of its own keys, is the observation itself: that
-    // is how every model follows its settings, thousands of times on a big
-    // page, so it costs no allocation and no connection of its own.
+    // A watch belongs to a key-path observation (`owner`), to another
+    // object's own path through this one (`root`, whose observation is
+    // `rootId`), or, for an object observing one of its own keys, is the
+    // observation itself: that is how every model follows its settings,
+    // thousands of times on a big page, so it costs no allocation and no
+    // connection of its own.
     struct KeyWatch {
         quint64 id;
         QString key;
         KeyPathObservation* owner;
         KeyValueObserver observer; // set for an own-key observation
+        KVObject* root = nullptr;
+        quint64 rootId = 0;
     };
+    struct OwnPath;
     // The keys of an observeOwnKeyPaths call: the path at index i is
     // observation firstId + i.
     struct OwnKeys {
         const QStringList* paths;
+        const std::vector<OwnPath>* split;
         OwnKeyObserver observer;
         quint64 firstId;
+    };
+    // The object an own "head.tail" path goes through, and the watch on it.
+    struct OwnLink {
+        quint64 id;
+        KVObject* head;
+        quint64 watch;
     };
     // The value before a change, for own-key observations, while the change
     // is announced.
@@ -115,12 +128,26 @@ private:
     using WatchIds = QVarLengthArray<quint64, 16>;
 
     quint64 addWatch(const QString& key, KeyPathObservation* owner);
+    quint64 addWatch(const QString& key, KVObject* root, quint64 rootId);
+    // The model object `key` holds, if any.
+    static KVObject* objectAt(const KVObject& object, const QString& key);
     void removeWatch(quint64 id);
     std::vector<KeyWatch>::iterator findWatch(quint64 id);
     std::vector<KeyWatch>::const_iterator findWatch(quint64 id) const;
     WatchIds watchesForKey(const QString& key) const;
     const OwnKeys* ownKeysOf(quint64 id) const;
-    void ownKeyWillChange(quint64 id, const QString& key);
+    static const std::vector<OwnPath>& splitOwnPaths(const QStringList& paths);
+    const OwnPath& ownPathOf(const OwnKeys& keys, quint64 id) const;
+    QVariant ownValue(const OwnPath& path) const;
+    KVObject* ownHead(const OwnPath& path) const;
+    void relinkOwnPath(quint64 id, const OwnPath& path);
+    void dropOwnLinks();
+    // What a watched object says as it goes, to those watching through it:
+    // first to stop watching it, then, once it is gone, to follow what takes
+    // its place (`path`: observation `id` is a key-path observation).
+    void forgetOwnHead(const KVObject* gone);
+    void followAfterLoss(quint64 id, bool path);
+    void ownKeyWillChange(quint64 id, const OwnPath* path, const QString& key);
     // False while an outer announcement of the same key is still open.
     bool ownKeyDidChange(quint64 id, QVariant& oldValue);
     void willChange(quint64 id);
@@ -135,6 +162,27 @@ private:
     std::vector<std::unique_ptr<KeyPathObservation>> m_observations;
     std::vector<OwnKeys> m_ownKeys;
     std::vector<PendingChange> m_pending;
+    std::vector<OwnLink> m_ownLinks;
+    // Stack markers of announcements under way, told when the object goes
+    // (an observer may delete it): cheaper than a guarded pointer on every
+    // change.
+    struct AliveMark {
+        explicit AliveMark(KVObject* object) : object(object), next(object->m_aliveMarks)
+        {
+            object->m_aliveMarks = this;
+        }
+        ~AliveMark()
+        {
+            if (alive)
+                object->m_aliveMarks = next;
+        }
+        AliveMark(const AliveMark&) = delete;
+        AliveMark& operator=(const AliveMark&) = delete;
+        KVObject* object;
+        AliveMark* next;
+        bool alive = true;
+    };
+    AliveMark* m_aliveMarks = nullptr;
 };
 
 // The error domain of key-value coding failures.

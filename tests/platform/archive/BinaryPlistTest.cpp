@@ -178,3 +178,42 @@ TEST(BinaryPlistTest, RepeatedKeysAnswerTheirLastEntry)
     const Result<BinaryPlistDocument> plain = BinaryPlistDocument::open(distinct);
     EXPECT_FALSE(*plain->repeatsKeys(*plain->object(plain->top())));
 }
+
+// Look-ups remember key texts by the address of the string asked with. Keys
+// asked with fresh strings each time (addresses come and go), with kept ones
+// and with literals, across many dictionaries, answer exactly as the keys say.
+TEST(BinaryPlistTest, KeysAskedWithAnyStringsAnswerTheirOwnEntries)
+{
+    constexpr int kDictionaries = 300;
+    constexpr int kKeys = 40;
+    const auto has = [](int d, int k) { return (d * 7 + k * 3) % 5 != 0; };
+    PlistValue::Array dictionaries;
+    for (int d = 0; d < kDictionaries; ++d) {
+        PlistValue::Dictionary entries;
+        for (int k = 0; k < kKeys; ++k) {
+            if (has(d, k))
+                entries.emplace_back(QStringLiteral("key %1").arg(k), PlistValue::integer(d * 1000 + k));
+        }
+        dictionaries.push_back(PlistValue::dictionary(std::move(entries)));
+    }
+    const Result<BinaryPlistDocument> doc = BinaryPlistDocument::open(writeBinaryPlist(PlistValue::array(std::move(dictionaries))));
+    ASSERT_TRUE(doc.ok());
+    const BinaryPlistDocument::Object top = *doc->object(doc->top());
+    QStringList kept;
+    for (int k = 0; k <= kKeys; ++k)
+        kept.append(QStringLiteral("key %1").arg(k));
+    for (int d = 0; d < kDictionaries; ++d) {
+        const BinaryPlistDocument::Object dictionary = *doc->object(*doc->reference(top, std::uint64_t(d)));
+        BinaryPlistDocument::KeyCursor cursor;
+        for (int step = 0; step < 3 * (kKeys + 1); ++step) {
+            const int k = (step * 17 + d) % (kKeys + 1);
+            const QString fresh = QStringLiteral("key %1").arg(k);
+            const QString& key = step % 3 == 0 ? fresh : step % 3 == 1 ? kept[k] : (k == 3 ? QStringLiteral("key 3") : fresh);
+            const auto found = doc->find(dictionary, key, cursor);
+            ASSERT_TRUE(found.ok());
+            ASSERT_EQ(found->has_value(), k < kKeys && has(d, k)) << d << " " << k;
+            if (found->has_value())
+                EXPECT_EQ(doc->object(**found)->integer(), d * 1000 + k) << d << " " << k;
+        }
+    }
+}
