@@ -159,9 +159,6 @@ void ZVPuttyView::initialize(bool withParts)
     m_borderOpacity = 1;
     // Just below 1: fully opaque layers would be flattened by the compositor.
     m_layerOpacity = 0.998;
-    for (int position = ZVHandleView::TopLeft; position <= ZVHandleView::BottomRight; ++position)
-        m_handles.push_back(std::make_unique<ZVHandleView>(*this, position));
-    m_linkTextView = std::make_unique<ZVLinkTextView>(this);
     layout();
 }
 

@@ -109,10 +109,11 @@ public:
     bool isRotating() const { return m_isRotating; }
     void setIsRotating(bool rotating);
 
-    // The eight resize handles, by position; they follow the frame.
+    // The eight resize handles, by position; they follow the frame. They
+    // are made when first asked for: most elements of a page never show them.
     QList<ZVHandleView*> handles() const;
-    // The link badge on the right edge of a text box.
-    ZVLinkTextView* linkTextView() const { return m_linkTextView.get(); }
+    // The link badge on the right edge of a text box (made when first asked for).
+    ZVLinkTextView* linkTextView() const;
     // Handle and badge alpha from the selection state: 0.85 active, 0.2
     // highlighted, else 0.
     void setHandleStyle();
@@ -433,8 +434,12 @@ private:
     bool m_hideFromPrinting = false;
     bool m_isObserving = false;
 
-    std::vector<std::unique_ptr<ZVHandleView>> m_handles;
-    std::unique_ptr<ZVLinkTextView> m_linkTextView;
+    void ensureHandles() const;
+    mutable std::vector<std::unique_ptr<ZVHandleView>> m_handles;
+    // What handles made later start with.
+    double m_handleAlpha = 0.0;
+    bool m_handlesHidden = false;
+    mutable std::unique_ptr<ZVLinkTextView> m_linkTextView;
     std::unique_ptr<ql::Gesture> m_gesture;
     QRectF m_rulerEchoedBounds;
     ql::CanvasCursor m_currentHandleCursor;

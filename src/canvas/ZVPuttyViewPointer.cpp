@@ -112,8 +112,31 @@ void ZVPuttyView::setIsRotating(bool rotating)
         changeValue(QStringLiteral("isRotating"), m_isRotating, rotating);
 }
 
+void ZVPuttyView::ensureHandles() const
+{
+    if (!m_handles.empty())
+        return;
+    auto& self = const_cast<ZVPuttyView&>(*this);
+    for (int position = ZVHandleView::TopLeft; position <= ZVHandleView::BottomRight; ++position) {
+        auto handle = std::make_unique<ZVHandleView>(self, position);
+        handle->setAlphaValue(m_handleAlpha);
+        handle->setHidden(m_handlesHidden);
+        m_handles.push_back(std::move(handle));
+    }
+}
+
+ZVLinkTextView* ZVPuttyView::linkTextView() const
+{
+    if (!m_linkTextView) {
+        m_linkTextView = std::make_unique<ZVLinkTextView>(const_cast<ZVPuttyView*>(this));
+        m_linkTextView->setAlphaValue(m_handleAlpha);
+    }
+    return m_linkTextView.get();
+}
+
 QList<ZVHandleView*> ZVPuttyView::handles() const
 {
+    ensureHandles();
     QList<ZVHandleView*> list;
     for (const auto& handle : m_handles)
         list.append(handle.get());
@@ -123,13 +146,16 @@ QList<ZVHandleView*> ZVPuttyView::handles() const
 void ZVPuttyView::setHandleStyle()
 {
     const double alpha = m_isActive ? 0.85 : m_isHighlighted ? 0.2 : 0.0;
+    m_handleAlpha = alpha;
     for (const auto& handle : m_handles)
         handle->setAlphaValue(alpha);
-    m_linkTextView->setAlphaValue(alpha);
+    if (m_linkTextView)
+        m_linkTextView->setAlphaValue(alpha);
 }
 
 void ZVPuttyView::hideHandles()
 {
+    m_handlesHidden = true;
     for (const auto& handle : m_handles)
         handle->setHidden(true);
     willChangeValueForKey(QStringLiteral("handles"));
@@ -138,6 +164,7 @@ void ZVPuttyView::hideHandles()
 
 void ZVPuttyView::showHandles()
 {
+    m_handlesHidden = false;
     for (const auto& handle : m_handles)
         handle->setHidden(false);
     willChangeValueForKey(QStringLiteral("handles"));
@@ -161,6 +188,7 @@ ZVPuttyView::Hit ZVPuttyView::handleAt(QPointF pagePoint) const
     if (!bounds().contains(local))
         return {};
     // Later handles lie above earlier ones; a rotation handle above its handle.
+    ensureHandles();
     for (auto it = m_handles.crbegin(); it != m_handles.crend(); ++it) {
         ZVHandleView* handle = it->get();
         if (handle->isHidden() || !handle->frame().contains(local))
@@ -179,7 +207,7 @@ ZVPuttyView::Hit ZVPuttyView::baseHitTest(QPointF pagePoint) const
     if (!bounds().contains(local))
         return {};
     // The badge lies over the handles and the content's edge.
-    if (!m_linkTextView->isHidden() && m_linkTextView->frame().contains(local))
+    if (ZVLinkTextView* badge = linkTextView(); !badge->isHidden() && badge->frame().contains(local))
         return {Hit::Kind::LinkBadge, nullptr};
     if (const Hit handle = handleAt(pagePoint))
         return handle;

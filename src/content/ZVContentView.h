@@ -66,6 +66,9 @@ public:
     // Whether a picture this content keeps could not be decoded, so that it
     // draws a placeholder in its place.
     virtual bool hasUndecodablePicture() const { return false; }
+    // Called once the content was drawn for output: what only makes the
+    // next drawing quicker may go, so that a long page is not held in full.
+    virtual void releaseDrawingCaches() {}
 
     // Where this content's changes are recorded: its element's document.
     ql::UndoManager* undoManager() const;

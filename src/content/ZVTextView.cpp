@@ -249,8 +249,7 @@ ql::text::FlowLayout* ZVTextView::layoutManager() const
 
 int ZVTextView::textContainerIndex() const
 {
-    const ql::text::FlowLayout* layout = layoutManager();
-    return layout ? std::max(0, layout->indexOfTextContainer(m_container.get())) : 0;
+    return m_storage ? std::max(0, m_storage->indexOfTextContainer(m_container.get())) : 0;
 }
 
 void ZVTextView::adoptTextStorage(ql::text::TextStorage* storage, int index)
@@ -261,10 +260,15 @@ void ZVTextView::adoptTextStorage(ql::text::TextStorage* storage, int index)
     m_storage = storage;
     if (!storage->parent())
         storage->setParent(this);
-    storage->layoutManager()->insertTextContainer(m_container.get(), index);
+    storage->insertTextContainer(m_container.get(), index);
     connect(storage, &ql::text::TextStorage::textChanged, this, &ZVTextView::onTextChanged);
-    connect(storage->layoutManager(), &ql::text::FlowLayout::layoutInvalidated, this, &ZVContentView::setNeedsDisplay);
-    m_selectedRange = Range {std::min(m_selectedRange.location, textLength()), 0};
+    connect(storage, &ql::text::TextStorage::layoutInvalidated, this, &ZVContentView::setNeedsDisplay);
+    // A caret at the start needs not measure the text (which would make a
+    // text only read so far into a document).
+    if (m_selectedRange.location > 0)
+        m_selectedRange = Range {std::min(m_selectedRange.location, textLength()), 0};
+    else
+        m_selectedRange.length = 0;
     setNeedsDisplay();
 }
 
@@ -275,14 +279,12 @@ void ZVTextView::releaseTextStorage()
     ql::text::TextStorage* storage = m_storage;
     m_storage = nullptr;
     disconnect(storage, nullptr, this, nullptr);
-    ql::text::FlowLayout* layout = storage->layoutManager();
-    disconnect(layout, nullptr, this, nullptr);
-    layout->removeTextContainer(m_container.get());
+    storage->removeTextContainer(m_container.get());
     if (storage->parent() != this)
         return;
     // The text goes on with the chain's other boxes, or goes.
-    for (int i = 0; i < layout->textContainerCount(); ++i) {
-        if (QObject* heir = layout->textContainerAt(i)->textView()) {
+    for (int i = 0; i < storage->textContainerCount(); ++i) {
+        if (QObject* heir = storage->textContainerAt(i)->textView()) {
             storage->setParent(heir);
             return;
         }
@@ -335,9 +337,9 @@ void ZVTextView::keepOwnCopyOfText()
 QList<ZVTextView*> ZVTextView::textChainViews() const
 {
     QList<ZVTextView*> views;
-    if (const ql::text::FlowLayout* layout = layoutManager()) {
-        for (int i = 0; i < layout->textContainerCount(); ++i) {
-            if (auto* view = qobject_cast<ZVTextView*>(layout->textContainerAt(i)->textView()))
+    if (m_storage) {
+        for (int i = 0; i < m_storage->textContainerCount(); ++i) {
+            if (auto* view = qobject_cast<ZVTextView*>(m_storage->textContainerAt(i)->textView()))
                 views.append(view);
         }
     }
@@ -508,6 +510,8 @@ void ZVTextView::setClippingRects(const QList<QRectF>& rects)
         m_container->setClippingRect(rect, ql::newUuidString());
     m_container->endClipGrouping();
     m_container->textContainerChangedGeometry();
+    // A text not laid out yet has no layout to say so.
+    setNeedsDisplay();
 }
 
 QRectF ZVTextView::insertionPointRect(const QRectF& lineRect)
@@ -522,6 +526,21 @@ void ZVTextView::drawText(QPainter& painter) const
         if (index >= 0)
             layout->drawTextContainer(&painter, index, textContainerOrigin());
     }
+}
+
+void ZVTextView::releaseDrawingCaches()
+{
+    // A chain is laid out through all its boxes: forgetting it after each
+    // box would lay it out again for every one of them. A box being edited
+    // keeps its lines for the caret.
+    if (!m_storage || m_storage->textContainerCount() != 1 || m_editMode)
+        return;
+    // Untouched text goes back to the form it was read in; the lines of
+    // text that changed go at least.
+    if (!m_editor)
+        m_storage->releaseDocument();
+    if (m_storage->hasDocument())
+        m_storage->layoutManager()->discardLayout();
 }
 
 // Fields --------------------------------------------------------------------

@@ -281,9 +281,8 @@ void ZVTextView::initWithCoder(ql::KeyedUnarchiver& coder)
         // among the boxes already there by the positions they were stored
         // at; boxes stored at one position keep the order they are read in.
         int index = 0;
-        const ql::text::FlowLayout* layout = storage->layoutManager();
-        for (int i = 0; i < layout->textContainerCount(); ++i) {
-            const auto* other = qobject_cast<const ZVTextView*>(layout->textContainerAt(i)->textView());
+        for (int i = 0; i < storage->textContainerCount(); ++i) {
+            const auto* other = qobject_cast<const ZVTextView*>(storage->textContainerAt(i)->textView());
             if (other && other->m_archivedChainIndex <= m_archivedChainIndex)
                 index = i + 1;
         }

@@ -1,6 +1,7 @@
 #include "GestureTestSupport.h"
 
 #include "canvas/ZVHandleView.h"
+#include "canvas/ZVLinkTextView.h"
 #include "canvas/ZVRotationHandleView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
@@ -99,6 +100,16 @@ TEST(ElementState, HandleAlphaFollowsTheSelectionState)
     element->setIsActive(false);
     EXPECT_FALSE(element->cropMode()) << "leaving the selection ends crop mode";
     EXPECT_EQ(alpha(), 0.2);
+
+    // Handles first asked for after the state changed come up in that state.
+    ZVPuttyView* later = sample.add(QRectF(300, 0, 200, 200));
+    later->setIsActive(true);
+    later->hideHandles();
+    for (const ZVHandleView* handle : later->handles())
+        EXPECT_TRUE(handle->alphaValue() == 0.85 && handle->isHidden());
+    later->showHandles();
+    EXPECT_FALSE(later->handles().last()->isHidden());
+    EXPECT_EQ(later->linkTextView()->alphaValue(), 0.85);
 }
 
 TEST(ElementMenu, ConversionsAndEditFollowTheContent)

@@ -6,6 +6,8 @@
 #include "content/text/FlowLayout.h"
 #include "platform/graphics/Gradient.h"
 
+#include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -153,6 +155,8 @@ TEST(TextViewArchive, AChainReadsBackSharedAndInOrder)
     ZVTextView* readOther = textOf(read->puttyViews().at(2));
     EXPECT_EQ(readTail->textStorage(), readHead->textStorage());
     EXPECT_NE(readOther->textStorage(), readHead->textStorage());
+    EXPECT_FALSE(readHead->textStorage()->hasDocument() || readOther->textStorage()->hasDocument())
+        << "read texts become documents when used";
     EXPECT_EQ(readHead->textContainerIndex(), 0);
     EXPECT_EQ(readTail->textContainerIndex(), 1);
     EXPECT_EQ(readTail->string(), QStringLiteral("one text in two boxes"));
@@ -220,4 +224,55 @@ TEST(TextViewArchive, AReadDocumentHasNothingToUndoAndItsTextAsStored)
     ZVTextView* read = textOf(reread.currentPage()->puttyViews().first());
     EXPECT_EQ(read->attributedString(), stored);
     EXPECT_EQ(read->currentFontSize(), QVariant(17.5));
+}
+
+TEST(TextViewArchive, ABoxWhoseTextRecordHoldsNothingReadsAsANewBox)
+{
+    ForgedRecord emptyText(ql::text::TextStorage().archiveClassChain(), [](ql::KeyedArchiver&) {});
+    ForgedRecord damaged(
+        ql::fields::viewClassChain(QStringLiteral("ZVTextView"), {QStringLiteral("NSTextView"), QStringLiteral("NSText")}),
+        [&](ql::KeyedArchiver& coder) {
+            coder.encodeRect(QStringLiteral("frame"), QRectF(40, 40, 200, 100));
+            coder.encodeObject(QStringLiteral("textStorage"), &emptyText);
+        });
+    const std::unique_ptr<ZVTextView> read = readBack<ZVTextView>(archiveOf(&damaged));
+    ASSERT_TRUE(read && read->textStorage());
+    ZVTextView fresh(QRectF(40, 40, 200, 100));
+    for (const QString& key : kTextKeys.mid(3))
+        EXPECT_EQ(read->valueForKey(key), fresh.valueForKey(key)) << qPrintable(key);
+    read->setString(QStringLiteral("typed"));
+    fresh.setString(QStringLiteral("typed"));
+    EXPECT_EQ(read->attributedString(), fresh.attributedString());
+}
+
+TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
+{
+    TestDocument document;
+    ZVCanvasView* page = document.addPage();
+    ZVPuttyView* element = ZVPuttyView::initWithText().release();
+    page->addPuttyView(element);
+    element->setFrame(QRectF(0, 0, 220, 160));
+    fill(textOf(element));
+    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    ASSERT_TRUE(read);
+    ZVTextView* box = textOf(read->puttyViews().first());
+    const auto draw = [box] {
+        QImage image(220, 160, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        box->drawText(painter);
+        return image;
+    };
+    const QImage first = draw();
+    const ql::AttributedString text = box->attributedString();
+    ASSERT_TRUE(box->textStorage()->hasDocument());
+    box->releaseDrawingCaches();
+    EXPECT_FALSE(box->textStorage()->hasDocument());
+    EXPECT_EQ(draw(), first);
+    EXPECT_EQ(box->attributedString(), text);
+
+    box->setString(QStringLiteral("changed"));
+    box->releaseDrawingCaches();
+    EXPECT_TRUE(box->textStorage()->hasDocument()) << "a changed text keeps its document";
+    EXPECT_EQ(box->string(), QStringLiteral("changed"));
 }

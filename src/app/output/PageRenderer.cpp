@@ -65,8 +65,11 @@ void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanv
         // Master layers, like the page's own, are chosen by whether they print.
         const PageDrawList list(*page, PagePainter::Layers::Printable);
         for (const ZVPuttyView* element : list.elements()) {
-            if (!element->hideFromPrinting())
-                ElementPainter::paint(painter, *element);
+            if (element->hideFromPrinting())
+                continue;
+            ElementPainter::paint(painter, *element);
+            if (ZVContentView* content = element->contentView())
+                content->releaseDrawingCaches();
         }
         painter.restore();
     }

@@ -351,6 +351,21 @@ void FlowLayout::ensureLayout()
     m_overflowBlockStart = -1;
 }
 
+void FlowLayout::discardLayout()
+{
+    const QTextDocument* doc = document();
+    for (QTextBlock block = doc->begin(); block.isValid() && block.position() < m_recordsEnd; block = block.next()) {
+        if (block.userData())
+            QTextBlock(block).setUserData(nullptr);
+    }
+    m_recordsEnd = 0;
+    m_overflowBlockStart = -1;
+    m_dirty = true;
+    m_dirtyFrom = 0;
+    m_dirtyTo = textLength(*doc);
+    m_rangesValid = false;
+}
+
 void FlowLayout::dropRecordsFrom(const QTextBlock& first)
 {
     // The paragraphs from here on are overflow, laid out nowhere: they keep

@@ -93,6 +93,9 @@ public:
 
     // Lays out whatever changed since the last question.
     void ensureLayout();
+    // Forgets how every paragraph was laid out; the next question lays the
+    // text out again, the same way. For text drawn once and then kept.
+    void discardLayout();
     // Paragraphs laid out so far (for tests and benchmarks of incremental
     // layout).
     qint64 relaidBlockCount() const { return m_relaid; }

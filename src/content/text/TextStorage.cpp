@@ -1,60 +1,146 @@
 #include "content/text/TextStorage.h"
 
 #include "content/text/AttributedTextMapping.h"
+#include "content/text/TextContainer.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 #include "platform/archive/PlatformValueDecoding.h"
 #include "platform/archive/PlatformValueEncoding.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace ql::text {
 
-TextStorage::TextStorage(QObject* parent) : TextStorage(parent, Unfilled {})
+TextStorage::TextStorage(QObject* parent) : TextStorage(Unset {})
 {
-    setAttributedString(AttributedString());
+    setParent(parent);
 }
 
 TextStorage* TextStorage::forReading()
 {
-    return new TextStorage(nullptr, Unfilled {});
+    return new TextStorage(Unset {});
 }
 
-TextStorage::TextStorage(QObject* parent, Unfilled) : QObject(parent), m_document(new QTextDocument(this))
+TextStorage::TextStorage(Unset) {}
+
+TextStorage::~TextStorage() = default;
+
+void TextStorage::makeDocument() const
 {
+    auto* self = const_cast<TextStorage*>(this);
+    m_document = new QTextDocument(self);
     // Edits are undone through the document's undo manager, never Qt's own.
     m_document->setUndoRedoEnabled(false);
     m_document->setDocumentMargin(0);
     m_layout = new FlowLayout(m_document);
-    connect(m_document, &QTextDocument::contentsChange, this, [this](int position, int removed, int added) {
-        ++m_revision;
-        emit textChanged(position, removed, added);
+    // Making the document changes nothing of the text: nobody is told.
+    text::setAttributedString(*m_document, m_text);
+    m_revisionWhenMade = m_revision;
+    connect(m_document, &QTextDocument::contentsChange, self, [self](int position, int removed, int added) {
+        ++self->m_revision;
+        emit self->textChanged(position, removed, added);
     });
+    const QList<TextContainer*> containers = std::exchange(m_containers, {});
+    for (TextContainer* container : containers)
+        m_layout->addTextContainer(container);
+    connect(m_layout, &FlowLayout::layoutInvalidated, self, &TextStorage::layoutInvalidated);
 }
 
-TextStorage::~TextStorage() = default;
+QTextDocument* TextStorage::document() const
+{
+    if (!m_document)
+        makeDocument();
+    return m_document;
+}
+
+FlowLayout* TextStorage::layoutManager() const
+{
+    if (!m_document)
+        makeDocument();
+    return m_layout;
+}
+
+int TextStorage::textContainerCount() const
+{
+    return m_layout ? m_layout->textContainerCount() : int(m_containers.size());
+}
+
+TextContainer* TextStorage::textContainerAt(int index) const
+{
+    if (m_layout)
+        return m_layout->textContainerAt(index);
+    return index >= 0 && index < m_containers.size() ? m_containers[index] : nullptr;
+}
+
+int TextStorage::indexOfTextContainer(const TextContainer* container) const
+{
+    if (m_layout)
+        return m_layout->indexOfTextContainer(container);
+    return int(m_containers.indexOf(const_cast<TextContainer*>(container)));
+}
+
+void TextStorage::insertTextContainer(TextContainer* container, int index)
+{
+    if (!container)
+        return;
+    if (m_layout) {
+        m_layout->insertTextContainer(container, index);
+        return;
+    }
+    // A container still in another layout leaves it, as the layout's own
+    // insert does.
+    if (FlowLayout* other = container->layoutManager())
+        other->removeTextContainer(container);
+    m_containers.removeAll(container);
+    m_containers.insert(std::clamp<qsizetype>(index, 0, m_containers.size()), container);
+    emit layoutInvalidated();
+}
+
+void TextStorage::removeTextContainer(TextContainer* container)
+{
+    if (m_layout)
+        m_layout->removeTextContainer(container);
+    else if (m_containers.removeAll(container) > 0)
+        emit layoutInvalidated();
+}
+
+void TextStorage::releaseDocument()
+{
+    if (!m_document || m_revision != m_revisionWhenMade)
+        return;
+    for (int i = 0; i < m_layout->textContainerCount(); ++i)
+        m_containers.append(m_layout->textContainerAt(i));
+    // The layout goes with its document and lets go of the containers.
+    delete std::exchange(m_document, nullptr);
+    m_layout = nullptr;
+}
 
 AttributedString TextStorage::attributedString() const
 {
-    return text::attributedString(*m_document);
+    return text::attributedString(*document());
 }
 
 void TextStorage::setAttributedString(const AttributedString& text)
 {
-    text::setAttributedString(*m_document, text);
+    text::setAttributedString(*document(), text);
 }
 
 AttributedString TextStorage::attributedSubstring(int position, int length) const
 {
-    return text::attributedSubstring(*m_document, position, length);
+    return text::attributedSubstring(*document(), position, length);
 }
 
 QString TextStorage::string() const
 {
-    return plainText(*m_document);
+    return plainText(*document());
 }
 
 int TextStorage::length() const
 {
-    return textLength(*m_document);
+    if (isPlainEmpty())
+        return 0;
+    return textLength(*document());
 }
 
 QStringList TextStorage::archiveClassChain() const
@@ -71,8 +157,14 @@ void TextStorage::encodeWithCoder(KeyedArchiver& coder) const
 void TextStorage::initWithCoder(KeyedUnarchiver& coder)
 {
     // A record that holds no readable text gives an empty one.
-    const std::optional<AttributedString> text = decodeAttributedStringKeys(coder);
-    setAttributedString(text ? *text : AttributedString());
+    std::optional<AttributedString> text = decodeAttributedStringKeys(coder);
+    if (m_document) {
+        setAttributedString(text.value_or(AttributedString()));
+        return;
+    }
+    // Kept as read until the document is needed.
+    m_text = std::move(text).value_or(AttributedString());
+    ++m_revision;
 }
 
 } // namespace ql::text

@@ -2,6 +2,11 @@
 // text: a QTextDocument with the flow layout that lays it out through the
 // boxes' containers. Documents store it as a record of its own, so that a
 // chain writes its text once and its boxes share it again when read.
+//
+// A text read from a file is kept as it was read until something first asks
+// for its document or layout: a page of many boxes then costs a document
+// only for the boxes that are shown or changed. Output may put a text it
+// drew and did not change back in that form.
 #pragma once
 
 #include "content/text/FlowLayout.h"
@@ -17,12 +22,29 @@ class TextStorage : public QObject, public ql::Codable {
     Q_OBJECT
 public:
     explicit TextStorage(QObject* parent = nullptr);
-    // A storage to be read from an archive: its text is set once, by the record.
+    // A storage for the reader to fill: its text is set once, from the
+    // archive, instead of first to an empty one.
     static TextStorage* forReading();
     ~TextStorage() override;
 
-    QTextDocument* document() const { return m_document; }
-    FlowLayout* layoutManager() const { return m_layout; }
+    // Made on first use.
+    QTextDocument* document() const;
+    FlowLayout* layoutManager() const;
+    bool hasDocument() const { return m_document != nullptr; }
+    // True for a text without characters that nothing has formatted since
+    // it was set: it reads like any new empty text.
+    bool isPlainEmpty() const { return !m_document && m_text.isEmpty(); }
+
+    // The containers the text flows through, in reading order, whether or
+    // not the layout is made yet (see FlowLayout).
+    int textContainerCount() const;
+    TextContainer* textContainerAt(int index) const;
+    int indexOfTextContainer(const TextContainer* container) const;
+    void insertTextContainer(TextContainer* container, int index);
+    void removeTextContainer(TextContainer* container);
+    // Drops the document and its layout when the text has not changed since
+    // the document was made; the next use makes them again, the same.
+    void releaseDocument();
 
     AttributedString attributedString() const;
     void setAttributedString(const AttributedString& text);
@@ -40,14 +62,23 @@ public:
 signals:
     // The characters or their attributes changed in [position, position + added).
     void textChanged(int position, int removed, int added);
+    // The layout's lines moved or changed: views redraw.
+    void layoutInvalidated();
 
 private:
-    struct Unfilled {};
-    TextStorage(QObject* parent, Unfilled);
+    struct Unset {};
+    explicit TextStorage(Unset);
+    void makeDocument() const;
 
-    QTextDocument* m_document;
-    FlowLayout* m_layout;
+    mutable QTextDocument* m_document = nullptr;
+    mutable FlowLayout* m_layout = nullptr;
+    // The text while there is no document, and what the document was made
+    // from while there is.
+    mutable AttributedString m_text;
+    // The containers while there is no layout.
+    mutable QList<TextContainer*> m_containers;
     int m_revision = 0;
+    mutable int m_revisionWhenMade = 0;
 };
 
 } // namespace ql::text

@@ -118,6 +118,37 @@ TEST(PageRenderer, PrintsPrintableLayersMasterFirstAndLeavesOutHiddenElements)
     EXPECT_NEAR(image.pixelColor(425, 35).red(), 64, 3); // drawn twice
 }
 
+TEST(PageRenderer, TextDrawnForOutputIsLaidOutAgainTheSameWayAndChainsKeepTheirLayout)
+{
+    Document document;
+    ZVCanvasView* page = addPage(document);
+    const auto addText = [&](const QRectF& content, const QString& string) {
+        ZVPuttyView* element = ZVPuttyView::initWithText().release();
+        page->addPuttyView(element);
+        element->setFrame(content.adjusted(-40, -40, 40, 40));
+        auto* text = qobject_cast<ZVTextView*>(element->contentView());
+        text->setString(string);
+        return text;
+    };
+    ZVTextView* alone = addText(QRectF(20, 20, 120, 90), QStringLiteral("Lines that wrap in a box of their own, twice over."));
+    ZVTextView* first = addText(QRectF(200, 20, 100, 40), QStringLiteral("A chain of two boxes sharing one longer text."));
+    ZVTextView* second = addText(QRectF(200, 100, 100, 60), QString());
+    second->joinTextChain(first, 1);
+    const int lines = int(alone->layoutManager()->linesInTextContainer(0).size());
+    const qint64 aloneBefore = alone->layoutManager()->relaidBlockCount();
+    first->layoutManager()->ensureLayout();
+    const qint64 chainBefore = first->layoutManager()->relaidBlockCount();
+
+    const SheetDocument sheets = documentForPages({page});
+    const QImage once = sheetImage(sheets, 0);
+    const QImage again = sheetImage(sheets, 0);
+    EXPECT_EQ(once, again);
+    EXPECT_EQ(alone->layoutManager()->relaidBlockCount(), aloneBefore + 1) << "laid out again for the second sheet only";
+    EXPECT_EQ(first->layoutManager()->relaidBlockCount(), chainBefore);
+    EXPECT_EQ(alone->layoutManager()->linesInTextContainer(0).size(), lines);
+    EXPECT_GT(lines, 1);
+}
+
 TEST(PageRenderer, CropMarksSitOnTheTrimLinesOfPagesThatShowThem)
 {
     Document document;
