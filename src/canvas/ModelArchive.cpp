@@ -34,8 +34,7 @@ void registerElementClasses(ClassRegistry& registry)
     registry.registerClass<ZVImageView>(QStringLiteral("ZVImageView"));
     registry.registerClass<ZVTextView>(QStringLiteral("ZVTextView"),
                                        [] { return static_cast<QObject*>(ZVTextView::forReading()); });
-    registry.registerClass<ql::text::TextStorage>(QStringLiteral("NSTextStorage"),
-                                                  [] { return static_cast<QObject*>(ql::text::TextStorage::forReading()); });
+    registry.registerClass<ql::text::TextStorage>(QStringLiteral("NSTextStorage"));
     registry.registerClass<ZVTextLayoutGroup>(QStringLiteral("ZVTextLayoutGroup"));
     registry.registerClass<ZV3DTextView>(QStringLiteral("ZV3DTextView"),
                                          [] { return static_cast<QObject*>(ZV3DTextView::forReading()); });

@@ -12,17 +12,7 @@
 
 namespace ql::text {
 
-TextStorage::TextStorage(QObject* parent) : TextStorage(Unset {})
-{
-    setParent(parent);
-}
-
-TextStorage* TextStorage::forReading()
-{
-    return new TextStorage(Unset {});
-}
-
-TextStorage::TextStorage(Unset) {}
+TextStorage::TextStorage(QObject* parent) : QObject(parent) {}
 
 TextStorage::~TextStorage() = default;
 

@@ -21,10 +21,8 @@ namespace ql::text {
 class TextStorage : public QObject, public ql::Codable {
     Q_OBJECT
 public:
+    // Starts empty, without a document: a reader sets its text once.
     explicit TextStorage(QObject* parent = nullptr);
-    // A storage for the reader to fill: its text is set once, from the
-    // archive, instead of first to an empty one.
-    static TextStorage* forReading();
     ~TextStorage() override;
 
     // Made on first use.
@@ -66,8 +64,6 @@ signals:
     void layoutInvalidated();
 
 private:
-    struct Unset {};
-    explicit TextStorage(Unset);
     void makeDocument() const;
 
     mutable QTextDocument* m_document = nullptr;
