@@ -392,6 +392,8 @@ private:
     QPointer<ZVPuttyViewGroup> m_layoutLayerGroup;
     bool m_firstLoad = true;
     mutable bool m_reflectionStale = true;
+    // While effects are applied together, the reflection is set once after.
+    bool m_reflectionHeld = false;
     bool m_isStuck = false;
     ZVBackgroundView* m_backgroundView = nullptr;
     ZVImageView* m_reflectionView = nullptr;

@@ -13,7 +13,11 @@
 #include "platform/graphics/Color.h"
 #include "shapes/ZVVectorView.h"
 
+#include <QScopedValueRollback>
+
+#include <array>
 #include <cmath>
+#include <initializer_list>
 #include <optional>
 
 namespace {
@@ -61,6 +65,21 @@ void write(Part& part, Value (Part::*get)() const, void (Part::*set)(Arg), const
         (part.*set)(value);
 }
 
+// Holds the layout of each part there is for as long as it lives.
+class HeldPartLayouts {
+public:
+    HeldPartLayouts(std::initializer_list<ZVContentView*> parts)
+    {
+        size_t i = 0;
+        for (ZVContentView* part : parts)
+            if (part && i < m_holds.size())
+                m_holds[i++].emplace(*part);
+    }
+
+private:
+    std::array<std::optional<ZVContentView::HeldLayout>, 3> m_holds;
+};
+
 } // namespace
 
 void ZVPuttyView::applyToParts(const std::function<void()>& writes)
@@ -74,6 +93,9 @@ void ZVPuttyView::applyToParts(const std::function<void()>& writes)
         background.emplace(*m_backgroundView);
     if (m_reflectionView)
         reflection.emplace(*m_reflectionView);
+    // Each part is laid out once, when the writes are done (and before its
+    // changes are recorded again).
+    const HeldPartLayouts layouts {m_contentView, m_backgroundView, m_reflectionView};
     writes();
 }
 
@@ -108,8 +130,8 @@ void ZVPuttyView::setInnerShadow()
             write(layer, &ShapeLayer::shadowRadius, &ShapeLayer::setShadowRadius, number(m_innerShadowBlurRadius));
             write(*m_contentView, &ZVContentView::innerShadowEnabled, &ZVContentView::setInnerShadowEnabled,
                   m_innerShadowEnabled);
+            m_contentView->layout();
         });
-        m_contentView->layout();
     }
     setReflection();
 }
@@ -144,7 +166,8 @@ void ZVPuttyView::setBorder()
                   pattern.isEmpty() ? QVariant() : QVariant(pattern));
         }
         m_contentView->layout();
-        const bool rounded = m_contentView->layerCornerRadius() > 0;
+        // The corners the content is cut at once it is laid out.
+        const bool rounded = border.cornerRadius() > 0;
         write(*m_contentView->layer(), &ShapeLayer::masksToBounds, &ShapeLayer::setMasksToBounds, rounded);
         changeValue(QStringLiteral("shadowSupported"), m_shadowSupported, !rounded);
     });
@@ -176,7 +199,7 @@ void ZVPuttyView::setBackground()
 
 void ZVPuttyView::setReflection()
 {
-    if (!m_reflectionView)
+    if (!m_reflectionView || m_reflectionHeld)
         return;
     if (!m_reflectionEnabled) {
         applyToParts([this] {
@@ -215,12 +238,18 @@ const ql::Image& ZVPuttyView::reflectionImage() const
 void ZVPuttyView::applyEffects()
 {
     m_firstLoad = false;
-    // The border comes with the background, last.
-    setShadow();
-    setOpacity();
-    setInnerShadow();
+    {
+        // Every effect below reshapes the parts and the reflection: they
+        // are laid out and the reflection set once, at the end.
+        const HeldPartLayouts layouts {m_contentView, m_backgroundView, m_reflectionView};
+        const QScopedValueRollback<bool> held(m_reflectionHeld, true);
+        // The border comes with the background, last.
+        setShadow();
+        setOpacity();
+        setInnerShadow();
+        setBackground();
+    }
     setReflection();
-    setBackground();
 }
 
 void ZVPuttyView::applyFirstLoad()

@@ -123,8 +123,26 @@ void ZVContentView::recordUndo(const ql::KeyValueChange& change)
     });
 }
 
+ZVContentView::HeldLayout::~HeldLayout()
+{
+    if (!m_view || --m_view->m_layoutHolds > 0 || !m_view->m_layoutWaiting)
+        return;
+    m_view->m_layoutWaiting = false;
+    m_view->layoutAfterHold();
+}
+
+bool ZVContentView::layoutWaits()
+{
+    if (m_layoutHolds == 0)
+        return false;
+    m_layoutWaiting = true;
+    return true;
+}
+
 void ZVContentView::layout()
 {
+    if (layoutWaits())
+        return;
     layoutLayers();
     setNeedsDisplay();
 }

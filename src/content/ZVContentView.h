@@ -58,7 +58,7 @@ public:
     void setHidden(bool hidden);
 
     // Shapes the border and inner-shadow layers to the bounds (and whatever
-    // a content adds), then asks for a redraw.
+    // a content adds), then asks for a redraw. While layout is held it waits.
     virtual void layout();
     // Views drawing this content redraw on displayNeeded().
     void setNeedsDisplay() { emit displayNeeded(); }
@@ -91,6 +91,20 @@ public:
     };
     bool isRecordingUndo() const { return m_unrecorded == 0; }
 
+    // While one is alive, the layouts asked of the content wait and are
+    // made once, when the last one ends: an element writing several of its
+    // effects on the content has it laid out once, not after each.
+    class HeldLayout {
+    public:
+        explicit HeldLayout(ZVContentView& view) : m_view(&view) { ++view.m_layoutHolds; }
+        ~HeldLayout();
+        HeldLayout(const HeldLayout&) = delete;
+        HeldLayout& operator=(const HeldLayout&) = delete;
+
+    private:
+        QPointer<ZVContentView> m_view;
+    };
+
 signals:
     void displayNeeded();
 
@@ -109,6 +123,11 @@ protected:
     void recordUndo(const ql::KeyValueChange& change);
     // The layers' part of layout().
     void layoutLayers();
+    // Whether layout is held; if so, notes that one was asked for. Each
+    // layout() begins with it.
+    bool layoutWaits();
+    // What the end of a hold does when a layout was asked for meanwhile.
+    virtual void layoutAfterHold() { layout(); }
 
     QRectF m_frame;
     QPointer<QObject> m_puttyView;
@@ -123,4 +142,6 @@ private:
     double m_alphaValue = 1.0;
     bool m_hidden = false;
     int m_unrecorded = 0;
+    int m_layoutHolds = 0;
+    bool m_layoutWaiting = false;
 };

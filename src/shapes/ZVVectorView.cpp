@@ -13,6 +13,8 @@
 
 #include <QtDebug>
 
+#include <utility>
+
 namespace {
 
 // Numbers keep the kind documents store them with: reals for widths and the
@@ -218,7 +220,19 @@ void ZVVectorView::observedValueChanged(const QString&)
 {
     if (m_quiet > 0)
         return;
+    // While layout is held the style is made once, with the layout.
+    if (layoutWaits()) {
+        m_shapePropertiesWaiting = true;
+        return;
+    }
     setShapeProperties();
+    layout();
+}
+
+void ZVVectorView::layoutAfterHold()
+{
+    if (std::exchange(m_shapePropertiesWaiting, false))
+        setShapeProperties();
     layout();
 }
 

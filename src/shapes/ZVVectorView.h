@@ -214,6 +214,7 @@ private:
     // The image view's own settings restyle the shape instead of re-running
     // picture adjustments.
     void observedValueChanged(const QString& keyPath) override;
+    void layoutAfterHold() override;
     void putShapeOnLayer();
     ZVVectorView* self() const { return const_cast<ZVVectorView*>(this); }
 
@@ -259,6 +260,7 @@ private:
     // Set by sizeShape when the allowances leave the shape no room.
     bool m_collapsed = false;
     int m_quiet = 0;
+    bool m_shapePropertiesWaiting = false;
     mutable ql::Image m_rendered;
     mutable bool m_renderedStale = true;
 };

@@ -292,6 +292,8 @@ void ZVVectorView::adjustShape()
 
 void ZVVectorView::layout()
 {
+    if (layoutWaits())
+        return;
     // The picture is made anew when next asked for; observers of it (a
     // reflection) hear that it changed.
     m_renderedStale = true;

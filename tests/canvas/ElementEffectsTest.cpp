@@ -9,6 +9,7 @@
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
+#include "shapes/ZVVectorView.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,58 @@ TEST(ElementEffects, BorderWidthPatternRadiusAndShadowSupport)
     EXPECT_EQ(element->backgroundView()->layerCornerRadius(), 6.0);
     EXPECT_TRUE(element->shadowSupported());
     EXPECT_FALSE(element->contentView()->layer()->masksToBounds());
+}
+
+// Border and inner-shadow settings are laid out once after they are all
+// written, and a read element once after all its effects: the layers must
+// end as a fresh layout makes them.
+TEST(ElementEffects, LayersEndAsAFreshLayoutMakesThemAfterEachSettingAndReading)
+{
+    QImage red(50, 50, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    std::vector<std::unique_ptr<ZVPuttyView>> elements;
+    elements.push_back(ZVPuttyView::initWithText());
+    elements.push_back(ZVPuttyView::initWithImage(ql::Image(red)));
+    elements.push_back(ZVPuttyView::initWithVector(ql::BezierPath::rect(QRectF(0, 0, 10, 10)), QStringLiteral("box")));
+    const std::vector<std::pair<const char16_t*, QVariant>> settings {
+        {u"borderEnabled", true},     {u"borderWidth", 3.0},       {u"borderRadius", 7.0},
+        {u"innerShadowEnabled", true}, {u"borderWidth", 5.0},       {u"borderRadius", 0.0},
+        {u"innerShadowEnabled", false}, {u"borderEnabled", false},
+    };
+    const auto expectFresh = [](ZVContentView& content, const QString& at) {
+        const ql::BezierPath border = content.border()->path();
+        const ql::BezierPath inner = content.innerShadow()->path();
+        const ql::BezierPath mask = content.innerShadow()->maskPath();
+        const bool hidden = content.innerShadow()->isHidden();
+        const double corner = content.layerCornerRadius();
+        content.layout();
+        EXPECT_EQ(content.border()->path(), border) << at.toStdString();
+        EXPECT_EQ(content.innerShadow()->path(), inner) << at.toStdString();
+        EXPECT_EQ(content.innerShadow()->maskPath(), mask) << at.toStdString();
+        EXPECT_EQ(content.innerShadow()->isHidden(), hidden) << at.toStdString();
+        EXPECT_EQ(content.layerCornerRadius(), corner) << at.toStdString();
+    };
+    for (auto& element : elements) {
+        element->setFrame(QRectF(10, 10, 120, 90));
+        ZVContentView& content = *element->contentView();
+        for (const auto& [key, value] : settings) {
+            element->setValueForKey(key, value);
+            expectFresh(content, QString::fromUtf16(key));
+        }
+        element->setValueForKey(u"borderEnabled", true);
+        element->setValueForKey(u"innerShadowEnabled", true);
+        const std::unique_ptr<ZVPuttyView> read = element->copy();
+        ASSERT_TRUE(read);
+        expectFresh(*read->contentView(), QStringLiteral("read back"));
+        EXPECT_EQ(read->contentView()->border()->path(), content.border()->path());
+        EXPECT_EQ(read->contentView()->innerShadow()->path(), content.innerShadow()->path());
+        // A shape styled once after its effects draws as the one styled after each.
+        if (auto* vector = qobject_cast<ZVVectorView*>(&content)) {
+            const QImage drawn = vector->image().bitmap();
+            EXPECT_FALSE(drawn.isNull());
+            EXPECT_EQ(qobject_cast<ZVVectorView*>(read->contentView())->image().bitmap(), drawn);
+        }
+    }
 }
 
 TEST(ElementEffects, OpacityAndReflectionReachTheirViews)
