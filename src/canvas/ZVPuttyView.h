@@ -367,6 +367,9 @@ private:
     // Runs an effect's writes to the content, background and reflection
     // view: derived state, never an undo step of theirs.
     void applyToParts(const std::function<void()>& writes);
+    // Runs `steps` with each part's layout held: a part they reshape
+    // several times is laid out once, after them.
+    void withPartLayoutsHeld(const std::function<void()>& steps);
     void restoreFlip(bool horizontally, const QVariant& image, const QVariant& original, bool redo);
 
     QRectF m_frame;

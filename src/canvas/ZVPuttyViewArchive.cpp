@@ -121,12 +121,16 @@ void ZVPuttyView::initWithCoder(ql::KeyedUnarchiver& coder)
     if (m_uuid.isEmpty())
         m_uuid = ql::newUuidString();
     makeMissingParts();
-    if (m_contentView)
-        m_contentView->setPuttyView(this);
-    layout();
-    if (auto* image = qobject_cast<ZVImageView*>(m_contentView); image && m_contentViewType == ImageContent)
-        image->setLevels();
-    applyFirstLoad();
+    // The parts take the element's frame and then its effects: each is laid
+    // out once, after both.
+    withPartLayoutsHeld([this] {
+        if (m_contentView)
+            m_contentView->setPuttyView(this);
+        layout();
+        if (auto* image = qobject_cast<ZVImageView*>(m_contentView); image && m_contentViewType == ImageContent)
+            image->setLevels();
+        applyFirstLoad();
+    });
 }
 
 std::unique_ptr<ZVPuttyView> ZVPuttyView::copy() const

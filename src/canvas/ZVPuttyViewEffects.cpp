@@ -99,6 +99,12 @@ void ZVPuttyView::applyToParts(const std::function<void()>& writes)
     writes();
 }
 
+void ZVPuttyView::withPartLayoutsHeld(const std::function<void()>& steps)
+{
+    const HeldPartLayouts layouts {m_contentView, m_backgroundView, m_reflectionView};
+    steps();
+}
+
 void ZVPuttyView::setShadow()
 {
     if (m_contentView) {
@@ -238,17 +244,16 @@ const ql::Image& ZVPuttyView::reflectionImage() const
 void ZVPuttyView::applyEffects()
 {
     m_firstLoad = false;
-    {
-        // Every effect below reshapes the parts and the reflection: they
-        // are laid out and the reflection set once, at the end.
-        const HeldPartLayouts layouts {m_contentView, m_backgroundView, m_reflectionView};
+    // Every effect below reshapes the parts and the reflection: they are
+    // laid out and the reflection set once, at the end.
+    withPartLayoutsHeld([this] {
         const QScopedValueRollback<bool> held(m_reflectionHeld, true);
         // The border comes with the background, last.
         setShadow();
         setOpacity();
         setInnerShadow();
         setBackground();
-    }
+    });
     setReflection();
 }
 
