@@ -1,8 +1,10 @@
 #include "platform/archive/GeometryStrings.h"
 
+#include <QVarLengthArray>
+
+#include <array>
 #include <charconv>
 #include <cmath>
-#include <vector>
 
 namespace ql {
 
@@ -34,22 +36,29 @@ namespace {
 
 // Reads the numbers of a brace expression, checking that braces and commas
 // stand where the form puts them: the expected shape is given as a pattern
-// of '{', '}', ',' and 'n' (a number).
-std::optional<std::vector<double>> parse(const QString& text, const char* shape)
+// of '{', '}', ',' and 'n' (a number), of at most four numbers. Documents
+// hold thousands of these, so nothing is allocated for a short one.
+std::optional<std::array<double, 4>> parse(const QString& text, const char* shape)
 {
-    const QByteArray bytes = text.toLatin1();
+    // As Latin-1, with what it cannot hold as '?', which no form accepts.
+    QVarLengthArray<char, 96> bytes(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        bytes[i] = c > 0xff ? '?' : char(c);
+    }
     const char* p = bytes.constData();
     const char* end = p + bytes.size();
-    std::vector<double> numbers;
+    std::array<double, 4> numbers {};
+    size_t count = 0;
     for (const char* s = shape; *s; ++s) {
         while (p < end && (*p == ' ' || *p == '\t' || *p == '\n'))
             ++p;
         if (*s == 'n') {
             double v = 0.0;
             const auto result = std::from_chars(p, end, v);
-            if (result.ec != std::errc() || !std::isfinite(v))
+            if (result.ec != std::errc() || !std::isfinite(v) || count == numbers.size())
                 return std::nullopt;
-            numbers.push_back(v);
+            numbers[count++] = v;
             p = result.ptr;
         } else {
             if (p >= end || *p != *s)

@@ -1,5 +1,6 @@
 #include "ArchiveTestSupport.h"
 #include "fuzz/ArchiveProbe.h"
+#include "platform/archive/GeometryStrings.h"
 #include "platform/archive/KeyedUnarchiver.h"
 #include "platform/graphics/AttributedString.h"
 #include "platform/graphics/Image.h"
@@ -225,4 +226,20 @@ TEST(KeyedArchiveTest, ImportsAMobileStyleRootDictionary)
     EXPECT_EQ(picture->contentType, 1);
     EXPECT_TRUE(picture->image.value<Image>().isUndecodable());
     EXPECT_FALSE(picture->locked);
+}
+
+// Geometry strings are read as they were written, and any other form is
+// refused whole rather than read in part.
+TEST(KeyedArchive, GeometryStringsReadTheirOwnFormsAndRefuseOthers)
+{
+    EXPECT_EQ(rectFromString(QStringLiteral("{{1.5, -2}, {300, 4e2}}")), QRectF(1.5, -2, 300, 400));
+    EXPECT_EQ(rectFromString(rectToString(QRectF(0.1, 1e-9, 612, 792.25))), QRectF(0.1, 1e-9, 612, 792.25));
+    EXPECT_EQ(pointFromString(QStringLiteral(" {3,4} ")), QPointF(3, 4));
+    EXPECT_EQ(sizeFromString(QStringLiteral("{\t5,\n6}")), QSizeF(5, 6));
+    for (const QString& bad : {QStringLiteral("{{1, 2}, {3, 4, 5}}"), QStringLiteral("{{1, 2}, {3, 4}"),
+                               QStringLiteral("{{1, 2}, {3, nan}}"), QStringLiteral("{{1, 2}, {3, 1e999}}"),
+                               QStringLiteral("{{1, 2}, {3, 4}}x"), QString::fromUtf16(u"{{1, 2}, {3, 4\u0100}}"),
+                               QString::fromUtf16(u"{{1, 2}, {3\u00e9, 4}}"), QString(), QString(500, u'{')})
+        EXPECT_FALSE(rectFromString(bad)) << bad.toStdString();
+    EXPECT_FALSE(pointFromString(QStringLiteral("{1, 2, 3}")));
 }
