@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QtDebug>
 
+#include <cmath>
+
 namespace {
 
 // The inner-shadow band reaches this far beyond the bounds, so that its
@@ -15,6 +17,20 @@ constexpr double kShadowBandOutset = 42.0;
 
 ql::BezierPath roundedRect(const QRectF& rect, double radius)
 {
+    if (radius <= 0.0 && !rect.isNull() && std::isfinite(rect.x()) && std::isfinite(rect.y())
+        && std::isfinite(rect.width()) && std::isfinite(rect.height())) {
+        // The painter path's rectangle, element for element, without making
+        // one: every part of every element is laid out with it.
+        ql::BezierPath square;
+        square.setWindingRule(ql::BezierPath::WindingRule::EvenOdd);
+        square.reserve(5);
+        square.moveTo(rect.topLeft());
+        square.lineTo(rect.topRight());
+        square.lineTo(rect.bottomRight());
+        square.lineTo(rect.bottomLeft());
+        square.lineTo(rect.topLeft());
+        return square;
+    }
     QPainterPath path;
     if (radius > 0.0)
         path.addRoundedRect(rect, radius, radius);

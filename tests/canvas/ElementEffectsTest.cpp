@@ -11,6 +11,8 @@
 #include "content/ZVTextView.h"
 #include "shapes/ZVVectorView.h"
 
+#include <QPainterPath>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -189,4 +191,21 @@ TEST(ElementEffects, EffectsOnThePartsRecordNoUndoOfTheirOwn)
     EXPECT_EQ(borderOf(*element).cornerRadius(), 0.0);
     document.undo.redo();
     EXPECT_EQ(borderOf(*element).lineWidth(), 4.0);
+}
+
+// A square border is drawn around exactly the path a painter's rectangle makes.
+TEST(ElementEffects, ASquareBorderIsThePainterPathsRectangle)
+{
+    for (const QSizeF size : {QSizeF(120, 90), QSizeF(0, 50), QSizeF(0.5, 0.25), QSizeF(1e6, 3), QSizeF(0, 0)}) {
+        for (const double width : {0.0, 3.0, 7.5}) {
+            ZVImageView view(QRectF(), nullptr);
+            view.border()->setLineWidth(width);
+            view.setFrame(QRectF(QPointF(5, 5), size));
+            view.layout();
+            QPainterPath expected;
+            expected.addRect(QRectF(QPointF(0, 0), size).adjusted(width / 2, width / 2, -width / 2, -width / 2));
+            EXPECT_EQ(view.border()->path(), ql::BezierPath::fromPainterPath(expected))
+                << size.width() << "x" << size.height() << " " << width;
+        }
+    }
 }

@@ -34,6 +34,7 @@ BezierPath BezierPath::fromPainterPath(const QPainterPath& source)
 {
     BezierPath path;
     path.setWindingRule(source.fillRule() == Qt::OddEvenFill ? WindingRule::EvenOdd : WindingRule::NonZero);
+    path.reserve(source.elementCount());
     for (int i = 0; i < source.elementCount(); ++i) {
         const QPainterPath::Element e = source.elementAt(i);
         switch (e.type) {

@@ -42,6 +42,8 @@ public:
     void closePath();
     void append(const BezierPath& other);
 
+    // Room for `count` elements, for a path whose length is known ahead.
+    void reserve(qsizetype count) { m_elements.reserve(count); }
     bool isEmpty() const { return m_elements.isEmpty(); }
     qsizetype elementCount() const { return m_elements.size(); }
     const Element& elementAt(qsizetype index) const { return m_elements.at(index); }
