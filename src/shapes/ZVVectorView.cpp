@@ -216,16 +216,21 @@ void ZVVectorView::observeValueForKeyPath(const ql::KeyValueChange& change)
     layout();
 }
 
-void ZVVectorView::observedValueChanged(const QString&)
+void ZVVectorView::observedValueChanged(const QString& keyPath)
 {
     if (m_quiet > 0)
         return;
+    // The border and inner-shadow layers lie over the shape and leave its
+    // style as it is (the element sizes the shape for its border itself).
+    const bool restyles = !keyPath.startsWith(QLatin1String("border."))
+                          && !keyPath.startsWith(QLatin1String("innerShadow"));
     // While layout is held the style is made once, with the layout.
     if (layoutWaits()) {
-        m_shapePropertiesWaiting = true;
+        m_shapePropertiesWaiting = m_shapePropertiesWaiting || restyles;
         return;
     }
-    setShapeProperties();
+    if (restyles)
+        setShapeProperties();
     layout();
 }
 
