@@ -94,7 +94,14 @@ QByteArray BinaryPlistDocument::data(const Object& o) const
 {
     if (o.type != PlistValue::Type::Data)
         return {};
-    return QByteArray(reinterpret_cast<const char*>(m_data + o.at), qsizetype(o.count));
+    // Pictures are stored once and read by every element showing them.
+    constexpr std::uint64_t kShared = 4096;
+    if (o.count < kShared)
+        return QByteArray(reinterpret_cast<const char*>(m_data + o.at), qsizetype(o.count));
+    QByteArray& kept = m_largeData[o.at];
+    if (kept.size() != qsizetype(o.count))
+        kept = QByteArray(reinterpret_cast<const char*>(m_data + o.at), qsizetype(o.count));
+    return kept;
 }
 
 QByteArrayView BinaryPlistDocument::asciiBytes(const Object& o) const

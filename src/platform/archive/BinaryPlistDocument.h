@@ -43,7 +43,8 @@ public:
     std::uint64_t objectCount() const { return m_count; }
 
     Result<Object> object(Ref ref) const;
-    // The contents of strings and data objects.
+    // The contents of strings and data objects. A large data object is
+    // copied out once: every reader of it shares that copy.
     QString string(const Object& o) const;
     QByteArray data(const Object& o) const;
     // An ASCII string's bytes in place; empty for other encodings.
@@ -150,6 +151,7 @@ private:
     mutable std::vector<std::uint32_t> m_keySeen; // by key number: the check that last met it
     mutable std::uint32_t m_keyCheck = 0;
     mutable QHash<const QChar*, KeySlot> m_keySlots;
+    mutable QHash<std::uint64_t, QByteArray> m_largeData; // by offset
 };
 
 } // namespace ql

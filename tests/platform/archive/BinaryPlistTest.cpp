@@ -217,3 +217,26 @@ TEST(BinaryPlistTest, KeysAskedWithAnyStringsAnswerTheirOwnEntries)
         }
     }
 }
+
+// Large data read more than once comes back whole and never as another
+// object's bytes, whatever the order of reading.
+TEST(BinaryPlistTest, LargeDataReadAgainIsItsOwn)
+{
+    QList<QByteArray> blobs;
+    for (const int size : {5000, 5000, 70000, 100})
+        blobs.append(QByteArray(size, char('a' + blobs.size())));
+    PlistValue::Array items;
+    for (const int i : {0, 1, 2, 3, 0, 2, 1})
+        items.push_back(PlistValue::data(blobs[i]));
+    const Result<BinaryPlistDocument> doc = BinaryPlistDocument::open(writeBinaryPlist(PlistValue::array(std::move(items))));
+    ASSERT_TRUE(doc.ok());
+    const BinaryPlistDocument::Object top = *doc->object(doc->top());
+    const int order[] = {0, 1, 2, 3, 0, 2, 1};
+    for (int round = 0; round < 2; ++round) {
+        for (std::uint64_t at = 0; at < top.count; ++at) {
+            QByteArray bytes = doc->data(*doc->object(*doc->reference(top, at)));
+            EXPECT_EQ(bytes, blobs[order[at]]) << at;
+            bytes.fill('z'); // a reader's own changes stay its own
+        }
+    }
+}
