@@ -4,6 +4,13 @@ namespace ql {
 
 namespace {
 thread_local SharedPictureDecoding* t_innermost = nullptr;
+
+// The block that owns the bytes; null for raw data borrowed from elsewhere.
+// Reading the pointer does not detach.
+const void* blockOf(const QByteArray& bytes)
+{
+    return const_cast<QByteArray&>(bytes).data_ptr().d_ptr();
+}
 }
 
 SharedPictureDecoding::SharedPictureDecoding() : m_outer(t_innermost)
@@ -23,10 +30,21 @@ Image SharedPictureDecoding::decoded(const QByteArray& data, const std::function
         return decode();
     while (scope->m_outer)
         scope = scope->m_outer;
-    if (auto found = scope->m_images.constFind(data); found != scope->m_images.constEnd())
-        return *found;
-    Image image = decode();
-    scope->m_images.insert(data, image);
+    const void* block = blockOf(data);
+    if (block) {
+        if (auto met = scope->m_byPlace.constFind(data.constData()); met != scope->m_byPlace.constEnd()
+            && blockOf(met->first) == block && met->first.size() == data.size())
+            return met->second;
+    }
+    Image image;
+    if (auto found = scope->m_images.constFind(data); found != scope->m_images.constEnd()) {
+        image = *found;
+    } else {
+        image = decode();
+        scope->m_images.insert(data, image);
+    }
+    if (block)
+        scope->m_byPlace.insert(data.constData(), {data, image});
     return image;
 }
 

@@ -28,6 +28,11 @@ private:
     // Keyed by the bytes themselves: the hash finds them, the comparison
     // makes sure that equal hashes of different pictures never mix.
     QHash<QByteArray, Image> m_images;
+    // Bytes met before, by where they lie: a reader that hands out one copy
+    // of a picture for every element showing it is answered without hashing
+    // or comparing the picture again. Each entry holds its bytes, so their
+    // place cannot be taken by other bytes while the scope lives.
+    QHash<const char*, std::pair<QByteArray, Image>> m_byPlace;
     SharedPictureDecoding* m_outer;
 };
 

@@ -2,6 +2,7 @@
 // bytes go back unchanged, and pictures past the toolkit's memory limit are
 // decoded all the same.
 #include "platform/archive/ImageArchiveData.h"
+#include "platform/graphics/SharedPictureDecoding.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 #include "fuzz/ArchiveProbe.h"
@@ -101,4 +102,36 @@ TEST(StoredPictures, PicturesPastTheToolkitsLimitDecodeAndKeepTheirSize)
     EXPECT_NEAR(big.size().height(), 8000 * 72.0 / 300.0, 0.5);
     EXPECT_EQ(big.bitmap().pixelColor(100, 100), QColor(30, 90, 160));
     EXPECT_EQ(imageArchiveData(big).value(), png) << "the full picture is what is saved";
+}
+
+TEST(StoredPictures, OneScopeDecodesEachPictureOnceWhereverItsBytesLie)
+{
+    int decodes = 0;
+    const auto decodeAs = [&decodes](QColor colour) {
+        return [&decodes, colour] {
+            ++decodes;
+            return Image(filled(4, 4, QImage::Format_RGB32, colour));
+        };
+    };
+    QByteArray buffer(64, 'a');
+    const SharedPictureDecoding scope;
+    const Image first = SharedPictureDecoding::decoded(buffer, decodeAs(Qt::red));
+    const QByteArray copy = buffer; // the same bytes in the same place
+    SharedPictureDecoding::decoded(copy, decodeAs(Qt::blue));
+    SharedPictureDecoding::decoded(QByteArray(64, 'a'), decodeAs(Qt::blue)); // elsewhere, equal
+    EXPECT_EQ(decodes, 1);
+
+    // Bytes changed where they lie are other bytes: borrowed ones and owned
+    // ones alike.
+    buffer[0] = 'b';
+    EXPECT_EQ(QColor(SharedPictureDecoding::decoded(buffer, decodeAs(Qt::green))
+                         .bitmap().pixel(0, 0)), QColor(Qt::green));
+    char raw[64];
+    std::fill(std::begin(raw), std::end(raw), 'c');
+    SharedPictureDecoding::decoded(QByteArray::fromRawData(raw, sizeof raw), decodeAs(Qt::red));
+    raw[0] = 'd';
+    const Image changed = SharedPictureDecoding::decoded(QByteArray::fromRawData(raw, sizeof raw), decodeAs(Qt::yellow));
+    EXPECT_EQ(QColor(changed.bitmap().pixel(0, 0)), QColor(Qt::yellow));
+    EXPECT_EQ(decodes, 4);
+    EXPECT_EQ(QColor(first.bitmap().pixel(0, 0)), QColor(Qt::red));
 }
