@@ -8,6 +8,9 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace ql {
 
@@ -29,6 +32,35 @@ struct Regions {
 QRectF rowOf(const QRectF& rect, double top, double height)
 {
     return QRectF(rect.left(), top, rect.width(), height);
+}
+
+// Most rows of a code repeat the row above. In an image larger than a core's
+// own cache they are copied 32 bytes at a time where the processor can: the
+// library's copy, quicker in the core's cache, loses pace beyond it.
+constexpr qsizetype CoreCacheBytes = 2 * 1024 * 1024;
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void repeatRowWide(quint32* row, const quint32* above, int width)
+{
+    int x = 0;
+    for (; x + 8 <= width; x += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + x),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(above + x)));
+    for (; x < width; ++x)
+        row[x] = above[x];
+}
+#endif
+
+void repeatRow(quint32* row, const quint32* above, int width, bool large)
+{
+#if defined(__x86_64__)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (large && wide) {
+        repeatRowWide(row, above, width);
+        return;
+    }
+#endif
+    std::memcpy(row, above, size_t(width) * sizeof(quint32));
 }
 
 QString orNullWord(const QString& text)
@@ -335,12 +367,13 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
     std::vector<std::pair<size_t, double>> crossing, above;
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
+    const bool large = image.sizeInBytes() > CoreCacheBytes;
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<quint32*>(bits + y * stride);
         while (nextChange != changes.end() && *nextChange < y)
             ++nextChange;
         if (y > 0 && (nextChange == changes.end() || *nextChange != y)) {
-            std::memcpy(row, bits + (y - 1) * stride, size_t(width) * sizeof(quint32));
+            repeatRow(row, reinterpret_cast<const quint32*>(bits + (y - 1) * stride), width, large);
             continue;
         }
         crossing.clear();
@@ -349,7 +382,7 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
                 crossing.emplace_back(bar, share);
         }
         if (y > 0 && crossing == above) {
-            std::memcpy(row, bits + (y - 1) * stride, size_t(width) * sizeof(quint32));
+            repeatRow(row, reinterpret_cast<const quint32*>(bits + (y - 1) * stride), width, large);
             continue;
         }
         std::fill_n(row, width, clear);
