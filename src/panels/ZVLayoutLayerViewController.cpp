@@ -319,10 +319,12 @@ void ZVLayoutLayerViewController::changedWithoutUndo()
 
 bool ZVLayoutLayerViewController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!m_table || watched != m_table->viewport())
-        return false;
+    // Only clicks matter; the type is checked first because the table's
+    // viewport also sends events while the table is being destroyed.
     if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick
         && event->type() != QEvent::MouseButtonRelease)
+        return false;
+    if (!m_table || watched != m_table->viewport())
         return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     const QModelIndex index = m_table->indexAt(mouse->position().toPoint());

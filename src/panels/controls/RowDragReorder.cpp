@@ -49,6 +49,11 @@ void RowDragReorder::end()
 
 bool RowDragReorder::eventFilter(QObject* watched, QEvent* event)
 {
+    // Only the mouse matters; the type is checked first because the viewport
+    // also sends events while the view is being destroyed.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
     if (watched != m_view->viewport())
         return false;
     switch (event->type()) {
