@@ -246,9 +246,11 @@ TEST_F(PageRenderTest, ManyLargePicturesAreWrittenOneSheetAtATime)
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(written().size(), 8);
     const qint64 peakKilobytes = run.err.section(QStringLiteral("peak "), -1).trimmed().toLongLong();
-    const qint64 raster = qint64(5100) * 6600 * 4;
     EXPECT_GT(peakKilobytes, 0);
+#if !defined(__SANITIZE_ADDRESS__) // its shadow and its hold on freed memory raise every peak
+    const qint64 raster = qint64(5100) * 6600 * 4;
     EXPECT_LT(peakKilobytes * 1024, 3 * raster) << peakKilobytes;
+#endif
 }
 
 } // namespace
