@@ -95,8 +95,7 @@ void ZVPuttyView::applyToParts(const std::function<void()>& writes)
         reflection.emplace(*m_reflectionView);
     // Each part is laid out once, when the writes are done (and before its
     // changes are recorded again).
-    const HeldPartLayouts layouts {m_contentView, m_backgroundView, m_reflectionView};
-    writes();
+    withPartLayoutsHeld(writes);
 }
 
 void ZVPuttyView::withPartLayoutsHeld(const std::function<void()>& steps)

@@ -160,6 +160,8 @@ public:
     // Fits the private drawing and the shape to the view's bounds, keeping
     // room for the element's border, the stroke and text beside the outline.
     void sizeShape();
+    // The private drawing and its view take the view's bounds.
+    void fitDrawingToBounds();
     // Rebuilds an adjustable outline from the shape factory with the
     // present adjustment, then sizes and styles it again.
     void adjustShape();

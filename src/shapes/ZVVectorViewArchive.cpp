@@ -8,8 +8,6 @@
 #include "shapes/ZVVectorView.h"
 #include "shapes/df/DFArchiving.h"
 #include "shapes/df/DFDrawable.h"
-#include "shapes/df/DFDrawing.h"
-#include "shapes/df/DFDrawingView.h"
 #include "shapes/df/DFImageShape.h"
 
 namespace {
@@ -72,8 +70,7 @@ void ZVVectorView::initWithCoder(ql::KeyedUnarchiver& coder)
     ZVImageView::initWithCoder(coder);
     // Made for reading with every setting at its default: the private
     // drawing takes the size just read.
-    m_drawingView->setFrame(bounds());
-    m_drawingView->drawing()->setDrawingSize(bounds().size());
+    fitDrawingToBounds();
     {
         // Key by key nothing is recorded or rebuilt: the view is not the
         // user's to undo yet, and one rebuild at the end serves them all.

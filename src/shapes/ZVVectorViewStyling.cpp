@@ -243,11 +243,16 @@ void ZVVectorView::setShapeProperties()
     m_renderedStale = true;
 }
 
+void ZVVectorView::fitDrawingToBounds()
+{
+    m_drawingView->setFrame(bounds());
+    m_drawingView->drawing()->setDrawingSize(bounds().size());
+}
+
 void ZVVectorView::sizeShape()
 {
+    fitDrawingToBounds();
     const QRectF area = bounds();
-    m_drawingView->setFrame(area);
-    m_drawingView->drawing()->setDrawingSize(area.size());
     // The border counts once: geometry must not depend on the monitor.
     const ZVPuttyView* element = puttyView();
     const double border = element ? element->effectiveBorderWidth() : 0.0;
