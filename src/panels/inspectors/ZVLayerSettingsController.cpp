@@ -153,7 +153,7 @@ void ZVLayerSettingsController::buildEffects(InspectorForm& form)
 {
     for (const auto& [prefix, heading] :
          {std::pair {"shadow", tr("Shadow")}, std::pair {"innerShadow", tr("Inner Shadow")}}) {
-        const auto key = [prefix](const char* name) { return QString::fromLatin1(prefix) + QLatin1String(name); };
+        const auto key = [prefix = prefix](const char* name) { return QString::fromLatin1(prefix) + QLatin1String(name); };
         form.heading(heading);
         form.check(tr("Show"), key("Enabled"));
         form.well(tr("Colour"), key("Color"));

@@ -58,7 +58,7 @@ void writeImageData(KeyedArchiver& coder, const QString& key, const ql::Image& i
 template <class T>
 T* readObject(KeyedUnarchiver& coder, const QString& key)
 {
-    return qobject_cast<T*>(objectFromVariant(readRaw(coder, key)));
+    return qobject_cast<T*>(coder.liveObject(readRaw(coder, key)));
 }
 // An object that is to become a part of its reader: of class T and not
 // already claimed by another owner in the same archive.
@@ -77,7 +77,7 @@ QList<T*> readObjects(KeyedUnarchiver& coder, const QString& key)
     if (value.metaType() != QMetaType::fromType<QVariantList>())
         return objects;
     for (const QVariant& item : value.toList()) {
-        if (T* object = qobject_cast<T*>(objectFromVariant(item)))
+        if (T* object = qobject_cast<T*>(coder.liveObject(item)))
             objects.append(object);
     }
     return objects;

@@ -5,6 +5,7 @@
 #include "platform/archive/Codable.h"
 #include "platform/archive/GeometryStrings.h"
 #include "platform/archive/ReferenceDate.h"
+#include "platform/object/ValueKind.h"
 
 #include <QDateTime>
 #include <QSet>
@@ -56,6 +57,7 @@ Status KeyedUnarchiver::open(QByteArrayView data)
     m_objects = *objects;
     m_state.assign(objects->count, SlotState::Unread);
     m_values.assign(objects->count, QVariant());
+    m_readAgain.assign(objects->count, false);
     m_frames.clear();
     m_frames.push_back(Frame {*top, QString()});
     return {};
@@ -180,11 +182,26 @@ QVariant KeyedUnarchiver::objectForUid(std::uint64_t uid)
         fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("The archive refers to object %1, beyond its %2 objects.").arg(uid).arg(m_objects.count)));
         return {};
     }
+    const bool lost = m_values[uid].isValid() && objectFromVariant(m_values[uid]) && !liveObject(m_values[uid]);
     switch (m_state[uid]) {
     case SlotState::Done:
-        return m_values[uid];
+        if (!lost)
+            return m_values[uid];
+        // A reader let the object go (a part it replaced) and another
+        // reference names it: it is read afresh, once.
+        if (m_readAgain[uid]) {
+            fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("Object %1 of the archive is used again after it was let go.").arg(uid)));
+            return {};
+        }
+        m_readAgain[uid] = true;
+        m_state[uid] = SlotState::Unread;
+        break;
     case SlotState::Reading:
         // An object being read is answered as itself; a value cannot be.
+        if (lost) {
+            fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("Object %1 of the archive is used again after it was let go.").arg(uid)));
+            return {};
+        }
         if (m_values[uid].isValid())
             return m_values[uid];
         fail(archiveError(ArchiveErrorCode::Cycle, QStringLiteral("A value of the archive contains itself.")));
@@ -282,6 +299,7 @@ QVariant KeyedUnarchiver::decodeRecord(std::uint64_t uid, const Object& record)
 
     if (const ClassRegistry::ObjectFactory* factory = info->factory) {
         QObject* object = (*factory)();
+        m_madeAt.insert(object, m_made.size());
         m_made.emplace_back(object);
         Codable* codable = dynamic_cast<Codable*>(object);
         m_values[uid] = QVariant::fromValue(object);
@@ -290,7 +308,7 @@ QVariant KeyedUnarchiver::decodeRecord(std::uint64_t uid, const Object& record)
         codable->initWithCoder(*this);
         m_frames.pop_back();
         m_state[uid] = SlotState::Done;
-        return failed() ? QVariant() : m_values[uid];
+        return failed() || !liveObject(m_values[uid]) ? QVariant() : m_values[uid];
     }
     if (const ClassRegistry::ValueDecoder* decoder = info->decoder) {
         m_state[uid] = SlotState::Reading;
@@ -525,7 +543,19 @@ void KeyedUnarchiver::destroyAll()
         if (object)
             delete object.data();
     m_made.clear();
+    m_madeAt.clear();
     m_values.clear();
+}
+
+QObject* KeyedUnarchiver::liveObject(const QVariant& value) const
+{
+    QObject* object = objectFromVariant(value);
+    if (!object)
+        return nullptr;
+    // A lost object's address may hold another object by now: then the
+    // entry names the newer one.
+    const auto made = m_madeAt.constFind(object);
+    return made == m_madeAt.constEnd() || m_made[*made] ? object : nullptr;
 }
 
 Result<DecodedObjects> KeyedUnarchiver::finish()
@@ -540,6 +570,7 @@ Result<DecodedObjects> KeyedUnarchiver::finish()
         return *m_error;
     }
     m_values.clear();
+    m_madeAt.clear();
     return DecodedObjects(std::exchange(m_made, {}));
 }
 

@@ -88,6 +88,10 @@ public:
     QVariant decodeAny(const QString& key, bool* present = nullptr);
     // An in-place array of object references (collections use it).
     QVariantList decodeArrayOfObjects(const QString& key);
+    // The object a decoded value refers to; null for other values and for an
+    // object of this reading that a reader has let go of since (a part it
+    // replaced): a value decoded earlier may still name it.
+    QObject* liveObject(const QVariant& value) const;
 
     void fail(const Error& error);
     bool failed() const { return m_error.has_value(); }
@@ -137,6 +141,9 @@ private:
     std::vector<QVariant> m_values;
     QHash<std::uint64_t, ClassInfo> m_classes;
     std::vector<QPointer<QObject>> m_made;
+    QHash<const QObject*, std::size_t> m_madeAt; // index in m_made
+    // Objects read a second time, after a reader let the first go.
+    std::vector<bool> m_readAgain;
     mutable std::optional<Error> m_error;
     bool m_finished = false;
 };
@@ -147,9 +154,7 @@ T* KeyedUnarchiver::decodeObjectOfClass(const QString& key)
     const QVariant value = decodeObject(key);
     if (!value.isValid() || failed())
         return nullptr;
-    T* object = value.metaType().flags().testFlag(QMetaType::PointerToQObject)
-                    ? dynamic_cast<T*>(value.value<QObject*>())
-                    : nullptr;
+    T* object = dynamic_cast<T*>(liveObject(value));
     if (!object)
         typeError(QStringLiteral("The value for “%1” is not an object of the expected class.").arg(key));
     return object;
@@ -165,9 +170,7 @@ QList<T*> KeyedUnarchiver::decodeListOfClass(const QString& key)
     if (!checkType(value, QMetaType::fromType<QVariantList>(), key))
         return result;
     for (const QVariant& item : value.toList()) {
-        T* object = item.metaType().flags().testFlag(QMetaType::PointerToQObject)
-                        ? dynamic_cast<T*>(item.value<QObject*>())
-                        : nullptr;
+        T* object = dynamic_cast<T*>(liveObject(item));
         if (!object) {
             typeError(QStringLiteral("The list for “%1” holds an entry of another class.").arg(key));
             return {};

@@ -166,7 +166,7 @@ DFDrawable* readDrawable(KeyedUnarchiver& coder, const QString& key, QObject* ow
         shape->setParent(owner);
         return shape;
     }
-    auto* drawable = qobject_cast<DFDrawable*>(objectFromVariant(value));
+    auto* drawable = qobject_cast<DFDrawable*>(coder.liveObject(value));
     if (!canAdopt(owner, drawable))
         return nullptr;
     drawable->setParent(owner);
