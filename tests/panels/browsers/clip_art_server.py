@@ -12,13 +12,25 @@ import functools
 import http.server
 import json
 import sys
+import threading
 import time
 import urllib.parse
 
 
+# Requests are served on several threads; print() writes the path and the
+# line end separately, so two threads' lines could run together.
+LOG_LOCK = threading.Lock()
+
+
+def log_line(text):
+    with LOG_LOCK:
+        sys.stdout.write(text + "\n")
+        sys.stdout.flush()
+
+
 class Handler(http.server.SimpleHTTPRequestHandler):
     def do_GET(self):
-        print(self.path, flush=True)
+        log_line(self.path)
         url = urllib.parse.urlsplit(self.path)
         if url.path != "/search/json/":
             return super().do_GET()
@@ -58,7 +70,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
 def main(folder):
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Handler, directory=folder))
-    print(server.server_address[1], flush=True)
+    log_line(str(server.server_address[1]))
     server.serve_forever()
 
 

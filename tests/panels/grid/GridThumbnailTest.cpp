@@ -21,11 +21,17 @@ public:
     {
         QFile script(folder.filePath(QStringLiteral("server.py")));
         EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(R"(import http.server, sys, time
+        script.write(R"(import http.server, sys, threading, time
 png = open(sys.argv[1], 'rb').read()
+# One write per line: requests run on several threads.
+lock = threading.Lock()
+def log_line(text):
+    with lock:
+        sys.stdout.write(text + '\n')
+        sys.stdout.flush()
 class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
-        print(self.path, flush=True)
+        log_line(self.path)
         if 'slow' in self.path:
             time.sleep(1)
         if self.path.startswith('/pic.png'):
@@ -39,7 +45,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
-print(server.server_address[1], flush=True)
+log_line(str(server.server_address[1]))
 server.serve_forever()
 )");
         script.close();
