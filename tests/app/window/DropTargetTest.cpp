@@ -43,7 +43,7 @@ protected:
     void SetUp() override
     {
         WindowFixture::SetUp();
-        window->scrollView()->setMagnification(1.0);
+        zoomTo(1.0);
     }
 
     void TearDown() override
@@ -100,7 +100,7 @@ TEST_F(DropTarget, PicturesComeInTheSameSizeOnScreenCentredOnThePoint)
     EXPECT_TRUE(element->isActive());
     EXPECT_EQ(page->focusedPuttyView(), element);
 
-    window->scrollView()->setMagnification(2.0);
+    zoomTo(2.0);
     QMimeData tall;
     tall.setData(QStringLiteral("image/tiff"), encoded(100, 400, "TIFF"));
     drop(tall, QPointF(200, 200));

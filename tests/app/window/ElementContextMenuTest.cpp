@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         WindowFixture::SetUp();
-        window->scrollView()->setMagnification(1.0);
+        zoomTo(1.0);
     }
 
     void TearDown() override

@@ -7,6 +7,7 @@
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
 #include "canvas/ZVCanvasView.h"
+#include "canvas/view/ZVScrollView.h"
 #include "platform/runtime/Deferred.h"
 
 namespace ql::testing {
@@ -22,6 +23,15 @@ protected:
         window->show();
         DeferredCalls::instance().flush();
         page = document->currentPage();
+    }
+
+    // Zooms the canvas. A zoom makes the page react, a moment later, as to a
+    // press on its empty area, deselecting everything: that happens now, not
+    // in the middle of whatever the test does next.
+    void zoomTo(double magnification)
+    {
+        window->scrollView()->setMagnification(magnification);
+        DeferredCalls::instance().flush();
     }
 
     Document* document = nullptr;
