@@ -160,38 +160,51 @@ def check_photo(arguments, docs, manifest):
     return problems
 
 
+def later_than_ordinary(arguments, docs, display, document, name, what):
+    """Starts the program on an ordinary document, then on `document`.
+    Returns (what is wrong, said after `what`, or None; the program still
+    running on `document`; its temporary folder). A page shown late is timed
+    once more, both documents again: one start on a loaded machine can stall
+    for seconds."""
+    for attempt in (1, 2):
+        plain, child, _ = time_to_page(arguments.program, os.path.join(docs, "page-twice.qvleaf"), display,
+                                       arguments.work, "%s-plain-%d" % (name, attempt))
+        stop(child)
+        shown, child, private = time_to_page(arguments.program, os.path.join(docs, document), display,
+                                             arguments.work, "%s-%d" % (name, attempt))
+        if plain is None:
+            return "an ordinary document's page never showed", child, private
+        if shown is None:
+            return "%s never" % what, child, private
+        if shown <= plain + PAINT_SLACK:
+            return None, child, private
+        if attempt == 1:
+            stop(child)
+    return "%s %.1f s after an ordinary one" % (what, shown - plain), child, private
+
+
 def check_bleed(arguments, docs, display):
-    plain, child, _ = time_to_page(arguments.program, os.path.join(docs, "page-twice.qvleaf"), display,
-                                   arguments.work, "plain")
+    late, child, _ = later_than_ordinary(arguments, docs, display, "bleed-1e30.qvleaf", "bleed", "the page shows")
     stop(child)
-    bleed, child, _ = time_to_page(arguments.program, os.path.join(docs, "bleed-1e30.qvleaf"), display,
-                                   arguments.work, "bleed")
-    stop(child)
-    if plain is None:
-        return ["an ordinary document's page never showed"]
-    if bleed is None or bleed > plain + PAINT_SLACK:
-        return ["the page shows %s after an ordinary one"
-                % ("never" if bleed is None else "%.1f s" % (bleed - plain))]
-    return []
+    return [late] if late else []
 
 
 def check_eps(arguments, docs, display, manifest):
     problems = []
     x, y = manifest["eps-loops"]["edit-at"]
     script = "click %d %d\nkey Right\nkey Left\nclick 500 700\nwait 200\n" % (x, y)
-    plain_seconds, _, _ = replay(arguments, os.path.join(docs, "page-twice.qvleaf"), script, "eps-plain")
-    seconds, status, _ = replay(arguments, os.path.join(docs, "eps-loops.qvleaf"), script, "eps-replay")
+    for _ in range(2):  # a slow run is timed once more, as above
+        plain_seconds, _, _ = replay(arguments, os.path.join(docs, "page-twice.qvleaf"), script, "eps-plain")
+        seconds, status, _ = replay(arguments, os.path.join(docs, "eps-loops.qvleaf"), script, "eps-replay")
+        if status != 0 or seconds <= plain_seconds + RESPONSE_SLACK:
+            break
     if status != 0 or seconds > plain_seconds + RESPONSE_SLACK:
         problems.append("canvas-replay %s after %.1f s (an ordinary document %.1f s)" % (status, seconds, plain_seconds))
 
-    plain, child, _ = time_to_page(arguments.program, os.path.join(docs, "page-twice.qvleaf"), display,
-                                   arguments.work, "eps-baseline")
-    stop(child)
-    shown, child, private = time_to_page(arguments.program, os.path.join(docs, "eps-loops.qvleaf"), display,
-                                         arguments.work, "eps")
-    if shown is None or plain is None or shown > plain + PAINT_SLACK:
-        problems.append("the window with looping EPS pictures painted its page %s"
-                        % ("never" if shown is None else "%.1f s after an ordinary one" % (shown - (plain or 0))))
+    late, child, private = later_than_ordinary(arguments, docs, display, "eps-loops.qvleaf", "eps",
+                                               "the window with looping EPS pictures painted its page")
+    if late:
+        problems.append(late)
     session = child.pid  # it leads a session of its own
     time.sleep(1.0)
     child.kill()  # the program alone, as a crash or a forced quit ends it
