@@ -182,26 +182,22 @@ QVariant KeyedUnarchiver::objectForUid(std::uint64_t uid)
         fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("The archive refers to object %1, beyond its %2 objects.").arg(uid).arg(m_objects.count)));
         return {};
     }
-    const bool lost = m_values[uid].isValid() && objectFromVariant(m_values[uid]) && !liveObject(m_values[uid]);
+    // A reader may have let the object go (a part it replaced) while another
+    // reference still names it: it is read afresh, once.
+    const bool lost = !liveObject(m_values[uid]) && objectFromVariant(m_values[uid]);
+    if (lost && (m_readAgain[uid] || m_state[uid] == SlotState::Reading)) {
+        fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("Object %1 of the archive is used again after it was let go.").arg(uid)));
+        return {};
+    }
     switch (m_state[uid]) {
     case SlotState::Done:
         if (!lost)
             return m_values[uid];
-        // A reader let the object go (a part it replaced) and another
-        // reference names it: it is read afresh, once.
-        if (m_readAgain[uid]) {
-            fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("Object %1 of the archive is used again after it was let go.").arg(uid)));
-            return {};
-        }
         m_readAgain[uid] = true;
         m_state[uid] = SlotState::Unread;
         break;
     case SlotState::Reading:
         // An object being read is answered as itself; a value cannot be.
-        if (lost) {
-            fail(archiveError(ArchiveErrorCode::Damaged, QStringLiteral("Object %1 of the archive is used again after it was let go.").arg(uid)));
-            return {};
-        }
         if (m_values[uid].isValid())
             return m_values[uid];
         fail(archiveError(ArchiveErrorCode::Cycle, QStringLiteral("A value of the archive contains itself.")));
