@@ -186,6 +186,9 @@ public:
     // The active elements and every member of their groups, each once, in
     // element order; also sets the one/two/three-active flags.
     QList<ZVPuttyView*> activeViews();
+    // The active elements that commands may move, resize or turn: a locked
+    // element stays where it is.
+    QList<ZVPuttyView*> unlockedActiveViews();
     // The active elements alone, each once, in element order.
     QList<ZVPuttyView*> selectedViews() const;
     // Current layer: everything highlighted, and inactive unless Shift is held.

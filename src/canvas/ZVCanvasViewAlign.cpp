@@ -29,7 +29,10 @@ QRectF withY(QRectF frame, double y)
 
 void ZVCanvasView::alignActivePuttyViews(const std::function<QRectF(const QRectF&)>& place, const ZVPuttyView* skip)
 {
-    for (ZVPuttyView* element : activeViews()) {
+    const QList<ZVPuttyView*> movable = unlockedActiveViews();
+    if (movable.isEmpty())
+        return;
+    for (ZVPuttyView* element : movable) {
         if (element == skip)
             continue;
         const QRectF frame = place(element->frame());
@@ -146,6 +149,9 @@ void ZVCanvasView::distributeActivePuttyViews(bool alongX, bool byCenter)
     const auto start = [alongX](const QRectF& r) { return alongX ? r.x() : r.y(); };
     const auto extent = [alongX](const QRectF& r) { return alongX ? r.width() : r.height(); };
 
+    if (unlockedActiveViews().isEmpty())
+        return;
+    // Locked elements keep their places among the others and still count.
     QList<ZVPuttyView*> sorted = activeViews();
     if (sorted.size() >= 3) {
         std::stable_sort(sorted.begin(), sorted.end(), [&](const ZVPuttyView* a, const ZVPuttyView* b) {
@@ -166,6 +172,8 @@ void ZVCanvasView::distributeActivePuttyViews(bool alongX, bool byCenter)
         const double firstContentEnd = start(first->frame()) + extent(first->frame()) - kMargin;
         for (qsizetype i = 1; i <= middle; ++i) {
             ZVPuttyView* element = sorted.at(i);
+            if (element->isLocked())
+                continue;
             double at = 0;
             if (byCenter) {
                 at = firstContentEnd + double(2 * i - 1) * gap - extent(element->contentFrame()) * 0.5 - kMargin;

@@ -285,7 +285,7 @@ void ZVCanvasView::rotate90Left()
 
 void ZVCanvasView::rotateActivePuttyViews(double degrees)
 {
-    for (ZVPuttyView* element : activeViews()) {
+    for (ZVPuttyView* element : unlockedActiveViews()) {
         element->registerRotateUndo();
         element->setRotation(degrees);
     }

@@ -66,6 +66,13 @@ QList<ZVPuttyView*> ZVCanvasView::activeViews()
     return result;
 }
 
+QList<ZVPuttyView*> ZVCanvasView::unlockedActiveViews()
+{
+    QList<ZVPuttyView*> unlocked = activeViews();
+    unlocked.removeIf([](const ZVPuttyView* element) { return element->isLocked(); });
+    return unlocked;
+}
+
 QList<ZVPuttyView*> ZVCanvasView::selectedViews() const
 {
     QList<ZVPuttyView*> result;

@@ -80,8 +80,9 @@ ZVPuttyView* ZVPuttyView::createLinkedTextViewAtPage(int index)
         const double beside = m_frame.x() + m_frame.width() - 2 * kMargin + kLinkedBoxGap;
         frame.moveLeft(std::min(beside, page->frame().width() - kRightEdgeReserve));
     } else {
-        const ZVCanvasView* look = page->templateView();
-        frame.moveLeft(look->leftMargin() + look->bleedMargin());
+        // The text starts at the target page's own left margin, which lies
+        // further in by the bleed only when that page shows it.
+        frame.moveLeft(target->templateView()->leftMargin() + target->effectiveBleedMargin() - kMargin);
     }
     box->setFrame(frame);
 

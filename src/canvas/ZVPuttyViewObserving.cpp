@@ -118,7 +118,8 @@ void ZVPuttyView::clearGuidesLater()
 void ZVPuttyView::moveFrame(int direction)
 {
     static const QPointF steps[] = {{0, -1}, {-1, 0}, {1, 0}, {0, 1}};
-    if (direction < 0 || direction > 3)
+    // A locked element refuses a nudge as it refuses a drag.
+    if (direction < 0 || direction > 3 || m_isLocked)
         return;
     registerMoveUndo();
     setNewFrame(m_frame.topLeft() + steps[direction]);

@@ -461,7 +461,7 @@ void ZVPuttyView::flipVertical()
 void ZVPuttyView::flip(bool horizontally)
 {
     auto* image = qobject_cast<ZVImageView*>(m_contentView);
-    if (m_contentViewType != ImageContent || !image)
+    if (m_contentViewType != ImageContent || !image || m_isLocked)
         return;
     const QVariant before = QVariant::fromValue(image->image());
     const QVariant original = QVariant::fromValue(image->originalImage());

@@ -3,6 +3,8 @@
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVRotationHandleView.h"
 #include "content/ZVContentView.h"
+#include "content/ZVImageView.h"
+#include "platform/graphics/Image.h"
 #include "platform/runtime/Deferred.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +122,71 @@ TEST(ElementGesture, LockedElementsShowTheyCannotMove)
     EXPECT_EQ(a->frame(), QRectF(100, 100, 200, 180));
     EXPECT_EQ(sample.document.host.cursor.shape, ql::CanvasCursor::Shape::Arrow) << "the pointer again after the release";
     EXPECT_FALSE(sample.document.undo.canUndo());
+}
+
+// Every command that moves, resizes or turns leaves a locked element where it
+// is and moves the rest; a selection that is all locked records nothing.
+TEST(ElementGesture, LockedElementsStayPutForEveryCommand)
+{
+    GesturePage sample;
+    QList<ZVPuttyView*> all;
+    for (int i = 0; i < 4; ++i) {
+        QImage bitmap(4, 2, QImage::Format_ARGB32);
+        bitmap.fill(Qt::white);
+        bitmap.setPixel(0, 0, qRgb(255, 0, 0));
+        all.append(sample.add(QRectF(60 + 120 * i, 100 + 150 * i, 160, 140),
+                              ZVPuttyView::initWithImage(ql::Image(bitmap))));
+    }
+    ZVPuttyView* locked = all[1];
+    locked->setValueForKey(u"isLocked", true);
+    const auto pixels = [](const ZVPuttyView* e) {
+        const auto* image = static_cast<const ZVImageView*>(e->contentView());
+        return image->originalImage().bitmap().convertToFormat(QImage::Format_ARGB32);
+    };
+    const QImage lockedPixels = pixels(locked);
+    const QList<Geometry> before = geometry(all);
+    const auto everyCommand = [&] {
+        sample.key(Qt::Key_Right);
+        sample.key(Qt::Key_Down);
+        for (auto command : {&ZVCanvasView::alignViewLeft, &ZVCanvasView::alignViewBottom,
+                             &ZVCanvasView::alignEdgesTop, &ZVCanvasView::rotate90Right,
+                             &ZVCanvasView::flipHorizontal, &ZVCanvasView::flipVertical}) {
+            (sample.page->*command)();
+            endTurn();
+        }
+        sample.page->distributeEdgesHorizontalByCenter(true);
+        endTurn();
+    };
+
+    for (ZVPuttyView* element : all)
+        element->setIsActive(true);
+    sample.page->setFirstActiveView(all[0]);
+    everyCommand();
+    EXPECT_EQ(geometry({locked}), before.mid(1, 1));
+    EXPECT_EQ(pixels(locked), lockedPixels) << "not flipped";
+    EXPECT_EQ(all[2]->frameCenterRotation(), 90.0) << "the others are turned";
+    EXPECT_NE(pixels(all[2]), lockedPixels) << "and flipped";
+
+    // Dragging or resizing a partner leaves the locked element too.
+    all[3]->setRotation(0);
+    all[3]->setFrame(QRectF(400, 500, 160, 140));
+    const QList<Geometry> placed = geometry(all);
+    sample.drag({QPointF(480, 570), QPointF(510, 590)});
+    EXPECT_EQ(all[3]->frame().topLeft(), QPointF(430, 520));
+    sample.drag({QPointF(550, 620), QPointF(580, 630)}); // the bottom-right handle
+    EXPECT_GT(all[3]->frame().width(), 160);
+    EXPECT_EQ(geometry({locked}), placed.mid(1, 1));
+
+    // Locked alone: nothing happens, nothing is recorded.
+    sample.page->clearPuttyViews();
+    locked->setIsActive(true);
+    endTurn();
+    const int steps = sample.document.undo.undoCount();
+    everyCommand();
+    EXPECT_EQ(geometry({locked}), placed.mid(1, 1));
+    EXPECT_EQ(pixels(locked), lockedPixels);
+    EXPECT_EQ(sample.document.undo.undoCount(), steps);
+    ql::DeferredCalls::instance().flush();
 }
 
 TEST(ElementGesture, CandidateFramesOfEveryHandle)

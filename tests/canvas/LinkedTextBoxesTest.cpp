@@ -64,6 +64,25 @@ TEST(LinkedTextBoxes, AContinuationStandsBesideItsSourceAndFollowsItInTheChain)
     EXPECT_EQ(edge.first->createLinkedTextViewAtPage(9), nullptr);
 }
 
+// On another page the box's text starts at that page's own left margin,
+// moved out by the bleed only when that page is full bleed.
+TEST(LinkedTextBoxes, OnAnotherPageTheBoxStartsAtThatPagesLeftMargin)
+{
+    Chain chain;
+    chain.page->setValueForKey(u"leftMargin", 72.0);
+    chain.page->setValueForKey(u"bleedMargin", 18.0);
+    chain.page->setValueForKey(u"fullBleed", true);
+    ZVCanvasView* other = chain.document.addPage();
+    other->setValueForKey(u"leftMargin", 36.0);
+    other->setValueForKey(u"bleedMargin", 9.0);
+    for (const bool fullBleed : {false, true}) {
+        other->setValueForKey(u"fullBleed", fullBleed);
+        const ZVPuttyView* box = chain.first->createLinkedTextViewAtPage(1);
+        const QRectF source = chain.first->contentFrame();
+        EXPECT_EQ(box->contentFrame(), QRectF(fullBleed ? 45 : 36, source.y(), 220, 80)) << fullBleed;
+    }
+}
+
 TEST(LinkedTextBoxes, TheBadgeShowsOverflowAndContinuationAndOnlyForPlainText)
 {
     Chain chain(QRectF(100, 100, 200, 120));

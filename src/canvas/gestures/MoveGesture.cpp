@@ -57,8 +57,9 @@ void MoveGesture::drag(const CanvasEvent& event)
         return;
     const QPointF displacement = event.location - m_element->lastDragLocation();
     int moved = 0;
+    // Locked partners in the selection stay where they are.
     for (const QPointer<ZVPuttyView>& element : std::as_const(m_moving)) {
-        if (element) {
+        if (element && !element->isLocked()) {
             element->movePuttyViewOrigin(displacement, false);
             ++moved;
         }

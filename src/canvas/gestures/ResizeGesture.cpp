@@ -58,7 +58,7 @@ void ResizeGesture::drag(const CanvasEvent& event)
         const QPointF offset = candidate.topLeft() - before.topLeft();
         const double scaleX = before.width() != 0 ? candidate.width() / before.width() : 1.0;
         const double scaleY = before.height() != 0 ? candidate.height() / before.height() : 1.0;
-        for (ZVPuttyView* other : page->activeViews()) {
+        for (ZVPuttyView* other : page->unlockedActiveViews()) {
             if (other == m_element)
                 continue;
             const QRectF frame = other->frame();

@@ -47,7 +47,7 @@ void RotateGesture::drag(const CanvasEvent& event)
     m_element->setRotation(angle);
     if (page) {
         // One absolute angle for every selected element.
-        for (ZVPuttyView* other : page->activeViews()) {
+        for (ZVPuttyView* other : page->unlockedActiveViews()) {
             if (other != m_element)
                 other->setRotation(angle);
         }

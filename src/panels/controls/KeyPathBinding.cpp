@@ -136,6 +136,8 @@ void KeyPathBinding::commit()
     // must be this target's.
     displayed(current);
     const QVariant value = modelValue(shown);
+    if (m_options.acceptsValue && !m_options.acceptsValue(value))
+        return refresh();
     // Choosing what is already there changes nothing and records nothing.
     if (value.isValid() && current.isValid() && value.metaType() == current.metaType() && value == current)
         return refresh();

@@ -37,6 +37,9 @@ struct KeyPathBindingOptions {
     // Whether what the user left in the control may be written at all; a
     // refused value writes nothing and the control shows the model's again.
     std::function<bool(const QVariant& shownValue)> accepts;
+    // The same for the value the entry makes, once read back: a value
+    // refused here writes nothing either.
+    std::function<bool(const QVariant& modelValue)> acceptsValue;
     // The kind numbers are written as.
     BindingNumberKind number = BindingNumberKind::AsIs;
     // Bounds for numbers written.

@@ -49,7 +49,8 @@ Options degrees()
 }
 
 // A frame field: text without a number, or a negative size, is refused
-// rather than read as 0; a new frame is one resize step.
+// rather than read as 0, and so is a size whose kept proportion would leave
+// the other side of the content below nothing; a new frame is one resize step.
 Options frameField(const char* transformer, bool size)
 {
     Options options;
@@ -58,6 +59,12 @@ Options frameField(const char* transformer, bool size)
         const std::optional<double> number = typedNumber(shown);
         return number && (!size || *number >= 0);
     };
+    if (size) {
+        options.acceptsValue = [](const QVariant& value) {
+            const QSizeF frame = value.toRectF().size();
+            return frame.width() >= 2 * ZVPuttyView::kMargin && frame.height() >= 2 * ZVPuttyView::kMargin;
+        };
+    }
     options.write = [](KVObject& target, const QVariant& value) {
         auto& element = static_cast<ZVPuttyView&>(target);
         element.setNewPuttyViewFrame(value.toRectF(), true);

@@ -337,7 +337,8 @@ TEST_F(PagesWindow, ASelectedBoxsBadgeOffersEveryPageAndTheChosenOneGetsTheLinke
     menu->close();
     const QList<ZVPuttyView*> added = document->contentPages().at(2)->puttyViews();
     ASSERT_EQ(added.size(), 1);
-    const ZVCanvasView* look = first->templateView();
-    EXPECT_EQ(added.first()->frame(), QRectF(look->leftMargin() + look->bleedMargin(), 100, 300, 200));
+    ZVCanvasView* third = document->contentPages().at(2);
+    const double margin = third->templateView()->leftMargin() + third->effectiveBleedMargin();
+    EXPECT_EQ(added.first()->contentFrame(), QRectF(margin, 140, 220, 120)) << "its text starts on that page's margin";
     EXPECT_EQ(box->textGroup()->groupedViews(), (QStringList {box->uuid(), added.first()->uuid()}));
 }

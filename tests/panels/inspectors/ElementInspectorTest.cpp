@@ -120,6 +120,31 @@ TEST(ElementInspector, FrameFieldsShowTheDisplayUnitAndRefuseWhatIsNoSize)
     EXPECT_EQ(h.element->frame(), QRectF(100, 50, 280, 180));
 }
 
+// With the proportion kept the other side follows the whole frame, margins
+// included: a small width would leave the height below nothing.
+TEST(ElementInspector, AKeptProportionNeverMakesANegativeSide)
+{
+    UnitsScope points(2);
+    Harness h(textElement());
+    ASSERT_TRUE(ZVDesignHelper::sharedInstance().keepAspectRatio());
+    const int steps = h.undo()->undoCount();
+    for (const char* text : {"20", "0"}) {
+        type(frameField(h, 2), QString::fromLatin1(text));
+        EXPECT_EQ(h.element->frame(), QRectF(100, 50, 280, 180)) << text;
+        EXPECT_EQ(frameField(h, 3)->text(), QStringLiteral("100 px")) << text;
+    }
+    UnitsScope::set(0);
+    h.page->setFocusedPuttyView(h.element);
+    type(frameField(h, 2), QStringLiteral("0.2 in"));
+    EXPECT_EQ(h.element->frame(), QRectF(100, 50, 280, 180));
+    EXPECT_EQ(h.undo()->undoCount(), steps) << "a refused entry records nothing";
+
+    // Height 0 leaves a width to keep: the content is a line, not less.
+    type(frameField(h, 3), QStringLiteral("0"));
+    EXPECT_EQ(h.element->contentFrame().height(), 0.0);
+    EXPECT_NEAR(h.element->contentFrame().width(), 280 * 80 / 180.0 - 80, 1e-9);
+}
+
 TEST(ElementInspector, AlignSegmentsCallTheirPageCommands)
 {
     Harness h(textElement());
