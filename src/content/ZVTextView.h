@@ -140,6 +140,11 @@ public:
     void setJustification(qint64 justification);
     void setEmphasis(qint64 emphasis);
     static int alignmentFromJustification(int justification);
+    // The alignment (a ParagraphStyle::Alignment) of the whole text and of
+    // what is typed next, so that an empty box keeps it for its first text;
+    // the justification setting reads it back. Records no undo.
+    void setAlignment(int platformAlignment);
+    int alignment() const;
 
     // Read-back ----------------------------------------------------------------
     // The font of the text (null when the range holds several), after reading
@@ -340,8 +345,6 @@ private:
     template <class Fn>
     void readingBack(Fn&& fn);
     QList<ql::text::ValueRun> runsOf(const QString& name, Range range) const;
-    void setAlignment(int platformAlignment);
-    int alignment() const;
 
     static const ql::fields::Record<ZVTextView>& encodeRecord();
     static const ql::fields::Record<ZVTextView>& decodeRecord();

@@ -182,8 +182,11 @@ void ZVTextView::setAlignment(int platformAlignment)
         style.alignment = alignment;
         a.insert(A::paragraphStyle, QVariant::fromValue(style));
     };
-    ql::text::editAttributes(*m_storage->document(), 0, textLength(), align);
+    ql::text::editAttributes(*ensureStorage()->document(), 0, textLength(), align);
     align(m_typingAttributes);
+    // The setting follows, or the next paragraph change would put the old
+    // alignment back.
+    findCurrentJustification();
 }
 
 void ZVTextView::setJustification(qint64 justification)
@@ -191,7 +194,6 @@ void ZVTextView::setJustification(qint64 justification)
     registerStateUndo(captureState({{QStringLiteral("currentJustification"), m_currentJustification}},
                                    Range {0, textLength()}));
     setAlignment(alignmentFromJustification(int(std::clamp<qint64>(justification, -1, 4))));
-    findCurrentJustification();
 }
 
 void ZVTextView::setEmphasis(qint64 emphasis)

@@ -8,6 +8,7 @@
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/TextStorage.h"
 #include "platform/graphics/AttributedString.h"
+#include "support/QtPrinting.h"
 
 namespace A = ql::TextAttribute;
 

@@ -195,8 +195,9 @@ TEST(TextViewArchive, ARecordWithoutItsTextReadsAsANewBox)
     ASSERT_TRUE(read);
     const ZVTextView fresh;
     for (const QString& key : kTextKeys) {
-        if (key != QLatin1String("textStorage") && key != QLatin1String("frame"))
+        if (key != QLatin1String("textStorage") && key != QLatin1String("frame")) {
             EXPECT_EQ(read->valueForKey(key), fresh.valueForKey(key)) << qPrintable(key);
+        }
     }
     ASSERT_TRUE(read->textStorage());
     EXPECT_GE(read->layoutManager()->indexOfTextContainer(read->textContainer()), 0);

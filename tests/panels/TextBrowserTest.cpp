@@ -7,6 +7,7 @@
 #include "platform/graphics/FontResolver.h"
 #include "panels/browsers/ZVTextContentViewController.h"
 #include "panels/controls/ZVDraggableTextField.h"
+#include "canvas/painting/PagePainter.h"
 #include "platform/runtime/Deferred.h"
 #include "PanelTestSupport.h"
 
@@ -37,10 +38,32 @@ struct TextPane {
         QCoreApplication::processEvents();
     }
     ZVCanvasView* page() { return document.currentPage(); }
+    QPushButton* button(const QString& title)
+    {
+        for (QPushButton* each : browser.view()->findChildren<QPushButton*>())
+            if (each->text() == title)
+                return each;
+        return nullptr;
+    }
 
     Document document;
     ZVTextContentViewController browser;
 };
+
+// Where the ink of a band of rows sits across: the mean of the leftmost and
+// rightmost dark columns; -1 without ink.
+double inkCentre(const QImage& image, int top, int bottom)
+{
+    int left = image.width();
+    int right = -1;
+    for (int y = std::max(top, 0); y < std::min(bottom, image.height()); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    return right < 0 ? -1 : (left + right + 1) / 2.0;
+}
 
 } // namespace
 
@@ -119,4 +142,27 @@ TEST(RtfWriter, WritesFontsSizesAndEscapedCharacters)
         EXPECT_EQ(FontResolver::face(back.postScriptName()), FontResolver::face(written.postScriptName())) << at;
         EXPECT_EQ(back.pointSize(), written.pointSize()) << at;
     }
+}
+
+TEST(TextBrowser, PageNumberAndDateFromThePaneAreCentredOnThePage)
+{
+    TextPane pane;
+    ASSERT_EQ(pane.page()->frame().size(), QSizeF(612, 792));
+    for (const QString& title : {QStringLiteral("Page Number"), QStringLiteral("Date")}) {
+        QPushButton* button = pane.button(title);
+        ASSERT_NE(button, nullptr) << title.toStdString();
+        button->click();
+    }
+    DeferredCalls::instance().flush();
+    ASSERT_EQ(pane.page()->puttyViews().size(), 2);
+    // The number's text lies in the bottom 35 points, the date's in the top 35.
+    const QImage drawn = PagePainter::image(*pane.page());
+    EXPECT_NEAR(inkCentre(drawn, 792 - 35, 792), 306, 2) << "page number";
+    EXPECT_NEAR(inkCentre(drawn, 0, 35), 306, 2) << "date";
+
+    // The inspector shows it centred, and a paragraph change keeps it so.
+    ZVPuttyView* number = pane.page()->puttyViews().first();
+    EXPECT_EQ(number->valueForKeyPath(QStringLiteral("contentView.currentJustification")), QVariant(1));
+    number->setValueForKeyPath(QStringLiteral("contentView.currentLineSpacing"), 1.2);
+    EXPECT_NEAR(inkCentre(PagePainter::image(*pane.page()), 792 - 35, 792), 306, 2) << "after a spacing change";
 }

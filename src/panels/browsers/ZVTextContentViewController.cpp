@@ -147,10 +147,7 @@ void ZVTextContentViewController::insertTextWithType(int type)
         text->setString(tr("Double click to edit."));
         content = QSizeF(200, 200);
     } else {
-        ParagraphStyle centred;
-        centred.alignment = ParagraphStyle::Alignment::Center;
-        AttributedString empty(QString(), {{TextAttribute::paragraphStyle, QVariant::fromValue(centred)}});
-        text->setAttributedString(empty);
+        text->setAlignment(int(ParagraphStyle::Alignment::Center));
     }
     made->setFrame(QRectF(QPointF(0, 0), content).adjusted(-ZVPuttyView::kMargin, -ZVPuttyView::kMargin,
                                                              ZVPuttyView::kMargin, ZVPuttyView::kMargin));

@@ -5,6 +5,7 @@
 #include "app/document/DocumentController.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/ScriptedPrompter.h"
+#include "support/QtPrinting.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -42,9 +43,3 @@ QString plistlib(const QString& path, const QString& expression);
 void editWithPlistlib(const QString& path, const QString& statement);
 
 } // namespace ql::testing
-
-// Readable QStrings in test failures.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}

@@ -6,19 +6,12 @@
 #include "codes/barcodes/BCCodeRenderer.h"
 #include "codes/barcodes/BCTableCodeCharacter.h"
 #include "support/CodeDecoders.h"
+#include "support/QtPrinting.h"
 
 #include <QString>
 #include <gtest/gtest.h>
 
 #include <ostream>
-
-// Readable QStrings in GoogleTest's failure messages.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 namespace barcodetest {
 

@@ -198,6 +198,7 @@ TEST(TextInspector, PageNumberChoicesReadAsTheFieldWouldAndStylesApplyAsOneStep)
 {
     InspectorHarness<ZVTextSettingsController> h(textElement());
     ZVTextView* text = h.inspector.textView();
+    ASSERT_NE(text, nullptr);
     text->setTextViewType(ZVTextView::PageNumber);
     h.document.insertPageBefore();
     h.document.insertPageBefore();
@@ -208,9 +209,12 @@ TEST(TextInspector, PageNumberChoicesReadAsTheFieldWouldAndStylesApplyAsOneStep)
     h.refocus();
     ASSERT_EQ(h.document.pageCount(), 5);
     EXPECT_EQ(text->string(), QStringLiteral("Page 3 of 5"));
+    ASSERT_EQ(h.inspector.textView(), text) << "the field is still the one shown";
     auto* formats = h.control<QComboBox>(QStringLiteral("contentView.selectedPageNumberFormat"));
+    ASSERT_NE(formats, nullptr);
     EXPECT_FALSE(formats->isHidden());
-    EXPECT_TRUE(h.control<QComboBox>(QStringLiteral("contentView.selectedDateFormat"))->isHidden());
+    const QComboBox* dates = h.control<QComboBox>(QStringLiteral("contentView.selectedDateFormat"));
+    EXPECT_TRUE(dates && dates->isHidden());
     formats->showPopup();
     formats->hidePopup();
     ASSERT_EQ(formats->count(), 6);
@@ -229,8 +233,7 @@ TEST(TextInspector, PageNumberChoicesReadAsTheFieldWouldAndStylesApplyAsOneStep)
 
     // Stored styles: a click applies the font, "+" keeps one, a drag moves one.
     UserDefaults& defaults = ZVDesignHelper::sharedInstance().defaults();
-    const QVariant before = defaults.objectForKey(QStringLiteral("textStyles"));
-    defaults.setObject(QStringLiteral("textStyles"), seededTextStyles());
+    const DefaultScope seeded(QStringLiteral("textStyles"), seededTextStyles());
     TextStyleList* styles = h.inspector.styleList();
     styles->reload();
     ASSERT_EQ(styles->list()->count(), 7);
@@ -255,12 +258,13 @@ TEST(TextInspector, PageNumberChoicesReadAsTheFieldWouldAndStylesApplyAsOneStep)
     QVariantList stored = defaults.arrayForKey(QStringLiteral("textStyles"));
     ASSERT_EQ(stored.size(), 8);
     EXPECT_EQ(stored.last().toMap().value(QStringLiteral("title")), QStringLiteral("Mine"));
-    EXPECT_EQ(fontOfTextStyle(stored.last())->pointSize(), 21.0);
+    const std::optional<Font> mine = fontOfTextStyle(stored.last());
+    ASSERT_TRUE(mine);
+    EXPECT_EQ(mine->pointSize(), 21.0);
     plain.inspector.styleList()->moveStyle(7, 0);
     stored = defaults.arrayForKey(QStringLiteral("textStyles"));
     EXPECT_EQ(stored.first().toMap().value(QStringLiteral("title")), QStringLiteral("Mine"));
     EXPECT_EQ(list->item(0)->text(), QStringLiteral("Mine"));
-    defaults.setObject(QStringLiteral("textStyles"), before);
 }
 
 TEST(ThreeDTextInspector, SizeSetsTheCameraAndRotateTogglesCameraControl)

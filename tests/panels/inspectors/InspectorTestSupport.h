@@ -10,6 +10,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "panels/controls/KeyPathBindings.h"
 #include "panels/gradients/GPColorWell.h"
+#include "platform/runtime/Deferred.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/undo/UndoManager.h"
 
@@ -42,10 +43,11 @@ public:
     }
 
     // A page switch leaves nothing selected a moment later; the element is
-    // focused again after that.
+    // focused again after that. Waiting a fixed time for it lost the race on
+    // a loaded machine, so the deselect is run first.
     void refocus()
     {
-        QTest::qWait(30);
+        DeferredCalls::instance().flush();
         page->setFocusedPuttyView(element);
         endTurn();
     }
@@ -66,9 +68,12 @@ public:
     QWidget* view = nullptr;
 };
 
-// Types into a field and presses Return.
+// Types into a field and presses Return. A missing control has failed the
+// test already (control()); the edits after it do nothing rather than crash.
 inline void type(QLineEdit* field, const QString& text)
 {
+    if (!field)
+        return;
     field->setFocus();
     field->selectAll();
     QTest::keyClicks(field, text);
@@ -78,6 +83,8 @@ inline void type(QLineEdit* field, const QString& text)
 
 inline void choose(QComboBox* box, int index)
 {
+    if (!box)
+        return;
     box->setCurrentIndex(index);
     emit box->activated(index);
     endTurn();
@@ -143,6 +150,24 @@ inline void checkEdits(KVObject& target, UndoManager& undo, const QList<ControlE
         EXPECT_EQ(target.valueForKeyPath(row.keyPath), row.expected) << "redone";
     }
 }
+
+// Sets a user default for one scope and puts the previous value back, even
+// when a failed assertion leaves the test early.
+class DefaultScope {
+public:
+    DefaultScope(const QString& key, const QVariant& value)
+        : m_key(key), m_previous(ZVDesignHelper::sharedInstance().defaults().objectForKey(key))
+    {
+        ZVDesignHelper::sharedInstance().defaults().setObject(key, value);
+    }
+    ~DefaultScope() { ZVDesignHelper::sharedInstance().defaults().setObject(m_key, m_previous); }
+    DefaultScope(const DefaultScope&) = delete;
+    DefaultScope& operator=(const DefaultScope&) = delete;
+
+private:
+    QString m_key;
+    QVariant m_previous;
+};
 
 // Sets the display unit for one test and puts the previous one back.
 class UnitsScope {

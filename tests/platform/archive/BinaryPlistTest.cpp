@@ -212,8 +212,9 @@ TEST(BinaryPlistTest, KeysAskedWithAnyStringsAnswerTheirOwnEntries)
             const auto found = doc->find(dictionary, key, cursor);
             ASSERT_TRUE(found.ok());
             ASSERT_EQ(found->has_value(), k < kKeys && has(d, k)) << d << " " << k;
-            if (found->has_value())
+            if (found->has_value()) {
                 EXPECT_EQ(doc->object(**found)->integer(), d * 1000 + k) << d << " " << k;
+            }
         }
     }
 }
