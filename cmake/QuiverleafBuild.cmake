@@ -9,6 +9,10 @@ if(CCACHE_PROGRAM)
   set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_C_COMPILER_LAUNCHER})
 endif()
 
+# Every test, tool and bench links the whole program with its debug
+# information; compressed, a build tree takes a third of the disk.
+add_link_options(LINKER:--compress-debug-sections=zlib)
+
 add_library(quiverleaf_warnings INTERFACE)
 target_compile_options(quiverleaf_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wno-missing-field-initializers
