@@ -189,6 +189,26 @@ std::vector<Value> readRecords(const std::filesystem::path& path)
     return sections ? std::vector<Value>(sections->begin(), sections->end()) : std::vector<Value>();
 }
 
+std::string fromHex(const std::string& hex)
+{
+    std::string text;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        text += char(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return text;
+}
+
+std::vector<std::pair<std::string, std::string>> keyValues(const std::filesystem::path& file)
+{
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const auto& line : readRecords(file)) {
+        const Value* kv = member(line, "kv");
+        const Value* value = member(*kv, "value");
+        entries.emplace_back(fromHex(*member(*kv, "key")->asString()),
+                             value->asString() ? fromHex(*value->asString()) : "(null)");
+    }
+    return entries;
+}
+
 std::vector<std::string> sectionNames(const std::filesystem::path& path)
 {
     std::vector<std::string> names;

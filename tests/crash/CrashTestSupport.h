@@ -60,6 +60,10 @@ ProcessResult runScenario(const std::filesystem::path& folder, const std::vector
 std::string readText(const std::filesystem::path& path);
 // The record file's lines, parsed by the kit's reader (unreadable lines skipped).
 std::vector<Value> readRecords(const std::filesystem::path& path);
+// Text of the record files' hex form.
+std::string fromHex(const std::string& hex);
+// key -> value (or "(null)") of every kv line, in file order.
+std::vector<std::pair<std::string, std::string>> keyValues(const std::filesystem::path& file);
 // Section names, one per line, in file order.
 std::vector<std::string> sectionNames(const std::filesystem::path& path);
 // True when python3's json parses every non-empty line of the file.
