@@ -30,8 +30,10 @@ AppDelegate* sharedDelegate = nullptr;
 
 const QString autoUpdateTextNotification = QStringLiteral("AutoUpdateText");
 
+const char* const helpLinkProperty = "helpLink";
+
 // Each item calls the delegate of the moment, so menus outlive no delegate.
-void addDelegateItem(QMenu* menu, const QString& title, const QString& selector, void (AppDelegate::*command)())
+QAction* addDelegateItem(QMenu* menu, const QString& title, const QString& selector, void (AppDelegate::*command)())
 {
     QAction* action = menu->addAction(title);
     action->setObjectName(selector);
@@ -39,6 +41,24 @@ void addDelegateItem(QMenu* menu, const QString& title, const QString& selector,
         if (AppDelegate* delegate = AppDelegate::shared())
             (delegate->*command)();
     });
+    return action;
+}
+
+void addLinkItem(QMenu* menu, const QString& title, const QString& selector, void (AppDelegate::*command)(),
+                 AppDelegate::HelpLink link)
+{
+    addDelegateItem(menu, title, selector, command)->setProperty(helpLinkProperty, int(link));
+}
+
+// An item leading to a page this build does not name cannot be chosen.
+void enableLinkItems(QMenu* menu)
+{
+    const AppDelegate* delegate = AppDelegate::shared();
+    for (QAction* action : menu->actions()) {
+        const QVariant link = action->property(helpLinkProperty);
+        if (link.isValid())
+            action->setEnabled(delegate && !delegate->helpLink(AppDelegate::HelpLink(link.toInt())).isEmpty());
+    }
 }
 
 } // namespace
@@ -157,15 +177,17 @@ void AppDelegate::applyBuildVariant(bool showChooser)
         startCrashReporter();
         if (showChooser)
             getStarted();
-        const QVariantMap links = m_helper.globalSettings().value(QStringLiteral("ratingsLinks")).toMap();
-        rater.setRatingsURL(QUrl(links.value(QString::number(m_helper.downloadSource())).toString()));
+        rater.setRatingsURL(ratingsPage());
         rater.setDaysUntilPrompt(8.0f);
     } else if (identifier == identity::storeBundleIdentifier() || identifier == identity::siblingBundleIdentifier()) {
         startCrashReporter();
-        rater.setAppStoreID(identity::storeAppId().toULongLong());
+        rater.setAppStoreID(m_helper.globalSettings().value(QStringLiteral("appID")).toString().toULongLong());
         if (showChooser && ubiquityIdentityToken().isNull())
             getStarted();
     }
+    // Asking for a rating with no page to rate on would end in a link to nowhere.
+    if (ratingsPage().isEmpty())
+        rater.promptAtLaunch = false;
 }
 
 void AppDelegate::startCrashReporter()
@@ -247,33 +269,61 @@ void AppDelegate::openUrl(const QUrl& url, const QString& what)
         desktop->openUrl(url);
 }
 
-void AppDelegate::openGlobalLink(const QString& key)
+QUrl AppDelegate::helpLink(HelpLink link) const
 {
-    openUrl(QUrl(m_helper.globalSettings().value(key).toString()), key);
+    switch (link) {
+    case HelpLink::Support: return QUrl(m_helper.globalSettings().value(QStringLiteral("supportLink")).toString());
+    case HelpLink::Contact: return QUrl(m_helper.globalSettings().value(QStringLiteral("contactLink")).toString());
+    case HelpLink::Ratings: return ratingsPage();
+    case HelpLink::Website: return QUrl(m_services.settings.websiteUrl);
+    case HelpLink::MobileEdition: return QUrl(m_services.settings.mobileEditionUrl);
+    }
+    return {};
+}
+
+QUrl AppDelegate::ratingsPage() const
+{
+    const int source = m_helper.downloadSource();
+    if (source != 1) {
+        const QVariantMap links = m_helper.globalSettings().value(QStringLiteral("ratingsLinks")).toMap();
+        return QUrl(links.value(QString::number(source)).toString());
+    }
+    // The store builds rate on the store's page of the program.
+    const quint64 id = m_helper.globalSettings().value(QStringLiteral("appID")).toString().toULongLong();
+    if (id == 0)
+        return {};
+    QUrl page = storePageUrl(m_services.prompts.storePageHost, id);
+    page.setQuery(QStringLiteral("mt=12"));
+    return page;
 }
 
 void AppDelegate::displayHelp()
 {
-    openGlobalLink(QStringLiteral("supportLink"));
+    openUrl(helpLink(HelpLink::Support), QStringLiteral("supportLink"));
 }
 
 void AppDelegate::sendFeedback()
 {
-    openGlobalLink(QStringLiteral("contactLink"));
+    openUrl(helpLink(HelpLink::Contact), QStringLiteral("contactLink"));
 }
 
 void AppDelegate::openWebsite()
 {
-    openUrl(QUrl(m_services.settings.websiteUrl), QStringLiteral("web site"));
+    openUrl(helpLink(HelpLink::Website), QStringLiteral("web site"));
 }
 
 void AppDelegate::openiOSApp()
 {
-    openUrl(QUrl(m_services.settings.mobileEditionUrl), QStringLiteral("mobile edition"));
+    openUrl(helpLink(HelpLink::MobileEdition), QStringLiteral("mobile edition"));
 }
 
 void AppDelegate::rateApp()
 {
+    const QUrl target = helpLink(HelpLink::Ratings);
+    if (target.isEmpty()) {
+        openUrl(target, QStringLiteral("rating")); // says why nothing opens
+        return;
+    }
     Prompter* ask = prompter();
     if (!ask)
         return;
@@ -282,19 +332,8 @@ void AppDelegate::rateApp()
     request.informativeText = tr("Your love makes us work harder.\nPlease review this app.");
     request.buttons = {tr("Review"), tr("Not Now")};
     request.style = AlertRequest::Style::Warning;
-    if (ask->runAlert(request) != 0)
-        return;
-    const int source = m_helper.downloadSource();
-    QUrl target;
-    if (source == 1) {
-        target = storePageUrl(m_services.prompts.storePageHost,
-                              m_helper.globalSettings().value(QStringLiteral("appID")).toString().toULongLong());
-        target.setQuery(QStringLiteral("mt=12"));
-    } else {
-        const QVariantMap links = m_helper.globalSettings().value(QStringLiteral("ratingsLinks")).toMap();
-        target = QUrl(links.value(QString::number(source)).toString());
-    }
-    openUrl(target, QStringLiteral("rating"));
+    if (ask->runAlert(request) == 0)
+        openUrl(target, QStringLiteral("rating"));
 }
 
 void AppDelegate::addNewFromTemplateItem(QMenu* file)
@@ -304,14 +343,18 @@ void AppDelegate::addNewFromTemplateItem(QMenu* file)
 
 void AppDelegate::addHelpItems(QMenu* help)
 {
-    addDelegateItem(help, tr("Quiverleaf Help"), QStringLiteral("displayHelp:"), &AppDelegate::displayHelp);
+    addLinkItem(help, tr("Quiverleaf Help"), QStringLiteral("displayHelp:"), &AppDelegate::displayHelp, HelpLink::Support);
     addDelegateItem(help, tr("Introduction Video"), QStringLiteral("openVideo:"), &AppDelegate::openVideo);
     help->addSeparator();
-    addDelegateItem(help, tr("Send Feedback…"), QStringLiteral("sendFeedback:"), &AppDelegate::sendFeedback);
-    addDelegateItem(help, tr("Rate Quiverleaf…"), QStringLiteral("rateApp:"), &AppDelegate::rateApp);
+    addLinkItem(help, tr("Send Feedback…"), QStringLiteral("sendFeedback:"), &AppDelegate::sendFeedback, HelpLink::Contact);
+    addLinkItem(help, tr("Rate Quiverleaf…"), QStringLiteral("rateApp:"), &AppDelegate::rateApp, HelpLink::Ratings);
     help->addSeparator();
-    addDelegateItem(help, tr("Quiverleaf Web Site"), QStringLiteral("openWebsite:"), &AppDelegate::openWebsite);
-    addDelegateItem(help, tr("Quiverleaf for Mobile"), QStringLiteral("openiOSApp:"), &AppDelegate::openiOSApp);
+    addLinkItem(help, tr("Quiverleaf Web Site"), QStringLiteral("openWebsite:"), &AppDelegate::openWebsite,
+                HelpLink::Website);
+    addLinkItem(help, tr("Quiverleaf for Mobile"), QStringLiteral("openiOSApp:"), &AppDelegate::openiOSApp,
+                HelpLink::MobileEdition);
+    enableLinkItems(help);
+    QObject::connect(help, &QMenu::aboutToShow, help, [help] { enableLinkItems(help); });
 }
 
 } // namespace ql

@@ -14,6 +14,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -81,6 +82,12 @@ public:
     void openiOSApp();
     void rateApp();
 
+    // The pages the Help items lead to; empty where this build names none
+    // (the item is then disabled, and without a review page the rating
+    // prompt never appears).
+    enum class HelpLink { Support, Contact, Ratings, Website, MobileEdition };
+    QUrl helpLink(HelpLink link) const;
+
     // File ▸ New from Template… and the Help menu, for windows that have
     // a menu bar of their own (document windows, the chooser).
     static void addHelpItems(QMenu* help);
@@ -90,7 +97,7 @@ private:
     void applyBuildVariant(bool showChooser);
     void configurePrompts();
     void startCrashReporter();
-    void openGlobalLink(const QString& key);
+    QUrl ratingsPage() const;
     void openUrl(const QUrl& url, const QString& what);
     void giveChooserMenus();
     Prompter* prompter() const;

@@ -144,7 +144,9 @@ bool RIGElfFileInitWithPath(RIGElfFile* file, const char* path)
     if (!file || !path)
         return false;
     *file = RIGElfFile {};
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // A report names its images: a pipe or a device named there must neither
+    // hang the reader nor be mapped.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return false;
     struct stat status {};

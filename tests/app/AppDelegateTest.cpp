@@ -7,7 +7,9 @@
 #include "app/document/Document.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
+#include "prompts/StoredValues.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,13 +33,30 @@ private:
     QStringList& m_events;
 };
 
+const QString supportPage = QStringLiteral("https://support.test/quiverleaf");
+const QString reviewPage = QStringLiteral("https://downloads.test/quiverleaf");
+const QString storeAppNumber = QStringLiteral("104712358");
+
 class StartUp : public ql::testing::StartUpFixture {
 protected:
-    // One launch of the given build; the helper knows that build's settings.
+    // One launch of the given build; the helper knows that build's settings,
+    // with every address named unless `addressed` is off (as in a plain build).
     void launch(const QString& bundle, const QStringList& paths = {}, const QString& key = ql::testing::kCrashKey)
     {
         helper = std::make_unique<ZVDesignHelper>(defaults, registry, bundle);
-        delegate = std::make_unique<AppDelegate>(controller, *helper, services(bundle, key));
+        AppDelegate::Services given = services(bundle, key);
+        if (addressed && !helper->globalSettings().isEmpty()) {
+            QVariantMap settings = helper->globalSettings();
+            settings[QStringLiteral("appID")] = storeAppNumber;
+            settings[QStringLiteral("supportLink")] = supportPage;
+            settings[QStringLiteral("contactLink")] = supportPage + QStringLiteral("?contact=1");
+            if (settings.contains(QStringLiteral("ratingsLinks")))
+                settings[QStringLiteral("ratingsLinks")] = QVariantMap {{QStringLiteral("2"), reviewPage}};
+            helper->setGlobalSettings(settings);
+            given.settings.websiteUrl = QStringLiteral("https://quiverleaf.test");
+            given.settings.mobileEditionUrl = QStringLiteral("https://quiverleaf.test/mobile");
+        }
+        delegate = std::make_unique<AppDelegate>(controller, *helper, std::move(given));
         watch = std::make_unique<ChooserWatch>(delegate->templateWindowController()->window(), events);
         delegate->applicationDidFinishLaunching(paths);
     }
@@ -50,6 +69,18 @@ protected:
     }
     bool chooserShown() const { return delegate->templateWindowController()->window()->isVisible(); }
 
+    // The chooser's Help items, each enabled or not.
+    QMap<QString, bool> helpItemsEnabled() const
+    {
+        QMap<QString, bool> enabled;
+        auto* bar = delegate->templateWindowController()->window()->findChild<QMenuBar*>();
+        for (const char* selector : {"displayHelp:", "openVideo:", "sendFeedback:", "rateApp:", "openWebsite:", "openiOSApp:"})
+            if (QAction* item = bar ? bar->findChild<QAction*>(QString::fromLatin1(selector)) : nullptr)
+                enabled.insert(QString::fromLatin1(selector), item->isEnabled());
+        return enabled;
+    }
+
+    bool addressed = true;
     std::unique_ptr<ZVDesignHelper> helper;
     std::unique_ptr<AppDelegate> delegate;
     std::unique_ptr<ChooserWatch> watch;
@@ -63,7 +94,7 @@ TEST_F(StartUp, EachBuildStartsItsKitChooserAndRatingPrompt)
     EXPECT_EQ(events, (QStringList {QStringLiteral("kit ") + ql::testing::kCrashKey, QStringLiteral("chooser 5")}))
         << "the kit once, then the chooser while the threshold is still 5 days";
     EXPECT_EQ(Rater::sharedInstance().daysUntilPrompt(), 8.0f);
-    EXPECT_EQ(Rater::sharedInstance().ratingsURL(), QUrl(QStringLiteral("https://downloads.quiverleaf.example/quiverleaf")));
+    EXPECT_EQ(Rater::sharedInstance().ratingsURL(), QUrl(reviewPage));
     EXPECT_EQ(Rater::sharedInstance().usesUntilPrompt(), 10u);
     EXPECT_TRUE(Rater::sharedInstance().promptForNewVersionIfUserRated);
     EXPECT_FALSE(Rater::sharedInstance().onlyPromptIfMainWindowIsAvailable);
@@ -74,7 +105,7 @@ TEST_F(StartUp, EachBuildStartsItsKitChooserAndRatingPrompt)
         launch(bundle);
         EXPECT_EQ(events, (QStringList {QStringLiteral("kit ") + ql::testing::kCrashKey, QStringLiteral("chooser 5")}))
             << qPrintable(bundle);
-        EXPECT_EQ(Rater::sharedInstance().appStoreID(), identity::storeAppId().toULongLong());
+        EXPECT_EQ(Rater::sharedInstance().appStoreID(), storeAppNumber.toULongLong());
         EXPECT_EQ(Rater::sharedInstance().daysUntilPrompt(), 5.0f);
     }
 
@@ -147,16 +178,18 @@ TEST_F(StartUp, BecomingActiveRatingAndHelpLinks)
     EXPECT_TRUE(workspace.openedUrls.isEmpty()) << "Not Now opens nothing";
     prompter.answerAlert(0);
     delegate->rateApp();
-    EXPECT_EQ(workspace.openedUrls, QList<QUrl> {QUrl(QStringLiteral("https://downloads.quiverleaf.example/quiverleaf"))});
+    EXPECT_EQ(workspace.openedUrls, QList<QUrl> {QUrl(reviewPage)});
 
     delegate->displayHelp();
     delegate->sendFeedback();
-    EXPECT_EQ(workspace.openedUrls.mid(1), (QList<QUrl> {QUrl(identity::supportLink()), QUrl(identity::contactLink())}));
+    EXPECT_EQ(workspace.openedUrls.mid(1),
+              (QList<QUrl> {QUrl(supportPage), QUrl(supportPage + QStringLiteral("?contact=1"))}));
     // A setting the build lacks opens nothing at all.
     helper->setGlobalSettings({});
     delegate->displayHelp();
-    delegate->openWebsite();
+    delegate->rateApp();
     EXPECT_EQ(workspace.openedUrls.size(), 3);
+    EXPECT_EQ(prompter.alerts.size(), 2) << "no review alert without a page to review on";
 
     // The store build rates on the store's page of the program.
     relaunch();
@@ -165,7 +198,7 @@ TEST_F(StartUp, BecomingActiveRatingAndHelpLinks)
     delegate->rateApp();
     ASSERT_EQ(workspace.openedUrls.size(), 4);
     EXPECT_EQ(workspace.openedUrls.last().scheme(), QStringLiteral("macappstore"));
-    EXPECT_EQ(workspace.openedUrls.last().path(), QStringLiteral("/app/id") + identity::storeAppId());
+    EXPECT_EQ(workspace.openedUrls.last().path(), QStringLiteral("/app/id") + storeAppNumber);
     EXPECT_EQ(workspace.openedUrls.last().query(), QStringLiteral("mt=12"));
 
     // The chooser has File ▸ New from Template… and the Help menu too.
@@ -174,4 +207,39 @@ TEST_F(StartUp, BecomingActiveRatingAndHelpLinks)
     for (const char* selector : {"openTemplates:", "displayHelp:", "sendFeedback:", "openWebsite:", "openiOSApp:",
                                  "rateApp:", "openVideo:"})
         EXPECT_NE(bar->findChild<QAction*>(QString::fromLatin1(selector)), nullptr) << selector;
+}
+
+TEST_F(StartUp, APlainBuildLinksNowhereAndNeverAsksForARating)
+{
+    // Nine days and ten launches of this version: time to ask, had the build a review page.
+    const auto seasoned = [this] {
+        setStoredDate(defaults, QStringLiteral("RaterFirstUsed"), QDateTime::currentDateTimeUtc().addDays(-9));
+        defaults.setInteger(QStringLiteral("RaterUseCount"), 10);
+        const QString version = QCoreApplication::applicationVersion();
+        defaults.setObject(QStringLiteral("RaterLastVersionUsed"), version.isEmpty() ? QStringLiteral("1.0") : version);
+        // An identifier an earlier build found in the store.
+        defaults.setInteger(QStringLiteral("RaterAppStoreID"), 42);
+    };
+    addressed = false;
+    seasoned();
+    launch(identity::directSaleBundleIdentifier());
+    DeferredCalls::instance().flush();
+    EXPECT_EQ(prompter.sheetCount, 0);
+    EXPECT_TRUE(workspace.openedUrls.isEmpty());
+    const QMap<QString, bool> links {{QStringLiteral("displayHelp:"), false}, {QStringLiteral("openVideo:"), true},
+                                     {QStringLiteral("sendFeedback:"), false}, {QStringLiteral("rateApp:"), false},
+                                     {QStringLiteral("openWebsite:"), false}, {QStringLiteral("openiOSApp:"), false}};
+    EXPECT_EQ(helpItemsEnabled(), links);
+
+    // The same user on a build that names its pages is asked, and every item can be chosen.
+    relaunch();
+    addressed = true;
+    seasoned();
+    launch(identity::directSaleBundleIdentifier());
+    DeferredCalls::instance().flush();
+    ASSERT_EQ(prompter.sheetCount, 1);
+    EXPECT_EQ(prompter.alerts.last().buttons.value(0), QStringLiteral("Rate It Now"));
+    EXPECT_EQ(workspace.openedUrls, QList<QUrl> {QUrl(reviewPage)});
+    for (bool enabled : helpItemsEnabled())
+        EXPECT_TRUE(enabled);
 }

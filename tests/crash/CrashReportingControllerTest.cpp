@@ -1,13 +1,18 @@
 // The crash reporter's handling of earlier reports in this process: the
 // user's prompt, and how often a failed package is sent again within a run,
-// against the test service, in virtual time where minutes pass.
+// against the test service, in virtual time where minutes pass; and the
+// run-state keys it records with the run.
 #include "ReportTestSupport.h"
 
+#include "crash/HalyardConstants.h"
 #include "crash/capture/HLYContext.h"
+#include "crash/capture/HLYUtilities.h"
 #include "crash/kit/HLYCrashReportingController.h"
 #include "crash/reports/HLYFileManager.h"
+#include "crash/reports/HLYInternalReport.h"
 #include "sdk/foundation/Clock.h"
 #include "sdk/foundation/InfoDictionary.h"
+#include "sdk/foundation/NotificationCenter.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -112,13 +117,14 @@ protected:
     }
 
     std::shared_ptr<HLYCrashReportingController> start(Value settings,
-                                                       std::shared_ptr<FakePresenter> userPrompt = nullptr)
+                                                       std::shared_ptr<FakePresenter> userPrompt = nullptr,
+                                                       std::uint64_t mark = 0)
     {
         delegate = std::make_shared<FakeDelegate>(std::move(settings));
         presenter = std::move(userPrompt);
         controller = HLYCrashReportingController::create(files, delegate);
         controller->setPromptPresenter(presenter);
-        EXPECT_TRUE(controller->startWithProfilingMark(0, std::nullopt));
+        EXPECT_TRUE(controller->startWithProfilingMark(mark, std::nullopt));
         return controller;
     }
 
@@ -158,6 +164,26 @@ protected:
 };
 
 const Value kPromptOn = Map {{"features", Map {{"prompt_enabled", true}}}};
+
+// The last value the run's internal store holds for a key of the kit's own.
+std::optional<std::string> internalValue(const HLYCrashReportingController& controller, const std::string& name)
+{
+    if (const auto queue = HLYLoggingQueue())
+        queue->sync([] {});
+    std::optional<std::string> last;
+    for (const auto& [key, value] : keyValues(controller.currentReport()->path() / "internal_incremental_kv.hlyrecord"))
+        if (key == kHalyardInternalKeyPrefix + name)
+            last = value;
+    return last;
+}
+
+double milliseconds(const std::optional<std::string>& text)
+{
+    std::size_t used = 0;
+    const double value = text ? std::stod(*text, &used) : -1;
+    EXPECT_TRUE(text && used == text->size()) << text.value_or("(none)");
+    return value;
+}
 
 } // namespace
 
@@ -245,4 +271,28 @@ TEST_F(ControllerFixture, ARefusedPackageIsNotSentAgainInTheRun)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(posts(), 1u);
     EXPECT_EQ(entriesOf(files->preparedPath()).size(), 1u);
+}
+
+TEST_F(ControllerFixture, RunStateKeysCountFromTheirOwnMarks)
+{
+    // The kit starts well after the process did: its start time counts from its own mark.
+    const double markAfterProcessStart = HLYProfileMillisecondsSinceStart();
+    const std::uint64_t mark = HLYMonotonicNanoseconds();
+    start(Value(), nullptr, mark);
+    const double startTook = HLYProfileMillisecondsSinceMark(mark);
+    const double kitStart = milliseconds(internalValue(*controller, "kit-start-time"));
+    EXPECT_GE(kitStart, 0.0);
+    EXPECT_LE(kitStart, startTook) << "counted from the process start, " << markAfterProcessStart << " ms earlier";
+
+    // The main queue's first turn, from the process start.
+    mainQueue()->sync([] {});
+    const double firstTurn = milliseconds(internalValue(*controller, "first-run-loop-time"));
+    EXPECT_GE(firstTurn, markAfterProcessStart);
+    EXPECT_LE(firstTurn, HLYProfileMillisecondsSinceStart());
+
+    EXPECT_EQ(internalValue(*controller, "in-background"), "0");
+    NotificationCenter::defaultCenter().post(HLYCrashReportingController::kDidResignActiveNotification);
+    EXPECT_EQ(internalValue(*controller, "in-background"), "1");
+    NotificationCenter::defaultCenter().post(HLYCrashReportingController::kWillBecomeActiveNotification);
+    EXPECT_EQ(internalValue(*controller, "in-background"), "0");
 }

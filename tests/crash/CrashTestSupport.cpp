@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <ostream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,11 +47,21 @@ void drain(int outFd, int errFd, std::string* out, std::string* err)
 
 // Starts argv with standard output (and error, unless -1) on the given pipe
 // ends; the environment entries are added to ours.
-pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& environment, int out, int err)
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& environment, int out, int err,
+            const ProcessLimits& limits = {})
 {
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
+#if !defined(__SANITIZE_ADDRESS__)
+    if (limits.addressSpace) {
+        const rlimit space {limits.addressSpace, limits.addressSpace};
+        setrlimit(RLIMIT_AS, &space);
+    }
+#endif
+    // A pending alarm outlives exec, and nothing in the children handles it.
+    if (limits.hangSeconds)
+        alarm(limits.hangSeconds);
     dup2(out, STDOUT_FILENO);
     if (err >= 0)
         dup2(err, STDERR_FILENO);
@@ -90,13 +101,14 @@ std::filesystem::path ProcessResult::runFolder() const
     return out.substr(at + marker.size(), end - at - marker.size());
 }
 
-ProcessResult runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                         const ProcessLimits& limits)
 {
     int outPipe[2];
     int errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
         return {};
-    const pid_t pid = spawn(argv, environment, outPipe[1], errPipe[1]);
+    const pid_t pid = spawn(argv, environment, outPipe[1], errPipe[1], limits);
     close(outPipe[1]);
     close(errPipe[1]);
     ProcessResult result;
@@ -187,6 +199,26 @@ std::vector<Value> readRecords(const std::filesystem::path& path)
 {
     const auto sections = HLYFileReadSections(path.c_str(), false);
     return sections ? std::vector<Value>(sections->begin(), sections->end()) : std::vector<Value>();
+}
+
+std::string fromHex(const std::string& hex)
+{
+    std::string text;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        text += char(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return text;
+}
+
+std::vector<std::pair<std::string, std::string>> keyValues(const std::filesystem::path& file)
+{
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const auto& line : readRecords(file)) {
+        const Value* kv = member(line, "kv");
+        const Value* value = member(*kv, "value");
+        entries.emplace_back(fromHex(*member(*kv, "key")->asString()),
+                             value->asString() ? fromHex(*value->asString()) : "(null)");
+    }
+    return entries;
 }
 
 std::vector<std::string> sectionNames(const std::filesystem::path& path)

@@ -6,6 +6,7 @@
 #include "SdkTestSupport.h"
 #include "sdk/foundation/Value.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
@@ -30,8 +31,18 @@ struct ProcessResult {
     std::filesystem::path runFolder() const;
 };
 
+// What a child may take: address space in bytes (0: no limit; ignored under
+// AddressSanitizer, whose shadow memory lies far beyond any such limit), and
+// the wall seconds after which SIGALRM ends it (0: never), so that a hang
+// shows as that signal rather than as a test that never ends.
+struct ProcessLimits {
+    std::uint64_t addressSpace = 0;
+    unsigned hangSeconds = 0;
+};
+
 // Runs a program; `environment` entries ("NAME=value") are added to ours.
-ProcessResult runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {});
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {},
+                         const ProcessLimits& limits = {});
 // A program running in the background: its output can be waited for line by
 // line before it is signalled and reaped.
 class BackgroundProcess {
@@ -60,6 +71,10 @@ ProcessResult runScenario(const std::filesystem::path& folder, const std::vector
 std::string readText(const std::filesystem::path& path);
 // The record file's lines, parsed by the kit's reader (unreadable lines skipped).
 std::vector<Value> readRecords(const std::filesystem::path& path);
+// Text of the record files' hex form.
+std::string fromHex(const std::string& hex);
+// key -> value (or "(null)") of every kv line, in file order.
+std::vector<std::pair<std::string, std::string>> keyValues(const std::filesystem::path& file);
 // Section names, one per line, in file order.
 std::vector<std::string> sectionNames(const std::filesystem::path& path);
 // True when python3's json parses every non-empty line of the file.

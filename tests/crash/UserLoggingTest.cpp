@@ -4,6 +4,7 @@
 
 #include "crash/capture/HLYContext.h"
 #include "crash/capture/HLYFile.h"
+#include "crash/kit/Halyard.h"
 #include "crash/logging/HLYUserLogging.h"
 #include "crash/reports/HLYReport.h"
 #include "sdk/foundation/Dispatch.h"
@@ -63,27 +64,6 @@ private:
     fs::path m_folder;
 };
 
-std::string fromHex(const std::string& hex)
-{
-    std::string text;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        text += char(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return text;
-}
-
-// key -> value (or "(null)") of every kv line, in file order.
-std::vector<std::pair<std::string, std::string>> keyValues(const fs::path& file)
-{
-    std::vector<std::pair<std::string, std::string>> entries;
-    for (const auto& line : readRecords(file)) {
-        const Value* kv = member(line, "kv");
-        const Value* value = member(*kv, "value");
-        entries.emplace_back(fromHex(*member(*kv, "key")->asString()),
-                             value->asString() ? fromHex(*value->asString()) : "(null)");
-    }
-    return entries;
-}
-
 } // namespace
 
 TEST(UserLogging, ValuesDescribeThemselvesAsTheServiceReadsThem)
@@ -96,6 +76,21 @@ TEST(UserLogging, ValuesDescribeThemselvesAsTheServiceReadsThem)
     EXPECT_EQ(HLYValueDescription(Value(false)), "0");
     EXPECT_EQ(HLYValueDescription(Value()), std::nullopt);
     EXPECT_EQ(HLYValueDescription(std::nullopt), std::nullopt);
+}
+
+TEST(UserLogging, FloatKeysAreWrittenInTheirShortestFormAsFloats)
+{
+    RunFolder run(Limits {});
+    const auto kit = Halyard::sharedInstance();
+    kit->setFloatValue(0.1f, "ratio");
+    kit->setFloatValue(3.3f, "zoom");
+    kit->setFloatValue(1.5f, "half");
+    kit->setFloatValue(16777216.0f, "large");
+    kit->setFloatValue(1e-45f, "tiny");
+    RunFolder::settle();
+    const std::vector<std::pair<std::string, std::string>> expected {
+        {"ratio", "0.1"}, {"zoom", "3.3"}, {"half", "1.5"}, {"large", "16777216"}, {"tiny", "1e-45"}};
+    EXPECT_EQ(keyValues(run.file("user_incremental_kv.hlyrecord")), expected);
 }
 
 TEST(UserLogging, KeysAreCompactedEvery64LinesKeepingTheLatestAndAtMostTheMaximum)

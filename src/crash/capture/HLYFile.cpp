@@ -175,18 +175,21 @@ bool HLYFileInitWithPathMode(HLYFile* file, const char* path, bool append, bool 
         HLYSDKLog("%s: Error: file descriptor invalid\n", "HLYFileInit");
         return false;
     }
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    const int descriptor = ::open(path, flags, 0644);
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | (append ? O_APPEND : O_TRUNC);
+    int descriptor = ::open(path, flags, 0644);
+    struct stat status {};
+    if (descriptor >= 0 && (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
+        ::close(descriptor);
+        descriptor = -1;
+        errno = EINVAL;
+    }
     if (descriptor < 0) {
         HLYSDKLog("%s: Error: Unable to open file %s\n", "HLYFileInitWithPathMode", HLYErrorText(errno));
         HLYSDKLog("%s: Error: file descriptor invalid\n", "HLYFileInit");
         return false;
     }
-    if (append) {
-        struct stat status {};
-        if (::fstat(descriptor, &status) == 0)
-            file->bytesWritten = std::uint64_t(status.st_size);
-    }
+    if (append)
+        file->bytesWritten = std::uint64_t(status.st_size);
     if (buffered) {
         file->buffer = static_cast<char*>(std::malloc(kHLYFileBufferSize));
         file->buffered = file->buffer != nullptr;
@@ -402,7 +405,7 @@ std::optional<Array> HLYFileReadSections(const char* path, bool deleteWhenUnread
 {
     if (!path)
         return std::nullopt;
-    const auto contents = files::readFile(path);
+    const auto contents = files::readOwnFile(path, kHLYRecordFileMaximumLength);
     if (!contents) {
         if (deleteWhenUnreadable)
             ::unlink(path);

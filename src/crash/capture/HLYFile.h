@@ -24,9 +24,14 @@ struct HLYFile {
 };
 
 inline constexpr std::size_t kHLYFileBufferSize = 1000;
+// The most a record file is read back with: far above what a run writes
+// (its logs are 64 KiB by default), well below what would exhaust memory
+// once every line is parsed.
+inline constexpr std::size_t kHLYRecordFileMaximumLength = 16 * 1024 * 1024;
 
 // Opens write-only and creating (0644); `append` also appends and starts the
-// byte count at the file's size, otherwise the file is truncated.
+// byte count at the file's size, otherwise the file is truncated. Only a
+// regular file is written: never through a link, never into a pipe.
 bool HLYFileInitWithPathMode(HLYFile* file, const char* path, bool append, bool buffered);
 // The append form every writer of the capture core uses.
 bool HLYFileInitWithPath(HLYFile* file, const char* path, bool buffered);
@@ -71,7 +76,8 @@ const char* HLYFileFormatUInt64(std::uint64_t value, bool hex, char buffer[21]);
 
 // Reads a record file back: one object per line in file order, lines that
 // do not parse skipped. A transform may replace each object (nothing skips
-// it). Nothing when the file cannot be read; it is then unlinked if asked.
+// it). Nothing when the file cannot be read, is a link or no regular file,
+// or is longer than kHLYRecordFileMaximumLength; it is then unlinked if asked.
 using HLYFileSectionTransform = std::function<std::optional<Value>(const Value&)>;
 std::optional<Array> HLYFileReadSections(const char* path, bool deleteWhenUnreadable,
                                          const HLYFileSectionTransform& transform = {});

@@ -54,6 +54,9 @@ void writeInternalKeyLater(const char* name, std::string value)
         queue->async([key = internalKey(name), value = std::move(value)] { HLYUserLoggingWriteInternalKeyValue(key, value); });
 }
 
+// Durations keep their fractions: most starts take a few milliseconds.
+std::string millisecondsText(double milliseconds) { return Value(milliseconds).description(); }
+
 bool isClientError(const KitError& error) { return error.domain == "RIGNetworkError" && error.code == -5; }
 
 } // namespace
@@ -172,7 +175,7 @@ bool HLYCrashReportingController::checkForAndCreateLaunchMarker() const
     return present;
 }
 
-bool HLYCrashReportingController::startWithProfilingMark(std::uint64_t, const std::optional<std::string>& betaToken)
+bool HLYCrashReportingController::startWithProfilingMark(std::uint64_t mark, const std::optional<std::string>& betaToken)
 {
     const auto bundle = bundleIdentifier();
     if (!bundle || bundle->empty()) {
@@ -200,7 +203,7 @@ bool HLYCrashReportingController::startWithProfilingMark(std::uint64_t, const st
         startCrashReporter(betaToken);
     processExistingReportPaths(oldReports, urgent);
     handleContentsInOtherReportingDirectories();
-    writeInternalKeyLater("kit-start-time", std::to_string(std::int64_t(HLYProfileMillisecondsSinceStart())));
+    writeInternalKeyLater("kit-start-time", millisecondsText(HLYProfileMillisecondsSinceMark(mark)));
     return current;
 }
 
@@ -263,7 +266,7 @@ void HLYCrashReportingController::crashReportingSetupCompleted()
     mainQueue()->async([weak] {
         if (const auto self = weak.lock())
             self->removeLaunchFailureMarker();
-        writeInternalKeyLater("first-run-loop-time", std::to_string(std::int64_t(HLYProfileMillisecondsSinceStart())));
+        writeInternalKeyLater("first-run-loop-time", millisecondsText(HLYProfileMillisecondsSinceStart()));
     });
 }
 

@@ -72,7 +72,7 @@ public:
     void setObjectValue(const std::optional<Value>& value, const std::string& key);
     void setIntValue(int value, const std::string& key) { setObjectValue(Value(value), key); }
     void setBoolValue(bool value, const std::string& key) { setObjectValue(Value(value), key); }
-    void setFloatValue(float value, const std::string& key) { setObjectValue(Value(double(value)), key); }
+    void setFloatValue(float value, const std::string& key) { setObjectValue(Value::fromFloat(value), key); }
     void recordError(const KitError& error, const std::optional<Map>& additionalUserInfo = std::nullopt);
     void recordCustomExceptionName(const std::string& name, const std::string& reason,
                                    const std::vector<HLYStackFrame>& frames);

@@ -14,6 +14,9 @@ namespace qlkit {
 namespace {
 
 constexpr const char* kLockFileName = ".lock";
+// Locks are only ever regular files of the tree: a planted link or pipe in
+// their place is neither followed nor waited on.
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
 
 std::mutex g_mutex;
 std::vector<std::pair<dev_t, ino_t>>& heldLocks()
@@ -40,11 +43,11 @@ std::filesystem::path HLYFileLock::lockFileFor(const std::filesystem::path& path
 std::unique_ptr<HLYFileLock> HLYFileLock::tryLock(const std::filesystem::path& path, bool create)
 {
     const auto file = lockFileFor(path);
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+    const int descriptor = ::open(file.c_str(), kOpenFlags | (create ? O_CREAT : 0), 0644);
     if (descriptor < 0)
         return nullptr;
     struct stat status {};
-    if (fstat(descriptor, &status) != 0 || heldHere(status.st_dev, status.st_ino)
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || heldHere(status.st_dev, status.st_ino)
         || flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         ::close(descriptor);
         return nullptr;
@@ -66,12 +69,12 @@ std::unique_ptr<HLYFileLock> HLYFileLock::tryLock(const std::filesystem::path& p
 bool HLYFileLock::isLockedElsewhere(const std::filesystem::path& path)
 {
     const auto file = lockFileFor(path);
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = ::open(file.c_str(), kOpenFlags);
     if (descriptor < 0)
         return false;
     struct stat status {};
     bool locked = false;
-    if (fstat(descriptor, &status) == 0 && !heldHere(status.st_dev, status.st_ino)) {
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && !heldHere(status.st_dev, status.st_ino)) {
         if (flock(descriptor, LOCK_EX | LOCK_NB) != 0)
             locked = errno == EWOULDBLOCK;
     }

@@ -21,6 +21,15 @@ bool hidden(const fs::path& path)
     return name.empty() || name[0] == '.';
 }
 
+bool isRealFolder(const fs::path& path)
+{
+    std::error_code error;
+    return fs::symlink_status(path, error).type() == fs::file_type::directory;
+}
+
+// What the kit itself makes in its tree: regular files and folders.
+bool isOwnKind(fs::file_type type) { return type == fs::file_type::regular || type == fs::file_type::directory; }
+
 } // namespace
 
 HLYFileManager::HLYFileManager()
@@ -43,6 +52,10 @@ bool HLYFileManager::createDirectoryAtPath(const fs::path& path) const
 
 bool HLYFileManager::removeItemAtPath(const fs::path& path) const
 {
+    if (!isTreeFolder(path.parent_path())) {
+        log::always("[FileManager] Failed to remove file '" + path.string() + "' : it lies behind a link");
+        return false;
+    }
     const auto lock = HLYFileLock::tryLock(path);
     if (!lock && HLYFileLock::isLockedElsewhere(path)) {
         log::always("[FileManager] Failed to remove file '" + path.string() + "' : in use by another process");
@@ -72,8 +85,16 @@ bool HLYFileManager::removeItemAtPath(const fs::path& path) const
 
 void HLYFileManager::removeInterruptedLeftovers(const fs::path& directory) const
 {
+    if (!isTreeFolder(directory))
+        return;
     std::error_code error;
     for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        std::error_code status;
+        if (!isOwnKind(it->symlink_status(status).type())) {
+            log::always("[FileManager] Removing " + it->path().string() + ", which the kit did not make");
+            fs::remove(it->path(), status);
+            continue;
+        }
         const std::string name = it->path().filename().string();
         const bool leftover = name.size() > 1 && name[0] == '.'
                               && (name.ends_with(kRemovingSuffix) || name.ends_with(kPartialSuffix) || name.ends_with(kNewSuffix));
@@ -94,6 +115,11 @@ bool HLYFileManager::moveItemAtPath(const fs::path& path, const fs::path& direct
 {
     if (path.empty() || directory.empty()) {
         log::always("[FileManager] Failed to move file, inputs invalid");
+        return false;
+    }
+    if (!isTreeFolder(path.parent_path()) || !isTreeFolder(directory)) {
+        log::always("[FileManager] Failed to move file: " + path.string() + " or " + directory.string()
+                    + " lies behind a link");
         return false;
     }
     if (HLYFileLock::isLockedElsewhere(path)) {
@@ -130,10 +156,14 @@ void HLYFileManager::enumerateFilesInDirectory(
 std::vector<fs::path> HLYFileManager::contentsOfDirectory(const fs::path& directory) const
 {
     std::vector<fs::path> entries;
+    if (!isTreeFolder(directory))
+        return entries;
     std::error_code error;
-    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error))
-        if (!hidden(it->path()))
+    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        std::error_code status;
+        if (!hidden(it->path()) && isOwnKind(it->symlink_status(status).type()))
             entries.push_back(it->path());
+    }
     std::sort(entries.begin(), entries.end(),
               [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
     return entries;
@@ -150,8 +180,34 @@ std::optional<std::uint64_t> HLYFileManager::fileSizeAtPath(const fs::path& path
     return size;
 }
 
+bool HLYFileManager::isTreeFolder(const fs::path& folder) const
+{
+    const fs::path relative = folder.lexically_relative(m_rootPath);
+    if (relative.empty() || *relative.begin() == "..")
+        return isRealFolder(folder);
+    fs::path at = m_rootPath;
+    if (!isRealFolder(at))
+        return false;
+    for (const auto& part : relative) {
+        if (part == ".")
+            continue;
+        at /= part;
+        if (!isRealFolder(at))
+            return false;
+    }
+    return true;
+}
+
 bool HLYFileManager::prepareForNewLaunch() const
 {
+    for (const auto& folder : {m_rootPath, structurePath(), activePath(), pendingPath(), processingPath(), preparedPath()}) {
+        std::error_code error;
+        const auto type = fs::symlink_status(folder, error).type();
+        if (type == fs::file_type::not_found || type == fs::file_type::directory)
+            continue;
+        log::always("[FileManager] Removing " + folder.string() + ", which is not a folder");
+        fs::remove(folder, error);
+    }
     if (!(createDirectoryAtPath(activePath()) && createDirectoryAtPath(processingPath())
           && createDirectoryAtPath(preparedPath())))
         return false;

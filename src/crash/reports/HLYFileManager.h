@@ -1,7 +1,10 @@
 // The report folder tree and the file operations on it. Entries whose names
 // begin with "." are invisible to every listing; listings are taken at once
 // and sorted by name. Folders and files that another running instance holds
-// locked (HLYFileLock) are left alone by removals and moves.
+// locked (HLYFileLock) are left alone by removals and moves. The tree is
+// followed through no link: a listing shows only regular files and real
+// folders, and a folder reached through a link lists, moves and removes
+// nothing, so that nothing outside the tree is ever sent or deleted.
 //
 //   <caches>/<kit data folder>/<bundle id>/v3/{active,pending,processing,prepared}
 #pragma once
@@ -48,13 +51,18 @@ public:
                                                             const std::string& extension)>& block) const;
     std::vector<std::filesystem::path> contentsOfDirectory(const std::filesystem::path& directory) const;
     std::optional<std::uint64_t> fileSizeAtPath(const std::filesystem::path& path) const;
+    // A real folder, reached from the root (when it lies inside) through real
+    // folders only.
+    bool isTreeFolder(const std::filesystem::path& folder) const;
 
     std::vector<std::filesystem::path> activePathContents() const { return contentsOfDirectory(activePath()); }
     std::vector<std::filesystem::path> processingPathContents() const { return contentsOfDirectory(processingPath()); }
     std::vector<std::filesystem::path> preparedPathContents() const { return contentsOfDirectory(preparedPath()); }
 
     // Makes active, processing and prepared, and clears what interrupted
-    // removals and packagings left in them.
+    // removals and packagings left in them. A link, file or pipe standing
+    // where a folder of the tree belongs goes first (a link alone, never
+    // what it names), and so do links and special files inside them.
     bool prepareForNewLaunch() const;
     void removeInterruptedLeftovers(const std::filesystem::path& directory) const;
     // The run's folder, made under a hidden name and locked (when `lock` is

@@ -65,9 +65,10 @@ std::optional<std::string> HLYInternalReport::metadataText(std::size_t section, 
 
 bool HLYInternalReport::needsToBeSubmitted() const
 {
+    // Only a record the capture core wrote counts: a planted link names nothing to send.
     std::error_code error;
     for (const char* name : kSubmittableFiles)
-        if (fs::exists(pathForContentFile(name), error))
+        if (fs::symlink_status(pathForContentFile(name), error).type() == fs::file_type::regular)
             return true;
     return false;
 }

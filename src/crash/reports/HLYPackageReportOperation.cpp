@@ -1,5 +1,6 @@
 #include "crash/reports/HLYPackageReportOperation.h"
 
+#include "crash/capture/HLYFile.h"
 #include "crash/capture/HLYSDKLog.h"
 #include "crash/reports/HLYFileManager.h"
 #include "crash/reports/HLYInternalReport.h"
@@ -8,6 +9,7 @@
 #include "sdk/foundation/Log.h"
 #include "sdk/network/RIGMultipartMimeStreamEncoder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/file.h>
 #include <unistd.h>
@@ -39,8 +41,11 @@ public:
     }
     long write(const void* bytes, std::size_t length) override
     {
-        if (!m_file)
+        if (!m_file || length > kHLYPackageMaximumLength - std::min(m_length, kHLYPackageMaximumLength)) {
+            m_failed = true;
             return -1;
+        }
+        m_length += length;
         const std::size_t written = std::fwrite(bytes, 1, length, m_file);
         m_failed = m_failed || written != length;
         return long(written);
@@ -58,6 +63,7 @@ public:
 private:
     fs::path m_path;
     std::FILE* m_file = nullptr;
+    std::uint64_t m_length = 0;
     bool m_failed = false;
 };
 
@@ -86,11 +92,15 @@ fs::path HLYPackageReportOperation::packagedPathWithName(const std::string& name
 std::optional<fs::path> HLYPackageReportOperation::compressFile(const fs::path& path) const
 {
     const fs::path target = path.string() + ".gz";
-    gzFile out = gzopen(target.c_str(), "w");
-    if (!out)
+    const int descriptor = files::createOwnFile(target);
+    gzFile out = descriptor >= 0 ? gzdopen(descriptor, "w") : nullptr;
+    if (!out) {
+        if (descriptor >= 0)
+            ::close(descriptor);
         return std::nullopt;
+    }
     // An unreadable file is sent as an empty stream rather than not at all.
-    const std::string data = files::readFile(path).value_or("");
+    const std::string data = files::readOwnFile(path, kHLYRecordFileMaximumLength).value_or("");
     bool complete = true;
     RIGEnumerateByteRangesInData(data, [&](const std::uint8_t* bytes, ByteRange range, bool& stop) {
         if (range.length == 0)

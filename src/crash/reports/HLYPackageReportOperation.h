@@ -6,12 +6,18 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace qlkit {
+
+// The most a package may hold. A report's files are read at most
+// kHLYRecordFileMaximumLength each; a package beyond this was not made from
+// a run's records and is neither finished nor sent.
+inline constexpr std::uint64_t kHLYPackageMaximumLength = 64 * 1024 * 1024;
 
 class HLYFileManager;
 class HLYInternalReport;
@@ -25,7 +31,7 @@ public:
     bool isCancelled() const { return m_cancelled; }
 
     // "<file>.gz" beside the file; nothing when the file could not be
-    // compressed whole.
+    // compressed whole. A file too long to be a record goes as an empty stream.
     std::optional<std::filesystem::path> compressFile(const std::filesystem::path& path) const;
     std::filesystem::path reportPath() const;
     std::filesystem::path destinationDirectory() const;

@@ -154,6 +154,12 @@ bool HLYReportsController::submitPackageMultipartMimeAtPath(const fs::path& path
         log::debugOnly("[Halyard:Crash:Reports] Already-submitted report being ignored");
         return false;
     }
+    if (size > kHLYPackageMaximumLength) {
+        // Not a package of ours: kept, it would be refused at every start.
+        log::always("[Halyard:Crash:Reports] Removing " + path.string() + ", too large to be a report");
+        m_fileManager->removeItemAtPath(path);
+        return false;
+    }
     // A blocking upload holds up the caller (the start of the application).
     const double timeout = synchronously && !m_networkClient->supportsBackgroundRequests() ? kBlockingUploadTimeout
                                                                                           : kUploadTimeout;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qlkit::files {
@@ -54,15 +55,27 @@ std::string hiddenSibling(const std::filesystem::path& path, const char* ending)
     return name;
 }
 
-} // namespace
-
-std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maximumLength, bool* tooLong)
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maximumLength, bool* tooLong,
+                                           int extraFlags)
 {
     if (tooLong)
         *tooLong = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | extraFlags);
     if (fd < 0)
         return std::nullopt;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    // Told at once when the file says it is too long; files that say 0
+    // (the kernel's own) are read up to the limit.
+    if (std::uint64_t(status.st_size) > maximumLength) {
+        ::close(fd);
+        if (tooLong)
+            *tooLong = true;
+        return std::nullopt;
+    }
     std::string contents;
     char buffer[65536];
     for (;;) {
@@ -85,6 +98,25 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
     }
     ::close(fd);
     return contents;
+}
+
+} // namespace
+
+std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maximumLength, bool* tooLong)
+{
+    return readRegularFile(path, maximumLength, tooLong, 0);
+}
+
+std::optional<std::string> readOwnFile(const std::filesystem::path& path, std::size_t maximumLength, bool* tooLong)
+{
+    return readRegularFile(path, maximumLength, tooLong, O_NOFOLLOW);
+}
+
+int createOwnFile(const std::filesystem::path& path)
+{
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        return -1;
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error)

@@ -10,10 +10,19 @@
 
 namespace qlkit::files {
 
-// The whole file; nothing when it cannot be read, or when it holds more than
-// `maximumLength` bytes (then `*tooLong` is set and reading stops there).
+// The whole file; nothing when it cannot be read, when it is no regular file
+// (a pipe or a device would hang or flood the reader), or when it holds more
+// than `maximumLength` bytes (then `*tooLong` is set and reading stops there).
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maximumLength = SIZE_MAX,
                                     bool* tooLong = nullptr);
+// The same for a file in one of the kit's own folders, where anything may
+// have been planted: a link at the path is refused rather than followed.
+std::optional<std::string> readOwnFile(const std::filesystem::path& path, std::size_t maximumLength,
+                                       bool* tooLong = nullptr);
+// Opens a new file for writing in one of the kit's own folders: whatever
+// stood at the path (a link, a pipe, an old file) is removed first, and
+// nothing is ever written through a link. -1 when it cannot be made.
+int createOwnFile(const std::filesystem::path& path);
 // Writes to a temporary file in the same folder, flushes it, then renames it
 // over the target: readers see the old or the new file, never a torn one.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error = nullptr);

@@ -75,6 +75,17 @@ bool Map::operator==(const Map& other) const
     return true;
 }
 
+Value Value::fromFloat(float f)
+{
+    char buffer[32];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, f);
+    double nearest = 0;
+    // Nine significant digits at most: the double nearest to them prints back the same.
+    if (written.ec != std::errc() || std::from_chars(buffer, written.ptr, nearest).ec != std::errc())
+        return Value(double(f));
+    return Value(nearest);
+}
+
 bool Value::boolValue() const
 {
     if (auto b = asBool())

@@ -69,6 +69,9 @@ public:
     Value(unsigned long i) : m_data(std::int64_t(i)) {}
     Value(unsigned long long i) : m_data(std::int64_t(i)) {}
     Value(double d) : m_data(d) {}
+    // A 32-bit float as the number its own shortest text names: 0.1f is
+    // described as "0.1", not as the digits of the widened double.
+    static Value fromFloat(float f);
     Value(const char* s) : m_data(std::string(s)) {}
     Value(std::string s) : m_data(std::move(s)) {}
     Value(Bytes b) : m_data(std::move(b)) {}

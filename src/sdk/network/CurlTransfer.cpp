@@ -8,10 +8,13 @@
 #include <cmath>
 #include <cstdio>
 #include <curl/curl.h>
+#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <openssl/ssl.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qlkit {
 namespace {
@@ -103,6 +106,20 @@ std::size_t onBody(char* buffer, std::size_t size, std::size_t count, void* user
         return 0;
     }
     return length;
+}
+
+// The body's file, when it is a regular one: a pipe in its place would hang
+// the upload, a device would send without end.
+std::FILE* openBodyFile(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return nullptr;
+    struct stat status {};
+    std::FILE* file = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? ::fdopen(fd, "rb") : nullptr;
+    if (!file)
+        ::close(fd);
+    return file;
 }
 
 std::size_t onReadBody(char* buffer, std::size_t size, std::size_t count, void* user)
@@ -316,7 +333,7 @@ Hop performHop(const URLRequest& request, const TransferCallbacks& callbacks, St
     } else if (withBody) {
         curl_easy_setopt(c, CURLOPT_POST, 1L);
         if (request.HTTPBodyFile) {
-            bodyFile.reset(std::fopen(request.HTTPBodyFile->c_str(), "rb"));
+            bodyFile.reset(openBodyFile(*request.HTTPBodyFile));
             if (!bodyFile)
                 return {failure(kURLErrorCannotOpenFile, "cannot read " + request.HTTPBodyFile->string()), std::nullopt};
             std::fseek(bodyFile.get(), 0, SEEK_END);

@@ -89,13 +89,23 @@ TEST(DesignHelperSettings, BuildIdentityChoosesDownloadSourceAndGlobalSettings)
     const ZVDesignHelper direct = f.makeHelper(ql::identity::directSaleBundleIdentifier());
     EXPECT_EQ(direct.downloadSource(), 2);
     EXPECT_EQ(direct.globalSettings().size(), 5);
+    // Addresses are the build's to name; a plain build names none, and then
+    // has no contact page either.
     const QVariantMap links = direct.globalSettings().value(QStringLiteral("ratingsLinks")).toMap();
-    EXPECT_EQ(links.size(), 6);
-    EXPECT_EQ(links.value(QStringLiteral("0")), links.value(QStringLiteral("2")));
+    EXPECT_EQ(links.size(), ql::identity::ratingsLinks().size());
+    const QString support = ql::identity::supportLink();
+    EXPECT_EQ(direct.globalSettings().value(QStringLiteral("supportLink")).toString(), support);
     EXPECT_EQ(direct.globalSettings().value(QStringLiteral("contactLink")).toString(),
-              direct.globalSettings().value(QStringLiteral("supportLink")).toString() + QStringLiteral("?contact=1"));
+              support.isEmpty() ? QString() : support + QStringLiteral("?contact=1"));
     EXPECT_EQ(direct.globalSettings().value(QStringLiteral("apptentiveID")).toString().size(), 64);
-    EXPECT_EQ(direct.globalSettings().value(QStringLiteral("appID")).toString().size(), 9);
+    EXPECT_EQ(direct.globalSettings().value(QStringLiteral("appID")).toString(), ql::identity::storeAppId());
+    const QList<QPair<int, QString>> named {{0, QStringLiteral("https://a.test/q")},
+                                            {2, QStringLiteral("https://a.test/q")},
+                                            {3, QStringLiteral("https://s.test/search?q=Q=1")}};
+    EXPECT_EQ(ql::identity::parseRatingsLinks(QStringLiteral(" 0=https://a.test/q 2=https://a.test/q\n"
+                                                             "3=https://s.test/search?q=Q=1 bad =x 4= x=https://c.test")),
+              named)
+        << "malformed entries are left out";
 
     for (const QString& store : {ql::identity::storeBundleIdentifier(), ql::identity::siblingBundleIdentifier()}) {
         const ZVDesignHelper helper = f.makeHelper(store);

@@ -15,6 +15,8 @@
 #include "prompts/Versioner.h"
 #include "util/ValueTransformer.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPointer>
 #include <QWidget>
 
@@ -51,7 +53,13 @@ private:
 
 class StartUpFixture : public DocumentFixture {
 protected:
-    ~StartUpFixture() override { resetPrompts(); }
+    ~StartUpFixture() override
+    {
+        resetPrompts();
+        // Documents closed in the test go now, with their windows' pending
+        // calls, rather than under a later test's controller.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
     AppDelegate::Services services(const QString& bundle, const QString& key = kCrashKey)
     {
