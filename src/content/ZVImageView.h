@@ -137,6 +137,10 @@ public:
     // mode, the adjustment chain, the mask, then the picture goes to the view
     // or, for an element in crop display, to the crop. Records no undo.
     virtual void setLevels();
+    // Output cannot show a picture that is still converting: the
+    // adjustments waiting for an EPS original's pixels are made now, on the
+    // conversion time of the drawing under way.
+    void finishPendingLevels();
 
     bool hasUndecodablePicture() const override;
 
@@ -191,4 +195,15 @@ protected:
 private:
     void applyDisplayModeScaling();
     void handOver(const ql::Image& result);
+    // The original's pixels for the adjustments, when they can be had
+    // without waiting here for Ghostscript; otherwise the conversion runs
+    // on a worker thread and setLevels() runs again when it is done.
+    bool takeOriginalPixels();
+    void awaitConversion(bool waiting);
+    // The document whose conversion time pays for the original's pixels.
+    const QObject* documentObject() const;
+
+    bool m_levelsAwaitConversion = false;
+    bool m_convertHere = false;
+    quint64 m_conversionObserver = 0;
 };

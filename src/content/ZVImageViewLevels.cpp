@@ -3,8 +3,13 @@
 
 #include "app/categories/ImageBitmap.h"
 #include "app/categories/ImageMask.h"
+#include "app/categories/PictureConversions.h"
 #include "app/design/effects/ImageLevels.h"
+#include "canvas/PageDocument.h"
+#include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "platform/graphics/PictureConversionScope.h"
+#include "platform/runtime/NotificationCenter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,8 +76,11 @@ void ZVImageView::setLevels()
     setScaleToFill(false);
     setCropMode(false);
     applyDisplayModeScaling();
-    if (m_originalPixels.isNull() && !m_originalImage.isNull())
-        m_originalPixels = ql::bitmapOf(m_originalImage, ql::pixelDensity(m_originalImage));
+    if (!takeOriginalPixels()) {
+        // The original shows as it is meanwhile (a placeholder on screen).
+        setImage(m_originalImage);
+        return;
+    }
     if (m_originalPixels.isNull())
         return;
 
@@ -116,4 +124,67 @@ void ZVImageView::handOver(const ql::Image& result)
         setImageScaling(ScaleNone);
         setImage(result);
     }
+}
+
+bool ZVImageView::takeOriginalPixels()
+{
+    if (!m_originalPixels.isNull() || m_originalImage.isNull()) {
+        awaitConversion(false);
+        return true;
+    }
+    const double density = ql::pixelDensity(m_originalImage);
+    const ql::ImageRep first = m_originalImage.firstRepresentation();
+    if (first.kind() != ql::ImageRep::Kind::Eps || m_convertHere) {
+        awaitConversion(false);
+        m_originalPixels = ql::bitmapOf(m_originalImage, density);
+        return true;
+    }
+    // A view not yet on a page (one being read) has no document to pay:
+    // it waits until one draws it.
+    const QObject* document = documentObject();
+    const QSize pixels(int(std::lround(m_originalImage.size().width() * density)),
+                       int(std::lround(m_originalImage.size().height() * density)));
+    const ql::PictureConversions::Lookup found =
+        document ? ql::PictureConversions::shared().convertedLater(first.data(), first.size(), pixels, document)
+                 : ql::PictureConversions::Lookup {};
+    // A smaller conversion standing in is not kept: the full one follows.
+    const bool ready = found.state == ql::PictureConversions::State::Ready && !found.interim;
+    awaitConversion(!ready && found.state != ql::PictureConversions::State::Failed);
+    if (!ready)
+        return false;
+    m_originalPixels = found.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return true;
+}
+
+void ZVImageView::awaitConversion(bool waiting)
+{
+    m_levelsAwaitConversion = waiting;
+    ql::NotificationCenter& centre = ql::NotificationCenter::defaultCenter();
+    if (!waiting && m_conversionObserver) {
+        centre.removeObserver(m_conversionObserver);
+        m_conversionObserver = 0;
+    } else if (waiting && !m_conversionObserver) {
+        m_conversionObserver = centre.addObserver(this, QString::fromLatin1(ql::kPictureConversionFinished), nullptr,
+                                                  [this](const ql::Notification&) {
+                                                      if (m_levelsAwaitConversion)
+                                                          setLevels();
+                                                  });
+    }
+}
+
+void ZVImageView::finishPendingLevels()
+{
+    if (!m_levelsAwaitConversion)
+        return;
+    m_convertHere = true;
+    setLevels();
+    m_convertHere = false;
+}
+
+const QObject* ZVImageView::documentObject() const
+{
+    const ZVPuttyView* element = puttyView();
+    const ZVCanvasView* page = element ? element->canvas() : nullptr;
+    PageDocument* document = page ? page->document() : nullptr;
+    return document ? document->documentObject() : nullptr;
 }

@@ -10,6 +10,7 @@
 #include "shapes/df/DFDrawing.h"
 #include "shapes/df/DFDrawingView.h"
 #include "shapes/df/DFObjectDrawingLayer.h"
+#include "shapes/df/DFRasterizer.h"
 
 #include <QtDebug>
 
@@ -203,6 +204,8 @@ void ZVVectorView::observeValueForKeyPath(const ql::KeyValueChange& change)
                           || keyPath.startsWith(QLatin1String("self.backgroundView."));
     if (keyPath != QLatin1String("frame") && keyPath != QLatin1String("backgroundOffset") && !fillPath)
         recordUndo(change);
+    if (fillPath)
+        m_storedPatternFills.clear();
     if (keyPath == QLatin1String("frame")) {
         if (frame().size() != m_oldSize) {
             sizeShape();

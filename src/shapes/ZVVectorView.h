@@ -16,10 +16,12 @@
 #include <QPointer>
 #include <QSizeF>
 #include <memory>
+#include <vector>
 
 class DFDrawable;
 class DFDrawingView;
 class DFObjectDrawingLayer;
+class DFRasterizer;
 class ZVBackgroundView;
 namespace ql {
 struct KeyValueChange;
@@ -210,6 +212,8 @@ private:
     explicit ZVVectorView(Unfilled);
     void initialize();
     void observeSettings();
+    // Copies the pattern fills of the style just read, for the rebuilds.
+    void keepStoredPatternFills();
     // A fresh fill, the one the background picker edits for this shape.
     void makeDefaultBackground();
     void observeValueForKeyPath(const ql::KeyValueChange& change);
@@ -225,6 +229,10 @@ private:
     DFDrawable* m_shape = nullptr;
     ZVBackgroundView* m_backgroundView = nullptr;
     QPointer<ZVImageAdornment> m_imageAdorn;
+    // Pattern fills the file's style held: the rebuild from the settings
+    // makes no such fill of these bytes (or none at all), so they are kept
+    // as read, drawn and saved, until the user changes the fill.
+    std::vector<std::unique_ptr<DFRasterizer>> m_storedPatternFills;
 
     QString m_shapeName;
     bool m_strokeEnabled = true;

@@ -96,6 +96,7 @@ void ZVVectorView::initWithCoder(ql::KeyedUnarchiver& coder)
             setImageOrigin(origin);
         string(QStringLiteral("shapeName"), &ZVVectorView::setShapeName, *this);
         setShape(ql::df::readDrawable(coder, QStringLiteral("shape"), this));
+        keepStoredPatternFills();
         setBackgroundView(readPart<ZVBackgroundView>(coder, QStringLiteral("backgroundView")));
         if (!m_backgroundView)
             makeDefaultBackground();

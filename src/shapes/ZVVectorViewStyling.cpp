@@ -136,6 +136,18 @@ DFGradient fillGradient(const ZVBackgroundView& background)
 
 } // namespace
 
+void ZVVectorView::keepStoredPatternFills()
+{
+    m_storedPatternFills.clear();
+    if (!m_shape || !m_shape->style())
+        return;
+    for (const DFRasterizer* renderer : m_shape->style()->renderers()) {
+        const auto* fill = qobject_cast<const DFFill*>(renderer);
+        if (fill && !fill->patternImage().isNull())
+            m_storedPatternFills.push_back(fill->copy());
+    }
+}
+
 ql::Font ZVVectorView::textFont() const
 {
     return ql::Font(m_textFontFamilyName, numberOr(m_textFontSize, 0.0));
@@ -170,7 +182,10 @@ void ZVVectorView::setShapeProperties()
         break;
     case ZVBackgroundView::ImageFill:
         if (codeOf(fill.backgroundImageMode()) == ZVBackgroundView::Tiled) {
-            style->addRenderer(DFFill::fillWithPatternImage(fill.scaledImage(fill.backgroundImage())));
+            // The file's own pattern keeps its bytes; a new one is made
+            // once the user changes the fill.
+            if (m_storedPatternFills.empty())
+                style->addRenderer(DFFill::fillWithPatternImage(fill.scaledImage(fill.backgroundImage())));
             if (imageShape)
                 imageShape->setImage(ql::Image());
         } else {
@@ -189,6 +204,8 @@ void ZVVectorView::setShapeProperties()
         style->addRenderer(DFFill::fillWithColour(ql::Color::clear()));
         break;
     }
+    for (const std::unique_ptr<DFRasterizer>& stored : m_storedPatternFills)
+        style->addRenderer(stored->copy());
 
     if (m_strokeEnabled) {
         auto stroke = std::make_unique<ZVArrowStroke>();

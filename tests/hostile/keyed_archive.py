@@ -142,16 +142,33 @@ class Archive:
         return self.record(IMAGE_CHAIN, {
             "frame": rect(40, 40, w, h), "isVector": vector, "scaleToFill": True, "originalImage": data})
 
-    def background_picture(self, data):
-        return self.record(BACKGROUND_CHAIN, {
-            "backgroundType": self.add(3), "backgroundOpacity": self.add(1.0), "backgroundImage": data})
+    def background_picture(self, data, mode=None, scale=None):
+        keys = {"backgroundType": self.add(3), "backgroundOpacity": self.add(1.0), "backgroundImage": data}
+        if mode is not None:
+            keys["backgroundImageMode"] = self.add(mode)
+        if scale is not None:
+            keys["backgroundImageScale"] = self.add(scale)
+        return self.record(BACKGROUND_CHAIN, keys)
 
-    def text(self, string, w, h, size=12.0):
+    def image(self, data, size=None):
+        """An NSImage record of one representation; `size` in points."""
+        keys = {"NSReps": self.array([self.add(data)])}
+        if size:
+            keys["NSSize"] = "{%r, %r}" % size
+        return self.record(["NSImage", "NSObject"], keys)
+
+    def pattern_fill(self, data, size=None):
+        return self.record(["DFFill", "DFRasterizer", "NSObject"], {
+            "colour": self.color(0, 0, 0), "patternImage": self.image(data, size), "enabled": True})
+
+    def text(self, string, w, h, size=12.0, tiled=None):
         attributes = self.dictionary({"NSFont": self.font("Helvetica", size), "NSColor": self.color(0, 0, 0)})
         storage = self.record(["NSTextStorage", "NSMutableAttributedString", "NSAttributedString", "NSObject"],
                               {"NSString": self.add(string), "NSAttributes": attributes})
-        return self.record(TEXT_CHAIN, {"frame": rect(40, 40, w, h), "textStorage": storage,
-                                        "textContainerIndex": 0})
+        keys = {"frame": rect(40, 40, w, h), "textStorage": storage, "textContainerIndex": 0}
+        if tiled is not None:
+            keys["tiledImage"] = tiled
+        return self.record(TEXT_CHAIN, keys)
 
     def text3d(self, string, w, h):
         return self.record(TEXT3D_CHAIN, {
@@ -160,13 +177,14 @@ class Archive:
             "fontFamily": self.add("Helvetica"), "frontColor": self.color(0.2, 0.3, 0.8),
             "sideColor": self.color(0.1, 0.1, 0.4), "isShiny": False})
 
-    def outline_shape(self, elements, w, h):
-        """A shape element's content: an outline in its unit box, stroked."""
+    def outline_shape(self, elements, w, h, fills=()):
+        """A shape element's content: an outline in its unit box, filled by
+        the `fills` records (drawn first) and stroked."""
         path = self.record(["NSBezierPath", "NSObject"], {"elements": path_elements(elements), "windingRule": 0})
         stroke = self.record(["DFStroke", "DFRasterizer", "NSObject"], {
             "width": 1.0, "colour": self.color(0, 0, 0), "enabled": True})
         style = self.record(["DFStyle", "DFRendererGroup", "DFRasterizer", "NSObject"], {
-            "renderers": self.array([stroke]), "name": self.add("hostile"), "enabled": True})
+            "renderers": self.array(list(fills) + [stroke]), "name": self.add("hostile"), "enabled": True})
         shape = self.record(["DFImageShape", "DFDrawableShape", "DFDrawable", "NSObject"], {
             "style": style, "outline": path, "location": point(40 + w / 2, 40 + h / 2),
             "size": "{%r, %r}" % (float(w), float(h)), "angle": 0.0})

@@ -149,6 +149,139 @@ def page_listed_twice_document():
     return a.document_bytes(a.array([first, first, second]), a.array([a.page(612, 792)]))
 
 
+# ---- issue 54, item 9: hangs, EPS, unreadable saves, pattern fills ----
+
+TILED = 3  # the background picture mode that repeats the picture
+
+
+def dense_png(dots_per_metre, width=1, height=1):
+    """A tiny PNG declaring `dots_per_metre` pixels per metre."""
+    out = io.BytesIO()
+    Image.new("RGB", (width, height), (200, 40, 40)).save(out, "PNG", dpi=(dots_per_metre * 0.0254,) * 2)
+    return out.getvalue()
+
+
+def eps_eating_memory():
+    """Ghostscript allocates 160 MB arrays until something stops it."""
+    return eps("/big [ 0 1 400 { pop 10000000 array } for ] def")
+
+
+def tiled_background_document(picture, scale=None):
+    a = Archive()
+    text = a.text("tiled page", *BOX[2:])
+    element, element_uuid = a.element(TEXT, text, BOX)
+    page = a.page(612, 792, elements=[element], element_uuids=[element_uuid],
+                  background=a.background_picture(picture, mode=TILED, scale=scale))
+    return a.document_bytes(a.array([page]), a.array([a.page(612, 792)]))
+
+
+def tiled_text_document(picture, points):
+    a = Archive()
+    return single_box_document(a, TEXT, a.text("tiled box", *BOX[2:], tiled=a.image(picture, (points, points))))
+
+
+def pattern_fill_document(picture, points):
+    a = Archive()
+    square = [(0, [(-0.5, -0.5)]), (1, [(0.5, -0.5)]), (1, [(0.5, 0.5)]), (1, [(-0.5, 0.5)]), (3, [])]
+    shape = a.outline_shape(square, *BOX[2:], fills=[a.pattern_fill(picture, (points, points))])
+    return single_box_document(a, VECTOR, shape)
+
+
+def lone_surrogates_document():
+    """A text box whose string holds a lone high and a lone low surrogate:
+    plistlib writes no such string, so two stand-ins are swapped for them in
+    the string's UTF-16 bytes."""
+    a = Archive()
+    written = "lone \u4e01 and \u4e02 halves".encode("utf-16-be")
+    data = single_box_document(a, TEXT, a.text(written.decode("utf-16-be"), *BOX[2:]))
+    assert data.count(written) == 1
+    torn = written.replace(b"\x4e\x01", b"\xd8\x00").replace(b"\x4e\x02", b"\xdc\x00")
+    return data.replace(written, torn)
+
+
+def varint(n):
+    out = bytearray()
+    while True:
+        out.append((n & 0x7F) | (0x80 if n > 0x7F else 0))
+        n >>= 7
+        if not n:
+            return bytes(out)
+
+
+def unknown_fonts_document(count):
+    """A text box of `count` runs, each in a font no machine has."""
+    a = Archive()
+    runs = ["run %d " % i for i in range(count)]
+    colour = a.color(0, 0, 0)
+    dictionaries = [a.dictionary({"NSFont": a.font("HostileFace%05d-Bold" % i), "NSColor": colour})
+                    for i in range(count)]
+    info = b"".join(varint(len(run)) + varint(i) for i, run in enumerate(runs))
+    storage = a.record(["NSTextStorage", "NSMutableAttributedString", "NSAttributedString", "NSObject"],
+                       {"NSString": a.add("".join(runs)), "NSAttributes": a.array(dictionaries),
+                        "NSAttributeInfo": a.add(info)})
+    text = a.record(["ZVTextView", "NSTextView", "NSText", "NSView", "NSResponder", "NSObject"],
+                    {"frame": "{{40, 40}, {%r, %r}}" % BOX[2:], "textStorage": storage, "textContainerIndex": 0})
+    return single_box_document(a, TEXT, text)
+
+
+def rtf_with_unknown_fonts(count):
+    """`count` fonts no machine has, each naming one run of text."""
+    table = "".join("{\\f%d\\fnil Hostile Face %05d;}" % (i, i) for i in range(count))
+    runs = "".join("\\f%d run %d " % (i, i) for i in range(count))
+    return ("{\\rtf1\\ansi{\\fonttbl%s}\n%s}" % (table, runs)).encode()
+
+
+def rtf_with_lone_surrogates():
+    return b"{\\rtf1\\ansi{\\fonttbl{\\f0 Helvetica;}}\\f0 lone \\u-10240? high, \\u-9216? low, " \
+        b"\\u-10179?\\u-8694? paired}"
+
+
+def item9_documents(seeds):
+    """(name, what it checks, bytes, pictures, expectations, where to click)
+    of item 9's documents; an expectation "drop" names a file canvas-replay
+    drops on the page instead of the edit, and "tools" the tools to run."""
+    def sized(large, small):
+        return small if seeds else large
+
+    pattern = png(8, 8)
+    speck = dense_png(2000000000)
+    fine = dense_png(3600 / 0.0254)
+    as_bitmap = [eps("{ } loop", 100 + i) for i in range(sized(8, 2))]
+    memory = eps_eating_memory()
+    pattern_72 = dense_png(2835, 2, 2)
+    memory_document = pictures_document([memory], vector=True)
+    # PDF export once aborted at 2.1 GB drawing tiles one by one.
+    tiles = {"render": True, "pdf-bytes": 20 * 1024 * 1024}
+    drop_only = ["canvas-replay"]
+    return [
+        ("tiles-scale-1e-4", "54.9 a page background tiled at scale 1e-4 draws in bounded time and size",
+         tiled_background_document(pattern, 1e-4), [pattern], tiles, TEXT_MIDDLE),
+        ("tiles-2e9-ppm", "54.9 a 1 x 1 PNG of 2,000,000,000 pixels a metre tiles a page background",
+         tiled_background_document(speck), [speck], tiles, TEXT_MIDDLE),
+        ("tiles-text-0.001", "54.9 a text box's picture of 3600 dpi tiled at 0.001 points",
+         tiled_text_document(fine, 0.001), [fine], tiles, TEXT_MIDDLE),
+        ("pattern-fill", "54.9 a shape's pattern fill of 0.01-point tiles is drawn and saved back unchanged",
+         pattern_fill_document(pattern_72, 0.01), [pattern_72], tiles, BOX_MIDDLE),
+        # The conversions of the pictures may spend the document's budget.
+        ("eps-as-bitmap", "54.9 EPS pictures marked as bitmaps convert within the document's budget",
+         pictures_document(as_bitmap), as_bitmap, {"budget": 60}, PICTURE_MIDDLE),
+        ("eps-memory", "54.9 an EPS that allocates without end is stopped by a memory limit",
+         memory_document, [memory], {}, PICTURE_MIDDLE),
+        ("lone-surrogates", "54.9 lone surrogates in a text are never saved", lone_surrogates_document(), [],
+         {"text-has": "\ufffd"}, TEXT_MIDDLE),
+        ("fonts-unknown", "54.9 a text of thousands of runs in unknown fonts",
+         unknown_fonts_document(sized(10000, 50)), [], {}, TEXT_MIDDLE),
+        ("rtf-fonts", "54.9 a dropped RTF naming thousands of unknown fonts",
+         page_listed_twice_document(), [], {"drop": rtf_with_unknown_fonts(sized(10000, 50)), "tools": drop_only},
+         BOX_MIDDLE),
+        ("rtf-surrogates", "54.9 a dropped RTF with lone surrogates saves a file others read",
+         page_listed_twice_document(), [], {"drop": rtf_with_lone_surrogates(), "tools": drop_only,
+                                            "text-has": "\ufffd"}, BOX_MIDDLE),
+    ]
+
+# ---- end of item 9 ----
+
+
 def documents(private, seeds):
     """(name, what it checks, bytes, pictures, expectations, where to click)
     of each document."""
@@ -206,7 +339,7 @@ def documents(private, seeds):
          TEXT_MIDDLE),
         ("page-twice", "47.10 a page listed twice is read once", page_listed_twice_document(), [],
          {"pages": 2}, BOX_MIDDLE),
-    ]
+    ] + item9_documents(seeds)
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -220,6 +353,10 @@ def main():
                                                                    arguments.seeds):
         with open(os.path.join(arguments.out, name + ".qvleaf"), "wb") as out:
             out.write(data)
+        if "drop" in expect:
+            with open(os.path.join(arguments.out, name + ".rtf"), "wb") as out:
+                out.write(expect["drop"])
+            expect = dict(expect, drop=name + ".rtf")
         manifest.append({"name": name, "checks": checks, "pictures": sorted({sha256(p) for p in pictures}),
                          "expect": expect, "edit-at": edit_at})
     with open(os.path.join(arguments.out, "manifest.json"), "w") as out:

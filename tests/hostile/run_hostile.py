@@ -176,6 +176,31 @@ def geometry(text):
     return [float(n) for n in text.replace("{", " ").replace("}", " ").replace(",", " ").split()]
 
 
+# ---- issue 54, item 9 ----
+
+def item9_saved_problems(archive, expect):
+    """What item 9's expectations find wrong with a saved document."""
+    wanted = expect.get("text-has")
+    if wanted and not any(isinstance(o, str) and wanted in o for o in archive.get("$objects", [])):
+        return ["no saved text holds %r" % wanted]
+    return []
+
+
+def item9_pdf_problems(path, expect):
+    largest = expect.get("pdf-bytes")
+    if largest and os.path.getsize(path) > largest:
+        return ["a PDF of %d MB, more than %d MB" % (os.path.getsize(path) >> 20, largest >> 20)]
+    return []
+
+
+def item9_replay_script(document, docs):
+    """The drop that replaces the edit of documents that bring a file."""
+    x, y = document["edit-at"]
+    return "drop %d %d %s\nwait 300\n" % (x, y, os.path.join(docs, document["expect"]["drop"]))
+
+# ---- end of item 9 ----
+
+
 def check_saved(path, document):
     """What is wrong with the document canvas-replay saved, if anything."""
     expect = document["expect"]
@@ -209,7 +234,7 @@ def check_saved(path, document):
             value = pages[0].get(key, 0)
             if not isinstance(value, (int, float)) or not math.isfinite(value) or abs(value) > 1e6:
                 problems.append("%s saved as %r" % (key, value))
-    return problems
+    return problems + item9_saved_problems(archive, expect)
 
 
 def check_pdf(path, document):
@@ -231,7 +256,7 @@ def check_pdf(path, document):
         images = max(0, len(listed.stdout.splitlines()) - 2)
         if images < document["expect"]["images"]:
             return ["the PDF shows %d pictures, not %d" % (images, document["expect"]["images"])]
-    return []
+    return item9_pdf_problems(path, document["expect"])
 
 
 def run_once(tool, document, arguments):
@@ -258,7 +283,10 @@ def run_once(tool, document, arguments):
     else:
         script = os.path.join(base, "edit.txt")
         with open(script, "w") as f:
-            f.write(REPLAY_SCRIPT.format(x=document["edit-at"][0], y=document["edit-at"][1]))
+            if "drop" in document["expect"]:
+                f.write(item9_replay_script(document, os.path.join(arguments.work, "docs")))
+            else:
+                f.write(REPLAY_SCRIPT.format(x=document["edit-at"][0], y=document["edit-at"][1]))
         command = [os.path.join(arguments.tools, "canvas-replay"), source, script,
                    os.path.join(out, "saved.qvleaf"), "--shot", os.path.join(out, "window.png")]
     limit = LIMIT_SECONDS * (3 if arguments.sanitized else 1) + document["expect"].get("budget", 0)
@@ -344,7 +372,7 @@ def main():
     print("%d hostile documents through page-render and canvas-replay; %d s of processor time and %d MB each "
           "at the most"
           % (len(manifest), LIMIT_SECONDS, PEAK_LIMIT_KB // 1024), flush=True)
-    runs = [(tool, d) for d in manifest for tool in ("page-render", "canvas-replay")]
+    runs = [(tool, d) for d in manifest for tool in d["expect"].get("tools", ("page-render", "canvas-replay"))]
     # The two runs of the EPS that touches files share its folder: one at a time.
     shared = [r for r in runs if r[1]["name"] == "eps-temp-files"]
     results = [run_once(tool, d, arguments) for tool, d in shared]

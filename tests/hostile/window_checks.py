@@ -13,6 +13,9 @@
           canvas-replay's clicks and keys on that page take no more than 5 s
           beyond an ordinary document's; once the program is killed no
           Ghostscript of its own is left running.
+  item9:  a page background tiled at scale 1e-4, and EPS pictures marked as
+          bitmaps, let the program paint its page within 2 s of an ordinary
+          one.
 
 Needs Xvfb, ImageMagick's import and PIL (Debian's python3). Exit 0 when
 every check passed.
@@ -219,6 +222,23 @@ def check_eps(arguments, docs, display, manifest):
     return problems
 
 
+# ---- issue 54, item 9 ----
+
+def check_item9(arguments, docs, display):
+    """Pictures tiled a millionth of a point apart and EPS pictures marked
+    as bitmaps: the program paints the page as soon as an ordinary one."""
+    problems = []
+    for document, what in (("tiles-scale-1e-4.qvleaf", "the page tiled at scale 1e-4 showed"),
+                           ("eps-as-bitmap.qvleaf", "the page of EPS pictures marked as bitmaps showed")):
+        late, child, _ = later_than_ordinary(arguments, docs, display, document, document.split(".")[0], what)
+        stop(child)
+        if late:
+            problems.append(late)
+    return problems
+
+# ---- end of item 9 ----
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--program", required=True)
@@ -240,7 +260,8 @@ def main():
     try:
         for name, check in (("photo", lambda: check_photo(arguments, docs, manifest)),
                             ("bleed", lambda: check_bleed(arguments, docs, display)),
-                            ("eps", lambda: check_eps(arguments, docs, display, manifest))):
+                            ("eps", lambda: check_eps(arguments, docs, display, manifest)),
+                            ("item9", lambda: check_item9(arguments, docs, display))):
             problems = check()
             failed += bool(problems)
             print("%s %-6s %s" % ("FAIL" if problems else "PASS", name, "; ".join(problems)), flush=True)

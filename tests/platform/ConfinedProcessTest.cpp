@@ -1,5 +1,6 @@
 // Helper programs run on a document's data see only their private folder and
-// a bare environment, live under a processor limit, and stop at their time.
+// a bare environment, live under processor and memory limits, and stop at
+// their time.
 #include "platform/runtime/ConfinedProcess.h"
 
 #include <QFileInfo>
@@ -18,7 +19,7 @@ TEST(ConfinedProcess, RunsInAPrivateFolderWithABareEnvironmentAndLimits)
         EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << "only the owner may enter";
         ASSERT_TRUE(confined.writeFile(QStringLiteral("input"), "data").ok());
         const ConfinedProcess::Outcome shown = confined.run(
-            QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("{ env; ulimit -t; ls -A; pwd; } >&2")},
+            QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("{ env; ulimit -t; ulimit -v; ls -A; pwd; } >&2")},
             std::chrono::seconds(5));
         ASSERT_TRUE(shown.succeeded()) << shown.messages.toStdString();
         const QStringList lines = shown.messages.split(QLatin1Char('\n'));
@@ -26,6 +27,7 @@ TEST(ConfinedProcess, RunsInAPrivateFolderWithABareEnvironmentAndLimits)
             EXPECT_TRUE(lines.contains(QString::fromLatin1(name) + QLatin1Char('=') + folder)) << name;
         EXPECT_FALSE(shown.messages.contains(QLatin1String("QUIVERLEAF_TEST_SECRET")));
         EXPECT_TRUE(lines.contains(QStringLiteral("5"))) << "processor seconds as the time limit";
+        EXPECT_TRUE(lines.contains(QStringLiteral("1048576"))) << "an address space of 1 GiB at the most";
         EXPECT_TRUE(lines.contains(QStringLiteral("input")) && lines.contains(folder));
 
         EXPECT_EQ(confined.run(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("while :; do :; done")},

@@ -8,6 +8,7 @@
 #include "shapes/ZVArrowStroke.h"
 #include "shapes/ZVImageAdornment.h"
 #include "shapes/ZVVectorView.h"
+#include "shapes/df/DFFill.h"
 #include "shapes/df/DFImageShape.h"
 #include "shapes/df/DFShapeFactory.h"
 #include "shapes/df/DFStyle.h"
@@ -197,6 +198,25 @@ TEST(VectorViewArchive, ReadsEverySettingRebuildsOnceRecordsNothingAndDrawsTheSa
     ASSERT_TRUE(document.undo.canUndo());
     document.undo.undo();
     EXPECT_EQ(star->strokeWidth(), QVariant(2.5));
+}
+
+TEST(VectorViewArchive, APatternFillOfTheFileIsSavedBackUntilTheUserChangesTheFill)
+{
+    SamplePage sample;
+    // A fill record of another program's making, its 72 bytes no picture
+    // we can decode.
+    const QByteArray pattern = "QLPATTERN" + QByteArray(63, '\x7f');
+    vectorOf(sample.heart)->shape()->style()->addRenderer(
+        DFFill::fillWithPatternImage(ql::Image::fromStoredData(pattern)));
+    std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(sample.page));
+    ASSERT_TRUE(read);
+    const std::unique_ptr<ZVCanvasView> again = readBack<ZVCanvasView>(archiveOf(read.get()));
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(archiveOf(again.get()).contains(pattern)) << "kept through two saves";
+    EXPECT_FALSE(ql::PagePainter::image(*again).isNull());
+
+    vectorOf(again->puttyViews().at(1))->backgroundView()->setBackgroundType(0);
+    EXPECT_FALSE(archiveOf(again.get()).contains(pattern)) << "the user's fill takes its place";
 }
 
 TEST(VectorViewArchive, OlderOutlinesAndDamagedSettingsStillOpen)

@@ -189,6 +189,7 @@ PictureConversions::Lookup PictureConversions::convertedLater(const QByteArray& 
     Lookup meanwhile;
     if (!entry->image.isNull()) {
         meanwhile.state = State::Ready;
+        meanwhile.interim = true;
         meanwhile.image = entry->image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     if (!entry->running && !m_cancelled) {

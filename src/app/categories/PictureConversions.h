@@ -34,6 +34,8 @@ public:
     struct Lookup {
         State state = State::Pending;
         QImage image;
+        // Ready from a smaller conversion while the one asked for runs.
+        bool interim = false;
     };
 
     static PictureConversions& shared();

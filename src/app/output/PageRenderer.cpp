@@ -10,6 +10,7 @@
 #include "canvas/painting/PageDrawList.h"
 #include "canvas/painting/PagePainter.h"
 #include "content/ZVBackgroundView.h"
+#include "content/ZVImageView.h"
 #include "platform/graphics/PictureConversionScope.h"
 
 #include <QPainter>
@@ -67,6 +68,8 @@ void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanv
         for (const ZVPuttyView* element : list.elements()) {
             if (element->hideFromPrinting())
                 continue;
+            if (auto* image = qobject_cast<ZVImageView*>(element->contentView()))
+                image->finishPendingLevels();
             ElementPainter::paint(painter, *element);
             if (ZVContentView* content = element->contentView())
                 content->releaseDrawingCaches();

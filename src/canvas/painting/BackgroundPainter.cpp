@@ -2,6 +2,7 @@
 
 #include "app/categories/ImageBitmap.h"
 #include "app/categories/PicturePlaceholder.h"
+#include "app/categories/TiledPicture.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Gradient.h"
@@ -92,19 +93,11 @@ void BackgroundPainter::paintImage(QPainter& painter, const Image& image, int mo
     case ZVBackgroundView::Proportional:
         drawImagePart(painter, image, proportionalRect(size, rect), whole, QPainter::CompositionMode_SourceOver, alpha);
         break;
-    case ZVBackgroundView::Tiled: {
+    case ZVBackgroundView::Tiled:
         // The grid starts at the rectangle's own corner, so an element's
         // background tiles from its content's corner as a page's does.
-        const int columns = int(std::ceil(rect.width() / size.width()));
-        const int rows = int(std::ceil(rect.height() / size.height()));
-        for (int column = 0; column < columns; ++column) {
-            for (int row = 0; row < rows; ++row) {
-                const QRectF tile(rect.topLeft() + QPointF(column * size.width(), row * size.height()), size);
-                drawImagePart(painter, image, tile, whole, QPainter::CompositionMode_SourceOver, alpha);
-            }
-        }
+        TiledPicture::paint(painter, image, rect, rect.topLeft(), size, alpha);
         break;
-    }
     case ZVBackgroundView::Unscaled: {
         const QRectF middle((size.width() - rect.width()) / 2, (size.height() - rect.height()) / 2, rect.width(),
                             rect.height());

@@ -29,6 +29,9 @@ enum FormatProperty {
     // their attributes (QVariantMap); absent on the last block.
     SeparatorProperty,
     SeparatorAttributesProperty,
+    // Character format: the attribute map's contents as a string (QString),
+    // which Qt's lookup of formats can hash.
+    AttributesKeyProperty,
 };
 
 // Replaces the document's whole text.

@@ -384,7 +384,10 @@ std::optional<AttributedString> attributedStringFromRtf(QByteArrayView rtf)
 {
     if (!rtf.startsWith("{\\rtf"))
         return std::nullopt;
-    return Parser(rtf).run();
+    AttributedString text = Parser(rtf).run();
+    // Escapes may give half a character; such text could not be saved.
+    text.replaceLoneSurrogates();
+    return text;
 }
 
 } // namespace ql::text

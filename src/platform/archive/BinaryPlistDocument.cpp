@@ -1,5 +1,6 @@
 #include "platform/archive/BinaryPlistDocument.h"
 
+#include "platform/Unicode.h"
 #include "platform/archive/ArchiveError.h"
 
 #include <algorithm>
@@ -87,6 +88,7 @@ QString BinaryPlistDocument::string(const Object& o) const
     QChar* out = s.data();
     for (std::uint64_t i = 0; i < o.count; ++i)
         out[i] = QChar(char16_t(readBigEndian(m_data + o.at + 2 * i, 2)));
+    replaceLoneSurrogates(s);
     return s;
 }
 

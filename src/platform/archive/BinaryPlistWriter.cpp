@@ -1,5 +1,7 @@
 #include "platform/archive/BinaryPlistWriter.h"
 
+#include "platform/Unicode.h"
+
 #include <QHash>
 #include <cstring>
 
@@ -103,8 +105,12 @@ std::uint32_t Writer::addString(const QString& s)
         writeMarker(0x5, std::uint64_t(s.size()));
         m_out.append(s.toLatin1());
     } else {
-        writeMarker(0x6, std::uint64_t(s.size()));
-        for (QChar c : s) {
+        // A text that came in some way we did not clean is still saved in
+        // a form every reader takes.
+        QString text = s;
+        replaceLoneSurrogates(text);
+        writeMarker(0x6, std::uint64_t(text.size()));
+        for (QChar c : std::as_const(text)) {
             m_out.append(char(c.unicode() >> 8));
             m_out.append(char(c.unicode() & 0xFF));
         }

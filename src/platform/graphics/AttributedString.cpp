@@ -1,5 +1,7 @@
 #include "platform/graphics/AttributedString.h"
 
+#include "platform/Unicode.h"
+
 #include <algorithm>
 
 namespace ql {
@@ -131,6 +133,11 @@ AttributedString AttributedString::substring(qsizetype start, qsizetype length) 
             result.append(m_text.mid(from, to - from), run.attributes);
     }
     return result;
+}
+
+void AttributedString::replaceLoneSurrogates()
+{
+    ql::replaceLoneSurrogates(m_text);
 }
 
 } // namespace ql

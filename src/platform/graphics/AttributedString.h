@@ -60,6 +60,8 @@ public:
     void append(const AttributedString& other);
     void append(const QString& text, const TextAttributes& attributes = {});
     AttributedString substring(qsizetype start, qsizetype length) const;
+    // Halves of characters become U+FFFD; the runs stay as they are.
+    void replaceLoneSurrogates();
 
     bool operator==(const AttributedString&) const = default;
 

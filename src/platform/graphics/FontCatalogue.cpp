@@ -189,6 +189,18 @@ std::optional<FontFace> FontCatalogue::match(const FontRequest& request) const
     FcChar8* value = nullptr;
     for (int i = 0; FcPatternGetString(pattern.get(), FC_FAMILY, i, &value) == FcResultMatch; ++i)
         chain.append(QString::fromUtf8(reinterpret_cast<const char*>(value)));
+    qsizetype fallbackAt = chain.size();
+    for (const QString& marker : m_fallbackMarkers) {
+        const qsizetype i = chain.indexOf(marker);
+        if (i > 0)
+            fallbackAt = std::min(fallbackAt, i);
+    }
+    // Matching looks at every installed face, and a text can name thousands
+    // of unknown families: when no family before the fall-back is installed,
+    // the match could only be the fall-back.
+    const auto installed = [this](const QString& name) { return m_families.contains(familyKey(name)); };
+    if (std::none_of(chain.cbegin(), chain.cbegin() + fallbackAt, installed))
+        return std::nullopt;
 
     FcResult result = FcResultNoMatch;
     Pattern matched(FcFontMatch(nullptr, pattern.get(), &result));
@@ -196,12 +208,6 @@ std::optional<FontFace> FontCatalogue::match(const FontRequest& request) const
         return std::nullopt;
     const QString matchedFamily = stringOf(matched.get(), FC_FAMILY);
     const qsizetype at = chain.indexOf(matchedFamily);
-    qsizetype fallbackAt = chain.size();
-    for (const QString& marker : m_fallbackMarkers) {
-        const qsizetype i = chain.indexOf(marker);
-        if (i > 0)
-            fallbackAt = std::min(fallbackAt, i);
-    }
     if (at < 0 || at >= fallbackAt)
         return std::nullopt;
     return byPostScriptName(stringOf(matched.get(), FC_POSTSCRIPT_NAME));

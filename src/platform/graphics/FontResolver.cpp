@@ -188,6 +188,8 @@ struct State {
     QHash<QString, FontFace> faces;
     QHash<QString, QFont> fonts;
     QHash<QString, LineMetrics> metrics;
+    // Installed family by name asked for; empty for names of none.
+    QHash<QString, QString> families;
 
     const FontCatalogue& catalogueOf() {
         if (!catalogue)
@@ -312,8 +314,12 @@ QString FontResolver::familyOf(const QString& postScriptName)
 {
     State& s = state();
     const QMutexLocker lock(&s.mutex);
+    if (const auto hit = s.families.constFind(postScriptName); hit != s.families.constEnd())
+        return *hit;
     const std::optional<FontFace> found = knownFace(s.catalogueOf(), postScriptName);
-    return found ? found->familyName : QString();
+    const QString family = found ? found->familyName : QString();
+    s.families.insert(postScriptName, family);
+    return family;
 }
 
 double FontResolver::safePointSize(double size)

@@ -1,6 +1,7 @@
 #include "platform/graphics/ImageRep.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cstdlib>
 
 namespace ql {
@@ -16,7 +17,11 @@ double dotsPerPoint(int dotsPerMeter)
     // short: a picture must not shrink by a quarter at its first save.
     if (dotsPerMeter <= 0 || std::abs(dotsPerMeter - qtDefault) <= 1)
         return 1.0;
-    return dotsPerMeter * 0.0254 / 72.0;
+    // A file may declare any density: beyond what scanners make it would
+    // turn a picture into a speck (or a giant) of the page.
+    constexpr double kFewestDotsPerInch = 10.0;
+    constexpr double kMostDotsPerInch = 9600.0;
+    return std::clamp(dotsPerMeter * 0.0254, kFewestDotsPerInch, kMostDotsPerInch) / 72.0;
 }
 
 } // namespace

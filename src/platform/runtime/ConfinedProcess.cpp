@@ -18,6 +18,9 @@ const QString kMessagesFile = QStringLiteral(".messages");
 constexpr qint64 kMessagesKept = 2000;
 // No file the program writes grows past this: a runaway cannot fill the disk.
 constexpr rlim_t kLargestFile = rlim_t(2) << 30;
+// Nor does it take more memory than this: a small document can make a
+// converter allocate without end, and the machine must not pay for it.
+constexpr rlim_t kLargestAddressSpace = rlim_t(1) << 30;
 // How often a wait looks at the clock and at cancellation.
 constexpr int kPollMilliseconds = 50;
 
@@ -82,6 +85,8 @@ ConfinedProcess::Outcome ConfinedProcess::run(const QString& program, const QStr
         ::setrlimit(RLIMIT_CPU, &processorTime);
         const rlimit fileSize {kLargestFile, kLargestFile};
         ::setrlimit(RLIMIT_FSIZE, &fileSize);
+        const rlimit addressSpace {kLargestAddressSpace, kLargestAddressSpace};
+        ::setrlimit(RLIMIT_AS, &addressSpace);
     });
     QElapsedTimer clock;
     clock.start();

@@ -3,8 +3,8 @@
 // fresh private folder (0700) that holds only what it is given, sees a
 // minimal environment whose temporary folders point there, dies with this
 // program, gets as many seconds of processor time as it may take of wall
-// time, and is stopped when it runs past that. The folder goes with the
-// object.
+// time, and is stopped when it runs past that; its address space and the
+// files it writes are bounded too. The folder goes with the object.
 #pragma once
 
 #include "platform/Error.h"

@@ -2,6 +2,7 @@
 
 #include "app/categories/PicturePlaceholder.h"
 #include "app/categories/PathShadows.h"
+#include "app/categories/TiledPicture.h"
 #include "shapes/df/DFArchiving.h"
 
 #include <cmath>
@@ -50,17 +51,6 @@ bool DFFill::isValid() const
 
 QBrush DFFill::brushFor(const QRectF& bounds) const
 {
-    const QImage tile = m_patternImage.bitmap();
-    if (!tile.isNull()) {
-        QBrush brush(tile);
-        // Tiles are the picture's size in points, anchored at the object.
-        const QSizeF size = m_patternImage.size();
-        QTransform placement = QTransform::fromTranslate(bounds.left(), bounds.top());
-        if (size.width() > 0 && size.height() > 0)
-            placement.scale(size.width() / tile.width(), size.height() / tile.height());
-        brush.setTransform(placement);
-        return brush;
-    }
     if (!m_gradient.isEmpty())
         return m_gradient.brushForRect(bounds);
     return QBrush(m_colour.toQColor());
@@ -103,6 +93,15 @@ void DFFill::render(const DFRenderable& object, QPainter& painter) const
         painter.save();
         painter.setClipPath(area, Qt::IntersectClip);
         ql::drawPicturePlaceholder(painter, area.boundingRect());
+        painter.restore();
+        return;
+    }
+    if (!m_patternImage.bitmap().isNull()) {
+        // Tiles are the picture's size in points, anchored at the object.
+        painter.save();
+        painter.setClipPath(area, Qt::IntersectClip);
+        const QRectF bounds = area.boundingRect();
+        ql::TiledPicture::paint(painter, m_patternImage, bounds, bounds.topLeft(), m_patternImage.size());
         painter.restore();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 using namespace ql;
@@ -10,6 +11,10 @@ using namespace ql;
 // read, written, read back and drawn as the fuzz target does.
 TEST(DocumentFuzzReplay, SeedsAndKeptInputsReadWriteAndDraw)
 {
+    // The probe hides Ghostscript by emptying PATH; the tests after this one
+    // need theirs back.
+    const QByteArray path = qgetenv("PATH");
+    const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
     probe::leaveOutGhostscript();
     int replayed = 0;
     int documents = 0;

@@ -1,10 +1,11 @@
-// EPS pictures in output: page-render waits for their conversions and draws
-// a placeholder for one that fails, and Ghostscript dies with the program
-// that started it, however it dies.
+// EPS pictures in output: page-render waits for their conversions (which
+// reading a document never does) and draws a placeholder for one that fails,
+// and Ghostscript dies with the program that started it, however it dies.
 #include "OutputTestSupport.h"
 #include "../categories/EpsTestSupport.h"
 
 #include "app/categories/VectorRendering.h"
+#include "content/ZVImageView.h"
 
 #include <QDir>
 #include <QProcess>
@@ -43,6 +44,34 @@ TEST_F(EpsOutput, PageRenderShowsConvertedPicturesAndPlaceholdersForFailedOnes)
     const QImage raster = pdfPage(folder.filePath(QStringLiteral("out/Pictures.pdf")), 1);
     EXPECT_TRUE(isRed(raster.pixelColor(150, 120)));
     EXPECT_TRUE(isPlaceholder(raster.pixelColor(350, 120))) << raster.pixelColor(350, 120).name().toStdString();
+}
+
+TEST_F(EpsOutput, PicturesMarkedAsBitmapsConvertNotWhileReadingButForOutputWithTheirAdjustments)
+{
+    const CountingGhostscript gs;
+    const QString path = folder.filePath(QStringLiteral("Marked.qvleaf"));
+    {
+        Document document;
+        ZVCanvasView* page = addPage(document);
+        addEpsPicture(*page, QRectF(100, 100, 100, 100), solidEps("1 0 0", 54));
+        auto* view = qobject_cast<ZVImageView*>(page->puttyViews().first()->contentView());
+        ASSERT_TRUE(view);
+        view->setSaturation(0);
+        view->setIsVector(false);
+        save(document, path);
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    Document reopened;
+    ASSERT_TRUE(reopened.readFromData(file.readAll(), kDesktopDocumentType).ok());
+    EXPECT_EQ(gs.runs(), 0) << "reading waits for no conversion";
+
+    // Output waits for it, and shows the picture grey as its settings say.
+    const ProgramRun run = pageRender({path, folder.filePath("out")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QColor shown = pdfPage(folder.filePath(QStringLiteral("out/Marked.pdf")), 1).pixelColor(150, 150);
+    EXPECT_LT(std::abs(shown.red() - shown.green()), 12) << shown.name().toStdString();
+    EXPECT_LT(shown.red(), 160) << shown.name().toStdString();
 }
 
 TEST_F(EpsOutput, GhostscriptDiesWithTheProgramThatStartedIt)

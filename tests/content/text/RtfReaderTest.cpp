@@ -58,3 +58,12 @@ TEST(RtfReader, RefusesOtherDataAndSurvivesBrokenInput)
     const QByteArray deep = "{\\rtf1 " + QByteArray(100000, '{') + "x";
     EXPECT_TRUE(attributedStringFromRtf(deep));
 }
+
+TEST(RtfReader, HalvesOfCharactersBecomeReplacementCharacters)
+{
+    // A lone high and a lone low surrogate, then a pair that stays whole.
+    const std::optional<AttributedString> text =
+        attributedStringFromRtf("{\\rtf1 a\\u-10240?b\\u-9216?c\\u-10179?\\u-8694?}");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->string(), QStringLiteral("a\uFFFDb\uFFFDc\U0001F60A"));
+}

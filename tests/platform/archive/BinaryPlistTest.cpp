@@ -81,6 +81,23 @@ TEST(BinaryPlistTest, WritesEveryKindThatPlistlibAndWeReadBack)
     EXPECT_EQ(seen[QStringLiteral("uid")].toObject()[QStringLiteral("uid")].toInt(), 300);
 }
 
+TEST(BinaryPlistTest, HalvesOfCharactersNeverReachAFileOrAText)
+{
+    // Written: plistlib reads the file, the halves replaced, the pair kept.
+    const QString torn = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00)
+                         + QStringLiteral("\U0001F600");
+    const QString mended = QStringLiteral("a\uFFFDb\uFFFD\U0001F600");
+    const QJsonObject seen =
+        test::describe(writeBinaryPlist(PlistValue::dictionary({{QStringLiteral("text"), PlistValue::string(torn)}})));
+    EXPECT_EQ(seen[QStringLiteral("text")].toString(), mended);
+
+    // Read: a file holding them gives the text with the halves replaced.
+    const QByteArray units("\x00" "a" "\xd8\x00" "\x00" "b" "\xdc\x00", 8);
+    const Result<PlistValue> read = readBinaryPlist(rawPlist({QByteArray("\x64", 1) + units}));
+    ASSERT_TRUE(read.ok()) << read.error().describe().toStdString();
+    EXPECT_EQ(read->toString(), QStringLiteral("a\uFFFDb\uFFFD"));
+}
+
 TEST(BinaryPlistTest, ReadsWhatPlistlibWrites)
 {
     const Result<PlistValue> plist = readBinaryPlist(test::pythonFixture(QStringLiteral("document")));

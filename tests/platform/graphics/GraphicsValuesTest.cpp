@@ -113,6 +113,14 @@ TEST(ImageTest, DecodesBitmapsKeepsVectorDataAndEncodes)
     // A 144-dpi PNG is half as large in points as in pixels.
     const Result<Image> png = Image::fromData(*original.encoded(Image::Format::Png));
     EXPECT_NEAR(png->size().width(), 20.0, 0.1);
+    // Densities beyond any scanner's are taken within 10 to 9600 dpi: a
+    // pixel is no speck of a millionth of a point, nor seven inches.
+    for (const auto& [dotsPerMeter, points] : {std::pair {2000000000, 72.0 / 9600}, std::pair {1, 7.2}}) {
+        QImage dot(1, 1, QImage::Format_RGB32);
+        dot.setDotsPerMeterX(dotsPerMeter);
+        dot.setDotsPerMeterY(dotsPerMeter);
+        EXPECT_DOUBLE_EQ(Image::fromData(*Image(dot).encoded(Image::Format::Png))->size().width(), points);
+    }
 
     QTemporaryDir dir;
     const QString bmpPath = dir.filePath(QStringLiteral("a.bmp"));

@@ -62,6 +62,13 @@ ParseResult parseScript(const QString& script)
                 else
                     return fail(QStringLiteral("unknown modifier \"%1\"").arg(words[i]));
             }
+        } else if (verb == QLatin1String("drop")) {
+            command.kind = Kind::Drop;
+            double x = 0, y = 0;
+            if (words.size() < 3 || !readNumber(words[0], x) || !readNumber(words[1], y))
+                return fail(QStringLiteral("drop needs X, Y and a file"));
+            command.point = QPointF(x, y);
+            command.text = rest.section(QRegularExpression(QStringLiteral("\\s+")), 2);
         } else if (verb == QLatin1String("key")) {
             command.kind = Kind::Key;
             command.text = rest;

@@ -11,7 +11,9 @@
 // writes a copy of the document there and leaves it as it was; `tool N`
 // clicks segment N of the drawing-tool bar (0 select … 8 delete point);
 // `master A` (or `master None`) chooses in the page inspector's "Master
-// Page" popup.
+// Page" popup; `drop X Y FILE` drops the file's contents on the page at
+// that point as a drag from another program brings them (RTF, HTML, PNG or
+// JPEG by the file's extension).
 // Exit 0, or 1 with "line N: reason" (or another one-line cause); 2 for a
 // wrong command line.
 #include "ReplayScript.h"
@@ -31,9 +33,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -99,6 +103,7 @@ private:
         return focused && focused->window() == m_window.data() ? focused : m_window->scrollView();
     }
     void typeText(const QString& text);
+    QString dropFile(QPointF pagePoint, const QString& path);
     // The viewport position of a page point, scrolling it into view first.
     QPointF place(QPointF pagePoint)
     {
@@ -165,6 +170,30 @@ void Player::typeText(const QString& text)
         const Qt::Key key = upper <= 0xffff ? Qt::Key(upper) : Qt::Key_unknown;
         QTest::sendKeyEvent(QTest::Click, keyTarget(), key, character, Qt::NoModifier);
     }
+}
+
+QString Player::dropFile(QPointF pagePoint, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read %1").arg(path);
+    static const QHash<QString, QString> types {{QStringLiteral("rtf"), QStringLiteral("text/rtf")},
+                                                {QStringLiteral("html"), QStringLiteral("text/html")},
+                                                {QStringLiteral("png"), QStringLiteral("image/png")},
+                                                {QStringLiteral("jpg"), QStringLiteral("image/jpeg")}};
+    const QString type = types.value(QFileInfo(path).suffix().toLower());
+    if (type.isEmpty())
+        return QStringLiteral("no drag type for %1").arg(path);
+    QMimeData data;
+    data.setData(type, file.readAll());
+    const QPoint local = place(pagePoint).toPoint();
+    QDragEnterEvent enter(local, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport(), &enter);
+    if (!enter.isAccepted())
+        return QStringLiteral("the page refuses %1").arg(type);
+    QDropEvent drop(QPointF(local), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport(), &drop);
+    return drop.isAccepted() ? QString() : QStringLiteral("the page did not take the dropped %1").arg(type);
 }
 
 // A visible button of the document's windows by its title, tool tip or
@@ -350,6 +379,8 @@ QString Player::runOnDocument(const Command& command)
     case Kind::Wait:
         QTest::qWait(int(command.number));
         break;
+    case Kind::Drop:
+        return dropFile(command.point, command.text);
     case Kind::Tool: {
         auto* tools = m_window->findChild<ql::SegmentedControl*>(QStringLiteral("drawingTools"));
         QToolButton* segment = tools ? tools->button(int(command.number)) : nullptr;
