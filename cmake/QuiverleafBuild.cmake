@@ -90,7 +90,7 @@ function(quiverleaf_tests name)
     target_link_libraries(${name} PRIVATE quiverleaf_test_support Qt6::Test)
     target_precompile_headers(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src/platform/QtPch.h)
   else()
-    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE quiverleaf_test_plain_main)
   endif()
   target_compile_definitions(${name} PRIVATE
     QUIVERLEAF_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -1,6 +1,7 @@
 // Helper programs run on a document's data see only their private folder and
 // a bare environment, live under a processor limit, and stop at their time.
 #include "platform/runtime/ConfinedProcess.h"
+#include "support/EnvironmentChange.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@ using ql::ConfinedProcess;
 
 TEST(ConfinedProcess, RunsInAPrivateFolderWithABareEnvironmentAndLimits)
 {
-    qputenv("QUIVERLEAF_TEST_SECRET", "leaked");
+    const ql::testing::EnvironmentChange secret("QUIVERLEAF_TEST_SECRET", "leaked");
     QString folder;
     {
         const ConfinedProcess confined;
@@ -37,5 +38,4 @@ TEST(ConfinedProcess, RunsInAPrivateFolderWithABareEnvironmentAndLimits)
                   ConfinedProcess::Ending::Cancelled);
     }
     EXPECT_FALSE(QFileInfo::exists(folder)) << "the folder goes with the object";
-    qunsetenv("QUIVERLEAF_TEST_SECRET");
 }

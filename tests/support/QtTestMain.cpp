@@ -1,5 +1,9 @@
 // Test main for suites that need Qt: an application object on the offscreen
-// platform, isolated standard paths and user defaults, then GoogleTest.
+// platform, isolated standard paths and user defaults, then GoogleTest, with
+// every test checked for leaving the process as it found it.
+#include "EnvironmentCheck.h"
+#include "QtStateCheck.h"
+
 #include "platform/runtime/UserDefaults.h"
 
 #include <QApplication>
@@ -20,5 +24,9 @@ int main(int argc, char* argv[])
     QTemporaryDir defaults;
     ql::UserDefaults::useStandardStoreAt(defaults.filePath(QStringLiteral("defaults.qldefaults")));
     ::testing::InitGoogleTest(&argc, argv);
+    // Appended last, so that they report before the printer says how the test went.
+    ::testing::TestEventListeners& listeners = ::testing::UnitTest::GetInstance()->listeners();
+    listeners.Append(new ql::testing::EnvironmentCheck);
+    listeners.Append(new ql::testing::QtStateCheck);
     return RUN_ALL_TESTS();
 }

@@ -10,7 +10,7 @@ using namespace ql;
 // read, written, read back and drawn as the fuzz target does.
 TEST(DocumentFuzzReplay, SeedsAndKeptInputsReadWriteAndDraw)
 {
-    probe::leaveOutGhostscript();
+    const auto withoutGhostscript = probe::leaveOutGhostscript();
     int replayed = 0;
     int documents = 0;
     for (const char* folder : {"documents", "document-crashers"}) {

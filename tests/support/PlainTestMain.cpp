@@ -1,0 +1,11 @@
+// Test main for the suites without Qt: every test checked for leaving the
+// environment as it found it.
+#include "EnvironmentCheck.h"
+
+int main(int argc, char* argv[])
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    // Appended last, so that it reports before the printer says how the test went.
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ql::testing::EnvironmentCheck);
+    return RUN_ALL_TESTS();
+}
