@@ -74,8 +74,9 @@ endfunction()
 
 # quiverleaf_tests(NAME FOLDER dir [QT] [LIBS lib...])
 # One GoogleTest executable per test folder; each test case is its own CTest
-# entry so that ctest -j spreads them over the cores. Qt-based suites start a
-# QApplication on the offscreen platform before the tests run.
+# entry so that ctest -j spreads them over the cores. Every suite runs with a
+# temporary home folder; Qt-based suites start a QApplication on the
+# offscreen platform before the tests run.
 function(quiverleaf_tests name)
   cmake_parse_arguments(ARG "QT" "FOLDER;TIMEOUT" "LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_FOLDER}/*.cpp ${ARG_FOLDER}/*.h)
@@ -94,7 +95,7 @@ function(quiverleaf_tests name)
     target_link_libraries(${name} PRIVATE quiverleaf_test_support Qt6::Test)
     target_precompile_headers(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src/platform/QtPch.h)
   else()
-    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE quiverleaf_test_plain_main)
   endif()
   target_compile_definitions(${name} PRIVATE
     QUIVERLEAF_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -1,4 +1,5 @@
 #include "app/WidgetPrompter.h"
+#include "support/EnvironmentChange.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,15 +68,8 @@ TEST(DesktopWorkspace, AsksTheDesktopForTheHandlerOfALink)
     entry.write("[Desktop Entry]\nType=Application\nName=Test\nExec=true %u\nMimeType=x-scheme-handler/qltest;\n");
     entry.close();
 
-    const auto restore = [](const char* name) {
-        const bool wasSet = qEnvironmentVariableIsSet(name);
-        const QByteArray value = qgetenv(name);
-        return std::shared_ptr<void>(nullptr, [=](void*) { wasSet ? qputenv(name, value) : qunsetenv(name); });
-    };
-    const auto configBack = restore("XDG_CONFIG_HOME");
-    const auto dataBack = restore("XDG_DATA_HOME");
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    const ql::testing::EnvironmentChange config("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toStdString());
+    const ql::testing::EnvironmentChange data("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toStdString());
     DesktopWorkspace workspace;
     EXPECT_TRUE(workspace.canOpenUrl(QUrl(QStringLiteral("qltest://page"))));
     EXPECT_FALSE(workspace.canOpenUrl(QUrl(QStringLiteral("qlnothing://page"))));

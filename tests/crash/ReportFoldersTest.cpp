@@ -9,6 +9,7 @@
 #include "crash/reports/HLYFileManager.h"
 #include "crash/reports/HLYInternalReport.h"
 #include "crash/reports/HLYPackageReportOperation.h"
+#include "support/EnvironmentChange.h"
 #include "sdk/foundation/InfoDictionary.h"
 #include "sdk/foundation/Json.h"
 
@@ -79,12 +80,13 @@ TEST(CrashSettings, DefaultsOverridesAndPromptTexts)
     EXPECT_EQ(none.betaEndpoint(), kHLYDefaultBetaEndpoint);
     EXPECT_TRUE(none.canProcessUrgentReports());
 
-    setenv("HalyardUrgentReports", "0", 1);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(none.canProcessUrgentReports());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("[Halyard:Crash] override: 'UrgentReports' => '0'"),
-              std::string::npos);
-    unsetenv("HalyardUrgentReports");
+    {
+        const ql::testing::EnvironmentChange urgent("HalyardUrgentReports", "0");
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(none.canProcessUrgentReports());
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("[Halyard:Crash] override: 'UrgentReports' => '0'"),
+                  std::string::npos);
+    }
 
     const HLYSettings server(Value(Map {{"features", Map {{"collect_reports", 0}, {"prompt_enabled", 0}}},
                                         {"session", Map {{"log_buffer_size", 1024}, {"max_custom_key_value_pairs", "5"}}},

@@ -8,20 +8,23 @@
 #include "app/document/Document.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/painting/PagePainter.h"
+#include "support/EnvironmentChange.h"
 
 #include <QByteArrayView>
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace ql::probe {
 
 // EPS pictures are converted by Ghostscript; starting it for every input
-// would be all the fuzzer did, so the probe runs without it.
-inline void leaveOutGhostscript()
+// would be all the fuzzer did, so the probe runs without it: with an empty
+// PATH, until the returned value goes.
+[[nodiscard]] inline auto leaveOutGhostscript()
 {
-    qputenv("PATH", "");
+    return std::make_unique<ql::testing::EnvironmentChange>("PATH", "");
 }
 
 inline void drawSmall(ZVCanvasView& page)

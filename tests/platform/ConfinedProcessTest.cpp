@@ -2,6 +2,7 @@
 // a bare environment, live under processor and memory limits, and stop at
 // their time.
 #include "platform/runtime/ConfinedProcess.h"
+#include "support/EnvironmentChange.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ using ql::ConfinedProcess;
 
 TEST(ConfinedProcess, RunsInAPrivateFolderWithABareEnvironmentAndLimits)
 {
-    qputenv("QUIVERLEAF_TEST_SECRET", "leaked");
+    const ql::testing::EnvironmentChange secret("QUIVERLEAF_TEST_SECRET", "leaked");
     QString folder;
     {
         const ConfinedProcess confined;
@@ -39,5 +40,4 @@ TEST(ConfinedProcess, RunsInAPrivateFolderWithABareEnvironmentAndLimits)
                   ConfinedProcess::Ending::Cancelled);
     }
     EXPECT_FALSE(QFileInfo::exists(folder)) << "the folder goes with the object";
-    qunsetenv("QUIVERLEAF_TEST_SECRET");
 }

@@ -104,6 +104,26 @@ TEST(Deferred, RunsLaterButNeverAfterItsContextIsGone)
     EXPECT_TRUE(QTest::qWaitFor([&] { return fired; }, 5000));
 }
 
+TEST(Deferred, FlushRunsEveryPendingCallHoweverManyAndDropsThoseOfGoneContexts)
+{
+    int ran = 0;
+    {
+        QObject closedDocument;
+        for (int i = 0; i < 12000; ++i)
+            ql::after(0, &closedDocument, [&] { ran += 1000; });
+    }
+    EXPECT_EQ(ql::DeferredCalls::instance().pendingCount(), 0) << "calls that can never run do not linger";
+    QObject survivor;
+    for (int i = 0; i < 12000; ++i)
+        ql::after(i % 7, &survivor, [&] { ++ran; });
+    // A call that re-arms itself for ever still lets the flush end.
+    std::function<void()> rearm;
+    rearm = [&] { ql::after(0, &survivor, rearm); };
+    ql::after(0, &survivor, rearm);
+    ql::DeferredCalls::instance().flush();
+    EXPECT_EQ(ran, 12000);
+}
+
 TEST(UserDefaults, StoredValuesKeepKindsAndOutliveTheStore)
 {
     QTemporaryDir dir;

@@ -1,4 +1,5 @@
 #include "sdk/network/RIGNetworkOperation.h"
+#include "support/EnvironmentChange.h"
 
 #include <future>
 #include <thread>
@@ -23,9 +24,10 @@ public:
 
 TEST(RIGNetworkOperation, BuildsTheCommonRequest)
 {
-    setenv("LANG", "de_AT.UTF-8", 1);
-    unsetenv("LC_ALL");
-    unsetenv("LC_MESSAGES");
+    using ql::testing::EnvironmentChange;
+    const EnvironmentChange language("LANG", "de_AT.UTF-8");
+    const EnvironmentChange all("LC_ALL", std::nullopt);
+    const EnvironmentChange messages("LC_MESSAGES", std::nullopt);
     const ProbeOperation operation("key-123");
     const URLRequest request = operation.mutableRequestWithDefaultHTTPHeaderFieldsAndTimeoutForURL("https://example.test/x");
     EXPECT_EQ(request.timeoutInterval, 10.0);
@@ -41,9 +43,8 @@ TEST(RIGNetworkOperation, BuildsTheCommonRequest)
                              {"X-Halyard-API-Client-Display-Version", "1.2.8"},
                              {"X-Halyard-API-Client-Build-Version", "20"},
                              {"X-Halyard-API-Key", "key-123"}}));
-    setenv("LANG", "C", 1);
+    const EnvironmentChange plain("LANG", "C");
     EXPECT_EQ(RIGNetworkOperation::localeIdentifier(), "en_US");
-    unsetenv("LANG");
 }
 
 TEST(RIGNetworkOperation, FinishesWithOrderedChangeNotices)

@@ -5,6 +5,7 @@
 #include "sdk/network/RIGNetworkClient.h"
 #include "sdk/network/RIGNetworkTaskUtility.h"
 #include "sdk/network/RIGPinnedCertificates.h"
+#include "support/EnvironmentChange.h"
 
 #include <future>
 #include <gtest/gtest.h>
@@ -128,14 +129,13 @@ TEST(RIGCertificatePinner, SystemTrustDecidesInDebugModeAndWithoutPins)
     auto sendPinnedB = [&](const URLRequest& r, DataTaskCompletion c) { pinnedB->beginDataTaskWithRequest(r, 0, c); };
 
     EXPECT_EQ(ping(sendUnpinned, *tls.services.at("good")), "-999"); // the system does not know root A
-    setenv("SSL_CERT_FILE", (tls.certs.path() / "rootA.pem").c_str(), 1); // now it does
+    const ql::testing::EnvironmentChange systemRoots("SSL_CERT_FILE", (tls.certs.path() / "rootA.pem").string()); // now it does
     EXPECT_EQ(ping(sendUnpinned, *tls.services.at("good")), "pong");
     EXPECT_EQ(ping(sendPinnedB, *tls.services.at("good")), "-999");
     log::setDebug(true);
     EXPECT_EQ(ping(sendPinnedB, *tls.services.at("good")), "pong");
     EXPECT_EQ(ping(sendPinnedB, *tls.services.at("wronghost")), "-999"); // host names still count
     log::setDebug(false);
-    unsetenv("SSL_CERT_FILE");
 }
 
 TEST(RIGCertificatePinner, CarriesTheTwoDistributedRoots)

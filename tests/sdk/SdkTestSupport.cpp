@@ -8,12 +8,6 @@
 #include <unistd.h>
 
 namespace qlkit::test {
-namespace {
-
-const char* const kOverridden[] = {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_DOCUMENTS_DIR"};
-
-} // namespace
-
 TempDir::TempDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "qlkit-test-XXXXXX").string();
@@ -30,16 +24,10 @@ TempDir::~TempDir()
 
 KitHome::KitHome()
 {
-    setenv("HOME", path().c_str(), 1);
-    setenv("XDG_DATA_HOME", (path() / "data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (path() / "cache").c_str(), 1);
-    setenv("XDG_DOCUMENTS_DIR", (path() / "documents").c_str(), 1);
-}
-
-KitHome::~KitHome()
-{
-    for (const char* name : kOverridden)
-        unsetenv(name);
+    for (const auto& [name, folder] : {std::pair {"HOME", ""}, std::pair {"XDG_DATA_HOME", "data"},
+                                       std::pair {"XDG_CACHE_HOME", "cache"}, std::pair {"XDG_DOCUMENTS_DIR", "documents"}})
+        m_changes.push_back(std::make_unique<ql::testing::EnvironmentChange>(
+            name, (*folder ? path() / folder : path()).string()));
 }
 
 CommandResult run(const std::vector<std::string>& argv)

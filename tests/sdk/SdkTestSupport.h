@@ -2,10 +2,13 @@
 // variables pointed into it, and running a program to collect its output.
 #pragma once
 
+#include "support/EnvironmentChange.h"
+
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,7 +33,9 @@ private:
 class KitHome : public TempDir {
 public:
     KitHome();
-    ~KitHome();
+
+private:
+    std::vector<std::unique_ptr<ql::testing::EnvironmentChange>> m_changes;
 };
 
 struct CommandResult {

@@ -2,8 +2,10 @@
 
 #include "sdk/HLYURLSession/HLYURLSession.h"
 #include "sdk/network/RIGNetworkResponseHandler.h"
+#include "support/EnvironmentChange.h"
 
 #include <future>
+#include <optional>
 #include <thread>
 #include <gtest/gtest.h>
 
@@ -185,9 +187,10 @@ TEST(HLYURLSession, DownloadsExistOnlyDuringTheCompletionAndFailOnceWhenUnwritab
     EXPECT_TRUE(std::get<1>(download("/empty")));
 
     test::TempDir dir;
-    setenv("TMPDIR", (dir.path() / "missing").c_str(), 1); // the file cannot be made
+    // The file cannot be made.
+    std::optional<ql::testing::EnvironmentChange> missing(std::in_place, "TMPDIR", (dir.path() / "missing").string());
     auto [_, made, failure, where] = download("/file");
-    unsetenv("TMPDIR");
+    missing.reset();
     EXPECT_FALSE(made);
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->domain, "HLYURLSessionDownloadTaskError");
@@ -331,7 +334,8 @@ TEST(HLYURLSession, AnswerBodiesAreCappedInMemoryAndOnDiskOrLeftUnread)
     test::TempDir temporary;
     test::TestService service;
     service.script({{"GET", "/endless", {{200, {}, "", "endless"}}}});
-    setenv("TMPDIR", temporary.path().c_str(), 1); // where downloads go
+    // Where downloads go.
+    std::optional<ql::testing::EnvironmentChange> downloads(std::in_place, "TMPDIR", temporary.path().string());
     auto session = HLYURLSession::sessionWithConfiguration(HLYURLSessionConfiguration::defaultSessionConfiguration());
     test::Watchdog disk([&] { return test::folderBytes(temporary.path()) > (256u << 20); }, [&] { service.stop(); });
     {
@@ -368,7 +372,7 @@ TEST(HLYURLSession, AnswerBodiesAreCappedInMemoryAndOnDiskOrLeftUnread)
     const auto failure = outcome.get();
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->code, kURLErrorDataLengthExceedsMaximum);
-    unsetenv("TMPDIR");
+    downloads.reset();
     EXPECT_TRUE(test::becomesEmpty(temporary.path())); // the cut-off file is gone
     EXPECT_LT(memory.peakGrowth(), 64u << 20) << memory.peakGrowth();
     RecordProperty("peak_resident_growth_bytes", std::to_string(memory.peakGrowth()));

@@ -5,9 +5,11 @@
 #include "sdk/foundation/InfoDictionary.h"
 #include "sdk/foundation/NotificationCenter.h"
 #include "sdk/settings/RIGSettingsOnboardingManager.h"
+#include "support/EnvironmentChange.h"
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <gtest/gtest.h>
 
 using namespace qlkit;
@@ -204,7 +206,8 @@ TEST_F(SettingsFixture, HostileSettingsAnswersKeepTheLastGoodFileAndBoundedMemor
                    {200, {{"Content-Type", kJson}}, nested},
                    {200, {{"Content-Type", kJson}}, "", "endless"}});
     test::TempDir temporary;
-    setenv("TMPDIR", temporary.path().c_str(), 1); // where the download goes
+    // Where the download goes.
+    std::optional<ql::testing::EnvironmentChange> downloads(std::in_place, "TMPDIR", temporary.path().string());
     runOnce();
     const std::string good = test::readTextFile(settingsFile());
     {
@@ -215,7 +218,7 @@ TEST_F(SettingsFixture, HostileSettingsAnswersKeepTheLastGoodFileAndBoundedMemor
         EXPECT_LT(memory.peakGrowth(), 128u << 20) << memory.peakGrowth();
         RecordProperty("peak_resident_growth_bytes", std::to_string(memory.peakGrowth()));
     }
-    unsetenv("TMPDIR");
+    downloads.reset();
     EXPECT_EQ(service.log().size(), 3u); // neither is retried
     EXPECT_EQ(notifications, 1);
     EXPECT_EQ(test::readTextFile(settingsFile()), good);

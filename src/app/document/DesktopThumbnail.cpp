@@ -11,13 +11,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QUrl>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,7 +78,29 @@ Status writePrivately(const QString& target, const QByteArray& data)
 
 QString DesktopThumbnail::uriOfFile(const QString& path)
 {
-    return QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded());
+    // File managers look a thumbnail up by the md5 of the URI GLib makes of
+    // the path, so the URI must match it byte for byte: GLib keeps these
+    // reserved characters as they are and escapes every other byte, in upper
+    // case hex, of the path as the file system stores it.
+    static constexpr std::string_view kKept = "!$&'()*+,-./:=@_~";
+    const auto kept = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+               || kKept.find(c) != std::string_view::npos;
+    };
+    const QByteArray bytes = QFile::encodeName(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    QByteArray uri = "file://";
+    uri.reserve(uri.size() + bytes.size() * 3);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (kept(c)) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += "0123456789ABCDEF"[byte >> 4];
+            uri += "0123456789ABCDEF"[byte & 0xF];
+        }
+    }
+    return QString::fromLatin1(uri);
 }
 
 QString DesktopThumbnail::fileNameFor(const QString& path)

@@ -23,7 +23,8 @@ public:
     static constexpr Size kExtraLarge {"x-large", 512};
     static constexpr Size kLarge {"large", 256};
 
-    // The file's URI as thumbnails name it ("file:///…", percent-encoded).
+    // The file's URI as file managers name its thumbnails: "file:///…",
+    // escaped byte for byte as GLib escapes it.
     static QString uriOfFile(const QString& path);
     // "<md5 of the URI>.png".
     static QString fileNameFor(const QString& path);

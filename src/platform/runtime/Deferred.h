@@ -20,6 +20,8 @@ public:
     // Runs every pending call now, earliest first, including calls they
     // schedule in turn (up to a bound, so a call that re-arms itself ends).
     void flush();
+    // Forgets every pending call without running it.
+    void discardAll();
 
 private:
     struct Pending {
@@ -29,8 +31,10 @@ private:
         bool hasContext;
         std::function<void()> call;
         QObject* timer;
+        QMetaObject::Connection dropped;
     };
     void run(quint64 id);
+    void discard(quint64 id);
 
     std::list<Pending> m_pending;
     quint64 m_nextId = 0;

@@ -95,6 +95,11 @@ bool UserDefaults::hasStoredValue(const QString& key) const
     return m_settings->contains(key);
 }
 
+QStringList UserDefaults::storedKeys() const
+{
+    return m_settings->allKeys();
+}
+
 bool UserDefaults::boolForKey(const QString& key) const
 {
     return objectForKey(key).toBool();

@@ -31,6 +31,7 @@ public:
     // The stored value, else the registered one, else null.
     QVariant objectForKey(const QString& key) const;
     bool hasStoredValue(const QString& key) const;
+    QStringList storedKeys() const;
 
     bool boolForKey(const QString& key) const;
     qint64 integerForKey(const QString& key) const;

@@ -38,7 +38,7 @@ TEST(EpsPictures, GhostscriptReadsAndWritesNoFileOfTheTemporaryFolder)
     if (!canRenderEps())
         GTEST_SKIP() << "Ghostscript is not installed";
     QTemporaryDir shared;
-    const EnvironmentChange temporary("TMPDIR", QFile::encodeName(shared.path()));
+    const EnvironmentChange temporary("TMPDIR", QFile::encodeName(shared.path()).toStdString());
     QFile planted(shared.filePath(QStringLiteral("planted.ps")));
     ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
     planted.write("1 0 0 setrgbcolor\n");

@@ -6,6 +6,7 @@
 #include "app/categories/PictureConversions.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "support/EnvironmentChange.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,21 +51,6 @@ inline QList<int> processesMentioning(const QString& text)
     return found;
 }
 
-class EnvironmentChange {
-public:
-    EnvironmentChange(const char* name, const QByteArray& value)
-        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, value);
-    }
-    ~EnvironmentChange() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-    bool m_had;
-};
-
 class ConversionLimits {
 public:
     explicit ConversionLimits(const PictureConversions::Limits& limits) : m_before(PictureConversions::shared().limits())
@@ -98,7 +84,7 @@ private:
 // A `gs` first on the PATH that notes each run and hands over to the real one.
 class CountingGhostscript {
 public:
-    CountingGhostscript() : m_path("PATH", QFile::encodeName(m_folder.path()) + ':' + qgetenv("PATH"))
+    CountingGhostscript() : m_path("PATH", (QFile::encodeName(m_folder.path()) + ':' + qgetenv("PATH")).toStdString())
     {
         QFile script(m_folder.filePath(QStringLiteral("gs")));
         script.open(QIODevice::WriteOnly);

@@ -142,5 +142,14 @@ TEST_F(ExportCommandTest, PageRenderWritesTheOtherFilesWhenOneCannotBeWritten)
     EXPECT_EQ(written(), (QStringList {"Flyer_1.png", "Flyer_3.png"}));
 }
 
+// What the output tests rest on: a command that never ran to its end is no success.
+TEST_F(ExportCommandTest, ACommandThatNeverFinishesIsAFailure)
+{
+    OutputContext context;
+    context.prompter = &prompter;
+    EXPECT_EQ(runCommand(new ExportCommand(document, context), [](ExportCommand&) {}),
+              QStringList {QStringLiteral("The command did not finish")});
+}
+
 } // namespace
 } // namespace ql::testing

@@ -7,9 +7,12 @@
 
 #include "app/export/OutputCommand.h"
 #include "platform/runtime/Deferred.h"
+#include "support/EnvironmentChange.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <optional>
 
 namespace ql::testing {
 
@@ -17,22 +20,32 @@ namespace ql::testing {
 // `path` while it lives.
 class HomeFolder {
 public:
-    explicit HomeFolder(const QString& path) : m_old(qgetenv("HOME")) { qputenv("HOME", path.toLocal8Bit()); }
-    ~HomeFolder() { qputenv("HOME", m_old); }
+    explicit HomeFolder(const QString& path)
+        : m_home("HOME", QFile::encodeName(path).toStdString()), m_config("XDG_CONFIG_HOME", std::nullopt),
+          m_cache("XDG_CACHE_HOME", std::nullopt), m_data("XDG_DATA_HOME", std::nullopt)
+    {
+    }
 
 private:
-    QByteArray m_old;
+    EnvironmentChange m_home, m_config, m_cache, m_data;
 };
 
-// Runs a command's steps to its end; its failures, one line each.
+// Runs a command's steps to its end; its failures, one line each. A
+// command that never said it finished has failed, whatever it wrote.
 template <class Command, class Start>
 QStringList runCommand(Command* command, Start start)
 {
-    QStringList failures;
-    QObject::connect(command, &OutputCommand::finished, [&failures, command](bool) { failures = command->failures(); });
+    std::optional<QStringList> failures;
+    const QObject listener;
+    QObject::connect(command, &OutputCommand::finished, &listener,
+                     [&failures, command](bool) { failures = command->failures(); });
     start(*command);
     DeferredCalls::instance().flush();
-    return failures;
+    if (failures)
+        return *failures;
+    // A finished command deletes itself; this one, and what it left to do, go here.
+    delete command;
+    return {QStringLiteral("The command did not finish")};
 }
 
 // pdfinfo's "Pages" and the size of page 1 ("612 x 792").

@@ -25,7 +25,7 @@ TEST_F(EpsWindow, EndlessPicturesKeepTheWindowResponsiveAndShowPlaceholders)
     // Conversions happen in private folders in here, which tells our
     // Ghostscript from any other.
     QTemporaryDir temporary;
-    const EnvironmentChange folder("TMPDIR", QFile::encodeName(temporary.path()));
+    const EnvironmentChange folder("TMPDIR", QFile::encodeName(temporary.path()).toStdString());
     const CountingGhostscript gs;
     // Two seconds a picture: converting on the window's thread would stall it.
     const ConversionLimits limits({std::chrono::seconds(2), std::chrono::seconds(4)});

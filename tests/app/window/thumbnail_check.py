@@ -1,5 +1,5 @@
 """Reads the desktop thumbnails of a document as a file manager would: the
-file's URI and its md5 name the pictures in CACHE/thumbnails/{x-large,large};
+file's URI as `gio info` gives it and its md5 name the pictures in CACHE/thumbnails/{x-large,large};
 prints, as JSON, the URI and modification time of the file itself, and for
 each picture its size, its "Thumb::URI" and "Thumb::MTime" texts, the
 permissions of picture and folder, and how far its colours lie from the
@@ -8,15 +8,20 @@ channel, 0 to 255)."""
 import hashlib
 import json
 import os
-import pathlib
 import stat
+import subprocess
 import sys
 
 from PIL import Image, ImageChops, ImageStat
 
 
+def gio_uri(path):
+    info = subprocess.run(["gio", "info", path], check=True, capture_output=True, text=True).stdout
+    return next(line[len("uri: "):] for line in info.splitlines() if line.startswith("uri: "))
+
+
 def main(document, cache, reference):
-    uri = pathlib.Path(document).as_uri()
+    uri = gio_uri(document)
     name = hashlib.md5(uri.encode("utf-8")).hexdigest() + ".png"
     result = {"uri": uri, "mtime": os.stat(document).st_mtime_ns // 1000000000, "thumbnails": {}}
     for folder in ("x-large", "large"):
