@@ -10,8 +10,10 @@ if(CCACHE_PROGRAM)
 endif()
 
 # Every test, tool and bench links the whole program with its debug
-# information; compressed, a build tree takes a third of the disk.
-add_link_options(LINKER:--compress-debug-sections=zlib)
+# information; compressed in objects and programs alike, a build tree takes a
+# third of the disk.
+add_compile_options(-gz=zlib)
+add_link_options(-gz=zlib)
 
 add_library(quiverleaf_warnings INTERFACE)
 target_compile_options(quiverleaf_warnings INTERFACE
