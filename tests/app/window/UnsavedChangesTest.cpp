@@ -10,6 +10,8 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/view/ZVScrollView.h"
+#include "panels/ZVImageEditorViewController.h"
+#include "panels/imageedit/ImageEditView.h"
 #include "platform/graphics/Image.h"
 #include "platform/runtime/Deferred.h"
 
@@ -178,6 +180,16 @@ TEST_F(UnsavedChanges, EachChangeIsAskedAboutOnClosingAndUndoesToTheSavedState)
          [picture](UnsavedChanges& t) {
              t.click(picture);
              t.chooseMenuItem(QStringLiteral("Arrange/Move to Layer/Background"));
+         }},
+        {"the image editor's Save",
+         [picture](UnsavedChanges& t) {
+             t.doubleClick(picture);
+             ZVImageEditorViewController* editor = t.window->controllers().imageEditorViewController;
+             ASSERT_TRUE(t.window->outlets().editImagePanel->isVisible());
+             editor->imageView()->setRotationAngle(90);
+             editor->imageView()->setCropSelection(QRectF(0, 0, 200, 300));
+             QTest::mouseClick(editor->saveButton(), Qt::LeftButton);
+             settle();
          }},
     };
 
