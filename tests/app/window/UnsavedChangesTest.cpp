@@ -175,6 +175,7 @@ struct Change {
 TEST_F(UnsavedChanges, EachChangeIsAskedAboutOnClosingAndUndoesToTheSavedState)
 {
     const QPointF picture = kPictureFrame.center();
+    const QPointF deep = kDeepFrame.center();
     const Change changes[] = {
         {"Arrange ▸ Move to Layer",
          [picture](UnsavedChanges& t) {
@@ -191,10 +192,31 @@ TEST_F(UnsavedChanges, EachChangeIsAskedAboutOnClosingAndUndoesToTheSavedState)
              QTest::mouseClick(editor->saveButton(), Qt::LeftButton);
              settle();
          }},
+        {"turning 3D text with the camera",
+         [deep](UnsavedChanges& t) {
+             t.doubleClick(deep);
+             t.drag(deep, deep + QPointF(80, 30));
+             t.click(QPointF(500, 700));
+         }},
     };
 
     for (const Change& change : changes) {
         SCOPED_TRACE(change.name);
         check([this, &change] { change.make(*this); }, QString::number(&change - changes));
     }
+}
+
+TEST_F(UnsavedChanges, EachCameraDragIsAStepOfItsOwn)
+{
+    open(path(QStringLiteral("flyer.qvleaf")));
+    const QPointF deep = kDeepFrame.center();
+    doubleClick(deep);
+    drag(deep, deep + QPointF(60, 0));
+    const QByteArray once = archive();
+    doubleClick(deep);
+    drag(deep, deep + QPointF(0, 40));
+    EXPECT_TRUE(archive() != once);
+    document->undoManager()->undo();
+    settle();
+    EXPECT_TRUE(archive() == once) << "Undo takes back the last drag only";
 }
