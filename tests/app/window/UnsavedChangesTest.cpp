@@ -16,11 +16,13 @@
 #include "platform/runtime/Deferred.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <functional>
 
@@ -126,6 +128,22 @@ public:
         settle();
     }
 
+    // Another entry of a popup of the content inspector, chosen as the user
+    // chooses it.
+    void choose(const QString& popupName, const QString& entry)
+    {
+        window->changeInspectorView(2);
+        settle();
+        auto* popup = window->outlets().inspectorView->findChild<QComboBox*>(popupName);
+        ASSERT_NE(popup, nullptr) << popupName.toStdString();
+        const int index = popup->findText(entry);
+        ASSERT_GE(index, 0) << entry.toStdString();
+        ASSERT_NE(index, popup->currentIndex());
+        popup->setCurrentIndex(index);
+        emit popup->activated(index);
+        settle();
+    }
+
     // Makes the change on a copy of the saved document, then checks what
     // the change, Undo, Redo, closing and opening again give.
     void check(const std::function<void()>& change, const QString& folder)
@@ -191,6 +209,16 @@ TEST_F(UnsavedChanges, EachChangeIsAskedAboutOnClosingAndUndoesToTheSavedState)
              editor->imageView()->setCropSelection(QRectF(0, 0, 200, 300));
              QTest::mouseClick(editor->saveButton(), Qt::LeftButton);
              settle();
+         }},
+        {"the first display mode chosen for a picture",
+         [picture](UnsavedChanges& t) {
+             t.click(picture);
+             t.choose(QStringLiteral("imageMode"), QStringLiteral("Fit"));
+         }},
+        {"a text box's font family",
+         [](UnsavedChanges& t) {
+             t.click(kTextFrame.center());
+             t.choose(QStringLiteral("contentView.currentFontFamilyName"), QStringLiteral("Liberation Serif"));
          }},
         {"turning 3D text with the camera",
          [deep](UnsavedChanges& t) {
