@@ -6,6 +6,7 @@
 #include "canvas/CanvasHost.h"
 #include "canvas/ZVPuttyView.h"
 #include "platform/runtime/NotificationCenter.h"
+#include "platform/undo/StateUndo.h"
 
 namespace {
 
@@ -27,6 +28,36 @@ QVariantList uuidsOf(const QList<ZVPuttyView*>& elements)
     for (const ZVPuttyView* element : elements)
         uuids.append(element->uuid());
     return uuids;
+}
+
+// Which layer each of some elements is on, and the stacking lists of the
+// layers they leave and join: what a move to another layer changes.
+struct LayerPlaces {
+    QList<QPair<QPointer<ZVPuttyView>, QPointer<ZVPuttyViewGroup>>> elements;
+    QList<QPair<QPointer<ZVPuttyViewGroup>, QStringList>> lists;
+};
+
+ql::StateRestore<ZVCanvasView, LayerPlaces> layerPlacesRestore(const LayerPlaces& shape)
+{
+    const auto capture = [shape](ZVCanvasView&) {
+        LayerPlaces now;
+        for (const auto& [element, layer] : shape.elements)
+            now.elements.append({element, element ? QPointer<ZVPuttyViewGroup>(element->layoutLayerGroup()) : nullptr});
+        for (const auto& [layer, list] : shape.lists)
+            now.lists.append({layer, layer ? layer->groupedViews() : QStringList()});
+        return now;
+    };
+    const auto apply = [](ZVCanvasView& page, const LayerPlaces& places) {
+        for (const auto& [layer, list] : places.lists)
+            if (layer)
+                layer->setGroupedViews(list);
+        for (const auto& [element, layer] : places.elements)
+            if (element)
+                element->setLayoutLayerGroup(layer);
+        page.layoutPuttyViews();
+        ql::NotificationCenter::defaultCenter().post(QStringLiteral("redrawLayerThumbs"));
+    };
+    return {capture, apply};
 }
 
 } // namespace
@@ -83,7 +114,20 @@ void ZVCanvasView::movePuttyViewToLayer(int tag)
     if (tag < 0 || tag >= layers.size())
         return;
     ZVPuttyViewGroup* target = layers.at(tag);
-    for (ZVPuttyView* element : activeViews()) {
+    // One undo step puts every moved element back where it stood in its layer.
+    const QList<ZVPuttyView*> moving = activeViews();
+    LayerPlaces before;
+    QList<ZVPuttyViewGroup*> touched {target};
+    for (ZVPuttyView* element : moving) {
+        before.elements.append({element, element->layoutLayerGroup()});
+        if (element->layoutLayerGroup() && !touched.contains(element->layoutLayerGroup()))
+            touched.append(element->layoutLayerGroup());
+    }
+    for (ZVPuttyViewGroup* layer : touched)
+        before.lists.append({layer, layer->groupedViews()});
+    if (!moving.isEmpty())
+        ql::registerStateRestore(undoManager(), *this, before, layerPlacesRestore(before));
+    for (ZVPuttyView* element : moving) {
         if (ZVPuttyViewGroup* from = element->layoutLayerGroup())
             from->removeUuid(element->uuid());
         target->appendUuid(element->uuid());

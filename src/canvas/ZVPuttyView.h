@@ -370,7 +370,6 @@ private:
     // Runs `steps` with each part's layout held: a part they reshape
     // several times is laid out once, after them.
     void withPartLayoutsHeld(const std::function<void()>& steps);
-    void restoreFlip(bool horizontally, const QVariant& image, const QVariant& original, bool redo);
 
     QRectF m_frame;
     double m_rotation = 0.0;

@@ -20,7 +20,7 @@
 #include "content/ZVTextView.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
-#include "platform/undo/UndoManager.h"
+#include "platform/undo/StateUndo.h"
 
 #include <array>
 
@@ -458,42 +458,52 @@ void ZVPuttyView::flipVertical()
     flip(false);
 }
 
+namespace {
+
+// What a flip turns over: the picture shown and the original adjustments
+// start from.
+struct FlippedPicture {
+    QVariant image;
+    QVariant original;
+};
+
+FlippedPicture flippedPictureOf(ZVPuttyView& element)
+{
+    const auto* content = qobject_cast<const ZVImageView*>(element.contentView());
+    if (!content)
+        return {};
+    return {QVariant::fromValue(content->image()), QVariant::fromValue(content->originalImage())};
+}
+
+void restoreFlippedPicture(ZVPuttyView& element, const FlippedPicture& picture)
+{
+    auto* content = qobject_cast<ZVImageView*>(element.contentView());
+    if (!content)
+        return;
+    content->setValueForKey(u"image", picture.image);
+    content->setValueForKey(u"originalImage", picture.original);
+    element.setReflection();
+}
+
+} // namespace
+
 void ZVPuttyView::flip(bool horizontally)
 {
     auto* image = qobject_cast<ZVImageView*>(m_contentView);
     if (m_contentViewType != ImageContent || !image || m_isLocked)
         return;
-    const QVariant before = QVariant::fromValue(image->image());
-    const QVariant original = QVariant::fromValue(image->originalImage());
-    registerOnUndo([this, horizontally, before, original] { restoreFlip(horizontally, before, original, false); });
+    ql::UndoManager* manager = undoManager();
+    // Undo puts back both the picture shown and the original; redo the
+    // flipped pair.
+    ql::registerStateRestore(manager, *this, flippedPictureOf(*this),
+                             ql::StateRestore<ZVPuttyView, FlippedPicture> {flippedPictureOf, restoreFlippedPicture});
     {
         // The flip's own key changes are this step's, not steps of their own.
-        ql::UndoManager* manager = undoManager();
         ql::UndoRegistrationBlocker quiet(manager);
         if (horizontally)
             ql::ZVDesignHelper::flipImageHorizontally(image);
         else
             ql::ZVDesignHelper::flipImageVertically(image);
-    }
-    setReflection();
-}
-
-// Undo puts back both the picture shown and the original adjustments start
-// from; redo puts back the flipped pair.
-void ZVPuttyView::restoreFlip(bool horizontally, const QVariant& image, const QVariant& original, bool redo)
-{
-    auto* content = qobject_cast<ZVImageView*>(m_contentView);
-    if (!content)
-        return;
-    const QVariant currentImage = QVariant::fromValue(content->image());
-    const QVariant currentOriginal = QVariant::fromValue(content->originalImage());
-    registerOnUndo([this, horizontally, currentImage, currentOriginal, redo] {
-        restoreFlip(horizontally, currentImage, currentOriginal, !redo);
-    });
-    {
-        ql::UndoRegistrationBlocker quiet(undoManager());
-        content->setValueForKey(u"image", image);
-        content->setValueForKey(u"originalImage", original);
     }
     setReflection();
 }

@@ -6,11 +6,13 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/FontResolver.h"
 #include "platform/graphics/Gradient.h"
+#include "platform/undo/StateUndo.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHash>
 #include <QSet>
+#include <utility>
 
 using ql::scene3d::Camera;
 using ql::scene3d::Light;
@@ -40,6 +42,20 @@ QColor qColorOf(const QVariant& color, const QColor& fallback)
     return color.canConvert<ql::Color>() && color.metaType() == QMetaType::fromType<ql::Color>()
                ? color.value<ql::Color>().toQColor()
                : fallback;
+}
+
+using PointOfViewState = std::shared_ptr<const SceneNode>;
+
+PointOfViewState pointOfViewOf(ZV3DTextView& view)
+{
+    return view.pointOfView().cloneWithoutChildren();
+}
+
+// A point of view put back keeps the scale the present size gives.
+void restorePointOfView(ZV3DTextView& view, const PointOfViewState& state)
+{
+    view.setPointOfView(state->cloneWithoutChildren());
+    view.updateFontSize();
 }
 
 std::unique_ptr<SceneNode> lightNode(Light::Type type, const QVector3D& position)
@@ -380,8 +396,10 @@ SceneNode& ZV3DTextView::ownPointOfView()
 void ZV3DTextView::cameraMouseDown(QPointF location)
 {
     m_orbit.reset();
+    m_orbitStart.reset();
     if (!m_allowsCameraControl)
         return;
+    m_orbitStart = pointOfViewOf(*this);
     QVector3D pivot;
     buildText();
     if (m_textNode && m_text)
@@ -401,6 +419,13 @@ void ZV3DTextView::cameraMouseUp(QPointF location)
 {
     cameraMouseDragged(location);
     m_orbit.reset();
+    // The turned view is stored with the document: each drag that turned it
+    // is a step of its own.
+    const PointOfViewState before = std::exchange(m_orbitStart, nullptr);
+    const SceneNode& now = pointOfView();
+    if (before && (before->position() != now.position() || before->orientation() != now.orientation()))
+        ql::registerStateRestore(undoManager(), *this, before,
+                                 ql::StateRestore<ZV3DTextView, PointOfViewState> {pointOfViewOf, restorePointOfView});
 }
 
 QImage ZV3DTextView::renderImage(QSizeF pixels, bool floatComponents) const

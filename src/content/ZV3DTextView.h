@@ -115,7 +115,8 @@ public:
     void updateFontSize();
 
     // Camera control: a press, drags and the release, in the content's own
-    // coordinates (points, origin top left).
+    // coordinates (points, origin top left). A drag that turned the view is
+    // one undo step.
     void cameraMouseDown(QPointF location);
     void cameraMouseDragged(QPointF location);
     void cameraMouseUp(QPointF location);
@@ -171,4 +172,6 @@ private:
     mutable bool m_textWanted = false;
     std::unique_ptr<ql::scene3d::SceneNode> m_ownPointOfView;
     std::optional<ql::scene3d::CameraOrbit> m_orbit;
+    // The point of view as the drag under way found it.
+    std::shared_ptr<const ql::scene3d::SceneNode> m_orbitStart;
 };

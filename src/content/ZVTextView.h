@@ -325,6 +325,8 @@ private:
     // while an undo restores the text itself.
     void dispatch(const QString& keyPath, bool applyToText);
     static bool isTextAction(const QString& keyPath);
+    // Whether the change applies the font (and lists its family's faces).
+    static bool setsFont(const QString& keyPath);
     Range rangeOfAction(const QString& keyPath) const;
     TextState captureState(const QVariantMap& properties, std::optional<Range> range) const;
     bool textStateMatches(const TextState& state) const;

@@ -58,10 +58,15 @@ ZVTextView::Range ZVTextView::rangeOfAction(const QString& keyPath) const
     return paragraph.contains(keyPath) ? Range {0, textLength()} : applyRange();
 }
 
+bool ZVTextView::setsFont(const QString& keyPath)
+{
+    return keyPath == QLatin1String("currentFontFamilyName") || keyPath == QLatin1String("currentFontTypeFaceIndex")
+           || keyPath == QLatin1String("currentHighlightColor");
+}
+
 void ZVTextView::dispatch(const QString& keyPath, bool applyToText)
 {
-    if (keyPath == QLatin1String("currentFontFamilyName") || keyPath == QLatin1String("currentFontTypeFaceIndex")
-        || keyPath == QLatin1String("currentHighlightColor")) {
+    if (setsFont(keyPath)) {
         if (applyToText)
             applyFont();
     } else if (keyPath == QLatin1String("currentFontSize")) {
@@ -112,8 +117,13 @@ void ZVTextView::onObservedChange(const QString& keyPath, const QVariant& oldVal
     const bool undoable = undoableKeyPaths().contains(keyPath);
     const bool text = isTextAction(keyPath);
     TextState before;
-    if (undoable)
-        before = captureState({{keyPath, oldValue}}, text ? std::optional<Range>(rangeOfAction(keyPath)) : std::nullopt);
+    if (undoable) {
+        QVariantMap properties {{keyPath, oldValue}};
+        // Applying a font lists the faces of its family: they go back with it.
+        if (setsFont(keyPath))
+            properties.insert(QStringLiteral("fontTypeFaces"), m_fontTypeFaces);
+        before = captureState(properties, text ? std::optional<Range>(rangeOfAction(keyPath)) : std::nullopt);
+    }
     const int editsBefore = m_textEdits;
     dispatch(keyPath, true);
     // Setting a value it already had records nothing, unless the text changed.

@@ -1,14 +1,13 @@
 #include "panels/ZVImageEditorViewController.h"
 
 #include "app/categories/ImageBitmap.h"
-#include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"
 #include "panels/controls/SegmentedControl.h"
 #include "panels/imageedit/ImageAdjustPanel.h"
 #include "panels/imageedit/ImageEditView.h"
-#include "platform/undo/UndoManager.h"
+#include "platform/undo/StateUndo.h"
 #include "util/icons/ICFIconFactory.h"
 #include "util/layout/PinLayout.h"
 
@@ -38,6 +37,35 @@ QList<QImage> icons(std::initializer_list<char32_t> codes)
 ZVImageView* imageContent(ZVPuttyView* element)
 {
     return element ? qobject_cast<ZVImageView*>(element->contentView()) : nullptr;
+}
+
+// What saving an edit replaces: the picture shown, the original adjustments
+// start from (and crops cut from), and the element's frame.
+struct EditedPicture {
+    Image picture;
+    Image original;
+    Image forCropping;
+    QRectF frame;
+};
+
+EditedPicture editedPictureOf(ZVPuttyView& element)
+{
+    const ZVImageView* content = imageContent(&element);
+    if (!content)
+        return {Image(), Image(), Image(), element.frame()};
+    return {content->picture(), content->originalImage(), content->originalImageForCropping(), element.frame()};
+}
+
+void restoreEditedPicture(ZVPuttyView& element, const EditedPicture& state)
+{
+    ZVImageView* content = imageContent(&element);
+    if (!content)
+        return;
+    content->setOriginalImage(state.original);
+    content->setOriginalImageForCropping(state.forCropping);
+    content->setImage(state.picture);
+    element.setFrame(state.frame);
+    element.setReflection();
 }
 
 // Still on its page: a deleted element stays alive for undo, off its page.
@@ -226,11 +254,13 @@ void ZVImageEditorViewController::saveImage()
     if (pixels.isNull() || pixels.width() <= 0 || pixels.height() <= 0)
         return;
     const Image edited = imageFromBitmap(pixels);
+    // One step takes the whole edit back: undoing part of it (the frame
+    // without the picture) would distort the picture.
+    UndoManager* undo = element->undoManager();
+    registerStateRestore(undo, *element, editedPictureOf(*element),
+                         StateRestore<ZVPuttyView, EditedPicture> {editedPictureOf, restoreEditedPicture});
     {
-        // An edit is not an undo step: undoing part of it (the frame without
-        // the picture) would distort the picture.
-        PageDocument* document = element->canvas() ? element->canvas()->document() : nullptr;
-        const UndoRegistrationBlocker blocker(document ? document->undoManager() : nullptr);
+        const UndoRegistrationBlocker blocker(undo);
         // 3. Picture and original, so that later effects start from it.
         content->setImage(edited);
         content->setOriginalImage(edited);

@@ -7,9 +7,9 @@
 #include "panels/controls/KeyPathBindings.h"
 #include "panels/inspectors/ImageEffectPicker.h"
 #include "panels/inspectors/InspectorForm.h"
-#include "panels/inspectors/UndoableSetting.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Prompter.h"
+#include "platform/undo/StateUndo.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -25,6 +25,27 @@ using Number = KeyPathBinding::NumberKind;
 ZVImageView* pictureOf(const ZVPuttyView* element)
 {
     return element ? qobject_cast<ZVImageView*>(element->contentView()) : nullptr;
+}
+
+// The display mode of an element and of its picture. An element without a
+// mode of its own passes none to its picture either, which would then stop
+// filling its box: taking back the first mode puts the picture's back too.
+struct DisplayModes {
+    QVariant element;
+    QVariant picture;
+};
+
+DisplayModes displayModesOf(ZVPuttyView& element)
+{
+    const ZVImageView* picture = pictureOf(&element);
+    return {element.imageMode(), picture ? picture->imageMode() : QVariant()};
+}
+
+void restoreDisplayModes(ZVPuttyView& element, const DisplayModes& modes)
+{
+    element.setValueForKey(u"imageMode", modes.element);
+    if (ZVImageView* picture = pictureOf(&element); picture && picture->imageMode() != modes.picture)
+        picture->setImageMode(modes.picture);
 }
 
 QPushButton* button(const QString& title, const QString& name, QWidget* parent)
@@ -56,10 +77,11 @@ void ZVImageSettingsController::buildView(QWidget* view)
     Options mode = Options::numbers(Number::Integer, 0, 4);
     mode.display = [](const QVariant& value) -> QVariant { return value.isValid() ? value : QVariant(0); };
     mode.write = [this](KVObject& target, const QVariant& value) {
-        if (target.valueForKey(u"imageMode").isValid())
-            target.setValueForKey(u"imageMode", value);
-        else
-            setValueRecordingUndo(target, QStringLiteral("imageMode"), value, undoManager());
+        auto* element = qobject_cast<ZVPuttyView*>(&target);
+        if (element && !element->imageMode().isValid())
+            registerStateRestore(undoManager(), *element, displayModesOf(*element),
+                                 StateRestore<ZVPuttyView, DisplayModes> {displayModesOf, restoreDisplayModes});
+        target.setValueForKey(u"imageMode", value);
     };
     form.popup(tr("Display"), QStringLiteral("imageMode"),
                {tr("Fill"), tr("Fit"), tr("Stretch"), tr("Crop"), tr("Original size")}, mode);
