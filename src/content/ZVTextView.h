@@ -177,6 +177,11 @@ public:
     void mouseDown(const ql::CanvasEvent& event);
     void mouseDragged(const ql::CanvasEvent& event);
     void mouseUp(const ql::CanvasEvent& event);
+    // The pointer moving over the page while the box is edited: crossing the
+    // box's bounds enters or leaves it, which `mouseInside` follows.
+    void mouseMoved(const ql::CanvasEvent& event);
+    void mouseEntered();
+    void mouseExited();
     // What a double click on the box starts: the box is edited, and so is
     // every box of its linked chain on the same page, each with the caret at
     // the start of the text.

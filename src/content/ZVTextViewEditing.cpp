@@ -63,6 +63,25 @@ void ZVTextView::mouseDown(const ql::CanvasEvent& event)
         element->mouseDown(event);
 }
 
+void ZVTextView::mouseMoved(const ql::CanvasEvent& event)
+{
+    const bool inside = bounds().contains(viewPointFromPage(event.location));
+    if (inside && !m_mouseInside)
+        mouseEntered();
+    else if (!inside && m_mouseInside)
+        mouseExited();
+}
+
+void ZVTextView::mouseEntered()
+{
+    setMouseInside(true);
+}
+
+void ZVTextView::mouseExited()
+{
+    setMouseInside(false);
+}
+
 void ZVTextView::mouseDragged(const ql::CanvasEvent& event)
 {
     if (m_gesture == Gesture::Editor) {

@@ -189,6 +189,31 @@ TEST_F(TextEditingCanvas, DraggingSelectsThroughTheTurnAndTheCanvasDrawsCaretAnd
     EXPECT_GT(darkest(), 200);
 }
 
+TEST_F(TextEditingCanvas, TheEditedBoxFollowsThePointerEnteringAndLeavingIt)
+{
+    ZVTextView* text = addBox(QRectF(100, 100, 380, 200), QStringLiteral("Hover"));
+    const QPointF inside(250, 200);
+    const QPointF inMargin(120, 200);
+    send(QEvent::MouseMove, inside, Qt::NoButton);
+    EXPECT_FALSE(text->mouseInside()) << "a box not edited does not follow the pointer";
+
+    doubleClick(inside);
+    ASSERT_TRUE(text->editMode());
+    EXPECT_TRUE(text->mouseInside()) << "editing begins with the pointer inside";
+    send(QEvent::MouseMove, inMargin, Qt::NoButton);
+    EXPECT_FALSE(text->mouseInside()) << "the element's margin is outside the text";
+    send(QEvent::MouseMove, inside, Qt::NoButton);
+    EXPECT_TRUE(text->mouseInside());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(view.viewport(), &leave);
+    EXPECT_FALSE(text->mouseInside()) << "leaving the canvas leaves the box";
+
+    send(QEvent::MouseMove, inside, Qt::NoButton);
+    QTest::keyClick(&view, Qt::Key_Escape);
+    send(QEvent::MouseMove, inside + QPointF(10, 0), Qt::NoButton);
+    EXPECT_FALSE(text->mouseInside()) << "a box no longer edited is left";
+}
+
 TEST_F(TextEditingCanvas, APressElsewhereEndsEditingAndFieldsAndChainsFollowTheirRules)
 {
     ZVTextView* text = addBox(QRectF(100, 100, 380, 200), QStringLiteral("Chain"));

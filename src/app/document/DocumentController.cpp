@@ -2,6 +2,7 @@
 
 #include "app/document/AtomicFileWriter.h"
 #include "app/document/DesktopThumbnail.h"
+#include "app/export/EmailService.h"
 #include "app/export/ShowInFolderService.h"
 #include "app/window/DocumentWindow.h"
 #include "platform/runtime/UserDefaults.h"
@@ -83,9 +84,12 @@ QList<SharingService*> DocumentController::sharingServices() const
 {
     if (m_sharingServices)
         return *m_sharingServices;
+    if (!m_email)
+        m_email = std::make_unique<EmailService>();
+    QList<SharingService*> services {m_email.get()};
     if (m_showInFolder)
-        return {m_showInFolder.get()};
-    return {};
+        services << m_showInFolder.get();
+    return services;
 }
 
 DocumentController& DocumentController::shared()

@@ -20,6 +20,7 @@ class QWindow;
 namespace ql {
 
 class Prompter;
+class EmailService;
 class SharingService;
 class ShowInFolderService;
 class UserDefaults;
@@ -51,8 +52,8 @@ public:
     // The desktop, which opens previews and shared pictures; none by default.
     void setWorkspace(Workspace* workspace);
     Workspace* workspace() const { return m_workspace; }
-    // The services the share menu offers: those set, else showing the
-    // pictures in a folder when there is a workspace to open it.
+    // The services the share menu offers: those set, else e-mail and
+    // showing the pictures in a folder when there is a workspace to open it.
     void setSharingServices(const QList<SharingService*>& services) { m_sharingServices = services; }
     QList<SharingService*> sharingServices() const;
     // How long after the first unsaved change an autosave follows.
@@ -132,6 +133,8 @@ private:
     Workspace* m_workspace = nullptr;
     std::optional<QList<SharingService*>> m_sharingServices;
     std::unique_ptr<ShowInFolderService> m_showInFolder;
+    // Made when first asked for: it needs the application's bus.
+    mutable std::unique_ptr<EmailService> m_email;
     int m_autosaveDelay = 15000;
     int m_untitledCount = 0;
     std::vector<OpenDocument> m_documents;

@@ -1,6 +1,5 @@
-// Sharing as the desktop allows it: the pictures are written as PNG files,
-// named as an export names them ("Flyer_1.png", ...), into a new folder in
-// the per-user cache folder, and the desktop opens that folder.
+// Sharing as the desktop allows it: the pictures are written as PNG files
+// into a new folder of the cache folder, and the desktop opens that folder.
 #pragma once
 
 #include "app/export/SharingService.h"

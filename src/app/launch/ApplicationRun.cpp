@@ -6,8 +6,10 @@
 #include "app/design/GlobalSettings.h"
 #include "app/design/ZVDesignHelper.h"
 #include "app/document/DocumentController.h"
+#include "content/text/Hyphenator.h"
 
 #include <QApplication>
+#include <QThreadPool>
 
 namespace ql {
 
@@ -49,6 +51,8 @@ void ApplicationRun::nameApplication()
 
 void ApplicationRun::start(const QStringList& files)
 {
+    // The user's hyphenation patterns load while the first window comes up.
+    QThreadPool::globalInstance()->start([] { text::Hyphenator::shared().preload({}); });
     m_delegate->applicationDidFinishLaunching(files);
 }
 

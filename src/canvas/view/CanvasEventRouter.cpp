@@ -116,6 +116,8 @@ void CanvasEventRouter::mouseDown(const CanvasEvent& event)
             m_text = text;
             m_lastPressedText = text;
             text->mouseDown(event);
+            // A press may have begun editing with the pointer inside.
+            trackTextHover(&event);
             return;
         }
         m_receiver = Receiver::Element;
@@ -223,6 +225,7 @@ void CanvasEventRouter::mouseMoved(const CanvasEvent& event)
     // The path tool follows the pointer with the segment to come.
     if (ZVDrawingView* surface = drawingSurface())
         surface->handleMouseMoved(event);
+    trackTextHover(&event);
     ZVCanvasView* shown = page();
     CanvasHost* host = shown ? shown->canvasHost() : nullptr;
     if (!host)
@@ -234,6 +237,21 @@ void CanvasEventRouter::mouseMoved(const CanvasEvent& event)
     m_hoverCursor = cursor;
     m_hoverCursorShown = true;
     host->setCanvasCursor(cursor);
+}
+
+void CanvasEventRouter::mouseLeft()
+{
+    trackTextHover(nullptr);
+}
+
+void CanvasEventRouter::trackTextHover(const CanvasEvent* event)
+{
+    ZVTextView* tracked = event ? editedText() : nullptr;
+    if (m_hoverText && m_hoverText != tracked && m_hoverText->mouseInside())
+        m_hoverText->mouseExited();
+    m_hoverText = tracked;
+    if (tracked)
+        tracked->mouseMoved(*event);
 }
 
 ZVTextView* CanvasEventRouter::editedText() const

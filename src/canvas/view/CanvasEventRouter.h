@@ -41,6 +41,8 @@ public:
     // The pointer moving with no button held: the cursor of what lies under
     // it (a handle's direction, a rotation arrow, the hand or zoom tool).
     void mouseMoved(const CanvasEvent& event);
+    // The pointer left the canvas.
+    void mouseLeft();
     // The cursor that a pointer at a page point shows.
     CanvasCursor cursorAt(const CanvasEvent& event) const;
 
@@ -64,6 +66,9 @@ private:
     // The shown page's drawing surface while the page is drawn on.
     ZVDrawingView* drawingSurface() const;
     void deliver(const CanvasEvent& event, bool release);
+    // The edited text box learns when the pointer enters and leaves it; a
+    // box that is no longer edited, or a pointer gone (null), leaves it.
+    void trackTextHover(const CanvasEvent* event);
 
     QPointer<ZVPageItem> m_pageItem;
     QPointer<ZVClipView> m_clipView;
@@ -72,6 +77,7 @@ private:
     QPointer<ZVHandleView> m_handle;
     QPointer<ZVTextView> m_text;
     QPointer<ZVTextView> m_lastPressedText;
+    QPointer<ZVTextView> m_hoverText;
     CanvasCursor m_hoverCursor;
     bool m_hoverCursorShown = false;
 };

@@ -285,6 +285,13 @@ void ZVScrollView::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
 }
 
+bool ZVScrollView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Leave)
+        m_router.mouseLeft();
+    return QGraphicsView::viewportEvent(event);
+}
+
 void ZVScrollView::wheelEvent(QWheelEvent* event)
 {
     // Ctrl with the wheel zooms about the pointer, as the trackpad's pinch does.

@@ -56,6 +56,18 @@ ParagraphStyle safeStyle(ParagraphStyle style)
     return style;
 }
 
+// The language each run of a paragraph carries, for words asked in order.
+Hyphenator::LanguageAt runLanguages(const QList<QTextLayout::FormatRange>& formats)
+{
+    return [&formats, next = qsizetype(0)](qsizetype offset) mutable {
+        while (next < formats.size() && formats[next].start + formats[next].length <= offset)
+            ++next;
+        if (next == formats.size() || formats[next].start > offset)
+            return QString();
+        return formats[next].format.property(AttributesProperty).toMap().value(TextAttribute::language).toString();
+    };
+}
+
 Qt::Alignment qtAlignment(ParagraphStyle::Alignment alignment)
 {
     switch (alignment) {
@@ -407,7 +419,7 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
     QString text = block.text();
     QList<QTextLayout::FormatRange> formats = block.textFormats();
     if (style.hyphenationFactor > 0) {
-        const QList<int> points = Hyphenator::shared().hyphenationPoints(text);
+        const QList<int> points = Hyphenator::shared().hyphenationPoints(text, runLanguages(formats));
         rec->hyphens.assign(points.begin(), points.end());
         for (auto it = points.crbegin(); it != points.crend(); ++it)
             text.insert(*it, kSoftHyphen);

@@ -28,6 +28,7 @@ inline const QString kern = QStringLiteral("NSKern");                       // d
 inline const QString strokeWidth = QStringLiteral("NSStrokeWidth");         // double
 inline const QString strokeColor = QStringLiteral("NSStrokeColor");         // Color
 inline const QString link = QStringLiteral("NSLink");                       // QString URL
+inline const QString language = QStringLiteral("NSLanguage");               // QString, "de" or "en-GB"
 } // namespace TextAttribute
 
 class AttributedString {

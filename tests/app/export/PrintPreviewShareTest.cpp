@@ -11,6 +11,9 @@
 #include "platform/ui/ScriptedPrompter.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QMap>
 #include <QMenu>
 #include <QPrinter>
 #include <QTest>
@@ -133,9 +136,27 @@ TEST_F(OutputCommandsTest, SharingHandsEveryPagesPictureAtOnce)
     ASSERT_EQ(service.shared[0].images.size(), 3);
     for (const QImage& image : service.shared[0].images)
         EXPECT_EQ(image.size(), QSize(612, 792));
+    document.setFormatAsBooklet(true);
+    runCommand(new ShareCommand(document, context()), [&service](ShareCommand& c) { c.shareFromService(service); });
+    ASSERT_EQ(service.shared.size(), 2);
+    EXPECT_EQ(service.shared[1].images.size(), 2) << "booklet sheets";
 }
 
-class ShareMenuTest : public WindowFixture {};
+class ShareMenuTest : public WindowFixture {
+protected:
+    // The items of the share submenu, by title; none without a submenu.
+    QMap<QString, QAction*> shareItems()
+    {
+        QAction* share = window->menus().item(QStringLiteral("clickShareMenu:"));
+        window->menus().validateMenuItem(share);
+        QMap<QString, QAction*> items;
+        if (share->menu()) {
+            for (QAction* item : share->menu()->actions())
+                items.insert(item->text(), item);
+        }
+        return items;
+    }
+};
 
 TEST_F(ShareMenuTest, ToolbarButtonsRunTheirCommandsOnce)
 {
@@ -147,20 +168,15 @@ TEST_F(ShareMenuTest, ToolbarButtonsRunTheirCommandsOnce)
 
 TEST_F(ShareMenuTest, ShowInFolderWritesThePicturesAndOpensTheirFolder)
 {
-    QAction* share = window->menus().item(QStringLiteral("clickShareMenu:"));
-    window->menus().validateMenuItem(share);
-    EXPECT_EQ(share->menu(), nullptr) << "no workspace, no service";
+    EXPECT_FALSE(shareItems().contains(QStringLiteral("Show in Folder"))) << "no workspace, no folder shown";
 
     HomeFolder home(folder.path());
     RecordingWorkspace workspace;
     controller.setWorkspace(&workspace);
     document->insertPageAfter();
     document->insertPageAfter();
-    window->menus().validateMenuItem(share);
-    ASSERT_NE(share->menu(), nullptr);
-    ASSERT_EQ(share->menu()->actions().size(), 1);
-    QAction* showInFolder = share->menu()->actions().constFirst();
-    EXPECT_EQ(showInFolder->text(), QStringLiteral("Show in Folder"));
+    QAction* showInFolder = shareItems().value(QStringLiteral("Show in Folder"));
+    ASSERT_NE(showInFolder, nullptr);
     showInFolder->trigger();
     DeferredCalls::instance().flush();
     ASSERT_EQ(workspace.openedFiles.size(), 1);
@@ -171,6 +187,41 @@ TEST_F(ShareMenuTest, ShowInFolderWritesThePicturesAndOpensTheirFolder)
     EXPECT_EQ(probe(QDir(shared).filePath(QStringLiteral("Untitled_2.png")))[QStringLiteral("mode")].toString(),
               QStringLiteral("RGB"));
     controller.setWorkspace(nullptr);
+}
+
+TEST_F(ShareMenuTest, EmailAttachesEveryPagesPictureThroughXdgEmail)
+{
+    HomeFolder home(folder.path());
+    // A stand-in mail program that writes its arguments, one a line, once
+    // it has them all.
+    QTemporaryDir bin;
+    const QString record = bin.filePath(QStringLiteral("arguments"));
+    const QString standIn = bin.filePath(QStringLiteral("xdg-email"));
+    const QString script = QStringLiteral("#!/bin/sh\n"
+                                          "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '%1.part'\n"
+                                          "mv '%1.part' '%1'\n");
+    writeFile(standIn, script.arg(record).toUtf8());
+    QFile::setPermissions(standIn, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EnvironmentChange path("PATH", (bin.path() + u':' + qEnvironmentVariable("PATH")).toStdString());
+
+    document->insertPageAfter();
+    document->insertPageAfter();
+    QAction* email = shareItems().value(QStringLiteral("Email"));
+    ASSERT_NE(email, nullptr);
+    email->trigger();
+    DeferredCalls::instance().flush();
+    EXPECT_TRUE(prompter.alerts.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&record] { return QFile::exists(record); }, 30000));
+    const QStringList arguments = QString::fromUtf8(fileContents(record)).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(arguments.size(), 6) << arguments.join(u' ').toStdString();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(arguments[2 * i], QStringLiteral("--attach"));
+        const QString attachment = arguments[2 * i + 1];
+        EXPECT_EQ(QFileInfo(attachment).fileName(), QStringLiteral("Untitled_%1.png").arg(i + 1));
+        const QJsonObject picture = probe(attachment);
+        EXPECT_EQ(picture[QStringLiteral("size")].toArray(), (QJsonArray {612, 792}));
+        EXPECT_EQ(qRound(picture[QStringLiteral("dpi")].toArray().at(0).toDouble()), 72);
+    }
 }
 
 } // namespace
