@@ -152,9 +152,12 @@ std::optional<QString> WidgetPrompter::runFolderPanel(const ql::FilePanelRequest
     return dialog.selectedFiles().constFirst();
 }
 
-bool WidgetPrompter::runPrintDialog(QPrinter& printer)
+bool WidgetPrompter::runPrintDialog(QPrinter& printer, int pageCount)
 {
     QPrintDialog dialog(&printer, mainWindow());
+    // A range of the pages there are, which the printing then keeps to.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.setMinMax(1, std::max(1, pageCount));
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -20,7 +20,7 @@ public:
     void beginOpenPanel(const ql::FilePanelRequest& request, OpenPanelCompletion completion) override;
     std::optional<QString> runSavePanel(const ql::FilePanelRequest& request) override;
     std::optional<QString> runFolderPanel(const ql::FilePanelRequest& request) override;
-    bool runPrintDialog(QPrinter& printer) override;
+    bool runPrintDialog(QPrinter& printer, int pageCount) override;
 
 private:
     // The given parent, else the active window, else any visible window.

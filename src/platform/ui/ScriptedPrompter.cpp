@@ -83,9 +83,10 @@ std::optional<QString> ScriptedPrompter::runFolderPanel(const FilePanelRequest& 
     return next<std::optional<QString>>().value_or(std::nullopt);
 }
 
-bool ScriptedPrompter::runPrintDialog(QPrinter& printer)
+bool ScriptedPrompter::runPrintDialog(QPrinter& printer, int pageCount)
 {
     ++printDialogCount;
+    printDialogPageCount = pageCount;
     const std::optional<PrintAnswer> answer = next<PrintAnswer>();
     return answer && *answer && (*answer)(printer);
 }

@@ -3,6 +3,7 @@
 #include "ExportTestSupport.h"
 
 #include "../window/WindowTestSupport.h"
+#include "app/WidgetPrompter.h"
 #include "app/export/PreviewCommand.h"
 #include "app/export/PrintCommand.h"
 #include "app/export/ShareCommand.h"
@@ -10,9 +11,16 @@
 #include "app/window/WindowMenus.h"
 #include "platform/ui/ScriptedPrompter.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -98,6 +106,82 @@ TEST_F(OutputCommandsTest, PrintsSheetsAtActualSizeCentredAndTurnedToThePaper)
     const QPointF red = centroid(pdfPage(pdf, 1), isRed);
     EXPECT_NEAR(red.x(), 306, 3);
     EXPECT_NEAR(red.y(), 396 - 200 + 25, 3);
+}
+
+// Which page of the document each printed page shows, by the height of the
+// red band each page carries.
+QList<int> pagesShown(const QString& pdf)
+{
+    QList<int> shown;
+    for (int page = 1; page <= pdfPagesAndSize(pdf).first; ++page)
+        shown.append(qRound((centroid(pdfPage(pdf, page), isRed).y() - 105) / 100) + 1);
+    return shown;
+}
+
+TEST_F(OutputCommandsTest, PrintingKeepsToTheChosenRangeCopiesAndCollation)
+{
+    for (int i = 0; i < 3; ++i)
+        addFilledRect(*addPage(document), QRectF(100, 100 + 100 * i, 200, 10), Qt::red);
+    const QString pdf = folder.filePath(QStringLiteral("print.pdf"));
+    const auto printWith = [&](int from, int to, int copies, bool collate) {
+        prompter.answerPrintDialog([=](QPrinter& printer) {
+            printer.setOutputFileName(pdf);
+            printer.setPageSize(QPageSize(QPageSize::Letter));
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(from, to);
+            printer.setCopyCount(copies);
+            printer.setCollateCopies(collate);
+            return true;
+        });
+        EXPECT_EQ(print(), QStringList());
+        return pagesShown(pdf);
+    };
+    EXPECT_EQ(printWith(2, 2, 1, true), QList<int> {2});
+    EXPECT_EQ(prompter.printDialogPageCount, 3);
+    EXPECT_EQ(printWith(1, 2, 2, true), (QList<int> {1, 2, 1, 2}));
+    EXPECT_EQ(printWith(2, 3, 2, false), (QList<int> {2, 2, 3, 3}));
+}
+
+// The print dialog itself: File ▸ Print…, pages 2 to 2, Print to File.
+TEST_F(OutputCommandsTest, ThePrintDialogsRangeGivesOnlyThosePages)
+{
+    for (int i = 0; i < 3; ++i)
+        addFilledRect(*addPage(document), QRectF(100, 100 + 100 * i, 200, 10), Qt::red);
+    const QString pdf = folder.filePath(QStringLiteral("range.pdf"));
+    WidgetPrompter dialogs;
+    OutputContext real = context();
+    real.prompter = &dialogs;
+    int offered = 0;
+    QTimer user;
+    user.setInterval(10);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        user.stop();
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        auto* range = dialog->findChild<QRadioButton*>(QStringLiteral("printRange"));
+        auto* from = dialog->findChild<QSpinBox*>(QStringLiteral("from"));
+        auto* to = dialog->findChild<QSpinBox*>(QStringLiteral("to"));
+        const int toFile = printers ? printers->findText(QStringLiteral("Print to File (PDF)")) : -1;
+        // Never a real printer.
+        if (toFile < 0 || !file || !range || !from || !to) {
+            dialog->reject();
+            return;
+        }
+        printers->setCurrentIndex(toFile);
+        file->setText(pdf);
+        range->setChecked(true);
+        offered = to->maximum();
+        from->setValue(2);
+        to->setValue(2);
+        dialog->accept();
+    });
+    user.start();
+    EXPECT_EQ(runCommand(new PrintCommand(document, real), [](PrintCommand& c) { c.printDocument(); }), QStringList());
+    EXPECT_EQ(offered, 3) << "the dialog offers the document's pages";
+    EXPECT_EQ(pagesShown(pdf), QList<int> {2});
 }
 
 TEST_F(OutputCommandsTest, PreviewsOverwriteOneCachedFileAndAreOpenedOnlyWhenWritten)
