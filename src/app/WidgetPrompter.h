@@ -32,7 +32,13 @@ private:
 class DesktopWorkspace : public ql::Workspace {
 public:
     bool openUrl(const QUrl& url) override;
+    // False, with nothing started, when no application opens files of the
+    // file's type: the desktop would start its opener, which then fails
+    // where nobody sees it.
     bool openFile(const QString& path) override;
     // Asks the desktop (xdg-mime) for the handler of the URL's scheme.
     bool canOpenUrl(const QUrl& url) const override;
+    // Asks the desktop for an application that opens files of the file's
+    // type; yes when it cannot tell.
+    bool canOpenFile(const QString& path) const;
 };

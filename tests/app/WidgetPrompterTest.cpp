@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -53,6 +54,27 @@ TEST(WidgetPrompter, SheetsAreWindowModalAndAnswerLater)
     EXPECT_FALSE(alone.hasMainWindow());
 }
 
+namespace {
+
+// Sets an environment variable until the returned guard goes.
+std::shared_ptr<void> setForNow(const char* name, const QString& value)
+{
+    const bool wasSet = qEnvironmentVariableIsSet(name);
+    const QByteArray before = qgetenv(name);
+    qputenv(name, value.toUtf8());
+    return std::shared_ptr<void>(nullptr, [=](void*) { wasSet ? qputenv(name, before) : qunsetenv(name); });
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
 TEST(DesktopWorkspace, AsksTheDesktopForTheHandlerOfALink)
 {
     QTemporaryDir home;
@@ -67,17 +89,33 @@ TEST(DesktopWorkspace, AsksTheDesktopForTheHandlerOfALink)
     entry.write("[Desktop Entry]\nType=Application\nName=Test\nExec=true %u\nMimeType=x-scheme-handler/qltest;\n");
     entry.close();
 
-    const auto restore = [](const char* name) {
-        const bool wasSet = qEnvironmentVariableIsSet(name);
-        const QByteArray value = qgetenv(name);
-        return std::shared_ptr<void>(nullptr, [=](void*) { wasSet ? qputenv(name, value) : qunsetenv(name); });
-    };
-    const auto configBack = restore("XDG_CONFIG_HOME");
-    const auto dataBack = restore("XDG_DATA_HOME");
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    const auto config = setForNow("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")));
+    const auto data = setForNow("XDG_DATA_HOME", home.filePath(QStringLiteral("data")));
     DesktopWorkspace workspace;
     EXPECT_TRUE(workspace.canOpenUrl(QUrl(QStringLiteral("qltest://page"))));
     EXPECT_FALSE(workspace.canOpenUrl(QUrl(QStringLiteral("qlnothing://page"))));
     EXPECT_FALSE(workspace.canOpenUrl(QUrl()));
+}
+
+TEST(DesktopWorkspace, StartsNothingForAFileThatNoApplicationOpens)
+{
+    // The system's file types, but none of its applications.
+    QTemporaryDir home;
+    QDir().mkpath(home.filePath(QStringLiteral("share")));
+    QFile::link(QStringLiteral("/usr/share/mime"), home.filePath(QStringLiteral("share/mime")));
+    const auto guards = {setForNow("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config"))),
+                         setForNow("XDG_CONFIG_DIRS", home.filePath(QStringLiteral("etc"))),
+                         setForNow("XDG_DATA_HOME", home.filePath(QStringLiteral("data"))),
+                         setForNow("XDG_DATA_DIRS", home.filePath(QStringLiteral("share")))};
+    const QString pdf = home.filePath(QStringLiteral("sample.pdf"));
+    writeFile(pdf, "%PDF-1.4\n");
+    DesktopWorkspace workspace;
+    EXPECT_FALSE(workspace.canOpenFile(pdf));
+    EXPECT_FALSE(workspace.openFile(pdf));
+
+    writeFile(home.filePath(QStringLiteral("data/applications/qlviewer.desktop")),
+              "[Desktop Entry]\nType=Application\nName=Viewer\nExec=true %f\nMimeType=application/pdf;\n");
+    writeFile(home.filePath(QStringLiteral("config/mimeapps.list")),
+              "[Default Applications]\napplication/pdf=qlviewer.desktop\n");
+    EXPECT_TRUE(workspace.canOpenFile(pdf));
 }

@@ -199,12 +199,21 @@ TEST_F(OutputCommandsTest, PreviewsOverwriteOneCachedFileAndAreOpenedOnlyWhenWri
     EXPECT_EQ(workspace.openedFiles, (QStringList {sample, sample}));
     EXPECT_EQ(pdfPagesAndSize(sample).first, 2);
 
+    // With no PDF viewer the user learns so, and where the preview is.
+    workspace.succeed = false;
+    EXPECT_EQ(preview().size(), 1);
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_TRUE(prompter.alerts[0].messageText.contains(QLatin1String("no application"))) << prompter.alerts[0].messageText.toStdString();
+    EXPECT_TRUE(prompter.alerts[0].informativeText.contains(sample)) << prompter.alerts[0].informativeText.toStdString();
+    EXPECT_EQ(pdfPagesAndSize(sample).first, 2);
+    workspace.succeed = true;
+
     // A preview that cannot be written is told and not opened.
     ASSERT_TRUE(QFile::remove(sample));
     ASSERT_TRUE(QDir().mkpath(sample));
     EXPECT_EQ(preview().size(), 1);
-    EXPECT_EQ(prompter.alerts.size(), 1);
-    EXPECT_EQ(workspace.openedFiles.size(), 2);
+    EXPECT_EQ(prompter.alerts.size(), 2);
+    EXPECT_EQ(workspace.openedFiles.size(), 3);
 }
 
 TEST_F(OutputCommandsTest, SharingHandsEveryPagesPictureAtOnce)
