@@ -83,10 +83,9 @@ std::optional<QString> ScriptedPrompter::runFolderPanel(const FilePanelRequest& 
     return next<std::optional<QString>>().value_or(std::nullopt);
 }
 
-bool ScriptedPrompter::runPrintDialog(QPrinter& printer, int pageCount)
+bool ScriptedPrompter::runPrintDialog(QPrinter& printer, int)
 {
     ++printDialogCount;
-    printDialogPageCount = pageCount;
     const std::optional<PrintAnswer> answer = next<PrintAnswer>();
     return answer && *answer && (*answer)(printer);
 }

@@ -50,7 +50,6 @@ public:
     QList<FilePanelRequest> panels;
     int unansweredRequests = 0;
     int printDialogCount = 0;
-    int printDialogPageCount = 0;
 
 private:
     using Answer = std::variant<int, QStringList, std::optional<QString>, PrintAnswer>;

@@ -12,6 +12,7 @@
 #include "platform/ui/ScriptedPrompter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -118,40 +119,12 @@ QList<int> pagesShown(const QString& pdf)
     return shown;
 }
 
-TEST_F(OutputCommandsTest, PrintingKeepsToTheChosenRangeCopiesAndCollation)
+// The print dialog itself, as a user fills it in: File ▸ Print…, Print to
+// File, pages `from` to `to`, copies and collation. The highest page it
+// offers goes into `offered`.
+void printThroughTheDialog(PrintCommand* command, const QString& pdf, int from, int to, int copies, bool collate,
+                           int& offered)
 {
-    for (int i = 0; i < 3; ++i)
-        addFilledRect(*addPage(document), QRectF(100, 100 + 100 * i, 200, 10), Qt::red);
-    const QString pdf = folder.filePath(QStringLiteral("print.pdf"));
-    const auto printWith = [&](int from, int to, int copies, bool collate) {
-        prompter.answerPrintDialog([=](QPrinter& printer) {
-            printer.setOutputFileName(pdf);
-            printer.setPageSize(QPageSize(QPageSize::Letter));
-            printer.setPrintRange(QPrinter::PageRange);
-            printer.setFromTo(from, to);
-            printer.setCopyCount(copies);
-            printer.setCollateCopies(collate);
-            return true;
-        });
-        EXPECT_EQ(print(), QStringList());
-        return pagesShown(pdf);
-    };
-    EXPECT_EQ(printWith(2, 2, 1, true), QList<int> {2});
-    EXPECT_EQ(prompter.printDialogPageCount, 3);
-    EXPECT_EQ(printWith(1, 2, 2, true), (QList<int> {1, 2, 1, 2}));
-    EXPECT_EQ(printWith(2, 3, 2, false), (QList<int> {2, 2, 3, 3}));
-}
-
-// The print dialog itself: File ▸ Print…, pages 2 to 2, Print to File.
-TEST_F(OutputCommandsTest, ThePrintDialogsRangeGivesOnlyThosePages)
-{
-    for (int i = 0; i < 3; ++i)
-        addFilledRect(*addPage(document), QRectF(100, 100 + 100 * i, 200, 10), Qt::red);
-    const QString pdf = folder.filePath(QStringLiteral("range.pdf"));
-    WidgetPrompter dialogs;
-    OutputContext real = context();
-    real.prompter = &dialogs;
-    int offered = 0;
     QTimer user;
     user.setInterval(10);
     QObject::connect(&user, &QTimer::timeout, [&] {
@@ -162,26 +135,47 @@ TEST_F(OutputCommandsTest, ThePrintDialogsRangeGivesOnlyThosePages)
         auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
         auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
         auto* range = dialog->findChild<QRadioButton*>(QStringLiteral("printRange"));
-        auto* from = dialog->findChild<QSpinBox*>(QStringLiteral("from"));
-        auto* to = dialog->findChild<QSpinBox*>(QStringLiteral("to"));
+        auto* first = dialog->findChild<QSpinBox*>(QStringLiteral("from"));
+        auto* last = dialog->findChild<QSpinBox*>(QStringLiteral("to"));
+        auto* count = dialog->findChild<QSpinBox*>(QStringLiteral("copies"));
+        auto* collated = dialog->findChild<QCheckBox*>(QStringLiteral("collate"));
         const int toFile = printers ? printers->findText(QStringLiteral("Print to File (PDF)")) : -1;
         // Never a real printer.
-        if (toFile < 0 || !file || !range || !from || !to) {
+        if (toFile < 0 || !file || !range || !first || !last || !count || !collated) {
             dialog->reject();
             return;
         }
         printers->setCurrentIndex(toFile);
         file->setText(pdf);
         range->setChecked(true);
-        offered = to->maximum();
-        from->setValue(2);
-        to->setValue(2);
+        offered = last->maximum();
+        first->setValue(from);
+        last->setValue(to);
+        count->setValue(copies);
+        collated->setChecked(collate);
         dialog->accept();
     });
     user.start();
-    EXPECT_EQ(runCommand(new PrintCommand(document, real), [](PrintCommand& c) { c.printDocument(); }), QStringList());
-    EXPECT_EQ(offered, 3) << "the dialog offers the document's pages";
-    EXPECT_EQ(pagesShown(pdf), QList<int> {2});
+    EXPECT_EQ(runCommand(command, [](PrintCommand& c) { c.printDocument(); }), QStringList());
+}
+
+TEST_F(OutputCommandsTest, PrintingKeepsToTheDialogsRangeCopiesAndCollation)
+{
+    for (int i = 0; i < 3; ++i)
+        addFilledRect(*addPage(document), QRectF(100, 100 + 100 * i, 200, 10), Qt::red);
+    const QString pdf = folder.filePath(QStringLiteral("print.pdf"));
+    WidgetPrompter dialogs;
+    OutputContext real = context();
+    real.prompter = &dialogs;
+    const auto printed = [&](int from, int to, int copies, bool collate) {
+        int offered = 0;
+        printThroughTheDialog(new PrintCommand(document, real), pdf, from, to, copies, collate, offered);
+        EXPECT_EQ(offered, 3) << "the dialog offers the document's pages";
+        return pagesShown(pdf);
+    };
+    EXPECT_EQ(printed(2, 2, 1, true), QList<int> {2});
+    EXPECT_EQ(printed(1, 2, 2, true), (QList<int> {1, 2, 1, 2}));
+    EXPECT_EQ(printed(2, 3, 2, false), (QList<int> {2, 2, 3, 3}));
 }
 
 TEST_F(OutputCommandsTest, PreviewsOverwriteOneCachedFileAndAreOpenedOnlyWhenWritten)
