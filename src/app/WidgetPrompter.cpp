@@ -5,10 +5,12 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QTextEdit>
+#include <optional>
 
 namespace {
 
@@ -68,6 +70,22 @@ int chosenIndex(const QMessageBox& box, const QList<QAbstractButton*>& buttons)
 {
     const qsizetype index = buttons.indexOf(box.clickedButton());
     return index < 0 ? static_cast<int>(buttons.size() - 1) : static_cast<int>(index);
+}
+
+// Whether the desktop (xdg-mime) names a default application for the MIME
+// type; nothing when it cannot be asked.
+std::optional<bool> desktopHasApplicationFor(const QString& mimeType)
+{
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!query.waitForFinished(3000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return std::nullopt;
+    }
+    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+        return std::nullopt;
+    return !query.readAllStandardOutput().trimmed().isEmpty();
 }
 
 } // namespace
@@ -152,9 +170,12 @@ std::optional<QString> WidgetPrompter::runFolderPanel(const ql::FilePanelRequest
     return dialog.selectedFiles().constFirst();
 }
 
-bool WidgetPrompter::runPrintDialog(QPrinter& printer)
+bool WidgetPrompter::runPrintDialog(QPrinter& printer, int pageCount)
 {
     QPrintDialog dialog(&printer, mainWindow());
+    // A range of the pages there are, which the printing then keeps to.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.setMinMax(1, std::max(1, pageCount));
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -167,19 +188,18 @@ bool DesktopWorkspace::canOpenUrl(const QUrl& url) const
 {
     if (!url.isValid() || url.scheme().isEmpty())
         return false;
-    QProcess query;
-    query.start(QStringLiteral("xdg-mime"),
-                {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/") + url.scheme()});
-    if (!query.waitForFinished(3000)) {
-        query.kill();
-        query.waitForFinished(1000);
-        return false;
-    }
-    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0
-        && !query.readAllStandardOutput().trimmed().isEmpty();
+    return desktopHasApplicationFor(QStringLiteral("x-scheme-handler/") + url.scheme()).value_or(false);
+}
+
+bool DesktopWorkspace::canOpenFile(const QString& path) const
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    if (!type.isValid() || type.isDefault())
+        return true;
+    return desktopHasApplicationFor(type.name()).value_or(true);
 }
 
 bool DesktopWorkspace::openFile(const QString& path)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return canOpenFile(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

@@ -20,7 +20,7 @@ public:
     void beginOpenPanel(const ql::FilePanelRequest& request, OpenPanelCompletion completion) override;
     std::optional<QString> runSavePanel(const ql::FilePanelRequest& request) override;
     std::optional<QString> runFolderPanel(const ql::FilePanelRequest& request) override;
-    bool runPrintDialog(QPrinter& printer) override;
+    bool runPrintDialog(QPrinter& printer, int pageCount) override;
 
 private:
     // The given parent, else the active window, else any visible window.
@@ -32,7 +32,13 @@ private:
 class DesktopWorkspace : public ql::Workspace {
 public:
     bool openUrl(const QUrl& url) override;
+    // False, with nothing started, when no application opens files of the
+    // file's type: the desktop would start its opener, which then fails
+    // where nobody sees it.
     bool openFile(const QString& path) override;
     // Asks the desktop (xdg-mime) for the handler of the URL's scheme.
     bool canOpenUrl(const QUrl& url) const override;
+    // Asks the desktop for an application that opens files of the file's
+    // type; yes when it cannot tell.
+    bool canOpenFile(const QString& path) const;
 };

@@ -140,7 +140,9 @@ TEST_F(StartUp, DefaultsComeFirstAndFilesOpenWithoutTheChooser)
     ql::testing::writeFile(bad, "not a document at all");
     launch(identity::directSaleBundleIdentifier(), {bad});
     ASSERT_EQ(prompter.alerts.size(), 1);
-    EXPECT_EQ(prompter.alerts.first().messageText, QStringLiteral("The document “BAD.qvleaf” could not be opened."));
+    EXPECT_EQ(prompter.alerts.first().messageText, QStringLiteral("The document “BAD.qvleaf” could not be opened "
+                                                                  "because it is damaged or is not a Quiverleaf "
+                                                                  "document."));
     EXPECT_TRUE(controller.documents().isEmpty());
     EXPECT_TRUE(chooserShown());
 

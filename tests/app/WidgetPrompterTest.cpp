@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -54,6 +55,19 @@ TEST(WidgetPrompter, SheetsAreWindowModalAndAnswerLater)
     EXPECT_FALSE(alone.hasMainWindow());
 }
 
+namespace {
+
+// Sets an environment variable until the returned guard goes.
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
 TEST(DesktopWorkspace, AsksTheDesktopForTheHandlerOfALink)
 {
     QTemporaryDir home;
@@ -74,4 +88,28 @@ TEST(DesktopWorkspace, AsksTheDesktopForTheHandlerOfALink)
     EXPECT_TRUE(workspace.canOpenUrl(QUrl(QStringLiteral("qltest://page"))));
     EXPECT_FALSE(workspace.canOpenUrl(QUrl(QStringLiteral("qlnothing://page"))));
     EXPECT_FALSE(workspace.canOpenUrl(QUrl()));
+}
+
+TEST(DesktopWorkspace, StartsNothingForAFileThatNoApplicationOpens)
+{
+    // The system's file types, but none of its applications.
+    QTemporaryDir home;
+    QDir().mkpath(home.filePath(QStringLiteral("share")));
+    QFile::link(QStringLiteral("/usr/share/mime"), home.filePath(QStringLiteral("share/mime")));
+    const auto folder = [&home](const char* name) { return home.filePath(QString::fromLatin1(name)).toStdString(); };
+    const ql::testing::EnvironmentChange configHome("XDG_CONFIG_HOME", folder("config"));
+    const ql::testing::EnvironmentChange configDirs("XDG_CONFIG_DIRS", folder("etc"));
+    const ql::testing::EnvironmentChange dataHome("XDG_DATA_HOME", folder("data"));
+    const ql::testing::EnvironmentChange dataDirs("XDG_DATA_DIRS", folder("share"));
+    const QString pdf = home.filePath(QStringLiteral("sample.pdf"));
+    writeFile(pdf, "%PDF-1.4\n");
+    DesktopWorkspace workspace;
+    EXPECT_FALSE(workspace.canOpenFile(pdf));
+    EXPECT_FALSE(workspace.openFile(pdf));
+
+    writeFile(home.filePath(QStringLiteral("data/applications/qlviewer.desktop")),
+              "[Desktop Entry]\nType=Application\nName=Viewer\nExec=true %f\nMimeType=application/pdf;\n");
+    writeFile(home.filePath(QStringLiteral("config/mimeapps.list")),
+              "[Default Applications]\napplication/pdf=qlviewer.desktop\n");
+    EXPECT_TRUE(workspace.canOpenFile(pdf));
 }

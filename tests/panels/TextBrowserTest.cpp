@@ -12,6 +12,7 @@
 #include "PanelTestSupport.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
@@ -73,7 +74,10 @@ TEST(TextBrowser, PaneShowsTheStylesOverTheSampleAndInsertsBoxesInThem)
     ZVTextContentViewController& browser = pane.browser;
     EXPECT_EQ(browser.stylePicker()->geometry(), QRect(3, 1, 210, 25));
     EXPECT_EQ(browser.textField()->geometry(), QRect(5, 36, 206, 210));
-    EXPECT_EQ(browser.actionView()->geometry(), QRect(0, 572, 216, 28));
+    // The bar of buttons along the bottom, as high as its two rows need.
+    const QRect bar = browser.actionView()->geometry();
+    EXPECT_EQ(QRect(bar.left(), bar.bottom(), bar.width(), 1), QRect(0, 599, 216, 1));
+    EXPECT_EQ(bar.height(), browser.actionView()->layout()->totalSizeHint().height());
     EXPECT_EQ(browser.stylePicker()->count(), 7);
     EXPECT_EQ(browser.textField()->text(), QStringLiteral("Drag this text box to the canvas to edit it."));
     EXPECT_EQ(sampleFont(browser), Font(QStringLiteral("Helvetica"), 14)) << "a fresh pane shows style 0";

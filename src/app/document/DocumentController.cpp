@@ -5,6 +5,7 @@
 #include "app/export/EmailService.h"
 #include "app/export/ShowInFolderService.h"
 #include "app/window/DocumentWindow.h"
+#include "platform/archive/ArchiveError.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/Prompter.h"
 
@@ -47,6 +48,21 @@ Result<QByteArray> readWholeFile(const QString& path)
     if (file.error() != QFileDevice::NoError)
         return documentError(3, QObject::tr("The file “%1” could not be read: %2").arg(quoted(path), file.errorString()));
     return data;
+}
+
+// The alert's message for a document that could not be opened (one of no
+// file when `fileName` is empty); what the reader found wrong is left for
+// the informative text.
+QString openFailure(const QString& fileName, const Error& error)
+{
+    if (error.domain != archiveErrorDomain) {
+        return fileName.isEmpty() ? QObject::tr("The document could not be opened.")
+                                  : QObject::tr("The document “%1” could not be opened.").arg(fileName);
+    }
+    return fileName.isEmpty()
+        ? QObject::tr("The document could not be opened because it is damaged or is not a Quiverleaf document.")
+        : QObject::tr("The document “%1” could not be opened because it is damaged or is not a Quiverleaf document.")
+              .arg(fileName);
 }
 
 QString canonical(const QString& path)
@@ -141,23 +157,25 @@ Result<Document*> DocumentController::openDocumentWithContentsOfFile(const QStri
         return open;
     }
     const QString typeName = typeForFile(path);
-    Result<Document*> result = documentError(
-        5, tr("The file “%1” is not a Quiverleaf document.").arg(quoted(path)));
-    if (!typeName.isEmpty()) {
-        // Taken before reading: a change made meanwhile is noticed at the next save.
-        const FileStamp stamp = FileStamp::of(path);
-        Result<QByteArray> data = readWholeFile(path);
-        result = data ? readDocument(path, *data, typeName, canonical(path)) : Result<Document*>(data.error());
-        if (result && !(*result)->filePath().isEmpty())
-            (*result)->setFileStamp(stamp);
-    }
+    if (typeName.isEmpty())
+        return refuseToOpen(path, documentError(5, tr("The file “%1” is not a Quiverleaf document.").arg(quoted(path))));
+    // Taken before reading: a change made meanwhile is noticed at the next save.
+    const FileStamp stamp = FileStamp::of(path);
+    const Result<QByteArray> data = readWholeFile(path);
+    if (!data)
+        return refuseToOpen(path, data.error());
+    const Result<Document*> result = readDocument(*data, typeName, canonical(path));
     if (!result) {
-        reportError(tr("The document “%1” could not be opened.").arg(quoted(path)), result.error());
-        return result;
+        // What the reader found wrong does not say which file it was in.
+        refuseToOpen(path, result.error());
+        return Error {result.error().domain, result.error().code,
+                      tr("“%1”: %2").arg(quoted(path), result.error().message)};
     }
     Document* document = *result;
-    if (!document->filePath().isEmpty())
+    if (!document->filePath().isEmpty()) {
+        document->setFileStamp(stamp);
         noteRecentDocument(document->filePath());
+    }
     return adopt(document, false);
 }
 
@@ -192,27 +210,31 @@ Result<Document*> DocumentController::importDocumentFromPanel()
     return openDocumentWithContentsOfFile(paths.first());
 }
 
+Error DocumentController::refuseToOpen(const QString& path, const Error& error)
+{
+    reportError(openFailure(quoted(path), error), error);
+    return error;
+}
+
 Result<Document*> DocumentController::openUntitledDocumentWithData(const QByteArray& data, const QString& typeName)
 {
-    Result<Document*> result = readDocument(tr("Untitled"), data, typeName, QString());
+    Result<Document*> result = readDocument(data, typeName, QString());
     if (!result) {
-        reportError(tr("The document could not be opened."), result.error());
+        reportError(openFailure(QString(), result.error()), result.error());
         return result;
     }
     return adopt(*result, false);
 }
 
-Result<Document*> DocumentController::readDocument(const QString& displayPath, const QByteArray& data,
-                                                  const QString& typeName, const QString& filePath)
+Result<Document*> DocumentController::readDocument(const QByteArray& data, const QString& typeName,
+                                                  const QString& filePath)
 {
     auto document = std::make_unique<Document>();
     // The reader may clear the file again: imports become untitled.
     document->setFilePath(filePath);
     document->setFileType(typeName);
-    const Status status = document->readFromData(data, typeName);
-    if (!status)
-        return Error {status.error().domain, status.error().code,
-                      tr("“%1”: %2").arg(quoted(displayPath), status.error().message)};
+    if (const Status status = document->readFromData(data, typeName); !status)
+        return status.error();
     document->undoManager()->removeAllActions();
     document->updateChangeCountCleared();
     document->setParent(this);

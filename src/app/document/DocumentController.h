@@ -105,8 +105,9 @@ private:
 
     enum class SaveOperation { Save, Autosave };
 
-    Result<Document*> readDocument(const QString& displayPath, const QByteArray& data, const QString& typeName,
-                                   const QString& filePath);
+    Result<Document*> readDocument(const QByteArray& data, const QString& typeName, const QString& filePath);
+    // Tells the user that the file could not be opened, and why.
+    Error refuseToOpen(const QString& path, const Error& error);
     Status writeDocument(Document* document, const QString& path, SaveOperation operation);
     // Before writing over the document's own file: has another program changed
     // it since it was last read or written here? An autosave then leaves it

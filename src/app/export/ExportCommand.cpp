@@ -16,6 +16,19 @@
 
 namespace ql {
 
+namespace {
+
+// The folder that holds the file, as the user knows it: its name, or its
+// whole path for the top folder.
+QString folderName(const QString& filePath)
+{
+    const QString folder = QFileInfo(filePath).absolutePath();
+    const QString name = QFileInfo(folder).fileName();
+    return name.isEmpty() ? QDir::toNativeSeparators(folder) : name;
+}
+
+} // namespace
+
 ExportCommand::ExportCommand(Document& document, const OutputContext& context) : OutputCommand(document, context) {}
 
 ExportCommand::~ExportCommand() = default;
@@ -148,8 +161,9 @@ ExportCommand::WriteResult ExportCommand::writeFileWithCheck(const std::function
     if (QFileInfo::exists(path)) {
         AlertRequest question;
         question.messageText = tr("%1 already exists. Do you want to replace it?").arg(name);
-        question.informativeText = tr("A file or folder with the same name already exists on the Desktop. "
-                                      "Replacing it will overwrite its current contents.");
+        question.informativeText = tr("A file or folder with the same name already exists in the folder “%1”. "
+                                      "Replacing it will overwrite its current contents.")
+                                       .arg(folderName(path));
         question.buttons = {tr("Replace"), tr("Cancel")};
         question.style = AlertRequest::Style::Warning;
         // Nobody to ask: what is there stays.

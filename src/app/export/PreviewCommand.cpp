@@ -40,7 +40,9 @@ void PreviewCommand::writeAndOpen()
     if (!written)
         reportFailure(tr("The preview could not be made."), written.error().message);
     else if (!m_context.workspace || !m_context.workspace->openFile(path))
-        reportFailure(tr("The preview could not be opened."), tr("No application opens PDF files."));
+        reportFailure(tr("The preview could not be opened: no application on this computer opens PDF files."),
+                      tr("The preview is saved as “%1”; open it with a PDF viewer of your choice.")
+                          .arg(QDir::toNativeSeparators(path)));
     finish();
 }
 

@@ -6,8 +6,10 @@
 #include "platform/runtime/NotificationCenter.h"
 #include "platform/ui/Prompter.h"
 
+#include <QPageRanges>
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
 
 namespace ql {
 
@@ -40,6 +42,11 @@ PrintInfo printInfoOf(const QPrinter& printer)
     return info;
 }
 
+Error printError(const QString& message)
+{
+    return Error {QStringLiteral("Quiverleaf.print"), 1, message};
+}
+
 bool isLandscape(QSizeF size)
 {
     return size.width() > size.height();
@@ -63,31 +70,57 @@ void PrintCommand::print()
     const SheetDocument sheets = documentForPages(m_document.pages(), m_document.formatAsBooklet());
     QPrinter printer(QPrinter::HighResolution);
     applyPrintInfo(m_document.printInfo(), printer);
-    if (m_context.prompter && m_context.prompter->runPrintDialog(printer)) {
+    if (m_context.prompter && m_context.prompter->runPrintDialog(printer, sheets.pageCount())) {
         m_document.setPrintInfo(printInfoOf(printer));
-        if (!printSheets(sheets, printer))
-            reportFailure(tr("The pages could not be printed."), tr("The printer could not be started."));
+        if (const Status printed = printSheets(sheets, printer); !printed)
+            reportFailure(tr("The pages could not be printed."), printed.error().message);
     }
     finish();
 }
 
-bool PrintCommand::printSheets(const SheetDocument& sheets, QPrinter& printer)
+QList<int> PrintCommand::sheetsToPrint(const QPrinter& printer, int sheetCount)
 {
+    const QPageRanges range = printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();
+    QList<int> chosen;
+    for (int i = 0; i < sheetCount; ++i) {
+        if (range.isEmpty() || range.contains(i + 1))
+            chosen.append(i);
+    }
+    if (printer.pageOrder() == QPrinter::LastPageFirst)
+        std::reverse(chosen.begin(), chosen.end());
+    // A print system that makes copies makes them from one.
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    QList<int> order;
+    if (printer.collateCopies()) {
+        for (int copy = 0; copy < copies; ++copy)
+            order += chosen;
+    } else {
+        for (int sheet : std::as_const(chosen))
+            order += QList<int>(copies, sheet);
+    }
+    return order;
+}
+
+Status PrintCommand::printSheets(const SheetDocument& sheets, QPrinter& printer)
+{
+    const QList<int> order = sheetsToPrint(printer, sheets.pageCount());
+    if (order.isEmpty())
+        return printError(tr("None of the chosen pages is in the document."));
     // The painter works on the whole sheet of paper, in points.
     printer.setFullPage(true);
     QPainter painter;
     if (!painter.begin(&printer))
-        return false;
+        return printError(tr("The printer could not be started."));
     const QSizeF paper = printer.pageLayout().fullRectPoints().size();
     const double scale = printer.resolution() / 72.0;
     bool first = true;
-    for (int i = 0; i < sheets.pageCount(); ++i) {
+    for (int i : order) {
         const ZVPDFPage& sheet = sheets.page(i);
         const QSizeF size = sheet.boundsForBox().size();
         if (size.isEmpty())
             continue;
         if (!first && !printer.newPage())
-            return false;
+            return printError(tr("The printer took no further page."));
         first = false;
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
@@ -100,7 +133,9 @@ bool PrintCommand::printSheets(const SheetDocument& sheets, QPrinter& printer)
         sheet.drawWithBox(painter, ZVDesignHelper::sharedInstance());
         painter.restore();
     }
-    return painter.end();
+    if (!painter.end())
+        return printError(tr("The printer could not finish."));
+    return {};
 }
 
 } // namespace ql

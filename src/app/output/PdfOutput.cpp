@@ -55,7 +55,7 @@ Result<QByteArray> pdfData(const SheetDocument& document, ZVDesignHelper& helper
         }
     }
     QByteArray bytes;
-    QList<QSizeF> sizes;
+    QList<SheetBoxes> sheets;
     {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
@@ -70,7 +70,7 @@ Result<QByteArray> pdfData(const SheetDocument& document, ZVDesignHelper& helper
                 continue;
             writer.setPageSize(wholePointSize(bounds));
             writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
-            if (sizes.isEmpty()) {
+            if (sheets.isEmpty()) {
                 if (!painter.begin(&writer))
                     return pdfError(QStringLiteral("The PDF could not be started."));
             } else if (!writer.newPage()) {
@@ -82,29 +82,30 @@ Result<QByteArray> pdfData(const SheetDocument& document, ZVDesignHelper& helper
             painter.scale(kRasterResolution / 72.0, kRasterResolution / 72.0);
             sheet.drawWithBox(painter, helper);
             painter.restore();
-            sizes.append(bounds.size());
+            sheets.append({bounds.size(), sheet.trimBox()});
         }
         if (painter.isActive())
             painter.end();
     }
-    if (sizes.isEmpty())
+    if (sheets.isEmpty())
         return pdfError(QStringLiteral("There are no pages to write."));
-    return setExactPageBoxes(bytes, sizes);
+    return setExactPageBoxes(bytes, sheets);
 }
 
-Result<QByteArray> setExactPageBoxes(const QByteArray& pdf, const QList<QSizeF>& sizes)
+Result<QByteArray> setExactPageBoxes(const QByteArray& pdf, const QList<SheetBoxes>& sheets)
 {
     try {
         QPDF document;
         document.setSuppressWarnings(true);
         document.processMemoryFile("sheets", pdf.constData(), size_t(pdf.size()));
         std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
-        if (pages.size() != size_t(sizes.size()))
-            return pdfError(QStringLiteral("The PDF has %1 pages instead of %2.").arg(pages.size()).arg(sizes.size()));
+        if (pages.size() != size_t(sheets.size()))
+            return pdfError(QStringLiteral("The PDF has %1 pages instead of %2.").arg(pages.size()).arg(sheets.size()));
         for (size_t i = 0; i < pages.size(); ++i) {
             QPDFObjectHandle page = pages[i].getObjectHandle();
             const QPDFObjectHandle::Rectangle written = page.getKey("/MediaBox").getArrayAsRectangle();
-            const QSizeF size = sizes[qsizetype(i)];
+            const QSizeF size = sheets[qsizetype(i)].size;
+            const QRectF trim = sheets[qsizetype(i)].trim;
             // The drawing hangs from the written page's top edge; keep it
             // hanging from the sheet's.
             const double shift = size.height() - (written.ury - written.lly);
@@ -112,10 +113,16 @@ Result<QByteArray> setExactPageBoxes(const QByteArray& pdf, const QList<QSizeF>&
                 const std::string move = "1 0 0 1 0 " + QString::number(shift, 'f', 6).toStdString() + " cm\n";
                 pages[i].addPageContents(QPDFObjectHandle::newStream(&document, move), true);
             }
-            for (const char* box : {"/MediaBox", "/CropBox", "/BleedBox", "/TrimBox", "/ArtBox"}) {
+            for (const char* box : {"/MediaBox", "/CropBox", "/BleedBox"}) {
                 page.replaceKey(box, QPDFObjectHandle::newFromRectangle(
                                          QPDFObjectHandle::Rectangle(0, 0, size.width(), size.height())));
             }
+            // PDF counts upwards from the bottom edge. No art box: print
+            // checks want a trim box or an art box, not both.
+            page.replaceKey("/TrimBox", QPDFObjectHandle::newFromRectangle(QPDFObjectHandle::Rectangle(
+                                            trim.left(), size.height() - trim.bottom(), trim.right(),
+                                            size.height() - trim.top())));
+            page.removeKey("/ArtBox");
         }
         QPDFWriter writer(document);
         writer.setOutputMemory();

@@ -17,6 +17,11 @@ ZVCanvasView* SheetDocument::makeBlankPage(const ZVCanvasView& model)
     blank->setPageHeight(model.pageHeight());
     blank->setPageOrientation(model.pageOrientation());
     blank->setFrame(model.bounds());
+    // The same bleed, so that the spread's trim and crop marks are the same on both sides.
+    const ZVCanvasView* geometry = model.templateView();
+    for (const QString key : {QStringLiteral("fullBleed"), QStringLiteral("bleedMargin"),
+                              QStringLiteral("showBleedCropMarks")})
+        blank->setValueForKey(key, geometry->valueForKey(key));
     m_blankPages.push_back(std::move(blank));
     return m_blankPages.back().get();
 }

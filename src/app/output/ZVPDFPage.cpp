@@ -3,6 +3,8 @@
 #include "app/design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 
+#include <algorithm>
+
 namespace ql {
 
 ZVPDFPage::ZVPDFPage(QList<ZVCanvasView*> canvases) : m_canvases(guardedPages(canvases)) {}
@@ -32,6 +34,11 @@ QRectF ZVPDFPage::boundsForBox() const
     return boundsForCanvases(canvases());
 }
 
+QRectF ZVPDFPage::trimBox() const
+{
+    return trimForCanvases(canvases());
+}
+
 void ZVPDFPage::drawWithBox(QPainter& painter, ZVDesignHelper& helper) const
 {
     helper.drawCanvasesInContext(painter, canvases());
@@ -46,6 +53,21 @@ QRectF boundsForCanvases(const QList<ZVCanvasView*>& canvases)
     const QSizeF first = canvases.first()->frame().size();
     const QSizeF last = canvases.last()->frame().size();
     return QRectF(0, 0, first.width() + last.width(), std::max(first.height(), last.height()));
+}
+
+QRectF trimForCanvases(const QList<ZVCanvasView*>& canvases)
+{
+    QRectF trim;
+    double left = 0.0;
+    for (const ZVCanvasView* page : canvases) {
+        const QRectF bounds = page->bounds();
+        // A stored bleed may be anything; the trim stays within the sheet.
+        const double bleed = std::clamp(page->effectiveBleedMargin(), 0.0,
+                                        std::min(bounds.width(), bounds.height()) / 2);
+        trim |= bounds.adjusted(bleed, bleed, -bleed, -bleed).translated(left, 0.0);
+        left += bounds.width();
+    }
+    return trim;
 }
 
 } // namespace ql

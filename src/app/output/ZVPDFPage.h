@@ -19,9 +19,11 @@ public:
 
     // The pages of the sheet, left to right; a page deleted since is left out.
     QList<ZVCanvasView*> canvases() const;
-    // The sheet's rectangle for any box (media, crop, bleed, trim and art
-    // boxes are all the sheet).
+    // The sheet's rectangle: its media, crop and bleed boxes.
     QRectF boundsForBox() const;
+    // What is left of the sheet once trimmed: its pages without their bleed,
+    // in the sheet's coordinates from its top-left corner.
+    QRectF trimBox() const;
     // Draws the sheet from its pages' present state, in points from its
     // top-left corner.
     void drawWithBox(QPainter& painter, ZVDesignHelper& helper) const;
@@ -37,5 +39,8 @@ QList<ZVCanvasView*> livePages(const QList<QPointer<ZVCanvasView>>& pages);
 // The sheet of these pages: one page's bounds; two pages side by side (as
 // wide as both frames, as tall as the taller); nothing for no page.
 QRectF boundsForCanvases(const QList<ZVCanvasView*>& canvases);
+// The trim of these pages placed as on their sheet: each page's bounds less
+// its bleed, together.
+QRectF trimForCanvases(const QList<ZVCanvasView*>& canvases);
 
 } // namespace ql

@@ -464,15 +464,16 @@ void DocumentWindow::setUpContentBrowsers()
     Controllers& c = m_controllers;
     Document* document = m_document;
     QWidget* pane = o.leftPane;
-    // The image, shape and clip-art browsers: a grid over a strip of actions.
+    // The image, shape and clip-art browsers: a grid over a strip of actions,
+    // which grows upwards when what it says takes more lines.
     const auto gridBrowser = [pane](ZVGridBrowserController* browser, double bottomRoom) {
         QWidget* view = browser->view();
         view->setParent(pane);
         autoPinEdgesToSuperviewEdgesWithInsets(view, QMarginsF(0, 20, 0, 0));
         autoPinEdge(browser->scrollView(), PinEdge::Top, PinEdge::Top, pane, 48);
-        autoPinEdge(browser->scrollView(), PinEdge::Bottom, PinEdge::Bottom, pane, -bottomRoom);
+        autoPinEdge(browser->scrollView(), PinEdge::Bottom, PinEdge::Top, browser->actionView());
         autoPinEdge(browser->actionView(), PinEdge::Bottom, PinEdge::Bottom, pane);
-        autoPinEdge(browser->actionView(), PinEdge::Top, PinEdge::Bottom, browser->scrollView());
+        autoFitHeight(browser->actionView(), bottomRoom);
         autoPinEdge(browser->actionView(), PinEdge::Left, PinEdge::Left, browser->scrollView());
         autoPinEdge(browser->actionView(), PinEdge::Right, PinEdge::Right, browser->scrollView());
         autoMatchDimension(browser->scrollView(), PinDimension::Width, PinDimension::Width, pane);

@@ -69,7 +69,6 @@ void ZVClipArtContentViewController::buildView(QWidget* view)
     m_moreButton = new QPushButton(tr("More"), m_actionView);
     m_moreButton->setObjectName(QStringLiteral("moreButton"));
     auto* strip = static_cast<QBoxLayout*>(m_actionView->layout());
-    strip->setContentsMargins(3, 0, 3, 0);
     strip->addWidget(m_statusField, 1);
     strip->addWidget(m_moreButton);
     connect(m_moreButton, &QPushButton::clicked, this, [this] { searchMore(); });

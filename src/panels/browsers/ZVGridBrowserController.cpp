@@ -73,7 +73,9 @@ QWidget* ZVGridBrowserController::loadView()
     m_scrollView->setWidget(m_gridView);
     m_actionView = new QWidget(root);
     m_actionView->setObjectName(QStringLiteral("actionView"));
-    new QHBoxLayout(m_actionView);
+    // Room enough around the strip's buttons for them to keep their height.
+    auto* strip = new QHBoxLayout(m_actionView);
+    strip->setContentsMargins(3, 3, 3, 3);
     buildView(root);
     return root;
 }

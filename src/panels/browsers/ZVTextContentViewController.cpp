@@ -12,7 +12,7 @@
 
 #include <QComboBox>
 #include <QGraphicsDropShadowEffect>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QPushButton>
 
 namespace ql {
@@ -53,18 +53,20 @@ QWidget* ZVTextContentViewController::loadView()
     m_textField->setObjectName(QStringLiteral("textField"));
     m_actionView = new QWidget(root);
     m_actionView->setObjectName(QStringLiteral("actionView"));
-    auto* bar = new QHBoxLayout(m_actionView);
+    // The text box on a row of its own, the two fields under it: side by
+    // side, the three titles would not fit the pane.
+    auto* bar = new QGridLayout(m_actionView);
     bar->setContentsMargins(4, 2, 4, 2);
     m_insertButton = new QPushButton(tr("Insert Text Box"), m_actionView);
     m_insertButton->setObjectName(QStringLiteral("insertButton"));
     connect(m_insertButton, &QPushButton::clicked, this, [this] { insertText(); });
-    bar->addWidget(m_insertButton);
-    // The page-number and date fields have no menu items of their own.
+    bar->addWidget(m_insertButton, 0, 0, 1, 2);
     const std::pair<QString, int> fields[] = {{tr("Page Number"), PageNumber}, {tr("Date"), Date}};
+    int column = 0;
     for (const auto& [title, type] : fields) {
         auto* button = new QPushButton(title, m_actionView);
         connect(button, &QPushButton::clicked, this, [this, type = type] { insertTextWithType(type); });
-        bar->addWidget(button);
+        bar->addWidget(button, 1, column++);
     }
     setup(root);
     return root;
@@ -80,7 +82,7 @@ void ZVTextContentViewController::setup(QWidget* root)
     autoPinEdge(m_actionView, PinEdge::Bottom, PinEdge::Bottom, root);
     autoPinEdge(m_actionView, PinEdge::Left, PinEdge::Left, root);
     autoPinEdge(m_actionView, PinEdge::Right, PinEdge::Right, root);
-    autoSetDimension(m_actionView, PinDimension::Height, 28);
+    autoFitHeight(m_actionView, 28);
 
     m_textField->setAutoFillBackground(true);
     QPalette white = m_textField->palette();

@@ -22,7 +22,7 @@ void Prompter::beginOpenPanel(const FilePanelRequest& request, OpenPanelCompleti
     });
 }
 
-bool Prompter::runPrintDialog(QPrinter&)
+bool Prompter::runPrintDialog(QPrinter&, int)
 {
     return false;
 }

@@ -60,9 +60,10 @@ public:
     virtual void beginOpenPanel(const FilePanelRequest& request, OpenPanelCompletion completion);
     virtual std::optional<QString> runSavePanel(const FilePanelRequest& request) = 0;
     virtual std::optional<QString> runFolderPanel(const FilePanelRequest& request) = 0;
-    // The print dialog on the printer's settings, which it may change; false
-    // when the user cancelled. A prompter that cannot print answers false.
-    virtual bool runPrintDialog(QPrinter& printer);
+    // The print dialog on the printer's settings, which it may change (the
+    // range among `pageCount` pages, copies, collation); false when the user
+    // cancelled. A prompter that cannot print answers false.
+    virtual bool runPrintDialog(QPrinter& printer, int pageCount);
 };
 
 } // namespace ql

@@ -83,7 +83,7 @@ std::optional<QString> ScriptedPrompter::runFolderPanel(const FilePanelRequest& 
     return next<std::optional<QString>>().value_or(std::nullopt);
 }
 
-bool ScriptedPrompter::runPrintDialog(QPrinter& printer)
+bool ScriptedPrompter::runPrintDialog(QPrinter& printer, int)
 {
     ++printDialogCount;
     const std::optional<PrintAnswer> answer = next<PrintAnswer>();

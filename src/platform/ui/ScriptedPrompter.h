@@ -34,7 +34,7 @@ public:
     std::optional<QString> runFolderPanel(const FilePanelRequest& request) override;
     // Takes its scripted answer on the next turn of the event loop.
     void beginOpenPanel(const FilePanelRequest& request, OpenPanelCompletion completion) override;
-    bool runPrintDialog(QPrinter& printer) override;
+    bool runPrintDialog(QPrinter& printer, int pageCount) override;
     // Sheets take their scripted answer on the next turn of the event loop,
     // or, while `holdSheets` is set, when the test finishes them.
     void beginSheetAlert(const AlertRequest& request, AlertCompletion completion) override;

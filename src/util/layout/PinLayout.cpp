@@ -1,6 +1,7 @@
 #include "util/layout/PinLayout.h"
 
 #include <QEvent>
+#include <QLayout>
 #include <QWidget>
 #include <algorithm>
 #include <optional>
@@ -163,6 +164,43 @@ LayoutConstraint* install(QWidget* view, Attribute attribute, QWidget* other, At
     return pin;
 }
 
+// Keeps a height pin at what its view's layout needs, whenever the view's
+// width or content changes.
+class HeightFitter : public QObject {
+public:
+    HeightFitter(LayoutConstraint* pin, double minimum) : QObject(pin), m_pin(pin), m_minimum(minimum)
+    {
+        pin->view()->installEventFilter(this);
+        fit();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Resize)
+            fit();
+        return false;
+    }
+
+private:
+    void fit()
+    {
+        const QWidget* view = m_pin->view();
+        const QLayout* layout = view ? view->layout() : nullptr;
+        double needed = m_minimum;
+        // A view not yet laid out would ask for one word a line.
+        if (layout && view->width() > 0) {
+            needed = std::max(needed, double(layout->hasHeightForWidth() ? layout->totalHeightForWidth(view->width())
+                                                                        : layout->totalSizeHint().height()));
+        }
+        if (needed != m_pin->constant())
+            m_pin->setConstant(needed);
+    }
+
+    LayoutConstraint* m_pin;
+    double m_minimum;
+};
+
 Attribute edgeAttribute(PinEdge edge)
 {
     switch (edge) {
@@ -307,6 +345,14 @@ LayoutConstraint* autoAlignAxis(QWidget* view, PinAxis axis, QWidget* ofView)
 {
     const Attribute attribute = axis == PinAxis::Vertical ? Attribute::CenterX : Attribute::CenterY;
     return install(view, attribute, ofView, attribute, 0);
+}
+
+LayoutConstraint* autoFitHeight(QWidget* view, double minimum)
+{
+    LayoutConstraint* pin = autoSetDimension(view, PinDimension::Height, minimum);
+    if (pin)
+        new HeightFitter(pin, minimum);
+    return pin;
 }
 
 void layoutPinsNow(QWidget* host)

@@ -61,6 +61,9 @@ LayoutConstraint* autoSetDimension(QWidget* view, PinDimension dimension, double
 LayoutConstraint* autoMatchDimension(QWidget* view, PinDimension dimension, PinDimension toDimension, QWidget* ofView,
                                      double offset = 0);
 LayoutConstraint* autoAlignAxis(QWidget* view, PinAxis axis, QWidget* ofView);
+// A height of at least `minimum` that grows to what the view's layout needs at
+// its width (wrapped texts, rows of buttons), so that nothing in it is cut.
+LayoutConstraint* autoFitHeight(QWidget* view, double minimum);
 
 // Resolves the pins hosted by `host` and below it now.
 void layoutPinsNow(QWidget* host);

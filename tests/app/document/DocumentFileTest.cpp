@@ -110,7 +110,13 @@ TEST_F(DocumentFile, BadFilesAreRefusedWithAClearErrorAndNothingChanges)
         ASSERT_FALSE(result.ok());
         EXPECT_TRUE(result.error().message.contains(name)) << result.error().message.toStdString();
         ASSERT_EQ(prompter.alerts.size(), 1);
-        EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The document “bad.qvleaf” could not be opened."));
+        EXPECT_EQ(prompter.alerts[0].messageText,
+                  QStringLiteral("The document “bad.qvleaf” could not be opened because it is damaged or is not a "
+                                 "Quiverleaf document."));
+        // The reader's own words stay under it.
+        EXPECT_FALSE(prompter.alerts[0].informativeText.isEmpty());
+        EXPECT_TRUE(result.error().message.endsWith(prompter.alerts[0].informativeText))
+            << prompter.alerts[0].informativeText.toStdString();
         EXPECT_TRUE(controller.documents().isEmpty());
         EXPECT_EQ(fileContents(path(name)), bytes) << "the file is left as it was";
     }
@@ -133,7 +139,8 @@ TEST_F(DocumentFile, CommandLineOpensEveryReadableFileAndReportsTheRest)
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0]->filePath(), path(QStringLiteral("good.qvleaf")));
     ASSERT_EQ(prompter.alerts.size(), 1);
-    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The document “broken.qvleaf” could not be opened."));
+    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The document “broken.qvleaf” could not be opened "
+                                                             "because it is damaged or is not a Quiverleaf document."));
     EXPECT_EQ(controller.currentDocument(), opened[0]);
 }
 

@@ -176,8 +176,8 @@ TEST_F(ExportSheetTest, ExistingFilesAreReplacedOnlyWhenTheUserSaysSoAndFailures
     ASSERT_EQ(prompter.alerts.size(), 3);
     EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("Flyer_1.png already exists. Do you want to replace it?"));
     EXPECT_EQ(prompter.alerts[0].informativeText,
-              QStringLiteral("A file or folder with the same name already exists on the Desktop. Replacing it will "
-                             "overwrite its current contents."));
+              QStringLiteral("A file or folder with the same name already exists in the folder “out”. Replacing "
+                             "it will overwrite its current contents."));
     EXPECT_EQ(prompter.alerts[0].buttons, (QStringList {"Replace", "Cancel"}));
     EXPECT_TRUE(prompter.alerts[2].messageText.contains(QLatin1String("Flyer_3.png"))) << prompter.alerts[2].messageText.toStdString();
     EXPECT_EQ(fileContents(out(QStringLiteral("Flyer_1.png"))), QByteArray("old"));

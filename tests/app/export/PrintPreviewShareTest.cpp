@@ -3,6 +3,7 @@
 #include "ExportTestSupport.h"
 
 #include "../window/WindowTestSupport.h"
+#include "app/WidgetPrompter.h"
 #include "app/export/PreviewCommand.h"
 #include "app/export/PrintCommand.h"
 #include "app/export/ShareCommand.h"
@@ -10,12 +11,20 @@
 #include "app/window/WindowMenus.h"
 #include "platform/ui/ScriptedPrompter.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QLineEdit>
 #include <QMap>
 #include <QMenu>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -103,6 +112,75 @@ TEST_F(OutputCommandsTest, PrintsSheetsAtActualSizeCentredAndTurnedToThePaper)
     EXPECT_NEAR(red.y(), 396 - 200 + 25, 3);
 }
 
+// Which page of the document each printed page shows, by the height of the
+// red band each page carries.
+QList<int> pagesShown(const QString& pdf)
+{
+    QList<int> shown;
+    for (int page = 1; page <= pdfPagesAndSize(pdf).first; ++page)
+        shown.append(qRound((centroid(pdfPage(pdf, page), isRed).y() - 105) / 100) + 1);
+    return shown;
+}
+
+// The print dialog itself, as a user fills it in: File ▸ Print…, Print to
+// File, pages `from` to `to`, copies and collation. The highest page it
+// offers goes into `offered`.
+void printThroughTheDialog(PrintCommand* command, const QString& pdf, int from, int to, int copies, bool collate,
+                           int& offered)
+{
+    QTimer user;
+    user.setInterval(10);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        user.stop();
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        auto* range = dialog->findChild<QRadioButton*>(QStringLiteral("printRange"));
+        auto* first = dialog->findChild<QSpinBox*>(QStringLiteral("from"));
+        auto* last = dialog->findChild<QSpinBox*>(QStringLiteral("to"));
+        auto* count = dialog->findChild<QSpinBox*>(QStringLiteral("copies"));
+        auto* collated = dialog->findChild<QCheckBox*>(QStringLiteral("collate"));
+        const int toFile = printers ? printers->findText(QStringLiteral("Print to File (PDF)")) : -1;
+        // Never a real printer.
+        if (toFile < 0 || !file || !range || !first || !last || !count || !collated) {
+            dialog->reject();
+            return;
+        }
+        printers->setCurrentIndex(toFile);
+        file->setText(pdf);
+        range->setChecked(true);
+        offered = last->maximum();
+        first->setValue(from);
+        last->setValue(to);
+        count->setValue(copies);
+        collated->setChecked(collate);
+        dialog->accept();
+    });
+    user.start();
+    EXPECT_EQ(runCommand(command, [](PrintCommand& c) { c.printDocument(); }), QStringList());
+}
+
+TEST_F(OutputCommandsTest, PrintingKeepsToTheDialogsRangeCopiesAndCollation)
+{
+    for (int i = 0; i < 3; ++i)
+        addFilledRect(*addPage(document), QRectF(100, 100 + 100 * i, 200, 10), Qt::red);
+    const QString pdf = folder.filePath(QStringLiteral("print.pdf"));
+    WidgetPrompter dialogs;
+    OutputContext real = context();
+    real.prompter = &dialogs;
+    const auto printed = [&](int from, int to, int copies, bool collate) {
+        int offered = 0;
+        printThroughTheDialog(new PrintCommand(document, real), pdf, from, to, copies, collate, offered);
+        EXPECT_EQ(offered, 3) << "the dialog offers the document's pages";
+        return pagesShown(pdf);
+    };
+    EXPECT_EQ(printed(2, 2, 1, true), QList<int> {2});
+    EXPECT_EQ(printed(1, 2, 2, true), (QList<int> {1, 2, 1, 2}));
+    EXPECT_EQ(printed(2, 3, 2, false), (QList<int> {2, 2, 3, 3}));
+}
+
 TEST_F(OutputCommandsTest, PreviewsOverwriteOneCachedFileAndAreOpenedOnlyWhenWritten)
 {
     addPage(document);
@@ -118,12 +196,21 @@ TEST_F(OutputCommandsTest, PreviewsOverwriteOneCachedFileAndAreOpenedOnlyWhenWri
     EXPECT_EQ(workspace.openedFiles, (QStringList {sample, sample}));
     EXPECT_EQ(pdfPagesAndSize(sample).first, 2);
 
+    // With no PDF viewer the user learns so, and where the preview is.
+    workspace.succeed = false;
+    EXPECT_EQ(preview().size(), 1);
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_TRUE(prompter.alerts[0].messageText.contains(QLatin1String("no application"))) << prompter.alerts[0].messageText.toStdString();
+    EXPECT_TRUE(prompter.alerts[0].informativeText.contains(sample)) << prompter.alerts[0].informativeText.toStdString();
+    EXPECT_EQ(pdfPagesAndSize(sample).first, 2);
+    workspace.succeed = true;
+
     // A preview that cannot be written is told and not opened.
     ASSERT_TRUE(QFile::remove(sample));
     ASSERT_TRUE(QDir().mkpath(sample));
     EXPECT_EQ(preview().size(), 1);
-    EXPECT_EQ(prompter.alerts.size(), 1);
-    EXPECT_EQ(workspace.openedFiles.size(), 2);
+    EXPECT_EQ(prompter.alerts.size(), 2);
+    EXPECT_EQ(workspace.openedFiles.size(), 3);
 }
 
 TEST_F(OutputCommandsTest, SharingHandsEveryPagesPictureAtOnce)

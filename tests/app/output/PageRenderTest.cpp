@@ -230,6 +230,37 @@ TEST_F(PageRenderTest, BookletSheetsHoldPagesInFoldingOrderWithExactBoxes)
     EXPECT_EQ(boxes(out() + QStringLiteral("/Mixed.pdf"), 2), QStringList(5, QStringLiteral("0.00 0.00 583.46 425.20")));
 }
 
+TEST_F(PageRenderTest, BledPagesRecordTheSheetAsBleedAndTheFinishedSizeAsTrim)
+{
+    // A4 with 9 points of bleed, alone and as an odd booklet, whose blank
+    // page takes the same bleed.
+    Document document;
+    for (int i = 0; i < 3; ++i) {
+        ZVCanvasView* page = addPage(document, QSizeF(595, 842));
+        page->setValueForKey(u"fullBleed", true);
+        page->setValueForKey(u"bleedMargin", 9.0);
+        page->setCanvasFrames();
+    }
+    save(document, path(QStringLiteral("Bled.qvleaf")));
+    ProgramRun run = pageRender({path(QStringLiteral("Bled.qvleaf")), out(), QStringLiteral("--range"),
+                                 QStringLiteral("1"), QStringLiteral("1")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString sheet = QStringLiteral("0.00 0.00 613.00 860.00");
+    // Media, crop, bleed, trim and art boxes; the art box is the crop box.
+    EXPECT_EQ(boxes(out() + QStringLiteral("/Bled.pdf"), 1),
+              (QStringList {sheet, sheet, sheet, QStringLiteral("9.00 9.00 604.00 851.00"), sheet}));
+
+    run = pageRender({path(QStringLiteral("Bled.qvleaf")), out(), QStringLiteral("--booklet"), QStringLiteral("--name"),
+                      QStringLiteral("Booklet")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString spread = QStringLiteral("0.00 0.00 1226.00 860.00");
+    for (int page = 1; page <= 2; ++page) {
+        EXPECT_EQ(boxes(out() + QStringLiteral("/Booklet.pdf"), page),
+                  (QStringList {spread, spread, spread, QStringLiteral("9.00 9.00 1217.00 851.00"), spread}))
+            << "sheet " << page;
+    }
+}
+
 // Pictures are drawn and written sheet by sheet: eight Letter pages at 600
 // dpi never hold more than a few rasters of 5100 × 6600 pixels at once.
 TEST_F(PageRenderTest, ManyLargePicturesAreWrittenOneSheetAtATime)
