@@ -17,6 +17,7 @@ struct Kind {
     const char* event;    // the signal record's name
     std::int64_t code;    // its code
     const char* reason;   // its code name, or null
+    const char* crashedThread = "crash-probe";
 };
 
 const Kind kKinds[] = {
@@ -28,7 +29,21 @@ const Kind kKinds[] = {
     {"throw", SIGABRT, "SIGABRT", SI_TKILL, "ABORT"},
     {"stack-overflow", SIGSEGV, "SIGSEGV", -1, nullptr},
     {"trap", SIGTRAP, "SIGTRAP", SI_KERNEL, nullptr},
+    {"assert", SIGABRT, "SIGABRT", SI_TKILL, "ABORT"},
+    {"thread-overflow", SIGSEGV, "SIGSEGV", -1, nullptr, "probe-overflow"},
+    {"qthread-overflow", SIGSEGV, "SIGSEGV", -1, nullptr, "probe-qthread"},
 };
+
+// The C library's messages the report carries as crash annotations.
+std::vector<std::string> crashAnnotations(const std::filesystem::path& file)
+{
+    std::vector<std::string> texts;
+    for (const auto& line : readRecords(file))
+        if (const Value* runtime = member(line, "runtime"))
+            for (const auto& entry : *member(*runtime, "crash_info_entries")->asArray())
+                texts.push_back(fromHex(*entry.asString()));
+    return texts;
+}
 
 const std::vector<std::string> kCrashSections {"threads", "runtime", "dispatch_queue_names", "thread_names",
                                                "process_stats", "storage"};
@@ -100,10 +115,11 @@ TEST_P(ProbeKinds, DiesByItsSignalWithACompleteReport)
     }
 
     const Value& crashed = crashedThread(*dump);
+    EXPECT_EQ(*member(crashed, "name"), Value(kind.crashedThread));
     const auto functions = functionsOf(*dump, crashed);
     EXPECT_TRUE(contains(functions, "probeCrashHere")) << testing::PrintToString(functions);
     const auto frames = member(crashed, "frames")->asArray()->size();
-    if (std::string(kind.name) == "stack-overflow") {
+    if (std::string(kind.name).ends_with("overflow")) {
         // Every frame in the probe is the recursion (a sanitised build may
         // have faulted in one of its own checks first, outside the probe).
         EXPECT_EQ(frames, 512u);
@@ -120,6 +136,17 @@ TEST_P(ProbeKinds, DiesByItsSignalWithACompleteReport)
         EXPECT_TRUE(contains(functionsOf(*dump, thread), "probeWaitHere")) << name;
     }
     EXPECT_EQ(workers, 3);
+
+    const auto annotations = crashAnnotations(signalFile);
+    if (std::string(kind.name) == "assert") {
+        ASSERT_EQ(annotations.size(), 1u);
+        EXPECT_TRUE(annotations[0].starts_with("crash-probe: ")) << annotations[0];
+        EXPECT_TRUE(annotations[0].ends_with(
+            ": void probeCrashHere(const char*): Assertion `probeHolds && \"the probe's assertion\"' failed.\n"))
+            << annotations[0];
+    } else {
+        EXPECT_TRUE(annotations.empty()) << testing::PrintToString(annotations);
+    }
 
     if (std::string(kind.name) == "throw") {
         const auto exceptionFile = run / "exception.hlyrecord";

@@ -154,6 +154,20 @@ bool BackgroundProcess::waitForLine(const std::string& line)
     }
 }
 
+std::optional<std::string> BackgroundProcess::waitForLineStartingWith(const std::string& prefix)
+{
+    char buffer[512];
+    for (;;) {
+        for (std::size_t start = 0, end; (end = m_seen.find('\n', start)) != std::string::npos; start = end + 1)
+            if (m_seen.compare(start, prefix.size(), prefix) == 0)
+                return m_seen.substr(start, end - start);
+        const ssize_t got = read(m_out, buffer, sizeof buffer);
+        if (got <= 0)
+            return std::nullopt;
+        m_seen.append(buffer, std::size_t(got));
+    }
+}
+
 void BackgroundProcess::signal(int number)
 {
     if (m_pid > 0)

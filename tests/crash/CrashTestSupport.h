@@ -53,6 +53,9 @@ public:
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
     // Reads standard output until a line equal to `line` (false at its end).
     bool waitForLine(const std::string& line);
+    // Reads standard output until a whole line that begins with `prefix`,
+    // and gives that line (nothing at its end).
+    std::optional<std::string> waitForLineStartingWith(const std::string& prefix);
     void signal(int number);
     ProcessResult wait();
 

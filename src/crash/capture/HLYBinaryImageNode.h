@@ -13,7 +13,7 @@ struct HLYBinaryImageNode {
     std::uint64_t size;               // up to the end of the last executable segment
     std::uintptr_t ehFrame;           // ".eh_frame", 0 when absent
     std::uintptr_t ehFrameHeader;     // ".eh_frame_hdr": the binary-search table the unwinder uses
-    std::uintptr_t crashInfo;         // no crash annotations on this platform: always 0
+    std::uintptr_t crashInfo;         // ELF images carry none: always 0 (see abortMessageSlot)
 };
 
 inline constexpr std::uint32_t kHLYBinaryImageNodeCount = 512;

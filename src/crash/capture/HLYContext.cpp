@@ -8,6 +8,7 @@
 #include "crash/capture/HLYProcess.h"
 #include "crash/capture/HLYSDKLog.h"
 #include "crash/capture/HLYSignal.h"
+#include "crash/capture/HLYThreadSignalStacks.h"
 #include "crash/capture/HLYUtilities.h"
 #include "sdk/ApplicationInfo.h"
 #include "sdk/foundation/Clock.h"
@@ -220,6 +221,7 @@ void HLYContextInitialize(const HLYContextInitData* init)
     context->crashCallbackTarget = data.crashCallbackTarget;
     context->firstInstall = data.firstInstall;
     context->mainExecutablePath = HLYDuplicateString(mainExecutablePath().c_str());
+    context->abortMessageSlot = HLYProcessFindAbortMessageSlot();
     // The alternate stack belongs to a thread: it goes to the thread that
     // starts the kit, not to whichever pool thread installs the handlers.
     if (!context->debuggerAttached)
@@ -244,6 +246,9 @@ void HLYContextInitialize(const HLYContextInitData* init)
         installHandlers(context, writable, data, group);
     else
         HLYSDKLog("%s: Debugger present - not installing handlers\n", "HLYContextInitialize");
+    if (!HLYThreadSignalStacksActive())
+        HLYSDKLog("%s: Warning: threads get no alternate signal stack: their stack overflows go unrecorded\n",
+                  "HLYContextInitialize");
     block([&data] { HLYContextRecordMetadata(data.reportFolder, &data); });
 
     // Sealing runs once every step has finished; the caller waits for that

@@ -93,6 +93,7 @@ struct HLYContext {
     std::uint64_t timeBaseRatio;  // nanoseconds per tick of that clock
     const char* reportFolder;
     const char* mainExecutablePath; // the loader names the main program ""
+    const void* abortMessageSlot;   // the C library's abort message pointer, or null
 };
 
 struct HLYWritableContext {

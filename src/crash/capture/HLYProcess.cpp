@@ -2,13 +2,16 @@
 
 #include "crash/capture/HLYContext.h"
 #include "crash/capture/HLYFile.h"
+#include "crash/capture/HLYSafeMemory.h"
 #include "crash/capture/HLYSDKLog.h"
 #include "crash/capture/HLYThreadList.h"
 #include "crash/capture/HLYUnwind.h"
 #include "crash/capture/HLYUtilities.h"
 #include "sdk/foundation/KitThread.h"
 
+#include <cstddef>
 #include <cstring>
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <ucontext.h>
 #include <unistd.h>
@@ -65,6 +68,24 @@ bool readNumbers(const char* text, std::uint64_t* values, int count)
         if (!parseNumber(cursor, &values[i]))
             return false;
     return true;
+}
+
+// glibc's record of the last fatal message: a pointer to this block, set by a
+// failed assert and by the library's own fatal checks before they abort.
+struct GlibcAbortMessage {
+    std::uint32_t size; // of the whole block
+    char text[1];       // zero-terminated
+};
+
+// The abort message's text into buffer; false when there is none.
+bool readAbortMessage(char* buffer, std::size_t size)
+{
+    const HLYContext* context = HLYContextShared();
+    std::uint64_t block = 0;
+    if (!context || !context->abortMessageSlot
+        || !HLYReadWord(std::uintptr_t(context->abortMessageSlot), &block) || block == 0)
+        return false;
+    return HLYReadString(std::uintptr_t(block) + offsetof(GlibcAbortMessage, text), buffer, size) && buffer[0];
 }
 
 void writeRegisters(HLYFile* file, const HLYThreadState& state)
@@ -173,14 +194,20 @@ void HLYProcessRecordAllThreads(HLYProcess* process, HLYFile* file)
     HLYSDKLog("%s: completed recording all thread data\n", "HLYProcessRecordAllThreads");
 }
 
+const void* HLYProcessFindAbortMessageSlot() { return dlsym(RTLD_DEFAULT, "__abort_msg"); }
+
 void HLYProcessRecordRuntime(HLYProcess*, HLYFile* file)
 {
-    // No message-sending runtime and no crash annotations in ELF images.
+    // No message-sending runtime; the one crash annotation is the C
+    // library's abort message.
     HLYFileWriteSectionStart(file, "runtime");
     HLYFileWriteHashStart(file);
     HLYFileWriteHashEntryString(file, "objc_selector", "");
     HLYFileWriteHashKey(file, "crash_info_entries");
     HLYFileWriteArrayStart(file);
+    char message[2048];
+    if (readAbortMessage(message, sizeof message))
+        HLYFileWriteArrayEntryHexEncodedString(file, message);
     HLYFileWriteArrayEnd(file);
     HLYFileWriteHashEnd(file);
     HLYFileWriteSectionEnd(file);

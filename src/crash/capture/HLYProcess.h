@@ -34,6 +34,9 @@ void HLYProcessRecordDispatchQueueNames(HLYProcess* process, HLYFile* file);
 void HLYProcessRecordThreadNames(HLYProcess* process, HLYFile* file);
 void HLYProcessRecordStats(HLYProcess* process, HLYFile* file);
 void HLYProcessDestroy(HLYProcess* process);
+// Where the C library keeps its abort message (the address of its
+// `__abort_msg` pointer), or null; looked up at set-up, read at crash time.
+const void* HLYProcessFindAbortMessageSlot();
 // Whether a tracer is attached (/proc/self/status TracerPid).
 bool HLYProcessDebuggerAttached();
 

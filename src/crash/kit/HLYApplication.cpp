@@ -1,6 +1,7 @@
 #include "crash/kit/HLYApplication.h"
 
 #include "crash/capture/HLYSDKLog.h"
+#include "crash/kit/HLYLogoutInhibitor.h"
 #include "sdk/foundation/InfoDictionary.h"
 
 #include <atomic>
@@ -10,6 +11,9 @@ namespace {
 
 std::atomic<int> g_suddenTerminationHolds {0};
 std::atomic<int> g_automaticTerminationHolds {0};
+
+constexpr std::uint64_t kTerminationOptions =
+    kHLYActivitySuddenTerminationDisabled | kHLYActivityAutomaticTerminationDisabled;
 
 } // namespace
 
@@ -40,6 +44,8 @@ std::optional<Map> HLYApplicationBeginActivity(std::uint64_t options, const std:
         ++g_suddenTerminationHolds;
     if (options & kHLYActivityAutomaticTerminationDisabled)
         ++g_automaticTerminationHolds;
+    if (options & kTerminationOptions)
+        HLYLogoutInhibitor::shared().begin(reason);
     return Map {{"options", Value(options)}, {"reason", Value(reason)}};
 }
 
@@ -53,6 +59,8 @@ void HLYApplicationEndActivity(const std::optional<Map>& token)
         --g_suddenTerminationHolds;
     if (options & kHLYActivityAutomaticTerminationDisabled)
         --g_automaticTerminationHolds;
+    if (options & kTerminationOptions)
+        HLYLogoutInhibitor::shared().end();
 }
 
 void HLYApplicationActivity(std::uint64_t options, const std::string& reason, const std::function<void()>& block)

@@ -31,7 +31,8 @@ bool HLYApplicationIsExtension();
 
 // This platform has no process activities: the token is the dictionary
 // {"options", "reason"}, and sudden and automatic termination are counters
-// that begin and end pair up on.
+// that begin and end pair up on. While either is held, the login manager
+// delays logout, shutdown and sleep (HLYLogoutInhibitor).
 std::optional<Map> HLYApplicationBeginActivity(std::uint64_t options, const std::string& reason);
 void HLYApplicationEndActivity(const std::optional<Map>& token);
 void HLYApplicationActivity(std::uint64_t options, const std::string& reason, const std::function<void()>& block);

@@ -1,9 +1,7 @@
 #include "sdk/foundation/KitThread.h"
 
 #include <atomic>
-#include <csignal>
 #include <cstring>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace qlkit {
@@ -35,34 +33,10 @@ LabelEntry* claimEntry(pid_t tid)
 
 } // namespace
 
-KitThreadScope::KitThreadScope()
-{
-    t_entry = claimEntry(gettid());
-
-    const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-    m_mappingSize = kAlternateStackSize + page;
-    void* mapping = mmap(nullptr, m_mappingSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapping == MAP_FAILED)
-        return;
-    m_stackMapping = mapping;
-    // The lowest page stays inaccessible: a handler that overruns the stack
-    // faults instead of writing over whatever lies below.
-    mprotect(mapping, page, PROT_NONE);
-    stack_t stack {};
-    stack.ss_sp = static_cast<char*>(mapping) + page;
-    stack.ss_size = kAlternateStackSize;
-    m_stackInstalled = sigaltstack(&stack, nullptr) == 0;
-}
+KitThreadScope::KitThreadScope() { t_entry = claimEntry(gettid()); }
 
 KitThreadScope::~KitThreadScope()
 {
-    if (m_stackInstalled) {
-        stack_t disable {};
-        disable.ss_flags = SS_DISABLE;
-        sigaltstack(&disable, nullptr);
-    }
-    if (m_stackMapping)
-        munmap(m_stackMapping, m_mappingSize);
     if (t_entry) {
         t_entry->length.store(0, std::memory_order_release);
         t_entry->tid.store(0, std::memory_order_release);

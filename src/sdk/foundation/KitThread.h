@@ -4,6 +4,8 @@
 // which the crash reporter reads without locks while the process is stopped.
 #pragma once
 
+#include "sdk/foundation/AlternateSignalStack.h"
+
 #include <cstddef>
 #include <sys/types.h>
 
@@ -18,12 +20,10 @@ public:
     KitThreadScope(const KitThreadScope&) = delete;
     KitThreadScope& operator=(const KitThreadScope&) = delete;
 
-    static constexpr std::size_t kAlternateStackSize = 256 * 1024;
+    static constexpr std::size_t kAlternateStackSize = AlternateSignalStack::kSize;
 
 private:
-    void* m_stackMapping = nullptr;
-    std::size_t m_mappingSize = 0;
-    bool m_stackInstalled = false;
+    const AlternateSignalStack m_signalStack;
 };
 
 namespace kitthread {

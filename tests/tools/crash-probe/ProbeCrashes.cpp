@@ -1,12 +1,17 @@
+// The assert kind needs assert in every build.
+#undef NDEBUG
 #include "ProbeCrashes.h"
 
 #include <atomic>
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdexcept>
 #include <string>
 #include <sys/mman.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -50,6 +55,17 @@ extern "C" [[gnu::noinline]] void probeCrashHere(const char* kind)
         frame[1] = frame[0]; // keeps the call from becoming a jump
     } else if (std::strcmp(kind, "trap") == 0) {
         __asm__ volatile("int3");
+    } else if (std::strcmp(kind, "assert") == 0) {
+        const bool probeHolds = false;
+        assert(probeHolds && "the probe's assertion");
+    } else if (std::strcmp(kind, "thread-overflow") == 0) {
+        std::thread overflow([] {
+            pthread_setname_np(pthread_self(), "probe-overflow");
+            probeCrashHere("stack-overflow");
+        });
+        overflow.join();
+    } else if (std::strcmp(kind, "qthread-overflow") == 0) {
+        probe::overflowOnQThread();
     }
 }
 #pragma GCC diagnostic pop

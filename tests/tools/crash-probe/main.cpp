@@ -8,12 +8,15 @@
 // FOLDER and every service endpoint is URL; the kit is started as an
 // application starts it (Halyard::startWithAPIKey).
 //
-// KIND is segv, bus, ill, fpe, abrt, throw, stack-overflow or trap. The probe
-// prints "run-folder: PATH", sets the custom key "probe-kind" to KIND, logs a
-// line, records an error, waits until the kit's main queue ran once (so no
-// launch marker is left), starts three threads "probe-worker-1" to
-// "probe-worker-3" that wait in probeWaitHere, and crashes in probeCrashHere
-// on the main thread.
+// KIND is segv, bus, ill, fpe, abrt, throw, stack-overflow, trap, assert (a
+// failed assert), thread-overflow (a stack overflow on a std::thread named
+// "probe-overflow") or qthread-overflow (the same on a QThread named
+// "probe-qthread"). The probe prints "run-folder: PATH", sets the custom key
+// "probe-kind" to KIND, logs a line, records an error, waits until the kit's
+// main queue ran once (so no launch marker is left), starts three threads
+// "probe-worker-1" to "probe-worker-3" that wait in probeWaitHere, and
+// crashes in probeCrashHere on the main thread (the two overflow kinds on
+// their own thread, while the main thread waits for it).
 //
 // send waits (at most 120 s) until every upload begun at this start has
 // ended, restarts after retry answers included, then prints one line per
@@ -42,7 +45,8 @@ constexpr double kSendLimit = 120.0;
 int usage()
 {
     std::fprintf(stderr, "usage: crash-probe --dir FOLDER --url URL "
-                         "segv|bus|ill|fpe|abrt|throw|stack-overflow|trap|send\n");
+                         "segv|bus|ill|fpe|abrt|throw|stack-overflow|trap|assert|thread-overflow|"
+                         "qthread-overflow|send\n");
     return 2;
 }
 
