@@ -19,7 +19,7 @@ ZVCanvasView* SheetDocument::makeBlankPage(const ZVCanvasView& model)
     blank->setFrame(model.bounds());
     // The same bleed, so that the spread's trim and crop marks are the same on both sides.
     const ZVCanvasView* geometry = model.templateView();
-    for (const QString key : {QStringLiteral("fullBleed"), QStringLiteral("bleedMargin"),
+    for (const QString& key : {QStringLiteral("fullBleed"), QStringLiteral("bleedMargin"),
                               QStringLiteral("showBleedCropMarks")})
         blank->setValueForKey(key, geometry->valueForKey(key));
     m_blankPages.push_back(std::move(blank));
