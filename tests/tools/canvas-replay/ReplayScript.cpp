@@ -110,6 +110,22 @@ ParseResult parseScript(const QString& script)
                 return fail(QStringLiteral("page numbers start at 1"));
             if (command.kind == Kind::Tool && command.number != std::floor(command.number))
                 return fail(QStringLiteral("tool needs a segment number"));
+        } else if (verb == QLatin1String("drop")) {
+            // The file's path may hold spaces: the point is the last two words.
+            command.kind = Kind::Drop;
+            static const QRegularExpression fileAndPoint(QStringLiteral("^(.*\\S)\\s+(\\S+)\\s+(\\S+)$"));
+            const QRegularExpressionMatch match = fileAndPoint.match(rest);
+            double x = 0, y = 0;
+            if (!match.hasMatch() || !readNumber(match.captured(2), x) || !readNumber(match.captured(3), y))
+                return fail(QStringLiteral("drop needs a file, X and Y"));
+            command.point = QPointF(x, y);
+            command.text = match.captured(1);
+        } else if (verb == QLatin1String("field")) {
+            command.kind = Kind::Field;
+            command.name = words.value(0);
+            command.text = rest.mid(command.name.size()).trimmed();
+            if (words.size() < 2)
+                return fail(QStringLiteral("field needs a name and text"));
         } else if (verb == QLatin1String("undo") || verb == QLatin1String("redo")) {
             command.kind = verb == QLatin1String("undo") ? Kind::Undo : Kind::Redo;
             if (!rest.isEmpty())

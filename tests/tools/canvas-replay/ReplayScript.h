@@ -12,13 +12,14 @@ namespace replay {
 struct Command {
     enum class Kind {
         Press, Move, Release, Click, DoubleClick, Key, Type, Menu, Checked, Button, Save, Close, Reopen, Page, Zoom,
-        Undo, Redo, Wait, Tool, Master
+        Undo, Redo, Wait, Tool, Master, Drop, Field
     };
     int line = 0;
     Kind kind = Kind::Wait;
     QPointF point;                // page points, y down
     Qt::KeyboardModifiers modifiers;
     QString text;                 // key sequence, typed text, menu path, button, file, master
+    QString name;                 // the field typed into
     double number = 0;            // page, zoom percentage, milliseconds, tool segment
 };
 

@@ -11,7 +11,9 @@
 // writes a copy of the document there and leaves it as it was; `tool N`
 // clicks segment N of the drawing-tool bar (0 select … 8 delete point);
 // `master A` (or `master None`) chooses in the page inspector's "Master
-// Page" popup.
+// Page" popup; `drop FILE X Y` drops the file on the page there, as a drag
+// from the file manager does; `field NAME TEXT` types the text into the
+// shown text field of that name and presses Return.
 // Exit 0, or 1 with "line N: reason" (or another one-line cause); 2 for a
 // wrong command line.
 #include "ReplayScript.h"
@@ -33,6 +35,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
@@ -92,6 +96,8 @@ private:
     QString runOnDocument(const Command& command);
     QString clickButton(const QString& path);
     QString chooseMaster(const QString& title);
+    void dropFile(const QString& path, QPointF pagePoint);
+    QString fillField(const QString& name, const QString& text);
     QWidget* viewport() const { return m_window->scrollView()->viewport(); }
     QWidget* keyTarget() const
     {
@@ -229,6 +235,38 @@ QString Player::chooseMaster(const QString& title)
     return {};
 }
 
+// A drag from another program: it enters, moves and is dropped at the point.
+void Player::dropFile(const QString& path, QPointF pagePoint)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())});
+    const QPointF at = place(pagePoint);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport(), &enter);
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport(), &move);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport(), &drop);
+}
+
+QString Player::fillField(const QString& name, const QString& text)
+{
+    QLineEdit* found = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        for (QLineEdit* field : top->findChildren<QLineEdit*>(name)) {
+            if (field->isVisible())
+                found = field;
+        }
+    }
+    if (!found)
+        return QStringLiteral("no text field \"%1\" is shown").arg(name);
+    found->setFocus();
+    found->clear();
+    QTest::keyClicks(found, text);
+    QTest::keyClick(found, Qt::Key_Return);
+    return {};
+}
+
 QString Player::run(const Command& command)
 {
     using Kind = Command::Kind;
@@ -304,6 +342,11 @@ QString Player::runOnDocument(const Command& command)
         return clickButton(command.text);
     case Kind::Master:
         return chooseMaster(command.text);
+    case Kind::Drop:
+        dropFile(command.text, command.point);
+        break;
+    case Kind::Field:
+        return fillField(command.name, command.text);
     case Kind::Save: {
         // A path gets a copy: the document keeps its own file and its edited state.
         ql::Status saved;
