@@ -243,14 +243,14 @@ def crowded_page_document(count, shadows=False):
 
 def crowded_design(count):
     """A mobile-edition design of `count` views, text and pictures in turn,
-    each with a drop shadow."""
+    every tenth with a drop shadow."""
     d = MobileDesign()
     picture = d.image(png(40, 30))
     views = []
     for i in range(count):
-        center = (40 + (i % 12) * 25, 40 + (i // 12) % 18 * 25)
-        views.append(d.view(center, (60, 30), text="view %d" % (i + 1) if i % 2 == 0 else None, image=picture,
-                            shadow=True))
+        center = (70 + (i % 12) * 15, 60 + (i // 12) % 24 * 15)
+        views.append(d.view(center, (120, 80), text="view %d" % (i + 1) if i % 2 == 0 else None, image=picture,
+                            shadow=i % 10 == 0))
     return d.design_bytes(320, 480, views)
 
 
@@ -265,7 +265,7 @@ def bounded_documents(seeds):
         return small if seeds else large
 
     limits = {"address-space": BOUNDED_SPACE}
-    first_view = (40, 40)
+    first_view = (70, 60)
     a = Archive()
     ordinary = single_box_document(a, TEXT, a.text("a document to drop on", *BOX[2:]))
     return [
@@ -273,6 +273,9 @@ def bounded_documents(seeds):
         ("shadows-10k", "54.9 ten thousand elements with shadows stay far below 4.9 GB in the window: 1 GB",
          crowded_page_document(sized(10000, 20), shadows=True), [],
          dict(limits, opens=True, budget=60, peak=1024 ** 3), (25, 25)),
+        ("drop-64gb", "54.9 a 64 GB file dropped on the page is refused with a message; the edits stay",
+         ordinary, [], dict(limits, opens=True, alert="too large", **{"drop-size": 64 * 1024 ** 3, "script": [
+             "click {x} {y}", "key Right", "drop {drop} 300 400", "key Right", "wait 300"]}), BOX_MIDDLE),
     ]
 # --- end of issue 54's documents ---------------------------------------------
 
