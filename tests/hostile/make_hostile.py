@@ -269,6 +269,13 @@ def bounded_documents(seeds):
     a = Archive()
     ordinary = single_box_document(a, TEXT, a.text("a document to drop on", *BOX[2:]))
     return [
+        ("page-100k", "54.9 a page of 100,000 elements is refused with a message, or opens",
+         crowded_page_document(sized(100000, 20)), [], dict(limits), (25, 25)),
+        ("mobile-10k", "54.9 a mobile-edition design of 10,000 views opens within 1 GB",
+         crowded_design(sized(10000, 20)), [], dict(limits, extension="qvmobile", opens=True, peak=1024 ** 3),
+         first_view),
+        ("mobile-100k", "54.9 a mobile-edition design of 100,000 views is refused with a message, or opens",
+         crowded_design(sized(100000, 20)), [], dict(limits, extension="qvmobile"), first_view),
         # Ten thousand blurred shadows take their time in output too.
         ("shadows-10k", "54.9 ten thousand elements with shadows stay far below 4.9 GB in the window: 1 GB",
          crowded_page_document(sized(10000, 20), shadows=True), [],

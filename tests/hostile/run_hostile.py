@@ -61,8 +61,10 @@ SECRET = b"a file of the temporary folder that no document may read or change\n"
 PLANTED_OUTSIDE = "/tmp/quiverleaf-hostile-planted.txt"
 # One click on the first element and a nudge: an edit, so the save is real.
 REPLAY_SCRIPT = "click {x} {y}\nkey Right\nwait 300\n"
-# What the toolkit says on the offscreen platform is not the tool's message.
-CHATTER = ("This plugin does not support", "QStandardPaths:", "libpng warning", "libpng error")
+# What the toolkit says on the offscreen platform is not the tool's message,
+# nor is the program's log of an error it shows (the tool says it again).
+CHATTER = ("This plugin does not support", "QStandardPaths:", "libpng warning", "libpng error",
+           "The document “")
 
 
 def sha256(data):
