@@ -205,6 +205,10 @@ Result<Image> Image::thumbnailFromData(const QByteArray& data, QSize largest)
     if (!isAcceptedBitmap(reader.format()))
         return unknownFormat();
     const QSize full = reader.size();
+    if (full.isValid() && qint64(full.width()) * full.height() > kLargestThumbnailPixels)
+        return imageError(Unreadable, QStringLiteral("The picture is too large for a thumbnail (%1 × %2 pixels).")
+                                          .arg(full.width())
+                                          .arg(full.height()));
     if (full.isValid() && !largest.isEmpty() && (full.width() > largest.width() || full.height() > largest.height())) {
         const QSize fitted = full.scaled(largest, Qt::KeepAspectRatio);
         reader.setScaledSize(QSize(std::max(1, fitted.width()), std::max(1, fitted.height())));

@@ -39,7 +39,9 @@ public:
     static Image fromStoredData(const QByteArray& data);
     // A bitmap decoded no larger than `largest` pixels, keeping its shape,
     // for showing small; within the toolkit's usual bound of memory while
-    // decoding, whatever size the data claims.
+    // decoding. Data that claims more pixels than this is no thumbnail and
+    // is refused undecoded.
+    static constexpr qint64 kLargestThumbnailPixels = qint64(4096) * 4096;
     static Result<Image> thumbnailFromData(const QByteArray& data, QSize largest);
 
     bool isNull() const { return m_reps.isEmpty(); }

@@ -120,12 +120,13 @@ ParseResult parseScript(const QString& script)
                 return fail(QStringLiteral("drop needs a file, X and Y"));
             command.point = QPointF(x, y);
             command.text = match.captured(1);
-        } else if (verb == QLatin1String("field")) {
-            command.kind = Kind::Field;
+        } else if (verb == QLatin1String("field") || verb == QLatin1String("default")) {
+            // A name, then text that may hold spaces.
+            command.kind = verb == QLatin1String("field") ? Kind::Field : Kind::Default;
             command.name = words.value(0);
             command.text = rest.mid(command.name.size()).trimmed();
             if (words.size() < 2)
-                return fail(QStringLiteral("field needs a name and text"));
+                return fail(QStringLiteral("%1 needs a name and text").arg(verb));
         } else if (verb == QLatin1String("undo") || verb == QLatin1String("redo")) {
             command.kind = verb == QLatin1String("undo") ? Kind::Undo : Kind::Redo;
             if (!rest.isEmpty())

@@ -13,7 +13,8 @@
 // `master A` (or `master None`) chooses in the page inspector's "Master
 // Page" popup; `drop FILE X Y` drops the file on the page there, as a drag
 // from the file manager does; `field NAME TEXT` types the text into the
-// shown text field of that name and presses Return.
+// shown text field of that name and presses Return; `default KEY TEXT` sets
+// the user default KEY to the text, as a preferences file would hold it.
 // Exit 0, or 1 with "line N: reason" (or another one-line cause); 2 for a
 // wrong command line.
 #include "ReplayScript.h"
@@ -347,6 +348,9 @@ QString Player::runOnDocument(const Command& command)
         break;
     case Kind::Field:
         return fillField(command.name, command.text);
+    case Kind::Default:
+        ql::ZVDesignHelper::sharedInstance().defaults().setObject(command.name, command.text);
+        break;
     case Kind::Save: {
         // A path gets a copy: the document keeps its own file and its edited state.
         ql::Status saved;
