@@ -441,7 +441,13 @@ int main(int argc, char* argv[])
     if (!takeFileOption(QStringLiteral("--shot"), shotPath) || !takeFileOption(QStringLiteral("--defaults"), defaultsPath))
         return 2;
     if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE]\n");
+        std::fprintf(stderr, "usage: canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE]\n"
+                             "script commands, one a line (points in page points, y down):\n"
+                             "  press|click X Y [shift] [ctrl] [alt]    move|release|dclick X Y\n"
+                             "  key SEQUENCE    type TEXT    menu Menu/Item    checked Menu/Item\n"
+                             "  button TITLE[/ITEM]    master LETTER|None    tool SEGMENT\n"
+                             "  save [PATH]    close    reopen    page N    zoom PERCENT    wait MS\n"
+                             "  undo    redo    drop FILE X Y    field NAME TEXT    default KEY TEXT\n");
         return 2;
     }
     const QString documentPath = arguments[0];
