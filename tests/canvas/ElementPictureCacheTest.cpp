@@ -206,7 +206,8 @@ TEST_F(ElementPictures, ACrowdedPageKeepsPicturesWithinItsBudgetAndLooksTheSame)
     };
     ASSERT_EQ(pictures().size(), rings.size());
     // Only what the ring and its shadow cover is kept, not the clear margin.
-    const QRectF frame = view.pageItem()->itemFor(rings[0])->mapRectToScene(QRectF(QPointF(), rings[0]->frame().size()));
+    const QRectF frame =
+        view.pageItem()->itemFor(rings[0])->mapRectToScene(QRectF(QPointF(), rings[0]->frame().size()));
     EXPECT_LT(pictures().first()->pictureBytes(), qint64(frame.width() * frame.height() * 4 * 0.7));
 
     // With room for a quarter of them, the rest are drawn directly, alike.

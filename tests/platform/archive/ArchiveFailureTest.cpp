@@ -206,7 +206,9 @@ TEST(ArchiveFailureTest, DepthAndCountLimitsHold)
 
 TEST(ArchiveFailureTest, RecordsOfAClassAreCountedBeforeAnyIsMade)
 {
-    const auto of = [](std::uint64_t classUid) { return PlistValue::dictionary({{QStringLiteral("$class"), uid(classUid)}}); };
+    const auto of = [](std::uint64_t classUid) {
+        return PlistValue::dictionary({{QStringLiteral("$class"), uid(classUid)}});
+    };
     // Two records share a class record; damaged ones are not counted, and
     // counting them does not fail the reading.
     const QByteArray data = handMade({classRecord("Element"), of(1), of(1), classRecord("Other"), of(4),
