@@ -93,6 +93,13 @@ public:
     // A dropped link is being fetched (true) or one fetch has ended (false):
     // the downloading panel shows while any fetch runs.
     virtual void setDownloading(bool downloading) { (void)downloading; }
+    // An alert, once the event under way is handled, says why something the
+    // user did on the canvas came to nothing.
+    virtual void showAlert(const QString& messageText, const QString& informativeText)
+    {
+        (void)messageText;
+        (void)informativeText;
+    }
     // Shows a context menu at a page point.
     virtual void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint)
     {

@@ -9,6 +9,7 @@
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/RtfReader.h"
 #include "platform/Uuid.h"
+#include "platform/runtime/FileReading.h"
 #include "shapes/df/DFPasteboardTypes.h"
 #include "shapes/library/ZVShapeLibrary.h"
 
@@ -131,12 +132,16 @@ bool ZVDropView::dropLinks(const QList<QUrl>& urls, QPointF pagePoint)
     }
     // Several files stack on one centre; one that is no picture adds nothing.
     if (!files.isEmpty()) {
+        QList<Error> refused;
         for (const QUrl& file : std::as_const(files)) {
             if (!QFileInfo(file.toLocalFile()).isFile())
                 continue;
             if (Result<Image> image = Image::fromFile(file.toLocalFile()))
                 addImage(*image, pagePoint);
+            else if (isTooLargeToLoad(image.error()))
+                refused.append(image.error());
         }
+        reportTooLarge(refused);
         return true;
     }
     for (const QUrl& url : urls) {
@@ -154,13 +159,30 @@ void ZVDropView::download(const QUrl& url, QPointF pagePoint)
     if (CanvasHost* host = page->canvasHost())
         host->setDownloading(true);
     // A late picture lands on the page it was dropped on, or nowhere.
-    loadFromURL(url, [page, pagePoint](Image image) {
+    loadImageFromURL(url, {}, [self = QPointer<ZVDropView>(this), page, pagePoint](Result<Image> image) {
         if (!page)
             return;
         if (CanvasHost* host = page->canvasHost())
             host->setDownloading(false);
-        addImageTo(*page, image, pagePoint);
+        if (image)
+            addImageTo(*page, *image, pagePoint);
+        else if (self && isTooLargeToLoad(image.error()))
+            self->reportTooLarge({image.error()});
     });
+}
+
+void ZVDropView::reportTooLarge(const QList<Error>& refused) const
+{
+    CanvasHost* host = m_canvas ? m_canvas->canvasHost() : nullptr;
+    if (refused.isEmpty() || !host)
+        return;
+    QStringList why;
+    for (const Error& error : refused)
+        why.append(error.message);
+    host->showAlert(refused.size() == 1 ? tr("What was dropped is too large to place on the page.")
+                                        : tr("%1 of the dropped files are too large to place on the page.")
+                                              .arg(refused.size()),
+                    why.join(QLatin1Char('\n')));
 }
 
 bool ZVDropView::dropPicture(const QMimeData& data, QPointF pagePoint)
@@ -169,7 +191,14 @@ bool ZVDropView::dropPicture(const QMimeData& data, QPointF pagePoint)
     if (formats.isEmpty() && !data.hasImage())
         return false;
     for (const QString& format : formats) {
-        if (Result<Image> image = Image::fromData(data.data(format))) {
+        const QByteArray picture = data.data(format);
+        if (picture.size() > Image::kLargestFileBytes) {
+            reportTooLarge({Error {kFileReadingErrorDomain, int(FileReadingError::TooLarge),
+                                   tr("The picture dropped is too large (%1; no more than %2 is read).")
+                                       .arg(readableSize(picture.size()), readableSize(Image::kLargestFileBytes))}});
+            return true;
+        }
+        if (Result<Image> image = Image::fromData(picture)) {
             addImage(*image, pagePoint);
             return true;
         }

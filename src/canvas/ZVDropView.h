@@ -6,6 +6,8 @@
 // links (local files are read, web pictures fetched while the downloading
 // panel shows), picture data (not a drawing's own drag), rich text, a library
 // shape. Clicks never reach it: the canvas view hands it drops only.
+// What a drop offers is read within a bound (Image::kLargestFileBytes): a
+// larger file, picture or download adds nothing and an alert says so.
 #pragma once
 
 #include "platform/graphics/AttributedString.h"
@@ -60,6 +62,8 @@ private:
     bool dropRichText(const QMimeData& data, QPointF pagePoint);
     // Fetches a web picture for the page it was dropped on.
     void download(const QUrl& url, QPointF pagePoint);
+    // Says which dropped things were too large: one error each.
+    void reportTooLarge(const QList<Error>& refused) const;
 
     QPointer<ZVCanvasView> m_canvas;
 };

@@ -1,6 +1,7 @@
 #include "CanvasTestSupport.h"
 
 #include "canvas/ZVPuttyView.h"
+#include "canvas/view/ElementPictureBudget.h"
 #include "canvas/view/ElementPictureCache.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
@@ -183,4 +184,46 @@ TEST_F(ElementPictures, AnExposedAreaOfSeveralRectanglesShowsWhatTheWholeDrawing
             differing += parts.pixel(x, y) != expected;
         }
     EXPECT_EQ(differing, 0);
+}
+
+TEST_F(ElementPictures, ACrowdedPageKeepsPicturesWithinItsBudgetAndLooksTheSame)
+{
+    QList<ZVPuttyView*> rings;
+    for (int i = 0; i < 40; ++i) {
+        ZVPuttyView* ring = addRing(60);
+        ring->setFrame(QRectF(20 + (i % 8) * 90, 20 + (i / 8) * 90, 180, 180));
+        ring->setValueForKey(u"shadowEnabled", true);
+        rings.append(ring);
+    }
+    const QImage whole = grab();
+    ElementPictureBudget& budget = view.pageItem()->pictureBudget();
+    const auto pictures = [&] {
+        QList<ElementPictureCache*> kept;
+        for (ZVPuttyView* ring : std::as_const(rings))
+            if (ElementPictureCache* cache = view.pageItem()->itemFor(ring)->pictureCache(); cache->hasPicture())
+                kept.append(cache);
+        return kept;
+    };
+    ASSERT_EQ(pictures().size(), rings.size());
+    // Only what the ring and its shadow cover is kept, not the clear margin.
+    const QRectF frame =
+        view.pageItem()->itemFor(rings[0])->mapRectToScene(QRectF(QPointF(), rings[0]->frame().size()));
+    EXPECT_LT(pictures().first()->pictureBytes(), qint64(frame.width() * frame.height() * 4 * 0.7));
+
+    // With room for a quarter of them, the rest are drawn directly, alike.
+    budget.setLimit(budget.used() / 4);
+    for (ZVPuttyView* ring : std::as_const(rings))
+        view.pageItem()->itemFor(ring)->redraw();
+    EXPECT_EQ(grab(), whole);
+    EXPECT_LE(budget.used(), budget.limit());
+    const QList<ElementPictureCache*> kept = pictures();
+    EXPECT_GT(kept.size(), 0);
+    EXPECT_LT(kept.size(), rings.size());
+    // Those kept are not pushed out by the others at every repaint.
+    QList<int> made;
+    for (const ElementPictureCache* cache : kept)
+        made.append(cache->pictureCount());
+    EXPECT_EQ(grab(), whole);
+    for (qsizetype i = 0; i < kept.size(); ++i)
+        EXPECT_EQ(kept[i]->pictureCount(), made[i]);
 }

@@ -23,6 +23,7 @@ import os
 from PIL import Image
 
 from keyed_archive import IMAGE, TEXT, TEXT3D, VECTOR, Archive
+from mobile_design import MobileDesign
 
 # Where a document's single content box sits and how large it is.
 BOX = (72, 72, 300, 200)
@@ -149,7 +150,7 @@ def page_listed_twice_document():
     return a.document_bytes(a.array([first, first, second]), a.array([a.page(612, 792)]))
 
 
-# ---- issue 54, item 9: hangs, EPS, unreadable saves, pattern fills ----
+# ---- Tiles, EPS, unreadable saves, pattern fills: what hung or lost data ----
 
 TILED = 3  # the background picture mode that repeats the picture
 
@@ -236,9 +237,9 @@ def rtf_with_lone_surrogates():
         b"\\u-10179?\\u-8694? paired}"
 
 
-def item9_documents(seeds):
+def tiling_and_eps_documents(seeds):
     """(name, what it checks, bytes, pictures, expectations, where to click)
-    of item 9's documents; an expectation "drop" names a file canvas-replay
+    of these documents; an expectation "drop" names a file canvas-replay
     drops on the page instead of the edit, and "tools" the tools to run."""
     def sized(large, small):
         return small if seeds else large
@@ -279,7 +280,7 @@ def item9_documents(seeds):
                                             "text-has": "\ufffd"}, BOX_MIDDLE),
     ]
 
-# ---- end of item 9 ----
+# ---- end of tiles, EPS, unreadable saves, pattern fills ----
 
 
 def documents(private, seeds):
@@ -339,7 +340,85 @@ def documents(private, seeds):
          TEXT_MIDDLE),
         ("page-twice", "47.10 a page listed twice is read once", page_listed_twice_document(), [],
          {"pages": 2}, BOX_MIDDLE),
-    ] + item9_documents(seeds)
+    ] + tiling_and_eps_documents(seeds)
+
+
+# --- Documents and drops that memory must bound -----------------------------
+# Each of these runs under an address space of 4 GB: what does not fit there
+# is refused with one line, never ended by the system.
+BOUNDED_SPACE = 4 * 1024 ** 3
+
+
+def crowded_page_document(count, shadows=False):
+    """One page of `count` small elements in rows, every one a text box, or
+    with `shadows` a picture with a soft drop shadow."""
+    a = Archive()
+    picture = photo(48, 32) if shadows else None
+    elements, uuids = [], []
+    # Shadowed pictures are larger: all of them are in view at once, as on a
+    # page shown whole, and their pictures in the window add up.
+    width, height = (100, 70) if shadows else (60, 40)
+    for i in range(count):
+        frame = (20 + (i % 50) * 8.5, 20 + (i // 50) % 70 * 9, width, height)
+        if shadows:
+            content = a.picture(picture, width, height)
+            shadow = [("shadowEnabled", True), ("shadowOffset", a.add(4.0)), ("shadowAngle", a.add(240.0)),
+                      ("shadowBlurRadius", a.add(6.0)), ("shadowOpacity", a.add(0.5)),
+                      ("shadowColor", a.color(0, 0, 0))]
+            element, element_uuid = a.element(IMAGE, content, frame, repeated=shadow)
+        else:
+            element, element_uuid = a.element(TEXT, a.text("box %d" % (i + 1), width, height), frame)
+        elements.append(element)
+        uuids.append(element_uuid)
+    page = a.page(612, 792, elements=elements, element_uuids=uuids)
+    return a.document_bytes(a.array([page]), a.array([a.page(612, 792)]))
+
+
+def crowded_design(count):
+    """A mobile-edition design of `count` views, text and pictures in turn,
+    every tenth with a drop shadow."""
+    d = MobileDesign()
+    picture = d.image(png(40, 30))
+    views = []
+    for i in range(count):
+        center = (70 + (i % 12) * 15, 60 + (i // 12) % 24 * 15)
+        views.append(d.view(center, (120, 80), text="view %d" % (i + 1) if i % 2 == 0 else None, image=picture,
+                            shadow=i % 10 == 0))
+    return d.design_bytes(320, 480, views)
+
+
+def bounded_documents(seeds):
+    """(name, what it checks, bytes, pictures, expectations, where to click)
+    of the documents of issue 54; "extension" names a file that is no
+    ".qvleaf", "opens" says the document must not be refused, "peak" bounds
+    its memory (bytes) below the usual limit, "script" and
+    "drop-size" replace the edit (the file `{drop}` is made sparse of that
+    size), "alert" is what the window must say."""
+    def sized(large, small):
+        return small if seeds else large
+
+    limits = {"address-space": BOUNDED_SPACE}
+    first_view = (70, 60)
+    a = Archive()
+    ordinary = single_box_document(a, TEXT, a.text("a document to drop on", *BOX[2:]))
+    return [
+        ("page-100k", "54.9 a page of 100,000 elements is refused with a message, or opens",
+         crowded_page_document(sized(100000, 20)), [], dict(limits), (25, 25)),
+        ("mobile-10k", "54.9 a mobile-edition design of 10,000 views opens within 1 GB",
+         crowded_design(sized(10000, 20)), [], dict(limits, extension="qvmobile", opens=True, peak=1024 ** 3),
+         first_view),
+        ("mobile-100k", "54.9 a mobile-edition design of 100,000 views is refused with a message, or opens",
+         crowded_design(sized(100000, 20)), [], dict(limits, extension="qvmobile"), first_view),
+        # Ten thousand blurred shadows take their time in output too.
+        ("shadows-10k", "54.9 ten thousand elements with shadows stay far below 4.9 GB in the window: 1 GB",
+         crowded_page_document(sized(10000, 20), shadows=True), [],
+         dict(limits, opens=True, budget=60, peak=1024 ** 3), (25, 25)),
+        ("drop-64gb", "54.9 a 64 GB file dropped on the page is refused with a message; the edits stay",
+         ordinary, [], dict(limits, opens=True, alert="too large", **{"drop-size": 64 * 1024 ** 3, "script": [
+             "click {x} {y}", "key Right", "dropfile 300 400 {drop}", "key Right", "wait 300"]}), BOX_MIDDLE),
+    ]
+# --- end of the documents memory must bound ----------------------------------
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -349,9 +428,9 @@ def main():
     arguments = parser.parse_args()
     os.makedirs(arguments.out, exist_ok=True)
     manifest = []
-    for name, checks, data, pictures, expect, edit_at in documents(os.path.abspath(arguments.private),
-                                                                   arguments.seeds):
-        with open(os.path.join(arguments.out, name + ".qvleaf"), "wb") as out:
+    made = documents(os.path.abspath(arguments.private), arguments.seeds) + bounded_documents(arguments.seeds)
+    for name, checks, data, pictures, expect, edit_at in made:
+        with open(os.path.join(arguments.out, name + "." + expect.get("extension", "qvleaf")), "wb") as out:
             out.write(data)
         if "drop" in expect:
             with open(os.path.join(arguments.out, name + ".rtf"), "wb") as out:

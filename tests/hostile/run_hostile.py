@@ -26,6 +26,11 @@ passes when
 Tools built with AddressSanitizer (--sanitized) map shadow memory far beyond
 any address-space guard and run slower: they get no guard, three times the
 processor time, and no check of peak memory.
+Documents of issue 54 say more in the manifest: an address space of their
+own ("address-space", in bytes), a lower limit of peak memory ("peak",
+in bytes), that they must open ("opens"), a script of
+their own ("script", with the file `{drop}` made sparse of "drop-size"
+bytes) and what the window must say ("alert").
 The documents come from make_hostile.py; manifest.json says which fault of
 issue 47 each one checks. Exit 0 when every run passed.
 """
@@ -56,8 +61,10 @@ SECRET = b"a file of the temporary folder that no document may read or change\n"
 PLANTED_OUTSIDE = "/tmp/quiverleaf-hostile-planted.txt"
 # One click on the first element and a nudge: an edit, so the save is real.
 REPLAY_SCRIPT = "click {x} {y}\nkey Right\nwait 300\n"
-# What the toolkit says on the offscreen platform is not the tool's message.
-CHATTER = ("This plugin does not support", "QStandardPaths:", "libpng warning", "libpng error")
+# What the toolkit says on the offscreen platform is not the tool's message,
+# nor is the program's log of an error it shows (the tool says it again).
+CHATTER = ("This plugin does not support", "QStandardPaths:", "libpng warning", "libpng error",
+           "The document “")
 
 
 def sha256(data):
@@ -71,19 +78,20 @@ def fresh(path, mode=0o700):
     return path
 
 
-def limit_child():
-    resource.setrlimit(resource.RLIMIT_AS, (ADDRESS_SPACE, ADDRESS_SPACE))
+def address_space_guard(size):
+    return lambda: resource.setrlimit(resource.RLIMIT_AS, (size, size))
 
 
-def run_child(command, env, cwd, limit, guard=True):
-    """Runs a command in a process group of its own, stopped after
-    HANG_FACTOR * `limit` seconds; returns (exit status, wall seconds,
-    processor seconds, peak KB, stderr, processes left behind)."""
+def run_child(command, env, cwd, limit, guard=ADDRESS_SPACE):
+    """Runs a command in a process group of its own, within an address space
+    of `guard` bytes (none when None), stopped after HANG_FACTOR * `limit`
+    seconds; returns (exit status, wall seconds, processor seconds, peak KB,
+    stderr, processes left behind)."""
     err_path = os.path.join(cwd, "stderr.txt")
     with open(err_path, "wb") as err:
         started = time.monotonic()
         child = subprocess.Popen(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=err, stderr=err,
-                                 start_new_session=True, preexec_fn=limit_child if guard else None)
+                                 start_new_session=True, preexec_fn=address_space_guard(guard) if guard else None)
         status, usage = None, None
         while status is None:
             pid, raw, rusage = os.wait4(child.pid, os.WNOHANG)
@@ -176,29 +184,29 @@ def geometry(text):
     return [float(n) for n in text.replace("{", " ").replace("}", " ").replace(",", " ").split()]
 
 
-# ---- issue 54, item 9 ----
+# ---- Tiles, EPS, unreadable saves, pattern fills ----
 
-def item9_saved_problems(archive, expect):
-    """What item 9's expectations find wrong with a saved document."""
+def saved_expectation_problems(archive, expect):
+    """What the documents' own expectations find wrong with a saved document."""
     wanted = expect.get("text-has")
     if wanted and not any(isinstance(o, str) and wanted in o for o in archive.get("$objects", [])):
         return ["no saved text holds %r" % wanted]
     return []
 
 
-def item9_pdf_problems(path, expect):
+def pdf_expectation_problems(path, expect):
     largest = expect.get("pdf-bytes")
     if largest and os.path.getsize(path) > largest:
         return ["a PDF of %d MB, more than %d MB" % (os.path.getsize(path) >> 20, largest >> 20)]
     return []
 
 
-def item9_replay_script(document, docs):
+def drop_contents_script(document, docs):
     """The drop that replaces the edit of documents that bring a file."""
     x, y = document["edit-at"]
     return "drop %d %d %s\nwait 300\n" % (x, y, os.path.join(docs, document["expect"]["drop"]))
 
-# ---- end of item 9 ----
+# ---- end of tiles, EPS, unreadable saves, pattern fills ----
 
 
 def check_saved(path, document):
@@ -234,7 +242,7 @@ def check_saved(path, document):
             value = pages[0].get(key, 0)
             if not isinstance(value, (int, float)) or not math.isfinite(value) or abs(value) > 1e6:
                 problems.append("%s saved as %r" % (key, value))
-    return problems + item9_saved_problems(archive, expect)
+    return problems + saved_expectation_problems(archive, expect)
 
 
 def check_pdf(path, document):
@@ -256,7 +264,21 @@ def check_pdf(path, document):
         images = max(0, len(listed.stdout.splitlines()) - 2)
         if images < document["expect"]["images"]:
             return ["the PDF shows %d pictures, not %d" % (images, document["expect"]["images"])]
-    return item9_pdf_problems(path, document["expect"])
+    return pdf_expectation_problems(path, document["expect"])
+
+
+def replay_script(document, base):
+    """What canvas-replay does to the document: its own script, or a click
+    on its first element and a nudge."""
+    x, y = document["edit-at"]
+    expect = document["expect"]
+    if "script" not in expect:
+        return REPLAY_SCRIPT.format(x=x, y=y)
+    drop = os.path.join(base, "dropped.png")
+    if "drop-size" in expect:
+        with open(drop, "wb") as f:
+            f.truncate(expect["drop-size"])  # sparse: it takes no room on the disk
+    return "".join(line.format(x=x, y=y, drop=drop) + "\n" for line in expect["script"])
 
 
 def run_once(tool, document, arguments):
@@ -269,7 +291,8 @@ def run_once(tool, document, arguments):
         f.write(SECRET)
     home = fresh(os.path.join(base, "home"))
     out = fresh(os.path.join(base, "out"), 0o755)
-    source = os.path.join(arguments.work, "docs", name + ".qvleaf")
+    expect = document["expect"]
+    source = os.path.join(arguments.work, "docs", name + "." + expect.get("extension", "qvleaf"))
     with open(source, "rb") as f:
         before = sha256(f.read())
 
@@ -284,14 +307,15 @@ def run_once(tool, document, arguments):
         script = os.path.join(base, "edit.txt")
         with open(script, "w") as f:
             if "drop" in document["expect"]:
-                f.write(item9_replay_script(document, os.path.join(arguments.work, "docs")))
+                f.write(drop_contents_script(document, os.path.join(arguments.work, "docs")))
             else:
-                f.write(REPLAY_SCRIPT.format(x=document["edit-at"][0], y=document["edit-at"][1]))
+                f.write(replay_script(document, base))
         command = [os.path.join(arguments.tools, "canvas-replay"), source, script,
                    os.path.join(out, "saved.qvleaf"), "--shot", os.path.join(out, "window.png")]
     limit = LIMIT_SECONDS * (3 if arguments.sanitized else 1) + document["expect"].get("budget", 0)
+    space = expect.get("address-space", ADDRESS_SPACE)
     status, seconds, processor, peak, stderr, left = run_child(command, env, base, limit,
-                                                               guard=not arguments.sanitized)
+                                                               guard=None if arguments.sanitized else space)
 
     problems = []
     message = [line for line in stderr.splitlines() if line.strip() and not line.startswith(CHATTER)]
@@ -310,16 +334,20 @@ def run_once(tool, document, arguments):
     elif exit_code == 1:
         if len(message) != 1:
             problems.append("exit 1 with %d lines of explanation, not one" % len(message))
-        if document["expect"].get("render") or (tool == "canvas-replay" and document["pictures"]):
+        if expect.get("render") or expect.get("opens") or (tool == "canvas-replay" and document["pictures"]):
             problems.append("refused a document it must open")
         if damaged and not [f for f in os.listdir(out) if f.endswith(".pdf")]:
             problems.append("no PDF written beside the undrawable picture")
     else:
         problems.append(describe_status(status, limit))
+    if tool == "canvas-replay" and "alert" in expect and not any(
+            line.startswith("alert:") and expect["alert"] in line for line in message):
+        problems.append("the window never said \"%s\"" % expect["alert"])
     if processor > limit:
         problems.append("took %.0f s of processor time, more than %d s" % (processor, limit))
-    if peak > PEAK_LIMIT_KB and not arguments.sanitized:
-        problems.append("peak memory %d MB" % (peak // 1024))
+    peak_limit = expect.get("peak", PEAK_LIMIT_KB * 1024) // 1024
+    if peak > peak_limit and not arguments.sanitized:
+        problems.append("peak memory %d MB, more than %d MB" % (peak // 1024, peak_limit // 1024))
 
     strays = sorted(set(os.listdir(private)) - {"secret.txt"})
     if strays:

@@ -13,22 +13,31 @@
           canvas-replay's clicks and keys on that page take no more than 5 s
           beyond an ordinary document's; once the program is killed no
           Ghostscript of its own is left running.
-  item9:  a page background tiled at scale 1e-4, and EPS pictures marked as
+  tiles-eps: a page background tiled at scale 1e-4, and EPS pictures marked as
           bitmaps, let the program paint its page within 2 s of an ordinary
           one.
+  clipart: a clip-art service whose thumbnails claim 64 MB and 1 GB each:
+          canvas-replay searches it and shows them within 512 MB.
+  templates: twelve saved templates with such thumbnails: the program's
+          template chooser shows them within 512 MB.
 
 Needs Xvfb, ImageMagick's import and PIL (Debian's python3). Exit 0 when
 every check passed.
 """
 import argparse
+import http.server
 import io
 import json
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
+import threading
 import time
+import urllib.parse
+import zlib
 
 from PIL import Image
 
@@ -222,9 +231,9 @@ def check_eps(arguments, docs, display, manifest):
     return problems
 
 
-# ---- issue 54, item 9 ----
+# ---- Tiles, EPS, unreadable saves, pattern fills ----
 
-def check_item9(arguments, docs, display):
+def check_tiles_and_eps(arguments, docs, display):
     """Pictures tiled a millionth of a point apart and EPS pictures marked
     as bitmaps: the program paints the page as soon as an ordinary one."""
     problems = []
@@ -236,7 +245,112 @@ def check_item9(arguments, docs, display):
             problems.append(late)
     return problems
 
-# ---- end of item 9 ----
+# ---- end of tiles, EPS, unreadable saves, pattern fills ----
+
+# --- Thumbnails from a hostile service and a hostile folder -----------------
+# Pictures that claim a large size in a small file, one colour: 4096 pixels
+# square (64 MB decoded) and 16,000 (1 GB). Shown as thumbnails they must
+# cost what a thumbnail costs, in an address space of 4 GB.
+THUMBNAIL_SIDES = (4096, 16000)
+THUMBNAILS_PEAK_KB = 512 * 1024
+THUMBNAILS_SPACE = 4 * 1024 ** 3
+THUMBNAILS_SECONDS = 120
+
+
+def flat_png(side):
+    """An RGBA PNG of one colour, `side` pixels square, made a row at a time."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    packer = zlib.compressobj(6)
+    row = b"\x00" + b"\x30\x90\xc0\xff" * side
+    body = b"".join(packer.compress(row) for _ in range(side)) + packer.flush()
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", body) + chunk(b"IEND", b""))
+
+
+class ClipArtService:
+    """A clip-art service on 127.0.0.1 that answers every search with forty
+    results, their thumbnails the flat pictures in turn."""
+
+    def __init__(self, pictures):
+        service = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                path = urllib.parse.urlsplit(self.path).path
+                if path == "/search/json/":
+                    base = "http://127.0.0.1:%d" % service.server.server_address[1]
+                    results = [{"title": "flat %d" % i, "url": "%s/full/%d.png" % (base, i),
+                                "thumbnail": "%s/thumb/%d.png" % (base, i)} for i in range(40)]
+                    self.answer(json.dumps({"results": results}).encode(), "application/json")
+                elif path.startswith("/thumb/"):
+                    self.answer(pictures[int(path[len("/thumb/"):-len(".png")]) % len(pictures)], "image/png")
+                else:
+                    self.send_error(404)
+
+            def answer(self, body, kind):
+                self.send_response(200)
+                self.send_header("Content-Type", kind)
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+def bounded_run(name, command, env, work):
+    """A run within the address space and time of these checks: what is
+    wrong with it."""
+    cwd = run_hostile.fresh(os.path.join(work, "window", name, "run"), 0o755)
+    status, _, _, peak, _, left = run_hostile.run_child(command, env, cwd, THUMBNAILS_SECONDS, THUMBNAILS_SPACE)
+    problems = []
+    if status == "timeout" or not os.WIFEXITED(status) or os.WEXITSTATUS(status) != 0:
+        problems.append(run_hostile.describe_status(status, THUMBNAILS_SECONDS))
+    if peak > THUMBNAILS_PEAK_KB:
+        problems.append("peak memory %d MB, more than %d MB" % (peak // 1024, THUMBNAILS_PEAK_KB // 1024))
+    if left:
+        problems.append("processes of the run outlived it")
+    return problems
+
+
+def check_clip_art(arguments, docs, pictures):
+    service = ClipArtService(pictures)
+    try:
+        env, _ = environment(arguments.work, "clipart", QT_QPA_PLATFORM="offscreen")
+        out = run_hostile.fresh(os.path.join(arguments.work, "window", "clipart", "out"), 0o755)
+        script = os.path.join(out, "script.txt")
+        with open(script, "w") as f:
+            f.write("default clipArtHost http://127.0.0.1:%d\nbutton Clip Art\nfield searchField flat\nwait 8000\n"
+                    % service.server.server_address[1])
+        return bounded_run("clipart", [os.path.join(arguments.tools, "canvas-replay"),
+                                       os.path.join(docs, "page-twice.qvleaf"), script,
+                                       os.path.join(out, "saved.qvleaf")], env, arguments.work)
+    finally:
+        service.close()
+
+
+def check_templates(arguments, docs, pictures):
+    """Twelve saved templates whose thumbnails are the flat pictures, shown
+    by the chooser at start-up."""
+    root = run_hostile.fresh(os.path.join(arguments.work, "window", "templates", "user"))
+    folder = os.path.join(root, "data", "Quiverleaf", "Quiverleaf", "Templates")
+    os.makedirs(folder)
+    for i in range(12):
+        shutil.copy(os.path.join(docs, "page-twice.qvleaf"), os.path.join(folder, "Flat %d.qvleaf" % i))
+        with open(os.path.join(folder, "Flat %d.jpg" % i), "wb") as f:
+            f.write(pictures[i % len(pictures)])
+    env, _ = environment(arguments.work, "templates", QT_QPA_PLATFORM="offscreen")
+    return bounded_run("templates", [os.path.join(arguments.tools, "start-probe"), "--dir", root], env,
+                       arguments.work)
+# --- end of the thumbnail checks ----------------------------------------------
 
 
 def main():
@@ -255,13 +369,16 @@ def main():
     with open(os.path.join(docs, "manifest.json")) as f:
         manifest = {d["name"]: d for d in json.load(f)}
 
+    flat = [flat_png(side) for side in THUMBNAIL_SIDES]
     display = Display()
     failed = 0
     try:
         for name, check in (("photo", lambda: check_photo(arguments, docs, manifest)),
                             ("bleed", lambda: check_bleed(arguments, docs, display)),
                             ("eps", lambda: check_eps(arguments, docs, display, manifest)),
-                            ("item9", lambda: check_item9(arguments, docs, display))):
+                            ("tiles-eps", lambda: check_tiles_and_eps(arguments, docs, display)),
+                            ("clipart", lambda: check_clip_art(arguments, docs, flat)),
+                            ("templates", lambda: check_templates(arguments, docs, flat))):
             problems = check()
             failed += bool(problems)
             print("%s %-6s %s" % ("FAIL" if problems else "PASS", name, "; ".join(problems)), flush=True)

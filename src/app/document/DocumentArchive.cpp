@@ -1,6 +1,7 @@
 #include "app/document/DocumentArchive.h"
 
 #include "app/document/Document.h"
+#include "app/document/DocumentBudget.h"
 #include "canvas/ModelArchive.h"
 #include "canvas/TextChains.h"
 #include "canvas/ZVCanvasView.h"
@@ -92,6 +93,8 @@ Status DocumentArchive::read(Document& document, const QByteArray& data)
     KeyedUnarchiver unarchiver(canvas::pageClassRegistry());
     if (Status opened = unarchiver.open(data); !opened)
         return opened;
+    if (Status fits = DocumentBudget::checkElements(unarchiver, QStringLiteral("ZVPuttyView")); !fits)
+        return fits;
     // Pages that share a picture share its pixels.
     const SharedPictureDecoding sharedPictures;
     QSet<const ZVCanvasView*> seen;

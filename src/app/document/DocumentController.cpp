@@ -6,6 +6,7 @@
 #include "app/export/ShowInFolderService.h"
 #include "app/window/DocumentWindow.h"
 #include "platform/archive/ArchiveError.h"
+#include "platform/runtime/FileReading.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/Prompter.h"
 
@@ -37,17 +38,18 @@ Error documentError(int code, const QString& message)
 
 Result<QByteArray> readWholeFile(const QString& path)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile())
+    Result<QByteArray> data = readFileWithin(path, kMaximumDocumentSize);
+    if (data)
+        return data;
+    switch (FileReadingError(data.error().code)) {
+    case FileReadingError::NotAFile:
         return documentError(2, QObject::tr("The file “%1” does not exist.").arg(quoted(path)));
-    if (!file.open(QIODevice::ReadOnly))
-        return documentError(3, QObject::tr("The file “%1” could not be read: %2").arg(quoted(path), file.errorString()));
-    if (file.size() > kMaximumDocumentSize)
+    case FileReadingError::TooLarge:
         return documentError(4, QObject::tr("The file “%1” is too large to be a document.").arg(quoted(path)));
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return documentError(3, QObject::tr("The file “%1” could not be read: %2").arg(quoted(path), file.errorString()));
-    return data;
+    case FileReadingError::Unreadable:
+        break;
+    }
+    return documentError(3, data.error().message);
 }
 
 // The alert's message for a document that could not be opened (one of no

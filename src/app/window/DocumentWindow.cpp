@@ -39,6 +39,7 @@
 #include "panels/inspectors/ZVTextSettingsController.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/UserDefaults.h"
+#include "platform/ui/Prompter.h"
 #include "util/icons/ICFIconFactory.h"
 #include "util/icons/NamedImages.h"
 #include "util/layout/PinLayout.h"
@@ -753,6 +754,19 @@ void DocumentWindow::editImage(ZVPuttyView* element)
 void DocumentWindow::addToPasteboard()
 {
     m_controllers.pasteboardViewController->addToPasteboard(nullptr);
+}
+
+void DocumentWindow::showAlert(const QString& messageText, const QString& informativeText)
+{
+    // Not within a drop: the program that the drag came from waits for it.
+    after(0, this, [this, messageText, informativeText] {
+        if (Prompter* prompter = m_controller.prompter()) {
+            AlertRequest alert;
+            alert.messageText = messageText;
+            alert.informativeText = informativeText;
+            prompter->runAlert(alert);
+        }
+    });
 }
 
 void DocumentWindow::setDownloading(bool downloading)

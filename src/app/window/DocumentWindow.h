@@ -211,6 +211,7 @@ public:
     void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint) override;
     void addToPasteboard() override;
     void setDownloading(bool downloading) override;
+    void showAlert(const QString& messageText, const QString& informativeText) override;
 
     // Re-points the canvas, rulers, layers panel and background picker at the
     // document's current page, and redraws it.

@@ -3,6 +3,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
 #include "canvas/painting/ExposedArea.h"
+#include "canvas/view/ElementPictureBudget.h"
 #include "platform/graphics/PictureConversionScope.h"
 
 #include <QCoreApplication>
@@ -153,13 +154,16 @@ bool ElementPictureCache::isCostly(const ZVPuttyView& element)
     return ElementPainter::complexity(element) > kCostlySegments;
 }
 
-ElementPictureCache::ElementPictureCache() : m_delivery(std::make_shared<Delivery>())
+ElementPictureCache::ElementPictureCache(std::shared_ptr<ElementPictureBudget> budget)
+    : m_budget(std::move(budget)), m_delivery(std::make_shared<Delivery>())
 {
     m_delivery->owner = this;
 }
 
 ElementPictureCache::~ElementPictureCache()
 {
+    if (m_budget)
+        m_budget->release(*this);
     {
         const QMutexLocker lock(&m_delivery->mutex);
         m_delivery->owner = nullptr;
@@ -174,7 +178,7 @@ ElementPictureCache::~ElementPictureCache()
 
 bool ElementPictureCache::fits(const QTransform& linear, const QRect& needed) const
 {
-    return !m_picture.isNull() && m_key.generation == m_generation && sameLinear(m_key.linear, linear)
+    return m_kept && m_key.generation == m_generation && sameLinear(m_key.linear, linear)
            && m_key.area.contains(needed);
 }
 
@@ -195,7 +199,9 @@ void ElementPictureCache::paint(QPainter& painter, const ZVPuttyView& element, c
         return;
 
     if (fits(placement.linear, needed)) {
-        draw(painter);
+        if (m_budget)
+            m_budget->touch(*this);
+        draw(painter, m_picture, m_pictureAt, m_key);
         return;
     }
     // What is in view and half as much again around it, so that a little
@@ -222,8 +228,10 @@ void ElementPictureCache::paint(QPainter& painter, const ZVPuttyView& element, c
                                                PictureConversionScope::screen() ? &image : nullptr);
             ElementPainter::paintLocal(picture, element);
         }
-        keep(image, key);
-        draw(painter);
+        if (keep(image, key))
+            draw(painter, m_picture, m_pictureAt, key);
+        else
+            draw(painter, image, QPoint(0, 0), key); // no room to keep it: shown once
         return;
     }
     if (!m_rendering)
@@ -231,44 +239,58 @@ void ElementPictureCache::paint(QPainter& painter, const ZVPuttyView& element, c
     paintStandIn(painter, element, bounds);
 }
 
-void ElementPictureCache::keep(const QImage& picture, const Key& key)
+bool ElementPictureCache::keep(const QImage& picture, const Key& key, bool urgent)
 {
-    m_picture = picture;
+    // The clear pixels around the drawing are left out: drawn over the page,
+    // as the canvas draws, they change nothing.
+    const QRect painted = paintedPart(picture);
+    const QImage kept = painted == picture.rect() ? picture : picture.copy(painted);
+    if (m_budget && !m_budget->admit(*this, kept.sizeInBytes(), urgent)) {
+        forgetPicture();
+        return false;
+    }
+    m_kept = true;
+    m_picture = kept;
+    m_pictureAt = painted.topLeft();
     m_key = key;
-    m_painted = paintedPart(picture);
     ++m_pictureCount;
+    return true;
 }
 
-void ElementPictureCache::draw(QPainter& painter) const
+void ElementPictureCache::forgetPicture()
 {
-    const Key& key = m_key;
+    m_kept = false;
+    m_picture = QImage();
+    m_pictureAt = QPoint();
+}
+
+void ElementPictureCache::draw(QPainter& painter, const QImage& picture, QPoint at, const Key& key)
+{
+    if (picture.isNull())
+        return;
     const Placement placement = placementOf(painter);
     painter.save();
     // Device coordinates: the picture's pixels are the device's.
     painter.resetTransform();
-    const QPointF at = (QPointF(key.area.topLeft()) + placement.offset) / placement.pixelRatio;
     // Pixel for pixel, smoothing changes nothing, and without it the toolkit
     // copies the picture in one pass instead of handing it to its threads.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const QRectF target(at, QSizeF(key.area.size()) / placement.pixelRatio);
+    const QPointF origin = QPointF(key.area.topLeft() + at) + placement.offset;
+    const QRectF target(origin / placement.pixelRatio, QSizeF(picture.size()) / placement.pixelRatio);
     // A repaint's exposed area is often a few rectangles; the toolkit copies
     // pictures fast only inside a plain rectangle, so each is copied apart.
     const QRegion exposed = placement.pixelRatio == 1.0 ? exposedArea(painter) : QRegion();
     if (!exposed.isEmpty() && exposed.rectCount() <= kMaxClipRects) {
-        // Copying clear pixels changes nothing; most of an element's
-        // picture is its clear margin for the handles.
-        const QRect painted = painter.compositionMode() == QPainter::CompositionMode_SourceOver
-                                  ? m_painted.translated(target.topLeft().toPoint())
-                                  : target.toAlignedRect();
+        const QRect painted = target.toAlignedRect();
         for (const QRect& rect : exposed) {
             const QRect part = rect & painted;
             if (part.isEmpty())
                 continue;
             painter.setClipRect(part);
-            painter.drawImage(part.topLeft(), m_picture, part.translated(-target.topLeft().toPoint()));
+            painter.drawImage(part.topLeft(), picture, part.translated(-painted.topLeft()));
         }
     } else {
-        painter.drawImage(target, m_picture);
+        painter.drawImage(target, picture);
     }
     painter.restore();
 }
@@ -277,8 +299,8 @@ void ElementPictureCache::paintStandIn(QPainter& painter, const ZVPuttyView& ele
 {
     if (!m_picture.isNull() && m_key.linear.isInvertible()) {
         // The last picture, stretched to where the element now lies.
-        const QTransform pictureToElement =
-            QTransform::fromTranslate(m_key.area.left(), m_key.area.top()) * m_key.linear.inverted();
+        const QPoint at = m_key.area.topLeft() + m_pictureAt;
+        const QTransform pictureToElement = QTransform::fromTranslate(at.x(), at.y()) * m_key.linear.inverted();
         painter.save();
         painter.setWorldTransform(pictureToElement * stretch(m_key.bounds, bounds) * painter.worldTransform());
         painter.drawImage(QPointF(0, 0), m_picture);
@@ -331,11 +353,12 @@ void ElementPictureCache::accept(const QImage& image, const Key& key)
     if (image.isNull())
         return;
     // A picture made on this thread meanwhile is newer.
-    if (!m_picture.isNull() && m_key.generation > key.generation) {
+    if (m_kept && m_key.generation > key.generation) {
         emit pictureReady();
         return;
     }
-    keep(image, key);
+    // Drawing it again would take as long: it makes room.
+    keep(image, key, true);
     // Shown even when the element has changed since: it is the best there
     // is, and the repaint asks for the next one.
     emit pictureReady();

@@ -11,6 +11,10 @@
 // is shown. Pictures that wait for a slow conversion show placeholders in
 // the picture when drawn for a window; the window asks for new ones once
 // the conversion ends.
+//
+// Only the part of the picture that holds anything is kept (most of an
+// element's frame is the clear margin for its handles), and the pictures of
+// one canvas share a budget of memory (ElementPictureBudget).
 #pragma once
 
 #include <QImage>
@@ -25,6 +29,8 @@ class ZVPuttyView;
 
 namespace ql {
 
+class ElementPictureBudget;
+
 class ElementPictureCache : public QObject {
     Q_OBJECT
 public:
@@ -33,7 +39,8 @@ public:
     static constexpr qsizetype kCostlySegments = 100000;
     static bool isCostly(const ZVPuttyView& element);
 
-    ElementPictureCache();
+    // Without a budget the picture is always kept.
+    explicit ElementPictureCache(std::shared_ptr<ElementPictureBudget> budget = {});
     ~ElementPictureCache() override;
 
     // Draws the element from its picture, the painter in the element's own
@@ -48,12 +55,17 @@ public:
     // being made off the window's thread.
     int pictureCount() const { return m_pictureCount; }
     bool isRendering() const { return m_rendering; }
+    // Whether a picture is kept, and the memory it takes.
+    bool hasPicture() const { return m_kept; }
+    qint64 pictureBytes() const { return m_picture.sizeInBytes(); }
 
 signals:
     // A picture made off the window's thread is ready: the element repaints.
     void pictureReady();
 
 private:
+    friend class ElementPictureBudget;
+
     struct Key {
         quint64 generation = 0;
         QTransform linear; // element coordinates to device pixels, less the offset
@@ -63,16 +75,25 @@ private:
     struct Delivery;
 
     bool fits(const QTransform& linear, const QRect& needed) const;
-    void draw(QPainter& painter) const;
+    // Draws a picture of the key's area whose painted part, `picture`, lies
+    // at `at` in it.
+    static void draw(QPainter& painter, const QImage& picture, QPoint at, const Key& key);
     void start(const ZVPuttyView& element, const Key& key, QPainter::RenderHints hints);
     void accept(const QImage& image, const Key& key);
     void paintStandIn(QPainter& painter, const ZVPuttyView& element, const QRectF& bounds) const;
 
-    void keep(const QImage& picture, const Key& key);
+    // Keeps the painted part of a picture, if the budget has room (always
+    // when `urgent`); false when it had none.
+    bool keep(const QImage& picture, const Key& key, bool urgent = false);
+    // The budget needs the room back.
+    void forgetPicture();
 
+    std::shared_ptr<ElementPictureBudget> m_budget;
+    bool m_kept = false;
+    // The part of the picture with anything drawn, and where it lies in the
+    // key's area.
     QImage m_picture;
-    // The part of the picture with anything drawn, in its pixels.
-    QRect m_painted;
+    QPoint m_pictureAt;
     Key m_key;
     quint64 m_generation = 1;
     bool m_rendering = false;

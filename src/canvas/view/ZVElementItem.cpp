@@ -39,9 +39,10 @@ QRectF exposedReach(const QStyleOptionGraphicsItem* option, const QRectF& bounds
 
 } // namespace
 
-ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipView, QGraphicsItem* parent)
+ZVElementItem::ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipView,
+                             std::shared_ptr<ElementPictureBudget> pictures, QGraphicsItem* parent)
     : QGraphicsItem(parent), m_element(&element), m_inert(inert), m_clipView(clipView),
-      m_pictures(std::make_unique<ElementPictureCache>())
+      m_pictures(std::make_unique<ElementPictureCache>(std::move(pictures)))
 {
     setAcceptedMouseButtons(Qt::NoButton);
     // Paint learns the exposed rectangle, so that a small repaint draws only

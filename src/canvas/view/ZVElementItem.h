@@ -14,6 +14,7 @@ class ZVPuttyView;
 
 namespace ql {
 
+class ElementPictureBudget;
 class ElementPictureCache;
 class ZVClipView;
 
@@ -21,7 +22,10 @@ class ZVElementItem : public QObject, public QGraphicsItem {
     Q_OBJECT
     Q_INTERFACES(QGraphicsItem)
 public:
-    ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipView, QGraphicsItem* parent = nullptr);
+    // The element's picture takes its room from `pictures`, shared by the
+    // page's items.
+    ZVElementItem(ZVPuttyView& element, bool inert, ZVClipView* clipView,
+                  std::shared_ptr<ElementPictureBudget> pictures, QGraphicsItem* parent = nullptr);
     ~ZVElementItem() override;
 
     ZVPuttyView* element() const;

@@ -4,6 +4,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/PageDrawList.h"
 #include "canvas/painting/PagePainter.h"
+#include "canvas/view/ElementPictureBudget.h"
 #include "canvas/view/PageNumberCopies.h"
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVDrawingItem.h"
@@ -23,7 +24,8 @@ constexpr double kSelectionZ = 1.0e9;
 
 } // namespace
 
-ZVPageItem::ZVPageItem(ZVCanvasView& page, ZVClipView* clipView) : m_page(&page), m_clipView(clipView)
+ZVPageItem::ZVPageItem(ZVCanvasView& page, ZVClipView* clipView)
+    : m_page(&page), m_clipView(clipView), m_pictureBudget(std::make_shared<ElementPictureBudget>())
 {
     setAcceptedMouseButtons(Qt::NoButton);
     setFlag(ItemClipsChildrenToShape);
@@ -84,7 +86,7 @@ void ZVPageItem::syncStack()
             item = nullptr;
         }
         if (!item)
-            item = new ZVElementItem(*element, inert, m_clipView, this);
+            item = new ZVElementItem(*element, inert, m_clipView, m_pictureBudget, this);
         item->setZValue(z++);
         kept.insert(element, item);
     };
@@ -178,6 +180,8 @@ QPainterPath ZVPageItem::shape() const
 
 void ZVPageItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
+    // The page is drawn before the elements on it: a new repaint begins.
+    m_pictureBudget->beginPass();
     if (!m_page)
         return;
     painter->setRenderHint(QPainter::Antialiasing);

@@ -11,12 +11,14 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
+#include <memory>
 
 class ZVCanvasView;
 class ZVPuttyView;
 
 namespace ql {
 
+class ElementPictureBudget;
 class PageNumberCopies;
 class ZVClipView;
 class ZVElementItem;
@@ -36,6 +38,8 @@ public:
     // copy on this page has.
     ZVElementItem* itemFor(const ZVPuttyView* element) const { return m_items.value(element); }
     ZVSelectionView* selectionView() const { return m_selectionView; }
+    // The memory the element items' pictures share.
+    ElementPictureBudget& pictureBudget() const { return *m_pictureBudget; }
 
     // Brings the element items in line with the page's stacking.
     void syncStack();
@@ -57,6 +61,8 @@ private:
     QPointer<ZVClipView> m_clipView;
     QRectF m_bounds;
     QHash<const ZVPuttyView*, ZVElementItem*> m_items;
+    // Shared with the items, which may outlive this object's members.
+    std::shared_ptr<ElementPictureBudget> m_pictureBudget;
     ZVSelectionView* m_selectionView = nullptr;
     PageNumberCopies* m_pageNumbers = nullptr;
     QList<QMetaObject::Connection> m_masterConnections;

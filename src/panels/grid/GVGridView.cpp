@@ -21,6 +21,7 @@ GVGridView::GVGridView(QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     connect(m_imageCache, &GVGridImageCache::loaded, this, &GVGridView::thumbnailLoaded);
+    fitThumbnails();
 }
 
 GVGridView::~GVGridView() = default;
@@ -30,8 +31,16 @@ void GVGridView::setItemSize(QSizeF size)
     if (size == m_itemSize || size.width() < 1 || size.height() < 1)
         return;
     m_itemSize = size;
+    fitThumbnails();
     fitHeight();
     layoutItems();
+}
+
+void GVGridView::fitThumbnails()
+{
+    // No thumbnail shows larger than its cell, in the screen's pixels.
+    const QSizeF pixels = m_itemSize * std::max(1.0, devicePixelRatioF());
+    m_imageCache->setThumbnailSize(QSize(int(std::ceil(pixels.width())), int(std::ceil(pixels.height()))));
 }
 
 void GVGridView::setBackgroundColor(const QColor& color)

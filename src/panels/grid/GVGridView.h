@@ -106,6 +106,7 @@ private:
     void setHoveredItem(GVGridViewItem* item);
     void clicked(qint64 index, Qt::KeyboardModifiers modifiers);
     void thumbnailLoaded(const QUrl& url, const Image& image);
+    void fitThumbnails();
 
     GVGridViewDataSource* m_dataSource = nullptr;
     GVGridViewDelegate* m_delegate = nullptr;

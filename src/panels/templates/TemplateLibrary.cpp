@@ -2,6 +2,7 @@
 
 #include "net/HTS3Manager.h"
 #include "panels/templates/BlankTemplate.h"
+#include "platform/runtime/FileReading.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,14 +38,17 @@ TemplateSource TemplateLibrary::blankSource()
     return source;
 }
 
-TemplateSource TemplateLibrary::savedSource(const QString& folder)
+TemplateSource TemplateLibrary::savedSource(const QString& folder, QSize thumbnailPixels)
 {
     TemplateSource source {QObject::tr("My Templates"), {}};
     const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("*") + kTemplateSuffix}, QDir::Files,
                                                           QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
     for (const QFileInfo& file : files) {
         const QString title = file.completeBaseName();
-        const Result<Image> thumbnail = Image::fromFile(QDir(folder).filePath(title + kThumbnailSuffix));
+        const QString thumbnailFile = QDir(folder).filePath(title + kThumbnailSuffix);
+        const Result<QByteArray> data = readFileWithin(thumbnailFile, kLargestThumbnailFile);
+        const Result<Image> thumbnail =
+            data ? Image::thumbnailFromData(*data, thumbnailPixels) : Result<Image>(data.error());
         source.entries.append({TemplateEntry::Kind::Saved, title, file.filePath(),
                                thumbnail ? *thumbnail : placeholder(), {}, {}});
     }

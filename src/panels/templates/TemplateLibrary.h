@@ -5,14 +5,20 @@
 
 #include "panels/templates/TemplateSource.h"
 
+#include <QSize>
+
 namespace ql {
 
 class HTS3Manager;
 
 class TemplateLibrary {
 public:
+    // Thumbnail files larger than this are not read: no thumbnail is.
+    static constexpr qint64 kLargestThumbnailFile = qint64(8) << 20;
+
     static TemplateSource blankSource();
-    static TemplateSource savedSource(const QString& folder);
+    // The thumbnails are decoded within `thumbnailPixels`, the size they show at.
+    static TemplateSource savedSource(const QString& folder, QSize thumbnailPixels);
     // Folders (objects of size 0) become sources in listing order; a ".qvleaf"
     // object is a template of its key's folder, a ".jpg" of the same name its
     // thumbnail, its file name without the extension its title. Templates of

@@ -24,7 +24,7 @@ namespace ql {
 namespace {
 
 // Library thumbnails are small pictures; anything larger is not one.
-constexpr qint64 kLargestThumbnail = qint64(8) * 1024 * 1024;
+constexpr qint64 kLargestThumbnail = TemplateLibrary::kLargestThumbnailFile;
 // A template file read from disk; the archive reader bounds what is inside.
 constexpr qint64 kLargestTemplate = qint64(512) * 1024 * 1024;
 
@@ -125,7 +125,7 @@ void ZVTemplateWindowController::showWindow()
 {
     window();
     // Templates saved since the last showing appear; replaced thumbnails too.
-    m_saved = TemplateLibrary::savedSource(m_savedFolder);
+    m_saved = TemplateLibrary::savedSource(m_savedFolder, m_grid->imageCache().thumbnailSize());
     rebuildSources();
     listLibrary();
     m_window->show();

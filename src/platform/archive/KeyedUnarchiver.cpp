@@ -63,6 +63,50 @@ Status KeyedUnarchiver::open(QByteArrayView data)
     return {};
 }
 
+qsizetype KeyedUnarchiver::countRecordsOfClass(const QString& className) const
+{
+    if (!m_doc)
+        return 0;
+    const BinaryPlistDocument& doc = *m_doc;
+    const auto objectAt = [&](std::uint64_t index) -> std::optional<Object> {
+        const Result<BinaryPlistDocument::Ref> ref = doc.reference(m_objects, index);
+        const Result<Object> object = ref ? doc.object(*ref) : Result<Object>(ref.error());
+        return object ? std::optional<Object>(*object) : std::nullopt;
+    };
+    const auto valueOf = [&](const Object& dictionary, const QString& key) -> std::optional<Object> {
+        BinaryPlistDocument::KeyCursor cursor;
+        const Result<std::optional<BinaryPlistDocument::Ref>> ref = doc.find(dictionary, key, cursor);
+        if (!ref || !*ref)
+            return std::nullopt;
+        const Result<Object> value = doc.object(**ref);
+        return value ? std::optional<Object>(*value) : std::nullopt;
+    };
+    const QString classKey = QStringLiteral("$class");
+    const QString nameKey = QStringLiteral("$classname");
+    // Whether each class record met names the class.
+    QHash<std::uint64_t, bool> named;
+    qsizetype count = 0;
+    for (std::uint64_t index = 1; index < m_objects.count; ++index) {
+        const std::optional<Object> record = objectAt(index);
+        if (!record || record->type != PlistValue::Type::Dictionary)
+            continue;
+        const std::optional<Object> classRef = valueOf(*record, classKey);
+        if (!classRef || classRef->type != PlistValue::Type::Uid || classRef->uid() >= m_objects.count)
+            continue;
+        auto known = named.constFind(classRef->uid());
+        if (known == named.constEnd()) {
+            const std::optional<Object> classRecord = objectAt(classRef->uid());
+            const std::optional<Object> name = classRecord && classRecord->type == PlistValue::Type::Dictionary
+                                                   ? valueOf(*classRecord, nameKey)
+                                                   : std::nullopt;
+            known = named.insert(classRef->uid(),
+                                 name && name->type == PlistValue::Type::String && doc.string(*name) == className);
+        }
+        count += *known ? 1 : 0;
+    }
+    return count;
+}
+
 void KeyedUnarchiver::recordError(const Error& error) const
 {
     if (!m_error)

@@ -93,6 +93,12 @@ public:
     // replaced): a value decoded earlier may still name it.
     QObject* liveObject(const QVariant& value) const;
 
+    // How many records of the opened archive are of the class, counted
+    // before anything is made: a reader may refuse an archive that would
+    // make more objects than it can hold. Damaged records are not counted
+    // (reading them fails where they are used).
+    qsizetype countRecordsOfClass(const QString& className) const;
+
     void fail(const Error& error);
     bool failed() const { return m_error.has_value(); }
     const Error& error() const { return *m_error; }

@@ -1,9 +1,9 @@
 #include "platform/graphics/Image.h"
 
 #include "platform/graphics/SharedPictureDecoding.h"
+#include "platform/runtime/FileReading.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QRegularExpression>
@@ -122,6 +122,17 @@ QSizeF epsBoundingBox(const QByteArray& data)
     return boxSize(box.match(QString::fromLatin1(data.left(64 * 1024))));
 }
 
+bool isAcceptedBitmap(const QByteArray& format)
+{
+    static const QList<QByteArray> accepted {"png", "jpeg", "jpg", "tiff", "tif", "gif", "bmp"};
+    return accepted.contains(format);
+}
+
+Error unknownFormat()
+{
+    return imageError(UnknownFormat, QStringLiteral("The data is not an image in a known format."));
+}
+
 } // namespace
 
 Image::Image(const QImage& bitmap)
@@ -150,9 +161,8 @@ Result<Image> Image::fromData(const QByteArray& data)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QByteArray format = reader.format();
-    static const QList<QByteArray> accepted {"png", "jpeg", "jpg", "tiff", "tif", "gif", "bmp"};
-    if (!accepted.contains(format))
-        return imageError(UnknownFormat, QStringLiteral("The data is not an image in a known format."));
+    if (!isAcceptedBitmap(format))
+        return unknownFormat();
     const QSize full = reader.size();
     double bytes = full.isValid() ? decodedBytes(full, reader.imageFormat()) : 0.0;
     if (bytes > double(kLargestDecodedBytes)) {
@@ -186,6 +196,29 @@ Result<Image> Image::fromData(const QByteArray& data)
     return Image(rep);
 }
 
+Result<Image> Image::thumbnailFromData(const QByteArray& data, QSize largest)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    if (!isAcceptedBitmap(reader.format()))
+        return unknownFormat();
+    const QSize full = reader.size();
+    if (full.isValid() && qint64(full.width()) * full.height() > kLargestThumbnailPixels)
+        return imageError(Unreadable, QStringLiteral("The picture is too large for a thumbnail (%1 × %2 pixels).")
+                                          .arg(full.width())
+                                          .arg(full.height()));
+    if (full.isValid() && !largest.isEmpty() && (full.width() > largest.width() || full.height() > largest.height())) {
+        const QSize fitted = full.scaled(largest, Qt::KeepAspectRatio);
+        reader.setScaledSize(QSize(std::max(1, fitted.width()), std::max(1, fitted.height())));
+    }
+    QImage image;
+    if (!reader.read(&image))
+        return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
+    return Image(image);
+}
+
 Image Image::fromStoredData(const QByteArray& data)
 {
     if (data.isEmpty())
@@ -212,10 +245,10 @@ Image Image::decodeStored(const QByteArray& data)
 
 Result<Image> Image::fromFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return imageError(Unreadable, QStringLiteral("The file “%1” could not be opened: %2").arg(path, file.errorString()));
-    return fromData(file.readAll());
+    Result<QByteArray> data = readFileWithin(path, kLargestFileBytes);
+    if (!data)
+        return data.error();
+    return fromData(*data);
 }
 
 QSizeF Image::size() const

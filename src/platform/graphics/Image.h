@@ -16,6 +16,10 @@ class Image {
 public:
     enum class Format { Png, Jpeg, Tiff };
 
+    // Files larger than this are refused unread: no picture worth placing
+    // is, and what is placed is kept whole in the document.
+    static constexpr qint64 kLargestFileBytes = qint64(512) << 20;
+
     Image() = default;
     explicit Image(const QImage& bitmap);
     explicit Image(const ImageRep& representation);
@@ -25,12 +29,20 @@ public:
     // bitmap larger than memory allows is decoded scaled down, keeping its
     // size in points.
     static Result<Image> fromData(const QByteArray& data);
+    // The file's error when it cannot be read (FileReading.h), larger ones
+    // included.
     static Result<Image> fromFile(const QString& path);
     // The picture a document stored: decoded as fromData() does, but the
     // bytes are kept whatever the decoding gives, and saving writes them back
     // unchanged. Data that does not decode becomes an undecodable picture,
     // not an error. Null only for empty data.
     static Image fromStoredData(const QByteArray& data);
+    // A bitmap decoded no larger than `largest` pixels, keeping its shape,
+    // for showing small; within the toolkit's usual bound of memory while
+    // decoding. Data that claims more pixels than this is no thumbnail and
+    // is refused undecoded.
+    static constexpr qint64 kLargestThumbnailPixels = qint64(4096) * 4096;
+    static Result<Image> thumbnailFromData(const QByteArray& data, QSize largest);
 
     bool isNull() const { return m_reps.isEmpty(); }
     // Whether the image's own representation could not be decoded.

@@ -1,9 +1,12 @@
 // A document of 10,000 pages linked to a master opens: the reader links
-// every master first and then has page fields refreshed once.
+// every master first and then has page fields refreshed once. One of more
+// elements than a document may hold is refused.
 #include "DocumentTestSupport.h"
 
 #include "app/document/Document.h"
 #include "app/document/DocumentArchive.h"
+#include "app/document/DocumentBudget.h"
+#include "platform/archive/HandMadeArchive.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
@@ -42,4 +45,25 @@ TEST_F(LargeDocuments, TenThousandPagesLinkedToAMasterOpenWithPageFieldsRefreshe
     EXPECT_EQ(document.contentPages().last()->templateView(), document.masterPages().first());
     const auto* field = qobject_cast<ZVTextView*>(document.contentPages()[2]->puttyViews().first()->contentView());
     EXPECT_EQ(field->string(), QStringLiteral("Page 3 of 10000"));
+}
+
+TEST_F(LargeDocuments, MoreElementsThanADocumentMayHoldAreRefusedBeforeAnyIsMade)
+{
+    // Records no page lists: only their number counts, and it is found
+    // before anything is made.
+    const auto fileOf = [](const char* elementClass, qsizetype elements) {
+        PlistValue::Array objects {ql::test::classRecord(elementClass)};
+        objects.resize(size_t(elements) + 1, PlistValue::dictionary({{QStringLiteral("$class"), PlistValue::uid(1)}}));
+        return ql::test::handMade(std::move(objects), {});
+    };
+    Document fits;
+    EXPECT_TRUE(fits.readFromData(fileOf("ZVPuttyView", DocumentBudget::kMaxElements), kDesktopDocumentType));
+    for (const auto& [elementClass, type] : {std::pair {"ZVPuttyView", kDesktopDocumentType},
+                                             std::pair {"PuttyView", kMobileDocumentType}}) {
+        Document document;
+        const Status read = document.readFromData(fileOf(elementClass, DocumentBudget::kMaxElements + 1), type);
+        ASSERT_FALSE(read) << elementClass;
+        EXPECT_EQ(read.error().message, QStringLiteral("It holds 30,001 elements; a document can hold up to 30,000."));
+        EXPECT_TRUE(document.contentPages().isEmpty());
+    }
 }

@@ -246,3 +246,37 @@ TEST_F(DropTarget, TheTextPanesSampleBecomesABoxInTheSamplesFont)
     EXPECT_EQ(FontResolver::face(dropped.postScriptName()), FontResolver::face(shown.postScriptName()));
     EXPECT_EQ(dropped.pointSize(), 11);
 }
+
+TEST_F(DropTarget, WhatIsTooLargeIsRefusedUnreadWithAnAlert)
+{
+    // Sparse: a 64 GB file that takes no room, as a disk image or a
+    // database may be.
+    QFile huge(path(QStringLiteral("huge.png")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(64) << 30));
+    huge.close();
+    ql::testing::writeFile(path(QStringLiteral("small.png")), encoded(60, 40, "PNG"));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(path(QStringLiteral("huge.png"))),
+                   QUrl::fromLocalFile(path(QStringLiteral("small.png")))});
+    drop(files, QPointF(250, 300));
+    EXPECT_EQ(added(0).size(), 1) << "the small picture still comes";
+    DeferredCalls::instance().flush();
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_TRUE(prompter.alerts[0].messageText.contains(QLatin1String("too large")));
+    EXPECT_TRUE(prompter.alerts[0].informativeText.contains(QStringLiteral("“huge.png”")));
+    EXPECT_TRUE(prompter.alerts[0].informativeText.contains(QLatin1String("64.0 GB")));
+
+    // A download that says it is larger is given up at once.
+    QFile served(path(QStringLiteral("big.png")));
+    ASSERT_TRUE(served.open(QIODevice::WriteOnly) && served.resize(Image::kLargestFileBytes + 1));
+    served.close();
+    const int port = serve();
+    QMimeData link;
+    link.setUrls({QUrl(QStringLiteral("http://127.0.0.1:%1/big.png").arg(port))});
+    drop(link, QPointF(250, 300));
+    QTRY_VERIFY_WITH_TIMEOUT(!downloadingPanel()->isVisible(), 15000);
+    DeferredCalls::instance().flush();
+    EXPECT_EQ(added(0).size(), 1);
+    ASSERT_EQ(prompter.alerts.size(), 2);
+    EXPECT_TRUE(prompter.alerts[1].messageText.contains(QLatin1String("too large")));
+}

@@ -151,3 +151,43 @@ TEST(GridThumbnails, LatePictureSkipsAnItemNowShowingAnotherLink)
     ASSERT_TRUE(QTest::qWaitFor([&] { return view.grid->imageCache().contains(link); }, 10000));
     EXPECT_EQ(item->itemImage(), other);
 }
+
+TEST(GridThumbnails, ThumbnailsAreDecodedAtTheirCellsSizeAndKeptWithinABound)
+{
+    // A picture far larger than its cell, three times under other names.
+    QTemporaryDir folder;
+    QImage wide(3000, 1500, QImage::Format_RGB32);
+    wide.fill(Qt::darkCyan);
+    QList<QUrl> links;
+    for (const char* name : {"a.png", "b.png", "c.png"}) {
+        ASSERT_TRUE(wide.save(folder.filePath(QString::fromLatin1(name))));
+        links.append(QUrl::fromLocalFile(folder.filePath(QString::fromLatin1(name))));
+    }
+    RecordingGridOwner owner;
+    GridInScrollArea view(owner, QSize(216, 400), QSizeF(100, 100));
+    GVGridImageCache& cache = view.grid->imageCache();
+    const auto loaded = [&](const QUrl& link) {
+        cache.load(link);
+        return QTest::qWaitFor([&] { return cache.contains(link); }, 10000);
+    };
+    ASSERT_TRUE(loaded(links[0]));
+    EXPECT_EQ(cache.image(links[0]).pixelSize(), QSize(100, 50)) << "within the cell, its shape kept";
+
+    // Room for two: the one drawn longest ago goes.
+    cache.setMemoryLimit(2 * 100 * 50 * 4);
+    ASSERT_TRUE(loaded(links[1]));
+    cache.image(links[0]);
+    ASSERT_TRUE(loaded(links[2]));
+    EXPECT_TRUE(cache.contains(links[0]));
+    EXPECT_FALSE(cache.contains(links[1]));
+    EXPECT_TRUE(cache.contains(links[2]));
+    EXPECT_LE(cache.memoryUsed(), cache.memoryLimit());
+
+    // One that claims more pixels than any thumbnail has is not decoded.
+    QImage claim(4200, 4200, QImage::Format_Mono);
+    claim.fill(0);
+    ASSERT_TRUE(claim.save(folder.filePath(QStringLiteral("huge.png"))));
+    const QUrl huge = QUrl::fromLocalFile(folder.filePath(QStringLiteral("huge.png")));
+    cache.load(huge);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cache.hasFailed(huge); }, 10000));
+}

@@ -10,6 +10,7 @@
 #include "canvas/ZVCanvasView.h"
 #include "net/HTS3Manager.h"
 #include "panels/templates/BlankTemplate.h"
+#include "panels/templates/TemplateLibrary.h"
 #include "panels/templates/ZVTemplateWindowController.h"
 #include "platform/runtime/Deferred.h"
 
@@ -127,8 +128,8 @@ TEST_F(TemplateChooser, SavedTemplatesAreReadAgainAtEachShowingAndOpenWithTheirP
     showAndWait(*templateChooser);
     const TemplateSource& saved = templateChooser->sources()[1];
     EXPECT_EQ(titles(saved), (QStringList {"Another", "Brochure"}));
-    EXPECT_EQ(saved.entries[1].thumbnail.pixelSize(), QSize(297, 385));
-    EXPECT_NE(saved.entries[0].thumbnail.pixelSize(), QSize(297, 385)); // the placeholder
+    EXPECT_EQ(saved.entries[1].thumbnail.pixelSize(), QSize(154, 200)) << "the picture, fitted to its cell";
+    EXPECT_EQ(saved.entries[0].thumbnail, TemplateLibrary::placeholder());
 
     templateChooser->sourceList()->setCurrentRow(1);
     EXPECT_EQ(templateChooser->selectedSourceIndex(), 1);

@@ -1,4 +1,5 @@
 #include "ArchiveTestSupport.h"
+#include "HandMadeArchive.h"
 #include "fuzz/ArchiveProbe.h"
 #include "platform/archive/ArchiveError.h"
 #include "platform/archive/BinaryPlistWriter.h"
@@ -8,10 +9,10 @@
 
 using namespace ql;
 using probe::Node;
+using ql::test::classRecord;
+using ql::test::handMade;
 
 namespace {
-
-using Dict = PlistValue::Dictionary;
 
 PlistValue uid(std::uint64_t n)
 {
@@ -21,24 +22,6 @@ PlistValue uid(std::uint64_t n)
 PlistValue str(const char* s)
 {
     return PlistValue::string(QString::fromLatin1(s));
-}
-
-PlistValue classRecord(const char* name)
-{
-    return PlistValue::dictionary({{QStringLiteral("$classname"), str(name)},
-                                   {QStringLiteral("$classes"), PlistValue::array({str(name)})}});
-}
-
-// An archive laid out by hand, for what our own archiver never writes.
-QByteArray handMade(PlistValue::Array objects, Dict top)
-{
-    objects.insert(objects.begin(), str("$null"));
-    return writeBinaryPlist(PlistValue::dictionary({
-        {QStringLiteral("$archiver"), str("NSKeyedArchiver")},
-        {QStringLiteral("$version"), PlistValue::integer(100000)},
-        {QStringLiteral("$top"), PlistValue::dictionary(std::move(top))},
-        {QStringLiteral("$objects"), PlistValue::array(std::move(objects))},
-    }));
 }
 
 // Decodes every top-level key; returns the error code, or 0 on success.
@@ -219,4 +202,24 @@ TEST(ArchiveFailureTest, DepthAndCountLimitsHold)
     tight.maxObjects = 100;
     EXPECT_EQ(decodeAll(wide, tight), code(ArchiveErrorCode::TooLarge));
     EXPECT_EQ(decodeAll(wide), 0);
+}
+
+TEST(ArchiveFailureTest, RecordsOfAClassAreCountedBeforeAnyIsMade)
+{
+    const auto of = [](std::uint64_t classUid) {
+        return PlistValue::dictionary({{QStringLiteral("$class"), uid(classUid)}});
+    };
+    // Two records share a class record; damaged ones are not counted, and
+    // counting them does not fail the reading.
+    const QByteArray data = handMade({classRecord("Element"), of(1), of(1), classRecord("Other"), of(4),
+                                      PlistValue::dictionary({{QStringLiteral("$class"), str("Element")}}), of(99),
+                                      PlistValue::dictionary({{QStringLiteral("NS.objects"), PlistValue::array({})},
+                                                              {QStringLiteral("$class"), uid(1)}})},
+                                     {{QStringLiteral("one"), uid(5)}});
+    KeyedUnarchiver u(probe::registry());
+    ASSERT_TRUE(u.open(data));
+    EXPECT_EQ(u.countRecordsOfClass(QStringLiteral("Element")), 3);
+    EXPECT_EQ(u.countRecordsOfClass(QStringLiteral("Other")), 1);
+    EXPECT_EQ(u.countRecordsOfClass(QStringLiteral("Missing")), 0);
+    EXPECT_FALSE(u.failed());
 }

@@ -117,6 +117,20 @@ ParseResult parseScript(const QString& script)
                 return fail(QStringLiteral("page numbers start at 1"));
             if (command.kind == Kind::Tool && command.number != std::floor(command.number))
                 return fail(QStringLiteral("tool needs a segment number"));
+        } else if (verb == QLatin1String("dropfile")) {
+            command.kind = Kind::DropFile;
+            double x = 0, y = 0;
+            if (words.size() < 3 || !readNumber(words[0], x) || !readNumber(words[1], y))
+                return fail(QStringLiteral("dropfile needs X, Y and a file"));
+            command.point = QPointF(x, y);
+            command.text = rest.section(QRegularExpression(QStringLiteral("\\s+")), 2);
+        } else if (verb == QLatin1String("field") || verb == QLatin1String("default")) {
+            // A name, then text that may hold spaces.
+            command.kind = verb == QLatin1String("field") ? Kind::Field : Kind::Default;
+            command.name = words.value(0);
+            command.text = rest.mid(command.name.size()).trimmed();
+            if (words.size() < 2)
+                return fail(QStringLiteral("%1 needs a name and text").arg(verb));
         } else if (verb == QLatin1String("undo") || verb == QLatin1String("redo")) {
             command.kind = verb == QLatin1String("undo") ? Kind::Undo : Kind::Redo;
             if (!rest.isEmpty())

@@ -13,7 +13,11 @@
 // `master A` (or `master None`) chooses in the page inspector's "Master
 // Page" popup; `drop X Y FILE` drops the file's contents on the page at
 // that point as a drag from another program brings them (RTF, HTML, PNG or
-// JPEG by the file's extension).
+// JPEG by the file's extension); `dropfile X Y FILE` drops the file itself
+// there, as a drag from the file manager does; `field NAME TEXT` types the
+// text into the shown text field of that name and presses Return; `default
+// KEY TEXT` sets the user default KEY to the text, as a preferences file
+// would hold it.
 // Exit 0, or 1 with "line N: reason" (or another one-line cause); 2 for a
 // wrong command line.
 #include "ReplayScript.h"
@@ -36,6 +40,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -96,6 +101,8 @@ private:
     QString runOnDocument(const Command& command);
     QString clickButton(const QString& path);
     QString chooseMaster(const QString& title);
+    void dropFileItself(QPointF pagePoint, const QString& path);
+    QString fillField(const QString& name, const QString& text);
     QWidget* viewport() const { return m_window->scrollView()->viewport(); }
     QWidget* keyTarget() const
     {
@@ -258,6 +265,38 @@ QString Player::chooseMaster(const QString& title)
     return {};
 }
 
+// A drag from another program: it enters, moves and is dropped at the point.
+void Player::dropFileItself(QPointF pagePoint, const QString& path)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())});
+    const QPointF at = place(pagePoint);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport(), &enter);
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport(), &move);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport(), &drop);
+}
+
+QString Player::fillField(const QString& name, const QString& text)
+{
+    QLineEdit* found = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        for (QLineEdit* field : top->findChildren<QLineEdit*>(name)) {
+            if (field->isVisible())
+                found = field;
+        }
+    }
+    if (!found)
+        return QStringLiteral("no text field \"%1\" is shown").arg(name);
+    found->setFocus();
+    found->clear();
+    QTest::keyClicks(found, text);
+    QTest::keyClick(found, Qt::Key_Return);
+    return {};
+}
+
 QString Player::run(const Command& command)
 {
     using Kind = Command::Kind;
@@ -333,6 +372,14 @@ QString Player::runOnDocument(const Command& command)
         return clickButton(command.text);
     case Kind::Master:
         return chooseMaster(command.text);
+    case Kind::DropFile:
+        dropFileItself(command.point, command.text);
+        break;
+    case Kind::Field:
+        return fillField(command.name, command.text);
+    case Kind::Default:
+        ql::ZVDesignHelper::sharedInstance().defaults().setObject(command.name, command.text);
+        break;
     case Kind::Save: {
         // A path gets a copy: the document keeps its own file and its edited state.
         ql::Status saved;
@@ -425,7 +472,13 @@ int main(int argc, char* argv[])
     if (!takeFileOption(QStringLiteral("--shot"), shotPath) || !takeFileOption(QStringLiteral("--defaults"), defaultsPath))
         return 2;
     if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE]\n");
+        std::fprintf(stderr, "usage: canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE]\n"
+                             "script commands, one a line (points in page points, y down):\n"
+                             "  press|click X Y [shift] [ctrl] [alt]    move|release|dclick X Y\n"
+                             "  key SEQUENCE    type TEXT    menu Menu/Item    checked Menu/Item\n"
+                             "  button TITLE[/ITEM]    master LETTER|None    tool SEGMENT\n"
+                             "  save [PATH]    close    reopen    page N    zoom PERCENT    wait MS\n"
+                             "  undo    redo    drop X Y FILE    dropfile X Y FILE    field NAME TEXT    default KEY TEXT\n");
         return 2;
     }
     const QString documentPath = arguments[0];

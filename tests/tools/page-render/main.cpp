@@ -1,6 +1,7 @@
 // page-render DOC OUT_FOLDER [--format pdf|jpeg|png|tiff] [--dpi 72|300|600|1200]
 //             [--cmyk] [--quality Q] [--range START END] [--booklet] [--name BASE]
-// Exports the document's shown pages (or the one-based range) through the
+// Exports the document's shown pages (or the one-based range; a
+// mobile-edition design, ".qvmobile", is imported first) through the
 // export itself, as a user would with the export sheet: one PDF, or one
 // picture per sheet, named like exported files ("BASE.pdf", "BASE_1.png",
 // ...; BASE defaults to DOC's name). The folder panel is answered with
@@ -13,6 +14,7 @@
 // that cannot be decoded are drawn as placeholders: the output is written
 // and the run exits 1 with one line naming the elements that hold them.
 #include "app/document/Document.h"
+#include "app/document/DocumentController.h"
 #include "app/export/ExportCommand.h"
 #include "app/output/ExportNaming.h"
 #include "platform/ui/ScriptedPrompter.h"
@@ -146,7 +148,10 @@ int main(int argc, char** argv)
     if (!file.open(QIODevice::ReadOnly))
         return failWith(QStringLiteral("cannot read %1: %2").arg(options.document, file.errorString()));
     ql::Document document;
-    if (const ql::Status read = document.readFromData(file.readAll(), ql::kDesktopDocumentType); !read)
+    // A mobile-edition design is imported, as the program opens it.
+    const QString type = ql::DocumentController::typeForFile(options.document);
+    if (const ql::Status read = document.readFromData(file.readAll(), type.isEmpty() ? ql::kDesktopDocumentType : type);
+        !read)
         return failWith(QStringLiteral("cannot open %1: %2").arg(options.document, read.error().message));
     const int count = int(document.pages().size());
     if (count == 0)

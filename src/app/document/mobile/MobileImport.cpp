@@ -1,6 +1,7 @@
 #include "app/document/mobile/MobileImport.h"
 
 #include "app/document/Document.h"
+#include "app/document/DocumentBudget.h"
 #include "app/document/mobile/MobileElementRecord.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
@@ -153,6 +154,8 @@ Status MobileImport::read(Document& document, const QByteArray& data)
     KeyedUnarchiver unarchiver(mobileClasses());
     if (Status opened = unarchiver.open(data); !opened)
         return opened;
+    if (Status fits = DocumentBudget::checkElements(unarchiver, MobileElementRecord::archivedClassName); !fits)
+        return fits;
     const QVariant root = unarchiver.decodeRootObject();
     Result<DecodedObjects> decoded = unarchiver.finish();
     if (!decoded)

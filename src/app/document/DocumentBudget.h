@@ -1,0 +1,25 @@
+// How much one document may hold. Every element costs memory while its
+// document is open (its model, its text, its place on the canvas, its copy
+// while saving): a file of hundreds of thousands of them is refused with a
+// message before any is made, rather than running the program out of
+// memory. The bound is far above any real publication.
+#pragma once
+
+#include "platform/Error.h"
+
+#include <QString>
+
+namespace ql {
+
+class KeyedUnarchiver;
+
+class DocumentBudget {
+public:
+    static constexpr qsizetype kMaxElements = 30000;
+
+    // An error saying so when the opened archive holds more element records
+    // (of the archived class `elementClass`) than a document may.
+    static Status checkElements(const KeyedUnarchiver& archive, const QString& elementClass);
+};
+
+} // namespace ql
