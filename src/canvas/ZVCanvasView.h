@@ -409,7 +409,9 @@ public:
     void alignViewTop();
     void alignViewMiddle();
     void alignViewBottom();
-    // To the first active element; nothing without one.
+    // To the first active element; nothing without one. The reference is
+    // that element while it is still selected, else null.
+    const ZVPuttyView* alignmentReference() const;
     void alignEdgesLeft();
     void alignEdgesRight();
     void alignEdgesTop();

@@ -84,50 +84,45 @@ void ZVCanvasView::alignViewBottom()
 
 // To the first active element ---------------------------------------------------
 
-namespace {
-
-// The reference of the edge alignments, when there is one that is active.
-const ZVPuttyView* reference(const ZVCanvasView& page)
+const ZVPuttyView* ZVCanvasView::alignmentReference() const
 {
-    const ZVPuttyView* first = page.firstActiveView();
-    return first && first->isActive() && page.puttyViews().contains(first) ? first : nullptr;
+    const ZVPuttyView* first = firstActiveView();
+    return first && first->isActive() && puttyViews().contains(first) ? first : nullptr;
 }
-
-} // namespace
 
 void ZVCanvasView::alignEdgesLeft()
 {
-    if (const ZVPuttyView* r = reference(*this))
+    if (const ZVPuttyView* r = alignmentReference())
         alignActivePuttyViews([to = r->frame()](const QRectF& f) { return withX(f, to.x()); }, r);
 }
 
 void ZVCanvasView::alignEdgesRight()
 {
-    if (const ZVPuttyView* r = reference(*this))
+    if (const ZVPuttyView* r = alignmentReference())
         alignActivePuttyViews([to = r->frame()](const QRectF& f) { return withX(f, to.right() - f.width()); }, r);
 }
 
 void ZVCanvasView::alignEdgesTop()
 {
-    if (const ZVPuttyView* r = reference(*this))
+    if (const ZVPuttyView* r = alignmentReference())
         alignActivePuttyViews([to = r->frame()](const QRectF& f) { return withY(f, to.y()); }, r);
 }
 
 void ZVCanvasView::alignEdgesBottom()
 {
-    if (const ZVPuttyView* r = reference(*this))
+    if (const ZVPuttyView* r = alignmentReference())
         alignActivePuttyViews([to = r->frame()](const QRectF& f) { return withY(f, to.bottom() - f.height()); }, r);
 }
 
 void ZVCanvasView::alignCenterVertical()
 {
-    if (const ZVPuttyView* r = reference(*this))
+    if (const ZVPuttyView* r = alignmentReference())
         alignActivePuttyViews([to = r->frame()](const QRectF& f) { return withX(f, to.center().x() - f.width() * 0.5); }, r);
 }
 
 void ZVCanvasView::alignCenterHorizontal()
 {
-    if (const ZVPuttyView* r = reference(*this))
+    if (const ZVPuttyView* r = alignmentReference())
         alignActivePuttyViews([to = r->frame()](const QRectF& f) { return withY(f, to.center().y() - f.height() * 0.5); }, r);
 }
 

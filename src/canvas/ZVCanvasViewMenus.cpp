@@ -22,6 +22,24 @@ const QStringList& selectionCommands()
     return commands;
 }
 
+// Lined up on the reference element: nothing to do without another one.
+const QStringList& referenceCommands()
+{
+    static const QStringList commands = QStringLiteral(
+        "alignEdgesLeft: alignEdgesRight: alignEdgesTop: alignEdgesBottom: alignCenterVertical: "
+        "alignCenterHorizontal:")
+                                            .split(QLatin1Char(' '));
+    return commands;
+}
+
+// The outer two stay: only a third between them moves.
+const QStringList& distributeCommands()
+{
+    static const QStringList commands {QStringLiteral("distributeEdgesVerticalByCenter:"),
+                                       QStringLiteral("distributeEdgesHorizontalByCenter:")};
+    return commands;
+}
+
 QVariantList uuidsOf(const QList<ZVPuttyView*>& elements)
 {
     QVariantList uuids;
@@ -91,6 +109,10 @@ bool ZVCanvasView::validateMenuItem(const QString& action, const ClipboardConten
         return std::any_of(active.cbegin(), active.cend(), [](const ZVPuttyView* e) { return e->isLocked(); });
     if (selectionCommands().contains(action))
         return count >= 1;
+    if (referenceCommands().contains(action))
+        return count >= 2 && alignmentReference() != nullptr;
+    if (distributeCommands().contains(action))
+        return count >= 3;
     if (action == QLatin1String("paste:"))
         return clipboard.element || clipboard.image || clipboard.text;
     if (action == QLatin1String("clickMoveToLayerMenu:"))

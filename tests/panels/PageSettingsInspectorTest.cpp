@@ -10,7 +10,9 @@
 #include "platform/runtime/UserDefaults.h"
 #include "PanelTestSupport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -204,4 +206,41 @@ TEST_F(PageInspector, MasterPagePopupLinksTheCurrentPageAsOneStepAndFollowsIt)
     EXPECT_FALSE(popup->isEnabled()) << "a master page has no master";
     document.togglePagesType();
     EXPECT_TRUE(popup->isEnabled());
+}
+
+TEST_F(PageInspector, ALinkedMastersGeometryShowsClosedAndSaysWhereItComesFrom)
+{
+    ZVCanvasView* master = document.masterPages().constFirst();
+    master->setValueForKey(u"topMargin", 72.0);
+    master->setValueForKey(u"fullBleed", true);
+    page()->setValueForKey(u"topMargin", 18.0);
+    auto* popup = control<QComboBox>("masterPage");
+    popup->setCurrentIndex(1);
+    emit popup->activated(1);
+    endTurn();
+
+    EXPECT_EQ(control("topMargin")->text(), QStringLiteral("1.00 in")) << "the value in effect";
+    EXPECT_TRUE(control<QCheckBox>("fullBleed")->isChecked());
+    auto* source = control<QLabel>("masterPageSource");
+    ASSERT_NE(source, nullptr);
+    EXPECT_TRUE(source->isVisible());
+    EXPECT_EQ(source->text(), QStringLiteral("From master A"));
+    for (const char* key : {"pageSize", "pageOrientation", "topMargin", "fullBleed", "bleedMargin", "colNumber", "colRowStyle"})
+        EXPECT_FALSE(control<QWidget>(key)->isEnabled()) << key;
+    EXPECT_FALSE(inspector.applyButton()->isEnabled()) << "it would copy settings the master hides";
+    EXPECT_TRUE(popup->isEnabled()) << "the link itself can still change";
+    master->setValueForKey(u"topMargin", 36.0);
+    EXPECT_EQ(control("topMargin")->text(), QStringLiteral("0.50 in")) << "the master's changes show at once";
+
+    // Unlinked, the page's own values, open again and edited as the page's.
+    popup->setCurrentIndex(0);
+    emit popup->activated(0);
+    EXPECT_EQ(control("topMargin")->text(), QStringLiteral("0.25 in"));
+    EXPECT_FALSE(control<QCheckBox>("fullBleed")->isChecked());
+    EXPECT_FALSE(source->isVisible());
+    EXPECT_TRUE(control<QWidget>("topMargin")->isEnabled());
+    EXPECT_TRUE(inspector.applyButton()->isEnabled());
+    type("topMargin", QStringLiteral("0.75"));
+    EXPECT_EQ(page()->topMargin(), 54.0);
+    EXPECT_EQ(master->topMargin(), 36.0);
 }

@@ -178,7 +178,9 @@ Result<Document*> DocumentController::openDocumentWithContentsOfFile(const QStri
         document->setFileStamp(stamp);
         noteRecentDocument(document->filePath());
     }
-    return adopt(document, false);
+    adopt(document, false);
+    keepSavedVersion(document, *data);
+    return document;
 }
 
 QList<Document*> DocumentController::openDocuments(const QStringList& paths)
@@ -254,7 +256,7 @@ Document* DocumentController::adopt(Document* document, bool isNew)
     timer->setSingleShot(true);
     connect(timer, &QTimer::timeout, this, [this, document] { autosave(document); });
     connect(document, &Document::documentStateChanged, this, [this, document] { documentChanged(document); });
-    m_documents.push_back({document, timer, {}});
+    m_documents.push_back({document, timer, {}, std::make_unique<SavedVersion>()});
     showWindow(*document, isNew);
     emit documentsChanged();
     return document;
@@ -277,14 +279,17 @@ void DocumentController::documentChanged(Document* document)
     if (!open || open->autosaveTimer->isActive())
         return;
     // Autosave writes into the document's own file; untitled documents and
-    // imports wait for the user to choose one.
-    if (document->isDocumentEdited() && !document->filePath().isEmpty() && document->fileType() == kDesktopDocumentType)
+    // imports wait for the user to choose one. Without the version to revert
+    // to, the file is written only when the user says so.
+    if (document->isDocumentEdited() && !document->filePath().isEmpty() && document->fileType() == kDesktopDocumentType
+        && open->savedVersion->isKept())
         open->autosaveTimer->start(m_autosaveDelay);
 }
 
 void DocumentController::autosave(Document* document)
 {
-    if (!find(document) || !document->isDocumentEdited() || document->filePath().isEmpty())
+    const OpenDocument* open = find(document);
+    if (!open || !open->savedVersion->isKept() || !document->isDocumentEdited() || document->filePath().isEmpty())
         return;
     writeDocument(document, document->filePath(), SaveOperation::Autosave);
 }
@@ -361,20 +366,45 @@ Status DocumentController::writeDocument(Document* document, const QString& path
         reportError(tr("The document “%1” could not be saved.").arg(document->displayName()), status.error());
         return status;
     }
-    if (OpenDocument* open = find(document))
+    if (OpenDocument* open = find(document)) {
         open->autosaveTimer->stop();
+        open->autosavedSinceKept = operation == SaveOperation::Autosave;
+    }
     document->setFileType(kDesktopDocumentType);
     document->setFilePath(canonical(path));
-    document->setFileStamp(FileStamp::of(path));
+    noteFileWritten(document);
     document->updateChangeCountCleared();
     noteRecentDocument(document->filePath());
+    if (operation == SaveOperation::Save)
+        keepSavedVersion(document, *data);
+    return {};
+}
+
+void DocumentController::noteFileWritten(Document* document)
+{
+    document->setFileStamp(FileStamp::of(document->filePath()));
     // Written once the file is final, so that its stamp matches the file; a
     // missing picture in file managers is no reason to fail a save.
     if (ZVCanvasView* first = document->pages().value(0)) {
         if (const Status thumbnail = DesktopThumbnail::write(*first, document->filePath()); !thumbnail)
             qWarning().noquote() << thumbnail.error().message;
     }
-    return {};
+}
+
+void DocumentController::keepSavedVersion(Document* document, const QByteArray& data)
+{
+    OpenDocument* open = find(document);
+    if (!open)
+        return;
+    open->autosavedSinceKept = false;
+    if (document->filePath().isEmpty() || document->fileType() != kDesktopDocumentType) {
+        open->savedVersion->discard();
+        return;
+    }
+    if (const Status kept = open->savedVersion->keep(data); !kept)
+        qWarning().noquote() << tr("“%1” is not saved automatically: the version to revert to could not be kept.")
+                                    .arg(document->displayName())
+                             << kept.error().message;
 }
 
 Status DocumentController::revertDocumentToSaved(Document* document)
@@ -390,7 +420,42 @@ Status DocumentController::revertDocumentToSaved(Document* document)
         if (m_prompter->runAlert(question) != 0)
             return documentError(7, tr("Reverting was cancelled."));
     }
-    return reloadFromFile(document);
+    OpenDocument* open = find(document);
+    // A file another program has changed since is what there is to go back
+    // to; a file that is gone is written anew.
+    const FileStamp now = FileStamp::of(document->filePath());
+    if (!open || !open->savedVersion->isKept() || (now.exists && now != document->fileStamp()))
+        return reloadFromFile(document);
+    return restoreSavedVersion(document, *open);
+}
+
+bool DocumentController::canRevertDocumentToSaved(const Document* document) const
+{
+    const OpenDocument* open = find(document);
+    return !document->filePath().isEmpty() && (document->isDocumentEdited() || (open && open->autosavedSinceKept));
+}
+
+Status DocumentController::restoreSavedVersion(Document* document, OpenDocument& open)
+{
+    Result<QByteArray> data = open.savedVersion->read();
+    Status status = data ? replaceContents(document, *data) : Status(data.error());
+    if (!status) {
+        reportError(tr("The document “%1” could not be reverted.").arg(document->displayName()), status.error());
+        return status;
+    }
+    open.autosaveTimer->stop();
+    open.autosavedSinceKept = false;
+    status = writeFileAtomically(document->filePath(), *data);
+    if (!status) {
+        // The file still holds what autosave wrote: the document stays
+        // edited, so that it is written again.
+        document->updateChangeCountDone();
+        reportError(tr("The document “%1” was reverted, but its file could not be rewritten.").arg(document->displayName()),
+                    status.error());
+        return status;
+    }
+    noteFileWritten(document);
+    return {};
 }
 
 Status DocumentController::reloadFromFile(Document* document)
@@ -398,14 +463,21 @@ Status DocumentController::reloadFromFile(Document* document)
     const QString path = document->filePath();
     const FileStamp stamp = FileStamp::of(path);
     Result<QByteArray> data = readWholeFile(path);
-    Status status = data ? Status() : Status(data.error());
-    if (status)
-        status = document->readFromData(*data, document->fileType());
+    Status status = data ? replaceContents(document, *data) : Status(data.error());
     if (!status) {
         reportError(tr("The document “%1” could not be reverted.").arg(document->displayName()), status.error());
         return status;
     }
     document->setFileStamp(stamp);
+    // The document is the file as read now, as if just opened.
+    keepSavedVersion(document, *data);
+    return {};
+}
+
+Status DocumentController::replaceContents(Document* document, const QByteArray& data)
+{
+    if (Status status = document->readFromData(data, document->fileType()); !status)
+        return status;
     document->showFirstPage();
     document->undoManager()->removeAllActions();
     document->updateChangeCountCleared();
@@ -554,7 +626,12 @@ void DocumentController::focusWindowChanged(QWindow* window)
 
 DocumentController::OpenDocument* DocumentController::find(const Document* document)
 {
-    for (OpenDocument& open : m_documents)
+    return const_cast<OpenDocument*>(std::as_const(*this).find(document));
+}
+
+const DocumentController::OpenDocument* DocumentController::find(const Document* document) const
+{
+    for (const OpenDocument& open : m_documents)
         if (open.document == document)
             return &open;
     return nullptr;

@@ -1,10 +1,12 @@
 // Creates, opens, saves, reverts and closes documents, keeps the list of open
 // documents and of recently used files, knows the current document (the one
 // whose window was active last) and autosaves edited documents into their own
-// files. Everything it asks of the user goes through a Prompter.
+// files, keeping the version last opened or saved to revert to. Everything it
+// asks of the user goes through a Prompter.
 #pragma once
 
 #include "app/document/Document.h"
+#include "app/document/SavedVersion.h"
 #include "platform/Error.h"
 
 #include <QObject>
@@ -80,7 +82,12 @@ public:
     Status saveDocument(Document* document);
     Status saveDocumentAs(Document* document);
     Status saveDocumentToFile(Document* document, const QString& path);
+    // Back to the version last opened or saved, which autosave may have
+    // written over: the document and its file both.
     Status revertDocumentToSaved(Document* document);
+    // Whether there is anything to revert: unsaved changes, or changes
+    // autosaved since the version the user opened or saved.
+    bool canRevertDocumentToSaved(const Document* document) const;
     // Asks about unsaved changes; false when the user cancelled or saving failed.
     bool closeDocument(Document* document);
     bool closeAllDocuments();
@@ -101,6 +108,9 @@ private:
         QTimer* autosaveTimer;
         // The changed file an autosave last left alone and told the user about.
         FileStamp refusedFile;
+        // The file as last opened or saved; autosave waits while none is kept.
+        std::unique_ptr<SavedVersion> savedVersion;
+        bool autosavedSinceKept = false;
     };
 
     enum class SaveOperation { Save, Autosave };
@@ -118,6 +128,14 @@ private:
     void tellAutosaveRefused(Document* document, const FileStamp& file, const QString& message);
     // Reads the document's file again, without asking.
     Status reloadFromFile(Document* document);
+    // Puts the kept version back into the document and its file.
+    Status restoreSavedVersion(Document* document, OpenDocument& open);
+    // The document becomes what the data holds, with nothing to undo.
+    Status replaceContents(Document* document, const QByteArray& data);
+    // The document's file now holds `data`, as opened or saved by the user.
+    void keepSavedVersion(Document* document, const QByteArray& data);
+    // After the document's file was written: its stamp and its picture.
+    void noteFileWritten(Document* document);
     Document* adopt(Document* document, bool isNew);
     void showWindow(Document& document, bool isNew);
     void documentChanged(Document* document);
@@ -125,6 +143,7 @@ private:
     void setCurrentDocument(Document* document);
     void focusWindowChanged(QWindow* window);
     OpenDocument* find(const Document* document);
+    const OpenDocument* find(const Document* document) const;
     void reportError(const QString& messageText, const Error& error);
     UserDefaults& defaults() const;
 

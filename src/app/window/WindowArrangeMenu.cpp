@@ -103,6 +103,8 @@ void WindowMenus::buildArrangeMenu()
         "copyPB:", "moveActivePuttyViewsBackward:", "moveActivePuttyViewsForward:", "moveActivePuttyViewsToBack:",
         "moveActivePuttyViewsToFront:", "delete:", "copy:", "cut:", "duplicate:", "paste:", "alignViewLeft:",
         "alignViewCenter:", "alignViewRight:", "alignViewTop:", "alignViewMiddle:", "alignViewBottom:",
+        "alignEdgesLeft:", "alignEdgesRight:", "alignEdgesTop:", "alignEdgesBottom:", "alignCenterVertical:",
+        "alignCenterHorizontal:", "distributeEdgesVerticalByCenter:", "distributeEdgesHorizontalByCenter:",
         "rotate180:", "rotate90Right:", "rotate90Left:", "flipHorizontal:", "flipVertical:",
     };
     for (const char* command : elementCommands) {

@@ -290,7 +290,7 @@ void WindowMenus::addValidations()
     });
     addValidation(QStringLiteral("revertDocumentToSaved:"), [&window](QAction*) {
         Document* document = window.document();
-        return document && !document->filePath().isEmpty() && document->isDocumentEdited();
+        return document && window.controller().canRevertDocumentToSaved(document);
     });
 }
 

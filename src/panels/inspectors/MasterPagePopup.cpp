@@ -72,6 +72,7 @@ void MasterPagePopup::refresh()
     const int shown = page && page->masterPage() ? int(m_document->masterPages().indexOf(page->masterPage())) + 1 : 0;
     m_popup->setCurrentIndex(shown);
     m_popup->setEnabled(page != nullptr && m_document->pagesType().toInt() == 0);
+    emit refreshed();
 }
 
 void MasterPagePopup::choose(int index)

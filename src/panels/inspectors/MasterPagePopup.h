@@ -25,6 +25,10 @@ public:
     // Rebuilds the titles and shows the current page's master.
     void refresh();
 
+signals:
+    // After every refresh: the current page or its master may be another.
+    void refreshed();
+
 private:
     void choose(int index);
     ZVCanvasView* contentPage() const;

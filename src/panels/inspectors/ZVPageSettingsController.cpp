@@ -26,9 +26,10 @@ namespace {
 
 using Number = KeyPathBinding::NumberKind;
 
-QString onPage(const char* key)
+// The geometry in effect: the master's while one is linked, else the page's.
+QString inEffect(const char* key)
 {
-    return QStringLiteral("currentPage.") + QLatin1String(key);
+    return QStringLiteral("currentPage.templateView.") + QLatin1String(key);
 }
 
 // Lengths in the display unit, typed numbers read in it and kept within
@@ -119,15 +120,18 @@ void ZVPageSettingsController::buildView(QWidget* view)
     connect(m_applyButton, &QPushButton::clicked, this, [this] { applySettingsToAllPages(m_applyButton); });
     layout->insertWidget(3, m_applyButton, 0, Qt::AlignHCenter);
     setup();
+    showGeometrySource();
 }
 
 QWidget* ZVPageSettingsController::buildSettings(QWidget* parent)
 {
     QWidget* settings = box(QStringLiteral("pageSettings"), parent);
     QGridLayout* rows = rowsOf(settings);
+    // The rows go here, first the master's, then the geometry it may lend.
+    QWidget* into = settings;
     // A row is one widget, so that a page flag can disable its caption too.
     const auto addRow = [&](const QString& title, QWidget* control, const char* enabledBy = nullptr) {
-        QWidget* row = box(control->objectName() + QStringLiteral("Row"), settings);
+        QWidget* row = box(control->objectName() + QStringLiteral("Row"), into);
         auto* line = new QHBoxLayout(row);
         line->setContentsMargins(0, 0, 0, 0);
         QLabel* label = caption(title, row);
@@ -142,41 +146,51 @@ QWidget* ZVPageSettingsController::buildSettings(QWidget* parent)
         line->addWidget(control, 1, Qt::AlignLeft);
         rows->addWidget(row, rows->rowCount(), 0, 1, 2);
         if (enabledBy)
-            m_bindings->bindEnabled(row, onPage(enabledBy));
+            m_bindings->bindEnabled(row, inEffect(enabledBy));
     };
     const auto addLength = [&](const char* key, const QString& title, double minimum, double maximum,
                                const char* enabledBy = nullptr) {
-        QLineEdit* control = field(QString::fromLatin1(key), settings);
+        QLineEdit* control = field(QString::fromLatin1(key), into);
         control->setFixedWidth(80);
         addRow(title, control, enabledBy);
-        m_bindings->bind(control, onPage(key), length(minimum, maximum));
+        m_bindings->bind(control, inEffect(key), length(minimum, maximum));
     };
     const auto addCheck = [&](const char* key, const QString& title) {
-        auto* control = new QCheckBox(title, settings);
+        auto* control = new QCheckBox(title, into);
         control->setObjectName(QString::fromLatin1(key));
         rows->addWidget(control, rows->rowCount(), 0, 1, 2);
-        m_bindings->bind(control, onPage(key));
+        m_bindings->bind(control, inEffect(key));
     };
     const auto addCount = [&](const char* key, const QString& title) {
-        auto* control = new QSpinBox(settings);
+        auto* control = new QSpinBox(into);
         control->setObjectName(QString::fromLatin1(key));
         control->setRange(1, PageLimits::kMaximumGuideCount);
         addRow(title, control);
-        m_bindings->bind(control, onPage(key), numbers(Number::Integer, 1, PageLimits::kMaximumGuideCount));
+        m_bindings->bind(control, inEffect(key), numbers(Number::Integer, 1, PageLimits::kMaximumGuideCount));
     };
 
     QComboBox* master = popup(QStringLiteral("masterPage"), {}, settings);
     addRow(tr("Master Page"), master);
     m_masterPagePopup = new MasterPagePopup(master, this);
+    m_masterSource = new QLabel(settings);
+    m_masterSource->setObjectName(QStringLiteral("masterPageSource"));
+    addRow(QString(), m_masterSource);
+    connect(m_masterPagePopup, &MasterPagePopup::refreshed, this, &ZVPageSettingsController::showGeometrySource);
     m_masterPagePopup->setDocument(qobject_cast<Document*>(representedObject()));
 
+    // Disabled as a whole while a master lends it, whatever each row's own state.
+    m_geometry = box(QStringLiteral("pageGeometry"), settings);
+    rows->addWidget(m_geometry, rows->rowCount(), 0, 1, 2);
+    rows = rowsOf(m_geometry);
+    into = m_geometry;
+
     const std::pair side(PageLimits::kMinimumSide, PageLimits::kMaximumSide);
-    QComboBox* size = popup(QStringLiteral("pageSize"), pageSizeTitles(), settings);
+    QComboBox* size = popup(QStringLiteral("pageSize"), pageSizeTitles(), into);
     addRow(tr("Size"), size);
-    m_bindings->bind(size, onPage("pageSize"), numbers(Number::Integer));
-    QComboBox* orientation = popup(QStringLiteral("pageOrientation"), {tr("Portrait"), tr("Landscape")}, settings);
+    m_bindings->bind(size, inEffect("pageSize"), numbers(Number::Integer));
+    QComboBox* orientation = popup(QStringLiteral("pageOrientation"), {tr("Portrait"), tr("Landscape")}, into);
     addRow(tr("Orientation"), orientation, "pageOrientationControlEnabled");
-    m_bindings->bind(orientation, onPage("pageOrientation"), numbers(Number::Integer));
+    m_bindings->bind(orientation, inEffect("pageOrientation"), numbers(Number::Integer));
     addLength("pageWidth", tr("Width"), side.first, side.second, "pageWidthControlEnabled");
     addLength("pageHeight", tr("Height"), side.first, side.second, "pageHeightControlEnabled");
 
@@ -195,10 +209,26 @@ QWidget* ZVPageSettingsController::buildSettings(QWidget* parent)
     addLength("colGutter", tr("Column Gutter"), 0, PageLimits::kMaximumMargin);
     addCount("rowNumber", tr("Rows"));
     addLength("rowGutter", tr("Row Gutter"), 0, PageLimits::kMaximumMargin);
-    QComboBox* style = popup(QStringLiteral("colRowStyle"), {tr("Inside Margins"), tr("Across the Page")}, settings);
+    QComboBox* style = popup(QStringLiteral("colRowStyle"), {tr("Inside Margins"), tr("Across the Page")}, into);
     addRow(tr("Guides Lie"), style);
-    m_bindings->bind(std::make_unique<GuideStyleAdapter>(style), onPage("colRowStyle"), numbers(Number::Integer));
+    m_bindings->bind(std::make_unique<GuideStyleAdapter>(style), inEffect("colRowStyle"), numbers(Number::Integer));
     return settings;
+}
+
+void ZVPageSettingsController::showGeometrySource()
+{
+    auto* document = qobject_cast<Document*>(representedObject());
+    ZVCanvasView* page = document ? document->currentPage() : nullptr;
+    ZVCanvasView* master = page && page->templateView() != page ? page->templateView() : nullptr;
+    if (m_masterSource) {
+        m_masterSource->setText(master ? tr("From master %1").arg(master->masterPageTitle()) : QString());
+        m_masterSource->parentWidget()->setVisible(master != nullptr);
+    }
+    if (m_geometry)
+        m_geometry->setEnabled(master == nullptr);
+    // It would copy the page's own settings, which the master hides.
+    if (m_applyButton)
+        m_applyButton->setEnabled(master == nullptr);
 }
 
 void ZVPageSettingsController::setup()

@@ -3,13 +3,16 @@
 // both ways through the document's "currentPage" (so it follows page
 // switches), the background picker of the current page, and the button that
 // copies the current page's settings to every shown page, and the current
-// page's master page.
+// page's master page. While a master is linked the page takes its geometry
+// from the master: the fields show the master's values, say so and stay
+// closed.
 #pragma once
 
 #include "panels/inspectors/ZVInspectorController.h"
 
 #include <QPointer>
 
+class QLabel;
 class QPushButton;
 
 namespace ql {
@@ -50,12 +53,16 @@ private:
     QWidget* buildSettings(QWidget* parent);
     // The picker on the current page's background, in its place.
     void setup();
+    // Where the geometry shown comes from: the page, or its master.
+    void showGeometrySource();
 
     KeyPathBindings* m_bindings;
     ZVBackgroundPicker* m_backgroundPicker;
     QPointer<QWidget> m_backgroundPickerView;
     QPointer<QPushButton> m_applyButton;
     QPointer<MasterPagePopup> m_masterPagePopup;
+    QPointer<QLabel> m_masterSource;
+    QPointer<QWidget> m_geometry;
 };
 
 } // namespace ql

@@ -3,10 +3,14 @@
 #include "DocumentTestSupport.h"
 
 #include "app/document/Document.h"
+#include "app/window/DocumentWindow.h"
+#include "app/window/WindowMenus.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace ql;
@@ -176,6 +180,70 @@ TEST_F(DocumentFile, RevertGoesBackToTheFileAfterAsking)
     prompter.answerAlert(0);
     EXPECT_FALSE(controller.revertDocumentToSaved(document));
     EXPECT_EQ(document->notes().string(), QStringLiteral("kept")) << "a damaged file leaves the document as it was";
+}
+
+TEST_F(DocumentFile, RevertAfterAutosaveBringsBackTheVersionOpenedOrSavedAndItsFile)
+{
+    const QString file = path(QStringLiteral("flyer.qvleaf"));
+    {
+        Document original;
+        original.setNotes(someNotes());
+        writeFile(file, *original.dataOfType(kDesktopDocumentType));
+    }
+    const QByteArray opened = fileContents(file);
+    // The copies lie in the program's cache folder; other tests may have left theirs.
+    const QDir cache(QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+                         .filePath(QStringLiteral("saved versions")));
+    const QStringList others = cache.entryList(QDir::Files);
+    const auto copies = [&] {
+        QStringList mine = cache.entryList(QDir::Files);
+        for (const QString& name : others)
+            mine.removeAll(name);
+        return mine;
+    };
+
+    controller.setAutosaveDelay(20);
+    Result<Document*> result = controller.openDocumentWithContentsOfFile(file);
+    ASSERT_TRUE(result);
+    Document* document = *result;
+    ASSERT_EQ(copies().size(), 1);
+    EXPECT_EQ(fileContents(cache.filePath(copies().constFirst())), opened);
+    auto* window = qobject_cast<DocumentWindow*>(document->documentWindow());
+    ASSERT_NE(window, nullptr);
+    QAction* revert = window->menus().itemAtPath(QStringLiteral("File/Revert to Saved"));
+    ASSERT_NE(revert, nullptr);
+    EXPECT_FALSE(window->menus().validateMenuItem(revert)) << "nothing to go back from";
+
+    const auto editAndAutosave = [&](const QString& notes) {
+        document->setNotes(AttributedString(notes));
+        document->updateChangeCountDone();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !document->isDocumentEdited(); }, 15000));
+        EXPECT_EQ(notesIn(file), notes) << "autosave writes the file itself";
+    };
+    editAndAutosave(QStringLiteral("autosaved"));
+    EXPECT_TRUE(window->menus().validateMenuItem(revert)) << "the opened version is still there to go back to";
+    prompter.answerAlert(0); // Revert
+    revert->trigger();
+    EXPECT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(document->notes(), someNotes());
+    EXPECT_EQ(fileContents(file), opened) << "the file is rewritten with the opened bytes";
+    EXPECT_FALSE(document->isDocumentEdited());
+    EXPECT_FALSE(window->menus().validateMenuItem(revert));
+
+    // A save the user asks for is the next version to go back to.
+    document->setNotes(AttributedString(QStringLiteral("saved")));
+    document->updateChangeCountDone();
+    ASSERT_TRUE(controller.saveDocument(document));
+    const QByteArray saved = fileContents(file);
+    editAndAutosave(QStringLiteral("autosaved again"));
+    prompter.answerAlert(0);
+    ASSERT_TRUE(controller.revertDocumentToSaved(document));
+    EXPECT_EQ(document->notes().string(), QStringLiteral("saved"));
+    EXPECT_EQ(fileContents(file), saved);
+
+    ASSERT_TRUE(controller.closeDocument(document));
+    EXPECT_TRUE(copies().isEmpty()) << "closing deletes the kept copy";
+    EXPECT_EQ(prompter.unansweredRequests, 0);
 }
 
 TEST_F(DocumentFile, AutosaveWritesEditedDocumentsIntoTheirOwnFile)

@@ -91,6 +91,40 @@ TEST_F(ArrangeMenu, ShortcutsAndTheAlignMenuActOnTheCurrentPage)
     EXPECT_FALSE(window->menus().validateMenuItem(alignLeft));
 }
 
+TEST_F(ArrangeMenu, AlignItemsWaitForASelectionTheyCanActOn)
+{
+    QAction* alignMenu = window->menus().itemAtPath(QStringLiteral("Align"));
+    ASSERT_NE(alignMenu, nullptr);
+    // The titles of the enabled items, as the menu shows them when opened.
+    const auto enabled = [&] {
+        emit alignMenu->menu()->aboutToShow();
+        QStringList titles;
+        for (const QAction* item : alignMenu->menu()->actions())
+            if (!item->isSeparator() && item->isEnabled())
+                titles.append(item->text());
+        return titles;
+    };
+    const QStringList toPage {"Align Left", "Align Center", "Align Right", "Align Top", "Align Middle", "Align Bottom"};
+    const QStringList toReference {"Align Left Edges",  "Align Right Edges",        "Align Top Edges",
+                                   "Align Bottom Edges", "Align Centers Vertically", "Align Centers Horizontally"};
+    const QStringList spread {"Distribute Horizontally", "Distribute Vertically", "Distribute Horizontally by Centers",
+                              "Distribute Vertically by Centers"};
+    ZVPuttyView* first = add();
+    ZVPuttyView* second = add();
+    ZVPuttyView* third = add();
+    EXPECT_EQ(enabled(), QStringList()) << "nothing selected";
+    first->setIsActive(true);
+    EXPECT_EQ(enabled(), toPage) << "one element has nothing to line up with";
+    second->setIsActive(true);
+    EXPECT_EQ(enabled(), toPage + toReference) << "two: nothing lies between the outer two";
+    third->setIsActive(true);
+    EXPECT_EQ(enabled(), toPage + toReference + spread);
+    first->setIsActive(false);
+    EXPECT_EQ(enabled(), toPage) << "the reference element is no longer selected";
+    page->clearPuttyViews();
+    EXPECT_EQ(enabled(), QStringList());
+}
+
 TEST_F(ArrangeMenu, TheLayersPanelShowsEachLayersElements)
 {
     add();
