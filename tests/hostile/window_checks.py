@@ -7,7 +7,8 @@
           offscreen platform), and an edit and a save keep its bytes, twice
           over (the saved file opened, edited and saved again).
   bleed:  the program itself, under Xvfb, paints the page of the 1e30-bleed
-          document within 2 s of painting an ordinary one.
+          document within 2 s of painting an ordinary one (on a busy
+          machine, within twice the ordinary document's time).
   eps:    twenty looping EPS pictures leave the window responsive: the
           program paints its page within 2 s of an ordinary one, and
           canvas-replay's clicks and keys on that page take no more than 5 s
@@ -46,6 +47,13 @@ import run_hostile
 HERE = os.path.dirname(os.path.abspath(__file__))
 PAINT_SLACK = 2.0
 RESPONSE_SLACK = 5.0
+
+
+def slack(least, plain):
+    """What a hostile document may take beyond an ordinary one: the hangs
+    looked for last tens of seconds, while a busy machine can stretch every
+    start, so the allowance grows with the ordinary document's own time."""
+    return max(least, plain)
 GIVE_UP = 60.0
 
 
@@ -188,11 +196,11 @@ def later_than_ordinary(arguments, docs, display, document, name, what):
             return "an ordinary document's page never showed", child, private
         if shown is None:
             return "%s never" % what, child, private
-        if shown <= plain + PAINT_SLACK:
+        if shown <= plain + slack(PAINT_SLACK, plain):
             return None, child, private
         if attempt == 1:
             stop(child)
-    return "%s %.1f s after an ordinary one" % (what, shown - plain), child, private
+    return "%s %.1f s after an ordinary one (%.1f s)" % (what, shown - plain, plain), child, private
 
 
 def check_bleed(arguments, docs, display):
@@ -208,9 +216,9 @@ def check_eps(arguments, docs, display, manifest):
     for _ in range(2):  # a slow run is timed once more, as above
         plain_seconds, _, _ = replay(arguments, os.path.join(docs, "page-twice.qvleaf"), script, "eps-plain")
         seconds, status, _ = replay(arguments, os.path.join(docs, "eps-loops.qvleaf"), script, "eps-replay")
-        if status != 0 or seconds <= plain_seconds + RESPONSE_SLACK:
+        if status != 0 or seconds <= plain_seconds + slack(RESPONSE_SLACK, plain_seconds):
             break
-    if status != 0 or seconds > plain_seconds + RESPONSE_SLACK:
+    if status != 0 or seconds > plain_seconds + slack(RESPONSE_SLACK, plain_seconds):
         problems.append("canvas-replay %s after %.1f s (an ordinary document %.1f s)" % (status, seconds, plain_seconds))
 
     late, child, private = later_than_ordinary(arguments, docs, display, "eps-loops.qvleaf", "eps",

@@ -54,12 +54,19 @@ TEST(KillDuringSave, EveryKillLeavesTheOldOrTheNewFileReadable)
         saver.setArguments({path});
         saver.start();
         ASSERT_TRUE(saver.waitForStarted());
+        // The delay counts from the first save: on a busy machine building
+        // the document alone can outlast it, and a kill then proves nothing.
+        QByteArray output;
+        while (!output.contains("saving") && saver.waitForReadyRead(60000))
+            output += saver.readAllStandardOutput();
+        ASSERT_TRUE(output.contains("saving")) << "the saver never began a save";
         QThread::msleep(delay(random));
         ASSERT_EQ(::kill(pid_t(saver.processId()), SIGKILL), 0) << "the saver ended before it was killed";
         saver.waitForFinished();
 
         ASSERT_TRUE(readsAsWholeDocument(path)) << "after kill " << kill;
-        const QList<QByteArray> lines = saver.readAllStandardOutput().trimmed().split('\n');
+        output += saver.readAllStandardOutput();
+        const QList<QByteArray> lines = output.trimmed().split('\n');
         if (lines.last().startsWith("saving"))
             ++killsDuringSave;
         // A temporary file left by the kill never replaces the document; clear
