@@ -72,8 +72,9 @@ void openDocument(benchmark::State& state, const QByteArray& data)
     state.counters["file_bytes"] = double(data.size());
 }
 
-// Seconds python3's plistlib takes to parse `data`, the best of a few runs
-// inside one child (its start-up is not counted); negative if it failed.
+// Seconds python3's plistlib takes to parse `data`, the best of fifteen runs
+// inside one child (its start-up is not counted; as many runs as a loaded
+// machine needs for a best comparable with ours); negative if it failed.
 double plistlibSeconds(const QByteArray& data)
 {
     QTemporaryFile file;
@@ -82,7 +83,7 @@ double plistlibSeconds(const QByteArray& data)
     static const char* script = "import plistlib, sys, time\n"
                                 "data = open(sys.argv[1], 'rb').read()\n"
                                 "times = []\n"
-                                "for _ in range(5):\n"
+                                "for _ in range(15):\n"
                                 "    start = time.perf_counter()\n"
                                 "    plistlib.loads(data)\n"
                                 "    times.append(time.perf_counter() - start)\n"
