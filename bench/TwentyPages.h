@@ -1,7 +1,7 @@
 #pragma once
 // The output benchmark's document: twenty Letter pages, each with five long
 // text frames, ten turned rectangles and one 1600 × 1200 JPEG photo (the
-// same bytes on every page). Opening benchmarks read it back.
+// same bytes on every page, or one for each). Opening benchmarks read it back.
 #include "app/document/Document.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QLinearGradient>
 #include <QPainter>
+#include <functional>
 
 namespace bench {
 
@@ -52,10 +53,11 @@ inline ZVPuttyView* redRectangle(const QRectF& box, double rotation)
     return element;
 }
 
-inline void addTwentyPages(ql::Document& document)
+// `photoOfPage` gives each page a photo of its own; by default all show one.
+inline void addTwentyPages(ql::Document& document, const std::function<ql::Image(int)>& photoOfPage = {})
 {
     const QString text = longText();
-    const ql::Image picture = photo();
+    const ql::Image shared = photoOfPage ? ql::Image() : photo();
     for (int p = 0; p < 20; ++p) {
         ZVCanvasView* page = document.newPage();
         document.contentPages().append(page);
@@ -67,7 +69,7 @@ inline void addTwentyPages(ql::Document& document)
         }
         for (int i = 0; i < 10; ++i)
             page->addPuttyView(redRectangle(QRectF(60 + 45 * i, 520, 40, 30), 9 * i));
-        ZVPuttyView* image = ZVPuttyView::initWithImage(picture).release();
+        ZVPuttyView* image = ZVPuttyView::initWithImage(photoOfPage ? photoOfPage(p) : shared).release();
         image->setFrame(QRectF(306, 580, 240, 180).adjusted(-40, -40, 40, 40));
         page->addPuttyView(image);
     }

@@ -135,8 +135,9 @@ void ZVImageView::setOriginalImage(const ql::Image& image)
     willChangeValueForKey(QStringLiteral("originalCIImage"));
     changeValue(QStringLiteral("originalImage"), m_originalImage, image);
     // A bitmap's pixels are the adjustments' input as they are; a PDF or EPS
-    // original is rendered only if it is ever adjusted.
-    m_originalPixels = image.bitmap();
+    // original is rendered, and a stored picture decoded, only if it is ever
+    // adjusted.
+    m_originalPixels = image.firstRepresentation().isStored() ? QImage() : image.bitmap();
     didChangeValueForKey(QStringLiteral("originalCIImage"));
     setOriginalImageForCropping(image);
 }

@@ -76,6 +76,21 @@ void ZVImageView::setLevels()
     setScaleToFill(false);
     setCropMode(false);
     applyDisplayModeScaling();
+    const ql::ImageRep first = m_originalImage.firstRepresentation();
+    if (first.isStored() && levelSettings(*this).isIdentity() && !(m_imageMaskEnabled && !m_imageMask.isNull())) {
+        // Nothing to adjust: the stored picture shows as it is, at the size
+        // an adjusted copy would have (a point a pixel), and is decoded only
+        // when drawn.
+        const double density = ql::pixelDensity(m_originalImage);
+        ql::Image shown(first);
+        shown.setSize(QSizeF(std::lround(m_originalImage.size().width() * density),
+                             std::lround(m_originalImage.size().height() * density)));
+        awaitConversion(false);
+        handOver(shown);
+        if (ZVPuttyView* element = puttyView())
+            element->setReflection();
+        return;
+    }
     if (!takeOriginalPixels()) {
         // The original shows as it is meanwhile (a placeholder on screen).
         setImage(m_originalImage);
@@ -134,6 +149,12 @@ bool ZVImageView::takeOriginalPixels()
     }
     const double density = ql::pixelDensity(m_originalImage);
     const ql::ImageRep first = m_originalImage.firstRepresentation();
+    if (first.isStored()) {
+        // Decoded at last: its pixels are the adjustments' input as they are.
+        awaitConversion(false);
+        m_originalPixels = m_originalImage.bitmap();
+        return true;
+    }
     if (first.kind() != ql::ImageRep::Kind::Eps || m_convertHere) {
         awaitConversion(false);
         m_originalPixels = ql::bitmapOf(m_originalImage, density);

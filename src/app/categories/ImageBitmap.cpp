@@ -5,6 +5,7 @@
 #include "app/categories/VectorRendering.h"
 #include "platform/graphics/PictureConversionScope.h"
 
+#include <QPaintEngine>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -97,6 +98,25 @@ QImage blankBitmap(QSizeF size, double scale)
     return bitmap;
 }
 
+namespace {
+
+// The pixels a picture of `size` points covers on the painter's device, when
+// that is a bitmap; none (all of the picture's) for PDF and print, which keep
+// every pixel.
+QSize devicePixels(const QPainter& painter, const QTransform& map, QSizeF size)
+{
+    const QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster)
+        return {};
+    const QRectF covered = (map * painter.combinedTransform()).mapRect(QRectF(QPointF(0, 0), size));
+    const auto whole = [](double length) {
+        return length >= 1.0 ? int(std::min(std::ceil(length), double(INT_MAX))) : 1; // NaN too
+    };
+    return QSize(whole(covered.width()), whole(covered.height()));
+}
+
+} // namespace
+
 void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, const QRectF& source,
                    QPainter::CompositionMode mode, double fraction)
 {
@@ -139,6 +159,13 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
         bitmap = PictureConversions::shared()
                      .convertedLater(first.data(), first.size(), pixels, PictureConversionScope::document())
                      .image;
+    } else if (first.isStored()) {
+        bitmap = first.imageForPixels(devicePixels(painter, map, image.size()));
+        if (bitmap.isNull()) {
+            // Found not to decode only now.
+            drawPicturePlaceholder(painter, target, fraction);
+            return;
+        }
     } else if (!first.isVector()) {
         const QImage own = first.image();
         if (!own.isNull() && own.size() == pixels)

@@ -124,7 +124,9 @@ bool hasTransparency(const Image& image)
     if (image.isNull())
         return false;
     // Vector originals render on a transparent ground.
-    return image.isVector() || image.firstRepresentation().image().hasAlphaChannel();
+    // A stored picture's header tells without decoding it.
+    const ImageRep first = image.firstRepresentation();
+    return image.isVector() || (first.isStored() ? first.hasAlpha() : first.image().hasAlphaChannel());
 }
 
 Image imageByTrimmingTransparentPixels(const Image& image)

@@ -1,16 +1,15 @@
 #include "platform/graphics/Image.h"
 
+#include "platform/graphics/BitmapDecoding.h"
 #include "platform/graphics/SharedPictureDecoding.h"
+#include "platform/graphics/StoredBitmap.h"
 #include "platform/runtime/FileReading.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QRegularExpression>
-#include <QtEndian>
-#include <climits>
 #include <cmath>
-#include <mutex>
 #include <optional>
 
 namespace ql {
@@ -47,63 +46,6 @@ QSizeF boxSize(const QRegularExpressionMatch& m)
     const double x1 = m.captured(3).toDouble();
     const double y1 = m.captured(4).toDouble();
     return QSizeF(std::abs(x1 - x0), std::abs(y1 - y0));
-}
-
-// Bitmaps that would take more memory than this decoded are decoded scaled
-// down to it: still more pixels than print needs, and a document of several
-// such photos stays well within memory.
-constexpr qint64 kLargestDecodedBytes = qint64(256) << 20;
-// A decoder asked for a smaller picture may decode a larger one first (JPEG
-// scales in eighths) and shrink that: it may take up to this much meanwhile.
-constexpr qint64 kLargestTransientBytes = qint64(512) << 20;
-
-// In floating point: a header may claim any size.
-double decodedBytes(QSize pixels, QImage::Format format)
-{
-    const int bits = format == QImage::Format_Invalid ? 32 : int(QImage::toPixelFormat(format).bitsPerPixel());
-    return double(pixels.width()) * double(pixels.height()) * std::max(bits, 8) / 8.0;
-}
-
-// The toolkit refuses pictures above its allocation limit (128 MB, less than
-// a 36-megapixel photo needs); the limit is raised for this one read to what
-// the picture needs. It is shared by every reader, so raised reads take turns.
-bool readWithinLimit(QImageReader& reader, QImage& image, double bytes)
-{
-    const int needed = int(bytes / double(1 << 20)) + 2;
-    const int limit = QImageReader::allocationLimit();
-    if (limit == 0 || needed <= limit)
-        return reader.read(&image);
-    static std::mutex raising;
-    const std::lock_guard lock(raising);
-    const int previous = QImageReader::allocationLimit();
-    QImageReader::setAllocationLimit(needed);
-    const bool read = reader.read(&image);
-    QImageReader::setAllocationLimit(previous);
-    return read;
-}
-
-// The resolution a PNG's header states in dots per metre, if it states one.
-std::optional<QPoint> pngDotsPerMeter(const QByteArray& png)
-{
-    qsizetype at = 8;
-    while (at + 12 <= png.size()) {
-        const quint32 length = qFromBigEndian<quint32>(png.constData() + at);
-        const QByteArrayView type(png.constData() + at + 4, 4);
-        if (type == "IDAT" || length > quint32(png.size() - at - 12))
-            break;
-        if (type == "pHYs" && length == 9) {
-            const char* fields = png.constData() + at + 8;
-            if (fields[8] != 1) // not in metres: an aspect ratio only
-                break;
-            const quint32 x = qFromBigEndian<quint32>(fields);
-            const quint32 y = qFromBigEndian<quint32>(fields + 4);
-            if (x == 0 || y == 0 || x > quint32(INT_MAX) || y > quint32(INT_MAX))
-                break;
-            return QPoint(int(x), int(y));
-        }
-        at += 12 + qsizetype(length);
-    }
-    return std::nullopt;
 }
 
 const QString number = QStringLiteral("(-?[0-9]*\\.?[0-9]+)");
@@ -164,21 +106,19 @@ Result<Image> Image::fromData(const QByteArray& data)
     if (!isAcceptedBitmap(format))
         return unknownFormat();
     const QSize full = reader.size();
-    double bytes = full.isValid() ? decodedBytes(full, reader.imageFormat()) : 0.0;
-    if (bytes > double(kLargestDecodedBytes)) {
-        const double factor = std::sqrt(double(kLargestDecodedBytes) / double(bytes));
-        const QSize scaled(std::max(1, int(full.width() * factor)), std::max(1, int(full.height() * factor)));
-        reader.setScaledSize(scaled);
-        bytes = std::min(bytes, double(kLargestTransientBytes));
+    double bytes = full.isValid() ? bitmaps::decodedBytes(full, reader.imageFormat()) : 0.0;
+    if (const QSize within = bitmaps::decodedSizeWithin(full, reader.imageFormat()); within != full) {
+        reader.setScaledSize(within);
+        bytes = std::min(bytes, double(bitmaps::kLargestTransientBytes));
     }
     QImage image;
-    if (!readWithinLimit(reader, image, bytes))
+    if (!bitmaps::readWithinLimit(reader, image, bytes))
         return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
     const bool scaled = full.isValid() && image.size() != full && image.width() > 0 && image.height() > 0;
     if (scaled && format == "png") {
         // The PNG reader scales the resolution with the pixels; the size in
         // points is worked out from the file's own below.
-        if (const std::optional<QPoint> dots = pngDotsPerMeter(data)) {
+        if (const std::optional<QPoint> dots = bitmaps::pngDotsPerMeter(data)) {
             image.setDotsPerMeterX(dots->x());
             image.setDotsPerMeterY(dots->y());
         }
@@ -228,6 +168,11 @@ Image Image::fromStoredData(const QByteArray& data)
 
 Image Image::decodeStored(const QByteArray& data)
 {
+    // Photos wait to be drawn before they are decoded.
+    if (!isPdf(data) && !isEps(data)) {
+        if (std::shared_ptr<const StoredBitmap> stored = StoredBitmap::fromHeader(data))
+            return Image(ImageRep::stored(std::move(stored)));
+    }
     Result<Image> decoded = fromData(data);
     if (!decoded) {
         QBuffer buffer;

@@ -32,10 +32,11 @@ public:
     // The file's error when it cannot be read (FileReading.h), larger ones
     // included.
     static Result<Image> fromFile(const QString& path);
-    // The picture a document stored: decoded as fromData() does, but the
-    // bytes are kept whatever the decoding gives, and saving writes them back
-    // unchanged. Data that does not decode becomes an undecodable picture,
-    // not an error. Null only for empty data.
+    // The picture a document stored: read as fromData() does, but the bytes
+    // are kept whatever the decoding gives, and saving writes them back
+    // unchanged. A JPEG or PNG is known from its header until it is drawn
+    // (ImageRep::stored). Data that does not decode becomes an undecodable
+    // picture, not an error. Null only for empty data.
     static Image fromStoredData(const QByteArray& data);
     // A bitmap decoded no larger than `largest` pixels, keeping its shape,
     // for showing small; within the toolkit's usual bound of memory while

@@ -1,5 +1,7 @@
 #include "platform/graphics/ImageRep.h"
 
+#include "platform/graphics/StoredBitmap.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
@@ -58,6 +60,57 @@ ImageRep ImageRep::undecodable(const QByteArray& data, QSizeF pointSize)
     rep.m_encoding = data.isEmpty() ? Encoding::None : Encoding::Original;
     rep.m_encodedData = data;
     return rep;
+}
+
+ImageRep ImageRep::stored(std::shared_ptr<const StoredBitmap> picture)
+{
+    ImageRep rep;
+    if (!picture)
+        return rep;
+    rep.m_kind = Kind::Bitmap;
+    // The size the decoded picture would give, from the file's own pixels
+    // and resolution.
+    const std::optional<QPoint> dots = picture->dotsPerMeter();
+    rep.m_size = QSizeF(picture->fileSize().width() / dotsPerPoint(dots ? dots->x() : 0),
+                        picture->fileSize().height() / dotsPerPoint(dots ? dots->y() : 0));
+    rep.m_encoding = Encoding::Original;
+    rep.m_encodedData = picture->data();
+    rep.m_stored = std::move(picture);
+    return rep;
+}
+
+bool ImageRep::isUndecodable() const
+{
+    return m_kind == Kind::Bitmap && m_image.isNull() && !m_encodedData.isEmpty() && (!m_stored || !m_stored->decodes());
+}
+
+QSize ImageRep::pixelSize() const
+{
+    return m_stored ? m_stored->pixelSize() : m_image.size();
+}
+
+bool ImageRep::hasAlpha() const
+{
+    return m_kind == Kind::Drawn || (m_stored ? m_stored->hasAlpha() : m_image.hasAlphaChannel());
+}
+
+QImage ImageRep::image() const
+{
+    return m_stored ? m_stored->pixels() : m_image;
+}
+
+QImage ImageRep::imageForPixels(QSize wanted) const
+{
+    return m_stored ? m_stored->pixels(wanted) : m_image;
+}
+
+bool ImageRep::operator==(const ImageRep& other) const
+{
+    // Stored bitmaps are their bytes, compared below: their pixels need no
+    // decoding to tell.
+    const bool samePixels = m_stored || other.m_stored ? bool(m_stored) == bool(other.m_stored) : m_image == other.m_image;
+    return samePixels && m_kind == other.m_kind && m_size == other.m_size && m_data == other.m_data
+        && m_encoding == other.m_encoding && m_encodedData == other.m_encodedData && m_handler == other.m_handler;
 }
 
 bool ImageRep::isNull() const

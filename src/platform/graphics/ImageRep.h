@@ -15,6 +15,8 @@ class QPainter;
 
 namespace ql {
 
+class StoredBitmap;
+
 class ImageRep {
 public:
     enum class Kind { Bitmap, Pdf, Eps, Drawn };
@@ -38,12 +40,18 @@ public:
     // saving writes them back, and draws as a placeholder. The size is what
     // the data's header says, or empty.
     static ImageRep undecodable(const QByteArray& data, QSizeF pointSize);
+    // A bitmap a document stored, decoded when first drawn (StoredBitmap);
+    // its bytes go back as they came.
+    static ImageRep stored(std::shared_ptr<const StoredBitmap> picture);
 
     bool isNull() const;
     Kind kind() const { return m_kind; }
     bool isVector() const { return m_kind == Kind::Pdf || m_kind == Kind::Eps; }
     bool isDrawn() const { return m_kind == Kind::Drawn; }
-    bool isUndecodable() const { return m_kind == Kind::Bitmap && m_image.isNull() && !m_encodedData.isEmpty(); }
+    // For a stored bitmap this decodes it once, small, to find out.
+    bool isUndecodable() const;
+    // Whether the pixels are decoded only when asked for.
+    bool isStored() const { return bool(m_stored); }
     // Runs the handler of a drawn representation; nothing for the others.
     void draw(QPainter& painter, const QRectF& destination) const;
     // A drawn representation drawn into a transparent bitmap of `pixels`
@@ -53,11 +61,15 @@ public:
     // Size in points, and in pixels (0 × 0 for vector data).
     QSizeF size() const { return m_size; }
     void setSize(QSizeF size) { m_size = size; }
-    QSize pixelSize() const { return m_image.size(); }
+    QSize pixelSize() const;
     // A drawing may leave parts clear, so it counts as having alpha.
-    bool hasAlpha() const { return m_kind == Kind::Drawn || m_image.hasAlphaChannel(); }
+    bool hasAlpha() const;
 
-    const QImage& image() const { return m_image; }
+    // All the bitmap's pixels; a stored one decodes them if none are kept.
+    QImage image() const;
+    // At least `wanted` pixels where the bitmap has more, for drawing
+    // smaller: a stored bitmap is decoded no larger than that.
+    QImage imageForPixels(QSize wanted) const;
     // The PDF or EPS data; empty for bitmaps.
     const QByteArray& data() const { return m_data; }
 
@@ -68,7 +80,7 @@ public:
     const QByteArray& encodedData() const { return m_encodedData; }
     void setEncodedData(const QByteArray& data, Encoding encoding);
 
-    bool operator==(const ImageRep&) const = default;
+    bool operator==(const ImageRep& other) const;
 
 private:
     static ImageRep vector(Kind kind, const QByteArray& data, QSizeF pointSize);
@@ -76,6 +88,7 @@ private:
     Kind m_kind = Kind::Bitmap;
     QSizeF m_size;
     QImage m_image;
+    std::shared_ptr<const StoredBitmap> m_stored;
     QByteArray m_data;
     Encoding m_encoding = Encoding::None;
     QByteArray m_encodedData;

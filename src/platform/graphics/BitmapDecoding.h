@@ -1,0 +1,40 @@
+// What reading a bitmap file needs besides the toolkit's reader: the bounds
+// a decoded picture keeps to, the resolution a header states, and reads
+// past the toolkit's own memory limit.
+#pragma once
+
+#include <QImage>
+#include <QImageReader>
+#include <QPoint>
+#include <QSize>
+#include <optional>
+
+namespace ql::bitmaps {
+
+// Bitmaps that would take more memory than this decoded are decoded scaled
+// down to it: still more pixels than print needs, and a document of several
+// such photos stays well within memory.
+inline constexpr qint64 kLargestDecodedBytes = qint64(256) << 20;
+// A decoder asked for a smaller picture may decode a larger one first (JPEG
+// scales in eighths) and shrink that: it may take up to this much meanwhile.
+inline constexpr qint64 kLargestTransientBytes = qint64(512) << 20;
+
+// In floating point: a header may claim any size.
+double decodedBytes(QSize pixels, QImage::Format format);
+// The pixels a picture of `full` pixels is decoded at: all of them, or
+// fewer in the same shape when they would take more than kLargestDecodedBytes.
+QSize decodedSizeWithin(QSize full, QImage::Format format);
+// Reads with the toolkit's allocation limit raised, for this read only, to
+// the `bytes` the picture needs.
+bool readWithinLimit(QImageReader& reader, QImage& image, double bytes);
+
+// The resolution a PNG's or a JPEG's header states in dots per metre, as
+// the toolkit's readers give it to the decoded picture; none when it states
+// none (or only an aspect ratio).
+std::optional<QPoint> pngDotsPerMeter(const QByteArray& png);
+std::optional<QPoint> jpegDotsPerMeter(const QByteArray& jpeg);
+// Whether a PNG's pixels carry alpha: an alpha channel, or a transparency
+// chunk (which the toolkit's reader turns into alpha, palettes included).
+bool pngHasAlpha(const QByteArray& png);
+
+} // namespace ql::bitmaps
