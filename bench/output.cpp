@@ -1,6 +1,7 @@
 // Output. A 300-dpi Letter page (2550 × 3300 pixels) of shapes written as
-// PNG, next to plain zlib deflating the same RGB raster, the floor any PNG
-// writer stands on (the ratio is printed at the end). And twenty Letter
+// PNG, next to plain single-thread zlib (compress2) deflating the same RGB
+// rows; the PNG writer deflates bands of rows on all cores, so it should
+// take at most half that time (wall-clock ratio printed at the end). And twenty Letter
 // pages, each with five long text frames, ten turned rectangles and a
 // 1600 × 1200 JPEG picture, written as one PDF; its peer is Scribus 1.5.8
 // exporting the same pages built by its scripter, run by hand, not in CI.
@@ -81,7 +82,7 @@ void PngOfLetterPageAt300Dpi(benchmark::State& state)
         benchmark::DoNotOptimize(ql::encodePNG(bitmap).value().size());
     g_png = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / double(state.iterations());
 }
-BENCHMARK(PngOfLetterPageAt300Dpi)->Unit(benchmark::kMillisecond);
+BENCHMARK(PngOfLetterPageAt300Dpi)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void ZlibOfTheSameRaster(benchmark::State& state)
 {
@@ -95,7 +96,7 @@ void ZlibOfTheSameRaster(benchmark::State& state)
     }
     g_zlib = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / double(state.iterations());
 }
-BENCHMARK(ZlibOfTheSameRaster)->Unit(benchmark::kMillisecond);
+BENCHMARK(ZlibOfTheSameRaster)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 
 ql::Document& pages()
@@ -129,6 +130,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     if (g_png > 0 && g_zlib > 0)
-        std::printf("PNG / zlib time ratio: %.2f (target at most 1.5)\n", g_png / g_zlib);
+        std::printf("PNG / zlib time ratio: %.2f (target at most 0.5)\n", g_png / g_zlib);
     return 0;
 }
