@@ -18,8 +18,8 @@
 #include <benchmark/benchmark.h>
 #include <zint.h>
 #include <cstdio>
-#include <map>
 #include <string>
+#include "MedianReporter.h"
 
 namespace {
 
@@ -228,20 +228,6 @@ void medians(benchmark::internal::Benchmark* benchmark)
 {
     benchmark->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 }
-
-// Keeps the medians to print the ratios after the run.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.aggregate_name == "median" && !run.error_occurred)
-                times[run.run_name.function_name][run.run_name.args] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, std::map<std::string, double>> times;
-};
 
 } // namespace
 

@@ -363,6 +363,27 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
         }
     }
     std::sort(changes.begin(), changes.end());
+    // Where each bar meets the pixels across is the same on every row: worked
+    // out once. Only a bar's first and last pixel can be covered in part.
+    struct Span {
+        int first, inside, insideFrom, insideTo, rightFrom, last;
+        double leftCover, rightCover;
+    };
+    std::vector<Span> spans;
+    spans.reserve(drawing.bars.size());
+    for (const QRectF& rect : drawing.bars) {
+        Span span;
+        span.first = std::max(0, int(std::floor(rect.left())));
+        span.last = std::min(width, int(std::ceil(rect.right())));
+        span.inside = std::min(span.last, int(std::ceil(rect.left())));
+        const int beyond = std::max(span.inside, int(std::floor(rect.right())));
+        span.insideFrom = std::max(span.inside, 0);
+        span.insideTo = std::max(span.insideFrom, std::min(beyond, width));
+        span.rightFrom = std::max(beyond, span.first);
+        span.leftCover = coverage(rect.left(), rect.right(), span.first);
+        span.rightCover = coverage(rect.left(), rect.right(), span.rightFrom);
+        spans.push_back(span);
+    }
     auto nextChange = changes.begin();
     std::vector<std::pair<size_t, double>> crossing, above;
     uchar* const bits = image.bits();
@@ -387,28 +408,23 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
         }
         std::fill_n(row, width, clear);
         for (const auto& [bar, share] : crossing) {
-            const QRectF& rect = drawing.bars[bar];
-            const int first = std::max(0, int(std::floor(rect.left())));
-            const int last = std::min(width, int(std::ceil(rect.right())));
-            // Whole pixels inside the bar take one value; only its edge pixels are covered in part.
-            const int inside = std::min(last, int(std::ceil(rect.left())));
-            const int beyond = std::max(inside, int(std::floor(rect.right())));
+            const Span& span = spans[bar];
             const auto blend = [&](int x, double covered) {
                 if (covered >= 1.0)
                     row[x] = 0xff000000;
                 else if (const auto alpha = quint32(covered * 255 + 0.5))
                     row[x] = BCBlackOver(row[x], alpha);
             };
-            for (int x = first; x < inside; ++x)
-                blend(x, share * coverage(rect.left(), rect.right(), x));
+            if (span.first < span.inside)
+                blend(span.first, share * span.leftCover);
             if (share >= 1.0) {
-                std::fill(row + std::max(inside, 0), row + std::min(beyond, width), 0xff000000u);
+                std::fill(row + span.insideFrom, row + span.insideTo, 0xff000000u);
             } else {
-                for (int x = std::max(inside, 0); x < std::min(beyond, width); ++x)
+                for (int x = span.insideFrom; x < span.insideTo; ++x)
                     blend(x, share);
             }
-            for (int x = std::max(beyond, first); x < last; ++x)
-                blend(x, share * coverage(rect.left(), rect.right(), x));
+            if (span.rightFrom < span.last)
+                blend(span.rightFrom, share * span.rightCover);
         }
         above.swap(crossing);
     }

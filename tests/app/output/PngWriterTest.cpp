@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
 #include <zlib.h>
@@ -46,6 +47,19 @@ uLong singleStreamSize(const QImage& image)
     return size;
 }
 
+// The pixels alone: a file read back also carries its colour space and resolution.
+bool samePixels(const QImage& read, const QImage& written)
+{
+    const QImage rgb = read.convertToFormat(QImage::Format_RGB32);
+    if (rgb.size() != written.size())
+        return false;
+    for (int y = 0; y < rgb.height(); ++y) {
+        if (std::memcmp(rgb.constScanLine(y), written.constScanLine(y), size_t(rgb.width()) * 4) != 0)
+            return false;
+    }
+    return true;
+}
+
 TEST(PngWriter, BandedPagesAreOneValidPngEveryReaderDecodesExactly)
 {
     QTemporaryDir folder;
@@ -62,10 +76,11 @@ TEST(PngWriter, BandedPagesAreOneValidPngEveryReaderDecodesExactly)
 
         const ProgramRun check = runProgram(QStringLiteral("pngcheck"), {path});
         EXPECT_EQ(check.exitCode, 0) << check.out.toStdString() << check.err.toStdString();
-        EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), pixels);
-        EXPECT_EQ(decodedRGB(path).convertToFormat(QImage::Format_RGB32), pixels);
-        if (size.width() > 1000)
+        EXPECT_TRUE(samePixels(QImage(path), pixels));
+        EXPECT_TRUE(samePixels(decodedRGB(path), pixels));
+        if (size.width() > 1000) {
             EXPECT_LT(double(png->size()), double(singleStreamSize(pixels)) * 1.01 + 1024);
+        }
     }
 }
 
