@@ -63,6 +63,20 @@ void repeatRow(quint32* row, const quint32* above, int width, bool large)
     std::memcpy(row, above, size_t(width) * sizeof(quint32));
 }
 
+// Whole pixels of bar edges, which lie well within int's range: the
+// conversion and one comparison, cheaper than the library's rounding.
+int floorToInt(double value)
+{
+    const int truncated = int(value);
+    return truncated - (value < double(truncated) ? 1 : 0);
+}
+
+int ceilToInt(double value)
+{
+    const int truncated = int(value);
+    return truncated + (value > double(truncated) ? 1 : 0);
+}
+
 QString orNullWord(const QString& text)
 {
     return text.isNull() ? QStringLiteral("(null)") : text;
@@ -373,10 +387,10 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
     spans.reserve(drawing.bars.size());
     for (const QRectF& rect : drawing.bars) {
         Span span;
-        span.first = std::max(0, int(std::floor(rect.left())));
-        span.last = std::min(width, int(std::ceil(rect.right())));
-        span.inside = std::min(span.last, int(std::ceil(rect.left())));
-        const int beyond = std::max(span.inside, int(std::floor(rect.right())));
+        span.first = std::max(0, floorToInt(rect.left()));
+        span.last = std::min(width, ceilToInt(rect.right()));
+        span.inside = std::min(span.last, ceilToInt(rect.left()));
+        const int beyond = std::max(span.inside, floorToInt(rect.right()));
         span.insideFrom = std::max(span.inside, 0);
         span.insideTo = std::max(span.insideFrom, std::min(beyond, width));
         span.rightFrom = std::max(beyond, span.first);
