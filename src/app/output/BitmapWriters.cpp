@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QtEndian>
 #include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -150,6 +151,7 @@ void pngRow(const SheetBitmap& bitmap, int y, std::vector<uchar>& row)
 // than it saves.
 constexpr size_t LeastBandBytes = size_t(1) << 20;
 constexpr size_t WindowBytes = 32768; // deflate looks back this far
+constexpr int BandsPerCore = 4;
 
 struct Band {
     int first = 0;
@@ -218,21 +220,26 @@ std::optional<QByteArray> deflatedRows(const SheetBitmap& bitmap)
     const int height = bitmap.height();
     const size_t rowBytes = size_t(bitmap.width()) * 3 + 1;
     const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-    const int count = int(std::clamp<size_t>(rowBytes * size_t(height) / LeastBandBytes, 1, size_t(std::min(cores, height))));
+    // A few bands per core, taken in turn by whichever core is free: on a
+    // busy machine a core that gets less time then holds up less of the page.
+    const int count = int(std::clamp<size_t>(rowBytes * size_t(height) / LeastBandBytes, 1,
+                                             size_t(std::min(BandsPerCore * cores, height))));
     std::vector<Band> bands(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         bands[size_t(i)].first = int(qint64(height) * i / count);
         bands[size_t(i)].end = int(qint64(height) * (i + 1) / count);
     }
-    effects::parallelRows(count, [&](int from, int to) {
-        for (int i = from; i < to; ++i) {
+    std::atomic<int> next {0};
+    const auto work = [&] {
+        for (int i = next++; i < count; i = next++) {
             try {
                 deflateBand(bitmap, bands[size_t(i)], i == count - 1);
             } catch (const std::bad_alloc&) {
                 // The band stays failed; the writer reports it.
             }
         }
-    }, 1);
+    };
+    effects::parallelRows(std::min(cores, count), [&](int, int) { work(); }, 1);
     QByteArray stream("\x78\x9c", 2); // deflate, 32 KB window, default level
     uLong adler = 1;
     for (const Band& band : bands) {
