@@ -1,11 +1,19 @@
 #include "app/output/BitmapWriters.h"
 
+#include "app/design/effects/Parallel.h"
+
 #include <QBuffer>
 #include <QtEndian>
+#include <algorithm>
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <jpeglib.h>
+#include <memory>
+#include <new>
+#include <optional>
+#include <thread>
 #include <tiffio.h>
 #include <vector>
 #include <zlib.h>
@@ -123,6 +131,126 @@ int tiffMap(thandle_t, tdata_t*, toff_t*)
 
 void tiffUnmap(thandle_t, tdata_t, toff_t) {}
 
+
+// PNG rows as a file stores them: a filter byte (none), then R, G, B.
+void pngRow(const SheetBitmap& bitmap, int y, std::vector<uchar>& row)
+{
+    const int width = bitmap.width();
+    row.resize(size_t(width) * 3 + 1);
+    row[0] = 0;
+    const auto* pixels = reinterpret_cast<const QRgb*>(bitmap.pixels.constScanLine(y));
+    uchar* out = row.data() + 1;
+    for (int x = 0; x < width; ++x, out += 3) {
+        out[0] = uchar(qRed(pixels[x]));
+        out[1] = uchar(qGreen(pixels[x]));
+        out[2] = uchar(qBlue(pixels[x]));
+    }
+}
+
+// Rows below this much data are deflated in one piece: a thread costs more
+// than it saves.
+constexpr size_t LeastBandBytes = size_t(1) << 20;
+constexpr size_t WindowBytes = 32768; // deflate looks back this far
+constexpr int BandsPerCore = 4;
+
+struct Band {
+    int first = 0;
+    int end = 0;
+    QByteArray deflated;
+    uLong adler = 1;
+    uLong length = 0;
+    bool ok = false;
+};
+
+// Deflates one band of rows as raw deflate data that the next band's data
+// can follow: it ends on a byte boundary (sync flush), or ends the stream
+// when it is the last. The band sees the 32 KB of rows before it as its
+// dictionary, so splitting costs almost nothing in size.
+void deflateBand(const SheetBitmap& bitmap, Band& band, bool last)
+{
+    z_stream stream {};
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return;
+    const std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&stream, deflateEnd);
+    std::vector<uchar> row;
+    if (band.first > 0) {
+        std::vector<uchar> before;
+        for (int y = band.first - 1; y >= 0 && before.size() < WindowBytes; --y) {
+            pngRow(bitmap, y, row);
+            before.insert(before.begin(), row.begin(), row.end());
+        }
+        const size_t kept = std::min(before.size(), WindowBytes);
+        deflateSetDictionary(&stream, before.data() + (before.size() - kept), uInt(kept));
+    }
+    QByteArray out(1 << 16, Qt::Uninitialized);
+    qsizetype produced = 0;
+    bool failed = false;
+    const auto run = [&](int mode) {
+        do {
+            if (out.size() - produced < (1 << 15))
+                out.resize(out.size() * 2);
+            stream.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
+            stream.avail_out = uInt(out.size() - produced);
+            const int status = deflate(&stream, mode);
+            if (status == Z_STREAM_ERROR)
+                failed = true;
+            produced = out.size() - qsizetype(stream.avail_out);
+        } while (!failed && stream.avail_out == 0);
+    };
+    for (int y = band.first; y < band.end && !failed; ++y) {
+        pngRow(bitmap, y, row);
+        band.adler = adler32(band.adler, row.data(), uInt(row.size()));
+        band.length += uLong(row.size());
+        stream.next_in = row.data();
+        stream.avail_in = uInt(row.size());
+        run(Z_NO_FLUSH);
+    }
+    if (!failed)
+        run(last ? Z_FINISH : Z_SYNC_FLUSH);
+    out.truncate(produced);
+    band.deflated = std::move(out);
+    band.ok = !failed;
+}
+
+// The zlib stream of the PNG's rows. A large page is cut into bands deflated
+// on all cores at once and joined into one stream, the checksums combined,
+// as parallel compressors do; readers see one ordinary stream.
+std::optional<QByteArray> deflatedRows(const SheetBitmap& bitmap)
+{
+    const int height = bitmap.height();
+    const size_t rowBytes = size_t(bitmap.width()) * 3 + 1;
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    // A few bands per core, taken in turn by whichever core is free: on a
+    // busy machine a core that gets less time then holds up less of the page.
+    const int count = int(std::clamp<size_t>(rowBytes * size_t(height) / LeastBandBytes, 1,
+                                             size_t(std::min(BandsPerCore * cores, height))));
+    std::vector<Band> bands(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        bands[size_t(i)].first = int(qint64(height) * i / count);
+        bands[size_t(i)].end = int(qint64(height) * (i + 1) / count);
+    }
+    std::atomic<int> next {0};
+    const auto work = [&] {
+        for (int i = next++; i < count; i = next++) {
+            try {
+                deflateBand(bitmap, bands[size_t(i)], i == count - 1);
+            } catch (const std::bad_alloc&) {
+                // The band stays failed; the writer reports it.
+            }
+        }
+    };
+    effects::parallelRows(std::min(cores, count), [&](int, int) { work(); }, 1);
+    QByteArray stream("\x78\x9c", 2); // deflate, 32 KB window, default level
+    uLong adler = 1;
+    for (const Band& band : bands) {
+        if (!band.ok)
+            return std::nullopt;
+        stream += band.deflated;
+        adler = adler32_combine(adler, band.adler, z_off_t(band.length));
+    }
+    stream += bigEndian32(quint32(adler));
+    return stream;
+}
 } // namespace
 
 Result<QByteArray> encodePNG(const SheetBitmap& bitmap, const PNGText& text)
@@ -151,30 +279,12 @@ Result<QByteArray> encodePNG(const SheetBitmap& bitmap, const PNGText& text)
     for (const auto& [keyword, value] : text)
         chunk("tEXt", keyword + '\0' + value);
 
-    z_stream stream {};
-    if (deflateInit(&stream, Z_DEFAULT_COMPRESSION) != Z_OK)
+    const std::optional<QByteArray> pixels = deflatedRows(bitmap);
+    if (!pixels)
         return writerError(QStringLiteral("The PNG could not be compressed."));
-    QByteArray compressed(1 << 18, Qt::Uninitialized);
-    std::vector<uchar> row;
-    const auto flushOut = [&](int mode) {
-        do {
-            stream.next_out = reinterpret_cast<Bytef*>(compressed.data());
-            stream.avail_out = uInt(compressed.size());
-            deflate(&stream, mode);
-            const qsizetype produced = compressed.size() - qsizetype(stream.avail_out);
-            if (produced > 0)
-                chunk("IDAT", compressed.left(produced));
-        } while (stream.avail_out == 0);
-    };
-    for (int y = 0; y < bitmap.height(); ++y) {
-        fileRow(bitmap, y, false, row);
-        row.insert(row.begin(), uchar(0)); // no filter
-        stream.next_in = row.data();
-        stream.avail_in = uInt(row.size());
-        flushOut(Z_NO_FLUSH);
-    }
-    flushOut(Z_FINISH);
-    deflateEnd(&stream);
+    constexpr qsizetype IdatBytes = 1 << 18;
+    for (qsizetype at = 0; at < pixels->size(); at += IdatBytes)
+        chunk("IDAT", pixels->mid(at, IdatBytes));
     chunk("IEND", {});
     return png;
 }

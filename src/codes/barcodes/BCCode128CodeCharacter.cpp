@@ -22,6 +22,26 @@ constexpr const char16_t* Widths[] = {
 };
 constexpr quint64 StopIndex = 106;
 
+// Characters never change once made: each symbol value is made once, as a
+// content character and, for the three starts, as a marker.
+struct Characters {
+    BCCodeCharacterPtr content[StopIndex];
+    BCCodeCharacterPtr starts[3];
+};
+
+const Characters& characters()
+{
+    static const Characters made = [] {
+        Characters table;
+        for (quint64 position = 0; position < StopIndex; ++position)
+            table.content[position] = std::make_shared<BCCode128CodeCharacter>(BCBarsFromWidths(Widths[position]), position, false);
+        for (quint64 start = 0; start < 3; ++start)
+            table.starts[start] = std::make_shared<BCCode128CodeCharacter>(BCBarsFromWidths(Widths[103 + start]), 103 + start, true);
+        return table;
+    }();
+    return made;
+}
+
 } // namespace
 
 BCCode128CodeCharacter::BCCode128CodeCharacter(const BCBarString& bars, quint64 position, bool marker)
@@ -34,8 +54,7 @@ BCCodeCharacterPtr BCCode128CodeCharacter::startCodeForVersion(BCCode128Version 
 {
     if (version != BCCode128Version::A && version != BCCode128Version::B && version != BCCode128Version::C)
         return nullptr;
-    const quint64 position = 103 + quint64(version);
-    return std::make_shared<BCCode128CodeCharacter>(BCBarsFromWidths(Widths[position]), position, true);
+    return characters().starts[quint64(version)];
 }
 
 BCCodeCharacterPtr BCCode128CodeCharacter::stopCharacter()
@@ -58,7 +77,7 @@ BCCodeCharacterPtr BCCode128CodeCharacter::characterAtPosition(quint64 position)
 {
     if (position >= StopIndex)
         return nullptr;
-    return std::make_shared<BCCode128CodeCharacter>(BCBarsFromWidths(Widths[position]), position, false);
+    return characters().content[position];
 }
 
 int BCCode128CodeCharacter::valueOfCharacter(QStringView text, BCCode128Version version)

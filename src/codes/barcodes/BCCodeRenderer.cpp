@@ -63,6 +63,36 @@ void repeatRow(quint32* row, const quint32* above, int width, bool large)
     std::memcpy(row, above, size_t(width) * sizeof(quint32));
 }
 
+// Fills `count` pixels with one value: a few one at a time, then doubling
+// copies of what is filled, which run at the library copy's pace where a
+// plain loop stores one pixel at a time.
+void fillPixels(quint32* pixels, int count, quint32 value)
+{
+    constexpr int Seed = 16;
+    int filled = 0;
+    for (; filled < std::min(count, Seed); ++filled)
+        pixels[filled] = value;
+    while (filled < count) {
+        const int chunk = std::min(filled, count - filled);
+        std::memcpy(pixels + filled, pixels, size_t(chunk) * sizeof(quint32));
+        filled += chunk;
+    }
+}
+
+// Whole pixels of bar edges, which lie well within int's range: the
+// conversion and one comparison, cheaper than the library's rounding.
+int floorToInt(double value)
+{
+    const int truncated = int(value);
+    return truncated - (value < double(truncated) ? 1 : 0);
+}
+
+int ceilToInt(double value)
+{
+    const int truncated = int(value);
+    return truncated + (value > double(truncated) ? 1 : 0);
+}
+
 QString orNullWord(const QString& text)
 {
     return text.isNull() ? QStringLiteral("(null)") : text;
@@ -363,6 +393,27 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
         }
     }
     std::sort(changes.begin(), changes.end());
+    // Where each bar meets the pixels across is the same on every row: worked
+    // out once. Only a bar's first and last pixel can be covered in part.
+    struct Span {
+        int first, inside, insideFrom, insideTo, rightFrom, last;
+        double leftCover, rightCover;
+    };
+    std::vector<Span> spans;
+    spans.reserve(drawing.bars.size());
+    for (const QRectF& rect : drawing.bars) {
+        Span span;
+        span.first = std::max(0, floorToInt(rect.left()));
+        span.last = std::min(width, ceilToInt(rect.right()));
+        span.inside = std::min(span.last, ceilToInt(rect.left()));
+        const int beyond = std::max(span.inside, floorToInt(rect.right()));
+        span.insideFrom = std::max(span.inside, 0);
+        span.insideTo = std::max(span.insideFrom, std::min(beyond, width));
+        span.rightFrom = std::max(beyond, span.first);
+        span.leftCover = coverage(rect.left(), rect.right(), span.first);
+        span.rightCover = coverage(rect.left(), rect.right(), span.rightFrom);
+        spans.push_back(span);
+    }
     auto nextChange = changes.begin();
     std::vector<std::pair<size_t, double>> crossing, above;
     uchar* const bits = image.bits();
@@ -385,30 +436,25 @@ void BCCodeRenderer::rasterize(const Drawing& drawing, QImage& image) const
             repeatRow(row, reinterpret_cast<const quint32*>(bits + (y - 1) * stride), width, large);
             continue;
         }
-        std::fill_n(row, width, clear);
+        fillPixels(row, width, clear);
         for (const auto& [bar, share] : crossing) {
-            const QRectF& rect = drawing.bars[bar];
-            const int first = std::max(0, int(std::floor(rect.left())));
-            const int last = std::min(width, int(std::ceil(rect.right())));
-            // Whole pixels inside the bar take one value; only its edge pixels are covered in part.
-            const int inside = std::min(last, int(std::ceil(rect.left())));
-            const int beyond = std::max(inside, int(std::floor(rect.right())));
+            const Span& span = spans[bar];
             const auto blend = [&](int x, double covered) {
                 if (covered >= 1.0)
                     row[x] = 0xff000000;
                 else if (const auto alpha = quint32(covered * 255 + 0.5))
                     row[x] = BCBlackOver(row[x], alpha);
             };
-            for (int x = first; x < inside; ++x)
-                blend(x, share * coverage(rect.left(), rect.right(), x));
+            if (span.first < span.inside)
+                blend(span.first, share * span.leftCover);
             if (share >= 1.0) {
-                std::fill(row + std::max(inside, 0), row + std::min(beyond, width), 0xff000000u);
+                fillPixels(row + span.insideFrom, span.insideTo - span.insideFrom, 0xff000000u);
             } else {
-                for (int x = std::max(inside, 0); x < std::min(beyond, width); ++x)
+                for (int x = span.insideFrom; x < span.insideTo; ++x)
                     blend(x, share);
             }
-            for (int x = std::max(beyond, first); x < last; ++x)
-                blend(x, share * coverage(rect.left(), rect.right(), x));
+            if (span.rightFrom < span.last)
+                blend(span.rightFrom, share * span.rightCover);
         }
         above.swap(crossing);
     }

@@ -2,6 +2,8 @@
 
 #include "codes/barcodes/BCEANDigitCodeCharacter.h"
 
+#include <array>
+
 namespace ql {
 
 namespace {
@@ -37,7 +39,20 @@ BCCodeCharacterPtr BCEANCodeCharacter::endMarkerCodeCharacterForUPCE()
 
 BCCodeCharacterPtr BCEANCodeCharacter::codeCharacterForDigit(unsigned digit, BCEANEncoding encoding)
 {
-    return std::make_shared<BCEANDigitCodeCharacter>(digit, encoding);
+    // Characters never change once made: each digit of each set is made once.
+    using Digits = std::array<std::array<BCCodeCharacterPtr, 3>, 10>;
+    static const Digits made = [] {
+        Digits table;
+        for (unsigned d = 0; d < 10; ++d) {
+            for (unsigned set = 0; set < 3; ++set)
+                table[d][set] = std::make_shared<BCEANDigitCodeCharacter>(d, static_cast<BCEANEncoding>(set));
+        }
+        return table;
+    }();
+    const auto set = static_cast<unsigned>(encoding);
+    if (digit > 9 || set > 2)
+        return std::make_shared<BCEANDigitCodeCharacter>(digit, encoding);
+    return made[digit][set];
 }
 
 QStringView BCEANCodeCharacter::patternForDigit(unsigned digit, BCEANEncoding encoding)

@@ -5,12 +5,13 @@ namespace ql {
 BCEANDigitCodeCharacter::BCEANDigitCodeCharacter(unsigned digit, BCEANEncoding encoding)
     : m_digit(digit)
     , m_encoding(encoding)
+    , m_bars(BCBarStringFromString(patternForDigit(digit, encoding)))
 {
 }
 
 BCBarString BCEANDigitCodeCharacter::barString() const
 {
-    return BCBarStringFromString(patternForDigit(m_digit, m_encoding));
+    return m_bars;
 }
 
 } // namespace ql

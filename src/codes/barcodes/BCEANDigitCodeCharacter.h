@@ -16,6 +16,7 @@ public:
 private:
     unsigned m_digit;
     BCEANEncoding m_encoding;
+    BCBarString m_bars; // made once: digits are shared between codes
 };
 
 } // namespace ql

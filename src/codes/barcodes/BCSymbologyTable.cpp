@@ -18,6 +18,7 @@ qsizetype BCSymbologyTable::valueOf(QStringView text) const
 BCBarString BCBarsFromNarrowWideEncoding(QStringView encoding)
 {
     BCMutableBarString bars;
+    bars.reserve(size_t(encoding.size()) * 2);
     for (QChar c : encoding) {
         switch (c.unicode()) {
         case u'b': bars.appendBar(BCBar::Full); break;
@@ -33,6 +34,7 @@ BCBarString BCBarsFromNarrowWideEncoding(QStringView encoding)
 BCBarString BCBarsFromWidths(QStringView widths)
 {
     BCMutableBarString bars;
+    bars.reserve(size_t(widths.size()) * 4);
     for (qsizetype i = 0; i < widths.size(); ++i) {
         const int width = widths[i].digitValue();
         for (int module = 0; module < width; ++module)
