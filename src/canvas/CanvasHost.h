@@ -53,6 +53,9 @@ public:
     // follows the selection.
     virtual void changeInspectorView(int index) { (void)index; }
     virtual void updateInspectorView() {}
+    // One element became the selection: the inspector pane shows an
+    // inspector of that element.
+    virtual void showSelectionInspector() {}
     // The canvas's zoom factor (1 at 100 %).
     virtual double magnification() const { return 1.0; }
     // The image editing panel comes forward on the element's original picture.

@@ -324,6 +324,9 @@ public:
     void puttyViewWasResized(ZVPuttyView* element);
     void puttyViewWasRotated(ZVPuttyView* element);
     void puttyViewWasTouched(ZVPuttyView* element);
+    // An element became selected or not: the focused element is the one
+    // selected, or none when there are several or none.
+    void followSelection();
     void puttyViewWasUnTouched(ZVPuttyView* element);
     // The rulers' client: a click on a ruler makes a guide there (a page
     // point); marker changes are stored back into the page.

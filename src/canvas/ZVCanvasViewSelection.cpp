@@ -129,6 +129,14 @@ void ZVCanvasView::setFocusedPuttyView(ZVPuttyView* element)
     }
 }
 
+void ZVCanvasView::followSelection()
+{
+    const QList<ZVPuttyView*> selected = selectedViews();
+    ZVPuttyView* single = selected.size() == 1 ? selected.first() : nullptr;
+    if (single != m_focusedPuttyView)
+        setFocusedPuttyView(single);
+}
+
 void ZVCanvasView::clearPuttyViews()
 {
     setFocusedPuttyView(nullptr);

@@ -439,6 +439,8 @@ private:
     bool m_isObserving = false;
 
     void ensureHandles() const;
+    // The link badge's alpha: faint on highlighted boxes too.
+    double badgeAlpha() const;
     mutable std::vector<std::unique_ptr<ZVHandleView>> m_handles;
     // What handles made later start with.
     double m_handleAlpha = 0.0;

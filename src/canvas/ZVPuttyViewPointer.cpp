@@ -84,9 +84,16 @@ void ZVPuttyView::setIsActive(bool active)
     if (!active && m_cropMode)
         setCropMode(false);
     setHandleStyle();
-    if (host)
+    ZVCanvasView* page = canvas();
+    // Whatever gesture changed the selection, the inspectors follow it.
+    if (page)
+        page->followSelection();
+    if (host) {
+        if (active && page && page->selectedViews().size() == 1)
+            host->showSelectionInspector();
         host->updateInspectorView();
-    if (ZVCanvasView* page = canvas()) {
+    }
+    if (page) {
         if (active && page->activeViews().size() == 1)
             page->setFirstActiveView(this);
     }
@@ -129,7 +136,7 @@ ZVLinkTextView* ZVPuttyView::linkTextView() const
 {
     if (!m_linkTextView) {
         m_linkTextView = std::make_unique<ZVLinkTextView>(const_cast<ZVPuttyView*>(this));
-        m_linkTextView->setAlphaValue(m_handleAlpha);
+        m_linkTextView->setAlphaValue(badgeAlpha());
     }
     return m_linkTextView.get();
 }
@@ -143,14 +150,21 @@ QList<ZVHandleView*> ZVPuttyView::handles() const
     return list;
 }
 
+double ZVPuttyView::badgeAlpha() const
+{
+    return m_isActive ? 0.85 : m_isHighlighted ? 0.2 : 0.0;
+}
+
 void ZVPuttyView::setHandleStyle()
 {
-    const double alpha = m_isActive ? 0.85 : m_isHighlighted ? 0.2 : 0.0;
-    m_handleAlpha = alpha;
+    // Handles belong to the selection alone: faint ones on the other elements
+    // of the layer read as a selection. The link badge stays faintly shown on
+    // them, since it tells a box whose text overflows.
+    m_handleAlpha = m_isActive ? 0.85 : 0.0;
     for (const auto& handle : m_handles)
-        handle->setAlphaValue(alpha);
+        handle->setAlphaValue(m_handleAlpha);
     if (m_linkTextView)
-        m_linkTextView->setAlphaValue(alpha);
+        m_linkTextView->setAlphaValue(badgeAlpha());
 }
 
 void ZVPuttyView::hideHandles()

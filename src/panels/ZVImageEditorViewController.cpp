@@ -4,7 +4,9 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"
+#include "panels/controls/ScreenPlacement.h"
 #include "panels/controls/SegmentedControl.h"
+#include "panels/controls/ToolWindow.h"
 #include "panels/imageedit/ImageAdjustPanel.h"
 #include "panels/imageedit/ImageEditView.h"
 #include "platform/undo/StateUndo.h"
@@ -223,11 +225,15 @@ void ZVImageEditorViewController::editProperties()
     auto* panel = qobject_cast<ImageAdjustPanel*>(m_editor.data());
     if (!panel)
         return;
-    panel->move(0, 0);
+    // The screen's origin corner in the platform's bottom-up terms: the
+    // bottom-left, out of the way of the menus and the window's toolbar.
+    const QPoint anchor = imageView()->mapToGlobal(imageView()->rect().center());
+    const QRect screen = ScreenPlacement::availableGeometryAt(anchor);
+    panel->adjustSize();
+    ScreenPlacement::place(*panel, QRect(QPoint(screen.left(), screen.bottom() + 1 - panel->height()), panel->size()),
+                           anchor);
     panel->setDataSource(imageView());
-    panel->show();
-    panel->raise();
-    panel->activateWindow();
+    ToolWindow::present(*panel, imageView());
 }
 
 bool ZVImageEditorViewController::canSave() const

@@ -25,10 +25,12 @@
 #include "panels/browsers/ZVShapeContentViewController.h"
 #include "panels/browsers/ZVTextContentViewController.h"
 #include "panels/controls/ComposeButton.h"
+#include "panels/controls/InspectorScrollArea.h"
 #include "panels/controls/ScreenPlacement.h"
 #include "panels/controls/SegmentedControl.h"
 #include "panels/controls/TBTabBar.h"
 #include "panels/controls/TBTabBarItem.h"
+#include "panels/controls/ToolWindow.h"
 #include "panels/inspectors/ZV3DTextSettingsController.h"
 #include "panels/inspectors/ZVBackgroundPicker.h"
 #include "panels/inspectors/ZVEmptyViewController.h"
@@ -219,7 +221,7 @@ void DocumentWindow::buildViews()
     o.contentScroll->setObjectName(QStringLiteral("contentScroll"));
     o.inspectorTabs = new TBTabBar(o.rightPane);
     o.inspectorTabs->setObjectName(QStringLiteral("inspectorTabs"));
-    o.inspectorView = new QScrollArea(o.rightPane);
+    o.inspectorView = new InspectorScrollArea(o.rightPane);
     o.inspectorView->setObjectName(QStringLiteral("inspectorView"));
     o.inspectorView->setFrameShape(QFrame::NoFrame);
 }
@@ -366,8 +368,10 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     show();
     raise();
     activateWindow();
-    if (o.layoutLayerPanel->isVisible())
-        o.layoutLayerPanel->raise();
+    // The layers panel comes up once its window is mapped: a tool window
+    // mapped before its owner would end up behind it.
+    if (document.layoutLayersPaneVisible())
+        ToolWindow::present(*o.layoutLayerPanel, this);
     // 25. The loading panel and the template chooser go once the window is
     // drawn; the introduction video comes up unless the user turned it off
     // or closed it earlier in this run.
@@ -566,9 +570,7 @@ void DocumentWindow::setUpInspectors()
         items.append(item);
     }
     m_outlets.inspectorTabs->setTabBarItems(items);
-    m_outlets.inspectorView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_outlets.inspectorView->setWidgetResizable(true);
-    m_outlets.inspectorView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // No horizontal scroll bar, a vertical one when the inspector needs it.
     changeInspectorView(0);
     m_outlets.inspectorTabs->handleTabBarItemSelection([this](int type, TBTabBarItem*, unsigned index) {
         if (type == 0)
@@ -619,20 +621,19 @@ void DocumentWindow::setUpPanels()
         if (auto* editing = m_controllers.imageEditorViewController->editor())
             editing->close();
     });
-    // The panels float beside the window's right edge; the layers panel
-    // starts shown, the holding area hidden.
-    // Each stays within the screen that holds the window.
+    // The panels float beside the window's edges, the image editor over its
+    // middle; each stays within the screen that holds the window.
     const QRect frame = geometry();
     const auto placeAt = [&frame](QWidget* panel, QPointF corner) {
         ScreenPlacement::place(*panel, QRect(corner.toPoint(), panel->size()), frame.center());
     };
     placeAt(o.layoutLayerPanel, {frame.right() - kRightPaneWidth - o.layoutLayerPanel->width() - 20, frame.top() + 120.0});
     placeAt(o.pasteboardPanel, {frame.left() + kLeftPaneWidth + 20, frame.top() + 120.0});
+    placeAt(o.editImagePanel,
+            frame.center() - QPoint(o.editImagePanel->width() / 2, o.editImagePanel->height() / 2));
     placeAt(o.loadingPanel, frame.center() - QPoint(o.loadingPanel->width() / 2, o.loadingPanel->height() / 2));
     placeAt(o.downloadingPanel,
             frame.center() - QPoint(o.downloadingPanel->width() / 2, o.downloadingPanel->height() / 2));
-    if (m_document && m_document->layoutLayersPaneVisible())
-        o.layoutLayerPanel->show();
 }
 
 void DocumentWindow::setUpAddTextButton()
@@ -744,11 +745,10 @@ void DocumentWindow::showCurrentPage()
 
 void DocumentWindow::editImage(ZVPuttyView* element)
 {
-    m_outlets.editImagePanel->show();
-    m_outlets.editImagePanel->raise();
     m_controllers.imageEditorViewController->setPuttyView(element);
     const auto* image = element ? qobject_cast<const ZVImageView*>(element->contentView()) : nullptr;
     m_controllers.imageEditorViewController->setImage(image ? image->originalImage() : Image());
+    ToolWindow::present(*m_outlets.editImagePanel, this);
 }
 
 void DocumentWindow::addToPasteboard()

@@ -167,6 +167,7 @@ public:
     // Inspector tab: 0 page, 1 element, 2 the content of the one active element.
     void changeInspectorView(int index) override;
     void updateInspectorView() override;
+    void showSelectionInspector() override;
     // The browser views, by content tab.
     QWidget* contentView(int index) const;
 

@@ -10,7 +10,9 @@
 #include "panels/browsers/ZVImageContentViewController.h"
 #include "panels/browsers/ZVShapeContentViewController.h"
 #include "panels/browsers/ZVTextContentViewController.h"
+#include "panels/controls/InspectorScrollArea.h"
 #include "panels/controls/TBTabBar.h"
+#include "panels/controls/ToolWindow.h"
 #include "panels/inspectors/ZV3DTextSettingsController.h"
 #include "panels/inspectors/ZVEmptyViewController.h"
 #include "panels/inspectors/ZVImageSettingsController.h"
@@ -53,15 +55,13 @@ void DocumentWindow::toggleRightPanel()
 
 void DocumentWindow::togglePanel(WindowPanel* panel, const QString& flag)
 {
-    const bool shown = m_document->valueForKey(flag).toBool();
-    if (shown) {
+    // What is on screen decides, so that the menu's title and the panel agree
+    // even when the panel was closed from its title bar.
+    const bool shown = panel->isVisible();
+    if (shown)
         panel->close();
-    } else {
-        panel->show();
-        panel->raise();
-        if (!panel->testAttribute(Qt::WA_ShowWithoutActivating))
-            panel->activateWindow();
-    }
+    else
+        ToolWindow::present(*panel, this);
     m_document->setValueForKey(flag, !shown);
 }
 
@@ -146,14 +146,24 @@ void DocumentWindow::changeInspectorView(int index)
         }
         area->setWidget(view);
     }
-    // As wide as the pane, as high as the inspector needs (the area stretches
-    // it to fill when it needs less).
+    // As wide as the pane, as high as the inspector's rows need (filling the
+    // pane when they need less).
     view->show();
+    if (auto* fitting = qobject_cast<InspectorScrollArea*>(area))
+        fitting->fitWidget();
 }
 
 void DocumentWindow::updateInspectorView()
 {
     changeInspectorView(int(m_outlets.inspectorTabs->selectedIndex()));
+}
+
+void DocumentWindow::showSelectionInspector()
+{
+    // The element properties already show the element; from the page's tab
+    // the pane turns to the inspector of the element's kind.
+    if (m_outlets.inspectorTabs->selectedIndex() != 1)
+        changeInspectorView(2);
 }
 
 } // namespace ql

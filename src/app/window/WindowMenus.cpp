@@ -257,10 +257,19 @@ void WindowMenus::addValidations()
                   flip("leftPaneVisible", tr("Hide Content Panel"), tr("Show Content Panel")));
     addValidation(QStringLiteral("toggleRightPanel:"),
                   flip("rightPaneVisible", tr("Hide Inspector Panel"), tr("Show Inspector Panel")));
+    // The floating panels' titles follow what is on screen.
+    const auto panelFlip = [&window](QPointer<WindowPanel> DocumentWindow::Outlets::*panel, const QString& hide,
+                                     const QString& show) {
+        return [&window, panel, hide, show](QAction* item) {
+            const WindowPanel* shown = (window.outlets().*panel).data();
+            item->setText(shown && shown->isVisible() ? hide : show);
+            return true;
+        };
+    };
     addValidation(QStringLiteral("toggleLayoutLayersPanel:"),
-                  flip("layoutLayersPaneVisible", tr("Hide Layers"), tr("Show Layers")));
+                  panelFlip(&DocumentWindow::Outlets::layoutLayerPanel, tr("Hide Layers"), tr("Show Layers")));
     addValidation(QStringLiteral("togglePasteboardVisible:"),
-                  flip("pasteboardVisible", tr("Hide Pasteboard"), tr("Show Pasteboard")));
+                  panelFlip(&DocumentWindow::Outlets::pasteboardPanel, tr("Hide Pasteboard"), tr("Show Pasteboard")));
     addValidation(QStringLiteral("toggleRulers:"), flip("rulersVisible", tr("Hide Rulers"), tr("Show Rulers")));
     addValidation(QStringLiteral("togglePagesType:"), [&window](QAction* item) {
         Document* document = window.document();

@@ -81,7 +81,12 @@ void ZVElementItem::watchParts()
         m_partConnections.append(connect(content, &ZVContentView::displayNeeded, this, repaint));
     }
     if (ZVBackgroundView* background = m_element->backgroundView()) {
-        m_partConnections.append(connect(background, &KVObject::valueChanged, this, repaint));
+        // Whether the background belongs to the focused element draws nothing:
+        // following the selection must not make costly pictures again.
+        m_partConnections.append(connect(background, &KVObject::valueChanged, this, [this](const QString& key) {
+            if (key != QLatin1String("selected"))
+                redraw();
+        }));
         m_partConnections.append(connect(background, &ZVContentView::displayNeeded, this, repaint));
     }
     // A reflection to be made again, or shown or hidden.

@@ -9,6 +9,7 @@
 #include "panels/gradients/GPGradients.h"
 #include "panels/gradients/GradientDrawing.h"
 #include "panels/gradients/GradientList.h"
+#include "panels/controls/ToolWindow.h"
 #include "platform/ui/Prompter.h"
 
 #include <QApplication>
@@ -175,8 +176,7 @@ void GPGradientPanel::activateWell(GPGradientWell* well)
     if (well) {
         // The picker takes the well's gradient; the well has it already.
         m_picker->setGradientValue(well->gradient());
-        show();
-        raise();
+        ToolWindow::present(*this, well->window());
     }
 }
 

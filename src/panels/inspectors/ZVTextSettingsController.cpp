@@ -84,6 +84,14 @@ bool ZVTextSettingsController::showsElement(const ZVPuttyView& element) const
     return qobject_cast<ZVTextView*>(element.contentView()) != nullptr;
 }
 
+void ZVTextSettingsController::elementChanged(ZVPuttyView*)
+{
+    // The box's settings start as the defaults whatever text it was given (a
+    // sample's 32-point title, say): the fields show what the text holds.
+    if (ZVTextView* text = textView())
+        text->getCurrentFont(true);
+}
+
 void ZVTextSettingsController::buildView(QWidget* view)
 {
     InspectorForm form(view, *bindings());

@@ -29,6 +29,7 @@ protected:
     QString title() const override { return tr("Text"); }
     void buildView(QWidget* view) override;
     bool showsElement(const ZVPuttyView& element) const override;
+    void elementChanged(ZVPuttyView* element) override;
 
 private:
     void buildFont(InspectorForm& form);

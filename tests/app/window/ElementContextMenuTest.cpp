@@ -31,15 +31,6 @@ protected:
             popup->close();
     }
 
-    ZVPuttyView* add(std::unique_ptr<ZVPuttyView> made, const QRectF& frame)
-    {
-        made->setFrame(frame);
-        ZVPuttyView* element = made.release();
-        page->addPuttyView(element);
-        QCoreApplication::processEvents();
-        return element;
-    }
-
     // A right press at a page point; the menu it pops up.
     QMenu* rightPress(QPointF pagePoint)
     {

@@ -7,8 +7,11 @@
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
 #include "canvas/ZVCanvasView.h"
+#include "canvas/ZVPuttyView.h"
 #include "canvas/view/ZVScrollView.h"
 #include "platform/runtime/Deferred.h"
+
+#include <QCoreApplication>
 
 namespace ql::testing {
 
@@ -32,6 +35,16 @@ protected:
     {
         window->scrollView()->setMagnification(magnification);
         DeferredCalls::instance().flush();
+    }
+
+    // Puts the element on the page at the frame.
+    ZVPuttyView* add(std::unique_ptr<ZVPuttyView> made, const QRectF& frame)
+    {
+        made->setFrame(frame);
+        ZVPuttyView* element = made.release();
+        page->addPuttyView(element);
+        QCoreApplication::processEvents();
+        return element;
     }
 
     Document* document = nullptr;

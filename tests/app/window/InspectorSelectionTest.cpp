@@ -1,0 +1,243 @@
+// The inspector pane in the real window: whatever gesture makes the
+// selection, the inspectors show it; every inspector keeps its rows at their
+// natural height and scrolls; a new box's text inspector shows its text.
+#include "WindowTestSupport.h"
+
+#include "app/window/WindowMenus.h"
+#include "canvas/ZVPuttyView.h"
+#include "content/ZVImageView.h"
+#include "content/ZVTextView.h"
+#include "content/text/AttributedTextMapping.h"
+#include "content/text/TextStorage.h"
+#include "panels/ZVImageEditorViewController.h"
+#include "panels/browsers/ZVTextContentViewController.h"
+#include "panels/controls/TBTabBar.h"
+#include "panels/imageedit/ImageAdjustPanel.h"
+#include "panels/imageedit/ImageEditView.h"
+#include "panels/inspectors/ZVEmptyViewController.h"
+#include "panels/inspectors/ZVShapeSettingsController.h"
+#include "panels/inspectors/ZVTextSettingsController.h"
+#include "platform/graphics/BezierPath.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTest>
+
+using namespace ql;
+
+namespace {
+
+class InspectorPane : public ql::testing::WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        zoomTo(1.0);
+    }
+
+    QPoint at(QPointF pagePoint) const { return window->scrollView()->mapFromPage(pagePoint).toPoint(); }
+    QWidget* canvas() const { return window->scrollView()->viewport(); }
+
+    void click(QPointF pagePoint, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(canvas(), button, {}, at(pagePoint));
+        DeferredCalls::instance().flush();
+    }
+
+    void menu(const QString& path)
+    {
+        QAction* item = window->menus().itemAtPath(path);
+        ASSERT_NE(item, nullptr) << path.toStdString();
+        ASSERT_TRUE(window->menus().validateMenuItem(item)) << path.toStdString();
+        item->trigger();
+        DeferredCalls::instance().flush();
+    }
+
+    ViewController* shown() const { return window->controllers().inspectorViewController.data(); }
+    int tab() const { return int(window->outlets().inspectorTabs->selectedIndex()); }
+};
+
+std::unique_ptr<ZVPuttyView> shape()
+{
+    return ZVPuttyView::initWithVector(BezierPath::rect(QRectF(0, 0, 10, 10)), QStringLiteral("square"));
+}
+
+} // namespace
+
+TEST_F(InspectorPane, EveryGestureThatSelectsShowsTheSelectionInItsInspector)
+{
+    ZVPuttyView* star = add(shape(), QRectF(60, 60, 240, 240));
+    ZVPuttyView* box = add(ZVPuttyView::initWithText(), QRectF(300, 300, 240, 240));
+    auto* shapes = window->controllers().shapeSettingsController;
+    auto* texts = window->controllers().textSettingsController;
+
+    // A right click on the shape after a click on the empty page, the menu
+    // dismissed with Escape.
+    click(QPointF(500, 120));
+    QTest::mousePress(canvas(), Qt::RightButton, {}, at(QPointF(180, 180)));
+    QTest::mouseRelease(canvas(), Qt::RightButton, {}, at(QPointF(180, 180)));
+    if (QWidget* popup = QApplication::activePopupWidget())
+        QTest::keyClick(popup, Qt::Key_Escape);
+    DeferredCalls::instance().flush();
+    ASSERT_TRUE(star->isActive());
+    EXPECT_EQ(page->focusedPuttyView(), star);
+    EXPECT_EQ(tab(), 2) << "the element's kind's tab";
+    EXPECT_EQ(shown(), static_cast<ViewController*>(shapes));
+    EXPECT_EQ(shapes->element(), star);
+    EXPECT_TRUE(shapes->view()->isEnabled());
+
+    // A rubber band around the text box alone.
+    click(QPointF(560, 120));
+    QTest::mousePress(canvas(), Qt::LeftButton, {}, at(QPointF(560, 320)));
+    QTest::mouseMove(canvas(), at(QPointF(400, 420)));
+    QTest::mouseMove(canvas(), at(QPointF(320, 560)));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, at(QPointF(320, 560)));
+    DeferredCalls::instance().flush();
+    ASSERT_TRUE(box->isActive() && !star->isActive());
+    EXPECT_EQ(shown(), static_cast<ViewController*>(texts));
+    EXPECT_EQ(texts->element(), box);
+
+    // Select All: two elements, no single one to show.
+    menu(QStringLiteral("Edit/Select All"));
+    EXPECT_EQ(page->focusedPuttyView(), nullptr);
+    EXPECT_EQ(shown(), static_cast<ViewController*>(window->controllers().emptyViewController));
+
+    // A click from the page's tab turns the pane to the element's inspector.
+    click(QPointF(560, 120));
+    window->changeInspectorView(0);
+    click(QPointF(180, 180));
+    EXPECT_EQ(tab(), 2);
+    EXPECT_EQ(shapes->element(), star);
+
+    // A paste leaves the pasted copy highlighted, not selected: the inspector
+    // lets go of the shape it showed.
+    menu(QStringLiteral("Edit/Copy"));
+    menu(QStringLiteral("Edit/Paste"));
+    ASSERT_EQ(page->puttyViews().size(), 3);
+    EXPECT_TRUE(page->selectedViews().isEmpty());
+    EXPECT_EQ(page->focusedPuttyView(), nullptr);
+    EXPECT_EQ(shapes->element(), nullptr);
+
+    // Undo takes the paste back: nothing is selected, nothing shown.
+    menu(QStringLiteral("Edit/Undo"));
+    EXPECT_EQ(page->puttyViews().size(), 2);
+    EXPECT_EQ(shapes->element(), nullptr);
+}
+
+TEST_F(InspectorPane, EveryInspectorKeepsItsRowsAtTheirNaturalHeight)
+{
+    ASSERT_EQ(window->height(), 1000);
+    ZVPuttyView* picture = add(ZVPuttyView::initWithImage(Image(QImage(40, 30, QImage::Format_ARGB32))),
+                               QRectF(0, 0, 200, 200));
+    ZVPuttyView* box = add(ZVPuttyView::initWithText(), QRectF(200, 0, 200, 200));
+    ZVPuttyView* square = add(shape(), QRectF(0, 200, 200, 200));
+    ZVPuttyView* deep = add(ZVPuttyView::initWith3DText(QStringLiteral("Deep")), QRectF(200, 200, 200, 200));
+    auto* area = window->outlets().inspectorView.data();
+
+    const auto check = [&](int index, ZVPuttyView* selected, const char* name) -> bool {
+        page->clearPuttyViews();
+        if (selected)
+            selected->setIsActive(true);
+        window->changeInspectorView(index);
+        QCoreApplication::processEvents();
+        QWidget* view = area->widget();
+        if (!view) {
+            ADD_FAILURE() << name << ": no inspector";
+            return false;
+        }
+        int controls = 0;
+        for (QWidget* control : view->findChildren<QWidget*>()) {
+            const bool counted = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control)
+                || qobject_cast<QAbstractButton*>(control) || qobject_cast<QSlider*>(control)
+                || qobject_cast<QLabel*>(control);
+            if (!counted || !control->isVisibleTo(view))
+                continue;
+            ++controls;
+            EXPECT_GE(control->height(), control->sizeHint().height())
+                << name << ": " << control->metaObject()->className() << " " << control->objectName().toStdString();
+        }
+        EXPECT_GT(controls, 0) << name;
+        EXPECT_GE(view->height(), area->viewport()->height()) << name << " fills the pane";
+        return view->height() > area->viewport()->height();
+    };
+    check(0, nullptr, "page");
+    EXPECT_TRUE(check(1, picture, "element properties")) << "its rows reach below the pane: it scrolls";
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+    check(2, picture, "image");
+    check(2, box, "text");
+    check(2, square, "shape");
+    check(2, deep, "3D text");
+    check(2, nullptr, "empty");
+}
+
+TEST_F(InspectorPane, ANewTitleBoxShowsItsTextSize)
+{
+    ZVTextContentViewController* browser = window->controllers().textContentVC;
+    browser->stylePicker()->setCurrentIndex(1);
+    QTest::mouseClick(browser->insertButton(), Qt::LeftButton);
+    QTest::qWait(30);
+    DeferredCalls::instance().flush();
+    ASSERT_EQ(page->puttyViews().size(), 1);
+    ZVPuttyView* box = page->puttyViews().first();
+    auto* text = qobject_cast<ZVTextView*>(box->contentView());
+    ASSERT_NE(text, nullptr);
+    const QVariant font = ql::text::attributesAt(*text->textStorage()->document(), 0).value(TextAttribute::font);
+    ASSERT_EQ(font.value<Font>().pointSize(), 32.0) << "the sample's title style";
+
+    EXPECT_EQ(tab(), 2);
+    EXPECT_EQ(window->controllers().textSettingsController->element(), box);
+    auto* size = window->controllers().textSettingsController->view()->findChild<QLineEdit*>(
+        QStringLiteral("contentView.currentFontSize"));
+    ASSERT_NE(size, nullptr);
+    EXPECT_TRUE(size->text().startsWith(QStringLiteral("32"))) << size->text().toStdString();
+}
+
+TEST_F(InspectorPane, TheImageEditorShowsWholeOverItsWindow)
+{
+    QImage red(80, 60, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ZVPuttyView* picture = add(ZVPuttyView::initWithImage(Image(red)), QRectF(0, 0, 200, 200));
+    QWidget* panel = window->outlets().editImagePanel;
+    ImageEditView* editor = window->controllers().imageEditorViewController->imageView();
+    // What the panel holds the moment it first shows.
+    bool pictureWhenShown = false;
+    QSize sizeWhenShown;
+    struct ShowWatch : QObject {
+        std::function<void()> onShow;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show)
+                onShow();
+            return false;
+        }
+    } watch;
+    watch.onShow = [&] {
+        pictureWhenShown = editor->hasImage();
+        sizeWhenShown = panel->size();
+    };
+    panel->installEventFilter(&watch);
+    window->editImage(picture);
+    panel->removeEventFilter(&watch);
+
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_TRUE(pictureWhenShown) << "the picture is in place before the panel shows";
+    EXPECT_EQ(sizeWhenShown, QSize(420, 420));
+    EXPECT_TRUE(window->frameGeometry().contains(panel->geometry().center())) << "over its window, not at a corner";
+
+    // The adjustments keep to the screen's bottom-left corner, clear of the menus.
+    window->controllers().imageEditorViewController->editProperties();
+    QWidget* adjust = ImageAdjustPanel::sharedImageEditPanel();
+    ASSERT_TRUE(adjust->isVisible());
+    const QRect screen = adjust->screen()->availableGeometry();
+    EXPECT_EQ(adjust->frameGeometry().left(), screen.left());
+    EXPECT_NEAR(adjust->geometry().bottom(), screen.bottom(), 30) << "within its frame's margin";
+    adjust->close();
+}
