@@ -4,6 +4,7 @@
 #include "canvas/ZVCanvasView.h"
 
 #include "canvas/CanvasHost.h"
+#include "canvas/ClipboardState.h"
 #include "canvas/ElementPasteboard.h"
 #include "canvas/ModelArchive.h"
 #include "canvas/TextChains.h"
@@ -61,16 +62,7 @@ void ZVCanvasView::copy()
 
 ZVCanvasView::ClipboardContents ZVCanvasView::clipboardContents()
 {
-    ClipboardContents contents;
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data)
-        return contents;
-    const QString identifier = ql::ElementPasteboard::elementType();
-    for (const QString& format : data->formats())
-        contents.element = contents.element || format.contains(identifier);
-    contents.image = data->hasImage();
-    contents.text = data->hasText();
-    return contents;
+    return ql::ClipboardState::contents();
 }
 
 void ZVCanvasView::cut()

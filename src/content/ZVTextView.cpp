@@ -6,6 +6,7 @@
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/DateFormatter.h"
 #include "content/text/FlowLayout.h"
+#include "content/text/LaidOutTexts.h"
 #include "platform/graphics/FontResolver.h"
 #include "content/text/TextStorage.h"
 #include "platform/graphics/Gradient.h"
@@ -533,14 +534,23 @@ void ZVTextView::releaseDrawingCaches()
     // A chain is laid out through all its boxes: forgetting it after each
     // box would lay it out again for every one of them. A box being edited
     // keeps its lines for the caret.
-    if (!m_storage || m_storage->textContainerCount() != 1 || m_editMode)
+    const auto standsAlone = [this] {
+        return m_storage && m_storage->textContainerCount() == 1 && !m_editMode;
+    };
+    if (!standsAlone())
         return;
-    // Untouched text goes back to the form it was read in; the lines of
-    // text that changed go at least.
-    if (!m_editor)
-        m_storage->releaseDocument();
-    if (m_storage->hasDocument())
-        m_storage->layoutManager()->discardLayout();
+    // The next export or the screen reuses the lines while the budget keeps
+    // them: edits and new geometry lay out again what they touch. When the
+    // budget lets go, untouched text goes back to the form it was read in,
+    // and the lines of text that changed go at least.
+    ql::text::LaidOutTexts::shared().keep(this, m_storage->length(), [this, standsAlone] {
+        if (!standsAlone())
+            return;
+        if (!m_editor)
+            m_storage->releaseDocument();
+        if (m_storage->hasDocument())
+            m_storage->layoutManager()->discardLayout();
+    });
 }
 
 // Fields --------------------------------------------------------------------

@@ -33,11 +33,12 @@ void WindowControls::bind(QWidget* control, const QString& selector, int tag)
 
 void WindowControls::validate()
 {
-    for (const Binding& binding : std::as_const(m_bindings)) {
+    for (Binding& binding : m_bindings) {
         if (!binding.control)
             continue;
-        QAction* command = m_menus.item(binding.selector, binding.tag);
-        binding.control->setEnabled(command && m_menus.validateMenuItem(command));
+        if (!WindowMenus::isItem(binding.command, binding.selector, binding.tag))
+            binding.command = m_menus.item(binding.selector, binding.tag);
+        binding.control->setEnabled(binding.command && m_menus.validateMenuItem(binding.command));
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QString>
 
 class QAbstractButton;
+class QAction;
 class QLineEdit;
 class QWidget;
 
@@ -40,6 +41,9 @@ private:
         QPointer<QWidget> control;
         QString selector;
         int tag = -1;
+        // The command last found: searching the window's whole tree on every
+        // validation (each key press) would cost more than the key itself.
+        QPointer<QAction> command;
     };
 
     void bind(QWidget* control, const QString& selector, int tag);

@@ -70,10 +70,16 @@ QAction* WindowMenus::addCommand(const QString& selector, std::function<void()> 
 QAction* WindowMenus::item(const QString& selector, int tag) const
 {
     for (QAction* action : m_window.findChildren<QAction*>(selector)) {
-        if (tag < 0 || (action->data().isValid() && action->data().toInt() == tag))
+        if (isItem(action, selector, tag))
             return action;
     }
     return nullptr;
+}
+
+bool WindowMenus::isItem(const QAction* action, const QString& selector, int tag)
+{
+    return action && action->objectName() == selector
+           && (tag < 0 || (action->data().isValid() && action->data().toInt() == tag));
 }
 
 QAction* WindowMenus::itemAtPath(const QString& path) const

@@ -43,6 +43,8 @@ public:
     QAction* addCommand(const QString& selector, std::function<void()> trigger, int tag = -1);
     // The first item with that selector (and tag, when one is given).
     QAction* item(const QString& selector, int tag = -1) const;
+    // Whether an item answers to that selector (and tag, when one is given).
+    static bool isItem(const QAction* action, const QString& selector, int tag = -1);
     // An item by its titles from the menu bar down, "View/Zoom In"; the
     // titles compare without their mnemonic ampersands.
     QAction* itemAtPath(const QString& path) const;

@@ -1,11 +1,9 @@
 #include "canvas/view/TextEditMenu.h"
 
+#include "canvas/ClipboardState.h"
 #include "content/ZVTextView.h"
 #include "content/text/TextEditor.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
 #include <QPointer>
 
 namespace ql {
@@ -26,9 +24,7 @@ std::unique_ptr<QMenu> TextEditMenu::create(ZVTextView& text, QWidget* parent)
         action->setEnabled(enabled);
     };
     const bool selected = text.selectedRange().length > 0;
-    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
-    const bool pasteable = clipboard && (clipboard->hasText() || clipboard->hasHtml()
-                                         || clipboard->hasFormat(text::TextEditor::styledTextMimeType()));
+    const bool pasteable = ClipboardState::pastesIntoText();
     add(QMenu::tr("Cut"), QKeySequence::Cut, selected);
     add(QMenu::tr("Copy"), QKeySequence::Copy, selected);
     add(QMenu::tr("Paste"), QKeySequence::Paste, pasteable);

@@ -10,11 +10,13 @@
 #include "app/output/ZVEPSPage.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
+#include "content/text/LaidOutTexts.h"
 #include "content/text/TextStorage.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace ql::testing {
@@ -118,7 +120,7 @@ TEST(PageRenderer, PrintsPrintableLayersMasterFirstAndLeavesOutHiddenElements)
     EXPECT_NEAR(image.pixelColor(425, 35).red(), 64, 3); // drawn twice
 }
 
-TEST(PageRenderer, TextDrawnForOutputIsLaidOutAgainTheSameWayAndChainsKeepTheirLayout)
+TEST(PageRenderer, TextDrawnForOutputKeepsItsLinesForTheNextDrawingAndChainsKeepTheirLayout)
 {
     Document document;
     ZVCanvasView* page = addPage(document);
@@ -143,10 +145,61 @@ TEST(PageRenderer, TextDrawnForOutputIsLaidOutAgainTheSameWayAndChainsKeepTheirL
     const QImage once = sheetImage(sheets, 0);
     const QImage again = sheetImage(sheets, 0);
     EXPECT_EQ(once, again);
-    EXPECT_EQ(alone->layoutManager()->relaidBlockCount(), aloneBefore + 1) << "laid out again for the second sheet only";
+    EXPECT_EQ(alone->layoutManager()->relaidBlockCount(), aloneBefore) << "nothing changed, nothing laid out again";
     EXPECT_EQ(first->layoutManager()->relaidBlockCount(), chainBefore);
     EXPECT_EQ(alone->layoutManager()->linesInTextContainer(0).size(), lines);
     EXPECT_GT(lines, 1);
+}
+
+TEST(PageRenderer, KeptLinesFollowEveryEditAndOnlyTheBudgetsWorthIsKept)
+{
+    QTemporaryDir folder;
+    Document document;
+    ZVCanvasView* page = addPage(document);
+    const auto addText = [&](const QRectF& content, const QString& string) {
+        ZVPuttyView* element = ZVPuttyView::initWithText().release();
+        page->addPuttyView(element);
+        element->setFrame(content.adjusted(-40, -40, 40, 40));
+        auto* text = qobject_cast<ZVTextView*>(element->contentView());
+        text->setString(string);
+        return text;
+    };
+    ZVTextView* box = addText(QRectF(40, 40, 300, 100), QStringLiteral("Alpha bravo charlie"));
+    const auto words = [&] {
+        const QString path = folder.filePath(QStringLiteral("page.pdf"));
+        Result<QByteArray> pdf = pdfData(documentForPages({page}), ZVDesignHelper::sharedInstance());
+        QFile file(path);
+        EXPECT_TRUE(pdf.ok() && file.open(QIODevice::WriteOnly) && file.write(*pdf) == pdf->size());
+        file.close();
+        QStringList found;
+        for (const PdfWord& word : pdfPageWords(path).value(0))
+            found.append(word.text);
+        return found.join(QLatin1Char(' '));
+    };
+    EXPECT_EQ(words(), QStringLiteral("Alpha bravo charlie"));
+    box->setString(QStringLiteral("Delta echo"));
+    EXPECT_EQ(words(), QStringLiteral("Delta echo"));
+
+    // A narrower box wraps the kept lines anew, as a box drawn first does.
+    box->puttyView()->setFrame(QRectF(40, 40, 60, 100).adjusted(-40, -40, 40, 40));
+    const QImage narrowed = sheetImage(documentForPages({page}), 0);
+    Document fresh;
+    ZVCanvasView* other = addPage(fresh);
+    ZVPuttyView* same = ZVPuttyView::initWithText().release();
+    other->addPuttyView(same);
+    same->setFrame(QRectF(40, 40, 60, 100).adjusted(-40, -40, 40, 40));
+    qobject_cast<ZVTextView*>(same->contentView())->setString(QStringLiteral("Delta echo"));
+    EXPECT_EQ(narrowed, sheetImage(documentForPages({other}), 0));
+
+    // Past the budget the least recently drawn let go; the output stays.
+    text::LaidOutTexts& kept = text::LaidOutTexts::shared();
+    const qsizetype texts = kept.maxTexts();
+    kept.setBudget(1, kept.maxCharacters());
+    addText(QRectF(40, 300, 300, 100), QStringLiteral("Foxtrot golf"));
+    const QImage once = sheetImage(documentForPages({page}), 0);
+    EXPECT_EQ(kept.keptTexts(), 1);
+    EXPECT_EQ(once, sheetImage(documentForPages({page}), 0));
+    kept.setBudget(texts, kept.maxCharacters());
 }
 
 TEST(PageRenderer, CropMarksSitOnTheTrimLinesOfPagesThatShowThem)

@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QTableWidget>
 #include <QTest>
 
@@ -68,6 +69,30 @@ TEST_F(ArrangeMenu, PasteFollowsTheClipboard)
     EXPECT_FALSE(window->menus().validateMenuItem(&paste));
     QGuiApplication::clipboard()->setText(QStringLiteral("copied elsewhere"));
     EXPECT_TRUE(window->menus().validateMenuItem(&paste));
+
+    // A key press validates the menu items from what the clipboard last
+    // reported: pictures and our own elements paste, and clearing it from
+    // anywhere disables Paste again.
+    QAction* item = window->menus().item(QStringLiteral("paste:"));
+    ASSERT_NE(item, nullptr);
+    const auto enabledAfterAKey = [&] {
+        QTest::keyClick(window->scrollView()->viewport(), Qt::Key_Shift);
+        return item->isEnabled();
+    };
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(enabledAfterAKey());
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(picture);
+    EXPECT_TRUE(enabledAfterAKey());
+    QGuiApplication::clipboard()->clear();
+    add()->setIsActive(true);
+    page->copy();
+    EXPECT_TRUE(enabledAfterAKey());
+    auto* elsewhere = new QMimeData;
+    elsewhere->setData(QStringLiteral("application/x-other"), "bytes");
+    QGuiApplication::clipboard()->setMimeData(elsewhere);
+    EXPECT_FALSE(enabledAfterAKey()) << "nothing in a form paste takes";
 }
 
 TEST_F(ArrangeMenu, ShortcutsAndTheAlignMenuActOnTheCurrentPage)

@@ -1,0 +1,75 @@
+#include "content/text/LaidOutTexts.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace ql::text {
+
+LaidOutTexts& LaidOutTexts::shared()
+{
+    static LaidOutTexts texts;
+    return texts;
+}
+
+LaidOutTexts::~LaidOutTexts()
+{
+    for (Entry& entry : m_order)
+        QObject::disconnect(entry.destroyed);
+}
+
+void LaidOutTexts::keep(QObject* owner, qsizetype characters, std::function<void()> release)
+{
+    if (!owner || !release)
+        return;
+    // Only the thread the owner lives on may come back to it later.
+    if (owner->thread() != QThread::currentThread()) {
+        release();
+        return;
+    }
+    characters = std::max<qsizetype>(0, characters);
+    if (const auto found = m_index.constFind(owner); found != m_index.cend()) {
+        const Order::iterator entry = *found;
+        m_characters += characters - entry->characters;
+        entry->characters = characters;
+        entry->release = std::move(release);
+        m_order.splice(m_order.end(), m_order, entry);
+        trim();
+        return;
+    }
+    Entry entry{owner, characters, std::move(release), {}};
+    entry.destroyed = QObject::connect(owner, &QObject::destroyed, [this, owner] {
+        if (const auto found = m_index.constFind(owner); found != m_index.cend())
+            drop(*found, false);
+    });
+    m_characters += entry.characters;
+    m_order.push_back(std::move(entry));
+    m_index.insert(owner, std::prev(m_order.end()));
+    trim();
+}
+
+void LaidOutTexts::setBudget(qsizetype texts, qsizetype characters)
+{
+    m_maxTexts = std::max<qsizetype>(0, texts);
+    m_maxCharacters = std::max<qsizetype>(0, characters);
+    trim();
+}
+
+void LaidOutTexts::drop(Order::iterator entry, bool release)
+{
+    QObject::disconnect(entry->destroyed);
+    m_characters -= entry->characters;
+    m_index.remove(entry->owner);
+    // Out of the list before it runs: releasing may draw or keep again.
+    std::function<void()> released = std::move(entry->release);
+    m_order.erase(entry);
+    if (release && released)
+        released();
+}
+
+void LaidOutTexts::trim()
+{
+    while (!m_order.empty() && (qsizetype(m_order.size()) > m_maxTexts || m_characters > m_maxCharacters))
+        drop(m_order.begin(), true);
+}
+
+} // namespace ql::text

@@ -1,0 +1,40 @@
+#include "content/text/LaidOutTexts.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+
+using ql::text::LaidOutTexts;
+
+TEST(LaidOutTexts, LetsGoOfTheLeastRecentlyDrawnAndNeverOfWhatIsGone)
+{
+    LaidOutTexts kept;
+    kept.setBudget(2, 100);
+    QStringList released;
+    const auto keep = [&](QObject& owner, qsizetype characters) {
+        kept.keep(&owner, characters, [&released, &owner] { released.append(owner.objectName()); });
+    };
+    QObject a, b, c;
+    a.setObjectName(QStringLiteral("a"));
+    b.setObjectName(QStringLiteral("b"));
+    c.setObjectName(QStringLiteral("c"));
+    keep(a, 10);
+    keep(b, 10);
+    keep(a, 30); // drawn again: the most recent, with its new size
+    EXPECT_EQ(kept.keptCharacters(), 40);
+    keep(c, 10);
+    EXPECT_EQ(released, QStringList{QStringLiteral("b")});
+    keep(c, 80); // over the characters' budget: the oldest goes
+    EXPECT_EQ(released, (QStringList{QStringLiteral("b"), QStringLiteral("a")}));
+    keep(c, 500); // alone past the budget: not kept at all
+    EXPECT_EQ(released.size(), 3);
+    EXPECT_EQ(kept.keptTexts(), 0);
+
+    // An owner destroyed while kept leaves the list without being called.
+    auto gone = std::make_unique<QObject>();
+    kept.keep(gone.get(), 5, [&released] { released.append(QStringLiteral("gone")); });
+    gone.reset();
+    EXPECT_EQ(kept.keptTexts(), 0);
+    kept.setBudget(0, 0);
+    EXPECT_FALSE(released.contains(QStringLiteral("gone")));
+}
