@@ -188,7 +188,7 @@ void ZV3DTextView::observedValueChanged(const QString& keyPath)
                                            QStringLiteral("frontColor"),    QStringLiteral("sideColor"),
                                            QStringLiteral("isShiny")};
     if (keyPath == QLatin1String("gradient"))
-        setNeedsDisplay();
+        drawingChanged();
     else if (rebuilding.contains(keyPath))
         updateString();
     else if (keyPath == QLatin1String("fontSize"))
@@ -321,7 +321,7 @@ void ZV3DTextView::updateString()
     if (m_fontFamily.isNull())
         return;
     m_textWanted = true;
-    setNeedsDisplay();
+    drawingChanged();
 }
 
 void ZV3DTextView::buildText() const
@@ -373,7 +373,7 @@ void ZV3DTextView::updateFontSize()
         camera.orthographicScale = scale;
         node->setCamera(camera);
     }
-    setNeedsDisplay();
+    drawingChanged();
 }
 
 void ZV3DTextView::setPointOfView(std::unique_ptr<SceneNode> node)
@@ -382,7 +382,7 @@ void ZV3DTextView::setPointOfView(std::unique_ptr<SceneNode> node)
         return;
     m_orbit.reset();
     m_ownPointOfView = std::move(node);
-    setNeedsDisplay();
+    drawingChanged();
 }
 
 SceneNode& ZV3DTextView::ownPointOfView()
@@ -412,7 +412,7 @@ void ZV3DTextView::cameraMouseDragged(QPointF location)
     if (!m_orbit)
         return;
     m_orbit->dragTo(location);
-    setNeedsDisplay();
+    drawingChanged();
 }
 
 void ZV3DTextView::cameraMouseUp(QPointF location)
@@ -426,6 +426,22 @@ void ZV3DTextView::cameraMouseUp(QPointF location)
     if (before && (before->position() != now.position() || before->orientation() != now.orientation()))
         ql::registerStateRestore(undoManager(), *this, before,
                                  ql::StateRestore<ZV3DTextView, PointOfViewState> {pointOfViewOf, restorePointOfView});
+}
+
+void ZV3DTextView::drawingChanged()
+{
+    m_pictures.clear();
+    setNeedsDisplay();
+}
+
+QImage ZV3DTextView::picture(QSize pixels) const
+{
+    if (QImage kept = m_pictures.find(pixels); !kept.isNull())
+        return kept;
+    QImage rendered = renderImage(QSizeF(pixels));
+    ++m_pictureRenderCount;
+    m_pictures.keep(rendered);
+    return rendered;
 }
 
 QImage ZV3DTextView::renderImage(QSizeF pixels, bool floatComponents) const

@@ -5,6 +5,7 @@
 // the view's own point of view, which documents keep.
 #pragma once
 
+#include "content/Text3DPictures.h"
 #include "content/ZVContentView.h"
 #include "content/scene3d/CameraOrbit.h"
 #include "content/scene3d/SceneNode.h"
@@ -124,6 +125,15 @@ public:
     // The view's picture, rendered at a size in pixels; null for a size that
     // cannot be drawn.
     QImage renderImage(QSizeF pixels, bool floatComponents = false) const;
+    // The same, rendered once for each size and kept until the drawing
+    // changes (see Text3DPictures).
+    QImage picture(QSize pixels) const;
+    // The kept picture of that size, else null: nothing is rendered.
+    QImage keptPicture(QSize pixels) const { return m_pictures.find(pixels); }
+    // A kept picture of another size to stand in meanwhile, else null.
+    QImage nearestKeptPicture(QSize pixels) const { return m_pictures.nearest(pixels); }
+    // Scenes rendered by picture() so far, for tests and benchmarks.
+    int pictureRenderCount() const { return m_pictureRenderCount; }
 
     // A view made from this one's archive: same settings, its own scene.
     std::unique_ptr<ZV3DTextView> copy() const;
@@ -142,6 +152,8 @@ private:
     void observedValueChanged(const QString& keyPath);
     // Builds the text that updateString() asked for, once.
     void buildText() const;
+    // Whatever the picture shows changed: kept pictures go, the view redraws.
+    void drawingChanged();
     // The point of view drags turn: made from the camera node the first time.
     ql::scene3d::SceneNode& ownPointOfView();
 
@@ -174,4 +186,6 @@ private:
     std::optional<ql::scene3d::CameraOrbit> m_orbit;
     // The point of view as the drag under way found it.
     std::shared_ptr<const ql::scene3d::SceneNode> m_orbitStart;
+    mutable ql::Text3DPictures m_pictures;
+    mutable int m_pictureRenderCount = 0;
 };

@@ -26,6 +26,9 @@ namespace {
 
 // The longer side of a layer's thumbnail, in pixels.
 constexpr int kThumbnailSize = 48;
+// How long thumbnails wait for the changes of a user action to end: drawn
+// at once, they would hold up the frame that shows the change.
+constexpr int kThumbnailDelay = 150;
 
 bool isSwitch(int column)
 {
@@ -171,7 +174,7 @@ void ZVLayoutLayerViewController::reload()
         m_table->setItem(row, PrintableColumn, switchItem(layer->printable(), tr("Print and export the layer's elements")));
     }
     m_reloading = false;
-    redrawThumbnails();
+    redrawThumbnailsSoon();
     selectCurrentLayer();
 }
 
@@ -189,13 +192,13 @@ void ZVLayoutLayerViewController::redrawThumbnails()
 }
 
 // Every change of every page asks, often many times in one user action: the
-// thumbnails are drawn once, after it.
+// thumbnails are drawn once, a moment after it.
 void ZVLayoutLayerViewController::redrawThumbnailsSoon()
 {
     if (m_redrawPending)
         return;
     m_redrawPending = true;
-    after(0, this, [this] {
+    after(kThumbnailDelay, this, [this] {
         m_redrawPending = false;
         redrawThumbnails();
     });

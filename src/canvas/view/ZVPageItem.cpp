@@ -24,8 +24,9 @@ constexpr double kSelectionZ = 1.0e9;
 
 } // namespace
 
-ZVPageItem::ZVPageItem(ZVCanvasView& page, ZVClipView* clipView)
-    : m_page(&page), m_clipView(clipView), m_pictureBudget(std::make_shared<ElementPictureBudget>())
+ZVPageItem::ZVPageItem(ZVCanvasView& page, ZVClipView* clipView, std::shared_ptr<ElementPictureBudget> pictures)
+    : m_page(&page), m_clipView(clipView),
+      m_pictureBudget(pictures ? std::move(pictures) : std::make_shared<ElementPictureBudget>())
 {
     setAcceptedMouseButtons(Qt::NoButton);
     setFlag(ItemClipsChildrenToShape);

@@ -28,7 +28,9 @@ class ZVPageItem : public QObject, public QGraphicsItem {
     Q_OBJECT
     Q_INTERFACES(QGraphicsItem)
 public:
-    ZVPageItem(ZVCanvasView& page, ZVClipView* clipView);
+    // `pictures` is the memory the element pictures share with those of
+    // other page items of the canvas; without it the item has its own.
+    ZVPageItem(ZVCanvasView& page, ZVClipView* clipView, std::shared_ptr<ElementPictureBudget> pictures = {});
     ~ZVPageItem() override;
 
     ZVCanvasView* page() const;

@@ -3,6 +3,7 @@
 #include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/view/ElementPictureBudget.h"
 #include "canvas/view/ZVClipView.h"
 #include "canvas/view/ZVPageItem.h"
 #include "canvas/view/TextEditMenu.h"
@@ -14,6 +15,7 @@
 #include "platform/runtime/NotificationCenter.h"
 
 #include <QApplication>
+#include <utility>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QInputMethodEvent>
@@ -82,6 +84,8 @@ ZVScrollView::~ZVScrollView()
     // Items go before the scene they live in.
     delete m_pageItem;
     m_pageItem = nullptr;
+    delete m_previousPageItem;
+    m_previousPageItem = nullptr;
 }
 
 ZVCanvasView* ZVScrollView::documentView() const
@@ -93,15 +97,31 @@ void ZVScrollView::setDocumentView(ZVCanvasView* page)
 {
     if (m_pageItem && m_pageItem->page() == page)
         return;
-    delete m_pageItem;
-    m_pageItem = nullptr;
+    ZVPageItem* shown = nullptr;
+    if (m_previousPageItem && page && m_previousPageItem->page() == page)
+        shown = std::exchange(m_previousPageItem, nullptr);
+    delete m_previousPageItem;
+    m_previousPageItem = nullptr;
+    if (m_pageItem) {
+        m_scene.removeItem(m_pageItem);
+        if (m_pageItem->page())
+            m_previousPageItem = m_pageItem;
+        else
+            delete m_pageItem;
+        m_pageItem = nullptr;
+    }
     m_page = page;
     m_clipView->setPage(page);
     m_dropView.setCanvas(page);
     if (page) {
-        m_pageItem = new ZVPageItem(*page, m_clipView);
+        if (!m_pictureBudget)
+            m_pictureBudget = std::make_shared<ElementPictureBudget>();
+        if (!shown) {
+            shown = new ZVPageItem(*page, m_clipView, m_pictureBudget);
+            connect(shown, &ZVPageItem::geometryChanged, this, &ZVScrollView::tile);
+        }
+        m_pageItem = shown;
         m_scene.addItem(m_pageItem);
-        connect(m_pageItem, &ZVPageItem::geometryChanged, this, &ZVScrollView::tile);
     }
     m_router.setPageItem(m_pageItem);
     tile();

@@ -12,11 +12,13 @@
 #include <QElapsedTimer>
 #include <QGraphicsView>
 #include <QPointer>
+#include <memory>
 
 class ZVCanvasView;
 
 namespace ql {
 
+class ElementPictureBudget;
 class ZVClipView;
 class ZVPageItem;
 class ZVRulerView;
@@ -107,6 +109,11 @@ private:
     QPointer<ZVCanvasView> m_page;
     ZVClipView* m_clipView = nullptr;
     ZVPageItem* m_pageItem = nullptr;
+    // The page shown before, kept out of the scene with its pictures, so
+    // that going back to it does not build and draw a thousand items anew.
+    ZVPageItem* m_previousPageItem = nullptr;
+    // The memory the pictures of both page items share.
+    std::shared_ptr<ElementPictureBudget> m_pictureBudget;
     ZVRulerView* m_horizontalRuler = nullptr;
     ZVRulerView* m_verticalRuler = nullptr;
     CanvasEventRouter m_router;

@@ -1,6 +1,7 @@
 // 3D text in what page-render writes: the picture of the scene fills the
 // element's content in PNGs (drawn at the sheet's pixels) and in PDFs
-// (through the 4000-pixel snapshot), read back by Qt and by poppler.
+// (a picture at 300 pixels an inch of the element, at most 4000 pixels
+// wide), read back by Qt and by poppler.
 #include "OutputTestSupport.h"
 
 #include "canvas/ZVPuttyView.h"
@@ -53,6 +54,41 @@ TEST(Text3DOutput, PngAndPdfPagesShowTheFrontColourInTheContent)
     ASSERT_EQ(pdf.size(), QSize(612, 792));
     EXPECT_GT(bluePixels(pdf, content), 1000);
     EXPECT_EQ(bluePixels(pdf, above), 0);
+}
+
+// The sizes of the pictures (not their masks) in a PDF, as poppler lists them.
+QList<QSize> pdfPictureSizes(const QString& pdf)
+{
+    const ProgramRun run = runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    QList<QSize> sizes;
+    for (const QString& line : run.out.split(QLatin1Char('\n'))) {
+        const QStringList fields = line.simplified().split(QLatin1Char(' '));
+        if (fields.size() > 4 && fields.at(2) == QLatin1String("image"))
+            sizes.append(QSize(fields.at(3).toInt(), fields.at(4).toInt()));
+    }
+    return sizes;
+}
+
+TEST(Text3DOutput, PdfPicturesFollowTheElementsSizeUpToTheSnapshotWidth)
+{
+    QTemporaryDir folder;
+    const QString out = folder.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    Document document;
+    ZVCanvasView* page = addPage(document, QSizeF(1400, 800));
+    // Contents of 100 × 40 and 1200 × 300 points.
+    for (const QRectF content : {QRectF(50, 50, 100, 40), QRectF(100, 300, 1200, 300)}) {
+        ZVPuttyView* element = ZVPuttyView::initWith3DText(QStringLiteral("Sized")).release();
+        element->setFrame(content.adjusted(-40, -40, 40, 40));
+        page->addPuttyView(element);
+    }
+    const QString path = folder.filePath(QStringLiteral("Sized.qvleaf"));
+    save(document, path);
+    const ProgramRun run = pageRender({path, out});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    // 300 pixels an inch: a small element gets a small picture, a large one
+    // the 4000-pixel-wide picture it always had.
+    EXPECT_EQ(pdfPictureSizes(out + QStringLiteral("/Sized.pdf")), QList<QSize>({QSize(417, 167), QSize(4000, 1000)}));
 }
 
 } // namespace

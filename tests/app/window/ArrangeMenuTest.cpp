@@ -7,6 +7,7 @@
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/painting/Text3DRenderQueue.h"
 #include "canvas/view/ZVScrollView.h"
 #include "panels/ZVLayoutLayerViewController.h"
 #include "platform/runtime/Deferred.h"
@@ -154,6 +155,9 @@ TEST_F(ArrangeMenu, TheLayersPanelShowsEachLayersElements)
 {
     add();
     page->addLayoutLayer(QStringLiteral("Empty"));
+    DeferredCalls::instance().flush();
+    // The 3D text's picture comes a moment later, and the thumbnails again.
+    Text3DRenderQueue::shared().finish();
     DeferredCalls::instance().flush();
     const auto* table = window->controllers().layoutLayerViewController->tableView();
     ASSERT_EQ(table->rowCount(), 2);

@@ -1,4 +1,4 @@
-// canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE]
+// canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE] [--times]
 // Starts as the program does (the user defaults of a fresh profile, or with
 // --defaults those kept in FILE, which the run leaves there), opens
 // the document in the real window (offscreen) at 1400 × 1000 and "100%",
@@ -17,7 +17,9 @@
 // there, as a drag from the file manager does; `field NAME TEXT` types the
 // text into the shown text field of that name and presses Return; `default
 // KEY TEXT` sets the user default KEY to the text, as a preferences file
-// would hold it.
+// would hold it. With --times each command's time is printed as
+// "time: line N: MS ms": the command and the window's repaint after it
+// (without a zoom's settling wait), not what the window defers past it.
 // Exit 0, or 1 with "line N: reason" (or another one-line cause); 2 for a
 // wrong command line.
 #include "ReplayScript.h"
@@ -38,6 +40,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -93,6 +96,7 @@ public:
     QString run(const Command& command);
     // Prints the alerts asked since the last call.
     void reportAlerts();
+    void setTiming(bool timing) { m_timing = timing; }
 
     ql::Document* document() const { return m_document; }
     ql::DocumentWindow* window() const { return m_window; }
@@ -136,6 +140,7 @@ private:
     qsizetype m_alertsReported = 0;
     Qt::KeyboardModifiers m_modifiers;
     bool m_held = false;
+    bool m_timing = false;
 };
 
 QString Player::open(const QString& path)
@@ -309,7 +314,19 @@ QString Player::run(const Command& command)
     } else if (!m_document || !m_window) {
         problem = QStringLiteral("the document is closed");
     } else {
+        QElapsedTimer clock;
+        clock.start();
         problem = runOnDocument(command);
+        if (m_timing) {
+            // Delivers the repaint the command asked for.
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::sendPostedEvents();
+            std::printf("time: line %d: %.1f ms\n", command.line, double(clock.nsecsElapsed()) / 1e6);
+        }
+        // A new zoom is followed, a tenth of a second later, by a press on
+        // the page's empty area; the next command comes after it.
+        if (command.kind == Command::Kind::Zoom)
+            QTest::qWait(kZoomSettles);
     }
     idle();
     reportAlerts();
@@ -411,9 +428,6 @@ QString Player::runOnDocument(const Command& command)
     }
     case Kind::Zoom:
         m_document->setValueForKey(u"scrollMag", QStringLiteral("%1%").arg(command.number));
-        // A new zoom is followed, a tenth of a second later, by a press on
-        // the page's empty area; the next command comes after it.
-        QTest::qWait(kZoomSettles);
         break;
     case Kind::Undo:
         if (m_document->undoManager()->canUndo())
@@ -469,10 +483,11 @@ int main(int argc, char* argv[])
     };
     QString shotPath;
     QString defaultsPath;
+    const bool timing = arguments.removeAll(QStringLiteral("--times")) > 0;
     if (!takeFileOption(QStringLiteral("--shot"), shotPath) || !takeFileOption(QStringLiteral("--defaults"), defaultsPath))
         return 2;
     if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE]\n"
+        std::fprintf(stderr, "usage: canvas-replay DOC SCRIPT OUT [--shot PNG] [--defaults FILE] [--times]\n"
                              "script commands, one a line (points in page points, y down):\n"
                              "  press|click X Y [shift] [ctrl] [alt]    move|release|dclick X Y\n"
                              "  key SEQUENCE    type TEXT    menu Menu/Item    checked Menu/Item\n"
@@ -507,6 +522,7 @@ int main(int argc, char* argv[])
     controller.setPrompter(&prompter);
     controller.setAutosaveDelay(24 * 3600 * 1000);
     Player player(controller, prompter);
+    player.setTiming(timing);
     if (const QString problem = player.open(working); !problem.isEmpty())
         return failWith(problem);
 
