@@ -3,7 +3,7 @@
 // The peer's rows include reading the file; "convert/read-only" shows that
 // share on its own.
 #include "ImageMagickPeer.h"
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,8 +1,8 @@
 // Shadows of a full-page element at print resolutions, and of a small shape
 // at deep zoom: time, pixels drawn, and the peak memory the drawing itself
 // allocates (the page bitmap it draws on is not counted).
-#include "app/categories/PathShadows.h"
-#include "app/design/ZVDesignHelper.h"
+#include "imaging/PathShadows.h"
+#include "design/ZVDesignHelper.h"
 
 #include <QImage>
 #include <QPainter>

@@ -8,7 +8,7 @@
 // in the window, timed to its first page drawn; with
 // QUIVERLEAF_PHOTO_DOCUMENT=PATH that document is also written there (for
 // page-render's peak memory).
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentArchive.h"
 #include "app/document/DocumentController.h"

@@ -8,7 +8,7 @@
 // paints the new row, the grid is repainted where it moved).
 // The symbols case renders each symbol as its cell is made, as the shape
 // browser does.
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "panels/grid/GVGridView.h"
 #include "shapes/library/ZVShapeLibrary.h"
 

@@ -5,7 +5,7 @@
 // pages, each with five long text frames, ten turned rectangles and a
 // 1600 × 1200 JPEG picture, written as one PDF; its peer is Scribus 1.5.8
 // exporting the same pages built by its scripter, run by hand, not in CI.
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/output/BitmapWriters.h"
 #include "app/output/PdfOutput.h"

@@ -4,7 +4,7 @@
 // the canvas keeps: drawing a 1,000-element page (250 of them 3D text)
 // again at the same zoom, as a thumbnail does, against drawing it at a new
 // zoom where every 3D text is rendered anew.
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/output/PdfOutput.h"
 #include "app/output/SheetBitmap.h"

@@ -3,7 +3,7 @@
 // snapshot of a new element, and the floor they are measured against:
 // filling the same string's flat glyph outlines with QPainter at 800 × 600.
 // Then long strings: their chamfered geometry, and their first picture.
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "content/ZV3DTextView.h"
 #include "platform/graphics/Image.h"
 

@@ -4,7 +4,7 @@
 // page-render does. Counters split each run into its three phases. The peer
 // (Scribus 1.5.8's scripter building 50 linked frames of the same text and
 // exporting them as PDF) runs by hand: bench/peers/run-text-flow-peer.
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/output/PdfOutput.h"
 #include "app/output/SheetDocument.h"

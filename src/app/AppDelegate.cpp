@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
 
-#include "app/design/BuildIdentity.h"
-#include "app/design/ZVDesignHelper.h"
+#include "design/BuildIdentity.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/DocumentController.h"
 #include "app/launch/CrashKitStarter.h"
 #include "panels/templates/ZVTemplateWindowController.h"

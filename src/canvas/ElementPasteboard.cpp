@@ -1,6 +1,6 @@
 #include "canvas/ElementPasteboard.h"
 
-#include "app/design/BuildIdentity.h"
+#include "design/BuildIdentity.h"
 #include "canvas/ModelArchive.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"

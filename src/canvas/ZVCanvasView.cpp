@@ -1,6 +1,6 @@
 #include "canvas/ZVCanvasView.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/CanvasHost.h"
 #include "canvas/PageDocument.h"
 #include "canvas/ZVGuideView.h"

@@ -1,7 +1,7 @@
 // The page's archive record: its settings, layers, elements and background.
 #include "canvas/ZVCanvasView.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/PageLimits.h"
 #include "canvas/ZVPuttyView.h"
 #include "platform/archive/ArchiveFields.h"

@@ -2,7 +2,7 @@
 // Move to Layer submenu and its command, and the crop command.
 #include "canvas/ZVCanvasView.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/CanvasHost.h"
 #include "canvas/ZVPuttyView.h"
 #include "platform/runtime/NotificationCenter.h"

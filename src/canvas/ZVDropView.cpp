@@ -1,6 +1,6 @@
 #include "canvas/ZVDropView.h"
 
-#include "app/categories/ImageLoader.h"
+#include "imaging/ImageLoader.h"
 #include "canvas/CanvasHost.h"
 #include "canvas/ElementPasteboard.h"
 #include "canvas/ZVCanvasView.h"

@@ -5,8 +5,8 @@
 // undoable step.
 #include "canvas/ZVPuttyView.h"
 
-#include "app/categories/ImageBitmap.h"
-#include "app/design/ZVDesignHelper.h"
+#include "imaging/ImageBitmap.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 #include "content/ZV3DTextView.h"
 #include "content/ZVTextView.h"

@@ -3,7 +3,7 @@
 // rotations, which the generic undo leaves out.
 #include "canvas/ZVPuttyView.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 #include "content/ZVImageView.h"
 #include "platform/runtime/Deferred.h"

@@ -4,7 +4,7 @@
 // and the flips of image elements.
 #include "canvas/ZVPuttyView.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
 #include "canvas/PageDocument.h"

@@ -1,6 +1,6 @@
 #include "content/ZVImageView.h"
 
-#include "app/categories/ImageBitmap.h"
+#include "imaging/ImageBitmap.h"
 #include "platform/graphics/Gradient.h"
 
 #include <QPainter>

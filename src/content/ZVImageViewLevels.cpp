@@ -1,10 +1,10 @@
 // setLevels: from the original picture to the one the element shows.
 #include "content/ZVImageView.h"
 
-#include "app/categories/ImageBitmap.h"
-#include "app/categories/ImageMask.h"
-#include "app/categories/PictureConversions.h"
-#include "app/design/effects/ImageLevels.h"
+#include "imaging/ImageBitmap.h"
+#include "imaging/ImageMask.h"
+#include "imaging/PictureConversions.h"
+#include "imaging/effects/ImageLevels.h"
 #include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"

@@ -1,6 +1,6 @@
 #include "panels/ZVImageEditorViewController.h"
 
-#include "app/categories/ImageBitmap.h"
+#include "imaging/ImageBitmap.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"

@@ -1,6 +1,6 @@
 #include "panels/ZVLayoutLayerViewController.h"
 
-#include "app/categories/ArrayExtensions.h"
+#include "util/ArrayExtensions.h"
 #include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"

@@ -1,6 +1,6 @@
 #include "panels/ZVPasteboardViewController.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "canvas/ElementPasteboard.h"
 #include "canvas/ModelArchive.h"

@@ -1,7 +1,7 @@
 #include "shapes/ZVImageAdornment.h"
 
-#include "app/categories/ImageBitmap.h"
-#include "app/categories/PicturePlaceholder.h"
+#include "imaging/ImageBitmap.h"
+#include "imaging/PicturePlaceholder.h"
 #include "platform/archive/ArchiveFields.h"
 #include "shapes/df/DFArchiving.h"
 #include "shapes/df/DFShapeFactory.h"

@@ -3,7 +3,7 @@
 // shows.
 #include "shapes/ZVVectorView.h"
 
-#include "app/categories/ImageBitmap.h"
+#include "imaging/ImageBitmap.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/AttributedString.h"

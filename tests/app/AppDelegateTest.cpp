@@ -3,7 +3,7 @@
 // without the chooser; the Help menu's links and the rating alert.
 #include "launch/StartUpSupport.h"
 
-#include "app/design/BuildIdentity.h"
+#include "design/BuildIdentity.h"
 #include "app/document/Document.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"

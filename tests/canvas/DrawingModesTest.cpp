@@ -4,7 +4,7 @@
 
 #include "../shapes/df/DrawingTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/output/SheetDocument.h"
 #include "canvas/ModelArchive.h"
 #include "canvas/ZVPuttyView.h"

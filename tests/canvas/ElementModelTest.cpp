@@ -1,6 +1,6 @@
 #include "CanvasTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZV3DTextView.h"
 #include "content/ZVBackgroundView.h"

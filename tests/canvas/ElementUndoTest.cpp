@@ -1,6 +1,6 @@
 #include "CanvasTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"

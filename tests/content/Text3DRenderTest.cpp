@@ -3,7 +3,7 @@
 // rows, repeatability, and the snapshot the output draws.
 #include "Text3DTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/painting/ElementPainter.h"
 #include "content/scene3d/SceneRenderer.h"
 #include "content/scene3d/TextGeometry.h"

@@ -1,4 +1,4 @@
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "shapes/df/DFShapeFactory.h"
 #include "shapes/library/ZVShapeLibrary.h"

@@ -1,6 +1,6 @@
 #include "app/document/Document.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/DocumentArchive.h"
 #include "app/document/mobile/MobileImport.h"
 #include "canvas/ZVCanvasView.h"

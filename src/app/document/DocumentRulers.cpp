@@ -3,7 +3,7 @@
 // the display unit.
 #include "app/document/Document.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/CanvasHost.h"
 #include "canvas/RulerHost.h"
 #include "canvas/ZVCanvasView.h"

@@ -1,6 +1,6 @@
 #include "app/export/PreviewCommand.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/output/PdfOutput.h"

@@ -1,6 +1,6 @@
 #include "app/export/PrintCommand.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/output/SheetDocument.h"
 #include "platform/runtime/NotificationCenter.h"

@@ -1,6 +1,6 @@
 #include "app/export/ShareCommand.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/export/SharingService.h"
 #include "app/output/SheetBitmap.h"

@@ -1,6 +1,6 @@
 #include "app/export/SharedPictures.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/AtomicFileWriter.h"
 #include "app/output/BitmapWriters.h"
 #include "app/output/ExportNaming.h"

@@ -2,9 +2,9 @@
 
 #include "app/AppDelegate.h"
 #include "app/WidgetPrompter.h"
-#include "app/design/BuildIdentity.h"
-#include "app/design/GlobalSettings.h"
-#include "app/design/ZVDesignHelper.h"
+#include "design/BuildIdentity.h"
+#include "design/GlobalSettings.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/DocumentController.h"
 #include "content/text/Hyphenator.h"
 

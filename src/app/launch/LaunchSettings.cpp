@@ -1,6 +1,6 @@
 #include "app/launch/LaunchSettings.h"
 
-#include "app/design/BuildIdentity.h"
+#include "design/BuildIdentity.h"
 
 #include "util/Resources.h"
 

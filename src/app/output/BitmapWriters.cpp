@@ -1,6 +1,6 @@
 #include "app/output/BitmapWriters.h"
 
-#include "app/design/effects/Parallel.h"
+#include "imaging/effects/Parallel.h"
 
 #include <QBuffer>
 #include <QtEndian>

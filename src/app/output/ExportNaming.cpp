@@ -1,6 +1,6 @@
 #include "app/output/ExportNaming.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 
 namespace ql {
 

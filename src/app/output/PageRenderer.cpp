@@ -1,6 +1,6 @@
 // The sheet drawing of the design helper: what every output (PDF, bitmaps,
 // print) draws of a page, and nothing of the editor's own decorations.
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 
 #include "canvas/PageDocument.h"
 #include "canvas/ZVGuideView.h"

@@ -1,6 +1,6 @@
 #include "app/output/ZVEPSPage.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/output/ZVPDFPage.h"
 #include "canvas/ZVCanvasView.h"
 

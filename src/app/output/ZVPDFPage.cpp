@@ -1,6 +1,6 @@
 #include "app/output/ZVPDFPage.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 
 #include <algorithm>

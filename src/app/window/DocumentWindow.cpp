@@ -1,7 +1,7 @@
 #include "app/window/DocumentWindow.h"
 
 #include "app/AppDelegate.h"
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/WindowMenus.h"

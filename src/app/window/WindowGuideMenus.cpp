@@ -3,7 +3,7 @@
 // user defaults that the overlay and snapping read.
 #include "app/window/WindowMenus.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
 #include "canvas/ZVCanvasView.h"

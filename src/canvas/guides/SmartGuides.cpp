@@ -1,6 +1,6 @@
 #include "canvas/guides/SmartGuides.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/guides/GuideTargets.h"
 #include "canvas/guides/GuidePositions.h"

@@ -1,8 +1,8 @@
 #include "canvas/painting/BackgroundPainter.h"
 
-#include "app/categories/ImageBitmap.h"
-#include "app/categories/PicturePlaceholder.h"
-#include "app/categories/TiledPicture.h"
+#include "imaging/ImageBitmap.h"
+#include "imaging/PicturePlaceholder.h"
+#include "imaging/TiledPicture.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Gradient.h"

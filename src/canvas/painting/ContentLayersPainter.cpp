@@ -1,6 +1,6 @@
 #include "canvas/painting/ContentLayersPainter.h"
 
-#include "app/categories/PathShadows.h"
+#include "imaging/PathShadows.h"
 #include "content/ShapeLayer.h"
 #include "content/ZVContentView.h"
 #include "platform/graphics/Color.h"

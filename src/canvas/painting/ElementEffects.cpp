@@ -1,8 +1,8 @@
 #include "canvas/painting/ElementEffects.h"
 
-#include "app/categories/BlurredLayer.h"
-#include "app/categories/ImageBitmap.h"
-#include "app/categories/PathShadows.h"
+#include "imaging/BlurredLayer.h"
+#include "imaging/ImageBitmap.h"
+#include "imaging/PathShadows.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ContentLayersPainter.h"
 #include "content/ShapeLayer.h"

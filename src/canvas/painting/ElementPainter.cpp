@@ -1,7 +1,7 @@
 #include "canvas/painting/ElementPainter.h"
 
-#include "app/categories/ImageBitmap.h"
-#include "app/categories/ViewExtensions.h"
+#include "imaging/ImageBitmap.h"
+#include "imaging/ViewExtensions.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/BackgroundPainter.h"
 #include "canvas/painting/ContentLayersPainter.h"

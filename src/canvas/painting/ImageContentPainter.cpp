@@ -1,7 +1,7 @@
 #include "canvas/painting/ImageContentPainter.h"
 
-#include "app/categories/ImageBitmap.h"
-#include "app/categories/PicturePlaceholder.h"
+#include "imaging/ImageBitmap.h"
+#include "imaging/PicturePlaceholder.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/BackgroundPainter.h"
 #include "canvas/painting/ContentLayersPainter.h"

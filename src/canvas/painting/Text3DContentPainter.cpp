@@ -1,6 +1,6 @@
 #include "canvas/painting/Text3DContentPainter.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/Text3DRenderQueue.h"
 #include "content/ZV3DTextView.h"

@@ -1,6 +1,6 @@
 #include "panels/browsers/ClipArtAnswer.h"
 
-#include "app/categories/StringExtensions.h"
+#include "util/StringExtensions.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 #include "panels/browsers/ZVClipArtContentViewController.h"
 
-#include "app/categories/ImageLoader.h"
-#include "app/design/ZVDesignHelper.h"
+#include "imaging/ImageLoader.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "canvas/ZVCanvasView.h"
 #include "net/HTHTTPClient.h"

@@ -1,6 +1,6 @@
 #include "panels/browsers/ZVImageContentViewController.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "canvas/ZVCanvasView.h"
 #include "panels/browsers/BrowserPrompter.h"

@@ -1,6 +1,6 @@
 #include "panels/browsers/ZVShapeContentViewController.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"

@@ -1,6 +1,6 @@
 #include "panels/browsers/ZVTextContentViewController.h"
 
-#include "app/design/TextStyleSeeds.h"
+#include "design/TextStyleSeeds.h"
 #include "app/document/Document.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"

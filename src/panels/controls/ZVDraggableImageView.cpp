@@ -1,6 +1,6 @@
 #include "panels/controls/ZVDraggableImageView.h"
 
-#include "app/categories/ImageFitting.h"
+#include "imaging/ImageFitting.h"
 
 #include <QMimeData>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "panels/controls/ZVDraggableTextField.h"
 
-#include "app/categories/ImageFitting.h"
-#include "app/categories/ViewExtensions.h"
+#include "imaging/ImageFitting.h"
+#include "imaging/ViewExtensions.h"
 #include "canvas/ElementPasteboard.h"
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/RtfWriter.h"

@@ -9,7 +9,7 @@
 // they are next drawn.
 #pragma once
 
-#include "app/categories/ImageLoader.h"
+#include "imaging/ImageLoader.h"
 #include "platform/graphics/Image.h"
 
 #include <QHash>

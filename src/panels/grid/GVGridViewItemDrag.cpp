@@ -1,7 +1,7 @@
 // Dragging a grid item's payload onto a page.
 #include "panels/grid/GVGridViewItem.h"
 
-#include "app/categories/ImageFitting.h"
+#include "imaging/ImageFitting.h"
 #include "panels/grid/GVGridView.h"
 #include "panels/controls/DragSource.h"
 #include "shapes/library/ZVShapeLibrary.h"

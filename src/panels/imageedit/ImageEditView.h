@@ -6,7 +6,7 @@
 // and out, fits the picture when it loads, and shows both scroll bars.
 #pragma once
 
-#include "app/design/effects/ImageLevels.h"
+#include "imaging/effects/ImageLevels.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsView>

@@ -1,6 +1,6 @@
 #include "panels/inspectors/ImageEffectPicker.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "panels/grid/GVGridViewItem.h"
 #include "platform/graphics/Image.h"
 

@@ -1,6 +1,6 @@
 #include "panels/inspectors/InspectorForm.h"
 
-#include "app/design/UnitTransformers.h"
+#include "design/UnitTransformers.h"
 #include "panels/controls/KeyPathBindings.h"
 #include "panels/gradients/GPColorWell.h"
 #include "platform/graphics/FontResolver.h"

@@ -1,7 +1,7 @@
 #include "panels/inspectors/TextStyleList.h"
 
-#include "app/categories/ArrayExtensions.h"
-#include "app/design/TextStyleSeeds.h"
+#include "util/ArrayExtensions.h"
+#include "design/TextStyleSeeds.h"
 #include "platform/graphics/FontResolver.h"
 #include "platform/runtime/UserDefaults.h"
 

@@ -1,6 +1,6 @@
 #include "panels/inspectors/ZVImageSettingsController.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/DocumentController.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"

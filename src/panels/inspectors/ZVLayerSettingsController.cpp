@@ -1,7 +1,7 @@
 #include "panels/inspectors/ZVLayerSettingsController.h"
 
-#include "app/design/UnitTransformers.h"
-#include "app/design/ZVDesignHelper.h"
+#include "design/UnitTransformers.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVBackgroundView.h"

@@ -1,6 +1,6 @@
 #include "panels/inspectors/ZVTextSettingsController.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
 #include "panels/controls/KeyPathBindings.h"

@@ -1,6 +1,6 @@
 #include "panels/templates/BlankTemplate.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentArchive.h"
 #include "canvas/ZVCanvasView.h"

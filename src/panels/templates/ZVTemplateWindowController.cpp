@@ -1,6 +1,6 @@
 #include "panels/templates/ZVTemplateWindowController.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "net/HTS3Manager.h"

@@ -1,8 +1,8 @@
 #include "shapes/df/DFFill.h"
 
-#include "app/categories/PicturePlaceholder.h"
-#include "app/categories/PathShadows.h"
-#include "app/categories/TiledPicture.h"
+#include "imaging/PicturePlaceholder.h"
+#include "imaging/PathShadows.h"
+#include "imaging/TiledPicture.h"
 #include "shapes/df/DFArchiving.h"
 
 #include <cmath>

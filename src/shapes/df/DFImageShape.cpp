@@ -1,6 +1,6 @@
 #include "shapes/df/DFImageShape.h"
 
-#include "app/categories/PicturePlaceholder.h"
+#include "imaging/PicturePlaceholder.h"
 #include "shapes/df/DFArchiving.h"
 #include "shapes/df/DFStyle.h"
 

@@ -1,7 +1,7 @@
 #include "shapes/library/ZVShapeLibrary.h"
 
-#include "app/categories/ImageEdits.h"
-#include "app/design/ZVDesignHelper.h"
+#include "imaging/ImageEdits.h"
+#include "design/ZVDesignHelper.h"
 #include "platform/archive/ClassRegistry.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"

@@ -5,7 +5,7 @@
 // that content pages use.
 #include "DocumentTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"

@@ -4,7 +4,7 @@
 #include "ExportTestSupport.h"
 
 #include "../window/WindowTestSupport.h"
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/window/WindowMenus.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"

@@ -6,7 +6,7 @@
 #include "../document/DocumentTestSupport.h"
 
 #include "app/AppDelegate.h"
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/video/VideoPlayer.h"
 #include "panels/templates/ZVTemplateWindowController.h"
 #include "platform/ui/ScriptedPrompter.h"

@@ -3,7 +3,7 @@
 // chooser and to the open panel. The clip itself decodes in a real player.
 #include "StartUpSupport.h"
 
-#include "app/design/BuildIdentity.h"
+#include "design/BuildIdentity.h"
 #include "app/launch/LaunchSettings.h"
 #include "app/video/MediaVideoPlayer.h"
 #include "app/video/ZVVideoWindowController.h"

@@ -2,9 +2,9 @@
 // reading a document never does) and draws a placeholder for one that fails,
 // and Ghostscript dies with the program that started it, however it dies.
 #include "OutputTestSupport.h"
-#include "../categories/EpsTestSupport.h"
+#include "support/EpsTestSupport.h"
 
-#include "app/categories/VectorRendering.h"
+#include "imaging/VectorRendering.h"
 #include "content/ZVImageView.h"
 
 #include <QDir>

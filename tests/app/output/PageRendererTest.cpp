@@ -3,7 +3,7 @@
 // and crop marks.
 #include "OutputTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/output/PdfOutput.h"
 #include "app/output/SheetBitmap.h"
 #include "app/output/SheetDocument.h"

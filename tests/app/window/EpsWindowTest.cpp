@@ -1,10 +1,10 @@
 // A document full of EPS pictures that never finish converting: the window
 // keeps to its event loop, shows placeholders, shows a picture once it is
 // converted, and leaves no Ghostscript running once its time is spent.
-#include "../categories/EpsTestSupport.h"
+#include "support/EpsTestSupport.h"
 #include "WindowTestSupport.h"
 
-#include "app/categories/VectorRendering.h"
+#include "imaging/VectorRendering.h"
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVScrollView.h"
 

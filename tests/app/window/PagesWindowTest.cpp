@@ -3,7 +3,7 @@
 // inspector's apply button.
 #include "../document/DocumentTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
 #include "app/window/WindowMenus.h"

@@ -4,7 +4,7 @@
 // no question without a service, and an overtaken answer dropped.
 #include "app/window/WindowTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVPuttyView.h"
 #include "panels/browsers/ZVClipArtContentViewController.h"
 #include "panels/grid/GVGridViewItem.h"

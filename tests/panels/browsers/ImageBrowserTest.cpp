@@ -3,7 +3,7 @@
 // cancelling or a damaged file adds nothing, and the latter says why.
 #include "app/window/WindowTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"
 #include "panels/browsers/ZVImageContentViewController.h"

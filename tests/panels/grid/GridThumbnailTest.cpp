@@ -1,6 +1,6 @@
 #include "GridTestSupport.h"
 
-#include "app/categories/ImageLoader.h"
+#include "imaging/ImageLoader.h"
 
 #include <QBuffer>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #include "InspectorTestSupport.h"
 
-#include "app/design/TextStyleSeeds.h"
+#include "design/TextStyleSeeds.h"
 #include "content/ZV3DTextView.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"

@@ -5,7 +5,7 @@
 
 #include "../PanelTestSupport.h"
 
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "panels/controls/KeyPathBindings.h"

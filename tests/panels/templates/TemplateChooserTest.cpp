@@ -2,7 +2,7 @@
 #include "app/document/DocumentTestSupport.h"
 
 #include "app/AppDelegate.h"
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentArchive.h"
 #include "app/window/DocumentWindow.h"

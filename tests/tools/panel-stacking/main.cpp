@@ -10,7 +10,7 @@
 // then closes the layers panel as its title bar would and prints View's
 // layers item again. With --shot, the screen's picture after the raise.
 // Exit 0 when it ran (the caller judges the lines), 1 when it could not.
-#include "app/design/ZVDesignHelper.h"
+#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
