@@ -25,6 +25,16 @@ inline QString longText()
     return text;
 }
 
+// The pixels as a stored JPEG picture, as a photo placed from a file is kept.
+inline ql::Image jpegPicture(const QImage& pixels)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    pixels.save(&buffer, "JPEG", 85);
+    return ql::Image::fromData(jpeg).value();
+}
+
 inline ql::Image photo()
 {
     QImage pixels(1600, 1200, QImage::Format_RGB32);
@@ -34,11 +44,7 @@ inline ql::Image photo()
     sky.setColorAt(1, Qt::yellow);
     painter.fillRect(pixels.rect(), sky);
     painter.end();
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    pixels.save(&buffer, "JPEG", 85);
-    return ql::Image::fromData(jpeg).value();
+    return jpegPicture(pixels);
 }
 
 inline ZVPuttyView* redRectangle(const QRectF& box, double rotation)

@@ -141,11 +141,7 @@ ql::Image variedPhoto(int seed)
                             random.bounded(8, 160));
     }
     painter.end();
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    pixels.save(&buffer, "JPEG", 85);
-    return ql::Image::fromData(jpeg).value();
+    return bench::jpegPicture(pixels);
 }
 
 void BM_OpenTwentyPagesWithDifferentPhotos(benchmark::State& state)

@@ -29,6 +29,17 @@ QImage sheetImage(const SheetDocument& sheets, int index)
     return bitmap.ok() ? bitmap->pixels : QImage();
 }
 
+// A text box on the page whose text fills `content`.
+ZVTextView* addText(ZVCanvasView* page, const QRectF& content, const QString& string)
+{
+    ZVPuttyView* element = ZVPuttyView::initWithText().release();
+    page->addPuttyView(element);
+    element->setFrame(content.adjusted(-40, -40, 40, 40));
+    auto* text = qobject_cast<ZVTextView*>(element->contentView());
+    text->setString(string);
+    return text;
+}
+
 bool isDark(QColor c)
 {
     return c.red() < 100 && c.green() < 100 && c.blue() < 100;
@@ -124,17 +135,11 @@ TEST(PageRenderer, TextDrawnForOutputKeepsItsLinesForTheNextDrawingAndChainsKeep
 {
     Document document;
     ZVCanvasView* page = addPage(document);
-    const auto addText = [&](const QRectF& content, const QString& string) {
-        ZVPuttyView* element = ZVPuttyView::initWithText().release();
-        page->addPuttyView(element);
-        element->setFrame(content.adjusted(-40, -40, 40, 40));
-        auto* text = qobject_cast<ZVTextView*>(element->contentView());
-        text->setString(string);
-        return text;
-    };
-    ZVTextView* alone = addText(QRectF(20, 20, 120, 90), QStringLiteral("Lines that wrap in a box of their own, twice over."));
-    ZVTextView* first = addText(QRectF(200, 20, 100, 40), QStringLiteral("A chain of two boxes sharing one longer text."));
-    ZVTextView* second = addText(QRectF(200, 100, 100, 60), QString());
+    ZVTextView* alone =
+        addText(page, QRectF(20, 20, 120, 90), QStringLiteral("Lines that wrap in a box of their own, twice over."));
+    ZVTextView* first =
+        addText(page, QRectF(200, 20, 100, 40), QStringLiteral("A chain of two boxes sharing one longer text."));
+    ZVTextView* second = addText(page, QRectF(200, 100, 100, 60), QString());
     second->joinTextChain(first, 1);
     const int lines = int(alone->layoutManager()->linesInTextContainer(0).size());
     const qint64 aloneBefore = alone->layoutManager()->relaidBlockCount();
@@ -156,15 +161,7 @@ TEST(PageRenderer, KeptLinesFollowEveryEditAndOnlyTheBudgetsWorthIsKept)
     QTemporaryDir folder;
     Document document;
     ZVCanvasView* page = addPage(document);
-    const auto addText = [&](const QRectF& content, const QString& string) {
-        ZVPuttyView* element = ZVPuttyView::initWithText().release();
-        page->addPuttyView(element);
-        element->setFrame(content.adjusted(-40, -40, 40, 40));
-        auto* text = qobject_cast<ZVTextView*>(element->contentView());
-        text->setString(string);
-        return text;
-    };
-    ZVTextView* box = addText(QRectF(40, 40, 300, 100), QStringLiteral("Alpha bravo charlie"));
+    ZVTextView* box = addText(page, QRectF(40, 40, 300, 100), QStringLiteral("Alpha bravo charlie"));
     const auto words = [&] {
         const QString path = folder.filePath(QStringLiteral("page.pdf"));
         Result<QByteArray> pdf = pdfData(documentForPages({page}), ZVDesignHelper::sharedInstance());
@@ -195,7 +192,7 @@ TEST(PageRenderer, KeptLinesFollowEveryEditAndOnlyTheBudgetsWorthIsKept)
     text::LaidOutTexts& kept = text::LaidOutTexts::shared();
     const qsizetype texts = kept.maxTexts();
     kept.setBudget(1, kept.maxCharacters());
-    addText(QRectF(40, 300, 300, 100), QStringLiteral("Foxtrot golf"));
+    addText(page, QRectF(40, 300, 300, 100), QStringLiteral("Foxtrot golf"));
     const QImage once = sheetImage(documentForPages({page}), 0);
     EXPECT_EQ(kept.keptTexts(), 1);
     EXPECT_EQ(once, sheetImage(documentForPages({page}), 0));
