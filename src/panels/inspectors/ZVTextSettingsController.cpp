@@ -88,7 +88,10 @@ void ZVTextSettingsController::elementChanged(ZVPuttyView*)
 {
     // The box's settings start as the defaults whatever text it was given (a
     // sample's 32-point title, say): the fields show what the text holds.
-    if (ZVTextView* text = textView())
+    // Reading back walks every run of the text, so a very long text keeps the
+    // box's own settings rather than holding the window at each selection.
+    constexpr int kLongestTextReadBack = 200000;
+    if (ZVTextView* text = textView(); text && text->textLength() <= kLongestTextReadBack)
         text->getCurrentFont(true);
 }
 
