@@ -1,10 +1,9 @@
 // The element under the pointer: what a press reaches, its selection state
 // and handles, the press, drag and release that move it, the double-click
-// road into its content, the ruler echo while it moves, its menu validation
-// and the flips of image elements.
+// road into its content, the ruler echo while it moves and its menu
+// validation.
 #include "canvas/ZVPuttyView.h"
 
-#include "design/ZVDesignHelper.h"
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
 #include "canvas/PageDocument.h"
@@ -20,7 +19,6 @@
 #include "content/ZVTextView.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
-#include "platform/undo/StateUndo.h"
 
 #include <array>
 
@@ -458,66 +456,4 @@ bool ZVPuttyView::validateMenuItem(const QString& action) const
         return m_contentViewType != ImageContent || !image || !image->isVector();
     }
     return true;
-}
-
-// Flips ---------------------------------------------------------------------------
-
-void ZVPuttyView::flipHorizontal()
-{
-    flip(true);
-}
-
-void ZVPuttyView::flipVertical()
-{
-    flip(false);
-}
-
-namespace {
-
-// What a flip turns over: the picture shown and the original adjustments
-// start from.
-struct FlippedPicture {
-    QVariant image;
-    QVariant original;
-};
-
-FlippedPicture flippedPictureOf(ZVPuttyView& element)
-{
-    const auto* content = qobject_cast<const ZVImageView*>(element.contentView());
-    if (!content)
-        return {};
-    return {QVariant::fromValue(content->image()), QVariant::fromValue(content->originalImage())};
-}
-
-void restoreFlippedPicture(ZVPuttyView& element, const FlippedPicture& picture)
-{
-    auto* content = qobject_cast<ZVImageView*>(element.contentView());
-    if (!content)
-        return;
-    content->setValueForKey(u"image", picture.image);
-    content->setValueForKey(u"originalImage", picture.original);
-    element.setReflection();
-}
-
-} // namespace
-
-void ZVPuttyView::flip(bool horizontally)
-{
-    auto* image = qobject_cast<ZVImageView*>(m_contentView);
-    if (m_contentViewType != ImageContent || !image || m_isLocked)
-        return;
-    ql::UndoManager* manager = undoManager();
-    // Undo puts back both the picture shown and the original; redo the
-    // flipped pair.
-    ql::registerStateRestore(manager, *this, flippedPictureOf(*this),
-                             ql::StateRestore<ZVPuttyView, FlippedPicture> {flippedPictureOf, restoreFlippedPicture});
-    {
-        // The flip's own key changes are this step's, not steps of their own.
-        ql::UndoRegistrationBlocker quiet(manager);
-        if (horizontally)
-            ql::ZVDesignHelper::flipImageHorizontally(image);
-        else
-            ql::ZVDesignHelper::flipImageVertically(image);
-    }
-    setReflection();
 }

@@ -54,6 +54,7 @@ const ql::PropertyTable& ZVImageView::imageTable()
                       ValueKind::Number)
             .readOnly("isObserving", &V::isObserving)
             .property("image", &V::image, &V::setImage)
+            .readOnly("picture", &V::picture)
             .property("imageScaling", &V::imageScaling, &V::setImageScaling)
             .readOnly("cropSourceRect", &V::cropSourceRect)
             .build();

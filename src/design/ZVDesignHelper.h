@@ -92,9 +92,9 @@ public:
     static constexpr double kThumbnailWidth = 200.0;
     static constexpr double kLargestSnapshotSide = 16384.0;
 
-    // Image flips of an image element's content: its "image" is redrawn and
-    // set as both "image" and "originalImage". Horizontally turns the picture
-    // by 180 degrees; vertically mirrors it left to right.
+    // Image flips of an image element's content: its "originalImage",
+    // "originalImageForCropping" and shown "picture" (else "image") are
+    // mirrored at their own pixels, left to right or top to bottom.
     static void flipImageHorizontally(KVObject* imageView);
     static void flipImageVertically(KVObject* imageView);
 

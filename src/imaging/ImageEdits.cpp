@@ -20,21 +20,42 @@ Image edited(const Image& image, Edit edit)
     return imageFromBitmap(edit(bitmap), image.size());
 }
 
+// The image's own pixels mirrored: a bitmap keeps its pixel size, its size
+// in points and its resolution, so that a flip loses nothing and a second
+// one gives the same pixels back. A PDF, EPS or drawing has no pixels of
+// its own and is rendered at its edit resolution first.
+Image mirrored(const Image& image, bool leftToRight, bool topToBottom)
+{
+    if (!hasPixels(image))
+        return image;
+    const ImageRep own = image.firstRepresentation();
+    QImage pixels = own.isVector() || own.isDrawn() ? bitmapOf(image, pixelDensity(image)) : own.image();
+    if (pixels.isNull())
+        return image;
+    pixels = pixels.mirrored(leftToRight, topToBottom);
+    // The resolution stored with the pixels is what gives a saved picture
+    // its size in points again.
+    const QSizeF points = image.size();
+    pixels.setDotsPerMeterX(int(std::lround(72.0 * pixels.width() / points.width() / 0.0254)));
+    pixels.setDotsPerMeterY(int(std::lround(72.0 * pixels.height() / points.height() / 0.0254)));
+    return imageFromBitmap(pixels, points);
+}
+
 } // namespace
 
 void flipImageVertically(Image& image)
 {
-    image = edited(image, [](const QImage& b) { return b.mirrored(false, true); });
+    image = mirrored(image, false, true);
 }
 
 void flipImageHorizontally(Image& image)
 {
-    image = edited(image, [](const QImage& b) { return b.mirrored(true, false); });
+    image = mirrored(image, true, false);
 }
 
 Image imageRotatedHalfTurn(const Image& image)
 {
-    return edited(image, [](const QImage& b) { return b.mirrored(true, true); });
+    return mirrored(image, true, true);
 }
 
 Image imageCroppedInRect(const Image& image, const QRectF& rect)

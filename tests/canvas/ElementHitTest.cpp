@@ -3,10 +3,12 @@
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVLinkTextView.h"
 #include "canvas/ZVRotationHandleView.h"
+#include "canvas/painting/ImageContentPainter.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
 
+#include <QPainter>
 #include <gtest/gtest.h>
 
 using Kind = ZVPuttyView::Hit::Kind;
@@ -176,4 +178,61 @@ TEST(ElementFlip, FlipsUndoToThePictureAndTheOriginal)
     text->flipHorizontal();
     endTurn();
     EXPECT_EQ(sample.document.undo.undoCount(), before) << "text does not flip";
+}
+
+TEST(ElementFlip, APhotoShownFilledOrCroppedFlipsAtItsOwnSize)
+{
+    GesturePage sample;
+    // 400 × 200 pixels at 144 dpi (200 × 100 points), red at the top left.
+    QImage bitmap(400, 200, QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    QPainter(&bitmap).fillRect(0, 0, 40, 40, Qt::red);
+    bitmap.setDotsPerMeterX(5669);
+    bitmap.setDotsPerMeterY(5669);
+    ZVPuttyView* element = sample.add(QRectF(0, 0, 200, 200), ZVPuttyView::initWithImage(ql::Image(bitmap)));
+    auto* image = static_cast<ZVImageView*>(element->contentView());
+    ASSERT_TRUE(image->scaleToFill()) << "the default display mode";
+    const ql::Image photo = image->originalImage();
+    const auto redAt = [](const QImage& pixels, int x, int y) {
+        return qRed(pixels.pixel(x, y)) > 200 && qGreen(pixels.pixel(x, y)) < 60;
+    };
+
+    endTurn();
+    element->flipHorizontal();
+    endTurn();
+    const ql::Image flipped = image->originalImage();
+    EXPECT_EQ(flipped.pixelSize(), QSize(400, 200));
+    EXPECT_EQ(flipped.size(), photo.size());
+    EXPECT_TRUE(redAt(flipped.bitmap(), 395, 5));
+    EXPECT_EQ(image->picture().pixelSize(), QSize(400, 200)) << "the picture the fill is drawn from";
+    sample.document.undo.undo();
+    EXPECT_EQ(image->originalImage(), photo) << "the very picture back";
+    element->flipVertical();
+    element->flipVertical();
+    EXPECT_EQ(image->originalImage().bitmap().convertToFormat(QImage::Format_RGB32), bitmap)
+        << "twice is the same pixels";
+
+    // Cropped display: the window (120 points square) on the top left shows
+    // the red; flipped, it shows the mirror image of what it showed.
+    element->setValueForKey(u"cropScale", 1);
+    element->setValueForKey(u"imageMode", 3);
+    element->setValueForKey(u"imageYOffset", 80);
+    element->applyCrop();
+    const auto shown = [&] {
+        QImage canvas(120, 120, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        ql::ImageContentPainter::paintView(painter, *image, QRectF(0, 0, 120, 120), 1.0);
+        return canvas;
+    };
+    ASSERT_TRUE(redAt(shown(), 5, 5));
+    endTurn();
+    element->flipHorizontal();
+    element->flipVertical();
+    endTurn();
+    EXPECT_TRUE(redAt(shown(), 115, 115));
+    EXPECT_FALSE(redAt(shown(), 5, 5));
+    sample.document.undo.undo();
+    EXPECT_TRUE(redAt(shown(), 5, 5));
+    EXPECT_EQ(QPointF(element->imageXOffset(), element->imageYOffset()), QPointF(0, 80));
 }
