@@ -1,5 +1,6 @@
 #include "app/output/PdfOutput.h"
 
+#include "app/output/PdfPictureSharing.h"
 #include "app/output/SheetDocument.h"
 
 #include <QBuffer>
@@ -7,6 +8,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <cmath>
+#include <functional>
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -40,6 +42,57 @@ QPageSize wholePointSize(const QRectF& sheet)
 {
     return QPageSize(QSize(int(std::ceil(sheet.width() - 1e-6)), int(std::ceil(sheet.height() - 1e-6))),
                      QString(), QPageSize::ExactMatch);
+}
+
+// The PDF read, changed and written anew.
+Result<QByteArray> rewritten(const QByteArray& pdf, const std::function<Status(QPDF&)>& change)
+{
+    try {
+        QPDF document;
+        document.setSuppressWarnings(true);
+        document.processMemoryFile("sheets", pdf.constData(), size_t(pdf.size()));
+        if (const Status changed = change(document); !changed)
+            return changed.error();
+        QPDFWriter writer(document);
+        writer.setOutputMemory();
+        writer.setStaticID(false);
+        writer.write();
+        const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
+        return QByteArray(reinterpret_cast<const char*>(out->getBuffer()), qsizetype(out->getSize()));
+    } catch (const std::exception& failure) {
+        return pdfError(QStringLiteral("The PDF could not be finished: %1").arg(QString::fromLocal8Bit(failure.what())));
+    }
+}
+
+Status setPageBoxes(QPDF& document, const QList<SheetBoxes>& sheets)
+{
+    std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
+    if (pages.size() != size_t(sheets.size()))
+        return pdfError(QStringLiteral("The PDF has %1 pages instead of %2.").arg(pages.size()).arg(sheets.size()));
+    for (size_t i = 0; i < pages.size(); ++i) {
+        QPDFObjectHandle page = pages[i].getObjectHandle();
+        const QPDFObjectHandle::Rectangle written = page.getKey("/MediaBox").getArrayAsRectangle();
+        const QSizeF size = sheets[qsizetype(i)].size;
+        const QRectF trim = sheets[qsizetype(i)].trim;
+        // The drawing hangs from the written page's top edge; keep it
+        // hanging from the sheet's.
+        const double shift = size.height() - (written.ury - written.lly);
+        if (std::abs(shift) > 1e-9) {
+            const std::string move = "1 0 0 1 0 " + QString::number(shift, 'f', 6).toStdString() + " cm\n";
+            pages[i].addPageContents(QPDFObjectHandle::newStream(&document, move), true);
+        }
+        for (const char* box : {"/MediaBox", "/CropBox", "/BleedBox"}) {
+            page.replaceKey(box, QPDFObjectHandle::newFromRectangle(
+                                     QPDFObjectHandle::Rectangle(0, 0, size.width(), size.height())));
+        }
+        // PDF counts upwards from the bottom edge. No art box: print
+        // checks want a trim box or an art box, not both.
+        page.replaceKey("/TrimBox", QPDFObjectHandle::newFromRectangle(QPDFObjectHandle::Rectangle(
+                                        trim.left(), size.height() - trim.bottom(), trim.right(),
+                                        size.height() - trim.top())));
+        page.removeKey("/ArtBox");
+    }
+    return {};
 }
 
 } // namespace
@@ -89,50 +142,15 @@ Result<QByteArray> pdfData(const SheetDocument& document, ZVDesignHelper& helper
     }
     if (sheets.isEmpty())
         return pdfError(QStringLiteral("There are no pages to write."));
-    return setExactPageBoxes(bytes, sheets);
+    return rewritten(bytes, [&sheets](QPDF& document) {
+        PdfPictureSharing(document).shareEqualPictures();
+        return setPageBoxes(document, sheets);
+    });
 }
 
 Result<QByteArray> setExactPageBoxes(const QByteArray& pdf, const QList<SheetBoxes>& sheets)
 {
-    try {
-        QPDF document;
-        document.setSuppressWarnings(true);
-        document.processMemoryFile("sheets", pdf.constData(), size_t(pdf.size()));
-        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
-        if (pages.size() != size_t(sheets.size()))
-            return pdfError(QStringLiteral("The PDF has %1 pages instead of %2.").arg(pages.size()).arg(sheets.size()));
-        for (size_t i = 0; i < pages.size(); ++i) {
-            QPDFObjectHandle page = pages[i].getObjectHandle();
-            const QPDFObjectHandle::Rectangle written = page.getKey("/MediaBox").getArrayAsRectangle();
-            const QSizeF size = sheets[qsizetype(i)].size;
-            const QRectF trim = sheets[qsizetype(i)].trim;
-            // The drawing hangs from the written page's top edge; keep it
-            // hanging from the sheet's.
-            const double shift = size.height() - (written.ury - written.lly);
-            if (std::abs(shift) > 1e-9) {
-                const std::string move = "1 0 0 1 0 " + QString::number(shift, 'f', 6).toStdString() + " cm\n";
-                pages[i].addPageContents(QPDFObjectHandle::newStream(&document, move), true);
-            }
-            for (const char* box : {"/MediaBox", "/CropBox", "/BleedBox"}) {
-                page.replaceKey(box, QPDFObjectHandle::newFromRectangle(
-                                         QPDFObjectHandle::Rectangle(0, 0, size.width(), size.height())));
-            }
-            // PDF counts upwards from the bottom edge. No art box: print
-            // checks want a trim box or an art box, not both.
-            page.replaceKey("/TrimBox", QPDFObjectHandle::newFromRectangle(QPDFObjectHandle::Rectangle(
-                                            trim.left(), size.height() - trim.bottom(), trim.right(),
-                                            size.height() - trim.top())));
-            page.removeKey("/ArtBox");
-        }
-        QPDFWriter writer(document);
-        writer.setOutputMemory();
-        writer.setStaticID(false);
-        writer.write();
-        const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
-        return QByteArray(reinterpret_cast<const char*>(out->getBuffer()), qsizetype(out->getSize()));
-    } catch (const std::exception& failure) {
-        return pdfError(QStringLiteral("The PDF could not be finished: %1").arg(QString::fromLocal8Bit(failure.what())));
-    }
+    return rewritten(pdf, [&sheets](QPDF& document) { return setPageBoxes(document, sheets); });
 }
 
 QByteArray compactedPDF(const QByteArray& pdf)

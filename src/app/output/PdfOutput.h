@@ -16,7 +16,8 @@ class SheetDocument;
 class ZVDesignHelper;
 
 // The PDF of the sheets; sheets smaller than a point are left out, a sheet
-// larger than a PDF page may be is refused.
+// larger than a PDF page may be is refused. A picture is stored once however
+// many sheets show it.
 Result<QByteArray> pdfData(const SheetDocument& document, ZVDesignHelper& helper);
 
 // What a written page is: the sheet's size, and its trim within it from the

@@ -116,6 +116,17 @@ QImage pdfPage(const QString& pdf, int page, int dpi)
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+QList<QStringList> pdfImageRows(const QString& pdf)
+{
+    const ProgramRun run = runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QList<QStringList> rows;
+    // Past the heading and its rule.
+    for (const QString& line : run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2))
+        rows.append(line.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    return rows;
+}
+
 QPointF centroid(const QImage& image, const std::function<bool(QColor)>& chosen, QRect area)
 {
     if (area.isEmpty())

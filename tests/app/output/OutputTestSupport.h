@@ -51,6 +51,9 @@ void save(Document& document, const QString& path);
 QJsonObject probe(const QString& path, const QList<QPoint>& points = {});
 // The page rasterised by pdftoppm at `dpi`.
 QImage pdfPage(const QString& pdf, int page, int dpi = 72);
+// The pictures and masks `pdfimages -list` finds, a row of columns each:
+// page at 0, type at 2, width and height at 3 and 4, object at 10, x-ppi at 12.
+QList<QStringList> pdfImageRows(const QString& pdf);
 
 // The centroid of the pixels for which `chosen` holds; (-1, -1) for none.
 QPointF centroid(const QImage& image, const std::function<bool(QColor)>& chosen, QRect area = {});

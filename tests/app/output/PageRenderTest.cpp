@@ -7,9 +7,13 @@
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace ql::testing {
@@ -282,6 +286,62 @@ TEST_F(PageRenderTest, ManyLargePicturesAreWrittenOneSheetAtATime)
     const qint64 raster = qint64(5100) * 6600 * 4;
     EXPECT_LT(peakKilobytes * 1024, 3 * raster) << peakKilobytes;
 #endif
+}
+
+
+// A 1600 × 1200 JPEG photo of its own for each `index`: a gradient in a hue of its own.
+QByteArray photoBytes(int index)
+{
+    QImage pixels(1600, 1200, QImage::Format_RGB32);
+    QPainter painter(&pixels);
+    QLinearGradient ramp(0, 0, 1600, 1200);
+    ramp.setColorAt(0, QColor::fromHsv(index * 17 % 360, 200, 230));
+    ramp.setColorAt(1, QColor::fromHsv((index * 17 + 120) % 360, 255, 90));
+    painter.fillRect(pixels.rect(), ramp);
+    painter.end();
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    pixels.save(&buffer, "JPEG", 85);
+    return jpeg;
+}
+
+// Twenty photos on pages 1–20 and again on 21–40 and 41–60: more than the
+// decoded pictures kept at once, so each is decoded again when it comes back.
+// The PDF still holds one picture object for each photo.
+TEST_F(PageRenderTest, PhotosShownAgainAfterManyOthersAreStoredOnceInThePdf)
+{
+    Document document;
+    QList<Image> photos;
+    for (int i = 0; i < 20; ++i)
+        photos.append(Image::fromStoredData(photoBytes(i)));
+    for (int page = 0; page < 60; ++page) {
+        auto element = ZVPuttyView::initWithImage(photos[page % 20]);
+        element->setFrame(QRectF(100, 100, 400, 300).adjusted(-40, -40, 40, 40));
+        addPage(document)->addPuttyView(element.release());
+    }
+    save(document, path(QStringLiteral("Sixty.qvleaf")));
+    const ProgramRun run = pageRender({path(QStringLiteral("Sixty.qvleaf")), out()});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString pdf = out() + QStringLiteral("/Sixty.pdf");
+    const QList<QStringList> rows = pdfImageRows(pdf);
+    ASSERT_EQ(rows.size(), 60);
+    QList<QString> objectOfPage;
+    for (const QStringList& row : rows) {
+        ASSERT_GE(row.size(), 12);
+        EXPECT_EQ(row[3].toInt(), 1600) << row.join(' ').toStdString();
+        objectOfPage.append(row[10]);
+    }
+    EXPECT_EQ(QSet<QString>(objectOfPage.begin(), objectOfPage.end()).size(), 20);
+    for (int page = 0; page < 20; ++page) {
+        EXPECT_EQ(objectOfPage[page + 20], objectOfPage[page]) << "page " << page + 21;
+        EXPECT_EQ(objectOfPage[page + 40], objectOfPage[page]) << "page " << page + 41;
+    }
+    // The shared picture shows on the last round's pages in its own colours.
+    const QColor first = pdfPage(pdf, 2).pixelColor(300, 250);
+    const QColor last = pdfPage(pdf, 42).pixelColor(300, 250);
+    EXPECT_FALSE(isWhite(last));
+    EXPECT_EQ(last, first);
 }
 
 } // namespace

@@ -29,6 +29,27 @@ QImage sheetImage(const SheetDocument& sheets, int index)
     return bitmap.ok() ? bitmap->pixels : QImage();
 }
 
+// The document's pages written as a PDF into `folder`; its path.
+QString writtenPdf(Document& document, const QTemporaryDir& folder)
+{
+    const Result<QByteArray> pdf = pdfData(documentForPages(document.pages()), ZVDesignHelper::sharedInstance());
+    EXPECT_TRUE(pdf.ok());
+    QFile file(folder.filePath(QStringLiteral("pages.pdf")));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(pdf.ok() ? *pdf : QByteArray());
+    return file.fileName();
+}
+
+// A page for each picture, showing it in the same place.
+void addPicturePages(Document& document, const QList<Image>& pictures)
+{
+    for (const Image& picture : pictures) {
+        auto element = ZVPuttyView::initWithImage(picture);
+        element->setFrame(QRectF(100, 100, 200, 150));
+        addPage(document)->addPuttyView(element.release());
+    }
+}
+
 // A text box on the page whose text fills `content`.
 ZVTextView* addText(ZVCanvasView* page, const QRectF& content, const QString& string)
 {
@@ -247,22 +268,15 @@ TEST(PageRenderer, PdfShadowsAreRasterLayersAtTwiceScreenResolution)
     Document document;
     ZVPuttyView* shape = addFilledRect(*addPage(document), QRectF(100, 100, 100, 100), Qt::red);
     shape->setValueForKey(u"shadowEnabled", true);
-    const Result<QByteArray> pdf = pdfData(documentForPages(document.pages()), ZVDesignHelper::sharedInstance());
-    ASSERT_TRUE(pdf.ok());
     QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("shadow.pdf")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(*pdf);
-    file.close();
-    const ProgramRun list = runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), file.fileName()});
-    const QStringList rows = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
-    ASSERT_FALSE(rows.isEmpty()) << list.out.toStdString();
-    for (const QString& row : rows) {
-        const QStringList columns = row.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        ASSERT_GE(columns.size(), 14);
-        EXPECT_GE(columns[12].toInt(), 143) << row.toStdString(); // x-ppi
+    const QString pdf = writtenPdf(document, folder);
+    const QList<QStringList> rows = pdfImageRows(pdf);
+    ASSERT_FALSE(rows.isEmpty());
+    for (const QStringList& row : rows) {
+        ASSERT_GE(row.size(), 14);
+        EXPECT_GE(row[12].toInt(), 143) << row.join(' ').toStdString(); // x-ppi
     }
-    EXPECT_TRUE(isRed(pdfPage(file.fileName(), 1).pixelColor(150, 150)));
+    EXPECT_TRUE(isRed(pdfPage(pdf, 1).pixelColor(150, 150)));
 }
 
 TEST(PageRenderer, APictureShownOnEveryPageIsStoredOnceAndShownOnEach)
@@ -271,31 +285,52 @@ TEST(PageRenderer, APictureShownOnEveryPageIsStoredOnceAndShownOnEach)
     QImage bitmap(64, 48, QImage::Format_RGB32);
     bitmap.fill(Qt::red);
     const Image picture(bitmap);
-    for (int i = 0; i < 3; ++i) {
-        auto element = ZVPuttyView::initWithImage(picture);
-        element->setFrame(QRectF(100, 100, 200, 150));
-        addPage(document)->addPuttyView(element.release());
-    }
-    const Result<QByteArray> pdf = pdfData(documentForPages(document.pages()), ZVDesignHelper::sharedInstance());
-    ASSERT_TRUE(pdf.ok());
+    addPicturePages(document, {picture, picture, picture});
     QTemporaryDir folder;
-    QFile file(folder.filePath(QStringLiteral("pictures.pdf")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(*pdf);
-    file.close();
-    const ProgramRun list = runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), file.fileName()});
-    const QStringList rows = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
-    ASSERT_EQ(rows.size(), 3) << list.out.toStdString();
+    const QString pdf = writtenPdf(document, folder);
+    const QList<QStringList> rows = pdfImageRows(pdf);
+    ASSERT_EQ(rows.size(), 3);
     QSet<QString> objects;
     for (int page = 1; page <= 3; ++page) {
-        const QStringList columns = rows[page - 1].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QStringList& columns = rows[page - 1];
         ASSERT_GE(columns.size(), 12);
         EXPECT_EQ(columns[0].toInt(), page);
         objects.insert(columns[10]);
-        const QImage shown = pdfPage(file.fileName(), page);
+        const QImage shown = pdfPage(pdf, page);
         EXPECT_TRUE(isRed(shown.pixelColor(200, 175))) << "page " << page;
     }
     EXPECT_EQ(objects.size(), 1) << "one picture object for all pages";
+}
+
+// Two pictures of equal pixels and transparency, each drawn by its own
+// element, are one picture and one mask in the PDF, shown on both pages.
+TEST(PageRenderer, EqualTransparentPicturesAreStoredOnceWithOneMask)
+{
+    Document document;
+    QImage bitmap(64, 48, QImage::Format_ARGB32);
+    bitmap.fill(Qt::transparent);
+    // Opaque on the left, half clear in the middle: a soft mask.
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 48; ++x)
+            bitmap.setPixelColor(x, y, QColor(255, 0, 0, x < 32 ? 255 : 128));
+    }
+    addPicturePages(document, {Image(bitmap), Image(bitmap.copy())});
+    QTemporaryDir folder;
+    const QString pdf = writtenPdf(document, folder);
+    const QList<QStringList> rows = pdfImageRows(pdf);
+    ASSERT_EQ(rows.size(), 4);
+    // Each page lists its picture and the mask, both by the picture's object.
+    QSet<QString> objects;
+    for (const QStringList& row : rows)
+        objects.insert(row.value(2) + row.value(10));
+    EXPECT_EQ(objects.size(), 2);
+    for (int page = 1; page <= 2; ++page) {
+        const QImage shown = pdfPage(pdf, page);
+        EXPECT_TRUE(isRed(shown.pixelColor(150, 175))) << "page " << page;
+        const QColor half = shown.pixelColor(215, 175);
+        EXPECT_GT(half.red(), 240) << "page " << page;
+        EXPECT_NEAR(half.green(), 128, 24) << "page " << page;
+    }
 }
 
 } // namespace
