@@ -12,16 +12,13 @@
 #include "app/document/Document.h"
 #include "app/document/DocumentArchive.h"
 #include "app/document/DocumentController.h"
-#include "app/window/DocumentWindow.h"
-#include "canvas/view/ZVScrollView.h"
 #include "platform/graphics/StoredBitmap.h"
-#include "platform/runtime/UserDefaults.h"
-#include "platform/ui/ScriptedPrompter.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
 #include "QtBenchmarkMain.h"
 #include "TwentyPages.h"
+#include "WindowOpening.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -244,18 +241,6 @@ QByteArray fiftyPhotoPages()
     return *ql::DocumentArchive::write(document);
 }
 
-// Reports when the canvas has drawn.
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return false;
-    }
-};
-
 std::map<std::string, double> g_windowTimes;
 
 // From asking the controller to open the file to the window's canvas having
@@ -273,40 +258,18 @@ void BM_FiftyPhotoPagesFirstPageInWindow(benchmark::State& state)
         QFile::remove(keep);
         QFile::copy(path, keep);
     }
-    ql::UserDefaults::useStandardStoreAt(folder.filePath(QStringLiteral("defaults.conf")));
-    ql::ZVDesignHelper::sharedInstance().setDefaults();
-    ql::ScriptedPrompter prompter;
-    ql::DocumentController controller;
-    controller.setPrompter(&prompter);
-    controller.setAutosaveDelay(24 * 3600 * 1000);
+    WindowOpening opening;
     double best = 1e30;
     for (auto _ : state) {
-        QElapsedTimer clock;
-        clock.start();
-        const ql::Result<ql::Document*> opened = controller.openDocumentWithContentsOfFile(path);
-        if (!opened) {
-            state.SkipWithError("the document did not open");
+        const double seconds = opening.secondsToFirstPaint(path);
+        if (seconds < 0) {
+            state.SkipWithError("the document did not open in a window");
             break;
         }
-        auto* window = qobject_cast<ql::DocumentWindow*>((*opened)->documentWindow());
-        if (!window) {
-            state.SkipWithError("the document has no window");
-            break;
-        }
-        // Should opening have drawn already, the next drawing is what shows.
-        PaintWatch watch;
-        window->scrollView()->viewport()->installEventFilter(&watch);
-        window->resize(1400, 1000);
-        window->show();
-        window->scrollView()->viewport()->update();
-        while (!watch.painted && clock.elapsed() < 60000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        const double seconds = clock.nsecsElapsed() / 1e9;
         best = std::min(best, seconds);
         state.SetIterationTime(seconds);
-        window->scrollView()->viewport()->removeEventFilter(&watch);
         state.PauseTiming();
-        controller.closeAllDocuments();
+        opening.controller.closeAllDocuments();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
     }

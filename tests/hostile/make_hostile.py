@@ -420,6 +420,77 @@ def bounded_documents(seeds):
 # --- end of the documents memory must bound ----------------------------------
 
 
+# --- Texts that hyphenate, name fonts by the thousand, or speak German ------
+# Each run's processor time is bounded by "limit" (seconds) instead of the
+# usual minute.
+ENGLISH_WORDS = ("the quick brown fox jumps over a lazy dog while publishing programs arrange lengthy articles "
+                 "through connected boxes across numerous pages and hyphenation considerably improves justified "
+                 "columns of information").split()
+GERMAN_WORDS = ("die Silbentrennungsregeln unterscheiden sich von Sprache zu Sprache und ein langes "
+                "Zusammengesetztes Hauptwort wie Donaudampfschifffahrtsgesellschaft oder "
+                "Rechtsschutzversicherungsgesellschaften bricht an anderen Stellen als im Englischen").split()
+
+
+def words(vocabulary, characters):
+    """One paragraph of `characters` characters of the vocabulary's words."""
+    text = " ".join(vocabulary[i % len(vocabulary)] for i in range(characters // 4 + 1))
+    return text[:characters].rstrip() + "."
+
+
+def hyphenated_text(a, string, w, h, language=None):
+    """A text box whose paragraphs allow hyphenation, in `language` if given."""
+    style = a.record(["NSMutableParagraphStyle", "NSParagraphStyle", "NSObject"],
+                     {"NSAlignment": 3, "NSHyphenationFactor": 1.0})
+    attributes = {"NSFont": a.font("Helvetica", 12.0), "NSColor": a.color(0, 0, 0), "NSParagraphStyle": style}
+    if language:
+        attributes["NSLanguage"] = a.add(language)
+    storage = a.record(["NSTextStorage", "NSMutableAttributedString", "NSAttributedString", "NSObject"],
+                       {"NSString": a.add(string), "NSAttributes": a.dictionary(attributes)})
+    return a.record(["ZVTextView", "NSTextView", "NSText", "NSView", "NSResponder", "NSObject"],
+                    {"frame": "{{40, 40}, {%r, %r}}" % (w, h), "textStorage": storage, "textContainerIndex": 0})
+
+
+def language_document(vocabulary, language):
+    """Three pages of four narrow justified boxes of hyphenated text."""
+    a = Archive()
+    pages = []
+    for p in range(3):
+        elements, uuids = [], []
+        for b in range(4):
+            frame = (72 + (b % 2) * 250, 72 + (b // 2) * 330, 220, 300)
+            text = hyphenated_text(a, words(vocabulary, 1500) + "\n" + words(vocabulary[3:], 1500), *frame[2:],
+                                   language=language)
+            element, element_uuid = a.element(TEXT, text, frame)
+            elements.append(element)
+            uuids.append(element_uuid)
+        pages.append(a.page(612, 792, elements=elements, element_uuids=uuids))
+    return a.document_bytes(a.array(pages), a.array([a.page(612, 792)]))
+
+
+def text_load_documents(seeds):
+    """(name, what it checks, bytes, pictures, expectations, where to click)
+    of the texts of issue 62; "pdf-hyphenated" asks for a PDF whose lines
+    break words with a hyphen."""
+    def sized(large, small):
+        return small if seeds else large
+
+    a = Archive()
+    paragraph = single_box_document(a, TEXT, hyphenated_text(a, words(ENGLISH_WORDS, sized(3 * 1024 * 1024, 2000)),
+                                                             *BOX[2:]))
+    return [
+        ("hyphenated-3mb", "62.6 one hyphenated paragraph of 3 MB lays out in one pass", paragraph, [],
+         {"limit": 8, "pdf-hyphenated": True}, TEXT_MIDDLE),
+        ("rtf-fonts-100k", "62.6 a dropped RTF naming 100,000 unknown fonts", page_listed_twice_document(), [],
+         {"drop": rtf_with_unknown_fonts(sized(100000, 50)), "tools": ["canvas-replay"], "limit": 5},
+         BOX_MIDDLE),
+        ("german-hyphenated", "62.6 German-tagged hyphenated text; output waits for its patterns",
+         language_document(GERMAN_WORDS, "de"), [], {"limit": 10, "pdf-hyphenated": True}, (182, 222)),
+        ("english-hyphenated", "62.6 the same pages in English, to compare the window with",
+         language_document(ENGLISH_WORDS, None), [], {"limit": 10, "pdf-hyphenated": True}, (182, 222)),
+    ]
+# --- end of the texts of issue 62 --------------------------------------------
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("out")
@@ -428,7 +499,8 @@ def main():
     arguments = parser.parse_args()
     os.makedirs(arguments.out, exist_ok=True)
     manifest = []
-    made = documents(os.path.abspath(arguments.private), arguments.seeds) + bounded_documents(arguments.seeds)
+    made = (documents(os.path.abspath(arguments.private), arguments.seeds) + bounded_documents(arguments.seeds)
+            + text_load_documents(arguments.seeds))
     for name, checks, data, pictures, expect, edit_at in made:
         with open(os.path.join(arguments.out, name + "." + expect.get("extension", "qvleaf")), "wb") as out:
             out.write(data)

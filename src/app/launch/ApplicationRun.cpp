@@ -9,7 +9,6 @@
 #include "content/text/Hyphenator.h"
 
 #include <QApplication>
-#include <QThreadPool>
 
 namespace ql {
 
@@ -52,7 +51,7 @@ void ApplicationRun::nameApplication()
 void ApplicationRun::start(const QStringList& files)
 {
     // The user's hyphenation patterns load while the first window comes up.
-    QThreadPool::globalInstance()->start([] { text::Hyphenator::shared().preload({}); });
+    text::Hyphenator::shared().preload({});
     m_delegate->applicationDidFinishLaunching(files);
 }
 

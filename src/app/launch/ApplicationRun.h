@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/launch/LaunchSettings.h"
+#include "content/text/PatternWaits.h"
 
 #include <QStringList>
 #include <memory>
@@ -27,6 +28,9 @@ private:
     struct Desktop;
     std::unique_ptr<Desktop> m_desktop;
     std::unique_ptr<AppDelegate> m_delegate;
+    // The program's thread shows its windows: it never waits for
+    // hyphenation patterns, also before the first window opens.
+    text::NoWaitForPatterns m_noWaitForPatterns;
 };
 
 } // namespace ql

@@ -11,6 +11,7 @@
 #include "canvas/painting/PagePainter.h"
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
+#include "content/text/PatternWaits.h"
 #include "platform/graphics/PictureConversionScope.h"
 
 #include <QPainter>
@@ -47,6 +48,8 @@ void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanv
     // Output waits for every picture's conversion, on the document's time.
     PageDocument* document = pages.isEmpty() || !pages.first() ? nullptr : pages.first()->document();
     const PictureConversionScope scope(document ? document->documentObject() : nullptr, nullptr);
+    // And for the hyphenation patterns of its texts.
+    const text::WaitForPatterns waitForPatterns;
     double left = 0.0;
     for (ZVCanvasView* page : pages) {
         if (!page)

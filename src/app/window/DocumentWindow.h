@@ -10,6 +10,7 @@
 
 #include "app/export/ProgressPanel.h"
 #include "canvas/CanvasHost.h"
+#include "content/text/PatternWaits.h"
 
 #include <QColor>
 #include <QMainWindow>
@@ -284,6 +285,8 @@ private:
     int m_downloads = 0;
     // The output under way, which keeps the downloading panel shown too.
     QString m_progressTitle;
+    // Hyphenation patterns still loading never hold the window up.
+    text::NoWaitForPatterns m_noWaitForPatterns;
 };
 
 } // namespace ql

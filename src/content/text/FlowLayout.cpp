@@ -3,6 +3,7 @@
 #include "content/text/AttributedTextMapping.h"
 #include "platform/graphics/FontResolver.h"
 #include "content/text/Hyphenator.h"
+#include "content/text/PatternWaits.h"
 #include "content/text/TextContainer.h"
 
 #include <QPainter>
@@ -133,6 +134,8 @@ public:
     FlowPoint start;
     FlowPoint end;
     bool valid = false;
+    // Laid out without patterns that were still loading.
+    bool missedPatterns = false;
 
     int layoutPosition(int offset) const
     {
@@ -140,11 +143,18 @@ public:
     }
     int documentOffset(int position) const
     {
-        // Layout position of the k-th hyphen is hyphens[k] + k.
-        int before = 0;
-        while (before < int(hyphens.size()) && hyphens[size_t(before)] + before < position)
-            ++before;
-        return position - before;
+        // Layout position of the k-th hyphen is hyphens[k] + k, which grows
+        // with k: count those before the position by halving.
+        size_t before = 0;
+        size_t after = hyphens.size();
+        while (before < after) {
+            const size_t middle = before + (after - before) / 2;
+            if (hyphens[middle] + int(middle) < position)
+                before = middle + 1;
+            else
+                after = middle;
+        }
+        return position - int(before);
     }
     LineMetrics metricsOf(int from, int to) const
     {
@@ -192,7 +202,8 @@ Height lineHeight(const LineMetrics& m, const ParagraphStyle& style)
 
 } // namespace
 
-FlowLayout::FlowLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document)
+FlowLayout::FlowLayout(QTextDocument* document)
+    : QAbstractTextDocumentLayout(document), m_hyphenator(&Hyphenator::shared())
 {
     setPaintDevice(FontResolver::layoutDevice());
     document->setDocumentLayout(this);
@@ -329,6 +340,8 @@ void FlowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
 
 void FlowLayout::ensureLayout()
 {
+    if (m_missedPatterns && layoutWaitsForPatterns())
+        relayUnhyphenated();
     if (!m_dirty)
         return;
     m_dirty = false;
@@ -372,6 +385,7 @@ void FlowLayout::discardLayout()
     }
     m_recordsEnd = 0;
     m_overflowBlockStart = -1;
+    m_missedPatterns = false;
     m_dirty = true;
     m_dirtyFrom = 0;
     m_dirtyTo = textLength(*doc);
@@ -406,6 +420,7 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
     rec->backgrounds.clear();
     rec->metrics.clear();
     rec->hyphens.clear();
+    rec->missedPatterns = false;
     const int count = textContainerCount();
     if (point.container >= count) {
         // Overflow: nothing of it shows anywhere.
@@ -419,10 +434,23 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
     QString text = block.text();
     QList<QTextLayout::FormatRange> formats = block.textFormats();
     if (style.hyphenationFactor > 0) {
-        const QList<int> points = Hyphenator::shared().hyphenationPoints(text, runLanguages(formats));
+        const quint64 loadsSeen = m_hyphenator->loadsFinished();
+        bool complete = true;
+        const QList<int> points = m_hyphenator->hyphenationPoints(text, runLanguages(formats), &complete);
+        if (!complete) {
+            rec->missedPatterns = true;
+            awaitPatterns(loadsSeen);
+        }
         rec->hyphens.assign(points.begin(), points.end());
-        for (auto it = points.crbegin(); it != points.crend(); ++it)
-            text.insert(*it, kSoftHyphen);
+        // In one pass: a long paragraph has a hyphen every few characters.
+        QString hyphenated;
+        hyphenated.reserve(text.size() + points.size());
+        qsizetype from = 0;
+        for (int point : points) {
+            hyphenated.append(QStringView(text).mid(from, point - from)).append(kSoftHyphen);
+            from = point;
+        }
+        text = hyphenated.append(QStringView(text).mid(from));
         for (QTextLayout::FormatRange& range : formats) {
             const int start = rec->layoutPosition(range.start);
             const int end = rec->layoutPosition(range.start + range.length - 1) + 1;
@@ -595,6 +623,51 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
         point.y += style.paragraphSpacing;
     }
     rec->end = point;
+}
+
+void FlowLayout::setHyphenator(Hyphenator* hyphenator)
+{
+    disconnect(m_hyphenator, &Hyphenator::patternsLoaded, this, &FlowLayout::patternsLoaded);
+    m_hyphenator = hyphenator ? hyphenator : &Hyphenator::shared();
+    invalidate(0, textLength(*document()));
+}
+
+void FlowLayout::awaitPatterns(quint64 loadsSeen)
+{
+    m_missedPatterns = true;
+    // Queued: the signal comes from the loading thread, and a load that ends
+    // on this one must not lay out again in the middle of a layout.
+    connect(m_hyphenator, &Hyphenator::patternsLoaded, this, &FlowLayout::patternsLoaded,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+    // A load that ended before the connection was made told no one.
+    if (m_hyphenator->loadsFinished() != loadsSeen)
+        QMetaObject::invokeMethod(this, &FlowLayout::patternsLoaded, Qt::QueuedConnection);
+}
+
+void FlowLayout::patternsLoaded()
+{
+    disconnect(m_hyphenator, &Hyphenator::patternsLoaded, this, &FlowLayout::patternsLoaded);
+    relayUnhyphenated();
+}
+
+void FlowLayout::relayUnhyphenated()
+{
+    if (!m_missedPatterns)
+        return;
+    m_missedPatterns = false;
+    int from = -1;
+    int to = -1;
+    for (QTextBlock block = document()->begin(); block.isValid() && block.position() < m_recordsEnd;
+         block = block.next()) {
+        if (const BlockRecord* r = record(block); r && r->missedPatterns) {
+            if (from < 0)
+                from = block.position();
+            to = block.position() + block.length() - 1;
+        }
+    }
+    // Views redraw, and lay those paragraphs out again as they do.
+    if (from >= 0)
+        invalidate(from, to);
 }
 
 // Results --------------------------------------------------------------------

@@ -8,6 +8,10 @@
 // paragraphs that allow it are hyphenated (the hyphen is drawn, the stored
 // text does not change).
 //
+// Paragraphs laid out while their hyphenation patterns were still loading
+// (on the window's thread, which never waits for them) are laid out again
+// once the patterns are there, or at once on a thread that waits (output).
+//
 // Layout is lazy: an edit marks the paragraphs it touched, and the next
 // question relays out from the first of them until a later paragraph starts
 // where it started before; from there on nothing moved. Nothing can make it
@@ -23,6 +27,7 @@
 
 namespace ql::text {
 
+class Hyphenator;
 class TextContainer;
 class BlockRecord;
 struct FlowPoint;
@@ -99,6 +104,8 @@ public:
     // Paragraphs laid out so far (for tests and benchmarks of incremental
     // layout).
     qint64 relaidBlockCount() const { return m_relaid; }
+    // The patterns this layout hyphenates with; the program's own unless set.
+    void setHyphenator(Hyphenator* hyphenator);
 
     // QAbstractTextDocumentLayout: the containers stacked top to bottom.
     void draw(QPainter* painter, const PaintContext& context) override;
@@ -124,6 +131,9 @@ private:
     void computeRanges();
     double stackedOffset(int container) const;
     QTextBlock firstBlockOf(int container);
+    void awaitPatterns(quint64 loadsSeen);
+    void patternsLoaded();
+    void relayUnhyphenated();
 
     QList<TextContainer*> m_containers;
     int m_dirtyFrom = 0;
@@ -138,6 +148,9 @@ private:
     // No paragraph that starts here or later has a record.
     int m_recordsEnd = 0;
     qint64 m_relaid = 0;
+    Hyphenator* m_hyphenator;
+    // Some paragraph was laid out without patterns that were still loading.
+    bool m_missedPatterns = false;
 };
 
 } // namespace ql::text

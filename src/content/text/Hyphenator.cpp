@@ -1,10 +1,12 @@
 #include "content/text/Hyphenator.h"
 
+#include "content/text/PatternWaits.h"
+
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QRegularExpression>
 
 #include <hyphen.h>
@@ -16,8 +18,7 @@ namespace ql::text {
 
 namespace {
 
-// Where Debian's hyphen-* packages put their patterns, one
-// "hyph_<language>[_<REGION>].dic" each.
+// Where Debian's hyphen-* packages put their patterns.
 const char* const kPatternFolder = "/usr/share/hyphen";
 const QString kFallbackLanguage = QStringLiteral("en_US");
 
@@ -58,9 +59,8 @@ Language parseLanguage(const QString& name)
 }
 
 // Pattern files to try for a language, most fitting first.
-QStringList candidateFiles(const Language& language)
+QStringList candidateFiles(const QDir& folder, const Language& language)
 {
-    const QDir folder(QString::fromLatin1(kPatternFolder));
     QStringList names;
     if (!language.code.isEmpty()) {
         if (!language.region.isEmpty())
@@ -81,6 +81,65 @@ QStringList candidateFiles(const Language& language)
     return files;
 }
 
+// Buffers one paragraph's words share.
+struct WordBuffers {
+    QByteArray bytes;
+    std::vector<int> charAtByte;
+    std::vector<char> hyphens;
+};
+
+// Appends the break points of a word (at `offset` in its text) that the
+// patterns give.
+void appendWordPoints(HyphenDict* dict, bool utf8, QStringView word, int offset, WordBuffers& buffers,
+                      QList<int>& points)
+{
+    // Lower case one character at a time, so that byte offsets map back to
+    // the word's own characters.
+    QByteArray& bytes = buffers.bytes;
+    std::vector<int>& charAtByte = buffers.charAtByte;
+    bytes.clear();
+    charAtByte.clear();
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t c = word[i].toLower().unicode();
+        if (utf8 && c >= 0x800) {
+            bytes.append(char(0xE0 | (c >> 12)));
+            bytes.append(char(0x80 | ((c >> 6) & 0x3F)));
+            bytes.append(char(0x80 | (c & 0x3F)));
+        } else if (utf8 && c >= 0x80) {
+            bytes.append(char(0xC0 | (c >> 6)));
+            bytes.append(char(0x80 | (c & 0x3F)));
+        } else if (c <= 0xFF) {
+            bytes.append(char(c));
+        } else {
+            return; // not in the patterns' character set
+        }
+        charAtByte.resize(size_t(bytes.size()), int(i));
+    }
+    std::vector<char>& hyphens = buffers.hyphens;
+    hyphens.assign(size_t(bytes.size()) + 5, '0');
+    char** rep = nullptr;
+    int* pos = nullptr;
+    int* cut = nullptr;
+    if (hnj_hyphen_hyphenate3(dict, bytes.constData(), int(bytes.size()), hyphens.data(), nullptr, &rep, &pos, &cut,
+                              std::max<int>(dict->lhmin, 2), std::max<int>(dict->rhmin, 3), 0, 0)
+        == 0) {
+        for (qsizetype b = 0; b + 1 < bytes.size(); ++b) {
+            // A break after this byte, when it ends a character. Breaks that
+            // change the spelling around them ("ck" to "k-k") would need the
+            // text rewritten: they are left out rather than drawn wrong.
+            if ((hyphens[size_t(b)] & 1) && charAtByte[size_t(b)] != charAtByte[size_t(b + 1)] && !(rep && rep[b]))
+                points.append(offset + charAtByte[size_t(b)] + 1);
+        }
+    }
+    if (rep) {
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            free(rep[i]);
+        free(rep);
+    }
+    free(pos);
+    free(cut);
+}
+
 } // namespace
 
 struct Hyphenator::Dictionary {
@@ -91,12 +150,29 @@ struct Hyphenator::Dictionary {
 
 Hyphenator& Hyphenator::shared()
 {
-    static Hyphenator hyphenator;
-    return hyphenator;
+    static Hyphenator* const hyphenator = [] {
+        auto* made = new Hyphenator(QString::fromLatin1(kPatternFolder));
+        // A load that ends while the program quits tells no one: what it
+        // would tell is being torn down.
+        qAddPostRoutine([] { shared().stopSignalling(); });
+        return made;
+    }();
+    return *hyphenator;
 }
 
-Hyphenator::Hyphenator() = default;
-Hyphenator::~Hyphenator() = default;
+void Hyphenator::stopSignalling()
+{
+    const std::lock_guard lock(m_signalMutex);
+    m_signalling = false;
+}
+
+Hyphenator::Hyphenator(const QString& folder) : m_folder(folder) {}
+
+Hyphenator::~Hyphenator()
+{
+    for (std::thread& loader : m_loaders)
+        loader.join();
+}
 
 QString Hyphenator::userLanguage()
 {
@@ -113,97 +189,106 @@ QString Hyphenator::userLanguage()
     return {};
 }
 
-const Hyphenator::Dictionary* Hyphenator::dictionary(const QString& language) const
+QString Hyphenator::keyOf(const QString& language)
 {
     const Language parsed = parseLanguage(language.isEmpty() ? userLanguage() : language);
-    const QString key = parsed.code + u'_' + parsed.region;
-    QMutexLocker lock(&m_mutex);
-    auto known = m_files.constFind(key);
-    if (known == m_files.constEnd()) {
-        QString chosen;
-        for (const QString& candidate : candidateFiles(parsed)) {
-            // Regions share their language's file through links: it is
-            // loaded once, which for German takes seconds.
-            const QString file = QFileInfo(candidate).canonicalFilePath();
-            if (file.isEmpty())
-                continue;
-            if (m_dictionaries.contains(file)) {
+    return parsed.code + u'_' + parsed.region;
+}
+
+Hyphenator::Lookup Hyphenator::dictionary(const QString& language, bool wait)
+{
+    const QString key = keyOf(language);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (const auto known = m_files.constFind(key); known != m_files.cend()) {
+            const auto found = m_dictionaries.find(*known);
+            return {found == m_dictionaries.end() ? nullptr : found->second.get(), false};
+        }
+        if (!m_resolving.contains(key)) {
+            m_resolving.insert(key);
+            if (!wait) {
+                m_loaders.emplace_back([this, key] { resolve(key); });
+                return {nullptr, true};
+            }
+            lock.unlock();
+            resolve(key);
+            lock.lock();
+        } else if (!wait) {
+            return {nullptr, true};
+        } else {
+            m_changed.wait(lock);
+        }
+    }
+}
+
+void Hyphenator::resolve(const QString& key)
+{
+    QString chosen;
+    for (const QString& candidate : candidateFiles(QDir(m_folder), parseLanguage(key))) {
+        // Regions share their language's file through links: it is loaded
+        // once.
+        const QString file = QFileInfo(candidate).canonicalFilePath();
+        if (file.isEmpty())
+            continue;
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return !m_loadingFiles.contains(file); });
+        if (const auto found = m_dictionaries.find(file); found != m_dictionaries.end()) {
+            if (found->second) {
                 chosen = file;
                 break;
             }
-            if (HyphenDict* dict = hnj_hyphen_load(QFile::encodeName(file).constData())) {
-                auto loaded = std::make_unique<Dictionary>();
-                loaded->dict = dict;
-                loaded->utf8 = qstrnicmp(dict->cset, "UTF-8", 5) == 0;
-                m_dictionaries.emplace(file, std::move(loaded));
-                chosen = file;
-                break;
-            }
+            continue; // it failed to load before
         }
-        known = m_files.insert(key, chosen);
-    }
-    const auto found = m_dictionaries.find(*known);
-    return found == m_dictionaries.end() ? nullptr : found->second.get();
-}
-
-QString Hyphenator::dictionaryFile(const QString& language) const
-{
-    const Dictionary* found = dictionary(language);
-    QMutexLocker lock(&m_mutex);
-    for (const auto& [file, loaded] : m_dictionaries) {
-        if (loaded.get() == found)
-            return file;
-    }
-    return {};
-}
-
-QList<int> Hyphenator::wordPoints(const Dictionary& dictionary, QStringView word)
-{
-    QList<int> points;
-    const QString lower = word.toString().toLower();
-    // Byte offsets of the encoded word back to character offsets.
-    QByteArray bytes;
-    std::vector<int> charAtByte;
-    for (qsizetype i = 0; i < lower.size(); ++i) {
-        if (!dictionary.utf8 && lower[i].unicode() > 0xFF)
-            return points;
-        const QByteArray encoded = dictionary.utf8 ? QString(lower[i]).toUtf8() : QString(lower[i]).toLatin1();
-        bytes += encoded;
-        charAtByte.insert(charAtByte.end(), size_t(encoded.size()), int(i));
-    }
-    std::vector<char> hyphens(size_t(bytes.size()) + 5, '0');
-    char** rep = nullptr;
-    int* pos = nullptr;
-    int* cut = nullptr;
-    const HyphenDict* dict = dictionary.dict;
-    if (hnj_hyphen_hyphenate3(dictionary.dict, bytes.constData(), int(bytes.size()), hyphens.data(), nullptr, &rep,
-                              &pos, &cut, std::max<int>(dict->lhmin, 2), std::max<int>(dict->rhmin, 3), 0, 0)
-        == 0) {
-        for (qsizetype b = 0; b + 1 < bytes.size(); ++b) {
-            // A break after this byte, when it ends a character. Breaks that
-            // change the spelling around them ("ck" to "k-k") would need the
-            // text rewritten: they are left out rather than drawn wrong.
-            if ((hyphens[size_t(b)] & 1) && charAtByte[size_t(b)] != charAtByte[size_t(b + 1)]
-                && !(rep && rep[b]))
-                points.append(charAtByte[size_t(b)] + 1);
+        m_loadingFiles.insert(file);
+        lock.unlock();
+        std::unique_ptr<Dictionary> loaded;
+        if (HyphenDict* dict = hnj_hyphen_load(QFile::encodeName(file).constData())) {
+            loaded = std::make_unique<Dictionary>();
+            loaded->dict = dict;
+            loaded->utf8 = qstrnicmp(dict->cset, "UTF-8", 5) == 0;
+        }
+        lock.lock();
+        m_loadingFiles.remove(file);
+        const bool usable = loaded != nullptr;
+        m_dictionaries.emplace(file, std::move(loaded));
+        m_changed.notify_all();
+        if (usable) {
+            chosen = file;
+            break;
         }
     }
-    if (rep) {
-        for (qsizetype i = 0; i < bytes.size(); ++i)
-            free(rep[i]);
-        free(rep);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_files.insert(key, chosen);
+        m_resolving.remove(key);
+        ++m_loadsFinished;
     }
-    free(pos);
-    free(cut);
-    return points;
+    m_changed.notify_all();
+    const std::lock_guard signalling(m_signalMutex);
+    if (m_signalling)
+        emit patternsLoaded();
 }
 
-QList<int> Hyphenator::hyphenationPoints(QStringView text, const LanguageAt& languageAt) const
+void Hyphenator::preload(const QString& language)
 {
+    dictionary(language, false);
+}
+
+QString Hyphenator::dictionaryFile(const QString& language)
+{
+    dictionary(language, true);
+    const std::lock_guard lock(m_mutex);
+    return m_files.value(keyOf(language));
+}
+
+QList<int> Hyphenator::hyphenationPoints(QStringView text, const LanguageAt& languageAt, bool* complete)
+{
+    const bool wait = layoutWaitsForPatterns();
     QList<int> points;
+    WordBuffers buffers;
     // Words of one language in a row share their patterns.
     QString lastLanguage;
-    const Dictionary* patterns = nullptr;
+    Lookup patterns;
     bool looked = false;
     qsizetype i = 0;
     while (i < text.size()) {
@@ -218,14 +303,15 @@ QList<int> Hyphenator::hyphenationPoints(QStringView text, const LanguageAt& lan
         if (length >= kMinimumWord && length <= kMaximumWord) {
             const QString language = languageAt ? languageAt(i) : QString();
             if (!looked || language != lastLanguage) {
-                patterns = dictionary(language);
+                patterns = dictionary(language, wait);
                 lastLanguage = language;
                 looked = true;
             }
-            if (patterns) {
-                for (int point : wordPoints(*patterns, text.mid(i, length)))
-                    points.append(int(i) + point);
-            }
+            if (patterns.pending && complete)
+                *complete = false;
+            if (patterns.dictionary)
+                appendWordPoints(patterns.dictionary->dict, patterns.dictionary->utf8, text.mid(i, length), int(i),
+                                 buffers, points);
         }
         i = end;
     }

@@ -204,6 +204,23 @@ State& state()
     return shared;
 }
 
+// Alias look-ups left to the innermost AliasBudget of this thread (none:
+// unbounded), and how many it refused.
+thread_local int t_aliasLookups = -1;
+thread_local int t_aliasesRefused = 0;
+
+// Whether a name may be matched against fontconfig's aliases.
+bool spendAliasLookup()
+{
+    if (t_aliasLookups == 0) {
+        ++t_aliasesRefused;
+        return false;
+    }
+    if (t_aliasLookups > 0)
+        --t_aliasLookups;
+    return true;
+}
+
 // The face of an installed family the request names (in full, or through a
 // stand-in), else of a family fontconfig knows as an alias of one.
 std::optional<FontFace> installedFace(const FontCatalogue& fonts, FontRequest request, const QStringList& families)
@@ -222,6 +239,8 @@ std::optional<FontFace> installedFace(const FontCatalogue& fonts, FontRequest re
     }
     for (const QString& family : families) {
         request.family = standIns().value(family.toLower(), family);
+        if (!spendAliasLookup())
+            return std::nullopt;
         if (std::optional<FontFace> aliased = fonts.match(request))
             return aliased;
     }
@@ -260,6 +279,18 @@ std::optional<FontFace> knownFace(const FontCatalogue& fonts, const QString& pos
 
 } // namespace
 
+FontResolver::AliasBudget::AliasBudget(int lookups) : m_outer(t_aliasLookups)
+{
+    m_granted = m_outer < 0 ? std::max(0, lookups) : std::min(m_outer, std::max(0, lookups));
+    t_aliasLookups = m_granted;
+}
+
+FontResolver::AliasBudget::~AliasBudget()
+{
+    // An enclosing budget pays for what this one spent.
+    t_aliasLookups = m_outer < 0 ? m_outer : m_outer - (m_granted - t_aliasLookups);
+}
+
 FontDescription FontResolver::describe(const QString& postScriptName)
 {
     FontDescription description;
@@ -291,7 +322,9 @@ FontFace FontResolver::face(const QString& postScriptName)
     if (const auto hit = s.faces.constFind(name); hit != s.faces.constEnd())
         return *hit;
     const FontCatalogue& fonts = s.catalogueOf();
+    const int refused = t_aliasesRefused;
     std::optional<FontFace> chosen = knownFace(fonts, name);
+    const bool certain = refused == t_aliasesRefused;
     if (!chosen) {
         // Nothing of that family: the default family in the asked style.
         const FontFace fallback = fonts.defaultFace();
@@ -301,7 +334,8 @@ FontFace FontResolver::face(const QString& postScriptName)
         if (!chosen)
             chosen = fallback;
     }
-    s.faces.insert(name, *chosen);
+    if (certain)
+        s.faces.insert(name, *chosen);
     return *chosen;
 }
 
@@ -316,9 +350,11 @@ QString FontResolver::familyOf(const QString& postScriptName)
     const QMutexLocker lock(&s.mutex);
     if (const auto hit = s.families.constFind(postScriptName); hit != s.families.constEnd())
         return *hit;
+    const int refused = t_aliasesRefused;
     const std::optional<FontFace> found = knownFace(s.catalogueOf(), postScriptName);
     const QString family = found ? found->familyName : QString();
-    s.families.insert(postScriptName, family);
+    if (refused == t_aliasesRefused)
+        s.families.insert(postScriptName, family);
     return family;
 }
 
@@ -336,6 +372,7 @@ QFont FontResolver::resolve(const Font& font)
     const QString key = name + QLatin1Char('@') + QString::number(size, 'g', 17);
     if (const auto hit = s.fonts.constFind(key); hit != s.fonts.constEnd())
         return *hit;
+    const int refused = t_aliasesRefused;
     const FontFace f = face(name);
     QFont result(f.qtFamily);
     result.setWeight(QFont::Weight(std::clamp(f.weight, 1, 1000)));
@@ -345,7 +382,8 @@ QFont FontResolver::resolve(const Font& font)
     // Outlines and advances as the font designs them, the same at every zoom.
     result.setHintingPreference(QFont::PreferNoHinting);
     result.setStyleStrategy(QFont::PreferOutline);
-    s.fonts.insert(key, result);
+    if (refused == t_aliasesRefused)
+        s.fonts.insert(key, result);
     return result;
 }
 

@@ -122,6 +122,23 @@ public:
     // A paint device of exactly 72 dpi for QTextLayout and QFontMetricsF.
     static QPaintDevice* layoutDevice();
 
+    // While one lives, at most `lookups` names that no installed family
+    // answers are matched against fontconfig's aliases on its thread, each
+    // costing a substitution; later ones resolve as names of nothing
+    // installed (a text that names thousands of unknown fonts is read in
+    // bounded time). Those answers are not remembered beyond it.
+    class AliasBudget {
+    public:
+        explicit AliasBudget(int lookups);
+        ~AliasBudget();
+        AliasBudget(const AliasBudget&) = delete;
+        AliasBudget& operator=(const AliasBudget&) = delete;
+
+    private:
+        int m_outer;
+        int m_granted;
+    };
+
     // The family used when a name resolves to nothing installed.
     static QString defaultPostScriptName() { return QStringLiteral("Helvetica"); }
     static constexpr double defaultPointSize = 12.0;

@@ -246,6 +246,29 @@ TEST(FlowLayout, HyphenationDrawsAHyphenAndKeepsTheText)
     lines = layout.linesInTextContainer(0);
     for (const FlowLayout::Line& line : lines)
         EXPECT_FALSE(line.hyphenated);
+
+    // A paragraph of many hyphens: its lines still tile the stored text, each
+    // hyphenated one ending inside a word, and carets map back far into it.
+    const QString paragraph = QStringList(40, word).join(u' ');
+    TextContainer tall(QSizeF(60, 20000));
+    layout.removeTextContainer(&box);
+    layout.addTextContainer(&tall);
+    storage.setAttributedString(AttributedString(paragraph, font(12, hyphenated)));
+    lines = layout.linesInTextContainer(0);
+    int next = 0;
+    int hyphenatedLines = 0;
+    for (const FlowLayout::Line& line : lines) {
+        EXPECT_EQ(line.start, next);
+        next = line.start + line.length;
+        if (line.hyphenated) {
+            ++hyphenatedLines;
+            EXPECT_TRUE(paragraph.at(next - 1).isLetter() && paragraph.at(next).isLetter()) << next;
+        }
+    }
+    EXPECT_EQ(next, paragraph.size());
+    EXPECT_GE(hyphenatedLines, 40);
+    const FlowLayout::Line& late = lines[lines.size() - 2];
+    EXPECT_EQ(layout.characterIndexForPoint(0, layout.caretRect(late.start + 1).rect.center()), late.start + 1);
 }
 
 namespace {

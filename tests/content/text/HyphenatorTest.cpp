@@ -2,11 +2,23 @@
 // else US English, with the patterns Debian installs.
 #include "content/text/FlowLayout.h"
 #include "content/text/Hyphenator.h"
+#include "content/text/PatternWaits.h"
 #include "content/text/TextContainer.h"
 #include "content/text/TextStorage.h"
 #include "support/EnvironmentChange.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace ql;
 using namespace ql::text;
@@ -41,6 +53,85 @@ QString patterns(const char* name)
 }
 
 const QString kCompound = QStringLiteral("Silbentrennungsregeln");
+
+TextAttributes hyphenatedIn(const QString& language)
+{
+    ParagraphStyle hyphenated;
+    hyphenated.hyphenationFactor = 1.0;
+    TextAttributes attributes {{TextAttribute::font, QVariant::fromValue(Font(QStringLiteral("Helvetica"), 12))},
+                               {TextAttribute::paragraphStyle, QVariant::fromValue(hyphenated)}};
+    if (!language.isEmpty())
+        attributes.insert(TextAttribute::language, language);
+    return attributes;
+}
+
+// Patterns that break the compound as German ones do, and "hyphenation".
+const char* const kGermanPatterns = "UTF-8\nl1b\nn1t\nn1n\ns1r\ne1g\n";
+const char* const kEnglishPatterns = "UTF-8\ny1p\nn1a\n";
+
+// A patterns file that is a named pipe: loading it waits until the test
+// lets the patterns through (or, so that a program that waits for them
+// fails rather than hangs, 20 seconds have passed since it began).
+class HeldPatterns {
+public:
+    HeldPatterns(const QString& path, const char* patterns) : m_path(QFile::encodeName(path))
+    {
+        EXPECT_EQ(::mkfifo(m_path.constData(), 0600), 0);
+        m_writer = std::thread([this, patterns, go = m_go.get_future()] {
+            // Opening without waiting succeeds once something reads.
+            int fd = -1;
+            while ((fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK)) < 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            m_opened = true;
+            go.wait_for(std::chrono::seconds(20));
+            m_written = ::write(fd, patterns, qstrlen(patterns)) > 0;
+            ::close(fd);
+        });
+    }
+    ~HeldPatterns()
+    {
+        release();
+        // Should nothing have opened the pipe, the writer waits for a reader;
+        // the patterns fit in the pipe's buffer.
+        const int reader = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
+        m_writer.join();
+        ::close(reader);
+    }
+    void release()
+    {
+        if (!m_released.exchange(true))
+            m_go.set_value();
+    }
+    // Whether something began to load them.
+    bool opened() const { return m_opened; }
+    bool written() const { return m_written; }
+
+private:
+    QByteArray m_path;
+    std::promise<void> m_go;
+    std::atomic<bool> m_released {false};
+    std::atomic<bool> m_opened {false};
+    std::atomic<bool> m_written {false};
+    std::thread m_writer;
+};
+
+// One text box of the compound, hyphenated in German by `hyphenator`.
+struct GermanBox {
+    TextStorage storage;
+    TextContainer box {QSizeF(100, 500)};
+
+    explicit GermanBox(Hyphenator& hyphenator)
+    {
+        storage.layoutManager()->setHyphenator(&hyphenator);
+        storage.layoutManager()->addTextContainer(&box);
+        storage.setAttributedString(AttributedString(kCompound, hyphenatedIn(QStringLiteral("de"))));
+    }
+    QString firstLine()
+    {
+        const QList<FlowLayout::Line> lines = storage.layoutManager()->linesInTextContainer(0);
+        return lines.isEmpty() || !lines[0].hyphenated ? QString() : kCompound.left(lines[0].length);
+    }
+};
 
 } // namespace
 
@@ -78,22 +169,64 @@ TEST(Hyphenator, PatternsFollowTheUsersLocaleAndFallBackToUSEnglish)
 TEST(Hyphenator, ARunsOwnLanguageWinsOverTheLocaleInLayout)
 {
     UserLocale locale("en_US.UTF-8");
-    ParagraphStyle hyphenated;
-    hyphenated.hyphenationFactor = 1.0;
-    TextAttributes attributes {{TextAttribute::font, QVariant::fromValue(Font(QStringLiteral("Helvetica"), 12))},
-                               {TextAttribute::paragraphStyle, QVariant::fromValue(hyphenated)}};
-    const auto firstLine = [&attributes](const QString& language) {
+    const auto firstLine = [](const QString& language) {
         TextStorage storage;
         TextContainer box(QSizeF(100, 500));
         storage.layoutManager()->addTextContainer(&box);
-        TextAttributes run = attributes;
-        if (!language.isEmpty())
-            run.insert(TextAttribute::language, language);
-        storage.setAttributedString(AttributedString(kCompound, run));
+        storage.setAttributedString(AttributedString(kCompound, hyphenatedIn(language)));
         const QList<FlowLayout::Line> lines = storage.layoutManager()->linesInTextContainer(0);
         return lines.isEmpty() || !lines[0].hyphenated ? QString() : kCompound.left(lines[0].length);
     };
     // English patterns know no break between "trennungs" and "regeln".
     EXPECT_EQ(firstLine(QStringLiteral("de")).toStdString(), "Silbentrennungs");
     EXPECT_EQ(firstLine({}).toStdString(), "Silbentren");
+}
+
+TEST(Hyphenator, TheWindowNeverWaitsForPatternsAndOutputAlwaysDoes)
+{
+    QTemporaryDir folder;
+    Hyphenator hyphenator(folder.path());
+    HeldPatterns german(folder.filePath(QStringLiteral("hyph_de.dic")), kGermanPatterns);
+    const NoWaitForPatterns windowThread;
+    GermanBox first(hyphenator);
+    GermanBox second(hyphenator);
+    QSignalSpy redraws(&second.storage, &TextStorage::layoutInvalidated);
+
+    // Laid out at once, whole, while the patterns load elsewhere.
+    EXPECT_EQ(first.firstLine().toStdString(), "");
+    EXPECT_EQ(second.firstLine().toStdString(), "");
+    EXPECT_FALSE(german.written());
+
+    // Output waits for them, whether or not the load has ended by then.
+    german.release();
+    {
+        const WaitForPatterns output;
+        EXPECT_EQ(first.firstLine().toStdString(), "Silbentrennungs");
+    }
+    // The screen learns of them, redraws and lays out again.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !second.firstLine().isEmpty(); }, 10000));
+    EXPECT_EQ(second.firstLine().toStdString(), "Silbentrennungs");
+    EXPECT_GE(redraws.count(), 1);
+}
+
+TEST(Hyphenator, PatternsStillLoadingHoldUpNoOtherLanguage)
+{
+    QTemporaryDir folder;
+    Hyphenator hyphenator(folder.path());
+    HeldPatterns german(folder.filePath(QStringLiteral("hyph_de.dic")), kGermanPatterns);
+    QFile english(folder.filePath(QStringLiteral("hyph_en_US.dic")));
+    ASSERT_TRUE(english.open(QIODevice::WriteOnly));
+    english.write(kEnglishPatterns);
+    english.close();
+
+    // As at start-up under a German locale: the user's patterns load.
+    hyphenator.preload(QStringLiteral("de"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return german.opened(); }, 10000));
+    const auto inEnglish = [](qsizetype) { return QStringLiteral("en"); };
+    EXPECT_EQ(hyphenator.hyphenationPoints(u"hyphenation", inEnglish), QList<int>({2, 6}));
+    EXPECT_FALSE(german.written());
+    german.release();
+    EXPECT_EQ(hyphenator.dictionaryFile(QStringLiteral("de-AT")), QFileInfo(folder.filePath(QStringLiteral("hyph_de.dic"))).canonicalFilePath());
+    EXPECT_EQ(hyphenator.hyphenationPoints(u"Silbentrennungsregeln", [](qsizetype) { return QStringLiteral("de"); }),
+              QList<int>({3, 6, 10, 15, 17}));
 }

@@ -28,6 +28,21 @@ TEST(FontFaces, DocumentNamesResolveToInstalledFaces)
     EXPECT_TRUE(FontResolver::members(QStringLiteral("No Such Family")).isEmpty());
 }
 
+TEST(FontFaces, AnAliasBudgetBoundsFontconfigLookUpsAndKeepsNothingItRefused)
+{
+    {
+        const FontResolver::AliasBudget budget(1);
+        // The first unknown name spends the one look-up: the next one's
+        // alias is out of reach, an installed family is not.
+        EXPECT_TRUE(FontResolver::familyOf(QStringLiteral("Unheard Of Face")).isEmpty());
+        EXPECT_TRUE(FontResolver::familyOf(QStringLiteral("Palatino")).isEmpty());
+        EXPECT_EQ(FontResolver::face(QStringLiteral("Palatino-Bold")).postScriptName, QStringLiteral("NimbusSans-Bold"));
+        EXPECT_EQ(FontResolver::familyOf(QStringLiteral("Nimbus Sans")), QStringLiteral("Nimbus Sans"));
+    }
+    EXPECT_EQ(FontResolver::familyOf(QStringLiteral("Palatino")), QStringLiteral("P052"));
+    EXPECT_EQ(FontResolver::face(QStringLiteral("Palatino-Bold")).familyName, QStringLiteral("P052"));
+}
+
 TEST(FontFaces, FamiliesListTheirFacesOncePerNameByWeightAndSlant)
 {
     EXPECT_EQ(FontResolver::memberPostScriptNames(QStringLiteral("Helvetica")),
