@@ -182,8 +182,8 @@ struct Texture {
 };
 
 // On a bitmap device the texture has about the pixels a tile covers there
-// (bilinear filtering would skip the pixels of a much larger one); PDF and
-// print get the picture's own pixels.
+// (bilinear filtering would skip the pixels of a much larger one); PDF,
+// print and recordings get the picture's own pixels.
 Texture textureFor(const QPainter& painter, const Image& image, QSizeF tileSize, QSizeF tilePixels)
 {
     const QPaintEngine* engine = painter.paintEngine();
@@ -208,7 +208,7 @@ Texture textureFor(const QPainter& painter, const Image& image, QSizeF tileSize,
     // A one-bit texture would be painted in the brush's colour.
     if (tile.depth() == 1)
         tile = tile.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (raster)
+    if (!engine || engine->type() != QPaintEngine::Pdf)
         return {tile, {1, 1}};
     // PDF viewers and printers draw a pattern's cell at whole device
     // pixels, and the rounding of a small cell adds up across a page: a
