@@ -5,9 +5,11 @@
 #include "imaging/PicturePlaceholder.h"
 #include "platform/graphics/PictureConversionScope.h"
 
+#include <QCache>
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPaintEngine>
 #include <algorithm>
 #include <cmath>
 
@@ -15,8 +17,19 @@ namespace ql {
 
 namespace {
 
-// A block of tiles is drawn from one bitmap at most this many pixels a side.
-constexpr int kLargestBlockSide = 2048;
+// A tile is drawn from a bitmap at most this many pixels a side.
+constexpr int kLargestTileSide = 4096;
+// Vector pictures tile in PDF and print at this many pixels a point.
+constexpr double kPrintPixelsPerPoint = 300.0 / 72.0;
+// Bitmaps made for tiles are kept up to this many kilobytes.
+constexpr int kKeptKilobytes = 32 * 1024;
+// A picture is shrunk to its tiles on screen up to this many pixels; larger
+// tiles are drawn from the picture itself.
+constexpr double kLargestShrunkPixels = 2.0 * 1024 * 1024;
+// A PDF pattern's cell spans at least this many points where it can...
+constexpr double kShortestCell = 288.0;
+// ...and holds no more than this many pixels.
+constexpr double kLargestCellPixels = 2.0 * 1024 * 1024;
 // Averages are worked out on a picture no larger than this a side.
 constexpr int kAveragedSide = 64;
 constexpr int kAveragesKept = 256;
@@ -112,8 +125,108 @@ QSizeF devicePixelsPerPoint(const QPainter& painter)
 
 QSize bitmapSize(double width, double height)
 {
-    return QSize(std::clamp(int(std::ceil(width - 1e-6)), 1, kLargestBlockSide),
-                 std::clamp(int(std::ceil(height - 1e-6)), 1, kLargestBlockSide));
+    return QSize(std::clamp(int(std::ceil(width - 1e-6)), 1, kLargestTileSide),
+                 std::clamp(int(std::ceil(height - 1e-6)), 1, kLargestTileSide));
+}
+
+enum class Made { Shrunk, Block };
+
+struct MadeKey {
+    qint64 picture;
+    QSize pixels;
+    Made kind;
+    bool operator==(const MadeKey&) const = default;
+};
+
+size_t qHash(const MadeKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.picture, key.pixels.width(), key.pixels.height(), int(key.kind));
+}
+
+// `picture` smoothed down to `pixels`, or repeated to fill them. Each is
+// made once and kept: a window repaints its page background often, and a
+// PDF holds a bitmap once however many fills show it.
+QImage madeFrom(const QImage& picture, QSize pixels, Made kind)
+{
+    static QMutex mutex;
+    static QCache<MadeKey, QImage> kept(kKeptKilobytes);
+    const MadeKey key {picture.cacheKey(), pixels, kind};
+    {
+        const QMutexLocker lock(&mutex);
+        if (const QImage* hit = kept.object(key))
+            return *hit;
+    }
+    QImage made;
+    if (kind == Made::Shrunk) {
+        made = picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } else {
+        made = QImage(pixels, picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        if (made.isNull())
+            return {};
+        QPainter into(&made);
+        into.setCompositionMode(QPainter::CompositionMode_Source);
+        for (int y = 0; y < pixels.height(); y += picture.height()) {
+            for (int x = 0; x < pixels.width(); x += picture.width())
+                into.drawImage(QPoint(x, y), picture);
+        }
+    }
+    const QMutexLocker lock(&mutex);
+    kept.insert(key, new QImage(made), int(std::max<qsizetype>(1, made.sizeInBytes() / 1024)));
+    return made;
+}
+
+// What a fill repeats: a bitmap of `tiles` tiles.
+struct Texture {
+    QImage bitmap;
+    QSize tiles {1, 1};
+};
+
+// On a bitmap device the texture has about the pixels a tile covers there
+// (bilinear filtering would skip the pixels of a much larger one); PDF,
+// print and recordings get the picture's own pixels.
+Texture textureFor(const QPainter& painter, const Image& image, QSizeF tileSize, QSizeF tilePixels)
+{
+    const QPaintEngine* engine = painter.paintEngine();
+    const bool raster = engine && engine->type() == QPaintEngine::Raster;
+    const QSize covered = bitmapSize(tilePixels.width(), tilePixels.height());
+    const ImageRep first = image.firstRepresentation();
+    QImage tile;
+    if (first.kind() == ImageRep::Kind::Bitmap) {
+        tile = raster && first.isStored() ? first.imageForPixels(covered) : first.image();
+        if (raster && double(covered.width()) * covered.height() <= kLargestShrunkPixels
+            && (tile.width() > 2 * covered.width() || tile.height() > 2 * covered.height()))
+            tile = madeFrom(tile, covered, Made::Shrunk);
+    } else {
+        const QSizeF print = image.size() * kPrintPixelsPerPoint;
+        tile = pixelsOf(painter, image,
+                        raster ? covered
+                               : bitmapSize(std::max(tilePixels.width(), print.width()),
+                                            std::max(tilePixels.height(), print.height())));
+    }
+    if (tile.isNull())
+        return {};
+    // A one-bit texture would be painted in the brush's colour.
+    if (tile.depth() == 1)
+        tile = tile.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (!engine || engine->type() != QPaintEngine::Pdf)
+        return {tile, {1, 1}};
+    // PDF viewers and printers draw a pattern's cell at whole device
+    // pixels, and the rounding of a small cell adds up across a page: a
+    // cell of several tiles keeps them near their place.
+    double across = std::ceil(kShortestCell / tileSize.width());
+    double down = std::ceil(kShortestCell / tileSize.height());
+    const double pixels = across * down * double(tile.width()) * double(tile.height());
+    if (pixels > kLargestCellPixels) {
+        const double fewer = std::sqrt(kLargestCellPixels / pixels);
+        across *= fewer;
+        down *= fewer;
+    }
+    const QSize tiles(std::clamp(int(across), 1, std::max(1, kLargestTileSide / tile.width())),
+                      std::clamp(int(down), 1, std::max(1, kLargestTileSide / tile.height())));
+    if (tiles == QSize(1, 1))
+        return {tile, tiles};
+    const QImage block = madeFrom(tile, QSize(tile.width() * tiles.width(), tile.height() * tiles.height()), Made::Block);
+    return block.isNull() ? Texture {tile, {1, 1}} : Texture {block, tiles};
 }
 
 } // namespace
@@ -142,21 +255,17 @@ void TiledPicture::paint(QPainter& painter, const Image& image, const QRectF& ar
         return;
     }
     if (!hasPixels(image) || area.isEmpty() || !(tileSize.width() > 0 && tileSize.height() > 0)
-        || !std::isfinite(tileSize.width()) || !std::isfinite(tileSize.height()))
+        || !std::isfinite(tileSize.width()) || !std::isfinite(tileSize.height()) || !std::isfinite(origin.x())
+        || !std::isfinite(origin.y()))
         return;
     painter.save();
     painter.setClipRect(area, Qt::IntersectClip);
     const QRectF visible = visiblePart(painter, area);
     const QSizeF density = devicePixelsPerPoint(painter);
     const QSizeF tilePixels(tileSize.width() * density.width(), tileSize.height() * density.height());
-    const double firstColumn = std::floor((visible.left() - origin.x()) / tileSize.width());
-    const double firstRow = std::floor((visible.top() - origin.y()) / tileSize.height());
-    const double columns = std::ceil((visible.right() - origin.x()) / tileSize.width()) - firstColumn;
-    const double rows = std::ceil((visible.bottom() - origin.y()) / tileSize.height()) - firstRow;
-    const QSizeF whole = image.size();
-    if (visible.isEmpty() || !(columns >= 1 && rows >= 1)) {
+    if (visible.isEmpty()) {
         // nothing of the area shows
-    } else if (tilePixels.width() < 1.0 || tilePixels.height() < 1.0 || !(columns * rows < 1e12)) {
+    } else if (tilePixels.width() < 1.0 || tilePixels.height() < 1.0) {
         // Tiles the device cannot tell apart blend into one colour.
         const ImageRep first = image.firstRepresentation();
         const bool pending = first.kind() == ImageRep::Kind::Eps && PictureConversionScope::mayShowPlaceholder(painter);
@@ -168,48 +277,33 @@ void TiledPicture::paint(QPainter& painter, const Image& image, const QRectF& ar
             colour.setAlphaF(float(colour.alphaF() * std::clamp(opacity, 0.0, 1.0)));
             painter.fillRect(visible, colour);
         }
-    } else if (columns * rows <= kMostTiles) {
-        for (double column = firstColumn; column < firstColumn + columns; ++column) {
-            for (double row = firstRow; row < firstRow + rows; ++row) {
-                const QRectF tile(origin + QPointF(column * tileSize.width(), row * tileSize.height()), tileSize);
-                drawImagePart(painter, image, tile, QRectF(QPointF(0, 0), whole), QPainter::CompositionMode_SourceOver,
-                              opacity);
-            }
-        }
+    } else if (const Texture texture = textureFor(painter, image, tileSize, tilePixels); texture.bitmap.isNull()) {
+        drawPicturePlaceholder(painter, visible, opacity);
     } else {
-        // Blocks of tiles, as many across as down in proportion to the
-        // area, each drawn from one bitmap filled with the tile.
-        const double blocksAcross = std::clamp(std::round(std::sqrt(kMostTiles * columns / rows)), 1.0, columns);
-        const double blocksDown = std::max(1.0, std::floor(kMostTiles / blocksAcross));
-        const double across = std::ceil(columns / blocksAcross);
-        const double down = std::ceil(rows / blocksDown);
-        const QSizeF blockSize(across * tileSize.width(), down * tileSize.height());
-        const QImage tile = pixelsOf(painter, image, bitmapSize(tilePixels.width(), tilePixels.height()));
-        QImage block(bitmapSize(across * tilePixels.width(), down * tilePixels.height()),
-                     QImage::Format_ARGB32_Premultiplied);
-        if (tile.isNull() || block.isNull()) {
-            drawPicturePlaceholder(painter, visible, opacity);
-        } else {
-            block.fill(Qt::transparent);
-            {
-                QPainter into(&block);
-                into.setRenderHint(QPainter::SmoothPixmapTransform);
-                into.scale(block.width() / blockSize.width(), block.height() / blockSize.height());
-                QBrush brush(tile);
-                brush.setTransform(QTransform::fromScale(tileSize.width() / tile.width(),
-                                                         tileSize.height() / tile.height()));
-                into.fillRect(QRectF(QPointF(0, 0), blockSize), brush);
-            }
-            // Drawn as it is: one bitmap, which a PDF holds once.
-            painter.setOpacity(painter.opacity() * std::clamp(opacity, 0.0, 1.0));
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            for (double column = firstColumn; column < firstColumn + columns; column += across) {
-                for (double row = firstRow; row < firstRow + rows; row += down) {
-                    const QPointF at = origin + QPointF(column * tileSize.width(), row * tileSize.height());
-                    painter.drawImage(QRectF(at, blockSize), block);
-                }
-            }
-        }
+        // One fill with the tile as its texture: tiles drawn one by one
+        // would each blend their edges with what lies below, and show
+        // seams wherever an edge falls between device pixels. A PDF holds
+        // the fill as one tiling pattern.
+        // From the corner of the grid's cell nearest the visible part: the
+        // texture's coordinates stay small however far off `origin` lies.
+        const QSizeF cell(tileSize.width() * texture.tiles.width(), tileSize.height() * texture.tiles.height());
+        const QPointF start(origin.x() + std::floor((visible.left() - origin.x()) / cell.width()) * cell.width(),
+                            origin.y() + std::floor((visible.top() - origin.y()) / cell.height()) * cell.height());
+        QBrush brush(texture.bitmap);
+        QTransform placement = QTransform::fromTranslate(start.x(), start.y());
+        placement.scale(cell.width() / texture.bitmap.width(), cell.height() / texture.bitmap.height());
+        brush.setTransform(placement);
+        painter.setBrushOrigin(0, 0);
+        painter.setOpacity(painter.opacity() * std::clamp(opacity, 0.0, 1.0));
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        // Set within a state of its own, which the PDF writer drops when it
+        // ends; otherwise it would write the pattern again at each change
+        // of state that follows.
+        painter.save();
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(brush);
+        painter.drawRect(visible);
+        painter.restore();
     }
     painter.restore();
 }

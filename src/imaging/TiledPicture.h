@@ -1,9 +1,10 @@
 // A picture repeated over an area, as backgrounds, text boxes and pattern
-// fills show it. However small a tile is (a stored scale, a declared density
-// or a tiny size can make it a millionth of a point), the drawing costs what
-// the painted area can show, not what the tile count says: only tiles in the
-// visible part are drawn, a tile below a device pixel is drawn as the
-// picture's average colour, and many tiles are drawn in blocks of tiles.
+// fills show it. The area is filled once, with the picture as a repeating
+// texture, so tiles meet without seams at any resolution and a PDF holds one
+// pattern. However small a tile is (a stored scale, a declared density or a
+// tiny size can make it a millionth of a point), the drawing costs what the
+// painted area can show: a tile below a device pixel is drawn as the
+// picture's average colour.
 #pragma once
 
 #include "platform/graphics/Image.h"
@@ -15,9 +16,6 @@ namespace ql {
 
 class TiledPicture {
 public:
-    // The most separate drawing calls one area takes.
-    static constexpr int kMostTiles = 4096;
-
     // Tiles of `tileSize` points in a grid through `origin`, over `area`,
     // at `opacity` of the painter's own; the painter's clip still applies.
     static void paint(QPainter& painter, const Image& image, const QRectF& area, QPointF origin, QSizeF tileSize,
