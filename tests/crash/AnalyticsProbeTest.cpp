@@ -47,10 +47,12 @@ struct Record {
     Value payload;
 };
 
-// One uploaded log: its part's name and its records in order.
+// One uploaded log: its part's name, its records in order, and its length
+// before its last record.
 struct Log {
     std::string part;
     std::vector<Record> records;
+    std::size_t lengthBeforeLast = 0;
     std::string session() const { return records.empty() ? "" : logString(records[0].payload, "session_id"); }
     static std::string logString(const Value& object, const char* key)
     {
@@ -129,7 +131,9 @@ std::vector<Log> uploadedLogs(const test::TestService& service)
             EXPECT_EQ(*member(part, "filename"), Value(name));
             EXPECT_EQ(test::logHeader(part, "Content-Type"), "application/vnd.halyard.ios.events");
             EXPECT_EQ(*member(part, "gzip"), Value("ok")) << name;
-            logs.push_back({name, readLog(partText(part, "gunzip_b64"))});
+            const std::string text = partText(part, "gunzip_b64");
+            const std::size_t last = text.size() < 2 ? 0 : text.rfind('\n', text.size() - 2);
+            logs.push_back({name, readLog(text), last == std::string::npos ? 0 : last + 1});
             const auto& records = logs.back().records;
             EXPECT_TRUE(!records.empty() && records[0].key == "metadata") << name;
         }
@@ -220,18 +224,19 @@ TEST(AnalyticsProbe, FullLogsAreSentAsTheyFillUpEachEventOnce)
     TempFolder folder;
     test::TestService service;
     serve(service, {{"max_byte_size_per_file", 4096}, {"max_pending_send_file_count", 1000}});
-    runAnalytics(folder.path(), service, {"fill:300", "maintain"});
-    // A full log asks for maintenance, which runs on its own queue: how many
-    // events reach a log before it is rolled depends on the machine, and a
-    // post may carry several logs. What must hold is that the fill was split
-    // into more than the one log the final maintenance sends.
+    // Each event waits for the maintenance it sets off, so that the roll
+    // does not depend on how soon the maintenance queue gets the processor.
+    runAnalytics(folder.path(), service, {"fillsent:300", "maintain"});
     const auto logs = uploadedLogs(service);
     const auto filledLogs = std::count_if(logs.begin(), logs.end(), [](const Log& log) {
         return std::any_of(log.records.begin(), log.records.end(), [](const Record& record) {
             return record.key == "custom" && Log::logString(record.payload, "custom_type") == "fill";
         });
     });
-    EXPECT_GT(filledLogs, 1);
+    // Some 45 kB of events in logs of 4 kB, each closed by the event that filled it.
+    EXPECT_GE(filledLogs, 10);
+    for (const auto& log : logs)
+        EXPECT_LE(log.lengthBeforeLast, 4096u) << log.part;
     const auto events = eventsById(logs);
     std::multiset<std::int64_t> filled;
     for (const auto& [id, event] : events)
