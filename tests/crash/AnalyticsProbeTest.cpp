@@ -103,11 +103,12 @@ void serve(const test::TestService& service, Map analytics, long uploadStatus = 
                      {"POST", kUploadPath, {{uploadStatus, {}, ""}}}});
 }
 
-ProcessResult runAnalytics(const fs::path& folder, const test::TestService& service, std::vector<std::string> steps)
+ProcessResult runAnalytics(const fs::path& folder, const test::TestService& service, std::vector<std::string> steps,
+                           const ProcessLimits& limits = {})
 {
     std::vector<std::string> argv {toolPath("analytics-probe"), "--dir", folder.string(), "--url", service.baseURL()};
     argv.insert(argv.end(), steps.begin(), steps.end());
-    auto result = runProcess(argv);
+    auto result = runProcess(argv, {}, limits);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.rfind("session=", 0), 0u) << result.out;
     return result;
@@ -288,6 +289,48 @@ TEST(AnalyticsProbe, ThePreviousRunsCrashIsFiledInItsSession)
             EXPECT_EQ(log.part, "1.log.zip");
         }
     EXPECT_EQ(found, 1);
+}
+
+// Logs in the tree that the kit did not write: a packaged log of 3 GB, and
+// files hard-linked in from outside. Under an address-space limit far below
+// the big log, the kit sends what is its own, drops the rest with a line in
+// its log, and leaves the outside files as they were.
+TEST(AnalyticsProbe, OnlyLogsTheKitWroteAreSentAndAHugeOneIsDropped)
+{
+    TempFolder folder;
+    test::TestService service;
+    serve(service, {{"max_pending_send_file_count", 100}});
+    const fs::path packaged = analyticsState(folder.path(), "PACKAGED") / "1600000000000_OLD" / "1600000000001_F";
+    const fs::path active = analyticsState(folder.path(), "ACTIVE") / "1600000000000_OLD" / "1600000000002_G";
+    fs::create_directories(packaged);
+    fs::create_directories(active);
+    auto gzipped = [](const fs::path& path, const std::string& text) {
+        test::writeTextFile(path, text);
+        EXPECT_EQ(runProcess({"gzip", "-f", path.string()}).exitCode, 0);
+        return path.string() + ".gz";
+    };
+    fs::rename(gzipped(folder.path() / "own", "1600000000001\tmetadata\n"), packaged / "1.log.zip");
+    const fs::path secret = folder.path() / "secret";
+    test::writeTextFile(secret, "1600000000001\tmetadata\n1600000000001\tSECRET\n");
+    const fs::path secretZip = gzipped(folder.path() / "secret-zip", readText(secret));
+    fs::create_hard_link(secretZip, packaged / "2.log.zip");
+    fs::create_hard_link(secret, active / "2.log");
+    test::writeTextFile(packaged / "0.log.zip", "");
+    fs::resize_file(packaged / "0.log.zip", 3ull << 30); // sparse
+
+    const auto run = runAnalytics(folder.path(), service, {"maintain"}, {1024ull * 1024 * 1024, 240});
+    EXPECT_EQ(run.signal, 0) << run.err;
+    EXPECT_NE(run.err.find("Dropping " + (packaged / "0.log.zip").string()), std::string::npos) << run.err;
+    int own = 0;
+    for (const auto& log : uploadedLogs(service)) {
+        own += log.records.size() == 1 && log.records[0].timestamp == 1600000000001;
+        for (const auto& record : log.records)
+            EXPECT_NE(record.key, "SECRET") << log.part;
+    }
+    EXPECT_EQ(own, 1);
+    EXPECT_FALSE(fs::exists(packaged.parent_path()));
+    EXPECT_EQ(readText(secret), "1600000000001\tmetadata\n1600000000001\tSECRET\n");
+    EXPECT_TRUE(fs::exists(secretZip));
 }
 
 TEST(AnalyticsProbe, TwoRunningInstancesShareTheTreeWithoutLossOrRepeats)
