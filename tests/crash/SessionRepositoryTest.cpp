@@ -150,4 +150,16 @@ TEST(SessionRepository, WhatAnotherInstanceDoesDuringACleanUpIsLeftToIt)
     EXPECT_FALSE(tree.repository.removeSessionFragmentDirectory(held, &error));
     EXPECT_EQ(error.code, EBUSY);
     EXPECT_TRUE(fs::is_directory(held));
+
+    // What a removal left aside goes once its process has ended, not before.
+    const fs::path packagedState = tree.root.path() / "v1" / "PACKAGED";
+    const fs::path leftover = packagedState / "1000_U" / ".removing.999999999.1.2000_X";
+    const fs::path ongoing = packagedState / "1000_V" / (".removing." + std::to_string(::getpid()) + ".1.2000_Y");
+    for (const auto& aside : {leftover, ongoing}) {
+        fs::create_directories(aside);
+        tree.log(aside, "0.log");
+    }
+    ASSERT_TRUE(tree.repository.cleanUpEventLogRepositoryIgnorningSessionFragmentDirectoryURL("/nowhere", nullptr));
+    EXPECT_FALSE(fs::exists(leftover.parent_path()));
+    EXPECT_TRUE(fs::exists(ongoing / "0.log"));
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -352,7 +353,11 @@ void HLYEventLogSessionRepository::removeLeftoversOfInterruptedRemovals(const UR
         const std::string name = it->path().filename().string();
         if (name.rfind(kRemovingPrefix, 0) != 0)
             continue;
-        // Held: its remover is still at work.
+        // Left to its remover while that process runs: a lock file made in
+        // it now could only get in its way.
+        const long remover = std::strtol(name.c_str() + kRemovingPrefix.size(), nullptr, 10);
+        if (remover > 0 && (::kill(pid_t(remover), 0) == 0 || errno == EPERM))
+            continue;
         if (const auto lock = HLYFileLock::tryLock(it->path(), true)) {
             std::error_code ignored;
             fs::remove_all(it->path(), ignored);
