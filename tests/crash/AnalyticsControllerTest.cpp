@@ -8,6 +8,7 @@
 #include "crash/Tally/HLYTallyEvents.h"
 #include "sdk/HLYUserDefaults.h"
 #include "sdk/foundation/Clock.h"
+#include "sdk/foundation/FileOps.h"
 
 #include <future>
 #include <gtest/gtest.h>
@@ -246,6 +247,22 @@ TEST_F(AnalyticsController, AFragmentStillWrittenWaitsForTheNextMaintenance)
     EXPECT_FALSE(maintain());
     EXPECT_FALSE(fs::exists(first));
     EXPECT_EQ(network->takeOutcomes().size(), 2u);
+}
+
+TEST_F(AnalyticsController, AnEventWhoseFragmentFolderIsGoneGoesIntoANewFragment)
+{
+    answer(200);
+    start({});
+    const fs::path first = controller->currentSessionFragmentDirectoryURL();
+    fs::remove_all(root()); // by hand, or by another instance
+    logLaunch();
+    const fs::path second = controller->currentSessionFragmentDirectoryURL();
+    EXPECT_NE(second, first);
+    EXPECT_NE(files::readFile(second / "1.log").value_or("").find("app_launched"), std::string::npos);
+    EXPECT_FALSE(maintain());
+    EXPECT_EQ(network->takeOutcomes(), std::vector<long> {0});
+    ASSERT_EQ(uploads(), 1u);
+    EXPECT_EQ(service.log()[0].asMap()->find("parts")->asArray()->size(), 1u);
 }
 
 TEST_F(AnalyticsController, TheTimerFollowsTheLastMaintenance)

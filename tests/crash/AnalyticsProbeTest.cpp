@@ -47,10 +47,12 @@ struct Record {
     Value payload;
 };
 
-// One uploaded log: its part's name and its records in order.
+// One uploaded log: its part's name, its records in order, and its length
+// before its last record.
 struct Log {
     std::string part;
     std::vector<Record> records;
+    std::size_t lengthBeforeLast = 0;
     std::string session() const { return records.empty() ? "" : logString(records[0].payload, "session_id"); }
     static std::string logString(const Value& object, const char* key)
     {
@@ -101,11 +103,12 @@ void serve(const test::TestService& service, Map analytics, long uploadStatus = 
                      {"POST", kUploadPath, {{uploadStatus, {}, ""}}}});
 }
 
-ProcessResult runAnalytics(const fs::path& folder, const test::TestService& service, std::vector<std::string> steps)
+ProcessResult runAnalytics(const fs::path& folder, const test::TestService& service, std::vector<std::string> steps,
+                           const ProcessLimits& limits = {})
 {
     std::vector<std::string> argv {toolPath("analytics-probe"), "--dir", folder.string(), "--url", service.baseURL()};
     argv.insert(argv.end(), steps.begin(), steps.end());
-    auto result = runProcess(argv);
+    auto result = runProcess(argv, {}, limits);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.rfind("session=", 0), 0u) << result.out;
     return result;
@@ -129,7 +132,9 @@ std::vector<Log> uploadedLogs(const test::TestService& service)
             EXPECT_EQ(*member(part, "filename"), Value(name));
             EXPECT_EQ(test::logHeader(part, "Content-Type"), "application/vnd.halyard.ios.events");
             EXPECT_EQ(*member(part, "gzip"), Value("ok")) << name;
-            logs.push_back({name, readLog(partText(part, "gunzip_b64"))});
+            const std::string text = partText(part, "gunzip_b64");
+            const std::size_t last = text.size() < 2 ? 0 : text.rfind('\n', text.size() - 2);
+            logs.push_back({name, readLog(text), last == std::string::npos ? 0 : last + 1});
             const auto& records = logs.back().records;
             EXPECT_TRUE(!records.empty() && records[0].key == "metadata") << name;
         }
@@ -220,18 +225,19 @@ TEST(AnalyticsProbe, FullLogsAreSentAsTheyFillUpEachEventOnce)
     TempFolder folder;
     test::TestService service;
     serve(service, {{"max_byte_size_per_file", 4096}, {"max_pending_send_file_count", 1000}});
-    runAnalytics(folder.path(), service, {"fill:300", "maintain"});
-    // A full log asks for maintenance, which runs on its own queue: how many
-    // events reach a log before it is rolled depends on the machine, and a
-    // post may carry several logs. What must hold is that the fill was split
-    // into more than the one log the final maintenance sends.
+    // Each event waits for the maintenance it sets off, so that the roll
+    // does not depend on how soon the maintenance queue gets the processor.
+    runAnalytics(folder.path(), service, {"fillsent:300", "maintain"});
     const auto logs = uploadedLogs(service);
     const auto filledLogs = std::count_if(logs.begin(), logs.end(), [](const Log& log) {
         return std::any_of(log.records.begin(), log.records.end(), [](const Record& record) {
             return record.key == "custom" && Log::logString(record.payload, "custom_type") == "fill";
         });
     });
-    EXPECT_GT(filledLogs, 1);
+    // Some 45 kB of events in logs of 4 kB, each closed by the event that filled it.
+    EXPECT_GE(filledLogs, 10);
+    for (const auto& log : logs)
+        EXPECT_LE(log.lengthBeforeLast, 4096u) << log.part;
     const auto events = eventsById(logs);
     std::multiset<std::int64_t> filled;
     for (const auto& [id, event] : events)
@@ -283,6 +289,48 @@ TEST(AnalyticsProbe, ThePreviousRunsCrashIsFiledInItsSession)
             EXPECT_EQ(log.part, "1.log.zip");
         }
     EXPECT_EQ(found, 1);
+}
+
+// Logs in the tree that the kit did not write: a packaged log of 3 GB, and
+// files hard-linked in from outside. Under an address-space limit far below
+// the big log, the kit sends what is its own, drops the rest with a line in
+// its log, and leaves the outside files as they were.
+TEST(AnalyticsProbe, OnlyLogsTheKitWroteAreSentAndAHugeOneIsDropped)
+{
+    TempFolder folder;
+    test::TestService service;
+    serve(service, {{"max_pending_send_file_count", 100}});
+    const fs::path packaged = analyticsState(folder.path(), "PACKAGED") / "1600000000000_OLD" / "1600000000001_F";
+    const fs::path active = analyticsState(folder.path(), "ACTIVE") / "1600000000000_OLD" / "1600000000002_G";
+    fs::create_directories(packaged);
+    fs::create_directories(active);
+    auto gzipped = [](const fs::path& path, const std::string& text) {
+        test::writeTextFile(path, text);
+        EXPECT_EQ(runProcess({"gzip", "-f", path.string()}).exitCode, 0);
+        return path.string() + ".gz";
+    };
+    fs::rename(gzipped(folder.path() / "own", "1600000000001\tmetadata\n"), packaged / "1.log.zip");
+    const fs::path secret = folder.path() / "secret";
+    test::writeTextFile(secret, "1600000000001\tmetadata\n1600000000001\tSECRET\n");
+    const fs::path secretZip = gzipped(folder.path() / "secret-zip", readText(secret));
+    fs::create_hard_link(secretZip, packaged / "2.log.zip");
+    fs::create_hard_link(secret, active / "2.log");
+    test::writeTextFile(packaged / "0.log.zip", "");
+    fs::resize_file(packaged / "0.log.zip", 3ull << 30); // sparse
+
+    const auto run = runAnalytics(folder.path(), service, {"maintain"}, {1024ull * 1024 * 1024, 240});
+    EXPECT_EQ(run.signal, 0) << run.err;
+    EXPECT_NE(run.err.find("Dropping " + (packaged / "0.log.zip").string()), std::string::npos) << run.err;
+    int own = 0;
+    for (const auto& log : uploadedLogs(service)) {
+        own += log.records.size() == 1 && log.records[0].timestamp == 1600000000001;
+        for (const auto& record : log.records)
+            EXPECT_NE(record.key, "SECRET") << log.part;
+    }
+    EXPECT_EQ(own, 1);
+    EXPECT_FALSE(fs::exists(packaged.parent_path()));
+    EXPECT_EQ(readText(secret), "1600000000001\tmetadata\n1600000000001\tSECRET\n");
+    EXPECT_TRUE(fs::exists(secretZip));
 }
 
 TEST(AnalyticsProbe, TwoRunningInstancesShareTheTreeWithoutLossOrRepeats)

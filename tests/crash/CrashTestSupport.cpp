@@ -189,6 +189,18 @@ ProcessResult BackgroundProcess::wait()
     return result;
 }
 
+std::unique_ptr<BackgroundProcess> holdLockInAnotherProcess(const std::filesystem::path& lockFile)
+{
+    auto holder = std::make_unique<BackgroundProcess>(std::vector<std::string> {test::python(), "-c",
+                                                                                 "import fcntl, sys, time\n"
+                                                                                 "lock = open(sys.argv[1], 'w')\n"
+                                                                                 "fcntl.flock(lock, fcntl.LOCK_EX)\n"
+                                                                                 "print('held', flush=True)\n"
+                                                                                 "time.sleep(60)\n",
+                                                                                 lockFile.string()});
+    return holder->waitForLine("held") ? std::move(holder) : nullptr;
+}
+
 std::string toolPath(const std::string& name) { return std::string(QUIVERLEAF_BINARY_DIR "/tools/") + name; }
 
 ProcessResult runProbe(const std::filesystem::path& folder, const std::string& kind,

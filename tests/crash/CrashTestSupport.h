@@ -65,6 +65,10 @@ private:
     std::string m_seen;
 };
 
+// A child process that holds an flock on `lockFile` (made when missing)
+// until it is ended: a lock that is not this process's own.
+std::unique_ptr<BackgroundProcess> holdLockInAnotherProcess(const std::filesystem::path& lockFile);
+
 std::string toolPath(const std::string& name);
 ProcessResult runProbe(const std::filesystem::path& folder, const std::string& kind,
                        const std::vector<std::string>& environment = {});

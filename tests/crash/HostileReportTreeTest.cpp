@@ -66,8 +66,13 @@ TEST(HostileReportTree, FoldersBehindLinksAreNeitherSentNorEmptied)
     test::TestService service;
     scriptReports(service, {acceptedAnswer()});
     const ReportTree tree(folder.path());
-    const std::string crashed = runProbeAt(folder.path(), service.baseURL(), "segv").runFolder().filename().string();
+    const fs::path crashedFolder = runProbeAt(folder.path(), service.baseURL(), "segv").runFolder();
+    const std::string crashed = crashedFolder.filename().string();
     ASSERT_FALSE(crashed.empty());
+    // A file of the user's hard-linked into the run: not one the kit wrote.
+    const fs::path secret = folder.path() / "secret";
+    test::writeTextFile(secret, R"({"secret":"the user's own"})" "\n");
+    fs::create_hard_link(secret, crashedFolder / "secret.hlyrecord");
 
     // Processing and prepared lead elsewhere; active holds a link to a report elsewhere.
     const fs::path elsewhere = folder.path() / "elsewhere";
@@ -82,6 +87,10 @@ TEST(HostileReportTree, FoldersBehindLinksAreNeitherSentNorEmptied)
     const auto sent = sendUnderLimits(folder.path(), service.baseURL());
     EXPECT_EQ(sent.exitCode, 0) << sent.out << sent.err;
     EXPECT_EQ(sentIds(service), std::vector<std::string> {crashed});
+    for (const auto& post : reportPosts(service))
+        for (const auto& part : *member(post, "parts")->asArray())
+            EXPECT_EQ(partText(part, "gunzip_b64").find("the user's own"), std::string::npos) << test::logString(part, "name");
+    EXPECT_EQ(readText(secret), R"({"secret":"the user's own"})" "\n");
     for (const char* file : {"processing/planted/metadata.hlyrecord", "processing/planted/signal.hlyrecord",
                              "processing/notes.txt", "prepared/letter.multipartmime", "linked/signal.hlyrecord"})
         EXPECT_TRUE(fs::is_regular_file(elsewhere / file)) << file;

@@ -153,14 +153,8 @@ TEST(ReportFolders, HiddenAndLockedEntriesAreLeftAlone)
     EXPECT_EQ(names(files.activePathContents()), (std::vector<std::string> {"a", "b", "c"}));
 
     // Another process holds "b" (through a child, so the lock is not ours).
-    BackgroundProcess holder({test::python(), "-c",
-                              "import fcntl, sys, time\n"
-                              "lock = open(sys.argv[1], 'w')\n"
-                              "fcntl.flock(lock, fcntl.LOCK_EX)\n"
-                              "print('held', flush=True)\n"
-                              "time.sleep(60)\n",
-                              (files.activePath() / "b" / ".lock").string()});
-    ASSERT_TRUE(holder.waitForLine("held"));
+    const auto holder = holdLockInAnotherProcess(files.activePath() / "b" / ".lock");
+    ASSERT_TRUE(holder);
     EXPECT_TRUE(HLYFileLock::isLockedElsewhere(files.activePath() / "b"));
     EXPECT_FALSE(HLYFileLock::isLockedElsewhere(files.activePath() / "a"));
 

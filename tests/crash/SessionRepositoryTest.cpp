@@ -1,5 +1,5 @@
 // The analytics folder tree on real temporary folders.
-#include "SdkTestSupport.h"
+#include "CrashTestSupport.h"
 
 #include "crash/Tally/HLYEventLog/HLYEventLogSessionRepository.h"
 #include "crash/reports/HLYFileLock.h"
@@ -95,4 +95,71 @@ TEST(SessionRepository, CleanUpKeepsLogsAndWhatIsInUse)
     ASSERT_TRUE(tree.repository.removeSessionFragmentDirectory(closed, nullptr));
     ASSERT_TRUE(tree.repository.cleanUpEventLogRepositoryIgnorningSessionFragmentDirectoryURL("/nowhere", nullptr));
     EXPECT_TRUE(tree.repository.contentsOfDirectoryURL(tree.root.path() / "v1", nullptr)->empty());
+}
+
+// Another running instance works in the tree while a clean-up runs: what it
+// makes after the clean-up's listing stays, and what it takes away does not
+// count as removed by the clean-up.
+TEST(SessionRepository, WhatAnotherInstanceDoesDuringACleanUpIsLeftToIt)
+{
+    Tree tree;
+    const fs::path active = tree.root.path() / "v1" / "ACTIVE";
+    const fs::path closed = tree.fragment("ACTIVE", "S", "CLOSED");
+    fs::path newcomer;
+    std::unique_ptr<HLYFileLock> newcomerLock;
+    bool stateGoes = true;
+    ASSERT_TRUE(tree.repository.cleanUpDirectoryURL(active, &stateGoes, nullptr, [&](const fs::path& session, bool* goes,
+                                                                                    KitError* error) {
+        if (!tree.repository.cleanUpSessionDirectoryURL(session, "/nowhere", goes, error))
+            return false;
+        EXPECT_TRUE(*goes); // judged empty from its listing
+        newcomer = tree.fragment("ACTIVE", "S", "NEW");
+        newcomerLock = HLYFileLock::tryLock(newcomer, true);
+        tree.log(newcomer, "2.log");
+        return true;
+    }));
+    EXPECT_FALSE(fs::exists(closed));
+    EXPECT_TRUE(newcomerLock);
+    EXPECT_TRUE(fs::exists(newcomer / "2.log"));
+    EXPECT_FALSE(stateGoes);
+
+    // A fragment packaged away after the listing keeps its session.
+    const fs::path first = tree.fragment("PACKAGED", "T", "A");
+    const fs::path second = tree.fragment("PACKAGED", "T", "B");
+    bool sessionGoes = true;
+    ASSERT_TRUE(tree.repository.cleanUpDirectoryURL(first.parent_path(), &sessionGoes, nullptr,
+                                                    [&](const fs::path& fragment, bool* goes, KitError* error) {
+                                                        fs::remove_all(second);
+                                                        return tree.repository.cleanUpSessionFragmentDirectoryURL(
+                                                            fragment, goes, error);
+                                                    }));
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_FALSE(sessionGoes);
+
+    // Locks are made only inside a real folder still at its path.
+    EXPECT_FALSE(HLYFileLock::tryLock(second, true));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(second)));
+    test::writeTextFile(tree.root.path() / "plain", "x\n");
+    EXPECT_FALSE(HLYFileLock::tryLock(tree.root.path() / "plain", true));
+
+    // A fragment another process holds is not removed.
+    const fs::path held = tree.fragment("PACKAGED", "T", "HELD");
+    const auto holder = crashtest::holdLockInAnotherProcess(held / ".lock");
+    ASSERT_TRUE(holder);
+    KitError error;
+    EXPECT_FALSE(tree.repository.removeSessionFragmentDirectory(held, &error));
+    EXPECT_EQ(error.code, EBUSY);
+    EXPECT_TRUE(fs::is_directory(held));
+
+    // What a removal left aside goes once its process has ended, not before.
+    const fs::path packagedState = tree.root.path() / "v1" / "PACKAGED";
+    const fs::path leftover = packagedState / "1000_U" / ".removing.999999999.1.2000_X";
+    const fs::path ongoing = packagedState / "1000_V" / (".removing." + std::to_string(::getpid()) + ".1.2000_Y");
+    for (const auto& aside : {leftover, ongoing}) {
+        fs::create_directories(aside);
+        tree.log(aside, "0.log");
+    }
+    ASSERT_TRUE(tree.repository.cleanUpEventLogRepositoryIgnorningSessionFragmentDirectoryURL("/nowhere", nullptr));
+    EXPECT_FALSE(fs::exists(leftover.parent_path()));
+    EXPECT_TRUE(fs::exists(ongoing / "0.log"));
 }

@@ -104,3 +104,44 @@ TEST(RIGMultipartMimeStreamEncoder, RefusesNamesThatBreakFramingAndCountsOnlyWri
     EXPECT_EQ(request.valueForHTTPHeaderField("Content-Length"), std::to_string(request.HTTPBody.size()));
     EXPECT_EQ(request.valueForHTTPHeaderField("Content-Type")->rfind("multipart/form-data; boundary=", 0), 0u);
 }
+
+TEST(RIGMultipartMimeStreamEncoder, SendsOnlyTheKitsOwnFilesPieceByPiece)
+{
+    test::TempDir dir;
+    std::string content(200000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = char(i * 7);
+    test::writeTextFile(dir.path() / "own", content);
+    test::writeTextFile(dir.path() / "outside", "the user's own");
+    std::filesystem::create_hard_link(dir.path() / "outside", dir.path() / "linked");
+    std::filesystem::create_symlink(dir.path() / "own", dir.path() / "pointer");
+    const std::optional<std::string> type("application/x-gzip");
+
+    const std::string fromFile = encoded("B", [&](RIGMultipartMimeStreamEncoder& e) {
+        EXPECT_TRUE(e.addFile(dir.path() / "own", std::string("own"), type, std::string("f")));
+        EXPECT_FALSE(e.addFile(dir.path() / "linked", std::string("linked"), type, std::string("g")));
+        EXPECT_FALSE(e.addFile(dir.path() / "pointer", std::string("pointer"), type, std::string("h")));
+        EXPECT_FALSE(e.addFile(dir.path() / "missing", std::string("missing"), type, std::string("i")));
+    });
+    EXPECT_EQ(fromFile, encoded("B", [&](RIGMultipartMimeStreamEncoder& e) {
+                  e.addFileData(content, std::string("own"), type, std::string("f"));
+              }));
+
+    // A stream that fills up half-way through the file breaks the part.
+    auto full = std::make_shared<FullStream>(100000);
+    RIGMultipartMimeStreamEncoder encoder(full, std::string("B"));
+    encoder.beginEncoding();
+    EXPECT_FALSE(encoder.addFile(dir.path() / "own", std::string("own"), type, std::string("f")));
+
+    // Into a body file the request then streams from.
+    URLRequest request;
+    ASSERT_TRUE(RIGMultipartMimeStreamEncoder::populateRequest(request, dir.path() / "body", [&](auto& e) {
+        e.addFile(dir.path() / "own", std::string("own"), type, std::string("f"));
+    }));
+    EXPECT_TRUE(request.HTTPBody.empty());
+    EXPECT_EQ(request.HTTPBodyFile, dir.path() / "body");
+    EXPECT_EQ(request.valueForHTTPHeaderField("Content-Length"),
+              std::to_string(std::filesystem::file_size(dir.path() / "body")));
+    EXPECT_NE(test::readTextFile(dir.path() / "body").find(content), std::string::npos);
+    EXPECT_FALSE(RIGMultipartMimeStreamEncoder::populateRequest(request, dir.path() / "missing" / "body", {}));
+}

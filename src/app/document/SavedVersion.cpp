@@ -4,8 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUuid>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ql {
 
@@ -14,6 +20,30 @@ namespace {
 Error versionError(const QString& message)
 {
     return Error {QStringLiteral("SavedVersion"), 0, message};
+}
+
+// The copies are the user's documents: their folder is the user's alone. A
+// link standing in its place is removed, never followed, so that nothing it
+// names is made private or written into; a fresh folder takes its place.
+Status makePrivateFolder(const QString& where)
+{
+    const auto failed = [&where](int error) {
+        return versionError(QObject::tr("The folder “%1” could not be made: %2").arg(where, fileSystemErrorText(error)));
+    };
+    if (!QDir().mkpath(QFileInfo(where).absolutePath()))
+        return failed(ENOENT);
+    const QByteArray name = QFile::encodeName(where);
+    struct stat info {};
+    if (::lstat(name.constData(), &info) == 0 && S_ISLNK(info.st_mode) && ::unlink(name.constData()) != 0)
+        return failed(errno);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return failed(errno);
+    const int folder = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return failed(errno);
+    const int changed = ::fchmod(folder, 0700) == 0 ? 0 : errno;
+    ::close(folder);
+    return changed == 0 ? Status {} : failed(changed);
 }
 
 } // namespace
@@ -31,12 +61,10 @@ QString SavedVersion::folder()
 Status SavedVersion::keep(const QByteArray& data)
 {
     const QString where = folder();
-    if (!QDir().mkpath(where)) {
+    if (Status made = makePrivateFolder(where); !made) {
         discard();
-        return versionError(QObject::tr("The folder “%1” could not be made.").arg(where));
+        return made;
     }
-    // The copies are the user's documents: no one else reads them.
-    QFile::setPermissions(where, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString path = m_path.isEmpty()
         ? QDir(where).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".qvleaf"))
         : m_path;

@@ -251,20 +251,19 @@ HLYAnalyticsController::lockNewFragment(const std::string& sessionIdentifier, st
                                         std::string& fragmentIdentifier, std::uint64_t fragmentTimestamp,
                                         std::unique_ptr<HLYFileLock>& lock, KitError* error)
 {
+    KitError failure = HLYFileSystemError(EBUSY, "no fragment folder could be held");
     for (int attempt = 0; attempt < kFragmentAttempts; ++attempt) {
+        // Another instance's clean-up may take an empty folder (or its empty
+        // parents) before we hold it; a new name is then the simple way out.
         const auto folder = m_logSessionRepository.sessionFragmentDirectoryURLForStateName(
             Repository::kActiveStateName, sessionIdentifier, sessionTimestamp, fragmentIdentifier, fragmentTimestamp,
-            error);
-        if (!folder)
-            return std::nullopt;
-        // Another instance's clean-up may take an empty folder before we
-        // hold it; a new name is then the simple way out.
-        if ((lock = HLYFileLock::tryLock(*folder, true)))
+            &failure);
+        if (folder && (lock = HLYFileLock::tryLock(*folder, true)))
             return folder;
         fragmentIdentifier = m_identifierGenerator->generateSessionFragmentIdentifier();
     }
     if (error)
-        *error = HLYFileSystemError(EBUSY, "no fragment folder could be held");
+        *error = failure;
     return std::nullopt;
 }
 
@@ -285,6 +284,7 @@ std::optional<HLYAnalyticsController::URL> HLYAnalyticsController::createEventFi
 bool HLYAnalyticsController::prepareNewSessionFragmentWithIdentifier(std::string identifier, std::uint64_t timestamp,
                                                                      KitError* error)
 {
+    std::unique_lock switching(m_fragmentSwitchMutex);
     std::unique_ptr<HLYFileLock> held;
     const auto folder = lockNewFragment(m_sessionIdentifier, m_sessionTimestamp, identifier, timestamp, held, error);
     {
@@ -308,6 +308,7 @@ bool HLYAnalyticsController::prepareNewSessionFragmentWithIdentifier(std::string
         previous = std::move(m_openFragmentLock);
         m_openFragmentLock = std::move(held);
     }
+    switching.unlock();
     // The previous fragment stays locked until no queue can write it any
     // more: a switch that misses the wait below leaves it to a later packaging.
     const auto group = DispatchGroup::create();
@@ -316,10 +317,13 @@ bool HLYAnalyticsController::prepareNewSessionFragmentWithIdentifier(std::string
         m_priorityEventLoggingQueues[priority]->async(
             [self = shared_from_this(), priority, url = urls[priority], timestamp, group, previous]() mutable {
                 PriorityLog& entry = self->m_priorityLogs[priority];
-                entry.file.reset();
-                entry.url = url;
-                entry.fragmentTimestamp = timestamp;
-                entry.askedForMaintenance = false;
+                // (Already there when this queue moved on from a vanished folder.)
+                if (entry.url != url) {
+                    entry.file.reset();
+                    entry.url = url;
+                    entry.fragmentTimestamp = timestamp;
+                    entry.askedForMaintenance = false;
+                }
                 previous.reset();
                 group->leave();
             });
@@ -356,6 +360,11 @@ bool HLYAnalyticsController::ensureLogFileExistsForPriority(std::size_t priority
         return false;
     }
     auto file = HLYEventLogEventFile::initWithURL(*entry.url);
+    // The open fragment's folder is gone (removed by hand, or with the
+    // whole tree by another instance): the event goes into a new fragment.
+    if (!file && !m_logSessionRepository.isDirectoryURL(entry.url->parent_path())
+        && moveToNewFragmentAfterVanishedFolder(entry, priority, error))
+        file = HLYEventLogEventFile::initWithURL(*entry.url);
     if (!file) {
         if (error)
             *error = HLYFileSystemError(EIO, "cannot open " + entry.url->string());
@@ -364,6 +373,33 @@ bool HLYAnalyticsController::ensureLogFileExistsForPriority(std::size_t priority
     if (!file->appendEvent(HLYAnalyticsMetadataEvent(priority, entry.fragmentTimestamp, metadataJSONData()), error))
         return false;
     entry.file = std::move(file);
+    return true;
+}
+
+bool HLYAnalyticsController::moveToNewFragmentAfterVanishedFolder(PriorityLog& entry, std::size_t priority,
+                                                                  KitError* error)
+{
+    const URL vanished = entry.url->parent_path();
+    std::lock_guard switching(m_fragmentSwitchMutex);
+    // The first queue to find it gone makes the new fragment; the others
+    // (and a maintenance switch that came first) only follow.
+    if (currentSessionFragmentDirectoryURL() == vanished) {
+        std::string identifier = m_identifierGenerator->generateSessionFragmentIdentifier();
+        const std::uint64_t timestamp = m_timestampGenerator->generateAnalyticsTimestamp();
+        std::unique_ptr<HLYFileLock> held;
+        const auto folder = lockNewFragment(m_sessionIdentifier, m_sessionTimestamp, identifier, timestamp, held, error);
+        if (!folder)
+            return false;
+        std::lock_guard lock(m_fragmentMutex);
+        m_currentSessionFragmentIdentifier = identifier;
+        m_currentSessionFragmentTimestamp = timestamp;
+        m_currentSessionFragmentDirectoryURL = *folder;
+        m_openFragmentLock = std::move(held);
+    }
+    std::lock_guard lock(m_fragmentMutex);
+    entry.url = m_currentSessionFragmentDirectoryURL / *Repository::activeEventLogFileNameForPriority(priority);
+    entry.fragmentTimestamp = m_currentSessionFragmentTimestamp;
+    entry.askedForMaintenance = false;
     return true;
 }
 

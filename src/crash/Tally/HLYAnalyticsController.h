@@ -168,6 +168,9 @@ private:
 
     void appendEvent(const HLYEventLogEvent& event);
     bool ensureLogFileExistsForPriority(std::size_t priority, KitError* error);
+    // Points the entry at the open fragment, made anew when the entry's
+    // folder is still the open one; on that priority's queue.
+    bool moveToNewFragmentAfterVanishedFolder(PriorityLog& entry, std::size_t priority, KitError* error);
     std::optional<URL> createEventFileURLForPriority(std::size_t priority, KitError* error);
     bool prepareNewSessionFragmentWithIdentifier(std::string identifier, std::uint64_t timestamp, KitError* error);
     void handleSizeTriggeredMaintainSessionFragmentForLogFile(PriorityLog& entry);
@@ -204,6 +207,9 @@ private:
     std::atomic<bool> m_performSessionMaintenanceAfterSettingsArrive {false};
     bool m_loggedAnalyticsEnabled = false; // maintenance queue
 
+    // Held while the open fragment is replaced, so that a maintenance
+    // switch and a queue that found its folder gone never mix their fragments.
+    std::mutex m_fragmentSwitchMutex;
     mutable std::mutex m_fragmentMutex;
     std::string m_currentSessionFragmentIdentifier;
     std::uint64_t m_currentSessionFragmentTimestamp = 0;

@@ -8,11 +8,15 @@
 #include "crash/reports/HLYFileLock.h"
 #include "sdk/HLYUserDefaults.h"
 #include "sdk/foundation/Clock.h"
+#include "sdk/foundation/FileOps.h"
 #include "sdk/foundation/Log.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qlkit {
 namespace fs = std::filesystem;
@@ -30,11 +34,45 @@ HLYAnalyticsController::Completion thenRun(const char* failure, std::function<vo
     };
 }
 
+// A log the kit cannot have written goes with a line in the log: kept, it
+// would be refused at every maintenance. Only the kit's own name of it goes:
+// a file hard-linked in keeps its other names.
+bool keepLogToSend(const fs::path& log, std::uint64_t maximumLength)
+{
+    struct stat status {};
+    if (::lstat(log.c_str(), &status) != 0)
+        return false; // gone: nothing to send
+    std::string problem;
+    if (!S_ISREG(status.st_mode))
+        problem = "not a regular file";
+    else if (status.st_nlink > 1)
+        problem = "a file with other names, not written here";
+    else if (std::uint64_t(status.st_size) > maximumLength)
+        problem = std::to_string(status.st_size) + " bytes, more than any log of ours";
+    else
+        return true;
+    log::always("[Halyard:Tally] Dropping " + log.string() + ": " + problem);
+    ::unlink(log.c_str());
+    return false;
+}
+
+std::FILE* openOwnFile(const fs::path& path)
+{
+    const int fd = files::openOwnFile(path);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+    if (!file && fd >= 0)
+        ::close(fd);
+    return file;
+}
+
 bool gzipInto(const fs::path& source, const fs::path& destination, KitError* error)
 {
-    std::FILE* in = std::fopen(source.c_str(), "rb");
-    std::FILE* out = in ? std::fopen(destination.c_str(), "wb") : nullptr;
+    std::FILE* in = openOwnFile(source);
+    const int outFd = in ? files::createOwnFile(destination) : -1;
+    std::FILE* out = outFd >= 0 ? ::fdopen(outFd, "wb") : nullptr;
     const int opened = errno;
+    if (!out && outFd >= 0)
+        ::close(outFd);
     const bool packed = in && out && HLYGzipFile(in, out) == 0;
     const bool closed = (!out || std::fclose(out) == 0) && packed;
     if (in)
@@ -162,7 +200,8 @@ bool HLYAnalyticsController::packageLogsFromActiveSessionFragmentDirectoryURL(co
     if (!items)
         return false;
     for (const auto& item : *items) {
-        if (!m_logSessionRepository.itemURLHasPathExtensionMatching(item, "log"))
+        if (!m_logSessionRepository.itemURLHasPathExtensionMatching(item, "log")
+            || !keepLogToSend(item, std::numeric_limits<std::uint64_t>::max()))
             continue;
         URL packed = destination / item.filename();
         packed += ".zip";
@@ -227,12 +266,15 @@ void HLYAnalyticsController::transmitNextPackagedSessionFragment(Completion comp
 void HLYAnalyticsController::transmitLogsForSessionFragmentDirectory(const URL& fragment, Completion completion)
 {
     KitError error;
-    const auto logs = m_logSessionRepository.logFileURLsForSessionFragmentDirectory(fragment, &error);
+    auto logs = m_logSessionRepository.logFileURLsForSessionFragmentDirectory(fragment, &error);
     const auto url = settings().analyticsURL;
     if (!logs || !url) {
         completion(logs ? errorWithCode(kErrorNoAnalyticsURL) : error);
         return;
     }
+    std::erase_if(*logs, [](const URL& log) {
+        return !keepLogToSend(log, HLYAnalyticsNetworkingClient::kMaximumLogLength);
+    });
     m_networkingClient->transmitLogFilesAtURLs(*logs, *url, riggingAPIKey().value_or(""), std::move(completion));
 }
 

@@ -11,8 +11,9 @@ namespace qlkit {
 HLYAnalyticsNetworkingClient::HLYAnalyticsNetworkingClient() : m_networkClient(RIGNetworkClient::create()) {}
 
 URLRequest HLYAnalyticsNetworkingClient::requestForLogFilesAtURLs(const std::vector<std::filesystem::path>& files,
-                                                                  const std::string& url,
-                                                                  const std::string& APIKey, bool* allFilesRead) const
+                                                                  const std::string& url, const std::string& APIKey,
+                                                                  bool* allFilesRead,
+                                                                  const std::optional<std::filesystem::path>& bodyFile) const
 {
     bool complete = true;
     URLRequest request;
@@ -29,12 +30,16 @@ URLRequest HLYAnalyticsNetworkingClient::requestForLogFilesAtURLs(const std::vec
     request.setValue(kHalyardDisplayVersion, "X-HALYARD-API-CLIENT-DISPLAY-VERSION");
     request.setValue(kHalyardBuildVersion, "X-HALYARD-API-CLIENT-BUILD-VERSION");
     request.setValue(APIKey, "X-HALYARD-API-KEY");
-    RIGMultipartMimeStreamEncoder::populateRequest(request, [&](RIGMultipartMimeStreamEncoder& encoder) {
+    const auto addLogs = [&](RIGMultipartMimeStreamEncoder& encoder) {
         for (const auto& file : files) {
             const std::string name = file.filename().string();
-            complete = encoder.addFile(file, name, std::string(kEventsContentType), name) && complete;
+            complete = complete && encoder.addFile(file, name, std::string(kEventsContentType), name);
         }
-    });
+    };
+    if (bodyFile)
+        complete = RIGMultipartMimeStreamEncoder::populateRequest(request, *bodyFile, addLogs) && complete;
+    else
+        RIGMultipartMimeStreamEncoder::populateRequest(request, addLogs);
     if (allFilesRead)
         *allFilesRead = complete;
     return request;
@@ -44,16 +49,28 @@ void HLYAnalyticsNetworkingClient::transmitLogFilesAtURLs(const std::vector<std:
                                                           const std::string& url, const std::string& APIKey,
                                                           Completion completion)
 {
+    // The body is streamed from a file beside the logs, in the fragment
+    // folder the caller holds: logs are never held in memory whole.
+    std::optional<std::filesystem::path> body;
+    if (!files.empty())
+        body = files.front().parent_path() / kBodyFileName;
     bool complete = false;
-    const URLRequest request = requestForLogFilesAtURLs(files, url, APIKey, &complete);
+    const URLRequest request = requestForLogFilesAtURLs(files, url, APIKey, &complete, body);
+    const auto removeBody = [body] {
+        std::error_code ignored;
+        if (body)
+            std::filesystem::remove(*body, ignored);
+    };
     if (!complete) {
+        removeBody();
         completion(KitError {"NSPOSIXErrorDomain", EIO, {}, "a log of the fragment cannot be read"});
         return;
     }
-    m_networkClient->startDataTaskWithRequest(request, [completion = std::move(completion)](const auto&, const auto&,
-                                                                                   const auto& error) {
-                                                  completion(error);
-                                              });
+    m_networkClient->startDataTaskWithRequest(request, [completion = std::move(completion), removeBody](
+                                                           const auto&, const auto&, const auto& error) {
+        removeBody();
+        completion(error);
+    });
 }
 
 } // namespace qlkit

@@ -5,6 +5,7 @@
 
 #include "sdk/network/RIGNetworkClient.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -20,14 +21,21 @@ public:
 
     static constexpr const char* kEventsContentType = "application/vnd.halyard.ios.events";
     static constexpr double kTimeout = 20.0;
+    // The most a packaged log may hold: the kit's logs compress to far less,
+    // and a larger one is dropped before it is sent.
+    static constexpr std::uint64_t kMaximumLogLength = 64ull << 20;
+    // The request body, hidden beside the logs while they are sent.
+    static constexpr const char* kBodyFileName = ".upload.multipartmime";
 
     // No certificate pinning: the endpoint is whatever the settings name.
     HLYAnalyticsNetworkingClient();
     virtual ~HLYAnalyticsNetworkingClient() = default;
 
-    // `allFilesRead` tells whether every log made it into the body.
+    // `allFilesRead` tells whether every log made it into the body, which is
+    // written to `bodyFile` when one is given, else kept in memory.
     URLRequest requestForLogFilesAtURLs(const std::vector<std::filesystem::path>& files, const std::string& url,
-                                        const std::string& APIKey, bool* allFilesRead = nullptr) const;
+                                        const std::string& APIKey, bool* allFilesRead = nullptr,
+                                        const std::optional<std::filesystem::path>& bodyFile = std::nullopt) const;
     // The completion runs once, after the last attempt, with nothing on
     // success. A log that cannot be read fails the upload before anything is
     // sent, so that the fragment is kept.

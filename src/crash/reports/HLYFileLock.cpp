@@ -32,6 +32,19 @@ bool heldHere(dev_t device, ino_t inode)
     return std::find(held.begin(), held.end(), std::make_pair(device, inode)) != held.end();
 }
 
+// The lock file inside a folder, made when missing: opened relative to the
+// folder itself, so that nothing is made where the folder was if it has just
+// been moved or removed, and no plain file ever takes a folder's place.
+int openFolderLockFile(const std::filesystem::path& folder)
+{
+    const int directory = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (directory < 0)
+        return -1;
+    const int descriptor = ::openat(directory, kLockFileName, kOpenFlags | O_CREAT, 0644);
+    ::close(directory);
+    return descriptor;
+}
+
 } // namespace
 
 std::filesystem::path HLYFileLock::lockFileFor(const std::filesystem::path& path)
@@ -42,8 +55,8 @@ std::filesystem::path HLYFileLock::lockFileFor(const std::filesystem::path& path
 
 std::unique_ptr<HLYFileLock> HLYFileLock::tryLock(const std::filesystem::path& path, bool create)
 {
-    const auto file = lockFileFor(path);
-    const int descriptor = ::open(file.c_str(), kOpenFlags | (create ? O_CREAT : 0), 0644);
+    const auto file = create ? path / kLockFileName : lockFileFor(path);
+    const int descriptor = create ? openFolderLockFile(path) : ::open(file.c_str(), kOpenFlags);
     if (descriptor < 0)
         return nullptr;
     struct stat status {};
@@ -82,14 +95,14 @@ bool HLYFileLock::isLockedElsewhere(const std::filesystem::path& path)
     return locked;
 }
 
-bool HLYFileLock::isLocked(const std::filesystem::path& path)
+bool HLYFileLock::isHeldHere(const std::filesystem::path& path)
 {
     const auto file = lockFileFor(path);
     struct stat status {};
-    if (::stat(file.c_str(), &status) == 0 && heldHere(status.st_dev, status.st_ino))
-        return true;
-    return isLockedElsewhere(path);
+    return ::stat(file.c_str(), &status) == 0 && heldHere(status.st_dev, status.st_ino);
 }
+
+bool HLYFileLock::isLocked(const std::filesystem::path& path) { return isHeldHere(path) || isLockedElsewhere(path); }
 
 HLYFileLock::HLYFileLock(int descriptor, dev_t device, ino_t inode)
     : m_descriptor(descriptor), m_device(device), m_inode(inode)

@@ -13,10 +13,14 @@ namespace qlkit {
 class HLYFileLock {
 public:
     // A folder's lock file (created when asked), or the file itself; nothing
-    // when another process holds it or it cannot be opened.
+    // when another process holds it or it cannot be opened. Asked to create,
+    // it locks only a real folder that is still at the path: never a file,
+    // and nothing is made at a path that was just renamed or removed.
     static std::unique_ptr<HLYFileLock> tryLock(const std::filesystem::path& path, bool create = false);
     // True when another process holds the lock of the folder or file.
     static bool isLockedElsewhere(const std::filesystem::path& path);
+    // True when this process holds it.
+    static bool isHeldHere(const std::filesystem::path& path);
     // True when this process or another holds it.
     static bool isLocked(const std::filesystem::path& path);
     static std::filesystem::path lockFileFor(const std::filesystem::path& path);

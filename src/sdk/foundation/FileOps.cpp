@@ -55,19 +55,30 @@ std::string hiddenSibling(const std::filesystem::path& path, const char* ending)
     return name;
 }
 
+// A regular file open for reading, with its status; -1 otherwise. An own
+// file is also reached through no link at its end and has no other name.
+int openRegularFile(const std::filesystem::path& path, bool own, struct stat& status)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (own ? O_NOFOLLOW : 0));
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || (own && status.st_nlink > 1)) {
+        ::close(fd);
+        errno = EPERM;
+        return -1;
+    }
+    return fd;
+}
+
 std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::size_t maximumLength, bool* tooLong,
-                                           int extraFlags)
+                                           bool own)
 {
     if (tooLong)
         *tooLong = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | extraFlags);
+    struct stat status {};
+    const int fd = openRegularFile(path, own, status);
     if (fd < 0)
         return std::nullopt;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
     // Told at once when the file says it is too long; files that say 0
     // (the kernel's own) are read up to the limit.
     if (std::uint64_t(status.st_size) > maximumLength) {
@@ -104,12 +115,21 @@ std::optional<std::string> readRegularFile(const std::filesystem::path& path, st
 
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maximumLength, bool* tooLong)
 {
-    return readRegularFile(path, maximumLength, tooLong, 0);
+    return readRegularFile(path, maximumLength, tooLong, false);
 }
 
 std::optional<std::string> readOwnFile(const std::filesystem::path& path, std::size_t maximumLength, bool* tooLong)
 {
-    return readRegularFile(path, maximumLength, tooLong, O_NOFOLLOW);
+    return readRegularFile(path, maximumLength, tooLong, true);
+}
+
+int openOwnFile(const std::filesystem::path& path, std::uint64_t* size)
+{
+    struct stat status {};
+    const int fd = openRegularFile(path, true, status);
+    if (fd >= 0 && size)
+        *size = std::uint64_t(status.st_size);
+    return fd;
 }
 
 int createOwnFile(const std::filesystem::path& path)

@@ -16,9 +16,13 @@ namespace qlkit::files {
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maximumLength = SIZE_MAX,
                                     bool* tooLong = nullptr);
 // The same for a file in one of the kit's own folders, where anything may
-// have been planted: a link at the path is refused rather than followed.
+// have been planted: a link at the path is refused rather than followed, and
+// so is a file with another name too (hard-linked in from elsewhere, it is
+// not one the kit wrote).
 std::optional<std::string> readOwnFile(const std::filesystem::path& path, std::size_t maximumLength,
                                        bool* tooLong = nullptr);
+// Such a file open for reading (and its size); -1 with errno otherwise.
+int openOwnFile(const std::filesystem::path& path, std::uint64_t* size = nullptr);
 // Opens a new file for writing in one of the kit's own folders: whatever
 // stood at the path (a link, a pipe, an old file) is removed first, and
 // nothing is ever written through a link. -1 when it cannot be made.

@@ -4,6 +4,9 @@
 #include "sdk/foundation/FileOps.h"
 #include "sdk/foundation/Log.h"
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace qlkit {
 namespace {
 
@@ -45,6 +48,21 @@ void RIGMultipartMimeStreamEncoder::populateRequest(URLRequest& request,
     request.HTTPBody = memory->data();
 }
 
+bool RIGMultipartMimeStreamEncoder::populateRequest(URLRequest& request, const std::filesystem::path& bodyFile,
+                                                    const std::function<void(RIGMultipartMimeStreamEncoder&)>& block)
+{
+    auto file = std::make_shared<RIGFileOutputStream>(bodyFile);
+    RIGMultipartMimeStreamEncoder encoder(file, generateBoundary());
+    encoder.encode(block);
+    if (file->failed())
+        return false;
+    request.setValue(encoder.contentTypeHTTPHeaderValue(), "Content-Type");
+    request.setValue(encoder.contentLengthHTTPHeaderValue(), "Content-Length");
+    request.HTTPBody.clear();
+    request.HTTPBodyFile = bodyFile;
+    return true;
+}
+
 RIGMultipartMimeStreamEncoder::RIGMultipartMimeStreamEncoder(std::shared_ptr<RIGOutputStream> stream,
                                                              std::optional<std::string> boundary)
     : m_stream(std::move(stream)), m_boundary(boundary ? std::move(*boundary) : generateBoundary())
@@ -84,21 +102,35 @@ bool RIGMultipartMimeStreamEncoder::addValue(const std::optional<Value>& value, 
     return true;
 }
 
+bool RIGMultipartMimeStreamEncoder::canAddFilePart(const std::optional<std::string>& fileName,
+                                                   const std::optional<std::string>& mimeType,
+                                                   const std::optional<std::string>& fieldName)
+{
+    if (!fileName || !fieldName || !safeName(*fieldName) || !safeName(*fileName))
+        return false;
+    return !mimeType || mimeType->find_first_of("\r\n") == std::string::npos;
+}
+
+void RIGMultipartMimeStreamEncoder::writeFilePartHeader(const std::string& fileName,
+                                                        const std::optional<std::string>& mimeType,
+                                                        const std::string& fieldName)
+{
+    writeData("--" + m_boundary + std::string(kCRLF));
+    writeData("Content-Disposition: form-data; name=\"" + fieldName + "\"; filename=\"" + fileName + "\"\r\n");
+    if (mimeType)
+        writeData("Content-Type: " + *mimeType + "\r\nContent-Transfer-Encoding: binary\r\n\r\n");
+    else
+        writeData("Content-Type: application/octet-stream\r\n\r\n");
+}
+
 bool RIGMultipartMimeStreamEncoder::addFileData(const std::optional<std::string>& data,
                                                 const std::optional<std::string>& fileName,
                                                 const std::optional<std::string>& mimeType,
                                                 const std::optional<std::string>& fieldName)
 {
-    if (!data || !fileName || !fieldName || !safeName(*fieldName) || !safeName(*fileName))
+    if (!data || !canAddFilePart(fileName, mimeType, fieldName))
         return false;
-    if (mimeType && mimeType->find_first_of("\r\n") != std::string::npos)
-        return false;
-    writeData("--" + m_boundary + std::string(kCRLF));
-    writeData("Content-Disposition: form-data; name=\"" + *fieldName + "\"; filename=\"" + *fileName + "\"\r\n");
-    if (mimeType)
-        writeData("Content-Type: " + *mimeType + "\r\nContent-Transfer-Encoding: binary\r\n\r\n");
-    else
-        writeData("Content-Type: application/octet-stream\r\n\r\n");
+    writeFilePartHeader(*fileName, mimeType, *fieldName);
     writeData(*data);
     writeData(kCRLF);
     return true;
@@ -108,10 +140,35 @@ bool RIGMultipartMimeStreamEncoder::addFile(const std::filesystem::path& file, c
                                             const std::optional<std::string>& mimeType,
                                             const std::optional<std::string>& fieldName)
 {
-    const auto contents = files::readFile(file);
-    if (!contents)
+    if (!canAddFilePart(fileName, mimeType, fieldName))
         return false;
-    return addFileData(contents, fileName, mimeType, fieldName);
+    // Only files the kit wrote are sent, and they go piece by piece, never
+    // held in memory whole.
+    const int fd = files::openOwnFile(file);
+    if (fd < 0)
+        return false;
+    writeFilePartHeader(*fileName, mimeType, *fieldName);
+    bool complete = true;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            complete = got == 0;
+            break;
+        }
+        if (!writeBytes(buffer, std::size_t(got))) {
+            complete = false;
+            break;
+        }
+    }
+    ::close(fd);
+    // Cut short, the part (and the body) is broken: the caller must not send it.
+    if (!complete)
+        return false;
+    writeData(kCRLF);
+    return true;
 }
 
 void RIGMultipartMimeStreamEncoder::writeData(std::string_view data)

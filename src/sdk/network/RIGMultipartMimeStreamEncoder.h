@@ -24,6 +24,10 @@ public:
     static std::string contentTypeHTTPHeaderValueWithBoundary(const std::string& boundary);
     // Encodes into memory and sets the request's body, "Content-Type" and "Content-Length".
     static void populateRequest(URLRequest& request, const std::function<void(RIGMultipartMimeStreamEncoder&)>& block);
+    // The same into a file made anew at `bodyFile`, which the request then
+    // streams its body from; false when the file could not be written whole.
+    static bool populateRequest(URLRequest& request, const std::filesystem::path& bodyFile,
+                                const std::function<void(RIGMultipartMimeStreamEncoder&)>& block);
 
     RIGMultipartMimeStreamEncoder(std::shared_ptr<RIGOutputStream> stream, std::optional<std::string> boundary);
 
@@ -37,6 +41,10 @@ public:
     bool addValue(const std::optional<Value>& value, const std::optional<std::string>& fieldName);
     bool addFileData(const std::optional<std::string>& data, const std::optional<std::string>& fileName,
                      const std::optional<std::string>& mimeType, const std::optional<std::string>& fieldName);
+    // The file's bytes, read piece by piece. Only a file the kit wrote goes:
+    // a link, a file with another name, a pipe or a device writes nothing.
+    // False also when reading or writing stops half-way: the body is then
+    // broken and must not be sent.
     bool addFile(const std::filesystem::path& file, const std::optional<std::string>& fileName,
                  const std::optional<std::string>& mimeType, const std::optional<std::string>& fieldName);
 
@@ -50,6 +58,11 @@ public:
     const std::string& boundary() const { return m_boundary; }
 
 private:
+    static bool canAddFilePart(const std::optional<std::string>& fileName, const std::optional<std::string>& mimeType,
+                               const std::optional<std::string>& fieldName);
+    void writeFilePartHeader(const std::string& fileName, const std::optional<std::string>& mimeType,
+                             const std::string& fieldName);
+
     std::shared_ptr<RIGOutputStream> m_stream;
     std::string m_boundary;
     std::uint64_t m_length = 0;

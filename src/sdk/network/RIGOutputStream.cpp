@@ -1,5 +1,9 @@
 #include "sdk/network/RIGOutputStream.h"
 
+#include "sdk/foundation/FileOps.h"
+
+#include <unistd.h>
+
 namespace qlkit {
 
 long RIGMemoryOutputStream::write(const void* bytes, std::size_t length)
@@ -10,22 +14,31 @@ long RIGMemoryOutputStream::write(const void* bytes, std::size_t length)
 
 bool RIGFileOutputStream::open()
 {
-    if (!m_file)
-        m_file = std::fopen(m_path.c_str(), "wb");
+    if (m_file)
+        return true;
+    const int fd = files::createOwnFile(m_path);
+    m_file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!m_file && fd >= 0)
+        ::close(fd);
+    m_failed = m_failed || !m_file;
     return m_file != nullptr;
 }
 
 long RIGFileOutputStream::write(const void* bytes, std::size_t length)
 {
-    if (!m_file)
+    if (!m_file) {
+        m_failed = true;
         return -1;
-    return long(std::fwrite(bytes, 1, length, m_file));
+    }
+    const std::size_t written = std::fwrite(bytes, 1, length, m_file);
+    m_failed = m_failed || written != length;
+    return long(written);
 }
 
 void RIGFileOutputStream::close()
 {
-    if (m_file)
-        std::fclose(m_file);
+    if (m_file && std::fclose(m_file) != 0)
+        m_failed = true;
     m_file = nullptr;
 }
 

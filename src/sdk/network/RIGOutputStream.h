@@ -28,6 +28,8 @@ private:
     std::string m_data;
 };
 
+// A new file, made anew (whatever stood at the path goes, and nothing is
+// written through a link).
 class RIGFileOutputStream final : public RIGOutputStream {
 public:
     explicit RIGFileOutputStream(std::filesystem::path path) : m_path(std::move(path)) {}
@@ -35,10 +37,13 @@ public:
     bool open() override;
     long write(const void* bytes, std::size_t length) override;
     void close() override;
+    // It could not be opened, or a write or the final flush fell short.
+    bool failed() const { return m_failed; }
 
 private:
     std::filesystem::path m_path;
     std::FILE* m_file = nullptr;
+    bool m_failed = false;
 };
 
 } // namespace qlkit

@@ -17,6 +17,8 @@
 //   active, inactive, terminate   the application's lifecycle notifications
 //   fill:COUNT      COUNT custom events "fill" with "n" = N and "i" = 1...COUNT,
 //                   each written before the next
+//   fillsent:COUNT  the same, and the maintenance an event sets off (a full
+//                   log's) is over before the next event
 //   maintain        one session maintenance, once nothing else runs
 #include "ProbeSetUp.h"
 
@@ -52,7 +54,8 @@ struct Step {
 int usage()
 {
     std::fprintf(stderr, "usage: analytics-probe --dir FOLDER --url URL STEP...\n"
-                         "  steps: custom:NAME login:METHOD purchase:PRICE active inactive terminate fill:COUNT maintain\n");
+                         "  steps: custom:NAME login:METHOD purchase:PRICE active inactive terminate fill:COUNT\n"
+                         "         fillsent:COUNT maintain\n");
     return 2;
 }
 
@@ -76,12 +79,19 @@ std::optional<Step> parseStep(const std::string& word)
     const auto colon = word.find(':');
     Step step {word.substr(0, colon), colon == std::string::npos ? "" : word.substr(colon + 1)};
     const bool bare = step.verb == "active" || step.verb == "inactive" || step.verb == "terminate" || step.verb == "maintain";
-    const bool argued = step.verb == "custom" || step.verb == "login" || step.verb == "purchase" || step.verb == "fill";
+    const bool argued = step.verb == "custom" || step.verb == "login" || step.verb == "purchase" || step.verb == "fill"
+                        || step.verb == "fillsent";
     if (bare && colon == std::string::npos)
         return step;
     if (argued && !step.argument.empty())
         return step;
     return std::nullopt;
+}
+
+void waitForMaintenance(HLYAnalyticsController& analytics)
+{
+    if (!analytics.waitUntilIdle(kIdleLimit))
+        fail("maintenance still running after " + std::to_string(int(kIdleLimit)) + " s");
 }
 
 // Everything queued so far has been written, and no chain runs.
@@ -90,8 +100,7 @@ void settle(HLYAnalyticsController& analytics)
     for (std::size_t priority = 0; priority < HLYAnalyticsController::kPriorityCount; ++priority)
         analytics.priorityEventLoggingQueue(priority)->sync([] {});
     analytics.sessionMaintenanceQueue()->sync([] {});
-    if (!analytics.waitUntilIdle(kIdleLimit))
-        fail("maintenance still running after " + std::to_string(int(kIdleLimit)) + " s");
+    waitForMaintenance(analytics);
 }
 
 void run(HLYAnalyticsController& analytics, const Step& step, int number)
@@ -112,7 +121,7 @@ void run(HLYAnalyticsController& analytics, const Step& step, int number)
         center.post(qlkit::kHLYApplicationWillResignActiveNotification);
     } else if (step.verb == "terminate") {
         center.post(qlkit::kHLYApplicationWillTerminateNotification);
-    } else if (step.verb == "fill") {
+    } else if (step.verb == "fill" || step.verb == "fillsent") {
         char* end = nullptr;
         const long count = std::strtol(step.argument.c_str(), &end, 10);
         if (*end != '\0' || count < 0)
@@ -122,6 +131,9 @@ void run(HLYAnalyticsController& analytics, const Step& step, int number)
         for (long i = 1; i <= count; ++i) {
             Tally::logCustomEventWithName("fill", Map {{"n", number}, {"i", Value(i)}});
             analytics.priorityEventLoggingQueue(2)->sync([] {});
+            // A full log has started its maintenance by now.
+            if (step.verb == "fillsent")
+                waitForMaintenance(analytics);
         }
     } else if (step.verb == "maintain") {
         settle(analytics);

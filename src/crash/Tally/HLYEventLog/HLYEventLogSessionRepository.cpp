@@ -5,8 +5,10 @@
 #include "sdk/foundation/Log.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -17,6 +19,9 @@ namespace {
 
 constexpr std::uint64_t kPriorities = 3;
 constexpr const char* kPrepExtension = "prep";
+// Folders being taken apart are first renamed to a hidden name with this
+// prefix: no listing shows them and nobody can lock them at their old path.
+constexpr std::string_view kRemovingPrefix = ".removing.";
 
 std::int64_t priorityOfActiveName(const std::string& name)
 {
@@ -37,6 +42,14 @@ bool isHidden(const fs::path& url)
 {
     const std::string name = url.filename().string();
     return !name.empty() && name[0] == '.';
+}
+
+fs::path asideName(const fs::path& url)
+{
+    static std::atomic<std::uint64_t> counter {0};
+    return url.parent_path()
+           / (std::string(kRemovingPrefix) + std::to_string(::getpid()) + "." + std::to_string(++counter) + "."
+              + url.filename().string());
 }
 
 // The extension as the platform's URLs give it: without the dot, and none
@@ -241,14 +254,11 @@ std::optional<fs::path> HLYEventLogSessionRepository::removePrepStatusFromSessio
         return std::nullopt;
     URL target = prep;
     target.replace_extension();
+    // A folder of the name may be another instance's upload: it is replaced
+    // only when it can be held.
+    if (!removeSessionFragmentDirectoryOnly(target, error))
+        return std::nullopt;
     std::error_code code;
-    if (fs::exists(fs::symlink_status(target, code))) {
-        fs::remove_all(target, code);
-        if (code) {
-            fail(error, code, "remove " + target.string());
-            return std::nullopt;
-        }
-    }
     fs::rename(prep, target, code);
     if (code) {
         fail(error, code, "rename " + prep.string());
@@ -272,7 +282,7 @@ bool HLYEventLogSessionRepository::purgePrepSessionFragmentDirectoriesForStateNa
                 continue;
             // A prep folder another process is filling is not left over.
             const auto lock = HLYFileLock::tryLock(fragment, true);
-            if (lock && !deleteItemAtURL(fragment, error))
+            if (lock && !removeHeldDirectory(fragment, error))
                 return false;
         }
     }
@@ -294,12 +304,85 @@ void HLYEventLogSessionRepository::removeEmptyParentsOfFragment(const URL& fragm
         fs::remove(state, code);
 }
 
+bool HLYEventLogSessionRepository::removeSessionFragmentDirectoryOnly(const URL& fragment, KitError* error)
+{
+    std::error_code code;
+    const auto status = fs::symlink_status(fragment, code);
+    if (!fs::exists(status))
+        return true;
+    if (!fs::is_directory(status))
+        return deleteItemAtURL(fragment, error);
+    std::unique_ptr<HLYFileLock> taken;
+    if (!HLYFileLock::isHeldHere(fragment) && !(taken = HLYFileLock::tryLock(fragment, true))) {
+        // Gone since we looked: nothing left to do.
+        if (!fs::exists(fs::symlink_status(fragment, code)))
+            return true;
+        return fail(error, std::make_error_code(std::errc::device_or_resource_busy), "in use: " + fragment.string());
+    }
+    return removeHeldDirectory(fragment, error);
+}
+
 bool HLYEventLogSessionRepository::removeSessionFragmentDirectory(const URL& fragment, KitError* error)
 {
-    if (!deleteItemAtURL(fragment, error))
+    if (!removeSessionFragmentDirectoryOnly(fragment, error))
         return false;
     removeEmptyParentsOfFragment(fragment);
     return true;
+}
+
+bool HLYEventLogSessionRepository::removeHeldDirectory(const URL& url, KitError* error)
+{
+    const URL aside = asideName(url);
+    std::error_code code;
+    fs::rename(url, aside, code);
+    if (code == std::errc::no_such_file_or_directory)
+        return true;
+    if (code)
+        return fail(error, code, "rename " + url.string());
+    // Someone who opened the folder just before the rename may still drop a
+    // lock file into it; a second pass takes that too.
+    if (fs::remove_all(aside, code); code)
+        fs::remove_all(aside, code);
+    return !code || fail(error, code, "remove " + aside.string());
+}
+
+void HLYEventLogSessionRepository::removeLeftoversOfInterruptedRemovals(const URL& folder)
+{
+    std::error_code code;
+    for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(kRemovingPrefix, 0) != 0)
+            continue;
+        // Left to its remover while that process runs: a lock file made in
+        // it now could only get in its way.
+        const long remover = std::strtol(name.c_str() + kRemovingPrefix.size(), nullptr, 10);
+        if (remover > 0 && (::kill(pid_t(remover), 0) == 0 || errno == EPERM))
+            continue;
+        if (const auto lock = HLYFileLock::tryLock(it->path(), true)) {
+            std::error_code ignored;
+            fs::remove_all(it->path(), ignored);
+        }
+    }
+}
+
+bool HLYEventLogSessionRepository::removeJudgedItem(const URL& url, bool* kept, KitError* error)
+{
+    *kept = false;
+    std::error_code code;
+    const auto status = fs::symlink_status(url, code);
+    if (!fs::exists(status))
+        return true; // the rule took it already
+    if (::access(url.parent_path().c_str(), W_OK) != 0) {
+        *kept = true; // not deletable: left as it is
+        return true;
+    }
+    if ((fs::is_directory(status) ? ::rmdir(url.c_str()) : ::unlink(url.c_str())) == 0 || errno == ENOENT)
+        return true;
+    if (errno == ENOTEMPTY || errno == EEXIST) {
+        *kept = true; // something was put there since the listing
+        return true;
+    }
+    return fail(error, std::error_code(errno, std::generic_category()), "remove " + url.string());
 }
 
 bool HLYEventLogSessionRepository::removeLogFile(const URL& log, KitError* error)
@@ -414,8 +497,9 @@ bool HLYEventLogSessionRepository::cleanUpStateDirectoryURL(const URL& url, cons
 {
     requireShouldDelete(shouldDelete, "cleanUpStateDirectoryURL");
     if (!itemURLHasNameMatching(url, kActiveStateName) && !itemURLHasNameMatching(url, kPackagedStateName)) {
+        // A stray holds nobody's events: it goes whole, at once.
         *shouldDelete = true;
-        return true;
+        return deleteItemAtURL(url, error);
     }
     return cleanUpDirectoryURL(url, shouldDelete, error, [&](const URL& item, bool* deleteItem, KitError* failure) {
         return cleanUpSessionDirectoryURL(item, openFragment, deleteItem, failure);
@@ -427,17 +511,22 @@ bool HLYEventLogSessionRepository::cleanUpSessionDirectoryURL(const URL& url, co
 {
     requireShouldDelete(shouldDelete, "cleanUpSessionDirectoryURL");
     const URL open = openFragment.lexically_normal();
+    if (isDirectoryURL(url))
+        removeLeftoversOfInterruptedRemovals(url);
     return cleanUpDirectoryURL(url, shouldDelete, error, [&](const URL& item, bool* deleteItem, KitError* failure) {
         if (item.lexically_normal() == open)
             return true;
+        if (!isDirectoryURL(item))
+            return cleanUpSessionFragmentDirectoryURL(item, deleteItem, failure);
         // Folders someone holds (this process included) are in use; the
-        // lock also keeps anyone from taking this one while it is judged.
-        std::unique_ptr<HLYFileLock> lock;
-        if (isDirectoryURL(item) && !(lock = HLYFileLock::tryLock(item, true)))
+        // lock also keeps anyone from taking this one while it is judged,
+        // and only a fragment held so is taken apart.
+        const auto lock = HLYFileLock::tryLock(item, true);
+        if (!lock)
             return true;
         if (!cleanUpSessionFragmentDirectoryURL(item, deleteItem, failure))
             return false;
-        return !*deleteItem || deleteItemAtURL(item, failure);
+        return !*deleteItem || removeHeldDirectory(item, failure);
     });
 }
 
@@ -450,11 +539,12 @@ bool HLYEventLogSessionRepository::cleanUpSessionFragmentDirectoryURL(const URL&
     });
 }
 
-bool HLYEventLogSessionRepository::cleanUpLogFileURL(const URL& url, bool* shouldDelete, KitError*)
+bool HLYEventLogSessionRepository::cleanUpLogFileURL(const URL& url, bool* shouldDelete, KitError* error)
 {
     requireShouldDelete(shouldDelete, "cleanUpLogFileURL");
     *shouldDelete = !isLogFileURL(url);
-    return true;
+    // A folder where a log belongs goes whole: its fragment is held.
+    return !*shouldDelete || !isDirectoryURL(url) || deleteItemAtURL(url, error);
 }
 
 bool HLYEventLogSessionRepository::cleanUpDirectoryURL(const URL& url, bool* shouldDelete, KitError* error,
@@ -468,13 +558,20 @@ bool HLYEventLogSessionRepository::cleanUpDirectoryURL(const URL& url, bool* sho
     if (!items)
         return false;
     for (const auto& item : *items) {
+        std::error_code code;
+        // Gone since the listing: someone else is at work here.
+        if (!fs::exists(fs::symlink_status(item, code))) {
+            *shouldDelete = false;
+            continue;
+        }
         bool deleteItem = false;
         if (!rule(item, &deleteItem, error))
             return false;
-        if (!deleteItem)
-            *shouldDelete = false;
-        else if (!deleteItemAtURL(item, error))
+        bool kept = !deleteItem;
+        if (deleteItem && !removeJudgedItem(item, &kept, error))
             return false;
+        if (kept)
+            *shouldDelete = false;
     }
     return true;
 }

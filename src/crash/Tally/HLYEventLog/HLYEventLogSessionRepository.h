@@ -5,7 +5,9 @@
 // fragment through its "prep" stage, deletes fragments and logs with the
 // parents they leave empty, and cleans up whatever does not belong. Folders
 // another process holds locked are in its hands: listings still show them,
-// but clean-up and purges leave them alone.
+// but clean-up and purges leave them alone. A fragment folder is only ever
+// removed whole under its own lock; the parents it leaves are removed only
+// while empty.
 #pragma once
 
 #include "sdk/network/KitError.h"
@@ -74,6 +76,8 @@ public:
     // stands there; nothing (and no error) for a folder that is no prep folder.
     std::optional<URL> removePrepStatusFromSessionFragmentDirectoryURL(const URL& prep, KitError* error);
     bool purgePrepSessionFragmentDirectoriesForStateName(const std::string& state, KitError* error);
+    // The fragment, held (refused when someone else holds it) and taken
+    // apart, then its session and state folders while they are empty.
     bool removeSessionFragmentDirectory(const URL& fragment, KitError* error);
     bool removeLogFile(const URL& log, KitError* error);
 
@@ -96,11 +100,23 @@ public:
     bool cleanUpSessionFragmentDirectoryURL(const URL& url, bool* shouldDelete, KitError* error);
     bool cleanUpLogFileURL(const URL& url, bool* shouldDelete, KitError* error);
     using CleanUpRule = std::function<bool(const URL& item, bool* shouldDelete, KitError* error)>;
-    // A folder is to go exactly when nothing inside it stays.
+    // A folder is to go exactly when nothing inside it stays. What the rule
+    // judged to go is unlinked, or, for a folder, removed only while empty:
+    // anything put there since the listing keeps it. Strays are taken whole
+    // by the rules themselves, fragments only under their own lock. A child
+    // gone since the listing keeps the folder too.
     bool cleanUpDirectoryURL(const URL& url, bool* shouldDelete, KitError* error, const CleanUpRule& rule);
 
 private:
     bool isLogFileURL(const URL& url) const;
+    // The fragment folder alone, held first (refused with EBUSY when someone
+    // else holds it).
+    bool removeSessionFragmentDirectoryOnly(const URL& fragment, KitError* error);
+    // Takes apart a folder this process holds locked, renamed aside first so
+    // that nobody can list or lock it while it goes.
+    bool removeHeldDirectory(const URL& url, KitError* error);
+    void removeLeftoversOfInterruptedRemovals(const URL& folder);
+    bool removeJudgedItem(const URL& url, bool* kept, KitError* error);
     // Removes an empty session folder, then an empty state folder.
     void removeEmptyParentsOfFragment(const URL& fragment);
 
