@@ -491,6 +491,59 @@ def text_load_documents(seeds):
 # --- end of the texts of issue 62 --------------------------------------------
 
 
+# --- Documents that flood the program: pages by the hundred thousand, a
+# picture whose header claims a giant ---------------------------------------
+
+def empty_pages_document(pages):
+    """`pages` pages on one master, each with its layer and no element."""
+    a = Archive()
+    master_uuid = a.new_uuid()
+    return a.document_bytes(a.array([a.page(612, 792, master_uuid=master_uuid) for _ in range(pages)]),
+                            a.array([a.page(612, 792, page_uuid=master_uuid)]))
+
+
+def progressive_jpeg_claiming(side):
+    """A 64 x 48 progressive JPEG whose frame header claims `side` pixels
+    square: decoding a multi-scan file keeps every coefficient of the picture
+    it claims, 2.7 GB at 30000 square."""
+    small = Image.merge("RGB", [Image.linear_gradient("L").resize((64, 48)),
+                                Image.radial_gradient("L").resize((64, 48)),
+                                Image.linear_gradient("L").rotate(90).resize((64, 48))])
+    out = io.BytesIO()
+    small.save(out, "JPEG", quality=85, progressive=True)
+    data = bytearray(out.getvalue())
+    frame = data.find(b"\xff\xc2")
+    assert frame > 0
+    # Marker, length and precision come before the height and the width.
+    data[frame + 5:frame + 9] = side.to_bytes(2, "big") + side.to_bytes(2, "big")
+    return bytes(data)
+
+
+def flooding_documents(seeds):
+    """(name, what it checks, bytes, pictures, expectations, where to click)
+    of these documents; "refused" is what the one line of a refusal must
+    say."""
+    def sized(large, small):
+        return small if seeds else large
+
+    limits = {"address-space": BOUNDED_SPACE}
+    # Drawn as placeholders, which output names; in the window the document
+    # opens and keeps them.
+    claims = [(side, progressive_jpeg_claiming(side)) for side in (30000, 40000)]
+    return [
+        ("pages-100k-empty", "62.6 100,000 pages of an empty layer each are refused with a message at open",
+         empty_pages_document(sized(100000, 20)), [], dict(limits, refused="pages"), BOX_MIDDLE),
+        # With its master, the most pages a document holds.
+        ("pages-19999-empty", "62.6 19,999 pages of an empty layer each open in bounded time",
+         empty_pages_document(sized(19999, 20)), [], dict(limits, opens=True, pages=sized(19999, 20)), BOX_MIDDLE),
+    ] + [
+        ("jpeg-claims-%d" % side, "62.6 a 64 x 48 progressive JPEG claiming %d pixels square draws as a "
+         "placeholder within 400 MB" % side, pictures_document([data]), [data],
+         dict(limits, damaged=True, peak=400 * 1024 ** 2), PICTURE_MIDDLE) for side, data in claims
+    ]
+# --- end of the documents that flood the program -----------------------------
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("out")
@@ -500,7 +553,7 @@ def main():
     os.makedirs(arguments.out, exist_ok=True)
     manifest = []
     made = (documents(os.path.abspath(arguments.private), arguments.seeds) + bounded_documents(arguments.seeds)
-            + text_load_documents(arguments.seeds))
+            + text_load_documents(arguments.seeds) + flooding_documents(arguments.seeds))
     for name, checks, data, pictures, expect, edit_at in made:
         with open(os.path.join(arguments.out, name + "." + expect.get("extension", "qvleaf")), "wb") as out:
             out.write(data)

@@ -3,6 +3,12 @@
 reports, one line per document and tool, whether the program coped.
 
   run_hostile.py --tools BUILD/tools --work DIR [--only NAME ...] [--jobs N] [--sanitized]
+                 [--make-only | --made] [--shard K/N]
+
+--make-only writes the documents into DIR/docs and runs nothing; --made runs
+the documents found there (a fixture writes them once for every shard);
+--shard K/N runs the K-th of N shares of the runs, so that each share stays
+well within a test's time on a busy machine.
 
 Each run gets a fresh temporary folder (TMPDIR, TEMP, TMP) holding one
 "secret.txt", a home of its own and a limit of 60 seconds of processor time
@@ -30,7 +36,8 @@ Documents of issue 54 say more in the manifest: an address space of their
 own ("address-space", in bytes), a lower limit of peak memory ("peak",
 in bytes), that they must open ("opens"), a script of
 their own ("script", with the file `{drop}` made sparse of "drop-size"
-bytes) and what the window must say ("alert").
+bytes) and what the window must say ("alert"); documents of issue 62 what
+the one line refusing them must say ("refused").
 Texts of issue 62 bound their processor time more tightly ("limit", in
 seconds, for the usual minute) and may ask for a PDF whose lines break
 words with a hyphen ("pdf-hyphenated").
@@ -357,6 +364,8 @@ def run_once(tool, document, arguments):
             problems.append("no PDF written beside the undrawable picture")
     else:
         problems.append(describe_status(status, limit))
+    if "refused" in expect and (exit_code != 1 or not any(expect["refused"] in line for line in message)):
+        problems.append("not refused with one line saying \"%s\"" % expect["refused"])
     if tool == "canvas-replay" and "alert" in expect and not any(
             line.startswith("alert:") and expect["alert"] in line for line in message):
         problems.append("the window never said \"%s\"" % expect["alert"])
@@ -392,6 +401,36 @@ def run_once(tool, document, arguments):
     return not problems, line
 
 
+def shard_argument(text):
+    share, shares = (int(n) for n in text.split("/"))
+    if not 1 <= share <= shares:
+        raise argparse.ArgumentTypeError("a share K/N with 1 <= K <= N")
+    return share, shares
+
+
+def share_of(runs, share, shares):
+    """The runs of the `share`-th of `shares` shares. The runs of a document
+    that must run one at a time stay together; the costliest (those granted
+    a budget of time) are dealt out first, each to the share with the least
+    so far, so every share gets about as much work whatever the manifest
+    holds."""
+    groups = {}
+    for index, (tool, document) in enumerate(runs):
+        name = document["name"]
+        groups.setdefault(name if name == "eps-temp-files" else (tool, name), []).append(index)
+
+    def cost(group):
+        return sum(LIMIT_SECONDS + runs[i][1]["expect"].get("budget", 0) for i in group)
+    loads = [0] * shares
+    mine = set()
+    for group in sorted(groups.values(), key=cost, reverse=True):
+        least = loads.index(min(loads))
+        loads[least] += cost(group)
+        if least == share - 1:
+            mine.update(group)
+    return [run for i, run in enumerate(runs) if i in mine]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--tools", required=True, help="the folder holding page-render and canvas-replay")
@@ -400,24 +439,31 @@ def main():
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--keep", action="store_true", help="keep the folders of runs that passed")
     parser.add_argument("--sanitized", action="store_true", help="the tools are built with AddressSanitizer")
+    parser.add_argument("--make-only", action="store_true", help="write the documents and run nothing")
+    parser.add_argument("--made", action="store_true", help="run the documents already written in WORK/docs")
+    parser.add_argument("--shard", type=shard_argument, default=(1, 1), help="K/N: run the K-th of N shares")
     arguments = parser.parse_args()
     arguments.work = os.path.abspath(arguments.work)
     arguments.tools = os.path.abspath(arguments.tools)
     arguments.private = os.path.join(arguments.work, "private")
 
     docs = os.path.join(arguments.work, "docs")
-    shutil.rmtree(docs, ignore_errors=True)
-    subprocess.run([sys.executable, os.path.join(HERE, "make_hostile.py"), docs, "--private", arguments.private],
-                   check=True)
+    if not arguments.made:
+        shutil.rmtree(docs, ignore_errors=True)
+        subprocess.run([sys.executable, os.path.join(HERE, "make_hostile.py"), docs, "--private", arguments.private],
+                       check=True)
+    if arguments.make_only:
+        return 0
     with open(os.path.join(docs, "manifest.json")) as f:
         manifest = json.load(f)
     if arguments.only:
         manifest = [d for d in manifest if d["name"] in arguments.only]
 
-    print("%d hostile documents through page-render and canvas-replay; %d s of processor time and %d MB each "
-          "at the most"
-          % (len(manifest), LIMIT_SECONDS, PEAK_LIMIT_KB // 1024), flush=True)
     runs = [(tool, d) for d in manifest for tool in d["expect"].get("tools", ("page-render", "canvas-replay"))]
+    runs = share_of(runs, *arguments.shard)
+    print("%d runs of %d hostile documents through page-render and canvas-replay; %d s of processor time and "
+          "%d MB each at the most" % (len(runs), len({d["name"] for _, d in runs}), LIMIT_SECONDS,
+                                       PEAK_LIMIT_KB // 1024), flush=True)
     # The two runs of the EPS that touches files share its folder: one at a time.
     shared = [r for r in runs if r[1]["name"] == "eps-temp-files"]
     results = [run_once(tool, d, arguments) for tool, d in shared]

@@ -208,6 +208,18 @@ TEST(ObjectModel, ManyObserversOfOneKeyAreToldInOrderAfterOthersLeave)
     ASSERT_EQ(told.size(), 150);
     for (int i = 0; i < 150; ++i)
         EXPECT_EQ(told[i], 2 * i + 1);
+
+    // More leave, one joins: those left are told in turn, the newcomer last.
+    told.clear();
+    for (int i = 1; i < 300; i += 4)
+        page.removeObserver(ids[size_t(i)]);
+    page.addObserver(QStringLiteral("drawingMode"), nullptr, [&told](const KeyValueChange&) { told.append(1000); });
+    page.setDrawingMode(2);
+    QList<int> expected;
+    for (int i = 3; i < 300; i += 4)
+        expected.append(i);
+    expected.append(1000);
+    EXPECT_EQ(told, expected);
 }
 
 TEST(ObjectModel, AnObjectObservingItselfIsToldInTurnAndStopsWhenItSaysSo)

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -122,6 +123,36 @@ TEST(Deferred, FlushRunsEveryPendingCallHoweverManyAndDropsThoseOfGoneContexts)
     ql::after(0, &survivor, rearm);
     ql::DeferredCalls::instance().flush();
     EXPECT_EQ(ran, 12000);
+}
+
+TEST(Deferred, ThousandsOfPendingCallsWaitBehindOneTimerAndRunInTheirOrder)
+{
+    QObject survivor;
+    std::vector<int> order;
+    constexpr int kCalls = 20000;
+    // Later calls first: due time decides, then the order of scheduling.
+    for (int i = 0; i < kCalls; ++i)
+        ql::after(i < kCalls / 2 ? 1000 : 0, &survivor, [&order, i] { order.push_back(i); });
+    EXPECT_LE(ql::DeferredCalls::instance().findChildren<QTimer*>().size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return int(order.size()) == kCalls; }, 60000));
+    EXPECT_EQ(ql::DeferredCalls::instance().pendingCount(), 0);
+    std::vector<int> expected;
+    for (int i = kCalls / 2; i < kCalls; ++i)
+        expected.push_back(i);
+    for (int i = 0; i < kCalls / 2; ++i)
+        expected.push_back(i);
+    EXPECT_EQ(order, expected);
+
+    // A call scheduled while calls run waits for a later turn of the loop,
+    // behind every call already due.
+    std::vector<QString> seen;
+    ql::after(0, &survivor, [&] {
+        seen.push_back(QStringLiteral("first"));
+        ql::after(0, &survivor, [&] { seen.push_back(QStringLiteral("scheduled by first")); });
+    });
+    ql::after(0, &survivor, [&] { seen.push_back(QStringLiteral("second")); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() == 3; }, 5000));
+    EXPECT_EQ(seen, (std::vector<QString> {"first", "second", "scheduled by first"}));
 }
 
 TEST(UserDefaults, StoredValuesKeepKindsAndOutliveTheStore)

@@ -95,6 +95,8 @@ Status DocumentArchive::read(Document& document, const QByteArray& data)
         return opened;
     if (Status fits = DocumentBudget::checkElements(unarchiver, QStringLiteral("ZVPuttyView")); !fits)
         return fits;
+    if (Status fits = DocumentBudget::checkPages(unarchiver, QStringLiteral("ZVCanvasView")); !fits)
+        return fits;
     // Pages that share a picture share its pixels.
     const SharedPictureDecoding sharedPictures;
     QSet<const ZVCanvasView*> seen;

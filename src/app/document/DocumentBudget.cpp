@@ -8,15 +8,29 @@
 
 namespace ql {
 
-Status DocumentBudget::checkElements(const KeyedUnarchiver& archive, const QString& elementClass)
+namespace {
+
+Status checkRecords(const KeyedUnarchiver& archive, const QString& recordClass, qsizetype most, const char* text)
 {
-    const qsizetype elements = archive.countRecordsOfClass(elementClass);
-    if (elements <= kMaxElements)
+    const qsizetype records = archive.countRecordsOfClass(recordClass);
+    if (records <= most)
         return {};
     const QLocale locale;
     return archiveError(ArchiveErrorCode::TooLarge,
-                        QObject::tr("It holds %1 elements; a document can hold up to %2.")
-                            .arg(locale.toString(elements), locale.toString(kMaxElements)));
+                        QObject::tr(text).arg(locale.toString(records), locale.toString(most)));
+}
+
+} // namespace
+
+Status DocumentBudget::checkElements(const KeyedUnarchiver& archive, const QString& elementClass)
+{
+    return checkRecords(archive, elementClass, kMaxElements,
+                        QT_TR_NOOP("It holds %1 elements; a document can hold up to %2."));
+}
+
+Status DocumentBudget::checkPages(const KeyedUnarchiver& archive, const QString& pageClass)
+{
+    return checkRecords(archive, pageClass, kMaxPages, QT_TR_NOOP("It holds %1 pages; a document can hold up to %2."));
 }
 
 } // namespace ql

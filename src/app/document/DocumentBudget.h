@@ -2,7 +2,8 @@
 // document is open (its model, its text, its place on the canvas, its copy
 // while saving): a file of hundreds of thousands of them is refused with a
 // message before any is made, rather than running the program out of
-// memory. The bound is far above any real publication.
+// memory; so is a file of too many pages. The bounds are far above any real
+// publication.
 #pragma once
 
 #include "platform/Error.h"
@@ -16,10 +17,15 @@ class KeyedUnarchiver;
 class DocumentBudget {
 public:
     static constexpr qsizetype kMaxElements = 30000;
+    // Pages, master pages included: each has its layers, guides and place in
+    // the pages list even when empty.
+    static constexpr qsizetype kMaxPages = 20000;
 
     // An error saying so when the opened archive holds more element records
     // (of the archived class `elementClass`) than a document may.
     static Status checkElements(const KeyedUnarchiver& archive, const QString& elementClass);
+    // The same for page records (of the archived class `pageClass`).
+    static Status checkPages(const KeyedUnarchiver& archive, const QString& pageClass);
 };
 
 } // namespace ql

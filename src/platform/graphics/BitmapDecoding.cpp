@@ -1,5 +1,6 @@
 #include "platform/graphics/BitmapDecoding.h"
 
+#include <QList>
 #include <QtEndian>
 #include <algorithm>
 #include <climits>
@@ -93,14 +94,16 @@ bool pngHasAlpha(const QByteArray& png)
     return alpha;
 }
 
-std::optional<QPoint> jpegDotsPerMeter(const QByteArray& jpeg)
+namespace {
+
+// Calls `segment(marker, body, length)` for each marker segment up to the
+// header of the first scan until it returns false.
+template <class Visit>
+void forEachJpegSegmentToFirstScan(const QByteArray& jpeg, Visit segment)
 {
-    // Marker segments up to the first frame or scan; the JFIF one carries
-    // the density.
     const auto byte = [&jpeg](qsizetype at) { return quint8(jpeg[at]); };
     if (jpeg.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
-        return std::nullopt;
-    std::optional<QPoint> found;
+        return;
     qsizetype at = 2;
     while (at + 4 <= jpeg.size() && byte(at) == 0xFF) {
         const quint8 marker = byte(at + 1);
@@ -108,13 +111,30 @@ std::optional<QPoint> jpegDotsPerMeter(const QByteArray& jpeg)
             ++at;
             continue;
         }
-        if (marker == 0xDA || (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC))
-            break;
         const qsizetype length = qFromBigEndian<quint16>(jpeg.constData() + at + 2);
         if (length < 2 || at + 2 + length > jpeg.size())
-            break;
-        const char* body = jpeg.constData() + at + 4;
-        if (marker == 0xE0 && length >= 16 && QByteArrayView(body, 5) == QByteArrayView("JFIF\0", 5)) {
+            return;
+        if (!segment(marker, jpeg.constData() + at + 4, length - 2) || marker == 0xDA)
+            return;
+        at += 2 + length;
+    }
+}
+
+bool isFrameMarker(quint8 marker)
+{
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+} // namespace
+
+std::optional<QPoint> jpegDotsPerMeter(const QByteArray& jpeg)
+{
+    // The JFIF segment, before the frame, carries the density.
+    std::optional<QPoint> found;
+    forEachJpegSegmentToFirstScan(jpeg, [&found](quint8 marker, const char* body, qsizetype length) {
+        if (marker == 0xDA || isFrameMarker(marker))
+            return false;
+        if (marker == 0xE0 && length >= 14 && QByteArrayView(body, 5) == QByteArrayView("JFIF\0", 5)) {
             const quint8 unit = quint8(body[7]);
             const int x = qFromBigEndian<quint16>(body + 8);
             const int y = qFromBigEndian<quint16>(body + 10);
@@ -125,9 +145,55 @@ std::optional<QPoint> jpegDotsPerMeter(const QByteArray& jpeg)
             else
                 found.reset();
         }
-        at += 2 + length;
-    }
+        return true;
+    });
     return found;
+}
+
+double jpegScanBufferBytes(const QByteArray& jpeg)
+{
+    struct Component {
+        int horizontal;
+        int vertical;
+    };
+    QSize size;
+    bool progressive = false;
+    QList<Component> components;
+    int inFirstScan = 0;
+    forEachJpegSegmentToFirstScan(jpeg, [&](quint8 marker, const char* body, qsizetype length) {
+        if (isFrameMarker(marker) && length >= 6) {
+            progressive = (marker & 0x3) == 2;
+            size = QSize(qFromBigEndian<quint16>(body + 3), qFromBigEndian<quint16>(body + 1));
+            const int count = quint8(body[5]);
+            components.clear();
+            for (int i = 0; i < count && 6 + 3 * i + 2 < length; ++i) {
+                const quint8 factors = quint8(body[6 + 3 * i + 1]);
+                components.append({std::max(1, factors >> 4), std::max(1, factors & 0xF)});
+            }
+        } else if (marker == 0xDA && length >= 1) {
+            inFirstScan = quint8(body[0]);
+        }
+        return true;
+    });
+    if (components.isEmpty() || size.isEmpty() || (!progressive && inFirstScan >= components.size()))
+        return 0.0;
+    int widest = 1;
+    int tallest = 1;
+    for (const Component& c : std::as_const(components)) {
+        widest = std::max(widest, c.horizontal);
+        tallest = std::max(tallest, c.vertical);
+    }
+    // Blocks of 8 x 8 coefficients of two bytes, each component's rounded
+    // up to whole units of its sampling, as the decoder allocates them.
+    const auto blocks = [](double pixels, int factor, int largest, int unit) {
+        const double count = std::ceil(pixels * factor / (8.0 * largest));
+        return std::ceil(count / unit) * unit;
+    };
+    double bytes = 0.0;
+    for (const Component& c : std::as_const(components))
+        bytes += blocks(size.width(), c.horizontal, widest, c.horizontal)
+            * blocks(size.height(), c.vertical, tallest, c.vertical) * 128.0;
+    return bytes;
 }
 
 } // namespace ql::bitmaps

@@ -33,6 +33,12 @@ bool readWithinLimit(QImageReader& reader, QImage& image, double bytes);
 // none (or only an aspect ratio).
 std::optional<QPoint> pngDotsPerMeter(const QByteArray& png);
 std::optional<QPoint> jpegDotsPerMeter(const QByteArray& jpeg);
+// What a JPEG's decoder keeps besides the picture: a file of several scans
+// (progressive, or a component per scan) holds every coefficient of the
+// whole picture its header claims until the last scan, whatever size it is
+// decoded at. None for a file of one scan or another format. A file whose
+// buffers would take more than kLargestTransientBytes is not decoded.
+double jpegScanBufferBytes(const QByteArray& jpeg);
 // Whether a PNG's pixels carry alpha: an alpha channel, or a transparency
 // chunk (which the toolkit's reader turns into alpha, palettes included).
 bool pngHasAlpha(const QByteArray& png);

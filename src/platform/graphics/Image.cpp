@@ -106,6 +106,12 @@ Result<Image> Image::fromData(const QByteArray& data)
     if (!isAcceptedBitmap(format))
         return unknownFormat();
     const QSize full = reader.size();
+    if (const double scans = bitmaps::jpegScanBufferBytes(data); scans > double(bitmaps::kLargestTransientBytes))
+        return imageError(Unreadable, QStringLiteral("The picture is too large to decode: its %1 × %2 pixels in "
+                                                     "several scans would take %3 MB.")
+                                          .arg(full.width())
+                                          .arg(full.height())
+                                          .arg(qint64(scans) >> 20));
     double bytes = full.isValid() ? bitmaps::decodedBytes(full, reader.imageFormat()) : 0.0;
     if (const QSize within = bitmaps::decodedSizeWithin(full, reader.imageFormat()); within != full) {
         reader.setScaledSize(within);

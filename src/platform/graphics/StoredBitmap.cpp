@@ -161,6 +161,9 @@ bool StoredBitmap::decodes() const
 QImage StoredBitmap::decode(QSize size) const
 {
     ++g_decodes;
+    // Drawn as a placeholder: the decoder would hold more than any picture may.
+    if (bitmaps::jpegScanBufferBytes(m_data) > double(bitmaps::kLargestTransientBytes))
+        return {};
     QBuffer buffer;
     buffer.setData(m_data);
     buffer.open(QIODevice::ReadOnly);

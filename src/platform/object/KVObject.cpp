@@ -246,6 +246,8 @@ KVObject::~KVObject()
     };
     QVarLengthArray<Watcher, 4> watchers;
     for (const KeyWatch& watch : m_watches) {
+        if (watch.gone)
+            continue;
         if (watch.owner) {
             watch.owner->forget(this);
             watchers.append({watch.owner->root(), watch.owner->id(), true});
@@ -255,6 +257,7 @@ KVObject::~KVObject()
         }
     }
     m_watches.clear();
+    m_goneWatches = 0;
     if (watchers.isEmpty())
         return;
     connect(this, &QObject::destroyed, [watchers] {
@@ -410,7 +413,7 @@ void KVObject::removeObserver(ObservationId id)
 {
     std::erase_if(m_pending, [id](const PendingChange& pending) { return pending.id == id; });
     if (const auto own = findWatch(id); own != m_watches.end() && !own->owner) {
-        m_watches.erase(own);
+        removeWatch(id);
         return;
     }
     std::erase_if(m_observations, [id](const auto& observation) { return observation->id() == id; });
@@ -419,7 +422,9 @@ void KVObject::removeObserver(ObservationId id)
 void KVObject::removeObservers(QObject* context)
 {
     if (context == this) {
+        // The gone go too: none has an owner or a root.
         std::erase_if(m_watches, [](const KeyWatch& watch) { return !watch.owner && !watch.root; });
+        m_goneWatches = 0;
         dropOwnLinks();
         m_ownKeys.clear();
         m_pending.clear();
@@ -531,7 +536,7 @@ std::vector<KVObject::KeyWatch>::iterator KVObject::findWatch(quint64 id)
 {
     const auto found = std::lower_bound(m_watches.begin(), m_watches.end(), id,
                                         [](const KeyWatch& watch, quint64 wanted) { return watch.id < wanted; });
-    return found != m_watches.end() && found->id == id ? found : m_watches.end();
+    return found != m_watches.end() && found->id == id && !found->gone ? found : m_watches.end();
 }
 
 std::vector<KVObject::KeyWatch>::const_iterator KVObject::findWatch(quint64 id) const
@@ -541,15 +546,21 @@ std::vector<KVObject::KeyWatch>::const_iterator KVObject::findWatch(quint64 id) 
 
 void KVObject::removeWatch(quint64 id)
 {
-    if (const auto found = findWatch(id); found != m_watches.cend())
-        m_watches.erase(found);
+    const auto found = findWatch(id);
+    if (found == m_watches.end())
+        return;
+    *found = KeyWatch {id, {}, nullptr, {}, nullptr, 0, true};
+    if (++m_goneWatches > m_watches.size() / 2) {
+        std::erase_if(m_watches, [](const KeyWatch& watch) { return watch.gone; });
+        m_goneWatches = 0;
+    }
 }
 
 KVObject::WatchIds KVObject::watchesForKey(const QString& key) const
 {
     WatchIds ids;
     for (const KeyWatch& watch : m_watches) {
-        if (watch.key == key)
+        if (watch.key == key && !watch.gone)
             ids.append(watch.id);
     }
     bool own = false;

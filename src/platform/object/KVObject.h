@@ -102,6 +102,8 @@ private:
         KeyValueObserver observer; // set for an own-key observation
         KVObject* root = nullptr;
         quint64 rootId = 0;
+        // Removed: kept in place until the gone outnumber the rest.
+        bool gone = false;
     };
     struct OwnPath;
     // The keys of an observeOwnKeyPaths call: the path at index i is
@@ -157,8 +159,12 @@ private:
 
     // In the order added, which is the order of their ids: a watch is found
     // by binary search, so that an object watched by thousands drops each
-    // watch without comparing them all.
+    // watch without comparing them all. A removed watch is marked gone, and
+    // the gone are swept out together once they are half the list: a master
+    // page watched by every page of a large document would otherwise move
+    // the whole list as each page goes.
     std::vector<KeyWatch> m_watches;
+    size_t m_goneWatches = 0;
     std::vector<std::unique_ptr<KeyPathObservation>> m_observations;
     std::vector<OwnKeys> m_ownKeys;
     std::vector<PendingChange> m_pending;

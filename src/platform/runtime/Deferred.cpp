@@ -1,8 +1,8 @@
 #include "platform/runtime/Deferred.h"
 
-#include <QDateTime>
+#include <QDeadlineTimer>
 #include <algorithm>
-#include <QTimer>
+#include <limits>
 
 namespace ql {
 
@@ -12,50 +12,81 @@ DeferredCalls& DeferredCalls::instance()
     return calls;
 }
 
+DeferredCalls::DeferredCalls()
+{
+    m_timer.setSingleShot(true);
+    // A coarse timer may fire early, before the call it was armed for is due.
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &DeferredCalls::runDue);
+}
+
+qint64 DeferredCalls::now()
+{
+    return QDeadlineTimer::current().deadline();
+}
+
 void DeferredCalls::schedule(int milliseconds, QObject* context, std::function<void()> call)
 {
-    const quint64 id = ++m_nextId;
-    auto* timer = new QTimer(this);
-    timer->setSingleShot(true);
-    timer->setInterval(std::max(0, milliseconds));
-    connect(timer, &QTimer::timeout, this, [this, id] { run(id); });
+    const Key key {now() + std::max(0, milliseconds), ++m_nextId};
     // A call whose context is gone can never run: it goes at once, so that
     // the calls of closed documents neither pile up nor count in a flush.
     QMetaObject::Connection dropped;
     if (context)
-        dropped = connect(context, &QObject::destroyed, this, [this, id] { discard(id); });
-    m_pending.push_back({id, QDateTime::currentMSecsSinceEpoch() + std::max(0, milliseconds),
-                         QPointer<QObject>(context), context != nullptr, std::move(call), timer, dropped});
-    timer->start();
+        dropped = connect(context, &QObject::destroyed, this, [this, key] { discard(key); });
+    m_pending.emplace(key, Pending {QPointer<QObject>(context), context != nullptr, std::move(call), dropped});
+    if (m_pending.begin()->first == key)
+        arm();
 }
 
-void DeferredCalls::discard(quint64 id)
+void DeferredCalls::arm()
 {
-    auto it = std::find_if(m_pending.begin(), m_pending.end(), [id](const Pending& p) { return p.id == id; });
-    if (it == m_pending.end())
+    if (m_pending.empty()) {
+        m_timer.stop();
         return;
-    it->timer->deleteLater();
-    m_pending.erase(it);
+    }
+    const qint64 wait = m_pending.begin()->first.first - now();
+    m_timer.start(int(std::clamp<qint64>(wait, 0, std::numeric_limits<int>::max())));
 }
 
-void DeferredCalls::run(quint64 id)
+void DeferredCalls::discard(Key key)
 {
-    auto it = std::find_if(m_pending.begin(), m_pending.end(), [id](const Pending& p) { return p.id == id; });
-    if (it == m_pending.end())
-        return;
-    Pending pending = std::move(*it);
+    m_pending.erase(key);
+}
+
+void DeferredCalls::run(std::map<Key, Pending>::iterator it)
+{
+    Pending pending = std::move(it->second);
     m_pending.erase(it);
-    pending.timer->deleteLater();
     disconnect(pending.dropped);
+    // The timer stays armed for the rest while this call runs: one that
+    // opens a modal loop lets later calls run in it.
+    arm();
     if (pending.hasContext && !pending.context)
         return;
     pending.call();
 }
 
+void DeferredCalls::runDue()
+{
+    // Calls scheduled from here on wait for the next turn of the event loop,
+    // as they would for a timer of their own.
+    const quint64 lastPending = m_nextId;
+    const qint64 at = now();
+    while (!m_pending.empty()) {
+        const auto first = m_pending.begin();
+        if (first->first.first > at || first->first.second > lastPending)
+            break;
+        run(first);
+    }
+    arm();
+}
+
 void DeferredCalls::discardAll()
 {
-    while (!m_pending.empty())
-        discard(m_pending.front().id);
+    for (auto& [key, pending] : m_pending)
+        disconnect(pending.dropped);
+    m_pending.clear();
+    m_timer.stop();
 }
 
 void DeferredCalls::flush()
@@ -66,20 +97,19 @@ void DeferredCalls::flush()
     const quint64 lastPending = m_nextId;
     int later = 0;
     for (;;) {
-        const bool laterMayRun = later < kLaterCalls;
-        auto earliest = m_pending.end();
-        for (auto it = m_pending.begin(); it != m_pending.end(); ++it) {
-            if (!laterMayRun && it->id > lastPending)
-                continue;
-            if (earliest == m_pending.end() || std::pair(it->due, it->id) < std::pair(earliest->due, earliest->id))
-                earliest = it;
+        auto next = m_pending.begin();
+        if (later >= kLaterCalls) {
+            next = std::find_if(next, m_pending.end(), [lastPending](const auto& entry) {
+                return entry.first.second <= lastPending;
+            });
         }
-        if (earliest == m_pending.end())
-            return;
-        if (earliest->id > lastPending)
+        if (next == m_pending.end())
+            break;
+        if (next->first.second > lastPending)
             ++later;
-        run(earliest->id);
+        run(next);
     }
+    arm();
 }
 
 } // namespace ql

@@ -4,8 +4,10 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
-#include <list>
+#include <map>
+#include <utility>
 
 namespace ql {
 
@@ -24,19 +26,25 @@ public:
     void discardAll();
 
 private:
+    DeferredCalls();
+    // Calls run by due time, then in the order they were scheduled.
+    using Key = std::pair<qint64, quint64>;
     struct Pending {
-        quint64 id;
-        qint64 due;
         QPointer<QObject> context;
         bool hasContext;
         std::function<void()> call;
-        QObject* timer;
         QMetaObject::Connection dropped;
     };
-    void run(quint64 id);
-    void discard(quint64 id);
+    static qint64 now();
+    void run(std::map<Key, Pending>::iterator it);
+    void discard(Key key);
+    void runDue();
+    void arm();
 
-    std::list<Pending> m_pending;
+    // One queue behind one timer, armed for the earliest call: thousands of
+    // pending calls cost no more than one each.
+    std::map<Key, Pending> m_pending;
+    QTimer m_timer;
     quint64 m_nextId = 0;
 };
 

@@ -1,6 +1,6 @@
 // A document of 10,000 pages linked to a master opens: the reader links
 // every master first and then has page fields refreshed once. One of more
-// elements than a document may hold is refused.
+// elements or pages than a document may hold is refused.
 #include "DocumentTestSupport.h"
 
 #include "app/document/Document.h"
@@ -47,7 +47,7 @@ TEST_F(LargeDocuments, TenThousandPagesLinkedToAMasterOpenWithPageFieldsRefreshe
     EXPECT_EQ(field->string(), QStringLiteral("Page 3 of 10000"));
 }
 
-TEST_F(LargeDocuments, MoreElementsThanADocumentMayHoldAreRefusedBeforeAnyIsMade)
+TEST_F(LargeDocuments, MoreElementsOrPagesThanADocumentMayHoldAreRefusedBeforeAnyIsMade)
 {
     // Records no page lists: only their number counts, and it is found
     // before anything is made.
@@ -66,4 +66,11 @@ TEST_F(LargeDocuments, MoreElementsThanADocumentMayHoldAreRefusedBeforeAnyIsMade
         EXPECT_EQ(read.error().message, QStringLiteral("It holds 30,001 elements; a document can hold up to 30,000."));
         EXPECT_TRUE(document.contentPages().isEmpty());
     }
+
+    // Pages, empty ones too, are bounded the same way.
+    Document pages;
+    EXPECT_TRUE(pages.readFromData(fileOf("ZVCanvasView", DocumentBudget::kMaxPages), kDesktopDocumentType));
+    const Status read = pages.readFromData(fileOf("ZVCanvasView", DocumentBudget::kMaxPages + 1), kDesktopDocumentType);
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.error().message, QStringLiteral("It holds 20,001 pages; a document can hold up to 20,000."));
 }

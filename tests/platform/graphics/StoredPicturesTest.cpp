@@ -135,3 +135,35 @@ TEST(StoredPictures, OneScopeDecodesEachPictureOnceWhereverItsBytesLie)
     EXPECT_EQ(decodes, 4);
     EXPECT_EQ(QColor(first.bitmap().pixel(0, 0)), QColor(Qt::red));
 }
+
+TEST(StoredPictures, AProgressiveJpegClaimingAGiantSizeIsAPlaceholderNotGigabytes)
+{
+    QByteArray progressive;
+    {
+        QBuffer buffer(&progressive);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        ASSERT_TRUE(writer.write(filled(64, 48, QImage::Format_RGB32, QColor(20, 160, 90))));
+    }
+    const qsizetype frame = progressive.indexOf("\xFF\xC2");
+    ASSERT_GT(frame, 0) << "a progressive frame";
+    // A progressive file of its own size decodes as any other.
+    EXPECT_EQ(Image::fromData(progressive)->pixelSize(), QSize(64, 48));
+    EXPECT_FALSE(Image::fromStoredData(progressive).isUndecodable());
+
+    // Height and width follow the marker, its length and the precision:
+    // 30000 square would keep 2.7 GB of coefficients while decoding.
+    QByteArray giant = progressive;
+    for (int at : {5, 7}) {
+        giant[frame + at] = char(30000 >> 8);
+        giant[frame + at + 1] = char(30000 & 0xFF);
+    }
+    const Image stored = Image::fromStoredData(giant);
+    EXPECT_TRUE(stored.isUndecodable());
+    EXPECT_EQ(stored.size(), QSizeF(30000, 30000)) << "the size it claims, kept for the frame";
+    EXPECT_EQ(imageArchiveData(stored).value(), giant);
+    const Result<Image> inserted = Image::fromData(giant);
+    ASSERT_FALSE(inserted.ok());
+    EXPECT_TRUE(inserted.error().message.contains(QStringLiteral("too large"))) << inserted.error().message.toStdString();
+}
