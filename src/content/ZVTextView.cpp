@@ -397,14 +397,11 @@ void ZVTextView::setSelectedRange(Range range)
     const int length = textLength();
     const int location = std::clamp(range.location, 0, length);
     const Range clipped {location, std::clamp(range.length, 0, length - location)};
+    // A caret that stays where it is keeps a style chosen for it.
     if (clipped == m_selectedRange)
         return;
     m_selectedRange = clipped;
-    // Typing continues the text before the caret, or the selection's first character.
-    if (length > 0 && m_storage) {
-        const int source = clipped.length > 0 ? clipped.location : std::max(0, clipped.location - 1);
-        m_typingAttributes = ql::text::attributesAt(*m_storage->document(), source);
-    }
+    takeTypingAttributesFromText();
     textViewDidChangeSelection();
     emit selectionChanged();
     setNeedsDisplay();
@@ -420,6 +417,17 @@ void ZVTextView::setSelectedRange(Range range)
         }
     }
     m_sharingSelection = false;
+}
+
+void ZVTextView::takeTypingAttributesFromText()
+{
+    // Typing continues the text before the caret (the first character at the
+    // start), or the selection's first character; an empty box keeps its own.
+    if (!m_storage || textLength() == 0)
+        return;
+    const int source =
+        m_selectedRange.length > 0 ? m_selectedRange.location : std::max(0, m_selectedRange.location - 1);
+    m_typingAttributes = ql::text::attributesAt(*m_storage->document(), source);
 }
 
 void ZVTextView::setTypingAttributes(const ql::TextAttributes& attributes)

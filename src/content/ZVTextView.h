@@ -106,6 +106,9 @@ public:
     void setSelectedRange(Range range);
     const ql::TextAttributes& typingAttributes() const { return m_typingAttributes; }
     void setTypingAttributes(const ql::TextAttributes& attributes);
+    // Typing continues the text at the selection: when the selection moves,
+    // when editing begins and when the text under the caret changes.
+    void takeTypingAttributesFromText();
     // Where formatting applies: the selection while the box is edited, the
     // whole text otherwise (and always for page-number and date fields).
     Range applyRange() const;

@@ -216,6 +216,10 @@ void ZVTextView::setEditMode(bool editMode)
     // Page-number and date fields are never edited by hand.
     if (isField())
         return;
+    // Typing right away continues the text at the caret, whatever was set
+    // before the box was opened.
+    if (!wasEditing)
+        takeTypingAttributesFromText();
     if (page)
         page->setValueForKey(u"editMode", true);
     ql::NotificationCenter::defaultCenter().post(QStringLiteral("disableBackgroundColorPicker"), this);

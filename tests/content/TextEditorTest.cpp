@@ -244,3 +244,39 @@ TEST(TextEditor, TheCaretMovesOnIntoTheNextBoxOfTheChain)
     EXPECT_TRUE(box.editor->caretRect().isNull());
     EXPECT_EQ(box.text->layoutManager()->caretRect(box.editor->position()).container, 1);
 }
+
+TEST(TextEditor, TypingTakesTheStyleOfTheTextItJoins)
+{
+    TextBox box;
+    ql::AttributedString text(QStringLiteral("A"), fontAttributes(QStringLiteral("Helvetica"), 20));
+    text.append(ql::AttributedString(QStringLiteral("bc"), fontAttributes(QStringLiteral("Helvetica"), 14)));
+    box.text->setAttributedString(text);
+    // Opened with the caret at the start: the first character's style, not
+    // what the box was made with.
+    box.text->setEditMode(true);
+    TextEditor* editor = box.text->editor();
+    editor->insertText(QStringLiteral("X"));
+    EXPECT_EQ(box.fontAt(0).pointSize(), 20.0);
+
+    // Deleting forward leaves the caret before other text: that text's style.
+    editor->setPosition(0);
+    editor->perform(QKeySequence::Delete);
+    editor->perform(QKeySequence::Delete);
+    editor->insertText(QStringLiteral("Y"));
+    EXPECT_EQ(box.text->string(), QStringLiteral("Ybc"));
+    EXPECT_EQ(box.fontAt(0).pointSize(), 14.0);
+
+    // A size chosen at the caret holds while the caret stays.
+    editor->setPosition(3);
+    box.text->setValueForKey(u"currentFontSize", 30.0);
+    editor->perform(QKeySequence::MoveToEndOfDocument);
+    editor->insertText(QStringLiteral("!"));
+    EXPECT_EQ(box.fontAt(3).pointSize(), 30.0);
+
+    // An emptied box keeps what it was set to.
+    editor->selectAll();
+    editor->perform(QKeySequence::Delete);
+    box.text->setValueForKey(u"currentFontSize", 9.0);
+    editor->insertText(QStringLiteral("Z"));
+    EXPECT_EQ(box.fontAt(0).pointSize(), 9.0);
+}

@@ -236,6 +236,8 @@ void TextEditor::deleteRange(int start, int end, bool backwards)
     const std::shared_ptr<Edit> keep = m_run;
     moveTo(start, false);
     m_run = keep;
+    // A forward delete leaves the caret where it was, before other text.
+    m_view->takeTypingAttributesFromText();
 }
 
 void TextEditor::insertText(const QString& text)

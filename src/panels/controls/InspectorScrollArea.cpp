@@ -12,6 +12,9 @@ InspectorScrollArea::InspectorScrollArea(QWidget* parent) : QScrollArea(parent)
     setWidgetResizable(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A click on one of its buttons must leave the keys where they were: with
+    // a box being edited, typing goes on in the box with the style just chosen.
+    setFocusPolicy(Qt::NoFocus);
 }
 
 void InspectorScrollArea::fitWidget()
