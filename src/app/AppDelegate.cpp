@@ -4,6 +4,7 @@
 #include "design/ZVDesignHelper.h"
 #include "app/document/DocumentController.h"
 #include "app/launch/CrashKitStarter.h"
+#include "app/window/OpenDocumentItems.h"
 #include "panels/templates/ZVTemplateWindowController.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
@@ -229,7 +230,11 @@ void AppDelegate::giveChooserMenus()
         return;
     m_chooserHasMenus = true;
     auto* bar = new QMenuBar(window);
-    addNewFromTemplateItem(bar->addMenu(tr("&File")));
+    QMenu* file = bar->addMenu(tr("&File"));
+    addNewFromTemplateItem(file);
+    // Opening a document closes the chooser, as choosing a template does:
+    // the document's window sends it away once it is shown.
+    addOpenDocumentItems(file, m_controller);
     addHelpItems(bar->addMenu(tr("&Help")));
     window->layout()->setMenuBar(bar);
 }

@@ -89,7 +89,8 @@ public:
     QUrl helpLink(HelpLink link) const;
 
     // File ▸ New from Template… and the Help menu, for windows that have
-    // a menu bar of their own (document windows, the chooser).
+    // a menu bar of their own (document windows, the chooser; File ▸ Open…
+    // and Open Recent come from addOpenDocumentItems).
     static void addHelpItems(QMenu* help);
     static void addNewFromTemplateItem(QMenu* file);
 

@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 
 using namespace ql;
 
@@ -209,6 +210,51 @@ TEST_F(StartUp, BecomingActiveRatingAndHelpLinks)
     for (const char* selector : {"openTemplates:", "displayHelp:", "sendFeedback:", "openWebsite:", "openiOSApp:",
                                  "rateApp:", "openVideo:"})
         EXPECT_NE(bar->findChild<QAction*>(QString::fromLatin1(selector)), nullptr) << selector;
+}
+
+TEST_F(StartUp, TheChooserAloneOpensSavedDocumentsAndGoes)
+{
+    // Yesterday's flyer.
+    const QString flyer = path(QStringLiteral("Flyer.qvleaf"));
+    Document* made = controller.newDocument();
+    ASSERT_TRUE(controller.saveDocumentToFile(made, flyer));
+    ASSERT_TRUE(controller.closeDocument(made));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    defaults.setBool(QStringLiteral("hideVideo"), true);
+    launch(identity::directSaleBundleIdentifier());
+    ASSERT_TRUE(chooserShown());
+    QWidget* chooser = delegate->templateWindowController()->window();
+    auto* bar = chooser->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    QAction* open = bar->findChild<QAction*>(QStringLiteral("openDocument:"));
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+
+    // Ctrl+O in the chooser asks for the document and opens it; the chooser goes.
+    prompter.answerOpenPanel({flyer});
+    ASSERT_TRUE(QTest::qWaitForWindowActive(chooser));
+    QTest::keyClick(chooser, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(controller.documents().size(), 1);
+    EXPECT_EQ(controller.documents().first()->filePath(), flyer);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !chooserShown(); }, 5000));
+
+    // Open Recent lists it too.
+    ASSERT_TRUE(controller.closeDocument(controller.documents().first()));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delegate->openTemplates();
+    ASSERT_TRUE(chooserShown());
+    QMenu* recent = nullptr;
+    for (QMenu* menu : bar->findChildren<QMenu*>())
+        if (menu->title().remove(u'&') == QStringLiteral("Open Recent"))
+            recent = menu;
+    ASSERT_NE(recent, nullptr);
+    ASSERT_FALSE(recent->actions().isEmpty());
+    EXPECT_EQ(recent->actions().first()->text(), QStringLiteral("Flyer.qvleaf"));
+    recent->actions().first()->trigger();
+    ASSERT_EQ(controller.documents().size(), 1);
+    EXPECT_EQ(controller.documents().first()->filePath(), flyer);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !chooserShown(); }, 5000));
 }
 
 TEST_F(StartUp, APlainBuildLinksNowhereAndNeverAsksForARating)

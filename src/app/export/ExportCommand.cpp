@@ -3,6 +3,7 @@
 #include "design/ZVDesignHelper.h"
 #include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
+#include "app/document/FilePanelFolder.h"
 #include "app/output/ExportNaming.h"
 #include "app/output/PdfOutput.h"
 #include "app/output/SheetBitmap.h"
@@ -82,8 +83,9 @@ void ExportCommand::askForFolder()
     request.title = tr("Export");
     request.prompt = tr("Export");
     request.suggestedName = m_baseName;
-    if (m_context.defaults)
-        request.directory = m_context.defaults->stringForKey(kExportDirectoryKey);
+    request.directory = filePanelFolder(m_document, QStandardPaths::DocumentsLocation,
+                                        m_context.defaults ? m_context.defaults->stringForKey(kExportDirectoryKey)
+                                                           : QString());
     const std::optional<QString> folder = m_context.prompter ? m_context.prompter->runFolderPanel(request)
                                                              : std::nullopt;
     if (!folder || folder->isEmpty()) {

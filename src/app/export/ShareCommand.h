@@ -1,5 +1,6 @@
 // Hands pictures of the shown pages (booklet sheets when the document says
-// so), drawn at 72 dpi in RGB, to a sharing service, all at once.
+// so), drawn at 72 dpi in RGB, to a sharing service, all at once, and ends
+// when the service has said how that went.
 #pragma once
 
 #include "app/export/OutputCommand.h"

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace ql {
 
@@ -19,11 +20,17 @@ struct SharingItems {
 
 class SharingService {
 public:
+    // How a share ended.
+    using Completion = std::function<void(const Status& shared)>;
+
     virtual ~SharingService() = default;
     virtual QString title() const = 0;
     virtual QIcon image() const { return {}; }
     virtual bool canPerformWithItems(const SharingItems& items) const = 0;
-    virtual Status performWithItems(const SharingItems& items) = 0;
+    // Hands the items over. `completion` hears how it went: at once, or, from
+    // a service that waits for another program's word, later on the main
+    // thread (never once the service is gone).
+    virtual void performWithItems(const SharingItems& items, Completion completion) = 0;
 };
 
 } // namespace ql

@@ -24,7 +24,14 @@ bool ShowInFolderService::canPerformWithItems(const SharingItems& items) const
     return !items.images.isEmpty();
 }
 
-Status ShowInFolderService::performWithItems(const SharingItems& items)
+void ShowInFolderService::performWithItems(const SharingItems& items, Completion completion)
+{
+    const Status shown = showInFolder(items);
+    if (completion)
+        completion(shown);
+}
+
+Status ShowInFolderService::showInFolder(const SharingItems& items)
 {
     const Result<QStringList> files = writeSharedPictures(items);
     if (!files)

@@ -15,12 +15,14 @@ public:
     QString title() const override;
     QIcon image() const override;
     bool canPerformWithItems(const SharingItems& items) const override;
-    Status performWithItems(const SharingItems& items) override;
+    void performWithItems(const SharingItems& items, Completion completion) override;
 
     // The folder the last share was written to.
     QString lastFolder() const { return m_lastFolder; }
 
 private:
+    Status showInFolder(const SharingItems& items);
+
     Workspace& m_workspace;
     QString m_lastFolder;
 };

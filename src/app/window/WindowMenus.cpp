@@ -4,10 +4,10 @@
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
+#include "app/window/OpenDocumentItems.h"
 #include "app/window/WindowControls.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -150,11 +150,7 @@ void WindowMenus::buildFileMenu()
                 if (AppDelegate* delegate = AppDelegate::shared())
                     delegate->openTemplates();
             });
-    addItem(m_file, tr("&Open…"), QStringLiteral("openDocument:"), QKeySequence(Qt::CTRL | Qt::Key_O),
-            [&controller] { controller.openDocumentFromPanel(); });
-    m_recent = m_file->addMenu(tr("Open &Recent"));
-    rebuildRecentMenu();
-    connect(&controller, &DocumentController::recentDocumentsChanged, this, &WindowMenus::rebuildRecentMenu);
+    connect(addOpenDocumentItems(m_file, controller), &QAction::triggered, this, &WindowMenus::validateMenus);
     addItem(m_file, tr("&Import…"), QStringLiteral("importDocument:"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I),
             [&controller] { controller.importDocumentFromPanel(); });
     m_file->addSeparator();
@@ -182,20 +178,6 @@ void WindowMenus::buildFileMenu()
             QApplication::quit();
     });
     watch(m_file);
-}
-
-void WindowMenus::rebuildRecentMenu()
-{
-    DocumentController& controller = m_window.controller();
-    m_recent->clear();
-    const QStringList paths = controller.recentDocumentPaths();
-    for (const QString& path : paths)
-        m_recent->addAction(QFileInfo(path).fileName(), &controller,
-                            [&controller, path] { controller.openDocumentWithContentsOfFile(path); });
-    if (!paths.isEmpty())
-        m_recent->addSeparator();
-    QAction* clear = m_recent->addAction(tr("Clear Menu"), &controller, [&controller] { controller.clearRecentDocuments(); });
-    clear->setEnabled(!paths.isEmpty());
 }
 
 void WindowMenus::buildEditMenu()

@@ -79,7 +79,6 @@ private:
     void buildInsertMenu();
     void buildHelpMenu();
     void addValidations();
-    void rebuildRecentMenu();
     void watch(QMenu* menu);
 
     DocumentWindow& m_window;
@@ -89,7 +88,6 @@ private:
     QMenu* m_page = nullptr;
     QMenu* m_arrange = nullptr;
     QMenu* m_align = nullptr;
-    QMenu* m_recent = nullptr;
     QHash<QString, Rule> m_rules;
     WindowControls* m_controls;
 };

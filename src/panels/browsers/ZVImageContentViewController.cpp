@@ -2,6 +2,7 @@
 
 #include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
+#include "app/document/FilePanelFolder.h"
 #include "canvas/ZVCanvasView.h"
 #include "panels/browsers/BrowserPrompter.h"
 #include "panels/browsers/ElementPlacement.h"
@@ -60,10 +61,14 @@ void ZVImageContentViewController::openFile(QObject*)
     request.title = tr("Choose a Picture");
     request.allowedExtensions = ZVDesignHelper::sharedInstance().allowedImageExtensions();
     request.allowsMultipleSelection = false;
+    if (auto* document = qobject_cast<Document*>(representedObject()))
+        request.directory = filePanelFolder(*document, QStandardPaths::PicturesLocation, m_lastFolder);
     const QPointer<ZVImageContentViewController> self = this;
     prompter->beginOpenPanel(request, [self](const QStringList& paths) {
-        if (self && !paths.isEmpty())
-            self->insertFile(paths.first());
+        if (!self || paths.isEmpty())
+            return;
+        self->m_lastFolder = QFileInfo(paths.first()).absolutePath();
+        self->insertFile(paths.first());
     });
 }
 

@@ -28,7 +28,8 @@ public:
     // A panel that leaves the window usable, for one file of the allowed
     // picture types; the picture chosen becomes a centred, active image
     // element of the current page. A file that is no picture adds nothing
-    // and says so.
+    // and says so. The panel starts where the last one's file was chosen,
+    // else beside the document, else in the pictures folder.
     void openFile(QObject* sender = nullptr);
     // The same for a file already chosen; false when nothing was added.
     bool insertFile(const QString& path);
@@ -50,6 +51,7 @@ private:
 
     QPushButton* m_openButton = nullptr;
     QList<OpenedPicture> m_opened;
+    QString m_lastFolder;
 };
 
 } // namespace ql

@@ -2,11 +2,15 @@
 // (a real dbus-daemon) where a stand-in portal records what it is handed.
 #include "ExportTestSupport.h"
 
+#include "../document/DocumentTestSupport.h"
+
 #include "app/export/EmailService.h"
+#include "app/export/SharedPictures.h"
 #include "support/EnvironmentChange.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
@@ -25,7 +29,7 @@ namespace {
 
 // The portal's e-mail interface: it keeps the contents of the files it is
 // handed, read through their descriptors as a mail program would.
-class StandInEmailPortal : public QObject {
+class StandInEmailPortal : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Email")
     Q_PROPERTY(uint version READ version)
@@ -37,10 +41,19 @@ public:
         return m_attachments;
     }
 
+    // The response the later requests end with: 0 success, 2 failure.
+    void respondWith(uint response) { m_response.storeRelaxed(response); }
+
 public slots:
     QDBusObjectPath ComposeEmail(const QString& parentWindow, const QVariantMap& options)
     {
         Q_UNUSED(parentWindow);
+        // The request is named after its caller and token, as the portal
+        // names it, so that the caller can listen before it asks.
+        QString sender = message().service().mid(1);
+        sender.replace(u'.', u'_');
+        const QString request = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+                                    .arg(sender, options.value(QStringLiteral("handle_token")).toString());
         QList<QDBusUnixFileDescriptor> descriptors;
         options.value(QStringLiteral("attachment_fds")).value<QDBusArgument>() >> descriptors;
         QMutexLocker lock(&m_mutex);
@@ -49,10 +62,17 @@ public slots:
             if (file.open(::dup(descriptor.fileDescriptor()), QIODevice::ReadOnly, QFile::AutoCloseHandle))
                 m_attachments << file.readAll();
         }
-        return QDBusObjectPath(QStringLiteral("/org/freedesktop/portal/desktop/request/1_1/t"));
+        // The request ends after the call has been answered, as the portal's do.
+        QDBusMessage response = QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"),
+                                                           QStringLiteral("Response"));
+        response << m_response.loadRelaxed() << QVariantMap();
+        QMetaObject::invokeMethod(
+            this, [bus = connection(), response] { QDBusConnection(bus).send(response); }, Qt::QueuedConnection);
+        return QDBusObjectPath(request);
     }
 
 private:
+    QAtomicInteger<uint> m_response = 0;
     mutable QMutex m_mutex;
     QList<QByteArray> m_attachments;
 };
@@ -91,6 +111,14 @@ protected:
         ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
     }
     QDBusConnection client() { return QDBusConnection::connectToBus(m_address, QStringLiteral("client")); }
+    // How a share through `service` ended.
+    static Status share(EmailService& service, const SharingItems& items)
+    {
+        std::optional<Status> ended;
+        service.performWithItems(items, [&ended](const Status& shared) { ended = shared; });
+        EXPECT_TRUE(QTest::qWaitFor([&ended] { return ended.has_value(); }, 30000));
+        return ended.value_or(Status(sharingError(QStringLiteral("The share never ended."))));
+    }
 
     QProcess m_daemon;
     QString m_address;
@@ -116,7 +144,7 @@ TEST_F(EmailPortalTest, WithoutXdgEmailThePortalTakesEveryPictureAsAnOpenFile)
     EmailService service(client());
     ASSERT_EQ(service.composer(), EmailService::Composer::Portal);
     ASSERT_TRUE(service.canPerformWithItems(items));
-    const Status shared = service.performWithItems(items);
+    const Status shared = share(service, items);
     ASSERT_TRUE(shared) << shared.error().message.toStdString();
     const QList<QByteArray> attachments = m_portal.attachments();
     ASSERT_EQ(attachments.size(), 2);
@@ -127,6 +155,41 @@ TEST_F(EmailPortalTest, WithoutXdgEmailThePortalTakesEveryPictureAsAnOpenFile)
     EXPECT_EQ(second.size(), QSize(100, 300));
     EXPECT_EQ(qRound(first.dotsPerMeterX() * 0.0254), 72);
     EXPECT_TRUE(service.lastAttachments().constFirst().endsWith(QLatin1String("/Flyer_1.png")));
+
+    // A portal that could open no mail program says so, and so does the share.
+    m_portal.respondWith(2);
+    const Status failed = share(service, items);
+    ASSERT_FALSE(failed);
+    EXPECT_TRUE(failed.error().message.startsWith(QLatin1String("No mail program"))) << failed.error().message.toStdString();
+    EXPECT_EQ(m_portal.attachments().size(), 4);
+}
+
+TEST_F(EmailPortalTest, ThePortalIsPreferredToXdgEmail)
+{
+    QTemporaryDir home;
+    HomeFolder homeFolder(home.path());
+    QTemporaryDir bin;
+    const QString ran = bin.filePath(QStringLiteral("ran"));
+    const QString standIn = bin.filePath(QStringLiteral("xdg-email"));
+    writeFile(standIn, QStringLiteral("#!/bin/sh\n: > '%1'\n").arg(ran).toUtf8());
+    QFile::setPermissions(standIn, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EnvironmentChange path("PATH", QFile::encodeName(bin.path()).toStdString());
+    QImage page(50, 50, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    const SharingItems items {QStringLiteral("Flyer"), {page}};
+
+    startPortal();
+    EmailService service(client());
+    EXPECT_EQ(service.composer(), EmailService::Composer::Portal);
+    const Status shared = share(service, items);
+    ASSERT_TRUE(shared) << shared.error().message.toStdString();
+    EXPECT_EQ(m_portal.attachments().size(), 1);
+    EXPECT_FALSE(QFile::exists(ran)) << "one composer, the portal's";
+
+    // When the portal cannot compose, xdg-email has its turn.
+    m_portal.respondWith(2);
+    ASSERT_TRUE(share(service, items));
+    EXPECT_TRUE(QTest::qWaitFor([&ran] { return QFile::exists(ran); }, 30000));
 }
 
 } // namespace

@@ -113,6 +113,28 @@ TEST_F(ExportSheetTest, FilesAreNamedByTheNameFieldAndNumberedWhenSeveral)
     EXPECT_EQ(written(), (QStringList {"Flyer_1.png", "Flyer_2.png", "Flyer_3.png"}));
 }
 
+TEST_F(ExportSheetTest, TheFirstFolderPanelStartsBesideTheDocumentThenWhereTheLastExportWent)
+{
+    HomeFolder home(folder.path());
+    const QString documents = folder.filePath(QStringLiteral("Documents"));
+    const QString work = folder.filePath(QStringLiteral("Work"));
+    ASSERT_TRUE(QDir().mkpath(documents));
+    ASSERT_TRUE(QDir().mkpath(work));
+    const auto firstPanelDirectory = [this](bool chooseFolder) {
+        openSheet();
+        next(chooseFolder);
+        return prompter.panels.isEmpty() ? QString() : prompter.panels.last().directory;
+    };
+
+    // Never saved: the documents folder, not the one the program was started in.
+    EXPECT_EQ(firstPanelDirectory(false), documents);
+    ASSERT_TRUE(controller.saveDocumentToFile(document, QDir(work).filePath(QStringLiteral("Flyer.qvleaf"))));
+    EXPECT_EQ(firstPanelDirectory(true), work) << "beside the document";
+    EXPECT_EQ(firstPanelDirectory(false), out()) << "where the last export went";
+    ASSERT_TRUE(QDir(out()).removeRecursively());
+    EXPECT_EQ(firstPanelDirectory(false), work) << "that folder is gone";
+}
+
 TEST_F(ExportSheetTest, ControlsFollowTheFormatsRules)
 {
     addPages(3);

@@ -21,6 +21,7 @@
 #include <QMap>
 #include <QMenu>
 #include <QPrintDialog>
+#include <QPointer>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -29,6 +30,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 namespace ql::testing {
 namespace {
 
@@ -36,10 +39,10 @@ class RecordingService : public SharingService {
 public:
     QString title() const override { return QStringLiteral("Recorder"); }
     bool canPerformWithItems(const SharingItems& items) const override { return !items.images.isEmpty(); }
-    Status performWithItems(const SharingItems& items) override
+    void performWithItems(const SharingItems& items, Completion completion) override
     {
         shared.append(items);
-        return {};
+        completion({});
     }
     QList<SharingItems> shared;
 };
@@ -309,6 +312,43 @@ TEST_F(ShareMenuTest, EmailAttachesEveryPagesPictureThroughXdgEmail)
         EXPECT_EQ(picture[QStringLiteral("size")].toArray(), (QJsonArray {612, 792}));
         EXPECT_EQ(qRound(picture[QStringLiteral("dpi")].toArray().at(0).toDouble()), 72);
     }
+}
+
+TEST_F(ShareMenuTest, EmailSaysWhenNoMailProgramOpensAndLeavesAComposerThatStaysOpen)
+{
+    HomeFolder home(folder.path());
+    QTemporaryDir bin;
+    const QString standIn = bin.filePath(QStringLiteral("xdg-email"));
+    const QString pid = bin.filePath(QStringLiteral("pid"));
+    EnvironmentChange path("PATH", (bin.path() + u':' + qEnvironmentVariable("PATH")).toStdString());
+    const auto email = [this] {
+        QAction* item = shareItems().value(QStringLiteral("Email"));
+        ASSERT_NE(item, nullptr);
+        item->trigger();
+        DeferredCalls::instance().flush();
+        // The share ends once the mail program has had its say.
+        const QPointer<ShareCommand> share = document->findChild<ShareCommand*>();
+        ASSERT_TRUE(QTest::qWaitFor([&share] { return share.isNull(); }, 30000));
+    };
+
+    // Desktop tools without a mail program: the hand-off gives up at once.
+    writeFile(standIn, "#!/bin/sh\necho \"xdg-email: no method available for opening 'mailto:?attach=$2'\" >&2\nexit 3\n");
+    QFile::setPermissions(standIn, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    email();
+    ASSERT_EQ(prompter.alerts.size(), 1) << "the user hears that nothing opened";
+    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The pages could not be shared."));
+    const QString said = prompter.alerts[0].informativeText;
+    EXPECT_TRUE(said.startsWith(QLatin1String("No mail program"))) << said.toStdString();
+    const qsizetype open = said.indexOf(u'“');
+    const QString pictures = said.mid(open + 1, said.indexOf(u'”') - open - 1);
+    EXPECT_TRUE(QFile::exists(QDir(pictures).filePath(QStringLiteral("Untitled.png")))) << said.toStdString();
+
+    // A composer that stays open while the user writes is not waited for.
+    writeFile(standIn, QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 60\n").arg(pid).toUtf8());
+    email();
+    EXPECT_EQ(prompter.alerts.size(), 1);
+    ASSERT_TRUE(QFile::exists(pid));
+    EXPECT_EQ(::kill(QString::fromUtf8(fileContents(pid)).trimmed().toInt(), 0), 0) << "the composer is still open";
 }
 
 } // namespace

@@ -8,6 +8,9 @@
 #include "content/ZVImageView.h"
 #include "panels/browsers/ZVImageContentViewController.h"
 #include "../PanelTestSupport.h"
+#include "support/EnvironmentChange.h"
+
+#include <QDir>
 
 #include <QPushButton>
 #include <QTest>
@@ -84,4 +87,27 @@ TEST_F(ImageBrowser, CancellingOrADamagedFileAddsNothing)
     EXPECT_TRUE(prompter.alerts.first().informativeText.contains(QStringLiteral("damaged.png")));
     EXPECT_EQ(browser->gridView()->numberOfItems(), 0);
     EXPECT_EQ(document->undoManager()->undoCount(), steps);
+}
+
+TEST_F(ImageBrowser, OpenStartsBesideTheDocumentThenWhereTheLastPictureCameFrom)
+{
+    ql::testing::EnvironmentChange home("HOME", QFile::encodeName(folder.path()).toStdString());
+    ql::testing::EnvironmentChange userFolders("XDG_CONFIG_HOME", std::nullopt);
+    const QString pictures = path(QStringLiteral("Pictures"));
+    const QString work = path(QStringLiteral("Work"));
+    const QString art = path(QStringLiteral("Art"));
+    for (const QString& made : {pictures, work, art})
+        ASSERT_TRUE(QDir().mkpath(made));
+    ASSERT_TRUE(QFile::copy(path(QStringLiteral("blue.png")), QDir(art).filePath(QStringLiteral("blue.png"))));
+
+    // Never saved: the pictures folder, not the one the program was started in.
+    open({});
+    ASSERT_EQ(prompter.panels.size(), 1);
+    EXPECT_EQ(prompter.panels.last().directory, pictures);
+    ASSERT_TRUE(controller.saveDocumentToFile(document, QDir(work).filePath(QStringLiteral("Flyer.qvleaf"))));
+    open({QDir(art).filePath(QStringLiteral("blue.png"))});
+    EXPECT_EQ(prompter.panels.last().directory, work) << "beside the document";
+    elementsBefore = page->puttyViews().size();
+    open({});
+    EXPECT_EQ(prompter.panels.last().directory, art) << "where the last picture came from";
 }

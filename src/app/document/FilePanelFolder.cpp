@@ -1,0 +1,32 @@
+#include "app/document/FilePanelFolder.h"
+
+#include "app/document/Document.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace ql {
+
+namespace {
+
+bool isFolder(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+} // namespace
+
+QString filePanelFolder(const Document& document, QStandardPaths::StandardLocation unsaved, const QString& remembered)
+{
+    if (isFolder(remembered))
+        return remembered;
+    if (!document.filePath().isEmpty()) {
+        const QString beside = QFileInfo(document.filePath()).absolutePath();
+        if (isFolder(beside))
+            return beside;
+    }
+    const QString standard = QStandardPaths::writableLocation(unsaved);
+    return isFolder(standard) ? standard : QDir::homePath();
+}
+
+} // namespace ql
