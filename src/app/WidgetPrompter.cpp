@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -9,6 +11,7 @@
 #include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTextEdit>
 #include <optional>
 
@@ -123,50 +126,71 @@ QWidget* WidgetPrompter::mainWindow() const
     return nullptr;
 }
 
+QString WidgetPrompter::startFolder(const ql::FilePanelRequest& request) const
+{
+    if (!request.directory.isEmpty())
+        return request.directory;
+    if (!m_lastFolder->isEmpty() && QFileInfo(*m_lastFolder).isDir())
+        return *m_lastFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+
 QStringList WidgetPrompter::runOpenPanel(const ql::FilePanelRequest& request)
 {
-    if (request.allowsMultipleSelection)
-        return QFileDialog::getOpenFileNames(m_parent, request.title, request.directory,
-                                             nameFilter(request.allowedExtensions));
-    const QString path =
-        QFileDialog::getOpenFileName(m_parent, request.title, request.directory, nameFilter(request.allowedExtensions));
-    return path.isEmpty() ? QStringList() : QStringList{path};
+    const QString filter = nameFilter(request.allowedExtensions);
+    QStringList paths;
+    if (request.allowsMultipleSelection) {
+        paths = QFileDialog::getOpenFileNames(m_parent, request.title, startFolder(request), filter);
+    } else if (const QString path = QFileDialog::getOpenFileName(m_parent, request.title, startFolder(request), filter);
+               !path.isEmpty()) {
+        paths = QStringList{path};
+    }
+    if (!paths.isEmpty())
+        *m_lastFolder = QFileInfo(paths.constFirst()).absolutePath();
+    return paths;
 }
 
 void WidgetPrompter::beginOpenPanel(const ql::FilePanelRequest& request, OpenPanelCompletion completion)
 {
-    auto* dialog = new QFileDialog(mainWindow(), request.title, request.directory, nameFilter(request.allowedExtensions));
+    auto* dialog = new QFileDialog(mainWindow(), request.title, startFolder(request), nameFilter(request.allowedExtensions));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::NonModal);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(request.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
-        if (completion)
-            completion(result == QDialog::Accepted ? dialog->selectedFiles() : QStringList());
-    });
+    QObject::connect(dialog, &QFileDialog::finished, dialog,
+                     [last = m_lastFolder, dialog, completion = std::move(completion)](int result) {
+                         const QStringList paths = result == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
+                         if (!paths.isEmpty())
+                             *last = QFileInfo(paths.constFirst()).absolutePath();
+                         if (completion)
+                             completion(paths);
+                     });
     dialog->show();
 }
 
 std::optional<QString> WidgetPrompter::runSavePanel(const ql::FilePanelRequest& request)
 {
-    const QString start = request.directory.isEmpty() ? request.suggestedName
-                                                      : request.directory + QLatin1Char('/') + request.suggestedName;
+    const QString start = startFolder(request) + QLatin1Char('/') + request.suggestedName;
     const QString path =
         QFileDialog::getSaveFileName(m_parent, request.title, start, nameFilter(request.allowedExtensions));
     if (path.isEmpty())
         return std::nullopt;
+    *m_lastFolder = QFileInfo(path).absolutePath();
     return path;
 }
 
 std::optional<QString> WidgetPrompter::runFolderPanel(const ql::FilePanelRequest& request)
 {
-    QFileDialog dialog(m_parent, request.title, request.directory);
+    QFileDialog dialog(m_parent, request.title, startFolder(request));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     if (!request.prompt.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, request.prompt);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    *m_lastFolder = dialog.selectedFiles().constFirst();
     return dialog.selectedFiles().constFirst();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/ui/Workspace.h"
 
 #include <QPointer>
+#include <memory>
 #include <QWidget>
 
 class WidgetPrompter : public ql::Prompter {
@@ -25,8 +26,14 @@ public:
 private:
     // The given parent, else the active window, else any visible window.
     QWidget* mainWindow() const;
+    // The request's folder; for a request that names none, where the last
+    // panel ended, else the documents folder, else home. Left empty, a Qt
+    // panel would start in whatever folder the program was started from.
+    QString startFolder(const ql::FilePanelRequest& request) const;
 
     QPointer<QWidget> m_parent;
+    // Shared with panels still open when the prompter goes.
+    std::shared_ptr<QString> m_lastFolder = std::make_shared<QString>();
 };
 
 class DesktopWorkspace : public ql::Workspace {

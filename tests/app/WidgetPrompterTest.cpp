@@ -1,7 +1,9 @@
 #include "app/WidgetPrompter.h"
 #include "support/EnvironmentChange.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -9,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 TEST(WidgetPrompter, SheetsAreWindowModalAndAnswerLater)
@@ -112,4 +115,47 @@ TEST(DesktopWorkspace, StartsNothingForAFileThatNoApplicationOpens)
     writeFile(home.filePath(QStringLiteral("config/mimeapps.list")),
               "[Default Applications]\napplication/pdf=qlviewer.desktop\n");
     EXPECT_TRUE(workspace.canOpenFile(pdf));
+}
+
+TEST(WidgetPrompter, PanelsThatNameNoFolderStartInDocumentsThenWhereTheLastEnded)
+{
+    QTemporaryDir home;
+    QTemporaryDir startedFrom;
+    const QString documents = home.filePath(QStringLiteral("Documents"));
+    const QString flyers = home.filePath(QStringLiteral("Flyers"));
+    writeFile(documents + QStringLiteral("/old.qvleaf"), "x");
+    writeFile(flyers + QStringLiteral("/flyer.qvleaf"), "x");
+    const ql::testing::EnvironmentChange homeChange("HOME", home.path().toStdString());
+    const ql::testing::EnvironmentChange config("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toStdString());
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(startedFrom.path());
+
+    WidgetPrompter prompter;
+    ql::FilePanelRequest open;
+    open.allowedExtensions = {QStringLiteral("qvleaf")};
+    QString shown;
+    const auto watch = [&shown](const QString& path) {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, &shown, path] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            shown = dialog->directory().absolutePath();
+            poll->deleteLater();
+            dialog->selectFile(path);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        poll->start(10);
+    };
+    watch(flyers + QStringLiteral("/flyer.qvleaf"));
+    EXPECT_EQ(prompter.runOpenPanel(open), QStringList{flyers + QStringLiteral("/flyer.qvleaf")});
+    EXPECT_EQ(shown, documents) << "not the folder the program was started from";
+
+    ql::FilePanelRequest save;
+    save.suggestedName = QStringLiteral("Untitled.qvleaf");
+    watch(flyers + QStringLiteral("/Untitled.qvleaf"));
+    EXPECT_EQ(prompter.runSavePanel(save), std::optional<QString>(flyers + QStringLiteral("/Untitled.qvleaf")));
+    EXPECT_EQ(shown, flyers) << "where the last panel ended";
+
+    QDir::setCurrent(before);
 }
