@@ -21,6 +21,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
 #include "QtBenchmarkMain.h"
+#include "QuietController.h"
 #include "TwentyPages.h"
 
 #include <QApplication>
@@ -273,12 +274,8 @@ void BM_FiftyPhotoPagesFirstPageInWindow(benchmark::State& state)
         QFile::remove(keep);
         QFile::copy(path, keep);
     }
-    ql::UserDefaults::useStandardStoreAt(folder.filePath(QStringLiteral("defaults.conf")));
-    ql::ZVDesignHelper::sharedInstance().setDefaults();
-    ql::ScriptedPrompter prompter;
-    ql::DocumentController controller;
-    controller.setPrompter(&prompter);
-    controller.setAutosaveDelay(24 * 3600 * 1000);
+    QuietController quiet(folder.filePath(QStringLiteral("defaults.conf")));
+    ql::DocumentController& controller = quiet.controller;
     double best = 1e30;
     for (auto _ : state) {
         QElapsedTimer clock;
