@@ -6,6 +6,7 @@
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
 #include "canvas/view/ZVScrollView.h"
+#include "content/ZVTextView.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Color.h"
 #include "shapes/ZVVectorView.h"
@@ -226,4 +227,21 @@ TEST_F(ElementPictures, ACrowdedPageKeepsPicturesWithinItsBudgetAndLooksTheSame)
     EXPECT_EQ(grab(), whole);
     for (qsizetype i = 0; i < kept.size(); ++i)
         EXPECT_EQ(kept[i]->pictureCount(), made[i]);
+}
+
+TEST_F(ElementPictures, AnElementThatDrawsNothingKeepsNoPixels)
+{
+    // A text box too small for a line of its text shows nothing of it.
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    page->addPuttyView(box);
+    box->setFrame(QRectF(100, 100, 5, 7).adjusted(-40, -40, 40, 40));
+    qobject_cast<ZVTextView*>(box->contentView())->setString(QStringLiteral("1234"));
+    grab();
+    ElementPictureCache* pictures = view.pageItem()->itemFor(box)->pictureCache();
+    ASSERT_TRUE(pictures->hasPicture());
+    EXPECT_EQ(pictures->pictureBytes(), 0);
+    EXPECT_EQ(view.pageItem()->pictureBudget().used(), 0);
+    const int made = pictures->pictureCount();
+    grab();
+    EXPECT_EQ(pictures->pictureCount(), made) << "nothing is drawn again for it";
 }

@@ -243,8 +243,10 @@ bool ElementPictureCache::keep(const QImage& picture, const Key& key, bool urgen
 {
     // The clear pixels around the drawing are left out: drawn over the page,
     // as the canvas draws, they change nothing.
+    // A drawing of nothing keeps no pixels (a copy of an empty part would
+    // be a copy of all of them).
     const QRect painted = paintedPart(picture);
-    const QImage kept = painted == picture.rect() ? picture : picture.copy(painted);
+    const QImage kept = painted.isEmpty() ? QImage() : painted == picture.rect() ? picture : picture.copy(painted);
     if (m_budget && !m_budget->admit(*this, kept.sizeInBytes(), urgent)) {
         forgetPicture();
         return false;
