@@ -543,7 +543,7 @@ void ZVTextView::releaseDrawingCaches()
     // them: edits and new geometry lay out again what they touch. When the
     // budget lets go, untouched text goes back to the form it was read in,
     // and the lines of text that changed go at least.
-    ql::text::LaidOutTexts::shared().keep(this, m_storage->length(), [this, standsAlone] {
+    ql::text::LaidOutTexts::shared().keep(this, m_storage->laidOutBytes(), [this, standsAlone] {
         if (!standsAlone())
             return;
         if (!m_editor)

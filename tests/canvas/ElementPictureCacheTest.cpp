@@ -1,3 +1,4 @@
+#include "ArchiveTestSupport.h"
 #include "CanvasTestSupport.h"
 
 #include "canvas/ZVPuttyView.h"
@@ -7,6 +8,8 @@
 #include "canvas/view/ZVPageItem.h"
 #include "canvas/view/ZVScrollView.h"
 #include "content/ZVTextView.h"
+#include "content/text/LaidOutTexts.h"
+#include "content/text/TextStorage.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Color.h"
 #include "shapes/ZVVectorView.h"
@@ -244,4 +247,51 @@ TEST_F(ElementPictures, AnElementThatDrawsNothingKeepsNoPixels)
     const int made = pictures->pictureCount();
     grab();
     EXPECT_EQ(pictures->pictureCount(), made) << "nothing is drawn again for it";
+}
+
+TEST_F(ElementPictures, TextBoxesShownKeepTheirLinesOnlyWithinTheBudgetAndLookTheSameWhenMadeAgain)
+{
+    // Texts as a file gives them, which can go back to the form they were read in.
+    for (int i = 0; i < 30; ++i) {
+        ZVPuttyView* box = ZVPuttyView::initWithText().release();
+        page->addPuttyView(box);
+        box->setFrame(QRectF(20 + (i % 6) * 130, 20 + (i / 6) * 120, 110, 90).adjusted(-40, -40, 40, 40));
+        qobject_cast<ZVTextView*>(box->contentView())->setString(QStringLiteral("Box %1 holds a few words that wrap").arg(i));
+    }
+    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    ASSERT_TRUE(read);
+    read->setDocument(&document);
+    view.setDocumentView(read.get());
+    QList<ZVTextView*> texts;
+    for (ZVPuttyView* box : read->puttyViews())
+        texts.append(qobject_cast<ZVTextView*>(box->contentView()));
+    text::LaidOutTexts& kept = text::LaidOutTexts::shared();
+    const qint64 budget = kept.maxBytes();
+    const auto laidOut = [&] {
+        return std::count_if(texts.cbegin(), texts.cend(),
+                             [](const ZVTextView* text) { return text->textStorage()->hasDocument(); });
+    };
+    const QImage whole = grab();
+    EXPECT_EQ(laidOut(), texts.size()) << "within the budget every text drawn stays laid out";
+
+    // Room for a third of them: the rest let go of their lines once drawn.
+    kept.setBudget(kept.keptBytes() / 3);
+    const auto redrawAll = [&] {
+        for (ZVTextView* text : std::as_const(texts))
+            view.pageItem()->itemFor(text->puttyView())->redraw();
+    };
+    redrawAll();
+    EXPECT_EQ(grab(), whole);
+    EXPECT_LE(kept.keptBytes(), kept.maxBytes());
+    EXPECT_GT(laidOut(), 0);
+    EXPECT_LT(laidOut(), texts.size());
+
+    // Pictures pushed out of their budget too are made again, alike.
+    ElementPictureBudget& pictures = view.pageItem()->pictureBudget();
+    pictures.setLimit(0);
+    redrawAll();
+    EXPECT_EQ(grab(), whole);
+    pictures.setLimit(ElementPictureBudget::kDefaultBytes);
+    kept.setBudget(budget);
+    view.setDocumentView(page);
 }

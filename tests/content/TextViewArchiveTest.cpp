@@ -270,8 +270,8 @@ TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
     ASSERT_TRUE(box->textStorage()->hasDocument());
     // With no room among the texts output keeps, a box lets go at once.
     ql::text::LaidOutTexts& kept = ql::text::LaidOutTexts::shared();
-    const qsizetype budget = kept.maxTexts();
-    kept.setBudget(0, kept.maxCharacters());
+    const qint64 budget = kept.maxBytes();
+    kept.setBudget(0);
     box->releaseDrawingCaches();
     EXPECT_FALSE(box->textStorage()->hasDocument());
     EXPECT_EQ(draw(), first);
@@ -281,5 +281,5 @@ TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
     box->releaseDrawingCaches();
     EXPECT_TRUE(box->textStorage()->hasDocument()) << "a changed text keeps its document";
     EXPECT_EQ(box->string(), QStringLiteral("changed"));
-    kept.setBudget(budget, kept.maxCharacters());
+    kept.setBudget(budget);
 }

@@ -106,6 +106,21 @@ void TextStorage::releaseDocument()
     m_layout = nullptr;
 }
 
+qint64 TextStorage::laidOutBytes() const
+{
+    if (!m_document)
+        return 0;
+    // As measured: a document and its layout take some 16 KB however short
+    // the text; each character adds a few bytes to the document and some
+    // 40 more to the lines it is laid out in (glyphs, advances, positions).
+    // Overflow is laid out nowhere.
+    constexpr qint64 kDocumentBytes = 16 << 10;
+    constexpr qint64 kStoredBytes = 4;
+    constexpr qint64 kLaidOutBytes = 40;
+    return kDocumentBytes + kStoredBytes * textLength(*m_document)
+           + kLaidOutBytes * m_layout->firstOverflowCharacter();
+}
+
 AttributedString TextStorage::attributedString() const
 {
     return text::attributedString(*document());

@@ -43,6 +43,9 @@ public:
     // Drops the document and its layout when the text has not changed since
     // the document was made; the next use makes them again, the same.
     void releaseDocument();
+    // About the memory the document and its laid-out lines take; none
+    // without a document.
+    qint64 laidOutBytes() const;
 
     AttributedString attributedString() const;
     void setAttributedString(const AttributedString& text);
