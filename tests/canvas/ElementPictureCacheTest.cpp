@@ -295,3 +295,20 @@ TEST_F(ElementPictures, TextBoxesShownKeepTheirLinesOnlyWithinTheBudgetAndLookTh
     kept.setBudget(budget);
     view.setDocumentView(page);
 }
+
+TEST_F(ElementPictures, OnlyElementsThatShowTheirHandlesMakeThem)
+{
+    ZVPuttyView* plain = addRing(60);
+    ZVPuttyView* chosen = addRing(60);
+    chosen->setFrame(QRectF(450, 450, 200, 200));
+    grab();
+    EXPECT_FALSE(plain->hasHandles());
+    EXPECT_FALSE(chosen->hasHandles());
+    chosen->setIsActive(true);
+    const QImage selected = grab();
+    EXPECT_TRUE(chosen->hasHandles());
+    EXPECT_FALSE(plain->hasHandles());
+    // The knobs show: the handle's corner is drawn over the clear page.
+    const QPoint corner = view.mapFromPage(chosen->contentFrame().topLeft()).toPoint();
+    EXPECT_LT(qGray(selected.pixel(corner)), 250);
+}

@@ -149,7 +149,7 @@ void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, doub
     const double knobReach = (kKnobExtent + 1) * scale;
     QList<QRectF> knobs;
     QList<double> alphas;
-    for (const ZVHandleView* handle : element.handles()) {
+    for (const ZVHandleView* handle : element.showsHandles() ? element.handles() : QList<ZVHandleView*>()) {
         if (handle->isHidden() || handle->alphaValue() <= 0)
             continue;
         const QPointF centre = handle->frame().center();
