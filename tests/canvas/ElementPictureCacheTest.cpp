@@ -312,3 +312,26 @@ TEST_F(ElementPictures, OnlyElementsThatShowTheirHandlesMakeThem)
     const QPoint corner = view.mapFromPage(chosen->contentFrame().topLeft()).toPoint();
     EXPECT_LT(qGray(selected.pixel(corner)), 250);
 }
+
+TEST_F(ElementPictures, ClearingTheSelectionKeepsThePicturesOfBoxesNotEdited)
+{
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    page->addPuttyView(box);
+    box->setFrame(QRectF(100, 100, 200, 80).adjusted(-40, -40, 40, 40));
+    auto* text = qobject_cast<ZVTextView*>(box->contentView());
+    text->setString(QStringLiteral("Not being edited"));
+    grab();
+    ElementPictureCache* pictures = view.pageItem()->itemFor(box)->pictureCache();
+    const int made = pictures->pictureCount();
+    page->clearPuttyViews();
+    grab();
+    EXPECT_EQ(pictures->pictureCount(), made) << "nothing of its drawing changed";
+
+    // Leaving the text's editing draws it anew.
+    text->setEditMode(true);
+    grab();
+    const int editing = pictures->pictureCount();
+    page->clearPuttyViews();
+    grab();
+    EXPECT_GT(pictures->pictureCount(), editing);
+}
