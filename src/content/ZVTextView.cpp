@@ -537,7 +537,7 @@ void ZVTextView::releaseDrawingCaches()
     const auto standsAlone = [this] {
         return m_storage && m_storage->textContainerCount() == 1 && !m_editMode;
     };
-    if (!standsAlone())
+    if (!standsAlone() || !m_storage->hasDocument())
         return;
     // The next export or the screen reuses the lines while the budget keeps
     // them: edits and new geometry lay out again what they touch. When the

@@ -283,8 +283,16 @@ TEST_F(ElementPictures, TextBoxesShownKeepTheirLinesOnlyWithinTheBudgetAndLookTh
     redrawAll();
     EXPECT_EQ(grab(), whole);
     EXPECT_LE(kept.keptBytes(), kept.maxBytes());
-    EXPECT_GT(laidOut(), 0);
-    EXPECT_LT(laidOut(), texts.size());
+    const qsizetype shown = laidOut();
+    EXPECT_GT(shown, 0);
+    EXPECT_LT(shown, texts.size());
+
+    // Outlined, as a click on the page outlines its elements, they say
+    // whether their text overflows without laying it out again.
+    read->highlightPuttyViews();
+    grab();
+    EXPECT_EQ(laidOut(), shown);
+    read->clearPuttyViews();
 
     // Pictures pushed out of their budget too are made again, alike.
     ElementPictureBudget& pictures = view.pageItem()->pictureBudget();

@@ -283,3 +283,26 @@ TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
     EXPECT_EQ(box->string(), QStringLiteral("changed"));
     kept.setBudget(budget);
 }
+
+TEST(TextViewArchive, ATextLetGoTellsWhetherItOverflowsUntilItsBoxChanges)
+{
+    TestDocument document;
+    ZVCanvasView* page = document.addPage();
+    ZVPuttyView* element = ZVPuttyView::initWithText().release();
+    page->addPuttyView(element);
+    element->setFrame(QRectF(0, 0, 120, 100));
+    textOf(element)->setString(QStringLiteral("more words than a box this small can ever show at once"));
+    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    ASSERT_TRUE(read);
+    ZVTextView* box = textOf(read->puttyViews().first());
+    ql::text::TextStorage* storage = box->textStorage();
+    ASSERT_TRUE(storage->hasOverflow());
+    storage->releaseDocument();
+    ASSERT_FALSE(storage->hasDocument());
+    EXPECT_TRUE(storage->hasOverflow());
+    EXPECT_FALSE(storage->hasDocument()) << "answered without laying the text out again";
+
+    // A box grown to hold it all answers anew.
+    box->puttyView()->setFrame(QRectF(0, 0, 600, 400));
+    EXPECT_FALSE(storage->hasOverflow());
+}
