@@ -247,15 +247,26 @@ TEST(TextViewArchive, ABoxWhoseTextRecordHoldsNothingReadsAsANewBox)
     EXPECT_EQ(read->attributedString(), fresh.attributedString());
 }
 
-TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
+namespace {
+
+// A page of one text box set up by `setUp`, as a file gives it back: its
+// text kept as read until something needs it.
+std::unique_ptr<ZVCanvasView> readBackBox(const QRectF& frame, const std::function<void(ZVTextView*)>& setUp)
 {
     TestDocument document;
     ZVCanvasView* page = document.addPage();
     ZVPuttyView* element = ZVPuttyView::initWithText().release();
     page->addPuttyView(element);
-    element->setFrame(QRectF(0, 0, 220, 160));
-    fill(textOf(element));
-    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    element->setFrame(frame);
+    setUp(textOf(element));
+    return readBack<ZVCanvasView>(archiveOf(page));
+}
+
+} // namespace
+
+TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
+{
+    const std::unique_ptr<ZVCanvasView> read = readBackBox(QRectF(0, 0, 220, 160), fill);
     ASSERT_TRUE(read);
     ZVTextView* box = textOf(read->puttyViews().first());
     const auto draw = [box] {
@@ -286,13 +297,9 @@ TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
 
 TEST(TextViewArchive, ATextLetGoTellsWhetherItOverflowsUntilItsBoxChanges)
 {
-    TestDocument document;
-    ZVCanvasView* page = document.addPage();
-    ZVPuttyView* element = ZVPuttyView::initWithText().release();
-    page->addPuttyView(element);
-    element->setFrame(QRectF(0, 0, 120, 100));
-    textOf(element)->setString(QStringLiteral("more words than a box this small can ever show at once"));
-    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    const std::unique_ptr<ZVCanvasView> read = readBackBox(QRectF(0, 0, 120, 100), [](ZVTextView* text) {
+        text->setString(QStringLiteral("more words than a box this small can ever show at once"));
+    });
     ASSERT_TRUE(read);
     ZVTextView* box = textOf(read->puttyViews().first());
     ql::text::TextStorage* storage = box->textStorage();
