@@ -529,7 +529,7 @@ void ZVTextView::drawText(QPainter& painter) const
     }
 }
 
-void ZVTextView::releaseDrawingCaches()
+void ZVTextView::releaseDrawingCaches(DrawnFor drawnFor)
 {
     // A chain is laid out through all its boxes: forgetting it after each
     // box would lay it out again for every one of them. A box being edited
@@ -539,11 +539,15 @@ void ZVTextView::releaseDrawingCaches()
     };
     if (!standsAlone() || !m_storage->hasDocument())
         return;
+    ql::text::LaidOutTexts& kept = ql::text::LaidOutTexts::shared();
+    const qint64 bytes = m_storage->laidOutBytes();
+    if (drawnFor == DrawnFor::Screen && bytes > kept.maxBytes())
+        return;
     // The next export or the screen reuses the lines while the budget keeps
     // them: edits and new geometry lay out again what they touch. When the
     // budget lets go, untouched text goes back to the form it was read in,
     // and the lines of text that changed go at least.
-    ql::text::LaidOutTexts::shared().keep(this, m_storage->laidOutBytes(), [this, standsAlone] {
+    kept.keep(this, bytes, [this, standsAlone] {
         if (!standsAlone())
             return;
         if (!m_editor)

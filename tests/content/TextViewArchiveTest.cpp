@@ -279,17 +279,20 @@ TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
     const QImage first = draw();
     const ql::AttributedString text = box->attributedString();
     ASSERT_TRUE(box->textStorage()->hasDocument());
-    // With no room among the texts output keeps, a box lets go at once.
+    // With no room among the texts kept, a box drawn for output lets go at
+    // once; drawn on screen, where it is drawn again soon, it stays as it is.
     ql::text::LaidOutTexts& kept = ql::text::LaidOutTexts::shared();
     const qint64 budget = kept.maxBytes();
     kept.setBudget(0);
-    box->releaseDrawingCaches();
+    box->releaseDrawingCaches(ZVContentView::DrawnFor::Screen);
+    EXPECT_TRUE(box->textStorage()->hasDocument());
+    box->releaseDrawingCaches(ZVContentView::DrawnFor::Output);
     EXPECT_FALSE(box->textStorage()->hasDocument());
     EXPECT_EQ(draw(), first);
     EXPECT_EQ(box->attributedString(), text);
 
     box->setString(QStringLiteral("changed"));
-    box->releaseDrawingCaches();
+    box->releaseDrawingCaches(ZVContentView::DrawnFor::Output);
     EXPECT_TRUE(box->textStorage()->hasDocument()) << "a changed text keeps its document";
     EXPECT_EQ(box->string(), QStringLiteral("changed"));
     kept.setBudget(budget);

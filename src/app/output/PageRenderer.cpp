@@ -71,6 +71,8 @@ void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanv
             if (auto* image = qobject_cast<ZVImageView*>(element->contentView()))
                 image->finishPendingLevels();
             ElementPainter::paint(painter, *element);
+            if (ZVContentView* content = element->contentView())
+                content->releaseDrawingCaches(ZVContentView::DrawnFor::Output);
         }
         painter.restore();
     }

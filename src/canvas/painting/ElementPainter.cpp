@@ -130,7 +130,7 @@ void ElementPainter::paintLocal(QPainter& painter, const ZVPuttyView& element, T
     else
         paintOutput(painter, element, content, alpha);
     if (ZVContentView* view = element.contentView())
-        view->releaseDrawingCaches();
+        view->releaseDrawingCaches(ZVContentView::DrawnFor::Screen);
 }
 
 void ElementPainter::paintBackground(QPainter& painter, const ZVPuttyView& element, const QRectF& content,

@@ -5,9 +5,9 @@
 // operations set its parts up; output draws them from the settings (see
 // ElementEffects). The painter is in page coordinates (points, y down) when
 // it is called and is left as it was. Once drawn, the content's drawing
-// caches (a text's lines) are the budget's to keep or let go: a page of many
-// thousand boxes drawn on screen, into thumbnails or for output is not held
-// laid out in full.
+// caches (a text's lines) are the budget's to keep or let go, as for a
+// drawing soon made again: a page of many thousand boxes drawn on screen or
+// into thumbnails is not held laid out in full.
 #pragma once
 
 #include "canvas/painting/ElementEffects.h"
