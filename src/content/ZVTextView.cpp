@@ -541,6 +541,8 @@ void ZVTextView::releaseDrawingCaches(DrawnFor drawnFor)
         return;
     ql::text::LaidOutTexts& kept = ql::text::LaidOutTexts::shared();
     const qint64 bytes = m_storage->laidOutBytes();
+    // Let go of at once, a text past the budget would be made again at
+    // every drawing of the window.
     if (drawnFor == DrawnFor::Screen && bytes > kept.maxBytes())
         return;
     // The next export or the screen reuses the lines while the budget keeps
