@@ -4,12 +4,9 @@
 // own, and the time from asking it to open a file to the window's canvas
 // having drawn the first page.
 #include "app/document/Document.h"
-#include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
 #include "canvas/view/ZVScrollView.h"
-#include "design/ZVDesignHelper.h"
-#include "platform/runtime/UserDefaults.h"
-#include "platform/ui/ScriptedPrompter.h"
+#include "QuietController.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,13 +15,7 @@
 
 class WindowOpening {
 public:
-    WindowOpening()
-    {
-        ql::UserDefaults::useStandardStoreAt(m_folder.filePath(QStringLiteral("defaults.conf")));
-        ql::ZVDesignHelper::sharedInstance().setDefaults();
-        controller.setPrompter(&m_prompter);
-        controller.setAutosaveDelay(24 * 3600 * 1000);
-    }
+    WindowOpening() : m_quiet(m_folder.filePath(QStringLiteral("defaults.conf"))) {}
 
     // Seconds until the canvas drew; negative when the document did not open
     // in a window.
@@ -32,7 +23,7 @@ public:
     {
         QElapsedTimer clock;
         clock.start();
-        const ql::Result<ql::Document*> opened = controller.openDocumentWithContentsOfFile(path);
+        const ql::Result<ql::Document*> opened = controller().openDocumentWithContentsOfFile(path);
         auto* window = opened ? qobject_cast<ql::DocumentWindow*>((*opened)->documentWindow()) : nullptr;
         if (!window)
             return -1;
@@ -48,7 +39,7 @@ public:
         return clock.nsecsElapsed() / 1e9;
     }
 
-    ql::DocumentController controller;
+    ql::DocumentController& controller() { return m_quiet.controller; }
 
 private:
     // Reports when the canvas has drawn.
@@ -64,5 +55,5 @@ private:
     };
 
     QTemporaryDir m_folder;
-    ql::ScriptedPrompter m_prompter;
+    QuietController m_quiet;
 };

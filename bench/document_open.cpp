@@ -290,7 +290,7 @@ void BM_FiftyPhotoPagesFirstPageInWindow(benchmark::State& state)
         best = std::min(best, seconds);
         state.SetIterationTime(seconds);
         state.PauseTiming();
-        opening.controller.closeAllDocuments();
+        opening.controller().closeAllDocuments();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
     }

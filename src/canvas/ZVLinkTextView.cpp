@@ -3,7 +3,7 @@
 #include "canvas/CanvasEvent.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
-#include "content/text/FlowLayout.h"
+#include "content/text/TextStorage.h"
 
 #include <QLoggingCategory>
 #include <QPainter>
@@ -46,17 +46,17 @@ bool ZVLinkTextView::isHidden() const
 void ZVLinkTextView::updateFromChain()
 {
     const ZVTextView* text = textOf(m_puttyView);
-    ql::text::FlowLayout* layout = text ? text->layoutManager() : nullptr;
+    const ql::text::TextStorage* storage = text ? text->textStorage() : nullptr;
     m_linkable = true;
     m_linkColor = QColor(Qt::blue);
-    if (!layout)
+    if (!storage)
         return;
-    const int index = layout->indexOfTextContainer(text->textContainer());
+    const int index = storage->indexOfTextContainer(text->textContainer());
     if (index < 0)
         return;
-    if (index < layout->textContainerCount() - 1)
+    if (index < storage->textContainerCount() - 1)
         m_linkable = false;
-    else if (layout->hasOverflow())
+    else if (storage->hasOverflow())
         m_linkColor = QColor(Qt::red);
 }
 

@@ -112,6 +112,11 @@ public:
     // The eight resize handles, by position; they follow the frame. They
     // are made when first asked for: most elements of a page never show them.
     QList<ZVHandleView*> handles() const;
+    // Whether the handles show at all: asking for them only then leaves
+    // the page's other elements without any.
+    bool showsHandles() const { return !m_handlesHidden && m_handleAlpha > 0; }
+    // Whether they have been made (for tests).
+    bool hasHandles() const { return !m_handles.empty(); }
     // The link badge on the right edge of a text box (made when first asked for).
     ZVLinkTextView* linkTextView() const;
     // Handle and badge alpha from the selection state: 0.85 active, 0.2

@@ -66,9 +66,14 @@ public:
     // Whether a picture this content keeps could not be decoded, so that it
     // draws a placeholder in its place.
     virtual bool hasUndecodablePicture() const { return false; }
-    // Called once the content was drawn for output: what only makes the
-    // next drawing quicker may go, so that a long page is not held in full.
-    virtual void releaseDrawingCaches() {}
+    // Called once the content was drawn: what only makes the next drawing
+    // quicker (a text's lines) goes to the budget kept for such things, so
+    // that a long or crowded page is not held in full. Output draws once,
+    // and lets go at once of what is too large for the budget; the window
+    // and thumbnails draw again soon, and leave such a content as it is
+    // rather than make it again at every drawing.
+    enum class DrawnFor { Screen, Output };
+    virtual void releaseDrawingCaches(DrawnFor) {}
 
     // Where this content's changes are recorded: its element's document.
     ql::UndoManager* undoManager() const;

@@ -537,7 +537,7 @@ void ZVTextView::drawText(QPainter& painter) const
     }
 }
 
-void ZVTextView::releaseDrawingCaches()
+void ZVTextView::releaseDrawingCaches(DrawnFor drawnFor)
 {
     // A chain is laid out through all its boxes: forgetting it after each
     // box would lay it out again for every one of them. A box being edited
@@ -545,13 +545,19 @@ void ZVTextView::releaseDrawingCaches()
     const auto standsAlone = [this] {
         return m_storage && m_storage->textContainerCount() == 1 && !m_editMode;
     };
-    if (!standsAlone())
+    if (!standsAlone() || !m_storage->hasDocument())
+        return;
+    ql::text::LaidOutTexts& kept = ql::text::LaidOutTexts::shared();
+    const qint64 bytes = m_storage->laidOutBytes();
+    // Let go of at once, a text past the budget would be made again at
+    // every drawing of the window.
+    if (drawnFor == DrawnFor::Screen && bytes > kept.maxBytes())
         return;
     // The next export or the screen reuses the lines while the budget keeps
     // them: edits and new geometry lay out again what they touch. When the
     // budget lets go, untouched text goes back to the form it was read in,
     // and the lines of text that changed go at least.
-    ql::text::LaidOutTexts::shared().keep(this, m_storage->length(), [this, standsAlone] {
+    kept.keep(this, bytes, [this, standsAlone] {
         if (!standsAlone())
             return;
         if (!m_editor)

@@ -169,7 +169,7 @@ public:
     // (origin top left), from the container inset; the painters add the
     // gradient and the tiled picture over it.
     void drawText(QPainter& painter) const;
-    void releaseDrawingCaches() override;
+    void releaseDrawingCaches(DrawnFor drawnFor) override;
 
     // Editing ------------------------------------------------------------------
     void setEditMode(bool editMode) override;

@@ -210,7 +210,10 @@ void ZVTextView::setEditMode(bool editMode)
             element->showHandles();
         m_selectable = false;
         m_editable = false;
-        setNeedsDisplay();
+        // A box that was not edited draws as it did: a page clearing its
+        // selection must not draw every box again.
+        if (wasEditing)
+            setNeedsDisplay();
         return;
     }
     // Page-number and date fields are never edited by hand.

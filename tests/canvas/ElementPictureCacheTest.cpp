@@ -1,3 +1,4 @@
+#include "ArchiveTestSupport.h"
 #include "CanvasTestSupport.h"
 
 #include "canvas/ZVPuttyView.h"
@@ -6,6 +7,9 @@
 #include "canvas/view/ZVElementItem.h"
 #include "canvas/view/ZVPageItem.h"
 #include "canvas/view/ZVScrollView.h"
+#include "content/ZVTextView.h"
+#include "content/text/LaidOutTexts.h"
+#include "content/text/TextStorage.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Color.h"
 #include "shapes/ZVVectorView.h"
@@ -226,4 +230,116 @@ TEST_F(ElementPictures, ACrowdedPageKeepsPicturesWithinItsBudgetAndLooksTheSame)
     EXPECT_EQ(grab(), whole);
     for (qsizetype i = 0; i < kept.size(); ++i)
         EXPECT_EQ(kept[i]->pictureCount(), made[i]);
+}
+
+TEST_F(ElementPictures, AnElementThatDrawsNothingKeepsNoPixels)
+{
+    // A text box too small for a line of its text shows nothing of it.
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    page->addPuttyView(box);
+    box->setFrame(QRectF(100, 100, 5, 7).adjusted(-40, -40, 40, 40));
+    qobject_cast<ZVTextView*>(box->contentView())->setString(QStringLiteral("1234"));
+    grab();
+    ElementPictureCache* pictures = view.pageItem()->itemFor(box)->pictureCache();
+    ASSERT_TRUE(pictures->hasPicture());
+    EXPECT_EQ(pictures->pictureBytes(), 0);
+    EXPECT_EQ(view.pageItem()->pictureBudget().used(), 0);
+    const int made = pictures->pictureCount();
+    grab();
+    EXPECT_EQ(pictures->pictureCount(), made) << "nothing is drawn again for it";
+}
+
+TEST_F(ElementPictures, TextBoxesShownKeepTheirLinesOnlyWithinTheBudgetAndLookTheSameWhenMadeAgain)
+{
+    // Texts as a file gives them, which can go back to the form they were read in.
+    for (int i = 0; i < 30; ++i) {
+        ZVPuttyView* box = ZVPuttyView::initWithText().release();
+        page->addPuttyView(box);
+        box->setFrame(QRectF(20 + (i % 6) * 130, 20 + (i / 6) * 120, 110, 90).adjusted(-40, -40, 40, 40));
+        qobject_cast<ZVTextView*>(box->contentView())->setString(QStringLiteral("Box %1 holds a few words that wrap").arg(i));
+    }
+    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    ASSERT_TRUE(read);
+    read->setDocument(&document);
+    view.setDocumentView(read.get());
+    QList<ZVTextView*> texts;
+    for (ZVPuttyView* box : read->puttyViews())
+        texts.append(qobject_cast<ZVTextView*>(box->contentView()));
+    text::LaidOutTexts& kept = text::LaidOutTexts::shared();
+    const qint64 budget = kept.maxBytes();
+    const auto laidOut = [&] {
+        return std::count_if(texts.cbegin(), texts.cend(),
+                             [](const ZVTextView* text) { return text->textStorage()->hasDocument(); });
+    };
+    const QImage whole = grab();
+    EXPECT_EQ(laidOut(), texts.size()) << "within the budget every text drawn stays laid out";
+
+    // Room for a third of them: the rest let go of their lines once drawn.
+    kept.setBudget(kept.keptBytes() / 3);
+    const auto redrawAll = [&] {
+        for (ZVTextView* text : std::as_const(texts))
+            view.pageItem()->itemFor(text->puttyView())->redraw();
+    };
+    redrawAll();
+    EXPECT_EQ(grab(), whole);
+    EXPECT_LE(kept.keptBytes(), kept.maxBytes());
+    const qsizetype shown = laidOut();
+    EXPECT_GT(shown, 0);
+    EXPECT_LT(shown, texts.size());
+
+    // Outlined, as a click on the page outlines its elements, they say
+    // whether their text overflows without laying it out again.
+    read->highlightPuttyViews();
+    grab();
+    EXPECT_EQ(laidOut(), shown);
+    read->clearPuttyViews();
+
+    // Pictures pushed out of their budget too are made again, alike.
+    ElementPictureBudget& pictures = view.pageItem()->pictureBudget();
+    pictures.setLimit(0);
+    redrawAll();
+    EXPECT_EQ(grab(), whole);
+    pictures.setLimit(ElementPictureBudget::kDefaultBytes);
+    kept.setBudget(budget);
+    view.setDocumentView(page);
+}
+
+TEST_F(ElementPictures, OnlyElementsThatShowTheirHandlesMakeThem)
+{
+    ZVPuttyView* plain = addRing(60);
+    ZVPuttyView* chosen = addRing(60);
+    chosen->setFrame(QRectF(450, 450, 200, 200));
+    grab();
+    EXPECT_FALSE(plain->hasHandles());
+    EXPECT_FALSE(chosen->hasHandles());
+    chosen->setIsActive(true);
+    const QImage selected = grab();
+    EXPECT_TRUE(chosen->hasHandles());
+    EXPECT_FALSE(plain->hasHandles());
+    // The knobs show: the handle's corner is drawn over the clear page.
+    const QPoint corner = view.mapFromPage(chosen->contentFrame().topLeft()).toPoint();
+    EXPECT_LT(qGray(selected.pixel(corner)), 250);
+}
+
+TEST_F(ElementPictures, ClearingTheSelectionKeepsThePicturesOfBoxesNotEdited)
+{
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    page->addPuttyView(box);
+    box->setFrame(QRectF(100, 100, 200, 80).adjusted(-40, -40, 40, 40));
+    auto* text = qobject_cast<ZVTextView*>(box->contentView());
+    text->setString(QStringLiteral("Not being edited"));
+    grab();
+    ElementPictureCache* pictures = view.pageItem()->itemFor(box)->pictureCache();
+    const int made = pictures->pictureCount();
+    page->clearPuttyViews();
+    grab();
+    EXPECT_EQ(pictures->pictureCount(), made) << "nothing of its drawing changed";
+
+    // Leaving the text's editing draws it anew.
+    text->setEditMode(true);
+    grab();
+    const int editing = pictures->pictureCount();
+    page->clearPuttyViews();
+    grab();
+    EXPECT_GT(pictures->pictureCount(), editing);
 }

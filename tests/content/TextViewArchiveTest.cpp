@@ -247,15 +247,26 @@ TEST(TextViewArchive, ABoxWhoseTextRecordHoldsNothingReadsAsANewBox)
     EXPECT_EQ(read->attributedString(), fresh.attributedString());
 }
 
-TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
+namespace {
+
+// A page of one text box set up by `setUp`, as a file gives it back: its
+// text kept as read until something needs it.
+std::unique_ptr<ZVCanvasView> readBackBox(const QRectF& frame, const std::function<void(ZVTextView*)>& setUp)
 {
     TestDocument document;
     ZVCanvasView* page = document.addPage();
     ZVPuttyView* element = ZVPuttyView::initWithText().release();
     page->addPuttyView(element);
-    element->setFrame(QRectF(0, 0, 220, 160));
-    fill(textOf(element));
-    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    element->setFrame(frame);
+    setUp(textOf(element));
+    return readBack<ZVCanvasView>(archiveOf(page));
+}
+
+} // namespace
+
+TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
+{
+    const std::unique_ptr<ZVCanvasView> read = readBackBox(QRectF(0, 0, 220, 160), fill);
     ASSERT_TRUE(read);
     ZVTextView* box = textOf(read->puttyViews().first());
     const auto draw = [box] {
@@ -268,18 +279,40 @@ TEST(TextViewArchive, ATextDrawnAndLetGoIsMadeAgainTheSame)
     const QImage first = draw();
     const ql::AttributedString text = box->attributedString();
     ASSERT_TRUE(box->textStorage()->hasDocument());
-    // With no room among the texts output keeps, a box lets go at once.
+    // With no room among the texts kept, a box drawn for output lets go at
+    // once; drawn on screen, where it is drawn again soon, it stays as it is.
     ql::text::LaidOutTexts& kept = ql::text::LaidOutTexts::shared();
-    const qsizetype budget = kept.maxTexts();
-    kept.setBudget(0, kept.maxCharacters());
-    box->releaseDrawingCaches();
+    const qint64 budget = kept.maxBytes();
+    kept.setBudget(0);
+    box->releaseDrawingCaches(ZVContentView::DrawnFor::Screen);
+    EXPECT_TRUE(box->textStorage()->hasDocument());
+    box->releaseDrawingCaches(ZVContentView::DrawnFor::Output);
     EXPECT_FALSE(box->textStorage()->hasDocument());
     EXPECT_EQ(draw(), first);
     EXPECT_EQ(box->attributedString(), text);
 
     box->setString(QStringLiteral("changed"));
-    box->releaseDrawingCaches();
+    box->releaseDrawingCaches(ZVContentView::DrawnFor::Output);
     EXPECT_TRUE(box->textStorage()->hasDocument()) << "a changed text keeps its document";
     EXPECT_EQ(box->string(), QStringLiteral("changed"));
-    kept.setBudget(budget, kept.maxCharacters());
+    kept.setBudget(budget);
+}
+
+TEST(TextViewArchive, ATextLetGoTellsWhetherItOverflowsUntilItsBoxChanges)
+{
+    const std::unique_ptr<ZVCanvasView> read = readBackBox(QRectF(0, 0, 120, 100), [](ZVTextView* text) {
+        text->setString(QStringLiteral("more words than a box this small can ever show at once"));
+    });
+    ASSERT_TRUE(read);
+    ZVTextView* box = textOf(read->puttyViews().first());
+    ql::text::TextStorage* storage = box->textStorage();
+    ASSERT_TRUE(storage->hasOverflow());
+    storage->releaseDocument();
+    ASSERT_FALSE(storage->hasDocument());
+    EXPECT_TRUE(storage->hasOverflow());
+    EXPECT_FALSE(storage->hasDocument()) << "answered without laying the text out again";
+
+    // A box grown to hold it all answers anew.
+    box->puttyView()->setFrame(QRectF(0, 0, 600, 400));
+    EXPECT_FALSE(storage->hasOverflow());
 }

@@ -75,7 +75,7 @@ void ZVDesignHelper::drawCanvasesInContext(QPainter& painter, const QList<ZVCanv
                 image->finishPendingLevels();
             ElementPainter::paint(painter, *element);
             if (ZVContentView* content = element->contentView())
-                content->releaseDrawingCaches();
+                content->releaseDrawingCaches(ZVContentView::DrawnFor::Output);
         }
         painter.restore();
     }

@@ -129,6 +129,8 @@ void ElementPainter::paintLocal(QPainter& painter, const ZVPuttyView& element, T
         paintScreen(painter, element, content, alpha);
     else
         paintOutput(painter, element, content, alpha);
+    if (ZVContentView* view = element.contentView())
+        view->releaseDrawingCaches(ZVContentView::DrawnFor::Screen);
 }
 
 void ElementPainter::paintBackground(QPainter& painter, const ZVPuttyView& element, const QRectF& content,

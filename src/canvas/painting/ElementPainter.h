@@ -4,7 +4,10 @@
 // shadow and border. The canvas shows the effects as the element's effect
 // operations set its parts up; output draws them from the settings (see
 // ElementEffects). The painter is in page coordinates (points, y down) when
-// it is called and is left as it was.
+// it is called and is left as it was. Once drawn, the content's drawing
+// caches (a text's lines) are the budget's to keep or let go, as for a
+// drawing soon made again: a page of many thousand boxes drawn on screen or
+// into thumbnails is not held laid out in full.
 #pragma once
 
 #include "canvas/painting/ElementEffects.h"

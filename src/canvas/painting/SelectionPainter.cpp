@@ -5,7 +5,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ExposedArea.h"
 #include "content/ZVTextView.h"
-#include "content/text/FlowLayout.h"
+#include "content/text/TextStorage.h"
 
 #include <QHash>
 #include <QImage>
@@ -109,11 +109,11 @@ void strokeOutline(QPainter& painter, const QRectF& rect, const QColor& colour, 
 bool SelectionPainter::textOverflows(const ZVPuttyView& element)
 {
     const auto* text = qobject_cast<const ZVTextView*>(element.contentView());
-    text::FlowLayout* layout = text ? text->layoutManager() : nullptr;
-    if (!layout)
+    const text::TextStorage* storage = text ? text->textStorage() : nullptr;
+    if (!storage)
         return false;
     const int index = text->textContainerIndex();
-    return index >= 0 && index == layout->textContainerCount() - 1 && layout->hasOverflow();
+    return index >= 0 && index == storage->textContainerCount() - 1 && storage->hasOverflow();
 }
 
 QColor SelectionPainter::textOutlineColor(const ZVPuttyView& element)
@@ -149,7 +149,7 @@ void SelectionPainter::paint(QPainter& painter, const ZVPuttyView& element, doub
     const double knobReach = (kKnobExtent + 1) * scale;
     QList<QRectF> knobs;
     QList<double> alphas;
-    for (const ZVHandleView* handle : element.handles()) {
+    for (const ZVHandleView* handle : element.showsHandles() ? element.handles() : QList<ZVHandleView*>()) {
         if (handle->isHidden() || handle->alphaValue() <= 0)
             continue;
         const QPointF centre = handle->frame().center();

@@ -242,9 +242,10 @@ void ElementPictureCache::paint(QPainter& painter, const ZVPuttyView& element, c
 bool ElementPictureCache::keep(const QImage& picture, const Key& key, bool urgent)
 {
     // The clear pixels around the drawing are left out: drawn over the page,
-    // as the canvas draws, they change nothing.
+    // as the canvas draws, they change nothing. A drawing of nothing keeps
+    // no pixels at all (a copy of an empty part would copy every one).
     const QRect painted = paintedPart(picture);
-    const QImage kept = painted == picture.rect() ? picture : picture.copy(painted);
+    const QImage kept = painted.isEmpty() ? QImage() : painted == picture.rect() ? picture : picture.copy(painted);
     if (m_budget && !m_budget->admit(*this, kept.sizeInBytes(), urgent)) {
         forgetPicture();
         return false;

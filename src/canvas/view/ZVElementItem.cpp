@@ -76,7 +76,13 @@ void ZVElementItem::watchParts()
         return;
     const auto repaint = [this] { redraw(); };
     if (ZVContentView* content = m_element->contentView()) {
-        m_partConnections.append(connect(content, &KVObject::valueChanged, this, repaint));
+        // Editing draws its caret and selection over the picture, not in it:
+        // a page clearing its selection ends every box's editing, and must
+        // not draw every box again for it.
+        m_partConnections.append(connect(content, &KVObject::valueChanged, this, [this](const QString& key) {
+            if (key != QLatin1String("editMode"))
+                redraw();
+        }));
         // Its border and inner-shadow layers change on objects of their own.
         m_partConnections.append(connect(content, &ZVContentView::displayNeeded, this, repaint));
     }

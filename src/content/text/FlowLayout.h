@@ -98,6 +98,8 @@ public:
 
     // Lays out whatever changed since the last question.
     void ensureLayout();
+    // Whether nothing changed since the last layout.
+    bool isLaidOut() const { return !m_dirty; }
     // Forgets how every paragraph was laid out; the next question lays the
     // text out again, the same way. For text drawn once and then kept.
     void discardLayout();

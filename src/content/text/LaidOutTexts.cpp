@@ -17,7 +17,7 @@ LaidOutTexts::~LaidOutTexts()
         QObject::disconnect(entry.destroyed);
 }
 
-void LaidOutTexts::keep(QObject* owner, qsizetype characters, std::function<void()> release)
+void LaidOutTexts::keep(QObject* owner, qint64 bytes, std::function<void()> release)
 {
     if (!owner || !release)
         return;
@@ -26,38 +26,37 @@ void LaidOutTexts::keep(QObject* owner, qsizetype characters, std::function<void
         release();
         return;
     }
-    characters = std::max<qsizetype>(0, characters);
+    bytes = std::max<qint64>(0, bytes);
     if (const auto found = m_index.constFind(owner); found != m_index.cend()) {
         const Order::iterator entry = *found;
-        m_characters += characters - entry->characters;
-        entry->characters = characters;
+        m_bytes += bytes - entry->bytes;
+        entry->bytes = bytes;
         entry->release = std::move(release);
         m_order.splice(m_order.end(), m_order, entry);
         trim();
         return;
     }
-    Entry entry{owner, characters, std::move(release), {}};
+    Entry entry{owner, bytes, std::move(release), {}};
     entry.destroyed = QObject::connect(owner, &QObject::destroyed, [this, owner] {
         if (const auto found = m_index.constFind(owner); found != m_index.cend())
             drop(*found, false);
     });
-    m_characters += entry.characters;
+    m_bytes += entry.bytes;
     m_order.push_back(std::move(entry));
     m_index.insert(owner, std::prev(m_order.end()));
     trim();
 }
 
-void LaidOutTexts::setBudget(qsizetype texts, qsizetype characters)
+void LaidOutTexts::setBudget(qint64 bytes)
 {
-    m_maxTexts = std::max<qsizetype>(0, texts);
-    m_maxCharacters = std::max<qsizetype>(0, characters);
+    m_maxBytes = std::max<qint64>(0, bytes);
     trim();
 }
 
 void LaidOutTexts::drop(Order::iterator entry, bool release)
 {
     QObject::disconnect(entry->destroyed);
-    m_characters -= entry->characters;
+    m_bytes -= entry->bytes;
     m_index.remove(entry->owner);
     // Out of the list before it runs: releasing may draw or keep again.
     std::function<void()> released = std::move(entry->release);
@@ -68,7 +67,7 @@ void LaidOutTexts::drop(Order::iterator entry, bool release)
 
 void LaidOutTexts::trim()
 {
-    while (!m_order.empty() && (qsizetype(m_order.size()) > m_maxTexts || m_characters > m_maxCharacters))
+    while (!m_order.empty() && m_bytes > m_maxBytes)
         drop(m_order.begin(), true);
 }
 

@@ -1,9 +1,10 @@
-// The texts output drew and kept laid out, so that the next export of an
-// unchanged page, or the screen, reuses their lines instead of laying them
-// out again. A layout follows its text's edits and its boxes' geometry by
-// itself, so what is kept never goes stale; only its size is bounded: once
-// more texts or characters are kept than the budget allows, the least
-// recently drawn let go of their lines (a long page is not held in full).
+// The texts drawn lately and kept laid out, so that the next drawing of an
+// unchanged text (an export, a thumbnail, the window's next picture) reuses
+// their lines instead of laying them out again. A layout follows its text's
+// edits and its boxes' geometry by itself, so what is kept never goes stale;
+// only the memory it takes is bounded: once the kept layouts take more than
+// the budget allows, the least recently drawn let go of their lines (a long
+// or crowded page is not held laid out in full).
 #pragma once
 
 #include <QHash>
@@ -23,21 +24,20 @@ public:
     LaidOutTexts& operator=(const LaidOutTexts&) = delete;
     ~LaidOutTexts();
 
-    // `owner` was just drawn and holds the lines of `characters`
-    // characters; `release` lets go of them when the budget needs room. A
-    // text kept already moves to the most recent end with its new size.
-    void keep(QObject* owner, qsizetype characters, std::function<void()> release);
+    // `owner` was just drawn and its lines take about `bytes`; `release`
+    // lets go of them when the budget needs room. A text kept already moves
+    // to the most recent end with its new size.
+    void keep(QObject* owner, qint64 bytes, std::function<void()> release);
 
     qsizetype keptTexts() const { return qsizetype(m_order.size()); }
-    qsizetype keptCharacters() const { return m_characters; }
-    qsizetype maxTexts() const { return m_maxTexts; }
-    qsizetype maxCharacters() const { return m_maxCharacters; }
-    void setBudget(qsizetype texts, qsizetype characters);
+    qint64 keptBytes() const { return m_bytes; }
+    qint64 maxBytes() const { return m_maxBytes; }
+    void setBudget(qint64 bytes);
 
 private:
     struct Entry {
         QObject* owner = nullptr;
-        qsizetype characters = 0;
+        qint64 bytes = 0;
         std::function<void()> release;
         QMetaObject::Connection destroyed;
     };
@@ -48,10 +48,10 @@ private:
 
     Order m_order; // least recently drawn first
     QHash<QObject*, Order::iterator> m_index;
-    qsizetype m_characters = 0;
-    // Enough for dozens of pages of long text, little next to their pictures.
-    qsizetype m_maxTexts = 2000;
-    qsizetype m_maxCharacters = 1'000'000;
+    qint64 m_bytes = 0;
+    // A thousand small boxes or a few hundred thousand characters laid out:
+    // little next to the pictures of a page.
+    qint64 m_maxBytes = qint64(16) << 20;
 };
 
 } // namespace ql::text

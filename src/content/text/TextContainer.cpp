@@ -70,6 +70,7 @@ bool TextContainer::containsPoint(QPointF point) const
 
 void TextContainer::textContainerChangedGeometry()
 {
+    ++m_geometryRevision;
     if (m_layout)
         m_layout->textContainerChangedGeometry(this);
 }

@@ -51,6 +51,8 @@ public:
 
     // Tells the layout that the container's shape changed.
     void textContainerChangedGeometry();
+    // Grows with every change of the shape, laid out or not.
+    quint64 geometryRevision() const { return m_geometryRevision; }
 
 private:
     friend class FlowLayout;
@@ -59,6 +61,7 @@ private:
     double m_lineFragmentPadding = 0.0;
     bool m_widthTracksTextView = false;
     bool m_heightTracksTextView = false;
+    quint64 m_geometryRevision = 0;
     QPointer<FlowLayout> m_layout;
     QPointer<QObject> m_textView;
 };

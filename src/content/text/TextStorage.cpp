@@ -18,6 +18,7 @@ TextStorage::~TextStorage() = default;
 
 void TextStorage::makeDocument() const
 {
+    m_released.reset();
     auto* self = const_cast<TextStorage*>(this);
     m_document = new QTextDocument(self);
     // Edits are undone through the document's undo manager, never Qt's own.
@@ -78,6 +79,7 @@ void TextStorage::insertTextContainer(TextContainer* container, int index)
         m_layout->insertTextContainer(container, index);
         return;
     }
+    m_released.reset();
     // A container still in another layout leaves it, as the layout's own
     // insert does.
     if (FlowLayout* other = container->layoutManager())
@@ -89,10 +91,12 @@ void TextStorage::insertTextContainer(TextContainer* container, int index)
 
 void TextStorage::removeTextContainer(TextContainer* container)
 {
-    if (m_layout)
+    if (m_layout) {
         m_layout->removeTextContainer(container);
-    else if (m_containers.removeAll(container) > 0)
+    } else if (m_containers.removeAll(container) > 0) {
+        m_released.reset();
         emit layoutInvalidated();
+    }
 }
 
 void TextStorage::releaseDocument()
@@ -101,9 +105,41 @@ void TextStorage::releaseDocument()
         return;
     for (int i = 0; i < m_layout->textContainerCount(); ++i)
         m_containers.append(m_layout->textContainerAt(i));
+    if (m_layout->isLaidOut())
+        m_released = ReleasedLayout {m_layout->hasOverflow(), containerGeometry()};
     // The layout goes with its document and lets go of the containers.
     delete std::exchange(m_document, nullptr);
     m_layout = nullptr;
+}
+
+qint64 TextStorage::laidOutBytes() const
+{
+    if (!m_document)
+        return 0;
+    // As measured: a document and its layout take some 16 KB however short
+    // the text; each character adds a few bytes to the document and some
+    // 40 more to the lines it is laid out in (glyphs, advances, positions).
+    // Overflow is laid out nowhere.
+    constexpr qint64 kDocumentBytes = 16 << 10;
+    constexpr qint64 kStoredBytes = 4;
+    constexpr qint64 kLaidOutBytes = 40;
+    return kDocumentBytes + kStoredBytes * textLength(*m_document)
+           + kLaidOutBytes * m_layout->firstOverflowCharacter();
+}
+
+bool TextStorage::hasOverflow() const
+{
+    if (!m_document && m_released && m_released->geometry == containerGeometry())
+        return m_released->overflows;
+    return layoutManager()->hasOverflow();
+}
+
+QList<quint64> TextStorage::containerGeometry() const
+{
+    QList<quint64> geometry;
+    for (int i = 0; i < textContainerCount(); ++i)
+        geometry.append(textContainerAt(i)->geometryRevision());
+    return geometry;
 }
 
 AttributedString TextStorage::attributedString() const
@@ -154,6 +190,7 @@ void TextStorage::initWithCoder(KeyedUnarchiver& coder)
     }
     // Kept as read until the document is needed.
     m_text = std::move(text).value_or(AttributedString());
+    m_released.reset();
     ++m_revision;
 }
 

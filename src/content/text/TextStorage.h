@@ -15,6 +15,7 @@
 
 #include <QObject>
 #include <QTextDocument>
+#include <optional>
 
 namespace ql::text {
 
@@ -43,6 +44,14 @@ public:
     // Drops the document and its layout when the text has not changed since
     // the document was made; the next use makes them again, the same.
     void releaseDocument();
+    // About the memory the document and its laid-out lines take; none
+    // without a document.
+    qint64 laidOutBytes() const;
+    // Whether part of the text is laid out in no container. A text let go
+    // of answers from its last layout while neither it nor its containers
+    // changed since: outlines and badges ask at every repaint, and asking
+    // must not lay out again every box of a page.
+    bool hasOverflow() const;
 
     AttributedString attributedString() const;
     void setAttributedString(const AttributedString& text);
@@ -65,6 +74,7 @@ signals:
 
 private:
     void makeDocument() const;
+    QList<quint64> containerGeometry() const;
 
     mutable QTextDocument* m_document = nullptr;
     mutable FlowLayout* m_layout = nullptr;
@@ -75,6 +85,13 @@ private:
     mutable QList<TextContainer*> m_containers;
     int m_revision = 0;
     mutable int m_revisionWhenMade = 0;
+    // What the layout of a released document found, and the shapes of the
+    // containers it was found for.
+    struct ReleasedLayout {
+        bool overflows = false;
+        QList<quint64> geometry;
+    };
+    mutable std::optional<ReleasedLayout> m_released;
 };
 
 } // namespace ql::text

@@ -211,13 +211,13 @@ TEST(PageRenderer, KeptLinesFollowEveryEditAndOnlyTheBudgetsWorthIsKept)
 
     // Past the budget the least recently drawn let go; the output stays.
     text::LaidOutTexts& kept = text::LaidOutTexts::shared();
-    const qsizetype texts = kept.maxTexts();
-    kept.setBudget(1, kept.maxCharacters());
+    const qint64 budget = kept.maxBytes();
+    kept.setBudget(box->textStorage()->laidOutBytes() * 3 / 2); // room for one such text
     addText(page, QRectF(40, 300, 300, 100), QStringLiteral("Foxtrot golf"));
     const QImage once = sheetImage(documentForPages({page}), 0);
     EXPECT_EQ(kept.keptTexts(), 1);
     EXPECT_EQ(once, sheetImage(documentForPages({page}), 0));
-    kept.setBudget(texts, kept.maxCharacters());
+    kept.setBudget(budget);
 }
 
 TEST(PageRenderer, CropMarksSitOnTheTrimLinesOfPagesThatShowThem)

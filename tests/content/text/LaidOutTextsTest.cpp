@@ -9,10 +9,10 @@ using ql::text::LaidOutTexts;
 TEST(LaidOutTexts, LetsGoOfTheLeastRecentlyDrawnAndNeverOfWhatIsGone)
 {
     LaidOutTexts kept;
-    kept.setBudget(2, 100);
+    kept.setBudget(30);
     QStringList released;
-    const auto keep = [&](QObject& owner, qsizetype characters) {
-        kept.keep(&owner, characters, [&released, &owner] { released.append(owner.objectName()); });
+    const auto keep = [&](QObject& owner, qint64 bytes) {
+        kept.keep(&owner, bytes, [&released, &owner] { released.append(owner.objectName()); });
     };
     QObject a, b, c;
     a.setObjectName(QStringLiteral("a"));
@@ -20,11 +20,11 @@ TEST(LaidOutTexts, LetsGoOfTheLeastRecentlyDrawnAndNeverOfWhatIsGone)
     c.setObjectName(QStringLiteral("c"));
     keep(a, 10);
     keep(b, 10);
-    keep(a, 30); // drawn again: the most recent, with its new size
-    EXPECT_EQ(kept.keptCharacters(), 40);
+    keep(a, 15); // drawn again: the most recent, with its new size
+    EXPECT_EQ(kept.keptBytes(), 25);
     keep(c, 10);
     EXPECT_EQ(released, QStringList{QStringLiteral("b")});
-    keep(c, 80); // over the characters' budget: the oldest goes
+    keep(c, 20); // over the budget: the oldest goes
     EXPECT_EQ(released, (QStringList{QStringLiteral("b"), QStringLiteral("a")}));
     keep(c, 500); // alone past the budget: not kept at all
     EXPECT_EQ(released.size(), 3);
@@ -35,6 +35,6 @@ TEST(LaidOutTexts, LetsGoOfTheLeastRecentlyDrawnAndNeverOfWhatIsGone)
     kept.keep(gone.get(), 5, [&released] { released.append(QStringLiteral("gone")); });
     gone.reset();
     EXPECT_EQ(kept.keptTexts(), 0);
-    kept.setBudget(0, 0);
+    kept.setBudget(0);
     EXPECT_FALSE(released.contains(QStringLiteral("gone")));
 }
