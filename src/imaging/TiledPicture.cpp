@@ -43,7 +43,17 @@ QRectF visiblePart(const QPainter& painter, const QRectF& area)
     const QPaintDevice* device = painter.device();
     bool invertible = false;
     const QTransform back = painter.deviceTransform().inverted(&invertible);
-    if (device && invertible && device->width() > 0 && device->height() > 0) {
+    if (!device || !invertible)
+        return visible;
+    // A widget paints into its window's backing store at the widget's
+    // offset there, which the device transform includes; the system clip
+    // says what it may change, in the same coordinates. Other devices
+    // paint from their own corner.
+    const QPaintEngine* engine = painter.paintEngine();
+    const QRegion system = engine ? engine->systemClip() : QRegion();
+    if (!system.isEmpty()) {
+        visible &= back.mapRect(QRectF(system.boundingRect()));
+    } else if (device->width() > 0 && device->height() > 0) {
         // Scaled by the pixel ratio in case the transform counts it: a
         // larger area only costs drawing, a smaller one would lose tiles.
         const double ratio = std::max(1.0, device->devicePixelRatioF());

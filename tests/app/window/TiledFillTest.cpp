@@ -85,9 +85,12 @@ protected:
     {
         QCoreApplication::processEvents();
         DeferredCalls::instance().flush();
+        // The whole window as it is put on screen: the canvas then paints
+        // at an offset within it, which a grab of the canvas alone hides.
         ZVScrollView* view = window->scrollView();
-        return {QStringLiteral("window"), view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32),
-                [view](QPointF p) { return view->mapFromPage(p).toPoint(); }};
+        QWidget* top = view->window();
+        return {QStringLiteral("window"), top->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                [view, top](QPointF p) { return view->viewport()->mapTo(top, view->mapFromPage(p).toPoint()); }};
     }
 
     // The window, page-render's PNG at 72, 300 and 600 dpi, and its PDF
