@@ -305,14 +305,8 @@ TEST(ReportSubmission, AFolderAnotherRunningInstanceHoldsIsLeftAlone)
     const fs::path run = tree.active() / id;
     {
         // Another process holds the run's lock as a live instance would.
-        BackgroundProcess holder({test::python(), "-c",
-                                  "import fcntl, sys, time\n"
-                                  "lock = open(sys.argv[1])\n"
-                                  "fcntl.flock(lock, fcntl.LOCK_EX)\n"
-                                  "print('held', flush=True)\n"
-                                  "time.sleep(60)\n",
-                                  (run / ".lock").string()});
-        ASSERT_TRUE(holder.waitForLine("held"));
+        const auto holder = holdLockInAnotherProcess(run / ".lock");
+        ASSERT_TRUE(holder);
         const auto skipped = runSend(folder.path(), service.baseURL());
         EXPECT_EQ(skipped.exitCode, 0) << skipped.out;
         EXPECT_TRUE(reportPosts(service).empty());

@@ -56,23 +56,11 @@ bool keepLogToSend(const fs::path& log, std::uint64_t maximumLength)
     return false;
 }
 
-std::FILE* openOwnFile(const fs::path& path)
-{
-    const int fd = files::openOwnFile(path);
-    std::FILE* file = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
-    if (!file && fd >= 0)
-        ::close(fd);
-    return file;
-}
-
 bool gzipInto(const fs::path& source, const fs::path& destination, KitError* error)
 {
-    std::FILE* in = openOwnFile(source);
-    const int outFd = in ? files::createOwnFile(destination) : -1;
-    std::FILE* out = outFd >= 0 ? ::fdopen(outFd, "wb") : nullptr;
+    std::FILE* in = files::streamOf(files::openOwnFile(source), "rb");
+    std::FILE* out = in ? files::streamOf(files::createOwnFile(destination), "wb") : nullptr;
     const int opened = errno;
-    if (!out && outFd >= 0)
-        ::close(outFd);
     const bool packed = in && out && HLYGzipFile(in, out) == 0;
     const bool closed = (!out || std::fclose(out) == 0) && packed;
     if (in)

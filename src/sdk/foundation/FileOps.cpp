@@ -123,13 +123,16 @@ std::optional<std::string> readOwnFile(const std::filesystem::path& path, std::s
     return readRegularFile(path, maximumLength, tooLong, true);
 }
 
-int openOwnFile(const std::filesystem::path& path, std::uint64_t* size)
+int openFile(const std::filesystem::path& path)
 {
     struct stat status {};
-    const int fd = openRegularFile(path, true, status);
-    if (fd >= 0 && size)
-        *size = std::uint64_t(status.st_size);
-    return fd;
+    return openRegularFile(path, false, status);
+}
+
+int openOwnFile(const std::filesystem::path& path)
+{
+    struct stat status {};
+    return openRegularFile(path, true, status);
 }
 
 int createOwnFile(const std::filesystem::path& path)
@@ -137,6 +140,19 @@ int createOwnFile(const std::filesystem::path& path)
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         return -1;
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
+std::FILE* streamOf(int fd, const char* mode)
+{
+    if (fd < 0)
+        return nullptr;
+    std::FILE* stream = ::fdopen(fd, mode);
+    if (!stream) {
+        const int failed = errno;
+        ::close(fd);
+        errno = failed;
+    }
+    return stream;
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -21,12 +22,17 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
 // not one the kit wrote).
 std::optional<std::string> readOwnFile(const std::filesystem::path& path, std::size_t maximumLength,
                                        bool* tooLong = nullptr);
-// Such a file open for reading (and its size); -1 with errno otherwise.
-int openOwnFile(const std::filesystem::path& path, std::uint64_t* size = nullptr);
+// The file open for reading, under the same rules as readFile and
+// readOwnFile; -1 with errno otherwise.
+int openFile(const std::filesystem::path& path);
+int openOwnFile(const std::filesystem::path& path);
 // Opens a new file for writing in one of the kit's own folders: whatever
 // stood at the path (a link, a pipe, an old file) is removed first, and
 // nothing is ever written through a link. -1 when it cannot be made.
 int createOwnFile(const std::filesystem::path& path);
+// A stdio stream that owns `fd`; nullptr (with `fd` closed and errno kept)
+// when `fd` is -1 or no stream can be made of it.
+std::FILE* streamOf(int fd, const char* mode);
 // Writes to a temporary file in the same folder, flushes it, then renames it
 // over the target: readers see the old or the new file, never a torn one.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error = nullptr);

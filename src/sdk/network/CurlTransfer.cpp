@@ -1,6 +1,7 @@
 #include "sdk/network/CurlTransfer.h"
 
 #include "sdk/foundation/CryptoInit.h"
+#include "sdk/foundation/FileOps.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,13 +9,10 @@
 #include <cmath>
 #include <cstdio>
 #include <curl/curl.h>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <openssl/ssl.h>
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace qlkit {
 namespace {
@@ -112,14 +110,7 @@ std::size_t onBody(char* buffer, std::size_t size, std::size_t count, void* user
 // the upload, a device would send without end.
 std::FILE* openBodyFile(const std::filesystem::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return nullptr;
-    struct stat status {};
-    std::FILE* file = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) ? ::fdopen(fd, "rb") : nullptr;
-    if (!file)
-        ::close(fd);
-    return file;
+    return files::streamOf(files::openFile(path), "rb");
 }
 
 std::size_t onReadBody(char* buffer, std::size_t size, std::size_t count, void* user)

@@ -2,8 +2,6 @@
 
 #include "sdk/foundation/FileOps.h"
 
-#include <unistd.h>
-
 namespace qlkit {
 
 long RIGMemoryOutputStream::write(const void* bytes, std::size_t length)
@@ -16,10 +14,7 @@ bool RIGFileOutputStream::open()
 {
     if (m_file)
         return true;
-    const int fd = files::createOwnFile(m_path);
-    m_file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
-    if (!m_file && fd >= 0)
-        ::close(fd);
+    m_file = files::streamOf(files::createOwnFile(m_path), "wb");
     m_failed = m_failed || !m_file;
     return m_file != nullptr;
 }
