@@ -8,14 +8,10 @@
 // fifty pages of different photos opened in the window, timed to its first
 // page drawn; with QUIVERLEAF_PHOTO_DOCUMENT=PATH that document is also
 // written there (for page-render's peak memory).
-#include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentArchive.h"
-#include "app/document/DocumentController.h"
 #include "platform/graphics/StoredBitmap.h"
 #include "platform/runtime/Deferred.h"
-#include "platform/runtime/UserDefaults.h"
-#include "platform/ui/ScriptedPrompter.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
@@ -24,7 +20,6 @@
 #include "WindowOpening.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>

@@ -556,9 +556,11 @@ void ZVTextView::releaseDrawingCaches(DrawnFor drawnFor)
     // The next export or the screen reuses the lines while the budget keeps
     // them: edits and new geometry lay out again what they touch. When the
     // budget lets go, untouched text goes back to the form it was read in,
-    // and the lines of text that changed go at least.
+    // and the lines of text that changed go at least. Lines laid out while
+    // their hyphenation patterns were loading stay: only they hear when the
+    // patterns come, and have the box drawn again with its hyphens.
     kept.keep(this, bytes, [this, standsAlone] {
-        if (!standsAlone())
+        if (!standsAlone() || (m_storage->hasDocument() && m_storage->layoutManager()->missedPatterns()))
             return;
         if (!m_editor)
             m_storage->releaseDocument();

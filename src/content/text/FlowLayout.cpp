@@ -435,8 +435,10 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
     QList<QTextLayout::FormatRange> formats = block.textFormats();
     if (style.hyphenationFactor > 0) {
         const quint64 loadsSeen = m_hyphenator->loadsFinished();
+        // A layout that does not wait learns whether words went without.
         bool complete = true;
-        const QList<int> points = m_hyphenator->hyphenationPoints(text, runLanguages(formats), &complete);
+        const QList<int> points = m_hyphenator->hyphenationPoints(text, runLanguages(formats),
+                                                                  layoutWaitsForPatterns() ? nullptr : &complete);
         if (!complete) {
             rec->missedPatterns = true;
             awaitPatterns(loadsSeen);

@@ -108,6 +108,9 @@ public:
     qint64 relaidBlockCount() const { return m_relaid; }
     // The patterns this layout hyphenates with; the program's own unless set.
     void setHyphenator(Hyphenator* hyphenator);
+    // Whether some paragraph was laid out without patterns still loading: it
+    // is laid out again, and its views asked to redraw, once they are there.
+    bool missedPatterns() const { return m_missedPatterns; }
 
     // QAbstractTextDocumentLayout: the containers stacked top to bottom.
     void draw(QPainter* painter, const PaintContext& context) override;

@@ -1,7 +1,5 @@
 #include "content/text/Hyphenator.h"
 
-#include "content/text/PatternWaits.h"
-
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -283,7 +281,7 @@ QString Hyphenator::dictionaryFile(const QString& language)
 
 QList<int> Hyphenator::hyphenationPoints(QStringView text, const LanguageAt& languageAt, bool* complete)
 {
-    const bool wait = layoutWaitsForPatterns();
+    const bool wait = complete == nullptr;
     QList<int> points;
     WordBuffers buffers;
     // Words of one language in a row share their patterns.
@@ -307,7 +305,7 @@ QList<int> Hyphenator::hyphenationPoints(QStringView text, const LanguageAt& lan
                 lastLanguage = language;
                 looked = true;
             }
-            if (patterns.pending && complete)
+            if (patterns.pending)
                 *complete = false;
             if (patterns.dictionary)
                 appendWordPoints(patterns.dictionary->dict, patterns.dictionary->utf8, text.mid(i, length), int(i),

@@ -4,9 +4,9 @@
 // paragraphs that allow hyphenation; the text itself never changes.
 //
 // Patterns load once each, outside the lock that look-ups take; German's
-// take seconds. Where layout does not wait for them (PatternWaits.h), words
-// whose patterns are still loading stay whole, the load goes on on a thread
-// of its own, and patternsLoaded() asks layouts to lay them out again.
+// take seconds. A caller that does not wait for them (the window's layout)
+// gets words whose patterns are still loading whole, the load goes on on a
+// thread of its own, and patternsLoaded() asks it to lay them out again.
 #pragma once
 
 #include <QHash>
@@ -52,9 +52,9 @@ public:
     // returns at once.
     void preload(const QString& language);
     // Offsets in the text before which a hyphen may break a word, each word
-    // by the patterns of the language at its start. Where this thread does
-    // not wait and a word's patterns are still loading, the word gets none
-    // and `complete` (when given) is set to false.
+    // by the patterns of the language at its start. Waits for patterns still
+    // loading, unless `complete` is given: then such words get none and it
+    // is set to false.
     QList<int> hyphenationPoints(QStringView text, const LanguageAt& languageAt = {}, bool* complete = nullptr);
     // How many look-ups have finished loading: a layout that missed patterns
     // compares it with what it was before to see whether it missed a signal.
@@ -68,7 +68,7 @@ private:
     struct Dictionary;
     struct Lookup {
         const Dictionary* dictionary = nullptr;
-        bool pending = false; // still loading, and this thread does not wait
+        bool pending = false; // still loading, and the caller does not wait
     };
     static QString keyOf(const QString& language);
     Lookup dictionary(const QString& language, bool wait);

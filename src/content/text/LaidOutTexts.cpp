@@ -27,6 +27,14 @@ void LaidOutTexts::keep(QObject* owner, qint64 bytes, std::function<void()> rele
         return;
     }
     bytes = std::max<qint64>(0, bytes);
+    // A text larger than the whole budget goes at once, and alone: making
+    // room for it would let go of every other first.
+    if (bytes > m_maxBytes) {
+        if (const auto found = m_index.constFind(owner); found != m_index.cend())
+            drop(*found, false);
+        release();
+        return;
+    }
     if (const auto found = m_index.constFind(owner); found != m_index.cend()) {
         const Order::iterator entry = *found;
         m_bytes += bytes - entry->bytes;

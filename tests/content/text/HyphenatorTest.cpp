@@ -1,7 +1,9 @@
 // Hyphenation by language: a run's own language, else the user's locale,
 // else US English, with the patterns Debian installs.
+#include "content/ZVTextView.h"
 #include "content/text/FlowLayout.h"
 #include "content/text/Hyphenator.h"
+#include "content/text/LaidOutTexts.h"
 #include "content/text/PatternWaits.h"
 #include "content/text/TextContainer.h"
 #include "content/text/TextStorage.h"
@@ -9,6 +11,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -207,6 +211,31 @@ TEST(Hyphenator, TheWindowNeverWaitsForPatternsAndOutputAlwaysDoes)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !second.firstLine().isEmpty(); }, 10000));
     EXPECT_EQ(second.firstLine().toStdString(), "Silbentrennungs");
     EXPECT_GE(redraws.count(), 1);
+}
+
+TEST(Hyphenator, ABoxLaidOutWithoutItsPatternsKeepsItsLinesUntilTheyCome)
+{
+    QTemporaryDir folder;
+    Hyphenator hyphenator(folder.path());
+    HeldPatterns german(folder.filePath(QStringLiteral("hyph_de.dic")), kGermanPatterns);
+    const NoWaitForPatterns windowThread;
+    ZVTextView box(QRectF(0, 0, 140, 500));
+    box.textStorage()->layoutManager()->setHyphenator(&hyphenator);
+    box.setAttributedString(AttributedString(kCompound, hyphenatedIn(QStringLiteral("de"))));
+    QImage picture(140, 500, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&picture);
+    box.drawText(painter);
+
+    // With no room among the texts kept, the box still hears of its patterns
+    // and is drawn again.
+    LaidOutTexts& kept = LaidOutTexts::shared();
+    const qint64 budget = kept.maxBytes();
+    kept.setBudget(0);
+    box.releaseDrawingCaches(ZVContentView::DrawnFor::Output);
+    QSignalSpy redraws(&box, &ZVContentView::displayNeeded);
+    german.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return redraws.count() > 0; }, 10000));
+    kept.setBudget(budget);
 }
 
 TEST(Hyphenator, PatternsStillLoadingHoldUpNoOtherLanguage)

@@ -37,4 +37,11 @@ TEST(LaidOutTexts, LetsGoOfTheLeastRecentlyDrawnAndNeverOfWhatIsGone)
     EXPECT_EQ(kept.keptTexts(), 0);
     kept.setBudget(0);
     EXPECT_FALSE(released.contains(QStringLiteral("gone")));
+
+    // A text past the budget does not push out what fits either.
+    kept.setBudget(30);
+    keep(a, 10);
+    keep(b, 500);
+    EXPECT_EQ(released.last(), QStringLiteral("b"));
+    EXPECT_EQ(kept.keptBytes(), 10);
 }
