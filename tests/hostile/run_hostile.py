@@ -6,7 +6,8 @@ reports, one line per document and tool, whether the program coped.
                  [--make-only | --made] [--shard K/N]
 
 --make-only writes the documents into DIR/docs and runs nothing; --made runs
-the documents found there (a fixture writes them once for every shard);
+the documents found there (a fixture writes them once for every shard and
+for window_checks.py);
 --shard K/N runs the K-th of N shares of the runs, so that each share stays
 well within a test's time on a busy machine.
 
