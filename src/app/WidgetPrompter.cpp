@@ -1,8 +1,9 @@
 #include "app/WidgetPrompter.h"
 
+#include "app/document/FilePanelFolder.h"
+
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -132,10 +133,8 @@ QString WidgetPrompter::startFolder(const ql::FilePanelRequest& request) const
         return request.directory;
     if (!m_lastFolder->isEmpty() && QFileInfo(*m_lastFolder).isDir())
         return *m_lastFolder;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    return ql::userFolder(QStandardPaths::DocumentsLocation);
 }
-
 
 QStringList WidgetPrompter::runOpenPanel(const ql::FilePanelRequest& request)
 {

@@ -6,7 +6,8 @@ reports, one line per document and tool, whether the program coped.
                  [--make-only | --made] [--shard K/N]
 
 --make-only writes the documents into DIR/docs and runs nothing; --made runs
-the documents found there (a fixture writes them once for every shard);
+the documents found there (a fixture writes them once for every shard and
+for window_checks.py);
 --shard K/N runs the K-th of N shares of the runs, so that each share stays
 well within a test's time on a busy machine.
 
@@ -305,6 +306,11 @@ def replay_script(document, base):
     return "".join(line.format(x=x, y=y, drop=drop) + "\n" for line in expect["script"])
 
 
+def time_limit(expect, sanitized=False):
+    """The processor seconds a run of the document may take."""
+    return expect.get("limit", LIMIT_SECONDS) * (3 if sanitized else 1) + expect.get("budget", 0)
+
+
 def run_once(tool, document, arguments):
     """One document through one tool: (passed, line)."""
     name = document["name"]
@@ -336,7 +342,7 @@ def run_once(tool, document, arguments):
                 f.write(replay_script(document, base))
         command = [os.path.join(arguments.tools, "canvas-replay"), source, script,
                    os.path.join(out, "saved.qvleaf"), "--shot", os.path.join(out, "window.png")]
-    limit = expect.get("limit", LIMIT_SECONDS) * (3 if arguments.sanitized else 1) + expect.get("budget", 0)
+    limit = time_limit(expect, arguments.sanitized)
     space = expect.get("address-space", ADDRESS_SPACE)
     status, seconds, processor, peak, stderr, left = run_child(command, env, base, limit,
                                                                guard=None if arguments.sanitized else space)
@@ -411,7 +417,7 @@ def shard_argument(text):
 def share_of(runs, share, shares):
     """The runs of the `share`-th of `shares` shares. The runs of a document
     that must run one at a time stay together; the costliest (those granted
-    a budget of time) are dealt out first, each to the share with the least
+    the most time) are dealt out first, each to the share with the least
     so far, so every share gets about as much work whatever the manifest
     holds."""
     groups = {}
@@ -420,7 +426,7 @@ def share_of(runs, share, shares):
         groups.setdefault(name if name == "eps-temp-files" else (tool, name), []).append(index)
 
     def cost(group):
-        return sum(LIMIT_SECONDS + runs[i][1]["expect"].get("budget", 0) for i in group)
+        return sum(time_limit(runs[i][1]["expect"]) for i in group)
     loads = [0] * shares
     mine = set()
     for group in sorted(groups.values(), key=cost, reverse=True):

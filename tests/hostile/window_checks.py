@@ -1,7 +1,11 @@
 #!/usr/bin/python3
 """The hostile documents in the program's window, one line per check.
 
-  window_checks.py --program BUILD/src/quiverleaf --tools BUILD/tools --work DIR
+  window_checks.py --program BUILD/src/quiverleaf --tools BUILD/tools --work DIR [--docs DIR]
+
+--docs names the folder make_hostile.py has written the documents into
+(run_hostile.py --make-only writes them for both harnesses); without it they
+are written into the work folder.
 
   photo:  the 36-megapixel photo shows in the window (canvas-replay on the
           offscreen platform), and an edit and a save keep its bytes, twice
@@ -367,14 +371,18 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--tools", required=True)
     parser.add_argument("--work", required=True)
+    parser.add_argument("--docs", help="the documents already written by make_hostile.py")
     arguments = parser.parse_args()
     arguments.work = os.path.abspath(arguments.work)
     arguments.tools = os.path.abspath(arguments.tools)
     arguments.program = os.path.abspath(arguments.program)
-    docs = os.path.join(arguments.work, "window-docs")
-    shutil.rmtree(docs, ignore_errors=True)
-    subprocess.run([sys.executable, os.path.join(HERE, "make_hostile.py"), docs, "--private",
-                    os.path.join(arguments.work, "private")], check=True)
+    if arguments.docs:
+        docs = os.path.abspath(arguments.docs)
+    else:
+        docs = os.path.join(arguments.work, "window-docs")
+        shutil.rmtree(docs, ignore_errors=True)
+        subprocess.run([sys.executable, os.path.join(HERE, "make_hostile.py"), docs, "--private",
+                        os.path.join(arguments.work, "private")], check=True)
     with open(os.path.join(docs, "manifest.json")) as f:
         manifest = {d["name"]: d for d in json.load(f)}
 

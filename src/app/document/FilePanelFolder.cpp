@@ -25,7 +25,12 @@ QString filePanelFolder(const Document& document, QStandardPaths::StandardLocati
         if (isFolder(beside))
             return beside;
     }
-    const QString standard = QStandardPaths::writableLocation(unsaved);
+    return userFolder(unsaved);
+}
+
+QString userFolder(QStandardPaths::StandardLocation kind)
+{
+    const QString standard = QStandardPaths::writableLocation(kind);
     return isFolder(standard) ? standard : QDir::homePath();
 }
 

@@ -14,4 +14,8 @@ class Document;
 QString filePanelFolder(const Document& document, QStandardPaths::StandardLocation unsaved,
                         const QString& remembered = {});
 
+// The user's folder of that kind when it is there, else home: where a panel
+// starts that has nothing better to go by.
+QString userFolder(QStandardPaths::StandardLocation kind);
+
 } // namespace ql

@@ -18,7 +18,6 @@ public:
 
     // The first call settles the share; later ones change nothing.
     void settle(const Status& shared);
-    bool isSettled() const { return m_settled; }
 
 private:
     SharingService::Completion m_completion;

@@ -4,11 +4,13 @@
 #include "app/output/SheetDocument.h"
 
 #include <QBuffer>
+#include <QList>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRectF>
+#include <QSizeF>
 #include <cmath>
-#include <functional>
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -44,26 +46,16 @@ QPageSize wholePointSize(const QRectF& sheet)
                      QString(), QPageSize::ExactMatch);
 }
 
-// The PDF read, changed and written anew.
-Result<QByteArray> rewritten(const QByteArray& pdf, const std::function<Status(QPDF&)>& change)
-{
-    try {
-        QPDF document;
-        document.setSuppressWarnings(true);
-        document.processMemoryFile("sheets", pdf.constData(), size_t(pdf.size()));
-        if (const Status changed = change(document); !changed)
-            return changed.error();
-        QPDFWriter writer(document);
-        writer.setOutputMemory();
-        writer.setStaticID(false);
-        writer.write();
-        const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
-        return QByteArray(reinterpret_cast<const char*>(out->getBuffer()), qsizetype(out->getSize()));
-    } catch (const std::exception& failure) {
-        return pdfError(QStringLiteral("The PDF could not be finished: %1").arg(QString::fromLocal8Bit(failure.what())));
-    }
-}
+// What a written page is: the sheet's size, and its trim within it from the
+// top-left corner, in points.
+struct SheetBoxes {
+    QSizeF size;
+    QRectF trim;
+};
 
+// Sets the media, crop and bleed boxes of each page to (0, 0, width, height)
+// of its sheet and the trim box to its trim, moving the drawing so that it
+// keeps its place from the top-left corner.
 Status setPageBoxes(QPDF& document, const QList<SheetBoxes>& sheets)
 {
     std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
@@ -93,6 +85,28 @@ Status setPageBoxes(QPDF& document, const QList<SheetBoxes>& sheets)
         page.removeKey("/ArtBox");
     }
     return {};
+}
+
+// The written PDF read and written anew, each picture stored once and each
+// page's boxes made its sheet's.
+Result<QByteArray> finished(const QByteArray& pdf, const QList<SheetBoxes>& sheets)
+{
+    try {
+        QPDF document;
+        document.setSuppressWarnings(true);
+        document.processMemoryFile("sheets", pdf.constData(), size_t(pdf.size()));
+        PdfPictureSharing(document).shareEqualPictures();
+        if (const Status boxes = setPageBoxes(document, sheets); !boxes)
+            return boxes.error();
+        QPDFWriter writer(document);
+        writer.setOutputMemory();
+        writer.setStaticID(false);
+        writer.write();
+        const std::shared_ptr<Buffer> out = writer.getBufferSharedPointer();
+        return QByteArray(reinterpret_cast<const char*>(out->getBuffer()), qsizetype(out->getSize()));
+    } catch (const std::exception& failure) {
+        return pdfError(QStringLiteral("The PDF could not be finished: %1").arg(QString::fromLocal8Bit(failure.what())));
+    }
 }
 
 } // namespace
@@ -142,15 +156,7 @@ Result<QByteArray> pdfData(const SheetDocument& document, ZVDesignHelper& helper
     }
     if (sheets.isEmpty())
         return pdfError(QStringLiteral("There are no pages to write."));
-    return rewritten(bytes, [&sheets](QPDF& document) {
-        PdfPictureSharing(document).shareEqualPictures();
-        return setPageBoxes(document, sheets);
-    });
-}
-
-Result<QByteArray> setExactPageBoxes(const QByteArray& pdf, const QList<SheetBoxes>& sheets)
-{
-    return rewritten(pdf, [&sheets](QPDF& document) { return setPageBoxes(document, sheets); });
+    return finished(bytes, sheets);
 }
 
 QByteArray compactedPDF(const QByteArray& pdf)

@@ -6,9 +6,6 @@
 #include "platform/Error.h"
 
 #include <QByteArray>
-#include <QList>
-#include <QRectF>
-#include <QSizeF>
 
 namespace ql {
 
@@ -19,18 +16,6 @@ class ZVDesignHelper;
 // larger than a PDF page may be is refused. A picture is stored once however
 // many sheets show it.
 Result<QByteArray> pdfData(const SheetDocument& document, ZVDesignHelper& helper);
-
-// What a written page is: the sheet's size, and its trim within it from the
-// top-left corner, in points.
-struct SheetBoxes {
-    QSizeF size;
-    QRectF trim;
-};
-
-// Sets the media, crop and bleed boxes of each page to (0, 0, width, height)
-// of its sheet and the trim box to its trim, moving the drawing so that it
-// keeps its place from the top-left corner.
-Result<QByteArray> setExactPageBoxes(const QByteArray& pdf, const QList<SheetBoxes>& sheets);
 
 // The same PDF saved anew (streams compressed, unused objects dropped); the
 // original when that is not smaller or cannot be read.

@@ -59,10 +59,8 @@ TEST(Text3DOutput, PngAndPdfPagesShowTheFrontColourInTheContent)
 // The sizes of the pictures (not their masks) in a PDF, as poppler lists them.
 QList<QSize> pdfPictureSizes(const QString& pdf)
 {
-    const ProgramRun run = runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
     QList<QSize> sizes;
-    for (const QString& line : run.out.split(QLatin1Char('\n'))) {
-        const QStringList fields = line.simplified().split(QLatin1Char(' '));
+    for (const QStringList& fields : pdfImageRows(pdf)) {
         if (fields.size() > 4 && fields.at(2) == QLatin1String("image"))
             sizes.append(QSize(fields.at(3).toInt(), fields.at(4).toInt()));
     }

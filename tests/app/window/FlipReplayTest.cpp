@@ -83,12 +83,11 @@ TEST_F(FlipReplay, AFlippedPhotoKeepsItsPixelsInTheFileAndInA300DpiPdf)
     const ProgramRun render = pageRender({once, out, QStringLiteral("--dpi"), QStringLiteral("300"),
                                           QStringLiteral("--name"), QStringLiteral("flipped")});
     ASSERT_EQ(render.exitCode, 0) << render.err.toStdString();
-    const ProgramRun list =
-        runProgram(QStringLiteral("pdfimages"), {QStringLiteral("-list"), out + QStringLiteral("/flipped.pdf")});
-    const QStringList rows = list.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
-    ASSERT_EQ(rows.size(), 1) << list.out.toStdString();
-    const QStringList columns = rows.first().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    EXPECT_EQ(columns.mid(3, 2).join(QLatin1String(" x ")), QStringLiteral("2550 x 3300")) << list.out.toStdString();
+    const QList<QStringList> rows = pdfImageRows(out + QStringLiteral("/flipped.pdf"));
+    ASSERT_EQ(rows.size(), 1);
+    const QStringList& columns = rows.first();
+    EXPECT_EQ(columns.mid(3, 2).join(QLatin1String(" x ")), QStringLiteral("2550 x 3300"))
+        << columns.join(u' ').toStdString();
 
     const QJsonObject both = stored(flipped({kHorizontal, kVertical}));
     EXPECT_EQ(pixelSize(both), QStringLiteral("2550 x 3300"));

@@ -3,10 +3,11 @@ stores, as PIL reads it: its format, pixel size, resolution and the corner
 its red square lies in ("top-left", ..., or null)."""
 import io
 import json
-import plistlib
 import sys
 
 from PIL import Image
+
+from replay_summary import load
 
 
 def red_corner(picture):
@@ -21,14 +22,12 @@ def red_corner(picture):
 
 
 def main(path):
-    with open(path, "rb") as handle:
-        archive = plistlib.load(handle)
-    objects = archive["$objects"]
+    archive, resolve = load(path)
     pictures = []
-    for record in objects:
-        if not isinstance(record, dict) or not isinstance(record.get("originalImage"), plistlib.UID):
+    for record in archive["$objects"]:
+        data = resolve(record.get("originalImage")) if isinstance(record, dict) else None
+        if not isinstance(data, bytes):
             continue
-        data = objects[record["originalImage"].data]
         picture = Image.open(io.BytesIO(data))
         picture.load()
         found = {"format": picture.format, "size": list(picture.size),
