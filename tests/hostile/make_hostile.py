@@ -20,7 +20,7 @@ import io
 import json
 import os
 
-from PIL import Image
+from PIL import Image, ImageStat
 
 from keyed_archive import IMAGE, TEXT, TEXT3D, VECTOR, Archive
 from mobile_design import MobileDesign
@@ -52,6 +52,11 @@ def png(width, height):
     out = io.BytesIO()
     Image.radial_gradient("L").convert("RGB").resize((width, height)).save(out, "PNG", compress_level=1)
     return out.getvalue()
+
+
+def average(picture):
+    """The average colour of a picture's pixels, as whole RGB values."""
+    return [round(v) for v in ImageStat.Stat(Image.open(io.BytesIO(picture)).convert("RGB")).mean]
 
 
 def png_with_bad_crc(width, height):
@@ -255,8 +260,10 @@ def tiling_and_eps_documents(seeds):
     tiles = {"render": True, "pdf-bytes": 20 * 1024 * 1024}
     drop_only = ["canvas-replay"]
     return [
+        # The window shows the page in the pattern's average colour.
         ("tiles-scale-1e-4", "54.9 a page background tiled at scale 1e-4 draws in bounded time and size",
-         tiled_background_document(pattern, 1e-4), [pattern], tiles, TEXT_MIDDLE),
+         tiled_background_document(pattern, 1e-4), [pattern], dict(tiles, **{"page-colour": average(pattern)}),
+         TEXT_MIDDLE),
         ("tiles-2e9-ppm", "54.9 a 1 x 1 PNG of 2,000,000,000 pixels a metre tiles a page background",
          tiled_background_document(speck), [speck], tiles, TEXT_MIDDLE),
         ("tiles-text-0.001", "54.9 a text box's picture of 3600 dpi tiled at 0.001 points",

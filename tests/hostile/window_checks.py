@@ -82,10 +82,11 @@ class Display:
         self.server.wait()
 
 
-def page_shown(shot):
-    """Whether a page (a large white sheet) is on the screen."""
+def page_shown(shot, colour=(255, 255, 255)):
+    """Whether a page (a large sheet, white unless its background colours
+    it) is on the screen."""
     small = shot.resize((shot.width // 4, shot.height // 4))
-    return sum(1 for p in small.getdata() if p == (255, 255, 255)) > 5000
+    return sum(1 for p in small.getdata() if max(abs(a - b) for a, b in zip(p, colour)) <= 2) > 5000
 
 
 def environment(work, name, **extra):
@@ -98,16 +99,16 @@ def environment(work, name, **extra):
     return env, private
 
 
-def time_to_page(program, document, display, work, name):
-    """Starts the program on a document; returns (seconds until its page
-    shows or None, the running program, its temporary folder)."""
+def time_to_page(program, document, display, work, name, colour=(255, 255, 255)):
+    """Starts the program on a document; returns (seconds until its page,
+    of `colour`, shows or None, the running program, its temporary folder)."""
     env, private = environment(work, name, DISPLAY=display.name)
     started = time.monotonic()
     child = subprocess.Popen([program, document], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                              start_new_session=True)
     while time.monotonic() - started < GIVE_UP:
         shot = display.shot()
-        if shot and page_shown(shot):
+        if shot and page_shown(shot, colour):
             return time.monotonic() - started, child, private
         if child.poll() is not None:
             break
@@ -185,8 +186,9 @@ def check_photo(arguments, docs, manifest):
     return problems
 
 
-def later_than_ordinary(arguments, docs, display, document, name, what):
-    """Starts the program on an ordinary document, then on `document`.
+def later_than_ordinary(arguments, docs, display, document, name, what, colour=(255, 255, 255)):
+    """Starts the program on an ordinary document, then on `document`, whose
+    page shows in `colour`.
     Returns (what is wrong, said after `what`, or None; the program still
     running on `document`; its temporary folder). A page shown late is timed
     once more, both documents again: one start on a loaded machine can stall
@@ -196,7 +198,7 @@ def later_than_ordinary(arguments, docs, display, document, name, what):
                                        arguments.work, "%s-plain-%d" % (name, attempt))
         stop(child)
         shown, child, private = time_to_page(arguments.program, os.path.join(docs, document), display,
-                                             arguments.work, "%s-%d" % (name, attempt))
+                                             arguments.work, "%s-%d" % (name, attempt), colour)
         if plain is None:
             return "an ordinary document's page never showed", child, private
         if shown is None:
@@ -246,13 +248,14 @@ def check_eps(arguments, docs, display, manifest):
 
 # ---- Tiles, EPS, unreadable saves, pattern fills ----
 
-def check_tiles_and_eps(arguments, docs, display):
+def check_tiles_and_eps(arguments, docs, display, manifest):
     """Pictures tiled a millionth of a point apart and EPS pictures marked
     as bitmaps: the program paints the page as soon as an ordinary one."""
     problems = []
-    for document, what in (("tiles-scale-1e-4.qvleaf", "the page tiled at scale 1e-4 showed"),
-                           ("eps-as-bitmap.qvleaf", "the page of EPS pictures marked as bitmaps showed")):
-        late, child, _ = later_than_ordinary(arguments, docs, display, document, document.split(".")[0], what)
+    for name, what in (("tiles-scale-1e-4", "the page tiled at scale 1e-4 showed"),
+                       ("eps-as-bitmap", "the page of EPS pictures marked as bitmaps showed")):
+        colour = tuple(manifest[name]["expect"].get("page-colour", (255, 255, 255)))
+        late, child, _ = later_than_ordinary(arguments, docs, display, name + ".qvleaf", name, what, colour)
         stop(child)
         if late:
             problems.append(late)
@@ -393,7 +396,7 @@ def main():
         for name, check in (("photo", lambda: check_photo(arguments, docs, manifest)),
                             ("bleed", lambda: check_bleed(arguments, docs, display)),
                             ("eps", lambda: check_eps(arguments, docs, display, manifest)),
-                            ("tiles-eps", lambda: check_tiles_and_eps(arguments, docs, display)),
+                            ("tiles-eps", lambda: check_tiles_and_eps(arguments, docs, display, manifest)),
                             ("clipart", lambda: check_clip_art(arguments, docs, flat)),
                             ("templates", lambda: check_templates(arguments, docs, flat))):
             problems = check()
