@@ -59,7 +59,7 @@ void BackgroundPainter::paintGradient(QPainter& painter, const QVariant& gradien
         return;
     painter.save();
     painter.setOpacity(painter.opacity() * opacity);
-    painter.fillRect(rect, fill);
+    GradientGeometry::fill(painter, rect, fill);
     painter.restore();
 }
 

@@ -3,12 +3,42 @@
 #include "platform/object/ValueKind.h"
 
 #include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
 #include <QRadialGradient>
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
 
 namespace ql {
+
+namespace {
+
+void fillWith(QPainter& painter, const QRectF& area, const QBrush& brush) { painter.fillRect(area, brush); }
+void fillWith(QPainter& painter, const QPainterPath& area, const QBrush& brush) { painter.fillPath(area, brush); }
+
+template <class Area>
+void fillAtOpacity(QPainter& painter, const Area& area, const QBrush& brush)
+{
+    const double opacity = painter.opacity();
+    if (!brush.gradient() || opacity >= 1.0) {
+        fillWith(painter, area, brush);
+        return;
+    }
+    QGradient faded = *brush.gradient();
+    QGradientStops stops = faded.stops();
+    for (QGradientStop& stop : stops)
+        stop.second.setAlphaF(float(stop.second.alphaF() * opacity));
+    faded.setStops(stops);
+    QBrush fill(faded);
+    fill.setTransform(brush.transform());
+    painter.save();
+    painter.setOpacity(1.0);
+    fillWith(painter, area, fill);
+    painter.restore();
+}
+
+} // namespace
 
 GradientGeometry::Shape GradientGeometry::shapeOfKind(int kind)
 {
@@ -49,6 +79,16 @@ QBrush GradientGeometry::brush(const QGradientStops& stops, Shape shape, double 
     QLinearGradient linear(centre - direction * half, centre + direction * half);
     linear.setStops(stops);
     return linear;
+}
+
+void GradientGeometry::fill(QPainter& painter, const QRectF& area, const QBrush& brush)
+{
+    fillAtOpacity(painter, area, brush);
+}
+
+void GradientGeometry::fill(QPainter& painter, const QPainterPath& area, const QBrush& brush)
+{
+    fillAtOpacity(painter, area, brush);
 }
 
 } // namespace ql

@@ -10,6 +10,9 @@
 #include <QRectF>
 #include <QVariant>
 
+class QPainter;
+class QPainterPath;
+
 namespace ql {
 
 class GradientGeometry {
@@ -26,6 +29,12 @@ public:
     // clockwise from the x axis on a y-down page (90 runs from the top edge
     // down). No brush for Shape::None or without stops.
     static QBrush brush(const QGradientStops& stops, Shape shape, double degrees, const QRectF& rect);
+
+    // Fill `area` with `brush` at the painter's opacity. A gradient carries
+    // that opacity in its stops instead, since PDF output (export and print)
+    // draws a gradient without the painter's opacity.
+    static void fill(QPainter& painter, const QRectF& area, const QBrush& brush);
+    static void fill(QPainter& painter, const QPainterPath& area, const QBrush& brush);
 };
 
 } // namespace ql

@@ -3,6 +3,7 @@
 #include "imaging/PicturePlaceholder.h"
 #include "imaging/PathShadows.h"
 #include "imaging/TiledPicture.h"
+#include "platform/graphics/GradientGeometry.h"
 #include "shapes/df/DFArchiving.h"
 
 #include <cmath>
@@ -105,7 +106,7 @@ void DFFill::render(const DFRenderable& object, QPainter& painter) const
         painter.restore();
         return;
     }
-    painter.fillPath(area, brushFor(area.boundingRect()));
+    ql::GradientGeometry::fill(painter, area, brushFor(area.boundingRect()));
 }
 
 QStringList DFFill::observableKeyPaths() const
