@@ -529,9 +529,13 @@ def progressive_jpeg_claiming(side):
 def flooding_documents(seeds):
     """(name, what it checks, bytes, pictures, expectations, where to click)
     of these documents; "refused" is what the one line of a refusal must
-    say."""
+    say, "message" what the program's own message says: the bound, not that
+    the file is damaged."""
     def sized(large, small):
         return small if seeds else large
+
+    # The pages of the largest document, its master included.
+    over = "{:,}".format(sized(100000, 20) + 1)
 
     limits = {"address-space": BOUNDED_SPACE}
     # Drawn as placeholders, which output names; in the window the document
@@ -539,7 +543,9 @@ def flooding_documents(seeds):
     claims = [(side, progressive_jpeg_claiming(side)) for side in (30000, 40000)]
     return [
         ("pages-100k-empty", "62.6 100,000 pages of an empty layer each are refused with a message at open",
-         empty_pages_document(sized(100000, 20)), [], dict(limits, refused="pages"), BOX_MIDDLE),
+         empty_pages_document(sized(100000, 20)), [],
+         dict(limits, refused="It holds %s pages; a document can hold up to 20,000." % over,
+              message="could not be opened. It holds %s pages;" % over), BOX_MIDDLE),
         # With its master, the most pages a document holds.
         ("pages-19999-empty", "62.6 19,999 pages of an empty layer each open in bounded time",
          empty_pages_document(sized(19999, 20)), [], dict(limits, opens=True, pages=sized(19999, 20)), BOX_MIDDLE),

@@ -38,7 +38,8 @@ own ("address-space", in bytes), a lower limit of peak memory ("peak",
 in bytes), that they must open ("opens"), a script of
 their own ("script", with the file `{drop}` made sparse of "drop-size"
 bytes) and what the window must say ("alert"); documents of issue 62 what
-the one line refusing them must say ("refused").
+the one line refusing them must say ("refused"), and what the program's own
+message of the refusal, which it logs, must say ("message").
 Texts of issue 62 bound their processor time more tightly ("limit", in
 seconds, for the usual minute) and may ask for a PDF whose lines break
 words with a hyphen ("pdf-hyphenated").
@@ -72,10 +73,11 @@ SECRET = b"a file of the temporary folder that no document may read or change\n"
 PLANTED_OUTSIDE = "/tmp/quiverleaf-hostile-planted.txt"
 # One click on the first element and a nudge: an edit, so the save is real.
 REPLAY_SCRIPT = "click {x} {y}\nkey Right\nwait 300\n"
+# How the program's log of an error it shows begins.
+PROGRAM_MESSAGE = "The document “"
 # What the toolkit says on the offscreen platform is not the tool's message,
 # nor is the program's log of an error it shows (the tool says it again).
-CHATTER = ("This plugin does not support", "QStandardPaths:", "libpng warning", "libpng error",
-           "The document “")
+CHATTER = ("This plugin does not support", "QStandardPaths:", "libpng warning", "libpng error", PROGRAM_MESSAGE)
 
 
 def sha256(data):
@@ -372,6 +374,9 @@ def run_once(tool, document, arguments):
         problems.append(describe_status(status, limit))
     if "refused" in expect and (exit_code != 1 or not any(expect["refused"] in line for line in message)):
         problems.append("not refused with one line saying \"%s\"" % expect["refused"])
+    if tool == "canvas-replay" and "message" in expect and not any(
+            line.startswith(PROGRAM_MESSAGE) and expect["message"] in line for line in stderr.splitlines()):
+        problems.append("the program's message never said \"%s\"" % expect["message"])
     if tool == "canvas-replay" and "alert" in expect and not any(
             line.startswith("alert:") and expect["alert"] in line for line in message):
         problems.append("the window never said \"%s\"" % expect["alert"])

@@ -67,8 +67,8 @@ QString fileSystemErrorText(int errorNumber)
     case EROFS: return QObject::tr("The disk can only be read, not written.");
     case EIO: return QObject::tr("The disk could not be written to.");
     case ENAMETOOLONG: return QObject::tr("The file name is too long.");
-    case ENOENT:
-    case ENOTDIR: return QObject::tr("Its folder does not exist.");
+    case ENOENT: return QObject::tr("Its folder does not exist.");
+    case ENOTDIR: return QObject::tr("A file stands where a folder should be.");
     case EISDIR: return QObject::tr("A folder of that name exists.");
     case EMFILE:
     case ENFILE: return QObject::tr("Too many files are open.");

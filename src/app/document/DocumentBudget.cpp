@@ -1,6 +1,5 @@
 #include "app/document/DocumentBudget.h"
 
-#include "platform/archive/ArchiveError.h"
 #include "platform/archive/KeyedUnarchiver.h"
 
 #include <QLocale>
@@ -16,8 +15,8 @@ Status checkRecords(const KeyedUnarchiver& archive, const QString& recordClass, 
     if (records <= most)
         return {};
     const QLocale locale;
-    return archiveError(ArchiveErrorCode::TooLarge,
-                        QObject::tr(text).arg(locale.toString(records), locale.toString(most)));
+    return Error {DocumentBudget::kErrorDomain, 1,
+                  QObject::tr(text).arg(locale.toString(records), locale.toString(most))};
 }
 
 } // namespace

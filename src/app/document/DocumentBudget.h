@@ -16,6 +16,10 @@ class KeyedUnarchiver;
 
 class DocumentBudget {
 public:
+    // A document over a bound is whole and ours: its refusal is in a domain
+    // of its own, not among the archive's errors, so no one calls it damaged.
+    static inline const QString kErrorDomain = QStringLiteral("DocumentBudget");
+
     static constexpr qsizetype kMaxElements = 30000;
     // Pages, master pages included: each has its layers, guides and place in
     // the pages list even when empty.

@@ -22,6 +22,18 @@ Error versionError(const QString& message)
     return Error {QStringLiteral("SavedVersion"), 0, message};
 }
 
+// Whether a file, not a folder, is the first part of `path` (itself
+// included) that exists.
+bool fileInTheWay(const QString& path)
+{
+    for (QFileInfo part(path);; part = QFileInfo(part.absolutePath())) {
+        if (part.exists())
+            return !part.isDir();
+        if (part.isRoot())
+            return false;
+    }
+}
+
 // The copies are the user's documents: their folder is the user's alone. A
 // link standing in its place is removed, never followed, so that nothing it
 // names is made private or written into; a fresh folder takes its place.
@@ -30,8 +42,9 @@ Status makePrivateFolder(const QString& where)
     const auto failed = [&where](int error) {
         return versionError(QObject::tr("The folder “%1” could not be made: %2").arg(where, fileSystemErrorText(error)));
     };
-    if (!QDir().mkpath(QFileInfo(where).absolutePath()))
-        return failed(ENOENT);
+    const QString parent = QFileInfo(where).absolutePath();
+    if (!QDir().mkpath(parent))
+        return failed(fileInTheWay(parent) ? ENOTDIR : ENOENT);
     const QByteArray name = QFile::encodeName(where);
     struct stat info {};
     if (::lstat(name.constData(), &info) == 0 && S_ISLNK(info.st_mode) && ::unlink(name.constData()) != 0)

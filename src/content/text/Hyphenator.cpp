@@ -82,36 +82,78 @@ QStringList candidateFiles(const QDir& folder, const Language& language)
 // Buffers one paragraph's words share.
 struct WordBuffers {
     QByteArray bytes;
-    std::vector<int> charAtByte;
+    std::vector<int> charEnds;
     std::vector<char> hyphens;
 };
+
+// The character that starts at `i` and where the next one starts: a
+// surrogate pair is one character, a lone surrogate one of its own.
+char32_t characterAt(QStringView text, qsizetype i, qsizetype& next)
+{
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        next = i + 2;
+        return QChar::surrogateToUcs4(c, text[i + 1]);
+    }
+    next = i + 1;
+    return c.unicode();
+}
+
+// Appends a character in the patterns' encoding; false when they have none
+// for it.
+bool appendEncoded(QByteArray& bytes, char32_t c, bool utf8)
+{
+    if (QChar::isSurrogate(c))
+        return false;
+    if (c < 0x80 || (!utf8 && c <= 0xFF)) {
+        bytes.append(char(c));
+        return true;
+    }
+    if (!utf8)
+        return false;
+    static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    const int continuations = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    bytes.append(char(kLead[continuations] | (c >> (6 * continuations))));
+    for (int shift = 6 * (continuations - 1); shift >= 0; shift -= 6)
+        bytes.append(char(0x80 | ((c >> shift) & 0x3F)));
+    return true;
+}
 
 // Appends the break points of a word (at `offset` in its text) that the
 // patterns give.
 void appendWordPoints(HyphenDict* dict, bool utf8, QStringView word, int offset, WordBuffers& buffers,
                       QList<int>& points)
 {
-    // Lower case one character at a time, so that byte offsets map back to
-    // the word's own characters.
+    // The library numbers its points by character, in UTF-8 patterns as in
+    // single-byte ones: each character's end in the word is noted. Lower
+    // case goes one character at a time, so that each keeps its place.
     QByteArray& bytes = buffers.bytes;
-    std::vector<int>& charAtByte = buffers.charAtByte;
+    std::vector<int>& charEnds = buffers.charEnds;
     bytes.clear();
-    charAtByte.clear();
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        const char16_t c = word[i].toLower().unicode();
-        if (utf8 && c >= 0x800) {
-            bytes.append(char(0xE0 | (c >> 12)));
-            bytes.append(char(0x80 | ((c >> 6) & 0x3F)));
-            bytes.append(char(0x80 | (c & 0x3F)));
-        } else if (utf8 && c >= 0x80) {
-            bytes.append(char(0xC0 | (c >> 6)));
-            bytes.append(char(0x80 | (c & 0x3F)));
-        } else if (c <= 0xFF) {
-            bytes.append(char(c));
+    charEnds.clear();
+    qsizetype i = 0;
+    while (i < word.size()) {
+        qsizetype next = 0;
+        const char32_t letter = characterAt(word, i, next);
+        // A letter and the accents typed after it are composed, as patterns
+        // spell them, and never broken apart.
+        const qsizetype afterLetter = next;
+        qsizetype end = afterLetter;
+        while (end < word.size() && QChar::isMark(characterAt(word, end, next)))
+            end = next;
+        if (end == afterLetter) {
+            if (!appendEncoded(bytes, QChar::toLower(letter), utf8))
+                return;
+            charEnds.push_back(int(end));
         } else {
-            return; // not in the patterns' character set
+            const QString composed = word.mid(i, end - i).toString().normalized(QString::NormalizationForm_C);
+            for (const char32_t c : composed.toUcs4()) {
+                if (!appendEncoded(bytes, QChar::toLower(c), utf8))
+                    return;
+                charEnds.push_back(int(end));
+            }
         }
-        charAtByte.resize(size_t(bytes.size()), int(i));
+        i = end;
     }
     std::vector<char>& hyphens = buffers.hyphens;
     hyphens.assign(size_t(bytes.size()) + 5, '0');
@@ -121,12 +163,13 @@ void appendWordPoints(HyphenDict* dict, bool utf8, QStringView word, int offset,
     if (hnj_hyphen_hyphenate3(dict, bytes.constData(), int(bytes.size()), hyphens.data(), nullptr, &rep, &pos, &cut,
                               std::max<int>(dict->lhmin, 2), std::max<int>(dict->rhmin, 3), 0, 0)
         == 0) {
-        for (qsizetype b = 0; b + 1 < bytes.size(); ++b) {
-            // A break after this byte, when it ends a character. Breaks that
-            // change the spelling around them ("ck" to "k-k") would need the
-            // text rewritten: they are left out rather than drawn wrong.
-            if ((hyphens[size_t(b)] & 1) && charAtByte[size_t(b)] != charAtByte[size_t(b + 1)] && !(rep && rep[b]))
-                points.append(offset + charAtByte[size_t(b)] + 1);
+        for (size_t k = 0; k + 1 < charEnds.size(); ++k) {
+            // A break after this character, when it ends what was typed as
+            // one. Breaks that change the spelling around them ("ck" to
+            // "k-k") would need the text rewritten: they are left out rather
+            // than drawn wrong.
+            if ((hyphens[k] & 1) && charEnds[k] != charEnds[k + 1] && !(rep && rep[k]))
+                points.append(offset + charEnds[k]);
         }
     }
     if (rep) {
@@ -290,13 +333,19 @@ QList<int> Hyphenator::hyphenationPoints(QStringView text, const LanguageAt& lan
     bool looked = false;
     qsizetype i = 0;
     while (i < text.size()) {
-        if (!text[i].isLetter()) {
-            ++i;
+        qsizetype next = 0;
+        if (!QChar::isLetter(characterAt(text, i, next))) {
+            i = next;
             continue;
         }
-        qsizetype end = i;
-        while (end < text.size() && text[end].isLetter())
-            ++end;
+        // A word: letters, and the accents typed after them.
+        qsizetype end = next;
+        while (end < text.size()) {
+            const char32_t c = characterAt(text, end, next);
+            if (!QChar::isLetter(c) && !QChar::isMark(c))
+                break;
+            end = next;
+        }
         const qsizetype length = end - i;
         if (length >= kMinimumWord && length <= kMaximumWord) {
             const QString language = languageAt ? languageAt(i) : QString();

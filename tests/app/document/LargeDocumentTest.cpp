@@ -73,4 +73,13 @@ TEST_F(LargeDocuments, MoreElementsOrPagesThanADocumentMayHoldAreRefusedBeforeAn
     const Status read = pages.readFromData(fileOf("ZVCanvasView", DocumentBudget::kMaxPages + 1), kDesktopDocumentType);
     ASSERT_FALSE(read);
     EXPECT_EQ(read.error().message, QStringLiteral("It holds 20,001 pages; a document can hold up to 20,000."));
+
+    // Such a file is neither damaged nor another program's: the window says
+    // only that it is over the bound.
+    ql::testing::writeFile(path(QStringLiteral("many.qvleaf")), fileOf("ZVCanvasView", DocumentBudget::kMaxPages + 1));
+    ASSERT_FALSE(controller.openDocumentWithContentsOfFile(path(QStringLiteral("many.qvleaf"))));
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The document “many.qvleaf” could not be opened."));
+    EXPECT_EQ(prompter.alerts[0].informativeText,
+              QStringLiteral("It holds 20,001 pages; a document can hold up to 20,000."));
 }

@@ -32,3 +32,29 @@ TEST(SavedVersion, AFolderThatIsALinkIsReplacedNotFollowed)
     EXPECT_EQ(info.st_mode & 0777, 0755u);
     EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
 }
+
+// A file where the folder of kept copies, or a folder above it, belongs is
+// named as what stands in the way, and left as it is.
+TEST(SavedVersion, AFileWhereItsFolderBelongsIsSaidToStandInTheWay)
+{
+    const QString where = ql::SavedVersion::folder();
+    const QString above = QFileInfo(where).absolutePath();
+    for (const QString& file : {where, above}) {
+        QDir(file).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+        QFile planted(file);
+        ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+        planted.write("not a folder");
+        planted.close();
+
+        ql::SavedVersion version;
+        const ql::Status kept = version.keep("the bytes as saved");
+        ASSERT_FALSE(kept);
+        EXPECT_EQ(kept.error().message, QStringLiteral("The folder “%1” could not be made: A file stands where a "
+                                                       "folder should be.")
+                                            .arg(where));
+        EXPECT_FALSE(version.isKept());
+        EXPECT_TRUE(QFileInfo(file).isFile());
+        ASSERT_TRUE(QFile::remove(file));
+    }
+}

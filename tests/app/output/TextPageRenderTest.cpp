@@ -10,6 +10,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/ParagraphStyle.h"
 
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,7 +34,7 @@ struct Box {
 class TextPageRender : public ::testing::Test {
 protected:
     ZVTextView* add(const QRectF& content, const QString& string, double size, int justification,
-                    const ql::ParagraphStyle& base = {})
+                    const ql::ParagraphStyle& base = {}, const QString& language = {})
     {
         ZVPuttyView* element = ZVPuttyView::initWithText().release();
         page->addPuttyView(element);
@@ -43,6 +44,8 @@ protected:
         style.alignment = ql::ParagraphStyle::Alignment(ZVTextView::alignmentFromJustification(justification));
         ql::TextAttributes attributes {{A::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"), size))}};
         attributes.insert(A::paragraphStyle, QVariant::fromValue(style));
+        if (!language.isEmpty())
+            attributes.insert(A::language, language);
         text->setAttributedString(ql::AttributedString(string, attributes));
         return text;
     }
@@ -149,4 +152,60 @@ TEST_F(TextPageRender, HyphenationDrawsAHyphenAndKeepsTheStoredText)
     // The stored text has no hyphen in it either way.
     EXPECT_EQ(with->string(), word);
     EXPECT_EQ(without->string(), word);
+}
+
+TEST_F(TextPageRender, AccentedWordsBreakOnlyWhereTheirLanguagesPatternsAllow)
+{
+    // A word of each shipped language (German's patterns are Latin-1, the
+    // others UTF-8) with accented letters before its breaks, in a box
+    // narrow enough to break it more than once: where each may break.
+    const struct {
+        const char* language;
+        const char16_t* syllables;
+        double width;
+    } cases[] = {
+        {"fr", u"dé-ve-lop-pe-ment", 48},        {"fr", u"par-ti-cu-liè-re-ment", 48},
+        {"fr", u"in-com-pré-hen-si-bi-lité", 48}, {"es", u"pú-bli-ca-mente", 48},
+        {"es", u"cien-tí-fi-ca-mente", 48},      {"it", u"dé-bâ-cle", 30},
+        {"en", u"hörigkeit-snach-weis", 48},      {"en-GB", u"coördin-a-tion", 48},
+        {"de", u"Prü-fungs-ord-nung", 48},
+    };
+    ql::ParagraphStyle hyphenated;
+    hyphenated.hyphenationFactor = 1.0;
+    const qsizetype count = qsizetype(std::size(cases));
+    QList<QRectF> boxes;
+    for (qsizetype i = 0; i < count; ++i) {
+        const QRectF content(36 + double(i % 4) * 140, 36 + double(i / 4) * 220, cases[i].width, 200);
+        add(content, QString::fromUtf16(cases[i].syllables).remove(u'-'), 8, 0, hyphenated,
+            QString::fromLatin1(cases[i].language));
+        boxes.append(content);
+    }
+    const QList<Word> words = pdfWords(render());
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString syllables = QString::fromUtf16(cases[i].syllables);
+        SCOPED_TRACE(syllables.toStdString());
+        const QString word = QString(syllables).remove(u'-');
+        QSet<qsizetype> allowed;
+        for (qsizetype at = 0; const QChar c : syllables) {
+            if (c == u'-')
+                allowed.insert(at);
+            else
+                ++at;
+        }
+        QList<Word> lines = wordsOn(words, boxes[i]);
+        std::sort(lines.begin(), lines.end(), [](const Word& a, const Word& b) { return a.yMin < b.yMin; });
+        ASSERT_GE(lines.size(), 2);
+        QString read;
+        for (qsizetype line = 0; line < lines.size(); ++line) {
+            // Read back, a ligature ("ﬁ") stands for its letters.
+            QString piece = lines[line].text.normalized(QString::NormalizationForm_KC);
+            if (line + 1 < lines.size()) {
+                ASSERT_TRUE(piece.endsWith(u'-')) << piece.toStdString();
+                piece.chop(1);
+                EXPECT_TRUE(allowed.contains(read.size() + piece.size())) << (read + piece + u'-').toStdString();
+            }
+            read += piece;
+        }
+        EXPECT_EQ(read.toStdString(), word.toStdString());
+    }
 }

@@ -259,3 +259,36 @@ TEST(Hyphenator, PatternsStillLoadingHoldUpNoOtherLanguage)
     EXPECT_EQ(hyphenator.hyphenationPoints(u"Silbentrennungsregeln", [](qsizetype) { return QStringLiteral("de"); }),
               QList<int>({3, 6, 10, 15, 17}));
 }
+
+TEST(Hyphenator, BreaksFallWhereThePatternsPutThemWhateverTheLettersTake)
+{
+    // The shipped patterns: German's in Latin-1, the others in UTF-8. Each
+    // word broken as the patterns break it: after letters of two, three and
+    // four bytes, after an accent typed as a letter of its own, and not at
+    // all in patterns that cannot spell one of its letters.
+    const struct {
+        const char* language;
+        const char16_t* word;
+        const char16_t* broken;
+    } cases[] = {
+        {"fr", u"développement", u"dé-ve-lop-pe-ment"},
+        {"fr", u"Incompréhensibilité", u"In-com-pré-hen-si-bi-lité"},
+        {"fr", u"de\u0301veloppement", u"de\u0301-ve-lop-pe-ment"},
+        {"fr", u"signi\uFB01cation", u"si-gni\uFB01-ca-tion"},
+        {"es", u"públicamente", u"pú-bli-ca-mente"},
+        {"it", u"débâcle", u"dé-bâ-cle"},
+        {"en", u"hörigkeitsnachweis", u"hörigkeit-snach-weis"},
+        {"en", u"hyphen\U0001D41Ation", u"hy-phen\U0001D41A-tion"},
+        {"en", u"nguyễnvănthiệu", u"nguyễn-văn-thiệu"},
+        {"en-GB", u"coördination", u"coördin-a-tion"},
+        {"de", u"Prüfungsordnung", u"Prü-fungs-ord-nung"},
+        {"de", u"Erdőgazdálkodás", u"Erdőgazdálkodás"},
+    };
+    Hyphenator& hyphenator = Hyphenator::shared();
+    for (const auto& [language, word, expected] : cases) {
+        const QString text = QString::fromUtf16(word);
+        const QList<int> points =
+            hyphenator.hyphenationPoints(text, [language](qsizetype) { return QString::fromLatin1(language); });
+        EXPECT_EQ(broken(text, points).toStdString(), QString::fromUtf16(expected).toStdString()) << language;
+    }
+}
