@@ -358,6 +358,21 @@ private:
     struct Unbuilt {};
     explicit ZVPuttyView(Unbuilt);
     static const ql::fields::Record<ZVPuttyView>& archiveRecord();
+    // A picture's crop as documents keep it: in the pixels of the picture
+    // crops were first cut from, where the element counts the picture's
+    // points; a scale of 1 showed one of those pixels a point.
+    struct Crop {
+        QVariant scale;
+        QPointF offsets;
+        QRectF rect;
+        // The same crop counted in units of which `unitsPerPoint` make a
+        // point of the picture.
+        Crop inUnits(double unitsPerPoint) const;
+    };
+    Crop storedCrop() const;
+    // The crop just read, from the units it was stored in to points.
+    void takeStoredCrop();
+    double storedCropUnitsPerPoint() const;
     void initialize(bool withParts = true);
     // The default background and reflection views, where there are none.
     void makeMissingParts();

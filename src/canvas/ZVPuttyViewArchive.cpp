@@ -10,6 +10,9 @@
 #include "content/ZVImageView.h"
 #include "platform/Uuid.h"
 #include "platform/graphics/Color.h"
+#include "platform/object/ValueKind.h"
+
+#include <cmath>
 
 namespace {
 
@@ -97,10 +100,20 @@ const ql::fields::Record<ZVPuttyView>& ZVPuttyView::archiveRecord()
         .number("borderStyle", &E::m_borderStyle)
         .number("layerOpacity", &E::m_layerOpacity)
         .number("imageMode", &E::m_imageMode)
-        .number("cropScale", &E::m_cropScale)
-        .float32("imageXOffset", &E::m_imageXOffset)
-        .float32("imageYOffset", &E::m_imageYOffset)
-        .rect("cropRect", &E::m_cropRect);
+        .custom("cropScale",
+                [](const E& e, ql::KeyedArchiver& c, const QString& k) {
+                    c.encodeObject(k, e.storedCrop().scale);
+                },
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) { ql::fields::readNumber(c, k, e.m_cropScale); })
+        .custom("imageXOffset",
+                [](const E& e, ql::KeyedArchiver& c, const QString& k) { c.encodeFloat(k, e.storedCrop().offsets.x()); },
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) { ql::fields::readFloat(c, k, e.m_imageXOffset); })
+        .custom("imageYOffset",
+                [](const E& e, ql::KeyedArchiver& c, const QString& k) { c.encodeFloat(k, e.storedCrop().offsets.y()); },
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) { ql::fields::readFloat(c, k, e.m_imageYOffset); })
+        .custom("cropRect",
+                [](const E& e, ql::KeyedArchiver& c, const QString& k) { c.encodeRect(k, e.storedCrop().rect); },
+                [](E& e, ql::KeyedUnarchiver& c, const QString& k) { ql::fields::readRect(c, k, e.m_cropRect); });
     return keys;
 }
 
@@ -114,9 +127,46 @@ void ZVPuttyView::encodeWithCoder(ql::KeyedArchiver& coder) const
     archiveRecord().encode(*this, coder);
 }
 
+ZVPuttyView::Crop ZVPuttyView::storedCrop() const
+{
+    return Crop {m_cropScale, QPointF(m_imageXOffset, m_imageYOffset), m_cropRect}.inUnits(storedCropUnitsPerPoint());
+}
+
+void ZVPuttyView::takeStoredCrop()
+{
+    // The content read with the element tells the units its crop was kept in.
+    const Crop stored {m_cropScale, QPointF(m_imageXOffset, m_imageYOffset), m_cropRect};
+    const Crop crop = stored.inUnits(1.0 / storedCropUnitsPerPoint());
+    m_cropScale = crop.scale;
+    m_imageXOffset = crop.offsets.x();
+    m_imageYOffset = crop.offsets.y();
+    m_cropRect = crop.rect;
+}
+
+double ZVPuttyView::storedCropUnitsPerPoint() const
+{
+    const auto* image = qobject_cast<const ZVImageView*>(m_contentView);
+    return image && m_contentViewType == ImageContent ? image->storedCropUnitsPerPoint() : 1.0;
+}
+
+ZVPuttyView::Crop ZVPuttyView::Crop::inUnits(double unitsPerPoint) const
+{
+    // Stored values of a picture at one pixel a point stay exactly as read.
+    if (unitsPerPoint == 1.0 || !(unitsPerPoint > 0.0) || !std::isfinite(unitsPerPoint))
+        return *this;
+    Crop converted = *this;
+    converted.offsets = offsets * unitsPerPoint;
+    converted.rect.moveTopLeft(rect.topLeft() * unitsPerPoint);
+    // The window's size is the content's, in points of the page.
+    if (ql::isNumeric(scale) && std::isfinite(scale.toDouble()))
+        converted.scale = scale.toDouble() / unitsPerPoint;
+    return converted;
+}
+
 void ZVPuttyView::initWithCoder(ql::KeyedUnarchiver& coder)
 {
     archiveRecord().decode(*this, coder);
+    takeStoredCrop();
     // Layers and groups find elements by identity; one without can have a new one.
     if (m_uuid.isEmpty())
         m_uuid = ql::newUuidString();

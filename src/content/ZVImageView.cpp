@@ -193,6 +193,11 @@ QRectF ZVImageView::cropSourceRect() const
     return QRectF(-m_cropRect.x(), m_cropRect.y(), m_cropRect.width() / scale, m_cropRect.height() / scale);
 }
 
+double ZVImageView::storedCropUnitsPerPoint() const
+{
+    return m_isVector ? 1.0 : ql::pixelDensity(m_originalImage);
+}
+
 void ZVImageView::setImageMode(const QVariant& mode)
 {
     changeValue(QStringLiteral("imageMode"), m_imageMode, mode);

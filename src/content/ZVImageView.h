@@ -79,6 +79,11 @@ public:
     // points, y from its bottom edge: (−x, y, width ÷ s, height ÷ s) of the
     // crop rectangle at scale s (1 when the scale is 0 or not finite).
     QRectF cropSourceRect() const;
+    // How many of the units documents keep crop offsets in make one point of
+    // the picture: the pixels of the picture crops were first cut from (its
+    // own, at least one a point; PDF and EPS originals are cut at their
+    // points).
+    double storedCropUnitsPerPoint() const;
     // Display mode 0 to 4; a number or null.
     QVariant imageMode() const { return m_imageMode; }
     void setImageMode(const QVariant& mode);

@@ -130,7 +130,12 @@ void ZVImageView::handOver(const ql::Image& result)
         setImage(result);
         return;
     }
-    setOriginalImageForCropping(result);
+    // Crops count in the picture's points, as its size does everywhere
+    // else, whatever resolution the adjusted copy has.
+    ql::Image forCropping = result;
+    if (!m_originalImage.size().isEmpty())
+        forCropping.setSize(m_originalImage.size());
+    setOriginalImageForCropping(forCropping);
     element->applyCropInRect(element->cropRect());
     if (!m_cropMode) {
         // The element would not crop: show the picture whole, unscaled,

@@ -212,11 +212,12 @@ TEST(ElementFlip, APhotoShownFilledOrCroppedFlipsAtItsOwnSize)
     EXPECT_EQ(image->originalImage().bitmap().convertToFormat(QImage::Format_RGB32), bitmap)
         << "twice is the same pixels";
 
-    // Cropped display: the window (120 points square) on the top left shows
-    // the red; flipped, it shows the mirror image of what it showed.
+    // Cropped display: the window (120 points square, from 20 points under
+    // the picture's bottom edge) on the top left shows the red; flipped, it
+    // shows the mirror image of what it showed.
     element->setValueForKey(u"cropScale", 1);
     element->setValueForKey(u"imageMode", 3);
-    element->setValueForKey(u"imageYOffset", 80);
+    element->setValueForKey(u"imageYOffset", -20);
     element->applyCrop();
     const auto shown = [&] {
         QImage canvas(120, 120, QImage::Format_RGB32);
@@ -234,5 +235,5 @@ TEST(ElementFlip, APhotoShownFilledOrCroppedFlipsAtItsOwnSize)
     EXPECT_FALSE(redAt(shown(), 5, 5));
     sample.document.undo.undo();
     EXPECT_TRUE(redAt(shown(), 5, 5));
-    EXPECT_EQ(QPointF(element->imageXOffset(), element->imageYOffset()), QPointF(0, 80));
+    EXPECT_EQ(QPointF(element->imageXOffset(), element->imageYOffset()), QPointF(0, -20));
 }
