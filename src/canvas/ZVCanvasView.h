@@ -395,7 +395,8 @@ public:
     void rotate180();
     void rotate90Right();
     void rotate90Left();
-    // Each active element turns its picture over (with its own undo).
+    // Each active element turns its picture over (with its own undo); an
+    // alert says which pictures could not be.
     void flipHorizontal();
     void flipVertical();
     // A page-sized picture of one layer's elements on white, drawn where they
@@ -480,6 +481,8 @@ private:
     void redrawLayerThumbs() const;
     // Arranging (ZVCanvasViewArrange.cpp, ZVCanvasViewAlign.cpp).
     void rotateActivePuttyViews(double degrees);
+    // The flip on each active element, and what could not be flipped said.
+    void flipActivePuttyViews(bool (ZVPuttyView::*flip)());
     void setActivePuttyViewsLocked(bool locked);
     void moveInLayer(ZVPuttyView* element, qsizetype index);
     // Moves the element to `index` in its layer, recording `inverse` with

@@ -294,16 +294,31 @@ void ZVCanvasView::rotateActivePuttyViews(double degrees)
 
 void ZVCanvasView::flipHorizontal()
 {
-    for (ZVPuttyView* element : activeViews())
-        element->flipHorizontal();
-    takeKeyboard(*this);
+    flipActivePuttyViews(&ZVPuttyView::flipHorizontal);
 }
 
 void ZVCanvasView::flipVertical()
 {
+    flipActivePuttyViews(&ZVPuttyView::flipVertical);
+}
+
+void ZVCanvasView::flipActivePuttyViews(bool (ZVPuttyView::*flip)())
+{
+    int unflipped = 0;
     for (ZVPuttyView* element : activeViews())
-        element->flipVertical();
+        unflipped += (element->*flip)() ? 0 : 1;
     takeKeyboard(*this);
+    ql::CanvasHost* host = canvasHost();
+    if (unflipped == 0 || !host)
+        return;
+    if (unflipped == 1) {
+        host->showAlert(tr("The picture could not be flipped."),
+                        tr("Its pixels cannot be read: it is damaged, or too large to decode. It is kept as it was."));
+    } else {
+        host->showAlert(tr("%1 of the pictures could not be flipped.").arg(unflipped),
+                        tr("Their pixels cannot be read: they are damaged, or too large to decode. They are kept as "
+                           "they were."));
+    }
 }
 
 // Layer pictures ---------------------------------------------------------------

@@ -218,9 +218,12 @@ public:
     // selector name.
     bool validateMenuItem(const QString& action) const;
 
-    // Image elements turn their picture over, undoably; others do nothing.
-    void flipHorizontal();
-    void flipVertical();
+    // Image elements turn their picture and its mask over, undoably; others
+    // do nothing. False, with nothing changed and nothing recorded, when the
+    // picture could not be turned over (its pixels do not decode, or are
+    // too many to).
+    bool flipHorizontal();
+    bool flipVertical();
 
     // Effects (ZVPuttyViewEffects.cpp). Each applies one group of settings
     // to the content's layers, the background and the reflection view, and
@@ -383,7 +386,7 @@ private:
     void clearGuidesLater();
     Hit baseHitTest(QPointF pagePoint) const;
     void echoRulerLines(const QRectF& from, const QRectF& to);
-    void flip(bool horizontally);
+    bool flip(bool horizontally);
     // Runs an effect's writes to the content, background and reflection
     // view: derived state, never an undo step of theirs.
     void applyToParts(const std::function<void()>& writes);

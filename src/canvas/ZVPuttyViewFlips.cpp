@@ -9,11 +9,12 @@
 namespace {
 
 // What a flip turns over: the picture shown, the original adjustments start
-// from, the one crops cut from, and where the crop window lies on it.
+// from, the one crops cut from, the mask, and where the crop window lies.
 struct FlippedPicture {
     ql::Image picture;
     ql::Image original;
     ql::Image forCropping;
+    ql::Image mask;
     QPointF offsets;
 };
 
@@ -22,7 +23,7 @@ FlippedPicture flippedPictureOf(ZVPuttyView& element)
     const auto* content = qobject_cast<const ZVImageView*>(element.contentView());
     if (!content)
         return {};
-    return {content->picture(), content->originalImage(), content->originalImageForCropping(),
+    return {content->picture(), content->originalImage(), content->originalImageForCropping(), content->imageMask(),
             QPointF(element.imageXOffset(), element.imageYOffset())};
 }
 
@@ -41,6 +42,8 @@ void restoreFlippedPicture(ZVPuttyView& element, const FlippedPicture& state)
     if (!content)
         return;
     content->setOriginalImage(state.original);
+    content->setImageMask(state.mask);
+    // The pictures as they were, not as the adjustments would make them anew.
     content->setOriginalImageForCropping(state.forCropping);
     content->setImage(state.picture);
     placeCropWindow(element, *content, state.offsets);
@@ -60,34 +63,46 @@ QPointF mirroredOffsets(const ZVImageView& content, bool horizontally)
 
 } // namespace
 
-void ZVPuttyView::flipHorizontal()
+bool ZVPuttyView::flipHorizontal()
 {
-    flip(true);
+    return flip(true);
 }
 
-void ZVPuttyView::flipVertical()
+bool ZVPuttyView::flipVertical()
 {
-    flip(false);
+    return flip(false);
 }
 
-void ZVPuttyView::flip(bool horizontally)
+bool ZVPuttyView::flip(bool horizontally)
 {
     auto* image = qobject_cast<ZVImageView*>(m_contentView);
     if (m_contentViewType != ImageContent || !image || m_isLocked)
-        return;
+        return true;
     ql::UndoManager* manager = undoManager();
-    ql::registerStateRestore(manager, *this, flippedPictureOf(*this),
-                             ql::StateRestore<ZVPuttyView, FlippedPicture> {flippedPictureOf, restoreFlippedPicture});
+    const FlippedPicture before = flippedPictureOf(*this);
     {
         // The flip's own key changes are this step's, not steps of their own.
         ql::UndoRegistrationBlocker quiet(manager);
         const QPointF offsets = mirroredOffsets(*image, horizontally);
-        if (horizontally)
-            ql::ZVDesignHelper::flipImageHorizontally(image);
-        else
-            ql::ZVDesignHelper::flipImageVertically(image);
+        bool flipped = false;
+        {
+            // Shown as reading the document back shows it: the adjustments
+            // and the mask made anew, once, from the mirrored original and
+            // mask, not the shown picture mirrored (an effect need not look
+            // the same mirrored).
+            const ZVImageView::HeldLevels once(*image);
+            flipped = horizontally ? ql::ZVDesignHelper::flipImageHorizontally(image)
+                                   : ql::ZVDesignHelper::flipImageVertically(image);
+            if (flipped)
+                image->setLevels();
+        }
+        if (!flipped)
+            return false;
         if (image->cropMode())
             placeCropWindow(*this, *image, offsets);
     }
+    ql::registerStateRestore(manager, *this, before,
+                             ql::StateRestore<ZVPuttyView, FlippedPicture> {flippedPictureOf, restoreFlippedPicture});
     setReflection();
+    return true;
 }

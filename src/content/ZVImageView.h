@@ -142,6 +142,19 @@ public:
     // mode, the adjustment chain, the mask, then the picture goes to the view
     // or, for an element in crop display, to the crop. Records no undo.
     virtual void setLevels();
+    // While one is alive, the adjustments asked for wait and are made once,
+    // when the last one ends: a step that replaces several parts of the
+    // picture (a flip: the original and the mask) shows the result once.
+    class HeldLevels {
+    public:
+        explicit HeldLevels(ZVImageView& view) : m_view(&view) { ++view.m_levelsHolds; }
+        ~HeldLevels();
+        HeldLevels(const HeldLevels&) = delete;
+        HeldLevels& operator=(const HeldLevels&) = delete;
+
+    private:
+        QPointer<ZVImageView> m_view;
+    };
     // Output cannot show a picture that is still converting: the
     // adjustments waiting for an EPS original's pixels are made now, on the
     // conversion time of the drawing under way.
@@ -208,6 +221,8 @@ private:
     // The document whose conversion time pays for the original's pixels.
     const QObject* documentObject() const;
 
+    int m_levelsHolds = 0;
+    bool m_levelsWaiting = false;
     bool m_levelsAwaitConversion = false;
     bool m_convertHere = false;
     quint64 m_conversionObserver = 0;

@@ -65,6 +65,10 @@ int modeOf(const QVariant& mode)
 
 void ZVImageView::setLevels()
 {
+    if (m_levelsHolds > 0) {
+        m_levelsWaiting = true;
+        return;
+    }
     // What this does to the view's own settings is not the user's change.
     const UnrecordedChanges unrecorded(*this);
     if (m_isVector) {
@@ -109,6 +113,14 @@ void ZVImageView::setLevels()
     handOver(result);
     if (ZVPuttyView* element = puttyView())
         element->setReflection();
+}
+
+ZVImageView::HeldLevels::~HeldLevels()
+{
+    if (!m_view || --m_view->m_levelsHolds > 0 || !m_view->m_levelsWaiting)
+        return;
+    m_view->m_levelsWaiting = false;
+    m_view->setLevels();
 }
 
 void ZVImageView::applyDisplayModeScaling()

@@ -5,6 +5,7 @@
 #include "platform/object/KVObject.h"
 
 #include <QList>
+#include <optional>
 #include <utility>
 
 namespace ql {
@@ -20,48 +21,63 @@ Image imageFor(const KVObject& view, QStringView key)
 }
 
 // Mirrors each of the view's pictures at its own pixels: the original, the
-// one crops cut from and the one shown (before any fill is drawn from it,
-// which is drawn anew). They are often one picture, mirrored once. A view
-// without an original gets the shown picture mirrored as its original.
+// one crops cut from, the one shown (before any fill is drawn from it,
+// which is drawn anew) and the mask, which must keep covering the same part
+// of the picture. They are often one picture, mirrored once. A view without
+// an original gets the shown picture mirrored as its original. All are
+// mirrored before any is set, so that a picture whose pixels cannot be had
+// leaves the view as it was.
 template <class Flip>
-void flipContent(KVObject* imageView, Flip flip)
+bool flipContent(KVObject* imageView, Flip flip)
 {
     if (!imageView)
-        return;
-    QList<std::pair<Image, Image>> done;
+        return true;
+    QList<std::pair<Image, std::optional<Image>>> done;
     const auto mirrored = [&](const Image& image) {
         for (const auto& [before, after] : std::as_const(done)) {
             if (before == image)
                 return after;
         }
         Image result = image;
-        flip(result);
-        done.append({image, result});
-        return result;
+        const std::optional<Image> after = flip(result) ? std::optional<Image>(result) : std::nullopt;
+        done.append({image, after});
+        return after;
     };
     const Image shown = imageFor(*imageView, imageView->hasKey(u"picture") ? u"picture" : u"image");
     const Image original = imageFor(*imageView, u"originalImage");
     const Image forCropping = imageFor(*imageView, u"originalImageForCropping");
+    const Image mask = imageFor(*imageView, u"imageMask");
     if (original.isNull() && shown.isNull())
-        return;
+        return true;
+    const std::optional<Image> newOriginal = mirrored(original.isNull() ? shown : original);
+    const std::optional<Image> newForCropping = mirrored(forCropping);
+    const std::optional<Image> newShown = mirrored(shown);
+    if (!newOriginal || !newForCropping || !newShown)
+        return false;
+    // A mask that does not decode masks nothing; it is kept as it came.
+    const Image newMask = mirrored(mask).value_or(mask);
+
     // The original first: setting it also resets the picture crops cut from.
-    imageView->setValueForKey(u"originalImage", QVariant::fromValue(mirrored(original.isNull() ? shown : original)));
+    imageView->setValueForKey(u"originalImage", QVariant::fromValue(*newOriginal));
     if (!forCropping.isNull())
-        imageView->setValueForKey(u"originalImageForCropping", QVariant::fromValue(mirrored(forCropping)));
+        imageView->setValueForKey(u"originalImageForCropping", QVariant::fromValue(*newForCropping));
     if (!shown.isNull())
-        imageView->setValueForKey(u"image", QVariant::fromValue(mirrored(shown)));
+        imageView->setValueForKey(u"image", QVariant::fromValue(*newShown));
+    if (!mask.isNull())
+        imageView->setValueForKey(u"imageMask", QVariant::fromValue(newMask));
+    return true;
 }
 
 } // namespace
 
-void ZVDesignHelper::flipImageHorizontally(KVObject* imageView)
+bool ZVDesignHelper::flipImageHorizontally(KVObject* imageView)
 {
-    flipContent(imageView, [](Image& image) { ql::flipImageHorizontally(image); });
+    return flipContent(imageView, [](Image& image) { return ql::flipImageHorizontally(image); });
 }
 
-void ZVDesignHelper::flipImageVertically(KVObject* imageView)
+bool ZVDesignHelper::flipImageVertically(KVObject* imageView)
 {
-    flipContent(imageView, [](Image& image) { ql::flipImageVertically(image); });
+    return flipContent(imageView, [](Image& image) { return ql::flipImageVertically(image); });
 }
 
 } // namespace ql

@@ -93,10 +93,12 @@ public:
     static constexpr double kLargestSnapshotSide = 16384.0;
 
     // Image flips of an image element's content: its "originalImage",
-    // "originalImageForCropping" and shown "picture" (else "image") are
-    // mirrored at their own pixels, left to right or top to bottom.
-    static void flipImageHorizontally(KVObject* imageView);
-    static void flipImageVertically(KVObject* imageView);
+    // "originalImageForCropping", shown "picture" (else "image") and
+    // "imageMask" are mirrored at their own pixels, left to right or top to
+    // bottom. False, with nothing changed, when a picture's pixels cannot be
+    // had (it does not decode, or is too large to).
+    static bool flipImageHorizontally(KVObject* imageView);
+    static bool flipImageVertically(KVObject* imageView);
 
     // Unit state.
     int units() const { return m_units; }

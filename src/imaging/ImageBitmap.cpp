@@ -5,6 +5,10 @@
 #include "imaging/VectorRendering.h"
 #include "platform/graphics/PictureConversionScope.h"
 
+#include <QCache>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QPaintEngine>
 #include <algorithm>
 #include <climits>
@@ -86,6 +90,43 @@ double pixelDensity(const Image& image)
     return std::max(1.0, image.pixelSize().width() / image.size().width());
 }
 
+namespace {
+
+// Reduced bitmaps are kept up to this many kilobytes: a window redraws the
+// same pictures at the same size often.
+constexpr int kReducedKilobytes = 64 * 1024;
+
+struct ReducedKey {
+    qint64 bitmap;
+    QSize pixels;
+    bool operator==(const ReducedKey&) const = default;
+};
+
+size_t qHash(const ReducedKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.bitmap, key.pixels.width(), key.pixels.height());
+}
+
+} // namespace
+
+QImage reducedBitmap(const QImage& bitmap, QSize pixels)
+{
+    if (bitmap.isNull() || pixels.isEmpty())
+        return {};
+    static QMutex mutex;
+    static QCache<ReducedKey, QImage> kept(kReducedKilobytes);
+    const ReducedKey key {bitmap.cacheKey(), pixels};
+    {
+        const QMutexLocker lock(&mutex);
+        if (const QImage* hit = kept.object(key))
+            return *hit;
+    }
+    const QImage reduced = bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QMutexLocker lock(&mutex);
+    kept.insert(key, new QImage(reduced), int(std::max<qsizetype>(1, reduced.sizeInBytes() / 1024)));
+    return reduced;
+}
+
 QImage blankBitmap(QSizeF size, double scale)
 {
     if (!(size.width() > 0 && size.height() > 0))
@@ -154,13 +195,14 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
     const bool eps = first.kind() == ImageRep::Kind::Eps;
     // Ghostscript may take long or never end: a window does not wait for it.
     const bool deferred = eps && PictureConversionScope::mayShowPlaceholder(painter);
+    const QSize device = devicePixels(painter, map, image.size());
     QImage bitmap;
     if (deferred) {
         bitmap = PictureConversions::shared()
                      .convertedLater(first.data(), first.size(), pixels, PictureConversionScope::document())
                      .image;
     } else if (first.isStored()) {
-        bitmap = first.imageForPixels(devicePixels(painter, map, image.size()));
+        bitmap = first.imageForPixels(device);
         if (bitmap.isNull()) {
             // Found not to decode only now.
             drawPicturePlaceholder(painter, target, fraction);
@@ -173,6 +215,14 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
     }
     if (bitmap.isNull() && !deferred)
         bitmap = bitmapOf(image, pixelScale);
+    if (first.kind() == ImageRep::Kind::Bitmap && !bitmap.isNull() && !device.isEmpty()) {
+        // A bitmap device gets no more pixels than it shows, each the average
+        // of those it covers, as a stored picture is decoded for it: filtered
+        // down while drawing, thin lines would be skipped into moiré.
+        const QSize fewer(std::min(bitmap.width(), device.width()), std::min(bitmap.height(), device.height()));
+        if (fewer != bitmap.size())
+            bitmap = reducedBitmap(bitmap, fewer);
+    }
     // An EPS picture not converted (yet) still shows where it is.
     if (bitmap.isNull() && !eps)
         return;

@@ -29,6 +29,11 @@ Image imageWithCIImage(const QImage& picture, const QRectF& rect = {});
 // pixels; the whole picture when `rect` is empty, null when no whole pixel.
 QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect = {});
 
+// The bitmap reduced to `pixels`, each the average of the bitmap's pixels
+// it covers (as a decoder reduces a picture); made once and kept for the
+// draws that follow.
+QImage reducedBitmap(const QImage& bitmap, QSize pixels);
+
 // A transparent bitmap for `size` points at `scale` pixels a point; null when
 // the size has no whole pixel.
 QImage blankBitmap(QSizeF size, double scale = 1.0);

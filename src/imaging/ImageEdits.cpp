@@ -24,6 +24,7 @@ Image edited(const Image& image, Edit edit)
 // in points and its resolution, so that a flip loses nothing and a second
 // one gives the same pixels back. A PDF, EPS or drawing has no pixels of
 // its own and is rendered at its edit resolution first.
+// Null when the pixels cannot be had.
 Image mirrored(const Image& image, bool leftToRight, bool topToBottom)
 {
     if (!hasPixels(image))
@@ -31,7 +32,7 @@ Image mirrored(const Image& image, bool leftToRight, bool topToBottom)
     const ImageRep own = image.firstRepresentation();
     QImage pixels = own.isVector() || own.isDrawn() ? bitmapOf(image, pixelDensity(image)) : own.image();
     if (pixels.isNull())
-        return image;
+        return {};
     pixels = pixels.mirrored(leftToRight, topToBottom);
     // The resolution stored with the pixels is what gives a saved picture
     // its size in points again.
@@ -43,19 +44,33 @@ Image mirrored(const Image& image, bool leftToRight, bool topToBottom)
 
 } // namespace
 
-void flipImageVertically(Image& image)
+namespace {
+
+bool mirrorInPlace(Image& image, bool leftToRight, bool topToBottom)
 {
-    image = mirrored(image, false, true);
+    Image result = mirrored(image, leftToRight, topToBottom);
+    if (result.isNull() && !image.isNull())
+        return false;
+    image = std::move(result);
+    return true;
 }
 
-void flipImageHorizontally(Image& image)
+} // namespace
+
+bool flipImageVertically(Image& image)
 {
-    image = mirrored(image, true, false);
+    return mirrorInPlace(image, false, true);
+}
+
+bool flipImageHorizontally(Image& image)
+{
+    return mirrorInPlace(image, true, false);
 }
 
 Image imageRotatedHalfTurn(const Image& image)
 {
-    return mirrored(image, true, true);
+    Image turned = mirrored(image, true, true);
+    return turned.isNull() ? image : turned;
 }
 
 Image imageCroppedInRect(const Image& image, const QRectF& rect)

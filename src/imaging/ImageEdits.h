@@ -7,9 +7,11 @@
 
 namespace ql {
 
-// Mirror in place: top to bottom, and left to right.
-void flipImageVertically(Image& image);
-void flipImageHorizontally(Image& image);
+// Mirror in place: top to bottom, and left to right. False, the image left
+// as it was, when its pixels cannot be had (they do not decode, or would
+// not fit in memory).
+bool flipImageVertically(Image& image);
+bool flipImageHorizontally(Image& image);
 // The image turned by 180 degrees.
 Image imageRotatedHalfTurn(const Image& image);
 

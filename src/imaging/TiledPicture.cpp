@@ -139,40 +139,33 @@ QSize bitmapSize(double width, double height)
                  std::clamp(int(std::ceil(height - 1e-6)), 1, kLargestTileSide));
 }
 
-enum class Made { Shrunk, Block };
-
-struct MadeKey {
+struct BlockKey {
     qint64 picture;
     QSize pixels;
-    Made kind;
-    bool operator==(const MadeKey&) const = default;
+    bool operator==(const BlockKey&) const = default;
 };
 
-size_t qHash(const MadeKey& key, size_t seed = 0)
+size_t qHash(const BlockKey& key, size_t seed = 0)
 {
-    return qHashMulti(seed, key.picture, key.pixels.width(), key.pixels.height(), int(key.kind));
+    return qHashMulti(seed, key.picture, key.pixels.width(), key.pixels.height());
 }
 
-// `picture` smoothed down to `pixels`, or repeated to fill them. Each is
-// made once and kept: a window repaints its page background often, and a
-// PDF holds a bitmap once however many fills show it.
-QImage madeFrom(const QImage& picture, QSize pixels, Made kind)
+// `picture` repeated to fill `pixels`. Each is made once and kept: a PDF
+// holds a bitmap once however many fills show it.
+QImage blockOf(const QImage& picture, QSize pixels)
 {
     static QMutex mutex;
-    static QCache<MadeKey, QImage> kept(kKeptKilobytes);
-    const MadeKey key {picture.cacheKey(), pixels, kind};
+    static QCache<BlockKey, QImage> kept(kKeptKilobytes);
+    const BlockKey key {picture.cacheKey(), pixels};
     {
         const QMutexLocker lock(&mutex);
         if (const QImage* hit = kept.object(key))
             return *hit;
     }
-    QImage made;
-    if (kind == Made::Shrunk) {
-        made = picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    } else {
-        made = QImage(pixels, picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-        if (made.isNull())
-            return {};
+    QImage made(pixels, picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (made.isNull())
+        return {};
+    {
         QPainter into(&made);
         into.setCompositionMode(QPainter::CompositionMode_Source);
         for (int y = 0; y < pixels.height(); y += picture.height()) {
@@ -205,7 +198,7 @@ Texture textureFor(const QPainter& painter, const Image& image, QSizeF tileSize,
         tile = raster && first.isStored() ? first.imageForPixels(covered) : first.image();
         if (raster && double(covered.width()) * covered.height() <= kLargestShrunkPixels
             && (tile.width() > 2 * covered.width() || tile.height() > 2 * covered.height()))
-            tile = madeFrom(tile, covered, Made::Shrunk);
+            tile = reducedBitmap(tile, covered);
     } else {
         const QSizeF print = image.size() * kPrintPixelsPerPoint;
         tile = pixelsOf(painter, image,
@@ -235,7 +228,7 @@ Texture textureFor(const QPainter& painter, const Image& image, QSizeF tileSize,
                       std::clamp(int(down), 1, std::max(1, kLargestTileSide / tile.height())));
     if (tiles == QSize(1, 1))
         return {tile, tiles};
-    const QImage block = madeFrom(tile, QSize(tile.width() * tiles.width(), tile.height() * tiles.height()), Made::Block);
+    const QImage block = blockOf(tile, QSize(tile.width() * tiles.width(), tile.height() * tiles.height()));
     return block.isNull() ? Texture {tile, {1, 1}} : Texture {block, tiles};
 }
 

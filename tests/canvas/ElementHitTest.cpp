@@ -7,7 +7,10 @@
 #include "content/ZVBackgroundView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
+#include "platform/archive/ImageArchiveData.h"
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -141,9 +144,8 @@ TEST(ElementFlip, FlipsUndoToThePictureAndTheOriginal)
     bitmap.setPixel(0, 0, qRgb(255, 0, 0));
     ZVPuttyView* element = sample.add(QRectF(0, 0, 200, 200), ZVPuttyView::initWithImage(ql::Image(bitmap)));
     auto* image = static_cast<ZVImageView*>(element->contentView());
-    // The picture itself rather than a fill drawn from it, to read its pixels.
-    image->setScaleToFill(false);
-    image->setImage(ql::Image(bitmap));
+    // The picture itself rather than the fill drawn from it (image()) is
+    // read, for its pixels.
     // Which corner is red: 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right.
     const auto redAt = [](const ql::Image& picture) {
         const QImage pixels = picture.bitmap().convertToFormat(QImage::Format_ARGB32);
@@ -155,22 +157,22 @@ TEST(ElementFlip, FlipsUndoToThePictureAndTheOriginal)
     const int steps = sample.document.undo.undoCount();
     element->flipHorizontal();
     endTurn();
-    EXPECT_EQ(redAt(image->image()), 1) << "left to right";
+    EXPECT_EQ(redAt(image->picture()), 1) << "left to right";
     EXPECT_EQ(redAt(image->originalImage()), 1);
     EXPECT_EQ(sample.document.undo.undoCount(), steps + 1) << "one step";
     sample.document.undo.undo();
-    EXPECT_EQ(redAt(image->image()), 0);
+    EXPECT_EQ(redAt(image->picture()), 0);
     EXPECT_EQ(redAt(image->originalImage()), 0) << "the original comes back too";
     sample.document.undo.redo();
-    EXPECT_EQ(redAt(image->image()), 1);
+    EXPECT_EQ(redAt(image->picture()), 1);
     EXPECT_EQ(redAt(image->originalImage()), 1);
     element->flipHorizontal();
-    EXPECT_EQ(redAt(image->image()), 0) << "twice is the picture again";
+    EXPECT_EQ(redAt(image->picture()), 0) << "twice is the picture again";
 
     element->flipVertical();
-    EXPECT_EQ(redAt(image->image()), 2) << "top to bottom";
+    EXPECT_EQ(redAt(image->picture()), 2) << "top to bottom";
     element->flipVertical();
-    EXPECT_EQ(redAt(image->image()), 0);
+    EXPECT_EQ(redAt(image->picture()), 0);
 
     ZVPuttyView* text = sample.add(QRectF(0, 0, 200, 200));
     endTurn();
@@ -236,4 +238,144 @@ TEST(ElementFlip, APhotoShownFilledOrCroppedFlipsAtItsOwnSize)
     sample.document.undo.undo();
     EXPECT_TRUE(redAt(shown(), 5, 5));
     EXPECT_EQ(QPointF(element->imageXOffset(), element->imageYOffset()), QPointF(0, -20));
+}
+
+namespace {
+
+// What a masked picture shows of its quarters (top-left, top-right,
+// bottom-left, bottom-right): "-" where it is clear, else its colour.
+std::string quartersShown(const ql::Image& picture)
+{
+    const QImage pixels = picture.bitmap().convertToFormat(QImage::Format_ARGB32);
+    const int w = pixels.width(), h = pixels.height();
+    QStringList quarters;
+    for (const QPoint at : {QPoint(w / 4, h / 4), QPoint(3 * w / 4, h / 4), QPoint(w / 4, 3 * h / 4),
+                            QPoint(3 * w / 4, 3 * h / 4)}) {
+        const QRgb p = pixels.pixel(at);
+        quarters.append(qAlpha(p) < 128 ? QStringLiteral("-") : qRed(p) > qBlue(p) ? QStringLiteral("red") : QStringLiteral("blue"));
+    }
+    return quarters.join(u' ').toStdString();
+}
+
+// A PNG whose header reads and whose pixels do not: its data chunk is damaged.
+QByteArray damagedPng()
+{
+    QImage pixels(30, 20, QImage::Format_RGB32);
+    pixels.fill(Qt::green);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    pixels.save(&buffer, "PNG");
+    const qsizetype data = png.indexOf("IDAT") + 4;
+    for (qsizetype i = data; i < data + 8; ++i)
+        png[i] = char(0x55);
+    return png;
+}
+
+// A progressive JPEG whose header claims 30000 pixels square: decoding it
+// would take gigabytes, so it is not decoded.
+QByteArray overBudgetJpeg()
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    QImage pixels(64, 48, QImage::Format_RGB32);
+    pixels.fill(Qt::green);
+    writer.write(pixels);
+    const qsizetype frame = jpeg.indexOf("\xFF\xC2");
+    for (int at : {5, 7}) {
+        jpeg[frame + at] = char(30000 >> 8);
+        jpeg[frame + at + 1] = char(30000 & 0xFF);
+    }
+    return jpeg;
+}
+
+} // namespace
+
+TEST(ElementFlip, TheMaskTurnsWithThePictureAsTheFileReadsItBackAndUndoesByteForByte)
+{
+    GesturePage sample;
+    // Red on the left half, blue on the right; the mask shows the top-right
+    // quarter only.
+    QImage photo(40, 20, QImage::Format_RGB32);
+    photo.fill(Qt::blue);
+    QPainter(&photo).fillRect(0, 0, 20, 20, Qt::red);
+    QImage cover(40, 20, QImage::Format_RGB32);
+    cover.fill(Qt::white);
+    QPainter(&cover).fillRect(20, 0, 20, 10, Qt::black);
+    ZVPuttyView* element = sample.add(QRectF(0, 0, 200, 200), ZVPuttyView::initWithImage(ql::Image(photo)));
+    auto* image = static_cast<ZVImageView*>(element->contentView());
+    {
+        const ql::UndoRegistrationBlocker quiet(&sample.document.undo);
+        image->setImageMask(ql::Image(cover));
+        image->setImageMaskEnabled(true);
+    }
+    ASSERT_EQ(quartersShown(image->picture()), "- blue - -");
+    const ql::Image photoBefore = image->originalImage();
+    const ql::Image maskBefore = image->imageMask();
+    // What the saved element shows when it is read back.
+    const auto readBack = [&] {
+        const std::unique_ptr<ZVPuttyView> copy = element->copy();
+        return quartersShown(static_cast<ZVImageView*>(copy->contentView())->picture());
+    };
+
+    endTurn();
+    const int steps = sample.document.undo.undoCount();
+    element->flipHorizontal();
+    endTurn();
+    EXPECT_EQ(quartersShown(image->picture()), "blue - - -");
+    EXPECT_EQ(readBack(), "blue - - -") << "the mask turned with the picture";
+    EXPECT_EQ(sample.document.undo.undoCount(), steps + 1) << "one step";
+    sample.document.undo.undo();
+    EXPECT_EQ(image->originalImage(), photoBefore);
+    EXPECT_EQ(image->imageMask(), maskBefore) << "both as they were, byte for byte";
+    EXPECT_EQ(quartersShown(image->picture()), "- blue - -");
+    sample.document.undo.redo();
+    EXPECT_EQ(quartersShown(image->picture()), "blue - - -");
+    EXPECT_EQ(readBack(), "blue - - -");
+    sample.document.undo.undo();
+
+    element->flipVertical();
+    EXPECT_EQ(quartersShown(image->picture()), "- - - blue");
+    EXPECT_EQ(readBack(), "- - - blue");
+}
+
+TEST(ElementFlip, APictureWhosePixelsCannotBeHadIsKeptAsItCameAndSaidSo)
+{
+    GesturePage sample;
+    const QList<QByteArray> unreadable {damagedPng(), overBudgetJpeg()};
+    QList<ZVPuttyView*> kept;
+    for (const QByteArray& data : unreadable) {
+        const ql::Image picture = ql::Image::fromStoredData(data);
+        ASSERT_TRUE(picture.isUndecodable());
+        kept.append(sample.add(QRectF(0, 0, 200, 200), ZVPuttyView::initWithImage(picture)));
+    }
+    QImage pixels(4, 2, QImage::Format_RGB32);
+    pixels.fill(Qt::white);
+    sample.add(QRectF(300, 0, 200, 200), ZVPuttyView::initWithImage(ql::Image(pixels)));
+    const auto keptAsItCame = [&] {
+        for (qsizetype i = 0; i < kept.size(); ++i) {
+            const auto* image = static_cast<ZVImageView*>(kept[i]->contentView());
+            EXPECT_EQ(ql::storedImageData(image->originalImage()), unreadable[i]) << i;
+        }
+    };
+
+    endTurn();
+    const int steps = sample.document.undo.undoCount();
+    sample.page->selectAll();
+    sample.page->flipHorizontal();
+    endTurn();
+    EXPECT_EQ(sample.document.host.alerts, QStringList {QStringLiteral("2 of the pictures could not be flipped.")});
+    EXPECT_EQ(sample.document.undo.undoCount(), steps + 1) << "the readable picture's flip alone";
+    keptAsItCame();
+
+    for (ZVPuttyView* element : sample.page->puttyViews())
+        element->setIsActive(element == kept.first());
+    sample.page->flipVertical();
+    endTurn();
+    EXPECT_EQ(sample.document.host.alerts.value(1), QStringLiteral("The picture could not be flipped."));
+    EXPECT_EQ(sample.document.undo.undoCount(), steps + 1) << "nothing to undo";
+    keptAsItCame();
 }

@@ -34,6 +34,7 @@ struct FakeHost : ql::CanvasHost {
     }
     void popUpContextMenu(const ql::CanvasMenu& shown, QPointF) override { menus.append(shown.title); }
     void changeInspectorView(int index) override { inspectorTab = index; }
+    void showAlert(const QString& messageText, const QString&) override { alerts.append(messageText); }
 
     double zoom = 1.0;
     QPointF zoomedAt;
@@ -44,6 +45,7 @@ struct FakeHost : ql::CanvasHost {
     QList<double> verticalLines;
     QStringList menus;
     int inspectorTab = -1;
+    QStringList alerts;
 };
 
 class HostedDocument : public TestDocument {

@@ -133,6 +133,21 @@ void ZVImageSettingsController::buildView(QWidget* view)
 void ZVImageSettingsController::elementChanged(ZVPuttyView* element)
 {
     ZVImageView* picture = pictureOf(element);
+    if (picture != m_followed) {
+        if (m_followed)
+            m_followed->removeObservers(this);
+        m_followed = picture;
+        if (picture) {
+            // Announced once the original's pixels are in place too.
+            picture->addObserver(QStringLiteral("originalCIImage"), this,
+                                 [this](const KeyValueChange&) { showEffectsOf(m_followed); });
+        }
+    }
+    showEffectsOf(picture);
+}
+
+void ZVImageSettingsController::showEffectsOf(const ZVImageView* picture)
+{
     QImage pixels;
     if (picture) {
         pixels = picture->originalCIImage();

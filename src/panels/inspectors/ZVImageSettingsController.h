@@ -5,7 +5,10 @@
 
 #include "panels/inspectors/ZVInspectorController.h"
 
+#include <QPointer>
+
 class QPushButton;
+class ZVImageView;
 
 namespace ql {
 
@@ -34,9 +37,14 @@ protected:
 
 private:
     Prompter* prompter() const;
+    // The effect thumbnails made from the shown picture's original.
+    void showEffectsOf(const ZVImageView* picture);
 
     ImageEffectPicker* m_effects = nullptr;
     Prompter* m_prompter = nullptr;
+    // The picture whose original the thumbnails follow (a flip, an edit or
+    // their undo replaces it).
+    QPointer<ZVImageView> m_followed;
 };
 
 } // namespace ql

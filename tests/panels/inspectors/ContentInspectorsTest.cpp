@@ -26,6 +26,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
@@ -135,6 +136,30 @@ TEST(ImageInspector, ControlsWriteThePictureAndResetIsOneStep)
     endTurn();
     EXPECT_EQ(picture->brightness(), QVariant(0.5));
     EXPECT_EQ(picture->contrast(), QVariant(2.0));
+}
+
+TEST(ImageInspector, EffectPreviewsShowThePictureAsFlippedAndUndone)
+{
+    // Red on the left, white on the right.
+    QImage pixels(60, 40, QImage::Format_RGB32);
+    pixels.fill(Qt::white);
+    QPainter(&pixels).fillRect(0, 0, 30, 40, Qt::red);
+    std::unique_ptr<ZVPuttyView> made = ZVPuttyView::initWithImage(Image(pixels));
+    made->setFrame(QRectF(0, 0, 140, 120));
+    InspectorHarness<ZVImageSettingsController> h(std::move(made));
+    // The side the "None" thumbnail shows red on.
+    const auto redSide = [&] {
+        const QImage plain = h.inspector.effectPicker()->thumbnails().value(0);
+        const auto red = [&](int x) { return !plain.isNull() && qGreen(plain.pixel(x, plain.height() / 2)) < 100; };
+        return red(2) == red(plain.width() - 3) ? QStringLiteral("?") : red(2) ? QStringLiteral("left") : QStringLiteral("right");
+    };
+    ASSERT_EQ(redSide(), QStringLiteral("left"));
+    h.element->flipHorizontal();
+    endTurn();
+    EXPECT_EQ(redSide(), QStringLiteral("right")) << "the flipped picture";
+    h.undo()->undo();
+    endTurn();
+    EXPECT_EQ(redSide(), QStringLiteral("left"));
 }
 
 TEST(TextInspector, ControlsWriteTheTextAndChangesWithoutUndoGetOne)
