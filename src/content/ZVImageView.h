@@ -212,7 +212,7 @@ protected:
 
 private:
     void applyDisplayModeScaling();
-    void handOver(const ql::Image& result);
+    void handOver(const ql::Image& adjusted);
     // The original's pixels for the adjustments, when they can be had
     // without waiting here for Ghostscript; otherwise the conversion runs
     // on a worker thread and setLevels() runs again when it is done.

@@ -82,15 +82,10 @@ void ZVImageView::setLevels()
     applyDisplayModeScaling();
     const ql::ImageRep first = m_originalImage.firstRepresentation();
     if (first.isStored() && levelSettings(*this).isIdentity() && !(m_imageMaskEnabled && !m_imageMask.isNull())) {
-        // Nothing to adjust: the stored picture shows as it is, at the size
-        // an adjusted copy would have (a point a pixel), and is decoded only
-        // when drawn.
-        const double density = ql::pixelDensity(m_originalImage);
-        ql::Image shown(first);
-        shown.setSize(QSizeF(std::lround(m_originalImage.size().width() * density),
-                             std::lround(m_originalImage.size().height() * density)));
+        // Nothing to adjust: the stored picture shows as it is, and is
+        // decoded only when drawn.
         awaitConversion(false);
-        handOver(shown);
+        handOver(ql::Image(first));
         if (ZVPuttyView* element = puttyView())
             element->setReflection();
         return;
@@ -135,19 +130,20 @@ void ZVImageView::applyDisplayModeScaling()
     }
 }
 
-void ZVImageView::handOver(const ql::Image& result)
+void ZVImageView::handOver(const ql::Image& adjusted)
 {
+    // The shown copy keeps the picture's size in points, whatever its
+    // resolution: unscaled shows a photo at its own size and crops count in
+    // its points, as everywhere else.
+    ql::Image result = adjusted;
+    if (!m_originalImage.size().isEmpty())
+        result.setSize(m_originalImage.size());
     ZVPuttyView* element = puttyView();
     if (!element || modeOf(element->imageMode()) != CroppedMode) {
         setImage(result);
         return;
     }
-    // Crops count in the picture's points, as its size does everywhere
-    // else, whatever resolution the adjusted copy has.
-    ql::Image forCropping = result;
-    if (!m_originalImage.size().isEmpty())
-        forCropping.setSize(m_originalImage.size());
-    setOriginalImageForCropping(forCropping);
+    setOriginalImageForCropping(result);
     element->applyCropInRect(element->cropRect());
     if (!m_cropMode) {
         // The element would not crop: show the picture whole, unscaled,

@@ -151,7 +151,8 @@ QSize devicePixels(const QPainter& painter, const QTransform& map, QSizeF size)
         return {};
     const QRectF covered = (map * painter.combinedTransform()).mapRect(QRectF(QPointF(0, 0), size));
     const auto whole = [](double length) {
-        return length >= 1.0 ? int(std::min(std::ceil(length), double(INT_MAX))) : 1; // NaN too
+        // A rounding error past a whole pixel does not add one.
+        return length >= 1.0 ? int(std::min(std::ceil(length - 1e-3), double(INT_MAX))) : 1; // NaN too
     };
     return QSize(whole(covered.width()), whole(covered.height()));
 }

@@ -231,3 +231,22 @@ TEST(ImageViewUndo, CroppedDisplayHandsThePictureToTheCrop)
     EXPECT_TRUE(view->scaleToFill());
     EXPECT_FALSE(view->image().isNull());
 }
+
+TEST(ImageViewModel, UnscaledDisplayShowsAPhotoAtItsOwnSizeInPoints)
+{
+    QImage dense = photo(600, 300);
+    dense.setDotsPerMeterX(qRound(300 / 0.0254));
+    dense.setDotsPerMeterY(qRound(300 / 0.0254));
+    ImageOnPage fixture(dense);
+    ZVImageView* view = fixture.view;
+    fixture.element->setValueForKey(u"imageMode", 4);
+    EXPECT_EQ(view->imageScaling(), int(ZVImageView::ScaleNone));
+    const auto inPoints = [&](const char* what) {
+        EXPECT_NEAR(view->image().size().width(), 144, 0.01) << what;
+        EXPECT_NEAR(view->image().size().height(), 72, 0.01) << what;
+    };
+    inPoints("unadjusted");
+    view->setSaturation(0);
+    inPoints("adjusted");
+    EXPECT_EQ(view->image().pixelSize(), QSize(600, 300)) << "every pixel kept";
+}
