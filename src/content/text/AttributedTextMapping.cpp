@@ -1,5 +1,6 @@
 #include "content/text/AttributedTextMapping.h"
 
+#include "content/text/HtmlFontFamilies.h"
 #include "platform/graphics/FontResolver.h"
 
 #include <QPen>
@@ -96,17 +97,38 @@ bool isParagraphSeparator(QChar c)
     return u == u'\n' || u == u'\r' || u == 0x2029 || u == kBeginningOfFrame || u == kEndOfFrame;
 }
 
-QTextCharFormat charFormat(const TextAttributes& attributes)
-{
-    QTextCharFormat format;
-    format.setProperty(AttributesProperty, attributes);
-    format.setProperty(AttributesKeyProperty, attributesKey(attributes));
+namespace {
 
+// The format of a font's properties alone, kept for the next run: the runs
+// of a text may name thousands of fonts that all show in one face.
+class FontFormat {
+public:
+    const QTextCharFormat& of(const QFont& font)
+    {
+        if (!m_made || !(font == m_font)) {
+            m_font = font;
+            m_format = QTextCharFormat();
+            m_format.setFont(font, QTextCharFormat::FontPropertiesAll);
+            m_made = true;
+        }
+        return m_format;
+    }
+
+private:
+    QFont m_font;
+    QTextCharFormat m_format;
+    bool m_made = false;
+};
+
+QTextCharFormat charFormatWith(const TextAttributes& attributes, FontFormat& fontFormat)
+{
     const ql::Font font = valueOf<ql::Font>(attributes, A::font).value_or(ql::Font(QStringLiteral("Helvetica"), 12.0));
     QFont q = FontResolver::resolve(font);
     if (std::optional<double> kern = finiteNumber(attributes, A::kern))
         q.setLetterSpacing(QFont::AbsoluteSpacing, std::clamp(*kern, -1000.0, 1000.0));
-    format.setFont(q, QTextCharFormat::FontPropertiesAll);
+    QTextCharFormat format = fontFormat.of(q);
+    format.setProperty(AttributesProperty, attributes);
+    format.setProperty(AttributesKeyProperty, attributesKey(attributes));
 
     const QColor foreground = qcolor(attributes.value(A::foregroundColor), Qt::black);
     format.setForeground(foreground);
@@ -136,6 +158,28 @@ QTextCharFormat charFormat(const TextAttributes& attributes)
         format.setAnchorHref(attributes.value(A::link).toString());
     }
     return format;
+}
+
+} // namespace
+
+QTextCharFormat charFormat(const TextAttributes& attributes)
+{
+    FontFormat fontFormat;
+    return charFormatWith(attributes, fontFormat);
+}
+
+void lookUpFonts(const AttributedString& text)
+{
+    QString last;
+    for (const AttributedString::Run& run : text.runs()) {
+        const QVariant font = run.attributes.value(A::font);
+        if (font.metaType() != QMetaType::fromType<ql::Font>())
+            continue;
+        const QString name = font.value<ql::Font>().postScriptName();
+        if (name != last)
+            FontResolver::face(name);
+        last = name;
+    }
 }
 
 TextAttributes attributes(const QTextCharFormat& format)
@@ -201,7 +245,7 @@ public:
     {
         std::optional<QTextCharFormat>& format = m_charFormats[size_t(run)];
         if (!format)
-            format = charFormat(m_runs[run].attributes);
+            format = charFormatWith(m_runs[run].attributes, m_fontFormat);
         return *format;
     }
 
@@ -231,6 +275,7 @@ public:
 private:
     const QList<AttributedString::Run>& m_runs;
     std::vector<std::optional<QTextCharFormat>> m_charFormats;
+    FontFormat m_fontFormat;
     QTextBlockFormat m_continuing;
     std::optional<QTextBlockFormat> m_ending;
     QString m_separator;
@@ -345,8 +390,11 @@ AttributedString attributedString(const QTextDocument& document)
 
 AttributedString attributedStringFromHtml(const QString& html)
 {
+    // Fonts the machine lacks cost a fontconfig look-up each, on the
+    // window's thread for a drop or a paste.
+    const FontResolver::AliasBudget budget;
     QTextDocument foreign;
-    foreign.setHtml(html);
+    foreign.setHtml(withInstalledFontFamilies(html));
     return attributedString(foreign);
 }
 

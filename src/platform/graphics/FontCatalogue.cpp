@@ -111,8 +111,10 @@ bool lessByStyle(const FontFace& a, const FontFace& b)
 
 FontCatalogue::FontCatalogue()
 {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        m_defaultFace = findDefaultFace();
         return;
+    }
     m_loaded = true;
     FcInit();
     Pattern all(FcPatternCreate());
@@ -136,6 +138,7 @@ FontCatalogue::FontCatalogue()
     for (QList<FontFace>& faces : m_families)
         std::sort(faces.begin(), faces.end(), lessByStyle);
     m_fallbackMarkers = fallbackMarkers();
+    m_defaultFace = findDefaultFace();
 }
 
 void FontCatalogue::add(FontFace face, bool preferred)
@@ -213,7 +216,7 @@ std::optional<FontFace> FontCatalogue::match(const FontRequest& request) const
     return byPostScriptName(stringOf(matched.get(), FC_POSTSCRIPT_NAME));
 }
 
-FontFace FontCatalogue::defaultFace() const
+FontFace FontCatalogue::findDefaultFace() const
 {
     FontRequest request;
     request.family = QStringLiteral("Helvetica");

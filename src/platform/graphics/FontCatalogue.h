@@ -36,17 +36,20 @@ public:
     // installed or an alias of an installed one; nothing when fontconfig
     // would only fall back to its default face.
     std::optional<FontFace> match(const FontRequest& request) const;
-    // The face of the default family ("Helvetica"), or fontconfig's default.
-    FontFace defaultFace() const;
+    // The face of the default family ("Helvetica"), or fontconfig's default;
+    // found once, as every name of nothing installed falls back to it.
+    FontFace defaultFace() const { return m_defaultFace; }
 
 private:
     void add(FontFace face, bool preferred);
+    FontFace findDefaultFace() const;
 
     QHash<QString, FontFace> m_byName;
     QHash<QString, bool> m_preferredFile; // PostScript name → face read from an sfnt file
     QHash<QString, QList<FontFace>> m_families; // family key → faces
     QStringList m_fallbackMarkers;
     bool m_loaded = false;
+    FontFace m_defaultFace;
 };
 
 } // namespace ql
