@@ -514,6 +514,9 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
             if (++tries > kMaximumTries && point.container < count)
                 nextContainer(); // a container that never answers usefully
             if (point.container >= count) {
+                // Left without a width, the line would take in the rest of
+                // the paragraph as the layout ends: shaping what no box shows.
+                line.setLineWidth(0);
                 overflowed = true;
                 break;
             }
