@@ -14,7 +14,9 @@
 namespace ql {
 
 struct FontRequest {
+    // The family, and other spellings of it, asked for at once.
     QString family;
+    QStringList otherSpellings;
     int weight = 400;
     bool italic = false;
     int width = 100;
@@ -25,6 +27,9 @@ public:
     // Without a GUI application nothing is measured or drawn, and
     // fontconfig is left alone: the catalogue is empty.
     FontCatalogue();
+
+    // A family's name as the catalogue compares them: any case, no spaces.
+    static QString familyKey(QStringView family);
 
     std::optional<FontFace> byPostScriptName(const QString& name) const;
     // The faces of an installed family (any case, spaces ignored), ordered

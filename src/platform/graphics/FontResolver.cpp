@@ -50,18 +50,23 @@ constexpr StyleWord styleWords[] = {
 };
 
 // Families documents name that Linux lacks, with the family whose metrics
-// match them. Anything not listed goes through fontconfig's own aliases.
-const QHash<QString, QString>& standIns()
+// match them, by family key. Anything not listed goes through fontconfig's
+// own aliases.
+const QHash<QString, QString>& standInsByKey()
 {
     static const QHash<QString, QString> table {
-        {QStringLiteral("helvetica neue"), QStringLiteral("Helvetica")},
         {QStringLiteral("helveticaneue"), QStringLiteral("Helvetica")},
-        {QStringLiteral("lucida grande"), QStringLiteral("Helvetica")},
+        {QStringLiteral("lucidagrande"), QStringLiteral("Helvetica")},
         {QStringLiteral("arial"), QStringLiteral("Liberation Sans")},
-        {QStringLiteral("times new roman"), QStringLiteral("Liberation Serif")},
-        {QStringLiteral("courier new"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("timesnewroman"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("couriernew"), QStringLiteral("Liberation Mono")},
     };
     return table;
+}
+
+QString standInFor(const QString& family)
+{
+    return standInsByKey().value(FontCatalogue::familyKey(family));
 }
 
 // "ArialMT" → "Arial", "TimesNewRomanPSMT" → "TimesNewRoman".
@@ -82,6 +87,7 @@ QString spacedFamily(const QString& name)
     if (name.contains(QLatin1Char(' ')))
         return name;
     QString spaced;
+    spaced.reserve(name.size() + 4);
     for (qsizetype i = 0; i < name.size(); ++i) {
         if (i > 0 && name.at(i).isUpper() && name.at(i - 1).isLower())
             spaced.append(QLatin1Char(' '));
@@ -199,8 +205,9 @@ struct State {
     QRecursiveMutex mutex;
     std::unique_ptr<FontCatalogue> catalogue;
     QHash<QString, Known> known;
-    // One font of each face and size, however many names stand for it.
-    QHash<QString, QFont> fonts;
+    // One font of each face (by PostScript name) and size, however many
+    // names stand for it.
+    QHash<std::pair<QString, double>, QFont> fonts;
     QHash<QString, LineMetrics> metrics;
 
     const FontCatalogue& catalogueOf() {
@@ -251,7 +258,7 @@ std::optional<FontFace> installedFace(const FontCatalogue& fonts, FontRequest re
     // What fontconfig is asked for each family: its stand-in, if it has one.
     QVarLengthArray<QString, 2> asked;
     for (const QString& family : families) {
-        const QString standIn = standIns().value(family.toLower());
+        const QString standIn = standInFor(family);
         asked.append(standIn.isEmpty() ? family : standIn);
         for (const QString* candidate : {&family, &standIn}) {
             const QList<FontFace> installed = candidate->isEmpty() ? QList<FontFace>() : fonts.family(*candidate);
@@ -264,14 +271,11 @@ std::optional<FontFace> installedFace(const FontCatalogue& fonts, FontRequest re
             return chosen ? chosen : installed.first();
         }
     }
-    for (const QString& family : asked) {
-        request.family = family;
-        if (!aliases.allowed())
-            return std::nullopt;
-        if (std::optional<FontFace> aliased = fonts.match(request))
-            return aliased;
-    }
-    return std::nullopt;
+    if (asked.isEmpty() || !aliases.allowed())
+        return std::nullopt;
+    request.family = asked.first();
+    request.otherSpellings = QStringList(asked.begin() + 1, asked.end());
+    return fonts.match(request);
 }
 
 FontRequest requestFor(const FontDescription& description)
@@ -296,7 +300,8 @@ std::optional<FontFace> knownFace(const FontCatalogue& fonts, const QString& pos
     if (request.width < 100 && (!chosen || chosen->width >= 100)) {
         for (const QString& family : description.families) {
             for (const char* suffix : {" Narrow", " Condensed"}) {
-                const QString narrow = standIns().value(family.toLower(), family) + QLatin1String(suffix);
+                const QString standIn = standInFor(family);
+                const QString narrow = (standIn.isEmpty() ? family : standIn) + QLatin1String(suffix);
                 if (std::optional<FontFace> face = installedFace(fonts, request, {narrow}, aliases))
                     return face;
             }
@@ -404,7 +409,7 @@ QFont FontResolver::resolve(const Font& font)
             return made;
     }
     const FontFace& f = known.face;
-    const QString key = f.postScriptName + QLatin1Char('@') + QString::number(size, 'g', 17);
+    const std::pair<QString, double> key {f.postScriptName, size};
     auto made = s.fonts.find(key);
     if (made == s.fonts.end()) {
         QFont result(f.qtFamily);
