@@ -70,23 +70,11 @@ QColor qcolor(const QVariant& value, const QColor& fallback)
 // A document finds each run's format among its others by a hash that does
 // not look into the attribute map: runs that differ only there (thousands of
 // fonts that all resolve to one face) would each be compared with all the
-// others. This key of the map's contents keeps them apart.
+// others. This hash of the map's contents keeps them apart; formats whose
+// hashes meet are still compared whole.
 QString attributesKey(const TextAttributes& attributes)
 {
-    QString key;
-    for (auto it = attributes.cbegin(); it != attributes.cend(); ++it) {
-        key += it.key();
-        key += QLatin1Char('=');
-        const QVariant& value = it.value();
-        if (value.metaType() == QMetaType::fromType<ql::Font>()) {
-            const ql::Font font = value.value<ql::Font>();
-            key += font.postScriptName() + QLatin1Char('@') + QString::number(font.pointSize());
-        } else if (value.canConvert<QString>()) {
-            key += value.toString();
-        }
-        key += QLatin1Char(';');
-    }
-    return key;
+    return QString::number(qulonglong(contentHash(attributes)), 36);
 }
 
 } // namespace

@@ -29,8 +29,8 @@ enum FormatProperty {
     // their attributes (QVariantMap); absent on the last block.
     SeparatorProperty,
     SeparatorAttributesProperty,
-    // Character format: the attribute map's contents as a string (QString),
-    // which Qt's lookup of formats can hash.
+    // Character format: a hash of the attribute map's contents as a string
+    // (QString), which Qt's lookup of formats can hash.
     AttributesKeyProperty,
 };
 
