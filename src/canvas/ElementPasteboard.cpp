@@ -8,6 +8,7 @@
 #include "content/text/TextEditor.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
+#include "platform/graphics/FontResolver.h"
 #include "platform/Uuid.h"
 #include "platform/object/ValueKind.h"
 
@@ -109,6 +110,8 @@ QByteArray ElementPasteboard::archiveElements(const QList<const ZVPuttyView*>& e
 
 std::vector<std::unique_ptr<ZVPuttyView>> ElementPasteboard::readElements(QByteArrayView archive)
 {
+    // Their texts may name fonts by the hundred thousand (see readElement).
+    const FontResolver::AliasBudget fontLookups;
     KeyedUnarchiver unarchiver(canvas::elementClassRegistry());
     if (!unarchiver.open(archive))
         return {};
@@ -141,6 +144,9 @@ std::vector<std::unique_ptr<ZVPuttyView>> ElementPasteboard::readElements(QByteA
 
 std::unique_ptr<ZVPuttyView> ElementPasteboard::readElement(QByteArrayView archive)
 {
+    // Fonts the texts name that the machine lacks cost a fontconfig look-up
+    // each as the texts are read.
+    const FontResolver::AliasBudget fontLookups;
     Result<std::unique_ptr<ZVPuttyView>> element =
         canvas::unarchiveRootObject<ZVPuttyView>(archive, canvas::elementClassRegistry());
     return element ? std::move(*element) : nullptr;

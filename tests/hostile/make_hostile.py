@@ -498,6 +498,36 @@ def text_load_documents(seeds):
 # --- end of the texts of issue 62 --------------------------------------------
 
 
+# --- Documents and drops that name fonts by the hundred thousand ------------
+
+def html_with_unknown_fonts(count):
+    """`count` font families no machine has, each naming one run of text."""
+    runs = "".join("<span style=\"font-family:'Hostile Family %05d'\">run %d </span>" % (i, i) for i in range(count))
+    return ("<html><body><p>%s</p></body></html>" % runs).encode()
+
+
+def font_flood_documents(seeds):
+    """(name, what it checks, bytes, pictures, expectations, where to click)
+    of the texts of issue 66; "drop-type" is the kind of file dropped
+    ("rtf" unless said)."""
+    def sized(large, small):
+        return small if seeds else large
+
+    count = sized(100000, 50)
+    last_run = "run %d " % (count - 1)
+    return [
+        # Opening it takes some 3 s; the window's run also saves the 20 MB
+        # document again and pictures the window.
+        ("fonts-100k", "66.5 a text naming 100,000 unknown fonts opens and exports, its text kept",
+         unknown_fonts_document(count), [], {"limit": 5, "limits": {"canvas-replay": 8}, "text-has": last_run},
+         TEXT_MIDDLE),
+        ("html-fonts-100k", "66.5 a dropped HTML naming 100,000 unknown font families", page_listed_twice_document(),
+         [], {"drop": html_with_unknown_fonts(count), "drop-type": "html", "tools": ["canvas-replay"], "limit": 5,
+              "text-has": last_run}, BOX_MIDDLE),
+    ]
+# --- end of the texts of issue 66 --------------------------------------------
+
+
 # --- Documents that flood the program: pages by the hundred thousand, a
 # picture whose header claims a giant ---------------------------------------
 
@@ -566,14 +596,16 @@ def main():
     os.makedirs(arguments.out, exist_ok=True)
     manifest = []
     made = (documents(os.path.abspath(arguments.private), arguments.seeds) + bounded_documents(arguments.seeds)
-            + text_load_documents(arguments.seeds) + flooding_documents(arguments.seeds))
+            + text_load_documents(arguments.seeds) + flooding_documents(arguments.seeds)
+            + font_flood_documents(arguments.seeds))
     for name, checks, data, pictures, expect, edit_at in made:
         with open(os.path.join(arguments.out, name + "." + expect.get("extension", "qvleaf")), "wb") as out:
             out.write(data)
         if "drop" in expect:
-            with open(os.path.join(arguments.out, name + ".rtf"), "wb") as out:
+            dropped = name + "." + expect.get("drop-type", "rtf")
+            with open(os.path.join(arguments.out, dropped), "wb") as out:
                 out.write(expect["drop"])
-            expect = dict(expect, drop=name + ".rtf")
+            expect = dict(expect, drop=dropped)
         manifest.append({"name": name, "checks": checks, "pictures": sorted({sha256(p) for p in pictures}),
                          "expect": expect, "edit-at": edit_at})
     with open(os.path.join(arguments.out, "manifest.json"), "w") as out:

@@ -6,6 +6,7 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/CanvasHost.h"
 #include "canvas/ZVPuttyView.h"
+#include "platform/graphics/FontResolver.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/NotificationCenter.h"
 
@@ -156,6 +157,9 @@ Status Document::readFromData(const QByteArray& data, const QString& typeName)
 {
     // Loading is not an edit: it must leave nothing to undo.
     UndoRegistrationBlocker blocker(&m_undoManager);
+    // A text may name fonts by the hundred thousand; those the machine lacks
+    // cost a fontconfig look-up each.
+    const FontResolver::AliasBudget fontLookups;
     Status status;
     if (typeName == kDesktopDocumentType)
         status = DocumentArchive::read(*this, data);

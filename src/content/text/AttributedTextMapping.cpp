@@ -1,5 +1,6 @@
 #include "content/text/AttributedTextMapping.h"
 
+#include "content/text/HtmlFontFamilies.h"
 #include "platform/graphics/FontResolver.h"
 
 #include <QPen>
@@ -69,23 +70,11 @@ QColor qcolor(const QVariant& value, const QColor& fallback)
 // A document finds each run's format among its others by a hash that does
 // not look into the attribute map: runs that differ only there (thousands of
 // fonts that all resolve to one face) would each be compared with all the
-// others. This key of the map's contents keeps them apart.
+// others. This hash of the map's contents keeps them apart; formats whose
+// hashes meet are still compared whole.
 QString attributesKey(const TextAttributes& attributes)
 {
-    QString key;
-    for (auto it = attributes.cbegin(); it != attributes.cend(); ++it) {
-        key += it.key();
-        key += QLatin1Char('=');
-        const QVariant& value = it.value();
-        if (value.metaType() == QMetaType::fromType<ql::Font>()) {
-            const ql::Font font = value.value<ql::Font>();
-            key += font.postScriptName() + QLatin1Char('@') + QString::number(font.pointSize());
-        } else if (value.canConvert<QString>()) {
-            key += value.toString();
-        }
-        key += QLatin1Char(';');
-    }
-    return key;
+    return QString::number(qulonglong(contentHash(attributes)), 36);
 }
 
 } // namespace
@@ -96,17 +85,38 @@ bool isParagraphSeparator(QChar c)
     return u == u'\n' || u == u'\r' || u == 0x2029 || u == kBeginningOfFrame || u == kEndOfFrame;
 }
 
-QTextCharFormat charFormat(const TextAttributes& attributes)
-{
-    QTextCharFormat format;
-    format.setProperty(AttributesProperty, attributes);
-    format.setProperty(AttributesKeyProperty, attributesKey(attributes));
+namespace {
 
+// The format of a font's properties alone, kept for the next run: the runs
+// of a text may name thousands of fonts that all show in one face.
+class FontFormat {
+public:
+    const QTextCharFormat& of(const QFont& font)
+    {
+        if (!m_made || !(font == m_font)) {
+            m_font = font;
+            m_format = QTextCharFormat();
+            m_format.setFont(font, QTextCharFormat::FontPropertiesAll);
+            m_made = true;
+        }
+        return m_format;
+    }
+
+private:
+    QFont m_font;
+    QTextCharFormat m_format;
+    bool m_made = false;
+};
+
+QTextCharFormat charFormatWith(const TextAttributes& attributes, FontFormat& fontFormat)
+{
     const ql::Font font = valueOf<ql::Font>(attributes, A::font).value_or(ql::Font(QStringLiteral("Helvetica"), 12.0));
     QFont q = FontResolver::resolve(font);
     if (std::optional<double> kern = finiteNumber(attributes, A::kern))
         q.setLetterSpacing(QFont::AbsoluteSpacing, std::clamp(*kern, -1000.0, 1000.0));
-    format.setFont(q, QTextCharFormat::FontPropertiesAll);
+    QTextCharFormat format = fontFormat.of(q);
+    format.setProperty(AttributesProperty, attributes);
+    format.setProperty(AttributesKeyProperty, attributesKey(attributes));
 
     const QColor foreground = qcolor(attributes.value(A::foregroundColor), Qt::black);
     format.setForeground(foreground);
@@ -136,6 +146,28 @@ QTextCharFormat charFormat(const TextAttributes& attributes)
         format.setAnchorHref(attributes.value(A::link).toString());
     }
     return format;
+}
+
+} // namespace
+
+QTextCharFormat charFormat(const TextAttributes& attributes)
+{
+    FontFormat fontFormat;
+    return charFormatWith(attributes, fontFormat);
+}
+
+void lookUpFonts(const AttributedString& text)
+{
+    QString last;
+    for (const AttributedString::Run& run : text.runs()) {
+        const QVariant font = run.attributes.value(A::font);
+        if (font.metaType() != QMetaType::fromType<ql::Font>())
+            continue;
+        const QString name = font.value<ql::Font>().postScriptName();
+        if (name != last)
+            FontResolver::face(name);
+        last = name;
+    }
 }
 
 TextAttributes attributes(const QTextCharFormat& format)
@@ -201,7 +233,7 @@ public:
     {
         std::optional<QTextCharFormat>& format = m_charFormats[size_t(run)];
         if (!format)
-            format = charFormat(m_runs[run].attributes);
+            format = charFormatWith(m_runs[run].attributes, m_fontFormat);
         return *format;
     }
 
@@ -231,6 +263,7 @@ public:
 private:
     const QList<AttributedString::Run>& m_runs;
     std::vector<std::optional<QTextCharFormat>> m_charFormats;
+    FontFormat m_fontFormat;
     QTextBlockFormat m_continuing;
     std::optional<QTextBlockFormat> m_ending;
     QString m_separator;
@@ -345,8 +378,11 @@ AttributedString attributedString(const QTextDocument& document)
 
 AttributedString attributedStringFromHtml(const QString& html)
 {
+    // Fonts the machine lacks cost a fontconfig look-up each, on the
+    // window's thread for a drop or a paste.
+    const FontResolver::AliasBudget budget;
     QTextDocument foreign;
-    foreign.setHtml(html);
+    foreign.setHtml(withInstalledFontFamilies(html));
     return attributedString(foreign);
 }
 

@@ -29,8 +29,8 @@ enum FormatProperty {
     // their attributes (QVariantMap); absent on the last block.
     SeparatorProperty,
     SeparatorAttributesProperty,
-    // Character format: the attribute map's contents as a string (QString),
-    // which Qt's lookup of formats can hash.
+    // Character format: a hash of the attribute map's contents as a string
+    // (QString), which Qt's lookup of formats can hash.
     AttributesKeyProperty,
 };
 
@@ -52,6 +52,10 @@ QString plainText(const QTextDocument& document);
 
 // A character format that draws the attributes and keeps them whole.
 QTextCharFormat charFormat(const TextAttributes& attributes);
+// Looks up the fonts a text names, so that its formats, made later and
+// perhaps elsewhere, find them known: under the look-up budget of whatever
+// reads the text.
+void lookUpFonts(const AttributedString& text);
 // The attributes a character format stands for: its own map, or for text
 // that came from elsewhere (pasted HTML), what its Qt properties say.
 TextAttributes attributes(const QTextCharFormat& format);

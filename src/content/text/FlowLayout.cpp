@@ -461,7 +461,11 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
         }
     }
     // Backgrounds are painted per line box below; Qt's own would overlap
-    // the neighbouring lines.
+    // the neighbouring lines. Runs that differ in other attributes often
+    // share a font: its metrics are looked up once for them.
+    QFont lastFont;
+    LineMetrics lastMetrics;
+    bool haveLast = false;
     for (QTextLayout::FormatRange& range : formats) {
         if (range.format.hasProperty(QTextFormat::BackgroundBrush)) {
             const QBrush brush = range.format.background();
@@ -469,7 +473,13 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
                 rec->backgrounds.push_back(Background {range.start, range.start + range.length, brush});
             range.format.clearProperty(QTextFormat::BackgroundBrush);
         }
-        rec->metrics.push_back(MetricsRun {range.start, range.start + range.length, FontResolver::lineMetrics(range.format.font())});
+        const QFont font = range.format.font();
+        if (!haveLast || !(font == lastFont)) {
+            lastMetrics = FontResolver::lineMetrics(font);
+            lastFont = font;
+            haveLast = true;
+        }
+        rec->metrics.push_back(MetricsRun {range.start, range.start + range.length, lastMetrics});
     }
     const QFont emptyFont = charFormat(emptyBlockAttributes(block)).font();
     rec->emptyMetrics = FontResolver::lineMetrics(emptyFont);
@@ -514,6 +524,9 @@ void FlowLayout::layoutBlock(const QTextBlock& block, FlowPoint& point)
             if (++tries > kMaximumTries && point.container < count)
                 nextContainer(); // a container that never answers usefully
             if (point.container >= count) {
+                // Left without a width, the line would take in the rest of
+                // the paragraph as the layout ends: shaping what no box shows.
+                line.setLineWidth(0);
                 overflowed = true;
                 break;
             }

@@ -15,9 +15,6 @@ constexpr int kMaxDepth = 200;
 // A control word's name and its number are short; longer runs are garbage.
 constexpr int kMaxWord = 32;
 constexpr int kMaxDigits = 10;
-// Fonts a text names that no installed family answers are asked of
-// fontconfig's aliases this often at most.
-constexpr int kAliasLookups = 500;
 
 // Windows code page 1252 between 0x80 and 0x9f; the other bytes are Latin-1.
 constexpr std::array<char16_t, 32> kCp1252 = {
@@ -389,7 +386,7 @@ std::optional<AttributedString> attributedStringFromRtf(QByteArrayView rtf)
         return std::nullopt;
     // Fonts the machine lacks cost a fontconfig look-up each, on the
     // window's thread for a drop or a paste.
-    const FontResolver::AliasBudget budget(kAliasLookups);
+    const FontResolver::AliasBudget budget;
     AttributedString text = Parser(rtf).run();
     // Escapes may give half a character; such text could not be saved.
     text.replaceLoneSurrogates();

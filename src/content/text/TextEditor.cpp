@@ -7,6 +7,7 @@
 #include "platform/archive/ClassRegistry.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
+#include "platform/graphics/FontResolver.h"
 #include "platform/undo/UndoManager.h"
 
 #include <QClipboard>
@@ -618,6 +619,9 @@ void TextEditor::paste()
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data || !m_view)
         return;
+    // Fonts the text names that the machine lacks cost a fontconfig
+    // look-up each, as it is read and laid out.
+    const FontResolver::AliasBudget fontLookups;
     std::optional<AttributedString> text;
     if (data->hasFormat(styledTextMimeType())) {
         static const ClassRegistry registry = ClassRegistry::withPlatformValues();

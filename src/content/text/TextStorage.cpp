@@ -188,8 +188,10 @@ void TextStorage::initWithCoder(KeyedUnarchiver& coder)
         setAttributedString(text.value_or(AttributedString()));
         return;
     }
-    // Kept as read until the document is needed.
+    // Kept as read until the document is needed; its fonts are looked up
+    // now, under the reader's budget.
     m_text = std::move(text).value_or(AttributedString());
+    text::lookUpFonts(m_text);
     m_released.reset();
     ++m_revision;
 }

@@ -183,6 +183,9 @@ PlistValue KeyedArchiver::fillRecord(std::uint64_t uid, const QStringList& class
     m_frames.pop_back();
     // "$class" goes last, after the keys, as the platform writes it.
     entries.emplace_back(QStringLiteral("$class"), classReference(classChain));
+    // Kept until the archive is written: a text's runs make hundreds of
+    // thousands of small records, each with room for sixteen keys.
+    entries.shrink_to_fit();
     m_objects[uid] = PlistValue::dictionary(std::move(entries));
     return PlistValue::uid(uid);
 }

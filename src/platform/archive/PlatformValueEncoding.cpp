@@ -99,13 +99,23 @@ void encodeAttributedStringBody(KeyedArchiver& a, const AttributedString& text)
         a.encodeObject(QStringLiteral("NSAttributes"), runs.isEmpty() ? QVariantMap() : runs.first().attributes);
         return;
     }
+    // Equal maps are written once.
     QVariantList distinct;
+    QList<const TextAttributes*> maps;
+    QMultiHash<size_t, qsizetype> byHash;
     QByteArray info;
     for (const AttributedString::Run& run : runs) {
-        qsizetype index = distinct.indexOf(run.attributes);
+        const size_t hash = contentHash(run.attributes);
+        qsizetype index = -1;
+        for (auto it = byHash.constFind(hash); it != byHash.cend() && it.key() == hash && index < 0; ++it) {
+            if (*maps.at(*it) == run.attributes)
+                index = *it;
+        }
         if (index < 0) {
             index = distinct.size();
             distinct.append(run.attributes);
+            maps.append(&run.attributes);
+            byHash.insert(hash, index);
         }
         appendVarint(info, quint64(run.length));
         appendVarint(info, quint64(index));

@@ -140,4 +140,42 @@ void AttributedString::replaceLoneSurrogates()
     ql::replaceLoneSurrogates(m_text);
 }
 
+namespace {
+
+bool isNumber(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+size_t contentHash(const TextAttributes& attributes)
+{
+    size_t hash = 0;
+    for (auto it = attributes.cbegin(); it != attributes.cend(); ++it) {
+        hash = qHashMulti(hash, it.key());
+        const QVariant& value = it.value();
+        if (value.metaType() == QMetaType::fromType<Font>()) {
+            const Font font = value.value<Font>();
+            hash = qHashMulti(hash, font.postScriptName(), font.pointSize());
+        } else if (value.metaType() == QMetaType::fromType<QString>()) {
+            hash = qHashMulti(hash, value.toString());
+        } else if (isNumber(value)) {
+            // Numbers of different types compare by value.
+            hash = qHashMulti(hash, value.toDouble());
+        }
+    }
+    return hash;
+}
+
 } // namespace ql

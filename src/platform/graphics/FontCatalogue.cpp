@@ -63,12 +63,6 @@ FontFace faceOf(FcPattern* pattern)
     return face;
 }
 
-QString familyKey(const QString& family)
-{
-    QString key = family.toLower();
-    key.remove(QLatin1Char(' '));
-    return key;
-}
 
 int slantOf(bool italic)
 {
@@ -111,8 +105,10 @@ bool lessByStyle(const FontFace& a, const FontFace& b)
 
 FontCatalogue::FontCatalogue()
 {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        m_defaultFace = findDefaultFace();
         return;
+    }
     m_loaded = true;
     FcInit();
     Pattern all(FcPatternCreate());
@@ -136,6 +132,22 @@ FontCatalogue::FontCatalogue()
     for (QList<FontFace>& faces : m_families)
         std::sort(faces.begin(), faces.end(), lessByStyle);
     m_fallbackMarkers = fallbackMarkers();
+    m_defaultFace = findDefaultFace();
+}
+
+QString FontCatalogue::familyKey(QStringView family)
+{
+    // Names are nearly always ASCII, and every unknown one a text names is
+    // keyed: lowered here without the general case's tables.
+    QString key;
+    key.reserve(family.size());
+    for (const QChar c : family) {
+        if (c.unicode() >= 0x80)
+            return family.toString().toLower().remove(QLatin1Char(' '));
+        if (c != QLatin1Char(' '))
+            key.append(c >= u'A' && c <= u'Z' ? QChar(c.unicode() + 32) : c);
+    }
+    return key;
 }
 
 void FontCatalogue::add(FontFace face, bool preferred)
@@ -176,8 +188,11 @@ std::optional<FontFace> FontCatalogue::match(const FontRequest& request) const
     if (!m_loaded || request.family.isEmpty())
         return std::nullopt;
     Pattern pattern(FcPatternCreate());
-    const QByteArray family = request.family.toUtf8();
-    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.constData()));
+    // One substitution for every spelling: each costs as much as a match.
+    for (const QString& spelling : QStringList {request.family} + request.otherSpellings) {
+        const QByteArray family = spelling.toUtf8();
+        FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.constData()));
+    }
     FcPatternAddDouble(pattern.get(), FC_WEIGHT, FcWeightFromOpenTypeDouble(request.weight));
     FcPatternAddInteger(pattern.get(), FC_SLANT, slantOf(request.italic));
     FcPatternAddInteger(pattern.get(), FC_WIDTH, request.width);
@@ -213,7 +228,7 @@ std::optional<FontFace> FontCatalogue::match(const FontRequest& request) const
     return byPostScriptName(stringOf(matched.get(), FC_POSTSCRIPT_NAME));
 }
 
-FontFace FontCatalogue::defaultFace() const
+FontFace FontCatalogue::findDefaultFace() const
 {
     FontRequest request;
     request.family = QStringLiteral("Helvetica");

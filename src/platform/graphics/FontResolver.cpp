@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QRecursiveMutex>
+#include <QVarLengthArray>
 #include <QtEndian>
 #include <cmath>
 #include <memory>
@@ -49,18 +50,23 @@ constexpr StyleWord styleWords[] = {
 };
 
 // Families documents name that Linux lacks, with the family whose metrics
-// match them. Anything not listed goes through fontconfig's own aliases.
-const QHash<QString, QString>& standIns()
+// match them, by family key. Anything not listed goes through fontconfig's
+// own aliases.
+const QHash<QString, QString>& standInsByKey()
 {
     static const QHash<QString, QString> table {
-        {QStringLiteral("helvetica neue"), QStringLiteral("Helvetica")},
         {QStringLiteral("helveticaneue"), QStringLiteral("Helvetica")},
-        {QStringLiteral("lucida grande"), QStringLiteral("Helvetica")},
+        {QStringLiteral("lucidagrande"), QStringLiteral("Helvetica")},
         {QStringLiteral("arial"), QStringLiteral("Liberation Sans")},
-        {QStringLiteral("times new roman"), QStringLiteral("Liberation Serif")},
-        {QStringLiteral("courier new"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("timesnewroman"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("couriernew"), QStringLiteral("Liberation Mono")},
     };
     return table;
+}
+
+QString standInFor(const QString& family)
+{
+    return standInsByKey().value(FontCatalogue::familyKey(family));
 }
 
 // "ArialMT" → "Arial", "TimesNewRomanPSMT" → "TimesNewRoman".
@@ -81,6 +87,7 @@ QString spacedFamily(const QString& name)
     if (name.contains(QLatin1Char(' ')))
         return name;
     QString spaced;
+    spaced.reserve(name.size() + 4);
     for (qsizetype i = 0; i < name.size(); ++i) {
         if (i > 0 && name.at(i).isUpper() && name.at(i - 1).isLower())
             spaced.append(QLatin1Char(' '));
@@ -99,7 +106,7 @@ bool readStyle(const QString& style, FontDescription& description)
     while (at < lower.size()) {
         const StyleWord* found = nullptr;
         for (const StyleWord& word : styleWords) {
-            if (lower.mid(at).startsWith(QLatin1String(word.word))) {
+            if (QStringView(lower).sliced(at).startsWith(QLatin1String(word.word))) {
                 found = &word;
                 break;
             }
@@ -180,16 +187,28 @@ qint16 tableShort(const QByteArray& table, int offset)
     return qint16(qFromBigEndian<quint16>(table.constData() + offset));
 }
 
+// What a name stands for: the face it shows in, whether that face is of
+// the family it names (rather than the default family's), and whether the
+// answer is certain: an answer given without asking fontconfig's aliases
+// (past a budget) holds until a budget with look-ups to spare asks again.
+struct Known {
+    FontFace face;
+    bool named = false;
+    bool certain = true;
+    // Fonts made of the face, by point size.
+    QList<std::pair<double, QFont>> fonts;
+};
+
 // The catalogue and what was worked out from it; painting may happen on
 // other threads (thumbnails, output), so every use takes the lock.
 struct State {
     QRecursiveMutex mutex;
     std::unique_ptr<FontCatalogue> catalogue;
-    QHash<QString, FontFace> faces;
-    QHash<QString, QFont> fonts;
+    QHash<QString, Known> known;
+    // One font of each face (by PostScript name) and size, however many
+    // names stand for it.
+    QHash<std::pair<QString, double>, QFont> fonts;
     QHash<QString, LineMetrics> metrics;
-    // Installed family by name asked for; empty for names of none.
-    QHash<QString, QString> families;
 
     const FontCatalogue& catalogueOf() {
         if (!catalogue)
@@ -209,25 +228,40 @@ State& state()
 thread_local int t_aliasLookups = -1;
 thread_local int t_aliasesRefused = 0;
 
-// Whether a name may be matched against fontconfig's aliases.
-bool spendAliasLookup()
-{
-    if (t_aliasLookups == 0) {
-        ++t_aliasesRefused;
-        return false;
+// Whether a name may be matched against fontconfig's aliases: asked once
+// per name, when its spellings name nothing installed.
+class AliasLookup {
+public:
+    bool allowed()
+    {
+        if (!m_asked) {
+            m_asked = true;
+            m_allowed = t_aliasLookups != 0;
+            if (!m_allowed)
+                ++t_aliasesRefused;
+            else if (t_aliasLookups > 0)
+                --t_aliasLookups;
+        }
+        return m_allowed;
     }
-    if (t_aliasLookups > 0)
-        --t_aliasLookups;
-    return true;
-}
+
+private:
+    bool m_asked = false;
+    bool m_allowed = false;
+};
 
 // The face of an installed family the request names (in full, or through a
 // stand-in), else of a family fontconfig knows as an alias of one.
-std::optional<FontFace> installedFace(const FontCatalogue& fonts, FontRequest request, const QStringList& families)
+std::optional<FontFace> installedFace(const FontCatalogue& fonts, FontRequest request, const QStringList& families,
+                                     AliasLookup& aliases)
 {
+    // What fontconfig is asked for each family: its stand-in, if it has one.
+    QVarLengthArray<QString, 2> asked;
     for (const QString& family : families) {
-        for (const QString& candidate : {family, standIns().value(family.toLower())}) {
-            const QList<FontFace> installed = fonts.family(candidate);
+        const QString standIn = standInFor(family);
+        asked.append(standIn.isEmpty() ? family : standIn);
+        for (const QString* candidate : {&family, &standIn}) {
+            const QList<FontFace> installed = candidate->isEmpty() ? QList<FontFace>() : fonts.family(*candidate);
             if (installed.isEmpty())
                 continue;
             const bool bold = request.weight >= 600;
@@ -237,14 +271,11 @@ std::optional<FontFace> installedFace(const FontCatalogue& fonts, FontRequest re
             return chosen ? chosen : installed.first();
         }
     }
-    for (const QString& family : families) {
-        request.family = standIns().value(family.toLower(), family);
-        if (!spendAliasLookup())
-            return std::nullopt;
-        if (std::optional<FontFace> aliased = fonts.match(request))
-            return aliased;
-    }
-    return std::nullopt;
+    if (asked.isEmpty() || !aliases.allowed())
+        return std::nullopt;
+    request.family = asked.first();
+    request.otherSpellings = QStringList(asked.begin() + 1, asked.end());
+    return fonts.match(request);
 }
 
 FontRequest requestFor(const FontDescription& description)
@@ -257,24 +288,51 @@ FontRequest requestFor(const FontDescription& description)
 }
 
 // The face for a name, or nothing when the name names nothing installed.
-std::optional<FontFace> knownFace(const FontCatalogue& fonts, const QString& postScriptName)
+std::optional<FontFace> knownFace(const FontCatalogue& fonts, const QString& postScriptName,
+                                  const FontDescription& description)
 {
     if (std::optional<FontFace> exact = fonts.byPostScriptName(postScriptName))
         return exact;
-    const FontDescription description = FontResolver::describe(postScriptName);
     const FontRequest request = requestFor(description);
-    std::optional<FontFace> chosen = installedFace(fonts, request, description.families);
+    AliasLookup aliases;
+    std::optional<FontFace> chosen = installedFace(fonts, request, description.families, aliases);
     // Condensed faces often make a family of their own ("Helvetica Narrow").
     if (request.width < 100 && (!chosen || chosen->width >= 100)) {
         for (const QString& family : description.families) {
             for (const char* suffix : {" Narrow", " Condensed"}) {
-                const QString narrow = standIns().value(family.toLower(), family) + QLatin1String(suffix);
-                if (std::optional<FontFace> face = installedFace(fonts, request, {narrow}))
+                const QString standIn = standInFor(family);
+                const QString narrow = (standIn.isEmpty() ? family : standIn) + QLatin1String(suffix);
+                if (std::optional<FontFace> face = installedFace(fonts, request, {narrow}, aliases))
                     return face;
             }
         }
     }
     return chosen;
+}
+
+// What a name stands for, worked out once: a name of nothing installed
+// shows in the default family, in the style it asks for.
+Known& knownOf(State& s, const QString& name)
+{
+    const auto hit = s.known.find(name);
+    if (hit != s.known.end() && (hit->certain || t_aliasLookups <= 0))
+        return *hit;
+    const FontCatalogue& fonts = s.catalogueOf();
+    const int refused = t_aliasesRefused;
+    const FontDescription description = FontResolver::describe(name);
+    Known found;
+    if (std::optional<FontFace> face = knownFace(fonts, name, description)) {
+        found.face = *face;
+        found.named = true;
+    } else {
+        const FontFace fallback = fonts.defaultFace();
+        const FontRequest request = requestFor(description);
+        found.face = closest(fonts.family(fallback.familyName), request.weight >= 600, request.italic, request.width,
+                             request.weight)
+                         .value_or(fallback);
+    }
+    found.certain = refused == t_aliasesRefused;
+    return *s.known.insert(name, found);
 }
 
 } // namespace
@@ -318,25 +376,7 @@ FontFace FontResolver::face(const QString& postScriptName)
 {
     State& s = state();
     const QMutexLocker lock(&s.mutex);
-    const QString name = postScriptName.isEmpty() ? defaultPostScriptName() : postScriptName;
-    if (const auto hit = s.faces.constFind(name); hit != s.faces.constEnd())
-        return *hit;
-    const FontCatalogue& fonts = s.catalogueOf();
-    const int refused = t_aliasesRefused;
-    std::optional<FontFace> chosen = knownFace(fonts, name);
-    const bool certain = refused == t_aliasesRefused;
-    if (!chosen) {
-        // Nothing of that family: the default family in the asked style.
-        const FontFace fallback = fonts.defaultFace();
-        const FontRequest request = requestFor(describe(name));
-        chosen = closest(fonts.family(fallback.familyName), request.weight >= 600, request.italic, request.width,
-                         request.weight);
-        if (!chosen)
-            chosen = fallback;
-    }
-    if (certain)
-        s.faces.insert(name, *chosen);
-    return *chosen;
+    return knownOf(s, postScriptName.isEmpty() ? defaultPostScriptName() : postScriptName).face;
 }
 
 QString FontResolver::resolvedFamily(const QString& postScriptName)
@@ -348,14 +388,8 @@ QString FontResolver::familyOf(const QString& postScriptName)
 {
     State& s = state();
     const QMutexLocker lock(&s.mutex);
-    if (const auto hit = s.families.constFind(postScriptName); hit != s.families.constEnd())
-        return *hit;
-    const int refused = t_aliasesRefused;
-    const std::optional<FontFace> found = knownFace(s.catalogueOf(), postScriptName);
-    const QString family = found ? found->familyName : QString();
-    if (refused == t_aliasesRefused)
-        s.families.insert(postScriptName, family);
-    return family;
+    const Known& known = knownOf(s, postScriptName);
+    return known.named ? known.face.familyName : QString();
 }
 
 double FontResolver::safePointSize(double size)
@@ -369,22 +403,27 @@ QFont FontResolver::resolve(const Font& font)
     const double size = safePointSize(font.pointSize());
     State& s = state();
     const QMutexLocker lock(&s.mutex);
-    const QString key = name + QLatin1Char('@') + QString::number(size, 'g', 17);
-    if (const auto hit = s.fonts.constFind(key); hit != s.fonts.constEnd())
-        return *hit;
-    const int refused = t_aliasesRefused;
-    const FontFace f = face(name);
-    QFont result(f.qtFamily);
-    result.setWeight(QFont::Weight(std::clamp(f.weight, 1, 1000)));
-    result.setStyle(f.italic ? QFont::StyleItalic : QFont::StyleNormal);
-    result.setStretch(std::clamp(f.width, 1, 4000));
-    result.setPointSizeF(size);
-    // Outlines and advances as the font designs them, the same at every zoom.
-    result.setHintingPreference(QFont::PreferNoHinting);
-    result.setStyleStrategy(QFont::PreferOutline);
-    if (refused == t_aliasesRefused)
-        s.fonts.insert(key, result);
-    return result;
+    Known& known = knownOf(s, name);
+    for (const auto& [madeAt, made] : std::as_const(known.fonts)) {
+        if (madeAt == size)
+            return made;
+    }
+    const FontFace& f = known.face;
+    const std::pair<QString, double> key {f.postScriptName, size};
+    auto made = s.fonts.find(key);
+    if (made == s.fonts.end()) {
+        QFont result(f.qtFamily);
+        result.setWeight(QFont::Weight(std::clamp(f.weight, 1, 1000)));
+        result.setStyle(f.italic ? QFont::StyleItalic : QFont::StyleNormal);
+        result.setStretch(std::clamp(f.width, 1, 4000));
+        result.setPointSizeF(size);
+        // Outlines and advances as the font designs them, the same at every zoom.
+        result.setHintingPreference(QFont::PreferNoHinting);
+        result.setStyleStrategy(QFont::PreferOutline);
+        made = s.fonts.insert(key, result);
+    }
+    known.fonts.append({size, *made});
+    return *made;
 }
 
 QFontMetricsF FontResolver::metrics(const Font& font)

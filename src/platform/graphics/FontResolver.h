@@ -126,10 +126,15 @@ public:
     // answers are matched against fontconfig's aliases on its thread, each
     // costing a substitution; later ones resolve as names of nothing
     // installed (a text that names thousands of unknown fonts is read in
-    // bounded time). Those answers are not remembered beyond it.
+    // bounded time). Every source of text (a document or design read, rich
+    // text or HTML dropped or pasted, elements pasted) reads under one.
+    // Those answers hold for layout, output and the inspectors, which ask
+    // under none, until a budget with look-ups to spare asks again.
     class AliasBudget {
     public:
-        explicit AliasBudget(int lookups);
+        static constexpr int kLookupsPerSource = 500;
+
+        explicit AliasBudget(int lookups = kLookupsPerSource);
         ~AliasBudget();
         AliasBudget(const AliasBudget&) = delete;
         AliasBudget& operator=(const AliasBudget&) = delete;

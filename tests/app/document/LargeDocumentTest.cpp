@@ -1,6 +1,7 @@
 // A document of 10,000 pages linked to a master opens: the reader links
 // every master first and then has page fields refreshed once. One of more
-// elements or pages than a document may hold is refused.
+// elements or pages than a document may hold is refused. A text naming more
+// missing fonts than the bound shows the rest in the default family.
 #include "DocumentTestSupport.h"
 
 #include "app/document/Document.h"
@@ -10,7 +11,12 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
+#include "content/text/TextStorage.h"
+#include "platform/graphics/FontResolver.h"
 #include "platform/runtime/NotificationCenter.h"
+#include "support/NumberedWords.h"
+
+#include <QTextCursor>
 
 using namespace ql;
 
@@ -82,4 +88,42 @@ TEST_F(LargeDocuments, MoreElementsOrPagesThanADocumentMayHoldAreRefusedBeforeAn
     EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The document “many.qvleaf” could not be opened."));
     EXPECT_EQ(prompter.alerts[0].informativeText,
               QStringLiteral("It holds 20,001 pages; a document can hold up to 20,000."));
+}
+
+TEST_F(LargeDocuments, ATextNamingMoreMissingFontsThanTheBoundShowsTheRestInTheDefaultFamilyKeepingTheirNames)
+{
+    const auto inFont = [](const QString& name) {
+        return TextAttributes {{TextAttribute::font, QVariant::fromValue(Font(name, 12.0))}};
+    };
+    // Written under names seen nowhere else, then renamed in the file: the
+    // names the reader meets are new to it.
+    AttributedString text;
+    for (int i = 0; i < 600; ++i)
+        text.append(QStringLiteral("run %1 ").arg(i), inFont(QStringLiteral("Xnheard Face %1").arg(i)));
+    text.append(QStringLiteral("aliased"), inFont(QStringLiteral("XookmanOldStyle-Bold")));
+    QByteArray file;
+    {
+        Document document;
+        auto* page = new ZVCanvasView(&document);
+        document.contentPages().append(page);
+        std::unique_ptr<ZVPuttyView> element = ZVPuttyView::initWithText();
+        ql::testing::textOf(element.get())->setAttributedString(text);
+        page->addPuttyView(element.release());
+        file = DocumentArchive::write(document)->replace("Xnheard Face", "Unheard Face")
+                   .replace("XookmanOldStyle", "BookmanOldStyle");
+    }
+    Document document;
+    ASSERT_TRUE(document.readFromData(file, kDesktopDocumentType));
+    ZVTextView* box = ql::testing::textOf(document.contentPages().first()->puttyViews().first());
+    const AttributedString read = box->attributedString();
+    ASSERT_EQ(read.string(), text.string());
+    const qsizetype aliased = read.string().indexOf(QStringLiteral("aliased"));
+    EXPECT_EQ(read.attributeAt(TextAttribute::font, aliased).value<Font>().postScriptName(),
+              QStringLiteral("BookmanOldStyle-Bold"));
+    // The font configuration stands in for it, but past the bound it shows
+    // in the default family's bold face, in the window and the inspector alike.
+    QTextCursor cursor(box->textStorage()->document());
+    cursor.setPosition(int(aliased) + 1);
+    EXPECT_EQ(cursor.charFormat().font().family(), FontResolver::resolve(QStringLiteral("Helvetica-Bold"), 12).family());
+    EXPECT_TRUE(FontResolver::familyOf(QStringLiteral("BookmanOldStyle-Bold")).isEmpty());
 }

@@ -28,7 +28,7 @@ TEST(FontFaces, DocumentNamesResolveToInstalledFaces)
     EXPECT_TRUE(FontResolver::members(QStringLiteral("No Such Family")).isEmpty());
 }
 
-TEST(FontFaces, AnAliasBudgetBoundsFontconfigLookUpsAndKeepsNothingItRefused)
+TEST(FontFaces, AnAliasBudgetBoundsFontconfigLookUpsAndItsAnswersHoldUntilTheNextBudgetAsks)
 {
     {
         const FontResolver::AliasBudget budget(1);
@@ -39,7 +39,17 @@ TEST(FontFaces, AnAliasBudgetBoundsFontconfigLookUpsAndKeepsNothingItRefused)
         EXPECT_EQ(FontResolver::face(QStringLiteral("Palatino-Bold")).postScriptName, QStringLiteral("NimbusSans-Bold"));
         EXPECT_EQ(FontResolver::familyOf(QStringLiteral("Nimbus Sans")), QStringLiteral("Nimbus Sans"));
     }
-    EXPECT_EQ(FontResolver::familyOf(QStringLiteral("Palatino")), QStringLiteral("P052"));
+    // Layout, output and the inspectors, under no budget, see the text as
+    // it was read, without asking fontconfig again...
+    EXPECT_TRUE(FontResolver::familyOf(QStringLiteral("Palatino")).isEmpty());
+    EXPECT_EQ(FontResolver::resolve(QStringLiteral("Palatino-Bold"), 12).family(),
+              FontResolver::resolve(QStringLiteral("Helvetica-Bold"), 12).family());
+    {
+        // ...until the next text read asks again.
+        const FontResolver::AliasBudget next;
+        EXPECT_EQ(FontResolver::familyOf(QStringLiteral("Palatino")), QStringLiteral("P052"));
+        EXPECT_EQ(FontResolver::face(QStringLiteral("Palatino-Bold")).familyName, QStringLiteral("P052"));
+    }
     EXPECT_EQ(FontResolver::face(QStringLiteral("Palatino-Bold")).familyName, QStringLiteral("P052"));
 }
 
