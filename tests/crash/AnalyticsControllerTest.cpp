@@ -265,6 +265,33 @@ TEST_F(AnalyticsController, AnEventWhoseFragmentFolderIsGoneGoesIntoANewFragment
     EXPECT_EQ(service.log()[0].asMap()->find("parts")->asArray()->size(), 1u);
 }
 
+// Events that keep coming while a full log waits for its new fragment fill
+// it only as far as its allowance: no log of ours passes the size that
+// packaging would refuse.
+TEST_F(AnalyticsController, AFullLogWaitingForItsSwitchTakesNoMoreThanItsAllowance)
+{
+    answer(200);
+    start({{"max_byte_size_per_file", 100}});
+    const fs::path log = controller->currentSessionFragmentDirectoryURL() / "1.log";
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    controller->sessionMaintenanceQueue()->async([released] { released.wait(); });
+    for (int i = 0; i < 40000; ++i) // some 1.4 MB of launch events
+        logLaunch();
+    const auto length = fs::file_size(log);
+    release.set_value();
+    EXPECT_LE(length, 100 + HLYAnalyticsController::kLogLengthAllowance);
+    EXPECT_GT(length, HLYAnalyticsController::kLogLengthAllowance - 200);
+    // The maintenance the full log asked for sends it.
+    while (!controller->waitUntilIdle(0)) {
+        controller->sessionMaintenanceQueue()->sync([] {});
+        if (clock->waitForPending(1, std::chrono::milliseconds(20)))
+            clock->advanceToNext();
+    }
+    EXPECT_EQ(network->takeOutcomes(), std::vector<long> {0});
+    EXPECT_FALSE(fs::exists(log));
+}
+
 TEST_F(AnalyticsController, TheTimerFollowsTheLastMaintenance)
 {
     const std::string key = "org.quiverleaf.halyard.insights.lastmaintenancedate";

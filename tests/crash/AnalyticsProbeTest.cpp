@@ -7,12 +7,15 @@
 #include "sdk/foundation/Json.h"
 
 #include <algorithm>
+#include <atomic>
+#include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
 #include <map>
 #include <netinet/in.h>
 #include <set>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace qlkit;
@@ -331,6 +334,69 @@ TEST(AnalyticsProbe, OnlyLogsTheKitWroteAreSentAndAHugeOneIsDropped)
     EXPECT_FALSE(fs::exists(packaged.parent_path()));
     EXPECT_EQ(readText(secret), "1600000000001\tmetadata\n1600000000001\tSECRET\n");
     EXPECT_TRUE(fs::exists(secretZip));
+}
+
+// Active logs the kit cannot have written as they stand: one a killed run's
+// fragment left and that grew to 3 GB (sparse), and one that another process
+// extends to 3 GB as soon as the kit begins to compress it. Under an
+// address-space limit far below them, the first is dropped with a line in
+// the kit's log, the second goes only as it was when the kit looked at it,
+// no uploaded log expands past the bound, and the kit's own logs still go.
+TEST(AnalyticsProbe, AnOversizedOrGrowingActiveLogNeverGoesPastTheBound)
+{
+    TempFolder folder;
+    test::TestService service;
+    serve(service, {{"max_pending_send_file_count", 100}});
+    const fs::path session = analyticsState(folder.path(), "ACTIVE") / "1600000000000_OLD";
+    const fs::path huge = session / "1600000000002_G" / "1.log";
+    const fs::path growing = session / "1600000000003_H" / "2.log";
+    fs::create_directories(huge.parent_path());
+    fs::create_directories(growing.parent_path());
+    test::writeTextFile(huge, "1600000000002\tmetadata\n");
+    fs::resize_file(huge, 3ull << 30);
+    std::string lines = "1600000000003\tmetadata\n";
+    while (lines.size() < (4u << 20))
+        lines += "1600000000003\tgrowing\n";
+    test::writeTextFile(growing, lines);
+
+    // The other process: it extends the log once the kit writes its package.
+    const fs::path compressing = analyticsState(folder.path(), "PACKAGED") / "1600000000000_OLD" / "1600000000003_H.prep" / "2.log.zip";
+    const int extender = ::open(growing.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(extender, 0);
+    std::atomic<bool> done {false};
+    std::thread grow([&] {
+        while (!done && !fs::exists(compressing))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        if (!done) {
+            EXPECT_EQ(::ftruncate(extender, off_t(3ull << 30)), 0);
+        }
+    });
+    const auto run = runAnalytics(folder.path(), service, {"custom:own", "maintain"}, {1024ull * 1024 * 1024, 240});
+    done = true;
+    grow.join();
+    ::close(extender);
+
+    EXPECT_EQ(run.signal, 0) << run.err;
+    EXPECT_NE(run.err.find("Dropping " + huge.string()), std::string::npos) << run.err;
+    for (const auto& entry : service.log())
+        if (const Value* parts = member(entry, "parts"))
+            for (const auto& part : *parts->asArray()) {
+                const Value* length = member(part, "gunzip_length");
+                ASSERT_NE(length, nullptr) << *member(part, "name")->asString();
+                EXPECT_LE(*length->asInt(), 64ll << 20) << *member(part, "name")->asString();
+            }
+    std::multiset<std::string> kinds;
+    std::size_t grown = 0;
+    for (const auto& log : uploadedLogs(service)) {
+        if (!log.records.empty() && log.records[0].timestamp == 1600000000003)
+            grown = log.records.size();
+        for (const auto& record : log.records)
+            if (record.key != "metadata" && record.key != "growing")
+                kinds.insert(record.key == "custom" ? Log::logString(record.payload, "custom_type") : record.key);
+    }
+    EXPECT_EQ(grown, std::count(lines.begin(), lines.end(), '\n'));
+    EXPECT_EQ(kinds, (std::multiset<std::string> {"app_installed", "app_launched", "own"}));
+    EXPECT_TRUE(entriesOf(analyticsState(folder.path(), "PACKAGED")).empty());
 }
 
 TEST(AnalyticsProbe, TwoRunningInstancesShareTheTreeWithoutLossOrRepeats)

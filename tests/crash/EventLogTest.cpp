@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
+#include <unistd.h>
 
 using namespace qlkit;
 using qlkit::test::readTextFile;
@@ -77,6 +79,40 @@ TEST(EventLog, GzipsEmptyTextAndIncompressibleInput)
     for (auto& c : random)
         c = char(generator());
     expectGzipRoundTrip(folder.path(), random);
+}
+
+// What a reader of the service expands: every member, zero padding between
+// them skipped; a stream that expands past the limit is told apart.
+TEST(EventLog, GzipReadsNoFurtherThanItsBoundAndStreamsAreMeasuredWithoutExpanding)
+{
+    TempDir folder;
+    const auto plain = folder.path() / "2.log";
+    const auto packed = folder.path() / "2.log.zip";
+    const std::string lines = "1\tmetadata\n1\tgrowing\n";
+    test::writeTextFile(plain, lines + std::string(1 << 20, 'x'));
+    std::FILE* source = std::fopen(plain.c_str(), "rb");
+    std::FILE* destination = std::fopen(packed.c_str(), "wb");
+    ASSERT_TRUE(source && destination);
+    EXPECT_EQ(HLYGzipFile(source, destination, lines.size()), 0);
+    std::fclose(source);
+    std::fclose(destination);
+    EXPECT_EQ(std::system(("gzip -dc " + packed.string() + " > " + (folder.path() / "back").string()).c_str()), 0);
+    EXPECT_EQ(readTextFile(folder.path() / "back"), lines);
+
+    auto measure = [&](const std::string& shell, std::uint64_t limit) {
+        EXPECT_EQ(std::system(("(" + shell + ") > " + packed.string()).c_str()), 0);
+        const int fd = ::open(packed.c_str(), O_RDONLY);
+        const auto length = HLYGzipExpandedLength(fd, std::filesystem::file_size(packed), limit);
+        ::close(fd);
+        return length;
+    };
+    EXPECT_EQ(measure("printf abc | gzip; head -c 100 /dev/zero; printf defg | gzip", 100), 7u);
+    // 64 MiB of zeros in the second member: past a limit one byte short of it.
+    const std::string bomb = "printf abc | gzip; head -c 67108861 /dev/zero | gzip";
+    EXPECT_EQ(measure(bomb, 64u << 20), std::uint64_t(64u << 20));
+    EXPECT_EQ(measure(bomb, (64u << 20) - 1), std::nullopt);
+    EXPECT_EQ(measure("printf abc | gzip; printf 'not gzip'", 100), 3u); // what follows damage does not count
+    EXPECT_EQ(measure("printf abc", 100), 0u);
 }
 
 TEST(EventLog, GeneratorsRoundTimeDownAndMakeUpperCaseIdentifiers)

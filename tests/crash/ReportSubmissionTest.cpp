@@ -50,6 +50,44 @@ test::ServiceResponse silentAnswer()
 
 double postTime(const Value& post) { return *member(post, "time")->numberValue(); }
 
+// A package of about `length` random bytes in the kit's own form, left in
+// prepared as a start that could not send it leaves it.
+fs::path preparedPackage(const ReportTree& tree, std::size_t length)
+{
+    const std::string boundary = "6B1F0C2E-4D3A-4E5B-9C8D-7A6F5E4D3C2B";
+    std::string body = "MIME-Version: 1.0\r\n--" + boundary
+                       + "\r\nContent-Disposition: form-data; name=\"report_id\"\r\nContent-Type: text/plain\r\n\r\n"
+                         "large\r\n--"
+                       + boundary
+                       + "\r\nContent-Disposition: form-data; name=\"log_a\"; filename=\"log_a.hlyrecord.gz\"\r\n"
+                         "Content-Type: application/octet-stream\r\n\r\n";
+    std::mt19937_64 random(length);
+    body.reserve(length + 64);
+    while (body.size() + 8 < length) {
+        const std::uint64_t word = random();
+        body.append(reinterpret_cast<const char*>(&word), sizeof word);
+    }
+    body += "\r\n--" + boundary + "--\r\n";
+    fs::create_directories(tree.prepared());
+    const fs::path package = tree.prepared() / (boundary + ".multipartmime");
+    test::writeTextFile(package, body);
+    return package;
+}
+
+std::string sha256Of(const fs::path& file) { return runProcess({"sha256sum", file.string()}).out.substr(0, 64); }
+
+// The service logs a request once it has read its body, or given up on it.
+std::vector<Value> reportPostsWithin(const test::TestService& service, double seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    auto posts = reportPosts(service);
+    while (posts.empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        posts = reportPosts(service);
+    }
+    return posts;
+}
+
 // Crashes the probe in that way; its run folder's name is the report's id.
 std::string crashProbe(const fs::path& folder, const std::string& url, const std::string& kind)
 {
@@ -192,6 +230,56 @@ TEST(ReportSubmission, ASilentServiceEndsAtTheIdleTimeoutAndKeepsThePackage)
     EXPECT_LT(seconds, 30.0);
     EXPECT_EQ(reportPosts(service).size(), 1u);
     EXPECT_EQ(entriesOf(ReportTree(folder.path()).prepared()).size(), 1u);
+}
+
+// A large report over a slow link: the upload goes on as long as bytes move.
+TEST(ReportSubmission, ALargeReportOverASlowLinkArrivesWholeAndOnce)
+{
+    TempFolder folder;
+    test::TestService service;
+    test::ServiceResponse slow = acceptedAnswer();
+    slow.readRate = 3.2e6;
+    scriptReports(service, {slow});
+    const ReportTree tree(folder.path());
+    const fs::path package = preparedPackage(tree, 40'000'000);
+    const std::string digest = sha256Of(package);
+    const auto length = fs::file_size(package);
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto sent = runSend(folder.path(), service.baseURL());
+    RecordProperty("upload_ms", std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                    std::chrono::steady_clock::now() - start)
+                                                    .count()));
+    EXPECT_EQ(sent.exitCode, 0) << sent.out;
+    EXPECT_NE(sent.out.find("accepted " + package.string()), std::string::npos) << sent.out;
+    const auto posts = reportPosts(service);
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(test::logString(posts[0], "body_length"), std::to_string(length));
+    EXPECT_EQ(test::logString(posts[0], "body_sha256"), digest);
+    EXPECT_TRUE(entriesOf(tree.prepared()).empty());
+}
+
+// A service that stops reading: no byte moves for longer than the timeout,
+// so the upload ends as a time-out and the package waits for the next try.
+TEST(ReportSubmission, AServiceThatStopsReadingEndsTheUploadAtTheIdleTimeout)
+{
+    TempFolder folder;
+    test::TestService service;
+    test::ServiceResponse stalling = acceptedAnswer();
+    stalling.readRate = 3.2e6;
+    stalling.stallAfter = 8'000'000;
+    stalling.stallSeconds = 12;
+    scriptReports(service, {stalling});
+    const ReportTree tree(folder.path());
+    const fs::path package = preparedPackage(tree, 40'000'000);
+
+    const auto sent = runSend(folder.path(), service.baseURL());
+    EXPECT_EQ(sent.exitCode, 1) << sent.out;
+    EXPECT_NE(sent.out.find("failed " + package.string() + ": HLYURLErrorDomain -1001"), std::string::npos) << sent.out;
+    EXPECT_EQ(entriesOf(tree.prepared()), std::vector<fs::path> {package});
+    const auto posts = reportPostsWithin(service, 20);
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_LT(std::stoll(test::logString(posts[0], "body_length")), 40'000'000);
 }
 
 TEST(ReportSubmission, RefusedOrUnreachableUploadsKeepThePackageForTheNextStart)

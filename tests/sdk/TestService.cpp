@@ -104,7 +104,10 @@ void TestService::script(const std::vector<ServiceRule>& rules) const
                                      {"body_b64", base64::encode(std::string_view(response.body))},
                                      {"mode", response.mode},
                                      {"interval", response.interval},
-                                     {"delay_ms", response.delayMs}});
+                                     {"delay_ms", response.delayMs},
+                                     {"read_rate", response.readRate},
+                                     {"stall_after", Value(std::int64_t(response.stallAfter))},
+                                     {"stall_seconds", response.stallSeconds}});
         }
         Map entry {{"path", rule.path}, {"responses", responses}};
         if (!rule.method.empty())

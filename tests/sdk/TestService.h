@@ -20,6 +20,9 @@ struct ServiceResponse {
     std::string mode = "normal"; // hang, close, truncate, short, garbage, endless, trickle
     double interval = 0.8;       // seconds between the bytes of a trickle
     int delayMs = 0;             // wait before answering
+    double readRate = 0;         // bytes per second at most while reading the body; 0: no limit
+    long long stallAfter = -1;   // stop reading the body once this many bytes are in...
+    double stallSeconds = 0;     // ...for this long
 };
 
 struct ServiceRule {

@@ -14,6 +14,7 @@
 #include "sdk/foundation/NotificationCenter.h"
 #include "sdk/settings/RIGSettingsOnboardingManager.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -413,14 +414,27 @@ void HLYAnalyticsController::appendEvent(const HLYEventLogEvent& event)
         return;
     }
     PriorityLog& entry = m_priorityLogs[priority];
-    if (!entry.file->appendEvent(event))
+    const Bytes line = event.eventData();
+    if (entry.file->fileSize() + line.size() > maximumLogLength()) {
+        log::debugOnly("[Halyard:Tally] Log of priority " + std::to_string(priority) + " is full, dropping event "
+                       + event.key());
+        handleSizeTriggeredMaintainSessionFragmentForLogFile(entry);
         return;
-    const std::uint64_t maximum = settings().maxByteSizePerFile;
-    if (maximum != 0 && entry.file->fileSize() > maximum) {
+    }
+    if (!entry.file->appendData(line))
+        return;
+    if (entry.file->fileSize() > logLengthTrigger()) {
         handleSizeTriggeredMaintainSessionFragmentForLogFile(entry);
         return;
     }
     handlePriorityTriggeredMaintainSessionFragmentForEvent(event);
+}
+
+std::uint64_t HLYAnalyticsController::logLengthTrigger() const
+{
+    constexpr std::uint64_t kLargest = HLYAnalyticsNetworkingClient::kMaximumLogLength - kLogLengthAllowance;
+    const std::uint64_t configured = settings().maxByteSizePerFile;
+    return configured == 0 ? kLargest : std::min(configured, kLargest);
 }
 
 void HLYAnalyticsController::handleSizeTriggeredMaintainSessionFragmentForLogFile(PriorityLog& entry)

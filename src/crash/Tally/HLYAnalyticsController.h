@@ -45,6 +45,9 @@ public:
     static constexpr std::size_t kPriorityCount = 3;
     // How long a fragment switch waits for the logging queues.
     static constexpr double kFragmentSwitchWait = 5.0;
+    // What the events written between a full log's maintenance trigger and
+    // the switch to a new fragment may add to it.
+    static constexpr std::uint64_t kLogLengthAllowance = 1ull << 20;
 
     // JSON is always at hand here.
     static bool deviceMeetsMinimumRequirements() { return true; }
@@ -163,6 +166,12 @@ private:
                            const std::optional<std::string>& betaToken, Collaborators collaborators);
     bool start();
     Settings settings() const;
+    // A log grown past this asks for maintenance: the configured size per
+    // file, and never so much that the allowance would pass the bound.
+    std::uint64_t logLengthTrigger() const;
+    // The most a log of ours holds; no log is written past it, and a larger
+    // one is not ours and is dropped unread.
+    std::uint64_t maximumLogLength() const { return logLengthTrigger() + kLogLengthAllowance; }
     HLYUserDefaults& userDefaults() const;
     std::string storedKey(const char* name) const;
 

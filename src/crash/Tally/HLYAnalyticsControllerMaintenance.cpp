@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,12 +55,17 @@ bool keepLogToSend(const fs::path& log, std::uint64_t maximumLength)
     return false;
 }
 
-bool gzipInto(const fs::path& source, const fs::path& destination, KitError* error)
+// Compresses the log as far as it reaches when opened, never past
+// `maximumLength`: what another process goes on appending stays behind.
+bool gzipInto(const fs::path& source, const fs::path& destination, std::uint64_t maximumLength, KitError* error)
 {
     std::FILE* in = files::streamOf(files::openOwnFile(source), "rb");
+    struct stat status {};
+    if (in && ::fstat(::fileno(in), &status) == 0)
+        maximumLength = std::min(maximumLength, std::uint64_t(status.st_size));
     std::FILE* out = in ? files::streamOf(files::createOwnFile(destination), "wb") : nullptr;
     const int opened = errno;
-    const bool packed = in && out && HLYGzipFile(in, out) == 0;
+    const bool packed = in && out && HLYGzipFile(in, out, maximumLength) == 0;
     const bool closed = (!out || std::fclose(out) == 0) && packed;
     if (in)
         std::fclose(in);
@@ -187,13 +191,13 @@ bool HLYAnalyticsController::packageLogsFromActiveSessionFragmentDirectoryURL(co
     const auto items = m_logSessionRepository.contentsOfDirectoryURL(source, error);
     if (!items)
         return false;
+    const std::uint64_t maximum = maximumLogLength();
     for (const auto& item : *items) {
-        if (!m_logSessionRepository.itemURLHasPathExtensionMatching(item, "log")
-            || !keepLogToSend(item, std::numeric_limits<std::uint64_t>::max()))
+        if (!m_logSessionRepository.itemURLHasPathExtensionMatching(item, "log") || !keepLogToSend(item, maximum))
             continue;
         URL packed = destination / item.filename();
         packed += ".zip";
-        if (!gzipInto(item, packed, error))
+        if (!gzipInto(item, packed, maximum, error))
             return false;
     }
     return true;
@@ -261,7 +265,7 @@ void HLYAnalyticsController::transmitLogsForSessionFragmentDirectory(const URL& 
         return;
     }
     std::erase_if(*logs, [](const URL& log) {
-        return !keepLogToSend(log, HLYAnalyticsNetworkingClient::kMaximumLogLength);
+        return !keepLogToSend(log, HLYAnalyticsNetworkingClient::kMaximumPackagedLogLength);
     });
     m_networkingClient->transmitLogFilesAtURLs(*logs, *url, riggingAPIKey().value_or(""), std::move(completion));
 }

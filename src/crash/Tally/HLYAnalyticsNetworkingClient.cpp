@@ -2,13 +2,43 @@
 
 #include "crash/HalyardConstants.h"
 #include "sdk/KitConstants.h"
+#include "sdk/foundation/FileOps.h"
+#include "sdk/foundation/Log.h"
 #include "sdk/network/RIGMultipartMimeStreamEncoder.h"
 
 #include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qlkit {
 
 HLYAnalyticsNetworkingClient::HLYAnalyticsNetworkingClient() : m_networkClient(RIGNetworkClient::create()) {}
+
+namespace {
+
+// The log as it stands now, checked and sent from one open file, so that
+// nothing written to it meanwhile goes along: true when it went or was left
+// out, false when it could not be read.
+bool addLog(RIGMultipartMimeStreamEncoder& encoder, const std::filesystem::path& file)
+{
+    const std::string name = file.filename().string();
+    const int fd = files::openOwnFile(file);
+    if (fd < 0)
+        return false;
+    struct stat status {};
+    bool added = ::fstat(fd, &status) == 0;
+    const std::uint64_t length = added ? std::uint64_t(status.st_size) : 0;
+    if (added && length <= HLYAnalyticsNetworkingClient::kMaximumPackagedLogLength
+        && HLYGzipExpandedLength(fd, length, HLYAnalyticsNetworkingClient::kMaximumLogLength))
+        added = encoder.addFileContents(fd, length, name, std::string(HLYAnalyticsNetworkingClient::kEventsContentType), name);
+    else if (added)
+        log::always("[Halyard:Tally] Leaving out " + file.string() + ": it expands past "
+                    + std::to_string(HLYAnalyticsNetworkingClient::kMaximumLogLength) + " bytes, more than any log of ours");
+    ::close(fd);
+    return added;
+}
+
+} // namespace
 
 URLRequest HLYAnalyticsNetworkingClient::requestForLogFilesAtURLs(const std::vector<std::filesystem::path>& files,
                                                                   const std::string& url, const std::string& APIKey,
@@ -31,10 +61,8 @@ URLRequest HLYAnalyticsNetworkingClient::requestForLogFilesAtURLs(const std::vec
     request.setValue(kHalyardBuildVersion, "X-HALYARD-API-CLIENT-BUILD-VERSION");
     request.setValue(APIKey, "X-HALYARD-API-KEY");
     const auto addLogs = [&](RIGMultipartMimeStreamEncoder& encoder) {
-        for (const auto& file : files) {
-            const std::string name = file.filename().string();
-            complete = complete && encoder.addFile(file, name, std::string(kEventsContentType), name);
-        }
+        for (const auto& file : files)
+            complete = complete && addLog(encoder, file);
     };
     if (bodyFile)
         complete = RIGMultipartMimeStreamEncoder::populateRequest(request, *bodyFile, addLogs) && complete;

@@ -3,6 +3,7 @@
 // client's.
 #pragma once
 
+#include "crash/Tally/HLYEventLog/HLYGzipFile.h"
 #include "sdk/network/RIGNetworkClient.h"
 
 #include <cstdint>
@@ -21,9 +22,11 @@ public:
 
     static constexpr const char* kEventsContentType = "application/vnd.halyard.ios.events";
     static constexpr double kTimeout = 20.0;
-    // The most a packaged log may hold: the kit's logs compress to far less,
-    // and a larger one is dropped before it is sent.
+    // The most a log of ours ever holds, and so the most a packaged log may
+    // expand to on the service: one that expands further is left out.
     static constexpr std::uint64_t kMaximumLogLength = 64ull << 20;
+    // The most a packaged log may hold: a larger one is dropped unread.
+    static constexpr std::uint64_t kMaximumPackagedLogLength = HLYGzipMaximumLength(kMaximumLogLength);
     // The request body, hidden beside the logs while they are sent.
     static constexpr const char* kBodyFileName = ".upload.multipartmime";
 
@@ -32,7 +35,9 @@ public:
     virtual ~HLYAnalyticsNetworkingClient() = default;
 
     // `allFilesRead` tells whether every log made it into the body, which is
-    // written to `bodyFile` when one is given, else kept in memory.
+    // written to `bodyFile` when one is given, else kept in memory. Each log
+    // goes as it stands when it is opened, and only when it expands to no
+    // more than kMaximumLogLength.
     URLRequest requestForLogFilesAtURLs(const std::vector<std::filesystem::path>& files, const std::string& url,
                                         const std::string& APIKey, bool* allFilesRead = nullptr,
                                         const std::optional<std::filesystem::path>& bodyFile = std::nullopt) const;

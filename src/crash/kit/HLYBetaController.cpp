@@ -11,6 +11,7 @@
 #include "sdk/foundation/Log.h"
 #include "sdk/foundation/NotificationCenter.h"
 #include "sdk/network/RIGNetworkClient.h"
+#include "sdk/network/RIGNetworkOperation.h"
 #include "sdk/network/RIGPinnedCertificates.h"
 #include "sdk/settings/RIGSettingsOnboardingManager.h"
 
@@ -152,7 +153,7 @@ URLRequest HLYBetaController::betaUpdateRequest()
     request.HTTPMethod = "GET";
     request.cachePolicy = CachePolicy::ReloadIgnoringLocalCacheData;
     request.timeoutInterval = kBetaTimeout;
-    request.timeoutIntervalForResource = kBetaTimeout;
+    request.timeoutIntervalForResource = RIGNetworkOperation::kExchangeTimeLimit;
     const auto delegate = m_delegate.lock();
     HLYSetKitRequestHeaders(request, delegate ? delegate->APIKeyForBetaController().value_or("") : "");
     request.setValue(betaToken().value_or(""), "X-Halyard-Beta-Token");

@@ -70,8 +70,9 @@ URLRequest HLYReportsController::mutableRequestWithURL(const std::string& url, d
 {
     URLRequest request;
     request.URL = url;
+    // How long the connection may stay idle. The whole upload keeps the
+    // session's own limit: a large report on a slow link takes what it takes.
     request.timeoutInterval = timeout;
-    request.timeoutIntervalForResource = timeout;
     request.cachePolicy = CachePolicy::ReloadIgnoringLocalCacheData;
     request.HTTPMethod = "POST";
     return request;

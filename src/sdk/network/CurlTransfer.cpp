@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <curl/curl.h>
 #include <memory>
@@ -36,6 +35,11 @@ struct TransferState {
     bool bodyTooLong = false;
     bool trustRefused = false;
     bool dataRefused = false;
+    // The idle rule: no byte in or out for `idleLimit` ends the transfer.
+    SteadyClock::duration idleLimit {};
+    SteadyClock::time_point lastMoved {};
+    curl_off_t moved = -1;
+    bool idleTimedOut = false;
     std::FILE* bodyFile = nullptr;
     CURL* curl = nullptr;
 };
@@ -122,6 +126,24 @@ std::size_t onReadBody(char* buffer, std::size_t size, std::size_t count, void* 
     return got;
 }
 
+// Counts bytes sent and received alike: an upload the server has stopped
+// reading is as idle as an answer that never comes. libcurl calls this about
+// once a second while nothing moves.
+int onProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent)
+{
+    auto& state = *static_cast<TransferState*>(user);
+    const auto now = SteadyClock::now();
+    if (received + sent != state.moved) {
+        state.moved = received + sent;
+        state.lastMoved = now;
+        return 0;
+    }
+    if (now - state.lastMoved < state.idleLimit)
+        return 0;
+    state.idleTimedOut = true;
+    return 1;
+}
+
 int verifyServer(X509_STORE_CTX* context, void* user)
 {
     auto& state = *static_cast<TransferState*>(user);
@@ -155,7 +177,13 @@ KitError failure(long code, std::string message) { return KitError {kURLErrorDom
 KitError transportError(CURLcode code, const TransferState& state, const char* detail)
 {
     long number = kURLErrorUnknown;
-    if (state.trustRefused) {
+    if (state.idleTimedOut) {
+        return failure(kURLErrorTimedOut, "no byte moved for "
+                                              + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                                   state.idleLimit)
+                                                                   .count())
+                                              + " ms");
+    } else if (state.trustRefused) {
         number = kURLErrorCancelled;
     } else {
         switch (code) {
@@ -307,13 +335,16 @@ Hop performHop(const URLRequest& request, const TransferCallbacks& callbacks, St
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(c, CURLOPT_SSL_CTX_FUNCTION, onSSLContext);
     curl_easy_setopt(c, CURLOPT_SSL_CTX_DATA, &state);
-    // The request timeout is an idle timeout: no byte for that long ends the
-    // transfer; connecting gets the same time. The whole exchange ends at the
-    // deadline, however steadily a slow server trickles.
+    // The request timeout is an idle timeout: no byte in or out for that long
+    // ends the transfer, and connecting gets the same time. A transfer that
+    // keeps moving goes on until the whole exchange's deadline.
     const double timeout = request.timeoutInterval > 0 ? request.timeoutInterval : 60.0;
+    state.idleLimit = std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(timeout));
+    state.lastMoved = SteadyClock::now();
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(std::min<double>(timeout * 1000, double(left))));
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long(std::ceil(timeout)));
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &state);
     curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(left));
 
     std::unique_ptr<std::FILE, decltype(&std::fclose)> bodyFile(nullptr, std::fclose);

@@ -4,7 +4,9 @@
 #include "sdk/foundation/FileOps.h"
 #include "sdk/foundation/Log.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <unistd.h>
 
 namespace qlkit {
@@ -147,23 +149,35 @@ bool RIGMultipartMimeStreamEncoder::addFile(const std::filesystem::path& file, c
     const int fd = files::openOwnFile(file);
     if (fd < 0)
         return false;
+    const bool added = addFileContents(fd, std::numeric_limits<std::uint64_t>::max(), fileName, mimeType, fieldName);
+    ::close(fd);
+    return added;
+}
+
+bool RIGMultipartMimeStreamEncoder::addFileContents(int fd, std::uint64_t length, const std::optional<std::string>& fileName,
+                                                    const std::optional<std::string>& mimeType,
+                                                    const std::optional<std::string>& fieldName)
+{
+    if (!canAddFilePart(fileName, mimeType, fieldName))
+        return false;
     writeFilePartHeader(*fileName, mimeType, *fieldName);
     bool complete = true;
     char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    for (std::uint64_t offset = 0; offset < length;) {
+        const ssize_t got = ::pread(fd, buffer, std::size_t(std::min<std::uint64_t>(sizeof buffer, length - offset)),
+                                    off_t(offset));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
             complete = got == 0;
             break;
         }
+        offset += std::uint64_t(got);
         if (!writeBytes(buffer, std::size_t(got))) {
             complete = false;
             break;
         }
     }
-    ::close(fd);
     // Cut short, the part (and the body) is broken: the caller must not send it.
     if (!complete)
         return false;

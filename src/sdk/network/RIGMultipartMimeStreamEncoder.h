@@ -47,6 +47,10 @@ public:
     // broken and must not be sent.
     bool addFile(const std::filesystem::path& file, const std::optional<std::string>& fileName,
                  const std::optional<std::string>& mimeType, const std::optional<std::string>& fieldName);
+    // The first `length` bytes of an open file (fewer when it ends first),
+    // read from its start: what grows past them is not sent.
+    bool addFileContents(int fd, std::uint64_t length, const std::optional<std::string>& fileName,
+                         const std::optional<std::string>& mimeType, const std::optional<std::string>& fieldName);
 
     void writeData(std::string_view data);
     bool writeBytes(const void* bytes, std::size_t length);

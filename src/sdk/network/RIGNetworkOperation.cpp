@@ -17,9 +17,7 @@ URLRequest RIGNetworkOperation::mutableRequestWithDefaultHTTPHeadersForURL(const
     request.URL = url;
     request.cachePolicy = CachePolicy::ReloadIgnoringLocalCacheData;
     request.timeoutInterval = timeout;
-    // The time-out bounds the whole exchange too, or a server that sends a
-    // byte now and then would hold the request for ever.
-    request.timeoutIntervalForResource = timeout;
+    request.timeoutIntervalForResource = kExchangeTimeLimit;
     const std::string locale = localeIdentifier();
     request.setValue(userAgentString(), "User-Agent");
     request.setValue("utf-8", "Accept-Charset");

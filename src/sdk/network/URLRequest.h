@@ -19,7 +19,9 @@ std::optional<std::string> headerValue(const HeaderFields& fields, const std::st
 // The session keeps no response cache, so both policies load afresh.
 enum class CachePolicy { UseProtocolCachePolicy, ReloadIgnoringLocalCacheData };
 
-inline constexpr double kDefaultResourceTimeout = 600.0;
+// The platform's own limit for a whole exchange: a week, long enough for any
+// upload on a slow link, so that only the idle rule ends a moving transfer.
+inline constexpr double kDefaultResourceTimeout = 7 * 24 * 3600.0;
 inline constexpr std::size_t kDefaultMaximumResponseBodyLength = 32u << 20;
 
 struct URLRequest {
@@ -33,7 +35,7 @@ struct URLRequest {
     // ends the transfer.
     double timeoutInterval = 60.0;
     // The limit for the whole exchange, redirects included, however steadily
-    // a slow server goes on sending.
+    // bytes go on moving. Not the request's timeout: that is the idle limit.
     double timeoutIntervalForResource = kDefaultResourceTimeout;
     // The most body bytes taken from the answer; a longer body fails the task.
     // Zero: nobody reads the body, so none is taken and the exchange ends

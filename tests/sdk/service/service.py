@@ -11,24 +11,32 @@
                        | "body_b64": "...", "mode": "normal" | "hang" | "close" |
                        "truncate" | "short" | "garbage" | "endless" | "trickle",
                        "interval": seconds between bytes when trickling (0.8),
-                       "delay_ms": milliseconds to wait before answering (0)}
+                       "delay_ms": milliseconds to wait before answering (0),
+                       "read_rate": bytes per second at most while reading the
+                       request's body (0: as fast as it comes),
+                       "stall_after", "stall_seconds": stop reading the body for
+                       that long once that many of its bytes are in}
                       "endless" sends the body over and over until the client
                       leaves; "trickle" sends one byte of it at a time.
       GET  /__log     every request so far: method, path, query, headers in order,
-                      body (Base64) and, for multipart bodies, the parts.
+                      body length, SHA-256 and (Base64) the body itself and, for
+                      multipart bodies, the parts; a body of more than 16 MiB is
+                      logged by its length and digest only.
       Multipart parts are also written to the parts folder, one file each.
       Every part typed "application/x-gzip" or starting as a gzip stream is
-      decompressed with python's gzip module: the log says "gzip": "ok" (with
-      "gunzip_b64" and the text, "gunzip_text") or the error, and the parts
-      folder also keeps the decompressed bytes ("<file>.gunzip"). A file part
-      named "*.zip" or "*.gz" that is no gzip stream says "gzip": "not gzip".
+      decompressed as python's gzip module reads it, piece by piece: the log
+      says "gzip": "ok" with the length it expands to, "gunzip_length" (and,
+      up to 16 MiB, the bytes, "gunzip_b64", and the text, "gunzip_text"), or
+      the error; the parts folder also keeps the decompressed bytes
+      ("<file>.gunzip"). A file part named "*.zip" or "*.gz" that is no gzip
+      stream says "gzip": "not gzip".
   service.py make-certs DIR
       Makes two test roots and server certificates with openssl: good (root A),
       other (root B), expired (root A), wronghost (root A), and localhost
       (root A, for the name "localhost" only: a second host on this machine).
 """
 import base64
-import gzip
+import hashlib
 import json
 import os
 import socket
@@ -37,12 +45,46 @@ import subprocess
 import sys
 import threading
 import time
+import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 LOCK = threading.Lock()
 RULES = []
 LOG = []
 PARTS_DIR = None
+# Bodies and expanded parts larger than this are described, not kept.
+KEEP_LIMIT = 16 << 20
+
+
+def gunzip_bounded(data):
+    """Expands every member as gzip.decompress does (zero padding after a
+    member skipped), counting all of it but keeping at most KEEP_LIMIT bytes:
+    (length, bytes or None when there were more)."""
+    kept = []
+    total = 0
+    first = True
+    while True:
+        if not first:
+            data = data.lstrip(b"\x00")
+        if not data:
+            break
+        first = False
+        if data[:2] != b"\x1f\x8b":
+            raise ValueError("not a gzip member")
+        member = zlib.decompressobj(31)
+        pending = data
+        while True:
+            piece = member.decompress(pending, 1 << 20)
+            total += len(piece)
+            if total <= KEEP_LIMIT:
+                kept.append(piece)
+            pending = member.unconsumed_tail
+            if member.eof or (not pending and not piece):
+                break
+        if not member.eof:
+            raise EOFError("compressed stream ended before its end-of-stream marker")
+        data = member.unused_data
+    return total, (b"".join(kept) if total <= KEEP_LIMIT else None)
 
 
 def describe_gzip(part, content_type, data):
@@ -54,13 +96,15 @@ def describe_gzip(part, content_type, data):
             part["gzip"] = "not gzip"
         return
     try:
-        plain = gzip.decompress(data)
+        length, plain = gunzip_bounded(data)
     except Exception as error:  # any damage in the stream is reported, not raised
         part["gzip"] = "error: %s" % error
         return
     part["gzip"] = "ok"
-    part["gunzip_b64"] = base64.b64encode(plain).decode()
-    part["gunzip_text"] = plain.decode("utf-8", "replace")
+    part["gunzip_length"] = length
+    if plain is not None:
+        part["gunzip_b64"] = base64.b64encode(plain).decode()
+        part["gunzip_text"] = plain.decode("utf-8", "replace")
 
 
 def parse_multipart(content_type, body):
@@ -110,9 +154,40 @@ class Handler(BaseHTTPRequestHandler):
         except (ConnectionError, ssl.SSLError, socket.timeout, OSError):
             self.close_connection = True
 
-    def _body(self):
+    def _body(self, answer=None):
+        """Reads the body, at most at the answer's "read_rate" and with its
+        stall; a client that leaves early gives the bytes that came."""
         length = int(self.headers.get("Content-Length") or 0)
-        return self.rfile.read(length) if length else b""
+        answer = answer or {}
+        rate = float(answer.get("read_rate", 0))
+        stall_after = int(answer.get("stall_after", -1))
+        if not rate and stall_after < 0:
+            return self.rfile.read(length) if length else b""
+        chunks = []
+        got = 0
+        started = time.monotonic()
+        stalled = False
+        while got < length:
+            if not stalled and 0 <= stall_after <= got:
+                stalled = True
+                time.sleep(float(answer.get("stall_seconds", 0)))
+                started = time.monotonic() - (got / rate if rate else 0)
+            want = min(length - got, 65536)
+            if not stalled and stall_after > got:
+                want = min(want, stall_after - got)
+            try:
+                chunk = self.rfile.read(want)
+            except OSError:
+                break
+            if not chunk:
+                break
+            chunks.append(chunk)
+            got += len(chunk)
+            if rate:
+                ahead = started + got / rate - time.monotonic()
+                if ahead > 0:
+                    time.sleep(ahead)
+        return b"".join(chunks)
 
     def _send(self, status, headers, body):
         self.send_response_only(status)
@@ -129,24 +204,18 @@ class Handler(BaseHTTPRequestHandler):
     def _dispatch(self):
         global RULES
         path, _, query = self.path.partition("?")
-        body = self._body()
         if path == "/__script":
+            body = self._body()
             with LOCK:
                 RULES = [dict(rule, used=0) for rule in json.loads(body)["rules"]]
             return self._send(200, [], b"")
         if path == "/__log":
+            self._body()
             with LOCK:
                 data = json.dumps(LOG).encode()
             return self._send(200, [("Content-Type", "application/json")], data)
-        entry = {"method": self.command, "path": path, "query": query, "time": time.time(),
-                 "headers": [[k, v] for k, v in self.headers.items()],
-                 "body_length": len(body), "body_b64": base64.b64encode(body).decode()}
-        content_type = self.headers.get("Content-Type", "")
-        if content_type.startswith("multipart/form-data"):
-            entry["parts"] = parse_multipart(content_type, body)
         with LOCK:
-            index = len(LOG)
-            LOG.append(entry)
+            # The answer is chosen first: it says how the body is read.
             rule = next((r for r in RULES if matches(r["path"], path) and r.get("method", self.command) == self.command),
                         None)
             if rule is None:
@@ -154,6 +223,18 @@ class Handler(BaseHTTPRequestHandler):
             else:
                 answer = rule["responses"][min(rule["used"], len(rule["responses"]) - 1)]
                 rule["used"] += 1
+        body = self._body(answer)
+        entry = {"method": self.command, "path": path, "query": query, "time": time.time(),
+                 "headers": [[k, v] for k, v in self.headers.items()],
+                 "body_length": len(body), "body_sha256": hashlib.sha256(body).hexdigest()}
+        content_type = self.headers.get("Content-Type", "")
+        if len(body) <= KEEP_LIMIT:
+            entry["body_b64"] = base64.b64encode(body).decode()
+            if content_type.startswith("multipart/form-data"):
+                entry["parts"] = parse_multipart(content_type, body)
+        with LOCK:
+            index = len(LOG)
+            LOG.append(entry)
         if PARTS_DIR and entry.get("parts"):
             for number, part in enumerate(entry["parts"]):
                 name = os.path.join(PARTS_DIR, "%d-%d-%s" % (index, number, (part["name"] or "").replace("/", "_")))
