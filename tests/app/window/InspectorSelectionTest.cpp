@@ -232,12 +232,24 @@ TEST_F(InspectorPane, TheImageEditorShowsWholeOverItsWindow)
     EXPECT_EQ(sizeWhenShown, QSize(420, 420));
     EXPECT_TRUE(window->frameGeometry().contains(panel->geometry().center())) << "over its window, not at a corner";
 
-    // The adjustments keep to the screen's bottom-left corner, clear of the menus.
-    window->controllers().imageEditorViewController->editProperties();
+    // The adjustments keep to the screen's bottom-left corner, clear of the
+    // menus, their frame's bottom on the screen's; so do they when opened again.
     QWidget* adjust = ImageAdjustPanel::sharedImageEditPanel();
-    ASSERT_TRUE(adjust->isVisible());
-    const QRect screen = adjust->screen()->availableGeometry();
-    EXPECT_EQ(adjust->frameGeometry().left(), screen.left());
-    EXPECT_NEAR(adjust->geometry().bottom(), screen.bottom(), 30) << "within its frame's margin";
-    adjust->close();
+    const QRect screen = window->screen()->availableGeometry();
+    for (int opening = 0; opening < 2; ++opening) {
+        window->controllers().imageEditorViewController->editProperties();
+        ASSERT_TRUE(adjust->isVisible());
+        EXPECT_EQ(adjust->frameGeometry().bottomLeft(), screen.bottomLeft()) << "opening " << opening;
+        adjust->close();
+    }
+    ASSERT_NE(adjust->frameGeometry(), adjust->geometry()) << "the offscreen platform frames its windows";
+
+    // Every panel the window placed opens on its screen, frame included.
+    const DocumentWindow::Outlets& o = window->outlets();
+    for (QWidget* placed : {o.layoutLayerPanel.data(), o.pasteboardPanel.data(), o.editImagePanel.data(),
+                            o.loadingPanel.data(), o.downloadingPanel.data()}) {
+        placed->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(placed));
+        EXPECT_TRUE(screen.contains(placed->frameGeometry())) << placed->objectName().toStdString();
+    }
 }
