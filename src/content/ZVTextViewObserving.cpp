@@ -126,10 +126,10 @@ void ZVTextView::onObservedChange(const QString& keyPath, const QVariant& oldVal
     }
     const int editsBefore = m_textEdits;
     dispatch(keyPath, true);
-    // A face chosen is an emphasis too (Bold checks B), and a family without
-    // the face shown falls back to its first: the settings show what the
-    // text got.
-    if (setsFont(keyPath))
+    // A face chosen is an emphasis too (Bold checks B), a family without the
+    // face shown falls back to its first, and one size can make several fonts
+    // one: the settings show what the text got.
+    if (setsFont(keyPath) || keyPath == QLatin1String("currentFontSize"))
         readFaceBack();
     // Setting a value it already had records nothing, unless the text changed.
     if (undoable && (oldValue != newValue || changedSince(before, editsBefore)))
