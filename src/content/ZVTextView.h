@@ -163,6 +163,10 @@ public:
     QStringList typeFaceFonts() const;
     QStringList typeFaces() const;
     void textViewDidChangeSelection();
+    // Reads the font (family, face, size) and the emphasis back from the
+    // selection (the whole text outside editing) after a change of the
+    // text's faces, so that the settings name the face the text now has.
+    void readFaceBack();
 
     // Drawing ------------------------------------------------------------------
     // Draws this box's part of the text in the view's own coordinates
@@ -352,6 +356,9 @@ private:
     explicit ZVTextView(Unstored);
 
     ql::TextAttributes attributesForReadBack() const;
+    // The font read back into family, face and size: nothing when the range
+    // holds several.
+    QVariant readFontBack(const ql::TextAttributes& attributes);
     template <class Fn>
     void readingBack(Fn&& fn);
     QList<ql::text::ValueRun> runsOf(const QString& name, Range range) const;

@@ -229,5 +229,6 @@ void ZVTextView::setEmphasis(qint64 emphasis)
         }
     }
     m_typingAttributes = typing;
-    findCurrentEmphasis();
+    // Bold and italic change the face: the face, not only the emphasis, is read back.
+    readFaceBack();
 }

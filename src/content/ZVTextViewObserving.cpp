@@ -126,6 +126,11 @@ void ZVTextView::onObservedChange(const QString& keyPath, const QVariant& oldVal
     }
     const int editsBefore = m_textEdits;
     dispatch(keyPath, true);
+    // A face chosen is an emphasis too (Bold checks B), a family without the
+    // face shown falls back to its first, and one size can make several fonts
+    // one: the settings show what the text got.
+    if (setsFont(keyPath) || keyPath == QLatin1String("currentFontSize"))
+        readFaceBack();
     // Setting a value it already had records nothing, unless the text changed.
     if (undoable && (oldValue != newValue || changedSince(before, editsBefore)))
         registerStateUndo(before);
@@ -174,6 +179,9 @@ void ZVTextView::restoreState(const TextState& state)
         for (auto it = state.properties.cbegin(); it != state.properties.cend(); ++it)
             dispatch(it.key(), true);
     }
+    // The settings show what the text now holds: an emphasis undone puts
+    // its face back too.
+    readFaceBack();
 }
 
 void ZVTextView::registerStateUndo(const TextState& before)

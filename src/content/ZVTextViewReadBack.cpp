@@ -157,6 +157,20 @@ void ZVTextView::findCurrentParagraphAttributes()
     });
 }
 
+QVariant ZVTextView::readFontBack(const ql::TextAttributes& attributes)
+{
+    const QVariant font = attributes.value(A::font);
+    if (font.metaType() != QMetaType::fromType<ql::Font>() || runsOf(A::font, applyRange()).size() >= 2)
+        return QVariant();
+    const ql::Font f = font.value<ql::Font>();
+    const QString family = FontResolver::familyOf(f.postScriptName());
+    setCurrentFontFamilyName(family.isEmpty() ? f.postScriptName() : family);
+    setFontTypeFaces(typeFaces());
+    setCurrentFontSize(f.pointSize());
+    setCurrentFontTypeFaceIndex(FontResolver::indexInFamily(f.postScriptName()));
+    return font;
+}
+
 QVariant ZVTextView::getCurrentFont(bool includeParagraph)
 {
     QVariant result;
@@ -165,23 +179,11 @@ QVariant ZVTextView::getCurrentFont(bool includeParagraph)
             setStrokeEnabled(false);
         } else {
             const ql::TextAttributes attributes = attributesForReadBack();
-            QVariant font = attributes.value(A::font);
+            result = readFontBack(attributes);
             QVariant stroke = attributes.value(A::strokeWidth);
             const QVariant strokeColor = attributes.value(A::strokeColor);
-            const Range range = applyRange();
-            if (runsOf(A::font, range).size() >= 2)
-                font = QVariant();
-            if (runsOf(A::strokeWidth, range).size() >= 2)
+            if (runsOf(A::strokeWidth, applyRange()).size() >= 2)
                 stroke = QVariant();
-            if (font.metaType() == QMetaType::fromType<ql::Font>()) {
-                const ql::Font f = font.value<ql::Font>();
-                const QString family = FontResolver::familyOf(f.postScriptName());
-                setCurrentFontFamilyName(family.isEmpty() ? f.postScriptName() : family);
-                setFontTypeFaces(typeFaces());
-                setCurrentFontSize(f.pointSize());
-                setCurrentFontTypeFaceIndex(FontResolver::indexInFamily(f.postScriptName()));
-                result = font;
-            }
             setStrokeEnabled(false);
             if (stroke.isValid()) {
                 setStrokeEnabled(true);
@@ -197,6 +199,14 @@ QVariant ZVTextView::getCurrentFont(bool includeParagraph)
         findInsets();
     });
     return result;
+}
+
+void ZVTextView::readFaceBack()
+{
+    readingBack([&] {
+        setCurrentFont(textLength() == 0 ? QVariant() : readFontBack(attributesForReadBack()));
+        findCurrentEmphasis();
+    });
 }
 
 void ZVTextView::textViewDidChangeSelection()

@@ -226,12 +226,13 @@ void ZVImageEditorViewController::editProperties()
     if (!panel)
         return;
     // The screen's origin corner in the platform's bottom-up terms: the
-    // bottom-left, out of the way of the menus and the window's toolbar.
-    const QPoint anchor = imageView()->mapToGlobal(imageView()->rect().center());
-    const QRect screen = ScreenPlacement::availableGeometryAt(anchor);
+    // bottom-left, out of the way of the menus and the window's toolbar; on
+    // the screen of the document window the editor belongs to.
+    QWidget* documentWindow = m_panel && m_panel->parentWidget() ? m_panel->parentWidget() : imageView();
+    const QRect screen = ScreenPlacement::availableGeometryOf(documentWindow);
     panel->adjustSize();
-    ScreenPlacement::place(*panel, QRect(QPoint(screen.left(), screen.bottom() + 1 - panel->height()), panel->size()),
-                           anchor);
+    const int height = ScreenPlacement::frameSize(*panel).height();
+    ScreenPlacement::place(*panel, QPoint(screen.left(), screen.bottom() + 1 - height), screen);
     panel->setDataSource(imageView());
     ToolWindow::present(*panel, imageView());
 }

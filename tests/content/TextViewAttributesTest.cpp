@@ -67,6 +67,27 @@ TEST(TextViewAttributes, FontsFamiliesAndSizesReachTheRangeAndReadBack)
     EXPECT_EQ(box.fontAt(4), before);
 }
 
+TEST(TextViewAttributes, ASizeThatLeavesOneFontReadsItsFaceBack)
+{
+    TextBox box;
+    ql::AttributedString text(QStringLiteral("small "), fontAttributes(QStringLiteral("Helvetica"), 12));
+    text.append(QStringLiteral("large "), fontAttributes(QStringLiteral("Helvetica"), 20));
+    text.append(QStringLiteral("bold"), fontAttributes(QStringLiteral("Helvetica-Bold"), 20));
+    box.text->setAttributedString(text);
+    box.text->setEditMode(true);
+    box.text->setSelectedRange({12, 4});
+    // Two sizes of one face: the settings keep the bold face last read.
+    box.text->setSelectedRange({0, 12});
+    ASSERT_FALSE(box.text->currentFont().isValid());
+
+    // One size makes them one font: its face is read back.
+    box.text->setValueForKey(u"currentFontSize", 16.0);
+    EXPECT_EQ(box.text->currentFont().value<ql::Font>(), ql::Font(QStringLiteral("Helvetica"), 16));
+    EXPECT_EQ(box.text->typeFaceFonts().value(int(box.text->currentFontTypeFaceIndex())),
+              QStringLiteral("NimbusSans-Regular"));
+    EXPECT_EQ(box.text->currentFontSize().toDouble(), 16.0);
+}
+
 TEST(TextViewAttributes, ParagraphSettingsCoverTheWholeText)
 {
     TextBox box;

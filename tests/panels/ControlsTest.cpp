@@ -102,3 +102,53 @@ TEST(Popover, OpensWithinTheScreenThatHoldsItsControl)
     EXPECT_TRUE(screen.contains(corner)) << corner.x() << "," << corner.y();
     EXPECT_LE(corner.right(), screen.right() - 60);
 }
+
+TEST(ScreenPlacement, AWindowsFrameLandsWhollyOnTheScreen)
+{
+    // A window manager's frame: a title bar of 20, borders of 1 and a
+    // bottom edge of 5.
+    const QMargins frame(1, 20, 1, 5);
+    const QRect laptop(0, 0, 1280, 1100);
+    // A panel of 272 × 79 wanted at the screen's bottom-left: its client
+    // area starts below the title bar, and the frame's bottom is the screen's.
+    EXPECT_EQ(ScreenPlacement::clientGeometry(QRect(0, 1100 - 104, 274, 104), frame, laptop),
+              QRect(1, 1016, 272, 79));
+    // Wanted lower than the screen goes, it is lifted, frame and all.
+    EXPECT_EQ(ScreenPlacement::clientGeometry(QRect(0, 1021, 274, 104), frame, laptop), QRect(1, 1016, 272, 79));
+    // A window as tall as the screen's free part, on a second screen with a
+    // bar at its top: the title bar is on it, below the bar.
+    const QRect second(1280, 30, 1920, 1050);
+    EXPECT_EQ(ScreenPlacement::clientGeometry(QRect(1376, 0, 1728, 1050), frame, second),
+              QRect(1377, 50, 1726, 1025));
+    // A frame larger than the screen keeps its title bar in view.
+    EXPECT_EQ(ScreenPlacement::clientGeometry(QRect(500, 500, 1500, 1500), frame, laptop).topLeft(), QPoint(1, 20));
+
+    // Frameless windows and popups have no frame; a framed window has what
+    // the platform drew once it was made, and a window not made yet takes
+    // the frame last seen on one of its kind.
+    QWidget frameless(nullptr, Qt::FramelessWindowHint);
+    frameless.show();
+    EXPECT_EQ(ScreenPlacement::frameMargins(frameless), QMargins());
+    QWidget shown(nullptr, Qt::Tool);
+    shown.resize(100, 80);
+    shown.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown));
+    const QMargins drawn(shown.geometry().left() - shown.frameGeometry().left(),
+                         shown.geometry().top() - shown.frameGeometry().top(),
+                         shown.frameGeometry().right() - shown.geometry().right(),
+                         shown.frameGeometry().bottom() - shown.geometry().bottom());
+    ASSERT_NE(drawn, QMargins()) << "the offscreen platform frames its windows";
+    EXPECT_EQ(ScreenPlacement::frameMargins(shown), drawn);
+    QWidget later(nullptr, Qt::Tool);
+    later.resize(100, 80);
+    EXPECT_EQ(ScreenPlacement::frameMargins(later), drawn);
+
+    // Placed at the screen's bottom-right before it is shown, it shows there
+    // frame included.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ScreenPlacement::place(later, screen.bottomRight(), screen);
+    later.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&later));
+    EXPECT_EQ(later.frameGeometry().bottomRight(), screen.bottomRight());
+    EXPECT_EQ(later.size(), QSize(100, 80));
+}

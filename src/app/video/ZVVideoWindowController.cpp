@@ -3,15 +3,14 @@
 #include "app/AppDelegate.h"
 #include "app/document/DocumentController.h"
 #include "app/video/MediaVideoPlayer.h"
+#include "panels/controls/ScreenPlacement.h"
 #include "platform/runtime/UserDefaults.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -110,8 +109,8 @@ void ZVVideoWindowController::loadWindow()
     layout->addWidget(m_message);
     layout->addLayout(buttons);
     window->resize(640, 440);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
+    const QRect screen = ScreenPlacement::availableGeometryOf(nullptr);
+    ScreenPlacement::centre(*window, screen, screen);
     new CloseWatcher(window, [this] { windowWillClose(); });
     windowDidLoad();
 }

@@ -53,7 +53,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolBar>
@@ -331,8 +330,10 @@ void DocumentWindow::windowControllerDidLoadNib(bool isNew)
     // 6. Pins.
     setUpConstraints();
     // 7. The window frame.
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(initialFrame(screen->availableGeometry()));
+    // The frame, title bar included, fills the screen's height.
+    const QRect available = ScreenPlacement::availableGeometryOf(nullptr);
+    if (!available.isEmpty())
+        ScreenPlacement::setFrameGeometry(*this, initialFrame(available), available);
     settlePanes();
     // 9. Toolbar icons.
     setUpToolbarIcons();
@@ -624,16 +625,14 @@ void DocumentWindow::setUpPanels()
     // The panels float beside the window's edges, the image editor over its
     // middle; each stays within the screen that holds the window.
     const QRect frame = geometry();
-    const auto placeAt = [&frame](QWidget* panel, QPointF corner) {
-        ScreenPlacement::place(*panel, QRect(corner.toPoint(), panel->size()), frame.center());
-    };
-    placeAt(o.layoutLayerPanel, {frame.right() - kRightPaneWidth - o.layoutLayerPanel->width() - 20, frame.top() + 120.0});
-    placeAt(o.pasteboardPanel, {frame.left() + kLeftPaneWidth + 20, frame.top() + 120.0});
-    placeAt(o.editImagePanel,
-            frame.center() - QPoint(o.editImagePanel->width() / 2, o.editImagePanel->height() / 2));
-    placeAt(o.loadingPanel, frame.center() - QPoint(o.loadingPanel->width() / 2, o.loadingPanel->height() / 2));
-    placeAt(o.downloadingPanel,
-            frame.center() - QPoint(o.downloadingPanel->width() / 2, o.downloadingPanel->height() / 2));
+    const QRect screen = ScreenPlacement::availableGeometryOf(this);
+    const int layersWidth = ScreenPlacement::frameSize(*o.layoutLayerPanel).width();
+    ScreenPlacement::place(*o.layoutLayerPanel,
+                           QPoint(frame.right() - int(kRightPaneWidth) - layersWidth - 20, frame.top() + 120), screen);
+    ScreenPlacement::place(*o.pasteboardPanel, QPoint(frame.left() + int(kLeftPaneWidth) + 20, frame.top() + 120),
+                           screen);
+    for (QWidget* panel : {o.editImagePanel.data(), o.loadingPanel.data(), o.downloadingPanel.data()})
+        ScreenPlacement::centre(*panel, frame, screen);
 }
 
 void DocumentWindow::setUpAddTextButton()

@@ -38,7 +38,7 @@ void Popover::showAtRightEdgeOf(const QWidget& control)
     // the other edge; then the screen's edges hold it.
     if (!available.isEmpty() && wanted.right() > available.right() && anchor.left() - width() >= available.left())
         wanted.moveRight(anchor.left() - 1);
-    move(ScreenPlacement::fitted(wanted, available).topLeft());
+    ScreenPlacement::place(*this, wanted.topLeft(), available);
     show();
     raise();
 }

@@ -4,6 +4,7 @@
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "net/HTS3Manager.h"
+#include "panels/controls/ScreenPlacement.h"
 #include "panels/templates/TemplateLibrary.h"
 #include "platform/ui/Prompter.h"
 
@@ -15,7 +16,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <QtDebug>
 
@@ -114,8 +114,9 @@ void ZVTemplateWindowController::loadWindow()
     layout->addWidget(m_sourceList);
     layout->addLayout(right, 1);
 
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
+    // On the screen of the window it was asked from.
+    const QRect screen = ScreenPlacement::availableGeometryOf(QApplication::activeWindow());
+    ScreenPlacement::centre(*window, screen, screen);
     m_blank = TemplateLibrary::blankSource();
     rebuildSources();
     updateControls();

@@ -30,6 +30,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
 
 using namespace ql;
 
@@ -200,6 +201,76 @@ TEST_F(InspectorPane, ANewTitleBoxShowsItsTextSize)
     EXPECT_TRUE(size->text().startsWith(QStringLiteral("32"))) << size->text().toStdString();
 }
 
+TEST_F(InspectorPane, TheTypefaceBoxFollowsTheEmphasisOfTheSelectedText)
+{
+    // A title, its text being edited and all of it selected.
+    ZVTextContentViewController* browser = window->controllers().textContentVC;
+    browser->stylePicker()->setCurrentIndex(1);
+    QTest::mouseClick(browser->insertButton(), Qt::LeftButton);
+    QTest::qWait(30);
+    DeferredCalls::instance().flush();
+    ASSERT_EQ(page->puttyViews().size(), 1);
+    ZVPuttyView* box = page->puttyViews().first();
+    const QPoint middle = at(box->contentFrame().center());
+    QTest::mouseClick(canvas(), Qt::LeftButton, {}, middle);
+    QTest::mouseDClick(canvas(), Qt::LeftButton, {}, middle);
+    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, middle);
+    DeferredCalls::instance().flush();
+    ASSERT_TRUE(box->contentView()->editMode());
+    QTest::keyClick(canvas(), Qt::Key_A, Qt::ControlModifier);
+    DeferredCalls::instance().flush();
+
+    QWidget* inspector = window->controllers().textSettingsController->view();
+    auto* faces = inspector->findChild<QComboBox*>(QStringLiteral("contentView.currentFontTypeFaceIndex"));
+    auto* size = inspector->findChild<QLineEdit*>(QStringLiteral("contentView.currentFontSize"));
+    const auto emphasis = [inspector](const char* name) -> QToolButton* {
+        for (QToolButton* button :
+             inspector->findChildren<QToolButton*>(QStringLiteral("contentView.currentEmphasis"))) {
+            if (button->accessibleName() == QLatin1String(name))
+                return button;
+        }
+        return nullptr;
+    };
+    QToolButton* bold = emphasis("Bold");
+    QToolButton* italic = emphasis("Italic");
+    ASSERT_TRUE(faces && size && bold && italic);
+    // Each check ends the user's action: its undo steps are one group.
+    const auto shows = [&](const char* face, const char* step) {
+        QCoreApplication::processEvents();
+        DeferredCalls::instance().flush();
+        EXPECT_EQ(faces->currentText(), QLatin1String(face)) << step;
+        EXPECT_TRUE(size->text().startsWith(QStringLiteral("32"))) << step << ": " << size->text().toStdString();
+    };
+    shows("Regular", "as inserted");
+
+    // The B button clicked, the I button pressed from the keyboard: the box
+    // names the face the text now has.
+    QTest::mouseClick(bold, Qt::LeftButton);
+    shows("Bold", "bold");
+    EXPECT_TRUE(bold->isChecked());
+    italic->setFocus();
+    QTest::keyClick(italic, Qt::Key_Space);
+    shows("Bold Italic", "bold and italic");
+    EXPECT_TRUE(italic->isChecked());
+
+    // Undo takes the face back with the text.
+    menu(QStringLiteral("Edit/Undo"));
+    shows("Bold", "italic undone");
+    menu(QStringLiteral("Edit/Undo"));
+    shows("Regular", "bold undone");
+    EXPECT_FALSE(bold->isChecked());
+    menu(QStringLiteral("Edit/Redo"));
+    shows("Bold", "bold redone");
+    EXPECT_TRUE(bold->isChecked());
+
+    // A face chosen in the box is an emphasis too.
+    const int regular = faces->findText(QStringLiteral("Regular"));
+    faces->setCurrentIndex(regular);
+    emit faces->activated(regular);
+    shows("Regular", "regular chosen");
+    EXPECT_FALSE(bold->isChecked());
+}
+
 TEST_F(InspectorPane, TheImageEditorShowsWholeOverItsWindow)
 {
     QImage red(80, 60, QImage::Format_ARGB32);
@@ -232,12 +303,24 @@ TEST_F(InspectorPane, TheImageEditorShowsWholeOverItsWindow)
     EXPECT_EQ(sizeWhenShown, QSize(420, 420));
     EXPECT_TRUE(window->frameGeometry().contains(panel->geometry().center())) << "over its window, not at a corner";
 
-    // The adjustments keep to the screen's bottom-left corner, clear of the menus.
-    window->controllers().imageEditorViewController->editProperties();
+    // The adjustments keep to the screen's bottom-left corner, clear of the
+    // menus, their frame's bottom on the screen's; so do they when opened again.
     QWidget* adjust = ImageAdjustPanel::sharedImageEditPanel();
-    ASSERT_TRUE(adjust->isVisible());
-    const QRect screen = adjust->screen()->availableGeometry();
-    EXPECT_EQ(adjust->frameGeometry().left(), screen.left());
-    EXPECT_NEAR(adjust->geometry().bottom(), screen.bottom(), 30) << "within its frame's margin";
-    adjust->close();
+    const QRect screen = window->screen()->availableGeometry();
+    for (int opening = 0; opening < 2; ++opening) {
+        window->controllers().imageEditorViewController->editProperties();
+        ASSERT_TRUE(adjust->isVisible());
+        EXPECT_EQ(adjust->frameGeometry().bottomLeft(), screen.bottomLeft()) << "opening " << opening;
+        adjust->close();
+    }
+    ASSERT_NE(adjust->frameGeometry(), adjust->geometry()) << "the offscreen platform frames its windows";
+
+    // Every panel the window placed opens on its screen, frame included.
+    const DocumentWindow::Outlets& o = window->outlets();
+    for (QWidget* placed : {o.layoutLayerPanel.data(), o.pasteboardPanel.data(), o.editImagePanel.data(),
+                            o.loadingPanel.data(), o.downloadingPanel.data()}) {
+        placed->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(placed));
+        EXPECT_TRUE(screen.contains(placed->frameGeometry())) << placed->objectName().toStdString();
+    }
 }

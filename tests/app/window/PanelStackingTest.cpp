@@ -1,6 +1,7 @@
 // The floating panels under a real window manager: openbox on Xvfb keeps
 // each panel above its document window when that window comes to the front,
-// and View's items say what the screen shows.
+// and View's items say what the screen shows. The screen is no taller than a
+// laptop's, so that a panel placed without its title bar would run off it.
 #include "ReplayTestSupport.h"
 
 #include <QImage>
@@ -18,7 +19,7 @@ TEST_F(PanelStacking, PanelsStayAboveTheirWindowAndViewTitlesFollowThem)
     QProcess xvfb;
     xvfb.setProcessEnvironment(environment);
     xvfb.start(QStringLiteral("xvfb-run"),
-               {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1600x1200x24"),
+               {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1100x24"),
                 QStringLiteral("bash"), QStringLiteral(QUIVERLEAF_SOURCE_DIR "/tests/app/window/panel_stacking.sh"),
                 QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/panel-stacking"), shot});
     ASSERT_TRUE(xvfb.waitForFinished(180000));
@@ -40,4 +41,21 @@ TEST_F(PanelStacking, PanelsStayAboveTheirWindowAndViewTitlesFollowThem)
     EXPECT_EQ(titles, QStringList({QStringLiteral("Hide Layers"), QStringLiteral("Hide Pasteboard"),
                                    QStringLiteral("Show Layers")}));
     EXPECT_FALSE(QImage(shot).isNull()) << "the screen's picture";
+
+    // Every window and panel opened wholly on the screen, frame included.
+    const auto rect = [&report](const QString& what) {
+        const QRegularExpression line(QStringLiteral("^%1 (-?\\d+) (-?\\d+) (\\d+) (\\d+)$").arg(what),
+                                      QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = line.match(report);
+        return match.hasMatch() ? QRect(match.captured(1).toInt(), match.captured(2).toInt(),
+                                        match.captured(3).toInt(), match.captured(4).toInt())
+                                : QRect();
+    };
+    const QRect screen = rect(QStringLiteral("screen"));
+    ASSERT_FALSE(screen.isEmpty()) << report.toStdString();
+    for (const char* name : {"window", "layers", "holding", "editor", "adjustments", "gradients"}) {
+        const QRect frame = rect(QStringLiteral("frame ") + QLatin1String(name));
+        EXPECT_FALSE(frame.isEmpty()) << name << "\n" << report.toStdString();
+        EXPECT_TRUE(screen.contains(frame)) << name << "\n" << report.toStdString();
+    }
 }

@@ -7,6 +7,9 @@
 //   window 0xID
 //   NAME 0xID above|below|unlisted      (one line a panel)
 //   title "TEXT"                         (View's layers and holding-area items)
+//   screen X Y W H                       (the free part of the window's screen)
+//   frame NAME X Y W H                   (the window's and each shown panel's
+//                                         frame, title bar included)
 // then closes the layers panel as its title bar would and prints View's
 // layers item again. With --shot, the screen's picture after the raise.
 // Exit 0 when it ran (the caller judges the lines), 1 when it could not.
@@ -73,6 +76,11 @@ void printTitle(ql::DocumentWindow& window, const char* selector)
         return;
     window.menus().validateMenuItem(item);
     std::printf("title \"%s\"\n", qPrintable(item->text()));
+}
+
+void printRect(const char* what, const QRect& rect)
+{
+    std::printf("%s %d %d %d %d\n", what, rect.x(), rect.y(), rect.width(), rect.height());
 }
 
 } // namespace
@@ -150,6 +158,12 @@ int main(int argc, char* argv[])
     }
     printTitle(*window, "toggleLayoutLayersPanel:");
     printTitle(*window, "togglePasteboardVisible:");
+    printRect("screen", window->screen()->availableGeometry());
+    printRect("frame window", window->frameGeometry());
+    for (const auto& [name, panel] : panels) {
+        if (panel->isVisible())
+            printRect(qPrintable(QStringLiteral("frame %1").arg(QLatin1String(name))), panel->frameGeometry());
+    }
     if (!shotPath.isEmpty()) {
         QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen || !screen->grabWindow(0).save(shotPath, "PNG"))
