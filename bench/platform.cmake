@@ -1,1 +1,2 @@
 quiverleaf_bench(platform_keypaths LIBS quiverleaf_platform)
+quiverleaf_bench(platform_deferred LIBS quiverleaf_platform)

@@ -74,13 +74,14 @@ function(quiverleaf_library name)
   endif()
 endfunction()
 
-# quiverleaf_tests(NAME FOLDER dir [QT] [LIBS lib...])
+# quiverleaf_tests(NAME FOLDER dir [QT] [WHOLE seconds] [LIBS lib...])
 # One GoogleTest executable per test folder; each test case is its own CTest
 # entry so that ctest -j spreads them over the cores. Every suite runs with a
 # temporary home folder; Qt-based suites start a QApplication on the
-# offscreen platform before the tests run.
+# offscreen platform before the tests run. WHOLE adds one more entry,
+# NAME_whole, that runs the suite as one process, as a developer runs it.
 function(quiverleaf_tests name)
-  cmake_parse_arguments(ARG "QT" "FOLDER;TIMEOUT" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "FOLDER;TIMEOUT;WHOLE" "LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_FOLDER}/*.cpp ${ARG_FOLDER}/*.h)
   set(compiled ${sources})
   list(FILTER compiled INCLUDE REGEX "\\.cpp$")
@@ -102,12 +103,21 @@ function(quiverleaf_tests name)
   target_compile_definitions(${name} PRIVATE
     QUIVERLEAF_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     QUIVERLEAF_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set(environment ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    ENVIRONMENT_MODIFICATION "QUIVERLEAF_RESOURCES=set:${PROJECT_SOURCE_DIR}/resources:${PROJECT_BINARY_DIR}/generated")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     # One value per property: test discovery splits a list given as a value.
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-    ENVIRONMENT_MODIFICATION "QUIVERLEAF_RESOURCES=set:${PROJECT_SOURCE_DIR}/resources:${PROJECT_BINARY_DIR}/generated"
+    PROPERTIES ${environment}
     TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_WHOLE)
+    # Each test gets a process of its own above; here a test that works only
+    # alone, or leaves something behind that stops a later one, shows (and
+    # the last test started names the one that hung). The high cost starts it
+    # first, so that it runs beside the single tests rather than after them.
+    add_test(NAME ${name}_whole COMMAND ${name})
+    set_tests_properties(${name}_whole PROPERTIES ${environment} TIMEOUT ${ARG_WHOLE} COST 100000 LABELS whole)
+  endif()
 endfunction()
 
 # quiverleaf_tool(NAME [QT] [LIBS lib...]) in a tests/tools/<name> folder:

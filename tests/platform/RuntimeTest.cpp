@@ -125,6 +125,35 @@ TEST(Deferred, FlushRunsEveryPendingCallHoweverManyAndDropsThoseOfGoneContexts)
     EXPECT_EQ(ran, 12000);
 }
 
+TEST(Deferred, FlushRunsTheCallsThatEachPendingCallSchedules)
+{
+    // Many windows each due to refresh later, each refresh asking for one
+    // more at once: the flush runs them all, in one pass over the queue.
+    QObject survivor;
+    constexpr int kCalls = 100000;
+    int first = 0;
+    int second = 0;
+    for (int i = 0; i < kCalls; ++i)
+        ql::after(1000, &survivor, [&] {
+            ++first;
+            ql::after(0, &survivor, [&] { ++second; });
+        });
+    ql::DeferredCalls::instance().flush();
+    EXPECT_EQ(first, kCalls);
+    EXPECT_EQ(second, kCalls);
+    EXPECT_EQ(ql::DeferredCalls::instance().pendingCount(), 0);
+
+    // Calls that each schedule two more would double for ever: the flush still ends.
+    std::function<void()> spread;
+    spread = [&] {
+        ql::after(0, &survivor, spread);
+        ql::after(0, &survivor, spread);
+    };
+    ql::after(0, &survivor, spread);
+    ql::DeferredCalls::instance().flush();
+    EXPECT_GT(ql::DeferredCalls::instance().pendingCount(), 0);
+}
+
 TEST(Deferred, ThousandsOfPendingCallsWaitBehindOneTimerAndRunInTheirOrder)
 {
     QObject survivor;

@@ -3,8 +3,9 @@
 #include "platform/runtime/Deferred.h"
 #include "platform/runtime/UserDefaults.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
+#include <QStringList>
 
 
 namespace ql::testing {
@@ -20,12 +21,38 @@ QVariantMap storedDefaults()
     return stored;
 }
 
+QString describe(const QWidget* window)
+{
+    return QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(window->metaObject()->className()), window->windowTitle());
+}
+
 } // namespace
 
 void QtStateCheck::OnTestStart(const ::testing::TestInfo&)
 {
     m_pendingBefore = DeferredCalls::instance().pendingCount();
     m_storedBefore = storedDefaults();
+    m_shownBefore.clear();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            m_shownBefore.append(window);
+}
+
+void QtStateCheck::closeWindowsLeftOpen()
+{
+    // Shared panels made on first use stay, hidden, for the program's life;
+    // only windows still shown count, and tool tips, which go by themselves,
+    // do not.
+    QStringList open;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || window->windowType() == Qt::ToolTip || m_shownBefore.contains(window))
+            continue;
+        open << describe(window);
+        // Hidden, not closed: closing a document's window would ask to save it.
+        window->hide();
+    }
+    if (!open.isEmpty())
+        ADD_FAILURE() << "The test left windows open: " << qPrintable(open.join(QStringLiteral(", ")));
 }
 
 void QtStateCheck::OnTestEnd(const ::testing::TestInfo&)
@@ -33,6 +60,7 @@ void QtStateCheck::OnTestEnd(const ::testing::TestInfo&)
     // What the test let go of (closed documents and their windows) goes now,
     // with the calls it had deferred, rather than inside the next test.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeWindowsLeftOpen();
     const int pending = DeferredCalls::instance().pendingCount();
     if (pending > m_pendingBefore) {
         ADD_FAILURE() << "The test left " << pending - m_pendingBefore << " deferred calls behind";

@@ -1,10 +1,21 @@
 #include "platform/runtime/Deferred.h"
 
 #include <QDeadlineTimer>
+#include <QScopeGuard>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace ql {
+
+namespace {
+
+// How far a flush follows calls scheduled by the calls it runs: deeper than
+// any chain the program makes, so that only a call that re-arms itself for
+// ever is stopped; as many later calls per call pending when it began.
+constexpr int kFlushDepth = 10000;
+
+} // namespace
 
 DeferredCalls& DeferredCalls::instance()
 {
@@ -34,6 +45,10 @@ void DeferredCalls::schedule(int milliseconds, QObject* context, std::function<v
     if (context)
         dropped = connect(context, &QObject::destroyed, this, [this, key] { discard(key); });
     m_pending.emplace(key, Pending {QPointer<QObject>(context), context != nullptr, std::move(call), dropped});
+    if (m_flush && m_flush->depth < kFlushDepth && m_flush->laterLeft > 0) {
+        m_flush->toRun.emplace(key, m_flush->depth + 1);
+        --m_flush->laterLeft;
+    }
     if (m_pending.begin()->first == key)
         arm();
 }
@@ -91,23 +106,21 @@ void DeferredCalls::discardAll()
 
 void DeferredCalls::flush()
 {
-    // Every call pending now runs, however many; the calls they schedule in
-    // turn run up to a bound, so that a call that re-arms itself ends.
-    constexpr int kLaterCalls = 10000;
-    const quint64 lastPending = m_nextId;
-    int later = 0;
-    for (;;) {
-        auto next = m_pending.begin();
-        if (later >= kLaterCalls) {
-            next = std::find_if(next, m_pending.end(), [lastPending](const auto& entry) {
-                return entry.first.second <= lastPending;
-            });
-        }
-        if (next == m_pending.end())
-            break;
-        if (next->first.second > lastPending)
-            ++later;
-        run(next);
+    FlushRound round;
+    for (const auto& entry : m_pending)
+        round.toRun.emplace_hint(round.toRun.end(), entry.first, 0);
+    round.laterLeft = qint64(kFlushDepth) * std::max<qint64>(1, qint64(m_pending.size()));
+    FlushRound* const outer = std::exchange(m_flush, &round);
+    const auto restore = qScopeGuard([this, outer] { m_flush = outer; });
+    while (!round.toRun.empty()) {
+        const auto [key, depth] = *round.toRun.begin();
+        round.toRun.erase(round.toRun.begin());
+        // Gone with its context, or run already by a loop a call opened.
+        const auto pending = m_pending.find(key);
+        if (pending == m_pending.end())
+            continue;
+        round.depth = depth;
+        run(pending);
     }
     arm();
 }

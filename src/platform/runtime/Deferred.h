@@ -19,8 +19,10 @@ public:
     void schedule(int milliseconds, QObject* context, std::function<void()> call);
 
     int pendingCount() const { return static_cast<int>(m_pending.size()); }
-    // Runs every pending call now, earliest first, including calls they
-    // schedule in turn (up to a bound, so a call that re-arms itself ends).
+    // Runs every pending call now, earliest first, including the calls they
+    // schedule in turn, and theirs, up to a depth (so that a call that
+    // re-arms itself ends) and a number per call pending at the start (so
+    // that calls that each schedule several end too).
     void flush();
     // Forgets every pending call without running it.
     void discardAll();
@@ -41,11 +43,20 @@ private:
     void runDue();
     void arm();
 
+    // What a flush has still to run: each call with how many schedulings
+    // lie between it and a call pending when the flush began.
+    struct FlushRound {
+        std::map<Key, int> toRun;
+        int depth = 0;
+        qint64 laterLeft = 0;
+    };
+
     // One queue behind one timer, armed for the earliest call: thousands of
     // pending calls cost no more than one each.
     std::map<Key, Pending> m_pending;
     QTimer m_timer;
     quint64 m_nextId = 0;
+    FlushRound* m_flush = nullptr;
 };
 
 // Runs `call` on the main thread `milliseconds` from now unless `context`
