@@ -26,6 +26,10 @@ are written into the work folder.
   templates: twelve saved templates with such thumbnails: the program's
           template chooser shows them within 512 MB.
 
+--sanitized says the program and tools are built with AddressSanitizer: as
+in run_hostile.py, the thumbnails' runs are bounded by resident memory
+instead of address space, and their peak is not checked.
+
 Needs Xvfb, ImageMagick's import and PIL (Debian's python3). Exit 0 when
 every check passed.
 """
@@ -322,15 +326,16 @@ class ClipArtService:
         self.server.server_close()
 
 
-def bounded_run(name, command, env, work):
+def bounded_run(name, command, env, arguments):
     """A run within the address space and time of these checks: what is
     wrong with it."""
-    cwd = run_hostile.fresh(os.path.join(work, "window", name, "run"), 0o755)
-    status, _, _, peak, _, left = run_hostile.run_child(command, env, cwd, THUMBNAILS_SECONDS, THUMBNAILS_SPACE)
+    cwd = run_hostile.fresh(os.path.join(arguments.work, "window", name, "run"), 0o755)
+    status, _, _, peak, _, left = run_hostile.run_child(command, env, cwd, THUMBNAILS_SECONDS, THUMBNAILS_SPACE,
+                                                        arguments.sanitized)
     problems = []
     if status == "timeout" or not os.WIFEXITED(status) or os.WEXITSTATUS(status) != 0:
         problems.append(run_hostile.describe_status(status, THUMBNAILS_SECONDS))
-    if peak > THUMBNAILS_PEAK_KB:
+    if peak > THUMBNAILS_PEAK_KB and not arguments.sanitized:
         problems.append("peak memory %d MB, more than %d MB" % (peak // 1024, THUMBNAILS_PEAK_KB // 1024))
     if left:
         problems.append("processes of the run outlived it")
@@ -348,7 +353,7 @@ def check_clip_art(arguments, docs, pictures):
                     % service.server.server_address[1])
         return bounded_run("clipart", [os.path.join(arguments.tools, "canvas-replay"),
                                        os.path.join(docs, "page-twice.qvleaf"), script,
-                                       os.path.join(out, "saved.qvleaf")], env, arguments.work)
+                                       os.path.join(out, "saved.qvleaf")], env, arguments)
     finally:
         service.close()
 
@@ -364,8 +369,7 @@ def check_templates(arguments, docs, pictures):
         with open(os.path.join(folder, "Flat %d.jpg" % i), "wb") as f:
             f.write(pictures[i % len(pictures)])
     env, _ = environment(arguments.work, "templates", QT_QPA_PLATFORM="offscreen")
-    return bounded_run("templates", [os.path.join(arguments.tools, "start-probe"), "--dir", root], env,
-                       arguments.work)
+    return bounded_run("templates", [os.path.join(arguments.tools, "start-probe"), "--dir", root], env, arguments)
 # --- end of the thumbnail checks ----------------------------------------------
 
 
@@ -375,6 +379,7 @@ def main():
     parser.add_argument("--tools", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("--docs", help="the documents already written by make_hostile.py")
+    parser.add_argument("--sanitized", action="store_true", help="the program and tools are built with AddressSanitizer")
     arguments = parser.parse_args()
     arguments.work = os.path.abspath(arguments.work)
     arguments.tools = os.path.abspath(arguments.tools)
