@@ -25,6 +25,26 @@ if(QUIVERLEAF_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Sanitized code runs several times slower, and slower still on a busy
+# machine: every test's time limit grows by one allowance, so that a
+# sanitized run is red on a report, not on a slow test.
+set(QUIVERLEAF_TIME_ALLOWANCE 1)
+if(QUIVERLEAF_SANITIZE)
+  set(QUIVERLEAF_TIME_ALLOWANCE 8)
+endif()
+
+# quiverleaf_time_limit(OUT seconds): a test's time limit in this build.
+function(quiverleaf_time_limit out seconds)
+  math(EXPR limit "${seconds} * ${QUIVERLEAF_TIME_ALLOWANCE}")
+  set(${out} ${limit} PARENT_SCOPE)
+endfunction()
+
+# quiverleaf_test_time_limit(TEST seconds): gives a test that limit.
+function(quiverleaf_test_time_limit test seconds)
+  quiverleaf_time_limit(limit ${seconds})
+  set_tests_properties(${test} PROPERTIES TIMEOUT ${limit})
+endfunction()
+
 # moc only looks again at a target's headers when its stamp is gone, and a
 # header added to a globbed folder does not remove it: do that here whenever
 # the globbed list changes.
@@ -91,6 +111,7 @@ function(quiverleaf_tests name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
+  quiverleaf_time_limit(ARG_TIMEOUT ${ARG_TIMEOUT})
   add_executable(${name} ${sources})
   quiverleaf_refresh_autogen(${name} "${sources}")
   target_link_libraries(${name} PRIVATE quiverleaf_warnings ${ARG_LIBS} GTest::gtest GTest::gmock)
@@ -116,6 +137,7 @@ function(quiverleaf_tests name)
     # the last test started names the one that hung). The high cost starts it
     # first, so that it runs beside the single tests rather than after them.
     add_test(NAME ${name}_whole COMMAND ${name})
+    quiverleaf_time_limit(ARG_WHOLE ${ARG_WHOLE})
     set_tests_properties(${name}_whole PROPERTIES ${environment} TIMEOUT ${ARG_WHOLE} COST 100000 LABELS whole)
   endif()
 endfunction()
