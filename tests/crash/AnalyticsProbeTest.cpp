@@ -399,6 +399,31 @@ TEST(AnalyticsProbe, AnOversizedOrGrowingActiveLogNeverGoesPastTheBound)
     EXPECT_TRUE(entriesOf(analyticsState(folder.path(), "PACKAGED")).empty());
 }
 
+// A run's last log is packaged by the next run, which may have been served a
+// smaller size per log: that size governs writing, so the larger log still
+// goes, every event of it once.
+TEST(AnalyticsProbe, ALogWrittenBeforeTheSizeWasLoweredStillGoesWhole)
+{
+    TempFolder folder;
+    test::TestService service;
+    serve(service, {{"max_pending_send_file_count", 100}});
+    runAnalytics(folder.path(), service, {"fill:12000"});
+    serve(service, {{"max_byte_size_per_file", 65536}, {"max_pending_send_file_count", 100}});
+    const auto second = runAnalytics(folder.path(), service, {"maintain"});
+    EXPECT_EQ(second.err.find("Dropping"), std::string::npos) << second.err;
+
+    std::set<std::int64_t> filled;
+    std::size_t count = 0;
+    for (const auto& [id, event] : eventsById(uploadedLogs(service)))
+        if (const Value* attributes = member(event.second.payload, "custom_attributes")) {
+            filled.insert(*member(*attributes, "i")->asInt());
+            ++count;
+        }
+    RecordProperty("events_arrived", std::to_string(count));
+    EXPECT_EQ(count, 12000u);
+    EXPECT_EQ(filled.size(), 12000u);
+}
+
 TEST(AnalyticsProbe, TwoRunningInstancesShareTheTreeWithoutLossOrRepeats)
 {
     TempFolder folder;

@@ -383,6 +383,43 @@ TEST(ReportSubmission, AReportOfALaunchThatFailedEarlyIsSentBeforeTheStartReturn
     EXPECT_EQ(entriesOf(ReportTree(second.path()).prepared()).size(), 1u);
 }
 
+// An urgent report against a service whose answer comes a byte a second:
+// the start is held a few seconds at most, and the report then goes with the
+// same start's own sending, delivered once.
+TEST(ReportSubmission, ATricklingAnswerHoldsTheStartBrieflyAndTheReportArrivesOnce)
+{
+    TempFolder folder;
+    test::TestService service;
+    const ReportTree tree(folder.path());
+    test::ServiceResponse trickle = acceptedAnswer();
+    trickle.mode = "trickle";
+    trickle.interval = 1.0;
+    trickle.body = "{\"note\":\"" + std::string(139, '.') + "\"}";
+    scriptReports(service, {trickle, acceptedAnswer()});
+    const std::string id = crashProbe(folder.path(), service.baseURL(), "segv");
+    test::writeTextFile(tree.launchMarker(), "");
+
+    const auto sent = runSend(folder.path(), service.baseURL());
+    double seconds = -1;
+    std::sscanf(sent.out.c_str(), "started after %lf s", &seconds);
+    RecordProperty("start_wait_s", std::to_string(seconds));
+    EXPECT_GE(seconds, 1.0) << sent.out;
+    EXPECT_LT(seconds, 8.0) << sent.out;
+    EXPECT_NE(sent.out.find("HLYURLErrorDomain -1001"), std::string::npos) << sent.out;
+    EXPECT_NE(sent.out.find("accepted " + tree.prepared().string()), std::string::npos) << sent.out;
+    EXPECT_TRUE(entriesOf(tree.prepared()).empty());
+
+    // The next start finds nothing left to send.
+    EXPECT_EQ(runSend(folder.path(), service.baseURL()).exitCode, 0);
+    int delivered = 0;
+    for (const auto& post : reportPosts(service)) {
+        EXPECT_EQ(partText(*partNamed(post, "report_id")), id);
+        delivered += member(post, "answered") != nullptr;
+    }
+    EXPECT_EQ(reportPosts(service).size(), 2u);
+    EXPECT_EQ(delivered, 1);
+}
+
 TEST(ReportSubmission, AFolderAnotherRunningInstanceHoldsIsLeftAlone)
 {
     TempFolder folder;

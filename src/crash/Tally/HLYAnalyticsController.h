@@ -169,8 +169,8 @@ private:
     // A log grown past this asks for maintenance: the configured size per
     // file, and never so much that the allowance would pass the bound.
     std::uint64_t logLengthTrigger() const;
-    // The most a log of ours holds; no log is written past it, and a larger
-    // one is not ours and is dropped unread.
+    // The most this run writes to one log: its size per log and the room
+    // the event that passes it may take.
     std::uint64_t maximumLogLength() const { return logLengthTrigger() + kLogLengthAllowance; }
     HLYUserDefaults& userDefaults() const;
     std::string storedKey(const char* name) const;

@@ -191,7 +191,9 @@ bool HLYAnalyticsController::packageLogsFromActiveSessionFragmentDirectoryURL(co
     const auto items = m_logSessionRepository.contentsOfDirectoryURL(source, error);
     if (!items)
         return false;
-    const std::uint64_t maximum = maximumLogLength();
+    // Not this run's size per log: the log may be an earlier run's, written
+    // under a larger one. Only what no log of ours can reach is dropped.
+    constexpr std::uint64_t maximum = HLYAnalyticsNetworkingClient::kMaximumLogLength;
     for (const auto& item : *items) {
         if (!m_logSessionRepository.itemURLHasPathExtensionMatching(item, "log") || !keepLogToSend(item, maximum))
             continue;

@@ -162,9 +162,10 @@ bool HLYReportsController::submitPackageMultipartMimeAtPath(const fs::path& path
         return false;
     }
     // A blocking upload holds up the caller (the start of the application).
-    const double timeout = synchronously && !m_networkClient->supportsBackgroundRequests() ? kBlockingUploadTimeout
-                                                                                          : kUploadTimeout;
-    URLRequest request = mutableRequestWithURL(reportURL(), timeout);
+    const bool blocking = synchronously && !m_networkClient->supportsBackgroundRequests();
+    URLRequest request = mutableRequestWithURL(reportURL(), blocking ? kBlockingUploadTimeout : kUploadTimeout);
+    if (blocking)
+        request.timeoutIntervalForResource = kBlockingUploadTimeLimit;
     if (!fillInRequest(request, path))
         return false;
     if (!synchronously) {

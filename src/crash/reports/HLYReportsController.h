@@ -38,6 +38,10 @@ class HLYReportsController {
 public:
     static constexpr double kUploadTimeout = 10.0;
     static constexpr double kBlockingUploadTimeout = 2.0;
+    // The most a blocking upload may take in all, however steadily bytes
+    // move: it holds up the application's start. One that runs out leaves
+    // its package for the sending that follows.
+    static constexpr double kBlockingUploadTimeLimit = 4.0;
 
     HLYReportsController(std::shared_ptr<DispatchQueue> queue, std::weak_ptr<HLYReportsControllerDelegate> delegate,
                          std::shared_ptr<HLYNetworkClient> client, std::shared_ptr<HLYFileManager> fileManager);

@@ -21,7 +21,9 @@
       GET  /__log     every request so far: method, path, query, headers in order,
                       body length, SHA-256 and (Base64) the body itself and, for
                       multipart bodies, the parts; a body of more than 16 MiB is
-                      logged by its length and digest only.
+                      logged by its length and digest only. "answered": true
+                      once a normal or trickled answer went out whole (a
+                      client that left before its end has none).
       Multipart parts are also written to the parts folder, one file each.
       Every part typed "application/x-gzip" or starting as a gzip stream is
       decompressed as python's gzip module reads it, piece by piece: the log
@@ -243,9 +245,12 @@ class Handler(BaseHTTPRequestHandler):
                 if "gunzip_b64" in part:
                     with open(name + ".gunzip", "wb") as out:
                         out.write(base64.b64decode(part["gunzip_b64"]))
-        self._answer(answer)
+        if self._answer(answer):
+            with LOCK:
+                entry["answered"] = True
 
     def _answer(self, answer):
+        """Sends the answer; true when all of it went out."""
         mode = answer.get("mode", "normal")
         body = base64.b64decode(answer["body_b64"]) if "body_b64" in answer else answer.get("body", "").encode()
         headers = [tuple(h) for h in answer.get("headers", [])]
@@ -265,16 +270,17 @@ class Handler(BaseHTTPRequestHandler):
                 except OSError:
                     break
             self.close_connection = True
-            return
+            return False
         if mode == "close":
             self.close_connection = True
-            return
+            return False
         if mode == "garbage":
             self.wfile.write(b"THIS IS NOT HTTP\r\n\r\n")
             self.close_connection = True
-            return
+            return False
         if mode == "endless":
-            return self._send_endless(status, headers, body or b"x" * 65536)
+            self._send_endless(status, headers, body or b"x" * 65536)
+            return False
         if mode == "trickle":
             return self._send_trickle(status, headers, body, float(answer.get("interval", 0.8)))
         if mode == "truncate":
@@ -282,6 +288,7 @@ class Handler(BaseHTTPRequestHandler):
         elif mode == "short":
             headers.append(("Content-Length", str(max(0, len(body) - 5))))
         self._send(status, headers, body)
+        return mode == "normal"
 
     def _send_endless(self, status, headers, chunk):
         # No length and no end: the body runs until the client hangs up.
@@ -304,14 +311,16 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.send_header("Connection", "close")
         self.end_headers()
+        self.close_connection = True
         try:
-            for byte in body:
+            for index, byte in enumerate(body):
+                if index:
+                    time.sleep(interval)
                 self.wfile.write(bytes([byte]))
                 self.wfile.flush()
-                time.sleep(interval)
         except OSError:
-            pass
-        self.close_connection = True
+            return False
+        return True
 
     do_GET = do_POST = do_PUT = do_DELETE = do_HEAD = do_PATCH = _dispatch
 
