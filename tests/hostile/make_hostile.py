@@ -528,6 +528,39 @@ def font_flood_documents(seeds):
 # --- end of the texts of issue 66 --------------------------------------------
 
 
+# --- Drops nested deeper than any page --------------------------------------
+
+def nested_words(count, open_tag, close_tag):
+    """`count` levels opened by `open_tag(level)`, each holding its word."""
+    return "".join(open_tag(i) + "w%d " % i for i in range(count)) + close_tag * count
+
+
+def deep_nesting_documents(seeds):
+    """(name, what it checks, bytes, pictures, expectations, where to click)
+    of HTML and RTF drops nested past the readers' bounds; the text of the
+    deepest level must reach the saved document."""
+    def sized(large, small):
+        return small if seeds else large
+
+    spans = sized(100000, 300)
+    tables = sized(20000, 60)
+    drops = [
+        ("html-spans-100k", "HTML of 100,000 nested spans", "html",
+         nested_words(spans, lambda i: "<span>", "</span>"), spans),
+        ("html-sized-spans-100k", "HTML of 100,000 nested spans, each of its own size", "html",
+         nested_words(spans, lambda i: "<span style=\"font-size:%dpt\">" % (6 + i % 40), "</span>"), spans),
+        ("html-tables-20k", "HTML of 20,000 nested div, table, row and cell", "html",
+         nested_words(tables, lambda i: "<div><table><tr><td>", "</td></tr></table></div>"), tables),
+        ("rtf-groups-100k", "RTF of 100,000 nested bold groups", "rtf",
+         "{\\rtf1 " + nested_words(spans, lambda i: "{\\b ", "}") + "}", spans),
+    ]
+    return [(name, "a dropped %s reads every word within seconds" % what, page_listed_twice_document(), [],
+             {"drop": text.encode(), "drop-type": kind, "tools": ["canvas-replay"], "limit": 5,
+              "text-has": "w%d" % (count - 1)}, BOX_MIDDLE)
+            for name, what, kind, text, count in drops]
+# --- end of the drops nested deeper than any page ----------------------------
+
+
 # --- Documents that flood the program: pages by the hundred thousand, a
 # picture whose header claims a giant ---------------------------------------
 
@@ -597,7 +630,7 @@ def main():
     manifest = []
     made = (documents(os.path.abspath(arguments.private), arguments.seeds) + bounded_documents(arguments.seeds)
             + text_load_documents(arguments.seeds) + flooding_documents(arguments.seeds)
-            + font_flood_documents(arguments.seeds))
+            + font_flood_documents(arguments.seeds) + deep_nesting_documents(arguments.seeds))
     for name, checks, data, pictures, expect, edit_at in made:
         with open(os.path.join(arguments.out, name + "." + expect.get("extension", "qvleaf")), "wb") as out:
             out.write(data)

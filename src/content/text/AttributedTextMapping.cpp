@@ -1,6 +1,7 @@
 #include "content/text/AttributedTextMapping.h"
 
 #include "content/text/HtmlFontFamilies.h"
+#include "content/text/HtmlNesting.h"
 #include "platform/graphics/FontResolver.h"
 
 #include <QPen>
@@ -382,7 +383,7 @@ AttributedString attributedStringFromHtml(const QString& html)
     // window's thread for a drop or a paste.
     const FontResolver::AliasBudget budget;
     QTextDocument foreign;
-    foreign.setHtml(withInstalledFontFamilies(html));
+    foreign.setHtml(withInstalledFontFamilies(withBoundedNesting(html)));
     return attributedString(foreign);
 }
 

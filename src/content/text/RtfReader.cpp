@@ -10,7 +10,8 @@ namespace ql::text {
 
 namespace {
 
-// Deeper nesting than this is no text anyone wrote by hand or by program.
+// Deeper nesting than this is no text anyone wrote by hand or by program:
+// groups past it read in the formatting of the deepest group kept.
 constexpr int kMaxDepth = 200;
 // A control word's name and its number are short; longer runs are garbage.
 constexpr int kMaxWord = 32;
@@ -70,11 +71,10 @@ public:
             const char c = m_in[m_pos++];
             switch (c) {
             case '{':
-                if (m_stack.size() >= kMaxDepth) {
-                    flush();
-                    return m_out;
-                }
-                m_stack.append(m_state);
+                if (m_stack.size() >= kMaxDepth)
+                    ++m_overflow;
+                else
+                    m_stack.append(m_state);
                 break;
             case '}':
                 endGroup();
@@ -97,6 +97,12 @@ public:
 private:
     void endGroup()
     {
+        if (m_overflow > 0) {
+            if (m_overflowSkippedFrom == m_overflow)
+                m_overflowSkippedFrom = 0;
+            --m_overflow;
+            return;
+        }
         if (m_state.destination == Destination::FontTable)
             endFontEntry();
         if (m_stack.isEmpty()) {
@@ -156,7 +162,7 @@ private:
             character(QChar(0x2011));
             break;
         case '*':
-            m_state.destination = Destination::Skipped;
+            enterDestination(Destination::Skipped);
             break;
         case '\'':
             hexCharacter();
@@ -168,6 +174,16 @@ private:
         default: // "\-" (optional hyphen) and the rest show nothing
             break;
         }
+    }
+
+    // Groups past the bound have no state of their own to restore: a font or
+    // colour table or a skipped group there hides the rest of its group.
+    void enterDestination(Destination destination)
+    {
+        if (m_overflow == 0)
+            m_state.destination = destination;
+        else if (m_overflowSkippedFrom == 0)
+            m_overflowSkippedFrom = m_overflow;
     }
 
     void hexCharacter()
@@ -186,11 +202,11 @@ private:
         const int value = int(std::clamp<long long>(number.value_or(1), -1000000, 1000000));
         const bool on = !number || *number != 0;
         if (word == "fonttbl")
-            m_state.destination = Destination::FontTable;
+            enterDestination(Destination::FontTable);
         else if (word == "colortbl")
-            m_state.destination = Destination::ColorTable;
+            enterDestination(Destination::ColorTable);
         else if (isSkippedDestination(word))
-            m_state.destination = Destination::Skipped;
+            enterDestination(Destination::Skipped);
         else if (m_state.destination == Destination::FontTable && word == "f")
             m_fontNumber = value;
         else if (m_state.destination == Destination::ColorTable)
@@ -203,7 +219,7 @@ private:
             character(QLatin1Char('\t'));
         else if (word == "u")
             unicodeCharacter(value);
-        else if (word == "uc")
+        else if (word == "uc" && m_overflow == 0)
             m_state.unicodeSkip = std::clamp(value, 0, 8);
         else if (word == "emdash")
             character(QChar(0x2014));
@@ -219,7 +235,7 @@ private:
             character(QChar(0x201C));
         else if (word == "rdblquote")
             character(QChar(0x201D));
-        else
+        else if (m_overflow == 0) // past the bound, text keeps the deepest kept group's formatting
             format(word, value, on);
     }
 
@@ -285,6 +301,8 @@ private:
             --m_skipping;
             return;
         }
+        if (m_overflowSkippedFrom > 0)
+            return;
         switch (m_state.destination) {
         case Destination::Skipped:
             return;
@@ -364,6 +382,9 @@ private:
     bool m_done = false;
     State m_state;
     QList<State> m_stack;
+    // Groups open past the bound, and the one of them that hides its text.
+    int m_overflow = 0;
+    int m_overflowSkippedFrom = 0;
     int m_skipping = 0;
     AttributedString m_out;
     QHash<int, QString> m_fonts;

@@ -67,3 +67,31 @@ TEST(RtfReader, HalvesOfCharactersBecomeReplacementCharacters)
     ASSERT_TRUE(text);
     EXPECT_EQ(text->string(), QStringLiteral("a\uFFFDb\uFFFDc\U0001F60A"));
 }
+
+TEST(RtfReader, GroupsNestedPastTheBoundKeepTheirText)
+{
+    const auto nested = [](int depth, const QByteArray& inner, bool closed) {
+        QByteArray rtf = "{\\rtf1 before ";
+        for (int i = 0; i < depth; ++i)
+            rtf += "{\\b ";
+        rtf += inner;
+        if (closed)
+            rtf += QByteArray(depth, '}') + " after}";
+        return rtf;
+    };
+    for (const int depth : {150, 201, 1000, 100000}) {
+        // Past the bound, formatting and skipped groups still do what they
+        // say inside, and nothing leaks out of them.
+        const std::optional<AttributedString> text =
+            attributedStringFromRtf(nested(depth, "{\\i{\\*\\generator hidden}deep}", true));
+        ASSERT_TRUE(text) << depth;
+        EXPECT_EQ(text->string(), QStringLiteral("before deep after")) << depth;
+        const qsizetype deep = text->string().indexOf(QStringLiteral("deep"));
+        EXPECT_EQ(FontResolver::traits(fontAt(*text, deep)) & BoldTrait, BoldTrait) << depth;
+        const qsizetype after = text->string().indexOf(QStringLiteral("after"));
+        EXPECT_EQ(FontResolver::traits(fontAt(*text, after)), 0) << depth;
+
+        EXPECT_EQ(attributedStringFromRtf(nested(depth, "deep", false))->string(), QStringLiteral("before deep"))
+            << depth;
+    }
+}
