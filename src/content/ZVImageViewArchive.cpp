@@ -30,7 +30,8 @@ Read readImage(ql::Image V::*field)
 }
 
 // The mask is always PNG: a mask needs its exact grey levels. One read from
-// the document goes back as it came.
+// the document, or from a PNG file, goes back as it came, all its pixels even
+// where fewer were decoded.
 void writeMask(const V& view, ql::KeyedArchiver& coder, const QString& key)
 {
     if (view.imageMask().isNull())
@@ -38,6 +39,10 @@ void writeMask(const V& view, ql::KeyedArchiver& coder, const QString& key)
     const ql::Image& mask = view.imageMask();
     if (const std::optional<QByteArray> stored = ql::storedImageData(mask)) {
         coder.encodeObject(key, QVariant(*stored));
+        return;
+    }
+    if (const ql::ImageRep own = mask.firstRepresentation(); own.encoding() == ql::ImageRep::Encoding::Png) {
+        coder.encodeObject(key, QVariant(own.encodedData()));
         return;
     }
     const ql::Image bitmap = mask.bitmap().isNull() ? ql::Image() : ql::Image(mask.bitmap());

@@ -3,6 +3,7 @@
 #include "imaging/PictureConversions.h"
 #include "imaging/PicturePlaceholder.h"
 #include "imaging/VectorRendering.h"
+#include "platform/graphics/BitmapDecoding.h"
 #include "platform/graphics/PictureConversionScope.h"
 
 #include <QCache>
@@ -121,7 +122,7 @@ QImage reducedBitmap(const QImage& bitmap, QSize pixels)
         if (const QImage* hit = kept.object(key))
             return *hit;
     }
-    const QImage reduced = bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage reduced = bitmaps::reduced(bitmap, pixels);
     const QMutexLocker lock(&mutex);
     kept.insert(key, new QImage(reduced), int(std::max<qsizetype>(1, reduced.sizeInBytes() / 1024)));
     return reduced;
@@ -211,7 +212,11 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
         }
     } else if (!first.isVector()) {
         const QImage own = first.image();
-        if (!own.isNull() && own.size() == pixels)
+        // A picture decoded with fewer pixels than memory would allow at its
+        // size is drawn from those: made larger it would take more.
+        const bool pastBudget =
+            bitmaps::decodedBytes(pixels, QImage::Format_ARGB32_Premultiplied) > double(bitmaps::kLargestDecodedBytes);
+        if (!own.isNull() && (own.size() == pixels || pastBudget))
             bitmap = own;
     }
     if (bitmap.isNull() && !deferred)

@@ -24,11 +24,14 @@ Image edited(const Image& image, Edit edit)
 // in points and its resolution, so that a flip loses nothing and a second
 // one gives the same pixels back. A PDF, EPS or drawing has no pixels of
 // its own and is rendered at its edit resolution first.
-// Null when the pixels cannot be had.
+// Null when the pixels cannot be had, as for a picture whose size does not
+// even read.
 Image mirrored(const Image& image, bool leftToRight, bool topToBottom)
 {
-    if (!hasPixels(image))
+    if (image.isNull())
         return image;
+    if (!hasPixels(image))
+        return {};
     const ImageRep own = image.firstRepresentation();
     QImage pixels = own.isVector() || own.isDrawn() ? bitmapOf(image, pixelDensity(image)) : own.image();
     if (pixels.isNull())

@@ -16,13 +16,15 @@ Image maskImage(const Image& image, const Image& mask)
     QImage bitmap = bitmapOf(image, scale);
     if (bitmap.isNull())
         return image;
-    // The mask stretches over the whole image; its transparent parts count as white.
+    // The mask stretches over the whole image; its transparent parts count
+    // as white. It needs no more pixels than the image has: a mask too large
+    // to decode whole is decoded that small.
     QImage coverage(bitmap.size(), QImage::Format_RGB32);
     coverage.fill(Qt::white);
     {
         QPainter painter(&coverage);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRect(QPoint(0, 0), bitmap.size()), bitmapOf(mask, pixelDensity(mask)));
+        drawImagePart(painter, mask, QRectF(coverage.rect()), QRectF(QPointF(0, 0), mask.size()));
     }
     for (int y = 0; y < bitmap.height(); ++y) {
         auto* out = reinterpret_cast<QRgb*>(bitmap.scanLine(y));

@@ -10,6 +10,7 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/runtime/Deferred.h"
+#include "support/GreyPicture.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -152,6 +153,19 @@ TEST(ImageViewArchive, PicturesKeepTheirDataThroughSaves)
     ASSERT_TRUE(copy);
     EXPECT_TRUE(copy->isVector());
     EXPECT_TRUE(copy->originalImage().isVector());
+}
+
+TEST(ImageViewArchive, AMaskChosenFromAFileIsSavedAsItsOwnBytes)
+{
+    // 20,000 pixels square, 400 MB decoded: it is decoded smaller, yet the
+    // document keeps all of it.
+    const QByteArray png = ql::testing::splitGreyPng(QSize(20000, 20000), 10000);
+    const ql::Result<ql::Image> mask = ql::Image::fromData(png);
+    ASSERT_TRUE(mask.ok());
+    ASSERT_LT(mask->pixelSize().width(), 20000);
+    ZVImageView view(QRectF(0, 0, 160, 120));
+    view.setImageMask(*mask);
+    EXPECT_EQ(storedData(archiveOf(&view), QStringLiteral("imageMask")), png);
 }
 
 TEST(ImageViewArchive, DamagedNumbersAndKindsReadWithoutHarm)

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <mutex>
+#include <vector>
 
 namespace ql::bitmaps {
 
@@ -13,6 +14,12 @@ double decodedBytes(QSize pixels, QImage::Format format)
 {
     const int bits = format == QImage::Format_Invalid ? 32 : int(QImage::toPixelFormat(format).bitsPerPixel());
     return double(pixels.width()) * double(pixels.height()) * std::max(bits, 8) / 8.0;
+}
+
+double countedBytes(QSize pixels, QImage::Format format)
+{
+    const int bits = format == QImage::Format_Invalid ? 32 : int(QImage::toPixelFormat(format).bitsPerPixel());
+    return double(pixels.width()) * double(pixels.height()) * std::max(bits, 32) / 8.0;
 }
 
 QSize decodedSizeWithin(QSize full, QImage::Format format)
@@ -40,6 +47,85 @@ bool readWithinLimit(QImageReader& reader, QImage& image, double bytes)
     const bool read = reader.read(&image);
     QImageReader::setAllocationLimit(previous);
     return read;
+}
+
+namespace {
+
+bool isGrey(QImage::Format format)
+{
+    return format == QImage::Format_Grayscale8 || format == QImage::Format_Grayscale16;
+}
+
+// Each pixel of the result the average of the source pixels that fall in it
+// (whole pixels, each in one); `pixels` no larger than the source.
+template <class Sample>
+QImage averaged(const QImage& source, QSize pixels)
+{
+    QImage result(pixels, source.format());
+    if (result.isNull())
+        return {};
+    const int width = source.width();
+    std::vector<int> column(size_t(width), 0);
+    std::vector<quint64> perColumn(size_t(pixels.width()), 0);
+    for (int x = 0; x < width; ++x) {
+        column[size_t(x)] = int(qint64(x) * pixels.width() / width);
+        ++perColumn[size_t(column[size_t(x)])];
+    }
+    std::vector<quint64> sums(size_t(pixels.width()));
+    int y = 0;
+    for (int row = 0; row < pixels.height(); ++row) {
+        const int first = y;
+        const int end = int(qint64(row + 1) * source.height() / pixels.height());
+        std::fill(sums.begin(), sums.end(), 0);
+        for (; y < end; ++y) {
+            const auto* in = reinterpret_cast<const Sample*>(source.constScanLine(y));
+            for (int x = 0; x < width; ++x)
+                sums[size_t(column[size_t(x)])] += in[x];
+        }
+        auto* out = reinterpret_cast<Sample*>(result.scanLine(row));
+        const quint64 rows = quint64(end - first);
+        for (int x = 0; x < pixels.width(); ++x) {
+            const quint64 count = perColumn[size_t(x)] * rows;
+            out[x] = Sample((sums[size_t(x)] + count / 2) / count);
+        }
+    }
+    result.setDotsPerMeterX(source.dotsPerMeterX());
+    result.setDotsPerMeterY(source.dotsPerMeterY());
+    return result;
+}
+
+} // namespace
+
+bool readAtSize(QImageReader& reader, QImage& image, QSize full, QSize size, QImage::Format format)
+{
+    if (!full.isValid())
+        return readWithinLimit(reader, image, 0.0);
+    const double whole = countedBytes(full, format);
+    if (size == full)
+        return readWithinLimit(reader, image, whole);
+    if (!isGrey(format) || whole <= double(kLargestTransientBytes)) {
+        reader.setScaledSize(size);
+        return readWithinLimit(reader, image, std::min(whole, double(kLargestTransientBytes)));
+    }
+    if (decodedBytes(full, format) > double(kLargestTransientBytes))
+        return false;
+    QImage all;
+    if (!readWithinLimit(reader, all, whole) || all.isNull())
+        return false;
+    image = reduced(all, size);
+    return !image.isNull();
+}
+
+QImage reduced(const QImage& bitmap, QSize pixels)
+{
+    if (bitmap.isNull() || pixels.isEmpty())
+        return {};
+    const bool smaller = pixels.width() <= bitmap.width() && pixels.height() <= bitmap.height();
+    if (smaller && bitmap.format() == QImage::Format_Grayscale8)
+        return averaged<quint8>(bitmap, pixels);
+    if (smaller && bitmap.format() == QImage::Format_Grayscale16)
+        return averaged<quint16>(bitmap, pixels);
+    return bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 namespace {

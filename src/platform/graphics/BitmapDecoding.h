@@ -21,12 +21,24 @@ inline constexpr qint64 kLargestTransientBytes = qint64(512) << 20;
 
 // In floating point: a header may claim any size.
 double decodedBytes(QSize pixels, QImage::Format format);
+// What the toolkit's readers count against their allocation limit for a
+// picture of `pixels`: 32 bits a pixel at least, whatever its depth.
+double countedBytes(QSize pixels, QImage::Format format);
 // The pixels a picture of `full` pixels is decoded at: all of them, or
 // fewer in the same shape when they would take more than kLargestDecodedBytes.
 QSize decodedSizeWithin(QSize full, QImage::Format format);
 // Reads with the toolkit's allocation limit raised, for this read only, to
-// the `bytes` the picture needs.
+// the `bytes` it counts for the picture (countedBytes).
 bool readWithinLimit(QImageReader& reader, QImage& image, double bytes);
+// Reads a picture of `full` pixels and `format` (as its header says) at
+// `size`: all its pixels, or fewer, taking no more than
+// kLargestTransientBytes meanwhile. The toolkit shrinks a grey picture
+// through a 32-bit copy of all of it: one too large for that is read whole
+// at its own depth and reduced here.
+bool readAtSize(QImageReader& reader, QImage& image, QSize full, QSize size, QImage::Format format);
+// The bitmap reduced to `pixels`, each the average of those it covers, its
+// resolution kept; a grey bitmap stays grey and needs no 32-bit copy.
+QImage reduced(const QImage& bitmap, QSize pixels);
 
 // The resolution a PNG's or a JPEG's header states in dots per metre, as
 // the toolkit's readers give it to the decoded picture; none when it states

@@ -112,13 +112,9 @@ Result<Image> Image::fromData(const QByteArray& data)
                                           .arg(full.width())
                                           .arg(full.height())
                                           .arg(qint64(scans) >> 20));
-    double bytes = full.isValid() ? bitmaps::decodedBytes(full, reader.imageFormat()) : 0.0;
-    if (const QSize within = bitmaps::decodedSizeWithin(full, reader.imageFormat()); within != full) {
-        reader.setScaledSize(within);
-        bytes = std::min(bytes, double(bitmaps::kLargestTransientBytes));
-    }
+    const QImage::Format pixelFormat = reader.imageFormat();
     QImage image;
-    if (!bitmaps::readWithinLimit(reader, image, bytes))
+    if (!bitmaps::readAtSize(reader, image, full, bitmaps::decodedSizeWithin(full, pixelFormat), pixelFormat))
         return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
     const bool scaled = full.isValid() && image.size() != full && image.width() > 0 && image.height() > 0;
     if (scaled && format == "png") {

@@ -168,13 +168,8 @@ QImage StoredBitmap::decode(QSize size) const
     buffer.setData(m_data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, m_format);
-    double bytes = bitmaps::decodedBytes(m_fileSize, m_headerFormat);
-    if (size != m_fileSize) {
-        reader.setScaledSize(size);
-        bytes = std::min(bytes, double(bitmaps::kLargestTransientBytes));
-    }
     QImage image;
-    if (!bitmaps::readWithinLimit(reader, image, bytes) || image.isNull())
+    if (!bitmaps::readAtSize(reader, image, m_fileSize, size, m_headerFormat) || image.isNull())
         return {};
     return image;
 }

@@ -1,8 +1,9 @@
 // Flips of pictures through the real window: a dropped photo's stored
 // picture and a 300-dpi PDF keep the photo's own pixels, read back by PIL
 // and pdfimages; a masked photo shows the same part in the window, in the
-// open document's export, in the saved file and once it is reopened; a
-// line drawing is drawn as smoothly right after a flip as when reopened.
+// open document's export, in the saved file and once it is reopened, and so
+// does a photo whose mask is too large to decode whole; a line drawing is
+// drawn as smoothly right after a flip as when reopened.
 #include "ReplayTestSupport.h"
 
 #include "app/document/Document.h"
@@ -14,6 +15,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"
 #include "design/ZVDesignHelper.h"
+#include "support/GreyPicture.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -247,6 +249,42 @@ TEST_F(PictureFlips, AMaskedPhotoShowsTheSamePartOpenSavedAndReopened)
         const Views windows = windowsAfterFlip(masked, flip, content.center());
         EXPECT_EQ(offShare(windows.flipped, windows.reopened), 0.0) << "the window";
     }
+}
+
+TEST_F(PictureFlips, AMaskPastTheDecodingBudgetMasksItsPhotoInTheWindowExportsAndFlips)
+{
+    // A 640 × 480 photo, red on its left half and blue on its right, under a
+    // grey mask of 20,000 pixels square (400 MB decoded) that shows the left
+    // half alone.
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(QColor(30, 60, 220));
+    QPainter(&photo).fillRect(0, 0, 320, 480, QColor(220, 40, 30));
+    const QRectF content(100, 100, 320, 240);
+    const QByteArray mask = splitGreyPng(QSize(20000, 20000), 10000);
+    const QString masked = pictureDocument(encoded(photo, "JPEG"), content, mask);
+    const QPoint left(180, 220), right(340, 220);
+    const auto isBlue = [](QColor c) { return c.blue() > 180 && c.red() < 80; };
+
+    const QImage page = decodedRGB(renderPages(masked) + QStringLiteral("/page.png"));
+    EXPECT_TRUE(isRed(page.pixelColor(left))) << page.pixelColor(left).name().toStdString();
+    EXPECT_TRUE(isWhite(page.pixelColor(right))) << page.pixelColor(right).name().toStdString();
+
+    const QString shot = path(QStringLiteral("shot.png"));
+    const ToolRun run = replay(masked, QStringLiteral("click 500 700\n"), path(QStringLiteral("same.qvleaf")),
+                               {QStringLiteral("--shot"), shot});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QImage window = decodedRGB(shot);
+    // Below the toolbar's icons, left of the inspector.
+    const QRect pane(0, 100, window.width() - int(DocumentWindow::kRightPaneWidth), window.height() - 100);
+    EXPECT_GT(centroid(window, isRed, pane).x(), 0) << "the photo's left half shows";
+    EXPECT_LT(centroid(window, isBlue, pane).x(), 0) << "its right half is masked";
+
+    // Flipped, the mask turns with the photo: its red half shows on the right.
+    const QString saved = path(QStringLiteral("saved.qvleaf"));
+    const Views exports = exportsAfterFlip(masked, kHorizontal, 72, saved);
+    EXPECT_TRUE(isWhite(exports.flipped.pixelColor(left))) << exports.flipped.pixelColor(left).name().toStdString();
+    EXPECT_TRUE(isRed(exports.flipped.pixelColor(right))) << exports.flipped.pixelColor(right).name().toStdString();
+    EXPECT_EQ(offShare(exports.flipped, exports.reopened), 0.0) << "the file reopened";
 }
 
 TEST_F(PictureFlips, ALineDrawingIsAsSmoothRightAfterAFlipAsWhenReopened)

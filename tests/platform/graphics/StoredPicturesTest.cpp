@@ -6,6 +6,7 @@
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 #include "fuzz/ArchiveProbe.h"
+#include "support/GreyPicture.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -102,6 +103,35 @@ TEST(StoredPictures, PicturesPastTheToolkitsLimitDecodeAndKeepTheirSize)
     EXPECT_NEAR(big.size().height(), 8000 * 72.0 / 300.0, 0.5);
     EXPECT_EQ(big.bitmap().pixelColor(100, 100), QColor(30, 90, 160));
     EXPECT_EQ(imageArchiveData(big).value(), png) << "the full picture is what is saved";
+}
+
+TEST(StoredPictures, GreyPicturesDecodeAtTheirOwnDepthPastTheToolkitsLimitAndTheBudget)
+{
+    // 49 megapixels: 49 MB decoded, which the toolkit counts as 196 MB.
+    const Result<Image> scan = Image::fromData(ql::testing::splitGreyPng(QSize(7000, 7000), 3500));
+    ASSERT_TRUE(scan.ok()) << scan.error().message.toStdString();
+    EXPECT_EQ(scan->pixelSize(), QSize(7000, 7000));
+
+    // 400 MB decoded: read smaller, whether placed or stored, its size in
+    // points its own; read for a small drawing, only as many pixels as that.
+    const QByteArray png = ql::testing::splitGreyPng(QSize(20000, 20000), 10000);
+    const Result<Image> placed = Image::fromData(png);
+    ASSERT_TRUE(placed.ok()) << placed.error().message.toStdString();
+    const Image stored = Image::fromStoredData(png);
+    ASSERT_FALSE(stored.isUndecodable());
+    const QImage small = stored.firstRepresentation().imageForPixels(QSize(640, 480));
+    EXPECT_TRUE(small.width() >= 640 && small.height() >= 480 && small.width() < 16384) << small.width();
+    EXPECT_EQ(small.pixelColor(small.width() / 2 - 1, 240), QColor(Qt::black));
+    EXPECT_EQ(small.pixelColor(small.width() / 2, 240), QColor(Qt::white)) << "every pixel counted on its own side";
+    for (const Image& big : {*placed, stored}) {
+        EXPECT_EQ(big.size(), QSizeF(20000, 20000));
+        const QImage pixels = big.bitmap();
+        EXPECT_LT(pixels.width(), 20000);
+        EXPECT_EQ(pixels.format(), QImage::Format_Grayscale8) << "no 32-bit copy";
+        EXPECT_EQ(pixels.pixelColor(pixels.width() / 4, 10), QColor(Qt::black));
+        EXPECT_EQ(pixels.pixelColor(3 * pixels.width() / 4, 10), QColor(Qt::white));
+    }
+    EXPECT_EQ(imageArchiveData(stored).value(), png);
 }
 
 TEST(StoredPictures, OneScopeDecodesEachPictureOnceWhereverItsBytesLie)
