@@ -6,8 +6,8 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVTextView.h"
-#include "content/text/AttributedTextMapping.h"
-#include "content/text/RtfReader.h"
+#include "content/text/ForeignRichText.h"
+#include "platform/graphics/FontResolver.h"
 #include "platform/Uuid.h"
 #include "platform/runtime/FileReading.h"
 #include "shapes/df/DFPasteboardTypes.h"
@@ -211,13 +211,7 @@ bool ZVDropView::dropPicture(const QMimeData& data, QPointF pagePoint)
 
 bool ZVDropView::dropRichText(const QMimeData& data, QPointF pagePoint)
 {
-    std::optional<AttributedString> text;
-    for (const QString& format : {QStringLiteral("text/rtf"), QStringLiteral("application/rtf")}) {
-        if (!text && data.hasFormat(format))
-            text = text::attributedStringFromRtf(data.data(format));
-    }
-    if (!text && data.hasHtml())
-        text = text::attributedStringFromHtml(data.html());
+    const std::optional<AttributedString> text = text::foreignRichText(data, FontResolver::defaultFont());
     if (!text)
         return false;
     addText(*text, pagePoint, data.hasFormat(ElementPasteboard::sampleTextType()));

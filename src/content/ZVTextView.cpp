@@ -208,7 +208,7 @@ void ZVTextView::initialize()
     m_currentEmphasis.clear();
     m_currentJustification = 0;
     m_typingAttributes = {
-        {A::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"), ql::FontResolver::defaultPointSize))},
+        {A::font, QVariant::fromValue(ql::FontResolver::defaultFont())},
         {A::paragraphStyle, QVariant::fromValue(ql::ParagraphStyle())},
     };
     m_currentFont = getCurrentFont();

@@ -34,11 +34,12 @@ QList<ql::text::ValueRun> ZVTextView::runsOf(const QString& name, Range range) c
 
 ql::TextAttributes ZVTextView::attributesForReadBack() const
 {
-    const int length = textLength();
-    if (m_editMode && m_selectedRange.location < length)
-        return ql::text::attributesAt(*m_storage->document(), m_selectedRange.location);
-    if (m_editMode)
+    // At a caret the settings are what typing will use (a B pressed there
+    // names its face at once), as the emphasis and spacing read back are.
+    if (m_editMode && m_selectedRange.length == 0)
         return m_typingAttributes;
+    if (m_editMode)
+        return ql::text::attributesAt(*m_storage->document(), m_selectedRange.location);
     return ql::text::attributesAt(*m_storage->document(), 0);
 }
 

@@ -280,3 +280,48 @@ TEST(TextEditor, TypingTakesTheStyleOfTheTextItJoins)
     editor->insertText(QStringLiteral("Z"));
     EXPECT_EQ(box.fontAt(0).pointSize(), 9.0);
 }
+
+TEST(TextEditor, TypingAfterPastedRichTextContinuesItsLastCharacter)
+{
+    // Two families at 14 pt, with the blanks between and after the styled
+    // runs that files and browsers leave.
+    const QString html = QStringLiteral(
+        "<html><body><p><span style=\"font-family:'DejaVu Serif'; font-size:14pt\">serif</span> "
+        "<span style=\"font-family:'DejaVu Sans Mono'; font-size:14pt\">mono</span></p></body></html>\n");
+    const QByteArray rtf = "{\\rtf1{\\fonttbl{\\f0 DejaVu Serif;}{\\f1 DejaVu Sans Mono;}}\\f0\\fs28 serif \\f1 mono\\par}";
+    for (const bool asRtf : {false, true}) {
+        for (const int at : {5, 11}) {
+            const std::string where = (asRtf ? "RTF at " : "HTML at ") + std::to_string(at);
+            EditedBox box;
+            box.text->setAttributedString(
+                ql::AttributedString(QStringLiteral("Hello World"), fontAttributes(QStringLiteral("Helvetica"), 14)));
+            box.editor->setPosition(at);
+            auto* data = new QMimeData;
+            if (asRtf)
+                data->setData(QStringLiteral("text/rtf"), rtf);
+            else
+                data->setHtml(html);
+            QGuiApplication::clipboard()->setMimeData(data);
+            box.editor->paste();
+            endTurn();
+            ASSERT_TRUE(box.text->string().contains(QStringLiteral("serif mono"))) << where;
+
+            // The typing attributes and the inspector follow the character
+            // before the caret, before and after typing.
+            const int caret = box.editor->position();
+            const ql::Font before = box.fontAt(caret - 1);
+            const auto showsBefore = [&](const char* step) {
+                EXPECT_EQ(box.text->currentFontSize().toDouble(), before.pointSize()) << where << step;
+                EXPECT_EQ(box.text->currentFontFamilyName(), ql::FontResolver::familyOf(before.postScriptName()))
+                    << where << step;
+            };
+            showsBefore(", pasted");
+            box.type(QStringLiteral("word"));
+            EXPECT_EQ(box.fontAt(caret), before) << where;
+            showsBefore(", typed");
+            // Nobody chose any size but 14 pt.
+            for (const ql::AttributedString::Run& run : box.text->attributedString().runs())
+                EXPECT_EQ(run.attributes.value(A::font).value<ql::Font>().pointSize(), 14.0) << where;
+        }
+    }
+}

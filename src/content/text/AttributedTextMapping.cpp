@@ -377,12 +377,15 @@ AttributedString attributedString(const QTextDocument& document)
     return attributedSubstring(document, 0, textLength(document));
 }
 
-AttributedString attributedStringFromHtml(const QString& html)
+AttributedString attributedStringFromHtml(const QString& html, const Font& unstyledFont)
 {
     // Fonts the machine lacks cost a fontconfig look-up each, on the
     // window's thread for a drop or a paste.
     const FontResolver::AliasBudget budget;
     QTextDocument foreign;
+    // Qt resolves every format's unset font properties (and heading sizes)
+    // against the document's default font.
+    foreign.setDefaultFont(FontResolver::resolve(unstyledFont));
     foreign.setHtml(withInstalledFontFamilies(withBoundedNesting(html)));
     return attributedString(foreign);
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "platform/graphics/AttributedString.h"
+#include "platform/graphics/FontResolver.h"
 
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -37,8 +38,11 @@ enum FormatProperty {
 // Replaces the document's whole text.
 void setAttributedString(QTextDocument& document, const AttributedString& text);
 AttributedString attributedString(const QTextDocument& document);
-// Styled text from other programs' HTML, as Qt reads it.
-AttributedString attributedStringFromHtml(const QString& html);
+// Styled text from other programs' HTML, as Qt reads it. What the HTML
+// leaves unstyled (blanks between its runs, the line end after the document,
+// a size or family it never names) takes `unstyledFont`, the font of where
+// the text goes, as CSS inherits it: never the toolkit's own default.
+AttributedString attributedStringFromHtml(const QString& html, const Font& unstyledFont = FontResolver::defaultFont());
 // Part of the document, positions as QTextDocument counts them.
 AttributedString attributedSubstring(const QTextDocument& document, int position, int length);
 // Inserts styled text at the cursor (replacing its selection) and leaves

@@ -3,6 +3,7 @@
 #include "content/ZVTextView.h"
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/FlowLayout.h"
+#include "content/text/ForeignRichText.h"
 #include "content/text/TextStorage.h"
 #include "platform/archive/ClassRegistry.h"
 #include "platform/archive/KeyedArchiver.h"
@@ -632,8 +633,13 @@ void TextEditor::paste()
                 text = root.value<AttributedString>();
         }
     }
-    if (!text && data->hasHtml())
-        text = attributedStringFromHtml(data->html());
+    // Text from other programs; what its HTML leaves unstyled continues the
+    // text at the caret, as typing would.
+    if (!text) {
+        const QVariant typingFont = m_view->typingAttributes().value(TextAttribute::font);
+        text = foreignRichText(*data, typingFont.metaType() == QMetaType::fromType<Font>() ? typingFont.value<Font>()
+                                                                                            : FontResolver::defaultFont());
+    }
     if (!text && data->hasText())
         text = AttributedString(data->text(), m_view->typingAttributes());
     if (!text || text->isEmpty())

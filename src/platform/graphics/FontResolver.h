@@ -147,6 +147,8 @@ public:
     // The family used when a name resolves to nothing installed.
     static QString defaultPostScriptName() { return QStringLiteral("Helvetica"); }
     static constexpr double defaultPointSize = 12.0;
+    // What a new text box types in.
+    static Font defaultFont() { return Font(defaultPostScriptName(), defaultPointSize); }
 };
 
 } // namespace ql

@@ -190,6 +190,20 @@ TEST_F(DropTarget, ElementsRichTextAndShapes)
     ZVPuttyView* loading = window->scrollView()->dropView().addLoadingPuttyViewAtLocation(QPointF(50, 60));
     EXPECT_EQ(loading->frame().center(), QPointF(50, 60));
     EXPECT_TRUE(loading->isActive());
+
+    // What HTML leaves unstyled (a blank between runs, an emphasis without a
+    // size) is a new box's text, never in the toolkit's own font.
+    QMimeData html;
+    html.setHtml(QStringLiteral("<p><span style=\"font-size:20pt\">big</span> <i>plain</i></p>\n"));
+    drop(html, QPointF(400, 200));
+    const AttributedString dropped =
+        qobject_cast<ZVTextView*>(page->puttyViews().last()->contentView())->attributedString();
+    ASSERT_TRUE(dropped.string().startsWith(QStringLiteral("big plain")));
+    const auto sizeAt = [&](int at) { return dropped.attributeAt(TextAttribute::font, at).value<Font>().pointSize(); };
+    EXPECT_EQ(sizeAt(0), 20.0);
+    EXPECT_EQ(sizeAt(3), FontResolver::defaultPointSize);
+    EXPECT_EQ(sizeAt(4), FontResolver::defaultPointSize);
+    EXPECT_EQ(FontResolver::traits(dropped.attributeAt(TextAttribute::font, 4).value<Font>()), ItalicTrait);
 }
 
 TEST_F(DropTarget, LinksAreFetchedForTheirOwnPageWhileThePanelShows)

@@ -18,6 +18,7 @@
 #include "panels/inspectors/ZVShapeSettingsController.h"
 #include "panels/inspectors/ZVTextSettingsController.h"
 #include "platform/graphics/BezierPath.h"
+#include "platform/graphics/FontResolver.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -64,6 +65,49 @@ protected:
 
     ViewController* shown() const { return window->controllers().inspectorViewController.data(); }
     int tab() const { return int(window->outlets().inspectorTabs->selectedIndex()); }
+
+    // A title inserted from the text browser, the page's only element.
+    ZVPuttyView* insertTitle()
+    {
+        ZVTextContentViewController* browser = window->controllers().textContentVC;
+        browser->stylePicker()->setCurrentIndex(1);
+        QTest::mouseClick(browser->insertButton(), Qt::LeftButton);
+        QTest::qWait(30);
+        DeferredCalls::instance().flush();
+        EXPECT_EQ(page->puttyViews().size(), 1);
+        return page->puttyViews().isEmpty() ? nullptr : page->puttyViews().first();
+    }
+
+    // The title opened for editing by a double click.
+    ZVPuttyView* editTitle()
+    {
+        ZVPuttyView* box = insertTitle();
+        if (!box)
+            return nullptr;
+        const QPoint middle = at(box->contentFrame().center());
+        QTest::mouseClick(canvas(), Qt::LeftButton, {}, middle);
+        QTest::mouseDClick(canvas(), Qt::LeftButton, {}, middle);
+        QTest::mouseRelease(canvas(), Qt::LeftButton, {}, middle);
+        DeferredCalls::instance().flush();
+        EXPECT_TRUE(box->contentView()->editMode());
+        return box;
+    }
+
+    template <class Control>
+    Control* inspected(const char* keyPath) const
+    {
+        return window->controllers().textSettingsController->view()->findChild<Control*>(QLatin1String(keyPath));
+    }
+
+    QToolButton* emphasisButton(const char* name) const
+    {
+        for (QToolButton* button : window->controllers().textSettingsController->view()->findChildren<QToolButton*>(
+                 QStringLiteral("contentView.currentEmphasis"))) {
+            if (button->accessibleName() == QLatin1String(name))
+                return button;
+        }
+        return nullptr;
+    }
 };
 
 std::unique_ptr<ZVPuttyView> shape()
@@ -181,13 +225,8 @@ TEST_F(InspectorPane, EveryInspectorKeepsItsRowsAtTheirNaturalHeight)
 
 TEST_F(InspectorPane, ANewTitleBoxShowsItsTextSize)
 {
-    ZVTextContentViewController* browser = window->controllers().textContentVC;
-    browser->stylePicker()->setCurrentIndex(1);
-    QTest::mouseClick(browser->insertButton(), Qt::LeftButton);
-    QTest::qWait(30);
-    DeferredCalls::instance().flush();
-    ASSERT_EQ(page->puttyViews().size(), 1);
-    ZVPuttyView* box = page->puttyViews().first();
+    ZVPuttyView* box = insertTitle();
+    ASSERT_NE(box, nullptr);
     auto* text = qobject_cast<ZVTextView*>(box->contentView());
     ASSERT_NE(text, nullptr);
     const QVariant font = ql::text::attributesAt(*text->textStorage()->document(), 0).value(TextAttribute::font);
@@ -204,35 +243,14 @@ TEST_F(InspectorPane, ANewTitleBoxShowsItsTextSize)
 TEST_F(InspectorPane, TheTypefaceBoxFollowsTheEmphasisOfTheSelectedText)
 {
     // A title, its text being edited and all of it selected.
-    ZVTextContentViewController* browser = window->controllers().textContentVC;
-    browser->stylePicker()->setCurrentIndex(1);
-    QTest::mouseClick(browser->insertButton(), Qt::LeftButton);
-    QTest::qWait(30);
-    DeferredCalls::instance().flush();
-    ASSERT_EQ(page->puttyViews().size(), 1);
-    ZVPuttyView* box = page->puttyViews().first();
-    const QPoint middle = at(box->contentFrame().center());
-    QTest::mouseClick(canvas(), Qt::LeftButton, {}, middle);
-    QTest::mouseDClick(canvas(), Qt::LeftButton, {}, middle);
-    QTest::mouseRelease(canvas(), Qt::LeftButton, {}, middle);
-    DeferredCalls::instance().flush();
-    ASSERT_TRUE(box->contentView()->editMode());
+    ASSERT_NE(editTitle(), nullptr);
     QTest::keyClick(canvas(), Qt::Key_A, Qt::ControlModifier);
     DeferredCalls::instance().flush();
 
-    QWidget* inspector = window->controllers().textSettingsController->view();
-    auto* faces = inspector->findChild<QComboBox*>(QStringLiteral("contentView.currentFontTypeFaceIndex"));
-    auto* size = inspector->findChild<QLineEdit*>(QStringLiteral("contentView.currentFontSize"));
-    const auto emphasis = [inspector](const char* name) -> QToolButton* {
-        for (QToolButton* button :
-             inspector->findChildren<QToolButton*>(QStringLiteral("contentView.currentEmphasis"))) {
-            if (button->accessibleName() == QLatin1String(name))
-                return button;
-        }
-        return nullptr;
-    };
-    QToolButton* bold = emphasis("Bold");
-    QToolButton* italic = emphasis("Italic");
+    QComboBox* faces = inspected<QComboBox>("contentView.currentFontTypeFaceIndex");
+    QLineEdit* size = inspected<QLineEdit>("contentView.currentFontSize");
+    QToolButton* bold = emphasisButton("Bold");
+    QToolButton* italic = emphasisButton("Italic");
     ASSERT_TRUE(faces && size && bold && italic);
     // Each check ends the user's action: its undo steps are one group.
     const auto shows = [&](const char* face, const char* step) {
@@ -269,6 +287,43 @@ TEST_F(InspectorPane, TheTypefaceBoxFollowsTheEmphasisOfTheSelectedText)
     emit faces->activated(regular);
     shows("Regular", "regular chosen");
     EXPECT_FALSE(bold->isChecked());
+}
+
+TEST_F(InspectorPane, TheTypefaceBoxFollowsBoldPressedAtACaret)
+{
+    // The caret inside the title's text, nothing selected.
+    ZVPuttyView* box = editTitle();
+    ASSERT_NE(box, nullptr);
+    auto* text = qobject_cast<ZVTextView*>(box->contentView());
+    ASSERT_NE(text, nullptr);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(canvas(), Qt::Key_Right);
+    DeferredCalls::instance().flush();
+    ASSERT_EQ(text->selectedRange(), (ZVTextView::Range {3, 0}));
+
+    QComboBox* faces = inspected<QComboBox>("contentView.currentFontTypeFaceIndex");
+    QToolButton* bold = emphasisButton("Bold");
+    ASSERT_TRUE(faces && bold);
+    const auto shows = [&](const char* face, bool checked, const char* step) {
+        QCoreApplication::processEvents();
+        DeferredCalls::instance().flush();
+        EXPECT_EQ(faces->currentText(), QLatin1String(face)) << step;
+        EXPECT_EQ(bold->isChecked(), checked) << step;
+    };
+    shows("Regular", false, "caret placed");
+
+    QTest::mouseClick(bold, Qt::LeftButton);
+    shows("Bold", true, "bold at the caret");
+    QTest::keyClick(canvas(), Qt::Key_X);
+    shows("Bold", true, "typed");
+    const QVariant typed = ql::text::attributesAt(*text->textStorage()->document(), 3).value(TextAttribute::font);
+    EXPECT_EQ(FontResolver::traits(typed.value<Font>()) & BoldTrait, BoldTrait);
+
+    // Undoing the typing and then the B leaves the caret in the plain face.
+    menu(QStringLiteral("Edit/Undo"));
+    EXPECT_EQ(faces->currentText() == QLatin1String("Bold"), bold->isChecked()) << "typing undone";
+    menu(QStringLiteral("Edit/Undo"));
+    shows("Regular", false, "bold undone");
 }
 
 TEST_F(InspectorPane, TheImageEditorShowsWholeOverItsWindow)
