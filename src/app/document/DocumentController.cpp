@@ -1,11 +1,11 @@
 #include "app/document/DocumentController.h"
 
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/DesktopThumbnail.h"
 #include "app/export/EmailService.h"
 #include "app/export/ShowInFolderService.h"
 #include "app/window/DocumentWindow.h"
 #include "platform/archive/ArchiveError.h"
+#include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/FileReading.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/Prompter.h"

@@ -1,7 +1,6 @@
 #include "app/export/ExportCommand.h"
 
 #include "design/ZVDesignHelper.h"
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/FilePanelFolder.h"
 #include "app/output/ExportNaming.h"
@@ -9,6 +8,7 @@
 #include "app/output/SheetBitmap.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/Prompter.h"
 

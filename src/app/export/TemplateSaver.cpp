@@ -1,11 +1,11 @@
 #include "app/export/TemplateSaver.h"
 
 #include "design/ZVDesignHelper.h"
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/output/BitmapWriters.h"
 #include "app/output/SheetDocument.h"
+#include "platform/runtime/AtomicFileWriter.h"
 #include "platform/ui/Prompter.h"
 
 #include <QDir>

@@ -1,6 +1,4 @@
-#include "DocumentTestSupport.h"
-
-#include "app/document/AtomicFileWriter.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using ql::testing::fileContents;
+namespace {
+
+QByteArray fileContents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 TEST(AtomicFileWriter, ReplacesTheWholeFileAndKeepsItsPermissions)
 {

@@ -1,4 +1,4 @@
-#include "app/document/AtomicFileWriter.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QFileInfo>
