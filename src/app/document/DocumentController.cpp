@@ -42,8 +42,11 @@ Result<QByteArray> readWholeFile(const QString& path)
     if (data)
         return data;
     switch (FileReadingError(data.error().code)) {
-    case FileReadingError::NotAFile:
+    case FileReadingError::Missing:
         return documentError(2, QObject::tr("The file “%1” does not exist.").arg(quoted(path)));
+    case FileReadingError::NotRegular:
+        return documentError(
+            12, QObject::tr("The file “%1” is not a document Quiverleaf can open: it is not a regular file.").arg(quoted(path)));
     case FileReadingError::TooLarge:
         return documentError(4, QObject::tr("The file “%1” is too large to be a document.").arg(quoted(path)));
     case FileReadingError::Unreadable:

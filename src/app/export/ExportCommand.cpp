@@ -160,6 +160,11 @@ ExportCommand::WriteResult ExportCommand::writeFileWithCheck(const std::function
                                                              const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
+    // Nothing to ask about what will not be replaced.
+    if (const Status special = refuseSpecialTarget(path); !special) {
+        reportFailure(special.error().message);
+        return WriteResult::Failed;
+    }
     if (QFileInfo::exists(path)) {
         AlertRequest question;
         question.messageText = tr("%1 already exists. Do you want to replace it?").arg(name);
