@@ -1,8 +1,8 @@
 // Starts the program: the chooser, or the files given on the command line
 // as a desktop passes them when it opens documents with the program. It
 // ends when its last window closes.
-#include "app/document/AtomicFileWriter.h"
 #include "app/launch/ApplicationRun.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QApplication>
 

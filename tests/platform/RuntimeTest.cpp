@@ -2,8 +2,12 @@
 #include "platform/runtime/NotificationCenter.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/Uuid.h"
+#include "support/KeptWarnings.h"
+#include "support/SpecialFiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -243,6 +247,39 @@ TEST(UserDefaults, ADamagedStoreReadsAsEmpty)
     EXPECT_FALSE(defaults.objectForKey(QStringLiteral("anything")).isValid());
     defaults.setBool(QStringLiteral("editMode"), true);
     EXPECT_TRUE(defaults.boolForKey(QStringLiteral("editMode")));
+}
+
+// A pipe, a socket or a link to a pipe where the store belongs stands for a
+// device too: the program starts with what was registered, says so once,
+// keeps the session's changes in memory and never writes there.
+TEST(UserDefaults, AStoreThatIsNoRegularFileIsNeitherWaitedOnNorReplaced)
+{
+    using namespace std::chrono_literals;
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_TRUE(ql::testing::makeFifo(pipe));
+    ASSERT_TRUE(ql::testing::makeSocket(dir.filePath(QStringLiteral("socket"))));
+    ASSERT_TRUE(QFile::link(pipe, dir.filePath(QStringLiteral("link"))));
+    for (const char* name : {"pipe", "socket", "link"}) {
+        SCOPED_TRACE(name);
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        const ql::testing::KeptWarnings warnings;
+        const auto useStore = [&] {
+            ql::UserDefaults defaults(path);
+            defaults.registerDefaults({{QStringLiteral("unitsType"), 2}});
+            EXPECT_EQ(defaults.integerForKey(QStringLiteral("unitsType")), 2);
+            defaults.setInteger(QStringLiteral("unitsType"), 1);
+            EXPECT_EQ(defaults.integerForKey(QStringLiteral("unitsType")), 1) << "kept for the session";
+            EXPECT_FALSE(defaults.synchronize());
+        };
+        ASSERT_TRUE(ql::testing::returnsWithin(5s, useStore, pipe)) << "the store waited on the pipe";
+        EXPECT_EQ(warnings.count(path), 1) << warnings.all();
+    }
+    EXPECT_TRUE(ql::testing::isFifo(pipe));
+    EXPECT_TRUE(ql::testing::isSocket(dir.filePath(QStringLiteral("socket"))));
+    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("link"))).symLinkTarget(), pipe);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(), 3)
+        << "nothing was written beside them";
 }
 
 TEST(Uuid, IsUpperCaseAndUnique)

@@ -7,6 +7,7 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "support/EnvironmentChange.h"
+#include "support/KeptWarnings.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,24 +62,6 @@ public:
 
 private:
     PictureConversions::Limits m_before;
-};
-
-// The warnings said while it lives.
-class KeptWarnings {
-public:
-    KeptWarnings() { s_kept.clear(), m_previous = qInstallMessageHandler(&keep); }
-    ~KeptWarnings() { qInstallMessageHandler(m_previous); }
-    qsizetype count(const QString& text) const { return s_kept.filter(text).size(); }
-    std::string all() const { return s_kept.join(QLatin1Char('\n')).toStdString(); }
-
-private:
-    static void keep(QtMsgType type, const QMessageLogContext&, const QString& message)
-    {
-        if (type == QtWarningMsg)
-            s_kept.append(message);
-    }
-    static inline QStringList s_kept;
-    QtMessageHandler m_previous;
 };
 
 // A `gs` first on the PATH that notes each run and hands over to the real one.

@@ -1,10 +1,10 @@
 #include "app/document/DesktopThumbnail.h"
 
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/FileStamp.h"
 #include "app/output/BitmapWriters.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/painting/PagePainter.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QCryptographicHash>
 #include <QDir>

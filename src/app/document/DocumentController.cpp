@@ -1,11 +1,11 @@
 #include "app/document/DocumentController.h"
 
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/DesktopThumbnail.h"
 #include "app/export/EmailService.h"
 #include "app/export/ShowInFolderService.h"
 #include "app/window/DocumentWindow.h"
 #include "platform/archive/ArchiveError.h"
+#include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/FileReading.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/Prompter.h"
@@ -42,8 +42,11 @@ Result<QByteArray> readWholeFile(const QString& path)
     if (data)
         return data;
     switch (FileReadingError(data.error().code)) {
-    case FileReadingError::NotAFile:
+    case FileReadingError::Missing:
         return documentError(2, QObject::tr("The file “%1” does not exist.").arg(quoted(path)));
+    case FileReadingError::NotRegular:
+        return documentError(
+            12, QObject::tr("The file “%1” is not a document Quiverleaf can open: it is not a regular file.").arg(quoted(path)));
     case FileReadingError::TooLarge:
         return documentError(4, QObject::tr("The file “%1” is too large to be a document.").arg(quoted(path)));
     case FileReadingError::Unreadable:

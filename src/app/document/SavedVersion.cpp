@@ -1,6 +1,6 @@
 #include "app/document/SavedVersion.h"
 
-#include "app/document/AtomicFileWriter.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QFile>

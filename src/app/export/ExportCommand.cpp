@@ -1,7 +1,6 @@
 #include "app/export/ExportCommand.h"
 
 #include "design/ZVDesignHelper.h"
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/FilePanelFolder.h"
 #include "app/output/ExportNaming.h"
@@ -9,6 +8,7 @@
 #include "app/output/SheetBitmap.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/Prompter.h"
 
@@ -160,6 +160,11 @@ ExportCommand::WriteResult ExportCommand::writeFileWithCheck(const std::function
                                                              const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
+    // Nothing to ask about what will not be replaced.
+    if (const Status special = refuseSpecialTarget(path); !special) {
+        reportFailure(special.error().message);
+        return WriteResult::Failed;
+    }
     if (QFileInfo::exists(path)) {
         AlertRequest question;
         question.messageText = tr("%1 already exists. Do you want to replace it?").arg(name);

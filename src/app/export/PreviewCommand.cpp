@@ -1,10 +1,10 @@
 #include "app/export/PreviewCommand.h"
 
 #include "design/ZVDesignHelper.h"
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/output/PdfOutput.h"
 #include "app/output/SheetDocument.h"
+#include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/NotificationCenter.h"
 #include "platform/ui/Workspace.h"
 

@@ -1,9 +1,9 @@
 #include "app/export/SharedPictures.h"
 
 #include "design/ZVDesignHelper.h"
-#include "app/document/AtomicFileWriter.h"
 #include "app/output/BitmapWriters.h"
 #include "app/output/ExportNaming.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,11 +1,12 @@
 #include "app/export/TemplateSaver.h"
 
 #include "design/ZVDesignHelper.h"
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/output/BitmapWriters.h"
 #include "app/output/SheetDocument.h"
+#include "platform/runtime/AtomicFileWriter.h"
+#include "platform/runtime/FileReading.h"
 #include "platform/ui/Prompter.h"
 
 #include <QDir>
@@ -19,6 +20,8 @@ namespace {
 // The thumbnail's resolution and JPEG compression factor.
 constexpr int kThumbnailResolution = 35;
 constexpr double kThumbnailQuality = 0.8;
+// The largest document the program opens.
+constexpr qint64 kLargestCopy = qint64(1) << 30;
 
 Result<QByteArray> thumbnailOf(Document& document)
 {
@@ -35,13 +38,12 @@ Result<QByteArray> thumbnailOf(Document& document)
 
 Result<QByteArray> savedFileOf(const Document& document)
 {
-    QFile file(document.filePath());
-    if (document.filePath().isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (document.filePath().isEmpty())
         return Error {kFileWriteErrorDomain, 1, QObject::tr("The document's file could not be read.")};
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    Result<QByteArray> data = readFileWithin(document.filePath(), kLargestCopy);
+    if (!data)
         return Error {kFileWriteErrorDomain, 1,
-                      QObject::tr("The document's file could not be read: %1").arg(file.errorString())};
+                      QObject::tr("The document's file could not be read: %1").arg(data.error().message)};
     return data;
 }
 
@@ -72,6 +74,14 @@ TemplateSaver::Outcome TemplateSaver::saveTemplateNext(const QString& name)
         name + QLatin1Char('.') + kDesktopDocumentExtension));
     const QString thumbnailPath =
         QDir(folder).filePath(ZVDesignHelper::sanitizeFileNameString(name + QStringLiteral(".jpg")));
+    const QString failed = QObject::tr("The template “%1” could not be saved.").arg(stem);
+    // Nothing to ask about what will not be replaced.
+    for (const QString& path : {copyPath, thumbnailPath}) {
+        if (const Status special = refuseSpecialTarget(path); !special) {
+            alert(failed, special.error().message);
+            return Outcome::Failed;
+        }
+    }
     if (QFileInfo::exists(copyPath) || QFileInfo::exists(thumbnailPath)) {
         AlertRequest question;
         question.messageText = QObject::tr("%1 already exists. Do you want to replace it?").arg(stem);
@@ -83,7 +93,6 @@ TemplateSaver::Outcome TemplateSaver::saveTemplateNext(const QString& name)
             return Outcome::NotSaved;
     }
 
-    const QString failed = QObject::tr("The template “%1” could not be saved.").arg(stem);
     const Result<QByteArray> copy = savedFileOf(m_document);
     if (!copy) {
         alert(failed, copy.error().message);

@@ -1,7 +1,7 @@
 #include "app/output/ImageData.h"
 
-#include "app/document/AtomicFileWriter.h"
 #include "app/output/PdfOutput.h"
+#include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/ConfinedProcess.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "panels/gradients/GradientList.h"
 
-#include "app/document/AtomicFileWriter.h"
 #include "platform/archive/ClassRegistry.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QFile>

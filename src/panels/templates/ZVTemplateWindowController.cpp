@@ -6,6 +6,7 @@
 #include "net/HTS3Manager.h"
 #include "panels/controls/ScreenPlacement.h"
 #include "panels/templates/TemplateLibrary.h"
+#include "platform/runtime/FileReading.h"
 #include "platform/ui/Prompter.h"
 
 #include <QApplication>
@@ -276,18 +277,17 @@ void ZVTemplateWindowController::cancelDownload()
 
 void ZVTemplateWindowController::openTemplateFile(const QString& path, const QString& title)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    const Result<QByteArray> data =
+        path.isEmpty() ? Result<QByteArray>(Error {}) : readFileWithin(path, kLargestTemplate);
+    if (!data) {
         showError(tr("The template “%1” could not be opened.").arg(title),
-                  path.isEmpty() ? tr("The file is missing.") : file.errorString());
-        return;
-    }
-    if (file.size() > kLargestTemplate) {
-        showError(tr("The template “%1” could not be opened.").arg(title), tr("The file is too large."));
+                  path.isEmpty()                     ? tr("The file is missing.")
+                  : isFileTooLarge(data.error()) ? tr("The file is too large.")
+                                                     : data.error().message);
         return;
     }
     // The controller reports a file it cannot read itself.
-    m_documents.openUntitledDocumentWithData(file.readAll(), kDesktopDocumentType);
+    m_documents.openUntitledDocumentWithData(*data, kDesktopDocumentType);
 }
 
 void ZVTemplateWindowController::showError(const QString& message, const QString& detail)

@@ -1,43 +1,51 @@
 #include "platform/runtime/UserDefaults.h"
 
 #include "platform/object/ValueKind.h"
+#include "platform/runtime/AtomicFileWriter.h"
+#include "platform/runtime/FileReading.h"
 
 #include <QDataStream>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <optional>
 
 namespace ql {
 
 namespace {
 
-// The settings file is a QDataStream of the whole map, so every value keeps
-// its exact type; the INI form would turn numbers into strings.
-bool readStore(QIODevice& device, QSettings::SettingsMap& map)
+// The file is a QDataStream of the whole map, so every value keeps its exact
+// type.
+constexpr char kMagic[] = "QLDEFAULTS1";
+// Read whole into memory: the holding area keeps its elements here.
+constexpr qint64 kLargestStore = qint64(1) << 30;
+
+QByteArray encode(const QVariantMap& values)
 {
-    QDataStream stream(&device);
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_6_4);
+    stream << QByteArray(kMagic) << values;
+    return bytes;
+}
+
+// Nothing for a file that holds something else; an empty file holds no values.
+std::optional<QVariantMap> decode(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return QVariantMap();
+    QDataStream stream(bytes);
     stream.setVersion(QDataStream::Qt_6_4);
     QByteArray magic;
     stream >> magic;
-    if (magic != "QLDEFAULTS1")
-        return device.size() == 0;
-    stream >> map;
-    return stream.status() == QDataStream::Ok;
-}
-
-bool writeStore(QIODevice& device, const QSettings::SettingsMap& map)
-{
-    QDataStream stream(&device);
-    stream.setVersion(QDataStream::Qt_6_4);
-    stream << QByteArray("QLDEFAULTS1") << map;
-    return stream.status() == QDataStream::Ok;
-}
-
-QSettings::Format storeFormat()
-{
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("qldefaults"), readStore, writeStore);
-    return format;
+    if (magic != kMagic)
+        return std::nullopt;
+    QVariantMap values;
+    stream >> values;
+    if (stream.status() != QDataStream::Ok)
+        return std::nullopt;
+    return values;
 }
 
 QString& standardPathOverride()
@@ -66,15 +74,15 @@ QString UserDefaults::standardStorePath()
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/defaults.qldefaults");
 }
 
-UserDefaults::UserDefaults(const QString& filePath, QObject* parent) : QObject(parent)
+UserDefaults::UserDefaults(const QString& filePath, QObject* parent) : QObject(parent), m_path(filePath)
 {
     QDir().mkpath(QFileInfo(filePath).absolutePath());
-    m_settings = std::make_unique<QSettings>(filePath, storeFormat());
+    reload();
 }
 
 UserDefaults::~UserDefaults()
 {
-    m_settings->sync();
+    writeChanges();
 }
 
 void UserDefaults::registerDefaults(const QVariantMap& defaults)
@@ -85,19 +93,18 @@ void UserDefaults::registerDefaults(const QVariantMap& defaults)
 
 QVariant UserDefaults::objectForKey(const QString& key) const
 {
-    if (m_settings->contains(key))
-        return m_settings->value(key);
-    return m_registered.value(key);
+    const auto stored = m_stored.constFind(key);
+    return stored != m_stored.constEnd() ? *stored : m_registered.value(key);
 }
 
 bool UserDefaults::hasStoredValue(const QString& key) const
 {
-    return m_settings->contains(key);
+    return m_stored.contains(key);
 }
 
 QStringList UserDefaults::storedKeys() const
 {
-    return m_settings->allKeys();
+    return m_stored.keys();
 }
 
 bool UserDefaults::boolForKey(const QString& key) const
@@ -146,27 +153,80 @@ void UserDefaults::setObject(const QString& key, const QVariant& value)
         removeObjectForKey(key);
         return;
     }
-    m_settings->setValue(key, value);
-    m_settings->sync();
+    m_stored.insert(key, value);
+    m_unwritten.insert(key, value);
+    writeChanges();
     emit changed(key);
 }
 
 void UserDefaults::removeObjectForKey(const QString& key)
 {
-    m_settings->remove(key);
-    m_settings->sync();
+    m_stored.remove(key);
+    m_unwritten.insert(key, QVariant());
+    writeChanges();
     emit changed(key);
 }
 
 bool UserDefaults::synchronize()
 {
-    m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    return m_unwritten.isEmpty() ? reload() : writeChanges();
 }
 
 QString UserDefaults::filePath() const
 {
-    return m_settings->fileName();
+    return m_path;
+}
+
+bool UserDefaults::reload()
+{
+    if (m_keptOff)
+        return false;
+    const Result<QByteArray> bytes = readFileWithin(m_path, kLargestStore);
+    QVariantMap values;
+    if (bytes) {
+        if (std::optional<QVariantMap> decoded = decode(*bytes))
+            values = *decoded;
+        else
+            qWarning().noquote() << tr("The settings in “%1” are damaged: the next change replaces them.").arg(m_path);
+    } else if (bytes.error().code != int(FileReadingError::Missing)) {
+        keepOff(bytes.error().message);
+        return false;
+    }
+    // Another program's changes, and this one's that are not written yet.
+    for (auto change = m_unwritten.constBegin(); change != m_unwritten.constEnd(); ++change) {
+        if (change->isValid())
+            values.insert(change.key(), *change);
+        else
+            values.remove(change.key());
+    }
+    m_stored = values;
+    return true;
+}
+
+bool UserDefaults::writeChanges()
+{
+    if (m_unwritten.isEmpty())
+        return true;
+    if (!reload())
+        return false;
+    if (const Status written = writeFileAtomically(m_path, encode(m_stored)); !written) {
+        // Once, not at every change; the changes stay held for the next try.
+        if (!m_toldWriteFailure)
+            qWarning().noquote() << tr("Settings could not be saved:") << written.error().message;
+        m_toldWriteFailure = true;
+        return false;
+    }
+    m_unwritten.clear();
+    m_toldWriteFailure = false;
+    return true;
+}
+
+void UserDefaults::keepOff(const QString& cause)
+{
+    m_keptOff = true;
+    qWarning().noquote() << tr("Settings are neither read from nor saved to “%1”: %2 This session starts from the "
+                               "program's own settings.")
+                                .arg(m_path, cause);
 }
 
 } // namespace ql

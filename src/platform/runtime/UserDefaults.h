@@ -2,12 +2,15 @@
 // per-user config folder, over a layer of registered defaults that fills in
 // what was never stored. Values keep their kinds (bool, integer, double,
 // string, bytes, lists, maps).
+//
+// The store is read only from a regular file, opened without waiting, and
+// written only by replacing a regular file (or making one). Anything else at
+// its path (a pipe, a socket, a device, or a link to one) is left as it is:
+// the program then runs on the registered values and this session's changes.
 #pragma once
 
 #include <QObject>
-#include <QSettings>
 #include <QVariantMap>
-#include <memory>
 
 namespace ql {
 
@@ -48,6 +51,8 @@ public:
     void setDouble(const QString& key, double value) { setObject(key, value); }
     void removeObjectForKey(const QString& key);
 
+    // Writes what is not written yet and reads what others wrote; false
+    // while changes stay unwritten.
     bool synchronize();
     QString filePath() const;
 
@@ -55,8 +60,20 @@ signals:
     void changed(const QString& key);
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    // The file's values over what is held, as far as the file can be read;
+    // a file that must be left alone makes the store keep off it.
+    bool reload();
+    // Writes the unwritten changes over what the file holds now.
+    bool writeChanges();
+    void keepOff(const QString& cause);
+
+    QString m_path;
+    QVariantMap m_stored;
     QVariantMap m_registered;
+    // Changes not yet in the file; a null value is a removal.
+    QVariantMap m_unwritten;
+    bool m_keptOff = false;
+    bool m_toldWriteFailure = false;
 };
 
 } // namespace ql

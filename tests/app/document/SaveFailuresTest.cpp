@@ -4,8 +4,8 @@
 // open and edited, and the file on disk stays whole.
 #include "DocumentTestSupport.h"
 
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QDir>
 #include <QProcess>

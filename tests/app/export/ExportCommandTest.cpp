@@ -7,8 +7,10 @@
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/ScriptedPrompter.h"
+#include "support/SpecialFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <gtest/gtest.h>
 
@@ -140,6 +142,29 @@ TEST_F(ExportCommandTest, PageRenderWritesTheOtherFilesWhenOneCannotBeWritten)
     EXPECT_TRUE(run.err.contains(QLatin1String("Flyer_2.png"))) << run.err.toStdString();
     EXPECT_EQ(run.err.trimmed().count(QLatin1Char('\n')), 0) << run.err.toStdString();
     EXPECT_EQ(written(), (QStringList {"Flyer_1.png", "Flyer_3.png"}));
+}
+
+// A pipe, or a socket, stands for a device: such a target is refused before
+// anything is asked, named in the failure, and left as it was.
+TEST_F(ExportCommandTest, ATargetThatIsNoRegularFileIsRefusedUnaskedAndLeftAsItWas)
+{
+    addPage(document);
+    const QString pipe = folder.filePath(QStringLiteral("pipe"));
+    ASSERT_TRUE(makeFifo(pipe));
+    ASSERT_TRUE(QFile::link(pipe, out(QStringLiteral("Flyer.png"))));
+    ASSERT_TRUE(makeSocket(out(QStringLiteral("Flyer.pdf"))));
+    const QStringList png = exportAs(ExportFormat::PNG, QStringLiteral("Flyer"), {{QStringLiteral("exportFileResolution"), 0}});
+    ASSERT_EQ(png.size(), 1);
+    EXPECT_TRUE(png[0].contains(QStringLiteral("“Flyer.png”"))) << png[0].toStdString();
+    EXPECT_TRUE(png[0].contains(QStringLiteral("regular file"))) << png[0].toStdString();
+    const QStringList pdf = exportAs(ExportFormat::PDF, QStringLiteral("Flyer"));
+    ASSERT_EQ(pdf.size(), 1);
+    EXPECT_TRUE(pdf[0].contains(QStringLiteral("“Flyer.pdf”"))) << pdf[0].toStdString();
+    for (const AlertRequest& alert : prompter.alerts)
+        EXPECT_FALSE(alert.buttons.contains(QStringLiteral("Replace"))) << alert.messageText.toStdString();
+    EXPECT_TRUE(isFifo(pipe));
+    EXPECT_EQ(QFileInfo(out(QStringLiteral("Flyer.png"))).symLinkTarget(), pipe);
+    EXPECT_TRUE(isSocket(out(QStringLiteral("Flyer.pdf"))));
 }
 
 // What the output tests rest on: a command that never ran to its end is no success.

@@ -8,8 +8,10 @@
 #include "app/window/WindowMenus.h"
 #include "content/ZVBackgroundView.h"
 #include "platform/graphics/Color.h"
+#include "support/SpecialFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,6 +82,26 @@ TEST_F(SaveTemplateTest, SavesFirstThenCopiesTheFileWithAThumbnail)
     EXPECT_EQ(fileContents(templates(QStringLiteral("ab.qvleaf"))), fileContents(path(QStringLiteral("Flyer.qvleaf"))));
     // The first booklet sheet of the first page alone: a blank half beside it.
     EXPECT_EQ(thumbnailSize(QStringLiteral("ab.jpg")), (QJsonArray {595, 385}));
+}
+
+// A pipe stands for a device: a name whose picture would go through a link
+// to one is refused unasked, and neither file is written.
+TEST_F(SaveTemplateTest, ANameLinkedToAPipeIsRefusedAndNothingIsWritten)
+{
+    const QString pipe = path(QStringLiteral("pipe"));
+    ASSERT_TRUE(makeFifo(pipe));
+    ASSERT_TRUE(QDir().mkpath(ZVDesignHelper::templatesFolder()));
+    ASSERT_TRUE(QFile::link(pipe, templates(QStringLiteral("Pipe.jpg"))));
+    prompter.answerSavePanel(path(QStringLiteral("Flyer.qvleaf")));
+    saveAsTemplate();
+    saveNamed(QStringLiteral("Pipe"));
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The template “Pipe” could not be saved."));
+    EXPECT_TRUE(prompter.alerts[0].informativeText.contains(QStringLiteral("“Pipe.jpg”")))
+        << prompter.alerts[0].informativeText.toStdString();
+    EXPECT_TRUE(isFifo(pipe));
+    EXPECT_EQ(QFileInfo(templates(QStringLiteral("Pipe.jpg"))).symLinkTarget(), pipe);
+    EXPECT_FALSE(QFileInfo::exists(templates(QStringLiteral("Pipe.qvleaf"))));
 }
 
 TEST_F(SaveTemplateTest, ThumbnailShowsTheFirstMasterWhileMastersAreShown)

@@ -3,8 +3,11 @@
 // off; a service that is closed or never answers does not hold up the
 // chooser.
 #include "../document/DocumentTestSupport.h"
+#include "support/SpecialFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -48,13 +51,19 @@ protected:
         EXPECT_TRUE(python.waitForFinished(20000));
         return QString::fromUtf8(python.readAllStandardOutput());
     }
+    // What the probe printed; what it said on its error output goes to `said`.
     QString probe(const QStringList& arguments)
     {
         QProcess tool;
         tool.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/start-probe"),
                    QStringList {QStringLiteral("--dir"), path(QStringLiteral("user"))} + arguments);
-        EXPECT_TRUE(tool.waitForFinished(60000));
-        EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        if (!tool.waitForFinished(60000)) {
+            ADD_FAILURE() << "the start did not end";
+            tool.kill();
+            tool.waitForFinished();
+        }
+        said = QString::fromUtf8(tool.readAllStandardError());
+        EXPECT_EQ(tool.exitCode(), 0) << said.toStdString();
         return QString::fromUtf8(tool.readAllStandardOutput());
     }
     // Milliseconds to the chooser, or -1.
@@ -67,6 +76,7 @@ protected:
     }
 
     QProcess service;
+    QString said;
 };
 
 } // namespace
@@ -100,4 +110,18 @@ TEST_F(StartProbe, AClosedOrSilentServiceDoesNotHoldUpTheChooser)
     const QString held = probe({QStringLiteral("--key"), QString::fromLatin1(kKey), QStringLiteral("--url"), silent});
     EXPECT_GE(chooserAfter(held), 0) << qPrintable(held);
     EXPECT_LT(chooserAfter(held), 3000) << qPrintable(held);
+}
+
+// A pipe where the settings file belongs (a device would do the same): the
+// start goes on with the registered settings, names the file once, and
+// leaves the pipe as it was.
+TEST_F(StartProbe, ASettingsFileThatIsAPipeHoldsUpNothingAndIsLeftAsItWas)
+{
+    const QString store = path(QStringLiteral("user/config/Quiverleaf/Quiverleaf/defaults.qldefaults"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(store).absolutePath()));
+    ASSERT_TRUE(ql::testing::makeFifo(store));
+    const QString output = probe({});
+    EXPECT_GE(chooserAfter(output), 0) << qPrintable(output);
+    EXPECT_EQ(said.count(store), 1) << qPrintable(said);
+    EXPECT_TRUE(ql::testing::isFifo(store));
 }

@@ -2,9 +2,9 @@
 // registered so far and writes it again to OUT. Exit 0 on success; exit 1
 // with a one-line error on bad input.
 #include "ArchiveRoundTrip.h"
-#include "app/document/AtomicFileWriter.h"
 #include "canvas/ModelArchive.h"
 #include "platform/archive/PlatformValueDecoding.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QFile>
 #include <QCoreApplication>

@@ -25,13 +25,13 @@
 #include "ReplayScript.h"
 
 #include "design/ZVDesignHelper.h"
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "app/window/DocumentWindow.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/view/ZVScrollView.h"
 #include "panels/controls/SegmentedControl.h"
+#include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/UserDefaults.h"
 #include "platform/ui/ScriptedPrompter.h"
 

@@ -5,10 +5,10 @@
 // with "version N"), printing "saving N" before and "saved N" after each save. With --once it saves
 // a single time and exits. The kill-during-save test kills it at random
 // moments and checks that PATH always holds a whole document.
-#include "app/document/AtomicFileWriter.h"
 #include "app/document/Document.h"
 #include "app/document/DocumentController.h"
 #include "LargeDocument.h"
+#include "platform/runtime/AtomicFileWriter.h"
 
 #include <QApplication>
 #include <cstdio>

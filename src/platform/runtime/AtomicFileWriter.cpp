@@ -1,4 +1,6 @@
-#include "app/document/AtomicFileWriter.h"
+#include "platform/runtime/AtomicFileWriter.h"
+
+#include "platform/runtime/FileKind.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -77,6 +79,18 @@ QString fileSystemErrorText(int errorNumber)
     }
 }
 
+Status refuseSpecialTarget(const QString& path)
+{
+    const FileKind kind = fileKindAt(path);
+    if (kind != FileKind::Pipe && kind != FileKind::Socket && kind != FileKind::Device)
+        return {};
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return writeError(path, QObject::tr("It is a link to %1 (%2), not to a regular file, and was left as it was.")
+                                    .arg(describeFileKind(kind), info.canonicalFilePath()));
+    return writeError(path, QObject::tr("It is %1, not a regular file, and was left as it was.").arg(describeFileKind(kind)));
+}
+
 void ignoreFileSizeLimitSignal()
 {
     std::signal(SIGXFSZ, SIG_IGN);
@@ -89,6 +103,8 @@ Status writeFileAtomically(const QString& path, const QByteArray& data)
         return writeError(path, fileSystemErrorText(EISDIR));
     if (!info.dir().exists())
         return writeError(path, fileSystemErrorText(ENOENT));
+    if (Status special = refuseSpecialTarget(path); !special)
+        return special;
 
     // QSaveFile writes beside the target, keeps the old file's permissions,
     // syncs and renames over the target only on commit.
@@ -101,6 +117,11 @@ Status writeFileAtomically(const QString& path, const QByteArray& data)
     if (const int failed = writeAll(int(file.handle()), data); failed != 0) {
         file.cancelWriting();
         return writeError(path, fileSystemErrorText(failed));
+    }
+    // The rename would replace a device or pipe put there meanwhile.
+    if (Status special = refuseSpecialTarget(path); !special) {
+        file.cancelWriting();
+        return special;
     }
     errno = 0;
     if (!file.commit())

@@ -1,15 +1,23 @@
-#include "DocumentTestSupport.h"
-
-#include "app/document/AtomicFileWriter.h"
+#include "platform/runtime/AtomicFileWriter.h"
+#include "support/SpecialFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-using ql::testing::fileContents;
+namespace {
+
+QByteArray fileContents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 TEST(AtomicFileWriter, ReplacesTheWholeFileAndKeepsItsPermissions)
 {
@@ -52,4 +60,35 @@ TEST(AtomicFileWriter, FailureLeavesTheOldFileAndSaysWhy)
         ::chmod(QFile::encodeName(folder.path()).constData(), 0700);
     }
     EXPECT_EQ(fileContents(path), QByteArray("old"));
+}
+
+// A pipe or socket stands for a device here: a link is followed only onto a
+// regular file, and anything else at the target is refused and left as it was.
+TEST(AtomicFileWriter, WritesThroughLinksOnlyOntoRegularFiles)
+{
+    QTemporaryDir folder;
+    const QString pipe = folder.filePath(QStringLiteral("pipe"));
+    const QString socket = folder.filePath(QStringLiteral("socket"));
+    const QString linkToPipe = folder.filePath(QStringLiteral("picture.png"));
+    ASSERT_TRUE(ql::testing::makeFifo(pipe));
+    ASSERT_TRUE(ql::testing::makeSocket(socket));
+    ASSERT_TRUE(QFile::link(pipe, linkToPipe));
+    for (const QString& target : {pipe, socket, linkToPipe}) {
+        const ql::Status written = ql::writeFileAtomically(target, "x");
+        ASSERT_FALSE(written.ok()) << target.toStdString();
+        EXPECT_TRUE(written.error().message.contains(QFileInfo(target).fileName())) << written.error().message.toStdString();
+        EXPECT_TRUE(written.error().message.contains(QStringLiteral("regular file")))
+            << written.error().message.toStdString();
+    }
+    EXPECT_TRUE(ql::testing::isFifo(pipe));
+    EXPECT_TRUE(ql::testing::isSocket(socket));
+    EXPECT_EQ(QFileInfo(linkToPipe).symLinkTarget(), pipe);
+
+    const QString document = folder.filePath(QStringLiteral("doc.qvleaf"));
+    const QString linkToDocument = folder.filePath(QStringLiteral("link.qvleaf"));
+    ASSERT_TRUE(ql::writeFileAtomically(document, "old"));
+    ASSERT_TRUE(QFile::link(document, linkToDocument));
+    ASSERT_TRUE(ql::writeFileAtomically(linkToDocument, "new"));
+    EXPECT_EQ(fileContents(document), QByteArray("new"));
+    EXPECT_EQ(QFileInfo(linkToDocument).symLinkTarget(), document);
 }

@@ -1,6 +1,8 @@
 // Writes a whole file so that an interrupted write (a crash, a kill, a full
 // disk) leaves the previous file untouched: the data goes to a temporary file
 // in the same folder, is synced to disk and then renamed over the old one.
+// A link is written through only onto a regular file: renaming over a
+// device, pipe or socket would put a file in its place.
 #pragma once
 
 #include "platform/Error.h"
@@ -15,6 +17,11 @@ inline const QString kFileWriteErrorDomain = QStringLiteral("FileWrite");
 // On failure the message names the cause in the user's words ("The disk is
 // full.", "The file is larger than this system allows.", ...).
 Status writeFileAtomically(const QString& path, const QByteArray& data);
+
+// An error naming the target when what stands at `path`, through any links,
+// is a device, pipe or socket; nothing else is refused here. For asking no
+// question about replacing what will not be replaced.
+Status refuseSpecialTarget(const QString& path);
 
 // The user's words for a system error number met while writing a file.
 QString fileSystemErrorText(int errorNumber);
