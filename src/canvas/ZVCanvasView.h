@@ -39,6 +39,7 @@ class Record;
 namespace ql {
 class CanvasHost;
 class Gesture;
+class SelectionBatch;
 class Image;
 class RulerHost;
 class UndoManager;
@@ -327,6 +328,10 @@ public:
     // An element became selected or not: the focused element is the one
     // selected, or none when there are several or none.
     void followSelection();
+    // An element's selection changed: the focused element and the
+    // inspectors follow, and an element activated alone becomes the first
+    // active one. Inside a selection batch they follow when it ends.
+    void puttyViewActiveChanged(ZVPuttyView* element, bool active);
     void puttyViewWasUnTouched(ZVPuttyView* element);
     // The rulers' client: a click on a ruler makes a guide there (a page
     // point); marker changes are stored back into the page.
@@ -591,6 +596,25 @@ private:
     std::shared_ptr<const ql::DragContext> m_drag;
     QPointer<ZVPuttyView> m_firstActiveView;
     std::unique_ptr<ql::Gesture> m_gesture;
+    // The members on this page of each group the elements belong to, each
+    // group once.
+    QList<QList<ZVPuttyView*>> groupMembersOf(const QList<ZVPuttyView*>& elements) const;
+    // What the selection changes of an open batch leave to follow.
+    friend class ql::SelectionBatch;
+    void beginSelectionBatch();
+    void endSelectionBatch();
+    struct SelectionFollowUp {
+        int depth = 0;
+        bool changed = false;
+        bool activated = false;
+        // Elements selected now, counted at the batch's first change and
+        // kept since: the changes that leave one element selected are known
+        // without walking the page again.
+        qsizetype selected = -1;
+        bool showInspector = false;
+        QPointer<ZVPuttyView> firstActive;
+    };
+    SelectionFollowUp m_selectionFollowUp;
     QPointF m_selectionViewOrigin;
     QRectF m_selectionViewFrame;
     bool m_selectionViewHidden = true;

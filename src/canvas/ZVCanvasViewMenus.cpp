@@ -2,11 +2,12 @@
 // Move to Layer submenu and its command, and the crop command.
 #include "canvas/ZVCanvasView.h"
 
-#include "design/ZVDesignHelper.h"
 #include "canvas/CanvasHost.h"
 #include "canvas/ZVPuttyView.h"
 #include "platform/runtime/NotificationCenter.h"
 #include "platform/undo/StateUndo.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -40,11 +41,15 @@ const QStringList& distributeCommands()
     return commands;
 }
 
-QVariantList uuidsOf(const QList<ZVPuttyView*>& elements)
+// The elements' UUIDs in sorted order: two lists of them hold the same
+// UUIDs, each as often, when these are equal.
+QStringList sortedUuidsOf(const QList<ZVPuttyView*>& elements)
 {
-    QVariantList uuids;
+    QStringList uuids;
+    uuids.reserve(elements.size());
     for (const ZVPuttyView* element : elements)
         uuids.append(element->uuid());
+    uuids.sort();
     return uuids;
 }
 
@@ -88,14 +93,10 @@ bool ZVCanvasView::validateMenuItem(const QString& action, const ClipboardConten
         if (count < 2)
             return false;
         // Already exactly one group: nothing to group.
-        const QVariantList activeUuids = uuidsOf(active);
-        for (const ZVPuttyView* element : active) {
-            if (const ZVPuttyViewGroup* group = element->group()) {
-                if (ql::ZVDesignHelper::isSameValues(uuidsOf(group->puttyViewsObjects(m_puttyViews)), activeUuids))
-                    return false;
-            }
-        }
-        return true;
+        const QStringList activeUuids = sortedUuidsOf(active);
+        const QList<QList<ZVPuttyView*>> groups = groupMembersOf(active);
+        return std::none_of(groups.cbegin(), groups.cend(),
+                            [&](const QList<ZVPuttyView*>& members) { return sortedUuidsOf(members) == activeUuids; });
     }
     if (action == QLatin1String("ungroupActivePuttyViews:")) {
         return count >= 2

@@ -5,6 +5,7 @@
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
+#include "canvas/SelectionBatch.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/gestures/HandScrollGesture.h"
 #include "canvas/gestures/RubberBandGesture.h"
@@ -85,6 +86,7 @@ void ZVCanvasView::selectPuttyViewsUnderSelectionView()
     const ZVPuttyViewGroup* layer = currentLayoutLayer();
     if (!layer)
         return;
+    const ql::SelectionBatch batch(*this);
     for (ZVPuttyView* element : layer->puttyViewsObjects(m_puttyViews)) {
         if (element->contentFrame().intersects(m_selectionViewFrame))
             element->setIsActive(true);

@@ -5,6 +5,7 @@
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
 #include "canvas/PageDocument.h"
+#include "canvas/SelectionBatch.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/guides/DragContext.h"
 #include "content/ZV3DTextView.h"
@@ -13,6 +14,8 @@
 #include "platform/runtime/NotificationCenter.h"
 
 #include <QSet>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -43,15 +46,11 @@ QList<ZVPuttyView*> ZVCanvasView::activeViews()
     // record of it.
     if (m_drag)
         return m_drag->active;
-    QSet<const ZVPuttyView*> chosen;
-    for (ZVPuttyView* element : std::as_const(m_puttyViews)) {
-        if (!element->isActive())
-            continue;
-        chosen.insert(element);
-        if (const ZVPuttyViewGroup* group = element->group()) {
-            for (ZVPuttyView* member : group->puttyViewsObjects(m_puttyViews))
-                chosen.insert(member);
-        }
+    const QList<ZVPuttyView*> selected = selectedViews();
+    QSet<const ZVPuttyView*> chosen(selected.cbegin(), selected.cend());
+    for (const QList<ZVPuttyView*>& members : groupMembersOf(selected)) {
+        for (const ZVPuttyView* member : members)
+            chosen.insert(member);
     }
     // In element order, each once.
     QList<ZVPuttyView*> result;
@@ -66,6 +65,25 @@ QList<ZVPuttyView*> ZVCanvasView::activeViews()
     return result;
 }
 
+QList<QList<ZVPuttyView*>> ZVCanvasView::groupMembersOf(const QList<ZVPuttyView*>& elements) const
+{
+    // Each group is resolved once, against one index of the page's elements,
+    // however many of its members are given.
+    QList<QList<ZVPuttyView*>> result;
+    QSet<const ZVPuttyViewGroup*> resolved;
+    std::optional<ZVPuttyViewGroup::ElementIndex> byUuid;
+    for (const ZVPuttyView* element : elements) {
+        const ZVPuttyViewGroup* group = element->group();
+        if (!group || resolved.contains(group))
+            continue;
+        resolved.insert(group);
+        if (!byUuid)
+            byUuid = ZVPuttyViewGroup::indexByUuid(m_puttyViews);
+        result.append(group->puttyViewsObjectsByUuid(*byUuid));
+    }
+    return result;
+}
+
 QList<ZVPuttyView*> ZVCanvasView::unlockedActiveViews()
 {
     QList<ZVPuttyView*> unlocked = activeViews();
@@ -76,25 +94,32 @@ QList<ZVPuttyView*> ZVCanvasView::unlockedActiveViews()
 QList<ZVPuttyView*> ZVCanvasView::selectedViews() const
 {
     QList<ZVPuttyView*> result;
+    QSet<const ZVPuttyView*> seen;
     for (ZVPuttyView* element : m_puttyViews) {
-        if (element->isActive() && !result.contains(element))
+        if (element->isActive() && !seen.contains(element)) {
+            seen.insert(element);
             result.append(element);
+        }
     }
     return result;
 }
 
 void ZVCanvasView::highlightPuttyViews()
 {
-    for (ZVPuttyView* element : currentLayerElements(*this)) {
-        if (!m_shiftKeyPressed)
-            element->setIsActive(false);
-        element->setIsHighlighted(true);
+    {
+        const ql::SelectionBatch batch(*this);
+        for (ZVPuttyView* element : currentLayerElements(*this)) {
+            if (!m_shiftKeyPressed)
+                element->setIsActive(false);
+            element->setIsHighlighted(true);
+        }
     }
     clearEditingPuttyViews();
 }
 
 void ZVCanvasView::selectAll()
 {
+    const ql::SelectionBatch batch(*this);
     for (ZVPuttyView* element : currentLayerElements(*this))
         element->setIsActive(true);
 }
@@ -137,16 +162,64 @@ void ZVCanvasView::followSelection()
         setFocusedPuttyView(single);
 }
 
+void ZVCanvasView::puttyViewActiveChanged(ZVPuttyView* element, bool active)
+{
+    // A change on its own is a batch of one.
+    const ql::SelectionBatch batch(*this);
+    SelectionFollowUp& pending = m_selectionFollowUp;
+    pending.changed = true;
+    pending.selected = pending.selected < 0 ? selectedViews().size() : pending.selected + (active ? 1 : -1);
+    if (!active)
+        return;
+    pending.activated = true;
+    // Elements activated one by one would have shown this one alone in its
+    // inspector, and made it the first active one if its group is just it.
+    if (pending.selected == 1) {
+        pending.showInspector = true;
+        if (activeViews().size() == 1)
+            pending.firstActive = element;
+    }
+}
+
+void ZVCanvasView::beginSelectionBatch()
+{
+    ++m_selectionFollowUp.depth;
+}
+
+void ZVCanvasView::endSelectionBatch()
+{
+    if (--m_selectionFollowUp.depth > 0)
+        return;
+    // Taken first: what follows may change the selection again.
+    const SelectionFollowUp done = std::exchange(m_selectionFollowUp, {});
+    if (!done.changed)
+        return;
+    followSelection();
+    if (ql::CanvasHost* host = canvasHost()) {
+        if (done.showInspector)
+            host->showSelectionInspector();
+        host->updateInspectorView();
+    }
+    if (done.firstActive)
+        setFirstActiveView(done.firstActive);
+    // The count flags, as the last activation leaves them.
+    if (done.activated)
+        activeViews();
+}
+
 void ZVCanvasView::clearPuttyViews()
 {
     setFocusedPuttyView(nullptr);
-    for (ZVPuttyView* element : std::as_const(m_puttyViews)) {
-        element->setIsActive(false);
-        element->setIsHighlighted(false);
-        endTextEditing(*element);
-        if (auto* text3D = qobject_cast<ZV3DTextView*>(element->contentView())) {
-            text3D->setAllowsCameraControl(false);
-            text3D->setEditMode(false);
+    {
+        const ql::SelectionBatch batch(*this);
+        for (ZVPuttyView* element : std::as_const(m_puttyViews)) {
+            element->setIsActive(false);
+            element->setIsHighlighted(false);
+            endTextEditing(*element);
+            if (auto* text3D = qobject_cast<ZV3DTextView*>(element->contentView())) {
+                text3D->setAllowsCameraControl(false);
+                text3D->setEditMode(false);
+            }
         }
     }
     clearEditingPuttyViews();

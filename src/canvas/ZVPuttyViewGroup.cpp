@@ -104,16 +104,26 @@ ZVPuttyViewGroup* ZVPuttyViewGroup::copyAsRead(QObject* owner) const
 QList<ZVPuttyView*> ZVPuttyViewGroup::puttyViewsObjects(const QList<ZVPuttyView*>& elements) const
 {
     // Indexed once, so that stacking a page stays linear in its elements.
-    QHash<QString, QList<ZVPuttyView*>> byUuid;
+    return puttyViewsObjectsByUuid(indexByUuid(elements));
+}
+
+ZVPuttyViewGroup::ElementIndex ZVPuttyViewGroup::indexByUuid(const QList<ZVPuttyView*>& elements)
+{
+    ElementIndex byUuid;
     byUuid.reserve(elements.size());
     for (ZVPuttyView* element : elements) {
         if (element)
             byUuid[element->uuid()].append(element);
     }
+    return byUuid;
+}
+
+QList<ZVPuttyView*> ZVPuttyViewGroup::puttyViewsObjectsByUuid(const ElementIndex& elements) const
+{
     QList<ZVPuttyView*> result;
     result.reserve(m_groupedViews.size());
     for (const QString& uuid : m_groupedViews) {
-        if (auto it = byUuid.constFind(uuid); it != byUuid.constEnd())
+        if (auto it = elements.constFind(uuid); it != elements.constEnd())
             result.append(*it);
     }
     return result;

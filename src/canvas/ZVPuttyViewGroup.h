@@ -58,6 +58,11 @@ public:
     // (a UUID listed twice gives the element twice; unknown UUIDs are
     // skipped).
     QList<ZVPuttyView*> puttyViewsObjects(const QList<ZVPuttyView*>& elements) const;
+    // Elements by UUID, each list in the elements' order: built once, it
+    // resolves any number of records against the same elements.
+    using ElementIndex = QHash<QString, QList<ZVPuttyView*>>;
+    static ElementIndex indexByUuid(const QList<ZVPuttyView*>& elements);
+    QList<ZVPuttyView*> puttyViewsObjectsByUuid(const ElementIndex& elements) const;
 
 private:
     static const ql::fields::Record<ZVPuttyViewGroup>& archiveRecord();

@@ -82,19 +82,9 @@ void ZVPuttyView::setIsActive(bool active)
     if (!active && m_cropMode)
         setCropMode(false);
     setHandleStyle();
-    ZVCanvasView* page = canvas();
     // Whatever gesture changed the selection, the inspectors follow it.
-    if (page)
-        page->followSelection();
-    if (host) {
-        if (active && page && page->selectedViews().size() == 1)
-            host->showSelectionInspector();
-        host->updateInspectorView();
-    }
-    if (page) {
-        if (active && page->activeViews().size() == 1)
-            page->setFirstActiveView(this);
-    }
+    if (ZVCanvasView* page = canvas())
+        page->puttyViewActiveChanged(this, active);
 }
 
 void ZVPuttyView::setIsHighlighted(bool highlighted)

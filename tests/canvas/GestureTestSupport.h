@@ -34,6 +34,8 @@ struct FakeHost : ql::CanvasHost {
     }
     void popUpContextMenu(const ql::CanvasMenu& shown, QPointF) override { menus.append(shown.title); }
     void changeInspectorView(int index) override { inspectorTab = index; }
+    void updateInspectorView() override { ++inspectorUpdates; }
+    void showSelectionInspector() override { ++selectionInspectorShows; }
     void showAlert(const QString& messageText, const QString&) override { alerts.append(messageText); }
 
     double zoom = 1.0;
@@ -45,6 +47,8 @@ struct FakeHost : ql::CanvasHost {
     QList<double> verticalLines;
     QStringList menus;
     int inspectorTab = -1;
+    int inspectorUpdates = 0;
+    int selectionInspectorShows = 0;
     QStringList alerts;
 };
 

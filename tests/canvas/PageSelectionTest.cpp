@@ -1,4 +1,5 @@
 #include "CanvasTestSupport.h"
+#include "GestureTestSupport.h"
 
 #include "canvas/ZVPuttyView.h"
 #include "content/ZV3DTextView.h"
@@ -118,4 +119,53 @@ TEST(PageSelection, CentringKeepsTheSize)
     element->setFrame(QRectF(0, 0, 500, 200));
     sample.page->centerPuttyView(element);
     EXPECT_EQ(element->frame(), QRectF(56, 296, 500, 200));
+}
+
+TEST(PageSelection, SelectAllAndClearingChangeTheSelectionAsOneStep)
+{
+    // A loose box first, then a group of three, a loose one and one on
+    // another layer.
+    GesturePage sample;
+    ZVPuttyViewGroup* other = sample.page->addLayoutLayer(QStringLiteral("Other"));
+    ZVPuttyViewGroup* current = sample.page->layoutLayers().constFirst();
+    sample.page->setCurrentLayoutLayer(current);
+    QList<ZVPuttyView*> mine;
+    for (int i = 0; i < 5; ++i)
+        mine.append(sample.add(QRectF(i * 100, 0, 90, 90), ZVPuttyView::initWithText(), current));
+    ZVPuttyView* elsewhere = sample.add(QRectF(0, 200, 90, 90), ZVPuttyView::initWithText(), other);
+    auto* group = new ZVPuttyViewGroup(QStringLiteral("Group"), sample.page);
+    for (ZVPuttyView* member : mine.mid(1, 3)) {
+        member->setGroup(group);
+        group->appendUuid(member->uuid());
+    }
+    int notices = 0;
+    for (ZVPuttyView* element : mine)
+        element->addObserver(QStringLiteral("isActive"), sample.page, [&](const ql::KeyValueChange&) { ++notices; });
+    FakeHost& host = sample.document.host;
+
+    sample.page->selectAll();
+    EXPECT_EQ(sample.page->activeViews(), mine);
+    EXPECT_EQ(sample.page->selectedViews(), mine);
+    EXPECT_FALSE(elsewhere->isActive());
+    EXPECT_TRUE(sample.page->threeOrModeActive());
+    EXPECT_EQ(sample.page->focusedPuttyView(), nullptr);
+    EXPECT_EQ(sample.page->firstActiveView(), mine.first()) << "the box that was selected alone first";
+    EXPECT_TRUE(sample.page->validateMenuItem(QStringLiteral("groupActivePuttyViews:"), {}));
+    EXPECT_EQ(notices, 5) << "each box says it is selected";
+    EXPECT_EQ(host.selectionInspectorShows, 1);
+    EXPECT_EQ(host.inspectorUpdates, 1) << "one inspector update for the whole selection";
+
+    sample.page->clearPuttyViews();
+    EXPECT_TRUE(sample.page->selectedViews().isEmpty());
+    EXPECT_EQ(notices, 10);
+    EXPECT_EQ(host.inspectorUpdates, 2);
+
+    // One element of the group selected alone is not the first active one:
+    // its group comes with it.
+    mine[2]->setIsActive(true);
+    EXPECT_EQ(sample.page->activeViews(), mine.mid(1, 3));
+    EXPECT_EQ(sample.page->firstActiveView(), mine.first());
+    EXPECT_EQ(sample.page->focusedPuttyView(), mine[2]);
+    EXPECT_EQ(host.selectionInspectorShows, 2);
+    EXPECT_EQ(host.inspectorUpdates, 3);
 }

@@ -2,6 +2,7 @@
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
+#include "canvas/SelectionBatch.h"
 #include "canvas/ZVCanvasView.h"
 
 #include <cmath>
@@ -33,6 +34,8 @@ void RubberBandGesture::drag(const CanvasEvent& event)
 {
     if (!m_page)
         return;
+    // The selection the band leaves is followed once per step.
+    const SelectionBatch batch(*m_page);
     if (m_selects)
         m_page->highlightPuttyViews();
     m_page->setSelectionViewFrame(bandFrame(m_page->selectionViewOrigin(), event.location));
