@@ -33,6 +33,9 @@ if(QUIVERLEAF_SANITIZE)
   set(QUIVERLEAF_TIME_ALLOWANCE 8)
 endif()
 
+# A test program lists its tests in a second or two even on a loaded machine.
+set(QUIVERLEAF_LISTING_LIMIT 30)
+
 # quiverleaf_time_limit(OUT seconds): a test's time limit in this build.
 function(quiverleaf_time_limit out seconds)
   math(EXPR limit "${seconds} * ${QUIVERLEAF_TIME_ALLOWANCE}")
@@ -112,6 +115,9 @@ function(quiverleaf_tests name)
     set(ARG_TIMEOUT 300)
   endif()
   quiverleaf_time_limit(ARG_TIMEOUT ${ARG_TIMEOUT})
+  # ctest lists each program's tests before the run; a listing past its limit
+  # stops the whole run, so it grows with the allowance like every test.
+  quiverleaf_time_limit(listing_limit ${QUIVERLEAF_LISTING_LIMIT})
   add_executable(${name} ${sources})
   quiverleaf_refresh_autogen(${name} "${sources}")
   target_link_libraries(${name} PRIVATE quiverleaf_warnings ${ARG_LIBS} GTest::gtest GTest::gmock)
@@ -128,6 +134,7 @@ function(quiverleaf_tests name)
     ENVIRONMENT_MODIFICATION "QUIVERLEAF_RESOURCES=set:${PROJECT_SOURCE_DIR}/resources:${PROJECT_BINARY_DIR}/generated")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT ${listing_limit}
     # One value per property: test discovery splits a list given as a value.
     PROPERTIES ${environment}
     TIMEOUT ${ARG_TIMEOUT})
