@@ -3,8 +3,8 @@
 #include "platform/object/ValueKind.h"
 #include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/FileReading.h"
+#include "platform/runtime/UserDefaultsFile.h"
 
-#include <QDataStream>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -15,38 +15,8 @@ namespace ql {
 
 namespace {
 
-// The file is a QDataStream of the whole map, so every value keeps its exact
-// type.
-constexpr char kMagic[] = "QLDEFAULTS1";
 // Read whole into memory: the holding area keeps its elements here.
 constexpr qint64 kLargestStore = qint64(1) << 30;
-
-QByteArray encode(const QVariantMap& values)
-{
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(QDataStream::Qt_6_4);
-    stream << QByteArray(kMagic) << values;
-    return bytes;
-}
-
-// Nothing for a file that holds something else; an empty file holds no values.
-std::optional<QVariantMap> decode(const QByteArray& bytes)
-{
-    if (bytes.isEmpty())
-        return QVariantMap();
-    QDataStream stream(bytes);
-    stream.setVersion(QDataStream::Qt_6_4);
-    QByteArray magic;
-    stream >> magic;
-    if (magic != kMagic)
-        return std::nullopt;
-    QVariantMap values;
-    stream >> values;
-    if (stream.status() != QDataStream::Ok)
-        return std::nullopt;
-    return values;
-}
 
 QString& standardPathOverride()
 {
@@ -184,7 +154,7 @@ bool UserDefaults::reload()
     const Result<QByteArray> bytes = readFileWithin(m_path, kLargestStore);
     QVariantMap values;
     if (bytes) {
-        if (std::optional<QVariantMap> decoded = decode(*bytes))
+        if (std::optional<QVariantMap> decoded = decodeUserDefaults(*bytes))
             values = *decoded;
         else
             qWarning().noquote() << tr("The settings in “%1” are damaged: the next change replaces them.").arg(m_path);
@@ -209,7 +179,7 @@ bool UserDefaults::writeChanges()
         return true;
     if (!reload())
         return false;
-    if (const Status written = writeFileAtomically(m_path, encode(m_stored)); !written) {
+    if (const Status written = writeFileAtomically(m_path, encodeUserDefaults(m_stored)); !written) {
         // Once, not at every change; the changes stay held for the next try.
         if (!m_toldWriteFailure)
             qWarning().noquote() << tr("Settings could not be saved:") << written.error().message;
