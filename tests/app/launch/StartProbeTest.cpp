@@ -128,8 +128,9 @@ TEST_F(StartProbe, ASettingsFileThatIsAPipeHoldsUpNothingAndIsLeftAsItWas)
 }
 
 // A list or map nested far deeper than any setting makes the store
-// unreadable, not the start: the window shows.
-TEST_F(StartProbe, ASettingsFileNestedTooDeepStillStarts)
+// unreadable, not the start: the window shows, and the bytes are kept
+// beside the store under the name the log gives.
+TEST_F(StartProbe, ASettingsFileNestedTooDeepStartsAndIsKept)
 {
     const QString store = path(QStringLiteral("user/config/Quiverleaf/Quiverleaf/defaults.qldefaults"));
     ASSERT_TRUE(QDir().mkpath(QFileInfo(store).absolutePath()));
@@ -149,5 +150,11 @@ TEST_F(StartProbe, ASettingsFileNestedTooDeepStillStarts)
 
         const QString output = probe({});
         EXPECT_GE(chooserAfter(output), 0) << qPrintable(output) << qPrintable(said);
+        const QRegularExpressionMatch kept =
+            QRegularExpression(QStringLiteral("“([^”]*damaged[^”]*)”")).match(said);
+        ASSERT_TRUE(kept.hasMatch()) << qPrintable(said);
+        EXPECT_EQ(QFileInfo(kept.captured(1)).absolutePath(), QFileInfo(store).absolutePath());
+        EXPECT_EQ(ql::testing::fileContents(kept.captured(1)), bytes);
+        QFile::remove(kept.captured(1));
     }
 }
