@@ -37,8 +37,8 @@ QString causeOf(int errorNumber, const QString& fallback)
 {
     return errorNumber != 0 ? fileSystemErrorText(errorNumber) : fallback;
 }
+} // namespace
 
-// All of `data` through the descriptor; 0, or the error that stopped it.
 int writeAll(int fd, const QByteArray& data)
 {
     const char* next = data.constData();
@@ -55,8 +55,6 @@ int writeAll(int fd, const QByteArray& data)
     }
     return 0;
 }
-
-} // namespace
 
 QString fileSystemErrorText(int errorNumber)
 {

@@ -23,6 +23,10 @@ Status writeFileAtomically(const QString& path, const QByteArray& data);
 // question about replacing what will not be replaced.
 Status refuseSpecialTarget(const QString& path);
 
+// All of `data` through the descriptor; 0, or the system error that
+// stopped it.
+int writeAll(int fd, const QByteArray& data);
+
 // The user's words for a system error number met while writing a file.
 QString fileSystemErrorText(int errorNumber);
 

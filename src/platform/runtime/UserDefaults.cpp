@@ -3,49 +3,82 @@
 #include "platform/object/ValueKind.h"
 #include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/FileReading.h"
+#include "platform/runtime/UserDefaultsFile.h"
 
-#include <QDataStream>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <optional>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace ql {
 
 namespace {
 
-// The file is a QDataStream of the whole map, so every value keeps its exact
-// type.
-constexpr char kMagic[] = "QLDEFAULTS1";
 // Read whole into memory: the holding area keeps its elements here.
 constexpr qint64 kLargestStore = qint64(1) << 30;
+// A write holds the lock for milliseconds; one held far longer belongs to a
+// copy of the program that hangs, and the changes then wait for a later try.
+constexpr std::chrono::milliseconds kLockWait(2000);
+// Copies of damaged stores beside one store: each one kept, none overwritten.
+constexpr int kMostDamagedCopies = 100;
 
-QByteArray encode(const QVariantMap& values)
+QString damagedCopyName(const QString& path, int number)
 {
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(QDataStream::Qt_6_4);
-    stream << QByteArray(kMagic) << values;
-    return bytes;
+    return path + (number == 1 ? QStringLiteral(".damaged") : QStringLiteral(".damaged-%1").arg(number));
 }
 
-// Nothing for a file that holds something else; an empty file holds no values.
-std::optional<QVariantMap> decode(const QByteArray& bytes)
+// A new file of exactly `bytes`, never one that is there already; the
+// error's code is the system's error number.
+Status writeNewFile(const QString& path, const QByteArray& bytes)
 {
-    if (bytes.isEmpty())
-        return QVariantMap();
-    QDataStream stream(bytes);
-    stream.setVersion(QDataStream::Qt_6_4);
-    QByteArray magic;
-    stream >> magic;
-    if (magic != kMagic)
-        return std::nullopt;
-    QVariantMap values;
-    stream >> values;
-    if (stream.status() != QDataStream::Ok)
-        return std::nullopt;
-    return values;
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Error {kFileWriteErrorDomain, errno, fileSystemErrorText(errno)};
+    int failure = writeAll(fd, bytes);
+    if (failure == 0 && ::fsync(fd) != 0)
+        failure = errno;
+    ::close(fd);
+    if (failure != 0) {
+        ::unlink(name.constData());
+        return Error {kFileWriteErrorDomain, failure, fileSystemErrorText(failure)};
+    }
+    return {};
+}
+
+// The copy of `bytes` beside the store at `path`: one kept earlier when it
+// holds the same bytes, else a new one.
+Result<QString> keptCopyOf(const QString& path, const QByteArray& bytes)
+{
+    int free = 0;
+    for (int number = 1; number <= kMostDamagedCopies; ++number) {
+        const QString copy = damagedCopyName(path, number);
+        const QFileInfo info(copy);
+        if (!info.exists() && !info.isSymLink()) {
+            free = free ? free : number;
+            continue;
+        }
+        if (info.isFile() && info.size() == bytes.size()) {
+            const Result<QByteArray> kept = readFileWithin(copy, bytes.size());
+            if (kept && *kept == bytes)
+                return copy;
+        }
+    }
+    for (int number = free; number > 0 && number <= kMostDamagedCopies; ++number) {
+        const QString copy = damagedCopyName(path, number);
+        const Status written = writeNewFile(copy, bytes);
+        if (written)
+            return copy;
+        if (written.error().code != EEXIST)
+            return written.error();
+    }
+    return Error {kFileWriteErrorDomain, 0,
+                  QObject::tr("%1 copies of damaged settings are kept there already.").arg(kMostDamagedCopies)};
 }
 
 QString& standardPathOverride()
@@ -74,7 +107,8 @@ QString UserDefaults::standardStorePath()
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/defaults.qldefaults");
 }
 
-UserDefaults::UserDefaults(const QString& filePath, QObject* parent) : QObject(parent), m_path(filePath)
+UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
+    : QObject(parent), m_path(filePath), m_lock(filePath + QStringLiteral(".lock"))
 {
     QDir().mkpath(QFileInfo(filePath).absolutePath());
     reload();
@@ -184,10 +218,10 @@ bool UserDefaults::reload()
     const Result<QByteArray> bytes = readFileWithin(m_path, kLargestStore);
     QVariantMap values;
     if (bytes) {
-        if (std::optional<QVariantMap> decoded = decode(*bytes))
+        if (std::optional<QVariantMap> decoded = decodeUserDefaults(*bytes))
             values = *decoded;
-        else
-            qWarning().noquote() << tr("The settings in “%1” are damaged: the next change replaces them.").arg(m_path);
+        else if (!keepDamaged(*bytes))
+            return false;
     } else if (bytes.error().code != int(FileReadingError::Missing)) {
         keepOff(bytes.error().message);
         return false;
@@ -207,9 +241,29 @@ bool UserDefaults::writeChanges()
 {
     if (m_unwritten.isEmpty())
         return true;
+    if (m_keptOff)
+        return false;
+    // Read, merge and rename as one step against other running copies.
+    const FileLockHold hold(m_lock, kLockWait);
+    if (const Status& locked = hold.status(); !locked) {
+        if (locked.error().code == int(FileLockError::Busy)) {
+            if (!m_toldLockBusy)
+                qWarning().noquote() << tr("Settings are not saved yet: %1 They are saved with the next change.")
+                                            .arg(locked.error().message);
+            m_toldLockBusy = true;
+            return false;
+        }
+        // No copy can take a lock there either; the changes are still saved.
+        if (!m_toldLockUnusable)
+            qWarning().noquote() << tr("Settings are saved without their lock, so two running copies of the "
+                                       "program may undo each other's changes: %1")
+                                        .arg(locked.error().message);
+        m_toldLockUnusable = true;
+    }
+    m_toldLockBusy = false;
     if (!reload())
         return false;
-    if (const Status written = writeFileAtomically(m_path, encode(m_stored)); !written) {
+    if (const Status written = writeFileAtomically(m_path, encodeUserDefaults(m_stored)); !written) {
         // Once, not at every change; the changes stay held for the next try.
         if (!m_toldWriteFailure)
             qWarning().noquote() << tr("Settings could not be saved:") << written.error().message;
@@ -218,6 +272,23 @@ bool UserDefaults::writeChanges()
     }
     m_unwritten.clear();
     m_toldWriteFailure = false;
+    return true;
+}
+
+bool UserDefaults::keepDamaged(const QByteArray& bytes)
+{
+    // Under the lock, so that two copies starting at once keep one copy.
+    const FileLockHold hold(m_lock, kLockWait);
+    const Result<QString> copy = keptCopyOf(m_path, bytes);
+    if (!copy) {
+        keepOff(tr("They cannot be read, and a copy could not be kept beside them: %1").arg(copy.error().message));
+        return false;
+    }
+    if (*copy != m_toldDamagedCopy)
+        qWarning().noquote() << tr("The settings in “%1” are damaged: they were kept in “%2”, and the program "
+                                   "starts from its own settings.")
+                                    .arg(m_path, *copy);
+    m_toldDamagedCopy = *copy;
     return true;
 }
 

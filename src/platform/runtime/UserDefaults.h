@@ -7,7 +7,14 @@
 // written only by replacing a regular file (or making one). Anything else at
 // its path (a pipe, a socket, a device, or a link to one) is left as it is:
 // the program then runs on the registered values and this session's changes.
+//
+// Running copies of the program share the store: each change is laid over
+// what the file holds under a lock file beside it, so that no copy's change
+// is lost. A store that cannot be read is kept beside it, under a name the
+// log gives, before anything is written over it.
 #pragma once
+
+#include "platform/runtime/FileLock.h"
 
 #include <QObject>
 #include <QVariantMap>
@@ -65,15 +72,23 @@ private:
     bool reload();
     // Writes the unwritten changes over what the file holds now.
     bool writeChanges();
+    // Keeps the bytes of a store that cannot be read beside it; false when
+    // they could not be kept, and the store must then be left alone.
+    bool keepDamaged(const QByteArray& bytes);
     void keepOff(const QString& cause);
 
     QString m_path;
+    FileLock m_lock;
     QVariantMap m_stored;
     QVariantMap m_registered;
     // Changes not yet in the file; a null value is a removal.
     QVariantMap m_unwritten;
     bool m_keptOff = false;
     bool m_toldWriteFailure = false;
+    bool m_toldLockBusy = false;
+    bool m_toldLockUnusable = false;
+    // The copy of a damaged store this session last named in the log.
+    QString m_toldDamagedCopy;
 };
 
 } // namespace ql

@@ -5,6 +5,7 @@
 #include "../document/DocumentTestSupport.h"
 #include "support/SpecialFiles.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -124,4 +125,36 @@ TEST_F(StartProbe, ASettingsFileThatIsAPipeHoldsUpNothingAndIsLeftAsItWas)
     EXPECT_GE(chooserAfter(output), 0) << qPrintable(output);
     EXPECT_EQ(said.count(store), 1) << qPrintable(said);
     EXPECT_TRUE(ql::testing::isFifo(store));
+}
+
+// A list or map nested far deeper than any setting makes the store
+// unreadable, not the start: the window shows, and the bytes are kept
+// beside the store under the name the log gives.
+TEST_F(StartProbe, ASettingsFileNestedTooDeepStartsAndIsKept)
+{
+    const QString store = path(QStringLiteral("user/config/Quiverleaf/Quiverleaf/defaults.qldefaults"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(store).absolutePath()));
+    for (const QMetaType::Type container : {QMetaType::QVariantList, QMetaType::QVariantMap}) {
+        SCOPED_TRACE(container);
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_6_4);
+        stream << QByteArray("QLDEFAULTS1") << quint32(1) << QStringLiteral("deep");
+        for (int level = 0; level < 100000; ++level) {
+            stream << quint32(container) << qint8(0) << quint32(1);
+            if (container == QMetaType::QVariantMap)
+                stream << QStringLiteral("k");
+        }
+        stream << QVariant(1);
+        ql::testing::writeFile(store, bytes);
+
+        const QString output = probe({});
+        EXPECT_GE(chooserAfter(output), 0) << qPrintable(output) << qPrintable(said);
+        const QRegularExpressionMatch kept =
+            QRegularExpression(QStringLiteral("“([^”]*damaged[^”]*)”")).match(said);
+        ASSERT_TRUE(kept.hasMatch()) << qPrintable(said);
+        EXPECT_EQ(QFileInfo(kept.captured(1)).absolutePath(), QFileInfo(store).absolutePath());
+        EXPECT_EQ(ql::testing::fileContents(kept.captured(1)), bytes);
+        QFile::remove(kept.captured(1));
+    }
 }
