@@ -1,6 +1,7 @@
-// Rich text and HTML nested far deeper than any page, read as a drop or a
-// paste reads them and laid out in a text box: every level holds a word of
-// its own. Target: each within a few seconds of processor time.
+// Rich text and HTML nested far deeper than any page, or flat but long (a
+// picture or a list item for every word), read as a drop or a paste reads
+// them and laid out in a text box: every level or item holds a word of its
+// own. Target: each within a few seconds of processor time.
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/RtfReader.h"
 #include "content/text/TextContainer.h"
@@ -66,6 +67,19 @@ void BM_DropHtmlNestedTables(benchmark::State& state)
     readAndLayOut(state, nested(int(state.range(0)), open, QStringLiteral("</td></tr></table></div>")), readHtml);
 }
 
+void BM_DropHtmlFlatPictures(benchmark::State& state)
+{
+    const auto open = [](int i) { return QStringLiteral("<img src=\"missing%1.png\">").arg(i); };
+    readAndLayOut(state, nested(int(state.range(0)), open, QString()), readHtml);
+}
+
+void BM_DropHtmlFlatListItems(benchmark::State& state)
+{
+    const auto open = [](int) { return QStringLiteral("<li>"); };
+    const QString items = nested(int(state.range(0)), open, QString());
+    readAndLayOut(state, QStringLiteral("<ul>") + items + QStringLiteral("</ul>"), readHtml);
+}
+
 void BM_DropRtfNestedGroups(benchmark::State& state)
 {
     const auto open = [](int) { return QStringLiteral("{\\b "); };
@@ -78,6 +92,10 @@ BENCHMARK(BM_DropHtmlNestedSpans)->Arg(10'000)->Arg(100'000)
 BENCHMARK(BM_DropHtmlNestedSizedSpans)->Arg(10'000)->Arg(100'000)
     ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(1);
 BENCHMARK(BM_DropHtmlNestedTables)->Arg(2'000)->Arg(20'000)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(1);
+BENCHMARK(BM_DropHtmlFlatPictures)->Arg(2'000)->Arg(20'000)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(1);
+BENCHMARK(BM_DropHtmlFlatListItems)->Arg(2'000)->Arg(20'000)
     ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(1);
 BENCHMARK(BM_DropRtfNestedGroups)->Arg(150)->Arg(201)->Arg(1'000)->Arg(100'000)
     ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(1);

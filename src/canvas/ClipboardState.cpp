@@ -2,6 +2,7 @@
 
 #include "canvas/ElementPasteboard.h"
 #include "content/ZVTextView.h"
+#include "content/text/ForeignRichText.h"
 #include "content/text/TextEditor.h"
 
 #include <QClipboard>
@@ -55,7 +56,7 @@ void ClipboardState::read()
         m_contents.element = m_contents.element || format.contains(identifier);
     m_contents.image = data->hasImage();
     m_contents.text = data->hasText();
-    m_styledText = data->hasHtml() || data->hasFormat(text::TextEditor::styledTextMimeType());
+    m_styledText = text::hasForeignRichText(*data) || data->hasFormat(text::TextEditor::styledTextMimeType());
 }
 
 } // namespace ql

@@ -16,7 +16,8 @@ public:
     // Both from the application's one watcher, made on first use; nothing
     // without a GUI application.
     static ZVCanvasView::ClipboardContents contents();
-    // Whether a text box being edited can paste: text, HTML or our styled text.
+    // Whether a text box being edited can paste: text, RTF, HTML or our
+    // styled text.
     static bool pastesIntoText();
 
 private:

@@ -2,7 +2,8 @@
 // page's layers afresh at every validation, group, lock, turns and flips) and
 // the Align menu. Each command acts on the current page's selection; every
 // element command, in these menus or any other, is enabled by the current
-// page's validation of the selection.
+// page's validation of the selection (but Paste into an edited text, in
+// WindowEditMenu.cpp).
 #include "app/window/WindowMenus.h"
 
 #include "app/document/Document.h"
@@ -101,18 +102,20 @@ void WindowMenus::buildArrangeMenu()
     static const char* const elementCommands[] = {
         "groupActivePuttyViews:", "ungroupActivePuttyViews:", "lockActivePuttyViews:", "unlockActivePuttyViews:",
         "copyPB:", "moveActivePuttyViewsBackward:", "moveActivePuttyViewsForward:", "moveActivePuttyViewsToBack:",
-        "moveActivePuttyViewsToFront:", "delete:", "copy:", "cut:", "duplicate:", "paste:", "alignViewLeft:",
+        "moveActivePuttyViewsToFront:", "delete:", "copy:", "cut:", "duplicate:", "alignViewLeft:",
         "alignViewCenter:", "alignViewRight:", "alignViewTop:", "alignViewMiddle:", "alignViewBottom:",
         "alignEdgesLeft:", "alignEdgesRight:", "alignEdgesTop:", "alignEdgesBottom:", "alignCenterVertical:",
         "alignCenterHorizontal:", "distributeEdgesVerticalByCenter:", "distributeEdgesHorizontalByCenter:",
         "rotate180:", "rotate90Right:", "rotate90Left:", "flipHorizontal:", "flipVertical:",
     };
-    for (const char* command : elementCommands) {
-        addValidation(QString::fromLatin1(command), [&window](QAction* item) {
-            ZVCanvasView* page = currentPage(window);
-            return page && page->validateMenuItem(item->objectName(), ZVCanvasView::clipboardContents());
-        });
-    }
+    for (const char* command : elementCommands)
+        addValidation(QString::fromLatin1(command), [this](QAction* item) { return pageValidates(*item); });
+}
+
+bool WindowMenus::pageValidates(const QAction& item) const
+{
+    ZVCanvasView* page = currentPage(m_window);
+    return page && page->validateMenuItem(item.objectName(), ZVCanvasView::clipboardContents());
 }
 
 void WindowMenus::buildAlignMenu()

@@ -1,11 +1,13 @@
 // Edit's element commands: Cut, Copy, Copy to Pasteboard, Paste, Duplicate,
 // Delete and Select All on the current page. While a text box is edited, the
 // text commands work on its text instead, as their keys do. The page's
-// validation of the selection enables them (WindowArrangeMenu.cpp).
+// validation of the selection enables them (WindowArrangeMenu.cpp), but for
+// Paste into an edited text, which follows what the text can paste.
 #include "app/window/WindowMenus.h"
 
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
+#include "canvas/ClipboardState.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/view/ZVScrollView.h"
 #include "content/ZVTextView.h"
@@ -15,6 +17,16 @@
 
 namespace ql {
 
+namespace {
+
+ZVTextView* editedText(DocumentWindow& window)
+{
+    ZVScrollView* canvas = window.scrollView();
+    return canvas ? canvas->router().editedText() : nullptr;
+}
+
+} // namespace
+
 void WindowMenus::buildEditCommands()
 {
     DocumentWindow& window = m_window;
@@ -22,8 +34,7 @@ void WindowMenus::buildEditCommands()
     const auto command = [&window](void (ZVCanvasView::*onPage)(),
                                    std::function<void(text::TextEditor&)> onText = {}) {
         return [&window, onPage, onText] {
-            ZVScrollView* canvas = window.scrollView();
-            ZVTextView* edited = canvas ? canvas->router().editedText() : nullptr;
+            ZVTextView* edited = editedText(window);
             if (edited && onText) {
                 onText(*edited->editor());
                 return;
@@ -41,6 +52,9 @@ void WindowMenus::buildEditCommands()
     addItem(m_edit, tr("Copy to Pasteboard"), QStringLiteral("copyPB:"), {}, command(&ZVCanvasView::copyPB));
     addItem(m_edit, tr("Paste"), QStringLiteral("paste:"), QKeySequence(Qt::CTRL | Qt::Key_V),
             command(qOverload<>(&ZVCanvasView::paste), [](text::TextEditor& text) { text.paste(); }));
+    addValidation(QStringLiteral("paste:"), [this, &window](QAction* item) {
+        return editedText(window) ? ClipboardState::pastesIntoText() : pageValidates(*item);
+    });
     addItem(m_edit, tr("Duplicate"), QStringLiteral("duplicate:"), QKeySequence(Qt::CTRL | Qt::Key_D),
             command(&ZVCanvasView::duplicate));
     // The Delete key reaches the page (or the edited text) as a key.

@@ -71,6 +71,8 @@ private:
     // WindowArrangeMenu.cpp: the element commands' menu and their validation
     // by the current page.
     void buildArrangeMenu();
+    // Whether the current page enables the element command of `item`.
+    bool pageValidates(const QAction& item) const;
     void buildAlignMenu();
     // An item that runs a command of the current page.
     QAction* addPageItem(QMenu* menu, const QString& title, const QString& selector, const QKeySequence& shortcut,

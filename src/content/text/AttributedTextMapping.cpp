@@ -386,7 +386,7 @@ AttributedString attributedStringFromHtml(const QString& html, const Font& unsty
     // Qt resolves every format's unset font properties (and heading sizes)
     // against the document's default font.
     foreign.setDefaultFont(FontResolver::resolve(unstyledFont));
-    foreign.setHtml(withInstalledFontFamilies(withBoundedNesting(html)));
+    foreign.setHtml(withInstalledFontFamilies(withBoundedMarkup(html)));
     return attributedString(foreign);
 }
 

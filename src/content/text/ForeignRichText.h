@@ -13,5 +13,7 @@ namespace ql::text {
 // Nothing when the data holds neither. Text the HTML leaves unstyled takes
 // `unstyledFont`, the font of where it goes.
 std::optional<AttributedString> foreignRichText(const QMimeData& data, const Font& unstyledFont);
+// Whether the data offers either, without reading it.
+bool hasForeignRichText(const QMimeData& data);
 
 } // namespace ql::text

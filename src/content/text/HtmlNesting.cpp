@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <algorithm>
+#include <optional>
 
 namespace ql::text {
 
@@ -29,6 +30,11 @@ bool isCell(QStringView name)
     return name == u"td" || name == u"th";
 }
 
+bool isList(QStringView name)
+{
+    return name == u"ul" || name == u"ol";
+}
+
 // Elements that begin a line of their own: one left out leaves a line break.
 bool beginsLine(QStringView name)
 {
@@ -46,6 +52,15 @@ bool isInline(QStringView name)
                           u"sup", u"tt", u"u", u"var"});
 }
 
+// Elements that, closed and opened again before a list item, leave Qt's
+// reading as it was: the item begins a line of its own anyway.
+bool reopensAsItWas(QStringView name)
+{
+    return isInline(name)
+        || isOneOf(name, {u"div", u"p", u"blockquote", u"center", u"address", u"dl", u"dd", u"dt", u"h1", u"h2",
+                          u"h3", u"h4", u"h5", u"h6"});
+}
+
 // A name Qt reads back from "</name>" as it is.
 bool isWritable(QStringView name)
 {
@@ -60,6 +75,12 @@ struct OpenElement {
     // Where a new paragraph's search for an open one ends: this element or
     // the nearest below it that is not surely inline (-1: none).
     qsizetype paragraphStop = -1;
+    // Its start tag as written; none for what Qt opens on its own.
+    QStringView startTag;
+    // Of a list: items since it was last opened, and where that opening
+    // ended.
+    int items = 0;
+    qsizetype openedAt = 0;
 };
 
 // Reads the tags as Qt's reader does (where they begin and end, their names,
@@ -178,6 +199,11 @@ private:
 
     void startTag(const QString& name, bool closed, qsizetype from, qsizetype to)
     {
+        if (name == u"img") {
+            // The styled text holds no pictures; Qt would leave a stand-in.
+            leaveOut(from, to, u"");
+            return;
+        }
         if (name.isEmpty() || isVoid(name)) {
             // Nothing nests in either; a line break is kept wherever it stands.
             if (beginsLine(name))
@@ -190,6 +216,8 @@ private:
             kept = kept && m_keptTables < kMaxHtmlTableNesting;
         else if (isTablePart(name) && !m_open.isEmpty())
             kept = kept && m_open.last().kept; // the row or table it was put in
+        else if (name == u"li" && kept)
+            kept = beginItem(from);
         // A cell or row with no row or table around it gets one from Qt.
         if (phantoms > 0)
             push(QStringLiteral("table"), kept);
@@ -202,7 +230,52 @@ private:
             leaveOut(from, to, isCell(name) ? u" " : beginsLine(name) ? u"<br>" : u"");
         }
         if (!closed)
-            push(name, kept);
+            push(name, kept, m_in.sliced(from, to - from), to);
+    }
+
+    // An item starting at `from` goes to the innermost list open. When that
+    // list is full, it is closed and opened again with what lies open in
+    // it, unless that would write more than the markup read since it was
+    // last opened, or reopen what would not read as it did: then the item
+    // is left out. Whether the item is kept.
+    bool beginItem(qsizetype from)
+    {
+        if (m_lists.isEmpty() || !m_open.at(m_lists.last()).kept)
+            return true;
+        OpenElement& list = m_open[m_lists.last()];
+        if (list.items >= kMaxHtmlListItems) {
+            const std::optional<QString> tags = reopening(m_lists.last(), from - list.openedAt);
+            if (!tags)
+                return false;
+            insert(*tags);
+            list.items = 0;
+            list.openedAt = from;
+        }
+        ++list.items;
+        return true;
+    }
+
+    // The end tags of the elements kept from the top down to the one at
+    // `at`, then their start tags again, in no more than `budget` characters.
+    std::optional<QString> reopening(qsizetype at, qsizetype budget) const
+    {
+        // Past the nesting bound, no element lies open that is kept.
+        if (m_open.size() - at > kMaxHtmlNesting)
+            return std::nullopt;
+        QString closing;
+        QString opening;
+        for (qsizetype i = at; i < m_open.size(); ++i) {
+            const OpenElement& element = m_open.at(i);
+            if (!element.kept)
+                continue;
+            if (i > at && !reopensAsItWas(element.name))
+                return std::nullopt;
+            closing.prepend(QStringLiteral("</%1>").arg(element.name));
+            opening += element.startTag.isEmpty() ? QStringLiteral("<%1>").arg(element.name) : element.startTag;
+            if (closing.size() + opening.size() > budget)
+                return std::nullopt;
+        }
+        return closing + opening;
     }
 
     void endTag(const QString& name, qsizetype from, qsizetype to)
@@ -260,10 +333,12 @@ private:
             close();
     }
 
-    void push(const QString& name, bool kept)
+    void push(const QString& name, bool kept, QStringView startTag = {}, qsizetype end = 0)
     {
         const qsizetype below = m_open.isEmpty() ? -1 : m_open.last().paragraphStop;
-        m_open.append({name, kept, isInline(name) ? below : m_open.size()});
+        if (isList(name))
+            m_lists.append(m_open.size());
+        m_open.append({name, kept, isInline(name) ? below : m_open.size(), startTag, 0, end});
         ++m_openByName[name];
         m_keptDepth += kept ? 1 : 0;
         m_keptTables += kept && name == u"table" ? 1 : 0;
@@ -272,6 +347,8 @@ private:
     OpenElement pop()
     {
         OpenElement element = m_open.takeLast();
+        if (isList(element.name))
+            m_lists.removeLast();
         --m_openByName[element.name];
         m_keptDepth -= element.kept ? 1 : 0;
         m_keptTables -= element.kept && element.name == u"table" ? 1 : 0;
@@ -320,6 +397,8 @@ private:
     bool m_changed = false;
     QList<OpenElement> m_open;
     QHash<QString, int> m_openByName;
+    // Where the lists among them stand.
+    QList<qsizetype> m_lists;
     int m_keptDepth = 0;
     int m_keptTables = 0;
     // Whether text stands since the last line began, so that a line break
@@ -329,7 +408,7 @@ private:
 
 } // namespace
 
-QString withBoundedNesting(const QString& html)
+QString withBoundedMarkup(const QString& html)
 {
     return NestingBound(html).run();
 }

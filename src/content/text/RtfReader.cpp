@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <algorithm>
 #include <array>
 
 namespace ql::text {
@@ -144,6 +145,13 @@ private:
         }
         if (m_pos < m_in.size() && m_in[m_pos] == ' ')
             ++m_pos;
+        if (word == "bin") {
+            // Binary data (a picture's, most often) follows, as many bytes
+            // as the count says: read as RTF, its braces would end groups.
+            if (number && *number > 0)
+                m_pos += std::min<qsizetype>(*number, m_in.size() - m_pos);
+            return;
+        }
         apply(word, number);
     }
 

@@ -8,7 +8,9 @@
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/Text3DRenderQueue.h"
+#include "canvas/view/TextEditMenu.h"
 #include "canvas/view/ZVScrollView.h"
+#include "content/ZVTextView.h"
 #include "panels/ZVLayoutLayerViewController.h"
 #include "platform/runtime/Deferred.h"
 
@@ -94,6 +96,28 @@ TEST_F(ArrangeMenu, PasteFollowsTheClipboard)
     elsewhere->setData(QStringLiteral("application/x-other"), "bytes");
     QGuiApplication::clipboard()->setMimeData(elsewhere);
     EXPECT_FALSE(enabledAfterAKey()) << "nothing in a form paste takes";
+}
+
+TEST_F(ArrangeMenu, PasteIntoAnEditedTextIsEnabledForEveryKindItReads)
+{
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    page->addPuttyView(box);
+    auto* text = qobject_cast<ZVTextView*>(box->contentView());
+    ASSERT_NE(text, nullptr);
+    text->setEditMode(true);
+    QAction* item = window->menus().item(QStringLiteral("paste:"));
+    ASSERT_NE(item, nullptr);
+    for (const QString& format : {QStringLiteral("text/rtf"), QStringLiteral("text/html")}) {
+        auto* data = new QMimeData;
+        data->setData(format, format == QLatin1String("text/rtf") ? "{\\rtf1 {\\b rich}}" : "<b>rich</b>");
+        QGuiApplication::clipboard()->setMimeData(data);
+        const std::unique_ptr<QMenu> menu = TextEditMenu::create(*text);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->actions().at(2)->isEnabled()) << "the box's Paste, " << format.toStdString();
+        EXPECT_TRUE(window->menus().validateMenuItem(item)) << "Edit's Paste, " << format.toStdString();
+        item->trigger();
+    }
+    EXPECT_EQ(text->string(), QStringLiteral("richrich"));
 }
 
 TEST_F(ArrangeMenu, ShortcutsAndTheAlignMenuActOnTheCurrentPage)

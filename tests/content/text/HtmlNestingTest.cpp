@@ -1,6 +1,7 @@
-// HTML dropped or pasted from elsewhere nested far deeper than any page:
-// every word reaches the styled text, past the bound in the formatting of
-// the deepest element kept, and tables past theirs read as their text; HTML
+// HTML dropped or pasted from elsewhere nested far deeper than any page, or
+// flat with thousands of pictures or list items: every word reaches the
+// styled text, past the bound in the formatting of the deepest element kept,
+// and tables past theirs read as their text; pictures leave nothing; HTML
 // within the bounds reads as it did.
 #include "content/text/AttributedTextMapping.h"
 #include "content/text/HtmlNesting.h"
@@ -90,7 +91,7 @@ TEST(HtmlNesting, TablesNestedPastTheBoundReadAsTheirText)
     const QString html = nested(count, [](int) { return QStringLiteral("<div><table><tr><td>"); },
                                 QStringLiteral("</td></tr></table></div>"));
     EXPECT_EQ(words(text::attributedStringFromHtml(html).string()), numbered(count));
-    const QString bounded = text::withBoundedNesting(html);
+    const QString bounded = text::withBoundedMarkup(html);
     EXPECT_EQ(bounded.count(QStringLiteral("<table>")), text::kMaxHtmlTableNesting);
     EXPECT_EQ(bounded.count(QStringLiteral("</table>")), text::kMaxHtmlTableNesting);
     // Cells and rows left out still part their words.
@@ -104,12 +105,13 @@ TEST(HtmlNesting, TablesNestedPastTheBoundReadAsTheirText)
 
 TEST(HtmlNesting, MarkupWithinTheBoundsReadsAsItDid)
 {
-    // Tidy markup comes back as it was.
+    // Tidy markup comes back as it was, but for its pictures.
+    const QString picture = QStringLiteral("<img src=x alt='<i>'>");
     const QString tidy = QStringLiteral(
         "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><style>p > b { color: red }</style></head><body>"
-        "<p title=\"a > b\">one <b>two<br/></b><img src=x alt='<i>'></p><!-- <div> --><table><tr><td>three</td>"
+        "<p title=\"a > b\">one <b>two<br/></b>%1</p><!-- <div> --><table><tr><td>three</td>"
         "</tr></table><ul><li>four</li></ul></body></html>");
-    EXPECT_EQ(text::withBoundedNesting(tidy), tidy);
+    EXPECT_EQ(text::withBoundedMarkup(tidy.arg(picture)), tidy.arg(QString()));
 
     // Markup that leaves Qt to close elements reads the same once they are
     // closed in so many words.
@@ -120,6 +122,26 @@ TEST(HtmlNesting, MarkupWithinTheBoundsReadsAsItDid)
           QStringLiteral("<i>one < b >two</ i><table><tbody><b>three<tr><td>four</i>"),
           QStringLiteral("<head><title>t</title><body><b>one</body>two"), QStringLiteral("<th>one<tr>two<b>three"),
           QStringLiteral("<b>one<th>two</tr>three"), QStringLiteral("<dt>one<dd>two</dt>three")}) {
-        EXPECT_EQ(reading(text::withBoundedNesting(html)), reading(html)) << html.toStdString();
+        EXPECT_EQ(reading(text::withBoundedMarkup(html)), reading(html)) << html.toStdString();
     }
+}
+
+TEST(HtmlNesting, FlatPicturesAndListItemsKeepTheirWordsAndLeaveNoStandIns)
+{
+    // A paragraph of pictures none of which loads, and one long list.
+    const int count = 20000;
+    const QString pictures =
+        nested(count, [](int i) { return QStringLiteral("<img src=\"missing%1.png\">").arg(i); }, QString());
+    const QString text = text::attributedStringFromHtml(pictures).string();
+    EXPECT_EQ(words(text), numbered(count));
+    EXPECT_FALSE(text.contains(QChar::ObjectReplacementCharacter));
+    EXPECT_EQ(text::attributedStringFromHtml(QStringLiteral("<p>one <img src=\"gone.png\">two</p>")).string(),
+              QStringLiteral("one two"));
+
+    const QString items = nested(count, [](int) { return QStringLiteral("<li>"); }, QString());
+    const QString list = QStringLiteral("<ol><li><b>bold</b>") + items + QStringLiteral("</ol>after");
+    QStringList lines = text::attributedStringFromHtml(list).string().split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = line.trimmed();
+    EXPECT_EQ(lines, QStringList {QStringLiteral("bold")} + numbered(count) + QStringList {QStringLiteral("after")});
 }

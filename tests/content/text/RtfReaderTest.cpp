@@ -95,3 +95,14 @@ TEST(RtfReader, GroupsNestedPastTheBoundKeepTheirText)
             << depth;
     }
 }
+
+TEST(RtfReader, BinaryDataIsSkippedByItsCount)
+{
+    // The data's braces and words are no RTF: the document goes on after it.
+    const QByteArray picture = "{\\rtf1\\ansi before {\\*\\shppict{\\pict\\pngblip\\bin12 }}}JUNKTEXT{{ }}} after LASTWORD}";
+    EXPECT_EQ(attributedStringFromRtf(picture)->string(), QStringLiteral("before  after LASTWORD"));
+    const QByteArray large = "{\\rtf1 a{\\pict\\bin1000001 " + QByteArray(1000001, '}') + "} b}";
+    EXPECT_EQ(attributedStringFromRtf(large)->string(), QStringLiteral("a b"));
+    // A count past the end takes what is left.
+    EXPECT_EQ(attributedStringFromRtf("{\\rtf1 a{\\pict\\bin99999 }}} more")->string(), QStringLiteral("a"));
+}
