@@ -112,7 +112,8 @@ Result<Image> Image::fromData(const QByteArray& data)
                                           .arg(full.width())
                                           .arg(full.height())
                                           .arg(qint64(scans) >> 20));
-    const QImage::Format pixelFormat = reader.imageFormat();
+    // A reader that found no size may have set no pixel format either.
+    const QImage::Format pixelFormat = full.isValid() ? reader.imageFormat() : QImage::Format_Invalid;
     QImage image;
     if (!bitmaps::readAtSize(reader, image, full, bitmaps::decodedSizeWithin(full, pixelFormat), pixelFormat))
         return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));

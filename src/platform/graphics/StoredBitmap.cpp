@@ -86,8 +86,11 @@ std::shared_ptr<const StoredBitmap> StoredBitmap::fromHeader(const QByteArray& d
     if (header.format != "jpeg" && header.format != "png")
         return nullptr;
     header.size = reader.size();
+    // A reader that found no size may have set no pixel format either.
+    if (!header.size.isValid() || header.size.isEmpty())
+        return nullptr;
     header.pixelFormat = reader.imageFormat();
-    if (!header.size.isValid() || header.size.isEmpty() || header.pixelFormat == QImage::Format_Invalid)
+    if (header.pixelFormat == QImage::Format_Invalid)
         return nullptr;
     const bool png = header.format == "png";
     header.dotsPerMeter = png ? bitmaps::pngDotsPerMeter(data) : bitmaps::jpegDotsPerMeter(data);
