@@ -38,9 +38,9 @@ public:
           m_channels(isGrey(format) ? 1 : 4),
           m_inPasses(inPasses),
           m_premultiply(premultiply),
-          m_result(target, format)
+          m_format(format)
     {
-        if (m_result.isNull())
+        if (target.isEmpty() || source.isEmpty())
             return;
         m_column.resize(size_t(source.width()));
         m_perColumn.assign(size_t(target.width()), 0);
@@ -57,11 +57,9 @@ public:
         m_perRow.resize(size_t(target.height()));
         for (int row = 0; row < target.height(); ++row)
             m_perRow[size_t(row)] = quint64(firstRow(row + 1) - firstRow(row));
-        const qint64 rows = inPasses ? target.height() : 1;
-        m_sums.assign(size_t(rows * target.width() * m_channels), 0);
     }
 
-    bool isNull() const { return m_result.isNull(); }
+    bool isNull() const { return m_perRow.empty(); }
     // Memory the sums take for a result of `target` pixels.
     static double sumBytes(QSize target, QImage::Format format, bool inPasses)
     {
@@ -73,6 +71,10 @@ public:
     template <class Sample>
     void add(int y, const Sample* samples, int x0, int dx, int count)
     {
+        // Made with the first row: a header that promises much over data
+        // that holds nothing costs nothing.
+        if (m_result.isNull() && !allocate())
+            return;
         const int row = int(qint64(y) * m_target.height() / m_source.height());
         if (!m_inPasses && row != m_row) {
             flush();
@@ -160,6 +162,8 @@ public:
     // The result, once every source row was added.
     QImage finish()
     {
+        if (m_result.isNull())
+            return {};
         if (m_inPasses) {
             for (int row = 0; row < m_target.height(); ++row)
                 write(row, m_sums.data() + qint64(row) * m_target.width() * m_channels);
@@ -170,6 +174,18 @@ public:
     }
 
 private:
+    bool allocate()
+    {
+        if (m_failed)
+            return false;
+        m_result = QImage(m_target, m_format);
+        const qint64 rows = m_inPasses ? m_target.height() : 1;
+        if (!m_result.isNull())
+            m_sums.assign(size_t(rows * m_target.width() * m_channels), 0);
+        m_failed = m_result.isNull();
+        return !m_failed;
+    }
+
     void flush()
     {
         if (m_row < 0)
@@ -208,7 +224,9 @@ private:
     const int m_channels;
     const bool m_inPasses;
     const bool m_premultiply;
+    const QImage::Format m_format;
     QImage m_result;
+    bool m_failed = false;
     std::vector<int> m_column;
     std::vector<quint64> m_perColumn;
     // Source columns are consecutive per result column: where each begins,
