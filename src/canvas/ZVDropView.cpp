@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <optional>
 
 namespace ql {
 
@@ -133,15 +134,20 @@ bool ZVDropView::dropLinks(const QList<QUrl>& urls, QPointF pagePoint)
     // Several files stack on one centre; one that is no picture adds nothing.
     if (!files.isEmpty()) {
         QList<Error> refused;
+        QList<std::pair<QString, Error>> undecodable;
         for (const QUrl& file : std::as_const(files)) {
-            if (!QFileInfo(file.toLocalFile()).isFile())
+            const QFileInfo info(file.toLocalFile());
+            if (!info.isFile())
                 continue;
-            if (Result<Image> image = Image::fromFile(file.toLocalFile()))
+            if (Result<Image> image = Image::fromFile(info.filePath()))
                 addImage(*image, pagePoint);
             else if (isTooLargeToLoad(image.error()))
                 refused.append(image.error());
+            else if (Image::isUndecodable(image.error()))
+                undecodable.append({info.fileName(), image.error()});
         }
         reportTooLarge(refused);
+        reportUndecodable(undecodable);
         return true;
     }
     for (const QUrl& url : urls) {
@@ -159,7 +165,7 @@ void ZVDropView::download(const QUrl& url, QPointF pagePoint)
     if (CanvasHost* host = page->canvasHost())
         host->setDownloading(true);
     // A late picture lands on the page it was dropped on, or nowhere.
-    loadImageFromURL(url, {}, [self = QPointer<ZVDropView>(this), page, pagePoint](Result<Image> image) {
+    loadImageFromURL(url, {}, [self = QPointer<ZVDropView>(this), page, pagePoint, url](Result<Image> image) {
         if (!page)
             return;
         if (CanvasHost* host = page->canvasHost())
@@ -168,6 +174,8 @@ void ZVDropView::download(const QUrl& url, QPointF pagePoint)
             addImageTo(*page, *image, pagePoint);
         else if (self && isTooLargeToLoad(image.error()))
             self->reportTooLarge({image.error()});
+        else if (self && Image::isUndecodable(image.error()))
+            self->reportUndecodable({{url.fileName(), image.error()}});
     });
 }
 
@@ -185,11 +193,28 @@ void ZVDropView::reportTooLarge(const QList<Error>& refused) const
                     why.join(QLatin1Char('\n')));
 }
 
+void ZVDropView::reportUndecodable(const QList<std::pair<QString, Error>>& refused) const
+{
+    CanvasHost* host = m_canvas ? m_canvas->canvasHost() : nullptr;
+    if (refused.isEmpty() || !host)
+        return;
+    QStringList why;
+    for (const auto& [name, error] : refused)
+        why.append(name.isEmpty() ? error.message : QStringLiteral("“%1”: %2").arg(name, error.message));
+    const QString& first = refused.first().first;
+    host->showAlert(refused.size() > 1 ? tr("%1 of the dropped pictures could not be placed on the page.")
+                                             .arg(refused.size())
+                        : first.isEmpty() ? tr("The picture dropped could not be placed on the page.")
+                                          : tr("“%1” could not be placed on the page.").arg(first),
+                    why.join(QLatin1Char('\n')));
+}
+
 bool ZVDropView::dropPicture(const QMimeData& data, QPointF pagePoint)
 {
     const QList<QString> formats = pictureFormats(data);
     if (formats.isEmpty() && !data.hasImage())
         return false;
+    std::optional<Error> undecodable;
     for (const QString& format : formats) {
         const QByteArray picture = data.data(format);
         if (picture.size() > Image::kLargestFileBytes) {
@@ -201,11 +226,15 @@ bool ZVDropView::dropPicture(const QMimeData& data, QPointF pagePoint)
         if (Result<Image> image = Image::fromData(picture)) {
             addImage(*image, pagePoint);
             return true;
+        } else if (Image::isUndecodable(image.error())) {
+            undecodable = image.error();
         }
     }
     // What the platform decoded for us, when our reader took none of it.
     if (const QImage bitmap = qvariant_cast<QImage>(data.imageData()); !bitmap.isNull())
         addImage(Image(bitmap), pagePoint);
+    else if (undecodable)
+        reportUndecodable({{QString(), *undecodable}});
     return true;
 }
 

@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QUrl>
 #include <memory>
+#include <utility>
 
 class QMimeData;
 class ZVCanvasView;
@@ -64,6 +65,9 @@ private:
     void download(const QUrl& url, QPointF pagePoint);
     // Says which dropped things were too large: one error each.
     void reportTooLarge(const QList<Error>& refused) const;
+    // Pictures that could not be decoded, each named ("" for one dropped
+    // as data) with why.
+    void reportUndecodable(const QList<std::pair<QString, Error>>& refused) const;
 
     QPointer<ZVCanvasView> m_canvas;
 };

@@ -25,8 +25,8 @@ Image imageFor(const KVObject& view, QStringView key)
 // which is drawn anew) and the mask, which must keep covering the same part
 // of the picture. They are often one picture, mirrored once. A view without
 // an original gets the shown picture mirrored as its original. All are
-// mirrored before any is set, so that a picture whose pixels cannot be had
-// leaves the view as it was.
+// mirrored before any is set, so that a picture (or mask) whose pixels
+// cannot be had leaves the view as it was.
 template <class Flip>
 bool flipContent(KVObject* imageView, Flip flip)
 {
@@ -52,10 +52,10 @@ bool flipContent(KVObject* imageView, Flip flip)
     const std::optional<Image> newOriginal = mirrored(original.isNull() ? shown : original);
     const std::optional<Image> newForCropping = mirrored(forCropping);
     const std::optional<Image> newShown = mirrored(shown);
-    if (!newOriginal || !newForCropping || !newShown)
+    // A mask that does not decode could not turn with its picture.
+    const std::optional<Image> newMask = mirrored(mask);
+    if (!newOriginal || !newForCropping || !newShown || !newMask)
         return false;
-    // A mask that does not decode masks nothing; it is kept as it came.
-    const Image newMask = mirrored(mask).value_or(mask);
 
     // The original first: setting it also resets the picture crops cut from.
     imageView->setValueForKey(u"originalImage", QVariant::fromValue(*newOriginal));
@@ -64,7 +64,7 @@ bool flipContent(KVObject* imageView, Flip flip)
     if (!shown.isNull())
         imageView->setValueForKey(u"image", QVariant::fromValue(*newShown));
     if (!mask.isNull())
-        imageView->setValueForKey(u"imageMask", QVariant::fromValue(newMask));
+        imageView->setValueForKey(u"imageMask", QVariant::fromValue(*newMask));
     return true;
 }
 

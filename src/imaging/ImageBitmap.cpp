@@ -204,7 +204,10 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
                      .convertedLater(first.data(), first.size(), pixels, PictureConversionScope::document())
                      .image;
     } else if (first.isStored()) {
-        bitmap = first.imageForPixels(device);
+        // PDF and print get no more pixels than a 32-bit copy within the
+        // budget has (below).
+        bitmap = first.imageForPixels(
+            device.isEmpty() ? bitmaps::decodedSizeWithin(first.pixelSize(), QImage::Format_ARGB32) : device);
         if (bitmap.isNull()) {
             // Found not to decode only now.
             drawPicturePlaceholder(painter, target, fraction);
@@ -228,6 +231,12 @@ void drawImagePart(QPainter& painter, const Image& image, const QRectF& target, 
         const QSize fewer(std::min(bitmap.width(), device.width()), std::min(bitmap.height(), device.height()));
         if (fewer != bitmap.size())
             bitmap = reducedBitmap(bitmap, fewer);
+    } else if (first.kind() == ImageRep::Kind::Bitmap && bitmap.depth() < 32
+               && bitmaps::decodedBytes(bitmap.size(), QImage::Format_ARGB32) > double(bitmaps::kLargestDecodedBytes)) {
+        // PDF and print take a 32-bit copy of a grey or palette picture: one
+        // past the budget is handed over with as many pixels as that copy
+        // may have.
+        bitmap = reducedBitmap(bitmap, bitmaps::decodedSizeWithin(bitmap.size(), QImage::Format_ARGB32));
     }
     // An EPS picture not converted (yet) still shows where it is.
     if (bitmap.isNull() && !eps)

@@ -9,9 +9,11 @@ namespace ql {
 
 Image maskImage(const Image& image, const Image& mask)
 {
-    // A mask that cannot be decoded masks nothing rather than everything.
-    if (image.isNull() || mask.isNull() || mask.isUndecodable())
+    if (image.isNull() || mask.isNull())
         return image;
+    // What the mask hides is not known, so none of the image may show.
+    if (mask.isUndecodable())
+        return Image(ImageRep::undecodable(mask.firstRepresentation().encodedData(), image.size()));
     const double scale = pixelDensity(image);
     QImage bitmap = bitmapOf(image, scale);
     if (bitmap.isNull())

@@ -8,7 +8,9 @@
 namespace ql {
 
 // The image shown through the mask: the mask's dark parts show, its light
-// parts hide (as image masks do). The image itself when either is null.
+// parts hide (as image masks do). The image itself when either is null. A
+// mask that cannot be decoded hides the whole image: the result is an
+// undecodable picture of the image's size, drawn as a placeholder.
 Image maskImage(const Image& image, const Image& mask);
 inline Image maskUsingMaskImage(const Image& image, const Image& mask) { return maskImage(image, mask); }
 

@@ -8,6 +8,7 @@
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
 #include "platform/archive/ImageArchiveData.h"
+#include "support/GreyPicture.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -383,4 +384,33 @@ TEST(ElementFlip, APictureWhosePixelsCannotBeHadIsKeptAsItCameAndSaidSo)
     }
     EXPECT_EQ(sample.document.undo.undoCount(), steps + 1) << "nothing to undo";
     keptAsItCame();
+}
+
+TEST(ElementFlip, APhotoUnderAMaskThatCannotBeDecodedShowsAPlaceholderAndIsNotFlipped)
+{
+    GesturePage sample;
+    QImage photo(40, 20, QImage::Format_RGB32);
+    photo.fill(Qt::blue);
+    QPainter(&photo).fillRect(0, 0, 20, 20, Qt::red);
+    ZVPuttyView* element = sample.add(QRectF(0, 0, 200, 200), ZVPuttyView::initWithImage(ql::Image(photo)));
+    auto* image = static_cast<ZVImageView*>(element->contentView());
+    const QByteArray mask = ql::testing::cutShortPng(QSize(30000, 30000));
+    {
+        const ql::UndoRegistrationBlocker quiet(&sample.document.undo);
+        image->setImageMask(ql::Image::fromStoredData(mask));
+        image->setImageMaskEnabled(true);
+    }
+    EXPECT_TRUE(image->picture().isUndecodable()) << "what the mask hides is not shown";
+    const ql::Image photoBefore = image->originalImage();
+
+    endTurn();
+    const int steps = sample.document.undo.undoCount();
+    element->setIsActive(true);
+    sample.page->flipHorizontal();
+    endTurn();
+    EXPECT_EQ(sample.document.host.alerts, QStringList {QStringLiteral("The picture could not be flipped.")});
+    EXPECT_EQ(sample.document.undo.undoCount(), steps);
+    EXPECT_EQ(image->originalImage(), photoBefore);
+    EXPECT_EQ(ql::storedImageData(image->imageMask()), mask);
+    EXPECT_TRUE(image->picture().isUndecodable());
 }

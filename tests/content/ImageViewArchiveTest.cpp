@@ -200,8 +200,8 @@ TEST(ImageViewArchive, DamagedNumbersAndKindsReadWithoutHarm)
     EXPECT_EQ(view->imageEffect(), qint64(1e9));
     EXPECT_EQ(view->frame(), QRectF());
     view->setLevels();
-    EXPECT_EQ(view->picture().pixelSize(), QSize(30, 20)) << "huge blur, unknown effect and a mask that cannot be "
-                                                             "decoded end in a picture";
+    EXPECT_EQ(view->picture().size(), QSizeF(30, 20)) << "huge blur and an unknown effect end in a picture";
+    EXPECT_TRUE(view->picture().isUndecodable()) << "under a mask that cannot be decoded, a placeholder";
 }
 
 TEST(ImageViewArchive, ReadingAndTheStretchedReRunRecordNothing)

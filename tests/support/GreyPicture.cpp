@@ -1,7 +1,13 @@
 #include "support/GreyPicture.h"
 
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <algorithm>
+#include <vector>
+#include <tiffio.h>
 #include <zlib.h>
 
 namespace ql::testing {
@@ -20,25 +26,67 @@ QByteArray chunk(const char* type, const QByteArray& body)
     return length + typed + check;
 }
 
+int bitsOf(SplitDepth depth)
+{
+    switch (depth) {
+    case SplitDepth::Grey16:
+        return 16;
+    case SplitDepth::OneBit:
+    case SplitDepth::Palette1:
+        return 1;
+    default:
+        return 8;
+    }
+}
+
+// One row of samples, packed: `left` left of the split, `right` from there.
+QByteArray splitRow(int width, int split, int bits, quint32 left, quint32 right)
+{
+    QByteArray row((qint64(width) * bits + 7) / 8, '\0');
+    auto* bytes = reinterpret_cast<uchar*>(row.data());
+    for (int x = 0; x < width; ++x) {
+        const quint32 value = x < split ? left : right;
+        if (bits == 16) {
+            qToBigEndian<quint16>(quint16(value), bytes + 2 * x);
+        } else if (bits == 8) {
+            bytes[x] = uchar(value);
+        } else if (value) {
+            bytes[x / 8] |= uchar(0x80 >> (x % 8));
+        }
+    }
+    return row;
+}
+
+QByteArray paletteOf(int entries)
+{
+    QByteArray palette;
+    for (const QColor& c : {kSplitLeftColour, kSplitRightColour})
+        palette += QByteArray(1, char(c.red())) + char(c.green()) + char(c.blue());
+    return palette + QByteArray(3 * (entries - 2), '\0');
+}
+
 } // namespace
 
-QByteArray splitGreyPng(QSize size, int split)
+QByteArray splitPng(QSize size, int split, SplitDepth depth)
 {
+    const bool palette = depth == SplitDepth::Palette8 || depth == SplitDepth::Palette1;
+    const int bits = bitsOf(depth);
     QByteArray header(13, '\0');
     qToBigEndian<quint32>(quint32(size.width()), header.data());
     qToBigEndian<quint32>(quint32(size.height()), header.data() + 4);
-    header[8] = 8; // bits per sample; colour type 0, grey
+    header[8] = char(bits);
+    header[9] = char(palette ? 3 : 0);
+    const quint32 white = (1u << bits) - 1;
     // Each row: filter "none", then its samples.
-    QByteArray row(1 + size.width(), char(0xFF));
-    row[0] = 0;
-    std::fill(row.begin() + 1, row.begin() + 1 + std::clamp(split, 0, size.width()), char(0));
+    const QByteArray row = QByteArray(1, '\0')
+        + splitRow(size.width(), std::clamp(split, 0, size.width()), bits, 0, palette ? 1 : white);
     z_stream stream {};
     deflateInit(&stream, 1);
     QByteArray data;
     QByteArray buffer(1 << 16, '\0');
     for (int y = 0; y <= size.height(); ++y) {
         const bool last = y == size.height();
-        stream.next_in = reinterpret_cast<Bytef*>(last ? nullptr : row.data());
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(last ? nullptr : row.constData()));
         stream.avail_in = last ? 0 : uInt(row.size());
         do {
             stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
@@ -48,7 +96,80 @@ QByteArray splitGreyPng(QSize size, int split)
         } while (stream.avail_out == 0);
     }
     deflateEnd(&stream);
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", data) + chunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header)
+        + (palette ? chunk("PLTE", paletteOf(2)) : QByteArray()) + chunk("IDAT", data) + chunk("IEND", {});
+}
+
+QByteArray splitGreyPng(QSize size, int split)
+{
+    return splitPng(size, split, SplitDepth::Grey8);
+}
+
+QByteArray splitTiff(QSize size, int split, SplitDepth depth)
+{
+    const QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("split.tif"));
+    TIFF* tiff = TIFFOpen(QFile::encodeName(file).constData(), "w");
+    if (!tiff)
+        return {};
+    const bool palette = depth == SplitDepth::Palette8 || depth == SplitDepth::Palette1;
+    const int bits = bitsOf(depth);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, quint32(size.width()));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, quint32(size.height()));
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, quint16(bits));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, quint16(1));
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tiff, TIFFTAG_ZIPQUALITY, 1);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, quint32(palette ? 64 : size.height()));
+    const quint32 top = (1u << bits) - 1;
+    quint32 left = 0, right = 1;
+    if (palette) {
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
+        std::vector<quint16> red(size_t(1) << bits), green(red.size()), blue(red.size());
+        for (const auto& [index, c] : {std::pair(0, kSplitLeftColour), std::pair(1, kSplitRightColour)}) {
+            red[size_t(index)] = quint16(c.red() * 257);
+            green[size_t(index)] = quint16(c.green() * 257);
+            blue[size_t(index)] = quint16(c.blue() * 257);
+        }
+        TIFFSetField(tiff, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data());
+    } else if (depth == SplitDepth::OneBit) {
+        // Black is 1.
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+        left = 1;
+        right = 0;
+    } else {
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        left = 0;
+        right = top;
+    }
+    QByteArray row = splitRow(size.width(), std::clamp(split, 0, size.width()), bits, left, right);
+    if (bits == 16) {
+        // libtiff takes samples in this machine's order.
+        for (qsizetype i = 0; i + 1 < row.size(); i += 2)
+            qToLittleEndian<quint16>(qFromBigEndian<quint16>(row.constData() + i), row.data() + i);
+    }
+    bool written = true;
+    for (int y = 0; y < size.height() && written; ++y)
+        written = TIFFWriteScanline(tiff, row.data(), quint32(y), 0) >= 0;
+    TIFFClose(tiff);
+    QFile read(file);
+    return written && read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+}
+
+QByteArray cutShortPng(QSize claimed)
+{
+    QImage pixels(10, 10, QImage::Format_RGB32);
+    pixels.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    pixels.save(&buffer, "PNG");
+    // The header's body follows the signature, the chunk's length and type.
+    QByteArray header = png.mid(16, 13);
+    qToBigEndian<quint32>(quint32(claimed.width()), header.data());
+    qToBigEndian<quint32>(quint32(claimed.height()), header.data() + 4);
+    return png.left(8) + chunk("IHDR", header) + png.mid(33);
 }
 
 } // namespace ql::testing

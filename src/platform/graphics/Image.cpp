@@ -1,6 +1,7 @@
 #include "platform/graphics/Image.h"
 
 #include "platform/graphics/BitmapDecoding.h"
+#include "platform/graphics/RowReading.h"
 #include "platform/graphics/SharedPictureDecoding.h"
 #include "platform/graphics/StoredBitmap.h"
 #include "platform/runtime/FileReading.h"
@@ -18,7 +19,7 @@ namespace {
 
 const QString errorDomain = QStringLiteral("Image");
 
-enum ImageError { Unreadable = 1, UnknownFormat, NotEncodable };
+enum ImageError { Unreadable = 1, UnknownFormat, NotEncodable, Empty };
 
 Error imageError(ImageError code, const QString& message)
 {
@@ -92,7 +93,7 @@ Image::Image(const ImageRep& representation)
 Result<Image> Image::fromData(const QByteArray& data)
 {
     if (data.isEmpty())
-        return imageError(Unreadable, QStringLiteral("The image data is empty."));
+        return imageError(Empty, QStringLiteral("The image data is empty."));
     if (isPdf(data))
         return Image(ImageRep::pdf(data, pdfPageSize(data)));
     if (isEps(data))
@@ -105,19 +106,34 @@ Result<Image> Image::fromData(const QByteArray& data)
     const QByteArray format = reader.format();
     if (!isAcceptedBitmap(format))
         return unknownFormat();
-    const QSize full = reader.size();
+    // PNG and TIFF pictures past the toolkit's own limit come row by row,
+    // reduced as they come.
+    const std::optional<bitmaps::RowPicture> byRows = bitmaps::pictureReadByRows(data);
+    const QSize full = byRows ? byRows->size : reader.size();
     if (const double scans = bitmaps::jpegScanBufferBytes(data); scans > double(bitmaps::kLargestTransientBytes))
         return imageError(Unreadable, QStringLiteral("The picture is too large to decode: its %1 × %2 pixels in "
                                                      "several scans would take %3 MB.")
                                           .arg(full.width())
                                           .arg(full.height())
                                           .arg(qint64(scans) >> 20));
-    const QImage::Format pixelFormat = reader.imageFormat();
+    // A reader that found no size may have set no pixel format either.
+    const QImage::Format pixelFormat = byRows ? byRows->format
+        : full.isValid()                      ? reader.imageFormat()
+                                              : QImage::Format_Invalid;
+    const QSize decodedSize = bitmaps::decodedSizeWithin(full, pixelFormat);
     QImage image;
-    if (!bitmaps::readAtSize(reader, image, full, bitmaps::decodedSizeWithin(full, pixelFormat), pixelFormat))
+    if (byRows) {
+        image = bitmaps::readRowByRow(data, decodedSize);
+        if (image.isNull())
+            return imageError(Unreadable, QStringLiteral("The image could not be decoded: its data is damaged or "
+                                                         "ends before its %1 × %2 pixels.")
+                                              .arg(full.width())
+                                              .arg(full.height()));
+    } else if (!bitmaps::readAtSize(reader, image, full, decodedSize, pixelFormat)) {
         return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
+    }
     const bool scaled = full.isValid() && image.size() != full && image.width() > 0 && image.height() > 0;
-    if (scaled && format == "png") {
+    if (scaled && format == "png" && !byRows) {
         // The PNG reader scales the resolution with the pixels; the size in
         // points is worked out from the file's own below.
         if (const std::optional<QPoint> dots = bitmaps::pngDotsPerMeter(data)) {
@@ -131,11 +147,18 @@ Result<Image> Image::fromData(const QByteArray& data)
         rep.setSize(QSizeF(rep.size().width() * full.width() / image.width(),
                            rep.size().height() * full.height() / image.height()));
     }
-    if (format == "jpeg" || format == "jpg")
+    if (scaled) // Its pixels are fewer than its file's: the document keeps the file.
+        rep.setEncodedData(data, ImageRep::Encoding::Original);
+    else if (format == "jpeg" || format == "jpg")
         rep.setEncodedData(data, ImageRep::Encoding::Jpeg);
     else if (format == "png")
         rep.setEncodedData(data, ImageRep::Encoding::Png);
     return Image(rep);
+}
+
+bool Image::isUndecodable(const Error& error)
+{
+    return error.domain == errorDomain && error.code == Unreadable;
 }
 
 Result<Image> Image::thumbnailFromData(const QByteArray& data, QSize largest)

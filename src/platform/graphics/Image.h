@@ -45,6 +45,11 @@ public:
     static constexpr qint64 kLargestThumbnailPixels = qint64(4096) * 4096;
     static Result<Image> thumbnailFromData(const QByteArray& data, QSize largest);
 
+    // Whether fromData() or fromFile() failed on data of a picture format it
+    // reads that cannot be decoded (damaged, or ending before the picture
+    // its header describes), rather than on data that is no picture.
+    static bool isUndecodable(const Error& error);
+
     bool isNull() const { return m_reps.isEmpty(); }
     // Whether the image's own representation could not be decoded.
     bool isUndecodable() const { return !m_reps.isEmpty() && m_reps.first().isUndecodable(); }

@@ -1,6 +1,7 @@
 #include "platform/graphics/StoredBitmap.h"
 
 #include "platform/graphics/BitmapDecoding.h"
+#include "platform/graphics/RowReading.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -71,6 +72,7 @@ struct StoredBitmap::Header {
     QImage::Format pixelFormat = QImage::Format_Invalid;
     std::optional<QPoint> dotsPerMeter;
     bool alpha = false;
+    bool byRows = false;
 };
 
 std::shared_ptr<const StoredBitmap> StoredBitmap::fromHeader(const QByteArray& data)
@@ -86,10 +88,19 @@ std::shared_ptr<const StoredBitmap> StoredBitmap::fromHeader(const QByteArray& d
     if (header.format != "jpeg" && header.format != "png")
         return nullptr;
     header.size = reader.size();
-    header.pixelFormat = reader.imageFormat();
-    if (!header.size.isValid() || header.size.isEmpty() || header.pixelFormat == QImage::Format_Invalid)
+    // A reader that found no size may have set no pixel format either.
+    if (!header.size.isValid() || header.size.isEmpty())
         return nullptr;
+    header.pixelFormat = reader.imageFormat();
     const bool png = header.format == "png";
+    if (png) {
+        if (const std::optional<bitmaps::RowPicture> byRows = bitmaps::pictureReadByRows(data)) {
+            header.pixelFormat = byRows->format;
+            header.byRows = true;
+        }
+    }
+    if (header.pixelFormat == QImage::Format_Invalid)
+        return nullptr;
     header.dotsPerMeter = png ? bitmaps::pngDotsPerMeter(data) : bitmaps::jpegDotsPerMeter(data);
     // A JPEG has none.
     header.alpha = png && bitmaps::pngHasAlpha(data);
@@ -107,7 +118,8 @@ StoredBitmap::StoredBitmap(const QByteArray& data, const Header& header)
       m_decodedSize(bitmaps::decodedSizeWithin(header.size, header.pixelFormat)),
       m_headerFormat(header.pixelFormat),
       m_dotsPerMeter(header.dotsPerMeter),
-      m_hasAlpha(header.alpha)
+      m_hasAlpha(header.alpha),
+      m_byRows(header.byRows)
 {
 }
 
@@ -164,6 +176,8 @@ QImage StoredBitmap::decode(QSize size) const
     // Drawn as a placeholder: the decoder would hold more than any picture may.
     if (bitmaps::jpegScanBufferBytes(m_data) > double(bitmaps::kLargestTransientBytes))
         return {};
+    if (m_byRows)
+        return bitmaps::readRowByRow(m_data, size);
     QBuffer buffer;
     buffer.setData(m_data);
     buffer.open(QIODevice::ReadOnly);

@@ -63,6 +63,8 @@ private:
     const QImage::Format m_headerFormat;
     const std::optional<QPoint> m_dotsPerMeter;
     const bool m_hasAlpha;
+    // Read by rows (RowReading.h) rather than by the toolkit's reader.
+    const bool m_byRows;
 
     enum class Decodes { Unknown, Yes, No };
     mutable std::mutex m_mutex;

@@ -117,12 +117,12 @@ TEST_F(KeptPictures, PicturesThatDoNotDecodeStayInTheFileThroughEditsAndSaves)
     EXPECT_TRUE(imageOf(readDamaged)->originalImage().isUndecodable());
     EXPECT_TRUE(read->backgroundView()->hasUndecodablePicture());
 
-    // Placeholders where pictures could not be decoded; the photo shows, its
-    // undecodable mask leaving it whole.
+    // Placeholders where pictures could not be decoded, and over the photo,
+    // whose mask cannot be: what the mask hides is not known.
     const QImage shown = PagePainter::image(*read);
     EXPECT_TRUE(isPlaceholderGrey(shown.pixelColor(330, 360))) << "the damaged picture";
     EXPECT_TRUE(isPlaceholderGrey(shown.pixelColor(560, 80))) << "the page background";
-    EXPECT_NEAR(shown.pixelColor(100, 150).green(), 120, 6) << "the photo";
+    EXPECT_TRUE(isPlaceholderGrey(shown.pixelColor(100, 150))) << "the photo";
 
     // An unrelated edit, then a save: every picture goes back byte for byte.
     read->puttyViews()[0]->setValueForKey(u"frame", readPhoto->frame().translated(10, 0));

@@ -13,6 +13,8 @@
 #include "platform/graphics/FontResolver.h"
 #include "shapes/df/DFPasteboardTypes.h"
 #include "shapes/library/ZVShapeLibrary.h"
+#include "content/ZVImageView.h"
+#include "support/GreyPicture.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -293,4 +295,41 @@ TEST_F(DropTarget, WhatIsTooLargeIsRefusedUnreadWithAnAlert)
     EXPECT_EQ(added(0).size(), 1);
     ASSERT_EQ(prompter.alerts.size(), 2);
     EXPECT_TRUE(prompter.alerts[1].messageText.contains(QLatin1String("too large")));
+}
+
+TEST_F(DropTarget, APictureTooLargeToDecodeWholeIsPlacedAndOneThatCannotBeDecodedIsNamed)
+{
+    using ql::testing::SplitDepth;
+    const QSize side(30000, 30000);
+    // A JPEG frame claiming 60,000 pixels square over 64 × 64 of data.
+    QByteArray claims = encoded(64, 64, "JPEG");
+    const qsizetype frame = claims.indexOf("\xFF\xC0");
+    claims.replace(frame + 5, 4, QByteArray::fromHex("ea60ea60"));
+    const QList<std::pair<QString, QByteArray>> files {
+        {QStringLiteral("scan.png"), ql::testing::splitPng(side, 15000, SplitDepth::OneBit)},
+        {QStringLiteral("map.tif"), ql::testing::splitTiff(side, 15000, SplitDepth::Palette8)},
+        {QStringLiteral("cut.png"), ql::testing::cutShortPng(side)},
+        {QStringLiteral("claims.jpg"), claims},
+    };
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const auto& [name, bytes] = files[i];
+        SCOPED_TRACE(name.toStdString());
+        ql::testing::writeFile(path(name), bytes);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path(name))});
+        const qsizetype before = page->puttyViews().size();
+        const qsizetype alerts = prompter.alerts.size();
+        drop(data, QPointF(250, 300));
+        DeferredCalls::instance().flush();
+        if (i < 2) {
+            ASSERT_EQ(added(before).size(), 1);
+            const auto* image = qobject_cast<ZVImageView*>(added(before).first()->contentView());
+            EXPECT_EQ(image->originalImage().size(), QSizeF(side)) << "its own size, whatever it was decoded at";
+            EXPECT_EQ(prompter.alerts.size(), alerts);
+        } else {
+            EXPECT_EQ(added(before).size(), 0);
+            ASSERT_EQ(prompter.alerts.size(), alerts + 1);
+            EXPECT_EQ(prompter.alerts.last().messageText, QStringLiteral("“%1” could not be placed on the page.").arg(name));
+        }
+    }
 }

@@ -200,6 +200,18 @@ protected:
         return views;
     }
 
+    // The window's panes below the toolbar's icons and left of the inspector,
+    // the document open through canvas-replay with nothing selected.
+    QImage windowPanes(const QString& file)
+    {
+        const QString shot = path(QStringLiteral("shot.png"));
+        const ToolRun run = replay(file, QStringLiteral("click 500 700\n"), path(QStringLiteral("same.qvleaf")),
+                                   {QStringLiteral("--shot"), shot});
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        const QImage window = decodedRGB(shot);
+        return window.copy(0, 100, window.width() - int(DocumentWindow::kRightPaneWidth), window.height() - 100);
+    }
+
     // The window through canvas-replay: the picture clicked, flipped and the
     // page's empty part clicked (no handle shows); then the saved file opened.
     Views windowsAfterFlip(const QString& file, const QString& flip, QPointF picture)
@@ -269,15 +281,9 @@ TEST_F(PictureFlips, AMaskPastTheDecodingBudgetMasksItsPhotoInTheWindowExportsAn
     EXPECT_TRUE(isRed(page.pixelColor(left))) << page.pixelColor(left).name().toStdString();
     EXPECT_TRUE(isWhite(page.pixelColor(right))) << page.pixelColor(right).name().toStdString();
 
-    const QString shot = path(QStringLiteral("shot.png"));
-    const ToolRun run = replay(masked, QStringLiteral("click 500 700\n"), path(QStringLiteral("same.qvleaf")),
-                               {QStringLiteral("--shot"), shot});
-    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    const QImage window = decodedRGB(shot);
-    // Below the toolbar's icons, left of the inspector.
-    const QRect pane(0, 100, window.width() - int(DocumentWindow::kRightPaneWidth), window.height() - 100);
-    EXPECT_GT(centroid(window, isRed, pane).x(), 0) << "the photo's left half shows";
-    EXPECT_LT(centroid(window, isBlue, pane).x(), 0) << "its right half is masked";
+    const QImage window = windowPanes(masked);
+    EXPECT_GT(centroid(window, isRed).x(), 0) << "the photo's left half shows";
+    EXPECT_LT(centroid(window, isBlue).x(), 0) << "its right half is masked";
 
     // Flipped, the mask turns with the photo: its red half shows on the right.
     const QString saved = path(QStringLiteral("saved.qvleaf"));
@@ -285,6 +291,36 @@ TEST_F(PictureFlips, AMaskPastTheDecodingBudgetMasksItsPhotoInTheWindowExportsAn
     EXPECT_TRUE(isWhite(exports.flipped.pixelColor(left))) << exports.flipped.pixelColor(left).name().toStdString();
     EXPECT_TRUE(isRed(exports.flipped.pixelColor(right))) << exports.flipped.pixelColor(right).name().toStdString();
     EXPECT_EQ(offShare(exports.flipped, exports.reopened), 0.0) << "the file reopened";
+}
+
+TEST_F(PictureFlips, WhatAMaskHidesNeverShowsWhetherOrNotTheMaskDecodes)
+{
+    // Red on the photo's left half, blue on its right; each mask shows the
+    // left half alone, or cannot be decoded at all.
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(QColor(30, 60, 220));
+    QPainter(&photo).fillRect(0, 0, 320, 480, QColor(220, 40, 30));
+    const QRectF content(100, 100, 320, 240);
+    const auto isBlue = [](QColor c) { return c.blue() > 180 && c.red() < 80; };
+    const QList<std::pair<QByteArray, bool>> masks {
+        {splitPng(QSize(24000, 24000), 12000, SplitDepth::Grey8), true},
+        {splitPng(QSize(12000, 12000), 6000, SplitDepth::OneBit), true},
+        {cutShortPng(QSize(30000, 30000)), false},
+    };
+    for (const auto& [mask, decodes] : masks) {
+        SCOPED_TRACE(decodes ? mask.size() : 0);
+        const QString masked = pictureDocument(encoded(photo, "JPEG"), content, mask);
+        const QString out = path(QStringLiteral("rendered"));
+        ASSERT_TRUE(QDir().mkpath(out));
+        const ProgramRun render = pageRender({masked, out, QStringLiteral("--format"), QStringLiteral("png"),
+                                              QStringLiteral("--dpi"), QStringLiteral("72"), QStringLiteral("--name"),
+                                              QStringLiteral("page")});
+        EXPECT_EQ(render.exitCode, decodes ? 0 : 1) << render.err.toStdString();
+        const QImage page = decodedRGB(out + QStringLiteral("/page.png"));
+        EXPECT_EQ(isRed(page.pixelColor(180, 220)), decodes) << "the left half shows, or a placeholder";
+        EXPECT_LT(centroid(page, isBlue).x(), 0) << "the right half is hidden in the export";
+        EXPECT_LT(centroid(windowPanes(masked), isBlue).x(), 0) << "and in the window";
+    }
 }
 
 TEST_F(PictureFlips, ALineDrawingIsAsSmoothRightAfterAFlipAsWhenReopened)

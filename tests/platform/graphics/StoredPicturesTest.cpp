@@ -134,6 +134,54 @@ TEST(StoredPictures, GreyPicturesDecodeAtTheirOwnDepthPastTheToolkitsLimitAndThe
     EXPECT_EQ(imageArchiveData(stored).value(), png);
 }
 
+TEST(StoredPictures, OneBitPaletteAndGreyPicturesOfAnySizeDecodeReducedWithinTheBudget)
+{
+    using ql::testing::SplitDepth;
+    struct Case {
+        SplitDepth depth;
+        int side;
+        bool tiff;
+    };
+    QList<Case> cases {{SplitDepth::Grey8, 24000, false}, {SplitDepth::Grey16, 17000, false}};
+    for (const int side : {12000, 30000}) {
+        for (const bool tiff : {false, true}) {
+            cases.append({SplitDepth::OneBit, side, tiff});
+            cases.append({SplitDepth::Palette8, side, tiff});
+        }
+    }
+    cases.append({SplitDepth::Palette1, 12000, false});
+    for (const Case& c : std::as_const(cases)) {
+        SCOPED_TRACE(::testing::Message() << int(c.depth) << " " << c.side << (c.tiff ? " TIFF" : " PNG"));
+        const QSize size(c.side, c.side);
+        const QByteArray bytes = c.tiff ? ql::testing::splitTiff(size, c.side / 2, c.depth)
+                                        : ql::testing::splitPng(size, c.side / 2, c.depth);
+        const bool palette = c.depth == SplitDepth::Palette8 || c.depth == SplitDepth::Palette1;
+        const QColor left = palette ? ql::testing::kSplitLeftColour : QColor(Qt::black);
+        const QColor right = palette ? ql::testing::kSplitRightColour : QColor(Qt::white);
+        const Result<Image> placed = Image::fromData(bytes);
+        ASSERT_TRUE(placed.ok()) << placed.error().message.toStdString();
+        QList<QImage> decoded {placed->bitmap()};
+        if (c.depth == SplitDepth::OneBit && !c.tiff) {
+            const Image stored = Image::fromStoredData(bytes);
+            ASSERT_FALSE(stored.isUndecodable());
+            EXPECT_EQ(stored.size(), QSizeF(size));
+            decoded.append(stored.firstRepresentation().imageForPixels(QSize(600, 600)));
+        }
+        EXPECT_EQ(placed->size(), QSizeF(size));
+        for (const QImage& pixels : std::as_const(decoded)) {
+            // Rows of whole 32-bit words.
+            EXPECT_LE(qint64(pixels.width()) * pixels.height() * pixels.depth() / 8, qint64(256) << 20);
+            EXPECT_EQ(pixels.pixelColor(pixels.width() / 4, pixels.height() / 2), left);
+            EXPECT_EQ(pixels.pixelColor(3 * pixels.width() / 4, pixels.height() / 2), right);
+        }
+    }
+
+    // A header that promises 30,000 pixels square over a 10 × 10 body.
+    const QByteArray cut = ql::testing::cutShortPng(QSize(30000, 30000));
+    EXPECT_FALSE(Image::fromData(cut).ok());
+    EXPECT_TRUE(Image::fromStoredData(cut).isUndecodable());
+}
+
 TEST(StoredPictures, OneScopeDecodesEachPictureOnceWhereverItsBytesLie)
 {
     int decodes = 0;
