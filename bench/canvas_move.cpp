@@ -67,7 +67,10 @@ void checkMoved(benchmark::State& state, const Selection& selection, QPointF exp
     label(state);
 }
 
-void BM_Nudge(benchmark::State& state)
+// Times `move` of the whole selection, forth (`true`) and back by turns, so
+// that the boxes stay where they are; forth moves them `stride` points right.
+template <class Move>
+void timeMoves(benchmark::State& state, double stride, Move move)
 {
     Selection selection(int(state.range(0)), state.range(1) != 0, kBox);
     if (!selection.ready())
@@ -78,27 +81,23 @@ void BM_Nudge(benchmark::State& state)
         state.PauseTiming();
         CrowdedWindow::settle();
         state.ResumeTiming();
-        // Right and back, so that the boxes stay where they are.
-        selection.crowd().key(steps++ % 2 ? Qt::Key_Left : Qt::Key_Right);
+        if (!move(selection, steps++ % 2 == 0))
+            return state.SkipWithError("the box is not in view");
     }
-    checkMoved(state, selection, start + QPointF(steps % 2, 0));
+    checkMoved(state, selection, start + QPointF(steps % 2 * stride, 0));
+}
+
+void BM_Nudge(benchmark::State& state)
+{
+    timeMoves(state, 1, [](Selection& selection, bool forth) {
+        selection.crowd().key(forth ? Qt::Key_Right : Qt::Key_Left);
+        return true;
+    });
 }
 
 void BM_Drag(benchmark::State& state)
 {
-    Selection selection(int(state.range(0)), state.range(1) != 0, kBox);
-    if (!selection.ready())
-        return state.SkipWithError("cannot open and select the page");
-    const QPointF start = selection.last().frame().topLeft();
-    int drags = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        CrowdedWindow::settle();
-        state.ResumeTiming();
-        if (!selection.drag(drags++ % 2 ? -5 : 5))
-            return state.SkipWithError("the box is not in view");
-    }
-    checkMoved(state, selection, start + QPointF(drags % 2 * 15, 0));
+    timeMoves(state, 15, [](Selection& selection, bool forth) { return selection.drag(forth ? 5 : -5); });
 }
 
 // Undo (or, with `redo`, Redo) of a drag of the whole selection.
