@@ -1,6 +1,8 @@
 #pragma once
-// One Letter page holding COUNT small text boxes in a grid, numbered: the
-// crowded page the memory and render-scale benches open and export.
+// One page holding COUNT small text boxes in a grid, numbered: the crowded
+// page the memory, render-scale, selection and move benches open. Without a
+// box size the boxes share a Letter page; with one, the page grows to hold
+// boxes of that size a little apart (up to the largest page there is).
 #include "app/document/Document.h"
 #include "app/document/DocumentArchive.h"
 #include "canvas/ZVCanvasView.h"
@@ -8,21 +10,29 @@
 #include "content/ZVTextView.h"
 
 #include <QFile>
+#include <QSizeF>
 #include <cmath>
 
-inline bool writeScalePage(int count, const QString& path)
+inline bool writeScalePage(int count, const QString& path, QSizeF box = {})
 {
     ql::Document document;
     ZVCanvasView* page = document.newPage();
     document.contentPages().append(page);
     const int columns = int(std::ceil(std::sqrt(double(count))));
-    const double cellWidth = 540.0 / columns;
-    const double cellHeight = 720.0 / columns;
+    double cellWidth = 540.0 / columns;
+    double cellHeight = 720.0 / columns;
+    if (!box.isEmpty()) {
+        cellWidth = box.width() / 0.8;
+        cellHeight = box.height() / 0.8;
+        page->setPageSize(0);
+        page->setPageWidth(std::min(72 + columns * cellWidth, 14400.0));
+        page->setPageHeight(std::min(72 + columns * cellHeight, 14400.0));
+    }
     for (int i = 0; i < count; ++i) {
         std::unique_ptr<ZVPuttyView> element = ZVPuttyView::initWithText();
-        const QRectF box(36 + (i % columns) * cellWidth, 36 + (i / columns) * cellHeight, cellWidth * 0.8,
-                         cellHeight * 0.8);
-        element->setFrame(box.adjusted(-40, -40, 40, 40));
+        const QRectF frame(36 + (i % columns) * cellWidth, 36 + (i / columns) * cellHeight, cellWidth * 0.8,
+                           cellHeight * 0.8);
+        element->setFrame(frame.adjusted(-40, -40, 40, 40));
         if (auto* content = qobject_cast<ZVTextView*>(element->contentView()))
             content->setString(QString::number(i));
         page->addPuttyView(element.release());

@@ -20,6 +20,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 
 class DFDrawable;
 class PageDocument;
@@ -39,6 +40,8 @@ class Record;
 namespace ql {
 class CanvasHost;
 class Gesture;
+class ActiveViewsHold;
+class MoveBatch;
 class SelectionBatch;
 class Image;
 class RulerHost;
@@ -333,6 +336,13 @@ public:
     // active one. Inside a selection batch they follow when it ends.
     void puttyViewActiveChanged(ZVPuttyView* element, bool active);
     void puttyViewWasUnTouched(ZVPuttyView* element);
+    // Inside a move batch (MoveBatch.h) an element's undo step joins the
+    // batch's one step.
+    bool inMoveBatch() const { return m_moveFollowUp.depth > 0; }
+    void joinMoveUndo(ZVPuttyView* element, std::function<void()> step);
+    // The guides go a second after a nudge, an undo or a redo of a move;
+    // once for all the elements of a batch.
+    void clearGuidesLater();
     // The rulers' client: a click on a ruler makes a guide there (a page
     // point); marker changes are stored back into the page.
     void rulerViewHandleMouseDown(ql::RulerHost& ruler, QPointF pagePoint);
@@ -615,6 +625,30 @@ private:
         QPointer<ZVPuttyView> firstActive;
     };
     SelectionFollowUp m_selectionFollowUp;
+    // The active elements while a hold is open, once worked out.
+    friend class ql::ActiveViewsHold;
+    void holdActiveViews() { ++m_activeViewsHold; }
+    void releaseActiveViews();
+    int m_activeViewsHold = 0;
+    std::optional<QList<ZVPuttyView*>> m_heldActiveViews;
+    // What the element moves of an open batch leave to follow.
+    friend class ql::MoveBatch;
+    void beginMoveBatch();
+    void endMoveBatch();
+    void registerMoveUndo(QList<QPair<QPointer<ZVPuttyView>, std::function<void()>>> steps);
+    struct MoveFollowUp {
+        int depth = 0;
+        // The guides as the last element left them: shown anew or cleared.
+        enum class Guides { Unchanged, Shown, Cleared } guides = Guides::Unchanged;
+        bool moved = false;
+        bool rotated = false;
+        bool clearGuidesLater = false;
+        // The last element touched, and the last that is no text box.
+        QPointer<ZVPuttyView> touched;
+        QPointer<ZVPuttyView> firstResponder;
+        QList<QPair<QPointer<ZVPuttyView>, std::function<void()>>> undo;
+    };
+    MoveFollowUp m_moveFollowUp;
     QPointF m_selectionViewOrigin;
     QRectF m_selectionViewFrame;
     bool m_selectionViewHidden = true;

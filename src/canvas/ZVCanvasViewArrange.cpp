@@ -11,6 +11,7 @@
 #include "platform/undo/UndoManager.h"
 
 #include <QImage>
+#include <QHash>
 #include <QPainter>
 #include <QSet>
 #include <algorithm>
@@ -224,16 +225,26 @@ void ZVCanvasView::groupActivePuttyViews()
 
 void ZVCanvasView::ungroupActivePuttyViews()
 {
-    bool changed = false;
+    // Each group loses its leaving members in one pass over its list.
+    QList<QPair<QPointer<ZVPuttyViewGroup>, QSet<QString>>> leaving;
+    QHash<const ZVPuttyViewGroup*, qsizetype> slot;
     for (ZVPuttyView* element : selectedViews()) {
         ZVPuttyViewGroup* group = element->group();
         if (!group)
             continue;
-        group->removeUuid(element->uuid());
+        auto at = slot.constFind(group);
+        if (at == slot.cend()) {
+            at = slot.insert(group, leaving.size());
+            leaving.append({QPointer<ZVPuttyViewGroup>(group), QSet<QString>()});
+        }
+        leaving[*at].second.insert(element->uuid());
         element->setGroup(nullptr);
-        changed = true;
     }
-    if (PageDocument* owner = document(); owner && changed)
+    for (const auto& [group, uuids] : std::as_const(leaving)) {
+        if (group)
+            group->removeUuids(uuids);
+    }
+    if (PageDocument* owner = document(); owner && !leaving.isEmpty())
         owner->pageChangedWithoutUndo(this);
     takeKeyboard(*this);
 }

@@ -211,14 +211,18 @@ void ZVCanvasView::showTextLinks()
 
 void ZVCanvasView::puttyViewWasMoved(ZVPuttyView*)
 {
+    if (inMoveBatch()) {
+        m_moveFollowUp.guides = MoveFollowUp::Guides::Shown;
+        m_moveFollowUp.moved = true;
+        return;
+    }
     showGuides();
     followChangedElement();
 }
 
-void ZVCanvasView::puttyViewWasResized(ZVPuttyView*)
+void ZVCanvasView::puttyViewWasResized(ZVPuttyView* element)
 {
-    showGuides();
-    followChangedElement();
+    puttyViewWasMoved(element);
 }
 
 void ZVCanvasView::followChangedElement()
@@ -233,16 +237,27 @@ void ZVCanvasView::followChangedElement()
 
 void ZVCanvasView::puttyViewWasRotated(ZVPuttyView*)
 {
+    if (inMoveBatch()) {
+        m_moveFollowUp.rotated = true;
+        return;
+    }
     setClippingRects();
     showTextLinks();
 }
 
 void ZVCanvasView::puttyViewWasTouched(ZVPuttyView* element)
 {
+    // A text box takes the keyboard only when it is edited.
+    const bool takesKeys = element && element->contentViewType() != ZVPuttyView::TextContent;
+    if (inMoveBatch()) {
+        m_moveFollowUp.touched = element;
+        if (takesKeys)
+            m_moveFollowUp.firstResponder = element;
+        return;
+    }
     // The inspectors show an element only while it is the one selected.
     setFocusedPuttyView(selectedViews().size() == 1 ? element : nullptr);
-    // A text box takes the keyboard only when it is edited.
-    if (element && element->contentViewType() != ZVPuttyView::TextContent) {
+    if (takesKeys) {
         if (ql::CanvasHost* host = canvasHost())
             host->makeElementFirstResponder(element);
     }
@@ -250,7 +265,10 @@ void ZVCanvasView::puttyViewWasTouched(ZVPuttyView* element)
 
 void ZVCanvasView::puttyViewWasUnTouched(ZVPuttyView*)
 {
-    clearGuides();
+    if (inMoveBatch())
+        m_moveFollowUp.guides = MoveFollowUp::Guides::Cleared;
+    else
+        clearGuides();
 }
 
 // Ruler client ----------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
+#include "canvas/MoveBatch.h"
 #include "canvas/SelectionBatch.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/gestures/HandScrollGesture.h"
@@ -126,6 +127,7 @@ bool ZVCanvasView::keyDown(const ql::CanvasEvent& event)
             if (ql::CanvasHost* host = canvasHost())
                 host->scrollToPoint(host->visibleRect().topLeft() + arrow.scroll);
         }
+        const ql::MoveBatch batch(*this);
         for (ZVPuttyView* element : active)
             element->moveFrame(arrow.direction);
         return true;

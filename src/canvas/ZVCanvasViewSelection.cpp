@@ -46,6 +46,8 @@ QList<ZVPuttyView*> ZVCanvasView::activeViews()
     // record of it.
     if (m_drag)
         return m_drag->active;
+    if (m_heldActiveViews)
+        return *m_heldActiveViews;
     const QList<ZVPuttyView*> selected = selectedViews();
     QSet<const ZVPuttyView*> chosen(selected.cbegin(), selected.cend());
     for (const QList<ZVPuttyView*>& members : groupMembersOf(selected)) {
@@ -62,7 +64,15 @@ QList<ZVPuttyView*> ZVCanvasView::activeViews()
     setFlag(*this, "oneOrModeActive", m_oneOrModeActive, count >= 1);
     setFlag(*this, "twoOrModeActive", m_twoOrModeActive, count >= 2);
     setFlag(*this, "threeOrModeActive", m_threeOrModeActive, count >= 3);
+    if (m_activeViewsHold > 0)
+        m_heldActiveViews = result;
     return result;
+}
+
+void ZVCanvasView::releaseActiveViews()
+{
+    if (--m_activeViewsHold == 0)
+        m_heldActiveViews.reset();
 }
 
 QList<QList<ZVPuttyView*>> ZVCanvasView::groupMembersOf(const QList<ZVPuttyView*>& elements) const

@@ -3,6 +3,8 @@
 #include "canvas/ZVPuttyView.h"
 #include "platform/archive/ArchiveFields.h"
 
+#include <algorithm>
+
 ZVPuttyViewGroup::ZVPuttyViewGroup(QObject* owner) : KVObject(owner)
 {
     initialize();
@@ -73,6 +75,17 @@ void ZVPuttyViewGroup::removeUuid(const QString& uuid)
     willChangeValueForKey(QStringLiteral("groupedViews"));
     m_groupedViews.removeAll(uuid);
     m_listed.remove(uuid);
+    didChangeValueForKey(QStringLiteral("groupedViews"));
+}
+
+void ZVPuttyViewGroup::removeUuids(const QSet<QString>& uuids)
+{
+    if (std::none_of(uuids.cbegin(), uuids.cend(), [this](const QString& uuid) { return listsUuid(uuid); }))
+        return;
+    willChangeValueForKey(QStringLiteral("groupedViews"));
+    m_groupedViews.removeIf([&uuids](const QString& uuid) { return uuids.contains(uuid); });
+    for (const QString& uuid : uuids)
+        m_listed.remove(uuid);
     didChangeValueForKey(QStringLiteral("groupedViews"));
 }
 

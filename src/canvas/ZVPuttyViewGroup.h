@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 
 class ZVPuttyView;
@@ -40,6 +41,8 @@ public:
     void appendUuid(const QString& uuid);
     void insertUuid(qsizetype index, const QString& uuid);
     void removeUuid(const QString& uuid);
+    // Every listing of any of `uuids`, in one pass over the list.
+    void removeUuids(const QSet<QString>& uuids);
     bool listsUuid(const QString& uuid) const { return m_listed.contains(uuid); }
 
     QString groupName() const { return m_groupName; }

@@ -79,7 +79,13 @@ void ZVPuttyView::onImageModeChanged()
 
 void ZVPuttyView::registerOnUndo(std::function<void()> step)
 {
-    if (ql::UndoManager* manager = undoManager())
+    ql::UndoManager* manager = undoManager();
+    if (!manager || !manager->isUndoRegistrationEnabled())
+        return;
+    // Elements moved together record one step for them all.
+    if (ZVCanvasView* page = canvas(); page->inMoveBatch())
+        page->joinMoveUndo(this, std::move(step));
+    else
         manager->registerUndo(this, std::move(step));
 }
 
@@ -109,10 +115,8 @@ void ZVPuttyView::registerMoveUndo(QPointF origin)
 // The guides a nudge, undo or redo showed go a second later.
 void ZVPuttyView::clearGuidesLater()
 {
-    ql::after(1000, this, [this] {
-        if (ZVCanvasView* page = canvas())
-            page->clearGuides();
-    });
+    if (ZVCanvasView* page = canvas())
+        page->clearGuidesLater();
 }
 
 void ZVPuttyView::moveFrame(int direction)

@@ -6,6 +6,7 @@
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
+#include "canvas/MoveBatch.h"
 #include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVHandleView.h"
@@ -300,6 +301,7 @@ void ZVPuttyView::mouseDownOnHandle()
 {
     applyPressSelection();
     if (ZVCanvasView* page = canvas()) {
+        const ql::MoveBatch batch(*page);
         for (ZVPuttyView* element : page->activeViews())
             element->startMovePuttyViewOrigin(QPointF(0, 0));
     }

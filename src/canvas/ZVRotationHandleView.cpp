@@ -1,6 +1,7 @@
 #include "canvas/ZVRotationHandleView.h"
 
 #include "canvas/CanvasEvent.h"
+#include "canvas/MoveBatch.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVPuttyView.h"
@@ -95,6 +96,7 @@ void ZVRotationHandleView::mouseUp(const ql::CanvasEvent& event)
         gesture->release(event);
     ZVPuttyView* element = puttyView();
     if (ZVCanvasView* page = element ? element->canvas() : nullptr) {
+        const ql::MoveBatch batch(*page);
         for (ZVPuttyView* each : page->activeViews())
             each->endMovePuttyViewOrigin();
     }

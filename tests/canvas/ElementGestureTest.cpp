@@ -108,6 +108,45 @@ TEST(ElementGesture, ArrowKeysNudgeAndUndoOneKeyAtATime)
     ql::DeferredCalls::instance().flush();
 }
 
+// However many elements move together, each step (a nudge, a press, its
+// release, an undo, a redo) updates the page's guides and focus once, and
+// records one undo step that moves them all.
+TEST(ElementGesture, AManyElementStepFollowsThePageOnce)
+{
+    GesturePage sample;
+    QList<ZVPuttyView*> all;
+    for (int i = 0; i < 20; ++i) {
+        all.append(sample.add(QRectF(20 + i % 4 * 140, 20 + i / 4 * 130, 150, 140)));
+        all.last()->setIsActive(true);
+    }
+    int focusChanges = 0;
+    sample.page->addObserver(QStringLiteral("focusedPuttyView"), sample.page,
+                             [&focusChanges](const ql::KeyValueChange&) { ++focusChanges; });
+    auto passes = [&, last = sample.page->guidePassCount()]() mutable {
+        return sample.page->guidePassCount() - std::exchange(last, sample.page->guidePassCount());
+    };
+    const QList<Geometry> before = geometry(all);
+
+    sample.key(Qt::Key_Right);
+    EXPECT_EQ(passes(), 1) << "a nudge";
+    sample.document.undo.undo();
+    EXPECT_EQ(passes(), 1) << "its undo";
+    EXPECT_EQ(geometry(all), before);
+    sample.document.undo.redo();
+    EXPECT_EQ(passes(), 1) << "its redo";
+    EXPECT_EQ(all.last()->frame().topLeft(), before.last().frame.topLeft() + QPointF(1, 0));
+
+    sample.drag({QPointF(96, 90), QPointF(106, 95)});
+    EXPECT_EQ(focusChanges, 1) << "the press focuses once";
+    EXPECT_EQ(all.last()->frame().topLeft(), before.last().frame.topLeft() + QPointF(11, 5));
+    EXPECT_EQ(sample.document.undo.undoCount(), 2);
+    sample.document.undo.undo();
+    EXPECT_EQ(passes(), 2) << "the drag's step, its undo";
+    sample.document.undo.undo();
+    EXPECT_EQ(geometry(all), before);
+    ql::DeferredCalls::instance().flush();
+}
+
 TEST(ElementGesture, LockedElementsShowTheyCannotMove)
 {
     GesturePage sample;

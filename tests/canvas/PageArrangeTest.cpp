@@ -121,6 +121,15 @@ TEST(PageArrange, LockAndGroupUndoAndRedoTheSameMembers)
     sample.page->ungroupActivePuttyViews();
     EXPECT_EQ(sample.elements[2]->group(), nullptr);
     EXPECT_EQ(sample.elements[0]->group(), trio) << "the others stay together";
+
+    // Ungrouping the rest rewrites the group's list once, not once a member.
+    int rewrites = 0;
+    trio->addObserver(QStringLiteral("groupedViews"), trio, [&rewrites](const ql::KeyValueChange&) { ++rewrites; });
+    sample.select({0, 1});
+    sample.page->ungroupActivePuttyViews();
+    EXPECT_EQ(rewrites, 1);
+    EXPECT_TRUE(trio->groupedViews().isEmpty());
+    EXPECT_EQ(sample.elements[1]->group(), nullptr);
 }
 
 TEST(PageArrange, FixedTurnsSetEveryAngleAndUndoThemAll)

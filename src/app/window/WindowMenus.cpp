@@ -6,6 +6,7 @@
 #include "app/window/DocumentWindow.h"
 #include "app/window/OpenDocumentItems.h"
 #include "app/window/WindowControls.h"
+#include "canvas/ActiveViewsHold.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -14,6 +15,12 @@
 namespace ql {
 
 namespace {
+
+ZVCanvasView* shownPage(const DocumentWindow& window)
+{
+    const Document* document = window.document();
+    return document ? document->currentPage() : nullptr;
+}
 
 QString plainTitle(QString title)
 {
@@ -117,6 +124,8 @@ bool WindowMenus::validateMenuItem(QAction* item)
 
 void WindowMenus::validateMenus()
 {
+    // Every element command asks about the same selection.
+    const ActiveViewsHold hold(shownPage(m_window));
     for (QAction* top : m_window.menuBar()->actions()) {
         if (QMenu* menu = top->menu()) {
             for (QAction* action : menu->actions()) {
@@ -131,6 +140,7 @@ void WindowMenus::validateMenus()
 void WindowMenus::watch(QMenu* menu)
 {
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        const ActiveViewsHold hold(shownPage(m_window));
         for (QAction* action : menu->actions()) {
             if (!action->isSeparator() && !action->objectName().isEmpty())
                 validateMenuItem(action);

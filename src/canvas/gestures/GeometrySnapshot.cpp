@@ -1,6 +1,9 @@
 #include "canvas/gestures/GeometrySnapshot.h"
 
+#include "canvas/MoveBatch.h"
 #include "canvas/ZVPuttyView.h"
+
+#include <optional>
 
 namespace ql {
 
@@ -12,17 +15,22 @@ GeometrySnapshot::GeometrySnapshot(const QList<ZVPuttyView*>& elements)
 
 void GeometrySnapshot::add(ZVPuttyView* element)
 {
-    if (!element)
+    if (!element || m_taken.contains(element))
         return;
-    for (const Entry& entry : m_entries) {
-        if (entry.element == element)
-            return;
-    }
+    m_taken.insert(element);
     m_entries.append({element, element->frame(), element->frameCenterRotation()});
 }
 
 int GeometrySnapshot::recordUndo() const
 {
+    // The elements that changed undo as one, with one follow-up of the page.
+    std::optional<MoveBatch> batch;
+    for (const Entry& entry : m_entries) {
+        if (ZVCanvasView* page = entry.element ? entry.element->canvas() : nullptr) {
+            batch.emplace(*page);
+            break;
+        }
+    }
     int changed = 0;
     for (const Entry& entry : m_entries) {
         ZVPuttyView* element = entry.element.data();

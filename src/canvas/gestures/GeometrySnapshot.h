@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPointer>
 #include <QRectF>
+#include <QSet>
 
 class ZVPuttyView;
 
@@ -30,6 +31,7 @@ private:
         double rotation;
     };
     QList<Entry> m_entries;
+    QSet<const ZVPuttyView*> m_taken;
 };
 
 } // namespace ql

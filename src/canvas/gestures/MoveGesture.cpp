@@ -2,9 +2,12 @@
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
+#include "canvas/MoveBatch.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "platform/runtime/NotificationCenter.h"
+
+#include <optional>
 
 namespace ql {
 
@@ -33,9 +36,12 @@ void MoveGesture::start(QPointF location)
         return;
     const QList<ZVPuttyView*> active = page->activeViews();
     m_before = GeometrySnapshot(active);
-    for (ZVPuttyView* element : active) {
-        m_moving.append(element);
-        element->startMovePuttyViewOrigin(location);
+    {
+        const MoveBatch batch(*page);
+        for (ZVPuttyView* element : active) {
+            m_moving.append(element);
+            element->startMovePuttyViewOrigin(location);
+        }
     }
     // The rest of the page is gathered once for all the steps.
     m_page = page;
@@ -81,9 +87,14 @@ void MoveGesture::release(const CanvasEvent& event)
     QPointer<ZVPuttyView> element = m_element;
     if (event.clickCount == 2)
         element->openForEditing();
-    for (const QPointer<ZVPuttyView>& each : std::as_const(m_moving)) {
-        if (each)
-            each->endMovePuttyViewOrigin();
+    {
+        std::optional<MoveBatch> batch;
+        if (m_page)
+            batch.emplace(*m_page);
+        for (const QPointer<ZVPuttyView>& each : std::as_const(m_moving)) {
+            if (each)
+                each->endMovePuttyViewOrigin();
+        }
     }
     if (m_page)
         m_page->endElementDrag();

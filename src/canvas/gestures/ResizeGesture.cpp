@@ -2,6 +2,7 @@
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
+#include "canvas/MoveBatch.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVPuttyView.h"
@@ -73,11 +74,15 @@ void ResizeGesture::release(const CanvasEvent&)
 {
     if (!m_element)
         return;
-    if (ZVCanvasView* page = m_element->canvas())
+    ZVCanvasView* page = m_element->canvas();
+    if (page)
         page->clearGuides();
     m_element->setIsMoving(false);
-    for (ZVPuttyView* element : m_element->canvas() ? m_element->canvas()->activeViews() : QList<ZVPuttyView*>())
-        element->endMovePuttyViewOrigin();
+    if (page) {
+        const MoveBatch batch(*page);
+        for (ZVPuttyView* element : page->activeViews())
+            element->endMovePuttyViewOrigin();
+    }
     m_before.recordUndo();
     NotificationCenter::defaultCenter().post(QStringLiteral("redrawLayerThumbs"), nullptr);
 }

@@ -4,6 +4,7 @@
 #include "canvas/ZVGuideView.h"
 
 #include <QPainter>
+#include <QSet>
 
 namespace ql {
 
@@ -38,9 +39,13 @@ void ZVGuideItem::followLines()
         return;
     // A line is a point wide; its strip is a little wider for antialiasing.
     constexpr double kHalfStrip = 2.0;
-    const auto redraw = [this](const QList<double>& before, const QList<double>& after, bool vertical) {
-        for (const QList<double>* lines : {&before, &after}) {
-            const QList<double>& other = lines == &before ? after : before;
+    // A pass lists a line once for every element that found it: the lists
+    // are compared as sets.
+    const auto redraw = [this](const QList<double>& beforeList, const QList<double>& afterList, bool vertical) {
+        const QSet<double> before(beforeList.cbegin(), beforeList.cend());
+        const QSet<double> after(afterList.cbegin(), afterList.cend());
+        for (const QSet<double>* lines : {&before, &after}) {
+            const QSet<double>& other = lines == &before ? after : before;
             for (double at : *lines) {
                 if (other.contains(at))
                     continue;

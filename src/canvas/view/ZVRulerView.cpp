@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
+#include <iterator>
 #include <utility>
 
 namespace ql {
@@ -82,6 +83,7 @@ void ZVRulerView::setClientView(ZVCanvasView* page)
     m_clientView = page;
     m_markers.clear();
     m_rulerlines.clear();
+    m_rulerlinesAt.clear();
     update();
 }
 
@@ -99,10 +101,17 @@ void ZVRulerView::addMarker(const RulerMarker& marker)
 
 void ZVRulerView::moveRulerline(double from, double to)
 {
-    if (from >= 0)
-        m_rulerlines.removeOne(from);
-    if (to >= 0)
-        m_rulerlines.append(to);
+    if (from >= 0) {
+        if (const auto found = m_rulerlinesAt.find(from); found != m_rulerlinesAt.end()) {
+            m_rulerlines.erase(found->takeFirst());
+            if (found->isEmpty())
+                m_rulerlinesAt.erase(found);
+        }
+    }
+    if (to >= 0) {
+        m_rulerlines.push_back(to);
+        m_rulerlinesAt[to].append(std::prev(m_rulerlines.end()));
+    }
     update();
 }
 
@@ -150,7 +159,9 @@ void ZVRulerView::paintEvent(QPaintEvent*)
     paintMarkers(painter);
     // Temporary lines echo a moving element's edges.
     painter.setPen(QPen(QColor(0x1d, 0x62, 0xf0), 1.0));
-    for (double location : m_rulerlines) {
+    // Elements in a row echo the same locations: each is drawn once.
+    for (auto it = m_rulerlinesAt.keyBegin(); it != m_rulerlinesAt.keyEnd(); ++it) {
+        const double location = *it;
         const double position = rulerPosition(location);
         if (horizontal)
             painter.drawLine(QPointF(position, 0), QPointF(position, height()));

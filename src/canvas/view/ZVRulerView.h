@@ -7,9 +7,11 @@
 
 #include "canvas/RulerHost.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QWidget>
+#include <list>
 
 class ZVCanvasView;
 
@@ -50,9 +52,11 @@ public:
     void setReservedThicknessForAccessoryView(double thickness) { m_accessoryThickness = thickness; }
 
     // Temporary lines at page locations: the line at `from` goes, one at `to`
-    // appears; -1 stands for none on either side.
+    // appears; -1 stands for none on either side. Every moving element
+    // echoes its edges, so a line costs the same however many there are.
     void moveRulerline(double from, double to);
-    const QList<double>& rulerlines() const { return m_rulerlines; }
+    // The lines in the order they appeared.
+    QList<double> rulerlines() const { return QList<double>(m_rulerlines.cbegin(), m_rulerlines.cend()); }
 
     // Where a page location lies along the ruler, in the ruler's pixels.
     double rulerPosition(double pageLocation) const;
@@ -88,7 +92,9 @@ private:
     double m_originOffset = 0.0;
     QPointer<ZVCanvasView> m_clientView;
     QList<RulerMarker> m_markers;
-    QList<double> m_rulerlines;
+    std::list<double> m_rulerlines;
+    // Where each location's lines stand in that list, the earliest first.
+    QHash<double, QList<std::list<double>::iterator>> m_rulerlinesAt;
     double m_accessoryThickness = 0.0;
 };
 
