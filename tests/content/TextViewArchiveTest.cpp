@@ -158,6 +158,12 @@ TEST(TextViewArchive, AChainReadsBackSharedAndInOrder)
     EXPECT_NE(readOther->textStorage(), readHead->textStorage());
     EXPECT_FALSE(readHead->textStorage()->hasDocument() || readOther->textStorage()->hasDocument())
         << "read texts become documents when used";
+    // Saved again unchanged, the texts are written as read: a long text
+    // costs no document to save.
+    const std::unique_ptr<ZVCanvasView> again = readBack<ZVCanvasView>(archiveOf(read.get()));
+    ASSERT_TRUE(again);
+    EXPECT_FALSE(readHead->textStorage()->hasDocument() || readOther->textStorage()->hasDocument());
+    EXPECT_EQ(textOf(again->puttyViews().at(0))->string(), QStringLiteral("one text in two boxes"));
     EXPECT_EQ(readHead->textContainerIndex(), 0);
     EXPECT_EQ(readTail->textContainerIndex(), 1);
     EXPECT_EQ(readTail->string(), QStringLiteral("one text in two boxes"));

@@ -144,7 +144,12 @@ QList<quint64> TextStorage::containerGeometry() const
 
 AttributedString TextStorage::attributedString() const
 {
-    return text::attributedString(*document());
+    // Unchanged since it was read, or since its document was made from it,
+    // the text is the one kept: saving a long text need not make its
+    // document again nor walk it.
+    if (!m_document || m_revision == m_revisionWhenMade)
+        return m_text;
+    return text::attributedString(*m_document);
 }
 
 void TextStorage::setAttributedString(const AttributedString& text)
