@@ -20,16 +20,25 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 class CrowdedWindow {
 public:
     // `box` as writeScalePage takes it; the page is shown at `magnification`.
     CrowdedWindow(int count, bool grouped, QSizeF box = {}, double magnification = 0.5)
+        : CrowdedWindow([&](const QString& path) { return writeScalePage(count, path, box); }, magnification)
+    {
+        if (m_page && grouped)
+            groupAll();
+    }
+
+    // Any document: `write` writes it to the path it is given.
+    CrowdedWindow(const std::function<bool(const QString& path)>& write, double magnification)
         : m_quiet(m_folder.filePath(QStringLiteral("defaults.conf")))
     {
         const QString path = m_folder.filePath(QStringLiteral("page.qvleaf"));
-        if (!writeScalePage(count, path, box))
+        if (!write(path))
             return;
         const ql::Result<ql::Document*> opened = m_quiet.controller.openDocumentWithContentsOfFile(path);
         m_document = opened ? *opened : nullptr;
@@ -41,10 +50,9 @@ public:
         m_window->scrollView()->setMagnification(magnification);
         settle();
         m_page = m_document->currentPage();
-        if (grouped)
-            groupAll();
     }
 
+    bool isOpen() const { return m_page != nullptr; }
     bool ready() const { return m_page && m_page->puttyViews().size() > 1; }
     ZVCanvasView& page() const { return *m_page; }
     ql::Document& document() const { return *m_document; }
@@ -69,9 +77,9 @@ public:
         ql::DeferredCalls::instance().flush();
     }
 
-    void key(Qt::Key code)
+    void key(Qt::Key code, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QTest::keyClick(m_window->scrollView(), code);
+        QTest::keyClick(m_window->scrollView(), code, modifiers);
         ql::DeferredCalls::instance().flush();
     }
 

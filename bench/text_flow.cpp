@@ -17,52 +17,16 @@
 #include <QElapsedTimer>
 #include <benchmark/benchmark.h>
 #include "QtBenchmarkMain.h"
+#include "TextChain.h"
 
 namespace {
 
 constexpr int kCharactersPerPage = 4000;
 
-// Ordinary words in paragraphs of about 600 characters, as the peer gets them.
-QString sampleText(int characters)
-{
-    static const QStringList words = QStringLiteral(
-        "the quick brown fox jumps over a lazy dog while page layout programs flow long articles through "
-        "linked boxes on many pages and every line must find its place quickly").split(QLatin1Char(' '));
-    QString text;
-    text.reserve(characters + 16);
-    for (int word = 0; text.size() < characters; ++word)
-        text += words[word % words.size()] + ((word + 1) % 100 == 0 ? QLatin1Char('\n') : QLatin1Char(' '));
-    text.truncate(characters);
-    return text;
-}
-
-QByteArray chainedDocument(int pages)
-{
-    ql::Document document;
-    for (int i = 0; i < pages; ++i) {
-        ZVCanvasView* page = document.newPage();
-        page->setPageSize(0);
-        page->setPageWidth(612);
-        page->setPageHeight(792);
-        page->setCanvasFrames();
-        document.contentPages().append(page);
-    }
-    ZVPuttyView* box = ZVPuttyView::initWithText().release();
-    document.contentPages().first()->addPuttyView(box);
-    box->setFrame(QRectF(72, 72, 468, 648).adjusted(-40, -40, 40, 40));
-    auto* text = qobject_cast<ZVTextView*>(box->contentView());
-    text->setAttributedString(ql::AttributedString(
-        sampleText(pages * kCharactersPerPage),
-        {{ql::TextAttribute::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"), 10))}}));
-    for (int i = 1; i < pages; ++i)
-        box = box->createLinkedTextViewAtPage(i);
-    return document.dataOfType(ql::kDesktopDocumentType).value();
-}
-
 void BM_OpenLayOutAndWritePdf(benchmark::State& state)
 {
     const int pages = int(state.range(0));
-    const QByteArray file = chainedDocument(pages);
+    const QByteArray file = chainedDocument(pages, pages * kCharactersPerPage, 10);
     double open = 0, layout = 0, pdf = 0;
     bool overflow = false;
     for (auto _ : state) {
