@@ -10,6 +10,7 @@
 
 #include "content/ZVContentView.h"
 #include "content/text/CHNotebookTextContainer.h"
+#include "content/text/RangeReading.h"
 #include "content/text/TextRuns.h"
 #include "platform/graphics/AttributedString.h"
 #include "platform/graphics/Color.h"
@@ -45,7 +46,12 @@ class ZVTextView : public ZVContentView {
     Q_OBJECT
 public:
     enum TextViewType { PlainText = 0, PageNumber = 1, Date = 2 };
-    enum Emphasis { BoldEmphasis = 0, ItalicEmphasis = 1, UnderlineEmphasis = 2, StrikethroughEmphasis = 3 };
+    enum Emphasis {
+        BoldEmphasis = ql::text::BoldEmphasis,
+        ItalicEmphasis = ql::text::ItalicEmphasis,
+        UnderlineEmphasis = ql::text::UnderlineEmphasis,
+        StrikethroughEmphasis = ql::text::StrikethroughEmphasis
+    };
     enum Justification { LeftJustification = 0, CenterJustification = 1, RightJustification = 2, FullJustification = 3 };
 
     // A range of text positions (paragraph separators count one).
@@ -158,7 +164,7 @@ public:
     void findCurrentJustification();
     void findCurrentLetterSpacing();
     void findCurrentParagraphAttributes();
-    QVariantList getEmphasisTypes(const ql::TextAttributes& attributes) const;
+    static QVariantList getEmphasisTypes(const ql::TextAttributes& attributes);
     // The family's faces: PostScript names and style names, same order.
     QStringList typeFaceFonts() const;
     QStringList typeFaces() const;
@@ -361,7 +367,8 @@ private:
     QVariant readFontBack(const ql::TextAttributes& attributes);
     template <class Fn>
     void readingBack(Fn&& fn);
-    QList<ql::text::ValueRun> runsOf(const QString& name, Range range) const;
+    // What the text holds over applyRange(), read once for the chain.
+    ql::text::RangeReading readingOfApplyRange() const;
 
     static const ql::fields::Record<ZVTextView>& encodeRecord();
     static const ql::fields::Record<ZVTextView>& decodeRecord();

@@ -24,12 +24,11 @@ void ZVTextView::readingBack(Fn&& fn)
     fn();
 }
 
-QList<ql::text::ValueRun> ZVTextView::runsOf(const QString& name, Range range) const
+ql::text::RangeReading ZVTextView::readingOfApplyRange() const
 {
     // A view being read has no text yet, which reads back as empty text.
-    if (!m_storage)
-        return {};
-    return ql::text::valueRuns(*m_storage->document(), name, range.location, range.length);
+    const Range range = applyRange();
+    return m_storage ? m_storage->reading(range.location, range.length) : ql::text::RangeReading();
 }
 
 ql::TextAttributes ZVTextView::attributesForReadBack() const
@@ -43,26 +42,9 @@ ql::TextAttributes ZVTextView::attributesForReadBack() const
     return ql::text::attributesAt(*m_storage->document(), 0);
 }
 
-QVariantList ZVTextView::getEmphasisTypes(const ql::TextAttributes& attributes) const
+QVariantList ZVTextView::getEmphasisTypes(const ql::TextAttributes& attributes)
 {
-    QVariantList types;
-    const QVariant font = attributes.value(A::font);
-    if (font.metaType() == QMetaType::fromType<ql::Font>()) {
-        // The bold and italic bits count, whatever else the face is
-        // (condensed, narrow): a bold condensed face reads as bold.
-        const int traits = FontResolver::traits(font.value<ql::Font>());
-        if ((traits & ql::BoldTrait) && (traits & ql::ItalicTrait))
-            types << ItalicEmphasis << BoldEmphasis;
-        else if (traits & ql::BoldTrait)
-            types << BoldEmphasis;
-        else if (traits & ql::ItalicTrait)
-            types << ItalicEmphasis;
-    }
-    if (attributes.value(A::underline).toInt() != 0)
-        types << UnderlineEmphasis;
-    if (attributes.value(A::strikethrough).toInt() != 0)
-        types << StrikethroughEmphasis;
-    return types;
+    return ql::text::emphasisTypes(attributes);
 }
 
 void ZVTextView::findCurrentEmphasis()
@@ -72,14 +54,7 @@ void ZVTextView::findCurrentEmphasis()
             setCurrentEmphasis(getEmphasisTypes(m_typingAttributes));
             return;
         }
-        const Range range = applyRange();
-        QVariantList all;
-        if (m_storage) {
-            for (const ql::text::AttributeRun& run :
-                 ql::text::attributeRuns(*m_storage->document(), range.location, range.length))
-                all += getEmphasisTypes(run.attributes);
-        }
-        setCurrentEmphasis(all);
+        setCurrentEmphasis(readingOfApplyRange().emphasis);
     });
 }
 
@@ -96,27 +71,6 @@ void ZVTextView::findCurrentJustification()
     });
 }
 
-namespace {
-
-// The one value an attribute has over a range: nothing when it is absent
-// everywhere, nullopt when it has several.
-std::optional<QVariant> singleValue(const QList<ql::text::ValueRun>& runs)
-{
-    QVariant found;
-    int count = 0;
-    for (const ql::text::ValueRun& run : runs) {
-        if (!run.value.isValid())
-            continue;
-        found = run.value;
-        ++count;
-    }
-    if (count > 1)
-        return std::nullopt;
-    return found;
-}
-
-} // namespace
-
 void ZVTextView::findCurrentLetterSpacing()
 {
     readingBack([&] {
@@ -124,7 +78,7 @@ void ZVTextView::findCurrentLetterSpacing()
         if (m_editMode && m_selectedRange.length == 0)
             kern = m_typingAttributes.value(A::kern);
         else
-            kern = singleValue(runsOf(A::kern, applyRange()));
+            kern = readingOfApplyRange().kern;
         if (kern)
             setCurrentLetterSpacing(kern->isValid() ? *kern : QVariant(0));
     });
@@ -137,7 +91,7 @@ void ZVTextView::findCurrentParagraphAttributes()
         if (m_editMode && m_selectedRange.length == 0)
             value = m_typingAttributes.value(A::paragraphStyle);
         else
-            value = singleValue(runsOf(A::paragraphStyle, applyRange()));
+            value = readingOfApplyRange().paragraphStyle;
         if (!value)
             return;
         if (value->metaType() != QMetaType::fromType<ql::ParagraphStyle>()) {
@@ -161,7 +115,7 @@ void ZVTextView::findCurrentParagraphAttributes()
 QVariant ZVTextView::readFontBack(const ql::TextAttributes& attributes)
 {
     const QVariant font = attributes.value(A::font);
-    if (font.metaType() != QMetaType::fromType<ql::Font>() || runsOf(A::font, applyRange()).size() >= 2)
+    if (font.metaType() != QMetaType::fromType<ql::Font>() || readingOfApplyRange().severalFonts)
         return QVariant();
     const ql::Font f = font.value<ql::Font>();
     const QString family = FontResolver::familyOf(f.postScriptName());
@@ -183,7 +137,7 @@ QVariant ZVTextView::getCurrentFont(bool includeParagraph)
             result = readFontBack(attributes);
             QVariant stroke = attributes.value(A::strokeWidth);
             const QVariant strokeColor = attributes.value(A::strokeColor);
-            if (runsOf(A::strokeWidth, applyRange()).size() >= 2)
+            if (readingOfApplyRange().severalStrokeWidths)
                 stroke = QVariant();
             setStrokeEnabled(false);
             if (stroke.isValid()) {

@@ -1,6 +1,11 @@
 #include "TextTestSupport.h"
 
+#include "content/text/FlowLayout.h"
+#include "content/text/TextEditor.h"
 #include "platform/graphics/FontResolver.h"
+
+#include <QDebug>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -11,7 +16,102 @@ ql::ParagraphStyle styleAt(const TextBox& box, int position)
     return box.at(position).value(A::paragraphStyle).value<ql::ParagraphStyle>();
 }
 
+// Plain, bold underlined and spaced, and serif words, over several boxes.
+ql::AttributedString mixedText()
+{
+    ql::TextAttributes bold = fontAttributes(QStringLiteral("Helvetica-Bold"), 12);
+    bold.insert(A::underline, 1);
+    bold.insert(A::kern, 2.0);
+    ql::AttributedString text;
+    for (int i = 0; i < 12; ++i) {
+        text.append(QStringLiteral("plain words here "), fontAttributes(QStringLiteral("Helvetica"), 12));
+        text.append(QStringLiteral("bold underlined "), bold);
+        text.append(QStringLiteral("serif text\n"), fontAttributes(QStringLiteral("Times-Roman"), 14));
+    }
+    return text;
+}
+
+// What the inspector shows of a text box.
+QString settingsOf(const ZVTextView& text)
+{
+    const ql::Font font = text.currentFont().value<ql::Font>();
+    QString shown;
+    QDebug(&shown) << font.postScriptName() << font.pointSize() << text.currentFontFamilyName()
+                   << text.currentFontSize() << text.currentFontTypeFaceIndex() << text.currentEmphasis()
+                   << text.currentLetterSpacing() << text.currentJustification() << text.strokeEnabled();
+    return shown;
+}
+
+// A chain of linked boxes, one a page, holding mixedText(); the first is edited.
+struct Chain {
+    TestDocument document;
+    QList<ZVTextView*> boxes;
+
+    explicit Chain(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            ZVPuttyView* element = ZVPuttyView::initWithText().release();
+            document.addPage()->addPuttyView(element);
+            element->setFrame(QRectF(100, 100, 300, 200));
+            boxes.append(qobject_cast<ZVTextView*>(element->contentView()));
+            if (i > 0)
+                boxes.last()->joinTextChain(boxes.first(), i);
+        }
+        boxes.first()->setAttributedString(mixedText());
+        boxes.first()->setEditMode(true);
+    }
+};
+
 } // namespace
+
+// In a chain the selection is every box's, the edited box reads back what
+// one box holding the text would, the others the whole text as a box that
+// is not edited does; and however long the chain, reading back walks the
+// text as often at each change of the selection or of the text.
+TEST(TextViewAttributes, AChainReadsTheSelectionBackAsOneBoxDoes)
+{
+    TextBox single;
+    single.text->setAttributedString(mixedText());
+    TextBox notEdited;
+    notEdited.text->setAttributedString(mixedText());
+    notEdited.text->getCurrentFont(false);
+    single.text->setEditMode(true);
+    Chain chain(3);
+    ZVTextView* first = chain.boxes.first();
+    const int secondStarts = first->layoutManager()->characterRangeForTextContainer(1).location;
+    ASSERT_GT(secondStarts, 40);
+    ASSERT_GT(first->layoutManager()->characterRangeForTextContainer(2).length, 0);
+    using Range = ZVTextView::Range;
+    for (const Range range : {Range {5, 0}, Range {20, 0}, Range {secondStarts - 25, 50}, Range {secondStarts - 4, 8},
+                              Range {0, first->textLength()}}) {
+        single.text->setSelectedRange(range);
+        first->setSelectedRange(range);
+        for (const ZVTextView* box : chain.boxes)
+            EXPECT_EQ(box->selectedRange(), range) << range.location;
+        EXPECT_EQ(settingsOf(*first), settingsOf(*single.text)) << range.location << '+' << range.length;
+        EXPECT_EQ(settingsOf(*chain.boxes.last()), settingsOf(*notEdited.text)) << range.location;
+    }
+
+    const auto walks = [](int boxes) {
+        Chain chain(boxes);
+        ZVTextView* first = chain.boxes.first();
+        const ql::text::TextStorage& storage = *first->textStorage();
+        QList<qint64> walked;
+        auto step = [&, before = storage.rangesRead()]() mutable {
+            walked.append(storage.rangesRead() - std::exchange(before, storage.rangesRead()));
+        };
+        first->setSelectedRange({5, 0});
+        step();
+        first->setSelectedRange({6, 0});
+        step();
+        first->setSelectedRange({10, 200});
+        step();
+        first->editor()->insertText(QStringLiteral("x"));
+        step();
+        return walked;
+    };
+    EXPECT_EQ(walks(2), walks(6)) << "caret placed, moved, a selection, a typed letter";
+}
 
 TEST(TextViewAttributes, ReadingBackAnEmptyBoxGivesDefaults)
 {

@@ -45,6 +45,24 @@ QTextDocument* TextStorage::document() const
     return m_document;
 }
 
+RangeReading TextStorage::reading(int location, int length) const
+{
+    if (length <= 0)
+        return RangeReading();
+    // A few are enough: the selection's, the whole text's.
+    constexpr qsizetype kKept = 4;
+    m_readings.removeIf([this](const KeptReading& kept) { return kept.revision != m_revision; });
+    for (const KeptReading& kept : std::as_const(m_readings)) {
+        if (kept.location == location && kept.length == length)
+            return kept.reading;
+    }
+    ++m_rangesRead;
+    if (m_readings.size() >= kKept)
+        m_readings.removeFirst();
+    m_readings.append(KeptReading {m_revision, location, length, readRange(*document(), location, length)});
+    return m_readings.constLast().reading;
+}
+
 FlowLayout* TextStorage::layoutManager() const
 {
     if (!m_document)

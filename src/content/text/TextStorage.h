@@ -10,6 +10,7 @@
 #pragma once
 
 #include "content/text/FlowLayout.h"
+#include "content/text/RangeReading.h"
 #include "platform/archive/Codable.h"
 #include "platform/graphics/AttributedString.h"
 
@@ -62,6 +63,15 @@ public:
     // Grows with every change of the characters or their attributes.
     int revision() const { return m_revision; }
 
+    // What the settings read back from [location, location + length), walked
+    // once while the text stays as it is: every box of a chain reads the
+    // same ranges (the selection, the whole text) at each change of the
+    // selection. Never asked inside an edit block, whose changes count only
+    // once it ends.
+    RangeReading reading(int location, int length) const;
+    // Ranges walked for readings so far (for tests).
+    qint64 rangesRead() const { return m_rangesRead; }
+
     QStringList archiveClassChain() const override;
     void encodeWithCoder(KeyedArchiver& coder) const override;
     void initWithCoder(KeyedUnarchiver& coder) override;
@@ -84,6 +94,15 @@ private:
     // The containers while there is no layout.
     mutable QList<TextContainer*> m_containers;
     int m_revision = 0;
+    // The readings made at the present revision, the latest last.
+    struct KeptReading {
+        int revision = 0;
+        int location = 0;
+        int length = 0;
+        RangeReading reading;
+    };
+    mutable QList<KeptReading> m_readings;
+    mutable qint64 m_rangesRead = 0;
     mutable int m_revisionWhenMade = 0;
     // What the layout of a released document found, and the shapes of the
     // containers it was found for.
