@@ -60,6 +60,25 @@ std::pair<int, int> longestDifferences(const QImage& a, const QImage& b)
 
 } // namespace
 
+// Thousands of undo and redo steps leave the tool's memory as it was: what
+// the window lets go of later (the menus it makes again at each step) goes
+// between steps, as in the program.
+TEST_F(EditsReplay, ThousandsOfUndoAndRedoStepsKeepTheToolsMemoryFlat)
+{
+    const QString document = makeDocument();
+    const auto peak = [&](int steps) {
+        QString script = QStringLiteral("click 210 140\nkey Right\n");
+        for (int i = 0; i < steps / 2; ++i)
+            script += QStringLiteral("undo\nredo\n");
+        return replayPeakKilobytes(document, script, path(QStringLiteral("out.qvleaf")));
+    };
+    const long few = peak(100);
+    const long many = peak(2000);
+    ASSERT_GT(few, 0);
+    ASSERT_GT(many, 0);
+    EXPECT_LT(many - few, 6 * 1024) << few << " KiB after 100 steps, " << many << " KiB after 2,000";
+}
+
 TEST_F(EditsReplay, InsertionsUndoOneByOneAndAreAskedAboutOnClosing)
 {
     const QString document = makeDocument();

@@ -11,6 +11,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
 
 namespace ql::testing {
 
@@ -27,18 +31,42 @@ protected:
 
     ToolRun replay(const QString& document, const QString& script, const QString& out, const QStringList& extra = {})
     {
-        QFile file(path(QStringLiteral("script.txt")));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(script.toUtf8());
-        file.close();
         QProcess tool;
         tool.setProcessEnvironment(environment);
         tool.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/canvas-replay"),
-                   QStringList {document, file.fileName(), out} + extra);
+                   QStringList {document, scriptFile(script), out} + extra);
         EXPECT_TRUE(tool.waitForFinished(60000));
         // Its own message is the last line; the platform may say things before it.
         const QStringList lines = QString::fromUtf8(tool.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         return {tool.exitCode(), lines.value(lines.size() - 1), QString::fromUtf8(tool.readAllStandardOutput())};
+    }
+
+    // The most memory (KiB) the tool held while it ran the script to a good
+    // end; -1 when it failed.
+    long replayPeakKilobytes(const QString& document, const QString& script, const QString& out)
+    {
+        const QByteArray program = QByteArrayLiteral(QUIVERLEAF_BINARY_DIR "/tools/canvas-replay");
+        QList<QByteArray> arguments {program, QFile::encodeName(document), QFile::encodeName(scriptFile(script)),
+                                     QFile::encodeName(out)};
+        QList<QByteArray> settings;
+        for (const QString& setting : environment.toStringList())
+            settings.append(setting.toLocal8Bit());
+        const auto pointers = [](QList<QByteArray>& list) {
+            std::vector<char*> result;
+            for (QByteArray& item : list)
+                result.push_back(item.data());
+            result.push_back(nullptr);
+            return result;
+        };
+        pid_t child = -1;
+        if (posix_spawn(&child, program.constData(), nullptr, nullptr, pointers(arguments).data(),
+                        pointers(settings).data()) != 0)
+            return -1;
+        int status = 0;
+        rusage usage {};
+        if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return -1;
+        return usage.ru_maxrss;
     }
 
     // The document's pages drawn by page-render at 72 dpi, "page_N.png" in
@@ -65,6 +93,15 @@ protected:
         EXPECT_TRUE(python.waitForFinished(30000));
         EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
         return QString::fromUtf8(python.readAllStandardOutput());
+    }
+
+    // The script in the test's folder, as the tool reads it.
+    QString scriptFile(const QString& script)
+    {
+        QFile file(path(QStringLiteral("script.txt")));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(script.toUtf8());
+        return file.fileName();
     }
 
     // The tool's environment; tests may point its home elsewhere.
