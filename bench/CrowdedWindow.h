@@ -2,7 +2,7 @@
 // A crowded page (ScalePage.h) open in the real window (offscreen), with the
 // steps a user gives it: menu commands as a shortcut gives them, clicks and
 // keys on the canvas. Each step runs what the window does in answer, the
-// inspectors and menus included, but not the repaint.
+// inspectors and menus included, and the repaint it causes.
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
 #include "app/window/WindowMenus.h"
@@ -63,9 +63,10 @@ public:
     {
         ql::WindowMenus& menus = m_window->menus();
         menus.validateMenus();
-        if (QAction* item = menus.itemAtPath(QString::fromLatin1(path)); item && item->isEnabled())
+        if (QAction* item = menus.itemAtPath(QString::fromUtf8(path)); item && item->isEnabled())
             item->trigger();
         ql::DeferredCalls::instance().flush();
+        repaint();
     }
 
     // A click on the page below its last row of boxes.
@@ -75,12 +76,30 @@ public:
         const QPointF corner(m_page->bounds().right() - 6, m_page->bounds().bottom() - 4);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromPage(corner).toPoint());
         ql::DeferredCalls::instance().flush();
+        repaint();
     }
 
     void key(Qt::Key code, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QTest::keyClick(m_window->scrollView(), code, modifiers);
         ql::DeferredCalls::instance().flush();
+        repaint();
+    }
+
+    // The pointer on the canvas at a page point, the left button held from
+    // the press to the release; each answered and repainted as a user sees
+    // it. False when the point is out of view.
+    bool press(QPointF pagePoint) { return pointer(pagePoint, Pointer::Press); }
+    bool dragTo(QPointF pagePoint) { return pointer(pagePoint, Pointer::Drag); }
+    bool release(QPointF pagePoint) { return pointer(pagePoint, Pointer::Release); }
+
+    // What the user waits for after a step: the scene takes in what changed
+    // and the canvas repaints it.
+    static void repaint()
+    {
+        // The scene posts its changes before the canvas paints them.
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
     }
 
     // Where `pagePoint` lies in the canvas, when it is in view.
@@ -128,6 +147,22 @@ public:
     }
 
 private:
+    enum class Pointer { Press, Drag, Release };
+    bool pointer(QPointF pagePoint, Pointer action)
+    {
+        const std::optional<QPoint> at = onCanvas(pagePoint);
+        if (!at)
+            return false;
+        switch (action) {
+        case Pointer::Press: QTest::mousePress(canvas(), Qt::LeftButton, {}, *at); break;
+        case Pointer::Drag: QTest::mouseMove(canvas(), *at); break;
+        case Pointer::Release: QTest::mouseRelease(canvas(), Qt::LeftButton, {}, *at); break;
+        }
+        ql::DeferredCalls::instance().flush();
+        repaint();
+        return true;
+    }
+
     // One group of every box, as Arrange ▸ Group leaves it.
     void groupAll()
     {

@@ -1,14 +1,20 @@
-// Moving a large selection in the real window (offscreen): every one of
-// 1,000, 5,000 or 10,000 text boxes selected, loose or all in one group, then
-// an arrow key, a drag of one of them (press, three moves, release), and
-// Edit ▸ Undo and Redo of that drag. Group, its undo and redo, and Ungroup
-// of 30,000 boxes (the most a page holds) belong here too. Each step is what
-// the user gives with all the window does in answer (inspectors, menus,
-// guides), but not the repaint. Target: well under 1 s a step at 10,000.
+// Moving, turning and resizing a large selection in the real window
+// (offscreen): every one of 1,000 to 30,000 text boxes selected, loose or
+// all in one group, then an arrow key, a drag of one of them (press, three
+// moves, release), single steps of such a drag, of a rotation handle's and
+// of a resize handle's, Arrange ▸ Rotate 90°, and Edit ▸ Undo and Redo of a
+// drag and of a turn. Group, its undo and redo, and Ungroup of 30,000 boxes
+// (the most a page holds) belong here too. Each step is what the user gives
+// with all the window does in answer (inspectors, menus, guides) and the
+// repaint it causes. Target: well under 1 s a step at 10,000.
 #include "CrowdedWindow.h"
 #include "QtBenchmarkMain.h"
 
+#include "canvas/ZVGuideView.h"
+
+#include <QLineF>
 #include <benchmark/benchmark.h>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -30,6 +36,7 @@ public:
 
     bool ready() const { return m_crowd.ready() && m_crowd.allActive(); }
     CrowdedWindow& crowd() { return m_crowd; }
+    const CrowdedWindow& crowd() const { return m_crowd; }
     ZVPuttyView& first() const { return *m_crowd.page().puttyViews().constFirst(); }
     ZVPuttyView& last() const { return *m_crowd.page().puttyViews().constLast(); }
 
@@ -38,15 +45,10 @@ public:
     bool drag(double step)
     {
         const QPointF from = first().contentFrame().center();
-        const std::optional<QPoint> press = m_crowd.onCanvas(from);
-        if (!press)
-            return false;
-        QTest::mousePress(m_crowd.canvas(), Qt::LeftButton, {}, *press);
+        bool shown = m_crowd.press(from);
         for (int i = 1; i <= 3; ++i)
-            QTest::mouseMove(m_crowd.canvas(), *m_crowd.onCanvas(from + QPointF(i * step, 0)));
-        QTest::mouseRelease(m_crowd.canvas(), Qt::LeftButton, {}, *m_crowd.onCanvas(from + QPointF(3 * step, 0)));
-        ql::DeferredCalls::instance().flush();
-        return true;
+            shown = shown && m_crowd.dragTo(from + QPointF(i * step, 0));
+        return shown && m_crowd.release(from + QPointF(3 * step, 0));
     }
 
 private:
@@ -100,14 +102,15 @@ void BM_Drag(benchmark::State& state)
     timeMoves(state, 15, [](Selection& selection, bool forth) { return selection.drag(forth ? 5 : -5); });
 }
 
-// Undo (or, with `redo`, Redo) of a drag of the whole selection.
-void timeUndo(benchmark::State& state, bool redo)
+// Undo (or, with `redo`, Redo) of what `act` did to the whole selection of
+// boxes of `box`; `outcome(undone)` says whether the last step did its work.
+template <class Act, class Outcome>
+void timeUndoOf(benchmark::State& state, bool redo, QSizeF box, Act act, Outcome outcome)
 {
-    Selection selection(int(state.range(0)), state.range(1) != 0, kBox);
-    if (!selection.ready() || !selection.drag(5))
-        return state.SkipWithError("cannot open, select and drag the page");
+    Selection selection(int(state.range(0)), state.range(1) != 0, box);
+    if (!selection.ready() || !act(selection))
+        return state.SkipWithError("cannot open, select and change the page");
     CrowdedWindow& crowd = selection.crowd();
-    const QPointF start = selection.last().frame().topLeft() - QPointF(15, 0);
     bool undone = false;
     for (auto _ : state) {
         state.PauseTiming();
@@ -121,7 +124,24 @@ void timeUndo(benchmark::State& state, bool redo)
         crowd.menu(undone ? "Edit/Redo" : "Edit/Undo");
         undone = !undone;
     }
-    checkMoved(state, selection, start + QPointF(undone ? 0 : 15, 0));
+    if (!outcome(selection, undone))
+        return state.SkipWithError("the selection was not undone or redone as one");
+    label(state);
+}
+
+// Undo (or, with `redo`, Redo) of a drag of the whole selection.
+void timeUndo(benchmark::State& state, bool redo)
+{
+    QPointF start;
+    timeUndoOf(
+        state, redo, kBox,
+        [&start](Selection& selection) {
+            start = selection.last().frame().topLeft();
+            return selection.drag(5);
+        },
+        [&start](const Selection& selection, bool undone) {
+            return selection.last().frame().topLeft() == start + QPointF(undone ? 0 : 15, 0);
+        });
 }
 
 void BM_Undo(benchmark::State& state)
@@ -147,6 +167,172 @@ BENCHMARK(BM_Nudge)->Apply(selections);
 BENCHMARK(BM_Drag)->Apply(selections);
 BENCHMARK(BM_Undo)->Apply(selections);
 BENCHMARK(BM_Redo)->Apply(selections);
+
+// Single steps of a drag whose button stays down: the press at `from`
+// (untimed), then pointer moves to `to(i)` for the i-th step, each timed
+// with its repaint unless `timed(i)` says otherwise; `check` looks at the
+// outcome before the release. Boxes of `box`.
+template <class To, class Timed, class Check>
+void timeDragSteps(benchmark::State& state, QSizeF box, QPointF (*from)(const Selection&), To to, Timed timed,
+                   Check check)
+{
+    Selection selection(int(state.range(0)), state.range(1) != 0, box);
+    if (!selection.ready())
+        return state.SkipWithError("cannot open and select the page");
+    CrowdedWindow& crowd = selection.crowd();
+    const QPointF pressed = from(selection);
+    if (!crowd.press(pressed))
+        return state.SkipWithError("the box is not in view");
+    int step = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CrowdedWindow::settle();
+        while (!timed(step)) {
+            crowd.dragTo(to(selection, pressed, step++));
+            CrowdedWindow::settle();
+        }
+        state.ResumeTiming();
+        if (!crowd.dragTo(to(selection, pressed, step)))
+            return state.SkipWithError("the pointer left the view");
+        if (const char* fault = check(selection, step++)) {
+            crowd.release(to(selection, pressed, step - 1));
+            return state.SkipWithError(fault);
+        }
+    }
+    crowd.release(to(selection, pressed, step - 1));
+    label(state);
+}
+
+QPointF middleOfFirst(const Selection& selection)
+{
+    return selection.first().contentFrame().center();
+}
+
+// A move of the whole selection back onto the margins, where its first row
+// and column meet the page's guides; the steps away from them are untimed.
+void BM_DragStep(benchmark::State& state)
+{
+    timeDragSteps(
+        state, kBox, middleOfFirst,
+        [](const Selection&, QPointF pressed, int step) { return pressed + QPointF(step % 2 == 0 ? 5 : 0, 0); },
+        [](int step) { return step % 2 == 1; },
+        [](const Selection& selection, int) -> const char* {
+            const ZVGuideView* guides = selection.crowd().page().guideView();
+            return guides->vLines().isEmpty() || guides->hLines().isEmpty() ? "the selection meets no guide" : nullptr;
+        });
+}
+
+BENCHMARK(BM_DragStep)->Apply(selections);
+
+// Boxes small enough that 30,000 fit on the largest page.
+constexpr QSizeF kSmallBox(60, 40);
+
+// The first box's top-left rotation handle: 15 points square at the corner
+// of its 40-point resize handle, whose middle is the content's corner.
+QPointF rotationHandleOfFirst(const Selection& selection)
+{
+    return selection.first().contentFrame().topLeft() - QPointF(12.5, 12.5);
+}
+
+// The first box's top-left resize handle, at its content's corner.
+QPointF resizeHandleOfFirst(const Selection& selection)
+{
+    return selection.first().contentFrame().topLeft();
+}
+
+// Even steps turn the selection by 10 degrees, odd ones back to where it was.
+void BM_TurnStep(benchmark::State& state)
+{
+    timeDragSteps(
+        state, kSmallBox, rotationHandleOfFirst,
+        [](const Selection& selection, QPointF pressed, int step) {
+            // The box turns about its centre, which stays where it is.
+            const ZVPuttyView& first = selection.first();
+            const QLineF arm(first.mapToPage(first.bounds().center()), pressed);
+            QLineF turned = arm;
+            turned.setAngle(arm.angle() - (step % 2 == 0 ? 10 : 0));
+            return turned.p2();
+        },
+        [](int) { return true; },
+        [](const Selection& selection, int step) -> const char* {
+            // The pointer lands on whole pixels: the angle is near the aim.
+            const double angle = selection.first().frameCenterRotation();
+            const bool aimed = std::abs(angle - (step % 2 == 0 ? 10 : 0)) < 0.5;
+            return !aimed || selection.last().frameCenterRotation() != angle ? "the selection did not turn as one"
+                                                                               : nullptr;
+        });
+}
+
+// Even steps grow the selection by the top-left corner, odd ones take it
+// back to the size it had, where its first row and column meet the guides.
+void BM_ResizeStep(benchmark::State& state)
+{
+    timeDragSteps(
+        state, kSmallBox, resizeHandleOfFirst,
+        [](const Selection&, QPointF pressed, int step) { return pressed - QPointF(step % 2 == 0 ? 10 : 0, 0); },
+        [](int) { return true; },
+        [](const Selection& selection, int step) -> const char* {
+            const bool grown = selection.last().frame().width() > kSmallBox.width() + 80 + 1;
+            return grown != (step % 2 == 0) ? "the selection was not resized as one" : nullptr;
+        });
+}
+
+void turns(benchmark::internal::Benchmark* bench)
+{
+    for (const int count : {1000, 5000, 10000, 30000})
+        bench->Args({count, 0});
+    bench->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_TurnStep)->Apply(turns);
+BENCHMARK(BM_ResizeStep)->Apply(turns);
+
+// Arrange ▸ Rotate 90° Right and Left by turns, so that every one turns all.
+void BM_Turn90(benchmark::State& state)
+{
+    Selection selection(int(state.range(0)), false, kSmallBox);
+    if (!selection.ready())
+        return state.SkipWithError("cannot open and select the page");
+    bool right = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CrowdedWindow::settle();
+        state.ResumeTiming();
+        selection.crowd().menu(right ? "Arrange/Rotate 90° Right" : "Arrange/Rotate 90° Left");
+        right = !right;
+    }
+    if (selection.last().frameCenterRotation() != (right ? -90 : 90))
+        return state.SkipWithError("the selection did not turn as one");
+    label(state);
+}
+
+// Undo (or, with `redo`, Redo) of Rotate 90° Right of the whole selection.
+void timeUndoTurn(benchmark::State& state, bool redo)
+{
+    timeUndoOf(
+        state, redo, kSmallBox,
+        [](Selection& selection) {
+            selection.crowd().menu("Arrange/Rotate 90° Right");
+            return true;
+        },
+        [](const Selection& selection, bool undone) {
+            return selection.last().frameCenterRotation() == (undone ? 0 : 90);
+        });
+}
+
+void BM_UndoTurn90(benchmark::State& state)
+{
+    timeUndoTurn(state, false);
+}
+
+void BM_RedoTurn90(benchmark::State& state)
+{
+    timeUndoTurn(state, true);
+}
+
+BENCHMARK(BM_Turn90)->Apply(turns);
+BENCHMARK(BM_UndoTurn90)->Apply(turns);
+BENCHMARK(BM_RedoTurn90)->Apply(turns);
 
 // Grouping the whole of a full page: `before` readies each step (untimed),
 // `step` is timed, and afterwards every box is in one group, or in none.

@@ -290,8 +290,10 @@ public:
     // elements); nothing while the page is not drawing.
     void finishDrawing();
 
-    // How many guide passes ran (benchmarks and tests count them).
+    // How many guide passes and wrap passes ran (benchmarks and tests count
+    // them).
     int guidePassCount() const { return m_guidePassCount; }
+    int wrapPassCount() const { return m_wrapPassCount; }
     // The window showing this page's document, if any.
     ql::CanvasHost* canvasHost() const;
 
@@ -603,6 +605,7 @@ private:
     bool m_optionKeyPressed = false;
     bool m_isMoving = false;
     int m_guidePassCount = 0;
+    int m_wrapPassCount = 0;
     std::shared_ptr<const ql::DragContext> m_drag;
     QPointer<ZVPuttyView> m_firstActiveView;
     std::unique_ptr<ql::Gesture> m_gesture;

@@ -4,6 +4,7 @@
 #include "canvas/ZVCanvasView.h"
 
 #include "canvas/CanvasHost.h"
+#include "canvas/MoveBatch.h"
 #include "canvas/PageDocument.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/painting/ElementPainter.h"
@@ -296,9 +297,13 @@ void ZVCanvasView::rotate90Left()
 
 void ZVCanvasView::rotateActivePuttyViews(double degrees)
 {
-    for (ZVPuttyView* element : unlockedActiveViews()) {
-        element->registerRotateUndo();
-        element->setRotation(degrees);
+    {
+        // The page follows once, and one undo step turns them all back.
+        const ql::MoveBatch batch(*this);
+        for (ZVPuttyView* element : unlockedActiveViews()) {
+            element->registerRotateUndo();
+            element->setRotation(degrees);
+        }
     }
     takeKeyboard(*this);
 }

@@ -44,6 +44,7 @@ std::optional<QRectF> wrapRect(const ZVPuttyView& wrapper, const ZVPuttyView& bo
 
 void ZVCanvasView::setClippingRects()
 {
+    ++m_wrapPassCount;
     const ZVPuttyViewGroup* current = currentLayoutLayer();
     if (!current)
         return;

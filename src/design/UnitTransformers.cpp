@@ -43,17 +43,19 @@ ValueTransformer::Rule frameForward(ZVDesignHelper& helper, Field field)
 }
 
 // The last frame with one side set to the typed content length; with the
-// aspect ratio kept, the other side of the whole frame follows. Without a
-// side to scale from, the other side stays.
+// aspect ratio kept, the other side of the content follows by the same
+// ratio, as a corner handle keeps it (the margins take no part in the
+// proportion). Without a content side to scale from, the other side stays.
 QRectF resizedFrame(const ZVDesignHelper& helper, double typed, Qt::Orientation side)
 {
     const QRectF last = helper.lastRect();
-    const double edited = helper.scalar() * typed + 2 * frameMargin;
+    const double content = helper.scalar() * typed;
     const bool horizontal = side == Qt::Horizontal;
-    const double before = horizontal ? last.width() : last.height();
+    const double before = (horizontal ? last.width() : last.height()) - 2 * frameMargin;
     double other = horizontal ? last.height() : last.width();
-    if (helper.keepAspectRatio() && before != 0)
-        other *= edited / before;
+    if (helper.keepAspectRatio() && before > 0)
+        other = (other - 2 * frameMargin) * content / before + 2 * frameMargin;
+    const double edited = content + 2 * frameMargin;
     return horizontal ? QRectF(last.x(), last.y(), edited, other) : QRectF(last.x(), last.y(), other, edited);
 }
 

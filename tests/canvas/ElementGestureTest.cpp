@@ -25,6 +25,17 @@ QList<Geometry> geometry(const QList<ZVPuttyView*>& elements)
     return result;
 }
 
+// Twenty elements in rows of four, all selected.
+QList<ZVPuttyView*> twentySelected(GesturePage& sample)
+{
+    QList<ZVPuttyView*> all;
+    for (int i = 0; i < 20; ++i) {
+        all.append(sample.add(QRectF(20 + i % 4 * 140, 20 + i / 4 * 130, 150, 140)));
+        all.last()->setIsActive(true);
+    }
+    return all;
+}
+
 } // namespace
 
 TEST(ElementGesture, AClickSelectsAndRecordsNothing)
@@ -114,11 +125,7 @@ TEST(ElementGesture, ArrowKeysNudgeAndUndoOneKeyAtATime)
 TEST(ElementGesture, AManyElementStepFollowsThePageOnce)
 {
     GesturePage sample;
-    QList<ZVPuttyView*> all;
-    for (int i = 0; i < 20; ++i) {
-        all.append(sample.add(QRectF(20 + i % 4 * 140, 20 + i / 4 * 130, 150, 140)));
-        all.last()->setIsActive(true);
-    }
+    const QList<ZVPuttyView*> all = twentySelected(sample);
     int focusChanges = 0;
     sample.page->addObserver(QStringLiteral("focusedPuttyView"), sample.page,
                              [&focusChanges](const ql::KeyValueChange&) { ++focusChanges; });
@@ -142,6 +149,61 @@ TEST(ElementGesture, AManyElementStepFollowsThePageOnce)
     EXPECT_EQ(sample.document.undo.undoCount(), 2);
     sample.document.undo.undo();
     EXPECT_EQ(passes(), 2) << "the drag's step, its undo";
+    sample.document.undo.undo();
+    EXPECT_EQ(geometry(all), before);
+    ql::DeferredCalls::instance().flush();
+}
+
+// Turning or resizing many elements follows the page once a step, not once
+// an element: a turn step, Rotate 90°, its undo and redo wrap the page's
+// text once, a resize step runs the guide pass of its own element, of its
+// snap, and one for the others. The angles and frames are those of one
+// element at a time.
+TEST(ElementGesture, AManyElementTurnOrResizeFollowsThePageOnce)
+{
+    GesturePage sample;
+    const QList<ZVPuttyView*> all = twentySelected(sample);
+    const auto counter = [](auto count) {
+        return [count, last = count()]() mutable { return count() - std::exchange(last, count()); };
+    };
+    auto wraps = counter([&] { return sample.page->wrapPassCount(); });
+    auto passes = counter([&] { return sample.page->guidePassCount(); });
+    const QList<Geometry> before = geometry(all);
+
+    // The top-left rotation handle of the first, a quarter turn about (95, 90).
+    sample.drag({QPointF(47.5, 47.5), QPointF(137.5, 42.5)});
+    EXPECT_EQ(wraps(), 1) << "the press, the step, the release";
+    EXPECT_NEAR(all.last()->frameCenterRotation(), 90, 1e-4);
+    sample.document.undo.undo();
+    EXPECT_EQ(wraps(), 1) << "its undo";
+    EXPECT_EQ(geometry(all), before);
+
+    sample.page->rotate90Right();
+    endTurn();
+    EXPECT_EQ(wraps(), 1) << "Rotate 90°";
+    QList<Geometry> turned = before;
+    for (Geometry& each : turned) {
+        ZVPuttyView alone;
+        alone.setFrame(each.frame);
+        alone.setRotation(90);
+        each = {alone.frame(), 90};
+    }
+    EXPECT_EQ(geometry(all), turned);
+    EXPECT_EQ(sample.document.undo.undoCount(), 1);
+    sample.document.undo.undo();
+    EXPECT_EQ(wraps(), 1) << "its undo";
+    EXPECT_EQ(geometry(all), before);
+    sample.document.undo.redo();
+    EXPECT_EQ(wraps(), 1) << "its redo";
+    EXPECT_EQ(geometry(all), turned);
+    sample.document.undo.undo();
+
+    // The bottom-right handle of the last: its content 70 × 60 grows by 35.
+    passes();
+    sample.drag({QPointF(550, 640), QPointF(585, 640)});
+    EXPECT_EQ(all.last()->contentFrame(), QRectF(480, 580, 105, 90));
+    EXPECT_EQ(passes(), 3) << "the element's, its snap's, the others'";
+    EXPECT_DOUBLE_EQ(all.first()->frame().width(), 150 * 185.0 / 150);
     sample.document.undo.undo();
     EXPECT_EQ(geometry(all), before);
     ql::DeferredCalls::instance().flush();

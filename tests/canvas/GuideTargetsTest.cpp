@@ -44,9 +44,9 @@ ql::GuidePass comparedOneByOne(const QList<ql::GuideSubject>& subjects, const QL
         for (double v : std::as_const(ys))
             points.append(QPointF(0, v));
         pass.stickPoints.append(points);
-        pass.vLines.append(xs);
-        pass.hLines.append(ys);
     }
+    pass.vLines = xs;
+    pass.hLines = ys;
     return pass;
 }
 
@@ -107,5 +107,33 @@ TEST(GuideTargets, ADragGathersTargetsOnceAndStillSeesElementsThatCome)
     sample.page->showGuides();
     EXPECT_TRUE(vLines.contains(540));
     EXPECT_FALSE(vLines.contains(340));
+    ql::DeferredCalls::instance().flush();
+}
+
+// However many dragged elements find a line, the overlay draws it once; each
+// element's stick points stay those of the pass so far.
+TEST(GuideTargets, ADragOfManyElementsDrawsEachLineOnce)
+{
+    ql::UserDefaults::standard().setBool(QStringLiteral("snapToGuides"), true);
+    GesturePage sample;
+    sample.add(QRectF(300, 600, 200, 200));  // content left edge 340
+    QList<ZVPuttyView*> moving;
+    for (int i = 0; i < 3; ++i) {
+        moving.append(sample.add(QRectF(100, 40 + i * 130, 160, 140)));
+        moving.last()->setIsActive(true);
+    }
+    auto& events = sample.routed();
+    events.mouseDown(GesturePage::at(QPointF(180, 110)));
+    endTurn();
+    // Every content left edge comes to 338.5, near 340.
+    events.mouseDragged(GesturePage::at(QPointF(378.5, 110)));
+    const ZVGuideView& guides = *sample.page->guideView();
+    EXPECT_EQ(guides.vLines().count(340), 1);
+    EXPECT_EQ(QSet<double>(guides.vLines().cbegin(), guides.vLines().cend()).size(), guides.vLines().size());
+    EXPECT_EQ(QSet<double>(guides.hLines().cbegin(), guides.hLines().cend()).size(), guides.hLines().size());
+    for (const ZVPuttyView* element : moving)
+        EXPECT_TRUE(element->stickPoints().contains(QPointF(340, 0)));
+    events.mouseUp(GesturePage::at(QPointF(378.5, 110)));
+    endTurn();
     ql::DeferredCalls::instance().flush();
 }

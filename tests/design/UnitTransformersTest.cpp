@@ -95,11 +95,11 @@ TEST_F(Units, FrameFieldsShowTheContentAndEditOneField)
     EXPECT_EQ(reverse("ZVFramePositionYUnitsTransformer", QStringLiteral("0")).toRectF(), QRectF(100, -40, 280, 180));
     EXPECT_EQ(forward("ZVDegreesTransformer", 30).toString(), QStringLiteral("30°"));
 
-    // Width with the aspect ratio kept scales the height of the whole frame.
+    // Width with the aspect ratio kept doubles the content's height too.
     forward("ZVFrameSizeWidthUnitsTransformer", QRectF(0, 0, 280, 180));
     const QRectF wider = reverse("ZVFrameSizeWidthUnitsTransformer", QStringLiteral("400 px")).toRectF();
     EXPECT_DOUBLE_EQ(wider.width(), 480);
-    EXPECT_DOUBLE_EQ(wider.height(), 180.0 * 480 / 280);
+    EXPECT_DOUBLE_EQ(wider.height(), 280);
     helper.setKeepAspectRatio(false);
     EXPECT_EQ(reverse("ZVFrameSizeHeightUnitsTransformer", 20).toRectF(), QRectF(0, 0, 280, 100));
     EXPECT_EQ(reverse("ZVFrameSizeWidthUnitsTransformer", QString()).toRectF(), QRectF(0, 0, 80, 180));
@@ -110,6 +110,27 @@ TEST_F(Units, FrameFieldsShowTheContentAndEditOneField)
     helper.setKeepAspectRatio(true);
     const QRectF fromEmpty = reverse("ZVFrameSizeWidthUnitsTransformer", 10).toRectF();
     EXPECT_EQ(fromEmpty, QRectF(0, 0, 90, 0));
+}
+
+// A typed size with the proportion kept scales the other side of the
+// content, not of the frame with its margins, as the corner handles do.
+TEST_F(Units, AKeptProportionIsTheContents)
+{
+    useUnits(2);
+    const QRectF photo(10, 20, 380, 280);  // content 300 × 200
+    const auto typed = [&](const char* field, const char* text) {
+        forward(field, photo);
+        return reverse(field, QString::fromLatin1(text)).toRectF();
+    };
+    EXPECT_EQ(typed("ZVFrameSizeWidthUnitsTransformer", "105"), QRectF(10, 20, 185, 150)) << "105 × 70";
+    EXPECT_EQ(typed("ZVFrameSizeHeightUnitsTransformer", "50"), QRectF(10, 20, 155, 130)) << "75 × 50";
+    useUnits(0);
+    EXPECT_EQ(typed("ZVFrameSizeWidthUnitsTransformer", "2.5 in"), QRectF(10, 20, 260, 200)) << "180 × 120";
+
+    helper.setKeepAspectRatio(false);
+    EXPECT_EQ(typed("ZVFrameSizeWidthUnitsTransformer", "2.5 in"), QRectF(10, 20, 260, 280));
+    useUnits(2);
+    EXPECT_EQ(typed("ZVFrameSizeHeightUnitsTransformer", "50"), QRectF(10, 20, 380, 130));
 }
 
 TEST_F(Units, ShadowOffsetShowsTheHeightUndivided)

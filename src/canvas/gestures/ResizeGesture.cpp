@@ -53,9 +53,12 @@ void ResizeGesture::drag(const CanvasEvent& event)
     // Below the minimum the element keeps its frame, and so do the others.
     if (!(candidate.width() > kMinimumFrame && candidate.height() > kMinimumFrame))
         return;
+    // The element's own guide pass gives the stick points it snaps to.
     m_element->setNewPuttyViewFrame(candidate);
     m_element->snap();
     if (page) {
+        // The others follow with one guide pass for them all.
+        const MoveBatch batch(*page);
         const QPointF offset = candidate.topLeft() - before.topLeft();
         const double scaleX = before.width() != 0 ? candidate.width() / before.width() : 1.0;
         const double scaleY = before.height() != 0 ? candidate.height() / before.height() : 1.0;

@@ -2,6 +2,7 @@
 
 #include "canvas/CanvasEvent.h"
 #include "canvas/CanvasHost.h"
+#include "canvas/MoveBatch.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/ZVRotationHandleView.h"
@@ -44,13 +45,17 @@ void RotateGesture::drag(const CanvasEvent& event)
                    (ZVRotationHandleView::pointPairToBearingDegrees(event.location, m_center) - m_startAngle);
     if (page && page->shiftKeyPressed())
         angle = ZVRotationHandleView::roundToFortyFive(angle);
+    if (!page) {
+        m_element->setRotation(angle);
+        return;
+    }
+    // One absolute angle for every selected element, and the page follows
+    // them all once.
+    const MoveBatch batch(*page);
     m_element->setRotation(angle);
-    if (page) {
-        // One absolute angle for every selected element.
-        for (ZVPuttyView* other : page->unlockedActiveViews()) {
-            if (other != m_element)
-                other->setRotation(angle);
-        }
+    for (ZVPuttyView* other : page->unlockedActiveViews()) {
+        if (other != m_element)
+            other->setRotation(angle);
     }
 }
 

@@ -116,9 +116,11 @@ GuidePass GuideTargets::run(const QList<GuideSubject>& subjects, double toleranc
         for (double value : std::as_const(ys))
             points.append(QPointF(0, value));
         pass.stickPoints.append(points);
-        pass.vLines.append(xs);
-        pass.hLines.append(ys);
     }
+    // Each line once, however many subjects found it: the overlay draws
+    // every value it is given.
+    pass.vLines = xs;
+    pass.hLines = ys;
     return pass;
 }
 

@@ -39,8 +39,7 @@ void ZVGuideItem::followLines()
         return;
     // A line is a point wide; its strip is a little wider for antialiasing.
     constexpr double kHalfStrip = 2.0;
-    // A pass lists a line once for every element that found it: the lists
-    // are compared as sets.
+    // Only lines that came or went are redrawn.
     const auto redraw = [this](const QList<double>& beforeList, const QList<double>& afterList, bool vertical) {
         const QSet<double> before(beforeList.cbegin(), beforeList.cend());
         const QSet<double> after(afterList.cbegin(), afterList.cend());

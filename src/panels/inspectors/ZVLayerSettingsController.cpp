@@ -49,8 +49,8 @@ Options degrees()
 }
 
 // A frame field: text without a number, or a negative size, is refused
-// rather than read as 0, and so is a size whose kept proportion would leave
-// the other side of the content below nothing; a new frame is one resize step.
+// rather than read as 0, and so is a frame whose content would be below
+// nothing on either side; a new frame is one resize step.
 Options frameField(const char* transformer, bool size)
 {
     Options options;

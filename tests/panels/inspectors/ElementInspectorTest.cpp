@@ -111,38 +111,30 @@ TEST(ElementInspector, FrameFieldsShowTheDisplayUnitAndRefuseWhatIsNoSize)
     }
     EXPECT_EQ(frameField(h, 0)->text(), QStringLiteral("1.94 in")) << "the field shows the frame again";
 
-    // A size keeps the aspect ratio of the whole frame when asked.
+    // A size keeps the aspect ratio of the content when asked.
     type(frameField(h, 2), QStringLiteral("5.56"));
     EXPECT_NEAR(h.element->frame().width(), 480.32, 0.01);
-    EXPECT_NEAR(h.element->frame().height(), 180 * 480.32 / 280, 0.01);
+    EXPECT_NEAR(h.element->frame().height(), 100 * 400.32 / 200 + 80, 0.01);
     h.undo()->undo();
     endTurn();
     EXPECT_EQ(h.element->frame(), QRectF(100, 50, 280, 180));
 }
 
-// With the proportion kept the other side follows the whole frame, margins
-// included: a small width would leave the height below nothing.
+// With the proportion kept the other side follows the content: however
+// small the typed side, neither goes below nothing.
 TEST(ElementInspector, AKeptProportionNeverMakesANegativeSide)
 {
     UnitsScope points(2);
     Harness h(textElement());
     ASSERT_TRUE(ZVDesignHelper::sharedInstance().keepAspectRatio());
-    const int steps = h.undo()->undoCount();
-    for (const char* text : {"20", "0"}) {
-        type(frameField(h, 2), QString::fromLatin1(text));
-        EXPECT_EQ(h.element->frame(), QRectF(100, 50, 280, 180)) << text;
-        EXPECT_EQ(frameField(h, 3)->text(), QStringLiteral("100 px")) << text;
-    }
-    UnitsScope::set(0);
-    h.page->setFocusedPuttyView(h.element);
-    type(frameField(h, 2), QStringLiteral("0.2 in"));
-    EXPECT_EQ(h.element->frame(), QRectF(100, 50, 280, 180));
-    EXPECT_EQ(h.undo()->undoCount(), steps) << "a refused entry records nothing";
-
-    // Height 0 leaves a width to keep: the content is a line, not less.
+    type(frameField(h, 2), QStringLiteral("20"));
+    EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 20, 10));
+    EXPECT_EQ(frameField(h, 3)->text(), QStringLiteral("10 px"));
     type(frameField(h, 3), QStringLiteral("0"));
-    EXPECT_EQ(h.element->contentFrame().height(), 0.0);
-    EXPECT_NEAR(h.element->contentFrame().width(), 280 * 80 / 180.0 - 80, 1e-9);
+    EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 0, 0));
+    // Nothing is left to keep in proportion: only the typed side changes.
+    type(frameField(h, 2), QStringLiteral("30"));
+    EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 30, 0));
 }
 
 TEST(ElementInspector, AlignSegmentsCallTheirPageCommands)
