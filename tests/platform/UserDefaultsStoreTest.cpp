@@ -177,3 +177,26 @@ TEST(UserDefaultsStore, AStoreThatCannotBeReadIsKeptBeforeItIsReplaced)
             }
     }
 }
+
+// Past the bound on kept copies a damaged store is still replaced, and its
+// settings saved again; the copies kept stay, and the log says where.
+TEST(UserDefaultsStore, PastTheLastKeptCopyADamagedStoreIsStillReplaced)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("defaults.qldefaults"));
+    const auto copies = [&] { return QDir(dir.path()).entryList({QStringLiteral("*damaged*")}, QDir::Files); };
+    const ql::testing::KeptWarnings warnings;
+    for (int i = 0; copies().size() < 100 && i < 200; ++i) {
+        write(store, "damaged " + QByteArray::number(i));
+        const ql::UserDefaults keeps(store);
+    }
+    ASSERT_EQ(copies().size(), 100);
+    write(store, "damaged once more");
+    {
+        ql::UserDefaults defaults(store);
+        defaults.setInteger(QStringLiteral("unitsType"), 2);
+    }
+    EXPECT_EQ(ql::UserDefaults(store).objectForKey(QStringLiteral("unitsType")), 2) << warnings.all();
+    EXPECT_EQ(copies().size(), 100);
+    EXPECT_EQ(warnings.count(QStringLiteral("“%1”").arg(dir.path())), 1) << warnings.all();
+}

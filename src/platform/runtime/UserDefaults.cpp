@@ -23,6 +23,8 @@ namespace {
 constexpr qint64 kLargestStore = qint64(1) << 30;
 // Copies of damaged stores beside one store: each one kept, none overwritten.
 constexpr int kMostDamagedCopies = 100;
+// keptCopyOf's error code when every copy's name is taken.
+constexpr int kNoRoomForCopies = -1;
 
 QString damagedCopyName(const QString& path, int number)
 {
@@ -74,8 +76,8 @@ Result<QString> keptCopyOf(const QString& path, const QByteArray& bytes)
         if (written.error().code != EEXIST)
             return written.error();
     }
-    return Error {kFileWriteErrorDomain, 0,
-                  QObject::tr("%1 copies of damaged settings are kept there already.").arg(kMostDamagedCopies)};
+    return Error {kFileWriteErrorDomain, kNoRoomForCopies,
+                  QObject::tr("%1 copies of damaged settings are kept already.").arg(kMostDamagedCopies)};
 }
 
 QString& standardPathOverride()
@@ -306,6 +308,18 @@ bool UserDefaults::keepDamaged(const QByteArray& bytes)
     const FileLockHold hold(m_lock, lockWait(Moment::Change));
     noteLock(hold.status());
     const Result<QString> copy = keptCopyOf(m_path, bytes);
+    if (!copy && copy.error().code == kNoRoomForCopies) {
+        // The store is replaced all the same: settings that are never saved
+        // again would be worse than one damaged store not kept.
+        const QString folder = QFileInfo(m_path).absolutePath();
+        if (m_toldDamagedCopy != folder)
+            qWarning().noquote() << tr("The settings in “%1” are damaged, and the program starts from its own "
+                                       "settings. They were not kept, as %2 copies of damaged settings are kept in "
+                                       "“%3” already; those no longer needed can be deleted.")
+                                        .arg(m_path, QString::number(kMostDamagedCopies), folder);
+        m_toldDamagedCopy = folder;
+        return true;
+    }
     if (!copy) {
         keepOff(tr("They cannot be read, and a copy could not be kept beside them: %1").arg(copy.error().message));
         return false;

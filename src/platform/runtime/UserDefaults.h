@@ -13,7 +13,8 @@
 // is lost; while another program keeps that lock, changes are held and
 // saved once it is free, or without it as the program quits. A store that
 // cannot be read is kept beside it, under a name the log gives, before
-// anything is written over it.
+// anything is written over it; past the bound on such copies it is replaced
+// without one.
 #pragma once
 
 #include "platform/runtime/FileLock.h"
@@ -103,7 +104,8 @@ private:
     bool m_lockWaitedInVain = false;
     bool m_toldLockBusy = false;
     bool m_toldLockUnusable = false;
-    // The copy of a damaged store this session last named in the log.
+    // The copy of a damaged store (or, past the bound on copies, their
+    // folder) this session last named in the log.
     QString m_toldDamagedCopy;
 };
 
