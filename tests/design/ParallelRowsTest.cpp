@@ -62,9 +62,14 @@ TEST(ParallelRows, AThreadThatCannotStartLeavesItsRowsToTheCaller)
         // on fewer, the first one already is.
         if (std::thread::hardware_concurrency() > 2)
             std::thread([] {}).join();
+        // Only the soft limit is lowered: a hard one set already (ulimit -v)
+        // stays, and could not be raised anyway.
         const rlim_t inUse = addressSpaceInUse();
-        const rlimit tight {inUse + 4 * 1024 * 1024, RLIM_INFINITY};
-        if (inUse == 0 || setrlimit(RLIMIT_AS, &tight) != 0)
+        rlimit tight {};
+        if (inUse == 0 || getrlimit(RLIMIT_AS, &tight) != 0)
+            _exit(3);
+        tight.rlim_cur = std::min(inUse + 4 * 1024 * 1024, tight.rlim_max);
+        if (setrlimit(RLIMIT_AS, &tight) != 0)
             _exit(3);
         const int rows = 64 * 64;
         int byCaller = 0;

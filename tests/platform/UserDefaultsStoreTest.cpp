@@ -2,11 +2,13 @@
 // read: what one copy sets survives the other's changes, and damaged bytes
 // are kept before anything replaces them.
 #include "platform/runtime/UserDefaults.h"
+#include "support/HeldLock.h"
 #include "support/KeptWarnings.h"
 #include "support/SpecialFiles.h"
 
 #include <QDataStream>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -40,25 +42,79 @@ QByteArray storeOf(const std::function<void(QDataStream&)>& value)
 
 } // namespace
 
-TEST(UserDefaultsStore, TwoRunningCopiesKeepEveryKeyTheyBothSet)
+// Copies writing in bursts hold the lock for milliseconds at a time: none
+// of them waits out the whole bound for a moment when it is free.
+TEST(UserDefaultsStore, RunningCopiesKeepEveryKeyTheySetAndNoneWaitsOutTheLock)
 {
     QTemporaryDir dir;
     const QString store = dir.filePath(QStringLiteral("defaults.qldefaults"));
-    constexpr int kKeys = 150;
-    QProcess copies[2];
-    for (int i = 0; i < 2; ++i)
+    constexpr int kCopies = 3;
+    constexpr int kKeys = 300;
+    QProcess copies[kCopies];
+    for (int i = 0; i < kCopies; ++i)
         copies[i].start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/defaults-writer"),
                         {store, QStringLiteral("copy%1").arg(i), QString::number(kKeys)});
     for (QProcess& copy : copies) {
         ASSERT_TRUE(copy.waitForFinished(120000));
-        EXPECT_EQ(copy.exitCode(), 0) << copy.readAllStandardError().toStdString();
+        const QString said = QString::fromUtf8(copy.readAllStandardError());
+        EXPECT_EQ(copy.exitCode(), 0) << said.toStdString();
+        EXPECT_FALSE(said.contains(QStringLiteral("stayed locked"))) << said.toStdString();
     }
     const ql::UserDefaults read(store);
     int kept = 0;
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < kCopies; ++i)
         for (int key = 0; key < kKeys; ++key)
             kept += read.objectForKey(QStringLiteral("copy%1-%2").arg(i).arg(key)) == key;
-    EXPECT_EQ(kept, 2 * kKeys);
+    EXPECT_EQ(kept, kCopies * kKeys);
+}
+
+// Another program keeps the lock across a session: its first change waits
+// once, the rest are held without waiting, and quitting saves them all.
+TEST(UserDefaultsStore, ALockHeldElsewhereStallsOneChangeAndLosesNone)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("defaults.qldefaults"));
+    ql::testing::HeldLock other(store + QStringLiteral(".lock"));
+    ASSERT_TRUE(other.isHeld());
+    write(store, "damaged, kept aside first");
+    const ql::testing::KeptWarnings warnings;
+    const auto key = [](int i) { return QStringLiteral("change%1").arg(i); };
+    {
+        QElapsedTimer session;
+        session.start();
+        ql::UserDefaults defaults(store);
+        for (int i = 0; i < 10; ++i)
+            defaults.setInteger(key(i), i);
+        EXPECT_LT(session.elapsed(), 2 * ql::UserDefaults::kLockWait.count()) << "one wait, not one per change";
+    }
+    EXPECT_EQ(warnings.count(QStringLiteral("without their lock")), 1) << warnings.all();
+    EXPECT_EQ(contents(store + QStringLiteral(".damaged")), "damaged, kept aside first");
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(ql::UserDefaults(store).objectForKey(key(i)), i) << i;
+
+    // Once the lock is free, the next change saves what was held.
+    ql::UserDefaults defaults(store);
+    defaults.setInteger(key(10), 10);
+    other.release();
+    defaults.setInteger(key(11), 11);
+    EXPECT_EQ(ql::UserDefaults(store).objectForKey(key(10)), 10);
+    EXPECT_EQ(warnings.count(QStringLiteral("Changes are lost")), 0) << warnings.all();
+}
+
+// Changes that cannot be written by the time the program quits are counted
+// in the log, not dropped without a word.
+TEST(UserDefaultsStore, ChangesThatCannotBeSavedAreCountedAtQuit)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("settings"));
+    const ql::testing::KeptWarnings warnings;
+    {
+        ql::UserDefaults defaults(folder + QStringLiteral("/defaults.qldefaults"));
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+        for (int i = 0; i < 3; ++i)
+            defaults.setInteger(QStringLiteral("change%1").arg(i), i);
+    }
+    EXPECT_EQ(warnings.count(QStringLiteral("3 of the settings changed in this session")), 1) << warnings.all();
 }
 
 TEST(UserDefaultsStore, APipeWhereTheLockBelongsNeitherBlocksNorIsReplaced)
@@ -120,4 +176,27 @@ TEST(UserDefaultsStore, AStoreThatCannotBeReadIsKeptBeforeItIsReplaced)
                 kept << copy;
             }
     }
+}
+
+// Past the bound on kept copies a damaged store is still replaced, and its
+// settings saved again; the copies kept stay, and the log says where.
+TEST(UserDefaultsStore, PastTheLastKeptCopyADamagedStoreIsStillReplaced)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("defaults.qldefaults"));
+    const auto copies = [&] { return QDir(dir.path()).entryList({QStringLiteral("*damaged*")}, QDir::Files); };
+    const ql::testing::KeptWarnings warnings;
+    for (int i = 0; copies().size() < 100 && i < 200; ++i) {
+        write(store, "damaged " + QByteArray::number(i));
+        const ql::UserDefaults keeps(store);
+    }
+    ASSERT_EQ(copies().size(), 100);
+    write(store, "damaged once more");
+    {
+        ql::UserDefaults defaults(store);
+        defaults.setInteger(QStringLiteral("unitsType"), 2);
+    }
+    EXPECT_EQ(ql::UserDefaults(store).objectForKey(QStringLiteral("unitsType")), 2) << warnings.all();
+    EXPECT_EQ(copies().size(), 100);
+    EXPECT_EQ(warnings.count(QStringLiteral("“%1”").arg(dir.path())), 1) << warnings.all();
 }

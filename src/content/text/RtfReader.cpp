@@ -150,6 +150,9 @@ private:
             // as the count says: read as RTF, its braces would end groups.
             if (number && *number > 0)
                 m_pos += std::min<qsizetype>(*number, m_in.size() - m_pos);
+            // Standing in for a Unicode character, the data is one character.
+            if (m_skipping > 0)
+                --m_skipping;
             return;
         }
         apply(word, number);

@@ -23,8 +23,9 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    // Takes the lock, trying again until `limit` has passed; Busy when
-    // another holder kept it all that time. Taking a held lock does nothing.
+    // Takes the lock, waiting at most `limit` for another holder to let go
+    // (a limit of zero only tries); Busy when it kept the lock all that time.
+    // Taking a held lock does nothing.
     Status lock(std::chrono::milliseconds limit);
     void unlock();
     bool isHeld() const { return m_descriptor >= 0; }

@@ -21,11 +21,10 @@ namespace {
 
 // Read whole into memory: the holding area keeps its elements here.
 constexpr qint64 kLargestStore = qint64(1) << 30;
-// A write holds the lock for milliseconds; one held far longer belongs to a
-// copy of the program that hangs, and the changes then wait for a later try.
-constexpr std::chrono::milliseconds kLockWait(2000);
 // Copies of damaged stores beside one store: each one kept, none overwritten.
 constexpr int kMostDamagedCopies = 100;
+// keptCopyOf's error code when every copy's name is taken.
+constexpr int kNoRoomForCopies = -1;
 
 QString damagedCopyName(const QString& path, int number)
 {
@@ -77,8 +76,8 @@ Result<QString> keptCopyOf(const QString& path, const QByteArray& bytes)
         if (written.error().code != EEXIST)
             return written.error();
     }
-    return Error {kFileWriteErrorDomain, 0,
-                  QObject::tr("%1 copies of damaged settings are kept there already.").arg(kMostDamagedCopies)};
+    return Error {kFileWriteErrorDomain, kNoRoomForCopies,
+                  QObject::tr("%1 copies of damaged settings are kept already.").arg(kMostDamagedCopies)};
 }
 
 QString& standardPathOverride()
@@ -116,7 +115,11 @@ UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
 
 UserDefaults::~UserDefaults()
 {
-    writeChanges();
+    // The last chance for held changes: said in the log when they are lost.
+    if (!writeChanges(Moment::Quit))
+        qWarning().noquote() << tr("Changes are lost: %1 of the settings changed in this session could not be saved "
+                                   "before the program quit.")
+                                    .arg(m_unwritten.size());
 }
 
 void UserDefaults::registerDefaults(const QVariantMap& defaults)
@@ -237,22 +240,26 @@ bool UserDefaults::reload()
     return true;
 }
 
-bool UserDefaults::writeChanges()
+bool UserDefaults::writeChanges(Moment moment)
 {
     if (m_unwritten.isEmpty())
         return true;
     if (m_keptOff)
         return false;
     // Read, merge and rename as one step against other running copies.
-    const FileLockHold hold(m_lock, kLockWait);
-    if (const Status& locked = hold.status(); !locked) {
-        if (locked.error().code == int(FileLockError::Busy)) {
-            if (!m_toldLockBusy)
-                qWarning().noquote() << tr("Settings are not saved yet: %1 They are saved with the next change.")
-                                            .arg(locked.error().message);
-            m_toldLockBusy = true;
-            return false;
-        }
+    const FileLockHold hold(m_lock, lockWait(moment));
+    noteLock(hold.status());
+    const Status& locked = hold.status();
+    const bool busy = !locked && locked.error().code == int(FileLockError::Busy);
+    if (busy && moment != Moment::Quit) {
+        if (!m_toldLockBusy)
+            qWarning().noquote() << tr("Settings are not saved yet: %1 They are held, and saved as soon as the lock "
+                                       "is free, or else as the program quits.")
+                                        .arg(locked.error().message);
+        m_toldLockBusy = true;
+        return false;
+    }
+    if (!locked && !busy) {
         // No copy can take a lock there either; the changes are still saved.
         if (!m_toldLockUnusable)
             qWarning().noquote() << tr("Settings are saved without their lock, so two running copies of the "
@@ -260,7 +267,8 @@ bool UserDefaults::writeChanges()
                                         .arg(locked.error().message);
         m_toldLockUnusable = true;
     }
-    m_toldLockBusy = false;
+    if (locked)
+        m_toldLockBusy = false;
     if (!reload())
         return false;
     if (const Status written = writeFileAtomically(m_path, encodeUserDefaults(m_stored)); !written) {
@@ -272,14 +280,46 @@ bool UserDefaults::writeChanges()
     }
     m_unwritten.clear();
     m_toldWriteFailure = false;
+    // The last resort as the program quits: held changes would be lost for
+    // sure, while a change the holder saves at this moment only may be.
+    if (busy)
+        qWarning().noquote() << tr("Settings were saved without their lock as the program quit: %1 A change "
+                                   "another running copy saved at that moment may be lost.")
+                                    .arg(locked.error().message);
     return true;
+}
+
+std::chrono::milliseconds UserDefaults::lockWait(Moment moment) const
+{
+    return moment == Moment::Quit || !m_lockWaitedInVain ? kLockWait : std::chrono::milliseconds::zero();
+}
+
+void UserDefaults::noteLock(const Status& locked)
+{
+    if (locked)
+        m_lockWaitedInVain = false;
+    else if (locked.error().code == int(FileLockError::Busy))
+        m_lockWaitedInVain = true;
 }
 
 bool UserDefaults::keepDamaged(const QByteArray& bytes)
 {
     // Under the lock, so that two copies starting at once keep one copy.
-    const FileLockHold hold(m_lock, kLockWait);
+    const FileLockHold hold(m_lock, lockWait(Moment::Change));
+    noteLock(hold.status());
     const Result<QString> copy = keptCopyOf(m_path, bytes);
+    if (!copy && copy.error().code == kNoRoomForCopies) {
+        // The store is replaced all the same: settings that are never saved
+        // again would be worse than one damaged store not kept.
+        const QString folder = QFileInfo(m_path).absolutePath();
+        if (m_toldDamagedCopy != folder)
+            qWarning().noquote() << tr("The settings in “%1” are damaged, and the program starts from its own "
+                                       "settings. They were not kept, as %2 copies of damaged settings are kept in "
+                                       "“%3” already; those no longer needed can be deleted.")
+                                        .arg(m_path, QString::number(kMostDamagedCopies), folder);
+        m_toldDamagedCopy = folder;
+        return true;
+    }
     if (!copy) {
         keepOff(tr("They cannot be read, and a copy could not be kept beside them: %1").arg(copy.error().message));
         return false;

@@ -10,8 +10,11 @@
 //
 // Running copies of the program share the store: each change is laid over
 // what the file holds under a lock file beside it, so that no copy's change
-// is lost. A store that cannot be read is kept beside it, under a name the
-// log gives, before anything is written over it.
+// is lost; while another program keeps that lock, changes are held and
+// saved once it is free, or without it as the program quits. A store that
+// cannot be read is kept beside it, under a name the log gives, before
+// anything is written over it; past the bound on such copies it is replaced
+// without one.
 #pragma once
 
 #include "platform/runtime/FileLock.h"
@@ -29,6 +32,11 @@ public:
     static UserDefaults& standard();
     static void useStandardStoreAt(const QString& filePath);
     static QString standardStorePath();
+
+    // A write holds the store's lock for milliseconds; one held far longer
+    // belongs to a copy of the program that hangs or writes a very large
+    // store. The changes then wait this long once and are held after that.
+    static constexpr std::chrono::milliseconds kLockWait {2000};
 
     // A store of its own at `filePath`.
     explicit UserDefaults(const QString& filePath, QObject* parent = nullptr);
@@ -70,8 +78,16 @@ private:
     // The file's values over what is held, as far as the file can be read;
     // a file that must be left alone makes the store keep off it.
     bool reload();
-    // Writes the unwritten changes over what the file holds now.
-    bool writeChanges();
+    enum class Moment { Change, Quit };
+    // Writes the unwritten changes over what the file holds now. While
+    // another program keeps the lock they are held; as the program quits
+    // they are merged over the file without it, as the last resort.
+    bool writeChanges(Moment moment = Moment::Change);
+    // How long taking the lock may wait: after one wait in vain, changes only
+    // try until the lock is had again, so that no change waits twice while a
+    // copy hangs; quitting waits once more.
+    std::chrono::milliseconds lockWait(Moment moment) const;
+    void noteLock(const Status& locked);
     // Keeps the bytes of a store that cannot be read beside it; false when
     // they could not be kept, and the store must then be left alone.
     bool keepDamaged(const QByteArray& bytes);
@@ -85,9 +101,11 @@ private:
     QVariantMap m_unwritten;
     bool m_keptOff = false;
     bool m_toldWriteFailure = false;
+    bool m_lockWaitedInVain = false;
     bool m_toldLockBusy = false;
     bool m_toldLockUnusable = false;
-    // The copy of a damaged store this session last named in the log.
+    // The copy of a damaged store (or, past the bound on copies, their
+    // folder) this session last named in the log.
     QString m_toldDamagedCopy;
 };
 

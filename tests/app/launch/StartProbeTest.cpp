@@ -3,6 +3,7 @@
 // off; a service that is closed or never answers does not hold up the
 // chooser.
 #include "../document/DocumentTestSupport.h"
+#include "support/HeldLock.h"
 #include "support/SpecialFiles.h"
 
 #include <QDataStream>
@@ -157,4 +158,24 @@ TEST_F(StartProbe, ASettingsFileNestedTooDeepStartsAndIsKept)
         EXPECT_EQ(ql::testing::fileContents(kept.captured(1)), bytes);
         QFile::remove(kept.captured(1));
     }
+}
+
+// Another program keeps the settings lock through the whole run: the window
+// shows after one wait for it, and quitting saves every setting the start
+// made, as a start without the lock held does.
+TEST_F(StartProbe, ASettingsLockHeldElsewhereDelaysTheStartByOneWaitAndLosesNothing)
+{
+    const QString store = path(QStringLiteral("user/config/Quiverleaf/Quiverleaf/defaults.qldefaults"));
+    EXPECT_GE(chooserAfter(probe({})), 0);
+    const QStringList saved = ql::UserDefaults(store).storedKeys();
+    ASSERT_FALSE(saved.isEmpty());
+    ASSERT_TRUE(QDir(path(QStringLiteral("user"))).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(store).absolutePath()));
+
+    ql::testing::HeldLock other(store + QStringLiteral(".lock"));
+    ASSERT_TRUE(other.isHeld());
+    const QString output = probe({});
+    EXPECT_GE(chooserAfter(output), 0) << qPrintable(output);
+    EXPECT_LT(chooserAfter(output), ql::UserDefaults::kLockWait.count() + 3000) << qPrintable(output);
+    EXPECT_EQ(ql::UserDefaults(store).storedKeys(), saved) << qPrintable(said);
 }

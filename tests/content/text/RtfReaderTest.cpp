@@ -106,3 +106,10 @@ TEST(RtfReader, BinaryDataIsSkippedByItsCount)
     // A count past the end takes what is left.
     EXPECT_EQ(attributedStringFromRtf("{\\rtf1 a{\\pict\\bin99999 }}} more")->string(), QStringLiteral("a"));
 }
+
+TEST(RtfReader, BinaryDataStandingInForAUnicodeCharacterCountsAsOneCharacter)
+{
+    // Its bytes, however many, are one stand-in: the text after it stays.
+    EXPECT_EQ(attributedStringFromRtf("{\\rtf1 a\\u8364\\bin3 {}}b}")->string(), QStringLiteral("a\u20ACb"));
+    EXPECT_EQ(attributedStringFromRtf("{\\rtf1\\uc2 a\\u8364\\bin1 ?Eb}")->string(), QStringLiteral("a\u20ACb"));
+}

@@ -1,0 +1,27 @@
+// Another program holding a lock file (flock) until the test lets it go:
+// a copy stuck inside its write, as far as the lock's other users can tell.
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+namespace ql::testing {
+
+class HeldLock {
+public:
+    explicit HeldLock(const QString& path);
+    ~HeldLock();
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+    // Whether the other program took the lock.
+    bool isHeld() const { return m_held; }
+    // Ends the other program, which lets the lock go.
+    void release();
+
+private:
+    QProcess m_holder;
+    bool m_held = false;
+};
+
+} // namespace ql::testing
