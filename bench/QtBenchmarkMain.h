@@ -2,6 +2,7 @@
 // One main for the benchmarks that need nothing but a Qt application of
 // their kind around the registered benchmarks. Windowing ones draw on the
 // offscreen platform unless the caller chose another.
+#include <QByteArray>
 #include <QtGlobal>
 #include <benchmark/benchmark.h>
 

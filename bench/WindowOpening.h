@@ -6,11 +6,11 @@
 #include "app/document/Document.h"
 #include "app/window/DocumentWindow.h"
 #include "canvas/view/ZVScrollView.h"
+#include "PaintWatch.h"
 #include "QuietController.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QTemporaryDir>
 
 class WindowOpening {
@@ -42,18 +42,6 @@ public:
     ql::DocumentController& controller() { return m_quiet.controller; }
 
 private:
-    // Reports when the canvas has drawn.
-    class PaintWatch : public QObject {
-    public:
-        bool painted = false;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Paint)
-                painted = true;
-            return false;
-        }
-    };
-
     QTemporaryDir m_folder;
     QuietController m_quiet;
 };

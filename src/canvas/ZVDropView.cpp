@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <QMimeDatabase>
 #include <optional>
 
 namespace ql {
@@ -77,6 +78,20 @@ QList<QString> pictureFormats(const QMimeData& data)
             formats.append(format);
     }
     return formats;
+}
+
+// Whether a file's name or its contents say it holds a picture (PDF and EPS
+// originals included): one that cannot be placed then deserves a word,
+// whereas a document or a text dropped with pictures is passed over.
+bool saysPicture(const QFileInfo& file)
+{
+    const QMimeDatabase types;
+    const auto picture = [](const QMimeType& type) {
+        return type.name().startsWith(QLatin1String("image/")) || type.inherits(QStringLiteral("application/pdf"))
+            || type.inherits(QStringLiteral("application/postscript"));
+    };
+    return picture(types.mimeTypeForFile(file, QMimeDatabase::MatchExtension))
+        || picture(types.mimeTypeForFile(file, QMimeDatabase::MatchContent));
 }
 
 bool isWebLink(const QUrl& url)
@@ -143,7 +158,7 @@ bool ZVDropView::dropLinks(const QList<QUrl>& urls, QPointF pagePoint)
                 addImage(*image, pagePoint);
             else if (isTooLargeToLoad(image.error()))
                 refused.append(image.error());
-            else if (Image::isUndecodable(image.error()))
+            else if (Image::isUndecodable(image.error()) || saysPicture(info))
                 undecodable.append({info.fileName(), image.error()});
         }
         reportTooLarge(refused);
@@ -214,7 +229,9 @@ bool ZVDropView::dropPicture(const QMimeData& data, QPointF pagePoint)
     const QList<QString> formats = pictureFormats(data);
     if (formats.isEmpty() && !data.hasImage())
         return false;
-    std::optional<Error> undecodable;
+    // Every format offered says picture: when none gives one, the user hears
+    // why, a damaged picture's reason before that of data of no known kind.
+    std::optional<Error> failure;
     for (const QString& format : formats) {
         const QByteArray picture = data.data(format);
         if (picture.size() > Image::kLargestFileBytes) {
@@ -226,15 +243,15 @@ bool ZVDropView::dropPicture(const QMimeData& data, QPointF pagePoint)
         if (Result<Image> image = Image::fromData(picture)) {
             addImage(*image, pagePoint);
             return true;
-        } else if (Image::isUndecodable(image.error())) {
-            undecodable = image.error();
+        } else if (!failure || Image::isUndecodable(image.error())) {
+            failure = image.error();
         }
     }
     // What the platform decoded for us, when our reader took none of it.
     if (const QImage bitmap = qvariant_cast<QImage>(data.imageData()); !bitmap.isNull())
         addImage(Image(bitmap), pagePoint);
-    else if (undecodable)
-        reportUndecodable({{QString(), *undecodable}});
+    else if (failure)
+        reportUndecodable({{QString(), *failure}});
     return true;
 }
 

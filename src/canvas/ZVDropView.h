@@ -7,7 +7,9 @@
 // panel shows), picture data (not a drawing's own drag), rich text, a library
 // shape. Clicks never reach it: the canvas view hands it drops only.
 // What a drop offers is read within a bound (Image::kLargestFileBytes): a
-// larger file, picture or download adds nothing and an alert says so.
+// larger file, picture or download adds nothing and an alert says so; so
+// does a file named or typed as a picture, or picture data, that no reader
+// can place. Other files (a document, a text) are passed over.
 #pragma once
 
 #include "platform/graphics/AttributedString.h"

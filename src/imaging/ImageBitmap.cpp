@@ -128,6 +128,50 @@ QImage reducedBitmap(const QImage& bitmap, QSize pixels)
     return reduced;
 }
 
+namespace {
+
+// Previews are a few kilobytes each: this keeps hundreds.
+constexpr int kPreviewKilobytes = 8 * 1024;
+
+struct PreviewKey {
+    ImageRep::PixelsKey picture;
+    QSize pixels;
+    bool operator==(const PreviewKey&) const = default;
+};
+
+size_t qHash(const PreviewKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.picture.stored, key.picture.key, key.pixels.width(), key.pixels.height());
+}
+
+} // namespace
+
+QImage previewBitmap(const Image& image, QSize largest)
+{
+    const ImageRep first = image.firstRepresentation();
+    const QSize pixels = first.pixelSize();
+    if (first.kind() != ImageRep::Kind::Bitmap || pixels.isEmpty() || largest.isEmpty())
+        return {};
+    const QSize fitted = pixels.width() <= largest.width() && pixels.height() <= largest.height()
+        ? pixels
+        : pixels.scaled(largest, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const PreviewKey key {first.pixelsKey(), fitted};
+    static QMutex mutex;
+    static QCache<PreviewKey, QImage> kept(kPreviewKilobytes);
+    {
+        const QMutexLocker lock(&mutex);
+        if (const QImage* hit = kept.object(key))
+            return *hit;
+    }
+    const QImage source = first.imageForPixels(fitted);
+    if (source.isNull())
+        return {};
+    const QImage preview = source.size() == fitted ? source : bitmaps::reducedForPreview(source, fitted);
+    const QMutexLocker lock(&mutex);
+    kept.insert(key, new QImage(preview), int(std::max<qsizetype>(1, preview.sizeInBytes() / 1024)));
+    return preview;
+}
+
 QImage blankBitmap(QSizeF size, double scale)
 {
     if (!(size.width() > 0 && size.height() > 0))

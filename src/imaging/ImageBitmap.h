@@ -34,6 +34,14 @@ QImage imageRepWithCIImage(const QImage& picture, const QRectF& rect = {});
 // draws that follow.
 QImage reducedBitmap(const QImage& bitmap, QSize pixels);
 
+// The pixels of the image's first representation reduced to fit within
+// `largest`, for thumbnails: a bitmap's own averaged down (never copied
+// whole at 32 bits), a stored picture's decoded no larger than needed.
+// Made once per picture and size and kept, so that showing a thumbnail
+// again decodes and reduces nothing. Null for vector originals and pictures
+// that do not decode.
+QImage previewBitmap(const Image& image, QSize largest);
+
 // A transparent bitmap for `size` points at `scale` pixels a point; null when
 // the size has no whole pixel.
 QImage blankBitmap(QSizeF size, double scale = 1.0);

@@ -1,6 +1,7 @@
 #include "panels/inspectors/ImageEffectPicker.h"
 
 #include "design/ZVDesignHelper.h"
+#include "imaging/ImageBitmap.h"
 #include "panels/grid/GVGridViewItem.h"
 #include "platform/graphics/Image.h"
 
@@ -30,12 +31,16 @@ QStringList ImageEffectPicker::effectTitles()
             tr("Bloom"), tr("Comic"), tr("Crystal"),   tr("Neon"),   tr("Sketch"),  tr("Pixel")};
 }
 
-void ImageEffectPicker::setPicture(const QImage& picture)
+void ImageEffectPicker::setPicture(const Image& picture)
 {
     m_thumbnails.clear();
-    if (!picture.isNull()) {
-        const QImage small = picture.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio,
-                                            Qt::SmoothTransformation);
+    // A large scan is decoded or averaged down once for this, never copied
+    // whole at 32 bits; one smaller than the thumbnails is scaled up.
+    const QImage preview = previewBitmap(picture, QSize(kThumbnailSide, kThumbnailSide));
+    if (!preview.isNull()) {
+        QImage small = preview.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (small.depth() < 32)
+            small = small.convertToFormat(small.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         for (int effect = 0; effect < effectTitles().size(); ++effect)
             m_thumbnails.append(ZVDesignHelper::applyEffect(effect, small));
     }

@@ -6,6 +6,7 @@
 
 #include "panels/controls/BindingAdapter.h"
 #include "panels/grid/GVGridView.h"
+#include "platform/graphics/Image.h"
 
 #include <QImage>
 #include <QList>
@@ -19,8 +20,9 @@ public:
 
     GVGridView* grid() const { return m_grid; }
     static QStringList effectTitles();
-    // The thumbnails made anew from this picture (none for a null one).
-    void setPicture(const QImage& picture);
+    // The thumbnails made anew from the picture's pixels (none for a
+    // picture without), from a copy no larger than they are.
+    void setPicture(const Image& picture);
     const QList<QImage>& thumbnails() const { return m_thumbnails; }
 
     QVariant value() const override { return m_chosen; }

@@ -148,12 +148,12 @@ void ZVImageSettingsController::elementChanged(ZVPuttyView* element)
 
 void ZVImageSettingsController::showEffectsOf(const ZVImageView* picture)
 {
-    QImage pixels;
-    if (picture) {
-        pixels = picture->originalCIImage();
-        if (pixels.isNull())
-            pixels = picture->originalImage().bitmap();
-    }
+    // What adjustments start from: the original's pixels, or the original
+    // itself while a stored one is not decoded (the thumbnails decode it
+    // only as small as they are).
+    Image pixels;
+    if (picture)
+        pixels = picture->originalCIImage().isNull() ? picture->originalImage() : Image(picture->originalCIImage());
     m_effects->setPicture(pixels);
 }
 

@@ -39,6 +39,10 @@ bool readAtSize(QImageReader& reader, QImage& image, QSize full, QSize size, QIm
 // The bitmap reduced to `pixels`, each the average of those it covers, its
 // resolution kept; a grey bitmap stays grey and needs no 32-bit copy.
 QImage reduced(const QImage& bitmap, QSize pixels);
+// The same for a thumbnail, never copied whole at 32 bits whatever its
+// kind: a palette, 1-bit or 16-bit colour bitmap is made 32-bit a few rows
+// at a time, each pixel the plain average of those it covers.
+QImage reducedForPreview(const QImage& bitmap, QSize pixels);
 
 // The resolution a PNG's or a JPEG's header states in dots per metre, as
 // the toolkit's readers give it to the decoded picture; none when it states

@@ -104,6 +104,13 @@ QImage ImageRep::imageForPixels(QSize wanted) const
     return m_stored ? m_stored->pixels(wanted) : m_image;
 }
 
+ImageRep::PixelsKey ImageRep::pixelsKey() const
+{
+    if (m_stored)
+        return {true, qint64(m_stored->serial())};
+    return {false, m_image.isNull() ? 0 : m_image.cacheKey()};
+}
+
 bool ImageRep::operator==(const ImageRep& other) const
 {
     // Stored bitmaps are their bytes, compared below: their pixels need no

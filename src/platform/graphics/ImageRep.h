@@ -70,6 +70,17 @@ public:
     // At least `wanted` pixels where the bitmap has more, for drawing
     // smaller: a stored bitmap is decoded no larger than that.
     QImage imageForPixels(QSize wanted) const;
+    // Names the pixels without reading them, as QImage::cacheKey() names a
+    // bitmap's: the same for every copy of this representation, and never
+    // for other pixels while the process runs (stored pictures are numbered
+    // apart from decoded ones). Null for a representation without pixels.
+    struct PixelsKey {
+        bool stored = false;
+        qint64 key = 0;
+        bool isNull() const { return key == 0; }
+        bool operator==(const PixelsKey&) const = default;
+    };
+    PixelsKey pixelsKey() const;
     // The PDF or EPS data; empty for bitmaps.
     const QByteArray& data() const { return m_data; }
 

@@ -13,6 +13,7 @@ namespace ql {
 
 namespace {
 std::atomic<quint64> g_decodes {0};
+std::atomic<quint64> g_pictures {0};
 }
 
 // The decoded pixels kept, least recently used first, within kKeptBytes.
@@ -119,7 +120,8 @@ StoredBitmap::StoredBitmap(const QByteArray& data, const Header& header)
       m_headerFormat(header.pixelFormat),
       m_dotsPerMeter(header.dotsPerMeter),
       m_hasAlpha(header.alpha),
-      m_byRows(header.byRows)
+      m_byRows(header.byRows),
+      m_serial(++g_pictures)
 {
 }
 

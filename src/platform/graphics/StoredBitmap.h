@@ -47,6 +47,9 @@ public:
     // Decodes made by all stored pictures since the process started, for
     // tests and benchmarks.
     static quint64 decodeCount();
+    // Numbers this picture apart from every other stored picture the
+    // process makes, whichever of them are gone.
+    quint64 serial() const { return m_serial; }
 
 private:
     struct Header;
@@ -65,6 +68,7 @@ private:
     const bool m_hasAlpha;
     // Read by rows (RowReading.h) rather than by the toolkit's reader.
     const bool m_byRows;
+    const quint64 m_serial;
 
     enum class Decodes { Unknown, Yes, No };
     mutable std::mutex m_mutex;

@@ -22,6 +22,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QUrl>
 
@@ -332,4 +333,42 @@ TEST_F(DropTarget, APictureTooLargeToDecodeWholeIsPlacedAndOneThatCannotBeDecode
             EXPECT_EQ(prompter.alerts.last().messageText, QStringLiteral("“%1” could not be placed on the page.").arg(name));
         }
     }
+}
+
+TEST_F(DropTarget, AFileNamedAsAPictureThatHoldsNoneIsNamedAndNothingIsPlaced)
+{
+    QByteArray noise(64 * 1024, '\0');
+    QRandomGenerator(79).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    ql::testing::writeFile(path(QStringLiteral("notes.png")), "Call the printer about the proofs on Monday.\n");
+    ql::testing::writeFile(path(QStringLiteral("scan.png")), noise);
+    ql::testing::writeFile(path(QStringLiteral("notes.txt")), "Not a picture and not named one.\n");
+    for (const QString& name : {QStringLiteral("notes.png"), QStringLiteral("scan.png")}) {
+        SCOPED_TRACE(name.toStdString());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path(name))});
+        const qsizetype alerts = prompter.alerts.size();
+        drop(data, QPointF(250, 300));
+        DeferredCalls::instance().flush();
+        ASSERT_EQ(prompter.alerts.size(), alerts + 1);
+        EXPECT_EQ(prompter.alerts.last().messageText, QStringLiteral("“%1” could not be placed on the page.").arg(name));
+        EXPECT_TRUE(prompter.alerts.last().informativeText.contains(QLatin1String("not an image")));
+    }
+    // Both at once, with a text file that says what it is: that one is passed over.
+    QMimeData all;
+    all.setUrls({QUrl::fromLocalFile(path(QStringLiteral("notes.png"))), QUrl::fromLocalFile(path(QStringLiteral("scan.png"))),
+                 QUrl::fromLocalFile(path(QStringLiteral("notes.txt")))});
+    drop(all, QPointF(250, 300));
+    DeferredCalls::instance().flush();
+    ASSERT_EQ(prompter.alerts.size(), 3);
+    EXPECT_EQ(prompter.alerts.last().messageText, QStringLiteral("2 of the dropped pictures could not be placed on the page."));
+    EXPECT_FALSE(prompter.alerts.last().informativeText.contains(QLatin1String("notes.txt")));
+
+    // Data whose type says picture, dropped from another program.
+    QMimeData typed;
+    typed.setData(QStringLiteral("image/png"), noise);
+    drop(typed, QPointF(250, 300));
+    DeferredCalls::instance().flush();
+    ASSERT_EQ(prompter.alerts.size(), 4);
+    EXPECT_EQ(prompter.alerts.last().messageText, QStringLiteral("The picture dropped could not be placed on the page."));
+    EXPECT_TRUE(page->puttyViews().isEmpty());
 }

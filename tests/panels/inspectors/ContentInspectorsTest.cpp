@@ -20,7 +20,9 @@
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/FontResolver.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/StoredBitmap.h"
 #include "shapes/ZVVectorView.h"
+#include "support/GreyPicture.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -160,6 +162,46 @@ TEST(ImageInspector, EffectPreviewsShowThePictureAsFlippedAndUndone)
     h.undo()->undo();
     endTurn();
     EXPECT_EQ(redSide(), QStringLiteral("left"));
+}
+
+TEST(ImageInspector, ThumbnailsOfStoredScansAreDecodedSmallAndOnce)
+{
+    // Two grey scans, dark left of the split, whose whole decodes take more
+    // than stored pictures keep together: showing one pushes the other out.
+    const QSize side(8200, 8200);
+    const auto scan = [&side](int split) {
+        std::unique_ptr<ZVPuttyView> made = ZVPuttyView::initWithImage(
+            Image::fromStoredData(ql::testing::splitPng(side, split, ql::testing::SplitDepth::Grey8)));
+        made->setFrame(QRectF(0, 0, 140, 140));
+        return made;
+    };
+    const auto darkShare = [](const QImage& plain) {
+        int dark = 0;
+        for (int x = 0; x < plain.width(); ++x)
+            dark += qGray(plain.pixel(x, plain.height() / 2)) < 128;
+        return double(dark) / std::max(1, plain.width());
+    };
+    const quint64 before = StoredBitmap::decodeCount();
+    InspectorHarness<ZVImageSettingsController> h(scan(2000));
+    const QList<QImage>& thumbnails = h.inspector.effectPicker()->thumbnails();
+    ASSERT_EQ(thumbnails.size(), 12);
+    EXPECT_NEAR(darkShare(thumbnails[0]), 0.24, 0.05);
+    EXPECT_EQ(StoredBitmap::decodeCount(), before + 1);
+    const ImageRep first = static_cast<ZVImageView*>(h.element->contentView())->originalImage().firstRepresentation();
+    EXPECT_LE(first.imageForPixels(QSize(1, 1)).width(), 256) << "decoded no larger than its thumbnails need";
+
+    ZVPuttyView* other = scan(6000).release();
+    h.page->addPuttyView(other);
+    h.page->setFocusedPuttyView(other);
+    endTurn();
+    EXPECT_NEAR(darkShare(thumbnails.value(0)), 0.73, 0.05);
+    const quint64 shown = StoredBitmap::decodeCount();
+    for (ZVPuttyView* element : {h.element, other, h.element}) {
+        h.page->setFocusedPuttyView(element);
+        endTurn();
+    }
+    EXPECT_EQ(StoredBitmap::decodeCount(), shown) << "an unchanged picture is not decoded again";
+    EXPECT_NEAR(darkShare(thumbnails.value(0)), 0.24, 0.05);
 }
 
 TEST(TextInspector, ControlsWriteTheTextAndChangesWithoutUndoGetOne)

@@ -2,6 +2,7 @@
 // bytes go back unchanged, and pictures past the toolkit's memory limit are
 // decoded all the same.
 #include "platform/archive/ImageArchiveData.h"
+#include "platform/graphics/BitmapDecoding.h"
 #include "platform/graphics/SharedPictureDecoding.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
@@ -244,4 +245,37 @@ TEST(StoredPictures, AProgressiveJpegClaimingAGiantSizeIsAPlaceholderNotGigabyte
     const Result<Image> inserted = Image::fromData(giant);
     ASSERT_FALSE(inserted.ok());
     EXPECT_TRUE(inserted.error().message.contains(QStringLiteral("too large"))) << inserted.error().message.toStdString();
+}
+
+TEST(StoredPictures, PreviewsOfEveryKindReduceAsTheToolkitScalesThem)
+{
+    // Blocks of five pixels, reduced five times: whatever the filter, each
+    // reduced pixel is its block's colour. Palette (with a clear entry),
+    // 1-bit, straight alpha and 16 bits a channel, which the toolkit would
+    // copy whole at 32 bits first; reduced a few rows at a time instead.
+    QImage palette(300, 200, QImage::Format_Indexed8);
+    palette.setColorTable({qRgba(220, 40, 30, 255), qRgba(30, 60, 220, 255), qRgba(0, 0, 0, 0), qRgba(250, 250, 250, 255)});
+    for (int y = 0; y < palette.height(); ++y)
+        for (int x = 0; x < palette.width(); ++x)
+            palette.setPixel(x, y, uint((x / 5 + 2 * (y / 5)) % 4));
+    QImage mono = palette.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    for (const QImage& picture : {palette, mono, palette.convertToFormat(QImage::Format_ARGB32),
+                                  palette.convertToFormat(QImage::Format_RGBA64)}) {
+        SCOPED_TRACE(int(picture.format()));
+        const QImage reduced = bitmaps::reducedForPreview(picture, QSize(60, 40));
+        const QImage scaled = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                  .scaled(60, 40, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        ASSERT_EQ(reduced.size(), QSize(60, 40));
+        EXPECT_EQ(reduced.depth(), 32);
+        int worst = 0;
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 60; ++x) {
+                const QRgb a = reduced.pixel(x, y);
+                const QRgb b = scaled.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                  std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            }
+        }
+        EXPECT_LE(worst, 1);
+    }
 }
