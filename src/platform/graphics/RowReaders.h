@@ -1,4 +1,4 @@
-// The PNG and TIFF readers behind RowReading.h, each handing its rows to a
+// The PNG, TIFF and JPEG readers behind RowReading.h, each handing its rows to a
 // sink as it decodes them.
 #pragma once
 
@@ -23,5 +23,6 @@ bool tiffMisreadByToolkit(const QByteArray& data);
 
 bool readPngRows(const QByteArray& data, RowSink& sink);
 bool readTiffRows(const QByteArray& data, RowSink& sink);
+bool readJpegRows(const QByteArray& data, RowSink& sink);
 
 } // namespace ql::bitmaps

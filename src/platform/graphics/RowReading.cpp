@@ -317,6 +317,8 @@ bool readRows(const QByteArray& data, RowSink& sink)
 {
     if (data.startsWith("\x89PNG"))
         return readPngRows(data, sink);
+    if (data.startsWith("\xFF\xD8"))
+        return readJpegRows(data, sink);
     return readTiffRows(data, sink);
 }
 

@@ -67,8 +67,8 @@ public:
     virtual int endRow() const { return INT_MAX; }
 };
 
-// Reads a PNG or TIFF into `sink`: false when it is neither, the sink
-// refuses it, or its data does not read to the end of the rows wanted.
+// Reads a PNG, TIFF or JPEG into `sink`: false when it is none of them, the
+// sink refuses it, or its data does not read to the end of the rows wanted.
 bool readRows(const QByteArray& data, RowSink& sink);
 
 } // namespace ql::bitmaps

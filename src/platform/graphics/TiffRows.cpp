@@ -265,14 +265,9 @@ public:
         // libtiff counts one plane's samples in a row of planes.
         m_planeRowBytes = layout.planar ? (qint64(layout.width) * layout.bits + 7) / 8 : qint64(TIFFScanlineSize64(tiff));
         m_rowBytes = layout.planar ? m_planeRowBytes * layout.samples : m_planeRowBytes;
-        if (layout.tiled)
-            m_height = int(layout.tileHeight);
-        else if (layout.planar)
-            // Each plane's rows read in turn: a band of a whole strip reads
-            // each strip once.
-            m_height = int(std::min<qint64>(layout.stripRows, std::max<qint64>(1, kBandBytes / std::max<qint64>(1, m_rowBytes))));
-        else
-            m_height = 1;
+        // Compressed strips are read from their first row: each plane's
+        // strip is read whole before the next plane's.
+        m_height = layout.tiled ? int(layout.tileHeight) : layout.planar ? int(layout.stripRows) : 1;
         m_tileBytes = layout.tiled ? qint64(TIFFTileSize64(tiff)) : 0;
         const double bytes = double(m_height) * double(m_rowBytes) * (layout.planar ? 2 : 1) + double(m_tileBytes);
         if (m_rowBytes <= 0 || m_height <= 0 || bytes > double(kLargestTransientBytes) / 2)
@@ -286,6 +281,12 @@ public:
 
     bool usable() const { return m_usable; }
     int height() const { return m_height; }
+    // Where reading may begin: at a strip's or a tile's first row.
+    int firstRowFrom(int row) const
+    {
+        const int unit = int(m_layout.tiled ? m_layout.tileHeight : m_layout.stripRows);
+        return row / unit * unit;
+    }
     double bytes() const { return double(m_band.size() + m_planes.size() + m_tile.size()); }
 
     // Rows [top, top + rows) of the picture; false when they do not read.
@@ -306,8 +307,6 @@ public:
     const uchar* row(int k) const { return m_band.data() + qint64(k) * m_rowBytes; }
 
 private:
-    static constexpr qint64 kBandBytes = qint64(16) << 20;
-
     bool readLines(int top, int rows, int plane, uchar* out, qint64 stride)
     {
         for (int k = 0; k < rows; ++k) {
@@ -365,8 +364,7 @@ bool readTiffSamples(TIFF* tiff, const TiffLayout& layout, SampleBands& bands, R
     SampleRow row(tiff, layout);
     const int height = int(layout.height);
     const int end = std::min(height, sink.endRow());
-    // From the band that holds the first row wanted.
-    const int first = std::clamp(sink.firstRow(), 0, height) / bands.height() * bands.height();
+    const int first = bands.firstRowFrom(std::clamp(sink.firstRow(), 0, height));
     for (int top = first; top < end; top += bands.height()) {
         const int rows = std::min(bands.height(), height - top);
         if (!bands.read(top, rows))

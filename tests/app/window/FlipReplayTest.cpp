@@ -18,6 +18,8 @@
 #include "support/GreyPicture.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -212,6 +214,42 @@ protected:
         return window.copy(0, 100, window.width() - int(DocumentWindow::kRightPaneWidth), window.height() - 100);
     }
 
+    // The first picture's original in a document open in the window.
+    static Image originalOf(Document* document)
+    {
+        const QList<ZVPuttyView*>& elements = document->currentPage()->puttyViews();
+        const auto* image = elements.isEmpty() ? nullptr : qobject_cast<const ZVImageView*>(elements.first()->contentView());
+        return image ? image->originalImage() : Image();
+    }
+
+    // The picture's size in points after each of `flips` chosen from the
+    // Arrange menu in process, and once the document is saved to `saved`
+    // and reopened.
+    QList<QSizeF> sizesAfterFlips(const QString& file, const QStringList& flips, const QString& saved)
+    {
+        QList<QSizeF> sizes;
+        Result<Document*> opened = controller.openDocumentWithContentsOfFile(file);
+        EXPECT_TRUE(opened.ok());
+        if (!opened.ok())
+            return sizes;
+        (*opened)->currentPage()->selectAll();
+        WindowMenus& menus = qobject_cast<DocumentWindow*>((*opened)->documentWindow())->menus();
+        for (const QString& flip : flips) {
+            QAction* item = menus.itemAtPath(QStringLiteral("Arrange/") + flip);
+            menus.validateMenuItem(item);
+            item->trigger();
+            sizes.append(originalOf(*opened).size());
+        }
+        EXPECT_TRUE(controller.saveDocumentToFile(*opened, saved));
+        controller.closeDocument(*opened);
+        opened = controller.openDocumentWithContentsOfFile(saved);
+        if (opened.ok()) {
+            sizes.append(originalOf(*opened).size());
+            controller.closeDocument(*opened);
+        }
+        return sizes;
+    }
+
     // The window through canvas-replay: the picture clicked, flipped and the
     // page's empty part clicked (no handle shows); then the saved file opened.
     Views windowsAfterFlip(const QString& file, const QString& flip, QPointF picture)
@@ -350,6 +388,60 @@ TEST_F(PictureFlips, ALineDrawingIsAsSmoothRightAfterAFlipAsWhenReopened)
                 100 * windowShare, 100 * exportShare);
     EXPECT_LT(windowShare, 0.005);
     EXPECT_LT(exportShare, 0.005);
+}
+
+TEST_F(PictureFlips, AScanPastTheDecodingBudgetFlipsAtItsFullSize)
+{
+    // A 1-bit scan of 20,000 × 18,000 pixels (360 MB decoded), black on its
+    // left 6,000 columns: shown at reduced resolution, flipped at its own.
+    const QSize scan(20000, 18000);
+    const QRectF content(100, 100, 400, 360);
+    const QString file = pictureDocument(splitPng(scan, 6000, SplitDepth::OneBit), content);
+    const QString saved = path(QStringLiteral("saved.qvleaf"));
+    const Views exports = exportsAfterFlip(file, kHorizontal, 72, saved);
+    const QPoint left(150, 280), right(450, 280);
+    for (const QImage& page : {exports.flipped, exports.reopened}) {
+        EXPECT_TRUE(isWhite(page.pixelColor(left))) << page.pixelColor(left).name().toStdString();
+        EXPECT_LT(qGray(page.pixel(right)), 30) << page.pixelColor(right).name().toStdString();
+    }
+    EXPECT_LT(QFileInfo(saved).size(), qint64(8) << 20) << "a few megabytes";
+
+    Result<Document*> opened = controller.openDocumentWithContentsOfFile(saved);
+    ASSERT_TRUE(opened.ok());
+    const Image original = originalOf(*opened);
+    controller.closeDocument(*opened);
+    EXPECT_EQ(original.size(), QSizeF(scan));
+    QBuffer buffer;
+    buffer.setData(original.firstRepresentation().encodedData());
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    EXPECT_EQ(reader.size(), scan) << "every pixel of the scan";
+    reader.setScaledSize(scan / 10);
+    const QImage pixels = reader.read();
+    ASSERT_EQ(pixels.size(), scan / 10);
+    EXPECT_TRUE(isWhite(pixels.pixelColor(1390, 900))) << pixels.pixelColor(1390, 900).name().toStdString();
+    EXPECT_LT(qGray(pixels.pixel(1410, 900)), 30) << "mirrored at its own pixels";
+}
+
+TEST_F(PictureFlips, AFlippedPhotoKeepsItsSizeInPointsExactly)
+{
+    // At the toolkit's own resolution (taken for 72 dpi) and at 72 dpi.
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(QColor(30, 60, 220));
+    QPainter(&photo).fillRect(0, 0, 320, 480, QColor(220, 40, 30));
+    for (const int dotsPerMeter : {0, 2835}) {
+        SCOPED_TRACE(dotsPerMeter);
+        if (dotsPerMeter) {
+            photo.setDotsPerMeterX(dotsPerMeter);
+            photo.setDotsPerMeterY(dotsPerMeter);
+        }
+        const QString file = pictureDocument(encoded(photo, "JPEG"), QRectF(100, 100, 320, 240));
+        const QList<QSizeF> sizes = sizesAfterFlips(file, {kHorizontal, kHorizontal}, path(QStringLiteral("saved.qvleaf")));
+        ASSERT_EQ(sizes.size(), 3);
+        const QSizeF points = Image::fromStoredData(encoded(photo, "JPEG")).size();
+        for (const QSizeF& size : sizes)
+            EXPECT_EQ(size, points) << size.width() << " x " << size.height();
+    }
 }
 
 } // namespace
