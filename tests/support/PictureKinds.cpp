@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <functional>
 #include <png.h>
 #include <tiffio.h>
 #include <vector>
@@ -182,8 +183,14 @@ quint32 tiffSample(const TiffKind& kind, int x, int y, int s)
     return value * alpha / max;
 }
 
-QByteArray tiff(QSize size, const TiffKind& kind, bool tiled, bool planar)
+// A sample of plane or channel `s` at (x, y).
+using SampleOf = std::function<quint32(int x, int y, int s)>;
+
+// In strips of 7 rows or in tiles of `tile` pixels square.
+QByteArray tiff(QSize size, const TiffKind& kind, bool tiled, bool planar, int tile = 16, SampleOf sampleOf = {})
 {
+    if (!sampleOf)
+        sampleOf = [&kind](int x, int y, int s) { return tiffSample(kind, x, y, s); };
     const QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("kind.tif"));
     TIFF* tiff = TIFFOpen(QFile::encodeName(file).constData(), "w");
@@ -196,6 +203,7 @@ QByteArray tiff(QSize size, const TiffKind& kind, bool tiled, bool planar)
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, kind.photometric);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(tiff, TIFFTAG_ZIPQUALITY, 1);
     if (kind.extra != EXTRASAMPLE_UNSPECIFIED) {
         const quint16 extra = kind.extra;
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, quint16(1), &extra);
@@ -221,7 +229,7 @@ QByteArray tiff(QSize size, const TiffKind& kind, bool tiled, bool planar)
                     const int x = origin.x() + i;
                     const int y = origin.y() + k;
                     const bool inside = x < size.width() && y < size.height();
-                    row.set(i * perPixel + s, inside ? tiffSample(kind, x, y, planar ? plane : s) : 0);
+                    row.set(i * perPixel + s, inside ? sampleOf(x, y, planar ? plane : s) : 0);
                 }
             }
             row.toMachineOrder();
@@ -232,13 +240,12 @@ QByteArray tiff(QSize size, const TiffKind& kind, bool tiled, bool planar)
     };
     bool written = true;
     if (tiled) {
-        constexpr int kTile = 16;
-        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, quint32(kTile));
-        TIFFSetField(tiff, TIFFTAG_TILELENGTH, quint32(kTile));
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, quint32(tile));
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, quint32(tile));
         for (int plane = 0; plane < planes; ++plane) {
-            for (int top = 0; top < size.height(); top += kTile) {
-                for (int left = 0; left < size.width(); left += kTile) {
-                    QByteArray bytes = block(QPoint(left, top), QSize(kTile, kTile), plane);
+            for (int top = 0; top < size.height() && written; top += tile) {
+                for (int left = 0; left < size.width() && written; left += tile) {
+                    QByteArray bytes = block(QPoint(left, top), QSize(tile, tile), plane);
                     written = written
                         && TIFFWriteTile(tiff, bytes.data(), quint32(left), quint32(top), 0, quint16(plane)) >= 0;
                 }
@@ -328,42 +335,11 @@ QList<PictureKind> pictureKinds(QSize size)
 
 QByteArray halfClearTiledTiff(QSize size, int split)
 {
-    const QTemporaryDir folder;
-    const QString file = folder.filePath(QStringLiteral("clear.tif"));
-    TIFF* tiff = TIFFOpen(QFile::encodeName(file).constData(), "w");
-    if (!tiff)
-        return {};
-    constexpr int kTile = 256;
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, quint32(size.width()));
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, quint32(size.height()));
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, quint16(8));
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, quint16(4));
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-    TIFFSetField(tiff, TIFFTAG_ZIPQUALITY, 1);
-    const quint16 extra = EXTRASAMPLE_UNASSALPHA;
-    TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, quint16(1), &extra);
-    TIFFSetField(tiff, TIFFTAG_TILEWIDTH, quint32(kTile));
-    TIFFSetField(tiff, TIFFTAG_TILELENGTH, quint32(kTile));
-    std::vector<uchar> tile(size_t(kTile) * kTile * 4);
-    bool written = true;
-    for (int top = 0; top < size.height() && written; top += kTile) {
-        for (int left = 0; left < size.width() && written; left += kTile) {
-            for (int k = 0; k < kTile; ++k) {
-                for (int i = 0; i < kTile; ++i) {
-                    uchar* p = tile.data() + 4 * (size_t(k) * kTile + i);
-                    const bool clear = left + i < split;
-                    p[0] = p[1] = p[2] = clear ? 255 : 0;
-                    p[3] = clear ? 128 : 255;
-                }
-            }
-            written = TIFFWriteTile(tiff, tile.data(), quint32(left), quint32(top), 0, 0) >= 0;
-        }
-    }
-    TIFFClose(tiff);
-    QFile read(file);
-    return written && read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+    const TiffKind rgba {"", PHOTOMETRIC_RGB, 8, 4, EXTRASAMPLE_UNASSALPHA};
+    return tiff(size, rgba, true, false, 256, [split](int x, int, int s) -> quint32 {
+        const bool clear = x < split;
+        return s == 3 ? (clear ? 128 : 255) : (clear ? 255 : 0);
+    });
 }
 
 } // namespace ql::testing
