@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace ql {
@@ -32,15 +33,16 @@ bool flipContent(KVObject* imageView, Flip flip)
 {
     if (!imageView)
         return true;
-    QList<std::pair<Image, std::optional<Image>>> done;
-    const auto mirrored = [&](const Image& image) {
-        for (const auto& [before, after] : std::as_const(done)) {
-            if (before == image)
+    using Storage = bitmaps::MirroredStorage;
+    QList<std::tuple<Image, Storage, std::optional<Image>>> done;
+    const auto mirrored = [&](const Image& image, Storage storage = Storage::AsChanged) {
+        for (const auto& [before, stored, after] : std::as_const(done)) {
+            if (before == image && stored == storage)
                 return after;
         }
         Image result = image;
-        const std::optional<Image> after = flip(result) ? std::optional<Image>(result) : std::nullopt;
-        done.append({image, after});
+        const std::optional<Image> after = flip(result, storage) ? std::optional<Image>(result) : std::nullopt;
+        done.append({image, storage, after});
         return after;
     };
     const Image shown = imageFor(*imageView, imageView->hasKey(u"picture") ? u"picture" : u"image");
@@ -52,8 +54,9 @@ bool flipContent(KVObject* imageView, Flip flip)
     const std::optional<Image> newOriginal = mirrored(original.isNull() ? shown : original);
     const std::optional<Image> newForCropping = mirrored(forCropping);
     const std::optional<Image> newShown = mirrored(shown);
-    // A mask that does not decode could not turn with its picture.
-    const std::optional<Image> newMask = mirrored(mask);
+    // A mask that does not decode could not turn with its picture; one
+    // mirrored from its file keeps its exact grey levels.
+    const std::optional<Image> newMask = mirrored(mask, Storage::Lossless);
     if (!newOriginal || !newForCropping || !newShown || !newMask)
         return false;
 
@@ -72,12 +75,16 @@ bool flipContent(KVObject* imageView, Flip flip)
 
 bool ZVDesignHelper::flipImageHorizontally(KVObject* imageView)
 {
-    return flipContent(imageView, [](Image& image) { return ql::flipImageHorizontally(image); });
+    return flipContent(imageView, [](Image& image, bitmaps::MirroredStorage storage) {
+        return ql::flipImageHorizontally(image, storage);
+    });
 }
 
 bool ZVDesignHelper::flipImageVertically(KVObject* imageView)
 {
-    return flipContent(imageView, [](Image& image) { return ql::flipImageVertically(image); });
+    return flipContent(imageView, [](Image& image, bitmaps::MirroredStorage storage) {
+        return ql::flipImageVertically(image, storage);
+    });
 }
 
 } // namespace ql

@@ -2,6 +2,8 @@
 
 #include "imaging/ImageBitmap.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 #include <QTransform>
 #include <cmath>
@@ -20,38 +22,67 @@ Image edited(const Image& image, Edit edit)
     return imageFromBitmap(edit(bitmap), image.size());
 }
 
+// Whether the image was decoded with fewer pixels than its file has: its
+// file is kept with it, and only that holds them all.
+bool decodedSmallerThanFile(const ImageRep& own)
+{
+    if (own.kind() != ImageRep::Kind::Bitmap || own.encoding() != ImageRep::Encoding::Original)
+        return false;
+    QBuffer buffer;
+    buffer.setData(own.encodedData());
+    buffer.open(QIODevice::ReadOnly);
+    const QSize file = QImageReader(&buffer).size();
+    const QSize decoded = own.pixelSize();
+    return file.isValid() && (decoded.width() < file.width() || decoded.height() < file.height());
+}
+
 // The image's own pixels mirrored: a bitmap keeps its pixel size, its size
 // in points and its resolution, so that a flip loses nothing and a second
-// one gives the same pixels back. A PDF, EPS or drawing has no pixels of
-// its own and is rendered at its edit resolution first.
+// one gives the same pixels back. One decoded with fewer pixels than its
+// file is mirrored from the file, every pixel of it. A PDF, EPS or drawing
+// has no pixels of its own and is rendered at its edit resolution first.
 // Null when the pixels cannot be had, as for a picture whose size does not
 // even read.
-Image mirrored(const Image& image, bool leftToRight, bool topToBottom)
+Image mirrored(const Image& image, bool leftToRight, bool topToBottom, bitmaps::MirroredStorage storage)
 {
     if (image.isNull())
         return image;
     if (!hasPixels(image))
         return {};
     const ImageRep own = image.firstRepresentation();
-    QImage pixels = own.isVector() || own.isDrawn() ? bitmapOf(image, pixelDensity(image)) : own.image();
+    if (decodedSmallerThanFile(own)) {
+        const std::optional<QByteArray> file =
+            bitmaps::mirroredPicture(own.encodedData(), leftToRight, topToBottom, storage);
+        if (!file)
+            return {};
+        Image result = Image::fromStoredData(*file);
+        result.setSize(image.size());
+        return result;
+    }
+    const bool rendered = own.isVector() || own.isDrawn();
+    QImage pixels = rendered ? bitmapOf(image, pixelDensity(image)) : own.image();
     if (pixels.isNull())
         return {};
-    pixels = pixels.mirrored(leftToRight, topToBottom);
-    // The resolution stored with the pixels is what gives a saved picture
-    // its size in points again.
-    const QSizeF points = image.size();
-    pixels.setDotsPerMeterX(int(std::lround(72.0 * pixels.width() / points.width() / 0.0254)));
-    pixels.setDotsPerMeterY(int(std::lround(72.0 * pixels.height() / points.height() / 0.0254)));
-    return imageFromBitmap(pixels, points);
+    pixels = std::move(pixels).mirrored(leftToRight, topToBottom);
+    if (rendered) {
+        // The resolution stored with the pixels is what gives a saved
+        // picture its size in points again.
+        const QSizeF points = image.size();
+        pixels.setDotsPerMeterX(int(std::lround(72.0 * pixels.width() / points.width() / 0.0254)));
+        pixels.setDotsPerMeterY(int(std::lround(72.0 * pixels.height() / points.height() / 0.0254)));
+    }
+    // A bitmap keeps the resolution it was read with: one worked out again
+    // from its size would come back a little off.
+    return imageFromBitmap(pixels, image.size());
 }
 
 } // namespace
 
 namespace {
 
-bool mirrorInPlace(Image& image, bool leftToRight, bool topToBottom)
+bool mirrorInPlace(Image& image, bool leftToRight, bool topToBottom, bitmaps::MirroredStorage storage)
 {
-    Image result = mirrored(image, leftToRight, topToBottom);
+    Image result = mirrored(image, leftToRight, topToBottom, storage);
     if (result.isNull() && !image.isNull())
         return false;
     image = std::move(result);
@@ -60,19 +91,19 @@ bool mirrorInPlace(Image& image, bool leftToRight, bool topToBottom)
 
 } // namespace
 
-bool flipImageVertically(Image& image)
+bool flipImageVertically(Image& image, bitmaps::MirroredStorage storage)
 {
-    return mirrorInPlace(image, false, true);
+    return mirrorInPlace(image, false, true, storage);
 }
 
-bool flipImageHorizontally(Image& image)
+bool flipImageHorizontally(Image& image, bitmaps::MirroredStorage storage)
 {
-    return mirrorInPlace(image, true, false);
+    return mirrorInPlace(image, true, false, storage);
 }
 
 Image imageRotatedHalfTurn(const Image& image)
 {
-    Image turned = mirrored(image, true, true);
+    Image turned = mirrored(image, true, true, bitmaps::MirroredStorage::AsChanged);
     return turned.isNull() ? image : turned;
 }
 

@@ -4,14 +4,18 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/RowMirroring.h"
 
 namespace ql {
 
-// Mirror in place: top to bottom, and left to right. False, the image left
-// as it was, when its pixels cannot be had (they do not decode, or would
-// not fit in memory).
-bool flipImageVertically(Image& image);
-bool flipImageHorizontally(Image& image);
+// Mirror in place: top to bottom, and left to right, at the file's full
+// resolution where the picture was decoded smaller (stored as `storage`
+// says). False, the image left as it was, when its pixels cannot be had
+// (they do not decode, or would not fit in memory).
+bool flipImageVertically(Image& image,
+                         bitmaps::MirroredStorage storage = bitmaps::MirroredStorage::AsChanged);
+bool flipImageHorizontally(Image& image,
+                           bitmaps::MirroredStorage storage = bitmaps::MirroredStorage::AsChanged);
 // The image turned by 180 degrees.
 Image imageRotatedHalfTurn(const Image& image);
 

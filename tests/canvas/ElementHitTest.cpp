@@ -386,6 +386,25 @@ TEST(ElementFlip, APictureWhosePixelsCannotBeHadIsKeptAsItCameAndSaidSo)
     keptAsItCame();
 }
 
+TEST(ElementFlip, AScanTooLargeToMirrorWithinTheBudgetIsNotFlippedAndSaidSo)
+{
+    // 47,000 pixels square at one bit: 2.2 GB of 8-bit rows, more than eight
+    // readings of the budget each.
+    GesturePage sample;
+    const QByteArray scan = ql::testing::splitPng(QSize(47000, 47000), 100, ql::testing::SplitDepth::OneBit);
+    ZVPuttyView* element =
+        sample.add(QRectF(0, 0, 200, 200), ZVPuttyView::initWithImage(ql::Image::fromStoredData(scan)));
+    auto* image = static_cast<ZVImageView*>(element->contentView());
+    endTurn();
+    const int steps = sample.document.undo.undoCount();
+    element->setIsActive(true);
+    sample.page->flipHorizontal();
+    endTurn();
+    EXPECT_EQ(sample.document.host.alerts, QStringList {QStringLiteral("The picture could not be flipped.")});
+    EXPECT_EQ(sample.document.undo.undoCount(), steps);
+    EXPECT_EQ(ql::storedImageData(image->originalImage()), scan);
+}
+
 TEST(ElementFlip, APhotoUnderAMaskThatCannotBeDecodedShowsAPlaceholderAndIsNotFlipped)
 {
     GesturePage sample;

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QList>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <algorithm>
@@ -67,7 +68,17 @@ QByteArray paletteOf(int entries)
 
 } // namespace
 
-QByteArray splitPng(QSize size, int split, SplitDepth depth)
+namespace {
+
+// The rows of every Adam7 pass, each row the same: where the pass's columns
+// start and how far apart they lie, and the same for its rows.
+struct Pass {
+    int x0, dx, y0, dy;
+};
+constexpr Pass kAdam7[] {{0, 8, 0, 8}, {4, 8, 0, 8}, {0, 4, 4, 8}, {2, 4, 0, 4},
+                         {0, 2, 2, 4}, {1, 2, 0, 2}, {0, 1, 1, 2}};
+
+QByteArray splitPngOf(QSize size, int split, SplitDepth depth, bool interlaced)
 {
     const bool palette = depth == SplitDepth::Palette8 || depth == SplitDepth::Palette1;
     const int bits = bitsOf(depth);
@@ -76,28 +87,55 @@ QByteArray splitPng(QSize size, int split, SplitDepth depth)
     qToBigEndian<quint32>(quint32(size.height()), header.data() + 4);
     header[8] = char(bits);
     header[9] = char(palette ? 3 : 0);
+    header[12] = char(interlaced ? 1 : 0);
     const quint32 white = (1u << bits) - 1;
-    // Each row: filter "none", then its samples.
-    const QByteArray row = QByteArray(1, '\0')
-        + splitRow(size.width(), std::clamp(split, 0, size.width()), bits, 0, palette ? 1 : white);
+    split = std::clamp(split, 0, size.width());
+    // The rows of each pass: filter "none", then its samples.
+    QList<std::pair<QByteArray, int>> passes;
+    for (const Pass& pass : interlaced ? QList<Pass>(std::begin(kAdam7), std::end(kAdam7)) : QList<Pass> {{0, 1, 0, 1}}) {
+        const int columns = size.width() > pass.x0 ? (size.width() - pass.x0 + pass.dx - 1) / pass.dx : 0;
+        const int rows = size.height() > pass.y0 ? (size.height() - pass.y0 + pass.dy - 1) / pass.dy : 0;
+        if (columns == 0 || rows == 0)
+            continue;
+        // Left of the split in the pass's own columns.
+        const int left = std::clamp((split - pass.x0 + pass.dx - 1) / pass.dx, 0, columns);
+        passes.append({QByteArray(1, '\0') + splitRow(columns, left, bits, 0, palette ? 1 : white), rows});
+    }
     z_stream stream {};
     deflateInit(&stream, 1);
     QByteArray data;
     QByteArray buffer(1 << 16, '\0');
-    for (int y = 0; y <= size.height(); ++y) {
-        const bool last = y == size.height();
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(last ? nullptr : row.constData()));
-        stream.avail_in = last ? 0 : uInt(row.size());
+    const auto deflateRow = [&](const QByteArray* row) {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(row ? row->constData() : nullptr));
+        stream.avail_in = row ? uInt(row->size()) : 0;
         do {
             stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
             stream.avail_out = uInt(buffer.size());
-            deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
+            deflate(&stream, row ? Z_NO_FLUSH : Z_FINISH);
             data.append(buffer.constData(), buffer.size() - qsizetype(stream.avail_out));
         } while (stream.avail_out == 0);
+    };
+    for (const auto& [row, rows] : std::as_const(passes)) {
+        for (int y = 0; y < rows; ++y)
+            deflateRow(&row);
     }
+    deflateRow(nullptr);
     deflateEnd(&stream);
+    const QByteArray clear = interlaced ? chunk("tRNS", QByteArray(1, char(128))) : QByteArray();
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header)
-        + (palette ? chunk("PLTE", paletteOf(2)) : QByteArray()) + chunk("IDAT", data) + chunk("IEND", {});
+        + (palette ? chunk("PLTE", paletteOf(2)) + clear : QByteArray()) + chunk("IDAT", data) + chunk("IEND", {});
+}
+
+} // namespace
+
+QByteArray splitPng(QSize size, int split, SplitDepth depth)
+{
+    return splitPngOf(size, split, depth, false);
+}
+
+QByteArray interlacedClearSplitPng(QSize size, int split)
+{
+    return splitPngOf(size, split, SplitDepth::Palette8, true);
 }
 
 QByteArray splitGreyPng(QSize size, int split)

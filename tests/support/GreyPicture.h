@@ -22,6 +22,9 @@ inline const QColor kSplitRightColour(30, 60, 220);
 // and white (or blue) from there: a picture of hundreds of megabytes
 // decoded takes next to nothing to make.
 QByteArray splitPng(QSize size, int split, SplitDepth depth);
+// The same, a palette of 8 bits, interlaced (Adam7) with its left colour
+// half clear through a transparency chunk.
+QByteArray interlacedClearSplitPng(QSize size, int split);
 QByteArray splitGreyPng(QSize size, int split);
 // The same as a TIFF (1-bit grey stored white-is-zero, as scans are, in one
 // strip; palettes in strips of 64 rows), deflated.

@@ -286,6 +286,15 @@ bool isFrameMarker(quint8 marker)
 
 } // namespace
 
+std::optional<QPoint> jfifDotsPerMeter(int unit, int x, int y)
+{
+    if (unit == 1)
+        return QPoint(int(100.0 * x / 2.54), int(100.0 * y / 2.54));
+    if (unit == 2)
+        return QPoint(100 * x, 100 * y);
+    return std::nullopt;
+}
+
 std::optional<QPoint> jpegDotsPerMeter(const QByteArray& jpeg)
 {
     // The JFIF segment, before the frame, carries the density.
@@ -294,15 +303,8 @@ std::optional<QPoint> jpegDotsPerMeter(const QByteArray& jpeg)
         if (marker == 0xDA || isFrameMarker(marker))
             return false;
         if (marker == 0xE0 && length >= 14 && QByteArrayView(body, 5) == QByteArrayView("JFIF\0", 5)) {
-            const quint8 unit = quint8(body[7]);
-            const int x = qFromBigEndian<quint16>(body + 8);
-            const int y = qFromBigEndian<quint16>(body + 10);
-            if (unit == 1)
-                found = QPoint(int(100.0 * x / 2.54), int(100.0 * y / 2.54));
-            else if (unit == 2)
-                found = QPoint(100 * x, 100 * y);
-            else
-                found.reset();
+            found = jfifDotsPerMeter(quint8(body[7]), qFromBigEndian<quint16>(body + 8),
+                                     qFromBigEndian<quint16>(body + 10));
         }
         return true;
     });

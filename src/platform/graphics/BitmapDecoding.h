@@ -49,6 +49,9 @@ QImage reducedForPreview(const QImage& bitmap, QSize pixels);
 // none (or only an aspect ratio).
 std::optional<QPoint> pngDotsPerMeter(const QByteArray& png);
 std::optional<QPoint> jpegDotsPerMeter(const QByteArray& jpeg);
+// A JFIF density (unit 1 dots per inch, 2 per centimetre) in whole dots per
+// metre, as the toolkit's reader takes it; none for an aspect ratio alone.
+std::optional<QPoint> jfifDotsPerMeter(int unit, int x, int y);
 // What a JPEG's decoder keeps besides the picture: a file of several scans
 // (progressive, or a component per scan) holds every coefficient of the
 // whole picture its header claims until the last scan, whatever size it is

@@ -8,11 +8,9 @@
 
 namespace ql {
 
-namespace {
-
 // Qt gives images without a stored resolution its own default; those and
 // images with none are taken at 72 dpi, as the platform does.
-double dotsPerPoint(int dotsPerMeter)
+double ImageRep::dotsPerPoint(int dotsPerMeter)
 {
     static const int qtDefault = QImage(1, 1, QImage::Format_ARGB32).dotsPerMeterX();
     // JPEG keeps whole dots per inch, so the default comes back a dot
@@ -25,8 +23,6 @@ double dotsPerPoint(int dotsPerMeter)
     constexpr double kMostDotsPerInch = 9600.0;
     return std::clamp(dotsPerMeter * 0.0254, kFewestDotsPerInch, kMostDotsPerInch) / 72.0;
 }
-
-} // namespace
 
 ImageRep ImageRep::bitmap(const QImage& image, QSizeF pointSize)
 {

@@ -93,6 +93,10 @@ public:
 
     bool operator==(const ImageRep& other) const;
 
+    // Pixels a point for a stated resolution (0 for none): 72 dpi for none
+    // and for the toolkit's default, else the resolution within 10 to 9600 dpi.
+    static double dotsPerPoint(int dotsPerMeter);
+
 private:
     static ImageRep vector(Kind kind, const QByteArray& data, QSizeF pointSize);
 

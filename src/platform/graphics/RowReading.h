@@ -6,7 +6,9 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPoint>
 #include <QSize>
+#include <climits>
 #include <optional>
 
 namespace ql::bitmaps {
@@ -23,8 +25,9 @@ struct RowPicture {
 std::optional<RowPicture> rowPictureOf(const QByteArray& data);
 
 // A PNG or TIFF too large for the toolkit's readers to take as they are
-// (more than their own limit at 32 bits a pixel): such pictures are read by
-// rows. None for any other.
+// (more than their own limit at 32 bits a pixel), or a TIFF laid out in a
+// way they misread (grey with alpha, whose alpha they drop; 16-bit samples
+// in planes): such pictures are read by rows. None for any other.
 std::optional<RowPicture> pictureReadByRows(const QByteArray& data);
 
 // The picture read at `size` pixels (no more than its own), each the average
@@ -32,5 +35,40 @@ std::optional<RowPicture> pictureReadByRows(const QByteArray& data);
 // read to the end of the picture's pixels (damaged, or cut short of what its
 // header promises), or would need more than kLargestTransientBytes to read.
 QImage readRowByRow(const QByteArray& data, QSize size);
+
+// What a reader says of a picture before its first row.
+struct RowStream {
+    QSize size;
+    // As RowPicture's.
+    QImage::Format format = QImage::Format_Invalid;
+    // The rows come in seven passes over the picture (an interlaced PNG),
+    // each pass a row every few and a column every few.
+    bool inPasses = false;
+    // Colour comes multiplied by its alpha already.
+    bool premultiplied = false;
+    // What the reader itself holds meanwhile.
+    double readerBytes = 0;
+    std::optional<QPoint> dotsPerMeter;
+};
+
+// Takes a picture's rows as a reader decodes them: grey pictures one sample
+// a pixel (16-bit values for Format_Grayscale16, 8-bit ones otherwise), the
+// others 8-bit R, G, B and A.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    // False to read nothing more.
+    virtual bool begin(const RowStream& stream) = 0;
+    // `count` pixels of row `y`, from column `x0` every `dx` columns.
+    virtual void add(int y, const quint8* samples, int x0, int dx, int count) = 0;
+    virtual void add(int y, const quint16* samples, int x0, int dx, int count) = 0;
+    // The rows wanted: readers skip the others where the file lets them.
+    virtual int firstRow() const { return 0; }
+    virtual int endRow() const { return INT_MAX; }
+};
+
+// Reads a PNG, TIFF or JPEG into `sink`: false when it is none of them, the
+// sink refuses it, or its data does not read to the end of the rows wanted.
+bool readRows(const QByteArray& data, RowSink& sink);
 
 } // namespace ql::bitmaps

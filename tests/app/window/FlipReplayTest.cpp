@@ -18,6 +18,8 @@
 #include "support/GreyPicture.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QBuffer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -144,6 +146,8 @@ double offShare(const QImage& a, const QImage& b, QRect area = {})
 struct Views {
     QImage flipped;
     QImage reopened;
+    // The picture's original after each flip, and once reopened.
+    QList<Image> originals;
 };
 
 class PictureFlips : public ReplayFixture {
@@ -175,9 +179,17 @@ protected:
         return sheet.ok() ? sheet->pixels.convertToFormat(QImage::Format_RGB32) : QImage();
     }
 
-    // The picture selected and flipped from the Arrange menu in process; the
-    // document is saved to `saved`.
-    Views exportsAfterFlip(const QString& file, const QString& flip, int dpi, const QString& saved)
+    // The first picture's original in a document open in the window.
+    static Image originalOf(Document* document)
+    {
+        const QList<ZVPuttyView*>& elements = document->currentPage()->puttyViews();
+        const auto* image = elements.isEmpty() ? nullptr : qobject_cast<const ZVImageView*>(elements.first()->contentView());
+        return image ? image->originalImage() : Image();
+    }
+
+    // The picture selected and flipped from the Arrange menu in process, once
+    // for each of `flips`; the document is saved to `saved`.
+    Views exportsAfterFlip(const QString& file, const QStringList& flips, int dpi, const QString& saved)
     {
         Views views;
         Result<Document*> opened = controller.openDocumentWithContentsOfFile(file);
@@ -186,15 +198,19 @@ protected:
             return views;
         (*opened)->currentPage()->selectAll();
         WindowMenus& menus = qobject_cast<DocumentWindow*>((*opened)->documentWindow())->menus();
-        QAction* item = menus.itemAtPath(QStringLiteral("Arrange/") + flip);
-        menus.validateMenuItem(item);
-        item->trigger();
+        for (const QString& flip : flips) {
+            QAction* item = menus.itemAtPath(QStringLiteral("Arrange/") + flip);
+            menus.validateMenuItem(item);
+            item->trigger();
+            views.originals.append(originalOf(*opened));
+        }
         views.flipped = exported(*opened, dpi);
         EXPECT_TRUE(controller.saveDocumentToFile(*opened, saved));
         controller.closeDocument(*opened);
         opened = controller.openDocumentWithContentsOfFile(saved);
         if (opened.ok()) {
             views.reopened = exported(*opened, dpi);
+            views.originals.append(originalOf(*opened));
             controller.closeDocument(*opened);
         }
         return views;
@@ -249,7 +265,7 @@ TEST_F(PictureFlips, AMaskedPhotoShowsTheSamePartOpenSavedAndReopened)
     for (const auto& [flip, blue] : {std::pair(kHorizontal, QPoint(150, 150)), std::pair(kVertical, QPoint(250, 250))}) {
         SCOPED_TRACE(flip.toStdString());
         const QString saved = path(QStringLiteral("saved.qvleaf"));
-        const Views exports = exportsAfterFlip(masked, flip, 72, saved);
+        const Views exports = exportsAfterFlip(masked, {flip}, 72, saved);
         for (const QPoint quarter : {QPoint(150, 150), QPoint(250, 150), QPoint(150, 250), QPoint(250, 250)}) {
             const QColor c = exports.flipped.pixelColor(quarter);
             EXPECT_TRUE(quarter == blue ? c.blue() > 180 && c.red() < 80 : c == QColor(Qt::white))
@@ -287,7 +303,7 @@ TEST_F(PictureFlips, AMaskPastTheDecodingBudgetMasksItsPhotoInTheWindowExportsAn
 
     // Flipped, the mask turns with the photo: its red half shows on the right.
     const QString saved = path(QStringLiteral("saved.qvleaf"));
-    const Views exports = exportsAfterFlip(masked, kHorizontal, 72, saved);
+    const Views exports = exportsAfterFlip(masked, {kHorizontal}, 72, saved);
     EXPECT_TRUE(isWhite(exports.flipped.pixelColor(left))) << exports.flipped.pixelColor(left).name().toStdString();
     EXPECT_TRUE(isRed(exports.flipped.pixelColor(right))) << exports.flipped.pixelColor(right).name().toStdString();
     EXPECT_EQ(offShare(exports.flipped, exports.reopened), 0.0) << "the file reopened";
@@ -339,7 +355,7 @@ TEST_F(PictureFlips, ALineDrawingIsAsSmoothRightAfterAFlipAsWhenReopened)
     const QRectF content(100, 100, 160, 120);
     const QString lines = pictureDocument(encoded(drawing, "PNG"), content);
 
-    const Views exports = exportsAfterFlip(lines, kHorizontal, 300, path(QStringLiteral("saved.qvleaf")));
+    const Views exports = exportsAfterFlip(lines, {kHorizontal}, 300, path(QStringLiteral("saved.qvleaf")));
     const double exportShare = offShare(exports.flipped, exports.reopened,
                                         QRectF(content.topLeft() * 300 / 72, content.size() * 300 / 72).toRect());
     const Views windows = windowsAfterFlip(lines, kHorizontal, content.center());
@@ -350,6 +366,60 @@ TEST_F(PictureFlips, ALineDrawingIsAsSmoothRightAfterAFlipAsWhenReopened)
                 100 * windowShare, 100 * exportShare);
     EXPECT_LT(windowShare, 0.005);
     EXPECT_LT(exportShare, 0.005);
+}
+
+TEST_F(PictureFlips, AScanPastTheDecodingBudgetFlipsAtItsFullSize)
+{
+    // A 1-bit scan of 20,000 × 18,000 pixels (360 MB decoded), black on its
+    // left 6,000 columns: shown at reduced resolution, flipped at its own.
+    const QSize scan(20000, 18000);
+    const QRectF content(100, 100, 400, 360);
+    const QString file = pictureDocument(splitPng(scan, 6000, SplitDepth::OneBit), content);
+    const QString saved = path(QStringLiteral("saved.qvleaf"));
+    const Views exports = exportsAfterFlip(file, {kHorizontal}, 72, saved);
+    const QPoint left(150, 280), right(450, 280);
+    for (const QImage& page : {exports.flipped, exports.reopened}) {
+        EXPECT_TRUE(isWhite(page.pixelColor(left))) << page.pixelColor(left).name().toStdString();
+        EXPECT_LT(qGray(page.pixel(right)), 30) << page.pixelColor(right).name().toStdString();
+    }
+    EXPECT_LT(QFileInfo(saved).size(), qint64(8) << 20) << "a few megabytes";
+
+    ASSERT_EQ(exports.originals.size(), 2);
+    const Image original = exports.originals.last();
+    EXPECT_EQ(exports.originals.first().size(), QSizeF(scan));
+    EXPECT_EQ(original.size(), QSizeF(scan));
+    QBuffer buffer;
+    buffer.setData(original.firstRepresentation().encodedData());
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    EXPECT_EQ(reader.size(), scan) << "every pixel of the scan";
+    reader.setScaledSize(scan / 10);
+    const QImage pixels = reader.read();
+    ASSERT_EQ(pixels.size(), scan / 10);
+    EXPECT_TRUE(isWhite(pixels.pixelColor(1390, 900))) << pixels.pixelColor(1390, 900).name().toStdString();
+    EXPECT_LT(qGray(pixels.pixel(1410, 900)), 30) << "mirrored at its own pixels";
+}
+
+TEST_F(PictureFlips, AFlippedPhotoKeepsItsSizeInPointsExactly)
+{
+    // At the toolkit's own resolution (taken for 72 dpi) and at 72 dpi.
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(QColor(30, 60, 220));
+    QPainter(&photo).fillRect(0, 0, 320, 480, QColor(220, 40, 30));
+    for (const int dotsPerMeter : {0, 2835}) {
+        SCOPED_TRACE(dotsPerMeter);
+        if (dotsPerMeter) {
+            photo.setDotsPerMeterX(dotsPerMeter);
+            photo.setDotsPerMeterY(dotsPerMeter);
+        }
+        const QString file = pictureDocument(encoded(photo, "JPEG"), QRectF(100, 100, 320, 240));
+        const Views views = exportsAfterFlip(file, {kHorizontal, kHorizontal}, 72, path(QStringLiteral("saved.qvleaf")));
+        ASSERT_EQ(views.originals.size(), 3);
+        const QSizeF points = Image::fromStoredData(encoded(photo, "JPEG")).size();
+        for (const QSizeF size : {views.originals[0].size(), views.originals[1].size(), views.originals[2].size()})
+            EXPECT_EQ(size, points) << size.width() << " x " << size.height();
+        EXPECT_TRUE(isRed(views.reopened.pixelColor(180, 220))) << "turned back";
+    }
 }
 
 } // namespace

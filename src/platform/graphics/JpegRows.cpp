@@ -1,0 +1,86 @@
+#include "platform/graphics/RowReaders.h"
+
+#include "platform/graphics/BitmapDecoding.h"
+#include "platform/graphics/JpegFailure.h"
+
+#include <vector>
+
+namespace ql::bitmaps {
+
+namespace {
+
+// Owns libjpeg's state; C++ objects with destructors live outside the
+// function that sets the jump point.
+class JpegReading {
+public:
+    JpegReading()
+    {
+        m_info.err = quietFailure(m_failure);
+        jpeg_create_decompress(&m_info);
+    }
+    ~JpegReading() { jpeg_destroy_decompress(&m_info); }
+    JpegReading(const JpegReading&) = delete;
+    JpegReading& operator=(const JpegReading&) = delete;
+
+    // Grey as 8-bit samples, colour as RGBA; CMYK taken as the toolkit's
+    // reader takes it (inverted, as most writers store it).
+    bool read(const QByteArray& data, RowSink& sink)
+    {
+        if (setjmp(m_failure.back))
+            return false;
+        jpeg_mem_src(&m_info, reinterpret_cast<const unsigned char*>(data.constData()), (unsigned long)(data.size()));
+        jpeg_read_header(&m_info, TRUE);
+        const bool grey = m_info.jpeg_color_space == JCS_GRAYSCALE;
+        const bool cmyk = m_info.jpeg_color_space == JCS_CMYK || m_info.jpeg_color_space == JCS_YCCK;
+        m_info.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_RGBA;
+        jpeg_calc_output_dimensions(&m_info);
+        const QSize size(int(m_info.output_width), int(m_info.output_height));
+        if (size.isEmpty() || size.width() > kWidestRow)
+            return false;
+        m_row.resize(size_t(size.width()) * (grey ? 1 : 4));
+        const RowStream stream {size, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32, false, false,
+                                jpegScanBufferBytes(data) + double(m_row.size()), jpegDotsPerMeter(data)};
+        if (!sink.begin(stream))
+            return false;
+        jpeg_start_decompress(&m_info);
+        while (m_info.output_scanline < m_info.output_height && int(m_info.output_scanline) < sink.endRow()) {
+            const int y = int(m_info.output_scanline);
+            JSAMPROW line = m_row.data();
+            jpeg_read_scanlines(&m_info, &line, 1);
+            if (cmyk)
+                toRgba(size.width());
+            sink.add(y, m_row.data(), 0, 1, size.width());
+        }
+        return true;
+    }
+
+private:
+    void toRgba(int width)
+    {
+        for (int x = 0; x < width; ++x) {
+            uchar* p = m_row.data() + 4 * x;
+            const int k = p[3];
+            p[0] = uchar(p[0] * k / 255);
+            p[1] = uchar(p[1] * k / 255);
+            p[2] = uchar(p[2] * k / 255);
+            p[3] = 255;
+        }
+    }
+
+    jpeg_decompress_struct m_info {};
+    JpegFailure m_failure {};
+    std::vector<uchar> m_row;
+};
+
+} // namespace
+
+bool readJpegRows(const QByteArray& data, RowSink& sink)
+{
+    // Whose scans would hold more than any picture may is not read.
+    if (jpegScanBufferBytes(data) > double(kLargestTransientBytes))
+        return false;
+    JpegReading reading;
+    return reading.read(data, sink);
+}
+
+} // namespace ql::bitmaps

@@ -1,0 +1,138 @@
+// The row-by-row reader against the toolkit's: every layout it takes gives
+// the same pixels by both roads, and pictures past the toolkit's limit are
+// read as the toolkit would read them.
+#include "platform/graphics/Image.h"
+#include "platform/graphics/RowReading.h"
+#include "support/GreyPicture.h"
+#include "support/PictureKinds.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <gtest/gtest.h>
+
+using namespace ql;
+
+namespace {
+
+QImage premultiplied(const QImage& image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// Each pixel the average of the `fx` × `fy` pixels it covers, premultiplied.
+QImage boxAveraged(const QImage& image, int fx, int fy)
+{
+    QImage result(image.width() / fx, image.height() / fy, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < result.height(); ++y) {
+        for (int x = 0; x < result.width(); ++x) {
+            int sums[4] {};
+            for (int j = 0; j < fy; ++j) {
+                for (int i = 0; i < fx; ++i) {
+                    const QRgb p = image.pixel(x * fx + i, y * fy + j);
+                    sums[0] += qRed(p), sums[1] += qGreen(p), sums[2] += qBlue(p), sums[3] += qAlpha(p);
+                }
+            }
+            const int n = fx * fy;
+            result.setPixel(x, y, qRgba((sums[0] + n / 2) / n, (sums[1] + n / 2) / n, (sums[2] + n / 2) / n,
+                                        (sums[3] + n / 2) / n));
+        }
+    }
+    return result;
+}
+
+// The largest difference of a channel between the two (premultiplied), and
+// where it lies.
+std::pair<int, QPoint> largestDifference(const QImage& a, const QImage& b)
+{
+    std::pair<int, QPoint> found {0, {}};
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                    std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+            if (d > found.first)
+                found = {d, QPoint(x, y)};
+        }
+    }
+    return found;
+}
+
+// Premultiplied, within one level in every channel.
+bool near(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) <= 1 && std::abs(qGreen(a) - qGreen(b)) <= 1
+        && std::abs(qBlue(a) - qBlue(b)) <= 1 && std::abs(qAlpha(a) - qAlpha(b)) <= 1;
+}
+
+} // namespace
+
+TEST(RowReading, EveryLayoutGivesTheToolkitsPixelsWholeAndReduced)
+{
+    const QSize size(36, 30);
+    const QList<ql::testing::PictureKind> kinds = ql::testing::pictureKinds(size);
+    ASSERT_GE(kinds.size(), 60);
+    const auto expectNear = [](const QImage& got, const QImage& expected, const char* what) {
+        ASSERT_EQ(got.size(), expected.size()) << what;
+        const auto [off, at] = largestDifference(got, expected);
+        EXPECT_LE(off, 1) << what << " at " << at.x() << ", " << at.y() << ": " << std::hex << got.pixel(at)
+                          << " for " << expected.pixel(at);
+    };
+    for (const ql::testing::PictureKind& kind : kinds) {
+        SCOPED_TRACE(kind.name.toStdString());
+        ASSERT_FALSE(kind.data.isEmpty());
+        const QImage whole = premultiplied(bitmaps::readRowByRow(kind.data, size));
+        expectNear(whole, kind.expected, "by rows");
+        // A half and a third: interlaced pictures are summed pass by pass.
+        expectNear(premultiplied(bitmaps::readRowByRow(kind.data, QSize(18, 10))), boxAveraged(kind.expected, 2, 3),
+                   "by rows, reduced");
+
+        // The toolkit's road, where the program takes it: it drops a grey
+        // picture's alpha and misreads 16-bit samples in planes, and such
+        // TIFFs are read by rows whatever their size.
+        const bool byRows = bitmaps::pictureReadByRows(kind.data).has_value();
+        EXPECT_EQ(byRows, kind.name.startsWith(QLatin1String("TIFF grey+"))
+                              || (kind.name.contains(QLatin1String("16")) && kind.name.endsWith(QLatin1String("planar"))));
+        if (!byRows) {
+            QBuffer buffer;
+            buffer.setData(kind.data);
+            buffer.open(QIODevice::ReadOnly);
+            QImageReader reader(&buffer);
+            expectNear(premultiplied(reader.read()), whole, "the toolkit's reader");
+        }
+        const Result<Image> placed = Image::fromData(kind.data);
+        ASSERT_TRUE(placed.ok());
+        expectNear(premultiplied(placed->bitmap()), kind.expected, "placed");
+    }
+}
+
+TEST(RowReading, ATiledTiffWithUnassociatedAlphaPastTheToolkitsLimitIsNotDarkened)
+{
+    // 35.8 megapixels, past what the toolkit's reader takes: three quarters
+    // white at half alpha, the rest black.
+    const QSize size(6400, 5600);
+    const QByteArray tiff = ql::testing::halfClearTiledTiff(size, 4800);
+    ASSERT_TRUE(bitmaps::pictureReadByRows(tiff));
+    const Result<Image> placed = Image::fromData(tiff);
+    ASSERT_TRUE(placed.ok()) << placed.error().message.toStdString();
+    const QImage pixels = premultiplied(placed->bitmap());
+    ASSERT_EQ(pixels.size(), size);
+    EXPECT_PRED2(near, pixels.pixel(100, 100), qRgba(128, 128, 128, 128)) << "white at half alpha";
+    EXPECT_PRED2(near, pixels.pixel(6000, 5000), qRgba(0, 0, 0, 255));
+}
+
+TEST(RowReading, AnInterlacedPictureWithinTheBudgetIsDecodedWhole)
+{
+    // 49 megapixels, 196 MB decoded: past the toolkit's limit, within the
+    // budget.
+    const QSize size(7000, 7000);
+    const QByteArray png = ql::testing::interlacedClearSplitPng(size, 3500);
+    ASSERT_TRUE(bitmaps::pictureReadByRows(png));
+    const Result<Image> placed = Image::fromData(png);
+    ASSERT_TRUE(placed.ok()) << placed.error().message.toStdString();
+    EXPECT_EQ(placed->pixelSize(), size);
+    const QImage pixels = premultiplied(placed->bitmap());
+    const QColor left = ql::testing::kSplitLeftColour, right = ql::testing::kSplitRightColour;
+    EXPECT_PRED2(near, pixels.pixel(3499, 3000), qRgba(left.red() / 2, left.green() / 2, left.blue() / 2, 128))
+        << "the left colour at half alpha";
+    EXPECT_PRED2(near, pixels.pixel(3500, 3001), right.rgba());
+}
