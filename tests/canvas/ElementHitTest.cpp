@@ -293,6 +293,19 @@ QByteArray overBudgetJpeg()
     return jpeg;
 }
 
+// Flip Horizontal on `element` alone is refused with the picture alert and
+// records nothing to undo.
+void expectFlipRefused(GesturePage& sample, ZVPuttyView* element)
+{
+    endTurn();
+    const int steps = sample.document.undo.undoCount();
+    element->setIsActive(true);
+    sample.page->flipHorizontal();
+    endTurn();
+    EXPECT_EQ(sample.document.host.alerts, QStringList {QStringLiteral("The picture could not be flipped.")});
+    EXPECT_EQ(sample.document.undo.undoCount(), steps);
+}
+
 } // namespace
 
 TEST(ElementFlip, TheMaskTurnsWithThePictureAsTheFileReadsItBackAndUndoesByteForByte)
@@ -395,13 +408,7 @@ TEST(ElementFlip, AScanTooLargeToMirrorWithinTheBudgetIsNotFlippedAndSaidSo)
     ZVPuttyView* element =
         sample.add(QRectF(0, 0, 200, 200), ZVPuttyView::initWithImage(ql::Image::fromStoredData(scan)));
     auto* image = static_cast<ZVImageView*>(element->contentView());
-    endTurn();
-    const int steps = sample.document.undo.undoCount();
-    element->setIsActive(true);
-    sample.page->flipHorizontal();
-    endTurn();
-    EXPECT_EQ(sample.document.host.alerts, QStringList {QStringLiteral("The picture could not be flipped.")});
-    EXPECT_EQ(sample.document.undo.undoCount(), steps);
+    expectFlipRefused(sample, element);
     EXPECT_EQ(ql::storedImageData(image->originalImage()), scan);
 }
 
@@ -422,13 +429,7 @@ TEST(ElementFlip, APhotoUnderAMaskThatCannotBeDecodedShowsAPlaceholderAndIsNotFl
     EXPECT_TRUE(image->picture().isUndecodable()) << "what the mask hides is not shown";
     const ql::Image photoBefore = image->originalImage();
 
-    endTurn();
-    const int steps = sample.document.undo.undoCount();
-    element->setIsActive(true);
-    sample.page->flipHorizontal();
-    endTurn();
-    EXPECT_EQ(sample.document.host.alerts, QStringList {QStringLiteral("The picture could not be flipped.")});
-    EXPECT_EQ(sample.document.undo.undoCount(), steps);
+    expectFlipRefused(sample, element);
     EXPECT_EQ(image->originalImage(), photoBefore);
     EXPECT_EQ(ql::storedImageData(image->imageMask()), mask);
     EXPECT_TRUE(image->picture().isUndecodable());
