@@ -1,5 +1,7 @@
 #include "platform/graphics/BitmapDecoding.h"
 
+#include "platform/graphics/RowReading.h"
+
 #include <QList>
 #include <QtEndian>
 #include <algorithm>
@@ -56,20 +58,6 @@ bool isGrey(QImage::Format format)
     return format == QImage::Format_Grayscale8 || format == QImage::Format_Grayscale16;
 }
 
-// Which column of the result each source column falls in, and how many
-// fall in each.
-struct Columns {
-    Columns(int width, int reduced) : of(size_t(width)), count(size_t(reduced), 0)
-    {
-        for (int x = 0; x < width; ++x) {
-            of[size_t(x)] = int(qint64(x) * reduced / width);
-            ++count[size_t(of[size_t(x)])];
-        }
-    }
-    std::vector<int> of;
-    std::vector<quint64> count;
-};
-
 // Each pixel of the result the average of the source pixels that fall in it
 // (whole pixels, each in one); `pixels` no larger than the source.
 template <class Sample>
@@ -79,9 +67,12 @@ QImage averaged(const QImage& source, QSize pixels)
     if (result.isNull())
         return {};
     const int width = source.width();
-    const Columns columns(width, pixels.width());
-    const std::vector<int>& column = columns.of;
-    const std::vector<quint64>& perColumn = columns.count;
+    std::vector<int> column(size_t(width), 0);
+    std::vector<quint64> perColumn(size_t(pixels.width()), 0);
+    for (int x = 0; x < width; ++x) {
+        column[size_t(x)] = int(qint64(x) * pixels.width() / width);
+        ++perColumn[size_t(column[size_t(x)])];
+    }
     std::vector<quint64> sums(size_t(pixels.width()));
     int y = 0;
     for (int row = 0; row < pixels.height(); ++row) {
@@ -98,55 +89,6 @@ QImage averaged(const QImage& source, QSize pixels)
         for (int x = 0; x < pixels.width(); ++x) {
             const quint64 count = perColumn[size_t(x)] * rows;
             out[x] = Sample((sums[size_t(x)] + count / 2) / count);
-        }
-    }
-    result.setDotsPerMeterX(source.dotsPerMeterX());
-    result.setDotsPerMeterY(source.dotsPerMeterY());
-    return result;
-}
-
-// The same for a bitmap of any other kind (palette, 1-bit, 16 bits a
-// channel): a few rows at a time are made 32-bit, never the whole, and each
-// channel averaged (premultiplied where there is alpha, as drawing wants).
-QImage averagedInBands(const QImage& source, QSize pixels)
-{
-    const QImage::Format wide =
-        source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    QImage result(pixels, wide);
-    if (result.isNull())
-        return {};
-    constexpr int kBandRows = 16;
-    const int width = source.width();
-    const Columns columns(width, pixels.width());
-    const std::vector<int>& column = columns.of;
-    const std::vector<quint64>& perColumn = columns.count;
-    std::vector<quint64> sums(size_t(pixels.width()) * 4);
-    int y = 0;
-    for (int row = 0; row < pixels.height(); ++row) {
-        const int first = y;
-        const int end = int(qint64(row + 1) * source.height() / pixels.height());
-        std::fill(sums.begin(), sums.end(), 0);
-        for (; y < end; y += kBandRows) {
-            const QImage band = source.copy(0, y, width, std::min(kBandRows, end - y)).convertToFormat(wide);
-            for (int line = 0; line < band.height(); ++line) {
-                const auto* in = reinterpret_cast<const QRgb*>(band.constScanLine(line));
-                for (int x = 0; x < width; ++x) {
-                    quint64* sum = &sums[size_t(column[size_t(x)]) * 4];
-                    sum[0] += quint64(qAlpha(in[x]));
-                    sum[1] += quint64(qRed(in[x]));
-                    sum[2] += quint64(qGreen(in[x]));
-                    sum[3] += quint64(qBlue(in[x]));
-                }
-            }
-        }
-        y = end;
-        auto* out = reinterpret_cast<QRgb*>(result.scanLine(row));
-        const quint64 rows = quint64(end - first);
-        for (int x = 0; x < pixels.width(); ++x) {
-            const quint64 count = perColumn[size_t(x)] * rows;
-            const quint64* sum = &sums[size_t(x) * 4];
-            const auto mean = [count](quint64 total) { return int((total + count / 2) / count); };
-            out[x] = qRgba(mean(sum[1]), mean(sum[2]), mean(sum[3]), mean(sum[0]));
         }
     }
     result.setDotsPerMeterX(source.dotsPerMeterX());
@@ -198,7 +140,7 @@ QImage reducedForPreview(const QImage& bitmap, QSize pixels)
     if (asItIs || bitmap.isNull() || pixels.isEmpty() || pixels.width() > bitmap.width()
         || pixels.height() > bitmap.height())
         return reduced(bitmap, pixels);
-    return averagedInBands(bitmap, pixels);
+    return reducedByRows(bitmap, pixels);
 }
 
 namespace {

@@ -322,6 +322,32 @@ bool readRows(const QByteArray& data, RowSink& sink)
     return readTiffRows(data, sink);
 }
 
+QImage reducedByRows(const QImage& bitmap, QSize size)
+{
+    if (bitmap.isNull() || size.isEmpty())
+        return {};
+    const bool alpha = bitmap.hasAlphaChannel();
+    const RowStream stream {bitmap.size(),
+                            alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32,
+                            false,
+                            true,
+                            0,
+                            QPoint(bitmap.dotsPerMeterX(), bitmap.dotsPerMeterY())};
+    Averager averager(size);
+    if (!averager.begin(stream))
+        return {};
+    // A few rows at a time made 8-bit RGBA, as the file readers hand them.
+    constexpr int kBandRows = 16;
+    const QImage::Format rows = alpha ? QImage::Format_RGBA8888_Premultiplied : QImage::Format_RGBX8888;
+    for (int top = 0; top < bitmap.height(); top += kBandRows) {
+        const QImage band =
+            bitmap.copy(0, top, bitmap.width(), std::min(kBandRows, bitmap.height() - top)).convertToFormat(rows);
+        for (int line = 0; line < band.height(); ++line)
+            averager.add(top + line, band.constScanLine(line), 0, 1, band.width());
+    }
+    return averager.finish();
+}
+
 QImage readRowByRow(const QByteArray& data, QSize size)
 {
     if (size.isEmpty())

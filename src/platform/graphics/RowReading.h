@@ -36,6 +36,10 @@ std::optional<RowPicture> pictureReadByRows(const QByteArray& data);
 // header promises), or would need more than kLargestTransientBytes to read.
 QImage readRowByRow(const QByteArray& data, QSize size);
 
+// A bitmap of any kind averaged down to `size` as a file read by rows is, a
+// few of its rows made 32-bit at a time: never the whole of it.
+QImage reducedByRows(const QImage& bitmap, QSize size);
+
 // What a reader says of a picture before its first row.
 struct RowStream {
     QSize size;
