@@ -6,6 +6,7 @@
 // growth of the process's resident high-water mark over one run for ours,
 // and the child's peak resident size for the peer.
 #include "ImageMagickPeer.h"
+#include "ProcessStatus.h"
 #include "content/ZVImageView.h"
 #include "platform/graphics/Color.h"
 
@@ -43,18 +44,6 @@ const QImage& photo()
         return img;
     }();
     return image;
-}
-
-// A "Vm…:" line of a process's status, in MiB; 0 once the process is gone.
-double statusMiB(const std::string& process, const char* field)
-{
-    std::ifstream status("/proc/" + process + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0)
-            return std::stod(line.substr(std::char_traits<char>::length(field))) / 1024.0;
-    }
-    return 0.0;
 }
 
 void adjust(ZVImageView& view)

@@ -13,6 +13,7 @@
 // under 700 MB), and a click on a large scan costing what one on the photo
 // costs.
 #include "PaintWatch.h"
+#include "ProcessStatus.h"
 #include "QtBenchmarkMain.h"
 #include "QuietController.h"
 #include "app/window/DocumentWindow.h"
@@ -74,18 +75,6 @@ QByteArray pictureBytes(const Picture& picture)
     buffer.open(QIODevice::WriteOnly);
     photo.save(&buffer, "PNG");
     return bytes;
-}
-
-// A "Vm…:" line of this process's status, in MiB.
-double statusMiB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0)
-            return std::stod(line.substr(std::char_traits<char>::length(field))) / 1024.0;
-    }
-    return 0.0;
 }
 
 // The high-water mark starts again from what is resident now.
@@ -238,7 +227,7 @@ template <class Arrive>
 void timeClicks(benchmark::State& state, PictureWindow& window, Arrive arrive)
 {
     state.SetLabel(pictures[state.range(0)].name);
-    state.counters["base_MiB"] = statusMiB("VmRSS:");
+    state.counters["base_MiB"] = statusMiB("self", "VmRSS:");
     resetPeak();
     if (!arrive()) {
         state.SkipWithError("the picture did not come");
@@ -246,7 +235,7 @@ void timeClicks(benchmark::State& state, PictureWindow& window, Arrive arrive)
     }
     window.clickEmptyPage();
     window.clickPicture();
-    state.counters["peak_MiB"] = statusMiB("VmHWM:");
+    state.counters["peak_MiB"] = statusMiB("self", "VmHWM:");
     const quint64 decodes = ql::StoredBitmap::decodeCount();
     bool deselected = true;
     for (auto _ : state) {
@@ -294,13 +283,13 @@ void BM_OpenTwoAndClickInTurn(benchmark::State& state)
     if (!window.newDocument() || !window.drop(one) || !window.drop(other, kSecond) || !window.saveAndClose(document))
         return state.SkipWithError("the document with the pictures was not saved");
     state.SetLabel(pictures[state.range(0)].name);
-    state.counters["base_MiB"] = statusMiB("VmRSS:");
+    state.counters["base_MiB"] = statusMiB("self", "VmRSS:");
     resetPeak();
     if (!window.open(document))
         return state.SkipWithError("the document did not open");
     window.clickPicture(kSecond);
     window.clickPicture(kFirst);
-    state.counters["peak_MiB"] = statusMiB("VmHWM:");
+    state.counters["peak_MiB"] = statusMiB("self", "VmHWM:");
     const quint64 decodes = ql::StoredBitmap::decodeCount();
     bool second = true;
     for (auto _ : state) {
