@@ -1,6 +1,8 @@
 #include "support/PictureKinds.h"
 
 #include <QFile>
+#include <algorithm>
+#include <cstdlib>
 #include <QPoint>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -340,6 +342,23 @@ QByteArray halfClearTiledTiff(QSize size, int split)
         const bool clear = x < split;
         return s == 3 ? (clear ? 128 : 255) : (clear ? 255 : 0);
     });
+}
+
+PixelDifference largestChannelDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return {255, {}};
+    PixelDifference found;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                    std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+            if (d > found.largest)
+                found = {d, QPoint(x, y)};
+        }
+    }
+    return found;
 }
 
 } // namespace ql::testing

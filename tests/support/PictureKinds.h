@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
@@ -29,5 +30,14 @@ QList<PictureKind> pictureKinds(QSize size);
 // white at half alpha left of `split`, opaque black from there. Made a tile
 // at a time.
 QByteArray halfClearTiledTiff(QSize size, int split);
+
+// The largest difference of one channel between two pictures, as pixel()
+// gives them, and the first pixel where it lies; 255 for pictures of
+// different sizes.
+struct PixelDifference {
+    int largest = 0;
+    QPoint at;
+};
+PixelDifference largestChannelDifference(const QImage& a, const QImage& b);
 
 } // namespace ql::testing

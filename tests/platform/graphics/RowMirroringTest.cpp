@@ -24,19 +24,6 @@ QImage decoded(const QByteArray& data, QByteArray* format = nullptr)
     return reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-int largestDifference(const QImage& a, const QImage& b)
-{
-    int off = a.size() == b.size() ? 0 : 255;
-    for (int y = 0; y < a.height() && off < 255; ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            off = std::max({off, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                            std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-        }
-    }
-    return off;
-}
-
 QByteArray encoded(const QImage& image, const char* format)
 {
     QByteArray bytes;
@@ -67,7 +54,7 @@ TEST(RowMirroring, EveryLayoutMirrorsToItsOwnPixelsInBandsOfAFewRows)
             const std::optional<QByteArray> mirrored =
                 bitmaps::mirroredPicture(kind.data, across, down, bitmaps::MirroredStorage::Lossless, band);
             ASSERT_TRUE(mirrored.has_value()) << across << down;
-            EXPECT_LE(largestDifference(decoded(*mirrored), kind.expected.mirrored(across, down)), 1) << across << down;
+            EXPECT_LE(ql::testing::largestChannelDifference(decoded(*mirrored), kind.expected.mirrored(across, down)).largest, 1) << across << down;
         }
     }
     // More than eight bands would read the file more than eight times.

@@ -40,23 +40,6 @@ QImage boxAveraged(const QImage& image, int fx, int fy)
     return result;
 }
 
-// The largest difference of a channel between the two (premultiplied), and
-// where it lies.
-std::pair<int, QPoint> largestDifference(const QImage& a, const QImage& b)
-{
-    std::pair<int, QPoint> found {0, {}};
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                    std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-            if (d > found.first)
-                found = {d, QPoint(x, y)};
-        }
-    }
-    return found;
-}
-
 // Premultiplied, within one level in every channel.
 bool near(QRgb a, QRgb b)
 {
@@ -73,7 +56,7 @@ TEST(RowReading, EveryLayoutGivesTheToolkitsPixelsWholeAndReduced)
     ASSERT_GE(kinds.size(), 60);
     const auto expectNear = [](const QImage& got, const QImage& expected, const char* what) {
         ASSERT_EQ(got.size(), expected.size()) << what;
-        const auto [off, at] = largestDifference(got, expected);
+        const auto [off, at] = ql::testing::largestChannelDifference(got, expected);
         EXPECT_LE(off, 1) << what << " at " << at.x() << ", " << at.y() << ": " << std::hex << got.pixel(at)
                           << " for " << expected.pixel(at);
     };

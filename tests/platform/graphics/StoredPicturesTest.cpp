@@ -8,6 +8,7 @@
 #include "platform/archive/KeyedUnarchiver.h"
 #include "fuzz/ArchiveProbe.h"
 #include "support/GreyPicture.h"
+#include "support/PictureKinds.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -267,15 +268,6 @@ TEST(StoredPictures, PreviewsOfEveryKindReduceAsTheToolkitScalesThem)
                                   .scaled(60, 40, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         ASSERT_EQ(reduced.size(), QSize(60, 40));
         EXPECT_EQ(reduced.depth(), 32);
-        int worst = 0;
-        for (int y = 0; y < 40; ++y) {
-            for (int x = 0; x < 60; ++x) {
-                const QRgb a = reduced.pixel(x, y);
-                const QRgb b = scaled.pixel(x, y);
-                worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                  std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
-            }
-        }
-        EXPECT_LE(worst, 1);
+        EXPECT_LE(ql::testing::largestChannelDifference(reduced, scaled).largest, 1);
     }
 }
