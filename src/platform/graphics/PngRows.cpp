@@ -153,11 +153,17 @@ QImage::Format pngFormat(const PngHeader& header)
     return alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
 }
 
+// The header read, and the picture it states one that can be read.
+bool readsAsPicture(PngReading& reading, PngHeader& header)
+{
+    return reading.readHeader(header) && header.width > 0 && header.height > 0 && header.width <= kWidestRow
+        && header.height <= png_uint_32(INT_MAX);
+}
+
 std::optional<RowPicture> pngPicture(const QByteArray& data, PngHeader& header)
 {
     PngReading reading(data);
-    if (!reading.readHeader(header) || header.width == 0 || header.height == 0 || header.width > kWidestRow
-        || header.height > png_uint_32(INT_MAX))
+    if (!readsAsPicture(reading, header))
         return std::nullopt;
     return RowPicture {QSize(int(header.width), int(header.height)), pngFormat(header)};
 }
@@ -166,8 +172,7 @@ bool readPng(const QByteArray& data, RowSink& sink)
 {
     PngHeader header;
     PngReading reading(data);
-    if (!reading.readHeader(header) || header.width == 0 || header.height == 0 || header.width > kWidestRow
-        || header.height > png_uint_32(INT_MAX))
+    if (!readsAsPicture(reading, header))
         return false;
     const QImage::Format format = pngFormat(header);
     size_t rowBytes = 0;
