@@ -69,11 +69,12 @@ RangeReading readRange(const QTextDocument& document, int location, int length)
     RangeReading reading;
     TextAttributes previous;
     bool first = true;
-    forEachStretch(document, location, length, [&](int, int, const QString&, const TextAttributes& attributes, bool) {
+    forEachFormatChange(document, location, length, [&](const TextAttributes& attributes) {
+        if (!first && attributes == previous)
+            return;
         for (ValueTracker* tracker : {&fonts, &strokes, &kerns, &styles})
             tracker->visit(attributes);
-        if (first || attributes != previous)
-            reading.emphasis += emphasisTypes(attributes);
+        reading.emphasis += emphasisTypes(attributes);
         previous = attributes;
         first = false;
     });

@@ -1,13 +1,16 @@
 // The inspector pane in the real window: whatever gesture makes the
 // selection, the inspectors show it; every inspector keeps its rows at their
-// natural height and scrolls; a new box's text inspector shows its text.
+// natural height and scrolls; a text box's inspector shows what its text
+// holds, however long.
 #include "WindowTestSupport.h"
 
+#include "app/document/Document.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
 #include "content/text/AttributedTextMapping.h"
+#include "content/text/TextRuns.h"
 #include "content/text/TextStorage.h"
 #include "panels/ZVImageEditorViewController.h"
 #include "panels/browsers/ZVTextContentViewController.h"
@@ -36,6 +39,16 @@
 using namespace ql;
 
 namespace {
+
+ZVTextView* textOf(const ZVPuttyView* element)
+{
+    return qobject_cast<ZVTextView*>(element->contentView());
+}
+
+TextAttributes helvetica(double size, const QString& face = QStringLiteral("Helvetica"))
+{
+    return {{TextAttribute::font, QVariant::fromValue(Font(face, size))}};
+}
 
 class InspectorPane : public ql::testing::WindowFixture {
 protected:
@@ -78,10 +91,9 @@ protected:
         return page->puttyViews().isEmpty() ? nullptr : page->puttyViews().first();
     }
 
-    // The title opened for editing by a double click.
-    ZVPuttyView* editTitle()
+    // The box opened for editing by a double click.
+    ZVPuttyView* edit(ZVPuttyView* box)
     {
-        ZVPuttyView* box = insertTitle();
         if (!box)
             return nullptr;
         const QPoint middle = at(box->contentFrame().center());
@@ -91,6 +103,22 @@ protected:
         DeferredCalls::instance().flush();
         EXPECT_TRUE(box->contentView()->editMode());
         return box;
+    }
+    ZVPuttyView* editTitle() { return edit(insertTitle()); }
+
+    // A text box of the page holding `text`.
+    ZVPuttyView* addText(const AttributedString& text)
+    {
+        ZVPuttyView* box = add(ZVPuttyView::initWithText(), QRectF(100, 100, 400, 300));
+        textOf(box)->setAttributedString(text);
+        return box;
+    }
+
+    // The end of the user's action: its undo steps are one group.
+    static void settle()
+    {
+        QCoreApplication::processEvents();
+        DeferredCalls::instance().flush();
     }
 
     template <class Control>
@@ -378,4 +406,43 @@ TEST_F(InspectorPane, TheImageEditorShowsWholeOverItsWindow)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(placed));
         EXPECT_TRUE(screen.contains(placed->frameGeometry())) << placed->objectName().toStdString();
     }
+}
+
+TEST_F(InspectorPane, ALongTextShowsItsOwnSizeAndKeepsItThroughAFamilyChosen)
+{
+    // More than 200,000 characters of Helvetica 14 in paragraphs; the box's
+    // own settings say 12, as a new box's do.
+    const QString paragraph = QStringLiteral("a long text read back in full ").repeated(20) + QLatin1Char('\n');
+    ZVPuttyView* box = addText(AttributedString(paragraph.repeated(350), helvetica(14)));
+    ZVTextView* text = textOf(box);
+    ASSERT_GT(text->textLength(), 200000);
+    click(box->contentFrame().center());
+    ASSERT_TRUE(box->isActive());
+    QLineEdit* size = inspected<QLineEdit>("contentView.currentFontSize");
+    auto* families = inspected<QComboBox>("contentView.currentFontFamilyName");
+    ASSERT_TRUE(size && families);
+    EXPECT_TRUE(size->text().startsWith(QStringLiteral("14"))) << size->text().toStdString();
+
+    // A family chosen keeps the size; Undo, Redo, saving and reopening give
+    // back what each step held.
+    const AttributedString before = text->attributedString();
+    const QString serif = FontResolver::familyOf(QStringLiteral("Times-Roman"));
+    const int index = families->findText(serif);
+    ASSERT_GE(index, 0);
+    families->setCurrentIndex(index);
+    emit families->activated(index);
+    settle();
+    const QList<ql::text::ValueRun> fonts =
+        ql::text::valueRuns(*text->textStorage()->document(), TextAttribute::font, 0, text->textLength());
+    ASSERT_EQ(fonts.size(), 1);
+    EXPECT_EQ(fonts.first().value.value<Font>().pointSize(), 14.0);
+    EXPECT_EQ(FontResolver::familyOf(fonts.first().value.value<Font>().postScriptName()), serif);
+    const AttributedString after = text->attributedString();
+    menu(QStringLiteral("Edit/Undo"));
+    EXPECT_TRUE(text->attributedString() == before);
+    menu(QStringLiteral("Edit/Redo"));
+    EXPECT_TRUE(text->attributedString() == after);
+    Document reopened;
+    ASSERT_TRUE(reopened.readFromData(document->dataOfType(kDesktopDocumentType).value(), kDesktopDocumentType));
+    EXPECT_TRUE(textOf(reopened.pages().first()->puttyViews().first())->attributedString() == after);
 }
