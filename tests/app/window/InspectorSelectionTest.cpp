@@ -1,7 +1,7 @@
 // The inspector pane in the real window: whatever gesture makes the
 // selection, the inspectors show it; every inspector keeps its rows at their
 // natural height and scrolls; a text box's inspector shows what its text
-// holds, however long.
+// holds, however long, and keeps and saves each emphasis once.
 #include "WindowTestSupport.h"
 
 #include "app/document/Document.h"
@@ -48,6 +48,13 @@ ZVTextView* textOf(const ZVPuttyView* element)
 TextAttributes helvetica(double size, const QString& face = QStringLiteral("Helvetica"))
 {
     return {{TextAttribute::font, QVariant::fromValue(Font(face, size))}};
+}
+
+TextAttributes boldUnderlined(double size)
+{
+    TextAttributes attributes = helvetica(size, QStringLiteral("Helvetica-Bold"));
+    attributes.insert(TextAttribute::underline, 1);
+    return attributes;
 }
 
 class InspectorPane : public ql::testing::WindowFixture {
@@ -445,4 +452,46 @@ TEST_F(InspectorPane, ALongTextShowsItsOwnSizeAndKeepsItThroughAFamilyChosen)
     Document reopened;
     ASSERT_TRUE(reopened.readFromData(document->dataOfType(kDesktopDocumentType).value(), kDesktopDocumentType));
     EXPECT_TRUE(textOf(reopened.pages().first()->puttyViews().first())->attributedString() == after);
+}
+
+TEST_F(InspectorPane, EachEmphasisIsKeptAndSavedOnceHoweverManyRunsHaveIt)
+{
+    // A chain of two boxes on two pages whose text takes turns in 40 runs:
+    // plain, then bold and underlined.
+    AttributedString runs;
+    for (int i = 0; i < 40; ++i)
+        runs.append(QStringLiteral("run %1 ").arg(i), i % 2 ? boldUnderlined(14) : helvetica(14));
+    ZVPuttyView* first = addText(runs);
+    document->contentPages().append(document->newPage());
+    document->updatePageCounts();
+    ZVPuttyView* second = first->createLinkedTextViewAtPage(1);
+    ASSERT_NE(second, nullptr);
+
+    // A click places the caret in the first box: the second, not edited,
+    // reads back all of the text.
+    edit(first);
+    QTest::mouseClick(canvas(), Qt::LeftButton, {}, at(first->contentFrame().topLeft() + QPointF(60, 8)));
+    settle();
+    ASSERT_GT(textOf(first)->selectedRange().location, 0);
+    EXPECT_EQ(textOf(second)->currentEmphasis(), (QVariantList {ZVTextView::BoldEmphasis, ZVTextView::UnderlineEmphasis}));
+
+    // Every box stores each code once.
+    const QString file = path(QStringLiteral("runs.qvleaf"));
+    ql::testing::writeFile(file, document->dataOfType(kDesktopDocumentType).value());
+    const QString lists = QStringLiteral(
+        "[[d['$objects'][u.data] for u in d['$objects'][r['currentEmphasis'].data]['NS.objects']] "
+        "for r in d['$objects'] if isinstance(r, dict) and 'currentEmphasis' in r]");
+    EXPECT_EQ(ql::testing::plistlib(file, QStringLiteral("[len(set(l)) == len(l) for l in %1]").arg(lists)),
+              QStringLiteral("[True, True]"));
+
+    // A file whose lists repeat their codes, as older ones do, reads each once.
+    ql::testing::editWithPlistlib(file, QStringLiteral(
+        "for r in d['$objects']:\n"
+        "    if isinstance(r, dict) and 'currentEmphasis' in r:\n"
+        "        a = d['$objects'][r['currentEmphasis'].data]\n"
+        "        a['NS.objects'] = a['NS.objects'] * 20"));
+    const Result<Document*> older = controller.openDocumentWithContentsOfFile(file);
+    ASSERT_TRUE(older.ok());
+    const ZVTextView* read = textOf((*older)->contentPages().at(1)->puttyViews().first());
+    EXPECT_EQ(read->currentEmphasis(), (QVariantList {ZVTextView::BoldEmphasis, ZVTextView::UnderlineEmphasis}));
 }
