@@ -1,7 +1,8 @@
 // The inspector pane in the real window: whatever gesture makes the
 // selection, the inspectors show it; every inspector keeps its rows at their
 // natural height and scrolls; a text box's inspector shows what its text
-// holds, however long, and keeps and saves each emphasis once.
+// holds, however long, and at the caret once it is edited; each emphasis
+// is kept and saved once.
 #include "WindowTestSupport.h"
 
 #include "app/document/Document.h"
@@ -494,4 +495,25 @@ TEST_F(InspectorPane, EachEmphasisIsKeptAndSavedOnceHoweverManyRunsHaveIt)
     ASSERT_TRUE(older.ok());
     const ZVTextView* read = textOf((*older)->contentPages().at(1)->puttyViews().first());
     EXPECT_EQ(read->currentEmphasis(), (QVariantList {ZVTextView::BoldEmphasis, ZVTextView::UnderlineEmphasis}));
+}
+
+TEST_F(InspectorPane, EnteringEditingShowsTheEmphasisAtTheCaret)
+{
+    AttributedString mixed(QStringLiteral("plain "), helvetica(14));
+    mixed.append(QStringLiteral("bold and underlined"), boldUnderlined(14));
+    ZVPuttyView* box = addText(mixed);
+    click(box->contentFrame().center());
+    QToolButton* bold = emphasisButton("Bold");
+    QToolButton* underline = emphasisButton("Underline");
+    ASSERT_TRUE(bold && underline);
+    EXPECT_TRUE(bold->isChecked() && underline->isChecked()) << "the whole text's emphasis";
+
+    // The double click puts the caret at the start, in plain text.
+    edit(box);
+    ASSERT_EQ(textOf(box)->selectedRange(), (ZVTextView::Range {0, 0}));
+    EXPECT_FALSE(bold->isChecked());
+    EXPECT_FALSE(underline->isChecked());
+    QTest::keyClick(canvas(), Qt::Key_X);
+    settle();
+    EXPECT_EQ(ql::text::attributesAt(*textOf(box)->textStorage()->document(), 0), helvetica(14)) << "typed as shown";
 }
