@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +32,17 @@ public:
     {
         if (m_page && grouped)
             groupAll();
+    }
+
+    // A document given as its file's data.
+    CrowdedWindow(const QByteArray& file, double magnification)
+        : CrowdedWindow(
+              [&file](const QString& path) {
+                  QFile out(path);
+                  return out.open(QIODevice::WriteOnly) && out.write(file) == file.size();
+              },
+              magnification)
+    {
     }
 
     // Any document: `write` writes it to the path it is given.

@@ -16,3 +16,10 @@ inline double statusMiB(const std::string& process, const char* field)
     }
     return 0.0;
 }
+
+// The process's high-water mark ("VmHWM:") starts again from what is
+// resident now.
+inline void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}

@@ -35,7 +35,6 @@
 #include <QTest>
 #include <QUrl>
 #include <benchmark/benchmark.h>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -75,12 +74,6 @@ QByteArray pictureBytes(const Picture& picture)
     buffer.open(QIODevice::WriteOnly);
     photo.save(&buffer, "PNG");
     return bytes;
-}
-
-// The high-water mark starts again from what is resident now.
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 // Where pictures are dropped: at half size a dropped picture is 400 points

@@ -815,7 +815,7 @@ void ZVTextView::setCurrentTextColor(const QVariant& color)
 
 void ZVTextView::setCurrentEmphasis(const QVariantList& emphasis)
 {
-    changeValue(QStringLiteral("currentEmphasis"), m_currentEmphasis, emphasis);
+    changeValue(QStringLiteral("currentEmphasis"), m_currentEmphasis, ql::text::eachCodeOnce(emphasis));
 }
 
 void ZVTextView::setCurrentJustification(const QVariant& justification)
