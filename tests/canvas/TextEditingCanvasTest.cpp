@@ -505,3 +505,54 @@ TEST_F(TextEditingCanvas, RemovingABreakLeavesTheOneThatStaysAndUndoAndRedoGiveB
         holds(expected, "redone");
     }
 }
+
+// Typing, retyping the first letter and pasting plain text at a paragraph's
+// start continue that paragraph, not the title before it, live and reopened.
+TEST_F(TextEditingCanvas, TypingAtAParagraphsStartContinuesThatParagraph)
+{
+    TextAttributes title = fontAttributes(QStringLiteral("Helvetica-Bold"), 18);
+    title.insert(A::paragraphStyle, alignedStyle(ParagraphStyle::Alignment::Center));
+    TextAttributes body = fontAttributes(QStringLiteral("Helvetica"), 12);
+    body.insert(A::paragraphStyle, alignedStyle(ParagraphStyle::Alignment::Left));
+    AttributedString original(QStringLiteral("Title\n"), title);
+    original.append(QStringLiteral("Body"), body);
+    ZVTextView* text = addBox(QRectF(100, 100, 380, 200), QString());
+    doubleClick(QPointF(250, 200));
+    ASSERT_TRUE(text->editMode());
+    QGuiApplication::clipboard()->setText(QStringLiteral("Plain "));
+
+    const auto startingWith = [&](const QString& added) {
+        AttributedString expected(QStringLiteral("Title\n"), title);
+        expected.append(added + QStringLiteral("Body"), body);
+        return expected;
+    };
+    struct Edit {
+        const char* name;
+        int caret;
+        std::function<void()> keys;
+        AttributedString expected;
+    };
+    const Edit edits[] = {
+        {"typing", 6, [&] { QTest::keyClicks(&view, QStringLiteral("New")); }, startingWith(QStringLiteral("New"))},
+        {"retyping the first letter", 7,
+         [&] {
+             QTest::keyClick(&view, Qt::Key_Backspace);
+             QTest::keyClicks(&view, QStringLiteral("B"));
+         },
+         startingWith(QString())},
+        {"pasting plain text", 6, [&] { QTest::keySequence(&view, QKeySequence::Paste); },
+         startingWith(QStringLiteral("Plain "))},
+    };
+    for (const Edit& edit : edits) {
+        SCOPED_TRACE(edit.name);
+        text->setAttributedString(original);
+        text->editor()->setPosition(edit.caret);
+        edit.keys();
+        endTurn();
+        EXPECT_EQ(text->textStorage()->attributedString(), edit.expected);
+        const QTextBlock laidOut = text->textStorage()->document()->findBlock(6);
+        EXPECT_EQ(int(text::paragraphStyle(laidOut).value_or(ParagraphStyle()).alignment),
+                  int(ParagraphStyle::Alignment::Left));
+        EXPECT_EQ(reopened(page), edit.expected);
+    }
+}
