@@ -272,6 +272,19 @@ private:
     qsizetype m_styleRun = -1;
 };
 
+// Removing text across paragraph ends joins the first paragraph to the last:
+// Qt keeps the first block's format, whose separator went with the text. The
+// joined paragraph ends with the last one's separator, as it was.
+void removeSelection(QTextCursor& cursor)
+{
+    const QTextBlock last = cursor.document()->findBlock(cursor.selectionEnd());
+    const bool joins = last.position() > cursor.selectionStart();
+    const QTextBlockFormat ending = last.blockFormat();
+    cursor.removeSelectedText();
+    if (joins)
+        cursor.setBlockFormat(ending);
+}
+
 } // namespace
 
 void insertAttributedString(QTextCursor& cursor, const AttributedString& text)
@@ -279,7 +292,7 @@ void insertAttributedString(QTextCursor& cursor, const AttributedString& text)
     QTextDocument* document = cursor.document();
     cursor.beginEditBlock();
     if (cursor.hasSelection())
-        cursor.removeSelectedText();
+        removeSelection(cursor);
     const int start = cursor.position();
     const QString& string = text.string();
     const qsizetype length = string.size();
