@@ -80,10 +80,18 @@ struct PngKind {
     bool transparency = false;
 };
 
-// What the PNG holds at (x, y), straight.
+// What the PNG holds at (x, y), straight. A transparency chunk on grey or
+// RGB names the brightest colour: its pixels are clear.
 QRgb pngPixel(const PngKind& kind, int x, int y)
 {
     const auto at = [&](int c) { return eight(sampleAt(x, y, c, kind.bits), kind.bits); };
+    const quint32 max = (1u << kind.bits) - 1;
+    const int colours = kind.colourType == PNG_COLOR_TYPE_RGB ? 3 : 1;
+    bool named = kind.transparency && kind.colourType != PNG_COLOR_TYPE_PALETTE;
+    for (int c = 0; c < colours; ++c)
+        named = named && sampleAt(x, y, c, kind.bits) == max;
+    if (named)
+        return qRgba(0, 0, 0, 0);
     switch (kind.colourType) {
     case PNG_COLOR_TYPE_GRAY: return qRgb(at(0), at(0), at(0));
     case PNG_COLOR_TYPE_GRAY_ALPHA: return qRgba(at(0), at(0), at(0), at(1));
@@ -122,6 +130,10 @@ QByteArray png(QSize size, const PngKind& kind, bool interlaced)
         png_set_PLTE(png, info, palette.data(), entries);
         if (kind.transparency)
             png_set_tRNS(png, info, alphas.data(), entries, nullptr);
+    } else if (kind.transparency) {
+        const png_uint_16 max = png_uint_16((1u << kind.bits) - 1);
+        png_color_16 brightest {0, max, max, max, max};
+        png_set_tRNS(png, info, nullptr, 0, &brightest);
     }
     png_write_info(png, info);
     const int channels = png_get_channels(png, info);
@@ -312,6 +324,8 @@ QList<PictureKind> pictureKinds(QSize size)
         {"palette 2 tRNS", PNG_COLOR_TYPE_PALETTE, 2, true},
         {"RGB 8", PNG_COLOR_TYPE_RGB, 8},
         {"RGB 16", PNG_COLOR_TYPE_RGB, 16},
+        {"grey 16 tRNS", PNG_COLOR_TYPE_GRAY, 16, true},
+        {"RGB 16 tRNS", PNG_COLOR_TYPE_RGB, 16, true},
         {"RGBA 8", PNG_COLOR_TYPE_RGB_ALPHA, 8},
         {"RGBA 16", PNG_COLOR_TYPE_RGB_ALPHA, 16},
     };
@@ -322,8 +336,12 @@ QList<PictureKind> pictureKinds(QSize size)
                 for (int x = 0; x < size.width(); ++x)
                     expected.setPixel(x, y, pngPixel(kind, x, y));
             }
+            // The toolkit shifts the channels of 16-bit RGB with a
+            // transparency chunk.
+            const bool misread = kind.colourType == PNG_COLOR_TYPE_RGB && kind.bits == 16 && kind.transparency;
             kinds.append({QStringLiteral("PNG %1%2").arg(QLatin1String(kind.name), interlaced ? QStringLiteral(" interlaced") : QString()),
-                          png(size, kind, interlaced), expected.convertToFormat(QImage::Format_ARGB32_Premultiplied)});
+                          png(size, kind, interlaced), expected.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                          misread});
         }
     }
     const QList<TiffKind> tiffs {
@@ -338,6 +356,7 @@ QList<PictureKind> pictureKinds(QSize size)
         {"RGB 16", PHOTOMETRIC_RGB, 16, 3},
         {"RGBA", PHOTOMETRIC_RGB, 8, 4, EXTRASAMPLE_UNASSALPHA},
         {"RGBA associated", PHOTOMETRIC_RGB, 8, 4, EXTRASAMPLE_ASSOCALPHA},
+        {"RGBA 16", PHOTOMETRIC_RGB, 16, 4, EXTRASAMPLE_UNASSALPHA},
         {"CMYK", PHOTOMETRIC_SEPARATED, 8, 4},
         {"YCbCr JPEG", PHOTOMETRIC_YCBCR, 8, 3},
     };
@@ -350,6 +369,9 @@ QList<PictureKind> pictureKinds(QSize size)
                     storages.append({tiled, planar});
             }
         }
+        // As libtiff's own tools tile a small picture: one tile larger than it.
+        if (kind.photometric == PHOTOMETRIC_RGB && kind.extra == EXTRASAMPLE_UNASSALPHA)
+            storages.append({true, false, 64});
         // Rows stored as they are whatever the tag says, read through
         // libtiff's conversion (by strips or tiles) or as samples.
         for (quint16 orientation = ORIENTATION_TOPRIGHT; orientation <= ORIENTATION_LEFTBOT; ++orientation) {
@@ -364,10 +386,13 @@ QList<PictureKind> pictureKinds(QSize size)
                 expected.setPixel(x, y, tiffPixel(kind, x, y));
         }
         for (const TiffStorage& storage : std::as_const(storages)) {
+            const bool largeTile = storage.tiled && (storage.tile > size.width() || storage.tile > size.height());
             QString name = QStringLiteral("TIFF %1 by %2%3")
                                .arg(QLatin1String(kind.name),
                                     storage.tiled ? QStringLiteral("tiles") : QStringLiteral("strips"),
                                     storage.planar ? QStringLiteral(", planar") : QString());
+            if (largeTile)
+                name += QStringLiteral(" larger than the picture");
             if (storage.orientation != ORIENTATION_TOPLEFT)
                 name += QStringLiteral(", orientation %1").arg(storage.orientation);
             if (jpeg) {
@@ -377,10 +402,10 @@ QList<PictureKind> pictureKinds(QSize size)
                 expected = QImage::fromData(tiff(size, kind, upright))
                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
             }
-            // The toolkit drops a grey picture's alpha and misreads 16-bit
-            // samples in planes.
+            // The toolkit drops a grey picture's alpha, misreads 16-bit
+            // samples in planes and refuses a tile larger than the picture.
             const bool misread = (kind.photometric == PHOTOMETRIC_MINISBLACK && kind.samples == 2)
-                || (kind.bits == 16 && storage.planar);
+                || (kind.bits == 16 && storage.planar) || largeTile;
             kinds.append({name, tiff(size, kind, storage), expected, misread});
         }
     }

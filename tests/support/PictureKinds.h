@@ -23,12 +23,13 @@ struct PictureKind {
 };
 
 // PNG: grey of 1, 2, 4, 8 and 16 bits, grey with alpha, palettes with and
-// without transparency, RGB and RGBA of 8 and 16 bits, each plain and
-// interlaced. TIFF: 1-bit of both photometric kinds, palette, grey of 8 and
-// 16 bits, RGB, grey and RGBA with associated and unassociated alpha, CMYK,
-// and YCbCr in JPEG, by strips and by tiles (16 × 16), samples contiguous
-// and planar; and, with orientation tags 2 to 8, JPEG by strips and tiles,
-// CMYK and RGB by strips.
+// without transparency, RGB and RGBA of 8 and 16 bits, 16-bit grey and RGB
+// with a transparency chunk, each plain and interlaced. TIFF: 1-bit of both
+// photometric kinds, palette, grey of 8 and 16 bits, RGB, grey and RGBA with
+// associated and unassociated alpha, RGBA of 16 bits, CMYK, and YCbCr in
+// JPEG, by strips and by tiles (16 × 16), samples contiguous and planar;
+// RGBA in one tile larger than the picture; and, with orientation tags
+// 2 to 8, JPEG by strips and tiles, CMYK and RGB by strips.
 QList<PictureKind> pictureKinds(QSize size);
 
 // Headers of TIFFs of every kind libtiff converts to RGBA (Lab, YCbCr in

@@ -186,9 +186,19 @@ Result<Image> Image::thumbnailFromData(const QByteArray& data, QSize largest)
         return imageError(Unreadable, QStringLiteral("The picture is too large for a thumbnail (%1 × %2 pixels).")
                                           .arg(full.width())
                                           .arg(full.height()));
+    QSize size = full;
     if (full.isValid() && !largest.isEmpty() && (full.width() > largest.width() || full.height() > largest.height())) {
         const QSize fitted = full.scaled(largest, Qt::KeepAspectRatio);
-        reader.setScaledSize(QSize(std::max(1, fitted.width()), std::max(1, fitted.height())));
+        size = QSize(std::max(1, fitted.width()), std::max(1, fitted.height()));
+        reader.setScaledSize(size);
+    }
+    // Within the thumbnail's limit, what is read by rows is a layout the
+    // toolkit misreads.
+    if (full.isValid() && bitmaps::pictureReadByRows(data)) {
+        const QImage image = bitmaps::readRowByRow(data, size);
+        if (image.isNull())
+            return cutShortError(full);
+        return Image(image);
     }
     QImage image;
     if (!reader.read(&image))

@@ -215,6 +215,16 @@ std::optional<RowPicture> pngRowPicture(const QByteArray& data)
     return pngPicture(data, header);
 }
 
+bool pngMisreadByToolkit(const QByteArray& data)
+{
+    // The toolkit's reader shifts the channels of 16-bit RGB whose
+    // transparency chunk names a colour.
+    PngHeader header;
+    PngReading reading(data);
+    return readsAsPicture(reading, header) && header.colourType == PNG_COLOR_TYPE_RGB && header.depth == 16
+        && header.transparency;
+}
+
 bool readPngRows(const QByteArray& data, RowSink& sink)
 {
     return readPng(data, sink);

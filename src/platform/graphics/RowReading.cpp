@@ -333,7 +333,8 @@ std::optional<RowPicture> pictureReadByRows(const QByteArray& data)
     std::optional<RowPicture> picture = rowPictureOf(data);
     if (!picture)
         return std::nullopt;
-    if (countedBytes(picture->size, QImage::Format_RGB32) > kToolkitLimit || tiffMisreadByToolkit(data))
+    if (countedBytes(picture->size, QImage::Format_RGB32) > kToolkitLimit || pngMisreadByToolkit(data)
+        || tiffMisreadByToolkit(data))
         return picture;
     return std::nullopt;
 }

@@ -34,9 +34,11 @@ struct RowPicture {
 std::optional<RowPicture> rowPictureOf(const QByteArray& data);
 
 // A PNG or TIFF too large for the toolkit's readers to take as they are
-// (more than their own limit at 32 bits a pixel), or a TIFF laid out in a
-// way they misread (grey with alpha, whose alpha they drop; 16-bit samples
-// in planes): such pictures are read by rows. None for any other.
+// (more than their own limit at 32 bits a pixel), or one laid out in a way
+// they misread (a TIFF of grey with alpha, whose alpha they drop, of 16-bit
+// samples in planes, or in a tile larger than the picture, which they
+// refuse; a 16-bit RGB PNG with a transparency chunk, whose channels they
+// shift): such pictures are read by rows. None for any other.
 std::optional<RowPicture> pictureReadByRows(const QByteArray& data);
 
 // The picture read at `size` pixels (no more than its own, and fewer where

@@ -115,9 +115,15 @@ struct TiffLayout {
     std::optional<QPoint> dotsPerMeter;
 
     bool grey() const { return photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE; }
-    // The toolkit's reader drops a grey picture's alpha and misreads 16-bit
-    // samples kept in planes.
-    bool misreadByToolkit() const { return (grey() && alpha) || (planar && bits == 16 && samples > 1); }
+    // The toolkit's reader drops a grey picture's alpha, misreads 16-bit
+    // samples kept in planes, and refuses a tile of more bytes than the
+    // whole picture (as libtiff's tools tile a small one), which only a
+    // tile larger than the picture can be.
+    bool misreadByToolkit() const
+    {
+        return (grey() && alpha) || (planar && bits == 16 && samples > 1)
+            || (tiled && (tileWidth > width || tileHeight > height));
+    }
 };
 
 std::optional<TiffLayout> tiffLayout(TIFF* tiff)

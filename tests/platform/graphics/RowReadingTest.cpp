@@ -4,11 +4,13 @@
 #include "platform/graphics/BitmapDecoding.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/RowReading.h"
+#include "support/DecodedPicture.h"
 #include "support/GreyPicture.h"
 #include "support/PictureKinds.h"
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace ql;
@@ -54,7 +56,8 @@ TEST(RowReading, EveryLayoutGivesTheToolkitsPixelsWholeAndReduced)
 {
     const QSize size(36, 30);
     const QList<ql::testing::PictureKind> kinds = ql::testing::pictureKinds(size);
-    ASSERT_GE(kinds.size(), 95);
+    ASSERT_GE(kinds.size(), 100);
+    const QTemporaryDir folder;
     const auto expectNear = [](const QImage& got, const QImage& expected, const char* what) {
         ASSERT_EQ(got.size(), expected.size()) << what;
         const auto [off, at] = ql::testing::largestChannelDifference(got, expected);
@@ -71,20 +74,37 @@ TEST(RowReading, EveryLayoutGivesTheToolkitsPixelsWholeAndReduced)
                    "by rows, reduced");
 
         // The toolkit's road, where the program takes it; the layouts it
-        // gets wrong are read by rows whatever their size.
+        // gets wrong are read by rows whatever their size, and a third
+        // reader says which road is right.
         const bool byRows = bitmaps::pictureReadByRows(kind.data).has_value();
         EXPECT_EQ(byRows, kind.misreadByToolkit);
-        if (!byRows) {
+        // PIL reads no grey TIFF with associated alpha, and takes grey and
+        // alpha in planes for other samples.
+        const bool pilReads = !(kind.name.startsWith(QLatin1String("TIFF grey+"))
+                                && (kind.name.contains(QLatin1String("associated"))
+                                    || kind.name.contains(QLatin1String("planar"))));
+        if (byRows && pilReads) {
+            const QString path = folder.filePath(QStringLiteral("kind"));
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(kind.data) == kind.data.size());
+            file.close();
+            // PIL keeps the top byte of a 16-bit sample, where we round.
+            const QImage third = premultiplied(ql::testing::decodedRGBA(path));
+            const auto [off, at] = ql::testing::largestChannelDifference(third, kind.expected);
+            EXPECT_LE(off, 2) << "PIL at " << at.x() << ", " << at.y();
+        } else if (!byRows) {
             QBuffer buffer;
             buffer.setData(kind.data);
             buffer.open(QIODevice::ReadOnly);
             QImageReader reader(&buffer);
             expectNear(premultiplied(reader.read()), whole, "the toolkit's reader");
         }
-        const Result<Image> placed = Image::fromData(kind.data);
-        EXPECT_TRUE(placed.ok());
-        if (placed.ok())
-            expectNear(premultiplied(placed->bitmap()), kind.expected, "placed");
+        for (const auto& [road, image] : {std::pair("placed", Image::fromData(kind.data)),
+                                          std::pair("as a thumbnail", Image::thumbnailFromData(kind.data, size))}) {
+            EXPECT_TRUE(image.ok()) << road;
+            if (image.ok())
+                expectNear(premultiplied(image->bitmap()), kind.expected, road);
+        }
     }
 }
 
