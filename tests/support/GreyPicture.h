@@ -9,9 +9,9 @@
 
 namespace ql::testing {
 
-// How the pixels are stored: 8- or 16-bit grey, 1-bit grey, or palette
-// indexes of 8 or 1 bits.
-enum class SplitDepth { Grey8, Grey16, OneBit, Palette8, Palette1 };
+// How the pixels are stored: 8- or 16-bit grey, 1-bit grey, palette
+// indexes of 8 or 1 bits, or 8-bit CMYK (TIFF only).
+enum class SplitDepth { Grey8, Grey16, OneBit, Palette8, Palette1, Cmyk };
 
 // The colours left and right of the split: black and white for grey
 // depths, these two for palettes.
@@ -26,8 +26,8 @@ QByteArray splitPng(QSize size, int split, SplitDepth depth);
 // half clear through a transparency chunk.
 QByteArray interlacedClearSplitPng(QSize size, int split);
 QByteArray splitGreyPng(QSize size, int split);
-// The same as a TIFF (1-bit grey stored white-is-zero, as scans are, in one
-// strip; palettes in strips of 64 rows), deflated.
+// The same as a TIFF (1-bit grey stored white-is-zero, as scans are, grey
+// and CMYK in one strip; palettes in strips of 64 rows), deflated.
 QByteArray splitTiff(QSize size, int split, SplitDepth depth);
 
 // A 10 × 10 red PNG whose header claims `claimed` pixels: its data ends
