@@ -1,6 +1,7 @@
 // The store shared by running copies of the program, and stores it cannot
 // read: what one copy sets survives the other's changes, and damaged bytes
 // are kept before anything replaces them.
+#include "platform/runtime/UninterruptedWrite.h"
 #include "platform/runtime/UserDefaults.h"
 #include "support/HeldLock.h"
 #include "support/KeptWarnings.h"
@@ -15,6 +16,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -137,6 +143,33 @@ TEST(UserDefaultsStore, AHolderWritingWhatItReadAfterThisCopyQuitsLosesNoChange)
     EXPECT_EQ(ql::UserDefaults(store).objectForKey(key(11)), 11) << "in the store itself";
     EXPECT_TRUE(saidWhere) << warnings.all();
     EXPECT_EQ(warnings.count(QStringLiteral("were saved")), 0) << warnings.all();
+}
+
+// A signal that would end the program while a change is written ends it
+// once the change is whole.
+TEST(UserDefaultsStore, ASignalDuringAWriteEndsTheProgramOnceTheWriteIsWhole)
+{
+    QTemporaryDir dir;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const QByteArray file = QFile::encodeName(dir.filePath(QString::number(signal)));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // Only what is safe in the child of a program with threads.
+            {
+                const ql::UninterruptedWrite writing;
+                ::raise(signal);
+                const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+                if (fd >= 0 && ::write(fd, "whole", 5) == 5)
+                    ::close(fd);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(contents(QFile::decodeName(file)), QByteArray("whole"));
+    }
 }
 
 // Changes that cannot be written by the time the program quits are counted

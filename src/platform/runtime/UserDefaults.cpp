@@ -3,6 +3,7 @@
 #include "platform/object/ValueKind.h"
 #include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/FileReading.h"
+#include "platform/runtime/UninterruptedWrite.h"
 #include "platform/runtime/UserDefaultsFile.h"
 
 #include <QDebug>
@@ -287,15 +288,18 @@ bool UserDefaults::writeHolding(const Status& locked)
         return false;
     if (m_unwritten.isEmpty() && laid.isEmpty())
         return !keptHere();
-    if (const Status written = writeFileAtomically(m_path, encodeUserDefaults(m_stored)); !written) {
-        // Once, not at every change; the changes stay for the next try.
-        if (!m_toldWriteFailure)
-            qWarning().noquote() << tr("Settings could not be saved:") << written.error().message;
-        m_toldWriteFailure = true;
-        return false;
+    {
+        const UninterruptedWrite writing;
+        if (const Status written = writeFileAtomically(m_path, encodeUserDefaults(m_stored)); !written) {
+            // Once, not at every change; the changes stay for the next try.
+            if (!m_toldWriteFailure)
+                qWarning().noquote() << tr("Settings could not be saved:") << written.error().message;
+            m_toldWriteFailure = true;
+            return false;
+        }
+        m_held.remove(laid);
     }
     m_unwritten.clear();
-    m_held.remove(laid);
     m_toldWriteFailure = false;
     return !keptHere();
 }
@@ -304,6 +308,7 @@ void UserDefaults::keepUnwritten()
 {
     if (m_unwritten.isEmpty())
         return;
+    const UninterruptedWrite writing;
     const Result<QString> kept = m_held.keep(m_unwritten.values());
     if (!kept) {
         if (!m_toldKeepFailure)
