@@ -47,7 +47,6 @@ public:
 
     // Any document: `write` writes it to the path it is given.
     CrowdedWindow(const std::function<bool(const QString& path)>& write, double magnification)
-        : m_quiet(m_folder.filePath(QStringLiteral("defaults.conf")))
     {
         const QString path = m_folder.filePath(QStringLiteral("page.qvleaf"));
         if (!write(path))

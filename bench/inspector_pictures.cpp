@@ -86,8 +86,6 @@ constexpr QPointF kEmpty(580, 100);
 // A document window of a program of its own.
 class PictureWindow {
 public:
-    PictureWindow() : m_quiet(m_folder.filePath(QStringLiteral("defaults.conf"))) {}
-
     QString write(const QByteArray& bytes, const QString& name) const
     {
         const QString path = m_folder.filePath(name);

@@ -1,6 +1,7 @@
 // The store shared by running copies of the program, and stores it cannot
 // read: what one copy sets survives the other's changes, and damaged bytes
 // are kept before anything replaces them.
+#include "platform/runtime/UninterruptedWrite.h"
 #include "platform/runtime/UserDefaults.h"
 #include "support/HeldLock.h"
 #include "support/KeptWarnings.h"
@@ -10,9 +11,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -69,7 +77,8 @@ TEST(UserDefaultsStore, RunningCopiesKeepEveryKeyTheySetAndNoneWaitsOutTheLock)
 }
 
 // Another program keeps the lock across a session: its first change waits
-// once, the rest are held without waiting, and quitting saves them all.
+// once, the rest are kept beside the store without waiting, and the next
+// change once the lock is free lays them all over the store.
 TEST(UserDefaultsStore, ALockHeldElsewhereStallsOneChangeAndLosesNone)
 {
     QTemporaryDir dir;
@@ -87,18 +96,80 @@ TEST(UserDefaultsStore, ALockHeldElsewhereStallsOneChangeAndLosesNone)
             defaults.setInteger(key(i), i);
         EXPECT_LT(session.elapsed(), 2 * ql::UserDefaults::kLockWait.count()) << "one wait, not one per change";
     }
-    EXPECT_EQ(warnings.count(QStringLiteral("without their lock")), 1) << warnings.all();
+    EXPECT_EQ(warnings.count(QStringLiteral("without their lock")), 0) << warnings.all();
+    EXPECT_EQ(warnings.count(QStringLiteral("They are kept in “")), 1) << warnings.all();
     EXPECT_EQ(contents(store + QStringLiteral(".damaged")), "damaged, kept aside first");
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(ql::UserDefaults(store).objectForKey(key(i)), i) << i;
 
-    // Once the lock is free, the next change saves what was held.
     ql::UserDefaults defaults(store);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(defaults.objectForKey(key(i)), i) << i;
     defaults.setInteger(key(10), 10);
     other.release();
     defaults.setInteger(key(11), 11);
     EXPECT_EQ(ql::UserDefaults(store).objectForKey(key(10)), 10);
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.held-*")}), QStringList()) << "all laid over the store";
     EXPECT_EQ(warnings.count(QStringLiteral("Changes are lost")), 0) << warnings.all();
+}
+
+// Another program holds the lock, has read the store, and renames what it
+// read over it after this copy quits, as a copy stuck inside its write does
+// once it goes on: the next start has every change this copy made, the
+// later of two changes of one key, and the log said where they were.
+TEST(UserDefaultsStore, AHolderWritingWhatItReadAfterThisCopyQuitsLosesNoChange)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("defaults.qldefaults"));
+    const auto key = [](int i) { return QStringLiteral("change%1").arg(i); };
+    ql::UserDefaults(store).setInteger(key(0), -1);
+    ql::testing::HeldLock other(store + QStringLiteral(".lock"), store);
+    ASSERT_TRUE(other.isHeld());
+    const ql::testing::KeptWarnings warnings;
+    {
+        ql::UserDefaults defaults(store);
+        for (int i = 0; i < 12; ++i)
+            defaults.setInteger(key(i), i);
+        defaults.setInteger(key(1), 100);
+        defaults.removeObjectForKey(key(2));
+    }
+    other.release();
+    const QRegularExpressionMatch kept = QRegularExpression(QStringLiteral("kept in “([^”]+)”")).match(
+        QString::fromStdString(warnings.all()));
+    const bool saidWhere = kept.hasMatch() && QFileInfo::exists(kept.captured(1));
+
+    const ql::UserDefaults next(store);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(next.objectForKey(key(i)), i == 1 ? QVariant(100) : i == 2 ? QVariant() : QVariant(i)) << i;
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.held-*")}), QStringList());
+    EXPECT_EQ(ql::UserDefaults(store).objectForKey(key(11)), 11) << "in the store itself";
+    EXPECT_TRUE(saidWhere) << warnings.all();
+    EXPECT_EQ(warnings.count(QStringLiteral("were saved")), 0) << warnings.all();
+}
+
+// A signal that would end the program while a change is written ends it
+// once the change is whole.
+TEST(UserDefaultsStore, ASignalDuringAWriteEndsTheProgramOnceTheWriteIsWhole)
+{
+    QTemporaryDir dir;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const QByteArray file = QFile::encodeName(dir.filePath(QString::number(signal)));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // Only what is safe in the child of a program with threads.
+            {
+                const ql::UninterruptedWrite writing;
+                ::raise(signal);
+                const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+                if (fd >= 0 && ::write(fd, "whole", 5) == 5)
+                    ::close(fd);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(contents(QFile::decodeName(file)), QByteArray("whole"));
+    }
 }
 
 // Changes that cannot be written by the time the program quits are counted
