@@ -19,6 +19,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -170,6 +171,57 @@ TEST(UserDefaultsStore, ASignalDuringAWriteEndsTheProgramOnceTheWriteIsWhole)
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
         EXPECT_EQ(contents(QFile::decodeName(file)), QByteArray("whole"));
     }
+}
+
+// A signal that comes once a change has the lock, while the store is read
+// to lay the change over it, ends the program once the change is in.
+TEST(UserDefaultsStore, ASignalWhileTheStoreIsReadForAChangeLosesNoChange)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("defaults.qldefaults"));
+    // Large enough that reading it takes a moment to stop the copy in.
+    ql::UserDefaults(store).setObject(QStringLiteral("large"), QByteArray(24 << 20, 'x'));
+    const auto opened = [](qint64 pid) {
+        QStringList files;
+        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+        for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+            files << QFile::symLinkTarget(fds.filePath(fd));
+        return files;
+    };
+    const auto written = [&] {
+        struct stat info {};
+        return ::stat(QFile::encodeName(store).constData(), &info) == 0 ? info.st_ino : 0;
+    };
+    // Holding the lock, the store not yet replaced nor being written (that
+    // goes through a file without a name).
+    const auto reading = [&](qint64 pid, ino_t before) {
+        const QStringList files = opened(pid);
+        return files.contains(store + QStringLiteral(".lock")) && files.filter(QStringLiteral("/#")).isEmpty()
+               && written() == before;
+    };
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        QProcess copy;
+        copy.setChildProcessModifier([] { std::signal(SIGTERM, SIG_DFL); });
+        const QString key = QStringLiteral("attempt%1").arg(attempt);
+        const ino_t before = written();
+        copy.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/defaults-writer"), {store, key, QStringLiteral("1")});
+        ASSERT_TRUE(copy.waitForStarted());
+        const qint64 pid = copy.processId();
+        while (!reading(pid, before) && !opened(pid).isEmpty()) {
+        }
+        ::kill(pid_t(pid), SIGSTOP);
+        const bool caught = reading(pid, before);
+        if (caught)
+            ::kill(pid_t(pid), SIGTERM);
+        ::kill(pid_t(pid), SIGCONT);
+        ASSERT_TRUE(copy.waitForFinished(30000));
+        if (!caught)
+            continue;
+        EXPECT_EQ(copy.exitStatus(), QProcess::CrashExit) << "ended by the signal";
+        EXPECT_TRUE(ql::UserDefaults(store).hasStoredValue(key + QStringLiteral("-0"))) << "the change is in";
+        return;
+    }
+    FAIL() << "the copy was never caught reading the store";
 }
 
 // Changes that cannot be written by the time the program quits are counted

@@ -284,12 +284,14 @@ bool UserDefaults::writeHolding(const Status& locked)
         m_toldLockBusy = false;
     }
     QStringList laid;
-    if (!reload(&laid))
-        return false;
-    if (m_unwritten.isEmpty() && laid.isEmpty())
-        return !keptHere();
     {
+        // From the read on: a change that has the lock is in the store before
+        // a signal ends the program.
         const UninterruptedWrite writing;
+        if (!reload(&laid))
+            return false;
+        if (m_unwritten.isEmpty() && laid.isEmpty())
+            return !keptHere();
         if (const Status written = writeFileAtomically(m_path, encodeUserDefaults(m_stored)); !written) {
             // Once, not at every change; the changes stay for the next try.
             if (!m_toldWriteFailure)
@@ -297,8 +299,11 @@ bool UserDefaults::writeHolding(const Status& locked)
             m_toldWriteFailure = true;
             return false;
         }
-        m_held.remove(laid);
     }
+    // Laid over the store now: a signal may end the program before they
+    // are all gone, and the next copy to hold the lock lays the rest again,
+    // which changes nothing.
+    m_held.remove(laid);
     m_unwritten.clear();
     m_toldWriteFailure = false;
     return !keptHere();
