@@ -224,6 +224,34 @@ TEST(UserDefaultsStore, ASignalWhileTheStoreIsReadForAChangeLosesNoChange)
     FAIL() << "the copy was never caught reading the store";
 }
 
+// A copy killed while it keeps changes beside the store leaves a part-made
+// file: the next write under the lock removes it, but not one a running
+// copy, or one that may be, is still writing.
+TEST(UserDefaultsStore, APartMadeFileOfAnEndedCopyIsRemoved)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("defaults.qldefaults"));
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const auto part = [&](qint64 pid, int number, int ageInSeconds) {
+        const QString path = QStringLiteral("%1.held-%2-%3.part").arg(store).arg(pid).arg(number);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write("cut short") > 0 && file.flush()
+                    && file.setFileTime(QDateTime::currentDateTime().addSecs(-ageInSeconds),
+                                        QFileDevice::FileModificationTime));
+        return path;
+    };
+    const QString abandoned = part(ended, 1, 3600);
+    const QString running = part(::getpid(), 1, 3600);
+    const QString begun = part(ended, 2, 0);
+    ql::UserDefaults(store).setInteger(QStringLiteral("unitsType"), 1);
+    EXPECT_FALSE(QFileInfo::exists(abandoned));
+    EXPECT_TRUE(QFileInfo::exists(running));
+    EXPECT_TRUE(QFileInfo::exists(begun));
+}
+
 // Changes that cannot be written by the time the program quits are counted
 // in the log, not dropped without a word.
 TEST(UserDefaultsStore, ChangesThatCannotBeSavedAreCountedAtQuit)

@@ -304,6 +304,7 @@ bool UserDefaults::writeHolding(const Status& locked)
     // are all gone, and the next copy to hold the lock lays the rest again,
     // which changes nothing.
     m_held.remove(laid);
+    m_held.removeAbandoned();
     m_unwritten.clear();
     m_toldWriteFailure = false;
     return !keptHere();
