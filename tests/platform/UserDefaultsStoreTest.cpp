@@ -1,6 +1,7 @@
 // The store shared by running copies of the program, and stores it cannot
 // read: what one copy sets survives the other's changes, and damaged bytes
 // are kept before anything replaces them.
+#include "platform/runtime/HeldSettings.h"
 #include "platform/runtime/UninterruptedWrite.h"
 #include "platform/runtime/UserDefaults.h"
 #include "support/HeldLock.h"
@@ -16,6 +17,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 #include <csignal>
 #include <fcntl.h>
@@ -250,6 +254,37 @@ TEST(UserDefaultsStore, APartMadeFileOfAnEndedCopyIsRemoved)
     EXPECT_FALSE(QFileInfo::exists(abandoned));
     EXPECT_TRUE(QFileInfo::exists(running));
     EXPECT_TRUE(QFileInfo::exists(begun));
+}
+
+// Copies reading while another lays kept changes over the store and removes
+// their files find each file whole or gone, never one they cannot read.
+TEST(UserDefaultsStore, KeptChangesRemovedAsTheyAreReadAreNotCalledUnreadable)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("defaults.qldefaults"));
+    const ql::HeldSettings held(store);
+    QStringList unreadable;
+    // The race is narrow: a second round gives it room.
+    for (int round = 0; round < 2 && unreadable.isEmpty(); ++round) {
+        for (int i = 0; i < 150; ++i)
+            ASSERT_TRUE(held.keep({{QStringLiteral("change%1").arg(i), i, ql::HeldSettings::nextStamp()}}));
+        std::atomic<bool> merged {false};
+        QStringList said[4];
+        std::vector<std::thread> readers;
+        for (QStringList& reasons : said)
+            readers.emplace_back([&held, &merged, &reasons] {
+                while (!merged)
+                    held.read(reasons);
+            });
+        ql::UserDefaults {store};
+        merged = true;
+        for (int i = 0; i < 4; ++i) {
+            readers[size_t(i)].join();
+            unreadable += said[i];
+        }
+        ASSERT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.held-*")}), QStringList()) << "all laid";
+    }
+    EXPECT_TRUE(unreadable.isEmpty()) << unreadable.join(QLatin1Char('\n')).toStdString();
 }
 
 // Changes that cannot be written by the time the program quits are counted

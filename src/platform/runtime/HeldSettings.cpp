@@ -125,8 +125,9 @@ QList<HeldSettings::Batch> HeldSettings::read(QStringList& unreadable) const
             continue;
         const QString file = folder.filePath(leaf);
         const Result<QByteArray> bytes = readFileWithin(file, kLargestSettingsFile);
-        // Gone meanwhile: laid over the store by the copy holding the lock.
-        if (!bytes && bytes.error().code == int(FileReadingError::Missing))
+        // Gone meanwhile, even between being found and opened: laid over the
+        // store by the copy holding the lock, or kept again by its own.
+        if (!bytes && (bytes.error().code == int(FileReadingError::Missing) || !QFileInfo::exists(file)))
             continue;
         std::optional<QList<Change>> changes = bytes ? changesIn(*bytes) : std::nullopt;
         if (changes)
