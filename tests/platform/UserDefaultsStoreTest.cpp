@@ -287,6 +287,29 @@ TEST(UserDefaultsStore, KeptChangesRemovedAsTheyAreReadAreNotCalledUnreadable)
     EXPECT_TRUE(unreadable.isEmpty()) << unreadable.join(QLatin1Char('\n')).toStdString();
 }
 
+// What stands beside the store under a kept file's name but is no such
+// file (a pipe, a link to a device, damaged bytes) blocks nothing, is left
+// as it is, and the log says where.
+TEST(UserDefaultsStore, WhatIsNoKeptFileIsLeftAndTheLogSaysWhere)
+{
+    using namespace std::chrono_literals;
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("defaults.qldefaults"));
+    const QString pipe = store + QStringLiteral(".held-1-1");
+    const QString device = store + QStringLiteral(".held-1-2");
+    const QString damaged = store + QStringLiteral(".held-1-3");
+    ASSERT_TRUE(ql::testing::makeFifo(pipe));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), device));
+    write(damaged, "damaged");
+    const ql::testing::KeptWarnings warnings;
+    const auto change = [&] { ql::UserDefaults(store).setInteger(QStringLiteral("unitsType"), 1); };
+    ASSERT_TRUE(ql::testing::returnsWithin(5s, change, pipe)) << "the store waited on the pipe";
+    EXPECT_EQ(ql::UserDefaults(store).integerForKey(QStringLiteral("unitsType")), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.held-*")}, QDir::System | QDir::Files).size(), 3);
+    // Each of the two sessions says it once for each.
+    EXPECT_EQ(warnings.count(QStringLiteral("beside “%1” are left").arg(store)), 6) << warnings.all();
+}
+
 // Changes that cannot be written by the time the program quits are counted
 // in the log, not dropped without a word.
 TEST(UserDefaultsStore, ChangesThatCannotBeSavedAreCountedAtQuit)

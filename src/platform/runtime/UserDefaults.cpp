@@ -236,7 +236,7 @@ bool UserDefaults::reload(QStringList* laid)
     HeldSettings::apply(changes, values);
     for (const QString& reason : unreadable) {
         if (!m_toldUnreadable.contains(reason))
-            qWarning().noquote() << tr("Settings kept beside the store are left where they are: %1").arg(reason);
+            qWarning().noquote() << tr("Settings kept beside “%1” are left where they are: %2").arg(m_path, reason);
         m_toldUnreadable.append(reason);
     }
     m_stored = values;
