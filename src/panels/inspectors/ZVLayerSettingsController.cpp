@@ -19,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <cmath>
+
 namespace ql {
 
 namespace {
@@ -48,27 +50,39 @@ Options degrees()
     return Options::numbers(Number::Double, std::nullopt, std::nullopt, QStringLiteral("ZVDegreesTransformer2"));
 }
 
-// A frame field: text without a number, or a negative size, is refused
-// rather than read as 0, and so is a frame whose content would be below
-// nothing on either side; a new frame is one resize step. A size of 0 is
-// refused while the aspect ratio is kept: no proportion can be kept from
-// it, and content collapsed to a point leaves no handle to grow it by.
+// A frame field: text without a number, a number past what a double holds,
+// or a negative size, is refused rather than read as 0, and so is a frame
+// whose content would be below nothing on either side; a new frame is one
+// resize step. While the aspect ratio is kept, a size that leaves the
+// content no width or height (a 0, or a size so small it rounds away) is
+// refused: no proportion can be kept from it, and content collapsed to a
+// point leaves no handle to grow it by.
 Options frameField(const char* transformer, bool size)
 {
     Options options;
     options.transformer = QString::fromLatin1(transformer);
     options.accepts = [size](const QVariant& shown) {
         const std::optional<double> number = typedNumber(shown);
-        if (!number || !size)
-            return number.has_value();
-        return *number > 0 || (*number == 0 && !ZVDesignHelper::sharedInstance().keepAspectRatio());
+        if (!number || !std::isfinite(*number))
+            return false;
+        return !size || *number > 0 || (*number == 0 && !ZVDesignHelper::sharedInstance().keepAspectRatio());
     };
-    if (size) {
-        options.acceptsValue = [](const QVariant& value) {
-            const QSizeF frame = value.toRectF().size();
-            return frame.width() >= 2 * ZVPuttyView::kMargin && frame.height() >= 2 * ZVPuttyView::kMargin;
-        };
-    }
+    options.acceptsValue = [size](const QVariant& value) {
+        const QRectF frame = value.toRectF();
+        if (!std::isfinite(frame.x()) || !std::isfinite(frame.y()) || !std::isfinite(frame.width())
+            || !std::isfinite(frame.height()))
+            return false;
+        if (!size)
+            return true;
+        constexpr double margins = 2 * ZVPuttyView::kMargin;
+        if (frame.width() < margins || frame.height() < margins)
+            return false;
+        const ZVDesignHelper& helper = ZVDesignHelper::sharedInstance();
+        // The frame the field showed: content it had on both sides is kept.
+        const QRectF last = helper.lastRect();
+        const bool hadContent = last.width() > margins && last.height() > margins;
+        return !helper.keepAspectRatio() || !hadContent || (frame.width() > margins && frame.height() > margins);
+    };
     options.write = [](KVObject& target, const QVariant& value) {
         auto& element = static_cast<ZVPuttyView&>(target);
         element.setNewPuttyViewFrame(value.toRectF(), true);

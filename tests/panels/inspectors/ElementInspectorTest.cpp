@@ -152,6 +152,28 @@ TEST(ElementInspector, AKeptProportionNeverMakesANegativeSide)
     EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 20, 0));
 }
 
+// A size too small to survive in points (it rounds the content to no width
+// or height) is a 0 in all but name, and a number past what a double holds
+// is no size or place at all: each is refused, with the ratio kept or not.
+TEST(ElementInspector, ASizeThatRoundsToNothingOrOverflowsIsRefused)
+{
+    UnitsScope points(2);
+    Harness h(textElement());
+    type(frameField(h, 2), QStringLiteral("20"));
+    const QRectF content = h.element->contentFrame();
+    const int steps = h.undo()->undoCount();
+    for (const auto& [index, text] : {std::pair {2, "1e-20"}, std::pair {2, "1e-14"}, std::pair {2, "1e400"}, std::pair {0, "1e400"}}) {
+        type(frameField(h, index), QString::fromLatin1(text));
+        EXPECT_EQ(h.element->contentFrame(), content) << text;
+    }
+    h.element->setKeepAspectRatio(false);
+    for (const auto& [index, text] : {std::pair {3, "1e400"}, std::pair {1, "-1e400"}}) {
+        type(frameField(h, index), QString::fromLatin1(text));
+        EXPECT_EQ(h.element->contentFrame(), content) << text;
+    }
+    EXPECT_EQ(h.undo()->undoCount(), steps) << "a refused entry records nothing";
+}
+
 TEST(ElementInspector, AlignSegmentsCallTheirPageCommands)
 {
     Harness h(textElement());
@@ -222,3 +244,4 @@ TEST(ElementInspector, FollowsTheFocusedElementAndIsEmptyWithoutOne)
     EXPECT_TRUE(frameField(h, 0)->text().isEmpty());
     EXPECT_EQ(h.inspector.backgroundPicker()->background(), nullptr);
 }
+
