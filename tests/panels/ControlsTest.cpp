@@ -1,15 +1,21 @@
 #include "panels/ViewController.h"
 #include "panels/controls/ComposeButton.h"
+#include "panels/controls/FocusedWheel.h"
 #include "panels/controls/Popover.h"
 #include "panels/controls/ScreenPlacement.h"
 #include "panels/controls/TBTabBar.h"
 #include "panels/controls/TBTabBarItem.h"
 
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <qtestspontaneevent.h>
 
 using namespace ql;
 
@@ -151,4 +157,37 @@ TEST(ScreenPlacement, AWindowsFrameLandsWhollyOnTheScreen)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&later));
     EXPECT_EQ(later.frameGeometry().bottomRight(), screen.bottomRight());
     EXPECT_EQ(later.size(), QSize(100, 80));
+}
+
+// Rows built apart and measured (and so polished) before they join a pane
+// are covered as well as those built in it: a passing wheel turns none.
+TEST(FocusedWheel, ControlsBuiltApartAndAddedLaterTakeTheWheelOnlyWithTheFocus)
+{
+    QWidget pane;
+    auto* layout = new QVBoxLayout(&pane);
+    FocusedWheel::cover(&pane);
+    auto* typing = new QLineEdit;
+    layout->addWidget(typing);
+    auto* row = new QWidget;
+    auto* number = new QSpinBox(row);
+    number->setValue(5);
+    (void)number->sizeHint();
+    layout->addWidget(row);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+    typing->setFocus();
+    const auto notch = [number] {
+        QWidget* under = number->childAt(number->rect().center());
+        const QPoint at = under->mapFrom(number, number->rect().center());
+        QWheelEvent wheel(at, under->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);
+        qApp->notify(under, &wheel);
+    };
+    notch();
+    EXPECT_EQ(number->value(), 5);
+    EXPECT_FALSE(number->hasFocus());
+    number->setFocus(Qt::TabFocusReason);
+    notch();
+    EXPECT_EQ(number->value(), 6);
 }

@@ -41,6 +41,16 @@ void focusByClickOrTab(QWidget& control)
         control.setFocusPolicy(Qt::StrongFocus);
 }
 
+void coverControls(QWidget& root)
+{
+    if (turnsByWheel(root))
+        focusByClickOrTab(root);
+    for (QWidget* control : root.findChildren<QWidget*>()) {
+        if (turnsByWheel(*control))
+            focusByClickOrTab(*control);
+    }
+}
+
 class Filter : public QObject {
 public:
     using QObject::QObject;
@@ -49,6 +59,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         const QEvent::Type type = event->type();
+        if (type == QEvent::ParentChange) {
+            // Rows built apart are often polished (measured) before they
+            // join a pane: their controls are covered as they join.
+            if (auto* joined = qobject_cast<QWidget*>(watched); joined && isCovered(*joined))
+                coverControls(*joined);
+            return false;
+        }
         if (type != QEvent::Wheel && type != QEvent::Polish)
             return false;
         auto* control = qobject_cast<QWidget*>(watched);
@@ -76,12 +93,7 @@ void FocusedWheel::cover(QWidget* root)
         qApp->installEventFilter(filter);
     }
     root->setProperty(coveredProperty, true);
-    if (turnsByWheel(*root))
-        focusByClickOrTab(*root);
-    for (QWidget* control : root->findChildren<QWidget*>()) {
-        if (turnsByWheel(*control))
-            focusByClickOrTab(*control);
-    }
+    coverControls(*root);
 }
 
 } // namespace ql
