@@ -16,6 +16,9 @@
 #include <memory>
 #include <vector>
 
+// The toolkit's logical resolution of the screen, by which it scales tab stops.
+int qt_defaultDpiY();
+
 namespace ql::text {
 
 struct FlowPoint {
@@ -82,17 +85,30 @@ Qt::Alignment qtAlignment(ParagraphStyle::Alignment alignment)
     return Qt::AlignLeading;
 }
 
+// The toolkit takes tab stops in pixels of the screen's logical resolution
+// and shrinks them by the text's resolution over the screen's (to 1/64, as it
+// rounds): given in points, they are grown by as much first, so that a stop
+// at 100 points lands at 100 points whatever the screen.
+double tabStopScale()
+{
+    const int screen = qt_defaultDpiY();
+    const int text = FontResolver::layoutDevice()->logicalDpiY();
+    const double shrink = std::round(64.0 * text / std::max(screen, 1)) / 64.0;
+    return screen > 0 && shrink > 0 ? 1.0 / shrink : 1.0;
+}
+
 QTextOption textOption(const ParagraphStyle& style)
 {
     QTextOption option(qtAlignment(style.alignment));
     option.setWrapMode(QTextOption::WordWrap);
     option.setUseDesignMetrics(true);
-    option.setTabStopDistance(kTabInterval);
+    const double scale = tabStopScale();
+    option.setTabStopDistance(kTabInterval * scale);
     if (style.tabStops) {
         QList<QTextOption::Tab> tabs;
         for (double location : *style.tabStops) {
             if (std::isfinite(location) && location >= 0 && location < kLimit)
-                tabs.append(QTextOption::Tab(location, QTextOption::LeftTab));
+                tabs.append(QTextOption::Tab(location * scale, QTextOption::LeftTab));
         }
         option.setTabs(tabs);
     }

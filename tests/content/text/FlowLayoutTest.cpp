@@ -335,3 +335,21 @@ TEST(FlowLayout, TextFlowsBesideObstaclesAndSkipsSliversItCannotUse)
     }
     EXPECT_GT(layout.linesInTextContainer(0).size(), 3);
 }
+
+TEST(FlowLayout, TabStopsAreInPoints)
+{
+    ParagraphStyle columns;
+    columns.tabStops = QList<double> {100, 200};
+    TextStorage storage;
+    AttributedString text(QStringLiteral("a\tb\tc\n"), font(12, columns));
+    text.append(AttributedString(QStringLiteral("\td\tTwo"), font(12)));
+    storage.setAttributedString(text);
+    TextContainer box(QSizeF(400, 400));
+    storage.layoutManager()->addTextContainer(&box);
+    FlowLayout& layout = *storage.layoutManager();
+    // The paragraph's own stops, then the default ones every 28 points.
+    EXPECT_NEAR(layout.caretRect(2).rect.x(), 100, 0.5);
+    EXPECT_NEAR(layout.caretRect(4).rect.x(), 200, 0.5);
+    EXPECT_NEAR(layout.caretRect(7).rect.x(), 28, 0.5);
+    EXPECT_NEAR(layout.caretRect(9).rect.x(), 56, 0.5);
+}
