@@ -184,6 +184,20 @@ TEST(ImageViewArchive, AMaskPastWhatPngReadersTakeIsSavedWhole)
     EXPECT_EQ(copy->imageMask().bitmap().convertToFormat(QImage::Format_Grayscale8), tall);
 }
 
+TEST(ImageViewArchive, AMaskChosenFromAPdfIsSavedAsItsOwnData)
+{
+    const QByteArray pdf = pdfData();
+    const ql::Result<ql::Image> mask = ql::Image::fromData(pdf);
+    ASSERT_TRUE(mask.ok());
+    ZVImageView view(QRectF(0, 0, 160, 120));
+    view.setImageMask(*mask);
+    const QByteArray archive = archiveOf(&view);
+    EXPECT_EQ(storedData(archive, QStringLiteral("imageMask")), pdf);
+    const std::unique_ptr<ZVImageView> copy = readBack<ZVImageView>(archive);
+    ASSERT_TRUE(copy);
+    EXPECT_TRUE(copy->imageMask().isVector());
+}
+
 TEST(ImageViewArchive, DamagedNumbersAndKindsReadWithoutHarm)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();

@@ -69,10 +69,15 @@ Result<QByteArray> imageArchiveData(const ImageRep& representation)
 
 Result<QByteArray> losslessImageData(const Image& image)
 {
-    const QSize pixels = image.pixelSize();
+    // A PDF or EPS picture keeps its own data, a drawn one what it shows:
+    // neither has a bitmap to encode.
+    const ImageRep own = image.firstRepresentation();
+    if (own.isVector() || own.isDrawn())
+        return imageArchiveData(own);
+    const QSize pixels = image.bitmap().size();
     Result<QByteArray> data = image.encoded(losslessFormat(pixels));
     if (!data)
-        return unstored(pixels, data.error());
+        return unstored(pixels.isEmpty() ? image.pixelSize() : pixels, data.error());
     return data;
 }
 
