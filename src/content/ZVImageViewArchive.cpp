@@ -29,9 +29,10 @@ Read readImage(ql::Image V::*field)
     };
 }
 
-// The mask is always PNG: a mask needs its exact grey levels. One read from
-// the document, or from a PNG file, goes back as it came, all its pixels even
-// where fewer were decoded.
+// The mask is always lossless (its own PDF or EPS data, PNG, or TIFF past
+// the sides PNG readers take): a mask needs its exact grey levels. One read
+// from the document, or from a PNG file, goes back as it came, all its
+// pixels even where fewer were decoded.
 void writeMask(const V& view, ql::KeyedArchiver& coder, const QString& key)
 {
     if (view.imageMask().isNull())
@@ -45,8 +46,7 @@ void writeMask(const V& view, ql::KeyedArchiver& coder, const QString& key)
         coder.encodeObject(key, QVariant(own.encodedData()));
         return;
     }
-    const ql::Image bitmap = mask.bitmap().isNull() ? ql::Image() : ql::Image(mask.bitmap());
-    ql::fields::writeEncodedImage(coder, key, bitmap.encoded(ql::Image::Format::Png));
+    ql::fields::writeEncodedImage(coder, key, ql::losslessImageData(mask));
 }
 
 void writeOriginal(const V& view, ql::KeyedArchiver& coder, const QString& key)

@@ -168,6 +168,36 @@ TEST(ImageViewArchive, AMaskChosenFromAFileIsSavedAsItsOwnBytes)
     EXPECT_EQ(storedData(archiveOf(&view), QStringLiteral("imageMask")), png);
 }
 
+TEST(ImageViewArchive, AMaskPastWhatPngReadersTakeIsSavedWhole)
+{
+    // A million and one rows, past what PNG holds for its readers: kept
+    // losslessly all the same, every grey level.
+    QImage tall(1, 1'000'001, QImage::Format_Grayscale8);
+    for (int y = 0; y < tall.height(); ++y)
+        tall.scanLine(y)[0] = uchar(y * 7);
+    const ql::Result<ql::Image> mask = ql::Image::fromData(encoded(tall, "tiff"));
+    ASSERT_TRUE(mask.ok());
+    ZVImageView view(QRectF(0, 0, 160, 120));
+    view.setImageMask(*mask);
+    const std::unique_ptr<ZVImageView> copy = readBack<ZVImageView>(archiveOf(&view));
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->imageMask().bitmap().convertToFormat(QImage::Format_Grayscale8), tall);
+}
+
+TEST(ImageViewArchive, AMaskChosenFromAPdfIsSavedAsItsOwnData)
+{
+    const QByteArray pdf = pdfData();
+    const ql::Result<ql::Image> mask = ql::Image::fromData(pdf);
+    ASSERT_TRUE(mask.ok());
+    ZVImageView view(QRectF(0, 0, 160, 120));
+    view.setImageMask(*mask);
+    const QByteArray archive = archiveOf(&view);
+    EXPECT_EQ(storedData(archive, QStringLiteral("imageMask")), pdf);
+    const std::unique_ptr<ZVImageView> copy = readBack<ZVImageView>(archive);
+    ASSERT_TRUE(copy);
+    EXPECT_TRUE(copy->imageMask().isVector());
+}
+
 TEST(ImageViewArchive, DamagedNumbersAndKindsReadWithoutHarm)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();

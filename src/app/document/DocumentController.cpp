@@ -292,7 +292,7 @@ void DocumentController::showWindow(Document& document, bool isNew)
 void DocumentController::documentChanged(Document* document)
 {
     OpenDocument* open = find(document);
-    if (!open || open->autosaveTimer->isActive())
+    if (!open || open->autosaveTimer->isActive() || open->autosaveTooLarge)
         return;
     // Autosave writes into the document's own file; untitled documents and
     // imports wait for the user to choose one. Without the version to revert
@@ -305,7 +305,8 @@ void DocumentController::documentChanged(Document* document)
 void DocumentController::autosave(Document* document)
 {
     const OpenDocument* open = find(document);
-    if (!open || !open->savedVersion->isKept() || !document->isDocumentEdited() || document->filePath().isEmpty())
+    if (!open || !open->savedVersion->isKept() || open->autosaveTooLarge || !document->isDocumentEdited()
+        || document->filePath().isEmpty())
         return;
     writeDocument(document, document->filePath(), SaveOperation::Autosave);
 }
@@ -379,12 +380,18 @@ Status DocumentController::writeDocument(Document* document, const QString& path
     else
         status = writeFileAtomically(path, *data);
     if (!status) {
-        reportError(tr("The document “%1” could not be saved.").arg(document->displayName()), status.error());
+        const Error& error = status.error();
+        if (operation == SaveOperation::Autosave && error.domain == archiveErrorDomain
+            && error.code == int(ArchiveErrorCode::TooLarge))
+            stopAutosavingTooLarge(document, error);
+        else
+            reportError(tr("The document “%1” could not be saved.").arg(document->displayName()), error);
         return status;
     }
     if (OpenDocument* open = find(document)) {
         open->autosaveTimer->stop();
         open->autosavedSinceKept = operation == SaveOperation::Autosave;
+        open->autosaveTooLarge = false;
     }
     document->setFileType(kDesktopDocumentType);
     document->setFilePath(canonical(path));
@@ -502,6 +509,8 @@ Status DocumentController::replaceContents(Document* document, const QByteArray&
     document->showFirstPage();
     document->undoManager()->removeAllActions();
     document->updateChangeCountCleared();
+    if (OpenDocument* open = find(document))
+        open->autosaveTooLarge = false;
     emit document->contentsReplaced();
     return {};
 }
@@ -539,6 +548,26 @@ Status DocumentController::checkOwnFileUnchanged(Document* document, SaveOperati
     default:
         return documentError(7, tr("Saving was cancelled."));
     }
+}
+
+void DocumentController::stopAutosavingTooLarge(Document* document, const Error& error)
+{
+    OpenDocument* open = find(document);
+    if (!open)
+        return;
+    // Measured again at every edit, it would hold the window each time to
+    // the same end; a save by hand measures it again.
+    open->autosaveTooLarge = true;
+    qWarning().noquote() << tr("“%1” is not saved automatically:").arg(document->displayName()) << error.message;
+    if (!m_prompter)
+        return;
+    AlertRequest alert;
+    alert.messageText = tr("The document “%1” could not be saved automatically.").arg(document->displayName());
+    alert.informativeText =
+        tr("%1 Your changes are not saved automatically until you save the document yourself.").arg(error.message);
+    alert.style = AlertRequest::Style::Warning;
+    // A sheet: the user is told without being stopped in the middle of an edit.
+    m_prompter->beginSheetAlert(alert, {});
 }
 
 void DocumentController::tellAutosaveRefused(Document* document, const FileStamp& file, const QString& message)

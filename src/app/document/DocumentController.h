@@ -111,6 +111,9 @@ private:
         // The file as last opened or saved; autosave waits while none is kept.
         std::unique_ptr<SavedVersion> savedVersion;
         bool autosavedSinceKept = false;
+        // An autosave refused because the file would be too large to open
+        // again: autosave waits for a save by hand.
+        bool autosaveTooLarge = false;
     };
 
     enum class SaveOperation { Save, Autosave };
@@ -126,6 +129,7 @@ private:
     // Once for each change of the file by another program: why autosave
     // leaves the document unsaved.
     void tellAutosaveRefused(Document* document, const FileStamp& file, const QString& message);
+    void stopAutosavingTooLarge(Document* document, const Error& error);
     // Reads the document's file again, without asking.
     Status reloadFromFile(Document* document);
     // Puts the kept version back into the document and its file.

@@ -12,16 +12,24 @@ namespace {
 // PNG readers read no more rows or columns than this unless told to.
 constexpr int kLargestPngSide = 1'000'000;
 
+int longerSide(QSize pixels)
+{
+    return std::max(pixels.width(), pixels.height());
+}
+
+// PNG, or TIFF where PNG readers would not take it back.
+Image::Format losslessFormat(QSize pixels)
+{
+    return longerSide(pixels) > kLargestPngSide ? Image::Format::Tiff : Image::Format::Png;
+}
+
 // PNG with alpha, JPEG without; but where a JPEG cannot hold the picture,
-// PNG, and where PNG readers would not take it back, TIFF: lossless, and
-// never left out.
+// lossless: never left out.
 Image::Format storedFormat(const ImageRep& representation)
 {
     const QSize pixels = representation.pixelSize();
-    const int side = std::max(pixels.width(), pixels.height());
-    if (side > kLargestPngSide)
-        return Image::Format::Tiff;
-    return representation.hasAlpha() || side > bitmaps::kLargestJpegSide ? Image::Format::Png : Image::Format::Jpeg;
+    return representation.hasAlpha() || longerSide(pixels) > bitmaps::kLargestJpegSide ? losslessFormat(pixels)
+                                                                                      : Image::Format::Jpeg;
 }
 
 Error unstored(QSize pixels, const Error& why)
@@ -56,6 +64,20 @@ Result<QByteArray> imageArchiveData(const ImageRep& representation)
     Result<QByteArray> data = Image(representation).encoded(format, 0.9);
     if (!data)
         return unstored(representation.pixelSize(), data.error());
+    return data;
+}
+
+Result<QByteArray> losslessImageData(const Image& image)
+{
+    // A PDF or EPS picture keeps its own data, a drawn one what it shows:
+    // neither has a bitmap to encode.
+    const ImageRep own = image.firstRepresentation();
+    if (own.isVector() || own.isDrawn())
+        return imageArchiveData(own);
+    const QSize pixels = image.bitmap().size();
+    Result<QByteArray> data = image.encoded(losslessFormat(pixels));
+    if (!data)
+        return unstored(pixels.isEmpty() ? image.pixelSize() : pixels, data.error());
     return data;
 }
 

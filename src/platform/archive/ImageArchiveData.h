@@ -16,6 +16,11 @@ namespace ql {
 
 // An error naming the picture's size when it cannot be encoded.
 Result<QByteArray> imageArchiveData(const ImageRep& representation);
+// The image without loss: a vector picture as its own PDF or EPS data, a
+// drawn one as PNG of what it shows, a bitmap with every level of every
+// channel, as PNG, or TIFF where a side passes what PNG readers take; an
+// error naming its size when it cannot be encoded.
+Result<QByteArray> losslessImageData(const Image& image);
 // The bytes a document stored for the image, while it still shows them.
 std::optional<QByteArray> storedImageData(const Image& image);
 // The image's first representation.

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QLocale>
 #include <QProcess>
+#include <QTest>
 #include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
@@ -148,4 +149,42 @@ TEST_F(SaveFailures, ASaveThatWouldNotOpenAgainOrThatRunsOutOfMemoryIsRefusedAnd
     }
     refusedWith(QStringLiteral("There is not enough memory to save it. Close other documents or programs and save "
                                "again."));
+}
+
+TEST_F(SaveFailures, AnAutosaveThatWouldNotOpenAgainIsToldOnceAndWaitsForASaveByHand)
+{
+    controller.setWindowFactory(nullptr);
+    controller.setAutosaveDelay(20);
+    Document* document = controller.newDocument();
+    document->showFirstPage();
+    const QString file = path(QStringLiteral("large.qvleaf"));
+    ASSERT_TRUE(controller.saveDocumentToFile(document, file));
+    const QByteArray before = fileContents(file);
+
+    ZVPuttyView* picture = addUntouchedPicture(*document, DocumentBudget::kMaxBytes);
+    QTest::qWait(200);
+    ASSERT_EQ(prompter.alerts.size(), 1);
+    EXPECT_EQ(prompter.sheetCount, 1) << "told in the window, without stopping the user";
+    EXPECT_EQ(prompter.alerts[0].messageText, QStringLiteral("The document “large” could not be saved automatically."));
+    EXPECT_TRUE(prompter.alerts[0].informativeText.startsWith(QStringLiteral("It would take 1,025 MB")))
+        << prompter.alerts[0].informativeText.toStdString();
+    // Measuring it again at every edit would hold the window each time, to
+    // the same end.
+    for (int edit = 0; edit < 3; ++edit) {
+        document->setNotes(AttributedString(QString::number(edit)));
+        document->updateChangeCountDone();
+        QTest::qWait(100);
+    }
+    EXPECT_EQ(prompter.alerts.size(), 1) << "told once";
+    EXPECT_EQ(fileContents(file), before);
+    EXPECT_TRUE(document->isDocumentEdited());
+
+    // Made smaller and saved by hand, it is saved automatically again.
+    document->contentPages().first()->deletePuttyView(picture);
+    ASSERT_TRUE(controller.saveDocument(document));
+    document->setNotes(AttributedString(QStringLiteral("smaller")));
+    document->updateChangeCountDone();
+    QTest::qWait(200);
+    EXPECT_FALSE(document->isDocumentEdited());
+    EXPECT_EQ(prompter.alerts.size(), 1);
 }
