@@ -281,6 +281,23 @@ TEST(TextEditor, TypingTakesTheStyleOfTheTextItJoins)
     EXPECT_EQ(box.fontAt(0).pointSize(), 9.0);
 }
 
+// Bold chosen at a paragraph's end holds past a Return typed there: the
+// caret then starts a paragraph that ends with the plain break it was typed
+// before, and the settings show bold.
+TEST(TextEditor, TypingGoesOnInItsLookPastAReturn)
+{
+    EditedBox box(QStringLiteral("Plain\nNext"));
+    box.editor->setPosition(5);
+    box.text->setEmphasis(ZVTextView::BoldEmphasis);
+    box.type(QStringLiteral("B"));
+    box.press(QKeySequence::InsertParagraphSeparator);
+    EXPECT_TRUE(box.text->currentEmphasis().contains(int(ZVTextView::BoldEmphasis)));
+    box.type(QStringLiteral("b"));
+    EXPECT_EQ(box.text->string(), QStringLiteral("PlainB\nb\nNext"));
+    EXPECT_EQ(box.fontAt(7), box.fontAt(5));
+    EXPECT_NE(box.fontAt(7), box.fontAt(0));
+}
+
 TEST(TextEditor, TypingAfterPastedRichTextContinuesItsLastCharacter)
 {
     // Two families at 14 pt, with the blanks between and after the styled

@@ -5,6 +5,7 @@
 #include "content/ArchivedClassChains.h"
 #include "content/text/FlowLayout.h"
 #include "content/text/LaidOutTexts.h"
+#include "content/text/TextEditor.h"
 #include "platform/graphics/Gradient.h"
 
 #include <QImage>
@@ -321,4 +322,56 @@ TEST(TextViewArchive, ATextLetGoTellsWhetherItOverflowsUntilItsBoxChanges)
     // A box grown to hold it all answers anew.
     box->puttyView()->setFrame(QRectF(0, 0, 600, 400));
     EXPECT_FALSE(storage->hasOverflow());
+}
+
+// A paragraph that ends with CR and an empty one that ends with LF, as a
+// Return typed after a CR or the text between them deleted leaves them,
+// are saved as two paragraphs (the first ending with CR LF while they
+// meet, since CR then LF reads as one break); undo gives back the text,
+// the CR too once they part.
+TEST(TextViewArchive, ACarriageReturnMeetingALineFeedIsSavedAsTwoParagraphs)
+{
+    const ql::TextAttributes plain = fontAttributes(QStringLiteral("Helvetica"), 12);
+    ql::AttributedString returned(QStringLiteral("x\r\n"), plain);
+    returned.append(QStringLiteral("\n"), fontAttributes(QStringLiteral("Courier"), 12));
+    returned.append(QStringLiteral("y"), plain);
+    enum Keys { Return, Delete, BackSpaceTwice };
+    const struct {
+        const char* text;
+        int from, to;
+        Keys keys;
+        ql::AttributedString edited;
+    } edits[] = {{"x\ry", 2, 2, Return, returned},
+                 {"x\ry\nz", 2, 3, Delete, ql::AttributedString(QStringLiteral("x\r\n\nz"), plain)},
+                 {"x\r\r\n\nz", 3, 3, BackSpaceTwice, ql::AttributedString(QStringLiteral("x\nz"), plain)}};
+    for (const auto& edit : edits) {
+        SCOPED_TRACE(edit.text);
+        TextBox box;
+        const ql::AttributedString original(QString::fromLatin1(edit.text), plain);
+        box.text->setAttributedString(original);
+        endTurn();
+        box.document.undo.removeAllActions();
+        box.text->setEditMode(true);
+        ql::text::TextEditor* editor = box.text->editor();
+        editor->setPosition(edit.from);
+        editor->setPosition(edit.to, true);
+        if (edit.keys == Return) {
+            box.text->setTypingAttributes(fontAttributes(QStringLiteral("Courier"), 12));
+            editor->insertText(QStringLiteral("\n"));
+        } else if (edit.keys == Delete) {
+            editor->perform(QKeySequence::Delete);
+        } else {
+            for (int i = 0; i < 2; ++i)
+                editor->keyPress(QKeyCombination(Qt::Key_Backspace), QStringLiteral("\b"));
+        }
+        endTurn();
+        EXPECT_EQ(box.text->attributedString(), edit.edited);
+        const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(box.page));
+        ASSERT_TRUE(read);
+        EXPECT_EQ(textOf(read->puttyViews().first())->attributedString(), edit.edited);
+        box.document.undo.undo();
+        EXPECT_EQ(box.text->attributedString(), original);
+        box.document.undo.redo();
+        EXPECT_EQ(box.text->attributedString(), edit.edited);
+    }
 }

@@ -246,6 +246,7 @@ public:
             return *m_ending;
         QTextBlockFormat format = m_continuing;
         format.setProperty(SeparatorProperty, separator);
+        format.clearProperty(SeparatorJoinedProperty);
         format.setProperty(SeparatorAttributesProperty, m_runs[separatorRun].attributes);
         if (styleRun >= 0) {
             const QVariant style = m_runs[styleRun].attributes.value(ql::TextAttribute::paragraphStyle);
@@ -283,6 +284,31 @@ void removeSelection(QTextCursor& cursor)
     cursor.removeSelectedText();
     if (joins)
         cursor.setBlockFormat(ending);
+}
+
+// A paragraph ending with CR that meets an empty one ending with LF would be
+// stored as one CR LF break: while they meet it ends with CR LF instead, and
+// with CR again once they part. Edits change which paragraphs meet only
+// where they start and end.
+void keepBreaksApart(QTextDocument& document, int position)
+{
+    const QTextBlock at = document.findBlock(position);
+    for (const QTextBlock& block : {at.previous(), at}) {
+        const QTextBlock next = block.next();
+        if (!block.isValid() || !next.isValid())
+            continue;
+        QTextBlockFormat format = block.blockFormat();
+        const bool joined = format.boolProperty(SeparatorJoinedProperty);
+        const bool meets = next.length() == 1 && next.next().isValid() && separatorOf(next) == u"\n";
+        if (meets == joined || (meets && separatorOf(block) != u"\r"))
+            continue;
+        format.setProperty(SeparatorProperty, meets ? QStringLiteral("\r\n") : QStringLiteral("\r"));
+        if (meets)
+            format.setProperty(SeparatorJoinedProperty, true);
+        else
+            format.clearProperty(SeparatorJoinedProperty);
+        QTextCursor(block).setBlockFormat(format);
+    }
 }
 
 } // namespace
@@ -337,6 +363,8 @@ void insertAttributedString(QTextCursor& cursor, const AttributedString& text)
     // the two ends share paragraphs with the text that was there before.
     refreshBlockFormats(*document, start, start);
     refreshBlockFormats(*document, cursor.position(), cursor.position());
+    keepBreaksApart(*document, start);
+    keepBreaksApart(*document, cursor.position());
     cursor.endEditBlock();
 }
 
@@ -399,7 +427,13 @@ void forEachStretch(const QTextDocument& document, int position, int length, con
                   attributes(fragment.charFormat()), false);
         },
         [&](const QTextBlock& block, int separator) {
-            visit(separator, 1, separatorOf(block), separatorAttributesOf(block), true);
+            // A CR kept as CR LF while an empty LF paragraph follows is CR
+            // again in a range that leaves that paragraph out: what an edit
+            // removes and its undo gives back.
+            const bool alone = block.blockFormat().boolProperty(SeparatorJoinedProperty)
+                               && qint64(separator) + 1 >= qint64(position) + length;
+            visit(separator, 1, alone ? QStringLiteral("\r") : separatorOf(block), separatorAttributesOf(block),
+                  true);
         });
 }
 

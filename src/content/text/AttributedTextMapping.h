@@ -33,6 +33,9 @@ enum FormatProperty {
     // Character format: a hash of the attribute map's contents as a string
     // (QString), which Qt's lookup of formats can hash.
     AttributesKeyProperty,
+    // Block format: the paragraph ends with CR, kept as CR LF while an empty
+    // paragraph ending with LF follows (bool).
+    SeparatorJoinedProperty,
 };
 
 // Replaces the document's whole text.

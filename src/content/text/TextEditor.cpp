@@ -249,7 +249,20 @@ void TextEditor::insertText(const QString& text)
         return;
     const int start = std::min(m_anchor, m_position);
     const int end = std::max(m_anchor, m_position);
-    replace(start, end, AttributedString(text, m_view->typingAttributes()), start == end);
+    type(start, end, text);
+}
+
+void TextEditor::type(int start, int end, const QString& text)
+{
+    // Typing goes on in the look it was typed in, past a Return too, where
+    // the caret starts a paragraph that ends with the break it was typed
+    // before: the settings show it.
+    const TextAttributes typing = m_view->typingAttributes();
+    replace(start, end, AttributedString(text, typing), start == end);
+    if (m_view->typingAttributes() != typing) {
+        m_view->setTypingAttributes(typing);
+        m_view->textViewDidChangeSelection();
+    }
 }
 
 void TextEditor::commitInputMethod(const QString& text, int replacementStart, int replacementLength)
@@ -266,7 +279,7 @@ void TextEditor::commitInputMethod(const QString& text, int replacementStart, in
     }
     if (text.isEmpty() && start == end)
         return;
-    replace(start, end, AttributedString(text, m_view->typingAttributes()), start == end);
+    type(start, end, text);
 }
 
 // Moving ------------------------------------------------------------------------

@@ -80,6 +80,9 @@ private:
     // Replaces a range with styled text, records the undo and puts the
     // caret after it. `run` joins a typing or deleting run when it continues one.
     void replace(int start, int end, const AttributedString& text, bool run);
+    // Replaces the range with `text` in the typing attributes, which typing
+    // keeps.
+    void type(int start, int end, const QString& text);
     // An edit's undo on the box's document: it applies the opposite edit and
     // records that in turn. It needs no editor: the box may have left
     // editing long before.
