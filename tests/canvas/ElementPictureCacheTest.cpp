@@ -13,6 +13,7 @@
 #include "content/text/TextStorage.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Color.h"
+#include "platform/runtime/Deferred.h"
 #include "shapes/ZVVectorView.h"
 
 #include <QTest>
@@ -404,4 +405,33 @@ TEST_F(ElementPictures, MovesAndGroupsKeepEachPictureWhileResizesAndEditsDrawAne
     const QImage edited = grab();
     EXPECT_NE(edited, resized);
     EXPECT_EQ(drawnAfresh(), edited);
+}
+
+// A resized box settles a moment later: its picture is drawn again then only
+// when settling changes what it shows.
+TEST_F(ElementPictures, AResizedBoxIsDrawnAgainAsItSettlesOnlyWhenSettlingChangesIt)
+{
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    page->addPuttyView(box);
+    box->setFrame(QRectF(100, 100, 200, 80).adjusted(-40, -40, 40, 40));
+    qobject_cast<ZVTextView*>(box->contentView())->setString(QStringLiteral("Settles once"));
+    grab();
+    ElementPictureCache* pictures = view.pageItem()->itemFor(box)->pictureCache();
+    const auto resizeAndSettle = [&] {
+        box->setNewPuttyViewFrame(box->frame().adjusted(0, 0, 30, 20));
+        grab();
+        const int resized = pictures->pictureCount();
+        DeferredCalls::instance().flush();
+        grab();
+        return pictures->pictureCount() - resized;
+    };
+    EXPECT_EQ(resizeAndSettle(), 0);
+    EXPECT_TRUE(box->shadowSupported());
+
+    // A box that says wrongly that its shadow is not supported learns it as
+    // it settles, and is drawn with its shadow.
+    box->setValueForKey(u"shadowSupported", false);
+    grab();
+    EXPECT_EQ(resizeAndSettle(), 1);
+    EXPECT_TRUE(box->shadowSupported());
 }
