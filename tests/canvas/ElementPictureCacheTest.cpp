@@ -435,3 +435,52 @@ TEST_F(ElementPictures, AResizedBoxIsDrawnAgainAsItSettlesOnlyWhenSettlingChange
     EXPECT_EQ(resizeAndSettle(), 1);
     EXPECT_TRUE(box->shadowSupported());
 }
+
+// Resizing more boxes than the laid-out texts' budget holds keeps every one
+// of them laid out while the handle is held: each step draws them from the
+// lines they have instead of reading and laying out each text again. Once
+// the handle is let go, the budget holds again.
+TEST_F(ElementPictures, ResizingManyTextBoxesKeepsTheirTextsLaidOutUntilTheHandleIsLetGo)
+{
+    for (int i = 0; i < 24; ++i) {
+        ZVPuttyView* box = ZVPuttyView::initWithText().release();
+        page->addPuttyView(box);
+        box->setFrame(QRectF(40 + (i % 6) * 110, 60 + (i / 6) * 100, 60, 50).adjusted(-40, -40, 40, 40));
+        qobject_cast<ZVTextView*>(box->contentView())->setString(QString::number(i));
+    }
+    // Texts as a file gives them, which the budget can let go of.
+    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    ASSERT_TRUE(read);
+    read->setDocument(&document);
+    view.setDocumentView(read.get());
+    const QList<ZVPuttyView*> boxes = read->puttyViews();
+    for (ZVPuttyView* box : boxes)
+        box->setIsActive(true);
+    text::LaidOutTexts& kept = text::LaidOutTexts::shared();
+    const qint64 budget = kept.maxBytes();
+    grab();
+    kept.setBudget(kept.keptBytes() / 4);
+    const auto laidOut = [&] {
+        return std::count_if(boxes.cbegin(), boxes.cend(), [](const ZVPuttyView* box) {
+            return qobject_cast<const ZVTextView*>(box->contentView())->textStorage()->hasDocument();
+        });
+    };
+    const auto at = [&](QPointF point) { return view.mapFromPage(point).toPoint(); };
+    const QPointF corner = boxes.last()->contentFrame().topLeft();
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(corner));
+    for (const QPointF step : {QPointF(-9, -5), QPointF(0, 0), QPointF(-9, -5)}) {
+        QTest::mouseMove(view.viewport(), at(corner + step));
+        grab();
+        EXPECT_EQ(laidOut(), boxes.size());
+    }
+    EXPECT_GT(boxes.first()->contentFrame().width(), 60);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at(corner + QPointF(-9, -5)));
+    const QImage resized = grab();
+    EXPECT_LE(kept.keptBytes(), kept.maxBytes());
+    EXPECT_LT(laidOut(), boxes.size());
+    for (ZVPuttyView* box : boxes)
+        view.pageItem()->itemFor(box)->redraw();
+    EXPECT_EQ(grab(), resized);
+    kept.setBudget(budget);
+    view.setDocumentView(page);
+}
