@@ -116,7 +116,8 @@ QImage averaged(const QImage& source, QSize pixels)
 
 } // namespace
 
-bool readAtSize(QImageReader& reader, QImage& image, QSize full, QSize size, QImage::Format format)
+bool readAtSize(const QByteArray& data, QImageReader& reader, QImage& image, QSize full, QSize size,
+                QImage::Format format)
 {
     if (!full.isValid())
         return readWithinLimit(reader, image, 0.0);
@@ -127,12 +128,7 @@ bool readAtSize(QImageReader& reader, QImage& image, QSize full, QSize size, QIm
         reader.setScaledSize(size);
         return readWithinLimit(reader, image, std::min(whole, double(kLargestTransientBytes)));
     }
-    if (decodedBytes(full, format) > double(kLargestTransientBytes))
-        return false;
-    QImage all;
-    if (!readWithinLimit(reader, all, whole) || all.isNull())
-        return false;
-    image = reduced(all, size);
+    image = readRowByRow(data, size);
     return !image.isNull();
 }
 

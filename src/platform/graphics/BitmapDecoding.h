@@ -38,12 +38,13 @@ QSize sizeWithin(QSize full, double bound, const std::function<double(QSize)>& c
 // Reads with the toolkit's allocation limit raised, for this read only, to
 // the `bytes` it counts for the picture (countedBytes).
 bool readWithinLimit(QImageReader& reader, QImage& image, double bytes);
-// Reads a picture of `full` pixels and `format` (as its header says) at
-// `size`: all its pixels, or fewer, taking no more than
+// Reads a picture of `full` pixels and `format` (as its header says) from
+// `data` at `size`: all its pixels, or fewer, taking no more than
 // kLargestTransientBytes meanwhile. The toolkit shrinks a grey picture
-// through a 32-bit copy of all of it: one too large for that is read whole
-// at its own depth and reduced here.
-bool readAtSize(QImageReader& reader, QImage& image, QSize full, QSize size, QImage::Format format);
+// through a 32-bit copy of all of it: one too large for that is read by
+// rows (RowReading.h), a JPEG decoded reduced in eighths first.
+bool readAtSize(const QByteArray& data, QImageReader& reader, QImage& image, QSize full, QSize size,
+                QImage::Format format);
 // The bitmap reduced to `pixels`, each the average of those it covers, its
 // resolution kept; a grey bitmap stays grey and needs no 32-bit copy.
 QImage reduced(const QImage& bitmap, QSize pixels);

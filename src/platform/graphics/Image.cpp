@@ -141,7 +141,7 @@ Result<Image> Image::fromData(const QByteArray& data)
         image = bitmaps::readRowByRow(data, decodedSize);
         if (image.isNull())
             return cutShortError(full);
-    } else if (!bitmaps::readAtSize(reader, image, full, decodedSize, pixelFormat)) {
+    } else if (!bitmaps::readAtSize(data, reader, image, full, decodedSize, pixelFormat)) {
         return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
     }
     const bool scaled = full.isValid() && image.size() != full && image.width() > 0 && image.height() > 0;

@@ -29,6 +29,7 @@ public:
     bool begin(const RowStream& stream) override;
     void add(int y, const quint8* samples, int x0, int dx, int count) override { addSamples(y, samples, x0, dx, count); }
     void add(int y, const quint16* samples, int x0, int dx, int count) override { addSamples(y, samples, x0, dx, count); }
+    QSize sizeWanted() const override { return m_wanted; }
 
     // Memory the sums and the tables of columns take besides the result,
     // for a result of `target` pixels: those that grow with it, and those of

@@ -82,6 +82,10 @@ public:
     // The rows wanted: readers skip the others where the file lets them.
     virtual int firstRow() const { return 0; }
     virtual int endRow() const { return INT_MAX; }
+    // The pixels the sink reduces the picture to: a reader may hand it the
+    // picture already reduced, to no fewer (a JPEG decodes at a half, a
+    // quarter or an eighth of its size). Empty for every pixel.
+    virtual QSize sizeWanted() const { return {}; }
 };
 
 // Reads a PNG, TIFF or JPEG into `sink`: false when it is none of them, the

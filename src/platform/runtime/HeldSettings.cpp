@@ -4,6 +4,7 @@
 #include "platform/runtime/FileReading.h"
 #include "platform/runtime/UserDefaultsFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,8 @@
 #include <optional>
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <unistd.h>
 
 namespace ql {
@@ -24,6 +27,10 @@ namespace {
 // Names tried for one file: those taken belong to files an earlier program
 // with the same process number left.
 constexpr int kMostNameTries = 1000;
+// A part-made file no one has written for this long, of a program that has
+// ended, is left by one killed as it wrote it. Its age guards a program
+// whose process number this one cannot see (another process namespace).
+constexpr qint64 kAbandonedAfterSeconds = 600;
 
 int nextNumber()
 {
@@ -118,8 +125,9 @@ QList<HeldSettings::Batch> HeldSettings::read(QStringList& unreadable) const
             continue;
         const QString file = folder.filePath(leaf);
         const Result<QByteArray> bytes = readFileWithin(file, kLargestSettingsFile);
-        // Gone meanwhile: laid over the store by the copy holding the lock.
-        if (!bytes && bytes.error().code == int(FileReadingError::Missing))
+        // Gone meanwhile, even between being found and opened: laid over the
+        // store by the copy holding the lock, or kept again by its own.
+        if (!bytes && (bytes.error().code == int(FileReadingError::Missing) || !QFileInfo::exists(file)))
             continue;
         std::optional<QList<Change>> changes = bytes ? changesIn(*bytes) : std::nullopt;
         if (changes)
@@ -135,6 +143,24 @@ void HeldSettings::remove(const QStringList& files) const
 {
     for (const QString& file : files)
         ::unlink(QFile::encodeName(file).constData());
+}
+
+void HeldSettings::removeAbandoned() const
+{
+    const QFileInfo store(m_store);
+    const QRegularExpression named(
+        QStringLiteral("^%1\\.held-(\\d+)-\\d+\\.part$").arg(QRegularExpression::escape(store.fileName())));
+    const QDir folder = store.absoluteDir();
+    const QDateTime written = QDateTime::currentDateTimeUtc().addSecs(-kAbandonedAfterSeconds);
+    for (const QString& leaf : folder.entryList({store.fileName() + QStringLiteral(".held-*.part")},
+                                                QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch match = named.match(leaf);
+        const qlonglong process = match.captured(1).toLongLong();
+        const QString file = folder.filePath(leaf);
+        if (match.hasMatch() && process > 0 && process <= INT_MAX && QFileInfo(file).lastModified() < written
+            && ::kill(pid_t(process), 0) != 0 && errno == ESRCH)
+            ::unlink(QFile::encodeName(file).constData());
+    }
 }
 
 void HeldSettings::apply(QList<Change> changes, QVariantMap& values)

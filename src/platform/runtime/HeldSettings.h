@@ -43,6 +43,8 @@ public:
     // where they are and named in `unreadable` with the reason.
     QList<Batch> read(QStringList& unreadable) const;
     void remove(const QStringList& files) const;
+    // Removes the part-made files of programs killed as they kept changes.
+    void removeAbandoned() const;
 
     // Lays `changes` over `values`, the latest last.
     static void apply(QList<Change> changes, QVariantMap& values);

@@ -236,7 +236,7 @@ bool UserDefaults::reload(QStringList* laid)
     HeldSettings::apply(changes, values);
     for (const QString& reason : unreadable) {
         if (!m_toldUnreadable.contains(reason))
-            qWarning().noquote() << tr("Settings kept beside the store are left where they are: %1").arg(reason);
+            qWarning().noquote() << tr("Settings kept beside “%1” are left where they are: %2").arg(m_path, reason);
         m_toldUnreadable.append(reason);
     }
     m_stored = values;
@@ -284,12 +284,14 @@ bool UserDefaults::writeHolding(const Status& locked)
         m_toldLockBusy = false;
     }
     QStringList laid;
-    if (!reload(&laid))
-        return false;
-    if (m_unwritten.isEmpty() && laid.isEmpty())
-        return !keptHere();
     {
+        // From the read on: a change that has the lock is in the store before
+        // a signal ends the program.
         const UninterruptedWrite writing;
+        if (!reload(&laid))
+            return false;
+        if (m_unwritten.isEmpty() && laid.isEmpty())
+            return !keptHere();
         if (const Status written = writeFileAtomically(m_path, encodeUserDefaults(m_stored)); !written) {
             // Once, not at every change; the changes stay for the next try.
             if (!m_toldWriteFailure)
@@ -297,8 +299,12 @@ bool UserDefaults::writeHolding(const Status& locked)
             m_toldWriteFailure = true;
             return false;
         }
-        m_held.remove(laid);
     }
+    // Laid over the store now: a signal may end the program before they
+    // are all gone, and the next copy to hold the lock lays the rest again,
+    // which changes nothing.
+    m_held.remove(laid);
+    m_held.removeAbandoned();
     m_unwritten.clear();
     m_toldWriteFailure = false;
     return !keptHere();

@@ -36,6 +36,8 @@
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
+#include <qtestspontaneevent.h>
 
 using namespace ql;
 
@@ -360,6 +362,69 @@ TEST_F(InspectorPane, TheTypefaceBoxFollowsBoldPressedAtACaret)
     EXPECT_EQ(faces->currentText() == QLatin1String("Bold"), bold->isChecked()) << "typing undone";
     menu(QStringLiteral("Edit/Undo"));
     shows("Regular", false, "bold undone");
+}
+
+namespace {
+
+// A notch of the wheel, as the window system delivers it: to the widget
+// under the pointer, handed on to its parents while none takes it.
+void turnWheel(QWidget* over, int notches = 1)
+{
+    QWidget* window = over->window();
+    const QPoint point = over->mapTo(window, over->rect().center());
+    QWidget* under = window->childAt(point);
+    ASSERT_NE(under, nullptr);
+    QWheelEvent wheel(under->mapFrom(window, point), window->mapToGlobal(point), QPoint(), QPoint(0, -120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    qApp->notify(under, &wheel);
+    QCoreApplication::processEvents();
+    DeferredCalls::instance().flush();
+}
+
+} // namespace
+
+TEST_F(InspectorPane, AWheelPassingOverAPopUpScrollsThePaneAndChangesNothing)
+{
+    ZVPuttyView* box = insertTitle();
+    ASSERT_NE(box, nullptr);
+    auto* text = qobject_cast<ZVTextView*>(box->contentView());
+    ASSERT_NE(text, nullptr);
+    const auto font = [&] {
+        return ql::text::attributesAt(*text->textStorage()->document(), 0).value(TextAttribute::font).value<Font>();
+    };
+    const Font before = font();
+    // A pane short enough to scroll, the Family pop-up in view at its top.
+    window->resize(1400, 420);
+    QCoreApplication::processEvents();
+    auto* area = window->outlets().inspectorView.data();
+    QComboBox* families = inspected<QComboBox>("contentView.currentFontFamilyName");
+    ASSERT_NE(families, nullptr);
+    area->verticalScrollBar()->setValue(families->mapTo(area->widget(), QPoint()).y());
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(area->viewport()->rect().contains(families->mapTo(area->viewport(), families->rect().center())));
+    ASSERT_GT(area->verticalScrollBar()->maximum(), area->verticalScrollBar()->value()) << "the pane can scroll";
+    const QString family = families->currentText();
+    const int steps = document->undoManager()->undoCount();
+    const int scrolled = area->verticalScrollBar()->value();
+
+    turnWheel(families);
+    EXPECT_GT(area->verticalScrollBar()->value(), scrolled) << "the pane scrolled";
+    EXPECT_EQ(families->currentText(), family);
+    EXPECT_FALSE(families->hasFocus());
+    EXPECT_EQ(font(), before);
+    EXPECT_EQ(document->undoManager()->undoCount(), steps);
+
+    // Clicked (its list closed again), the pop-up takes the wheel.
+    area->ensureWidgetVisible(families);
+    QTest::mouseClick(families, Qt::LeftButton);
+    if (QWidget* list = QApplication::activePopupWidget())
+        QTest::keyClick(list, Qt::Key_Escape);
+    ASSERT_TRUE(families->hasFocus());
+    turnWheel(families);
+    EXPECT_NE(families->currentText(), family);
+    EXPECT_NE(font(), before) << "the box takes the family chosen";
+    EXPECT_EQ(document->undoManager()->undoCount(), steps + 1);
 }
 
 TEST_F(InspectorPane, TheImageEditorShowsWholeOverItsWindow)
