@@ -13,6 +13,7 @@
 #include "canvas/SelectionBatch.h"
 #include "platform/runtime/UserDefaults.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <benchmark/benchmark.h>
 
@@ -90,12 +91,18 @@ void timeSteps(benchmark::State& state, From from, QPointF away, Moved moved)
     resetPeak();
     const double base = statusMiB("self", "VmRSS:");
     bool isAway = false;
+    QElapsedTimer first;
     for (auto _ : state) {
         state.PauseTiming();
         CrowdedWindow::settle();
         state.ResumeTiming();
         isAway = !isAway;
+        const bool isFirst = !first.isValid();
+        if (isFirst)
+            first.start();
         crowd.dragTo(isAway ? pressed + away : pressed);
+        if (isFirst)
+            state.counters["first_ms"] = double(first.elapsed());
         if (!moved(start, scattered.top().frame(), isAway)) {
             crowd.release(pressed);
             return state.SkipWithError("the selection did not follow the pointer");

@@ -157,11 +157,15 @@ void ZVPuttyView::setNewPuttyViewFrame(const QRectF& frame, bool withUndo)
     if (ZVCanvasView* page = canvas())
         page->puttyViewWasResized(this);
     // The content settles into its new size before its shadow is rebuilt.
+    // Settling draws the element again only where it changes something: a
+    // resize lays its parts out at once, and thousands of boxes resized
+    // together would otherwise all be drawn a second time.
     ql::after(100, this, [this] {
         if (m_contentView)
-            m_contentView->layout();
+            m_contentView->layoutIfNeeded();
         const bool rounded = m_contentView && m_contentView->layerCornerRadius() > 0;
-        setValueForKey(u"shadowSupported", !rounded);
+        if (m_shadowSupported == rounded)
+            setValueForKey(u"shadowSupported", !rounded);
     });
 }
 

@@ -163,8 +163,20 @@ void ZVContentView::layout()
     setNeedsDisplay();
 }
 
+void ZVContentView::layoutIfNeeded()
+{
+    if (m_layersShapedFor != layersShape())
+        layout();
+}
+
+ZVContentView::LayersShape ZVContentView::layersShape() const
+{
+    return LayersShape {bounds(), m_border->cornerRadius(), m_border->lineWidth(), m_innerShadowEnabled};
+}
+
 void ZVContentView::layoutLayers()
 {
+    m_layersShapedFor = layersShape();
     const QRectF bounds = this->bounds();
     const double radius = m_border->cornerRadius();
     // A rounded border lies on the bounds (the content is clipped to the same

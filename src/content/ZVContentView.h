@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <QRectF>
+#include <optional>
 
 class ShapeLayer;
 class ZVPuttyView;
@@ -60,6 +61,10 @@ public:
     // Shapes the border and inner-shadow layers to the bounds (and whatever
     // a content adds), then asks for a redraw. While layout is held it waits.
     virtual void layout();
+    // Lays out, as layout() does, only when the layers are not shaped for
+    // the present bounds, border and inner shadow: asking again after a
+    // layout draws nothing anew.
+    void layoutIfNeeded();
     // Views drawing this content redraw on displayNeeded().
     void setNeedsDisplay() { emit displayNeeded(); }
 
@@ -144,6 +149,16 @@ private:
     ShapeLayer* m_innerShadow = nullptr;
     ShapeLayer* m_layer = nullptr;
     double m_layerCornerRadius = 0.0;
+    // What the layers were last shaped for.
+    struct LayersShape {
+        QRectF bounds;
+        double cornerRadius = 0.0;
+        double lineWidth = 0.0;
+        bool innerShadow = false;
+        bool operator==(const LayersShape&) const = default;
+    };
+    LayersShape layersShape() const;
+    std::optional<LayersShape> m_layersShapedFor;
     double m_alphaValue = 1.0;
     bool m_hidden = false;
     int m_unrecorded = 0;

@@ -13,6 +13,7 @@
 #include "content/text/TextStorage.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Color.h"
+#include "platform/runtime/Deferred.h"
 #include "shapes/ZVVectorView.h"
 
 #include <QTest>
@@ -404,4 +405,82 @@ TEST_F(ElementPictures, MovesAndGroupsKeepEachPictureWhileResizesAndEditsDrawAne
     const QImage edited = grab();
     EXPECT_NE(edited, resized);
     EXPECT_EQ(drawnAfresh(), edited);
+}
+
+// A resized box settles a moment later: its picture is drawn again then only
+// when settling changes what it shows.
+TEST_F(ElementPictures, AResizedBoxIsDrawnAgainAsItSettlesOnlyWhenSettlingChangesIt)
+{
+    ZVPuttyView* box = ZVPuttyView::initWithText().release();
+    page->addPuttyView(box);
+    box->setFrame(QRectF(100, 100, 200, 80).adjusted(-40, -40, 40, 40));
+    qobject_cast<ZVTextView*>(box->contentView())->setString(QStringLiteral("Settles once"));
+    grab();
+    ElementPictureCache* pictures = view.pageItem()->itemFor(box)->pictureCache();
+    const auto resizeAndSettle = [&] {
+        box->setNewPuttyViewFrame(box->frame().adjusted(0, 0, 30, 20));
+        grab();
+        const int resized = pictures->pictureCount();
+        DeferredCalls::instance().flush();
+        grab();
+        return pictures->pictureCount() - resized;
+    };
+    EXPECT_EQ(resizeAndSettle(), 0);
+    EXPECT_TRUE(box->shadowSupported());
+
+    // A box that says wrongly that its shadow is not supported learns it as
+    // it settles, and is drawn with its shadow.
+    box->setValueForKey(u"shadowSupported", false);
+    grab();
+    EXPECT_EQ(resizeAndSettle(), 1);
+    EXPECT_TRUE(box->shadowSupported());
+}
+
+// Resizing more boxes than the laid-out texts' budget holds keeps every one
+// of them laid out while the handle is held: each step draws them from the
+// lines they have instead of reading and laying out each text again. Once
+// the handle is let go, the budget holds again.
+TEST_F(ElementPictures, ResizingManyTextBoxesKeepsTheirTextsLaidOutUntilTheHandleIsLetGo)
+{
+    for (int i = 0; i < 24; ++i) {
+        ZVPuttyView* box = ZVPuttyView::initWithText().release();
+        page->addPuttyView(box);
+        box->setFrame(QRectF(40 + (i % 6) * 110, 60 + (i / 6) * 100, 60, 50).adjusted(-40, -40, 40, 40));
+        qobject_cast<ZVTextView*>(box->contentView())->setString(QString::number(i));
+    }
+    // Texts as a file gives them, which the budget can let go of.
+    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    ASSERT_TRUE(read);
+    read->setDocument(&document);
+    view.setDocumentView(read.get());
+    const QList<ZVPuttyView*> boxes = read->puttyViews();
+    for (ZVPuttyView* box : boxes)
+        box->setIsActive(true);
+    text::LaidOutTexts& kept = text::LaidOutTexts::shared();
+    const qint64 budget = kept.maxBytes();
+    grab();
+    kept.setBudget(kept.keptBytes() / 4);
+    const auto laidOut = [&] {
+        return std::count_if(boxes.cbegin(), boxes.cend(), [](const ZVPuttyView* box) {
+            return qobject_cast<const ZVTextView*>(box->contentView())->textStorage()->hasDocument();
+        });
+    };
+    const auto at = [&](QPointF point) { return view.mapFromPage(point).toPoint(); };
+    const QPointF corner = boxes.last()->contentFrame().topLeft();
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(corner));
+    for (const QPointF step : {QPointF(-9, -5), QPointF(0, 0), QPointF(-9, -5)}) {
+        QTest::mouseMove(view.viewport(), at(corner + step));
+        grab();
+        EXPECT_EQ(laidOut(), boxes.size());
+    }
+    EXPECT_GT(boxes.first()->contentFrame().width(), 60);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at(corner + QPointF(-9, -5)));
+    const QImage resized = grab();
+    EXPECT_LE(kept.keptBytes(), kept.maxBytes());
+    EXPECT_LT(laidOut(), boxes.size());
+    for (ZVPuttyView* box : boxes)
+        view.pageItem()->itemFor(box)->redraw();
+    EXPECT_EQ(grab(), resized);
+    kept.setBudget(budget);
+    view.setDocumentView(page);
 }

@@ -36,6 +36,7 @@ void ResizeGesture::press(const CanvasEvent& event)
     m_startContentFrame = m_element->contentFrame();
     m_startPoint = event.location;
     m_started = true;
+    m_liveTexts.emplace();
 }
 
 void ResizeGesture::drag(const CanvasEvent& event)
@@ -75,6 +76,7 @@ void ResizeGesture::drag(const CanvasEvent& event)
 
 void ResizeGesture::release(const CanvasEvent&)
 {
+    m_liveTexts.reset();
     if (!m_element)
         return;
     ZVCanvasView* page = m_element->canvas();

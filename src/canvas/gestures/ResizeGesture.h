@@ -2,15 +2,18 @@
 // element's turned axes, gives a candidate frame from the frame at the press;
 // the element takes it while it stays larger than 90 × 90 points, then snaps,
 // and the other active elements follow by the same offset and scale. The
-// release records one undo step for every element that changed.
+// release records one undo step for every element that changed. Texts stay
+// laid out meanwhile, however many boxes are resized.
 #pragma once
 
 #include "canvas/gestures/GeometrySnapshot.h"
 #include "canvas/gestures/Gesture.h"
+#include "content/text/LaidOutTexts.h"
 
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
+#include <optional>
 
 class ZVHandleView;
 class ZVPuttyView;
@@ -38,6 +41,9 @@ private:
     QRectF m_startContentFrame;
     bool m_started = false;
     GeometrySnapshot m_before;
+    // Every step draws the resized boxes again: their texts stay laid out
+    // from the press to the release.
+    std::optional<text::LaidOutTexts::LiveChange> m_liveTexts;
 };
 
 } // namespace ql

@@ -7,6 +7,7 @@
 #include <QPen>
 #include <QTextCursor>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace ql::text {
@@ -73,9 +74,9 @@ QColor qcolor(const QVariant& value, const QColor& fallback)
 // fonts that all resolve to one face) would each be compared with all the
 // others. This hash of the map's contents keeps them apart; formats whose
 // hashes meet are still compared whole.
-QString attributesKey(const TextAttributes& attributes)
+QString attributesKey(size_t hash)
 {
-    return QString::number(qulonglong(contentHash(attributes)), 36);
+    return QString::number(qulonglong(hash), 36);
 }
 
 } // namespace
@@ -109,7 +110,7 @@ private:
     bool m_made = false;
 };
 
-QTextCharFormat charFormatWith(const TextAttributes& attributes, FontFormat& fontFormat)
+QTextCharFormat makeCharFormat(const TextAttributes& attributes, size_t hash, FontFormat& fontFormat)
 {
     const ql::Font font = valueOf<ql::Font>(attributes, A::font).value_or(ql::Font(QStringLiteral("Helvetica"), 12.0));
     QFont q = FontResolver::resolve(font);
@@ -117,7 +118,7 @@ QTextCharFormat charFormatWith(const TextAttributes& attributes, FontFormat& fon
         q.setLetterSpacing(QFont::AbsoluteSpacing, std::clamp(*kern, -1000.0, 1000.0));
     QTextCharFormat format = fontFormat.of(q);
     format.setProperty(AttributesProperty, attributes);
-    format.setProperty(AttributesKeyProperty, attributesKey(attributes));
+    format.setProperty(AttributesKeyProperty, attributesKey(hash));
 
     const QColor foreground = qcolor(attributes.value(A::foregroundColor), Qt::black);
     format.setForeground(foreground);
@@ -146,6 +147,33 @@ QTextCharFormat charFormatWith(const TextAttributes& attributes, FontFormat& fon
         format.setAnchor(true);
         format.setAnchorHref(attributes.value(A::link).toString());
     }
+    return format;
+}
+
+// The formats made lately, by their attributes' hash: the boxes of a page
+// share a few, and each text made or laid out asks for them again, while
+// making one resolves its font and sets every property anew. Per thread, as
+// output draws on threads of its own.
+QTextCharFormat charFormatWith(const TextAttributes& attributes, FontFormat& fontFormat)
+{
+    struct Made {
+        TextAttributes attributes;
+        QTextCharFormat format;
+    };
+    constexpr size_t kKept = 64;
+    thread_local std::unordered_map<size_t, Made> made;
+    thread_local quint64 fontAnswers = 0;
+    if (const quint64 now = FontResolver::answersRevision(); now != fontAnswers) {
+        made.clear();
+        fontAnswers = now;
+    }
+    const size_t hash = contentHash(attributes);
+    if (const auto found = made.find(hash); found != made.end() && found->second.attributes == attributes)
+        return found->second.format;
+    QTextCharFormat format = makeCharFormat(attributes, hash, fontFormat);
+    if (made.size() >= kKept)
+        made.clear();
+    made[hash] = Made {attributes, format};
     return format;
 }
 
@@ -371,6 +399,11 @@ void insertAttributedString(QTextCursor& cursor, const AttributedString& text)
 void setAttributedString(QTextDocument& document, const AttributedString& text)
 {
     document.clear();
+    fillNewDocument(document, text);
+}
+
+void fillNewDocument(QTextDocument& document, const AttributedString& text)
+{
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     cursor.setBlockFormat(QTextBlockFormat());

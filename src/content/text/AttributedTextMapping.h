@@ -40,6 +40,8 @@ enum FormatProperty {
 
 // Replaces the document's whole text.
 void setAttributedString(QTextDocument& document, const AttributedString& text);
+// The same for a document just made, which holds nothing to clear yet.
+void fillNewDocument(QTextDocument& document, const AttributedString& text);
 AttributedString attributedString(const QTextDocument& document);
 // Styled text from other programs' HTML, as Qt reads it. What the HTML
 // leaves unstyled (blanks between its runs, the line end after the document,

@@ -282,6 +282,79 @@ void FlowLayout::textContainerChangedGeometry(TextContainer* container)
         invalidateFromContainer(index);
 }
 
+void FlowLayout::textContainerChangedSize(TextContainer* container, QSizeF old)
+{
+    const int index = indexOfTextContainer(container);
+    if (index < 0)
+        return;
+    if (!linesKeepTheirPlace(index, old)) {
+        invalidateFromContainer(index);
+        return;
+    }
+    // Views still draw the box anew at its size.
+    emit layoutInvalidated();
+}
+
+// Whether laying the text out again after container `index` went from `old`
+// to its present size would give the same lines: they keep them, with their
+// fragments as wide as the container now is. Resizing many small boxes then
+// costs no layout. It holds in a plain rectangle in which the text ends, all
+// of it shown, when every line still fits below the new bottom and either
+// the width stayed, or each paragraph is one line, still narrower than its
+// room, whose place does not follow the width (left-aligned, not right to
+// left). Anything else is laid out again.
+bool FlowLayout::linesKeepTheirPlace(int index, QSizeF old)
+{
+    const TextContainer* container = m_containers[index];
+    if (m_dirty || !container->isSimpleRectangularTextContainer())
+        return false;
+    computeRanges();
+    if (m_overflowStart < textLength(*document()))
+        return false;
+    const QSizeF size = container->containerSize();
+    const bool sameWidth = size.width() == old.width();
+    const double padding = std::min(container->lineFragmentPadding(), size.width() / 2);
+    if (!sameWidth && padding != std::min(container->lineFragmentPadding(), old.width() / 2))
+        return false;
+    // As the container answers a line whether it fits.
+    constexpr double kTolerance = 1e-6;
+    struct Resized {
+        LineBox* box;
+        double width;
+    };
+    std::vector<Resized> resized;
+    for (QTextBlock block = firstBlockOf(index); block.isValid(); block = block.next()) {
+        BlockRecord* r = record(block);
+        if (!r || !r->valid || r->end.container != index)
+            return false; // the text flows on, or was never laid out here
+        for (LineBox& box : r->lines) {
+            if (box.container != index)
+                continue;
+            if (box.fragment.bottom() > size.height() + kTolerance)
+                return false;
+            if (sameWidth)
+                continue;
+            const ParagraphStyle::Alignment alignment = r->style.alignment;
+            const bool leftAligned = alignment == ParagraphStyle::Alignment::Left
+                                     || (alignment == ParagraphStyle::Alignment::Natural && !block.text().isRightToLeft());
+            if (r->lines.size() != 1 || !r->layout || !leftAligned)
+                return false;
+            // The room the line would get, as layoutBlock measures it.
+            const QTextLine line = r->layout->lineAt(box.qtLine);
+            const double left = padding + r->style.firstLineHeadIndent;
+            const double tailEdge = r->style.tailIndent > 0 ? r->style.tailIndent : size.width() + r->style.tailIndent;
+            const double right = std::min(size.width() - padding, tailEdge);
+            if (line.textStart() != 0 || line.textLength() != r->layout->text().size()
+                || std::abs(line.x() - left) > 1.0 / 64 || !(line.naturalTextWidth() < right - left - 0.05))
+                return false;
+            resized.push_back(Resized {&box, size.width() - 2 * padding});
+        }
+    }
+    for (const Resized& line : resized)
+        line.box->fragment.setWidth(line.width);
+    return true;
+}
+
 // Invalidation ---------------------------------------------------------------
 
 BlockRecord* FlowLayout::record(const QTextBlock& block) const

@@ -49,6 +49,10 @@ public:
     void removeTextContainer(TextContainer* container);
     void removeTextContainerAtIndex(int index);
     void textContainerChangedGeometry(TextContainer* container);
+    // A container of `old` size now has its own: its lines stay where they
+    // are when each still fits as it did (see linesKeepTheirPlace); else the
+    // text is laid out again from it.
+    void textContainerChangedSize(TextContainer* container, QSizeF old);
 
     struct Range {
         int location = 0;
@@ -131,6 +135,7 @@ private:
     BlockRecord* record(const QTextBlock& block) const;
     void invalidate(int from, int to);
     void invalidateFromContainer(int index);
+    bool linesKeepTheirPlace(int index, QSizeF old);
     void layoutBlock(const QTextBlock& block, FlowPoint& point);
     void dropRecordsFrom(const QTextBlock& first);
     void computeRanges();

@@ -35,7 +35,13 @@ void LaidOutTexts::keep(QObject* owner, qint64 bytes, std::function<void()> rele
         release();
         return;
     }
-    if (const auto found = m_index.constFind(owner); found != m_index.cend()) {
+    const auto found = m_index.constFind(owner);
+    // Past the ceiling of a live change the newcomer goes, not those kept.
+    if (found == m_index.cend() && m_liveChanges > 0 && m_bytes + bytes > limit()) {
+        release();
+        return;
+    }
+    if (found != m_index.cend()) {
         const Order::iterator entry = *found;
         m_bytes += bytes - entry->bytes;
         entry->bytes = bytes;
@@ -73,10 +79,26 @@ void LaidOutTexts::drop(Order::iterator entry, bool release)
         released();
 }
 
+qint64 LaidOutTexts::limit() const
+{
+    return m_liveChanges > 0 ? std::max(m_maxBytes, kLiveBytes) : m_maxBytes;
+}
+
 void LaidOutTexts::trim()
 {
-    while (!m_order.empty() && m_bytes > m_maxBytes)
+    while (!m_order.empty() && m_bytes > limit())
         drop(m_order.begin(), true);
+}
+
+LaidOutTexts::LiveChange::LiveChange(LaidOutTexts& texts) : m_texts(texts)
+{
+    ++m_texts.m_liveChanges;
+}
+
+LaidOutTexts::LiveChange::~LiveChange()
+{
+    if (--m_texts.m_liveChanges == 0)
+        m_texts.trim();
 }
 
 } // namespace ql::text

@@ -29,6 +29,25 @@ public:
     // to the most recent end with its new size.
     void keep(QObject* owner, qint64 bytes, std::function<void()> release);
 
+    // While one is alive, texts drawn stay laid out past the budget, up to
+    // kLiveBytes: a gesture that changes many boxes draws the same ones at
+    // every step, and letting go of each after drawing it would make it
+    // again at the next. Past that ceiling a text drawn is let go of at
+    // once, so that those kept stay kept. The budget holds again once the
+    // last one ends.
+    class LiveChange {
+    public:
+        explicit LiveChange(LaidOutTexts& texts = LaidOutTexts::shared());
+        ~LiveChange();
+        LiveChange(const LiveChange&) = delete;
+        LiveChange& operator=(const LiveChange&) = delete;
+
+    private:
+        LaidOutTexts& m_texts;
+    };
+    // Some 12,000 small boxes laid out.
+    static constexpr qint64 kLiveBytes = qint64(192) << 20;
+
     qsizetype keptTexts() const { return qsizetype(m_order.size()); }
     qint64 keptBytes() const { return m_bytes; }
     qint64 maxBytes() const { return m_maxBytes; }
@@ -45,6 +64,7 @@ private:
 
     void drop(Order::iterator entry, bool release);
     void trim();
+    qint64 limit() const;
 
     Order m_order; // least recently drawn first
     QHash<QObject*, Order::iterator> m_index;
@@ -52,6 +72,7 @@ private:
     // A thousand small boxes or a few hundred thousand characters laid out:
     // little next to the pictures of a page.
     qint64 m_maxBytes = qint64(16) << 20;
+    int m_liveChanges = 0;
 };
 
 } // namespace ql::text

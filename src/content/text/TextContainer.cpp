@@ -3,6 +3,7 @@
 #include "content/text/FlowLayout.h"
 
 #include <cmath>
+#include <utility>
 
 namespace ql::text {
 
@@ -37,8 +38,10 @@ void TextContainer::setContainerSize(QSizeF size)
     const QSizeF safe(nonNegative(size.width()), nonNegative(size.height()));
     if (safe == m_size)
         return;
-    m_size = safe;
-    textContainerChangedGeometry();
+    const QSizeF old = std::exchange(m_size, safe);
+    ++m_geometryRevision;
+    if (m_layout)
+        m_layout->textContainerChangedSize(this, old);
 }
 
 void TextContainer::setLineFragmentPadding(double padding)

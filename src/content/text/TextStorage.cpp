@@ -26,7 +26,7 @@ void TextStorage::makeDocument() const
     m_document->setDocumentMargin(0);
     m_layout = new FlowLayout(m_document);
     // Making the document changes nothing of the text: nobody is told.
-    text::setAttributedString(*m_document, m_text);
+    text::fillNewDocument(*m_document, m_text);
     m_revisionWhenMade = m_revision;
     connect(m_document, &QTextDocument::contentsChange, self, [self](int position, int removed, int added) {
         ++self->m_revision;

@@ -9,6 +9,7 @@
 #include <QRecursiveMutex>
 #include <QVarLengthArray>
 #include <QtEndian>
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -210,6 +211,7 @@ struct State {
     // names stand for it.
     QHash<std::pair<QString, double>, QFont> fonts;
     QHash<QString, LineMetrics> metrics;
+    std::atomic<quint64> answersRevision {0};
 
     const FontCatalogue& catalogueOf() {
         if (!catalogue)
@@ -333,6 +335,8 @@ Known& knownOf(State& s, const QString& name)
                          .value_or(fallback);
     }
     found.certain = refused == t_aliasesRefused;
+    if (hit != s.known.end())
+        ++s.answersRevision;
     return *s.known.insert(name, found);
 }
 
@@ -396,6 +400,11 @@ QString FontResolver::familyOf(const QString& postScriptName)
 double FontResolver::safePointSize(double size)
 {
     return std::isfinite(size) && size > 0.0 && size <= kMaximumPointSize ? size : defaultPointSize;
+}
+
+quint64 FontResolver::answersRevision()
+{
+    return state().answersRevision.load();
 }
 
 QFont FontResolver::resolve(const Font& font)

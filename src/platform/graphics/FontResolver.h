@@ -88,6 +88,10 @@ public:
     // positive finite number below 10,000.
     static QFont resolve(const Font& font);
     static QFont resolve(const QString& postScriptName, double pointSize) { return resolve(Font(postScriptName, pointSize)); }
+    // Grows whenever a name resolves otherwise than it did before (an alias
+    // found once look-ups are to spare): what was made from older answers
+    // is made again.
+    static quint64 answersRevision();
     static double safePointSize(double size);
 
     // Metrics and glyph outlines in points (1 unit = 1 point).

@@ -4,6 +4,8 @@
 #include "content/text/TextStorage.h"
 
 #include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
 #include <QTextCursor>
 #include <gtest/gtest.h>
 
@@ -352,4 +354,71 @@ TEST(FlowLayout, TabStopsAreInPoints)
     EXPECT_NEAR(layout.caretRect(4).rect.x(), 200, 0.5);
     EXPECT_NEAR(layout.caretRect(7).rect.x(), 28, 0.5);
     EXPECT_NEAR(layout.caretRect(9).rect.x(), 56, 0.5);
+}
+
+// A box resized so that every line keeps its place keeps its lines: growing
+// a box of short lines, or changing only the height of any box whose text
+// still fits, lays nothing out again. Whatever the resize, the box shows
+// what a layout made from scratch at its new size shows.
+TEST(FlowLayout, AResizeThatLeavesEveryLineInPlaceKeepsTheLinesAndShowsAFreshLayout)
+{
+    ParagraphStyle centred;
+    centred.alignment = ParagraphStyle::Alignment::Center;
+    ParagraphStyle indented;
+    indented.firstLineHeadIndent = 12;
+    indented.tailIndent = -20;
+    struct Case {
+        const char* what;
+        AttributedString text;
+        QSizeF from, to;
+        bool keeps;
+    };
+    AttributedString shortLines(QStringLiteral("Short\n\nlines here"), font(12));
+    shortLines.append(AttributedString(QStringLiteral("\nbigger\tone"), font(20, indented)));
+    const AttributedString paragraph(words(40), font(11));
+    const Case cases[] = {
+        {"wider", shortLines, {200, 120}, {260, 150}, true},
+        {"narrower, still fitting", shortLines, {200, 120}, {160, 96}, true},
+        {"too narrow", shortLines, {200, 120}, {50, 120}, false},
+        {"too low", shortLines, {200, 120}, {200, 30}, false},
+        {"centred", AttributedString(QStringLiteral("Middle"), font(12, centred)), {200, 60}, {260, 60}, false},
+        {"right to left", AttributedString(QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD"), font(12)),
+         {200, 60}, {260, 70}, false},
+        {"wrapped, higher", paragraph, {150, 300}, {150, 400}, true},
+        {"wrapped, wider", paragraph, {150, 300}, {180, 300}, false},
+        {"wrapped, cut", paragraph, {150, 300}, {150, 40}, false},
+    };
+    const auto shown = [](FlowLayout& layout, QSizeF size) {
+        QImage image(size.toSize() + QSize(20, 20), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        layout.drawTextContainer(&painter, 0, QPointF(10, 10));
+        return image;
+    };
+    const auto linesOf = [](FlowLayout& layout) {
+        QList<QList<double>> lines;
+        for (const FlowLayout::Line& line : layout.linesInTextContainer(0))
+            lines.append({line.rect.x(), line.rect.y(), line.rect.width(), line.rect.height(), line.baseline,
+                          double(line.start), double(line.length), line.textX, line.textWidth});
+        return lines;
+    };
+    for (const Case& test : cases) {
+        TextStorage storage;
+        storage.setAttributedString(test.text);
+        TextContainer box(test.from);
+        box.setLineFragmentPadding(5);
+        FlowLayout& layout = *storage.layoutManager();
+        layout.addTextContainer(&box);
+        layout.ensureLayout();
+        const qint64 laidOut = layout.relaidBlockCount();
+        box.setContainerSize(test.to);
+        const QImage resized = shown(layout, test.to);
+        const auto lines = linesOf(layout);
+        const bool overflows = layout.hasOverflow();
+        EXPECT_EQ(layout.relaidBlockCount() == laidOut, test.keeps) << test.what;
+        layout.discardLayout();
+        EXPECT_EQ(linesOf(layout), lines) << test.what;
+        EXPECT_EQ(layout.hasOverflow(), overflows) << test.what;
+        EXPECT_EQ(shown(layout, test.to), resized) << test.what;
+    }
 }

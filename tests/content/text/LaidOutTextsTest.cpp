@@ -45,3 +45,31 @@ TEST(LaidOutTexts, LetsGoOfTheLeastRecentlyDrawnAndNeverOfWhatIsGone)
     EXPECT_EQ(released.last(), QStringLiteral("b"));
     EXPECT_EQ(kept.keptBytes(), 10);
 }
+
+// A live change keeps texts past the budget up to its ceiling, past which a
+// newcomer goes rather than those kept; its end brings the budget back.
+TEST(LaidOutTexts, ALiveChangeKeepsTextsUpToItsCeilingThenTheBudgetHoldsAgain)
+{
+    LaidOutTexts kept;
+    const qint64 unit = LaidOutTexts::kLiveBytes / 8;
+    kept.setBudget(3 * unit);
+    QStringList released;
+    std::vector<std::unique_ptr<QObject>> owners;
+    const auto keep = [&] {
+        owners.push_back(std::make_unique<QObject>());
+        QObject* owner = owners.back().get();
+        owner->setObjectName(QString::number(owners.size()));
+        kept.keep(owner, unit, [&released, owner] { released.append(owner->objectName()); });
+    };
+    {
+        const LaidOutTexts::LiveChange live(kept);
+        for (int i = 0; i < 8; ++i)
+            keep();
+        EXPECT_TRUE(released.isEmpty());
+        keep();
+        EXPECT_EQ(released, QStringList{QStringLiteral("9")}) << "past the ceiling the newcomer goes";
+        EXPECT_EQ(kept.keptBytes(), 8 * unit);
+    }
+    EXPECT_EQ(kept.keptBytes(), 3 * unit);
+    EXPECT_EQ(released.size(), 6);
+}
