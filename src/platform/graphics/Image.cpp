@@ -71,6 +71,14 @@ bool isAcceptedBitmap(const QByteArray& format)
     return accepted.contains(format);
 }
 
+Error undecodable(QSize full)
+{
+    return imageError(Unreadable, QStringLiteral("The image could not be decoded: its data is damaged or ends "
+                                                 "before its %1 × %2 pixels.")
+                                      .arg(full.width())
+                                      .arg(full.height()));
+}
+
 Error unknownFormat()
 {
     return imageError(UnknownFormat, QStringLiteral("The data is not an image in a known format."));
@@ -121,14 +129,23 @@ Result<Image> Image::fromData(const QByteArray& data)
         : full.isValid()                      ? reader.imageFormat()
                                               : QImage::Format_Invalid;
     const QSize decodedSize = bitmaps::decodedSizeWithin(full, pixelFormat);
+    if (full.isValid() && decodedSize != full && (format == "png" || format == "jpeg" || format == "jpg")) {
+        // Past the budget a picture is shown as a document shows its stored
+        // pictures: from its bytes, decoded no larger than it is drawn, and
+        // never kept whole. It is read here, small, to be sure it decodes
+        // to its end.
+        if (const std::shared_ptr<const StoredBitmap> stored = StoredBitmap::fromHeader(data)) {
+            const bool png = format == "png";
+            if (!stored->decodes() || (!png && !bitmaps::jpegHoldsItsPicture(data)))
+                return undecodable(full);
+            return Image(ImageRep::stored(stored));
+        }
+    }
     QImage image;
     if (byRows) {
         image = bitmaps::readRowByRow(data, decodedSize);
         if (image.isNull())
-            return imageError(Unreadable, QStringLiteral("The image could not be decoded: its data is damaged or "
-                                                         "ends before its %1 × %2 pixels.")
-                                              .arg(full.width())
-                                              .arg(full.height()));
+            return undecodable(full);
     } else if (!bitmaps::readAtSize(reader, image, full, decodedSize, pixelFormat)) {
         return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
     }
