@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,9 +34,19 @@ public:
             groupAll();
     }
 
+    // A document given as its file's data.
+    CrowdedWindow(const QByteArray& file, double magnification)
+        : CrowdedWindow(
+              [&file](const QString& path) {
+                  QFile out(path);
+                  return out.open(QIODevice::WriteOnly) && out.write(file) == file.size();
+              },
+              magnification)
+    {
+    }
+
     // Any document: `write` writes it to the path it is given.
     CrowdedWindow(const std::function<bool(const QString& path)>& write, double magnification)
-        : m_quiet(m_folder.filePath(QStringLiteral("defaults.conf")))
     {
         const QString path = m_folder.filePath(QStringLiteral("page.qvleaf"));
         if (!write(path))

@@ -4,6 +4,7 @@
 // them, documents opened, clicks, menu items and inspector fields, each
 // timed to the canvas having drawn what came of it.
 #include "PaintWatch.h"
+#include "ProcessStatus.h"
 #include "QuietController.h"
 #include "app/window/DocumentWindow.h"
 #include "app/window/WindowMenus.h"
@@ -26,13 +27,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
-#include <fstream>
-
-// The high-water mark starts again from what is resident now.
-inline void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 // Where pictures are dropped: at half size a dropped picture is 400 points
 // across, so that these two centres each lie on one picture only.
@@ -44,8 +38,6 @@ constexpr QPointF kEmpty(580, 100);
 // A document window of a program of its own.
 class PictureWindow {
 public:
-    PictureWindow() : m_quiet(m_folder.filePath(QStringLiteral("defaults.conf"))) {}
-
     QString write(const QByteArray& bytes, const QString& name) const
     {
         const QString path = m_folder.filePath(name);

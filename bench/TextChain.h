@@ -24,8 +24,28 @@ inline QString sampleText(int characters)
     return text;
 }
 
-// `characters` of Helvetica at `pointSize` through `pages` linked boxes.
-inline QByteArray chainedDocument(int pages, int characters, double pointSize)
+// `characters` of sample text in `runs` runs that take turns, as a richly
+// formatted book has them on every line: Helvetica, Helvetica bold and
+// underlined, Times.
+inline ql::AttributedString richText(int characters, int runs, double pointSize)
+{
+    namespace A = ql::TextAttribute;
+    const ql::TextAttributes looks[] = {
+        {{A::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"), pointSize))}},
+        {{A::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica-Bold"), pointSize))}, {A::underline, 1}},
+        {{A::font, QVariant::fromValue(ql::Font(QStringLiteral("Times-Roman"), pointSize))}},
+    };
+    const QString text = sampleText(characters);
+    ql::AttributedString rich;
+    for (qint64 run = 0; run < runs; ++run) {
+        const qint64 from = run * characters / runs;
+        rich.append(text.mid(from, (run + 1) * characters / runs - from), looks[run % 3]);
+    }
+    return rich;
+}
+
+// `text` through `pages` linked boxes.
+inline QByteArray chainedDocument(int pages, const ql::AttributedString& text)
 {
     ql::Document document;
     for (int i = 0; i < pages; ++i) {
@@ -39,11 +59,17 @@ inline QByteArray chainedDocument(int pages, int characters, double pointSize)
     ZVPuttyView* box = ZVPuttyView::initWithText().release();
     document.contentPages().first()->addPuttyView(box);
     box->setFrame(QRectF(72, 72, 468, 648).adjusted(-40, -40, 40, 40));
-    auto* text = qobject_cast<ZVTextView*>(box->contentView());
-    text->setAttributedString(ql::AttributedString(
-        sampleText(characters),
-        {{ql::TextAttribute::font, QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"), pointSize))}}));
+    qobject_cast<ZVTextView*>(box->contentView())->setAttributedString(text);
     for (int i = 1; i < pages; ++i)
         box = box->createLinkedTextViewAtPage(i);
     return document.dataOfType(ql::kDesktopDocumentType).value();
+}
+
+// `characters` of Helvetica at `pointSize` through `pages` linked boxes.
+inline QByteArray chainedDocument(int pages, int characters, double pointSize)
+{
+    return chainedDocument(
+        pages, ql::AttributedString(sampleText(characters), {{ql::TextAttribute::font,
+                                                              QVariant::fromValue(ql::Font(QStringLiteral("Helvetica"),
+                                                                                           pointSize))}}));
 }

@@ -11,12 +11,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 class WindowOpening {
 public:
-    WindowOpening() : m_quiet(m_folder.filePath(QStringLiteral("defaults.conf"))) {}
-
     // Seconds until the canvas drew; negative when the document did not open
     // in a window.
     double secondsToFirstPaint(const QString& path)
@@ -42,6 +39,5 @@ public:
     ql::DocumentController& controller() { return m_quiet.controller; }
 
 private:
-    QTemporaryDir m_folder;
     QuietController m_quiet;
 };

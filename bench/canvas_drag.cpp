@@ -7,11 +7,10 @@
 #include "canvas/ZVPuttyView.h"
 #include "canvas/view/ZVScrollView.h"
 #include "platform/graphics/Image.h"
-#include "platform/runtime/UserDefaults.h"
+#include "RunSettings.h"
 
 #include <QApplication>
 #include <QImage>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include "QtBenchmarkMain.h"
@@ -63,8 +62,7 @@ struct Canvas {
 
 void BM_CanvasDrag(benchmark::State& state)
 {
-    QTemporaryDir settings;
-    ql::UserDefaults::useStandardStoreAt(settings.filePath(QStringLiteral("defaults.conf")));
+    useRunSettingsStore();
     ql::UserDefaults::standard().setBool(QStringLiteral("snapToGuides"), true);
     Canvas canvas(int(state.range(0)));
     double x = 280;

@@ -133,8 +133,7 @@ BENCHMARK_CAPTURE(BM_PageRenderPeak, png, "png")->Unit(benchmark::kMillisecond)-
 // The child: opens the page as the program does and shows all of it.
 int showInWindow(const QString& path)
 {
-    QTemporaryDir folder;
-    QuietController quiet(folder.filePath(QStringLiteral("defaults.conf")));
+    QuietController quiet;
     const ql::Result<ql::Document*> opened = quiet.controller.openDocumentWithContentsOfFile(path);
     auto* window = opened ? qobject_cast<ql::DocumentWindow*>((*opened)->documentWindow()) : nullptr;
     if (!window)

@@ -1,7 +1,8 @@
 // Large scans past the decoding budget in the real window (offscreen),
 // made row by row here: an RGBA PNG and an interlaced palette PNG of
 // 20,000 × 18,000, a 16-bit grey PNG of 30,000², a 1-bit scan of
-// 20,000 × 18,000 and a palette TIFF of the same size in strips.
+// 20,000 × 18,000, a palette TIFF of the same size in strips and a CMYK
+// TIFF of that size in one strip.
 // BM_Flip: the scan dropped, selected and flipped from the Arrange menu,
 // timed from the menu item to the canvas having drawn the flipped picture;
 // reported besides: the window's peak resident memory from the flip on
@@ -44,6 +45,8 @@ const Scan scans[] = {
      [] { return ql::testing::splitPng(QSize(20000, 18000), 6000, SplitDepth::OneBit); }},
     {"palette TIFF 20000x18000", "scan.tif",
      [] { return ql::testing::splitTiff(QSize(20000, 18000), 10000, SplitDepth::Palette8); }},
+    {"CMYK TIFF 20000x18000", "scan.tif",
+     [] { return ql::testing::splitTiff(QSize(20000, 18000), 10000, SplitDepth::Cmyk); }},
 };
 constexpr int kOneBit = 3;
 

@@ -7,7 +7,7 @@
 #include "canvas/ZVPuttyView.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/RulerMarker.h"
-#include "platform/runtime/UserDefaults.h"
+#include "RunSettings.h"
 
 #include <QApplication>
 #include <QImage>
@@ -59,6 +59,7 @@ struct Scene {
 
 void BM_DragStep(benchmark::State& state)
 {
+    useRunSettingsStore();
     ql::UserDefaults::standard().setBool(QStringLiteral("snapToGuides"), true);
     ql::UserDefaults::standard().setBool(QStringLiteral("showGuides"), true);
     Scene scene(int(state.range(0)));

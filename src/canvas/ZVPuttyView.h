@@ -8,6 +8,7 @@
 
 #include "canvas/CanvasCursor.h"
 #include "canvas/ZVPuttyViewGroup.h"
+#include "canvas/guides/StickPoints.h"
 #include "imaging/ImageEdits.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Image.h"
@@ -336,8 +337,8 @@ public:
     // element whole, a handle drag moves single edges. Returns the shift.
     QPointF stickPoint() const { return m_stickPoint; }
     void setStickPoint(QPointF point) { m_stickPoint = point; }
-    const QList<QPointF>& stickPoints() const { return m_stickPoints; }
-    void setStickPoints(const QList<QPointF>& points) { m_stickPoints = points; }
+    const ql::StickPoints& stickPoints() const { return m_stickPoints; }
+    void setStickPoints(const ql::StickPoints& points) { m_stickPoints = points; }
     QPointF snap();
     // Applies an angle (stored with 32-bit precision); ignored in crop mode.
     void setRotation(double degrees);
@@ -418,7 +419,7 @@ private:
     bool m_keepAspectRatio = true;
     QVariant m_viewID;
     QPointF m_stickPoint;
-    QList<QPointF> m_stickPoints;
+    ql::StickPoints m_stickPoints;
     QPointer<ZVPuttyViewGroup> m_group;
     QPointer<ZVPuttyViewGroup> m_textGroup;
     QPointer<ZVPuttyViewGroup> m_layoutLayerGroup;

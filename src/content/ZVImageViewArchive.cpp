@@ -46,9 +46,7 @@ void writeMask(const V& view, ql::KeyedArchiver& coder, const QString& key)
         return;
     }
     const ql::Image bitmap = mask.bitmap().isNull() ? ql::Image() : ql::Image(mask.bitmap());
-    const ql::Result<QByteArray> data = bitmap.encoded(ql::Image::Format::Png);
-    if (data)
-        coder.encodeObject(key, QVariant(*data));
+    ql::fields::writeEncodedImage(coder, key, bitmap.encoded(ql::Image::Format::Png));
 }
 
 void writeOriginal(const V& view, ql::KeyedArchiver& coder, const QString& key)
@@ -56,9 +54,7 @@ void writeOriginal(const V& view, ql::KeyedArchiver& coder, const QString& key)
     const ql::Image& original = view.originalImage();
     // A vector element whose picture is a bitmap after all keeps it lossless.
     if (view.isVector() && !original.isNull() && !original.isVector() && !ql::storedImageData(original)) {
-        const ql::Result<QByteArray> data = original.encoded(ql::Image::Format::Tiff);
-        if (data)
-            coder.encodeObject(key, QVariant(*data));
+        ql::fields::writeEncodedImage(coder, key, original.encoded(ql::Image::Format::Tiff));
         return;
     }
     ql::fields::writeImageData(coder, key, original);

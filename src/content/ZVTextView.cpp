@@ -421,13 +421,16 @@ void ZVTextView::setSelectedRange(Range range)
 
 void ZVTextView::takeTypingAttributesFromText()
 {
-    // Typing continues the text before the caret (the first character at the
-    // start), or the selection's first character; an empty box keeps its own.
+    // Typing continues the text before the caret, or the selection's first
+    // character; at a paragraph's start it continues that paragraph (its
+    // first character, or the break of an empty one), not the break before
+    // it. An empty box keeps its own.
     if (!m_storage || textLength() == 0)
         return;
-    const int source =
-        m_selectedRange.length > 0 ? m_selectedRange.location : std::max(0, m_selectedRange.location - 1);
-    m_typingAttributes = ql::text::attributesAt(*m_storage->document(), source);
+    const QTextDocument& document = *m_storage->document();
+    const int location = m_selectedRange.location;
+    const bool ownCharacter = m_selectedRange.length > 0 || document.findBlock(location).position() == location;
+    m_typingAttributes = ql::text::attributesAt(document, ownCharacter ? location : location - 1);
 }
 
 void ZVTextView::setTypingAttributes(const ql::TextAttributes& attributes)
@@ -815,7 +818,7 @@ void ZVTextView::setCurrentTextColor(const QVariant& color)
 
 void ZVTextView::setCurrentEmphasis(const QVariantList& emphasis)
 {
-    changeValue(QStringLiteral("currentEmphasis"), m_currentEmphasis, emphasis);
+    changeValue(QStringLiteral("currentEmphasis"), m_currentEmphasis, ql::text::eachCodeOnce(emphasis));
 }
 
 void ZVTextView::setCurrentJustification(const QVariant& justification)

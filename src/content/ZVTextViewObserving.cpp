@@ -228,9 +228,12 @@ void ZVTextView::setEditMode(bool editMode)
     if (isField())
         return;
     // Typing right away continues the text at the caret, whatever was set
-    // before the box was opened.
-    if (!wasEditing)
+    // before the box was opened, and the settings show it there rather than
+    // what the whole text holds.
+    if (!wasEditing) {
         takeTypingAttributesFromText();
+        textViewDidChangeSelection();
+    }
     if (page)
         page->setValueForKey(u"editMode", true);
     ql::NotificationCenter::defaultCenter().post(QStringLiteral("disableBackgroundColorPicker"), this);

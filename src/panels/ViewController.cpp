@@ -1,5 +1,7 @@
 #include "panels/ViewController.h"
 
+#include "panels/controls/FocusedWheel.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -24,6 +26,8 @@ QWidget* ViewController::view()
     if (!m_view) {
         m_view = loadView();
         m_view->setObjectName(nibName() + QStringLiteral(".view"));
+        // Panes scroll: a wheel passing over a control must not change it.
+        FocusedWheel::cover(m_view);
     }
     return m_view;
 }

@@ -1,6 +1,7 @@
 #include "ArchiveTestSupport.h"
 #include "CanvasTestSupport.h"
 
+#include "canvas/CanvasEvent.h"
 #include "canvas/ZVPuttyView.h"
 #include "canvas/view/ElementPictureBudget.h"
 #include "canvas/view/ElementPictureCache.h"
@@ -16,6 +17,7 @@
 
 #include <QTest>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace ql;
@@ -342,4 +344,64 @@ TEST_F(ElementPictures, ClearingTheSelectionKeepsThePicturesOfBoxesNotEdited)
     page->clearPuttyViews();
     grab();
     EXPECT_GT(pictures->pictureCount(), editing);
+}
+
+// Moving, grouping and ungrouping boxes changes where each is drawn, not
+// its picture; resizing a box or changing its text draws it anew.
+TEST_F(ElementPictures, MovesAndGroupsKeepEachPictureWhileResizesAndEditsDrawAnew)
+{
+    QList<ZVPuttyView*> boxes;
+    for (int i = 0; i < 3; ++i) {
+        ZVPuttyView* box = ZVPuttyView::initWithText().release();
+        page->addPuttyView(box);
+        box->setFrame(QRectF(60 + i * 150, 80, 120, 60).adjusted(-40, -40, 40, 40));
+        qobject_cast<ZVTextView*>(box->contentView())->setString(QStringLiteral("Box %1 of three").arg(i));
+        box->setIsActive(true);
+        boxes.append(box);
+    }
+    const auto made = [&] {
+        QList<int> counts;
+        for (ZVPuttyView* box : std::as_const(boxes))
+            counts.append(view.pageItem()->itemFor(box)->pictureCache()->pictureCount());
+        return counts;
+    };
+    // What the page shows once every box is drawn from scratch.
+    const auto drawnAfresh = [&] {
+        for (ZVPuttyView* box : std::as_const(boxes))
+            view.pageItem()->itemFor(box)->redraw();
+        return grab();
+    };
+    endTurn();
+    grab();
+    const QList<int> before = made();
+    CanvasEvent right;
+    right.keyCode = Qt::Key_Right;
+    const auto step = [&](const std::function<void()>& act) {
+        act();
+        endTurn();
+        grab();
+    };
+    step([&] { page->keyDown(right); });
+    step([&] { document.undo.undo(); });
+    step([&] { document.undo.redo(); });
+    step([&] { page->groupActivePuttyViews(); });
+    step([&] { document.undo.undo(); });
+    step([&] { document.undo.redo(); });
+    step([&] { page->ungroupActivePuttyViews(); });
+    EXPECT_EQ(made(), before);
+    EXPECT_EQ(boxes[2]->frame().x(), 60 + 2 * 150 - 40 + 1);
+    EXPECT_FALSE(boxes[2]->group());
+    const QImage moved = grab();
+    EXPECT_EQ(drawnAfresh(), moved);
+
+    // A resize and a new text are drawn as they now are.
+    const QList<int> kept = made();
+    boxes[0]->setNewPuttyViewFrame(boxes[0]->frame().adjusted(0, 0, 60, 30));
+    const QImage resized = grab();
+    EXPECT_GT(made()[0], kept[0]);
+    EXPECT_EQ(drawnAfresh(), resized);
+    qobject_cast<ZVTextView*>(boxes[1]->contentView())->setString(QStringLiteral("Changed"));
+    const QImage edited = grab();
+    EXPECT_NE(edited, resized);
+    EXPECT_EQ(drawnAfresh(), edited);
 }

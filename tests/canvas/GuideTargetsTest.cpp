@@ -14,9 +14,15 @@ namespace {
 
 // Every subject against every target in turn: what the sorted search must
 // find, in the same order.
-ql::GuidePass comparedOneByOne(const QList<ql::GuideSubject>& subjects, const QList<QRectF>& targets, double tolerance)
+struct PlainPass {
+    QList<double> vLines;
+    QList<double> hLines;
+    QList<QList<QPointF>> stickPoints;
+};
+
+PlainPass comparedOneByOne(const QList<ql::GuideSubject>& subjects, const QList<QRectF>& targets, double tolerance)
 {
-    ql::GuidePass pass;
+    PlainPass pass;
     QList<double> xs, ys;
     QSet<double> xSeen, ySeen;
     for (const ql::GuideSubject& subject : subjects) {
@@ -68,13 +74,41 @@ TEST(GuideTargets, FindWhatComparingEveryTargetFindsInTheSameOrder)
             subjects.append({QRectF(coordinate(), coordinate(), coordinate(), coordinate()), random.bounded(2) == 1});
         const ql::GuideTargets sorted(targets);
         for (double tolerance : {2.0, 2.5, 0.0}) {
-            const ql::GuidePass expected = comparedOneByOne(subjects, targets, tolerance);
+            const PlainPass expected = comparedOneByOne(subjects, targets, tolerance);
             const ql::GuidePass found = sorted.run(subjects, tolerance);
             ASSERT_EQ(found.vLines, expected.vLines) << "round " << round << ", tolerance " << tolerance;
             ASSERT_EQ(found.hLines, expected.hLines) << "round " << round << ", tolerance " << tolerance;
-            ASSERT_EQ(found.stickPoints, expected.stickPoints) << "round " << round << ", tolerance " << tolerance;
+            ASSERT_EQ(found.stickPoints.size(), expected.stickPoints.size());
+            for (qsizetype k = 0; k < found.stickPoints.size(); ++k)
+                ASSERT_EQ(found.stickPoints.at(k).toList(), expected.stickPoints.at(k))
+                    << "round " << round << ", tolerance " << tolerance << ", subject " << k;
         }
     }
+}
+
+// Thousands of elements dragged over scattered others find thousands of
+// lines; each element's stick points are the lines found up to it, so the
+// pass keeps the lines once and only how many each element takes.
+TEST(GuideTargets, AScatteredPassKeepsEachLineOnceAndSnapsAsBefore)
+{
+    QRandomGenerator random(85);
+    const auto scattered = [&random](double side) {
+        return QRectF(random.bounded(100000) / 100.0, random.bounded(100000) / 100.0, side, side * 0.7);
+    };
+    QList<QRectF> targets;
+    QList<ql::GuideSubject> subjects;
+    for (int i = 0; i < 600; ++i) {
+        targets.append(scattered(10 + i % 40));
+        subjects.append({scattered(12 + i % 30), i % 3 == 0});
+    }
+    const PlainPass expected = comparedOneByOne(subjects, targets, 2.0);
+    const ql::GuidePass found = ql::GuideTargets(targets).run(subjects, 2.0);
+    ASSERT_GT(found.vLines.size(), 500);
+    EXPECT_EQ(found.vLines, expected.vLines);
+    EXPECT_EQ(found.hLines, expected.hLines);
+    for (qsizetype k = 0; k < subjects.size(); ++k)
+        ASSERT_EQ(found.stickPoints.at(k).toList(), expected.stickPoints.at(k)) << "subject " << k;
+    EXPECT_EQ(found.storedPoints(), found.vLines.size() + found.hLines.size());
 }
 
 TEST(GuideTargets, ADragGathersTargetsOnceAndStillSeesElementsThatCome)

@@ -3,11 +3,13 @@
 // selects through the element's turn, the caret and selection are drawn, and
 // Escape or a press elsewhere ends editing.
 #include "../content/TextTestSupport.h"
+#include "ArchiveTestSupport.h"
 
 #include "canvas/ZVHandleView.h"
 #include "canvas/ZVPuttyViewGroup.h"
 #include "canvas/view/ZVScrollView.h"
 #include "content/text/TextEditor.h"
+#include "support/NumberedWords.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -354,4 +356,203 @@ TEST_F(TextEditingCanvas, InputMethodsComposeAtTheCaretAndCommitIntoTheText)
     QApplication::sendEvent(&view, &commit);
     EXPECT_EQ(text->string(), QStringLiteral("a\u00e9b"));
     EXPECT_TRUE(text->editor()->preedit().isEmpty());
+}
+
+// Each run's text, font and a hash of all its attributes, in failure messages.
+namespace ql {
+void PrintTo(const AttributedString& text, std::ostream* out)
+{
+    for (const AttributedString::Run& run : text.runs()) {
+        const Font font = run.attributes.value(A::font).value<Font>();
+        const QByteArray characters = text.string().mid(run.start, run.length).toUtf8().toPercentEncoding(" ");
+        *out << '[' << characters.toStdString() << '|' << font.postScriptName().toStdString() << ' ' << font.pointSize()
+             << '|' << contentHash(run.attributes) % 10000 << "] ";
+    }
+}
+} // namespace ql
+
+namespace {
+
+QVariant alignedStyle(ParagraphStyle::Alignment alignment, double spacing = 0)
+{
+    ParagraphStyle style;
+    style.alignment = alignment;
+    style.paragraphSpacing = spacing;
+    return QVariant::fromValue(style);
+}
+
+// What a chain's text holds after a save and a reopening.
+AttributedString reopened(const ZVCanvasView* page)
+{
+    const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(page));
+    return read ? ql::testing::textOf(read->puttyViews().at(0))->textStorage()->attributedString() : AttributedString();
+}
+
+} // namespace
+
+// Every edit that removes a paragraph break, its undo and its redo, against a
+// model of per-character attributes: what the edit did not touch keeps its
+// own (the break that stays included, of its own kind), undo gives back the
+// text exactly, redo the edit, and a save and reopening hold the same. The
+// first paragraph fills the first box of a chain, so edits across it reach
+// into the second box.
+TEST_F(TextEditingCanvas, RemovingABreakLeavesTheOneThatStaysAndUndoAndRedoGiveBackTheTextExactly)
+{
+    using Alignment = ParagraphStyle::Alignment;
+    const TextAttributes p1 {{A::font, QVariant::fromValue(Font(QStringLiteral("Helvetica"), 12))},
+                             {A::paragraphStyle, alignedStyle(Alignment::Left, 2)}};
+    TextAttributes b1 = p1;
+    b1.insert(A::underline, 1);
+    b1.insert(A::link, QStringLiteral("https://example.com/one"));
+    const TextAttributes p2 {{A::font, QVariant::fromValue(Font(QStringLiteral("Times-Roman"), 14))},
+                             {A::foregroundColor, QVariant::fromValue(Color::deviceRgb(0, 0, 1))},
+                             {A::paragraphStyle, alignedStyle(Alignment::Center, 6)}};
+    TextAttributes b2 = p2;
+    b2.insert(A::underline, 1);
+    const TextAttributes p3 {{A::font, QVariant::fromValue(Font(QStringLiteral("Courier"), 10))},
+                             {A::foregroundColor, QVariant::fromValue(Color::deviceRgb(1, 0, 0))},
+                             {A::paragraphStyle, alignedStyle(Alignment::Right)}};
+    TextAttributes b3 = p3;
+    b3.insert(A::link, QStringLiteral("https://example.com/three"));
+    AttributedString original(QStringLiteral("alpha beta gamma"), p1);
+    original.append(QStringLiteral("\r\n"), b1);
+    original.append(QStringLiteral("delta epsilon"), p2);
+    original.append(QString(QChar::ParagraphSeparator), b2);
+    original.append(QStringLiteral("zeta"), p3);
+    original.append(QStringLiteral("\r"), b3);
+    original.append(QStringLiteral("eta"), fontAttributes(QStringLiteral("Helvetica-Bold"), 12));
+
+    ZVTextView* text = addBox(QRectF(100, 100, 380, 110), QString());
+    text->puttyView()->createLinkedTextViewAtPage(0);
+    const auto reset = [&] {
+        text->setAttributedString(original);
+        endTurn();
+        document.undo.removeAllActions();
+    };
+    reset();
+    ASSERT_EQ(text->layoutManager()->characterRangeForTextContainer(0).length, 17) << "the first paragraph fills box 1";
+    // (away from the handles of the short box)
+    doubleClick(pagePointAt(text, 12));
+    ASSERT_TRUE(text->editMode());
+
+    // Positions from indexes in the stored string, where CR LF is one position.
+    const QString& s = original.string();
+    const auto position = [&](qsizetype index) { return int(index - s.left(index).count(QStringLiteral("\r\n"))); };
+    const auto select = [&](qsizetype from, qsizetype to) {
+        text->editor()->setPosition(position(from));
+        text->editor()->setPosition(position(to), true);
+    };
+    const auto key = [&](QKeySequence::StandardKey standard) { QTest::keySequence(&view, standard); };
+    const auto pasteFrom = [&](qsizetype from, qsizetype to) {
+        return [&, from, to] {
+            const ZVTextView::Range target = text->selectedRange();
+            select(from, to);
+            key(QKeySequence::Copy);
+            text->setSelectedRange(target);
+            key(QKeySequence::Paste);
+        };
+    };
+    const qsizetype crlf = s.indexOf(QLatin1String("\r\n"));
+    const qsizetype delta = s.indexOf(QLatin1String("delta"));
+    const qsizetype zeta = s.indexOf(QLatin1String("zeta"));
+    const qsizetype epsilon = s.indexOf(QLatin1String("epsilon"));
+    const AttributedString none;
+    const AttributedString pasted = original.substring(epsilon, 8);
+    const auto typed = [&](const QString& characters, qsizetype from) {
+        return AttributedString(characters, original.attributesAt(from));
+    };
+    struct Edit {
+        const char* name;
+        qsizetype from, to; // what the edit replaces, selected before its keys
+        std::function<void()> keys;
+        AttributedString inserted;
+        qsizetype caret = -1; // where the keys start instead, if not a selection
+    };
+    const Edit edits[] = {
+        {"Delete across boxes", 3, delta + 3, [&] { key(QKeySequence::Delete); }, none},
+        {"Cut across boxes", 3, delta + 3, [&] { key(QKeySequence::Cut); }, none},
+        {"typing over a break", 3, delta + 3, [&] { QTest::keyClicks(&view, QStringLiteral("x")); }, typed("x", 3)},
+        {"paste over a break", 3, delta + 3, pasteFrom(epsilon, epsilon + 8), pasted},
+        {"Return in a word", delta + 3, delta + 3, [&] { QTest::keyClick(&view, Qt::Key_Return); },
+         typed("\n", delta + 2)},
+        {"Return at a paragraph's end", crlf, crlf, [&] { QTest::keyClick(&view, Qt::Key_Return); },
+         typed("\n", crlf - 1)},
+        {"paste holding a break", 2, 2, pasteFrom(epsilon, epsilon + 8), pasted},
+        {"BackSpace at a paragraph's start", zeta - 1, zeta, [&] { QTest::keyClick(&view, Qt::Key_Backspace); }, none,
+         zeta},
+        {"Delete at a paragraph's end", crlf, crlf + 2, [&] { key(QKeySequence::Delete); }, none, crlf},
+    };
+    const auto holds = [&](const AttributedString& wanted, const char* when) {
+        EXPECT_EQ(text->textStorage()->attributedString(), wanted) << when;
+        EXPECT_EQ(reopened(page), wanted) << when << ", reopened";
+    };
+    for (const Edit& edit : edits) {
+        SCOPED_TRACE(edit.name);
+        reset();
+        AttributedString expected = original.substring(0, edit.from);
+        expected.append(edit.inserted);
+        expected.append(original.substring(edit.to, s.size() - edit.to));
+        if (edit.caret >= 0)
+            select(edit.caret, edit.caret);
+        else
+            select(edit.from, edit.to);
+        edit.keys();
+        endTurn();
+        holds(expected, "edited");
+        document.undo.undo();
+        holds(original, "undone");
+        document.undo.redo();
+        holds(expected, "redone");
+    }
+}
+
+// Typing, retyping the first letter and pasting plain text at a paragraph's
+// start continue that paragraph, not the title before it, live and reopened.
+TEST_F(TextEditingCanvas, TypingAtAParagraphsStartContinuesThatParagraph)
+{
+    TextAttributes title = fontAttributes(QStringLiteral("Helvetica-Bold"), 18);
+    title.insert(A::paragraphStyle, alignedStyle(ParagraphStyle::Alignment::Center));
+    TextAttributes body = fontAttributes(QStringLiteral("Helvetica"), 12);
+    body.insert(A::paragraphStyle, alignedStyle(ParagraphStyle::Alignment::Left));
+    AttributedString original(QStringLiteral("Title\n"), title);
+    original.append(QStringLiteral("Body"), body);
+    ZVTextView* text = addBox(QRectF(100, 100, 380, 200), QString());
+    doubleClick(QPointF(250, 200));
+    ASSERT_TRUE(text->editMode());
+    QGuiApplication::clipboard()->setText(QStringLiteral("Plain "));
+
+    const auto startingWith = [&](const QString& added) {
+        AttributedString expected(QStringLiteral("Title\n"), title);
+        expected.append(added + QStringLiteral("Body"), body);
+        return expected;
+    };
+    struct Edit {
+        const char* name;
+        int caret;
+        std::function<void()> keys;
+        AttributedString expected;
+    };
+    const Edit edits[] = {
+        {"typing", 6, [&] { QTest::keyClicks(&view, QStringLiteral("New")); }, startingWith(QStringLiteral("New"))},
+        {"retyping the first letter", 7,
+         [&] {
+             QTest::keyClick(&view, Qt::Key_Backspace);
+             QTest::keyClicks(&view, QStringLiteral("B"));
+         },
+         startingWith(QString())},
+        {"pasting plain text", 6, [&] { QTest::keySequence(&view, QKeySequence::Paste); },
+         startingWith(QStringLiteral("Plain "))},
+    };
+    for (const Edit& edit : edits) {
+        SCOPED_TRACE(edit.name);
+        text->setAttributedString(original);
+        text->editor()->setPosition(edit.caret);
+        edit.keys();
+        endTurn();
+        EXPECT_EQ(text->textStorage()->attributedString(), edit.expected);
+        const QTextBlock laidOut = text->textStorage()->document()->findBlock(6);
+        EXPECT_EQ(int(text::paragraphStyle(laidOut).value_or(ParagraphStyle()).alignment),
+                  int(ParagraphStyle::Alignment::Left));
+        EXPECT_EQ(reopened(page), edit.expected);
+    }
 }

@@ -307,9 +307,12 @@ TEST(TextEditor, TypingAfterPastedRichTextContinuesItsLastCharacter)
             ASSERT_TRUE(box.text->string().contains(QStringLiteral("serif mono"))) << where;
 
             // The typing attributes and the inspector follow the character
-            // before the caret, before and after typing.
+            // before the caret, before and after typing; after the RTF's
+            // closing paragraph end the caret starts a paragraph, which
+            // typing continues.
             const int caret = box.editor->position();
-            const ql::Font before = box.fontAt(caret - 1);
+            const bool paragraphStart = ql::text::isParagraphSeparator(box.text->string().at(caret - 1));
+            const ql::Font before = box.fontAt(paragraphStart ? caret : caret - 1);
             const auto showsBefore = [&](const char* step) {
                 EXPECT_EQ(box.text->currentFontSize().toDouble(), before.pointSize()) << where << step;
                 EXPECT_EQ(box.text->currentFontFamilyName(), ql::FontResolver::familyOf(before.postScriptName()))

@@ -1,6 +1,6 @@
 #include "imaging/effects/Parallel.h"
+#include "support/AddressSpace.h"
 
-#include <QFile>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -12,18 +12,6 @@
 using ql::effects::parallelRows;
 
 namespace {
-
-// Bytes of address space the process holds now.
-rlim_t addressSpaceInUse()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmSize:"))
-            return rlim_t(line.mid(7).trimmed().split(' ').first().toULongLong()) * 1024;
-    return 0;
-}
 
 // Every row handed out exactly once, whoever ran it; `byCaller` counts the
 // rows the calling thread ran.
@@ -64,7 +52,7 @@ TEST(ParallelRows, AThreadThatCannotStartLeavesItsRowsToTheCaller)
             std::thread([] {}).join();
         // Only the soft limit is lowered: a hard one set already (ulimit -v)
         // stays, and could not be raised anyway.
-        const rlim_t inUse = addressSpaceInUse();
+        const rlim_t inUse = ql::testing::addressSpaceInUse();
         rlimit tight {};
         if (inUse == 0 || getrlimit(RLIMIT_AS, &tight) != 0)
             _exit(3);

@@ -8,5 +8,7 @@ namespace ql::testing {
 
 // The picture in RGB; null when PIL cannot read it.
 QImage decodedRGB(const QString& path);
+// The same with its alpha (Format_RGBA8888, not premultiplied).
+QImage decodedRGBA(const QString& path);
 
 } // namespace ql::testing

@@ -160,11 +160,12 @@ QByteArray splitTiff(QSize size, int split, SplitDepth depth)
     if (!tiff)
         return {};
     const bool palette = depth == SplitDepth::Palette8 || depth == SplitDepth::Palette1;
+    const bool cmyk = depth == SplitDepth::Cmyk;
     const int bits = bitsOf(depth);
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, quint32(size.width()));
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, quint32(size.height()));
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, quint16(bits));
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, quint16(1));
+    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, quint16(cmyk ? 4 : 1));
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
     TIFFSetField(tiff, TIFFTAG_ZIPQUALITY, 1);
@@ -185,12 +186,21 @@ QByteArray splitTiff(QSize size, int split, SplitDepth depth)
         TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
         left = 1;
         right = 0;
+    } else if (cmyk) {
+        // Full black ink, then none.
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED);
     } else {
         TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
         left = 0;
         right = top;
     }
-    QByteArray row = splitRow(size.width(), std::clamp(split, 0, size.width()), bits, left, right);
+    split = std::clamp(split, 0, size.width());
+    QByteArray row = splitRow(size.width(), split, bits, left, right);
+    if (cmyk) {
+        row = QByteArray(qsizetype(size.width()) * 4, '\0');
+        for (int x = 0; x < split; ++x)
+            row[4 * x + 3] = char(255);
+    }
     if (bits == 16) {
         // libtiff takes samples in this machine's order.
         for (qsizetype i = 0; i + 1 < row.size(); i += 2)

@@ -10,8 +10,8 @@
 namespace ql::testing {
 
 // How the pixels are stored: 8- or 16-bit grey, 1-bit grey, palette
-// indexes of 8 or 1 bits, or 8-bit RGBA (PNG only).
-enum class SplitDepth { Grey8, Grey16, OneBit, Palette8, Palette1, Rgba8 };
+// indexes of 8 or 1 bits, 8-bit RGBA (PNG only) or 8-bit CMYK (TIFF only).
+enum class SplitDepth { Grey8, Grey16, OneBit, Palette8, Palette1, Rgba8, Cmyk };
 
 // The colours left and right of the split: black and white for grey
 // depths, these two for palettes and RGBA (where the right one is a
@@ -27,8 +27,8 @@ QByteArray splitPng(QSize size, int split, SplitDepth depth);
 // half clear through a transparency chunk.
 QByteArray interlacedClearSplitPng(QSize size, int split);
 QByteArray splitGreyPng(QSize size, int split);
-// The same as a TIFF (1-bit grey stored white-is-zero, as scans are, in one
-// strip; palettes in strips of 64 rows), deflated.
+// The same as a TIFF (1-bit grey stored white-is-zero, as scans are, grey
+// and CMYK in one strip; palettes in strips of 64 rows), deflated.
 QByteArray splitTiff(QSize size, int split, SplitDepth depth);
 
 // A 10 × 10 red PNG whose header claims `claimed` pixels: its data ends

@@ -2,16 +2,22 @@
 
 namespace ql::testing {
 
-HeldLock::HeldLock(const QString& path)
+HeldLock::HeldLock(const QString& path, const QString& guarded)
 {
     // Standard library only: any python3 will do.
     m_holder.start(QStringLiteral("python3"),
-                   {QStringLiteral("-c"), QStringLiteral("import fcntl, sys\n"
+                   {QStringLiteral("-c"), QStringLiteral("import fcntl, os, sys\n"
                                                          "held = open(sys.argv[1], 'a')\n"
                                                          "fcntl.flock(held, fcntl.LOCK_EX)\n"
+                                                         "guarded = sys.argv[2]\n"
+                                                         "read = open(guarded, 'rb').read() if guarded else None\n"
                                                          "print('held', flush=True)\n"
-                                                         "sys.stdin.read()\n"),
-                    path});
+                                                         "sys.stdin.read()\n"
+                                                         "if guarded:\n"
+                                                         "    with open(guarded + '.new', 'wb') as new:\n"
+                                                         "        new.write(read)\n"
+                                                         "    os.replace(guarded + '.new', guarded)\n"),
+                    path, guarded});
     m_held = m_holder.waitForReadyRead(30000) && m_holder.readAllStandardOutput().startsWith("held");
 }
 

@@ -80,10 +80,18 @@ struct PngKind {
     bool transparency = false;
 };
 
-// What the PNG holds at (x, y), straight.
+// What the PNG holds at (x, y), straight. A transparency chunk on grey or
+// RGB names the brightest colour: its pixels are clear.
 QRgb pngPixel(const PngKind& kind, int x, int y)
 {
     const auto at = [&](int c) { return eight(sampleAt(x, y, c, kind.bits), kind.bits); };
+    const quint32 max = (1u << kind.bits) - 1;
+    const int colours = kind.colourType == PNG_COLOR_TYPE_RGB ? 3 : 1;
+    bool named = kind.transparency && kind.colourType != PNG_COLOR_TYPE_PALETTE;
+    for (int c = 0; c < colours; ++c)
+        named = named && sampleAt(x, y, c, kind.bits) == max;
+    if (named)
+        return qRgba(0, 0, 0, 0);
     switch (kind.colourType) {
     case PNG_COLOR_TYPE_GRAY: return qRgb(at(0), at(0), at(0));
     case PNG_COLOR_TYPE_GRAY_ALPHA: return qRgba(at(0), at(0), at(0), at(1));
@@ -122,6 +130,10 @@ QByteArray png(QSize size, const PngKind& kind, bool interlaced)
         png_set_PLTE(png, info, palette.data(), entries);
         if (kind.transparency)
             png_set_tRNS(png, info, alphas.data(), entries, nullptr);
+    } else if (kind.transparency) {
+        const png_uint_16 max = png_uint_16((1u << kind.bits) - 1);
+        png_color_16 brightest {0, max, max, max, max};
+        png_set_tRNS(png, info, nullptr, 0, &brightest);
     }
     png_write_info(png, info);
     const int channels = png_get_channels(png, info);
@@ -167,6 +179,10 @@ QRgb tiffPixel(const TiffKind& kind, int x, int y)
         pixel = qRgb(entry(0), entry(1), entry(2));
     } else if (kind.photometric == PHOTOMETRIC_RGB) {
         pixel = qRgba(at(0), at(1), at(2), a);
+    } else if (kind.photometric == PHOTOMETRIC_SEPARATED) {
+        // Inks taken away from white, as libtiff converts them.
+        const int white = 255 - at(3);
+        pixel = qRgb(white * (255 - at(0)) / 255, white * (255 - at(1)) / 255, white * (255 - at(2)) / 255);
     } else {
         const int grey = kind.photometric == PHOTOMETRIC_MINISWHITE ? 255 - at(0) : at(0);
         pixel = qRgba(grey, grey, grey, a);
@@ -188,9 +204,22 @@ quint32 tiffSample(const TiffKind& kind, int x, int y, int s)
 // A sample of plane or channel `s` at (x, y).
 using SampleOf = std::function<quint32(int x, int y, int s)>;
 
-// In strips of 7 rows or in tiles of `tile` pixels square.
-QByteArray tiff(QSize size, const TiffKind& kind, bool tiled, bool planar, int tile = 16, SampleOf sampleOf = {})
+// How a TIFF's samples are laid out: in strips of 7 rows (16 for JPEG) or
+// in tiles of `tile` pixels square, together or in planes, and which way up
+// its orientation tag says its rows are.
+struct TiffStorage {
+    bool tiled = false;
+    bool planar = false;
+    int tile = 16;
+    quint16 orientation = ORIENTATION_TOPLEFT;
+};
+
+// YCbCr is written as RGB that libtiff's JPEG coder turns into YCbCr.
+QByteArray tiff(QSize size, const TiffKind& kind, TiffStorage storage, SampleOf sampleOf = {})
 {
+    const bool tiled = storage.tiled, planar = storage.planar;
+    const int tile = storage.tile;
+    const bool jpeg = kind.photometric == PHOTOMETRIC_YCBCR;
     if (!sampleOf)
         sampleOf = [&kind](int x, int y, int s) { return tiffSample(kind, x, y, s); };
     const QTemporaryDir folder;
@@ -204,8 +233,15 @@ QByteArray tiff(QSize size, const TiffKind& kind, bool tiled, bool planar, int t
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, kind.samples);
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, kind.photometric);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-    TIFFSetField(tiff, TIFFTAG_ZIPQUALITY, 1);
+    TIFFSetField(tiff, TIFFTAG_ORIENTATION, storage.orientation);
+    if (jpeg) {
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
+        TIFFSetField(tiff, TIFFTAG_YCBCRSUBSAMPLING, quint16(2), quint16(2));
+        TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    } else {
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+        TIFFSetField(tiff, TIFFTAG_ZIPQUALITY, 1);
+    }
     if (kind.extra != EXTRASAMPLE_UNSPECIFIED) {
         const quint16 extra = kind.extra;
         TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, quint16(1), &extra);
@@ -254,7 +290,7 @@ QByteArray tiff(QSize size, const TiffKind& kind, bool tiled, bool planar, int t
             }
         }
     } else {
-        constexpr int kStrip = 7;
+        const int kStrip = jpeg ? 16 : 7;
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, quint32(kStrip));
         for (int plane = 0; plane < planes; ++plane) {
             for (int top = 0; top < size.height(); top += kStrip) {
@@ -288,6 +324,8 @@ QList<PictureKind> pictureKinds(QSize size)
         {"palette 2 tRNS", PNG_COLOR_TYPE_PALETTE, 2, true},
         {"RGB 8", PNG_COLOR_TYPE_RGB, 8},
         {"RGB 16", PNG_COLOR_TYPE_RGB, 16},
+        {"grey 16 tRNS", PNG_COLOR_TYPE_GRAY, 16, true},
+        {"RGB 16 tRNS", PNG_COLOR_TYPE_RGB, 16, true},
         {"RGBA 8", PNG_COLOR_TYPE_RGB_ALPHA, 8},
         {"RGBA 16", PNG_COLOR_TYPE_RGB_ALPHA, 16},
     };
@@ -298,8 +336,12 @@ QList<PictureKind> pictureKinds(QSize size)
                 for (int x = 0; x < size.width(); ++x)
                     expected.setPixel(x, y, pngPixel(kind, x, y));
             }
+            // The toolkit shifts the channels of 16-bit RGB with a
+            // transparency chunk.
+            const bool misread = kind.colourType == PNG_COLOR_TYPE_RGB && kind.bits == 16 && kind.transparency;
             kinds.append({QStringLiteral("PNG %1%2").arg(QLatin1String(kind.name), interlaced ? QStringLiteral(" interlaced") : QString()),
-                          png(size, kind, interlaced), expected.convertToFormat(QImage::Format_ARGB32_Premultiplied)});
+                          png(size, kind, interlaced), expected.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                          misread});
         }
     }
     const QList<TiffKind> tiffs {
@@ -314,23 +356,122 @@ QList<PictureKind> pictureKinds(QSize size)
         {"RGB 16", PHOTOMETRIC_RGB, 16, 3},
         {"RGBA", PHOTOMETRIC_RGB, 8, 4, EXTRASAMPLE_UNASSALPHA},
         {"RGBA associated", PHOTOMETRIC_RGB, 8, 4, EXTRASAMPLE_ASSOCALPHA},
+        {"RGBA 16", PHOTOMETRIC_RGB, 16, 4, EXTRASAMPLE_UNASSALPHA},
+        {"CMYK", PHOTOMETRIC_SEPARATED, 8, 4},
+        {"YCbCr JPEG", PHOTOMETRIC_YCBCR, 8, 3},
     };
     for (const TiffKind& kind : tiffs) {
+        const bool jpeg = kind.photometric == PHOTOMETRIC_YCBCR;
+        QList<TiffStorage> storages;
+        for (const bool tiled : {false, true}) {
+            for (const bool planar : {false, true}) {
+                if (!planar || (kind.samples > 1 && !jpeg))
+                    storages.append({tiled, planar});
+            }
+        }
+        // As libtiff's own tools tile a small picture: one tile larger than it.
+        if (kind.photometric == PHOTOMETRIC_RGB && kind.extra == EXTRASAMPLE_UNASSALPHA)
+            storages.append({true, false, 64});
+        // Rows stored as they are whatever the tag says, read through
+        // libtiff's conversion (by strips or tiles) or as samples.
+        for (quint16 orientation = ORIENTATION_TOPRIGHT; orientation <= ORIENTATION_LEFTBOT; ++orientation) {
+            if (jpeg || kind.photometric == PHOTOMETRIC_SEPARATED || QLatin1String(kind.name) == QLatin1String("RGB 8"))
+                storages.append({false, false, 16, orientation});
+            if (jpeg)
+                storages.append({true, false, 16, orientation});
+        }
         QImage expected(size, QImage::Format_ARGB32_Premultiplied);
         for (int y = 0; y < size.height(); ++y) {
             for (int x = 0; x < size.width(); ++x)
                 expected.setPixel(x, y, tiffPixel(kind, x, y));
         }
-        for (const bool tiled : {false, true}) {
-            for (const bool planar : {false, true}) {
-                if (planar && kind.samples == 1)
-                    continue;
-                kinds.append({QStringLiteral("TIFF %1 by %2%3")
-                                  .arg(QLatin1String(kind.name), tiled ? QStringLiteral("tiles") : QStringLiteral("strips"),
-                                       planar ? QStringLiteral(", planar") : QString()),
-                              tiff(size, kind, tiled, planar), expected});
+        for (const TiffStorage& storage : std::as_const(storages)) {
+            const bool largeTile = storage.tiled && (storage.tile > size.width() || storage.tile > size.height());
+            QString name = QStringLiteral("TIFF %1 by %2%3")
+                               .arg(QLatin1String(kind.name),
+                                    storage.tiled ? QStringLiteral("tiles") : QStringLiteral("strips"),
+                                    storage.planar ? QStringLiteral(", planar") : QString());
+            if (largeTile)
+                name += QStringLiteral(" larger than the picture");
+            if (storage.orientation != ORIENTATION_TOPLEFT)
+                name += QStringLiteral(", orientation %1").arg(storage.orientation);
+            if (jpeg) {
+                // Lossy: the pixels are those of the same file with no tag.
+                TiffStorage upright = storage;
+                upright.orientation = ORIENTATION_TOPLEFT;
+                expected = QImage::fromData(tiff(size, kind, upright))
+                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
             }
+            // The toolkit drops a grey picture's alpha, misreads 16-bit
+            // samples in planes and refuses a tile larger than the picture.
+            const bool misread = (kind.photometric == PHOTOMETRIC_MINISBLACK && kind.samples == 2)
+                || (kind.bits == 16 && storage.planar) || largeTile;
+            kinds.append({name, tiff(size, kind, storage), expected, misread});
         }
+    }
+    return kinds;
+}
+
+QList<PictureKind> oversizedTiffHeaders()
+{
+    struct Header {
+        const char* name;
+        quint16 photometric;
+        quint16 bits;
+        quint16 samples;
+        QSize size;
+        // One tile of this side, or one strip.
+        int tile = 0;
+        bool planar = false;
+        quint16 compression = COMPRESSION_ADOBE_DEFLATE;
+    };
+    const QSize strip(16384, 8200);
+    const QList<Header> headers {
+        {"Lab", PHOTOMETRIC_CIELAB, 8, 3, strip},
+        {"YCbCr in JPEG", PHOTOMETRIC_YCBCR, 8, 3, strip, 0, false, COMPRESSION_JPEG},
+        {"CMYK", PHOTOMETRIC_SEPARATED, 8, 4, strip},
+        {"CMYK with alpha", PHOTOMETRIC_SEPARATED, 8, 5, strip},
+        {"CMYK in planes", PHOTOMETRIC_SEPARATED, 8, 4, strip, 0, true},
+        {"CMYK in one tile", PHOTOMETRIC_SEPARATED, 8, 4, QSize(8192, 4200), 8192},
+        {"16-bit palette", PHOTOMETRIC_PALETTE, 16, 1, QSize(32768, 8200)},
+        {"RGB of 2 bits", PHOTOMETRIC_RGB, 2, 3, QSize(65536, 16384)},
+        {"RGB of 4 bits", PHOTOMETRIC_RGB, 4, 3, QSize(65536, 8200)},
+        {"grey of 4 bits with alpha in planes", PHOTOMETRIC_MINISBLACK, 4, 2, QSize(16, 16), 16384, true},
+    };
+    QList<PictureKind> kinds;
+    for (const Header& header : headers) {
+        const QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("header.tif"));
+        TIFF* tiff = TIFFOpen(QFile::encodeName(file).constData(), "w");
+        if (!tiff)
+            return {};
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, quint32(header.size.width()));
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, quint32(header.size.height()));
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, header.bits);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, header.samples);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, header.photometric);
+        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, header.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, header.compression);
+        if (header.samples == 5 || header.samples == 2) {
+            const quint16 extra = EXTRASAMPLE_UNASSALPHA;
+            TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, quint16(1), &extra);
+        }
+        if (header.tile) {
+            TIFFSetField(tiff, TIFFTAG_TILEWIDTH, quint32(header.tile));
+            TIFFSetField(tiff, TIFFTAG_TILELENGTH, quint32(header.tile));
+        } else {
+            TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, quint32(header.size.height()));
+        }
+        // A byte of data for each block, where its pixels would take megabytes.
+        char byte = 0;
+        const quint32 blocks = header.tile ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+        for (quint32 block = 0; block < blocks; ++block)
+            header.tile ? TIFFWriteRawTile(tiff, block, &byte, 1) : TIFFWriteRawStrip(tiff, block, &byte, 1);
+        TIFFClose(tiff);
+        QFile read(file);
+        if (!read.open(QIODevice::ReadOnly))
+            return {};
+        kinds.append({QString::fromLatin1(header.name), read.readAll(), QImage()});
     }
     return kinds;
 }
@@ -338,7 +479,7 @@ QList<PictureKind> pictureKinds(QSize size)
 QByteArray halfClearTiledTiff(QSize size, int split)
 {
     const TiffKind rgba {"", PHOTOMETRIC_RGB, 8, 4, EXTRASAMPLE_UNASSALPHA};
-    return tiff(size, rgba, true, false, 256, [split](int x, int, int s) -> quint32 {
+    return tiff(size, rgba, {true, false, 256}, [split](int x, int, int s) -> quint32 {
         const bool clear = x < split;
         return s == 3 ? (clear ? 128 : 255) : (clear ? 255 : 0);
     });

@@ -23,7 +23,8 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Quiverleaf"));
     // Each run has user defaults of its own: suites run side by side, and
     // one's settings (the display unit, guides) must not change another's.
-    QTemporaryDir defaults;
+    // Static, made before the store: the folder goes after the store does.
+    static QTemporaryDir defaults;
     ql::UserDefaults::useStandardStoreAt(defaults.filePath(QStringLiteral("defaults.qldefaults")));
     ::testing::InitGoogleTest(&argc, argv);
     // Appended last, so that they report before the printer says how the test went.

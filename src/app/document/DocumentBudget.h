@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/Error.h"
+#include "platform/archive/ArchiveLimits.h"
 
 #include <QString>
 
@@ -24,6 +25,10 @@ public:
     // Pages, master pages included: each has its layers, guides and place in
     // the pages list even when empty.
     static constexpr qsizetype kMaxPages = 20000;
+    // Larger files are refused before reading, so that a wrong file cannot
+    // exhaust memory; a save that would pass it is refused (the archive's
+    // own bound), so that every saved document opens again.
+    static constexpr qint64 kMaxBytes = kLargestArchiveBytes;
 
     // An error saying so when the opened archive holds more element records
     // (of the archived class `elementClass`) than a document may.

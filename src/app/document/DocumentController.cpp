@@ -1,6 +1,7 @@
 #include "app/document/DocumentController.h"
 
 #include "app/document/DesktopThumbnail.h"
+#include "app/document/DocumentBudget.h"
 #include "app/export/EmailService.h"
 #include "app/export/ShowInFolderService.h"
 #include "app/window/DocumentWindow.h"
@@ -17,14 +18,14 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <new>
+
 namespace ql {
 
 namespace {
 
 const QString kRecentDocumentsKey = QStringLiteral("recentDocuments");
 constexpr int kMaximumRecentDocuments = 10;
-// Larger files are refused before reading, so a wrong file cannot exhaust memory.
-constexpr qint64 kMaximumDocumentSize = qint64(1) << 30;
 
 QString quoted(const QString& path)
 {
@@ -38,7 +39,7 @@ Error documentError(int code, const QString& message)
 
 Result<QByteArray> readWholeFile(const QString& path)
 {
-    Result<QByteArray> data = readFileWithin(path, kMaximumDocumentSize);
+    Result<QByteArray> data = readFileWithin(path, DocumentBudget::kMaxBytes);
     if (data)
         return data;
     switch (FileReadingError(data.error().code)) {
@@ -68,6 +69,18 @@ QString openFailure(const QString& fileName, const Error& error)
         ? QObject::tr("The document could not be opened because it is damaged or is not a Quiverleaf document.")
         : QObject::tr("The document “%1” could not be opened because it is damaged or is not a Quiverleaf document.")
               .arg(fileName);
+}
+
+// The document's archive. Memory running out while it is made fails the
+// save like any other cause: nothing of the document has changed yet.
+Result<QByteArray> archiveOf(Document& document)
+{
+    try {
+        return document.dataOfType(kDesktopDocumentType);
+    } catch (const std::bad_alloc&) {
+        return documentError(13, QObject::tr("There is not enough memory to save it. Close other documents or "
+                                             "programs and save again."));
+    }
 }
 
 QString canonical(const QString& path)
@@ -360,7 +373,7 @@ Status DocumentController::writeDocument(Document* document, const QString& path
             return unchanged;
     }
     Status status;
-    Result<QByteArray> data = document->dataOfType(kDesktopDocumentType);
+    Result<QByteArray> data = archiveOf(*document);
     if (!data)
         status = data.error();
     else
@@ -389,8 +402,13 @@ void DocumentController::noteFileWritten(Document* document)
     // Written once the file is final, so that its stamp matches the file; a
     // missing picture in file managers is no reason to fail a save.
     if (ZVCanvasView* first = document->pages().value(0)) {
-        if (const Status thumbnail = DesktopThumbnail::write(*first, document->filePath()); !thumbnail)
-            qWarning().noquote() << thumbnail.error().message;
+        try {
+            if (const Status thumbnail = DesktopThumbnail::write(*first, document->filePath()); !thumbnail)
+                qWarning().noquote() << thumbnail.error().message;
+        } catch (const std::bad_alloc&) {
+            qWarning().noquote() << tr("The picture of “%1” for file managers was left out: memory ran out.")
+                                        .arg(document->displayName());
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
+#include "app/document/DocumentBudget.h"
 #include "app/document/DocumentController.h"
 #include "app/output/BitmapWriters.h"
 #include "app/output/SheetDocument.h"
@@ -20,8 +21,6 @@ namespace {
 // The thumbnail's resolution and JPEG compression factor.
 constexpr int kThumbnailResolution = 35;
 constexpr double kThumbnailQuality = 0.8;
-// The largest document the program opens.
-constexpr qint64 kLargestCopy = qint64(1) << 30;
 
 Result<QByteArray> thumbnailOf(Document& document)
 {
@@ -40,7 +39,7 @@ Result<QByteArray> savedFileOf(const Document& document)
 {
     if (document.filePath().isEmpty())
         return Error {kFileWriteErrorDomain, 1, QObject::tr("The document's file could not be read.")};
-    Result<QByteArray> data = readFileWithin(document.filePath(), kLargestCopy);
+    Result<QByteArray> data = readFileWithin(document.filePath(), DocumentBudget::kMaxBytes);
     if (!data)
         return Error {kFileWriteErrorDomain, 1,
                       QObject::tr("The document's file could not be read: %1").arg(data.error().message)};

@@ -1,8 +1,9 @@
 #include "canvas/guides/GuideTargets.h"
 
-#include <QSet>
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <utility>
 
 namespace ql {
 
@@ -39,7 +40,13 @@ struct Match {
     qsizetype target;
     int check;
     double value;
+    qsizetype line;
 };
+
+constexpr bool isVerticalKind(size_t kind)
+{
+    return kind <= size_t(kMaxX);
+}
 
 } // namespace
 
@@ -63,17 +70,41 @@ GuideTargets::GuideTargets(const QList<QRectF>& targets)
                                 [](const Edge& a, const Edge& b) { return a.value == b.value; }),
                     edges.end());
     }
+    // Numbers the distinct values of each axis, so that a pass marks the
+    // lines it has found in a plain array.
+    for (const bool vertical : {true, false}) {
+        std::vector<Edge*> axis;
+        for (size_t kind = 0; kind < m_edges.size(); ++kind) {
+            if (isVerticalKind(kind) == vertical) {
+                for (Edge& edge : m_edges[kind])
+                    axis.push_back(&edge);
+            }
+        }
+        std::sort(axis.begin(), axis.end(), [](const Edge* a, const Edge* b) { return a->value < b->value; });
+        qsizetype& count = m_lineCounts[vertical ? 0 : 1];
+        for (size_t i = 0; i < axis.size(); ++i) {
+            if (i > 0 && axis[i]->value != axis[i - 1]->value)
+                ++count;
+            axis[i]->line = count;
+        }
+        if (!axis.empty())
+            ++count;
+    }
 }
 
 GuidePass GuideTargets::run(const QList<GuideSubject>& subjects, double tolerance) const
 {
     GuidePass pass;
     // The x and y lists live for the whole pass, each value once, in the
-    // order first found.
-    QList<double> xs;
-    QList<double> ys;
-    QSet<double> xSeen;
-    QSet<double> ySeen;
+    // order first found; each subject takes the lines found up to it.
+    auto lines = std::make_shared<StickPoints::Lines>();
+    QList<double>& xs = lines->xs;
+    QList<double>& ys = lines->ys;
+    // Per axis, whether each distinct value is a line yet.
+    std::array<std::vector<bool>, 2> found {std::vector<bool>(size_t(m_lineCounts[0])),
+                                            std::vector<bool>(size_t(m_lineCounts[1]))};
+    QList<std::pair<qsizetype, qsizetype>> counts;
+    counts.reserve(subjects.size());
     // Nearness cuts the difference toward zero, so it never reaches past
     // the tolerance rounded up; one point more keeps rounding on the safe side.
     const double reach = std::ceil(tolerance) + 1.0;
@@ -90,37 +121,37 @@ GuidePass GuideTargets::run(const QList<GuideSubject>& subjects, double toleranc
                 if (std::isnan(a))
                     continue;
                 const std::vector<Edge>& edges = m_edges[check.targetKind];
+                const std::vector<bool>& seen = found[check.vertical ? 0 : 1];
                 auto it = std::lower_bound(edges.begin(), edges.end(), a - reach,
                                            [](const Edge& edge, double v) { return edge.value < v; });
+                // A line found already keeps its place: only new ones are ordered.
                 for (; it != edges.end() && it->value <= a + reach; ++it) {
-                    if (isNear(a, it->value, tolerance))
-                        matches.push_back({it->target, c, it->value});
+                    if (!seen[size_t(it->line)] && isNear(a, it->value, tolerance))
+                        matches.push_back({it->target, c, it->value, it->line});
                 }
             }
             std::sort(matches.begin(), matches.end(), [](const Match& a, const Match& b) {
                 return a.target != b.target ? a.target < b.target : a.check < b.check;
             });
             for (const Match& match : matches) {
-                QList<double>& list = kChecks[match.check].vertical ? xs : ys;
-                QSet<double>& seen = kChecks[match.check].vertical ? xSeen : ySeen;
-                if (!seen.contains(match.value)) {
-                    seen.insert(match.value);
-                    list.append(match.value);
+                const bool vertical = kChecks[match.check].vertical;
+                std::vector<bool>::reference seen = found[vertical ? 0 : 1][size_t(match.line)];
+                if (!seen) {
+                    seen = true;
+                    (vertical ? xs : ys).append(match.value);
                 }
             }
         }
-        QList<QPointF> points;
-        points.reserve(xs.size() + ys.size());
-        for (double value : std::as_const(xs))
-            points.append(QPointF(value, 0));
-        for (double value : std::as_const(ys))
-            points.append(QPointF(0, value));
-        pass.stickPoints.append(points);
+        counts.append({xs.size(), ys.size()});
     }
     // Each line once, however many subjects found it: the overlay draws
     // every value it is given.
     pass.vLines = xs;
     pass.hLines = ys;
+    const std::shared_ptr<const StickPoints::Lines> shared = std::move(lines);
+    pass.stickPoints.reserve(counts.size());
+    for (const auto& [xCount, yCount] : std::as_const(counts))
+        pass.stickPoints.append(StickPoints(shared, xCount, yCount));
     return pass;
 }
 

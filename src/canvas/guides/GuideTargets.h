@@ -23,13 +23,17 @@ public:
     GuidePass run(const QList<GuideSubject>& subjects, double tolerance) const;
 
 private:
-    // One value of one kind of edge, with the first target that has it.
+    // One value of one kind of edge, with the first target that has it and
+    // the value's place among the distinct values of its axis.
     struct Edge {
         double value;
         qsizetype target;
+        qsizetype line = 0;
     };
     // Sorted by value, per kind: left, centre x, right, top, centre y, bottom.
     std::array<std::vector<Edge>, 6> m_edges;
+    // How many distinct x and y values the targets have.
+    std::array<qsizetype, 2> m_lineCounts {0, 0};
 };
 
 } // namespace ql

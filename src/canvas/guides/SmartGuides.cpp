@@ -7,6 +7,7 @@
 #include "platform/graphics/RulerMarker.h"
 #include "platform/runtime/UserDefaults.h"
 
+#include <QSet>
 #include <cmath>
 
 namespace ql {
@@ -36,6 +37,20 @@ bool showGuidesSetting()
 bool isNear(double a, double v, double tolerance)
 {
     return std::fabs(std::trunc(a - v)) < tolerance;
+}
+
+qsizetype GuidePass::storedPoints() const
+{
+    QSet<const StickPoints::Lines*> counted;
+    qsizetype stored = 0;
+    for (const StickPoints& points : stickPoints) {
+        const StickPoints::Lines* lines = points.lines();
+        if (lines && !counted.contains(lines)) {
+            counted.insert(lines);
+            stored += lines->xs.size() + lines->ys.size();
+        }
+    }
+    return stored;
 }
 
 GuidePass runGuidePass(const QList<GuideSubject>& subjects, const QList<QRectF>& targets, double tolerance)
@@ -77,7 +92,7 @@ QList<QRectF> pageGuideTargets(const ZVCanvasView& page)
     return targets;
 }
 
-SnapResult snapFrame(const QRectF& frame, const QRectF& realFrame, const QList<QPointF>& stickPoints, bool isMoving)
+SnapResult snapFrame(const QRectF& frame, const QRectF& realFrame, const StickPoints& stickPoints, bool isMoving)
 {
     const double minX = realFrame.left(), midX = realFrame.center().x(), maxX = realFrame.right();
     const double minY = realFrame.top(), midY = realFrame.center().y(), maxY = realFrame.bottom();
@@ -86,7 +101,7 @@ SnapResult snapFrame(const QRectF& frame, const QRectF& realFrame, const QList<Q
     // Both coordinates of every stick point are tried; the last match wins,
     // and within one point the far edge goes before the centre, the centre
     // before the near edge.
-    for (const QPointF& point : stickPoints) {
+    stickPoints.forEach([&](QPointF point) {
         const double d1 = point.x() - minX, d2 = point.x() - midX, d3 = point.x() - maxX;
         if (near(d3))
             dx = d3;
@@ -109,7 +124,7 @@ SnapResult snapFrame(const QRectF& frame, const QRectF& realFrame, const QList<Q
             top = e1;
         if (near(e3))
             bottom = e3;
-    }
+    });
     SnapResult result;
     result.dx = dx;
     result.dy = dy;

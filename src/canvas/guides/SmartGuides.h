@@ -6,6 +6,8 @@
 // a stick point closer than 2 points.
 #pragma once
 
+#include "canvas/guides/StickPoints.h"
+
 #include <QList>
 #include <QPointF>
 #include <QRectF>
@@ -33,8 +35,10 @@ struct GuideSubject {
 struct GuidePass {
     QList<double> vLines;
     QList<double> hLines;
-    // Per subject, in order: its stick points.
-    QList<QList<QPointF>> stickPoints;
+    // Per subject, in order: its stick points, read from the pass's lines.
+    QList<StickPoints> stickPoints;
+    // How many values the stick points keep between them: each line once.
+    qsizetype storedPoints() const;
 };
 
 // Runs a pass of `subjects` against `targets` (rectangles in page
@@ -57,6 +61,6 @@ struct SnapResult {
 // Snaps `frame` (whose content bounding box is `realFrame`) to the stick
 // points: a move shifts it whole, a handle drag moves each edge onto its own
 // match.
-SnapResult snapFrame(const QRectF& frame, const QRectF& realFrame, const QList<QPointF>& stickPoints, bool isMoving);
+SnapResult snapFrame(const QRectF& frame, const QRectF& realFrame, const StickPoints& stickPoints, bool isMoving);
 
 } // namespace ql

@@ -75,26 +75,33 @@ void ZVElementItem::watchParts()
     if (!m_element)
         return;
     const auto repaint = [this] { redraw(); };
-    if (ZVContentView* content = m_element->contentView()) {
-        // Editing draws its caret and selection over the picture, not in it:
-        // a page clearing its selection ends every box's editing, and must
-        // not draw every box again for it.
-        m_partConnections.append(connect(content, &KVObject::valueChanged, this, [this](const QString& key) {
-            if (key != QLatin1String("editMode"))
-                redraw();
-        }));
+    // `drawsNothing` is a key of the part that changes nothing in the picture.
+    const auto watch = [this, &repaint](ZVContentView* part, QLatin1String drawsNothing) {
+        // Every move of the element gives its parts their frames again, where
+        // they were: only a frame that is new draws the part anew.
+        m_partConnections.append(connect(part, &KVObject::valueChanged, this,
+                                         [this, part, drawsNothing, frame = part->frame()](const QString& key) mutable {
+                                             if (key == drawsNothing)
+                                                 return;
+                                             if (key == QLatin1String("frame")) {
+                                                 if (part->frame() == frame)
+                                                     return;
+                                                 frame = part->frame();
+                                             }
+                                             redraw();
+                                         }));
         // Its border and inner-shadow layers change on objects of their own.
-        m_partConnections.append(connect(content, &ZVContentView::displayNeeded, this, repaint));
-    }
-    if (ZVBackgroundView* background = m_element->backgroundView()) {
-        // Whether the background belongs to the focused element draws nothing:
-        // following the selection must not make costly pictures again.
-        m_partConnections.append(connect(background, &KVObject::valueChanged, this, [this](const QString& key) {
-            if (key != QLatin1String("selected"))
-                redraw();
-        }));
-        m_partConnections.append(connect(background, &ZVContentView::displayNeeded, this, repaint));
-    }
+        m_partConnections.append(connect(part, &ZVContentView::displayNeeded, this, repaint));
+    };
+    // Editing draws its caret and selection over the picture, not in it: a
+    // page clearing its selection ends every box's editing, and must not draw
+    // every box again for it.
+    if (ZVContentView* content = m_element->contentView())
+        watch(content, QLatin1String("editMode"));
+    // Whether the background belongs to the focused element draws nothing:
+    // following the selection must not make costly pictures again.
+    if (ZVBackgroundView* background = m_element->backgroundView())
+        watch(background, QLatin1String("selected"));
     // A reflection to be made again, or shown or hidden.
     if (ZVImageView* reflection = m_element->reflectionView())
         m_partConnections.append(connect(reflection, &ZVContentView::displayNeeded, this, [this] {
@@ -130,11 +137,13 @@ void ZVElementItem::onChange(const QString& key)
     if (key == QLatin1String("cropMode") || key == QLatin1String("isCropping") || key == QLatin1String("isMoving"))
         updateCursor();
     // Selection, hover and gestures change what is drawn over the element,
-    // not its picture; a new frame counts only when its size is new.
+    // not its picture; the place on the page and the group change where and
+    // with whom it is drawn. A new frame counts only when its size is new.
     static const QSet<QString> overlayKeys {
         QStringLiteral("isActive"),   QStringLiteral("isHighlighted"), QStringLiteral("isMoving"),
         QStringLiteral("isRotating"), QStringLiteral("isCropping"),    QStringLiteral("handles"),
-        QStringLiteral("canvas"),     QStringLiteral("uuid"),          QStringLiteral("frame")};
+        QStringLiteral("canvas"),     QStringLiteral("uuid"),          QStringLiteral("frame"),
+        QStringLiteral("leftOffset"), QStringLiteral("topOffset"),     QStringLiteral("group")};
     if (!overlayKeys.contains(key))
         m_pictures->invalidate();
     update();

@@ -362,6 +362,16 @@ bool ZVScrollView::event(QEvent* event)
             return true;
         }
     }
+    // Tab and Shift+Tab go to the edited box too, before the widgets take
+    // them to move the keyboard focus out of the text.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            && m_router.wantsKey(key->keyCombination(), key->text())) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
     return QGraphicsView::event(event);
 }
 

@@ -272,6 +272,19 @@ private:
     qsizetype m_styleRun = -1;
 };
 
+// Removing text across paragraph ends joins the first paragraph to the last:
+// Qt keeps the first block's format, whose separator went with the text. The
+// joined paragraph ends with the last one's separator, as it was.
+void removeSelection(QTextCursor& cursor)
+{
+    const QTextBlock last = cursor.document()->findBlock(cursor.selectionEnd());
+    const bool joins = last.position() > cursor.selectionStart();
+    const QTextBlockFormat ending = last.blockFormat();
+    cursor.removeSelectedText();
+    if (joins)
+        cursor.setBlockFormat(ending);
+}
+
 } // namespace
 
 void insertAttributedString(QTextCursor& cursor, const AttributedString& text)
@@ -279,7 +292,7 @@ void insertAttributedString(QTextCursor& cursor, const AttributedString& text)
     QTextDocument* document = cursor.document();
     cursor.beginEditBlock();
     if (cursor.hasSelection())
-        cursor.removeSelectedText();
+        removeSelection(cursor);
     const int start = cursor.position();
     const QString& string = text.string();
     const qsizetype length = string.size();
@@ -343,25 +356,75 @@ int textLength(const QTextDocument& document)
     return std::max(0, document.characterCount() - 1);
 }
 
-void forEachStretch(const QTextDocument& document, int position, int length, const StretchVisitor& visit)
+namespace {
+
+// Walks the range's fragments (each with the part of it in the range) and
+// paragraph separators in order.
+template <class OnFragment, class OnSeparator>
+void walkRange(const QTextDocument& document, int position, int length, OnFragment onFragment,
+               OnSeparator onSeparator)
 {
     const int total = textLength(document);
     const int from = std::clamp(position, 0, total);
     const int to = std::clamp(from + std::max(length, 0), from, total);
     if (from == to)
         return;
-    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to; block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
+    // Blocks are followed by their lengths: asking each for its position
+    // costs a search of the document, and texts of many empty paragraphs
+    // have millions.
+    QTextBlock block = document.findBlock(from);
+    for (int start = block.position(); block.isValid() && start < to; block = block.next()) {
+        const int separator = start + block.length() - 1;
+        for (auto it = separator > start ? block.begin() : QTextBlock::iterator(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int a = std::max(from, fragment.position());
             const int b = std::min(to, fragment.position() + fragment.length());
             if (a < b)
-                visit(a, b - a, fragment.text().mid(a - fragment.position(), b - a), attributes(fragment.charFormat()), false);
+                onFragment(fragment, a, b - a);
         }
-        const int separator = block.position() + block.length() - 1;
-        if (block.next().isValid() && separator >= from && separator < to)
-            visit(separator, 1, separatorOf(block), separatorAttributesOf(block), true);
+        if (separator >= from && separator < to && block.next().isValid())
+            onSeparator(block, separator);
+        start = separator + 1;
     }
+}
+
+} // namespace
+
+void forEachStretch(const QTextDocument& document, int position, int length, const StretchVisitor& visit)
+{
+    walkRange(
+        document, position, length,
+        [&](const QTextFragment& fragment, int start, int count) {
+            visit(start, count, fragment.text().mid(start - fragment.position(), count),
+                  attributes(fragment.charFormat()), false);
+        },
+        [&](const QTextBlock& block, int separator) {
+            visit(separator, 1, separatorOf(block), separatorAttributesOf(block), true);
+        });
+}
+
+void forEachFormatChange(const QTextDocument& document, int position, int length, const FormatVisitor& visit)
+{
+    // A key per format: character formats even, block formats odd; a
+    // separator whose attributes its block format does not hold has none.
+    qint64 previous = -1;
+    const auto reach = [&](qint64 key, auto&& attributesOf) {
+        if (key >= 0 && key == previous)
+            return;
+        previous = key;
+        visit(attributesOf());
+    };
+    walkRange(
+        document, position, length,
+        [&](const QTextFragment& fragment, int, int) {
+            reach(2 * qint64(fragment.charFormatIndex()), [&] { return attributes(fragment.charFormat()); });
+        },
+        [&](const QTextBlock& block, int) {
+            qint64 key = 2 * qint64(block.blockFormatIndex()) + 1;
+            if (key != previous && !block.blockFormat().hasProperty(SeparatorAttributesProperty))
+                key = -1;
+            reach(key, [&] { return separatorAttributesOf(block); });
+        });
 }
 
 AttributedString attributedSubstring(const QTextDocument& document, int position, int length)

@@ -69,6 +69,12 @@ TextAttributes attributes(const QTextCharFormat& format);
 using StretchVisitor =
     std::function<void(int start, int length, const QString& text, const TextAttributes& attributes, bool separator)>;
 void forEachStretch(const QTextDocument& document, int position, int length, const StretchVisitor& visit);
+// The attributes of the range's stretches in order, as forEachStretch visits
+// them, without their text and once for each run of stretches of one format
+// (a long text of a few formats is read in a walk of its paragraphs, not of
+// its characters and their maps): neighbours may still read alike.
+using FormatVisitor = std::function<void(const TextAttributes& attributes)>;
+void forEachFormatChange(const QTextDocument& document, int position, int length, const FormatVisitor& visit);
 
 // Attributes at a position, the paragraph separator's included.
 TextAttributes attributesAt(const QTextDocument& document, int position);

@@ -2,6 +2,7 @@
 
 #include "content/text/AttributedTextMapping.h"
 #include "platform/graphics/FontResolver.h"
+#include "platform/graphics/StemDarkening.h"
 #include "content/text/Hyphenator.h"
 #include "content/text/PatternWaits.h"
 #include "content/text/TextContainer.h"
@@ -912,6 +913,8 @@ QList<QRectF> FlowLayout::selectionRects(int container, int start, int end)
 
 void FlowLayout::drawTextContainer(QPainter* painter, int index, QPointF origin)
 {
+    // A thread that draws text it did not lay out draws it at the weight of its outlines too.
+    StemDarkening::switchOffForThisThread();
     std::vector<VisitedLine> lines;
     forEachLine(firstBlockOf(index), index, [&](const VisitedLine& v) { lines.push_back(v); });
     // Backgrounds of every line first, so that none covers a neighbour's glyphs.

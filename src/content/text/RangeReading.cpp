@@ -2,6 +2,9 @@
 
 #include "content/text/AttributedTextMapping.h"
 #include "platform/graphics/FontResolver.h"
+#include "platform/object/ValueKind.h"
+
+#include <QSet>
 
 namespace ql::text {
 
@@ -27,6 +30,22 @@ QVariantList emphasisTypes(const TextAttributes& attributes)
     if (attributes.value(A::strikethrough).toInt() != 0)
         types << StrikethroughEmphasis;
     return types;
+}
+
+QVariantList eachCodeOnce(const QVariantList& codes)
+{
+    // By value, whatever kind of number a file gave.
+    QSet<double> met;
+    QVariantList once;
+    for (const QVariant& code : codes) {
+        if (!isNumeric(code))
+            once.append(code);
+        else if (!met.contains(code.toDouble())) {
+            met.insert(code.toDouble());
+            once.append(code);
+        }
+    }
+    return once;
 }
 
 namespace {
@@ -69,11 +88,15 @@ RangeReading readRange(const QTextDocument& document, int location, int length)
     RangeReading reading;
     TextAttributes previous;
     bool first = true;
-    forEachStretch(document, location, length, [&](int, int, const QString&, const TextAttributes& attributes, bool) {
+    forEachFormatChange(document, location, length, [&](const TextAttributes& attributes) {
+        if (!first && attributes == previous)
+            return;
         for (ValueTracker* tracker : {&fonts, &strokes, &kerns, &styles})
             tracker->visit(attributes);
-        if (first || attributes != previous)
-            reading.emphasis += emphasisTypes(attributes);
+        for (const QVariant& code : emphasisTypes(attributes)) {
+            if (!reading.emphasis.contains(code))
+                reading.emphasis.append(code);
+        }
         previous = attributes;
         first = false;
     });

@@ -21,13 +21,17 @@ enum Emphasis { BoldEmphasis = 0, ItalicEmphasis = 1, UnderlineEmphasis = 2, Str
 // bold-italic face, then underline, then strikethrough.
 QVariantList emphasisTypes(const TextAttributes& attributes);
 
+// The codes in the order they first come, each once (files of older
+// versions repeat them, once for every run of the text).
+QVariantList eachCodeOnce(const QVariantList& codes);
+
 struct RangeReading {
     // Whether the range holds more than one font, or more than one stroke
     // width (no stroke counting as one).
     bool severalFonts = false;
     bool severalStrokeWidths = false;
-    // The emphasis codes of every run of equal attributes, in order,
-    // duplicates kept.
+    // The emphasis codes the range's runs have, each once, in the order
+    // they first come.
     QVariantList emphasis;
     // The one kern and paragraph style the range has: invalid where none of
     // it has any, nothing where it has several.

@@ -414,17 +414,28 @@ bool isTypedText(QKeyCombination key, const QString& text)
     return true;
 }
 
+// Shift+Tab, as Backtab or as Tab with Shift held: in text being edited it
+// types nothing and moves nowhere, rather than taking the keys out of the text.
+bool isBacktab(QKeyCombination key)
+{
+    const Qt::KeyboardModifiers held = key.keyboardModifiers();
+    return !(held & (Qt::ControlModifier | Qt::MetaModifier))
+           && (key.key() == Qt::Key_Backtab || (key.key() == Qt::Key_Tab && (held & Qt::ShiftModifier)));
+}
+
 } // namespace
 
 bool TextEditor::isEditingKey(QKeyCombination key, const QString& text)
 {
-    return standardEditingKey(key) || isTypedText(key, text);
+    return standardEditingKey(key) || isBacktab(key) || isTypedText(key, text);
 }
 
 bool TextEditor::keyPress(QKeyCombination key, const QString& text)
 {
     if (const std::optional<QKeySequence::StandardKey> standard = standardEditingKey(key))
         return perform(*standard);
+    if (isBacktab(key))
+        return true;
     if (!isTypedText(key, text))
         return false;
     insertText(text);

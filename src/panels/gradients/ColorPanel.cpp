@@ -1,5 +1,7 @@
 #include "panels/gradients/ColorPanel.h"
 
+#include "panels/controls/FocusedWheel.h"
+
 #include <QApplication>
 #include <QColorDialog>
 
@@ -31,6 +33,7 @@ QColorDialog* ColorPanel::dialog()
                              QColorDialog::DontUseNativeDialog);
         m_dialog->setModal(false);
         m_dialog->setWindowFlag(Qt::Tool);
+        FocusedWheel::cover(m_dialog);
         connect(m_dialog, &QColorDialog::currentColorChanged, this, [this] { deliver(); });
         connect(m_dialog, &QDialog::finished, this, [this] { emit willClose(); });
     }

@@ -1,5 +1,6 @@
 #include "panels/imageedit/ImageAdjustPanel.h"
 
+#include "panels/controls/FocusedWheel.h"
 #include "panels/imageedit/ImageEditView.h"
 
 #include <QCoreApplication>
@@ -44,6 +45,7 @@ ImageAdjustPanel::ImageAdjustPanel(QWidget* parent)
     layout->addRow(tr("Saturation"), m_saturation);
     for (QSlider* each : {m_brightness, m_contrast, m_saturation})
         connect(each, &QSlider::valueChanged, this, &ImageAdjustPanel::apply);
+    FocusedWheel::cover(this);
 }
 
 ImageAdjustPanel* ImageAdjustPanel::sharedImageEditPanel()

@@ -50,14 +50,18 @@ Options degrees()
 
 // A frame field: text without a number, or a negative size, is refused
 // rather than read as 0, and so is a frame whose content would be below
-// nothing on either side; a new frame is one resize step.
+// nothing on either side; a new frame is one resize step. A size of 0 is
+// refused while the aspect ratio is kept: no proportion can be kept from
+// it, and content collapsed to a point leaves no handle to grow it by.
 Options frameField(const char* transformer, bool size)
 {
     Options options;
     options.transformer = QString::fromLatin1(transformer);
     options.accepts = [size](const QVariant& shown) {
         const std::optional<double> number = typedNumber(shown);
-        return number && (!size || *number >= 0);
+        if (!number || !size)
+            return number.has_value();
+        return *number > 0 || (*number == 0 && !ZVDesignHelper::sharedInstance().keepAspectRatio());
     };
     if (size) {
         options.acceptsValue = [](const QVariant& value) {

@@ -88,10 +88,7 @@ void ZVTextSettingsController::elementChanged(ZVPuttyView*)
 {
     // The box's settings start as the defaults whatever text it was given (a
     // sample's 32-point title, say): the fields show what the text holds.
-    // Reading back walks every run of the text, so a very long text keeps the
-    // box's own settings rather than holding the window at each selection.
-    constexpr int kLongestTextReadBack = 200000;
-    if (ZVTextView* text = textView(); text && text->textLength() <= kLongestTextReadBack)
+    if (ZVTextView* text = textView())
         text->getCurrentFont(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include "design/ZVDesignHelper.h"
 #include "app/document/Document.h"
+#include "app/document/DocumentBudget.h"
 #include "app/document/DocumentController.h"
 #include "net/HTS3Manager.h"
 #include "panels/controls/ScreenPlacement.h"
@@ -26,8 +27,6 @@ namespace {
 
 // Library thumbnails are small pictures; anything larger is not one.
 constexpr qint64 kLargestThumbnail = TemplateLibrary::kLargestThumbnailFile;
-// A template file read from disk; the archive reader bounds what is inside.
-constexpr qint64 kLargestTemplate = qint64(512) * 1024 * 1024;
 
 } // namespace
 
@@ -278,7 +277,7 @@ void ZVTemplateWindowController::cancelDownload()
 void ZVTemplateWindowController::openTemplateFile(const QString& path, const QString& title)
 {
     const Result<QByteArray> data =
-        path.isEmpty() ? Result<QByteArray>(Error {}) : readFileWithin(path, kLargestTemplate);
+        path.isEmpty() ? Result<QByteArray>(Error {}) : readFileWithin(path, DocumentBudget::kMaxBytes);
     if (!data) {
         showError(tr("The template “%1” could not be opened.").arg(title),
                   path.isEmpty()                     ? tr("The file is missing.")

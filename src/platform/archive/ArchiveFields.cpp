@@ -1,5 +1,6 @@
 #include "platform/archive/ArchiveFields.h"
 
+#include "platform/archive/ArchiveError.h"
 #include "platform/archive/ImageArchiveData.h"
 #include "platform/archive/GeometryStrings.h"
 #include "platform/object/ValueKind.h"
@@ -165,9 +166,15 @@ void writeImageData(KeyedArchiver& coder, const QString& key, const ql::Image& i
 {
     if (image.isNull())
         return;
-    const Result<QByteArray> data = imageArchiveData(image);
+    writeEncodedImage(coder, key, imageArchiveData(image));
+}
+
+void writeEncodedImage(KeyedArchiver& coder, const QString& key, const Result<QByteArray>& data)
+{
     if (data)
         coder.encodeObject(key, QVariant(*data));
+    else
+        coder.fail(archiveError(ArchiveErrorCode::Unencodable, data.error().message));
 }
 
 } // namespace ql::fields

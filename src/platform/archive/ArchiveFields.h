@@ -53,6 +53,9 @@ bool readValue(KeyedUnarchiver& coder, const QString& key, QVariant& field)
 ql::Image readImageData(KeyedUnarchiver& coder, const QString& key);
 // Writes the image's data (nothing for a null image).
 void writeImageData(KeyedArchiver& coder, const QString& key, const ql::Image& image);
+// Writes encoded picture data; a picture that could not be encoded fails
+// the archive, saying why, rather than being left out of it.
+void writeEncodedImage(KeyedArchiver& coder, const QString& key, const Result<QByteArray>& data);
 
 // An object of class T under the key, or null.
 template <class T>

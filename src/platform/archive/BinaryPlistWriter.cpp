@@ -1,9 +1,13 @@
 #include "platform/archive/BinaryPlistWriter.h"
 
 #include "platform/Unicode.h"
+#include "platform/archive/ArchiveError.h"
 
 #include <QHash>
+#include <QLocale>
+#include <QObject>
 #include <cstring>
+#include <limits>
 
 namespace ql {
 
@@ -20,7 +24,33 @@ int bytesFor(std::uint64_t value)
     return 8;
 }
 
-void appendBigEndian(QByteArray& out, std::uint64_t value, int bytes)
+// The bytes written while they stay within a bound; past it, only how many
+// they would be: a file too large to be read again is measured, never held.
+class Output {
+public:
+    explicit Output(qint64 largest) : m_largest(largest) {}
+
+    void append(char byte) { append(&byte, 1); }
+    void append(const QByteArray& bytes) { append(bytes.constData(), bytes.size()); }
+    void append(const char* bytes, qint64 count)
+    {
+        m_size += count;
+        if (m_size > m_largest)
+            m_bytes = QByteArray();
+        else
+            m_bytes.append(bytes, count);
+    }
+    qint64 size() const { return m_size; }
+    bool fits() const { return m_size <= m_largest; }
+    QByteArray bytes() const { return m_bytes; }
+
+private:
+    const qint64 m_largest;
+    qint64 m_size = 0;
+    QByteArray m_bytes;
+};
+
+void appendBigEndian(Output& out, std::uint64_t value, int bytes)
 {
     char buffer[8] = {};
     for (int i = 0; i < bytes; ++i)
@@ -30,7 +60,10 @@ void appendBigEndian(QByteArray& out, std::uint64_t value, int bytes)
 
 class Writer {
 public:
-    QByteArray run(const PlistValue& root);
+    explicit Writer(qint64 largest) : m_out(largest) {}
+    // The objects written, and the output (whole unless it passed its bound).
+    qsizetype run(const PlistValue& root);
+    const Output& output() const { return m_out; }
 
 private:
     struct Container {
@@ -46,7 +79,7 @@ private:
     void writeMarker(int high, std::uint64_t count);
     void writeInteger(std::int64_t value);
 
-    QByteArray m_out;
+    Output m_out;
     std::vector<std::uint64_t> m_offsets;
     std::vector<Container> m_containers;
     std::vector<std::uint32_t> m_children;
@@ -254,9 +287,9 @@ std::uint32_t Writer::add(const PlistValue& value)
     return index;
 }
 
-QByteArray Writer::run(const PlistValue& root)
+qsizetype Writer::run(const PlistValue& root)
 {
-    m_out = QByteArrayLiteral("bplist00");
+    m_out.append(QByteArrayLiteral("bplist00"));
     const std::uint32_t top = add(root);
     const int refSize = bytesFor(m_offsets.empty() ? 0 : m_offsets.size() - 1);
     for (const Container& c : m_containers) {
@@ -267,7 +300,6 @@ QByteArray Writer::run(const PlistValue& root)
     }
     const std::uint64_t tableOffset = std::uint64_t(m_out.size());
     const int offsetSize = bytesFor(tableOffset);
-    m_out.reserve(m_out.size() + qsizetype(m_offsets.size()) * offsetSize + 32);
     for (std::uint64_t offset : m_offsets)
         appendBigEndian(m_out, offset, offsetSize);
     m_out.append(QByteArray(6, '\0'));
@@ -276,15 +308,37 @@ QByteArray Writer::run(const PlistValue& root)
     appendBigEndian(m_out, m_offsets.size(), 8);
     appendBigEndian(m_out, top, 8);
     appendBigEndian(m_out, tableOffset, 8);
-    return m_out;
+    return qsizetype(m_offsets.size());
 }
 
 } // namespace
 
 QByteArray writeBinaryPlist(const PlistValue& root)
 {
-    Writer writer;
-    return writer.run(root);
+    Writer writer(std::numeric_limits<qint64>::max());
+    writer.run(root);
+    return writer.output().bytes();
+}
+
+Result<QByteArray> writeBinaryPlist(const PlistValue& root, const ArchiveLimits& limits)
+{
+    Writer writer(limits.maxBytes);
+    const qsizetype objects = writer.run(root);
+    const QLocale locale;
+    if (!writer.output().fits()) {
+        // In whole megabytes, rounded up: a file one byte too large is not
+        // said to be the size of the limit.
+        constexpr qint64 megabyte = qint64(1) << 20;
+        return archiveError(ArchiveErrorCode::TooLarge,
+                            QObject::tr("It would take %1 MB, and no file of more than %2 MB can be opened.")
+                                .arg(locale.toString((writer.output().size() + megabyte - 1) / megabyte),
+                                     locale.toString(qint64(limits.maxBytes) / megabyte)));
+    }
+    if (objects > limits.maxObjects)
+        return archiveError(ArchiveErrorCode::TooLarge,
+                            QObject::tr("It would hold %1 objects, and no file of more than %2 can be opened.")
+                                .arg(locale.toString(qint64(objects)), locale.toString(qint64(limits.maxObjects))));
+    return writer.output().bytes();
 }
 
 } // namespace ql

@@ -1,6 +1,38 @@
 #include "platform/archive/ImageArchiveData.h"
 
+#include "platform/graphics/RowWriting.h"
+
+#include <QLocale>
+#include <QObject>
+
 namespace ql {
+
+namespace {
+
+// PNG readers read no more rows or columns than this unless told to.
+constexpr int kLargestPngSide = 1'000'000;
+
+// PNG with alpha, JPEG without; but where a JPEG cannot hold the picture,
+// PNG, and where PNG readers would not take it back, TIFF: lossless, and
+// never left out.
+Image::Format storedFormat(const ImageRep& representation)
+{
+    const QSize pixels = representation.pixelSize();
+    const int side = std::max(pixels.width(), pixels.height());
+    if (side > kLargestPngSide)
+        return Image::Format::Tiff;
+    return representation.hasAlpha() || side > bitmaps::kLargestJpegSide ? Image::Format::Png : Image::Format::Jpeg;
+}
+
+Error unstored(QSize pixels, const Error& why)
+{
+    const QLocale locale;
+    return Error {why.domain, why.code,
+                  QObject::tr("A picture of %1 × %2 pixels could not be stored. %3")
+                      .arg(locale.toString(pixels.width()), locale.toString(pixels.height()), why.message)};
+}
+
+} // namespace
 
 Result<QByteArray> imageArchiveData(const ImageRep& representation)
 {
@@ -16,11 +48,15 @@ Result<QByteArray> imageArchiveData(const ImageRep& representation)
     // whether or not they decoded; bytes read from a file in the format the
     // rule picks go back unchanged too: a photo is not recompressed, and loses
     // nothing, at every save.
-    const ImageRep::Encoding wanted = representation.hasAlpha() ? ImageRep::Encoding::Png : ImageRep::Encoding::Jpeg;
-    if (representation.encoding() == wanted || representation.encoding() == ImageRep::Encoding::Original)
+    const Image::Format format = storedFormat(representation);
+    const ImageRep::Encoding encoding = representation.encoding();
+    if (encoding == ImageRep::Encoding::Original || (encoding == ImageRep::Encoding::Png && format == Image::Format::Png)
+        || (encoding == ImageRep::Encoding::Jpeg && format == Image::Format::Jpeg))
         return representation.encodedData();
-    const Image bitmap(representation);
-    return representation.hasAlpha() ? bitmap.encoded(Image::Format::Png) : bitmap.encoded(Image::Format::Jpeg, 0.9);
+    Result<QByteArray> data = Image(representation).encoded(format, 0.9);
+    if (!data)
+        return unstored(representation.pixelSize(), data.error());
+    return data;
 }
 
 std::optional<QByteArray> storedImageData(const Image& image)

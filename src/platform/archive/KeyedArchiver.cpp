@@ -12,7 +12,7 @@
 
 namespace ql {
 
-KeyedArchiver::KeyedArchiver()
+KeyedArchiver::KeyedArchiver(ArchiveLimits limits) : m_limits(limits)
 {
     m_objects.push_back(PlistValue::string(QStringLiteral("$null")));
     m_frames.emplace_back();
@@ -251,7 +251,7 @@ Result<QByteArray> KeyedArchiver::finish()
         {QStringLiteral("$top"), std::move(top)},
         {QStringLiteral("$objects"), PlistValue::array(std::move(m_objects))},
     });
-    return writeBinaryPlist(root);
+    return writeBinaryPlist(root, m_limits);
 }
 
 } // namespace ql

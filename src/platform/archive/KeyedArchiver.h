@@ -11,6 +11,7 @@
 #pragma once
 
 #include "platform/Error.h"
+#include "platform/archive/ArchiveLimits.h"
 #include "platform/archive/PlistValue.h"
 
 #include <QByteArray>
@@ -29,7 +30,9 @@ namespace ql {
 
 class KeyedArchiver {
 public:
-    KeyedArchiver();
+    // What it writes, a reader held to the same limits reads again: an
+    // archive past them is refused when finished.
+    explicit KeyedArchiver(ArchiveLimits limits = {});
 
     // Archived objects: nil (an empty QVariant), Codable QObjects, and the
     // platform values (see docs/file-format.md): strings, numbers keeping
@@ -70,7 +73,8 @@ public:
     void fail(const Error& error);
     bool failed() const { return m_error.has_value(); }
 
-    // The finished archive, or the first error met while encoding.
+    // The finished archive, or the first error met while encoding, or why
+    // it could not be read again.
     Result<QByteArray> finish();
 
 private:
@@ -93,6 +97,7 @@ private:
     QHash<QString, std::uint64_t> m_stringUids;
     QHash<QByteArray, std::uint64_t> m_valueUids; // numbers and immutable values, by content
     std::optional<Error> m_error;
+    const ArchiveLimits m_limits;
     bool m_finished = false;
 };
 

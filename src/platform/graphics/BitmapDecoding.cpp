@@ -15,7 +15,8 @@ namespace ql::bitmaps {
 double decodedBytes(QSize pixels, QImage::Format format)
 {
     const int bits = format == QImage::Format_Invalid ? 32 : int(QImage::toPixelFormat(format).bitsPerPixel());
-    return double(pixels.width()) * double(pixels.height()) * std::max(bits, 8) / 8.0;
+    const double rowBytes = std::ceil(double(pixels.width()) * std::max(bits, 8) / 32.0) * 4.0;
+    return rowBytes * double(pixels.height());
 }
 
 double countedBytes(QSize pixels, QImage::Format format)
@@ -26,11 +27,28 @@ double countedBytes(QSize pixels, QImage::Format format)
 
 QSize decodedSizeWithin(QSize full, QImage::Format format)
 {
-    const double bytes = full.isValid() ? decodedBytes(full, format) : 0.0;
-    if (bytes <= double(kLargestDecodedBytes))
+    if (!full.isValid())
         return full;
-    const double factor = std::sqrt(double(kLargestDecodedBytes) / bytes);
-    return QSize(std::max(1, int(full.width() * factor)), std::max(1, int(full.height() * factor)));
+    return sizeWithin(full, double(kLargestDecodedBytes), [format](QSize size) { return decodedBytes(size, format); });
+}
+
+QSize sizeWithin(QSize full, double bound, const std::function<double(QSize)>& cost)
+{
+    QSize size = full;
+    // Each step takes off the excess as if the cost went with the area, or
+    // with the one side left where the other is a pixel already; every step
+    // takes a pixel off a side at least, so the steps are few and end.
+    for (double excess = cost(size) / bound; excess > 1.0; excess = cost(size) / bound) {
+        if (size.width() <= 1 && size.height() <= 1)
+            return {};
+        const bool thin = size.width() == 1 || size.height() == 1;
+        const double factor = thin ? 1.0 / excess : 1.0 / std::sqrt(excess);
+        const auto side = [factor](int pixels) {
+            return pixels <= 1 ? 1 : std::clamp(int(pixels * factor), 1, pixels - 1);
+        };
+        size = QSize(side(size.width()), side(size.height()));
+    }
+    return size;
 }
 
 // The toolkit refuses pictures above its allocation limit (128 MB, less than
@@ -98,7 +116,8 @@ QImage averaged(const QImage& source, QSize pixels)
 
 } // namespace
 
-bool readAtSize(QImageReader& reader, QImage& image, QSize full, QSize size, QImage::Format format)
+bool readAtSize(const QByteArray& data, QImageReader& reader, QImage& image, QSize full, QSize size,
+                QImage::Format format)
 {
     if (!full.isValid())
         return readWithinLimit(reader, image, 0.0);
@@ -109,12 +128,7 @@ bool readAtSize(QImageReader& reader, QImage& image, QSize full, QSize size, QIm
         reader.setScaledSize(size);
         return readWithinLimit(reader, image, std::min(whole, double(kLargestTransientBytes)));
     }
-    if (decodedBytes(full, format) > double(kLargestTransientBytes))
-        return false;
-    QImage all;
-    if (!readWithinLimit(reader, all, whole) || all.isNull())
-        return false;
-    image = reduced(all, size);
+    image = readRowByRow(data, size);
     return !image.isNull();
 }
 

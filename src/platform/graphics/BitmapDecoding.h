@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QPoint>
 #include <QSize>
+#include <functional>
 #include <optional>
 
 namespace ql::bitmaps {
@@ -19,7 +20,9 @@ inline constexpr qint64 kLargestDecodedBytes = qint64(256) << 20;
 // scales in eighths) and shrink that: it may take up to this much meanwhile.
 inline constexpr qint64 kLargestTransientBytes = qint64(512) << 20;
 
-// In floating point: a header may claim any size.
+// In floating point: a header may claim any size. Rows are counted as a
+// bitmap keeps them, in whole 32-bit words: a grey picture one pixel wide
+// takes 4 bytes a row.
 double decodedBytes(QSize pixels, QImage::Format format);
 // What the toolkit's readers count against their allocation limit for a
 // picture of `pixels`: 32 bits a pixel at least, whatever its depth.
@@ -27,15 +30,21 @@ double countedBytes(QSize pixels, QImage::Format format);
 // The pixels a picture of `full` pixels is decoded at: all of them, or
 // fewer in the same shape when they would take more than kLargestDecodedBytes.
 QSize decodedSizeWithin(QSize full, QImage::Format format);
+// `full` made smaller in the same shape (a side that reaches one pixel
+// stays one, the other shrinking on) until `cost` of it is no more than
+// `bound`: `full` itself when it is already; empty when not even one pixel
+// is. `cost` grows with each side.
+QSize sizeWithin(QSize full, double bound, const std::function<double(QSize)>& cost);
 // Reads with the toolkit's allocation limit raised, for this read only, to
 // the `bytes` it counts for the picture (countedBytes).
 bool readWithinLimit(QImageReader& reader, QImage& image, double bytes);
-// Reads a picture of `full` pixels and `format` (as its header says) at
-// `size`: all its pixels, or fewer, taking no more than
+// Reads a picture of `full` pixels and `format` (as its header says) from
+// `data` at `size`: all its pixels, or fewer, taking no more than
 // kLargestTransientBytes meanwhile. The toolkit shrinks a grey picture
-// through a 32-bit copy of all of it: one too large for that is read whole
-// at its own depth and reduced here.
-bool readAtSize(QImageReader& reader, QImage& image, QSize full, QSize size, QImage::Format format);
+// through a 32-bit copy of all of it: one too large for that is read by
+// rows (RowReading.h), a JPEG decoded reduced in eighths first.
+bool readAtSize(const QByteArray& data, QImageReader& reader, QImage& image, QSize full, QSize size,
+                QImage::Format format);
 // The bitmap reduced to `pixels`, each the average of those it covers, its
 // resolution kept; a grey bitmap stays grey and needs no 32-bit copy.
 QImage reduced(const QImage& bitmap, QSize pixels);

@@ -1,6 +1,7 @@
 #include "platform/graphics/FontResolver.h"
 
 #include "platform/graphics/FontCatalogue.h"
+#include "platform/graphics/StemDarkening.h"
 
 #include <QFontInfo>
 #include <QHash>
@@ -399,6 +400,8 @@ double FontResolver::safePointSize(double size)
 
 QFont FontResolver::resolve(const Font& font)
 {
+    // Glyphs made on this thread keep the weight of their outlines.
+    StemDarkening::switchOffForThisThread();
     const QString name = font.isNull() ? defaultPostScriptName() : font.postScriptName();
     const double size = safePointSize(font.pointSize());
     State& s = state();

@@ -71,17 +71,18 @@ bool isAcceptedBitmap(const QByteArray& format)
     return accepted.contains(format);
 }
 
-Error undecodable(QSize full)
-{
-    return imageError(Unreadable, QStringLiteral("The image could not be decoded: its data is damaged or ends "
-                                                 "before its %1 × %2 pixels.")
-                                      .arg(full.width())
-                                      .arg(full.height()));
-}
-
 Error unknownFormat()
 {
     return imageError(UnknownFormat, QStringLiteral("The data is not an image in a known format."));
+}
+
+// A picture read by rows whose rows do not all read.
+Error cutShortError(QSize full)
+{
+    return imageError(Unreadable, QStringLiteral("The image could not be decoded: its data is damaged or ends before "
+                                                 "its %1 × %2 pixels.")
+                                      .arg(full.width())
+                                      .arg(full.height()));
 }
 
 } // namespace
@@ -124,6 +125,12 @@ Result<Image> Image::fromData(const QByteArray& data)
                                           .arg(full.width())
                                           .arg(full.height())
                                           .arg(qint64(scans) >> 20));
+    if (byRows && byRows->readerBytes > double(bitmaps::kLargestReaderBytes))
+        return imageError(Unreadable, QStringLiteral("The picture is too large to decode: one strip or row of "
+                                                     "tiles of its %1 × %2 pixels would take %3 MB to read.")
+                                          .arg(full.width())
+                                          .arg(full.height())
+                                          .arg(qint64(byRows->readerBytes) >> 20));
     // A reader that found no size may have set no pixel format either.
     const QImage::Format pixelFormat = byRows ? byRows->format
         : full.isValid()                      ? reader.imageFormat()
@@ -137,7 +144,7 @@ Result<Image> Image::fromData(const QByteArray& data)
         if (const std::shared_ptr<const StoredBitmap> stored = StoredBitmap::fromHeader(data)) {
             const bool png = format == "png";
             if (!stored->decodes() || (!png && !bitmaps::jpegHoldsItsPicture(data)))
-                return undecodable(full);
+                return cutShortError(full);
             return Image(ImageRep::stored(stored));
         }
     }
@@ -145,8 +152,8 @@ Result<Image> Image::fromData(const QByteArray& data)
     if (byRows) {
         image = bitmaps::readRowByRow(data, decodedSize);
         if (image.isNull())
-            return undecodable(full);
-    } else if (!bitmaps::readAtSize(reader, image, full, decodedSize, pixelFormat)) {
+            return cutShortError(full);
+    } else if (!bitmaps::readAtSize(data, reader, image, full, decodedSize, pixelFormat)) {
         return imageError(Unreadable, QStringLiteral("The image could not be decoded: %1").arg(reader.errorString()));
     }
     const bool scaled = full.isValid() && image.size() != full && image.width() > 0 && image.height() > 0;
@@ -191,9 +198,19 @@ Result<Image> Image::thumbnailFromData(const QByteArray& data, QSize largest)
         return imageError(Unreadable, QStringLiteral("The picture is too large for a thumbnail (%1 × %2 pixels).")
                                           .arg(full.width())
                                           .arg(full.height()));
+    QSize size = full;
     if (full.isValid() && !largest.isEmpty() && (full.width() > largest.width() || full.height() > largest.height())) {
         const QSize fitted = full.scaled(largest, Qt::KeepAspectRatio);
-        reader.setScaledSize(QSize(std::max(1, fitted.width()), std::max(1, fitted.height())));
+        size = QSize(std::max(1, fitted.width()), std::max(1, fitted.height()));
+        reader.setScaledSize(size);
+    }
+    // Within the thumbnail's limit, what is read by rows is a layout the
+    // toolkit misreads.
+    if (full.isValid() && bitmaps::pictureReadByRows(data)) {
+        const QImage image = bitmaps::readRowByRow(data, size);
+        if (image.isNull())
+            return cutShortError(full);
+        return Image(image);
     }
     QImage image;
     if (!reader.read(&image))

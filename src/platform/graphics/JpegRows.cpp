@@ -34,7 +34,7 @@ public:
         const bool grey = m_info.jpeg_color_space == JCS_GRAYSCALE;
         const bool cmyk = m_info.jpeg_color_space == JCS_CMYK || m_info.jpeg_color_space == JCS_YCCK;
         m_info.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_RGBA;
-        jpeg_calc_output_dimensions(&m_info);
+        scaleTo(sink.sizeWanted());
         const QSize size(int(m_info.output_width), int(m_info.output_height));
         if (size.isEmpty() || size.width() > kWidestRow)
             return false;
@@ -82,6 +82,22 @@ public:
     }
 
 private:
+    // Decoded at the smallest of an eighth, a quarter, a half and the whole
+    // that still has the pixels wanted: the decoder then reads each block
+    // of the file at that size, which costs a fraction of decoding it whole.
+    void scaleTo(QSize wanted)
+    {
+        for (const unsigned denominator : {8u, 4u, 2u, 1u}) {
+            m_info.scale_num = 1;
+            m_info.scale_denom = denominator;
+            jpeg_calc_output_dimensions(&m_info);
+            const bool enough = !wanted.isEmpty() && qint64(m_info.output_width) >= wanted.width()
+                && qint64(m_info.output_height) >= wanted.height();
+            if (enough || denominator == 1)
+                return;
+        }
+    }
+
     void toRgba(int width)
     {
         for (int x = 0; x < width; ++x) {

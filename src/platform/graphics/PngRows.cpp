@@ -2,6 +2,7 @@
 
 #include <QSysInfo>
 #include <climits>
+#include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <png.h>
@@ -153,6 +154,24 @@ QImage::Format pngFormat(const PngHeader& header)
     return alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
 }
 
+// What reading holds at once: libpng's row and the one before it, at the
+// file's depth, and the row handed to the sink.
+double pngReaderBytes(const PngHeader& header, size_t rowBytes)
+{
+    const int channels = header.colourType == PNG_COLOR_TYPE_RGB_ALPHA ? 4
+        : header.colourType == PNG_COLOR_TYPE_RGB                      ? 3
+        : header.colourType == PNG_COLOR_TYPE_GRAY_ALPHA               ? 2
+                                                                       : 1;
+    const double fileRow = std::ceil(double(header.width) * channels * header.depth / 8.0) + 1;
+    return 2 * fileRow + double(rowBytes);
+}
+
+// What the sink is handed a row of: 8-bit RGBA, or grey at its own depth.
+size_t pngRowBytes(const PngHeader& header, QImage::Format format)
+{
+    return size_t(header.width) * (isGrey(format) ? (format == QImage::Format_Grayscale16 ? 2 : 1) : 4);
+}
+
 // The header read, and the picture it states one that can be read.
 bool readsAsPicture(PngReading& reading, PngHeader& header)
 {
@@ -165,7 +184,9 @@ std::optional<RowPicture> pngPicture(const QByteArray& data, PngHeader& header)
     PngReading reading(data);
     if (!readsAsPicture(reading, header))
         return std::nullopt;
-    return RowPicture {QSize(int(header.width), int(header.height)), pngFormat(header)};
+    const QImage::Format format = pngFormat(header);
+    return RowPicture {QSize(int(header.width), int(header.height)), format,
+                       pngReaderBytes(header, pngRowBytes(header, format))};
 }
 
 bool readPng(const QByteArray& data, RowSink& sink)
@@ -179,7 +200,7 @@ bool readPng(const QByteArray& data, RowSink& sink)
     if (!reading.prepare(header, format, rowBytes))
         return false;
     const RowStream stream {QSize(int(header.width), int(header.height)), format, header.interlaced, false,
-                            double(rowBytes), header.dotsPerMeter};
+                            pngReaderBytes(header, rowBytes), header.dotsPerMeter};
     if (!sink.begin(stream))
         return false;
     std::vector<uchar> row(rowBytes);
@@ -192,6 +213,16 @@ std::optional<RowPicture> pngRowPicture(const QByteArray& data)
 {
     PngHeader header;
     return pngPicture(data, header);
+}
+
+bool pngMisreadByToolkit(const QByteArray& data)
+{
+    // The toolkit's reader shifts the channels of 16-bit RGB whose
+    // transparency chunk names a colour.
+    PngHeader header;
+    PngReading reading(data);
+    return readsAsPicture(reading, header) && header.colourType == PNG_COLOR_TYPE_RGB && header.depth == 16
+        && header.transparency;
 }
 
 bool readPngRows(const QByteArray& data, RowSink& sink)

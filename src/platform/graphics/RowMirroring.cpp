@@ -261,7 +261,8 @@ std::optional<QByteArray> mirroredPicture(const QByteArray& data, bool leftToRig
     const RowStream stream = *probe.found;
     const QSize size = stream.size;
     const QImage::Format format = bandFormat(stream);
-    const qint64 rowBytes = std::max<qint64>(1, qint64(size.width()) * QImage::toPixelFormat(format).bitsPerPixel() / 8);
+    // As a band holds a row: in whole 32-bit words.
+    const qint64 rowBytes = std::max<qint64>(1, qint64(decodedBytes(QSize(size.width(), 1), format)));
     const int bandRows = int(std::clamp<qint64>(bandBytes / rowBytes, 1, size.height()));
     if ((qint64(size.height()) + bandRows - 1) / bandRows > kMostBands)
         return std::nullopt;

@@ -18,7 +18,9 @@ inline bool isGrey(QImage::Format format)
 // None unless `data` is a PNG (a TIFF) whose header reads.
 std::optional<RowPicture> pngRowPicture(const QByteArray& data);
 std::optional<RowPicture> tiffRowPicture(const QByteArray& data);
-// Whether `data` is a TIFF laid out in a way the toolkit's reader misreads.
+// Whether `data` is a PNG (a TIFF) laid out in a way the toolkit's reader
+// misreads.
+bool pngMisreadByToolkit(const QByteArray& data);
 bool tiffMisreadByToolkit(const QByteArray& data);
 
 bool readPngRows(const QByteArray& data, RowSink& sink);

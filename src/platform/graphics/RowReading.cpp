@@ -29,14 +29,20 @@ public:
     bool begin(const RowStream& stream) override;
     void add(int y, const quint8* samples, int x0, int dx, int count) override { addSamples(y, samples, x0, dx, count); }
     void add(int y, const quint16* samples, int x0, int dx, int count) override { addSamples(y, samples, x0, dx, count); }
+    QSize sizeWanted() const override { return m_wanted; }
 
-    // Memory the sums take for a result of `target` pixels.
+    // Memory the sums and the tables of columns take besides the result,
+    // for a result of `target` pixels: those that grow with it, and those of
+    // the source's width.
     static double sumBytes(QSize source, QSize target, QImage::Format format, bool inPasses)
     {
         if (target == source)
             return 0;
-        return double(target.width()) * (inPasses ? double(target.height()) : 1.0) * (isGrey(format) ? 1 : 4) * 8.0;
+        const double columns = double(target.width());
+        return columns * (inPasses ? double(target.height()) : 1.0) * (isGrey(format) ? 1 : 4) * 8.0
+            + columns * (sizeof(quint64) + sizeof(int));
     }
+    static double columnBytes(QSize source) { return double(source.width()) * sizeof(int); }
 
     // The result, once every source row was added.
     QImage finish()
@@ -64,16 +70,18 @@ private:
     {
         // Made with the first row: a header that promises much over data
         // that holds nothing costs nothing.
-        if (m_result.isNull() && !allocate())
+        if (!m_allocated && !allocate())
             return;
         if (m_direct) {
             writeDirect(y, samples, x0, dx, count);
             return;
         }
-        const int row = int(qint64(y) * m_target.height() / m_source.height());
+        const int row = resultRow(y);
         if (!m_inPasses && row != m_row) {
             flush();
             m_row = row;
+            m_rowFirst = int(firstSourceRow(row));
+            m_rowEnd = int(firstSourceRow(row + 1));
         }
         quint64* sums = m_sums.data() + (m_inPasses ? qint64(row) * m_target.width() * m_channels : 0);
         if (x0 == 0 && dx == 1 && count == m_source.width()) {
@@ -191,7 +199,8 @@ private:
         if (!m_result.isNull())
             m_sums.assign(size_t(rows * m_target.width() * m_channels), 0);
         m_failed = m_result.isNull();
-        return !m_failed;
+        m_allocated = !m_failed;
+        return m_allocated;
     }
 
     void flush()
@@ -202,14 +211,32 @@ private:
         std::fill(m_sums.begin(), m_sums.end(), 0);
     }
 
+    // Source row y falls in result row y · target / source rounded down,
+    // which begins at this source row.
+    qint64 firstSourceRow(qint64 row) const
+    {
+        return (row * m_source.height() + m_target.height() - 1) / m_target.height();
+    }
+    quint64 rowsOf(int row) const { return quint64(firstSourceRow(row + 1) - firstSourceRow(row)); }
+    // Rows in order need no division until the next result row.
+    int resultRow(int y) const
+    {
+        if (!m_inPasses && y >= m_rowFirst && y < m_rowEnd)
+            return m_row;
+        return int(qint64(y) * m_target.height() / m_source.height());
+    }
+
     void write(int row, const quint64* sums)
     {
-        const quint64 rows = std::max<quint64>(1, m_perRow[size_t(row)]);
+        const quint64 rows = std::max<quint64>(1, rowsOf(row));
         uchar* out = m_result.scanLine(row);
+        const QImage::Format format = m_result.format();
+        const bool alpha = m_result.hasAlphaChannel();
         for (int x = 0; x < m_target.width(); ++x) {
             const quint64 count = m_perColumn[size_t(x)] * rows;
-            const auto mean = [count](quint64 sum) { return (sum + count / 2) / count; };
-            switch (m_result.format()) {
+            // A pixel of one source pixel, common in a slight reduction, needs no division.
+            const auto mean = [count](quint64 sum) { return count == 1 ? sum : (sum + count / 2) / count; };
+            switch (format) {
             case QImage::Format_Grayscale8:
                 out[x] = uchar(mean(sums[x]));
                 break;
@@ -218,7 +245,7 @@ private:
                 break;
             default: {
                 const quint64* s = sums + 4 * x;
-                const QRgb pixel = m_result.hasAlphaChannel()
+                const QRgb pixel = alpha
                     ? qRgba(int(mean(s[0])), int(mean(s[1])), int(mean(s[2])), int(mean(s[3])))
                     : qRgb(int(mean(s[0])), int(mean(s[1])), int(mean(s[2])));
                 reinterpret_cast<QRgb*>(out)[x] = pixel;
@@ -243,22 +270,26 @@ private:
     // Source columns are consecutive per result column: where each begins,
     // and (last) the source's width.
     std::vector<int> m_firstOfColumn;
-    std::vector<quint64> m_perRow;
     std::vector<quint64> m_sums;
     int m_row = -1;
+    // The source rows of m_row.
+    int m_rowFirst = 0;
+    int m_rowEnd = 0;
+    bool m_allocated = false;
 };
 
 // The target shrunk, keeping its shape, until reading takes no more than
-// the transient bound: the result, the sums, and what the reader holds.
+// the transient bound: the result, the sums and tables, and what the reader
+// holds. Empty when what the reader holds leaves no room for a pixel.
 QSize affordable(QSize target, const RowStream& stream)
 {
-    const auto cost = [&](QSize size) {
-        return decodedBytes(size, stream.format) + Averager::sumBytes(stream.size, size, stream.format, stream.inPasses)
-            + stream.readerBytes;
-    };
-    while (!target.isEmpty() && cost(target) > double(kLargestTransientBytes))
-        target = QSize(std::max(1, target.width() * 3 / 4), std::max(1, target.height() * 3 / 4));
-    return target;
+    const double room = double(kLargestTransientBytes) - stream.readerBytes - Averager::columnBytes(stream.size);
+    if (target.isEmpty() || room <= 0)
+        return {};
+    return sizeWithin(target, room, [&stream](QSize size) {
+        return decodedBytes(size, stream.format)
+            + Averager::sumBytes(stream.size, size, stream.format, stream.inPasses);
+    });
 }
 
 bool Averager::begin(const RowStream& stream)
@@ -284,11 +315,6 @@ bool Averager::begin(const RowStream& stream)
         ++m_perColumn[size_t(m_column[size_t(x)])];
         m_firstOfColumn[size_t(m_column[size_t(x)])] = x;
     }
-    // The source rows of each result row, y · target / source rounded down.
-    const auto firstRow = [&](qint64 row) { return (row * source.height() + target.height() - 1) / target.height(); };
-    m_perRow.resize(size_t(target.height()));
-    for (int row = 0; row < target.height(); ++row)
-        m_perRow[size_t(row)] = quint64(firstRow(row + 1) - firstRow(row));
     return true;
 }
 
@@ -308,7 +334,8 @@ std::optional<RowPicture> pictureReadByRows(const QByteArray& data)
     std::optional<RowPicture> picture = rowPictureOf(data);
     if (!picture)
         return std::nullopt;
-    if (countedBytes(picture->size, QImage::Format_RGB32) > kToolkitLimit || tiffMisreadByToolkit(data))
+    if (countedBytes(picture->size, QImage::Format_RGB32) > kToolkitLimit || pngMisreadByToolkit(data)
+        || tiffMisreadByToolkit(data))
         return picture;
     return std::nullopt;
 }

@@ -4,6 +4,8 @@
 // whole picture first, at 32 bits a pixel when it is to be made smaller.
 #pragma once
 
+#include "platform/graphics/BitmapDecoding.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QPoint>
@@ -13,27 +15,37 @@
 
 namespace ql::bitmaps {
 
-// What a PNG or TIFF header says: its pixels, and the form it is read into
+// What a reader may hold at once besides the picture it reads into (a band
+// of rows, the strip or tiles they are decoded from): half the budget, the
+// other half the picture's. A picture whose reader would hold more is not
+// read.
+inline constexpr qint64 kLargestReaderBytes = kLargestTransientBytes / 2;
+
+// What a PNG or TIFF header says: its pixels, the form it is read into
 // (grey at 8 or 16 bits where it is grey without alpha, else 32-bit RGB,
-// premultiplied where it has alpha).
+// premultiplied where it has alpha), and what its reader would hold.
 struct RowPicture {
     QSize size;
     QImage::Format format = QImage::Format_Invalid;
+    double readerBytes = 0;
 };
 
 // None unless `data` is a PNG or a TIFF whose header reads.
 std::optional<RowPicture> rowPictureOf(const QByteArray& data);
 
 // A PNG or TIFF too large for the toolkit's readers to take as they are
-// (more than their own limit at 32 bits a pixel), or a TIFF laid out in a
-// way they misread (grey with alpha, whose alpha they drop; 16-bit samples
-// in planes): such pictures are read by rows. None for any other.
+// (more than their own limit at 32 bits a pixel), or one laid out in a way
+// they misread (a TIFF of grey with alpha, whose alpha they drop, of 16-bit
+// samples in planes, or in a tile larger than the picture, which they
+// refuse; a 16-bit RGB PNG with a transparency chunk, whose channels they
+// shift): such pictures are read by rows. None for any other.
 std::optional<RowPicture> pictureReadByRows(const QByteArray& data);
 
-// The picture read at `size` pixels (no more than its own), each the average
-// of those it covers, its resolution the file's; null when the data does not
+// The picture read at `size` pixels (no more than its own, and fewer where
+// reading would otherwise pass kLargestTransientBytes), each the average of
+// those it covers, its resolution the file's; null when the data does not
 // read to the end of the picture's pixels (damaged, or cut short of what its
-// header promises), or would need more than kLargestTransientBytes to read.
+// header promises), or its reader would hold more than kLargestReaderBytes.
 QImage readRowByRow(const QByteArray& data, QSize size);
 
 // A bitmap of any kind averaged down to `size` as a file read by rows is, a
@@ -50,7 +62,8 @@ struct RowStream {
     bool inPasses = false;
     // Colour comes multiplied by its alpha already.
     bool premultiplied = false;
-    // What the reader itself holds meanwhile.
+    // What the reader itself holds meanwhile, its buffers and the row it
+    // hands on.
     double readerBytes = 0;
     std::optional<QPoint> dotsPerMeter;
 };
@@ -69,6 +82,10 @@ public:
     // The rows wanted: readers skip the others where the file lets them.
     virtual int firstRow() const { return 0; }
     virtual int endRow() const { return INT_MAX; }
+    // The pixels the sink reduces the picture to: a reader may hand it the
+    // picture already reduced, to no fewer (a JPEG decodes at a half, a
+    // quarter or an eighth of its size). Empty for every pixel.
+    virtual QSize sizeWanted() const { return {}; }
 };
 
 // Whether a JPEG's data holds the whole picture its header describes:

@@ -83,7 +83,7 @@ QImage StoredBitmap::make(QSize size) const
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, m_format);
     QImage image;
-    if (!bitmaps::readAtSize(reader, image, m_fileSize, size, m_headerFormat) || image.isNull())
+    if (!bitmaps::readAtSize(m_data, reader, image, m_fileSize, size, m_headerFormat) || image.isNull())
         return {};
     return image;
 }

@@ -85,7 +85,7 @@ TiffFile openTiff(TiffSource& source)
     if (data.size() < 8 || !(data.startsWith("II*\0") || data.startsWith("MM\0*")))
         return nullptr;
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kLargestTransientBytes));
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(kLargestReaderBytes));
     TIFFOpenOptionsSetErrorHandlerExtR(options, quietTiff, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, quietTiff, nullptr);
     TIFF* tiff = TIFFClientOpenExt("picture", "r", &source, readTiffBytes, writeNoTiffBytes, seekTiff, closeTiff,
@@ -115,9 +115,15 @@ struct TiffLayout {
     std::optional<QPoint> dotsPerMeter;
 
     bool grey() const { return photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE; }
-    // The toolkit's reader drops a grey picture's alpha and misreads 16-bit
-    // samples kept in planes.
-    bool misreadByToolkit() const { return (grey() && alpha) || (planar && bits == 16 && samples > 1); }
+    // The toolkit's reader drops a grey picture's alpha, misreads 16-bit
+    // samples kept in planes, and refuses a tile of more bytes than the
+    // whole picture (as libtiff's tools tile a small one), which only a
+    // tile larger than the picture can be.
+    bool misreadByToolkit() const
+    {
+        return (grey() && alpha) || (planar && bits == 16 && samples > 1)
+            || (tiled && (tileWidth > width || tileHeight > height));
+    }
 };
 
 std::optional<TiffLayout> tiffLayout(TIFF* tiff)
@@ -213,7 +219,7 @@ public:
         };
         // Rounded, as the toolkit's reader does.
         const auto eight = [&](quint32 value) {
-            return quint8(m_layout.bits == 16 ? (value + 128) / 257 : value * 255 / max);
+            return quint8(m_layout.bits == 8 ? value : m_layout.bits == 16 ? (value + 128) / 257 : value * 255 / max);
         };
         const int n = m_layout.samples;
         for (qint64 x = 0; x < qint64(m_layout.width); ++x) {
@@ -261,7 +267,6 @@ class SampleBands {
 public:
     SampleBands(TIFF* tiff, const TiffLayout& layout) : m_tiff(tiff), m_layout(layout)
     {
-        const int planes = layout.planar ? layout.samples : 1;
         // libtiff counts one plane's samples in a row of planes.
         m_planeRowBytes = layout.planar ? (qint64(layout.width) * layout.bits + 7) / 8 : qint64(TIFFScanlineSize64(tiff));
         m_rowBytes = layout.planar ? m_planeRowBytes * layout.samples : m_planeRowBytes;
@@ -269,17 +274,20 @@ public:
         // strip is read whole before the next plane's.
         m_height = layout.tiled ? int(layout.tileHeight) : layout.planar ? int(layout.stripRows) : 1;
         m_tileBytes = layout.tiled ? qint64(TIFFTileSize64(tiff)) : 0;
-        const double bytes = double(m_height) * double(m_rowBytes) * (layout.planar ? 2 : 1) + double(m_tileBytes);
-        if (m_rowBytes <= 0 || m_height <= 0 || bytes > double(kLargestTransientBytes) / 2)
-            return;
-        m_band.resize(size_t(m_height * m_rowBytes));
-        if (layout.planar)
-            m_planes.resize(size_t(planes) * size_t(m_height * m_planeRowBytes));
-        m_tile.resize(size_t(m_tileBytes));
-        m_usable = true;
+        m_bytes = double(m_height) * double(m_rowBytes) * (layout.planar ? 2 : 1) + double(m_tileBytes);
+        m_usable = m_rowBytes > 0 && m_height > 0 && (!layout.tiled || m_tileBytes > 0);
     }
 
     bool usable() const { return m_usable; }
+    // What the bands hold, made only by allocate().
+    double bytes() const { return m_bytes; }
+    void allocate()
+    {
+        m_band.resize(size_t(m_height * m_rowBytes));
+        if (m_layout.planar)
+            m_planes.resize(size_t(m_layout.samples) * size_t(m_height * m_planeRowBytes));
+        m_tile.resize(size_t(m_tileBytes));
+    }
     int height() const { return m_height; }
     // Where reading may begin: at a strip's or a tile's first row.
     int firstRowFrom(int row) const
@@ -287,7 +295,6 @@ public:
         const int unit = int(m_layout.tiled ? m_layout.tileHeight : m_layout.stripRows);
         return row / unit * unit;
     }
-    double bytes() const { return double(m_band.size() + m_planes.size() + m_tile.size()); }
 
     // Rows [top, top + rows) of the picture; false when they do not read.
     bool read(int top, int rows)
@@ -353,15 +360,19 @@ private:
     qint64 m_planeRowBytes = 0;
     qint64 m_tileBytes = 0;
     int m_height = 0;
+    double m_bytes = 0;
     bool m_usable = false;
     std::vector<uchar> m_band;
     std::vector<uchar> m_planes;
     std::vector<uchar> m_tile;
 };
 
-bool readTiffSamples(TIFF* tiff, const TiffLayout& layout, SampleBands& bands, RowSink& sink)
+// The bands of rows the sink wants, read from a band's first row (SampleBands
+// or RgbaRows), each row handed on as `add(k, y)`: row k of the band, row y
+// of the picture.
+template <class Bands, class Add>
+bool readBands(const TiffLayout& layout, Bands& bands, RowSink& sink, Add add)
 {
-    SampleRow row(tiff, layout);
     const int height = int(layout.height);
     const int end = std::min(height, sink.endRow());
     const int first = bands.firstRowFrom(std::clamp(sink.firstRow(), 0, height));
@@ -369,76 +380,127 @@ bool readTiffSamples(TIFF* tiff, const TiffLayout& layout, SampleBands& bands, R
         const int rows = std::min(bands.height(), height - top);
         if (!bands.read(top, rows))
             return false;
-        for (int k = 0; k < rows; ++k) {
-            row.unpack(bands.row(k));
-            row.addTo(sink, top + k);
-        }
+        for (int k = 0; k < rows; ++k)
+            add(k, top + k);
     }
     return true;
 }
 
-// libtiff's RGBA pixels (premultiplied, A B G R from the top byte) of a band
-// whose rows lie bottom up, added top down.
-void addRgbaBand(RowSink& sink, const quint32* band, int stride, int width, int top, int rows,
-                 std::vector<quint8>& rgba)
+bool readTiffSamples(TIFF* tiff, const TiffLayout& layout, SampleBands& bands, RowSink& sink)
 {
-    for (int k = 0; k < rows; ++k) {
-        const quint32* in = band + qint64(rows - 1 - k) * stride;
+    SampleRow row(tiff, layout);
+    return readBands(layout, bands, sink, [&](int k, int y) {
+        row.unpack(bands.row(k));
+        row.addTo(sink, y);
+    });
+}
+
+// libtiff's conversion of the kinds of colour it knows (CMYK, YCbCr, Lab,
+// ...) to premultiplied RGBA, packed A B G R from the top byte. Its rows come
+// top down as the file stores them, whatever the file's orientation tag says,
+// as the toolkit's reader gives them. Rows of samples together in strips are
+// decoded and converted one at a time, so that a strip of any size costs a
+// row; tiles, planes and subsampled strips a strip or a row of tiles at a
+// time, which libtiff decodes whole.
+class RgbaRows {
+public:
+    RgbaRows(TIFF* tiff, const TiffLayout& layout) : m_tiff(tiff), m_width(layout.width), m_stripRows(layout.stripRows)
+    {
+        char message[1024];
+        m_begun = TIFFRGBAImageBegin(&m_image, tiff, 1, message) != 0;
+        if (!m_begun)
+            return;
+        // Asked for the orientation it has, libtiff turns no row over.
+        m_image.req_orientation = m_image.orientation;
+        quint16 across = 1, down = 1;
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_YCBCRSUBSAMPLING, &across, &down);
+        const bool subsampled = m_image.photometric == PHOTOMETRIC_YCBCR && (across != 1 || down != 1);
+        m_byLines = m_image.isContig && !layout.tiled && !subsampled;
+        m_bandRows = m_byLines ? 1 : int(layout.tiled ? layout.tileHeight : layout.stripRows);
+        // libtiff decodes a block of each plane, three or four at least.
+        const double planes = m_image.isContig ? 1.0 : double(std::max<int>(m_image.samplesperpixel, 4));
+        const double decoded = m_byLines ? double(TIFFScanlineSize64(tiff))
+                                         : double(layout.tiled ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff)) * planes;
+        m_usable = m_bandRows > 0 && decoded > 0;
+        m_bytes = decoded + double(m_width) * m_bandRows * 4;
+    }
+    ~RgbaRows()
+    {
+        if (m_begun)
+            TIFFRGBAImageEnd(&m_image);
+    }
+    RgbaRows(const RgbaRows&) = delete;
+    RgbaRows& operator=(const RgbaRows&) = delete;
+
+    bool usable() const { return m_begun && m_usable; }
+    double bytes() const { return m_bytes; }
+    int height() const { return m_bandRows; }
+    // Where reading may begin: at a band's first row, a strip's where rows
+    // are decoded one by one (compressed strips are read from their first).
+    int firstRowFrom(int row) const
+    {
+        const int unit = m_byLines ? int(m_stripRows) : m_bandRows;
+        return row / unit * unit;
+    }
+    void allocate()
+    {
+        m_band.resize(size_t(m_width) * size_t(m_bandRows));
+        if (m_byLines)
+            m_line.resize(size_t(TIFFScanlineSize64(m_tiff)));
+    }
+
+    // Rows [top, top + rows) of the picture, a band's or one; false when
+    // they do not read.
+    bool read(int top, int rows)
+    {
+        if (!m_byLines) {
+            m_image.row_offset = top;
+            m_image.col_offset = 0;
+            return TIFFRGBAImageGet(&m_image, m_band.data(), m_width, quint32(rows)) != 0;
+        }
+        if (TIFFReadScanline(m_tiff, m_line.data(), quint32(top), 0) < 0)
+            return false;
+        m_image.put.contig(&m_image, m_band.data(), 0, quint32(top), m_width, 1, 0, 0, m_line.data());
+        return true;
+    }
+
+    const quint32* row(int k) const { return m_band.data() + qint64(k) * m_width; }
+
+private:
+    TIFF* m_tiff;
+    quint32 m_width;
+    quint32 m_stripRows;
+    TIFFRGBAImage m_image {};
+    bool m_begun = false;
+    bool m_usable = false;
+    bool m_byLines = false;
+    int m_bandRows = 0;
+    double m_bytes = 0;
+    std::vector<quint32> m_band;
+    std::vector<uchar> m_line;
+};
+
+bool readTiffRgba(const TiffLayout& layout, RgbaRows& rows, RowSink& sink)
+{
+    const int width = int(layout.width);
+    std::vector<quint8> rgba(size_t(width) * 4);
+    return readBands(layout, rows, sink, [&](int k, int y) {
+        const quint32* in = rows.row(k);
         for (int x = 0; x < width; ++x) {
             rgba[size_t(4 * x)] = quint8(TIFFGetR(in[x]));
             rgba[size_t(4 * x + 1)] = quint8(TIFFGetG(in[x]));
             rgba[size_t(4 * x + 2)] = quint8(TIFFGetB(in[x]));
             rgba[size_t(4 * x + 3)] = quint8(TIFFGetA(in[x]));
         }
-        sink.add(top + k, rgba.data(), 0, 1, width);
-    }
+        sink.add(y, rgba.data(), 0, 1, width);
+    });
 }
 
-// What reading through libtiff's RGBA conversion holds: a band of a tile's
-// or a strip's height, and a tile.
-double rgbaBytes(const TiffLayout& layout)
+// What reading holds at once: what its road holds, and the row of samples
+// handed to the sink.
+double heldBytes(double road, const TiffLayout& layout)
 {
-    const double rows = layout.tiled ? double(layout.tileHeight) : double(layout.stripRows);
-    return (double(layout.width) + (layout.tiled ? double(layout.tileWidth) : 0.0)) * rows * 4 + double(layout.width) * 4;
-}
-
-bool readTiffRgba(TIFF* tiff, const TiffLayout& layout, RowSink& sink)
-{
-    const int width = int(layout.width);
-    const int height = int(layout.height);
-    const int end = std::min(height, sink.endRow());
-    std::vector<quint8> rgba(size_t(width) * 4);
-    const int bandRows = int(layout.tiled ? layout.tileHeight : layout.stripRows);
-    if (bandRows <= 0 || (layout.tiled && layout.tileWidth == 0) || rgbaBytes(layout) * 2 > double(kLargestTransientBytes))
-        return false;
-    const int first = std::clamp(sink.firstRow(), 0, height) / bandRows * bandRows;
-    if (layout.tiled) {
-        const quint32 tileWidth = layout.tileWidth, tileHeight = layout.tileHeight;
-        std::vector<quint32> tile(size_t(tileWidth) * tileHeight);
-        std::vector<quint32> band(size_t(width) * tileHeight);
-        for (int top = first; top < end; top += int(tileHeight)) {
-            const int rows = std::min(int(tileHeight), height - top);
-            for (int left = 0; left < width; left += int(tileWidth)) {
-                if (!TIFFReadRGBATile(tiff, quint32(left), quint32(top), tile.data()))
-                    return false;
-                // The tile's rows bottom up, the last of them its first row.
-                const int columns = std::min(int(tileWidth), width - left);
-                for (int k = 0; k < rows; ++k) {
-                    std::copy_n(tile.data() + qint64(tileHeight - 1 - k) * tileWidth, columns,
-                                band.data() + qint64(rows - 1 - k) * width + left);
-                }
-            }
-            addRgbaBand(sink, band.data(), width, width, top, rows, rgba);
-        }
-        return true;
-    }
-    std::vector<quint32> strip(size_t(width) * size_t(bandRows));
-    for (int top = first; top < end; top += bandRows) {
-        if (!TIFFReadRGBAStrip(tiff, quint32(top), strip.data()))
-            return false;
-        addRgbaBand(sink, strip.data(), width, width, top, std::min(bandRows, height - top), rgba);
-    }
-    return true;
+    return road + double(layout.width) * 4;
 }
 
 bool readTiff(const QByteArray& data, RowSink& sink)
@@ -452,17 +514,21 @@ bool readTiff(const QByteArray& data, RowSink& sink)
         return false;
     const QSize picture(int(layout->width), int(layout->height));
     if (!layout->bySamples) {
+        RgbaRows rows(tiff.get(), *layout);
+        const double held = heldBytes(rows.bytes(), *layout);
         // libtiff gives colour multiplied by alpha, whichever kind the file holds.
-        if (!sink.begin({picture, layout->format, false, true, rgbaBytes(*layout), layout->dotsPerMeter}))
+        if (!rows.usable() || held > double(kLargestReaderBytes)
+            || !sink.begin({picture, layout->format, false, true, held, layout->dotsPerMeter}))
             return false;
-        return readTiffRgba(tiff.get(), *layout, sink);
+        rows.allocate();
+        return readTiffRgba(*layout, rows, sink);
     }
     SampleBands bands(tiff.get(), *layout);
-    if (!bands.usable())
+    const double held = heldBytes(bands.bytes(), *layout);
+    if (!bands.usable() || held > double(kLargestReaderBytes)
+        || !sink.begin({picture, layout->format, false, layout->associated, held, layout->dotsPerMeter}))
         return false;
-    const double rowBytes = bands.bytes() + double(layout->width) * 4;
-    if (!sink.begin({picture, layout->format, false, layout->associated, rowBytes, layout->dotsPerMeter}))
-        return false;
+    bands.allocate();
     return readTiffSamples(tiff.get(), *layout, bands, sink);
 }
 
@@ -475,7 +541,9 @@ std::optional<RowPicture> tiffRowPicture(const QByteArray& data)
     const std::optional<TiffLayout> layout = tiff ? tiffLayout(tiff.get()) : std::nullopt;
     if (!layout)
         return std::nullopt;
-    return RowPicture {QSize(int(layout->width), int(layout->height)), layout->format};
+    const double road =
+        layout->bySamples ? SampleBands(tiff.get(), *layout).bytes() : RgbaRows(tiff.get(), *layout).bytes();
+    return RowPicture {QSize(int(layout->width), int(layout->height)), layout->format, heldBytes(road, *layout)};
 }
 
 bool tiffMisreadByToolkit(const QByteArray& data)

@@ -56,6 +56,23 @@ int writeAll(int fd, const QByteArray& data)
     return 0;
 }
 
+Status writeNewFile(const QString& path, const QByteArray& data)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Error {kFileWriteErrorDomain, errno, fileSystemErrorText(errno)};
+    int failure = writeAll(fd, data);
+    if (failure == 0 && ::fsync(fd) != 0)
+        failure = errno;
+    ::close(fd);
+    if (failure != 0) {
+        ::unlink(name.constData());
+        return Error {kFileWriteErrorDomain, failure, fileSystemErrorText(failure)};
+    }
+    return {};
+}
+
 QString fileSystemErrorText(int errorNumber)
 {
     switch (errorNumber) {

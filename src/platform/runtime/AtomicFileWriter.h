@@ -23,6 +23,11 @@ Status writeFileAtomically(const QString& path, const QByteArray& data);
 // question about replacing what will not be replaced.
 Status refuseSpecialTarget(const QString& path);
 
+// A new file of exactly `data`, synced to disk, never one that is there
+// already (nor through a link); the error's code is the system's error
+// number (EEXIST when the name is taken).
+Status writeNewFile(const QString& path, const QByteArray& data);
+
 // All of `data` through the descriptor; 0, or the system error that
 // stopped it.
 int writeAll(int fd, const QByteArray& data);

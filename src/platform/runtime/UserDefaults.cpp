@@ -3,6 +3,7 @@
 #include "platform/object/ValueKind.h"
 #include "platform/runtime/AtomicFileWriter.h"
 #include "platform/runtime/FileReading.h"
+#include "platform/runtime/UninterruptedWrite.h"
 #include "platform/runtime/UserDefaultsFile.h"
 
 #include <QDebug>
@@ -19,8 +20,6 @@ namespace ql {
 
 namespace {
 
-// Read whole into memory: the holding area keeps its elements here.
-constexpr qint64 kLargestStore = qint64(1) << 30;
 // Copies of damaged stores beside one store: each one kept, none overwritten.
 constexpr int kMostDamagedCopies = 100;
 // keptCopyOf's error code when every copy's name is taken.
@@ -29,25 +28,6 @@ constexpr int kNoRoomForCopies = -1;
 QString damagedCopyName(const QString& path, int number)
 {
     return path + (number == 1 ? QStringLiteral(".damaged") : QStringLiteral(".damaged-%1").arg(number));
-}
-
-// A new file of exactly `bytes`, never one that is there already; the
-// error's code is the system's error number.
-Status writeNewFile(const QString& path, const QByteArray& bytes)
-{
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return Error {kFileWriteErrorDomain, errno, fileSystemErrorText(errno)};
-    int failure = writeAll(fd, bytes);
-    if (failure == 0 && ::fsync(fd) != 0)
-        failure = errno;
-    ::close(fd);
-    if (failure != 0) {
-        ::unlink(name.constData());
-        return Error {kFileWriteErrorDomain, failure, fileSystemErrorText(failure)};
-    }
-    return {};
 }
 
 // The copy of `bytes` beside the store at `path`: one kept earlier when it
@@ -107,19 +87,34 @@ QString UserDefaults::standardStorePath()
 }
 
 UserDefaults::UserDefaults(const QString& filePath, QObject* parent)
-    : QObject(parent), m_path(filePath), m_lock(filePath + QStringLiteral(".lock"))
+    : QObject(parent), m_path(filePath), m_lock(filePath + QStringLiteral(".lock")), m_held(filePath)
 {
     QDir().mkpath(QFileInfo(filePath).absolutePath());
-    reload();
+    // Changes other copies kept beside the store are laid over it when the
+    // lock is free; the start waits for no one.
+    QStringList kept;
+    if (reload(&kept) && !kept.isEmpty())
+        if (const FileLockHold tried(m_lock, std::chrono::milliseconds::zero()); tried.status())
+            writeHolding(tried.status());
 }
 
 UserDefaults::~UserDefaults()
 {
-    // The last chance for held changes: said in the log when they are lost.
-    if (!writeChanges(Moment::Quit))
+    // The last try, waiting for the lock as a change would; the log says
+    // where it leaves this session's changes.
+    writeChanges();
+    if (!m_unwritten.isEmpty())
         qWarning().noquote() << tr("Changes are lost: %1 of the settings changed in this session could not be saved "
                                    "before the program quit.")
                                     .arg(m_unwritten.size());
+    else if (keptHere())
+        qWarning().noquote() << tr("Settings changed in this session are not in “%1”: another program kept its lock "
+                                   "until this one quit. They are kept in “%2”%3, and the next copy of the program "
+                                   "to start or change a setting lays them over it.")
+                                    .arg(m_path, m_keptHere.constFirst().path,
+                                         m_keptHere.size() > 1
+                                             ? tr(" and %1 more files beside it").arg(m_keptHere.size() - 1)
+                                             : QString());
 }
 
 void UserDefaults::registerDefaults(const QVariantMap& defaults)
@@ -191,7 +186,7 @@ void UserDefaults::setObject(const QString& key, const QVariant& value)
         return;
     }
     m_stored.insert(key, value);
-    m_unwritten.insert(key, value);
+    m_unwritten.insert(key, {key, value, HeldSettings::nextStamp()});
     writeChanges();
     emit changed(key);
 }
@@ -199,14 +194,14 @@ void UserDefaults::setObject(const QString& key, const QVariant& value)
 void UserDefaults::removeObjectForKey(const QString& key)
 {
     m_stored.remove(key);
-    m_unwritten.insert(key, QVariant());
+    m_unwritten.insert(key, {key, QVariant(), HeldSettings::nextStamp()});
     writeChanges();
     emit changed(key);
 }
 
 bool UserDefaults::synchronize()
 {
-    return m_unwritten.isEmpty() ? reload() : writeChanges();
+    return m_unwritten.isEmpty() && !keptHere() ? reload() : writeChanges();
 }
 
 QString UserDefaults::filePath() const
@@ -214,11 +209,11 @@ QString UserDefaults::filePath() const
     return m_path;
 }
 
-bool UserDefaults::reload()
+bool UserDefaults::reload(QStringList* laid)
 {
     if (m_keptOff)
         return false;
-    const Result<QByteArray> bytes = readFileWithin(m_path, kLargestStore);
+    const Result<QByteArray> bytes = readFileWithin(m_path, kLargestSettingsFile);
     QVariantMap values;
     if (bytes) {
         if (std::optional<QVariantMap> decoded = decodeUserDefaults(*bytes))
@@ -229,69 +224,132 @@ bool UserDefaults::reload()
         keepOff(bytes.error().message);
         return false;
     }
-    // Another program's changes, and this one's that are not written yet.
-    for (auto change = m_unwritten.constBegin(); change != m_unwritten.constEnd(); ++change) {
-        if (change->isValid())
-            values.insert(change.key(), *change);
-        else
-            values.remove(change.key());
+    // The changes copies kept beside the store while another program held
+    // its lock, and this one's not written yet, in the order they were made.
+    QList<HeldSettings::Change> changes = m_unwritten.values();
+    QStringList unreadable;
+    for (const HeldSettings::Batch& batch : m_held.read(unreadable)) {
+        changes += batch.changes;
+        if (laid)
+            laid->append(batch.file);
+    }
+    HeldSettings::apply(changes, values);
+    for (const QString& reason : unreadable) {
+        if (!m_toldUnreadable.contains(reason))
+            qWarning().noquote() << tr("Settings kept beside “%1” are left where they are: %2").arg(m_path, reason);
+        m_toldUnreadable.append(reason);
     }
     m_stored = values;
     return true;
 }
 
-bool UserDefaults::writeChanges(Moment moment)
+bool UserDefaults::writeChanges()
 {
-    if (m_unwritten.isEmpty())
+    if (m_unwritten.isEmpty() && !keptHere())
         return true;
     if (m_keptOff)
         return false;
-    // Read, merge and rename as one step against other running copies.
-    const FileLockHold hold(m_lock, lockWait(moment));
+    {
+        const FileLockHold tried(m_lock, std::chrono::milliseconds::zero());
+        if (tried.status() || tried.status().error().code != int(FileLockError::Busy))
+            return writeHolding(tried.status());
+    }
+    // The program holding the lock may have read the store already and
+    // rename its copy over it: the changes wait where that cannot reach.
+    keepUnwritten();
+    const FileLockHold hold(m_lock, lockWait());
     noteLock(hold.status());
     const Status& locked = hold.status();
-    const bool busy = !locked && locked.error().code == int(FileLockError::Busy);
-    if (busy && moment != Moment::Quit) {
-        if (!m_toldLockBusy)
-            qWarning().noquote() << tr("Settings are not saved yet: %1 They are held, and saved as soon as the lock "
-                                       "is free, or else as the program quits.")
-                                        .arg(locked.error().message);
-        m_toldLockBusy = true;
-        return false;
-    }
-    if (!locked && !busy) {
+    if (locked || locked.error().code != int(FileLockError::Busy))
+        return writeHolding(locked);
+    if (!m_toldLockBusy && m_unwritten.isEmpty() && !m_keptHere.isEmpty())
+        qWarning().noquote() << tr("Settings are not saved in “%1” yet: %2 The changes are kept beside it in “%3” "
+                                   "(later ones in files named alike), and the first copy of the program to take "
+                                   "the lock lays them over it.")
+                                    .arg(m_path, locked.error().message, m_keptHere.constLast().path);
+    m_toldLockBusy = m_toldLockBusy || m_unwritten.isEmpty();
+    return false;
+}
+
+bool UserDefaults::writeHolding(const Status& locked)
+{
+    if (!locked) {
         // No copy can take a lock there either; the changes are still saved.
         if (!m_toldLockUnusable)
             qWarning().noquote() << tr("Settings are saved without their lock, so two running copies of the "
                                        "program may undo each other's changes: %1")
                                         .arg(locked.error().message);
         m_toldLockUnusable = true;
-    }
-    if (locked)
+    } else {
         m_toldLockBusy = false;
-    if (!reload())
-        return false;
-    if (const Status written = writeFileAtomically(m_path, encodeUserDefaults(m_stored)); !written) {
-        // Once, not at every change; the changes stay held for the next try.
-        if (!m_toldWriteFailure)
-            qWarning().noquote() << tr("Settings could not be saved:") << written.error().message;
-        m_toldWriteFailure = true;
-        return false;
     }
+    QStringList laid;
+    {
+        // From the read on: a change that has the lock is in the store before
+        // a signal ends the program.
+        const UninterruptedWrite writing;
+        if (!reload(&laid))
+            return false;
+        if (m_unwritten.isEmpty() && laid.isEmpty())
+            return !keptHere();
+        if (const Status written = writeFileAtomically(m_path, encodeUserDefaults(m_stored)); !written) {
+            // Once, not at every change; the changes stay for the next try.
+            if (!m_toldWriteFailure)
+                qWarning().noquote() << tr("Settings could not be saved:") << written.error().message;
+            m_toldWriteFailure = true;
+            return false;
+        }
+    }
+    // Laid over the store now: a signal may end the program before they
+    // are all gone, and the next copy to hold the lock lays the rest again,
+    // which changes nothing.
+    m_held.remove(laid);
+    m_held.removeAbandoned();
     m_unwritten.clear();
     m_toldWriteFailure = false;
-    // The last resort as the program quits: held changes would be lost for
-    // sure, while a change the holder saves at this moment only may be.
-    if (busy)
-        qWarning().noquote() << tr("Settings were saved without their lock as the program quit: %1 A change "
-                                   "another running copy saved at that moment may be lost.")
-                                    .arg(locked.error().message);
-    return true;
+    return !keptHere();
 }
 
-std::chrono::milliseconds UserDefaults::lockWait(Moment moment) const
+void UserDefaults::keepUnwritten()
 {
-    return moment == Moment::Quit || !m_lockWaitedInVain ? kLockWait : std::chrono::milliseconds::zero();
+    if (m_unwritten.isEmpty())
+        return;
+    const UninterruptedWrite writing;
+    const Result<QString> kept = m_held.keep(m_unwritten.values());
+    if (!kept) {
+        if (!m_toldKeepFailure)
+            qWarning().noquote() << tr("Settings changed while another program keeps their lock could not be kept "
+                                       "beside “%1”: %2 They are saved once the lock is free, and lost should the "
+                                       "program end before.")
+                                        .arg(m_path, kept.error().message);
+        m_toldKeepFailure = true;
+        return;
+    }
+    // An earlier file whose every change the new ones make again is of no
+    // more use, so that a session changing a few settings over and over
+    // while a copy hangs leaves a few files. A holder that laid it meanwhile
+    // leaves the later one, which it did not read, to the next.
+    const QStringList keys = m_unwritten.keys();
+    for (KeptFile& earlier : m_keptHere) {
+        earlier.keys.removeIf([&keys](const QString& key) { return keys.contains(key); });
+        if (earlier.keys.isEmpty())
+            m_held.remove({earlier.path});
+    }
+    m_keptHere.removeIf([](const KeptFile& earlier) { return earlier.keys.isEmpty(); });
+    m_keptHere.append({*kept, keys});
+    m_unwritten.clear();
+    m_toldKeepFailure = false;
+}
+
+bool UserDefaults::keptHere()
+{
+    m_keptHere.removeIf([](const KeptFile& kept) { return !QFileInfo::exists(kept.path); });
+    return !m_keptHere.isEmpty();
+}
+
+std::chrono::milliseconds UserDefaults::lockWait() const
+{
+    return m_lockWaitedInVain ? std::chrono::milliseconds::zero() : kLockWait;
 }
 
 void UserDefaults::noteLock(const Status& locked)
@@ -305,7 +363,7 @@ void UserDefaults::noteLock(const Status& locked)
 bool UserDefaults::keepDamaged(const QByteArray& bytes)
 {
     // Under the lock, so that two copies starting at once keep one copy.
-    const FileLockHold hold(m_lock, lockWait(Moment::Change));
+    const FileLockHold hold(m_lock, lockWait());
     noteLock(hold.status());
     const Result<QString> copy = keptCopyOf(m_path, bytes);
     if (!copy && copy.error().code == kNoRoomForCopies) {

@@ -10,14 +10,17 @@
 //
 // Running copies of the program share the store: each change is laid over
 // what the file holds under a lock file beside it, so that no copy's change
-// is lost; while another program keeps that lock, changes are held and
-// saved once it is free, or without it as the program quits. A store that
-// cannot be read is kept beside it, under a name the log gives, before
-// anything is written over it; past the bound on such copies it is replaced
-// without one.
+// is lost. While another program keeps that lock, a change is kept at once
+// in a file of its own beside the store (HeldSettings), where neither that
+// program's write nor the end of this one can lose it, and the next copy to
+// hold the lock lays it over the store; of two changes of one key, the later
+// wins. A store that cannot be read is kept beside it, under a name the log
+// gives, before anything is written over it; past the bound on such copies
+// it is replaced without one.
 #pragma once
 
 #include "platform/runtime/FileLock.h"
+#include "platform/runtime/HeldSettings.h"
 
 #include <QObject>
 #include <QVariantMap>
@@ -35,7 +38,8 @@ public:
 
     // A write holds the store's lock for milliseconds; one held far longer
     // belongs to a copy of the program that hangs or writes a very large
-    // store. The changes then wait this long once and are held after that.
+    // store. A change kept beside the store then waits this long once for
+    // the lock, and later ones only try it until it is had again.
     static constexpr std::chrono::milliseconds kLockWait {2000};
 
     // A store of its own at `filePath`.
@@ -67,7 +71,8 @@ public:
     void removeObjectForKey(const QString& key);
 
     // Writes what is not written yet and reads what others wrote; false
-    // while changes stay unwritten.
+    // while changes of this session are not in the store (kept beside it,
+    // or not kept at all).
     bool synchronize();
     QString filePath() const;
 
@@ -75,18 +80,24 @@ signals:
     void changed(const QString& key);
 
 private:
-    // The file's values over what is held, as far as the file can be read;
-    // a file that must be left alone makes the store keep off it.
-    bool reload();
-    enum class Moment { Change, Quit };
-    // Writes the unwritten changes over what the file holds now. While
-    // another program keeps the lock they are held; as the program quits
-    // they are merged over the file without it, as the last resort.
-    bool writeChanges(Moment moment = Moment::Change);
-    // How long taking the lock may wait: after one wait in vain, changes only
-    // try until the lock is had again, so that no change waits twice while a
-    // copy hangs; quitting waits once more.
-    std::chrono::milliseconds lockWait(Moment moment) const;
+    // The file's values with every change kept beside it and those not
+    // written yet laid over them, as far as the file can be read; a file
+    // that must be left alone makes the store keep off it. `laid` gets the
+    // files of the kept changes.
+    bool reload(QStringList* laid = nullptr);
+    // Writes the unwritten changes, and those kept beside the store, over
+    // what the file holds now. While another program keeps the lock they
+    // are kept beside the store at once, then wait for it as lockWait says.
+    bool writeChanges();
+    // The write itself, once the lock is had or where none can be.
+    bool writeHolding(const Status& locked);
+    // Moves the unwritten changes into a file beside the store.
+    void keepUnwritten();
+    // Whether changes this session kept beside the store are still there.
+    bool keptHere();
+    // After one wait in vain, changes only try the lock until it is had
+    // again, so that no change waits twice while a copy hangs.
+    std::chrono::milliseconds lockWait() const;
     void noteLock(const Status& locked);
     // Keeps the bytes of a store that cannot be read beside it; false when
     // they could not be kept, and the store must then be left alone.
@@ -97,12 +108,22 @@ private:
     FileLock m_lock;
     QVariantMap m_stored;
     QVariantMap m_registered;
-    // Changes not yet in the file; a null value is a removal.
-    QVariantMap m_unwritten;
+    // Changes neither in the file nor kept beside it, by key.
+    QMap<QString, HeldSettings::Change> m_unwritten;
+    HeldSettings m_held;
+    // A file this session kept changes in, until a holder of the lock lays
+    // it over the store, with its keys that no later such file changes.
+    struct KeptFile {
+        QString path;
+        QStringList keys;
+    };
+    QList<KeptFile> m_keptHere;
+    QStringList m_toldUnreadable;
     bool m_keptOff = false;
     bool m_toldWriteFailure = false;
     bool m_lockWaitedInVain = false;
     bool m_toldLockBusy = false;
+    bool m_toldKeepFailure = false;
     bool m_toldLockUnusable = false;
     // The copy of a damaged store (or, past the bound on copies, their
     // folder) this session last named in the log.

@@ -10,6 +10,9 @@
 
 namespace ql {
 
+// Read whole into memory: the holding area keeps its elements here.
+constexpr qint64 kLargestSettingsFile = qint64(1) << 30;
+
 QByteArray encodeUserDefaults(const QVariantMap& values);
 
 // Nothing for bytes that are no store this build can read (damaged, cut

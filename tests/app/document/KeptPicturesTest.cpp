@@ -146,3 +146,45 @@ TEST_F(KeptPictures, PicturesThatDoNotDecodeStayInTheFileThroughEditsAndSaves)
     EXPECT_TRUE(run.err.contains(QStringLiteral("background of page 1"))) << run.err.toStdString();
     EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files).size(), 1);
 }
+
+TEST_F(KeptPictures, PicturesNoJpegCanHoldAreSavedWholeAndReopen)
+{
+    controller.setWindowFactory(nullptr);
+    // Opaque, so stored as JPEG were it not for their sides: a PNG a million
+    // pixels wide (its own bytes), a BMP past JPEG's 65,500 (made PNG) and a
+    // TIFF of three million rows, past what PNG readers take (made TIFF).
+    QImage wide(1'000'000, 1, QImage::Format_Grayscale8);
+    QImage beyondJpeg(65'535, 1, QImage::Format_RGB32);
+    QImage tall(1, 3'000'000, QImage::Format_Grayscale8);
+    for (int x = 0; x < wide.width(); ++x)
+        wide.scanLine(0)[x] = uchar(x * 7);
+    for (int x = 0; x < beyondJpeg.width(); ++x)
+        beyondJpeg.setPixel(x, 0, qRgb(x, x >> 8, 90));
+    for (int y = 0; y < tall.height(); ++y)
+        tall.scanLine(y)[0] = uchar(y / 3);
+    const QList<std::pair<QImage, QByteArray>> pictures {
+        {wide, encoded(wide, "png")}, {beyondJpeg, encoded(beyondJpeg, "bmp")}, {tall, encoded(tall, "tiff")}};
+    Document original;
+    ZVCanvasView* page = ql::testing::addPage(original);
+    for (const auto& [pixels, file] : pictures) {
+        const Result<Image> placed = Image::fromData(file);
+        ASSERT_TRUE(placed.ok()) << placed.error().message.toStdString();
+        ASSERT_EQ(placed->pixelSize(), pixels.size());
+        addPicture(*page, *placed, QRectF(50, 50, 200, 200));
+    }
+    const QString file = path(QStringLiteral("sides.qvleaf"));
+    ql::testing::save(original, file);
+
+    Result<Document*> opened = controller.openDocumentWithContentsOfFile(file);
+    ASSERT_TRUE(opened.ok()) << opened.error().message.toStdString();
+    const QList<ZVPuttyView*> read = (*opened)->contentPages().value(0)->puttyViews();
+    ASSERT_EQ(read.size(), pictures.size());
+    for (qsizetype i = 0; i < read.size(); ++i) {
+        const Image reopened = imageOf(read[i])->originalImage();
+        ASSERT_FALSE(reopened.isNull()) << i << ": left out of the file";
+        EXPECT_EQ(reopened.bitmap().convertToFormat(QImage::Format_RGB32),
+                  pictures[i].first.convertToFormat(QImage::Format_RGB32))
+            << i;
+    }
+    EXPECT_EQ(imageArchiveData(imageOf(read[0])->originalImage()).value(), pictures[0].second) << "the PNG's own bytes";
+}

@@ -15,6 +15,8 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 
 constexpr const char* kKey = "0123456789abcdef0123456789abcdef01234567";
@@ -57,6 +59,11 @@ protected:
     QString probe(const QStringList& arguments)
     {
         QProcess tool;
+        // As a session starts it, whatever signals this run ignores.
+        tool.setChildProcessModifier([] {
+            for (const int reset : {SIGTERM, SIGINT, SIGHUP})
+                std::signal(reset, SIG_DFL);
+        });
         tool.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/start-probe"),
                    QStringList {QStringLiteral("--dir"), path(QStringLiteral("user"))} + arguments);
         if (!tool.waitForFinished(60000)) {
@@ -178,4 +185,44 @@ TEST_F(StartProbe, ASettingsLockHeldElsewhereDelaysTheStartByOneWaitAndLosesNoth
     EXPECT_GE(chooserAfter(output), 0) << qPrintable(output);
     EXPECT_LT(chooserAfter(output), ql::UserDefaults::kLockWait.count() + 3000) << qPrintable(output);
     EXPECT_EQ(ql::UserDefaults(store).storedKeys(), saved) << qPrintable(said);
+}
+
+// Another program keeps the settings lock while the program is ended by a
+// signal, as a desktop session, a service manager or a terminal ends it:
+// every setting its start made is there for the next start.
+TEST_F(StartProbe, ASignalLosesNoSettingWhileTheLockIsHeldElsewhere)
+{
+    const QString store = path(QStringLiteral("user/config/Quiverleaf/Quiverleaf/defaults.qldefaults"));
+    const QString launches = QStringLiteral("RaterUseCount");
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        ASSERT_TRUE(QDir(path(QStringLiteral("user"))).removeRecursively());
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(store).absolutePath()));
+        ql::testing::HeldLock other(store + QStringLiteral(".lock"));
+        ASSERT_TRUE(other.isHeld());
+        QProcess tool;
+        // As a session starts it, whatever signals this run ignores.
+        tool.setChildProcessModifier([] {
+            for (const int reset : {SIGTERM, SIGINT, SIGHUP})
+                std::signal(reset, SIG_DFL);
+        });
+        tool.start(QStringLiteral(QUIVERLEAF_BINARY_DIR "/tools/start-probe"),
+                   {QStringLiteral("--dir"), path(QStringLiteral("user"))});
+        QByteArray output;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (output += tool.readAllStandardOutput()).contains("window "); }, 30000));
+        // Mid-way: once the start has counted itself, before the probe's own
+        // quit two seconds after its window.
+        QTest::qWaitFor([&] { return ql::UserDefaults(store).integerForKey(launches) == 1; }, 1500);
+        const QStringList made = ql::UserDefaults(store).storedKeys();
+        ::kill(pid_t(tool.processId()), signal);
+        ASSERT_TRUE(tool.waitForFinished(10000)) << "the program went on";
+        EXPECT_EQ(tool.exitStatus(), QProcess::CrashExit) << "ended by the signal, not by its own quit";
+        const ql::UserDefaults next(store);
+        QStringList lost;
+        for (const QString& key : made)
+            if (!next.hasStoredValue(key))
+                lost << key;
+        EXPECT_EQ(lost, QStringList()) << tool.readAllStandardError().toStdString();
+        EXPECT_EQ(next.integerForKey(launches), 1);
+    }
 }

@@ -1,13 +1,17 @@
 // The inspector pane in the real window: whatever gesture makes the
 // selection, the inspectors show it; every inspector keeps its rows at their
-// natural height and scrolls; a new box's text inspector shows its text.
+// natural height and scrolls; a text box's inspector shows what its text
+// holds, however long, and at the caret once it is edited; each emphasis
+// is kept and saved once.
 #include "WindowTestSupport.h"
 
+#include "app/document/Document.h"
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVPuttyView.h"
 #include "content/ZVImageView.h"
 #include "content/ZVTextView.h"
 #include "content/text/AttributedTextMapping.h"
+#include "content/text/TextRuns.h"
 #include "content/text/TextStorage.h"
 #include "panels/ZVImageEditorViewController.h"
 #include "panels/browsers/ZVTextContentViewController.h"
@@ -32,10 +36,29 @@
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
+#include <qtestspontaneevent.h>
 
 using namespace ql;
 
 namespace {
+
+ZVTextView* textOf(const ZVPuttyView* element)
+{
+    return qobject_cast<ZVTextView*>(element->contentView());
+}
+
+TextAttributes helvetica(double size, const QString& face = QStringLiteral("Helvetica"))
+{
+    return {{TextAttribute::font, QVariant::fromValue(Font(face, size))}};
+}
+
+TextAttributes boldUnderlined(double size)
+{
+    TextAttributes attributes = helvetica(size, QStringLiteral("Helvetica-Bold"));
+    attributes.insert(TextAttribute::underline, 1);
+    return attributes;
+}
 
 class InspectorPane : public ql::testing::WindowFixture {
 protected:
@@ -78,10 +101,9 @@ protected:
         return page->puttyViews().isEmpty() ? nullptr : page->puttyViews().first();
     }
 
-    // The title opened for editing by a double click.
-    ZVPuttyView* editTitle()
+    // The box opened for editing by a double click.
+    ZVPuttyView* edit(ZVPuttyView* box)
     {
-        ZVPuttyView* box = insertTitle();
         if (!box)
             return nullptr;
         const QPoint middle = at(box->contentFrame().center());
@@ -91,6 +113,22 @@ protected:
         DeferredCalls::instance().flush();
         EXPECT_TRUE(box->contentView()->editMode());
         return box;
+    }
+    ZVPuttyView* editTitle() { return edit(insertTitle()); }
+
+    // A text box of the page holding `text`.
+    ZVPuttyView* addText(const AttributedString& text)
+    {
+        ZVPuttyView* box = add(ZVPuttyView::initWithText(), QRectF(100, 100, 400, 300));
+        textOf(box)->setAttributedString(text);
+        return box;
+    }
+
+    // The end of the user's action: its undo steps are one group.
+    static void settle()
+    {
+        QCoreApplication::processEvents();
+        DeferredCalls::instance().flush();
     }
 
     template <class Control>
@@ -326,6 +364,69 @@ TEST_F(InspectorPane, TheTypefaceBoxFollowsBoldPressedAtACaret)
     shows("Regular", false, "bold undone");
 }
 
+namespace {
+
+// A notch of the wheel, as the window system delivers it: to the widget
+// under the pointer, handed on to its parents while none takes it.
+void turnWheel(QWidget* over, int notches = 1)
+{
+    QWidget* window = over->window();
+    const QPoint point = over->mapTo(window, over->rect().center());
+    QWidget* under = window->childAt(point);
+    ASSERT_NE(under, nullptr);
+    QWheelEvent wheel(under->mapFrom(window, point), window->mapToGlobal(point), QPoint(), QPoint(0, -120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    qApp->notify(under, &wheel);
+    QCoreApplication::processEvents();
+    DeferredCalls::instance().flush();
+}
+
+} // namespace
+
+TEST_F(InspectorPane, AWheelPassingOverAPopUpScrollsThePaneAndChangesNothing)
+{
+    ZVPuttyView* box = insertTitle();
+    ASSERT_NE(box, nullptr);
+    auto* text = qobject_cast<ZVTextView*>(box->contentView());
+    ASSERT_NE(text, nullptr);
+    const auto font = [&] {
+        return ql::text::attributesAt(*text->textStorage()->document(), 0).value(TextAttribute::font).value<Font>();
+    };
+    const Font before = font();
+    // A pane short enough to scroll, the Family pop-up in view at its top.
+    window->resize(1400, 420);
+    QCoreApplication::processEvents();
+    auto* area = window->outlets().inspectorView.data();
+    QComboBox* families = inspected<QComboBox>("contentView.currentFontFamilyName");
+    ASSERT_NE(families, nullptr);
+    area->verticalScrollBar()->setValue(families->mapTo(area->widget(), QPoint()).y());
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(area->viewport()->rect().contains(families->mapTo(area->viewport(), families->rect().center())));
+    ASSERT_GT(area->verticalScrollBar()->maximum(), area->verticalScrollBar()->value()) << "the pane can scroll";
+    const QString family = families->currentText();
+    const int steps = document->undoManager()->undoCount();
+    const int scrolled = area->verticalScrollBar()->value();
+
+    turnWheel(families);
+    EXPECT_GT(area->verticalScrollBar()->value(), scrolled) << "the pane scrolled";
+    EXPECT_EQ(families->currentText(), family);
+    EXPECT_FALSE(families->hasFocus());
+    EXPECT_EQ(font(), before);
+    EXPECT_EQ(document->undoManager()->undoCount(), steps);
+
+    // Clicked (its list closed again), the pop-up takes the wheel.
+    area->ensureWidgetVisible(families);
+    QTest::mouseClick(families, Qt::LeftButton);
+    if (QWidget* list = QApplication::activePopupWidget())
+        QTest::keyClick(list, Qt::Key_Escape);
+    ASSERT_TRUE(families->hasFocus());
+    turnWheel(families);
+    EXPECT_NE(families->currentText(), family);
+    EXPECT_NE(font(), before) << "the box takes the family chosen";
+    EXPECT_EQ(document->undoManager()->undoCount(), steps + 1);
+}
+
 TEST_F(InspectorPane, TheImageEditorShowsWholeOverItsWindow)
 {
     QImage red(80, 60, QImage::Format_ARGB32);
@@ -378,4 +479,106 @@ TEST_F(InspectorPane, TheImageEditorShowsWholeOverItsWindow)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(placed));
         EXPECT_TRUE(screen.contains(placed->frameGeometry())) << placed->objectName().toStdString();
     }
+}
+
+TEST_F(InspectorPane, ALongTextShowsItsOwnSizeAndKeepsItThroughAFamilyChosen)
+{
+    // More than 200,000 characters of Helvetica 14 in paragraphs; the box's
+    // own settings say 12, as a new box's do.
+    const QString paragraph = QStringLiteral("a long text read back in full ").repeated(20) + QLatin1Char('\n');
+    ZVPuttyView* box = addText(AttributedString(paragraph.repeated(350), helvetica(14)));
+    ZVTextView* text = textOf(box);
+    ASSERT_GT(text->textLength(), 200000);
+    click(box->contentFrame().center());
+    ASSERT_TRUE(box->isActive());
+    QLineEdit* size = inspected<QLineEdit>("contentView.currentFontSize");
+    auto* families = inspected<QComboBox>("contentView.currentFontFamilyName");
+    ASSERT_TRUE(size && families);
+    EXPECT_TRUE(size->text().startsWith(QStringLiteral("14"))) << size->text().toStdString();
+
+    // A family chosen keeps the size; Undo, Redo, saving and reopening give
+    // back what each step held.
+    const AttributedString before = text->attributedString();
+    const QString serif = FontResolver::familyOf(QStringLiteral("Times-Roman"));
+    const int index = families->findText(serif);
+    ASSERT_GE(index, 0);
+    families->setCurrentIndex(index);
+    emit families->activated(index);
+    settle();
+    const QList<ql::text::ValueRun> fonts =
+        ql::text::valueRuns(*text->textStorage()->document(), TextAttribute::font, 0, text->textLength());
+    ASSERT_EQ(fonts.size(), 1);
+    EXPECT_EQ(fonts.first().value.value<Font>().pointSize(), 14.0);
+    EXPECT_EQ(FontResolver::familyOf(fonts.first().value.value<Font>().postScriptName()), serif);
+    const AttributedString after = text->attributedString();
+    menu(QStringLiteral("Edit/Undo"));
+    EXPECT_TRUE(text->attributedString() == before);
+    menu(QStringLiteral("Edit/Redo"));
+    EXPECT_TRUE(text->attributedString() == after);
+    Document reopened;
+    ASSERT_TRUE(reopened.readFromData(document->dataOfType(kDesktopDocumentType).value(), kDesktopDocumentType));
+    EXPECT_TRUE(textOf(reopened.pages().first()->puttyViews().first())->attributedString() == after);
+}
+
+TEST_F(InspectorPane, EachEmphasisIsKeptAndSavedOnceHoweverManyRunsHaveIt)
+{
+    // A chain of two boxes on two pages whose text takes turns in 40 runs:
+    // plain, then bold and underlined.
+    AttributedString runs;
+    for (int i = 0; i < 40; ++i)
+        runs.append(QStringLiteral("run %1 ").arg(i), i % 2 ? boldUnderlined(14) : helvetica(14));
+    ZVPuttyView* first = addText(runs);
+    document->contentPages().append(document->newPage());
+    document->updatePageCounts();
+    ZVPuttyView* second = first->createLinkedTextViewAtPage(1);
+    ASSERT_NE(second, nullptr);
+
+    // A click places the caret in the first box: the second, not edited,
+    // reads back all of the text.
+    edit(first);
+    QTest::mouseClick(canvas(), Qt::LeftButton, {}, at(first->contentFrame().topLeft() + QPointF(60, 8)));
+    settle();
+    ASSERT_GT(textOf(first)->selectedRange().location, 0);
+    EXPECT_EQ(textOf(second)->currentEmphasis(), (QVariantList {ZVTextView::BoldEmphasis, ZVTextView::UnderlineEmphasis}));
+
+    // Every box stores each code once.
+    const QString file = path(QStringLiteral("runs.qvleaf"));
+    ql::testing::writeFile(file, document->dataOfType(kDesktopDocumentType).value());
+    const QString lists = QStringLiteral(
+        "[[d['$objects'][u.data] for u in d['$objects'][r['currentEmphasis'].data]['NS.objects']] "
+        "for r in d['$objects'] if isinstance(r, dict) and 'currentEmphasis' in r]");
+    EXPECT_EQ(ql::testing::plistlib(file, QStringLiteral("[len(set(l)) == len(l) for l in %1]").arg(lists)),
+              QStringLiteral("[True, True]"));
+
+    // A file whose lists repeat their codes, as older ones do, reads each once.
+    ql::testing::editWithPlistlib(file, QStringLiteral(
+        "for r in d['$objects']:\n"
+        "    if isinstance(r, dict) and 'currentEmphasis' in r:\n"
+        "        a = d['$objects'][r['currentEmphasis'].data]\n"
+        "        a['NS.objects'] = a['NS.objects'] * 20"));
+    const Result<Document*> older = controller.openDocumentWithContentsOfFile(file);
+    ASSERT_TRUE(older.ok());
+    const ZVTextView* read = textOf((*older)->contentPages().at(1)->puttyViews().first());
+    EXPECT_EQ(read->currentEmphasis(), (QVariantList {ZVTextView::BoldEmphasis, ZVTextView::UnderlineEmphasis}));
+}
+
+TEST_F(InspectorPane, EnteringEditingShowsTheEmphasisAtTheCaret)
+{
+    AttributedString mixed(QStringLiteral("plain "), helvetica(14));
+    mixed.append(QStringLiteral("bold and underlined"), boldUnderlined(14));
+    ZVPuttyView* box = addText(mixed);
+    click(box->contentFrame().center());
+    QToolButton* bold = emphasisButton("Bold");
+    QToolButton* underline = emphasisButton("Underline");
+    ASSERT_TRUE(bold && underline);
+    EXPECT_TRUE(bold->isChecked() && underline->isChecked()) << "the whole text's emphasis";
+
+    // The double click puts the caret at the start, in plain text.
+    edit(box);
+    ASSERT_EQ(textOf(box)->selectedRange(), (ZVTextView::Range {0, 0}));
+    EXPECT_FALSE(bold->isChecked());
+    EXPECT_FALSE(underline->isChecked());
+    QTest::keyClick(canvas(), Qt::Key_X);
+    settle();
+    EXPECT_EQ(ql::text::attributesAt(*textOf(box)->textStorage()->document(), 0), helvetica(14)) << "typed as shown";
 }

@@ -88,3 +88,20 @@ TEST_F(TextEditingReplay, TextOfAnyScriptReachesTheBox)
     ASSERT_EQ(replay(document, QStringLiteral("dclick 250 180\ntype %1\n").arg(typed), out), QStringLiteral("ok"));
     EXPECT_EQ(texts(out), typed + QStringLiteral("|Kept"));
 }
+
+TEST_F(TextEditingReplay, TabTypesATabAndTheKeysAfterItStayInTheBox)
+{
+    const QString document = makeDocument();
+    const QString typed = path(QStringLiteral("typed.qvleaf"));
+    const QString undone = path(QStringLiteral("undone.qvleaf"));
+    const QString out = path(QStringLiteral("out.qvleaf"));
+    // Shift+Tab, as either key a keyboard sends for it, types nothing and
+    // keeps the keys in the box too.
+    const QString script = QStringLiteral("dclick 250 180\ntype a\nkey Tab\ntype b\nkey Shift+Tab\nkey Backtab\ntype c\n"
+                                          "save %1\nundo\nsave %2\nredo\nsave\nclose\nreopen\n")
+                               .arg(typed, undone);
+    ASSERT_EQ(replay(document, script, out), QStringLiteral("ok"));
+    EXPECT_EQ(texts(typed), QStringLiteral("a\tbc|Kept"));
+    EXPECT_EQ(texts(undone), QStringLiteral("|Kept"));
+    EXPECT_EQ(texts(out), QStringLiteral("a\tbc|Kept")) << "redone, saved and reopened";
+}

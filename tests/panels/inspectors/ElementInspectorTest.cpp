@@ -121,7 +121,8 @@ TEST(ElementInspector, FrameFieldsShowTheDisplayUnitAndRefuseWhatIsNoSize)
 }
 
 // With the proportion kept the other side follows the content: however
-// small the typed side, neither goes below nothing.
+// small the typed side, neither goes below nothing, and a 0, from which no
+// proportion can be kept, is refused.
 TEST(ElementInspector, AKeptProportionNeverMakesANegativeSide)
 {
     UnitsScope points(2);
@@ -130,11 +131,25 @@ TEST(ElementInspector, AKeptProportionNeverMakesANegativeSide)
     type(frameField(h, 2), QStringLiteral("20"));
     EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 20, 10));
     EXPECT_EQ(frameField(h, 3)->text(), QStringLiteral("10 px"));
+    const int steps = h.undo()->undoCount();
+    for (const auto& [index, text] : {std::pair {3, "0"}, std::pair {2, "0 px"}, std::pair {2, "-0"}}) {
+        type(frameField(h, index), QString::fromLatin1(text));
+        EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 20, 10)) << text;
+        EXPECT_EQ(frameField(h, index)->text(), QString::fromLatin1(index == 2 ? "20 px" : "10 px")) << text;
+    }
+    EXPECT_EQ(h.undo()->undoCount(), steps) << "a refused entry records nothing";
+
+    // Without the flag a 0 leaves the other side as it is, in one step.
+    h.element->setKeepAspectRatio(false);
     type(frameField(h, 3), QStringLiteral("0"));
-    EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 0, 0));
-    // Nothing is left to keep in proportion: only the typed side changes.
-    type(frameField(h, 2), QStringLiteral("30"));
-    EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 30, 0));
+    EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 20, 0));
+    EXPECT_EQ(h.undo()->undoCount(), steps + 1);
+    h.undo()->undo();
+    endTurn();
+    EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 20, 10));
+    h.undo()->redo();
+    endTurn();
+    EXPECT_EQ(h.element->contentFrame(), QRectF(140, 90, 20, 0));
 }
 
 TEST(ElementInspector, AlignSegmentsCallTheirPageCommands)

@@ -3,6 +3,8 @@
 // decoded all the same.
 #include "platform/archive/ImageArchiveData.h"
 #include "platform/graphics/BitmapDecoding.h"
+#include "platform/graphics/RowReading.h"
+#include "platform/graphics/RowWriting.h"
 #include "platform/graphics/SharedPictureDecoding.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
@@ -182,6 +184,47 @@ TEST(StoredPictures, OneBitPaletteAndGreyPicturesOfAnySizeDecodeReducedWithinThe
     const QByteArray cut = ql::testing::cutShortPng(QSize(30000, 30000));
     EXPECT_FALSE(Image::fromData(cut).ok());
     EXPECT_TRUE(Image::fromStoredData(cut).isUndecodable());
+}
+
+TEST(StoredPictures, AFlippedScanOfTheLargestSizeAFlipTakesIsDrawnReduced)
+{
+    // Rows of 2 GiB at most are flipped; a scan of 1, 8 or 16 bits flipped is
+    // this, a grey JPEG written a row at a time: black left, white right.
+    const QSize size(46340, 46340);
+    std::vector<uchar> row(size_t(size.width()), 255);
+    std::fill_n(row.begin(), size.width() / 2, 0);
+    const std::optional<QByteArray> flipped = bitmaps::jpegFromRows(
+        size, QImage::Format_Grayscale8, 90, bitmaps::JpegDensity {}, [&row](int) { return row.data(); });
+    ASSERT_TRUE(flipped.has_value());
+    const Image stored = Image::fromStoredData(*flipped);
+    ASSERT_FALSE(stored.isUndecodable());
+    EXPECT_EQ(stored.size(), QSizeF(size));
+    const QImage shown = stored.firstRepresentation().imageForPixels(QSize(1000, 1000));
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_GE(shown.width(), 1000);
+    EXPECT_LE(shown.width(), size.width() / 8 + 1) << "decoded at an eighth, not whole";
+    EXPECT_EQ(shown.format(), QImage::Format_Grayscale8);
+    EXPECT_LE(qGray(shown.pixel(shown.width() / 4, shown.height() / 2)), 2);
+    EXPECT_GE(qGray(shown.pixel(3 * shown.width() / 4, shown.height() / 2)), 253);
+
+    // Read reduced by rows, a grey JPEG gives what the toolkit's reader gives.
+    QImage ramp(1600, 1200, QImage::Format_Grayscale8);
+    for (int y = 0; y < ramp.height(); ++y)
+        for (int x = 0; x < ramp.width(); ++x)
+            ramp.scanLine(y)[x] = uchar((x + y) * 255 / (ramp.width() + ramp.height()));
+    const QByteArray jpeg = encoded(ramp, "jpeg");
+    for (const QSize reducedTo : {QSize(400, 300), QSize(500, 375)}) {
+        QBuffer buffer;
+        buffer.setData(jpeg);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        reader.setScaledSize(reducedTo);
+        EXPECT_LE(ql::testing::largestChannelDifference(bitmaps::readRowByRow(jpeg, reducedTo).convertToFormat(QImage::Format_RGB32),
+                                                        reader.read().convertToFormat(QImage::Format_RGB32))
+                      .largest,
+                  2)
+            << reducedTo.width();
+    }
 }
 
 TEST(StoredPictures, OneScopeDecodesEachPictureOnceWhereverItsBytesLie)

@@ -516,8 +516,9 @@ int main(int argc, char* argv[])
         return failWith(*parsed.error);
 
     // Settings, recent files and the document itself stay in a folder of
-    // the run's own: the input file is never written.
-    QTemporaryDir scratch;
+    // the run's own: the input file is never written. Static, made before
+    // the settings store: the folder goes after the store does.
+    static QTemporaryDir scratch;
     ql::UserDefaults::useStandardStoreAt(defaultsPath.isEmpty() ? scratch.filePath(QStringLiteral("defaults.conf"))
                                                                  : defaultsPath);
     ql::ZVDesignHelper::sharedInstance().setDefaults();

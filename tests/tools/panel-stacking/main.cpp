@@ -101,7 +101,8 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    QTemporaryDir scratch;
+    // Static, made before the settings store: the folder goes after it does.
+    static QTemporaryDir scratch;
     ql::UserDefaults::useStandardStoreAt(scratch.filePath(QStringLiteral("defaults.conf")));
     ql::ZVDesignHelper::sharedInstance().setDefaults();
     ql::ScriptedPrompter prompter;
