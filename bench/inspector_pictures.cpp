@@ -12,31 +12,17 @@
 // Target: the peak within the decoding budget plus the window's own (well
 // under 700 MB), and a click on a large scan costing what one on the photo
 // costs.
-#include "PaintWatch.h"
+#include "PictureWindow.h"
 #include "ProcessStatus.h"
 #include "QtBenchmarkMain.h"
-#include "QuietController.h"
-#include "app/window/DocumentWindow.h"
-#include "canvas/ZVCanvasView.h"
-#include "canvas/ZVPuttyView.h"
-#include "canvas/view/ZVScrollView.h"
 #include "platform/graphics/StoredBitmap.h"
-#include "platform/runtime/Deferred.h"
 #include "support/GreyPicture.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDropEvent>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
-#include <QMimeData>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QUrl>
 #include <benchmark/benchmark.h>
 #include <optional>
-#include <string>
 
 namespace {
 
@@ -75,142 +61,6 @@ QByteArray pictureBytes(const Picture& picture)
     photo.save(&buffer, "PNG");
     return bytes;
 }
-
-// Where pictures are dropped: at half size a dropped picture is 400 points
-// across, so that these two centres each lie on one picture only.
-constexpr QPointF kFirst(150, 200);
-constexpr QPointF kSecond(460, 600);
-// On neither of them.
-constexpr QPointF kEmpty(580, 100);
-
-// A document window of a program of its own.
-class PictureWindow {
-public:
-    QString write(const QByteArray& bytes, const QString& name) const
-    {
-        const QString path = m_folder.filePath(name);
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
-    }
-
-    bool newDocument() { return show(m_quiet.controller.newDocument()); }
-    // Until the canvas has drawn the document's first page.
-    bool open(const QString& path)
-    {
-        ql::Result<ql::Document*> opened = ql::Error {};
-        untilDrawn([&] { opened = m_quiet.controller.openDocumentWithContentsOfFile(path); }, [&] {
-            return opened && show(*opened) ? m_window->scrollView()->viewport() : nullptr;
-        });
-        return m_window;
-    }
-    // The document saved there and closed.
-    bool saveAndClose(const QString& path)
-    {
-        const bool saved = m_document && m_quiet.controller.saveDocumentToFile(m_document, path)
-            && m_quiet.controller.closeDocument(m_document);
-        m_document = nullptr;
-        m_window = nullptr;
-        settle();
-        // The closed window and its pictures go now, not at the next turn of
-        // an event loop the bench never ends.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return saved;
-    }
-
-    // The file dragged from a file manager onto the page and dropped, until
-    // the canvas has drawn what came of it.
-    const ZVPuttyView* drop(const QString& path, QPointF pagePoint = kFirst)
-    {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(path)});
-        ql::ZVScrollView* view = m_window->scrollView();
-        const QPoint at = view->mapFromPage(pagePoint).toPoint();
-        untilDrawn([&] {
-            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(view->viewport(), &enter);
-            QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(view->viewport(), &event);
-        });
-        return picture();
-    }
-
-    // The picture dropped first, or the one dropped last.
-    const ZVPuttyView* picture(bool first = true) const
-    {
-        const ZVCanvasView* page = m_document ? m_document->currentPage() : nullptr;
-        if (!page || page->puttyViews().isEmpty())
-            return nullptr;
-        return first ? page->puttyViews().constFirst() : page->puttyViews().constLast();
-    }
-    void clickPicture(QPointF pagePoint = kFirst) { untilDrawn([&] { click(pagePoint); }); }
-    void clickEmptyPage() { untilDrawn([this] { click(kEmpty); }); }
-    // Steps after which the canvas drew nothing within a minute.
-    int undrawnSteps() const { return m_undrawn; }
-
-private:
-    bool show(ql::Document* document)
-    {
-        m_document = document;
-        m_window = document ? qobject_cast<ql::DocumentWindow*>(document->documentWindow()) : nullptr;
-        if (!m_window)
-            return false;
-        m_window->resize(1400, 1000);
-        m_window->show();
-        m_window->scrollView()->setMagnification(0.5);
-        settle();
-        return true;
-    }
-
-    static void settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
-        ql::DeferredCalls::instance().flush();
-    }
-
-    void click(QPointF pagePoint)
-    {
-        ql::ZVScrollView* view = m_window->scrollView();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromPage(pagePoint).toPoint());
-    }
-
-    // What the user waits for: the step, what the window does in answer, and
-    // the canvas drawn again.
-    template <class Step>
-    void untilDrawn(Step step)
-    {
-        untilDrawn(step, [this] { return m_window->scrollView()->viewport(); });
-    }
-    template <class Step, class Canvas>
-    void untilDrawn(Step step, Canvas canvasAfter)
-    {
-        PaintWatch watch;
-        QWidget* before = m_window ? m_window->scrollView()->viewport() : nullptr;
-        if (before)
-            before->installEventFilter(&watch);
-        step();
-        QWidget* canvas = canvasAfter();
-        if (canvas && canvas != before) {
-            canvas->installEventFilter(&watch);
-            canvas->update();
-        }
-        ql::DeferredCalls::instance().flush();
-        QElapsedTimer clock;
-        clock.start();
-        while (canvas && !watch.painted && clock.elapsed() < 60000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        m_undrawn += canvas && !watch.painted ? 1 : 0;
-        if (canvas)
-            canvas->removeEventFilter(&watch);
-        ql::DeferredCalls::instance().flush();
-    }
-
-    QTemporaryDir m_folder;
-    QuietController m_quiet;
-    ql::Document* m_document = nullptr;
-    ql::DocumentWindow* m_window = nullptr;
-    int m_undrawn = 0;
-};
 
 // Times clicks that select the picture, each after an untimed click on the
 // empty page; the peak from `arrive` (which brings the picture) on.

@@ -103,6 +103,20 @@ public:
         (void)messageText;
         (void)informativeText;
     }
+    // Runs `work` (told how to report how much of it is done, from 0 to 1,
+    // which says false once it is no longer wanted), then `done`. A window
+    // runs the work off its own thread, showing `title` and the progress in
+    // its progress panel and taking no input meanwhile, so that it keeps
+    // painting while nothing changes the document under the work; `done`
+    // follows on the window's thread, unless the window closed first.
+    // Without a window both run here and now.
+    using LongWork = std::function<void(const std::function<bool(double done)>& progress)>;
+    virtual void runLongWork(const QString& title, const LongWork& work, const std::function<void()>& done)
+    {
+        (void)title;
+        work([](double) { return true; });
+        done();
+    }
     // Shows a context menu at a page point.
     virtual void popUpContextMenu(const CanvasMenu& menu, QPointF pagePoint)
     {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "canvas/ZVPuttyViewGroup.h"
+#include "imaging/ImageEdits.h"
 #include "platform/archive/Codable.h"
 #include "platform/object/KVObject.h"
 
@@ -499,7 +500,8 @@ private:
     // Arranging (ZVCanvasViewArrange.cpp, ZVCanvasViewAlign.cpp).
     void rotateActivePuttyViews(double degrees);
     // The flip on each active element, and what could not be flipped said.
-    void flipActivePuttyViews(bool (ZVPuttyView::*flip)());
+    void flipActivePuttyViews(bool horizontally);
+    void finishFlips(const QList<QPointer<ZVPuttyView>>& elements, bool horizontally, const ql::MirroredFiles& ready);
     void setActivePuttyViewsLocked(bool locked);
     void moveInLayer(ZVPuttyView* element, qsizetype index);
     // Moves the element to `index` in its layer, recording `inverse` with

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QSet>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -310,19 +311,55 @@ void ZVCanvasView::rotateActivePuttyViews(double degrees)
 
 void ZVCanvasView::flipHorizontal()
 {
-    flipActivePuttyViews(&ZVPuttyView::flipHorizontal);
+    flipActivePuttyViews(true);
 }
 
 void ZVCanvasView::flipVertical()
 {
-    flipActivePuttyViews(&ZVPuttyView::flipVertical);
+    flipActivePuttyViews(false);
 }
 
-void ZVCanvasView::flipActivePuttyViews(bool (ZVPuttyView::*flip)())
+void ZVCanvasView::flipActivePuttyViews(bool horizontally)
+{
+    QList<QPointer<ZVPuttyView>> elements;
+    auto files = std::make_shared<ql::MirroredFiles>();
+    for (ZVPuttyView* element : activeViews()) {
+        elements.append(element);
+        for (const ql::FileMirror& file : element->filesToMirror(horizontally)) {
+            if (std::none_of(files->cbegin(), files->cend(), [&file](const ql::FileMirror& f) { return f.sameWork(file); }))
+                files->append(file);
+        }
+    }
+    const auto finish = [page = QPointer<ZVCanvasView>(this), elements, files, horizontally] {
+        if (page)
+            page->finishFlips(elements, horizontally, *files);
+    };
+    ql::CanvasHost* host = canvasHost();
+    if (files->isEmpty() || !host) {
+        finish();
+        return;
+    }
+    // Pictures shown at reduced resolution are mirrored from their files,
+    // every pixel read and written anew: seconds for a large scan. The
+    // window shows how far that has come; the flips follow, as one step.
+    host->runLongWork(tr("Flipping..."), [files](const std::function<bool(double)>& progress) {
+        const double count = double(files->size());
+        for (qsizetype i = 0; i < files->size(); ++i) {
+            (*files)[i].run([&](double done) { return progress((double(i) + done) / count); });
+            if (!progress(double(i + 1) / count))
+                return;
+        }
+    }, finish);
+}
+
+void ZVCanvasView::finishFlips(const QList<QPointer<ZVPuttyView>>& elements, bool horizontally,
+                               const ql::MirroredFiles& ready)
 {
     int unflipped = 0;
-    for (ZVPuttyView* element : activeViews())
-        unflipped += (element->*flip)() ? 0 : 1;
+    for (ZVPuttyView* element : elements) {
+        if (element && element->canvas() == this)
+            unflipped += element->flip(horizontally, &ready) ? 0 : 1;
+    }
     takeKeyboard(*this);
     ql::CanvasHost* host = canvasHost();
     if (unflipped == 0 || !host)

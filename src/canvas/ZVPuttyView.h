@@ -9,6 +9,7 @@
 #include "canvas/CanvasCursor.h"
 #include "canvas/ZVPuttyViewGroup.h"
 #include "canvas/guides/StickPoints.h"
+#include "imaging/ImageEdits.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Image.h"
 #include "platform/archive/Codable.h"
@@ -225,6 +226,13 @@ public:
     // too many to).
     bool flipHorizontal();
     bool flipVertical();
+    // The same, left to right when `horizontally`, taking the files it
+    // reads from `ready` where they were mirrored ahead.
+    bool flip(bool horizontally, const ql::MirroredFiles* ready);
+    // The files such a flip reads: one for each of the picture's parts
+    // shown at reduced resolution, whose mirroring takes long (none for
+    // other kinds, and for pictures whose pixels are at hand).
+    ql::MirroredFiles filesToMirror(bool horizontally) const;
 
     // Effects (ZVPuttyViewEffects.cpp). Each applies one group of settings
     // to the content's layers, the background and the reflection view, and
@@ -387,7 +395,6 @@ private:
     void clearGuidesLater();
     Hit baseHitTest(QPointF pagePoint) const;
     void echoRulerLines(const QRectF& from, const QRectF& to);
-    bool flip(bool horizontally);
     // Runs an effect's writes to the content, background and reflection
     // view: derived state, never an undo step of theirs.
     void applyToParts(const std::function<void()>& writes);

@@ -65,15 +65,23 @@ QPointF mirroredOffsets(const ZVImageView& content, bool horizontally)
 
 bool ZVPuttyView::flipHorizontal()
 {
-    return flip(true);
+    return flip(true, nullptr);
 }
 
 bool ZVPuttyView::flipVertical()
 {
-    return flip(false);
+    return flip(false, nullptr);
 }
 
-bool ZVPuttyView::flip(bool horizontally)
+ql::MirroredFiles ZVPuttyView::filesToMirror(bool horizontally) const
+{
+    const auto* image = qobject_cast<const ZVImageView*>(m_contentView);
+    if (m_contentViewType != ImageContent || !image || m_isLocked)
+        return {};
+    return ql::ZVDesignHelper::filesToMirror(image, horizontally);
+}
+
+bool ZVPuttyView::flip(bool horizontally, const ql::MirroredFiles* ready)
 {
     auto* image = qobject_cast<ZVImageView*>(m_contentView);
     if (m_contentViewType != ImageContent || !image || m_isLocked)
@@ -91,8 +99,8 @@ bool ZVPuttyView::flip(bool horizontally)
             // mask, not the shown picture mirrored (an effect need not look
             // the same mirrored).
             const ZVImageView::HeldLevels once(*image);
-            flipped = horizontally ? ql::ZVDesignHelper::flipImageHorizontally(image)
-                                   : ql::ZVDesignHelper::flipImageVertically(image);
+            flipped = horizontally ? ql::ZVDesignHelper::flipImageHorizontally(image, ready)
+                                   : ql::ZVDesignHelper::flipImageVertically(image, ready);
             if (flipped)
                 image->setLevels();
         }

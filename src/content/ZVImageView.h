@@ -54,6 +54,8 @@ public:
     void setOriginalImage(const ql::Image& image);
     // The original's pixels, what adjustments start from: a bitmap's own,
     // or a vector original rendered at print resolution when first adjusted.
+    // None for a stored picture too large to adjust whole: it is adjusted
+    // when drawn, at the size drawn.
     const QImage& originalCIImage() const { return m_originalPixels; }
     const ql::Image& originalImageForCropping() const { return m_originalImageForCropping; }
     void setOriginalImageForCropping(const ql::Image& image);

@@ -8,11 +8,16 @@
 #include "canvas/PageDocument.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "platform/graphics/BitmapDecoding.h"
+#include "platform/graphics/ComputedBitmap.h"
 #include "platform/graphics/PictureConversionScope.h"
 #include "platform/runtime/NotificationCenter.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -56,6 +61,62 @@ ql::effects::LevelSettings levelSettings(const ZVImageView& view)
     return settings;
 }
 
+// Whether adjusting (or masking) all of a bitmap's pixels at once would hold
+// more than a decoding may meanwhile: its pixels, the adjusted copy at 32
+// bits and, for adjustments of the whole picture, their floats. A stored
+// picture decoded smaller than its file is shown reduced already: its
+// reduced copy is what gets adjusted.
+bool tooLargeToAdjustWhole(const ql::ImageRep& original, const ql::effects::LevelSettings& settings)
+{
+    if (original.kind() != ql::ImageRep::Kind::Bitmap)
+        return false;
+    const QSize pixels = original.pixelSize();
+    if (original.isStored() && original.encoding() == ql::ImageRep::Encoding::Original) {
+        QBuffer buffer;
+        buffer.setData(original.encodedData());
+        buffer.open(QIODevice::ReadOnly);
+        const QSize file = QImageReader(&buffer).size();
+        if (file.isValid() && (pixels.width() < file.width() || pixels.height() < file.height()))
+            return true;
+    }
+    const double perPixel = 4.0 + 4.0 + (ql::effects::adjustsWholePicture(settings) ? 16.0 : 0.0);
+    return double(pixels.width()) * pixels.height() * perPixel > double(ql::bitmaps::kLargestTransientBytes);
+}
+
+// The original adjusted, and masked, when drawn, at the size drawn: from the
+// original decoded (or reduced) no larger, so that a large scan is never
+// adjusted at all its pixels to be shown. At most as many pixels as the
+// adjustments would make of the whole decoded original, and no more than
+// one picture may take at 32 bits (or as floats, for adjustments that work
+// on the whole picture at once).
+ql::Image adjustedWhenDrawn(const ql::Image& original, const ql::effects::LevelSettings& settings,
+                            const ql::Image& mask)
+{
+    // What a mask that cannot be decoded hides is not known: none of it shows.
+    if (!mask.isNull() && mask.isUndecodable())
+        return ql::maskUsingMaskImage(original, mask);
+    const ql::ImageRep source = original.firstRepresentation();
+    const QSize whole = source.pixelSize();
+    QSize largest = ql::bitmaps::decodedSizeWithin(whole, QImage::Format_RGBA8888);
+    if (ql::effects::adjustsWholePicture(settings))
+        largest = ql::bitmaps::decodedSizeWithin(largest, QImage::Format_RGBA32FPx4);
+    const QSizeF points = original.size();
+    auto picture = std::make_shared<const ql::ComputedBitmap>(largest, true, [=](QSize size) {
+        QImage pixels = source.imageForPixels(size);
+        if (pixels.isNull() || whole.isEmpty())
+            return QImage();
+        if (pixels.width() > size.width() || pixels.height() > size.height())
+            pixels = ql::bitmaps::reduced(pixels, size.boundedTo(pixels.size()));
+        ql::effects::LevelSettings here = settings;
+        here.scale = std::sqrt(double(pixels.width()) / whole.width() * pixels.height() / whole.height());
+        const QImage adjusted = ql::effects::applyLevels(pixels, here);
+        if (mask.isNull() || adjusted.isNull())
+            return adjusted;
+        return ql::maskUsingMaskImage(ql::imageFromBitmap(adjusted, points), mask).bitmap();
+    });
+    return ql::Image(ql::ImageRep::computed(std::move(picture), points));
+}
+
 int modeOf(const QVariant& mode)
 {
     return ql::isNumeric(mode) ? ql::integerFromVariant<int>(mode) : -1;
@@ -81,11 +142,16 @@ void ZVImageView::setLevels()
     setCropMode(false);
     applyDisplayModeScaling();
     const ql::ImageRep first = m_originalImage.firstRepresentation();
-    if (first.isStored() && levelSettings(*this).isIdentity() && !(m_imageMaskEnabled && !m_imageMask.isNull())) {
-        // Nothing to adjust: the stored picture shows as it is, and is
-        // decoded only when drawn.
+    const bool masked = m_imageMaskEnabled && !m_imageMask.isNull();
+    const ql::effects::LevelSettings settings = levelSettings(*this);
+    const bool unchanged = settings.isIdentity() && !masked;
+    if ((first.isStored() && unchanged) || (!unchanged && tooLargeToAdjustWhole(first, settings))) {
+        // A stored picture with nothing to change shows as it is, decoded
+        // only when drawn; a large one is adjusted (and masked) then too, at
+        // the size drawn.
         awaitConversion(false);
-        handOver(ql::Image(first));
+        handOver(unchanged ? ql::Image(first)
+                           : adjustedWhenDrawn(m_originalImage, settings, masked ? m_imageMask : ql::Image()));
         if (ZVPuttyView* element = puttyView())
             element->setReflection();
         return;
@@ -98,12 +164,12 @@ void ZVImageView::setLevels()
     if (m_originalPixels.isNull())
         return;
 
-    const QImage adjusted = ql::effects::applyLevels(m_originalPixels, levelSettings(*this));
+    const QImage adjusted = ql::effects::applyLevels(m_originalPixels, settings);
     if (adjusted.isNull())
         return;
     // One point a pixel, as the chain measures its blur in pixels.
     ql::Image result = ql::imageFromBitmap(adjusted);
-    if (m_imageMaskEnabled && !m_imageMask.isNull())
+    if (masked)
         result = ql::maskUsingMaskImage(result, m_imageMask);
     handOver(result);
     if (ZVPuttyView* element = puttyView())

@@ -5,6 +5,7 @@
 #include "platform/object/KVObject.h"
 
 #include <QList>
+#include <algorithm>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -21,21 +22,45 @@ Image imageFor(const KVObject& view, QStringView key)
     return value.canConvert<Image>() ? value.value<Image>() : Image();
 }
 
-// Mirrors each of the view's pictures at its own pixels: the original, the
-// one crops cut from, the one shown (before any fill is drawn from it,
-// which is drawn anew) and the mask, which must keep covering the same part
-// of the picture. They are often one picture, mirrored once. A view without
-// an original gets the shown picture mirrored as its original. All are
-// mirrored before any is set, so that a picture (or mask) whose pixels
-// cannot be had leaves the view as it was.
+using Storage = bitmaps::MirroredStorage;
+
+// The pictures a flip mirrors: the original, the one crops cut from, the one
+// shown (before any fill is drawn from it, which is drawn anew) and the
+// mask, which must keep covering the same part of the picture. A view
+// without an original gets the shown picture mirrored as its original.
+struct FlippedPictures {
+    Image shown;
+    Image original;
+    Image forCropping;
+    Image mask;
+
+    explicit FlippedPictures(const KVObject& view)
+        : shown(imageFor(view, view.hasKey(u"picture") ? u"picture" : u"image")),
+          original(imageFor(view, u"originalImage")),
+          forCropping(imageFor(view, u"originalImageForCropping")),
+          mask(imageFor(view, u"imageMask"))
+    {
+    }
+    // Each with the way it is stored: a mask keeps its exact grey levels.
+    QList<std::pair<Image, Storage>> mirrored() const
+    {
+        return {{original.isNull() ? shown : original, Storage::AsChanged},
+                {forCropping, Storage::AsChanged},
+                {shown, Storage::AsChanged},
+                {mask, Storage::Lossless}};
+    }
+};
+
+// Mirrors each of the view's pictures at its own pixels. They are often one
+// picture, mirrored once. All are mirrored before any is set, so that a
+// picture (or mask) whose pixels cannot be had leaves the view as it was.
 template <class Flip>
 bool flipContent(KVObject* imageView, Flip flip)
 {
     if (!imageView)
         return true;
-    using Storage = bitmaps::MirroredStorage;
     QList<std::tuple<Image, Storage, std::optional<Image>>> done;
-    const auto mirrored = [&](const Image& image, Storage storage = Storage::AsChanged) {
+    const auto mirrored = [&](const Image& image, Storage storage) {
         for (const auto& [before, stored, after] : std::as_const(done)) {
             if (before == image && stored == storage)
                 return after;
@@ -45,18 +70,16 @@ bool flipContent(KVObject* imageView, Flip flip)
         done.append({image, storage, after});
         return after;
     };
-    const Image shown = imageFor(*imageView, imageView->hasKey(u"picture") ? u"picture" : u"image");
-    const Image original = imageFor(*imageView, u"originalImage");
-    const Image forCropping = imageFor(*imageView, u"originalImageForCropping");
-    const Image mask = imageFor(*imageView, u"imageMask");
+    const FlippedPictures pictures(*imageView);
+    const auto& [shown, original, forCropping, mask] = pictures;
     if (original.isNull() && shown.isNull())
         return true;
-    const std::optional<Image> newOriginal = mirrored(original.isNull() ? shown : original);
-    const std::optional<Image> newForCropping = mirrored(forCropping);
-    const std::optional<Image> newShown = mirrored(shown);
-    // A mask that does not decode could not turn with its picture; one
-    // mirrored from its file keeps its exact grey levels.
-    const std::optional<Image> newMask = mirrored(mask, Storage::Lossless);
+    const QList<std::pair<Image, Storage>> each = pictures.mirrored();
+    const std::optional<Image> newOriginal = mirrored(each[0].first, each[0].second);
+    const std::optional<Image> newForCropping = mirrored(each[1].first, each[1].second);
+    const std::optional<Image> newShown = mirrored(each[2].first, each[2].second);
+    // A mask that does not decode could not turn with its picture.
+    const std::optional<Image> newMask = mirrored(each[3].first, each[3].second);
     if (!newOriginal || !newForCropping || !newShown || !newMask)
         return false;
 
@@ -73,18 +96,32 @@ bool flipContent(KVObject* imageView, Flip flip)
 
 } // namespace
 
-bool ZVDesignHelper::flipImageHorizontally(KVObject* imageView)
+bool ZVDesignHelper::flipImageHorizontally(KVObject* imageView, const MirroredFiles* ready)
 {
-    return flipContent(imageView, [](Image& image, bitmaps::MirroredStorage storage) {
-        return ql::flipImageHorizontally(image, storage);
+    return flipContent(imageView, [ready](Image& image, Storage storage) {
+        return ql::flipImageHorizontally(image, storage, ready);
     });
 }
 
-bool ZVDesignHelper::flipImageVertically(KVObject* imageView)
+bool ZVDesignHelper::flipImageVertically(KVObject* imageView, const MirroredFiles* ready)
 {
-    return flipContent(imageView, [](Image& image, bitmaps::MirroredStorage storage) {
-        return ql::flipImageVertically(image, storage);
+    return flipContent(imageView, [ready](Image& image, Storage storage) {
+        return ql::flipImageVertically(image, storage, ready);
     });
+}
+
+MirroredFiles ZVDesignHelper::filesToMirror(const KVObject* imageView, bool horizontally)
+{
+    MirroredFiles files;
+    if (!imageView)
+        return files;
+    for (const auto& [image, storage] : FlippedPictures(*imageView).mirrored()) {
+        // As the flips above mirror: horizontally left to right.
+        const std::optional<FileMirror> file = fileToMirror(image, horizontally, !horizontally, storage);
+        if (file && std::none_of(files.begin(), files.end(), [&file](const FileMirror& f) { return f.sameWork(*file); }))
+            files.append(*file);
+    }
+    return files;
 }
 
 } // namespace ql

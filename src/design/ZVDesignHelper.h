@@ -5,6 +5,7 @@
 
 #include "design/GlobalSettings.h"
 #include "design/NumberFormatter.h"
+#include "imaging/ImageEdits.h"
 #include "platform/object/KVObject.h"
 
 #include <QPainter>
@@ -96,9 +97,13 @@ public:
     // "originalImageForCropping", shown "picture" (else "image") and
     // "imageMask" are mirrored at their own pixels, left to right or top to
     // bottom. False, with nothing changed, when a picture's pixels cannot be
-    // had (it does not decode, or is too large to).
-    static bool flipImageHorizontally(KVObject* imageView);
-    static bool flipImageVertically(KVObject* imageView);
+    // had (it does not decode, or is too large to). Files mirrored ahead
+    // (filesToMirror) are taken from `ready`.
+    static bool flipImageHorizontally(KVObject* imageView, const MirroredFiles* ready = nullptr);
+    static bool flipImageVertically(KVObject* imageView, const MirroredFiles* ready = nullptr);
+    // The files those flips would read, one for each picture shown at
+    // reduced resolution: the long part of a flip, which may run ahead.
+    static MirroredFiles filesToMirror(const KVObject* imageView, bool horizontally);
 
     // Unit state.
     int units() const { return m_units; }

@@ -1,12 +1,14 @@
 #include "imaging/ImageEdits.h"
 
 #include "imaging/ImageBitmap.h"
+#include "platform/graphics/ComputedBitmap.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
 #include <QTransform>
 #include <cmath>
+#include <memory>
 
 namespace ql {
 
@@ -36,26 +38,53 @@ bool decodedSmallerThanFile(const ImageRep& own)
     return file.isValid() && (decoded.width() < file.width() || decoded.height() < file.height());
 }
 
+// The file to mirror for the image's own pixels, when they were decoded
+// fewer than its file has.
+std::optional<FileMirror> fileWork(const ImageRep& own, bool leftToRight, bool topToBottom,
+                                   bitmaps::MirroredStorage storage)
+{
+    if (!decodedSmallerThanFile(own))
+        return std::nullopt;
+    return FileMirror {own.encodedData(), leftToRight, topToBottom, storage, std::nullopt};
+}
+
 // The image's own pixels mirrored: a bitmap keeps its pixel size, its size
 // in points and its resolution, so that a flip loses nothing and a second
 // one gives the same pixels back. One decoded with fewer pixels than its
-// file is mirrored from the file, every pixel of it. A PDF, EPS or drawing
-// has no pixels of its own and is rendered at its edit resolution first.
-// Null when the pixels cannot be had, as for a picture whose size does not
-// even read.
-Image mirrored(const Image& image, bool leftToRight, bool topToBottom, bitmaps::MirroredStorage storage)
+// file is mirrored from the file, every pixel of it (or taken from `ready`,
+// mirrored ahead). A PDF, EPS or drawing has no pixels of its own and is
+// rendered at its edit resolution first. Null when the pixels cannot be
+// had, as for a picture whose size does not even read, or one already found
+// not to decode.
+Image mirrored(const Image& image, bool leftToRight, bool topToBottom, bitmaps::MirroredStorage storage,
+               const MirroredFiles* ready = nullptr)
 {
     if (image.isNull())
         return image;
-    if (!hasPixels(image))
-        return {};
     const ImageRep own = image.firstRepresentation();
-    if (decodedSmallerThanFile(own)) {
-        const std::optional<QByteArray> file =
-            bitmaps::mirroredPicture(own.encodedData(), leftToRight, topToBottom, storage);
-        if (!file)
+    if (!hasPixels(image) || own.isKnownUndecodable())
+        return {};
+    if (const std::shared_ptr<const ComputedBitmap>& computed = own.computed()) {
+        // Computed when drawn (an adjusted photo), and mirrored then too.
+        auto turned = std::make_shared<const ComputedBitmap>(
+            computed->pixelSize(), computed->hasAlpha(), [computed, leftToRight, topToBottom](QSize size) {
+                return computed->pixels(size).mirrored(leftToRight, topToBottom);
+            });
+        Image result(ImageRep::computed(std::move(turned), own.size()));
+        result.setSize(image.size());
+        return result;
+    }
+    if (std::optional<FileMirror> work = fileWork(own, leftToRight, topToBottom, storage)) {
+        const FileMirror* done = nullptr;
+        for (qsizetype i = 0; ready && !done && i < ready->size(); ++i)
+            done = ready->at(i).sameWork(*work) ? &ready->at(i) : nullptr;
+        if (done)
+            work->result = done->result;
+        else
+            work->run();
+        if (!work->result)
             return {};
-        Image result = Image::fromStoredData(*file);
+        Image result = Image::fromStoredData(*work->result);
         result.setSize(image.size());
         return result;
     }
@@ -76,13 +105,10 @@ Image mirrored(const Image& image, bool leftToRight, bool topToBottom, bitmaps::
     return imageFromBitmap(pixels, image.size());
 }
 
-} // namespace
-
-namespace {
-
-bool mirrorInPlace(Image& image, bool leftToRight, bool topToBottom, bitmaps::MirroredStorage storage)
+bool mirrorInPlace(Image& image, bool leftToRight, bool topToBottom, bitmaps::MirroredStorage storage,
+                   const MirroredFiles* ready)
 {
-    Image result = mirrored(image, leftToRight, topToBottom, storage);
+    Image result = mirrored(image, leftToRight, topToBottom, storage, ready);
     if (result.isNull() && !image.isNull())
         return false;
     image = std::move(result);
@@ -91,14 +117,37 @@ bool mirrorInPlace(Image& image, bool leftToRight, bool topToBottom, bitmaps::Mi
 
 } // namespace
 
-bool flipImageVertically(Image& image, bitmaps::MirroredStorage storage)
+bool FileMirror::sameWork(const FileMirror& other) const
 {
-    return mirrorInPlace(image, false, true, storage);
+    const bool sameData = data.constData() == other.data.constData() ? data.size() == other.data.size()
+                                                                     : data == other.data;
+    return leftToRight == other.leftToRight && topToBottom == other.topToBottom && storage == other.storage
+        && sameData;
 }
 
-bool flipImageHorizontally(Image& image, bitmaps::MirroredStorage storage)
+void FileMirror::run(const bitmaps::MirroringProgress& progress)
 {
-    return mirrorInPlace(image, true, false, storage);
+    result = bitmaps::mirroredPicture(data, leftToRight, topToBottom, storage, bitmaps::kLargestDecodedBytes,
+                                      progress);
+}
+
+std::optional<FileMirror> fileToMirror(const Image& image, bool leftToRight, bool topToBottom,
+                                       bitmaps::MirroredStorage storage)
+{
+    const ImageRep own = image.firstRepresentation();
+    if (!hasPixels(image) || own.isKnownUndecodable())
+        return std::nullopt;
+    return fileWork(own, leftToRight, topToBottom, storage);
+}
+
+bool flipImageVertically(Image& image, bitmaps::MirroredStorage storage, const MirroredFiles* ready)
+{
+    return mirrorInPlace(image, false, true, storage, ready);
+}
+
+bool flipImageHorizontally(Image& image, bitmaps::MirroredStorage storage, const MirroredFiles* ready)
+{
+    return mirrorInPlace(image, true, false, storage, ready);
 }
 
 Image imageRotatedHalfTurn(const Image& image)

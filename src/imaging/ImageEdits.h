@@ -6,16 +6,42 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/RowMirroring.h"
 
+#include <QList>
+#include <optional>
+
 namespace ql {
+
+// A picture's file mirrored at its full resolution, as a flip of a picture
+// decoded with fewer pixels than its file reads it: seconds of work for a
+// large scan, which may be done ahead, off the window's thread.
+struct FileMirror {
+    QByteArray data;
+    bool leftToRight = false;
+    bool topToBottom = false;
+    bitmaps::MirroredStorage storage = bitmaps::MirroredStorage::AsChanged;
+    // The mirrored file once made; none when it could not be.
+    std::optional<QByteArray> result;
+
+    bool sameWork(const FileMirror& other) const;
+    // Makes `result`; `progress` as bitmaps::mirroredPicture() takes it.
+    void run(const bitmaps::MirroringProgress& progress = {});
+};
+using MirroredFiles = QList<FileMirror>;
+
+// What mirroring the image reads from its file: none where its pixels are
+// at hand, or where it is known not to decode (that flip fails at once).
+std::optional<FileMirror> fileToMirror(const Image& image, bool leftToRight, bool topToBottom,
+                                       bitmaps::MirroredStorage storage);
 
 // Mirror in place: top to bottom, and left to right, at the file's full
 // resolution where the picture was decoded smaller (stored as `storage`
-// says). False, the image left as it was, when its pixels cannot be had
-// (they do not decode, or would not fit in memory).
-bool flipImageVertically(Image& image,
-                         bitmaps::MirroredStorage storage = bitmaps::MirroredStorage::AsChanged);
-bool flipImageHorizontally(Image& image,
-                           bitmaps::MirroredStorage storage = bitmaps::MirroredStorage::AsChanged);
+// says), taking the file mirrored ahead from `ready` where it holds it.
+// False, the image left as it was, when its pixels cannot be had (they do
+// not decode, or would not fit in memory).
+bool flipImageVertically(Image& image, bitmaps::MirroredStorage storage = bitmaps::MirroredStorage::AsChanged,
+                         const MirroredFiles* ready = nullptr);
+bool flipImageHorizontally(Image& image, bitmaps::MirroredStorage storage = bitmaps::MirroredStorage::AsChanged,
+                           const MirroredFiles* ready = nullptr);
 // The image turned by 180 degrees.
 Image imageRotatedHalfTurn(const Image& image);
 

@@ -32,6 +32,8 @@ int bitsOf(SplitDepth depth)
     switch (depth) {
     case SplitDepth::Grey16:
         return 16;
+    case SplitDepth::Rgba8:
+        return 32;
     case SplitDepth::OneBit:
     case SplitDepth::Palette1:
         return 1;
@@ -47,7 +49,9 @@ QByteArray splitRow(int width, int split, int bits, quint32 left, quint32 right)
     auto* bytes = reinterpret_cast<uchar*>(row.data());
     for (int x = 0; x < width; ++x) {
         const quint32 value = x < split ? left : right;
-        if (bits == 16) {
+        if (bits == 32) {
+            qToBigEndian<quint32>(value, bytes + 4 * x);
+        } else if (bits == 16) {
             qToBigEndian<quint16>(quint16(value), bytes + 2 * x);
         } else if (bits == 8) {
             bytes[x] = uchar(value);
@@ -81,14 +85,19 @@ constexpr Pass kAdam7[] {{0, 8, 0, 8}, {4, 8, 0, 8}, {0, 4, 4, 8}, {2, 4, 0, 4},
 QByteArray splitPngOf(QSize size, int split, SplitDepth depth, bool interlaced)
 {
     const bool palette = depth == SplitDepth::Palette8 || depth == SplitDepth::Palette1;
+    const bool rgba = depth == SplitDepth::Rgba8;
     const int bits = bitsOf(depth);
     QByteArray header(13, '\0');
     qToBigEndian<quint32>(quint32(size.width()), header.data());
     qToBigEndian<quint32>(quint32(size.height()), header.data() + 4);
-    header[8] = char(bits);
-    header[9] = char(palette ? 3 : 0);
+    header[8] = char(rgba ? 8 : bits);
+    header[9] = char(palette ? 3 : rgba ? 6 : 0);
     header[12] = char(interlaced ? 1 : 0);
-    const quint32 white = (1u << bits) - 1;
+    const auto packed = [](const QColor& c, int alpha) {
+        return quint32(c.red()) << 24 | quint32(c.green()) << 16 | quint32(c.blue()) << 8 | quint32(alpha);
+    };
+    const quint32 left = rgba ? packed(kSplitLeftColour, 255) : 0;
+    const quint32 right = palette ? 1 : rgba ? packed(kSplitRightColour, 192) : (1u << bits) - 1;
     split = std::clamp(split, 0, size.width());
     // The rows of each pass: filter "none", then its samples.
     QList<std::pair<QByteArray, int>> passes;
@@ -98,8 +107,8 @@ QByteArray splitPngOf(QSize size, int split, SplitDepth depth, bool interlaced)
         if (columns == 0 || rows == 0)
             continue;
         // Left of the split in the pass's own columns.
-        const int left = std::clamp((split - pass.x0 + pass.dx - 1) / pass.dx, 0, columns);
-        passes.append({QByteArray(1, '\0') + splitRow(columns, left, bits, 0, palette ? 1 : white), rows});
+        const int leftColumns = std::clamp((split - pass.x0 + pass.dx - 1) / pass.dx, 0, columns);
+        passes.append({QByteArray(1, '\0') + splitRow(columns, leftColumns, bits, left, right), rows});
     }
     z_stream stream {};
     deflateInit(&stream, 1);

@@ -10,11 +10,12 @@
 namespace ql::testing {
 
 // How the pixels are stored: 8- or 16-bit grey, 1-bit grey, palette
-// indexes of 8 or 1 bits, or 8-bit CMYK (TIFF only).
-enum class SplitDepth { Grey8, Grey16, OneBit, Palette8, Palette1, Cmyk };
+// indexes of 8 or 1 bits, 8-bit RGBA (PNG only) or 8-bit CMYK (TIFF only).
+enum class SplitDepth { Grey8, Grey16, OneBit, Palette8, Palette1, Rgba8, Cmyk };
 
 // The colours left and right of the split: black and white for grey
-// depths, these two for palettes.
+// depths, these two for palettes and RGBA (where the right one is a
+// quarter clear).
 inline const QColor kSplitLeftColour(220, 40, 30);
 inline const QColor kSplitRightColour(30, 60, 220);
 

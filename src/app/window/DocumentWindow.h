@@ -214,6 +214,11 @@ public:
     void addToPasteboard() override;
     void setDownloading(bool downloading) override;
     void showAlert(const QString& messageText, const QString& informativeText) override;
+    // The progress panel (the loading panel, titled) shows how far the work
+    // has come, and takes the window's input while it runs.
+    void runLongWork(const QString& title, const LongWork& work, const std::function<void()>& done) override;
+    // Whether long work runs (tests and tools wait for it).
+    bool runsLongWork() const { return m_longWorks > 0; }
 
     // Re-points the canvas, rulers, layers panel and background picker at the
     // document's current page, and redraws it.
@@ -285,6 +290,8 @@ private:
     int m_downloads = 0;
     // The output under way, which keeps the downloading panel shown too.
     QString m_progressTitle;
+    // Long work under way, which keeps the loading panel shown and modal.
+    int m_longWorks = 0;
     // Hyphenation patterns still loading never hold the window up.
     text::NoWaitForPatterns m_noWaitForPatterns;
 };

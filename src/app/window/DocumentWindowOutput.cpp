@@ -12,6 +12,7 @@
 #include "app/export/ShareCommand.h"
 #include "app/export/SharingMenu.h"
 #include "app/export/TemplateSaver.h"
+#include "app/window/LongWorkRun.h"
 #include "app/window/WindowMenus.h"
 
 #include <QAction>
@@ -19,8 +20,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ql {
 
@@ -98,6 +101,37 @@ void DocumentWindow::closeProgress()
         panel->setWindowTitle(tr("Downloading..."));
     else
         panel->close();
+}
+
+void DocumentWindow::runLongWork(const QString& title, const LongWork& work, const std::function<void()>& done)
+{
+    WindowPanel* panel = m_outlets.loadingPanel;
+    QProgressBar* indicator = m_outlets.loadingIndicator;
+    if (m_closing || !panel || !indicator)
+        return;
+    if (m_longWorks++ == 0) {
+        // Modal to the window alone: it paints, other documents stay at hand.
+        panel->hide();
+        panel->setWindowModality(Qt::WindowModal);
+        indicator->setRange(0, 1000);
+        indicator->setValue(0);
+        panel->setWindowTitle(title);
+        panel->show();
+        panel->raise();
+    }
+    auto* run = new LongWorkRun(work, this);
+    connect(run, &LongWorkRun::progressed, indicator, [indicator](double part) {
+        indicator->setValue(int(std::clamp(part, 0.0, 1.0) * 1000));
+    });
+    connect(run, &LongWorkRun::finished, this, [this, done] {
+        if (--m_longWorks == 0 && m_outlets.loadingPanel && m_outlets.loadingIndicator) {
+            m_outlets.loadingPanel->close();
+            m_outlets.loadingPanel->setWindowModality(Qt::NonModal);
+            // Spinning again, as the panel shows while a window is set up.
+            m_outlets.loadingIndicator->setRange(0, 0);
+        }
+        done();
+    });
 }
 
 void DocumentWindow::exportDocument()

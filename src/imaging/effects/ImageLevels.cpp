@@ -6,6 +6,7 @@
 #include "imaging/effects/Parallel.h"
 #include "imaging/effects/SpatialEffects.h"
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -81,6 +82,35 @@ void loadRow(const QImage& picture, int y, float* out)
     }
 }
 
+// Rows of a picture as RGBA floats: one of another kind is made 8-bit RGBA
+// a band of rows at a time, so that no converted copy of the whole is made.
+// One for each thread.
+class RowLoader {
+public:
+    explicit RowLoader(const QImage& picture) : m_picture(picture), m_direct(readsDirectly(picture.format())) {}
+
+    void load(int y, float* out)
+    {
+        if (m_direct) {
+            loadRow(m_picture, y, out);
+            return;
+        }
+        if (m_band.isNull() || y < m_top || y >= m_top + m_band.height()) {
+            m_top = y;
+            const int rows = std::min(kBandRows, m_picture.height() - y);
+            m_band = m_picture.copy(0, y, m_picture.width(), rows).convertToFormat(QImage::Format_RGBA8888);
+        }
+        loadRow(m_band, y - m_top, out);
+    }
+
+private:
+    static constexpr int kBandRows = 32;
+    const QImage& m_picture;
+    const bool m_direct;
+    QImage m_band;
+    int m_top = 0;
+};
+
 struct Stages {
     bool colour = false;
     bool sharpen = false;
@@ -133,7 +163,7 @@ void finishRow(float* p, int count, const Stages& stages)
 
 // Adds sharpness × (Y − blurred Y) to every pixel. For a picture with
 // transparency the blurred luma is weighed by alpha.
-void sharpen(FloatImage& pixels, float sharpness, bool translucent)
+void sharpen(FloatImage& pixels, float sharpness, bool translucent, double scale)
 {
     const int width = pixels.width;
     const int height = pixels.height;
@@ -151,9 +181,9 @@ void sharpen(FloatImage& pixels, float sharpness, bool translucent)
             }
         }
     });
-    gaussianBlur(weighedLuma, width, height, kSharpenSigma);
+    gaussianBlur(weighedLuma, width, height, kSharpenSigma * scale);
     if (translucent)
-        gaussianBlur(alpha, width, height, kSharpenSigma);
+        gaussianBlur(alpha, width, height, kSharpenSigma * scale);
     parallelRows(height, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             float* p = pixels.row(y);
@@ -204,18 +234,23 @@ bool LevelSettings::isIdentity() const
     return Stages(*this).none();
 }
 
-QImage applyLevels(const QImage& input, const LevelSettings& settings)
+bool adjustsWholePicture(const LevelSettings& settings)
 {
-    if (input.isNull())
+    const Stages stages(settings);
+    return stages.sharpen || stages.blur || isSpatialEffect(stages.effect);
+}
+
+QImage applyLevels(const QImage& picture, const LevelSettings& settings)
+{
+    if (picture.isNull())
         return {};
     const Stages stages(settings);
     if (stages.none())
-        return input;
-    const QImage picture = readsDirectly(input.format()) ? input : input.convertToFormat(QImage::Format_RGBA8888);
+        return picture;
     const int width = picture.width();
     const int height = picture.height();
 
-    if (!stages.sharpen && !stages.blur && !isSpatialEffect(stages.effect)) {
+    if (!adjustsWholePicture(settings)) {
         // Pixel by pixel only: stream the rows, no picture of floats.
         QImage out(width, height, QImage::Format_RGBA8888);
         if (out.isNull())
@@ -224,8 +259,9 @@ QImage applyLevels(const QImage& input, const LevelSettings& settings)
         const qsizetype stride = out.bytesPerLine();
         parallelRows(height, [&](int y0, int y1) {
             std::vector<float> row(size_t(width) * 4);
+            RowLoader rows(picture);
             for (int y = y0; y < y1; ++y) {
-                loadRow(picture, y, row.data());
+                rows.load(y, row.data());
                 if (stages.colour)
                     colourControls(row.data(), width, settings);
                 finishRow(row.data(), width, stages);
@@ -239,9 +275,10 @@ QImage applyLevels(const QImage& input, const LevelSettings& settings)
     std::atomic<bool> translucent {false};
     parallelRows(height, [&](int y0, int y1) {
         bool seen = false;
+        RowLoader rows(picture);
         for (int y = y0; y < y1; ++y) {
             float* row = pixels.row(y);
-            loadRow(picture, y, row);
+            rows.load(y, row);
             if (stages.colour)
                 colourControls(row, width, settings);
             for (int x = 0; x < width && !seen; ++x)
@@ -251,16 +288,16 @@ QImage applyLevels(const QImage& input, const LevelSettings& settings)
             translucent = true;
     });
     if (stages.sharpen)
-        sharpen(pixels, settings.sharpness, translucent);
+        sharpen(pixels, settings.sharpness, translucent, settings.scale);
     if (stages.blur)
-        blur(pixels, settings.blur, translucent);
+        blur(pixels, settings.blur * settings.scale, translucent);
 
     if (isSpatialEffect(stages.effect)) {
         parallelRows(height, [&](int y0, int y1) {
             for (int y = y0; y < y1; ++y)
                 finishRow(pixels.row(y), width, stages);
         });
-        return applySpatialEffect(stages.effect, pixels).toImage();
+        return applySpatialEffect(stages.effect, pixels, settings.scale).toImage();
     }
     QImage out(width, height, QImage::Format_RGBA8888);
     if (out.isNull())

@@ -26,13 +26,22 @@ struct LevelSettings {
     bool tintEnabled = false;
     std::array<float, 4> tint {1.0f, 1.0f, 1.0f, 1.0f}; // red, green, blue, alpha
     int effect = 0;                                      // 0 none, 1 to 11
+    // Pixels of the picture adjusted per pixel of the one the settings are
+    // measured on: the blur, sharpening and effects reach that much less
+    // far, so that a copy made smaller looks as the whole made smaller does.
+    double scale = 1.0;
 
     // Nothing to change: the chain gives back the picture itself.
     bool isIdentity() const;
 };
 
 // The picture adjusted, as 8-bit RGBA (not premultiplied) of the same size;
-// the picture itself when nothing changes it; null for a null picture.
+// the picture itself when nothing changes it; null for a null picture. A
+// picture of another kind is made 8-bit RGBA a band of rows at a time,
+// never whole.
 QImage applyLevels(const QImage& picture, const LevelSettings& settings);
+// Whether the settings work on the whole picture at once (sharpening, blur,
+// an effect that looks at neighbours): as floats, 16 bytes a pixel.
+bool adjustsWholePicture(const LevelSettings& settings);
 
 } // namespace ql::effects

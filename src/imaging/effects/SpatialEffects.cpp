@@ -185,15 +185,15 @@ bool isSpatialEffect(int effect)
     return effect >= 6 && effect <= 11;
 }
 
-FloatImage applySpatialEffect(int effect, const FloatImage& image)
+FloatImage applySpatialEffect(int effect, const FloatImage& image, double scale)
 {
     switch (effect) {
-    case 6: return bloom(image, 10.0, 10.0);
+    case 6: return bloom(image, 10.0 * scale, 10.0);
     case 7: return comic(image);
-    case 8: return crystallize(image, 20.0);
+    case 8: return crystallize(image, 20.0 * scale);
     case 9: return edges(image, 1.0);
     case 10: return lineOverlay(image);
-    case 11: return pixellate(image, 20);
+    case 11: return pixellate(image, int(std::lround(20 * scale)));
     default: return image;
     }
 }

@@ -22,7 +22,9 @@ FloatImage pixellate(const FloatImage& image, int scale);
 // Effects 6 to 11 of the image element (bloom, comic, crystallize, edges,
 // line overlay, pixellate) with their fixed settings.
 bool isSpatialEffect(int effect);
-// Applies one of them; the picture itself for any other number.
-FloatImage applySpatialEffect(int effect, const FloatImage& image);
+// Applies one of them; the picture itself for any other number. At `scale`
+// pixels a pixel of the picture the effect is measured on, its glow, cells
+// and blocks shrink with the picture.
+FloatImage applySpatialEffect(int effect, const FloatImage& image, double scale = 1.0);
 
 } // namespace ql::effects

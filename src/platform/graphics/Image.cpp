@@ -136,6 +136,18 @@ Result<Image> Image::fromData(const QByteArray& data)
         : full.isValid()                      ? reader.imageFormat()
                                               : QImage::Format_Invalid;
     const QSize decodedSize = bitmaps::decodedSizeWithin(full, pixelFormat);
+    if (full.isValid() && decodedSize != full && (format == "png" || format == "jpeg" || format == "jpg")) {
+        // Past the budget a picture is shown as a document shows its stored
+        // pictures: from its bytes, decoded no larger than it is drawn, and
+        // never kept whole. It is read here, small, to be sure it decodes
+        // to its end.
+        if (const std::shared_ptr<const StoredBitmap> stored = StoredBitmap::fromHeader(data)) {
+            const bool png = format == "png";
+            if (!stored->decodes() || (!png && !bitmaps::jpegHoldsItsPicture(data)))
+                return cutShortError(full);
+            return Image(ImageRep::stored(stored));
+        }
+    }
     QImage image;
     if (byRows) {
         image = bitmaps::readRowByRow(data, decodedSize);

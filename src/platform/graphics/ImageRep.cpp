@@ -1,5 +1,6 @@
 #include "platform/graphics/ImageRep.h"
 
+#include "platform/graphics/ComputedBitmap.h"
 #include "platform/graphics/StoredBitmap.h"
 
 #include <QPainter>
@@ -71,47 +72,68 @@ ImageRep ImageRep::stored(std::shared_ptr<const StoredBitmap> picture)
                         picture->fileSize().height() / dotsPerPoint(dots ? dots->y() : 0));
     rep.m_encoding = Encoding::Original;
     rep.m_encodedData = picture->data();
-    rep.m_stored = std::move(picture);
+    rep.m_onDemand = std::move(picture);
+    return rep;
+}
+
+ImageRep ImageRep::computed(std::shared_ptr<const ComputedBitmap> picture, QSizeF pointSize)
+{
+    ImageRep rep;
+    if (!picture)
+        return rep;
+    rep.m_kind = Kind::Bitmap;
+    rep.m_size = pointSize;
+    rep.m_onDemand = picture;
+    rep.m_computed = std::move(picture);
     return rep;
 }
 
 bool ImageRep::isUndecodable() const
 {
-    return m_kind == Kind::Bitmap && m_image.isNull() && !m_encodedData.isEmpty() && (!m_stored || !m_stored->decodes());
+    return m_kind == Kind::Bitmap && m_image.isNull() && !m_encodedData.isEmpty()
+        && (!m_onDemand || !m_onDemand->decodes());
+}
+
+bool ImageRep::isKnownUndecodable() const
+{
+    return m_kind == Kind::Bitmap && m_image.isNull() && !m_encodedData.isEmpty()
+        && (!m_onDemand || m_onDemand->failedToDecode());
 }
 
 QSize ImageRep::pixelSize() const
 {
-    return m_stored ? m_stored->pixelSize() : m_image.size();
+    return m_onDemand ? m_onDemand->pixelSize() : m_image.size();
 }
 
 bool ImageRep::hasAlpha() const
 {
-    return m_kind == Kind::Drawn || (m_stored ? m_stored->hasAlpha() : m_image.hasAlphaChannel());
+    return m_kind == Kind::Drawn || (m_onDemand ? m_onDemand->hasAlpha() : m_image.hasAlphaChannel());
 }
 
 QImage ImageRep::image() const
 {
-    return m_stored ? m_stored->pixels() : m_image;
+    return m_onDemand ? m_onDemand->pixels() : m_image;
 }
 
 QImage ImageRep::imageForPixels(QSize wanted) const
 {
-    return m_stored ? m_stored->pixels(wanted) : m_image;
+    return m_onDemand ? m_onDemand->pixels(wanted) : m_image;
 }
 
 ImageRep::PixelsKey ImageRep::pixelsKey() const
 {
-    if (m_stored)
-        return {true, qint64(m_stored->serial())};
+    if (m_onDemand)
+        return {true, qint64(m_onDemand->serial())};
     return {false, m_image.isNull() ? 0 : m_image.cacheKey()};
 }
 
 bool ImageRep::operator==(const ImageRep& other) const
 {
     // Stored bitmaps are their bytes, compared below: their pixels need no
-    // decoding to tell.
-    const bool samePixels = m_stored || other.m_stored ? bool(m_stored) == bool(other.m_stored) : m_image == other.m_image;
+    // decoding to tell. A computed one is its computation.
+    const bool samePixels = m_computed || other.m_computed ? m_computed == other.m_computed
+        : m_onDemand || other.m_onDemand                   ? bool(m_onDemand) == bool(other.m_onDemand)
+                                                           : m_image == other.m_image;
     return samePixels && m_kind == other.m_kind && m_size == other.m_size && m_data == other.m_data
         && m_encoding == other.m_encoding && m_encodedData == other.m_encodedData && m_handler == other.m_handler;
 }
@@ -119,7 +141,7 @@ bool ImageRep::operator==(const ImageRep& other) const
 bool ImageRep::isNull() const
 {
     switch (m_kind) {
-    case Kind::Bitmap: return m_image.isNull() && m_encodedData.isEmpty();
+    case Kind::Bitmap: return m_image.isNull() && m_encodedData.isEmpty() && !m_computed;
     case Kind::Drawn: return !m_handler;
     default: return m_data.isEmpty();
     }

@@ -15,6 +15,8 @@ class QPainter;
 
 namespace ql {
 
+class ComputedBitmap;
+class OnDemandPixels;
 class StoredBitmap;
 
 class ImageRep {
@@ -43,6 +45,9 @@ public:
     // A bitmap a document stored, decoded when first drawn (StoredBitmap);
     // its bytes go back as they came.
     static ImageRep stored(std::shared_ptr<const StoredBitmap> picture);
+    // A bitmap computed when drawn, at the size drawn (ComputedBitmap); it
+    // has no bytes of its own.
+    static ImageRep computed(std::shared_ptr<const ComputedBitmap> picture, QSizeF pointSize);
 
     bool isNull() const;
     Kind kind() const { return m_kind; }
@@ -50,8 +55,13 @@ public:
     bool isDrawn() const { return m_kind == Kind::Drawn; }
     // For a stored bitmap this decodes it once, small, to find out.
     bool isUndecodable() const;
-    // Whether the pixels are decoded only when asked for.
-    bool isStored() const { return bool(m_stored); }
+    // The same, nothing decoded to find out: false for a stored bitmap that
+    // has not been decoded yet.
+    bool isKnownUndecodable() const;
+    // Whether the pixels are decoded (or computed) only when asked for.
+    bool isStored() const { return bool(m_onDemand); }
+    // The computation behind a computed bitmap; null for the others.
+    const std::shared_ptr<const ComputedBitmap>& computed() const { return m_computed; }
     // Runs the handler of a drawn representation; nothing for the others.
     void draw(QPainter& painter, const QRectF& destination) const;
     // A drawn representation drawn into a transparent bitmap of `pixels`
@@ -103,7 +113,9 @@ private:
     Kind m_kind = Kind::Bitmap;
     QSizeF m_size;
     QImage m_image;
-    std::shared_ptr<const StoredBitmap> m_stored;
+    // The stored or computed bitmap, whichever this is.
+    std::shared_ptr<const OnDemandPixels> m_onDemand;
+    std::shared_ptr<const ComputedBitmap> m_computed;
     QByteArray m_data;
     Encoding m_encoding = Encoding::None;
     QByteArray m_encodedData;

@@ -88,6 +88,11 @@ public:
     virtual QSize sizeWanted() const { return {}; }
 };
 
+// Whether a JPEG's data holds the whole picture its header describes:
+// where data is missing, libjpeg makes grey of it and says so only in a
+// warning. Read at an eighth of its size.
+bool jpegHoldsItsPicture(const QByteArray& data);
+
 // Reads a PNG, TIFF or JPEG into `sink`: false when it is none of them, the
 // sink refuses it, or its data does not read to the end of the rows wanted.
 bool readRows(const QByteArray& data, RowSink& sink);

@@ -12,6 +12,7 @@
 #include "content/ZVImageView.h"
 #include "platform/archive/ImageArchiveData.h"
 #include "platform/graphics/StoredBitmap.h"
+#include "support/GreyPicture.h"
 
 #include <QBuffer>
 #include <QLinearGradient>
@@ -123,6 +124,46 @@ TEST_F(PicturesDecodedWhenShown, OpeningDecodesNothingAndDrawingDecodesOnlyWhatI
         ASSERT_EQ(small.size(), reference.size());
         EXPECT_LE(largestDifference(small, reference), 24) << "page " << p;
     }
+}
+
+TEST_F(PicturesDecodedWhenShown, AScanPastTheBudgetIsShownFromItsBytesPlacedAdjustedAndFlipped)
+{
+    // A palette scan of 8,500 pixels square (289 MB at 32 bits), red on its
+    // left half and blue on its right.
+    const QByteArray scan = ql::testing::splitPng(QSize(8500, 8500), 4250, ql::testing::SplitDepth::Palette8);
+    // Placed from a file as a dropped one is, it is known from its bytes as
+    // a reopened one is: no decode of the whole is kept.
+    const Image placed = Image::fromData(scan).value();
+    EXPECT_TRUE(placed.firstRepresentation().isStored());
+    Document document;
+    ZVCanvasView* page = document.newPage();
+    document.contentPages().append(page);
+    ZVPuttyView* element = ZVPuttyView::initWithImage(placed).release();
+    element->setFrame(QRectF(60, 60, 480, 480));
+    page->addPuttyView(element);
+    auto* image = qobject_cast<ZVImageView*>(element->contentView());
+
+    // Brightened, it is adjusted when drawn, at the size drawn, never whole.
+    image->setValueForKey(u"brightness", 0.25);
+    EXPECT_TRUE(image->originalCIImage().isNull()) << "the scan is not decoded whole to be adjusted";
+    EXPECT_TRUE(image->picture().firstRepresentation().isStored()) << "nor adjusted whole";
+    const auto brightened = [](QColor c, bool red) {
+        return red ? c.red() > 240 && c.blue() > 90 : c.blue() > 240 && c.red() > 90;
+    };
+    QImage shown = PagePainter::image(*page, 0.5);
+    EXPECT_TRUE(brightened(shown.pixelColor(100, 150), true)) << shown.pixelColor(100, 150).name().toStdString();
+    EXPECT_TRUE(brightened(shown.pixelColor(200, 150), false)) << shown.pixelColor(200, 150).name().toStdString();
+    Document reopened;
+    ASSERT_TRUE(reopened.readFromData(*DocumentArchive::write(document), kDesktopDocumentType));
+    EXPECT_EQ(imageArchiveData(imageOf(reopened.contentPages()[0]->puttyViews().value(0))->originalImage()).value(),
+              scan)
+        << "the file keeps the scan as it came";
+
+    // Flipped, it stays so: the left half blue and brightened.
+    ASSERT_TRUE(element->flipHorizontal());
+    EXPECT_TRUE(image->picture().firstRepresentation().isStored());
+    shown = PagePainter::image(*page, 0.5);
+    EXPECT_TRUE(brightened(shown.pixelColor(100, 150), false)) << shown.pixelColor(100, 150).name().toStdString();
 }
 
 TEST(StoredBitmapHeader, DataThatDoesNotDecodeIsFoundWhenAskedAndKeptAsItCame)

@@ -13,11 +13,18 @@
 #include "app/window/WindowMenus.h"
 #include "canvas/ZVCanvasView.h"
 #include "canvas/ZVPuttyView.h"
+#include "canvas/view/ZVScrollView.h"
 #include "content/ZVImageView.h"
 #include "design/ZVDesignHelper.h"
+#include "platform/runtime/Deferred.h"
+#include "platform/undo/UndoManager.h"
+#include "support/EnvironmentChange.h"
 #include "support/GreyPicture.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QSet>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QBuffer>
@@ -25,6 +32,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+#include <QTest>
 #include <cstdio>
 
 using namespace ql;
@@ -197,11 +205,15 @@ protected:
         if (!opened.ok())
             return views;
         (*opened)->currentPage()->selectAll();
-        WindowMenus& menus = qobject_cast<DocumentWindow*>((*opened)->documentWindow())->menus();
+        auto* window = qobject_cast<DocumentWindow*>((*opened)->documentWindow());
+        WindowMenus& menus = window->menus();
         for (const QString& flip : flips) {
             QAction* item = menus.itemAtPath(QStringLiteral("Arrange/") + flip);
             menus.validateMenuItem(item);
             item->trigger();
+            // A large scan is mirrored off the window's thread.
+            if (window->runsLongWork())
+                EXPECT_TRUE(QTest::qWaitFor([window] { return !window->runsLongWork(); }, 300000));
             views.originals.append(originalOf(*opened));
         }
         views.flipped = exported(*opened, dpi);
@@ -420,6 +432,107 @@ TEST_F(PictureFlips, AFlippedPhotoKeepsItsSizeInPointsExactly)
             EXPECT_EQ(size, points) << size.width() << " x " << size.height();
         EXPECT_TRUE(isRed(views.reopened.pixelColor(180, 220))) << "turned back";
     }
+}
+
+// Whether this process holds a file open in `folder`, named or not.
+bool openFileIn(const QString& folder)
+{
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : descriptors.entryList(QDir::Files | QDir::System)) {
+        if (QFileInfo(descriptors.filePath(fd)).symLinkTarget().startsWith(folder + u'/'))
+            return true;
+    }
+    return false;
+}
+
+TEST_F(PictureFlips, ALargeFlipShowsItsProgressWhileTheWindowPaintsAndUndoesAsOneStep)
+{
+    // A palette scan of 8,200 pixels square (269 MB at 32 bits), red on its
+    // left half: mirrored from its file, its rows held in a temporary file.
+    const QSize scan(8200, 8200);
+    const QString file = pictureDocument(splitPng(scan, 4100, SplitDepth::Palette8), QRectF(100, 100, 400, 400));
+    const QString rows = path(QStringLiteral("rows"));
+    ASSERT_TRUE(QDir().mkpath(rows));
+    const EnvironmentChange temporary("TMPDIR", rows.toStdString());
+    Result<Document*> opened = controller.openDocumentWithContentsOfFile(file);
+    ASSERT_TRUE(opened.ok());
+    auto* window = qobject_cast<DocumentWindow*>((*opened)->documentWindow());
+    window->show();
+    QCoreApplication::processEvents();
+    DeferredCalls::instance().flush();
+    const Image before = originalOf(*opened);
+    (*opened)->currentPage()->selectAll();
+    QAction* item = window->menus().itemAtPath(QStringLiteral("Arrange/") + kHorizontal);
+    window->menus().validateMenuItem(item);
+    item->trigger();
+
+    // Under way: the progress panel over a window that paints and takes no input.
+    auto* panel = window->findChild<QWidget*>(QStringLiteral("loadingPanel"));
+    auto* indicator = window->findChild<QProgressBar*>(QStringLiteral("loadingIndicator"));
+    ASSERT_TRUE(panel && indicator);
+    EXPECT_TRUE(panel->isVisible() && panel->isModal()) << "the flip holds the window up";
+    EXPECT_EQ(panel->windowTitle(), QStringLiteral("Flipping..."));
+    QWidget* canvas = window->scrollView()->viewport();
+    struct : QObject {
+        bool painted = false;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            painted = painted || event->type() == QEvent::Paint;
+            return false;
+        }
+    } paints;
+    canvas->installEventFilter(&paints);
+    canvas->update();
+    QSet<int> shown;
+    bool rowsInFile = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (panel->isVisible() && clock.elapsed() < 300000) {
+        shown.insert(indicator->value());
+        rowsInFile = rowsInFile || openFileIn(rows);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    canvas->removeEventFilter(&paints);
+    EXPECT_TRUE(paints.painted) << "the window paints meanwhile";
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](int v) { return v > 0 && v < 1000; }))
+        << "how far it has come";
+    EXPECT_TRUE(rowsInFile) << "the file is read once, into rows on disk";
+    EXPECT_FALSE(openFileIn(rows));
+    EXPECT_TRUE(QDir(rows).isEmpty()) << "and these are gone";
+
+    // Mirrored at its full size, as one step that undoes to the file's own bytes.
+    const Image flipped = originalOf(*opened);
+    QBuffer buffer;
+    buffer.setData(flipped.firstRepresentation().encodedData());
+    QImageReader reader(&buffer);
+    EXPECT_EQ(reader.size(), scan);
+    reader.setScaledSize(scan / 20);
+    const QImage pixels = reader.read();
+    EXPECT_TRUE(isRed(pixels.pixelColor(300, 200))) << pixels.pixelColor(300, 200).name().toStdString();
+    UndoManager* undo = (*opened)->undoManager();
+    undo->undo();
+    EXPECT_EQ(originalOf(*opened).firstRepresentation().encodedData(), before.firstRepresentation().encodedData());
+    EXPECT_FALSE(undo->canUndo()) << "one step";
+    undo->redo();
+    EXPECT_EQ(originalOf(*opened), flipped);
+    controller.closeDocument(*opened);
+
+    // A picture already drawn as a placeholder is refused at once.
+    const QString cut = pictureDocument(cutShortPng(QSize(20000, 18000)), QRectF(100, 100, 400, 360));
+    opened = controller.openDocumentWithContentsOfFile(cut);
+    ASSERT_TRUE(opened.ok());
+    EXPECT_TRUE(originalOf(*opened).isUndecodable());
+    DeferredCalls::instance().flush();
+    (*opened)->currentPage()->selectAll();
+    window = qobject_cast<DocumentWindow*>((*opened)->documentWindow());
+    item = window->menus().itemAtPath(QStringLiteral("Arrange/") + kHorizontal);
+    window->menus().validateMenuItem(item);
+    item->trigger();
+    EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("loadingPanel"))->isVisible()) << "nothing to wait for";
+    DeferredCalls::instance().flush();
+    ASSERT_FALSE(prompter.alerts.isEmpty());
+    EXPECT_EQ(prompter.alerts.last().messageText, QStringLiteral("The picture could not be flipped."));
+    controller.closeDocument(*opened);
 }
 
 } // namespace

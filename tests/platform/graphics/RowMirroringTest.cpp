@@ -1,11 +1,15 @@
-// Pictures mirrored a band of rows at a time: every layout the row reader
-// takes, and JPEG, mirrors to its own pixels whatever the bands, and comes
-// back at the size in points its file gives.
+// Pictures mirrored through a temporary file of rows, or a band of rows at
+// a time where none can be written: every layout the row reader takes, and
+// JPEG, mirrors to its own pixels on both roads, and comes back at the size
+// in points its file gives.
 #include "platform/graphics/Image.h"
 #include "platform/graphics/RowMirroring.h"
+#include "support/EnvironmentChange.h"
 #include "support/PictureKinds.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QImageReader>
 #include <gtest/gtest.h>
 
@@ -48,14 +52,20 @@ TEST(RowMirroring, EveryLayoutMirrorsToItsOwnPixelsInBandsOfAFewRows)
     kinds.append({QStringLiteral("JPEG"), jpeg, decoded(jpeg)});
     // Seven rows a band at 32 bits a pixel, more at fewer: two bands or more.
     const qint64 band = qint64(size.width()) * 4 * 7;
-    for (const ql::testing::PictureKind& kind : std::as_const(kinds)) {
-        SCOPED_TRACE(kind.name.toStdString());
-        for (const auto& [across, down] : {std::pair(true, false), std::pair(false, true), std::pair(true, true)}) {
-            const std::optional<QByteArray> mirrored =
-                bitmaps::mirroredPicture(kind.data, across, down, bitmaps::MirroredStorage::Lossless, band);
-            ASSERT_TRUE(mirrored.has_value()) << across << down;
-            EXPECT_LE(ql::testing::largestChannelDifference(decoded(*mirrored), kind.expected.mirrored(across, down)).largest, 1) << across << down;
+    // Through a temporary file of rows, and where none can be made, by bands.
+    const QTemporaryDir folder;
+    for (const QString& temporary : {folder.path(), folder.filePath(QStringLiteral("missing"))}) {
+        const ql::testing::EnvironmentChange tmp("TMPDIR", temporary.toStdString());
+        for (const ql::testing::PictureKind& kind : std::as_const(kinds)) {
+            SCOPED_TRACE(kind.name.toStdString() + " in " + temporary.toStdString());
+            for (const auto& [across, down] : {std::pair(true, false), std::pair(false, true), std::pair(true, true)}) {
+                const std::optional<QByteArray> mirrored =
+                    bitmaps::mirroredPicture(kind.data, across, down, bitmaps::MirroredStorage::Lossless, band);
+                ASSERT_TRUE(mirrored.has_value()) << across << down;
+                EXPECT_LE(ql::testing::largestChannelDifference(decoded(*mirrored), kind.expected.mirrored(across, down)).largest, 1) << across << down;
+            }
         }
+        EXPECT_TRUE(QDir(folder.path()).isEmpty()) << "no file of rows is left";
     }
     // More than eight bands would read the file more than eight times.
     EXPECT_FALSE(bitmaps::mirroredPicture(kinds.first().data, true, false, bitmaps::MirroredStorage::Lossless, 36 * 3));

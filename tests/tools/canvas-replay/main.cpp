@@ -330,6 +330,11 @@ QString Player::run(const Command& command)
         // the page's empty area; the next command comes after it.
         if (command.kind == Command::Kind::Zoom)
             QTest::qWait(kZoomSettles);
+        // Work the command left running off the window's thread (a flip of
+        // a large scan) ends before the next command, as a user waits for
+        // its progress panel to go.
+        while (m_window && m_window->runsLongWork())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
     }
     idle();
     reportAlerts();
