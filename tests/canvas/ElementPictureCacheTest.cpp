@@ -13,6 +13,7 @@
 #include "content/text/TextStorage.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/ParagraphStyle.h"
 #include "platform/runtime/Deferred.h"
 #include "shapes/ZVVectorView.h"
 
@@ -482,5 +483,99 @@ TEST_F(ElementPictures, ResizingManyTextBoxesKeepsTheirTextsLaidOutUntilTheHandl
         view.pageItem()->itemFor(box)->redraw();
     EXPECT_EQ(grab(), resized);
     kept.setBudget(budget);
+    view.setDocumentView(page);
+}
+
+// A page of every kind of text box among a shape, a group and a turned box,
+// all selected and resized by a handle in steps, with and without a kept
+// ratio: after each step, its undo and its redo, every element has the frame
+// and shows what the page read back from a file (laid out afresh) has and
+// shows.
+TEST_F(ElementPictures, AResizedMixedPageShowsWhatItsFileShowsThroughUndoAndRedo)
+{
+    using Alignment = ParagraphStyle::Alignment;
+    const auto addText = [&](QRectF content, const QString& text, Alignment alignment) {
+        ZVPuttyView* box = ZVPuttyView::initWithText().release();
+        page->addPuttyView(box);
+        box->setFrame(content.adjusted(-40, -40, 40, 40));
+        auto* textView = qobject_cast<ZVTextView*>(box->contentView());
+        textView->setString(text);
+        textView->setAlignment(int(alignment));
+        return box;
+    };
+    addText(QRectF(60, 60, 120, 40), QStringLiteral("Left"), Alignment::Left);
+    addText(QRectF(240, 60, 120, 40), QStringLiteral("Centred"), Alignment::Center);
+    addText(QRectF(420, 60, 120, 40), QStringLiteral("Rechts"), Alignment::Right);
+    addText(QRectF(60, 160, 120, 40), QString::fromUtf8("שלום עולם"), Alignment::Natural);
+    addText(QRectF(240, 160, 120, 40), QStringLiteral("a\tb\tc"), Alignment::Natural);
+    addText(QRectF(420, 160, 120, 40), QStringLiteral("Short\tline"), Alignment::Left);
+    addText(QRectF(60, 260, 120, 40),
+            QStringLiteral("A long paragraph that wraps and runs on past the foot of its box"), Alignment::Natural);
+    addText(QRectF(240, 260, 120, 60), QStringLiteral("One\nTwo\nThree"), Alignment::Left);
+    addText(QRectF(420, 260, 120, 40), QStringLiteral("Turned"), Alignment::Left)->setRotation(30);
+    ZVPuttyView* ring = addRing(24);
+    ring->setFrame(QRectF(60, 360, 160, 160));
+    addText(QRectF(300, 400, 100, 40), QStringLiteral("In a group"), Alignment::Left)->setIsActive(true);
+    addText(QRectF(300, 480, 100, 40), QStringLiteral("Grouped"), Alignment::Left)->setIsActive(true);
+    page->groupActivePuttyViews();
+    endTurn();
+    // The page as a file gives it, drawn as the user sees it on opening.
+    const std::unique_ptr<ZVCanvasView> opened = readBack<ZVCanvasView>(archiveOf(page));
+    ASSERT_TRUE(opened);
+    ZVCanvasView* live = opened.get();
+    live->setDocument(&document);
+    view.setDocumentView(live);
+    document.undo.removeAllActions();
+    grab();
+
+    const auto frames = [](const ZVCanvasView& of) {
+        QList<QRectF> all;
+        for (const ZVPuttyView* element : of.puttyViews())
+            all << element->frame();
+        return all;
+    };
+    const auto shown = [&] {
+        for (ZVPuttyView* element : live->puttyViews())
+            element->setIsActive(false);
+        endTurn();
+        DeferredCalls::instance().flush();
+        return grab();
+    };
+    const auto check = [&](const char* when) {
+        const QImage seen = shown();
+        const std::unique_ptr<ZVCanvasView> read = readBack<ZVCanvasView>(archiveOf(live));
+        ASSERT_TRUE(read);
+        read->setDocument(&document);
+        EXPECT_EQ(frames(*read), frames(*live)) << when;
+        view.setDocumentView(read.get());
+        EXPECT_TRUE(grab() == seen) << when;
+        view.setDocumentView(live);
+    };
+    check("opened");
+    ZVPuttyView* handleBox = live->puttyViews().first();
+    const auto at = [&](QPointF point) { return view.mapFromPage(point).toPoint(); };
+    for (const bool keepRatio : {false, true}) {
+        for (const QPointF step : {QPointF(-30, -10), QPointF(25, 6), QPointF(-12, 9)}) {
+            live->selectAll();
+            for (ZVPuttyView* element : live->puttyViews())
+                element->setKeepAspectRatio(keepRatio);
+            grab();
+            const QPointF corner = handleBox->contentFrame().bottomRight();
+            QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at(corner));
+            QTest::mouseMove(view.viewport(), at(corner + step / 2));
+            grab();
+            QTest::mouseMove(view.viewport(), at(corner + step));
+            grab();
+            QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, at(corner + step));
+            endTurn();
+            check("resized");
+            document.undo.undo();
+            endTurn();
+            check("undone");
+            document.undo.redo();
+            endTurn();
+            check("redone");
+        }
+    }
     view.setDocumentView(page);
 }
