@@ -20,6 +20,10 @@
 
 namespace {
 
+// The share of a picture's flip spent mirroring its file; decoding the
+// result to be drawn, as long as one more read of it, takes the rest.
+constexpr double kMirroring = 0.8;
+
 // Records a step on the page's document that runs on the element, skipped
 // once the page or the element is gone.
 template <class Step>
@@ -345,7 +349,11 @@ void ZVCanvasView::flipActivePuttyViews(bool horizontally)
     host->runLongWork(tr("Flipping..."), [files](const std::function<bool(double)>& progress) {
         const double count = double(files->size());
         for (qsizetype i = 0; i < files->size(); ++i) {
-            (*files)[i].run([&](double done) { return progress((double(i) + done) / count); });
+            // The decode the window would make to draw the result is made
+            // here too, as the last part of the work.
+            (*files)[i].run([&](double done) { return progress((double(i) + kMirroring * done) / count); });
+            if (progress((double(i) + kMirroring) / count))
+                (*files)[i].makeDrawable();
             if (!progress(double(i + 1) / count))
                 return;
         }

@@ -45,7 +45,8 @@ std::optional<FileMirror> fileWork(const ImageRep& own, bool leftToRight, bool t
 {
     if (!decodedSmallerThanFile(own))
         return std::nullopt;
-    return FileMirror {own.encodedData(), leftToRight, topToBottom, storage, std::nullopt};
+    return FileMirror {own.encodedData(), leftToRight, topToBottom, storage, own.largestPixelsAsked(), std::nullopt,
+                       std::nullopt};
 }
 
 // The image's own pixels mirrored: a bitmap keeps its pixel size, its size
@@ -79,12 +80,12 @@ Image mirrored(const Image& image, bool leftToRight, bool topToBottom, bitmaps::
         for (qsizetype i = 0; ready && !done && i < ready->size(); ++i)
             done = ready->at(i).sameWork(*work) ? &ready->at(i) : nullptr;
         if (done)
-            work->result = done->result;
+            *work = *done;
         else
             work->run();
         if (!work->result)
             return {};
-        Image result = Image::fromStoredData(*work->result);
+        Image result = work->drawable ? *work->drawable : Image::fromStoredData(*work->result);
         result.setSize(image.size());
         return result;
     }
@@ -129,6 +130,18 @@ void FileMirror::run(const bitmaps::MirroringProgress& progress)
 {
     result = bitmaps::mirroredPicture(data, leftToRight, topToBottom, storage, bitmaps::kLargestDecodedBytes,
                                       progress);
+}
+
+void FileMirror::makeDrawable()
+{
+    if (!result)
+        return;
+    drawable = Image::fromStoredData(*result);
+    const ImageRep rep = drawable->firstRepresentation();
+    if (drawnPixels.isEmpty())
+        (void)rep.isUndecodable();
+    else
+        (void)rep.imageForPixels(drawnPixels);
 }
 
 std::optional<FileMirror> fileToMirror(const Image& image, bool leftToRight, bool topToBottom,

@@ -19,12 +19,20 @@ struct FileMirror {
     bool leftToRight = false;
     bool topToBottom = false;
     bitmaps::MirroredStorage storage = bitmaps::MirroredStorage::AsChanged;
+    // As many pixels as the picture was drawn with so far.
+    QSize drawnPixels;
     // The mirrored file once made; none when it could not be.
     std::optional<QByteArray> result;
+    // The picture `result` holds, once decoded as it will be drawn.
+    std::optional<Image> drawable;
 
     bool sameWork(const FileMirror& other) const;
     // Makes `result`; `progress` as bitmaps::mirroredPicture() takes it.
     void run(const bitmaps::MirroringProgress& progress = {});
+    // Makes `drawable` from `result`, decoded with `drawnPixels` (or small,
+    // to tell it decodes): as long as reading the file once more, done
+    // where the work runs rather than when the window draws it.
+    void makeDrawable();
 };
 using MirroredFiles = QList<FileMirror>;
 

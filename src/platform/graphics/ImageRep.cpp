@@ -120,6 +120,11 @@ QImage ImageRep::imageForPixels(QSize wanted) const
     return m_onDemand ? m_onDemand->pixels(wanted) : m_image;
 }
 
+QSize ImageRep::largestPixelsAsked() const
+{
+    return m_onDemand ? m_onDemand->largestAsked() : QSize();
+}
+
 ImageRep::PixelsKey ImageRep::pixelsKey() const
 {
     if (m_onDemand)

@@ -80,6 +80,9 @@ public:
     // At least `wanted` pixels where the bitmap has more, for drawing
     // smaller: a stored bitmap is decoded no larger than that.
     QImage imageForPixels(QSize wanted) const;
+    // The most pixels a stored or computed bitmap was asked for so far (as
+    // drawn); empty for the others, and before any were.
+    QSize largestPixelsAsked() const;
     // Names the pixels without reading them, as QImage::cacheKey() names a
     // bitmap's: the same for every copy of this representation, and never
     // for other pixels while the process runs (stored pictures are numbered

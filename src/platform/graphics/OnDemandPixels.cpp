@@ -77,6 +77,7 @@ QImage OnDemandPixels::pixels(QSize wanted) const
     qint64 keptBytes = 0;
     {
         const std::lock_guard lock(m_mutex);
+        m_largestAsked = m_largestAsked.expandedTo(size);
         if (m_decodes == Decodes::No)
             return {};
         if (!m_kept.isNull() && m_kept.width() >= size.width() && m_kept.height() >= size.height())
@@ -114,6 +115,12 @@ bool OnDemandPixels::failedToDecode() const
 {
     const std::lock_guard lock(m_mutex);
     return m_decodes == Decodes::No;
+}
+
+QSize OnDemandPixels::largestAsked() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_largestAsked;
 }
 
 void OnDemandPixels::forget() const

@@ -33,6 +33,9 @@ public:
     bool decodes() const;
     // Whether it was made and could not be; nothing is made to tell.
     bool failedToDecode() const;
+    // The most pixels asked for so far (as a drawing asks for them), kept
+    // or not; empty before any were.
+    QSize largestAsked() const;
 
     // Numbers this picture apart from every other such picture the process
     // makes, whichever of them are gone.
@@ -54,6 +57,7 @@ private:
     enum class Decodes { Unknown, Yes, No };
     mutable std::mutex m_mutex;
     mutable QImage m_kept;
+    mutable QSize m_largestAsked;
     mutable Decodes m_decodes = Decodes::Unknown;
 };
 

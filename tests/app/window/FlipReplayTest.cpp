@@ -16,6 +16,7 @@
 #include "canvas/view/ZVScrollView.h"
 #include "content/ZVImageView.h"
 #include "design/ZVDesignHelper.h"
+#include "platform/graphics/StoredBitmap.h"
 #include "platform/runtime/Deferred.h"
 #include "platform/undo/UndoManager.h"
 #include "support/EnvironmentChange.h"
@@ -475,13 +476,18 @@ TEST_F(PictureFlips, ALargeFlipShowsItsProgressWhileTheWindowPaintsAndUndoesAsOn
     QWidget* canvas = window->scrollView()->viewport();
     struct : QObject {
         bool painted = false;
+        // Decodes made by the time the panel went: the window's own follow.
+        quint64 decodesAtEnd = 0;
         bool eventFilter(QObject*, QEvent* event) override
         {
             painted = painted || event->type() == QEvent::Paint;
+            if (event->type() == QEvent::Hide)
+                decodesAtEnd = StoredBitmap::decodeCount();
             return false;
         }
     } paints;
     canvas->installEventFilter(&paints);
+    panel->installEventFilter(&paints);
     canvas->update();
     QSet<int> shown;
     bool rowsInFile = false;
@@ -493,7 +499,10 @@ TEST_F(PictureFlips, ALargeFlipShowsItsProgressWhileTheWindowPaintsAndUndoesAsOn
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     canvas->removeEventFilter(&paints);
+    panel->removeEventFilter(&paints);
     EXPECT_TRUE(paints.painted) << "the window paints meanwhile";
+    canvas->repaint();
+    EXPECT_EQ(StoredBitmap::decodeCount(), paints.decodesAtEnd) << "the flipped picture is drawn as decoded by the work";
     EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](int v) { return v > 0 && v < 1000; }))
         << "how far it has come";
     EXPECT_TRUE(rowsInFile) << "the file is read once, into rows on disk";
